@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Tarnel with its tests and runs the whole suite
+# (unit and widget tests offscreen, X11 tests each on a private Xvfb with openbox).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+jobs=$(nproc 2>/dev/null || echo 2)
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNEL_BUILD_BENCH=ON
+cmake --build build-test -j "$jobs"
+cd build-test
+ctest --output-on-failure -j "$jobs" "$@"
