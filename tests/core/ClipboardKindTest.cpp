@@ -161,6 +161,7 @@ TEST(ClipboardKind, DetectionSurvivesHostileTexts)
         {"invalid UTF-8", QString::fromUtf8("\xff\xfe\xc3(#fff"), ClipboardKind::Text},
         {"colour after invalid UTF-8", QString::fromUtf8("#ff\xff"), ClipboardKind::Text},
         {"nesting beyond the parser's limit", QString::fromLatin1(deepArray), ClipboardKind::Text},
+        {"nesting at the parser's limit", QString(1024, u'[') + QString(1024, u']'), ClipboardKind::Code},
         {"unclosed deep objects", QString::fromLatin1(deepObject), ClipboardKind::Text},
         {"ten megabytes of letters", QString(10 * 1024 * 1024, u'a'), ClipboardKind::Text},
         {"ten megabytes of digits", QString(10 * 1024 * 1024, u'7'), ClipboardKind::Number},
