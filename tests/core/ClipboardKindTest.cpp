@@ -3,6 +3,8 @@
 
 #include "support/ScopedLanguage.h"
 
+#include <QSet>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -22,6 +24,8 @@ TEST(ClipboardKind, RawValuesRoundTripAndRejectOtherSpellings)
     EXPECT_EQ(cases.back(), ClipboardKind::File);
     for (ClipboardKind kind : cases)
         EXPECT_EQ(fromRawValue<ClipboardKind>(rawValue(kind)), kind) << nameOf(kind);
+    const auto kinds = allCases<ClipboardKind>();
+    EXPECT_EQ(QSet<ClipboardKind>(kinds.begin(), kinds.end()).size(), 8);
     for (const char *other : {"Text", "URL", "e-mail", "colour", "", " text", "text "})
         EXPECT_FALSE(fromRawValue<ClipboardKind>(QString::fromLatin1(other)).has_value()) << other;
 }
