@@ -146,6 +146,13 @@ TEST(ClipboardKind, DetectionFollowsTheRuleOrder)
         {"functional", ClipboardKind::Text},
         {"important note", ClipboardKind::Text},
         {"a = > b", ClipboardKind::Text},
+        {"{", ClipboardKind::Text},
+        {"a <", ClipboardKind::Text},
+        {"x =", ClipboardKind::Text},
+        {"function", ClipboardKind::Text},
+        {"  import  ", ClipboardKind::Text},
+        {"text then </", ClipboardKind::Code},
+        {"ends with =>", ClipboardKind::Code},
         {QString::fromUtf8("Dobrý deň, ako sa máš?"), ClipboardKind::Text},
     };
     for (const Case &c : cases)
