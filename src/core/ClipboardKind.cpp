@@ -1,6 +1,6 @@
 #include "core/ClipboardKind.h"
 
-#include "core/ClipboardColorHex.h"
+#include "core/ClipboardColor.h"
 #include "core/JsonShape.h"
 #include "core/L10n.h"
 

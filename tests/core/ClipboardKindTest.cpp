@@ -1,4 +1,4 @@
-#include "core/ClipboardColorHex.h"
+#include "core/ClipboardColor.h"
 #include "core/ClipboardKind.h"
 
 #include "support/ScopedLanguage.h"
