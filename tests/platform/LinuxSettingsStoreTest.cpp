@@ -77,6 +77,26 @@ TEST(LinuxSettingsStore, TypedValuesSurviveANewStoreOnTheSameFile)
     EXPECT_EQ(QDir(dir.filePath("Tarnel")).entryList(QDir::Files | QDir::Hidden), QStringList{"defaults.json"});
 }
 
+TEST(LinuxSettingsStore, StoredValuesCopyBetweenDomainsWithTheirType)
+{
+    QTemporaryDir dir;
+    LinuxSettingsStore earlier(dir.filePath("Quorvel/defaults.json"));
+    LinuxSettingsStore current(dir.filePath("Tarnel/defaults.json"));
+    ASSERT_TRUE(earlier.setBytes("quorvel.history", "[]"));
+    ASSERT_TRUE(earlier.setTextList("quorvel.pasteStack", {"x"}));
+    ASSERT_TRUE(earlier.setInteger("quorvel.historyLimit", 40));
+    for (const QString name : {"history", "pasteStack", "historyLimit"}) {
+        const auto value = earlier.storedValue("quorvel." + name);
+        ASSERT_TRUE(value.has_value()) << name.toStdString();
+        ASSERT_TRUE(current.setStoredValue("tarnel." + name, *value));
+    }
+    LinuxSettingsStore reopened(dir.filePath("Tarnel/defaults.json"));
+    EXPECT_EQ(reopened.bytesValue("tarnel.history"), "[]");
+    EXPECT_EQ(reopened.textListValue("tarnel.pasteStack"), QStringList{"x"});
+    EXPECT_EQ(reopened.integerValue("tarnel.historyLimit"), 40);
+    EXPECT_EQ(earlier.storedValue("quorvel.absent"), std::nullopt);
+}
+
 TEST(LinuxSettingsStore, StoresOnTheSameFileSeeEachOthersWrites)
 {
     QTemporaryDir dir;
