@@ -167,7 +167,8 @@ TEST(LinuxSettingsStore, AWriterKilledMidWriteNeverLeavesATornFile)
         ASSERT_GE(child, 0);
         if (child == 0) {
             LinuxSettingsStore store(path);
-            for (qint64 i = 0;; ++i) {
+            // Carries on from the previous writer, so payload and counter always fit together.
+            for (qint64 i = store.integerValue("counter").value_or(-1) + 1;; ++i) {
                 // The payload's size varies, so a torn file would also be a short one.
                 const QString payload = QString::number(i).repeated(int(i % 7) * 4000 + 1);
                 store.setText("payload", payload);
