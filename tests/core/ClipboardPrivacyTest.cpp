@@ -34,6 +34,8 @@ TEST(ClipboardPrivacy, NamedSecretsNeedASeparatorAndAValue)
         {"refresh-token", "refresh-token=r1", true},
         {"cvv", "CVV: 123", true},
         {"non-ASCII value", "PASSWORD: ÜBERgeheim", true},
+        {"Kelvin sign lower-cases to k", QStringLiteral("API_\u212aEY=abc"), true},
+        {"fullwidth letters are other letters", QStringLiteral("\uff30\uff21\uff33\uff33\uff37\uff2f\uff32\uff24: x"), false},
         {"value after a no-break space", QStringLiteral("password:\u00a0abc"), true},
         {"separator and nothing", "password:", false},
         {"separator and spaces", "password =    ", false},
