@@ -104,6 +104,23 @@ TEST_F(X11KeySenderTest, PasteAskedForByAHeldHotKeyArrivesOnceTheKeysAreLetGo)
     EXPECT_EQ(presses, 1);
 }
 
+TEST_F(X11KeySenderTest, AKeyHeldThroughOneWaitDoesNotDelayTheRestOfTheBurst)
+{
+    Fixture fixture("burst", QStringLiteral("abcdef"));
+    ASSERT_TRUE(fixtureInFront(fixture));
+    ASSERT_EQ(xdotool({"key", "End"}), 0);
+    ASSERT_EQ(xdotool({"keydown", "F8"}), 0); // a key that types nothing, held down
+
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(sender.sendDelete());
+    EXPECT_EQ(sentCount, 0) << "the first chord waits for the held key";
+    // Once the first wait is over, the other two go out in the same turn.
+    ASSERT_TRUE(waitUntil([&] { return sentCount > 0; }));
+    EXPECT_EQ(sentCount, 3);
+    EXPECT_TRUE(waitUntil([&] { return fixture.text() == QStringLiteral("abc"); })) << fixture.text().toStdString();
+    xdotool({"keyup", "F8"});
+}
+
 TEST_F(X11KeySenderTest, ChordForAProcessActivatesItsWindowFirst)
 {
     ClipboardOwner clipboard(QStringLiteral("cieľ"));

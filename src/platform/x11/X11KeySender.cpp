@@ -138,10 +138,16 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
     }
     // A key still held would mix into the chord (Super+Shift+Ctrl+V is no paste), and while the
     // shortcut's own key is down, its hot-key grab still holds the keyboard.
-    if (!heldKeycodes().isEmpty()) {
+    QList<unsigned> held = heldKeycodes();
+    // Keys the user kept holding through an earlier wait are not waited for again, so a long
+    // press does not delay every chord of a burst (the deletes and paste of one snippet).
+    m_outlastedKeycodes.removeIf([&held](unsigned keycode) { return !held.contains(keycode); });
+    held.removeIf([this](unsigned keycode) { return m_outlastedKeycodes.contains(keycode); });
+    if (!held.isEmpty()) {
         if (now < job.deadline)
             return Outcome::Waiting;
         releaseHeldModifiers();
+        m_outlastedKeycodes = heldKeycodes();
     }
     return sendChord(job.chord) ? Outcome::Sent : Outcome::Dropped;
 }

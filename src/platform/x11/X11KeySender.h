@@ -60,4 +60,5 @@ private:
     QList<Job> m_queue;
     QTimer m_timer;
     bool m_stepping = false;
+    QList<unsigned> m_outlastedKeycodes;
 };
