@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 // Xlib last: its macros (None, Bool, Status) would clash with the headers above.
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
@@ -35,6 +36,25 @@ public:
         XSync(m_display, False);
         XSetErrorHandler(previous);
         return !s_failed;
+    }
+
+    // Moves a keysym to a key that has none, as a layout change would; returns the new key.
+    KeyCode moveToSpareKey(KeySym keysym)
+    {
+        int first = 0, last = 0;
+        XDisplayKeycodes(m_display, &first, &last);
+        const KeyCode old = XKeysymToKeycode(m_display, keysym);
+        for (int keycode = last; keycode >= first; --keycode) {
+            if (XkbKeycodeToKeysym(m_display, KeyCode(keycode), 0, 0) != NoSymbol)
+                continue;
+            KeySym symbols[2] = {keysym, keysym};
+            XChangeKeyboardMapping(m_display, keycode, 2, symbols, 1);
+            KeySym none[2] = {NoSymbol, NoSymbol};
+            XChangeKeyboardMapping(m_display, old, 2, none, 1);
+            XSync(m_display, False);
+            return KeyCode(keycode);
+        }
+        return 0;
     }
 
 private:
@@ -143,6 +163,19 @@ TEST_F(X11HotKeyRegistryTest, SecondStartRegistersNothingTwiceAndStopReleasesEve
                                  Combination{XK_v, ShiftMask | Mod1Mask | Mod4Mask},
                                  Combination{XK_v, ShiftMask | Mod4Mask | LockMask | Mod2Mask}})
         EXPECT_TRUE(other.grab(c.key, c.modifiers)) << c.modifiers;
+}
+
+TEST_F(X11HotKeyRegistryTest, ShortcutsFollowTheirKeyToANewKeyboardMap)
+{
+    ASSERT_TRUE(registry.start().isEmpty());
+    OtherClient other;
+    ASSERT_NE(other.moveToSpareKey(XK_v), 0);
+    pump(300ms); // the registry hears of the new map
+
+    EXPECT_TRUE(press("super+shift+v", 1));
+    EXPECT_EQ(pressed, QList<AppShortcut>{AppShortcut::history});
+    EXPECT_TRUE(registry.failures().isEmpty());
+    EXPECT_EQ(registry.grabCount(), 5 * 4);
 }
 
 TEST(X11HotKeyRegistryRules, ShortcutFlagsBecomeXModifiers)
