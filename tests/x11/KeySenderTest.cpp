@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include "KeyboardMapSupport.h"
+
+#include <X11/keysym.h>
+
 namespace {
 
 using namespace inputtest;
@@ -119,6 +123,20 @@ TEST_F(X11KeySenderTest, AKeyHeldThroughOneWaitDoesNotDelayTheRestOfTheBurst)
     EXPECT_EQ(sentCount, 3);
     EXPECT_TRUE(waitUntil([&] { return fixture.text() == QStringLiteral("abc"); })) << fixture.text().toStdString();
     xdotool({"keyup", "F8"});
+}
+
+TEST_F(X11KeySenderTest, PasteFollowsTheVKeyToANewKeyboardMap)
+{
+    ClipboardOwner clipboard(QStringLiteral("po zmene"));
+    ASSERT_TRUE(clipboard.isReady());
+    Fixture fixture("remap");
+    ASSERT_TRUE(fixtureInFront(fixture));
+    ASSERT_TRUE(sender.sendDelete()); // the sender has looked its keys up once already
+    ASSERT_TRUE(waitUntil([&] { return sentCount == 1; }));
+
+    ASSERT_NE(moveKeysymToSpareKey(XK_v), 0u);
+    ASSERT_TRUE(sender.sendPaste());
+    EXPECT_TRUE(waitUntil([&] { return fixture.text() == QStringLiteral("po zmene"); })) << fixture.text().toStdString();
 }
 
 TEST_F(X11KeySenderTest, ChordForAProcessActivatesItsWindowFirst)

@@ -105,6 +105,7 @@ void X11KeySender::step()
 X11KeySender::Outcome X11KeySender::advance(Job &job)
 {
     const auto now = Clock::now();
+    m_connection.drainEvents();
     if (job.stage == Stage::Start) {
         if (job.targetPid) {
             const auto front = m_workspace ? m_workspace->frontmostApplication() : std::nullopt;
