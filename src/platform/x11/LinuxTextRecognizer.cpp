@@ -9,6 +9,8 @@
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
+#include <dlfcn.h>
+
 #include <mutex>
 #include <vector>
 
@@ -42,6 +44,19 @@ QStringList installedIn(const QString &folder)
             found << language;
     }
     return found;
+}
+
+// Tesseract may be built with OpenMP, whose helper threads spin while they wait: next to other
+// busy programs one read then takes many times as long (and burns the battery meanwhile). Reads
+// run one thread each, beside the interface, with no nested teams. The OpenMP library is looked
+// up at run time, so a Tesseract built without it needs nothing.
+// The setting belongs to the calling thread, so each read makes it on its own worker thread.
+void keepOpenMpToOneThread()
+{
+    using SetLevels = void (*)(int);
+    static const auto setLevels = reinterpret_cast<SetLevels>(::dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"));
+    if (setLevels)
+        setLevels(0);
 }
 
 } // namespace
@@ -91,6 +106,7 @@ TextRecognitionResult recognizeWith(LinuxTextRecognizer::Engines &engines, const
     if (engines.languages.isEmpty())
         return {std::nullopt, QStringLiteral("no Tesseract language data for %1 is installed")
                                   .arg(LinuxTextRecognizer::kWantedLanguages.join(QStringLiteral(", ")))};
+    keepOpenMpToOneThread();
     QString error;
     std::unique_ptr<tesseract::TessBaseAPI> engine = engines.acquire(&error);
     if (!engine)
