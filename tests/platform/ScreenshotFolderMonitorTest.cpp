@@ -12,6 +12,7 @@
 
 #include <iostream>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -136,6 +137,12 @@ TEST(ScreenshotFolderMonitor, PollFindsFilesWithoutEventsAndOnlyOnceTheyHaveCont
     ASSERT_TRUE(QDir().mkdir(lookalikeFolder));
     const QString hidden = rig.file(QStringLiteral(".Screenshot 4.png"));
     ASSERT_TRUE(writeFile(hidden, "hidden"));
+    // A name that is not valid UTF-8 cannot be handed on as a path that opens the same file.
+    const QByteArray undecodable = QFile::encodeName(rig.folder) + "/Screenshot \xff\xfe.png";
+    const int fd = ::open(undecodable.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "x", 1), 1);
+    ::close(fd);
     turnEventLoop(450ms); // several polls
     EXPECT_TRUE(rig.reported.isEmpty()) << rig.reported.join(QLatin1Char(',')).toStdString();
 
