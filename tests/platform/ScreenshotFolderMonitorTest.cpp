@@ -108,15 +108,15 @@ TEST(ScreenshotFolderMonitor, ReportsANewScreenshotOnceAfterTheDebounce)
 
 TEST(ScreenshotFolderMonitor, ABurstOfEventsGivesOneScanAfterTheLastEvent)
 {
-    MonitorRig rig({500ms, kNeverPoll});
+    MonitorRig rig({800ms, kNeverPoll});
     ASSERT_TRUE(rig.monitor->start(rig.folder));
     const QString shot = rig.file(QStringLiteral("Screenshot 1.png"));
     ASSERT_TRUE(writeFile(shot, "x"));
 
     rig.watcher->emitChange();
-    turnEventLoop(250ms);
+    turnEventLoop(300ms);
     rig.watcher->emitChange(); // restarts the wait
-    turnEventLoop(350ms);      // 600 ms after the first event, 350 ms after the last
+    turnEventLoop(550ms);      // 850 ms after the first event, 550 ms after the last
     EXPECT_TRUE(rig.reported.isEmpty()) << "the first event's scan was not pushed back";
     ASSERT_TRUE(waitUntil([&] { return !rig.reported.isEmpty(); }, 3s));
     EXPECT_EQ(rig.reported, QStringList{shot});
