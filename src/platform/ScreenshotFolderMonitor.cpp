@@ -148,6 +148,7 @@ std::optional<QList<ScreenshotFolderMonitor::ListedFile>> ScreenshotFolderMonito
     if (!dir)
         return std::nullopt;
     QList<ListedFile> files;
+    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     const int dirFd = ::dirfd(dir);
     while (const dirent *entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.')
@@ -164,7 +165,7 @@ std::optional<QList<ScreenshotFolderMonitor::ListedFile>> ScreenshotFolderMonito
             continue;
         if (!S_ISREG(info.st_mode))
             continue;
-        files.append({folder + QLatin1Char('/') + name, static_cast<qint64>(info.st_size)});
+        files.append({prefix + name, static_cast<qint64>(info.st_size)});
     }
     ::closedir(dir);
     return files;
