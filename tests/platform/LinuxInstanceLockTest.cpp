@@ -3,12 +3,16 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -149,6 +153,55 @@ TEST_F(InstanceFixture, WithNoOtherInstanceStartIsReadyAtOnceAndAnswersLaterInst
     second.start([&] { secondReady = true; });
     EXPECT_FALSE(secondReady); // it waits out the grace period
     EXPECT_TRUE(runUntil([&] { return asked == 1 && secondReady; }));
+}
+
+TEST_F(InstanceFixture, TheSocketLeftByAKilledInstanceIsTakenOver)
+{
+    // A socket file that nobody listens on, as a killed instance leaves it.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(m_serverName);
+    ASSERT_LT(size_t(path.size()), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ::close(fd);
+    ASSERT_TRUE(QFile::exists(m_serverName));
+
+    LinuxInstanceLock lock(options(m_helper));
+    bool ready = false;
+    lock.start([&] { ready = true; });
+    EXPECT_TRUE(ready); // nobody answered, so nobody is waited for
+
+    int asked = 0;
+    QObject::connect(&lock, &InstanceLock::quitRequested, [&] { ++asked; });
+    LinuxInstanceLock later(options(m_helper));
+    later.start({});
+    EXPECT_TRUE(runUntil([&] { return asked == 1; }));
+}
+
+TEST_F(InstanceFixture, OnlyTheQuitRequestIsObeyed)
+{
+    LinuxInstanceLock lock(options(m_helper));
+    lock.start({});
+    int asked = 0;
+    QObject::connect(&lock, &InstanceLock::quitRequested, [&] { ++asked; });
+    for (const QByteArray &message : {QByteArray("quit"), QByteArray("QUIT\n"), QByteArray("quit now\n"),
+                                      QByteArray(100, 'q') + "\n", QByteArray("\n")}) {
+        QLocalSocket socket;
+        socket.connectToServer(m_serverName);
+        ASSERT_TRUE(socket.waitForConnected(1000));
+        socket.write(message);
+        socket.waitForBytesWritten(1000);
+        socket.disconnectFromServer();
+        runUntil([] { return false; }, 100);
+    }
+    EXPECT_EQ(asked, 0);
+
+    // The real request still works on the same server afterwards.
+    LinuxInstanceLock later(options(m_helper));
+    later.start({});
+    EXPECT_TRUE(runUntil([&] { return asked == 1; }));
 }
 
 TEST_F(InstanceFixture, APoliteInstanceQuitsWhenAsked)

@@ -1,5 +1,6 @@
 // Synthetic chords typed into the fixture window through XTest.
 #include "InputTestSupport.h"
+#include "platform/x11/X11HotKeyRegistry.h"
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11Workspace.h"
 
@@ -74,6 +75,33 @@ TEST_F(X11KeySenderTest, ReleasedModifiersArePastedAtOnceAfterTheUserLetsGo)
     EXPECT_EQ(sentCount, 0) << "a chord must wait while a modifier is down";
     ASSERT_EQ(xdotool({"keyup", "alt"}), 0);
     EXPECT_TRUE(waitUntil([&] { return fixture.text() == QStringLiteral("after release"); }));
+}
+
+TEST_F(X11KeySenderTest, PasteAskedForByAHeldHotKeyArrivesOnceTheKeysAreLetGo)
+{
+    // The road of "paste next from the stack": the shortcut's grab holds the keyboard while its
+    // keys are down, so the paste must wait for them instead of going to the grab.
+    ClipboardOwner clipboard(QStringLiteral("zo zásobníka"));
+    ASSERT_TRUE(clipboard.isReady());
+    Fixture fixture("stack");
+    ASSERT_TRUE(fixtureInFront(fixture));
+    X11HotKeyRegistry registry;
+    int presses = 0;
+    registry.onShortcut = [&](AppShortcut shortcut) {
+        ++presses;
+        if (shortcut == AppShortcut::pasteNextFromStack)
+            sender.sendPaste(fixture.pid());
+    };
+    ASSERT_TRUE(registry.start().isEmpty());
+
+    ASSERT_EQ(xdotool({"keydown", "shift+alt+super+v"}), 0);
+    ASSERT_TRUE(waitUntil([&] { return presses == 1; }));
+    pump(100ms);
+    EXPECT_EQ(sentCount, 0);
+    ASSERT_EQ(xdotool({"keyup", "v", "alt", "shift", "super"}), 0);
+    EXPECT_TRUE(waitUntil([&] { return fixture.text() == QStringLiteral("zo zásobníka"); }))
+        << fixture.text().toStdString();
+    EXPECT_EQ(presses, 1);
 }
 
 TEST_F(X11KeySenderTest, ChordForAProcessActivatesItsWindowFirst)

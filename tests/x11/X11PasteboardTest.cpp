@@ -170,6 +170,22 @@ TEST_F(X11PasteboardTest, TwoIdenticalCopiesRaiseTheCountTwice)
     EXPECT_EQ(m_pasteboard->content().text, "same");
 }
 
+TEST_F(X11PasteboardTest, SelectingTextIsNotACopy)
+{
+    const qint64 before = m_pasteboard->changeCount();
+    auto *p = new QProcess;
+    m_processes.append(p);
+    p->start("xclip", {"-quiet", "-selection", "primary", "-i", file("primary", "selected only")});
+    ASSERT_TRUE(p->waitForStarted());
+    // Proof that the selection was taken, then time for a report that must not come.
+    QProcess read;
+    read.start("xclip", {"-o", "-selection", "primary"});
+    ASSERT_TRUE(read.waitForFinished(kWaitMs));
+    ASSERT_EQ(read.readAllStandardOutput(), "selected only");
+    settle();
+    EXPECT_EQ(m_pasteboard->changeCount(), before);
+}
+
 TEST_F(X11PasteboardTest, OwnWritesAreCountedOnceBeforeTheyReturnAndOthersCanPasteThem)
 {
     const QByteArray image = png(17, 9);
@@ -249,6 +265,28 @@ TEST_F(X11PasteboardTest, AnOwnerThatNeverAnswersDoesNotHoldUpTheMainThread)
     copyWithXclip("next");
     EXPECT_EQ(waitForCount(before + 2), before + 2);
     EXPECT_EQ(m_pasteboard->content().text, "next");
+}
+
+TEST_F(X11PasteboardTest, ANewCopyDoesNotWaitForAHungOwnerToTimeOut)
+{
+    // Waits far longer than this test may take: only giving up the stale fetch gets it done.
+    X11Pasteboard::Limits limits;
+    limits.replyTimeout = 60s;
+    limits.fetchDeadline = 120s;
+    startPasteboard(limits);
+    const qint64 before = m_pasteboard->changeCount();
+
+    auto *owner = new QProcess;
+    m_processes.append(owner);
+    owner->start(QStringLiteral(TARNEL_PLATFORM_HELPER), {"silent-owner"});
+    ASSERT_TRUE(owner->waitForStarted());
+    ASSERT_TRUE(owner->waitForReadyRead(kWaitMs));
+    ASSERT_TRUE(runUntil([&] { return m_pasteboard->isFetching(); }));
+
+    copyWithXclip("fresh");
+    EXPECT_EQ(waitForCount(before + 2), before + 2);
+    EXPECT_EQ(m_pasteboard->content().text, "fresh");
+    EXPECT_FALSE(m_pasteboard->content().incomplete);
 }
 
 TEST_F(X11PasteboardTest, AnOversizedCopyIsPassedOverAndReported)

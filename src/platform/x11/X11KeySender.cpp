@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "platform/x11/SyntheticKeyJournal.h"
+#include "platform/x11/X11Session.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -44,7 +45,7 @@ X11KeySender::X11KeySender(Workspace *workspace, QObject *parent)
     : KeySender(parent)
     , m_workspace(workspace)
 {
-    if (m_connection.isOpen()) {
+    if (m_connection.isOpen() && X11Session::isUsable()) {
         int eventBase = 0, errorBase = 0, major = 0, minor = 0;
         m_usable = XTestQueryExtension(m_connection.display(), &eventBase, &errorBase, &major, &minor);
     }

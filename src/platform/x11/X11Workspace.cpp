@@ -1,14 +1,16 @@
 #include "platform/x11/X11Workspace.h"
 
 #include "core/Logging.h"
+#include "platform/x11/X11Session.h"
 
 #include <X11/Xlib.h>
 
 X11Workspace::X11Workspace(QObject *parent)
     : Workspace(parent)
 {
-    if (!m_connection.isOpen())
-        qCWarning(lcPlatform) << "Workspace: no X display; the front application is unknown";
+    m_usable = m_connection.isOpen() && X11Session::isUsable();
+    if (!m_usable)
+        qCWarning(lcPlatform) << "Workspace: no X11 session; the front application is unknown";
 }
 
 RunningApplication X11Workspace::applicationFor(unsigned long window) const
@@ -22,7 +24,7 @@ RunningApplication X11Workspace::applicationFor(unsigned long window) const
 
 std::optional<RunningApplication> X11Workspace::frontmostApplication() const
 {
-    if (!m_connection.isOpen())
+    if (!m_usable)
         return std::nullopt;
     const std::optional<unsigned long> window = m_connection.activeWindow();
     if (!window || !m_connection.windowExists(*window))
@@ -32,7 +34,7 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication() const
 
 std::optional<RunningApplication> X11Workspace::applicationWithPid(qint64 pid) const
 {
-    if (!m_connection.isOpen() || pid <= 0)
+    if (!m_usable || pid <= 0)
         return std::nullopt;
     const QList<unsigned long> windows = m_connection.clientWindows();
     // The list runs bottom-most first: the last match is the one the user saw last.
@@ -45,7 +47,7 @@ std::optional<RunningApplication> X11Workspace::applicationWithPid(qint64 pid) c
 
 bool X11Workspace::activate(const RunningApplication &application)
 {
-    if (!m_connection.isOpen())
+    if (!m_usable)
         return false;
     unsigned long window = application.window;
     if (!m_connection.windowExists(window)) {

@@ -9,7 +9,7 @@ class X11Workspace : public Workspace {
 public:
     explicit X11Workspace(QObject *parent = nullptr);
 
-    bool isUsable() const { return m_connection.isOpen(); }
+    bool isUsable() const { return m_usable; }
 
     std::optional<RunningApplication> frontmostApplication() const override;
     std::optional<RunningApplication> applicationWithPid(qint64 pid) const override;
@@ -19,4 +19,5 @@ private:
     RunningApplication applicationFor(unsigned long window) const;
 
     X11Connection m_connection;
+    bool m_usable = false;
 };
