@@ -8,8 +8,10 @@
 #include "core/ClipboardSnippet.h"
 #include "core/ClipboardImageStore.h"
 #include "core/QuickAccessKeyboardFocus.h"
+#include "engine/HistoryEncoder.h"
 #include "engine/ModelClock.h"
 #include "engine/QuickImageActionRequest.h"
+#include "platform/ScreenshotFolderMonitor.h"
 #include "platform/Workspace.h"
 
 #include <QByteArray>
@@ -33,7 +35,6 @@
 class LoginItem;
 class Pasteboard;
 class Permissions;
-class ScreenshotFolderMonitor;
 class ScreenshotLocation;
 class SettingsStore;
 
@@ -378,6 +379,10 @@ private:
     std::unique_ptr<ScreenshotFolderMonitor> m_screenshotFolderMonitor;
     ClipboardImageStore m_clipboardImageStore;
     bool m_sweepsUnreferencedImages = true;
+    HistoryEncoder m_historyEncoder;
+    // The image paths kept by the last cleanup; a write that names the same set has nothing
+    // to clean up.
+    std::optional<QSet<QString>> m_lastSweptPaths;
     // Ids of expired entries left out while loading; the first trim also takes them out of
     // the Jars, so that no Jar names an entry that is gone.
     QSet<QString> m_idsDroppedAtLoad;

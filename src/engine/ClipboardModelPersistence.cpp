@@ -175,15 +175,17 @@ void ClipboardModel::persistHistory()
             qCWarning(lcEngine).noquote() << QStringLiteral("Tarnel could not save a clipboard image: %1").arg(saved.error);
         }
     }
-    if (persist(stored, historyKey) && m_sweepsUnreferencedImages)
+    if (persist(stored, historyKey) && m_sweepsUnreferencedImages && m_lastSweptPaths != referenced) {
         m_clipboardImageStore.removeUnreferencedImages(referenced);
+        m_lastSweptPaths = std::move(referenced);
+    }
     if (liveChanged)
         Q_EMIT entriesChanged();
 }
 
 bool ClipboardModel::persist(const QList<ClipboardEntry> &records, const QString &key)
 {
-    return m_settings->setBytes(key, ClipboardEntry::encodeList(records));
+    return m_settings->setBytes(key, m_historyEncoder.encode(records));
 }
 
 bool ClipboardModel::persist(const QList<ClipboardJar> &records, const QString &key)
