@@ -77,6 +77,26 @@ TEST(LinuxSettingsStore, TypedValuesSurviveANewStoreOnTheSameFile)
     EXPECT_EQ(QDir(dir.filePath("Tarnel")).entryList(QDir::Files | QDir::Hidden), QStringList{"defaults.json"});
 }
 
+TEST(LinuxSettingsStore, StoredValuesCopyBetweenDomainsWithTheirType)
+{
+    QTemporaryDir dir;
+    LinuxSettingsStore earlier(dir.filePath("Quorvel/defaults.json"));
+    LinuxSettingsStore current(dir.filePath("Tarnel/defaults.json"));
+    ASSERT_TRUE(earlier.setBytes("quorvel.history", "[]"));
+    ASSERT_TRUE(earlier.setTextList("quorvel.pasteStack", {"x"}));
+    ASSERT_TRUE(earlier.setInteger("quorvel.historyLimit", 40));
+    for (const QString name : {"history", "pasteStack", "historyLimit"}) {
+        const auto value = earlier.storedValue("quorvel." + name);
+        ASSERT_TRUE(value.has_value()) << name.toStdString();
+        ASSERT_TRUE(current.setStoredValue("tarnel." + name, *value));
+    }
+    LinuxSettingsStore reopened(dir.filePath("Tarnel/defaults.json"));
+    EXPECT_EQ(reopened.bytesValue("tarnel.history"), "[]");
+    EXPECT_EQ(reopened.textListValue("tarnel.pasteStack"), QStringList{"x"});
+    EXPECT_EQ(reopened.integerValue("tarnel.historyLimit"), 40);
+    EXPECT_EQ(earlier.storedValue("quorvel.absent"), std::nullopt);
+}
+
 TEST(LinuxSettingsStore, StoresOnTheSameFileSeeEachOthersWrites)
 {
     QTemporaryDir dir;
@@ -147,7 +167,8 @@ TEST(LinuxSettingsStore, AWriterKilledMidWriteNeverLeavesATornFile)
         ASSERT_GE(child, 0);
         if (child == 0) {
             LinuxSettingsStore store(path);
-            for (qint64 i = 0;; ++i) {
+            // Carries on from the previous writer, so payload and counter always fit together.
+            for (qint64 i = store.integerValue("counter").value_or(-1) + 1;; ++i) {
                 // The payload's size varies, so a torn file would also be a short one.
                 const QString payload = QString::number(i).repeated(int(i % 7) * 4000 + 1);
                 store.setText("payload", payload);
@@ -180,6 +201,27 @@ TEST(LinuxSettingsStore, AWriterKilledMidWriteNeverLeavesATornFile)
     }
     EXPECT_GT(roundsWithFile, 0);
     EXPECT_TRUE(setAsideFiles(path).isEmpty());
+}
+
+TEST(LinuxSettingsStore, TemporaryFilesOfInterruptedWritesAreCleanedUpOnceOld)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.json");
+    writeRaw(path, R"({"k":"v"})");
+    writeRaw(dir.filePath(".defaults.json.Ab12Cd"), "{\"cut off");
+    writeRaw(dir.filePath(".defaults.json.Zz99Yy"), "{\"in progress");
+    writeRaw(dir.filePath(".other.json.Ab12Cd"), "not ours");
+    const QDateTime old = QDateTime::currentDateTimeUtc().addSecs(-3600);
+    for (const char *name : {".defaults.json.Ab12Cd", ".other.json.Ab12Cd"}) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+    LinuxSettingsStore store(path);
+    EXPECT_EQ(store.textValue("k"), "v");
+    EXPECT_FALSE(QFile::exists(dir.filePath(".defaults.json.Ab12Cd")));
+    EXPECT_TRUE(QFile::exists(dir.filePath(".defaults.json.Zz99Yy")));
+    EXPECT_TRUE(QFile::exists(dir.filePath(".other.json.Ab12Cd")));
 }
 
 TEST(LinuxSettingsStore, DomainsLiveUnderTheConfigFolder)
