@@ -92,9 +92,9 @@ public:
     inline static const QString screenshotFolderUnreadableIssue =
         QStringLiteral("Tarnel nemá prístup k priečinku so screenshotmi. Vyber ho znova v Nastaveniach.");
     inline static const QString screenshotFolderMissingIssue =
-        QStringLiteral("Najprv vyber priečinok, kam ukladáš screenshoty.");
+        QStringLiteral("Najprv vyber priečinok, kam sa ukladajú screenshoty.");
     inline static const QString screenshotFolderNotOpenedIssue =
-        QStringLiteral("Tarnel nemá prístup k tomuto priečinku. Vyber ho znova a skontroluj práva priečinka.");
+        QStringLiteral("Tarnel nemá prístup k tomuto priečinku. Vyber ho znova a skontroluj jeho oprávnenia.");
 
     // Creates the model and loads everything stored, in a fixed order; starts no monitoring.
     explicit ClipboardModel(ClipboardModelServices services, QObject *parent = nullptr);
