@@ -47,10 +47,10 @@ QStringList installedIn(const QString &folder)
 }
 
 // Tesseract may be built with OpenMP, whose helper threads spin while they wait: next to other
-// busy programs one read then takes many times as long (and burns the battery meanwhile). Reads
-// run one thread each, beside the interface, with no nested teams. The OpenMP library is looked
-// up at run time, so a Tesseract built without it needs nothing.
-// The setting belongs to the calling thread, so each read makes it on its own worker thread.
+// busy programs one read then takes many times as long (and burns the battery meanwhile). So a
+// read runs on its one worker thread, without OpenMP teams. The setting belongs to the calling
+// thread, so each read makes it anew. The OpenMP library is looked up at run time: a Tesseract
+// built without it needs nothing.
 void keepOpenMpToOneThread()
 {
     using SetLevels = void (*)(int);
@@ -80,7 +80,7 @@ struct LinuxTextRecognizer::Engines {
         auto engine = std::make_unique<tesseract::TessBaseAPI>();
         const QByteArray path = QFile::encodeName(dataPath);
         const QByteArray joined = languages.join(QLatin1Char('+')).toLatin1();
-        if (engine->Init(path.constData(), joined.constData(), tesseract::OEM_LSTM_ONLY) != 0) {
+        if (engine->Init(path.constData(), joined.constData(), tesseract::OEM_DEFAULT) != 0) {
             *error = QStringLiteral("Tesseract could not load %1 from %2").arg(QString::fromLatin1(joined), dataPath);
             return nullptr;
         }
