@@ -1,6 +1,5 @@
 #include "engine/HistoryEncoder.h"
 
-#include <QJsonDocument>
 
 QByteArray HistoryEncoder::encode(const QList<ClipboardEntry> &entries)
 {
@@ -17,7 +16,7 @@ QByteArray HistoryEncoder::encode(const QList<ClipboardEntry> &entries)
         if (cached != m_cache.end() && cached->entry == entry) {
             json = cached->json;
         } else {
-            json = QJsonDocument(entry.toJson()).toJson(QJsonDocument::Compact);
+            entry.writeJson(json);
             ++m_lastEncodedCount;
         }
         if (i > 0)
