@@ -8,7 +8,6 @@
 #include "core/ClipboardSnippet.h"
 #include "core/ClipboardImageStore.h"
 #include "core/OCRTextDestination.h"
-#include "core/ScreenshotStability.h"
 #include "core/QuickAccessKeyboardFocus.h"
 #include "engine/HistoryEncoder.h"
 #include "engine/ModelClock.h"
@@ -363,7 +362,6 @@ private:
         quint64 serial = 0;
         std::optional<qint64> recordedSize;
         int checksMade = 0;
-        QString lastFailure;
         QFutureWatcher<ScreenshotLoad> *reading = nullptr;
     };
     void importScreenshot(const QString &path);

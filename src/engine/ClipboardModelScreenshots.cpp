@@ -2,6 +2,7 @@
 
 #include "core/ImageSizeRule.h"
 #include "core/Logging.h"
+#include "core/ScreenshotStability.h"
 #include "platform/ScreenshotFolderMonitor.h"
 #include "platform/SettingsStore.h"
 
@@ -157,7 +158,6 @@ void ClipboardModel::failScreenshotCheck(const QString &path, const QString &rea
     auto it = m_screenshotImportTasks.find(path);
     if (it == m_screenshotImportTasks.end())
         return;
-    it->lastFailure = reason;
     if (++it->checksMade < ScreenshotStability::kMaxChecks) {
         scheduleScreenshotCheck(path, it->serial);
         return;

@@ -1,6 +1,7 @@
 #include "EngineTestSupport.h"
 
 #include "core/L10n.h"
+#include "core/ScreenshotStability.h"
 
 #include <QFile>
 #include <QFileInfo>
