@@ -5,6 +5,7 @@
 #include "platform/ScreenTextCapture.h"
 #include "platform/ScreenshotFolderMonitor.h"
 #include "platform/x11/LinuxFolderWatcher.h"
+#include "platform/x11/LinuxQrDetector.h"
 #include "platform/x11/LinuxScreenshotLocation.h"
 #include "platform/x11/LinuxSettingsStore.h"
 #include "platform/x11/LinuxTextRecognizer.h"
@@ -27,6 +28,9 @@
 #include <QTemporaryDir>
 #include <QWidget>
 #include <QWindow>
+
+#include <ZXing/BitMatrix.h>
+#include <ZXing/MultiFormatWriter.h>
 
 #include <memory>
 
@@ -187,6 +191,96 @@ TEST_F(EngineScreens, TheScreenshotFolderChoiceAndItsProblemsHoldAcrossStarts)
     real.model->setScreenshotFolder(gone);
     EXPECT_EQ(real.model->screenshotCaptureIssue(), std::nullopt);
     EXPECT_TRUE(real.model->automaticScreenshotCapture());
+}
+
+// A screenshot with a line of text and two QR codes, as PNG bytes.
+QByteArray screenshotWithTextAndCodes(const QList<std::string> &payloads)
+{
+    QImage image(1400, 600, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(40);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(40, 80, QStringLiteral("Objednávka 2026 je pripravená"));
+    int x = 40;
+    for (const std::string &payload : payloads) {
+        const ZXing::BitMatrix matrix =
+            ZXing::MultiFormatWriter(ZXing::BarcodeFormat::QRCode).setMargin(4).setEncoding(ZXing::CharacterSet::UTF8).encode(payload, 300, 300);
+        for (int y = 0; y < matrix.height(); ++y) {
+            for (int mx = 0; mx < matrix.width(); ++mx)
+                painter.fillRect(x + mx, 200 + y, 1, 1, matrix.get(mx, y) ? Qt::black : Qt::white);
+        }
+        x += 500;
+    }
+    painter.end();
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return out;
+}
+
+TEST_F(EngineScreens, TextAndQrCodesOfAnImportedScreenshotAreFiledWhereTheUserSaysAndPersist)
+{
+    QTemporaryDir shots;
+    const std::string web = "https://example.sk/objednavka/2026";
+    const std::string wifi = "WIFI:S:Kaviareň;T:WPA;P:tajné;;";
+    QString textID;
+    QStringList qrIDs;
+    {
+        RealModel real;
+        ClipboardModel &model = *real.model;
+        model.setScreenshotFolder(shots.path());
+        QFile file(shots.filePath(QStringLiteral("Screenshot codes.png")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(screenshotWithTextAndCodes({web, wifi}));
+        file.close();
+        ASSERT_TRUE(waitUntil([&] { return !model.entries().isEmpty(); }, 10s));
+        const QImage image = QImage::fromData(*model.imageData(model.entries().first()));
+        ASSERT_FALSE(image.isNull());
+
+        // What the screenshot text sheet does with the recognisers' results.
+        LinuxTextRecognizer recognizer;
+        QFuture<TextRecognitionResult> text = recognizer.recognize(image);
+        ASSERT_TRUE(waitUntil([&] { return text.isFinished(); }, 60s));
+        ASSERT_TRUE(text.result().ok()) << text.result().error.toStdString();
+        const QString recognised = *text.result().text;
+        EXPECT_TRUE(recognised.contains(QStringLiteral("pripravená"))) << recognised.toStdString();
+        const QStringList codes = LinuxQrDetector::detectNow(image);
+        ASSERT_EQ(codes.size(), 2);
+
+        const QString base = ClipboardEntry::newID();
+        textID = base;
+        EXPECT_TRUE(model.saveScreenshotText(recognised, base, OCRTextDestination::History));
+        const OCRTextDestination destinations[] = {OCRTextDestination::PasteStack, OCRTextDestination::Pins};
+        for (int i = 0; i < codes.size(); ++i) {
+            qrIDs.append(base + QStringLiteral("-qr-%1").arg(i));
+            EXPECT_TRUE(model.saveScreenshotText(codes[i], qrIDs.last(), destinations[i]));
+        }
+        EXPECT_EQ(model.entries().size(), 4);
+    }
+    RealModel again;
+    ClipboardModel &model = *again.model;
+    auto find = [&model](const QString &id) {
+        const auto it = std::find_if(model.entries().cbegin(), model.entries().cend(),
+                                     [&id](const ClipboardEntry &entry) { return entry.id == id; });
+        return it == model.entries().cend() ? std::optional<ClipboardEntry>() : std::optional<ClipboardEntry>(*it);
+    };
+    ASSERT_TRUE(find(textID).has_value());
+    EXPECT_TRUE(find(textID)->text.contains(QStringLiteral("Objednávka")));
+    EXPECT_EQ(find(textID)->sourceApp, QStringLiteral("Tarnel OCR"));
+    ASSERT_EQ(qrIDs.size(), 2);
+    const std::optional<ClipboardEntry> stacked = find(qrIDs[0]);
+    const std::optional<ClipboardEntry> pinned = find(qrIDs[1]);
+    ASSERT_TRUE(stacked && pinned);
+    EXPECT_EQ(model.pasteStackEntryIDs(), QStringList{qrIDs[0]});
+    EXPECT_TRUE(pinned->isPinned);
+    EXPECT_FALSE(stacked->isPinned);
+    // Each code's payload, whichever was detected first.
+    const QSet<QString> payloads{stacked->text, pinned->text};
+    EXPECT_EQ(payloads, (QSet<QString>{QString::fromStdString(web), QString::fromUtf8(wifi.c_str())}));
 }
 
 // A window of this process showing known text, black on white.
