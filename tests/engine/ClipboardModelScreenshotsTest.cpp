@@ -304,6 +304,24 @@ TEST(ClipboardModelScreenshots, AReadInFlightIsDroppedWhenCancelledOrWhenTheMode
     SUCCEED() << "no crash once the result arrived";
 }
 
+TEST(ClipboardModelScreenshots, AToolThatSavesAndCopiesGivesTwoEntriesOnlyOneOfThemFromTheFile)
+{
+    ScreenshotHarness h;
+    ClipboardModel &model = h.makeWatching();
+    const QByteArray png = pngBytes(30, 20, Qt::magenta);
+    writeFile(h.shotPath(), png);
+    h.report(h.shotPath());
+    h.workspace.setFrontmostApplication(RunningApplication{1, 200, QStringLiteral("Screenshot")});
+    h.pasteboard.copyImage(png);
+    model.readClipboardIfChanged();
+    ASSERT_TRUE(h.waitForCaptures());
+    h.checks(2);
+    ASSERT_EQ(model.entries().size(), 2);
+    EXPECT_EQ(model.entries()[0].screenshotFileURL, h.shotPath());
+    EXPECT_FALSE(model.entries()[1].screenshotFileURL.has_value());
+    EXPECT_TRUE(model.entries()[0].isScreenshot && model.entries()[1].isScreenshot);
+}
+
 TEST(ClipboardModelScreenshots, FilesImportedTogetherEnterInTheOrderTheyComplete)
 {
     ScreenshotHarness h;
