@@ -156,3 +156,29 @@ TEST(TypedTrigger, TriggersMatchByTheCharactersTheyShow)
 }
 
 } // namespace
+
+namespace {
+
+TEST(TypedTrigger, HostileKeysKeepTheBufferShortAndNeverCrash)
+{
+    const QList<ClipboardSnippet> snippets{snippet("sig", ";sig")};
+    struct Case {
+        const char *name;
+        QString characters;
+    };
+    const Case cases[] = {
+        {"lone high surrogate", QString(QChar(0xD800))},
+        {"lone low surrogate", QString(QChar(0xDC00))},
+        {"a megabyte from an input method", QString(1 << 20, QChar('x'))},
+        {"a long run of combining marks", QString(100000, QChar(0x0301))},
+    };
+    for (const Case &c : cases) {
+        QString buffer;
+        EXPECT_EQ(feed(buffer, {typed(c.characters)}, snippets), std::nullopt) << c.name;
+        EXPECT_LE(TypedTrigger::characterCount(buffer), 4) << c.name;
+        // The trigger still expands right after.
+        EXPECT_EQ(feed(buffer, typedEach(";sig"), snippets), (TypedTrigger::Expansion{0, 4})) << c.name;
+    }
+}
+
+} // namespace
