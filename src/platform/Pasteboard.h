@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// One image representation offered by the clipboard owner.
+struct PasteboardImage {
+    QString mimeType;
+    QByteArray data;
+
+    bool operator==(const PasteboardImage &) const = default;
+};
+
+// What the clipboard held at one change, fetched once and kept as a snapshot.
+struct PasteboardContent {
+    // Local paths of the copied files, in the owner's order. Empty unless every URL offered
+    // is a file URL.
+    QStringList filePaths;
+    // "image/png" first, then other image types; a representation that could not be
+    // fetched is left out.
+    QList<PasteboardImage> images;
+    // Plain text decoded as UTF-8; absent when none was offered or it was not valid UTF-8.
+    std::optional<QString> text;
+    // Types passed over because they were larger than the fetch cap.
+    QStringList oversizedTypes;
+    // The owner did not answer in time (or vanished): what it did not deliver is missing.
+    bool incomplete = false;
+
+    bool operator==(const PasteboardContent &) const = default;
+};
+
+// The system clipboard (CLIPBOARD selection; PRIMARY is never recorded).
+//
+// The change count is raised for every change of the clipboard's owner and for every write
+// made through this object. content() always describes the change that changeCount() names,
+// so a poll step that sees a new count can read the content without waiting on anyone.
+// Main thread only.
+class Pasteboard : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+    ~Pasteboard() override = default;
+
+    virtual qint64 changeCount() const = 0;
+    virtual PasteboardContent content() const = 0;
+
+    // Each write replaces the clipboard and returns the change count it produced; the count
+    // is already raised when the call returns.
+    virtual qint64 writeText(const QString &text) = 0;
+    virtual qint64 writeFilePaths(const QStringList &paths) = 0;
+    // Offered as PNG; bytes that do not decode as an image are offered unchanged as PNG.
+    virtual qint64 writeImage(const QByteArray &imageData) = 0;
+
+signals:
+    void changeCountChanged(qint64 changeCount);
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/Pasteboard.h"
+
+// An in-memory clipboard. Tests play the other applications through the copy...() calls,
+// each of which raises the change count like a foreign copy does; writes record their kind.
+class FakePasteboard : public Pasteboard
+{
+    Q_OBJECT
+
+public:
+    enum class WriteKind { Text, FilePaths, Image };
+
+    using Pasteboard::Pasteboard;
+
+    qint64 changeCount() const override { return m_changeCount; }
+    PasteboardContent content() const override { return m_content; }
+
+    qint64 writeText(const QString &text) override;
+    qint64 writeFilePaths(const QStringList &paths) override;
+    qint64 writeImage(const QByteArray &imageData) override;
+
+    // A foreign copy.
+    void copyContent(const PasteboardContent &content);
+    void copyText(const QString &text);
+    void copyFilePaths(const QStringList &paths);
+    void copyImage(const QByteArray &data, const QString &mimeType = QStringLiteral("image/png"));
+    // The owner changed but offers nothing (for example it quit).
+    void clearByOtherApplication() { copyContent({}); }
+
+    int writeCount() const { return m_writeCount; }
+    std::optional<WriteKind> lastWriteKind() const { return m_lastWriteKind; }
+
+private:
+    qint64 publish(const PasteboardContent &content);
+
+    qint64 m_changeCount = 0;
+    PasteboardContent m_content;
+    int m_writeCount = 0;
+    std::optional<WriteKind> m_lastWriteKind;
+};
