@@ -1,0 +1,36 @@
+#include "core/ClipboardJar.h"
+
+#include "core/JsonRecordReader.h"
+
+QJsonObject ClipboardJar::toJson() const
+{
+    QJsonObject object;
+    object.insert(QLatin1String("id"), id);
+    object.insert(QLatin1String("name"), name);
+    object.insert(QLatin1String("entryIDs"), QJsonArray::fromStringList(entryIDs));
+    return object;
+}
+
+std::optional<ClipboardJar> ClipboardJar::fromJson(const QJsonValue &value, QString *error)
+{
+    if (!value.isObject())
+        return failRecord<ClipboardJar>(error, QStringLiteral("Jar is not a JSON object"));
+    JsonRecordReader reader(value.toObject());
+    ClipboardJar jar;
+    jar.id = reader.required(reader.string("id"), "id");
+    jar.name = reader.required(reader.string("name"), "name");
+    jar.entryIDs = reader.required(reader.stringList("entryIDs"), "entryIDs");
+    if (reader.failed())
+        return failRecord<ClipboardJar>(error, reader.error());
+    return jar;
+}
+
+QByteArray ClipboardJar::encodeList(const QList<ClipboardJar> &jars)
+{
+    return encodeRecordArray(jars);
+}
+
+DecodedList<ClipboardJar> ClipboardJar::decodeList(const QByteArray &json)
+{
+    return decodeRecordArray<ClipboardJar>(json, "Jar", &ClipboardJar::fromJson);
+}

@@ -1,0 +1,38 @@
+#include "core/ClipboardSnippet.h"
+
+#include "core/JsonRecordReader.h"
+
+QJsonObject ClipboardSnippet::toJson() const
+{
+    QJsonObject object;
+    object.insert(QLatin1String("id"), id);
+    object.insert(QLatin1String("name"), name);
+    object.insert(QLatin1String("trigger"), trigger);
+    object.insert(QLatin1String("text"), text);
+    return object;
+}
+
+std::optional<ClipboardSnippet> ClipboardSnippet::fromJson(const QJsonValue &value, QString *error)
+{
+    if (!value.isObject())
+        return failRecord<ClipboardSnippet>(error, QStringLiteral("snippet is not a JSON object"));
+    JsonRecordReader reader(value.toObject());
+    ClipboardSnippet snippet;
+    snippet.id = reader.required(reader.string("id"), "id");
+    snippet.name = reader.required(reader.string("name"), "name");
+    snippet.trigger = reader.required(reader.string("trigger"), "trigger");
+    snippet.text = reader.required(reader.string("text"), "text");
+    if (reader.failed())
+        return failRecord<ClipboardSnippet>(error, reader.error());
+    return snippet;
+}
+
+QByteArray ClipboardSnippet::encodeList(const QList<ClipboardSnippet> &snippets)
+{
+    return encodeRecordArray(snippets);
+}
+
+DecodedList<ClipboardSnippet> ClipboardSnippet::decodeList(const QByteArray &json)
+{
+    return decodeRecordArray<ClipboardSnippet>(json, "snippet", &ClipboardSnippet::fromJson);
+}
