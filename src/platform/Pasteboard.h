@@ -21,8 +21,8 @@ struct PasteboardContent {
     // Local paths of the copied files, in the owner's order. Empty unless every URL offered
     // is a file URL.
     QStringList filePaths;
-    // "image/png" first, then other image types; a representation that could not be
-    // fetched is left out.
+    // The image as offered: "image/png" when the owner has it, else its first other image
+    // type that could be fetched. Empty when there is no image.
     QList<PasteboardImage> images;
     // Plain text decoded as UTF-8; absent when none was offered or it was not valid UTF-8.
     std::optional<QString> text;

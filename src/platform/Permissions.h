@@ -2,7 +2,8 @@
 
 #include <QObject>
 
-// What the desktop lets Tarnel do. Each answer is read afresh on every call.
+// What the desktop lets Tarnel do. Answers may change while Tarnel runs, so callers ask again
+// instead of keeping them.
 class Permissions : public QObject {
     Q_OBJECT
 public:

@@ -33,6 +33,10 @@ public:
     bool setTextList(const QString &key, const QStringList &value);
     bool remove(const QString &key);
 
+    // The value as stored, whatever its type: for copying a value between domains unchanged.
+    std::optional<QJsonValue> storedValue(const QString &key) const { return rawValue(key); }
+    bool setStoredValue(const QString &key, const QJsonValue &value) { return setRawValue(key, value); }
+
 protected:
     virtual std::optional<QJsonValue> rawValue(const QString &key) const = 0;
     // An absent value removes the key.

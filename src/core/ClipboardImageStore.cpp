@@ -1,0 +1,160 @@
+#include "core/ClipboardImageStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QUuid>
+
+#include <cerrno>
+
+namespace {
+
+const QString imageSuffix = QStringLiteral(".image");
+constexpr QFile::Permissions ownerOnlyFile = QFile::ReadOwner | QFile::WriteOwner;
+constexpr QFile::Permissions ownerOnlyFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+constexpr QFile::Permissions groupAndOther = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+    | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+
+// Absolute, with "." and ".." folded away; symbolic links are deliberately not resolved here,
+// the comparison with the store folder is textual and links are refused separately.
+QString standardized(const QString &path)
+{
+    if (path.isEmpty())
+        return {};
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+bool hasImageExtension(const QString &fileName)
+{
+    return fileName.size() > imageSuffix.size() && fileName.endsWith(imageSuffix, Qt::CaseSensitive);
+}
+
+QString lastSystemError(const QString &what, const QString &path)
+{
+    return QStringLiteral("%1 %2: %3").arg(what, path, qt_error_string(errno));
+}
+
+} // namespace
+
+ClipboardImageStore::ClipboardImageStore(const QString &directoryPath)
+    : m_directoryPath(standardized(directoryPath.isEmpty() ? defaultDirectoryPath() : directoryPath))
+{
+}
+
+QString ClipboardImageStore::dataRootPath()
+{
+    const QString root = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return root.isEmpty() ? QDir::tempPath() : root;
+}
+
+QString ClipboardImageStore::directoryPathIn(const QString &dataRoot, const QString &productFolder)
+{
+    const QString root = dataRoot.isEmpty() ? QDir::tempPath() : dataRoot;
+    return standardized(root + u'/' + productFolder + QStringLiteral("/Clipboard Images"));
+}
+
+QString ClipboardImageStore::defaultDirectoryPath()
+{
+    return directoryPathIn(dataRootPath());
+}
+
+bool ClipboardImageStore::isManagedPath(const QString &path) const
+{
+    const QString clean = standardized(path);
+    if (clean.isEmpty())
+        return false;
+    const QFileInfo info(clean);
+    if (info.path() != m_directoryPath || !hasImageExtension(info.fileName()))
+        return false;
+    // A link inside the folder could lead anywhere on the disk; reading or overwriting through
+    // it would leave the folder, so links are never managed, whatever they point at.
+    if (info.isSymLink())
+        return false;
+    // Directories, pipes and devices are not images; reading a pipe could block for ever.
+    if (info.exists() && !info.isFile())
+        return false;
+    return true;
+}
+
+ClipboardImageStore::SaveResult ClipboardImageStore::save(const QByteArray &data, const QString &reusing) const
+{
+    const QString target = (!reusing.isEmpty() && isManagedPath(reusing))
+        ? standardized(reusing)
+        : m_directoryPath + u'/' + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + imageSuffix;
+
+    const QFileInfo folder(m_directoryPath);
+    if (!folder.isDir()) {
+        if (!QDir().mkpath(folder.path()))
+            return {{}, lastSystemError(QStringLiteral("Could not create the folder"), folder.path())};
+        // Made owner-only at creation, so the images are never readable by others, not even briefly.
+        if (!QDir().mkdir(m_directoryPath, ownerOnlyFolder) && !QFileInfo(m_directoryPath).isDir())
+            return {{}, lastSystemError(QStringLiteral("Could not create the folder"), m_directoryPath)};
+    } else if (folder.permissions() & groupAndOther) {
+        // A folder left by an earlier version may be open to others; close it before writing.
+        QFile::setPermissions(m_directoryPath, folder.permissions() & ~groupAndOther);
+    }
+
+    // The bytes go to a temporary file beside the target which replaces it in one rename, so a
+    // reader never sees half an image and a failed write leaves the previous file untouched.
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly))
+        return {{}, file.errorString()};
+    if (!file.setPermissions(ownerOnlyFile)) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return {{}, reason};
+    }
+    if (file.write(data) != data.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return {{}, reason};
+    }
+    if (!file.commit())
+        return {{}, file.errorString()};
+    return {target, {}};
+}
+
+std::optional<QByteArray> ClipboardImageStore::load(const QString &path) const
+{
+    if (!isManagedPath(path))
+        return std::nullopt;
+    QFile file(standardized(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+void ClipboardImageStore::removeUnreferencedImages(const QSet<QString> &keeping) const
+{
+    const QDir folder(m_directoryPath);
+    if (!folder.exists())
+        return;
+
+    QSet<QString> kept;
+    kept.reserve(keeping.size());
+    for (const QString &entry : keeping) {
+        if (entry.isEmpty())
+            continue;
+        kept.insert(entry.contains(u'/') ? standardized(entry) : m_directoryPath + u'/' + entry);
+    }
+
+    // Hidden files are not listed, so the store never deletes what it did not make.
+    const QStringList names = folder.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        if (!hasImageExtension(name))
+            continue;
+        const QString path = m_directoryPath + u'/' + name;
+        if (kept.contains(path))
+            continue;
+        const QFileInfo info(path);
+        if (info.isDir() && !info.isSymLink())
+            continue;
+        // Removing a link removes the link, never what it points at.
+        QFile::remove(path);
+    }
+}

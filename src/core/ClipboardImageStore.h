@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSet>
+#include <QString>
+
+#include <optional>
+
+// Keeps the bytes of history images as files in one private folder, so that the persisted
+// history holds only a path per image. Only files directly inside that folder whose names end
+// in ".image" are ever read, overwritten or deleted.
+class ClipboardImageStore
+{
+public:
+    struct SaveResult {
+        QString path;  // the written file; empty on failure
+        QString error; // the file system's reason; empty on success
+        bool ok() const { return error.isEmpty(); }
+    };
+
+    // An empty folder means the default folder. Creating a store touches no file: the folder
+    // is made on the first save.
+    explicit ClipboardImageStore(const QString &directoryPath = {});
+
+    // "<data root>/Tarnel/Clipboard Images".
+    static QString defaultDirectoryPath();
+    // The per-user data folder ($XDG_DATA_HOME); the temporary folder when none is known.
+    static QString dataRootPath();
+    // The image folder of a product inside a data root; the earlier product used the same layout.
+    static QString directoryPathIn(const QString &dataRoot, const QString &productFolder = QStringLiteral("Tarnel"));
+
+    QString directoryPath() const { return m_directoryPath; }
+
+    // True when path, once made absolute and cleaned of "." and "..", names a file directly in
+    // the store folder with the extension "image", and nothing on the way is a symbolic link
+    // that leads out of the folder.
+    bool isManagedPath(const QString &path) const;
+
+    // Writes data atomically to a file of the store with owner-only permissions. A managed
+    // reusing path is overwritten in place; otherwise a new file named by a fresh UUID is made.
+    // On failure the previous file at the target is left exactly as it was.
+    SaveResult save(const QByteArray &data, const QString &reusing = {}) const;
+
+    // The bytes of a managed regular file; nothing for an empty, foreign or unreadable path.
+    std::optional<QByteArray> load(const QString &path) const;
+
+    // Deletes the store's ".image" files that are not kept. A kept entry is a path, or a bare
+    // file name of the store folder. Listing and deletion errors are ignored.
+    void removeUnreferencedImages(const QSet<QString> &keeping) const;
+
+private:
+    QString m_directoryPath;
+};

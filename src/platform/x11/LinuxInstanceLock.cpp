@@ -1,0 +1,204 @@
+#include "platform/x11/LinuxInstanceLock.h"
+
+#include "core/Logging.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QByteArray kQuitMessage = QByteArrayLiteral("quit\n");
+// A quit request is one short line; anything longer is not ours.
+constexpr qint64 kMaxMessageBytes = 64;
+const QString kDeletedSuffix = QStringLiteral(" (deleted)");
+
+QString runtimeName(const QString &base)
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir(runtime).exists())
+        return runtime + u'/' + base;
+    return base + u'-' + QString::number(::getuid());
+}
+
+} // namespace
+
+LinuxInstanceLock::LinuxInstanceLock(QObject *parent) : LinuxInstanceLock(Options{}, parent) {}
+
+LinuxInstanceLock::LinuxInstanceLock(Options options, QObject *parent)
+    : InstanceLock(parent), m_options(std::move(options))
+{
+    m_identity = m_options.executable.isEmpty() ? identityOfProcess(::getpid())
+                                                : identityOfFile(m_options.executable);
+    if (!m_identity)
+        qCWarning(lcPlatform) << "own executable could not be identified; other instances are only asked to quit";
+}
+
+LinuxInstanceLock::~LinuxInstanceLock() = default;
+
+QString LinuxInstanceLock::defaultServerName()
+{
+    return runtimeName(QStringLiteral("tarnel-instance"));
+}
+
+QString LinuxInstanceLock::earlierProductServerName()
+{
+    return runtimeName(QStringLiteral("quorvel-instance"));
+}
+
+std::optional<LinuxInstanceLock::ExecutableIdentity> LinuxInstanceLock::identityOfFile(const QString &path)
+{
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return ExecutableIdentity{st.st_dev, st.st_ino, QFileInfo(path).canonicalFilePath()};
+}
+
+std::optional<LinuxInstanceLock::ExecutableIdentity> LinuxInstanceLock::identityOfProcess(pid_t pid)
+{
+    if (pid <= 0)
+        return std::nullopt;
+    const QByteArray link = "/proc/" + QByteArray::number(pid) + "/exe";
+    struct stat st {};
+    // stat follows the link to the very file the process runs, even when it was deleted.
+    if (::stat(link.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    char buffer[4096];
+    const ssize_t n = ::readlink(link.constData(), buffer, sizeof buffer - 1);
+    if (n <= 0)
+        return std::nullopt;
+    return ExecutableIdentity{st.st_dev, st.st_ino, QFile::decodeName(QByteArray(buffer, n))};
+}
+
+bool LinuxInstanceLock::runsExecutable(pid_t pid, const ExecutableIdentity &executable)
+{
+    if (executable.path.isEmpty())
+        return false;
+    const auto identity = identityOfProcess(pid);
+    if (!identity)
+        return false;
+    if (identity->device == executable.device && identity->inode == executable.inode)
+        return true;
+    // An instance started before an update runs the replaced file at our path.
+    return identity->path.endsWith(kDeletedSuffix) && identity->path.chopped(kDeletedSuffix.size()) == executable.path;
+}
+
+QList<pid_t> LinuxInstanceLock::processesRunning(const ExecutableIdentity &executable)
+{
+    QList<pid_t> found;
+    const pid_t self = ::getpid();
+    const uid_t uid = ::getuid();
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        bool numeric = false;
+        const pid_t pid = entry.toInt(&numeric);
+        if (!numeric || pid == self)
+            continue;
+        struct stat st {};
+        if (::stat(QByteArray("/proc/" + entry.toLatin1()).constData(), &st) != 0 || st.st_uid != uid)
+            continue;
+        if (runsExecutable(pid, executable))
+            found.append(pid);
+    }
+    return found;
+}
+
+QList<pid_t> LinuxInstanceLock::otherInstances() const
+{
+    return m_identity ? processesRunning(*m_identity) : QList<pid_t>{};
+}
+
+bool LinuxInstanceLock::askToQuit(const QString &serverName) const
+{
+    QLocalSocket socket;
+    socket.connectToServer(serverName);
+    if (!socket.waitForConnected(int(kAskTimeout.count())))
+        return false;
+    socket.write(kQuitMessage);
+    const bool sent = socket.waitForBytesWritten(int(kAskTimeout.count()));
+    socket.disconnectFromServer();
+    return sent;
+}
+
+void LinuxInstanceLock::start(std::function<void()> onReady)
+{
+    if (m_started)
+        return;
+    m_started = true;
+
+    bool othersFound = !otherInstances().isEmpty();
+    for (const QString &name : QStringList{m_options.serverName} + m_options.otherServerNames) {
+        if (askToQuit(name)) {
+            qCInfo(lcPlatform).noquote() << "asked the running instance at" << name << "to quit";
+            othersFound = true;
+        }
+    }
+    if (!othersFound) {
+        listen();
+        if (onReady)
+            onReady();
+        return;
+    }
+    QTimer::singleShot(m_options.forceQuitDelay, this, [this, onReady = std::move(onReady)] {
+        forceQuitRemaining();
+        listen();
+        if (onReady)
+            onReady();
+    });
+}
+
+void LinuxInstanceLock::forceQuitRemaining()
+{
+    for (const pid_t pid : otherInstances()) {
+        // Checked again right before the kill, so a recycled pid is never hit.
+        if (!m_identity || !runsExecutable(pid, *m_identity))
+            continue;
+        if (::kill(pid, SIGKILL) == 0)
+            qCInfo(lcPlatform) << "forced instance" << pid << "to quit";
+        else
+            qCWarning(lcPlatform) << "could not force instance" << pid << "to quit";
+    }
+}
+
+void LinuxInstanceLock::listen()
+{
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_server->listen(m_options.serverName)) {
+        // The socket of an instance that was killed stays behind; nobody answers on it.
+        QLocalServer::removeServer(m_options.serverName);
+        if (!m_server->listen(m_options.serverName)) {
+            qCWarning(lcPlatform) << "instance socket could not be opened:" << m_server->errorString();
+            return;
+        }
+    }
+    connect(m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
+            // The request may already be buffered, in which case no further readyRead comes.
+            readRequest(socket);
+        }
+    });
+}
+
+void LinuxInstanceLock::readRequest(QLocalSocket *socket)
+{
+    if (socket->bytesAvailable() > kMaxMessageBytes) {
+        socket->abort();
+        return;
+    }
+    if (!socket->canReadLine())
+        return;
+    const QByteArray line = socket->readLine(kMaxMessageBytes);
+    socket->disconnectFromServer();
+    if (line == kQuitMessage)
+        emit quitRequested();
+}

@@ -1,0 +1,175 @@
+#include "platform/x11/LinuxSettingsStore.h"
+
+#include "core/Logging.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A settings file this large is not ours; reading it whole would stall the program.
+constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
+
+QString configHome()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+}
+
+bool writeAll(int fd, const QByteArray &data)
+{
+    const char *p = data.constData();
+    qint64 left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+} // namespace
+
+LinuxSettingsStore::LinuxSettingsStore(QString filePath) : m_filePath(std::move(filePath)) {}
+
+QString LinuxSettingsStore::defaultPath()
+{
+    return configHome() + QStringLiteral("/Tarnel/defaults.json");
+}
+
+QString LinuxSettingsStore::earlierProductPath()
+{
+    return configHome() + QStringLiteral("/Quorvel/defaults.json");
+}
+
+LinuxSettingsStore::FileStamp LinuxSettingsStore::currentStamp() const
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(m_filePath).constData(), &st) != 0)
+        return {};
+    return {true, st.st_dev, st.st_ino, static_cast<qint64>(st.st_size),
+            static_cast<qint64>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+void LinuxSettingsStore::reloadIfChanged() const
+{
+    if (!m_loaded || currentStamp() != m_loadedStamp)
+        load();
+}
+
+void LinuxSettingsStore::load() const
+{
+    m_loaded = true;
+    m_values = {};
+    m_loadedStamp = currentStamp();
+    if (!m_loadedStamp.exists)
+        return;
+    if (m_loadedStamp.size > kMaxFileBytes) {
+        setAsideUnreadableFile("too large");
+        return;
+    }
+    QFile file(m_filePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcPlatform) << "settings file could not be read:" << m_filePath << file.errorString();
+        return;
+    }
+    const QByteArray data = file.readAll();
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        setAsideUnreadableFile(error.error != QJsonParseError::NoError ? "not valid JSON" : "not a JSON object");
+        return;
+    }
+    m_values = document.object();
+}
+
+// The unreadable file is kept under another name (owner-only, like the original), so that
+// the next write, which starts from an empty domain, cannot destroy what it held.
+void LinuxSettingsStore::setAsideUnreadableFile(const char *reason) const
+{
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"));
+    const QString aside = m_filePath + QStringLiteral(".unreadable-") + stamp;
+    if (::rename(QFile::encodeName(m_filePath).constData(), QFile::encodeName(aside).constData()) == 0) {
+        ::chmod(QFile::encodeName(aside).constData(), S_IRUSR | S_IWUSR);
+        qCWarning(lcPlatform).noquote() << "settings file" << m_filePath << "is" << reason
+                                        << "; it was moved to" << aside << "and the settings start empty";
+    } else {
+        qCWarning(lcPlatform).noquote() << "settings file" << m_filePath << "is" << reason
+                                        << "and could not be moved aside:" << std::strerror(errno);
+    }
+    m_loadedStamp = currentStamp();
+}
+
+std::optional<QJsonValue> LinuxSettingsStore::rawValue(const QString &key) const
+{
+    reloadIfChanged();
+    const auto it = m_values.constFind(key);
+    if (it == m_values.constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+bool LinuxSettingsStore::setRawValue(const QString &key, const std::optional<QJsonValue> &value)
+{
+    reloadIfChanged();
+    QJsonObject next = m_values;
+    if (value)
+        next.insert(key, *value);
+    else
+        next.remove(key);
+    if (!writeFile(next))
+        return false;
+    m_values = next;
+    m_loadedStamp = currentStamp();
+    return true;
+}
+
+bool LinuxSettingsStore::writeFile(const QJsonObject &values)
+{
+    const QFileInfo info(m_filePath);
+    const QString dir = info.absolutePath();
+    if (!QDir().mkpath(dir)) {
+        qCWarning(lcPlatform) << "settings folder could not be created:" << dir;
+        return false;
+    }
+    QByteArray temp = QFile::encodeName(dir + QLatin1Char('/') + QLatin1Char('.') + info.fileName()
+                                        + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        qCWarning(lcPlatform) << "settings file could not be written:" << m_filePath << std::strerror(errno);
+        return false;
+    }
+    const QByteArray data = QJsonDocument(values).toJson(QJsonDocument::Compact);
+    // mkostemp already creates the file for its owner only; fchmod keeps that true whatever
+    // the umask did.
+    const bool ok = ::fchmod(fd, S_IRUSR | S_IWUSR) == 0 && writeAll(fd, data) && ::fsync(fd) == 0;
+    const int savedErrno = errno;
+    ::close(fd);
+    if (!ok || ::rename(temp.constData(), QFile::encodeName(m_filePath).constData()) != 0) {
+        const int error = ok ? errno : savedErrno;
+        ::unlink(temp.constData());
+        qCWarning(lcPlatform) << "settings file could not be written:" << m_filePath << std::strerror(error);
+        return false;
+    }
+    // The rename is durable only once the folder itself is synced.
+    const int dirFd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}

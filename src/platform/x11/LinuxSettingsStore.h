@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/SettingsStore.h"
+
+#include <QJsonObject>
+#include <QString>
+
+#include <sys/types.h>
+
+// A settings domain kept in one JSON file (one object from key to value), readable by its
+// owner only. Every write goes to a temporary file that is synced and renamed over the old
+// one, so the file on disk is always either the old or the new complete version.
+//
+// Reads come from memory; the file is read again when another writer (another store on the
+// same path, or another process) has replaced it since.
+class LinuxSettingsStore : public SettingsStore
+{
+public:
+    explicit LinuxSettingsStore(QString filePath);
+
+    // $XDG_CONFIG_HOME/Tarnel/defaults.json
+    static QString defaultPath();
+    // The earlier product's domain, read by the migration only.
+    static QString earlierProductPath();
+
+    QString filePath() const { return m_filePath; }
+
+protected:
+    std::optional<QJsonValue> rawValue(const QString &key) const override;
+    bool setRawValue(const QString &key, const std::optional<QJsonValue> &value) override;
+
+private:
+    struct FileStamp {
+        bool exists = false;
+        dev_t device = 0;
+        ino_t inode = 0;
+        qint64 size = 0;
+        qint64 modifiedNs = 0;
+        bool operator==(const FileStamp &) const = default;
+    };
+
+    FileStamp currentStamp() const;
+    void reloadIfChanged() const;
+    void load() const;
+    void setAsideUnreadableFile(const char *reason) const;
+    bool writeFile(const QJsonObject &values);
+
+    QString m_filePath;
+    mutable QJsonObject m_values;
+    mutable FileStamp m_loadedStamp;
+    mutable bool m_loaded = false;
+};

@@ -1,0 +1,335 @@
+#include "core/ClipboardImageStore.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+namespace {
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+mode_t modeOf(const QString &path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return 0;
+    return info.st_mode & 07777;
+}
+
+// The store must not rely on a strict umask to keep images private.
+class PermissiveUmask
+{
+public:
+    PermissiveUmask() : m_previous(::umask(022)) {}
+    ~PermissiveUmask() { ::umask(m_previous); }
+
+private:
+    mode_t m_previous;
+};
+
+class ClipboardImageStoreTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(root.isValid()); }
+    QString storePath() const { return root.filePath(QStringLiteral("Tarnel/Clipboard Images")); }
+
+    QTemporaryDir root;
+};
+
+TEST_F(ClipboardImageStoreTest, SaveCreatesPrivateFolderAndFilesAndRoundTrips)
+{
+    PermissiveUmask umaskGuard;
+    const ClipboardImageStore store(storePath());
+    EXPECT_FALSE(QFileInfo::exists(storePath())) << "creating a store must touch no file";
+
+    const QByteArray bytes("\x89PNG\r\n\x1a\n\0\x01 raw bytes", 20);
+    const auto first = store.save(bytes);
+    ASSERT_TRUE(first.ok()) << qPrintable(first.error);
+    EXPECT_EQ(modeOf(storePath()), mode_t(0700)) << "private from the moment it exists";
+    const auto second = store.save(bytes);
+    ASSERT_TRUE(second.ok()) << qPrintable(second.error);
+
+    EXPECT_NE(first.path, second.path);
+    for (const QString &path : {first.path, second.path}) {
+        const QFileInfo info(path);
+        EXPECT_EQ(info.path(), storePath());
+        EXPECT_TRUE(info.fileName().endsWith(QStringLiteral(".image")));
+        EXPECT_EQ(info.fileName().size(), 36 + 6) << "upper-case UUID plus extension";
+        EXPECT_EQ(info.completeBaseName(), info.completeBaseName().toUpper());
+        EXPECT_EQ(modeOf(path), mode_t(0600));
+        EXPECT_EQ(store.load(path), bytes);
+    }
+    EXPECT_EQ(modeOf(storePath()), mode_t(0700));
+    EXPECT_EQ(QDir(storePath()).entryList(QDir::Files).size(), 2) << "no temporary file is left";
+}
+
+TEST_F(ClipboardImageStoreTest, ExistingOpenFolderIsClosedToOthersOnSave)
+{
+    ASSERT_TRUE(QDir().mkpath(storePath()));
+    ASSERT_EQ(::chmod(QFile::encodeName(storePath()).constData(), 0755), 0);
+    const ClipboardImageStore store(storePath());
+    ASSERT_TRUE(store.save("x").ok());
+    EXPECT_EQ(modeOf(storePath()), mode_t(0700));
+}
+
+TEST_F(ClipboardImageStoreTest, OverwriteReplacesTheFileInOneStep)
+{
+    const ClipboardImageStore store(storePath());
+    const auto saved = store.save(QByteArray(4096, 'a'));
+    ASSERT_TRUE(saved.ok());
+
+    // A reader that opened the old file keeps seeing the whole old image: the new bytes arrive
+    // as a different file that replaces the name, never by rewriting the old one in place.
+    QFile reader(saved.path);
+    ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
+    const auto again = store.save(QByteArray(10, 'b'), saved.path);
+    ASSERT_TRUE(again.ok());
+    EXPECT_EQ(again.path, saved.path);
+    EXPECT_EQ(reader.readAll(), QByteArray(4096, 'a'));
+    EXPECT_EQ(store.load(saved.path), QByteArray(10, 'b'));
+    EXPECT_EQ(modeOf(saved.path), mode_t(0600));
+}
+
+TEST_F(ClipboardImageStoreTest, ReusedPathIsOverwrittenOnlyWhenManaged)
+{
+    const ClipboardImageStore store(storePath());
+    const auto original = store.save("original");
+    ASSERT_TRUE(original.ok());
+    const QString name = QFileInfo(original.path).fileName();
+    const QString base = QFileInfo(original.path).completeBaseName();
+
+    ASSERT_TRUE(QDir().mkpath(root.filePath("elsewhere")));
+    ASSERT_TRUE(QDir().mkpath(storePath() + "/sub"));
+    const QString foreign = root.filePath("elsewhere/") + name;
+    ASSERT_TRUE(writeFile(foreign, "foreign"));
+    ASSERT_TRUE(QFile::link(storePath(), root.filePath("linked")));
+
+    struct Case {
+        const char *name;
+        QString reusing;
+        bool overwrites;
+    };
+    const Case cases[] = {
+        {"same path", original.path, true},
+        {"with current-folder part", storePath() + "/./" + name, true},
+        {"with parent part that comes back", storePath() + "/sub/../" + name, true},
+        {"trailing dots outside", storePath() + "/../" + name, false},
+        {"other folder", foreign, false},
+        {"png extension", storePath() + "/" + base + ".png", false},
+        {"capital extension", storePath() + "/" + base + ".IMAGE", false},
+        {"sub-folder", storePath() + "/sub/" + name, false},
+        {"folder reached by a link", root.filePath("linked/") + name, false},
+        {"empty", QString(), false},
+    };
+    for (const Case &c : cases) {
+        ASSERT_TRUE(writeFile(original.path, "original"));
+        const auto result = store.save("new", c.reusing);
+        ASSERT_TRUE(result.ok()) << c.name;
+        if (c.overwrites) {
+            EXPECT_EQ(result.path, original.path) << c.name;
+            EXPECT_EQ(readFile(original.path), "new") << c.name;
+        } else {
+            EXPECT_NE(result.path, original.path) << c.name;
+            EXPECT_EQ(QFileInfo(result.path).path(), storePath()) << c.name;
+            EXPECT_EQ(readFile(original.path), "original") << c.name;
+            QFile::remove(result.path);
+        }
+    }
+    EXPECT_EQ(readFile(foreign), "foreign");
+}
+
+TEST_F(ClipboardImageStoreTest, LoadRefusesEverythingOutsideItsFolder)
+{
+    const ClipboardImageStore store(storePath());
+    const auto saved = store.save("inside");
+    ASSERT_TRUE(saved.ok());
+    const QString name = QFileInfo(saved.path).fileName();
+
+    ASSERT_TRUE(QDir().mkpath(storePath() + "/sub"));
+    ASSERT_TRUE(writeFile(storePath() + "/sub/nested.image", "nested"));
+    ASSERT_TRUE(writeFile(storePath() + "/picture.png", "png"));
+    ASSERT_TRUE(writeFile(storePath() + "/upper.IMAGE", "upper"));
+    ASSERT_TRUE(writeFile(root.filePath("Tarnel/secret.image"), "secret"));
+    ASSERT_TRUE(writeFile(root.filePath("secret.txt"), "secret"));
+    ASSERT_TRUE(QFile::link(root.filePath("secret.txt"), storePath() + "/escape.image"));
+    ASSERT_TRUE(QFile::link(saved.path, storePath() + "/alias.image"));
+    ASSERT_TRUE(QFile::link(root.filePath("missing.txt"), storePath() + "/dangling.image"));
+    ASSERT_TRUE(QFile::link(storePath(), root.filePath("linked")));
+    ASSERT_TRUE(QDir().mkpath(storePath() + "/folder.image"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(storePath() + "/pipe.image").constData(), 0600), 0);
+
+    struct Case {
+        const char *name;
+        QString path;
+        std::optional<QByteArray> expected;
+    };
+    const Case cases[] = {
+        {"own file", saved.path, QByteArray("inside")},
+        {"current-folder part", storePath() + "/./" + name, QByteArray("inside")},
+        {"parent part that comes back", storePath() + "/sub/../" + name, QByteArray("inside")},
+        {"parent part that leaves", storePath() + "/../secret.image", std::nullopt},
+        {"sub-folder", storePath() + "/sub/nested.image", std::nullopt},
+        {"other extension", storePath() + "/picture.png", std::nullopt},
+        {"capital extension", storePath() + "/upper.IMAGE", std::nullopt},
+        {"link leading out", storePath() + "/escape.image", std::nullopt},
+        {"link to an own file", storePath() + "/alias.image", std::nullopt},
+        {"dangling link", storePath() + "/dangling.image", std::nullopt},
+        {"folder reached by a link", root.filePath("linked/") + name, std::nullopt},
+        {"directory", storePath() + "/folder.image", std::nullopt},
+        {"pipe", storePath() + "/pipe.image", std::nullopt},
+        {"missing file", storePath() + "/00000000-0000-0000-0000-000000000000.image", std::nullopt},
+        {"bare extension", storePath() + "/.image", std::nullopt},
+        {"empty", QString(), std::nullopt},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(store.load(c.path), c.expected) << c.name;
+}
+
+TEST_F(ClipboardImageStoreTest, ReusingALinkWritesANewFileAndLeavesTheTargetAlone)
+{
+    const ClipboardImageStore store(storePath());
+    ASSERT_TRUE(store.save("first").ok());
+    ASSERT_TRUE(writeFile(root.filePath("victim.txt"), "precious"));
+    const QString link = storePath() + "/trap.image";
+    ASSERT_TRUE(QFile::link(root.filePath("victim.txt"), link));
+
+    const auto result = store.save("overwrite", link);
+    ASSERT_TRUE(result.ok());
+    EXPECT_NE(result.path, link);
+    EXPECT_EQ(readFile(root.filePath("victim.txt")), "precious");
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+}
+
+TEST_F(ClipboardImageStoreTest, FailedWriteKeepsThePreviousFile)
+{
+    const ClipboardImageStore store(storePath());
+    const auto saved = store.save("previous image");
+    ASSERT_TRUE(saved.ok());
+
+    // A file-size limit makes the write fail part way, as a full disk would, even for root.
+    struct rlimit previousLimit {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previousLimit), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = previousLimit;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto failed = store.save(QByteArray(1 << 20, 'x'), saved.path);
+    const auto failedNew = store.save(QByteArray(1 << 20, 'y'));
+    ::setrlimit(RLIMIT_FSIZE, &previousLimit);
+    std::signal(SIGXFSZ, previousHandler);
+
+    for (const auto &result : {failed, failedNew}) {
+        EXPECT_FALSE(result.ok());
+        EXPECT_FALSE(result.error.isEmpty());
+        EXPECT_TRUE(result.path.isEmpty());
+    }
+    EXPECT_EQ(store.load(saved.path), QByteArray("previous image"));
+    EXPECT_EQ(QDir(storePath()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 1)
+        << "the temporary files of failed writes are gone";
+}
+
+TEST_F(ClipboardImageStoreTest, SaveReportsAFolderThatCannotBeMade)
+{
+    ASSERT_TRUE(writeFile(root.filePath("blocker"), "a file where a folder should be"));
+    const ClipboardImageStore store(root.filePath("blocker/Clipboard Images"));
+    const auto result = store.save("bytes");
+    EXPECT_FALSE(result.ok());
+    EXPECT_TRUE(result.path.isEmpty());
+    EXPECT_EQ(readFile(root.filePath("blocker")), "a file where a folder should be");
+}
+
+TEST_F(ClipboardImageStoreTest, CleanupDeletesOnlyUnkeptImageFiles)
+{
+    const ClipboardImageStore store(storePath());
+    const auto kept = store.save("kept");
+    const auto keptByName = store.save("kept by name");
+    const auto keptByOddPath = store.save("kept by odd path");
+    const auto dropped = store.save("dropped");
+    ASSERT_TRUE(kept.ok() && keptByName.ok() && keptByOddPath.ok() && dropped.ok());
+
+    ASSERT_TRUE(writeFile(storePath() + "/notes.txt", "other"));
+    ASSERT_TRUE(writeFile(storePath() + "/upper.IMAGE", "other"));
+    ASSERT_TRUE(writeFile(storePath() + "/.hidden.image", "hidden"));
+    ASSERT_TRUE(QDir().mkpath(storePath() + "/sub"));
+    ASSERT_TRUE(writeFile(storePath() + "/sub/nested.image", "nested"));
+    ASSERT_TRUE(QDir().mkpath(storePath() + "/folder.image"));
+    ASSERT_TRUE(writeFile(root.filePath("outside.image"), "outside"));
+    ASSERT_TRUE(QFile::link(root.filePath("outside.image"), storePath() + "/link.image"));
+
+    store.removeUnreferencedImages({kept.path, QFileInfo(keptByName.path).fileName(),
+                                    storePath() + "/sub/../" + QFileInfo(keptByOddPath.path).fileName(),
+                                    root.filePath("outside.image"), QString()});
+
+    struct Case {
+        const char *name;
+        QString path;
+        bool exists;
+    };
+    const Case cases[] = {
+        {"kept path", kept.path, true},
+        {"kept by file name", keptByName.path, true},
+        {"kept by a path with parent part", keptByOddPath.path, true},
+        {"unreferenced", dropped.path, false},
+        {"other extension", storePath() + "/notes.txt", true},
+        {"capital extension", storePath() + "/upper.IMAGE", true},
+        {"hidden", storePath() + "/.hidden.image", true},
+        {"sub-folder file", storePath() + "/sub/nested.image", true},
+        {"folder named like an image", storePath() + "/folder.image", true},
+        {"link in the folder", storePath() + "/link.image", false},
+        {"target of the link", root.filePath("outside.image"), true},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(QFileInfo(c.path).exists() || QFileInfo(c.path).isSymLink(), c.exists) << c.name;
+
+    store.removeUnreferencedImages({});
+    EXPECT_FALSE(QFileInfo::exists(kept.path));
+    EXPECT_TRUE(QFileInfo::exists(storePath() + "/notes.txt"));
+}
+
+TEST_F(ClipboardImageStoreTest, CleanupOfAMissingFolderDoesNothing)
+{
+    const ClipboardImageStore store(storePath());
+    store.removeUnreferencedImages({storePath() + "/x.image"});
+    EXPECT_FALSE(QFileInfo::exists(storePath()));
+}
+
+TEST(ClipboardImageStoreFolders, DefaultFolderFollowsTheDataHomeAndFallsBackToTemp)
+{
+    QTemporaryDir dataHome;
+    ASSERT_TRUE(dataHome.isValid());
+    const QByteArray previous = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
+    const QString defaultPath = ClipboardImageStore::defaultDirectoryPath();
+    const QString storeFolder = ClipboardImageStore().directoryPath();
+    if (previous.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", previous);
+
+    EXPECT_EQ(defaultPath, dataHome.path() + "/Tarnel/Clipboard Images");
+    EXPECT_EQ(storeFolder, defaultPath);
+    EXPECT_EQ(ClipboardImageStore::directoryPathIn(QString()), QDir::tempPath() + "/Tarnel/Clipboard Images");
+    EXPECT_EQ(ClipboardImageStore::directoryPathIn("/data/./x/", "Quorvel"), "/data/x/Quorvel/Clipboard Images");
+    EXPECT_EQ(ClipboardImageStore("/a/b/../c/").directoryPath(), "/a/c");
+}
+
+} // namespace

@@ -1,0 +1,253 @@
+#include "platform/x11/LinuxInstanceLock.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kShortDelay = 150ms;
+
+// Each test runs its own copy of the helper, so the processes it may kill are its own.
+class InstanceFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_helper = m_dir.filePath("tarnel-copy");
+        ASSERT_TRUE(QFile::copy(QStringLiteral(TARNEL_PLATFORM_HELPER), m_helper));
+        QFile::setPermissions(m_helper, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        m_serverName = m_dir.filePath("instance.sock");
+    }
+
+    void TearDown() override
+    {
+        for (QProcess *p : m_processes) {
+            p->kill();
+            p->waitForFinished(2000);
+            delete p;
+        }
+    }
+
+    QProcess *startInstance(const char *manner, const QString &identity)
+    {
+        auto *p = new QProcess;
+        m_processes.append(p);
+        p->start(m_helper, {"instance", m_serverName, manner, identity});
+        EXPECT_TRUE(p->waitForStarted(5000));
+        EXPECT_TRUE(waitForLine(p, "ready"));
+        return p;
+    }
+
+    static bool waitForLine(QProcess *p, const QByteArray &line)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 5000) {
+            if (p->canReadLine() && p->readLine().trimmed() == line)
+                return true;
+            p->waitForReadyRead(50);
+        }
+        return false;
+    }
+
+    LinuxInstanceLock::Options options(const QString &identity) const
+    {
+        LinuxInstanceLock::Options o;
+        o.serverName = m_serverName;
+        o.otherServerNames = {};
+        o.executable = identity;
+        o.forceQuitDelay = kShortDelay;
+        return o;
+    }
+
+    // The event loop may already have seen the exit, after which waitForFinished() says false.
+    static bool finished(QProcess *p)
+    {
+        return p->state() == QProcess::NotRunning || p->waitForFinished(5000);
+    }
+
+    static bool runUntil(const std::function<bool()> &done, int ms = 5000)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done() && timer.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return done();
+    }
+
+    QTemporaryDir m_dir;
+    QString m_helper;
+    QString m_serverName;
+    QList<QProcess *> m_processes;
+};
+
+TEST(LinuxInstanceLockIdentity, OnlyAPositivelyIdentifiedExecutableMatches)
+{
+    const auto self = LinuxInstanceLock::identityOfProcess(::getpid());
+    ASSERT_TRUE(self.has_value());
+    EXPECT_EQ(LinuxInstanceLock::identityOfFile(QCoreApplication::applicationFilePath()), self);
+
+    QProcess sleeper;
+    sleeper.start("sleep", {"30"});
+    ASSERT_TRUE(sleeper.waitForStarted());
+
+    // A child that has exited but was not reaped has no executable any more.
+    const pid_t zombie = ::fork();
+    if (zombie == 0)
+        ::_exit(0);
+    ::usleep(50000);
+
+    const LinuxInstanceLock::ExecutableIdentity nobody{};
+    const struct {
+        const char *name;
+        pid_t pid;
+        LinuxInstanceLock::ExecutableIdentity executable;
+        bool matches;
+    } cases[] = {
+        {"this process", ::getpid(), *self, true},
+        {"another program", pid_t(sleeper.processId()), *self, false},
+        {"a zombie", zombie, *self, false},
+        {"no such process", 0x3fffffff, *self, false},
+        {"pid zero", 0, *self, false},
+        // Two processes that cannot be identified are not therefore the same program.
+        {"unidentified against unidentified", zombie, nobody, false},
+        {"unidentified identity against a process", ::getpid(), nobody, false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(LinuxInstanceLock::runsExecutable(c.pid, c.executable), c.matches) << c.name;
+    EXPECT_EQ(LinuxInstanceLock::identityOfProcess(zombie), std::nullopt);
+    EXPECT_EQ(LinuxInstanceLock::identityOfFile("/definitely/not/here"), std::nullopt);
+
+    ::waitpid(zombie, nullptr, 0);
+    sleeper.kill();
+    sleeper.waitForFinished();
+}
+
+TEST_F(InstanceFixture, WithNoOtherInstanceStartIsReadyAtOnceAndAnswersLaterInstances)
+{
+    LinuxInstanceLock first(options(m_helper));
+    bool firstReady = false;
+    first.start([&] { firstReady = true; });
+    EXPECT_TRUE(firstReady);
+
+    int asked = 0;
+    QObject::connect(&first, &InstanceLock::quitRequested, [&] { ++asked; });
+    LinuxInstanceLock second(options(m_helper));
+    bool secondReady = false;
+    second.start([&] { secondReady = true; });
+    EXPECT_FALSE(secondReady); // it waits out the grace period
+    EXPECT_TRUE(runUntil([&] { return asked == 1 && secondReady; }));
+}
+
+TEST_F(InstanceFixture, TheSocketLeftByAKilledInstanceIsTakenOver)
+{
+    // A socket file that nobody listens on, as a killed instance leaves it.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(m_serverName);
+    ASSERT_LT(size_t(path.size()), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ::close(fd);
+    ASSERT_TRUE(QFile::exists(m_serverName));
+
+    LinuxInstanceLock lock(options(m_helper));
+    bool ready = false;
+    lock.start([&] { ready = true; });
+    EXPECT_TRUE(ready); // nobody answered, so nobody is waited for
+
+    int asked = 0;
+    QObject::connect(&lock, &InstanceLock::quitRequested, [&] { ++asked; });
+    LinuxInstanceLock later(options(m_helper));
+    later.start({});
+    EXPECT_TRUE(runUntil([&] { return asked == 1; }));
+}
+
+TEST_F(InstanceFixture, OnlyTheQuitRequestIsObeyed)
+{
+    LinuxInstanceLock lock(options(m_helper));
+    lock.start({});
+    int asked = 0;
+    QObject::connect(&lock, &InstanceLock::quitRequested, [&] { ++asked; });
+    for (const QByteArray &message : {QByteArray("quit"), QByteArray("QUIT\n"), QByteArray("quit now\n"),
+                                      QByteArray(100, 'q') + "\n", QByteArray("\n")}) {
+        QLocalSocket socket;
+        socket.connectToServer(m_serverName);
+        ASSERT_TRUE(socket.waitForConnected(1000));
+        socket.write(message);
+        socket.waitForBytesWritten(1000);
+        socket.disconnectFromServer();
+        runUntil([] { return false; }, 100);
+    }
+    EXPECT_EQ(asked, 0);
+
+    // The real request still works on the same server afterwards.
+    LinuxInstanceLock later(options(m_helper));
+    later.start({});
+    EXPECT_TRUE(runUntil([&] { return asked == 1; }));
+}
+
+TEST_F(InstanceFixture, APoliteInstanceQuitsWhenAsked)
+{
+    QProcess *old = startInstance("polite", m_helper);
+    LinuxInstanceLock lock(options(m_helper));
+    bool ready = false;
+    lock.start([&] { ready = true; });
+    EXPECT_TRUE(waitForLine(old, "asked"));
+    EXPECT_TRUE(finished(old));
+    EXPECT_EQ(old->exitStatus(), QProcess::NormalExit);
+    EXPECT_TRUE(runUntil([&] { return ready; }));
+}
+
+TEST_F(InstanceFixture, AStubbornInstanceOfTarnelsExecutableIsKilledAfterTheGrace)
+{
+    QProcess *old = startInstance("stubborn", m_helper);
+    LinuxInstanceLock lock(options(m_helper));
+    bool ready = false;
+    lock.start([&] { ready = true; });
+    EXPECT_TRUE(waitForLine(old, "asked"));
+    EXPECT_TRUE(runUntil([&] { return ready; }));
+    EXPECT_TRUE(finished(old));
+    EXPECT_EQ(old->exitStatus(), QProcess::CrashExit);
+
+    // The new instance took over the socket: a later one asks it, not the dead one.
+    int asked = 0;
+    QObject::connect(&lock, &InstanceLock::quitRequested, [&] { ++asked; });
+    LinuxInstanceLock later(options(m_helper));
+    later.start({});
+    EXPECT_TRUE(runUntil([&] { return asked == 1; }));
+}
+
+TEST_F(InstanceFixture, AStubbornProcessOfAnotherExecutableIsAskedButNeverKilled)
+{
+    QProcess *other = startInstance("stubborn", m_helper);
+    // Tarnel here is a different file with the same content; the listener runs the helper.
+    const QString tarnel = m_dir.filePath("tarnel-other-file");
+    ASSERT_TRUE(QFile::copy(m_helper, tarnel));
+    LinuxInstanceLock lock(options(tarnel));
+    bool ready = false;
+    lock.start([&] { ready = true; });
+    EXPECT_TRUE(waitForLine(other, "asked"));
+    EXPECT_TRUE(runUntil([&] { return ready; }));
+    EXPECT_FALSE(other->waitForFinished(300));
+    EXPECT_EQ(other->state(), QProcess::Running);
+}
+
+} // namespace

@@ -1,0 +1,215 @@
+#include "platform/x11/LinuxSettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeRaw(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(data);
+}
+
+mode_t modeOf(const QString &path)
+{
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st.st_mode & 0777;
+}
+
+QStringList setAsideFiles(const QString &path)
+{
+    const QFileInfo info(path);
+    return QDir(info.absolutePath()).entryList({info.fileName() + ".unreadable-*"}, QDir::Files | QDir::Hidden);
+}
+
+TEST(LinuxSettingsStore, TypedValuesSurviveANewStoreOnTheSameFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Tarnel/defaults.json");
+    const QByteArray bytes("[{\"id\":\"1\"}]\x00\xfe", 14);
+    {
+        LinuxSettingsStore store(path);
+        ASSERT_TRUE(store.setBool("tarnel.recording", false));
+        ASSERT_TRUE(store.setInteger("tarnel.historyLimit", 250));
+        ASSERT_TRUE(store.setText("tarnel.language", "en"));
+        ASSERT_TRUE(store.setBytes("tarnel.history", bytes));
+        ASSERT_TRUE(store.setTextList("tarnel.pasteStack", {"b", "a"}));
+        ASSERT_TRUE(store.setText("gone", "x"));
+        ASSERT_TRUE(store.remove("gone"));
+    }
+    LinuxSettingsStore reopened(path);
+    EXPECT_EQ(reopened.boolValue("tarnel.recording"), false);
+    EXPECT_EQ(reopened.integerValue("tarnel.historyLimit"), 250);
+    EXPECT_EQ(reopened.textValue("tarnel.language"), "en");
+    EXPECT_EQ(reopened.bytesValue("tarnel.history"), bytes);
+    EXPECT_EQ(reopened.textListValue("tarnel.pasteStack"), (QStringList{"b", "a"}));
+    EXPECT_FALSE(reopened.contains("gone"));
+    // Wrong types read as absent from the file too.
+    EXPECT_EQ(reopened.integerValue("tarnel.language"), std::nullopt);
+    EXPECT_EQ(reopened.boolValue("tarnel.historyLimit"), std::nullopt);
+
+    const QJsonObject onDisk = QJsonDocument::fromJson(readAll(path)).object();
+    EXPECT_EQ(onDisk.value("tarnel.recording"), QJsonValue(false));
+    EXPECT_EQ(onDisk.value("tarnel.history").toObject().value("data").toString(), QString::fromLatin1(bytes.toBase64()));
+    EXPECT_EQ(modeOf(path), 0600u);
+    // No temporary files are left behind by completed writes.
+    EXPECT_EQ(QDir(dir.filePath("Tarnel")).entryList(QDir::Files | QDir::Hidden), QStringList{"defaults.json"});
+}
+
+TEST(LinuxSettingsStore, StoredValuesCopyBetweenDomainsWithTheirType)
+{
+    QTemporaryDir dir;
+    LinuxSettingsStore earlier(dir.filePath("Quorvel/defaults.json"));
+    LinuxSettingsStore current(dir.filePath("Tarnel/defaults.json"));
+    ASSERT_TRUE(earlier.setBytes("quorvel.history", "[]"));
+    ASSERT_TRUE(earlier.setTextList("quorvel.pasteStack", {"x"}));
+    ASSERT_TRUE(earlier.setInteger("quorvel.historyLimit", 40));
+    for (const QString name : {"history", "pasteStack", "historyLimit"}) {
+        const auto value = earlier.storedValue("quorvel." + name);
+        ASSERT_TRUE(value.has_value()) << name.toStdString();
+        ASSERT_TRUE(current.setStoredValue("tarnel." + name, *value));
+    }
+    LinuxSettingsStore reopened(dir.filePath("Tarnel/defaults.json"));
+    EXPECT_EQ(reopened.bytesValue("tarnel.history"), "[]");
+    EXPECT_EQ(reopened.textListValue("tarnel.pasteStack"), QStringList{"x"});
+    EXPECT_EQ(reopened.integerValue("tarnel.historyLimit"), 40);
+    EXPECT_EQ(earlier.storedValue("quorvel.absent"), std::nullopt);
+}
+
+TEST(LinuxSettingsStore, StoresOnTheSameFileSeeEachOthersWrites)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.json");
+    LinuxSettingsStore first(path);
+    LinuxSettingsStore second(path);
+    ASSERT_TRUE(first.setText("a", "1"));
+    EXPECT_EQ(second.textValue("a"), "1");
+    ASSERT_TRUE(second.setText("b", "2"));
+    // The first store's next write keeps the key the second one added.
+    ASSERT_TRUE(first.setText("a", "3"));
+    LinuxSettingsStore third(path);
+    EXPECT_EQ(third.textValue("a"), "3");
+    EXPECT_EQ(third.textValue("b"), "2");
+}
+
+TEST(LinuxSettingsStore, AnUnreadableFileIsSetAsideAndTheStoreStartsEmpty)
+{
+    const QByteArray deep = QByteArray(5000, '[') + QByteArray(5000, ']');
+    const struct {
+        const char *name;
+        QByteArray content;
+    } cases[] = {
+        {"garbage", "not json at all"},
+        {"truncated", "{\"tarnel.recording\": tru"},
+        {"array at the top", "[1, 2, 3]"},
+        {"deep nesting", "{\"k\":" + deep + "}"},
+        {"invalid UTF-8", "{\"k\": \"\xff\xfe\"}"},
+        {"empty file", ""},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("defaults.json");
+        writeRaw(path, c.content);
+        LinuxSettingsStore store(path);
+        EXPECT_FALSE(store.contains("k")) << c.name;
+        EXPECT_EQ(store.boolValue("tarnel.recording"), std::nullopt) << c.name;
+        const QStringList aside = setAsideFiles(path);
+        ASSERT_EQ(aside.size(), 1) << c.name;
+        EXPECT_EQ(readAll(dir.filePath(aside.first())), c.content) << c.name;
+        EXPECT_EQ(modeOf(dir.filePath(aside.first())), 0600u) << c.name;
+        // The next write starts a fresh, readable file and leaves the set-aside copy alone.
+        ASSERT_TRUE(store.setBool("tarnel.recording", true)) << c.name;
+        EXPECT_EQ(LinuxSettingsStore(path).boolValue("tarnel.recording"), true) << c.name;
+        EXPECT_EQ(readAll(dir.filePath(aside.first())), c.content) << c.name;
+    }
+}
+
+TEST(LinuxSettingsStore, AWriteThatCannotBeStoredReportsFailureAndKeepsTheOldValue)
+{
+    QTemporaryDir dir;
+    // The folder the file should live in is a plain file, so nothing can be created there.
+    writeRaw(dir.filePath("blocker"), "x");
+    LinuxSettingsStore store(dir.filePath("blocker/defaults.json"));
+    EXPECT_FALSE(store.setInteger("tarnel.historyLimit", 5));
+    EXPECT_EQ(store.integerValue("tarnel.historyLimit"), std::nullopt);
+}
+
+// A writer killed at any moment leaves either the previous or the next complete file.
+TEST(LinuxSettingsStore, AWriterKilledMidWriteNeverLeavesATornFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Tarnel/defaults.json");
+    auto *random = QRandomGenerator::global();
+    int roundsWithFile = 0;
+    for (int round = 0; round < 25; ++round) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            LinuxSettingsStore store(path);
+            for (qint64 i = 0;; ++i) {
+                // The payload's size varies, so a torn file would also be a short one.
+                const QString payload = QString::number(i).repeated(int(i % 7) * 4000 + 1);
+                store.setText("payload", payload);
+                store.setInteger("counter", i);
+            }
+        }
+        ::usleep(static_cast<useconds_t>(random->bounded(1000, 25000)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+
+        const QByteArray data = readAll(path);
+        if (data.isEmpty()) {
+            ASSERT_EQ(roundsWithFile, 0) << "a complete file vanished in round " << round;
+            continue; // killed before the very first write finished
+        }
+        ++roundsWithFile;
+        QJsonParseError error{};
+        const QJsonObject object = QJsonDocument::fromJson(data, &error).object();
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << "round " << round;
+        const QString payload = object.value("payload").toString();
+        ASSERT_FALSE(payload.isEmpty()) << "round " << round;
+        const qint64 counter = object.value("counter").toInteger(-1);
+        // The payload is written before the counter, so it is the counter's or the next one's.
+        const bool matchesCounter = counter >= 0
+            && payload == QString::number(counter).repeated(int(counter % 7) * 4000 + 1);
+        const bool matchesNext = payload == QString::number(counter + 1).repeated(int((counter + 1) % 7) * 4000 + 1);
+        EXPECT_TRUE(matchesCounter || matchesNext) << "round " << round << " counter " << counter;
+        EXPECT_EQ(modeOf(path), 0600u);
+    }
+    EXPECT_GT(roundsWithFile, 0);
+    EXPECT_TRUE(setAsideFiles(path).isEmpty());
+}
+
+TEST(LinuxSettingsStore, DomainsLiveUnderTheConfigFolder)
+{
+    EXPECT_TRUE(LinuxSettingsStore::defaultPath().endsWith("/Tarnel/defaults.json"));
+    EXPECT_TRUE(LinuxSettingsStore::earlierProductPath().endsWith("/Quorvel/defaults.json"));
+    const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!configHome.isEmpty()) {
+        EXPECT_EQ(LinuxSettingsStore::defaultPath(), configHome + "/Tarnel/defaults.json");
+    }
+}
+
+} // namespace

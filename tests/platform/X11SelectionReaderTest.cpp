@@ -1,0 +1,35 @@
+#include "platform/x11/X11SelectionReader.h"
+
+#include <QHostInfo>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(X11SelectionReader, AUriListCountsAsFilesOnlyWhenEveryUrlIsALocalFile)
+{
+    const QByteArray thisHost = QHostInfo::localHostName().toUtf8();
+    const struct {
+        const char *name;
+        QByteArray uriList;
+        QStringList paths;
+    } cases[] = {
+        {"one file", "file:///home/u/a.txt", {"/home/u/a.txt"}},
+        {"CRLF separated, in order", "file:///b\r\nfile:///a\r\n", {"/b", "/a"}},
+        {"percent-encoded", "file:///tmp/a%20b/%C5%BEaba.png", {"/tmp/a b/žaba.png"}},
+        {"comments and blank lines", "# copied\r\n\r\nfile:///x\r\n", {"/x"}},
+        {"localhost", "file://localhost/etc/hosts", {"/etc/hosts"}},
+        {"this machine by name", "file://" + thisHost + "/etc/hosts", {"/etc/hosts"}},
+        {"another machine", "file://elsewhere.example/etc/hosts", {}},
+        {"a web address among files", "file:///a\r\nhttps://example.com/\r\n", {}},
+        {"a relative reference", "a.txt", {}},
+        {"no path", "file://", {}},
+        {"not a URL", "file:///a b\x01", {}},
+        {"empty", "", {}},
+        {"only a comment", "# nothing", {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(X11SelectionReader::filePathsFromUriList(c.uriList), c.paths) << c.name;
+}
+
+} // namespace

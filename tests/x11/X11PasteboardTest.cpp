@@ -1,0 +1,324 @@
+#include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/X11SelectionReader.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kWaitMs = 5000;
+
+PasteboardContent textContent(const QString &text)
+{
+    PasteboardContent content;
+    content.text = text;
+    return content;
+}
+
+PasteboardContent imageContent(const QString &type, const QByteArray &data)
+{
+    PasteboardContent content;
+    content.images = {{type, data}};
+    return content;
+}
+
+PasteboardContent filesContent(const QStringList &paths)
+{
+    PasteboardContent content;
+    content.filePaths = paths;
+    return content;
+}
+
+class X11PasteboardTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { startPasteboard({}); }
+
+    void TearDown() override
+    {
+        m_pasteboard.reset();
+        for (QProcess *p : m_processes) {
+            p->kill();
+            p->waitForFinished(2000);
+            delete p;
+        }
+    }
+
+    void startPasteboard(X11Pasteboard::Limits limits)
+    {
+        m_pasteboard = std::make_unique<X11Pasteboard>(limits);
+        // Changes left over from earlier tests (an owner that was killed) settle first.
+        settle();
+    }
+
+    void settle()
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 150 || (m_pasteboard->isFetching() && timer.elapsed() < kWaitMs))
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+
+    static bool runUntil(const std::function<bool()> &done, int ms = kWaitMs)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done() && timer.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        return done();
+    }
+
+    QString file(const QString &name, const QByteArray &data)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(data);
+        return path;
+    }
+
+    // Another program copies: xclip takes the clipboard and serves it until it loses it.
+    void copyWithXclip(const QByteArray &data, const QString &target = {})
+    {
+        auto *p = new QProcess;
+        m_processes.append(p);
+        QStringList args{"-quiet", "-selection", "clipboard", "-i", file(QString("in%1").arg(m_processes.size()), data)};
+        if (!target.isEmpty())
+            args << "-t" << target;
+        p->start("xclip", args);
+        ASSERT_TRUE(p->waitForStarted());
+    }
+
+    // Another program pastes; the event loop keeps running so that Qt can serve it.
+    QByteArray pasteWithXclip(const QString &target)
+    {
+        QProcess p;
+        p.start("xclip", {"-o", "-selection", "clipboard", "-t", target});
+        runUntil([&] { return p.state() == QProcess::NotRunning; });
+        return p.readAllStandardOutput();
+    }
+
+    qint64 waitForCount(qint64 count)
+    {
+        runUntil([&] { return m_pasteboard->changeCount() >= count; });
+        return m_pasteboard->changeCount();
+    }
+
+    static QByteArray png(int width, int height)
+    {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(QColor(200, 40, 90));
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes;
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<X11Pasteboard> m_pasteboard;
+    QList<QProcess *> m_processes;
+};
+
+TEST_F(X11PasteboardTest, AForeignCopyRaisesTheCountAndReadsBackByKind)
+{
+    const QByteArray image = png(40, 30);
+    const struct {
+        const char *name;
+        QByteArray data;
+        QString target;
+        PasteboardContent expected;
+    } cases[] = {
+        {"text", "Ahoj, svet ✓ žluťoučký kôň", {}, textContent("Ahoj, svet ✓ žluťoučký kôň")},
+        {"multi-line text", "a\n  b\n", "UTF8_STRING", textContent("a\n  b\n")},
+        {"Latin-1 STRING", "caf\xe9", "STRING", textContent("café")},
+        {"invalid UTF-8 is skipped", "\xff\xfe bad", "UTF8_STRING", {}},
+        {"PNG image", image, "image/png", imageContent("image/png", image)},
+        {"another image type", image, "image/x-other", imageContent("image/x-other", image)},
+        {"file URLs", "file:///tmp/a%20b.txt\r\nfile:///tmp/%C5%BE.png\r\n", "text/uri-list",
+         filesContent({"/tmp/a b.txt", "/tmp/ž.png"})},
+        {"URL list with a web address", "file:///tmp/a.txt\r\nhttps://example.com/\r\n", "text/uri-list", {}},
+    };
+    for (const auto &c : cases) {
+        const qint64 before = m_pasteboard->changeCount();
+        copyWithXclip(c.data, c.target);
+        EXPECT_EQ(waitForCount(before + 1), before + 1) << c.name;
+        EXPECT_EQ(m_pasteboard->content(), c.expected) << c.name;
+        settle();
+    }
+}
+
+TEST_F(X11PasteboardTest, TwoIdenticalCopiesRaiseTheCountTwice)
+{
+    const qint64 before = m_pasteboard->changeCount();
+    copyWithXclip("same");
+    ASSERT_EQ(waitForCount(before + 1), before + 1);
+    copyWithXclip("same");
+    ASSERT_EQ(waitForCount(before + 2), before + 2);
+    EXPECT_EQ(m_pasteboard->content().text, "same");
+}
+
+TEST_F(X11PasteboardTest, SelectingTextIsNotACopy)
+{
+    const qint64 before = m_pasteboard->changeCount();
+    auto *p = new QProcess;
+    m_processes.append(p);
+    p->start("xclip", {"-quiet", "-selection", "primary", "-i", file("primary", "selected only")});
+    ASSERT_TRUE(p->waitForStarted());
+    // Proof that the selection was taken, then time for a report that must not come.
+    QProcess read;
+    read.start("xclip", {"-o", "-selection", "primary"});
+    ASSERT_TRUE(read.waitForFinished(kWaitMs));
+    ASSERT_EQ(read.readAllStandardOutput(), "selected only");
+    settle();
+    EXPECT_EQ(m_pasteboard->changeCount(), before);
+}
+
+TEST_F(X11PasteboardTest, OwnWritesAreCountedOnceBeforeTheyReturnAndOthersCanPasteThem)
+{
+    const QByteArray image = png(17, 9);
+    const qint64 before = m_pasteboard->changeCount();
+
+    const qint64 textCount = m_pasteboard->writeText("vložený text ✓");
+    EXPECT_EQ(textCount, before + 1);
+    EXPECT_EQ(m_pasteboard->changeCount(), textCount);
+    EXPECT_EQ(m_pasteboard->content().text, "vložený text ✓");
+    settle();
+    // Qt's own report of our ownership is not a second change.
+    EXPECT_EQ(m_pasteboard->changeCount(), textCount);
+    EXPECT_EQ(QString::fromUtf8(pasteWithXclip("UTF8_STRING")), "vložený text ✓");
+
+    const qint64 filesCount = m_pasteboard->writeFilePaths({"/tmp/a b.txt", "/tmp/c.txt"});
+    EXPECT_EQ(filesCount, textCount + 1);
+    EXPECT_EQ(X11SelectionReader::filePathsFromUriList(pasteWithXclip("text/uri-list")),
+              (QStringList{"/tmp/a b.txt", "/tmp/c.txt"}));
+
+    const qint64 imageCount = m_pasteboard->writeImage(image);
+    EXPECT_EQ(imageCount, filesCount + 1);
+    QImage pasted;
+    ASSERT_TRUE(pasted.loadFromData(pasteWithXclip("image/png"), "PNG"));
+    EXPECT_EQ(pasted.size(), QSize(17, 9));
+
+    // Bytes that are no image are still offered, unchanged, as PNG.
+    m_pasteboard->writeImage("not an image");
+    EXPECT_EQ(pasteWithXclip("image/png"), "not an image");
+
+    settle();
+    EXPECT_EQ(m_pasteboard->changeCount(), imageCount + 1);
+
+    // Losing the clipboard to another program is a change like any other.
+    copyWithXclip("after");
+    EXPECT_EQ(waitForCount(imageCount + 2), imageCount + 2);
+    EXPECT_EQ(m_pasteboard->content().text, "after");
+}
+
+TEST_F(X11PasteboardTest, AnOwnerThatNeverAnswersDoesNotHoldUpTheMainThread)
+{
+    X11Pasteboard::Limits limits;
+    limits.replyTimeout = 300ms;
+    limits.fetchDeadline = 1000ms;
+    startPasteboard(limits);
+    const qint64 before = m_pasteboard->changeCount();
+
+    auto *owner = new QProcess;
+    m_processes.append(owner);
+    owner->start(QStringLiteral(TARNEL_PLATFORM_HELPER), {"silent-owner"});
+    ASSERT_TRUE(owner->waitForStarted());
+    ASSERT_TRUE(owner->waitForReadyRead(kWaitMs));
+
+    // The main thread keeps polling; each poll and each turn of the event loop stays short.
+    qint64 longestGapMs = 0;
+    QElapsedTimer sinceLastTurn;
+    sinceLastTurn.start();
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestGapMs = std::max(longestGapMs, sinceLastTurn.restart());
+        (void)m_pasteboard->changeCount();
+        (void)m_pasteboard->content();
+    });
+    ticker.start();
+    QElapsedTimer gaveUp;
+    gaveUp.start();
+    ASSERT_TRUE(runUntil([&] { return m_pasteboard->changeCount() > before; }));
+    const qint64 elapsed = gaveUp.elapsed();
+    ticker.stop();
+
+    EXPECT_LT(longestGapMs, 100);
+    EXPECT_LT(elapsed, 3000);
+    EXPECT_TRUE(m_pasteboard->content().incomplete);
+    EXPECT_EQ(m_pasteboard->content().text, std::nullopt);
+
+    // The reader is free again for the next owner.
+    copyWithXclip("next");
+    EXPECT_EQ(waitForCount(before + 2), before + 2);
+    EXPECT_EQ(m_pasteboard->content().text, "next");
+}
+
+TEST_F(X11PasteboardTest, ANewCopyDoesNotWaitForAHungOwnerToTimeOut)
+{
+    // Waits far longer than this test may take: only giving up the stale fetch gets it done.
+    X11Pasteboard::Limits limits;
+    limits.replyTimeout = 60s;
+    limits.fetchDeadline = 120s;
+    startPasteboard(limits);
+    const qint64 before = m_pasteboard->changeCount();
+
+    auto *owner = new QProcess;
+    m_processes.append(owner);
+    owner->start(QStringLiteral(TARNEL_PLATFORM_HELPER), {"silent-owner"});
+    ASSERT_TRUE(owner->waitForStarted());
+    ASSERT_TRUE(owner->waitForReadyRead(kWaitMs));
+    ASSERT_TRUE(runUntil([&] { return m_pasteboard->isFetching(); }));
+
+    copyWithXclip("fresh");
+    EXPECT_EQ(waitForCount(before + 2), before + 2);
+    EXPECT_EQ(m_pasteboard->content().text, "fresh");
+    EXPECT_FALSE(m_pasteboard->content().incomplete);
+}
+
+TEST_F(X11PasteboardTest, AnOversizedCopyIsPassedOverAndReported)
+{
+    const struct {
+        const char *name;
+        qint64 cap;
+        qint64 size;
+        bool oversized;
+    } cases[] = {
+        {"50 MB under the default cap", X11Pasteboard::kMaxRepresentationBytes, 50'000'000, true},
+        {"one property over a small cap", 4000, 4001, true},
+        {"exactly at a small cap", 4000, 4000, false},
+        {"in pieces over a larger cap", 300'000, 600'000, true},
+        {"20 MB in pieces under the default cap", X11Pasteboard::kMaxRepresentationBytes, 20'000'000, false},
+    };
+    for (const auto &c : cases) {
+        X11Pasteboard::Limits limits;
+        limits.maxBytes = c.cap;
+        startPasteboard(limits);
+        const qint64 before = m_pasteboard->changeCount();
+        copyWithXclip(QByteArray(c.size, 'a'), "UTF8_STRING");
+        ASSERT_EQ(waitForCount(before + 1), before + 1) << c.name;
+        const PasteboardContent content = m_pasteboard->content();
+        if (c.oversized) {
+            EXPECT_EQ(content.oversizedTypes, QStringList{"UTF8_STRING"}) << c.name;
+            EXPECT_EQ(content.text, std::nullopt) << c.name;
+        } else {
+            EXPECT_TRUE(content.oversizedTypes.isEmpty()) << c.name;
+            EXPECT_EQ(content.text.value_or(QString()).size(), c.size) << c.name;
+        }
+    }
+}
+
+} // namespace
