@@ -10,6 +10,7 @@
 #include <QRectF>
 #include <QSet>
 #include <QSizeF>
+#include <QWidget>
 
 #include <chrono>
 #include <functional>
