@@ -1,0 +1,76 @@
+#include "core/TypedTriggerBuffer.h"
+
+#include "core/MacKeyCode.h"
+
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+
+namespace {
+
+// Command or Control held: a chord, not typing.
+constexpr quint64 kChordMask = MacEventFlag::Command | MacEventFlag::Control;
+
+// Position where the last `count` characters of `text` begin.
+qsizetype startOfLastCharacters(const QString &text, qsizetype count)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    finder.toEnd();
+    qsizetype position = text.size();
+    for (qsizetype i = 0; i < count; ++i) {
+        const qsizetype previous = finder.toPreviousBoundary();
+        if (previous < 0)
+            return 0;
+        position = previous;
+    }
+    return position;
+}
+
+} // namespace
+
+qsizetype TypedTriggerBuffer::characterCount(const QString &text)
+{
+    if (text.isEmpty())
+        return 0;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype count = 0;
+    while (finder.toNextBoundary() >= 0)
+        ++count;
+    return count;
+}
+
+std::optional<TypedTriggerBuffer::Expansion> TypedTriggerBuffer::handleKey(
+    quint32 keyCode, const std::optional<QString> &characters, quint64 flags, bool quickAccessPresented,
+    const QList<ClipboardSnippet> &snippets)
+{
+    if (quickAccessPresented || (flags & kChordMask) != 0 || keyCode == MacKeyCode::Return
+        || keyCode == MacKeyCode::Tab) {
+        m_buffer.clear();
+        return std::nullopt;
+    }
+    if (keyCode == MacKeyCode::Delete) {
+        // A typo corrected before the trigger is complete must not spoil the match.
+        if (!m_buffer.isEmpty())
+            m_buffer.truncate(startOfLastCharacters(m_buffer, 1));
+        return std::nullopt;
+    }
+    if (!characters || characters->isEmpty()) {
+        m_buffer.clear();
+        return std::nullopt;
+    }
+    m_buffer.append(*characters);
+
+    qsizetype limit = 1;
+    for (const ClipboardSnippet &snippet : snippets)
+        limit = std::max(limit, characterCount(snippet.trigger));
+    m_buffer.remove(0, startOfLastCharacters(m_buffer, limit));
+
+    for (qsizetype i = 0; i < snippets.size(); ++i) {
+        const QString &trigger = snippets.at(i).trigger;
+        if (trigger.isEmpty() || !m_buffer.endsWith(trigger))
+            continue;
+        m_buffer.clear();
+        return Expansion{i, int(characterCount(trigger))};
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// Event source on one folder: tells when the folder's entries may have changed (a file created,
+// written, renamed, deleted or its attributes changed). It says nothing about which file; the
+// listener rescans. Events may be spurious, coalesced or missed, so listeners also poll.
+class FolderWatcher : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~FolderWatcher() override = default;
+
+    // Watches `folder` instead of any earlier one; false when the folder cannot be watched.
+    virtual bool watch(const QString &folder) = 0;
+    // Ends watching; no folderChanged follows.
+    virtual void unwatch() = 0;
+
+signals:
+    void folderChanged();
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// One key press seen in any application.
+struct KeyTapEvent {
+    quint32 keyCode = 0;                 // MacKeyCode value, MacKeyCode::Unknown when unmapped
+    quint64 flags = 0;                   // MacEventFlag bits held at the press
+    std::optional<QString> characters;   // what the key typed; absent when it types nothing
+    bool isAutoRepeat = false;
+    // The desktop's screenshot-to-clipboard chord: Print with Control (Shift and Alt allowed).
+    bool isScreenshotChord = false;
+
+    bool operator==(const KeyTapEvent &) const = default;
+};
+
+// Watches the key presses of all applications. It cannot swallow a key: every key still
+// reaches its application. Tarnel's own synthetic keys are not reported.
+class KeyTap : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // Set by the owner before start(); called on the main thread for each key press.
+    std::function<void(const KeyTapEvent &)> onKey;
+
+    // Whether a tap can be set up in this session.
+    virtual bool isAvailable() const = 0;
+    // Sets the tap up; true when it runs (also when it already ran).
+    virtual bool start() = 0;
+    virtual void stop() = 0;
+    virtual bool isRunning() const = 0;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+
+// What the desktop lets Tarnel do. Answers may change while Tarnel runs, so callers ask again
+// instead of keeping them.
+class Permissions : public QObject {
+    Q_OBJECT
+public:
+    enum class Kind {
+        Accessibility,   // typing into other applications
+        InputMonitoring, // seeing the keys typed in other applications
+        ScreenRecording, // reading the screen
+    };
+    Q_ENUM(Kind)
+
+    using QObject::QObject;
+
+    // Synthetic keys reach other applications.
+    virtual bool accessibilityTrusted() const = 0;
+    // The key tap can be set up.
+    virtual bool inputMonitoring() const = 0;
+    // The screen can be grabbed.
+    virtual bool screenRecording() const = 0;
+
+    // The desktop has no settings pane that grants these: the shell answers this signal with
+    // Tarnel's own explanation of what is missing.
+    void showExplanation(Kind kind) { emit explanationRequested(kind); }
+
+signals:
+    void explanationRequested(Permissions::Kind kind);
+};

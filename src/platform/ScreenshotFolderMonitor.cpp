@@ -1,0 +1,167 @@
+#include "platform/ScreenshotFolderMonitor.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+
+const char *const kAcceptedExtensions[] = {"png", "jpg", "jpeg", "heic", "tif", "tiff"};
+const char *const kAcceptedPrefixes[] = {"screenshot", "screen shot", "screen capture", "snimka obrazovky", "cleanshot"};
+
+// Lower case without accents, so that "Snímka obrazovky" and "SNIMKA OBRAZOVKY" compare equal.
+QString folded(const QString &text)
+{
+    const QString decomposed = QLocale().toLower(text).normalized(QString::NormalizationForm_KD);
+    QString out;
+    out.reserve(decomposed.size());
+    for (const QChar c : decomposed) {
+        if (c.category() != QChar::Mark_NonSpacing)
+            out.append(c);
+    }
+    return out;
+}
+
+} // namespace
+
+ScreenshotFolderMonitor::ScreenshotFolderMonitor(std::unique_ptr<FolderWatcher> watcher, QObject *parent)
+    : ScreenshotFolderMonitor(std::move(watcher), Timings{}, parent)
+{
+}
+
+ScreenshotFolderMonitor::ScreenshotFolderMonitor(std::unique_ptr<FolderWatcher> watcher, Timings timings, QObject *parent)
+    : QObject(parent), m_watcher(std::move(watcher)), m_timings(timings)
+{
+    Q_ASSERT(m_watcher);
+    m_pendingScan.setSingleShot(true);
+    m_pendingScan.setInterval(m_timings.scanDebounce);
+    connect(&m_pendingScan, &QTimer::timeout, this, &ScreenshotFolderMonitor::scanForNewScreenshots);
+    m_pollTimer.setInterval(m_timings.pollInterval);
+    connect(&m_pollTimer, &QTimer::timeout, this, &ScreenshotFolderMonitor::scanForNewScreenshots);
+    connect(m_watcher.get(), &FolderWatcher::folderChanged, this, &ScreenshotFolderMonitor::scheduleScan);
+}
+
+ScreenshotFolderMonitor::~ScreenshotFolderMonitor() = default;
+
+bool ScreenshotFolderMonitor::start(const QString &folder)
+{
+    stop();
+    const QString path = QDir::cleanPath(QDir(folder).absolutePath());
+    const std::optional<QList<ListedFile>> present = screenshotFiles(path);
+    if (!present)
+        return false;
+    if (!m_watcher->watch(path))
+        return false;
+    m_folder = path;
+    for (const ListedFile &file : *present)
+        m_knownPaths.insert(file.path);
+    m_isFolderAccessible = true;
+    m_pollTimer.start();
+    return true;
+}
+
+void ScreenshotFolderMonitor::stop()
+{
+    ++m_session;
+    m_pendingScan.stop();
+    m_pollTimer.stop();
+    m_watcher->unwatch();
+    m_folder.reset();
+    m_knownPaths.clear();
+    m_isFolderAccessible = true;
+}
+
+bool ScreenshotFolderMonitor::isScreenshotFileName(const QString &fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0)
+        return false;
+    const QString extension = fileName.mid(dot + 1).toLower();
+    bool extensionAccepted = false;
+    for (const char *accepted : kAcceptedExtensions)
+        extensionAccepted = extensionAccepted || extension == QLatin1String(accepted);
+    if (!extensionAccepted)
+        return false;
+    const QString base = folded(fileName.left(dot));
+    for (const char *prefix : kAcceptedPrefixes) {
+        if (base.startsWith(QLatin1String(prefix)))
+            return true;
+    }
+    return false;
+}
+
+void ScreenshotFolderMonitor::scheduleScan()
+{
+    if (!m_folder)
+        return;
+    // Restarting the single-shot timer moves the scan to one debounce after the latest event.
+    m_pendingScan.start();
+}
+
+void ScreenshotFolderMonitor::scanForNewScreenshots()
+{
+    if (!m_folder)
+        return;
+    const quint64 session = m_session;
+    const std::optional<QList<ListedFile>> files = screenshotFiles(*m_folder);
+    if (!files) {
+        if (m_isFolderAccessible) {
+            m_isFolderAccessible = false;
+            if (onAccessChanged)
+                onAccessChanged(false);
+        }
+        return;
+    }
+    if (!m_isFolderAccessible) {
+        m_isFolderAccessible = true;
+        // A removed and re-created folder is a new folder to the event source: watch it anew.
+        m_watcher->watch(*m_folder);
+        if (onAccessChanged)
+            onAccessChanged(true);
+        if (session != m_session)
+            return;
+    }
+    for (const ListedFile &file : *files) {
+        if (m_knownPaths.contains(file.path))
+            continue;
+        // An empty file is still being written; it is not remembered, so a later scan sees it again.
+        if (file.size < 1)
+            continue;
+        m_knownPaths.insert(file.path);
+        if (onScreenshot)
+            onScreenshot(file.path);
+        if (session != m_session)
+            return;
+    }
+}
+
+std::optional<QList<ScreenshotFolderMonitor::ListedFile>> ScreenshotFolderMonitor::screenshotFiles(const QString &folder)
+{
+    // Listed with the system calls themselves: QDir cannot tell an empty folder from one that
+    // cannot be read, and that difference is the access report.
+    const QByteArray encoded = QFile::encodeName(folder);
+    DIR *dir = ::opendir(encoded.constData());
+    if (!dir)
+        return std::nullopt;
+    QList<ListedFile> files;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent *entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue; // hidden files, "." and ".."
+        const QString name = QFile::decodeName(entry->d_name);
+        if (!isScreenshotFileName(name))
+            continue;
+        struct stat info {};
+        if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (!S_ISREG(info.st_mode))
+            continue;
+        files.append({folder + QLatin1Char('/') + name, static_cast<qint64>(info.st_size)});
+    }
+    ::closedir(dir);
+    return files;
+}

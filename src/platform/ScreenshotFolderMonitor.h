@@ -1,0 +1,75 @@
+#pragma once
+
+#include "platform/FolderWatcher.h"
+
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+
+// Watches the user's screenshot folder and reports each new screenshot file in it once, as soon
+// as it has content. Folder events trigger a debounced scan; a slow poll scans regardless, so a
+// missed event costs at most one poll interval. Also reports when the folder stops or starts
+// being readable. Main thread only.
+class ScreenshotFolderMonitor : public QObject
+{
+    Q_OBJECT
+public:
+    // A burst of folder events gives one scan this long after the last event.
+    static constexpr std::chrono::milliseconds kScanDebounce{550};
+    static constexpr std::chrono::milliseconds kPollInterval{3000};
+
+    struct Timings {
+        std::chrono::milliseconds scanDebounce = kScanDebounce;
+        std::chrono::milliseconds pollInterval = kPollInterval;
+    };
+
+    explicit ScreenshotFolderMonitor(std::unique_ptr<FolderWatcher> watcher, QObject *parent = nullptr);
+    ScreenshotFolderMonitor(std::unique_ptr<FolderWatcher> watcher, Timings timings, QObject *parent = nullptr);
+    ~ScreenshotFolderMonitor() override;
+
+    // Set by the owner before start(). onScreenshot gets the absolute path of a new file;
+    // onAccessChanged(false) when the folder became unreadable, (true) when it is back.
+    std::function<void(const QString &filePath)> onScreenshot;
+    std::function<void(bool accessible)> onAccessChanged;
+
+    // Begins watching `folder`; the files already there are never reported. False (and
+    // stopped) when the folder cannot be listed or watched.
+    bool start(const QString &folder);
+    // Ends watching and forgets the folder and its known files. Calls no callback.
+    void stop();
+
+    std::optional<QString> folder() const { return m_folder; }
+    bool isFolderAccessible() const { return m_isFolderAccessible; }
+
+    // Whether a file name counts as a screenshot: an accepted image extension and a base name
+    // that starts with a screenshot word, ignoring case and accents.
+    static bool isScreenshotFileName(const QString &fileName);
+
+private:
+    struct ListedFile {
+        QString path;
+        qint64 size;
+    };
+
+    void scheduleScan();
+    void scanForNewScreenshots();
+    // The screenshot files directly in `folder`, in listing order; nothing when it cannot be listed.
+    static std::optional<QList<ListedFile>> screenshotFiles(const QString &folder);
+
+    std::unique_ptr<FolderWatcher> m_watcher;
+    Timings m_timings;
+    QTimer m_pendingScan;
+    QTimer m_pollTimer;
+    std::optional<QString> m_folder;
+    QSet<QString> m_knownPaths;
+    bool m_isFolderAccessible = true;
+    // Raised by every start and stop, so that a callback that restarts or stops the monitor
+    // ends the scan that called it.
+    quint64 m_session = 0;
+};

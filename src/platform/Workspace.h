@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+// A running application as the desktop shows it: one of its top-level windows, its process and
+// its name (the window's class). Window titles are never read: they leak document names.
+struct RunningApplication {
+    quint64 window = 0; // X window id
+    qint64 pid = 0;     // 0 when the window does not say
+    QString name;       // WM_CLASS class, e.g. "TarnelFixture"
+
+    bool operator==(const RunningApplication &) const = default;
+};
+
+// The front application, activation of a remembered one, and who we are.
+class Workspace : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // The application that owns the active window; none when no window is active.
+    virtual std::optional<RunningApplication> frontmostApplication() const = 0;
+    // The topmost window of a process, if it still has one.
+    virtual std::optional<RunningApplication> applicationWithPid(qint64 pid) const = 0;
+    // Asks the desktop to bring the application's window to the front and give it the keyboard.
+    // Returns false when the request could not be made (the window and the process are gone).
+    virtual bool activate(const RunningApplication &application) = 0;
+    // Our own process id.
+    virtual qint64 ownPid() const;
+
+    bool isOwn(const RunningApplication &application) const { return application.pid == ownPid(); }
+};

@@ -1,0 +1,19 @@
+#include "platform/fake/FakeFolderWatcher.h"
+
+bool FakeFolderWatcher::watch(const QString &folder)
+{
+    watchRequests.append(folder);
+    watchedFolder = watchSucceeds ? folder : QString();
+    return watchSucceeds;
+}
+
+void FakeFolderWatcher::unwatch()
+{
+    watchedFolder.clear();
+}
+
+void FakeFolderWatcher::emitChange()
+{
+    if (!watchedFolder.isEmpty())
+        emit folderChanged();
+}

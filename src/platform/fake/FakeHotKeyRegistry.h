@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/HotKeyRegistry.h"
+
+// Hot keys that tests press by hand.
+class FakeHotKeyRegistry : public HotKeyRegistry {
+    Q_OBJECT
+public:
+    using HotKeyRegistry::HotKeyRegistry;
+
+    QList<AppShortcut> start() override;
+    void stop() override { m_started = false; }
+    bool isStarted() const override { return m_started; }
+    QList<AppShortcut> failures() const override { return m_failures; }
+
+    // The shortcuts that the next start() reports as failed (and that fire() then ignores).
+    void setRefused(QList<AppShortcut> refused) { m_refused = std::move(refused); }
+    // How many times shortcuts were actually registered (a repeated start does not count).
+    int registrations() const { return m_registrations; }
+    // A press of a registered shortcut: calls onShortcut. Returns whether it did.
+    bool fire(AppShortcut shortcut);
+
+private:
+    QList<AppShortcut> m_refused;
+    QList<AppShortcut> m_failures;
+    bool m_started = false;
+    int m_registrations = 0;
+};

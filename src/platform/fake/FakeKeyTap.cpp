@@ -1,0 +1,42 @@
+#include "platform/fake/FakeKeyTap.h"
+
+#include "core/MacKeyCode.h"
+
+bool FakeKeyTap::start()
+{
+    if (m_running)
+        return true;
+    if (!m_available)
+        return false;
+    m_running = true;
+    ++m_startCount;
+    return true;
+}
+
+void FakeKeyTap::setAvailable(bool available)
+{
+    m_available = available;
+    if (!available)
+        m_running = false;
+}
+
+bool FakeKeyTap::inject(const KeyTapEvent &event)
+{
+    if (!m_running)
+        return false;
+    if (onKey)
+        onKey(event);
+    return true;
+}
+
+void FakeKeyTap::injectText(const QString &text)
+{
+    for (const char32_t c : text.toUcs4()) {
+        KeyTapEvent event;
+        event.keyCode = MacKeyCode::fromKeysym(QChar::toLower(c)).value_or(MacKeyCode::Unknown);
+        if (QChar::isUpper(c))
+            event.flags = MacEventFlag::Shift;
+        event.characters = QString::fromUcs4(&c, 1);
+        inject(event);
+    }
+}

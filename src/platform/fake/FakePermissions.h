@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/Permissions.h"
+
+// Permissions that tests grant and revoke.
+class FakePermissions : public Permissions {
+    Q_OBJECT
+public:
+    using Permissions::Permissions;
+
+    bool accessibilityTrusted() const override { return m_accessibility; }
+    bool inputMonitoring() const override { return m_inputMonitoring; }
+    bool screenRecording() const override { return m_screenRecording; }
+
+    void setAccessibilityTrusted(bool value) { m_accessibility = value; }
+    void setInputMonitoring(bool value) { m_inputMonitoring = value; }
+    void setScreenRecording(bool value) { m_screenRecording = value; }
+
+private:
+    bool m_accessibility = true;
+    bool m_inputMonitoring = true;
+    bool m_screenRecording = true;
+};

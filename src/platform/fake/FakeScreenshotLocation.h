@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/ScreenshotLocation.h"
+
+class FakeScreenshotLocation : public ScreenshotLocation
+{
+public:
+    explicit FakeScreenshotLocation(QString folder = QString()) : folder(std::move(folder)) {}
+
+    QString screenshotFolder() const override { return folder; }
+
+    QString folder;
+};

@@ -1,0 +1,159 @@
+#include "platform/x11/LinuxTextRecognizer.h"
+
+#include "core/Logging.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QtConcurrent>
+
+#include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
+
+#include <mutex>
+#include <vector>
+
+const QStringList LinuxTextRecognizer::kWantedLanguages{QStringLiteral("slk"), QStringLiteral("eng")};
+
+namespace {
+
+// Recognisers loaded with the language data are kept for the next request: loading them costs
+// more than reading a small selection.
+constexpr std::size_t kMaxIdleEngines = 2;
+// Screen text is small; Tesseract reads letters best at some 20 to 40 pixels of height.
+constexpr int kUpscaleBelowPixels = 2'000'000;
+constexpr int kScreenResolution = 144;
+
+QStringList dataPathCandidates()
+{
+    QStringList candidates;
+    const QString prefix = qEnvironmentVariable("TESSDATA_PREFIX");
+    if (!prefix.isEmpty())
+        candidates << prefix << prefix + QStringLiteral("/tessdata");
+    candidates << QStringLiteral("/usr/share/tesseract-ocr/5/tessdata") << QStringLiteral("/usr/share/tesseract-ocr/4.00/tessdata")
+               << QStringLiteral("/usr/share/tessdata") << QStringLiteral("/usr/local/share/tessdata");
+    return candidates;
+}
+
+QStringList installedIn(const QString &folder)
+{
+    QStringList found;
+    for (const QString &language : LinuxTextRecognizer::kWantedLanguages) {
+        if (QFileInfo(folder + QLatin1Char('/') + language + QStringLiteral(".traineddata")).isFile())
+            found << language;
+    }
+    return found;
+}
+
+} // namespace
+
+struct LinuxTextRecognizer::Engines {
+    QString dataPath;
+    QStringList languages;
+    std::mutex mutex;
+    std::vector<std::unique_ptr<tesseract::TessBaseAPI>> idle;
+
+    std::unique_ptr<tesseract::TessBaseAPI> acquire(QString *error)
+    {
+        {
+            std::lock_guard lock(mutex);
+            if (!idle.empty()) {
+                auto engine = std::move(idle.back());
+                idle.pop_back();
+                return engine;
+            }
+        }
+        auto engine = std::make_unique<tesseract::TessBaseAPI>();
+        const QByteArray path = QFile::encodeName(dataPath);
+        const QByteArray joined = languages.join(QLatin1Char('+')).toLatin1();
+        if (engine->Init(path.constData(), joined.constData(), tesseract::OEM_LSTM_ONLY) != 0) {
+            *error = QStringLiteral("Tesseract could not load %1 from %2").arg(QString::fromLatin1(joined), dataPath);
+            return nullptr;
+        }
+        engine->SetPageSegMode(tesseract::PSM_AUTO);
+        return engine;
+    }
+
+    void release(std::unique_ptr<tesseract::TessBaseAPI> engine)
+    {
+        engine->Clear();
+        std::lock_guard lock(mutex);
+        if (idle.size() < kMaxIdleEngines)
+            idle.push_back(std::move(engine));
+    }
+};
+
+namespace {
+
+TextRecognitionResult recognizeWith(LinuxTextRecognizer::Engines &engines, const QImage &image)
+{
+    if (image.isNull() || image.width() < 1 || image.height() < 1)
+        return {std::nullopt, QStringLiteral("no image to read")};
+    if (engines.languages.isEmpty())
+        return {std::nullopt, QStringLiteral("no Tesseract language data for %1 is installed")
+                                  .arg(LinuxTextRecognizer::kWantedLanguages.join(QStringLiteral(", ")))};
+    QString error;
+    std::unique_ptr<tesseract::TessBaseAPI> engine = engines.acquire(&error);
+    if (!engine)
+        return {std::nullopt, error};
+
+    QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
+    int resolution = kScreenResolution / 2;
+    if (qint64(gray.width()) * gray.height() < kUpscaleBelowPixels) {
+        gray = gray.scaled(gray.size() * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        resolution = kScreenResolution;
+    }
+    engine->SetImage(gray.constBits(), gray.width(), gray.height(), 1, static_cast<int>(gray.bytesPerLine()));
+    engine->SetSourceResolution(resolution);
+    if (engine->Recognize(nullptr) != 0) {
+        engines.release(std::move(engine));
+        return {std::nullopt, QStringLiteral("Tesseract could not read the image")};
+    }
+
+    QStringList lines;
+    std::unique_ptr<tesseract::ResultIterator> it(engine->GetIterator());
+    if (it) {
+        do {
+            std::unique_ptr<char[]> raw(it->GetUTF8Text(tesseract::RIL_TEXTLINE));
+            if (!raw)
+                continue; // a line without a reading
+            QString line = QString::fromUtf8(raw.get());
+            while (line.endsWith(QLatin1Char('\n')))
+                line.chop(1);
+            if (!line.isEmpty())
+                lines << line;
+        } while (it->Next(tesseract::RIL_TEXTLINE));
+    }
+    it.reset();
+    engines.release(std::move(engine));
+    return {lines.join(QLatin1Char('\n')), QString()};
+}
+
+} // namespace
+
+LinuxTextRecognizer::LinuxTextRecognizer(const QString &dataPath) : m_engines(std::make_shared<Engines>())
+{
+    const QStringList candidates = dataPath.isEmpty() ? dataPathCandidates() : QStringList{dataPath};
+    for (const QString &candidate : candidates) {
+        const QStringList languages = installedIn(candidate);
+        if (!languages.isEmpty()) {
+            m_engines->dataPath = candidate;
+            m_engines->languages = languages;
+            break;
+        }
+    }
+    if (m_engines->languages.isEmpty())
+        qCWarning(lcPlatform) << "No Tesseract language data found; text recognition is unavailable";
+}
+
+LinuxTextRecognizer::~LinuxTextRecognizer() = default;
+
+QStringList LinuxTextRecognizer::languages() const
+{
+    return m_engines->languages;
+}
+
+QFuture<TextRecognitionResult> LinuxTextRecognizer::recognize(const QImage &image)
+{
+    // The engines are shared with the task, so a request outlives a recognizer that goes away.
+    return QtConcurrent::run([engines = m_engines, image] { return recognizeWith(*engines, image); });
+}

@@ -1,0 +1,146 @@
+#include "platform/x11/X11Connection.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace {
+
+// Errors from requests about windows that vanished meanwhile are expected; they must not end
+// the program (Xlib's default handler exits).
+int ignoreError(Display *, XErrorEvent *)
+{
+    return 0;
+}
+
+// Runs a request whose failure just means "no answer", with a handler that swallows the error.
+template <typename F>
+auto quietly(Display *display, F &&request)
+{
+    XSync(display, False);
+    XErrorHandler previous = XSetErrorHandler(ignoreError);
+    auto result = request();
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    return result;
+}
+
+} // namespace
+
+X11Connection::X11Connection()
+    : m_display(XOpenDisplay(nullptr))
+{
+}
+
+X11Connection::~X11Connection()
+{
+    if (m_display)
+        XCloseDisplay(m_display);
+}
+
+unsigned long X11Connection::rootWindow() const
+{
+    return DefaultRootWindow(m_display);
+}
+
+int X11Connection::fileDescriptor() const
+{
+    return ConnectionNumber(m_display);
+}
+
+unsigned long X11Connection::atom(const char *name) const
+{
+    return XInternAtom(m_display, name, False);
+}
+
+QList<unsigned long> X11Connection::cardinalProperty(unsigned long window, const char *name) const
+{
+    QList<unsigned long> values;
+    if (!m_display || window == 0)
+        return values;
+    const Atom property = atom(name);
+    quietly(m_display, [&] {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long remaining = 0;
+        unsigned char *data = nullptr;
+        const int status = XGetWindowProperty(m_display, window, property, 0, 4096, False, AnyPropertyType,
+                                              &type, &format, &count, &remaining, &data);
+        if (status == Success && data && format == 32) {
+            // Xlib hands 32-bit items back as longs.
+            const auto *items = reinterpret_cast<const unsigned long *>(data);
+            for (unsigned long i = 0; i < count; ++i)
+                values.append(items[i]);
+        }
+        if (data)
+            XFree(data);
+        return 0;
+    });
+    return values;
+}
+
+std::optional<QString> X11Connection::windowClass(unsigned long window) const
+{
+    if (!m_display || window == 0)
+        return std::nullopt;
+    return quietly(m_display, [&]() -> std::optional<QString> {
+        XClassHint hint{nullptr, nullptr};
+        if (!XGetClassHint(m_display, window, &hint))
+            return std::nullopt;
+        std::optional<QString> result;
+        if (hint.res_class)
+            result = QString::fromLocal8Bit(hint.res_class);
+        if (hint.res_name)
+            XFree(hint.res_name);
+        if (hint.res_class)
+            XFree(hint.res_class);
+        return result;
+    });
+}
+
+std::optional<qint64> X11Connection::windowPid(unsigned long window) const
+{
+    const QList<unsigned long> values = cardinalProperty(window, "_NET_WM_PID");
+    if (values.isEmpty() || values.first() == 0)
+        return std::nullopt;
+    return qint64(values.first());
+}
+
+std::optional<unsigned long> X11Connection::activeWindow() const
+{
+    const QList<unsigned long> values = cardinalProperty(rootWindow(), "_NET_ACTIVE_WINDOW");
+    if (values.isEmpty() || values.first() == 0)
+        return std::nullopt;
+    return values.first();
+}
+
+QList<unsigned long> X11Connection::clientWindows() const
+{
+    QList<unsigned long> windows = cardinalProperty(rootWindow(), "_NET_CLIENT_LIST_STACKING");
+    if (windows.isEmpty())
+        windows = cardinalProperty(rootWindow(), "_NET_CLIENT_LIST");
+    return windows;
+}
+
+bool X11Connection::windowExists(unsigned long window) const
+{
+    if (!m_display || window == 0)
+        return false;
+    return quietly(m_display, [&] {
+        XWindowAttributes attributes;
+        return XGetWindowAttributes(m_display, window, &attributes) != 0;
+    });
+}
+
+void X11Connection::drainEvents() const
+{
+    if (!m_display)
+        return;
+    while (XPending(m_display) > 0) {
+        XEvent event;
+        XNextEvent(m_display, &event);
+        if (event.type == MappingNotify)
+            XRefreshKeyboardMapping(&event.xmapping);
+    }
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+struct _XDisplay;
+using Display = _XDisplay;
+
+// One private connection to the X server. Each backend owns its own, so that grabs, event
+// selections and error handling of one never disturb another or Qt's own connection.
+class X11Connection {
+public:
+    // Opens $DISPLAY; isOpen() tells whether that worked.
+    X11Connection();
+    ~X11Connection();
+    X11Connection(const X11Connection &) = delete;
+    X11Connection &operator=(const X11Connection &) = delete;
+
+    bool isOpen() const { return m_display != nullptr; }
+    Display *display() const { return m_display; }
+    unsigned long rootWindow() const;
+    int fileDescriptor() const;
+
+    unsigned long atom(const char *name) const;
+    // A 32-bit property (CARDINAL, WINDOW, ATOM ...) as a list of values; empty when absent.
+    QList<unsigned long> cardinalProperty(unsigned long window, const char *name) const;
+    // The class part of WM_CLASS (the second of its two strings).
+    std::optional<QString> windowClass(unsigned long window) const;
+    std::optional<qint64> windowPid(unsigned long window) const;
+    // The window that _NET_ACTIVE_WINDOW names; none when no window is active.
+    std::optional<unsigned long> activeWindow() const;
+    // The managed windows, bottom-most first (_NET_CLIENT_LIST_STACKING, else _NET_CLIENT_LIST).
+    QList<unsigned long> clientWindows() const;
+    // Whether the window still exists.
+    bool windowExists(unsigned long window) const;
+    // For connections that select no events: takes what the server sends anyway (keyboard map
+    // changes) off the queue, so that the queue does not grow for the life of the program.
+    void drainEvents() const;
+
+private:
+    Display *m_display = nullptr;
+};

@@ -1,0 +1,220 @@
+#include "platform/x11/X11HotKeyRegistry.h"
+
+#include "core/Logging.h"
+#include "core/MacKeyCode.h"
+#include "platform/x11/X11Session.h"
+
+#include <QSocketNotifier>
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/Xproto.h>
+#include <X11/keysym.h>
+
+namespace {
+
+// Set by the error handler while grabs are made: another client holds the combination.
+bool g_grabRefused = false;
+
+int recordGrabError(Display *, XErrorEvent *error)
+{
+    if (error->request_code == X_GrabKey && error->error_code == BadAccess)
+        g_grabRefused = true;
+    return 0;
+}
+
+} // namespace
+
+X11HotKeyRegistry::X11HotKeyRegistry(QObject *parent)
+    : HotKeyRegistry(parent)
+{
+}
+
+X11HotKeyRegistry::~X11HotKeyRegistry()
+{
+    ungrabAll();
+}
+
+unsigned X11HotKeyRegistry::xModifiers(quint64 eventFlags, const ModifierBits &bits)
+{
+    unsigned mask = 0;
+    if (eventFlags & MacEventFlag::Shift)
+        mask |= ShiftMask;
+    if (eventFlags & MacEventFlag::Control)
+        mask |= ControlMask;
+    if (eventFlags & MacEventFlag::Option)
+        mask |= bits.alt;
+    if (eventFlags & MacEventFlag::Command)
+        mask |= bits.super;
+    return mask;
+}
+
+QList<unsigned> X11HotKeyRegistry::lockVariants(const ModifierBits &bits)
+{
+    QList<unsigned> variants{0, LockMask};
+    if (bits.numLock != 0 && bits.numLock != LockMask) {
+        variants.append(bits.numLock);
+        variants.append(bits.numLock | LockMask);
+    }
+    return variants;
+}
+
+X11HotKeyRegistry::ModifierBits X11HotKeyRegistry::readModifierBits() const
+{
+    // Usual defaults, replaced by what the keyboard map actually says.
+    ModifierBits bits{Mod1Mask, Mod4Mask, Mod2Mask};
+    Display *display = m_connection.display();
+    XModifierKeymap *map = XGetModifierMapping(display);
+    if (!map)
+        return bits;
+    const KeyCode alt = XKeysymToKeycode(display, XK_Alt_L);
+    const KeyCode super = XKeysymToKeycode(display, XK_Super_L);
+    const KeyCode numLock = XKeysymToKeycode(display, XK_Num_Lock);
+    for (int modifier = Mod1MapIndex; modifier <= Mod5MapIndex; ++modifier) {
+        for (int i = 0; i < map->max_keypermod; ++i) {
+            const KeyCode keycode = map->modifiermap[modifier * map->max_keypermod + i];
+            if (keycode == 0)
+                continue;
+            if (keycode == alt)
+                bits.alt = 1u << modifier;
+            if (keycode == super)
+                bits.super = 1u << modifier;
+            if (keycode == numLock)
+                bits.numLock = 1u << modifier;
+        }
+    }
+    XFreeModifiermap(map);
+    return bits;
+}
+
+QList<AppShortcut> X11HotKeyRegistry::start()
+{
+    if (m_started)
+        return m_failures;
+    m_failures.clear();
+    if (!m_connection.isOpen() || !X11Session::isUsable()) {
+        qCWarning(lcPlatform) << "HotKeyRegistry: no X11 session; global shortcuts are unavailable";
+        for (AppShortcut shortcut : AppShortcut::allCases())
+            m_failures.append(shortcut);
+        return m_failures;
+    }
+    // A held shortcut then repeats as presses without releases, which are told apart below.
+    XkbSetDetectableAutoRepeat(m_connection.display(), True, nullptr);
+    grabAll();
+    m_started = true;
+    if (!m_failures.isEmpty())
+        qCInfo(lcPlatform) << "HotKeyRegistry: taken by another application:" << AppShortcut::labels(m_failures);
+
+    if (!m_notifier) {
+        m_notifier = std::make_unique<QSocketNotifier>(m_connection.fileDescriptor(), QSocketNotifier::Read);
+        connect(m_notifier.get(), &QSocketNotifier::activated, this, &X11HotKeyRegistry::readEvents);
+    }
+    // The syncs above may have read events into Xlib's queue, where the socket shows nothing.
+    readEvents();
+    return m_failures;
+}
+
+void X11HotKeyRegistry::grabAll()
+{
+    Display *display = m_connection.display();
+    m_failures.clear();
+    m_bits = readModifierBits();
+    XSync(display, False);
+    XErrorHandler previous = XSetErrorHandler(recordGrabError);
+    for (AppShortcut shortcut : AppShortcut::allCases()) {
+        const auto keysym = MacKeyCode::keysymFor(shortcut.keyCode());
+        const KeyCode keycode = keysym ? XKeysymToKeycode(display, *keysym) : 0;
+        if (keycode == 0) {
+            m_failures.append(shortcut);
+            continue;
+        }
+        const unsigned base = xModifiers(shortcut.modifiers(), m_bits);
+        QList<Grab> made;
+        g_grabRefused = false;
+        for (unsigned variant : lockVariants(m_bits)) {
+            XGrabKey(display, keycode, base | variant, m_connection.rootWindow(), False, GrabModeAsync, GrabModeAsync);
+            made.append({shortcut, keycode, base | variant});
+        }
+        XSync(display, False);
+        if (g_grabRefused) {
+            // Half a shortcut (only with Num Lock, say) would be a puzzle: give it up whole.
+            for (const Grab &grab : made)
+                XUngrabKey(display, int(grab.keycode), grab.modifiers, m_connection.rootWindow());
+            XSync(display, False);
+            m_failures.append(shortcut);
+        } else {
+            m_grabs.append(made);
+        }
+    }
+    XSetErrorHandler(previous);
+}
+
+bool X11HotKeyRegistry::keyboardMapMoved() const
+{
+    if (!(readModifierBits() == m_bits))
+        return true;
+    for (const Grab &grab : m_grabs) {
+        const auto keysym = MacKeyCode::keysymFor(grab.shortcut.keyCode());
+        if (!keysym || XKeysymToKeycode(m_connection.display(), *keysym) != grab.keycode)
+            return true;
+    }
+    return false;
+}
+
+void X11HotKeyRegistry::stop()
+{
+    ungrabAll();
+    m_pressedKeycodes.clear();
+    m_started = false;
+}
+
+void X11HotKeyRegistry::ungrabAll()
+{
+    if (!m_connection.isOpen() || m_grabs.isEmpty())
+        return;
+    for (const Grab &grab : std::as_const(m_grabs))
+        XUngrabKey(m_connection.display(), int(grab.keycode), grab.modifiers, m_connection.rootWindow());
+    XSync(m_connection.display(), False);
+    m_grabs.clear();
+}
+
+void X11HotKeyRegistry::readEvents()
+{
+    Display *display = m_connection.display();
+    while (XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type == MappingNotify) {
+            XRefreshKeyboardMapping(&event.xmapping);
+            // Grabs hold key codes: when V or C moved to another key (a new layout), or Super to
+            // another modifier, the shortcuts follow them. Remaps that leave them alone (tools
+            // typing through a spare key) change nothing.
+            if (m_started && keyboardMapMoved()) {
+                ungrabAll();
+                m_pressedKeycodes.clear();
+                grabAll();
+                qCInfo(lcPlatform) << "HotKeyRegistry: keyboard map changed; shortcuts registered again";
+            }
+            continue;
+        }
+        if (event.type == KeyRelease) {
+            m_pressedKeycodes.remove(event.xkey.keycode);
+            continue;
+        }
+        if (event.type != KeyPress)
+            continue;
+        const unsigned keycode = event.xkey.keycode;
+        if (m_pressedKeycodes.contains(keycode))
+            continue; // auto-repeat of a held shortcut
+        m_pressedKeycodes.insert(keycode);
+        const unsigned relevant = ShiftMask | ControlMask | m_bits.alt | m_bits.super;
+        const unsigned modifiers = event.xkey.state & relevant;
+        for (const Grab &grab : std::as_const(m_grabs)) {
+            if (grab.keycode == keycode && (grab.modifiers & relevant) == modifiers) {
+                if (onShortcut)
+                    onShortcut(grab.shortcut);
+                break;
+            }
+        }
+    }
+}

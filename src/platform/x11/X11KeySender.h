@@ -1,0 +1,64 @@
+#pragma once
+
+#include "platform/KeySender.h"
+#include "platform/Workspace.h"
+#include "platform/x11/X11Connection.h"
+
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+
+#include <chrono>
+
+// Types chords through the XTest extension.
+class X11KeySender : public KeySender {
+    Q_OBJECT
+public:
+    static constexpr std::chrono::milliseconds kPollInterval{10};
+    // How long a target window may take to become active before its chord is given up.
+    static constexpr std::chrono::milliseconds kActivationTimeout{700};
+    // How long the user may keep holding keys (the modifiers of the shortcut that started the
+    // paste) before the held modifiers are released on their behalf.
+    static constexpr std::chrono::milliseconds kHeldKeysTimeout{600};
+
+    // The workspace activates target windows; it must outlive the sender.
+    explicit X11KeySender(Workspace *workspace, QObject *parent = nullptr);
+
+    // A display with the XTest extension.
+    bool isUsable() const { return m_usable; }
+    bool post(KeyChord chord, std::optional<qint64> targetPid) override;
+    // Chords posted but not yet sent or given up.
+    int pendingCount() const { return int(m_queue.size()); }
+
+    // Terminals read Ctrl+Shift+V and Ctrl+Shift+C: a plain Ctrl+V would insert a control
+    // character and a plain Ctrl+C would interrupt the running program.
+    static bool isTerminalClass(const QString &windowClass);
+
+private:
+    enum class Stage { Start, Activating, WaitingForKeys };
+    struct Job {
+        KeyChord chord = KeyChord::Paste;
+        std::optional<qint64> targetPid;
+        Stage stage = Stage::Start;
+        std::chrono::steady_clock::time_point deadline;
+    };
+
+    enum class Outcome { Waiting, Sent, Dropped };
+
+    void step();
+    Outcome advance(Job &job);
+    QList<unsigned> heldKeycodes() const;
+    QList<unsigned> modifierKeycodes() const;
+    void releaseHeldModifiers();
+    bool sendChord(KeyChord chord);
+    void fakeKey(unsigned keycode, bool press);
+
+    QPointer<Workspace> m_workspace;
+    X11Connection m_connection;
+    bool m_usable = false;
+    QList<Job> m_queue;
+    QTimer m_timer;
+    bool m_stepping = false;
+    QList<unsigned> m_outlastedKeycodes;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/Permissions.h"
+
+#include <QPointer>
+
+class KeyTap;
+
+// What an X11 session allows: XTest means synthetic keys reach other applications, the screen
+// can always be grabbed, and input monitoring is whatever the key tap can set up. Under a
+// Wayland session without X11 everything is refused.
+class X11Permissions : public Permissions {
+    Q_OBJECT
+public:
+    // The tap, if any, must outlive the permissions.
+    explicit X11Permissions(KeyTap *tap, QObject *parent = nullptr);
+
+    bool accessibilityTrusted() const override;
+    bool inputMonitoring() const override;
+    bool screenRecording() const override;
+
+private:
+    QPointer<KeyTap> m_tap;
+};

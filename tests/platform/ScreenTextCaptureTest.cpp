@@ -1,0 +1,170 @@
+#include "platform/ScreenTextCapture.h"
+#include "platform/fake/FakeRegionCapture.h"
+#include "platform/fake/FakeTextRecognizer.h"
+
+#include "platform/CaptureTestWait.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Points the temporary folder at a folder of this test, so that leftovers of other test
+// processes cannot hide or fake a leftover of ours.
+struct PrivateTempFolder {
+    PrivateTempFolder() : previous(qgetenv("TMPDIR")) { qputenv("TMPDIR", QFile::encodeName(temp.path())); }
+    ~PrivateTempFolder() { qputenv("TMPDIR", previous); }
+
+    QStringList leftovers() const
+    {
+        return QDir(temp.path()).entryList({QStringLiteral("tarnel-ocr-*")}, QDir::AllEntries | QDir::Hidden);
+    }
+
+    QTemporaryDir temp;
+    QByteArray previous;
+};
+
+QImage testImage()
+{
+    QImage image(40, 20, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    image.setPixel(3, 4, qRgb(200, 10, 30));
+    return image;
+}
+
+TEST(ScreenTextCapture, EveryOutcomeIsReportedOnceAndRemovesTheTemporaryFolder)
+{
+    using Outcome = ScreenTextResult::Outcome;
+    const struct {
+        const char *name;
+        RegionCaptureOutcome capture;
+        bool writesImage;
+        TextRecognitionResult recognition;
+        ScreenTextResult expected;
+    } cases[] = {
+        {"text", RegionCaptureOutcome::Saved, true, {QStringLiteral("Dobrý deň\nHello"), QString()},
+         {Outcome::Text, QStringLiteral("Dobrý deň\nHello"), QString()}},
+        {"area without text", RegionCaptureOutcome::Saved, true, {QString(), QString()},
+         {Outcome::Text, QString(), QString()}},
+        {"leading blanks kept", RegionCaptureOutcome::Saved, true, {QStringLiteral("  a\n"), QString()},
+         {Outcome::Text, QStringLiteral("  a\n"), QString()}},
+        {"cancelled", RegionCaptureOutcome::Cancelled, false, {QStringLiteral("unused"), QString()},
+         {Outcome::Nothing, QString(), QString()}},
+        {"saved without a file", RegionCaptureOutcome::Saved, false, {QStringLiteral("unused"), QString()},
+         {Outcome::Nothing, QString(), QString()}},
+        {"capture failed", RegionCaptureOutcome::Failed, false, {QStringLiteral("unused"), QString()},
+         {Outcome::Failed, QString(), QStringLiteral("grab failed")}},
+        {"recognition failed", RegionCaptureOutcome::Saved, true, {std::nullopt, QStringLiteral("no language data")},
+         {Outcome::Failed, QString(), QStringLiteral("no language data")}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        PrivateTempFolder temp;
+        FakeRegionCapture capture;
+        FakeTextRecognizer recognizer;
+        recognizer.result = c.recognition;
+        ScreenTextCapture reader(capture, recognizer);
+        QList<ScreenTextResult> results;
+        reader.readSelection([&](const ScreenTextResult &result) { results.append(result); });
+
+        ASSERT_TRUE(capture.isPending());
+        const QFileInfo png(capture.requestedPath());
+        EXPECT_EQ(png.fileName(), QStringLiteral("selection.png"));
+        const QString folderName = png.dir().dirName();
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^tarnel-ocr-[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}$"))
+                        .match(folderName)
+                        .hasMatch())
+            << folderName.toStdString();
+        EXPECT_EQ(QFileInfo(png.absolutePath()).absolutePath(), QFileInfo(temp.temp.path()).absoluteFilePath());
+        // Only the owner may look at what was on the screen.
+        EXPECT_EQ(QFileInfo(png.absolutePath()).permissions() & 0x0077, QFileDevice::Permissions());
+
+        const QImage image = testImage();
+        if (c.writesImage) {
+            EXPECT_TRUE(capture.finish(c.capture, image, QStringLiteral("grab failed")));
+        } else {
+            // A null image writes no file, whatever the outcome says.
+            capture.finish(c.capture, QImage(), QStringLiteral("grab failed"));
+        }
+        ASSERT_TRUE(waitUntil([&] { return !results.isEmpty(); }, 5s));
+        turnEventLoop(50ms);
+        ASSERT_EQ(results.size(), 1);
+        EXPECT_EQ(results[0].outcome, c.expected.outcome);
+        EXPECT_EQ(results[0].text, c.expected.text);
+        EXPECT_EQ(results[0].error, c.expected.error);
+        EXPECT_EQ(temp.leftovers(), QStringList());
+        if (c.writesImage) {
+            ASSERT_EQ(recognizer.images.size(), 1);
+            EXPECT_EQ(recognizer.images[0].convertToFormat(QImage::Format_RGB32), image);
+        } else {
+            EXPECT_TRUE(recognizer.images.isEmpty());
+        }
+    }
+}
+
+TEST(ScreenTextCapture, AnUndecodableSelectionIsAFailure)
+{
+    PrivateTempFolder temp;
+    FakeRegionCapture capture;
+    FakeTextRecognizer recognizer;
+    ScreenTextCapture reader(capture, recognizer);
+    QList<ScreenTextResult> results;
+    reader.readSelection([&](const ScreenTextResult &result) { results.append(result); });
+    ASSERT_TRUE(capture.isPending());
+    QFile broken(capture.requestedPath());
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("\x89PNG truncated");
+    broken.close();
+    capture.finish(RegionCaptureOutcome::Saved);
+    ASSERT_TRUE(waitUntil([&] { return !results.isEmpty(); }, 5s));
+    EXPECT_EQ(results[0].outcome, ScreenTextResult::Outcome::Failed);
+    EXPECT_FALSE(results[0].error.isEmpty());
+    EXPECT_TRUE(recognizer.images.isEmpty());
+    EXPECT_EQ(temp.leftovers(), QStringList());
+}
+
+TEST(ScreenTextCapture, ReaderGoneBeforeTheSelectionEndsStillRemovesTheFolder)
+{
+    PrivateTempFolder temp;
+    FakeRegionCapture capture;
+    FakeTextRecognizer recognizer;
+    int calls = 0;
+    {
+        ScreenTextCapture reader(capture, recognizer);
+        reader.readSelection([&](const ScreenTextResult &) { ++calls; });
+        ASSERT_EQ(temp.leftovers().size(), 1);
+    }
+    capture.finish(RegionCaptureOutcome::Saved, testImage());
+    turnEventLoop(200ms);
+    EXPECT_EQ(calls, 0);
+    EXPECT_TRUE(recognizer.images.isEmpty());
+    EXPECT_EQ(temp.leftovers(), QStringList());
+}
+
+TEST(ScreenTextCapture, AnUnwritableTemporaryFolderIsAFailure)
+{
+    PrivateTempFolder temp;
+    const QString file = temp.temp.filePath(QStringLiteral("not-a-folder"));
+    QFile blocker(file);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    qputenv("TMPDIR", QFile::encodeName(file));
+    FakeRegionCapture capture;
+    FakeTextRecognizer recognizer;
+    ScreenTextCapture reader(capture, recognizer);
+    QList<ScreenTextResult> results;
+    reader.readSelection([&](const ScreenTextResult &result) { results.append(result); });
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_EQ(results[0].outcome, ScreenTextResult::Outcome::Failed);
+    EXPECT_FALSE(capture.isPending());
+    EXPECT_EQ(capture.requestCount(), 0);
+}
+
+} // namespace
