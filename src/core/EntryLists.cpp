@@ -6,56 +6,6 @@
 
 namespace EntryLists {
 
-QList<ClipboardEntry> clipboardEntries(const QList<ClipboardEntry> &entries,
-                                       const QStringList &pasteStackEntryIDs,
-                                       const QSet<QString> &consumedEntryIDs)
-{
-    const QSet<QString> queued(pasteStackEntryIDs.cbegin(), pasteStackEntryIDs.cend());
-    QList<ClipboardEntry> result;
-    for (const ClipboardEntry &entry : entries) {
-        if (!entry.isPinned && !queued.contains(entry.id) && !consumedEntryIDs.contains(entry.id))
-            result.append(entry);
-    }
-    return result;
-}
-
-QSet<QString> savedEntryIDs(const QStringList &pasteStackEntryIDs, const QList<ClipboardJar> &jars)
-{
-    QSet<QString> saved(pasteStackEntryIDs.cbegin(), pasteStackEntryIDs.cend());
-    for (const ClipboardJar &jar : jars) {
-        for (const QString &id : jar.entryIDs)
-            saved.insert(id);
-    }
-    return saved;
-}
-
-QList<ClipboardEntry> clearableClipboardEntries(const QList<ClipboardEntry> &entries,
-                                                const QStringList &pasteStackEntryIDs,
-                                                const QSet<QString> &consumedEntryIDs,
-                                                const QList<ClipboardJar> &jars)
-{
-    const QSet<QString> saved = savedEntryIDs(pasteStackEntryIDs, jars);
-    QList<ClipboardEntry> result;
-    for (const ClipboardEntry &entry : clipboardEntries(entries, pasteStackEntryIDs, consumedEntryIDs)) {
-        if (entry.kind != ClipboardKind::Image && !saved.contains(entry.id))
-            result.append(entry);
-    }
-    return result;
-}
-
-QList<ClipboardEntry> clearableHistoryEntries(const QList<ClipboardEntry> &entries,
-                                              const QStringList &pasteStackEntryIDs,
-                                              const QList<ClipboardJar> &jars)
-{
-    const QSet<QString> saved = savedEntryIDs(pasteStackEntryIDs, jars);
-    QList<ClipboardEntry> result;
-    for (const ClipboardEntry &entry : entries) {
-        if (!entry.isPinned && entry.kind != ClipboardKind::Image && !saved.contains(entry.id))
-            result.append(entry);
-    }
-    return result;
-}
-
 QList<ClipboardEntry> entriesWithIDs(const QList<ClipboardEntry> &entries, const QStringList &ids)
 {
     QList<ClipboardEntry> result;

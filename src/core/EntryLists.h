@@ -4,32 +4,11 @@
 #include "core/ClipboardJar.h"
 
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
-// The lists that the panel's sections show, derived from the history and the id lists on every
-// read. They keep the history's order (newest first) and never apply a search text.
+// Lists that the panel shows, derived from the history and id lists on every read.
 namespace EntryLists {
-
-// The history entries that are not pinned, not queued in the Paste Stack and not used up by it.
-QList<ClipboardEntry> clipboardEntries(const QList<ClipboardEntry> &entries,
-                                       const QStringList &pasteStackEntryIDs,
-                                       const QSet<QString> &consumedEntryIDs);
-
-// Ids that a clear must spare: the Paste Stack's and those of every Jar.
-QSet<QString> savedEntryIDs(const QStringList &pasteStackEntryIDs, const QList<ClipboardJar> &jars);
-
-// What clearing the clipboard section removes: its entries except images and saved ones.
-QList<ClipboardEntry> clearableClipboardEntries(const QList<ClipboardEntry> &entries,
-                                                const QStringList &pasteStackEntryIDs,
-                                                const QSet<QString> &consumedEntryIDs,
-                                                const QList<ClipboardJar> &jars);
-
-// What clearing the history section removes: unpinned entries except images and saved ones.
-QList<ClipboardEntry> clearableHistoryEntries(const QList<ClipboardEntry> &entries,
-                                              const QStringList &pasteStackEntryIDs,
-                                              const QList<ClipboardJar> &jars);
 
 // For each id in order, the first history entry with it; ids whose entry left the history are
 // skipped. This is how the Paste Stack and a Jar turn their ids into rows.

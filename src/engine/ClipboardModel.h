@@ -30,6 +30,7 @@
 #include <optional>
 #include <utility>
 
+class KeySender;
 class LoginItem;
 class Pasteboard;
 class Permissions;
@@ -54,6 +55,8 @@ struct ClipboardModelServices {
     QString backupFolder;
     // Null for the wall clock and Qt's timers.
     ModelClock *clock = nullptr;
+    // Types Ctrl+V, Ctrl+C and Backspace into other applications; null sends nothing.
+    KeySender *keySender = nullptr;
 };
 
 // The one application model: owns the history, Jars, snippets, Paste Stack, every setting and
@@ -251,6 +254,67 @@ public:
     // could only be read in part, because the unread entries may still need theirs.
     bool sweepsUnreferencedImages() const { return m_sweepsUnreferencedImages; }
 
+    // =========================================================================================
+    // Paste road, Paste Stack, Jars and entry edits, snippets, selection
+    // (ClipboardModelPaste.cpp, ClipboardModelPasteStack.cpp, ClipboardModelJars.cpp,
+    // ClipboardModelSnippets.cpp, ClipboardModelSelection.cpp)
+    // =========================================================================================
+
+    // After re-activating the application the user came from, its window needs a moment to
+    // take the keyboard before Ctrl+V is sent.
+    static constexpr std::chrono::milliseconds kPasteAfterActivationDelay{120};
+    // A copy shortcut is followed up by reading the clipboard this often, at most this many times.
+    static constexpr std::chrono::milliseconds kCopyFollowUpInterval{150};
+    static constexpr int kCopyFollowUpReads = 20;
+
+    // ---- paste road ----
+    // Pastes a history entry (as the history holds it now) into the target application; a
+    // Paste Stack paste (advancesStack) then moves the stack on.
+    void pasteEntryFromPanel(const ClipboardEntry &entry, bool consumesHistory, std::optional<qint64> targetPID,
+                             bool advancesStack);
+    // Ctrl+V after the trust check; whether it was sent (a delayed send counts).
+    bool sendPasteShortcutIfPermitted(std::optional<qint64> targetPID);
+    // Pastes a text that is not a history entry (transformed texts, colours, JSON keys).
+    void pasteText(const QString &text);
+    // Pastes the selected entry of the shown list, else its first entry.
+    void pasteSelectedEntry(const QList<ClipboardEntry> &list);
+    // A click on a history row pastes; the second click of a double click does not.
+    void pasteHistoryEntryFromClick(const ClipboardEntry &entry);
+    // Sends Ctrl+C to the process and follows the copy up: into the Paste Stack, or skipped.
+    void copyUsingShortcut(bool privately, qint64 targetPID);
+
+    // ---- Paste Stack ----
+    QList<ClipboardEntry> pasteStackEntries() const;
+    void addToPasteStack(const ClipboardEntry &entry);
+    void removeFromPasteStack(const ClipboardEntry &entry);
+    void movePasteStackEntry(const QString &id, qsizetype destination);
+    // The confirmed clear of the Paste Stack screen; used-up entries stay used up.
+    void clearPasteStack();
+
+    // ---- Jars, pins and entry edits ----
+    bool createJar(const QString &name);
+    bool renameJar(const QString &jarID, const QString &name);
+    std::optional<ClipboardJar> selectedJar() const;
+    QList<ClipboardEntry> selectedJarEntries() const;
+    QList<ClipboardJar> filteredJars() const;
+    bool contains(const ClipboardEntry &entry, const QString &jarID) const;
+    void toggleEntry(const ClipboardEntry &entry, const QString &jarID);
+    void togglePin(const ClipboardEntry &entry);
+    void updateEntryText(const ClipboardEntry &entry, const QString &text);
+    void deleteEntry(const ClipboardEntry &entry);
+    void pasteJSONKeys(const ClipboardEntry &entry);
+
+    // ---- snippets and typed triggers ----
+    bool saveSnippet(const std::optional<QString> &id, const QString &name, const QString &trigger,
+                     const QString &text);
+    void addSnippet(const ClipboardEntry &entry, const QString &name, const QString &trigger);
+    // One key typed in another application; true when it completed a trigger and was expanded.
+    bool handleTypedKey(quint32 keyCode, const std::optional<QString> &characters, quint64 flags);
+
+    // ---- selection ----
+    void setSelectedEntry(const ClipboardEntry &entry);
+    void navigateSelection(const QList<ClipboardEntry> &list, int direction);
+
 Q_SIGNALS:
     void unavailableShortcutsChanged();
     void shortcutNoticeChanged();
@@ -384,4 +448,15 @@ private:
 
     std::deque<PendingCapture> m_pendingCaptures;
     quint64 m_nextCaptureSerial = 1;
+
+    // ---- paste road, Paste Stack, Jars, snippets (see the public block of the same name) ----
+    void writeToClipboard(const ClipboardEntry &entry);
+    void writeOwnText(const QString &text);
+    void sendPasteShortcut(std::optional<qint64> targetPID);
+    void postPasteKeyEvents(std::optional<qint64> targetPID);
+    void pasteTextIntoFrontApplication(const QString &text);
+    void followUpCopyRequest(const QUuid &request, int readsDone);
+    std::optional<qsizetype> historyIndex(const QString &entryID) const;
+
+    KeySender *m_keySender = nullptr;
 };

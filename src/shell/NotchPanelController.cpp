@@ -103,6 +103,7 @@ QWidget *NotchPanelController::makePanelView(bool isStandaloneSettings)
 void NotchPanelController::buildPanel()
 {
     m_panel = new TarnelPanel();
+    m_panel->setWindowRole(QString::fromLatin1(TarnelPanel::panelRole));
     m_panel->resize(PanelMetrics::expandedSize.toSize());
     m_panel->setContent(makePanelView(false));
 }
@@ -110,6 +111,7 @@ void NotchPanelController::buildPanel()
 void NotchPanelController::buildPopover()
 {
     m_popover = new MenuBarPopover();
+    m_popover->setWindowRole(QString::fromLatin1(TarnelPanel::popoverRole));
     m_popover->setContent(makePanelView(false));
     connect(m_popover, &MenuBarPopover::closed, this, [this] {
         // Closed on its own (a click outside): end Quick Access; after an explicit close the

@@ -83,6 +83,7 @@ void NotchPanelController::showScreenshotToast(const ClipboardEntry &entry)
     if (!m_screenshotToastPanel) {
         auto *toast = new TarnelPanel(Qt::WindowDoesNotAcceptFocus);
         toast->setAttribute(Qt::WA_QuitOnClose, false);
+        toast->setWindowRole(QString::fromLatin1(TarnelPanel::toastRole));
         m_screenshotToastPanel = toast;
     }
     auto *toast = static_cast<TarnelPanel *>(m_screenshotToastPanel.data());
@@ -142,8 +143,10 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
 
     QPointer<NotchPanelController> self(this);
     QWidget *window = nullptr;
-    if (extractText)
+    if (extractText) {
         window = new DraggableSheetWindow();
+        window->setWindowRole(QString::fromLatin1(TarnelPanel::textSheetRole));
+    }
     else
         window = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                                           | Qt::WindowStaysOnTopHint);

@@ -12,6 +12,12 @@ class TarnelPanel : public QWidget {
 public:
     explicit TarnelPanel(Qt::WindowFlags extraFlags = {}, QWidget *parent = nullptr);
 
+    // The roles by which the desktop (and the end-to-end tests) tell Tarnel's windows apart.
+    static constexpr char panelRole[] = "tarnel-panel";
+    static constexpr char toastRole[] = "tarnel-toast";
+    static constexpr char textSheetRole[] = "tarnel-text-sheet";
+    static constexpr char popoverRole[] = "tarnel-popover";
+
     // The part of the window that is drawn and can be clicked; empty shows the whole window.
     void setDrawnRegion(const QRegion &region);
     QRegion drawnRegion() const { return m_drawnRegion; }

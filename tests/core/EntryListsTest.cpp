@@ -5,13 +5,11 @@
 
 namespace {
 
-ClipboardEntry entry(const QString &id, ClipboardKind kind = ClipboardKind::Text, bool pinned = false)
+ClipboardEntry entry(const QString &id)
 {
     ClipboardEntry e;
     e.id = id;
     e.text = id;
-    e.kind = kind;
-    e.isPinned = pinned;
     return e;
 }
 
@@ -29,45 +27,6 @@ QStringList idsOf(const QList<ClipboardJar> &list)
     for (const ClipboardJar &j : list)
         ids.append(j.id);
     return ids;
-}
-
-// History newest first: t (text), p (pinned), s (in the stack), c (consumed), j (in a Jar),
-// i (image), f (file), ij (image in a Jar).
-const QList<ClipboardEntry> kHistory{
-    entry("t"), entry("p", ClipboardKind::Text, true), entry("s"), entry("c"), entry("j"),
-    entry("i", ClipboardKind::Image), entry("f", ClipboardKind::File), entry("ij", ClipboardKind::Image),
-    entry("u", ClipboardKind::Url),
-};
-const QStringList kStack{"s", "gone"};
-const QSet<QString> kConsumed{"c"};
-const QList<ClipboardJar> kJars{{"J1", "Work", {"j", "ij"}}, {"J2", "Home", {"missing"}}};
-
-TEST(EntryLists, EachListKeepsHistoryOrderAndLeavesOutWhatItMust)
-{
-    struct Case {
-        const char *name;
-        QList<ClipboardEntry> list;
-        QStringList expected;
-    };
-    const Case cases[] = {
-        // Pinned, queued and used-up entries have their own sections.
-        {"clipboard", EntryLists::clipboardEntries(kHistory, kStack, kConsumed),
-         {"t", "j", "i", "f", "ij", "u"}},
-        // A clear spares images and whatever a Jar or the stack keeps; consumed entries are not shown.
-        {"clearable clipboard", EntryLists::clearableClipboardEntries(kHistory, kStack, kConsumed, kJars),
-         {"t", "f", "u"}},
-        // The history clear also takes consumed entries; pins, images and saved ones stay.
-        {"clearable history", EntryLists::clearableHistoryEntries(kHistory, kStack, kJars), {"t", "c", "f", "u"}},
-        {"empty history", EntryLists::clipboardEntries({}, kStack, kConsumed), {}},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(idsOf(c.list), c.expected) << c.name;
-}
-
-TEST(EntryLists, SavedIdsAreTheStackAndEveryJar)
-{
-    EXPECT_EQ(EntryLists::savedEntryIDs(kStack, kJars), (QSet<QString>{"s", "gone", "j", "ij", "missing"}));
-    EXPECT_TRUE(EntryLists::savedEntryIDs({}, {}).isEmpty());
 }
 
 TEST(EntryLists, IdsTurnIntoEntriesInTheIdsOrderSkippingMissingOnes)

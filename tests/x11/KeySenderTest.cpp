@@ -16,12 +16,15 @@ using namespace inputtest;
 
 class X11KeySenderTest : public ::testing::Test {
 protected:
+    // The fixture is active and has had the time a just-activated window gets to take the focus.
     bool fixtureInFront(const Fixture &fixture)
     {
-        return waitUntil([&] {
-            const auto front = workspace.frontmostApplication();
-            return front && front->pid == fixture.pid();
+        const bool front = waitUntil([&] {
+            const auto application = workspace.frontmostApplication();
+            return application && application->pid == fixture.pid();
         });
+        pump(X11KeySender::kActivationSettle);
+        return front;
     }
 
     void SetUp() override

@@ -134,6 +134,13 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
                                << "not sent";
             return Outcome::Dropped;
         }
+        job.stage = Stage::Settling;
+        job.deadline = now + kActivationSettle;
+        return Outcome::Waiting;
+    }
+    if (job.stage == Stage::Settling) {
+        if (now < job.deadline)
+            return Outcome::Waiting;
         job.stage = Stage::WaitingForKeys;
         job.deadline = now + kHeldKeysTimeout;
     }
@@ -204,6 +211,10 @@ void X11KeySender::fakeKey(unsigned keycode, bool press)
 bool X11KeySender::sendChord(KeyChord chord)
 {
     Display *display = m_connection.display();
+    // A keyboard map change the server announced before now must be known before keys are
+    // looked up: the sync brings its notice in, the drain applies it.
+    XSync(display, False);
+    m_connection.drainEvents();
     bool terminal = false;
     if (chord != KeyChord::Delete) {
         if (const auto window = m_connection.activeWindow())

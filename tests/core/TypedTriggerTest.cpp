@@ -1,4 +1,4 @@
-#include "core/TypedTriggerBuffer.h"
+#include "core/TypedTrigger.h"
 
 #include "core/MacKeyCode.h"
 
@@ -23,12 +23,12 @@ struct Key {
 Key typed(const QString &characters) { return Key{kLetterKey, characters, 0, false}; }
 
 // Feeds the keys and returns the expansion of the last one.
-std::optional<TypedTriggerBuffer::Expansion> feed(TypedTriggerBuffer &buffer, const QList<Key> &keys,
+std::optional<TypedTrigger::Expansion> feed(QString &buffer, const QList<Key> &keys,
                                                   const QList<ClipboardSnippet> &snippets)
 {
-    std::optional<TypedTriggerBuffer::Expansion> last;
+    std::optional<TypedTrigger::Expansion> last;
     for (const Key &key : keys)
-        last = buffer.handleKey(key.code, key.characters, key.flags, key.quickAccess, snippets);
+        last = TypedTrigger::handleKey(buffer, key.code, key.characters, key.flags, key.quickAccess, snippets);
     return last;
 }
 
@@ -40,22 +40,22 @@ QList<Key> typedEach(const QString &text)
     return keys;
 }
 
-TEST(TypedTriggerBuffer, ExpandsWhenTheTypedTextEndsWithATrigger)
+TEST(TypedTrigger, ExpandsWhenTheTypedTextEndsWithATrigger)
 {
     const QList<ClipboardSnippet> snippets{snippet("sig", ";sig"), snippet("x", "x"), snippet("none", "")};
     const Key backspace{MacKeyCode::Delete, std::nullopt, 0, false};
     struct Case {
         const char *name;
         QList<Key> keys;
-        std::optional<TypedTriggerBuffer::Expansion> expected;
+        std::optional<TypedTrigger::Expansion> expected;
     };
     const Case cases[] = {
         // The whole trigger reached the application, the completing key included.
-        {"four-character trigger", typedEach("ab;sig"), TypedTriggerBuffer::Expansion{0, 4}},
-        {"one-character trigger erases its key", typedEach("ax"), TypedTriggerBuffer::Expansion{1, 1}},
+        {"four-character trigger", typedEach("ab;sig"), TypedTrigger::Expansion{0, 4}},
+        {"one-character trigger erases its key", typedEach("ax"), TypedTrigger::Expansion{1, 1}},
         {"half-typed trigger", typedEach(";si"), std::nullopt},
         {"typo corrected with backspace", typedEach(";sq") + QList<Key>{backspace} + typedEach("ig"),
-         TypedTriggerBuffer::Expansion{0, 4}},
+         TypedTrigger::Expansion{0, 4}},
         {"return forgets", typedEach(";si") + QList<Key>{{MacKeyCode::Return, "\r", 0, false}} + typedEach("g"),
          std::nullopt},
         {"tab forgets", typedEach(";si") + QList<Key>{{MacKeyCode::Tab, "\t", 0, false}} + typedEach("g"),
@@ -65,7 +65,7 @@ TEST(TypedTriggerBuffer, ExpandsWhenTheTypedTextEndsWithATrigger)
         {"super chord forgets", typedEach(";si") + QList<Key>{{kLetterKey, "a", MacEventFlag::Command, false}} + typedEach("g"),
          std::nullopt},
         {"shift is typing", typedEach(";si") + QList<Key>{{kLetterKey, "g", MacEventFlag::Shift, false}},
-         TypedTriggerBuffer::Expansion{0, 4}},
+         TypedTrigger::Expansion{0, 4}},
         {"quick access forgets", typedEach(";si") + QList<Key>{{kLetterKey, "q", 0, true}} + typedEach("g"),
          std::nullopt},
         {"a key without characters forgets", typedEach(";si") + QList<Key>{{kLetterKey, std::nullopt, 0, false}} + typedEach("g"),
@@ -73,56 +73,56 @@ TEST(TypedTriggerBuffer, ExpandsWhenTheTypedTextEndsWithATrigger)
         {"a key with empty characters forgets", typedEach(";si") + QList<Key>{{kLetterKey, "", 0, false}} + typedEach("g"),
          std::nullopt},
         // A key that types several characters at once (an input method) completes the trigger too.
-        {"several characters in one key", {typed("ab;s"), typed("ig")}, TypedTriggerBuffer::Expansion{0, 4}},
+        {"several characters in one key", {typed("ab;s"), typed("ig")}, TypedTrigger::Expansion{0, 4}},
     };
     for (const Case &c : cases) {
-        TypedTriggerBuffer buffer;
+        QString buffer;
         EXPECT_EQ(feed(buffer, c.keys, snippets), c.expected) << c.name;
     }
 }
 
-TEST(TypedTriggerBuffer, BufferKeepsOnlyTheLongestTriggersLength)
+TEST(TypedTrigger, BufferKeepsOnlyTheLongestTriggersLength)
 {
-    TypedTriggerBuffer buffer;
+    QString buffer;
     const QList<ClipboardSnippet> snippets{snippet("four", "abcd"), snippet("two", "zz")};
     feed(buffer, typedEach("0123456"), snippets);
-    EXPECT_EQ(buffer.text(), "3456");
+    EXPECT_EQ(buffer, "3456");
     // Without snippets one character is kept.
     feed(buffer, typedEach("78"), {});
-    EXPECT_EQ(buffer.text(), "8");
+    EXPECT_EQ(buffer, "8");
     // Counted in user-perceived characters: a flag and an accented letter are one each.
     const QString flag = QString::fromUcs4(U"\U0001F1F8\U0001F1F0");
     const QString accented = QString("e\u0301");
     feed(buffer, {typed("q"), typed(flag), typed(accented), typed("x"), typed("y")}, snippets);
-    EXPECT_EQ(buffer.text(), flag + accented + "xy");
+    EXPECT_EQ(buffer, flag + accented + "xy");
     // Backspace removes one whole character.
     feed(buffer, {Key{MacKeyCode::Delete, std::nullopt, 0, false}, Key{MacKeyCode::Delete, std::nullopt, 0, false}},
          snippets);
-    EXPECT_EQ(buffer.text(), flag + accented);
+    EXPECT_EQ(buffer, flag + accented);
 }
 
-TEST(TypedTriggerBuffer, FirstSnippetInListWinsAndTheBufferEmpties)
+TEST(TypedTrigger, FirstSnippetInListWinsAndTheBufferEmpties)
 {
-    TypedTriggerBuffer buffer;
+    QString buffer;
     const QList<ClipboardSnippet> snippets{snippet("newer", "lo"), snippet("older", "hello")};
-    EXPECT_EQ(feed(buffer, typedEach("hello"), snippets), (TypedTriggerBuffer::Expansion{0, 2}));
-    EXPECT_TRUE(buffer.text().isEmpty());
+    EXPECT_EQ(feed(buffer, typedEach("hello"), snippets), (TypedTrigger::Expansion{0, 2}));
+    EXPECT_TRUE(buffer.isEmpty());
     // Backspace on an empty buffer is harmless.
-    EXPECT_EQ(buffer.handleKey(MacKeyCode::Delete, std::nullopt, 0, false, snippets), std::nullopt);
-    EXPECT_TRUE(buffer.text().isEmpty());
+    EXPECT_EQ(TypedTrigger::handleKey(buffer, MacKeyCode::Delete, std::nullopt, 0, false, snippets), std::nullopt);
+    EXPECT_TRUE(buffer.isEmpty());
 }
 
-TEST(TypedTriggerBuffer, TriggerLengthCountsCharactersNotCodeUnits)
+TEST(TypedTrigger, TriggerLengthCountsCharactersNotCodeUnits)
 {
-    TypedTriggerBuffer buffer;
+    QString buffer;
     const QString emoji = QString::fromUcs4(U"\U0001F600");
     const QList<ClipboardSnippet> snippets{snippet("smile", ":" + emoji)};
-    EXPECT_EQ(feed(buffer, {typed(":"), typed(emoji)}, snippets), (TypedTriggerBuffer::Expansion{0, 2}));
+    EXPECT_EQ(feed(buffer, {typed(":"), typed(emoji)}, snippets), (TypedTrigger::Expansion{0, 2}));
     const std::pair<QString, qsizetype> counts[] = {
         {"", 0}, {"abc", 3}, {emoji, 1}, {QString("e\u0301"), 1}, {QString::fromUcs4(U"\U0001F1F8\U0001F1F0"), 1},
     };
     for (const auto &[text, count] : counts)
-        EXPECT_EQ(TypedTriggerBuffer::characterCount(text), count);
+        EXPECT_EQ(TypedTrigger::characterCount(text), count);
 }
 
 } // namespace

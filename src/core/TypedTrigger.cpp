@@ -1,4 +1,4 @@
-#include "core/TypedTriggerBuffer.h"
+#include "core/TypedTrigger.h"
 
 #include "core/MacKeyCode.h"
 
@@ -28,7 +28,9 @@ qsizetype startOfLastCharacters(const QString &text, qsizetype count)
 
 } // namespace
 
-qsizetype TypedTriggerBuffer::characterCount(const QString &text)
+namespace TypedTrigger {
+
+qsizetype characterCount(const QString &text)
 {
     if (text.isEmpty())
         return 0;
@@ -39,38 +41,39 @@ qsizetype TypedTriggerBuffer::characterCount(const QString &text)
     return count;
 }
 
-std::optional<TypedTriggerBuffer::Expansion> TypedTriggerBuffer::handleKey(
-    quint32 keyCode, const std::optional<QString> &characters, quint64 flags, bool quickAccessPresented,
-    const QList<ClipboardSnippet> &snippets)
+std::optional<Expansion> handleKey(QString &buffer, quint32 keyCode, const std::optional<QString> &characters,
+                                   quint64 flags, bool quickAccessPresented, const QList<ClipboardSnippet> &snippets)
 {
     if (quickAccessPresented || (flags & kChordMask) != 0 || keyCode == MacKeyCode::Return
         || keyCode == MacKeyCode::Tab) {
-        m_buffer.clear();
+        buffer.clear();
         return std::nullopt;
     }
     if (keyCode == MacKeyCode::Delete) {
         // A typo corrected before the trigger is complete must not spoil the match.
-        if (!m_buffer.isEmpty())
-            m_buffer.truncate(startOfLastCharacters(m_buffer, 1));
+        if (!buffer.isEmpty())
+            buffer.truncate(startOfLastCharacters(buffer, 1));
         return std::nullopt;
     }
     if (!characters || characters->isEmpty()) {
-        m_buffer.clear();
+        buffer.clear();
         return std::nullopt;
     }
-    m_buffer.append(*characters);
+    buffer.append(*characters);
 
     qsizetype limit = 1;
     for (const ClipboardSnippet &snippet : snippets)
         limit = std::max(limit, characterCount(snippet.trigger));
-    m_buffer.remove(0, startOfLastCharacters(m_buffer, limit));
+    buffer.remove(0, startOfLastCharacters(buffer, limit));
 
     for (qsizetype i = 0; i < snippets.size(); ++i) {
         const QString &trigger = snippets.at(i).trigger;
-        if (trigger.isEmpty() || !m_buffer.endsWith(trigger))
+        if (trigger.isEmpty() || !buffer.endsWith(trigger))
             continue;
-        m_buffer.clear();
+        buffer.clear();
         return Expansion{i, int(characterCount(trigger))};
     }
     return std::nullopt;
 }
+
+} // namespace TypedTrigger
