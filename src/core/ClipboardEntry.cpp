@@ -1,11 +1,11 @@
 #include "core/ClipboardEntry.h"
 
 #include "core/JsonRecordReader.h"
+#include "core/JsonRecordWriter.h"
 #include "core/L10n.h"
 #include "core/TextFolding.h"
 
 #include <QLocale>
-#include <QTimeZone>
 #include <QUuid>
 
 #include <cmath>
@@ -63,7 +63,7 @@ std::optional<QDateTime> fromReferenceSeconds(double seconds)
     if (!std::isfinite(seconds) || std::fabs(seconds) > kLargestReferenceSeconds)
         return std::nullopt;
     const qint64 msecs = std::llround(seconds * 1000.0) + kReferenceEpochMSecs;
-    QDateTime dateTime = QDateTime::fromMSecsSinceEpoch(msecs, QTimeZone::utc());
+    QDateTime dateTime = QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);
     if (!dateTime.isValid())
         return std::nullopt;
     return dateTime;
@@ -98,6 +98,29 @@ QJsonObject ClipboardEntry::toJson() const
     return object;
 }
 
+void ClipboardEntry::writeJson(QByteArray &out) const
+{
+    JsonRecordWriter writer(out);
+    writer.string("id", id);
+    writer.string("text", text);
+    if (copiedAt.isValid())
+        writer.number("copiedAt", toReferenceSeconds(copiedAt));
+    writer.string("sourceApp", sourceApp);
+    writer.string("kind", rawValue(kind));
+    if (imageData)
+        writer.base64("imageData", *imageData);
+    writer.stringList("fileURLs", fileURLs);
+    if (screenshotFileURL)
+        writer.string("screenshotFileURL", *screenshotFileURL);
+    if (imageFilePath)
+        writer.string("imageFilePath", *imageFilePath);
+    writer.boolean("isScreenshot", isScreenshot);
+    writer.boolean("isPinned", isPinned);
+    if (temporaryUntil && temporaryUntil->isValid())
+        writer.number("temporaryUntil", toReferenceSeconds(*temporaryUntil));
+    writer.finish();
+}
+
 std::optional<ClipboardEntry> ClipboardEntry::fromJson(const QJsonValue &value, QString *error)
 {
     if (!value.isObject())
@@ -121,7 +144,7 @@ std::optional<ClipboardEntry> ClipboardEntry::fromJson(const QJsonValue &value, 
     ClipboardEntry entry;
     entry.id = id ? *id : newID();
     entry.text = text.value_or(QString());
-    entry.copiedAt = copiedAt ? *copiedAt : QDateTime::currentDateTime();
+    entry.copiedAt = copiedAt ? *copiedAt : QDateTime::currentDateTimeUtc();
     entry.sourceApp = sourceApp.value_or(QString());
     // Plain text is classified again on every read, so that a better classifier reaches old
     // entries; any other kind came from the clipboard's formats and is kept.
@@ -150,7 +173,7 @@ std::optional<ClipboardEntry> ClipboardEntry::fromJson(const QJsonValue &value, 
 
 QByteArray ClipboardEntry::encodeList(const QList<ClipboardEntry> &entries)
 {
-    return encodeRecordArray(entries);
+    return writeRecordArray(entries);
 }
 
 DecodedList<ClipboardEntry> ClipboardEntry::decodeList(const QByteArray &json)

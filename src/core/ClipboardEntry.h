@@ -42,6 +42,8 @@ struct ClipboardEntry {
     // The stored JSON object: the four optional fields are left out when absent, everything
     // else is always written; nothing is derived or normalised.
     QJsonObject toJson() const;
+    // The same object as toJson, appended to `out` as compact UTF-8 JSON.
+    void writeJson(QByteArray &out) const;
 
     // The forgiving reader: absent keys and nulls take defaults (new id, current time, kind
     // detected from the text ...). Fails, with a reason in `error` that never quotes the

@@ -1,6 +1,7 @@
 #include "core/ClipboardJar.h"
 
 #include "core/JsonRecordReader.h"
+#include "core/JsonRecordWriter.h"
 
 QJsonObject ClipboardJar::toJson() const
 {
@@ -9,6 +10,15 @@ QJsonObject ClipboardJar::toJson() const
     object.insert(QLatin1String("name"), name);
     object.insert(QLatin1String("entryIDs"), QJsonArray::fromStringList(entryIDs));
     return object;
+}
+
+void ClipboardJar::writeJson(QByteArray &out) const
+{
+    JsonRecordWriter writer(out);
+    writer.string("id", id);
+    writer.string("name", name);
+    writer.stringList("entryIDs", entryIDs);
+    writer.finish();
 }
 
 std::optional<ClipboardJar> ClipboardJar::fromJson(const QJsonValue &value, QString *error)
@@ -27,7 +37,7 @@ std::optional<ClipboardJar> ClipboardJar::fromJson(const QJsonValue &value, QStr
 
 QByteArray ClipboardJar::encodeList(const QList<ClipboardJar> &jars)
 {
-    return encodeRecordArray(jars);
+    return writeRecordArray(jars);
 }
 
 DecodedList<ClipboardJar> ClipboardJar::decodeList(const QByteArray &json)

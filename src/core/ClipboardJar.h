@@ -19,6 +19,8 @@ struct ClipboardJar {
     bool operator==(const ClipboardJar &) const = default;
 
     QJsonObject toJson() const;
+    // The same object as toJson, appended to `out` as compact UTF-8 JSON.
+    void writeJson(QByteArray &out) const;
     // Strict: every key must be present with its JSON type.
     static std::optional<ClipboardJar> fromJson(const QJsonValue &value, QString *error = nullptr);
 

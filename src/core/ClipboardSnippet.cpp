@@ -1,6 +1,7 @@
 #include "core/ClipboardSnippet.h"
 
 #include "core/JsonRecordReader.h"
+#include "core/JsonRecordWriter.h"
 
 QJsonObject ClipboardSnippet::toJson() const
 {
@@ -10,6 +11,16 @@ QJsonObject ClipboardSnippet::toJson() const
     object.insert(QLatin1String("trigger"), trigger);
     object.insert(QLatin1String("text"), text);
     return object;
+}
+
+void ClipboardSnippet::writeJson(QByteArray &out) const
+{
+    JsonRecordWriter writer(out);
+    writer.string("id", id);
+    writer.string("name", name);
+    writer.string("trigger", trigger);
+    writer.string("text", text);
+    writer.finish();
 }
 
 std::optional<ClipboardSnippet> ClipboardSnippet::fromJson(const QJsonValue &value, QString *error)
@@ -29,7 +40,7 @@ std::optional<ClipboardSnippet> ClipboardSnippet::fromJson(const QJsonValue &val
 
 QByteArray ClipboardSnippet::encodeList(const QList<ClipboardSnippet> &snippets)
 {
-    return encodeRecordArray(snippets);
+    return writeRecordArray(snippets);
 }
 
 DecodedList<ClipboardSnippet> ClipboardSnippet::decodeList(const QByteArray &json)

@@ -19,6 +19,8 @@ struct ClipboardSnippet {
     bool operator==(const ClipboardSnippet &) const = default;
 
     QJsonObject toJson() const;
+    // The same object as toJson, appended to `out` as compact UTF-8 JSON.
+    void writeJson(QByteArray &out) const;
     // Strict: every key must be present and a string.
     static std::optional<ClipboardSnippet> fromJson(const QJsonValue &value, QString *error = nullptr);
 

@@ -85,15 +85,6 @@ DecodedList<T> decodeRecordArray(const QByteArray &json, const char *what, ReadO
     return result;
 }
 
-template <typename T>
-QByteArray encodeRecordArray(const QList<T> &records)
-{
-    QJsonArray array;
-    for (const T &record : records)
-        array.append(record.toJson());
-    return QJsonDocument(array).toJson(QJsonDocument::Compact);
-}
-
 // Sets *error (when asked for) and gives nothing: the common tail of the record readers.
 template <typename T>
 std::optional<T> failRecord(QString *error, const QString &reason)

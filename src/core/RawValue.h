@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QHashFunctions>
 #include <QLatin1String>
 #include <QString>
 #include <QStringView>
 
 #include <array>
 #include <optional>
+#include <type_traits>
 #include <utility>
 
 // Closed sets that are stored or shown keep one table from case to raw text; the raw text is
@@ -13,6 +15,16 @@
 // listed in declaration order, which is also the order in which the cases are offered.
 template <typename E>
 struct RawValueTable;
+
+template <typename E>
+concept HasRawValues = std::is_enum_v<E> && requires { RawValueTable<E>::entries; };
+
+// The closed sets serve as keys of QHash and QSet.
+template <HasRawValues E>
+size_t qHash(E value, size_t seed = 0) noexcept
+{
+    return ::qHash(static_cast<std::underlying_type_t<E>>(value), seed);
+}
 
 template <typename E>
 QString rawValue(E value)

@@ -1,7 +1,8 @@
-#include "core/ClipboardColorHex.h"
 #include "core/ClipboardKind.h"
 
 #include "support/ScopedLanguage.h"
+
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -22,52 +23,10 @@ TEST(ClipboardKind, RawValuesRoundTripAndRejectOtherSpellings)
     EXPECT_EQ(cases.back(), ClipboardKind::File);
     for (ClipboardKind kind : cases)
         EXPECT_EQ(fromRawValue<ClipboardKind>(rawValue(kind)), kind) << nameOf(kind);
+    const auto kinds = allCases<ClipboardKind>();
+    EXPECT_EQ(QSet<ClipboardKind>(kinds.begin(), kinds.end()).size(), 8);
     for (const char *other : {"Text", "URL", "e-mail", "colour", "", " text", "text "})
         EXPECT_FALSE(fromRawValue<ClipboardKind>(QString::fromLatin1(other)).has_value()) << other;
-}
-
-TEST(ClipboardKind, NormalizedHexAcceptsTheColourFormsOnly)
-{
-    struct Case {
-        QString input;
-        std::optional<QString> expected;
-    };
-    const Case cases[] = {
-        {"#FFF", "FFFFFF"},
-        {"#ffff", "ffffff"},
-        {"#A1B2C3", "A1B2C3"},
-        {"#A1B2C3FF", "A1B2C3"},
-        {"0xA1B2C3", "A1B2C3"},
-        {"0XA1B2C3", "A1B2C3"},
-        {"0xa1b2c3ff", "a1b2c3"},
-        {"#F00C", "FF0000"},
-        {"#aBc", "aaBBcc"},
-        {"123456", "123456"},
-        {"12345678", "123456"},
-        {"  #abc\n", "aabbcc"},
-        {"\t\u00a0#abcdef\u2028", "abcdef"},
-        {"0xFFF", std::nullopt},
-        {"#12345", std::nullopt},
-        {"#1234567", std::nullopt},
-        {"#123456789", std::nullopt},
-        {"FFF", std::nullopt},
-        {"1234567", std::nullopt},
-        {"#", std::nullopt},
-        {"0x", std::nullopt},
-        {"", std::nullopt},
-        {"##fff", std::nullopt},
-        {"#ggg", std::nullopt},
-        {"# fff", std::nullopt},
-        {"#ff f", std::nullopt},
-        {"rgb(1, 2, 3)", std::nullopt},
-        // Full-width digits are digits, but not hex digits.
-        {QString::fromUtf8("#\uff11\uff12\uff13"), std::nullopt},
-        // A combining mark makes the last character something other than a hex digit.
-        {QString::fromUtf8("#ff\u0301f"), std::nullopt},
-        {"#fff\n\n#000", std::nullopt},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(ClipboardColor::normalizedHex(c.input), c.expected) << c.input.toStdString();
 }
 
 TEST(ClipboardKind, DetectionFollowsTheRuleOrder)
@@ -142,6 +101,13 @@ TEST(ClipboardKind, DetectionFollowsTheRuleOrder)
         {"functional", ClipboardKind::Text},
         {"important note", ClipboardKind::Text},
         {"a = > b", ClipboardKind::Text},
+        {"{", ClipboardKind::Text},
+        {"a <", ClipboardKind::Text},
+        {"x =", ClipboardKind::Text},
+        {"function", ClipboardKind::Text},
+        {"  import  ", ClipboardKind::Text},
+        {"text then </", ClipboardKind::Code},
+        {"ends with =>", ClipboardKind::Code},
         {QString::fromUtf8("Dobrý deň, ako sa máš?"), ClipboardKind::Text},
     };
     for (const Case &c : cases)
@@ -161,6 +127,7 @@ TEST(ClipboardKind, DetectionSurvivesHostileTexts)
         {"invalid UTF-8", QString::fromUtf8("\xff\xfe\xc3(#fff"), ClipboardKind::Text},
         {"colour after invalid UTF-8", QString::fromUtf8("#ff\xff"), ClipboardKind::Text},
         {"nesting beyond the parser's limit", QString::fromLatin1(deepArray), ClipboardKind::Text},
+        {"nesting at the parser's limit", QString(1024, u'[') + QString(1024, u']'), ClipboardKind::Code},
         {"unclosed deep objects", QString::fromLatin1(deepObject), ClipboardKind::Text},
         {"ten megabytes of letters", QString(10 * 1024 * 1024, u'a'), ClipboardKind::Text},
         {"ten megabytes of digits", QString(10 * 1024 * 1024, u'7'), ClipboardKind::Number},

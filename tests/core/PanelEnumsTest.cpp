@@ -5,6 +5,8 @@
 
 #include "support/ScopedLanguage.h"
 
+#include <QSet>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -41,6 +43,10 @@ TEST(PanelEnums, CasesAreListedInOrderWithTheirRawValues)
     expectRawValuesRoundTrip<ClipboardPresentationMode>();
     expectRawValuesRoundTrip<ClipboardAppearance>();
     expectRawValuesRoundTrip<AppLanguage>();
+    // Every set is hashable: each case is a distinct key.
+    const auto tabs = allCases<ClipboardPanelTab>();
+    EXPECT_EQ(QSet<ClipboardPanelTab>(tabs.begin(), tabs.end()).size(), 8);
+    EXPECT_EQ(QSet<QuickAccessKeyboardFocus>(kQuickAccessKeyboardFocusCases.begin(), kQuickAccessKeyboardFocusCases.end()).size(), 3);
     // "menuBar" is the only raw value with an inner capital; other spellings are not it.
     EXPECT_FALSE(fromRawValue<ClipboardPresentationMode>(u"menubar").has_value());
 }

@@ -167,7 +167,8 @@ TEST(LinuxSettingsStore, AWriterKilledMidWriteNeverLeavesATornFile)
         ASSERT_GE(child, 0);
         if (child == 0) {
             LinuxSettingsStore store(path);
-            for (qint64 i = 0;; ++i) {
+            // Carries on from the previous writer, so payload and counter always fit together.
+            for (qint64 i = store.integerValue("counter").value_or(-1) + 1;; ++i) {
                 // The payload's size varies, so a torn file would also be a short one.
                 const QString payload = QString::number(i).repeated(int(i % 7) * 4000 + 1);
                 store.setText("payload", payload);
@@ -200,6 +201,27 @@ TEST(LinuxSettingsStore, AWriterKilledMidWriteNeverLeavesATornFile)
     }
     EXPECT_GT(roundsWithFile, 0);
     EXPECT_TRUE(setAsideFiles(path).isEmpty());
+}
+
+TEST(LinuxSettingsStore, TemporaryFilesOfInterruptedWritesAreCleanedUpOnceOld)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.json");
+    writeRaw(path, R"({"k":"v"})");
+    writeRaw(dir.filePath(".defaults.json.Ab12Cd"), "{\"cut off");
+    writeRaw(dir.filePath(".defaults.json.Zz99Yy"), "{\"in progress");
+    writeRaw(dir.filePath(".other.json.Ab12Cd"), "not ours");
+    const QDateTime old = QDateTime::currentDateTimeUtc().addSecs(-3600);
+    for (const char *name : {".defaults.json.Ab12Cd", ".other.json.Ab12Cd"}) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+    LinuxSettingsStore store(path);
+    EXPECT_EQ(store.textValue("k"), "v");
+    EXPECT_FALSE(QFile::exists(dir.filePath(".defaults.json.Ab12Cd")));
+    EXPECT_TRUE(QFile::exists(dir.filePath(".defaults.json.Zz99Yy")));
+    EXPECT_TRUE(QFile::exists(dir.filePath(".other.json.Ab12Cd")));
 }
 
 TEST(LinuxSettingsStore, DomainsLiveUnderTheConfigFolder)

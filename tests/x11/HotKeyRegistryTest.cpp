@@ -5,7 +5,8 @@
 #include <gtest/gtest.h>
 
 // Xlib last: its macros (None, Bool, Status) would clash with the headers above.
-#include <X11/Xlib.h>
+#include "KeyboardMapSupport.h"
+
 #include <X11/keysym.h>
 
 namespace {
@@ -143,6 +144,18 @@ TEST_F(X11HotKeyRegistryTest, SecondStartRegistersNothingTwiceAndStopReleasesEve
                                  Combination{XK_v, ShiftMask | Mod1Mask | Mod4Mask},
                                  Combination{XK_v, ShiftMask | Mod4Mask | LockMask | Mod2Mask}})
         EXPECT_TRUE(other.grab(c.key, c.modifiers)) << c.modifiers;
+}
+
+TEST_F(X11HotKeyRegistryTest, ShortcutsFollowTheirKeyToANewKeyboardMap)
+{
+    ASSERT_TRUE(registry.start().isEmpty());
+    ASSERT_NE(moveKeysymToSpareKey(XK_v), 0u);
+    pump(300ms); // the registry hears of the new map
+
+    EXPECT_TRUE(press("super+shift+v", 1));
+    EXPECT_EQ(pressed, QList<AppShortcut>{AppShortcut::history});
+    EXPECT_TRUE(registry.failures().isEmpty());
+    EXPECT_EQ(registry.grabCount(), 5 * 4);
 }
 
 TEST(X11HotKeyRegistryRules, ShortcutFlagsBecomeXModifiers)

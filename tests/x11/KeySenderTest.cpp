@@ -6,18 +6,25 @@
 
 #include <gtest/gtest.h>
 
+#include "KeyboardMapSupport.h"
+
+#include <X11/keysym.h>
+
 namespace {
 
 using namespace inputtest;
 
 class X11KeySenderTest : public ::testing::Test {
 protected:
+    // The fixture is active and has had the time a just-activated window gets to take the focus.
     bool fixtureInFront(const Fixture &fixture)
     {
-        return waitUntil([&] {
-            const auto front = workspace.frontmostApplication();
-            return front && front->pid == fixture.pid();
+        const bool front = waitUntil([&] {
+            const auto application = workspace.frontmostApplication();
+            return application && application->pid == fixture.pid();
         });
+        pump(X11KeySender::kActivationSettle);
+        return front;
     }
 
     void SetUp() override
@@ -102,6 +109,37 @@ TEST_F(X11KeySenderTest, PasteAskedForByAHeldHotKeyArrivesOnceTheKeysAreLetGo)
     EXPECT_TRUE(waitUntil([&] { return fixture.text() == QStringLiteral("zo zásobníka"); }))
         << fixture.text().toStdString();
     EXPECT_EQ(presses, 1);
+}
+
+TEST_F(X11KeySenderTest, AKeyHeldThroughOneWaitDoesNotDelayTheRestOfTheBurst)
+{
+    Fixture fixture("burst", QStringLiteral("abcdef"));
+    ASSERT_TRUE(fixtureInFront(fixture));
+    ASSERT_EQ(xdotool({"key", "End"}), 0);
+    ASSERT_EQ(xdotool({"keydown", "F8"}), 0); // a key that types nothing, held down
+
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(sender.sendDelete());
+    EXPECT_EQ(sentCount, 0) << "the first chord waits for the held key";
+    // Once the first wait is over, the other two go out in the same turn.
+    ASSERT_TRUE(waitUntil([&] { return sentCount > 0; }));
+    EXPECT_EQ(sentCount, 3);
+    EXPECT_TRUE(waitUntil([&] { return fixture.text() == QStringLiteral("abc"); })) << fixture.text().toStdString();
+    xdotool({"keyup", "F8"});
+}
+
+TEST_F(X11KeySenderTest, PasteFollowsTheVKeyToANewKeyboardMap)
+{
+    ClipboardOwner clipboard(QStringLiteral("po zmene"));
+    ASSERT_TRUE(clipboard.isReady());
+    Fixture fixture("remap");
+    ASSERT_TRUE(fixtureInFront(fixture));
+    ASSERT_TRUE(sender.sendDelete()); // the sender has looked its keys up once already
+    ASSERT_TRUE(waitUntil([&] { return sentCount == 1; }));
+
+    ASSERT_NE(moveKeysymToSpareKey(XK_v), 0u);
+    ASSERT_TRUE(sender.sendPaste());
+    EXPECT_TRUE(waitUntil([&] { return fixture.text() == QStringLiteral("po zmene"); })) << fixture.text().toStdString();
 }
 
 TEST_F(X11KeySenderTest, ChordForAProcessActivatesItsWindowFirst)

@@ -1,5 +1,7 @@
 #include "platform/fake/FakeKeySender.h"
 
+#include <algorithm>
+
 bool FakeKeySender::post(KeyChord chord, std::optional<qint64> targetPid)
 {
     if (!m_available)

@@ -6,10 +6,10 @@
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QPointer>
 #include <QTimer>
 
 #include <csignal>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -90,41 +90,21 @@ bool LinuxInstanceLock::runsExecutable(pid_t pid, const ExecutableIdentity &exec
     return identity->path.endsWith(kDeletedSuffix) && identity->path.chopped(kDeletedSuffix.size()) == executable.path;
 }
 
-QList<pid_t> LinuxInstanceLock::processesRunning(const ExecutableIdentity &executable)
-{
-    QList<pid_t> found;
-    const pid_t self = ::getpid();
-    const uid_t uid = ::getuid();
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &entry : entries) {
-        bool numeric = false;
-        const pid_t pid = entry.toInt(&numeric);
-        if (!numeric || pid == self)
-            continue;
-        struct stat st {};
-        if (::stat(QByteArray("/proc/" + entry.toLatin1()).constData(), &st) != 0 || st.st_uid != uid)
-            continue;
-        if (runsExecutable(pid, executable))
-            found.append(pid);
-    }
-    return found;
-}
-
-QList<pid_t> LinuxInstanceLock::otherInstances() const
-{
-    return m_identity ? processesRunning(*m_identity) : QList<pid_t>{};
-}
-
-bool LinuxInstanceLock::askToQuit(const QString &serverName) const
+std::optional<pid_t> LinuxInstanceLock::askToQuit(const QString &serverName) const
 {
     QLocalSocket socket;
     socket.connectToServer(serverName);
     if (!socket.waitForConnected(int(kAskTimeout.count())))
-        return false;
+        return std::nullopt;
+    // The kernel tells who listens; that process, and no other, is the one asked.
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    const bool known = ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0
+        && peer.pid > 0 && peer.uid == ::getuid();
     socket.write(kQuitMessage);
-    const bool sent = socket.waitForBytesWritten(int(kAskTimeout.count()));
+    socket.waitForBytesWritten(int(kAskTimeout.count()));
     socket.disconnectFromServer();
-    return sent;
+    return known ? peer.pid : 0;
 }
 
 void LinuxInstanceLock::start(std::function<void()> onReady)
@@ -133,32 +113,36 @@ void LinuxInstanceLock::start(std::function<void()> onReady)
         return;
     m_started = true;
 
-    bool othersFound = !otherInstances().isEmpty();
+    QList<pid_t> asked;
     for (const QString &name : QStringList{m_options.serverName} + m_options.otherServerNames) {
-        if (askToQuit(name)) {
+        if (const auto pid = askToQuit(name)) {
             qCInfo(lcPlatform).noquote() << "asked the running instance at" << name << "to quit";
-            othersFound = true;
+            if (*pid > 0 && *pid != ::getpid())
+                asked.append(*pid);
+            else if (*pid == 0)
+                asked.append(0); // someone listens, though the kernel would not say who
         }
     }
-    if (!othersFound) {
+    if (asked.isEmpty()) {
         listen();
         if (onReady)
             onReady();
         return;
     }
-    QTimer::singleShot(m_options.forceQuitDelay, this, [this, onReady = std::move(onReady)] {
-        forceQuitRemaining();
+    QTimer::singleShot(m_options.forceQuitDelay, this, [this, asked, onReady = std::move(onReady)] {
+        forceQuit(asked);
         listen();
         if (onReady)
             onReady();
     });
 }
 
-void LinuxInstanceLock::forceQuitRemaining()
+void LinuxInstanceLock::forceQuit(const QList<pid_t> &asked)
 {
-    for (const pid_t pid : otherInstances()) {
-        // Checked again right before the kill, so a recycled pid is never hit.
-        if (!m_identity || !runsExecutable(pid, *m_identity))
+    for (const pid_t pid : asked) {
+        // Checked right before the kill, so a process that quit (and whose pid went to some
+        // other program) is never hit.
+        if (pid <= 0 || !m_identity || !runsExecutable(pid, *m_identity))
             continue;
         if (::kill(pid, SIGKILL) == 0)
             qCInfo(lcPlatform) << "forced instance" << pid << "to quit";

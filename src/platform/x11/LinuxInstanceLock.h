@@ -15,11 +15,11 @@ class QLocalSocket;
 
 // One running Tarnel per user, through a local socket in the user's runtime folder.
 //
-// A new instance sends "quit" to whoever listens on the socket names, and every process of
-// this user that runs Tarnel's own executable counts as running. After the grace period,
-// those still running are killed; a process is only ever killed when its executable is
-// positively Tarnel's (same file, or the same path whose file was replaced by an update).
-// A process whose executable cannot be read is never a match, nor is one matched by name.
+// A new instance sends "quit" to whoever listens on the socket names and learns from the
+// socket which process that is. After the grace period, those still running are killed,
+// but only when their executable is positively Tarnel's (the same file, or the same path
+// whose file an update replaced). A process whose executable cannot be read is never a
+// match, and nothing is ever matched by name.
 class LinuxInstanceLock : public InstanceLock
 {
     Q_OBJECT
@@ -60,13 +60,11 @@ public:
     static std::optional<ExecutableIdentity> identityOfFile(const QString &path);
     static std::optional<ExecutableIdentity> identityOfProcess(pid_t pid);
     static bool runsExecutable(pid_t pid, const ExecutableIdentity &executable);
-    // This user's processes, other than the calling one, that run the executable.
-    static QList<pid_t> processesRunning(const ExecutableIdentity &executable);
 
 private:
-    bool askToQuit(const QString &serverName) const;
-    QList<pid_t> otherInstances() const;
-    void forceQuitRemaining();
+    // The process listening on the name, once asked; nothing when nobody listens.
+    std::optional<pid_t> askToQuit(const QString &serverName) const;
+    void forceQuit(const QList<pid_t> &asked);
     void listen();
     void readRequest(QLocalSocket *socket);
 

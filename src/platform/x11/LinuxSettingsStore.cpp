@@ -7,7 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QDirIterator>
 #include <QStandardPaths>
+
+#include <chrono>
 
 #include <cerrno>
 #include <cstring>
@@ -16,6 +19,10 @@
 #include <unistd.h>
 
 namespace {
+
+// A temporary file this old belongs to a write that was cut off (the writer was killed);
+// younger ones may still be in use by another writer.
+constexpr std::chrono::minutes kStaleTemporaryAge{10};
 
 // A settings file this large is not ours; reading it whole would stall the program.
 constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
@@ -71,8 +78,24 @@ void LinuxSettingsStore::reloadIfChanged() const
         load();
 }
 
+void LinuxSettingsStore::removeStaleTemporaries() const
+{
+    const QFileInfo info(m_filePath);
+    const QString prefix = u'.' + info.fileName() + u'.';
+    const QDateTime cutoff = QDateTime::currentDateTimeUtc().addSecs(
+        -std::chrono::duration_cast<std::chrono::seconds>(kStaleTemporaryAge).count());
+    QDirIterator it(info.absolutePath(), {prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden);
+    while (it.hasNext()) {
+        const QFileInfo temp(it.next());
+        if (temp.lastModified() < cutoff && QFile::remove(temp.filePath()))
+            qCInfo(lcPlatform) << "removed a settings file left by an interrupted write:" << temp.fileName();
+    }
+}
+
 void LinuxSettingsStore::load() const
 {
+    if (!m_loaded)
+        removeStaleTemporaries();
     m_loaded = true;
     m_values = {};
     m_loadedStamp = currentStamp();

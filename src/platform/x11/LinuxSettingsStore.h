@@ -42,6 +42,7 @@ private:
     FileStamp currentStamp() const;
     void reloadIfChanged() const;
     void load() const;
+    void removeStaleTemporaries() const;
     void setAsideUnreadableFile(const char *reason) const;
     bool writeFile(const QJsonObject &values);
 

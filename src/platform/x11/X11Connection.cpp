@@ -132,3 +132,15 @@ bool X11Connection::windowExists(unsigned long window) const
         return XGetWindowAttributes(m_display, window, &attributes) != 0;
     });
 }
+
+void X11Connection::drainEvents() const
+{
+    if (!m_display)
+        return;
+    while (XPending(m_display) > 0) {
+        XEvent event;
+        XNextEvent(m_display, &event);
+        if (event.type == MappingNotify)
+            XRefreshKeyboardMapping(&event.xmapping);
+    }
+}

@@ -98,11 +98,27 @@ QList<AppShortcut> X11HotKeyRegistry::start()
             m_failures.append(shortcut);
         return m_failures;
     }
-    Display *display = m_connection.display();
-    m_bits = readModifierBits();
     // A held shortcut then repeats as presses without releases, which are told apart below.
-    XkbSetDetectableAutoRepeat(display, True, nullptr);
+    XkbSetDetectableAutoRepeat(m_connection.display(), True, nullptr);
+    grabAll();
+    m_started = true;
+    if (!m_failures.isEmpty())
+        qCInfo(lcPlatform) << "HotKeyRegistry: taken by another application:" << AppShortcut::labels(m_failures);
 
+    if (!m_notifier) {
+        m_notifier = std::make_unique<QSocketNotifier>(m_connection.fileDescriptor(), QSocketNotifier::Read);
+        connect(m_notifier.get(), &QSocketNotifier::activated, this, &X11HotKeyRegistry::readEvents);
+    }
+    // The syncs above may have read events into Xlib's queue, where the socket shows nothing.
+    readEvents();
+    return m_failures;
+}
+
+void X11HotKeyRegistry::grabAll()
+{
+    Display *display = m_connection.display();
+    m_failures.clear();
+    m_bits = readModifierBits();
     XSync(display, False);
     XErrorHandler previous = XSetErrorHandler(recordGrabError);
     for (AppShortcut shortcut : AppShortcut::allCases()) {
@@ -131,17 +147,18 @@ QList<AppShortcut> X11HotKeyRegistry::start()
         }
     }
     XSetErrorHandler(previous);
-    m_started = true;
-    if (!m_failures.isEmpty())
-        qCInfo(lcPlatform) << "HotKeyRegistry: taken by another application:" << AppShortcut::labels(m_failures);
+}
 
-    if (!m_notifier) {
-        m_notifier = std::make_unique<QSocketNotifier>(m_connection.fileDescriptor(), QSocketNotifier::Read);
-        connect(m_notifier.get(), &QSocketNotifier::activated, this, &X11HotKeyRegistry::readEvents);
+bool X11HotKeyRegistry::keyboardMapMoved() const
+{
+    if (!(readModifierBits() == m_bits))
+        return true;
+    for (const Grab &grab : m_grabs) {
+        const auto keysym = MacKeyCode::keysymFor(grab.shortcut.keyCode());
+        if (!keysym || XKeysymToKeycode(m_connection.display(), *keysym) != grab.keycode)
+            return true;
     }
-    // The syncs above may have read events into Xlib's queue, where the socket shows nothing.
-    readEvents();
-    return m_failures;
+    return false;
 }
 
 void X11HotKeyRegistry::stop()
@@ -164,10 +181,22 @@ void X11HotKeyRegistry::ungrabAll()
 void X11HotKeyRegistry::readEvents()
 {
     Display *display = m_connection.display();
-    const unsigned relevant = ShiftMask | ControlMask | m_bits.alt | m_bits.super;
     while (XPending(display) > 0) {
         XEvent event;
         XNextEvent(display, &event);
+        if (event.type == MappingNotify) {
+            XRefreshKeyboardMapping(&event.xmapping);
+            // Grabs hold key codes: when V or C moved to another key (a new layout), or Super to
+            // another modifier, the shortcuts follow them. Remaps that leave them alone (tools
+            // typing through a spare key) change nothing.
+            if (m_started && keyboardMapMoved()) {
+                ungrabAll();
+                m_pressedKeycodes.clear();
+                grabAll();
+                qCInfo(lcPlatform) << "HotKeyRegistry: keyboard map changed; shortcuts registered again";
+            }
+            continue;
+        }
         if (event.type == KeyRelease) {
             m_pressedKeycodes.remove(event.xkey.keycode);
             continue;
@@ -178,6 +207,7 @@ void X11HotKeyRegistry::readEvents()
         if (m_pressedKeycodes.contains(keycode))
             continue; // auto-repeat of a held shortcut
         m_pressedKeycodes.insert(keycode);
+        const unsigned relevant = ShiftMask | ControlMask | m_bits.alt | m_bits.super;
         const unsigned modifiers = event.xkey.state & relevant;
         for (const Grab &grab : std::as_const(m_grabs)) {
             if (grab.keycode == keycode && (grab.modifiers & relevant) == modifiers) {

@@ -20,6 +20,7 @@ public:
         unsigned alt = 0;
         unsigned super = 0;
         unsigned numLock = 0;
+        bool operator==(const ModifierBits &) const = default;
     };
 
     explicit X11HotKeyRegistry(QObject *parent = nullptr);
@@ -46,6 +47,9 @@ private:
     };
 
     ModifierBits readModifierBits() const;
+    // Grabs every shortcut with its lock variants; refused ones go to m_failures.
+    void grabAll();
+    bool keyboardMapMoved() const;
     void readEvents();
     void ungrabAll();
 

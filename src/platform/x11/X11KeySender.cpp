@@ -105,6 +105,7 @@ void X11KeySender::step()
 X11KeySender::Outcome X11KeySender::advance(Job &job)
 {
     const auto now = Clock::now();
+    m_connection.drainEvents();
     if (job.stage == Stage::Start) {
         if (job.targetPid) {
             const auto front = m_workspace ? m_workspace->frontmostApplication() : std::nullopt;
@@ -133,15 +134,28 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
                                << "not sent";
             return Outcome::Dropped;
         }
+        job.stage = Stage::Settling;
+        job.deadline = now + kActivationSettle;
+        return Outcome::Waiting;
+    }
+    if (job.stage == Stage::Settling) {
+        if (now < job.deadline)
+            return Outcome::Waiting;
         job.stage = Stage::WaitingForKeys;
         job.deadline = now + kHeldKeysTimeout;
     }
     // A key still held would mix into the chord (Super+Shift+Ctrl+V is no paste), and while the
     // shortcut's own key is down, its hot-key grab still holds the keyboard.
-    if (!heldKeycodes().isEmpty()) {
+    QList<unsigned> held = heldKeycodes();
+    // Keys the user kept holding through an earlier wait are not waited for again, so a long
+    // press does not delay every chord of a burst (the deletes and paste of one snippet).
+    m_outlastedKeycodes.removeIf([&held](unsigned keycode) { return !held.contains(keycode); });
+    held.removeIf([this](unsigned keycode) { return m_outlastedKeycodes.contains(keycode); });
+    if (!held.isEmpty()) {
         if (now < job.deadline)
             return Outcome::Waiting;
         releaseHeldModifiers();
+        m_outlastedKeycodes = heldKeycodes();
     }
     return sendChord(job.chord) ? Outcome::Sent : Outcome::Dropped;
 }
@@ -197,6 +211,10 @@ void X11KeySender::fakeKey(unsigned keycode, bool press)
 bool X11KeySender::sendChord(KeyChord chord)
 {
     Display *display = m_connection.display();
+    // A keyboard map change the server announced before now must be known before keys are
+    // looked up: the sync brings its notice in, the drain applies it.
+    XSync(display, False);
+    m_connection.drainEvents();
     bool terminal = false;
     if (chord != KeyChord::Delete) {
         if (const auto window = m_connection.activeWindow())

@@ -18,6 +18,9 @@ public:
     static constexpr std::chrono::milliseconds kPollInterval{10};
     // How long a target window may take to become active before its chord is given up.
     static constexpr std::chrono::milliseconds kActivationTimeout{700};
+    // The window manager marks a window active before the application has taken the focus in;
+    // keys sent at once could fall between the two.
+    static constexpr std::chrono::milliseconds kActivationSettle{120};
     // How long the user may keep holding keys (the modifiers of the shortcut that started the
     // paste) before the held modifiers are released on their behalf.
     static constexpr std::chrono::milliseconds kHeldKeysTimeout{600};
@@ -36,7 +39,7 @@ public:
     static bool isTerminalClass(const QString &windowClass);
 
 private:
-    enum class Stage { Start, Activating, WaitingForKeys };
+    enum class Stage { Start, Activating, Settling, WaitingForKeys };
     struct Job {
         KeyChord chord = KeyChord::Paste;
         std::optional<qint64> targetPid;
@@ -60,4 +63,5 @@ private:
     QList<Job> m_queue;
     QTimer m_timer;
     bool m_stepping = false;
+    QList<unsigned> m_outlastedKeycodes;
 };

@@ -309,7 +309,9 @@ std::optional<PasteboardContent> X11SelectionReader::fetch(const std::function<b
         return superseded ? std::nullopt : std::optional(content);
 
     QList<QByteArray> targets;
-    if (targetsTransfer.outcome == Outcome::Delivered && targetsTransfer.type == XCB_ATOM_ATOM) {
+    // Some owners label the list with the TARGETS atom instead of ATOM; the content is the same.
+    const bool atomList = targetsTransfer.type == XCB_ATOM_ATOM || targetsTransfer.type == atom("TARGETS");
+    if (targetsTransfer.outcome == Outcome::Delivered && atomList) {
         const auto *atoms = reinterpret_cast<const quint32 *>(targetsTransfer.data.constData());
         const qsizetype count = targetsTransfer.data.size() / 4;
         // Names are asked for all at once so the round trips overlap.

@@ -26,6 +26,7 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication() const
 {
     if (!m_usable)
         return std::nullopt;
+    m_connection.drainEvents();
     const std::optional<unsigned long> window = m_connection.activeWindow();
     if (!window || !m_connection.windowExists(*window))
         return std::nullopt;

@@ -1,0 +1,401 @@
+#pragma once
+
+#include "core/AppLanguage.h"
+#include "core/ClipboardAppearance.h"
+#include "core/ClipboardEntry.h"
+#include "core/ClipboardJar.h"
+#include "core/ClipboardPanelTab.h"
+#include "core/ClipboardSnippet.h"
+#include "core/ClipboardImageStore.h"
+#include "core/QuickAccessKeyboardFocus.h"
+#include "engine/HistoryEncoder.h"
+#include "engine/ModelClock.h"
+#include "engine/QuickImageActionRequest.h"
+#include "platform/ScreenshotFolderMonitor.h"
+#include "platform/Workspace.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QFutureWatcher>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QUuid>
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
+
+class LoginItem;
+class Pasteboard;
+class Permissions;
+class ScreenshotLocation;
+class SettingsStore;
+
+// What the model needs from the system. The program's entry hands in the real backends; tests
+// hand in fakes. The model does not own the plain pointers; it owns the folder monitor.
+struct ClipboardModelServices {
+    Pasteboard *pasteboard = nullptr;
+    SettingsStore *settings = nullptr;
+    Workspace *workspace = nullptr;
+    LoginItem *loginItem = nullptr;
+    Permissions *permissions = nullptr;
+    ScreenshotLocation *screenshotLocation = nullptr;
+    std::unique_ptr<ScreenshotFolderMonitor> screenshotMonitor;
+    // The image store folder ("Clipboard Images" in the data folder); empty for the default.
+    QString imageFolder;
+    // Where stored lists that could not be read are set aside before they are overwritten;
+    // empty for the folder of the settings file.
+    QString backupFolder;
+    // Null for the wall clock and Qt's timers.
+    ModelClock *clock = nullptr;
+};
+
+// The one application model: owns the history, Jars, snippets, Paste Stack, every setting and
+// the transient state of the panel and Quick Access. Main thread only; every published field
+// has a getter, a setter that returns early on no change, and one change signal.
+//
+// Image bytes: an entry's imageData is held in memory only until its bytes are in the image
+// store; from then on the entry names the file by imageFilePath and readers take the bytes from
+// there (imageData(entry) does that). Files are never rewritten, so every reader gets the same
+// bytes.
+class ClipboardModel : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr std::chrono::milliseconds kPollInterval{450};
+    static constexpr std::chrono::milliseconds kCopiedNoticeDuration{2000};
+    static constexpr std::chrono::milliseconds kScreenshotNoticeDuration{4000};
+    static constexpr std::chrono::seconds kTemporaryMinuteLength{60};
+    static constexpr int kDefaultHistoryLimit = 100;
+
+    inline static const QString historyKey = QStringLiteral("tarnel.history");
+    inline static const QString snippetsKey = QStringLiteral("tarnel.snippets");
+    inline static const QString pasteStackKey = QStringLiteral("tarnel.pasteStack");
+    inline static const QString consumedEntriesKey = QStringLiteral("tarnel.consumedEntries");
+    inline static const QString jarsKey = QStringLiteral("tarnel.jars");
+    inline static const QString historyLimitKey = QStringLiteral("tarnel.historyLimit");
+    inline static const QString repeatsPasteStackKey = QStringLiteral("tarnel.repeatsPasteStack");
+    inline static const QString recordingKey = QStringLiteral("tarnel.recording");
+    inline static const QString automaticScreenshotCaptureKey = QStringLiteral("tarnel.automaticScreenshotCapture");
+    inline static const QString screenshotFolderPathKey = QStringLiteral("tarnel.screenshotFolderPath");
+
+    inline static const QString screenshotFolderUnreadableIssue =
+        QStringLiteral("Tarnel nemá prístup k priečinku so screenshotmi. Vyber ho znova v Nastaveniach.");
+    inline static const QString screenshotFolderMissingIssue =
+        QStringLiteral("Najprv vyber priečinok, kam ukladáš screenshoty.");
+    inline static const QString screenshotFolderNotOpenedIssue =
+        QStringLiteral("Tarnel nemá prístup k tomuto priečinku. Vyber ho znova a skontroluj práva priečinka.");
+
+    // Creates the model and loads everything stored, in a fixed order; starts no monitoring.
+    explicit ClipboardModel(ClipboardModelServices services, QObject *parent = nullptr);
+    ~ClipboardModel() override;
+
+    // ---- published state ----
+    QStringList unavailableShortcuts() const { return m_unavailableShortcuts; }
+    void setUnavailableShortcuts(const QStringList &value);
+    std::optional<QString> shortcutNotice() const { return m_shortcutNotice; }
+    void setShortcutNotice(const std::optional<QString> &value);
+    const QList<ClipboardEntry> &entries() const { return m_entries; }
+    void setEntries(const QList<ClipboardEntry> &value);
+    bool copiedNoticeVisible() const { return m_copiedNoticeVisible; }
+    std::optional<ClipboardEntry> screenshotNotice() const { return m_screenshotNotice; }
+    bool pasteMonitoringEnabled() const { return m_pasteMonitoringEnabled; }
+    void setPasteMonitoringEnabled(bool value);
+    bool accessibilityPermissionEnabled() const { return m_accessibilityPermissionEnabled; }
+    void setAccessibilityPermissionEnabled(bool value);
+    bool inputMonitoringPermissionEnabled() const { return m_inputMonitoringPermissionEnabled; }
+    void setInputMonitoringPermissionEnabled(bool value);
+    std::optional<QString> screenshotFolderPath() const { return m_screenshotFolderPath; }
+    void setScreenshotFolderPath(const std::optional<QString> &value);
+    std::optional<QString> screenshotCaptureIssue() const { return m_screenshotCaptureIssue; }
+    void setScreenshotCaptureIssue(const std::optional<QString> &value);
+    bool launchAtLoginEnabled() const { return m_launchAtLoginEnabled; }
+    void setLaunchAtLoginEnabled(bool value);
+    std::optional<QString> launchAtLoginIssue() const { return m_launchAtLoginIssue; }
+    void setLaunchAtLoginIssue(const std::optional<QString> &value);
+    bool automaticScreenshotCapture() const { return m_automaticScreenshotCapture; }
+    void setAutomaticScreenshotCaptureField(bool value);
+    bool isRecording() const { return m_isRecording; }
+    void setIsRecording(bool value);
+    bool isPrivateMode() const { return m_isPrivateMode; }
+    void setIsPrivateMode(bool value);
+    ClipboardAppearance appearance() const { return m_appearance; }
+    void setAppearance(ClipboardAppearance value);
+    AppLanguage language() const { return m_language; }
+    void setLanguage(AppLanguage value);
+    int historyLimit() const { return m_historyLimit; }
+    void setHistoryLimit(int value);
+    bool repeatsPasteStack() const { return m_repeatsPasteStack; }
+    void setRepeatsPasteStack(bool value);
+    const QList<ClipboardSnippet> &snippets() const { return m_snippets; }
+    void setSnippets(const QList<ClipboardSnippet> &value);
+    const QList<ClipboardJar> &jars() const { return m_jars; }
+    void setJars(const QList<ClipboardJar> &value);
+    std::optional<QString> selectedJarID() const { return m_selectedJarID; }
+    void setSelectedJarID(const std::optional<QString> &value);
+    const QStringList &pasteStackEntryIDs() const { return m_pasteStackEntryIDs; }
+    void setPasteStackEntryIDs(const QStringList &value);
+    const QSet<QString> &consumedEntryIDs() const { return m_consumedEntryIDs; }
+    void setConsumedEntryIDs(const QSet<QString> &value);
+    bool isPasteAsPresented() const { return m_isPasteAsPresented; }
+    void setIsPasteAsPresented(bool value);
+    bool isQuickPasteOptionsPresented() const { return m_isQuickPasteOptionsPresented; }
+    void setIsQuickPasteOptionsPresented(bool value);
+    int selectedQuickPasteOptionIndex() const { return m_selectedQuickPasteOptionIndex; }
+    void setSelectedQuickPasteOptionIndex(int value);
+    std::optional<QuickImageActionRequest> quickImageActionRequest() const { return m_quickImageActionRequest; }
+    void setQuickImageActionRequest(const std::optional<QuickImageActionRequest> &value);
+    ClipboardPanelTab selectedTab() const { return m_selectedTab; }
+    void setSelectedTab(ClipboardPanelTab value);
+    int temporaryMinutes() const { return m_temporaryMinutes; }
+    void setTemporaryMinutes(int value);
+    QString searchText() const { return m_searchText; }
+    void setSearchText(const QString &value);
+    QUuid quickSearchFocusRequest() const { return m_quickSearchFocusRequest; }
+    void setQuickSearchFocusRequest(const QUuid &value);
+    std::optional<QString> selectedEntryID() const { return m_selectedEntryID; }
+    void setSelectedEntryID(const std::optional<QString> &value);
+    bool isQuickAccessPresented() const { return m_isQuickAccessPresented; }
+    void setIsQuickAccessPresented(bool value);
+    QuickAccessKeyboardFocus quickAccessKeyboardFocus() const { return m_quickAccessKeyboardFocus; }
+    void setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus value);
+    std::optional<QString> selectedQuickAccessSnippetID() const { return m_selectedQuickAccessSnippetID; }
+    void setSelectedQuickAccessSnippetID(const std::optional<QString> &value);
+    QString currentContext() const { return m_currentContext; }
+    void setCurrentContext(const QString &value);
+
+    // ---- plain working state (not published) ----
+    bool isPanelOverlayPresented = false;
+    bool isSearchFieldFocused = false;
+    qint64 lastChangeCount() const { return m_lastChangeCount; }
+    // For the roads that deal with a change themselves (the model's own writes).
+    void setLastChangeCount(qint64 count) { m_lastChangeCount = count; }
+    Pasteboard *pasteboard() const { return m_pasteboard; }
+    const ClipboardImageStore &clipboardImageStore() const { return m_clipboardImageStore; }
+    std::optional<qint64> ignoredChangeCount;
+    bool captureNextForPasteStack = false;
+    bool captureNextPrivately = false;
+    std::optional<QUuid> pendingCopyRequest;
+    std::optional<QDateTime> pendingScreenshotCopyUntil;
+    QString typedBuffer;
+    std::optional<RunningApplication> pasteTargetApplication;
+    std::optional<std::pair<QString, QDateTime>> lastHistoryRowClick;
+
+    // ---- launch at login ----
+    void setLaunchAtLogin(bool enabled);
+
+    // ---- persistence ----
+    void persistHistory();
+    // The one JSON writer of a list of records; false when the settings could not store it.
+    bool persist(const QList<ClipboardEntry> &records, const QString &key);
+    bool persist(const QList<ClipboardJar> &records, const QString &key);
+    bool persist(const QList<ClipboardSnippet> &records, const QString &key);
+    void persistPasteStack();
+    void persistConsumedEntries();
+    void persistJars();
+    void persistSnippets();
+    // The folder used when no screenshot folder is stored.
+    QString defaultScreenshotFolder() const;
+
+    // The bytes of an entry's image: its bytes in memory, else its store file, else its
+    // screenshot file; nothing when none can be read.
+    std::optional<QByteArray> imageData(const ClipboardEntry &entry) const;
+
+    // ---- monitoring and capture ----
+    void startMonitoring();
+    bool isMonitoring() const { return m_pollTimer != nullptr; }
+    void readClipboardIfChanged();
+    // The size rule for images (thread-safe, may decode and re-encode).
+    static std::optional<QByteArray> optimizedImageData(const QByteArray &bytes);
+    // Whether the source application's name marks an image as a screenshot.
+    static bool isScreenshotSourceName(const QString &sourceApp);
+    // Captures whose image is still being reduced off the main thread; they are published in
+    // the order in which they were copied.
+    int pendingCaptureCount() const { return int(m_pendingCaptures.size()); }
+
+    // ---- trimming ----
+    void trimHistory();
+
+    // ---- notices ----
+    void showCopiedNotice();
+    void showScreenshotNotice(const ClipboardEntry &entry);
+    void dismissScreenshotNotice();
+
+    // ---- removal ----
+    void removeEntries(const std::function<bool(const ClipboardEntry &)> &predicate);
+    void clearClipboardEntries();
+    void clearHistoryEntries();
+    void clearPinnedEntries();
+    void clearGalleryEntries();
+    void clearScreenshotEntries();
+    void clearSnippets();
+    void clearAllJarContents();
+    void clearJarContents(const QString &jarID);
+    void deleteJar(const QString &jarID);
+    void removeEntriesFromJars(const QSet<QString> &ids);
+    bool isInAnyJar(const ClipboardEntry &entry) const;
+    // The Clipboard section: not pinned, not in the Paste Stack, not consumed.
+    QList<ClipboardEntry> clipboardEntries() const;
+    // What the clears of the Clipboard and History sections remove: never images, pinned
+    // entries or entries saved in the Paste Stack or a Jar.
+    QList<ClipboardEntry> clearableClipboardEntries() const;
+    QList<ClipboardEntry> clearableHistoryEntries() const;
+
+    // ---- screenshot monitoring ----
+    void updateScreenshotMonitoring();
+    ScreenshotFolderMonitor *screenshotFolderMonitor() const { return m_screenshotFolderMonitor.get(); }
+
+    // Whether the image store may delete files that no entry names: not after a stored history
+    // could only be read in part, because the unread entries may still need theirs.
+    bool sweepsUnreferencedImages() const { return m_sweepsUnreferencedImages; }
+
+Q_SIGNALS:
+    void unavailableShortcutsChanged();
+    void shortcutNoticeChanged();
+    void entriesChanged();
+    void copiedNoticeVisibleChanged();
+    void screenshotNoticeChanged();
+    void pasteMonitoringEnabledChanged();
+    void accessibilityPermissionEnabledChanged();
+    void inputMonitoringPermissionEnabledChanged();
+    void screenshotFolderPathChanged();
+    void screenshotCaptureIssueChanged();
+    void launchAtLoginEnabledChanged();
+    void launchAtLoginIssueChanged();
+    void automaticScreenshotCaptureChanged();
+    void isRecordingChanged();
+    void isPrivateModeChanged();
+    void appearanceChanged();
+    void languageChanged();
+    void historyLimitChanged();
+    void repeatsPasteStackChanged();
+    void snippetsChanged();
+    void jarsChanged();
+    void selectedJarIDChanged();
+    void pasteStackEntryIDsChanged();
+    void consumedEntryIDsChanged();
+    void isPasteAsPresentedChanged();
+    void isQuickPasteOptionsPresentedChanged();
+    void selectedQuickPasteOptionIndexChanged();
+    void quickImageActionRequestChanged();
+    void selectedTabChanged();
+    void temporaryMinutesChanged();
+    void searchTextChanged();
+    void quickSearchFocusRequestChanged();
+    void selectedEntryIDChanged();
+    void isQuickAccessPresentedChanged();
+    void quickAccessKeyboardFocusChanged();
+    void selectedQuickAccessSnippetIDChanged();
+    void currentContextChanged();
+
+private:
+    // One copy on its way into the history; an image copy may wait for its size reduction.
+    struct PendingCapture {
+        quint64 serial = 0;
+        bool ready = false;
+        std::optional<ClipboardEntry> entry;
+        bool forPasteStack = false;
+        int temporaryMinutes = 0;
+        // What the copy falls back to when its image cannot be kept.
+        std::optional<ClipboardEntry> textFallback;
+    };
+
+    // Loading (construction only): no setting effects run.
+    void loadSettings();
+    void loadHistory();
+    void loadSnippets();
+    void loadJars();
+    void loadIdLists();
+    void installScreenshotMonitorCallbacks();
+    void backUpUnreadable(const QString &key, const QByteArray &bytes);
+    // Whether a list may be written under the key: an empty list never replaces stored data
+    // that could not be read, so nothing is lost before the user adds something new.
+    bool mayWriteList(const QString &key, bool isEmpty);
+    QSet<QString> savedEntryIDs() const;
+
+    // Capture.
+    void capturePasteboard(bool forPasteStack, int temporaryMinutes);
+    ClipboardEntry newEntry(const QString &sourceApp) const;
+    void onImageReduced(quint64 serial, std::optional<QByteArray> bytes);
+    void publishReadyCaptures();
+    void publishCapture(PendingCapture capture);
+    QString frontApplicationName() const;
+
+    void setCopiedNoticeVisible(bool value);
+    void setScreenshotNoticeValue(const std::optional<ClipboardEntry> &value);
+    QDateTime now() const { return m_clock->now(); }
+
+    Pasteboard *m_pasteboard;
+    SettingsStore *m_settings;
+    Workspace *m_workspace;
+    LoginItem *m_loginItem;
+    Permissions *m_permissions;
+    ScreenshotLocation *m_screenshotLocation;
+    std::unique_ptr<SystemModelClock> m_ownClock;
+    ModelClock *m_clock;
+    QString m_backupFolder;
+
+    QStringList m_unavailableShortcuts;
+    std::optional<QString> m_shortcutNotice;
+    QList<ClipboardEntry> m_entries;
+    bool m_copiedNoticeVisible = false;
+    std::optional<ClipboardEntry> m_screenshotNotice;
+    bool m_pasteMonitoringEnabled = false;
+    bool m_accessibilityPermissionEnabled = false;
+    bool m_inputMonitoringPermissionEnabled = false;
+    std::optional<QString> m_screenshotFolderPath;
+    std::optional<QString> m_screenshotCaptureIssue;
+    bool m_launchAtLoginEnabled = false;
+    std::optional<QString> m_launchAtLoginIssue;
+    bool m_automaticScreenshotCapture = false;
+    bool m_isRecording = true;
+    bool m_isPrivateMode = false;
+    ClipboardAppearance m_appearance = ClipboardAppearance::Dark;
+    AppLanguage m_language = AppLanguage::Sk;
+    int m_historyLimit = kDefaultHistoryLimit;
+    bool m_repeatsPasteStack = false;
+    QList<ClipboardSnippet> m_snippets;
+    QList<ClipboardJar> m_jars;
+    std::optional<QString> m_selectedJarID;
+    QStringList m_pasteStackEntryIDs;
+    QSet<QString> m_consumedEntryIDs;
+    bool m_isPasteAsPresented = false;
+    bool m_isQuickPasteOptionsPresented = false;
+    int m_selectedQuickPasteOptionIndex = 0;
+    std::optional<QuickImageActionRequest> m_quickImageActionRequest;
+    ClipboardPanelTab m_selectedTab = ClipboardPanelTab::Clipboard;
+    int m_temporaryMinutes = 0;
+    QString m_searchText;
+    QUuid m_quickSearchFocusRequest = QUuid::createUuid();
+    std::optional<QString> m_selectedEntryID;
+    bool m_isQuickAccessPresented = false;
+    QuickAccessKeyboardFocus m_quickAccessKeyboardFocus = QuickAccessKeyboardFocus::Tabs;
+    std::optional<QString> m_selectedQuickAccessSnippetID;
+    QString m_currentContext;
+
+    qint64 m_lastChangeCount = 0;
+    QUuid m_activeCopiedNoticeID = QUuid::createUuid();
+    QTimer *m_pollTimer = nullptr;
+    std::unique_ptr<ScreenshotFolderMonitor> m_screenshotFolderMonitor;
+    ClipboardImageStore m_clipboardImageStore;
+    bool m_sweepsUnreferencedImages = true;
+    HistoryEncoder m_historyEncoder;
+    // Keys whose stored list could not be read whole and has not been written since.
+    QSet<QString> m_unreadableKeys;
+    // The image paths kept by the last cleanup; a write that names the same set has nothing
+    // to clean up.
+    std::optional<QSet<QString>> m_lastSweptPaths;
+    // Ids of expired entries left out while loading; the first trim also takes them out of
+    // the Jars, so that no Jar names an entry that is gone.
+    QSet<QString> m_idsDroppedAtLoad;
+
+    std::deque<PendingCapture> m_pendingCaptures;
+    quint64 m_nextCaptureSerial = 1;
+};

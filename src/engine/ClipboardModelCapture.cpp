@@ -1,0 +1,235 @@
+#include "engine/ClipboardModel.h"
+
+#include "core/ClipboardPrivacy.h"
+#include "core/ImageSizeRule.h"
+#include "core/Logging.h"
+#include "platform/Pasteboard.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <utility>
+
+namespace {
+
+// Words in an application's name that make its copied images screenshots, tested in this order.
+const QStringList kScreenshotSourceWords{
+    QStringLiteral("screenshot"), QStringLiteral("screen shot"), QStringLiteral("screen capture"),
+    QStringLiteral("screencapture"), QStringLiteral("snimka obrazovky"),
+};
+
+// Case- and accent-insensitive form of a text: "Snímka" and "SNIMKA" both become "snimka".
+QString folded(const QString &text)
+{
+    const QString decomposed = text.normalized(QString::NormalizationForm_D);
+    QString out;
+    out.reserve(decomposed.size());
+    for (const QChar c : decomposed) {
+        if (c.category() != QChar::Mark_NonSpacing)
+            out.append(c);
+    }
+    return out.toCaseFolded();
+}
+
+bool isBlank(const QString &text)
+{
+    return text.trimmed().isEmpty();
+}
+
+} // namespace
+
+bool ClipboardModel::isScreenshotSourceName(const QString &sourceApp)
+{
+    if (sourceApp.isEmpty())
+        return false;
+    const QString name = folded(sourceApp);
+    return std::any_of(kScreenshotSourceWords.cbegin(), kScreenshotSourceWords.cend(),
+                       [&name](const QString &word) { return name.contains(word); });
+}
+
+std::optional<QByteArray> ClipboardModel::optimizedImageData(const QByteArray &bytes)
+{
+    return ImageSizeRule::optimized(bytes);
+}
+
+void ClipboardModel::readClipboardIfChanged()
+{
+    const qsizetype countBefore = m_entries.size();
+    trimHistory();
+    if (m_entries.size() != countBefore)
+        persistHistory();
+
+    const qint64 count = m_pasteboard->changeCount();
+    if (count == m_lastChangeCount)
+        return;
+    m_lastChangeCount = count;
+    if (ignoredChangeCount && *ignoredChangeCount == count) {
+        ignoredChangeCount.reset();
+        return;
+    }
+    // A foreign change has arrived: a shortcut copy that waits for one stops waiting.
+    pendingCopyRequest.reset();
+    if (captureNextPrivately) {
+        captureNextPrivately = false;
+        captureNextForPasteStack = false;
+        return;
+    }
+    if (!m_isRecording && !captureNextForPasteStack)
+        return;
+    if (m_isPrivateMode) {
+        captureNextForPasteStack = false;
+        return;
+    }
+    const bool forPasteStack = std::exchange(captureNextForPasteStack, false);
+    capturePasteboard(forPasteStack, m_temporaryMinutes);
+}
+
+QString ClipboardModel::frontApplicationName() const
+{
+    if (!m_workspace)
+        return {};
+    const std::optional<RunningApplication> front = m_workspace->frontmostApplication();
+    return front ? front->name : QString();
+}
+
+ClipboardEntry ClipboardModel::newEntry(const QString &sourceApp) const
+{
+    ClipboardEntry entry;
+    entry.id = ClipboardEntry::newID();
+    entry.copiedAt = now();
+    entry.sourceApp = sourceApp;
+    return entry;
+}
+
+void ClipboardModel::capturePasteboard(bool forPasteStack, int temporaryMinutes)
+{
+    const PasteboardContent content = m_pasteboard->content();
+    const QString sourceApp = frontApplicationName();
+
+    PendingCapture capture;
+    capture.serial = m_nextCaptureSerial++;
+    capture.forPasteStack = forPasteStack;
+    capture.temporaryMinutes = temporaryMinutes;
+
+    // The text the copy offers, used when it holds neither files nor a keepable image.
+    auto textEntry = [&]() -> std::optional<ClipboardEntry> {
+        if (!content.text || isBlank(*content.text))
+            return std::nullopt;
+        ClipboardEntry entry = newEntry(sourceApp);
+        entry.text = *content.text;
+        entry.kind = detectKind(entry.text);
+        return entry;
+    };
+
+    if (!content.filePaths.isEmpty()) {
+        pendingScreenshotCopyUntil.reset();
+        ClipboardEntry entry = newEntry(sourceApp);
+        entry.kind = ClipboardKind::File;
+        entry.fileURLs = content.filePaths;
+        entry.text = content.filePaths.join(QLatin1Char('\n'));
+        capture.entry = entry;
+        capture.ready = true;
+    } else {
+        // Images in the clipboard's order (PNG first). Small ones are checked here from their
+        // header; the first that needs decoding sends it and the ones after it to a worker.
+        std::optional<QByteArray> kept;
+        QList<QByteArray> slowCandidates;
+        for (const PasteboardImage &image : content.images) {
+            if (!slowCandidates.isEmpty() || ImageSizeRule::needsReencoding(image.data)) {
+                slowCandidates.append(image.data);
+                continue;
+            }
+            if (std::optional<QByteArray> bytes = ImageSizeRule::optimized(image.data)) {
+                kept = std::move(bytes);
+                break;
+            }
+        }
+        if (kept || !slowCandidates.isEmpty()) {
+            const QDateTime present = now();
+            const bool chordWindowOpen = pendingScreenshotCopyUntil && *pendingScreenshotCopyUntil > present;
+            pendingScreenshotCopyUntil.reset();
+            ClipboardEntry entry = newEntry(sourceApp);
+            entry.kind = ClipboardKind::Image;
+            entry.isScreenshot = chordWindowOpen || isScreenshotSourceName(sourceApp);
+            if (kept) {
+                entry.imageData = std::move(kept);
+                capture.entry = entry;
+                capture.ready = true;
+            } else {
+                capture.entry = entry;
+                capture.textFallback = textEntry();
+                const quint64 serial = capture.serial;
+                auto *watcher = new QFutureWatcher<std::optional<QByteArray>>(this);
+                connect(watcher, &QFutureWatcher<std::optional<QByteArray>>::finished, this, [this, watcher, serial] {
+                    onImageReduced(serial, watcher->result());
+                    watcher->deleteLater();
+                });
+                watcher->setFuture(QtConcurrent::run([candidates = std::move(slowCandidates)]() -> std::optional<QByteArray> {
+                    for (const QByteArray &candidate : candidates) {
+                        if (std::optional<QByteArray> bytes = ImageSizeRule::optimized(candidate))
+                            return bytes;
+                    }
+                    return std::nullopt;
+                }));
+            }
+        } else if (std::optional<ClipboardEntry> entry = textEntry()) {
+            pendingScreenshotCopyUntil.reset();
+            capture.entry = entry;
+            capture.ready = true;
+        } else {
+            return; // nothing recordable; the chord window stays as it was
+        }
+    }
+
+    m_pendingCaptures.push_back(std::move(capture));
+    publishReadyCaptures();
+}
+
+void ClipboardModel::onImageReduced(quint64 serial, std::optional<QByteArray> bytes)
+{
+    for (PendingCapture &capture : m_pendingCaptures) {
+        if (capture.serial != serial)
+            continue;
+        if (bytes && capture.entry)
+            capture.entry->imageData = std::move(bytes);
+        else
+            capture.entry = capture.textFallback; // the image cannot be kept: its text, if any
+        capture.ready = true;
+        break;
+    }
+    publishReadyCaptures();
+}
+
+void ClipboardModel::publishReadyCaptures()
+{
+    // Copies enter the history in the order they were made, so a quick text copy waits for
+    // an image copied before it.
+    while (!m_pendingCaptures.empty() && m_pendingCaptures.front().ready) {
+        PendingCapture capture = std::move(m_pendingCaptures.front());
+        m_pendingCaptures.pop_front();
+        publishCapture(std::move(capture));
+    }
+}
+
+void ClipboardModel::publishCapture(PendingCapture capture)
+{
+    if (!capture.entry)
+        return;
+    ClipboardEntry entry = std::move(*capture.entry);
+    if (ClipboardPrivacy::looksSensitive(entry.text))
+        return;
+    if (capture.temporaryMinutes >= 1)
+        entry.temporaryUntil = now().addSecs(qint64(capture.temporaryMinutes) * kTemporaryMinuteLength.count());
+    m_entries.prepend(entry);
+    Q_EMIT entriesChanged();
+    if (entry.isScreenshot)
+        showScreenshotNotice(entry);
+    else
+        showCopiedNotice();
+    if (capture.forPasteStack) {
+        m_pasteStackEntryIDs.append(entry.id);
+        Q_EMIT pasteStackEntryIDsChanged();
+        persistPasteStack();
+    }
+    trimHistory();
+    persistHistory();
+}

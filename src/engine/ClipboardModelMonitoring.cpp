@@ -1,0 +1,41 @@
+#include "engine/ClipboardModel.h"
+
+#include "platform/Pasteboard.h"
+#include "platform/ScreenshotFolderMonitor.h"
+
+#include <QDir>
+#include <QPointer>
+
+void ClipboardModel::startMonitoring()
+{
+    if (m_pollTimer)
+        return;
+    // Whatever is on the clipboard now counts as seen and is never captured.
+    m_lastChangeCount = m_pasteboard->changeCount();
+    updateScreenshotMonitoring();
+    m_pollTimer = new QTimer(this);
+    m_pollTimer->setInterval(kPollInterval);
+    // Each tick runs the poll step as its own event, so ticks never nest and never overlap.
+    connect(m_pollTimer, &QTimer::timeout, this, [this] {
+        QMetaObject::invokeMethod(this, &ClipboardModel::readClipboardIfChanged, Qt::QueuedConnection);
+    });
+    m_pollTimer->start();
+}
+
+void ClipboardModel::updateScreenshotMonitoring()
+{
+    if (!m_screenshotFolderMonitor)
+        return;
+    if (!m_automaticScreenshotCapture) {
+        m_screenshotFolderMonitor->stop();
+        setScreenshotCaptureIssue(std::nullopt);
+        return;
+    }
+    if (!m_screenshotFolderPath) {
+        m_screenshotFolderMonitor->stop();
+        setScreenshotCaptureIssue(screenshotFolderMissingIssue);
+        return;
+    }
+    const bool started = m_screenshotFolderMonitor->start(QDir::cleanPath(*m_screenshotFolderPath));
+    setScreenshotCaptureIssue(started ? std::nullopt : std::optional<QString>(screenshotFolderNotOpenedIssue));
+}

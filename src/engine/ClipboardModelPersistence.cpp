@@ -1,0 +1,246 @@
+#include "engine/ClipboardModel.h"
+
+#include "core/Logging.h"
+#include "platform/ScreenshotFolderMonitor.h"
+#include "platform/ScreenshotLocation.h"
+#include "platform/SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+namespace {
+
+// Stored lists written by a later or damaged version are set aside under this folder name
+// (inside the settings folder) before the first write replaces them.
+const QString kBackupFileInfix = QStringLiteral(".unreadable-");
+
+} // namespace
+
+// ---- loading ----
+
+void ClipboardModel::loadSettings()
+{
+    const std::optional<qint64> limit = m_settings->integerValue(historyLimitKey);
+    m_historyLimit = (limit && *limit >= std::numeric_limits<int>::min() && *limit <= std::numeric_limits<int>::max())
+        ? int(*limit)
+        : kDefaultHistoryLimit;
+    m_repeatsPasteStack = m_settings->boolValue(repeatsPasteStackKey).value_or(false);
+    m_isRecording = m_settings->boolValue(recordingKey).value_or(true);
+    m_automaticScreenshotCapture = m_settings->boolValue(automaticScreenshotCaptureKey).value_or(true);
+    m_screenshotFolderPath = m_settings->textValue(screenshotFolderPathKey).value_or(defaultScreenshotFolder());
+}
+
+void ClipboardModel::loadHistory()
+{
+    if (!m_settings->contains(historyKey))
+        return;
+    const std::optional<QByteArray> stored = m_settings->bytesValue(historyKey);
+    if (!stored) {
+        // Something else sits under the key; keep every image file until a history is written
+        // that is known to name all of them.
+        qCWarning(lcEngine) << "Stored history has an unexpected type; it is replaced at the next write";
+        m_sweepsUnreferencedImages = false;
+        return;
+    }
+    const DecodedList<ClipboardEntry> decoded = ClipboardEntry::decodeList(*stored);
+    if (!decoded.isComplete()) {
+        qCWarning(lcEngine) << "Stored history could only be read in part:" << decoded.skippedCount
+                            << "entries skipped, unreadable:" << decoded.unreadable;
+        backUpUnreadable(historyKey, *stored);
+        m_sweepsUnreferencedImages = false;
+    }
+    const QDateTime present = now();
+    m_entries.reserve(decoded.items.size());
+    for (const ClipboardEntry &entry : decoded.items) {
+        // An end time equal to the present has passed; this also drops entries that the stored
+        // Paste Stack names, because the stack is not loaded yet.
+        if (!entry.temporaryUntil || *entry.temporaryUntil > present)
+            m_entries.append(entry);
+        else
+            m_idsDroppedAtLoad.insert(entry.id);
+    }
+    // Image bytes stay in their store files; readers take them through imageData(entry).
+}
+
+void ClipboardModel::loadSnippets()
+{
+    const std::optional<QByteArray> stored = m_settings->bytesValue(snippetsKey);
+    if (!stored)
+        return;
+    const DecodedList<ClipboardSnippet> decoded = ClipboardSnippet::decodeList(*stored);
+    if (!decoded.isComplete()) {
+        qCWarning(lcEngine) << "Stored snippets could only be read in part:" << decoded.skippedCount << "skipped";
+        backUpUnreadable(snippetsKey, *stored);
+    }
+    m_snippets = decoded.items;
+}
+
+void ClipboardModel::loadJars()
+{
+    const std::optional<QByteArray> stored = m_settings->bytesValue(jarsKey);
+    if (!stored)
+        return;
+    const DecodedList<ClipboardJar> decoded = ClipboardJar::decodeList(*stored);
+    if (!decoded.isComplete()) {
+        qCWarning(lcEngine) << "Stored Jars could only be read in part:" << decoded.skippedCount << "skipped";
+        backUpUnreadable(jarsKey, *stored);
+    }
+    m_jars = decoded.items;
+}
+
+void ClipboardModel::loadIdLists()
+{
+    m_pasteStackEntryIDs = m_settings->textListValue(pasteStackKey).value_or(QStringList());
+    const QStringList consumed = m_settings->textListValue(consumedEntriesKey).value_or(QStringList());
+    m_consumedEntryIDs = QSet<QString>(consumed.cbegin(), consumed.cend());
+}
+
+void ClipboardModel::installScreenshotMonitorCallbacks()
+{
+    if (!m_screenshotFolderMonitor)
+        return;
+    // The monitor dies with the model, so its callbacks never outlive it.
+    m_screenshotFolderMonitor->onAccessChanged = [this](bool accessible) {
+        setScreenshotCaptureIssue(accessible ? std::nullopt : std::optional<QString>(screenshotFolderUnreadableIssue));
+    };
+}
+
+void ClipboardModel::backUpUnreadable(const QString &key, const QByteArray &bytes)
+{
+    m_unreadableKeys.insert(key);
+    QString folder = m_backupFolder;
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Tarnel");
+    if (!QDir().mkpath(folder)) {
+        qCWarning(lcEngine) << "Could not create the folder for unreadable stored data";
+        return;
+    }
+    const QString stamp = now().toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString path = QStringLiteral("%1/%2%3%4.json").arg(folder, key, kBackupFileInfix, stamp);
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = QStringLiteral("%1/%2%3%4-%5.json").arg(folder, key, kBackupFileInfix, stamp).arg(n);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        qCWarning(lcEngine) << "Could not back up unreadable stored data:" << file.errorString();
+        return;
+    }
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    file.write(bytes);
+    if (!file.commit()) {
+        qCWarning(lcEngine) << "Could not back up unreadable stored data:" << file.errorString();
+        return;
+    }
+    qCWarning(lcEngine) << "Unreadable stored data kept in" << path;
+}
+
+QString ClipboardModel::defaultScreenshotFolder() const
+{
+    if (m_screenshotLocation)
+        return m_screenshotLocation->screenshotFolder();
+    return QDir::cleanPath(QDir::homePath() + QStringLiteral("/Desktop"));
+}
+
+// ---- writing ----
+
+void ClipboardModel::persistHistory()
+{
+    QList<ClipboardEntry> stored = m_entries;
+    QSet<QString> referenced;
+    bool liveChanged = false;
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        ClipboardEntry &entry = stored[i];
+        if (!entry.imageData) {
+            if (entry.imageFilePath)
+                referenced.insert(*entry.imageFilePath);
+            continue;
+        }
+        // Bytes still in memory have no store file yet (or their save failed before): write
+        // them once. Entries that already name a file are never rewritten.
+        const ClipboardImageStore::SaveResult saved =
+            m_clipboardImageStore.save(*entry.imageData, entry.imageFilePath.value_or(QString()));
+        if (saved.ok()) {
+            entry.imageFilePath = saved.path;
+            entry.imageData.reset();
+            m_entries[i].imageFilePath = saved.path;
+            m_entries[i].imageData.reset();
+            liveChanged = true;
+            referenced.insert(saved.path);
+        } else {
+            if (entry.imageFilePath)
+                referenced.insert(*entry.imageFilePath);
+            qCWarning(lcEngine).noquote() << QStringLiteral("Tarnel could not save a clipboard image: %1").arg(saved.error);
+        }
+    }
+    if (persist(stored, historyKey) && m_sweepsUnreferencedImages && m_lastSweptPaths != referenced) {
+        m_clipboardImageStore.removeUnreferencedImages(referenced);
+        m_lastSweptPaths = std::move(referenced);
+    }
+    if (liveChanged)
+        Q_EMIT entriesChanged();
+}
+
+bool ClipboardModel::mayWriteList(const QString &key, bool isEmpty)
+{
+    if (!m_unreadableKeys.contains(key))
+        return true;
+    if (isEmpty)
+        return false;
+    m_unreadableKeys.remove(key);
+    return true;
+}
+
+bool ClipboardModel::persist(const QList<ClipboardEntry> &records, const QString &key)
+{
+    return mayWriteList(key, records.isEmpty()) && m_settings->setBytes(key, m_historyEncoder.encode(records));
+}
+
+bool ClipboardModel::persist(const QList<ClipboardJar> &records, const QString &key)
+{
+    return mayWriteList(key, records.isEmpty()) && m_settings->setBytes(key, ClipboardJar::encodeList(records));
+}
+
+bool ClipboardModel::persist(const QList<ClipboardSnippet> &records, const QString &key)
+{
+    return mayWriteList(key, records.isEmpty()) && m_settings->setBytes(key, ClipboardSnippet::encodeList(records));
+}
+
+void ClipboardModel::persistJars()
+{
+    persist(m_jars, jarsKey);
+}
+
+void ClipboardModel::persistSnippets()
+{
+    persist(m_snippets, snippetsKey);
+}
+
+void ClipboardModel::persistPasteStack()
+{
+    m_settings->setTextList(pasteStackKey, m_pasteStackEntryIDs);
+}
+
+void ClipboardModel::persistConsumedEntries()
+{
+    m_settings->setTextList(consumedEntriesKey, QStringList(m_consumedEntryIDs.cbegin(), m_consumedEntryIDs.cend()));
+}
+
+std::optional<QByteArray> ClipboardModel::imageData(const ClipboardEntry &entry) const
+{
+    if (entry.imageData)
+        return entry.imageData;
+    if (entry.imageFilePath) {
+        if (std::optional<QByteArray> bytes = m_clipboardImageStore.load(*entry.imageFilePath))
+            return bytes;
+    }
+    if (entry.screenshotFileURL) {
+        QFile file(*entry.screenshotFileURL);
+        if (file.open(QIODevice::ReadOnly))
+            return file.readAll();
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,120 @@
+#include "engine/TarnelMigration.h"
+
+#include "core/ClipboardEntry.h"
+#include "core/Logging.h"
+#include "platform/SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <array>
+#include <utility>
+
+namespace TarnelMigration {
+
+namespace {
+
+// Earlier keys and the keys they become, in the order they are copied.
+const std::array<std::pair<const char *, const char *>, 14> kKeyTable{{
+    {"wistmo.recording", "tarnel.recording"},
+    {"wistmo.appearance", "tarnel.appearance"},
+    {"wistmo.historyLimit", "tarnel.historyLimit"},
+    {"wistmo.history", "tarnel.history"},
+    {"wistmo.snippets", "tarnel.snippets"},
+    {"wistmo.pasteStack", "tarnel.pasteStack"},
+    {"wistmo.consumedEntries", "tarnel.consumedEntries"},
+    {"wistmo.automaticScreenshotCapture", "tarnel.automaticScreenshotCapture"},
+    {"wistmo.screenshotFolderPath", "tarnel.screenshotFolderPath"},
+    {"quorvel.presentationMode", "tarnel.presentationMode"},
+    {"quorvel.onboardingComplete", "tarnel.onboardingComplete"},
+    {"quorvel.language", "tarnel.language"},
+    {"quorvel.repeatsPasteStack", "tarnel.repeatsPasteStack"},
+    {"quorvel.jars", "tarnel.jars"},
+}};
+
+const QString kHistoryKey = QStringLiteral("tarnel.history");
+
+// Copies one value with the type it was stored with; false when it has none of the known types.
+bool copyValue(const SettingsStore &from, const QString &oldKey, SettingsStore &to, const QString &newKey,
+               const Folders &folders)
+{
+    if (const auto value = from.boolValue(oldKey))
+        return to.setBool(newKey, *value);
+    if (const auto value = from.integerValue(oldKey))
+        return to.setInteger(newKey, *value);
+    if (const auto value = from.textValue(oldKey))
+        return to.setText(newKey, *value);
+    if (const auto value = from.bytesValue(oldKey))
+        return to.setBytes(newKey, newKey == kHistoryKey ? migrateImages(*value, folders) : *value);
+    if (const auto value = from.textListValue(oldKey))
+        return to.setTextList(newKey, *value);
+    qCWarning(lcEngine) << "Earlier setting of an unknown type not migrated:" << oldKey;
+    return false;
+}
+
+} // namespace
+
+void run(SettingsStore &current, const SettingsStore &earlier, const Folders &folders)
+{
+    if (current.boolValue(completedKey).value_or(false))
+        return;
+    for (const auto &[oldKeyText, newKeyText] : kKeyTable) {
+        const QString oldKey = QString::fromLatin1(oldKeyText);
+        const QString newKey = QString::fromLatin1(newKeyText);
+        // Current data is never overwritten, not even a false or an empty list.
+        if (current.contains(newKey) || !earlier.contains(oldKey))
+            continue;
+        copyValue(earlier, oldKey, current, newKey, folders);
+    }
+    current.setBool(completedKey, true);
+}
+
+QByteArray migrateImages(const QByteArray &history, const Folders &folders)
+{
+    const DecodedList<ClipboardEntry> decoded = ClipboardEntry::decodeList(history);
+    if (!decoded.isComplete())
+        return history;
+    if (folders.earlierImages.isEmpty() || folders.currentImages.isEmpty())
+        return history;
+    const QString earlierFolder = QDir::cleanPath(QDir(folders.earlierImages).absolutePath());
+    const QString currentFolder = QDir::cleanPath(QDir(folders.currentImages).absolutePath());
+
+    QList<ClipboardEntry> entries = decoded.items;
+    for (ClipboardEntry &entry : entries) {
+        if (!entry.imageFilePath)
+            continue;
+        const QFileInfo source(QDir::cleanPath(QFileInfo(*entry.imageFilePath).absoluteFilePath()));
+        if (QDir::cleanPath(source.absolutePath()) != earlierFolder || source.suffix() != QLatin1String("image"))
+            continue;
+        // A link could lead anywhere; the image folder only ever held plain files.
+        if (source.isSymLink())
+            continue;
+        const QString destination = currentFolder + QLatin1Char('/') + source.fileName();
+
+        QString failure;
+        if (!QDir().mkpath(currentFolder)) {
+            failure = QStringLiteral("the image folder could not be created");
+        } else if (!QFileInfo::exists(destination)) {
+            QFile file(source.filePath());
+            if (!file.copy(destination))
+                failure = file.errorString();
+        }
+        if (failure.isEmpty()) {
+            // An existing file of that name is reused as it is.
+            entry.imageFilePath = destination;
+            continue;
+        }
+        // The entry keeps its image inline when the earlier file can still be read.
+        if (!entry.imageData) {
+            QFile file(source.filePath());
+            if (file.open(QIODevice::ReadOnly))
+                entry.imageData = file.readAll();
+        }
+        entry.imageFilePath.reset();
+        qCWarning(lcEngine).noquote() << QString::fromLatin1(kCopyFailureLog).arg(failure);
+    }
+    return ClipboardEntry::encodeList(entries);
+}
+
+} // namespace TarnelMigration

@@ -1,0 +1,78 @@
+#include "core/HistoryTrim.h"
+
+#include <gtest/gtest.h>
+
+#include <QTimeZone>
+
+namespace {
+
+const QDateTime kNow(QDate(2026, 3, 1), QTime(12, 0), QTimeZone::utc());
+
+// Compact history spec: one letter per entry, newest first; "p" after the letter pins it,
+// "x" makes it expired (end time one second ago), "=" expires exactly now, "+" in the future.
+QList<ClipboardEntry> history(const QStringList &spec)
+{
+    QList<ClipboardEntry> entries;
+    for (const QString &item : spec) {
+        ClipboardEntry entry;
+        entry.id = item.left(1);
+        entry.text = entry.id;
+        entry.isPinned = item.contains(QLatin1Char('p'));
+        if (item.contains(QLatin1Char('x')))
+            entry.temporaryUntil = kNow.addSecs(-1);
+        if (item.contains(QLatin1Char('=')))
+            entry.temporaryUntil = kNow;
+        if (item.contains(QLatin1Char('+')))
+            entry.temporaryUntil = kNow.addSecs(1);
+        entries.append(entry);
+    }
+    return entries;
+}
+
+QStringList ids(const QList<ClipboardEntry> &entries)
+{
+    QStringList out;
+    for (const ClipboardEntry &entry : entries)
+        out.append(entry.id);
+    return out;
+}
+
+struct Case {
+    const char *name;
+    QStringList history;
+    QSet<QString> stack;
+    qint64 limit;
+    QStringList kept;
+};
+
+TEST(HistoryTrim, ExpiresThenAppliesTheLimitWithPinsAndStackProtected)
+{
+    const Case cases[] = {
+        {"nothing to do", {"A", "B"}, {}, 100, {"A", "B"}},
+        {"expired goes", {"A", "Bx", "C"}, {}, 100, {"A", "C"}},
+        {"end time equal to now is expired", {"A=", "B"}, {}, 100, {"B"}},
+        {"future end time stays", {"A+", "B"}, {}, 100, {"A", "B"}},
+        {"stacked expired entry stays", {"Ax", "B"}, {"A"}, 100, {"A", "B"}},
+        {"pinned temporary entry still expires", {"Apx", "B"}, {}, 100, {"B"}},
+        {"limit 3 with a pin", {"A", "Bp", "C", "D", "E"}, {}, 3, {"A", "B", "C"}},
+        {"more protected than the limit", {"Ap", "B", "Cp", "Dp", "E"}, {}, 2, {"A", "C", "D"}},
+        {"limit 0 keeps only protected", {"A", "Bp", "C", "D"}, {"D"}, 0, {"B", "D"}},
+        {"negative limit acts as 0", {"A", "Bp"}, {}, -5, {"B"}},
+        {"stack protects from the limit", {"A", "B", "C"}, {"C"}, 2, {"A", "C"}},
+        {"stale stack ids protect nothing", {"A", "B"}, {"Z"}, 1, {"A"}},
+        {"empty history", {}, {}, 3, {}},
+        {"expired entries free budget", {"Ax", "B", "C"}, {}, 2, {"B", "C"}},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(ids(HistoryTrim::trimmed(history(c.history), c.stack, c.limit, kNow)), c.kept) << c.name;
+    }
+}
+
+TEST(HistoryTrim, UntouchedHistoryIsReturnedWithoutCopying)
+{
+    const QList<ClipboardEntry> entries = history({"A", "B", "Cp"});
+    const QList<ClipboardEntry> result = HistoryTrim::trimmed(entries, {}, 10, kNow);
+    EXPECT_EQ(result.constData(), entries.constData());
+}
+
+} // namespace

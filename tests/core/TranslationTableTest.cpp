@@ -1,0 +1,196 @@
+// The English table is data the code relies on by exact key: a typo in a key or a lost
+// placeholder shows up only at run time, in English, so these tests read the files directly.
+
+#include "core/ClipboardTransform.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString kTablePath = QStringLiteral(TARNEL_SOURCE_DIR "/resources/en.json");
+const QString kSourceDir = QStringLiteral(TARNEL_SOURCE_DIR "/src");
+
+// The format placeholders a translation must keep, sorted so that order does not matter.
+QStringList placeholders(const QString &text)
+{
+    static const QRegularExpression placeholder(QStringLiteral("%(?:lld|d|@)"));
+    QStringList found;
+    for (auto it = placeholder.globalMatch(text); it.hasNext();)
+        found.append(it.next().captured());
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// Undoes the escapes a C++ string literal may hold.
+QString unescapeLiteral(const QString &literal)
+{
+    QString text;
+    for (qsizetype i = 0; i < literal.size(); ++i) {
+        const QChar c = literal.at(i);
+        if (c != u'\\' || i + 1 == literal.size()) {
+            text.append(c);
+            continue;
+        }
+        const QChar next = literal.at(++i);
+        if (next == u'n') {
+            text.append(u'\n');
+        } else if (next == u't') {
+            text.append(u'\t');
+        } else if ((next == u'u' || next == u'U') && i + (next == u'u' ? 4 : 8) < literal.size()) {
+            const int width = next == u'u' ? 4 : 8;
+            const char32_t code = literal.mid(i + 1, width).toUInt(nullptr, 16);
+            text.append(QString::fromUcs4(&code, 1));
+            i += width;
+        } else {
+            text.append(next);
+        }
+    }
+    return text;
+}
+
+// Base texts handed to L10n::text as literals: "...", QStringLiteral("...") or u"..."_s.
+QStringList literalBaseTexts(const QString &source)
+{
+    static const QRegularExpression call(QStringLiteral(
+        R"re(L10n::text\(\s*(?:QStringLiteral\(\s*"((?:[^"\\]|\\.)*)"\s*\)|u"((?:[^"\\]|\\.)*)"_s\b|"((?:[^"\\]|\\.)*)"))re"));
+    QStringList texts;
+    for (auto it = call.globalMatch(source); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        for (int group = 1; group <= 3; ++group) {
+            if (match.capturedStart(group) >= 0)
+                texts.append(unescapeLiteral(match.captured(group)));
+        }
+    }
+    return texts;
+}
+
+QJsonObject readTable()
+{
+    QFile file(kTablePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ADD_FAILURE() << "cannot read " << kTablePath.toStdString();
+        return {};
+    }
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    EXPECT_TRUE(document.isObject()) << "the table must be one JSON object";
+    return document.object();
+}
+
+TEST(TranslationTable, PlaceholdersAreFoundAsAMultiset)
+{
+    struct Case {
+        QString text;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {"100 %", {}},
+        {"%@ a %d", {"%@", "%d"}},
+        {"%d / %d", {"%d", "%d"}},
+        {"%lld položiek", {"%lld"}},
+        {"%ld", {}},
+        {"%@%@", {"%@", "%@"}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(placeholders(c.text), c.expected) << c.text.toStdString();
+    EXPECT_EQ(placeholders("%d items from %@"), placeholders("Z %@ je %d položiek"));
+    EXPECT_NE(placeholders("%d"), placeholders("%lld"));
+}
+
+TEST(TranslationTable, LiteralCallsAreFoundInEveryForm)
+{
+    struct Case {
+        const char *name;
+        QString source;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"plain", R"(label->setText(L10n::text("Zrušiť"));)", {u"Zrušiť"_s}},
+        {"string literal macro", R"(L10n::text(QStringLiteral("Použiť priečinok")))", {u"Použiť priečinok"_s}},
+        {"unicode literal", R"(L10n::text(u"Skopírované"_s))", {u"Skopírované"_s}},
+        {"spaces", R"(L10n::text(  QStringLiteral( "a" ) ))", {"a"}},
+        {"escapes", R"(L10n::text("say \"hi\"\n\u00e1"))", {u"say \"hi\"\ná"_s}},
+        {"several on a line", R"(f(L10n::text("a"), L10n::text(u"b"_s));)", {"a", "b"}},
+        {"variable is not a literal", R"(L10n::text(title); L10n::text(entry.text))", {}},
+        {"other namespace", R"(Other::text("x"))", {}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(literalBaseTexts(c.source), c.expected) << c.name;
+}
+
+TEST(TranslationTable, IsAnObjectOfNonEmptyTextsThatKeepTheirPlaceholders)
+{
+    const QJsonObject table = readTable();
+    ASSERT_FALSE(table.isEmpty());
+    for (auto it = table.begin(); it != table.end(); ++it) {
+        const std::string key = it.key().toStdString();
+        EXPECT_FALSE(it.key().trimmed().isEmpty()) << "empty key";
+        ASSERT_TRUE(it.value().isString()) << key;
+        const QString english = it.value().toString();
+        EXPECT_FALSE(english.trimmed().isEmpty()) << key;
+        EXPECT_EQ(placeholders(english), placeholders(it.key())) << key;
+    }
+}
+
+// A repeated key parses, but only one of its translations survives.
+TEST(TranslationTable, HasNoRepeatedKeys)
+{
+    QFile file(kTablePath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    static const QRegularExpression member(QStringLiteral(R"re(^\s*"((?:[^"\\]|\\.)*)"\s*:)re"),
+                                           QRegularExpression::MultilineOption);
+    QStringList keys;
+    for (auto it = member.globalMatch(text); it.hasNext();)
+        keys.append(it.next().captured(1));
+    const QJsonObject table = readTable();
+    EXPECT_EQ(keys.size(), table.size()) << "one member per line expected, each key once";
+    keys.removeDuplicates();
+    EXPECT_EQ(keys.size(), table.size());
+}
+
+TEST(TranslationTable, EveryTransformTitleHasATranslation)
+{
+    const QJsonObject table = readTable();
+    for (ClipboardTransform transform : ClipboardTransforms::all()) {
+        const QString title = ClipboardTransforms::titleBase(transform);
+        EXPECT_TRUE(table.contains(title)) << title.toStdString();
+    }
+}
+
+TEST(TranslationTable, EveryLiteralBaseTextInTheSourcesHasATranslation)
+{
+    const QJsonObject table = readTable();
+    QStringList missing;
+    int files = 0;
+    QDirIterator it(kSourceDir, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        ++files;
+        for (const QString &base : literalBaseTexts(QString::fromUtf8(file.readAll()))) {
+            if (!table.contains(base))
+                missing.append(QStringLiteral("%1: \"%2\"").arg(path.mid(kSourceDir.size() + 1), base));
+        }
+    }
+    EXPECT_GT(files, 0) << "no sources found under " << kSourceDir.toStdString();
+    EXPECT_TRUE(missing.isEmpty()) << "base texts without an English translation:\n"
+                                   << missing.join(u'\n').toStdString();
+}
+
+} // namespace

@@ -1,0 +1,303 @@
+#include "EngineTestSupport.h"
+
+#include "core/ImageSizeRule.h"
+
+#include <gtest/gtest.h>
+
+#include <QThreadPool>
+
+namespace {
+
+TEST(ClipboardModelCapture, EachSkipRuleLeavesTheHistoryAndStackAsTheyWere)
+{
+    struct Case {
+        const char *name;
+        std::function<void(ModelHarness &)> arrange;
+        int entries;
+        int stack;
+    };
+    const Case cases[] = {
+        {"ordinary copy", [](ModelHarness &) {}, 1, 0},
+        {"own write", [](ModelHarness &h) { h.model->ignoredChangeCount = h.pasteboard.changeCount() + 1; }, 0, 0},
+        {"foreign change with a stale own count",
+         [](ModelHarness &h) { h.model->ignoredChangeCount = h.pasteboard.changeCount() + 5; }, 1, 0},
+        {"private copy", [](ModelHarness &h) { h.model->captureNextPrivately = true; }, 0, 0},
+        {"recording off", [](ModelHarness &h) { h.model->setIsRecording(false); }, 0, 0},
+        {"recording off, copy into the stack",
+         [](ModelHarness &h) {
+             h.model->setIsRecording(false);
+             h.model->captureNextForPasteStack = true;
+         },
+         1, 1},
+        {"private mode", [](ModelHarness &h) { h.model->setIsPrivateMode(true); }, 0, 0},
+        {"private mode, copy into the stack",
+         [](ModelHarness &h) {
+             h.model->setIsPrivateMode(true);
+             h.model->captureNextForPasteStack = true;
+         },
+         0, 0},
+        {"copy into the stack", [](ModelHarness &h) { h.model->captureNextForPasteStack = true; }, 1, 1},
+    };
+    for (const Case &c : cases) {
+        ModelHarness h;
+        h.make();
+        c.arrange(h);
+        h.copyText(QStringLiteral("hello"));
+        EXPECT_EQ(h.model->entries().size(), c.entries) << c.name;
+        EXPECT_EQ(h.model->pasteStackEntryIDs().size(), c.stack) << c.name;
+        // After any foreign change both one-shot flags are clear.
+        EXPECT_FALSE(h.model->captureNextPrivately) << c.name;
+        EXPECT_FALSE(h.model->captureNextForPasteStack) << c.name;
+        EXPECT_EQ(h.model->lastChangeCount(), h.pasteboard.changeCount()) << c.name;
+    }
+}
+
+TEST(ClipboardModelCapture, OwnWriteIsSkippedOnceAndTheNextCopyIsCaptured)
+{
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    model.ignoredChangeCount = h.pasteboard.writeText(QStringLiteral("mine"));
+    model.captureNextForPasteStack = true;
+    model.readClipboardIfChanged();
+    EXPECT_TRUE(model.entries().isEmpty());
+    EXPECT_FALSE(model.ignoredChangeCount.has_value());
+    EXPECT_TRUE(model.captureNextForPasteStack); // an own write leaves the one-shot flags alone
+    h.copyText(QStringLiteral("theirs"));
+    EXPECT_EQ(h.entryTexts(), QStringList{QStringLiteral("theirs")});
+    EXPECT_EQ(model.pasteStackEntryIDs().size(), 1);
+}
+
+TEST(ClipboardModelCapture, ReadsFilesThenImagesThenText)
+{
+    struct Case {
+        const char *name;
+        PasteboardContent content;
+        std::optional<ClipboardKind> kind;
+        QString text;
+    };
+    PasteboardContent files;
+    files.filePaths = {QStringLiteral("/home/u/a.txt"), QStringLiteral("/home/u/dir")};
+    files.images = {{QStringLiteral("image/png"), pngBytes(2, 2)}};
+    files.text = QStringLiteral("a.txt");
+    PasteboardContent image;
+    image.images = {{QStringLiteral("image/png"), pngBytes(2, 2)}};
+    image.text = QStringLiteral("alt text");
+    PasteboardContent url;
+    url.text = QStringLiteral("https://example.org/path");
+    PasteboardContent padded;
+    padded.text = QStringLiteral("  keep my spaces \n");
+    PasteboardContent blank;
+    blank.text = QStringLiteral(" \n\t ");
+    PasteboardContent bomb;
+    bomb.images = {{QStringLiteral("image/png"), pngDeclaring(10000, 10000)}};
+    bomb.text = QStringLiteral("caption");
+    PasteboardContent junk;
+    junk.images = {{QStringLiteral("image/png"), QByteArray("not a png")}, {QStringLiteral("image/bmp"), pngBytes(3, 3)}};
+    PasteboardContent hugeThenSmall;
+    hugeThenSmall.images = {{QStringLiteral("image/png"), QByteArray(ImageSizeRule::kCeilingBytes + 1, '\0')},
+                            {QStringLiteral("image/tiff"), pngBytes(3, 3)}};
+    const Case cases[] = {
+        {"files win over an image", files, ClipboardKind::File, QStringLiteral("/home/u/a.txt\n/home/u/dir")},
+        {"image wins over text", image, ClipboardKind::Image, QString()},
+        {"url text", url, ClipboardKind::Url, QStringLiteral("https://example.org/path")},
+        {"text kept untrimmed", padded, ClipboardKind::Text, QStringLiteral("  keep my spaces \n")},
+        {"blank text", blank, std::nullopt, QString()},
+        {"nothing at all", PasteboardContent{}, std::nullopt, QString()},
+        {"decompression bomb falls back to text", bomb, ClipboardKind::Text, QStringLiteral("caption")},
+        {"undecodable png, next type kept", junk, ClipboardKind::Image, QString()},
+        {"over the ceiling, next type kept", hugeThenSmall, ClipboardKind::Image, QString()},
+    };
+    for (const Case &c : cases) {
+        ModelHarness h;
+        ClipboardModel &model = h.make();
+        h.pasteboard.copyContent(c.content);
+        model.readClipboardIfChanged();
+        ASSERT_TRUE(h.waitForCaptures()) << c.name;
+        if (!c.kind) {
+            EXPECT_TRUE(model.entries().isEmpty()) << c.name;
+            continue;
+        }
+        ASSERT_EQ(model.entries().size(), 1) << c.name;
+        const ClipboardEntry &entry = model.entries().first();
+        EXPECT_EQ(entry.kind, *c.kind) << c.name;
+        EXPECT_EQ(entry.text, c.text) << c.name;
+        EXPECT_EQ(entry.sourceApp, QStringLiteral("Editor")) << c.name;
+        EXPECT_EQ(entry.id.size(), 36) << c.name;
+        EXPECT_EQ(entry.copiedAt, h.clock.now()) << c.name;
+        if (entry.kind == ClipboardKind::File) {
+            EXPECT_EQ(entry.fileURLs, c.content.filePaths) << c.name;
+        }
+    }
+}
+
+TEST(ClipboardModelCapture, SensitiveTextsAreDroppedWithoutNoticeOrStackItem)
+{
+    const QString texts[] = {
+        QStringLiteral("password: hunter2"),
+        QStringLiteral("API-KEY=abc123"),
+        QStringLiteral("Your verification code: 482913"),
+        QStringLiteral("482913"),
+        QStringLiteral("4111 1111 1111 1111"),
+    };
+    for (const QString &text : texts) {
+        ModelHarness h;
+        ClipboardModel &model = h.make();
+        model.captureNextForPasteStack = true;
+        h.copyText(text);
+        EXPECT_TRUE(model.entries().isEmpty());
+        EXPECT_TRUE(model.pasteStackEntryIDs().isEmpty());
+        EXPECT_FALSE(model.copiedNoticeVisible());
+        EXPECT_FALSE(model.captureNextForPasteStack);
+    }
+    ModelHarness h;
+    h.make();
+    h.copyText(QStringLiteral("4111 1111 1111 1112")); // fails the card checksum: kept
+    EXPECT_EQ(h.model->entries().size(), 1);
+}
+
+TEST(ClipboardModelCapture, TheSameTextTwiceGivesTwoEntriesNewestFirst)
+{
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    h.copyText(QStringLiteral("same"));
+    h.clock.advance(std::chrono::seconds(1));
+    h.copyText(QStringLiteral("same"));
+    ASSERT_EQ(model.entries().size(), 2);
+    EXPECT_NE(model.entries().at(0).id, model.entries().at(1).id);
+    EXPECT_GT(model.entries().at(0).copiedAt, model.entries().at(1).copiedAt);
+    h.model->readClipboardIfChanged(); // no change: nothing new
+    EXPECT_EQ(model.entries().size(), 2);
+}
+
+TEST(ClipboardModelCapture, TemporaryCopiesExpireWithinOnePollStep)
+{
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    h.copyText(QStringLiteral("kept"));
+    model.setTemporaryMinutes(5);
+    h.copyText(QStringLiteral("temporary"));
+    ASSERT_EQ(model.entries().first().temporaryUntil, h.clock.now().addSecs(300));
+    EXPECT_FALSE(model.entries().last().temporaryUntil.has_value());
+
+    h.clock.advance(std::chrono::minutes(5) - std::chrono::milliseconds(1));
+    model.readClipboardIfChanged();
+    EXPECT_EQ(model.entries().size(), 2);
+    h.clock.advance(std::chrono::milliseconds(1)); // exactly at the end time
+    model.readClipboardIfChanged();
+    EXPECT_EQ(h.entryTexts(), QStringList{QStringLiteral("kept")});
+    // The shortened history was written by that poll step.
+    ClipboardModel &restarted = h.make();
+    EXPECT_EQ(restarted.entries().size(), 1);
+}
+
+TEST(ClipboardModelCapture, ImagesAreScreenshotsByChordWindowOrSourceName)
+{
+    struct Case {
+        const char *name;
+        QString source;
+        std::optional<qint64> chordEndsInSeconds;
+        bool screenshot;
+    };
+    const Case cases[] = {
+        {"plain application", QStringLiteral("Editor"), std::nullopt, false},
+        {"chord window open", QStringLiteral("Editor"), 60, true},
+        {"chord window over", QStringLiteral("Editor"), -1, false},
+        {"name with capitals", QStringLiteral("My SCREEN Capture Tool"), std::nullopt, true},
+        {"slovak accents", QStringLiteral("Snímka Obrazovky"), std::nullopt, true},
+        {"screenshot word inside", QStringLiteral("gnome-screenshot"), std::nullopt, true},
+        {"no front application", QString(), std::nullopt, false},
+    };
+    for (const Case &c : cases) {
+        ModelHarness h;
+        if (c.source.isEmpty())
+            h.workspace.setFrontmostApplication(std::nullopt);
+        else
+            h.workspace.setFrontmostApplication(RunningApplication{1, 7, c.source});
+        ClipboardModel &model = h.make();
+        if (c.chordEndsInSeconds)
+            model.pendingScreenshotCopyUntil = h.clock.now().addSecs(*c.chordEndsInSeconds);
+        h.pasteboard.copyImage(pngBytes(5, 5));
+        model.readClipboardIfChanged();
+        ASSERT_EQ(model.entries().size(), 1) << c.name;
+        EXPECT_EQ(model.entries().first().isScreenshot, c.screenshot) << c.name;
+        EXPECT_EQ(model.entries().first().sourceApp, c.source) << c.name;
+        EXPECT_FALSE(model.pendingScreenshotCopyUntil.has_value()) << c.name;
+        EXPECT_EQ(model.screenshotNotice().has_value(), c.screenshot) << c.name;
+    }
+}
+
+TEST(ClipboardModelCapture, ABlankTextKeepsTheChordWindowOpen)
+{
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    const QDateTime end = h.clock.now().addSecs(60);
+    model.pendingScreenshotCopyUntil = end;
+    h.copyText(QStringLiteral("   "));
+    EXPECT_EQ(model.pendingScreenshotCopyUntil, end);
+    h.copyText(QStringLiteral("text"));
+    EXPECT_FALSE(model.pendingScreenshotCopyUntil.has_value());
+}
+
+TEST(ClipboardModelCapture, ALargeImageIsReducedOffTheMainThreadAndKeepsItsPlace)
+{
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    const QByteArray large = noisyPngAboveTarget();
+    ASSERT_GT(large.size(), ImageSizeRule::kTargetBytes);
+    h.pasteboard.copyImage(large);
+    model.readClipboardIfChanged();
+    h.copyText(QStringLiteral("copied while the image was reduced"));
+    // The text waits behind the image copied before it.
+    EXPECT_TRUE(model.entries().isEmpty());
+    EXPECT_EQ(model.pendingCaptureCount(), 2);
+    ASSERT_TRUE(h.waitForCaptures());
+    ASSERT_EQ(model.entries().size(), 2);
+    EXPECT_EQ(model.entries().at(0).text, QStringLiteral("copied while the image was reduced"));
+    EXPECT_EQ(model.entries().at(1).kind, ClipboardKind::Image);
+    const std::optional<QByteArray> kept = model.imageData(model.entries().at(1));
+    ASSERT_TRUE(kept.has_value());
+    EXPECT_LE(kept->size(), ImageSizeRule::kTargetBytes);
+}
+
+TEST(ClipboardModelCapture, AModelDestroyedDuringAReductionIsNotTouched)
+{
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    h.pasteboard.copyImage(noisyPngAboveTarget());
+    model.readClipboardIfChanged();
+    const int writesBefore = h.settings.writeCount();
+    h.model.reset(); // the worker finishes later and must find no model
+    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(20000));
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(h.settings.writeCount(), writesBefore);
+    EXPECT_FALSE(h.settings.contains(ClipboardModel::historyKey));
+}
+
+TEST(ClipboardModelCapture, MonitoringStartsOnceFromTheCurrentClipboard)
+{
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    h.pasteboard.copyText(QStringLiteral("already there"));
+    model.startMonitoring();
+    EXPECT_TRUE(model.isMonitoring());
+    model.readClipboardIfChanged();
+    EXPECT_TRUE(model.entries().isEmpty());
+    h.pasteboard.copyText(QStringLiteral("after start"));
+    model.startMonitoring(); // no new baseline the second time
+    EXPECT_EQ(model.findChildren<QTimer *>().size(), 1);
+    model.readClipboardIfChanged();
+    EXPECT_EQ(h.entryTexts(), QStringList{QStringLiteral("after start")});
+}
+
+TEST(ClipboardModelCapture, ThePollTimerCapturesWithoutBeingAsked)
+{
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    model.startMonitoring();
+    h.pasteboard.copyText(QStringLiteral("polled"));
+    EXPECT_TRUE(waitUntil([&model] { return !model.entries().isEmpty(); }));
+    EXPECT_EQ(h.entryTexts(), QStringList{QStringLiteral("polled")});
+}
+
+} // namespace

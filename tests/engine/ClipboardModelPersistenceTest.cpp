@@ -1,0 +1,259 @@
+#include "EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray storedJson(const QList<ClipboardEntry> &entries)
+{
+    return ClipboardEntry::encodeList(entries);
+}
+
+QJsonArray storedHistoryArray(FakeSettingsStore &settings)
+{
+    const std::optional<QByteArray> bytes = settings.bytesValue(ClipboardModel::historyKey);
+    return bytes ? QJsonDocument::fromJson(*bytes).array() : QJsonArray();
+}
+
+ino_t inodeOf(const QString &path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
+// Collects warning lines of the engine for the life of the object.
+class CapturedWarnings
+{
+public:
+    CapturedWarnings() { s_lines.clear(); m_previous = qInstallMessageHandler(&CapturedWarnings::handle); }
+    ~CapturedWarnings() { qInstallMessageHandler(m_previous); }
+    QStringList lines() const { return s_lines; }
+
+private:
+    static void handle(QtMsgType, const QMessageLogContext &, const QString &message) { s_lines.append(message); }
+    static inline QStringList s_lines;
+    QtMessageHandler m_previous = nullptr;
+};
+
+TEST(ClipboardModelPersistence, LoadingDropsExpiredEntriesThenPrunesTheIdListsOnce)
+{
+    ModelHarness h;
+    const QDateTime now = h.clock.now();
+    ClipboardEntry a = makeEntry(QStringLiteral("A"));
+    a.temporaryUntil = now; // an end time equal to the present has passed
+    ClipboardEntry b = makeEntry(QStringLiteral("B"));
+    ClipboardEntry c = makeEntry(QStringLiteral("C"));
+    c.temporaryUntil = now.addSecs(-60); // named by the stored stack, still dropped at load
+    ClipboardEntry d = makeEntry(QStringLiteral("D"));
+    d.temporaryUntil = now.addSecs(60);
+    const QByteArray history = storedJson({a, b, c, d});
+    h.settings.setBytes(ClipboardModel::historyKey, history);
+    h.settings.setTextList(ClipboardModel::pasteStackKey, {QStringLiteral("C"), QStringLiteral("B"), QStringLiteral("Z")});
+    h.settings.setTextList(ClipboardModel::consumedEntriesKey, {QStringLiteral("A"), QStringLiteral("D")});
+    h.settings.setBytes(ClipboardModel::jarsKey,
+                        ClipboardJar::encodeList({ClipboardJar{QStringLiteral("J"), QStringLiteral("Jar"),
+                                                               {QStringLiteral("A"), QStringLiteral("B")}}}));
+    const int writesBefore = h.settings.writeCount();
+
+    ClipboardModel &model = h.make();
+    EXPECT_EQ(idsOf(model.entries()), (QStringList{QStringLiteral("B"), QStringLiteral("D")}));
+    EXPECT_EQ(model.pasteStackEntryIDs(), QStringList{QStringLiteral("B")});
+    EXPECT_EQ(model.consumedEntryIDs(), QSet<QString>{QStringLiteral("D")});
+    ASSERT_EQ(model.jars().size(), 1);
+    EXPECT_EQ(model.jars().first().entryIDs, QStringList{QStringLiteral("B")});
+    // The stack, the consumed ids and the Jars were written once each; the history was not.
+    EXPECT_EQ(h.settings.writeCount(), writesBefore + 3);
+    EXPECT_EQ(h.settings.bytesValue(ClipboardModel::historyKey), history);
+}
+
+TEST(ClipboardModelPersistence, InlineImagesMoveIntoTheStoreOnceAtStart)
+{
+    ModelHarness h;
+    ClipboardEntry image = makeEntry(QStringLiteral("I"), QString());
+    image.kind = ClipboardKind::Image;
+    image.imageData = pngBytes(8, 8);
+    h.settings.setBytes(ClipboardModel::historyKey, storedJson({image, makeEntry(QStringLiteral("T"))}));
+
+    ClipboardModel &model = h.make();
+    ASSERT_EQ(h.imageFiles().size(), 1);
+    const ClipboardEntry &loaded = model.entries().first();
+    ASSERT_TRUE(loaded.imageFilePath.has_value());
+    EXPECT_EQ(model.imageData(loaded), image.imageData);
+    const QJsonObject stored = storedHistoryArray(h.settings).first().toObject();
+    EXPECT_FALSE(stored.contains(QStringLiteral("imageData")));
+    EXPECT_EQ(stored.value(QStringLiteral("imageFilePath")).toString(), *loaded.imageFilePath);
+
+    const int writesBefore = h.settings.writeCount();
+    ClipboardModel &restarted = h.make();
+    EXPECT_EQ(h.settings.writeCount(), writesBefore); // nothing inline any more: no rewrite
+    EXPECT_EQ(restarted.imageData(restarted.entries().first()), image.imageData);
+}
+
+TEST(ClipboardModelPersistence, AnImageFileIsWrittenOnceAndSweptWhenItsEntryLeaves)
+{
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    const QByteArray png = pngBytes(16, 16);
+    h.pasteboard.copyImage(png);
+    model.readClipboardIfChanged();
+    ASSERT_EQ(h.imageFiles().size(), 1);
+    const QString file = QDir(h.imageFolder()).filePath(h.imageFiles().first());
+    const ino_t inode = inodeOf(file);
+    for (const char *text : {"a", "b", "c"})
+        h.copyText(QString::fromLatin1(text));
+    EXPECT_EQ(inodeOf(file), inode); // not rewritten by the later history writes
+    EXPECT_EQ(model.imageData(model.entries().last()), png);
+
+    model.setHistoryLimit(2);
+    EXPECT_TRUE(h.imageFiles().isEmpty());
+}
+
+TEST(ClipboardModelPersistence, RestartRestoresEverythingInOrder)
+{
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    h.copyText(QStringLiteral("first"));
+    h.pasteboard.copyImage(pngBytes(4, 4));
+    model.readClipboardIfChanged();
+    h.pasteboard.copyFilePaths({QStringLiteral("/tmp/a.txt"), QStringLiteral("/tmp/b")});
+    model.readClipboardIfChanged();
+    h.copyText(QStringLiteral("https://example.org"));
+    const QList<ClipboardEntry> before = model.entries();
+
+    ClipboardModel &restarted = h.make();
+    EXPECT_EQ(restarted.entries(), before);
+    EXPECT_EQ(restarted.imageData(restarted.entries().at(2)), pngBytes(4, 4));
+}
+
+TEST(ClipboardModelPersistence, AHistoryThatReadsOnlyInPartIsBackedUpAndItsImagesKept)
+{
+    struct Case {
+        const char *name;
+        QByteArray stored;
+        QStringList loadedIDs;
+    };
+    const Case cases[] = {
+        {"one bad entry", R"([{"id":"A","text":"a"},{"id":"B","kind":"bogus"},{"id":"C","text":"c"}])", {"A", "C"}},
+        {"not json", "{[garbage", {}},
+        {"not an array", R"({"id":"A"})", {}},
+        {"deeply nested", QByteArray(5000, '[') + QByteArray(5000, ']'), {}},
+        {"invalid utf-8", "[{\"id\":\"A\",\"text\":\"\xff\xfe\"}]", {}},
+    };
+    for (const Case &c : cases) {
+        ModelHarness h;
+        QDir().mkpath(h.imageFolder());
+        // A file that an unreadable entry may still name.
+        QFile orphan(QDir(h.imageFolder()).filePath(QStringLiteral("11111111-2222-3333-4444-555555555555.image")));
+        ASSERT_TRUE(orphan.open(QIODevice::WriteOnly));
+        orphan.write("bytes");
+        orphan.close();
+        h.settings.setBytes(ClipboardModel::historyKey, c.stored);
+
+        ClipboardModel &model = h.make();
+        EXPECT_EQ(idsOf(model.entries()), c.loadedIDs) << c.name;
+        EXPECT_FALSE(model.sweepsUnreferencedImages()) << c.name;
+        const QStringList backups = QDir(h.backupFolder()).entryList({QStringLiteral("tarnel.history.unreadable-*")}, QDir::Files);
+        ASSERT_EQ(backups.size(), 1) << c.name;
+        QFile backup(QDir(h.backupFolder()).filePath(backups.first()));
+        ASSERT_TRUE(backup.open(QIODevice::ReadOnly)) << c.name;
+        EXPECT_EQ(backup.readAll(), c.stored) << c.name;
+        EXPECT_EQ(backup.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions()) << c.name;
+
+        h.copyText(QStringLiteral("new"));
+        EXPECT_EQ(storedHistoryArray(h.settings).size(), c.loadedIDs.size() + 1) << c.name;
+        EXPECT_TRUE(orphan.exists()) << c.name;
+    }
+}
+
+TEST(ClipboardModelPersistence, AnUnreadableListIsNeverReplacedByAnEmptyOne)
+{
+    ModelHarness h;
+    const QByteArray history("{[garbage");
+    const QByteArray jars(R"([{"id":"K"}])");
+    h.settings.setBytes(ClipboardModel::historyKey, history);
+    h.settings.setBytes(ClipboardModel::jarsKey, jars);
+    ClipboardModel &model = h.make();
+    model.setHistoryLimit(10);      // trims and writes the (empty) history
+    model.clearAllJarContents();    // nothing to clear
+    model.removeEntriesFromJars({QStringLiteral("X")});
+    EXPECT_EQ(h.settings.bytesValue(ClipboardModel::historyKey), history);
+    EXPECT_EQ(h.settings.bytesValue(ClipboardModel::jarsKey), jars);
+    h.copyText(QStringLiteral("something new")); // a real change replaces it (a backup exists)
+    EXPECT_EQ(ClipboardEntry::decodeList(*h.settings.bytesValue(ClipboardModel::historyKey)).items.size(), 1);
+    model.clearHistoryEntries(); // and from then on an empty history is written as usual
+    EXPECT_TRUE(ClipboardEntry::decodeList(*h.settings.bytesValue(ClipboardModel::historyKey)).items.isEmpty());
+}
+
+TEST(ClipboardModelPersistence, ACompleteLoadSweepsFilesThatNoEntryNames)
+{
+    ModelHarness h;
+    QDir().mkpath(h.imageFolder());
+    QFile orphan(QDir(h.imageFolder()).filePath(QStringLiteral("11111111-2222-3333-4444-555555555555.image")));
+    ASSERT_TRUE(orphan.open(QIODevice::WriteOnly));
+    orphan.close();
+    h.settings.setBytes(ClipboardModel::historyKey, storedJson({makeEntry(QStringLiteral("A"))}));
+    h.make();
+    EXPECT_TRUE(orphan.exists()); // loading alone writes nothing
+    h.copyText(QStringLiteral("new"));
+    EXPECT_FALSE(orphan.exists());
+    EXPECT_TRUE(QDir(h.backupFolder()).entryList(QDir::Files).isEmpty());
+}
+
+TEST(ClipboardModelPersistence, UnreadableJarsAndSnippetsKeepWhatReadsAndAreBackedUp)
+{
+    ModelHarness h;
+    h.settings.setBytes(ClipboardModel::jarsKey, R"([{"id":"J","name":"Work","entryIDs":[]},{"id":"K"}])");
+    h.settings.setBytes(ClipboardModel::snippetsKey, R"([{"id":"S","name":"n","trigger":";s","text":"t"},7])");
+    ClipboardModel &model = h.make();
+    ASSERT_EQ(model.jars().size(), 1);
+    EXPECT_EQ(model.jars().first().name, QStringLiteral("Work"));
+    ASSERT_EQ(model.snippets().size(), 1);
+    EXPECT_EQ(model.snippets().first().trigger, QStringLiteral(";s"));
+    EXPECT_EQ(QDir(h.backupFolder()).entryList({QStringLiteral("tarnel.jars.unreadable-*")}, QDir::Files).size(), 1);
+    EXPECT_EQ(QDir(h.backupFolder()).entryList({QStringLiteral("tarnel.snippets.unreadable-*")}, QDir::Files).size(), 1);
+    EXPECT_TRUE(model.sweepsUnreferencedImages());
+}
+
+TEST(ClipboardModelPersistence, AnImageTheStoreCannotSaveIsLoggedAndKeptInline)
+{
+    ModelHarness h;
+    // A plain file where the image folder should be: every save fails.
+    QFile blocker(h.imageFolder());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ClipboardModel &model = h.make();
+    const QByteArray png = pngBytes(6, 6);
+    CapturedWarnings warnings;
+    h.pasteboard.copyImage(png);
+    model.readClipboardIfChanged();
+    const QStringList saveFailures = warnings.lines().filter(QStringLiteral("Tarnel could not save a clipboard image: "));
+    EXPECT_EQ(saveFailures.size(), 1);
+    const QJsonObject stored = storedHistoryArray(h.settings).first().toObject();
+    EXPECT_EQ(QByteArray::fromBase64(stored.value(QStringLiteral("imageData")).toString().toLatin1()), png);
+    EXPECT_EQ(model.imageData(model.entries().first()), png);
+}
+
+TEST(ClipboardModelPersistence, PasteStackAndConsumedIdsAreStoredAsTextLists)
+{
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    h.copyText(QStringLiteral("a"));
+    h.copyText(QStringLiteral("b"));
+    const QStringList ids = idsOf(model.entries());
+    model.setPasteStackEntryIDs({ids.at(1), ids.at(0)});
+    model.persistPasteStack();
+    model.setConsumedEntryIDs({ids.at(0)});
+    model.persistConsumedEntries();
+    ClipboardModel &restarted = h.make();
+    EXPECT_EQ(restarted.pasteStackEntryIDs(), (QStringList{ids.at(1), ids.at(0)}));
+    EXPECT_EQ(restarted.consumedEntryIDs(), QSet<QString>{ids.at(0)});
+}
+
+} // namespace

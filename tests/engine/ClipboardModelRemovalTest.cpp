@@ -1,0 +1,161 @@
+#include "EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A history with one entry of every sort the clears tell apart:
+// T plain text, P pinned text, J text in a Jar, S text in the Paste Stack, C consumed text,
+// F file, G gallery image, GP pinned gallery image, SS screenshot, SSP pinned screenshot.
+struct RemovalScene {
+    ModelHarness h;
+    ClipboardModel *model = nullptr;
+
+    RemovalScene()
+    {
+        auto image = [](const char *id, bool screenshot, bool pinned) {
+            ClipboardEntry entry = makeEntry(id, QString());
+            entry.kind = ClipboardKind::Image;
+            entry.isScreenshot = screenshot;
+            entry.isPinned = pinned;
+            return entry;
+        };
+        ClipboardEntry pinned = makeEntry("P");
+        pinned.isPinned = true;
+        ClipboardEntry file = makeEntry("F", "/tmp/f");
+        file.kind = ClipboardKind::File;
+        file.fileURLs = {"/tmp/f"};
+        const QList<ClipboardEntry> entries{makeEntry("T"), pinned, makeEntry("J"), makeEntry("S"), makeEntry("C"), file,
+                                            image("G", false, false), image("GP", false, true), image("SS", true, false),
+                                            image("SSP", true, true)};
+        h.settings.setBytes(ClipboardModel::historyKey, ClipboardEntry::encodeList(entries));
+        h.settings.setTextList(ClipboardModel::pasteStackKey, {"S", "P"});
+        h.settings.setTextList(ClipboardModel::consumedEntriesKey, {"C", "G"});
+        h.settings.setBytes(ClipboardModel::jarsKey,
+                            ClipboardJar::encodeList({{"J1", "one", {"J", "P"}}, {"J2", "two", {"SS"}}}));
+        model = &h.make();
+    }
+};
+
+TEST(ClipboardModelRemoval, EachClearRemovesExactlyItsSection)
+{
+    struct Case {
+        const char *name;
+        std::function<void(ClipboardModel &)> clear;
+        QStringList remaining;
+    };
+    const Case cases[] = {
+        {"clipboard", [](ClipboardModel &m) { m.clearClipboardEntries(); },
+         {"P", "J", "S", "C", "G", "GP", "SS", "SSP"}},
+        {"history", [](ClipboardModel &m) { m.clearHistoryEntries(); }, {"P", "J", "S", "G", "GP", "SS", "SSP"}},
+        {"pins", [](ClipboardModel &m) { m.clearPinnedEntries(); }, {"T", "J", "S", "C", "F", "G", "SS"}},
+        {"gallery", [](ClipboardModel &m) { m.clearGalleryEntries(); }, {"T", "P", "J", "S", "C", "F", "SS", "SSP"}},
+        {"screenshots", [](ClipboardModel &m) { m.clearScreenshotEntries(); }, {"T", "P", "J", "S", "C", "F", "G", "GP"}},
+    };
+    for (const Case &c : cases) {
+        RemovalScene scene;
+        c.clear(*scene.model);
+        EXPECT_EQ(idsOf(scene.model->entries()), c.remaining) << c.name;
+        // No list names an entry that is gone.
+        const QStringList present = idsOf(scene.model->entries());
+        for (const QString &id : scene.model->pasteStackEntryIDs())
+            EXPECT_TRUE(present.contains(id)) << c.name << " stack " << id.toStdString();
+        for (const QString &id : scene.model->consumedEntryIDs())
+            EXPECT_TRUE(present.contains(id)) << c.name << " consumed " << id.toStdString();
+        for (const ClipboardJar &jar : scene.model->jars()) {
+            for (const QString &id : jar.entryIDs)
+                EXPECT_TRUE(present.contains(id)) << c.name << " jar " << id.toStdString();
+        }
+        // What is in memory is what a restart finds.
+        EXPECT_EQ(idsOf(scene.h.make().entries()), c.remaining) << c.name;
+    }
+}
+
+TEST(ClipboardModelRemoval, ClearingPinsDropsThemFromStackJarsAndSelection)
+{
+    RemovalScene scene;
+    ClipboardModel &model = *scene.model;
+    model.setSelectedEntryID(QStringLiteral("P"));
+    model.clearPinnedEntries();
+    EXPECT_EQ(model.pasteStackEntryIDs(), QStringList{"S"});
+    EXPECT_EQ(model.jars().at(0).entryIDs, QStringList{"J"});
+    EXPECT_FALSE(model.selectedEntryID().has_value());
+}
+
+TEST(ClipboardModelRemoval, QuietNoOpsWriteNothing)
+{
+    struct Case {
+        const char *name;
+        std::function<void(ClipboardModel &)> operation;
+    };
+    const Case cases[] = {
+        {"no matching entry", [](ClipboardModel &m) { m.removeEntries([](const ClipboardEntry &) { return false; }); }},
+        {"unknown jar emptied", [](ClipboardModel &m) { m.clearJarContents("nope"); }},
+        {"unknown jar deleted", [](ClipboardModel &m) { m.deleteJar("nope"); }},
+        {"no snippets", [](ClipboardModel &m) { m.clearSnippets(); }},
+        {"empty id set", [](ClipboardModel &m) { m.removeEntriesFromJars({}); }},
+        {"ids in no jar", [](ClipboardModel &m) { m.removeEntriesFromJars({"T"}); }},
+    };
+    for (const Case &c : cases) {
+        RemovalScene scene;
+        const int writes = scene.h.settings.writeCount();
+        c.operation(*scene.model);
+        EXPECT_EQ(scene.h.settings.writeCount(), writes) << c.name;
+    }
+    RemovalScene empty;
+    empty.model->clearAllJarContents();
+    const int writes = empty.h.settings.writeCount();
+    empty.model->clearAllJarContents(); // already empty
+    empty.model->clearJarContents("J1");
+    EXPECT_EQ(empty.h.settings.writeCount(), writes);
+}
+
+TEST(ClipboardModelRemoval, JarOperationsKeepEntriesAndSelectionRules)
+{
+    RemovalScene scene;
+    ClipboardModel &model = *scene.model;
+    const int entryCount = model.entries().size();
+    model.setSelectedJarID(QStringLiteral("J2"));
+    model.deleteJar("J1");
+    EXPECT_EQ(model.selectedJarID(), QStringLiteral("J2"));
+    model.deleteJar("J2");
+    EXPECT_FALSE(model.selectedJarID().has_value());
+    EXPECT_TRUE(model.jars().isEmpty());
+    EXPECT_EQ(model.entries().size(), entryCount);
+
+    RemovalScene other;
+    other.model->clearJarContents("J1");
+    EXPECT_EQ(other.model->jars().at(0).name, QStringLiteral("one"));
+    EXPECT_TRUE(other.model->jars().at(0).entryIDs.isEmpty());
+    EXPECT_EQ(other.model->jars().at(1).entryIDs, QStringList{"SS"});
+    other.model->clearAllJarContents();
+    EXPECT_TRUE(other.model->jars().at(1).entryIDs.isEmpty());
+    EXPECT_EQ(other.model->jars().size(), 2);
+}
+
+TEST(ClipboardModelRemoval, ClearingSnippetsEmptiesTheTypedBuffer)
+{
+    ModelHarness h;
+    h.settings.setBytes(ClipboardModel::snippetsKey, ClipboardSnippet::encodeList({{"S", "sig", ";sig", "Regards"}}));
+    ClipboardModel &model = h.make();
+    model.typedBuffer = QStringLiteral(";si");
+    model.clearSnippets();
+    EXPECT_TRUE(model.snippets().isEmpty());
+    EXPECT_TRUE(model.typedBuffer.isEmpty());
+    EXPECT_TRUE(h.make().snippets().isEmpty());
+}
+
+TEST(ClipboardModelRemoval, RemovedImagesLeaveTheImageFolder)
+{
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    h.pasteboard.copyImage(pngBytes(4, 4));
+    model.readClipboardIfChanged();
+    h.copyText(QStringLiteral("text"));
+    ASSERT_EQ(h.imageFiles().size(), 1);
+    model.clearGalleryEntries();
+    EXPECT_TRUE(h.imageFiles().isEmpty());
+    EXPECT_EQ(h.entryTexts(), QStringList{"text"});
+}
+
+} // namespace

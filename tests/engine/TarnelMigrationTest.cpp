@@ -1,0 +1,195 @@
+#include "engine/TarnelMigration.h"
+
+#include "EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+namespace {
+
+struct MigrationScene {
+    QTemporaryDir root;
+    FakeSettingsStore current;
+    FakeSettingsStore earlier;
+    TarnelMigration::Folders folders{root.filePath("Quorvel/Clipboard Images"), root.filePath("Tarnel/Clipboard Images")};
+
+    QString writeEarlierImage(const QString &name, const QByteArray &bytes)
+    {
+        QDir().mkpath(folders.earlierImages);
+        const QString path = QDir(folders.earlierImages).filePath(name);
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return path;
+    }
+    QList<ClipboardEntry> migratedHistory() const
+    {
+        return ClipboardEntry::decodeList(*current.bytesValue("tarnel.history")).items;
+    }
+    void run() { TarnelMigration::run(current, earlier, folders); }
+};
+
+ClipboardEntry imageEntry(const QString &id, const std::optional<QString> &path)
+{
+    ClipboardEntry entry = makeEntry(id, QString());
+    entry.kind = ClipboardKind::Image;
+    entry.imageFilePath = path;
+    return entry;
+}
+
+TEST(TarnelMigration, CopiesEveryKeyWithItsTypeAndMarksCompletion)
+{
+    MigrationScene s;
+    s.earlier.setBool("wistmo.recording", false);
+    s.earlier.setText("wistmo.appearance", "light");
+    s.earlier.setInteger("wistmo.historyLimit", 250);
+    s.earlier.setTextList("wistmo.pasteStack", {"A", "B"});
+    s.earlier.setBytes("quorvel.jars", R"([{"id":"J","name":"n","entryIDs":[]}])");
+    s.earlier.setText("quorvel.presentationMode", "menuBar");
+    s.earlier.setBool("quorvel.onboardingComplete", true);
+    s.earlier.setText("unrelated.key", "ignored");
+    s.run();
+    const QJsonObject v = s.current.values();
+    EXPECT_EQ(v.value("tarnel.recording"), QJsonValue(false));
+    EXPECT_EQ(v.value("tarnel.appearance"), QJsonValue("light"));
+    EXPECT_EQ(v.value("tarnel.historyLimit"), QJsonValue(250));
+    EXPECT_EQ(s.current.textListValue("tarnel.pasteStack"), (QStringList{"A", "B"}));
+    EXPECT_EQ(s.current.bytesValue("tarnel.jars"), QByteArray(R"([{"id":"J","name":"n","entryIDs":[]}])"));
+    EXPECT_EQ(v.value("tarnel.presentationMode"), QJsonValue("menuBar"));
+    EXPECT_EQ(v.value("tarnel.onboardingComplete"), QJsonValue(true));
+    EXPECT_EQ(v.value("tarnel.migrationComplete"), QJsonValue(true));
+    EXPECT_FALSE(v.contains("tarnel.key"));
+    EXPECT_EQ(v.size(), 8);
+}
+
+TEST(TarnelMigration, CurrentValuesWinAndASecondRunDoesNothing)
+{
+    MigrationScene s;
+    s.current.setBool("tarnel.recording", false);
+    s.current.setTextList("tarnel.pasteStack", {});
+    s.earlier.setBool("wistmo.recording", true);
+    s.earlier.setTextList("wistmo.pasteStack", {"A"});
+    s.run();
+    EXPECT_EQ(s.current.boolValue("tarnel.recording"), false);
+    EXPECT_EQ(s.current.textListValue("tarnel.pasteStack"), QStringList());
+
+    s.earlier.setText("quorvel.language", "en");
+    const int writes = s.current.writeCount();
+    s.run();
+    EXPECT_EQ(s.current.writeCount(), writes);
+    EXPECT_FALSE(s.current.contains("tarnel.language"));
+}
+
+TEST(TarnelMigration, NoEarlierDataStillMarksCompletion)
+{
+    MigrationScene s;
+    s.run();
+    EXPECT_EQ(s.current.values().keys(), QStringList{"tarnel.migrationComplete"});
+}
+
+TEST(TarnelMigration, HistoryImagesMoveIntoTheCurrentFolderWithTheirNames)
+{
+    MigrationScene s;
+    const QString name = "0A1B2C3D-0000-1111-2222-333344445555.image";
+    const QString oldPath = s.writeEarlierImage(name, "png-bytes");
+    const QString reusedName = "FFFFFFFF-0000-1111-2222-333344445555.image";
+    const QString reusedOld = s.writeEarlierImage(reusedName, "old-bytes");
+    QDir().mkpath(s.folders.currentImages);
+    {
+        QFile existing(QDir(s.folders.currentImages).filePath(reusedName));
+        existing.open(QIODevice::WriteOnly);
+        existing.write("already-here");
+    }
+    const QString foreignFolder = s.root.filePath("elsewhere/X.image");
+    const QString otherExtension = s.writeEarlierImage("Y.png", "png");
+    const QString dotted = s.folders.earlierImages + "/../Clipboard Images/" + name;
+    const QList<ClipboardEntry> history{imageEntry("A", oldPath), imageEntry("B", reusedOld), imageEntry("C", foreignFolder),
+                                        imageEntry("D", otherExtension), makeEntry("E"), imageEntry("F", dotted)};
+    s.earlier.setBytes("wistmo.history", ClipboardEntry::encodeList(history));
+    s.run();
+
+    const QList<ClipboardEntry> migrated = s.migratedHistory();
+    ASSERT_EQ(migrated.size(), 6);
+    const QString newPath = QDir(s.folders.currentImages).filePath(name);
+    EXPECT_EQ(migrated[0].imageFilePath, newPath);
+    EXPECT_EQ(migrated[1].imageFilePath, QDir(s.folders.currentImages).filePath(reusedName));
+    EXPECT_EQ(migrated[2].imageFilePath, foreignFolder);
+    EXPECT_EQ(migrated[3].imageFilePath, otherExtension);
+    EXPECT_FALSE(migrated[4].imageFilePath.has_value());
+    EXPECT_EQ(migrated[5].imageFilePath, newPath);
+    QFile copied(newPath);
+    ASSERT_TRUE(copied.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copied.readAll(), QByteArray("png-bytes"));
+    QFile reused(QDir(s.folders.currentImages).filePath(reusedName));
+    ASSERT_TRUE(reused.open(QIODevice::ReadOnly));
+    EXPECT_EQ(reused.readAll(), QByteArray("already-here")); // left untouched, not replaced
+    EXPECT_TRUE(QFile::exists(oldPath));                       // the earlier file stays
+}
+
+TEST(TarnelMigration, AFileThatCannotBeCopiedStaysInline)
+{
+    MigrationScene s;
+    const QString readable = s.writeEarlierImage("AAAAAAAA-0000-1111-2222-333344445555.image", "inline-me");
+    const QString missing = QDir(s.folders.earlierImages).filePath("BBBBBBBB-0000-1111-2222-333344445555.image");
+    ClipboardEntry withBytes = imageEntry("W", missing);
+    withBytes.imageData = QByteArray("kept-bytes");
+    s.earlier.setBytes("wistmo.history",
+                       ClipboardEntry::encodeList({imageEntry("R", readable), imageEntry("M", missing), withBytes}));
+    // A plain file where the current folder belongs: every copy fails.
+    QDir().mkpath(s.root.filePath("Tarnel"));
+    QFile blocker(s.folders.currentImages);
+    blocker.open(QIODevice::WriteOnly);
+    blocker.close();
+    s.run();
+    const QList<ClipboardEntry> migrated = s.migratedHistory();
+    ASSERT_EQ(migrated.size(), 3);
+    EXPECT_EQ(migrated[0].imageData, QByteArray("inline-me"));
+    EXPECT_FALSE(migrated[0].imageFilePath.has_value());
+    EXPECT_FALSE(migrated[1].imageData.has_value()); // unreadable source: no bytes, path gone
+    EXPECT_FALSE(migrated[1].imageFilePath.has_value());
+    EXPECT_EQ(migrated[2].imageData, QByteArray("kept-bytes"));
+}
+
+TEST(TarnelMigration, AHistoryThatIsNotReadableOrNotDataIsCopiedUnchanged)
+{
+    struct Case {
+        const char *name;
+        std::function<void(FakeSettingsStore &)> seed;
+        QJsonValue expected;
+    };
+    const QByteArray garbage("{not json at all");
+    const Case cases[] = {
+        {"invalid json", [&](FakeSettingsStore &e) { e.setBytes("wistmo.history", garbage); },
+         QJsonObject{{"data", QString::fromLatin1(garbage.toBase64())}}},
+        {"history as text", [](FakeSettingsStore &e) { e.setText("wistmo.history", "[]"); }, QJsonValue("[]")},
+        {"history as list", [](FakeSettingsStore &e) { e.setTextList("wistmo.history", {"x"}); }, QJsonArray{"x"}},
+    };
+    for (const Case &c : cases) {
+        MigrationScene s;
+        c.seed(s.earlier);
+        s.run();
+        EXPECT_EQ(s.current.values().value("tarnel.history"), c.expected) << c.name;
+    }
+}
+
+TEST(TarnelMigration, TheModelLoadsWhatTheMigrationWrote)
+{
+    ModelHarness h;
+    MigrationScene s;
+    const QString oldPath = s.writeEarlierImage("CCCCCCCC-0000-1111-2222-333344445555.image", pngBytes(2, 2));
+    s.folders.currentImages = h.imageFolder();
+    s.earlier.setBytes("wistmo.history", ClipboardEntry::encodeList({imageEntry("I", oldPath), makeEntry("T")}));
+    s.earlier.setInteger("wistmo.historyLimit", 7);
+    TarnelMigration::run(h.settings, s.earlier, s.folders);
+    ClipboardModel &model = h.make();
+    EXPECT_EQ(model.historyLimit(), 7);
+    ASSERT_EQ(model.entries().size(), 2);
+    EXPECT_EQ(model.imageData(model.entries().first()), pngBytes(2, 2));
+}
+
+} // namespace
