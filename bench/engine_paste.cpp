@@ -6,11 +6,19 @@
 #include "platform/fake/FakePermissions.h"
 #include "platform/fake/FakeSettingsStore.h"
 #include "platform/fake/FakeWorkspace.h"
+#include "platform/x11/X11KeySender.h"
+#include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/X11Permissions.h"
+#include "platform/x11/X11Workspace.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <memory>
 
@@ -119,13 +127,99 @@ void pasteEntryIntoFakes(benchmark::State &state)
 }
 BENCHMARK(pasteEntryIntoFakes)->Unit(benchmark::kMicrosecond);
 
+bool pumpUntil(const std::function<bool()> &condition, qint64 limitMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > limitMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        QThread::usleep(200);
+    }
+    return true;
+}
+
+QString readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// From the paste call until the text stands in the fixture window: clipboard write, Ctrl+V
+// through XTest, the window asking Tarnel for the clipboard and inserting it. Needs an X display
+// with a window manager and TARNEL_FIXTURE (run it through tests/support/with-x11.sh).
+void pasteIntoFixtureWindowEndToEnd(benchmark::State &state)
+{
+    X11Workspace workspace;
+    X11KeySender keys(&workspace);
+    X11Pasteboard pasteboard;
+    X11Permissions permissions(nullptr);
+    FakeSettingsStore settings;
+    QTemporaryDir folder;
+    ClipboardModelServices services;
+    services.pasteboard = &pasteboard;
+    services.settings = &settings;
+    services.workspace = &workspace;
+    services.permissions = &permissions;
+    services.keySender = &keys;
+    services.imageFolder = folder.filePath(QStringLiteral("Clipboard Images"));
+    services.backupFolder = folder.path();
+    ClipboardModel model(std::move(services));
+
+    ClipboardEntry entry;
+    entry.id = ClipboardEntry::newID();
+    entry.text = QStringLiteral("Žltý kôň z Tarnelu. ");
+    entry.copiedAt = QDateTime::currentDateTimeUtc();
+    model.setEntries({entry});
+
+    const QString out = folder.filePath(QStringLiteral("fixture.txt"));
+    QProcess fixture;
+    fixture.start(qEnvironmentVariable("TARNEL_FIXTURE"), {"--out", out, "--title", "bench"});
+    const bool ready = fixture.waitForStarted() && pumpUntil([&] {
+        const auto front = workspace.frontmostApplication();
+        return front && front->pid == fixture.processId();
+    }, 5000);
+    if (!ready || !permissions.accessibilityTrusted()) {
+        state.SkipWithError("no fixture window in front, or no XTest");
+        return;
+    }
+    // The first paste also waits for the new window's text field to take the keyboard.
+    qsizetype expected = 0;
+    for (int attempt = 0; attempt < 20 && expected == 0; ++attempt) {
+        model.pasteEntryFromPanel(entry, false, std::nullopt, false);
+        if (pumpUntil([&] { return !readFile(out).isEmpty(); }, 300))
+            expected = readFile(out).size();
+    }
+    for (auto _ : state) {
+        expected += entry.text.size();
+        QElapsedTimer timer;
+        timer.start();
+        model.pasteEntryFromPanel(entry, false, std::nullopt, false);
+        if (!pumpUntil([&] { return readFile(out).size() >= expected; }, 5000)) {
+            state.SkipWithError("the paste did not arrive");
+            break;
+        }
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+    }
+    fixture.kill();
+    fixture.waitForFinished();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    const bool endToEnd = !qEnvironmentVariableIsEmpty("DISPLAY") && !qEnvironmentVariableIsEmpty("TARNEL_FIXTURE");
+    if (!endToEnd && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    if (endToEnd) {
+        benchmark::RegisterBenchmark("pasteIntoFixtureWindowEndToEnd", pasteIntoFixtureWindowEndToEnd)
+            ->UseManualTime()
+            ->Iterations(40)
+            ->Unit(benchmark::kMillisecond);
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

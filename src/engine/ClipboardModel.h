@@ -10,8 +10,10 @@
 #include "core/EntrySearchIndex.h"
 #include "core/ClipboardImageStore.h"
 #include "core/QuickAccessKeyboardFocus.h"
+#include "engine/HistoryEncoder.h"
 #include "engine/ModelClock.h"
 #include "engine/QuickImageActionRequest.h"
+#include "platform/ScreenshotFolderMonitor.h"
 #include "platform/Workspace.h"
 
 #include <QByteArray>
@@ -37,7 +39,6 @@ class KeySender;
 class LoginItem;
 class Pasteboard;
 class Permissions;
-class ScreenshotFolderMonitor;
 class ScreenshotLocation;
 class SettingsStore;
 
@@ -180,6 +181,10 @@ public:
     bool isPanelOverlayPresented = false;
     bool isSearchFieldFocused = false;
     qint64 lastChangeCount() const { return m_lastChangeCount; }
+    // For the roads that deal with a change themselves (the model's own writes).
+    void setLastChangeCount(qint64 count) { m_lastChangeCount = count; }
+    Pasteboard *pasteboard() const { return m_pasteboard; }
+    const ClipboardImageStore &clipboardImageStore() const { return m_clipboardImageStore; }
     std::optional<qint64> ignoredChangeCount;
     bool captureNextForPasteStack = false;
     bool captureNextPrivately = false;
@@ -407,7 +412,10 @@ private:
     void loadJars();
     void loadIdLists();
     void installScreenshotMonitorCallbacks();
-    void backUpUnreadable(const QString &key, const QByteArray &bytes) const;
+    void backUpUnreadable(const QString &key, const QByteArray &bytes);
+    // Whether a list may be written under the key: an empty list never replaces stored data
+    // that could not be read, so nothing is lost before the user adds something new.
+    bool mayWriteList(const QString &key, bool isEmpty);
     QSet<QString> savedEntryIDs() const;
 
     // Capture.
@@ -476,6 +484,12 @@ private:
     std::unique_ptr<ScreenshotFolderMonitor> m_screenshotFolderMonitor;
     ClipboardImageStore m_clipboardImageStore;
     bool m_sweepsUnreferencedImages = true;
+    HistoryEncoder m_historyEncoder;
+    // Keys whose stored list could not be read whole and has not been written since.
+    QSet<QString> m_unreadableKeys;
+    // The image paths kept by the last cleanup; a write that names the same set has nothing
+    // to clean up.
+    std::optional<QSet<QString>> m_lastSweptPaths;
     // Ids of expired entries left out while loading; the first trim also takes them out of
     // the Jars, so that no Jar names an entry that is gone.
     QSet<QString> m_idsDroppedAtLoad;

@@ -107,7 +107,8 @@ void ClipboardModel::updateEntryText(const ClipboardEntry &entry, const QString 
     if (text.isEmpty() || entry.kind == ClipboardKind::Image || entry.kind == ClipboardKind::File)
         return;
     const std::optional<qsizetype> index = historyIndex(entry.id);
-    if (!index)
+    // The history's own kind decides too: an image or file entry never becomes text.
+    if (!index || m_entries.at(*index).kind == ClipboardKind::Image || m_entries.at(*index).kind == ClipboardKind::File)
         return;
     QList<ClipboardEntry> updated = m_entries;
     updated[*index].text = text;

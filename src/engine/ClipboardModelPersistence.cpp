@@ -110,8 +110,9 @@ void ClipboardModel::installScreenshotMonitorCallbacks()
     };
 }
 
-void ClipboardModel::backUpUnreadable(const QString &key, const QByteArray &bytes) const
+void ClipboardModel::backUpUnreadable(const QString &key, const QByteArray &bytes)
 {
+    m_unreadableKeys.insert(key);
     QString folder = m_backupFolder;
     if (folder.isEmpty())
         folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Tarnel");
@@ -175,25 +176,37 @@ void ClipboardModel::persistHistory()
             qCWarning(lcEngine).noquote() << QStringLiteral("Tarnel could not save a clipboard image: %1").arg(saved.error);
         }
     }
-    if (persist(stored, historyKey) && m_sweepsUnreferencedImages)
+    if (persist(stored, historyKey) && m_sweepsUnreferencedImages && m_lastSweptPaths != referenced) {
         m_clipboardImageStore.removeUnreferencedImages(referenced);
+        m_lastSweptPaths = std::move(referenced);
+    }
     if (liveChanged)
         Q_EMIT entriesChanged();
 }
 
+bool ClipboardModel::mayWriteList(const QString &key, bool isEmpty)
+{
+    if (!m_unreadableKeys.contains(key))
+        return true;
+    if (isEmpty)
+        return false;
+    m_unreadableKeys.remove(key);
+    return true;
+}
+
 bool ClipboardModel::persist(const QList<ClipboardEntry> &records, const QString &key)
 {
-    return m_settings->setBytes(key, ClipboardEntry::encodeList(records));
+    return mayWriteList(key, records.isEmpty()) && m_settings->setBytes(key, m_historyEncoder.encode(records));
 }
 
 bool ClipboardModel::persist(const QList<ClipboardJar> &records, const QString &key)
 {
-    return m_settings->setBytes(key, ClipboardJar::encodeList(records));
+    return mayWriteList(key, records.isEmpty()) && m_settings->setBytes(key, ClipboardJar::encodeList(records));
 }
 
 bool ClipboardModel::persist(const QList<ClipboardSnippet> &records, const QString &key)
 {
-    return m_settings->setBytes(key, ClipboardSnippet::encodeList(records));
+    return mayWriteList(key, records.isEmpty()) && m_settings->setBytes(key, ClipboardSnippet::encodeList(records));
 }
 
 void ClipboardModel::persistJars()

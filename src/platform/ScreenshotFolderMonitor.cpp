@@ -16,7 +16,7 @@ const char *const kAcceptedPrefixes[] = {"screenshot", "screen shot", "screen ca
 // Lower case without accents, so that "Snímka obrazovky" and "SNIMKA OBRAZOVKY" compare equal.
 QString folded(const QString &text)
 {
-    const QString decomposed = QLocale().toLower(text).normalized(QString::NormalizationForm_KD);
+    const QString decomposed = QLocale().toLower(text).normalized(QString::NormalizationForm_D);
     QString out;
     out.reserve(decomposed.size());
     for (const QChar c : decomposed) {
@@ -148,11 +148,16 @@ std::optional<QList<ScreenshotFolderMonitor::ListedFile>> ScreenshotFolderMonito
     if (!dir)
         return std::nullopt;
     QList<ListedFile> files;
+    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     const int dirFd = ::dirfd(dir);
     while (const dirent *entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.')
             continue; // hidden files, "." and ".."
         const QString name = QFile::decodeName(entry->d_name);
+        // A name that is not valid in the file-name encoding would come back as a different
+        // path that nobody can open; such a file is skipped like any unreadable one.
+        if (QFile::encodeName(name) != QByteArrayView(entry->d_name))
+            continue;
         if (!isScreenshotFileName(name))
             continue;
         struct stat info {};
@@ -160,7 +165,7 @@ std::optional<QList<ScreenshotFolderMonitor::ListedFile>> ScreenshotFolderMonito
             continue;
         if (!S_ISREG(info.st_mode))
             continue;
-        files.append({folder + QLatin1Char('/') + name, static_cast<qint64>(info.st_size)});
+        files.append({prefix + name, static_cast<qint64>(info.st_size)});
     }
     ::closedir(dir);
     return files;

@@ -57,9 +57,15 @@ bool MenuBarPopover::event(QEvent *event)
     if (event->type() == QEvent::WindowActivate) {
         m_wasActive = true;
     } else if (event->type() == QEvent::WindowDeactivate && m_wasActive && isVisible()) {
+        m_closedOnItsOwn.start();
         hide();
     }
     return QWidget::event(event);
+}
+
+bool MenuBarPopover::closedOnItsOwnWithin(std::chrono::milliseconds time) const
+{
+    return m_closedOnItsOwn.isValid() && m_closedOnItsOwn.elapsed() <= time.count();
 }
 
 void MenuBarPopover::hideEvent(QHideEvent *event)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
+
+#include <chrono>
 
 // Quick Access in menu-bar mode: a frameless window that hangs below the tray icon, takes the
 // keyboard, and closes as soon as it loses it (the user clicked or switched elsewhere). It is
@@ -20,6 +23,10 @@ public:
     // inside the anchor's screen; above the anchor when there is no room below.
     void showBelow(const QRect &anchor, const QSize &size);
     void performClose();
+    // Whether the popup closed on its own (it lost the keyboard) within the given time. A click
+    // on the tray icon takes the keyboard from the popup before the icon sees the click: that
+    // click was meant to close it, not to open it again.
+    bool closedOnItsOwnWithin(std::chrono::milliseconds time) const;
 
 signals:
     // The popup closed, on its own (a click outside) or by performClose().
@@ -33,4 +40,5 @@ private:
     QWidget *m_content = nullptr;
     // Only a popup that had the keyboard can lose it.
     bool m_wasActive = false;
+    QElapsedTimer m_closedOnItsOwn;
 };

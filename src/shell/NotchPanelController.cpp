@@ -12,6 +12,8 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -121,26 +123,87 @@ void NotchPanelController::buildPopover()
     });
 }
 
+namespace {
+
+// Three stacked squares, drawn in one light tone like a template image so that the tray's
+// own background shows around them.
+QIcon trayIcon()
+{
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal unit = size / 16.0;
+        const QColor fill(225, 225, 230);
+        for (int layer = 2; layer >= 0; --layer) {
+            const QRectF square(unit * (2 + layer * 2), unit * (6 - layer * 2), unit * 8, unit * 8);
+            painter.setPen(QPen(QColor(40, 40, 45), unit * 0.8));
+            painter.setBrush(layer == 0 ? fill : fill.darker(100 + 15 * layer));
+            painter.drawRoundedRect(square, unit * 1.5, unit * 1.5);
+        }
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+} // namespace
+
 void NotchPanelController::installStatusItem()
 {
-    if (!m_services.hasSystemTray) {
-        qCWarning(lcShell) << "No system tray is available: the panel stays at the top of the screen"
-                              " so that Tarnel remains reachable in menu-bar mode";
-        return;
-    }
+    // The icon is made even without a tray host: Qt shows it once a host appears.
     m_statusItem = new QSystemTrayIcon(this);
-    m_statusItem->setIcon(QIcon(QStringLiteral(":/icons/tarnel-tray.svg")));
+    m_statusItem->setIcon(trayIcon());
     m_statusItem->setToolTip(QStringLiteral("Tarnel"));
     connect(m_statusItem, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger)
+        // Every click counts: a second click soon after the first arrives as a double click.
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
             statusItemClicked();
     });
     m_statusItem->show();
+
+    m_trayWasAvailable = trayAvailable();
+    if (!m_trayWasAvailable)
+        qCWarning(lcShell) << "No system tray is available: the panel stays at the top of the screen"
+                              " so that Tarnel remains reachable in menu-bar mode";
+    m_trayWatch = new QTimer(this);
+    m_trayWatch->setInterval(PanelTimings::trayAvailabilityCheck);
+    m_trayWatch->setTimerType(Qt::VeryCoarseTimer);
+    connect(m_trayWatch, &QTimer::timeout, this, &NotchPanelController::checkTrayAvailability);
+    m_trayWatch->start();
+}
+
+bool NotchPanelController::trayAvailable() const
+{
+    return m_services.systemTrayAvailable && m_services.systemTrayAvailable();
+}
+
+void NotchPanelController::checkTrayAvailability()
+{
+    const bool available = trayAvailable();
+    if (available == m_trayWasAvailable)
+        return;
+    m_trayWasAvailable = available;
+    if (available)
+        qCInfo(lcShell) << "A system tray appeared: menu-bar mode uses the tray icon";
+    else
+        qCWarning(lcShell) << "The system tray went away: the panel stays at the top of the screen";
+    if (m_presentationMode != ClipboardPresentationMode::MenuBar || m_isAtCursor)
+        return;
+    if (available) {
+        m_panel->hide();
+    } else {
+        positionPanel();
+        m_panel->show();
+        m_panel->raise();
+        m_services.windowTraits.keepOffTaskbar(*m_panel);
+    }
 }
 
 bool NotchPanelController::isPanelStandingInForTray() const
 {
-    return m_presentationMode == ClipboardPresentationMode::MenuBar && !m_statusItem;
+    return m_presentationMode == ClipboardPresentationMode::MenuBar && !m_trayWasAvailable;
 }
 
 void NotchPanelController::positionPanel()

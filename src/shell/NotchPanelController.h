@@ -39,8 +39,9 @@ struct PanelServices {
     PanelWindowTraits &windowTraits;
     // Global pointer position; QCursor::pos() when empty.
     std::function<QPoint()> pointerLocation;
-    // Whether a tray host runs, so that a tray icon can be shown at all.
-    bool hasSystemTray = false;
+    // Whether a tray host runs right now, so that the tray icon can be seen at all. The host
+    // may come and go (a desktop panel starting after Tarnel at login); empty means never.
+    std::function<bool()> systemTrayAvailable;
 };
 
 // The clocks of hover; tests shorten them, the program keeps the defaults.
@@ -147,6 +148,8 @@ public:
     bool isPointerPassingThrough() const { return m_ignoresMouseEvents; }
     // Whether the panel shows although the mode is the menu bar, for want of a tray host.
     bool isPanelStandingInForTray() const;
+    // Looks whether a tray host came or went (a timer does this every second).
+    void checkTrayAvailability();
 
 signals:
     void isWidthExpandedChanged(bool expanded);
@@ -163,6 +166,7 @@ private:
     void buildPanel();
     void buildPopover();
     void installStatusItem();
+    bool trayAvailable() const;
     void positionPanel();
     void screenChanged();
     QWidget *makePanelView(bool isStandaloneSettings);
@@ -200,6 +204,8 @@ private:
     MenuBarPopover *m_popover = nullptr;
     QSystemTrayIcon *m_statusItem = nullptr;
     QTimer *m_pointerMonitor = nullptr;
+    QTimer *m_trayWatch = nullptr;
+    bool m_trayWasAvailable = false;
     QPointer<QTimer> m_collapseTimer;
     QPointer<QTimer> m_expansionTimer;
     QVariantAnimation *m_widthAnimation = nullptr;

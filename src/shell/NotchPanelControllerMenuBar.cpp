@@ -19,7 +19,7 @@ void NotchPanelController::statusItemClicked()
     }
     if (m_isMenuBarQuickAccess && m_popover->isShown())
         dismissQuickAccess();
-    else
+    else if (!m_popover->closedOnItsOwnWithin(PanelTimings::trayClickClosingPopup))
         openMenuBarQuickAccess(false);
 }
 
@@ -49,7 +49,7 @@ void NotchPanelController::openMenuBarQuickAccess(bool pasteAs)
     if (!m_popover->isShown()) {
         const QSize size(qRound(PanelMetrics::quickAccessWidth), qRound(quickAccessSize().height()));
         QRect anchor;
-        if (m_statusItem && m_statusItem->geometry().isValid() && !m_statusItem->geometry().isEmpty()) {
+        if (m_trayWasAvailable && m_statusItem && !m_statusItem->geometry().isEmpty()) {
             anchor = m_statusItem->geometry();
         } else if (QScreen *screen = QGuiApplication::primaryScreen()) {
             // Without a tray icon to hang from, the popup hangs from the notch's place.

@@ -17,6 +17,10 @@ constexpr std::chrono::milliseconds contentExpansionDelay = 180ms;
 constexpr std::chrono::milliseconds widthCollapseDelay = 260ms;
 constexpr std::chrono::milliseconds widenAnimation = 180ms;
 constexpr std::chrono::milliseconds narrowAnimation = 220ms;
+// How often the presence of a tray host is checked.
+constexpr std::chrono::milliseconds trayAvailabilityCheck = 1000ms;
+// A tray click this soon after the popup lost the keyboard is the click that closed it.
+constexpr std::chrono::milliseconds trayClickClosingPopup = 400ms;
 // Other instances asked to quit are ended forcibly when still running after this.
 constexpr std::chrono::milliseconds otherInstanceForceQuitDelay = 400ms;
 

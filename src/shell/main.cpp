@@ -62,7 +62,7 @@ int main(int argc, char *argv[])
     steps.createController = [&desktop] {
         desktop.model = std::make_unique<UnwiredPanelModel>(desktop.settings);
         PanelServices services{desktop.settings, desktop.workspace, desktop.permissions, desktop.windowTraits, {},
-                               QSystemTrayIcon::isSystemTrayAvailable()};
+                               &QSystemTrayIcon::isSystemTrayAvailable};
         auto controller = std::make_unique<NotchPanelController>(*desktop.model, services);
         // The keyboard monitor (global shortcuts, key tap, permission checks) plugs in here
         // through setPasteMonitorStarter().

@@ -1,4 +1,3 @@
-#include "core/ClipboardColor.h"
 #include "core/ClipboardKind.h"
 
 #include "support/ScopedLanguage.h"
@@ -28,50 +27,6 @@ TEST(ClipboardKind, RawValuesRoundTripAndRejectOtherSpellings)
     EXPECT_EQ(QSet<ClipboardKind>(kinds.begin(), kinds.end()).size(), 8);
     for (const char *other : {"Text", "URL", "e-mail", "colour", "", " text", "text "})
         EXPECT_FALSE(fromRawValue<ClipboardKind>(QString::fromLatin1(other)).has_value()) << other;
-}
-
-TEST(ClipboardKind, NormalizedHexAcceptsTheColourFormsOnly)
-{
-    struct Case {
-        QString input;
-        std::optional<QString> expected;
-    };
-    const Case cases[] = {
-        {"#FFF", "FFFFFF"},
-        {"#ffff", "ffffff"},
-        {"#A1B2C3", "A1B2C3"},
-        {"#A1B2C3FF", "A1B2C3"},
-        {"0xA1B2C3", "A1B2C3"},
-        {"0XA1B2C3", "A1B2C3"},
-        {"0xa1b2c3ff", "a1b2c3"},
-        {"#F00C", "FF0000"},
-        {"#aBc", "aaBBcc"},
-        {"123456", "123456"},
-        {"12345678", "123456"},
-        {"  #abc\n", "aabbcc"},
-        {"\t\u00a0#abcdef\u2028", "abcdef"},
-        {"0xFFF", std::nullopt},
-        {"#12345", std::nullopt},
-        {"#1234567", std::nullopt},
-        {"#123456789", std::nullopt},
-        {"FFF", std::nullopt},
-        {"1234567", std::nullopt},
-        {"#", std::nullopt},
-        {"0x", std::nullopt},
-        {"", std::nullopt},
-        {"##fff", std::nullopt},
-        {"#ggg", std::nullopt},
-        {"# fff", std::nullopt},
-        {"#ff f", std::nullopt},
-        {"rgb(1, 2, 3)", std::nullopt},
-        // Full-width digits are digits, but not hex digits.
-        {QString::fromUtf8("#\uff11\uff12\uff13"), std::nullopt},
-        // A combining mark makes the last character something other than a hex digit.
-        {QString::fromUtf8("#ff\u0301f"), std::nullopt},
-        {"#fff\n\n#000", std::nullopt},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(ClipboardColor::normalizedHex(c.input), c.expected) << c.input.toStdString();
 }
 
 TEST(ClipboardKind, DetectionFollowsTheRuleOrder)

@@ -112,6 +112,12 @@ TEST_F(PasteModelTest, PinsAndTextEditsChangeOnlyTheirEntry)
     EXPECT_TRUE(model->entries().first().isPinned);
     model->updateEntryText(image, "text");
     EXPECT_EQ(model->entries().at(1).text, QString(""));
+    // A caller's copy that claims to be text does not turn the image into text.
+    ClipboardEntry claimsText = image;
+    claimsText.kind = ClipboardKind::Text;
+    model->updateEntryText(claimsText, "text");
+    EXPECT_EQ(model->entries().at(1).kind, ClipboardKind::Image);
+    EXPECT_EQ(model->entries().at(1).text, QString(""));
     model->togglePin(textEntry("missing"));
     EXPECT_EQ(model->entries().size(), 2);
 }

@@ -172,6 +172,25 @@ TEST(ClipboardModelPersistence, AHistoryThatReadsOnlyInPartIsBackedUpAndItsImage
     }
 }
 
+TEST(ClipboardModelPersistence, AnUnreadableListIsNeverReplacedByAnEmptyOne)
+{
+    ModelHarness h;
+    const QByteArray history("{[garbage");
+    const QByteArray jars(R"([{"id":"K"}])");
+    h.settings.setBytes(ClipboardModel::historyKey, history);
+    h.settings.setBytes(ClipboardModel::jarsKey, jars);
+    ClipboardModel &model = h.make();
+    model.setHistoryLimit(10);      // trims and writes the (empty) history
+    model.clearAllJarContents();    // nothing to clear
+    model.removeEntriesFromJars({QStringLiteral("X")});
+    EXPECT_EQ(h.settings.bytesValue(ClipboardModel::historyKey), history);
+    EXPECT_EQ(h.settings.bytesValue(ClipboardModel::jarsKey), jars);
+    h.copyText(QStringLiteral("something new")); // a real change replaces it (a backup exists)
+    EXPECT_EQ(ClipboardEntry::decodeList(*h.settings.bytesValue(ClipboardModel::historyKey)).items.size(), 1);
+    model.clearHistoryEntries(); // and from then on an empty history is written as usual
+    EXPECT_TRUE(ClipboardEntry::decodeList(*h.settings.bytesValue(ClipboardModel::historyKey)).items.isEmpty());
+}
+
 TEST(ClipboardModelPersistence, ACompleteLoadSweepsFilesThatNoEntryNames)
 {
     ModelHarness h;

@@ -168,3 +168,29 @@ TEST(ScreenTextCapture, AnUnwritableTemporaryFolderIsAFailure)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ScreenTextCapture, TheResultWaitsForTheRecognitionAndTheFolderLastsUntilThen)
+{
+    PrivateTempFolder temp;
+    FakeRegionCapture capture;
+    FakeTextRecognizer recognizer;
+    recognizer.holdResults = true;
+    recognizer.result = {QStringLiteral("Ahoj"), QString()};
+    ScreenTextCapture reader(capture, recognizer);
+    QList<ScreenTextResult> results;
+    reader.readSelection([&](const ScreenTextResult &result) { results.append(result); });
+    ASSERT_TRUE(capture.finish(RegionCaptureOutcome::Saved, testImage()));
+    ASSERT_TRUE(waitUntil([&] { return recognizer.images.size() == 1; }, 5s));
+    turnEventLoop(100ms);
+    EXPECT_TRUE(results.isEmpty()) << "reported before the recognition ended";
+    EXPECT_EQ(temp.leftovers().size(), 1);
+
+    EXPECT_EQ(recognizer.release(), 1);
+    ASSERT_TRUE(waitUntil([&] { return !results.isEmpty(); }, 5s));
+    EXPECT_EQ(results[0], (ScreenTextResult{ScreenTextResult::Outcome::Text, QStringLiteral("Ahoj"), QString()}));
+    EXPECT_EQ(temp.leftovers(), QStringList());
+}
+
+} // namespace

@@ -65,7 +65,7 @@ TEST(NotchPanelMode, SwitchingPersistsAndMovesTheWindows)
     // A later start reads what was saved.
     h.controller->setPresentationMode(ClipboardPresentationMode::MenuBar);
     auto later = std::make_unique<NotchPanelController>(
-        h.model, PanelServices{h.settings, h.workspace, h.permissions, h.traits, [] { return QPoint(); }, false},
+        h.model, PanelServices{h.settings, h.workspace, h.permissions, h.traits, [] { return QPoint(); }, [] { return false; }},
         shortHoverTimings());
     EXPECT_EQ(later->presentationMode(), ClipboardPresentationMode::MenuBar);
 }
@@ -176,7 +176,6 @@ TEST(NotchPanelMode, WithoutATrayHostThePanelStaysReachableInMenuBarMode)
 {
     PanelHarness h(savedMode("menuBar"), shortHoverTimings(), false);
     h.controller->show();
-    EXPECT_EQ(h.controller->statusItem(), nullptr);
     EXPECT_TRUE(h.controller->isPanelStandingInForTray());
     EXPECT_TRUE(h.panel().isVisible()) << "nothing else would open Tarnel";
     h.moveTo(h.notchCentre());
@@ -188,4 +187,24 @@ TEST(NotchPanelMode, WithoutATrayHostThePanelStaysReachableInMenuBarMode)
     const QRect frame = h.frame();
     EXPECT_NEAR(h.controller->menuBarPopover()->geometry().center().x(), frame.center().x(), 2)
         << "the popup hangs from the notch's place";
+}
+
+TEST(NotchPanelMode, ATrayHostAppearingLaterTakesOverFromThePanel)
+{
+    PanelHarness h(savedMode("menuBar"), shortHoverTimings(), false);
+    h.controller->show();
+    ASSERT_TRUE(h.panel().isVisible());
+    h.trayAvailable = true;
+    h.controller->checkTrayAvailability();
+    EXPECT_FALSE(h.controller->isPanelStandingInForTray());
+    EXPECT_FALSE(h.panel().isVisible()) << "menu-bar mode hides the panel once the tray icon can be seen";
+    h.trayAvailable = false;
+    h.controller->checkTrayAvailability();
+    EXPECT_TRUE(h.panel().isVisible()) << "and shows it again when the tray goes away";
+
+    PanelHarness notch(savedMode("notch"), shortHoverTimings(), false);
+    notch.controller->show();
+    notch.trayAvailable = true;
+    notch.controller->checkTrayAvailability();
+    EXPECT_TRUE(notch.panel().isVisible()) << "notch mode is not affected";
 }

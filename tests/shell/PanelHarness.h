@@ -35,10 +35,13 @@ struct PanelHarness {
     explicit PanelHarness(QJsonObject settingsValues = {}, NotchHoverTimings timings = shortHoverTimings(),
                           bool hasSystemTray = true)
         : settings(std::move(settingsValues))
+        , trayAvailable(hasSystemTray)
     {
         workspace.setOwnPid(4242);
         controller = std::make_unique<NotchPanelController>(
-            model, PanelServices{settings, workspace, permissions, traits, [this] { return pointer; }, hasSystemTray}, timings);
+            model, PanelServices{settings, workspace, permissions, traits, [this] { return pointer; },
+                                   [this] { return trayAvailable; }},
+            timings);
     }
 
     TarnelPanel &panel() const { return *controller->panel(); }
@@ -71,5 +74,6 @@ struct PanelHarness {
     FakePermissions permissions;
     FakePanelWindowTraits traits;
     QPoint pointer{0, 500};
+    bool trayAvailable = true;
     std::unique_ptr<NotchPanelController> controller;
 };

@@ -106,7 +106,7 @@ TEST(PanelWindow, HoverOpensWithItsDelaysAndLeavingCloses)
     const qint64 opening = clock.elapsed();
     EXPECT_GE(opening, 150) << "the content waited for the pointer to stay";
     EXPECT_LT(widening, opening);
-    EXPECT_EQ(drawnExtents(*panel).width(), 450);
+    EXPECT_TRUE(waitUntil([&] { return drawnExtents(*panel).width() == 450; }, 1000ms));
 
     movePointer(kAway);
     clock.restart();

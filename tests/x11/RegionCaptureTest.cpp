@@ -185,14 +185,16 @@ TEST(X11RegionCapture, EscapeCancelsAndAClickAloneSelectsNothing)
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_TRUE(waitUntil([] { return visibleOverlay() == nullptr; }, 5s));
 
-    // After a cancel the next capture starts normally.
+    // After a cancel the next capture starts normally; a right click cancels it too.
     Outcome third;
     capture.captureRegion(path, recordInto(third));
     ASSERT_TRUE(waitUntil([] { return visibleOverlay() != nullptr; }, 5s));
     turnEventLoop(200ms);
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("600"), QStringLiteral("500"), QStringLiteral("click"),
+                         QStringLiteral("3")}));
     ASSERT_TRUE(waitUntil([&] { return third.reported; }, 10s));
     EXPECT_EQ(third.outcome, RegionCaptureOutcome::Cancelled);
+    EXPECT_FALSE(QFile::exists(path));
     EXPECT_EQ(outcome.calls, 1);
 }
 

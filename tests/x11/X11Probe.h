@@ -3,6 +3,7 @@
 // What the end-to-end tests need to watch Tarnel from outside: its windows as the X server
 // sees them, the pointer moved and clicked by xdotool, and its processes started and ended.
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <X11/Xatom.h>
@@ -127,6 +129,27 @@ inline std::vector<Window> windowsWithRole(const QByteArray &role)
     return found;
 }
 
+// Every window (at any depth) whose WM_CLASS class is the given one.
+inline std::vector<Window> windowsWithClass(const QByteArray &className)
+{
+    std::vector<Window> found;
+    std::function<void(Window)> visit = [&](Window window) {
+        const QList<QByteArray> parts = textProperty(window, "WM_CLASS").split('\0');
+        if (parts.size() >= 2 && parts.at(1) == className)
+            found.push_back(window);
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (XQueryTree(display(), window, &root, &parent, &children, &count)) {
+            for (unsigned int i = 0; i < count; ++i)
+                visit(children[i]);
+            if (children)
+                XFree(children);
+        }
+    };
+    visit(DefaultRootWindow(display()));
+    return found;
+}
+
 inline bool isViewable(Window window)
 {
     XWindowAttributes attributes{};
@@ -200,7 +223,12 @@ public:
     {
         m_process.setProgram(path);
         m_process.setArguments(arguments);
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
+        // Its error output goes to a file, readable at any time without an event loop.
+        m_stderrPath = QDir::temp().filePath(QStringLiteral("tarnel-x11-%1-%2.log")
+                                                 .arg(QCoreApplication::applicationPid())
+                                                 .arg(++counter()));
+        m_process.setStandardErrorFile(m_stderrPath);
+        m_process.setStandardOutputFile(QProcess::nullDevice());
         m_process.start();
         m_process.waitForStarted(5000);
     }
@@ -213,22 +241,42 @@ public:
                 m_process.waitForFinished(2000);
             }
         }
+        QFile::remove(m_stderrPath);
     }
     QProcess &process() { return m_process; }
     bool isRunning() const { return m_process.state() == QProcess::Running; }
     bool waitForExit(std::chrono::milliseconds timeout) { return m_process.waitForFinished(static_cast<int>(timeout.count())); }
-    QByteArray errorOutput()
+    QByteArray errorOutput() const
     {
-        m_stderr += m_process.readAllStandardError();
-        return m_stderr;
+        QFile file(m_stderrPath);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
 private:
+    static int &counter()
+    {
+        static int value = 0;
+        return value;
+    }
+
     QProcess m_process;
-    QByteArray m_stderr;
+    QString m_stderrPath;
 };
 
-inline QString tarnelBinary() { return qEnvironmentVariable("TARNEL_BINARY"); }
+// A private copy of the program for this test binary. Tarnel ends every other process of the
+// user that runs its own executable file, so tests running side by side on their own displays
+// would otherwise end each other's Tarnel.
+inline QString tarnelBinary()
+{
+    static QTemporaryDir folder;
+    static const QString copy = [] {
+        const QString path = folder.filePath(QStringLiteral("tarnel"));
+        QFile::copy(qEnvironmentVariable("TARNEL_BINARY"), path);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }();
+    return copy;
+}
 inline QString fixtureBinary() { return qEnvironmentVariable("TARNEL_FIXTURE"); }
 
 inline std::optional<Window> waitForPanel()

@@ -9,6 +9,8 @@
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
+#include <dlfcn.h>
+
 #include <mutex>
 #include <vector>
 
@@ -44,6 +46,19 @@ QStringList installedIn(const QString &folder)
     return found;
 }
 
+// Tesseract may be built with OpenMP, whose helper threads spin while they wait: next to other
+// busy programs one read then takes many times as long (and burns the battery meanwhile). So a
+// read runs on its one worker thread, without OpenMP teams. The setting belongs to the calling
+// thread, so each read makes it anew. The OpenMP library is looked up at run time: a Tesseract
+// built without it needs nothing.
+void keepOpenMpToOneThread()
+{
+    using SetLevels = void (*)(int);
+    static const auto setLevels = reinterpret_cast<SetLevels>(::dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"));
+    if (setLevels)
+        setLevels(0);
+}
+
 } // namespace
 
 struct LinuxTextRecognizer::Engines {
@@ -65,7 +80,7 @@ struct LinuxTextRecognizer::Engines {
         auto engine = std::make_unique<tesseract::TessBaseAPI>();
         const QByteArray path = QFile::encodeName(dataPath);
         const QByteArray joined = languages.join(QLatin1Char('+')).toLatin1();
-        if (engine->Init(path.constData(), joined.constData(), tesseract::OEM_LSTM_ONLY) != 0) {
+        if (engine->Init(path.constData(), joined.constData(), tesseract::OEM_DEFAULT) != 0) {
             *error = QStringLiteral("Tesseract could not load %1 from %2").arg(QString::fromLatin1(joined), dataPath);
             return nullptr;
         }
@@ -91,6 +106,7 @@ TextRecognitionResult recognizeWith(LinuxTextRecognizer::Engines &engines, const
     if (engines.languages.isEmpty())
         return {std::nullopt, QStringLiteral("no Tesseract language data for %1 is installed")
                                   .arg(LinuxTextRecognizer::kWantedLanguages.join(QStringLiteral(", ")))};
+    keepOpenMpToOneThread();
     QString error;
     std::unique_ptr<tesseract::TessBaseAPI> engine = engines.acquire(&error);
     if (!engine)

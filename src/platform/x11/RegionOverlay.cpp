@@ -3,11 +3,17 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
+#include <QWindow>
 
 namespace {
 
 const QColor kDim(0, 0, 0, 110);
 const QColor kFrame(255, 255, 255, 230);
+// Another program may hold the keyboard for a moment (a shortcut whose keys are still down):
+// try again for about a second, so that Escape keeps working.
+constexpr std::chrono::milliseconds kGrabRetryInterval{50};
+constexpr int kGrabAttempts = 20;
 
 } // namespace
 
@@ -43,6 +49,14 @@ void RegionOverlay::present()
     // Without a window manager's focus the keys would go elsewhere; Escape must reach us.
     grabKeyboard();
     grabMouse(Qt::CrossCursor);
+    retryKeyboardGrab(kGrabAttempts);
+}
+
+void RegionOverlay::retryKeyboardGrab(int attemptsLeft)
+{
+    if (m_finished || !windowHandle() || windowHandle()->setKeyboardGrabEnabled(true) || attemptsLeft <= 0)
+        return;
+    QTimer::singleShot(kGrabRetryInterval, this, [this, attemptsLeft] { retryKeyboardGrab(attemptsLeft - 1); });
 }
 
 QRect RegionOverlay::currentSelection() const
@@ -72,6 +86,12 @@ void RegionOverlay::paintEvent(QPaintEvent *)
 
 void RegionOverlay::mousePressEvent(QMouseEvent *event)
 {
+    if (event->button() == Qt::RightButton) {
+        // The pointer's way out, for when the keyboard is held by another program.
+        finish();
+        emit cancelled();
+        return;
+    }
     if (event->button() != Qt::LeftButton)
         return;
     m_dragging = true;

@@ -7,7 +7,7 @@
 
 // The full-screen layer of a region capture: shows one still grab of the screen, dimmed, and
 // lets the user drag a rectangle on it. A click without a drag selects nothing and keeps the
-// layer open; Escape gives up.
+// layer open; Escape or a right click gives up.
 class RegionOverlay : public QWidget
 {
     Q_OBJECT
@@ -34,6 +34,7 @@ protected:
 
 private:
     QRect currentSelection() const;
+    void retryKeyboardGrab(int attemptsLeft);
     void finish();
 
     QImage m_shot;
