@@ -5,6 +5,7 @@
 
 #include "../engine/PasteModelFixture.h"
 
+#include "core/AccessibilityNotice.h"
 #include "core/MacKeyCode.h"
 #include "platform/fake/FakeHotKeyRegistry.h"
 #include "platform/fake/FakeKeyTap.h"
