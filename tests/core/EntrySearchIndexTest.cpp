@@ -38,6 +38,11 @@ TEST(EntrySearchIndex, MatchesEachOfTheFiveFieldsWithoutCaseOrDiacritics)
     file.fileURLs = {QStringLiteral("/home/user/Správa.pdf")};
     const ClipboardEntry unnamed = entry(QStringLiteral("plain"), QStringLiteral("abc"));
     const ClipboardEntry lines = entry(QStringLiteral("lines"), QStringLiteral("first\nsecond"));
+    const ClipboardEntry cafe = entry(QStringLiteral("cafe"), QStringLiteral("Café"));
+    const ClipboardEntry cafeDecomposed = entry(QStringLiteral("cafe2"), QStringLiteral("Cafe\u0301 au lait"));
+    const ClipboardEntry capitals = entry(QStringLiteral("sk"), QStringLiteral("ŽLTÝ KÔŇ"));
+    const ClipboardEntry thorn = entry(QStringLiteral("thorn"), QStringLiteral("þorn"));
+    const ClipboardEntry maths = entry(QStringLiteral("maths"), QStringLiteral("x \U0001D400 y"));
     const ClipboardEntry link = entry(QStringLiteral("url"), QStringLiteral("https://x.sk"), ClipboardKind::Url,
                                       QStringLiteral("Firefox"));
 
@@ -59,6 +64,11 @@ TEST(EntrySearchIndex, MatchesEachOfTheFiveFieldsWithoutCaseOrDiacritics)
         {"firefox", link, true},
         {"chrome", link, false},
         {"", unnamed, true},                // an empty search lists everything
+        {"cafe", cafe, true},               // composed letter against plain
+        {"CAFÉ", cafeDecomposed, true},     // composed search against a decomposed text
+        {"zlty kon", capitals, true},         // capital letters with diacritics
+        {"ÞORN", thorn, true},              // a letter without a decomposition folds by case only
+        {"\U0001D400", maths, true},          // outside the basic plane
     };
     EntrySearchIndex index;
     for (const Case &c : cases) {
