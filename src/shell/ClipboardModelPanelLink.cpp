@@ -1,0 +1,164 @@
+#include "shell/ClipboardModelPanelLink.h"
+
+#include "engine/ClipboardModel.h"
+#include "platform/SettingsStore.h"
+
+#include <QDir>
+
+ClipboardModelPanelLink::ClipboardModelPanelLink(ClipboardModel &model, SettingsStore &settings, QObject *parent)
+    : PanelModelLink(parent)
+    , m_model(model)
+    , m_settings(settings)
+{
+    connect(&model, &ClipboardModel::screenshotNoticeChanged, this, &PanelModelLink::screenshotNoticeChanged);
+    connect(&model, &ClipboardModel::copiedNoticeVisibleChanged, this, &PanelModelLink::copiedNoticeVisibleChanged);
+    connect(&model, &ClipboardModel::appearanceChanged, this, &PanelModelLink::appearanceChanged);
+    connect(&model, &ClipboardModel::entriesChanged, this, &PanelModelLink::entriesChanged);
+    connect(&model, &ClipboardModel::isQuickAccessPresentedChanged, this, &PanelModelLink::quickAccessChanged);
+}
+
+std::optional<ClipboardEntry> ClipboardModelPanelLink::screenshotNotice() const { return m_model.screenshotNotice(); }
+bool ClipboardModelPanelLink::copiedNoticeVisible() const { return m_model.copiedNoticeVisible(); }
+void ClipboardModelPanelLink::dismissScreenshotNotice() { m_model.dismissScreenshotNotice(); }
+ClipboardAppearance ClipboardModelPanelLink::appearance() const { return m_model.appearance(); }
+int ClipboardModelPanelLink::entryCount() const { return static_cast<int>(m_model.entries().size()); }
+
+void ClipboardModelPanelLink::setPasteTargetApplication(const std::optional<RunningApplication> &application)
+{
+    m_model.pasteTargetApplication = application;
+}
+
+std::optional<RunningApplication> ClipboardModelPanelLink::pasteTargetApplication() const
+{
+    return m_model.pasteTargetApplication;
+}
+
+void ClipboardModelPanelLink::setCurrentContext(const QString &name) { m_model.setCurrentContext(name); }
+void ClipboardModelPanelLink::setPanelOverlayPresented(bool presented) { m_model.isPanelOverlayPresented = presented; }
+bool ClipboardModelPanelLink::isQuickAccessPresented() const { return m_model.isQuickAccessPresented(); }
+void ClipboardModelPanelLink::setQuickAccessPresented(bool presented) { m_model.setIsQuickAccessPresented(presented); }
+bool ClipboardModelPanelLink::isPasteAsPresented() const { return m_model.isPasteAsPresented(); }
+void ClipboardModelPanelLink::setPasteAsPresented(bool presented) { m_model.setIsPasteAsPresented(presented); }
+
+void ClipboardModelPanelLink::setQuickPasteOptionsPresented(bool presented)
+{
+    m_model.setIsQuickPasteOptionsPresented(presented);
+}
+
+ClipboardPanelTab ClipboardModelPanelLink::selectedTab() const { return m_model.selectedTab(); }
+void ClipboardModelPanelLink::setSelectedTab(ClipboardPanelTab tab) { m_model.setSelectedTab(tab); }
+
+void ClipboardModelPanelLink::beginQuickAccess(const std::optional<RunningApplication> &target)
+{
+    // Tarnel itself is never the target: the caller passes none for it.
+    m_model.pasteTargetApplication = target;
+    m_model.setCurrentContext(target ? target->name : QString());
+    m_model.setIsQuickAccessPresented(true);
+    m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
+    m_model.setIsQuickPasteOptionsPresented(false);
+    m_model.setSelectedQuickPasteOptionIndex(0);
+    m_model.setSearchText(QString());
+    m_model.setSelectedEntryID(std::nullopt);
+    m_model.setSelectedQuickAccessSnippetID(std::nullopt);
+}
+
+QList<ClipboardEntry> ClipboardModelPanelLink::tabEntries() const
+{
+    const QList<ClipboardEntry> &all = m_model.entries();
+    QList<ClipboardEntry> listed;
+    switch (m_model.selectedTab()) {
+    case ClipboardPanelTab::History:
+        return all;
+    case ClipboardPanelTab::Clipboard:
+        return m_model.clipboardEntries();
+    case ClipboardPanelTab::PasteStack:
+        for (const QString &id : m_model.pasteStackEntryIDs())
+            for (const ClipboardEntry &entry : all)
+                if (entry.id == id)
+                    listed.append(entry);
+        return listed;
+    case ClipboardPanelTab::Pins:
+        for (const ClipboardEntry &entry : all)
+            if (entry.isPinned)
+                listed.append(entry);
+        return listed;
+    case ClipboardPanelTab::Gallery:
+    case ClipboardPanelTab::Screenshots: {
+        const bool screenshots = m_model.selectedTab() == ClipboardPanelTab::Screenshots;
+        for (const ClipboardEntry &entry : all)
+            if (entry.kind == ClipboardKind::Image && entry.isScreenshot == screenshots)
+                listed.append(entry);
+        return listed;
+    }
+    case ClipboardPanelTab::Jars:
+    case ClipboardPanelTab::Snippets:
+        return listed;
+    }
+    return listed;
+}
+
+void ClipboardModelPanelLink::selectFirstQuickAccessEntry()
+{
+    const QList<ClipboardEntry> listed = tabEntries();
+    m_model.setSelectedEntryID(listed.isEmpty() ? std::nullopt : std::optional<QString>(listed.first().id));
+}
+
+void ClipboardModelPanelLink::requestQuickSearchFocus()
+{
+    if (!m_model.isQuickAccessPresented())
+        return;
+    m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Search);
+    m_model.setQuickSearchFocusRequest(QUuid::createUuid());
+}
+
+bool ClipboardModelPanelLink::hasShortcutNotice() const { return m_model.shortcutNotice().has_value(); }
+bool ClipboardModelPanelLink::isQuickPasteOptionsPresented() const { return m_model.isQuickPasteOptionsPresented(); }
+
+bool ClipboardModelPanelLink::selectedEntryIsImage() const
+{
+    const std::optional<QString> selected = m_model.selectedEntryID();
+    if (!selected)
+        return false;
+    for (const ClipboardEntry &entry : tabEntries())
+        if (entry.id == *selected)
+            return entry.kind == ClipboardKind::Image;
+    return false;
+}
+
+int ClipboardModelPanelLink::quickAccessItemCount() const
+{
+    switch (m_model.selectedTab()) {
+    case ClipboardPanelTab::Snippets:
+        return static_cast<int>(m_model.snippets().size());
+    case ClipboardPanelTab::Jars:
+        if (!m_model.selectedJarID())
+            return static_cast<int>(m_model.jars().size());
+        for (const ClipboardJar &jar : m_model.jars())
+            if (jar.id == *m_model.selectedJarID())
+                return static_cast<int>(jar.entryIDs.size());
+        return static_cast<int>(m_model.jars().size());
+    default:
+        return static_cast<int>(tabEntries().size());
+    }
+}
+
+std::optional<QString> ClipboardModelPanelLink::screenshotFolderPath() const { return m_model.screenshotFolderPath(); }
+
+void ClipboardModelPanelLink::setScreenshotFolder(const QString &path)
+{
+    // Choosing a folder always switches automatic capture on.
+    const QString folder = QDir::cleanPath(path);
+    m_model.setScreenshotFolderPath(folder);
+    m_settings.setText(ClipboardModel::screenshotFolderPathKey, folder);
+    m_model.setScreenshotCaptureIssue(std::nullopt);
+    m_model.setAutomaticScreenshotCaptureField(true);
+    m_settings.setBool(ClipboardModel::automaticScreenshotCaptureKey, true);
+    m_model.updateScreenshotMonitoring();
+}
+
+ClipboardPresentationMode ClipboardModelPanelLink::savedPresentationMode() const
+{
+    return ::savedPresentationMode(m_settings.textValue(QString::fromLatin1(kPresentationModeSettingKey)));
+}
+
+void ClipboardModelPanelLink::startMonitoring() { m_model.startMonitoring(); }
