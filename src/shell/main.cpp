@@ -118,6 +118,14 @@ int main(int argc, char *argv[])
                                        quickAccess);
         };
         controller->panel()->setContent(hostedContent());
+        // A paste closes Quick Access in the model; the panel then goes back under the notch
+        // (or the popup closes) as on any other dismissal.
+        QObject::connect(desktop.model.get(), &ClipboardModel::isQuickAccessPresentedChanged, controller.get(),
+                         [&desktop, weak] {
+                             if (weak && !desktop.model->isQuickAccessPresented()
+                                 && (weak->isAtCursor() || weak->isMenuBarQuickAccess()))
+                                 weak->dismissQuickAccess();
+                         });
         controller->menuBarPopover()->setContent(hostedContent());
 
         desktop.pasteMonitor = std::make_unique<GlobalPasteMonitor>(
