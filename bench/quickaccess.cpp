@@ -4,11 +4,16 @@
 #include "platform/fake/FakeHotKeyRegistry.h"
 #include "platform/fake/FakeKeySender.h"
 #include "platform/fake/FakeKeyTap.h"
+#include "platform/fake/FakePanelWindowTraits.h"
 #include "platform/fake/FakePasteboard.h"
 #include "platform/fake/FakePermissions.h"
 #include "platform/fake/FakeSettingsStore.h"
 #include "platform/fake/FakeWorkspace.h"
+#include "shell/ClipboardModelPanelLink.h"
 #include "shell/GlobalPasteMonitor.h"
+#include "shell/NotchPanelController.h"
+#include "shell/TarnelPanel.h"
+#include "ui/quickaccess/QuickAccessHost.h"
 #include "ui/quickaccess/QuickAccessListModel.h"
 #include "ui/quickaccess/QuickAccessView.h"
 
@@ -37,7 +42,10 @@ struct Fixture {
     QTemporaryDir folder;
     std::unique_ptr<ClipboardModel> model;
     std::unique_ptr<GlobalPasteMonitor> monitor;
-    std::unique_ptr<QuickAccessView> view;
+    FakePanelWindowTraits traits;
+    std::unique_ptr<ClipboardModelPanelLink> link;
+    std::unique_ptr<NotchPanelController> controller;
+    QuickAccessView *hostedView = nullptr;
     RunningApplication editor{7, 700, QStringLiteral("Editor")};
 
     Fixture()
@@ -71,16 +79,17 @@ struct Fixture {
 
         monitor = std::make_unique<GlobalPasteMonitor>(
             *model, GlobalPasteMonitorServices{hotKeys, tap, permissions, workspace, nullptr, {}, {}});
-        view = std::make_unique<QuickAccessView>(*model);
-        view->resize(350, 408);
-        // What the panel controller does on the history shortcut, on the model and the view.
+        // The program's road: the panel controller over the model, Quick Access hosted in
+        // its panel.
+        link = std::make_unique<ClipboardModelPanelLink>(*model, settings);
+        controller = std::make_unique<NotchPanelController>(
+            *link, PanelServices{settings, workspace, permissions, traits, [] { return QPoint(960, 700); }, {}});
+        hostedView = new QuickAccessView(*model);
+        controller->panel()->setContent(new QuickAccessHost(*model, new QWidget, hostedView));
+        controller->show();
         monitor->onQuickAccess = [this](bool pasteAs) {
-            std::optional<RunningApplication> front = workspace.frontmostApplication();
-            model->beginQuickAccess(front);
-            model->setSelectedTab(ClipboardPanelTab::History);
-            model->setIsPasteAsPresented(pasteAs);
-            view->show();
-            view->repaint();
+            controller->openQuickAccess(pasteAs);
+            controller->panel()->repaint();
         };
     }
 };
@@ -97,15 +106,14 @@ void shortcutToQuickAccessShown(benchmark::State &state)
     double shown = 0;
     for (auto _ : state) {
         f.monitor->handleShortcut(AppShortcut::history);
-        benchmark::DoNotOptimize(f.view->listModel()->rowCount());
+        benchmark::DoNotOptimize(f.hostedView->listModel()->rowCount());
         state.PauseTiming();
-        shown += f.view->list()->isVisible() ? 1 : 0;
-        f.view->hide();
-        f.model->setIsQuickAccessPresented(false);
+        shown += f.hostedView->list()->isVisible() ? 1 : 0;
+        f.controller->dismissQuickAccess();
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
-    state.counters["rows"] = f.view->listModel()->rowCount();
+    state.counters["rows"] = f.hostedView->listModel()->rowCount();
     state.counters["shownRatio"] = shown / double(state.iterations());
 }
 BENCHMARK(shortcutToQuickAccessShown)->Unit(benchmark::kMillisecond);
@@ -116,11 +124,11 @@ void firstSearchKeystroke(benchmark::State &state)
     for (auto _ : state) {
         state.PauseTiming();
         Fixture fresh;
-        fresh.model->beginQuickAccess(fresh.editor);
+        fresh.controller->openQuickAccess(false);
         fresh.model->setSelectedTab(ClipboardPanelTab::History);
         state.ResumeTiming();
         fresh.model->setSearchText(QStringLiteral("e"));
-        benchmark::DoNotOptimize(fresh.view->listModel()->rowCount());
+        benchmark::DoNotOptimize(fresh.hostedView->listModel()->rowCount());
     }
 }
 BENCHMARK(firstSearchKeystroke)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -128,7 +136,7 @@ BENCHMARK(firstSearchKeystroke)->Unit(benchmark::kMillisecond)->Iterations(5);
 void searchKeystrokeToUpdatedList(benchmark::State &state)
 {
     Fixture &f = fixture();
-    f.model->beginQuickAccess(f.editor);
+    f.controller->openQuickAccess(false);
     f.model->setSelectedTab(ClipboardPanelTab::Clipboard);
     const QString typed = QStringLiteral("entry 42");
     f.model->setSearchText(typed); // folds every text once
@@ -136,8 +144,9 @@ void searchKeystrokeToUpdatedList(benchmark::State &state)
     for (auto _ : state) {
         length = length % typed.size() + 1;
         f.model->setSearchText(typed.left(length));
-        benchmark::DoNotOptimize(f.view->listModel()->rowCount());
+        benchmark::DoNotOptimize(f.hostedView->listModel()->rowCount());
     }
+    state.counters["visible"] = f.hostedView->isVisible();
 }
 BENCHMARK(searchKeystrokeToUpdatedList)->Unit(benchmark::kMicrosecond);
 

@@ -38,6 +38,7 @@ protected:
             imageActions.append({action, entry.id});
         };
         view->resize(350, 408);
+        view->show();
     }
     void TearDown() override { view.reset(); }
 
@@ -187,6 +188,16 @@ TEST_F(QuickAccessViewTest, TheSearchFieldTellsTheModelWhenItHasTheKeyboard)
 
 namespace monitortest {
 namespace {
+
+TEST_F(QuickAccessViewTest, AHiddenViewCatchesUpWhenShown)
+{
+    openQuickAccess();
+    view->hide();
+    model->setSearchText(QStringLiteral("number 3"));
+    EXPECT_EQ(view->listModel()->rowCount(), 9) << "not searched while hidden";
+    view->show();
+    EXPECT_EQ(titles(), QStringList{"entry number 3"});
+}
 
 TEST_F(QuickAccessViewTest, TheHostShowsQuickAccessExactlyWhileItIsOpen)
 {

@@ -7,6 +7,7 @@
 #include "ui/quickaccess/QuickAccessListModel.h"
 
 #include <QEvent>
+#include <QShowEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -148,6 +149,13 @@ QuickAccessView::QuickAccessView(ClipboardModel &model, QWidget *parent)
     showNotice();
 }
 
+void QuickAccessView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_rowsStale)
+        reloadRows();
+}
+
 bool QuickAccessView::eventFilter(QObject *watched, QEvent *event)
 {
     // The key map lets the field edit text only while the model knows it has the keyboard.
@@ -162,6 +170,13 @@ bool QuickAccessView::eventFilter(QObject *watched, QEvent *event)
 
 void QuickAccessView::reloadRows()
 {
+    // The panel and the popup each host a view, and only one is on screen: a hidden view
+    // catches up when it is shown instead of searching the history on every keystroke.
+    if (!isVisible()) {
+        m_rowsStale = true;
+        return;
+    }
+    m_rowsStale = false;
     m_listModel->reload();
     showSelection();
     showOptions();

@@ -40,6 +40,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void reloadRows();
@@ -61,4 +62,5 @@ private:
     QLabel *m_notice = nullptr;
     QuickAccessListModel *m_listModel = nullptr;
     QuickAccessItemDelegate *m_delegate = nullptr;
+    bool m_rowsStale = true;
 };
