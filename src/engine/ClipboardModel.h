@@ -9,6 +9,7 @@
 #include "core/ClipboardTransform.h"
 #include "core/EntrySearchIndex.h"
 #include "core/ClipboardImageStore.h"
+#include "core/OCRTextDestination.h"
 #include "core/QuickAccessKeyboardFocus.h"
 #include "engine/HistoryEncoder.h"
 #include "engine/ModelClock.h"
@@ -19,6 +20,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QFutureWatcher>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -95,9 +97,9 @@ public:
     inline static const QString screenshotFolderUnreadableIssue =
         QStringLiteral("Tarnel nemá prístup k priečinku so screenshotmi. Vyber ho znova v Nastaveniach.");
     inline static const QString screenshotFolderMissingIssue =
-        QStringLiteral("Najprv vyber priečinok, kam ukladáš screenshoty.");
+        QStringLiteral("Najprv vyber priečinok, kam sa ukladajú screenshoty.");
     inline static const QString screenshotFolderNotOpenedIssue =
-        QStringLiteral("Tarnel nemá prístup k tomuto priečinku. Vyber ho znova a skontroluj práva priečinka.");
+        QStringLiteral("Tarnel nemá prístup k tomuto priečinku. Vyber ho znova a skontroluj jeho oprávnenia.");
 
     // Creates the model and loads everything stored, in a fixed order; starts no monitoring.
     explicit ClipboardModel(ClipboardModelServices services, QObject *parent = nullptr);
@@ -354,6 +356,28 @@ public:
     // The tab order of moving left and right in Quick Access.
     static const std::array<ClipboardPanelTab, 8> &quickAccessTabOrder();
 
+    // ==== screenshot import and screenshot folder settings (ClipboardModelScreenshots.cpp) ====
+    // Wait before each size check of a new screenshot file.
+    static constexpr std::chrono::milliseconds kScreenshotCheckDelay{350};
+    inline static const QString screenshotSourceApp = QStringLiteral("Screenshot");
+    void setAutomaticScreenshotCapture(bool enabled);
+    // Stores the folder in its cleaned absolute form, switches automatic capture on and watches it.
+    void setScreenshotFolder(const QString &folderPath);
+    // Paths of the screenshot files whose import is waiting or reading, one per file.
+    QStringList screenshotImportPaths() const { return m_screenshotImportTasks.keys(); }
+    // Imports whose file is being read and decoded off the main thread right now.
+    int pendingScreenshotReads() const;
+
+    // ==== recognised text (ClipboardModelRecognizedText.cpp) ====
+    inline static const QString recognizedTextSourceApp = QStringLiteral("Tarnel OCR");
+    // A screen read's text: a new history entry, selected, and the clipboard's content.
+    void copyScreenRecognition(const QString &text);
+    // Text from the screenshot text sheet onto the clipboard only.
+    void copyScreenshotText(const QString &text);
+    // Saves sheet text as the entry `id` (updated in place when it exists) and files it by
+    // destination; true when that entry is in the history afterwards.
+    bool saveScreenshotText(const QString &text, const QString &id, OCRTextDestination destination);
+
 Q_SIGNALS:
     void unavailableShortcutsChanged();
     void shortcutNoticeChanged();
@@ -426,6 +450,30 @@ private:
     void publishCapture(PendingCapture capture);
     QString frontApplicationName() const;
 
+    // Screenshot import: one task per file path, checked every kScreenshotCheckDelay until
+    // its size holds still, then read, reduced and decoded off the main thread.
+    struct ScreenshotLoad {
+        std::optional<QByteArray> bytes;
+        QString failure; // why the bytes cannot be kept, for the log
+    };
+    struct ScreenshotImport {
+        quint64 serial = 0;
+        std::optional<qint64> recordedSize;
+        int checksMade = 0;
+        QFutureWatcher<ScreenshotLoad> *reading = nullptr;
+    };
+    void importScreenshot(const QString &path);
+    void scheduleScreenshotCheck(const QString &path, quint64 serial);
+    void runScreenshotCheck(const QString &path, quint64 serial);
+    void onScreenshotLoaded(const QString &path, quint64 serial, ScreenshotLoad load);
+    void failScreenshotCheck(const QString &path, const QString &reason);
+    void finishScreenshotImport(const QString &path);
+    void cancelScreenshotImports();
+    static ScreenshotLoad loadScreenshotFile(const QString &path);
+
+    // Recognised text.
+    ClipboardEntry recognizedTextEntry(const QString &id, const QString &text) const;
+
     void setCopiedNoticeVisible(bool value);
     void setScreenshotNoticeValue(const std::optional<ClipboardEntry> &value);
     QDateTime now() const { return m_clock->now(); }
@@ -493,6 +541,9 @@ private:
     // Ids of expired entries left out while loading; the first trim also takes them out of
     // the Jars, so that no Jar names an entry that is gone.
     QSet<QString> m_idsDroppedAtLoad;
+
+    QHash<QString, ScreenshotImport> m_screenshotImportTasks;
+    quint64 m_nextScreenshotImportSerial = 1;
 
     std::deque<PendingCapture> m_pendingCaptures;
     quint64 m_nextCaptureSerial = 1;
