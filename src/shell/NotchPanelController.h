@@ -47,6 +47,7 @@ struct PanelServices {
 // The clocks of hover; tests shorten them, the program keeps the defaults.
 struct NotchHoverTimings {
     std::chrono::milliseconds pointerTick = PanelTimings::pointerTick;
+    std::chrono::milliseconds distantPointerTick = PanelTimings::distantPointerTick;
     std::chrono::milliseconds contentExpansionDelay = PanelTimings::contentExpansionDelay;
     std::chrono::milliseconds widthCollapseDelay = PanelTimings::widthCollapseDelay;
     std::chrono::milliseconds widenAnimation = PanelTimings::widenAnimation;
@@ -142,6 +143,8 @@ public:
     bool isAtCursor() const { return m_isAtCursor; }
     bool isMenuBarQuickAccess() const { return m_isMenuBarQuickAccess; }
     bool isPointerPassingThrough() const { return m_ignoresMouseEvents; }
+    // The pointer beat in use right now.
+    std::chrono::milliseconds pointerTickInterval() const;
     // Whether the panel shows although the mode is the menu bar, for want of a tray host.
     bool isPanelStandingInForTray() const;
     // Looks whether a tray host came or went (a timer does this every second).
@@ -169,6 +172,7 @@ private:
 
     // hover pieces
     bool containsPointer() const;
+    bool containsPoint(const QPoint &pointer) const;
     QSizeF hitRegionSize() const;
     void expandForPointerEntry();
     void collapseForPointerExit();
@@ -178,6 +182,7 @@ private:
     void setContentExpanded(bool expanded);
     void stopTimer(QPointer<QTimer> &timer);
     void updateDrawnRegion();
+    void adjustPointerTick(const QPoint &pointer);
 
     // windows
     void finishOnboarding(bool completed, ClipboardPresentationMode mode);
