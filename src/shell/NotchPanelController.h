@@ -222,6 +222,8 @@ private:
     bool m_suppressHoverUntilExit = false;
     bool m_ignoresMouseEvents = false;
     bool m_servicesStarted = false;
+    QPoint m_lastPointer;
+    int m_stillTicks = 0;
     std::optional<ClipboardPanelTab> m_tabBeforeQuickAccess;
 
     QPointer<QWidget> m_onboardingWindow;

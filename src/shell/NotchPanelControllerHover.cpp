@@ -88,9 +88,12 @@ void NotchPanelController::adjustPointerTick(const QPoint &pointer)
 {
     const bool idle = !m_isWidthExpanded && !m_isContentExpanded && !m_isAtCursor && !m_expansionTimer
         && !m_collapseTimer && m_trackedMenus.isEmpty() && !m_hasOpenEditor && !m_hasOpenActionMenu;
+    m_stillTicks = pointer == m_lastPointer ? m_stillTicks + 1 : 0;
+    m_lastPointer = pointer;
     const int margin = PanelTimings::pointerNearMargin;
-    const bool far = idle && !m_panel->geometry().adjusted(-margin, -margin, margin, margin).contains(pointer);
-    const auto interval = far ? m_timings.distantPointerTick : m_timings.pointerTick;
+    const bool far = !m_panel->geometry().adjusted(-margin, -margin, margin, margin).contains(pointer);
+    const bool still = m_stillTicks >= PanelTimings::stillTicksBeforeSlowing;
+    const auto interval = idle && (far || still) ? m_timings.distantPointerTick : m_timings.pointerTick;
     if (m_pointerMonitor->interval() != interval.count())
         m_pointerMonitor->setInterval(interval);
 }

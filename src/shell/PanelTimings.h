@@ -17,6 +17,9 @@ constexpr std::chrono::milliseconds pointerTick = 30ms;
 // 33 looks a second would keep an idle Tarnel busy.
 constexpr std::chrono::milliseconds distantPointerTick = 90ms;
 constexpr int pointerNearMargin = 240; // pixels around the panel window
+// A pointer resting near an idle panel is looked at on the slow beat too, once it has not
+// moved for this many beats; its first move brings the fast beat back.
+constexpr int stillTicksBeforeSlowing = 10;
 // The content appears only once the pointer stayed this long after the panel widened.
 constexpr std::chrono::milliseconds contentExpansionDelay = 180ms;
 // A pointer that left shrinks the width only after this pause, so a quick return keeps it.

@@ -246,3 +246,23 @@ TEST(NotchPanelHover, PointerIsLookedAtLessOftenOnlyWhileFarFromAnIdlePanel)
         EXPECT_EQ(h.controller->pointerTickInterval(), c.distant ? 2h : 1h) << c.where;
     }
 }
+
+TEST(NotchPanelHover, APointerRestingNearAnIdlePanelIsLookedAtLessOftenUntilItMoves)
+{
+    PanelHarness h;
+    h.controller->show();
+    const QPoint near(h.frame().left() + 3, h.frame().bottom() - 3);
+    h.moveTo(near);
+    for (int tick = 1; tick < 10; ++tick)
+        h.controller->updatePointerPassthrough();
+    EXPECT_EQ(h.controller->pointerTickInterval(), 1h) << "still the fast beat after nine still beats";
+    h.controller->updatePointerPassthrough();
+    EXPECT_EQ(h.controller->pointerTickInterval(), 2h) << "resting";
+    h.moveTo(near + QPoint(1, 0));
+    EXPECT_EQ(h.controller->pointerTickInterval(), 1h) << "the first move brings the fast beat back";
+
+    h.moveTo(h.notchCentre());
+    for (int tick = 0; tick < 20; ++tick)
+        h.controller->updatePointerPassthrough();
+    EXPECT_EQ(h.controller->pointerTickInterval(), 1h) << "an open panel keeps the fast beat";
+}
