@@ -45,10 +45,10 @@ void BM_ClassifyProse1MB(benchmark::State &state) { classify(state, prose(1024 *
 void BM_ClassifyJson1MB(benchmark::State &state) { classify(state, jsonText(1024 * 1024)); }
 
 // Stored dates come back in UTC; dates in local time cost a time-zone lookup on every write.
-QList<ClipboardEntry> history(int count, Qt::TimeSpec spec = Qt::UTC)
+QList<ClipboardEntry> history(int count, Qt::TimeSpec timeSpec = Qt::UTC)
 {
     QList<ClipboardEntry> entries;
-    const QDateTime start = spec == Qt::UTC ? QDateTime::currentDateTimeUtc() : QDateTime::currentDateTime();
+    const QDateTime start = timeSpec == Qt::UTC ? QDateTime::currentDateTimeUtc() : QDateTime::currentDateTime();
     for (int i = 0; i < count; ++i) {
         ClipboardEntry entry;
         entry.id = ClipboardEntry::newID();

@@ -1,5 +1,6 @@
 #include "core/ClipboardEntry.h"
 
+#include "core/CanonicalText.h"
 #include "core/JsonRecordReader.h"
 #include "core/JsonRecordWriter.h"
 #include "core/L10n.h"
@@ -72,6 +73,16 @@ std::optional<QDateTime> fromReferenceSeconds(double seconds)
 QString ClipboardEntry::newID()
 {
     return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+}
+
+bool ClipboardEntry::operator==(const ClipboardEntry &other) const
+{
+    return CanonicalText::equal(id, other.id) && CanonicalText::equal(text, other.text) && copiedAt == other.copiedAt
+        && CanonicalText::equal(sourceApp, other.sourceApp) && kind == other.kind && imageData == other.imageData
+        && CanonicalText::equal(fileURLs, other.fileURLs)
+        && CanonicalText::equal(screenshotFileURL, other.screenshotFileURL)
+        && CanonicalText::equal(imageFilePath, other.imageFilePath) && isScreenshot == other.isScreenshot
+        && isPinned == other.isPinned && temporaryUntil == other.temporaryUntil;
 }
 
 QJsonObject ClipboardEntry::toJson() const

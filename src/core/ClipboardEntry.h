@@ -34,7 +34,8 @@ struct ClipboardEntry {
     bool isPinned = false;
     std::optional<QDateTime> temporaryUntil;
 
-    bool operator==(const ClipboardEntry &) const = default;
+    // Field by field; texts compare by the characters they show (see CanonicalText).
+    bool operator==(const ClipboardEntry &other) const;
 
     // A new random id in the stored form (upper-case, 36 characters, hyphens).
     static QString newID();

@@ -1,7 +1,14 @@
 #include "core/ClipboardJar.h"
 
+#include "core/CanonicalText.h"
 #include "core/JsonRecordReader.h"
 #include "core/JsonRecordWriter.h"
+
+bool ClipboardJar::operator==(const ClipboardJar &other) const
+{
+    return CanonicalText::equal(id, other.id) && CanonicalText::equal(name, other.name)
+        && CanonicalText::equal(entryIDs, other.entryIDs);
+}
 
 QJsonObject ClipboardJar::toJson() const
 {

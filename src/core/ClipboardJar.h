@@ -16,7 +16,8 @@ struct ClipboardJar {
     QString name;
     QStringList entryIDs;
 
-    bool operator==(const ClipboardJar &) const = default;
+    // Field by field; texts compare by the characters they show (see CanonicalText).
+    bool operator==(const ClipboardJar &other) const;
 
     QJsonObject toJson() const;
     // The same object as toJson, appended to `out` as compact UTF-8 JSON.

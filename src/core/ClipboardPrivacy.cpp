@@ -12,9 +12,12 @@ constexpr int maximumCardDigits = 19;
 
 // The patterns match without regard to case instead of running on a lower-cased copy: the same
 // answer for every cased letter, without copying a megabyte of text first.
-// "(*ANY)" makes '.' and '$' know every Unicode line break, so "123456\r\n" ends at the same
-// place as "123456\n". The possessive quantifiers give the same matches as plain ones here
-// (what follows each one can never start with what it gave back), but keep the search linear:
+// "(*ANY)" makes '.' stop at every Unicode line break, so "one" and "time" on two lines never
+// make one name. The bare code is the whole text or nothing: "\z" ends only at the very end,
+// where '$' would also stop before one final line break; "123456" with a line break after it
+// goes on to the card test, which wants more digits. The possessive quantifiers give the same
+// matches as plain ones here (what follows each one can never start with what it gave back),
+// but keep the search linear:
 // "otp" followed by a million spaces must not take cubic time or hit the backtracking limit,
 // which would silently report "not sensitive".
 const std::array<QRegularExpression, 3> &secretPatterns()
@@ -29,7 +32,7 @@ const std::array<QRegularExpression, 3> &secretPatterns()
             QRegularExpression(QStringLiteral(
                 R"((*ANY)\b(?:one.?time|verification|security|otp)\s*+(?:code)?+\s*+[:=]?+\s*+[0-9]{4,8}\b)"),
                 options),
-            QRegularExpression(QStringLiteral(R"((*ANY)^[0-9]{6}$)"), options),
+            QRegularExpression(QStringLiteral(R"(^[0-9]{6}\z)"), options),
         };
         for (QRegularExpression &pattern : compiled)
             pattern.optimize();

@@ -1,7 +1,14 @@
 #include "core/ClipboardSnippet.h"
 
+#include "core/CanonicalText.h"
 #include "core/JsonRecordReader.h"
 #include "core/JsonRecordWriter.h"
+
+bool ClipboardSnippet::operator==(const ClipboardSnippet &other) const
+{
+    return CanonicalText::equal(id, other.id) && CanonicalText::equal(name, other.name)
+        && CanonicalText::equal(trigger, other.trigger) && CanonicalText::equal(text, other.text);
+}
 
 QJsonObject ClipboardSnippet::toJson() const
 {

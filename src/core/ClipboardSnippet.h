@@ -16,7 +16,8 @@ struct ClipboardSnippet {
     QString trigger;
     QString text;
 
-    bool operator==(const ClipboardSnippet &) const = default;
+    // Field by field; texts compare by the characters they show (see CanonicalText).
+    bool operator==(const ClipboardSnippet &other) const;
 
     QJsonObject toJson() const;
     // The same object as toJson, appended to `out` as compact UTF-8 JSON.

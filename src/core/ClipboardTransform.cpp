@@ -1,5 +1,7 @@
 #include "core/ClipboardTransform.h"
 
+#include "core/L10n.h"
+
 #include <QByteArray>
 #include <QJsonDocument>
 #include <QLocale>
@@ -407,6 +409,11 @@ std::optional<ClipboardTransform> fromRawValue(const QString &raw)
 QString titleBase(ClipboardTransform transform)
 {
     return QString::fromUtf16(infoOf(transform).title);
+}
+
+QString title(ClipboardTransform transform)
+{
+    return L10n::text(titleBase(transform));
 }
 
 QString apply(ClipboardTransform transform, const QString &text)

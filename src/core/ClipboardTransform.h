@@ -36,8 +36,11 @@ QString rawValue(ClipboardTransform transform);
 // Accepts exactly the fifteen raw values (case-sensitive).
 std::optional<ClipboardTransform> fromRawValue(const QString &raw);
 
-// The Slovak base text of the title; views show it through L10n::text.
+// The Slovak base text of the title.
 QString titleBase(ClipboardTransform transform);
+
+// The title as menus show it, in the interface language.
+QString title(ClipboardTransform transform);
 
 // The transformed text. Never fails: a transform that cannot work on the text (URL
 // encoding of broken UTF-16, a bad percent escape, text that is not a JSON object or array)

@@ -7,6 +7,7 @@
 #include "core/ClipboardPanelTab.h"
 #include "core/ClipboardSnippet.h"
 #include "core/ClipboardImageStore.h"
+#include "core/OCRTextDestination.h"
 #include "core/QuickAccessKeyboardFocus.h"
 #include "engine/HistoryEncoder.h"
 #include "engine/ModelClock.h"
@@ -17,6 +18,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QFutureWatcher>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -32,6 +34,7 @@
 #include <optional>
 #include <utility>
 
+class KeySender;
 class LoginItem;
 class Pasteboard;
 class Permissions;
@@ -55,6 +58,8 @@ struct ClipboardModelServices {
     QString backupFolder;
     // Null for the wall clock and Qt's timers.
     ModelClock *clock = nullptr;
+    // Types Ctrl+V, Ctrl+C and Backspace into other applications; null sends nothing.
+    KeySender *keySender = nullptr;
 };
 
 // The one application model: owns the history, Jars, snippets, Paste Stack, every setting and
@@ -89,9 +94,9 @@ public:
     inline static const QString screenshotFolderUnreadableIssue =
         QStringLiteral("Tarnel nemá prístup k priečinku so screenshotmi. Vyber ho znova v Nastaveniach.");
     inline static const QString screenshotFolderMissingIssue =
-        QStringLiteral("Najprv vyber priečinok, kam ukladáš screenshoty.");
+        QStringLiteral("Najprv vyber priečinok, kam sa ukladajú screenshoty.");
     inline static const QString screenshotFolderNotOpenedIssue =
-        QStringLiteral("Tarnel nemá prístup k tomuto priečinku. Vyber ho znova a skontroluj práva priečinka.");
+        QStringLiteral("Tarnel nemá prístup k tomuto priečinku. Vyber ho znova a skontroluj jeho oprávnenia.");
 
     // Creates the model and loads everything stored, in a fixed order; starts no monitoring.
     explicit ClipboardModel(ClipboardModelServices services, QObject *parent = nullptr);
@@ -256,6 +261,89 @@ public:
     // could only be read in part, because the unread entries may still need theirs.
     bool sweepsUnreferencedImages() const { return m_sweepsUnreferencedImages; }
 
+    // =========================================================================================
+    // Paste road, Paste Stack, Jars and entry edits, snippets, selection
+    // (ClipboardModelPaste.cpp, ClipboardModelPasteStack.cpp, ClipboardModelJars.cpp,
+    // ClipboardModelSnippets.cpp, ClipboardModelSelection.cpp)
+    // =========================================================================================
+
+    // After re-activating the application the user came from, its window needs a moment to
+    // take the keyboard before Ctrl+V is sent.
+    static constexpr std::chrono::milliseconds kPasteAfterActivationDelay{120};
+    // A copy shortcut is followed up by reading the clipboard this often, at most this many times.
+    static constexpr std::chrono::milliseconds kCopyFollowUpInterval{150};
+    static constexpr int kCopyFollowUpReads = 20;
+
+    // ---- paste road ----
+    // Pastes a history entry (as the history holds it now) into the target application; a
+    // Paste Stack paste (advancesStack) then moves the stack on.
+    void pasteEntryFromPanel(const ClipboardEntry &entry, bool consumesHistory, std::optional<qint64> targetPID,
+                             bool advancesStack);
+    // Ctrl+V after the trust check; whether it was sent (a delayed send counts).
+    bool sendPasteShortcutIfPermitted(std::optional<qint64> targetPID);
+    // Pastes a text that is not a history entry (transformed texts, colours, JSON keys).
+    void pasteText(const QString &text);
+    // Pastes the selected entry of the shown list, else its first entry.
+    void pasteSelectedEntry(const QList<ClipboardEntry> &list);
+    // A click on a history row pastes; the second click of a double click does not.
+    void pasteHistoryEntryFromClick(const ClipboardEntry &entry);
+    // Sends Ctrl+C to the process and follows the copy up: into the Paste Stack, or skipped.
+    void copyUsingShortcut(bool privately, qint64 targetPID);
+
+    // ---- Paste Stack ----
+    QList<ClipboardEntry> pasteStackEntries() const;
+    void addToPasteStack(const ClipboardEntry &entry);
+    void removeFromPasteStack(const ClipboardEntry &entry);
+    void movePasteStackEntry(const QString &id, qsizetype destination);
+    // The confirmed clear of the Paste Stack screen; used-up entries stay used up.
+    void clearPasteStack();
+
+    // ---- Jars, pins and entry edits ----
+    bool createJar(const QString &name);
+    bool renameJar(const QString &jarID, const QString &name);
+    std::optional<ClipboardJar> selectedJar() const;
+    QList<ClipboardEntry> selectedJarEntries() const;
+    QList<ClipboardJar> filteredJars() const;
+    bool contains(const ClipboardEntry &entry, const QString &jarID) const;
+    void toggleEntry(const ClipboardEntry &entry, const QString &jarID);
+    void togglePin(const ClipboardEntry &entry);
+    void updateEntryText(const ClipboardEntry &entry, const QString &text);
+    void deleteEntry(const ClipboardEntry &entry);
+    void pasteJSONKeys(const ClipboardEntry &entry);
+
+    // ---- snippets and typed triggers ----
+    bool saveSnippet(const std::optional<QString> &id, const QString &name, const QString &trigger,
+                     const QString &text);
+    void addSnippet(const ClipboardEntry &entry, const QString &name, const QString &trigger);
+    // One key typed in another application; true when it completed a trigger and was expanded.
+    bool handleTypedKey(quint32 keyCode, const std::optional<QString> &characters, quint64 flags);
+
+    // ---- selection ----
+    void setSelectedEntry(const ClipboardEntry &entry);
+    void navigateSelection(const QList<ClipboardEntry> &list, int direction);
+
+    // ==== screenshot import and screenshot folder settings (ClipboardModelScreenshots.cpp) ====
+    // Wait before each size check of a new screenshot file.
+    static constexpr std::chrono::milliseconds kScreenshotCheckDelay{350};
+    inline static const QString screenshotSourceApp = QStringLiteral("Screenshot");
+    void setAutomaticScreenshotCapture(bool enabled);
+    // Stores the folder in its cleaned absolute form, switches automatic capture on and watches it.
+    void setScreenshotFolder(const QString &folderPath);
+    // Paths of the screenshot files whose import is waiting or reading, one per file.
+    QStringList screenshotImportPaths() const { return m_screenshotImportTasks.keys(); }
+    // Imports whose file is being read and decoded off the main thread right now.
+    int pendingScreenshotReads() const;
+
+    // ==== recognised text (ClipboardModelRecognizedText.cpp) ====
+    inline static const QString recognizedTextSourceApp = QStringLiteral("Tarnel OCR");
+    // A screen read's text: a new history entry, selected, and the clipboard's content.
+    void copyScreenRecognition(const QString &text);
+    // Text from the screenshot text sheet onto the clipboard only.
+    void copyScreenshotText(const QString &text);
+    // Saves sheet text as the entry `id` (updated in place when it exists) and files it by
+    // destination; true when that entry is in the history afterwards.
+    bool saveScreenshotText(const QString &text, const QString &id, OCRTextDestination destination);
+
 Q_SIGNALS:
     void unavailableShortcutsChanged();
     void shortcutNoticeChanged();
@@ -328,6 +416,30 @@ private:
     void publishCapture(PendingCapture capture);
     QString frontApplicationName() const;
 
+    // Screenshot import: one task per file path, checked every kScreenshotCheckDelay until
+    // its size holds still, then read, reduced and decoded off the main thread.
+    struct ScreenshotLoad {
+        std::optional<QByteArray> bytes;
+        QString failure; // why the bytes cannot be kept, for the log
+    };
+    struct ScreenshotImport {
+        quint64 serial = 0;
+        std::optional<qint64> recordedSize;
+        int checksMade = 0;
+        QFutureWatcher<ScreenshotLoad> *reading = nullptr;
+    };
+    void importScreenshot(const QString &path);
+    void scheduleScreenshotCheck(const QString &path, quint64 serial);
+    void runScreenshotCheck(const QString &path, quint64 serial);
+    void onScreenshotLoaded(const QString &path, quint64 serial, ScreenshotLoad load);
+    void failScreenshotCheck(const QString &path, const QString &reason);
+    void finishScreenshotImport(const QString &path);
+    void cancelScreenshotImports();
+    static ScreenshotLoad loadScreenshotFile(const QString &path);
+
+    // Recognised text.
+    ClipboardEntry recognizedTextEntry(const QString &id, const QString &text) const;
+
     void setCopiedNoticeVisible(bool value);
     void setScreenshotNoticeValue(const std::optional<ClipboardEntry> &value);
     QDateTime now() const { return m_clock->now(); }
@@ -396,6 +508,20 @@ private:
     // the Jars, so that no Jar names an entry that is gone.
     QSet<QString> m_idsDroppedAtLoad;
 
+    QHash<QString, ScreenshotImport> m_screenshotImportTasks;
+    quint64 m_nextScreenshotImportSerial = 1;
+
     std::deque<PendingCapture> m_pendingCaptures;
     quint64 m_nextCaptureSerial = 1;
+
+    // ---- paste road, Paste Stack, Jars, snippets (see the public block of the same name) ----
+    void writeToClipboard(const ClipboardEntry &entry);
+    void writeOwnText(const QString &text);
+    void sendPasteShortcut(std::optional<qint64> targetPID);
+    void postPasteKeyEvents(std::optional<qint64> targetPID);
+    void pasteTextIntoFrontApplication(const QString &text);
+    void followUpCopyRequest(const QUuid &request, int readsDone);
+    std::optional<qsizetype> historyIndex(const QString &entryID) const;
+
+    KeySender *m_keySender = nullptr;
 };

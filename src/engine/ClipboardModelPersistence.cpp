@@ -105,6 +105,7 @@ void ClipboardModel::installScreenshotMonitorCallbacks()
     if (!m_screenshotFolderMonitor)
         return;
     // The monitor dies with the model, so its callbacks never outlive it.
+    m_screenshotFolderMonitor->onScreenshot = [this](const QString &filePath) { importScreenshot(filePath); };
     m_screenshotFolderMonitor->onAccessChanged = [this](bool accessible) {
         setScreenshotCaptureIssue(accessible ? std::nullopt : std::optional<QString>(screenshotFolderUnreadableIssue));
     };

@@ -1,5 +1,7 @@
 #include "core/ClipboardTransform.h"
 
+#include "support/ScopedLanguage.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
@@ -47,6 +49,31 @@ TEST(ClipboardTransform, RawValuesTitlesAndOrderFollowTheMenu)
     for (const QString &refused : {QString("Uppercase"), QString("upperCase"), QString(""),
                                    QString("uppercase "), QString("json")}) {
         EXPECT_EQ(ClipboardTransforms::fromRawValue(refused), std::nullopt) << refused.toStdString();
+    }
+}
+
+TEST(ClipboardTransform, TitlesFollowTheInterfaceLanguage)
+{
+    const QHash<QString, QString> english{{u"Veľké písmená"_s, "Uppercase"}, {u"Zmenšiť dáta"_s, "Minify JSON"}};
+    struct TitleCase {
+        ClipboardTransform transform;
+        QString slovak;
+        QString inEnglish;
+    };
+    const TitleCase cases[] = {
+        {T::Uppercase, u"Veľké písmená"_s, "Uppercase"},
+        {T::JsonMinify, u"Zmenšiť dáta"_s, "Minify JSON"},
+        {T::Trim, u"Odstrániť okrajové medzery"_s, u"Odstrániť okrajové medzery"_s}, // not in this table
+    };
+    for (const TitleCase &c : cases) {
+        {
+            ScopedLanguage slovak(std::nullopt, english);
+            EXPECT_EQ(ClipboardTransforms::title(c.transform), c.slovak);
+        }
+        {
+            ScopedLanguage en(QStringLiteral("en"), english);
+            EXPECT_EQ(ClipboardTransforms::title(c.transform), c.inEnglish);
+        }
     }
 }
 

@@ -155,6 +155,20 @@ TEST(ClipboardModelCapture, SensitiveTextsAreDroppedWithoutNoticeOrStackItem)
     EXPECT_EQ(h.model->entries().size(), 1);
 }
 
+TEST(ClipboardModelCapture, AHugeTextIsRecordedWhole)
+{
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    QString huge;
+    huge.reserve(8 * 1024 * 1024);
+    while (huge.size() < 8 * 1024 * 1024)
+        huge += QStringLiteral("line of ordinary words, nothing secret here %1\n").arg(huge.size());
+    h.copyText(huge);
+    ASSERT_EQ(model.entries().size(), 1);
+    EXPECT_EQ(model.entries().first().text.size(), huge.size());
+    EXPECT_EQ(h.make().entries().first().text, huge);
+}
+
 TEST(ClipboardModelCapture, TheSameTextTwiceGivesTwoEntriesNewestFirst)
 {
     ModelHarness h;

@@ -29,6 +29,9 @@ TEST(HistoryEncoder, WritesExactlyTheStoredFormAndReencodesOnlyWhatChanged)
     };
     ClipboardEntry pinnedFiles = files;
     pinnedFiles.isPinned = true;
+    // The same letters, once composed and once decomposed: equal to read, different to store.
+    const ClipboardEntry composed = makeEntry("C", QStringLiteral("Sn\u00edmka"));
+    const ClipboardEntry decomposed = makeEntry("C", QStringLiteral("Sni\u0301mka"));
     const Step steps[] = {
         {"empty", {}, 0},
         {"first write", {temporary, image, inlineImage, files}, 4},
@@ -37,6 +40,8 @@ TEST(HistoryEncoder, WritesExactlyTheStoredFormAndReencodesOnlyWhatChanged)
         {"one entry changed", {makeEntry("N"), temporary, image, inlineImage, pinnedFiles}, 1},
         {"entries removed and reordered", {pinnedFiles, makeEntry("N")}, 0},
         {"a dropped entry comes back", {temporary, pinnedFiles}, 1},
+        {"composed text", {composed}, 1},
+        {"same text decomposed", {decomposed}, 1},
     };
     for (const Step &step : steps) {
         EXPECT_EQ(encoder.encode(step.entries), ClipboardEntry::encodeList(step.entries)) << step.name;

@@ -163,12 +163,15 @@ TEST(LinuxSettingsStore, AWriterKilledMidWriteNeverLeavesATornFile)
     auto *random = QRandomGenerator::global();
     int roundsWithFile = 0;
     for (int round = 0; round < 25; ++round) {
+        // Carries on from the previous writer, so payload and counter always fit together. The
+        // parent reads where to start: the child only writes, so nothing it reads after the fork
+        // can differ from what the parent saw.
+        const qint64 start = LinuxSettingsStore(path).integerValue("counter").value_or(-1) + 1;
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             LinuxSettingsStore store(path);
-            // Carries on from the previous writer, so payload and counter always fit together.
-            for (qint64 i = store.integerValue("counter").value_or(-1) + 1;; ++i) {
+            for (qint64 i = start;; ++i) {
                 // The payload's size varies, so a torn file would also be a short one.
                 const QString payload = QString::number(i).repeated(int(i % 7) * 4000 + 1);
                 store.setText("payload", payload);

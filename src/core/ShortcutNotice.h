@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// Notices about pasting and permissions that the model stores in its shortcut notice as Slovak
+// base texts (the views translate them). Code that must recognise one compares with these
+// constants, never with the opening words of a text.
+namespace ShortcutNotice {
+
+// Synthetic keys cannot reach other applications in this session: the content was put on the
+// clipboard for the user to paste by hand.
+inline QString staleTrust()
+{
+    return QStringLiteral("Tarnel v tejto relácii nemôže stláčať klávesy (potrebuje X11 s rozšírením XTest). "
+                          "Položka je v schránke, vlož ju ručne.");
+}
+
+} // namespace ShortcutNotice

@@ -1,0 +1,79 @@
+#include "core/TypedTrigger.h"
+
+#include "core/MacKeyCode.h"
+
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+
+namespace {
+
+// Command or Control held: a chord, not typing.
+constexpr quint64 kChordMask = MacEventFlag::Command | MacEventFlag::Control;
+
+// Position where the last `count` characters of `text` begin.
+qsizetype startOfLastCharacters(const QString &text, qsizetype count)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    finder.toEnd();
+    qsizetype position = text.size();
+    for (qsizetype i = 0; i < count; ++i) {
+        const qsizetype previous = finder.toPreviousBoundary();
+        if (previous < 0)
+            return 0;
+        position = previous;
+    }
+    return position;
+}
+
+} // namespace
+
+namespace TypedTrigger {
+
+qsizetype characterCount(const QString &text)
+{
+    if (text.isEmpty())
+        return 0;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype count = 0;
+    while (finder.toNextBoundary() >= 0)
+        ++count;
+    return count;
+}
+
+std::optional<Expansion> handleKey(QString &buffer, quint32 keyCode, const std::optional<QString> &characters,
+                                   quint64 flags, bool quickAccessPresented, const QList<ClipboardSnippet> &snippets)
+{
+    if (quickAccessPresented || (flags & kChordMask) != 0 || keyCode == MacKeyCode::Return
+        || keyCode == MacKeyCode::Tab) {
+        buffer.clear();
+        return std::nullopt;
+    }
+    if (keyCode == MacKeyCode::Delete) {
+        // A typo corrected before the trigger is complete must not spoil the match.
+        if (!buffer.isEmpty())
+            buffer.truncate(startOfLastCharacters(buffer, 1));
+        return std::nullopt;
+    }
+    if (!characters || characters->isEmpty()) {
+        buffer.clear();
+        return std::nullopt;
+    }
+    buffer.append(*characters);
+
+    qsizetype limit = 1;
+    for (const ClipboardSnippet &snippet : snippets)
+        limit = std::max(limit, characterCount(snippet.trigger));
+    buffer.remove(0, startOfLastCharacters(buffer, limit));
+
+    for (qsizetype i = 0; i < snippets.size(); ++i) {
+        const QString &trigger = snippets.at(i).trigger;
+        if (trigger.isEmpty() || !buffer.endsWith(trigger))
+            continue;
+        buffer.clear();
+        return Expansion{i, int(characterCount(trigger))};
+    }
+    return std::nullopt;
+}
+
+} // namespace TypedTrigger

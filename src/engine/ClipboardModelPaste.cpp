@@ -1,0 +1,215 @@
+#include "engine/ClipboardModel.h"
+
+#include "core/EntrySelection.h"
+#include "core/PasteStackQueue.h"
+#include "core/ShortcutNotice.h"
+#include "platform/KeySender.h"
+#include "platform/Pasteboard.h"
+#include "platform/Permissions.h"
+
+#include <QGuiApplication>
+#include <QStyleHints>
+
+namespace {
+
+// Used when no desktop settings can be asked (no GUI application).
+constexpr std::chrono::milliseconds kFallbackDoubleClickInterval{400};
+
+std::chrono::milliseconds doubleClickInterval()
+{
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return std::chrono::milliseconds(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    return kFallbackDoubleClickInterval;
+}
+
+} // namespace
+
+std::optional<qsizetype> ClipboardModel::historyIndex(const QString &entryID) const
+{
+    for (qsizetype i = 0; i < m_entries.size(); ++i) {
+        if (m_entries.at(i).id == entryID)
+            return i;
+    }
+    return std::nullopt;
+}
+
+void ClipboardModel::writeToClipboard(const ClipboardEntry &entry)
+{
+    qint64 count = 0;
+    std::optional<QByteArray> image;
+    if (entry.kind == ClipboardKind::Image)
+        image = imageData(entry);
+    if (image) {
+        // Offered as PNG; bytes that do not decode as an image go out unchanged.
+        count = m_pasteboard->writeImage(*image);
+    } else if (!entry.fileURLs.isEmpty()) {
+        count = m_pasteboard->writeFilePaths(entry.fileURLs);
+    } else {
+        count = m_pasteboard->writeText(entry.text);
+    }
+    // Our own write must never come back as a copy.
+    m_lastChangeCount = count;
+    ignoredChangeCount = count;
+}
+
+void ClipboardModel::writeOwnText(const QString &text)
+{
+    const qint64 count = m_pasteboard->writeText(text);
+    m_lastChangeCount = count;
+    ignoredChangeCount = count;
+}
+
+void ClipboardModel::pasteEntryFromPanel(const ClipboardEntry &entry, bool consumesHistory,
+                                         std::optional<qint64> targetPID, bool advancesStack)
+{
+    const std::optional<qsizetype> index = historyIndex(entry.id);
+    if (!index)
+        return;
+    // The caller's copy may have been drawn before an edit: paste what the history holds now.
+    const ClipboardEntry pasted = m_entries.at(*index);
+    writeToClipboard(pasted);
+
+    const bool trusted = m_permissions && m_permissions->accessibilityTrusted();
+    setAccessibilityPermissionEnabled(trusted);
+    if (!trusted) {
+        setShortcutNotice(ShortcutNotice::staleTrust());
+        return;
+    }
+    setIsQuickAccessPresented(false);
+    if (!sendPasteShortcutIfPermitted(targetPID))
+        return;
+
+    if (!advancesStack) {
+        if (consumesHistory) {
+            QSet<QString> consumed = m_consumedEntryIDs;
+            consumed.insert(pasted.id);
+            setConsumedEntryIDs(consumed);
+            persistConsumedEntries();
+        }
+        return;
+    }
+    const PasteStackQueue::AfterPaste after =
+        PasteStackQueue::afterPaste(m_pasteStackEntryIDs, m_consumedEntryIDs, pasted.id, m_repeatsPasteStack);
+    if (after.marksConsumed) {
+        setConsumedEntryIDs(after.consumed);
+        persistConsumedEntries();
+    }
+    setPasteStackEntryIDs(after.queue);
+    persistPasteStack();
+}
+
+bool ClipboardModel::sendPasteShortcutIfPermitted(std::optional<qint64> targetPID)
+{
+    const bool trusted = m_permissions && m_permissions->accessibilityTrusted();
+    setAccessibilityPermissionEnabled(trusted);
+    if (!trusted)
+        return false;
+    sendPasteShortcut(targetPID);
+    return true;
+}
+
+void ClipboardModel::sendPasteShortcut(std::optional<qint64> targetPID)
+{
+    const bool ownTarget = pasteTargetApplication && m_workspace && m_workspace->isOwn(*pasteTargetApplication);
+    if (targetPID || !pasteTargetApplication || ownTarget || !m_workspace) {
+        postPasteKeyEvents(targetPID);
+        return;
+    }
+    // The panel had the keyboard: give it back to the application the user came from and paste
+    // once its window has had time to take the focus.
+    const RunningApplication target = *pasteTargetApplication;
+    pasteTargetApplication.reset();
+    m_workspace->activate(target);
+    m_clock->singleShot(kPasteAfterActivationDelay, this, [this] { postPasteKeyEvents(std::nullopt); });
+}
+
+void ClipboardModel::postPasteKeyEvents(std::optional<qint64> targetPID)
+{
+    if (m_keySender)
+        m_keySender->sendPaste(targetPID);
+}
+
+void ClipboardModel::pasteText(const QString &text)
+{
+    setIsQuickAccessPresented(false);
+    writeOwnText(text);
+    if (sendPasteShortcutIfPermitted(std::nullopt))
+        return;
+    setShortcutNotice(ShortcutNotice::staleTrust());
+    // The text waits on the clipboard; the keyboard goes back to where the user was.
+    if (pasteTargetApplication) {
+        if (m_workspace)
+            m_workspace->activate(*pasteTargetApplication);
+        pasteTargetApplication.reset();
+    }
+}
+
+void ClipboardModel::pasteTextIntoFrontApplication(const QString &text)
+{
+    setIsQuickAccessPresented(false);
+    writeOwnText(text);
+    const bool trusted = m_permissions && m_permissions->accessibilityTrusted();
+    setAccessibilityPermissionEnabled(trusted);
+    if (!trusted) {
+        setShortcutNotice(ShortcutNotice::staleTrust());
+        return;
+    }
+    postPasteKeyEvents(std::nullopt);
+}
+
+void ClipboardModel::pasteSelectedEntry(const QList<ClipboardEntry> &list)
+{
+    const std::optional<ClipboardEntry> entry = EntrySelection::selectedOrFirst(list, m_selectedEntryID);
+    if (entry)
+        pasteEntryFromPanel(*entry, false, std::nullopt, false);
+}
+
+void ClipboardModel::pasteHistoryEntryFromClick(const ClipboardEntry &entry)
+{
+    const QDateTime clickedAt = now();
+    const std::chrono::milliseconds interval = doubleClickInterval();
+    if (lastHistoryRowClick && lastHistoryRowClick->first == entry.id
+        && lastHistoryRowClick->second.msecsTo(clickedAt) <= interval.count()) {
+        // The second click of a double click: the first one already pasted.
+        lastHistoryRowClick.reset();
+        return;
+    }
+    lastHistoryRowClick = std::make_pair(entry.id, clickedAt);
+    pasteEntryFromPanel(entry, false, std::nullopt, false);
+    m_clock->singleShot(interval, this, [this, clickedAt] {
+        if (lastHistoryRowClick && lastHistoryRowClick->second == clickedAt)
+            lastHistoryRowClick.reset();
+    });
+}
+
+void ClipboardModel::copyUsingShortcut(bool privately, qint64 targetPID)
+{
+    // What is already on the clipboard is an ordinary copy, not the answer to this request.
+    readClipboardIfChanged();
+    captureNextPrivately = privately;
+    captureNextForPasteStack = !privately;
+    const QUuid request = QUuid::createUuid();
+    pendingCopyRequest = request;
+    if (m_keySender)
+        m_keySender->sendCopy(targetPID);
+    m_clock->singleShot(kCopyFollowUpInterval, this, [this, request] { followUpCopyRequest(request, 0); });
+}
+
+void ClipboardModel::followUpCopyRequest(const QUuid &request, int readsDone)
+{
+    // The capture clears the request when the copy arrives; a newer request replaces it.
+    if (pendingCopyRequest != request)
+        return;
+    readClipboardIfChanged();
+    if (readsDone + 1 < kCopyFollowUpReads) {
+        m_clock->singleShot(kCopyFollowUpInterval, this,
+                            [this, request, readsDone] { followUpCopyRequest(request, readsDone + 1); });
+        return;
+    }
+    if (pendingCopyRequest == request) {
+        // The application never copied: the next copy is an ordinary copy again.
+        captureNextPrivately = false;
+        captureNextForPasteStack = false;
+        pendingCopyRequest.reset();
+    }
+}

@@ -1,0 +1,128 @@
+#include "core/TypedTrigger.h"
+
+#include "core/MacKeyCode.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr quint32 kLetterKey = 0; // any key that is not Return, Tab or Delete
+
+ClipboardSnippet snippet(const QString &id, const QString &trigger)
+{
+    return ClipboardSnippet{id, id, trigger, "text of " + id};
+}
+
+struct Key {
+    quint32 code = kLetterKey;
+    std::optional<QString> characters;
+    quint64 flags = 0;
+    bool quickAccess = false;
+};
+
+Key typed(const QString &characters) { return Key{kLetterKey, characters, 0, false}; }
+
+// Feeds the keys and returns the expansion of the last one.
+std::optional<TypedTrigger::Expansion> feed(QString &buffer, const QList<Key> &keys,
+                                                  const QList<ClipboardSnippet> &snippets)
+{
+    std::optional<TypedTrigger::Expansion> last;
+    for (const Key &key : keys)
+        last = TypedTrigger::handleKey(buffer, key.code, key.characters, key.flags, key.quickAccess, snippets);
+    return last;
+}
+
+QList<Key> typedEach(const QString &text)
+{
+    QList<Key> keys;
+    for (const QChar c : text)
+        keys.append(typed(QString(c)));
+    return keys;
+}
+
+TEST(TypedTrigger, ExpandsWhenTheTypedTextEndsWithATrigger)
+{
+    const QList<ClipboardSnippet> snippets{snippet("sig", ";sig"), snippet("x", "x"), snippet("none", "")};
+    const Key backspace{MacKeyCode::Delete, std::nullopt, 0, false};
+    struct Case {
+        const char *name;
+        QList<Key> keys;
+        std::optional<TypedTrigger::Expansion> expected;
+    };
+    const Case cases[] = {
+        // The whole trigger reached the application, the completing key included.
+        {"four-character trigger", typedEach("ab;sig"), TypedTrigger::Expansion{0, 4}},
+        {"one-character trigger erases its key", typedEach("ax"), TypedTrigger::Expansion{1, 1}},
+        {"half-typed trigger", typedEach(";si"), std::nullopt},
+        {"typo corrected with backspace", typedEach(";sq") + QList<Key>{backspace} + typedEach("ig"),
+         TypedTrigger::Expansion{0, 4}},
+        {"return forgets", typedEach(";si") + QList<Key>{{MacKeyCode::Return, "\r", 0, false}} + typedEach("g"),
+         std::nullopt},
+        {"tab forgets", typedEach(";si") + QList<Key>{{MacKeyCode::Tab, "\t", 0, false}} + typedEach("g"),
+         std::nullopt},
+        {"control chord forgets", typedEach(";si") + QList<Key>{{kLetterKey, "a", MacEventFlag::Control, false}} + typedEach("g"),
+         std::nullopt},
+        {"super chord forgets", typedEach(";si") + QList<Key>{{kLetterKey, "a", MacEventFlag::Command, false}} + typedEach("g"),
+         std::nullopt},
+        {"shift is typing", typedEach(";si") + QList<Key>{{kLetterKey, "g", MacEventFlag::Shift, false}},
+         TypedTrigger::Expansion{0, 4}},
+        {"quick access forgets", typedEach(";si") + QList<Key>{{kLetterKey, "q", 0, true}} + typedEach("g"),
+         std::nullopt},
+        {"a key without characters forgets", typedEach(";si") + QList<Key>{{kLetterKey, std::nullopt, 0, false}} + typedEach("g"),
+         std::nullopt},
+        {"a key with empty characters forgets", typedEach(";si") + QList<Key>{{kLetterKey, "", 0, false}} + typedEach("g"),
+         std::nullopt},
+        // A key that types several characters at once (an input method) completes the trigger too.
+        {"several characters in one key", {typed("ab;s"), typed("ig")}, TypedTrigger::Expansion{0, 4}},
+    };
+    for (const Case &c : cases) {
+        QString buffer;
+        EXPECT_EQ(feed(buffer, c.keys, snippets), c.expected) << c.name;
+    }
+}
+
+TEST(TypedTrigger, BufferKeepsOnlyTheLongestTriggersLength)
+{
+    QString buffer;
+    const QList<ClipboardSnippet> snippets{snippet("four", "abcd"), snippet("two", "zz")};
+    feed(buffer, typedEach("0123456"), snippets);
+    EXPECT_EQ(buffer, "3456");
+    // Without snippets one character is kept.
+    feed(buffer, typedEach("78"), {});
+    EXPECT_EQ(buffer, "8");
+    // Counted in user-perceived characters: a flag and an accented letter are one each.
+    const QString flag = QString::fromUcs4(U"\U0001F1F8\U0001F1F0");
+    const QString accented = QString("e\u0301");
+    feed(buffer, {typed("q"), typed(flag), typed(accented), typed("x"), typed("y")}, snippets);
+    EXPECT_EQ(buffer, flag + accented + "xy");
+    // Backspace removes one whole character.
+    feed(buffer, {Key{MacKeyCode::Delete, std::nullopt, 0, false}, Key{MacKeyCode::Delete, std::nullopt, 0, false}},
+         snippets);
+    EXPECT_EQ(buffer, flag + accented);
+}
+
+TEST(TypedTrigger, FirstSnippetInListWinsAndTheBufferEmpties)
+{
+    QString buffer;
+    const QList<ClipboardSnippet> snippets{snippet("newer", "lo"), snippet("older", "hello")};
+    EXPECT_EQ(feed(buffer, typedEach("hello"), snippets), (TypedTrigger::Expansion{0, 2}));
+    EXPECT_TRUE(buffer.isEmpty());
+    // Backspace on an empty buffer is harmless.
+    EXPECT_EQ(TypedTrigger::handleKey(buffer, MacKeyCode::Delete, std::nullopt, 0, false, snippets), std::nullopt);
+    EXPECT_TRUE(buffer.isEmpty());
+}
+
+TEST(TypedTrigger, TriggerLengthCountsCharactersNotCodeUnits)
+{
+    QString buffer;
+    const QString emoji = QString::fromUcs4(U"\U0001F600");
+    const QList<ClipboardSnippet> snippets{snippet("smile", ":" + emoji)};
+    EXPECT_EQ(feed(buffer, {typed(":"), typed(emoji)}, snippets), (TypedTrigger::Expansion{0, 2}));
+    const std::pair<QString, qsizetype> counts[] = {
+        {"", 0}, {"abc", 3}, {emoji, 1}, {QString("e\u0301"), 1}, {QString::fromUcs4(U"\U0001F1F8\U0001F1F0"), 1},
+    };
+    for (const auto &[text, count] : counts)
+        EXPECT_EQ(TypedTrigger::characterCount(text), count);
+}
+
+} // namespace

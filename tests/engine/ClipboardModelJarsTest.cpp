@@ -1,0 +1,178 @@
+// Jars, pins, text edits, deletion and pasting the field names of JSON.
+#include "PasteModelFixture.h"
+
+namespace pastetest {
+namespace {
+
+QStringList namesOf(const QList<ClipboardJar> &jars)
+{
+    QStringList names;
+    for (const ClipboardJar &jar : jars)
+        names.append(jar.name);
+    return names;
+}
+
+TEST_F(PasteModelTest, JarNamesAreTrimmedAndUniqueRegardlessOfCase)
+{
+    createModel();
+    struct Case {
+        const char *name;
+        std::function<bool(ClipboardModel &)> step;
+        bool accepted;
+        QStringList names;
+    };
+    auto idOf = [this](const QString &name) {
+        for (const ClipboardJar &jar : model->jars())
+            if (jar.name == name)
+                return jar.id;
+        return QString();
+    };
+    const Case cases[] = {
+        {"create trimmed", [](ClipboardModel &m) { return m.createJar("  Práca \n"); }, true, {"Práca"}},
+        {"create newest first", [](ClipboardModel &m) { return m.createJar("Domov"); }, true, {"Domov", "Práca"}},
+        {"create in other case", [](ClipboardModel &m) { return m.createJar("PRÁCA"); }, false, {"Domov", "Práca"}},
+        {"create blank", [](ClipboardModel &m) { return m.createJar(" \n\t"); }, false, {"Domov", "Práca"}},
+        {"rename to own name in other case", [&](ClipboardModel &m) { return m.renameJar(idOf("Práca"), "práca"); },
+         true, {"Domov", "práca"}},
+        {"rename to another's name", [&](ClipboardModel &m) { return m.renameJar(idOf("práca"), " domov "); }, false,
+         {"Domov", "práca"}},
+        {"rename blank", [&](ClipboardModel &m) { return m.renameJar(idOf("Domov"), "  "); }, false, {"Domov", "práca"}},
+        {"rename missing jar", [](ClipboardModel &m) { return m.renameJar("nope", "Iné"); }, false, {"Domov", "práca"}},
+        {"rename trimmed", [&](ClipboardModel &m) { return m.renameJar(idOf("Domov"), " Doma "); }, true,
+         {"Doma", "práca"}},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(c.step(*model), c.accepted) << c.name;
+        EXPECT_EQ(namesOf(model->jars()), c.names) << c.name;
+        EXPECT_EQ(namesOf(storedJars()), c.names) << c.name;
+    }
+    // With an empty search every Jar shows, the new one first; a search matches in any case.
+    EXPECT_EQ(namesOf(model->filteredJars()), (QStringList{"Doma", "práca"}));
+    model->setSearchText("PRÁ");
+    EXPECT_EQ(namesOf(model->filteredJars()), QStringList{"práca"});
+    EXPECT_FALSE(model->selectedJarID().has_value());
+}
+
+TEST_F(PasteModelTest, TogglingJarMembershipAndListingAJar)
+{
+    seedHistory({textEntry("c"), textEntry("b"), textEntry("a")});
+    seedJars({{"J", "Jar", {"gone", "b"}}});
+    createModel();
+    const ClipboardEntry a = textEntry("a");
+    model->toggleEntry(a, "J");
+    EXPECT_TRUE(model->contains(a, "J"));
+    model->setSelectedJarID(QStringLiteral("J"));
+    // The Jar's order, entries that left the history skipped.
+    EXPECT_EQ(idsOf(model->selectedJarEntries()), (QStringList{"b", "a"}));
+    model->toggleEntry(a, "J");
+    EXPECT_FALSE(model->contains(a, "J"));
+    EXPECT_EQ(storedJars().value(0).entryIDs, (QStringList{"gone", "b"}));
+
+    // Entries outside the history and Jars that do not exist change nothing.
+    const int writes = settings.writeCount();
+    model->toggleEntry(textEntry("x"), "J");
+    model->toggleEntry(a, "nope");
+    EXPECT_EQ(settings.writeCount(), writes);
+    EXPECT_FALSE(model->contains(a, "nope"));
+    model->setSelectedJarID(QStringLiteral("nope"));
+    EXPECT_FALSE(model->selectedJar().has_value());
+    EXPECT_TRUE(model->selectedJarEntries().isEmpty());
+}
+
+TEST_F(PasteModelTest, PinsAndTextEditsChangeOnlyTheirEntry)
+{
+    ClipboardEntry image = textEntry("img", "");
+    image.kind = ClipboardKind::Image;
+    seedHistory({textEntry("t", "hello"), image});
+    createModel();
+    model->togglePin(textEntry("t"));
+    EXPECT_TRUE(model->entries().first().isPinned);
+    EXPECT_TRUE(storedHistory().first().isPinned);
+    EXPECT_TRUE(model->clipboardEntries().size() == 1 && model->clipboardEntries().first().id == "img");
+
+    struct Case {
+        const char *name;
+        ClipboardEntry target;
+        QString text;
+        QString expectedText;
+        ClipboardKind expectedKind;
+    };
+    const Case cases[] = {
+        {"to a web address", textEntry("t", "hello"), "https://example.org/x", "https://example.org/x", ClipboardKind::Url},
+        {"to empty does nothing", textEntry("t"), "", "https://example.org/x", ClipboardKind::Url},
+        {"to spaces is allowed", textEntry("t"), "  ", "  ", ClipboardKind::Text},
+    };
+    for (const Case &c : cases) {
+        model->updateEntryText(c.target, c.text);
+        EXPECT_EQ(model->entries().first().text, c.expectedText) << c.name;
+        EXPECT_EQ(model->entries().first().kind, c.expectedKind) << c.name;
+        EXPECT_EQ(storedHistory().first().text, c.expectedText) << c.name;
+    }
+    // Pin and identity survive an edit; images are not edited.
+    EXPECT_TRUE(model->entries().first().isPinned);
+    model->updateEntryText(image, "text");
+    EXPECT_EQ(model->entries().at(1).text, QString(""));
+    // A caller's copy that claims to be text does not turn the image into text.
+    ClipboardEntry claimsText = image;
+    claimsText.kind = ClipboardKind::Text;
+    model->updateEntryText(claimsText, "text");
+    EXPECT_EQ(model->entries().at(1).kind, ClipboardKind::Image);
+    EXPECT_EQ(model->entries().at(1).text, QString(""));
+    model->togglePin(textEntry("missing"));
+    EXPECT_EQ(model->entries().size(), 2);
+}
+
+TEST_F(PasteModelTest, DeletingAnEntryLeavesNoReferenceBehind)
+{
+    seedHistory({textEntry("b"), textEntry("a")});
+    seedPasteStack({"a", "b"});
+    seedConsumed({"a"});
+    seedJars({{"J1", "One", {"a", "b"}}, {"J2", "Two", {"a"}}});
+    createModel();
+    model->setSelectedEntryID(QStringLiteral("a"));
+    model->deleteEntry(textEntry("a"));
+    EXPECT_EQ(idsOf(model->entries()), QStringList{"b"});
+    EXPECT_EQ(model->pasteStackEntryIDs(), QStringList{"b"});
+    EXPECT_TRUE(model->consumedEntryIDs().isEmpty());
+    EXPECT_EQ(model->jars().at(0).entryIDs, QStringList{"b"});
+    EXPECT_TRUE(model->jars().at(1).entryIDs.isEmpty());
+    EXPECT_FALSE(model->selectedEntryID().has_value());
+    EXPECT_EQ(idsOf(storedHistory()), QStringList{"b"});
+    EXPECT_EQ(storedPasteStack(), QStringList{"b"});
+    EXPECT_TRUE(storedConsumed().isEmpty());
+    EXPECT_EQ(storedJars().at(0).entryIDs, QStringList{"b"});
+}
+
+TEST_F(PasteModelTest, JsonFieldNamesArePastedOnePerLine)
+{
+    struct Case {
+        const char *name;
+        QString json;
+        std::optional<QString> pasted;
+    };
+    const Case cases[] = {
+        {"object", R"({"b": 1, "a": 2})", QStringLiteral("a\nb")},
+        {"array of objects", R"([{"x": 1, "y": 2}, {"y": 3, "z": 4}])", QStringLiteral("x\ny\nz")},
+        {"array of numbers", "[1, 2]", std::nullopt},
+        {"malformed", "{\"a\":", std::nullopt},
+        {"deeply nested", QString("[").repeated(50000), std::nullopt},
+    };
+    QList<ClipboardEntry> history;
+    for (const Case &c : cases)
+        history.append(textEntry(c.name, c.json));
+    seedHistory(history);
+    createModel();
+    for (const Case &c : cases) {
+        const int writes = pasteboard.writeCount();
+        model->pasteJSONKeys(textEntry(c.name, c.json));
+        if (c.pasted) {
+            EXPECT_EQ(pasteboard.content().text, *c.pasted) << c.name;
+        } else {
+            EXPECT_EQ(pasteboard.writeCount(), writes) << c.name;
+        }
+    }
+    EXPECT_EQ(pastes(), 2);
+}
+
+} // namespace
+} // namespace pastetest

@@ -1,0 +1,112 @@
+// The Paste Stack: its queue, paste-next, repeat mode and what gets used up.
+#include "PasteModelFixture.h"
+
+namespace pastetest {
+namespace {
+
+class PasteStackTest : public PasteModelTest {
+protected:
+    // One paste-next as the footer action does it; the text that landed, or none.
+    std::optional<QString> pasteNext()
+    {
+        const QList<ClipboardEntry> queue = model->pasteStackEntries();
+        if (queue.isEmpty())
+            return std::nullopt;
+        const int before = pastes();
+        model->pasteEntryFromPanel(queue.first(), false, std::nullopt, true);
+        if (pastes() == before)
+            return std::nullopt;
+        return pasteboard.content().text;
+    }
+};
+
+TEST_F(PasteStackTest, PasteNextDeliversEachEntryOnceThenNothing)
+{
+    seedHistory({textEntry("c"), textEntry("b"), textEntry("a")});
+    seedPasteStack({"a", "b", "c"});
+    createModel();
+    QStringList delivered;
+    while (const std::optional<QString> text = pasteNext())
+        delivered.append(*text);
+    EXPECT_EQ(delivered, (QStringList{"text of a", "text of b", "text of c"}));
+    EXPECT_TRUE(model->pasteStackEntryIDs().isEmpty());
+    EXPECT_EQ(model->consumedEntryIDs(), (QSet<QString>{"a", "b", "c"}));
+    EXPECT_TRUE(storedPasteStack().isEmpty());
+    EXPECT_EQ(storedConsumed(), (QSet<QString>{"a", "b", "c"}));
+    // Used up: gone from the clipboard section though still in the history.
+    EXPECT_TRUE(model->clipboardEntries().isEmpty());
+    EXPECT_EQ(model->entries().size(), 3);
+}
+
+TEST_F(PasteStackTest, RepeatModeCyclesWithoutUsingUp)
+{
+    seedHistory({textEntry("c"), textEntry("b"), textEntry("a")});
+    seedPasteStack({"a", "b", "c"});
+    settings.setBool(QStringLiteral("tarnel.repeatsPasteStack"), true);
+    createModel();
+    QStringList delivered;
+    for (int i = 0; i < 5; ++i)
+        delivered.append(pasteNext().value_or("<nothing>"));
+    EXPECT_EQ(delivered, (QStringList{"text of a", "text of b", "text of c", "text of a", "text of b"}));
+    EXPECT_EQ(model->pasteStackEntryIDs(), (QStringList{"c", "a", "b"}));
+    EXPECT_EQ(storedPasteStack(), (QStringList{"c", "a", "b"}));
+    EXPECT_TRUE(model->consumedEntryIDs().isEmpty());
+}
+
+TEST_F(PasteStackTest, IdsWithoutAnEntryAreNeitherShownNorPasted)
+{
+    seedHistory({textEntry("b"), textEntry("a")});
+    createModel();
+    // A stale id can only arrive from outside the model's own operations.
+    model->setPasteStackEntryIDs({"gone", "b", "a"});
+    EXPECT_EQ(idsOf(model->pasteStackEntries()), (QStringList{"b", "a"}));
+    EXPECT_EQ(pasteNext(), QStringLiteral("text of b"));
+}
+
+TEST_F(PasteStackTest, AddRemoveAndMoveKeepTheQueueFreeOfDuplicates)
+{
+    seedHistory({textEntry("d"), textEntry("c"), textEntry("b"), textEntry("a")});
+    seedPasteStack({"a", "b", "c"});
+    createModel();
+    using Step = std::function<void(ClipboardModel &)>;
+    auto entry = [this](const QString &id) { return textEntry(id); };
+    struct Case {
+        const char *name;
+        Step step;
+        QStringList expected;
+        bool writes;
+    };
+    const Case cases[] = {
+        {"add new", [&](ClipboardModel &m) { m.addToPasteStack(entry("d")); }, {"a", "b", "c", "d"}, true},
+        {"add queued", [&](ClipboardModel &m) { m.addToPasteStack(entry("b")); }, {"a", "b", "c", "d"}, false},
+        {"add missing", [&](ClipboardModel &m) { m.addToPasteStack(entry("x")); }, {"a", "b", "c", "d"}, false},
+        {"move front to back", [](ClipboardModel &m) { m.movePasteStackEntry("a", 3); }, {"b", "c", "d", "a"}, true},
+        {"move back to front", [](ClipboardModel &m) { m.movePasteStackEntry("a", 0); }, {"a", "b", "c", "d"}, true},
+        {"move to same place", [](ClipboardModel &m) { m.movePasteStackEntry("b", 1); }, {"a", "b", "c", "d"}, false},
+        {"move negative", [](ClipboardModel &m) { m.movePasteStackEntry("b", -1); }, {"a", "b", "c", "d"}, false},
+        {"move beyond", [](ClipboardModel &m) { m.movePasteStackEntry("b", 4); }, {"a", "b", "c", "d"}, false},
+        {"remove", [&](ClipboardModel &m) { m.removeFromPasteStack(entry("c")); }, {"a", "b", "d"}, true},
+        {"clear", [](ClipboardModel &m) { m.clearPasteStack(); }, {}, true},
+    };
+    for (const Case &c : cases) {
+        const int writes = settings.writeCount();
+        c.step(*model);
+        EXPECT_EQ(model->pasteStackEntryIDs(), c.expected) << c.name;
+        EXPECT_EQ(storedPasteStack(), c.expected) << c.name;
+        EXPECT_EQ(settings.writeCount() > writes, c.writes) << c.name;
+    }
+}
+
+TEST_F(PasteStackTest, RemovingAUsedUpEntryDoesNotBringItBack)
+{
+    seedHistory({textEntry("a")});
+    seedPasteStack({"a"});
+    seedConsumed({"a"});
+    createModel();
+    model->removeFromPasteStack(model->entries().first());
+    EXPECT_TRUE(model->clipboardEntries().isEmpty());
+    EXPECT_EQ(model->consumedEntryIDs(), QSet<QString>{"a"});
+}
+
+} // namespace
+} // namespace pastetest

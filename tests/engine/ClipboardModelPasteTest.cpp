@@ -1,0 +1,250 @@
+// The paste road: what goes on the clipboard, and whether and where Ctrl+V is sent.
+#include "PasteModelFixture.h"
+
+#include "core/ShortcutNotice.h"
+
+#include <QGuiApplication>
+#include <QStyleHints>
+
+namespace pastetest {
+namespace {
+
+const RunningApplication kEditor{11, 501, "Editor"};
+
+ClipboardEntry fileEntry(const QString &id)
+{
+    ClipboardEntry entry = textEntry(id, "/home/user/a.txt\n/home/user/b c.png");
+    entry.kind = ClipboardKind::File;
+    entry.fileURLs = {"/home/user/a.txt", "/home/user/b c.png"};
+    return entry;
+}
+
+ClipboardEntry imageEntry(const QString &id, std::optional<QByteArray> data)
+{
+    ClipboardEntry entry = textEntry(id, "");
+    entry.kind = ClipboardKind::Image;
+    entry.imageData = std::move(data);
+    return entry;
+}
+
+TEST_F(PasteModelTest, EachKindGoesOnTheClipboardInItsOwnForm)
+{
+    const QByteArray png = QByteArray::fromBase64(
+        "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk+M9QDwADhgGAWjR9awAAAABJRU5ErkJggg==");
+    struct Case {
+        const char *name;
+        ClipboardEntry entry;
+        FakePasteboard::WriteKind kind;
+        std::function<bool(const PasteboardContent &)> holds;
+    };
+    const Case cases[] = {
+        {"text as text", textEntry("t", "plain words"), FakePasteboard::WriteKind::Text,
+         [](const PasteboardContent &c) { return c.text == QStringLiteral("plain words"); }},
+        {"files as file paths", fileEntry("f"), FakePasteboard::WriteKind::FilePaths,
+         [](const PasteboardContent &c) { return c.filePaths == QStringList{"/home/user/a.txt", "/home/user/b c.png"}; }},
+        {"image as image", imageEntry("i", png), FakePasteboard::WriteKind::Image,
+         [&](const PasteboardContent &c) { return !c.images.isEmpty() && c.images.first().data == png; }},
+        // An image whose bytes are gone has nothing to offer but its (empty) text.
+        {"image without bytes as text", imageEntry("e", std::nullopt), FakePasteboard::WriteKind::Text,
+         [](const PasteboardContent &c) { return c.text == QString(""); }},
+    };
+    QList<ClipboardEntry> history;
+    for (const Case &c : cases)
+        history.append(c.entry);
+    seedHistory(history);
+    createModel();
+    for (const Case &c : cases) {
+        model->pasteEntryFromPanel(c.entry, false, std::nullopt, false);
+        EXPECT_EQ(pasteboard.lastWriteKind(), c.kind) << c.name;
+        EXPECT_TRUE(c.holds(pasteboard.content())) << c.name;
+        // Our own write never comes back as a copy.
+        const qsizetype before = model->entries().size();
+        model->readClipboardIfChanged();
+        EXPECT_EQ(model->entries().size(), before) << c.name;
+    }
+    EXPECT_EQ(pastes(), int(std::size(cases)));
+}
+
+TEST_F(PasteModelTest, PastesTheEntryAsTheHistoryHoldsItNow)
+{
+    seedHistory({textEntry("a", "edited text")});
+    createModel();
+    // The row was drawn before the edit.
+    model->pasteEntryFromPanel(textEntry("a", "old text"), false, std::nullopt, false);
+    EXPECT_EQ(pasteboard.content().text, QStringLiteral("edited text"));
+
+    // An entry that left the history is not pasted at all.
+    const int writes = pasteboard.writeCount();
+    model->pasteEntryFromPanel(textEntry("gone"), false, std::nullopt, false);
+    EXPECT_EQ(pasteboard.writeCount(), writes);
+    EXPECT_EQ(pastes(), 1);
+}
+
+TEST_F(PasteModelTest, WithoutTrustTheContentWaitsOnTheClipboardAndNoKeyIsSent)
+{
+    seedHistory({textEntry("a"), textEntry("b")});
+    seedPasteStack({"a", "b"});
+    createModel();
+    model->setIsQuickAccessPresented(true);
+    permissions.setAccessibilityTrusted(false);
+
+    model->pasteEntryFromPanel(model->pasteStackEntries().first(), false, kFrontPid, true);
+    EXPECT_EQ(pasteboard.content().text, QStringLiteral("text of a"));
+    EXPECT_EQ(model->shortcutNotice(), ShortcutNotice::staleTrust());
+    EXPECT_FALSE(model->accessibilityPermissionEnabled());
+    EXPECT_TRUE(model->isQuickAccessPresented());
+    EXPECT_TRUE(keys.sentChords().isEmpty());
+    EXPECT_EQ(model->pasteStackEntryIDs(), (QStringList{"a", "b"}));
+    EXPECT_TRUE(model->consumedEntryIDs().isEmpty());
+
+    // A plain text hands the keyboard back to the remembered application.
+    model->pasteTargetApplication = kEditor;
+    model->pasteText("transformed");
+    EXPECT_EQ(pasteboard.content().text, QStringLiteral("transformed"));
+    EXPECT_EQ(workspace.activations(), QList<RunningApplication>{kEditor});
+    EXPECT_FALSE(model->pasteTargetApplication.has_value());
+    EXPECT_FALSE(model->isQuickAccessPresented());
+    EXPECT_TRUE(keys.sentChords().isEmpty());
+}
+
+TEST_F(PasteModelTest, CtrlVGoesToTheGivenProcessOrBackToTheRememberedApplication)
+{
+    seedHistory({textEntry("a")});
+    workspace.setApplications({kEditor});
+    createModel();
+    const RunningApplication self{12, workspace.ownPid(), "Tarnel"};
+    struct Case {
+        const char *name;
+        std::optional<qint64> pid;
+        std::optional<RunningApplication> remembered;
+        QList<FakeKeySender::Sent> atOnce;
+        QList<RunningApplication> activated;
+        std::optional<RunningApplication> rememberedAfter;
+    };
+    const Case cases[] = {
+        {"given process", kFrontPid, kEditor, {{KeyChord::Paste, kFrontPid}}, {}, kEditor},
+        {"nothing remembered", std::nullopt, std::nullopt, {{KeyChord::Paste, std::nullopt}}, {}, std::nullopt},
+        {"remembered is Tarnel itself", std::nullopt, self, {{KeyChord::Paste, std::nullopt}}, {}, self},
+        // Its window needs a moment to take the keyboard back.
+        {"remembered application", std::nullopt, kEditor, {}, {kEditor}, std::nullopt},
+    };
+    for (const Case &c : cases) {
+        keys.clear();
+        const qsizetype activationsBefore = workspace.activations().size();
+        model->pasteTargetApplication = c.remembered;
+        model->pasteEntryFromPanel(model->entries().first(), false, c.pid, false);
+        clock.advance(ClipboardModel::kPasteAfterActivationDelay - 1ms);
+        EXPECT_EQ(keys.sentChords(), c.atOnce) << c.name;
+        EXPECT_EQ(workspace.activations().mid(activationsBefore), c.activated) << c.name;
+        EXPECT_EQ(model->pasteTargetApplication, c.rememberedAfter) << c.name;
+        clock.advance(1ms);
+        EXPECT_EQ(keys.sentChords(), (QList<FakeKeySender::Sent>{{KeyChord::Paste, c.pid}})) << c.name;
+    }
+}
+
+TEST_F(PasteModelTest, ModelGoneBeforeTheDelayedPasteSendsNothing)
+{
+    seedHistory({textEntry("a")});
+    workspace.setApplications({kEditor});
+    createModel();
+    model->pasteTargetApplication = kEditor;
+    model->pasteEntryFromPanel(model->entries().first(), false, std::nullopt, false);
+    model.reset();
+    clock.advance(ClipboardModel::kPasteAfterActivationDelay);
+    EXPECT_TRUE(keys.sentChords().isEmpty());
+}
+
+TEST_F(PasteModelTest, PastingTheSelectionFallsBackToTheListsFirstEntry)
+{
+    seedHistory({textEntry("a"), textEntry("b"), textEntry("c")});
+    createModel();
+    const QList<ClipboardEntry> bc = model->entries().mid(1);
+    struct Case {
+        const char *name;
+        std::optional<QString> selected;
+        QString pasted;
+    };
+    const Case cases[] = {
+        {"selected in the list", "c", "text of c"},
+        {"selected outside the list", "a", "text of b"},
+        {"nothing selected", std::nullopt, "text of b"},
+    };
+    for (const Case &c : cases) {
+        model->setSelectedEntryID(c.selected);
+        model->pasteSelectedEntry(bc);
+        EXPECT_EQ(pasteboard.content().text, c.pasted) << c.name;
+    }
+    const int writes = pasteboard.writeCount();
+    model->pasteSelectedEntry({});
+    EXPECT_EQ(pasteboard.writeCount(), writes);
+}
+
+TEST_F(PasteModelTest, DoubleClickOnAHistoryRowPastesOnce)
+{
+    seedHistory({textEntry("a"), textEntry("b")});
+    createModel();
+    const ClipboardEntry a = model->entries().at(0);
+    const ClipboardEntry b = model->entries().at(1);
+    const std::chrono::milliseconds interval(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    ASSERT_GT(interval.count(), 1);
+    struct Step {
+        const char *name;
+        std::chrono::milliseconds wait;
+        ClipboardEntry row;
+        int pastesAfter;
+    };
+    const Step steps[] = {
+        {"first click", 0ms, a, 1},
+        {"second click of a double click", 0ms, a, 1},
+        {"a third click starts over", 0ms, a, 2},
+        {"another row pastes at once", 0ms, b, 3},
+        {"same row just inside the interval", interval - 1ms, b, 3},
+        {"same row after the interval", interval + 1ms, b, 4},
+    };
+    for (const Step &step : steps) {
+        clock.advance(step.wait);
+        model->pasteHistoryEntryFromClick(step.row);
+        EXPECT_EQ(pastes(), step.pastesAfter) << step.name;
+    }
+    EXPECT_EQ(pasteboard.content().text, QStringLiteral("text of b"));
+}
+
+TEST_F(PasteModelTest, CopyShortcutFeedsThePasteStackOrSkipsAPrivateCopy)
+{
+    createModel();
+    // The application answers Ctrl+C a little later.
+    model->copyUsingShortcut(false, kFrontPid);
+    EXPECT_EQ(keys.sentChords(), (QList<FakeKeySender::Sent>{{KeyChord::Copy, kFrontPid}}));
+    clock.advance(ClipboardModel::kCopyFollowUpInterval * 3);
+    pasteboard.copyText("for the stack");
+    clock.advance(ClipboardModel::kCopyFollowUpInterval);
+    ASSERT_EQ(model->entries().size(), 1);
+    EXPECT_EQ(model->pasteStackEntryIDs(), QStringList{model->entries().first().id});
+    EXPECT_FALSE(model->pendingCopyRequest.has_value());
+
+    model->copyUsingShortcut(true, kFrontPid);
+    pasteboard.copyText("secret");
+    clock.advance(ClipboardModel::kCopyFollowUpInterval);
+    EXPECT_EQ(model->entries().size(), 1);
+
+    // A copy already on the clipboard before the shortcut is an ordinary copy.
+    pasteboard.copyText("copied before");
+    model->copyUsingShortcut(false, kFrontPid);
+    EXPECT_EQ(model->entries().size(), 2);
+    EXPECT_EQ(model->pasteStackEntryIDs().size(), 1);
+
+    // An application that never copies: the request ends after the last follow-up read.
+    clock.advance(ClipboardModel::kCopyFollowUpInterval * (ClipboardModel::kCopyFollowUpReads - 1));
+    EXPECT_TRUE(model->pendingCopyRequest.has_value());
+    clock.advance(ClipboardModel::kCopyFollowUpInterval);
+    EXPECT_FALSE(model->pendingCopyRequest.has_value());
+    EXPECT_FALSE(model->captureNextForPasteStack);
+    EXPECT_EQ(clock.pendingCount(), 0u);
+    pasteboard.copyText("ordinary");
+    model->readClipboardIfChanged();
+    ASSERT_EQ(model->entries().size(), 3);
+    EXPECT_EQ(model->pasteStackEntryIDs().size(), 1);
+}
+
+} // namespace
+} // namespace pastetest
