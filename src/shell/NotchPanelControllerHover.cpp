@@ -39,7 +39,11 @@ QSizeF NotchPanelController::drawnNotchSize() const
 
 bool NotchPanelController::containsPointer() const
 {
-    const QPoint pointer = pointerLocation();
+    return containsPoint(pointerLocation());
+}
+
+bool NotchPanelController::containsPoint(const QPoint &pointer) const
+{
     if (m_isAtCursor)
         return m_panel->geometry().contains(pointer);
     return NotchPanelGeometry::contains(pointer, m_panel->geometry(), hitRegionSize());
@@ -49,7 +53,8 @@ void NotchPanelController::updatePointerPassthrough()
 {
     if (!m_panel->isVisible())
         return;
-    const bool inside = containsPointer();
+    const QPoint pointer = pointerLocation();
+    const bool inside = containsPoint(pointer);
 
     // Written only on a change: the window system is asked once per crossing, not per tick.
     if (m_ignoresMouseEvents == inside) {
@@ -71,6 +76,26 @@ void NotchPanelController::updatePointerPassthrough()
         }
     }
     m_isPointerInside = inside;
+    adjustPointerTick(pointer);
+}
+
+std::chrono::milliseconds NotchPanelController::pointerTickInterval() const
+{
+    return std::chrono::milliseconds(m_pointerMonitor->interval());
+}
+
+void NotchPanelController::adjustPointerTick(const QPoint &pointer)
+{
+    const bool idle = !m_isWidthExpanded && !m_isContentExpanded && !m_isAtCursor && !m_expansionTimer
+        && !m_collapseTimer && m_trackedMenus.isEmpty() && !m_hasOpenEditor && !m_hasOpenActionMenu;
+    m_stillTicks = pointer == m_lastPointer ? m_stillTicks + 1 : 0;
+    m_lastPointer = pointer;
+    const int margin = PanelTimings::pointerNearMargin;
+    const bool far = !m_panel->geometry().adjusted(-margin, -margin, margin, margin).contains(pointer);
+    const bool still = m_stillTicks >= PanelTimings::stillTicksBeforeSlowing;
+    const auto interval = idle && (far || still) ? m_timings.distantPointerTick : m_timings.pointerTick;
+    if (m_pointerMonitor->interval() != interval.count())
+        m_pointerMonitor->setInterval(interval);
 }
 
 void NotchPanelController::stopTimer(QPointer<QTimer> &timer)

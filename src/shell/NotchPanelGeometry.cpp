@@ -45,6 +45,10 @@ bool contains(const QPoint &point, const QRect &panelFrame, const QSizeF &visibl
                         point.y() - panelFrame.y());
     if (local.x() < 0 || local.y() < 0 || local.x() >= visibleSize.width() || local.y() >= visibleSize.height())
         return false;
+    // Only the two bottom corners are rounded: above them the rectangle is the answer.
+    constexpr qreal maximumRadius = 22;
+    if (local.y() < visibleSize.height() - std::min({visibleSize.width() / 2, visibleSize.height() / 2, maximumRadius}))
+        return true;
     return notchPath(QRectF(QPointF(0, 0), visibleSize)).contains(local);
 }
 

@@ -221,3 +221,48 @@ TEST(NotchPanelHover, DrawnRegionFollowsTheWidthAnimation)
     EXPECT_EQ(h.controller->drawnNotchSize().width(), 450);
     EXPECT_EQ(h.panel().drawnRegion().boundingRect().width(), 450);
 }
+
+TEST(NotchPanelHover, PointerIsLookedAtLessOftenOnlyWhileFarFromAnIdlePanel)
+{
+    PanelHarness h;
+    h.controller->show();
+    const QRect frame = h.frame();
+    const struct {
+        const char *where;
+        std::function<void()> setUp;
+        QPoint pointer;
+        bool distant;
+    } cases[] = {
+        {"far below an idle panel", [] {}, QPoint(frame.center().x(), frame.bottom() + 300), true},
+        {"just outside the near margin", [] {}, QPoint(frame.right() + 241, frame.center().y()), true},
+        {"within the near margin", [] {}, QPoint(frame.right() + 200, frame.center().y()), false},
+        {"on the panel window", [] {}, QPoint(frame.left() + 3, frame.bottom() - 3), false},
+        {"far, but an editor is open", [&] { h.controller->setEditorOpen(true); },
+         QPoint(frame.center().x(), frame.bottom() + 300), false},
+    };
+    for (const auto &c : cases) {
+        c.setUp();
+        h.moveTo(c.pointer);
+        EXPECT_EQ(h.controller->pointerTickInterval(), c.distant ? 2h : 1h) << c.where;
+    }
+}
+
+TEST(NotchPanelHover, APointerRestingNearAnIdlePanelIsLookedAtLessOftenUntilItMoves)
+{
+    PanelHarness h;
+    h.controller->show();
+    const QPoint near(h.frame().left() + 3, h.frame().bottom() - 3);
+    h.moveTo(near);
+    for (int tick = 1; tick < 10; ++tick)
+        h.controller->updatePointerPassthrough();
+    EXPECT_EQ(h.controller->pointerTickInterval(), 1h) << "still the fast beat after nine still beats";
+    h.controller->updatePointerPassthrough();
+    EXPECT_EQ(h.controller->pointerTickInterval(), 2h) << "resting";
+    h.moveTo(near + QPoint(1, 0));
+    EXPECT_EQ(h.controller->pointerTickInterval(), 1h) << "the first move brings the fast beat back";
+
+    h.moveTo(h.notchCentre());
+    for (int tick = 0; tick < 20; ++tick)
+        h.controller->updatePointerPassthrough();
+    EXPECT_EQ(h.controller->pointerTickInterval(), 1h) << "an open panel keeps the fast beat";
+}

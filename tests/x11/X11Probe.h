@@ -33,7 +33,11 @@ using namespace std::chrono_literals;
 
 inline Display *display()
 {
-    static Display *connection = XOpenDisplay(nullptr);
+    static Display *connection = [] {
+        // Windows come and go while the tree is walked; a vanished one is simply skipped.
+        XSetErrorHandler([](Display *, XErrorEvent *) { return 0; });
+        return XOpenDisplay(nullptr);
+    }();
     return connection;
 }
 
