@@ -19,19 +19,21 @@ TEST_F(MonitorTest, EachShortcutPressIsDispatchedOnce)
         AppShortcut shortcut;
         bool grabRefused;
         bool tarnelActive;
+        bool quickAccessShown;
         int quickAccess; // onQuickAccess calls
         int copies;      // Ctrl+C sent
         int pastes;      // Ctrl+V sent
     };
     const Case cases[] = {
-        {"history grabbed", AppShortcut::history, false, false, 1, 0, 0},
-        {"paste as grabbed", AppShortcut::pasteAs, false, false, 1, 0, 0},
-        {"stack copy grabbed", AppShortcut::pasteStack, false, false, 0, 1, 0},
-        {"private copy grabbed", AppShortcut::privateCopy, false, false, 0, 1, 0},
-        {"paste next grabbed", AppShortcut::pasteNextFromStack, false, false, 0, 0, 1},
-        {"stack copy refused, other app", AppShortcut::pasteStack, true, false, 0, 1, 0},
-        {"private copy refused, other app", AppShortcut::privateCopy, true, false, 0, 1, 0},
-        {"history refused, other app", AppShortcut::history, true, false, 0, 0, 0},
+        {"history grabbed", AppShortcut::history, false, false, false, 1, 0, 0},
+        {"paste as grabbed", AppShortcut::pasteAs, false, false, false, 1, 0, 0},
+        {"stack copy grabbed", AppShortcut::pasteStack, false, false, false, 0, 1, 0},
+        {"private copy grabbed", AppShortcut::privateCopy, false, false, false, 0, 1, 0},
+        {"paste next grabbed", AppShortcut::pasteNextFromStack, false, false, false, 0, 0, 1},
+        {"stack copy refused, other app", AppShortcut::pasteStack, true, false, false, 0, 1, 0},
+        {"private copy refused, other app", AppShortcut::privateCopy, true, false, false, 0, 1, 0},
+        {"history refused, other app", AppShortcut::history, true, false, false, 0, 0, 0},
+        {"stack copy refused, Quick Access shown", AppShortcut::pasteStack, true, false, true, 0, 0, 0},
     };
     for (const Case &c : cases) {
         hotKeys.stop();
@@ -40,6 +42,7 @@ TEST_F(MonitorTest, EachShortcutPressIsDispatchedOnce)
         quickAccessCalls.clear();
         model->setPasteStackEntryIDs({QStringLiteral("a")});
         programActive = c.tarnelActive;
+        model->setIsQuickAccessPresented(c.quickAccessShown);
         createMonitor().requestAccessAndStart(false);
         // One press: the grab (if it holds) and the tap both see it.
         hotKeys.fire(c.shortcut);
