@@ -1,16 +1,159 @@
-#include "shell/Placeholder.h"
+// Tarnel's entry: the one place where the desktop backends are chosen and handed in.
+#include "core/L10n.h"
+#include "core/Logging.h"
+#include "core/ClipboardImageStore.h"
+#include "engine/ClipboardModel.h"
+#include "engine/TarnelMigration.h"
+#include "platform/ScreenshotFolderMonitor.h"
+#include "platform/x11/LinuxFolderWatcher.h"
+#include "platform/x11/LinuxInstanceLock.h"
+#include "platform/x11/LinuxLoginItem.h"
+#include "platform/x11/LinuxScreenshotLocation.h"
+#include "platform/x11/LinuxSettingsStore.h"
+#include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/LinuxUpdater.h"
+#include "platform/x11/X11PanelWindowTraits.h"
+#include "platform/x11/X11HotKeyRegistry.h"
+#include "platform/x11/X11KeySender.h"
+#include "platform/x11/X11KeyTap.h"
+#include "platform/x11/X11Permissions.h"
+#include "platform/x11/X11Workspace.h"
+#include "shell/AppDelegate.h"
+#include "shell/NotchPanelController.h"
+#include "shell/GlobalPasteMonitor.h"
+#include "shell/MenuBarPopover.h"
+#include "shell/PermissionExplanation.h"
+#include "shell/TarnelPanel.h"
+#include "ui/panel/ClipboardPanelView.h"
+#include "ui/quickaccess/QuickAccessHost.h"
+#include "ui/quickaccess/QuickAccessView.h"
+#include "shell/ClipboardModelPanelLink.h"
 
 #include <QApplication>
-#include <QWidget>
+#include <QMessageBox>
+#include <QPointer>
+#include <QSystemTrayIcon>
+
+namespace {
+
+// The services that live as long as the program, built once at its start.
+struct Desktop {
+    LinuxSettingsStore settings{LinuxSettingsStore::defaultPath()};
+    X11Workspace workspace;
+    // The tap decides whether keys of other applications can be seen, so it comes first.
+    X11KeyTap keyTap;
+    X11Permissions permissions{&keyTap};
+    X11HotKeyRegistry hotKeys;
+    X11KeySender keySender{&workspace};
+    X11PanelWindowTraits windowTraits;
+    X11Pasteboard pasteboard;
+    LinuxLoginItem loginItem;
+    LinuxScreenshotLocation screenshotLocation;
+    std::unique_ptr<LinuxUpdater> updater;
+    std::unique_ptr<ClipboardModel> model;
+    std::unique_ptr<ClipboardModelPanelLink> panelModel;
+    std::unique_ptr<GlobalPasteMonitor> pasteMonitor;
+};
+
+void showAlert(const QString &message, const QString &informativeText)
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Tarnel"), L10n::text(message));
+    box.setInformativeText(L10n::text(informativeText));
+    box.exec();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarnel"));
     QApplication::setApplicationVersion(QStringLiteral(TARNEL_VERSION));
-    QWidget *window = createPlaceholderWindow();
-    window->show();
-    const int code = app.exec();
-    delete window;
-    return code;
+    QApplication::setDesktopFileName(QStringLiteral("tarnel"));
+    // An accessory: closing its windows never ends it; only a newer instance or the session does.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    Desktop desktop;
+    L10n::setLanguageReader([&desktop] { return desktop.settings.textValue(QString::fromLatin1(kAppLanguageSettingKey)); });
+    QObject::connect(&desktop.permissions, &Permissions::explanationRequested, &app, &PermissionExplanation::show);
+
+    LinuxInstanceLock lock;
+    AppDelegate::StartSteps steps;
+    steps.runMigration = [&desktop] {
+        const LinuxSettingsStore earlier(LinuxSettingsStore::earlierProductPath());
+        const QString dataRoot = ClipboardImageStore::dataRootPath();
+        TarnelMigration::run(desktop.settings, earlier,
+                             {ClipboardImageStore::directoryPathIn(dataRoot, QStringLiteral("Quorvel")),
+                              ClipboardImageStore::directoryPathIn(dataRoot)});
+    };
+    steps.startUpdater = [&desktop] {
+        desktop.updater = std::make_unique<LinuxUpdater>();
+        desktop.updater->onAlert = showAlert;
+    };
+    steps.createController = [&desktop] {
+        ClipboardModelServices modelServices;
+        modelServices.pasteboard = &desktop.pasteboard;
+        modelServices.settings = &desktop.settings;
+        modelServices.workspace = &desktop.workspace;
+        modelServices.loginItem = &desktop.loginItem;
+        modelServices.permissions = &desktop.permissions;
+        modelServices.keySender = &desktop.keySender;
+        modelServices.screenshotLocation = &desktop.screenshotLocation;
+        modelServices.screenshotMonitor = std::make_unique<ScreenshotFolderMonitor>(std::make_unique<LinuxFolderWatcher>());
+        desktop.model = std::make_unique<ClipboardModel>(std::move(modelServices));
+        desktop.panelModel = std::make_unique<ClipboardModelPanelLink>(*desktop.model, desktop.settings);
+        PanelServices services{desktop.settings, desktop.workspace, desktop.permissions, desktop.windowTraits, {},
+                               &QSystemTrayIcon::isSystemTrayAvailable};
+        auto controller = std::make_unique<NotchPanelController>(*desktop.panelModel, services);
+        QPointer<NotchPanelController> weak(controller.get());
+
+        // The notch panel and the menu-bar popup show Quick Access while it is open.
+        const auto hostedContent = [&desktop, weak] {
+            auto *quickAccess = new QuickAccessView(*desktop.model);
+            quickAccess->onLayoutChanged = [weak] {
+                if (weak)
+                    weak->refreshQuickAccessLayout();
+            };
+            return new QuickAccessHost(*desktop.model, new ClipboardPanelView(*desktop.panelModel, *weak, false),
+                                       quickAccess);
+        };
+        controller->panel()->setContent(hostedContent());
+        // A paste closes Quick Access in the model; the panel then goes back under the notch
+        // (or the popup closes) as on any other dismissal.
+        QObject::connect(desktop.model.get(), &ClipboardModel::isQuickAccessPresentedChanged, controller.get(),
+                         [&desktop, weak] {
+                             if (weak && !desktop.model->isQuickAccessPresented()
+                                 && (weak->isAtCursor() || weak->isMenuBarQuickAccess()))
+                                 weak->dismissQuickAccess();
+                         });
+        controller->menuBarPopover()->setContent(hostedContent());
+
+        desktop.pasteMonitor = std::make_unique<GlobalPasteMonitor>(
+            *desktop.model,
+            GlobalPasteMonitorServices{desktop.hotKeys, desktop.keyTap, desktop.permissions, desktop.workspace,
+                                       nullptr, {}, {}});
+        desktop.pasteMonitor->onQuickAccess = [weak](bool pasteAs) {
+            if (weak)
+                weak->openQuickAccess(pasteAs);
+        };
+        desktop.pasteMonitor->onDismissQuickAccess = [weak] {
+            if (weak)
+                weak->dismissQuickAccess();
+        };
+        desktop.pasteMonitor->onAccessibilityRequired = [weak] {
+            if (weak)
+                weak->openSettingsWindow();
+        };
+        controller->setPasteMonitorStarter([&desktop](bool promptForAccessibility) {
+            desktop.pasteMonitor->requestAccessAndStart(promptForAccessibility);
+        });
+        return controller;
+    };
+    AppDelegate delegate(lock, std::move(steps));
+    QObject::connect(&delegate, &AppDelegate::quitRequested, &app, [] {
+        qCInfo(lcShell) << "A newer Tarnel started: quitting";
+        QApplication::quit();
+    });
+    delegate.applicationDidFinishLaunching();
+    return app.exec();
 }

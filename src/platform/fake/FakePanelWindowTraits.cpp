@@ -1,0 +1,27 @@
+#include "platform/fake/FakePanelWindowTraits.h"
+
+void FakePanelWindowTraits::setAcceptsPointer(QWidget &window, bool accepts)
+{
+    ++pointerChanges;
+    for (auto &entry : m_accepts) {
+        if (entry.first == &window) {
+            entry.second = accepts;
+            return;
+        }
+    }
+    m_accepts.append({&window, accepts});
+}
+
+void FakePanelWindowTraits::keepOffTaskbar(QWidget &window)
+{
+    offTaskbar.append(&window);
+}
+
+bool FakePanelWindowTraits::acceptsPointer(const QWidget *window) const
+{
+    for (const auto &entry : m_accepts) {
+        if (entry.first == window)
+            return entry.second;
+    }
+    return true;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/PanelWindowTraits.h"
+
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+// Records what the controller asked of the window system, so tests can see when the
+// pointer passes through the panel.
+class FakePanelWindowTraits : public PanelWindowTraits {
+public:
+    void setAcceptsPointer(QWidget &window, bool accepts) override;
+    void keepOffTaskbar(QWidget &window) override;
+
+    // The last answer given for a window; a window never asked accepts the pointer.
+    bool acceptsPointer(const QWidget *window) const;
+    int pointerChanges = 0;
+    QList<QPointer<QWidget>> offTaskbar;
+
+private:
+    QList<QPair<const QWidget *, bool>> m_accepts;
+};

@@ -1,0 +1,87 @@
+#include "platform/x11/X11PanelWindowTraits.h"
+
+#include "core/Logging.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
+#include <X11/extensions/shape.h>
+
+namespace {
+
+Display *x11Display()
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->display() : nullptr;
+}
+
+bool hasXFixes(Display *display)
+{
+    static const bool present = [display] {
+        int event = 0, error = 0;
+        return XFixesQueryExtension(display, &event, &error) != 0;
+    }();
+    return present;
+}
+
+void sendWmState(Display *display, Window window, const char *first, const char *second)
+{
+    constexpr long netWmStateAdd = 1;
+    constexpr long sourceIsApplication = 1;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = netWmStateAdd;
+    event.xclient.data.l[1] = static_cast<long>(XInternAtom(display, first, False));
+    event.xclient.data.l[2] = second ? static_cast<long>(XInternAtom(display, second, False)) : 0;
+    event.xclient.data.l[3] = sourceIsApplication;
+    XSendEvent(display, DefaultRootWindow(display), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
+}
+
+} // namespace
+
+void X11PanelWindowTraits::setAcceptsPointer(QWidget &window, bool accepts)
+{
+    Display *display = x11Display();
+    if (!display || !hasXFixes(display)) {
+        qCWarning(lcPlatform) << "No XFixes: the panel cannot let clicks through";
+        return;
+    }
+    const auto id = static_cast<Window>(window.winId());
+    if (accepts) {
+        // No input shape of our own: input follows the drawn (bounding) shape again.
+        XFixesSetWindowShapeRegion(display, id, ShapeInput, 0, 0, None);
+    } else {
+        const XserverRegion empty = XFixesCreateRegion(display, nullptr, 0);
+        XFixesSetWindowShapeRegion(display, id, ShapeInput, 0, 0, empty);
+        XFixesDestroyRegion(display, empty);
+    }
+    XFlush(display);
+}
+
+void X11PanelWindowTraits::keepOffTaskbar(QWidget &window)
+{
+    Display *display = x11Display();
+    if (!display)
+        return;
+    const auto id = static_cast<Window>(window.winId());
+    sendWmState(display, id, "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER");
+    sendWmState(display, id, "_NET_WM_STATE_STICKY", nullptr);
+    // Every desktop, as a panel of the screen's edge should be.
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = id;
+    event.xclient.message_type = XInternAtom(display, "_NET_WM_DESKTOP", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 0xFFFFFFFFL;
+    event.xclient.data.l[1] = 1;
+    XSendEvent(display, DefaultRootWindow(display), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(display);
+}

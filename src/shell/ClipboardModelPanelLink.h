@@ -1,0 +1,52 @@
+#pragma once
+
+#include "shell/PanelModelLink.h"
+
+class ClipboardModel;
+class SettingsStore;
+
+// The panel controller's view of the application model. Quick Access goes to the model's own
+// operations; where the model does not offer the screenshot folder choice, this applies the
+// same steps through the model's published setters.
+class ClipboardModelPanelLink : public PanelModelLink {
+    Q_OBJECT
+public:
+    ClipboardModelPanelLink(ClipboardModel &model, SettingsStore &settings, QObject *parent = nullptr);
+
+    ClipboardModel &clipboardModel() const { return m_model; }
+
+    std::optional<ClipboardEntry> screenshotNotice() const override;
+    bool copiedNoticeVisible() const override;
+    void dismissScreenshotNotice() override;
+    ClipboardAppearance appearance() const override;
+    int entryCount() const override;
+
+    void setPasteTargetApplication(const std::optional<RunningApplication> &application) override;
+    std::optional<RunningApplication> pasteTargetApplication() const override;
+    void setCurrentContext(const QString &name) override;
+    void setPanelOverlayPresented(bool presented) override;
+
+    bool isQuickAccessPresented() const override;
+    void setQuickAccessPresented(bool presented) override;
+    bool isPasteAsPresented() const override;
+    void setPasteAsPresented(bool presented) override;
+    void setQuickPasteOptionsPresented(bool presented) override;
+    ClipboardPanelTab selectedTab() const override;
+    void setSelectedTab(ClipboardPanelTab tab) override;
+    void beginQuickAccess(const std::optional<RunningApplication> &target) override;
+    void selectFirstQuickAccessEntry() override;
+    void requestQuickSearchFocus() override;
+    bool hasShortcutNotice() const override;
+    bool isQuickPasteOptionsPresented() const override;
+    bool selectedEntryIsImage() const override;
+    int quickAccessItemCount() const override;
+
+    std::optional<QString> screenshotFolderPath() const override;
+    void setScreenshotFolder(const QString &path) override;
+    ClipboardPresentationMode savedPresentationMode() const override;
+    void startMonitoring() override;
+
+private:
+    ClipboardModel &m_model;
+    SettingsStore &m_settings;
+};

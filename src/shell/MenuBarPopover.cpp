@@ -1,0 +1,81 @@
+#include "shell/MenuBarPopover.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QVBoxLayout>
+
+MenuBarPopover::MenuBarPopover(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(QStringLiteral("Tarnel"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+}
+
+void MenuBarPopover::setContent(QWidget *content)
+{
+    // A new content replaces the old one, as in the notch panel.
+    if (m_content) {
+        layout()->removeWidget(m_content);
+        m_content->deleteLater();
+    }
+    m_content = content;
+    if (content)
+        layout()->addWidget(content);
+}
+
+void MenuBarPopover::setContentSize(const QSize &size)
+{
+    setFixedSize(size);
+}
+
+void MenuBarPopover::showBelow(const QRect &anchor, const QSize &size)
+{
+    setFixedSize(size);
+    QScreen *screen = QGuiApplication::screenAt(anchor.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    QPoint origin(anchor.center().x() - size.width() / 2, anchor.bottom() + 1);
+    if (screen) {
+        const QRect area = screen->geometry();
+        if (origin.y() + size.height() > area.bottom() + 1)
+            origin.setY(anchor.top() - size.height());
+        origin.setX(std::clamp(origin.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));
+        origin.setY(std::max(origin.y(), area.top()));
+    }
+    move(origin);
+    m_wasActive = false;
+    show();
+    raise();
+    activateWindow();
+}
+
+void MenuBarPopover::performClose()
+{
+    if (isVisible())
+        hide();
+}
+
+bool MenuBarPopover::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate) {
+        m_wasActive = true;
+    } else if (event->type() == QEvent::WindowDeactivate && m_wasActive && isVisible()) {
+        m_closedOnItsOwn.start();
+        hide();
+    }
+    return QWidget::event(event);
+}
+
+bool MenuBarPopover::closedOnItsOwnWithin(std::chrono::milliseconds time) const
+{
+    return m_closedOnItsOwn.isValid() && m_closedOnItsOwn.elapsed() <= time.count();
+}
+
+void MenuBarPopover::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    emit closed();
+}

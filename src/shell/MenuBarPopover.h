@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QWidget>
+
+#include <chrono>
+
+// Quick Access in menu-bar mode: a frameless window that hangs below the tray icon, takes the
+// keyboard, and closes as soon as it loses it (the user clicked or switched elsewhere). It is
+// not a grabbing popup: closing another Tarnel window right before it opens (the first-run
+// guide) must not close it.
+class MenuBarPopover : public QWidget {
+    Q_OBJECT
+public:
+    explicit MenuBarPopover(QWidget *parent = nullptr);
+
+    bool isShown() const { return isVisible(); }
+    void setContent(QWidget *content);
+    QWidget *content() const { return m_content; }
+    void setContentSize(const QSize &size);
+
+    // Shows the popup with its top edge on the anchor's bottom edge, centred on it and kept
+    // inside the anchor's screen; above the anchor when there is no room below.
+    void showBelow(const QRect &anchor, const QSize &size);
+    void performClose();
+    // Whether the popup closed on its own (it lost the keyboard) within the given time. A click
+    // on the tray icon takes the keyboard from the popup before the icon sees the click: that
+    // click was meant to close it, not to open it again.
+    bool closedOnItsOwnWithin(std::chrono::milliseconds time) const;
+
+signals:
+    // The popup closed, on its own (a click outside) or by performClose().
+    void closed();
+
+protected:
+    bool event(QEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    QWidget *m_content = nullptr;
+    // Only a popup that had the keyboard can lose it.
+    bool m_wasActive = false;
+    QElapsedTimer m_closedOnItsOwn;
+};

@@ -1,0 +1,329 @@
+#include "shell/NotchPanelController.h"
+
+#include "core/Logging.h"
+#include "shell/MenuBarPopover.h"
+#include "shell/NotchPanelGeometry.h"
+#include "shell/TarnelPanel.h"
+#include "platform/PanelWindowTraits.h"
+#include "platform/SettingsStore.h"
+#include "ui/panel/ClipboardPanelView.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QVariantAnimation>
+
+NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices services,
+                                           NotchHoverTimings timings, QObject *parent)
+    : QObject(parent)
+    , m_model(model)
+    , m_services(std::move(services))
+    , m_timings(timings)
+{
+    m_presentationMode = fromRawValue<ClipboardPresentationMode>(
+                             m_services.settings.textValue(QString::fromLatin1(kPresentationModeSettingKey)).value_or(QString()))
+                             .value_or(ClipboardPresentationMode::Notch);
+    m_animatedWidth = compactWidth();
+
+    m_widthAnimation = new QVariantAnimation(this);
+    m_widthAnimation->setEasingCurve(QEasingCurve::InOutQuad);
+    connect(m_widthAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        m_animatedWidth = value.toReal();
+        updateDrawnRegion();
+    });
+
+    buildPanel();
+    buildPopover();
+
+    connect(&m_model, &PanelModelLink::screenshotNoticeChanged, this, &NotchPanelController::screenshotNoticeChanged);
+    connect(&m_model, &PanelModelLink::copiedNoticeVisibleChanged, this, [this] {
+        if (!m_isWidthExpanded && m_widthAnimation->state() != QAbstractAnimation::Running)
+            m_animatedWidth = compactWidth();
+        updateDrawnRegion();
+    });
+
+    installStatusItem();
+    positionPanel();
+
+    // The pointer is looked at on a fixed beat; the beat only reads, and acts on changes.
+    m_pointerMonitor = new QTimer(this);
+    m_pointerMonitor->setInterval(m_timings.pointerTick);
+    m_pointerMonitor->setTimerType(Qt::CoarseTimer);
+    connect(m_pointerMonitor, &QTimer::timeout, this, &NotchPanelController::updatePointerPassthrough);
+    m_pointerMonitor->start();
+
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &NotchPanelController::screenChanged);
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen *screen) {
+        connect(screen, &QScreen::geometryChanged, this, &NotchPanelController::screenChanged);
+        screenChanged();
+    });
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &NotchPanelController::screenChanged);
+    for (QScreen *screen : QGuiApplication::screens())
+        connect(screen, &QScreen::geometryChanged, this, &NotchPanelController::screenChanged);
+
+    // Menus of the whole program hold the panel open while they are tracked.
+    qApp->installEventFilter(this);
+    updateDrawnRegion();
+}
+
+NotchPanelController::~NotchPanelController()
+{
+    qApp->removeEventFilter(this);
+    delete m_onboardingWindow;
+    delete m_settingsWindow;
+    delete m_screenshotToastPanel;
+    delete m_screenshotActionWindow;
+    delete m_popover;
+    delete m_panel;
+}
+
+void NotchPanelController::setViewFactory(PanelViewFactory factory)
+{
+    if (factory.panelView)
+        m_views.panelView = std::move(factory.panelView);
+    if (factory.onboardingView)
+        m_views.onboardingView = std::move(factory.onboardingView);
+    if (factory.screenshotToast)
+        m_views.screenshotToast = std::move(factory.screenshotToast);
+    if (factory.screenshotAction)
+        m_views.screenshotAction = std::move(factory.screenshotAction);
+}
+
+QWidget *NotchPanelController::makePanelView(bool isStandaloneSettings)
+{
+    if (m_views.panelView)
+        return m_views.panelView(isStandaloneSettings);
+    return new ClipboardPanelView(m_model, *this, isStandaloneSettings);
+}
+
+void NotchPanelController::buildPanel()
+{
+    m_panel = new TarnelPanel();
+    m_panel->setWindowRole(QString::fromLatin1(TarnelPanel::panelRole));
+    m_panel->resize(PanelMetrics::expandedSize.toSize());
+    m_panel->setContent(makePanelView(false));
+}
+
+void NotchPanelController::buildPopover()
+{
+    m_popover = new MenuBarPopover();
+    m_popover->setWindowRole(QString::fromLatin1(TarnelPanel::popoverRole));
+    m_popover->setContent(makePanelView(false));
+    connect(m_popover, &MenuBarPopover::closed, this, [this] {
+        // Closed on its own (a click outside): end Quick Access; after an explicit close the
+        // flag is already clear.
+        if (m_isMenuBarQuickAccess)
+            finishMenuBarQuickAccess(false);
+    });
+}
+
+namespace {
+
+// Three stacked squares, drawn in one light tone like a template image so that the tray's
+// own background shows around them.
+QIcon trayIcon()
+{
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal unit = size / 16.0;
+        const QColor fill(225, 225, 230);
+        for (int layer = 2; layer >= 0; --layer) {
+            const QRectF square(unit * (2 + layer * 2), unit * (6 - layer * 2), unit * 8, unit * 8);
+            painter.setPen(QPen(QColor(40, 40, 45), unit * 0.8));
+            painter.setBrush(layer == 0 ? fill : fill.darker(100 + 15 * layer));
+            painter.drawRoundedRect(square, unit * 1.5, unit * 1.5);
+        }
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+} // namespace
+
+void NotchPanelController::installStatusItem()
+{
+    // The icon is made even without a tray host: Qt shows it once a host appears.
+    m_statusItem = new QSystemTrayIcon(this);
+    m_statusItem->setIcon(trayIcon());
+    m_statusItem->setToolTip(QStringLiteral("Tarnel"));
+    connect(m_statusItem, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        // Every click counts: a second click soon after the first arrives as a double click.
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+            statusItemClicked();
+    });
+    m_statusItem->show();
+
+    m_trayWasAvailable = trayAvailable();
+    if (!m_trayWasAvailable)
+        qCWarning(lcShell) << "No system tray is available: the panel stays at the top of the screen"
+                              " so that Tarnel remains reachable in menu-bar mode";
+    m_trayWatch = new QTimer(this);
+    m_trayWatch->setInterval(PanelTimings::trayAvailabilityCheck);
+    m_trayWatch->setTimerType(Qt::VeryCoarseTimer);
+    connect(m_trayWatch, &QTimer::timeout, this, &NotchPanelController::checkTrayAvailability);
+    m_trayWatch->start();
+}
+
+bool NotchPanelController::trayAvailable() const
+{
+    return m_services.systemTrayAvailable && m_services.systemTrayAvailable();
+}
+
+void NotchPanelController::checkTrayAvailability()
+{
+    const bool available = trayAvailable();
+    if (available == m_trayWasAvailable)
+        return;
+    m_trayWasAvailable = available;
+    if (available)
+        qCInfo(lcShell) << "A system tray appeared: menu-bar mode uses the tray icon";
+    else
+        qCWarning(lcShell) << "The system tray went away: the panel stays at the top of the screen";
+    if (m_presentationMode != ClipboardPresentationMode::MenuBar || m_isAtCursor)
+        return;
+    if (available) {
+        m_panel->hide();
+    } else {
+        positionPanel();
+        m_panel->show();
+        m_panel->raise();
+        m_services.windowTraits.keepOffTaskbar(*m_panel);
+    }
+}
+
+bool NotchPanelController::isPanelStandingInForTray() const
+{
+    return m_presentationMode == ClipboardPresentationMode::MenuBar && !m_trayWasAvailable;
+}
+
+void NotchPanelController::positionPanel()
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen && !QGuiApplication::screens().isEmpty())
+        screen = QGuiApplication::screens().first();
+    if (!screen)
+        return;
+    // The whole screen, not its available part: the panel's top edge is the screen's top edge.
+    m_panel->setGeometry(NotchPanelGeometry::panelFrame(screen->geometry()));
+}
+
+void NotchPanelController::screenChanged()
+{
+    if (m_isAtCursor)
+        return;
+    positionPanel();
+}
+
+void NotchPanelController::show()
+{
+    positionPanel();
+    if (m_presentationMode == ClipboardPresentationMode::MenuBar && !isPanelStandingInForTray()) {
+        m_panel->hide();
+        return;
+    }
+    m_panel->show();
+    m_panel->raise();
+    m_services.windowTraits.keepOffTaskbar(*m_panel);
+    // A freshly mapped window takes the pointer until the first tick decides.
+    m_ignoresMouseEvents = false;
+    updatePointerPassthrough();
+}
+
+void NotchPanelController::startServices()
+{
+    if (m_servicesStarted)
+        return;
+    m_servicesStarted = true;
+    m_model.startMonitoring();
+    show();
+    startPasteMonitoring();
+    if (!onboardingComplete())
+        showOnboarding();
+}
+
+void NotchPanelController::setPasteMonitorStarter(std::function<void(bool)> starter)
+{
+    m_pasteMonitorStarter = std::move(starter);
+}
+
+void NotchPanelController::startPasteMonitoring()
+{
+    // The Accessibility prompt may only show once the first-run guide has been completed.
+    const bool promptForAccessibility = onboardingComplete();
+    if (m_pasteMonitorStarter)
+        m_pasteMonitorStarter(promptForAccessibility);
+    else
+        qCInfo(lcShell) << "No keyboard monitor is installed: global shortcuts are not active";
+}
+
+void NotchPanelController::setReadingScreenText(bool reading)
+{
+    if (reading == m_isReadingScreenText)
+        return;
+    m_isReadingScreenText = reading;
+    emit isReadingScreenTextChanged(reading);
+}
+
+void NotchPanelController::setPresentationMode(ClipboardPresentationMode mode)
+{
+    if (mode == m_presentationMode)
+        return;
+    m_presentationMode = mode;
+    m_services.settings.setText(QString::fromLatin1(kPresentationModeSettingKey), rawValue(mode));
+    emit presentationModeChanged(mode);
+
+    if (mode == ClipboardPresentationMode::Notch) {
+        finishMenuBarQuickAccess(true);
+        m_isAtCursor = false;
+        m_isCollapsing = false;
+        stopTimer(m_collapseTimer);
+        stopTimer(m_expansionTimer);
+        positionPanel();
+        m_panel->show();
+        m_panel->raise();
+        m_services.windowTraits.keepOffTaskbar(*m_panel);
+        keepExpanded();
+    } else {
+        if (!isPanelStandingInForTray())
+            m_panel->hide();
+        openMenuBarQuickAccess(false);
+    }
+}
+
+QPoint NotchPanelController::pointerLocation() const
+{
+    return m_services.pointerLocation ? m_services.pointerLocation() : QCursor::pos();
+}
+
+bool NotchPanelController::onboardingComplete() const
+{
+    return m_services.settings.boolValue(QString::fromLatin1(kOnboardingCompleteSettingKey)).value_or(false);
+}
+
+bool NotchPanelController::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Show || type == QEvent::Hide) {
+        if (auto *menu = qobject_cast<QMenu *>(watched)) {
+            if (type == QEvent::Show)
+                menuDidOpen(menu);
+            else
+                menuDidClose(menu);
+        }
+    } else if (type == QEvent::Close && watched->isWidgetType()) {
+        auto *widget = static_cast<QWidget *>(watched);
+        if (widget == m_onboardingWindow || widget == m_settingsWindow || widget == m_screenshotActionWindow)
+            windowWillClose(widget);
+    }
+    return QObject::eventFilter(watched, event);
+}

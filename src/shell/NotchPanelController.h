@@ -1,0 +1,244 @@
+#pragma once
+
+#include "core/ClipboardPresentationMode.h"
+#include "shell/PanelModelLink.h"
+#include "shell/PanelTimings.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QRectF>
+#include <QSet>
+#include <QSizeF>
+#include <QWidget>
+
+#include <chrono>
+#include <functional>
+
+class MenuBarPopover;
+class QMenu;
+class QSystemTrayIcon;
+class QTimer;
+class QVariantAnimation;
+class QWidget;
+class TarnelPanel;
+
+class PanelWindowTraits;
+class Permissions;
+class SettingsStore;
+class Workspace;
+
+inline constexpr char kOnboardingCompleteSettingKey[] = "tarnel.onboardingComplete";
+
+// The desktop as the controller meets it. The program hands in the real services; tests
+// hand in fakes, a pointer of their own and no tray.
+struct PanelServices {
+    SettingsStore &settings;
+    Workspace &workspace;
+    Permissions &permissions;
+    PanelWindowTraits &windowTraits;
+    // Global pointer position; QCursor::pos() when empty.
+    std::function<QPoint()> pointerLocation;
+    // Whether a tray host runs right now, so that the tray icon can be seen at all. The host
+    // may come and go (a desktop panel starting after Tarnel at login); empty means never.
+    std::function<bool()> systemTrayAvailable;
+};
+
+// The clocks of hover; tests shorten them, the program keeps the defaults.
+struct NotchHoverTimings {
+    std::chrono::milliseconds pointerTick = PanelTimings::pointerTick;
+    std::chrono::milliseconds distantPointerTick = PanelTimings::distantPointerTick;
+    std::chrono::milliseconds contentExpansionDelay = PanelTimings::contentExpansionDelay;
+    std::chrono::milliseconds widthCollapseDelay = PanelTimings::widthCollapseDelay;
+    std::chrono::milliseconds widenAnimation = PanelTimings::widenAnimation;
+    std::chrono::milliseconds narrowAnimation = PanelTimings::narrowAnimation;
+};
+
+// Builds the views that the controller's windows host. The defaults build Tarnel's own
+// views; tests may replace them.
+struct PanelViewFactory {
+    std::function<QWidget *(bool isStandaloneSettings)> panelView;
+    std::function<QWidget *()> onboardingView;
+    std::function<QWidget *(const ClipboardEntry &entry)> screenshotToast;
+    std::function<QWidget *(const ClipboardEntry &entry, bool extractText)> screenshotAction;
+};
+
+// The one long-lived object of the interface: owns the notch panel, the menu-bar popup and
+// tray icon, the settings, first-run, screenshot-toast and screenshot-action windows and the
+// hover timers, and publishes the panel's expansion and the presentation mode to the views.
+class NotchPanelController : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool isWidthExpanded READ isWidthExpanded NOTIFY isWidthExpandedChanged)
+    Q_PROPERTY(bool isContentExpanded READ isContentExpanded NOTIFY isContentExpandedChanged)
+    Q_PROPERTY(bool isReadingScreenText READ isReadingScreenText WRITE setReadingScreenText NOTIFY isReadingScreenTextChanged)
+
+public:
+    NotchPanelController(PanelModelLink &model, PanelServices services,
+                         NotchHoverTimings timings = {}, QObject *parent = nullptr);
+    ~NotchPanelController() override;
+
+    // Replaces how hosted views are built; call before startServices().
+    void setViewFactory(PanelViewFactory factory);
+
+    PanelModelLink &model() const { return m_model; }
+
+    // --- start-up
+    // Monitoring, the panel, the keyboard monitor and, while not completed, the first-run guide.
+    void startServices();
+    // Places the panel at the top centre and shows it (notch mode) or keeps it out (menu bar).
+    void show();
+    void startPasteMonitoring();
+    // Hook for the keyboard monitor: called with whether the Accessibility prompt may show.
+    void setPasteMonitorStarter(std::function<void(bool promptForAccessibility)> starter);
+
+    // --- published state
+    bool isWidthExpanded() const { return m_isWidthExpanded; }
+    bool isContentExpanded() const { return m_isContentExpanded; }
+    ClipboardPresentationMode presentationMode() const { return m_presentationMode; }
+    bool isReadingScreenText() const { return m_isReadingScreenText; }
+    void setReadingScreenText(bool reading);
+    // The size of the notch as drawn right now, width animated between its states.
+    QSizeF drawnNotchSize() const;
+
+    // --- hover
+    qreal compactWidth() const;
+    void setEditorOpen(bool isOpen);
+    void setActionMenuOpen(bool isOpen);
+    void toggleExpanded();
+    // One look at the pointer; the pointer timer runs it every tick.
+    void updatePointerPassthrough();
+    void menuDidOpen(QMenu *menu);
+    void menuDidClose(QMenu *menu);
+
+    // --- presentation mode and menu bar
+    void setPresentationMode(ClipboardPresentationMode mode);
+    void statusItemClicked();
+    void openMenuBarQuickAccess(bool pasteAs);
+    void finishMenuBarQuickAccess(bool closePopover);
+    void dismissQuickAccess();
+    // Quick Access at the centre of the screen under the pointer (notch mode), or in the popup
+    // (menu-bar mode); from the history and paste-as shortcuts.
+    void openQuickAccess(bool pasteAs);
+    void positionPanelAtScreenCenter(QSizeF size);
+    QSizeF quickAccessSize() const;
+    void refreshQuickAccessLayout();
+
+    // --- windows
+    void openSettingsWindow();
+    void showOnboarding();
+    void openAccessibilitySettings();
+    void requestInputMonitoringAccess();
+    void chooseScreenshotFolder();
+
+    // --- screenshots
+    qreal screenshotPreviewHeight() const;
+    void openScreenshotAction(const ClipboardEntry &entry, bool extractText);
+
+    // --- the windows themselves (read by views and tests)
+    TarnelPanel *panel() const { return m_panel; }
+    MenuBarPopover *menuBarPopover() const { return m_popover; }
+    QSystemTrayIcon *statusItem() const { return m_statusItem; }
+    QWidget *settingsWindow() const { return m_settingsWindow; }
+    QWidget *onboardingWindow() const { return m_onboardingWindow; }
+    QWidget *screenshotToastPanel() const { return m_screenshotToastPanel; }
+    QWidget *screenshotActionWindow() const { return m_screenshotActionWindow; }
+    bool hasOpenEditor() const { return m_hasOpenEditor; }
+    bool isCollapsing() const { return m_isCollapsing; }
+    bool isAtCursor() const { return m_isAtCursor; }
+    bool isMenuBarQuickAccess() const { return m_isMenuBarQuickAccess; }
+    bool isPointerPassingThrough() const { return m_ignoresMouseEvents; }
+    // The pointer beat in use right now.
+    std::chrono::milliseconds pointerTickInterval() const;
+    // Whether the panel shows although the mode is the menu bar, for want of a tray host.
+    bool isPanelStandingInForTray() const;
+    // Looks whether a tray host came or went (a timer does this every second).
+    void checkTrayAvailability();
+
+signals:
+    void isWidthExpandedChanged(bool expanded);
+    void isContentExpandedChanged(bool expanded);
+    void presentationModeChanged(ClipboardPresentationMode mode);
+    void isReadingScreenTextChanged(bool reading);
+    void drawnNotchSizeChanged();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // construction pieces
+    void buildPanel();
+    void buildPopover();
+    void installStatusItem();
+    bool trayAvailable() const;
+    void positionPanel();
+    void screenChanged();
+    QWidget *makePanelView(bool isStandaloneSettings);
+
+    // hover pieces
+    bool containsPointer() const;
+    bool containsPoint(const QPoint &pointer) const;
+    QSizeF hitRegionSize() const;
+    void expandForPointerEntry();
+    void collapseForPointerExit();
+    void keepExpanded();
+    void recordFrontApplication();
+    void setWidthExpanded(bool expanded, std::chrono::milliseconds duration);
+    void setContentExpanded(bool expanded);
+    void stopTimer(QPointer<QTimer> &timer);
+    void updateDrawnRegion();
+    void adjustPointerTick(const QPoint &pointer);
+
+    // windows
+    void finishOnboarding(bool completed, ClipboardPresentationMode mode);
+    void windowWillClose(QWidget *window);
+    void presentWindow(QWidget *window);
+    QPoint pointerLocation() const;
+    bool onboardingComplete() const;
+    void watchClose(QWidget *window);
+
+    // screenshots
+    void screenshotNoticeChanged();
+    void showScreenshotToast(const ClipboardEntry &entry);
+
+    PanelModelLink &m_model;
+    PanelServices m_services;
+    NotchHoverTimings m_timings;
+    PanelViewFactory m_views;
+
+    TarnelPanel *m_panel = nullptr;
+    MenuBarPopover *m_popover = nullptr;
+    QSystemTrayIcon *m_statusItem = nullptr;
+    QTimer *m_pointerMonitor = nullptr;
+    QTimer *m_trayWatch = nullptr;
+    bool m_trayWasAvailable = false;
+    QPointer<QTimer> m_collapseTimer;
+    QPointer<QTimer> m_expansionTimer;
+    QVariantAnimation *m_widthAnimation = nullptr;
+    std::function<void(bool)> m_pasteMonitorStarter;
+
+    bool m_isAtCursor = false;
+    QSet<const QMenu *> m_trackedMenus;
+    bool m_hasOpenEditor = false;
+    bool m_hasOpenActionMenu = false;
+    bool m_isPointerInside = false;
+    bool m_isCollapsing = false;
+    bool m_isMenuBarQuickAccess = false;
+    bool m_suppressHoverUntilExit = false;
+    bool m_ignoresMouseEvents = false;
+    bool m_servicesStarted = false;
+    QPoint m_lastPointer;
+    int m_stillTicks = 0;
+    std::optional<ClipboardPanelTab> m_tabBeforeQuickAccess;
+
+    QPointer<QWidget> m_onboardingWindow;
+    QPointer<QWidget> m_settingsWindow;
+    QPointer<QWidget> m_screenshotToastPanel;
+    QPointer<QWidget> m_screenshotActionWindow;
+
+    bool m_isReadingScreenText = false;
+    bool m_isWidthExpanded = false;
+    bool m_isContentExpanded = false;
+    ClipboardPresentationMode m_presentationMode = ClipboardPresentationMode::Notch;
+    qreal m_animatedWidth = PanelMetrics::compactSize.width();
+    mutable QPair<QString, qreal> m_previewCache;
+};

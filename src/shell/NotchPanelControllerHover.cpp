@@ -1,0 +1,270 @@
+// Hover: the notch widens when the pointer reaches it, shows its content when the pointer
+// stays, and narrows again after the pointer left. Everything else holds it as it is.
+#include "shell/NotchPanelController.h"
+
+#include "shell/NotchPanelGeometry.h"
+#include "shell/TarnelPanel.h"
+#include "platform/PanelWindowTraits.h"
+
+#include <QMenu>
+#include <QTimer>
+#include <QVariantAnimation>
+
+qreal NotchPanelController::compactWidth() const
+{
+    if (m_model.screenshotNotice())
+        return PanelMetrics::screenshotNoticeWidth;
+    if (m_model.copiedNoticeVisible())
+        return PanelMetrics::copiedNoticeWidth;
+    return PanelMetrics::compactSize.width();
+}
+
+QSizeF NotchPanelController::hitRegionSize() const
+{
+    if (m_model.screenshotNotice())
+        return {PanelMetrics::screenshotNoticeWidth, screenshotPreviewHeight() + PanelMetrics::screenshotNoticeChrome};
+    if (m_isCollapsing)
+        return {compactWidth(), PanelMetrics::compactSize.height()};
+    return {m_isWidthExpanded ? PanelMetrics::expandedSize.width() : compactWidth(),
+            m_isContentExpanded ? PanelMetrics::expandedSize.height() : PanelMetrics::compactSize.height()};
+}
+
+QSizeF NotchPanelController::drawnNotchSize() const
+{
+    if (m_model.screenshotNotice())
+        return {PanelMetrics::screenshotNoticeWidth, screenshotPreviewHeight() + PanelMetrics::screenshotNoticeChrome};
+    return {m_animatedWidth,
+            m_isContentExpanded ? PanelMetrics::expandedSize.height() : PanelMetrics::compactSize.height()};
+}
+
+bool NotchPanelController::containsPointer() const
+{
+    return containsPoint(pointerLocation());
+}
+
+bool NotchPanelController::containsPoint(const QPoint &pointer) const
+{
+    if (m_isAtCursor)
+        return m_panel->geometry().contains(pointer);
+    return NotchPanelGeometry::contains(pointer, m_panel->geometry(), hitRegionSize());
+}
+
+void NotchPanelController::updatePointerPassthrough()
+{
+    if (!m_panel->isVisible())
+        return;
+    const QPoint pointer = pointerLocation();
+    const bool inside = containsPoint(pointer);
+
+    // Written only on a change: the window system is asked once per crossing, not per tick.
+    if (m_ignoresMouseEvents == inside) {
+        m_ignoresMouseEvents = !inside;
+        m_services.windowTraits.setAcceptsPointer(*m_panel, inside);
+    }
+
+    const bool held = !m_trackedMenus.isEmpty() || m_hasOpenEditor || m_hasOpenActionMenu || m_isAtCursor
+        || m_model.screenshotNotice().has_value();
+    if (!held) {
+        if (m_suppressHoverUntilExit) {
+            if (!inside)
+                m_suppressHoverUntilExit = false;
+        } else if (!inside) {
+            if (m_isWidthExpanded || m_isContentExpanded)
+                collapseForPointerExit();
+        } else if (!m_isPointerInside || m_isCollapsing || !m_isWidthExpanded) {
+            expandForPointerEntry();
+        }
+    }
+    m_isPointerInside = inside;
+    adjustPointerTick(pointer);
+}
+
+std::chrono::milliseconds NotchPanelController::pointerTickInterval() const
+{
+    return std::chrono::milliseconds(m_pointerMonitor->interval());
+}
+
+void NotchPanelController::adjustPointerTick(const QPoint &pointer)
+{
+    const bool idle = !m_isWidthExpanded && !m_isContentExpanded && !m_isAtCursor && !m_expansionTimer
+        && !m_collapseTimer && m_trackedMenus.isEmpty() && !m_hasOpenEditor && !m_hasOpenActionMenu;
+    m_stillTicks = pointer == m_lastPointer ? m_stillTicks + 1 : 0;
+    m_lastPointer = pointer;
+    const int margin = PanelTimings::pointerNearMargin;
+    const bool far = !m_panel->geometry().adjusted(-margin, -margin, margin, margin).contains(pointer);
+    const bool still = m_stillTicks >= PanelTimings::stillTicksBeforeSlowing;
+    const auto interval = idle && (far || still) ? m_timings.distantPointerTick : m_timings.pointerTick;
+    if (m_pointerMonitor->interval() != interval.count())
+        m_pointerMonitor->setInterval(interval);
+}
+
+void NotchPanelController::stopTimer(QPointer<QTimer> &timer)
+{
+    if (timer) {
+        timer->stop();
+        timer->deleteLater();
+    }
+    timer = nullptr;
+}
+
+void NotchPanelController::recordFrontApplication()
+{
+    const std::optional<RunningApplication> front = m_services.workspace.frontmostApplication();
+    // A paste never goes back into Tarnel itself; the last other application stays the target.
+    if (front && !m_services.workspace.isOwn(*front))
+        m_model.setPasteTargetApplication(front);
+    m_model.setCurrentContext(front ? front->name : QString());
+}
+
+void NotchPanelController::expandForPointerEntry()
+{
+    stopTimer(m_collapseTimer);
+    stopTimer(m_expansionTimer);
+    m_isCollapsing = false;
+    recordFrontApplication();
+    if (!m_isWidthExpanded)
+        setWidthExpanded(true, m_timings.widenAnimation);
+
+    // The content follows only when the pointer is still there: a pointer that merely brushes
+    // the notch widens it without opening it.
+    auto *timer = new QTimer(this);
+    timer->setSingleShot(true);
+    connect(timer, &QTimer::timeout, this, [this, timer] {
+        if (m_expansionTimer == timer)
+            m_expansionTimer = nullptr;
+        timer->deleteLater();
+        if (!m_isCollapsing && containsPointer() && !m_isContentExpanded)
+            setContentExpanded(true);
+    });
+    m_expansionTimer = timer;
+    timer->start(m_timings.contentExpansionDelay);
+}
+
+void NotchPanelController::collapseForPointerExit()
+{
+    if (m_isCollapsing)
+        return;
+    m_isCollapsing = true;
+    stopTimer(m_expansionTimer);
+    stopTimer(m_collapseTimer);
+    if (m_isContentExpanded)
+        setContentExpanded(false);
+
+    auto *timer = new QTimer(this);
+    timer->setSingleShot(true);
+    connect(timer, &QTimer::timeout, this, [this, timer] {
+        timer->deleteLater();
+        if (!m_isCollapsing)
+            return;
+        if (m_collapseTimer == timer)
+            m_collapseTimer = nullptr;
+        if (m_isWidthExpanded)
+            setWidthExpanded(false, m_timings.narrowAnimation);
+    });
+    m_collapseTimer = timer;
+    timer->start(m_timings.widthCollapseDelay);
+    updateDrawnRegion();
+}
+
+void NotchPanelController::keepExpanded()
+{
+    stopTimer(m_collapseTimer);
+    stopTimer(m_expansionTimer);
+    m_isCollapsing = false;
+    if (!m_isWidthExpanded)
+        setWidthExpanded(true, m_timings.widenAnimation);
+    if (!m_isContentExpanded)
+        setContentExpanded(true);
+}
+
+void NotchPanelController::toggleExpanded()
+{
+    // Only the pending work stops here; each branch below decides what replaces it.
+    if (m_collapseTimer)
+        m_collapseTimer->stop();
+    if (m_expansionTimer)
+        m_expansionTimer->stop();
+    if (!m_isContentExpanded) {
+        recordFrontApplication();
+        keepExpanded();
+        return;
+    }
+    m_suppressHoverUntilExit = true;
+    if (!m_isAtCursor)
+        collapseForPointerExit();
+    else
+        dismissQuickAccess();
+}
+
+void NotchPanelController::setWidthExpanded(bool expanded, std::chrono::milliseconds duration)
+{
+    if (expanded != m_isWidthExpanded) {
+        m_isWidthExpanded = expanded;
+        emit isWidthExpandedChanged(expanded);
+    }
+    const qreal target = expanded ? PanelMetrics::expandedSize.width() : compactWidth();
+    m_widthAnimation->stop();
+    if (duration.count() <= 0 || qFuzzyCompare(m_animatedWidth, target)) {
+        m_animatedWidth = target;
+        updateDrawnRegion();
+        return;
+    }
+    m_widthAnimation->setDuration(static_cast<int>(duration.count()));
+    m_widthAnimation->setStartValue(m_animatedWidth);
+    m_widthAnimation->setEndValue(target);
+    m_widthAnimation->start();
+}
+
+void NotchPanelController::setContentExpanded(bool expanded)
+{
+    if (expanded == m_isContentExpanded)
+        return;
+    m_isContentExpanded = expanded;
+    emit isContentExpandedChanged(expanded);
+    updateDrawnRegion();
+}
+
+void NotchPanelController::updateDrawnRegion()
+{
+    if (m_isAtCursor) {
+        m_panel->setDrawnRegion(QRegion());
+    } else {
+        m_panel->setDrawnRegion(NotchPanelGeometry::notchRegion(drawnNotchSize(), m_panel->width()));
+    }
+    emit drawnNotchSizeChanged();
+}
+
+void NotchPanelController::menuDidOpen(QMenu *menu)
+{
+    if (!m_isContentExpanded || !menu)
+        return;
+    m_trackedMenus.insert(menu);
+    keepExpanded();
+}
+
+void NotchPanelController::menuDidClose(QMenu *menu)
+{
+    if (menu)
+        m_trackedMenus.remove(menu);
+    updatePointerPassthrough();
+}
+
+void NotchPanelController::setEditorOpen(bool isOpen)
+{
+    m_hasOpenEditor = isOpen;
+    m_model.setPanelOverlayPresented(m_hasOpenEditor || m_hasOpenActionMenu);
+    if (isOpen)
+        keepExpanded();
+    else
+        updatePointerPassthrough();
+}
+
+void NotchPanelController::setActionMenuOpen(bool isOpen)
+{
+    m_hasOpenActionMenu = isOpen;
+    m_model.setPanelOverlayPresented(m_hasOpenEditor || m_hasOpenActionMenu);
+    if (isOpen)
+        keepExpanded();
+    else
+        updatePointerPassthrough();
+}

@@ -1,0 +1,152 @@
+// Menu-bar mode: the tray icon opens Quick Access in a popup below it; in notch mode the
+// same icon opens and closes the notch.
+#include "shell/NotchPanelController.h"
+
+#include "shell/MenuBarPopover.h"
+#include "shell/NotchPanelGeometry.h"
+#include "shell/TarnelPanel.h"
+#include "platform/PanelWindowTraits.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSystemTrayIcon>
+
+void NotchPanelController::statusItemClicked()
+{
+    if (m_presentationMode == ClipboardPresentationMode::Notch) {
+        toggleExpanded();
+        return;
+    }
+    if (m_isMenuBarQuickAccess && m_popover->isShown())
+        dismissQuickAccess();
+    else if (!m_popover->closedOnItsOwnWithin(PanelTimings::trayClickClosingPopup))
+        openMenuBarQuickAccess(false);
+}
+
+void NotchPanelController::openMenuBarQuickAccess(bool pasteAs)
+{
+    if (m_isMenuBarQuickAccess && m_model.isQuickAccessPresented() && m_model.isPasteAsPresented() == pasteAs)
+        return;
+    if (!m_tabBeforeQuickAccess)
+        m_tabBeforeQuickAccess = m_model.selectedTab();
+    m_isAtCursor = false;
+    m_isMenuBarQuickAccess = true;
+
+    std::optional<RunningApplication> front = m_services.workspace.frontmostApplication();
+    if (front && m_services.workspace.isOwn(*front))
+        front.reset();
+    m_model.beginQuickAccess(front);
+    m_model.setSelectedTab(ClipboardPanelTab::History);
+    m_model.setPasteAsPresented(pasteAs);
+    if (pasteAs) {
+        m_model.selectFirstQuickAccessEntry();
+        m_model.requestQuickSearchFocus();
+    }
+
+    if (!isPanelStandingInForTray())
+        m_panel->hide();
+
+    if (!m_popover->isShown()) {
+        const QSize size(qRound(PanelMetrics::quickAccessWidth), qRound(quickAccessSize().height()));
+        QRect anchor;
+        if (m_trayWasAvailable && m_statusItem && !m_statusItem->geometry().isEmpty()) {
+            anchor = m_statusItem->geometry();
+        } else if (QScreen *screen = QGuiApplication::primaryScreen()) {
+            // Without a tray icon to hang from, the popup hangs from the notch's place.
+            const QRect frame = NotchPanelGeometry::panelFrame(screen->geometry());
+            anchor = QRect(frame.center().x() - 1, frame.top(), 2, qRound(PanelMetrics::compactSize.height()));
+        }
+        m_popover->showBelow(anchor, size);
+        m_services.windowTraits.keepOffTaskbar(*m_popover);
+    }
+}
+
+void NotchPanelController::finishMenuBarQuickAccess(bool closePopover)
+{
+    if (m_isMenuBarQuickAccess) {
+        m_isMenuBarQuickAccess = false;
+        m_model.setQuickAccessPresented(false);
+        m_model.setPasteAsPresented(false);
+        m_model.setQuickPasteOptionsPresented(false);
+        if (m_tabBeforeQuickAccess) {
+            m_model.setSelectedTab(*m_tabBeforeQuickAccess);
+            m_tabBeforeQuickAccess.reset();
+        }
+        if (const std::optional<RunningApplication> target = m_model.pasteTargetApplication()) {
+            m_services.workspace.activate(*target);
+            m_model.setPasteTargetApplication(std::nullopt);
+        }
+    }
+    if (closePopover && m_popover->isShown())
+        m_popover->performClose();
+}
+
+void NotchPanelController::dismissQuickAccess()
+{
+    if (m_isMenuBarQuickAccess) {
+        finishMenuBarQuickAccess(true);
+        return;
+    }
+    const bool wasAtCursor = m_isAtCursor;
+    if (wasAtCursor) {
+        m_isAtCursor = false;
+        m_isCollapsing = false;
+        stopTimer(m_expansionTimer);
+        stopTimer(m_collapseTimer);
+        setContentExpanded(false);
+        setWidthExpanded(false, std::chrono::milliseconds(0));
+    }
+    m_model.setQuickAccessPresented(false);
+    m_model.setPasteAsPresented(false);
+    if (m_tabBeforeQuickAccess) {
+        m_model.setSelectedTab(*m_tabBeforeQuickAccess);
+        m_tabBeforeQuickAccess.reset();
+    }
+    if (wasAtCursor) {
+        if (const std::optional<RunningApplication> target = m_model.pasteTargetApplication()) {
+            m_services.workspace.activate(*target);
+            m_model.setPasteTargetApplication(std::nullopt);
+        }
+        positionPanel();
+        updateDrawnRegion();
+    }
+}
+
+QSizeF NotchPanelController::quickAccessSize() const
+{
+    constexpr qreal optionBase = 105;
+    constexpr qreal optionRow = 36;
+    constexpr qreal optionGap = 3;
+    constexpr qreal imageOptionsExtra = 112;
+    constexpr int imageOptionRows = 4;
+    constexpr int textOptionRows = 8;
+    constexpr qreal noticeHeight = 240;
+    constexpr qreal emptyHeight = 290;
+    constexpr qreal listBase = 108;
+    constexpr qreal itemHeight = 50;
+    constexpr int visibleItems = 6;
+    constexpr qreal minimumListHeight = 220;
+
+    const qreal width = PanelMetrics::quickAccessWidth;
+    if (m_model.hasShortcutNotice())
+        return {width, noticeHeight};
+    if (m_model.isQuickPasteOptionsPresented()) {
+        const int rows = m_model.selectedEntryIsImage() ? imageOptionRows : textOptionRows;
+        const qreal height = optionBase + optionRow * rows + optionGap * (rows - 1)
+            + (m_model.selectedEntryIsImage() ? imageOptionsExtra : 0);
+        return {width, height};
+    }
+    const int count = m_model.quickAccessItemCount();
+    if (count == 0)
+        return {width, emptyHeight};
+    return {width, std::max(minimumListHeight, listBase + itemHeight * std::min(count, visibleItems))};
+}
+
+void NotchPanelController::refreshQuickAccessLayout()
+{
+    if (m_isMenuBarQuickAccess && m_popover->isShown()) {
+        m_popover->setContentSize(quickAccessSize().toSize());
+    } else if (m_isAtCursor && m_model.isQuickAccessPresented()) {
+        positionPanelAtScreenCenter(quickAccessSize());
+    }
+}

@@ -1,0 +1,187 @@
+// New screenshots: a toast in menu-bar mode (or over Quick Access), the notch's own notice
+// otherwise, and the window that edits a screenshot or reads its text.
+#include "shell/NotchPanelController.h"
+
+#include "core/L10n.h"
+#include "shell/TarnelPanel.h"
+#include "platform/PanelWindowTraits.h"
+#include "ui/tools/ImageCanvasComposerSheet.h"
+#include "ui/tools/ScreenshotAddedToast.h"
+#include "ui/tools/ScreenshotTextSheet.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QVariantAnimation>
+
+namespace {
+
+QScreen *screenUnder(const QPoint &point)
+{
+    if (QScreen *screen = QGuiApplication::screenAt(point))
+        return screen;
+    return QGuiApplication::primaryScreen();
+}
+
+// The image the entry shows: its bytes when it has them (nothing else is tried when they do
+// not decode), else its stored file, else the screenshot file.
+QImage loadEntryImage(const ClipboardEntry &entry)
+{
+    if (entry.imageData)
+        return QImage::fromData(*entry.imageData);
+    const std::optional<QString> &path = entry.imageFilePath ? entry.imageFilePath : entry.screenshotFileURL;
+    if (!path)
+        return {};
+    QImageReader reader(*path);
+    reader.setAutoTransform(true);
+    return reader.read();
+}
+
+// A borderless window that moves when its background is dragged.
+class DraggableSheetWindow : public TarnelPanel {
+public:
+    DraggableSheetWindow() : TarnelPanel(Qt::WindowFlags()) {}
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        if (event->button() == Qt::LeftButton)
+            m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+    }
+    void mouseMoveEvent(QMouseEvent *event) override
+    {
+        if (m_dragOffset && (event->buttons() & Qt::LeftButton))
+            move(event->globalPosition().toPoint() - *m_dragOffset);
+    }
+    void mouseReleaseEvent(QMouseEvent *) override { m_dragOffset.reset(); }
+
+private:
+    std::optional<QPoint> m_dragOffset;
+};
+
+} // namespace
+
+void NotchPanelController::screenshotNoticeChanged()
+{
+    if (m_screenshotToastPanel)
+        m_screenshotToastPanel->hide();
+    const std::optional<ClipboardEntry> notice = m_model.screenshotNotice();
+    if (notice && (m_presentationMode == ClipboardPresentationMode::MenuBar || m_model.isQuickAccessPresented()))
+        showScreenshotToast(*notice);
+    // The notch's own notice changes its size and hit region.
+    if (!m_isWidthExpanded && m_widthAnimation->state() != QAbstractAnimation::Running)
+        m_animatedWidth = compactWidth();
+    updateDrawnRegion();
+}
+
+void NotchPanelController::showScreenshotToast(const ClipboardEntry &entry)
+{
+    if (!m_screenshotToastPanel) {
+        auto *toast = new TarnelPanel(Qt::WindowDoesNotAcceptFocus);
+        toast->setAttribute(Qt::WA_QuitOnClose, false);
+        toast->setWindowRole(QString::fromLatin1(TarnelPanel::toastRole));
+        m_screenshotToastPanel = toast;
+    }
+    auto *toast = static_cast<TarnelPanel *>(m_screenshotToastPanel.data());
+    toast->setFixedSize(PanelMetrics::toastSize.toSize());
+
+    QWidget *content = nullptr;
+    if (m_views.screenshotToast) {
+        content = m_views.screenshotToast(entry);
+    } else {
+        QPointer<NotchPanelController> self(this);
+        content = new ScreenshotAddedToast(
+            entry, m_model.appearance(),
+            [self, entry] { if (self) self->openScreenshotAction(entry, false); },
+            [self, entry] { if (self) self->openScreenshotAction(entry, true); });
+    }
+    toast->setContent(content);
+
+    if (QScreen *screen = screenUnder(pointerLocation())) {
+        const QRect area = screen->availableGeometry();
+        const int inset = qRound(PanelMetrics::toastScreenInset);
+        toast->move(area.right() + 1 - inset - toast->width(), area.top() + inset);
+    }
+    toast->show();
+    toast->raise();
+    m_services.windowTraits.keepOffTaskbar(*toast);
+}
+
+qreal NotchPanelController::screenshotPreviewHeight() const
+{
+    const std::optional<ClipboardEntry> notice = m_model.screenshotNotice();
+    if (!notice)
+        return 0;
+    // The pointer tick asks for this 33 times a second: decode each notice's image once.
+    if (m_previewCache.first != notice->id) {
+        const QImage image = loadEntryImage(*notice);
+        const qreal natural = image.isNull()
+            ? PanelMetrics::screenshotPreviewFallbackHeight
+            : PanelMetrics::screenshotPreviewWidth * image.height() / std::max(1, image.width());
+        m_previewCache = {notice->id, natural};
+    }
+    const qreal natural = m_previewCache.second;
+    qreal height = std::min(PanelMetrics::screenshotPreviewMaxHeight, natural);
+    QScreen *screen = QGuiApplication::screenAt(m_panel->geometry().topLeft());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen)
+        height = std::min(height, screen->availableGeometry().height() - PanelMetrics::screenshotPreviewScreenMargin);
+    return std::max<qreal>(1, height);
+}
+
+void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, bool extractText)
+{
+    if (QWidget *open = m_screenshotActionWindow)
+        open->close();
+    QScreen *screen = screenUnder(pointerLocation());
+    m_model.dismissScreenshotNotice();
+
+    QPointer<NotchPanelController> self(this);
+    QWidget *window = nullptr;
+    if (extractText) {
+        window = new DraggableSheetWindow();
+        window->setWindowRole(QString::fromLatin1(TarnelPanel::textSheetRole));
+    }
+    else
+        window = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                                          | Qt::WindowStaysOnTopHint);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setAttribute(Qt::WA_QuitOnClose, false);
+    m_hasOpenEditor = true;
+    window->setWindowTitle(extractText ? L10n::text(QStringLiteral("Text zo screenshotu"))
+                                       : L10n::text(QStringLiteral("Upraviť obrázok")));
+
+    QPointer<QWidget> guardedWindow(window);
+    auto onClose = [guardedWindow] {
+        if (guardedWindow)
+            guardedWindow->close();
+    };
+    QWidget *content = nullptr;
+    if (m_views.screenshotAction)
+        content = m_views.screenshotAction(entry, extractText);
+    else if (extractText)
+        content = new ScreenshotTextSheet(entry, m_model.appearance(), onClose, m_model);
+    else
+        content = new ImageCanvasComposerSheet(entry, loadEntryImage(entry), m_model.appearance(), onClose);
+
+    if (auto *panel = dynamic_cast<TarnelPanel *>(window)) {
+        panel->setContent(content);
+    } else {
+        auto *layout = new QVBoxLayout(window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(content);
+    }
+    const QSize size = (extractText ? PanelMetrics::textSheetSize : PanelMetrics::composerSize).toSize();
+    window->resize(size);
+    m_screenshotActionWindow = window;
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        window->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+    }
+    presentWindow(window);
+}

@@ -1,0 +1,146 @@
+// The settings and first-run windows, created on demand and forgotten when closed.
+#include "shell/NotchPanelController.h"
+
+#include "core/L10n.h"
+#include "core/Logging.h"
+#include "platform/Permissions.h"
+#include "platform/SettingsStore.h"
+#include "ui/onboarding/OnboardingView.h"
+
+#include <QFileDialog>
+#include <QPointer>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWidget>
+
+namespace {
+
+QWidget *makeHostWindow(QWidget *content, const QString &title, Qt::WindowFlags flags)
+{
+    auto *window = new QWidget(nullptr, flags);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setAttribute(Qt::WA_QuitOnClose, false);
+    window->setWindowTitle(title);
+    auto *layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(content);
+    return window;
+}
+
+void centreOnScreen(QWidget *window)
+{
+    if (QScreen *screen = window->screen()) {
+        const QRect area = screen->availableGeometry();
+        window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
+    }
+}
+
+} // namespace
+
+void NotchPanelController::presentWindow(QWidget *window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void NotchPanelController::openSettingsWindow()
+{
+    dismissQuickAccess();
+    if (m_settingsWindow) {
+        presentWindow(m_settingsWindow);
+        return;
+    }
+    constexpr Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+        | Qt::WindowMinimizeButtonHint;
+    QWidget *window = makeHostWindow(makePanelView(true), L10n::text(QStringLiteral("Nastavenia Tarnel")), flags);
+    window->setMinimumSize(PanelMetrics::settingsMinimumSize.toSize());
+    window->resize(PanelMetrics::settingsSize.toSize());
+    centreOnScreen(window);
+    m_settingsWindow = window;
+    presentWindow(window);
+}
+
+void NotchPanelController::showOnboarding()
+{
+    if (m_onboardingWindow) {
+        presentWindow(m_onboardingWindow);
+        return;
+    }
+    QWidget *view = nullptr;
+    if (m_views.onboardingView) {
+        view = m_views.onboardingView();
+    } else {
+        QPointer<NotchPanelController> self(this);
+        view = new OnboardingView(
+            m_model,
+            [self] { if (self) self->openAccessibilitySettings(); },
+            [self] { if (self) self->requestInputMonitoringAccess(); },
+            [self] { if (self) self->chooseScreenshotFolder(); },
+            [self](bool completed, ClipboardPresentationMode mode) {
+                if (self)
+                    self->finishOnboarding(completed, mode);
+            });
+    }
+    constexpr Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    QWidget *window = makeHostWindow(view, QStringLiteral("Tarnel"), flags);
+    window->resize(PanelMetrics::onboardingSize.toSize());
+    centreOnScreen(window);
+    m_onboardingWindow = window;
+    presentWindow(window);
+}
+
+void NotchPanelController::finishOnboarding(bool completed, ClipboardPresentationMode mode)
+{
+    if (completed)
+        m_services.settings.setBool(QString::fromLatin1(kOnboardingCompleteSettingKey), true);
+    if (QWidget *window = m_onboardingWindow) {
+        m_onboardingWindow = nullptr;
+        window->close();
+    }
+    if (completed)
+        setPresentationMode(mode);
+}
+
+void NotchPanelController::windowWillClose(QWidget *window)
+{
+    if (window == m_onboardingWindow)
+        m_onboardingWindow = nullptr;
+    if (window == m_settingsWindow)
+        m_settingsWindow = nullptr;
+    if (window == m_screenshotActionWindow) {
+        m_screenshotActionWindow = nullptr;
+        m_hasOpenEditor = false;
+    }
+}
+
+void NotchPanelController::openAccessibilitySettings()
+{
+    // The desktop has no pane that grants this; Tarnel explains what is missing instead.
+    m_services.permissions.showExplanation(Permissions::Kind::Accessibility);
+}
+
+void NotchPanelController::requestInputMonitoringAccess()
+{
+    m_services.permissions.showExplanation(Permissions::Kind::InputMonitoring);
+}
+
+void NotchPanelController::chooseScreenshotFolder()
+{
+    auto *dialog = new QFileDialog(nullptr, L10n::text(QStringLiteral("Vyber priečinok, do ktorého sa ukladajú snímky obrazovky.")));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    dialog->setLabelText(QFileDialog::Accept, L10n::text(QStringLiteral("Použiť priečinok")));
+    if (const std::optional<QString> folder = m_model.screenshotFolderPath())
+        dialog->setDirectory(*folder);
+    dialog->setWindowFlag(Qt::WindowStaysOnTopHint);
+    QPointer<NotchPanelController> self(this);
+    connect(dialog, &QFileDialog::fileSelected, this, [self](const QString &path) {
+        if (self && !path.isEmpty())
+            self->m_model.setScreenshotFolder(path);
+    });
+    dialog->open();
+    dialog->raise();
+    dialog->activateWindow();
+}

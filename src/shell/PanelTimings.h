@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QSizeF>
+
+#include <chrono>
+
+// The panel's clock and measures, in one place so that every consumer agrees.
+namespace PanelTimings {
+
+using namespace std::chrono_literals;
+
+// How often the pointer is looked at while it is near the panel (or the panel is anything
+// but idle and collapsed).
+constexpr std::chrono::milliseconds pointerTick = 30ms;
+// While the pointer is far from an idle panel it cannot reach the notch within one such beat,
+// so it is looked at less often: each look costs a round trip to the display server, and
+// 33 looks a second would keep an idle Tarnel busy.
+constexpr std::chrono::milliseconds distantPointerTick = 90ms;
+constexpr int pointerNearMargin = 240; // pixels around the panel window
+// A pointer resting near an idle panel is looked at on the slow beat too, once it has not
+// moved for this many beats; its first move brings the fast beat back.
+constexpr int stillTicksBeforeSlowing = 10;
+// The content appears only once the pointer stayed this long after the panel widened.
+constexpr std::chrono::milliseconds contentExpansionDelay = 180ms;
+// A pointer that left shrinks the width only after this pause, so a quick return keeps it.
+constexpr std::chrono::milliseconds widthCollapseDelay = 260ms;
+constexpr std::chrono::milliseconds widenAnimation = 180ms;
+constexpr std::chrono::milliseconds narrowAnimation = 220ms;
+// How often the presence of a tray host is checked.
+constexpr std::chrono::milliseconds trayAvailabilityCheck = 1000ms;
+// A tray click this soon after the popup lost the keyboard is the click that closed it.
+constexpr std::chrono::milliseconds trayClickClosingPopup = 400ms;
+// Other instances asked to quit are ended forcibly when still running after this.
+constexpr std::chrono::milliseconds otherInstanceForceQuitDelay = 400ms;
+
+} // namespace PanelTimings
+
+namespace PanelMetrics {
+
+constexpr QSizeF compactSize{96, 40};
+constexpr qreal copiedNoticeWidth = 160;
+constexpr QSizeF stretchedSize{450, 40};
+// Also the panel window's own size: only the drawn shape inside it changes.
+constexpr QSizeF expandedSize{450, 460};
+constexpr qreal screenshotNoticeWidth = 280;
+constexpr qreal screenshotNoticeChrome = 94;
+constexpr qreal screenshotPreviewWidth = 256;
+constexpr qreal screenshotPreviewMaxHeight = 366;
+constexpr qreal screenshotPreviewFallbackHeight = 160;
+constexpr qreal screenshotPreviewScreenMargin = 100;
+
+constexpr QSizeF toastSize{320, 124};
+constexpr qreal toastScreenInset = 20;
+constexpr QSizeF textSheetSize{500, 400};
+constexpr QSizeF composerSize{860, 640};
+constexpr QSizeF settingsSize{560, 700};
+constexpr QSizeF settingsMinimumSize{560, 600};
+constexpr QSizeF onboardingSize{760, 560};
+constexpr qreal quickAccessWidth = 350;
+
+} // namespace PanelMetrics

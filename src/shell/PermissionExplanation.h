@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/Permissions.h"
+
+// The desktop has no settings pane that grants Tarnel a permission: this explains, in a small
+// window of its own, what is missing and what it costs. One window per kind at a time.
+namespace PermissionExplanation {
+
+void show(Permissions::Kind kind);
+
+// The Slovak base text shown for a kind.
+QString text(Permissions::Kind kind);
+
+} // namespace PermissionExplanation

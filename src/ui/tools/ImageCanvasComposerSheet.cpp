@@ -1,0 +1,26 @@
+#include "ui/tools/ImageCanvasComposerSheet.h"
+
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+ImageCanvasComposerSheet::ImageCanvasComposerSheet(ClipboardEntry entry, QImage image, ClipboardAppearance,
+                                                   std::function<void()> onClose, QWidget *parent)
+    : QWidget(parent)
+    , m_entry(std::move(entry))
+    , m_image(std::move(image))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Image composer (placeholder): the canvas is not built yet."), this));
+    auto *preview = new QLabel(this);
+    if (m_image.isNull())
+        preview->setText(QStringLiteral("No image could be loaded."));
+    else
+        preview->setPixmap(QPixmap::fromImage(m_image.scaled(640, 480, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    layout->addWidget(preview, 1);
+    auto *close = new QPushButton(QStringLiteral("close"), this);
+    close->setObjectName(QStringLiteral("close"));
+    connect(close, &QPushButton::clicked, this, [onClose] { if (onClose) onClose(); });
+    layout->addWidget(close);
+}

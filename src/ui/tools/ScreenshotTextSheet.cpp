@@ -1,0 +1,25 @@
+#include "ui/tools/ScreenshotTextSheet.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+ScreenshotTextSheet::ScreenshotTextSheet(ClipboardEntry entry, ClipboardAppearance appearance,
+                                         std::function<void()> onClose, PanelModelLink &, QWidget *parent)
+    : QWidget(parent)
+    , m_entry(std::move(entry))
+    , m_baseResultID(ClipboardEntry::newID())
+{
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, appearance == ClipboardAppearance::Light ? QColor(242, 242, 245) : QColor(28, 28, 32));
+    palette.setColor(QPalette::WindowText, appearance == ClipboardAppearance::Light ? Qt::black : Qt::white);
+    setPalette(palette);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Screenshot text and QR codes (placeholder): recognition is not built yet."), this));
+    auto *close = new QPushButton(QStringLiteral("close"), this);
+    close->setObjectName(QStringLiteral("close"));
+    connect(close, &QPushButton::clicked, this, [onClose] { if (onClose) onClose(); });
+    layout->addWidget(close);
+    layout->addStretch();
+}

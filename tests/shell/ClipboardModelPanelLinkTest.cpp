@@ -1,0 +1,152 @@
+#include "engine/EngineTestSupport.h"
+#include "platform/fake/FakePanelWindowTraits.h"
+#include "shell/ClipboardModelPanelLink.h"
+#include "shell/MenuBarPopover.h"
+#include "shell/NotchPanelController.h"
+#include "shell/TarnelPanel.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const RunningApplication kEditor{1, 100, QStringLiteral("Editor")};
+
+} // namespace
+
+TEST(ClipboardModelPanelLink, QuickAccessOpensOnTheNewestEntryWithAFreshState)
+{
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    ClipboardModelPanelLink link(model, h.settings);
+    h.copyText(QStringLiteral("first"));
+    h.copyText(QStringLiteral("second"));
+    ASSERT_EQ(model.entries().size(), 2);
+    model.setSearchText(QStringLiteral("old search"));
+    model.setSelectedEntryID(model.entries().last().id);
+    model.setIsQuickPasteOptionsPresented(true);
+    model.setSelectedQuickPasteOptionIndex(3);
+
+    link.beginQuickAccess(kEditor);
+    EXPECT_EQ(model.pasteTargetApplication, kEditor);
+    EXPECT_EQ(model.currentContext(), QStringLiteral("Editor"));
+    EXPECT_TRUE(model.isQuickAccessPresented());
+    EXPECT_EQ(model.quickAccessKeyboardFocus(), QuickAccessKeyboardFocus::Tabs);
+    EXPECT_FALSE(model.isQuickPasteOptionsPresented());
+    EXPECT_EQ(model.selectedQuickPasteOptionIndex(), 0);
+    EXPECT_TRUE(model.searchText().isEmpty());
+    EXPECT_FALSE(model.selectedEntryID().has_value());
+
+    link.setSelectedTab(ClipboardPanelTab::History);
+    link.selectFirstQuickAccessEntry();
+    EXPECT_EQ(model.selectedEntryID(), model.entries().first().id);
+    EXPECT_EQ(model.entries().first().text, QStringLiteral("second"));
+
+    const QUuid before = model.quickSearchFocusRequest();
+    link.requestQuickSearchFocus();
+    EXPECT_NE(model.quickSearchFocusRequest(), before);
+    EXPECT_EQ(model.quickAccessKeyboardFocus(), QuickAccessKeyboardFocus::Search);
+
+    // Opened again over Tarnel's own window while open (the other form): the target stays.
+    link.beginQuickAccess(std::nullopt);
+    EXPECT_EQ(model.pasteTargetApplication, kEditor);
+    EXPECT_EQ(model.currentContext(), QStringLiteral("Editor"));
+
+    link.setQuickAccessPresented(false);
+    link.beginQuickAccess(std::nullopt);
+    EXPECT_FALSE(model.pasteTargetApplication.has_value());
+    EXPECT_TRUE(model.currentContext().isEmpty());
+}
+
+TEST(ClipboardModelPanelLink, SearchFocusIsOnlyAskedForWhileQuickAccessIsOpen)
+{
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    ClipboardModelPanelLink link(model, h.settings);
+    const QUuid before = model.quickSearchFocusRequest();
+    link.requestQuickSearchFocus();
+    EXPECT_EQ(model.quickSearchFocusRequest(), before);
+    EXPECT_EQ(model.quickAccessKeyboardFocus(), QuickAccessKeyboardFocus::Tabs);
+}
+
+TEST(ClipboardModelPanelLink, ItemCountFollowsTheSelectedTab)
+{
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    ClipboardModelPanelLink link(model, h.settings);
+    for (const char *text : {"one", "two", "three", "four"})
+        h.copyText(QString::fromLatin1(text));
+    QList<ClipboardEntry> entries = model.entries();
+    entries[0].isPinned = true;
+    model.setEntries(entries);
+    model.setPasteStackEntryIDs({entries[1].id});
+    model.setSnippets({ClipboardSnippet{QStringLiteral("s"), QStringLiteral("Sig"), QStringLiteral(";sig"), QStringLiteral("x")}});
+    model.setJars({ClipboardJar{QStringLiteral("j1"), QStringLiteral("Jar"), {entries[2].id, entries[3].id}},
+                   ClipboardJar{QStringLiteral("j2"), QStringLiteral("Other"), {}}});
+
+    const struct {
+        ClipboardPanelTab tab;
+        std::optional<QString> jar;
+        int count;
+    } cases[] = {
+        {ClipboardPanelTab::History, std::nullopt, 4},
+        {ClipboardPanelTab::Clipboard, std::nullopt, 2},
+        {ClipboardPanelTab::Pins, std::nullopt, 1},
+        {ClipboardPanelTab::PasteStack, std::nullopt, 1},
+        {ClipboardPanelTab::Snippets, std::nullopt, 1},
+        {ClipboardPanelTab::Jars, std::nullopt, 2},
+        {ClipboardPanelTab::Jars, QStringLiteral("j1"), 2},
+        {ClipboardPanelTab::Gallery, std::nullopt, 0},
+        {ClipboardPanelTab::Screenshots, std::nullopt, 0},
+    };
+    for (const auto &c : cases) {
+        model.setSelectedTab(c.tab);
+        model.setSelectedJarID(c.jar);
+        EXPECT_EQ(link.quickAccessItemCount(), c.count) << rawValue(c.tab).toStdString();
+    }
+}
+
+TEST(ClipboardModelPanelLink, ChoosingAScreenshotFolderKeepsItAndSwitchesCaptureOn)
+{
+    ModelHarness h;
+    h.settings.setBool(ClipboardModel::automaticScreenshotCaptureKey, false);
+    ClipboardModel &model = h.make();
+    ClipboardModelPanelLink link(model, h.settings);
+    link.setScreenshotFolder(h.folder.path() + QStringLiteral("/shots/../shots/"));
+    const QString expected = h.folder.path() + QStringLiteral("/shots");
+    EXPECT_EQ(model.screenshotFolderPath(), expected);
+    EXPECT_EQ(h.settings.textValue(ClipboardModel::screenshotFolderPathKey), expected);
+    EXPECT_TRUE(model.automaticScreenshotCapture());
+    EXPECT_EQ(h.settings.boolValue(ClipboardModel::automaticScreenshotCaptureKey), true);
+}
+
+TEST(ClipboardModelPanelLink, ControllerOverTheRealModel)
+{
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    ClipboardModelPanelLink link(model, h.settings);
+    FakePanelWindowTraits traits;
+    QPoint pointer(0, 500);
+    h.settings.setText(QStringLiteral("tarnel.presentationMode"), QStringLiteral("menuBar"));
+    NotchPanelController controller(link, PanelServices{h.settings, h.workspace, h.permissions, traits,
+                                                        [&] { return pointer; }, [] { return true; }});
+    controller.show();
+    model.setSelectedTab(ClipboardPanelTab::Pins);
+    h.workspace.setApplications({kEditor});
+
+    controller.statusItemClicked();
+    EXPECT_TRUE(model.isQuickAccessPresented());
+    EXPECT_EQ(model.selectedTab(), ClipboardPanelTab::History);
+    EXPECT_EQ(model.pasteTargetApplication, kEditor);
+    controller.statusItemClicked();
+    EXPECT_FALSE(model.isQuickAccessPresented());
+    EXPECT_EQ(model.selectedTab(), ClipboardPanelTab::Pins);
+    EXPECT_EQ(h.workspace.activations().size(), 1);
+
+    controller.setPresentationMode(ClipboardPresentationMode::Notch);
+    model.showCopiedNotice();
+    EXPECT_EQ(controller.compactWidth(), 160) << "the model's copied notice widens the notch";
+    controller.setEditorOpen(true);
+    EXPECT_TRUE(model.isPanelOverlayPresented);
+    controller.setEditorOpen(false);
+    EXPECT_FALSE(model.isPanelOverlayPresented);
+}

@@ -1,0 +1,268 @@
+#include "shell/PanelHarness.h"
+
+#include <QMenu>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Looks {
+    bool width;
+    bool content;
+};
+
+void expectLooks(const PanelHarness &h, Looks looks, const char *step)
+{
+    EXPECT_EQ(h.controller->isWidthExpanded(), looks.width) << step;
+    EXPECT_EQ(h.controller->isContentExpanded(), looks.content) << step;
+}
+
+} // namespace
+
+TEST(NotchPanelHover, PointerPathsExpandAndCollapseWithTheirDelays)
+{
+    // Each step moves the pointer (or leaves it) and lets a stretch of time pass; the look
+    // of the notch is checked after it. Delays: content 40 ms, width collapse 60 ms.
+    enum Where { Notch, Outside };
+    struct Step {
+        Where where;
+        std::chrono::milliseconds wait;
+        Looks after;
+    };
+    const struct {
+        const char *path;
+        std::vector<Step> steps;
+    } cases[] = {
+        {"enter and stay, then leave",
+         {{Notch, 0ms, {true, false}}, {Notch, 80ms, {true, true}}, {Outside, 0ms, {true, false}},
+          {Outside, 20ms, {true, false}}, {Outside, 100ms, {false, false}}}},
+        {"brush through faster than the content delay",
+         {{Notch, 0ms, {true, false}}, {Outside, 0ms, {true, false}}, {Outside, 120ms, {false, false}}}},
+        {"return before the width shrinks",
+         {{Notch, 80ms, {true, true}}, {Outside, 20ms, {true, false}}, {Notch, 0ms, {true, false}},
+          {Notch, 120ms, {true, true}}}},
+        {"staying outside does nothing", {{Outside, 80ms, {false, false}}}},
+    };
+    for (const auto &c : cases) {
+        PanelHarness h;
+        h.controller->show();
+        for (const Step &step : c.steps) {
+            h.moveTo(step.where == Notch ? h.notchCentre() : QPoint(h.frame().left() - 50, 700));
+            h.run(step.wait);
+            expectLooks(h, step.after, c.path);
+        }
+    }
+}
+
+TEST(NotchPanelHover, PointerPassesThroughExceptOverTheNotch)
+{
+    PanelHarness h;
+    h.controller->show();
+    const struct {
+        const char *where;
+        QPoint point;
+        bool accepts;
+    } cases[] = {
+        {"beside the collapsed notch, on the panel window", h.besideNotch(), false},
+        {"on the notch", h.notchCentre(), true},
+        {"far away", QPoint(5, 590), false},
+    };
+    for (const auto &c : cases) {
+        h.moveTo(c.point);
+        EXPECT_EQ(h.traits.acceptsPointer(&h.panel()), c.accepts) << c.where;
+        EXPECT_EQ(h.controller->isPointerPassingThrough(), !c.accepts) << c.where;
+    }
+    // The window system is asked only when the answer changes, not on every beat.
+    const int changes = h.traits.pointerChanges;
+    for (int i = 0; i < 10; ++i)
+        h.controller->updatePointerPassthrough();
+    EXPECT_EQ(h.traits.pointerChanges, changes);
+}
+
+TEST(NotchPanelHover, HiddenPanelIgnoresThePointer)
+{
+    PanelHarness h;
+    h.moveTo(h.notchCentre());
+    EXPECT_FALSE(h.controller->isWidthExpanded());
+    EXPECT_EQ(h.traits.pointerChanges, 0);
+}
+
+TEST(NotchPanelHover, EntryRecordsTheOtherApplicationAsPasteTarget)
+{
+    const RunningApplication editor{11, 100, QStringLiteral("Editor")};
+    const RunningApplication self{12, 4242, QStringLiteral("Tarnel")};
+    const struct {
+        const char *front;
+        std::optional<RunningApplication> application;
+        std::optional<RunningApplication> target;
+        QString context;
+    } cases[] = {
+        {"another application", editor, editor, QStringLiteral("Editor")},
+        {"Tarnel itself keeps the previous target", self, editor, QStringLiteral("Tarnel")},
+        {"no application in front", std::nullopt, editor, QString()},
+    };
+    for (const auto &c : cases) {
+        PanelHarness h;
+        h.model.target = editor;
+        h.workspace.setFrontmostApplication(c.application);
+        h.controller->show();
+        h.moveTo(h.notchCentre());
+        EXPECT_EQ(h.model.target, c.target) << c.front;
+        EXPECT_EQ(h.model.context, c.context) << c.front;
+    }
+}
+
+TEST(NotchPanelHover, HoldsKeepThePanelAsItIs)
+{
+    const struct {
+        const char *hold;
+        std::function<void(PanelHarness &)> apply;
+        std::function<void(PanelHarness &)> release;
+    } cases[] = {
+        {"editor sheet", [](PanelHarness &h) { h.controller->setEditorOpen(true); },
+         [](PanelHarness &h) { h.controller->setEditorOpen(false); }},
+        {"actions menu", [](PanelHarness &h) { h.controller->setActionMenuOpen(true); },
+         [](PanelHarness &h) { h.controller->setActionMenuOpen(false); }},
+    };
+    for (const auto &c : cases) {
+        PanelHarness h;
+        h.controller->show();
+        h.moveTo(h.notchCentre());
+        c.apply(h);
+        EXPECT_TRUE(h.controller->isContentExpanded()) << c.hold << ": opening holds the panel open at once";
+        EXPECT_TRUE(h.model.overlay) << c.hold;
+        h.moveTo(QPoint(5, 590));
+        h.run(100ms);
+        EXPECT_TRUE(h.controller->isContentExpanded()) << c.hold << ": pointer left while held";
+        c.release(h);
+        EXPECT_FALSE(h.model.overlay) << c.hold;
+        EXPECT_FALSE(h.controller->isContentExpanded()) << c.hold << ": closing with the pointer outside collapses";
+        h.run(100ms);
+        EXPECT_FALSE(h.controller->isWidthExpanded()) << c.hold;
+    }
+}
+
+TEST(NotchPanelHover, NoticesSetTheCollapsedWidthAndScreenshotsHoldHover)
+{
+    PanelHarness h;
+    h.controller->show();
+    EXPECT_EQ(h.controller->compactWidth(), 96);
+    h.model.setCopiedNotice(true);
+    EXPECT_EQ(h.controller->compactWidth(), 160);
+    EXPECT_EQ(h.panel().drawnRegion().boundingRect().width(), 160);
+
+    ClipboardEntry shot;
+    shot.id = QStringLiteral("SHOT");
+    shot.kind = ClipboardKind::Image;
+    shot.isScreenshot = true;
+    h.model.setNotice(shot);
+    EXPECT_EQ(h.controller->compactWidth(), 280);
+    // Without a loadable image the preview is 160 high, the notice 94 more.
+    EXPECT_EQ(h.controller->drawnNotchSize(), QSizeF(280, 254));
+    h.moveTo(h.notchCentre());
+    EXPECT_TRUE(h.traits.acceptsPointer(&h.panel())) << "the notice itself takes clicks";
+    EXPECT_FALSE(h.controller->isWidthExpanded()) << "a screenshot notice does not react to hover";
+    h.moveTo(QPoint(h.frame().left() + 10, 10));
+    EXPECT_FALSE(h.traits.acceptsPointer(&h.panel())) << "clicks beside the notice pass through";
+}
+
+TEST(NotchPanelHover, TrayToggleCollapsesAndSuppressesHoverUntilThePointerLeaves)
+{
+    PanelHarness h;
+    h.controller->show();
+    h.moveTo(h.notchCentre());
+    h.controller->toggleExpanded();
+    EXPECT_TRUE(h.controller->isContentExpanded());
+
+    h.controller->toggleExpanded();
+    EXPECT_FALSE(h.controller->isContentExpanded());
+    h.run(100ms); // pointer still resting on the notch
+    EXPECT_FALSE(h.controller->isWidthExpanded()) << "a resting pointer does not re-open it";
+
+    h.moveTo(QPoint(5, 590));
+    h.moveTo(h.notchCentre());
+    EXPECT_TRUE(h.controller->isWidthExpanded()) << "after one tick outside hover works again";
+}
+
+TEST(NotchPanelHover, OpenMenusHoldOnlyAnExpandedPanel)
+{
+    PanelHarness h;
+    h.controller->show();
+    QMenu stretchedMenu;
+    h.moveTo(h.notchCentre());
+    h.controller->menuDidOpen(&stretchedMenu);
+    h.moveTo(QPoint(5, 590));
+    h.run(100ms);
+    EXPECT_FALSE(h.controller->isWidthExpanded()) << "a menu opened while only stretched does not hold";
+    h.controller->menuDidClose(&stretchedMenu);
+
+    QMenu menu;
+    h.moveTo(h.notchCentre());
+    h.run(80ms);
+    ASSERT_TRUE(h.controller->isContentExpanded());
+    h.controller->menuDidOpen(&menu);
+    h.pointer = QPoint(5, 590);
+    h.run(100ms);
+    EXPECT_TRUE(h.controller->isContentExpanded()) << "held while the menu is tracked";
+    h.controller->menuDidClose(&menu);
+    EXPECT_FALSE(h.controller->isContentExpanded()) << "closing with the pointer outside collapses at once";
+}
+
+TEST(NotchPanelHover, DrawnRegionFollowsTheWidthAnimation)
+{
+    NotchHoverTimings timings = shortHoverTimings();
+    timings.widenAnimation = 60ms;
+    PanelHarness h({}, timings);
+    h.controller->show();
+    h.moveTo(h.notchCentre());
+    EXPECT_TRUE(h.controller->isWidthExpanded()) << "the flag is set at once";
+    EXPECT_LT(h.controller->drawnNotchSize().width(), 450) << "the drawing catches up over the animation";
+    h.run(120ms);
+    EXPECT_EQ(h.controller->drawnNotchSize().width(), 450);
+    EXPECT_EQ(h.panel().drawnRegion().boundingRect().width(), 450);
+}
+
+TEST(NotchPanelHover, PointerIsLookedAtLessOftenOnlyWhileFarFromAnIdlePanel)
+{
+    PanelHarness h;
+    h.controller->show();
+    const QRect frame = h.frame();
+    const struct {
+        const char *where;
+        std::function<void()> setUp;
+        QPoint pointer;
+        bool distant;
+    } cases[] = {
+        {"far below an idle panel", [] {}, QPoint(frame.center().x(), frame.bottom() + 300), true},
+        {"just outside the near margin", [] {}, QPoint(frame.right() + 241, frame.center().y()), true},
+        {"within the near margin", [] {}, QPoint(frame.right() + 200, frame.center().y()), false},
+        {"on the panel window", [] {}, QPoint(frame.left() + 3, frame.bottom() - 3), false},
+        {"far, but an editor is open", [&] { h.controller->setEditorOpen(true); },
+         QPoint(frame.center().x(), frame.bottom() + 300), false},
+    };
+    for (const auto &c : cases) {
+        c.setUp();
+        h.moveTo(c.pointer);
+        EXPECT_EQ(h.controller->pointerTickInterval(), c.distant ? 2h : 1h) << c.where;
+    }
+}
+
+TEST(NotchPanelHover, APointerRestingNearAnIdlePanelIsLookedAtLessOftenUntilItMoves)
+{
+    PanelHarness h;
+    h.controller->show();
+    const QPoint near(h.frame().left() + 3, h.frame().bottom() - 3);
+    h.moveTo(near);
+    for (int tick = 1; tick < 10; ++tick)
+        h.controller->updatePointerPassthrough();
+    EXPECT_EQ(h.controller->pointerTickInterval(), 1h) << "still the fast beat after nine still beats";
+    h.controller->updatePointerPassthrough();
+    EXPECT_EQ(h.controller->pointerTickInterval(), 2h) << "resting";
+    h.moveTo(near + QPoint(1, 0));
+    EXPECT_EQ(h.controller->pointerTickInterval(), 1h) << "the first move brings the fast beat back";
+
+    h.moveTo(h.notchCentre());
+    for (int tick = 0; tick < 20; ++tick)
+        h.controller->updatePointerPassthrough();
+    EXPECT_EQ(h.controller->pointerTickInterval(), 1h) << "an open panel keeps the fast beat";
+}

@@ -1,0 +1,246 @@
+#include "shell/MenuBarPopover.h"
+#include "shell/PanelHarness.h"
+#include "ui/onboarding/OnboardingView.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+QByteArray pngOfSize(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+ClipboardEntry screenshot(const QString &id, std::optional<QByteArray> data = std::nullopt)
+{
+    ClipboardEntry entry;
+    entry.id = id;
+    entry.kind = ClipboardKind::Image;
+    entry.isScreenshot = true;
+    entry.imageData = std::move(data);
+    return entry;
+}
+
+} // namespace
+
+TEST(NotchPanelWindows, StartUpShowsThePanelAndTheGuideOnlyOnce)
+{
+    const struct {
+        QJsonObject values;
+        bool guideOpens;
+        bool prompt;
+    } cases[] = {
+        {{}, true, false},
+        {{{QStringLiteral("tarnel.onboardingComplete"), false}}, true, false},
+        {{{QStringLiteral("tarnel.onboardingComplete"), true}}, false, true},
+    };
+    for (const auto &c : cases) {
+        PanelHarness h(c.values);
+        std::vector<bool> prompts;
+        h.controller->setPasteMonitorStarter([&](bool prompt) { prompts.push_back(prompt); });
+        h.controller->startServices();
+        h.controller->startServices();
+        EXPECT_EQ(h.model.monitoringStarts, 1);
+        EXPECT_TRUE(h.panel().isVisible());
+        ASSERT_EQ(prompts.size(), 1u);
+        EXPECT_EQ(prompts.front(), c.prompt) << "the Accessibility prompt waits for the finished guide";
+        EXPECT_EQ(h.controller->onboardingWindow() != nullptr, c.guideOpens);
+    }
+}
+
+TEST(NotchPanelWindows, SettingsWindowIsReusedWhileOpenAndFreshAfterClosing)
+{
+    PanelHarness h;
+    h.model.quickAccess = true;
+    h.controller->openSettingsWindow();
+    EXPECT_FALSE(h.model.quickAccess) << "Quick Access closes first";
+    QPointer<QWidget> first = h.controller->settingsWindow();
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("Nastavenia Tarnel"));
+    EXPECT_EQ(first->size(), QSize(560, 700));
+    EXPECT_EQ(first->minimumSize(), QSize(560, 600));
+
+    h.controller->openSettingsWindow();
+    EXPECT_EQ(h.controller->settingsWindow(), first.data());
+
+    first->close();
+    settle();
+    EXPECT_EQ(h.controller->settingsWindow(), nullptr);
+    EXPECT_TRUE(first.isNull()) << "a closed window is dropped, not kept for reuse";
+    h.controller->openSettingsWindow();
+    ASSERT_NE(h.controller->settingsWindow(), nullptr);
+    EXPECT_TRUE(h.controller->settingsWindow()->isVisible());
+}
+
+TEST(NotchPanelWindows, FinishingTheGuideAppliesTheChosenMode)
+{
+    const struct {
+        const char *what;
+        bool completed;
+        ClipboardPresentationMode chosen;
+        std::optional<bool> flag;
+        std::optional<QString> storedMode;
+        bool popupOpen;
+    } cases[] = {
+        {"completed with the menu bar", true, ClipboardPresentationMode::MenuBar, true, QStringLiteral("menuBar"), true},
+        {"completed with the notch, already current", true, ClipboardPresentationMode::Notch, true, std::nullopt, false},
+        {"abandoned", false, ClipboardPresentationMode::MenuBar, std::nullopt, std::nullopt, false},
+    };
+    for (const auto &c : cases) {
+        PanelHarness h;
+        h.controller->startServices();
+        auto *window = h.controller->onboardingWindow();
+        ASSERT_NE(window, nullptr) << c.what;
+        auto *guide = window->findChild<OnboardingView *>();
+        ASSERT_NE(guide, nullptr) << c.what;
+        if (c.completed) {
+            guide->selectMode(c.chosen);
+            guide->complete();
+        } else {
+            window->close();
+        }
+        settle();
+        EXPECT_EQ(h.controller->onboardingWindow(), nullptr) << c.what;
+        EXPECT_EQ(h.settings.boolValue(QStringLiteral("tarnel.onboardingComplete")), c.flag) << c.what;
+        EXPECT_EQ(h.settings.textValue(QStringLiteral("tarnel.presentationMode")), c.storedMode) << c.what;
+        EXPECT_EQ(h.controller->menuBarPopover()->isShown(), c.popupOpen) << c.what;
+        EXPECT_EQ(h.panel().isVisible(), !c.popupOpen) << c.what;
+    }
+}
+
+TEST(NotchPanelWindows, GuideCallbacksReachTheController)
+{
+    PanelHarness h;
+    QList<Permissions::Kind> explanations;
+    QObject::connect(&h.permissions, &Permissions::explanationRequested,
+                     [&](Permissions::Kind kind) { explanations.append(kind); });
+    h.controller->showOnboarding();
+    h.controller->showOnboarding();
+    auto *window = h.controller->onboardingWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tarnel"));
+    EXPECT_EQ(window->size(), QSize(760, 560));
+    for (const char *name : {"openAccessibility", "openInputMonitoring"})
+        QMetaObject::invokeMethod(window->findChild<QObject *>(QString::fromLatin1(name)), "click");
+    ASSERT_EQ(explanations.size(), 2);
+    EXPECT_EQ(explanations.at(0), Permissions::Kind::Accessibility);
+    EXPECT_EQ(explanations.at(1), Permissions::Kind::InputMonitoring);
+}
+
+TEST(NotchPanelWindows, ScreenshotToastShowsOnlyWhereTheNotchCannotShowTheNotice)
+{
+    const struct {
+        const char *what;
+        const char *mode;
+        bool quickAccess;
+        bool toast;
+    } cases[] = {
+        {"notch mode, Quick Access closed", "notch", false, false},
+        {"notch mode over Quick Access", "notch", true, true},
+        {"menu-bar mode", "menuBar", false, true},
+    };
+    for (const auto &c : cases) {
+        PanelHarness h(QJsonObject{{QStringLiteral("tarnel.presentationMode"), QString::fromLatin1(c.mode)}});
+        h.model.quickAccess = c.quickAccess;
+        h.model.setNotice(screenshot(QStringLiteral("A")));
+        QWidget *toast = h.controller->screenshotToastPanel();
+        EXPECT_EQ(toast && toast->isVisible(), c.toast) << c.what;
+        if (!c.toast)
+            continue;
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        EXPECT_EQ(toast->geometry(), QRect(area.right() + 1 - 340, area.top() + 20, 320, 124)) << c.what;
+        h.model.setNotice(screenshot(QStringLiteral("B")));
+        EXPECT_EQ(h.controller->screenshotToastPanel(), toast) << c.what << ": the toast is reused";
+        EXPECT_TRUE(toast->isVisible()) << c.what;
+        h.model.setNotice(std::nullopt);
+        EXPECT_FALSE(toast->isVisible()) << c.what << ": the notice ending removes the toast";
+    }
+}
+
+TEST(NotchPanelWindows, ScreenshotPreviewHeightFollowsTheImage)
+{
+    const qreal screenLimit = QGuiApplication::primaryScreen()->availableGeometry().height() - 100;
+    const struct {
+        const char *what;
+        std::optional<QByteArray> data;
+        qreal height;
+    } cases[] = {
+        {"16:10", pngOfSize(1600, 1000), 160},
+        {"1:4 stops at 366 or the screen", pngOfSize(100, 400), std::min<qreal>(366, screenLimit)},
+        {"wide", pngOfSize(2560, 100), 10},
+        {"no image", std::nullopt, 160},
+        {"bytes that do not decode", QByteArray("not an image"), 160},
+    };
+    PanelHarness h;
+    EXPECT_EQ(h.controller->screenshotPreviewHeight(), 0) << "no notice, no preview";
+    int n = 0;
+    for (const auto &c : cases) {
+        h.model.setNotice(screenshot(QString::number(++n), c.data));
+        EXPECT_EQ(h.controller->screenshotPreviewHeight(), c.height) << c.what;
+    }
+}
+
+TEST(NotchPanelWindows, ScreenshotActionWindowIsOneAtATimeAndHoldsHover)
+{
+    PanelHarness h;
+    h.controller->show();
+    h.model.setNotice(screenshot(QStringLiteral("A"), pngOfSize(40, 30)));
+    h.controller->openScreenshotAction(*h.model.notice, false);
+    EXPECT_EQ(h.model.dismissals, 1);
+    QPointer<QWidget> editor = h.controller->screenshotActionWindow();
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->windowTitle(), QStringLiteral("Upraviť obrázok"));
+    EXPECT_EQ(editor->size(), QSize(860, 640));
+    EXPECT_TRUE(h.controller->hasOpenEditor());
+
+    h.moveTo(h.notchCentre());
+    EXPECT_FALSE(h.controller->isWidthExpanded()) << "hover waits while an editor is open";
+
+    h.controller->openScreenshotAction(screenshot(QStringLiteral("B")), true);
+    settle();
+    EXPECT_TRUE(editor.isNull()) << "the image editor closed before the text sheet opened";
+    QPointer<QWidget> sheet = h.controller->screenshotActionWindow();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->windowTitle(), QStringLiteral("Text zo screenshotu"));
+    EXPECT_EQ(sheet->size(), QSize(500, 400));
+    EXPECT_TRUE(h.controller->hasOpenEditor());
+
+    QMetaObject::invokeMethod(sheet->findChild<QObject *>(QStringLiteral("close")), "click");
+    settle();
+    EXPECT_EQ(h.controller->screenshotActionWindow(), nullptr);
+    EXPECT_FALSE(h.controller->hasOpenEditor());
+    h.moveTo(QPoint(5, 590));
+    h.moveTo(h.notchCentre());
+    EXPECT_TRUE(h.controller->isWidthExpanded()) << "hover resumes once the window closed";
+}
+
+TEST(NotchPanelWindows, ToastButtonsOpenTheActionWindow)
+{
+    PanelHarness h(QJsonObject{{QStringLiteral("tarnel.presentationMode"), QStringLiteral("menuBar")}});
+    h.model.setNotice(screenshot(QStringLiteral("A")));
+    QWidget *toast = h.controller->screenshotToastPanel();
+    ASSERT_NE(toast, nullptr);
+    QMetaObject::invokeMethod(toast->findChild<QObject *>(QStringLiteral("text")), "click");
+    settle();
+    EXPECT_FALSE(toast->isVisible()) << "the notice is cleared and the toast goes";
+    ASSERT_NE(h.controller->screenshotActionWindow(), nullptr);
+    EXPECT_EQ(h.controller->screenshotActionWindow()->windowTitle(), QStringLiteral("Text zo screenshotu"));
+}

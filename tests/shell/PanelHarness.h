@@ -1,0 +1,80 @@
+#pragma once
+
+#include "shell/FakePanelModelLink.h"
+#include "shell/NotchPanelController.h"
+#include "shell/TarnelPanel.h"
+#include "platform/fake/FakePanelWindowTraits.h"
+#include "platform/fake/FakePermissions.h"
+#include "platform/fake/FakeSettingsStore.h"
+#include "platform/fake/FakeWorkspace.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <memory>
+
+using namespace std::chrono_literals;
+
+// Hover clocks short enough for tests; the pointer beat is left to the tests themselves.
+inline NotchHoverTimings shortHoverTimings()
+{
+    NotchHoverTimings timings;
+    timings.pointerTick = 1h;
+    timings.distantPointerTick = 2h;
+    timings.contentExpansionDelay = 40ms;
+    timings.widthCollapseDelay = 60ms;
+    timings.widenAnimation = 0ms;
+    timings.narrowAnimation = 0ms;
+    return timings;
+}
+
+// One controller over fakes, with a pointer the test moves.
+struct PanelHarness {
+    explicit PanelHarness(QJsonObject settingsValues = {}, NotchHoverTimings timings = shortHoverTimings(),
+                          bool hasSystemTray = true)
+        : settings(std::move(settingsValues))
+        , trayAvailable(hasSystemTray)
+    {
+        workspace.setOwnPid(4242);
+        controller = std::make_unique<NotchPanelController>(
+            model, PanelServices{settings, workspace, permissions, traits, [this] { return pointer; },
+                                   [this] { return trayAvailable; }},
+            timings);
+    }
+
+    TarnelPanel &panel() const { return *controller->panel(); }
+    QRect frame() const { return panel().geometry(); }
+    // A point inside the collapsed notch: the top centre of the panel.
+    QPoint notchCentre() const { return QPoint(frame().center().x(), frame().top() + 5); }
+    // A point on the panel window but far from any notch size.
+    QPoint besideNotch() const { return QPoint(frame().left() + 2, frame().bottom() - 2); }
+
+    void moveTo(const QPoint &point)
+    {
+        pointer = point;
+        controller->updatePointerPassthrough();
+    }
+    // Lets queued timers run for a while, ticking the pointer as the real beat would.
+    void run(std::chrono::milliseconds duration)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < duration.count()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            controller->updatePointerPassthrough();
+            QThread::msleep(1);
+        }
+    }
+
+    FakePanelModelLink model;
+    FakeSettingsStore settings;
+    FakeWorkspace workspace;
+    FakePermissions permissions;
+    FakePanelWindowTraits traits;
+    QPoint pointer{0, 500};
+    bool trayAvailable = true;
+    std::unique_ptr<NotchPanelController> controller;
+};

@@ -1,0 +1,81 @@
+#include "shell/PanelHarness.h"
+#include "ui/onboarding/OnboardingView.h"
+#include "ui/panel/ClipboardPanelView.h"
+
+#include <QRadioButton>
+
+#include <gtest/gtest.h>
+
+TEST(PlaceholderViews, SettingsViewSwitchesThePresentationMode)
+{
+    PanelHarness h;
+    h.controller->show();
+    ClipboardPanelView view(h.model, *h.controller, true);
+    auto *menuBar = view.findChild<QRadioButton *>(QStringLiteral("presentationMode-menuBar"));
+    auto *notch = view.findChild<QRadioButton *>(QStringLiteral("presentationMode-notch"));
+    ASSERT_TRUE(menuBar && notch);
+    EXPECT_TRUE(notch->isChecked()) << "shows the current mode";
+
+    menuBar->click();
+    EXPECT_EQ(h.controller->presentationMode(), ClipboardPresentationMode::MenuBar);
+    EXPECT_EQ(h.settings.textValue(QStringLiteral("tarnel.presentationMode")), QStringLiteral("menuBar"));
+
+    h.controller->setPresentationMode(ClipboardPresentationMode::Notch);
+    EXPECT_TRUE(notch->isChecked()) << "follows a change made elsewhere";
+}
+
+TEST(PlaceholderViews, PanelViewSaysWhatItShows)
+{
+    PanelHarness h;
+    h.controller->show();
+    h.model.entries = 7;
+    h.model.items = 3;
+    ClipboardPanelView view(h.model, *h.controller, false);
+    const struct {
+        const char *state;
+        std::function<void()> apply;
+        QString contains;
+    } cases[] = {
+        {"collapsed", [] {}, QString()},
+        {"expanded", [&] { h.controller->toggleExpanded(); }, QStringLiteral("7 entries")},
+        {"quick access", [&] { h.model.setQuickAccessPresented(true); }, QStringLiteral("3 items")},
+    };
+    for (const auto &c : cases) {
+        c.apply();
+        if (c.contains.isEmpty())
+            EXPECT_TRUE(view.statusText().isEmpty()) << c.state;
+        else
+            EXPECT_TRUE(view.statusText().contains(c.contains)) << c.state << ": " << view.statusText().toStdString();
+    }
+}
+
+TEST(PlaceholderViews, GuideStartsFromTheSavedModeAndFinishesWithTheChosenOne)
+{
+    const struct {
+        ClipboardPresentationMode saved;
+        std::optional<ClipboardPresentationMode> choice;
+        ClipboardPresentationMode finished;
+    } cases[] = {
+        {ClipboardPresentationMode::Notch, std::nullopt, ClipboardPresentationMode::Notch},
+        {ClipboardPresentationMode::MenuBar, std::nullopt, ClipboardPresentationMode::MenuBar},
+        {ClipboardPresentationMode::Notch, ClipboardPresentationMode::MenuBar, ClipboardPresentationMode::MenuBar},
+    };
+    for (const auto &c : cases) {
+        PanelHarness h;
+        h.model.savedMode = c.saved;
+        std::optional<std::pair<bool, ClipboardPresentationMode>> result;
+        int callbacks = 0;
+        OnboardingView guide(h.model, [&] { ++callbacks; }, [&] { ++callbacks; }, [&] { ++callbacks; },
+                             [&](bool completed, ClipboardPresentationMode mode) { result = {completed, mode}; });
+        EXPECT_EQ(guide.selectedMode(), c.saved);
+        if (c.choice)
+            guide.selectMode(*c.choice);
+        for (const char *name : {"openAccessibility", "openInputMonitoring", "chooseScreenshotFolder"})
+            QMetaObject::invokeMethod(guide.findChild<QObject *>(QString::fromLatin1(name)), "click");
+        EXPECT_EQ(callbacks, 3);
+        QMetaObject::invokeMethod(guide.findChild<QObject *>(QStringLiteral("finish")), "click");
+        ASSERT_TRUE(result.has_value());
+        EXPECT_TRUE(result->first);
+        EXPECT_EQ(result->second, c.finished);
+    }
+}
