@@ -118,12 +118,12 @@ TEST(LinuxLoginItem, SomethingOtherThanAFileAtTheEntrysPlaceIsNeitherReadNorWrit
             return std::make_pair(enabledBefore, error);
         });
         if (calls.wait_for(10s) != std::future_status::ready) {
-            // Plays both ends of the pipe once, which lets the stuck call return.
+            // A reader that stays (for a stuck writer) and a writer that comes and goes (for a
+            // stuck reader) let the stuck call end.
             const QByteArray pipe = QFile::encodeName(path);
             const int reader = ::open(pipe.constData(), O_RDONLY | O_NONBLOCK);
-            const int writer = ::open(pipe.constData(), O_WRONLY | O_NONBLOCK);
+            ::close(::open(pipe.constData(), O_WRONLY | O_NONBLOCK));
             calls.wait();
-            ::close(writer);
             ::close(reader);
             ADD_FAILURE() << c.name << ": the login item waited on the pipe";
             continue;
