@@ -50,7 +50,10 @@ ScreenshotFolderMonitor::~ScreenshotFolderMonitor() = default;
 bool ScreenshotFolderMonitor::start(const QString &folder)
 {
     stop();
-    const QString path = QDir::cleanPath(QDir(folder).absolutePath());
+    // A relative path (or none) would name whatever folder the program happens to run in.
+    if (folder.isEmpty() || !QDir::isAbsolutePath(folder))
+        return false;
+    const QString path = QDir::cleanPath(folder);
     const std::optional<QList<ListedFile>> present = screenshotFiles(path);
     if (!present)
         return false;

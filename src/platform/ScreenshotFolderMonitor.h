@@ -38,8 +38,8 @@ public:
     std::function<void(const QString &filePath)> onScreenshot;
     std::function<void(bool accessible)> onAccessChanged;
 
-    // Begins watching `folder`; the files already there are never reported. False (and
-    // stopped) when the folder cannot be listed or watched.
+    // Begins watching `folder` (an absolute path); the files already there are never reported.
+    // False (and stopped) when the path is not absolute or the folder cannot be listed or watched.
     bool start(const QString &folder);
     // Ends watching and forgets the folder and its known files. Calls no callback.
     void stop();

@@ -6,6 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 void writeFile(const QString &path, const QByteArray &data)
@@ -85,6 +91,49 @@ TEST(LinuxLoginItem, AFailedChangeReturnsTheSystemsDescription)
     ASSERT_TRUE(error.has_value());
     EXPECT_FALSE(error->isEmpty());
     EXPECT_FALSE(item.isEnabled());
+}
+
+TEST(LinuxLoginItem, SomethingOtherThanAFileAtTheEntrysPlaceIsNeitherReadNorWrittenInto)
+{
+    using namespace std::chrono_literals;
+    enum class Kind { NamedPipe, Folder };
+    const struct {
+        const char *name;
+        Kind kind;
+    } cases[] = {{"named pipe", Kind::NamedPipe}, {"folder", Kind::Folder}};
+    for (const auto &c : cases) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("autostart/tarnel.desktop");
+        if (c.kind == Kind::NamedPipe) {
+            ASSERT_TRUE(QDir().mkpath(dir.filePath("autostart")));
+            ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0) << c.name;
+        } else {
+            ASSERT_TRUE(QDir().mkpath(path)) << c.name;
+        }
+        LinuxLoginItem item(path, "/usr/bin/tarnel");
+        // Run off this thread so that a call stuck on the pipe fails the test instead of hanging it.
+        auto calls = std::async(std::launch::async, [&item] {
+            const bool enabledBefore = item.isEnabled();
+            const auto error = item.setEnabled(true);
+            return std::make_pair(enabledBefore, error);
+        });
+        if (calls.wait_for(10s) != std::future_status::ready) {
+            // A reader that stays (for a stuck writer) and a writer that comes and goes (for a
+            // stuck reader) let the stuck call end.
+            const QByteArray pipe = QFile::encodeName(path);
+            const int reader = ::open(pipe.constData(), O_RDONLY | O_NONBLOCK);
+            ::close(::open(pipe.constData(), O_WRONLY | O_NONBLOCK));
+            calls.wait();
+            ::close(reader);
+            ADD_FAILURE() << c.name << ": the login item waited on the pipe";
+            continue;
+        }
+        const auto [enabledBefore, error] = calls.get();
+        EXPECT_FALSE(enabledBefore) << c.name;
+        ASSERT_TRUE(error.has_value()) << c.name;
+        EXPECT_FALSE(error->isEmpty()) << c.name;
+        EXPECT_FALSE(item.isEnabled()) << c.name;
+    }
 }
 
 TEST(LinuxLoginItem, ExecLinesQuoteWhatDesktopEntriesReserve)

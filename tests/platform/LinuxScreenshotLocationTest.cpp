@@ -6,6 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 struct Case {
@@ -80,6 +86,32 @@ TEST(LinuxScreenshotLocation, FallsBackToTheDotConfigFolderWithoutXdgConfigHome)
     QProcessEnvironment environment;
     environment.insert(QStringLiteral("HOME"), home);
     EXPECT_EQ(LinuxScreenshotLocation(environment).screenshotFolder(), home + QStringLiteral("/Obrázky/Screenshots"));
+}
+
+TEST(LinuxScreenshotLocation, AUserDirsFileThatIsNoPlainFileIsPassedOverUnread)
+{
+    using namespace std::chrono_literals;
+    QTemporaryDir temp;
+    const QString home = temp.filePath(QStringLiteral("home"));
+    const QString config = temp.filePath(QStringLiteral("config"));
+    ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/Desktop")));
+    ASSERT_TRUE(QDir().mkpath(config));
+    const QByteArray pipe = QFile::encodeName(config + QStringLiteral("/user-dirs.dirs"));
+    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("HOME"), home);
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    // Off this thread, so that a read stuck on the pipe fails the test instead of hanging it.
+    auto folder = std::async(std::launch::async, [environment] {
+        return LinuxScreenshotLocation(environment).screenshotFolder();
+    });
+    if (folder.wait_for(10s) != std::future_status::ready) {
+        // A writer that comes and goes lets the stuck read end.
+        ::close(::open(pipe.constData(), O_WRONLY | O_NONBLOCK));
+        folder.wait();
+        FAIL() << "the screenshot location waited on the pipe";
+    }
+    EXPECT_EQ(folder.get(), home + QStringLiteral("/Desktop"));
 }
 
 } // namespace

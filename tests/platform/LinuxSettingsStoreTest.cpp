@@ -9,7 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
+#include <thread>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -142,6 +146,71 @@ TEST(LinuxSettingsStore, AnUnreadableFileIsSetAsideAndTheStoreStartsEmpty)
         ASSERT_TRUE(store.setBool("tarnel.recording", true)) << c.name;
         EXPECT_EQ(LinuxSettingsStore(path).boolValue("tarnel.recording"), true) << c.name;
         EXPECT_EQ(readAll(dir.filePath(aside.first())), c.content) << c.name;
+    }
+}
+
+// A reader that opens a named pipe waits for a writer; the helper plays that writer once it sees
+// a reader waiting, and tells whether it had to.
+struct PipeWriterRescue {
+    explicit PipeWriterRescue(QString pipe) : path(QFile::encodeName(pipe))
+    {
+        thread = std::thread([this] {
+            while (!done.load()) {
+                const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    rescued = true;
+                    ::close(fd);
+                }
+                ::usleep(2000);
+            }
+        });
+    }
+    ~PipeWriterRescue()
+    {
+        done = true;
+        thread.join();
+    }
+    QByteArray path;
+    std::atomic<bool> done{false};
+    std::atomic<bool> rescued{false};
+    std::thread thread;
+};
+
+TEST(LinuxSettingsStore, SomethingOtherThanAFileAtThePathIsSetAsideUnread)
+{
+    enum class Kind { NamedPipe, Folder };
+    const struct {
+        const char *name;
+        Kind kind;
+    } cases[] = {{"named pipe", Kind::NamedPipe}, {"folder", Kind::Folder}};
+    for (const auto &c : cases) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("defaults.json");
+        if (c.kind == Kind::NamedPipe) {
+            ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0) << c.name;
+        } else {
+            ASSERT_TRUE(QDir().mkpath(path + "/inside")) << c.name;
+        }
+        bool rescued = false;
+        {
+            PipeWriterRescue rescue(path);
+            LinuxSettingsStore store(path);
+            EXPECT_EQ(store.boolValue("tarnel.recording"), std::nullopt) << c.name;
+            rescued = rescue.rescued.load();
+            // Writes work again, and whatever stood at the path is kept aside as it was.
+            ASSERT_TRUE(store.setBool("tarnel.recording", true)) << c.name;
+        }
+        EXPECT_FALSE(rescued) << c.name << ": the store waited on it";
+        EXPECT_EQ(LinuxSettingsStore(path).boolValue("tarnel.recording"), true) << c.name;
+        const QStringList aside = QDir(dir.path()).entryList(
+            {"defaults.json.unreadable-*"}, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        ASSERT_EQ(aside.size(), 1) << c.name;
+        const QFileInfo kept(dir.filePath(aside.first()));
+        if (c.kind == Kind::Folder) {
+            EXPECT_TRUE(QDir(kept.filePath() + "/inside").exists()) << c.name;
+        } else {
+            EXPECT_FALSE(kept.isFile() || kept.isDir()) << c.name;
+        }
     }
 }
 

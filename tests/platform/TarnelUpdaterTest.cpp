@@ -62,6 +62,9 @@ TEST(TarnelUpdater, VersionLabelCarriesTheBuildVersion)
     EXPECT_TRUE(label.startsWith(QStringLiteral("Tarnel "))) << label.toStdString();
     // The build system stamps the project version; a label without one would show a dash.
     EXPECT_FALSE(label.startsWith(QStringLiteral("Tarnel \u2014"))) << label.toStdString();
+    // The build number comes from the build as well: from the checkout's history when no
+    // release number was given.
+    EXPECT_FALSE(label.endsWith(QStringLiteral("(\u2014)"))) << label.toStdString();
     EXPECT_TRUE(label.endsWith(QLatin1Char(')')));
 }
 

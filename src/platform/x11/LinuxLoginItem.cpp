@@ -45,6 +45,10 @@ QString LinuxLoginItem::execLine(const QString &executable)
 
 bool LinuxLoginItem::isEnabled() const
 {
+    // Only a plain file is an entry that desktops start; opening anything else (a named pipe
+    // waits for a writer) could hang the settings page.
+    if (!QFileInfo(m_entryPath).isFile())
+        return false;
     QFile file(m_entryPath);
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -76,6 +80,14 @@ std::optional<QString> LinuxLoginItem::setEnabled(bool enabled)
     const QString dir = QFileInfo(m_entryPath).absolutePath();
     if (!QDir().mkpath(dir)) {
         const QString error = QCoreApplication::translate("LinuxLoginItem", "Cannot create the folder %1").arg(dir);
+        qCWarning(lcPlatform).noquote() << "login item:" << error;
+        return error;
+    }
+    // Something other than a plain file at the entry's place would be written into directly
+    // (a named pipe blocks until someone reads it); it is not ours to replace.
+    const QFileInfo existing(m_entryPath);
+    if (existing.exists() && !existing.isFile()) {
+        const QString error = QCoreApplication::translate("LinuxLoginItem", "%1 is not a regular file").arg(m_entryPath);
         qCWarning(lcPlatform).noquote() << "login item:" << error;
         return error;
     }

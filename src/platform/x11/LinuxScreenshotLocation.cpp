@@ -24,6 +24,9 @@ QString expandUserDir(QString value, const QString &home)
 // XDG_PICTURES_DIR="$HOME/Pictures", comments starting with '#'.
 QString picturesFromUserDirs(const QString &file, const QString &home)
 {
+    // A named pipe in the file's place would keep the read waiting for a writer.
+    if (!QFileInfo(file).isFile())
+        return QString();
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly | QIODevice::Text))
         return QString();

@@ -68,7 +68,7 @@ LinuxSettingsStore::FileStamp LinuxSettingsStore::currentStamp() const
     struct stat st {};
     if (::stat(QFile::encodeName(m_filePath).constData(), &st) != 0)
         return {};
-    return {true, st.st_dev, st.st_ino, static_cast<qint64>(st.st_size),
+    return {true, S_ISREG(st.st_mode), st.st_dev, st.st_ino, static_cast<qint64>(st.st_size),
             static_cast<qint64>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
 
@@ -101,6 +101,12 @@ void LinuxSettingsStore::load() const
     m_loadedStamp = currentStamp();
     if (!m_loadedStamp.exists)
         return;
+    // Opening a named pipe for reading waits for a writer, which would hang the program at
+    // start; a folder can never be replaced by a write. Neither is a settings file.
+    if (!m_loadedStamp.regular) {
+        setAsideUnreadableFile("not a regular file");
+        return;
+    }
     if (m_loadedStamp.size > kMaxFileBytes) {
         setAsideUnreadableFile("too large");
         return;
@@ -126,8 +132,10 @@ void LinuxSettingsStore::setAsideUnreadableFile(const char *reason) const
 {
     const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"));
     const QString aside = m_filePath + QStringLiteral(".unreadable-") + stamp;
+    const bool regular = m_loadedStamp.regular;
     if (::rename(QFile::encodeName(m_filePath).constData(), QFile::encodeName(aside).constData()) == 0) {
-        ::chmod(QFile::encodeName(aside).constData(), S_IRUSR | S_IWUSR);
+        if (regular)
+            ::chmod(QFile::encodeName(aside).constData(), S_IRUSR | S_IWUSR);
         qCWarning(lcPlatform).noquote() << "settings file" << m_filePath << "is" << reason
                                         << "; it was moved to" << aside << "and the settings start empty";
     } else {

@@ -32,6 +32,7 @@ protected:
 private:
     struct FileStamp {
         bool exists = false;
+        bool regular = false;
         dev_t device = 0;
         ino_t inode = 0;
         qint64 size = 0;

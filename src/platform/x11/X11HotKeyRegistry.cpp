@@ -52,7 +52,11 @@ unsigned X11HotKeyRegistry::xModifiers(quint64 eventFlags, const ModifierBits &b
 QList<unsigned> X11HotKeyRegistry::lockVariants(const ModifierBits &bits)
 {
     QList<unsigned> variants{0, LockMask};
-    if (bits.numLock != 0 && bits.numLock != LockMask) {
+    // A Num Lock bit that Alt or Super also sets is no lock: grabbing with it would take a
+    // combination of another shortcut (Shift+Super+V with Alt is a different shortcut).
+    const bool numLockIsALock = bits.numLock != 0 && bits.numLock != LockMask && bits.numLock != bits.alt
+        && bits.numLock != bits.super;
+    if (numLockIsALock) {
         variants.append(bits.numLock);
         variants.append(bits.numLock | LockMask);
     }

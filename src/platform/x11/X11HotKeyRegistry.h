@@ -30,7 +30,7 @@ public:
     void stop() override;
     bool isStarted() const override { return m_started; }
     QList<AppShortcut> failures() const override { return m_failures; }
-    // Key combinations currently grabbed (four per registered shortcut).
+    // Key combinations currently grabbed (one per lock variant of each registered shortcut).
     int grabCount() const { return int(m_grabs.size()); }
 
     // The X modifier mask for a shortcut's event flags: Command is Super, Option is Alt.
