@@ -402,6 +402,8 @@ private:
     void loadJars();
     void loadIdLists();
     void installScreenshotMonitorCallbacks();
+    bool hasStoreFile(const ClipboardEntry &entry) const;
+    static std::optional<QByteArray> readScreenshotFile(const QString &path);
     void backUpUnreadable(const QString &key, const QByteArray &bytes);
     // Whether a list may be written under the key: an empty list never replaces stored data
     // that could not be read, so nothing is lost before the user adds something new.

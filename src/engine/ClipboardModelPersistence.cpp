@@ -1,6 +1,7 @@
 #include "engine/ClipboardModel.h"
 
 #include "core/Logging.h"
+#include "core/ScreenshotStability.h"
 #include "platform/ScreenshotFolderMonitor.h"
 #include "platform/ScreenshotLocation.h"
 #include "platform/SettingsStore.h"
@@ -64,7 +65,33 @@ void ClipboardModel::loadHistory()
         else
             m_idsDroppedAtLoad.insert(entry.id);
     }
-    // Image bytes stay in their store files; readers take them through imageData(entry).
+    // Image bytes stay in their store files; readers take them through imageData(entry). A
+    // screenshot whose store file is gone is read back from its screenshot file once, so that
+    // the write at the end of loading puts it into the store again and the entry no longer
+    // depends on a file that the user may move or delete.
+    for (ClipboardEntry &entry : m_entries) {
+        if (entry.imageData || !entry.screenshotFileURL || hasStoreFile(entry))
+            continue;
+        entry.imageData = readScreenshotFile(*entry.screenshotFileURL);
+    }
+}
+
+bool ClipboardModel::hasStoreFile(const ClipboardEntry &entry) const
+{
+    return entry.imageFilePath && m_clipboardImageStore.isManagedPath(*entry.imageFilePath)
+        && QFileInfo(*entry.imageFilePath).isFile();
+}
+
+std::optional<QByteArray> ClipboardModel::readScreenshotFile(const QString &path)
+{
+    QFile file(path);
+    // Only a file the import could have taken: never more than its size ceiling in memory.
+    if (!file.open(QIODevice::ReadOnly) || file.size() > ScreenshotStability::kMaxFileBytes)
+        return std::nullopt;
+    QByteArray bytes = file.read(ScreenshotStability::kMaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > ScreenshotStability::kMaxFileBytes)
+        return std::nullopt;
+    return bytes;
 }
 
 void ClipboardModel::loadSnippets()
@@ -238,10 +265,7 @@ std::optional<QByteArray> ClipboardModel::imageData(const ClipboardEntry &entry)
         if (std::optional<QByteArray> bytes = m_clipboardImageStore.load(*entry.imageFilePath))
             return bytes;
     }
-    if (entry.screenshotFileURL) {
-        QFile file(*entry.screenshotFileURL);
-        if (file.open(QIODevice::ReadOnly))
-            return file.readAll();
-    }
+    if (entry.screenshotFileURL)
+        return readScreenshotFile(*entry.screenshotFileURL);
     return std::nullopt;
 }
