@@ -393,6 +393,9 @@ private:
         int temporaryMinutes = 0;
         // What the copy falls back to when its image cannot be kept.
         std::optional<ClipboardEntry> textFallback;
+        // The screenshot chord window as it was before the image was read; a copy that ends up
+        // with nothing recordable leaves the window as it found it.
+        std::optional<QDateTime> chordWindowBefore;
     };
 
     // Loading (construction only): no setting effects run.
