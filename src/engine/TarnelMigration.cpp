@@ -35,22 +35,17 @@ const std::array<std::pair<const char *, const char *>, 14> kKeyTable{{
 
 const QString kHistoryKey = QStringLiteral("tarnel.history");
 
-// Copies one value with the type it was stored with; false when it has none of the known types.
+// Copies one value exactly as it was stored, whatever its type; only a history stored as data
+// has its image paths moved along.
 bool copyValue(const SettingsStore &from, const QString &oldKey, SettingsStore &to, const QString &newKey,
                const Folders &folders)
 {
-    if (const auto value = from.boolValue(oldKey))
-        return to.setBool(newKey, *value);
-    if (const auto value = from.integerValue(oldKey))
-        return to.setInteger(newKey, *value);
-    if (const auto value = from.textValue(oldKey))
-        return to.setText(newKey, *value);
-    if (const auto value = from.bytesValue(oldKey))
-        return to.setBytes(newKey, newKey == kHistoryKey ? migrateImages(*value, folders) : *value);
-    if (const auto value = from.textListValue(oldKey))
-        return to.setTextList(newKey, *value);
-    qCWarning(lcEngine) << "Earlier setting of an unknown type not migrated:" << oldKey;
-    return false;
+    if (newKey == kHistoryKey) {
+        if (const auto history = from.bytesValue(oldKey))
+            return to.setBytes(newKey, migrateImages(*history, folders));
+    }
+    const std::optional<QJsonValue> value = from.storedValue(oldKey);
+    return value && to.setStoredValue(newKey, *value);
 }
 
 } // namespace

@@ -67,6 +67,32 @@ TEST(TarnelMigration, CopiesEveryKeyWithItsTypeAndMarksCompletion)
     EXPECT_EQ(v.size(), 8);
 }
 
+TEST(TarnelMigration, ValuesOfAnyOtherTypeAreCopiedAsTheyWereStored)
+{
+    struct Case {
+        const char *name;
+        const char *oldKey;
+        const char *newKey;
+        QJsonValue stored;
+    };
+    const Case cases[] = {
+        {"limit with a fraction", "wistmo.historyLimit", "tarnel.historyLimit", 12.5},
+        {"list holding a number", "wistmo.consumedEntries", "tarnel.consumedEntries", QJsonArray{QStringLiteral("A"), 3}},
+        {"folder as an object", "wistmo.screenshotFolderPath", "tarnel.screenshotFolderPath",
+         QJsonObject{{QStringLiteral("path"), QStringLiteral("/x")}}},
+        {"history as a list", "wistmo.history", "tarnel.history", QJsonArray{QStringLiteral("old")}},
+    };
+    for (const Case &c : cases) {
+        MigrationScene s;
+        s.earlier.setRaw(QString::fromLatin1(c.oldKey), c.stored);
+        s.run();
+        const QJsonObject v = s.current.values();
+        ASSERT_TRUE(v.contains(QString::fromLatin1(c.newKey))) << c.name;
+        EXPECT_EQ(v.value(QString::fromLatin1(c.newKey)), c.stored) << c.name;
+        EXPECT_EQ(v.value("tarnel.migrationComplete"), QJsonValue(true)) << c.name;
+    }
+}
+
 TEST(TarnelMigration, CurrentValuesWinAndASecondRunDoesNothing)
 {
     MigrationScene s;
