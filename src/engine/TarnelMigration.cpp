@@ -35,6 +35,19 @@ const std::array<std::pair<const char *, const char *>, 14> kKeyTable{{
 
 const QString kHistoryKey = QStringLiteral("tarnel.history");
 
+constexpr QFile::Permissions kOwnerOnlyFile = QFile::ReadOwner | QFile::WriteOwner;
+constexpr QFile::Permissions kOwnerOnlyFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+
+// The image folder as the image store makes it: readable by its owner only, from the start.
+bool makePrivateFolder(const QString &folder)
+{
+    if (QFileInfo(folder).isDir())
+        return true;
+    if (!QDir().mkpath(QFileInfo(folder).path()))
+        return false;
+    return QDir().mkdir(folder, kOwnerOnlyFolder) || QFileInfo(folder).isDir();
+}
+
 // Copies one value exactly as it was stored, whatever its type; only a history stored as data
 // has its image paths moved along.
 bool copyValue(const SettingsStore &from, const QString &oldKey, SettingsStore &to, const QString &newKey,
@@ -88,12 +101,15 @@ QByteArray migrateImages(const QByteArray &history, const Folders &folders)
         const QString destination = currentFolder + QLatin1Char('/') + source.fileName();
 
         QString failure;
-        if (!QDir().mkpath(currentFolder)) {
+        if (!makePrivateFolder(currentFolder)) {
             failure = QStringLiteral("the image folder could not be created");
         } else if (!QFileInfo::exists(destination)) {
             QFile file(source.filePath());
             if (!file.copy(destination))
                 failure = file.errorString();
+            // A copy takes the earlier file's permissions; history images are the user's alone.
+            else if (!QFile::setPermissions(destination, kOwnerOnlyFile))
+                qCWarning(lcEngine) << "Migrated image file could not be made private";
         }
         if (failure.isEmpty()) {
             // An existing file of that name is reused as it is.

@@ -157,6 +157,24 @@ TEST(TarnelMigration, HistoryImagesMoveIntoTheCurrentFolderWithTheirNames)
     EXPECT_TRUE(QFile::exists(oldPath));                       // the earlier file stays
 }
 
+TEST(TarnelMigration, MovedImagesAndTheirFolderAreReadableByTheOwnerOnly)
+{
+    const QFile::Permissions groupAndOther = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+        | QFile::WriteOther | QFile::ExeOther;
+    MigrationScene s;
+    const QString name = "0A1B2C3D-0000-1111-2222-333344445555.image";
+    const QString oldPath = s.writeEarlierImage(name, "png-bytes");
+    ASSERT_TRUE(QFile::setPermissions(oldPath, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+    s.earlier.setBytes("wistmo.history", ClipboardEntry::encodeList({imageEntry("A", oldPath)}));
+    s.run();
+
+    const QString newPath = QDir(s.folders.currentImages).filePath(name);
+    ASSERT_EQ(s.migratedHistory().first().imageFilePath, newPath);
+    EXPECT_EQ(QFileInfo(s.folders.currentImages).permissions() & groupAndOther, QFile::Permissions());
+    EXPECT_EQ(QFileInfo(newPath).permissions() & groupAndOther, QFile::Permissions());
+    EXPECT_TRUE(QFileInfo(newPath).permissions() & QFile::ReadOwner);
+}
+
 TEST(TarnelMigration, AFileThatCannotBeCopiedStaysInline)
 {
     MigrationScene s;
