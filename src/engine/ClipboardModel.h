@@ -407,7 +407,7 @@ private:
     void installScreenshotMonitorCallbacks();
     bool hasStoreFile(const ClipboardEntry &entry) const;
     static std::optional<QByteArray> readScreenshotFile(const QString &path);
-    void backUpUnreadable(const QString &key, const QByteArray &bytes);
+    void backUpUnreadable(const QString &key, const QByteArray &bytes, bool nothingRead);
     // Whether a list may be written under the key: an empty list never replaces stored data
     // that could not be read, so nothing is lost before the user adds something new.
     bool mayWriteList(const QString &key, bool isEmpty);
@@ -504,7 +504,7 @@ private:
     ClipboardImageStore m_clipboardImageStore;
     bool m_sweepsUnreferencedImages = true;
     HistoryEncoder m_historyEncoder;
-    // Keys whose stored list could not be read whole and has not been written since.
+    // Keys whose stored list could not be read at all and has not been written since.
     QSet<QString> m_unreadableKeys;
     // The image paths kept by the last cleanup; a write that names the same set has nothing
     // to clean up.

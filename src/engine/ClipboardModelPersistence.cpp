@@ -52,7 +52,7 @@ void ClipboardModel::loadHistory()
     if (!decoded.isComplete()) {
         qCWarning(lcEngine) << "Stored history could only be read in part:" << decoded.skippedCount
                             << "entries skipped, unreadable:" << decoded.unreadable;
-        backUpUnreadable(historyKey, *stored);
+        backUpUnreadable(historyKey, *stored, decoded.items.isEmpty());
         m_sweepsUnreferencedImages = false;
     }
     const QDateTime present = now();
@@ -102,7 +102,7 @@ void ClipboardModel::loadSnippets()
     const DecodedList<ClipboardSnippet> decoded = ClipboardSnippet::decodeList(*stored);
     if (!decoded.isComplete()) {
         qCWarning(lcEngine) << "Stored snippets could only be read in part:" << decoded.skippedCount << "skipped";
-        backUpUnreadable(snippetsKey, *stored);
+        backUpUnreadable(snippetsKey, *stored, decoded.items.isEmpty());
     }
     m_snippets = decoded.items;
 }
@@ -115,7 +115,7 @@ void ClipboardModel::loadJars()
     const DecodedList<ClipboardJar> decoded = ClipboardJar::decodeList(*stored);
     if (!decoded.isComplete()) {
         qCWarning(lcEngine) << "Stored Jars could only be read in part:" << decoded.skippedCount << "skipped";
-        backUpUnreadable(jarsKey, *stored);
+        backUpUnreadable(jarsKey, *stored, decoded.items.isEmpty());
     }
     m_jars = decoded.items;
 }
@@ -138,9 +138,12 @@ void ClipboardModel::installScreenshotMonitorCallbacks()
     };
 }
 
-void ClipboardModel::backUpUnreadable(const QString &key, const QByteArray &bytes)
+void ClipboardModel::backUpUnreadable(const QString &key, const QByteArray &bytes, bool nothingRead)
 {
-    m_unreadableKeys.insert(key);
+    // When nothing could be read, an empty list in memory says nothing about what the user
+    // wants; once something was read, an empty list is the user's own removal and is written.
+    if (nothingRead)
+        m_unreadableKeys.insert(key);
     QString folder = m_backupFolder;
     if (folder.isEmpty())
         folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Tarnel");

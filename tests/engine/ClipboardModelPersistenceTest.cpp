@@ -248,6 +248,37 @@ TEST(ClipboardModelPersistence, AnUnreadableListIsNeverReplacedByAnEmptyOne)
     EXPECT_TRUE(ClipboardEntry::decodeList(*h.settings.bytesValue(ClipboardModel::historyKey)).items.isEmpty());
 }
 
+TEST(ClipboardModelPersistence, RemovingEverythingReadFromAPartlyReadableListIsWritten)
+{
+    struct Case {
+        const char *name;
+        QString key;
+        QByteArray stored;
+        std::function<void(ClipboardModel &)> removeAll;
+        std::function<qsizetype(const ClipboardModel &)> count;
+    };
+    const Case cases[] = {
+        {"history", ClipboardModel::historyKey, R"([{"id":"A","text":"a"},{"id":"B","kind":"bogus"}])",
+         [](ClipboardModel &m) { m.clearHistoryEntries(); }, [](const ClipboardModel &m) { return m.entries().size(); }},
+        {"snippets", ClipboardModel::snippetsKey, R"([{"id":"S","name":"n","trigger":";s","text":"t"},7])",
+         [](ClipboardModel &m) { m.clearSnippets(); }, [](const ClipboardModel &m) { return m.snippets().size(); }},
+        {"jars", ClipboardModel::jarsKey, R"([{"id":"J","name":"Work","entryIDs":[]},{"id":"K"}])",
+         [](ClipboardModel &m) { m.deleteJar(QStringLiteral("J")); }, [](const ClipboardModel &m) { return m.jars().size(); }},
+    };
+    for (const Case &c : cases) {
+        ModelHarness h;
+        h.settings.setBytes(c.key, c.stored);
+        ClipboardModel &model = h.make();
+        ASSERT_EQ(c.count(model), 1) << c.name;
+        c.removeAll(model);
+        ASSERT_EQ(c.count(model), 0) << c.name;
+        // The user's removal holds after a restart; the unreadable rest waits in the backup.
+        EXPECT_EQ(c.count(h.make()), 0) << c.name;
+        EXPECT_EQ(QDir(h.backupFolder()).entryList({c.key + QStringLiteral(".unreadable-*")}, QDir::Files).size(), 1)
+            << c.name;
+    }
+}
+
 TEST(ClipboardModelPersistence, ACompleteLoadSweepsFilesThatNoEntryNames)
 {
     ModelHarness h;
