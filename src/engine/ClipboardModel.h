@@ -427,6 +427,9 @@ private:
         int temporaryMinutes = 0;
         // What the copy falls back to when its image cannot be kept.
         std::optional<ClipboardEntry> textFallback;
+        // The screenshot chord window as it was before the image was read; a copy that ends up
+        // with nothing recordable leaves the window as it found it.
+        std::optional<QDateTime> chordWindowBefore;
     };
 
     // Loading (construction only): no setting effects run.
@@ -436,7 +439,9 @@ private:
     void loadJars();
     void loadIdLists();
     void installScreenshotMonitorCallbacks();
-    void backUpUnreadable(const QString &key, const QByteArray &bytes);
+    bool hasStoreFile(const ClipboardEntry &entry) const;
+    static std::optional<QByteArray> readScreenshotFile(const QString &path);
+    void backUpUnreadable(const QString &key, const QByteArray &bytes, bool nothingRead);
     // Whether a list may be written under the key: an empty list never replaces stored data
     // that could not be read, so nothing is lost before the user adds something new.
     bool mayWriteList(const QString &key, bool isEmpty);
@@ -533,7 +538,7 @@ private:
     ClipboardImageStore m_clipboardImageStore;
     bool m_sweepsUnreferencedImages = true;
     HistoryEncoder m_historyEncoder;
-    // Keys whose stored list could not be read whole and has not been written since.
+    // Keys whose stored list could not be read at all and has not been written since.
     QSet<QString> m_unreadableKeys;
     // The image paths kept by the last cleanup; a write that names the same set has nothing
     // to clean up.

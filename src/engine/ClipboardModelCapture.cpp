@@ -146,7 +146,7 @@ void ClipboardModel::capturePasteboard(bool forPasteStack, int temporaryMinutes)
         if (kept || !slowCandidates.isEmpty()) {
             const QDateTime present = now();
             const bool chordWindowOpen = pendingScreenshotCopyUntil && *pendingScreenshotCopyUntil > present;
-            pendingScreenshotCopyUntil.reset();
+            capture.chordWindowBefore = std::exchange(pendingScreenshotCopyUntil, std::nullopt);
             ClipboardEntry entry = newEntry(sourceApp);
             entry.kind = ClipboardKind::Image;
             entry.isScreenshot = chordWindowOpen || isScreenshotSourceName(sourceApp);
@@ -189,10 +189,15 @@ void ClipboardModel::onImageReduced(quint64 serial, std::optional<QByteArray> by
     for (PendingCapture &capture : m_pendingCaptures) {
         if (capture.serial != serial)
             continue;
-        if (bytes && capture.entry)
+        if (bytes && capture.entry) {
             capture.entry->imageData = std::move(bytes);
-        else
+        } else {
             capture.entry = capture.textFallback; // the image cannot be kept: its text, if any
+            // Nothing was read after all: the chord window stays open, unless the keyboard has
+            // opened a new one meanwhile.
+            if (!capture.entry && !pendingScreenshotCopyUntil)
+                pendingScreenshotCopyUntil = capture.chordWindowBefore;
+        }
         capture.ready = true;
         break;
     }

@@ -1,6 +1,7 @@
 #include "engine/ClipboardModel.h"
 
 #include "core/Logging.h"
+#include "core/ScreenshotStability.h"
 #include "platform/ScreenshotFolderMonitor.h"
 #include "platform/ScreenshotLocation.h"
 #include "platform/SettingsStore.h"
@@ -51,7 +52,7 @@ void ClipboardModel::loadHistory()
     if (!decoded.isComplete()) {
         qCWarning(lcEngine) << "Stored history could only be read in part:" << decoded.skippedCount
                             << "entries skipped, unreadable:" << decoded.unreadable;
-        backUpUnreadable(historyKey, *stored);
+        backUpUnreadable(historyKey, *stored, decoded.items.isEmpty());
         m_sweepsUnreferencedImages = false;
     }
     const QDateTime present = now();
@@ -64,7 +65,33 @@ void ClipboardModel::loadHistory()
         else
             m_idsDroppedAtLoad.insert(entry.id);
     }
-    // Image bytes stay in their store files; readers take them through imageData(entry).
+    // Image bytes stay in their store files; readers take them through imageData(entry). A
+    // screenshot whose store file is gone is read back from its screenshot file once, so that
+    // the write at the end of loading puts it into the store again and the entry no longer
+    // depends on a file that the user may move or delete.
+    for (ClipboardEntry &entry : m_entries) {
+        if (entry.imageData || !entry.screenshotFileURL || hasStoreFile(entry))
+            continue;
+        entry.imageData = readScreenshotFile(*entry.screenshotFileURL);
+    }
+}
+
+bool ClipboardModel::hasStoreFile(const ClipboardEntry &entry) const
+{
+    return entry.imageFilePath && m_clipboardImageStore.isManagedPath(*entry.imageFilePath)
+        && QFileInfo(*entry.imageFilePath).isFile();
+}
+
+std::optional<QByteArray> ClipboardModel::readScreenshotFile(const QString &path)
+{
+    QFile file(path);
+    // Only a file the import could have taken: never more than its size ceiling in memory.
+    if (!file.open(QIODevice::ReadOnly) || file.size() > ScreenshotStability::kMaxFileBytes)
+        return std::nullopt;
+    QByteArray bytes = file.read(ScreenshotStability::kMaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > ScreenshotStability::kMaxFileBytes)
+        return std::nullopt;
+    return bytes;
 }
 
 void ClipboardModel::loadSnippets()
@@ -75,7 +102,7 @@ void ClipboardModel::loadSnippets()
     const DecodedList<ClipboardSnippet> decoded = ClipboardSnippet::decodeList(*stored);
     if (!decoded.isComplete()) {
         qCWarning(lcEngine) << "Stored snippets could only be read in part:" << decoded.skippedCount << "skipped";
-        backUpUnreadable(snippetsKey, *stored);
+        backUpUnreadable(snippetsKey, *stored, decoded.items.isEmpty());
     }
     m_snippets = decoded.items;
 }
@@ -88,7 +115,7 @@ void ClipboardModel::loadJars()
     const DecodedList<ClipboardJar> decoded = ClipboardJar::decodeList(*stored);
     if (!decoded.isComplete()) {
         qCWarning(lcEngine) << "Stored Jars could only be read in part:" << decoded.skippedCount << "skipped";
-        backUpUnreadable(jarsKey, *stored);
+        backUpUnreadable(jarsKey, *stored, decoded.items.isEmpty());
     }
     m_jars = decoded.items;
 }
@@ -111,9 +138,12 @@ void ClipboardModel::installScreenshotMonitorCallbacks()
     };
 }
 
-void ClipboardModel::backUpUnreadable(const QString &key, const QByteArray &bytes)
+void ClipboardModel::backUpUnreadable(const QString &key, const QByteArray &bytes, bool nothingRead)
 {
-    m_unreadableKeys.insert(key);
+    // When nothing could be read, an empty list in memory says nothing about what the user
+    // wants; once something was read, an empty list is the user's own removal and is written.
+    if (nothingRead)
+        m_unreadableKeys.insert(key);
     QString folder = m_backupFolder;
     if (folder.isEmpty())
         folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Tarnel");
@@ -238,10 +268,7 @@ std::optional<QByteArray> ClipboardModel::imageData(const ClipboardEntry &entry)
         if (std::optional<QByteArray> bytes = m_clipboardImageStore.load(*entry.imageFilePath))
             return bytes;
     }
-    if (entry.screenshotFileURL) {
-        QFile file(*entry.screenshotFileURL);
-        if (file.open(QIODevice::ReadOnly))
-            return file.readAll();
-    }
+    if (entry.screenshotFileURL)
+        return readScreenshotFile(*entry.screenshotFileURL);
     return std::nullopt;
 }

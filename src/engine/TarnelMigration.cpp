@@ -35,22 +35,30 @@ const std::array<std::pair<const char *, const char *>, 14> kKeyTable{{
 
 const QString kHistoryKey = QStringLiteral("tarnel.history");
 
-// Copies one value with the type it was stored with; false when it has none of the known types.
+constexpr QFile::Permissions kOwnerOnlyFile = QFile::ReadOwner | QFile::WriteOwner;
+constexpr QFile::Permissions kOwnerOnlyFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+
+// The image folder as the image store makes it: readable by its owner only, from the start.
+bool makePrivateFolder(const QString &folder)
+{
+    if (QFileInfo(folder).isDir())
+        return true;
+    if (!QDir().mkpath(QFileInfo(folder).path()))
+        return false;
+    return QDir().mkdir(folder, kOwnerOnlyFolder) || QFileInfo(folder).isDir();
+}
+
+// Copies one value exactly as it was stored, whatever its type; only a history stored as data
+// has its image paths moved along.
 bool copyValue(const SettingsStore &from, const QString &oldKey, SettingsStore &to, const QString &newKey,
                const Folders &folders)
 {
-    if (const auto value = from.boolValue(oldKey))
-        return to.setBool(newKey, *value);
-    if (const auto value = from.integerValue(oldKey))
-        return to.setInteger(newKey, *value);
-    if (const auto value = from.textValue(oldKey))
-        return to.setText(newKey, *value);
-    if (const auto value = from.bytesValue(oldKey))
-        return to.setBytes(newKey, newKey == kHistoryKey ? migrateImages(*value, folders) : *value);
-    if (const auto value = from.textListValue(oldKey))
-        return to.setTextList(newKey, *value);
-    qCWarning(lcEngine) << "Earlier setting of an unknown type not migrated:" << oldKey;
-    return false;
+    if (newKey == kHistoryKey) {
+        if (const auto history = from.bytesValue(oldKey))
+            return to.setBytes(newKey, migrateImages(*history, folders));
+    }
+    const std::optional<QJsonValue> value = from.storedValue(oldKey);
+    return value && to.setStoredValue(newKey, *value);
 }
 
 } // namespace
@@ -93,12 +101,15 @@ QByteArray migrateImages(const QByteArray &history, const Folders &folders)
         const QString destination = currentFolder + QLatin1Char('/') + source.fileName();
 
         QString failure;
-        if (!QDir().mkpath(currentFolder)) {
+        if (!makePrivateFolder(currentFolder)) {
             failure = QStringLiteral("the image folder could not be created");
         } else if (!QFileInfo::exists(destination)) {
             QFile file(source.filePath());
             if (!file.copy(destination))
                 failure = file.errorString();
+            // A copy takes the earlier file's permissions; history images are the user's alone.
+            else if (!QFile::setPermissions(destination, kOwnerOnlyFile))
+                qCWarning(lcEngine) << "Migrated image file could not be made private";
         }
         if (failure.isEmpty()) {
             // An existing file of that name is reused as it is.

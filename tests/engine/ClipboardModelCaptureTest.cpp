@@ -252,6 +252,47 @@ TEST(ClipboardModelCapture, ABlankTextKeepsTheChordWindowOpen)
     EXPECT_FALSE(model.pendingScreenshotCopyUntil.has_value());
 }
 
+TEST(ClipboardModelCapture, ALargeImageThatCannotBeKeptLeavesTheChordWindowAsNothingWasRead)
+{
+    // Above the size target, so it is reduced off the main thread, and no image at all.
+    const QByteArray broken = pngBytes(1, 1).left(33) + QByteArray(ImageSizeRule::kTargetBytes + 10, '\0');
+    struct Case {
+        const char *name;
+        std::optional<QString> text;
+        bool windowStaysOpen;
+    };
+    const Case cases[] = {
+        {"no text either", std::nullopt, true},
+        {"its text is recorded", QStringLiteral("caption"), false},
+    };
+    for (const Case &c : cases) {
+        ModelHarness h;
+        ClipboardModel &model = h.make();
+        const QDateTime end = h.clock.now().addSecs(60);
+        model.pendingScreenshotCopyUntil = end;
+        PasteboardContent content;
+        content.images = {{QStringLiteral("image/png"), broken}};
+        content.text = c.text;
+        h.pasteboard.copyContent(content);
+        model.readClipboardIfChanged();
+        ASSERT_TRUE(h.waitForCaptures()) << c.name;
+        if (c.windowStaysOpen) {
+            EXPECT_TRUE(model.entries().isEmpty()) << c.name;
+            EXPECT_EQ(model.pendingScreenshotCopyUntil, end) << c.name;
+            // The real screenshot that follows still counts as one.
+            h.pasteboard.copyImage(pngBytes(2, 2));
+            model.readClipboardIfChanged();
+            ASSERT_EQ(model.entries().size(), 1) << c.name;
+            EXPECT_TRUE(model.entries().first().isScreenshot) << c.name;
+        } else {
+            ASSERT_EQ(model.entries().size(), 1) << c.name;
+            EXPECT_EQ(model.entries().first().text, *c.text) << c.name;
+            EXPECT_FALSE(model.entries().first().isScreenshot) << c.name;
+            EXPECT_FALSE(model.pendingScreenshotCopyUntil.has_value()) << c.name;
+        }
+    }
+}
+
 TEST(ClipboardModelCapture, ALargeImageIsReducedOffTheMainThreadAndKeepsItsPlace)
 {
     ModelHarness h;

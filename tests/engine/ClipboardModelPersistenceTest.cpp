@@ -115,6 +115,63 @@ TEST(ClipboardModelPersistence, AnImageFileIsWrittenOnceAndSweptWhenItsEntryLeav
     EXPECT_TRUE(h.imageFiles().isEmpty());
 }
 
+TEST(ClipboardModelPersistence, AScreenshotWithoutItsStoreFileIsStoredAgainFromTheScreenshotFile)
+{
+    struct Case {
+        const char *name;
+        bool namesStorePath;     // the entry names a file of the image store
+        bool storeFileExists;    // and that file is there
+        bool screenshotExists;   // the screenshot file in the user's folder is there
+        bool expectRewrite;      // the history is written once at start
+        bool expectBytesLater;   // the image still reads after the screenshot file is gone
+    };
+    const Case cases[] = {
+        {"no store path", false, false, true, true, true},
+        {"store file missing", true, false, true, true, true},
+        {"store file present", true, true, true, false, true},
+        {"neither file", true, false, false, false, false},
+    };
+    for (const Case &c : cases) {
+        ModelHarness h;
+        const QByteArray png = pngBytes(5, 5, Qt::blue);
+        const QString shot = h.folder.filePath(QStringLiteral("Screenshot 1.png"));
+        if (c.screenshotExists) {
+            QFile file(shot);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << c.name;
+            file.write(png);
+        }
+        ClipboardEntry entry = makeEntry(QStringLiteral("S"), QString());
+        entry.kind = ClipboardKind::Image;
+        entry.isScreenshot = true;
+        entry.screenshotFileURL = shot;
+        const QString storePath = QDir(h.imageFolder()).filePath(QStringLiteral("AAAAAAAA-0000-0000-0000-000000000001.image"));
+        if (c.namesStorePath)
+            entry.imageFilePath = storePath;
+        if (c.storeFileExists) {
+            ASSERT_TRUE(QDir().mkpath(h.imageFolder())) << c.name;
+            QFile file(storePath);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << c.name;
+            file.write(png);
+        }
+        h.settings.setBytes(ClipboardModel::historyKey, storedJson({entry}));
+        const int writesBefore = h.settings.writeCount();
+
+        ClipboardModel &model = h.make();
+        EXPECT_EQ(h.settings.writeCount() - writesBefore, c.expectRewrite ? 1 : 0) << c.name;
+        ASSERT_EQ(model.entries().size(), 1) << c.name;
+        EXPECT_FALSE(model.entries().first().imageData.has_value()) << c.name; // bytes live in the store
+
+        QFile::remove(shot);
+        ClipboardModel &restarted = h.make();
+        const std::optional<QByteArray> bytes = restarted.imageData(restarted.entries().first());
+        if (c.expectBytesLater)
+            EXPECT_EQ(bytes, png) << c.name;
+        else
+            EXPECT_FALSE(bytes.has_value()) << c.name;
+        EXPECT_FALSE(storedHistoryArray(h.settings).first().toObject().contains(QStringLiteral("imageData"))) << c.name;
+    }
+}
+
 TEST(ClipboardModelPersistence, RestartRestoresEverythingInOrder)
 {
     ModelHarness h;
@@ -189,6 +246,37 @@ TEST(ClipboardModelPersistence, AnUnreadableListIsNeverReplacedByAnEmptyOne)
     EXPECT_EQ(ClipboardEntry::decodeList(*h.settings.bytesValue(ClipboardModel::historyKey)).items.size(), 1);
     model.clearHistoryEntries(); // and from then on an empty history is written as usual
     EXPECT_TRUE(ClipboardEntry::decodeList(*h.settings.bytesValue(ClipboardModel::historyKey)).items.isEmpty());
+}
+
+TEST(ClipboardModelPersistence, RemovingEverythingReadFromAPartlyReadableListIsWritten)
+{
+    struct Case {
+        const char *name;
+        QString key;
+        QByteArray stored;
+        std::function<void(ClipboardModel &)> removeAll;
+        std::function<qsizetype(const ClipboardModel &)> count;
+    };
+    const Case cases[] = {
+        {"history", ClipboardModel::historyKey, R"([{"id":"A","text":"a"},{"id":"B","kind":"bogus"}])",
+         [](ClipboardModel &m) { m.clearHistoryEntries(); }, [](const ClipboardModel &m) { return m.entries().size(); }},
+        {"snippets", ClipboardModel::snippetsKey, R"([{"id":"S","name":"n","trigger":";s","text":"t"},7])",
+         [](ClipboardModel &m) { m.clearSnippets(); }, [](const ClipboardModel &m) { return m.snippets().size(); }},
+        {"jars", ClipboardModel::jarsKey, R"([{"id":"J","name":"Work","entryIDs":[]},{"id":"K"}])",
+         [](ClipboardModel &m) { m.deleteJar(QStringLiteral("J")); }, [](const ClipboardModel &m) { return m.jars().size(); }},
+    };
+    for (const Case &c : cases) {
+        ModelHarness h;
+        h.settings.setBytes(c.key, c.stored);
+        ClipboardModel &model = h.make();
+        ASSERT_EQ(c.count(model), 1) << c.name;
+        c.removeAll(model);
+        ASSERT_EQ(c.count(model), 0) << c.name;
+        // The user's removal holds after a restart; the unreadable rest waits in the backup.
+        EXPECT_EQ(c.count(h.make()), 0) << c.name;
+        EXPECT_EQ(QDir(h.backupFolder()).entryList({c.key + QStringLiteral(".unreadable-*")}, QDir::Files).size(), 1)
+            << c.name;
+    }
 }
 
 TEST(ClipboardModelPersistence, ACompleteLoadSweepsFilesThatNoEntryNames)

@@ -67,6 +67,32 @@ TEST(TarnelMigration, CopiesEveryKeyWithItsTypeAndMarksCompletion)
     EXPECT_EQ(v.size(), 8);
 }
 
+TEST(TarnelMigration, ValuesOfAnyOtherTypeAreCopiedAsTheyWereStored)
+{
+    struct Case {
+        const char *name;
+        const char *oldKey;
+        const char *newKey;
+        QJsonValue stored;
+    };
+    const Case cases[] = {
+        {"limit with a fraction", "wistmo.historyLimit", "tarnel.historyLimit", 12.5},
+        {"list holding a number", "wistmo.consumedEntries", "tarnel.consumedEntries", QJsonArray{QStringLiteral("A"), 3}},
+        {"folder as an object", "wistmo.screenshotFolderPath", "tarnel.screenshotFolderPath",
+         QJsonObject{{QStringLiteral("path"), QStringLiteral("/x")}}},
+        {"history as a list", "wistmo.history", "tarnel.history", QJsonArray{QStringLiteral("old")}},
+    };
+    for (const Case &c : cases) {
+        MigrationScene s;
+        s.earlier.setRaw(QString::fromLatin1(c.oldKey), c.stored);
+        s.run();
+        const QJsonObject v = s.current.values();
+        ASSERT_TRUE(v.contains(QString::fromLatin1(c.newKey))) << c.name;
+        EXPECT_EQ(v.value(QString::fromLatin1(c.newKey)), c.stored) << c.name;
+        EXPECT_EQ(v.value("tarnel.migrationComplete"), QJsonValue(true)) << c.name;
+    }
+}
+
 TEST(TarnelMigration, CurrentValuesWinAndASecondRunDoesNothing)
 {
     MigrationScene s;
@@ -129,6 +155,24 @@ TEST(TarnelMigration, HistoryImagesMoveIntoTheCurrentFolderWithTheirNames)
     ASSERT_TRUE(reused.open(QIODevice::ReadOnly));
     EXPECT_EQ(reused.readAll(), QByteArray("already-here")); // left untouched, not replaced
     EXPECT_TRUE(QFile::exists(oldPath));                       // the earlier file stays
+}
+
+TEST(TarnelMigration, MovedImagesAndTheirFolderAreReadableByTheOwnerOnly)
+{
+    const QFile::Permissions groupAndOther = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+        | QFile::WriteOther | QFile::ExeOther;
+    MigrationScene s;
+    const QString name = "0A1B2C3D-0000-1111-2222-333344445555.image";
+    const QString oldPath = s.writeEarlierImage(name, "png-bytes");
+    ASSERT_TRUE(QFile::setPermissions(oldPath, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+    s.earlier.setBytes("wistmo.history", ClipboardEntry::encodeList({imageEntry("A", oldPath)}));
+    s.run();
+
+    const QString newPath = QDir(s.folders.currentImages).filePath(name);
+    ASSERT_EQ(s.migratedHistory().first().imageFilePath, newPath);
+    EXPECT_EQ(QFileInfo(s.folders.currentImages).permissions() & groupAndOther, QFile::Permissions());
+    EXPECT_EQ(QFileInfo(newPath).permissions() & groupAndOther, QFile::Permissions());
+    EXPECT_TRUE(QFileInfo(newPath).permissions() & QFile::ReadOwner);
 }
 
 TEST(TarnelMigration, AFileThatCannotBeCopiedStaysInline)
