@@ -85,6 +85,7 @@ TEST(PanelWindow, ClicksOutsideTheNotchReachTheWindowBelow)
     clickAt({960, 300});
     QThread::msleep(300);
     EXPECT_FALSE(readAll(clicks).contains("960 300")) << "the open panel kept that click";
+    EXPECT_TRUE(fixture.isRunning()) << "starting Tarnel ends only other Tarnel instances";
 }
 
 TEST(PanelWindow, HoverOpensWithItsDelaysAndLeavingCloses)
