@@ -1,4 +1,5 @@
 #include "core/EntrySelection.h"
+#include "core/TypedTrigger.h"
 #include "engine/ClipboardModel.h"
 #include "platform/ScreenshotFolderMonitor.h"
 #include "platform/fake/FakeKeySender.h"
@@ -126,6 +127,23 @@ void pasteEntryIntoFakes(benchmark::State &state)
     }
 }
 BENCHMARK(pasteEntryIntoFakes)->Unit(benchmark::kMicrosecond);
+
+// One key typed in another application against 50 snippets whose triggers carry accents: the
+// rolling buffer stays full and no trigger matches, so every snippet is tested.
+void typedKeyAgainstFiftySnippets(benchmark::State &state)
+{
+    QList<ClipboardSnippet> snippets;
+    for (int i = 0; i < 50; ++i)
+        snippets.append({QString::number(i), QStringLiteral("Úryvok"), QStringLiteral(";čau%1ô").arg(i), "text"});
+    QString buffer = QStringLiteral("ďábelské");
+    const QStringList keys{"ž", "l", "t", "ý"};
+    qsizetype next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(TypedTrigger::handleKey(buffer, 0, keys.at(next), 0, false, snippets));
+        next = (next + 1) % keys.size();
+    }
+}
+BENCHMARK(typedKeyAgainstFiftySnippets)->Unit(benchmark::kMicrosecond);
 
 bool pumpUntil(const std::function<bool()> &condition, qint64 limitMs)
 {

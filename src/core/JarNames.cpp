@@ -4,11 +4,17 @@ namespace JarNames {
 
 namespace {
 
-// Precomposed and decomposed accents compare equal. Upper-casing first applies the full case
-// mappings (QString's folding alone is the simple one), so "STRASSE" and "straße" agree.
+// Precomposed and decomposed accents compare equal. Lower- then upper-casing applies the full
+// case mappings (QString's folding alone is the simple one), so "STRASSE", "STRAẞE" and "straße"
+// agree. The dotless ı is a letter of its own, as case folding has it: upper-casing would turn
+// it into I and so into i, so it is kept out of the mapping.
 QString comparable(const QString &text)
 {
-    return text.toUpper().toCaseFolded().normalized(QString::NormalizationForm_C);
+    constexpr QChar kDotlessI(0x0131);
+    QStringList parts = text.split(kDotlessI);
+    for (QString &part : parts)
+        part = part.toLower().toUpper().toCaseFolded();
+    return parts.join(kDotlessI).normalized(QString::NormalizationForm_C);
 }
 
 } // namespace

@@ -26,6 +26,23 @@ qsizetype startOfLastCharacters(const QString &text, qsizetype count)
     return position;
 }
 
+// Whether the typed text ends with the trigger character for character: a letter spelled with a
+// combining mark matches the same letter typed as one code point, and the match must begin where
+// a character begins, so that a trigger never matches the tail of a longer character (which the
+// Backspace presses would then erase whole). `typed` is already in decomposed form.
+bool endsWithTrigger(const QString &typed, const QString &trigger)
+{
+    const QString suffix = trigger.normalized(QString::NormalizationForm_D);
+    if (!typed.endsWith(suffix))
+        return false;
+    const qsizetype start = typed.size() - suffix.size();
+    if (start == 0)
+        return true;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, typed);
+    finder.setPosition(start);
+    return finder.isAtBoundary();
+}
+
 } // namespace
 
 namespace TypedTrigger {
@@ -66,9 +83,10 @@ std::optional<Expansion> handleKey(QString &buffer, quint32 keyCode, const std::
         limit = std::max(limit, characterCount(snippet.trigger));
     buffer.remove(0, startOfLastCharacters(buffer, limit));
 
+    const QString typed = buffer.normalized(QString::NormalizationForm_D);
     for (qsizetype i = 0; i < snippets.size(); ++i) {
         const QString &trigger = snippets.at(i).trigger;
-        if (trigger.isEmpty() || !buffer.endsWith(trigger))
+        if (trigger.isEmpty() || !endsWithTrigger(typed, trigger))
             continue;
         buffer.clear();
         return Expansion{i, int(characterCount(trigger))};

@@ -6,6 +6,8 @@
 #include "core/ClipboardJar.h"
 #include "core/ClipboardPanelTab.h"
 #include "core/ClipboardSnippet.h"
+#include "core/ClipboardTransform.h"
+#include "core/EntrySearchIndex.h"
 #include "core/ClipboardImageStore.h"
 #include "core/OCRTextDestination.h"
 #include "core/QuickAccessKeyboardFocus.h"
@@ -27,6 +29,7 @@
 #include <QTimer>
 #include <QUuid>
 
+#include <array>
 #include <chrono>
 #include <deque>
 #include <functional>
@@ -322,6 +325,37 @@ public:
     void setSelectedEntry(const ClipboardEntry &entry);
     void navigateSelection(const QList<ClipboardEntry> &list, int direction);
 
+    // =========================================================================================
+    // Quick Access (ClipboardModelQuickAccess.cpp): the keyboard-driven picker over the front
+    // application; the lists it offers, its selection and focus moves, its paste options and
+    // its commits into the paste road.
+    // =========================================================================================
+
+    // The entries of the selected tab, narrowed by the search text; the Clipboard tab lists
+    // the copies made in the application that was in front first.
+    QList<ClipboardEntry> quickAccessEntries() const;
+    QList<ClipboardSnippet> quickAccessSnippets() const;
+    // Rows listed: snippets, Jars (Jars tab without a chosen Jar) or entries.
+    int quickAccessItemCount() const;
+    std::optional<ClipboardEntry> selectedQuickAccessEntry() const;
+    // Records where the next paste goes and resets the picker. While Quick Access is already
+    // open (switching between the history and paste-as forms), Tarnel itself is in front: the
+    // target recorded at the first opening is kept, so the paste still reaches that application.
+    void beginQuickAccess(const std::optional<RunningApplication> &targetApplication);
+    void requestQuickSearchFocus();
+    void focusQuickAccessItems();
+    void navigateQuickAccessTab(int direction);
+    void navigateQuickAccessSnippet(int direction);
+    // The paste options of the selected entry: text transforms for text, actions for images.
+    static const std::array<ClipboardTransform, 8> &quickTextOptions();
+    static const std::array<QuickImageAction, 4> &quickImageOptions();
+    bool openQuickPasteOptions();
+    void navigateQuickPasteOption(int direction);
+    void commitQuickPasteOption();
+    void commitQuickAccessSelection();
+    // The tab order of moving left and right in Quick Access.
+    static const std::array<ClipboardPanelTab, 8> &quickAccessTabOrder();
+
     // ==== screenshot import and screenshot folder settings (ClipboardModelScreenshots.cpp) ====
     // Wait before each size check of a new screenshot file.
     static constexpr std::chrono::milliseconds kScreenshotCheckDelay{350};
@@ -524,4 +558,9 @@ private:
     std::optional<qsizetype> historyIndex(const QString &entryID) const;
 
     KeySender *m_keySender = nullptr;
+
+    // ---- Quick Access (see the public block of the same name) ----
+    QList<ClipboardEntry> quickAccessTabEntries() const;
+    // Folded texts of the entries, kept between keystrokes of the search.
+    mutable EntrySearchIndex m_quickAccessSearchIndex;
 };

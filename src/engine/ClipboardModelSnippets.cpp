@@ -1,5 +1,6 @@
 #include "engine/ClipboardModel.h"
 
+#include "core/CanonicalText.h"
 #include "core/TypedTrigger.h"
 #include "platform/KeySender.h"
 
@@ -14,7 +15,8 @@ bool ClipboardModel::saveSnippet(const std::optional<QString> &id, const QString
         return false;
     if (!trimmedTrigger.isEmpty()) {
         const bool taken = std::any_of(m_snippets.cbegin(), m_snippets.cend(), [&](const ClipboardSnippet &other) {
-            return !(id && other.id == *id) && other.trigger == trimmedTrigger;
+            // Two spellings of the same letters are one trigger: both would expand on the same keys.
+            return !(id && other.id == *id) && CanonicalText::equal(other.trigger, trimmedTrigger);
         });
         if (taken)
             return false;

@@ -50,97 +50,26 @@ void ClipboardModelPanelLink::setSelectedTab(ClipboardPanelTab tab) { m_model.se
 
 void ClipboardModelPanelLink::beginQuickAccess(const std::optional<RunningApplication> &target)
 {
-    // Tarnel itself is never the target: the caller passes none for it.
-    m_model.pasteTargetApplication = target;
-    m_model.setCurrentContext(target ? target->name : QString());
-    m_model.setIsQuickAccessPresented(true);
-    m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
-    m_model.setIsQuickPasteOptionsPresented(false);
-    m_model.setSelectedQuickPasteOptionIndex(0);
-    m_model.setSearchText(QString());
-    m_model.setSelectedEntryID(std::nullopt);
-    m_model.setSelectedQuickAccessSnippetID(std::nullopt);
-}
-
-QList<ClipboardEntry> ClipboardModelPanelLink::tabEntries() const
-{
-    const QList<ClipboardEntry> &all = m_model.entries();
-    QList<ClipboardEntry> listed;
-    switch (m_model.selectedTab()) {
-    case ClipboardPanelTab::History:
-        return all;
-    case ClipboardPanelTab::Clipboard:
-        return m_model.clipboardEntries();
-    case ClipboardPanelTab::PasteStack:
-        for (const QString &id : m_model.pasteStackEntryIDs())
-            for (const ClipboardEntry &entry : all)
-                if (entry.id == id)
-                    listed.append(entry);
-        return listed;
-    case ClipboardPanelTab::Pins:
-        for (const ClipboardEntry &entry : all)
-            if (entry.isPinned)
-                listed.append(entry);
-        return listed;
-    case ClipboardPanelTab::Gallery:
-    case ClipboardPanelTab::Screenshots: {
-        const bool screenshots = m_model.selectedTab() == ClipboardPanelTab::Screenshots;
-        for (const ClipboardEntry &entry : all)
-            if (entry.kind == ClipboardKind::Image && entry.isScreenshot == screenshots)
-                listed.append(entry);
-        return listed;
-    }
-    case ClipboardPanelTab::Jars:
-    case ClipboardPanelTab::Snippets:
-        return listed;
-    }
-    return listed;
+    m_model.beginQuickAccess(target);
 }
 
 void ClipboardModelPanelLink::selectFirstQuickAccessEntry()
 {
-    const QList<ClipboardEntry> listed = tabEntries();
+    const QList<ClipboardEntry> listed = m_model.quickAccessEntries();
     m_model.setSelectedEntryID(listed.isEmpty() ? std::nullopt : std::optional<QString>(listed.first().id));
 }
 
-void ClipboardModelPanelLink::requestQuickSearchFocus()
-{
-    if (!m_model.isQuickAccessPresented())
-        return;
-    m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Search);
-    m_model.setQuickSearchFocusRequest(QUuid::createUuid());
-}
-
+void ClipboardModelPanelLink::requestQuickSearchFocus() { m_model.requestQuickSearchFocus(); }
 bool ClipboardModelPanelLink::hasShortcutNotice() const { return m_model.shortcutNotice().has_value(); }
 bool ClipboardModelPanelLink::isQuickPasteOptionsPresented() const { return m_model.isQuickPasteOptionsPresented(); }
 
 bool ClipboardModelPanelLink::selectedEntryIsImage() const
 {
-    const std::optional<QString> selected = m_model.selectedEntryID();
-    if (!selected)
-        return false;
-    for (const ClipboardEntry &entry : tabEntries())
-        if (entry.id == *selected)
-            return entry.kind == ClipboardKind::Image;
-    return false;
+    const std::optional<ClipboardEntry> selected = m_model.selectedQuickAccessEntry();
+    return selected && selected->kind == ClipboardKind::Image;
 }
 
-int ClipboardModelPanelLink::quickAccessItemCount() const
-{
-    switch (m_model.selectedTab()) {
-    case ClipboardPanelTab::Snippets:
-        return static_cast<int>(m_model.snippets().size());
-    case ClipboardPanelTab::Jars:
-        if (!m_model.selectedJarID())
-            return static_cast<int>(m_model.jars().size());
-        for (const ClipboardJar &jar : m_model.jars())
-            if (jar.id == *m_model.selectedJarID())
-                return static_cast<int>(jar.entryIDs.size());
-        return static_cast<int>(m_model.jars().size());
-    default:
-        return static_cast<int>(tabEntries().size());
-    }
-}
+int ClipboardModelPanelLink::quickAccessItemCount() const { return m_model.quickAccessItemCount(); }
 
 std::optional<QString> ClipboardModelPanelLink::screenshotFolderPath() const { return m_model.screenshotFolderPath(); }
 

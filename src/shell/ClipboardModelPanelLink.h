@@ -5,9 +5,9 @@
 class ClipboardModel;
 class SettingsStore;
 
-// The panel controller's view of the application model. Where the model does not yet offer
-// an operation of Quick Access or of the screenshot folder choice, this applies the same
-// steps through the model's published setters.
+// The panel controller's view of the application model. Quick Access goes to the model's own
+// operations; where the model does not offer the screenshot folder choice, this applies the
+// same steps through the model's published setters.
 class ClipboardModelPanelLink : public PanelModelLink {
     Q_OBJECT
 public:
@@ -47,9 +47,6 @@ public:
     void startMonitoring() override;
 
 private:
-    // The entries listed in Quick Access for the selected tab (before any search).
-    QList<ClipboardEntry> tabEntries() const;
-
     ClipboardModel &m_model;
     SettingsStore &m_settings;
 };

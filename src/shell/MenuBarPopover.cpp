@@ -16,8 +16,14 @@ MenuBarPopover::MenuBarPopover(QWidget *parent)
 
 void MenuBarPopover::setContent(QWidget *content)
 {
+    // A new content replaces the old one, as in the notch panel.
+    if (m_content) {
+        layout()->removeWidget(m_content);
+        m_content->deleteLater();
+    }
     m_content = content;
-    layout()->addWidget(content);
+    if (content)
+        layout()->addWidget(content);
 }
 
 void MenuBarPopover::setContentSize(const QSize &size)

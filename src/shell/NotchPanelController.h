@@ -104,6 +104,10 @@ public:
     void openMenuBarQuickAccess(bool pasteAs);
     void finishMenuBarQuickAccess(bool closePopover);
     void dismissQuickAccess();
+    // Quick Access at the centre of the screen under the pointer (notch mode), or in the popup
+    // (menu-bar mode); from the history and paste-as shortcuts.
+    void openQuickAccess(bool pasteAs);
+    void positionPanelAtScreenCenter(QSizeF size);
     QSizeF quickAccessSize() const;
     void refreshQuickAccessLayout();
 

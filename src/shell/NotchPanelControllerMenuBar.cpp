@@ -146,5 +146,7 @@ void NotchPanelController::refreshQuickAccessLayout()
 {
     if (m_isMenuBarQuickAccess && m_popover->isShown()) {
         m_popover->setContentSize(quickAccessSize().toSize());
+    } else if (m_isAtCursor && m_model.isQuickAccessPresented()) {
+        positionPanelAtScreenCenter(quickAccessSize());
     }
 }

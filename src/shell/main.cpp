@@ -13,15 +13,25 @@
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/LinuxUpdater.h"
 #include "platform/x11/X11PanelWindowTraits.h"
+#include "platform/x11/X11HotKeyRegistry.h"
+#include "platform/x11/X11KeySender.h"
+#include "platform/x11/X11KeyTap.h"
 #include "platform/x11/X11Permissions.h"
 #include "platform/x11/X11Workspace.h"
 #include "shell/AppDelegate.h"
 #include "shell/NotchPanelController.h"
+#include "shell/GlobalPasteMonitor.h"
+#include "shell/MenuBarPopover.h"
 #include "shell/PermissionExplanation.h"
+#include "shell/TarnelPanel.h"
+#include "ui/panel/ClipboardPanelView.h"
+#include "ui/quickaccess/QuickAccessHost.h"
+#include "ui/quickaccess/QuickAccessView.h"
 #include "shell/ClipboardModelPanelLink.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSystemTrayIcon>
 
 namespace {
@@ -30,7 +40,11 @@ namespace {
 struct Desktop {
     LinuxSettingsStore settings{LinuxSettingsStore::defaultPath()};
     X11Workspace workspace;
-    X11Permissions permissions{nullptr};
+    // The tap decides whether keys of other applications can be seen, so it comes first.
+    X11KeyTap keyTap;
+    X11Permissions permissions{&keyTap};
+    X11HotKeyRegistry hotKeys;
+    X11KeySender keySender{&workspace};
     X11PanelWindowTraits windowTraits;
     X11Pasteboard pasteboard;
     LinuxLoginItem loginItem;
@@ -38,6 +52,7 @@ struct Desktop {
     std::unique_ptr<LinuxUpdater> updater;
     std::unique_ptr<ClipboardModel> model;
     std::unique_ptr<ClipboardModelPanelLink> panelModel;
+    std::unique_ptr<GlobalPasteMonitor> pasteMonitor;
 };
 
 void showAlert(const QString &message, const QString &informativeText)
@@ -82,6 +97,7 @@ int main(int argc, char *argv[])
         modelServices.workspace = &desktop.workspace;
         modelServices.loginItem = &desktop.loginItem;
         modelServices.permissions = &desktop.permissions;
+        modelServices.keySender = &desktop.keySender;
         modelServices.screenshotLocation = &desktop.screenshotLocation;
         modelServices.screenshotMonitor = std::make_unique<ScreenshotFolderMonitor>(std::make_unique<LinuxFolderWatcher>());
         desktop.model = std::make_unique<ClipboardModel>(std::move(modelServices));
@@ -89,8 +105,48 @@ int main(int argc, char *argv[])
         PanelServices services{desktop.settings, desktop.workspace, desktop.permissions, desktop.windowTraits, {},
                                &QSystemTrayIcon::isSystemTrayAvailable};
         auto controller = std::make_unique<NotchPanelController>(*desktop.panelModel, services);
-        // The keyboard monitor (global shortcuts, key tap, permission checks) plugs in here
-        // through setPasteMonitorStarter().
+        QPointer<NotchPanelController> weak(controller.get());
+
+        // The notch panel and the menu-bar popup show Quick Access while it is open.
+        const auto hostedContent = [&desktop, weak] {
+            auto *quickAccess = new QuickAccessView(*desktop.model);
+            quickAccess->onLayoutChanged = [weak] {
+                if (weak)
+                    weak->refreshQuickAccessLayout();
+            };
+            return new QuickAccessHost(*desktop.model, new ClipboardPanelView(*desktop.panelModel, *weak, false),
+                                       quickAccess);
+        };
+        controller->panel()->setContent(hostedContent());
+        // A paste closes Quick Access in the model; the panel then goes back under the notch
+        // (or the popup closes) as on any other dismissal.
+        QObject::connect(desktop.model.get(), &ClipboardModel::isQuickAccessPresentedChanged, controller.get(),
+                         [&desktop, weak] {
+                             if (weak && !desktop.model->isQuickAccessPresented()
+                                 && (weak->isAtCursor() || weak->isMenuBarQuickAccess()))
+                                 weak->dismissQuickAccess();
+                         });
+        controller->menuBarPopover()->setContent(hostedContent());
+
+        desktop.pasteMonitor = std::make_unique<GlobalPasteMonitor>(
+            *desktop.model,
+            GlobalPasteMonitorServices{desktop.hotKeys, desktop.keyTap, desktop.permissions, desktop.workspace,
+                                       nullptr, {}, {}});
+        desktop.pasteMonitor->onQuickAccess = [weak](bool pasteAs) {
+            if (weak)
+                weak->openQuickAccess(pasteAs);
+        };
+        desktop.pasteMonitor->onDismissQuickAccess = [weak] {
+            if (weak)
+                weak->dismissQuickAccess();
+        };
+        desktop.pasteMonitor->onAccessibilityRequired = [weak] {
+            if (weak)
+                weak->openSettingsWindow();
+        };
+        controller->setPasteMonitorStarter([&desktop](bool promptForAccessibility) {
+            desktop.pasteMonitor->requestAccessAndStart(promptForAccessibility);
+        });
         return controller;
     };
     AppDelegate delegate(lock, std::move(steps));

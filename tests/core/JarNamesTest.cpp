@@ -20,7 +20,8 @@ TEST(JarNames, StoredNamesAreTrimmedOfSpacesAndLineBreaks)
 
 TEST(JarNames, NamesAreTakenRegardlessOfCaseExceptByTheJarItself)
 {
-    const QList<ClipboardJar> jars{{"1", "Práca", {}}, {"2", "Straße", {}}};
+    const QList<ClipboardJar> jars{
+        {"1", "Práca", {}}, {"2", "Straße", {}}, {"3", QStringLiteral("K\u0131rm\u0131z\u0131"), {}}};
     struct Case {
         const char *name;
         QString candidate;
@@ -33,6 +34,10 @@ TEST(JarNames, NamesAreTakenRegardlessOfCaseExceptByTheJarItself)
         {"decomposed accent", QString("pra\u0301ca"), std::nullopt, true},
         {"accent matters", "Praca", std::nullopt, false},
         {"full case folding", "STRASSE", std::nullopt, true},
+        {"capital sharp s", QStringLiteral("STRA\u1E9EE"), std::nullopt, true},
+        {"dotless i is its own letter", "Kirmizi", std::nullopt, false},
+        {"dotless i in other case", QStringLiteral("KIRMIZI"), std::nullopt, false},
+        {"dotless i spelled alike", QStringLiteral("K\u0131rm\u0131z\u0131"), std::nullopt, true},
         {"own name in other case", "práca", "1", false},
         {"another jar's name while renaming", "straße", "1", true},
         {"new name", "Doma", std::nullopt, false},

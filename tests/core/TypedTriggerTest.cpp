@@ -125,4 +125,60 @@ TEST(TypedTrigger, TriggerLengthCountsCharactersNotCodeUnits)
         EXPECT_EQ(TypedTrigger::characterCount(text), count);
 }
 
+TEST(TypedTrigger, TriggersMatchByTheCharactersTheyShow)
+{
+    const QString precomposed = QStringLiteral(";\u010Dau");   // ";čau" with one code point for č
+    const QString decomposed = QStringLiteral(";c\u030Cau");   // the same with a combining caron
+    const QString man = QString::fromUcs4(U"\U0001F468");
+    const QString woman = QString::fromUcs4(U"\U0001F469");
+    const QString joiner = QStringLiteral("\u200D");
+    struct Case {
+        const char *name;
+        QString trigger;
+        QList<Key> keys;
+        std::optional<TypedTrigger::Expansion> expected;
+    };
+    const Case cases[] = {
+        {"decomposed trigger, precomposed typing", decomposed, typedEach(precomposed), TypedTrigger::Expansion{0, 4}},
+        {"precomposed trigger, typed with a dead key", precomposed,
+         {typed(";"), typed("c"), typed("\u030C"), typed("a"), typed("u")}, TypedTrigger::Expansion{0, 4}},
+        // The last typed character is an accented e, not the trigger's bare e.
+        {"bare letter does not match an accented one", "e", {typed("e\u0301")}, std::nullopt},
+        // The woman is the tail of one joined character; erasing it would erase the man too.
+        {"tail of a joined character", woman, {typed(man), typed(joiner), typed(woman)}, std::nullopt},
+        {"joined character typed whole", man + joiner + woman, {typed(man), typed(joiner), typed(woman)},
+         TypedTrigger::Expansion{0, 1}},
+    };
+    for (const Case &c : cases) {
+        QString buffer;
+        EXPECT_EQ(feed(buffer, c.keys, {snippet("s", c.trigger)}), c.expected) << c.name;
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(TypedTrigger, HostileKeysKeepTheBufferShortAndNeverCrash)
+{
+    const QList<ClipboardSnippet> snippets{snippet("sig", ";sig")};
+    struct Case {
+        const char *name;
+        QString characters;
+    };
+    const Case cases[] = {
+        {"lone high surrogate", QString(QChar(0xD800))},
+        {"lone low surrogate", QString(QChar(0xDC00))},
+        {"a megabyte from an input method", QString(1 << 20, QChar('x'))},
+        {"a long run of combining marks", QString(100000, QChar(0x0301))},
+    };
+    for (const Case &c : cases) {
+        QString buffer;
+        EXPECT_EQ(feed(buffer, {typed(c.characters)}, snippets), std::nullopt) << c.name;
+        EXPECT_LE(TypedTrigger::characterCount(buffer), 4) << c.name;
+        // The trigger still expands right after.
+        EXPECT_EQ(feed(buffer, typedEach(";sig"), snippets), (TypedTrigger::Expansion{0, 4})) << c.name;
+    }
+}
+
 } // namespace

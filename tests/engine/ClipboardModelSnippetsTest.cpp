@@ -36,12 +36,15 @@ TEST_F(SnippetsTest, SavingRefusesBlankNamesAndTextsAndTakenTriggers)
         {"blank text", std::nullopt, "Meno", "y", " \t\n", false},
         {"taken trigger", std::nullopt, "Iný", ";sig", "text", false},
         {"same trigger other case", std::nullopt, "Veľký", ";SIG", "text", true},
+        {"accented trigger", std::nullopt, "Pozdrav", QStringLiteral(";\u010Dau"), "text", true},
+        {"same accented trigger spelled with a combining mark", std::nullopt, "Iný pozdrav",
+         QStringLiteral(";c\u030Cau"), "text", false},
         {"empty trigger", std::nullopt, "Bez spúšťača", "", "one", true},
         {"second empty trigger", std::nullopt, "Tiež bez", "  ", "two", true},
     };
     for (const Case &c : cases)
         EXPECT_EQ(model->saveSnippet(c.id, c.snippetName, c.trigger, c.text), c.saved) << c.name;
-    ASSERT_EQ(model->snippets().size(), 4);
+    ASSERT_EQ(model->snippets().size(), 5);
     const ClipboardSnippet first = model->snippets().last();
     EXPECT_EQ(first.name, "Podpis");
     EXPECT_EQ(first.trigger, ";sig");

@@ -47,6 +47,12 @@ TEST(ClipboardModelPanelLink, QuickAccessOpensOnTheNewestEntryWithAFreshState)
     EXPECT_NE(model.quickSearchFocusRequest(), before);
     EXPECT_EQ(model.quickAccessKeyboardFocus(), QuickAccessKeyboardFocus::Search);
 
+    // Opened again over Tarnel's own window while open (the other form): the target stays.
+    link.beginQuickAccess(std::nullopt);
+    EXPECT_EQ(model.pasteTargetApplication, kEditor);
+    EXPECT_EQ(model.currentContext(), QStringLiteral("Editor"));
+
+    link.setQuickAccessPresented(false);
     link.beginQuickAccess(std::nullopt);
     EXPECT_FALSE(model.pasteTargetApplication.has_value());
     EXPECT_TRUE(model.currentContext().isEmpty());

@@ -1,0 +1,164 @@
+// Quick Access over 500 entries of 10 KB text: from the shortcut to the shown list, and one
+// keystroke of the search to the updated list (main-thread time).
+#include "engine/ClipboardModel.h"
+#include "platform/fake/FakeHotKeyRegistry.h"
+#include "platform/fake/FakeKeySender.h"
+#include "platform/fake/FakeKeyTap.h"
+#include "platform/fake/FakePanelWindowTraits.h"
+#include "platform/fake/FakePasteboard.h"
+#include "platform/fake/FakePermissions.h"
+#include "platform/fake/FakeSettingsStore.h"
+#include "platform/fake/FakeWorkspace.h"
+#include "shell/ClipboardModelPanelLink.h"
+#include "shell/GlobalPasteMonitor.h"
+#include "shell/NotchPanelController.h"
+#include "shell/TarnelPanel.h"
+#include "ui/quickaccess/QuickAccessHost.h"
+#include "ui/quickaccess/QuickAccessListModel.h"
+#include "ui/quickaccess/QuickAccessView.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListView>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace {
+
+constexpr int kEntryCount = 500;
+constexpr qsizetype kTextBytes = 10 * 1024;
+
+struct Fixture {
+    FakePasteboard pasteboard;
+    FakeSettingsStore settings;
+    FakeWorkspace workspace;
+    FakePermissions permissions;
+    FakeKeySender keys;
+    FakeHotKeyRegistry hotKeys;
+    FakeKeyTap tap;
+    QTemporaryDir folder;
+    std::unique_ptr<ClipboardModel> model;
+    std::unique_ptr<GlobalPasteMonitor> monitor;
+    FakePanelWindowTraits traits;
+    std::unique_ptr<ClipboardModelPanelLink> link;
+    std::unique_ptr<NotchPanelController> controller;
+    QuickAccessView *hostedView = nullptr;
+    RunningApplication editor{7, 700, QStringLiteral("Editor")};
+
+    Fixture()
+    {
+        ClipboardModelServices services;
+        services.pasteboard = &pasteboard;
+        services.settings = &settings;
+        services.workspace = &workspace;
+        services.permissions = &permissions;
+        services.keySender = &keys;
+        services.imageFolder = folder.filePath(QStringLiteral("Clipboard Images"));
+        services.backupFolder = folder.path();
+        model = std::make_unique<ClipboardModel>(std::move(services));
+
+        QString base;
+        while (base.toUtf8().size() < kTextBytes)
+            base += QStringLiteral("Žltý kôň úpel ďábelské ódy, line of copied text.\n");
+        QList<ClipboardEntry> entries;
+        for (int i = 0; i < kEntryCount; ++i) {
+            ClipboardEntry entry;
+            entry.id = ClipboardEntry::newID();
+            entry.text = QStringLiteral("entry %1 ").arg(i) + base;
+            entry.kind = ClipboardKind::Text;
+            entry.sourceApp = i % 3 ? QStringLiteral("Editor") : QStringLiteral("Mail");
+            entry.copiedAt = QDateTime::currentDateTimeUtc().addSecs(-i);
+            entries.append(entry);
+        }
+        model->setEntries(entries);
+        workspace.setApplications({editor});
+        workspace.setFrontmostApplication(editor);
+
+        monitor = std::make_unique<GlobalPasteMonitor>(
+            *model, GlobalPasteMonitorServices{hotKeys, tap, permissions, workspace, nullptr, {}, {}});
+        // The program's road: the panel controller over the model, Quick Access hosted in
+        // its panel.
+        link = std::make_unique<ClipboardModelPanelLink>(*model, settings);
+        controller = std::make_unique<NotchPanelController>(
+            *link, PanelServices{settings, workspace, permissions, traits, [] { return QPoint(960, 700); }, {}});
+        hostedView = new QuickAccessView(*model);
+        controller->panel()->setContent(new QuickAccessHost(*model, new QWidget, hostedView));
+        controller->show();
+        monitor->onQuickAccess = [this](bool pasteAs) {
+            controller->openQuickAccess(pasteAs);
+            controller->panel()->repaint();
+        };
+    }
+};
+
+Fixture &fixture()
+{
+    static Fixture value;
+    return value;
+}
+
+void shortcutToQuickAccessShown(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    double shown = 0;
+    for (auto _ : state) {
+        f.monitor->handleShortcut(AppShortcut::history);
+        benchmark::DoNotOptimize(f.hostedView->listModel()->rowCount());
+        state.PauseTiming();
+        shown += f.hostedView->list()->isVisible() ? 1 : 0;
+        f.controller->dismissQuickAccess();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = f.hostedView->listModel()->rowCount();
+    state.counters["shownRatio"] = shown / double(state.iterations());
+}
+BENCHMARK(shortcutToQuickAccessShown)->Unit(benchmark::kMillisecond);
+
+// The first keystroke folds every text once; later ones reuse the folds.
+void firstSearchKeystroke(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        Fixture fresh;
+        fresh.controller->openQuickAccess(false);
+        fresh.model->setSelectedTab(ClipboardPanelTab::History);
+        state.ResumeTiming();
+        fresh.model->setSearchText(QStringLiteral("e"));
+        benchmark::DoNotOptimize(fresh.hostedView->listModel()->rowCount());
+    }
+}
+BENCHMARK(firstSearchKeystroke)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void searchKeystrokeToUpdatedList(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    f.controller->openQuickAccess(false);
+    f.model->setSelectedTab(ClipboardPanelTab::Clipboard);
+    const QString typed = QStringLiteral("entry 42");
+    f.model->setSearchText(typed); // folds every text once
+    qsizetype length = 0;
+    for (auto _ : state) {
+        length = length % typed.size() + 1;
+        f.model->setSearchText(typed.left(length));
+        benchmark::DoNotOptimize(f.hostedView->listModel()->rowCount());
+    }
+    state.counters["visible"] = f.hostedView->isVisible();
+}
+BENCHMARK(searchKeystrokeToUpdatedList)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/ClipboardEntry.h"
+#include "core/ClipboardSnippet.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+// Search of entries and snippets as Quick Access offers it: a search text matches when it is
+// contained in a field with letter case and diacritics folded away ("cafe" finds "Café").
+//
+// Folding a long text costs far more than searching it, and every keystroke searches the same
+// texts again, so the folded text of each entry is kept until the entry's text changes.
+class EntrySearchIndex {
+public:
+    // The search text in the form the fields are compared in.
+    static QString foldedNeedle(const QString &searchText);
+
+    // An entry matches when its text, its preview line, its source application, the label of
+    // its source or the label of its kind contains the search text. An empty search text
+    // matches everything.
+    bool matches(const ClipboardEntry &entry, const QString &foldedNeedle);
+    // The entries that match, in their order.
+    QList<ClipboardEntry> filtered(const QList<ClipboardEntry> &entries, const QString &searchText);
+
+    // A snippet matches on its name, trigger and text joined by single spaces.
+    static bool matches(const ClipboardSnippet &snippet, const QString &foldedNeedle);
+    static QList<ClipboardSnippet> filtered(const QList<ClipboardSnippet> &snippets, const QString &searchText);
+
+    // How many entries have their folded text kept (for tests of the cache's bound).
+    qsizetype cachedCount() const { return m_folds.size(); }
+
+private:
+    struct Folds {
+        QString text;          // the text these folds were made from
+        QString foldedText;
+        QString foldedPreview; // empty when the preview folds to the same as the text
+    };
+    const Folds &foldsFor(const ClipboardEntry &entry);
+    void dropUnlisted(const QList<ClipboardEntry> &entries);
+
+    QHash<QString, Folds> m_folds;
+};
+
+namespace QuickAccessRanking {
+
+// The Clipboard tab's order: copies made in the application that was in front when Quick
+// Access opened come first; on each side of that test the newest copy comes first; entries
+// equal on both keep their order.
+QList<ClipboardEntry> rankedForContext(QList<ClipboardEntry> entries, const QString &context);
+
+} // namespace QuickAccessRanking

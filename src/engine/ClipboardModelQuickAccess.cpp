@@ -1,0 +1,231 @@
+#include "engine/ClipboardModel.h"
+
+#include <algorithm>
+
+namespace {
+
+template <typename List, typename Id>
+std::optional<qsizetype> positionOf(const List &list, const Id &id)
+{
+    if (!id)
+        return std::nullopt;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        if (list.at(i).id == *id)
+            return i;
+    }
+    return std::nullopt;
+}
+
+bool isImageEntry(const ClipboardEntry &entry)
+{
+    return entry.kind == ClipboardKind::Image;
+}
+
+} // namespace
+
+const std::array<ClipboardTransform, 8> &ClipboardModel::quickTextOptions()
+{
+    static const std::array<ClipboardTransform, 8> options{
+        ClipboardTransform::Uppercase,   ClipboardTransform::PlainText,    ClipboardTransform::Lowercase,
+        ClipboardTransform::TitleCase,   ClipboardTransform::SentenceCase, ClipboardTransform::Clean,
+        ClipboardTransform::Trim,        ClipboardTransform::RemoveLineBreaks,
+    };
+    return options;
+}
+
+const std::array<QuickImageAction, 4> &ClipboardModel::quickImageOptions()
+{
+    static const std::array<QuickImageAction, 4> options{QuickImageAction::Preview, QuickImageAction::Edit,
+                                                         QuickImageAction::SavePNG, QuickImageAction::SaveJPG};
+    return options;
+}
+
+const std::array<ClipboardPanelTab, 8> &ClipboardModel::quickAccessTabOrder()
+{
+    static const std::array<ClipboardPanelTab, 8> order{
+        ClipboardPanelTab::History, ClipboardPanelTab::Clipboard, ClipboardPanelTab::Pins,
+        ClipboardPanelTab::PasteStack, ClipboardPanelTab::Jars, ClipboardPanelTab::Gallery,
+        ClipboardPanelTab::Screenshots, ClipboardPanelTab::Snippets,
+    };
+    return order;
+}
+
+QList<ClipboardEntry> ClipboardModel::quickAccessTabEntries() const
+{
+    const auto historyWhere = [this](auto keep) {
+        QList<ClipboardEntry> result;
+        for (const ClipboardEntry &entry : m_entries) {
+            if (keep(entry))
+                result.append(entry);
+        }
+        return result;
+    };
+    switch (m_selectedTab) {
+    case ClipboardPanelTab::Clipboard:
+        return clipboardEntries();
+    case ClipboardPanelTab::PasteStack:
+        return pasteStackEntries();
+    case ClipboardPanelTab::History:
+        return m_entries;
+    case ClipboardPanelTab::Jars:
+        return selectedJarEntries();
+    case ClipboardPanelTab::Pins:
+        return historyWhere([](const ClipboardEntry &entry) { return entry.isPinned; });
+    case ClipboardPanelTab::Gallery:
+        return historyWhere([](const ClipboardEntry &entry) { return isImageEntry(entry) && !entry.isScreenshot; });
+    case ClipboardPanelTab::Screenshots:
+        return historyWhere([](const ClipboardEntry &entry) { return isImageEntry(entry) && entry.isScreenshot; });
+    case ClipboardPanelTab::Snippets:
+        return {};
+    }
+    return {};
+}
+
+QList<ClipboardEntry> ClipboardModel::quickAccessEntries() const
+{
+    QList<ClipboardEntry> entries = m_quickAccessSearchIndex.filtered(quickAccessTabEntries(), m_searchText);
+    if (m_selectedTab == ClipboardPanelTab::Clipboard)
+        entries = QuickAccessRanking::rankedForContext(std::move(entries), m_currentContext);
+    return entries;
+}
+
+QList<ClipboardSnippet> ClipboardModel::quickAccessSnippets() const
+{
+    return EntrySearchIndex::filtered(m_snippets, m_searchText);
+}
+
+int ClipboardModel::quickAccessItemCount() const
+{
+    if (m_selectedTab == ClipboardPanelTab::Snippets)
+        return int(quickAccessSnippets().size());
+    if (m_selectedTab == ClipboardPanelTab::Jars && !selectedJar())
+        return int(filteredJars().size());
+    return int(quickAccessEntries().size());
+}
+
+std::optional<ClipboardEntry> ClipboardModel::selectedQuickAccessEntry() const
+{
+    if (!m_selectedEntryID)
+        return std::nullopt;
+    const QList<ClipboardEntry> entries = quickAccessEntries();
+    if (const std::optional<qsizetype> at = positionOf(entries, m_selectedEntryID))
+        return entries.at(*at);
+    return std::nullopt;
+}
+
+void ClipboardModel::beginQuickAccess(const std::optional<RunningApplication> &targetApplication)
+{
+    // A second opening while open comes from Tarnel's own window: re-recording would aim the
+    // next paste at Tarnel and forget the application the user came from.
+    if (!m_isQuickAccessPresented) {
+        const bool isOwn = targetApplication && m_workspace && m_workspace->isOwn(*targetApplication);
+        if (targetApplication && !isOwn) {
+            pasteTargetApplication = targetApplication;
+            setCurrentContext(targetApplication->name);
+        } else {
+            pasteTargetApplication.reset();
+            setCurrentContext(QString());
+        }
+    }
+    setIsQuickAccessPresented(true);
+    setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
+    setIsQuickPasteOptionsPresented(false);
+    setSelectedQuickPasteOptionIndex(0);
+    setSearchText(QString());
+    setSelectedEntryID(std::nullopt);
+    setSelectedQuickAccessSnippetID(std::nullopt);
+}
+
+void ClipboardModel::requestQuickSearchFocus()
+{
+    if (!m_isQuickAccessPresented)
+        return;
+    setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Search);
+    setQuickSearchFocusRequest(QUuid::createUuid());
+}
+
+void ClipboardModel::focusQuickAccessItems()
+{
+    setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Items);
+    if (m_selectedTab == ClipboardPanelTab::Snippets) {
+        const QList<ClipboardSnippet> snippets = quickAccessSnippets();
+        if (!positionOf(snippets, m_selectedQuickAccessSnippetID))
+            setSelectedQuickAccessSnippetID(snippets.isEmpty() ? std::nullopt : std::optional(snippets.first().id));
+        return;
+    }
+    const QList<ClipboardEntry> entries = quickAccessEntries();
+    if (!positionOf(entries, m_selectedEntryID))
+        setSelectedEntryID(entries.isEmpty() ? std::nullopt : std::optional(entries.first().id));
+}
+
+void ClipboardModel::navigateQuickAccessTab(int direction)
+{
+    if (!m_isQuickAccessPresented || m_isQuickPasteOptionsPresented)
+        return;
+    const auto &order = quickAccessTabOrder();
+    const auto found = std::find(order.begin(), order.end(), m_selectedTab);
+    const qsizetype count = qsizetype(order.size());
+    const qsizetype current = found == order.end() ? 0 : qsizetype(found - order.begin());
+    const qsizetype next = ((current + direction) % count + count) % count;
+    setSelectedTab(order.at(std::size_t(next)));
+    setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
+}
+
+void ClipboardModel::navigateQuickAccessSnippet(int direction)
+{
+    const QList<ClipboardSnippet> snippets = quickAccessSnippets();
+    if (snippets.isEmpty())
+        return;
+    qsizetype next = 0;
+    if (const std::optional<qsizetype> at = positionOf(snippets, m_selectedQuickAccessSnippetID))
+        next = std::clamp<qsizetype>(*at + direction, 0, snippets.size() - 1);
+    else
+        next = direction < 0 ? snippets.size() - 1 : 0;
+    setSelectedQuickAccessSnippetID(snippets.at(next).id);
+}
+
+bool ClipboardModel::openQuickPasteOptions()
+{
+    const std::optional<ClipboardEntry> entry = selectedQuickAccessEntry();
+    if (!entry || entry->kind == ClipboardKind::File)
+        return false;
+    setSelectedQuickPasteOptionIndex(0);
+    setIsQuickPasteOptionsPresented(true);
+    return true;
+}
+
+void ClipboardModel::navigateQuickPasteOption(int direction)
+{
+    const std::optional<ClipboardEntry> entry = selectedQuickAccessEntry();
+    const int last = entry && isImageEntry(*entry) ? int(quickImageOptions().size()) - 1
+                                                   : int(quickTextOptions().size()) - 1;
+    setSelectedQuickPasteOptionIndex(std::clamp(m_selectedQuickPasteOptionIndex + direction, 0, last));
+}
+
+void ClipboardModel::commitQuickPasteOption()
+{
+    const std::optional<ClipboardEntry> entry = selectedQuickAccessEntry();
+    if (!entry)
+        return;
+    const int index = m_selectedQuickPasteOptionIndex;
+    if (isImageEntry(*entry)) {
+        if (index >= 0 && index < int(quickImageOptions().size()))
+            setQuickImageActionRequest(QuickImageActionRequest{entry->id, quickImageOptions().at(std::size_t(index))});
+        return;
+    }
+    if (index >= 0 && index < int(quickTextOptions().size()))
+        pasteText(ClipboardTransforms::apply(quickTextOptions().at(std::size_t(index)), entry->text));
+}
+
+void ClipboardModel::commitQuickAccessSelection()
+{
+    if (m_selectedTab != ClipboardPanelTab::Snippets) {
+        pasteSelectedEntry(quickAccessEntries());
+        return;
+    }
+    const QList<ClipboardSnippet> snippets = quickAccessSnippets();
+    if (snippets.isEmpty())
+        return;
+    const std::optional<qsizetype> at = positionOf(snippets, m_selectedQuickAccessSnippetID);
+    pasteText(snippets.at(at.value_or(0)).text);
+}

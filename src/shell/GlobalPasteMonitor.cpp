@@ -1,0 +1,509 @@
+#include "shell/GlobalPasteMonitor.h"
+
+#include "core/AccessibilityNotice.h"
+#include "core/Logging.h"
+#include "core/MacKeyCode.h"
+#include "engine/ClipboardModel.h"
+#include "engine/ModelClock.h"
+#include "platform/HotKeyRegistry.h"
+#include "platform/Permissions.h"
+#include "platform/Workspace.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTextBoundaryFinder>
+#include <QTextEdit>
+#include <QWindow>
+
+#include <array>
+
+namespace {
+
+using namespace MacEventFlag;
+
+// Modifier bits that keep a key out of the search text.
+constexpr quint64 kNoTypingModifiers = Control | Command;
+// Modifier bits that keep Tab from moving the focus.
+constexpr quint64 kNoTabModifiers = Control | Option | Command;
+
+bool isCopyShortcut(AppShortcut shortcut)
+{
+    return shortcut == AppShortcut::pasteStack || shortcut == AppShortcut::privateCopy;
+}
+
+// Keys that report no printable text: control and format characters, and the private-use
+// range some desktops report function keys in.
+bool typesNothing(const QString &characters)
+{
+    for (const char32_t code : characters.toUcs4()) {
+        const QChar::Category category = QChar::category(code);
+        if (category == QChar::Other_Control || category == QChar::Other_Format)
+            return true;
+        if (code >= 0xE000 && code <= 0xF8FF)
+            return true;
+    }
+    return false;
+}
+
+quint64 panelModifiers(Qt::KeyboardModifiers qtModifiers)
+{
+    quint64 flags = 0;
+    if (qtModifiers.testFlag(Qt::ShiftModifier))
+        flags |= Shift;
+    if (qtModifiers.testFlag(Qt::ControlModifier))
+        flags |= Control;
+    if (qtModifiers.testFlag(Qt::AltModifier))
+        flags |= Option;
+    if (qtModifiers.testFlag(Qt::MetaModifier))
+        flags |= Command;
+    return flags;
+}
+
+QString withoutLastCharacter(const QString &text)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    finder.toEnd();
+    const qsizetype previous = finder.toPreviousBoundary();
+    return text.left(previous < 0 ? 0 : previous);
+}
+
+} // namespace
+
+GlobalPasteMonitor::GlobalPasteMonitor(ClipboardModel &model, GlobalPasteMonitorServices services, QObject *parent)
+    : QObject(parent)
+    , m_model(model)
+    , m_services(std::move(services))
+    , m_ownClock(m_services.clock ? nullptr : std::make_unique<SystemModelClock>())
+    , m_clock(m_services.clock ? m_services.clock : m_ownClock.get())
+{
+}
+
+GlobalPasteMonitor::~GlobalPasteMonitor()
+{
+    if (m_localMonitorInstalled && qApp)
+        qApp->removeEventFilter(this);
+}
+
+void GlobalPasteMonitor::requestAccessAndStart(bool promptForAccessibility)
+{
+    QPointer<GlobalPasteMonitor> self(this);
+    m_services.shortcuts.onShortcut = [self](AppShortcut shortcut) {
+        if (self)
+            self->handleShortcut(shortcut);
+    };
+    const QList<AppShortcut> refused = m_services.shortcuts.start();
+    m_model.setUnavailableShortcuts(AppShortcut::labels(refused));
+    for (AppShortcut shortcut : refused)
+        qCWarning(lcShell) << "Global shortcut could not be registered:" << shortcut.label();
+
+    if (!m_localMonitorInstalled && qApp) {
+        qApp->installEventFilter(this);
+        m_localMonitorInstalled = true;
+    }
+
+    refreshAccess();
+
+    if (promptForAccessibility && !m_services.permissions.accessibilityTrusted() && !m_didRequestPermission) {
+        // The desktop has no prompt of its own: Tarnel explains what is missing, once a run.
+        m_didRequestPermission = true;
+        m_services.permissions.showExplanation(Permissions::Kind::Accessibility);
+    }
+
+    if (!m_permissionTimerRunning) {
+        m_permissionTimerRunning = true;
+        schedulePermissionCheck();
+    }
+}
+
+void GlobalPasteMonitor::schedulePermissionCheck()
+{
+    m_clock->singleShot(kPermissionCheckInterval, this, [this] {
+        refreshAccess();
+        schedulePermissionCheck();
+    });
+}
+
+void GlobalPasteMonitor::refreshAccess()
+{
+    const bool trusted = m_services.permissions.accessibilityTrusted();
+    const bool listens = m_services.permissions.inputMonitoring();
+    m_model.setAccessibilityPermissionEnabled(trusted);
+    m_model.setInputMonitoringPermissionEnabled(listens);
+
+    const std::optional<QString> notice = m_model.shortcutNotice();
+    if (trusted && notice && AccessibilityNotice::isAccessibilityNotice(*notice))
+        m_model.setShortcutNotice(std::nullopt);
+
+    if (!listens) {
+        removeEventTap();
+        m_model.setPasteMonitoringEnabled(false);
+    } else {
+        installEventTap();
+    }
+}
+
+bool GlobalPasteMonitor::installEventTap()
+{
+    if (m_tapInstalled)
+        return true;
+    if (!m_services.permissions.inputMonitoring())
+        return false;
+    QPointer<GlobalPasteMonitor> self(this);
+    m_services.keyTap.onKey = [self](const KeyTapEvent &event) {
+        if (self)
+            self->handleTappedKey(event);
+    };
+    if (!m_services.keyTap.start()) {
+        m_services.keyTap.onKey = nullptr;
+        return false;
+    }
+    m_tapInstalled = true;
+    m_model.setPasteMonitoringEnabled(true);
+    return true;
+}
+
+void GlobalPasteMonitor::removeEventTap()
+{
+    if (!m_tapInstalled)
+        return;
+    m_services.keyTap.stop();
+    m_services.keyTap.onKey = nullptr;
+    m_tapInstalled = false;
+}
+
+bool GlobalPasteMonitor::isProgramActive() const
+{
+    if (m_services.isProgramActive)
+        return m_services.isProgramActive();
+    return qGuiApp && QGuiApplication::applicationState() == Qt::ApplicationActive;
+}
+
+bool GlobalPasteMonitor::handleTappedKey(const KeyTapEvent &event)
+{
+    if (event.isAutoRepeat)
+        return false;
+
+    if (event.isScreenshotChord)
+        m_model.pendingScreenshotCopyUntil = m_clock->now().addSecs(kScreenshotCopyWindow.count());
+    else if (event.keyCode == MacKeyCode::Escape)
+        m_model.pendingScreenshotCopyUntil.reset();
+
+    const bool overlayShown = m_model.isPanelOverlayPresented || m_model.isQuickAccessPresented();
+    if (const std::optional<AppShortcut> shortcut = AppShortcut::matching(event.keyCode, event.flags)) {
+        // The grab delivers its own presses; only a copy shortcut whose grab was refused is
+        // run from here, and not while Tarnel's own windows have the keyboard (their key map
+        // sees that press).
+        if (isCopyShortcut(*shortcut) && !overlayShown && !isProgramActive()
+            && m_services.shortcuts.failures().contains(*shortcut)) {
+            handleShortcut(*shortcut);
+        }
+        return false;
+    }
+    if (overlayShown || isProgramActive())
+        return false;
+    return m_model.handleTypedKey(event.keyCode, event.characters, event.flags);
+}
+
+void GlobalPasteMonitor::handleShortcut(AppShortcut shortcut)
+{
+    if (m_model.isPanelOverlayPresented)
+        return;
+    m_model.setShortcutNotice(std::nullopt);
+
+    switch (shortcut) {
+    case AppShortcut::history:
+    case AppShortcut::pasteAs:
+        if (onQuickAccess)
+            onQuickAccess(shortcut == AppShortcut::pasteAs);
+        return;
+    case AppShortcut::pasteNextFromStack: {
+        refreshAccess();
+        if (!m_model.accessibilityPermissionEnabled()) {
+            m_model.setShortcutNotice(AccessibilityNotice::pasteNeedsKeys());
+            if (onAccessibilityRequired)
+                onAccessibilityRequired();
+            return;
+        }
+        const std::optional<RunningApplication> front = m_services.workspace.frontmostApplication();
+        if (!front || m_services.workspace.isOwn(*front))
+            return;
+        const QList<ClipboardEntry> stack = m_model.pasteStackEntries();
+        if (stack.isEmpty())
+            return;
+        m_model.pasteEntryFromPanel(stack.first(), false, front->pid, true);
+        return;
+    }
+    case AppShortcut::pasteStack:
+    case AppShortcut::privateCopy: {
+        refreshAccess();
+        if (!m_model.accessibilityPermissionEnabled()) {
+            m_model.setShortcutNotice(AccessibilityNotice::copyNeedsKeys());
+            if (onAccessibilityRequired)
+                onAccessibilityRequired();
+            return;
+        }
+        const std::optional<RunningApplication> front = m_services.workspace.frontmostApplication();
+        if (!front || m_services.workspace.isOwn(*front))
+            return;
+        const bool privately = shortcut == AppShortcut::privateCopy;
+        const qint64 pid = front->pid;
+        QPointer<GlobalPasteMonitor> self(this);
+        m_clock->singleShot(kCopyShortcutDelay, this, [self, privately, pid] {
+            if (self)
+                self->m_model.copyUsingShortcut(privately, pid);
+        });
+        return;
+    }
+    }
+}
+
+std::optional<int> GlobalPasteMonitor::historyIndex(quint32 digitKeyCode)
+{
+    static constexpr std::array<quint32, 6> kDigits{MacKeyCode::Digit1, MacKeyCode::Digit2, MacKeyCode::Digit3,
+                                                    MacKeyCode::Digit4, MacKeyCode::Digit5, MacKeyCode::Digit6};
+    for (std::size_t i = 0; i < kDigits.size(); ++i) {
+        if (kDigits[i] == digitKeyCode)
+            return int(i);
+    }
+    return std::nullopt;
+}
+
+bool GlobalPasteMonitor::isSearchFieldEditing() const
+{
+    if (!m_model.isSearchFieldFocused)
+        return false;
+    if (m_services.isTextFieldFocused)
+        return m_services.isTextFieldFocused();
+    QWidget *focus = QApplication::focusWidget();
+    return qobject_cast<QLineEdit *>(focus) || qobject_cast<QTextEdit *>(focus)
+        || qobject_cast<QPlainTextEdit *>(focus);
+}
+
+std::optional<qsizetype> GlobalPasteMonitor::selectedItemPosition() const
+{
+    if (m_model.selectedTab() == ClipboardPanelTab::Snippets) {
+        const std::optional<QString> id = m_model.selectedQuickAccessSnippetID();
+        const QList<ClipboardSnippet> snippets = m_model.quickAccessSnippets();
+        for (qsizetype i = 0; id && i < snippets.size(); ++i) {
+            if (snippets.at(i).id == *id)
+                return i;
+        }
+        return std::nullopt;
+    }
+    const std::optional<QString> id = m_model.selectedEntryID();
+    const QList<ClipboardEntry> entries = m_model.quickAccessEntries();
+    for (qsizetype i = 0; id && i < entries.size(); ++i) {
+        if (entries.at(i).id == *id)
+            return i;
+    }
+    return std::nullopt;
+}
+
+bool GlobalPasteMonitor::handlePanelKey(quint32 keyCode, quint64 modifiers, const std::optional<QString> &characters)
+{
+    if (const std::optional<AppShortcut> shortcut = AppShortcut::matching(keyCode, modifiers)) {
+        handleShortcut(*shortcut);
+        return true;
+    }
+
+    const quint64 mods = modifiers & ModifierMask;
+    const bool presented = m_model.isQuickAccessPresented();
+    if (presented && mods == kPanelPasteModifier) {
+        if (const std::optional<int> index = historyIndex(keyCode)) {
+            const QList<ClipboardEntry> entries = m_model.quickAccessEntries();
+            if (*index < entries.size()) {
+                m_model.pasteEntryFromPanel(entries.at(*index), false, std::nullopt, false);
+                return true;
+            }
+        }
+    }
+
+    // Every tab of the panel is a Quick Access tab, so the tab needs no test of its own.
+    if (!presented || m_model.isPanelOverlayPresented)
+        return false;
+
+    const bool editing = isSearchFieldEditing();
+    const bool optionsOpen = m_model.isQuickPasteOptionsPresented();
+    const QuickAccessKeyboardFocus focus = m_model.quickAccessKeyboardFocus();
+    const bool snippetsTab = m_model.selectedTab() == ClipboardPanelTab::Snippets;
+
+    if (!optionsOpen && keyCode == MacKeyCode::Tab && (modifiers & kNoTabModifiers) == 0) {
+        const bool backwards = modifiers & Shift;
+        switch (focus) {
+        case QuickAccessKeyboardFocus::Tabs:
+            if (backwards)
+                m_model.focusQuickAccessItems();
+            else
+                m_model.requestQuickSearchFocus();
+            break;
+        case QuickAccessKeyboardFocus::Search:
+            if (backwards)
+                m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
+            else
+                m_model.focusQuickAccessItems();
+            break;
+        case QuickAccessKeyboardFocus::Items:
+            if (backwards)
+                m_model.requestQuickSearchFocus();
+            else
+                m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
+            break;
+        }
+        return true;
+    }
+
+    if (mods != 0)
+        return typeIntoSearch(keyCode, modifiers, characters, editing);
+
+    if (!optionsOpen) {
+        if (focus == QuickAccessKeyboardFocus::Tabs) {
+            switch (keyCode) {
+            case MacKeyCode::LeftArrow:
+                m_model.navigateQuickAccessTab(-1);
+                return true;
+            case MacKeyCode::RightArrow:
+                m_model.navigateQuickAccessTab(1);
+                return true;
+            case MacKeyCode::DownArrow:
+                m_model.focusQuickAccessItems();
+                return true;
+            case MacKeyCode::UpArrow:
+                m_model.requestQuickSearchFocus();
+                return true;
+            default:
+                break;
+            }
+        } else if (focus == QuickAccessKeyboardFocus::Search) {
+            if (keyCode == MacKeyCode::UpArrow) {
+                m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
+                return true;
+            }
+            if (keyCode == MacKeyCode::DownArrow) {
+                m_model.focusQuickAccessItems();
+                return true;
+            }
+        } else if (keyCode == MacKeyCode::UpArrow) {
+            const std::optional<qsizetype> at = selectedItemPosition();
+            if (!at || *at == 0) {
+                m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
+                return true;
+            }
+        }
+    }
+
+    if (optionsOpen) {
+        switch (keyCode) {
+        case MacKeyCode::Return:
+        case MacKeyCode::KeypadEnter:
+            m_model.commitQuickPasteOption();
+            return true;
+        case MacKeyCode::Escape:
+        case MacKeyCode::LeftArrow:
+            m_model.setIsQuickPasteOptionsPresented(false);
+            return true;
+        case MacKeyCode::RightArrow:
+            return true;
+        case MacKeyCode::DownArrow:
+            m_model.navigateQuickPasteOption(1);
+            return true;
+        case MacKeyCode::UpArrow:
+            m_model.navigateQuickPasteOption(-1);
+            return true;
+        default:
+            return typeIntoSearch(keyCode, modifiers, characters, editing);
+        }
+    }
+
+    if (keyCode == MacKeyCode::Escape) {
+        if (onDismissQuickAccess)
+            onDismissQuickAccess();
+        return true;
+    }
+    if (focus != QuickAccessKeyboardFocus::Search) {
+        switch (keyCode) {
+        case MacKeyCode::Return:
+            m_model.commitQuickAccessSelection();
+            return true;
+        case MacKeyCode::RightArrow:
+            // Without options to open, the key goes on to the view.
+            return m_model.openQuickPasteOptions();
+        case MacKeyCode::DownArrow:
+            m_model.focusQuickAccessItems();
+            if (snippetsTab)
+                m_model.navigateQuickAccessSnippet(1);
+            else
+                m_model.navigateSelection(m_model.quickAccessEntries(), 1);
+            return true;
+        case MacKeyCode::UpArrow:
+            if (snippetsTab)
+                m_model.navigateQuickAccessSnippet(-1);
+            else
+                m_model.navigateSelection(m_model.quickAccessEntries(), -1);
+            return true;
+        default:
+            break;
+        }
+    }
+    return typeIntoSearch(keyCode, modifiers, characters, editing);
+}
+
+bool GlobalPasteMonitor::typeIntoSearch(quint32 keyCode, quint64 modifiers, const std::optional<QString> &characters,
+                                        bool searchFieldEditing)
+{
+    // The field edits its own text; the notice view has no search; Ctrl and Super never type.
+    if (searchFieldEditing || m_model.shortcutNotice() || (modifiers & kNoTypingModifiers))
+        return false;
+    if (keyCode == MacKeyCode::Delete) {
+        m_model.setIsQuickPasteOptionsPresented(false);
+        const QString text = m_model.searchText();
+        if (!text.isEmpty())
+            m_model.setSearchText(withoutLastCharacter(text));
+        m_model.requestQuickSearchFocus();
+        return true;
+    }
+    if (!characters || characters->isEmpty() || typesNothing(*characters))
+        return false;
+    m_model.setIsQuickPasteOptionsPresented(false);
+    m_model.setSearchText(m_model.searchText() + *characters);
+    m_model.requestQuickSearchFocus();
+    return true;
+}
+
+std::optional<PanelKey> GlobalPasteMonitor::panelKey(const QKeyEvent &event)
+{
+    const Qt::KeyboardModifiers qtModifiers = event.modifiers();
+    std::optional<quint32> code = MacKeyCode::fromQtKey(event.key());
+    // Keypad digits and operators are other keys than the ones on the main block; only the
+    // keypad's Enter has a code of its own in the map.
+    if (qtModifiers.testFlag(Qt::KeypadModifier) && event.key() != Qt::Key_Enter)
+        code.reset();
+    if (!code)
+        return std::nullopt;
+    PanelKey key;
+    key.keyCode = *code;
+    key.modifiers = panelModifiers(qtModifiers);
+    if (!event.text().isEmpty())
+        key.characters = event.text();
+    return key;
+}
+
+bool GlobalPasteMonitor::eventFilter(QObject *watched, QEvent *event)
+{
+    // A key press reaches the window first and is then handed along the widget chain; the
+    // window's copy is the one look per press, taken before any widget sees it.
+    if (event->type() == QEvent::KeyPress && watched->isWindowType()) {
+        const auto *keyEvent = static_cast<QKeyEvent *>(event);
+        if (const std::optional<PanelKey> key = panelKey(*keyEvent)) {
+            if (handlePanelKey(key->keyCode, key->modifiers, key->characters))
+                return true;
+        } else if (!keyEvent->text().isEmpty()) {
+            // Keys outside the map (letters of other layouts) may still type into the search.
+            if (handlePanelKey(MacKeyCode::Unknown, panelModifiers(keyEvent->modifiers()), keyEvent->text()))
+                return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}

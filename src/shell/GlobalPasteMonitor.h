@@ -1,0 +1,112 @@
+#pragma once
+
+#include "core/AppShortcut.h"
+#include "platform/KeyTap.h"
+
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+class ClipboardModel;
+class HotKeyRegistry;
+class ModelClock;
+class Permissions;
+class QKeyEvent;
+class SystemModelClock;
+class Workspace;
+
+// What the keyboard monitor needs of the desktop. The program hands in the real backends,
+// tests hand in fakes.
+struct GlobalPasteMonitorServices {
+    HotKeyRegistry &shortcuts;
+    KeyTap &keyTap;
+    Permissions &permissions;
+    Workspace &workspace;
+    // Null for the wall clock and Qt's timers.
+    ModelClock *clock = nullptr;
+    // Whether one of Tarnel's own windows has the keyboard; the application state when empty.
+    std::function<bool()> isProgramActive;
+    // Whether a text field has the keyboard; the focused widget is asked when empty.
+    std::function<bool()> isTextFieldFocused;
+};
+
+// A key press inside Tarnel's own windows, in the numbers the key map compares.
+struct PanelKey {
+    quint32 keyCode = 0;
+    quint64 modifiers = 0;
+    std::optional<QString> characters;
+
+    bool operator==(const PanelKey &) const = default;
+};
+
+// Tarnel's keyboard front: the five global shortcuts, the key map of its own windows, the
+// once-a-second look at what the desktop permits, and the key tap that arms the screenshot
+// window and feeds typed keys to the snippet triggers.
+//
+// A press of a global shortcut is dispatched from one source only. The hot-key grab both sees
+// the press and keeps it from the application in front, so it is the source; the key tap sees
+// the same press but cannot swallow it, and runs a copy shortcut only when the grab for it was
+// refused. Inside Tarnel's windows a grabbed press never reaches the local key map; one whose
+// grab was refused does, and then the tap leaves it alone.
+class GlobalPasteMonitor : public QObject {
+    Q_OBJECT
+public:
+    static constexpr std::chrono::milliseconds kPermissionCheckInterval{1000};
+    // The copy shortcut's keys are still going down when it fires; Ctrl+C waits a moment.
+    static constexpr std::chrono::milliseconds kCopyShortcutDelay{80};
+    // An image copied this soon after the desktop's screenshot chord counts as a screenshot.
+    static constexpr std::chrono::seconds kScreenshotCopyWindow{60};
+    // Inside Tarnel, pasting by position is Ctrl+digit.
+    static constexpr quint64 kPanelPasteModifier = 0x40000; // MacEventFlag::Control
+
+    GlobalPasteMonitor(ClipboardModel &model, GlobalPasteMonitorServices services, QObject *parent = nullptr);
+    ~GlobalPasteMonitor() override;
+
+    // Set by the panel controller before it starts the monitor.
+    std::function<void()> onAccessibilityRequired;
+    std::function<void(bool pasteAs)> onQuickAccess;
+    std::function<void()> onDismissQuickAccess;
+
+    // Registers the shortcuts, installs the local key map, checks access and starts the
+    // repeating check. Repeating it registers nothing twice and doubles no monitor or timer.
+    void requestAccessAndStart(bool promptForAccessibility);
+    void handleShortcut(AppShortcut shortcut);
+    // The key map of Tarnel's own windows; true when the key was consumed.
+    bool handlePanelKey(quint32 keyCode, quint64 modifiers, const std::optional<QString> &characters);
+    void refreshAccess();
+    bool installEventTap();
+    bool isEventTapInstalled() const { return m_tapInstalled; }
+    bool isLocalMonitorInstalled() const { return m_localMonitorInstalled; }
+    bool isPermissionTimerRunning() const { return m_permissionTimerRunning; }
+    // A key press seen by the key tap; true when it completed a snippet trigger.
+    bool handleTappedKey(const KeyTapEvent &event);
+
+    // The list position that Ctrl+1 to Ctrl+6 paste.
+    static std::optional<int> historyIndex(quint32 digitKeyCode);
+    // A Qt key press in the numbers of the key map; nothing for keys the map has no code for.
+    static std::optional<PanelKey> panelKey(const QKeyEvent &event);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void schedulePermissionCheck();
+    void removeEventTap();
+    bool isProgramActive() const;
+    bool isSearchFieldEditing() const;
+    std::optional<qsizetype> selectedItemPosition() const;
+    bool typeIntoSearch(quint32 keyCode, quint64 modifiers, const std::optional<QString> &characters,
+                        bool searchFieldEditing);
+
+    ClipboardModel &m_model;
+    GlobalPasteMonitorServices m_services;
+    std::unique_ptr<SystemModelClock> m_ownClock;
+    ModelClock *m_clock;
+    bool m_tapInstalled = false;
+    bool m_permissionTimerRunning = false;
+    bool m_didRequestPermission = false;
+    bool m_localMonitorInstalled = false;
+};

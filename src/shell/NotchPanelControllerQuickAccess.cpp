@@ -1,0 +1,70 @@
+// Quick Access in notch mode: the notch panel moves to the centre of the screen under the
+// pointer, takes the keyboard, and goes back under the notch when Quick Access is dismissed.
+#include "shell/NotchPanelController.h"
+
+#include "platform/PanelWindowTraits.h"
+#include "platform/Workspace.h"
+#include "shell/TarnelPanel.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+void NotchPanelController::openQuickAccess(bool pasteAs)
+{
+    if (m_presentationMode == ClipboardPresentationMode::MenuBar) {
+        openMenuBarQuickAccess(pasteAs);
+        return;
+    }
+    if (m_model.isQuickAccessPresented() && m_model.isPasteAsPresented() == pasteAs)
+        return;
+    if (!m_tabBeforeQuickAccess)
+        m_tabBeforeQuickAccess = m_model.selectedTab();
+
+    m_isAtCursor = true;
+    m_suppressHoverUntilExit = false;
+    stopTimer(m_collapseTimer);
+    stopTimer(m_expansionTimer);
+    m_isCollapsing = false;
+
+    std::optional<RunningApplication> front = m_services.workspace.frontmostApplication();
+    if (front && m_services.workspace.isOwn(*front))
+        front.reset();
+    setWidthExpanded(false, std::chrono::milliseconds(0));
+    setContentExpanded(false);
+    m_model.beginQuickAccess(front);
+    m_model.setSelectedTab(ClipboardPanelTab::History);
+    m_model.setPasteAsPresented(pasteAs);
+    if (pasteAs) {
+        m_model.selectFirstQuickAccessEntry();
+        m_model.requestQuickSearchFocus();
+    }
+
+    positionPanelAtScreenCenter(quickAccessSize());
+    updateDrawnRegion();
+    m_ignoresMouseEvents = false;
+    m_services.windowTraits.setAcceptsPointer(*m_panel, true);
+    m_panel->show();
+    m_panel->raise();
+    m_panel->activateWindow();
+}
+
+void NotchPanelController::positionPanelAtScreenCenter(QSizeF size)
+{
+    const QPoint pointer = pointerLocation();
+    QScreen *screen = nullptr;
+    for (QScreen *candidate : QGuiApplication::screens()) {
+        if (candidate->geometry().contains(pointer)) {
+            screen = candidate;
+            break;
+        }
+    }
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect visible = screen->availableGeometry();
+    const QSize whole = size.toSize();
+    const QPoint origin(visible.x() + (visible.width() - whole.width()) / 2,
+                        visible.y() + (visible.height() - whole.height()) / 2);
+    m_panel->setGeometry(QRect(origin, whole));
+}

@@ -1,0 +1,156 @@
+#include "core/EntrySearchIndex.h"
+
+#include "support/ScopedLanguage.h"
+
+#include <QTimeZone>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+ClipboardEntry entry(const QString &id, const QString &text, ClipboardKind kind = ClipboardKind::Text,
+                     const QString &sourceApp = QString())
+{
+    ClipboardEntry e;
+    e.id = id;
+    e.text = text;
+    e.kind = kind;
+    e.sourceApp = sourceApp;
+    e.copiedAt = QDateTime(QDate(2026, 1, 1), QTime(8, 0), QTimeZone::utc());
+    return e;
+}
+
+QStringList ids(const QList<ClipboardEntry> &entries)
+{
+    QStringList out;
+    for (const ClipboardEntry &e : entries)
+        out.append(e.id);
+    return out;
+}
+
+} // namespace
+
+TEST(EntrySearchIndex, MatchesEachOfTheFiveFieldsWithoutCaseOrDiacritics)
+{
+    ScopedLanguage slovak(QStringLiteral("sk"));
+    ClipboardEntry image = entry(QStringLiteral("img"), QString(), ClipboardKind::Image, QStringLiteral("Gimp"));
+    ClipboardEntry file = entry(QStringLiteral("file"), QString(), ClipboardKind::File);
+    file.fileURLs = {QStringLiteral("/home/user/Správa.pdf")};
+    const ClipboardEntry unnamed = entry(QStringLiteral("plain"), QStringLiteral("abc"));
+    const ClipboardEntry lines = entry(QStringLiteral("lines"), QStringLiteral("first\nsecond"));
+    const ClipboardEntry cafe = entry(QStringLiteral("cafe"), QStringLiteral("Café"));
+    const ClipboardEntry cafeDecomposed = entry(QStringLiteral("cafe2"), QStringLiteral("Cafe\u0301 au lait"));
+    const ClipboardEntry capitals = entry(QStringLiteral("sk"), QStringLiteral("ŽLTÝ KÔŇ"));
+    const ClipboardEntry thorn = entry(QStringLiteral("thorn"), QStringLiteral("þorn"));
+    const ClipboardEntry maths = entry(QStringLiteral("maths"), QStringLiteral("x \U0001D400 y"));
+    const ClipboardEntry link = entry(QStringLiteral("url"), QStringLiteral("https://x.sk"), ClipboardKind::Url,
+                                      QStringLiteral("Firefox"));
+
+    struct Case {
+        const char *search;
+        ClipboardEntry candidate;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"ABC", unnamed, true},             // text, case folded
+        {"abd", unnamed, false},
+        {"first second", lines, true},      // preview: line feeds read as spaces
+        {"first\nsecond", lines, true},     // text itself
+        {"sprava", file, true},             // preview of a file: its name, diacritics folded
+        {"gimp", image, true},              // source application
+        {"schranka", unnamed, true},        // source label of an entry without a source
+        {"obrazok", image, true},           // kind label and image preview
+        {"ODKAZ", link, true},              // kind label
+        {"firefox", link, true},
+        {"chrome", link, false},
+        {"", unnamed, true},                // an empty search lists everything
+        {"cafe", cafe, true},               // composed letter against plain
+        {"CAFÉ", cafeDecomposed, true},     // composed search against a decomposed text
+        {"zlty kon", capitals, true},         // capital letters with diacritics
+        {"ÞORN", thorn, true},              // a letter without a decomposition folds by case only
+        {"\U0001D400", maths, true},          // outside the basic plane
+    };
+    EntrySearchIndex index;
+    for (const Case &c : cases) {
+        const QString needle = EntrySearchIndex::foldedNeedle(QString::fromUtf8(c.search));
+        EXPECT_EQ(index.matches(c.candidate, needle), c.matches) << c.search << " in " << c.candidate.id.toStdString();
+    }
+}
+
+TEST(EntrySearchIndex, FindsTheNewTextAfterAnEntryWasEdited)
+{
+    EntrySearchIndex index;
+    ClipboardEntry e = entry(QStringLiteral("a"), QStringLiteral("old words"));
+    EXPECT_EQ(ids(index.filtered({e}, QStringLiteral("old"))), QStringList{QStringLiteral("a")});
+    e.text = QStringLiteral("new words");
+    EXPECT_TRUE(index.filtered({e}, QStringLiteral("old")).isEmpty());
+    EXPECT_EQ(ids(index.filtered({e}, QStringLiteral("NEW"))), QStringList{QStringLiteral("a")});
+}
+
+TEST(EntrySearchIndex, KeepsFoldsOnlyForListedEntriesOnceManyAreGone)
+{
+    EntrySearchIndex index;
+    QList<ClipboardEntry> many;
+    for (int i = 0; i < 600; ++i)
+        many.append(entry(QString::number(i), QStringLiteral("text %1").arg(i)));
+    index.filtered(many, QStringLiteral("text"));
+    EXPECT_EQ(index.cachedCount(), 600);
+    const QList<ClipboardEntry> few = many.mid(0, 10);
+    EXPECT_EQ(index.filtered(few, QStringLiteral("text")).size(), 10);
+    EXPECT_EQ(index.cachedCount(), 10);
+}
+
+TEST(EntrySearchIndex, HugeAndBrokenTextsAreSearchedWithoutHarm)
+{
+    EntrySearchIndex index;
+    QString broken = QStringLiteral("abc");
+    broken.append(QChar(0xD800)); // a lone surrogate, as broken UTF-16 arrives
+    const ClipboardEntry huge = entry(QStringLiteral("huge"), QString(2'000'000, u'x') + QStringLiteral("needle"));
+    const ClipboardEntry bad = entry(QStringLiteral("bad"), broken);
+    EXPECT_EQ(ids(index.filtered({huge, bad}, QStringLiteral("NEEDLE"))), QStringList{QStringLiteral("huge")});
+    EXPECT_EQ(ids(index.filtered({huge, bad}, QStringLiteral("abc"))), QStringList{QStringLiteral("bad")});
+}
+
+TEST(EntrySearchIndex, SnippetsMatchOnNameTriggerAndTextJoined)
+{
+    const ClipboardSnippet snippet{QStringLiteral("s1"), QStringLiteral("Podpis"), QStringLiteral(";sig"),
+                                   QStringLiteral("S pozdravom, Ján")};
+    struct Case {
+        const char *search;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"podpis", true}, {";SIG", true}, {"jan", true}, {"podpis ;sig", true}, {"sig s pozdravom", true},
+        {"podpis;sig", false}, {"", true},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(EntrySearchIndex::filtered(QList<ClipboardSnippet>{snippet}, QString::fromUtf8(c.search)).size(),
+                  c.matches ? 1 : 0)
+            << c.search;
+    }
+}
+
+TEST(QuickAccessRanking, FrontApplicationsCopiesFirstThenNewestFirstOnEachSide)
+{
+    const auto at = [](int hour) { return QDateTime(QDate(2026, 1, 1), QTime(hour, 0), QTimeZone::utc()); };
+    QList<ClipboardEntry> list;
+    const struct {
+        const char *id;
+        const char *app;
+        int hour;
+    } rows[] = {
+        {"mailNew", "Mail", 12}, {"editorOld", "Editor", 8}, {"mailOld", "Mail", 9},
+        {"editorNew", "Editor", 11}, {"editorTie1", "Editor", 10}, {"editorTie2", "Editor", 10},
+    };
+    for (const auto &row : rows) {
+        ClipboardEntry e = entry(QString::fromLatin1(row.id), QStringLiteral("t"), ClipboardKind::Text,
+                                 QString::fromLatin1(row.app));
+        e.copiedAt = at(row.hour);
+        list.append(e);
+    }
+    EXPECT_EQ(ids(QuickAccessRanking::rankedForContext(list, QStringLiteral("Editor"))),
+              (QStringList{"editorNew", "editorTie1", "editorTie2", "editorOld", "mailNew", "mailOld"}));
+    // Without a context nothing is preferred: newest first overall.
+    EXPECT_EQ(ids(QuickAccessRanking::rankedForContext(list, QString())),
+              (QStringList{"mailNew", "editorNew", "editorTie1", "editorTie2", "mailOld", "editorOld"}));
+}

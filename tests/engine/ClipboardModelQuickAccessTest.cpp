@@ -1,0 +1,313 @@
+// The Quick Access picker on the model: lists per tab, search, order, focus, options, commits.
+#include "PasteModelFixture.h"
+
+namespace pastetest {
+namespace {
+
+ClipboardEntry imageEntry(const QString &id, bool screenshot)
+{
+    ClipboardEntry entry = textEntry(id, QString(""));
+    entry.kind = ClipboardKind::Image;
+    entry.isScreenshot = screenshot;
+    return entry;
+}
+
+ClipboardEntry fromApp(const QString &id, const QString &app, int hour)
+{
+    ClipboardEntry entry = textEntry(id);
+    entry.sourceApp = app;
+    entry.copiedAt = QDateTime(QDate(2026, 2, 1), QTime(hour, 0), QTimeZone::utc());
+    return entry;
+}
+
+class QuickAccessModelTest : public PasteModelTest {
+protected:
+    void SetUp() override
+    {
+        workspace.setApplications({editor()});
+        workspace.setFrontmostApplication(editor());
+    }
+    static RunningApplication editor() { return RunningApplication{11, kFrontPid, QStringLiteral("Editor")}; }
+    std::optional<QString> pastedText() const { return pasteboard.content().text; }
+};
+
+TEST_F(QuickAccessModelTest, EachTabListsItsOwnEntries)
+{
+    ClipboardEntry pinned = textEntry("pinned");
+    pinned.isPinned = true;
+    seedHistory({textEntry("plain"), pinned, textEntry("stacked"), textEntry("jarred"), imageEntry("photo", false),
+                 imageEntry("shot", true)});
+    seedPasteStack({"stacked"});
+    seedJars({{"J", "Jar", {"jarred"}}});
+    createModel();
+    model->beginQuickAccess(editor());
+    struct Case {
+        ClipboardPanelTab tab;
+        QStringList ids;
+    };
+    const Case cases[] = {
+        {ClipboardPanelTab::History, {"plain", "pinned", "stacked", "jarred", "photo", "shot"}},
+        {ClipboardPanelTab::Clipboard, {"plain", "jarred", "photo", "shot"}},
+        {ClipboardPanelTab::Pins, {"pinned"}},
+        {ClipboardPanelTab::PasteStack, {"stacked"}},
+        {ClipboardPanelTab::Gallery, {"photo"}},
+        {ClipboardPanelTab::Screenshots, {"shot"}},
+        {ClipboardPanelTab::Snippets, {}},
+        {ClipboardPanelTab::Jars, {}}, // no Jar chosen
+    };
+    for (const Case &c : cases) {
+        model->setSelectedTab(c.tab);
+        EXPECT_EQ(idsOf(model->quickAccessEntries()), c.ids) << rawValue(c.tab).toStdString();
+    }
+    // The Jars tab counts Jars until one is chosen, then its entries.
+    model->setSelectedTab(ClipboardPanelTab::Jars);
+    EXPECT_EQ(model->quickAccessItemCount(), 1);
+    model->setSelectedJarID(QStringLiteral("J"));
+    EXPECT_EQ(idsOf(model->quickAccessEntries()), QStringList{"jarred"});
+    EXPECT_EQ(model->quickAccessItemCount(), 1);
+}
+
+TEST_F(QuickAccessModelTest, ClipboardTabRanksTheFrontApplicationsCopiesFirst)
+{
+    seedHistory({fromApp("mailNew", "Mail", 12), fromApp("editorOld", "Editor", 8), fromApp("mailOld", "Mail", 9),
+                 fromApp("editorNew", "Editor", 11)});
+    createModel();
+    model->beginQuickAccess(editor());
+    EXPECT_EQ(model->currentContext(), QStringLiteral("Editor"));
+    model->setSelectedTab(ClipboardPanelTab::Clipboard);
+    EXPECT_EQ(idsOf(model->quickAccessEntries()), (QStringList{"editorNew", "editorOld", "mailNew", "mailOld"}));
+    // Other tabs keep the history's order.
+    model->setSelectedTab(ClipboardPanelTab::History);
+    EXPECT_EQ(idsOf(model->quickAccessEntries()), (QStringList{"mailNew", "editorOld", "mailOld", "editorNew"}));
+}
+
+TEST_F(QuickAccessModelTest, SearchNarrowsEntriesAndSnippets)
+{
+    seedHistory({textEntry("a", "Káva s mliekom"), textEntry("b", "tea"), fromApp("c", "Terminal", 9)});
+    seedSnippets({{"s1", "Adresa", ";adr", "Hlavná 1"}, {"s2", "Podpis", ";sig", "Ján"}});
+    createModel();
+    model->beginQuickAccess(editor());
+    model->setSelectedTab(ClipboardPanelTab::History);
+    struct Case {
+        const char *search;
+        QStringList entries;
+        QStringList snippets;
+    };
+    const Case cases[] = {
+        {"", {"a", "b", "c"}, {"s1", "s2"}},
+        {"KAVA", {"a"}, {}},
+        {"termin", {"c"}, {}},
+        {"hlavna", {}, {"s1"}},
+        {"a", {"a", "b", "c"}, {"s1", "s2"}},
+    };
+    for (const Case &c : cases) {
+        model->setSearchText(QString::fromUtf8(c.search));
+        EXPECT_EQ(idsOf(model->quickAccessEntries()), c.entries) << c.search;
+        QStringList snippetIds;
+        for (const ClipboardSnippet &s : model->quickAccessSnippets())
+            snippetIds.append(s.id);
+        EXPECT_EQ(snippetIds, c.snippets) << c.search;
+    }
+}
+
+TEST_F(QuickAccessModelTest, OpeningResetsThePickerAndRecordsTheTarget)
+{
+    seedHistory({textEntry("a")});
+    createModel();
+    model->setSearchText(QStringLiteral("old"));
+    model->setSelectedEntryID(QStringLiteral("a"));
+    model->setIsQuickPasteOptionsPresented(true);
+    model->setSelectedQuickPasteOptionIndex(3);
+    model->beginQuickAccess(editor());
+    EXPECT_TRUE(model->isQuickAccessPresented());
+    EXPECT_EQ(model->quickAccessKeyboardFocus(), QuickAccessKeyboardFocus::Tabs);
+    EXPECT_FALSE(model->isQuickPasteOptionsPresented());
+    EXPECT_EQ(model->selectedQuickPasteOptionIndex(), 0);
+    EXPECT_TRUE(model->searchText().isEmpty());
+    EXPECT_EQ(model->selectedEntryID(), std::nullopt);
+    EXPECT_EQ(model->pasteTargetApplication, editor());
+
+    // Opened over Tarnel itself: nothing to return to.
+    model->setIsQuickAccessPresented(false);
+    model->beginQuickAccess(RunningApplication{5, workspace.ownPid(), QStringLiteral("Tarnel")});
+    EXPECT_EQ(model->pasteTargetApplication, std::nullopt);
+    EXPECT_TRUE(model->currentContext().isEmpty());
+}
+
+TEST_F(QuickAccessModelTest, SwitchingFormsWhileOpenKeepsTheTargetAndContext)
+{
+    seedHistory({textEntry("a")});
+    createModel();
+    model->beginQuickAccess(editor());
+    // The paste-as shortcut pressed while Quick Access has the keyboard: Tarnel is in front.
+    model->beginQuickAccess(std::nullopt);
+    EXPECT_EQ(model->pasteTargetApplication, editor());
+    EXPECT_EQ(model->currentContext(), QStringLiteral("Editor"));
+    model->setSelectedTab(ClipboardPanelTab::History);
+    model->setSelectedEntryID(QStringLiteral("a"));
+    model->commitQuickAccessSelection();
+    clock.advance(ClipboardModel::kPasteAfterActivationDelay);
+    // The paste went back to the editor, not into Tarnel.
+    EXPECT_EQ(workspace.activations(), QList<RunningApplication>{editor()});
+    EXPECT_EQ(pastes(), 1);
+}
+
+TEST_F(QuickAccessModelTest, FocusAndTabMoves)
+{
+    seedHistory({textEntry("a"), textEntry("b")});
+    seedSnippets({{"s1", "One", ";1", "x"}, {"s2", "Two", ";2", "y"}, {"s3", "Three", ";3", "z"}});
+    createModel();
+    model->requestQuickSearchFocus(); // closed: nothing happens
+    EXPECT_EQ(model->quickAccessKeyboardFocus(), QuickAccessKeyboardFocus::Tabs);
+    model->beginQuickAccess(editor());
+    const QUuid before = model->quickSearchFocusRequest();
+    model->requestQuickSearchFocus();
+    EXPECT_EQ(model->quickAccessKeyboardFocus(), QuickAccessKeyboardFocus::Search);
+    EXPECT_NE(model->quickSearchFocusRequest(), before);
+
+    model->setSelectedTab(ClipboardPanelTab::History);
+    model->focusQuickAccessItems();
+    EXPECT_EQ(model->selectedEntryID(), QStringLiteral("a"));
+    model->setSelectedEntryID(QStringLiteral("b"));
+    model->focusQuickAccessItems();
+    EXPECT_EQ(model->selectedEntryID(), QStringLiteral("b"));
+
+    // Tabs wrap around in both directions.
+    model->setSelectedTab(ClipboardPanelTab::Snippets);
+    model->navigateQuickAccessTab(1);
+    EXPECT_EQ(model->selectedTab(), ClipboardPanelTab::History);
+    model->navigateQuickAccessTab(-1);
+    EXPECT_EQ(model->selectedTab(), ClipboardPanelTab::Snippets);
+    model->setIsQuickPasteOptionsPresented(true);
+    model->navigateQuickAccessTab(1);
+    EXPECT_EQ(model->selectedTab(), ClipboardPanelTab::Snippets);
+    model->setIsQuickPasteOptionsPresented(false);
+
+    struct Case {
+        std::optional<QString> start;
+        int direction;
+        QString expected;
+    };
+    const Case cases[] = {
+        {std::nullopt, 1, "s1"}, {std::nullopt, -1, "s3"}, {"s1", -1, "s1"}, {"s2", 1, "s3"}, {"s3", 1, "s3"},
+    };
+    for (const Case &c : cases) {
+        model->setSelectedQuickAccessSnippetID(c.start);
+        model->navigateQuickAccessSnippet(c.direction);
+        EXPECT_EQ(model->selectedQuickAccessSnippetID(), c.expected);
+    }
+}
+
+TEST_F(QuickAccessModelTest, PasteOptionsByKindAndTheirBounds)
+{
+    ClipboardEntry file = textEntry("file", "");
+    file.kind = ClipboardKind::File;
+    file.fileURLs = {QStringLiteral("/tmp/a.txt")};
+    seedHistory({textEntry("text", "hello world"), imageEntry("image", false), file});
+    createModel();
+    model->beginQuickAccess(editor());
+    model->setSelectedTab(ClipboardPanelTab::History);
+
+    EXPECT_FALSE(model->openQuickPasteOptions()); // nothing selected
+    struct Case {
+        const char *id;
+        bool opens;
+        int last;
+    };
+    const Case cases[] = {{"text", true, 7}, {"image", true, 3}, {"file", false, 7}};
+    for (const Case &c : cases) {
+        model->setIsQuickPasteOptionsPresented(false);
+        model->setSelectedEntryID(QString::fromLatin1(c.id));
+        EXPECT_EQ(model->openQuickPasteOptions(), c.opens) << c.id;
+        EXPECT_EQ(model->isQuickPasteOptionsPresented(), c.opens) << c.id;
+        model->setSelectedQuickPasteOptionIndex(0);
+        model->navigateQuickPasteOption(-1);
+        EXPECT_EQ(model->selectedQuickPasteOptionIndex(), 0) << c.id;
+        for (int i = 0; i < 12; ++i)
+            model->navigateQuickPasteOption(1);
+        EXPECT_EQ(model->selectedQuickPasteOptionIndex(), c.last) << c.id;
+    }
+}
+
+TEST_F(QuickAccessModelTest, CommittingATextOptionPastesTheTransformedTextOnly)
+{
+    seedHistory({textEntry("t", "  hello World\nagain  ")});
+    createModel();
+    model->beginQuickAccess(editor());
+    model->setSelectedTab(ClipboardPanelTab::History);
+    model->setSelectedEntryID(QStringLiteral("t"));
+    for (int index = 0; index < 8; ++index) {
+        const ClipboardTransform transform = ClipboardModel::quickTextOptions().at(std::size_t(index));
+        model->beginQuickAccess(editor());
+        model->setSelectedEntryID(QStringLiteral("t"));
+        ASSERT_TRUE(model->openQuickPasteOptions());
+        model->setSelectedQuickPasteOptionIndex(index);
+        model->commitQuickPasteOption();
+        clock.advance(ClipboardModel::kPasteAfterActivationDelay);
+        EXPECT_EQ(pastedText(), ClipboardTransforms::apply(transform, "  hello World\nagain  "))
+            << ClipboardTransforms::rawValue(transform).toStdString();
+        EXPECT_FALSE(model->isQuickAccessPresented());
+    }
+    EXPECT_EQ(model->entries().first().text, QStringLiteral("  hello World\nagain  "));
+    EXPECT_EQ(pastes(), 8);
+    // An index out of range pastes nothing.
+    model->beginQuickAccess(editor());
+    model->setSelectedEntryID(QStringLiteral("t"));
+    model->setSelectedQuickPasteOptionIndex(8);
+    model->commitQuickPasteOption();
+    EXPECT_EQ(pastes(), 8);
+}
+
+TEST_F(QuickAccessModelTest, CommittingAnImageOptionAsksTheViewForTheAction)
+{
+    seedHistory({imageEntry("img", false)});
+    createModel();
+    model->beginQuickAccess(editor());
+    model->setSelectedTab(ClipboardPanelTab::History);
+    model->setSelectedEntryID(QStringLiteral("img"));
+    const QuickImageAction actions[] = {QuickImageAction::Preview, QuickImageAction::Edit, QuickImageAction::SavePNG,
+                                        QuickImageAction::SaveJPG};
+    for (int index = 0; index < 4; ++index) {
+        model->setSelectedQuickPasteOptionIndex(index);
+        model->commitQuickPasteOption();
+        EXPECT_EQ(model->quickImageActionRequest(), (QuickImageActionRequest{"img", actions[index]}));
+    }
+    EXPECT_EQ(pastes(), 0);
+}
+
+TEST_F(QuickAccessModelTest, CommittingTheSelectionPastesEntryOrSnippet)
+{
+    seedHistory({textEntry("a", "first"), textEntry("b", "second")});
+    seedSnippets({{"s1", "One", ";1", "snippet one"}, {"s2", "Two", ";2", "snippet two"}});
+    createModel();
+    struct Case {
+        ClipboardPanelTab tab;
+        std::optional<QString> entry;
+        std::optional<QString> snippet;
+        QString pasted;
+    };
+    const Case cases[] = {
+        {ClipboardPanelTab::History, "b", std::nullopt, "second"},
+        {ClipboardPanelTab::History, std::nullopt, std::nullopt, "first"},
+        {ClipboardPanelTab::Snippets, std::nullopt, "s2", "snippet two"},
+        {ClipboardPanelTab::Snippets, std::nullopt, std::nullopt, "snippet one"},
+    };
+    for (const Case &c : cases) {
+        model->beginQuickAccess(editor());
+        model->setSelectedTab(c.tab);
+        model->setSelectedEntryID(c.entry);
+        model->setSelectedQuickAccessSnippetID(c.snippet);
+        model->commitQuickAccessSelection();
+        EXPECT_EQ(pastedText(), c.pasted);
+    }
+    // No snippet listed: nothing is pasted.
+    const int before = pastes();
+    model->beginQuickAccess(editor());
+    model->setSelectedTab(ClipboardPanelTab::Snippets);
+    model->setSearchText(QStringLiteral("nothing like this"));
+    model->commitQuickAccessSelection();
+    EXPECT_EQ(pastes(), before);
+}
+
+} // namespace
+} // namespace pastetest

@@ -1,0 +1,292 @@
+// The keyboard monitor: shortcut dispatch, permission checks, the key tap.
+#include "MonitorFixture.h"
+
+#include "core/AccessibilityNotice.h"
+#include "core/ShortcutNotice.h"
+
+namespace monitortest {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST_F(MonitorTest, EachShortcutPressIsDispatchedOnce)
+{
+    seedHistory({textEntry("a")});
+    createModel();
+    model->setPasteStackEntryIDs({QStringLiteral("a")});
+    struct Case {
+        const char *name;
+        AppShortcut shortcut;
+        bool grabRefused;
+        bool tarnelActive;
+        bool quickAccessShown;
+        int quickAccess; // onQuickAccess calls
+        int copies;      // Ctrl+C sent
+        int pastes;      // Ctrl+V sent
+    };
+    const Case cases[] = {
+        {"history grabbed", AppShortcut::history, false, false, false, 1, 0, 0},
+        {"paste as grabbed", AppShortcut::pasteAs, false, false, false, 1, 0, 0},
+        {"stack copy grabbed", AppShortcut::pasteStack, false, false, false, 0, 1, 0},
+        {"private copy grabbed", AppShortcut::privateCopy, false, false, false, 0, 1, 0},
+        {"paste next grabbed", AppShortcut::pasteNextFromStack, false, false, false, 0, 0, 1},
+        {"stack copy refused, other app", AppShortcut::pasteStack, true, false, false, 0, 1, 0},
+        {"private copy refused, other app", AppShortcut::privateCopy, true, false, false, 0, 1, 0},
+        {"history refused, other app", AppShortcut::history, true, false, false, 0, 0, 0},
+        {"stack copy refused, Quick Access shown", AppShortcut::pasteStack, true, false, true, 0, 0, 0},
+    };
+    for (const Case &c : cases) {
+        hotKeys.stop();
+        hotKeys.setRefused(c.grabRefused ? QList<AppShortcut>{c.shortcut} : QList<AppShortcut>{});
+        keys.clear();
+        quickAccessCalls.clear();
+        model->setPasteStackEntryIDs({QStringLiteral("a")});
+        programActive = c.tarnelActive;
+        model->setIsQuickAccessPresented(c.quickAccessShown);
+        createMonitor().requestAccessAndStart(false);
+        // One press: the grab (if it holds) and the tap both see it.
+        hotKeys.fire(c.shortcut);
+        tap.inject(press(c.shortcut));
+        clock.advance(1s);
+        EXPECT_EQ(quickAccessCalls.size(), c.quickAccess) << c.name;
+        EXPECT_EQ(keys.count(KeyChord::Copy), c.copies) << c.name;
+        EXPECT_EQ(keys.count(KeyChord::Paste), c.pastes) << c.name;
+        monitor.reset();
+        tap.stop();
+    }
+}
+
+TEST_F(MonitorTest, ARefusedCopyShortcutInsideTarnelRunsFromTheKeyMapOnly)
+{
+    hotKeys.setRefused({AppShortcut::pasteStack});
+    createMonitor().requestAccessAndStart(false);
+    programActive = true;
+    workspace.setFrontmostApplication(RunningApplication{2, workspace.ownPid(), QStringLiteral("Tarnel")});
+    model->setShortcutNotice(QStringLiteral("something"));
+    tap.inject(press(AppShortcut::pasteStack));
+    EXPECT_EQ(model->shortcutNotice(), QStringLiteral("something")); // the tap did not run it
+    EXPECT_TRUE(key(AppShortcut(AppShortcut::pasteStack).keyCode(), AppShortcut(AppShortcut::pasteStack).modifiers()));
+    EXPECT_EQ(model->shortcutNotice(), std::nullopt); // the key map did, once
+    clock.advance(1s);
+    // Tarnel itself is in front: nothing to copy from.
+    EXPECT_EQ(keys.count(KeyChord::Copy), 0);
+}
+
+TEST_F(MonitorTest, RefusedShortcutsAreListedByTheirLinuxLabels)
+{
+    hotKeys.setRefused({AppShortcut::privateCopy, AppShortcut::pasteAs});
+    createMonitor().requestAccessAndStart(false);
+    EXPECT_EQ(model->unavailableShortcuts(), (QStringList{"Alt+Super+V", "Ctrl+Alt+Super+C"}));
+    // A second start registers nothing twice and doubles no timer.
+    const std::size_t pending = clock.pendingCount();
+    monitor->requestAccessAndStart(false);
+    EXPECT_EQ(hotKeys.registrations(), 1);
+    EXPECT_EQ(clock.pendingCount(), pending);
+    EXPECT_TRUE(monitor->isLocalMonitorInstalled());
+}
+
+TEST_F(MonitorTest, TheMissingKeysAreExplainedOnceARunAndOnlyAfterTheGuide)
+{
+    int explanations = 0;
+    QObject::connect(&permissions, &Permissions::explanationRequested, [&](Permissions::Kind kind) {
+        EXPECT_EQ(kind, Permissions::Kind::Accessibility);
+        ++explanations;
+    });
+    permissions.setAccessibilityTrusted(false);
+    createMonitor().requestAccessAndStart(false); // the first-run guide is still open
+    EXPECT_EQ(explanations, 0);
+    monitor->requestAccessAndStart(true);
+    monitor->requestAccessAndStart(true);
+    EXPECT_EQ(explanations, 1);
+}
+
+TEST_F(MonitorTest, PermissionFlagsAndTheTapFollowTheDesktopEverySecond)
+{
+    createMonitor().requestAccessAndStart(false);
+    EXPECT_TRUE(model->accessibilityPermissionEnabled());
+    EXPECT_TRUE(model->pasteMonitoringEnabled());
+    EXPECT_TRUE(tap.isRunning());
+    struct Step {
+        bool trusted;
+        bool listens;
+    };
+    const Step steps[] = {{false, true}, {true, false}, {false, false}, {true, true}};
+    Step previous{true, true};
+    for (const Step &step : steps) {
+        permissions.setAccessibilityTrusted(step.trusted);
+        permissions.setInputMonitoring(step.listens);
+        tap.setAvailable(step.listens);
+        // Until the next tick the model still shows what the last check saw.
+        clock.advance(GlobalPasteMonitor::kPermissionCheckInterval - 1ms);
+        EXPECT_EQ(model->accessibilityPermissionEnabled(), previous.trusted);
+        EXPECT_EQ(model->inputMonitoringPermissionEnabled(), previous.listens);
+        clock.advance(1ms);
+        EXPECT_EQ(model->accessibilityPermissionEnabled(), step.trusted);
+        EXPECT_EQ(model->inputMonitoringPermissionEnabled(), step.listens);
+        EXPECT_EQ(model->pasteMonitoringEnabled(), step.listens);
+        EXPECT_EQ(monitor->isEventTapInstalled(), step.listens);
+        EXPECT_EQ(tap.isRunning(), step.listens);
+        previous = step;
+    }
+    // Revoked and granted again: the tap was set up anew.
+    EXPECT_EQ(tap.startCount(), 2);
+}
+
+TEST_F(MonitorTest, AnyAccessibilityNoticeClearsOnceTrustIsBack)
+{
+    createMonitor();
+    struct Case {
+        QString notice;
+        bool clears;
+    };
+    const Case cases[] = {
+        {ShortcutNotice::staleTrust(), true},
+        {AccessibilityNotice::pasteNeedsKeys(), true},
+        {AccessibilityNotice::copyNeedsKeys(), true},
+        {QStringLiteral("Iné upozornenie"), false},
+    };
+    for (const Case &c : cases) {
+        permissions.setAccessibilityTrusted(false);
+        model->setShortcutNotice(c.notice);
+        monitor->refreshAccess();
+        EXPECT_EQ(model->shortcutNotice(), c.notice) << "kept while untrusted";
+        permissions.setAccessibilityTrusted(true);
+        monitor->refreshAccess();
+        EXPECT_EQ(model->shortcutNotice().has_value(), !c.clears) << c.notice.toStdString();
+    }
+}
+
+TEST_F(MonitorTest, ShortcutsThatNeedKeysSayWhyWithoutTrust)
+{
+    createMonitor();
+    permissions.setAccessibilityTrusted(false);
+    model->setPasteStackEntryIDs({});
+    struct Case {
+        AppShortcut shortcut;
+        QString notice;
+    };
+    const Case cases[] = {
+        {AppShortcut::pasteNextFromStack, AccessibilityNotice::pasteNeedsKeys()},
+        {AppShortcut::pasteStack, AccessibilityNotice::copyNeedsKeys()},
+        {AppShortcut::privateCopy, AccessibilityNotice::copyNeedsKeys()},
+    };
+    int requests = 0;
+    for (const Case &c : cases) {
+        monitor->handleShortcut(c.shortcut);
+        EXPECT_EQ(model->shortcutNotice(), c.notice) << c.shortcut.name().toStdString();
+        EXPECT_EQ(accessibilityRequests, ++requests);
+    }
+    clock.advance(1s);
+    EXPECT_TRUE(keys.sentChords().isEmpty());
+}
+
+TEST_F(MonitorTest, ShortcutsDoNothingOverTarnelAnOverlayOrAnEmptyStack)
+{
+    seedHistory({textEntry("a")});
+    createModel();
+    createMonitor();
+    // Paste next with an empty stack: nothing, and no notice.
+    model->setShortcutNotice(QStringLiteral("old"));
+    monitor->handleShortcut(AppShortcut::pasteNextFromStack);
+    EXPECT_EQ(model->shortcutNotice(), std::nullopt);
+    // Tarnel itself in front: the copy shortcuts and paste next do nothing.
+    model->setPasteStackEntryIDs({QStringLiteral("a")});
+    workspace.setFrontmostApplication(RunningApplication{2, workspace.ownPid(), QStringLiteral("Tarnel")});
+    for (AppShortcut shortcut : {AppShortcut::pasteStack, AppShortcut::privateCopy, AppShortcut::pasteNextFromStack})
+        monitor->handleShortcut(shortcut);
+    clock.advance(1s);
+    EXPECT_TRUE(keys.sentChords().isEmpty());
+    EXPECT_EQ(model->shortcutNotice(), std::nullopt);
+    // A panel overlay: even the notice stays.
+    workspace.setFrontmostApplication(editor());
+    model->isPanelOverlayPresented = true;
+    model->setShortcutNotice(QStringLiteral("kept"));
+    for (AppShortcut shortcut : AppShortcut::allCases())
+        monitor->handleShortcut(shortcut);
+    clock.advance(1s);
+    EXPECT_TRUE(keys.sentChords().isEmpty());
+    EXPECT_TRUE(quickAccessCalls.isEmpty());
+    EXPECT_EQ(model->shortcutNotice(), QStringLiteral("kept"));
+}
+
+TEST_F(MonitorTest, CopyShortcutsCopyAfterTheirDelayAndPasteNextUsesTheStack)
+{
+    seedHistory({textEntry("a", "alpha"), textEntry("b", "beta")});
+    createModel();
+    createMonitor();
+    model->setPasteStackEntryIDs({QStringLiteral("b"), QStringLiteral("a")});
+    monitor->handleShortcut(AppShortcut::privateCopy);
+    clock.advance(GlobalPasteMonitor::kCopyShortcutDelay - 1ms);
+    EXPECT_EQ(keys.count(KeyChord::Copy), 0);
+    clock.advance(1ms);
+    ASSERT_EQ(keys.count(KeyChord::Copy), 1);
+    EXPECT_EQ(keys.sentChords().last().targetPid, std::optional<qint64>(kFrontPid));
+    EXPECT_TRUE(model->captureNextPrivately);
+
+    keys.clear();
+    monitor->handleShortcut(AppShortcut::pasteNextFromStack);
+    clock.advance(1s);
+    EXPECT_EQ(pasteboard.content().text, QStringLiteral("beta"));
+    EXPECT_EQ(keys.count(KeyChord::Paste), 1);
+    EXPECT_EQ(model->pasteStackEntryIDs(), QStringList{QStringLiteral("a")});
+}
+
+TEST_F(MonitorTest, TheTapArmsScreenshotsAndFeedsTriggersOnlyFromOtherApplications)
+{
+    seedSnippets({{"s", "Sig", ";sg", "Best regards"}});
+    createModel();
+    createMonitor().requestAccessAndStart(false);
+
+    KeyTapEvent chord = press(MacKeyCode::F13, Control);
+    chord.isScreenshotChord = true;
+    KeyTapEvent repeatedChord = chord;
+    repeatedChord.isAutoRepeat = true;
+    tap.inject(repeatedChord);
+    EXPECT_EQ(model->pendingScreenshotCopyUntil, std::nullopt);
+    tap.inject(chord);
+    EXPECT_EQ(model->pendingScreenshotCopyUntil, clock.now().addSecs(60));
+    tap.inject(press(MacKeyCode::Escape, Shift | Command));
+    EXPECT_EQ(model->pendingScreenshotCopyUntil, std::nullopt);
+
+    struct Case {
+        const char *name;
+        bool active;
+        bool quickAccess;
+        bool repeat;
+        int deletes; // BackSpaces typed to remove a completed trigger
+    };
+    const Case cases[] = {
+        {"another application", false, false, false, 3},
+        {"Tarnel active", true, false, false, 0},
+        {"Quick Access shown", false, true, false, 0},
+        {"auto-repeated keys", false, false, true, 0},
+    };
+    for (const Case &c : cases) {
+        keys.clear();
+        model->typedBuffer.clear();
+        programActive = c.active;
+        model->setIsQuickAccessPresented(c.quickAccess);
+        for (const QChar ch : QStringLiteral(";sg")) {
+            KeyTapEvent event = press(MacKeyCode::fromKeysym(ch.unicode()).value_or(MacKeyCode::Unknown), 0,
+                                      QString(ch));
+            event.isAutoRepeat = c.repeat;
+            tap.inject(event);
+        }
+        clock.advance(1s);
+        EXPECT_EQ(keys.count(KeyChord::Delete), c.deletes) << c.name;
+    }
+}
+
+TEST_F(MonitorTest, HistoryIndexMapsTheSixDigitKeys)
+{
+    const struct {
+        quint32 code;
+        std::optional<int> index;
+    } cases[] = {{18, 0}, {19, 1}, {20, 2}, {21, 3}, {23, 4}, {22, 5}, {26, std::nullopt}, {29, std::nullopt},
+                 {9, std::nullopt}};
+    for (const auto &c : cases)
+        EXPECT_EQ(GlobalPasteMonitor::historyIndex(c.code), c.index) << c.code;
+}
+
+} // namespace
+} // namespace monitortest

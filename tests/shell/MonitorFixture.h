@@ -1,0 +1,72 @@
+#pragma once
+
+// A keyboard monitor over a model wired to in-memory services, with hot keys and a key tap
+// that the test presses by hand.
+
+#include "../engine/PasteModelFixture.h"
+
+#include "core/AccessibilityNotice.h"
+#include "core/MacKeyCode.h"
+#include "platform/fake/FakeHotKeyRegistry.h"
+#include "platform/fake/FakeKeyTap.h"
+#include "shell/GlobalPasteMonitor.h"
+
+namespace monitortest {
+
+using namespace MacEventFlag;
+using pastetest::textEntry;
+
+class MonitorTest : public pastetest::PasteModelTest {
+protected:
+    static RunningApplication editor() { return RunningApplication{11, kFrontPid, QStringLiteral("Editor")}; }
+
+    GlobalPasteMonitor &createMonitor()
+    {
+        if (!model)
+            createModel();
+        workspace.setApplications({editor()});
+        workspace.setFrontmostApplication(editor());
+        monitor = std::make_unique<GlobalPasteMonitor>(
+            *model, GlobalPasteMonitorServices{hotKeys, tap, permissions, workspace, &clock,
+                                               [this] { return programActive; },
+                                               [this] { return textFieldFocused; }});
+        monitor->onQuickAccess = [this](bool pasteAs) { quickAccessCalls.append(pasteAs); };
+        monitor->onDismissQuickAccess = [this] { ++dismissCalls; };
+        monitor->onAccessibilityRequired = [this] { ++accessibilityRequests; };
+        return *monitor;
+    }
+
+    // A press as the key tap reports it.
+    static KeyTapEvent press(quint32 keyCode, quint64 flags = 0, std::optional<QString> characters = std::nullopt)
+    {
+        KeyTapEvent event;
+        event.keyCode = keyCode;
+        event.flags = flags;
+        event.characters = std::move(characters);
+        return event;
+    }
+    static KeyTapEvent press(AppShortcut shortcut) { return press(shortcut.keyCode(), shortcut.modifiers()); }
+
+    // Opens Quick Access as the controller does, on a tab.
+    void openQuickAccess(ClipboardPanelTab tab = ClipboardPanelTab::History)
+    {
+        model->beginQuickAccess(editor());
+        model->setSelectedTab(tab);
+    }
+
+    bool key(quint32 keyCode, quint64 modifiers = 0, std::optional<QString> characters = std::nullopt)
+    {
+        return monitor->handlePanelKey(keyCode, modifiers, characters);
+    }
+
+    FakeHotKeyRegistry hotKeys;
+    FakeKeyTap tap;
+    bool programActive = false;
+    bool textFieldFocused = false;
+    std::unique_ptr<GlobalPasteMonitor> monitor;
+    QList<bool> quickAccessCalls;
+    int dismissCalls = 0;
+    int accessibilityRequests = 0;
+};
+
+} // namespace monitortest

@@ -1,0 +1,73 @@
+// Quick Access in notch mode: the panel moves to the centre of the screen and back.
+#include "shell/PanelHarness.h"
+
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QJsonObject completedGuide()
+{
+    return QJsonObject{{QStringLiteral("tarnel.onboardingComplete"), true}};
+}
+
+} // namespace
+
+TEST(NotchPanelQuickAccess, OpensCentredOnTheScreenSizedToItsContent)
+{
+    PanelHarness h(completedGuide());
+    h.controller->show();
+    const RunningApplication editor{9, 900, QStringLiteral("Editor")};
+    h.workspace.setApplications({editor});
+    h.workspace.setFrontmostApplication(editor);
+    h.model.tab = ClipboardPanelTab::Pins;
+    h.model.items = 4;
+
+    h.controller->openQuickAccess(false);
+    EXPECT_TRUE(h.controller->isAtCursor());
+    EXPECT_TRUE(h.model.quickAccess);
+    EXPECT_EQ(h.model.target, editor);
+    EXPECT_EQ(h.model.tab, ClipboardPanelTab::History);
+    EXPECT_FALSE(h.model.pasteAs);
+    EXPECT_EQ(h.model.firstSelections, 0);
+    const QRect visible = QGuiApplication::primaryScreen()->availableGeometry();
+    const QSize size = h.controller->quickAccessSize().toSize();
+    EXPECT_EQ(size, QSize(350, 308));
+    EXPECT_EQ(h.frame().size(), size);
+    EXPECT_EQ(h.frame().topLeft(), QPoint(visible.x() + (visible.width() - size.width()) / 2,
+                                          visible.y() + (visible.height() - size.height()) / 2));
+    EXPECT_TRUE(h.panel().isVisible());
+    EXPECT_FALSE(h.controller->isPointerPassingThrough());
+
+    // The same form again does nothing; the paste-as form re-opens, keeping the first tab.
+    h.model.firstSelections = 0;
+    h.controller->openQuickAccess(false);
+    EXPECT_EQ(h.model.firstSelections, 0);
+    h.controller->openQuickAccess(true);
+    EXPECT_TRUE(h.model.pasteAs);
+    EXPECT_EQ(h.model.firstSelections, 1);
+    EXPECT_EQ(h.model.searchFocusRequests, 1);
+
+    // The list grows: the panel follows, still centred.
+    h.model.items = 9;
+    h.controller->refreshQuickAccessLayout();
+    EXPECT_EQ(h.frame().size(), QSize(350, 408));
+    EXPECT_EQ(h.frame().top(), visible.y() + (visible.height() - 408) / 2);
+
+    // Dismissed: back under the notch, the tab from before, the editor in front again.
+    h.controller->dismissQuickAccess();
+    EXPECT_FALSE(h.controller->isAtCursor());
+    EXPECT_EQ(h.model.tab, ClipboardPanelTab::Pins);
+    EXPECT_EQ(h.frame().top(), QGuiApplication::primaryScreen()->geometry().top());
+}
+
+TEST(NotchPanelQuickAccess, OverTarnelItselfThereIsNoTarget)
+{
+    PanelHarness h(completedGuide());
+    h.controller->show();
+    h.workspace.setFrontmostApplication(RunningApplication{3, h.workspace.ownPid(), QStringLiteral("Tarnel")});
+    h.controller->openQuickAccess(true);
+    EXPECT_EQ(h.model.target, std::nullopt);
+    EXPECT_TRUE(h.model.context.isEmpty());
+}

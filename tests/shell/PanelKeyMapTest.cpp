@@ -1,0 +1,310 @@
+// The key map of Tarnel's own windows while Quick Access is shown.
+#include "MonitorFixture.h"
+
+#include <QKeyEvent>
+
+namespace monitortest {
+namespace {
+
+using namespace std::chrono_literals;
+using Focus = QuickAccessKeyboardFocus;
+
+class PanelKeyMapTest : public MonitorTest {
+protected:
+    void SetUp() override
+    {
+        seedHistory({textEntry("e1", "one"), textEntry("e2", "two"), textEntry("e3", "three"), textEntry("e4", "four"),
+                     textEntry("e5", "five"), textEntry("e6", "six"), textEntry("e7", "seven")});
+        seedSnippets({{"s1", "Adresa", ";adr", "Hlavná 1"}, {"s2", "Podpis", ";sig", "Ján"}});
+        createModel();
+        createMonitor();
+    }
+    std::optional<QString> pasted() const { return pasteboard.content().text; }
+};
+
+TEST_F(PanelKeyMapTest, CtrlDigitsPasteTheListedEntryAtTheirPosition)
+{
+    const quint32 digits[] = {MacKeyCode::Digit1, MacKeyCode::Digit2, MacKeyCode::Digit3,
+                              MacKeyCode::Digit4, MacKeyCode::Digit5, MacKeyCode::Digit6};
+    const QString texts[] = {"one", "two", "three", "four", "five", "six"};
+    for (int i = 0; i < 6; ++i) {
+        openQuickAccess();
+        // Also with the options open or the keyboard on the tab strip.
+        model->setSelectedEntryID(QStringLiteral("e1"));
+        model->setIsQuickPasteOptionsPresented(i % 2 == 0);
+        EXPECT_TRUE(key(digits[i], Control)) << i;
+        clock.advance(1s);
+        EXPECT_EQ(pasted(), texts[i]) << i;
+        EXPECT_EQ(model->entries().at(i).text, texts[i]);
+    }
+    EXPECT_EQ(pastes(), 6);
+
+    struct Case {
+        const char *name;
+        ClipboardPanelTab tab;
+        QString search;
+        quint32 digit;
+        quint64 modifiers;
+    };
+    const Case notTaken[] = {
+        {"digit 7", ClipboardPanelTab::History, {}, 26, Control},
+        {"beyond the list", ClipboardPanelTab::History, "one", MacKeyCode::Digit2, Control},
+        {"snippets list no entries", ClipboardPanelTab::Snippets, {}, MacKeyCode::Digit1, Control},
+        {"Super is not Ctrl here", ClipboardPanelTab::History, {}, MacKeyCode::Digit1, Command},
+        {"Ctrl+Shift", ClipboardPanelTab::History, {}, MacKeyCode::Digit1, Control | Shift},
+    };
+    for (const Case &c : notTaken) {
+        openQuickAccess(c.tab);
+        model->setSearchText(c.search);
+        EXPECT_FALSE(key(c.digit, c.modifiers)) << c.name;
+    }
+    clock.advance(1s);
+    EXPECT_EQ(pastes(), 6);
+}
+
+TEST_F(PanelKeyMapTest, OutsideQuickAccessOnlyShortcutsAreTaken)
+{
+    EXPECT_FALSE(key(MacKeyCode::Escape));
+    EXPECT_FALSE(key(MacKeyCode::Tab));
+    EXPECT_FALSE(key(MacKeyCode::Digit1, Control));
+    EXPECT_FALSE(key(0, 0, QStringLiteral("a")));
+    EXPECT_TRUE(key(MacKeyCode::V, Shift | Command));
+    EXPECT_EQ(quickAccessCalls, QList<bool>{false});
+    // An overlay over Quick Access keeps the keys away from it.
+    openQuickAccess();
+    model->isPanelOverlayPresented = true;
+    EXPECT_FALSE(key(MacKeyCode::Escape));
+    EXPECT_EQ(dismissCalls, 0);
+}
+
+TEST_F(PanelKeyMapTest, TabCyclesTheFocusBothWays)
+{
+    struct Case {
+        Focus from;
+        quint64 modifiers;
+        Focus to;
+    };
+    const Case cases[] = {
+        {Focus::Tabs, 0, Focus::Search},   {Focus::Search, 0, Focus::Items},  {Focus::Items, 0, Focus::Tabs},
+        {Focus::Tabs, Shift, Focus::Items}, {Focus::Items, Shift, Focus::Search}, {Focus::Search, Shift, Focus::Tabs},
+    };
+    for (const Case &c : cases) {
+        openQuickAccess();
+        model->setQuickAccessKeyboardFocus(c.from);
+        EXPECT_TRUE(key(MacKeyCode::Tab, c.modifiers));
+        EXPECT_EQ(model->quickAccessKeyboardFocus(), c.to);
+        // Moving to the items selects the first one.
+        if (c.to == Focus::Items) {
+            EXPECT_EQ(model->selectedEntryID(), QStringLiteral("e1"));
+        }
+    }
+    // Not taken with options open or with Ctrl, Alt or Super.
+    for (quint64 modifiers : {Control, Option, Command}) {
+        openQuickAccess();
+        EXPECT_FALSE(key(MacKeyCode::Tab, modifiers));
+        EXPECT_EQ(model->quickAccessKeyboardFocus(), Focus::Tabs);
+    }
+    openQuickAccess();
+    model->setIsQuickPasteOptionsPresented(true);
+    EXPECT_FALSE(key(MacKeyCode::Tab));
+}
+
+TEST_F(PanelKeyMapTest, ArrowsMoveBetweenTabsFocusAndItems)
+{
+    struct Case {
+        const char *name;
+        ClipboardPanelTab tab;
+        Focus focus;
+        std::optional<QString> selected;
+        quint32 keyCode;
+        ClipboardPanelTab tabAfter;
+        Focus focusAfter;
+        std::optional<QString> selectedAfter;
+    };
+    const auto H = ClipboardPanelTab::History;
+    const Case cases[] = {
+        {"right on tabs", H, Focus::Tabs, {}, MacKeyCode::RightArrow, ClipboardPanelTab::Clipboard, Focus::Tabs, {}},
+        {"left on tabs wraps", H, Focus::Tabs, {}, MacKeyCode::LeftArrow, ClipboardPanelTab::Snippets, Focus::Tabs, {}},
+        {"down from tabs", H, Focus::Tabs, {}, MacKeyCode::DownArrow, H, Focus::Items, "e1"},
+        {"up from tabs", H, Focus::Tabs, {}, MacKeyCode::UpArrow, H, Focus::Search, {}},
+        {"up from search", H, Focus::Search, {}, MacKeyCode::UpArrow, H, Focus::Tabs, {}},
+        {"down from search", H, Focus::Search, {}, MacKeyCode::DownArrow, H, Focus::Items, "e1"},
+        {"down in items", H, Focus::Items, "e1", MacKeyCode::DownArrow, H, Focus::Items, "e2"},
+        {"up in items", H, Focus::Items, "e3", MacKeyCode::UpArrow, H, Focus::Items, "e2"},
+        {"up on first item", H, Focus::Items, "e1", MacKeyCode::UpArrow, H, Focus::Tabs, "e1"},
+        {"up with nothing selected", H, Focus::Items, {}, MacKeyCode::UpArrow, H, Focus::Tabs, {}},
+        {"down at the end", H, Focus::Items, "e7", MacKeyCode::DownArrow, H, Focus::Items, "e7"},
+    };
+    for (const Case &c : cases) {
+        openQuickAccess(c.tab);
+        model->setQuickAccessKeyboardFocus(c.focus);
+        model->setSelectedEntryID(c.selected);
+        EXPECT_TRUE(key(c.keyCode)) << c.name;
+        EXPECT_EQ(model->selectedTab(), c.tabAfter) << c.name;
+        EXPECT_EQ(model->quickAccessKeyboardFocus(), c.focusAfter) << c.name;
+        EXPECT_EQ(model->selectedEntryID(), c.selectedAfter) << c.name;
+    }
+    // In the snippets tab the arrows move through the snippets.
+    openQuickAccess(ClipboardPanelTab::Snippets);
+    EXPECT_TRUE(key(MacKeyCode::DownArrow)); // from the tab strip: onto the first snippet
+    EXPECT_EQ(model->selectedQuickAccessSnippetID(), QStringLiteral("s1"));
+    EXPECT_TRUE(key(MacKeyCode::DownArrow));
+    EXPECT_EQ(model->selectedQuickAccessSnippetID(), QStringLiteral("s2"));
+    EXPECT_TRUE(key(MacKeyCode::UpArrow));
+    EXPECT_EQ(model->selectedQuickAccessSnippetID(), QStringLiteral("s1"));
+    EXPECT_TRUE(key(MacKeyCode::UpArrow));
+    EXPECT_EQ(model->quickAccessKeyboardFocus(), Focus::Tabs);
+}
+
+TEST_F(PanelKeyMapTest, ReturnCommitsEscapeClosesAndOptionsAreDriven)
+{
+    // Return pastes the selected item.
+    openQuickAccess();
+    model->setQuickAccessKeyboardFocus(Focus::Items);
+    model->setSelectedEntryID(QStringLiteral("e3"));
+    EXPECT_TRUE(key(MacKeyCode::Return));
+    clock.advance(1s);
+    EXPECT_EQ(pasted(), QStringLiteral("three"));
+
+    // Keypad Enter does not commit an item.
+    openQuickAccess();
+    model->setQuickAccessKeyboardFocus(Focus::Items);
+    model->setSelectedEntryID(QStringLiteral("e3"));
+    const int before = pastes();
+    EXPECT_FALSE(key(MacKeyCode::KeypadEnter));
+    clock.advance(1s);
+    EXPECT_EQ(pastes(), before);
+
+    // Right opens the options, Down moves, Left closes, Escape closes, Escape again dismisses.
+    EXPECT_TRUE(key(MacKeyCode::RightArrow));
+    EXPECT_TRUE(model->isQuickPasteOptionsPresented());
+    EXPECT_TRUE(key(MacKeyCode::RightArrow)); // taken, does nothing
+    EXPECT_TRUE(key(MacKeyCode::DownArrow));
+    EXPECT_TRUE(key(MacKeyCode::DownArrow));
+    EXPECT_TRUE(key(MacKeyCode::UpArrow));
+    EXPECT_EQ(model->selectedQuickPasteOptionIndex(), 1);
+    EXPECT_TRUE(key(MacKeyCode::LeftArrow));
+    EXPECT_FALSE(model->isQuickPasteOptionsPresented());
+    EXPECT_TRUE(key(MacKeyCode::RightArrow));
+    EXPECT_TRUE(key(MacKeyCode::Escape));
+    EXPECT_FALSE(model->isQuickPasteOptionsPresented());
+    EXPECT_EQ(dismissCalls, 0);
+    EXPECT_TRUE(key(MacKeyCode::Escape));
+    EXPECT_EQ(dismissCalls, 1);
+
+    // Right with nothing that has options goes on to the view.
+    openQuickAccess();
+    model->setQuickAccessKeyboardFocus(Focus::Items);
+    EXPECT_FALSE(key(MacKeyCode::RightArrow));
+}
+
+TEST_F(PanelKeyMapTest, SpecialPasteOptionsPasteTheTransformedText)
+{
+    struct Case {
+        int downs;
+        quint32 commitKey;
+        QString pasted;
+    };
+    // "seven" transformed: uppercase, plain, lowercase, title case.
+    const Case cases[] = {{0, MacKeyCode::Return, "SEVEN"},
+                          {2, MacKeyCode::KeypadEnter, "seven"},
+                          {3, MacKeyCode::Return, "Seven"}};
+    for (const Case &c : cases) {
+        openQuickAccess();
+        model->setQuickAccessKeyboardFocus(Focus::Items);
+        model->setSelectedEntryID(QStringLiteral("e7"));
+        ASSERT_TRUE(key(MacKeyCode::RightArrow));
+        for (int i = 0; i < c.downs; ++i)
+            key(MacKeyCode::DownArrow);
+        EXPECT_TRUE(key(c.commitKey));
+        clock.advance(1s);
+        EXPECT_EQ(pasted(), c.pasted);
+    }
+    EXPECT_EQ(model->entries().last().text, QStringLiteral("seven"));
+}
+
+TEST_F(PanelKeyMapTest, TypingGoesIntoTheSearchUnlessTheFieldOrANoticeHasIt)
+{
+    openQuickAccess();
+    model->setQuickAccessKeyboardFocus(Focus::Items);
+    model->setSelectedEntryID(QStringLiteral("e1"));
+    model->setIsQuickPasteOptionsPresented(true);
+    EXPECT_TRUE(key(MacKeyCode::Unknown, Shift, QStringLiteral("T")));
+    EXPECT_TRUE(key(MacKeyCode::Unknown, Option, QStringLiteral("ŵ")));
+    EXPECT_EQ(model->searchText(), QStringLiteral("Tŵ"));
+    EXPECT_EQ(model->quickAccessKeyboardFocus(), Focus::Search);
+    EXPECT_FALSE(model->isQuickPasteOptionsPresented());
+    EXPECT_TRUE(key(MacKeyCode::Delete));
+    EXPECT_EQ(model->searchText(), QStringLiteral("T"));
+    EXPECT_TRUE(key(MacKeyCode::Delete));
+    EXPECT_TRUE(key(MacKeyCode::Delete)); // empty: still taken
+    EXPECT_TRUE(model->searchText().isEmpty());
+
+    // A user-perceived character goes as a whole.
+    model->setSearchText(QStringLiteral("ab\U0001F44D\U0001F3FD"));
+    EXPECT_TRUE(key(MacKeyCode::Delete));
+    EXPECT_EQ(model->searchText(), QStringLiteral("ab"));
+
+    struct Case {
+        const char *name;
+        quint64 modifiers;
+        std::optional<QString> characters;
+    };
+    const Case ignored[] = {
+        {"Ctrl", Control, QStringLiteral("a")},
+        {"Super", Command, QStringLiteral("a")},
+        {"no text", 0, std::nullopt},
+        {"empty text", 0, QString()},
+        {"control character", 0, QStringLiteral("\x01")},
+        {"private use", 0, QString(QChar(0xF700))},
+    };
+    for (const Case &c : ignored) {
+        EXPECT_FALSE(key(MacKeyCode::Unknown, c.modifiers, c.characters)) << c.name;
+        EXPECT_EQ(model->searchText(), QStringLiteral("ab")) << c.name;
+    }
+
+    // While the search field edits, it owns typing, Delete, Return and the side arrows.
+    textFieldFocused = true;
+    model->isSearchFieldFocused = true;
+    model->requestQuickSearchFocus();
+    for (quint32 code : {MacKeyCode::LeftArrow, MacKeyCode::RightArrow, MacKeyCode::Return, MacKeyCode::Delete})
+        EXPECT_FALSE(key(code)) << code;
+    EXPECT_FALSE(key(MacKeyCode::Unknown, 0, QStringLiteral("x")));
+    EXPECT_EQ(model->searchText(), QStringLiteral("ab"));
+    EXPECT_TRUE(key(MacKeyCode::DownArrow));
+    EXPECT_EQ(model->quickAccessKeyboardFocus(), Focus::Items);
+    textFieldFocused = false;
+    model->isSearchFieldFocused = false;
+
+    // A notice is showing: no search to type into.
+    model->setShortcutNotice(QStringLiteral("notice"));
+    EXPECT_FALSE(key(MacKeyCode::Unknown, 0, QStringLiteral("z")));
+    EXPECT_EQ(model->searchText(), QStringLiteral("ab"));
+}
+
+TEST_F(PanelKeyMapTest, QtKeysTranslateThroughTheOneKeyTable)
+{
+    struct Case {
+        int qtKey;
+        Qt::KeyboardModifiers modifiers;
+        QString text;
+        std::optional<PanelKey> expected;
+    };
+    const Case cases[] = {
+        {Qt::Key_1, Qt::ControlModifier, "1", PanelKey{MacKeyCode::Digit1, Control, QStringLiteral("1")}},
+        {Qt::Key_6, Qt::ControlModifier, "", PanelKey{MacKeyCode::Digit6, Control, std::nullopt}},
+        {Qt::Key_Backtab, Qt::ShiftModifier, "", PanelKey{MacKeyCode::Tab, Shift, std::nullopt}},
+        {Qt::Key_Enter, Qt::KeypadModifier, "\r", PanelKey{MacKeyCode::KeypadEnter, 0, QStringLiteral("\r")}},
+        {Qt::Key_Return, Qt::NoModifier, "\r", PanelKey{MacKeyCode::Return, 0, QStringLiteral("\r")}},
+        {Qt::Key_V, Qt::ShiftModifier | Qt::MetaModifier, "V", PanelKey{MacKeyCode::V, Shift | Command, QStringLiteral("V")}},
+        {Qt::Key_Up, Qt::AltModifier, "", PanelKey{MacKeyCode::UpArrow, Option, std::nullopt}},
+        {Qt::Key_1, Qt::KeypadModifier, "1", std::nullopt}, // keypad digits are other keys
+    };
+    for (const Case &c : cases) {
+        const QKeyEvent event(QEvent::KeyPress, c.qtKey, c.modifiers, c.text);
+        EXPECT_EQ(GlobalPasteMonitor::panelKey(event), c.expected) << c.qtKey;
+    }
+}
+
+} // namespace
+} // namespace monitortest

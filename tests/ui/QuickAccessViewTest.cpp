@@ -1,0 +1,221 @@
+// The Quick Access view reflects the model; keys reach the key map before any widget.
+#include "../shell/MonitorFixture.h"
+
+#include "ui/quickaccess/QuickAccessListModel.h"
+#include "ui/quickaccess/QuickAccessView.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QTabBar>
+#include <QWindow>
+
+namespace monitortest {
+namespace {
+
+using namespace std::chrono_literals;
+
+class QuickAccessViewTest : public MonitorTest {
+protected:
+    void SetUp() override
+    {
+        ClipboardEntry image = textEntry("img", "");
+        image.kind = ClipboardKind::Image;
+        QList<ClipboardEntry> history;
+        for (int i = 1; i <= 8; ++i)
+            history.append(textEntry(QStringLiteral("e%1").arg(i), QStringLiteral("entry number %1").arg(i)));
+        history.append(image);
+        seedHistory(history);
+        seedSnippets({{"s1", "Adresa", ";adr", "Hlavná 1"}});
+        createModel();
+        createMonitor();
+        view = std::make_unique<QuickAccessView>(*model);
+        view->onLayoutChanged = [this] { ++layoutChanges; };
+        view->onImageAction = [this](QuickImageAction action, const ClipboardEntry &entry) {
+            imageActions.append({action, entry.id});
+        };
+        view->resize(350, 408);
+        view->show();
+    }
+    void TearDown() override { view.reset(); }
+
+    QStringList titles() const
+    {
+        QStringList out;
+        for (int row = 0; row < view->listModel()->rowCount(); ++row)
+            out.append(view->listModel()->index(row).data(QuickAccessListModel::TitleRole).toString());
+        return out;
+    }
+    // A key press as the desktop delivers it: to the window first.
+    void pressOnWindow(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString &text = QString())
+    {
+        QKeyEvent event(QEvent::KeyPress, qtKey, modifiers, text);
+        view->show();
+        QCoreApplication::sendEvent(view->windowHandle(), &event);
+    }
+
+    std::unique_ptr<QuickAccessView> view;
+    int layoutChanges = 0;
+    QList<QPair<QuickImageAction, QString>> imageActions;
+};
+
+TEST_F(QuickAccessViewTest, ListsTheRowsOfEachTabWithPasteChordsOnTheFirstSix)
+{
+    openQuickAccess(ClipboardPanelTab::History);
+    EXPECT_EQ(view->listModel()->rowCount(), 9);
+    EXPECT_EQ(view->tabBar()->currentIndex(), 0);
+    QStringList chords;
+    for (int row = 0; row < 9; ++row)
+        chords.append(view->listModel()->index(row).data(QuickAccessListModel::ShortcutRole).toString());
+    EXPECT_EQ(chords, (QStringList{"Ctrl+1", "Ctrl+2", "Ctrl+3", "Ctrl+4", "Ctrl+5", "Ctrl+6", "", "", ""}));
+
+    struct Case {
+        ClipboardPanelTab tab;
+        int rows;
+        QuickAccessListModel::RowKind kind;
+    };
+    const Case cases[] = {
+        {ClipboardPanelTab::Gallery, 1, QuickAccessListModel::RowKind::Entry},
+        {ClipboardPanelTab::Snippets, 1, QuickAccessListModel::RowKind::Snippet},
+        {ClipboardPanelTab::Jars, 0, QuickAccessListModel::RowKind::Jar},
+        {ClipboardPanelTab::Pins, 0, QuickAccessListModel::RowKind::Entry},
+    };
+    for (const Case &c : cases) {
+        model->setSelectedTab(c.tab);
+        EXPECT_EQ(view->listModel()->rowCount(), c.rows) << rawValue(c.tab).toStdString();
+        EXPECT_EQ(view->listModel()->rowKind(), c.kind);
+        EXPECT_EQ(view->tabBar()->tabText(view->tabBar()->currentIndex()), title(c.tab));
+    }
+}
+
+TEST_F(QuickAccessViewTest, TypingInTheFieldFiltersAndTheModelsTextShowsInTheField)
+{
+    openQuickAccess();
+    view->show();
+    view->searchField()->setFocus();
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7"));
+    QCoreApplication::sendEvent(view->searchField(), &key);
+    EXPECT_EQ(model->searchText(), QStringLiteral("7"));
+    EXPECT_EQ(titles(), QStringList{"entry number 7"});
+    // Typed from the item list by the key map: the field shows it.
+    model->setSearchText(QStringLiteral("number 8"));
+    EXPECT_EQ(view->searchField()->text(), QStringLiteral("number 8"));
+    EXPECT_EQ(titles(), QStringList{"entry number 8"});
+}
+
+TEST_F(QuickAccessViewTest, SelectionOptionsAndNoticeChooseThePage)
+{
+    openQuickAccess();
+    model->setSelectedEntryID(QStringLiteral("e2"));
+    EXPECT_EQ(view->listModel()->selectedRow(), 1);
+    EXPECT_TRUE(view->listModel()->index(1).data(QuickAccessListModel::SelectedRole).toBool());
+
+    ASSERT_TRUE(model->openQuickPasteOptions());
+    EXPECT_EQ(view->options()->count(), 8);
+    EXPECT_FALSE(view->options()->isHidden());
+    model->navigateQuickPasteOption(1);
+    EXPECT_EQ(view->options()->currentRow(), 1);
+
+    model->setIsQuickPasteOptionsPresented(false);
+    model->setSelectedEntryID(QStringLiteral("img"));
+    ASSERT_TRUE(model->openQuickPasteOptions());
+    EXPECT_EQ(view->options()->count(), 4);
+
+    model->setShortcutNotice(AccessibilityNotice::copyNeedsKeys());
+    view->show();
+    EXPECT_TRUE(view->notice()->isVisible());
+    EXPECT_FALSE(view->options()->isVisible());
+    EXPECT_GT(layoutChanges, 0);
+}
+
+TEST_F(QuickAccessViewTest, ImageActionsArePerformedEachTimeTheyAreAskedFor)
+{
+    openQuickAccess();
+    model->setSelectedEntryID(QStringLiteral("img"));
+    ASSERT_TRUE(model->openQuickPasteOptions());
+    model->setSelectedQuickPasteOptionIndex(2);
+    model->commitQuickPasteOption();
+    model->commitQuickPasteOption();
+    ASSERT_EQ(imageActions.size(), 2);
+    EXPECT_EQ(imageActions.first(), qMakePair(QuickImageAction::SavePNG, QStringLiteral("img")));
+    EXPECT_EQ(model->quickImageActionRequest(), std::nullopt);
+}
+
+TEST_F(QuickAccessViewTest, KeysReachTheKeyMapBeforeAnyWidget)
+{
+    monitor->requestAccessAndStart(false);
+    openQuickAccess();
+    view->show();
+    view->searchField()->setFocus();
+
+    // Ctrl+2 pastes the second row, whatever widget has the keyboard.
+    pressOnWindow(Qt::Key_2, Qt::ControlModifier, QStringLiteral("2"));
+    clock.advance(1s);
+    EXPECT_EQ(pasteboard.content().text, QStringLiteral("entry number 2"));
+
+    openQuickAccess();
+    pressOnWindow(Qt::Key_Down);
+    EXPECT_EQ(model->quickAccessKeyboardFocus(), QuickAccessKeyboardFocus::Items);
+    EXPECT_EQ(model->selectedEntryID(), QStringLiteral("e1"));
+    pressOnWindow(Qt::Key_Down);
+    EXPECT_EQ(model->selectedEntryID(), QStringLiteral("e2"));
+    EXPECT_EQ(view->listModel()->selectedRow(), 1);
+    pressOnWindow(Qt::Key_Escape);
+    EXPECT_EQ(dismissCalls, 1);
+}
+
+TEST_F(QuickAccessViewTest, TheSearchFieldTellsTheModelWhenItHasTheKeyboard)
+{
+    openQuickAccess();
+    view->show();
+    QApplication::setActiveWindow(view.get());
+    ASSERT_TRUE(::waitUntil([this] { return view->isActiveWindow(); }));
+    model->requestQuickSearchFocus();
+    EXPECT_TRUE(view->searchField()->hasFocus());
+    EXPECT_TRUE(model->isSearchFieldFocused);
+    model->setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Items);
+    EXPECT_FALSE(view->searchField()->hasFocus());
+    EXPECT_FALSE(model->isSearchFieldFocused);
+}
+
+} // namespace
+} // namespace monitortest
+
+#include "ui/quickaccess/QuickAccessHost.h"
+
+namespace monitortest {
+namespace {
+
+TEST_F(QuickAccessViewTest, AHiddenViewCatchesUpWhenShown)
+{
+    openQuickAccess();
+    view->hide();
+    model->setSearchText(QStringLiteral("number 3"));
+    EXPECT_EQ(view->listModel()->rowCount(), 9) << "not searched while hidden";
+    view->show();
+    EXPECT_EQ(titles(), QStringList{"entry number 3"});
+}
+
+TEST_F(QuickAccessViewTest, TheHostShowsQuickAccessExactlyWhileItIsOpen)
+{
+    auto *panel = new QWidget;
+    auto *quick = new QuickAccessView(*model);
+    QuickAccessHost host(*model, panel, quick);
+    const struct {
+        bool open;
+        QWidget *shown;
+    } steps[] = {{false, panel}, {true, quick}, {false, panel}};
+    for (const auto &step : steps) {
+        if (step.open)
+            openQuickAccess();
+        else
+            model->setIsQuickAccessPresented(false);
+        EXPECT_EQ(host.currentWidget(), step.shown);
+    }
+}
+
+} // namespace
+} // namespace monitortest

@@ -1,0 +1,83 @@
+// The whole program: the history shortcut over another application opens Quick Access at the
+// screen centre with the keyboard, Ctrl+digit pastes into that application, which gets the
+// keyboard back, and the panel returns under the notch.
+// gtest first: Xlib's macros (None, Bool) would break its headers.
+#include <gtest/gtest.h>
+
+#include "core/ClipboardEntry.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimeZone>
+
+#include "X11Probe.h"
+
+using namespace X11Probe;
+
+namespace {
+
+QByteArray settingsWithHistory(const QStringList &texts)
+{
+    QList<ClipboardEntry> entries;
+    for (const QString &text : texts) {
+        ClipboardEntry entry;
+        entry.id = ClipboardEntry::newID();
+        entry.text = text;
+        entry.copiedAt = QDateTime::currentDateTimeUtc();
+        entry.kind = ClipboardKind::Text;
+        entries.append(entry);
+    }
+    QJsonObject values;
+    values.insert(QStringLiteral("tarnel.onboardingComplete"), true);
+    values.insert(QStringLiteral("tarnel.history"),
+                  QJsonObject{{QStringLiteral("data"), QString::fromLatin1(ClipboardEntry::encodeList(entries).toBase64())}});
+    return QJsonDocument(values).toJson(QJsonDocument::Compact);
+}
+
+qint64 activePid()
+{
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), {"getactivewindow", "getwindowpid"});
+    if (!process.waitForFinished(5000))
+        return 0;
+    return process.readAllStandardOutput().trimmed().toLongLong();
+}
+
+QString readText(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+} // namespace
+
+TEST(QuickAccessProgram, HistoryShortcutThenCtrlDigitPastesIntoTheApplicationInFront)
+{
+    writeSettings(settingsWithHistory({QStringLiteral("najnovší"), QStringLiteral("starší záznam")}));
+    movePointer(QPoint(960, 700));
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    const QRect notchFrame = geometry(*panel);
+
+    QTemporaryDir folder;
+    const QString out = folder.filePath(QStringLiteral("fixture.txt"));
+    Program fixture(fixtureBinary(), {"--out", out, "--title", "quick", "--geometry", "100,600,500,200"});
+    ASSERT_TRUE(waitUntil([&] { return activePid() == fixture.process().processId(); }, 8000ms));
+    QThread::msleep(300);
+
+    xdotool({"key", "shift+super+v"});
+    // Two entries: the smallest Quick Access, centred on the screen.
+    EXPECT_TRUE(waitUntil([&] { return geometry(*panel) == QRect(785, 430, 350, 220); }))
+        << geometry(*panel).x() << "," << geometry(*panel).y() << " " << geometry(*panel).width() << "x"
+        << geometry(*panel).height();
+    ASSERT_TRUE(waitUntil([&] { return activePid() == tarnel.process().processId(); }))
+        << "Quick Access takes the keyboard; " << tarnel.errorOutput().constData();
+    QThread::msleep(200);
+
+    xdotool({"key", "ctrl+2"});
+    EXPECT_TRUE(waitUntil([&] { return readText(out) == QStringLiteral("starší záznam"); }, 8000ms))
+        << readText(out).toStdString() << tarnel.errorOutput().constData();
+    EXPECT_TRUE(waitUntil([&] { return activePid() == fixture.process().processId(); }));
+    EXPECT_TRUE(waitUntil([&] { return geometry(*panel) == notchFrame; })) << "back under the notch";
+}
