@@ -13,7 +13,7 @@ class ClipboardModelPanelLink : public PanelModelLink {
 public:
     ClipboardModelPanelLink(ClipboardModel &model, SettingsStore &settings, QObject *parent = nullptr);
 
-    ClipboardModel &clipboardModel() const { return m_model; }
+    ClipboardModel *clipboardModel() const override { return &m_model; }
 
     std::optional<ClipboardEntry> screenshotNotice() const override;
     bool copiedNoticeVisible() const override;

@@ -83,22 +83,8 @@ NotchPanelController::~NotchPanelController()
     delete m_panel;
 }
 
-void NotchPanelController::setViewFactory(PanelViewFactory factory)
-{
-    if (factory.panelView)
-        m_views.panelView = std::move(factory.panelView);
-    if (factory.onboardingView)
-        m_views.onboardingView = std::move(factory.onboardingView);
-    if (factory.screenshotToast)
-        m_views.screenshotToast = std::move(factory.screenshotToast);
-    if (factory.screenshotAction)
-        m_views.screenshotAction = std::move(factory.screenshotAction);
-}
-
 QWidget *NotchPanelController::makePanelView(bool isStandaloneSettings)
 {
-    if (m_views.panelView)
-        return m_views.panelView(isStandaloneSettings);
     return new ClipboardPanelView(m_model, *this, isStandaloneSettings);
 }
 

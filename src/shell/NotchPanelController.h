@@ -54,15 +54,6 @@ struct NotchHoverTimings {
     std::chrono::milliseconds narrowAnimation = PanelTimings::narrowAnimation;
 };
 
-// Builds the views that the controller's windows host. The defaults build Tarnel's own
-// views; tests may replace them.
-struct PanelViewFactory {
-    std::function<QWidget *(bool isStandaloneSettings)> panelView;
-    std::function<QWidget *()> onboardingView;
-    std::function<QWidget *(const ClipboardEntry &entry)> screenshotToast;
-    std::function<QWidget *(const ClipboardEntry &entry, bool extractText)> screenshotAction;
-};
-
 // The one long-lived object of the interface: owns the notch panel, the menu-bar popup and
 // tray icon, the settings, first-run, screenshot-toast and screenshot-action windows and the
 // hover timers, and publishes the panel's expansion and the presentation mode to the views.
@@ -76,9 +67,6 @@ public:
     NotchPanelController(PanelModelLink &model, PanelServices services,
                          NotchHoverTimings timings = {}, QObject *parent = nullptr);
     ~NotchPanelController() override;
-
-    // Replaces how hosted views are built; call before startServices().
-    void setViewFactory(PanelViewFactory factory);
 
     PanelModelLink &model() const { return m_model; }
 
@@ -203,7 +191,6 @@ private:
     PanelModelLink &m_model;
     PanelServices m_services;
     NotchHoverTimings m_timings;
-    PanelViewFactory m_views;
 
     TarnelPanel *m_panel = nullptr;
     MenuBarPopover *m_popover = nullptr;

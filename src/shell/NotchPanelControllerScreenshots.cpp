@@ -89,17 +89,11 @@ void NotchPanelController::showScreenshotToast(const ClipboardEntry &entry)
     auto *toast = static_cast<TarnelPanel *>(m_screenshotToastPanel.data());
     toast->setFixedSize(PanelMetrics::toastSize.toSize());
 
-    QWidget *content = nullptr;
-    if (m_views.screenshotToast) {
-        content = m_views.screenshotToast(entry);
-    } else {
-        QPointer<NotchPanelController> self(this);
-        content = new ScreenshotAddedToast(
-            entry, m_model.appearance(),
-            [self, entry] { if (self) self->openScreenshotAction(entry, false); },
-            [self, entry] { if (self) self->openScreenshotAction(entry, true); });
-    }
-    toast->setContent(content);
+    QPointer<NotchPanelController> self(this);
+    toast->setContent(new ScreenshotAddedToast(
+        entry, m_model.appearance(),
+        [self, entry] { if (self) self->openScreenshotAction(entry, false); },
+        [self, entry] { if (self) self->openScreenshotAction(entry, true); }));
 
     if (QScreen *screen = screenUnder(pointerLocation())) {
         const QRect area = screen->availableGeometry();
@@ -162,9 +156,7 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
             guardedWindow->close();
     };
     QWidget *content = nullptr;
-    if (m_views.screenshotAction)
-        content = m_views.screenshotAction(entry, extractText);
-    else if (extractText)
+    if (extractText)
         content = new ScreenshotTextSheet(entry, m_model.appearance(), onClose, m_model);
     else
         content = new ImageCanvasComposerSheet(entry, loadEntryImage(entry), m_model.appearance(), onClose);

@@ -67,21 +67,16 @@ void NotchPanelController::showOnboarding()
         presentWindow(m_onboardingWindow);
         return;
     }
-    QWidget *view = nullptr;
-    if (m_views.onboardingView) {
-        view = m_views.onboardingView();
-    } else {
-        QPointer<NotchPanelController> self(this);
-        view = new OnboardingView(
-            m_model,
-            [self] { if (self) self->openAccessibilitySettings(); },
-            [self] { if (self) self->requestInputMonitoringAccess(); },
-            [self] { if (self) self->chooseScreenshotFolder(); },
-            [self](bool completed, ClipboardPresentationMode mode) {
-                if (self)
-                    self->finishOnboarding(completed, mode);
-            });
-    }
+    QPointer<NotchPanelController> self(this);
+    QWidget *view = new OnboardingView(
+        m_model,
+        [self] { if (self) self->openAccessibilitySettings(); },
+        [self] { if (self) self->requestInputMonitoringAccess(); },
+        [self] { if (self) self->chooseScreenshotFolder(); },
+        [self](bool completed, ClipboardPresentationMode mode) {
+            if (self)
+                self->finishOnboarding(completed, mode);
+        });
     constexpr Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
     QWidget *window = makeHostWindow(view, QStringLiteral("Tarnel"), flags);
     window->resize(PanelMetrics::onboardingSize.toSize());

@@ -11,6 +11,8 @@
 
 #include <optional>
 
+class ClipboardModel;
+
 // What the panel controller reads and writes of the application model: the notices that
 // shape the notch, the paste target recorded on hover, and the Quick Access flags that the
 // menu-bar popup opens and closes. The controller is written against this face only, so the
@@ -20,6 +22,10 @@ class PanelModelLink : public QObject {
 public:
     using QObject::QObject;
     ~PanelModelLink() override = default;
+
+    // The whole application model behind this face, for the views that need more of it than
+    // the controller does; none where the face stands alone (tests).
+    virtual ClipboardModel *clipboardModel() const { return nullptr; }
 
     // Notices (the copied notice widens the collapsed notch; a screenshot notice replaces it).
     virtual std::optional<ClipboardEntry> screenshotNotice() const = 0;

@@ -18,6 +18,7 @@ TEST(ClipboardModelPanelLink, QuickAccessOpensOnTheNewestEntryWithAFreshState)
     ModelHarness h;
     ClipboardModel &model = h.make();
     ClipboardModelPanelLink link(model, h.settings);
+    EXPECT_EQ(link.clipboardModel(), &model) << "views reach the whole model through the link";
     h.copyText(QStringLiteral("first"));
     h.copyText(QStringLiteral("second"));
     ASSERT_EQ(model.entries().size(), 2);

@@ -1,5 +1,6 @@
 #include "shell/MenuBarPopover.h"
 #include "shell/PanelHarness.h"
+#include "core/L10n.h"
 #include "ui/onboarding/OnboardingView.h"
 
 #include <QBuffer>
@@ -243,4 +244,48 @@ TEST(NotchPanelWindows, ToastButtonsOpenTheActionWindow)
     EXPECT_FALSE(toast->isVisible()) << "the notice is cleared and the toast goes";
     ASSERT_NE(h.controller->screenshotActionWindow(), nullptr);
     EXPECT_EQ(h.controller->screenshotActionWindow()->windowTitle(), QStringLiteral("Text zo screenshotu"));
+}
+
+TEST(NotchPanelWindows, SettingsTitleFollowsTheLanguageAtCreation)
+{
+    L10n::setTranslationsForTesting(QHash<QString, QString>{{QStringLiteral("Nastavenia Tarnel"), QStringLiteral("Tarnel Settings")}});
+    QString language = QStringLiteral("en");
+    L10n::setLanguageReader([&language] { return std::optional<QString>(language); });
+    PanelHarness h;
+    h.controller->openSettingsWindow();
+    ASSERT_NE(h.controller->settingsWindow(), nullptr);
+    EXPECT_EQ(h.controller->settingsWindow()->windowTitle(), QStringLiteral("Tarnel Settings"));
+
+    language = QStringLiteral("sk");
+    EXPECT_EQ(h.controller->settingsWindow()->windowTitle(), QStringLiteral("Tarnel Settings")) << "an open window keeps its title";
+    h.controller->settingsWindow()->close();
+    settle();
+    h.controller->openSettingsWindow();
+    EXPECT_EQ(h.controller->settingsWindow()->windowTitle(), QStringLiteral("Nastavenia Tarnel"));
+
+    L10n::setLanguageReader(nullptr);
+    L10n::setTranslationsForTesting(std::nullopt);
+}
+
+TEST(NotchPanelWindows, PopupClosesWhenAnotherWindowTakesTheKeyboard)
+{
+    PanelHarness h(QJsonObject{{QStringLiteral("tarnel.presentationMode"), QStringLiteral("menuBar")}});
+    h.model.tab = ClipboardPanelTab::Jars;
+    h.controller->show();
+    h.controller->statusItemClicked();
+    MenuBarPopover *popover = h.controller->menuBarPopover();
+    ASSERT_TRUE(popover->isShown());
+    settle();
+    if (!popover->isActiveWindow())
+        GTEST_SKIP() << "this platform did not give the popup the keyboard";
+
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    settle();
+    EXPECT_FALSE(popover->isShown());
+    EXPECT_FALSE(h.model.quickAccess);
+    EXPECT_EQ(h.model.tab, ClipboardPanelTab::Jars);
+    h.controller->statusItemClicked();
+    EXPECT_FALSE(popover->isShown()) << "the tray click that took the keyboard away does not reopen it";
 }

@@ -85,6 +85,7 @@ TEST(PanelWindow, ClicksOutsideTheNotchReachTheWindowBelow)
     clickAt({960, 300});
     QThread::msleep(300);
     EXPECT_FALSE(readAll(clicks).contains("960 300")) << "the open panel kept that click";
+    EXPECT_TRUE(fixture.isRunning()) << "starting Tarnel ends only other Tarnel instances";
 }
 
 TEST(PanelWindow, HoverOpensWithItsDelaysAndLeavingCloses)
@@ -116,4 +117,33 @@ TEST(PanelWindow, HoverOpensWithItsDelaysAndLeavingCloses)
     const qint64 narrowing = clock.elapsed();
     EXPECT_LT(hiding, 200) << "the content hides at once";
     EXPECT_GE(narrowing, 260 + 100) << "the width waits 0.26 s, then narrows over 0.22 s";
+}
+
+TEST(PanelWindow, TheFirstStartOpensTheGuideNextToThePanel)
+{
+    const struct {
+        const char *run;
+        QByteArray settings;
+        bool guide;
+    } cases[] = {
+        {"first start", "{}", true},
+        {"guide completed", kOnboarded, false},
+    };
+    for (const auto &c : cases) {
+        writeSettings(c.settings);
+        Program tarnel(tarnelBinary());
+        ASSERT_TRUE(waitForPanel()) << c.run;
+        const auto guideShown = [] {
+            for (Window w : viewable(windowsWithClass("Tarnel")))
+                if (geometry(w).size() == QSize(760, 560) && textProperty(w, "WM_NAME") == "Tarnel")
+                    return true;
+            return false;
+        };
+        if (c.guide) {
+            EXPECT_TRUE(waitUntil(guideShown, 3000ms)) << c.run;
+        } else {
+            QThread::msleep(500);
+            EXPECT_FALSE(guideShown()) << c.run;
+        }
+    }
 }

@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QWidget>
 
+#include <utility>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
@@ -49,8 +51,12 @@ void sendWmState(Display *display, Window window, const char *first, const char 
 void X11PanelWindowTraits::setAcceptsPointer(QWidget &window, bool accepts)
 {
     Display *display = x11Display();
-    if (!display || !hasXFixes(display)) {
-        qCWarning(lcPlatform) << "No XFixes: the panel cannot let clicks through";
+    if (!display)
+        return; // not an X11 session: the window system decides on its own
+    if (!hasXFixes(display)) {
+        static bool told = false;
+        if (!std::exchange(told, true))
+            qCWarning(lcPlatform) << "No XFixes: clicks beside the notch cannot pass through the panel";
         return;
     }
     const auto id = static_cast<Window>(window.winId());
