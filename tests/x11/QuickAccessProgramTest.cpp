@@ -62,7 +62,7 @@ TEST(QuickAccessProgram, HistoryShortcutThenCtrlDigitPastesIntoTheApplicationInF
 
     QTemporaryDir folder;
     const QString out = folder.filePath(QStringLiteral("fixture.txt"));
-    Program fixture(fixtureBinary(), {"--out", out, "--title", "quick", "--geometry", "100,600,500,200"});
+    Program fixture(fixtureBinary(), {"--out", out, "--title", "quick", "--geometry", "500x200+100+600"});
     ASSERT_TRUE(waitUntil([&] { return activePid() == fixture.process().processId(); }, 8000ms));
     QThread::msleep(300);
 
