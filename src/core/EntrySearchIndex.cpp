@@ -1,7 +1,6 @@
 #include "core/EntrySearchIndex.h"
 
 #include "core/ClipboardKind.h"
-#include "core/TextFolding.h"
 
 #include <QSet>
 
@@ -17,11 +16,33 @@ bool usesTextPreview(const ClipboardEntry &entry)
     return entry.kind != ClipboardKind::Image && entry.kind != ClipboardKind::File;
 }
 
-// Folding works character by character (decomposition, dropping the marks, case folding), so
-// a text can be folded one character at a time. Copied texts are mostly ASCII, whose folding
-// is plain lower case; the few other characters are folded once and remembered. Folding whole
-// texts through normalisation costs tens of nanoseconds per character, which a first search
-// over megabytes of history would feel.
+bool isMark(char32_t code)
+{
+    const QChar::Category category = QChar::category(code);
+    return category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining
+        || category == QChar::Mark_Enclosing;
+}
+
+// Conjoining Hangul letters that composition joins into syllables.
+bool isConjoiningJamo(char32_t code)
+{
+    return (code >= 0x1100 && code <= 0x11FF) || (code >= 0xA960 && code <= 0xA97F)
+        || (code >= 0xD7B0 && code <= 0xD7FF);
+}
+
+// Letter case only: accents and other marks count, so "kon" does not find "kôň". Texts are
+// compared in composed form, so a letter typed composed finds the same letter stored as a
+// base letter plus a combining mark.
+QString caseFoldedWhole(const QString &text)
+{
+    return text.toCaseFolded().normalized(QString::NormalizationForm_C);
+}
+
+// Folding a whole text through normalisation costs tens of nanoseconds per character, which a
+// first search over megabytes of history would feel. Copied texts are mostly ASCII, whose fold
+// is plain lower case, and the few other characters fold the same on their own as in their
+// text, unless a combining mark or a conjoining Hangul letter joins them to their neighbour:
+// those rare texts are folded whole.
 QString fastFolded(const QString &text)
 {
     thread_local QHash<char32_t, QString> foldedCharacters;
@@ -42,11 +63,13 @@ QString fastFolded(const QString &text)
             code = QChar::surrogateToUcs4(unit, data[i + 1].unicode());
             width = 2;
         }
+        if (isMark(code) || isConjoiningJamo(code))
+            return caseFoldedWhole(text);
         auto it = foldedCharacters.constFind(code);
         if (it == foldedCharacters.cend())
-            it = foldedCharacters.insert(code, TextFolding::folded(QString(data + i, width)));
+            it = foldedCharacters.insert(code, caseFoldedWhole(QString(data + i, width)));
         const QString &folded = *it;
-        // A folded character may be longer than the original (a ligature): make room.
+        // A folded character may be longer than the original (sharp s): make room.
         const qsizetype needed = written + folded.size() + (size - i - width);
         if (needed > out.size()) {
             out.resize(needed);
@@ -60,9 +83,29 @@ QString fastFolded(const QString &text)
     return out;
 }
 
+// Containment by whole characters: a match that stops before a combining mark would find a
+// base letter inside an accented one.
+bool containsWhole(const QString &folded, const QString &foldedNeedle)
+{
+    for (qsizetype from = 0;;) {
+        const qsizetype at = folded.indexOf(foldedNeedle, from);
+        if (at < 0)
+            return false;
+        const qsizetype end = at + foldedNeedle.size();
+        if (end >= folded.size())
+            return true;
+        char32_t next = folded.at(end).unicode();
+        if (QChar::isHighSurrogate(next) && end + 1 < folded.size())
+            next = QChar::surrogateToUcs4(folded.at(end), folded.at(end + 1));
+        if (!isMark(next))
+            return true;
+        from = at + 1;
+    }
+}
+
 bool containsFolded(const QString &field, const QString &foldedNeedle)
 {
-    return !field.isEmpty() && fastFolded(field).contains(foldedNeedle);
+    return !field.isEmpty() && containsWhole(fastFolded(field), foldedNeedle);
 }
 
 } // namespace
@@ -97,10 +140,10 @@ bool EntrySearchIndex::matches(const ClipboardEntry &entry, const QString &folde
     if (foldedNeedle.isEmpty())
         return true;
     const Folds &folds = foldsFor(entry);
-    if (folds.foldedText.contains(foldedNeedle))
+    if (containsWhole(folds.foldedText, foldedNeedle))
         return true;
     if (usesTextPreview(entry)) {
-        if (!folds.foldedPreview.isEmpty() && folds.foldedPreview.contains(foldedNeedle))
+        if (!folds.foldedPreview.isEmpty() && containsWhole(folds.foldedPreview, foldedNeedle))
             return true;
     } else if (containsFolded(entry.preview(), foldedNeedle)) {
         return true;
@@ -144,7 +187,7 @@ bool EntrySearchIndex::matches(const ClipboardSnippet &snippet, const QString &f
     if (foldedNeedle.isEmpty())
         return true;
     const QString joined = snippet.name + u' ' + snippet.trigger + u' ' + snippet.text;
-    return fastFolded(joined).contains(foldedNeedle);
+    return containsWhole(fastFolded(joined), foldedNeedle);
 }
 
 QList<ClipboardSnippet> EntrySearchIndex::filtered(const QList<ClipboardSnippet> &snippets,

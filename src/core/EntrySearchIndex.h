@@ -8,7 +8,8 @@
 #include <QString>
 
 // Search of entries and snippets as Quick Access offers it: a search text matches when it is
-// contained in a field with letter case and diacritics folded away ("cafe" finds "Café").
+// contained in a field regardless of letter case ("CAFÉ" finds "café"); accents count, so
+// "cafe" does not find "Café".
 //
 // Folding a long text costs far more than searching it, and every keystroke searches the same
 // texts again, so the folded text of each entry is kept until the entry's text changes.

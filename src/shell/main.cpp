@@ -114,8 +114,14 @@ int main(int argc, char *argv[])
                 if (weak)
                     weak->refreshQuickAccessLayout();
             };
-            return new QuickAccessHost(*desktop.model, new ClipboardPanelView(*desktop.panelModel, *weak, false),
-                                       quickAccess);
+            auto *panelView = new ClipboardPanelView(*desktop.panelModel, *weak, false);
+            // Image options chosen in Quick Access are performed by the panel's view.
+            QPointer<ClipboardPanelView> weakView(panelView);
+            quickAccess->onImageAction = [weakView](QuickImageAction action, const ClipboardEntry &entry) {
+                if (weakView)
+                    weakView->performQuickImageAction(action, entry);
+            };
+            return new QuickAccessHost(*desktop.model, panelView, quickAccess);
         };
         controller->panel()->setContent(hostedContent());
         // A paste closes Quick Access in the model; the panel then goes back under the notch

@@ -30,7 +30,7 @@ QStringList ids(const QList<ClipboardEntry> &entries)
 
 } // namespace
 
-TEST(EntrySearchIndex, MatchesEachOfTheFiveFieldsWithoutCaseOrDiacritics)
+TEST(EntrySearchIndex, MatchesEachOfTheFiveFieldsWithoutCaseButWithAccents)
 {
     ScopedLanguage slovak(QStringLiteral("sk"));
     ClipboardEntry image = entry(QStringLiteral("img"), QString(), ClipboardKind::Image, QStringLiteral("Gimp"));
@@ -41,6 +41,8 @@ TEST(EntrySearchIndex, MatchesEachOfTheFiveFieldsWithoutCaseOrDiacritics)
     const ClipboardEntry cafe = entry(QStringLiteral("cafe"), QStringLiteral("Café"));
     const ClipboardEntry cafeDecomposed = entry(QStringLiteral("cafe2"), QStringLiteral("Cafe\u0301 au lait"));
     const ClipboardEntry capitals = entry(QStringLiteral("sk"), QStringLiteral("ŽLTÝ KÔŇ"));
+    const ClipboardEntry korean = entry(QStringLiteral("ko"), QStringLiteral("한국"));
+    const ClipboardEntry koreanJamo = entry(QStringLiteral("ko2"), QStringLiteral("\u1112\u1161\u11AB"));
     const ClipboardEntry thorn = entry(QStringLiteral("thorn"), QStringLiteral("þorn"));
     const ClipboardEntry maths = entry(QStringLiteral("maths"), QStringLiteral("x \U0001D400 y"));
     const ClipboardEntry link = entry(QStringLiteral("url"), QStringLiteral("https://x.sk"), ClipboardKind::Url,
@@ -56,17 +58,26 @@ TEST(EntrySearchIndex, MatchesEachOfTheFiveFieldsWithoutCaseOrDiacritics)
         {"abd", unnamed, false},
         {"first second", lines, true},      // preview: line feeds read as spaces
         {"first\nsecond", lines, true},     // text itself
-        {"sprava", file, true},             // preview of a file: its name, diacritics folded
+        {"správa", file, true},             // preview of a file: its name
+        {"sprava", file, false},            // accents count
         {"gimp", image, true},              // source application
-        {"schranka", unnamed, true},        // source label of an entry without a source
-        {"obrazok", image, true},           // kind label and image preview
+        {"schránka", unnamed, true},        // source label of an entry without a source
+        {"OBRÁZOK", image, true},           // kind label and image preview
         {"ODKAZ", link, true},              // kind label
         {"firefox", link, true},
         {"chrome", link, false},
         {"", unnamed, true},                // an empty search lists everything
-        {"cafe", cafe, true},               // composed letter against plain
+        {"cafe", cafe, false},              // a plain letter does not find an accented one
+        {"caf", cafe, true},
+        {"CAFÉ", cafe, true},
         {"CAFÉ", cafeDecomposed, true},     // composed search against a decomposed text
-        {"zlty kon", capitals, true},         // capital letters with diacritics
+        {"cafe", cafeDecomposed, false},    // nor inside a letter with a combining accent
+        {"cafe\u0301", cafe, true},         // decomposed search against a composed text
+        {"žltý kôň", capitals, true},       // capital letters with accents
+        {"zlty kon", capitals, false},
+        {"하", korean, false},              // part of a syllable is not the syllable
+        {"한", korean, true},
+        {"한", koreanJamo, true},           // the syllable spelled in conjoining letters
         {"ÞORN", thorn, true},              // a letter without a decomposition folds by case only
         {"\U0001D400", maths, true},          // outside the basic plane
     };
@@ -120,7 +131,7 @@ TEST(EntrySearchIndex, SnippetsMatchOnNameTriggerAndTextJoined)
         bool matches;
     };
     const Case cases[] = {
-        {"podpis", true}, {";SIG", true}, {"jan", true}, {"podpis ;sig", true}, {"sig s pozdravom", true},
+        {"podpis", true}, {";SIG", true}, {"JÁN", true}, {"jan", false}, {"podpis ;sig", true}, {"sig s pozdravom", true},
         {"podpis;sig", false}, {"", true},
     };
     for (const Case &c : cases) {

@@ -3,11 +3,20 @@
 #include "shell/NotchPanelController.h"
 #include "shell/NotchPanelGeometry.h"
 #include "shell/PanelModelLink.h"
+#include "core/L10n.h"
+#include "core/Logging.h"
+#include "ui/quickaccess/QuickImageExport.h"
+#include "ui/tools/ImageCanvasComposerSheet.h"
 
+#include <QApplication>
 #include <QButtonGroup>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QPainter>
 #include <QRadioButton>
+#include <QScreen>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace {
@@ -20,6 +29,27 @@ QColor notchColor(ClipboardAppearance appearance)
 QColor textColor(ClipboardAppearance appearance)
 {
     return appearance == ClipboardAppearance::Light ? QColor(20, 20, 24) : QColor(235, 235, 240);
+}
+
+// The desktop's modeless save dialog, proposing the name in the home folder.
+void showSaveDialog(const QString &proposedName, QuickImageAction format,
+                    std::function<void(const QString &path)> onChosen)
+{
+    auto *dialog = new QFileDialog(nullptr, QString(), QDir::home().filePath(proposedName),
+                                   QuickImageExport::fileFilter(format));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setDefaultSuffix(format == QuickImageAction::SaveJPG ? QStringLiteral("jpg") : QStringLiteral("png"));
+    dialog->setLabelText(QFileDialog::Accept, L10n::text(QStringLiteral("Uložiť")));
+    dialog->setWindowFlag(Qt::WindowStaysOnTopHint);
+    QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [onChosen = std::move(onChosen)](const QString &path) {
+        if (!path.isEmpty())
+            onChosen(path);
+    });
+    dialog->open();
+    dialog->raise();
+    dialog->activateWindow();
 }
 
 } // namespace
@@ -109,4 +139,96 @@ void ClipboardPanelView::paintEvent(QPaintEvent *event)
     const QSizeF size = m_controller.drawnNotchSize();
     const QRectF notch((width() - size.width()) / 2.0, 0, size.width(), size.height());
     painter.fillPath(NotchPanelGeometry::notchPath(notch), notchColor(m_model.appearance()));
+}
+
+void ClipboardPanelView::performQuickImageAction(QuickImageAction action, const ClipboardEntry &entry)
+{
+    switch (action) {
+    case QuickImageAction::SavePNG:
+    case QuickImageAction::SaveJPG:
+        saveQuickImage(entry, action);
+        return;
+    case QuickImageAction::Preview:
+        openImageSheet(entry, false);
+        return;
+    case QuickImageAction::Edit:
+        openImageSheet(entry, true);
+        return;
+    }
+}
+
+void ClipboardPanelView::saveQuickImage(const ClipboardEntry &entry, QuickImageAction format)
+{
+    // Encoded before asking, so that an image that is gone asks nothing.
+    const std::optional<QByteArray> bytes = QuickImageExport::encoded(QuickImageExport::image(entry), format);
+    if (!bytes) {
+        qCInfo(lcUi) << "Image entry has no readable image to save";
+        return;
+    }
+    QPointer<ClipboardPanelView> self(this);
+    auto onChosen = [self, bytes = *bytes](const QString &path) {
+        if (QuickImageExport::write(bytes, path))
+            return;
+        if (self && self->onSaveFailed)
+            self->onSaveFailed();
+        else
+            QApplication::beep();
+    };
+    if (savePanel)
+        savePanel(QuickImageExport::proposedName(entry, format), format, std::move(onChosen));
+    else
+        showSaveDialog(QuickImageExport::proposedName(entry, format), format, std::move(onChosen));
+}
+
+void ClipboardPanelView::openImageSheet(const ClipboardEntry &entry, bool edit)
+{
+    if (m_imageSheet)
+        m_imageSheet->close();
+    const QImage image = QuickImageExport::image(entry);
+    auto *window = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                                            | Qt::WindowStaysOnTopHint);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setAttribute(Qt::WA_QuitOnClose, false);
+    window->setWindowTitle(L10n::text(edit ? QStringLiteral("Upraviť obrázok") : QStringLiteral("Náhľad obrázka")));
+    auto *layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    QPointer<QWidget> guarded(window);
+    if (edit) {
+        layout->addWidget(new ImageCanvasComposerSheet(entry, image, m_model.appearance(), [guarded] {
+            if (guarded)
+                guarded->close();
+        }));
+    } else {
+        auto *picture = new QLabel(window);
+        picture->setObjectName(QStringLiteral("imagePreview"));
+        picture->setAlignment(Qt::AlignCenter);
+        if (image.isNull()) {
+            picture->setText(L10n::text(QStringLiteral("Náhľad obrázka")));
+        } else {
+            // The full image, shrunk only as far as the screen needs.
+            QSize room = image.size();
+            if (QScreen *screen = QGuiApplication::primaryScreen())
+                room = room.boundedTo(screen->availableGeometry().size() * 0.85);
+            picture->setPixmap(QPixmap::fromImage(image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+        }
+        layout->addWidget(picture);
+    }
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    connect(escape, &QShortcut::activated, window, &QWidget::close);
+
+    // An open sheet holds the panel open and keeps the Quick Access keys off it.
+    // A sheet replaced by the next one is deleted after that one opened: only the last one
+    // to close releases the panel.
+    QPointer<NotchPanelController> controller(&m_controller);
+    QPointer<ClipboardPanelView> self(this);
+    m_controller.setEditorOpen(true);
+    connect(window, &QObject::destroyed, &m_controller, [controller, self, window] {
+        const bool current = !self || !self->m_imageSheet || self->m_imageSheet.data() == window;
+        if (controller && current)
+            controller->setEditorOpen(false);
+    });
+    m_imageSheet = window;
+    window->show();
+    window->raise();
+    window->activateWindow();
 }

@@ -1,6 +1,12 @@
 #pragma once
 
+#include "core/ClipboardEntry.h"
+#include "engine/QuickImageActionRequest.h"
+
+#include <QPointer>
 #include <QWidget>
+
+#include <functional>
 
 class NotchPanelController;
 class PanelModelLink;
@@ -19,15 +25,34 @@ public:
     // The text the placeholder shows (also read by tests).
     QString statusText() const;
 
+    // The one dispatch of image actions asked for in Quick Access: preview and edit open a sheet
+    // over it, the two saves go through saveQuickImage.
+    void performQuickImageAction(QuickImageAction action, const ClipboardEntry &entry);
+    // Encodes the entry's image (PNG, or JPEG for saveJPG), asks where to put it and writes it
+    // there. Returns at once; an entry without a readable image asks nothing.
+    void saveQuickImage(const ClipboardEntry &entry, QuickImageAction format);
+    // The open preview or edit sheet, if any.
+    QWidget *imageSheet() const { return m_imageSheet; }
+
+    // Asks the user where to save; calls onChosen with the path on confirmation only. A
+    // modeless file dialog unless set (tests set it).
+    std::function<void(const QString &proposedName, QuickImageAction format,
+                       std::function<void(const QString &path)> onChosen)>
+        savePanel;
+    // Tells the user that a chosen file could not be written; the desktop's beep unless set.
+    std::function<void()> onSaveFailed;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     void buildSettings();
     void refresh();
+    void openImageSheet(const ClipboardEntry &entry, bool edit);
 
     PanelModelLink &m_model;
     NotchPanelController &m_controller;
     bool m_isStandaloneSettings;
     QLabel *m_status = nullptr;
+    QPointer<QWidget> m_imageSheet;
 };

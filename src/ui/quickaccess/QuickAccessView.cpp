@@ -24,7 +24,7 @@ QString imageActionTitle(QuickImageAction action)
 {
     switch (action) {
     case QuickImageAction::Preview:
-        return L10n::text(QStringLiteral("Náhľad obrázka"));
+        return L10n::text(QStringLiteral("Zobraziť náhľad"));
     case QuickImageAction::Edit:
         return L10n::text(QStringLiteral("Upraviť obrázok"));
     case QuickImageAction::SavePNG:

@@ -1,0 +1,176 @@
+// Image options chosen in Quick Access: the panel view previews, edits and saves the image.
+#include "shell/PanelHarness.h"
+#include "ui/panel/ClipboardPanelView.h"
+#include "ui/quickaccess/QuickImageExport.h"
+#include "ui/tools/ImageCanvasComposerSheet.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QLabel>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QImage sampleImage()
+{
+    QImage image(24, 16, QImage::Format_RGB32);
+    image.fill(QColor(200, 40, 40));
+    return image;
+}
+
+QByteArray pngBytes(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+ClipboardEntry imageEntry(const QString &id)
+{
+    ClipboardEntry entry;
+    entry.id = id;
+    entry.kind = ClipboardKind::Image;
+    entry.copiedAt = QDateTime::currentDateTimeUtc();
+    return entry;
+}
+
+QByteArray formatOf(const QString &path)
+{
+    QImageReader reader(path);
+    return reader.canRead() ? reader.format().toLower() : QByteArray();
+}
+
+class QuickImageActionsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        harness.controller->show();
+        view = std::make_unique<ClipboardPanelView>(harness.model, *harness.controller, false);
+        view->savePanel = [this](const QString &proposedName, QuickImageAction format,
+                                 std::function<void(const QString &)> onChosen) {
+            asked.append({proposedName, format});
+            if (!chosenPath.isEmpty())
+                onChosen(chosenPath);
+        };
+        view->onSaveFailed = [this] { ++failures; };
+        storedImagePath = dir.filePath(QStringLiteral("stored.png"));
+        ASSERT_TRUE(sampleImage().save(storedImagePath, "PNG"));
+    }
+    void TearDown() override
+    {
+        if (QWidget *sheet = view->imageSheet())
+            delete sheet;
+        view.reset();
+    }
+
+    QTemporaryDir dir;
+    PanelHarness harness;
+    std::unique_ptr<ClipboardPanelView> view;
+    QList<QPair<QString, QuickImageAction>> asked;
+    QString chosenPath;
+    int failures = 0;
+    QString storedImagePath;
+};
+
+TEST_F(QuickImageActionsTest, SavesTheImageInTheChosenFormatFromEachPlaceItCanLiveIn)
+{
+    struct Case {
+        const char *name;
+        QuickImageAction format;
+        std::function<void(ClipboardEntry &)> source;
+        QByteArray expectedFormat;
+        QString expectedName;
+    };
+    const Case cases[] = {
+        {"bytes in memory as PNG", QuickImageAction::SavePNG,
+         [](ClipboardEntry &e) { e.imageData = pngBytes(sampleImage()); }, "png", "Tarnel-0123abcd.png"},
+        {"bytes in memory as JPEG", QuickImageAction::SaveJPG,
+         [](ClipboardEntry &e) { e.imageData = pngBytes(sampleImage()); }, "jpeg", "Tarnel-0123abcd.jpg"},
+        {"image store file", QuickImageAction::SaveJPG,
+         [this](ClipboardEntry &e) { e.imageFilePath = storedImagePath; }, "jpeg", "Tarnel-0123abcd.jpg"},
+        {"unreadable bytes, screenshot file", QuickImageAction::SavePNG,
+         [this](ClipboardEntry &e) {
+             e.imageData = QByteArray("not an image");
+             e.screenshotFileURL = storedImagePath;
+         },
+         "png", "Tarnel-0123abcd.png"},
+    };
+    int n = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        asked.clear();
+        ClipboardEntry entry = imageEntry(QStringLiteral("0123abcd-ffff-4444-8888-000000000000"));
+        c.source(entry);
+        chosenPath = dir.filePath(QStringLiteral("out%1.img").arg(n++));
+        view->performQuickImageAction(c.format, entry);
+        ASSERT_EQ(asked.size(), 1);
+        EXPECT_EQ(asked.first().first, c.expectedName);
+        EXPECT_EQ(formatOf(chosenPath), c.expectedFormat);
+        const QImage saved(chosenPath);
+        EXPECT_EQ(saved.size(), sampleImage().size());
+    }
+    EXPECT_EQ(failures, 0);
+    EXPECT_TRUE(view->imageSheet() == nullptr) << "saving opens no sheet";
+}
+
+TEST_F(QuickImageActionsTest, AnImageThatIsGoneAsksNothingAndAFailedWriteIsReported)
+{
+    ClipboardEntry gone = imageEntry(QStringLiteral("gone"));
+    gone.imageFilePath = dir.filePath(QStringLiteral("missing.png"));
+    chosenPath = dir.filePath(QStringLiteral("never.png"));
+    view->performQuickImageAction(QuickImageAction::SavePNG, gone);
+    EXPECT_TRUE(asked.isEmpty());
+    EXPECT_FALSE(QFile::exists(chosenPath));
+    EXPECT_EQ(failures, 0);
+
+    ClipboardEntry present = imageEntry(QStringLiteral("present"));
+    present.imageData = pngBytes(sampleImage());
+    chosenPath.clear(); // the user cancels
+    view->performQuickImageAction(QuickImageAction::SaveJPG, present);
+    EXPECT_EQ(asked.size(), 1);
+    EXPECT_EQ(failures, 0);
+
+    chosenPath = dir.filePath(QStringLiteral("no-such-folder/out.png"));
+    view->performQuickImageAction(QuickImageAction::SavePNG, present);
+    EXPECT_EQ(failures, 1);
+    EXPECT_FALSE(QFile::exists(chosenPath));
+}
+
+TEST_F(QuickImageActionsTest, PreviewAndEditOpenOneSheetThatHoldsThePanelUntilClosed)
+{
+    ClipboardEntry entry = imageEntry(QStringLiteral("shown"));
+    entry.imageFilePath = storedImagePath;
+
+    view->performQuickImageAction(QuickImageAction::Preview, entry);
+    QPointer<QWidget> preview = view->imageSheet();
+    ASSERT_TRUE(preview);
+    auto *picture = preview->findChild<QLabel *>(QStringLiteral("imagePreview"));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->pixmap().size(), sampleImage().size());
+    EXPECT_TRUE(harness.model.overlay);
+
+    view->performQuickImageAction(QuickImageAction::Edit, entry);
+    QPointer<QWidget> editor = view->imageSheet();
+    ASSERT_TRUE(editor);
+    EXPECT_NE(editor.data(), preview.data());
+    auto *sheet = editor->findChild<ImageCanvasComposerSheet *>();
+    ASSERT_TRUE(sheet);
+    EXPECT_TRUE(sheet->hasImage());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(preview) << "the earlier sheet is closed";
+    EXPECT_TRUE(harness.model.overlay) << "closing the replaced sheet leaves the panel held";
+
+    editor->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(editor);
+    EXPECT_FALSE(harness.model.overlay);
+}
+
+} // namespace
