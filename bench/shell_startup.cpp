@@ -9,7 +9,10 @@
 #include "core/ClipboardEntry.h"
 #include "platform/x11/LinuxSettingsStore.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
+#include <QImage>
+#include <QRandomGenerator>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
@@ -75,7 +78,22 @@ QString tarnelBinary()
     return configured.isEmpty() ? QStringLiteral("build/src/tarnel") : configured;
 }
 
-// A history of text entries in Tarnel's settings, as a long-used installation has it.
+// A photo-like PNG of about 100 KB: noise does not compress, as screenshots of photos don't.
+QByteArray noisePng(int seed)
+{
+    QImage image(200, 200, QImage::Format_RGB32);
+    QRandomGenerator random(quint32(seed + 1));
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, random.generate() | 0xFF000000u);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// A history as a long-used installation has it: 500 entries, every fifth an image.
 void writeSettings()
 {
     QList<ClipboardEntry> entries;
@@ -83,9 +101,14 @@ void writeSettings()
     for (int i = 0; i < kHistorySize; ++i) {
         ClipboardEntry entry;
         entry.id = ClipboardEntry::newID();
-        entry.text = QStringLiteral("Položka histórie číslo %1 s trochou textu navyše").arg(i);
         entry.copiedAt = now.addSecs(-i * 60);
         entry.sourceApp = QStringLiteral("Editor");
+        if (i % 5 == 0) {
+            entry.kind = ClipboardKind::Image;
+            entry.imageData = noisePng(i);
+        } else {
+            entry.text = QStringLiteral("Položka histórie číslo %1 s trochou textu navyše").arg(i);
+        }
         entries.append(entry);
     }
     LinuxSettingsStore settings(LinuxSettingsStore::defaultPath());
@@ -186,6 +209,7 @@ void BM_IdleCollapsedPanel(benchmark::State &state)
         QThread::sleep(2); // start-up work settles
         const qint64 pid = tarnel.process.processId();
         const double before = cpuSeconds(pid);
+        const qint64 residentBefore = residentKilobytes(pid);
         QElapsedTimer clock;
         clock.start();
         QThread::sleep(static_cast<unsigned long>(seconds));
@@ -193,7 +217,10 @@ void BM_IdleCollapsedPanel(benchmark::State &state)
         const double wall = clock.nsecsElapsed() / 1e9;
         state.SetIterationTime(wall);
         state.counters["cpu_percent_of_one_core"] = 100.0 * used / wall;
-        state.counters["rss_MiB"] = residentKilobytes(pid) / 1024.0;
+        const qint64 residentAfter = residentKilobytes(pid);
+        state.counters["rss_MiB"] = residentAfter / 1024.0;
+        // Run with TARNEL_IDLE_SECONDS=600 to see whether idling allocates without bound.
+        state.counters["rss_growth_KiB"] = double(residentAfter - residentBefore);
     }
 }
 BENCHMARK(BM_IdleCollapsedPanel)->ArgName("pointerNear")->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
