@@ -1,7 +1,7 @@
 #include "ui/panel/ClipboardPanelView.h"
 
 #include "shell/NotchPanelController.h"
-#include "shell/NotchPanelGeometry.h"
+#include "core/TarnelNotchShape.h"
 #include "shell/PanelModelLink.h"
 
 #include <QButtonGroup>
@@ -108,5 +108,5 @@ void ClipboardPanelView::paintEvent(QPaintEvent *event)
     }
     const QSizeF size = m_controller.drawnNotchSize();
     const QRectF notch((width() - size.width()) / 2.0, 0, size.width(), size.height());
-    painter.fillPath(NotchPanelGeometry::notchPath(notch), notchColor(m_model.appearance()));
+    painter.fillPath(TarnelNotchShape().path(notch), notchColor(m_model.appearance()));
 }
