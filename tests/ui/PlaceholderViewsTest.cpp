@@ -1,6 +1,7 @@
 #include "shell/PanelHarness.h"
 #include "ui/onboarding/OnboardingView.h"
 #include "ui/panel/ClipboardPanelView.h"
+#include "support/ScopedLanguage.h"
 
 #include <QRadioButton>
 
@@ -24,28 +25,40 @@ TEST(PlaceholderViews, SettingsViewSwitchesThePresentationMode)
     EXPECT_TRUE(notch->isChecked()) << "follows a change made elsewhere";
 }
 
-TEST(PlaceholderViews, PanelViewSaysWhatItShows)
+TEST(PlaceholderViews, PanelViewSaysWhatItShowsInTheInterfaceLanguage)
 {
-    PanelHarness h;
-    h.controller->show();
-    h.model.entries = 7;
-    h.model.items = 3;
-    ClipboardPanelView view(h.model, *h.controller, false);
     const struct {
-        const char *state;
-        std::function<void()> apply;
-        QString contains;
-    } cases[] = {
-        {"collapsed", [] {}, QString()},
-        {"expanded", [&] { h.controller->toggleExpanded(); }, QStringLiteral("7 entries")},
-        {"quick access", [&] { h.model.setQuickAccessPresented(true); }, QStringLiteral("3 items")},
+        const char *language;
+        const char *entries;
+        const char *items;
+    } languages[] = {
+        {"sk", "Záznamy v histórii: 7", "Položky: 3"},
+        {"en", "Entries in the history: 7", "Items: 3"},
     };
-    for (const auto &c : cases) {
-        c.apply();
-        if (c.contains.isEmpty())
-            EXPECT_TRUE(view.statusText().isEmpty()) << c.state;
-        else
-            EXPECT_TRUE(view.statusText().contains(c.contains)) << c.state << ": " << view.statusText().toStdString();
+    for (const auto &l : languages) {
+        ScopedLanguage language(QString::fromLatin1(l.language));
+        PanelHarness h;
+        h.controller->show();
+        h.model.entries = 7;
+        h.model.items = 3;
+        ClipboardPanelView view(h.model, *h.controller, false);
+        const struct {
+            const char *state;
+            std::function<void()> apply;
+            QString contains;
+        } cases[] = {
+            {"collapsed", [] {}, QString()},
+            {"expanded", [&] { h.controller->toggleExpanded(); }, QString::fromUtf8(l.entries)},
+            {"quick access", [&] { h.model.setQuickAccessPresented(true); }, QString::fromUtf8(l.items)},
+        };
+        for (const auto &c : cases) {
+            c.apply();
+            if (c.contains.isEmpty())
+                EXPECT_TRUE(view.statusText().isEmpty()) << l.language << ", " << c.state;
+            else
+                EXPECT_TRUE(view.statusText().contains(c.contains))
+                    << l.language << ", " << c.state << ": " << view.statusText().toStdString();
+        }
     }
 }
 

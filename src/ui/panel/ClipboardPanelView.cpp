@@ -1,6 +1,7 @@
 #include "ui/panel/ClipboardPanelView.h"
 
 #include "shell/NotchPanelController.h"
+#include "core/L10n.h"
 #include "core/TarnelNotchShape.h"
 #include "shell/PanelModelLink.h"
 
@@ -20,6 +21,23 @@ QColor notchColor(ClipboardAppearance appearance)
 QColor textColor(ClipboardAppearance appearance)
 {
     return appearance == ClipboardAppearance::Light ? QColor(20, 20, 24) : QColor(235, 235, 240);
+}
+
+// A translated text with its "%d" filled in.
+QString withNumber(QString text, int number)
+{
+    return text.replace(QStringLiteral("%d"), QString::number(number));
+}
+
+QString modeTitle(ClipboardPresentationMode mode)
+{
+    return mode == ClipboardPresentationMode::MenuBar ? L10n::text(QStringLiteral("Modal"))
+                                                      : L10n::text(QStringLiteral("Notch"));
+}
+
+QString modeButtonName(ClipboardPresentationMode mode)
+{
+    return QStringLiteral("presentationMode-") + rawValue(mode);
 }
 
 } // namespace
@@ -55,8 +73,8 @@ void ClipboardPanelView::buildSettings()
     auto *group = new QButtonGroup(this);
     const auto modes = allCases<ClipboardPresentationMode>();
     for (ClipboardPresentationMode mode : modes) {
-        auto *button = new QRadioButton(rawValue(mode), this);
-        button->setObjectName(QStringLiteral("presentationMode-") + rawValue(mode));
+        auto *button = new QRadioButton(modeTitle(mode), this);
+        button->setObjectName(modeButtonName(mode));
         button->setChecked(mode == m_controller.presentationMode());
         group->addButton(button);
         layout()->addWidget(button);
@@ -65,23 +83,23 @@ void ClipboardPanelView::buildSettings()
                 m_controller.setPresentationMode(mode);
         });
     }
-    connect(&m_controller, &NotchPanelController::presentationModeChanged, this, [group](ClipboardPresentationMode mode) {
+    connect(&m_controller, &NotchPanelController::presentationModeChanged, this, [this, group](ClipboardPresentationMode mode) {
         for (QAbstractButton *button : group->buttons())
-            button->setChecked(button->text() == rawValue(mode));
+            button->setChecked(button->objectName() == modeButtonName(mode));
     });
 }
 
 QString ClipboardPanelView::statusText() const
 {
     if (m_isStandaloneSettings)
-        return QStringLiteral("Tarnel settings (placeholder): only the presentation mode is built.");
+        return L10n::text(QStringLiteral("Nastavenia ešte nie sú hotové: zatiaľ sa tu dá zvoliť len spôsob zobrazenia."));
     if (m_model.isQuickAccessPresented())
-        return QStringLiteral("Tarnel Quick Access (placeholder): %1 items.\nThe list is not built yet.")
-            .arg(m_model.quickAccessItemCount());
+        return withNumber(L10n::text(QStringLiteral("Rýchly prístup ešte nie je hotový. Položky: %d")),
+                          m_model.quickAccessItemCount());
     if (!m_controller.isContentExpanded())
         return QString();
-    return QStringLiteral("Tarnel: %1 entries in the history.\nThe panel's lists are not built yet.")
-        .arg(m_model.entryCount());
+    return withNumber(L10n::text(QStringLiteral("Zoznamy panela ešte nie sú hotové. Záznamy v histórii: %d")),
+                      m_model.entryCount());
 }
 
 void ClipboardPanelView::refresh()
