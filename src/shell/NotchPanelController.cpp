@@ -175,6 +175,7 @@ void NotchPanelController::checkTrayAvailability()
         qCInfo(lcShell) << "A system tray appeared: menu-bar mode uses the tray icon";
     else
         qCWarning(lcShell) << "The system tray went away: the panel stays at the top of the screen";
+    emit trayAvailabilityChanged(available);
     if (m_presentationMode != ClipboardPresentationMode::MenuBar || m_isAtCursor)
         return;
     if (available) {

@@ -3,6 +3,8 @@
 #include "ui/panel/ClipboardPanelView.h"
 #include "support/ScopedLanguage.h"
 
+#include <QJsonObject>
+#include <QLabel>
 #include <QRadioButton>
 
 #include <gtest/gtest.h>
@@ -60,6 +62,43 @@ TEST(PlaceholderViews, PanelViewSaysWhatItShowsInTheInterfaceLanguage)
                     << l.language << ", " << c.state << ": " << view.statusText().toStdString();
         }
     }
+}
+
+TEST(PlaceholderViews, SettingsSayWhyThePanelStaysWithoutATray)
+{
+    const QString note = QStringLiteral("Systémová lišta nie je dostupná");
+    const struct {
+        const char *what;
+        const char *mode;
+        bool tray;
+        bool noted;
+    } cases[] = {
+        {"menu bar without a tray", "menuBar", false, true},
+        {"menu bar with a tray", "menuBar", true, false},
+        {"notch without a tray", "notch", false, false},
+    };
+    for (const auto &c : cases) {
+        PanelHarness h(QJsonObject{{QStringLiteral("tarnel.presentationMode"), QString::fromLatin1(c.mode)}},
+                       shortHoverTimings(), c.tray);
+        ClipboardPanelView view(h.model, *h.controller, true);
+        EXPECT_EQ(view.statusText().contains(note), c.noted) << c.what;
+    }
+
+    // The note follows a tray host that comes later, and the mode.
+    PanelHarness h(QJsonObject{{QStringLiteral("tarnel.presentationMode"), QStringLiteral("menuBar")}},
+                   shortHoverTimings(), false);
+    ClipboardPanelView view(h.model, *h.controller, true);
+    auto *label = view.findChild<QLabel *>();
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(label->text().contains(note));
+    h.trayAvailable = true;
+    h.controller->checkTrayAvailability();
+    EXPECT_FALSE(label->text().contains(note)) << "a tray host appeared";
+    h.trayAvailable = false;
+    h.controller->checkTrayAvailability();
+    EXPECT_TRUE(label->text().contains(note)) << "the tray host went away";
+    h.controller->setPresentationMode(ClipboardPresentationMode::Notch);
+    EXPECT_FALSE(label->text().contains(note)) << "notch mode needs no tray";
 }
 
 TEST(PlaceholderViews, GuideStartsFromTheSavedModeAndFinishesWithTheChosenOne)

@@ -86,13 +86,20 @@ void ClipboardPanelView::buildSettings()
     connect(&m_controller, &NotchPanelController::presentationModeChanged, this, [this, group](ClipboardPresentationMode mode) {
         for (QAbstractButton *button : group->buttons())
             button->setChecked(button->objectName() == modeButtonName(mode));
+        refresh();
     });
+    connect(&m_controller, &NotchPanelController::trayAvailabilityChanged, this, &ClipboardPanelView::refresh);
 }
 
 QString ClipboardPanelView::statusText() const
 {
-    if (m_isStandaloneSettings)
-        return L10n::text(QStringLiteral("Nastavenia ešte nie sú hotové: zatiaľ sa tu dá zvoliť len spôsob zobrazenia."));
+    if (m_isStandaloneSettings) {
+        QString text = L10n::text(QStringLiteral("Nastavenia ešte nie sú hotové: zatiaľ sa tu dá zvoliť len spôsob zobrazenia."));
+        // The menu-bar mode without a tray host keeps the panel on screen; the user is told why.
+        if (m_controller.isPanelStandingInForTray())
+            text += u'\n' + L10n::text(QStringLiteral("Systémová lišta nie je dostupná, preto Tarnel aj v tomto režime zostáva pri hornom okraji obrazovky."));
+        return text;
+    }
     if (m_model.isQuickAccessPresented())
         return withNumber(L10n::text(QStringLiteral("Rýchly prístup ešte nie je hotový. Položky: %d")),
                           m_model.quickAccessItemCount());
