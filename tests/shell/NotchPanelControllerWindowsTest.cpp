@@ -141,6 +141,8 @@ TEST(NotchPanelWindows, GuideCallbacksReachTheController)
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Tarnel"));
     EXPECT_EQ(window->size(), QSize(760, 560));
+    EXPECT_EQ(window->minimumSize(), QSize(760, 560)) << "the guide cannot be resized";
+    EXPECT_EQ(window->maximumSize(), QSize(760, 560)) << "the guide cannot be resized";
     for (const char *name : {"openAccessibility", "openInputMonitoring"})
         QMetaObject::invokeMethod(window->findChild<QObject *>(QString::fromLatin1(name)), "click");
     ASSERT_EQ(explanations.size(), 2);
