@@ -206,6 +206,8 @@ void NotchPanelController::positionPanel()
 
 void NotchPanelController::screenChanged()
 {
+    // Quick Access shown at the screen centre stays where the user opened it; the panel goes
+    // back under the notch, on the screens of that moment, when Quick Access is dismissed.
     if (m_isAtCursor)
         return;
     positionPanel();
