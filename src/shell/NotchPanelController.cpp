@@ -175,6 +175,7 @@ void NotchPanelController::checkTrayAvailability()
         qCInfo(lcShell) << "A system tray appeared: menu-bar mode uses the tray icon";
     else
         qCWarning(lcShell) << "The system tray went away: the panel stays at the top of the screen";
+    emit trayAvailabilityChanged(available);
     if (m_presentationMode != ClipboardPresentationMode::MenuBar || m_isAtCursor)
         return;
     if (available) {
@@ -205,6 +206,8 @@ void NotchPanelController::positionPanel()
 
 void NotchPanelController::screenChanged()
 {
+    // Quick Access shown at the screen centre stays where the user opened it; the panel goes
+    // back under the notch, on the screens of that moment, when Quick Access is dismissed.
     if (m_isAtCursor)
         return;
     positionPanel();

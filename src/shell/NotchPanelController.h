@@ -148,6 +148,8 @@ signals:
     void presentationModeChanged(ClipboardPresentationMode mode);
     void isReadingScreenTextChanged(bool reading);
     void drawnNotchSizeChanged();
+    // A tray host came or went (isPanelStandingInForTray may have changed with it).
+    void trayAvailabilityChanged(bool available);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

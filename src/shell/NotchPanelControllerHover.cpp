@@ -2,6 +2,7 @@
 // stays, and narrows again after the pointer left. Everything else holds it as it is.
 #include "shell/NotchPanelController.h"
 
+#include "core/NotchHitRegion.h"
 #include "shell/NotchPanelGeometry.h"
 #include "shell/TarnelPanel.h"
 #include "platform/PanelWindowTraits.h"
@@ -46,7 +47,7 @@ bool NotchPanelController::containsPoint(const QPoint &pointer) const
 {
     if (m_isAtCursor)
         return m_panel->geometry().contains(pointer);
-    return NotchPanelGeometry::contains(pointer, m_panel->geometry(), hitRegionSize());
+    return NotchHitRegion::contains(QPointF(pointer), QRectF(m_panel->geometry()), hitRegionSize());
 }
 
 void NotchPanelController::updatePointerPassthrough()

@@ -27,12 +27,25 @@ QScreen *screenUnder(const QPoint &point)
     return QGuiApplication::primaryScreen();
 }
 
-// The image the entry shows: its bytes when it has them (nothing else is tried when they do
-// not decode), else its stored file, else the screenshot file.
-QImage loadEntryImage(const ClipboardEntry &entry)
+// What to do when an entry's image bytes do not decode.
+enum class WhenBytesFail {
+    // The notch's preview sizes itself from the bytes alone; a broken image gets the
+    // preview's usual height.
+    GiveUp,
+    // The editor, which the user opened for this image, reads the stored file instead.
+    ReadTheFile,
+};
+
+// The image the entry shows: its bytes when it has them, else its stored file, else the
+// screenshot file. When the stored file is named but does not load, the screenshot file is
+// not tried.
+QImage loadEntryImage(const ClipboardEntry &entry, WhenBytesFail whenBytesFail)
 {
-    if (entry.imageData)
-        return QImage::fromData(*entry.imageData);
+    if (entry.imageData) {
+        QImage image = QImage::fromData(*entry.imageData);
+        if (!image.isNull() || whenBytesFail == WhenBytesFail::GiveUp)
+            return image;
+    }
     const std::optional<QString> &path = entry.imageFilePath ? entry.imageFilePath : entry.screenshotFileURL;
     if (!path)
         return {};
@@ -112,7 +125,7 @@ qreal NotchPanelController::screenshotPreviewHeight() const
         return 0;
     // The pointer tick asks for this 33 times a second: decode each notice's image once.
     if (m_previewCache.first != notice->id) {
-        const QImage image = loadEntryImage(*notice);
+        const QImage image = loadEntryImage(*notice, WhenBytesFail::GiveUp);
         const qreal natural = image.isNull()
             ? PanelMetrics::screenshotPreviewFallbackHeight
             : PanelMetrics::screenshotPreviewWidth * image.height() / std::max(1, image.width());
@@ -159,7 +172,7 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
     if (extractText)
         content = new ScreenshotTextSheet(entry, m_model.appearance(), onClose, m_model);
     else
-        content = new ImageCanvasComposerSheet(entry, loadEntryImage(entry), m_model.appearance(), onClose);
+        content = new ImageCanvasComposerSheet(entry, loadEntryImage(entry, WhenBytesFail::ReadTheFile), m_model.appearance(), onClose);
 
     if (auto *panel = dynamic_cast<TarnelPanel *>(window)) {
         panel->setContent(content);

@@ -79,7 +79,8 @@ void NotchPanelController::showOnboarding()
         });
     constexpr Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
     QWidget *window = makeHostWindow(view, QStringLiteral("Tarnel"), flags);
-    window->resize(PanelMetrics::onboardingSize.toSize());
+    // The guide's pages are laid out for this one size: the window cannot be resized.
+    window->setFixedSize(PanelMetrics::onboardingSize.toSize());
     centreOnScreen(window);
     m_onboardingWindow = window;
     presentWindow(window);

@@ -12,14 +12,14 @@ QString text(Permissions::Kind kind)
 {
     switch (kind) {
     case Permissions::Kind::Accessibility:
-        return QStringLiteral("Tarnel nemôže posielať klávesy iným aplikáciám, preto nevie vložiť položku za teba. "
-                              "Vkladanie funguje v relácii X11 s rozšírením XTest.");
+        return L10n::text(QStringLiteral("Tarnel nemôže posielať klávesy iným aplikáciám, preto nevie vložiť položku "
+                                         "za teba. Vkladanie funguje v relácii X11 s rozšírením XTest."));
     case Permissions::Kind::InputMonitoring:
-        return QStringLiteral("Tarnel nevidí klávesy stlačené v iných aplikáciách, preto nefungujú textové skratky "
-                              "ani kopírovanie do Paste Stacku. Sledovanie klávesnice funguje v relácii X11 "
-                              "s rozšírením XInput2.");
+        return L10n::text(QStringLiteral("Tarnel nevidí klávesy stlačené v iných aplikáciách, preto nefungujú textové "
+                                         "skratky ani kopírovanie do Paste Stacku. Sledovanie klávesnice funguje "
+                                         "v relácii X11 s rozšírením XInput2."));
     case Permissions::Kind::ScreenRecording:
-        return QStringLiteral("Tarnel nemôže čítať obrazovku, preto nevie prečítať text z vybranej oblasti.");
+        return L10n::text(QStringLiteral("Tarnel nemôže čítať obrazovku, preto nevie prečítať text z vybranej oblasti."));
     }
     return {};
 }
@@ -29,7 +29,7 @@ void show(Permissions::Kind kind)
     static QHash<int, QPointer<QMessageBox>> open;
     QPointer<QMessageBox> &box = open[static_cast<int>(kind)];
     if (!box) {
-        box = new QMessageBox(QMessageBox::Information, QStringLiteral("Tarnel"), L10n::text(text(kind)));
+        box = new QMessageBox(QMessageBox::Information, QStringLiteral("Tarnel"), text(kind));
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setAttribute(Qt::WA_QuitOnClose, false);
         box->setWindowFlag(Qt::WindowStaysOnTopHint);

@@ -8,7 +8,7 @@ namespace PermissionExplanation {
 
 void show(Permissions::Kind kind);
 
-// The Slovak base text shown for a kind.
+// The text shown for a kind, in the interface language of the moment.
 QString text(Permissions::Kind kind);
 
 } // namespace PermissionExplanation

@@ -59,18 +59,25 @@ QString unescapeLiteral(const QString &literal)
     return text;
 }
 
-// Base texts handed to L10n::text as literals: "...", QStringLiteral("...") or u"..."_s.
+// Base texts handed to L10n::text as literals: "...", QStringLiteral("...") or u"..."_s. Adjacent
+// literals ("..." "...", a long text split over lines) are one text, as the compiler joins them.
 QStringList literalBaseTexts(const QString &source)
 {
     static const QRegularExpression call(QStringLiteral(
-        R"re(L10n::text\(\s*(?:QStringLiteral\(\s*"((?:[^"\\]|\\.)*)"\s*\)|u"((?:[^"\\]|\\.)*)"_s\b|"((?:[^"\\]|\\.)*)"))re"));
+        R"re(L10n::text\(\s*(?:QStringLiteral\(\s*((?:"(?:[^"\\]|\\.)*"\s*)+)\)|u"((?:[^"\\]|\\.)*)"_s\b|((?:"(?:[^"\\]|\\.)*"\s*)+)))re"));
+    static const QRegularExpression piece(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
     QStringList texts;
     for (auto it = call.globalMatch(source); it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
-        for (int group = 1; group <= 3; ++group) {
-            if (match.capturedStart(group) >= 0)
-                texts.append(unescapeLiteral(match.captured(group)));
+        if (match.capturedStart(2) >= 0) {
+            texts.append(unescapeLiteral(match.captured(2)));
+            continue;
         }
+        const QString literals = match.captured(match.capturedStart(1) >= 0 ? 1 : 3);
+        QString joined;
+        for (auto pieces = piece.globalMatch(literals); pieces.hasNext();)
+            joined += pieces.next().captured(1);
+        texts.append(unescapeLiteral(joined));
     }
     return texts;
 }
@@ -126,6 +133,9 @@ TEST(TranslationTable, LiteralCallsAreFoundInEveryForm)
         {"several on a line", R"(f(L10n::text("a"), L10n::text(u"b"_s));)", {"a", "b"}},
         {"variable is not a literal", R"(L10n::text(title); L10n::text(entry.text))", {}},
         {"other namespace", R"(Other::text("x"))", {}},
+        {"adjacent literals", "L10n::text(QStringLiteral(\"Prvá \"\n    \"druhá\"))", {u"Prvá druhá"_s}},
+        {"adjacent plain literals", R"(L10n::text("a" "b" "c"))", {"abc"}},
+        {"escape across a split", R"(L10n::text("\"a" "b\""))", {u"\"ab\""_s}},
     };
     for (const Case &c : cases)
         EXPECT_EQ(literalBaseTexts(c.source), c.expected) << c.name;

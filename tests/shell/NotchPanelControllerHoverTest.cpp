@@ -266,3 +266,50 @@ TEST(NotchPanelHover, APointerRestingNearAnIdlePanelIsLookedAtLessOftenUntilItMo
         h.controller->updatePointerPassthrough();
     EXPECT_EQ(h.controller->pointerTickInterval(), 1h) << "an open panel keeps the fast beat";
 }
+
+TEST(NotchPanelHover, HitRegionHasTheSizeOfEachState)
+{
+    // Each probe runs on a fresh panel: the tick answers the pointer question with the
+    // state as it stands, before hover acts on the answer.
+    ClipboardEntry shot;
+    shot.id = QStringLiteral("SHOT");
+    shot.kind = ClipboardKind::Image;
+    shot.isScreenshot = true;
+    const QPoint outside(5, 590);
+    const struct {
+        const char *state;
+        std::function<void(PanelHarness &)> setUp;
+        QSize visible;
+    } states[] = {
+        {"collapsed", [](PanelHarness &) {}, {96, 40}},
+        {"copied notice", [](PanelHarness &h) { h.model.setCopiedNotice(true); }, {160, 40}},
+        {"stretched", [](PanelHarness &h) { h.moveTo(h.notchCentre()); }, {450, 40}},
+        {"expanded", [](PanelHarness &h) { h.controller->toggleExpanded(); }, {450, 460}},
+        {"collapsing, the width not yet shrunk",
+         [outside](PanelHarness &h) {
+             h.controller->toggleExpanded();
+             h.moveTo(outside);
+             ASSERT_TRUE(h.controller->isWidthExpanded());
+         },
+         {96, 40}},
+        {"screenshot notice", [shot](PanelHarness &h) { h.model.setNotice(shot); }, {280, 160 + 94}},
+    };
+    enum Probe { InsideLeftEdge, LeftOfIt, AboveTheBottom, BelowIt };
+    for (const auto &s : states) {
+        for (Probe probe : {InsideLeftEdge, LeftOfIt, AboveTheBottom, BelowIt}) {
+            PanelHarness h;
+            h.controller->show();
+            s.setUp(h);
+            const QRect frame = h.frame();
+            const int left = frame.x() + (frame.width() - s.visible.width()) / 2;
+            const int centre = frame.x() + frame.width() / 2;
+            const QPoint point = probe == InsideLeftEdge ? QPoint(left + 1, frame.top() + 2)
+                : probe == LeftOfIt                      ? QPoint(left - 2, frame.top() + 2)
+                : probe == AboveTheBottom                ? QPoint(centre, frame.top() + s.visible.height() - 2)
+                                                         : QPoint(centre, frame.top() + s.visible.height() + 1);
+            h.moveTo(point);
+            const bool inside = probe == InsideLeftEdge || probe == AboveTheBottom;
+            EXPECT_EQ(h.traits.acceptsPointer(&h.panel()), inside) << s.state << ", probe " << probe;
+        }
+    }
+}

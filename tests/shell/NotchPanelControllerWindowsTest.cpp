@@ -2,10 +2,12 @@
 #include "shell/PanelHarness.h"
 #include "core/L10n.h"
 #include "ui/onboarding/OnboardingView.h"
+#include "ui/tools/ImageCanvasComposerSheet.h"
 
 #include <QBuffer>
 #include <QImage>
 #include <QJsonObject>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -139,6 +141,8 @@ TEST(NotchPanelWindows, GuideCallbacksReachTheController)
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Tarnel"));
     EXPECT_EQ(window->size(), QSize(760, 560));
+    EXPECT_EQ(window->minimumSize(), QSize(760, 560)) << "the guide cannot be resized";
+    EXPECT_EQ(window->maximumSize(), QSize(760, 560)) << "the guide cannot be resized";
     for (const char *name : {"openAccessibility", "openInputMonitoring"})
         QMetaObject::invokeMethod(window->findChild<QObject *>(QString::fromLatin1(name)), "click");
     ASSERT_EQ(explanations.size(), 2);
@@ -196,6 +200,52 @@ TEST(NotchPanelWindows, ScreenshotPreviewHeightFollowsTheImage)
     for (const auto &c : cases) {
         h.model.setNotice(screenshot(QString::number(++n), c.data));
         EXPECT_EQ(h.controller->screenshotPreviewHeight(), c.height) << c.what;
+    }
+}
+
+TEST(NotchPanelWindows, ImageSourcesOfTheEditorAndOfTheNoticePreview)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString stored = dir.filePath(QStringLiteral("stored.image"));
+    const QString shotFile = dir.filePath(QStringLiteral("shot.png"));
+    const QString missing = dir.filePath(QStringLiteral("gone.image"));
+    for (const QString &path : {stored, shotFile}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(pngOfSize(100, 400));
+    }
+    const qreal tall = std::min<qreal>(366, QGuiApplication::primaryScreen()->availableGeometry().height() - 100);
+    const struct {
+        const char *what;
+        std::optional<QByteArray> data;
+        std::optional<QString> imageFilePath;
+        std::optional<QString> screenshotFile;
+        bool editorHasImage;
+        qreal previewHeight;
+    } cases[] = {
+        {"bytes that decode", pngOfSize(1600, 1000), stored, shotFile, true, 160},
+        {"bytes that do not decode, stored file", QByteArray("not an image"), stored, std::nullopt, true, 160},
+        {"stored file", std::nullopt, stored, std::nullopt, true, tall},
+        {"stored file gone, screenshot file not tried", std::nullopt, missing, shotFile, false, 160},
+        {"screenshot file only", std::nullopt, std::nullopt, shotFile, true, tall},
+        {"nothing", std::nullopt, std::nullopt, std::nullopt, false, 160},
+    };
+    int n = 0;
+    for (const auto &c : cases) {
+        PanelHarness h;
+        ClipboardEntry entry = screenshot(QString::number(++n), c.data);
+        entry.imageFilePath = c.imageFilePath;
+        entry.screenshotFileURL = c.screenshotFile;
+        h.model.setNotice(entry);
+        EXPECT_EQ(h.controller->screenshotPreviewHeight(), c.previewHeight) << c.what;
+        h.controller->openScreenshotAction(entry, false);
+        ASSERT_NE(h.controller->screenshotActionWindow(), nullptr) << c.what;
+        auto *editor = h.controller->screenshotActionWindow()->findChild<ImageCanvasComposerSheet *>();
+        ASSERT_NE(editor, nullptr) << c.what;
+        EXPECT_EQ(editor->hasImage(), c.editorHasImage) << c.what;
+        h.controller->screenshotActionWindow()->close();
+        settle();
     }
 }
 

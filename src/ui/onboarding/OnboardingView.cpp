@@ -1,11 +1,28 @@
 #include "ui/onboarding/OnboardingView.h"
 
+#include "core/L10n.h"
 #include "shell/PanelModelLink.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+namespace {
+
+QString modeButtonName(ClipboardPresentationMode mode)
+{
+    return QStringLiteral("presentationMode-") + rawValue(mode);
+}
+
+// The notch keeps its own name in every language.
+QString modeTitle(ClipboardPresentationMode mode)
+{
+    return mode == ClipboardPresentationMode::MenuBar ? L10n::text(QStringLiteral("Ponuka v lište"))
+                                                      : QStringLiteral("Notch");
+}
+
+} // namespace
 
 OnboardingView::OnboardingView(PanelModelLink &model, std::function<void()> openAccessibility,
                                std::function<void()> openInputMonitoring,
@@ -15,12 +32,13 @@ OnboardingView::OnboardingView(PanelModelLink &model, std::function<void()> open
     , m_selectedMode(model.savedPresentationMode())
 {
     auto *layout = new QVBoxLayout(this);
-    auto *title = new QLabel(QStringLiteral("Tarnel first-run guide (placeholder): the five steps are not built yet."), this);
+    auto *title = new QLabel(
+        L10n::text(QStringLiteral("Sprievodca prvým spustením ešte nie je hotový: zatiaľ má len svoje tlačidlá.")), this);
     title->setWordWrap(true);
     layout->addWidget(title);
 
-    const auto addAction = [&](const QString &name, std::function<void()> action) {
-        auto *button = new QPushButton(name, this);
+    const auto addAction = [&](const QString &name, const QString &title, std::function<void()> action) {
+        auto *button = new QPushButton(title, this);
         button->setObjectName(name);
         connect(button, &QPushButton::clicked, this, [action] {
             if (action)
@@ -28,13 +46,15 @@ OnboardingView::OnboardingView(PanelModelLink &model, std::function<void()> open
         });
         layout->addWidget(button);
     };
-    addAction(QStringLiteral("openAccessibility"), std::move(openAccessibility));
-    addAction(QStringLiteral("openInputMonitoring"), std::move(openInputMonitoring));
-    addAction(QStringLiteral("chooseScreenshotFolder"), std::move(chooseScreenshotFolder));
+    addAction(QStringLiteral("openAccessibility"), L10n::text(QStringLiteral("Prístupnosť")), std::move(openAccessibility));
+    addAction(QStringLiteral("openInputMonitoring"), L10n::text(QStringLiteral("Monitorovanie vstupu")),
+              std::move(openInputMonitoring));
+    addAction(QStringLiteral("chooseScreenshotFolder"), L10n::text(QStringLiteral("Priečinok so snímkami obrazovky")),
+              std::move(chooseScreenshotFolder));
 
     for (ClipboardPresentationMode mode : allCases<ClipboardPresentationMode>()) {
-        auto *button = new QRadioButton(rawValue(mode), this);
-        button->setObjectName(QStringLiteral("presentationMode-") + rawValue(mode));
+        auto *button = new QRadioButton(modeTitle(mode), this);
+        button->setObjectName(modeButtonName(mode));
         button->setChecked(mode == m_selectedMode);
         connect(button, &QRadioButton::toggled, this, [this, mode](bool checked) {
             if (checked)
@@ -43,7 +63,7 @@ OnboardingView::OnboardingView(PanelModelLink &model, std::function<void()> open
         m_modeButtons.append(button);
         layout->addWidget(button);
     }
-    auto *done = new QPushButton(QStringLiteral("finish"), this);
+    auto *done = new QPushButton(L10n::text(QStringLiteral("Začať používať")), this);
     done->setObjectName(QStringLiteral("finish"));
     connect(done, &QPushButton::clicked, this, &OnboardingView::complete);
     layout->addWidget(done);
@@ -53,7 +73,7 @@ OnboardingView::OnboardingView(PanelModelLink &model, std::function<void()> open
 void OnboardingView::selectMode(ClipboardPresentationMode mode)
 {
     for (QRadioButton *button : m_modeButtons)
-        button->setChecked(button->text() == rawValue(mode));
+        button->setChecked(button->objectName() == modeButtonName(mode));
 }
 
 void OnboardingView::complete()

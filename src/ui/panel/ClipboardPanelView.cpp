@@ -1,9 +1,9 @@
 #include "ui/panel/ClipboardPanelView.h"
 
 #include "shell/NotchPanelController.h"
-#include "shell/NotchPanelGeometry.h"
-#include "shell/PanelModelLink.h"
 #include "core/L10n.h"
+#include "core/TarnelNotchShape.h"
+#include "shell/PanelModelLink.h"
 #include "core/Logging.h"
 #include "ui/quickaccess/QuickImageExport.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
@@ -52,6 +52,23 @@ void showSaveDialog(const QString &proposedName, QuickImageAction format,
     dialog->activateWindow();
 }
 
+// A translated text with its "%d" filled in.
+QString withNumber(QString text, int number)
+{
+    return text.replace(QStringLiteral("%d"), QString::number(number));
+}
+
+QString modeTitle(ClipboardPresentationMode mode)
+{
+    return mode == ClipboardPresentationMode::MenuBar ? L10n::text(QStringLiteral("Modal"))
+                                                      : L10n::text(QStringLiteral("Notch"));
+}
+
+QString modeButtonName(ClipboardPresentationMode mode)
+{
+    return QStringLiteral("presentationMode-") + rawValue(mode);
+}
+
 } // namespace
 
 ClipboardPanelView::ClipboardPanelView(PanelModelLink &model, NotchPanelController &controller,
@@ -85,8 +102,8 @@ void ClipboardPanelView::buildSettings()
     auto *group = new QButtonGroup(this);
     const auto modes = allCases<ClipboardPresentationMode>();
     for (ClipboardPresentationMode mode : modes) {
-        auto *button = new QRadioButton(rawValue(mode), this);
-        button->setObjectName(QStringLiteral("presentationMode-") + rawValue(mode));
+        auto *button = new QRadioButton(modeTitle(mode), this);
+        button->setObjectName(modeButtonName(mode));
         button->setChecked(mode == m_controller.presentationMode());
         group->addButton(button);
         layout()->addWidget(button);
@@ -95,23 +112,30 @@ void ClipboardPanelView::buildSettings()
                 m_controller.setPresentationMode(mode);
         });
     }
-    connect(&m_controller, &NotchPanelController::presentationModeChanged, this, [group](ClipboardPresentationMode mode) {
+    connect(&m_controller, &NotchPanelController::presentationModeChanged, this, [this, group](ClipboardPresentationMode mode) {
         for (QAbstractButton *button : group->buttons())
-            button->setChecked(button->text() == rawValue(mode));
+            button->setChecked(button->objectName() == modeButtonName(mode));
+        refresh();
     });
+    connect(&m_controller, &NotchPanelController::trayAvailabilityChanged, this, &ClipboardPanelView::refresh);
 }
 
 QString ClipboardPanelView::statusText() const
 {
-    if (m_isStandaloneSettings)
-        return QStringLiteral("Tarnel settings (placeholder): only the presentation mode is built.");
+    if (m_isStandaloneSettings) {
+        QString text = L10n::text(QStringLiteral("Nastavenia ešte nie sú hotové: zatiaľ sa tu dá zvoliť len spôsob zobrazenia."));
+        // The menu-bar mode without a tray host keeps the panel on screen; the user is told why.
+        if (m_controller.isPanelStandingInForTray())
+            text += u'\n' + L10n::text(QStringLiteral("Systémová lišta nie je dostupná, preto Tarnel aj v tomto režime zostáva pri hornom okraji obrazovky."));
+        return text;
+    }
     if (m_model.isQuickAccessPresented())
-        return QStringLiteral("Tarnel Quick Access (placeholder): %1 items.\nThe list is not built yet.")
-            .arg(m_model.quickAccessItemCount());
+        return withNumber(L10n::text(QStringLiteral("Rýchly prístup ešte nie je hotový. Položky: %d")),
+                          m_model.quickAccessItemCount());
     if (!m_controller.isContentExpanded())
         return QString();
-    return QStringLiteral("Tarnel: %1 entries in the history.\nThe panel's lists are not built yet.")
-        .arg(m_model.entryCount());
+    return withNumber(L10n::text(QStringLiteral("Zoznamy panela ešte nie sú hotové. Záznamy v histórii: %d")),
+                      m_model.entryCount());
 }
 
 void ClipboardPanelView::refresh()
@@ -138,7 +162,7 @@ void ClipboardPanelView::paintEvent(QPaintEvent *event)
     }
     const QSizeF size = m_controller.drawnNotchSize();
     const QRectF notch((width() - size.width()) / 2.0, 0, size.width(), size.height());
-    painter.fillPath(NotchPanelGeometry::notchPath(notch), notchColor(m_model.appearance()));
+    painter.fillPath(TarnelNotchShape().path(notch), notchColor(m_model.appearance()));
 }
 
 void ClipboardPanelView::performQuickImageAction(QuickImageAction action, const ClipboardEntry &entry)

@@ -1,5 +1,7 @@
 #include "ui/tools/ImageCanvasComposerSheet.h"
 
+#include "core/L10n.h"
+
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -12,14 +14,14 @@ ImageCanvasComposerSheet::ImageCanvasComposerSheet(ClipboardEntry entry, QImage 
     , m_image(std::move(image))
 {
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Image composer (placeholder): the canvas is not built yet."), this));
+    layout->addWidget(new QLabel(L10n::text(QStringLiteral("Skladanie obrázka na pozadie ešte nie je hotové.")), this));
     auto *preview = new QLabel(this);
     if (m_image.isNull())
-        preview->setText(QStringLiteral("No image could be loaded."));
+        preview->setText(L10n::text(QStringLiteral("Obrázok sa nepodarilo načítať.")));
     else
         preview->setPixmap(QPixmap::fromImage(m_image.scaled(640, 480, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
     layout->addWidget(preview, 1);
-    auto *close = new QPushButton(QStringLiteral("close"), this);
+    auto *close = new QPushButton(L10n::text(QStringLiteral("Zavrieť")), this);
     close->setObjectName(QStringLiteral("close"));
     connect(close, &QPushButton::clicked, this, [onClose] { if (onClose) onClose(); });
     layout->addWidget(close);

@@ -1,5 +1,7 @@
 #include "ui/tools/ScreenshotAddedToast.h"
 
+#include "core/L10n.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -18,11 +20,14 @@ ScreenshotAddedToast::ScreenshotAddedToast(ClipboardEntry entry, ClipboardAppear
     setPalette(palette);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Screenshot added (placeholder card)"), this));
+    layout->addWidget(new QLabel(L10n::text(QStringLiteral("Screenshot pridaný")), this));
+    auto *where = new QLabel(L10n::text(QStringLiteral("Nájdeš ho v sekcii Snímky obrazovky.")), this);
+    where->setWordWrap(true);
+    layout->addWidget(where);
     auto *buttons = new QHBoxLayout;
-    auto *edit = new QPushButton(QStringLiteral("edit"), this);
+    auto *edit = new QPushButton(L10n::text(QStringLiteral("Upraviť obrázok")), this);
     edit->setObjectName(QStringLiteral("edit"));
-    auto *text = new QPushButton(QStringLiteral("text"), this);
+    auto *text = new QPushButton(L10n::text(QStringLiteral("Získať text")), this);
     text->setObjectName(QStringLiteral("text"));
     connect(edit, &QPushButton::clicked, this, [onEdit] { if (onEdit) onEdit(); });
     connect(text, &QPushButton::clicked, this, [onText] { if (onText) onText(); });

@@ -1,5 +1,7 @@
 #include "ui/tools/ScreenshotTextSheet.h"
 
+#include "core/L10n.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -16,8 +18,8 @@ ScreenshotTextSheet::ScreenshotTextSheet(ClipboardEntry entry, ClipboardAppearan
     palette.setColor(QPalette::WindowText, appearance == ClipboardAppearance::Light ? Qt::black : Qt::white);
     setPalette(palette);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Screenshot text and QR codes (placeholder): recognition is not built yet."), this));
-    auto *close = new QPushButton(QStringLiteral("close"), this);
+    layout->addWidget(new QLabel(L10n::text(QStringLiteral("Čítanie textu a QR kódov zo screenshotu ešte nie je hotové.")), this));
+    auto *close = new QPushButton(L10n::text(QStringLiteral("Zavrieť")), this);
     close->setObjectName(QStringLiteral("close"));
     connect(close, &QPushButton::clicked, this, [onClose] { if (onClose) onClose(); });
     layout->addWidget(close);
