@@ -8,12 +8,12 @@ namespace {
 
 const QDateTime kNow(QDate(2026, 3, 1), QTime(12, 0), QTimeZone::utc());
 
-// Compact history spec: one letter per entry, newest first; "p" after the letter pins it,
+// Compact history notation: one letter per entry, newest first; "p" after the letter pins it,
 // "x" makes it expired (end time one second ago), "=" expires exactly now, "+" in the future.
-QList<ClipboardEntry> history(const QStringList &spec)
+QList<ClipboardEntry> history(const QStringList &items)
 {
     QList<ClipboardEntry> entries;
-    for (const QString &item : spec) {
+    for (const QString &item : items) {
         ClipboardEntry entry;
         entry.id = item.left(1);
         entry.text = entry.id;
