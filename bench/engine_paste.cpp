@@ -11,6 +11,7 @@
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/X11Permissions.h"
 #include "platform/x11/X11Workspace.h"
+#include "support/ModelServices.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,15 +42,8 @@ struct Fixture {
 
     Fixture()
     {
-        ClipboardModelServices services;
-        services.pasteboard = &pasteboard;
-        services.settings = &settings;
-        services.workspace = &workspace;
-        services.permissions = &permissions;
-        services.keySender = &keys;
-        services.imageFolder = folder.filePath(QStringLiteral("Clipboard Images"));
-        services.backupFolder = folder.path();
-        model = std::make_unique<ClipboardModel>(std::move(services));
+        model = std::make_unique<ClipboardModel>(
+            testsupport::pasteServices(pasteboard, settings, workspace, permissions, keys, folder));
 
         QString text;
         while (text.toUtf8().size() < kTextBytes)
@@ -175,15 +169,7 @@ void pasteIntoFixtureWindowEndToEnd(benchmark::State &state)
     X11Permissions permissions(nullptr);
     FakeSettingsStore settings;
     QTemporaryDir folder;
-    ClipboardModelServices services;
-    services.pasteboard = &pasteboard;
-    services.settings = &settings;
-    services.workspace = &workspace;
-    services.permissions = &permissions;
-    services.keySender = &keys;
-    services.imageFolder = folder.filePath(QStringLiteral("Clipboard Images"));
-    services.backupFolder = folder.path();
-    ClipboardModel model(std::move(services));
+    ClipboardModel model(testsupport::pasteServices(pasteboard, settings, workspace, permissions, keys, folder));
 
     ClipboardEntry entry;
     entry.id = ClipboardEntry::newID();

@@ -13,6 +13,7 @@
 #include "shell/GlobalPasteMonitor.h"
 #include "shell/NotchPanelController.h"
 #include "shell/TarnelPanel.h"
+#include "support/ModelServices.h"
 #include "ui/quickaccess/QuickAccessHost.h"
 #include "ui/quickaccess/QuickAccessListModel.h"
 #include "ui/quickaccess/QuickAccessView.h"
@@ -50,15 +51,8 @@ struct Fixture {
 
     Fixture()
     {
-        ClipboardModelServices services;
-        services.pasteboard = &pasteboard;
-        services.settings = &settings;
-        services.workspace = &workspace;
-        services.permissions = &permissions;
-        services.keySender = &keys;
-        services.imageFolder = folder.filePath(QStringLiteral("Clipboard Images"));
-        services.backupFolder = folder.path();
-        model = std::make_unique<ClipboardModel>(std::move(services));
+        model = std::make_unique<ClipboardModel>(
+            testsupport::pasteServices(pasteboard, settings, workspace, permissions, keys, folder));
 
         QString base;
         while (base.toUtf8().size() < kTextBytes)

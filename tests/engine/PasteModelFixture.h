@@ -6,6 +6,7 @@
 #include "EngineTestSupport.h"
 #include "platform/fake/FakeKeySender.h"
 #include "support/CorePrinters.h"
+#include "support/ModelServices.h"
 
 #include <gtest/gtest.h>
 
@@ -44,13 +45,8 @@ protected:
     ClipboardModel &createModel()
     {
         model.reset();
-        ClipboardModelServices services;
-        services.pasteboard = &pasteboard;
-        services.settings = &settings;
-        services.workspace = &workspace;
-        services.permissions = &permissions;
-        services.keySender = &keys;
-        services.imageFolder = folder.filePath(QStringLiteral("Clipboard Images"));
+        ClipboardModelServices services =
+            testsupport::pasteServices(pasteboard, settings, workspace, permissions, keys, folder);
         services.backupFolder = folder.filePath(QStringLiteral("config"));
         services.clock = &clock;
         model = std::make_unique<ClipboardModel>(std::move(services));

@@ -9,6 +9,7 @@
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/X11Permissions.h"
 #include "platform/x11/X11Workspace.h"
+#include "support/ModelServices.h"
 
 #include <gtest/gtest.h>
 
@@ -24,15 +25,8 @@ class X11EnginePasteTest : public ::testing::Test {
 protected:
     ClipboardModel &createModel()
     {
-        ClipboardModelServices services;
-        services.pasteboard = &pasteboard;
-        services.settings = &settings;
-        services.workspace = &workspace;
-        services.permissions = &permissions;
-        services.keySender = &keys;
-        services.imageFolder = folder.filePath(QStringLiteral("Clipboard Images"));
-        services.backupFolder = folder.path();
-        model = std::make_unique<ClipboardModel>(std::move(services));
+        model = std::make_unique<ClipboardModel>(
+            testsupport::pasteServices(pasteboard, settings, workspace, permissions, keys, folder));
         return *model;
     }
 

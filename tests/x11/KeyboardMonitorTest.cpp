@@ -11,6 +11,7 @@
 #include "platform/x11/X11Permissions.h"
 #include "platform/x11/X11Workspace.h"
 #include "shell/GlobalPasteMonitor.h"
+#include "support/ModelServices.h"
 #include "ui/quickaccess/QuickAccessView.h"
 
 #include <QApplication>
@@ -26,15 +27,8 @@ class KeyboardMonitorX11 : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ClipboardModelServices services;
-        services.pasteboard = &pasteboard;
-        services.settings = &settings;
-        services.workspace = &workspace;
-        services.permissions = &permissions;
-        services.keySender = &keys;
-        services.imageFolder = folder.filePath(QStringLiteral("Clipboard Images"));
-        services.backupFolder = folder.path();
-        model = std::make_unique<ClipboardModel>(std::move(services));
+        model = std::make_unique<ClipboardModel>(
+            testsupport::pasteServices(pasteboard, settings, workspace, permissions, keys, folder));
         monitor = std::make_unique<GlobalPasteMonitor>(
             *model, GlobalPasteMonitorServices{hotKeys, tap, permissions, workspace, nullptr, {}, {}});
         view = std::make_unique<QuickAccessView>(*model);
