@@ -113,12 +113,12 @@ inline bool hasAtom(Window window, const char *property, const char *atom)
     return false;
 }
 
-// Every client window (at any depth) whose WM_WINDOW_ROLE is the given role.
-inline std::vector<Window> windowsWithRole(const QByteArray &role)
+// Every window (at any depth) below the root that the test accepts.
+inline std::vector<Window> windowsWhere(const std::function<bool(Window)> &accepts)
 {
     std::vector<Window> found;
     std::function<void(Window)> visit = [&](Window window) {
-        if (textProperty(window, "WM_WINDOW_ROLE").startsWith(role))
+        if (accepts(window))
             found.push_back(window);
         Window root = 0, parent = 0, *children = nullptr;
         unsigned int count = 0;
@@ -133,25 +133,19 @@ inline std::vector<Window> windowsWithRole(const QByteArray &role)
     return found;
 }
 
+// Every client window (at any depth) whose WM_WINDOW_ROLE is the given role.
+inline std::vector<Window> windowsWithRole(const QByteArray &role)
+{
+    return windowsWhere([&](Window window) { return textProperty(window, "WM_WINDOW_ROLE").startsWith(role); });
+}
+
 // Every window (at any depth) whose WM_CLASS class is the given one.
 inline std::vector<Window> windowsWithClass(const QByteArray &className)
 {
-    std::vector<Window> found;
-    std::function<void(Window)> visit = [&](Window window) {
+    return windowsWhere([&](Window window) {
         const QList<QByteArray> parts = textProperty(window, "WM_CLASS").split('\0');
-        if (parts.size() >= 2 && parts.at(1) == className)
-            found.push_back(window);
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned int count = 0;
-        if (XQueryTree(display(), window, &root, &parent, &children, &count)) {
-            for (unsigned int i = 0; i < count; ++i)
-                visit(children[i]);
-            if (children)
-                XFree(children);
-        }
-    };
-    visit(DefaultRootWindow(display()));
-    return found;
+        return parts.size() >= 2 && parts.at(1) == className;
+    });
 }
 
 inline bool isViewable(Window window)
