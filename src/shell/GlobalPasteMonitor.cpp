@@ -207,6 +207,23 @@ bool GlobalPasteMonitor::handleTappedKey(const KeyTapEvent &event)
     return m_model.handleTypedKey(event.keyCode, event.characters, event.flags);
 }
 
+// The application in front when keys may be sent to it; without trust the notice says why,
+// and Tarnel itself is never a target.
+std::optional<RunningApplication> GlobalPasteMonitor::keyTargetInFront(const QString &missingTrustNotice)
+{
+    refreshAccess();
+    if (!m_model.accessibilityPermissionEnabled()) {
+        m_model.setShortcutNotice(missingTrustNotice);
+        if (onAccessibilityRequired)
+            onAccessibilityRequired();
+        return std::nullopt;
+    }
+    const std::optional<RunningApplication> front = m_services.workspace.frontmostApplication();
+    if (!front || m_services.workspace.isOwn(*front))
+        return std::nullopt;
+    return front;
+}
+
 void GlobalPasteMonitor::handleShortcut(AppShortcut shortcut)
 {
     if (m_model.isPanelOverlayPresented)
@@ -220,15 +237,8 @@ void GlobalPasteMonitor::handleShortcut(AppShortcut shortcut)
             onQuickAccess(shortcut == AppShortcut::pasteAs);
         return;
     case AppShortcut::pasteNextFromStack: {
-        refreshAccess();
-        if (!m_model.accessibilityPermissionEnabled()) {
-            m_model.setShortcutNotice(AccessibilityNotice::pasteNeedsKeys());
-            if (onAccessibilityRequired)
-                onAccessibilityRequired();
-            return;
-        }
-        const std::optional<RunningApplication> front = m_services.workspace.frontmostApplication();
-        if (!front || m_services.workspace.isOwn(*front))
+        const std::optional<RunningApplication> front = keyTargetInFront(AccessibilityNotice::pasteNeedsKeys());
+        if (!front)
             return;
         const QList<ClipboardEntry> stack = m_model.pasteStackEntries();
         if (stack.isEmpty())
@@ -238,15 +248,8 @@ void GlobalPasteMonitor::handleShortcut(AppShortcut shortcut)
     }
     case AppShortcut::pasteStack:
     case AppShortcut::privateCopy: {
-        refreshAccess();
-        if (!m_model.accessibilityPermissionEnabled()) {
-            m_model.setShortcutNotice(AccessibilityNotice::copyNeedsKeys());
-            if (onAccessibilityRequired)
-                onAccessibilityRequired();
-            return;
-        }
-        const std::optional<RunningApplication> front = m_services.workspace.frontmostApplication();
-        if (!front || m_services.workspace.isOwn(*front))
+        const std::optional<RunningApplication> front = keyTargetInFront(AccessibilityNotice::copyNeedsKeys());
+        if (!front)
             return;
         const bool privately = shortcut == AppShortcut::privateCopy;
         const qint64 pid = front->pid;

@@ -2,6 +2,7 @@
 
 #include "core/AppShortcut.h"
 #include "platform/KeyTap.h"
+#include "platform/Workspace.h"
 
 #include <QObject>
 #include <QString>
@@ -93,6 +94,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    std::optional<RunningApplication> keyTargetInFront(const QString &missingTrustNotice);
     void schedulePermissionCheck();
     void removeEventTap();
     bool isProgramActive() const;
