@@ -1,5 +1,7 @@
 // The shell's costs as a person meets them: time from starting Tarnel to its panel on screen
-// (with a full history to load), processor time while the panel sits collapsed, and memory.
+// (with a full history to load), processor time and wake-ups while the panel sits collapsed,
+// memory, and the road of another program's copy into the stored history (how soon, and at
+// what processor cost).
 // Needs an X display with a window manager, e.g.:
 //   tests/support/with-x11.sh build/bench/bench_shell_startup
 // TARNEL_BINARY names the program (default build/src/tarnel); TARNEL_IDLE_SECONDS the idle
@@ -19,9 +21,15 @@
 #include <QProcess>
 #include <QThread>
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <functional>
+#include <memory>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -154,6 +162,29 @@ double cpuSeconds(qint64 pid)
     return ticks / double(sysconf(_SC_CLK_TCK));
 }
 
+// Times any thread of the process was switched in: each is a wake-up.
+qint64 contextSwitches(qint64 pid)
+{
+    qint64 total = 0;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile status(tasks.filePath(task + QStringLiteral("/status")));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:"))
+                total += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+        }
+    }
+    return total;
+}
+
+void warpPointer(int x, int y)
+{
+    XWarpPointer(display(), None, DefaultRootWindow(display()), 0, 0, 0, 0, x, y);
+    XSync(display(), False);
+}
+
 qint64 residentKilobytes(qint64 pid)
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
@@ -186,17 +217,17 @@ void BM_StartToPanelWith500Entries(benchmark::State &state)
 }
 BENCHMARK(BM_StartToPanelWith500Entries)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
-// state.range(0): where the pointer rests: 0 far from the panel (bottom left of the screen),
-// 1 right below the collapsed notch, where the pointer is watched at the full rate.
+// state.range(0): what the pointer does meanwhile: 0 rests far from the panel (bottom left of
+// the screen), 1 rests right below the collapsed notch, 2 keeps moving just below the notch
+// without touching it (a person working near the top of the screen).
 void BM_IdleCollapsedPanel(benchmark::State &state)
 {
-    const bool near = state.range(0) == 1;
-    XWarpPointer(display(), None, DefaultRootWindow(display()), 0, 0, 0, 0, near ? 960 : 200, near ? 120 : 900);
-    XSync(display(), False);
     if (!display()) {
         state.SkipWithError("no X display");
         return;
     }
+    const int pointer = int(state.range(0));
+    warpPointer(pointer == 0 ? 200 : 960, pointer == 0 ? 900 : 120);
     writeSettings();
     const int seconds = qEnvironmentVariableIsSet("TARNEL_IDLE_SECONDS") ? qEnvironmentVariableIntValue("TARNEL_IDLE_SECONDS") : 60;
     for (auto _ : state) {
@@ -209,21 +240,160 @@ void BM_IdleCollapsedPanel(benchmark::State &state)
         QThread::sleep(2); // start-up work settles
         const qint64 pid = tarnel.process.processId();
         const double before = cpuSeconds(pid);
+        const qint64 switchesBefore = contextSwitches(pid);
         const qint64 residentBefore = residentKilobytes(pid);
         QElapsedTimer clock;
         clock.start();
-        QThread::sleep(static_cast<unsigned long>(seconds));
+        if (pointer == 2) {
+            for (int step = 0; clock.elapsed() < seconds * 1000LL; ++step) {
+                warpPointer(760 + (step * 7) % 400, 110 + (step % 20));
+                QThread::msleep(20);
+            }
+        } else {
+            QThread::sleep(static_cast<unsigned long>(seconds));
+        }
         const double used = cpuSeconds(pid) - before;
         const double wall = clock.nsecsElapsed() / 1e9;
         state.SetIterationTime(wall);
         state.counters["cpu_percent_of_one_core"] = 100.0 * used / wall;
+        state.counters["wakeups_per_s"] = double(contextSwitches(pid) - switchesBefore) / wall;
         const qint64 residentAfter = residentKilobytes(pid);
         state.counters["rss_MiB"] = residentAfter / 1024.0;
         // Run with TARNEL_IDLE_SECONDS=600 to see whether idling allocates without bound.
         state.counters["rss_growth_KiB"] = double(residentAfter - residentBefore);
     }
 }
-BENCHMARK(BM_IdleCollapsedPanel)->ArgName("pointerNear")->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_IdleCollapsedPanel)->ArgName("pointer")->Arg(0)->Arg(1)->Arg(2)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+
+// The texts of the stored history, newest first.
+QStringList storedTexts()
+{
+    const LinuxSettingsStore store(LinuxSettingsStore::defaultPath());
+    const std::optional<QByteArray> bytes = store.bytesValue(QStringLiteral("tarnel.history"));
+    QStringList texts;
+    for (const ClipboardEntry &entry : bytes ? ClipboardEntry::decodeList(*bytes).items : QList<ClipboardEntry>())
+        texts.append(entry.text);
+    return texts;
+}
+
+// Another program copies a text (xclip, which then owns the clipboard until the next copy).
+std::unique_ptr<QProcess> copyWithXclip(const QString &text)
+{
+    auto xclip = std::make_unique<QProcess>();
+    xclip->start(QStringLiteral("xclip"), {"-selection", "clipboard", "-quiet", "-t", "UTF8_STRING"});
+    xclip->waitForStarted(5000);
+    xclip->write(text.toUtf8());
+    xclip->waitForBytesWritten(5000); // no event loop runs here to hand it over later
+    xclip->closeWriteChannel();
+    return xclip;
+}
+
+double percentile(std::vector<double> values, double fraction)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values.at(std::min(values.size() - 1, size_t(fraction * double(values.size()))));
+}
+
+// From starting xclip to the copy being in the stored history, with an empty history to start
+// from (so reading the store back stays cheap for the bench). Counters: median and p95 in ms.
+void BM_CopyToStored(benchmark::State &state)
+{
+    if (!display()) {
+        state.SkipWithError("no X display");
+        return;
+    }
+    QFile::remove(LinuxSettingsStore::defaultPath());
+    {
+        LinuxSettingsStore settings(LinuxSettingsStore::defaultPath());
+        settings.setBool(QStringLiteral("tarnel.onboardingComplete"), true);
+        settings.setInteger(QStringLiteral("tarnel.historyLimit"), 1000);
+    }
+    Running tarnel;
+    tarnel.process.start(tarnelBinary(), {});
+    if (!waitForPanel(std::chrono::seconds(10))) {
+        state.SkipWithError("the panel did not appear");
+        return;
+    }
+    QThread::sleep(1);
+    std::vector<double> latencies;
+    std::vector<std::unique_ptr<QProcess>> copies;
+    const QFileInfo file(LinuxSettingsStore::defaultPath());
+    for (auto _ : state) {
+        const QString text = QStringLiteral("copy to stored %1").arg(latencies.size());
+        QElapsedTimer clock;
+        clock.start();
+        copies.push_back(copyWithXclip(text));
+        QDateTime seen = QFileInfo(file.filePath()).lastModified();
+        bool stored = false;
+        while (!stored && clock.elapsed() < 5000) {
+            const QDateTime modified = QFileInfo(file.filePath()).lastModified();
+            if (modified != seen) {
+                seen = modified;
+                stored = storedTexts().value(0) == text;
+            }
+            if (!stored)
+                QThread::usleep(500);
+        }
+        const double ms = clock.nsecsElapsed() / 1e6;
+        state.SetIterationTime(ms / 1000);
+        if (!stored) {
+            state.SkipWithError("a copy never reached the stored history");
+            return;
+        }
+        latencies.push_back(ms);
+        QThread::msleep(100); // the next copy comes later, as a person's would
+    }
+    state.counters["median_ms"] = percentile(latencies, 0.5);
+    state.counters["p95_ms"] = percentile(latencies, 0.95);
+}
+BENCHMARK(BM_CopyToStored)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(100);
+
+// Processor time of the whole program per copied text at a full history (500 entries, every
+// fifth an image), copies at state.range(0) per second, 200 of them; the idle cost over the
+// same time is measured first and taken off. Also counts how many copies were stored.
+void BM_CpuPerCopyAtFullHistory(benchmark::State &state)
+{
+    if (!display()) {
+        state.SkipWithError("no X display");
+        return;
+    }
+    constexpr int kCopies = 200;
+    const auto interval = std::chrono::milliseconds(1000 / state.range(0));
+    writeSettings();
+    for (auto _ : state) {
+        Running tarnel;
+        tarnel.process.start(tarnelBinary(), {});
+        if (!waitForPanel(std::chrono::seconds(10))) {
+            state.SkipWithError("the panel did not appear");
+            return;
+        }
+        QThread::sleep(2);
+        const qint64 pid = tarnel.process.processId();
+        const double idleStart = cpuSeconds(pid);
+        QThread::msleep(static_cast<unsigned long>(kCopies * interval.count()));
+        const double idle = cpuSeconds(pid) - idleStart;
+
+        const double before = cpuSeconds(pid);
+        std::vector<std::unique_ptr<QProcess>> copies;
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < kCopies; ++i) {
+            while (clock.elapsed() < i * interval.count())
+                QThread::usleep(200);
+            copies.push_back(copyWithXclip(QStringLiteral("burst copy %1").arg(i)));
+        }
+        QThread::sleep(3); // the last copies are written
+        state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+        const double used = cpuSeconds(pid) - before - idle;
+        state.counters["cpu_ms_per_copy"] = 1000.0 * used / kCopies;
+        int stored = 0;
+        for (const QString &text : storedTexts())
+            stored += text.startsWith(QStringLiteral("burst copy ")) ? 1 : 0;
+        state.counters["stored"] = stored;
+        state.counters["copies"] = kCopies;
+    }
+}
+BENCHMARK(BM_CpuPerCopyAtFullHistory)->ArgName("perSecond")->Arg(10)->Arg(20)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace
 

@@ -14,6 +14,7 @@
 #include "engine/HistoryEncoder.h"
 #include "engine/ModelClock.h"
 #include "engine/QuickImageActionRequest.h"
+#include "platform/Pasteboard.h"
 #include "platform/ScreenshotFolderMonitor.h"
 #include "platform/Workspace.h"
 
@@ -39,7 +40,6 @@
 
 class KeySender;
 class LoginItem;
-class Pasteboard;
 class Permissions;
 class ScreenshotLocation;
 class SettingsStore;
@@ -77,7 +77,11 @@ class ClipboardModel : public QObject
 {
     Q_OBJECT
 public:
+    // The poll step runs this often only when the clipboard cannot report its changes.
     static constexpr std::chrono::milliseconds kPollInterval{450};
+    // The expiry timer never waits longer than this, so a wall clock that jumped (a suspend,
+    // a time change) is noticed within it.
+    static constexpr std::chrono::milliseconds kLongestExpiryWait{60'000};
     static constexpr std::chrono::milliseconds kCopiedNoticeDuration{2000};
     static constexpr std::chrono::milliseconds kScreenshotNoticeDuration{4000};
     static constexpr std::chrono::seconds kTemporaryMinuteLength{60};
@@ -217,8 +221,10 @@ public:
     std::optional<QByteArray> imageData(const ClipboardEntry &entry) const;
 
     // ---- monitoring and capture ----
+    // Captures each change the clipboard reports as soon as the event loop turns, each from its
+    // own snapshot and in order; temporary entries leave at their end time.
     void startMonitoring();
-    bool isMonitoring() const { return m_pollTimer != nullptr; }
+    bool isMonitoring() const { return m_monitoring; }
     void readClipboardIfChanged();
     // The size rule for images (thread-safe, may decode and re-encode).
     static std::optional<QByteArray> optimizedImageData(const QByteArray &bytes);
@@ -448,7 +454,15 @@ private:
     QSet<QString> savedEntryIDs() const;
 
     // Capture.
-    void capturePasteboard(bool forPasteStack, int temporaryMinutes);
+    struct ReportedChange {
+        qint64 count = 0;
+        PasteboardContent content;
+    };
+    void noteReportedChange(qint64 count);
+    void takeReportedChanges();
+    void takeChange(qint64 count, const PasteboardContent &content);
+    void scheduleExpiry();
+    void capturePasteboard(const PasteboardContent &content, bool forPasteStack, int temporaryMinutes);
     ClipboardEntry newEntry(const QString &sourceApp) const;
     void onImageReduced(quint64 serial, std::optional<QByteArray> bytes);
     void publishReadyCaptures();
@@ -533,7 +547,15 @@ private:
 
     qint64 m_lastChangeCount = 0;
     QUuid m_activeCopiedNoticeID = QUuid::createUuid();
+    bool m_monitoring = false;
+    // Fallback for a clipboard that cannot report changes; none otherwise.
     QTimer *m_pollTimer = nullptr;
+    // Changes reported since the last poll step, oldest first, each with its content.
+    std::deque<ReportedChange> m_reportedChanges;
+    bool m_pollStepQueued = false;
+    // The armed expiry timer's due time and serial; a timer whose serial is old does nothing.
+    std::optional<QDateTime> m_expiryDue;
+    quint64 m_expirySerial = 0;
     std::unique_ptr<ScreenshotFolderMonitor> m_screenshotFolderMonitor;
     ClipboardImageStore m_clipboardImageStore;
     bool m_sweepsUnreferencedImages = true;

@@ -58,9 +58,28 @@ void ClipboardModel::readClipboardIfChanged()
     if (m_entries.size() != countBefore)
         persistHistory();
 
+    takeReportedChanges();
+    // A change that was not reported (before monitoring started, or by a clipboard that
+    // reports none) is found by its count.
     const qint64 count = m_pasteboard->changeCount();
-    if (count == m_lastChangeCount)
-        return;
+    if (count != m_lastChangeCount)
+        takeChange(count, m_pasteboard->content());
+}
+
+void ClipboardModel::takeReportedChanges()
+{
+    while (!m_reportedChanges.empty()) {
+        const ReportedChange change = std::move(m_reportedChanges.front());
+        m_reportedChanges.pop_front();
+        // Counts at or below the last one were dealt with: our own writes, or a change that a
+        // direct read took before its report came.
+        if (change.count > m_lastChangeCount)
+            takeChange(change.count, change.content);
+    }
+}
+
+void ClipboardModel::takeChange(qint64 count, const PasteboardContent &content)
+{
     m_lastChangeCount = count;
     if (ignoredChangeCount && *ignoredChangeCount == count) {
         ignoredChangeCount.reset();
@@ -80,7 +99,7 @@ void ClipboardModel::readClipboardIfChanged()
         return;
     }
     const bool forPasteStack = std::exchange(captureNextForPasteStack, false);
-    capturePasteboard(forPasteStack, m_temporaryMinutes);
+    capturePasteboard(content, forPasteStack, m_temporaryMinutes);
 }
 
 QString ClipboardModel::frontApplicationName() const
@@ -100,9 +119,8 @@ ClipboardEntry ClipboardModel::newEntry(const QString &sourceApp) const
     return entry;
 }
 
-void ClipboardModel::capturePasteboard(bool forPasteStack, int temporaryMinutes)
+void ClipboardModel::capturePasteboard(const PasteboardContent &content, bool forPasteStack, int temporaryMinutes)
 {
-    const PasteboardContent content = m_pasteboard->content();
     const QString sourceApp = frontApplicationName();
 
     PendingCapture capture;

@@ -35,6 +35,8 @@ std::optional<qsizetype> ClipboardModel::historyIndex(const QString &entryID) co
 
 void ClipboardModel::writeToClipboard(const ClipboardEntry &entry)
 {
+    // Copies reported before this write are older than it: they go into the history first.
+    takeReportedChanges();
     qint64 count = 0;
     std::optional<QByteArray> image;
     if (entry.kind == ClipboardKind::Image)
@@ -54,6 +56,7 @@ void ClipboardModel::writeToClipboard(const ClipboardEntry &entry)
 
 void ClipboardModel::writeOwnText(const QString &text)
 {
+    takeReportedChanges();
     const qint64 count = m_pasteboard->writeText(text);
     m_lastChangeCount = count;
     ignoredChangeCount = count;

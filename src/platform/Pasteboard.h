@@ -39,7 +39,9 @@ struct PasteboardContent {
 // The change count is raised for every change of the clipboard's owner and for every write
 // made through this object. content() always describes the change that changeCount() names,
 // so a poll step that sees a new count can read the content without waiting on anyone.
-// Main thread only.
+// Every change is announced by changeCountChanged, one at a time and in order, while content()
+// still holds that change's snapshot; a listener that keeps it misses no copy however quickly
+// they follow each other. Main thread only.
 class Pasteboard : public QObject
 {
     Q_OBJECT
@@ -50,6 +52,9 @@ public:
 
     virtual qint64 changeCount() const = 0;
     virtual PasteboardContent content() const = 0;
+    // False when changes cannot be announced (no change notification from the display):
+    // then only reading changeCount() now and then finds them.
+    virtual bool reportsChanges() const { return true; }
 
     // Each write replaces the clipboard and returns the change count it produced; the count
     // is already raised when the call returns.

@@ -18,6 +18,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QVariantAnimation>
+#include <QWindow>
 
 NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices services,
                                            NotchHoverTimings timings, QObject *parent)
@@ -30,6 +31,14 @@ NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices 
                              m_services.settings.textValue(QString::fromLatin1(kPresentationModeSettingKey)).value_or(QString()))
                              .value_or(ClipboardPresentationMode::Notch);
     m_animatedWidth = compactWidth();
+
+    // While the panel is open or on its way, the pointer is looked at on a fixed beat that only
+    // reads and acts on changes; a resting panel learns of the pointer from its window's enter
+    // and leave events instead.
+    m_pointerMonitor = new QTimer(this);
+    m_pointerMonitor->setInterval(m_timings.pointerTick);
+    m_pointerMonitor->setTimerType(Qt::CoarseTimer);
+    connect(m_pointerMonitor, &QTimer::timeout, this, &NotchPanelController::updatePointerPassthrough);
 
     m_widthAnimation = new QVariantAnimation(this);
     m_widthAnimation->setEasingCurve(QEasingCurve::InOutQuad);
@@ -50,13 +59,6 @@ NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices 
 
     installStatusItem();
     positionPanel();
-
-    // The pointer is looked at on a fixed beat; the beat only reads, and acts on changes.
-    m_pointerMonitor = new QTimer(this);
-    m_pointerMonitor->setInterval(m_timings.pointerTick);
-    m_pointerMonitor->setTimerType(Qt::CoarseTimer);
-    connect(m_pointerMonitor, &QTimer::timeout, this, &NotchPanelController::updatePointerPassthrough);
-    m_pointerMonitor->start();
 
     connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &NotchPanelController::screenChanged);
     connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen *screen) {
@@ -302,7 +304,12 @@ bool NotchPanelController::onboardingComplete() const
 bool NotchPanelController::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::Show || type == QEvent::Hide) {
+    if ((type == QEvent::Enter || type == QEvent::Leave) && watched == m_panel->windowHandle()) {
+        // The window system's word that the pointer crossed the notch, as the panel's native
+        // window receives it; the crossings that Qt makes up for widgets shown or hidden under
+        // the pointer go to the widgets and say nothing about it.
+        updatePointerPassthrough();
+    } else if (type == QEvent::Show || type == QEvent::Hide) {
         if (auto *menu = qobject_cast<QMenu *>(watched)) {
             if (type == QEvent::Show)
                 menuDidOpen(menu);

@@ -47,7 +47,6 @@ struct PanelServices {
 // The clocks of hover; tests shorten them, the program keeps the defaults.
 struct NotchHoverTimings {
     std::chrono::milliseconds pointerTick = PanelTimings::pointerTick;
-    std::chrono::milliseconds distantPointerTick = PanelTimings::distantPointerTick;
     std::chrono::milliseconds contentExpansionDelay = PanelTimings::contentExpansionDelay;
     std::chrono::milliseconds widthCollapseDelay = PanelTimings::widthCollapseDelay;
     std::chrono::milliseconds widenAnimation = PanelTimings::widenAnimation;
@@ -135,8 +134,8 @@ public:
     bool isAtCursor() const { return m_isAtCursor; }
     bool isMenuBarQuickAccess() const { return m_isMenuBarQuickAccess; }
     bool isPointerPassingThrough() const { return m_ignoresMouseEvents; }
-    // The pointer beat in use right now.
-    std::chrono::milliseconds pointerTickInterval() const;
+    // Whether the pointer beat runs: only while the panel is open, opening, closing or held.
+    bool isFollowingPointer() const;
     // Whether the panel shows although the mode is the menu bar, for want of a tray host.
     bool isPanelStandingInForTray() const;
     // Looks whether a tray host came or went (a timer does this every second).
@@ -176,7 +175,9 @@ private:
     void setContentExpanded(bool expanded);
     void stopTimer(QPointer<QTimer> &timer);
     void updateDrawnRegion();
-    void adjustPointerTick(const QPoint &pointer);
+    // Starts the pointer beat when the panel needs it and stops it when the panel rests.
+    void followPointerWhileNeeded();
+    bool needsPointerBeat() const;
 
     // windows
     void finishOnboarding(bool completed, ClipboardPresentationMode mode);
@@ -215,8 +216,6 @@ private:
     bool m_suppressHoverUntilExit = false;
     bool m_ignoresMouseEvents = false;
     bool m_servicesStarted = false;
-    QPoint m_lastPointer;
-    int m_stillTicks = 0;
     std::optional<ClipboardPanelTab> m_tabBeforeQuickAccess;
 
     QPointer<QWidget> m_onboardingWindow;

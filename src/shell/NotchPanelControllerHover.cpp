@@ -52,16 +52,12 @@ bool NotchPanelController::containsPoint(const QPoint &pointer) const
 
 void NotchPanelController::updatePointerPassthrough()
 {
-    if (!m_panel->isVisible())
+    if (!m_panel->isVisible()) {
+        m_pointerMonitor->stop();
         return;
+    }
     const QPoint pointer = pointerLocation();
     const bool inside = containsPoint(pointer);
-
-    // Written only on a change: the window system is asked once per crossing, not per tick.
-    if (m_ignoresMouseEvents == inside) {
-        m_ignoresMouseEvents = !inside;
-        m_services.windowTraits.setAcceptsPointer(*m_panel, inside);
-    }
 
     const bool held = !m_trackedMenus.isEmpty() || m_hasOpenEditor || m_hasOpenActionMenu || m_isAtCursor
         || m_model.screenshotNotice().has_value();
@@ -77,26 +73,43 @@ void NotchPanelController::updatePointerPassthrough()
         }
     }
     m_isPointerInside = inside;
-    adjustPointerTick(pointer);
+
+    // While the beat runs, the window takes the pointer exactly where the hit region is. A
+    // resting panel takes it within its drawn notch, which is then the hit region itself, so
+    // that the pointer arriving there is reported by the window's own enter event. Written
+    // only on a change: the window system is asked once per crossing, not per tick.
+    followPointerWhileNeeded();
+    const bool accepts = inside || !needsPointerBeat();
+    if (m_ignoresMouseEvents == accepts) {
+        m_ignoresMouseEvents = !accepts;
+        m_services.windowTraits.setAcceptsPointer(*m_panel, accepts);
+    }
 }
 
-std::chrono::milliseconds NotchPanelController::pointerTickInterval() const
+bool NotchPanelController::needsPointerBeat() const
 {
-    return std::chrono::milliseconds(m_pointerMonitor->interval());
+    return m_panel->isVisible()
+        && (m_isWidthExpanded || m_isContentExpanded || m_isAtCursor || m_expansionTimer || m_collapseTimer
+            || !m_trackedMenus.isEmpty() || m_hasOpenEditor || m_hasOpenActionMenu);
 }
 
-void NotchPanelController::adjustPointerTick(const QPoint &pointer)
+bool NotchPanelController::isFollowingPointer() const
 {
-    const bool idle = !m_isWidthExpanded && !m_isContentExpanded && !m_isAtCursor && !m_expansionTimer
-        && !m_collapseTimer && m_trackedMenus.isEmpty() && !m_hasOpenEditor && !m_hasOpenActionMenu;
-    m_stillTicks = pointer == m_lastPointer ? m_stillTicks + 1 : 0;
-    m_lastPointer = pointer;
-    const int margin = PanelTimings::pointerNearMargin;
-    const bool far = !m_panel->geometry().adjusted(-margin, -margin, margin, margin).contains(pointer);
-    const bool still = m_stillTicks >= PanelTimings::stillTicksBeforeSlowing;
-    const auto interval = idle && (far || still) ? m_timings.distantPointerTick : m_timings.pointerTick;
-    if (m_pointerMonitor->interval() != interval.count())
-        m_pointerMonitor->setInterval(interval);
+    return m_pointerMonitor->isActive();
+}
+
+void NotchPanelController::followPointerWhileNeeded()
+{
+    if (needsPointerBeat()) {
+        if (!m_pointerMonitor->isActive())
+            m_pointerMonitor->start();
+        return;
+    }
+    m_pointerMonitor->stop();
+    if (m_ignoresMouseEvents && m_panel->isVisible()) {
+        m_ignoresMouseEvents = false;
+        m_services.windowTraits.setAcceptsPointer(*m_panel, true);
+    }
 }
 
 void NotchPanelController::stopTimer(QPointer<QTimer> &timer)
@@ -232,6 +245,7 @@ void NotchPanelController::updateDrawnRegion()
     } else {
         m_panel->setDrawnRegion(NotchPanelGeometry::notchRegion(drawnNotchSize(), m_panel->width()));
     }
+    followPointerWhileNeeded();
     emit drawnNotchSizeChanged();
 }
 

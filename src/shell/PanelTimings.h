@@ -9,17 +9,10 @@ namespace PanelTimings {
 
 using namespace std::chrono_literals;
 
-// How often the pointer is looked at while it is near the panel (or the panel is anything
-// but idle and collapsed).
+// How often the pointer is looked at while the panel is open, opening or closing, or held.
+// A collapsed, idle panel does not look at all: its window, shaped to the notch, is told
+// when the pointer enters it.
 constexpr std::chrono::milliseconds pointerTick = 30ms;
-// While the pointer is far from an idle panel it cannot reach the notch within one such beat,
-// so it is looked at less often: each look costs a round trip to the display server, and
-// 33 looks a second would keep an idle Tarnel busy.
-constexpr std::chrono::milliseconds distantPointerTick = 90ms;
-constexpr int pointerNearMargin = 240; // pixels around the panel window
-// A pointer resting near an idle panel is looked at on the slow beat too, once it has not
-// moved for this many beats; its first move brings the fast beat back.
-constexpr int stillTicksBeforeSlowing = 10;
 // The content appears only once the pointer stayed this long after the panel widened.
 constexpr std::chrono::milliseconds contentExpansionDelay = 180ms;
 // A pointer that left shrinks the width only after this pause, so a quick return keeps it.

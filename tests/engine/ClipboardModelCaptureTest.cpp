@@ -331,28 +331,73 @@ TEST(ClipboardModelCapture, AModelDestroyedDuringAReductionIsNotTouched)
 
 TEST(ClipboardModelCapture, MonitoringStartsOnceFromTheCurrentClipboard)
 {
-    ModelHarness h;
-    ClipboardModel &model = h.make();
-    h.pasteboard.copyText(QStringLiteral("already there"));
-    model.startMonitoring();
-    EXPECT_TRUE(model.isMonitoring());
-    model.readClipboardIfChanged();
-    EXPECT_TRUE(model.entries().isEmpty());
-    h.pasteboard.copyText(QStringLiteral("after start"));
-    model.startMonitoring(); // no new baseline the second time
-    EXPECT_EQ(model.findChildren<QTimer *>().size(), 1);
-    model.readClipboardIfChanged();
-    EXPECT_EQ(h.entryTexts(), QStringList{QStringLiteral("after start")});
+    for (const bool reports : {true, false}) {
+        ModelHarness h;
+        h.pasteboard.setReportsChanges(reports);
+        ClipboardModel &model = h.make();
+        h.pasteboard.copyText(QStringLiteral("already there"));
+        model.startMonitoring();
+        h.pasteboard.copyText(QStringLiteral("after start"));
+        model.startMonitoring(); // no new baseline, no second timer or listener
+        // Only a clipboard that cannot report its changes is polled.
+        EXPECT_EQ(model.findChildren<QTimer *>().size(), reports ? 0 : 1) << reports;
+        EXPECT_TRUE(waitUntil([&model] { return !model.entries().isEmpty(); })) << reports;
+        QCoreApplication::processEvents();
+        EXPECT_EQ(h.entryTexts(), QStringList{QStringLiteral("after start")}) << reports;
+    }
 }
 
-TEST(ClipboardModelCapture, ThePollTimerCapturesWithoutBeingAsked)
+TEST(ClipboardModelCapture, EveryReportedChangeIsTakenInOrderFromItsOwnSnapshot)
 {
     ModelHarness h;
     ClipboardModel &model = h.make();
     model.startMonitoring();
-    h.pasteboard.copyText(QStringLiteral("polled"));
-    EXPECT_TRUE(waitUntil([&model] { return !model.entries().isEmpty(); }));
-    EXPECT_EQ(h.entryTexts(), QStringList{QStringLiteral("polled")});
+    // A burst between two turns of the event loop, the model's own write inside it.
+    h.pasteboard.copyText(QStringLiteral("one"));
+    h.pasteboard.copyFilePaths({QStringLiteral("/tmp/two.txt")});
+    model.ignoredChangeCount = h.pasteboard.writeText(QStringLiteral("own"));
+    h.pasteboard.copyText(QStringLiteral("  \n"));
+    h.pasteboard.copyText(QStringLiteral("three"));
+    EXPECT_TRUE(model.entries().isEmpty()); // never inside the clipboard's own call
+    QCoreApplication::processEvents();
+    EXPECT_EQ(h.entryTexts(), (QStringList{QStringLiteral("three"), QStringLiteral("/tmp/two.txt"), QStringLiteral("one")}));
+
+    // A copy reported just before one of the model's own writes is not lost to it.
+    h.pasteboard.copyText(QStringLiteral("four"));
+    model.copyScreenshotText(QStringLiteral("sheet text"));
+    EXPECT_EQ(h.entryTexts().value(0), QStringLiteral("four"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(model.entries().size(), 4);
+    EXPECT_EQ(model.lastChangeCount(), h.pasteboard.changeCount());
+}
+
+TEST(ClipboardModelCapture, TemporaryEntriesLeaveAtTheirEndTimeWithoutAPoll)
+{
+    using namespace std::chrono_literals;
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    model.startMonitoring();
+    model.setTemporaryMinutes(2);
+    h.copyText(QStringLiteral("two minutes"));
+    model.setTemporaryMinutes(1);
+    model.captureNextForPasteStack = true;
+    h.copyText(QStringLiteral("stacked"));
+    h.copyText(QStringLiteral("one minute"));
+    model.setTemporaryMinutes(0);
+    h.copyText(QStringLiteral("kept"));
+
+    h.clock.advance(59s);
+    EXPECT_EQ(model.entries().size(), 4);
+    h.clock.advance(1s); // an end time equal to now has passed
+    EXPECT_EQ(h.entryTexts(), (QStringList{QStringLiteral("kept"), QStringLiteral("stacked"), QStringLiteral("two minutes")}));
+    model.setPasteStackEntryIDs({});
+    h.clock.advance(0s);
+    EXPECT_EQ(h.entryTexts(), (QStringList{QStringLiteral("kept"), QStringLiteral("two minutes")}));
+    h.clock.advance(60s);
+    EXPECT_EQ(h.entryTexts(), QStringList{QStringLiteral("kept")});
+    // With nothing temporary left, nothing stays armed to wake the program.
+    h.clock.advance(10s);
+    EXPECT_EQ(h.clock.pendingCount(), 0u);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "shell/PanelHarness.h"
 
+#include <QEnterEvent>
+#include <QWindow>
 #include <QMenu>
 
 #include <gtest/gtest.h>
@@ -15,6 +17,14 @@ void expectLooks(const PanelHarness &h, Looks looks, const char *step)
 {
     EXPECT_EQ(h.controller->isWidthExpanded(), looks.width) << step;
     EXPECT_EQ(h.controller->isContentExpanded(), looks.content) << step;
+}
+
+// Whether a pointer event at the point reaches the panel: the window must take the pointer,
+// and the point must lie within its drawn shape.
+bool takesPointerAt(const PanelHarness &h, const QPoint &point)
+{
+    const QRegion drawn = h.panel().drawnRegion();
+    return h.traits.acceptsPointer(&h.panel()) && (drawn.isEmpty() || drawn.contains(point - h.frame().topLeft()));
 }
 
 } // namespace
@@ -54,37 +64,54 @@ TEST(NotchPanelHover, PointerPathsExpandAndCollapseWithTheirDelays)
     }
 }
 
-TEST(NotchPanelHover, PointerPassesThroughExceptOverTheNotch)
+TEST(NotchPanelHover, OnlyAnOpenOrMovingPanelFollowsThePointer)
 {
     PanelHarness h;
     h.controller->show();
-    const struct {
-        const char *where;
-        QPoint point;
-        bool accepts;
-    } cases[] = {
-        {"beside the collapsed notch, on the panel window", h.besideNotch(), false},
-        {"on the notch", h.notchCentre(), true},
-        {"far away", QPoint(5, 590), false},
+    const QPoint away(5, 590);
+    auto windowReportsEntry = [&h] {
+        h.pointer = h.notchCentre();
+        QEnterEvent enter(QPointF(h.notchCentre() - h.frame().topLeft()), QPointF(h.notchCentre()),
+                          QPointF(h.notchCentre()));
+        QCoreApplication::sendEvent(h.panel().windowHandle(), &enter);
     };
-    for (const auto &c : cases) {
-        h.moveTo(c.point);
-        EXPECT_EQ(h.traits.acceptsPointer(&h.panel()), c.accepts) << c.where;
-        EXPECT_EQ(h.controller->isPointerPassingThrough(), !c.accepts) << c.where;
+    const struct {
+        const char *step;
+        std::function<void()> act;
+        bool following;
+        bool accepts; // false: every pointer event falls through the whole window
+        Looks looks;
+    } steps[] = {
+        {"resting, pointer beside the notch", [&] { h.moveTo(h.besideNotch()); }, false, true, {false, false}},
+        {"the window reports the pointer entering", windowReportsEntry, true, true, {true, false}},
+        {"stayed", [&] { h.run(80ms); }, true, true, {true, true}},
+        {"left: the closing notch lets the pointer through", [&] { h.moveTo(away); }, true, false, {true, false}},
+        {"closed: resting again", [&] { h.run(120ms); }, false, true, {false, false}},
+        {"an editor holds it open",
+         [&] {
+             h.controller->setEditorOpen(true);
+             h.moveTo(away);
+         },
+         true, false, {true, true}},
+    };
+    for (const auto &s : steps) {
+        s.act();
+        EXPECT_EQ(h.controller->isFollowingPointer(), s.following) << s.step;
+        EXPECT_EQ(h.traits.acceptsPointer(&h.panel()), s.accepts) << s.step;
+        expectLooks(h, s.looks, s.step);
     }
+    h.controller->setPresentationMode(ClipboardPresentationMode::MenuBar);
+    h.run(20ms);
+    EXPECT_FALSE(h.controller->isFollowingPointer()) << "menu-bar mode never follows the pointer";
+
     // The window system is asked only when the answer changes, not on every beat.
+    h.controller->setPresentationMode(ClipboardPresentationMode::Notch);
+    h.controller->setEditorOpen(false);
+    h.moveTo(h.notchCentre());
     const int changes = h.traits.pointerChanges;
     for (int i = 0; i < 10; ++i)
         h.controller->updatePointerPassthrough();
     EXPECT_EQ(h.traits.pointerChanges, changes);
-}
-
-TEST(NotchPanelHover, HiddenPanelIgnoresThePointer)
-{
-    PanelHarness h;
-    h.moveTo(h.notchCentre());
-    EXPECT_FALSE(h.controller->isWidthExpanded());
-    EXPECT_EQ(h.traits.pointerChanges, 0);
 }
 
 TEST(NotchPanelHover, EntryRecordsTheOtherApplicationAsPasteTarget)
@@ -162,8 +189,12 @@ TEST(NotchPanelHover, NoticesSetTheCollapsedWidthAndScreenshotsHoldHover)
     h.moveTo(h.notchCentre());
     EXPECT_TRUE(h.traits.acceptsPointer(&h.panel())) << "the notice itself takes clicks";
     EXPECT_FALSE(h.controller->isWidthExpanded()) << "a screenshot notice does not react to hover";
-    h.moveTo(QPoint(h.frame().left() + 10, 10));
-    EXPECT_FALSE(h.traits.acceptsPointer(&h.panel())) << "clicks beside the notice pass through";
+    // Clicks beside the notice pass through: the resting window takes the pointer only within
+    // its drawn shape.
+    const QPoint beside(h.frame().left() + 10, 10);
+    h.moveTo(beside);
+    EXPECT_FALSE(h.panel().drawnRegion().contains(beside - h.frame().topLeft()));
+    EXPECT_FALSE(h.controller->isFollowingPointer());
 }
 
 TEST(NotchPanelHover, TrayToggleCollapsesAndSuppressesHoverUntilThePointerLeaves)
@@ -222,51 +253,6 @@ TEST(NotchPanelHover, DrawnRegionFollowsTheWidthAnimation)
     EXPECT_EQ(h.panel().drawnRegion().boundingRect().width(), 450);
 }
 
-TEST(NotchPanelHover, PointerIsLookedAtLessOftenOnlyWhileFarFromAnIdlePanel)
-{
-    PanelHarness h;
-    h.controller->show();
-    const QRect frame = h.frame();
-    const struct {
-        const char *where;
-        std::function<void()> setUp;
-        QPoint pointer;
-        bool distant;
-    } cases[] = {
-        {"far below an idle panel", [] {}, QPoint(frame.center().x(), frame.bottom() + 300), true},
-        {"just outside the near margin", [] {}, QPoint(frame.right() + 241, frame.center().y()), true},
-        {"within the near margin", [] {}, QPoint(frame.right() + 200, frame.center().y()), false},
-        {"on the panel window", [] {}, QPoint(frame.left() + 3, frame.bottom() - 3), false},
-        {"far, but an editor is open", [&] { h.controller->setEditorOpen(true); },
-         QPoint(frame.center().x(), frame.bottom() + 300), false},
-    };
-    for (const auto &c : cases) {
-        c.setUp();
-        h.moveTo(c.pointer);
-        EXPECT_EQ(h.controller->pointerTickInterval(), c.distant ? 2h : 1h) << c.where;
-    }
-}
-
-TEST(NotchPanelHover, APointerRestingNearAnIdlePanelIsLookedAtLessOftenUntilItMoves)
-{
-    PanelHarness h;
-    h.controller->show();
-    const QPoint near(h.frame().left() + 3, h.frame().bottom() - 3);
-    h.moveTo(near);
-    for (int tick = 1; tick < 10; ++tick)
-        h.controller->updatePointerPassthrough();
-    EXPECT_EQ(h.controller->pointerTickInterval(), 1h) << "still the fast beat after nine still beats";
-    h.controller->updatePointerPassthrough();
-    EXPECT_EQ(h.controller->pointerTickInterval(), 2h) << "resting";
-    h.moveTo(near + QPoint(1, 0));
-    EXPECT_EQ(h.controller->pointerTickInterval(), 1h) << "the first move brings the fast beat back";
-
-    h.moveTo(h.notchCentre());
-    for (int tick = 0; tick < 20; ++tick)
-        h.controller->updatePointerPassthrough();
-    EXPECT_EQ(h.controller->pointerTickInterval(), 1h) << "an open panel keeps the fast beat";
-}
-
 TEST(NotchPanelHover, HitRegionHasTheSizeOfEachState)
 {
     // Each probe runs on a fresh panel: the tick answers the pointer question with the
@@ -309,7 +295,7 @@ TEST(NotchPanelHover, HitRegionHasTheSizeOfEachState)
                                                          : QPoint(centre, frame.top() + s.visible.height() + 1);
             h.moveTo(point);
             const bool inside = probe == InsideLeftEdge || probe == AboveTheBottom;
-            EXPECT_EQ(h.traits.acceptsPointer(&h.panel()), inside) << s.state << ", probe " << probe;
+            EXPECT_EQ(takesPointerAt(h, point), inside) << s.state << ", probe " << probe;
         }
     }
 }

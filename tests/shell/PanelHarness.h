@@ -23,7 +23,6 @@ inline NotchHoverTimings shortHoverTimings()
 {
     NotchHoverTimings timings;
     timings.pointerTick = 1h;
-    timings.distantPointerTick = 2h;
     timings.contentExpansionDelay = 40ms;
     timings.widthCollapseDelay = 60ms;
     timings.widenAnimation = 0ms;

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -168,6 +169,22 @@ TEST_F(X11PasteboardTest, TwoIdenticalCopiesRaiseTheCountTwice)
     copyWithXclip("same");
     ASSERT_EQ(waitForCount(before + 2), before + 2);
     EXPECT_EQ(m_pasteboard->content().text, "same");
+}
+
+TEST_F(X11PasteboardTest, CopiesMadeWhileTheMainThreadIsBusyAreAnnouncedOneByOneInOrder)
+{
+    QStringList announced;
+    QObject::connect(m_pasteboard.get(), &Pasteboard::changeCountChanged, m_pasteboard.get(),
+                     [&] { announced.append(m_pasteboard->content().text.value_or(QString())); });
+    // The event loop does not turn while the copies are made: only the reader thread sees them.
+    QStringList copied;
+    for (int i = 0; i < 10; ++i) {
+        copied.append(QStringLiteral("burst %1").arg(i));
+        copyWithXclip(copied.last().toUtf8());
+        QThread::msleep(30);
+    }
+    EXPECT_TRUE(runUntil([&] { return announced.size() >= copied.size(); }));
+    EXPECT_EQ(announced, copied);
 }
 
 TEST_F(X11PasteboardTest, SelectingTextIsNotACopy)

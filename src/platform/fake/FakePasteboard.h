@@ -15,6 +15,9 @@ public:
 
     qint64 changeCount() const override { return m_changeCount; }
     PasteboardContent content() const override { return m_content; }
+    bool reportsChanges() const override { return m_reportsChanges; }
+    // A clipboard without change notifications still raises its count but announces nothing.
+    void setReportsChanges(bool reports) { m_reportsChanges = reports; }
 
     qint64 writeText(const QString &text) override;
     qint64 writeFilePaths(const QStringList &paths) override;
@@ -36,6 +39,7 @@ private:
 
     qint64 m_changeCount = 0;
     PasteboardContent m_content;
+    bool m_reportsChanges = true;
     int m_writeCount = 0;
     std::optional<WriteKind> m_lastWriteKind;
 };

@@ -4,99 +4,141 @@
 #include "platform/x11/X11SelectionReader.h"
 
 #include <QGuiApplication>
+#include <QtGui/qguiapplication_platform.h>
 #include <QImage>
 #include <QMimeData>
 #include <QThread>
 #include <QUrl>
 
-namespace {
+#include <xcb/xcb.h>
 
-// Ends every fetch still running, whatever change it belongs to.
-constexpr qint64 kShuttingDown = -1;
+#include <atomic>
 
-} // namespace
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+// What the reader thread shares with the pasteboard: the reader itself, the way to stop it,
+// and the range of window ids that Qt's own connection creates.
+struct X11Pasteboard::ReaderState {
+    std::unique_ptr<X11SelectionReader> reader;
+    std::atomic<bool> stopping{false};
+    // Changes seen whose content the main thread has not published yet.
+    std::atomic<int> unpublished{0};
+    int wakeFd = -1;
+    quint32 ownIdBase = 0;
+    quint32 ownIdMask = 0;
+
+    ~ReaderState()
+    {
+        if (wakeFd >= 0)
+            ::close(wakeFd);
+    }
+    bool isOwn(quint32 owner) const { return owner != 0 && ownIdMask != 0 && (owner & ~ownIdMask) == ownIdBase; }
+};
+
+// Runs on the reader thread until stopped: every foreign change of owner is fetched and handed
+// to the pasteboard on the main thread, in the order the display reported them.
+void X11Pasteboard::readChanges(X11Pasteboard *pasteboard, const std::shared_ptr<ReaderState> &state)
+{
+    // Posted to the pasteboard itself: a delivery still queued when it is destroyed is dropped.
+    const auto deliver = [pasteboard](PasteboardContent content) {
+        QMetaObject::invokeMethod(
+            pasteboard, [pasteboard, content = std::move(content)] { pasteboard->fetched(content); },
+            Qt::QueuedConnection);
+    };
+    std::atomic<int> &unpublished = state->unpublished;
+    X11SelectionReader &reader = *state->reader;
+    const auto stopping = [&state] { return state->stopping.load(); };
+    if (!reader.watchOwnership())
+        return;
+    // A change fetched after a newer owner had already taken over may hold that owner's
+    // content (an owner that ignores the request's time answers for its predecessor). It waits
+    // for the newer change's fetch: the same content twice is that one copy, not two.
+    std::optional<PasteboardContent> held;
+    while (const std::optional<X11SelectionReader::OwnerChange> change = reader.nextOwnerChange(stopping)) {
+        if (state->isOwn(change->owner)) {
+            // Our own write, counted when it was made.
+            if (held)
+                deliver(*std::exchange(held, std::nullopt));
+            continue;
+        }
+        ++unpublished;
+        std::optional<PasteboardContent> content = reader.fetch(*change, stopping);
+        if (!content)
+            return;
+        if (held) {
+            if (*held == *content)
+                --unpublished;
+            else
+                deliver(*held);
+            held.reset();
+        }
+        if (reader.hasNewerOwnerChange())
+            held = std::move(content);
+        else
+            deliver(std::move(*content));
+    }
+}
 
 X11Pasteboard::X11Pasteboard(QObject *parent) : X11Pasteboard(Limits{}, parent) {}
 
 X11Pasteboard::X11Pasteboard(Limits limits, QObject *parent)
     : Pasteboard(parent)
     , m_clipboard(QGuiApplication::clipboard())
-    , m_latestChange(std::make_shared<std::atomic<qint64>>(0))
-    , m_reader(std::make_shared<X11SelectionReader>(qgetenv("DISPLAY"),
-                                                    X11SelectionReader::Limits{limits.maxBytes, limits.replyTimeout,
-                                                                               limits.fetchDeadline}))
+    , m_state(std::make_shared<ReaderState>())
 {
-    m_thread = new QThread(this);
+    m_state->wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    m_state->reader = std::make_unique<X11SelectionReader>(
+        qgetenv("DISPLAY"), X11SelectionReader::Limits{limits.maxBytes, limits.replyTimeout, limits.fetchDeadline},
+        m_state->wakeFd);
+    if (auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
+        const xcb_setup_t *setup = xcb_get_setup(x11->connection());
+        m_state->ownIdBase = setup->resource_id_base;
+        m_state->ownIdMask = setup->resource_id_mask;
+    }
+    m_thread = QThread::create(readChanges, this, m_state);
+    m_thread->setParent(this);
     m_thread->setObjectName(QStringLiteral("ClipboardReader"));
-    m_workerContext = new QObject;
-    m_workerContext->moveToThread(m_thread);
-    connect(m_thread, &QThread::finished, m_workerContext, &QObject::deleteLater);
     m_thread->start();
-    if (m_clipboard)
-        connect(m_clipboard, &QClipboard::changed, this, &X11Pasteboard::ownerChanged);
 }
 
 X11Pasteboard::~X11Pasteboard()
 {
-    m_latestChange->store(kShuttingDown);
-    m_thread->quit();
+    m_state->stopping = true;
+    if (m_state->wakeFd >= 0) {
+        const quint64 one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(m_state->wakeFd, &one, sizeof one);
+    }
     m_thread->wait();
 }
 
-void X11Pasteboard::ownerChanged(QClipboard::Mode mode)
+bool X11Pasteboard::isFetching() const
 {
-    // Selecting text (PRIMARY) is not copying; our own writes are counted by write().
-    if (mode != QClipboard::Clipboard || m_writing)
-        return;
-    const qint64 count = ++m_pendingCount;
-    m_latestChange->store(count);
-    QMetaObject::invokeMethod(
-        m_workerContext,
-        [reader = m_reader, latest = m_latestChange, count, self = QPointer<X11Pasteboard>(this)] {
-            if (latest->load() != count)
-                return;
-            auto content = reader->fetch([&] { return latest->load() != count; });
-            if (!content || latest->load() != count)
-                return;
-            QMetaObject::invokeMethod(
-                self.data(), [self, count, content = std::move(*content)] {
-                    if (self)
-                        self->fetched(count, content);
-                },
-                Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    return m_state->unpublished.load() > 0;
 }
 
-void X11Pasteboard::fetched(qint64 count, const PasteboardContent &content)
+void X11Pasteboard::fetched(const PasteboardContent &content)
 {
-    // A newer change (or one of our writes) has come since; its content is what counts.
-    if (count != m_pendingCount)
-        return;
-    publish(count, content);
+    --m_state->unpublished;
+    publish(content);
 }
 
-void X11Pasteboard::publish(qint64 count, PasteboardContent content)
+void X11Pasteboard::publish(PasteboardContent content)
 {
     m_content = std::move(content);
-    m_changeCount = count;
-    emit changeCountChanged(count);
+    emit changeCountChanged(++m_changeCount);
 }
 
 qint64 X11Pasteboard::write(QMimeData *mime, PasteboardContent content)
 {
-    const qint64 count = ++m_pendingCount;
-    m_latestChange->store(count);
-    publish(count, std::move(content));
+    publish(std::move(content));
+    const qint64 count = m_changeCount;
     if (!m_clipboard) {
         delete mime;
         qCWarning(lcPlatform) << "no clipboard to write to";
         return count;
     }
-    // Qt announces our own ownership as a change as well; that one is already counted.
-    m_writing = true;
     m_clipboard->setMimeData(mime, QClipboard::Clipboard);
-    m_writing = false;
     return count;
 }
 

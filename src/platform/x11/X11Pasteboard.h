@@ -5,7 +5,6 @@
 #include <QClipboard>
 #include <QPointer>
 
-#include <atomic>
 #include <chrono>
 #include <memory>
 
@@ -15,14 +14,16 @@ class X11SelectionReader;
 
 // The CLIPBOARD selection of the X display.
 //
-// Qt reports every change of the selection's owner; each one raises the pending count and
-// sends a worker thread to fetch the new content once, over its own X connection. The
-// count that changeCount() shows moves only when that content is in hand, so a poll step
-// never waits on the owner: it reads a number and, when it is new, a finished snapshot.
-// A change that arrives while an earlier one is still being fetched supersedes it.
+// A reader thread with its own X connection learns of every change of the selection's owner
+// (XFixes) the moment the display reports it, fetches that change's content at once and hands
+// it to the main thread, change by change and in order. Each arrival raises the count and is
+// announced while content() holds it, so a burst of copies reaches the listener one snapshot
+// per copy, and a poll step never waits on an owner. The interface thread being busy does not
+// delay a fetch until the owner has already been replaced.
 //
 // Writes go through QClipboard, which then serves the content to other programs; the count
-// for a write is raised and published before the write returns.
+// for a write is raised and published before the write returns. The reader recognises the
+// ownership that a write gives Qt by the owner window, which belongs to Qt's own connection.
 class X11Pasteboard : public Pasteboard
 {
     Q_OBJECT
@@ -52,23 +53,19 @@ public:
     qint64 writeFilePaths(const QStringList &paths) override;
     qint64 writeImage(const QByteArray &imageData) override;
 
-    // True while a change has been seen whose content is still being fetched.
-    bool isFetching() const { return m_pendingCount != m_changeCount; }
+    // True while a change has been seen whose content has not been published yet.
+    bool isFetching() const;
 
 private:
-    void ownerChanged(QClipboard::Mode mode);
-    void fetched(qint64 count, const PasteboardContent &content);
+    struct ReaderState;
+    static void readChanges(X11Pasteboard *pasteboard, const std::shared_ptr<ReaderState> &state);
+    void fetched(const PasteboardContent &content);
     qint64 write(QMimeData *mime, PasteboardContent content);
-    void publish(qint64 count, PasteboardContent content);
+    void publish(PasteboardContent content);
 
     QPointer<QClipboard> m_clipboard;
-    bool m_writing = false;
-    // Raised for every change seen; the published count catches up when its content is in.
-    qint64 m_pendingCount = 0;
     qint64 m_changeCount = 0;
     PasteboardContent m_content;
-    std::shared_ptr<std::atomic<qint64>> m_latestChange;
-    std::shared_ptr<X11SelectionReader> m_reader;
+    std::shared_ptr<ReaderState> m_state;
     QThread *m_thread = nullptr;
-    QObject *m_workerContext = nullptr;
 };

@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include <xcb/xcb.h>
+#include <xcb/xfixes.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -17,7 +18,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-// How often a wait wakes to see whether a newer change superseded the fetch.
+// Without a wake descriptor, how often a wait wakes to see whether it should stop.
 constexpr std::chrono::milliseconds kWakeInterval{20};
 
 const QByteArray kPng = QByteArrayLiteral("image/png");
@@ -54,8 +55,8 @@ std::optional<QString> decodeUtf8(const QByteArray &data)
 
 } // namespace
 
-X11SelectionReader::X11SelectionReader(QByteArray displayName, Limits limits)
-    : m_displayName(std::move(displayName)), m_limits(limits)
+X11SelectionReader::X11SelectionReader(QByteArray displayName, Limits limits, int wakeFd)
+    : m_displayName(std::move(displayName)), m_limits(limits), m_wakeFd(wakeFd)
 {
 }
 
@@ -73,6 +74,7 @@ bool X11SelectionReader::ensureConnection()
         xcb_disconnect(m_connection);
         m_atoms.clear();
         m_atomNames.clear();
+        m_watching = false;
     }
     int screenNumber = 0;
     m_connection = xcb_connect(m_displayName.isEmpty() ? nullptr : m_displayName.constData(), &screenNumber);
@@ -84,7 +86,77 @@ bool X11SelectionReader::ensureConnection()
     for (int i = 0; i < screenNumber && it.rem > 0; ++i)
         xcb_screen_next(&it);
     m_root = it.data->root;
+
+    const xcb_query_extension_reply_t *xfixes = xcb_get_extension_data(m_connection, &xcb_xfixes_id);
+    if (!xfixes || !xfixes->present) {
+        qCWarning(lcPlatform) << "the X display has no XFixes: clipboard changes cannot be watched";
+        return true;
+    }
+    // The version must be agreed before any other XFixes request.
+    Reply<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(
+        m_connection, xcb_xfixes_query_version(m_connection, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION),
+        nullptr));
+    if (!version)
+        return true;
+    m_xfixesFirstEvent = xfixes->first_event;
+    xcb_xfixes_select_selection_input(m_connection, m_root, atom("CLIPBOARD"),
+                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
+                                          | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
+                                          | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    xcb_flush(m_connection);
+    m_watching = true;
     return true;
+}
+
+bool X11SelectionReader::watchOwnership()
+{
+    return ensureConnection() && m_watching;
+}
+
+bool X11SelectionReader::keepOwnerChange(const void *raw)
+{
+    const auto *event = static_cast<const xcb_generic_event_t *>(raw);
+    if (!m_watching || (event->response_type & 0x7f) != m_xfixesFirstEvent + XCB_XFIXES_SELECTION_NOTIFY)
+        return false;
+    const auto *notify = static_cast<const xcb_xfixes_selection_notify_event_t *>(raw);
+    if (notify->selection != atom("CLIPBOARD"))
+        return true;
+    // A destroyed owner window or a closed owner leaves the clipboard empty.
+    const bool taken = notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER;
+    m_ownerChanges.push_back({taken ? quint32(notify->owner) : quint32(XCB_NONE), notify->selection_timestamp});
+    return true;
+}
+
+void X11SelectionReader::sleepOnConnection(std::optional<std::chrono::milliseconds> limit)
+{
+    if (m_wakeFd < 0)
+        limit = limit ? std::min(*limit, kWakeInterval) : kWakeInterval;
+    pollfd fds[2] = {{xcb_get_file_descriptor(m_connection), POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
+    ::poll(fds, m_wakeFd < 0 ? 1 : 2, limit ? int(limit->count()) : -1);
+}
+
+std::optional<X11SelectionReader::OwnerChange>
+X11SelectionReader::nextOwnerChange(const std::function<bool()> &stopping)
+{
+    for (;;) {
+        if (!m_ownerChanges.empty()) {
+            const OwnerChange change = m_ownerChanges.front();
+            m_ownerChanges.pop_front();
+            return change;
+        }
+        if (stopping() || !ensureConnection() || !m_watching)
+            return std::nullopt;
+        while (xcb_generic_event_t *raw = xcb_poll_for_event(m_connection)) {
+            Event event(raw);
+            keepOwnerChange(event.get());
+        }
+        if (xcb_connection_has_error(m_connection)) {
+            qCWarning(lcPlatform) << "clipboard reader lost the X display";
+            return std::nullopt;
+        }
+        if (m_ownerChanges.empty() && !stopping())
+            sleepOnConnection(std::nullopt);
+    }
 }
 
 quint32 X11SelectionReader::atom(const QByteArray &name)
@@ -133,9 +205,12 @@ QStringList X11SelectionReader::filePathsFromUriList(const QByteArray &uriList)
     return paths;
 }
 
-std::optional<PasteboardContent> X11SelectionReader::fetch(const std::function<bool()> &isSuperseded)
+std::optional<PasteboardContent> X11SelectionReader::fetch(const OwnerChange &change,
+                                                          const std::function<bool()> &stopping)
 {
     PasteboardContent content;
+    if (change.owner == XCB_NONE)
+        return content;
     if (!ensureConnection()) {
         content.incomplete = true;
         return content;
@@ -162,30 +237,43 @@ std::optional<PasteboardContent> X11SelectionReader::fetch(const std::function<b
         }
     } guard{c, window};
 
+    bool stopped = false;
     bool superseded = false;
-    // Waits for the first event that matches, until the given moment.
+    // When a newer owner was first seen during this fetch; from then on the old owner has
+    // only the grace period left to answer.
+    std::optional<Clock::time_point> replacedAt;
+    // Waits for the first event that matches, until the given moment. Owner changes that come
+    // meanwhile are kept for later.
     auto waitFor = [&](const std::function<bool(xcb_generic_event_t *)> &matches,
                        Clock::time_point until) -> Event {
         until = std::min(until, deadline);
         for (;;) {
             while (xcb_generic_event_t *raw = xcb_poll_for_event(c)) {
                 Event event(raw);
+                if (keepOwnerChange(event.get()))
+                    continue;
                 if (matches(event.get()))
                     return event;
             }
             if (xcb_connection_has_error(c))
                 return {};
-            if (isSuperseded()) {
-                superseded = true;
+            if (stopping()) {
+                stopped = true;
                 return {};
             }
             const auto now = Clock::now();
+            if (!m_ownerChanges.empty() && !replacedAt)
+                replacedAt = now;
+            if (replacedAt && now >= *replacedAt + kReplacedOwnerGrace) {
+                superseded = true;
+                return {};
+            }
             if (now >= until)
                 return {};
-            const auto slice = std::min(std::chrono::duration_cast<std::chrono::milliseconds>(until - now) + 1ms,
-                                        kWakeInterval);
-            pollfd pfd{xcb_get_file_descriptor(c), POLLIN, 0};
-            ::poll(&pfd, 1, int(slice.count()));
+            auto wake = until;
+            if (replacedAt)
+                wake = std::min(wake, *replacedAt + kReplacedOwnerGrace);
+            sleepOnConnection(std::chrono::duration_cast<std::chrono::milliseconds>(wake - now) + 1ms);
         }
     };
 
@@ -199,7 +287,8 @@ std::optional<PasteboardContent> X11SelectionReader::fetch(const std::function<b
     auto convert = [&](quint32 target) -> Transfer {
         Transfer t;
         xcb_delete_property(c, window, property);
-        xcb_convert_selection(c, window, clipboard, target, property, XCB_CURRENT_TIME);
+        // The change's own time: an owner that took over since may refuse, never answer for it.
+        xcb_convert_selection(c, window, clipboard, target, property, change.time);
         xcb_flush(c);
         Event answer = waitFor(
             [&](xcb_generic_event_t *e) {
@@ -210,7 +299,7 @@ std::optional<PasteboardContent> X11SelectionReader::fetch(const std::function<b
             },
             Clock::now() + m_limits.replyTimeout);
         if (!answer) {
-            t.outcome = superseded ? Outcome::Superseded : Outcome::NoAnswer;
+            t.outcome = stopped || superseded ? Outcome::Superseded : Outcome::NoAnswer;
             return t;
         }
         if (reinterpret_cast<xcb_selection_notify_event_t *>(answer.get())->property == XCB_ATOM_NONE) {
@@ -238,7 +327,7 @@ std::optional<PasteboardContent> X11SelectionReader::fetch(const std::function<b
             for (;;) {
                 Event piece = waitFor(propertyEvent, Clock::now() + m_limits.replyTimeout);
                 if (!piece) {
-                    t.outcome = superseded ? Outcome::Superseded : Outcome::NoAnswer;
+                    t.outcome = stopped || superseded ? Outcome::Superseded : Outcome::NoAnswer;
                     return t;
                 }
                 Reply<xcb_get_property_reply_t> chunk(xcb_get_property_reply(
@@ -286,6 +375,10 @@ std::optional<PasteboardContent> X11SelectionReader::fetch(const std::function<b
     auto settle = [&](const Transfer &t, const QByteArray &type) {
         switch (t.outcome) {
         case Outcome::Superseded:
+            if (!stopped) {
+                content.incomplete = true;
+                qCWarning(lcPlatform).noquote() << "clipboard owner was replaced before it delivered" << type;
+            }
             return false;
         case Outcome::NoAnswer:
         case Outcome::Failed:
@@ -306,7 +399,7 @@ std::optional<PasteboardContent> X11SelectionReader::fetch(const std::function<b
 
     const Transfer targetsTransfer = convert(atom("TARGETS"));
     if (!settle(targetsTransfer, "TARGETS"))
-        return superseded ? std::nullopt : std::optional(content);
+        return stopped ? std::nullopt : std::optional(content);
 
     QList<QByteArray> targets;
     // Some owners label the list with the TARGETS atom instead of ATOM; the content is the same.
@@ -343,7 +436,7 @@ std::optional<PasteboardContent> X11SelectionReader::fetch(const std::function<b
     if (targets.contains(kUriList)) {
         const Transfer t = convert(atom(kUriList));
         if (!settle(t, kUriList))
-            return superseded ? std::nullopt : std::optional(content);
+            return stopped ? std::nullopt : std::optional(content);
         if (t.outcome == Outcome::Delivered)
             content.filePaths = filePathsFromUriList(t.data);
         if (!content.filePaths.isEmpty())
@@ -361,7 +454,7 @@ std::optional<PasteboardContent> X11SelectionReader::fetch(const std::function<b
     for (const QByteArray &type : std::as_const(imageTypes)) {
         const Transfer t = convert(atom(type));
         if (!settle(t, type))
-            return superseded ? std::nullopt : std::optional(content);
+            return stopped ? std::nullopt : std::optional(content);
         if (t.outcome == Outcome::Delivered && !t.data.isEmpty()) {
             content.images.append({QString::fromLatin1(type), t.data});
             break;
@@ -374,7 +467,7 @@ std::optional<PasteboardContent> X11SelectionReader::fetch(const std::function<b
             continue;
         const Transfer t = convert(atom(type));
         if (!settle(t, type))
-            return superseded ? std::nullopt : std::optional(content);
+            return stopped ? std::nullopt : std::optional(content);
         if (t.outcome != Outcome::Delivered)
             continue;
         if (auto text = decodeUtf8(t.data)) {
@@ -386,7 +479,7 @@ std::optional<PasteboardContent> X11SelectionReader::fetch(const std::function<b
     if (targets.contains(kLatin1Target)) {
         const Transfer t = convert(atom(kLatin1Target));
         if (!settle(t, kLatin1Target))
-            return superseded ? std::nullopt : std::optional(content);
+            return stopped ? std::nullopt : std::optional(content);
         if (t.outcome == Outcome::Delivered)
             content.text = QString::fromLatin1(t.data);
     }

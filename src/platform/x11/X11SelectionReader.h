@@ -5,20 +5,23 @@
 #include <QByteArray>
 #include <QHash>
 
-#include <atomic>
 #include <chrono>
+#include <deque>
 #include <functional>
-#include <memory>
+#include <optional>
 
 struct xcb_connection_t;
 
-// Fetches the CLIPBOARD selection over a connection of its own, on whatever thread calls it
-// (the clipboard's worker thread), so a slow or hung owner never stalls the interface.
+// Watches and fetches the CLIPBOARD selection over a connection of its own, on whatever thread
+// calls it (the clipboard's reader thread), so a slow or hung owner never stalls the interface
+// and a busy interface never delays a fetch until the owner has already been replaced.
 //
-// Each wait is bounded: an owner that does not answer a request within the reply timeout is
-// given up, and a whole fetch ends by its deadline. A fetch also ends early once a newer
-// change has superseded it. Representations larger than the size cap are passed over
-// without being loaded; only their type is reported.
+// Every change of owner is reported (XFixes) and fetched in order, each from the owner it
+// names: the conversion carries the change's own timestamp, so an owner that follows the
+// conventions refuses a request meant for its predecessor. Each wait is bounded: an owner that
+// does not answer a request within the reply timeout is given up, and a whole fetch ends by its
+// deadline, or shortly after a newer owner took over. Representations larger than the size cap
+// are passed over without being loaded; only their type is reported.
 class X11SelectionReader
 {
 public:
@@ -27,14 +30,30 @@ public:
         std::chrono::milliseconds replyTimeout;
         std::chrono::milliseconds fetchDeadline;
     };
+    // One change of the selection's owner as the display reported it.
+    struct OwnerChange {
+        quint32 owner = 0; // none when the owner went away without a successor
+        quint32 time = 0;
+    };
+    // A fetch still waiting on an owner that has been replaced gives up after this long.
+    static constexpr std::chrono::milliseconds kReplacedOwnerGrace{250};
 
-    X11SelectionReader(QByteArray displayName, Limits limits);
+    // wakeFd, when given, ends every wait as soon as it becomes readable (to stop the reader).
+    X11SelectionReader(QByteArray displayName, Limits limits, int wakeFd = -1);
     ~X11SelectionReader();
     X11SelectionReader(const X11SelectionReader &) = delete;
     X11SelectionReader &operator=(const X11SelectionReader &) = delete;
 
-    // Nothing when the fetch was superseded (isSuperseded turned true) before it finished.
-    std::optional<PasteboardContent> fetch(const std::function<bool()> &isSuperseded);
+    // Subscribes to changes of the selection's owner; false when the display cannot report them.
+    bool watchOwnership();
+    // The next change of owner, oldest first; waits without waking until one comes. Nothing
+    // when stopping turned true or the display connection broke.
+    std::optional<OwnerChange> nextOwnerChange(const std::function<bool()> &stopping);
+    // Whether a newer change of owner was already seen (during the last fetch, for instance).
+    bool hasNewerOwnerChange() const { return !m_ownerChanges.empty(); }
+
+    // The content offered at the change; nothing when stopping turned true first.
+    std::optional<PasteboardContent> fetch(const OwnerChange &change, const std::function<bool()> &stopping);
 
     // Local paths of a text/uri-list; empty unless every URL in it is a local file URL.
     static QStringList filePathsFromUriList(const QByteArray &uriList);
@@ -50,11 +69,19 @@ private:
     bool ensureConnection();
     quint32 atom(const QByteArray &name);
     QByteArray atomName(quint32 atom);
+    // Keeps an owner change that arrived among other events; true when the event was one.
+    bool keepOwnerChange(const void *event);
+    // Sleeps until the connection or the wake descriptor has something, or the time has come.
+    void sleepOnConnection(std::optional<std::chrono::milliseconds> limit);
 
     QByteArray m_displayName;
     Limits m_limits;
+    int m_wakeFd = -1;
     xcb_connection_t *m_connection = nullptr;
     quint32 m_root = 0;
+    quint8 m_xfixesFirstEvent = 0;
+    bool m_watching = false;
+    std::deque<OwnerChange> m_ownerChanges;
     QHash<QByteArray, quint32> m_atoms;
     QHash<quint32, QByteArray> m_atomNames;
 };
