@@ -105,6 +105,8 @@ ClipboardRow::ClipboardRow(const ClipboardEntry &entry, bool isSelected, QWidget
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
     setAccessibleName(entry.preview());
+    if (canExpand(entry))
+        setAccessibleDescription(L10n::text(QStringLiteral("Rozbaliť alebo zbaliť text")));
 }
 
 bool ClipboardRow::canExpand(const ClipboardEntry &entry)
