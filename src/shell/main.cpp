@@ -29,6 +29,7 @@
 #include "ui/panel/ClipboardPanelView.h"
 #include "ui/quickaccess/QuickAccessHost.h"
 #include "ui/quickaccess/QuickAccessView.h"
+#include "ui/style/PanelStyle.h"
 #include "shell/ClipboardModelPanelLink.h"
 
 #include <QApplication>
@@ -76,6 +77,7 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("tarnel"));
     // An accessory: closing its windows never ends it; only a newer instance or the session does.
     QApplication::setQuitOnLastWindowClosed(false);
+    PanelStyle::installApplicationFont();
 
     Desktop desktop;
     L10n::setLanguageReader([&desktop] { return desktop.settings.textValue(QString::fromLatin1(kAppLanguageSettingKey)); });
