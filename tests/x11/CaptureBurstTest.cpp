@@ -54,14 +54,18 @@ protected:
     }
 
     // Copies the texts at a steady pace, each a new xclip that owns the clipboard until the
-    // next one takes it.
+    // next one takes it. The next copy starts only once this one owns the clipboard: on a busy
+    // machine two xclips started 50 ms apart may otherwise take it in the other order, or
+    // within a millisecond of each other, which no program could tell apart.
     void copyAtPace(const QStringList &texts, std::chrono::milliseconds interval)
     {
+        const Atom clipboard = XInternAtom(display(), "CLIPBOARD", False);
         QElapsedTimer clock;
         clock.start();
         for (qsizetype i = 0; i < texts.size(); ++i) {
             while (clock.elapsed() < i * interval.count())
                 QThread::msleep(1);
+            const Window before = XGetSelectionOwner(display(), clipboard);
             auto process = std::make_unique<QProcess>();
             process->start(QStringLiteral("xclip"), {"-selection", "clipboard", "-quiet", "-t", "UTF8_STRING"});
             ASSERT_TRUE(process->waitForStarted(5000));
@@ -70,6 +74,10 @@ protected:
             process->waitForBytesWritten(5000);
             process->closeWriteChannel();
             m_copies.push_back(std::move(process));
+            ASSERT_TRUE(waitUntil([&] {
+                const Window owner = XGetSelectionOwner(display(), clipboard);
+                return owner != before && owner != 0;
+            }, 5000ms));
         }
     }
 
@@ -110,7 +118,7 @@ TEST_F(CaptureBurst, CopiesInQuickSuccessionAreAllStoredInOrder)
             stored = now;
             QThread::msleep(100);
         }
-        EXPECT_GE(stored.size(), c.required) << c.name;
+        EXPECT_GE(stored.size(), c.required) << c.name << tarnel.errorOutput().constData();
         // Whatever was stored keeps the order of the copies: newest first, none twice.
         qsizetype at = 0;
         for (const QString &text : std::as_const(stored)) {

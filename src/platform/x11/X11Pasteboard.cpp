@@ -67,8 +67,10 @@ void X11Pasteboard::readChanges(X11Pasteboard *pasteboard, const std::shared_ptr
         if (!content)
             return;
         if (held) {
-            if (*held == *content)
+            if (*held == *content) {
                 --unpublished;
+                qCDebug(lcPlatform) << "a clipboard change was answered by its successor; counted once";
+            }
             else
                 deliver(*held);
             held.reset();
