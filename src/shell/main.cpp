@@ -80,7 +80,7 @@ int main(int argc, char *argv[])
     LinuxInstanceLock lock;
     AppDelegate::StartSteps steps;
     steps.runMigration = [&desktop] {
-        const LinuxSettingsStore earlier(LinuxSettingsStore::earlierProductPath());
+        const LinuxSettingsStore earlier(LinuxSettingsStore::earlierProductPath(), LinuxSettingsStore::Access::ReadOnly);
         const QString dataRoot = ClipboardImageStore::dataRootPath();
         TarnelMigration::run(desktop.settings, earlier,
                              {ClipboardImageStore::directoryPathIn(dataRoot, QStringLiteral("Quorvel")),
