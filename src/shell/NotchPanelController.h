@@ -25,6 +25,8 @@ class TarnelPanel;
 
 class PanelWindowTraits;
 class Permissions;
+class ScreenTextCapture;
+struct ScreenTextResult;
 class SettingsStore;
 class Workspace;
 
@@ -42,6 +44,11 @@ struct PanelServices {
     // Whether a tray host runs right now, so that the tray icon can be seen at all. The host
     // may come and go (a desktop panel starting after Tarnel at login); empty means never.
     std::function<bool()> systemTrayAvailable;
+    // Reads text in a region the user picks; none where the screen cannot be read.
+    ScreenTextCapture *screenTextCapture = nullptr;
+    // Shows a modal alert with the given buttons (first is the default) and returns the index
+    // of the one chosen; a message box when empty.
+    std::function<int(const QString &message, const QString &informativeText, const QStringList &buttons)> alert;
 };
 
 // The clocks of hover; tests shorten them, the program keeps the defaults.
@@ -108,6 +115,8 @@ public:
     // (menu-bar mode); from the history and paste-as shortcuts.
     void openQuickAccess(bool pasteAs);
     void positionPanelAtScreenCenter(QSizeF size);
+    // Tarnel lost or regained the keyboard (the application state).
+    void applicationStateChanged(Qt::ApplicationState state);
     QSizeF quickAccessSize() const;
     void refreshQuickAccessLayout();
 
@@ -119,6 +128,9 @@ public:
     void chooseScreenshotFolder();
 
     // --- screenshots
+    // Hides Tarnel's windows, lets the user pick a region of the screen and puts the text read
+    // there into the history and onto the clipboard. Ignored while a read runs.
+    void readTextFromScreen();
     qreal screenshotPreviewHeight() const;
     void openScreenshotAction(const ClipboardEntry &entry, bool extractText);
 
@@ -164,6 +176,8 @@ private:
     void screenChanged();
     QWidget *makePanelView(bool isStandaloneSettings);
 
+    void takeKeyboardForQuickAccess();
+
     // hover pieces
     bool containsPointer() const;
     bool containsPoint(const QPoint &pointer) const;
@@ -189,6 +203,8 @@ private:
     // screenshots
     void screenshotNoticeChanged();
     void showScreenshotToast(const ClipboardEntry &entry);
+    void finishScreenRead(const ScreenTextResult &result, bool toastWasShown);
+    int alert(const QString &message, const QString &informativeText, const QStringList &buttons);
 
     PanelModelLink &m_model;
     PanelServices m_services;

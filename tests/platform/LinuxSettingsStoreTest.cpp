@@ -311,10 +311,11 @@ TEST(LinuxSettingsStore, AReadOnlyStoreNeverChangesItsFolder)
     for (const auto &c : cases) {
         QTemporaryDir dir;
         const QString path = dir.filePath("defaults.json");
-        if (c.content.isEmpty())
+        if (c.content.isEmpty()) {
             ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0) << c.name;
-        else
+        } else {
             writeRaw(path, c.content);
+        }
         writeRaw(dir.filePath(".defaults.json.Ab12Cd"), "{\"left by a cut-off write");
         QFile stale(dir.filePath(".defaults.json.Ab12Cd"));
         ASSERT_TRUE(stale.open(QIODevice::ReadWrite));
@@ -326,8 +327,9 @@ TEST(LinuxSettingsStore, AReadOnlyStoreNeverChangesItsFolder)
         EXPECT_FALSE(store.setText("k", "new")) << c.name;
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot), before)
             << c.name;
-        if (!c.content.isEmpty())
+        if (!c.content.isEmpty()) {
             EXPECT_EQ(readAll(path), c.content) << c.name;
+        }
     }
 }
 
