@@ -25,6 +25,8 @@ class TarnelPanel;
 
 class PanelWindowTraits;
 class Permissions;
+class QrDetector;
+class TextRecognizer;
 class ScreenTextCapture;
 struct ScreenTextResult;
 class SettingsStore;
@@ -44,6 +46,9 @@ struct PanelServices {
     // Whether a tray host runs right now, so that the tray icon can be seen at all. The host
     // may come and go (a desktop panel starting after Tarnel at login); empty means never.
     std::function<bool()> systemTrayAvailable;
+    // Read a screenshot's text and QR codes in the text sheet; absent, reading fails there.
+    TextRecognizer *textRecognizer = nullptr;
+    QrDetector *qrDetector = nullptr;
     // Reads text in a region the user picks; none where the screen cannot be read.
     ScreenTextCapture *screenTextCapture = nullptr;
     // Shows a modal alert with the given buttons (first is the default) and returns the index

@@ -9,6 +9,7 @@
 #include "platform/x11/LinuxFolderWatcher.h"
 #include "platform/x11/LinuxInstanceLock.h"
 #include "platform/x11/LinuxLoginItem.h"
+#include "platform/x11/LinuxQrDetector.h"
 #include "platform/x11/LinuxScreenshotLocation.h"
 #include "platform/x11/LinuxSettingsStore.h"
 #include "platform/x11/LinuxTextRecognizer.h"
@@ -30,6 +31,7 @@
 #include "ui/panel/ClipboardPanelView.h"
 #include "ui/quickaccess/QuickAccessHost.h"
 #include "ui/quickaccess/QuickAccessView.h"
+#include "ui/style/PanelStyle.h"
 #include "shell/ClipboardModelPanelLink.h"
 
 #include <QApplication>
@@ -52,8 +54,9 @@ struct Desktop {
     X11Pasteboard pasteboard;
     LinuxLoginItem loginItem;
     LinuxScreenshotLocation screenshotLocation;
-    X11RegionCapture regionCapture;
     LinuxTextRecognizer textRecognizer;
+    LinuxQrDetector qrDetector;
+    X11RegionCapture regionCapture;
     ScreenTextCapture screenText{regionCapture, textRecognizer};
     std::unique_ptr<LinuxUpdater> updater;
     std::unique_ptr<ClipboardModel> model;
@@ -78,6 +81,7 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("tarnel"));
     // An accessory: closing its windows never ends it; only a newer instance or the session does.
     QApplication::setQuitOnLastWindowClosed(false);
+    PanelStyle::installApplicationFont();
 
     Desktop desktop;
     L10n::setLanguageReader([&desktop] { return desktop.settings.textValue(QString::fromLatin1(kAppLanguageSettingKey)); });
@@ -109,7 +113,8 @@ int main(int argc, char *argv[])
         desktop.model = std::make_unique<ClipboardModel>(std::move(modelServices));
         desktop.panelModel = std::make_unique<ClipboardModelPanelLink>(*desktop.model, desktop.settings);
         PanelServices services{desktop.settings, desktop.workspace, desktop.permissions, desktop.windowTraits, {},
-                               &QSystemTrayIcon::isSystemTrayAvailable, &desktop.screenText, {}};
+                               &QSystemTrayIcon::isSystemTrayAvailable, &desktop.textRecognizer, &desktop.qrDetector,
+                               &desktop.screenText, {}};
         auto controller = std::make_unique<NotchPanelController>(*desktop.panelModel, services);
         QPointer<NotchPanelController> weak(controller.get());
 

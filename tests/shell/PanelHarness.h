@@ -45,7 +45,7 @@ struct PanelHarness {
         controller = std::make_unique<NotchPanelController>(
             model,
             PanelServices{settings, workspace, permissions, traits, [this] { return pointer; },
-                          [this] { return trayAvailable; }, &screenText,
+                          [this] { return trayAvailable; }, nullptr, nullptr, &screenText,
                           [this](const QString &message, const QString &, const QStringList &) {
                               alerts.append(message);
                               return alertChoice;
