@@ -107,6 +107,7 @@ TEST(ClipboardRow, TitleActivatesAFoldedRowAndTheToggleUnfoldsALongOne)
 
 TEST(DelayedEntryActions, ContentTakesClicksOnlyAfterTheDelayAndNeverWhenHiddenBefore)
 {
+    std::optional<PanelMotion::ScopedFactor> motion(std::in_place, 1.0);
     QWidget host;
     auto *button = new QPushButton(QStringLiteral("x"));
     auto *delayed = new DelayedEntryActions(button, &host);
@@ -122,7 +123,7 @@ TEST(DelayedEntryActions, ContentTakesClicksOnlyAfterTheDelayAndNeverWhenHiddenB
     waitFor([] { return false; }, 2 * DelayedEntryActions::kRevealDelay);
     EXPECT_FALSE(early->isRevealed());
 
-    PanelMotion::ScopedFactor still(0);
+    motion.reset();
     auto *instant = new DelayedEntryActions(new QPushButton(QStringLiteral("z")), &host);
     instant->show();
     EXPECT_TRUE(instant->isRevealed());
