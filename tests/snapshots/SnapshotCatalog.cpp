@@ -7,14 +7,13 @@
 
 #include "snapshots/ComponentSamplers.h"
 #include "snapshots/ImageToolSamplers.h"
-#include "snapshots/StyleKitSampler.h"
 #include "ui/panel/ClipboardRow.h"
 #include "ui/panel/NotchIdentityView.h"
 
 const std::vector<SnapshotView> &snapshotViews()
 {
     static const std::vector<SnapshotView> views = {
-        {QStringLiteral("style-kit"), QSize(-1, -1), 0, [](SnapshotContext &c) { return new StyleKitSampler(c.seed); }},
+        {QStringLiteral("style-kit"), QSize(-1, -1), 0, [](SnapshotContext &) { return styleKitSampler(); }},
         {QStringLiteral("notch-identity"), QSize(-1, 40), 0, [](SnapshotContext &) { return new NotchIdentityView(true); }},
         {QStringLiteral("entry-row"), QSize(-1, 55), 420, [](SnapshotContext &c) { return new ClipboardRow(c.seed.entries().at(0)); }},
         {QStringLiteral("entry-rows"), QSize(-1, -1), 420, [](SnapshotContext &c) { return entryRowSampler(c.seed); }},
