@@ -76,10 +76,13 @@ void NotchPanelController::updatePointerPassthrough()
 
     // While the beat runs, the window takes the pointer exactly where the hit region is. A
     // resting panel takes it within its drawn notch, which is then the hit region itself, so
-    // that the pointer arriving there is reported by the window's own enter event. Written
-    // only on a change: the window system is asked once per crossing, not per tick.
+    // that the pointer arriving there is reported by the window's own enter event. Quick
+    // Access at the centre fills its whole window and takes every click on it: a click that
+    // follows the pointer into it before the next tick must not fall through to the desktop
+    // (which would take the keyboard and leave Quick Access open without it). Written only on
+    // a change: the window system is asked once per crossing, not per tick.
     followPointerWhileNeeded();
-    const bool accepts = inside || !needsPointerBeat();
+    const bool accepts = inside || m_isAtCursor || !needsPointerBeat();
     if (m_ignoresMouseEvents == accepts) {
         m_ignoresMouseEvents = !accepts;
         m_services.windowTraits.setAcceptsPointer(*m_panel, accepts);
