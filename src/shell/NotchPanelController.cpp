@@ -21,7 +21,7 @@
 
 NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices services,
                                            NotchHoverTimings timings, QObject *parent)
-    : QObject(parent)
+    : PanelController(parent)
     , m_model(model)
     , m_services(std::move(services))
     , m_timings(timings)
