@@ -172,6 +172,7 @@ TEST(ClipboardTransform, UrlEncodingKeepsQueryCharactersAndRefusesBadEscapes)
         {"not utf8", T::UrlDecode, "%FF%FE", "%FF%FE"},
         {"truncated sequence", T::UrlDecode, "%C4", "%C4"},
         {"overlong form", T::UrlDecode, "%C0%AF", "%C0%AF"},
+        {"leading zero-width no-break space kept", T::UrlDecode, "%EF%BB%BFa", u"\uFEFFa"_s},
         {"encoded surrogate", T::UrlDecode, "%ED%A0%80", "%ED%A0%80"},
         {"non ascii input kept", T::UrlDecode, u"ž%20ž"_s, u"ž ž"_s},
         {"no escapes", T::UrlDecode, "plain", "plain"},
