@@ -73,6 +73,7 @@ protected:
         o.otherServerNames = {};
         o.executable = identity;
         o.forceQuitDelay = kShortDelay;
+        o.lockWait = 1000ms;
         return o;
     }
 
@@ -141,19 +142,21 @@ TEST(LinuxInstanceLockIdentity, OnlyAPositivelyIdentifiedExecutableMatches)
 
 TEST_F(InstanceFixture, WithNoOtherInstanceStartIsReadyAtOnceAndAnswersLaterInstances)
 {
-    LinuxInstanceLock first(options(m_helper));
+    auto first = std::make_unique<LinuxInstanceLock>(options(m_helper));
     bool firstReady = false;
-    first.start([&] { firstReady = true; });
+    first->start([&] { firstReady = true; });
     EXPECT_TRUE(firstReady);
 
     int asked = 0;
-    QObject::connect(&first, &InstanceLock::quitRequested, [&] { ++asked; });
+    QObject::connect(first.get(), &InstanceLock::quitRequested, [&] { ++asked; });
     LinuxInstanceLock second(options(m_helper));
     bool secondReady = false;
     second.start([&] { secondReady = true; });
-    // The listener is this very process, which is never waited for nor killed.
-    EXPECT_TRUE(secondReady);
+    // The listener is this very process, which is never killed; the second waits for its lock.
     EXPECT_TRUE(runUntil([&] { return asked == 1; }));
+    EXPECT_FALSE(secondReady);
+    first.reset();
+    EXPECT_TRUE(runUntil([&] { return secondReady; }));
 }
 
 TEST_F(InstanceFixture, TheSocketLeftByAKilledInstanceIsTakenOver)
@@ -236,7 +239,7 @@ TEST_F(InstanceFixture, AStubbornInstanceOfTarnelsExecutableIsKilledAfterTheGrac
     EXPECT_TRUE(runUntil([&] { return asked == 1; }));
 }
 
-TEST_F(InstanceFixture, AStubbornProcessOfAnotherExecutableIsAskedButNeverKilled)
+TEST_F(InstanceFixture, AStubbornProcessOfAnotherExecutableIsNeverKilledAndTheNewOneGivesWay)
 {
     QProcess *other = startInstance("stubborn", m_helper);
     // Tarnel here is a different file with the same content; the listener runs the helper.
@@ -244,11 +247,40 @@ TEST_F(InstanceFixture, AStubbornProcessOfAnotherExecutableIsAskedButNeverKilled
     ASSERT_TRUE(QFile::copy(m_helper, tarnel));
     LinuxInstanceLock lock(options(tarnel));
     bool ready = false;
+    bool gaveWay = false;
+    QObject::connect(&lock, &InstanceLock::quitRequested, [&] { gaveWay = true; });
     lock.start([&] { ready = true; });
     EXPECT_TRUE(waitForLine(other, "asked"));
-    EXPECT_TRUE(runUntil([&] { return ready; }));
-    EXPECT_FALSE(other->waitForFinished(300));
+    EXPECT_TRUE(runUntil([&] { return gaveWay; }));
+    EXPECT_FALSE(ready);
     EXPECT_EQ(other->state(), QProcess::Running);
+}
+
+// Autostart and a manual start in the same moment: whichever order they meet in, exactly
+// one keeps running.
+TEST_F(InstanceFixture, OfInstancesStartedTogetherExactlyOneSurvives)
+{
+    for (int round = 0; round < 3; ++round) {
+        QList<QProcess *> started;
+        for (int i = 0; i < 3; ++i) {
+            auto *p = new QProcess;
+            m_processes.append(p);
+            p->start(m_helper, {"instance", m_serverName, "polite", m_helper});
+            started.append(p);
+        }
+        const auto running = [&] {
+            return std::count_if(started.cbegin(), started.cend(),
+                                 [](QProcess *p) { return p->state() != QProcess::NotRunning; });
+        };
+        // Losers end within the grace period plus the lock wait.
+        runUntil([&] { return running() <= 1; }, 8000);
+        runUntil([] { return false; }, int((LinuxInstanceLock::kForceQuitDelay + LinuxInstanceLock::kLockWait).count()));
+        EXPECT_EQ(running(), 1) << "round " << round;
+        for (QProcess *p : started) {
+            p->kill();
+            p->waitForFinished(2000);
+        }
+    }
 }
 
 } // namespace

@@ -145,4 +145,27 @@ TEST_F(KeyboardMonitorX11, SwitchingToPasteAsWhileOpenStillPastesIntoTheFixture)
     EXPECT_TRUE(inFront(fixture.pid()));
 }
 
+// A fast typist presses the next key before the trigger's last key is up: the Backspace
+// presses and the snippet must not wait for that key, or the next keys land first and are
+// erased in the trigger's place.
+TEST_F(KeyboardMonitorX11, KeysTypedRightAfterATriggerAreNeitherErasedNorLost)
+{
+    ASSERT_TRUE(model->saveSnippet(std::nullopt, QStringLiteral("podpis"), QStringLiteral("sig2"),
+                                   QStringLiteral("S. Kováč")));
+    monitor->requestAccessAndStart(false);
+    Fixture fixture("typing");
+    ASSERT_TRUE(inFront(fixture.pid()));
+    pump(200ms);
+
+    ASSERT_EQ(xdotool({"type", "ab sig"}), 0);
+    ASSERT_EQ(xdotool({"keydown", "2"}), 0);
+    pump(150ms);
+    ASSERT_EQ(xdotool({"keydown", "x"}), 0);
+    ASSERT_EQ(xdotool({"keyup", "2"}), 0);
+    ASSERT_EQ(xdotool({"keyup", "x"}), 0);
+    ASSERT_EQ(xdotool({"type", "yz"}), 0);
+    EXPECT_TRUE(waitUntil([&] { return fixture.text() == QStringLiteral("ab S. Kováčxyz"); }, 5000ms))
+        << fixture.text().toStdString();
+}
+
 } // namespace

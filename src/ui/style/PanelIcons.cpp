@@ -26,6 +26,7 @@ const QHash<QString, QString> &table()
     static const bool registered = (registerIconResource(), true);
     Q_UNUSED(registered);
     static const QHash<QString, QString> files = {
+        {QStringLiteral("app"), QStringLiteral("app")},
         {QStringLiteral("archivebox"), QStringLiteral("archivebox")},
         {QStringLiteral("archivebox.fill"), QStringLiteral("archivebox.fill")},
         {QStringLiteral("arrow.down.square"), QStringLiteral("arrow.down.square")},
