@@ -1,6 +1,7 @@
 // The whole program: the history shortcut over another application opens Quick Access at the
-// screen centre with the keyboard, Ctrl+digit pastes into that application, which gets the
-// keyboard back, and the panel returns under the notch.
+// screen centre with the keyboard, Ctrl+digit or a click pastes into that application, which
+// gets the keyboard back, and the panel returns under the notch. The other application needs a
+// moment to take the keyboard once activated: a Ctrl+V sent before the settle is lost.
 // gtest first: Xlib's macros (None, Bool) would break its headers.
 #include <gtest/gtest.h>
 
@@ -62,7 +63,7 @@ TEST(QuickAccessProgram, HistoryShortcutThenCtrlDigitPastesIntoTheApplicationInF
 
     QTemporaryDir folder;
     const QString out = folder.filePath(QStringLiteral("fixture.txt"));
-    Program fixture(fixtureBinary(), {"--out", out, "--title", "quick", "--geometry", "500x200+100+600"});
+    Program fixture(fixtureBinary(), {"--out", out, "--title", "quick", "--geometry", "500x200+100+600", "--focus-lag", "50"});
     ASSERT_TRUE(waitUntil([&] { return activePid() == fixture.process().processId(); }, 8000ms));
     QThread::msleep(300);
 
@@ -75,9 +76,49 @@ TEST(QuickAccessProgram, HistoryShortcutThenCtrlDigitPastesIntoTheApplicationInF
         << "Quick Access takes the keyboard; " << tarnel.errorOutput().constData();
     QThread::msleep(200);
 
-    xdotool({"key", "ctrl+2"});
+    // Released at once: no held key gives the application time to become active before Ctrl+V.
+    xdotool({"key", "--delay", "0", "ctrl+2"});
     EXPECT_TRUE(waitUntil([&] { return readText(out) == QStringLiteral("starší záznam"); }, 8000ms))
         << readText(out).toStdString() << tarnel.errorOutput().constData();
     EXPECT_TRUE(waitUntil([&] { return activePid() == fixture.process().processId(); }));
+    EXPECT_TRUE(waitUntil([&] { return geometry(*panel) == notchFrame; })) << "back under the notch";
+}
+
+TEST(QuickAccessProgram, LosingTheKeyboardClosesItTheShortcutBringsItBackAndTheFirstClickPastes)
+{
+    QStringList texts;
+    for (int i = 1; i <= 6; ++i)
+        texts.append(QStringLiteral("záznam %1").arg(i));
+    writeSettings(settingsWithHistory(texts));
+    movePointer(QPoint(960, 700));
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    const QRect notchFrame = geometry(*panel);
+
+    QTemporaryDir folder;
+    const QString out = folder.filePath(QStringLiteral("fixture.txt"));
+    Program fixture(fixtureBinary(), {"--out", out, "--title", "click", "--geometry", "500x200+100+600", "--focus-lag", "50"});
+    const qint64 fixturePid = fixture.process().processId();
+    ASSERT_TRUE(waitUntil([&] { return activePid() == fixturePid; }, 8000ms));
+    QThread::msleep(300);
+
+    // A click into the other application takes the keyboard: Quick Access closes, as a popover does.
+    xdotool({"key", "shift+super+v"});
+    ASSERT_TRUE(waitUntil([&] { return activePid() == tarnel.process().processId(); }));
+    clickAt(QPoint(300, 700));
+    EXPECT_TRUE(waitUntil([&] { return geometry(*panel) == notchFrame; })) << "Quick Access stayed on screen";
+    EXPECT_EQ(activePid(), fixturePid) << "the window the user clicked keeps the keyboard";
+
+    // The shortcut brings it back with the keyboard, and the first click on a row pastes it.
+    xdotool({"key", "shift+super+v"});
+    ASSERT_TRUE(waitUntil([&] { return activePid() == tarnel.process().processId(); }))
+        << "Quick Access came back without the keyboard";
+    ASSERT_TRUE(waitUntil([&] { return geometry(*panel) != notchFrame; }));
+    QThread::msleep(200);
+    clickAt(geometry(*panel).center());
+    EXPECT_TRUE(waitUntil([&] { return texts.contains(readText(out)); }, 8000ms))
+        << "[" << readText(out).toStdString() << "] " << tarnel.errorOutput().constData();
+    EXPECT_TRUE(waitUntil([&] { return activePid() == fixturePid; }));
     EXPECT_TRUE(waitUntil([&] { return geometry(*panel) == notchFrame; })) << "back under the notch";
 }
