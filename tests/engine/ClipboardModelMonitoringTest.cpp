@@ -43,10 +43,9 @@ TEST(ClipboardModelMonitoring, TheFolderLosingAndRegainingAccessSetsAndClearsThe
 {
     ModelHarness h;
     ClipboardModel &model = h.make();
-    ASSERT_TRUE(model.screenshotFolderMonitor()->onAccessChanged);
-    model.screenshotFolderMonitor()->onAccessChanged(false);
+    Q_EMIT model.screenshotFolderMonitor()->accessChanged(false);
     EXPECT_EQ(model.screenshotCaptureIssue(), ClipboardModel::screenshotFolderUnreadableIssue);
-    model.screenshotFolderMonitor()->onAccessChanged(true);
+    Q_EMIT model.screenshotFolderMonitor()->accessChanged(true);
     EXPECT_EQ(model.screenshotCaptureIssue(), std::nullopt);
 }
 

@@ -1,4 +1,5 @@
 #include "platform/ScreenshotFolderMonitor.h"
+#include "core/ScreenshotNames.h"
 #include "platform/fake/FakeFolderWatcher.h"
 #include "platform/x11/LinuxFolderWatcher.h"
 
@@ -36,8 +37,10 @@ struct MonitorRig {
         auto fake = std::make_unique<FakeFolderWatcher>();
         watcher = fake.get();
         monitor = std::make_unique<ScreenshotFolderMonitor>(std::move(fake), timings);
-        monitor->onScreenshot = [this](const QString &path) { reported.append(path); };
-        monitor->onAccessChanged = [this](bool accessible) { access.append(accessible); };
+        QObject::connect(monitor.get(), &ScreenshotFolderMonitor::screenshotAdded,
+                         [this](const QString &path) { reported.append(path); });
+        QObject::connect(monitor.get(), &ScreenshotFolderMonitor::accessChanged,
+                         [this](bool accessible) { access.append(accessible); });
         folder = QDir(temp.path()).filePath(QStringLiteral("Screenshots"));
         QDir().mkpath(folder);
     }
@@ -80,7 +83,7 @@ TEST(ScreenshotFolderMonitor, AcceptsScreenshotNamesByPrefixAndExtension)
         {"Screen  shot.png", false}, // two blanks are another word
     };
     for (const auto &c : cases)
-        EXPECT_EQ(ScreenshotFolderMonitor::isScreenshotFileName(QString::fromUtf8(c.name)), c.accepted) << c.name;
+        EXPECT_EQ(ScreenshotNames::isScreenshotFileName(QString::fromUtf8(c.name)), c.accepted) << c.name;
 }
 
 TEST(ScreenshotFolderMonitor, ReportsANewScreenshotOnceAfterTheDebounce)
@@ -310,16 +313,13 @@ TEST(ScreenshotFolderMonitor, ReportsLostAccessOnceAndRecoversWhenTheFolderIsBac
     }
 }
 
-TEST(ScreenshotFolderMonitor, ACallbackThatStopsTheMonitorEndsTheScan)
+TEST(ScreenshotFolderMonitor, AReceiverThatStopsTheMonitorEndsTheScan)
 {
     MonitorRig rig({50ms, 100ms});
     ASSERT_TRUE(rig.monitor->start(rig.folder));
     ASSERT_TRUE(writeFile(rig.file(QStringLiteral("Screenshot a.png")), "a"));
     ASSERT_TRUE(writeFile(rig.file(QStringLiteral("Screenshot b.png")), "b"));
-    rig.monitor->onScreenshot = [&](const QString &path) {
-        rig.reported.append(path);
-        rig.monitor->stop();
-    };
+    QObject::connect(rig.monitor.get(), &ScreenshotFolderMonitor::screenshotAdded, [&] { rig.monitor->stop(); });
     ASSERT_TRUE(waitUntil([&] { return !rig.reported.isEmpty(); }, 3s));
     turnEventLoop(300ms);
     EXPECT_EQ(rig.reported.size(), 1);

@@ -47,7 +47,8 @@ class X11HotKeyRegistryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        registry.onShortcut = [this](AppShortcut shortcut) { pressed.append(shortcut); };
+        QObject::connect(&registry, &HotKeyRegistry::shortcutPressed,
+                         [this](AppShortcut shortcut) { pressed.append(shortcut); });
     }
 
     // Presses keys and waits until the press arrived (or the time is up).

@@ -18,7 +18,7 @@ class X11KeyTapTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        tap.onKey = [this](const KeyTapEvent &event) { seen.append(event); };
+        QObject::connect(&tap, &KeyTap::keyPressed, [this](const KeyTapEvent &event) { seen.append(event); });
     }
 
     // The presses that typed something (modifier keys type nothing).
@@ -94,12 +94,11 @@ TEST_F(X11KeyTapTest, TriggersWithShiftedCharactersExpandOnSlovakAndUsLayouts)
                                            {"S", "sig", "sig2", "z"}};
     QString buffer;
     QList<qsizetype> expanded;
-    tap.onKey = [&](const KeyTapEvent &event) {
-        seen.append(event);
+    QObject::connect(&tap, &KeyTap::keyPressed, [&](const KeyTapEvent &event) {
         if (const auto expansion = TypedTrigger::handleKey(buffer, event.keyCode, event.characters, event.flags,
                                                            false, snippets))
             expanded.append(expansion->snippetIndex);
-    };
+    });
     struct Case {
         const char *layout;
         QList<QStringList> typing;
