@@ -3,6 +3,7 @@
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
 #include "ui/library/EntryListModel.h"
+#include "ui/panel/EntryActionsMenu.h"
 #include "ui/panel/EntryContextClickTarget.h"
 #include "ui/panel/EntryThumbnails.h"
 #include "ui/panel/PanelSheets.h"
@@ -176,9 +177,24 @@ void EntryList::presentActions(const ClipboardEntry &entry)
 {
     m_sheets.setExpandedControlsEntryID(entry.id);
     m_model.setSelectedEntry(entry);
-    // The hosting panel opens the entry's actions menu at the row and keeps itself expanded.
-    m_sheets.setActionEntry(entry);
     m_view->viewport()->update();
+    // The menu opens at the row's toggle; the panel keeps itself expanded while it is open.
+    QPoint anchor = QCursor::pos();
+    const int row = m_entries->rowOf(entry.id);
+    if (row >= 0) {
+        const QRect item = m_view->visualRect(m_entries->index(row));
+        const EntryRowDelegate::Layout layout = EntryRowDelegate::layout(item, entry, m_inPasteStack, true);
+        anchor = m_view->viewport()->mapToGlobal(layout.controls.last().second.bottomRight().toPoint());
+    }
+    PanelSheets *sheets = &m_sheets;
+    const ClipboardEntry shown = entry;
+    EntryActionsMenu::Host host;
+    host.onClose = [sheets] { sheets->setActionEntry(std::nullopt); };
+    host.onEdit = [sheets, shown] { sheets->editEntry(shown); };
+    host.onPreviewImage = [sheets, shown] { sheets->previewImage(shown); };
+    host.onCreateImage = [sheets, shown] { sheets->composeImage(shown); };
+    if (EntryActionsMenu::popUp(m_model, entry.id, std::move(host), anchor))
+        m_sheets.setActionEntry(entry);
 }
 
 bool EntryList::trigger(const QString &entryID, Control control)
