@@ -2,17 +2,14 @@
 #include "platform/fake/FakeRegionCapture.h"
 #include "platform/fake/FakeTextRecognizer.h"
 
-#include "platform/CaptureTestWait.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
-
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -93,8 +90,7 @@ TEST(ScreenTextCapture, EveryOutcomeIsReportedOnceAndRemovesTheTemporaryFolder)
             // A null image writes no file, whatever the outcome says.
             capture.finish(c.capture, QImage(), QStringLiteral("grab failed"));
         }
-        ASSERT_TRUE(waitUntil([&] { return !results.isEmpty(); }, 5s));
-        turnEventLoop(50ms);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !results.isEmpty(); }));
         ASSERT_EQ(results.size(), 1);
         EXPECT_EQ(results[0].outcome, c.expected.outcome);
         EXPECT_EQ(results[0].text, c.expected.text);
@@ -123,7 +119,7 @@ TEST(ScreenTextCapture, AnUndecodableSelectionIsAFailure)
     broken.write("\x89PNG truncated");
     broken.close();
     capture.finish(RegionCaptureOutcome::Saved);
-    ASSERT_TRUE(waitUntil([&] { return !results.isEmpty(); }, 5s));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !results.isEmpty(); }));
     EXPECT_EQ(results[0].outcome, ScreenTextResult::Outcome::Failed);
     EXPECT_FALSE(results[0].error.isEmpty());
     EXPECT_TRUE(recognizer.images.isEmpty());
@@ -142,7 +138,7 @@ TEST(ScreenTextCapture, ReaderGoneBeforeTheSelectionEndsStillRemovesTheFolder)
         ASSERT_EQ(temp.leftovers().size(), 1);
     }
     capture.finish(RegionCaptureOutcome::Saved, testImage());
-    turnEventLoop(200ms);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return temp.leftovers().isEmpty(); }));
     EXPECT_EQ(calls, 0);
     EXPECT_TRUE(recognizer.images.isEmpty());
     EXPECT_EQ(temp.leftovers(), QStringList());
@@ -167,10 +163,6 @@ TEST(ScreenTextCapture, AnUnwritableTemporaryFolderIsAFailure)
     EXPECT_EQ(capture.requestCount(), 0);
 }
 
-} // namespace
-
-namespace {
-
 TEST(ScreenTextCapture, TheResultWaitsForTheRecognitionAndTheFolderLastsUntilThen)
 {
     PrivateTempFolder temp;
@@ -182,13 +174,12 @@ TEST(ScreenTextCapture, TheResultWaitsForTheRecognitionAndTheFolderLastsUntilThe
     QList<ScreenTextResult> results;
     reader.readSelection([&](const ScreenTextResult &result) { results.append(result); });
     ASSERT_TRUE(capture.finish(RegionCaptureOutcome::Saved, testImage()));
-    ASSERT_TRUE(waitUntil([&] { return recognizer.images.size() == 1; }, 5s));
-    turnEventLoop(100ms);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recognizer.images.size() == 1; }));
     EXPECT_TRUE(results.isEmpty()) << "reported before the recognition ended";
     EXPECT_EQ(temp.leftovers().size(), 1);
 
     EXPECT_EQ(recognizer.release(), 1);
-    ASSERT_TRUE(waitUntil([&] { return !results.isEmpty(); }, 5s));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !results.isEmpty(); }));
     EXPECT_EQ(results[0], (ScreenTextResult{ScreenTextResult::Outcome::Text, QStringLiteral("Ahoj"), QString()}));
     EXPECT_EQ(temp.leftovers(), QStringList());
 }

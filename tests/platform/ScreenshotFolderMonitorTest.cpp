@@ -2,11 +2,13 @@
 #include "platform/fake/FakeFolderWatcher.h"
 #include "platform/x11/LinuxFolderWatcher.h"
 
-#include "platform/CaptureTestWait.h"
-
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QSignalSpy>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -83,7 +85,8 @@ TEST(ScreenshotFolderMonitor, AcceptsScreenshotNamesByPrefixAndExtension)
         EXPECT_EQ(ScreenshotFolderMonitor::isScreenshotFileName(QString::fromUtf8(c.name)), c.accepted) << c.name;
 }
 
-TEST(ScreenshotFolderMonitor, ReportsANewScreenshotOnceAfterTheDebounce)
+// Timers never fire early: a report seen after waiting for it shows how long it was held back.
+TEST(ScreenshotFolderMonitor, ReportsANewScreenshotOnceAQuietDebounceAfterTheLastEvent)
 {
     MonitorRig rig({300ms, kNeverPoll});
     ASSERT_TRUE(rig.monitor->start(rig.folder));
@@ -91,97 +94,75 @@ TEST(ScreenshotFolderMonitor, ReportsANewScreenshotOnceAfterTheDebounce)
 
     const QString shot = rig.file(QStringLiteral("Screenshot 2026-12-06 at 10.15.02.png"));
     ASSERT_TRUE(writeFile(shot, "png bytes"));
+    QElapsedTimer sinceLastEvent;
     rig.watcher->emitChange();
-    turnEventLoop(100ms);
-    EXPECT_TRUE(rig.reported.isEmpty()) << "reported before the debounce ran out";
-
-    ASSERT_TRUE(waitUntil([&] { return !rig.reported.isEmpty(); }, 3s));
+    // A second event 200 ms later restarts the wait.
+    QTimer::singleShot(200ms, [&] {
+        rig.watcher->emitChange();
+        sinceLastEvent.start();
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.reported.isEmpty(); }, 3000));
+    EXPECT_GE(sinceLastEvent.elapsed(), 300) << "the first event's scan was not pushed back";
     EXPECT_EQ(rig.reported, QStringList{shot});
 
-    // More events for the same folder do not report the file again.
+    // More events for the same folder do not report the file again; the next file is reported.
     rig.watcher->emitChange();
+    const QString next = rig.file(QStringLiteral("Screenshot next.png"));
+    ASSERT_TRUE(writeFile(next, "png bytes"));
     rig.watcher->emitChange();
-    turnEventLoop(600ms);
-    EXPECT_EQ(rig.reported, QStringList{shot});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.reported.size() > 1; }, 3000));
+    EXPECT_EQ(rig.reported, (QStringList{shot, next}));
     EXPECT_TRUE(rig.access.isEmpty());
 }
 
-TEST(ScreenshotFolderMonitor, ABurstOfEventsGivesOneScanAfterTheLastEvent)
-{
-    MonitorRig rig({800ms, kNeverPoll});
-    ASSERT_TRUE(rig.monitor->start(rig.folder));
-    const QString shot = rig.file(QStringLiteral("Screenshot 1.png"));
-    ASSERT_TRUE(writeFile(shot, "x"));
-
-    rig.watcher->emitChange();
-    turnEventLoop(300ms);
-    rig.watcher->emitChange(); // restarts the wait
-    turnEventLoop(550ms);      // 850 ms after the first event, 550 ms after the last
-    EXPECT_TRUE(rig.reported.isEmpty()) << "the first event's scan was not pushed back";
-    ASSERT_TRUE(waitUntil([&] { return !rig.reported.isEmpty(); }, 3s));
-    EXPECT_EQ(rig.reported, QStringList{shot});
-}
-
-TEST(ScreenshotFolderMonitor, PollFindsFilesWithoutEventsAndOnlyOnceTheyHaveContent)
+TEST(ScreenshotFolderMonitor, PollFindsScreenshotsWithoutEventsOnlyOnceTheyHaveContent)
 {
     MonitorRig rig({50ms, 100ms});
     ASSERT_TRUE(rig.monitor->start(rig.folder));
 
     const QString empty = rig.file(QStringLiteral("Screenshot filling.png"));
     ASSERT_TRUE(writeFile(empty, QByteArray()));
-    const QString other = rig.file(QStringLiteral("notes.txt"));
-    ASSERT_TRUE(writeFile(other, "not a screenshot"));
-    const QString gif = rig.file(QStringLiteral("Screenshot 2.gif"));
-    ASSERT_TRUE(writeFile(gif, "gif"));
-    const QString lookalikeFolder = rig.file(QStringLiteral("Screenshot 3.png"));
-    ASSERT_TRUE(QDir().mkdir(lookalikeFolder));
-    const QString hidden = rig.file(QStringLiteral(".Screenshot 4.png"));
-    ASSERT_TRUE(writeFile(hidden, "hidden"));
+    ASSERT_TRUE(writeFile(rig.file(QStringLiteral("notes.txt")), "not a screenshot"));
+    ASSERT_TRUE(writeFile(rig.file(QStringLiteral("Screenshot 2.gif")), "gif"));
+    ASSERT_TRUE(QDir().mkdir(rig.file(QStringLiteral("Screenshot 3.png"))));
+    ASSERT_TRUE(writeFile(rig.file(QStringLiteral(".Screenshot 4.png")), "hidden"));
     // A name that is not valid UTF-8 cannot be handed on as a path that opens the same file.
     const QByteArray undecodable = QFile::encodeName(rig.folder) + "/Screenshot \xff\xfe.png";
     const int fd = ::open(undecodable.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::write(fd, "x", 1), 1);
     ::close(fd);
-    turnEventLoop(450ms); // several polls
-    EXPECT_TRUE(rig.reported.isEmpty()) << rig.reported.join(QLatin1Char(',')).toStdString();
+    const QString sentinel = rig.file(QStringLiteral("Screenshot sentinel.png"));
+    ASSERT_TRUE(writeFile(sentinel, "x"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.reported.isEmpty(); }, 3000));
+    EXPECT_EQ(rig.reported, QStringList{sentinel});
 
     ASSERT_TRUE(writeFile(empty, "now it has content"));
-    ASSERT_TRUE(waitUntil([&] { return !rig.reported.isEmpty(); }, 3s));
-    turnEventLoop(300ms);
-    EXPECT_EQ(rig.reported, QStringList{empty});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.reported.size() > 1; }, 3000));
+    EXPECT_EQ(rig.reported, (QStringList{sentinel, empty}));
 }
 
 TEST(ScreenshotFolderMonitor, FilesPresentAtStartAreNeverReportedAlsoAfterARestart)
 {
     MonitorRig rig({50ms, 100ms});
-    const QString old = rig.file(QStringLiteral("Screenshot old.png"));
-    ASSERT_TRUE(writeFile(old, "old"));
+    ASSERT_TRUE(writeFile(rig.file(QStringLiteral("Screenshot old.png")), "old"));
     ASSERT_TRUE(rig.monitor->start(rig.folder));
     const QString added = rig.file(QStringLiteral("Screenshot new.png"));
     ASSERT_TRUE(writeFile(added, "new"));
-    ASSERT_TRUE(waitUntil([&] { return !rig.reported.isEmpty(); }, 3s));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.reported.isEmpty(); }, 3000));
     EXPECT_EQ(rig.reported, QStringList{added});
 
-    // A restart takes a fresh snapshot: nothing that is there now is reported, and the known
-    // files of the first run are forgotten by stop().
+    // A restart takes a fresh snapshot: nothing that is there now is reported.
     rig.monitor->stop();
     EXPECT_FALSE(rig.monitor->folder().has_value());
-    const QString whileStopped = rig.file(QStringLiteral("Screenshot while stopped.png"));
-    ASSERT_TRUE(writeFile(whileStopped, "x"));
-    turnEventLoop(250ms);
+    ASSERT_TRUE(writeFile(rig.file(QStringLiteral("Screenshot while stopped.png")), "x"));
+    ASSERT_TRUE(writeFile(rig.file(QStringLiteral("holiday.png")), "x"));
     ASSERT_TRUE(rig.monitor->start(rig.folder));
-    turnEventLoop(350ms);
-    EXPECT_EQ(rig.reported, QStringList{added});
-
     // Renaming an old file into a screenshot name gives a new path, which is reported.
-    const QString plain = rig.file(QStringLiteral("holiday.png"));
-    ASSERT_TRUE(writeFile(plain, "x"));
-    turnEventLoop(250ms);
     const QString renamed = rig.file(QStringLiteral("Screenshot renamed.png"));
-    ASSERT_TRUE(QFile::rename(plain, renamed));
-    ASSERT_TRUE(waitUntil([&] { return rig.reported.size() == 2; }, 3s));
-    EXPECT_EQ(rig.reported.last(), renamed);
+    ASSERT_TRUE(QFile::rename(rig.file(QStringLiteral("holiday.png")), renamed));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.reported.size() > 1; }, 3000));
+    EXPECT_EQ(rig.reported, (QStringList{added, renamed}));
 }
 
 TEST(ScreenshotFolderMonitor, StartFailsAndStaysStoppedWhenTheFolderCannotBeWatched)
@@ -208,11 +189,6 @@ TEST(ScreenshotFolderMonitor, StartFailsAndStaysStoppedWhenTheFolderCannotBeWatc
         rig.watcher->watchSucceeds = c.watcherWorks;
         EXPECT_FALSE(rig.monitor->start(folder)) << c.name;
         EXPECT_FALSE(rig.monitor->folder().has_value()) << c.name;
-        if (c.createFolder) {
-            ASSERT_TRUE(writeFile(folder + QStringLiteral("/Screenshot 1.png"), "x"));
-        }
-        turnEventLoop(250ms);
-        EXPECT_TRUE(rig.reported.isEmpty()) << c.name;
         EXPECT_TRUE(rig.access.isEmpty()) << c.name;
     }
 }
@@ -231,9 +207,6 @@ TEST(ScreenshotFolderMonitor, AFolderWithoutAnAbsolutePathIsRefused)
     }
     QDir::setCurrent(previous);
     EXPECT_TRUE(rig.watcher->watchRequests.isEmpty()) << rig.watcher->watchRequests.join(u',').toStdString();
-    ASSERT_TRUE(writeFile(rig.file(QStringLiteral("Screenshot 1.png")), "x"));
-    turnEventLoop(250ms);
-    EXPECT_TRUE(rig.reported.isEmpty());
 
     // The same folder by its absolute path, untidy as typed, is watched under its clean path.
     ASSERT_TRUE(rig.monitor->start(rig.folder + QStringLiteral("//./")));
@@ -278,9 +251,7 @@ TEST(ScreenshotFolderMonitor, ReportsLostAccessOnceAndRecoversWhenTheFolderIsBac
             continue;
         }
         rig.watcher->emitChange();
-        ASSERT_TRUE(waitUntil([&] { return !rig.access.isEmpty(); }, 3s));
-        turnEventLoop(350ms); // several more polls while the folder stays away
-        EXPECT_EQ(rig.access, QList<bool>{false});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.access.isEmpty(); }, 3000));
         EXPECT_FALSE(rig.monitor->isFolderAccessible());
 
         switch (c.outage) {
@@ -300,8 +271,8 @@ TEST(ScreenshotFolderMonitor, ReportsLostAccessOnceAndRecoversWhenTheFolderIsBac
         }
         const QString added = rig.file(QStringLiteral("Screenshot after.png"));
         ASSERT_TRUE(writeFile(added, "new"));
-        ASSERT_TRUE(waitUntil([&] { return rig.access.size() == 2 && !rig.reported.isEmpty(); }, 3s));
-        turnEventLoop(300ms);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return rig.access.size() > 1 && !rig.reported.isEmpty(); }, 3000));
+        // Lost access was reported once, though several polls found the folder away.
         EXPECT_EQ(rig.access, (QList<bool>{false, true}));
         EXPECT_TRUE(rig.monitor->isFolderAccessible());
         // Known paths survive the outage: the old file is not reported, the new one is, once.
@@ -320,8 +291,8 @@ TEST(ScreenshotFolderMonitor, ACallbackThatStopsTheMonitorEndsTheScan)
         rig.reported.append(path);
         rig.monitor->stop();
     };
-    ASSERT_TRUE(waitUntil([&] { return !rig.reported.isEmpty(); }, 3s));
-    turnEventLoop(300ms);
+    // Both files are found by one scan, which must end with the stop.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.reported.isEmpty(); }, 3000));
     EXPECT_EQ(rig.reported.size(), 1);
     EXPECT_FALSE(rig.monitor->folder().has_value());
     EXPECT_TRUE(rig.watcher->watchedFolder.isEmpty());
@@ -337,12 +308,16 @@ TEST(LinuxFolderWatcher, SignalsChangesInTheWatchedFolderOnly)
     EXPECT_FALSE(watcher.watch(temp.filePath(QStringLiteral("missing"))));
     ASSERT_TRUE(watcher.watch(temp.path()));
     ASSERT_TRUE(writeFile(temp.filePath(QStringLiteral("Screenshot 1.png")), "x"));
-    EXPECT_TRUE(waitUntil([&] { return changes > 0; }, 3s));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return changes > 0; }, 3000));
 
+    // After unwatch only a witness still watching hears of the next change.
     watcher.unwatch();
     changes = 0;
+    LinuxFolderWatcher witness;
+    QSignalSpy witnessed(&witness, &FolderWatcher::folderChanged);
+    ASSERT_TRUE(witness.watch(temp.path()));
     ASSERT_TRUE(writeFile(temp.filePath(QStringLiteral("Screenshot 2.png")), "x"));
-    turnEventLoop(300ms);
+    ASSERT_TRUE(witnessed.wait(3000));
     EXPECT_EQ(changes, 0);
 }
 

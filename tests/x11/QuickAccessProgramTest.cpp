@@ -1,18 +1,16 @@
 // The whole program: the history shortcut over another application opens Quick Access at the
 // screen centre with the keyboard, Ctrl+digit pastes into that application, which gets the
 // keyboard back, and the panel returns under the notch.
-// gtest first: Xlib's macros (None, Bool) would break its headers.
 #include <gtest/gtest.h>
 
 #include "core/ClipboardEntry.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTimeZone>
 
-#include "X11Probe.h"
+#include "X11TestSupport.h"
 
-using namespace X11Probe;
+using namespace x11test;
 
 namespace {
 
@@ -24,29 +22,11 @@ QByteArray settingsWithHistory(const QStringList &texts)
         entry.id = ClipboardEntry::newID();
         entry.text = text;
         entry.copiedAt = QDateTime::currentDateTimeUtc();
-        entry.kind = ClipboardKind::Text;
         entries.append(entry);
     }
-    QJsonObject values;
-    values.insert(QStringLiteral("tarnel.onboardingComplete"), true);
-    values.insert(QStringLiteral("tarnel.history"),
-                  QJsonObject{{QStringLiteral("data"), QString::fromLatin1(ClipboardEntry::encodeList(entries).toBase64())}});
+    const QJsonObject values{{"tarnel.onboardingComplete", true},
+                             {"tarnel.history", QJsonObject{{"data", QString::fromLatin1(ClipboardEntry::encodeList(entries).toBase64())}}}};
     return QJsonDocument(values).toJson(QJsonDocument::Compact);
-}
-
-qint64 activePid()
-{
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), {"getactivewindow", "getwindowpid"});
-    if (!process.waitForFinished(5000))
-        return 0;
-    return process.readAllStandardOutput().trimmed().toLongLong();
-}
-
-QString readText(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 } // namespace
@@ -60,24 +40,16 @@ TEST(QuickAccessProgram, HistoryShortcutThenCtrlDigitPastesIntoTheApplicationInF
     ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
     const QRect notchFrame = geometry(*panel);
 
-    QTemporaryDir folder;
-    const QString out = folder.filePath(QStringLiteral("fixture.txt"));
-    Program fixture(fixtureBinary(), {"--out", out, "--title", "quick", "--geometry", "500x200+100+600"});
-    ASSERT_TRUE(waitUntil([&] { return activePid() == fixture.process().processId(); }, 8000ms));
-    QThread::msleep(300);
-
+    Fixture fixture("quick", {}, QStringLiteral("500x200+100+600"));
+    ASSERT_TRUE(waitForActive(fixture.pid()));
     xdotool({"key", "shift+super+v"});
     // Two entries: the smallest Quick Access, centred on the screen.
-    EXPECT_TRUE(waitUntil([&] { return geometry(*panel) == QRect(785, 430, 350, 220); }))
-        << geometry(*panel).x() << "," << geometry(*panel).y() << " " << geometry(*panel).width() << "x"
-        << geometry(*panel).height();
-    ASSERT_TRUE(waitUntil([&] { return activePid() == tarnel.process().processId(); }))
-        << "Quick Access takes the keyboard; " << tarnel.errorOutput().constData();
-    QThread::msleep(200);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) == QRect(785, 430, 350, 220); }));
+    ASSERT_TRUE(waitForActive(tarnel.pid())) << "Quick Access takes the keyboard; " << tarnel.errorOutput().constData();
 
     xdotool({"key", "ctrl+2"});
-    EXPECT_TRUE(waitUntil([&] { return readText(out) == QStringLiteral("starší záznam"); }, 8000ms))
-        << readText(out).toStdString() << tarnel.errorOutput().constData();
-    EXPECT_TRUE(waitUntil([&] { return activePid() == fixture.process().processId(); }));
-    EXPECT_TRUE(waitUntil([&] { return geometry(*panel) == notchFrame; })) << "back under the notch";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == QStringLiteral("starší záznam"); }, 8000))
+        << fixture.text().toStdString() << tarnel.errorOutput().constData();
+    EXPECT_TRUE(waitForActive(fixture.pid()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) == notchFrame; })) << "back under the notch";
 }

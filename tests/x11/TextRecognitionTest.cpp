@@ -2,13 +2,12 @@
 #include "platform/x11/LinuxQrDetector.h"
 #include "platform/x11/LinuxTextRecognizer.h"
 
-#include "platform/CaptureTestWait.h"
-
 #include <QFile>
 #include <QFont>
 #include <QFutureWatcher>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 
@@ -16,8 +15,6 @@
 #include <ZXing/MultiFormatWriter.h>
 
 #include <gtest/gtest.h>
-
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -41,7 +38,7 @@ QImage renderLines(const QStringList &lines, QSize size = QSize(1400, 420), int 
 TextRecognitionResult recognizeAndWait(TextRecognizer &recognizer, const QImage &image)
 {
     QFuture<TextRecognitionResult> future = recognizer.recognize(image);
-    EXPECT_TRUE(waitUntil([&] { return future.isFinished(); }, 60s));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return future.isFinished(); }, 60000));
     return future.result();
 }
 
@@ -179,7 +176,7 @@ TEST(LinuxTextRecognizer, RecognitionRunsOffTheMainThreadWhileTheEventLoopTurns)
     watcher.setFuture(future);
     EXPECT_FALSE(future.isFinished()) << "recognize() returned only after the work was done";
     const int ticksAtStart = ticks;
-    ASSERT_TRUE(waitUntil([&] { return deliveredOnMainThread; }, 60s));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return deliveredOnMainThread; }, 60000));
     EXPECT_GT(ticks - ticksAtStart, 3) << "the main thread was blocked while recognising";
     EXPECT_TRUE(future.result().ok());
     EXPECT_TRUE(future.result().text->contains(QStringLiteral("Riadok")));
@@ -213,7 +210,7 @@ TEST(LinuxQrDetector, FindsQrCodesOnceEachAndIgnoresOtherSymbologies)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         QFuture<QStringList> future = detector.detect(c.image);
-        ASSERT_TRUE(waitUntil([&] { return future.isFinished(); }, 30s));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return future.isFinished(); }, 30000));
         QStringList found = future.result();
         QStringList expected = c.expected;
         found.sort();
