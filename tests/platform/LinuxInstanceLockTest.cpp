@@ -146,23 +146,6 @@ TEST(LinuxInstanceLockIdentity, OnlyAPositivelyIdentifiedExecutableMatches)
     sleeper.waitForFinished();
 }
 
-TEST_F(InstanceFixture, WithNoOtherInstanceStartIsReadyAtOnceAndAnswersLaterInstances)
-{
-    LinuxInstanceLock first(options(m_helper));
-    bool firstReady = false;
-    first.start([&] { firstReady = true; });
-    EXPECT_TRUE(firstReady);
-
-    int asked = 0;
-    QObject::connect(&first, &InstanceLock::quitRequested, [&] { ++asked; });
-    LinuxInstanceLock second(options(m_helper));
-    bool secondReady = false;
-    second.start([&] { secondReady = true; });
-    // The listener is this very process, which is never waited for nor killed.
-    EXPECT_TRUE(secondReady);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return asked == 1; }));
-}
-
 TEST_F(InstanceFixture, TheSocketLeftByAKilledInstanceIsTakenOver)
 {
     // A socket file that nobody listens on, as a killed instance leaves it.
@@ -213,18 +196,6 @@ TEST_F(InstanceFixture, OnlyTheQuitRequestIsObeyed)
     later.start({});
     EXPECT_TRUE(QTest::qWaitFor([&] { return asked > 0; }));
     EXPECT_EQ(asked, 1);
-}
-
-TEST_F(InstanceFixture, APoliteInstanceQuitsWhenAsked)
-{
-    QProcess *old = startInstance("polite", m_helper);
-    LinuxInstanceLock lock(options(m_helper));
-    bool ready = false;
-    lock.start([&] { ready = true; });
-    EXPECT_TRUE(waitForLine(old, "asked"));
-    EXPECT_TRUE(finished(old));
-    EXPECT_EQ(old->exitStatus(), QProcess::NormalExit);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ready; }));
 }
 
 TEST_F(InstanceFixture, AStubbornInstanceOfTarnelsExecutableIsKilledAfterTheGrace)

@@ -15,28 +15,6 @@ QJsonObject savedMode(const char *mode)
 
 } // namespace
 
-TEST(NotchPanelMode, SavedModeIsReadAtStart)
-{
-    const struct {
-        QJsonObject values;
-        ClipboardPresentationMode mode;
-        bool panelShown;
-    } cases[] = {
-        {{}, ClipboardPresentationMode::Notch, true},
-        {savedMode("notch"), ClipboardPresentationMode::Notch, true},
-        {savedMode("menuBar"), ClipboardPresentationMode::MenuBar, false},
-        {savedMode("MenuBar"), ClipboardPresentationMode::Notch, true},
-        {QJsonObject{{QStringLiteral("tarnel.presentationMode"), 7}}, ClipboardPresentationMode::Notch, true},
-    };
-    for (const auto &c : cases) {
-        PanelHarness h(c.values);
-        h.controller->show();
-        EXPECT_EQ(h.controller->presentationMode(), c.mode);
-        EXPECT_EQ(h.panel().isVisible(), c.panelShown);
-        EXPECT_FALSE(h.controller->menuBarPopover()->isShown()) << "showing never opens the popup";
-    }
-}
-
 TEST(NotchPanelMode, SwitchingPersistsAndMovesTheWindows)
 {
     PanelHarness h(savedMode("notch"));
@@ -126,52 +104,6 @@ TEST(NotchPanelMode, PasteAsFormReopensWithoutClosing)
     EXPECT_EQ(h.model.tab, ClipboardPanelTab::Gallery) << "the first remembered tab is restored";
 }
 
-TEST(NotchPanelMode, TrayClickInNotchModeTogglesThePanel)
-{
-    PanelHarness h(savedMode("notch"));
-    h.controller->show();
-    h.controller->statusItemClicked();
-    EXPECT_TRUE(h.controller->isContentExpanded());
-    EXPECT_FALSE(h.controller->menuBarPopover()->isShown()) << "the popup never opens in notch mode";
-    h.controller->statusItemClicked();
-    EXPECT_FALSE(h.controller->isContentExpanded());
-}
-
-TEST(NotchPanelMode, QuickAccessHeightFollowsItsContent)
-{
-    const struct {
-        bool notice;
-        bool options;
-        bool image;
-        int items;
-        qreal height;
-    } cases[] = {
-        {true, true, true, 9, 240},  {false, true, true, 3, 370}, {false, true, false, 3, 414},
-        {false, false, false, 0, 290}, {false, false, false, 1, 220}, {false, false, false, 2, 220},
-        {false, false, false, 3, 258}, {false, false, false, 4, 308}, {false, false, false, 5, 358},
-        {false, false, false, 6, 408}, {false, false, false, 40, 408},
-    };
-    PanelHarness h;
-    for (const auto &c : cases) {
-        h.model.shortcutNotice = c.notice;
-        h.model.options = c.options;
-        h.model.selectedImage = c.image;
-        h.model.items = c.items;
-        EXPECT_EQ(h.controller->quickAccessSize(), QSizeF(350, c.height)) << c.items << " items";
-    }
-}
-
-TEST(NotchPanelMode, ShowingPutsThePanelBackAtTopCentre)
-{
-    PanelHarness h;
-    h.controller->show();
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(h.frame(), QRect(screen.x() + screen.width() / 2 - 225, screen.y(), 450, 460));
-    h.panel().move(3, 300);
-    h.controller->show();
-    EXPECT_EQ(h.frame().topLeft(), QPoint(screen.x() + screen.width() / 2 - 225, screen.y()));
-}
-
 TEST(NotchPanelMode, WithoutATrayHostThePanelStaysReachableInMenuBarMode)
 {
     PanelHarness h(savedMode("menuBar"), shortHoverTimings(), false);
@@ -189,22 +121,3 @@ TEST(NotchPanelMode, WithoutATrayHostThePanelStaysReachableInMenuBarMode)
         << "the popup hangs from the notch's place";
 }
 
-TEST(NotchPanelMode, ATrayHostAppearingLaterTakesOverFromThePanel)
-{
-    PanelHarness h(savedMode("menuBar"), shortHoverTimings(), false);
-    h.controller->show();
-    ASSERT_TRUE(h.panel().isVisible());
-    h.trayAvailable = true;
-    h.controller->checkTrayAvailability();
-    EXPECT_FALSE(h.controller->isPanelStandingInForTray());
-    EXPECT_FALSE(h.panel().isVisible()) << "menu-bar mode hides the panel once the tray icon can be seen";
-    h.trayAvailable = false;
-    h.controller->checkTrayAvailability();
-    EXPECT_TRUE(h.panel().isVisible()) << "and shows it again when the tray goes away";
-
-    PanelHarness notch(savedMode("notch"), shortHoverTimings(), false);
-    notch.controller->show();
-    notch.trayAvailable = true;
-    notch.controller->checkTrayAvailability();
-    EXPECT_TRUE(notch.panel().isVisible()) << "notch mode is not affected";
-}

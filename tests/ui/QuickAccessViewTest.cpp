@@ -175,7 +175,7 @@ TEST_F(QuickAccessViewTest, TheSearchFieldTellsTheModelWhenItHasTheKeyboard)
     openQuickAccess();
     view->show();
     QApplication::setActiveWindow(view.get());
-    ASSERT_TRUE(::waitUntil([this] { return view->isActiveWindow(); }));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return view->isActiveWindow(); }));
     model->requestQuickSearchFocus();
     EXPECT_TRUE(view->searchField()->hasFocus());
     EXPECT_TRUE(model->isSearchFieldFocused);

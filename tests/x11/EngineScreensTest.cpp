@@ -2,6 +2,7 @@
 // into a watched folder, and turns text read from a dragged screen region into a history
 // entry and the clipboard's content.
 #include "engine/ClipboardModel.h"
+#include "support/TestFiles.h"
 #include "platform/ScreenTextCapture.h"
 #include "platform/ScreenshotFolderMonitor.h"
 #include "platform/x11/LinuxFolderWatcher.h"
@@ -54,13 +55,6 @@ QByteArray screenshotPng(const QList<std::string> &codes = {})
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
     return out;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 // The model with everything real, its settings in the test's private XDG folders.
@@ -142,32 +136,6 @@ TEST_F(EngineScreens, ScreenshotsInTheWatchedFolderAreImportedOnceAndTheChoicePe
     EXPECT_EQ(again.model->screenshotFolderPath(), shots.path());
     EXPECT_TRUE(again.model->automaticScreenshotCapture());
     EXPECT_EQ(again.model->screenshotFolderMonitor()->folder(), shots.path());
-}
-
-TEST_F(EngineScreens, TheScreenshotFolderChoiceAndItsProblemsHoldAcrossStarts)
-{
-    QTemporaryDir root;
-    const QString gone = root.filePath(QStringLiteral("gone"));
-    {
-        RealModel real;
-        real.model->setScreenshotFolder(gone);
-        EXPECT_EQ(real.model->screenshotCaptureIssue(), ClipboardModel::screenshotFolderNotOpenedIssue);
-    }
-    {
-        RealModel real;
-        EXPECT_EQ(real.model->screenshotFolderPath(), gone);
-        EXPECT_EQ(real.model->screenshotCaptureIssue(), ClipboardModel::screenshotFolderNotOpenedIssue)
-            << "recomputed when monitoring starts";
-        real.model->setAutomaticScreenshotCapture(false);
-        EXPECT_EQ(real.model->screenshotCaptureIssue(), std::nullopt);
-    }
-    RealModel real;
-    EXPECT_FALSE(real.model->automaticScreenshotCapture());
-    EXPECT_EQ(real.model->screenshotCaptureIssue(), std::nullopt);
-    ASSERT_TRUE(QDir().mkpath(gone));
-    real.model->setScreenshotFolder(gone);
-    EXPECT_EQ(real.model->screenshotCaptureIssue(), std::nullopt);
-    EXPECT_TRUE(real.model->automaticScreenshotCapture());
 }
 
 TEST_F(EngineScreens, TextAndQrCodesOfAnImportedScreenshotAreFiledWhereTheUserSaysAndPersist)

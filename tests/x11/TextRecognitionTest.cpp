@@ -97,65 +97,6 @@ TEST(LinuxTextRecognizer, ReadsSlovakAndEnglishLinesInOrder)
               0.8);
 }
 
-TEST(LinuxTextRecognizer, ReadsScreenSizedText)
-{
-    LinuxTextRecognizer recognizer;
-    const TextRecognitionResult result = recognizeAndWait(
-        recognizer, renderLines({QStringLiteral("Settings of the clipboard history"), QStringLiteral("Nastavenia histórie schránky")},
-                                QSize(420, 80), 14));
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
-    SCOPED_TRACE(result.text->toStdString());
-    EXPECT_GE(shareFound(*result.text, {QStringLiteral("Settings"), QStringLiteral("clipboard"), QStringLiteral("history"),
-                                        QStringLiteral("Nastavenia"), QStringLiteral("schránky")}),
-              0.8);
-}
-
-TEST(LinuxTextRecognizer, ImagesWithoutTextOrWithoutLanguageData)
-{
-    QTemporaryDir noData;
-    QTemporaryDir englishOnly;
-    LinuxTextRecognizer probe;
-    ASSERT_FALSE(probe.languages().isEmpty());
-    // Find where the system's English data lives, and give a folder with that one only.
-    QString englishSource;
-    for (const QString &folder : {QStringLiteral("/usr/share/tesseract-ocr/5/tessdata"), QStringLiteral("/usr/share/tesseract-ocr/4.00/tessdata"),
-                                  QString::fromLocal8Bit(qgetenv("TESSDATA_PREFIX"))}) {
-        if (QFile::exists(folder + QStringLiteral("/eng.traineddata")))
-            englishSource = folder + QStringLiteral("/eng.traineddata");
-    }
-    ASSERT_FALSE(englishSource.isEmpty());
-    ASSERT_TRUE(QFile::link(englishSource, englishOnly.filePath(QStringLiteral("eng.traineddata"))));
-
-    const struct {
-        const char *name;
-        QString dataPath;
-        QImage image;
-        bool ok;
-        QString text;
-    } cases[] = {
-        {"blank image", QString(), renderLines({}), true, QString()},
-        {"null image", QString(), QImage(), false, QString()},
-        {"one pixel", QString(), QImage(1, 1, QImage::Format_RGB32), true, QString()},
-        {"no language data", noData.path(), renderLines({QStringLiteral("Hello world")}), false, QString()},
-        {"english only", englishOnly.path(), renderLines({QStringLiteral("Hello world")}), true, QStringLiteral("Hello world")},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        LinuxTextRecognizer recognizer(c.dataPath);
-        QImage image = c.image;
-        if (image.width() == 1)
-            image.fill(Qt::white);
-        const TextRecognitionResult result = recognizeAndWait(recognizer, image);
-        EXPECT_EQ(result.ok(), c.ok);
-        if (c.ok)
-            EXPECT_EQ(result.text->trimmed(), c.text);
-        else
-            EXPECT_FALSE(result.error.isEmpty());
-    }
-    EXPECT_EQ(LinuxTextRecognizer(englishOnly.path()).languages(), QStringList{QStringLiteral("eng")});
-    EXPECT_TRUE(LinuxTextRecognizer(noData.path()).languages().isEmpty());
-}
-
 TEST(LinuxTextRecognizer, RecognitionRunsOffTheMainThreadWhileTheEventLoopTurns)
 {
     LinuxTextRecognizer recognizer;
@@ -180,43 +121,6 @@ TEST(LinuxTextRecognizer, RecognitionRunsOffTheMainThreadWhileTheEventLoopTurns)
     EXPECT_GT(ticks - ticksAtStart, 3) << "the main thread was blocked while recognising";
     EXPECT_TRUE(future.result().ok());
     EXPECT_TRUE(future.result().text->contains(QStringLiteral("Riadok")));
-}
-
-TEST(LinuxQrDetector, FindsQrCodesOnceEachAndIgnoresOtherSymbologies)
-{
-    const std::string web = "https://example.sk/tarnel?q=%C4%8Daj";
-    const std::string slovak = "Čučoriedky a ľadový čaj";
-    const QImage webCode = qrImage(web, 240);
-    const QImage slovakCode = qrImage(slovak, 240);
-    const QImage dataMatrix = qrImage("not a qr code", 200, ZXing::BarcodeFormat::DataMatrix);
-
-    const struct {
-        const char *name;
-        QImage image;
-        QStringList expected; // in any order
-    } cases[] = {
-        {"one code", canvasWith({{webCode, QPoint(100, 100)}}), {QString::fromStdString(web)}},
-        {"two copies of one code", canvasWith({{webCode, QPoint(100, 100)}, {webCode, QPoint(900, 400)}}),
-         {QString::fromStdString(web)}},
-        {"two codes, one twice",
-         canvasWith({{webCode, QPoint(80, 80)}, {slovakCode, QPoint(600, 80)}, {webCode, QPoint(1100, 500)}}),
-         {QString::fromStdString(web), QString::fromUtf8(slovak.c_str())}},
-        {"data matrix only", canvasWith({{dataMatrix, QPoint(300, 300)}}), {}},
-        {"blank", canvasWith({}), {}},
-        {"null image", QImage(), {}},
-        {"text, not a code", renderLines({QStringLiteral("QR kód")}), {}},
-    };
-    LinuxQrDetector detector;
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        QFuture<QStringList> future = detector.detect(c.image);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return future.isFinished(); }, 30000));
-        QStringList found = future.result();
-        QStringList expected = c.expected;
-        found.sort();
-        expected.sort();
-        EXPECT_EQ(found, expected);
-    }
 }
 
 } // namespace

@@ -121,11 +121,9 @@ TEST_F(X11PasteboardTest, AForeignCopyRaisesTheCountAndReadsBackByKind)
         PasteboardContent expected;
     } cases[] = {
         {"text", "Ahoj, svet ✓ žluťoučký kôň", {}, content("Ahoj, svet ✓ žluťoučký kôň")},
-        {"multi-line text", "a\n  b\n", "UTF8_STRING", content("a\n  b\n")},
         {"Latin-1 STRING", "caf\xe9", "STRING", content("café")},
         {"invalid UTF-8 is skipped", "\xff\xfe bad", "UTF8_STRING", {}},
         {"PNG image", image, "image/png", content(std::nullopt, {{"image/png", image}})},
-        {"another image type", image, "image/x-other", content(std::nullopt, {{"image/x-other", image}})},
         {"file URLs", "file:///tmp/a%20b.txt\r\nfile:///tmp/%C5%BE.png\r\n", "text/uri-list",
          content(std::nullopt, {}, {"/tmp/a b.txt", "/tmp/ž.png"})},
         {"URL list with a web address", "file:///tmp/a.txt\r\nhttps://example.com/\r\n", "text/uri-list", {}},
@@ -230,26 +228,6 @@ TEST_F(X11PasteboardTest, AnOwnerThatNeverAnswersDoesNotHoldUpTheMainThread)
     EXPECT_EQ(countOnceTextArrives("next"), before + 2);
 }
 
-TEST_F(X11PasteboardTest, ANewCopyDoesNotWaitForAHungOwnerToTimeOut)
-{
-    // Waits far longer than this test may take: only giving up the stale fetch gets it done.
-    X11Pasteboard::Limits limits;
-    limits.replyTimeout = 60s;
-    limits.fetchDeadline = 120s;
-    startPasteboard(limits);
-    const qint64 before = m_pasteboard->changeCount();
-
-    auto *owner = new QProcess;
-    m_processes.append(owner);
-    owner->start(QStringLiteral(TARNEL_PLATFORM_HELPER), {"silent-owner"});
-    ASSERT_TRUE(owner->waitForStarted());
-    ASSERT_TRUE(owner->waitForReadyRead(kWaitMs));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_pasteboard->isFetching(); }));
-
-    EXPECT_EQ(countOnceTextArrives("fresh"), before + 2);
-    EXPECT_FALSE(m_pasteboard->content().incomplete);
-}
-
 TEST_F(X11PasteboardTest, AnOversizedCopyIsPassedOverAndReported)
 {
     const struct {
@@ -260,8 +238,6 @@ TEST_F(X11PasteboardTest, AnOversizedCopyIsPassedOverAndReported)
     } cases[] = {
         {"50 MB under the default cap", X11Pasteboard::kMaxRepresentationBytes, 50'000'000, true},
         {"one property over a small cap", 4000, 4001, true},
-        {"exactly at a small cap", 4000, 4000, false},
-        {"in pieces over a larger cap", 300'000, 600'000, true},
         {"20 MB in pieces under the default cap", X11Pasteboard::kMaxRepresentationBytes, 20'000'000, false},
     };
     for (const auto &c : cases) {
