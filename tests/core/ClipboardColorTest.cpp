@@ -69,24 +69,4 @@ TEST(ClipboardColor, FormatsInEveryNotation)
     }
 }
 
-// Every byte value survives the trip to a fraction and back, and hsl stays in range.
-TEST(ClipboardColor, ComponentsAreExactFractionsOfEveryByte)
-{
-    for (int value = 0; value <= 255; ++value) {
-        const QString hex = QStringLiteral("#%1%1%1").arg(value, 2, 16, QLatin1Char('0'));
-        const auto parts = ClipboardColor::components(hex);
-        ASSERT_TRUE(parts.has_value()) << hex.toStdString();
-        EXPECT_EQ(int(parts->red * 255), value);
-        EXPECT_EQ(parts->red, parts->green);
-        EXPECT_EQ(ClipboardColor::format(hex, ColorOutput::Rgb),
-                  QStringLiteral("rgb(%1, %1, %1)").arg(value));
-        const QString grey = *ClipboardColor::format(hex, ColorOutput::Hsl);
-        EXPECT_EQ(grey, QStringLiteral("hsl(0, 0%, %1%)").arg(std::lround(value / 255.0 * 100)));
-    }
-    EXPECT_EQ(ClipboardColor::components("#336699"),
-              (ClipboardColor::Components{51 / 255.0, 102 / 255.0, 153 / 255.0}));
-    EXPECT_EQ(ClipboardColor::components("rgb(1, 2, 3)"), std::nullopt);
-    EXPECT_EQ(ClipboardColor::components(""), std::nullopt);
-}
-
 } // namespace

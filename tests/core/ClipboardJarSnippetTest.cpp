@@ -39,26 +39,6 @@ TEST(ClipboardJar, ReaderNeedsEveryKeyWithItsType)
     }
 }
 
-TEST(ClipboardSnippet, RoundTripsAndNeedsEveryKey)
-{
-    const ClipboardSnippet snippet{"S1", "Podpis", ";sig", QString::fromUtf8("S pozdravom\nJán")};
-    EXPECT_EQ(snippet.toJson().size(), 4);
-    EXPECT_EQ(ClipboardSnippet::fromJson(snippet.toJson()), snippet);
-
-    struct Case {
-        const char *json;
-        bool reads;
-    };
-    const Case cases[] = {
-        {R"({"id":"S","name":"","trigger":"","text":""})", true},
-        {R"({"id":"S","name":"n","trigger":"t"})", false},
-        {R"({"id":"S","name":"n","trigger":null,"text":"x"})", false},
-        {R"({"id":"S","name":"n","trigger":"t","text":1})", false},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(ClipboardSnippet::fromJson(firstOf(c.json)).has_value(), c.reads) << c.json;
-}
-
 TEST(RecordLists, OneBrokenRecordCostsOnlyItself)
 {
     const DecodedList<ClipboardJar> jars = ClipboardJar::decodeList(

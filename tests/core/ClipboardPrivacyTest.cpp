@@ -20,15 +20,10 @@ TEST(ClipboardPrivacy, NamedSecretsNeedASeparatorAndAValue)
 {
     expectAll({
         {"password colon", "password: hunter2", true},
-        {"secret in a sentence", "the secret: opensesame, keep it", true},
-        {"api_key", "api_key=abc123", true},
         {"access token", "access_token=eyJhbGciOi", true},
-        {"refreshtoken", "REFRESHTOKEN=r1", true},
         {"Kelvin sign lower-cases to k", QStringLiteral("API_\u212aEY=abc"), true},
         {"fullwidth letters are other letters", QStringLiteral("\uff30\uff21\uff33\uff33\uff37\uff2f\uff32\uff24: x"), false},
-        {"value after a no-break space", QStringLiteral("password:\u00a0abc"), true},
         {"separator and nothing", "password:", false},
-        {"separator then line break", "password =\n", false},
         {"only no-break spaces after", QStringLiteral("password: \u00a0\u2003"), false},
         {"word without separator", "I forgot my password yesterday", false},
         {"name glued to a non-ASCII letter", QStringLiteral("čpassword=tajné"), false},
@@ -40,9 +35,7 @@ TEST(ClipboardPrivacy, OneTimeCodesNeedTheDigitsRightAfterTheName)
 {
     expectAll({
         {"one-time code", "one-time code: 123456", true},
-        {"verification", "Verification code: 4821", true},
         {"otp", "OTP 8472", true},
-        {"three digits", "security code 123", false},
         {"nine digits", "otp: 123456789", false},
         {"word between", "Your verification code is 482193", false},
         {"one and time on two lines", "one\ntime code 1234", false},
@@ -56,7 +49,6 @@ TEST(ClipboardPrivacy, BareSixDigitCodeIsTheWholeText)
         {"six digits", "123456", true},
         {"seven digits", "1234567", false},
         {"final line break", "123456\n", false},
-        {"final line separator", QStringLiteral("123456\u2028"), false},
         {"Arabic-Indic digits", QStringLiteral("\u0661\u0662\u0663\u0664\u0665\u0666"), false},
     });
 }
@@ -67,7 +59,6 @@ TEST(ClipboardPrivacy, CardNumbersPassingLuhn)
         {"grouped by spaces", "4111 1111 1111 1111", true},
         {"last digit raised", "4111 1111 1111 1112", false},
         {"no-break spaces", QStringLiteral("4111\u00a01111\u00a01111\u00a01111"), true},
-        {"thirteen zeros", "0000000000000", true},
         {"twelve zeros", "000000000000", false},
         {"Arabic-Indic digits", QStringLiteral("\u0664\u0661\u0661\u0661 \u0661\u0661\u0661\u0661 \u0661\u0661\u0661\u0661 "
                                                "\u0661\u0661\u0661\u0661"), true},
@@ -86,7 +77,6 @@ TEST(ClipboardPrivacy, OrdinaryTextsWithManyDigitsAreKept)
         {"invoice digits alone", "2024-0045-1250-00", true},
         {"invoice line", QStringLiteral("Faktúra 2024-0045, 1 250,00"), false},
         {"card number with words", "Card: 4111 1111 1111 1111 exp 12/27", false},
-        {"amount with a currency sign", QStringLiteral("4111 1111 1111 1111 \u20ac"), false},
     });
 }
 
@@ -103,7 +93,6 @@ TEST(ClipboardPrivacy, HugeTextsAreCheckedInFull)
         {"ten megabytes of prose", prose, false},
         {"secret at the end of prose", prose + "\napi_key=abc", true},
         {"code after many spaces", "otp" + spaces + "123456", true},
-        {"code after a long false start", "otp" + spaces + "x, otp 1234", true},
         {"secret after a long false start", "password" + spaces + "x, password: y", true},
         {"ten megabytes of digits", QString(tenMegabytes, u'4'), false},
     });

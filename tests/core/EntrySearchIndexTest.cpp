@@ -86,22 +86,6 @@ TEST(EntrySearchIndex, FindsTheNewTextAfterAnEntryWasEdited)
     EXPECT_EQ(ids(index.filtered({e}, QStringLiteral("NEW"))), QStringList{QStringLiteral("a")});
 }
 
-TEST(EntrySearchIndex, SnippetsMatchOnNameTriggerAndTextJoined)
-{
-    const ClipboardSnippet snippet{QStringLiteral("s1"), QStringLiteral("Podpis"), QStringLiteral(";sig"),
-                                   QStringLiteral("S pozdravom, Ján")};
-    struct Case {
-        const char *search;
-        bool matches;
-    };
-    const Case cases[] = {{";SIG", true}, {"JÁN", true}, {"jan", false}, {"sig s pozdravom", true}, {"podpis;sig", false}};
-    for (const Case &c : cases) {
-        EXPECT_EQ(EntrySearchIndex::filtered(QList<ClipboardSnippet>{snippet}, QString::fromUtf8(c.search)).size(),
-                  c.matches ? 1 : 0)
-            << c.search;
-    }
-}
-
 TEST(QuickAccessRanking, FrontApplicationsCopiesFirstThenNewestFirstOnEachSide)
 {
     const auto at = [](int hour) { return QDateTime(QDate(2026, 1, 1), QTime(hour, 0), QTimeZone::utc()); };

@@ -123,7 +123,6 @@ TEST_F(PasteModelTest, CtrlVGoesToTheGivenProcessOrBackToTheRememberedApplicatio
     };
     const Case cases[] = {
         {"given process", kFrontPid, kEditor, {{KeyChord::Paste, kFrontPid}}, {}, kEditor},
-        {"nothing remembered", std::nullopt, std::nullopt, {{KeyChord::Paste, std::nullopt}}, {}, std::nullopt},
         {"remembered is Tarnel itself", std::nullopt, self, {{KeyChord::Paste, std::nullopt}}, {}, self},
         // Its window needs a moment to take the keyboard back.
         {"remembered application", std::nullopt, kEditor, {}, {kEditor}, std::nullopt},

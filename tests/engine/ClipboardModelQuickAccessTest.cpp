@@ -49,8 +49,6 @@ TEST_F(QuickAccessModelTest, EachTabListsItsOwnEntries)
         {ClipboardPanelTab::History, {"plain", "pinned", "stacked", "jarred", "photo", "shot"}},
         {ClipboardPanelTab::Clipboard, {"plain", "jarred", "photo", "shot"}},
         {ClipboardPanelTab::Pins, {"pinned"}},
-        {ClipboardPanelTab::PasteStack, {"stacked"}},
-        {ClipboardPanelTab::Screenshots, {"shot"}},
         {ClipboardPanelTab::Jars, {}}, // no Jar chosen
     };
     for (const Case &c : cases) {
@@ -167,7 +165,6 @@ TEST_F(QuickAccessModelTest, CommittingTheSelectionPastesEntryOrSnippet)
     const Case cases[] = {
         {ClipboardPanelTab::History, "b", std::nullopt, "second"},
         {ClipboardPanelTab::Snippets, std::nullopt, "s2", "snippet two"},
-        {ClipboardPanelTab::Snippets, std::nullopt, std::nullopt, "snippet one"},
     };
     for (const Case &c : cases) {
         model->beginQuickAccess(editor());

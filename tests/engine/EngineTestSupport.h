@@ -62,7 +62,6 @@ public:
         }
         m_now = target;
     }
-    void set(const QDateTime &now) { m_now = now; }
     std::size_t pendingCount() const { return m_pending.size(); }
 
 private:

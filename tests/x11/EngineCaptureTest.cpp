@@ -188,24 +188,6 @@ TEST_F(EngineCapture, EachCopyIsPersistedWithItsKindAndSource)
     }
 }
 
-TEST_F(EngineCapture, TwoIdenticalCopiesMakeTwoEntriesAndOwnWritesAreSkipped)
-{
-    Runner runner;
-    ASSERT_TRUE(runner.waitForLine("ready"));
-    copyText("same");
-    ASSERT_TRUE(runner.waitForLine("entries 1 "));
-    copyText("same");
-    ASSERT_TRUE(runner.waitForLine("entries 2 "));
-    runner.send("write-text written by the model");
-    ASSERT_TRUE(runner.waitForLine("written"));
-    copyText("after the own write");
-    ASSERT_TRUE(runner.waitForLine("entries 3 "));
-    QStringList texts;
-    for (const ClipboardEntry &entry : persistedHistory())
-        texts.append(entry.text);
-    EXPECT_EQ(texts, (QStringList{"after the own write", "same", "same"}));
-}
-
 TEST_F(EngineCapture, AKillRightAfterPublishingLosesNothingAndRestartKeepsTheOrder)
 {
     QStringList ids;
