@@ -13,6 +13,7 @@ PACKAGES=(
   fonts-inter
   breeze-icon-theme
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  clang libfuzzer-14-dev
   xvfb xauth xclip xdotool openbox x11-utils trayer
 )
 

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Tarnel with its tests and runs the whole suite
-# (unit and widget tests offscreen, X11 tests each on a private Xvfb with openbox).
+# (unit and widget tests offscreen, X11 tests each on a private Xvfb with openbox), then runs
+# every fuzz target briefly (TARNEL_FUZZ_SECONDS each, 10 by default; 0 skips them) so that a
+# reader that crashes on an input it once survived fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -9,3 +11,8 @@ cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNEL_BUI
 cmake --build build-test -j "$jobs"
 cd build-test
 ctest --output-on-failure -j "$jobs" "$@"
+cd ..
+fuzz_seconds=${TARNEL_FUZZ_SECONDS:-10}
+if [ "$fuzz_seconds" != 0 ]; then
+  bash scripts/fuzz.sh "$fuzz_seconds"
+fi

@@ -245,7 +245,9 @@ QString urlDecode(const QString &text)
         decoded.append(char(high * 16 + low));
         i += 2;
     }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A decoded text may itself begin with U+FEFF; by default the decoder would drop it as a
+    // byte order mark.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString result = utf8.decode(decoded);
     if (utf8.hasError())
         return text;

@@ -3,6 +3,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <cmath>
+
 namespace {
 
 // Integers are JSON numbers; a number with a fraction, or one beyond what a double holds
@@ -30,8 +32,8 @@ std::optional<qint64> SettingsStore::integerValue(const QString &key) const
     if (variant.typeId() == QMetaType::LongLong)
         return variant.toLongLong();
     const double number = value->toDouble();
-    if (number != static_cast<double>(static_cast<qint64>(number)) || number > kLargestExactInteger
-        || number < -kLargestExactInteger)
+    // The range comes first: converting a double beyond 64 bits to an integer is undefined.
+    if (number > kLargestExactInteger || number < -kLargestExactInteger || number != std::trunc(number))
         return std::nullopt;
     return static_cast<qint64>(number);
 }

@@ -25,6 +25,8 @@ class TarnelPanel;
 
 class PanelWindowTraits;
 class Permissions;
+class QrDetector;
+class TextRecognizer;
 class SettingsStore;
 class Workspace;
 
@@ -42,6 +44,9 @@ struct PanelServices {
     // Whether a tray host runs right now, so that the tray icon can be seen at all. The host
     // may come and go (a desktop panel starting after Tarnel at login); empty means never.
     std::function<bool()> systemTrayAvailable;
+    // Read a screenshot's text and QR codes in the text sheet; absent, reading fails there.
+    TextRecognizer *textRecognizer = nullptr;
+    QrDetector *qrDetector = nullptr;
 };
 
 // The clocks of hover; tests shorten them, the program keeps the defaults.

@@ -8,8 +8,10 @@
 #include "platform/x11/LinuxFolderWatcher.h"
 #include "platform/x11/LinuxInstanceLock.h"
 #include "platform/x11/LinuxLoginItem.h"
+#include "platform/x11/LinuxQrDetector.h"
 #include "platform/x11/LinuxScreenshotLocation.h"
 #include "platform/x11/LinuxSettingsStore.h"
+#include "platform/x11/LinuxTextRecognizer.h"
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/LinuxUpdater.h"
 #include "platform/x11/X11PanelWindowTraits.h"
@@ -27,6 +29,7 @@
 #include "ui/panel/ClipboardPanelView.h"
 #include "ui/quickaccess/QuickAccessHost.h"
 #include "ui/quickaccess/QuickAccessView.h"
+#include "ui/style/PanelStyle.h"
 #include "shell/ClipboardModelPanelLink.h"
 
 #include <QApplication>
@@ -49,6 +52,8 @@ struct Desktop {
     X11Pasteboard pasteboard;
     LinuxLoginItem loginItem;
     LinuxScreenshotLocation screenshotLocation;
+    LinuxTextRecognizer textRecognizer;
+    LinuxQrDetector qrDetector;
     std::unique_ptr<LinuxUpdater> updater;
     std::unique_ptr<ClipboardModel> model;
     std::unique_ptr<ClipboardModelPanelLink> panelModel;
@@ -72,6 +77,7 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("tarnel"));
     // An accessory: closing its windows never ends it; only a newer instance or the session does.
     QApplication::setQuitOnLastWindowClosed(false);
+    PanelStyle::installApplicationFont();
 
     Desktop desktop;
     L10n::setLanguageReader([&desktop] { return desktop.settings.textValue(QString::fromLatin1(kAppLanguageSettingKey)); });
@@ -103,7 +109,7 @@ int main(int argc, char *argv[])
         desktop.model = std::make_unique<ClipboardModel>(std::move(modelServices));
         desktop.panelModel = std::make_unique<ClipboardModelPanelLink>(*desktop.model, desktop.settings);
         PanelServices services{desktop.settings, desktop.workspace, desktop.permissions, desktop.windowTraits, {},
-                               &QSystemTrayIcon::isSystemTrayAvailable};
+                               &QSystemTrayIcon::isSystemTrayAvailable, &desktop.textRecognizer, &desktop.qrDetector};
         auto controller = std::make_unique<NotchPanelController>(*desktop.panelModel, services);
         QPointer<NotchPanelController> weak(controller.get());
 

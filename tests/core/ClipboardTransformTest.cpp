@@ -78,6 +78,7 @@ TEST(ClipboardTransform, UrlEncodingKeepsQueryCharactersAndRefusesBadEscapes)
         {"lone surrogate refused", T::UrlEncode, QString(QChar(0xD800)) + "a b", QString(QChar(0xD800)) + "a b"},
         {"non hex escape", T::UrlDecode, "%zz a%20b", "%zz a%20b"},
         {"plus stays", T::UrlDecode, "a+b%2B", "a+b+"},
+        {"leading zero-width no-break space kept", T::UrlDecode, "%EF%BB%BFa", u"\uFEFFa"_s},
         {"encoded surrogate", T::UrlDecode, "%ED%A0%80", "%ED%A0%80"},
     });
     // Every text comes back from encoding and decoding as it was.

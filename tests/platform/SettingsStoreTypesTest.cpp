@@ -28,6 +28,7 @@ TEST(SettingsStore, AValueOfAnotherTypeReadsAsAbsent)
         {"integral double", 5.0, {}, 5, {}, {}, {}},
         {"fraction", 1.5, {}, {}, {}, {}, {}},
         {"beyond exact doubles", 1e300, {}, {}, {}, {}, {}},
+        {"beyond 64 bits, negative", -1e19, {}, {}, {}, {}, {}},
         {"one is not true", 1, {}, 1, {}, {}, {}},
         {"text", QStringLiteral("dark"), {}, {}, QStringLiteral("dark"), {}, {}},
         {"text of a boolean", QStringLiteral("true"), {}, {}, QStringLiteral("true"), {}, {}},

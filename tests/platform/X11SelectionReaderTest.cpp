@@ -23,6 +23,7 @@ TEST(X11SelectionReader, AUriListCountsAsFilesOnlyWhenEveryUrlIsALocalFile)
         {"another machine", "file://elsewhere.example/etc/hosts", {}},
         {"a web address among files", "file:///a\r\nhttps://example.com/\r\n", {}},
         {"a relative reference", "a.txt", {}},
+        {"a relative file URL", "file:///a\nfile:a.txt", {}},
         {"no path", "file://", {}},
         {"not a URL", "file:///a b\x01", {}},
         {"empty", "", {}},

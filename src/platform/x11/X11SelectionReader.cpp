@@ -125,7 +125,9 @@ QStringList X11SelectionReader::filePathsFromUriList(const QByteArray &uriList)
             continue;
         const QUrl url = QUrl::fromEncoded(line, QUrl::StrictMode);
         const QString host = url.host();
-        if (!url.isValid() || !url.isLocalFile() || url.path().isEmpty()
+        // "file:a.txt" is a local file URL too, but a relative path names nothing once the
+        // entry is pasted from another folder.
+        if (!url.isValid() || !url.isLocalFile() || !url.path().startsWith(u'/')
             || !(host.isEmpty() || host == u"localhost" || host == localHost))
             return {};
         paths.append(url.adjusted(QUrl::RemoveAuthority).toLocalFile());

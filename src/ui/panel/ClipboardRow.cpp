@@ -1,0 +1,305 @@
+#include "ui/panel/ClipboardRow.h"
+
+#include "core/ClipboardColor.h"
+#include "core/L10n.h"
+#include "ui/panel/DelayedEntryActions.h"
+#include "ui/style/KindPresentation.h"
+#include "ui/style/PanelButton.h"
+#include "ui/style/PanelClock.h"
+#include "ui/style/PanelIcons.h"
+#include "ui/style/PanelMotion.h"
+#include "ui/style/PanelText.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextBoundaryFinder>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kSeparator = QStringLiteral("·");
+constexpr int kPasteButtonHeight = 28;
+constexpr int kPasteButtonPadding = 10;
+constexpr int kPreferredWidth = 360;
+
+QFont titleFont() { return PanelStyle::exactFont(ClipboardRow::kTitleSize, QFont::Medium); }
+QFont toggleFont() { return PanelStyle::font(ClipboardRow::kToggleSize, QFont::DemiBold); }
+QFont metaFont() { return PanelStyle::font(ClipboardRow::kMetaSize); }
+
+QString toggleText(bool expanded) { return L10n::text(expanded ? QStringLiteral("Menej") : QStringLiteral("Viac")); }
+
+int graphemeCount(const QString &text, int stopAfter)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    int count = 0;
+    while (finder.toNextBoundary() != -1) {
+        if (++count > stopAfter)
+            break;
+    }
+    return count;
+}
+
+// The text column: title line above the meta line, centred in the header.
+struct Column {
+    qreal left;
+    qreal width;
+    qreal titleTop;
+    qreal titleHeight;
+    qreal metaTop;
+    qreal metaHeight;
+};
+
+Column column(const QRectF &rect)
+{
+    Column c;
+    c.left = rect.left() + ClipboardRow::kLeadingPadding + ClipboardRow::kThumbnailSide + ClipboardRow::kHeaderSpacing;
+    c.width = std::max<qreal>(0, rect.right() - ClipboardRow::kTrailingPadding - c.left);
+    c.titleHeight = PanelText::lineHeight(titleFont());
+    c.metaHeight = PanelText::lineHeight(metaFont());
+    const qreal total = c.titleHeight + ClipboardRow::kColumnSpacing + c.metaHeight;
+    c.titleTop = rect.top() + (ClipboardRow::kHeaderHeight - total) / 2;
+    c.metaTop = c.titleTop + c.titleHeight + ClipboardRow::kColumnSpacing;
+    return c;
+}
+
+void paintThumbnail(QPainter &painter, const QRectF &tile, const ClipboardRow::Header &header, const PanelStyle::Colors &c)
+{
+    const ClipboardEntry &entry = header.entry;
+    if (entry.kind == ClipboardKind::Image && !header.thumbnail.isNull()) {
+        PanelStyle::fillRounded(painter, tile, ClipboardRow::kThumbnailRadius, c.controlSurface);
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        QPainterPath clip;
+        clip.addRoundedRect(tile, ClipboardRow::kThumbnailRadius, ClipboardRow::kThumbnailRadius);
+        painter.setClipPath(clip);
+        const QRectF room = tile.adjusted(ClipboardRow::kImageInset, ClipboardRow::kImageInset, -ClipboardRow::kImageInset,
+                                          -ClipboardRow::kImageInset);
+        QSizeF fitted = QSizeF(header.thumbnail.size()).scaled(room.size(), Qt::KeepAspectRatio);
+        painter.drawImage(QRectF(room.center() - QPointF(fitted.width() / 2, fitted.height() / 2), fitted), header.thumbnail);
+        painter.restore();
+        return;
+    }
+    if (entry.kind == ClipboardKind::Color) {
+        if (const auto rgb = ClipboardColor::components(entry.text)) {
+            PanelStyle::fillRounded(painter, tile, ClipboardRow::kThumbnailRadius,
+                                    QColor::fromRgbF(float(rgb->red), float(rgb->green), float(rgb->blue)));
+            return;
+        }
+    }
+    PanelStyle::fillRounded(painter, tile, ClipboardRow::kThumbnailRadius, c.surface);
+    PanelIcons::paint(painter, tile, KindPresentation::symbol(entry.kind), ClipboardRow::kKindSymbolSize,
+                      header.isSelected ? c.accent : c.secondary);
+}
+
+} // namespace
+
+ClipboardRow::ClipboardRow(const ClipboardEntry &entry, bool isSelected, QWidget *parent) : QWidget(parent)
+{
+    m_header.entry = entry;
+    m_header.isSelected = isSelected;
+    // Not Fixed: a fixed policy caps the height at the size hint, which is measured at some other width.
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+    setAccessibleName(entry.preview());
+}
+
+bool ClipboardRow::canExpand(const ClipboardEntry &entry)
+{
+    if (entry.kind == ClipboardKind::Image || entry.kind == ClipboardKind::File)
+        return false;
+    return entry.text.contains(QLatin1Char('\n')) || graphemeCount(entry.text, kMaximumFoldedCharacters) > kMaximumFoldedCharacters;
+}
+
+void ClipboardRow::setEntry(const ClipboardEntry &entry)
+{
+    if (m_header.entry == entry)
+        return;
+    m_header.entry = entry;
+    setAccessibleName(entry.preview());
+    if (m_fullText)
+        m_fullText->setText(entry.text);
+    // A row whose entry stops unfolding drops its unfolded part, keeping the flag.
+    if (!canExpand(entry))
+        dropUnfolded();
+    else if (m_header.isExpanded && !m_unfolded)
+        buildUnfolded();
+    updateGeometry();
+    update();
+}
+
+void ClipboardRow::setSelected(bool selected)
+{
+    if (m_header.isSelected == selected)
+        return;
+    m_header.isSelected = selected;
+    update();
+}
+
+void ClipboardRow::setThumbnail(const QImage &thumbnail)
+{
+    m_header.thumbnail = thumbnail;
+    update();
+}
+
+ClipboardRow::HeaderGeometry ClipboardRow::headerGeometry(const QRectF &rect, const Header &header)
+{
+    HeaderGeometry g;
+    g.thumbnail = QRectF(rect.left() + kLeadingPadding, rect.top() + (kHeaderHeight - kThumbnailSide) / 2.0,
+                         kThumbnailSide, kThumbnailSide);
+    const Column c = column(rect);
+    qreal titleWidth = c.width;
+    if (canExpand(header.entry)) {
+        const qreal toggleWidth = PanelText::width(toggleFont(), toggleText(header.isExpanded));
+        titleWidth = std::max<qreal>(0, c.width - kTitleSpacing - toggleWidth);
+        g.toggle = QRectF(c.left + titleWidth + kTitleSpacing, c.titleTop, toggleWidth, c.titleHeight);
+    }
+    g.title = QRectF(c.left, c.titleTop, titleWidth, c.titleHeight);
+    return g;
+}
+
+void ClipboardRow::paintHeader(QPainter &painter, const QRectF &rect, const Header &header, const PanelStyle::Colors &c)
+{
+    const HeaderGeometry g = headerGeometry(rect, header);
+    const ClipboardEntry &entry = header.entry;
+    paintThumbnail(painter, g.thumbnail, header, c);
+
+    painter.save();
+    painter.setPen(c.primary);
+    PanelText::drawElided(painter, g.title, titleFont(), entry.preview().replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    if (!g.toggle.isEmpty()) {
+        painter.setPen(c.accent);
+        PanelText::drawFixed(painter, g.toggle, toggleFont(), toggleText(header.isExpanded));
+    }
+
+    // Meta line: kind · source · time [hourglass]; only the source gives way when room is short.
+    const Column col = column(rect);
+    const QFont meta = metaFont();
+    const QString kind = KindPresentation::displayName(entry.kind);
+    const QString time = entry.copiedAtLabel(header.now.isValid() ? header.now : PanelClock::now());
+    const qreal kindWidth = PanelText::width(meta, kind);
+    const qreal dotWidth = PanelText::width(meta, kSeparator);
+    const qreal timeWidth = PanelText::width(meta, time);
+    const bool temporary = entry.temporaryUntil.has_value();
+    const qreal hourglass = temporary ? PanelIcons::side(kMetaSize) + kMetaSpacing : 0;
+    const qreal fixed = kindWidth + 2 * dotWidth + timeWidth + 4 * kMetaSpacing + hourglass + kMetaMinimumGap;
+    const QString source = entry.sourceAppLabel();
+    const qreal sourceWidth = std::clamp<qreal>(col.width - fixed, 0, PanelText::width(meta, source));
+
+    qreal x = col.left;
+    const auto place = [&](qreal width) {
+        const QRectF r(x, col.metaTop, width, col.metaHeight);
+        x += width + kMetaSpacing;
+        return r;
+    };
+    painter.setPen(header.isSelected ? c.accent : c.secondary);
+    PanelText::drawFixed(painter, place(kindWidth), meta, kind);
+    painter.setPen(c.muted);
+    PanelText::drawFixed(painter, place(dotWidth), meta, kSeparator);
+    PanelText::drawElided(painter, place(sourceWidth), meta, source);
+    PanelText::drawFixed(painter, place(dotWidth), meta, kSeparator);
+    PanelText::drawFixed(painter, place(timeWidth), meta, time);
+    if (temporary)
+        PanelIcons::paint(painter, place(PanelIcons::side(kMetaSize)), QStringLiteral("hourglass"), kMetaSize,
+                          PanelStyle::withOpacity(c.systemOrange, kHourglassOpacity));
+    painter.restore();
+}
+
+int ClipboardRow::unfoldedHeight(int width) const
+{
+    if (!m_unfolded)
+        return 0;
+    return m_unfolded->heightForWidth(width) > 0 ? m_unfolded->heightForWidth(width) : m_unfolded->sizeHint().height();
+}
+
+int ClipboardRow::heightForWidth(int width) const
+{
+    return kHeaderHeight + int(std::ceil(m_unfold * unfoldedHeight(width)));
+}
+
+QSize ClipboardRow::sizeHint() const { return QSize(kPreferredWidth, heightForWidth(width() > 0 ? width() : kPreferredWidth)); }
+
+void ClipboardRow::setExpanded(bool expanded)
+{
+    if (m_header.isExpanded == expanded)
+        return;
+    m_header.isExpanded = expanded;
+    if (expanded && canExpand(m_header.entry) && !m_unfolded)
+        buildUnfolded();
+    PanelMotion::animate(this, "unfold", m_unfold, expanded ? 1.0 : 0.0, kUnfoldDuration, PanelMotion::easeInOut(),
+                         [this, expanded](const QVariant &value) {
+                             m_unfold = value.toReal();
+                             updateGeometry();
+                             if (!expanded && m_unfold <= 0)
+                                 dropUnfolded();
+                         });
+    update();
+    Q_EMIT expandedChanged(expanded);
+}
+
+void ClipboardRow::buildUnfolded()
+{
+    auto *content = new QWidget;
+    auto *layout = new QVBoxLayout(content);
+    layout->setContentsMargins(kUnfoldedSidePadding, 0, kUnfoldedSidePadding, kUnfoldedBottomPadding);
+    layout->setSpacing(kUnfoldedSpacing);
+    m_fullText = new QLabel(m_header.entry.text);
+    m_fullText->setTextFormat(Qt::PlainText);
+    m_fullText->setWordWrap(true);
+    m_fullText->setFont(PanelStyle::exactFont(kTitleSize));
+    m_fullText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    layout->addWidget(m_fullText);
+    auto *paste = new PanelButton(L10n::text(QStringLiteral("Vložiť text")), false, kPasteButtonHeight, kPasteButtonPadding);
+    paste->setSymbol(QStringLiteral("doc.on.clipboard"));
+    connect(paste, &QAbstractButton::clicked, this, &ClipboardRow::activated);
+    layout->addWidget(paste, 0, Qt::AlignLeft);
+    m_unfolded = new DelayedEntryActions(content, this);
+    m_unfolded->setGeometry(0, kHeaderHeight, width(), unfoldedHeight(width()));
+    m_unfolded->show();
+}
+
+void ClipboardRow::dropUnfolded()
+{
+    if (m_unfolded)
+        m_unfolded->deleteLater();
+    m_unfolded = nullptr;
+    m_fullText = nullptr;
+    updateGeometry();
+}
+
+void ClipboardRow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_unfolded)
+        m_unfolded->setGeometry(0, kHeaderHeight, width(), unfoldedHeight(width()));
+}
+
+void ClipboardRow::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setClipRect(rect());
+    paintHeader(painter, QRectF(0, 0, width(), kHeaderHeight), m_header, PanelStyle::colors(this));
+}
+
+void ClipboardRow::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !rect().contains(event->position().toPoint())) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    const HeaderGeometry g = headerGeometry(QRectF(0, 0, width(), kHeaderHeight), m_header);
+    const QPointF at = event->position();
+    if (g.thumbnail.contains(at)) {
+        Q_EMIT activated();
+    } else if (!g.toggle.isEmpty()) {
+        if (g.toggle.adjusted(-4, -6, 4, 6).contains(at))
+            setExpanded(!m_header.isExpanded);
+    } else if (at.y() < kHeaderHeight && at.x() >= g.title.left() && at.y() >= g.title.top() && at.y() <= g.title.bottom()) {
+        Q_EMIT activated();
+    } else {
+        QWidget::mouseReleaseEvent(event);
+    }
+}

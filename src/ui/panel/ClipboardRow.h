@@ -1,0 +1,100 @@
+#pragma once
+
+#include "core/ClipboardEntry.h"
+#include "ui/style/PanelStyle.h"
+
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+
+#include <chrono>
+
+class DelayedEntryActions;
+class PanelButton;
+class QLabel;
+
+// One history entry in the library's lists: a 32-point picture (image, colour swatch or kind
+// symbol), the one-line preview, and a meta line with the kind, the source application and the
+// copy time. A long or multi-line text unfolds ("Viac"/"Menej") into the full, selectable text
+// with a paste button. Every activation (the picture, the title of a row that cannot unfold, the
+// paste button) is the one `activated` signal; the row never acts on the model itself.
+// Delegate-drawn lists paint the same header with paintHeader().
+class ClipboardRow : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int kHeaderHeight = 55;
+    static constexpr int kLeadingPadding = 10;
+    static constexpr int kTrailingPadding = 5;
+    static constexpr int kHeaderSpacing = 10;
+    static constexpr int kThumbnailSide = 32;
+    static constexpr qreal kThumbnailRadius = 8;
+    static constexpr int kImageInset = 3;
+    static constexpr int kColumnSpacing = 5;
+    static constexpr int kTitleSpacing = 6;
+    static constexpr int kMetaSpacing = 5;
+    static constexpr int kMetaMinimumGap = 3;
+    static constexpr qreal kTitleSize = 12;
+    static constexpr qreal kToggleSize = 10;
+    static constexpr qreal kMetaSize = 9;
+    static constexpr qreal kKindSymbolSize = 13;
+    static constexpr qreal kHourglassOpacity = 0.8;
+    static constexpr int kUnfoldedSidePadding = 10;
+    static constexpr int kUnfoldedBottomPadding = 12;
+    static constexpr int kUnfoldedSpacing = 12;
+    static constexpr int kMaximumFoldedCharacters = 60;
+    static constexpr std::chrono::milliseconds kUnfoldDuration{220};
+
+    // What the header shows; `thumbnail` is the decoded picture of an image entry (null until
+    // decoded, or when the bytes are not an image: the photo tile is drawn then).
+    struct Header {
+        ClipboardEntry entry{};
+        bool isSelected = false;
+        bool isExpanded = false;
+        QImage thumbnail{};
+        QDateTime now{};
+    };
+    // Where the header's clickable parts lie within its rectangle.
+    struct HeaderGeometry {
+        QRectF thumbnail;
+        QRectF title;
+        QRectF toggle; // empty when the entry cannot unfold
+    };
+
+    explicit ClipboardRow(const ClipboardEntry &entry, bool isSelected = false, QWidget *parent = nullptr);
+
+    void setEntry(const ClipboardEntry &entry);
+    const ClipboardEntry &entry() const { return m_header.entry; }
+    void setSelected(bool selected);
+    void setThumbnail(const QImage &thumbnail);
+    bool isExpanded() const { return m_header.isExpanded; }
+    void setExpanded(bool expanded);
+
+    // Text (not image or file) of more than 60 characters as the user sees them, or with a line feed.
+    static bool canExpand(const ClipboardEntry &entry);
+    static HeaderGeometry headerGeometry(const QRectF &rect, const Header &header);
+    static void paintHeader(QPainter &painter, const QRectF &rect, const Header &header, const PanelStyle::Colors &colors);
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    void activated();
+    void expandedChanged(bool expanded);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void buildUnfolded();
+    void dropUnfolded();
+    int unfoldedHeight(int width) const;
+
+    Header m_header;
+    qreal m_unfold = 0; // 0 folded, 1 unfolded, between while animating
+    QPointer<DelayedEntryActions> m_unfolded;
+    QLabel *m_fullText = nullptr;
+};

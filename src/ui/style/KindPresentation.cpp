@@ -1,0 +1,53 @@
+#include "ui/style/KindPresentation.h"
+
+#include "core/L10n.h"
+
+namespace KindPresentation {
+
+QString displayName(ClipboardKind kind)
+{
+    switch (kind) {
+    case ClipboardKind::Text:
+        return L10n::text(QStringLiteral("Text"));
+    case ClipboardKind::Url:
+        return L10n::text(QStringLiteral("Odkaz"));
+    case ClipboardKind::Email:
+        return L10n::text(QStringLiteral("Email"));
+    case ClipboardKind::Number:
+        return L10n::text(QStringLiteral("Číslo"));
+    case ClipboardKind::Color:
+        return L10n::text(QStringLiteral("Farba"));
+    case ClipboardKind::Code:
+        return L10n::text(QStringLiteral("Kód"));
+    case ClipboardKind::Image:
+        return L10n::text(QStringLiteral("Obrázok"));
+    case ClipboardKind::File:
+        return L10n::text(QStringLiteral("Súbor"));
+    }
+    return L10n::text(QStringLiteral("Text"));
+}
+
+QString symbol(ClipboardKind kind)
+{
+    switch (kind) {
+    case ClipboardKind::Text:
+        return QStringLiteral("text.alignleft");
+    case ClipboardKind::Url:
+        return QStringLiteral("link");
+    case ClipboardKind::Email:
+        return QStringLiteral("at");
+    case ClipboardKind::Number:
+        return QStringLiteral("number");
+    case ClipboardKind::Color:
+        return QStringLiteral("paintpalette");
+    case ClipboardKind::Code:
+        return QStringLiteral("chevron.left.forwardslash.chevron.right");
+    case ClipboardKind::Image:
+        return QStringLiteral("photo");
+    case ClipboardKind::File:
+        return QStringLiteral("doc");
+    }
+    return QStringLiteral("text.alignleft");
+}
+
+} // namespace KindPresentation

@@ -1,0 +1,61 @@
+#include "FuzzInput.h"
+
+#include "core/ClipboardImageStore.h"
+#include "core/ImageSizeRule.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QTemporaryDir>
+
+namespace {
+
+// Canvases up to this size are decoded as well; larger ones would only slow the search down,
+// their headers are still checked.
+constexpr qint64 kLargestDecodedPixels = 4'000'000;
+
+QTemporaryDir *folder = nullptr;
+ClipboardImageStore *store = nullptr;
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    silenceQtMessages();
+    new QCoreApplication(*argc, *argv); // the image format plugins are found through it
+    folder = new QTemporaryDir(fuzzScratchFolder());
+    store = new ClipboardImageStore(folder->filePath(QStringLiteral("images")));
+    return folder->isValid() ? 0 : 1;
+}
+
+// Bytes a program offered as image/png: the size rule, the decode that the screenshot road and
+// the views do, and the store's write and read.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const std::optional<QSize> declared = ImageSizeRule::declaredSize(bytes);
+    const bool acceptable = ImageSizeRule::hasAcceptableCanvas(bytes);
+    FUZZ_EXPECT(!acceptable || declared);
+    const std::optional<QByteArray> kept = ImageSizeRule::optimized(bytes);
+    FUZZ_EXPECT(kept.has_value() == acceptable); // small images are never re-encoded
+    if (!kept)
+        return 0;
+    FUZZ_EXPECT(*kept == bytes);
+
+    if (qint64(declared->width()) * declared->height() <= kLargestDecodedPixels) {
+        QByteArray copy = bytes;
+        QBuffer buffer(&copy);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        reader.setAllocationLimit(ImageSizeRule::kDecodeAllocationLimitMB);
+        QImage image;
+        reader.read(&image);
+    }
+
+    const ClipboardImageStore::SaveResult saved = store->save(bytes);
+    FUZZ_EXPECT(saved.ok());
+    FUZZ_EXPECT(store->load(saved.path) == bytes);
+    store->removeUnreferencedImages({});
+    return 0;
+}

@@ -1,0 +1,24 @@
+// The views the snapshot test draws. To add a view, add one line to the list below:
+//     {"view-name", QSize(width or -1, height or -1), host width or 0, [](SnapshotContext &c) { return new MyView(...); }},
+// The test then draws it in both schemes and both languages into <build>/snapshots/
+// view-name-<dark|light>-<sk|en>.png, checks that it has the given frame, and fails when a fixed
+// text (button title, badge, time) is cut or a fixed-size child is squeezed. Look at the PNGs.
+#include "snapshots/SnapshotCatalog.h"
+
+#include "snapshots/ComponentSamplers.h"
+#include "snapshots/StyleKitSampler.h"
+#include "ui/panel/ClipboardRow.h"
+#include "ui/panel/NotchIdentityView.h"
+
+const std::vector<SnapshotView> &snapshotViews()
+{
+    static const std::vector<SnapshotView> views = {
+        {QStringLiteral("style-kit"), QSize(-1, -1), 0, [](SnapshotContext &c) { return new StyleKitSampler(c.seed); }},
+        {QStringLiteral("notch-identity"), QSize(-1, 40), 0, [](SnapshotContext &) { return new NotchIdentityView(true); }},
+        {QStringLiteral("entry-row"), QSize(-1, 55), 420, [](SnapshotContext &c) { return new ClipboardRow(c.seed.entries().at(0)); }},
+        {QStringLiteral("entry-rows"), QSize(-1, -1), 420, [](SnapshotContext &c) { return entryRowSampler(c.seed); }},
+        {QStringLiteral("menu-controls"), QSize(-1, -1), 300, [](SnapshotContext &) { return menuControlsSampler(); }},
+        {QStringLiteral("masonry-grid"), QSize(-1, -1), 360, [](SnapshotContext &c) { return masonrySampler(c.seed); }},
+    };
+    return views;
+}

@@ -1,0 +1,128 @@
+#include "snapshots/SnapshotCatalog.h"
+
+#include "support/ScopedLanguage.h"
+#include "ui/style/PanelMotion.h"
+#include "ui/style/PanelStyle.h"
+#include "ui/style/PanelText.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+#include <QLayout>
+#include <QPainter>
+
+#include <memory>
+
+namespace {
+
+constexpr qreal kPictureScale = 2;
+
+QString snapshotFolder() { return QStringLiteral(TARNEL_SNAPSHOT_DIR); }
+
+// A visible child that is smaller than it needs to be, or pushed outside its parent, while its
+// size policy says it must keep its size.
+QStringList squeezedChildren(const QWidget *root)
+{
+    QStringList faults;
+    for (const QWidget *child : root->findChildren<QWidget *>()) {
+        if (!child->isVisibleTo(root))
+            continue;
+        const QSizePolicy policy = child->sizePolicy();
+        const QSize need = child->minimumSizeHint();
+        const QString name = QString::fromLatin1(child->metaObject()->className());
+        if (policy.horizontalPolicy() == QSizePolicy::Fixed && need.width() > 0 && child->width() < need.width())
+            faults.append(QStringLiteral("%1 is %2 wide, needs %3").arg(name).arg(child->width()).arg(need.width()));
+        if (policy.verticalPolicy() == QSizePolicy::Fixed && need.height() > 0 && child->height() < need.height())
+            faults.append(QStringLiteral("%1 is %2 high, needs %3").arg(name).arg(child->height()).arg(need.height()));
+        // Every ancestor up to the root clips: a fixed-size child must lie inside all of them.
+        if (policy.horizontalPolicy() == QSizePolicy::Fixed || policy.verticalPolicy() == QSizePolicy::Fixed) {
+            for (const QWidget *ancestor = child->parentWidget(); ancestor; ancestor = ancestor->parentWidget()) {
+                const QRect inAncestor(child->mapTo(ancestor, QPoint(0, 0)), child->size());
+                if (!ancestor->rect().contains(inAncestor)) {
+                    faults.append(QStringLiteral("%1 is cut by %2").arg(name, QString::fromLatin1(ancestor->metaObject()->className())));
+                    break;
+                }
+                if (ancestor == root)
+                    break;
+            }
+        }
+    }
+    return faults;
+}
+
+struct Variant {
+    PanelStyle::Scheme scheme;
+    const char *schemeName;
+    const char *language;
+};
+
+constexpr Variant kVariants[] = {
+    {PanelStyle::Scheme::Dark, "dark", "sk"},
+    {PanelStyle::Scheme::Dark, "dark", "en"},
+    {PanelStyle::Scheme::Light, "light", "sk"},
+    {PanelStyle::Scheme::Light, "light", "en"},
+};
+
+} // namespace
+
+// Draws every catalogued view in each scheme and language, writes the pictures, and fails on a
+// wrong frame, a cut fixed text or a squeezed fixed-size child.
+TEST(Snapshots, EveryViewDrawsAtItsFrameWithoutCutLabels)
+{
+    PanelMotion::ScopedFactor still(0);
+    ASSERT_TRUE(QDir().mkpath(snapshotFolder()));
+    testsupport::SeededModel seed;
+
+    for (const SnapshotView &view : snapshotViews()) {
+        for (const Variant &variant : kVariants) {
+            const QString picture = QStringLiteral("%1-%2-%3").arg(view.name, QLatin1String(variant.schemeName),
+                                                                   QLatin1String(variant.language));
+            SCOPED_TRACE(picture.toStdString());
+            ScopedLanguage language(QString::fromLatin1(variant.language));
+            QStringList cuts;
+            PanelText::setCutObserver([&cuts](const QString &text, const QRectF &room) {
+                cuts.append(QStringLiteral("\"%1\" in %2 x %3").arg(text).arg(room.width()).arg(room.height()));
+            });
+
+            SnapshotContext context{seed};
+            std::unique_ptr<QWidget> widget(view.make(context));
+            ASSERT_TRUE(widget);
+            PanelStyle::applyScheme(widget.get(), variant.scheme);
+            widget->setAttribute(Qt::WA_DontShowOnScreen);
+            widget->show();
+            const QSize hint = widget->sizeHint();
+            int width = view.size.width() > 0 ? view.size.width() : (view.hostWidth > 0 ? view.hostWidth : hint.width());
+            int height = view.size.height() > 0 ? view.size.height()
+                         : widget->hasHeightForWidth() ? widget->heightForWidth(width) : hint.height();
+            widget->resize(width, height);
+            if (widget->layout())
+                widget->layout()->activate();
+            QCoreApplication::processEvents();
+
+            // The frame the design gives: the view asks for exactly that size.
+            if (view.size.width() > 0) {
+                EXPECT_EQ(hint.width(), view.size.width()) << "width the view asks for";
+            }
+            if (view.size.height() > 0) {
+                EXPECT_EQ(widget->hasHeightForWidth() ? widget->heightForWidth(width) : hint.height(), view.size.height())
+                    << "height the view asks for";
+            }
+
+            QImage image(widget->size() * kPictureScale, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(kPictureScale);
+            {
+                QPainter painter(&image);
+                PanelStyle::fillBackground(painter, QRectF(QPointF(0, 0), QSizeF(widget->size())), variant.scheme);
+            }
+            widget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+            EXPECT_TRUE(image.save(QDir(snapshotFolder()).filePath(picture + QStringLiteral(".png"))));
+
+            EXPECT_TRUE(cuts.isEmpty()) << cuts.join(QStringLiteral("; ")).toStdString();
+            const QStringList squeezed = squeezedChildren(widget.get());
+            EXPECT_TRUE(squeezed.isEmpty()) << squeezed.join(QStringLiteral("; ")).toStdString();
+            PanelText::setCutObserver({});
+        }
+    }
+}

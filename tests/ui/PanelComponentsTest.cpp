@@ -1,0 +1,297 @@
+#include "support/SeededModel.h"
+#include "support/WidgetEvents.h"
+#include "ui/panel/ClipboardRow.h"
+#include "ui/panel/DelayedEntryActions.h"
+#include "ui/panel/EntryContextClickTarget.h"
+#include "ui/panel/EntryThumbnails.h"
+#include "ui/panel/MasonryGridLayout.h"
+#include "ui/panel/MenuActionRow.h"
+#include "ui/panel/NotchIdentityView.h"
+#include "ui/style/PanelButton.h"
+#include "ui/style/PanelMotion.h"
+#include "ui/style/PanelText.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+ClipboardEntry textEntry(const QString &text, ClipboardKind kind = ClipboardKind::Text)
+{
+    ClipboardEntry entry;
+    entry.id = QStringLiteral("E1");
+    entry.text = text;
+    entry.kind = kind;
+    entry.copiedAt = testsupport::SeededModel::fixedNow();
+    return entry;
+}
+
+ClipboardRow::Header header(const ClipboardEntry &entry)
+{
+    ClipboardRow::Header h;
+    h.entry = entry;
+    return h;
+}
+
+MenuActionRow::Content action(const QString &title, std::optional<QString> detail = std::nullopt)
+{
+    MenuActionRow::Content content;
+    content.title = title;
+    content.symbol = QStringLiteral("pin");
+    content.detail = std::move(detail);
+    return content;
+}
+
+using testsupport::click;
+using testsupport::waitFor;
+
+// Counts a signal's emissions.
+template <typename Sender, typename Signal>
+std::shared_ptr<int> counter(Sender *sender, Signal signal)
+{
+    auto count = std::make_shared<int>(0);
+    QObject::connect(sender, signal, [count] { ++*count; });
+    return count;
+}
+
+} // namespace
+
+TEST(ClipboardRow, UnfoldsOnlyTextsLongerThanSixtyCharactersOrWithALineFeed)
+{
+    const QString accented = QStringLiteral("e\u0301").repeated(60); // 60 letters, 120 code units
+    struct Case {
+        QString text;
+        ClipboardKind kind;
+        bool canExpand;
+    };
+    const Case cases[] = {
+        {QString(60, QLatin1Char('a')), ClipboardKind::Text, false},
+        {QString(61, QLatin1Char('a')), ClipboardKind::Code, true},
+        {QStringLiteral("a\nb"), ClipboardKind::Text, true},
+        {accented, ClipboardKind::Text, false},
+        {accented + QStringLiteral("x"), ClipboardKind::Text, true},
+        {QString(200, QLatin1Char('a')), ClipboardKind::Image, false},
+        {QStringLiteral("/a\n/b"), ClipboardKind::File, false},
+    };
+    for (const Case &test : cases)
+        EXPECT_EQ(ClipboardRow::canExpand(textEntry(test.text, test.kind)), test.canExpand) << test.text.size();
+}
+
+TEST(ClipboardRow, TitleActivatesAFoldedRowAndTheToggleUnfoldsALongOne)
+{
+    PanelMotion::ScopedFactor still(0);
+    ClipboardRow shortRow(textEntry(QStringLiteral("krátky text")));
+    shortRow.resize(400, ClipboardRow::kHeaderHeight);
+    auto shortActivated = counter(&shortRow, &ClipboardRow::activated);
+    const auto shortGeometry = ClipboardRow::headerGeometry(QRectF(0, 0, 400, 55), header(shortRow.entry()));
+    click(&shortRow, QPointF(shortGeometry.title.right() - 2, shortGeometry.title.center().y()));
+    EXPECT_EQ(*shortActivated, 1);
+
+    ClipboardRow longRow(textEntry(QStringLiteral("riadok\n").repeated(4)));
+    longRow.resize(400, ClipboardRow::kHeaderHeight);
+    longRow.show();
+    auto longActivated = counter(&longRow, &ClipboardRow::activated);
+    const auto geometry = ClipboardRow::headerGeometry(QRectF(0, 0, 400, 55), header(longRow.entry()));
+    ASSERT_FALSE(geometry.toggle.isEmpty());
+    click(&longRow, geometry.title.center());
+    EXPECT_EQ(*longActivated, 0);
+    EXPECT_FALSE(longRow.isExpanded());
+    click(&longRow, geometry.toggle.center());
+    EXPECT_TRUE(longRow.isExpanded());
+    EXPECT_GT(longRow.heightForWidth(400), ClipboardRow::kHeaderHeight + 4 * PanelText::lineHeight(PanelStyle::font(12)));
+
+    // The unfolded text keeps its line breaks, and its paste button activates the row.
+    auto *label = longRow.findChild<QLabel *>();
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->text(), longRow.entry().text);
+    auto *paste = longRow.findChild<PanelButton *>();
+    ASSERT_TRUE(paste);
+    paste->click();
+    EXPECT_EQ(*longActivated, 1);
+}
+
+TEST(ClipboardRow, ALongSourceNameGivesWayWhileKindAndTimeStayWhole)
+{
+    ClipboardEntry entry = textEntry(QStringLiteral("text"));
+    entry.sourceApp = QStringLiteral("Veľmi dlhý názov aplikácie ").repeated(5);
+    entry.temporaryUntil = entry.copiedAt;
+    QStringList cuts;
+    PanelText::setCutObserver([&cuts](const QString &text, const QRectF &) { cuts.append(text); });
+    QImage image(300, 55, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    ClipboardRow::paintHeader(painter, QRectF(0, 0, 300, 55), header(entry), PanelStyle::colors(PanelStyle::Scheme::Dark));
+    PanelText::setCutObserver({});
+    EXPECT_TRUE(cuts.isEmpty()) << cuts.join(QLatin1Char('|')).toStdString();
+}
+
+TEST(DelayedEntryActions, ContentTakesClicksOnlyAfterTheDelayAndNeverWhenHiddenBefore)
+{
+    QWidget host;
+    auto *button = new QPushButton(QStringLiteral("x"));
+    auto *delayed = new DelayedEntryActions(button, &host);
+    host.show();
+    EXPECT_FALSE(delayed->isRevealed());
+    EXPECT_TRUE(button->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_TRUE(waitFor([&] { return delayed->isRevealed(); }));
+    EXPECT_FALSE(button->testAttribute(Qt::WA_TransparentForMouseEvents));
+
+    auto *early = new DelayedEntryActions(new QPushButton(QStringLiteral("y")), &host);
+    early->show();
+    early->hide();
+    waitFor([] { return false; }, 2 * DelayedEntryActions::kRevealDelay);
+    EXPECT_FALSE(early->isRevealed());
+
+    PanelMotion::ScopedFactor still(0);
+    auto *instant = new DelayedEntryActions(new QPushButton(QStringLiteral("z")), &host);
+    instant->show();
+    EXPECT_TRUE(instant->isRevealed());
+}
+
+TEST(NotchIdentityView, TheFaceComesAfterTheFirstPauseRunsItsFramesAndStopsWhenDisabled)
+{
+    PanelMotion::ScopedFactor still(0);
+    NotchIdentityView view(true);
+    view.setRandomSource([] { return 1.0; }); // longest pauses, glance
+    view.show();
+    ASSERT_TRUE(view.hasPendingStep());
+    EXPECT_EQ(view.pendingDelay(), NotchIdentityView::kFirstPauseMax);
+    EXPECT_FALSE(view.isAvatarVisible());
+
+    view.runPendingStep();
+    EXPECT_TRUE(view.isAvatarVisible());
+    EXPECT_EQ(view.face(), NotchIdentityView::kRestFace);
+    EXPECT_EQ(view.pendingDelay(), NotchIdentityView::kRestFaceHold);
+    view.runPendingStep();
+    QStringList faces;
+    for (const auto &frame : NotchIdentityView::frames(NotchIdentityView::Expression::Glance)) {
+        faces.append(view.face());
+        EXPECT_EQ(view.pendingDelay(), frame.duration);
+        view.runPendingStep();
+    }
+    EXPECT_EQ(faces, (QStringList{"(o_o)", "(<_<)", "(o_o)", "(>_>)", "(o_o)"}));
+    EXPECT_FALSE(view.isAvatarVisible());
+    EXPECT_EQ(view.pendingDelay(), NotchIdentityView::kPauseMax);
+
+    view.runPendingStep();
+    ASSERT_TRUE(view.isAvatarVisible());
+    view.setAnimationEnabled(false);
+    EXPECT_FALSE(view.isAvatarVisible());
+    EXPECT_EQ(view.avatarOpacity(), 0.0);
+    EXPECT_FALSE(view.hasPendingStep());
+
+    NotchIdentityView quick(true);
+    quick.setRandomSource([] { return 0.0; });
+    quick.show();
+    EXPECT_EQ(quick.pendingDelay(), NotchIdentityView::kFirstPauseMin);
+    quick.hide();
+    EXPECT_FALSE(quick.hasPendingStep());
+}
+
+TEST(MasonryGridLayout, EachCardGoesToTheShortestColumn)
+{
+    struct Case {
+        const char *name;
+        qreal width;
+        int columns;
+        QList<qreal> heights;
+        QList<QRectF> rects;
+        qreal total;
+    };
+    const Case cases[] = {
+        {"worked example", 300, 2, {100, 50, 70}, {{0, 0, 145, 100}, {155, 0, 145, 50}, {155, 60, 145, 70}}, 130},
+        {"no cards", 300, 3, {}, {}, 0},
+        {"columns below one", 100, 0, {20, 30}, {{0, 0, 100, 20}, {0, 30, 100, 30}}, 60},
+        {"too narrow", 15, 3, {5, 5, 5}, {{0, 0, 0, 5}, {10, 0, 0, 5}, {20, 0, 0, 5}}, 5},
+        {"equal rows", 210, 2, {10, 10, 10, 10}, {{0, 0, 100, 10}, {110, 0, 100, 10}, {0, 20, 100, 10}, {110, 20, 100, 10}}, 30},
+    };
+    for (const Case &test : cases) {
+        const auto placement = MasonryGridLayout::place(test.width, test.columns, 10, int(test.heights.size()),
+                                                        [&](int i, qreal) { return test.heights.at(i); });
+        EXPECT_EQ(placement.rects, test.rects) << test.name;
+        EXPECT_EQ(placement.height, test.total) << test.name;
+    }
+
+    QWidget host;
+    auto *grid = new MasonryGridLayout(2, 10, &host);
+    for (int h : {100, 50, 70}) {
+        auto *card = new QWidget;
+        card->setFixedHeight(h);
+        grid->addWidget(card);
+    }
+    EXPECT_EQ(grid->sizeHint().width(), MasonryGridLayout::kDefaultWidth);
+    grid->setGeometry(QRect(5, 5, 300, 130));
+    EXPECT_EQ(grid->itemAt(2)->geometry(), QRect(160, 65, 145, 70));
+}
+
+TEST(EntryContextClickTarget, SecondaryClicksReachTheHostAndOtherClicksPassThrough)
+{
+    QWidget row;
+    auto *layout = new QVBoxLayout(&row);
+    auto *button = new QPushButton(QStringLiteral("riadok"));
+    layout->addWidget(button);
+    row.show();
+    int calls = 0;
+    EntryContextClickTarget target(&row, [&calls] { ++calls; });
+    auto clicked = counter(button, &QPushButton::clicked);
+
+    click(button);
+    EXPECT_EQ(*clicked, 1);
+    EXPECT_EQ(calls, 0);
+    click(button, Qt::RightButton);
+    EXPECT_EQ(calls, 1);
+    click(button, Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(*clicked, 1);
+
+    // A widget added later is covered too, and a new closure replaces the old one.
+    auto *late = new QPushButton(QStringLiteral("neskôr"));
+    layout->addWidget(late);
+    late->show();
+    int newCalls = 0;
+    target.setOnContextClick([&newCalls] { ++newCalls; });
+    click(late, Qt::RightButton);
+    EXPECT_EQ(newCalls, 1);
+    target.setOnContextClick({});
+    click(late, Qt::RightButton);
+    EXPECT_EQ(calls + newCalls, 3);
+}
+
+TEST(EntryThumbnails, DecodesOffTheMainThreadOnceAndRemembersBytesThatAreNoImage)
+{
+    ClipboardEntry image = textEntry(QString(), ClipboardKind::Image);
+    image.imageData = testsupport::SeededModel::png(640, 320, 10);
+    ClipboardEntry broken = image;
+    broken.id = QStringLiteral("E2");
+    broken.imageData = QByteArray("not a picture");
+    int loads = 0;
+    EntryThumbnails thumbnails([&loads](const ClipboardEntry &entry) {
+        ++loads;
+        return entry.imageData;
+    });
+    auto ready = counter(&thumbnails, &EntryThumbnails::ready);
+    EXPECT_TRUE(thumbnails.thumbnail(image).isNull());
+    EXPECT_TRUE(thumbnails.thumbnail(broken).isNull());
+    ASSERT_TRUE(waitFor([&] { return *ready == 1; }));
+    EXPECT_TRUE(waitFor([&] { return !thumbnails.isPending(broken.id); }));
+    const QImage decoded = thumbnails.thumbnail(image);
+    EXPECT_EQ(decoded.size(), QSize(EntryThumbnails::kDecodedSide, EntryThumbnails::kDecodedSide / 2));
+    EXPECT_TRUE(thumbnails.thumbnail(broken).isNull());
+    EXPECT_EQ(loads, 2);
+}
+
+TEST(MenuActionRow, ADetailLineAddsItsLineAndPaddingAndALongTitleWraps)
+{
+    const int width = 240;
+    const MenuActionRow plain(action(QStringLiteral("Pripnúť")));
+    const MenuActionRow detailed(action(QStringLiteral("Pripnúť"), QStringLiteral("#FF0000")));
+    const MenuActionRow wrapped(action(QStringLiteral("Veľmi dlhý názov akcie ").repeated(5)));
+    EXPECT_EQ(detailed.heightForWidth(width) - plain.heightForWidth(width),
+              2 * (MenuActionRow::kPaddingWithDetail - MenuActionRow::kPaddingWithoutDetail) + MenuActionRow::kTitleDetailSpacing
+                  + PanelText::lineHeight(PanelStyle::monospaceFont(9)));
+    EXPECT_GE(wrapped.heightForWidth(width), plain.heightForWidth(width) + 2 * PanelText::lineHeight(PanelStyle::font(11)));
+}

@@ -1,0 +1,168 @@
+#include "support/ScopedLanguage.h"
+#include "support/WidgetEvents.h"
+#include "ui/style/KindPresentation.h"
+#include "ui/style/PanelButton.h"
+#include "ui/style/PanelEmptyState.h"
+#include "ui/style/PanelIcons.h"
+#include "ui/style/PanelMotion.h"
+#include "ui/style/PanelStyle.h"
+#include "ui/style/PanelText.h"
+#include "ui/style/ShortcutBadge.h"
+
+#include <gtest/gtest.h>
+
+#include <QEnterEvent>
+#include <QImage>
+#include <QPainter>
+#include <QSet>
+#include <QTextLayout>
+
+namespace {
+
+int glyphCount(const QFont &font, const QString &text)
+{
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    int glyphs = 0;
+    for (const QGlyphRun &run : layout.glyphRuns())
+        glyphs += int(run.glyphIndexes().size());
+    return glyphs;
+}
+
+} // namespace
+
+TEST(PanelStyle, WidgetsDrawInTheSchemeOfTheirRootAndFollowItsChange)
+{
+    QWidget root;
+    QWidget *child = new QWidget(new QWidget(&root));
+    PanelStyle::applyScheme(&root, PanelStyle::Scheme::Light);
+    EXPECT_EQ(PanelStyle::colors(child).accent, PanelStyle::colors(PanelStyle::Scheme::Light).accent);
+    EXPECT_EQ(child->palette().color(QPalette::Text), PanelStyle::colors(PanelStyle::Scheme::Light).primary);
+
+    PanelStyle::applyScheme(&root, PanelStyle::Scheme::Dark);
+    EXPECT_EQ(PanelStyle::colors(child).accent, PanelStyle::colors(PanelStyle::Scheme::Dark).accent);
+    EXPECT_EQ(child->palette().color(QPalette::Text), PanelStyle::colors(PanelStyle::Scheme::Dark).primary);
+    EXPECT_NE(PanelStyle::colors(PanelStyle::Scheme::Dark).accent, PanelStyle::colors(PanelStyle::Scheme::Light).accent);
+
+    EXPECT_EQ(PanelStyle::schemeFor(ClipboardAppearance::Light), PanelStyle::Scheme::Light);
+    EXPECT_EQ(PanelStyle::schemeFor(ClipboardAppearance::Dark), PanelStyle::Scheme::Dark);
+}
+
+TEST(PanelButton, PressedWinsOverHoverInBothLooks)
+{
+    const PanelStyle::Colors &c = PanelStyle::colors(PanelStyle::Scheme::Dark);
+    struct Case {
+        bool prominent;
+        PanelButton::State state;
+        QColor fill;
+    };
+    const Case cases[] = {
+        {true, {1, true, true}, PanelStyle::withOpacity(c.accent, 0.72)},
+        {true, {1, false, true}, PanelStyle::withOpacity(c.accent, 0.92)},
+        {true, {0, false, true}, PanelStyle::withOpacity(c.accent, 0.86)},
+        {false, {1, true, true}, c.pressedSurface},
+        {false, {1, false, true}, c.hoverSurface},
+        {false, {0, false, false}, c.controlSurface},
+    };
+    for (const Case &test : cases) {
+        PanelButton::Look look;
+        look.prominent = test.prominent;
+        const QColor fill = PanelButton::fillFor(look, test.state, c);
+        EXPECT_NEAR(fill.alphaF(), test.fill.alphaF(), 0.01) << test.prominent << test.state.hover << test.state.pressed;
+        EXPECT_EQ(fill.rgb(), test.fill.rgb());
+    }
+}
+
+TEST(PanelButton, HoverEasesToItsEndAndJumpsThereWithoutMotion)
+{
+    for (const double factor : {0.0, 1.0}) {
+        PanelMotion::ScopedFactor motion(factor);
+        PanelButton button(QStringLiteral("Vložiť"), false, 32, 12);
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QCoreApplication::sendEvent(&button, &enter);
+        if (factor == 0.0) {
+            EXPECT_EQ(button.hoverProgress(), 1.0);
+        }
+        EXPECT_TRUE(testsupport::waitFor([&] { return button.hoverProgress() == 1.0; }));
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(&button, &leave);
+        EXPECT_TRUE(testsupport::waitFor([&] { return button.hoverProgress() == 0.0; }));
+    }
+}
+
+TEST(PanelText, FixedTextsGrowTheirBadgeAndACutIsReported)
+{
+    QImage image(400, 40, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    QStringList cuts;
+    PanelText::setCutObserver([&cuts](const QString &text, const QRectF &) { cuts.append(text); });
+    const PanelStyle::Colors &c = PanelStyle::colors(PanelStyle::Scheme::Light);
+    const QString shortText = QStringLiteral("Ctrl+1");
+    const QString longText = QStringLiteral("Shift+Alt+Super+Ctrl+PageDown");
+    EXPECT_GT(ShortcutBadge::sizeFor(longText).width(), ShortcutBadge::sizeFor(shortText).width());
+    ShortcutBadge::paint(painter, QRectF(QPointF(0, 0), ShortcutBadge::sizeFor(longText)), longText, c);
+    EXPECT_TRUE(cuts.isEmpty());
+    ShortcutBadge::paint(painter, QRectF(QPointF(0, 0), ShortcutBadge::sizeFor(shortText)), longText, c);
+    EXPECT_EQ(cuts, QStringList{longText});
+    PanelText::setCutObserver({});
+}
+
+TEST(PanelEmptyState, ALongMessageWrapsOntoMoreLinesInsteadOfBeingCut)
+{
+    PanelEmptyState shortState(QStringLiteral("magnifyingglass"), QStringLiteral("Nič"), QStringLiteral("Krátko."));
+    PanelEmptyState longState(QStringLiteral("magnifyingglass"), QStringLiteral("Nič"),
+                              QStringLiteral("Skús iné slovo, názov aplikácie alebo typ obsahu. ").repeated(6));
+    EXPECT_GT(longState.heightForWidth(240), shortState.heightForWidth(240) + 3 * PanelText::lineHeight(PanelStyle::font(11)));
+    // Narrower means taller: the side padding is kept and the text wraps inside it.
+    EXPECT_GT(longState.heightForWidth(160), longState.heightForWidth(240));
+}
+
+TEST(KindPresentation, EveryKindHasItsOwnNameInBothLanguagesAndASymbolFromTheTable)
+{
+    const ClipboardKind kinds[] = {ClipboardKind::Text, ClipboardKind::Url, ClipboardKind::Email, ClipboardKind::Number,
+                                   ClipboardKind::Color, ClipboardKind::Code, ClipboardKind::Image, ClipboardKind::File};
+    for (const char *language : {"sk", "en"}) {
+        ScopedLanguage scoped(QString::fromLatin1(language));
+        QSet<QString> names;
+        for (const ClipboardKind kind : kinds) {
+            names.insert(KindPresentation::displayName(kind));
+            EXPECT_FALSE(PanelIcons::resourcePath(KindPresentation::symbol(kind)).isEmpty());
+        }
+        EXPECT_EQ(names.size(), 8) << language;
+    }
+    ScopedLanguage english(QStringLiteral("en"));
+    EXPECT_EQ(KindPresentation::displayName(ClipboardKind::Url), QStringLiteral("Link"));
+    EXPECT_EQ(KindPresentation::displayName(ClipboardKind::Number), QStringLiteral("Number"));
+}
+
+TEST(PanelIcons, EverySymbolOfTheTableDrawsInItsTint)
+{
+    const QColor tint(200, 30, 40);
+    for (const QString &symbol : PanelIcons::symbols()) {
+        const QImage image = PanelIcons::pixmap(symbol, 32, tint).toImage();
+        ASSERT_FALSE(image.isNull()) << symbol.toStdString();
+        int inked = 0;
+        bool onlyTint = true;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                if (pixel.alpha() < 200)
+                    continue;
+                ++inked;
+                onlyTint = onlyTint && std::abs(pixel.red() - tint.red()) < 3 && std::abs(pixel.green() - tint.green()) < 3;
+            }
+        }
+        EXPECT_GT(inked, 8) << symbol.toStdString();
+        EXPECT_TRUE(onlyTint) << symbol.toStdString();
+    }
+    EXPECT_TRUE(PanelIcons::pixmap(QStringLiteral("no.such.symbol"), 16, tint).isNull());
+}
+
+TEST(PanelStyle, CopiedTextsKeepEveryCharacterAsItsOwnGlyph)
+{
+    const QFont exact = PanelStyle::exactFont(12);
+    for (const QString &text : {QStringLiteral("=>"), QStringLiteral("->"), QStringLiteral("fi"), QStringLiteral("!=")})
+        EXPECT_EQ(glyphCount(exact, text), int(text.size())) << text.toStdString();
+}
