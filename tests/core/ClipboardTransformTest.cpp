@@ -137,16 +137,4 @@ TEST(ClipboardTransform, BadInputNeverBreaksATransform)
               "[\"" + loneSurrogates + "\"]");
 }
 
-TEST(ClipboardTransform, DeeplyNestedJsonIsReturnedUnchanged)
-{
-    constexpr int depth = 100000;
-    for (const auto &[open, close] : {std::pair{"[", "]"}, std::pair{"{\"a\":", "}"}}) {
-        const QString nested = QString(open).repeated(depth) + "1" + QString(close).repeated(depth);
-        EXPECT_EQ(ClipboardTransforms::apply(T::JsonFormat, nested), nested) << open;
-        EXPECT_EQ(ClipboardTransforms::apply(T::JsonMinify, nested), nested) << open;
-        const QString unclosed = QString(open).repeated(depth);
-        EXPECT_EQ(ClipboardTransforms::apply(T::JsonMinify, unclosed), unclosed) << open;
-    }
-}
-
 } // namespace

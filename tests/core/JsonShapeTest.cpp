@@ -18,11 +18,6 @@ bool platformAccepts(const QString &text)
     return error.error == QJsonParseError::NoError && (document.isObject() || document.isArray());
 }
 
-QString nested(int depth)
-{
-    return QString(depth, u'[') + QString(depth, u']');
-}
-
 // Qt's parser forgives a few things strict JSON forbids; copied text is only code when it is
 // strict JSON, as the classifier promises.
 const QString kLenientCases[] = {

@@ -58,4 +58,14 @@ TEST(L10n, FollowsTheSavedLanguageOnEveryCall)
     EXPECT_EQ(L10n::language(), AppLanguage::Sk);
 }
 
- // namespace
+TEST(L10n, BundledTableIsReachable)
+{
+    // The table is a resource of a static library; it must be registered before it can be read.
+    L10n::setTranslationsForTesting(std::nullopt);
+    const QHash<QString, QString> loaded = L10n::english();
+    QFile bundled(":/en.json");
+    ASSERT_TRUE(bundled.open(QIODevice::ReadOnly));
+    EXPECT_EQ(loaded, L10n::parseTable(bundled.readAll()));
+}
+
+} // namespace

@@ -36,30 +36,4 @@ TEST(PanelEnums, SavedReadersFallBackToTheFirstCase)
     }
 }
 
-TEST(PanelEnums, TabTitlesTranslateExceptTheTwoNames)
-{
-    const QHash<QString, QString> table{
-        {"Schránka", "Clipboard"}, {"História", "History"}, {"Pripnuté", "Pinned"}, {"Galéria", "Gallery"},
-        {"Snímky obrazovky", "Screenshots"}, {"Skratky", "Snippets"},
-        // Even a table that translates the names must not change them.
-        {"Paste Stack", "WRONG"}, {"Jars", "WRONG"},
-    };
-    const QStringList slovak{"Schránka", "Paste Stack", "História", "Jars", "Pripnuté", "Galéria", "Snímky obrazovky", "Skratky"};
-    const QStringList english{"Clipboard", "Paste Stack", "History", "Jars", "Pinned", "Gallery", "Screenshots", "Snippets"};
-    QStringList shownInSlovak;
-    QStringList shownInEnglish;
-    for (ClipboardPanelTab tab : allCases<ClipboardPanelTab>()) {
-        {
-            ScopedLanguage language(std::nullopt, table);
-            shownInSlovak.append(title(tab));
-        }
-        {
-            ScopedLanguage language(QStringLiteral("en"), table);
-            shownInEnglish.append(title(tab));
-        }
-    }
-    EXPECT_EQ(shownInSlovak, slovak);
-    EXPECT_EQ(shownInEnglish, english);
-}
-
 } // namespace

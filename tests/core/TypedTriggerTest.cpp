@@ -55,12 +55,10 @@ TEST(TypedTrigger, ExpandsWhenTheTypedTextEndsWithATrigger)
         {"one-character trigger erases its key", typedEach("ax"), TypedTrigger::Expansion{1, 1}},
         {"typo corrected with backspace", typedEach(";sq") + QList<Key>{backspace} + typedEach("ig"),
          TypedTrigger::Expansion{0, 4}},
-         std::nullopt},
         {"control chord forgets", typedEach(";si") + QList<Key>{{kLetterKey, "a", MacEventFlag::Control, false}} + typedEach("g"),
          std::nullopt},
         {"shift is typing", typedEach(";si") + QList<Key>{{kLetterKey, "g", MacEventFlag::Shift, false}},
          TypedTrigger::Expansion{0, 4}},
-         std::nullopt},
         {"a key without characters forgets", typedEach(";si") + QList<Key>{{kLetterKey, std::nullopt, 0, false}} + typedEach("g"),
          std::nullopt},
         // A key that types several characters at once (an input method) completes the trigger too.
@@ -70,26 +68,6 @@ TEST(TypedTrigger, ExpandsWhenTheTypedTextEndsWithATrigger)
         QString buffer;
         EXPECT_EQ(feed(buffer, c.keys, snippets), c.expected) << c.name;
     }
-}
-
-TEST(TypedTrigger, BufferKeepsOnlyTheLongestTriggersLength)
-{
-    QString buffer;
-    const QList<ClipboardSnippet> snippets{snippet("four", "abcd"), snippet("two", "zz")};
-    feed(buffer, typedEach("0123456"), snippets);
-    EXPECT_EQ(buffer, "3456");
-    // Without snippets one character is kept.
-    feed(buffer, typedEach("78"), {});
-    EXPECT_EQ(buffer, "8");
-    // Counted in user-perceived characters: a flag and an accented letter are one each.
-    const QString flag = QString::fromUcs4(U"\U0001F1F8\U0001F1F0");
-    const QString accented = QString("e\u0301");
-    feed(buffer, {typed("q"), typed(flag), typed(accented), typed("x"), typed("y")}, snippets);
-    EXPECT_EQ(buffer, flag + accented + "xy");
-    // Backspace removes one whole character.
-    feed(buffer, {Key{MacKeyCode::Delete, std::nullopt, 0, false}, Key{MacKeyCode::Delete, std::nullopt, 0, false}},
-         snippets);
-    EXPECT_EQ(buffer, flag + accented);
 }
 
 TEST(TypedTrigger, TriggersMatchByTheCharactersTheyShow)

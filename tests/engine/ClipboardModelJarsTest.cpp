@@ -141,5 +141,5 @@ TEST_F(PasteModelTest, DeletingAnEntryLeavesNoReferenceBehind)
     EXPECT_EQ(storedJars().at(0).entryIDs, QStringList{"b"});
 }
 
- // namespace
+} // namespace
 } // namespace pastetest

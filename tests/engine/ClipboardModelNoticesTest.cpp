@@ -55,22 +55,6 @@ TEST(ClipboardModelNotices, ALaterNoticeIsNeverCutShortByAnEarlierTimer)
                                          {2999, nullptr, true, {}}, {3000, nullptr, false, {}}});
 }
 
-TEST(ClipboardModelNotices, CaptureShowsTheNoticeOfItsKind)
-{
-    ModelHarness h;
-    ClipboardModel &model = h.make();
-    h.copyText(QStringLiteral("text"));
-    EXPECT_TRUE(model.copiedNoticeVisible());
-    EXPECT_FALSE(model.screenshotNotice().has_value());
-    h.workspace.setFrontmostApplication(RunningApplication{1, 5, QStringLiteral("Screenshot")});
-    h.pasteboard.copyImage(pngBytes(3, 3));
-    model.readClipboardIfChanged();
-    ASSERT_TRUE(model.screenshotNotice().has_value());
-    EXPECT_EQ(model.screenshotNotice()->id, model.entries().first().id);
-    // The toast can still show the image after the live entry handed its bytes to the store.
-    EXPECT_EQ(model.imageData(*model.screenshotNotice()), pngBytes(3, 3));
-}
-
 TEST(ClipboardModelNotices, APendingTimerDoesNothingOnceTheModelIsGone)
 {
     ModelHarness h;

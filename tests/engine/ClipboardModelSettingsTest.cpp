@@ -35,29 +35,6 @@ TEST(ClipboardModelSettings, StoredValuesOfTheWrongTypeReadAsDefaults)
     }
 }
 
-TEST(ClipboardModelSettings, EveryAssignmentRunsItsEffectEvenWithTheSameValue)
-{
-    struct Case {
-        const char *name;
-        std::function<void(ClipboardModel &)> assign;
-        QString key;
-        QJsonValue expected;
-    };
-    const Case cases[] = {
-        {"recording unchanged", [](ClipboardModel &m) { m.setIsRecording(true); }, ClipboardModel::recordingKey, true},
-        {"limit unchanged", [](ClipboardModel &m) { m.setHistoryLimit(100); }, ClipboardModel::historyLimitKey, 100},
-        {"limit negative not clamped", [](ClipboardModel &m) { m.setHistoryLimit(-3); }, ClipboardModel::historyLimitKey, -3},
-        {"appearance unchanged", [](ClipboardModel &m) { m.setAppearance(ClipboardAppearance::Dark); },
-         QStringLiteral("tarnel.appearance"), QStringLiteral("dark")},
-    };
-    for (const Case &c : cases) {
-        ModelHarness h;
-        ClipboardModel &model = h.make();
-        c.assign(model);
-        EXPECT_EQ(h.settings.values().value(c.key), c.expected) << c.name;
-    }
-}
-
 TEST(ClipboardModelSettings, NotStoredSettingsWriteNothingAndSignalOnlyOnChange)
 {
     ModelHarness h;

@@ -171,33 +171,6 @@ TEST_F(InstanceFixture, TheSocketLeftByAKilledInstanceIsTakenOver)
     EXPECT_TRUE(QTest::qWaitFor([&] { return asked == 1; }));
 }
 
-TEST_F(InstanceFixture, OnlyTheQuitRequestIsObeyed)
-{
-    LinuxInstanceLock lock(options(m_helper));
-    lock.start({});
-    int asked = 0;
-    QObject::connect(&lock, &InstanceLock::quitRequested, [&] { ++asked; });
-    for (const QByteArray &message : {QByteArray("QUIT\n"), QByteArray("quit now\n"), QByteArray(100, 'q') + "\n",
-                                      QByteArray("\n"), QByteArray("quit")}) {
-        QLocalSocket socket;
-        socket.connectToServer(m_serverName);
-        ASSERT_TRUE(socket.waitForConnected(1000));
-        socket.write(message);
-        socket.waitForBytesWritten(1000);
-        // A whole line is decided on at once, and the server hangs up.
-        if (message.endsWith('\n'))
-            EXPECT_TRUE(QTest::qWaitFor([&] { return socket.state() == QLocalSocket::UnconnectedState; }));
-        socket.disconnectFromServer();
-    }
-    EXPECT_EQ(asked, 0);
-
-    // The real request still works on the same server afterwards, and is the only one obeyed.
-    LinuxInstanceLock later(options(m_helper));
-    later.start({});
-    EXPECT_TRUE(QTest::qWaitFor([&] { return asked > 0; }));
-    EXPECT_EQ(asked, 1);
-}
-
 TEST_F(InstanceFixture, AStubbornInstanceOfTarnelsExecutableIsKilledAfterTheGrace)
 {
     QProcess *old = startInstance("stubborn", m_helper);

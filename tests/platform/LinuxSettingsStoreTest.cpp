@@ -170,25 +170,4 @@ TEST(LinuxSettingsStore, AWriterKilledMidWriteNeverLeavesATornFile)
     EXPECT_TRUE(setAsideFiles(path).isEmpty());
 }
 
-TEST(LinuxSettingsStore, TemporaryFilesOfInterruptedWritesAreCleanedUpOnceOld)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("defaults.json");
-    ASSERT_TRUE(writeFile(path, R"({"k":"v"})"));
-    ASSERT_TRUE(writeFile(dir.filePath(".defaults.json.Ab12Cd"), "{\"cut off"));
-    ASSERT_TRUE(writeFile(dir.filePath(".defaults.json.Zz99Yy"), "{\"in progress"));
-    ASSERT_TRUE(writeFile(dir.filePath(".other.json.Ab12Cd"), "not ours"));
-    const QDateTime old = QDateTime::currentDateTimeUtc().addSecs(-3600);
-    for (const char *name : {".defaults.json.Ab12Cd", ".other.json.Ab12Cd"}) {
-        QFile file(dir.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
-    }
-    LinuxSettingsStore store(path);
-    EXPECT_EQ(store.textValue("k"), "v");
-    EXPECT_FALSE(QFile::exists(dir.filePath(".defaults.json.Ab12Cd")));
-    EXPECT_TRUE(QFile::exists(dir.filePath(".defaults.json.Zz99Yy")));
-    EXPECT_TRUE(QFile::exists(dir.filePath(".other.json.Ab12Cd")));
-}
-
 } // namespace

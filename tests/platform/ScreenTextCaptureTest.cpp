@@ -101,27 +101,6 @@ TEST(ScreenTextCapture, EveryOutcomeIsReportedOnceAndRemovesTheTemporaryFolder)
     }
 }
 
-TEST(ScreenTextCapture, AnUndecodableSelectionIsAFailure)
-{
-    PrivateTempFolder temp;
-    FakeRegionCapture capture;
-    FakeTextRecognizer recognizer;
-    ScreenTextCapture reader(capture, recognizer);
-    QList<ScreenTextResult> results;
-    reader.readSelection([&](const ScreenTextResult &result) { results.append(result); });
-    ASSERT_TRUE(capture.isPending());
-    QFile broken(capture.requestedPath());
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-    broken.write("\x89PNG truncated");
-    broken.close();
-    capture.finish(RegionCaptureOutcome::Saved);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !results.isEmpty(); }));
-    EXPECT_EQ(results[0].outcome, ScreenTextResult::Outcome::Failed);
-    EXPECT_FALSE(results[0].error.isEmpty());
-    EXPECT_TRUE(recognizer.images.isEmpty());
-    EXPECT_EQ(temp.leftovers(), QStringList());
-}
-
 TEST(ScreenTextCapture, ReaderGoneBeforeTheSelectionEndsStillRemovesTheFolder)
 {
     PrivateTempFolder temp;

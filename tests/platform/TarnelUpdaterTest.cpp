@@ -31,23 +31,6 @@ TEST(TarnelUpdater, WithoutAnUpdateServiceACheckShowsTheNotConfiguredAlert)
     EXPECT_TRUE(updater.canCheckForUpdates());
 }
 
-TEST(TarnelUpdater, VersionLabelShowsAnEmDashForMissingValues)
-{
-    const struct {
-        std::optional<QString> version;
-        std::optional<QString> build;
-        QString expected;
-    } cases[] = {
-        {QStringLiteral("1.4.2"), QStringLiteral("87"), QStringLiteral("Tarnel 1.4.2 (87)")},
-        {std::nullopt, QStringLiteral("87"), QStringLiteral("Tarnel \u2014 (87)")},
-        {QStringLiteral("1.4.2"), std::nullopt, QStringLiteral("Tarnel 1.4.2 (\u2014)")},
-        {std::nullopt, std::nullopt, QStringLiteral("Tarnel \u2014 (\u2014)")},
-        {QString(), QString(), QStringLiteral("Tarnel  ()")},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(TarnelUpdater::versionLabelFor(c.version, c.build), c.expected);
-}
-
 TEST(TarnelUpdater, VersionLabelCarriesTheBuildVersion)
 {
     LinuxUpdater updater;

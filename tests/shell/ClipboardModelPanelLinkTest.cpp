@@ -71,6 +71,7 @@ TEST(ClipboardModelPanelLink, ControllerOverTheRealModel)
     controller.show();
     model.setSelectedTab(ClipboardPanelTab::Pins);
     h.workspace.setApplications({kEditor});
+    h.workspace.setFrontmostApplication(kEditor);
 
     controller.statusItemClicked();
     EXPECT_TRUE(model.isQuickAccessPresented());

@@ -1,6 +1,5 @@
 #include "shell/PanelHarness.h"
 
-#include <QMenu>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -22,22 +21,22 @@ TEST(NotchPanelHover, PointerPathsExpandAndCollapseWithTheirDelays)
     h.moveTo(h.notchCentre());
     EXPECT_TRUE(h.controller->isWidthExpanded()) << "the width follows at once";
     h.moveTo(kOutside);
-    EXPECT_GE(h.waitForLook(false, false), 60);
+    EXPECT_GE(h.waitForLook(false, false), 60 * 19 / 20);
     EXPECT_TRUE(content.isEmpty());
 
     // Entering and staying opens the content after its delay; leaving hides it at once and
     // the width after its own delay.
     h.moveTo(h.notchCentre());
-    EXPECT_GE(h.waitForLook(true, true), 40);
+    EXPECT_GE(h.waitForLook(true, true), 40 * 19 / 20);
     h.moveTo(kOutside);
     EXPECT_FALSE(h.controller->isContentExpanded());
     EXPECT_TRUE(h.controller->isWidthExpanded());
     // Coming back before the width shrinks keeps it and opens the content again.
     h.moveTo(h.notchCentre());
     EXPECT_TRUE(h.controller->isWidthExpanded());
-    EXPECT_GE(h.waitForLook(true, true), 40);
+    EXPECT_GE(h.waitForLook(true, true), 40 * 19 / 20);
     h.moveTo(kOutside);
-    EXPECT_GE(h.waitForLook(false, false), 60);
+    EXPECT_GE(h.waitForLook(false, false), 60 * 19 / 20);
 }
 
 TEST(NotchPanelHover, PointerPassesThroughExceptOverTheNotch)
@@ -161,26 +160,5 @@ TEST(NotchPanelHover, TrayToggleCollapsesAndSuppressesHoverUntilThePointerLeaves
     h.moveTo(kOutside);
     h.moveTo(h.notchCentre());
     EXPECT_TRUE(h.controller->isWidthExpanded()) << "after one tick outside hover works again";
-}
-
-TEST(NotchPanelHover, OpenMenusHoldOnlyAnExpandedPanel)
-{
-    PanelHarness h;
-    h.controller->show();
-    QMenu stretchedMenu;
-    h.moveTo(h.notchCentre());
-    h.controller->menuDidOpen(&stretchedMenu);
-    h.moveTo(kOutside);
-    EXPECT_NE(h.waitForLook(false, false), -1) << "a menu opened while only stretched does not hold";
-    h.controller->menuDidClose(&stretchedMenu);
-
-    QMenu menu;
-    h.moveTo(h.notchCentre());
-    ASSERT_NE(h.waitForLook(true, true), -1);
-    h.controller->menuDidOpen(&menu);
-    h.moveTo(kOutside); // leaving would hide the content at once
-    EXPECT_TRUE(h.controller->isContentExpanded()) << "held while the menu is tracked";
-    h.controller->menuDidClose(&menu);
-    EXPECT_FALSE(h.controller->isContentExpanded()) << "closing with the pointer outside collapses at once";
 }
 

@@ -88,36 +88,3 @@ TEST(NotchPanelMode, PopupClosingOnItsOwnEndsQuickAccess)
     EXPECT_TRUE(h.workspace.activations().isEmpty());
 }
 
-TEST(NotchPanelMode, PasteAsFormReopensWithoutClosing)
-{
-    PanelHarness h(savedMode("menuBar"));
-    h.model.tab = ClipboardPanelTab::Gallery;
-    h.controller->show();
-    h.controller->openMenuBarQuickAccess(false);
-    h.controller->openMenuBarQuickAccess(true);
-    EXPECT_TRUE(h.model.pasteAs);
-    EXPECT_EQ(h.model.firstSelections, 1);
-    EXPECT_EQ(h.model.searchFocusRequests, 1);
-    h.controller->openMenuBarQuickAccess(true);
-    EXPECT_EQ(h.model.firstSelections, 1) << "the same form again does nothing";
-    h.controller->dismissQuickAccess();
-    EXPECT_EQ(h.model.tab, ClipboardPanelTab::Gallery) << "the first remembered tab is restored";
-}
-
-TEST(NotchPanelMode, WithoutATrayHostThePanelStaysReachableInMenuBarMode)
-{
-    PanelHarness h(savedMode("menuBar"), shortHoverTimings(), false);
-    h.controller->show();
-    EXPECT_TRUE(h.controller->isPanelStandingInForTray());
-    EXPECT_TRUE(h.panel().isVisible()) << "nothing else would open Tarnel";
-    h.moveTo(h.notchCentre());
-    EXPECT_TRUE(h.controller->isWidthExpanded()) << "the panel answers hover as in notch mode";
-
-    h.controller->openMenuBarQuickAccess(false);
-    EXPECT_TRUE(h.controller->menuBarPopover()->isShown());
-    EXPECT_TRUE(h.panel().isVisible());
-    const QRect frame = h.frame();
-    EXPECT_NEAR(h.controller->menuBarPopover()->geometry().center().x(), frame.center().x(), 2)
-        << "the popup hangs from the notch's place";
-}
-

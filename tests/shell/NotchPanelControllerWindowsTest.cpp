@@ -4,12 +4,11 @@
 #include "ui/onboarding/OnboardingView.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
 
-#include <QBuffer>
-#include <QImage>
 #include <QJsonObject>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include "support/TestImages.h"
 
 namespace {
 
@@ -18,17 +17,6 @@ void settle()
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-QByteArray pngOfSize(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::gray);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
 }
 
 ClipboardEntry screenshot(const QString &id, std::optional<QByteArray> data = std::nullopt)
@@ -133,57 +121,11 @@ TEST(NotchPanelWindows, ScreenshotToastShowsOnlyWhereTheNotchCannotShowTheNotice
     }
 }
 
-TEST(NotchPanelWindows, ImageSourcesOfTheEditorAndOfTheNoticePreview)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString stored = dir.filePath(QStringLiteral("stored.image"));
-    const QString shotFile = dir.filePath(QStringLiteral("shot.png"));
-    const QString missing = dir.filePath(QStringLiteral("gone.image"));
-    for (const QString &path : {stored, shotFile}) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(pngOfSize(100, 400));
-    }
-    const qreal tall = std::min<qreal>(366, QGuiApplication::primaryScreen()->availableGeometry().height() - 100);
-    const struct {
-        const char *what;
-        std::optional<QByteArray> data;
-        std::optional<QString> imageFilePath;
-        std::optional<QString> screenshotFile;
-        bool editorHasImage;
-        qreal previewHeight;
-    } cases[] = {
-        {"bytes that decode", pngOfSize(1600, 1000), stored, shotFile, true, 160},
-        {"bytes that do not decode", QByteArray("not an image"), std::nullopt, std::nullopt, false, 160},
-        {"wide bytes", pngOfSize(2560, 100), std::nullopt, std::nullopt, true, 10},
-        {"stored file", std::nullopt, stored, std::nullopt, true, tall},
-        {"stored file gone, screenshot file not tried", std::nullopt, missing, shotFile, false, 160},
-        {"screenshot file only", std::nullopt, std::nullopt, shotFile, true, tall},
-    };
-    int n = 0;
-    for (const auto &c : cases) {
-        PanelHarness h;
-        ClipboardEntry entry = screenshot(QString::number(++n), c.data);
-        entry.imageFilePath = c.imageFilePath;
-        entry.screenshotFileURL = c.screenshotFile;
-        h.model.setNotice(entry);
-        EXPECT_EQ(h.controller->screenshotPreviewHeight(), c.previewHeight) << c.what;
-        h.controller->openScreenshotAction(entry, false);
-        ASSERT_NE(h.controller->screenshotActionWindow(), nullptr) << c.what;
-        auto *editor = h.controller->screenshotActionWindow()->findChild<ImageCanvasComposerSheet *>();
-        ASSERT_NE(editor, nullptr) << c.what;
-        EXPECT_EQ(editor->hasImage(), c.editorHasImage) << c.what;
-        h.controller->screenshotActionWindow()->close();
-        settle();
-    }
-}
-
 TEST(NotchPanelWindows, ScreenshotActionWindowIsOneAtATimeAndHoldsHover)
 {
     PanelHarness h;
     h.controller->show();
-    h.model.setNotice(screenshot(QStringLiteral("A"), pngOfSize(40, 30)));
+    h.model.setNotice(screenshot(QStringLiteral("A"), pngBytes(40, 30)));
     h.controller->openScreenshotAction(*h.model.notice, false);
     EXPECT_EQ(h.model.dismissals, 1);
     QPointer<QWidget> editor = h.controller->screenshotActionWindow();

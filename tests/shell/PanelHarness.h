@@ -57,7 +57,7 @@ struct PanelHarness {
         controller->updatePointerPassthrough();
     }
     // Waits for the panel to show the look (width, content) as its delays run out; the time it
-    // took, or -1 when it never did. Timers never fire early, so the time is a lower bound.
+    // took, or -1 when it never did. Coarse timers fire at most a twentieth early.
     qint64 waitForLook(bool width, bool content)
     {
         QElapsedTimer clock;

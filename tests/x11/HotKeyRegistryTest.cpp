@@ -104,20 +104,6 @@ TEST_F(X11HotKeyRegistryTest, SecondStartRegistersNothingTwiceAndStopReleasesEve
         EXPECT_TRUE(other.grab(key, modifiers)) << modifiers;
 }
 
-TEST_F(X11HotKeyRegistryTest, ShortcutsFollowTheirKeyToANewKeyboardMap)
-{
-    ASSERT_TRUE(registry.start().isEmpty());
-    ASSERT_NE(moveKeysymToSpareKey(XK_v), 0u);
-    // Presses before the registry has heard of the new map reach nobody.
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        xdotool({"key", "super+shift+v"});
-        return QTest::qWaitFor([&] { return !pressed.isEmpty(); }, 300);
-    }, 5000));
-    EXPECT_EQ(pressed, List{AppShortcut::history});
-    EXPECT_TRUE(registry.failures().isEmpty());
-    EXPECT_EQ(registry.grabCount(), 5 * 4);
-}
-
 TEST(X11HotKeyRegistryRules, ShortcutFlagsBecomeXModifiersWithTheLockVariants)
 {
     const X11HotKeyRegistry::ModifierBits bits{Mod1Mask, Mod4Mask, Mod2Mask};

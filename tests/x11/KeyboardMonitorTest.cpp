@@ -111,22 +111,4 @@ TEST_F(KeyboardMonitorX11, EachShortcutOpensQuickAccessOnceAndPasteAsStillPastes
     EXPECT_TRUE(waitForActive(fixture.pid()));
 }
 
-TEST_F(KeyboardMonitorX11, CtrlDigitPastesIntoTheFixtureAndItGetsTheKeyboardBack)
-{
-    seed(QStringLiteral("prvý záznam"));
-    seed(QStringLiteral("druhý záznam"));
-    monitor->requestAccessAndStart(false);
-    Fixture fixture("paste");
-    ASSERT_TRUE(fixture.waitForKeyboard());
-    ASSERT_EQ(xdotool({"key", "shift+super+v"}), 0);
-    ASSERT_TRUE(quickAccessHasKeyboard());
-
-    // Ctrl+2 inside Tarnel pastes the second entry where the user came from.
-    ASSERT_EQ(xdotool({"key", "ctrl+2"}), 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == QStringLiteral("druhý záznam"); }, 8000))
-        << fixture.text().toStdString();
-    EXPECT_TRUE(waitForActive(fixture.pid()));
-    EXPECT_FALSE(model->isQuickAccessPresented());
-}
-
 } // namespace

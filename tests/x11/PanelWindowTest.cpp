@@ -112,28 +112,3 @@ TEST(PanelWindow, HoverOpensWithItsDelaysAndLeavingCloses)
     EXPECT_GE(clock.elapsed(), 260 + 100) << "the width waits 0.26 s, then narrows over 0.22 s";
 }
 
-TEST(PanelWindow, TheFirstStartOpensTheGuideNextToThePanel)
-{
-    for (const bool firstStart : {true, false}) {
-        writeSettings(firstStart ? QByteArray("{}") : kOnboarded);
-        movePointer(kAway);
-        Program tarnel(tarnelBinary());
-        const std::optional<Window> panel = waitForPanel();
-        ASSERT_TRUE(panel) << firstStart;
-        const auto guideShown = [] {
-            for (Window w : shownWithClass("Tarnel"))
-                if (geometry(w).size() == QSize(760, 560) && textProperty(w, "WM_NAME") == "Tarnel")
-                    return true;
-            return false;
-        };
-        if (firstStart) {
-            EXPECT_TRUE(QTest::qWaitFor(guideShown, 3000));
-        } else {
-            // The guide opens right after the panel at start; by the time the panel answers a
-            // hover, start-up is long over.
-            movePointer(kNotch);
-            ASSERT_TRUE(QTest::qWaitFor([&] { return panelOpen(*panel); }, 3000));
-            EXPECT_FALSE(guideShown());
-        }
-    }
-}
