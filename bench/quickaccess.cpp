@@ -77,7 +77,7 @@ struct Fixture {
         // its panel.
         link = std::make_unique<ClipboardModelPanelLink>(*model, settings);
         controller = std::make_unique<NotchPanelController>(
-            *link, PanelServices{settings, workspace, permissions, traits, [] { return QPoint(960, 700); }, {}});
+            *link, PanelServices{settings, workspace, permissions, traits, [] { return QPoint(960, 700); }, {}, nullptr, nullptr, nullptr, {}});
         hostedView = new QuickAccessView(*model);
         controller->panel()->setContent(new QuickAccessHost(*model, new QWidget, hostedView));
         controller->show();

@@ -58,36 +58,8 @@ QString withValidUtf16(const QString &text)
     return repaired;
 }
 
-// Only a text that is nothing but a card number counts: digits, optionally grouped by spaces or
-// dashes. Collecting every digit of an arbitrary text instead would drop about one ordinary
-// text in ten with 13 to 19 digits (an invoice line, a date and an amount) as a "card".
-bool looksLikeCardNumber(QStringView text)
+bool passesLuhn(const std::array<int, maximumCardDigits> &digits, int count)
 {
-    const QStringView trimmed = text.trimmed();
-    std::array<int, maximumCardDigits> digits{};
-    int count = 0;
-    for (qsizetype i = 0; i < trimmed.size(); ++i) {
-        char32_t codePoint = trimmed.at(i).unicode();
-        if (trimmed.at(i).isHighSurrogate() && i + 1 < trimmed.size() && trimmed.at(i + 1).isLowSurrogate()) {
-            codePoint = QChar::surrogateToUcs4(trimmed.at(i), trimmed.at(i + 1));
-            ++i;
-        }
-        switch (QChar::category(codePoint)) {
-        case QChar::Number_DecimalDigit:
-            if (count == maximumCardDigits)
-                return false;
-            digits[count++] = QChar::digitValue(codePoint);
-            break;
-        case QChar::Separator_Space:
-        case QChar::Punctuation_Dash:
-            break;
-        default:
-            return false;
-        }
-    }
-    if (count < minimumCardDigits)
-        return false;
-
     int sum = 0;
     for (int position = 0; position < count; ++position) {
         const int digit = digits[count - 1 - position];
@@ -99,6 +71,53 @@ bool looksLikeCardNumber(QStringView text)
     return sum % 10 == 0;
 }
 
+// A card number may stand anywhere in the text ("Card: 4111 1111 1111 1111"), so every run of
+// digits is tested on its own: digits in groups joined by one space or one dash each. A run
+// is a card when it has 13 to 19 digits and passes the Luhn check. Dots, commas, letters, two
+// separators in a row or a separator at the end close the run; a run longer than a card is
+// never one, nor is any part of it. Testing runs instead of every digit of the text keeps an
+// invoice line ("Faktúra 2024-0045, 1 250,00") whose digits happen to pass the check.
+bool containsCardNumber(QStringView text)
+{
+    std::array<int, maximumCardDigits> digits{};
+    int count = 0;
+    bool afterSeparator = false;
+    const auto closeRun = [&] {
+        const bool card = count >= minimumCardDigits && count <= maximumCardDigits && passesLuhn(digits, count);
+        count = 0;
+        afterSeparator = false;
+        return card;
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t codePoint = text.at(i).unicode();
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            codePoint = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            ++i;
+        }
+        switch (QChar::category(codePoint)) {
+        case QChar::Number_DecimalDigit:
+            // Digits past the longest card still count, so that the run is known to be too long.
+            if (count < maximumCardDigits)
+                digits[count] = QChar::digitValue(codePoint);
+            ++count;
+            afterSeparator = false;
+            break;
+        case QChar::Separator_Space:
+        case QChar::Punctuation_Dash:
+            if (count > 0 && !afterSeparator) {
+                afterSeparator = true;
+                break;
+            }
+            [[fallthrough]];
+        default:
+            if (count > 0 && closeRun())
+                return true;
+            break;
+        }
+    }
+    return count > 0 && closeRun();
+}
+
 } // namespace
 
 bool looksSensitive(const QString &text)
@@ -108,7 +127,7 @@ bool looksSensitive(const QString &text)
         if (pattern.match(valid).hasMatch())
             return true;
     }
-    return looksLikeCardNumber(valid);
+    return containsCardNumber(valid);
 }
 
 } // namespace ClipboardPrivacy

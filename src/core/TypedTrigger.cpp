@@ -82,6 +82,12 @@ std::optional<Expansion> handleKey(QString &buffer, quint32 keyCode, const std::
     for (const ClipboardSnippet &snippet : snippets)
         limit = std::max(limit, characterCount(snippet.trigger));
     buffer.remove(0, startOfLastCharacters(buffer, limit));
+    // Qt's boundary finder splits a few sequences (a combining mark after a run of noncharacters)
+    // differently walking back than going forward; trim on until the forward count agrees.
+    while (characterCount(buffer) > limit) {
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, buffer);
+        buffer.remove(0, std::max<qsizetype>(finder.toNextBoundary(), 1));
+    }
 
     const QString typed = buffer.normalized(QString::NormalizationForm_D);
     for (qsizetype i = 0; i < snippets.size(); ++i) {

@@ -39,6 +39,7 @@ ClipboardModel::ClipboardModel(ClipboardModelServices services, QObject *parent)
 {
     Q_ASSERT(m_pasteboard && m_settings);
     m_keySender = services.keySender;
+    watchKeySender();
     // Declaration values that come from the system.
     m_appearance = savedAppearance(m_settings->textValue(QString::fromLatin1(kAppearanceSettingKey)));
     m_language = savedLanguage(m_settings->textValue(QString::fromLatin1(kAppLanguageSettingKey)));

@@ -416,6 +416,9 @@ Q_SIGNALS:
     void quickAccessKeyboardFocusChanged();
     void selectedQuickAccessSnippetIDChanged();
     void currentContextChanged();
+    // A paste's Ctrl+V could not be sent (its target could not be activated): nothing was
+    // pasted and nothing changed; the desktop's beep tells the user.
+    void pasteFailed();
 
 private:
     // One copy on its way into the history; an image copy may wait for its size reduction.
@@ -556,13 +559,26 @@ private:
     // ---- paste road, Paste Stack, Jars, snippets (see the public block of the same name) ----
     void writeToClipboard(const ClipboardEntry &entry);
     void writeOwnText(const QString &text);
-    void sendPasteShortcut(std::optional<qint64> targetPID);
-    void postPasteKeyEvents(std::optional<qint64> targetPID);
+    // What a paste changes once its Ctrl+V went out: the consumed set and the Paste Stack. A
+    // chord that is given up changes nothing.
+    struct PasteEffect {
+        QString entryID;
+        bool consumesHistory = false;
+        bool advancesStack = false;
+    };
+    bool sendPasteShortcutIfPermitted(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect);
+    void sendPasteShortcut(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect);
+    void postPasteKeyEvents(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect);
+    void applyPasteEffect(const PasteEffect &effect);
+    void watchKeySender();
     void pasteTextIntoFrontApplication(const QString &text);
     void followUpCopyRequest(const QUuid &request, int readsDone);
     std::optional<qsizetype> historyIndex(const QString &entryID) const;
 
     KeySender *m_keySender = nullptr;
+    // Effects of pastes whose Ctrl+V is still on its way, by the token it was posted with.
+    QHash<quint64, PasteEffect> m_pendingPasteEffects;
+    quint64 m_nextPasteToken = 1;
 
     // ---- Quick Access (see the public block of the same name) ----
     QList<ClipboardEntry> quickAccessTabEntries() const;

@@ -1,9 +1,12 @@
 #include "engine/ClipboardModel.h"
 
+#include "core/Logging.h"
 #include "platform/Pasteboard.h"
+#include "platform/ScreenshotLocation.h"
 #include "platform/ScreenshotFolderMonitor.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPointer>
 
 void ClipboardModel::startMonitoring()
@@ -36,6 +39,14 @@ void ClipboardModel::updateScreenshotMonitoring()
         setScreenshotCaptureIssue(screenshotFolderMissingIssue);
         return;
     }
-    const bool started = m_screenshotFolderMonitor->start(QDir::cleanPath(*m_screenshotFolderPath));
+    const QString folder = QDir::cleanPath(*m_screenshotFolderPath);
+    // The desktop's own screenshot folder appears with its first screenshot; the import makes
+    // it now so that the first screenshot is already watched. A folder the user chose is never
+    // made: a missing one (an unplugged disk) is reported instead.
+    if (m_screenshotLocation && !QFileInfo(folder).exists()
+        && folder == QDir::cleanPath(m_screenshotLocation->screenshotFolder())
+        && !m_screenshotLocation->makeScreenshotFolder())
+        qCWarning(lcEngine) << "The screenshot folder could not be created";
+    const bool started = m_screenshotFolderMonitor->start(folder);
     setScreenshotCaptureIssue(started ? std::nullopt : std::optional<QString>(screenshotFolderNotOpenedIssue));
 }

@@ -76,20 +76,25 @@ void ClipboardModel::pasteEntryFromPanel(const ClipboardEntry &entry, bool consu
         return;
     }
     setIsQuickAccessPresented(false);
-    if (!sendPasteShortcutIfPermitted(targetPID))
-        return;
+    std::optional<PasteEffect> effect;
+    if (consumesHistory || advancesStack)
+        effect = PasteEffect{pasted.id, consumesHistory, advancesStack};
+    sendPasteShortcutIfPermitted(targetPID, effect);
+}
 
-    if (!advancesStack) {
-        if (consumesHistory) {
+void ClipboardModel::applyPasteEffect(const PasteEffect &effect)
+{
+    if (!effect.advancesStack) {
+        if (effect.consumesHistory) {
             QSet<QString> consumed = m_consumedEntryIDs;
-            consumed.insert(pasted.id);
+            consumed.insert(effect.entryID);
             setConsumedEntryIDs(consumed);
             persistConsumedEntries();
         }
         return;
     }
     const PasteStackQueue::AfterPaste after =
-        PasteStackQueue::afterPaste(m_pasteStackEntryIDs, m_consumedEntryIDs, pasted.id, m_repeatsPasteStack);
+        PasteStackQueue::afterPaste(m_pasteStackEntryIDs, m_consumedEntryIDs, effect.entryID, m_repeatsPasteStack);
     if (after.marksConsumed) {
         setConsumedEntryIDs(after.consumed);
         persistConsumedEntries();
@@ -98,21 +103,47 @@ void ClipboardModel::pasteEntryFromPanel(const ClipboardEntry &entry, bool consu
     persistPasteStack();
 }
 
+void ClipboardModel::watchKeySender()
+{
+    if (!m_keySender)
+        return;
+    // Direct: a chord that needs no waiting goes out inside post(), and its effect with it.
+    connect(m_keySender, &KeySender::sent, this, [this](KeyChord, quint64 token) {
+        const auto effect = m_pendingPasteEffects.constFind(token);
+        if (effect == m_pendingPasteEffects.constEnd())
+            return;
+        const PasteEffect applied = *effect;
+        m_pendingPasteEffects.erase(effect);
+        applyPasteEffect(applied);
+    });
+    connect(m_keySender, &KeySender::dropped, this, [this](KeyChord chord, quint64 token) {
+        m_pendingPasteEffects.remove(token);
+        if (chord == KeyChord::Paste)
+            emit pasteFailed();
+    });
+}
+
 bool ClipboardModel::sendPasteShortcutIfPermitted(std::optional<qint64> targetPID)
+{
+    return sendPasteShortcutIfPermitted(targetPID, std::nullopt);
+}
+
+bool ClipboardModel::sendPasteShortcutIfPermitted(std::optional<qint64> targetPID,
+                                                  const std::optional<PasteEffect> &effect)
 {
     const bool trusted = m_permissions && m_permissions->accessibilityTrusted();
     setAccessibilityPermissionEnabled(trusted);
     if (!trusted)
         return false;
-    sendPasteShortcut(targetPID);
+    sendPasteShortcut(targetPID, effect);
     return true;
 }
 
-void ClipboardModel::sendPasteShortcut(std::optional<qint64> targetPID)
+void ClipboardModel::sendPasteShortcut(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect)
 {
     const bool ownTarget = pasteTargetApplication && m_workspace && m_workspace->isOwn(*pasteTargetApplication);
     if (targetPID || !pasteTargetApplication || ownTarget || !m_workspace) {
-        postPasteKeyEvents(targetPID);
+        postPasteKeyEvents(targetPID, effect);
         return;
     }
     // The panel had the keyboard: give it back to the application the user came from and paste
@@ -120,13 +151,20 @@ void ClipboardModel::sendPasteShortcut(std::optional<qint64> targetPID)
     const RunningApplication target = *pasteTargetApplication;
     pasteTargetApplication.reset();
     m_workspace->activate(target);
-    m_clock->singleShot(kPasteAfterActivationDelay, this, [this] { postPasteKeyEvents(std::nullopt); });
+    m_clock->singleShot(kPasteAfterActivationDelay, this, [this, effect] { postPasteKeyEvents(std::nullopt, effect); });
 }
 
-void ClipboardModel::postPasteKeyEvents(std::optional<qint64> targetPID)
+void ClipboardModel::postPasteKeyEvents(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect)
 {
-    if (m_keySender)
-        m_keySender->sendPaste(targetPID);
+    quint64 token = 0;
+    if (effect) {
+        token = m_nextPasteToken++;
+        m_pendingPasteEffects.insert(token, *effect);
+    }
+    if (!m_keySender || !m_keySender->sendPaste(targetPID, token)) {
+        m_pendingPasteEffects.remove(token);
+        emit pasteFailed();
+    }
 }
 
 void ClipboardModel::pasteText(const QString &text)
@@ -154,7 +192,9 @@ void ClipboardModel::pasteTextIntoFrontApplication(const QString &text)
         setShortcutNotice(ShortcutNotice::staleTrust());
         return;
     }
-    postPasteKeyEvents(std::nullopt);
+    // The user may type on right after a trigger; the paste waits for held modifiers only.
+    if (!m_keySender || !m_keySender->post({KeyChord::Paste, std::nullopt, HeldKeys::Modifiers, 0}))
+        emit pasteFailed();
 }
 
 void ClipboardModel::pasteSelectedEntry(const QList<ClipboardEntry> &list)

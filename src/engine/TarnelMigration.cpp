@@ -95,8 +95,10 @@ QByteArray migrateImages(const QByteArray &history, const Folders &folders)
         const QFileInfo source(QDir::cleanPath(QFileInfo(*entry.imageFilePath).absoluteFilePath()));
         if (QDir::cleanPath(source.absolutePath()) != earlierFolder || source.suffix() != QLatin1String("image"))
             continue;
-        // A link could lead anywhere; the image folder only ever held plain files.
-        if (source.isSymLink())
+        // A link could lead anywhere, and reading a named pipe or a device would wait for ever
+        // (every start would hang before the flag is set); the image folder only ever held
+        // plain files.
+        if (source.isSymLink() || (source.exists() && !source.isFile()))
             continue;
         const QString destination = currentFolder + QLatin1Char('/') + source.fileName();
 

@@ -21,6 +21,7 @@ public:
     virtual void start(std::function<void()> onReady) = 0;
 
 signals:
-    // A newer instance asked this one to quit.
+    // A newer instance asked this one to quit, or, during start(), another instance keeps
+    // running and this one must not run beside it.
     void quitRequested();
 };

@@ -91,3 +91,5 @@ ClipboardPresentationMode ClipboardModelPanelLink::savedPresentationMode() const
 }
 
 void ClipboardModelPanelLink::startMonitoring() { m_model.startMonitoring(); }
+
+void ClipboardModelPanelLink::copyScreenRecognition(const QString &text) { m_model.copyScreenRecognition(text); }

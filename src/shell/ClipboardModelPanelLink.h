@@ -45,6 +45,7 @@ public:
     void setScreenshotFolder(const QString &path) override;
     ClipboardPresentationMode savedPresentationMode() const override;
     void startMonitoring() override;
+    void copyScreenRecognition(const QString &text) override;
 
 private:
     ClipboardModel &m_model;

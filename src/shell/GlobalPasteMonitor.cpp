@@ -8,6 +8,7 @@
 #include "platform/HotKeyRegistry.h"
 #include "platform/Permissions.h"
 #include "platform/Workspace.h"
+#include "ui/quickaccess/QuickAccessView.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -493,12 +494,35 @@ std::optional<PanelKey> GlobalPasteMonitor::panelKey(const QKeyEvent &event)
     return key;
 }
 
+bool GlobalPasteMonitor::hostsQuickAccess(QWindow *window)
+{
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top->windowHandle() != window)
+            continue;
+        auto *view = qobject_cast<QuickAccessView *>(top);
+        if (!view)
+            view = top->findChild<QuickAccessView *>();
+        return view && view->isVisible();
+    }
+    return false;
+}
+
 bool GlobalPasteMonitor::eventFilter(QObject *watched, QEvent *event)
 {
     // A key press reaches the window first and is then handed along the widget chain; the
     // window's copy is the one look per press, taken before any widget sees it.
     if (event->type() == QEvent::KeyPress && watched->isWindowType()) {
         const auto *keyEvent = static_cast<QKeyEvent *>(event);
+        if (!hostsQuickAccess(static_cast<QWindow *>(watched))) {
+            // Another of Tarnel's windows (the settings, a save dialog) keeps its keys; only a
+            // global shortcut whose grab was refused is still run from there.
+            const std::optional<PanelKey> key = panelKey(*keyEvent);
+            if (key && AppShortcut::matching(key->keyCode, key->modifiers)) {
+                handleShortcut(*AppShortcut::matching(key->keyCode, key->modifiers));
+                return true;
+            }
+            return QObject::eventFilter(watched, event);
+        }
         if (const std::optional<PanelKey> key = panelKey(*keyEvent)) {
             if (handlePanelKey(key->keyCode, key->modifiers, key->characters))
                 return true;

@@ -16,6 +16,7 @@ class HotKeyRegistry;
 class ModelClock;
 class Permissions;
 class QKeyEvent;
+class QWindow;
 class SystemModelClock;
 class Workspace;
 
@@ -89,6 +90,9 @@ public:
     static std::optional<int> historyIndex(quint32 digitKeyCode);
     // A Qt key press in the numbers of the key map; nothing for keys the map has no code for.
     static std::optional<PanelKey> panelKey(const QKeyEvent &event);
+    // Whether the window shows Quick Access: the panel or popup hosting it, or the view itself.
+    // The key map acts only on keys sent there.
+    static bool hostsQuickAccess(QWindow *window);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -18,6 +18,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QVariantAnimation>
+#include <QWindow>
 
 NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices services,
                                            NotchHoverTimings timings, QObject *parent)
@@ -66,6 +67,8 @@ NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices 
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, &NotchPanelController::screenChanged);
     for (QScreen *screen : QGuiApplication::screens())
         connect(screen, &QScreen::geometryChanged, this, &NotchPanelController::screenChanged);
+
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, &NotchPanelController::applicationStateChanged);
 
     // Menus of the whole program hold the panel open while they are tracked.
     qApp->installEventFilter(this);
@@ -309,6 +312,10 @@ bool NotchPanelController::eventFilter(QObject *watched, QEvent *event)
             else
                 menuDidClose(menu);
         }
+    } else if (type == QEvent::MouseButtonPress && m_isAtCursor && watched == static_cast<QObject *>(m_panel->windowHandle())
+               && QGuiApplication::focusWindow() != m_panel->windowHandle()) {
+        // A click into Quick Access that somehow lost the keyboard gives it back.
+        takeKeyboardForQuickAccess();
     } else if (type == QEvent::Close && watched->isWidgetType()) {
         auto *widget = static_cast<QWidget *>(watched);
         if (widget == m_onboardingWindow || widget == m_settingsWindow || widget == m_screenshotActionWindow)

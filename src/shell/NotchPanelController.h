@@ -27,6 +27,8 @@ class PanelWindowTraits;
 class Permissions;
 class QrDetector;
 class TextRecognizer;
+class ScreenTextCapture;
+struct ScreenTextResult;
 class SettingsStore;
 class Workspace;
 
@@ -47,6 +49,11 @@ struct PanelServices {
     // Read a screenshot's text and QR codes in the text sheet; absent, reading fails there.
     TextRecognizer *textRecognizer = nullptr;
     QrDetector *qrDetector = nullptr;
+    // Reads text in a region the user picks; none where the screen cannot be read.
+    ScreenTextCapture *screenTextCapture = nullptr;
+    // Shows a modal alert with the given buttons (first is the default) and returns the index
+    // of the one chosen; a message box when empty.
+    std::function<int(const QString &message, const QString &informativeText, const QStringList &buttons)> alert;
 };
 
 // The clocks of hover; tests shorten them, the program keeps the defaults.
@@ -113,6 +120,8 @@ public:
     // (menu-bar mode); from the history and paste-as shortcuts.
     void openQuickAccess(bool pasteAs);
     void positionPanelAtScreenCenter(QSizeF size);
+    // Tarnel lost or regained the keyboard (the application state).
+    void applicationStateChanged(Qt::ApplicationState state);
     QSizeF quickAccessSize() const;
     void refreshQuickAccessLayout();
 
@@ -124,6 +133,9 @@ public:
     void chooseScreenshotFolder();
 
     // --- screenshots
+    // Hides Tarnel's windows, lets the user pick a region of the screen and puts the text read
+    // there into the history and onto the clipboard. Ignored while a read runs.
+    void readTextFromScreen();
     qreal screenshotPreviewHeight() const;
     void openScreenshotAction(const ClipboardEntry &entry, bool extractText);
 
@@ -169,6 +181,8 @@ private:
     void screenChanged();
     QWidget *makePanelView(bool isStandaloneSettings);
 
+    void takeKeyboardForQuickAccess();
+
     // hover pieces
     bool containsPointer() const;
     bool containsPoint(const QPoint &pointer) const;
@@ -194,6 +208,8 @@ private:
     // screenshots
     void screenshotNoticeChanged();
     void showScreenshotToast(const ClipboardEntry &entry);
+    void finishScreenRead(const ScreenTextResult &result, bool toastWasShown);
+    int alert(const QString &message, const QString &informativeText, const QStringList &buttons);
 
     PanelModelLink &m_model;
     PanelServices m_services;

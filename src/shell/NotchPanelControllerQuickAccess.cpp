@@ -15,8 +15,11 @@ void NotchPanelController::openQuickAccess(bool pasteAs)
         openMenuBarQuickAccess(pasteAs);
         return;
     }
-    if (m_model.isQuickAccessPresented() && m_model.isPasteAsPresented() == pasteAs)
+    if (m_isAtCursor && m_model.isQuickAccessPresented() && m_model.isPasteAsPresented() == pasteAs) {
+        // Already open: the shortcut still brings it forward with the keyboard.
+        takeKeyboardForQuickAccess();
         return;
+    }
     if (!m_tabBeforeQuickAccess)
         m_tabBeforeQuickAccess = m_model.selectedTab();
 
@@ -44,8 +47,25 @@ void NotchPanelController::openQuickAccess(bool pasteAs)
     m_ignoresMouseEvents = false;
     m_services.windowTraits.setAcceptsPointer(*m_panel, true);
     m_panel->show();
+    takeKeyboardForQuickAccess();
+}
+
+void NotchPanelController::takeKeyboardForQuickAccess()
+{
     m_panel->raise();
     m_panel->activateWindow();
+}
+
+void NotchPanelController::applicationStateChanged(Qt::ApplicationState state)
+{
+    // Like a popover, Quick Access at the centre ends when another application takes the
+    // keyboard (a click into its window). Moving between Tarnel's own windows (a save dialog)
+    // keeps the application active, and Quick Access with it. Whoever took the keyboard keeps
+    // it: the application Quick Access was opened over is not brought back.
+    if (state == Qt::ApplicationActive || !m_isAtCursor || !m_model.isQuickAccessPresented())
+        return;
+    m_model.setPasteTargetApplication(std::nullopt);
+    dismissQuickAccess();
 }
 
 void NotchPanelController::positionPanelAtScreenCenter(QSizeF size)

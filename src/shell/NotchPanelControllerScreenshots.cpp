@@ -170,7 +170,8 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
     };
     QWidget *content = nullptr;
     if (extractText)
-        content = new ScreenshotTextSheet(entry, m_model.appearance(), onClose, m_model);
+        content = new ScreenshotTextSheet(entry, m_model.appearance(), onClose, m_model.clipboardModel(),
+                                          m_services.textRecognizer, m_services.qrDetector);
     else
         content = new ImageCanvasComposerSheet(entry, loadEntryImage(entry, WhenBytesFail::ReadTheFile), m_model.appearance(), onClose);
 

@@ -68,6 +68,9 @@ public:
     // Capture of the pasteboard and the screenshot folder from now on.
     virtual void startMonitoring() = 0;
 
+    // Text read from the screen: into the history and onto the clipboard.
+    virtual void copyScreenRecognition(const QString &text) = 0;
+
 signals:
     void screenshotNoticeChanged();
     void copiedNoticeVisibleChanged();

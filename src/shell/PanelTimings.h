@@ -30,6 +30,9 @@ constexpr std::chrono::milliseconds narrowAnimation = 220ms;
 constexpr std::chrono::milliseconds trayAvailabilityCheck = 1000ms;
 // A tray click this soon after the popup lost the keyboard is the click that closed it.
 constexpr std::chrono::milliseconds trayClickClosingPopup = 400ms;
+// After hiding Tarnel's windows, the screen is left this long to redraw before a region of
+// it is captured for reading text.
+constexpr std::chrono::milliseconds screenReadHideDelay = 180ms;
 // Other instances asked to quit are ended forcibly when still running after this.
 constexpr std::chrono::milliseconds otherInstanceForceQuitDelay = 400ms;
 

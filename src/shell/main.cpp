@@ -4,6 +4,7 @@
 #include "core/ClipboardImageStore.h"
 #include "engine/ClipboardModel.h"
 #include "engine/TarnelMigration.h"
+#include "platform/ScreenTextCapture.h"
 #include "platform/ScreenshotFolderMonitor.h"
 #include "platform/x11/LinuxFolderWatcher.h"
 #include "platform/x11/LinuxInstanceLock.h"
@@ -12,6 +13,7 @@
 #include "platform/x11/LinuxScreenshotLocation.h"
 #include "platform/x11/LinuxSettingsStore.h"
 #include "platform/x11/LinuxTextRecognizer.h"
+#include "platform/x11/X11RegionCapture.h"
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/LinuxUpdater.h"
 #include "platform/x11/X11PanelWindowTraits.h"
@@ -54,6 +56,8 @@ struct Desktop {
     LinuxScreenshotLocation screenshotLocation;
     LinuxTextRecognizer textRecognizer;
     LinuxQrDetector qrDetector;
+    X11RegionCapture regionCapture;
+    ScreenTextCapture screenText{regionCapture, textRecognizer};
     std::unique_ptr<LinuxUpdater> updater;
     std::unique_ptr<ClipboardModel> model;
     std::unique_ptr<ClipboardModelPanelLink> panelModel;
@@ -86,7 +90,7 @@ int main(int argc, char *argv[])
     LinuxInstanceLock lock;
     AppDelegate::StartSteps steps;
     steps.runMigration = [&desktop] {
-        const LinuxSettingsStore earlier(LinuxSettingsStore::earlierProductPath());
+        const LinuxSettingsStore earlier(LinuxSettingsStore::earlierProductPath(), LinuxSettingsStore::Access::ReadOnly);
         const QString dataRoot = ClipboardImageStore::dataRootPath();
         TarnelMigration::run(desktop.settings, earlier,
                              {ClipboardImageStore::directoryPathIn(dataRoot, QStringLiteral("Quorvel")),
@@ -109,7 +113,8 @@ int main(int argc, char *argv[])
         desktop.model = std::make_unique<ClipboardModel>(std::move(modelServices));
         desktop.panelModel = std::make_unique<ClipboardModelPanelLink>(*desktop.model, desktop.settings);
         PanelServices services{desktop.settings, desktop.workspace, desktop.permissions, desktop.windowTraits, {},
-                               &QSystemTrayIcon::isSystemTrayAvailable, &desktop.textRecognizer, &desktop.qrDetector};
+                               &QSystemTrayIcon::isSystemTrayAvailable, &desktop.textRecognizer, &desktop.qrDetector,
+                               &desktop.screenText, {}};
         auto controller = std::make_unique<NotchPanelController>(*desktop.panelModel, services);
         QPointer<NotchPanelController> weak(controller.get());
 
@@ -131,13 +136,20 @@ int main(int argc, char *argv[])
         };
         controller->panel()->setContent(hostedContent());
         // A paste closes Quick Access in the model; the panel then goes back under the notch
-        // (or the popup closes) as on any other dismissal.
-        QObject::connect(desktop.model.get(), &ClipboardModel::isQuickAccessPresentedChanged, controller.get(),
-                         [&desktop, weak] {
-                             if (weak && !desktop.model->isQuickAccessPresented()
-                                 && (weak->isAtCursor() || weak->isMenuBarQuickAccess()))
-                                 weak->dismissQuickAccess();
-                         });
+        // (or the popup closes) as on any other dismissal. Queued: the paste road itself first
+        // activates the application the user came from and sends Ctrl+V once it had time to
+        // take the keyboard; dismissing within the same call would activate it early and send
+        // Ctrl+V at once, into whichever window still had the keyboard.
+        QObject::connect(
+            desktop.model.get(), &ClipboardModel::isQuickAccessPresentedChanged, controller.get(),
+            [&desktop, weak] {
+                if (weak && !desktop.model->isQuickAccessPresented()
+                    && (weak->isAtCursor() || weak->isMenuBarQuickAccess()))
+                    weak->dismissQuickAccess();
+            },
+            Qt::QueuedConnection);
+        // A paste whose Ctrl+V could not be sent is heard, as a refused key press is.
+        QObject::connect(desktop.model.get(), &ClipboardModel::pasteFailed, controller.get(), [] { QApplication::beep(); });
         controller->menuBarPopover()->setContent(hostedContent());
 
         desktop.pasteMonitor = std::make_unique<GlobalPasteMonitor>(

@@ -70,13 +70,24 @@ TEST(ClipboardPrivacy, CardNumbersPassingLuhn)
     });
 }
 
-TEST(ClipboardPrivacy, OrdinaryTextsWithManyDigitsAreKept)
+TEST(ClipboardPrivacy, CardNumbersAmongWordsAreFoundRunByRun)
 {
-    // Each text's digits, joined, pass the Luhn check: the first case of each pair shows it.
+    // Each ordinary text's digits, joined, pass the Luhn check: only a run of its own may count.
     expectAll({
+        {"labelled", "Card: 4111 1111 1111 1111", true},
+        {"brand before the digits", "Visa 4111111111111111", true},
+        {"Slovak label, hyphens", QStringLiteral("Číslo karty 4111-1111-1111-1111"), true},
+        {"expiry after the number", "Card: 4111 1111 1111 1111 exp 12/27", true},
+        {"currency sign after", QStringLiteral("4111 1111 1111 1111 \u20ac"), true},
+        {"second run is the card", "Objednávka 17, karta 5555 5555 5555 4444.", true},
         {"invoice digits alone", "2024-0045-1250-00", true},
         {"invoice line", QStringLiteral("Faktúra 2024-0045, 1 250,00"), false},
-        {"card number with words", "Card: 4111 1111 1111 1111 exp 12/27", false},
+        {"telephone with a label", "Tel.: +421 905 123 111", false},
+        {"digits with dots", "4111.1111.1111.1111", false},
+        {"two separators break the run", "4111  1111 1111 1111", false},
+        {"lone surrogate after a card number", "4111 1111 1111 1111" + QString(QChar(0xD800)), true},
+        {"part of a longer run", "1234 4111 1111 1111 1111", false},
+        {"raised last digit among words", "Card: 4111 1111 1111 1112", false},
     });
 }
 

@@ -53,6 +53,36 @@ TEST_F(PasteStackTest, RepeatModeCyclesWithoutUsingUp)
     EXPECT_TRUE(model->consumedEntryIDs().isEmpty());
 }
 
+// The stack moves on only once Ctrl+V went out, also when it goes out after the target
+// application was activated again; a chord given up changes nothing and is heard.
+TEST_F(PasteStackTest, OnlyASentPasteMovesTheStackOn)
+{
+    seedHistory({textEntry("b"), textEntry("a")});
+    seedPasteStack({"a", "b"});
+    createModel();
+    int failures = 0;
+    QObject::connect(model.get(), &ClipboardModel::pasteFailed, [&] { ++failures; });
+    for (const bool viaActivation : {false, true}) {
+        if (viaActivation)
+            model->pasteTargetApplication = RunningApplication{2, 200, QStringLiteral("Editor")};
+        keys.setDropsChords(true);
+        model->pasteEntryFromPanel(model->pasteStackEntries().first(), false, std::nullopt, true);
+        clock.advance(ClipboardModel::kPasteAfterActivationDelay);
+        EXPECT_EQ(model->pasteStackEntryIDs(), (QStringList{"a", "b"})) << viaActivation;
+        EXPECT_TRUE(model->consumedEntryIDs().isEmpty()) << viaActivation;
+        EXPECT_EQ(storedPasteStack(), (QStringList{"a", "b"})) << viaActivation;
+        EXPECT_EQ(failures, viaActivation ? 2 : 1);
+    }
+    keys.setDropsChords(false);
+    model->pasteTargetApplication = RunningApplication{2, 200, QStringLiteral("Editor")};
+    model->pasteEntryFromPanel(model->pasteStackEntries().first(), false, std::nullopt, true);
+    EXPECT_EQ(model->pasteStackEntryIDs(), (QStringList{"a", "b"})) << "not before the delayed Ctrl+V";
+    clock.advance(ClipboardModel::kPasteAfterActivationDelay);
+    EXPECT_EQ(model->pasteStackEntryIDs(), QStringList{"b"});
+    EXPECT_EQ(model->consumedEntryIDs(), QSet<QString>{"a"});
+    EXPECT_EQ(failures, 2);
+}
+
 TEST_F(PasteStackTest, AddRemoveAndMoveKeepTheQueueFreeOfDuplicates)
 {
     seedHistory({textEntry("d"), textEntry("c"), textEntry("b"), textEntry("a")});

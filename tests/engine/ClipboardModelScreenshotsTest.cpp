@@ -278,4 +278,25 @@ TEST(ClipboardModelScreenshotFolder, ProblemTextsAppearWhenTheFolderCannotBeWatc
     EXPECT_FALSE(model.screenshotFolderMonitor()->folder().has_value());
 }
 
+TEST(ClipboardModelScreenshotFolder, OnlyTheMissingDefaultFolderIsMadeAndOnlyWhileCaptureIsOn)
+{
+    ScreenshotHarness h;
+    ClipboardModel &model = h.make();
+    model.setAutomaticScreenshotCapture(false);
+    model.startMonitoring();
+    EXPECT_EQ(h.screenshotLocation.madeCount, 0) << "capture off";
+    model.setAutomaticScreenshotCapture(true);
+    EXPECT_EQ(h.screenshotLocation.madeCount, 1);
+
+    model.setScreenshotFolder(h.shots.filePath(QStringLiteral("unplugged")));
+    EXPECT_EQ(h.screenshotLocation.madeCount, 1) << "a chosen folder is never made";
+    EXPECT_FALSE(QFileInfo::exists(h.shots.filePath(QStringLiteral("unplugged"))));
+
+    // No folder at all: the user is told.
+    h.screenshotLocation.makes = false;
+    h.folderWatcher->watchSucceeds = false;
+    model.setScreenshotFolder(h.screenshotLocation.folder);
+    EXPECT_EQ(model.screenshotCaptureIssue(), ClipboardModel::screenshotFolderNotOpenedIssue);
+}
+
 } // namespace

@@ -10,6 +10,12 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+#include <future>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 struct MigrationScene {
@@ -155,6 +161,35 @@ TEST(TarnelMigration, AFileThatCannotBeCopiedStaysInline)
     EXPECT_FALSE(migrated[1].imageData.has_value()); // unreadable source: no bytes, path gone
     EXPECT_FALSE(migrated[1].imageFilePath.has_value());
     EXPECT_EQ(migrated[2].imageData, QByteArray("kept-bytes"));
+}
+
+// Whatever is not a plain file is left where it is: reading a named pipe would wait for a
+// writer that never comes, and the start would hang before the migration is marked done.
+TEST(TarnelMigration, OnlyPlainFilesAreCopied)
+{
+    MigrationScene s;
+    const QString plain = s.writeEarlierImage("AAAAAAAA-0000-1111-2222-333344445555.image", "png");
+    const QString pipe = QDir(s.folders.earlierImages).filePath("BBBBBBBB-0000-1111-2222-333344445555.image");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString link = QDir(s.folders.earlierImages).filePath("CCCCCCCC-0000-1111-2222-333344445555.image");
+    ASSERT_TRUE(QFile::link(plain, link));
+    s.earlier.setBytes("wistmo.history", ClipboardEntry::encodeList(
+                                             {imageEntry("A", plain), imageEntry("B", pipe), imageEntry("C", link)}));
+
+    auto migration = std::async(std::launch::async, [&s] { s.run(); });
+    if (migration.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // Play the missing writer so that the test ends instead of hanging.
+        ::close(::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK));
+        migration.wait();
+        FAIL() << "the migration waited on a named pipe";
+    }
+    const QList<ClipboardEntry> migrated = s.migratedHistory();
+    ASSERT_EQ(migrated.size(), 3);
+    EXPECT_EQ(migrated[0].imageFilePath, QDir(s.folders.currentImages).filePath(QFileInfo(plain).fileName()));
+    EXPECT_EQ(migrated[1].imageFilePath, pipe);
+    EXPECT_EQ(migrated[2].imageFilePath, link);
+    EXPECT_EQ(QDir(s.folders.currentImages).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size(), 1);
+    EXPECT_TRUE(s.current.boolValue("tarnel.migrationComplete").value_or(false));
 }
 
 TEST(TarnelMigration, TheModelLoadsWhatTheMigrationWrote)

@@ -72,6 +72,7 @@ protected:
         o.otherServerNames = {};
         o.executable = identity;
         o.forceQuitDelay = kShortDelay;
+        o.lockWait = 1000ms;
         return o;
     }
 
@@ -146,6 +147,25 @@ TEST(LinuxInstanceLockIdentity, OnlyAPositivelyIdentifiedExecutableMatches)
     sleeper.waitForFinished();
 }
 
+TEST_F(InstanceFixture, WithNoOtherInstanceStartIsReadyAtOnceAndAnswersLaterInstances)
+{
+    auto first = std::make_unique<LinuxInstanceLock>(options(m_helper));
+    bool firstReady = false;
+    first->start([&] { firstReady = true; });
+    EXPECT_TRUE(firstReady);
+
+    int asked = 0;
+    QObject::connect(first.get(), &InstanceLock::quitRequested, [&] { ++asked; });
+    LinuxInstanceLock second(options(m_helper));
+    bool secondReady = false;
+    second.start([&] { secondReady = true; });
+    // The listener is this very process, which is never killed; the second waits for its lock.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return asked == 1; }));
+    EXPECT_FALSE(secondReady);
+    first.reset();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return secondReady; }));
+}
+
 TEST_F(InstanceFixture, TheSocketLeftByAKilledInstanceIsTakenOver)
 {
     // A socket file that nobody listens on, as a killed instance leaves it.
@@ -190,7 +210,7 @@ TEST_F(InstanceFixture, AStubbornInstanceOfTarnelsExecutableIsKilledAfterTheGrac
     EXPECT_TRUE(QTest::qWaitFor([&] { return asked == 1; }));
 }
 
-TEST_F(InstanceFixture, AStubbornProcessOfAnotherExecutableIsAskedButNeverKilled)
+TEST_F(InstanceFixture, AStubbornProcessOfAnotherExecutableIsNeverKilledAndTheNewOneGivesWay)
 {
     QProcess *other = startInstance("stubborn", m_helper);
     // Tarnel here is a different file with the same content; the listener runs the helper.
@@ -198,11 +218,48 @@ TEST_F(InstanceFixture, AStubbornProcessOfAnotherExecutableIsAskedButNeverKilled
     ASSERT_TRUE(QFile::copy(m_helper, tarnel));
     LinuxInstanceLock lock(options(tarnel));
     bool ready = false;
+    bool gaveWay = false;
+    QObject::connect(&lock, &InstanceLock::quitRequested, [&] { gaveWay = true; });
     lock.start([&] { ready = true; });
     EXPECT_TRUE(waitForLine(other, "asked"));
-    // Ready comes after the decision to kill or not, so a kill would be on its way by now.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ready; }));
+    // Giving way comes after the decision to kill or not, so a kill would be on its way by now.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gaveWay; }));
+    EXPECT_FALSE(ready);
     EXPECT_FALSE(killedOrDying(other->processId()));
+}
+
+// Autostart and a manual start in the same moment: whichever order they meet in, exactly
+// one keeps running.
+TEST_F(InstanceFixture, OfInstancesStartedTogetherExactlyOneSurvives)
+{
+    for (int round = 0; round < 3; ++round) {
+        QList<QProcess *> started;
+        for (int i = 0; i < 3; ++i) {
+            auto *p = new QProcess;
+            m_processes.append(p);
+            p->start(m_helper, {"instance", m_serverName, "polite", m_helper});
+            started.append(p);
+        }
+        QHash<QProcess *, QByteArray> output;
+        const auto running = [&] {
+            return std::count_if(started.cbegin(), started.cend(),
+                                 [](QProcess *p) { return p->state() != QProcess::NotRunning; });
+        };
+        // The survivor says it is ready once it holds the lock; nobody is left to ask it to quit.
+        const auto settled = [&] {
+            int ready = 0;
+            for (QProcess *p : started) {
+                output[p] += p->readAllStandardOutput();
+                ready += p->state() != QProcess::NotRunning && output[p].contains("ready");
+            }
+            return ready == 1 && running() == 1;
+        };
+        EXPECT_TRUE(QTest::qWaitFor(settled, 8000)) << "round " << round << ": " << running() << " running";
+        for (QProcess *p : started) {
+            p->kill();
+            p->waitForFinished(2000);
+        }
+    }
 }
 
 } // namespace

@@ -22,17 +22,19 @@ struct Case {
     QString expected;            // relative to the home
 };
 
-TEST(LinuxScreenshotLocation, PrefersScreenshotsThenPicturesThenDesktop)
+TEST(LinuxScreenshotLocation, PrefersScreenshotsThenPicturesThenTheScreenshotsFolderToMake)
 {
     const Case cases[] = {
         {"screenshots subfolder of the pictures folder", "$HOME/Obrázky", "", {"Obrázky/Screenshots"},
          "Obrázky/Screenshots"},
-        {"nothing configured, even with ~/Pictures present", "", "", {"Pictures/Screenshots"}, "Desktop"},
+        {"configured pictures folder missing", "$HOME/Obrázky", "", {}, "Obrázky/Screenshots"},
+        {"nothing configured", "", "", {"Desktop"}, "Pictures/Screenshots"},
+        {"nothing configured, ~/Pictures present", "", "", {"Pictures"}, "Pictures"},
         {"from user-dirs.dirs", "", "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Plocha\"\n"
                                     "XDG_PICTURES_DIR=\"$HOME/Pics\"\n",
          {"Pics/Screenshots"}, "Pics/Screenshots"},
-        {"user-dirs.dirs switching the folder off", "", "XDG_PICTURES_DIR=\"$HOME/\"\n", {"Screenshots"}, "Desktop"},
-        {"user-dirs.dirs relative path is not a folder", "", "XDG_PICTURES_DIR=\"Pics\"\n", {"Pics"}, "Desktop"},
+        {"user-dirs.dirs switching the folder off", "", "XDG_PICTURES_DIR=\"$HOME/\"\n", {"Screenshots"}, "Pictures/Screenshots"},
+        {"user-dirs.dirs relative path is not a folder", "", "XDG_PICTURES_DIR=\"Pics\"\n", {"Pics"}, "Pictures/Screenshots"},
         {"the environment wins over the file", "$HOME/Env", "XDG_PICTURES_DIR=\"$HOME/Pics\"\n", {"Env", "Pics"},
          "Env"},
     };
@@ -84,7 +86,7 @@ TEST(LinuxScreenshotLocation, AUserDirsFileThatIsNoPlainFileIsPassedOverUnread)
         folder.wait();
         FAIL() << "the screenshot location waited on the pipe";
     }
-    EXPECT_EQ(folder.get(), home + QStringLiteral("/Desktop"));
+    EXPECT_EQ(folder.get(), home + QStringLiteral("/Pictures/Screenshots"));
 }
 
 } // namespace

@@ -170,4 +170,51 @@ TEST(LinuxSettingsStore, AWriterKilledMidWriteNeverLeavesATornFile)
     EXPECT_TRUE(setAsideFiles(path).isEmpty());
 }
 
+// Another product's domain is only ever read: whatever its folder holds stays as it was.
+TEST(LinuxSettingsStore, AReadOnlyStoreNeverChangesItsFolder)
+{
+    const struct {
+        const char *name;
+        QByteArray content; // empty: a named pipe
+        std::optional<QString> value;
+    } cases[] = {
+        {"readable", R"({"k":"v"})", QStringLiteral("v")},
+        {"not JSON", "{\"cut off", std::nullopt},
+        {"named pipe", {}, std::nullopt},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("defaults.json");
+        if (c.content.isEmpty()) {
+            ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0) << c.name;
+        } else {
+            ASSERT_TRUE(writeFile(path, c.content));
+        }
+        ASSERT_TRUE(writeFile(dir.filePath(".defaults.json.Ab12Cd"), "{\"left by a cut-off write"));
+        QFile stale(dir.filePath(".defaults.json.Ab12Cd"));
+        ASSERT_TRUE(stale.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(stale.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600), QFileDevice::FileModificationTime));
+        const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+
+        LinuxSettingsStore store(path, LinuxSettingsStore::Access::ReadOnly);
+        EXPECT_EQ(store.textValue("k"), c.value) << c.name;
+        EXPECT_FALSE(store.setText("k", "new")) << c.name;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot), before)
+            << c.name;
+        if (!c.content.isEmpty()) {
+            EXPECT_EQ(readFile(path), c.content) << c.name;
+        }
+    }
+}
+
+TEST(LinuxSettingsStore, DomainsLiveUnderTheConfigFolder)
+{
+    EXPECT_TRUE(LinuxSettingsStore::defaultPath().endsWith("/Tarnel/defaults.json"));
+    EXPECT_TRUE(LinuxSettingsStore::earlierProductPath().endsWith("/Quorvel/defaults.json"));
+    const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!configHome.isEmpty()) {
+        EXPECT_EQ(LinuxSettingsStore::defaultPath(), configHome + "/Tarnel/defaults.json");
+    }
+}
+
 } // namespace

@@ -16,7 +16,7 @@ struct StartRecorder {
         s.createController = [this, &h] {
             order.push_back("controller");
             return std::make_unique<NotchPanelController>(
-                h.model, PanelServices{h.settings, h.workspace, h.permissions, h.traits, [] { return QPoint(); }, [] { return true; }},
+                h.model, PanelServices{h.settings, h.workspace, h.permissions, h.traits, [] { return QPoint(); }, [] { return true; }, nullptr, nullptr, nullptr, {}},
                 shortHoverTimings());
         };
         return s;

@@ -67,7 +67,7 @@ TEST(ClipboardModelPanelLink, ControllerOverTheRealModel)
     QPoint pointer(0, 500);
     h.settings.setText(QStringLiteral("tarnel.presentationMode"), QStringLiteral("menuBar"));
     NotchPanelController controller(link, PanelServices{h.settings, h.workspace, h.permissions, traits,
-                                                        [&] { return pointer; }, [] { return true; }});
+                                                        [&] { return pointer; }, [] { return true; }, nullptr, nullptr, nullptr, {}});
     controller.show();
     model.setSelectedTab(ClipboardPanelTab::Pins);
     h.workspace.setApplications({kEditor});

@@ -46,6 +46,7 @@ public:
     void setScreenshotFolder(const QString &path) override { folder = path; }
     ClipboardPresentationMode savedPresentationMode() const override { return savedMode; }
     void startMonitoring() override { ++monitoringStarts; }
+    void copyScreenRecognition(const QString &text) override { recognized.append(text); }
 
     void setNotice(std::optional<ClipboardEntry> entry)
     {
@@ -77,4 +78,5 @@ public:
     std::optional<QString> folder;
     ClipboardPresentationMode savedMode = ClipboardPresentationMode::Notch;
     int monitoringStarts = 0;
+    QStringList recognized;
 };

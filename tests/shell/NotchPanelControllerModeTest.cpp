@@ -43,7 +43,7 @@ TEST(NotchPanelMode, SwitchingPersistsAndMovesTheWindows)
     // A later start reads what was saved.
     h.controller->setPresentationMode(ClipboardPresentationMode::MenuBar);
     auto later = std::make_unique<NotchPanelController>(
-        h.model, PanelServices{h.settings, h.workspace, h.permissions, h.traits, [] { return QPoint(); }, [] { return false; }},
+        h.model, PanelServices{h.settings, h.workspace, h.permissions, h.traits, [] { return QPoint(); }, [] { return false; }, nullptr, nullptr, nullptr, {}},
         shortHoverTimings());
     EXPECT_EQ(later->presentationMode(), ClipboardPresentationMode::MenuBar);
 }

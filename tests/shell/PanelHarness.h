@@ -4,7 +4,10 @@
 #include "shell/NotchPanelController.h"
 #include "shell/TarnelPanel.h"
 #include "platform/fake/FakePanelWindowTraits.h"
+#include "platform/ScreenTextCapture.h"
 #include "platform/fake/FakePermissions.h"
+#include "platform/fake/FakeRegionCapture.h"
+#include "platform/fake/FakeTextRecognizer.h"
 #include "platform/fake/FakeSettingsStore.h"
 #include "platform/fake/FakeWorkspace.h"
 
@@ -39,8 +42,13 @@ struct PanelHarness {
     {
         workspace.setOwnPid(4242);
         controller = std::make_unique<NotchPanelController>(
-            model, PanelServices{settings, workspace, permissions, traits, [this] { return pointer; },
-                                   [this] { return trayAvailable; }},
+            model,
+            PanelServices{settings, workspace, permissions, traits, [this] { return pointer; },
+                          [this] { return trayAvailable; }, nullptr, nullptr, &screenText,
+                          [this](const QString &message, const QString &, const QStringList &) {
+                              alerts.append(message);
+                              return alertChoice;
+                          }},
             timings);
     }
 
@@ -74,6 +82,12 @@ struct PanelHarness {
     FakeWorkspace workspace;
     FakePermissions permissions;
     FakePanelWindowTraits traits;
+    FakeRegionCapture regionCapture;
+    FakeTextRecognizer recognizer;
+    ScreenTextCapture screenText{regionCapture, recognizer};
+    // Alerts shown, by message, and the button index every alert answers with.
+    QStringList alerts;
+    int alertChoice = 1;
     QPoint pointer{0, 500};
     bool trayAvailable = true;
     std::unique_ptr<NotchPanelController> controller;

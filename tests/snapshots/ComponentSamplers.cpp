@@ -7,7 +7,13 @@
 #include "ui/panel/MasonryGridLayout.h"
 #include "ui/panel/MenuActionRow.h"
 #include "ui/panel/MenuBackButton.h"
+#include "ui/style/KindPresentation.h"
+#include "ui/style/PanelButton.h"
+#include "ui/style/PanelEmptyState.h"
+#include "ui/style/PanelField.h"
+#include "ui/style/PanelIcons.h"
 #include "ui/style/PanelStyle.h"
+#include "ui/style/ShortcutBadge.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -15,114 +21,160 @@
 
 namespace {
 
-ClipboardRow *row(const ClipboardEntry &entry, bool selected = false)
+QString tr(const char *slovak) { return L10n::text(QString::fromUtf8(slovak)); }
+
+QVBoxLayout *page(QWidget *widget, int margin, int spacing)
 {
-    auto *r = new ClipboardRow(entry, selected);
-    if (entry.kind == ClipboardKind::Image && entry.imageData)
-        r->setThumbnail(EntryThumbnails::decode(*entry.imageData));
-    return r;
+    auto *column = new QVBoxLayout(widget);
+    column->setContentsMargins(margin, margin, margin, margin);
+    column->setSpacing(spacing);
+    return column;
 }
 
-// A card of the grid: a picture or a text block on the surface colour.
-class Card : public QWidget
+QHBoxLayout *line(QVBoxLayout *column, std::initializer_list<QWidget *> widgets)
+{
+    auto *row = new QHBoxLayout;
+    row->setSpacing(6);
+    for (QWidget *widget : widgets)
+        row->addWidget(widget);
+    row->addStretch();
+    column->addLayout(row);
+    return row;
+}
+
+// Paints something through a function: the palette and symbol table, and the grid's cards.
+class Painted : public QWidget
 {
 public:
-    Card(const ClipboardEntry &entry) : m_entry(entry)
+    Painted(std::function<int(int)> heightAt, std::function<void(QPainter &, const QWidget &)> paint)
+        : m_heightAt(std::move(heightAt)), m_paint(std::move(paint))
     {
-        if (entry.imageData)
-            m_image = EntryThumbnails::decode(*entry.imageData, 400);
-        QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-        policy.setHeightForWidth(true);
-        setSizePolicy(policy);
     }
     bool hasHeightForWidth() const override { return true; }
-    int heightForWidth(int width) const override
-    {
-        if (!m_image.isNull())
-            return width * m_image.height() / std::max(1, m_image.width());
-        return 44 + int(m_entry.text.size() / 3);
-    }
+    int heightForWidth(int width) const override { return m_heightAt(width); }
+    QSize sizeHint() const override { return QSize(460, m_heightAt(460)); }
 
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
-        const PanelStyle::Colors &c = PanelStyle::colors(this);
-        PanelStyle::fillRounded(painter, rect(), 10, c.surface);
-        if (!m_image.isNull())
-            painter.drawImage(QRectF(rect()).adjusted(4, 4, -4, -4), m_image);
-        PanelStyle::strokeRounded(painter, rect(), 10, c.border);
+        m_paint(painter, *this);
     }
 
 private:
-    ClipboardEntry m_entry;
-    QImage m_image;
+    std::function<int(int)> m_heightAt;
+    std::function<void(QPainter &, const QWidget &)> m_paint;
 };
+
+void paintPaletteAndSymbols(QPainter &painter, const QWidget &widget)
+{
+    const PanelStyle::Colors &c = PanelStyle::colors(&widget);
+    const QColor swatches[] = {c.accent, c.prominentForeground, c.primary, c.secondary, c.muted, c.surface,
+                               c.controlSurface, c.searchFieldBackground, c.hoverSurface, c.pressedSurface,
+                               c.border, c.divider, c.navigationSurface, c.quickAccessBackground};
+    for (int i = 0; i < 14; ++i) {
+        PanelStyle::fillRounded(painter, QRectF(i * 33, 0, 28, 28), 6, swatches[i]);
+        PanelStyle::strokeRounded(painter, QRectF(i * 33, 0, 28, 28), 6, c.border);
+    }
+    const QStringList symbols = PanelIcons::symbols();
+    for (int i = 0; i < symbols.size(); ++i)
+        PanelIcons::paint(painter, QRectF((i % 18) * 26, 40 + (i / 18) * 26, 26, 26), symbols[i], 13,
+                          i % 2 ? c.secondary : c.accent);
+}
 
 } // namespace
 
+QWidget *styleKitSampler()
+{
+    auto *widget = new QWidget;
+    QVBoxLayout *column = page(widget, 16, 12);
+    auto *paste = new PanelButton(tr("Vložiť text"), true, 32, 12);
+    paste->setSymbol(QStringLiteral("doc.on.clipboard"));
+    auto *disabled = new PanelButton(tr("Uložiť zmeny"), true, 32, 12);
+    disabled->setEnabled(false);
+    auto *close = new PanelButton(QString(), false, 32, 12);
+    close->setSymbol(QStringLiteral("xmark"), 10);
+    line(column, {paste, new PanelButton(tr("Zrušiť"), false, 32, 12), disabled, close,
+                  new PanelButton(tr("Vložiť text"), false, 28, 10)});
+    auto *name = new PanelField;
+    name->setPlaceholderText(tr("Napríklad Podpis"));
+    auto *search = new PanelField(nullptr, true);
+    search->setFont(PanelStyle::exactFont(PanelField::kFontSize));
+    search->setText(QStringLiteral("a => b -> c != d fi"));
+    line(column, {name, search});
+    QHBoxLayout *badges = line(column, {});
+    for (const char *text : {"Ctrl+1", "Shift+Super+V", ";podpis"})
+        badges->insertWidget(badges->count() - 1, new ShortcutBadge(QString::fromUtf8(text)));
+    for (int kind = 0; kind < 8; ++kind)
+        badges->insertWidget(badges->count() - 1, new ShortcutBadge(KindPresentation::displayName(ClipboardKind(kind))));
+    column->addWidget(new Painted([](int) { return 40 + 5 * 26; }, paintPaletteAndSymbols));
+    auto *empty = new PanelEmptyState(QStringLiteral("magnifyingglass"), tr("Nič sa nenašlo"),
+                                      tr("Skús iné slovo, názov aplikácie alebo typ obsahu."));
+    empty->setMinimumHeight(150);
+    column->addWidget(empty);
+    return widget;
+}
+
 QWidget *entryRowSampler(testsupport::SeededModel &seed)
 {
-    auto *page = new QWidget;
-    auto *column = new QVBoxLayout(page);
-    column->setContentsMargins(8, 8, 8, 8);
-    column->setSpacing(4);
+    auto *widget = new QWidget;
+    QVBoxLayout *column = page(widget, 8, 4);
     const QList<ClipboardEntry> &entries = seed.entries();
-    for (int i : {0, 1, 2, 3, 4, 5, 6, 10, 12, 13})
-        column->addWidget(row(entries.at(i), i == 4));
-    auto *unfolded = row(entries.at(7));
-    unfolded->setExpanded(true);
-    column->addWidget(unfolded);
-    auto *multiline = row(entries.at(8));
-    multiline->setExpanded(true);
-    column->addWidget(multiline);
+    for (int i : {0, 1, 2, 3, 4, 5, 6, 10, 12, 13, 7}) {
+        auto *row = new ClipboardRow(entries.at(i), i == 4);
+        if (entries.at(i).imageData)
+            row->setThumbnail(EntryThumbnails::decode(*entries.at(i).imageData));
+        row->setExpanded(i == 7);
+        column->addWidget(row);
+    }
     column->addStretch();
-    return page;
+    return widget;
 }
 
 QWidget *menuControlsSampler()
 {
-    auto *page = new QWidget;
-    auto *column = new QVBoxLayout(page);
-    column->setContentsMargins(10, 10, 10, 10);
-    column->setSpacing(2);
-
-    auto *buttons = new QHBoxLayout;
-    buttons->setSpacing(6);
-    buttons->addWidget(new MenuBackButton);
-    buttons->addWidget(new EntryOverflowButton(QStringLiteral("ellipsis")));
+    auto *widget = new QWidget;
+    QVBoxLayout *column = page(widget, 10, 2);
     auto *open = new EntryOverflowButton(QStringLiteral("ellipsis"));
     open->setOpen(true);
-    buttons->addWidget(open);
     auto *destructive = new EntryOverflowButton(QStringLiteral("trash"));
     destructive->setDestructive(true);
     destructive->setOpen(true);
-    buttons->addWidget(destructive);
-    buttons->addWidget(new EntryOverflowButton(QStringLiteral("pin")));
-    buttons->addStretch();
-    column->addLayout(buttons);
-
-    column->addWidget(new MenuActionRow({L10n::text(QStringLiteral("Vložiť")), QStringLiteral("doc.on.clipboard"), true}));
-    column->addWidget(new MenuActionRow({L10n::text(QStringLiteral("Pripnúť")), QStringLiteral("pin"), false, true}));
-    column->addWidget(new MenuActionRow({L10n::text(QStringLiteral("Formát farby")), QStringLiteral("paintpalette"), false,
-                                         false, QStringLiteral("#3A7BD5 · rgb(58, 123, 213) · hsl(215, 65%, 53%)"), true}));
-    column->addWidget(new MenuActionRow({QStringLiteral("Práca"), QStringLiteral("archivebox"), false, true,
-                                         std::nullopt, true}));
-    auto *disabled = new MenuActionRow({L10n::text(QStringLiteral("Vymazať")), QStringLiteral("trash")});
-    disabled->setEnabled(false);
-    column->addWidget(disabled);
+    line(column, {new MenuBackButton, new EntryOverflowButton(QStringLiteral("ellipsis")), open, destructive});
+    const auto add = [column](const QString &title, const char *symbol, bool prominent, bool checked,
+                              std::optional<QString> detail, bool disclosure) {
+        auto *row = new MenuActionRow({title, QString::fromLatin1(symbol), prominent, checked, std::move(detail), disclosure});
+        column->addWidget(row);
+        return row;
+    };
+    add(tr("Vložiť"), "doc.on.clipboard", true, false, std::nullopt, false);
+    add(tr("Pripnúť"), "pin", false, true, std::nullopt, false);
+    add(tr("Formát farby"), "paintpalette", false, false, QStringLiteral("#3A7BD5 · rgb(58, 123, 213) · hsl(215, 65%, 53%)"), true);
+    add(QStringLiteral("Práca"), "archivebox", false, true, std::nullopt, true);
+    add(tr("Vymazať"), "trash", false, false, std::nullopt, false)->setEnabled(false);
     column->addStretch();
-    return page;
+    return widget;
 }
 
 QWidget *masonrySampler(testsupport::SeededModel &seed)
 {
-    auto *page = new QWidget;
-    auto *grid = new MasonryGridLayout(2, 10, page);
+    auto *widget = new QWidget;
+    auto *grid = new MasonryGridLayout(2, 10, widget);
     grid->setContentsMargins(10, 10, 10, 10);
     for (const ClipboardEntry &entry : seed.entries()) {
-        if (entry.kind == ClipboardKind::Image || entry.kind == ClipboardKind::Text)
-            grid->addWidget(new Card(entry));
+        if (entry.kind != ClipboardKind::Image && entry.kind != ClipboardKind::Text)
+            continue;
+        const QImage image = entry.imageData ? EntryThumbnails::decode(*entry.imageData, 400) : QImage();
+        const int textHeight = 44 + int(entry.text.size() / 3);
+        grid->addWidget(new Painted(
+            [image, textHeight](int w) { return image.isNull() ? textHeight : w * image.height() / std::max(1, image.width()); },
+            [image](QPainter &painter, const QWidget &card) {
+                const PanelStyle::Colors &c = PanelStyle::colors(&card);
+                PanelStyle::fillRounded(painter, card.rect(), 10, c.surface);
+                if (!image.isNull())
+                    painter.drawImage(QRectF(card.rect()).adjusted(4, 4, -4, -4), image);
+                PanelStyle::strokeRounded(painter, card.rect(), 10, c.border);
+            }));
     }
-    return page;
+    return widget;
 }

@@ -4,7 +4,8 @@
 
 #include <QWidget>
 
-// Pages that show a component in its various states, for the snapshot catalog.
+// Pages that show the kit and the components in their various states, for the snapshot catalog.
+QWidget *styleKitSampler();
 QWidget *entryRowSampler(testsupport::SeededModel &seed);
 QWidget *menuControlsSampler();
 QWidget *masonrySampler(testsupport::SeededModel &seed);

@@ -6,19 +6,25 @@
 #include "snapshots/SnapshotCatalog.h"
 
 #include "snapshots/ComponentSamplers.h"
-#include "snapshots/StyleKitSampler.h"
+#include "snapshots/ImageToolSamplers.h"
 #include "ui/panel/ClipboardRow.h"
 #include "ui/panel/NotchIdentityView.h"
 
 const std::vector<SnapshotView> &snapshotViews()
 {
     static const std::vector<SnapshotView> views = {
-        {QStringLiteral("style-kit"), QSize(-1, -1), 0, [](SnapshotContext &c) { return new StyleKitSampler(c.seed); }},
+        {QStringLiteral("style-kit"), QSize(-1, -1), 0, [](SnapshotContext &) { return styleKitSampler(); }},
         {QStringLiteral("notch-identity"), QSize(-1, 40), 0, [](SnapshotContext &) { return new NotchIdentityView(true); }},
         {QStringLiteral("entry-row"), QSize(-1, 55), 420, [](SnapshotContext &c) { return new ClipboardRow(c.seed.entries().at(0)); }},
         {QStringLiteral("entry-rows"), QSize(-1, -1), 420, [](SnapshotContext &c) { return entryRowSampler(c.seed); }},
         {QStringLiteral("menu-controls"), QSize(-1, -1), 300, [](SnapshotContext &) { return menuControlsSampler(); }},
         {QStringLiteral("masonry-grid"), QSize(-1, -1), 360, [](SnapshotContext &c) { return masonrySampler(c.seed); }},
+        {QStringLiteral("screenshot-toast"), QSize(320, 124), 0, [](SnapshotContext &c) { return screenshotToastSample(c.seed); }},
+        {QStringLiteral("screenshot-text-sheet"), QSize(500, 400), 0, [](SnapshotContext &c) { return screenshotTextSheetSample(c.seed, false); }},
+        {QStringLiteral("screenshot-text-sheet-qr"), QSize(500, 400), 0, [](SnapshotContext &c) { return screenshotTextSheetSample(c.seed, true); }},
+        {QStringLiteral("image-composer"), QSize(860, 640), 0, [](SnapshotContext &c) { return imageComposerSample(c.seed, false); }},
+        {QStringLiteral("image-composer-styled"), QSize(860, 640), 0, [](SnapshotContext &c) { return imageComposerSample(c.seed, true); }},
+        {QStringLiteral("image-preview"), QSize(720, 590), 0, [](SnapshotContext &c) { return imagePreviewSample(c.seed); }},
     };
     return views;
 }

@@ -5,7 +5,6 @@
 #include "ui/panel/EntryContextClickTarget.h"
 #include "ui/panel/EntryThumbnails.h"
 #include "ui/panel/MasonryGridLayout.h"
-#include "ui/panel/MenuActionRow.h"
 #include "ui/panel/NotchIdentityView.h"
 #include "ui/style/PanelButton.h"
 #include "ui/style/PanelMotion.h"
@@ -36,15 +35,6 @@ ClipboardRow::Header header(const ClipboardEntry &entry)
     ClipboardRow::Header h;
     h.entry = entry;
     return h;
-}
-
-MenuActionRow::Content action(const QString &title, std::optional<QString> detail = std::nullopt)
-{
-    MenuActionRow::Content content;
-    content.title = title;
-    content.symbol = QStringLiteral("pin");
-    content.detail = std::move(detail);
-    return content;
 }
 
 using testsupport::click;
@@ -115,22 +105,9 @@ TEST(ClipboardRow, TitleActivatesAFoldedRowAndTheToggleUnfoldsALongOne)
     EXPECT_EQ(*longActivated, 1);
 }
 
-TEST(ClipboardRow, ALongSourceNameGivesWayWhileKindAndTimeStayWhole)
-{
-    ClipboardEntry entry = textEntry(QStringLiteral("text"));
-    entry.sourceApp = QStringLiteral("Veľmi dlhý názov aplikácie ").repeated(5);
-    entry.temporaryUntil = entry.copiedAt;
-    QStringList cuts;
-    PanelText::setCutObserver([&cuts](const QString &text, const QRectF &) { cuts.append(text); });
-    QImage image(300, 55, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&image);
-    ClipboardRow::paintHeader(painter, QRectF(0, 0, 300, 55), header(entry), PanelStyle::colors(PanelStyle::Scheme::Dark));
-    PanelText::setCutObserver({});
-    EXPECT_TRUE(cuts.isEmpty()) << cuts.join(QLatin1Char('|')).toStdString();
-}
-
 TEST(DelayedEntryActions, ContentTakesClicksOnlyAfterTheDelayAndNeverWhenHiddenBefore)
 {
+    std::optional<PanelMotion::ScopedFactor> motion(std::in_place, 1.0);
     QWidget host;
     auto *button = new QPushButton(QStringLiteral("x"));
     auto *delayed = new DelayedEntryActions(button, &host);
@@ -146,7 +123,7 @@ TEST(DelayedEntryActions, ContentTakesClicksOnlyAfterTheDelayAndNeverWhenHiddenB
     waitFor([] { return false; }, 2 * DelayedEntryActions::kRevealDelay);
     EXPECT_FALSE(early->isRevealed());
 
-    PanelMotion::ScopedFactor still(0);
+    motion.reset();
     auto *instant = new DelayedEntryActions(new QPushButton(QStringLiteral("z")), &host);
     instant->show();
     EXPECT_TRUE(instant->isRevealed());
@@ -284,14 +261,3 @@ TEST(EntryThumbnails, DecodesOffTheMainThreadOnceAndRemembersBytesThatAreNoImage
     EXPECT_EQ(loads, 2);
 }
 
-TEST(MenuActionRow, ADetailLineAddsItsLineAndPaddingAndALongTitleWraps)
-{
-    const int width = 240;
-    const MenuActionRow plain(action(QStringLiteral("Pripnúť")));
-    const MenuActionRow detailed(action(QStringLiteral("Pripnúť"), QStringLiteral("#FF0000")));
-    const MenuActionRow wrapped(action(QStringLiteral("Veľmi dlhý názov akcie ").repeated(5)));
-    EXPECT_EQ(detailed.heightForWidth(width) - plain.heightForWidth(width),
-              2 * (MenuActionRow::kPaddingWithDetail - MenuActionRow::kPaddingWithoutDetail) + MenuActionRow::kTitleDetailSpacing
-                  + PanelText::lineHeight(PanelStyle::monospaceFont(9)));
-    EXPECT_GE(wrapped.heightForWidth(width), plain.heightForWidth(width) + 2 * PanelText::lineHeight(PanelStyle::font(11)));
-}

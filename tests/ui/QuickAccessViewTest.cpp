@@ -155,6 +155,34 @@ TEST_F(QuickAccessViewTest, KeysReachTheKeyMapBeforeAnyWidget)
     EXPECT_EQ(dismissCalls, 1);
 }
 
+// A save dialog opened from Quick Access is another of Tarnel's windows: its keys are its own.
+TEST_F(QuickAccessViewTest, KeysOfAnotherTarnelWindowNeverReachQuickAccess)
+{
+    monitor->requestAccessAndStart(false);
+    openQuickAccess();
+    QWidget dialog;
+    auto *name = new QLineEdit(&dialog);
+    dialog.show();
+    name->setFocus();
+    const auto pressOnDialog = [&](int qtKey, Qt::KeyboardModifiers modifiers, const QString &text) {
+        QKeyEvent event(QEvent::KeyPress, qtKey, modifiers, text);
+        QCoreApplication::sendEvent(dialog.windowHandle(), &event);
+    };
+    pressOnDialog(Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    pressOnDialog(Qt::Key_Down, Qt::NoModifier, QString());
+    pressOnDialog(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    pressOnDialog(Qt::Key_Escape, Qt::NoModifier, QString());
+    pressOnDialog(Qt::Key_2, Qt::ControlModifier, QStringLiteral("2"));
+    clock.advance(1s);
+    EXPECT_TRUE(model->searchText().isEmpty());
+    EXPECT_EQ(dismissCalls, 0);
+    EXPECT_EQ(pastes(), 0);
+    EXPECT_TRUE(model->isQuickAccessPresented());
+    // A global shortcut still works from there.
+    pressOnDialog(Qt::Key_V, Qt::ShiftModifier | Qt::MetaModifier, QStringLiteral("V"));
+    EXPECT_EQ(quickAccessCalls, QList<bool>{false});
+}
+
 TEST_F(QuickAccessViewTest, TheSearchFieldTellsTheModelWhenItHasTheKeyboard)
 {
     openQuickAccess();

@@ -3,6 +3,7 @@
 #include "ui/panel/ClipboardPanelView.h"
 #include "ui/quickaccess/QuickImageExport.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
+#include "ui/tools/ImagePreviewSheet.h"
 
 #include <QDir>
 #include <QFile>
@@ -142,9 +143,9 @@ TEST_F(QuickImageActionsTest, PreviewAndEditOpenOneSheetThatHoldsThePanelUntilCl
     view->performQuickImageAction(QuickImageAction::Preview, entry);
     QPointer<QWidget> preview = view->imageSheet();
     ASSERT_TRUE(preview);
-    auto *picture = preview->findChild<QLabel *>(QStringLiteral("imagePreview"));
+    auto *picture = preview->findChild<ImagePreviewSheet *>();
     ASSERT_TRUE(picture);
-    EXPECT_EQ(picture->pixmap().size(), sampleImage().size());
+    EXPECT_EQ(picture->dimensions(), QStringLiteral("24 × 16"));
     EXPECT_TRUE(harness.model.overlay);
 
     view->performQuickImageAction(QuickImageAction::Edit, entry);

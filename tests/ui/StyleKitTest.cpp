@@ -2,7 +2,6 @@
 #include "support/WidgetEvents.h"
 #include "ui/style/KindPresentation.h"
 #include "ui/style/PanelButton.h"
-#include "ui/style/PanelEmptyState.h"
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelMotion.h"
 #include "ui/style/PanelStyle.h"
@@ -50,31 +49,6 @@ TEST(PanelStyle, WidgetsDrawInTheSchemeOfTheirRootAndFollowItsChange)
     EXPECT_EQ(PanelStyle::schemeFor(ClipboardAppearance::Dark), PanelStyle::Scheme::Dark);
 }
 
-TEST(PanelButton, PressedWinsOverHoverInBothLooks)
-{
-    const PanelStyle::Colors &c = PanelStyle::colors(PanelStyle::Scheme::Dark);
-    struct Case {
-        bool prominent;
-        PanelButton::State state;
-        QColor fill;
-    };
-    const Case cases[] = {
-        {true, {1, true, true}, PanelStyle::withOpacity(c.accent, 0.72)},
-        {true, {1, false, true}, PanelStyle::withOpacity(c.accent, 0.92)},
-        {true, {0, false, true}, PanelStyle::withOpacity(c.accent, 0.86)},
-        {false, {1, true, true}, c.pressedSurface},
-        {false, {1, false, true}, c.hoverSurface},
-        {false, {0, false, false}, c.controlSurface},
-    };
-    for (const Case &test : cases) {
-        PanelButton::Look look;
-        look.prominent = test.prominent;
-        const QColor fill = PanelButton::fillFor(look, test.state, c);
-        EXPECT_NEAR(fill.alphaF(), test.fill.alphaF(), 0.01) << test.prominent << test.state.hover << test.state.pressed;
-        EXPECT_EQ(fill.rgb(), test.fill.rgb());
-    }
-}
-
 TEST(PanelButton, HoverEasesToItsEndAndJumpsThereWithoutMotion)
 {
     for (const double factor : {0.0, 1.0}) {
@@ -107,16 +81,6 @@ TEST(PanelText, FixedTextsGrowTheirBadgeAndACutIsReported)
     ShortcutBadge::paint(painter, QRectF(QPointF(0, 0), ShortcutBadge::sizeFor(shortText)), longText, c);
     EXPECT_EQ(cuts, QStringList{longText});
     PanelText::setCutObserver({});
-}
-
-TEST(PanelEmptyState, ALongMessageWrapsOntoMoreLinesInsteadOfBeingCut)
-{
-    PanelEmptyState shortState(QStringLiteral("magnifyingglass"), QStringLiteral("Nič"), QStringLiteral("Krátko."));
-    PanelEmptyState longState(QStringLiteral("magnifyingglass"), QStringLiteral("Nič"),
-                              QStringLiteral("Skús iné slovo, názov aplikácie alebo typ obsahu. ").repeated(6));
-    EXPECT_GT(longState.heightForWidth(240), shortState.heightForWidth(240) + 3 * PanelText::lineHeight(PanelStyle::font(11)));
-    // Narrower means taller: the side padding is kept and the text wraps inside it.
-    EXPECT_GT(longState.heightForWidth(160), longState.heightForWidth(240));
 }
 
 TEST(KindPresentation, EveryKindHasItsOwnNameInBothLanguagesAndASymbolFromTheTable)

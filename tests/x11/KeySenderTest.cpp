@@ -83,6 +83,31 @@ TEST_F(X11KeySenderTest, PasteAskedForByAHeldHotKeyArrivesOnceTheKeysAreLetGo)
     EXPECT_EQ(presses, 1);
 }
 
+// A held key that types nothing (F8) stands for the key a fast typist still holds.
+TEST_F(X11KeySenderTest, DeletesWaitOnlyForModifiersAndAPasteBurstWaitsOnce)
+{
+    ClipboardOwner clipboard(QStringLiteral("+"));
+    ASSERT_TRUE(clipboard.isReady());
+    Fixture fixture("burst", QStringLiteral("abcdef"));
+    ASSERT_TRUE(fixture.waitForKeyboard());
+    ASSERT_EQ(xdotool({"key", "End"}), 0);
+    ASSERT_EQ(xdotool({"keydown", "F8"}), 0);
+
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(sender.sendDelete());
+    EXPECT_EQ(sent.size(), 3) << "deletes go out while the typed key is still down";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == QStringLiteral("abc"); })) << fixture.text().toStdString();
+
+    ASSERT_TRUE(sender.sendPaste());
+    ASSERT_TRUE(sender.sendPaste());
+    EXPECT_EQ(sent.size(), 3) << "the first paste waits for the held key";
+    // Once the first wait is over, the other goes out in the same turn.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sent.size() > 3; }));
+    EXPECT_EQ(sent.size(), 5);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == QStringLiteral("abc++"); })) << fixture.text().toStdString();
+    xdotool({"keyup", "F8"});
+}
+
 TEST_F(X11KeySenderTest, PasteFollowsTheVKeyToANewKeyboardMap)
 {
     ClipboardOwner clipboard(QStringLiteral("po zmene"));

@@ -111,4 +111,28 @@ TEST_F(KeyboardMonitorX11, EachShortcutOpensQuickAccessOnceAndPasteAsStillPastes
     EXPECT_TRUE(waitForActive(fixture.pid()));
 }
 
+// A fast typist presses the next key before the trigger's last key is up: the Backspace
+// presses and the snippet must not wait for that key, or the next keys land first and are
+// erased in the trigger's place.
+TEST_F(KeyboardMonitorX11, KeysTypedRightAfterATriggerAreNeitherErasedNorLost)
+{
+    ASSERT_TRUE(model->saveSnippet(std::nullopt, QStringLiteral("podpis"), QStringLiteral("sig2"),
+                                   QStringLiteral("S. Kováč")));
+    monitor->requestAccessAndStart(false);
+    Fixture fixture("typing");
+    ASSERT_TRUE(fixture.waitForKeyboard());
+
+    ASSERT_EQ(xdotool({"type", "ab sig"}), 0);
+    ASSERT_EQ(xdotool({"keydown", "2"}), 0);
+    // The snippet is in place while "2" is still down.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == QStringLiteral("ab S. Kováč"); }))
+        << fixture.text().toStdString();
+    ASSERT_EQ(xdotool({"keydown", "x"}), 0);
+    ASSERT_EQ(xdotool({"keyup", "2"}), 0);
+    ASSERT_EQ(xdotool({"keyup", "x"}), 0);
+    ASSERT_EQ(xdotool({"type", "yz"}), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == QStringLiteral("ab S. Kováčxyz"); }, 5000))
+        << fixture.text().toStdString();
+}
+
 } // namespace

@@ -2,12 +2,17 @@
 
 #include <algorithm>
 
-bool FakeKeySender::post(KeyChord chord, std::optional<qint64> targetPid)
+bool FakeKeySender::post(const KeyPost &request)
 {
     if (!m_available)
         return false;
-    m_sent.append({chord, targetPid});
-    emit sent(chord);
+    if (m_drops) {
+        emit dropped(request.chord, request.token);
+        return true;
+    }
+    m_sent.append({request.chord, request.targetPid});
+    m_waits.append(request.wait);
+    emit sent(request.chord, request.token);
     return true;
 }
 

@@ -8,7 +8,11 @@
 #include <QLocalSocket>
 #include <QTimer>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,7 +45,11 @@ LinuxInstanceLock::LinuxInstanceLock(Options options, QObject *parent)
         qCWarning(lcPlatform) << "own executable could not be identified; other instances are only asked to quit";
 }
 
-LinuxInstanceLock::~LinuxInstanceLock() = default;
+LinuxInstanceLock::~LinuxInstanceLock()
+{
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+}
 
 QString LinuxInstanceLock::defaultServerName()
 {
@@ -113,6 +121,16 @@ void LinuxInstanceLock::start(std::function<void()> onReady)
         return;
     m_started = true;
 
+    QString lockPath = m_options.lockFilePath;
+    if (lockPath.isEmpty()) {
+        lockPath = m_options.serverName.contains(u'/') ? m_options.serverName + QStringLiteral(".lock")
+                                                       : QDir::tempPath() + u'/' + m_options.serverName + QStringLiteral(".lock");
+    }
+    m_lockFd = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (m_lockFd < 0)
+        qCWarning(lcPlatform) << "instance lock file could not be opened; two starts at once may both run:"
+                              << lockPath << std::strerror(errno);
+
     QList<pid_t> asked;
     for (const QString &name : QStringList{m_options.serverName} + m_options.otherServerNames) {
         if (const auto pid = askToQuit(name)) {
@@ -123,17 +141,41 @@ void LinuxInstanceLock::start(std::function<void()> onReady)
                 asked.append(0); // someone listens, though the kernel would not say who
         }
     }
-    if (asked.isEmpty()) {
+    if (asked.isEmpty() && tryLock()) {
         listen();
         if (onReady)
             onReady();
         return;
     }
-    QTimer::singleShot(m_options.forceQuitDelay, this, [this, asked, onReady = std::move(onReady)] {
+    const auto grace = asked.isEmpty() ? std::chrono::milliseconds(0) : m_options.forceQuitDelay;
+    QTimer::singleShot(grace, this, [this, asked, onReady = std::move(onReady)]() mutable {
         forceQuit(asked);
+        waitForLock(std::chrono::steady_clock::now() + m_options.lockWait, std::move(onReady));
+    });
+}
+
+bool LinuxInstanceLock::tryLock()
+{
+    // Without a lock file the socket is the only guard, as it was before the lock existed.
+    return m_lockFd < 0 || ::flock(m_lockFd, LOCK_EX | LOCK_NB) == 0;
+}
+
+void LinuxInstanceLock::waitForLock(std::chrono::steady_clock::time_point deadline, std::function<void()> onReady)
+{
+    if (tryLock()) {
         listen();
         if (onReady)
             onReady();
+        return;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) {
+        // Another instance runs and stays: two would overwrite each other's settings and history.
+        qCWarning(lcPlatform) << "another Tarnel instance keeps running; this one ends";
+        emit quitRequested();
+        return;
+    }
+    QTimer::singleShot(kLockPollInterval, this, [this, deadline, onReady = std::move(onReady)]() mutable {
+        waitForLock(deadline, std::move(onReady));
     });
 }
 
@@ -156,7 +198,8 @@ void LinuxInstanceLock::listen()
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(m_options.serverName)) {
-        // The socket of an instance that was killed stays behind; nobody answers on it.
+        // The socket of an instance that was killed stays behind; nobody answers on it. (A live
+        // Tarnel listener would hold the lock that this instance now holds.)
         QLocalServer::removeServer(m_options.serverName);
         if (!m_server->listen(m_options.serverName)) {
             qCWarning(lcPlatform) << "instance socket could not be opened:" << m_server->errorString();

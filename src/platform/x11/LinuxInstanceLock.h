@@ -20,6 +20,12 @@ class QLocalSocket;
 // but only when their executable is positively Tarnel's (the same file, or the same path
 // whose file an update replaced). A process whose executable cannot be read is never a
 // match, and nothing is ever matched by name.
+//
+// The socket alone cannot decide between two instances started in the same moment (both
+// find nobody listening, both listen). An advisory lock on a file next to the socket does:
+// an instance listens and runs only while it holds that lock, which the kernel drops when
+// the holder ends, however it ends. An instance that cannot get the lock within a bound
+// (the holder neither quit nor could be made to) ends itself through quitRequested().
 class LinuxInstanceLock : public InstanceLock
 {
     Q_OBJECT
@@ -28,6 +34,9 @@ public:
     static constexpr std::chrono::milliseconds kForceQuitDelay{400};
     // Bound on each blocking step of asking a running instance (connect, send).
     static constexpr std::chrono::milliseconds kAskTimeout{100};
+    // How long a new instance waits for the lock after the grace period.
+    static constexpr std::chrono::milliseconds kLockWait{2000};
+    static constexpr std::chrono::milliseconds kLockPollInterval{20};
 
     struct Options {
         // The name this instance listens on.
@@ -37,6 +46,9 @@ public:
         // The executable whose processes count as Tarnel; empty means this process's own.
         QString executable;
         std::chrono::milliseconds forceQuitDelay = kForceQuitDelay;
+        std::chrono::milliseconds lockWait = kLockWait;
+        // The lock file; empty means the server name's path plus ".lock".
+        QString lockFilePath;
     };
 
     struct ExecutableIdentity {
@@ -65,11 +77,14 @@ private:
     // The process listening on the name, once asked; nothing when nobody listens.
     std::optional<pid_t> askToQuit(const QString &serverName) const;
     void forceQuit(const QList<pid_t> &asked);
+    bool tryLock();
+    void waitForLock(std::chrono::steady_clock::time_point deadline, std::function<void()> onReady);
     void listen();
     void readRequest(QLocalSocket *socket);
 
     Options m_options;
     std::optional<ExecutableIdentity> m_identity;
     QLocalServer *m_server = nullptr;
+    int m_lockFd = -1;
     bool m_started = false;
 };

@@ -87,11 +87,21 @@ QString LinuxScreenshotLocation::picturesFolder() const
 
 QString LinuxScreenshotLocation::screenshotFolder() const
 {
-    const QString pictures = picturesFolder();
-    const QString screenshots = pictures.isEmpty() ? QString() : pictures + QStringLiteral("/Screenshots");
+    QString pictures = picturesFolder();
+    // Without a configured folder, Qt's pictures location is the home's "Pictures".
+    if (pictures.isEmpty())
+        pictures = home() + QStringLiteral("/Pictures");
+    const QString screenshots = pictures + QStringLiteral("/Screenshots");
     if (isFolder(screenshots))
         return screenshots;
     if (isFolder(pictures))
         return pictures;
-    return home() + QStringLiteral("/Desktop");
+    // Desktop screenshot tools make this folder with their first screenshot; the model makes
+    // it as soon as the import is on, so that it can be watched from the start.
+    return screenshots;
+}
+
+bool LinuxScreenshotLocation::makeScreenshotFolder() const
+{
+    return QDir().mkpath(screenshotFolder());
 }

@@ -6,8 +6,8 @@
 
 // The pictures folder of the XDG user directories: its "Screenshots" subfolder when that
 // exists (where desktop screenshot tools save), else the pictures folder itself when it exists,
-// else ~/Desktop. The pictures folder comes from $XDG_PICTURES_DIR, else from
-// $XDG_CONFIG_HOME/user-dirs.dirs.
+// else the "Screenshots" subfolder still to be made. The pictures folder comes from
+// $XDG_PICTURES_DIR, else from $XDG_CONFIG_HOME/user-dirs.dirs, else it is ~/Pictures.
 class LinuxScreenshotLocation : public ScreenshotLocation
 {
 public:
@@ -15,6 +15,7 @@ public:
     explicit LinuxScreenshotLocation(QProcessEnvironment environment = QProcessEnvironment::systemEnvironment());
 
     QString screenshotFolder() const override;
+    bool makeScreenshotFolder() const override;
 
     // The configured pictures folder, or empty when none is configured (or it is the home
     // folder, which the user-dirs file uses to switch a folder off).

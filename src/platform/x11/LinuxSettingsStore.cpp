@@ -51,7 +51,11 @@ bool writeAll(int fd, const QByteArray &data)
 
 } // namespace
 
-LinuxSettingsStore::LinuxSettingsStore(QString filePath) : m_filePath(std::move(filePath)) {}
+LinuxSettingsStore::LinuxSettingsStore(QString filePath, Access access)
+    : m_filePath(std::move(filePath))
+    , m_access(access)
+{
+}
 
 QString LinuxSettingsStore::defaultPath()
 {
@@ -94,7 +98,7 @@ void LinuxSettingsStore::removeStaleTemporaries() const
 
 void LinuxSettingsStore::load() const
 {
-    if (!m_loaded)
+    if (!m_loaded && m_access == Access::ReadWrite)
         removeStaleTemporaries();
     m_loaded = true;
     m_values = {};
@@ -130,6 +134,10 @@ void LinuxSettingsStore::load() const
 // the next write, which starts from an empty domain, cannot destroy what it held.
 void LinuxSettingsStore::setAsideUnreadableFile(const char *reason) const
 {
+    if (m_access == Access::ReadOnly) {
+        qCWarning(lcPlatform).noquote() << "settings file" << m_filePath << "is" << reason << "; it is read as empty";
+        return;
+    }
     const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"));
     const QString aside = m_filePath + QStringLiteral(".unreadable-") + stamp;
     const bool regular = m_loadedStamp.regular;
@@ -156,6 +164,10 @@ std::optional<QJsonValue> LinuxSettingsStore::rawValue(const QString &key) const
 
 bool LinuxSettingsStore::setRawValue(const QString &key, const std::optional<QJsonValue> &value)
 {
+    if (m_access == Access::ReadOnly) {
+        qCWarning(lcPlatform) << "settings file is read-only here; nothing was written:" << m_filePath;
+        return false;
+    }
     reloadIfChanged();
     QJsonObject next = m_values;
     if (value)

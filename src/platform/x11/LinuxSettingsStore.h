@@ -16,7 +16,12 @@
 class LinuxSettingsStore : public SettingsStore
 {
 public:
-    explicit LinuxSettingsStore(QString filePath);
+    // A read-only store never changes its folder: an unreadable file is not set aside, old
+    // temporary files are not removed, and every write is refused. The earlier product's
+    // domain is opened this way, since it belongs to that product.
+    enum class Access { ReadWrite, ReadOnly };
+
+    explicit LinuxSettingsStore(QString filePath, Access access = Access::ReadWrite);
 
     // $XDG_CONFIG_HOME/Tarnel/defaults.json
     static QString defaultPath();
@@ -48,6 +53,7 @@ private:
     bool writeFile(const QJsonObject &values);
 
     QString m_filePath;
+    Access m_access;
     mutable QJsonObject m_values;
     mutable FileStamp m_loadedStamp;
     mutable bool m_loaded = false;

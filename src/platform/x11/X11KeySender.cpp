@@ -64,13 +64,12 @@ bool X11KeySender::isTerminalClass(const QString &windowClass)
     return false;
 }
 
-bool X11KeySender::post(KeyChord chord, std::optional<qint64> targetPid)
+bool X11KeySender::post(const KeyPost &request)
 {
     if (!m_usable)
         return false;
     Job job;
-    job.chord = chord;
-    job.targetPid = targetPid;
+    job.request = request;
     m_queue.append(job);
     // The first step runs at once, so a chord that needs no waiting goes out before the caller's
     // next event-loop turn.
@@ -92,11 +91,11 @@ void X11KeySender::step()
             m_stepping = false;
             return;
         }
-        const KeyChord chord = m_queue.takeFirst().chord;
+        const KeyPost request = m_queue.takeFirst().request;
         if (outcome == Outcome::Sent)
-            emit sent(chord);
+            emit sent(request.chord, request.token);
         else
-            emit dropped(chord);
+            emit dropped(request.chord, request.token);
     }
     m_timer.stop();
     m_stepping = false;
@@ -107,12 +106,12 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
     const auto now = Clock::now();
     m_connection.drainEvents();
     if (job.stage == Stage::Start) {
-        if (job.targetPid) {
+        if (job.request.targetPid) {
             const auto front = m_workspace ? m_workspace->frontmostApplication() : std::nullopt;
-            if (!front || front->pid != *job.targetPid) {
-                const auto target = m_workspace ? m_workspace->applicationWithPid(*job.targetPid) : std::nullopt;
+            if (!front || front->pid != *job.request.targetPid) {
+                const auto target = m_workspace ? m_workspace->applicationWithPid(*job.request.targetPid) : std::nullopt;
                 if (!target || !m_workspace->activate(*target)) {
-                    qCInfo(lcPlatform) << "KeySender: target process has no window;" << chordName(job.chord)
+                    qCInfo(lcPlatform) << "KeySender: target process has no window;" << chordName(job.request.chord)
                                        << "not sent";
                     return Outcome::Dropped;
                 }
@@ -126,11 +125,11 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
     }
     if (job.stage == Stage::Activating) {
         const auto front = m_workspace ? m_workspace->frontmostApplication() : std::nullopt;
-        if (!front || front->pid != *job.targetPid) {
+        if (!front || front->pid != *job.request.targetPid) {
             if (now < job.deadline)
                 return Outcome::Waiting;
             // Typing into whichever window is in front instead would paste into the wrong place.
-            qCInfo(lcPlatform) << "KeySender: target window did not become active;" << chordName(job.chord)
+            qCInfo(lcPlatform) << "KeySender: target window did not become active;" << chordName(job.request.chord)
                                << "not sent";
             return Outcome::Dropped;
         }
@@ -146,7 +145,7 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
     }
     // A key still held would mix into the chord (Super+Shift+Ctrl+V is no paste), and while the
     // shortcut's own key is down, its hot-key grab still holds the keyboard.
-    QList<unsigned> held = heldKeycodes();
+    QList<unsigned> held = heldKeycodes(job.request.wait);
     // Keys the user kept holding through an earlier wait are not waited for again, so a long
     // press does not delay every chord of a burst (the deletes and paste of one snippet).
     m_outlastedKeycodes.removeIf([&held](unsigned keycode) { return !held.contains(keycode); });
@@ -157,7 +156,7 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
         releaseHeldModifiers();
         m_outlastedKeycodes = heldKeycodes();
     }
-    return sendChord(job.chord) ? Outcome::Sent : Outcome::Dropped;
+    return sendChord(job.request.chord) ? Outcome::Sent : Outcome::Dropped;
 }
 
 QList<unsigned> X11KeySender::heldKeycodes() const
@@ -168,6 +167,16 @@ QList<unsigned> X11KeySender::heldKeycodes() const
     for (unsigned keycode = 8; keycode < 256; ++keycode) {
         if (keys[keycode / 8] & (1 << (keycode % 8)))
             held.append(keycode);
+    }
+    return held;
+}
+
+QList<unsigned> X11KeySender::heldKeycodes(HeldKeys which) const
+{
+    QList<unsigned> held = heldKeycodes();
+    if (which == HeldKeys::Modifiers) {
+        const QList<unsigned> modifiers = modifierKeycodes();
+        held.removeIf([&modifiers](unsigned keycode) { return !modifiers.contains(keycode); });
     }
     return held;
 }

@@ -30,7 +30,7 @@ public:
 
     // A display with the XTest extension.
     bool isUsable() const { return m_usable; }
-    bool post(KeyChord chord, std::optional<qint64> targetPid) override;
+    bool post(const KeyPost &request) override;
     // Chords posted but not yet sent or given up.
     int pendingCount() const { return int(m_queue.size()); }
 
@@ -41,8 +41,7 @@ public:
 private:
     enum class Stage { Start, Activating, Settling, WaitingForKeys };
     struct Job {
-        KeyChord chord = KeyChord::Paste;
-        std::optional<qint64> targetPid;
+        KeyPost request;
         Stage stage = Stage::Start;
         std::chrono::steady_clock::time_point deadline;
     };
@@ -52,6 +51,7 @@ private:
     void step();
     Outcome advance(Job &job);
     QList<unsigned> heldKeycodes() const;
+    QList<unsigned> heldKeycodes(HeldKeys which) const;
     QList<unsigned> modifierKeycodes() const;
     void releaseHeldModifiers();
     bool sendChord(KeyChord chord);

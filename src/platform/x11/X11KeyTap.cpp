@@ -43,6 +43,15 @@ X11KeyTap::~X11KeyTap()
         xkb_context_unref(m_context);
 }
 
+bool X11KeyTap::isModifierKeysym(quint32 keysym)
+{
+    // Shift, Control, Caps Lock, Alt, Super and the rest of the core modifiers; the ISO level,
+    // group and lock keys (AltGr among them); the mode switch and Num Lock.
+    return (keysym >= XKB_KEY_Shift_L && keysym <= XKB_KEY_Hyper_R)
+        || (keysym >= XKB_KEY_ISO_Lock && keysym <= XKB_KEY_ISO_Level5_Lock)
+        || keysym == XKB_KEY_Mode_switch || keysym == XKB_KEY_Num_Lock;
+}
+
 bool X11KeyTap::isScreenshotChord(quint32 keysym, quint64 flags)
 {
     return keysym == XK_Print && (flags & MacEventFlag::Control) && !(flags & MacEventFlag::Command);
@@ -235,6 +244,10 @@ void X11KeyTap::handleRawKey(unsigned keycode, int sourceDevice, bool press, boo
     const bool repeat = repeatFlag || m_pressedKeycodes.contains(keycode);
     m_pressedKeycodes.insert(keycode);
     if (!m_state)
+        return;
+    // A modifier on its own types nothing and is no key press for the listeners: Shift pressed
+    // on the way to "@" must not read as a key that ends what was being typed.
+    if (isModifierKeysym(xkb_state_key_get_one_sym(m_state, keycode)))
         return;
     KeyTapEvent event = describe(keycode);
     event.isAutoRepeat = repeat;

@@ -30,6 +30,8 @@ public:
     // Print with Control, optionally with Shift and Alt, but never with Super: the desktops'
     // screenshot-to-clipboard chords.
     static bool isScreenshotChord(quint32 keysym, quint64 flags);
+    // Keys that only change what other keys type: they are not reported.
+    static bool isModifierKeysym(quint32 keysym);
 
 private:
     bool loadKeymap();

@@ -6,7 +6,9 @@
 #include "shell/PanelModelLink.h"
 #include "core/Logging.h"
 #include "ui/quickaccess/QuickImageExport.h"
+#include "engine/ClipboardModel.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
+#include "ui/tools/ImagePreviewSheet.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -223,19 +225,19 @@ void ClipboardPanelView::openImageSheet(const ClipboardEntry &entry, bool edit)
                 guarded->close();
         }));
     } else {
-        auto *picture = new QLabel(window);
-        picture->setObjectName(QStringLiteral("imagePreview"));
-        picture->setAlignment(Qt::AlignCenter);
-        if (image.isNull()) {
-            picture->setText(L10n::text(QStringLiteral("Náhľad obrázka")));
-        } else {
-            // The full image, shrunk only as far as the screen needs.
-            QSize room = image.size();
-            if (QScreen *screen = QGuiApplication::primaryScreen())
-                room = room.boundedTo(screen->availableGeometry().size() * 0.85);
-            picture->setPixmap(QPixmap::fromImage(image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
-        }
-        layout->addWidget(picture);
+        QPointer<PanelModelLink> model(&m_model);
+        layout->addWidget(new ImagePreviewSheet(
+            entry, image, m_model.appearance(),
+            [guarded] {
+                if (guarded)
+                    guarded->close();
+            },
+            [guarded, model, entry] {
+                if (model && model->clipboardModel())
+                    model->clipboardModel()->pasteEntryFromPanel(entry, false, std::nullopt, false);
+                if (guarded)
+                    guarded->close();
+            }));
     }
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
     connect(escape, &QShortcut::activated, window, &QWidget::close);

@@ -28,6 +28,17 @@ QFont titleFont() { return PanelStyle::exactFont(ClipboardRow::kTitleSize, QFont
 QFont toggleFont() { return PanelStyle::font(ClipboardRow::kToggleSize, QFont::DemiBold); }
 QFont metaFont() { return PanelStyle::font(ClipboardRow::kMetaSize); }
 
+// One line shows a few hundred characters at most; a long copy is cut before it is measured, so
+// a 10 KB entry costs no more to paint than a short one.
+constexpr qsizetype kTitleScan = 400;
+
+QString titleText(const ClipboardEntry &entry)
+{
+    if (entry.kind == ClipboardKind::Image || entry.kind == ClipboardKind::File)
+        return entry.preview();
+    return entry.text.left(kTitleScan).replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
 QString toggleText(bool expanded) { return L10n::text(expanded ? QStringLiteral("Menej") : QStringLiteral("Viac")); }
 
 int graphemeCount(const QString &text, int stopAfter)
@@ -105,6 +116,8 @@ ClipboardRow::ClipboardRow(const ClipboardEntry &entry, bool isSelected, QWidget
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
     setAccessibleName(entry.preview());
+    if (canExpand(entry))
+        setAccessibleDescription(L10n::text(QStringLiteral("Rozbaliť alebo zbaliť text")));
 }
 
 bool ClipboardRow::canExpand(const ClipboardEntry &entry)
@@ -169,7 +182,7 @@ void ClipboardRow::paintHeader(QPainter &painter, const QRectF &rect, const Head
 
     painter.save();
     painter.setPen(c.primary);
-    PanelText::drawElided(painter, g.title, titleFont(), entry.preview().replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    PanelText::drawElided(painter, g.title, titleFont(), titleText(entry));
     if (!g.toggle.isEmpty()) {
         painter.setPen(c.accent);
         PanelText::drawFixed(painter, g.toggle, toggleFont(), toggleText(header.isExpanded));

@@ -4,7 +4,6 @@
 
 #include <QHash>
 #include <QPainter>
-#include <QSet>
 #include <QSvgRenderer>
 
 #include <cmath>
@@ -27,6 +26,7 @@ const QHash<QString, QString> &table()
     static const bool registered = (registerIconResource(), true);
     Q_UNUSED(registered);
     static const QHash<QString, QString> files = {
+        {QStringLiteral("app"), QStringLiteral("app")},
         {QStringLiteral("archivebox"), QStringLiteral("archivebox")},
         {QStringLiteral("archivebox.fill"), QStringLiteral("archivebox.fill")},
         {QStringLiteral("arrow.down.square"), QStringLiteral("arrow.down.square")},
@@ -122,19 +122,51 @@ const QHash<QString, QString> &table()
 constexpr qreal kSidePerPoint = 1.15;
 
 
+// Tinted pictures by symbol, size and colour. Colours that ease between two values make new
+// keys on every frame, so the cache is emptied when it grows past this many pictures.
+constexpr int kCacheLimit = 512;
+
 QHash<QString, QPixmap> &cache()
 {
     static QHash<QString, QPixmap> pixmaps;
     return pixmaps;
 }
 
-} // namespace
+QString resourcePathOf(const QString &symbol);
 
-QString resourcePath(const QString &symbol)
+// The untinted drawing of a symbol at a pixel size, parsed and rendered once.
+QImage drawing(const QString &symbol, int pixels)
+{
+    static QHash<QString, QImage> drawings;
+    const QString key = symbol + QLatin1Char('|') + QString::number(pixels);
+    if (const auto hit = drawings.constFind(key); hit != drawings.cend())
+        return *hit;
+    const QString path = resourcePathOf(symbol);
+    QSvgRenderer renderer(path);
+    QImage image;
+    if (path.isEmpty() || !renderer.isValid()) {
+        qCWarning(lcUi) << "No icon for the symbol" << symbol;
+    } else {
+        image = QImage(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        renderer.render(&painter, QRectF(0, 0, pixels, pixels));
+    }
+    // Unknown names are remembered too, so that each is logged once per size.
+    drawings.insert(key, image);
+    return image;
+}
+
+QString resourcePathOf(const QString &symbol)
 {
     const auto found = table().constFind(symbol);
     return found == table().cend() ? QString() : QStringLiteral(":/icons/%1.svg").arg(*found);
 }
+
+} // namespace
+
+QString resourcePath(const QString &symbol) { return resourcePathOf(symbol); }
 
 QStringList symbols()
 {
@@ -155,28 +187,20 @@ QPixmap pixmap(const QString &symbol, qreal sideLength, const QColor &tint, qrea
     if (const auto hit = pixmaps.constFind(key); hit != pixmaps.cend())
         return *hit;
 
-    const QString path = resourcePath(symbol);
-    QSvgRenderer renderer(path);
-    if (path.isEmpty() || !renderer.isValid()) {
-        static QSet<QString> reported;
-        if (!reported.contains(symbol)) {
-            reported.insert(symbol);
-            qCWarning(lcUi) << "No icon for the symbol" << symbol;
-        }
+    const QImage shape = drawing(symbol, pixels);
+    if (shape.isNull())
         return {};
-    }
-    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
+    QImage image = shape.copy();
     {
         QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        renderer.render(&painter, QRectF(0, 0, pixels, pixels));
         // Whatever colours the drawing has, its shape is kept and filled with the tint.
         painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
         painter.fillRect(image.rect(), tint);
     }
     QPixmap result = QPixmap::fromImage(std::move(image));
     result.setDevicePixelRatio(devicePixelRatio);
+    if (pixmaps.size() >= kCacheLimit)
+        pixmaps.clear();
     pixmaps.insert(key, result);
     return result;
 }

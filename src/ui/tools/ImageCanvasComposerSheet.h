@@ -2,24 +2,84 @@
 
 #include "core/ClipboardAppearance.h"
 #include "core/ClipboardEntry.h"
+#include "ui/tools/ImageCanvasRenderer.h"
 
+#include <QFutureWatcher>
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
-// Stand-in for the image canvas composer until it is built: shows the image it was given
-// (or says there is none) and can be closed.
+class ImageCanvasControls;
+class ImageCanvasPreview;
+class PanelButton;
+class QLabel;
+class QMessageBox;
+
+// Places one image on a background canvas: the aspect, a gradient or a solid colour, rounded
+// corners and a shadow, with a live preview, and saves the canvas as a PNG of the aspect's
+// fixed size. Its state is its own and ends when it closes; it changes nothing in the history.
 class ImageCanvasComposerSheet : public QWidget {
     Q_OBJECT
 public:
+    static constexpr QSize kSize{860, 640};
+
+    // Calls onChosen with the chosen path, or with nothing when the user cancels.
+    using SavePanel = std::function<void(const QString &proposedName, std::function<void(std::optional<QString>)> onChosen)>;
+
     ImageCanvasComposerSheet(ClipboardEntry entry, QImage image, ClipboardAppearance appearance,
                              std::function<void()> onClose, QWidget *parent = nullptr);
 
     const ClipboardEntry &entry() const { return m_entry; }
+    QSize sizeHint() const override { return kSize; }
     bool hasImage() const { return !m_image.isNull(); }
+    const ImageCanvasSettings &settings() const { return m_settings; }
+    void setSettings(const ImageCanvasSettings &settings);
+
+    // Asks for a file and writes the canvas there, off the main thread. Does nothing without an
+    // image or while a panel is open.
+    void saveCanvas();
+    bool isSavePanelPresented() const { return m_isSavePanelPresented; }
+    bool isExporting() const { return m_export.isRunning(); }
+    const std::optional<QString> &exportError() const { return m_exportError; }
+    QMessageBox *exportAlert() const;
+
+    // A modeless file dialog unless set (tests set it).
+    SavePanel savePanel;
+
+signals:
+    // A chosen file was written or failed (tests wait for it).
+    void exportFinished();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 
 private:
+    QWidget *buildHeader();
+    QWidget *buildWorkArea();
+    QWidget *buildFooter();
+    void showSaveDialog(const QString &proposedName, std::function<void(std::optional<QString>)> onChosen);
+    void chosen(const std::optional<QString> &path);
+    void exported();
+    void refresh();
+
     ClipboardEntry m_entry;
     QImage m_image;
+    std::function<void()> m_onClose;
+    ImageCanvasSettings m_settings;
+    bool m_isSavePanelPresented = false;
+    std::optional<QString> m_exportError;
+    QFutureWatcher<std::optional<QString>> m_export;
+    QPointer<QMessageBox> m_alert;
+
+    QWidget *m_iconTile = nullptr;
+    QLabel *m_subtitle = nullptr;
+    QWidget *m_previewCard = nullptr;
+    QLabel *m_sizeLabel = nullptr;
+    ImageCanvasPreview *m_preview = nullptr;
+    ImageCanvasControls *m_controls = nullptr;
+    QLabel *m_errorLabel = nullptr;
+    PanelButton *m_saveButton = nullptr;
 };

@@ -1,11 +1,25 @@
 #include "ui/tools/ScreenshotAddedToast.h"
 
 #include "core/L10n.h"
+#include "ui/style/PanelStyle.h"
+#include "ui/tools/ScreenshotActionButtons.h"
+#include "ui/tools/ScreenshotNoticeThumbnail.h"
+#include "ui/tools/ToolText.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
+#include <QPainter>
+#include <QPainterPath>
 #include <QVBoxLayout>
+
+namespace {
+
+constexpr int kRowSpacing = 12;
+constexpr int kTextSpacing = 4;
+constexpr qreal kTitleSize = 12;
+constexpr qreal kHintSize = 10;
+constexpr qreal kCheckmarkSize = 15;
+
+} // namespace
 
 ScreenshotAddedToast::ScreenshotAddedToast(ClipboardEntry entry, ClipboardAppearance appearance,
                                            std::function<void()> onEdit, std::function<void()> onText,
@@ -13,25 +27,42 @@ ScreenshotAddedToast::ScreenshotAddedToast(ClipboardEntry entry, ClipboardAppear
     : QWidget(parent)
     , m_entry(std::move(entry))
 {
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, appearance == ClipboardAppearance::Light ? QColor(242, 242, 245) : QColor(12, 12, 14));
-    palette.setColor(QPalette::WindowText, appearance == ClipboardAppearance::Light ? Qt::black : Qt::white);
-    setPalette(palette);
+    setFixedSize(kSize);
+    setAttribute(Qt::WA_TranslucentBackground);
+    PanelStyle::applyScheme(this, PanelStyle::schemeFor(appearance));
+    setAccessibleName(L10n::text(QStringLiteral("Screenshot pridaný")));
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(L10n::text(QStringLiteral("Screenshot pridaný")), this));
-    auto *where = new QLabel(L10n::text(QStringLiteral("Nájdeš ho v sekcii Snímky obrazovky.")), this);
-    where->setWordWrap(true);
-    layout->addWidget(where);
-    auto *buttons = new QHBoxLayout;
-    auto *edit = new QPushButton(L10n::text(QStringLiteral("Upraviť obrázok")), this);
-    edit->setObjectName(QStringLiteral("edit"));
-    auto *text = new QPushButton(L10n::text(QStringLiteral("Získať text")), this);
-    text->setObjectName(QStringLiteral("text"));
-    connect(edit, &QPushButton::clicked, this, [onEdit] { if (onEdit) onEdit(); });
-    connect(text, &QPushButton::clicked, this, [onText] { if (onText) onText(); });
-    buttons->addWidget(edit);
-    buttons->addWidget(text);
-    layout->addLayout(buttons);
+    layout->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
+    layout->setSpacing(kSpacing);
+
+    auto *row = new QHBoxLayout;
+    row->setSpacing(kRowSpacing);
+    auto *thumbnail = new ScreenshotNoticeThumbnail(m_entry, false, this);
+    thumbnail->setFixedSize(kThumbnailSize);
+    row->addWidget(thumbnail);
+    auto *texts = new QVBoxLayout;
+    texts->setSpacing(kTextSpacing);
+    texts->addStretch();
+    texts->addWidget(new ToolText(L10n::text(QStringLiteral("Screenshot pridaný")), kTitleSize, QFont::DemiBold,
+                                  ToolText::Role::Primary, this));
+    auto *hint = new ToolText(L10n::text(QStringLiteral("Nájdeš ho v sekcii Snímky obrazovky.")), kHintSize, QFont::Normal,
+                              ToolText::Role::Secondary, this);
+    hint->setWordWrap(true);
+    texts->addWidget(hint);
+    texts->addStretch();
+    row->addLayout(texts, 1);
+    row->addWidget(ToolText::symbol(QStringLiteral("checkmark.circle.fill"), kCheckmarkSize, ToolText::Role::Accent, this));
+    layout->addLayout(row, 1);
+    layout->addWidget(new ScreenshotActionButtons(std::move(onEdit), std::move(onText), this));
+}
+
+void ScreenshotAddedToast::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), kRadius, kRadius);
+    painter.setClipPath(shape);
+    PanelStyle::fillBackground(painter, QRectF(rect()), PanelStyle::schemeOf(this));
 }

@@ -1,0 +1,124 @@
+// The composer: its first state, the choices that remember their mode, and saving the canvas.
+#include "ui/tools/ImageCanvasComposerSheet.h"
+#include "ui/tools/ToolChoiceButton.h"
+
+#include <QImageReader>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include "support/WidgetEvents.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QImage sample()
+{
+    QImage image(300, 200, QImage::Format_RGB32);
+    image.fill(QColor(40, 120, 200));
+    return image;
+}
+
+ClipboardEntry imageEntry()
+{
+    ClipboardEntry entry;
+    entry.id = QStringLiteral("image");
+    entry.kind = ClipboardKind::Image;
+    entry.sourceApp = QStringLiteral("Gimp");
+    entry.copiedAt = QDateTime::currentDateTime();
+    return entry;
+}
+
+void tap(const ImageCanvasComposerSheet &sheet, const QString &name)
+{
+    for (ToolChoiceButton *button : sheet.findChildren<ToolChoiceButton *>()) {
+        if (button->accessibleName() == name) {
+            button->click();
+            return;
+        }
+    }
+    ADD_FAILURE() << "no choice " << name.toStdString();
+}
+
+TEST(ImageCanvasComposerSheet, OpensOnTheFirstChoicesAndEachModeKeepsItsOwn)
+{
+    ImageCanvasComposerSheet sheet(imageEntry(), sample(), ClipboardAppearance::Dark, {});
+    EXPECT_EQ(sheet.settings(), ImageCanvasSettings{});
+    EXPECT_EQ(sheet.findChild<QLabel *>(QStringLiteral("exportSize"))->text(), QStringLiteral("1600 × 1600 px"));
+    EXPECT_TRUE(sheet.findChild<QAbstractButton *>(QStringLiteral("save"))->isEnabled());
+
+    tap(sheet, QStringLiteral("Farby"));
+    tap(sheet, QStringLiteral("Fialová"));
+    tap(sheet, QStringLiteral("Gradienty"));
+    EXPECT_EQ(sheet.settings().backgroundMode, ImageCanvasBackgroundMode::Gradients);
+    EXPECT_EQ(sheet.settings().selectedGradient, 0);
+    tap(sheet, QStringLiteral("Farby"));
+    EXPECT_EQ(sheet.settings().selectedSolid, 3);
+    tap(sheet, QStringLiteral("9:16"));
+    tap(sheet, QStringLiteral("Výrazné"));
+    tap(sheet, QStringLiteral("Tieň pod obrázkom"));
+    EXPECT_EQ(sheet.settings().aspect, ImageCanvasAspect::Portrait);
+    EXPECT_EQ(sheet.settings().cornerStyle, ImageCornerStyle::Rounded);
+    EXPECT_TRUE(sheet.settings().hasImageShadow);
+    EXPECT_EQ(sheet.findChild<QLabel *>(QStringLiteral("exportSize"))->text(), QStringLiteral("1080 × 1920 px"));
+
+    ImageCanvasComposerSheet empty(imageEntry(), QImage(), ClipboardAppearance::Light, {});
+    EXPECT_FALSE(empty.findChild<QAbstractButton *>(QStringLiteral("save"))->isEnabled());
+}
+
+TEST(ImageCanvasComposerSheet, SavesTheCanvasAsItIsWhenTheFileIsChosen)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ImageCanvasComposerSheet sheet(imageEntry(), sample(), ClipboardAppearance::Dark, {});
+    QStringList proposed;
+    std::function<void(std::optional<QString>)> answer;
+    sheet.savePanel = [&](const QString &name, std::function<void(std::optional<QString>)> onChosen) {
+        proposed << name;
+        answer = std::move(onChosen);
+    };
+    int finished = 0;
+    QObject::connect(&sheet, &ImageCanvasComposerSheet::exportFinished, [&finished] { ++finished; });
+    auto *save = sheet.findChild<QAbstractButton *>(QStringLiteral("save"));
+
+    const struct {
+        const char *what;
+        std::optional<QString> path;
+        std::optional<QSize> written;
+        bool fails;
+    } cases[] = {
+        {"cancelled", std::nullopt, std::nullopt, false},
+        {"written at the aspect's size", dir.filePath(QStringLiteral("out.png")), QSize(1080, 1920), false},
+        {"unwritable folder", dir.filePath(QStringLiteral("missing/out.png")), std::nullopt, true},
+    };
+    for (const auto &c : cases) {
+        proposed.clear();
+        const int before = finished;
+        save->click();
+        save->click();
+        EXPECT_EQ(proposed, QStringList{QStringLiteral("tarnel-1x1.png")}) << c.what << ": one panel at a time";
+        EXPECT_FALSE(save->isEnabled()) << c.what;
+        // Changed while the panel is open: the saved file follows.
+        tap(sheet, QStringLiteral("9:16"));
+        answer(c.path);
+        if (c.path) {
+            ASSERT_TRUE(testsupport::waitFor([&] { return finished > before; }, std::chrono::seconds(10))) << c.what;
+        }
+        if (c.written) {
+            EXPECT_EQ(QImageReader(*c.path).size(), *c.written) << c.what;
+        }
+        EXPECT_EQ(sheet.exportError().has_value(), c.fails) << c.what;
+        EXPECT_EQ(sheet.findChild<QLabel *>(QStringLiteral("exportError"))->isVisibleTo(&sheet), c.fails) << c.what;
+        EXPECT_EQ(sheet.exportAlert() != nullptr, c.fails) << c.what;
+        if (c.fails) {
+            EXPECT_EQ(sheet.exportAlert()->text(), *sheet.exportError());
+            sheet.exportAlert()->reject();
+            EXPECT_FALSE(sheet.exportError()) << "closing the alert clears the error";
+            EXPECT_FALSE(sheet.findChild<QLabel *>(QStringLiteral("exportError"))->isVisibleTo(&sheet));
+        }
+        EXPECT_TRUE(save->isEnabled()) << c.what;
+        tap(sheet, QStringLiteral("1:1"));
+    }
+}
+
+} // namespace
