@@ -7,7 +7,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <sys/stat.h>
 
 namespace {
 
@@ -20,12 +19,6 @@ QJsonArray storedHistoryArray(FakeSettingsStore &settings)
 {
     const std::optional<QByteArray> bytes = settings.bytesValue(ClipboardModel::historyKey);
     return bytes ? QJsonDocument::fromJson(*bytes).array() : QJsonArray();
-}
-
-ino_t inodeOf(const QString &path)
-{
-    struct stat info {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
 }
 
 TEST(ClipboardModelPersistence, LoadingDropsExpiredEntriesThenPrunesTheIdListsOnce)
