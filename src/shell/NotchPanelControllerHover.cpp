@@ -58,9 +58,13 @@ void NotchPanelController::updatePointerPassthrough()
     const bool inside = containsPoint(pointer);
 
     // Written only on a change: the window system is asked once per crossing, not per tick.
-    if (m_ignoresMouseEvents == inside) {
-        m_ignoresMouseEvents = !inside;
-        m_services.windowTraits.setAcceptsPointer(*m_panel, inside);
+    // Quick Access at the centre fills its whole window and takes every click on it: a click
+    // that follows the pointer into it before the next tick must not fall through to the
+    // desktop (which would take the keyboard and leave Quick Access open without it).
+    const bool acceptsPointer = m_isAtCursor || inside;
+    if (m_ignoresMouseEvents == acceptsPointer) {
+        m_ignoresMouseEvents = !acceptsPointer;
+        m_services.windowTraits.setAcceptsPointer(*m_panel, acceptsPointer);
     }
 
     const bool held = !m_trackedMenus.isEmpty() || m_hasOpenEditor || m_hasOpenActionMenu || m_isAtCursor

@@ -21,14 +21,6 @@ public:
 
     uint8_t byte() { return empty() ? 0 : m_data[m_position++]; }
 
-    uint32_t u32()
-    {
-        uint32_t value = 0;
-        for (int i = 0; i < 4; ++i)
-            value = (value << 8) | byte();
-        return value;
-    }
-
     // The bytes up to the next separator (or the end), which is consumed.
     QByteArray until(char separator)
     {

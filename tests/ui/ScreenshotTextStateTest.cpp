@@ -6,13 +6,12 @@
 
 namespace {
 
-using Outcome = ScreenshotReading::Outcome;
 using Item = ScreenshotTextState::SaveItem;
 
 ScreenshotTextState readState(const QString &text, const QStringList &codes)
 {
     ScreenshotTextState state(QStringLiteral("base"));
-    state.applyReading({Outcome::Read, text, codes});
+    state.applyReading({ScreenshotReading::Outcome::Read, text, codes});
     return state;
 }
 
@@ -23,34 +22,6 @@ ClipboardEntry saved(const QString &id, const QString &text, bool pinned = false
     entry.text = text;
     entry.isPinned = pinned;
     return entry;
-}
-
-TEST(ScreenshotTextState, ReadingDecidesTheFirstResultShown)
-{
-    const struct {
-        const char *what;
-        ScreenshotReading reading;
-        bool showsQR;
-        std::optional<QString> error;
-        QString text;
-    } cases[] = {
-        {"text and codes", {Outcome::Read, QStringLiteral("Ahoj"), {QStringLiteral("q")}}, false, std::nullopt, QStringLiteral("Ahoj")},
-        {"codes only", {Outcome::Read, QString(), {QStringLiteral("q")}}, true, std::nullopt, QStringLiteral("q")},
-        {"nothing", {Outcome::Read, QString(), {}}, false, std::nullopt, QString()},
-        {"no image", {Outcome::ImageUnavailable, {}, {}}, false, QStringLiteral("Obrázok sa nedá zobraziť"), QString()},
-        {"failure", {Outcome::RecognitionFailed, {}, {}}, false,
-         QStringLiteral("Text sa nepodarilo rozpoznať. Skús iný screenshot."), QString()},
-    };
-    for (const auto &c : cases) {
-        ScreenshotTextState state(QStringLiteral("base"));
-        EXPECT_TRUE(state.isRecognizing());
-        state.applyReading(c.reading);
-        EXPECT_FALSE(state.isRecognizing()) << c.what;
-        EXPECT_EQ(state.showsQR(), c.showsQR) << c.what;
-        EXPECT_EQ(state.errorMessage(), c.error) << c.what;
-        EXPECT_EQ(state.text(), c.text) << c.what;
-        EXPECT_EQ(state.selectedQR(), 0) << c.what;
-    }
 }
 
 TEST(ScreenshotTextState, EachResultKeepsItsOwnIdAndEdits)
@@ -70,17 +41,6 @@ TEST(ScreenshotTextState, EachResultKeepsItsOwnIdAndEdits)
     state.setShowsQR(false);
     EXPECT_EQ(state.text(), QStringLiteral("line edited"));
     EXPECT_EQ(state.selectedQR(), 1) << "switching the mode keeps the chosen code";
-}
-
-TEST(ScreenshotTextState, HasTextOnlyAfterReadingAndBeyondWhitespace)
-{
-    ScreenshotTextState reading(QStringLiteral("base"));
-    EXPECT_FALSE(reading.hasText());
-    ScreenshotTextState blank = readState(QStringLiteral(" \n\t "), {});
-    EXPECT_FALSE(blank.hasText());
-    for (const Item &item : blank.saveItems({}, {}))
-        EXPECT_FALSE(item.enabled);
-    EXPECT_TRUE(readState(QStringLiteral(" x "), {}).hasText());
 }
 
 TEST(ScreenshotTextState, SaveMenuFollowsTheSavedEntry)

@@ -252,8 +252,9 @@ protected:
 // logs every mouse press it gets (in the file "clicks").
 class Fixture : public Program {
 public:
-    explicit Fixture(const QString &title, const QString &initialText = {}, const QString &geometry = {})
-        : Program(qEnvironmentVariable("TARNEL_FIXTURE"), arguments(title, initialText, geometry))
+    explicit Fixture(const QString &title, const QString &initialText = {}, const QString &geometry = {},
+                     const QStringList &more = {})
+        : Program(qEnvironmentVariable("TARNEL_FIXTURE"), arguments(title, initialText, geometry) + more)
     {
     }
     QString text() const { return QString::fromUtf8(file(QStringLiteral("out"))); }
