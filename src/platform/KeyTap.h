@@ -19,7 +19,8 @@ struct KeyTapEvent {
 };
 
 // Watches the key presses of all applications. It cannot swallow a key: every key still
-// reaches its application. Tarnel's own synthetic keys are not reported.
+// reaches its application. Tarnel's own synthetic keys are not reported, nor are presses of
+// modifier keys on their own (Shift, Control, AltGr...): those only show in the flags.
 class KeyTap : public QObject {
     Q_OBJECT
 public:

@@ -97,6 +97,8 @@ void NotchPanelController::showScreenshotToast(const ClipboardEntry &entry)
         auto *toast = new TarnelPanel(Qt::WindowDoesNotAcceptFocus);
         toast->setAttribute(Qt::WA_QuitOnClose, false);
         toast->setWindowRole(QString::fromLatin1(TarnelPanel::toastRole));
+        // The card draws its own rounded shape; the window around it stays clear.
+        toast->setAttribute(Qt::WA_TranslucentBackground);
         m_screenshotToastPanel = toast;
     }
     auto *toast = static_cast<TarnelPanel *>(m_screenshotToastPanel.data());
@@ -153,6 +155,7 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
     if (extractText) {
         window = new DraggableSheetWindow();
         window->setWindowRole(QString::fromLatin1(TarnelPanel::textSheetRole));
+        window->setAttribute(Qt::WA_TranslucentBackground);
     }
     else
         window = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint

@@ -3,19 +3,22 @@
 #include "shell/PanelHarness.h"
 #include "support/ScopedLanguage.h"
 
+<<<<<<< HEAD
+=======
+>>>>>>> main
 #include <QJsonObject>
 
 #include <gtest/gtest.h>
 
 namespace {
 
+<<<<<<< HEAD
 QImage textImage()
 {
     QImage image(40, 20, QImage::Format_RGB32);
     image.fill(Qt::white);
     return image;
-}
-
+=======
 TEST(NotchPanelScreenText, EveryOutcomeBringsTheWindowsBackWithItsOwnMessage)
 {
     const ScopedLanguage slovak(QStringLiteral("sk"));
@@ -41,33 +44,31 @@ TEST(NotchPanelScreenText, EveryOutcomeBringsTheWindowsBackWithItsOwnMessage)
         h.controller->show();
         h.controller->openQuickAccess(false);
         h.model.setNotice(ClipboardEntry{});
-        h.recognizer.result = c.recognized ? TextRecognitionResult{c.recognized, QString()}
-                                           : TextRecognitionResult{std::nullopt, QStringLiteral("no language data")};
+        h.recognizer.result = {c.recognized, c.recognized ? QString() : QStringLiteral("no language data")};
 
         h.controller->readTextFromScreen();
         h.controller->readTextFromScreen();
-        EXPECT_TRUE(h.controller->isReadingScreenText()) << c.name;
-        EXPECT_FALSE(h.panel().isVisible()) << c.name;
-        EXPECT_FALSE(h.model.quickAccess) << c.name;
-        EXPECT_FALSE(h.model.notice.has_value()) << c.name;
+        EXPECT_FALSE(h.panel().isVisible() || h.model.quickAccess || h.model.notice) << c.name;
         // The capture starts only once the hidden windows had time to leave the screen.
         EXPECT_EQ(h.regionCapture.requestCount(), 0) << c.name;
+<<<<<<< HEAD
         ASSERT_TRUE(QTest::qWaitFor([&] { return h.regionCapture.isPending(); })) << c.name;
         h.regionCapture.finish(c.capture, textImage(), QStringLiteral("grab failed"));
         EXPECT_TRUE(QTest::qWaitFor([&] { return !h.controller->isReadingScreenText(); })) << c.name;
+=======
+        ASSERT_TRUE(QTest::qWaitFor([&] { return h.regionCapture.isPending(); })) << c.name;
+        h.regionCapture.finish(c.capture, QImage(8, 8, QImage::Format_RGB32), QStringLiteral("grab failed"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !h.controller->isReadingScreenText(); })) << c.name;
+>>>>>>> main
 
         EXPECT_EQ(h.regionCapture.requestCount(), 1) << c.name << ": a second read while one runs is ignored";
         EXPECT_EQ(h.alerts, c.alerts) << c.name;
         EXPECT_EQ(h.model.recognized, c.stored) << c.name;
         EXPECT_TRUE(h.panel().isVisible()) << c.name;
     }
-}
 
-TEST(NotchPanelScreenText, WithoutAccessToTheScreenNothingStartsAndTheExplanationIsOffered)
-{
-    const ScopedLanguage slovak(QStringLiteral("sk"));
+    // Without access to the screen nothing starts; the first button offers the explanation.
     PanelHarness h(QJsonObject{{QStringLiteral("tarnel.onboardingComplete"), true}});
-    h.controller->show();
     h.permissions.setScreenRecording(false);
     QList<Permissions::Kind> explained;
     QObject::connect(&h.permissions, &Permissions::explanationRequested,
@@ -79,8 +80,6 @@ TEST(NotchPanelScreenText, WithoutAccessToTheScreenNothingStartsAndTheExplanatio
     EXPECT_EQ(h.alerts, QStringList(2, QStringLiteral("Povoľ nahrávanie obrazovky")));
     EXPECT_EQ(explained, QList<Permissions::Kind>{Permissions::Kind::ScreenRecording});
     EXPECT_FALSE(h.controller->isReadingScreenText());
-    EXPECT_TRUE(h.panel().isVisible());
-    EXPECT_EQ(h.regionCapture.requestCount(), 0);
 }
 
 } // namespace
