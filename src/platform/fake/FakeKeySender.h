@@ -22,19 +22,12 @@ public:
     void setAvailable(bool available) { m_available = available; }
     // When true, every chord is given up, as when its target window cannot be activated.
     void setDropsChords(bool drops) { m_drops = drops; }
-    // How each chord was to wait for held keys, in posting order.
-    const QList<HeldKeys> &waits() const { return m_waits; }
     const QList<Sent> &sentChords() const { return m_sent; }
     int count(KeyChord chord) const;
-    void clear()
-    {
-        m_sent.clear();
-        m_waits.clear();
-    }
+    void clear() { m_sent.clear(); }
 
 private:
     QList<Sent> m_sent;
-    QList<HeldKeys> m_waits;
     bool m_available = true;
     bool m_drops = false;
 };

@@ -42,12 +42,14 @@ constexpr int kButtonPadding = 12;
 constexpr qreal kCloseSymbolSize = 10;
 
 
-// Renders and writes atomically; the user's text of what went wrong, or nothing.
+// Renders and writes atomically, on a worker thread. What went wrong, if anything: the system's
+// description of a failed write, or an empty text when the canvas could not be rendered (the
+// interface text for that is chosen on the main thread, where the language is read).
 std::optional<QString> exportCanvas(const QImage &image, const ImageCanvasSettings &settings, const QString &path)
 {
     const std::optional<QByteArray> png = ImageCanvasRenderer::renderPNG(image, settings);
     if (!png)
-        return L10n::text(QStringLiteral("Obrázok sa nepodarilo pripraviť na uloženie."));
+        return QString();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(*png) != png->size() || !file.commit())
         return file.errorString();
@@ -222,7 +224,9 @@ void ImageCanvasComposerSheet::showSaveDialog(const QString &proposedName,
         const QStringList files = dialog->selectedFiles();
         onChosen(result == QDialog::Accepted && !files.isEmpty() ? std::optional<QString>(files.first()) : std::nullopt);
     });
-    dialog->open();
+    // Free-standing: the composer's controls keep working while it is open.
+    dialog->setWindowModality(Qt::NonModal);
+    dialog->show();
     dialog->raise();
     dialog->activateWindow();
 }
@@ -239,9 +243,9 @@ void ImageCanvasComposerSheet::chosen(const std::optional<QString> &path)
 
 void ImageCanvasComposerSheet::exported()
 {
-    const std::optional<QString> error = m_export.future().resultCount() > 0
-        ? m_export.result()
-        : std::optional<QString>(L10n::text(QStringLiteral("Obrázok sa nepodarilo pripraviť na uloženie.")));
+    std::optional<QString> error = m_export.future().resultCount() > 0 ? m_export.result() : QString();
+    if (error && error->isEmpty())
+        error = L10n::text(QStringLiteral("Obrázok sa nepodarilo pripraviť na uloženie."));
     if (error) {
         m_exportError = error;
         if (m_alert)

@@ -2,6 +2,7 @@
 
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
+#include "ui/panel/EntryOverflowButton.h"
 #include "ui/style/PanelButton.h"
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelStyle.h"
@@ -34,7 +35,6 @@ constexpr int kModeButtonHeight = 27;
 constexpr int kModeButtonPadding = 10;
 constexpr qreal kModeButtonRadius = 7;
 constexpr qreal kModeFontSize = 10;
-constexpr int kCloseSide = 26;
 constexpr qreal kResultRadius = 12;
 constexpr qreal kEditorFontSize = 13;
 constexpr int kEditorPadding = 10;
@@ -162,11 +162,8 @@ QWidget *ScreenshotTextSheet::buildHeader()
     row->addStretch();
 
     const QString closeName = L10n::text(QStringLiteral("Zavrieť"));
-    auto *close = new ToolChoiceButton(closeName, QSize(kCloseSide, kCloseSide),
-                                       [](QPainter &painter, const QRectF &rect, bool, const PanelStyle::Colors &colors) {
-                                           PanelStyle::fillRounded(painter, rect, rect.height() / 2, colors.controlSurface);
-                                           PanelIcons::paint(painter, rect, QStringLiteral("xmark"), 10, colors.secondary);
-                                       }, header);
+    auto *close = new EntryOverflowButton(QStringLiteral("xmark"), header);
+    close->setAccessibleName(closeName);
     close->setObjectName(QStringLiteral("close"));
     close->setToolTip(closeName);
     connect(close, &QAbstractButton::clicked, this, [this] {
