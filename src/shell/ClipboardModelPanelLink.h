@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/PanelModelLink.h"
+#include "engine/PanelModelLink.h"
 
 class ClipboardModel;
 class SettingsStore;

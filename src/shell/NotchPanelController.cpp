@@ -22,7 +22,7 @@
 
 NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices services,
                                            NotchHoverTimings timings, QObject *parent)
-    : QObject(parent)
+    : PanelController(parent)
     , m_model(model)
     , m_services(std::move(services))
     , m_timings(timings)
@@ -106,9 +106,12 @@ void NotchPanelController::buildPopover()
     m_popover->setContent(makePanelView(false));
     connect(m_popover, &MenuBarPopover::closed, this, [this] {
         // Closed on its own (a click outside): end Quick Access; after an explicit close the
-        // flag is already clear.
-        if (m_isMenuBarQuickAccess)
+        // flag is already clear. The click gave the keyboard to whatever the user clicked,
+        // which keeps it: the application the popup was opened over is not brought back.
+        if (m_isMenuBarQuickAccess) {
+            m_model.setPasteTargetApplication(std::nullopt);
             finishMenuBarQuickAccess(false);
+        }
     });
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "core/ClipboardPresentationMode.h"
-#include "shell/PanelModelLink.h"
+#include "engine/PanelModelLink.h"
+#include "ui/PanelController.h"
 #include "shell/PanelTimings.h"
 
 #include <QObject>
@@ -69,10 +70,9 @@ struct NotchHoverTimings {
 // The one long-lived object of the interface: owns the notch panel, the menu-bar popup and
 // tray icon, the settings, first-run, screenshot-toast and screenshot-action windows and the
 // hover timers, and publishes the panel's expansion and the presentation mode to the views.
-class NotchPanelController : public QObject {
+class NotchPanelController : public PanelController {
     Q_OBJECT
     Q_PROPERTY(bool isWidthExpanded READ isWidthExpanded NOTIFY isWidthExpandedChanged)
-    Q_PROPERTY(bool isContentExpanded READ isContentExpanded NOTIFY isContentExpandedChanged)
     Q_PROPERTY(bool isReadingScreenText READ isReadingScreenText WRITE setReadingScreenText NOTIFY isReadingScreenTextChanged)
 
 public:
@@ -93,16 +93,16 @@ public:
 
     // --- published state
     bool isWidthExpanded() const { return m_isWidthExpanded; }
-    bool isContentExpanded() const { return m_isContentExpanded; }
-    ClipboardPresentationMode presentationMode() const { return m_presentationMode; }
+    bool isContentExpanded() const override { return m_isContentExpanded; }
+    ClipboardPresentationMode presentationMode() const override { return m_presentationMode; }
     bool isReadingScreenText() const { return m_isReadingScreenText; }
     void setReadingScreenText(bool reading);
     // The size of the notch as drawn right now, width animated between its states.
-    QSizeF drawnNotchSize() const;
+    QSizeF drawnNotchSize() const override;
 
     // --- hover
     qreal compactWidth() const;
-    void setEditorOpen(bool isOpen);
+    void setEditorOpen(bool isOpen) override;
     void setActionMenuOpen(bool isOpen);
     void toggleExpanded();
     // One look at the pointer; the pointer timer runs it every tick.
@@ -111,7 +111,7 @@ public:
     void menuDidClose(QMenu *menu);
 
     // --- presentation mode and menu bar
-    void setPresentationMode(ClipboardPresentationMode mode);
+    void setPresentationMode(ClipboardPresentationMode mode) override;
     void statusItemClicked();
     void openMenuBarQuickAccess(bool pasteAs);
     void finishMenuBarQuickAccess(bool closePopover);
@@ -149,24 +149,19 @@ public:
     QWidget *screenshotActionWindow() const { return m_screenshotActionWindow; }
     bool hasOpenEditor() const { return m_hasOpenEditor; }
     bool isCollapsing() const { return m_isCollapsing; }
-    bool isAtCursor() const { return m_isAtCursor; }
+    bool isAtCursor() const override { return m_isAtCursor; }
     bool isMenuBarQuickAccess() const { return m_isMenuBarQuickAccess; }
     bool isPointerPassingThrough() const { return m_ignoresMouseEvents; }
     // The pointer beat in use right now.
     std::chrono::milliseconds pointerTickInterval() const;
     // Whether the panel shows although the mode is the menu bar, for want of a tray host.
-    bool isPanelStandingInForTray() const;
+    bool isPanelStandingInForTray() const override;
     // Looks whether a tray host came or went (a timer does this every second).
     void checkTrayAvailability();
 
 signals:
     void isWidthExpandedChanged(bool expanded);
-    void isContentExpandedChanged(bool expanded);
-    void presentationModeChanged(ClipboardPresentationMode mode);
     void isReadingScreenTextChanged(bool reading);
-    void drawnNotchSizeChanged();
-    // A tray host came or went (isPanelStandingInForTray may have changed with it).
-    void trayAvailabilityChanged(bool available);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/PanelModelLink.h"
+#include "engine/PanelModelLink.h"
 
 // The application model as the panel controller sees it, held in plain fields that tests set
 // and read; setters announce their changes as the model does.

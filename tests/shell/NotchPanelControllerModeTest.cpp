@@ -85,6 +85,13 @@ TEST(NotchPanelMode, PopupClosingOnItsOwnEndsQuickAccess)
     EXPECT_FALSE(h.controller->isMenuBarQuickAccess());
     EXPECT_FALSE(h.model.quickAccess);
     EXPECT_EQ(h.model.tab, ClipboardPanelTab::Snippets);
+
+    // Opened over another application, a click outside leaves the keyboard where it went.
+    h.workspace.setFrontmostApplication(RunningApplication{11, 100, QStringLiteral("Editor")});
+    h.controller->statusItemClicked();
+    ASSERT_TRUE(h.model.target.has_value());
+    h.controller->menuBarPopover()->hide();
+    EXPECT_FALSE(h.model.target.has_value());
     EXPECT_TRUE(h.workspace.activations().isEmpty());
 }
 

@@ -1,7 +1,7 @@
 #include "ui/onboarding/OnboardingView.h"
 
 #include "core/L10n.h"
-#include "shell/PanelModelLink.h"
+#include "engine/PanelModelLink.h"
 
 #include <QLabel>
 #include <QPushButton>

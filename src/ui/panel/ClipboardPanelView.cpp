@@ -1,9 +1,9 @@
 #include "ui/panel/ClipboardPanelView.h"
 
-#include "shell/NotchPanelController.h"
+#include "ui/PanelController.h"
 #include "core/L10n.h"
 #include "core/TarnelNotchShape.h"
-#include "shell/PanelModelLink.h"
+#include "engine/PanelModelLink.h"
 #include "core/Logging.h"
 #include "ui/quickaccess/QuickImageExport.h"
 #include "engine/ClipboardModel.h"
@@ -73,7 +73,7 @@ QString modeButtonName(ClipboardPresentationMode mode)
 
 } // namespace
 
-ClipboardPanelView::ClipboardPanelView(PanelModelLink &model, NotchPanelController &controller,
+ClipboardPanelView::ClipboardPanelView(PanelModelLink &model, PanelController &controller,
                                        bool isStandaloneSettings, QWidget *parent)
     : QWidget(parent)
     , m_model(model)
@@ -91,8 +91,8 @@ ClipboardPanelView::ClipboardPanelView(PanelModelLink &model, NotchPanelControll
         layout->setContentsMargins(24, 12, 24, 12);
     layout->addStretch();
 
-    connect(&controller, &NotchPanelController::drawnNotchSizeChanged, this, &ClipboardPanelView::refresh);
-    connect(&controller, &NotchPanelController::isContentExpandedChanged, this, &ClipboardPanelView::refresh);
+    connect(&controller, &PanelController::drawnNotchSizeChanged, this, &ClipboardPanelView::refresh);
+    connect(&controller, &PanelController::isContentExpandedChanged, this, &ClipboardPanelView::refresh);
     connect(&model, &PanelModelLink::entriesChanged, this, &ClipboardPanelView::refresh);
     connect(&model, &PanelModelLink::appearanceChanged, this, &ClipboardPanelView::refresh);
     connect(&model, &PanelModelLink::quickAccessChanged, this, &ClipboardPanelView::refresh);
@@ -114,12 +114,12 @@ void ClipboardPanelView::buildSettings()
                 m_controller.setPresentationMode(mode);
         });
     }
-    connect(&m_controller, &NotchPanelController::presentationModeChanged, this, [this, group](ClipboardPresentationMode mode) {
+    connect(&m_controller, &PanelController::presentationModeChanged, this, [this, group](ClipboardPresentationMode mode) {
         for (QAbstractButton *button : group->buttons())
             button->setChecked(button->objectName() == modeButtonName(mode));
         refresh();
     });
-    connect(&m_controller, &NotchPanelController::trayAvailabilityChanged, this, &ClipboardPanelView::refresh);
+    connect(&m_controller, &PanelController::trayAvailabilityChanged, this, &ClipboardPanelView::refresh);
 }
 
 QString ClipboardPanelView::statusText() const
@@ -245,7 +245,7 @@ void ClipboardPanelView::openImageSheet(const ClipboardEntry &entry, bool edit)
     // An open sheet holds the panel open and keeps the Quick Access keys off it.
     // A sheet replaced by the next one is deleted after that one opened: only the last one
     // to close releases the panel.
-    QPointer<NotchPanelController> controller(&m_controller);
+    QPointer<PanelController> controller(&m_controller);
     QPointer<ClipboardPanelView> self(this);
     m_controller.setEditorOpen(true);
     connect(window, &QObject::destroyed, &m_controller, [controller, self, window] {

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-class NotchPanelController;
+class PanelController;
 class PanelModelLink;
 class QLabel;
 
@@ -18,7 +18,7 @@ class QLabel;
 class ClipboardPanelView : public QWidget {
     Q_OBJECT
 public:
-    ClipboardPanelView(PanelModelLink &model, NotchPanelController &controller, bool isStandaloneSettings,
+    ClipboardPanelView(PanelModelLink &model, PanelController &controller, bool isStandaloneSettings,
                        QWidget *parent = nullptr);
 
     bool isStandaloneSettings() const { return m_isStandaloneSettings; }
@@ -51,7 +51,7 @@ private:
     void openImageSheet(const ClipboardEntry &entry, bool edit);
 
     PanelModelLink &m_model;
-    NotchPanelController &m_controller;
+    PanelController &m_controller;
     bool m_isStandaloneSettings;
     QLabel *m_status = nullptr;
     QPointer<QWidget> m_imageSheet;

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/ClipboardPresentationMode.h"
+
+#include <QObject>
+#include <QSizeF>
+
+// What the views need of the panel's controller: the notch's published size and expansion,
+// the presentation mode, and word that an editor window is open. The shell's controller
+// implements it; views never see the shell.
+class PanelController : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool isContentExpanded READ isContentExpanded NOTIFY isContentExpandedChanged)
+
+public:
+    using QObject::QObject;
+    ~PanelController() override = default;
+
+    virtual bool isContentExpanded() const = 0;
+    // Whether the panel stands at the pointer (Quick Access) rather than under the notch.
+    virtual bool isAtCursor() const = 0;
+    // The size of the notch as drawn right now, width animated between its states.
+    virtual QSizeF drawnNotchSize() const = 0;
+    virtual ClipboardPresentationMode presentationMode() const = 0;
+    virtual void setPresentationMode(ClipboardPresentationMode mode) = 0;
+    // Whether the panel shows although the mode is the menu bar, for want of a tray host.
+    virtual bool isPanelStandingInForTray() const = 0;
+    // An open editor keeps the panel expanded while the pointer is away.
+    virtual void setEditorOpen(bool isOpen) = 0;
+
+signals:
+    void isContentExpandedChanged(bool expanded);
+    void presentationModeChanged(ClipboardPresentationMode mode);
+    void drawnNotchSizeChanged();
+    // A tray host came or went (isPanelStandingInForTray may have changed with it).
+    void trayAvailabilityChanged(bool available);
+};
