@@ -26,7 +26,7 @@ struct ScreenshotHarness : ModelHarness {
     }
     QString shotPath(const QString &name = QStringLiteral("Screenshot 1.png")) const { return shots.filePath(name); }
     // The folder monitor reports a new file, as its scan does.
-    void report(const QString &path) { model->screenshotFolderMonitor()->onScreenshot(path); }
+    void report(const QString &path) { Q_EMIT model->screenshotFolderMonitor()->screenshotAdded(path); }
     // One size check: the wait passes and a read that it started comes back.
     void check()
     {

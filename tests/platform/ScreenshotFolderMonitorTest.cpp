@@ -1,5 +1,6 @@
 #include "platform/ScreenshotFolderMonitor.h"
 #include "support/TestFiles.h"
+#include "core/ScreenshotNames.h"
 #include "platform/fake/FakeFolderWatcher.h"
 #include "platform/x11/LinuxFolderWatcher.h"
 
@@ -29,8 +30,10 @@ struct MonitorRig {
         auto fake = std::make_unique<FakeFolderWatcher>();
         watcher = fake.get();
         monitor = std::make_unique<ScreenshotFolderMonitor>(std::move(fake), timings);
-        monitor->onScreenshot = [this](const QString &path) { reported.append(path); };
-        monitor->onAccessChanged = [this](bool accessible) { access.append(accessible); };
+        QObject::connect(monitor.get(), &ScreenshotFolderMonitor::screenshotAdded,
+                         [this](const QString &path) { reported.append(path); });
+        QObject::connect(monitor.get(), &ScreenshotFolderMonitor::accessChanged,
+                         [this](bool accessible) { access.append(accessible); });
         folder = QDir(temp.path()).filePath(QStringLiteral("Screenshots"));
         QDir().mkpath(folder);
     }
@@ -63,7 +66,7 @@ TEST(ScreenshotFolderMonitor, AcceptsScreenshotNamesByPrefixAndExtension)
         {"Screen  shot.png", false}, // two blanks are another word
     };
     for (const auto &c : cases)
-        EXPECT_EQ(ScreenshotFolderMonitor::isScreenshotFileName(QString::fromUtf8(c.name)), c.accepted) << c.name;
+        EXPECT_EQ(ScreenshotNames::isScreenshotFileName(QString::fromUtf8(c.name)), c.accepted) << c.name;
 }
 
 // A report seen after waiting for it shows how long it was held back (coarse timers may fire up

@@ -20,7 +20,7 @@ TEST_F(MonitorTest, EachShortcutPressIsDispatchedOnce)
         bool grabRefused;
         bool tarnelActive;
         bool quickAccessShown;
-        int quickAccess; // onQuickAccess calls
+        int quickAccess; // Quick Access requests
         int copies;      // Ctrl+C sent
         int pastes;      // Ctrl+V sent
     };

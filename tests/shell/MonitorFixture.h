@@ -30,9 +30,10 @@ protected:
             *model, GlobalPasteMonitorServices{hotKeys, tap, permissions, workspace, &clock,
                                                [this] { return programActive; },
                                                [this] { return textFieldFocused; }});
-        monitor->onQuickAccess = [this](bool pasteAs) { quickAccessCalls.append(pasteAs); };
-        monitor->onDismissQuickAccess = [this] { ++dismissCalls; };
-        monitor->onAccessibilityRequired = [this] { ++accessibilityRequests; };
+        QObject::connect(monitor.get(), &GlobalPasteMonitor::quickAccessRequested,
+                         [this](bool pasteAs) { quickAccessCalls.append(pasteAs); });
+        QObject::connect(monitor.get(), &GlobalPasteMonitor::dismissQuickAccessRequested, [this] { ++dismissCalls; });
+        QObject::connect(monitor.get(), &GlobalPasteMonitor::accessibilityRequired, [this] { ++accessibilityRequests; });
         return *monitor;
     }
 

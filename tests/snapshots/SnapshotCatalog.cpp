@@ -7,6 +7,7 @@
 
 #include "snapshots/ComponentSamplers.h"
 #include "snapshots/ImageToolSamplers.h"
+#include "snapshots/QuickAccessSamplers.h"
 #include "ui/panel/ClipboardRow.h"
 #include "ui/panel/NotchIdentityView.h"
 
@@ -25,6 +26,12 @@ const std::vector<SnapshotView> &snapshotViews()
         {QStringLiteral("image-composer"), QSize(860, 640), 0, [](SnapshotContext &c) { return imageComposerSample(c.seed, false); }},
         {QStringLiteral("image-composer-styled"), QSize(860, 640), 0, [](SnapshotContext &c) { return imageComposerSample(c.seed, true); }},
         {QStringLiteral("image-preview"), QSize(720, 590), 0, [](SnapshotContext &c) { return imagePreviewSample(c.seed); }},
+        {QStringLiteral("actions-menu-text"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Text, 0); }},
+        {QStringLiteral("actions-menu-url"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Url, 0); }},
+        {QStringLiteral("actions-menu-image"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Image, 0); }},
+        {QStringLiteral("actions-menu-transform"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Text, 1); }},
+        {QStringLiteral("actions-menu-color"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Color, 2); }},
+        {QStringLiteral("actions-menu-jars"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Text, 3); }},
     };
     return views;
 }

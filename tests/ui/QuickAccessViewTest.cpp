@@ -33,10 +33,11 @@ protected:
         createModel();
         createMonitor();
         view = std::make_unique<QuickAccessView>(*model);
-        view->onLayoutChanged = [this] { ++layoutChanges; };
-        view->onImageAction = [this](QuickImageAction action, const ClipboardEntry &entry) {
-            imageActions.append({action, entry.id});
-        };
+        QObject::connect(view.get(), &QuickAccessView::layoutChanged, [this] { ++layoutChanges; });
+        QObject::connect(view.get(), &QuickAccessView::imageActionChosen,
+                         [this](QuickImageAction action, const ClipboardEntry &entry) {
+                             imageActions.append({action, entry.id});
+                         });
         view->resize(350, 408);
         view->show();
     }

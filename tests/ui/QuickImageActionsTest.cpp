@@ -53,7 +53,7 @@ protected:
             if (!chosenPath.isEmpty())
                 onChosen(chosenPath);
         };
-        view->onSaveFailed = [this] { ++failures; };
+        QObject::connect(view.get(), &ClipboardPanelView::saveFailed, [this] { ++failures; });
         storedImagePath = dir.filePath(QStringLiteral("stored.png"));
         ASSERT_TRUE(sampleImage().save(storedImagePath, "PNG"));
     }

@@ -80,10 +80,10 @@ TEST_F(X11EnginePasteTest, ATypedTriggerLeavesExactlyTheSnippetText)
     settings.setBytes(ClipboardModel::snippetsKey,
                       ClipboardSnippet::encodeList({{"s1", "Podpis", ";sig", "S pozdravom, Ján"}}));
     createModel();
-    tap.onKey = [this](const KeyTapEvent &event) {
+    QObject::connect(&tap, &KeyTap::keyPressed, model.get(), [this](const KeyTapEvent &event) {
         if (!event.isAutoRepeat)
             model->handleTypedKey(event.keyCode, event.characters, event.flags);
-    };
+    });
     ASSERT_TRUE(tap.start());
     Fixture fixture("snippet");
     ASSERT_TRUE(fixture.waitForKeyboard());

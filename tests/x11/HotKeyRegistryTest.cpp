@@ -39,7 +39,8 @@ class X11HotKeyRegistryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        registry.onShortcut = [this](AppShortcut shortcut) { pressed.append(shortcut); };
+        QObject::connect(&registry, &HotKeyRegistry::shortcutPressed,
+                         [this](AppShortcut shortcut) { pressed.append(shortcut); });
     }
 
     // Presses keys, then the history shortcut, and waits for that one: the reports up to it.

@@ -69,11 +69,11 @@ TEST_F(X11KeySenderTest, PasteAskedForByAHeldHotKeyArrivesOnceTheKeysAreLetGo)
     ASSERT_TRUE(fixture.waitForKeyboard());
     X11HotKeyRegistry registry;
     int presses = 0;
-    registry.onShortcut = [&](AppShortcut shortcut) {
+    QObject::connect(&registry, &HotKeyRegistry::shortcutPressed, [&](AppShortcut shortcut) {
         ++presses;
         if (shortcut == AppShortcut::pasteNextFromStack)
             sender.sendPaste(fixture.pid());
-    };
+    });
     ASSERT_TRUE(registry.start().isEmpty());
 
     ASSERT_EQ(xdotool({"keydown", "shift+alt+super+v"}), 0);

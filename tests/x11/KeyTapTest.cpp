@@ -20,7 +20,7 @@ class X11KeyTapTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        tap.onKey = [this](const KeyTapEvent &event) { seen.append(event); };
+        QObject::connect(&tap, &KeyTap::keyPressed, [this](const KeyTapEvent &event) { seen.append(event); });
     }
 
     // Runs xdotool once per argument list, then types "z" and waits for it: the presses that
@@ -83,11 +83,11 @@ TEST_F(X11KeyTapTest, TriggersWithShiftedCharactersExpandOnSlovakAndUsLayouts)
                                            {"S", "sig", "sig2", "z"}};
     QString buffer;
     QList<qsizetype> expanded;
-    tap.onKey = [&](const KeyTapEvent &event) {
+    QObject::connect(&tap, &KeyTap::keyPressed, [&](const KeyTapEvent &event) {
         if (const auto expansion = TypedTrigger::handleKey(buffer, event.keyCode, event.characters, event.flags,
                                                            false, snippets))
             expanded.append(expansion->snippetIndex);
-    };
+    });
     const struct {
         const char *layout;
         QList<QStringList> typing;

@@ -33,7 +33,7 @@ protected:
         view = std::make_unique<QuickAccessView>(*model);
         view->resize(350, 408);
         // What the panel controller does on the two Quick Access shortcuts.
-        monitor->onQuickAccess = [this](bool pasteAs) {
+        QObject::connect(monitor.get(), &GlobalPasteMonitor::quickAccessRequested, [this](bool pasteAs) {
             quickAccessCalls.append(pasteAs);
             std::optional<RunningApplication> front = workspace.frontmostApplication();
             if (front && workspace.isOwn(*front))
@@ -44,11 +44,11 @@ protected:
             view->show();
             view->raise();
             view->activateWindow();
-        };
-        monitor->onDismissQuickAccess = [this] {
+        });
+        QObject::connect(monitor.get(), &GlobalPasteMonitor::dismissQuickAccessRequested, [this] {
             model->setIsQuickAccessPresented(false);
             view->hide();
-        };
+        });
     }
 
     ClipboardEntry seed(const QString &text)

@@ -219,7 +219,7 @@ void QuickAccessView::showOptions()
     } else {
         m_pages->setCurrentIndex(m_listModel->rowCount() > 0 ? ListPage : EmptyPage);
     }
-    layoutChanged();
+    Q_EMIT layoutChanged();
 }
 
 void QuickAccessView::showNotice()
@@ -247,20 +247,14 @@ void QuickAccessView::showFocus()
 void QuickAccessView::performImageRequest()
 {
     const std::optional<QuickImageActionRequest> request = m_model.quickImageActionRequest();
-    if (!request || !onImageAction)
+    if (!request)
         return;
     for (const ClipboardEntry &entry : m_model.entries()) {
         if (entry.id == request->entryID) {
-            onImageAction(request->action, entry);
+            Q_EMIT imageActionChosen(request->action, entry);
             break;
         }
     }
     // Performed: the same action on the same entry may be asked for again.
     m_model.setQuickImageActionRequest(std::nullopt);
-}
-
-void QuickAccessView::layoutChanged()
-{
-    if (onLayoutChanged)
-        onLayoutChanged();
 }

@@ -4,8 +4,6 @@
 
 #include <QWidget>
 
-#include <functional>
-
 class ClipboardEntry;
 class ClipboardModel;
 class QLabel;
@@ -26,17 +24,18 @@ class QuickAccessView : public QWidget {
 public:
     explicit QuickAccessView(ClipboardModel &model, QWidget *parent = nullptr);
 
-    // The listed rows or options changed: the host resizes to the new content size.
-    std::function<void()> onLayoutChanged;
-    // An image option was committed: the host performs it for the entry.
-    std::function<void(QuickImageAction action, const ClipboardEntry &entry)> onImageAction;
-
     QTabBar *tabBar() const { return m_tabs; }
     QLineEdit *searchField() const { return m_search; }
     QListView *list() const { return m_list; }
     QListWidget *options() const { return m_options; }
     QLabel *notice() const { return m_notice; }
     QuickAccessListModel *listModel() const { return m_listModel; }
+
+Q_SIGNALS:
+    // The listed rows or options changed: the host resizes to the new content size.
+    void layoutChanged();
+    // An image option was committed: the host performs it for the entry.
+    void imageActionChosen(QuickImageAction action, const ClipboardEntry &entry);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -50,7 +49,6 @@ private:
     void showNotice();
     void showFocus();
     void performImageRequest();
-    void layoutChanged();
 
     ClipboardModel &m_model;
     QTabBar *m_tabs = nullptr;

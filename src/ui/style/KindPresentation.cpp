@@ -50,4 +50,37 @@ QString symbol(ClipboardKind kind)
     return QStringLiteral("text.alignleft");
 }
 
+QString transformSymbol(ClipboardTransform transform)
+{
+    switch (transform) {
+    case ClipboardTransform::Uppercase:
+        return QStringLiteral("arrow.up.square");
+    case ClipboardTransform::Lowercase:
+        return QStringLiteral("arrow.down.square");
+    case ClipboardTransform::TitleCase:
+        return QStringLiteral("textformat");
+    case ClipboardTransform::SentenceCase:
+        return QStringLiteral("text.quote");
+    case ClipboardTransform::Clean:
+        return QStringLiteral("sparkles");
+    case ClipboardTransform::Trim:
+        return QStringLiteral("scissors");
+    case ClipboardTransform::RemoveSpaces:
+        return QStringLiteral("delete.left");
+    case ClipboardTransform::RemoveLineBreaks:
+        return QStringLiteral("text.alignleft");
+    case ClipboardTransform::UrlEncode:
+    case ClipboardTransform::UrlDecode:
+        return QStringLiteral("link");
+    case ClipboardTransform::JsonFormat:
+    case ClipboardTransform::JsonMinify:
+        return QStringLiteral("curlybraces");
+    case ClipboardTransform::PlainText:
+    case ClipboardTransform::MarkdownPlain:
+    case ClipboardTransform::HtmlPlain:
+        break;
+    }
+    return QStringLiteral("doc.plaintext");
+}
+
 } // namespace KindPresentation

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ClipboardKind.h"
+#include "core/ClipboardTransform.h"
 
 #include <QString>
 
@@ -10,5 +11,7 @@ namespace KindPresentation {
 QString displayName(ClipboardKind kind);
 // The symbol of the kind's tile where a row has no picture of its own.
 QString symbol(ClipboardKind kind);
+// The symbol of a text transform in menus and the special paste options.
+QString transformSymbol(ClipboardTransform transform);
 
 } // namespace KindPresentation

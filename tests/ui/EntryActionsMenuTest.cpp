@@ -1,0 +1,170 @@
+// The entry actions menu: which rows an entry gets, and that each row closes the menu first.
+#include "../engine/PasteModelFixture.h"
+
+#include "ui/panel/EntryActionsMenu.h"
+#include "ui/panel/MenuActionRow.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QScrollArea>
+
+namespace pastetest {
+namespace {
+
+class EntryActionsMenuTest : public PasteModelTest {
+protected:
+    EntryActionsMenu *open(const QString &id)
+    {
+        menu.reset(EntryActionsMenu::create(*model, id, {.onClose = [this] { events.append("close"); },
+                                                         .onEdit = [this] { events.append("edit"); },
+                                                         .openUrl = [this](const QUrl &url) { events.append(url.toString()); }}));
+        return menu.get();
+    }
+    QStringList titles() const
+    {
+        QStringList out;
+        for (MenuActionRow *row : menu->findChildren<MenuActionRow *>())
+            if (row->isVisibleTo(menu.get()))
+                out.append(row->content().title);
+        return out;
+    }
+    void press(const QString &title)
+    {
+        for (MenuActionRow *row : menu->findChildren<MenuActionRow *>())
+            if (row->content().title == title && row->isVisibleTo(menu.get()))
+                return row->click();
+        ADD_FAILURE() << "no row " << title.toStdString();
+    }
+
+    std::unique_ptr<EntryActionsMenu> menu;
+    QStringList events;
+};
+
+ClipboardEntry ofKind(const QString &id, ClipboardKind kind, const QString &text)
+{
+    ClipboardEntry entry = textEntry(id, text);
+    entry.kind = kind;
+    if (kind == ClipboardKind::File)
+        entry.fileURLs = {text};
+    return entry;
+}
+
+TEST_F(EntryActionsMenuTest, EachKindGetsItsRows)
+{
+    const QStringList common{"Vložiť", "Pripnúť položku", "Pridať do Jaru"};
+    const QStringList text{"Upraviť pred vložením", "Vložiť čistý text", "Uložiť ako skratku"};
+    struct Case {
+        ClipboardEntry entry;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {ofKind("t", ClipboardKind::Text, "words"), common + text + QStringList{"Upraviť a vložiť"}},
+        {ofKind("i", ClipboardKind::Image, ""), common + QStringList{"Zobraziť náhľad", "Vytvoriť obrázok"}},
+        {ofKind("f", ClipboardKind::File, "/tmp/a b.txt"), common + QStringList{"Otvoriť súbor"}},
+        {ofKind("c", ClipboardKind::Color, "#FF0000"), common + text + QStringList{"Formát farby", "Upraviť a vložiť"}},
+        {ofKind("j", ClipboardKind::Code, "{\"a\":1}"), common + text + QStringList{"Vložiť názvy polí", "Upraviť a vložiť"}},
+        {ofKind("u", ClipboardKind::Url, "https://example.org/x"),
+         common + text + QStringList{"Otvoriť odkaz", "Vložiť adresu", "Vložiť Markdown odkaz", "Upraviť a vložiť"}},
+        // Text that is no address offers no broken link rows.
+        {ofKind("b", ClipboardKind::Url, "http://exa mple.org"), common + text + QStringList{"Upraviť a vložiť"}},
+    };
+    QList<ClipboardEntry> history;
+    for (const Case &c : cases)
+        history.append(c.entry);
+    seedHistory(history);
+    createModel();
+    for (const Case &c : cases) {
+        open(c.entry.id);
+        QStringList shown = titles();
+        QStringList expected = c.expected;
+        shown.sort();
+        expected.sort();
+        EXPECT_EQ(shown, expected) << c.entry.id.toStdString();
+    }
+}
+
+TEST_F(EntryActionsMenuTest, ARowClosesTheMenuBeforeItActs)
+{
+    seedHistory({textEntry("t", "mixed Case"), textEntry("u", "https://example.org/path")});
+    createModel();
+    open("t");
+    menu->setPage(EntryActionsMenu::Page::Transform);
+    press("Veľké písmená");
+    EXPECT_EQ(events, QStringList{"close"});
+    EXPECT_EQ(pasteboard.content().text, QStringLiteral("MIXED CASE"));
+    EXPECT_EQ(model->entries().first().text, QStringLiteral("mixed Case"));
+
+    // The edit sheet opens before the menu goes; a disclosure keeps the menu open.
+    events.clear();
+    open("t");
+    press("Upraviť pred vložením");
+    press("Pridať do Jaru");
+    EXPECT_EQ(events, (QStringList{"edit", "close"}));
+    EXPECT_EQ(menu->page(), EntryActionsMenu::Page::Jars);
+
+    events.clear();
+    open("u");
+    press("Vložiť Markdown odkaz");
+    EXPECT_EQ(pasteboard.content().text, QStringLiteral("[example.org](https://example.org/path)"));
+    press("Otvoriť odkaz");
+    EXPECT_EQ(events, (QStringList{"close", "close", "https://example.org/path"}));
+}
+
+TEST_F(EntryActionsMenuTest, PinFollowsTheLiveEntryAndPasteOfAGoneEntryOnlyCloses)
+{
+    seedHistory({textEntry("a"), textEntry("b")});
+    createModel();
+    open("a");
+    press("Pripnúť položku");
+    EXPECT_TRUE(model->entries().first().isPinned);
+    open("a");
+    EXPECT_TRUE(titles().contains("Odopnúť položku"));
+
+    model->deleteEntry(model->entries().first());
+    press("Vložiť");
+    EXPECT_EQ(pastes(), 0);
+    EXPECT_EQ(events.last(), "close");
+}
+
+TEST_F(EntryActionsMenuTest, JarRowsCountListedEntriesAndToggle)
+{
+    seedHistory({textEntry("a"), textEntry("b")});
+    seedJars({ClipboardJar{"J", "Práca", {"b", "deleted-long-ago"}}});
+    createModel();
+    open("a");
+    menu->setPage(EntryActionsMenu::Page::Jars);
+    const auto jarRow = [this] { return menu->findChild<QScrollArea *>()->findChild<MenuActionRow *>(); };
+    EXPECT_EQ(jarRow()->content().detail, QStringLiteral("Počet: 1"));
+    EXPECT_FALSE(jarRow()->content().checked);
+    press("Práca");
+    EXPECT_TRUE(model->contains(model->entries().first(), "J"));
+
+    model->setJars({});
+    open("a");
+    menu->setPage(EntryActionsMenu::Page::Jars);
+    press("Vytvoriť Jar");
+    EXPECT_EQ(model->selectedTab(), ClipboardPanelTab::Jars);
+}
+
+TEST_F(EntryActionsMenuTest, EscapeGoesBackThenCloses)
+{
+    seedHistory({textEntry("a")});
+    createModel();
+    open("a");
+    menu->setPage(EntryActionsMenu::Page::Transform);
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(menu.get(), &escape);
+    EXPECT_EQ(menu->page(), EntryActionsMenu::Page::Main);
+    EXPECT_TRUE(events.isEmpty());
+    QApplication::sendEvent(menu.get(), &escape);
+    EXPECT_EQ(events, QStringList{"close"});
+}
+
+TEST(EntryActionsMenuHeight, FollowsTheScreenUnderThePointer)
+{
+    for (auto [visible, expected] : {std::pair{std::optional(900), 540}, {600, 440}, {400, 320}, {std::nullopt, 540}})
+        EXPECT_EQ(EntryActionsMenu::scrollHeight(visible), expected);
+}
+
+} // namespace
+} // namespace pastetest
