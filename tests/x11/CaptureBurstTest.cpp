@@ -16,9 +16,9 @@
 #include <memory>
 #include <vector>
 
-#include "X11Probe.h"
+#include "X11TestSupport.h"
 
-using namespace X11Probe;
+using namespace x11test;
 
 namespace {
 
@@ -74,10 +74,10 @@ protected:
             process->waitForBytesWritten(5000);
             process->closeWriteChannel();
             m_copies.push_back(std::move(process));
-            ASSERT_TRUE(waitUntil([&] {
+            ASSERT_TRUE(QTest::qWaitFor([&] {
                 const Window owner = XGetSelectionOwner(display(), clipboard);
                 return owner != before && owner != 0;
-            }, 5000ms));
+            }, 5000));
         }
     }
 
