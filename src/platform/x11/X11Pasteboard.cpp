@@ -24,6 +24,7 @@ struct X11Pasteboard::ReaderState {
     std::atomic<bool> stopping{false};
     // Changes seen whose content the main thread has not published yet.
     std::atomic<int> unpublished{0};
+    bool watching = false;
     int wakeFd = -1;
     quint32 ownIdBase = 0;
     quint32 ownIdMask = 0;
@@ -49,7 +50,7 @@ void X11Pasteboard::readChanges(X11Pasteboard *pasteboard, const std::shared_ptr
     std::atomic<int> &unpublished = state->unpublished;
     X11SelectionReader &reader = *state->reader;
     const auto stopping = [&state] { return state->stopping.load(); };
-    if (!reader.watchOwnership())
+    if (!state->watching)
         return;
     // A change fetched after a newer owner had already taken over may hold that owner's
     // content (an owner that ignores the request's time answers for its predecessor). It waits
@@ -98,6 +99,9 @@ X11Pasteboard::X11Pasteboard(Limits limits, QObject *parent)
         m_state->ownIdBase = setup->resource_id_base;
         m_state->ownIdMask = setup->resource_id_mask;
     }
+    // Subscribed before the constructor returns, so that no copy made after it goes unseen; the
+    // reader is the reader thread's alone from then on.
+    m_state->watching = m_state->reader->watchOwnership();
     m_thread = QThread::create(readChanges, this, m_state);
     m_thread->setParent(this);
     m_thread->setObjectName(QStringLiteral("ClipboardReader"));
