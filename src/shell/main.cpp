@@ -125,6 +125,22 @@ int main(int argc, char *argv[])
                 if (weak)
                     weak->refreshQuickAccessLayout();
             };
+            quickAccess->onDismiss = [weak] {
+                if (weak)
+                    weak->dismissQuickAccess();
+            };
+            quickAccess->onOpenSettings = [weak] {
+                if (weak)
+                    weak->openSettingsWindow();
+            };
+            quickAccess->onOpenPermissionSettings = [weak](bool accessibilityTrusted) {
+                if (!weak)
+                    return;
+                if (accessibilityTrusted)
+                    weak->requestInputMonitoringAccess();
+                else
+                    weak->openAccessibilitySettings();
+            };
             auto *panelView = new ClipboardPanelView(*desktop.panelModel, *weak, false);
             // Image options chosen in Quick Access are performed by the panel's view.
             QPointer<ClipboardPanelView> weakView(panelView);
