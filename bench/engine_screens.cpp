@@ -108,7 +108,7 @@ void ScreenshotImport2560x1600(benchmark::State &state)
         ModelHarness h;
         ClipboardModel &model = h.make();
         model.setScreenshotFolder(shots.path());
-        model.screenshotFolderMonitor()->onScreenshot(path);
+        Q_EMIT model.screenshotFolderMonitor()->screenshotAdded(path);
         MainThreadCost cost;
         h.clock.advance(ClipboardModel::kScreenshotCheckDelay); // first check: the size is recorded
         QElapsedTimer whole;

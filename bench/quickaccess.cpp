@@ -81,10 +81,10 @@ struct Fixture {
         hostedView = new QuickAccessView(*model);
         controller->panel()->setContent(new QuickAccessHost(*model, new QWidget, hostedView));
         controller->show();
-        monitor->onQuickAccess = [this](bool pasteAs) {
+        QObject::connect(monitor.get(), &GlobalPasteMonitor::quickAccessRequested, controller.get(), [this](bool pasteAs) {
             controller->openQuickAccess(pasteAs);
             controller->panel()->repaint();
-        };
+        });
     }
 };
 

@@ -4,7 +4,7 @@
 #include "core/JsonRecordReader.h"
 #include "core/JsonRecordWriter.h"
 #include "core/L10n.h"
-#include "core/TextFolding.h"
+#include "core/ScreenshotNames.h"
 
 #include <QLocale>
 #include <QUuid>
@@ -18,29 +18,7 @@ constexpr qint64 kReferenceEpochMSecs = 978307200000LL;
 // About 300,000 years either way: beyond that a stored number is damage, not a date.
 constexpr double kLargestReferenceSeconds = 1e13;
 
-// Words that mark an image as a screenshot when its source application's name contains one;
-// compared after folding case and diacritics.
-const QString kScreenshotSourceWords[] = {
-    QStringLiteral("screenshot"),
-    QStringLiteral("screen shot"),
-    QStringLiteral("screen capture"),
-    QStringLiteral("screencapture"),
-    QStringLiteral("snimka obrazovky"),
-};
-
 const QString kScreenshotSource = QStringLiteral("Screenshot");
-
-bool sourceNamesScreenshot(const QString &sourceApp)
-{
-    if (sourceApp.isEmpty())
-        return false;
-    const QString folded = TextFolding::folded(sourceApp);
-    for (const QString &word : kScreenshotSourceWords) {
-        if (folded.contains(word))
-            return true;
-    }
-    return false;
-}
 
 QString lastPathComponent(const QString &path)
 {
@@ -176,7 +154,7 @@ std::optional<ClipboardEntry> ClipboardEntry::fromJson(const QJsonValue &value, 
     else if (isScreenshot)
         entry.isScreenshot = *isScreenshot;
     else
-        entry.isScreenshot = sourceNamesScreenshot(entry.sourceApp);
+        entry.isScreenshot = ScreenshotNames::isScreenshotSource(entry.sourceApp);
     entry.isPinned = isPinned.value_or(false);
     entry.temporaryUntil = temporaryUntil;
     return entry;

@@ -69,8 +69,7 @@ ClipboardModel::~ClipboardModel()
     // Image reductions still running finish on their own; their watchers die with the model,
     // so no result reaches a model that is gone.
     if (m_screenshotFolderMonitor) {
-        m_screenshotFolderMonitor->onScreenshot = nullptr;
-        m_screenshotFolderMonitor->onAccessChanged = nullptr;
+        m_screenshotFolderMonitor->disconnect(this);
         m_screenshotFolderMonitor->stop();
     }
     L10n::setLanguageReader(nullptr);

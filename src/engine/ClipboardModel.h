@@ -222,8 +222,6 @@ public:
     void readClipboardIfChanged();
     // The size rule for images (thread-safe, may decode and re-encode).
     static std::optional<QByteArray> optimizedImageData(const QByteArray &bytes);
-    // Whether the source application's name marks an image as a screenshot.
-    static bool isScreenshotSourceName(const QString &sourceApp);
     // Captures whose image is still being reduced off the main thread; they are published in
     // the order in which they were copied.
     int pendingCaptureCount() const { return int(m_pendingCaptures.size()); }

@@ -3,6 +3,7 @@
 #include "core/ClipboardPrivacy.h"
 #include "core/ImageSizeRule.h"
 #include "core/Logging.h"
+#include "core/ScreenshotNames.h"
 #include "platform/Pasteboard.h"
 
 #include <QtConcurrent/QtConcurrentRun>
@@ -11,40 +12,12 @@
 
 namespace {
 
-// Words in an application's name that make its copied images screenshots, tested in this order.
-const QStringList kScreenshotSourceWords{
-    QStringLiteral("screenshot"), QStringLiteral("screen shot"), QStringLiteral("screen capture"),
-    QStringLiteral("screencapture"), QStringLiteral("snimka obrazovky"),
-};
-
-// Case- and accent-insensitive form of a text: "Snímka" and "SNIMKA" both become "snimka".
-QString folded(const QString &text)
-{
-    const QString decomposed = text.normalized(QString::NormalizationForm_D);
-    QString out;
-    out.reserve(decomposed.size());
-    for (const QChar c : decomposed) {
-        if (c.category() != QChar::Mark_NonSpacing)
-            out.append(c);
-    }
-    return out.toCaseFolded();
-}
-
 bool isBlank(const QString &text)
 {
     return text.trimmed().isEmpty();
 }
 
 } // namespace
-
-bool ClipboardModel::isScreenshotSourceName(const QString &sourceApp)
-{
-    if (sourceApp.isEmpty())
-        return false;
-    const QString name = folded(sourceApp);
-    return std::any_of(kScreenshotSourceWords.cbegin(), kScreenshotSourceWords.cend(),
-                       [&name](const QString &word) { return name.contains(word); });
-}
 
 std::optional<QByteArray> ClipboardModel::optimizedImageData(const QByteArray &bytes)
 {
@@ -149,7 +122,7 @@ void ClipboardModel::capturePasteboard(bool forPasteStack, int temporaryMinutes)
             capture.chordWindowBefore = std::exchange(pendingScreenshotCopyUntil, std::nullopt);
             ClipboardEntry entry = newEntry(sourceApp);
             entry.kind = ClipboardKind::Image;
-            entry.isScreenshot = chordWindowOpen || isScreenshotSourceName(sourceApp);
+            entry.isScreenshot = chordWindowOpen || ScreenshotNames::isScreenshotSource(sourceApp);
             if (kept) {
                 entry.imageData = std::move(kept);
                 capture.entry = entry;

@@ -131,11 +131,11 @@ void ClipboardModel::installScreenshotMonitorCallbacks()
 {
     if (!m_screenshotFolderMonitor)
         return;
-    // The monitor dies with the model, so its callbacks never outlive it.
-    m_screenshotFolderMonitor->onScreenshot = [this](const QString &filePath) { importScreenshot(filePath); };
-    m_screenshotFolderMonitor->onAccessChanged = [this](bool accessible) {
+    connect(m_screenshotFolderMonitor.get(), &ScreenshotFolderMonitor::screenshotAdded, this,
+            &ClipboardModel::importScreenshot);
+    connect(m_screenshotFolderMonitor.get(), &ScreenshotFolderMonitor::accessChanged, this, [this](bool accessible) {
         setScreenshotCaptureIssue(accessible ? std::nullopt : std::optional<QString>(screenshotFolderUnreadableIssue));
-    };
+    });
 }
 
 void ClipboardModel::backUpUnreadable(const QString &key, const QByteArray &bytes, bool nothingRead)

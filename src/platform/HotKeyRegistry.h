@@ -5,16 +5,12 @@
 #include <QList>
 #include <QObject>
 
-#include <functional>
 
-// System-wide hot keys for the shortcuts of AppShortcut; every press goes to one callback.
+// System-wide hot keys for the shortcuts of AppShortcut; every press is one signal.
 class HotKeyRegistry : public QObject {
     Q_OBJECT
 public:
     using QObject::QObject;
-
-    // Set by the owner before start(); called on the main thread once per press.
-    std::function<void(AppShortcut)> onShortcut;
 
     // Registers all five shortcuts and returns those that could not be registered, in table
     // order (empty on full success). A second start registers nothing twice and returns the
@@ -25,4 +21,8 @@ public:
     virtual bool isStarted() const = 0;
     // The shortcuts that failed at the last start.
     virtual QList<AppShortcut> failures() const = 0;
+
+Q_SIGNALS:
+    // On the main thread, once per press.
+    void shortcutPressed(AppShortcut shortcut);
 };

@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 // One key press seen in any application.
@@ -26,13 +25,14 @@ class KeyTap : public QObject {
 public:
     using QObject::QObject;
 
-    // Set by the owner before start(); called on the main thread for each key press.
-    std::function<void(const KeyTapEvent &)> onKey;
-
     // Whether a tap can be set up in this session.
     virtual bool isAvailable() const = 0;
     // Sets the tap up; true when it runs (also when it already ran).
     virtual bool start() = 0;
     virtual void stop() = 0;
     virtual bool isRunning() const = 0;
+
+Q_SIGNALS:
+    // On the main thread, for each key press while the tap runs.
+    void keyPressed(const KeyTapEvent &event);
 };

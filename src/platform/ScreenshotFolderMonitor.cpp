@@ -1,32 +1,13 @@
 #include "platform/ScreenshotFolderMonitor.h"
 
+#include "core/ScreenshotNames.h"
+
 #include <QDir>
 #include <QFile>
-#include <QLocale>
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-
-namespace {
-
-const char *const kAcceptedExtensions[] = {"png", "jpg", "jpeg", "heic", "tif", "tiff"};
-const char *const kAcceptedPrefixes[] = {"screenshot", "screen shot", "screen capture", "snimka obrazovky", "cleanshot"};
-
-// Lower case without accents, so that "Snímka obrazovky" and "SNIMKA OBRAZOVKY" compare equal.
-QString folded(const QString &text)
-{
-    const QString decomposed = QLocale().toLower(text).normalized(QString::NormalizationForm_D);
-    QString out;
-    out.reserve(decomposed.size());
-    for (const QChar c : decomposed) {
-        if (c.category() != QChar::Mark_NonSpacing)
-            out.append(c);
-    }
-    return out;
-}
-
-} // namespace
 
 ScreenshotFolderMonitor::ScreenshotFolderMonitor(std::unique_ptr<FolderWatcher> watcher, QObject *parent)
     : ScreenshotFolderMonitor(std::move(watcher), Timings{}, parent)
@@ -78,25 +59,6 @@ void ScreenshotFolderMonitor::stop()
     m_isFolderAccessible = true;
 }
 
-bool ScreenshotFolderMonitor::isScreenshotFileName(const QString &fileName)
-{
-    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
-    if (dot <= 0)
-        return false;
-    const QString extension = fileName.mid(dot + 1).toLower();
-    bool extensionAccepted = false;
-    for (const char *accepted : kAcceptedExtensions)
-        extensionAccepted = extensionAccepted || extension == QLatin1String(accepted);
-    if (!extensionAccepted)
-        return false;
-    const QString base = folded(fileName.left(dot));
-    for (const char *prefix : kAcceptedPrefixes) {
-        if (base.startsWith(QLatin1String(prefix)))
-            return true;
-    }
-    return false;
-}
-
 void ScreenshotFolderMonitor::scheduleScan()
 {
     if (!m_folder)
@@ -114,8 +76,7 @@ void ScreenshotFolderMonitor::scanForNewScreenshots()
     if (!files) {
         if (m_isFolderAccessible) {
             m_isFolderAccessible = false;
-            if (onAccessChanged)
-                onAccessChanged(false);
+            Q_EMIT accessChanged(false);
         }
         return;
     }
@@ -123,8 +84,7 @@ void ScreenshotFolderMonitor::scanForNewScreenshots()
         m_isFolderAccessible = true;
         // A removed and re-created folder is a new folder to the event source: watch it anew.
         m_watcher->watch(*m_folder);
-        if (onAccessChanged)
-            onAccessChanged(true);
+        Q_EMIT accessChanged(true);
         if (session != m_session)
             return;
     }
@@ -135,8 +95,7 @@ void ScreenshotFolderMonitor::scanForNewScreenshots()
         if (file.size < 1)
             continue;
         m_knownPaths.insert(file.path);
-        if (onScreenshot)
-            onScreenshot(file.path);
+        Q_EMIT screenshotAdded(file.path);
         if (session != m_session)
             return;
     }
@@ -161,7 +120,7 @@ std::optional<QList<ScreenshotFolderMonitor::ListedFile>> ScreenshotFolderMonito
         // path that nobody can open; such a file is skipped like any unreadable one.
         if (QFile::encodeName(name) != QByteArrayView(entry->d_name))
             continue;
-        if (!isScreenshotFileName(name))
+        if (!ScreenshotNames::isScreenshotFileName(name))
             continue;
         struct stat info {};
         if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)

@@ -33,23 +33,20 @@ public:
     ScreenshotFolderMonitor(std::unique_ptr<FolderWatcher> watcher, Timings timings, QObject *parent = nullptr);
     ~ScreenshotFolderMonitor() override;
 
-    // Set by the owner before start(). onScreenshot gets the absolute path of a new file;
-    // onAccessChanged(false) when the folder became unreadable, (true) when it is back.
-    std::function<void(const QString &filePath)> onScreenshot;
-    std::function<void(bool accessible)> onAccessChanged;
-
     // Begins watching `folder` (an absolute path); the files already there are never reported.
     // False (and stopped) when the path is not absolute or the folder cannot be listed or watched.
     bool start(const QString &folder);
-    // Ends watching and forgets the folder and its known files. Calls no callback.
+    // Ends watching and forgets the folder and its known files. Reports nothing.
     void stop();
 
     std::optional<QString> folder() const { return m_folder; }
     bool isFolderAccessible() const { return m_isFolderAccessible; }
 
-    // Whether a file name counts as a screenshot: an accepted image extension and a base name
-    // that starts with a screenshot word, ignoring case and accents.
-    static bool isScreenshotFileName(const QString &fileName);
+Q_SIGNALS:
+    // The absolute path of a new screenshot file.
+    void screenshotAdded(const QString &filePath);
+    // false when the folder became unreadable, true when it is back.
+    void accessChanged(bool accessible);
 
 private:
     struct ListedFile {

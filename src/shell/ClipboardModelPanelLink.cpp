@@ -73,17 +73,7 @@ int ClipboardModelPanelLink::quickAccessItemCount() const { return m_model.quick
 
 std::optional<QString> ClipboardModelPanelLink::screenshotFolderPath() const { return m_model.screenshotFolderPath(); }
 
-void ClipboardModelPanelLink::setScreenshotFolder(const QString &path)
-{
-    // Choosing a folder always switches automatic capture on.
-    const QString folder = QDir::cleanPath(path);
-    m_model.setScreenshotFolderPath(folder);
-    m_settings.setText(ClipboardModel::screenshotFolderPathKey, folder);
-    m_model.setScreenshotCaptureIssue(std::nullopt);
-    m_model.setAutomaticScreenshotCaptureField(true);
-    m_settings.setBool(ClipboardModel::automaticScreenshotCaptureKey, true);
-    m_model.updateScreenshotMonitoring();
-}
+void ClipboardModelPanelLink::setScreenshotFolder(const QString &path) { m_model.setScreenshotFolder(path); }
 
 ClipboardPresentationMode ClipboardModelPanelLink::savedPresentationMode() const
 {

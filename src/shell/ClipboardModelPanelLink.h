@@ -5,9 +5,8 @@
 class ClipboardModel;
 class SettingsStore;
 
-// The panel controller's view of the application model. Quick Access goes to the model's own
-// operations; where the model does not offer the screenshot folder choice, this applies the
-// same steps through the model's published setters.
+// The panel controller's view of the application model: every operation goes to the model's
+// own; only the saved presentation mode is read from the settings.
 class ClipboardModelPanelLink : public PanelModelLink {
     Q_OBJECT
 public:

@@ -90,11 +90,8 @@ GlobalPasteMonitor::~GlobalPasteMonitor()
 
 void GlobalPasteMonitor::requestAccessAndStart(bool promptForAccessibility)
 {
-    QPointer<GlobalPasteMonitor> self(this);
-    m_services.shortcuts.onShortcut = [self](AppShortcut shortcut) {
-        if (self)
-            self->handleShortcut(shortcut);
-    };
+    connect(&m_services.shortcuts, &HotKeyRegistry::shortcutPressed, this, &GlobalPasteMonitor::handleShortcut,
+            Qt::UniqueConnection);
     const QList<AppShortcut> refused = m_services.shortcuts.start();
     m_model.setUnavailableShortcuts(AppShortcut::labels(refused));
     for (AppShortcut shortcut : refused)
@@ -152,13 +149,9 @@ bool GlobalPasteMonitor::installEventTap()
         return true;
     if (!m_services.permissions.inputMonitoring())
         return false;
-    QPointer<GlobalPasteMonitor> self(this);
-    m_services.keyTap.onKey = [self](const KeyTapEvent &event) {
-        if (self)
-            self->handleTappedKey(event);
-    };
+    connect(&m_services.keyTap, &KeyTap::keyPressed, this, &GlobalPasteMonitor::handleTappedKey, Qt::UniqueConnection);
     if (!m_services.keyTap.start()) {
-        m_services.keyTap.onKey = nullptr;
+        disconnect(&m_services.keyTap, &KeyTap::keyPressed, this, &GlobalPasteMonitor::handleTappedKey);
         return false;
     }
     m_tapInstalled = true;
@@ -171,7 +164,7 @@ void GlobalPasteMonitor::removeEventTap()
     if (!m_tapInstalled)
         return;
     m_services.keyTap.stop();
-    m_services.keyTap.onKey = nullptr;
+    disconnect(&m_services.keyTap, &KeyTap::keyPressed, this, &GlobalPasteMonitor::handleTappedKey);
     m_tapInstalled = false;
 }
 
@@ -215,8 +208,7 @@ std::optional<RunningApplication> GlobalPasteMonitor::keyTargetInFront(const QSt
     refreshAccess();
     if (!m_model.accessibilityPermissionEnabled()) {
         m_model.setShortcutNotice(missingTrustNotice);
-        if (onAccessibilityRequired)
-            onAccessibilityRequired();
+        Q_EMIT accessibilityRequired();
         return std::nullopt;
     }
     const std::optional<RunningApplication> front = m_services.workspace.frontmostApplication();
@@ -234,8 +226,7 @@ void GlobalPasteMonitor::handleShortcut(AppShortcut shortcut)
     switch (shortcut) {
     case AppShortcut::history:
     case AppShortcut::pasteAs:
-        if (onQuickAccess)
-            onQuickAccess(shortcut == AppShortcut::pasteAs);
+        Q_EMIT quickAccessRequested(shortcut == AppShortcut::pasteAs);
         return;
     case AppShortcut::pasteNextFromStack: {
         const std::optional<RunningApplication> front = keyTargetInFront(AccessibilityNotice::pasteNeedsKeys());
@@ -422,8 +413,7 @@ bool GlobalPasteMonitor::handlePanelKey(quint32 keyCode, quint64 modifiers, cons
     }
 
     if (keyCode == MacKeyCode::Escape) {
-        if (onDismissQuickAccess)
-            onDismissQuickAccess();
+        Q_EMIT dismissQuickAccessRequested();
         return true;
     }
     if (focus != QuickAccessKeyboardFocus::Search) {

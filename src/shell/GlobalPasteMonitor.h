@@ -67,11 +67,6 @@ public:
     GlobalPasteMonitor(ClipboardModel &model, GlobalPasteMonitorServices services, QObject *parent = nullptr);
     ~GlobalPasteMonitor() override;
 
-    // Set by the panel controller before it starts the monitor.
-    std::function<void()> onAccessibilityRequired;
-    std::function<void(bool pasteAs)> onQuickAccess;
-    std::function<void()> onDismissQuickAccess;
-
     // Registers the shortcuts, installs the local key map, checks access and starts the
     // repeating check. Repeating it registers nothing twice and doubles no monitor or timer.
     void requestAccessAndStart(bool promptForAccessibility);
@@ -93,6 +88,14 @@ public:
     // Whether the window shows Quick Access: the panel or popup hosting it, or the view itself.
     // The key map acts only on keys sent there.
     static bool hostsQuickAccess(QWindow *window);
+
+Q_SIGNALS:
+    // A key had to be sent but Tarnel may not: the settings show what is missing.
+    void accessibilityRequired();
+    // The history (false) or paste-as (true) shortcut: Quick Access opens.
+    void quickAccessRequested(bool pasteAs);
+    // Escape in Quick Access.
+    void dismissQuickAccessRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -36,7 +36,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QPointer>
 #include <QSystemTrayIcon>
 
 namespace {
@@ -116,38 +115,28 @@ int main(int argc, char *argv[])
                                &QSystemTrayIcon::isSystemTrayAvailable, &desktop.textRecognizer, &desktop.qrDetector,
                                &desktop.screenText, {}};
         auto controller = std::make_unique<NotchPanelController>(*desktop.panelModel, services);
-        QPointer<NotchPanelController> weak(controller.get());
+        NotchPanelController *panelController = controller.get();
 
         // The notch panel and the menu-bar popup show Quick Access while it is open.
-        const auto hostedContent = [&desktop, weak] {
+        const auto hostedContent = [&desktop, panelController] {
             auto *quickAccess = new QuickAccessView(*desktop.model);
-            quickAccess->onLayoutChanged = [weak] {
-                if (weak)
-                    weak->refreshQuickAccessLayout();
-            };
-            quickAccess->onDismiss = [weak] {
-                if (weak)
-                    weak->dismissQuickAccess();
-            };
-            quickAccess->onOpenSettings = [weak] {
-                if (weak)
-                    weak->openSettingsWindow();
-            };
-            quickAccess->onOpenPermissionSettings = [weak](bool accessibilityTrusted) {
-                if (!weak)
-                    return;
-                if (accessibilityTrusted)
-                    weak->requestInputMonitoringAccess();
-                else
-                    weak->openAccessibilitySettings();
-            };
-            auto *panelView = new ClipboardPanelView(*desktop.panelModel, *weak, false);
+            QObject::connect(quickAccess, &QuickAccessView::layoutChanged, panelController,
+                             &NotchPanelController::refreshQuickAccessLayout);
+            QObject::connect(quickAccess, &QuickAccessView::dismissRequested, panelController,
+                             &NotchPanelController::dismissQuickAccess);
+            QObject::connect(quickAccess, &QuickAccessView::settingsRequested, panelController,
+                             &NotchPanelController::openSettingsWindow);
+            QObject::connect(quickAccess, &QuickAccessView::permissionSettingsRequested, panelController,
+                             [panelController](bool accessibilityTrusted) {
+                                 if (accessibilityTrusted)
+                                     panelController->requestInputMonitoringAccess();
+                                 else
+                                     panelController->openAccessibilitySettings();
+                             });
+            auto *panelView = new ClipboardPanelView(*desktop.panelModel, *panelController, false);
             // Image options chosen in Quick Access are performed by the panel's view.
-            QPointer<ClipboardPanelView> weakView(panelView);
-            quickAccess->onImageAction = [weakView](QuickImageAction action, const ClipboardEntry &entry) {
-                if (weakView)
-                    weakView->performQuickImageAction(action, entry);
-            };
+            QObject::connect(quickAccess, &QuickAccessView::imageActionChosen, panelView,
+                             &ClipboardPanelView::performQuickImageAction);
             return new QuickAccessHost(*desktop.model, panelView, quickAccess);
         };
         controller->panel()->setContent(hostedContent());
@@ -157,11 +146,11 @@ int main(int argc, char *argv[])
         // take the keyboard; dismissing within the same call would activate it early and send
         // Ctrl+V at once, into whichever window still had the keyboard.
         QObject::connect(
-            desktop.model.get(), &ClipboardModel::isQuickAccessPresentedChanged, controller.get(),
-            [&desktop, weak] {
-                if (weak && !desktop.model->isQuickAccessPresented()
-                    && (weak->isAtCursor() || weak->isMenuBarQuickAccess()))
-                    weak->dismissQuickAccess();
+            desktop.model.get(), &ClipboardModel::isQuickAccessPresentedChanged, panelController,
+            [&desktop, panelController] {
+                if (!desktop.model->isQuickAccessPresented()
+                    && (panelController->isAtCursor() || panelController->isMenuBarQuickAccess()))
+                    panelController->dismissQuickAccess();
             },
             Qt::QueuedConnection);
         // A paste whose Ctrl+V could not be sent is heard, as a refused key press is.
@@ -172,18 +161,12 @@ int main(int argc, char *argv[])
             *desktop.model,
             GlobalPasteMonitorServices{desktop.hotKeys, desktop.keyTap, desktop.permissions, desktop.workspace,
                                        nullptr, {}, {}});
-        desktop.pasteMonitor->onQuickAccess = [weak](bool pasteAs) {
-            if (weak)
-                weak->openQuickAccess(pasteAs);
-        };
-        desktop.pasteMonitor->onDismissQuickAccess = [weak] {
-            if (weak)
-                weak->dismissQuickAccess();
-        };
-        desktop.pasteMonitor->onAccessibilityRequired = [weak] {
-            if (weak)
-                weak->openSettingsWindow();
-        };
+        QObject::connect(desktop.pasteMonitor.get(), &GlobalPasteMonitor::quickAccessRequested, panelController,
+                         &NotchPanelController::openQuickAccess);
+        QObject::connect(desktop.pasteMonitor.get(), &GlobalPasteMonitor::dismissQuickAccessRequested, panelController,
+                         &NotchPanelController::dismissQuickAccess);
+        QObject::connect(desktop.pasteMonitor.get(), &GlobalPasteMonitor::accessibilityRequired, panelController,
+                         &NotchPanelController::openSettingsWindow);
         controller->setPasteMonitorStarter([&desktop](bool promptForAccessibility) {
             desktop.pasteMonitor->requestAccessAndStart(promptForAccessibility);
         });

@@ -3,7 +3,7 @@
 // A keyboard monitor over a model wired to in-memory services, with hot keys and a key tap
 // that the test presses by hand.
 
-#include "../engine/PasteModelFixture.h"
+#include "../engine/EngineTestSupport.h"
 
 #include "core/AccessibilityNotice.h"
 #include "core/MacKeyCode.h"
@@ -30,9 +30,10 @@ protected:
             *model, GlobalPasteMonitorServices{hotKeys, tap, permissions, workspace, &clock,
                                                [this] { return programActive; },
                                                [this] { return textFieldFocused; }});
-        monitor->onQuickAccess = [this](bool pasteAs) { quickAccessCalls.append(pasteAs); };
-        monitor->onDismissQuickAccess = [this] { ++dismissCalls; };
-        monitor->onAccessibilityRequired = [this] { ++accessibilityRequests; };
+        QObject::connect(monitor.get(), &GlobalPasteMonitor::quickAccessRequested,
+                         [this](bool pasteAs) { quickAccessCalls.append(pasteAs); });
+        QObject::connect(monitor.get(), &GlobalPasteMonitor::dismissQuickAccessRequested, [this] { ++dismissCalls; });
+        QObject::connect(monitor.get(), &GlobalPasteMonitor::accessibilityRequired, [this] { ++accessibilityRequests; });
         return *monitor;
     }
 

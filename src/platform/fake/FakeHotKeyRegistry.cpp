@@ -18,7 +18,6 @@ bool FakeHotKeyRegistry::fire(AppShortcut shortcut)
 {
     if (!m_started || m_failures.contains(shortcut))
         return false;
-    if (onShortcut)
-        onShortcut(shortcut);
+    Q_EMIT shortcutPressed(shortcut);
     return true;
 }

@@ -17,7 +17,7 @@ public:
     void setRefused(QList<AppShortcut> refused) { m_refused = std::move(refused); }
     // How many times shortcuts were actually registered (a repeated start does not count).
     int registrations() const { return m_registrations; }
-    // A press of a registered shortcut: calls onShortcut. Returns whether it did.
+    // A press of a registered shortcut: reports it. Returns whether it did.
     bool fire(AppShortcut shortcut);
 
 private:

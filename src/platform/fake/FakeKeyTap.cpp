@@ -24,8 +24,7 @@ bool FakeKeyTap::inject(const KeyTapEvent &event)
 {
     if (!m_running)
         return false;
-    if (onKey)
-        onKey(event);
+    Q_EMIT keyPressed(event);
     return true;
 }
 

@@ -16,7 +16,7 @@ public:
     // When false, start() fails and a running tap stops, like a revoked permission.
     void setAvailable(bool available);
     int startCount() const { return m_startCount; }
-    // A key press in some application: reaches onKey only while the tap runs.
+    // A key press in some application: is reported only while the tap runs.
     bool inject(const KeyTapEvent &event);
     // Presses of plain keys, one per character (key code from the US layout, no flags).
     void injectText(const QString &text);

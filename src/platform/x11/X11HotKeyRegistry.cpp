@@ -215,8 +215,7 @@ void X11HotKeyRegistry::readEvents()
         const unsigned modifiers = event.xkey.state & relevant;
         for (const Grab &grab : std::as_const(m_grabs)) {
             if (grab.keycode == keycode && (grab.modifiers & relevant) == modifiers) {
-                if (onShortcut)
-                    onShortcut(grab.shortcut);
+                Q_EMIT shortcutPressed(grab.shortcut);
                 break;
             }
         }

@@ -251,8 +251,7 @@ void X11KeyTap::handleRawKey(unsigned keycode, int sourceDevice, bool press, boo
         return;
     KeyTapEvent event = describe(keycode);
     event.isAutoRepeat = repeat;
-    if (onKey)
-        onKey(event);
+    Q_EMIT keyPressed(event);
 }
 
 KeyTapEvent X11KeyTap::describe(unsigned keycode) const

@@ -195,10 +195,9 @@ void ClipboardPanelView::saveQuickImage(const ClipboardEntry &entry, QuickImageA
     auto onChosen = [self, bytes = *bytes](const QString &path) {
         if (QuickImageExport::write(bytes, path))
             return;
-        if (self && self->onSaveFailed)
-            self->onSaveFailed();
-        else
-            QApplication::beep();
+        QApplication::beep();
+        if (self)
+            Q_EMIT self->saveFailed();
     };
     if (savePanel)
         savePanel(QuickImageExport::proposedName(entry, format), format, std::move(onChosen));

@@ -39,8 +39,9 @@ public:
     std::function<void(const QString &proposedName, QuickImageAction format,
                        std::function<void(const QString &path)> onChosen)>
         savePanel;
-    // Tells the user that a chosen file could not be written; the desktop's beep unless set.
-    std::function<void()> onSaveFailed;
+Q_SIGNALS:
+    // A chosen file could not be written (the desktop's beep has told the user).
+    void saveFailed();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -102,20 +102,13 @@ QuickAccessView::QuickAccessView(ClipboardModel &model, QWidget *parent)
     m_surface = new QStackedWidget(this);
     m_listsPage = buildListsPage();
     m_options = new QuickAccessOptionsPage(m_model, m_surface);
-    m_options->onDismiss = [this] {
-        if (onDismiss)
-            onDismiss();
-    };
+    m_options->onDismiss = [this] { Q_EMIT dismissRequested(); };
     m_options->onImageAction = [this](QuickImageAction action, const ClipboardEntry &entry) {
-        if (onImageAction)
-            onImageAction(action, entry);
+        Q_EMIT imageActionChosen(action, entry);
     };
     m_notice = new QuickAccessPermissionNotice(m_model, m_surface);
     m_notice->onDismiss = m_options->onDismiss;
-    m_notice->onOpenSettings = [this](bool trusted) {
-        if (onOpenPermissionSettings)
-            onOpenPermissionSettings(trusted);
-    };
+    m_notice->onOpenSettings = [this](bool trusted) { Q_EMIT permissionSettingsRequested(trusted); };
     m_surface->insertWidget(ListsSurface, m_listsPage);
     m_surface->insertWidget(OptionsSurface, m_options);
     m_surface->insertWidget(NoticeSurface, m_notice);
@@ -196,15 +189,9 @@ QWidget *QuickAccessView::buildListsPage()
     connect(m_search, &QLineEdit::returnPressed, this, [this] { m_model.commitQuickAccessSelection(); });
     auto *settings = new QuickAccessIconButton(QStringLiteral("gearshape"), {kSearchHeight, 9, 11}, text("Nastavenia"), page);
     settings->setAccessibleName(text("Nastavenia zobrazenia"));
-    connect(settings, &QAbstractButton::clicked, this, [this] {
-        if (onOpenSettings)
-            onOpenSettings();
-    });
+    connect(settings, &QAbstractButton::clicked, this, &QuickAccessView::settingsRequested);
     auto *close = new QuickAccessIconButton(QStringLiteral("xmark"), {kSearchHeight, 9, 10}, text("Zavrieť"), page);
-    connect(close, &QAbstractButton::clicked, this, [this] {
-        if (onDismiss)
-            onDismiss();
-    });
+    connect(close, &QAbstractButton::clicked, this, &QuickAccessView::dismissRequested);
     searchRow->addWidget(m_search, 1);
     searchRow->addWidget(settings);
     searchRow->addWidget(close);
@@ -429,7 +416,7 @@ void QuickAccessView::showOptions()
     } else {
         m_surface->setCurrentIndex(ListsSurface);
     }
-    layoutChanged();
+    Q_EMIT layoutChanged();
 }
 
 void QuickAccessView::showNotice()
@@ -462,18 +449,10 @@ void QuickAccessView::performImageRequest()
         return;
     // Cleared before it runs: the same action on the same entry may be asked for again.
     m_model.setQuickImageActionRequest(std::nullopt);
-    if (!onImageAction)
-        return;
     for (const ClipboardEntry &entry : m_model.entries()) {
         if (entry.id == request->entryID) {
-            onImageAction(request->action, entry);
+            Q_EMIT imageActionChosen(request->action, entry);
             break;
         }
     }
-}
-
-void QuickAccessView::layoutChanged()
-{
-    if (onLayoutChanged)
-        onLayoutChanged();
 }

@@ -4,8 +4,6 @@
 
 #include <QWidget>
 
-#include <functional>
-
 class ClipboardEntry;
 class ClipboardModel;
 class EntryThumbnails;
@@ -40,17 +38,6 @@ public:
     explicit QuickAccessView(ClipboardModel &model, QWidget *parent = nullptr);
     ~QuickAccessView() override;
 
-    // The listed rows or options changed: the host resizes to the new content size.
-    std::function<void()> onLayoutChanged;
-    // An image option was committed: the host performs it for the entry.
-    std::function<void(QuickImageAction action, const ClipboardEntry &entry)> onImageAction;
-    // Closes Quick Access (close buttons).
-    std::function<void()> onDismiss;
-    // Closes Quick Access and brings the settings window forward.
-    std::function<void()> onOpenSettings;
-    // Opens the Accessibility setting (not trusted) or asks for Input Monitoring (trusted).
-    std::function<void(bool accessibilityTrusted)> onOpenPermissionSettings;
-
     // The frame the host gives the surface (the controller sizes the window); the size hint.
     void setFrameSize(const QSize &size) { m_frameSize = size; updateGeometry(); }
     QSize sizeHint() const override { return m_frameSize.isValid() ? m_frameSize : QWidget::sizeHint(); }
@@ -63,6 +50,19 @@ public:
     QuickAccessPermissionNotice *notice() const { return m_notice; }
     PanelEmptyState *emptyState() const { return m_empty; }
     QuickAccessListModel *listModel() const { return m_listModel; }
+
+Q_SIGNALS:
+    // The listed rows or options changed: the host resizes to the new content size.
+    void layoutChanged();
+    // An image option was committed: the host performs it for the entry.
+    void imageActionChosen(QuickImageAction action, const ClipboardEntry &entry);
+    // Close buttons: Quick Access should close.
+    void dismissRequested();
+    // The settings button: Quick Access closes and the settings window comes forward.
+    void settingsRequested();
+    // The permission card's button: the Accessibility setting (not trusted) or the Input
+    // Monitoring request (trusted).
+    void permissionSettingsRequested(bool accessibilityTrusted);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -81,7 +81,6 @@ private:
     void clickRow(const QPoint &position);
     void hoverRow(const QModelIndex &index);
     void performImageRequest();
-    void layoutChanged();
 
     ClipboardModel &m_model;
     QuickAccessTabBar *m_tabs = nullptr;
