@@ -8,4 +8,5 @@
 // empty one, for the snapshot catalog.
 enum class LibraryContent { Seeded, Empty };
 inline constexpr QSize kLibraryScreenSize{420, 380};
-QWidget *librarySample(ClipboardPanelTab tab, LibraryContent content);
+// `openJar` shows the detail of the first Jar on the Jars tab.
+QWidget *librarySample(ClipboardPanelTab tab, LibraryContent content, bool openJar = false);
