@@ -18,25 +18,24 @@ TEST(ClipboardModelCapture, EachSkipRuleLeavesTheHistoryAndStackAsTheyWere)
     };
     const Case cases[] = {
         {"ordinary copy", [](ModelHarness &) {}, 1, 0},
-        {"own write", [](ModelHarness &h) { h.model->ignoredChangeCount = h.pasteboard.changeCount() + 1; }, 0, 0},
-        {"foreign change with a stale own count",
-         [](ModelHarness &h) { h.model->ignoredChangeCount = h.pasteboard.changeCount() + 5; }, 1, 0},
-        {"private copy", [](ModelHarness &h) { h.model->captureNextPrivately = true; }, 0, 0},
+        {"foreign change after an own write", [](ModelHarness &h) { h.model->writeOwnText(QStringLiteral("mine")); },
+         1, 0},
+        {"private copy", [](ModelHarness &h) { h.model->copyUsingShortcut(true, 0); }, 0, 0},
         {"recording off", [](ModelHarness &h) { h.model->setIsRecording(false); }, 0, 0},
         {"recording off, copy into the stack",
          [](ModelHarness &h) {
              h.model->setIsRecording(false);
-             h.model->captureNextForPasteStack = true;
+             h.model->copyUsingShortcut(false, 0);
          },
          1, 1},
         {"private mode", [](ModelHarness &h) { h.model->setIsPrivateMode(true); }, 0, 0},
         {"private mode, copy into the stack",
          [](ModelHarness &h) {
              h.model->setIsPrivateMode(true);
-             h.model->captureNextForPasteStack = true;
+             h.model->copyUsingShortcut(false, 0);
          },
          0, 0},
-        {"copy into the stack", [](ModelHarness &h) { h.model->captureNextForPasteStack = true; }, 1, 1},
+        {"copy into the stack", [](ModelHarness &h) { h.model->copyUsingShortcut(false, 0); }, 1, 1},
     };
     for (const Case &c : cases) {
         ModelHarness h;
@@ -45,10 +44,10 @@ TEST(ClipboardModelCapture, EachSkipRuleLeavesTheHistoryAndStackAsTheyWere)
         h.copyText(QStringLiteral("hello"));
         EXPECT_EQ(h.model->entries().size(), c.entries) << c.name;
         EXPECT_EQ(h.model->pasteStackEntryIDs().size(), c.stack) << c.name;
-        // After any foreign change both one-shot flags are clear.
-        EXPECT_FALSE(h.model->captureNextPrivately) << c.name;
-        EXPECT_FALSE(h.model->captureNextForPasteStack) << c.name;
         EXPECT_EQ(h.model->lastChangeCount(), h.pasteboard.changeCount()) << c.name;
+        // After any foreign change the one-shot capture is spent.
+        h.copyText(QStringLiteral("next"));
+        EXPECT_EQ(h.model->pasteStackEntryIDs().size(), c.stack) << c.name;
     }
 }
 
@@ -56,13 +55,11 @@ TEST(ClipboardModelCapture, OwnWriteIsSkippedOnceAndTheNextCopyIsCaptured)
 {
     ModelHarness h;
     ClipboardModel &model = h.make();
-    model.ignoredChangeCount = h.pasteboard.writeText(QStringLiteral("mine"));
-    model.captureNextForPasteStack = true;
+    model.copyUsingShortcut(false, 0);
+    model.writeOwnText(QStringLiteral("mine"));
     model.readClipboardIfChanged();
     EXPECT_TRUE(model.entries().isEmpty());
-    EXPECT_FALSE(model.ignoredChangeCount.has_value());
-    EXPECT_TRUE(model.captureNextForPasteStack); // an own write leaves the one-shot flags alone
-    h.copyText(QStringLiteral("theirs"));
+    h.copyText(QStringLiteral("theirs")); // an own write leaves the one-shot capture alone
     EXPECT_EQ(h.entryTexts(), QStringList{QStringLiteral("theirs")});
     EXPECT_EQ(model.pasteStackEntryIDs().size(), 1);
 }
@@ -142,12 +139,11 @@ TEST(ClipboardModelCapture, SensitiveTextsAreDroppedWithoutNoticeOrStackItem)
     for (const QString &text : texts) {
         ModelHarness h;
         ClipboardModel &model = h.make();
-        model.captureNextForPasteStack = true;
+        model.copyUsingShortcut(false, 0);
         h.copyText(text);
         EXPECT_TRUE(model.entries().isEmpty());
         EXPECT_TRUE(model.pasteStackEntryIDs().isEmpty());
         EXPECT_FALSE(model.copiedNoticeVisible());
-        EXPECT_FALSE(model.captureNextForPasteStack);
     }
     ModelHarness h;
     h.make();
@@ -229,13 +225,13 @@ TEST(ClipboardModelCapture, ImagesAreScreenshotsByChordWindowOrSourceName)
             h.workspace.setFrontmostApplication(RunningApplication{1, 7, c.source});
         ClipboardModel &model = h.make();
         if (c.chordEndsInSeconds)
-            model.pendingScreenshotCopyUntil = h.clock.now().addSecs(*c.chordEndsInSeconds);
+            model.setScreenshotChordWindowEnd(h.clock.now().addSecs(*c.chordEndsInSeconds));
         h.pasteboard.copyImage(pngBytes(5, 5));
         model.readClipboardIfChanged();
         ASSERT_EQ(model.entries().size(), 1) << c.name;
         EXPECT_EQ(model.entries().first().isScreenshot, c.screenshot) << c.name;
         EXPECT_EQ(model.entries().first().sourceApp, c.source) << c.name;
-        EXPECT_FALSE(model.pendingScreenshotCopyUntil.has_value()) << c.name;
+        EXPECT_FALSE(model.screenshotChordWindowEnd().has_value()) << c.name;
         EXPECT_EQ(model.screenshotNotice().has_value(), c.screenshot) << c.name;
     }
 }
@@ -245,11 +241,11 @@ TEST(ClipboardModelCapture, ABlankTextKeepsTheChordWindowOpen)
     ModelHarness h;
     ClipboardModel &model = h.make();
     const QDateTime end = h.clock.now().addSecs(60);
-    model.pendingScreenshotCopyUntil = end;
+    model.setScreenshotChordWindowEnd(end);
     h.copyText(QStringLiteral("   "));
-    EXPECT_EQ(model.pendingScreenshotCopyUntil, end);
+    EXPECT_EQ(model.screenshotChordWindowEnd(), end);
     h.copyText(QStringLiteral("text"));
-    EXPECT_FALSE(model.pendingScreenshotCopyUntil.has_value());
+    EXPECT_FALSE(model.screenshotChordWindowEnd().has_value());
 }
 
 TEST(ClipboardModelCapture, ALargeImageThatCannotBeKeptLeavesTheChordWindowAsNothingWasRead)
@@ -269,7 +265,7 @@ TEST(ClipboardModelCapture, ALargeImageThatCannotBeKeptLeavesTheChordWindowAsNot
         ModelHarness h;
         ClipboardModel &model = h.make();
         const QDateTime end = h.clock.now().addSecs(60);
-        model.pendingScreenshotCopyUntil = end;
+        model.setScreenshotChordWindowEnd(end);
         PasteboardContent content;
         content.images = {{QStringLiteral("image/png"), broken}};
         content.text = c.text;
@@ -278,7 +274,7 @@ TEST(ClipboardModelCapture, ALargeImageThatCannotBeKeptLeavesTheChordWindowAsNot
         ASSERT_TRUE(h.waitForCaptures()) << c.name;
         if (c.windowStaysOpen) {
             EXPECT_TRUE(model.entries().isEmpty()) << c.name;
-            EXPECT_EQ(model.pendingScreenshotCopyUntil, end) << c.name;
+            EXPECT_EQ(model.screenshotChordWindowEnd(), end) << c.name;
             // The real screenshot that follows still counts as one.
             h.pasteboard.copyImage(pngBytes(2, 2));
             model.readClipboardIfChanged();
@@ -288,7 +284,7 @@ TEST(ClipboardModelCapture, ALargeImageThatCannotBeKeptLeavesTheChordWindowAsNot
             ASSERT_EQ(model.entries().size(), 1) << c.name;
             EXPECT_EQ(model.entries().first().text, *c.text) << c.name;
             EXPECT_FALSE(model.entries().first().isScreenshot) << c.name;
-            EXPECT_FALSE(model.pendingScreenshotCopyUntil.has_value()) << c.name;
+            EXPECT_FALSE(model.screenshotChordWindowEnd().has_value()) << c.name;
         }
     }
 }

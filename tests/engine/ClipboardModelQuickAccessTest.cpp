@@ -127,12 +127,12 @@ TEST_F(QuickAccessModelTest, OpeningResetsThePickerAndRecordsTheTarget)
     EXPECT_EQ(model->selectedQuickPasteOptionIndex(), 0);
     EXPECT_TRUE(model->searchText().isEmpty());
     EXPECT_EQ(model->selectedEntryID(), std::nullopt);
-    EXPECT_EQ(model->pasteTargetApplication, editor());
+    EXPECT_EQ(model->pasteTargetApplication(), editor());
 
     // Opened over Tarnel itself: nothing to return to.
     model->setIsQuickAccessPresented(false);
     model->beginQuickAccess(RunningApplication{5, workspace.ownPid(), QStringLiteral("Tarnel")});
-    EXPECT_EQ(model->pasteTargetApplication, std::nullopt);
+    EXPECT_EQ(model->pasteTargetApplication(), std::nullopt);
     EXPECT_TRUE(model->currentContext().isEmpty());
 }
 
@@ -143,7 +143,7 @@ TEST_F(QuickAccessModelTest, SwitchingFormsWhileOpenKeepsTheTargetAndContext)
     model->beginQuickAccess(editor());
     // The paste-as shortcut pressed while Quick Access has the keyboard: Tarnel is in front.
     model->beginQuickAccess(std::nullopt);
-    EXPECT_EQ(model->pasteTargetApplication, editor());
+    EXPECT_EQ(model->pasteTargetApplication(), editor());
     EXPECT_EQ(model->currentContext(), QStringLiteral("Editor"));
     model->setSelectedTab(ClipboardPanelTab::History);
     model->setSelectedEntryID(QStringLiteral("a"));

@@ -84,7 +84,7 @@ TEST_F(SnippetsTest, ATypedTriggerIsErasedWholeAndReplacedByTheSnippet)
     workspace.setApplications({RunningApplication{11, 501, "Editor"}});
     createModel();
     // A hover of the panel remembered another application earlier; the trigger was typed here.
-    model->pasteTargetApplication = RunningApplication{11, 501, "Editor"};
+    model->setPasteTargetApplication(RunningApplication{11, 501, "Editor"});
 
     EXPECT_FALSE(type("ab;si"));
     EXPECT_TRUE(keys.sentChords().isEmpty());
@@ -95,7 +95,6 @@ TEST_F(SnippetsTest, ATypedTriggerIsErasedWholeAndReplacedByTheSnippet)
     EXPECT_EQ(keys.sentChords(), (QList<FakeKeySender::Sent>{del, del, del, del, paste}));
     EXPECT_EQ(pasteboard.content().text, QStringLiteral("S pozdravom, Ján"));
     EXPECT_TRUE(workspace.activations().isEmpty());
-    EXPECT_TRUE(model->typedBuffer.isEmpty());
     // Our own write is not recorded.
     model->readClipboardIfChanged();
     EXPECT_TRUE(model->entries().isEmpty());
@@ -128,12 +127,15 @@ TEST_F(SnippetsTest, TriggersAreForgottenByChordsReturnAndQuickAccess)
              m.handleTypedKey(kLetterKey, QStringLiteral("z"), 0);
              m.setIsQuickAccessPresented(false);
          }, false},
+        {"snippets cleared and saved anew", [](ClipboardModel &m) {
+             m.clearSnippets();
+             m.saveSnippet(std::nullopt, QStringLiteral("Podpis"), QStringLiteral(";sig"), QStringLiteral("S pozdravom"));
+         }, false},
     };
     for (const Case &c : cases) {
         type(";si");
         c.between(*model);
         EXPECT_EQ(type("g"), c.expands) << c.name;
-        model->typedBuffer.clear();
     }
 }
 

@@ -27,7 +27,7 @@ TEST(ClipboardModelTrim, AStackedTemporaryEntryOutlivesItsEndUntilItLeavesTheSta
     ModelHarness h;
     ClipboardModel &model = h.make();
     model.setTemporaryMinutes(1);
-    model.captureNextForPasteStack = true;
+    model.copyUsingShortcut(false, 0);
     h.copyText(QStringLiteral("stacked"));
     h.clock.advance(std::chrono::minutes(2));
     model.readClipboardIfChanged();
@@ -61,7 +61,7 @@ TEST(ClipboardModelTrim, UntouchedStateIsOnlyRead)
     ModelHarness h;
     ClipboardModel &model = h.make();
     h.copyText(QStringLiteral("a"));
-    model.captureNextForPasteStack = true;
+    model.copyUsingShortcut(false, 0);
     h.copyText(QStringLiteral("b"));
     const int writes = h.settings.writeCount();
     for (int i = 0; i < 5; ++i)

@@ -207,10 +207,10 @@ TEST_F(QuickAccessViewTest, TheSearchFieldTellsTheModelWhenItHasTheKeyboard)
     ASSERT_TRUE(::waitUntil([this] { return view->isActiveWindow(); }));
     model->requestQuickSearchFocus();
     EXPECT_TRUE(view->searchField()->hasFocus());
-    EXPECT_TRUE(model->isSearchFieldFocused);
+    EXPECT_TRUE(model->isSearchFieldFocused());
     model->setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Items);
     EXPECT_FALSE(view->searchField()->hasFocus());
-    EXPECT_FALSE(model->isSearchFieldFocused);
+    EXPECT_FALSE(model->isSearchFieldFocused());
 }
 
 } // namespace
