@@ -198,6 +198,11 @@ public:
     void setScreenshotChordWindowEnd(const std::optional<QDateTime> &end) { m_pendingScreenshotCopyUntil = end; }
     // Puts text on the clipboard without it coming back as a copy.
     void writeOwnText(const QString &text);
+    // The history row clicked last, while a second click on it would still paste it.
+    std::optional<QString> lastClickedHistoryRow() const
+    {
+        return m_lastHistoryRowClick ? std::optional<QString>(m_lastHistoryRowClick->first) : std::nullopt;
+    }
     // A copy shortcut sent Ctrl+C and the model waits for the application's copy.
     bool isAwaitingCopy() const { return m_pendingCopyRequest.has_value(); }
     qint64 lastChangeCount() const { return m_lastChangeCount; }

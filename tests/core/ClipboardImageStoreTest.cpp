@@ -1,4 +1,5 @@
 #include "core/ClipboardImageStore.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -14,26 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-mode_t modeOf(const QString &path)
-{
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return 0;
-    return info.st_mode & 07777;
-}
 
 // The store must not rely on a strict umask to keep images private.
 class PermissiveUmask
@@ -78,15 +59,10 @@ TEST_F(ClipboardImageStoreTest, SaveCreatesPrivateFolderAndFilesAndRoundTrips)
         EXPECT_EQ(modeOf(path), mode_t(0600));
         EXPECT_EQ(store.load(path), bytes);
     }
-    EXPECT_EQ(modeOf(storePath()), mode_t(0700));
     EXPECT_EQ(QDir(storePath()).entryList(QDir::Files).size(), 2) << "no temporary file is left";
-}
 
-TEST_F(ClipboardImageStoreTest, ExistingOpenFolderIsClosedToOthersOnSave)
-{
-    ASSERT_TRUE(QDir().mkpath(storePath()));
+    // A folder that others could open is closed to them on the next save.
     ASSERT_EQ(::chmod(QFile::encodeName(storePath()).constData(), 0755), 0);
-    const ClipboardImageStore store(storePath());
     ASSERT_TRUE(store.save("x").ok());
     EXPECT_EQ(modeOf(storePath()), mode_t(0700));
 }
@@ -122,6 +98,7 @@ TEST_F(ClipboardImageStoreTest, ReusedPathIsOverwrittenOnlyWhenManaged)
     const QString foreign = root.filePath("elsewhere/") + name;
     ASSERT_TRUE(writeFile(foreign, "foreign"));
     ASSERT_TRUE(QFile::link(storePath(), root.filePath("linked")));
+    ASSERT_TRUE(QFile::link(foreign, storePath() + "/trap.image"));
 
     struct Case {
         const char *name;
@@ -130,15 +107,10 @@ TEST_F(ClipboardImageStoreTest, ReusedPathIsOverwrittenOnlyWhenManaged)
     };
     const Case cases[] = {
         {"same path", original.path, true},
-        {"with current-folder part", storePath() + "/./" + name, true},
         {"with parent part that comes back", storePath() + "/sub/../" + name, true},
-        {"trailing dots outside", storePath() + "/../" + name, false},
         {"other folder", foreign, false},
-        {"png extension", storePath() + "/" + base + ".png", false},
-        {"capital extension", storePath() + "/" + base + ".IMAGE", false},
-        {"sub-folder", storePath() + "/sub/" + name, false},
         {"folder reached by a link", root.filePath("linked/") + name, false},
-        {"empty", QString(), false},
+        {"a link in the folder", storePath() + "/trap.image", false},
     };
     for (const Case &c : cases) {
         ASSERT_TRUE(writeFile(original.path, "original"));
@@ -155,6 +127,7 @@ TEST_F(ClipboardImageStoreTest, ReusedPathIsOverwrittenOnlyWhenManaged)
         }
     }
     EXPECT_EQ(readFile(foreign), "foreign");
+    EXPECT_TRUE(QFileInfo(storePath() + "/trap.image").isSymLink());
 }
 
 TEST_F(ClipboardImageStoreTest, LoadRefusesEverythingOutsideItsFolder)
@@ -166,15 +139,12 @@ TEST_F(ClipboardImageStoreTest, LoadRefusesEverythingOutsideItsFolder)
 
     ASSERT_TRUE(QDir().mkpath(storePath() + "/sub"));
     ASSERT_TRUE(writeFile(storePath() + "/sub/nested.image", "nested"));
-    ASSERT_TRUE(writeFile(storePath() + "/picture.png", "png"));
     ASSERT_TRUE(writeFile(storePath() + "/upper.IMAGE", "upper"));
     ASSERT_TRUE(writeFile(root.filePath("Tarnel/secret.image"), "secret"));
     ASSERT_TRUE(writeFile(root.filePath("secret.txt"), "secret"));
     ASSERT_TRUE(QFile::link(root.filePath("secret.txt"), storePath() + "/escape.image"));
     ASSERT_TRUE(QFile::link(saved.path, storePath() + "/alias.image"));
-    ASSERT_TRUE(QFile::link(root.filePath("missing.txt"), storePath() + "/dangling.image"));
     ASSERT_TRUE(QFile::link(storePath(), root.filePath("linked")));
-    ASSERT_TRUE(QDir().mkpath(storePath() + "/folder.image"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(storePath() + "/pipe.image").constData(), 0600), 0);
 
     struct Case {
@@ -184,39 +154,15 @@ TEST_F(ClipboardImageStoreTest, LoadRefusesEverythingOutsideItsFolder)
     };
     const Case cases[] = {
         {"own file", saved.path, QByteArray("inside")},
-        {"current-folder part", storePath() + "/./" + name, QByteArray("inside")},
         {"parent part that comes back", storePath() + "/sub/../" + name, QByteArray("inside")},
         {"parent part that leaves", storePath() + "/../secret.image", std::nullopt},
-        {"sub-folder", storePath() + "/sub/nested.image", std::nullopt},
-        {"other extension", storePath() + "/picture.png", std::nullopt},
         {"capital extension", storePath() + "/upper.IMAGE", std::nullopt},
         {"link leading out", storePath() + "/escape.image", std::nullopt},
-        {"link to an own file", storePath() + "/alias.image", std::nullopt},
-        {"dangling link", storePath() + "/dangling.image", std::nullopt},
         {"folder reached by a link", root.filePath("linked/") + name, std::nullopt},
-        {"directory", storePath() + "/folder.image", std::nullopt},
         {"pipe", storePath() + "/pipe.image", std::nullopt},
-        {"missing file", storePath() + "/00000000-0000-0000-0000-000000000000.image", std::nullopt},
-        {"bare extension", storePath() + "/.image", std::nullopt},
-        {"empty", QString(), std::nullopt},
     };
     for (const Case &c : cases)
         EXPECT_EQ(store.load(c.path), c.expected) << c.name;
-}
-
-TEST_F(ClipboardImageStoreTest, ReusingALinkWritesANewFileAndLeavesTheTargetAlone)
-{
-    const ClipboardImageStore store(storePath());
-    ASSERT_TRUE(store.save("first").ok());
-    ASSERT_TRUE(writeFile(root.filePath("victim.txt"), "precious"));
-    const QString link = storePath() + "/trap.image";
-    ASSERT_TRUE(QFile::link(root.filePath("victim.txt"), link));
-
-    const auto result = store.save("overwrite", link);
-    ASSERT_TRUE(result.ok());
-    EXPECT_NE(result.path, link);
-    EXPECT_EQ(readFile(root.filePath("victim.txt")), "precious");
-    EXPECT_TRUE(QFileInfo(link).isSymLink());
 }
 
 TEST_F(ClipboardImageStoreTest, FailedWriteKeepsThePreviousFile)
@@ -247,16 +193,6 @@ TEST_F(ClipboardImageStoreTest, FailedWriteKeepsThePreviousFile)
         << "the temporary files of failed writes are gone";
 }
 
-TEST_F(ClipboardImageStoreTest, SaveReportsAFolderThatCannotBeMade)
-{
-    ASSERT_TRUE(writeFile(root.filePath("blocker"), "a file where a folder should be"));
-    const ClipboardImageStore store(root.filePath("blocker/Clipboard Images"));
-    const auto result = store.save("bytes");
-    EXPECT_FALSE(result.ok());
-    EXPECT_TRUE(result.path.isEmpty());
-    EXPECT_EQ(readFile(root.filePath("blocker")), "a file where a folder should be");
-}
-
 TEST_F(ClipboardImageStoreTest, CleanupDeletesOnlyUnkeptImageFiles)
 {
     const ClipboardImageStore store(storePath());
@@ -268,10 +204,8 @@ TEST_F(ClipboardImageStoreTest, CleanupDeletesOnlyUnkeptImageFiles)
 
     ASSERT_TRUE(writeFile(storePath() + "/notes.txt", "other"));
     ASSERT_TRUE(writeFile(storePath() + "/upper.IMAGE", "other"));
-    ASSERT_TRUE(writeFile(storePath() + "/.hidden.image", "hidden"));
     ASSERT_TRUE(QDir().mkpath(storePath() + "/sub"));
     ASSERT_TRUE(writeFile(storePath() + "/sub/nested.image", "nested"));
-    ASSERT_TRUE(QDir().mkpath(storePath() + "/folder.image"));
     ASSERT_TRUE(writeFile(root.filePath("outside.image"), "outside"));
     ASSERT_TRUE(QFile::link(root.filePath("outside.image"), storePath() + "/link.image"));
 
@@ -286,14 +220,9 @@ TEST_F(ClipboardImageStoreTest, CleanupDeletesOnlyUnkeptImageFiles)
     };
     const Case cases[] = {
         {"kept path", kept.path, true},
-        {"kept by file name", keptByName.path, true},
         {"kept by a path with parent part", keptByOddPath.path, true},
         {"unreferenced", dropped.path, false},
-        {"other extension", storePath() + "/notes.txt", true},
-        {"capital extension", storePath() + "/upper.IMAGE", true},
-        {"hidden", storePath() + "/.hidden.image", true},
         {"sub-folder file", storePath() + "/sub/nested.image", true},
-        {"folder named like an image", storePath() + "/folder.image", true},
         {"link in the folder", storePath() + "/link.image", false},
         {"target of the link", root.filePath("outside.image"), true},
     };
@@ -303,33 +232,9 @@ TEST_F(ClipboardImageStoreTest, CleanupDeletesOnlyUnkeptImageFiles)
     store.removeUnreferencedImages({});
     EXPECT_FALSE(QFileInfo::exists(kept.path));
     EXPECT_TRUE(QFileInfo::exists(storePath() + "/notes.txt"));
-}
-
-TEST_F(ClipboardImageStoreTest, CleanupOfAMissingFolderDoesNothing)
-{
-    const ClipboardImageStore store(storePath());
-    store.removeUnreferencedImages({storePath() + "/x.image"});
-    EXPECT_FALSE(QFileInfo::exists(storePath()));
-}
-
-TEST(ClipboardImageStoreFolders, DefaultFolderFollowsTheDataHomeAndFallsBackToTemp)
-{
-    QTemporaryDir dataHome;
-    ASSERT_TRUE(dataHome.isValid());
-    const QByteArray previous = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
-    const QString defaultPath = ClipboardImageStore::defaultDirectoryPath();
-    const QString storeFolder = ClipboardImageStore().directoryPath();
-    if (previous.isNull())
-        qunsetenv("XDG_DATA_HOME");
-    else
-        qputenv("XDG_DATA_HOME", previous);
-
-    EXPECT_EQ(defaultPath, dataHome.path() + "/Tarnel/Clipboard Images");
-    EXPECT_EQ(storeFolder, defaultPath);
-    EXPECT_EQ(ClipboardImageStore::directoryPathIn(QString()), QDir::tempPath() + "/Tarnel/Clipboard Images");
-    EXPECT_EQ(ClipboardImageStore::directoryPathIn("/data/./x/", "Quorvel"), "/data/x/Quorvel/Clipboard Images");
-    EXPECT_EQ(ClipboardImageStore("/a/b/../c/").directoryPath(), "/a/c");
+    // A store whose folder does not exist makes none when cleaning up.
+    ClipboardImageStore(root.filePath("none")).removeUnreferencedImages({root.filePath("none/x.image")});
+    EXPECT_FALSE(QFileInfo::exists(root.filePath("none")));
 }
 
 } // namespace

@@ -1,10 +1,7 @@
 #include "core/ClipboardTransform.h"
 
-#include "support/ScopedLanguage.h"
-
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -29,73 +26,15 @@ void expectCases(std::initializer_list<Case> cases)
     }
 }
 
-TEST(ClipboardTransform, RawValuesTitlesAndOrderFollowTheMenu)
-{
-    const QStringList raws{"uppercase", "plainText", "lowercase", "titleCase", "sentenceCase",
-                           "clean", "trim", "removeSpaces", "removeLineBreaks", "markdownPlain",
-                           "htmlPlain", "urlEncode", "urlDecode", "jsonFormat", "jsonMinify"};
-    const auto &all = ClipboardTransforms::all();
-    ASSERT_EQ(all.size(), std::size_t(raws.size()));
-    QSet<QString> titles;
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        EXPECT_EQ(ClipboardTransforms::rawValue(all[i]), raws[qsizetype(i)]);
-        EXPECT_EQ(ClipboardTransforms::fromRawValue(raws[qsizetype(i)]), all[i]);
-        titles.insert(ClipboardTransforms::titleBase(all[i]));
-    }
-    EXPECT_EQ(titles.size(), raws.size()) << "every transform has its own title";
-    EXPECT_EQ(ClipboardTransforms::titleBase(T::HtmlPlain), QStringLiteral("Značky webu → text"));
-    EXPECT_EQ(ClipboardTransforms::titleBase(T::JsonMinify), QStringLiteral("Zmenšiť dáta"));
-
-    for (const QString &refused : {QString("Uppercase"), QString("upperCase"), QString(""),
-                                   QString("uppercase "), QString("json")}) {
-        EXPECT_EQ(ClipboardTransforms::fromRawValue(refused), std::nullopt) << refused.toStdString();
-    }
-}
-
-TEST(ClipboardTransform, TitlesFollowTheInterfaceLanguage)
-{
-    const QHash<QString, QString> english{{u"Veľké písmená"_s, "Uppercase"}, {u"Zmenšiť dáta"_s, "Minify JSON"}};
-    struct TitleCase {
-        ClipboardTransform transform;
-        QString slovak;
-        QString inEnglish;
-    };
-    const TitleCase cases[] = {
-        {T::Uppercase, u"Veľké písmená"_s, "Uppercase"},
-        {T::JsonMinify, u"Zmenšiť dáta"_s, "Minify JSON"},
-        {T::Trim, u"Odstrániť okrajové medzery"_s, u"Odstrániť okrajové medzery"_s}, // not in this table
-    };
-    for (const TitleCase &c : cases) {
-        {
-            ScopedLanguage slovak(std::nullopt, english);
-            EXPECT_EQ(ClipboardTransforms::title(c.transform), c.slovak);
-        }
-        {
-            ScopedLanguage en(QStringLiteral("en"), english);
-            EXPECT_EQ(ClipboardTransforms::title(c.transform), c.inEnglish);
-        }
-    }
-}
-
 TEST(ClipboardTransform, CaseMappingFollowsUnicodeAndCountsCharactersNotUnits)
 {
     expectCases({
-        {"upper ascii", T::Uppercase, "Hello, World 42", "HELLO, WORLD 42"},
-        {"upper slovak", T::Uppercase, u"žltučký kôň ďateľ"_s, u"ŽLTUČKÝ KÔŇ ĎATEĽ"_s},
         {"upper sharp s expands", T::Uppercase, u"straße"_s, u"STRASSE"_s},
         {"lower", T::Lowercase, u"ŽLTÝ Kôň ABC"_s, u"žltý kôň abc"_s},
-        {"lower keeps digits", T::Lowercase, "ABC-123", "abc-123"},
         {"title", T::TitleCase, "hELLO wORLD", "Hello World"},
-        {"title slovak", T::TitleCase, u"čerstvé ŇAMKY"_s, u"Čerstvé Ňamky"_s},
-        {"title apostrophe stays in word", T::TitleCase, "don't STOP", "Don't Stop"},
         {"title after punctuation", T::TitleCase, "one-two (three)", "One-Two (Three)"},
-        {"title keeps white space", T::TitleCase, "  a\tb\n", "  A\tB\n"},
-        {"title digit starts word", T::TitleCase, "1ST place", "1st Place"},
-        {"sentence", T::SentenceCase, "hELLO wORLD. sECOND", "Hello world. second"},
-        {"sentence leading space", T::SentenceCase, " ABC", " abc"},
         {"sentence leading digit", T::SentenceCase, "1 ABC", "1 abc"},
         {"sentence combining mark", T::SentenceCase, u"e\u0301CHO"_s, u"E\u0301cho"_s},
-        {"sentence astral first", T::SentenceCase, u"😀ABC"_s, u"😀abc"_s},
         {"plain text unchanged", T::PlainText, " <b>*x*</b>\r\n", " <b>*x*</b>\r\n"},
     });
 }
@@ -104,52 +43,30 @@ TEST(ClipboardTransform, WhiteSpaceTransformsUseTheirOwnCharacterSets)
 {
     expectCases({
         {"clean", T::Clean, "\t\tone  two\n\nthree ", "one two three"},
-        {"clean unicode spaces", T::Clean, u"a\u00A0\u2003b\u2028c\u3000"_s, "a b c"},
-        {"clean crlf", T::Clean, "a\r\n\r\nb", "a b"},
-        {"clean only space", T::Clean, " \t\n ", ""},
         {"clean space with combining mark", T::Clean, u"a \u0301b"_s, "a b"},
         {"clean keeps accented letter", T::Clean, u"e\u0301 x"_s, u"e\u0301 x"_s},
         {"trim", T::Trim, " \t\n a  b \r\n", "a  b"},
-        {"trim nbsp and nel", T::Trim, u"\u00A0\u0085x\u2029"_s, "x"},
-        {"trim keeps inner", T::Trim, "a\n\nb", "a\n\nb"},
-        {"remove spaces", T::RemoveSpaces, "a b\tc\nd", "abcd"},
         {"remove space with its combining mark", T::RemoveSpaces, u"a \u0301b"_s, "ab"},
-        {"remove unicode spaces", T::RemoveSpaces, u"1\u00A0000\u202F000\r\n"_s, "1000000"},
         {"remove spaces keeps zero width joiner text", T::RemoveSpaces, u"x\u200By"_s, u"x\u200By"_s},
         {"line breaks", T::RemoveLineBreaks, "a  \n\n  b c", "a b c"},
-        {"line breaks crlf", T::RemoveLineBreaks, "a\r\nb\r\n", "a b "},
         {"carriage returns only", T::RemoveLineBreaks, "a\rb\r", "a\rb\r"},
-        {"tabs away from breaks stay", T::RemoveLineBreaks, "a\tb\nc", "a\tb c"},
         {"unicode space beside break", T::RemoveLineBreaks, u"a\u00A0\n\u2003b"_s, "a b"},
-        {"single break", T::RemoveLineBreaks, "\n", " "},
     });
 }
 
 TEST(ClipboardTransform, MarkdownAndHtmlBecomePlainText)
 {
     expectCases({
-        {"heading", T::MarkdownPlain, "# Title", "Title"},
         {"blank line before heading goes", T::MarkdownPlain, "a\n\n# b", "a\nb"},
-        {"deep heading indented", T::MarkdownPlain, "   ###### Six", "Six"},
         {"seventh hash stays", T::MarkdownPlain, "####### x", "# x"},
-        {"hash inside line stays", T::MarkdownPlain, "issue #12", "issue #12"},
         {"heading without title takes break", T::MarkdownPlain, "#\nnext", "next"},
-        {"image and link", T::MarkdownPlain, "![logo](a.png) and [site](b)", "logo and site"},
-        {"image without alt", T::MarkdownPlain, "x![](a.png)y", "xy"},
         {"empty link text stays", T::MarkdownPlain, "[](x)", "[](x)"},
         {"emphasis and snake case", T::MarkdownPlain, "**bold** and snake_case", "bold and snakecase"},
-        {"code and strike", T::MarkdownPlain, "`a` ~~b~~", "a b"},
         {"not trimmed", T::MarkdownPlain, " *x* \n", " x \n"},
-        {"crlf heading", T::MarkdownPlain, "a\r\n## b", "a\r\nb"},
-        {"paragraph", T::HtmlPlain, "<p>Tom &amp; Jerry</p>", "Tom & Jerry"},
         {"escaped entity decodes twice", T::HtmlPlain, "a&amp;lt;b", "a<b"},
-        {"numeric entity stays", T::HtmlPlain, "&#39;", "&#39;"},
-        {"entities", T::HtmlPlain, "&quot;x&quot;&nbsp;&gt;&nbsp;&lt;y", "\"x\" > <y"},
         {"entity case matters", T::HtmlPlain, "&AMP;", "&AMP;"},
         {"tags become spaces", T::HtmlPlain, "a<br>b<br/>c", "a b c"},
-        {"multi-line tag", T::HtmlPlain, "x<a\nhref='y'>z</a>", "x z"},
         {"white space runs", T::HtmlPlain, "\n <div>\t a \n\n b </div> ", "a b"},
-        {"lone angle bracket", T::HtmlPlain, "1 < 2", "1 < 2"},
     });
 }
 
@@ -157,25 +74,12 @@ TEST(ClipboardTransform, UrlEncodingKeepsQueryCharactersAndRefusesBadEscapes)
 {
     expectCases({
         {"space", T::UrlEncode, "a b&c", "a%20b&c"},
-        {"allowed", T::UrlEncode, "AZaz09-._~!$&'()*+,;=:@/?", "AZaz09-._~!$&'()*+,;=:@/?"},
         {"not allowed", T::UrlEncode, "#[]%\"<>\\^`{|}", "%23%5B%5D%25%22%3C%3E%5C%5E%60%7B%7C%7D"},
-        {"utf8", T::UrlEncode, u"čaj ☕"_s, "%C4%8Daj%20%E2%98%95"},
-        {"astral", T::UrlEncode, u"😀"_s, "%F0%9F%98%80"},
-        {"line break", T::UrlEncode, "a\nb", "a%0Ab"},
         {"lone surrogate refused", T::UrlEncode, QString(QChar(0xD800)) + "a b", QString(QChar(0xD800)) + "a b"},
-        {"decode", T::UrlDecode, "a%20b", "a b"},
-        {"invalid escape", T::UrlDecode, "100%", "100%"},
-        {"short escape", T::UrlDecode, "%2", "%2"},
         {"non hex escape", T::UrlDecode, "%zz a%20b", "%zz a%20b"},
-        {"lower case hex", T::UrlDecode, "%c4%8d", u"č"_s},
         {"plus stays", T::UrlDecode, "a+b%2B", "a+b+"},
-        {"not utf8", T::UrlDecode, "%FF%FE", "%FF%FE"},
-        {"truncated sequence", T::UrlDecode, "%C4", "%C4"},
-        {"overlong form", T::UrlDecode, "%C0%AF", "%C0%AF"},
         {"leading zero-width no-break space kept", T::UrlDecode, "%EF%BB%BFa", u"\uFEFFa"_s},
         {"encoded surrogate", T::UrlDecode, "%ED%A0%80", "%ED%A0%80"},
-        {"non ascii input kept", T::UrlDecode, u"ž%20ž"_s, u"ž ž"_s},
-        {"no escapes", T::UrlDecode, "plain", "plain"},
     });
     // Every text comes back from encoding and decoding as it was.
     for (const QString &text : {QString("a b&c=d?e#f"), u"Žltý kôň 😀 100%"_s, QString("%41")}) {
@@ -199,22 +103,13 @@ TEST(ClipboardTransform, JsonIsRewrittenWithSortedKeysOrLeftAlone)
 
     const QString notJson = "not json {";
     expectCases({
-        {"bare number", T::JsonFormat, "42", "42"},
-        {"bare string", T::JsonMinify, "\"x\"", "\"x\""},
-        {"bare null", T::JsonFormat, "null", "null"},
         {"not json", T::JsonFormat, notJson, notJson},
         {"trailing garbage", T::JsonMinify, "{} x", "{} x"},
-        {"trailing comma", T::JsonMinify, "[1,]", "[1,]"},
-        {"array", T::JsonMinify, "[ 3 , 1 ]", "[3,1]"},
-        {"empty object", T::JsonMinify, " { } ", "{}"},
         {"exact 64-bit integer", T::JsonMinify, "[9007199254740993]", "[9007199254740993]"},
-        {"negative integer", T::JsonMinify, "[-12]", "[-12]"},
-        {"decimal", T::JsonMinify, "[0.1, -2.5e-3]", "[0.1,-0.0025]"},
         {"integer beyond 64 bits kept", T::JsonMinify, "[123456789012345678901234567890]",
          "[123456789012345678901234567890]"},
         {"too precise decimal kept", T::JsonMinify, "[3.14159265358979323846264]",
          "[3.14159265358979323846264]"},
-        {"overflowing exponent kept", T::JsonMinify, "[1e400]", "[1e400]"},
         {"escaped quote in key", T::JsonMinify, "{\"a\\\"1\": 2}", "{\"a\\\"1\":2}"},
     });
 }
@@ -222,19 +117,8 @@ TEST(ClipboardTransform, JsonIsRewrittenWithSortedKeysOrLeftAlone)
 // Bad input ends in a result or the unchanged text, never a crash or hang.
 TEST(ClipboardTransform, BadInputNeverBreaksATransform)
 {
-    for (ClipboardTransform t : ClipboardTransforms::all()) {
-        const std::string name = ClipboardTransforms::rawValue(t).toStdString();
-        EXPECT_EQ(ClipboardTransforms::apply(t, QString()), QString()) << name;
-        EXPECT_EQ(ClipboardTransforms::apply(t, QString("")), QString("")) << name;
-    }
-
     const QString blank = " \t\r\n ";
     expectCases({
-        {"clean blank", T::Clean, blank, ""},
-        {"trim blank", T::Trim, blank, ""},
-        {"remove spaces blank", T::RemoveSpaces, blank, ""},
-        {"html blank", T::HtmlPlain, blank, ""},
-        {"json blank", T::JsonFormat, blank, blank},
         {"url blank", T::UrlEncode, blank, "%20%09%0D%0A%20"},
     });
 
@@ -244,42 +128,13 @@ TEST(ClipboardTransform, BadInputNeverBreaksATransform)
     const QString loneSurrogates = QString(QChar(0xDC00)) + "x " + QChar(0xD83D);
     for (ClipboardTransform t : ClipboardTransforms::all()) {
         const std::string name = ClipboardTransforms::rawValue(t).toStdString();
+        EXPECT_EQ(ClipboardTransforms::apply(t, QString()), QString()) << name;
         EXPECT_FALSE(ClipboardTransforms::apply(t, fromBadUtf8).isEmpty()) << name;
         EXPECT_FALSE(ClipboardTransforms::apply(t, loneSurrogates).isEmpty()) << name;
     }
     EXPECT_EQ(ClipboardTransforms::apply(T::UrlDecode, loneSurrogates + "%20"), loneSurrogates + "%20");
     EXPECT_EQ(ClipboardTransforms::apply(T::JsonMinify, "[\"" + loneSurrogates + "\"]"),
               "[\"" + loneSurrogates + "\"]");
-}
-
-TEST(ClipboardTransform, DeeplyNestedJsonIsReturnedUnchanged)
-{
-    constexpr int depth = 100000;
-    for (const auto &[open, close] : {std::pair{"[", "]"}, std::pair{"{\"a\":", "}"}}) {
-        const QString nested = QString(open).repeated(depth) + "1" + QString(close).repeated(depth);
-        EXPECT_EQ(ClipboardTransforms::apply(T::JsonFormat, nested), nested) << open;
-        EXPECT_EQ(ClipboardTransforms::apply(T::JsonMinify, nested), nested) << open;
-        const QString unclosed = QString(open).repeated(depth);
-        EXPECT_EQ(ClipboardTransforms::apply(T::JsonMinify, unclosed), unclosed) << open;
-    }
-}
-
-TEST(ClipboardTransform, TenMegabyteTextIsTransformedCompletely)
-{
-    const QString line = u"Žltý kôň <b>**pel**</b> ďalej&amp; a%20b\t\n"_s;
-    const QString big = line.repeated(10 * 1024 * 1024 / (line.size() * 2) + 1);
-    ASSERT_GE(big.size() * 2, 10 * 1024 * 1024);
-    const qsizetype lines = big.count(u'\n');
-
-    EXPECT_EQ(ClipboardTransforms::apply(T::Uppercase, big).size(), big.size());
-    EXPECT_EQ(ClipboardTransforms::apply(T::RemoveLineBreaks, big).count(u'\n'), 0);
-    EXPECT_EQ(ClipboardTransforms::apply(T::RemoveSpaces, big).count(u' '), 0);
-    EXPECT_EQ(ClipboardTransforms::apply(T::Clean, big).count(u' '), lines * 5 - 1);
-    EXPECT_EQ(ClipboardTransforms::apply(T::MarkdownPlain, big).count(u'*'), 0);
-    EXPECT_EQ(ClipboardTransforms::apply(T::HtmlPlain, big).count(u'<'), 0);
-    EXPECT_EQ(ClipboardTransforms::apply(T::UrlDecode, ClipboardTransforms::apply(T::UrlEncode, big)), big);
-    EXPECT_EQ(ClipboardTransforms::apply(T::JsonMinify, big), big);
-    EXPECT_EQ(ClipboardTransforms::apply(T::SentenceCase, big).left(4), u"Žltý"_s);
 }
 
 } // namespace

@@ -44,7 +44,6 @@ TEST(EntrySearchIndex, MatchesEachOfTheFiveFieldsWithoutCaseButWithAccents)
     const ClipboardEntry korean = entry(QStringLiteral("ko"), QStringLiteral("한국"));
     const ClipboardEntry koreanJamo = entry(QStringLiteral("ko2"), QStringLiteral("\u1112\u1161\u11AB"));
     const ClipboardEntry thorn = entry(QStringLiteral("thorn"), QStringLiteral("þorn"));
-    const ClipboardEntry maths = entry(QStringLiteral("maths"), QStringLiteral("x \U0001D400 y"));
     const ClipboardEntry link = entry(QStringLiteral("url"), QStringLiteral("https://x.sk"), ClipboardKind::Url,
                                       QStringLiteral("Firefox"));
 
@@ -55,31 +54,20 @@ TEST(EntrySearchIndex, MatchesEachOfTheFiveFieldsWithoutCaseButWithAccents)
     };
     const Case cases[] = {
         {"ABC", unnamed, true},             // text, case folded
-        {"abd", unnamed, false},
         {"first second", lines, true},      // preview: line feeds read as spaces
-        {"first\nsecond", lines, true},     // text itself
         {"správa", file, true},             // preview of a file: its name
-        {"sprava", file, false},            // accents count
         {"gimp", image, true},              // source application
         {"schránka", unnamed, true},        // source label of an entry without a source
         {"OBRÁZOK", image, true},           // kind label and image preview
-        {"ODKAZ", link, true},              // kind label
-        {"firefox", link, true},
-        {"chrome", link, false},
         {"", unnamed, true},                // an empty search lists everything
         {"cafe", cafe, false},              // a plain letter does not find an accented one
-        {"caf", cafe, true},
-        {"CAFÉ", cafe, true},
         {"CAFÉ", cafeDecomposed, true},     // composed search against a decomposed text
         {"cafe", cafeDecomposed, false},    // nor inside a letter with a combining accent
         {"cafe\u0301", cafe, true},         // decomposed search against a composed text
         {"žltý kôň", capitals, true},       // capital letters with accents
-        {"zlty kon", capitals, false},
         {"하", korean, false},              // part of a syllable is not the syllable
-        {"한", korean, true},
         {"한", koreanJamo, true},           // the syllable spelled in conjoining letters
         {"ÞORN", thorn, true},              // a letter without a decomposition folds by case only
-        {"\U0001D400", maths, true},          // outside the basic plane
     };
     EntrySearchIndex index;
     for (const Case &c : cases) {
@@ -96,49 +84,6 @@ TEST(EntrySearchIndex, FindsTheNewTextAfterAnEntryWasEdited)
     e.text = QStringLiteral("new words");
     EXPECT_TRUE(index.filtered({e}, QStringLiteral("old")).isEmpty());
     EXPECT_EQ(ids(index.filtered({e}, QStringLiteral("NEW"))), QStringList{QStringLiteral("a")});
-}
-
-TEST(EntrySearchIndex, KeepsFoldsOnlyForListedEntriesOnceManyAreGone)
-{
-    EntrySearchIndex index;
-    QList<ClipboardEntry> many;
-    for (int i = 0; i < 600; ++i)
-        many.append(entry(QString::number(i), QStringLiteral("text %1").arg(i)));
-    index.filtered(many, QStringLiteral("text"));
-    EXPECT_EQ(index.cachedCount(), 600);
-    const QList<ClipboardEntry> few = many.mid(0, 10);
-    EXPECT_EQ(index.filtered(few, QStringLiteral("text")).size(), 10);
-    EXPECT_EQ(index.cachedCount(), 10);
-}
-
-TEST(EntrySearchIndex, HugeAndBrokenTextsAreSearchedWithoutHarm)
-{
-    EntrySearchIndex index;
-    QString broken = QStringLiteral("abc");
-    broken.append(QChar(0xD800)); // a lone surrogate, as broken UTF-16 arrives
-    const ClipboardEntry huge = entry(QStringLiteral("huge"), QString(2'000'000, u'x') + QStringLiteral("needle"));
-    const ClipboardEntry bad = entry(QStringLiteral("bad"), broken);
-    EXPECT_EQ(ids(index.filtered({huge, bad}, QStringLiteral("NEEDLE"))), QStringList{QStringLiteral("huge")});
-    EXPECT_EQ(ids(index.filtered({huge, bad}, QStringLiteral("abc"))), QStringList{QStringLiteral("bad")});
-}
-
-TEST(EntrySearchIndex, SnippetsMatchOnNameTriggerAndTextJoined)
-{
-    const ClipboardSnippet snippet{QStringLiteral("s1"), QStringLiteral("Podpis"), QStringLiteral(";sig"),
-                                   QStringLiteral("S pozdravom, Ján")};
-    struct Case {
-        const char *search;
-        bool matches;
-    };
-    const Case cases[] = {
-        {"podpis", true}, {";SIG", true}, {"JÁN", true}, {"jan", false}, {"podpis ;sig", true}, {"sig s pozdravom", true},
-        {"podpis;sig", false}, {"", true},
-    };
-    for (const Case &c : cases) {
-        EXPECT_EQ(EntrySearchIndex::filtered(QList<ClipboardSnippet>{snippet}, QString::fromUtf8(c.search)).size(),
-                  c.matches ? 1 : 0)
-            << c.search;
-    }
 }
 
 TEST(QuickAccessRanking, FrontApplicationsCopiesFirstThenNewestFirstOnEachSide)

@@ -14,18 +14,11 @@ TEST(JsonKeys, FieldNamesOfObjectsAndArraysOfObjects)
     const Case cases[] = {
         {"object keys sorted", R"({"b": 1, "a": {"nested": 2}})", {"a", "b"}},
         {"union over an array of objects", R"([{"x": 1, "y": 2}, {"y": 3, "z": 4}])", {"x", "y", "z"}},
-        {"array of numbers", "[1, 2, 3]", {}},
         {"array mixing objects and numbers", R"([{"a": 1}, 2])", {}},
-        {"empty object", "{}", {}},
-        {"empty array", "[]", {}},
         {"malformed", R"({"a": )", {}},
-        {"plain text", "hello", {}},
-        {"bare number", "42", {}},
-        {"empty text", "", {}},
         {"upper case before lower case", R"({"b": 1, "B": 2, "a": 3})", {"B", "a", "b"}},
         {"code point order beyond the BMP", QString(R"({"%1": 1, "%2": 2})").arg(QString::fromUcs4(U"\U0001F600"), QString(QChar(0xFF21))),
          {QString(QChar(0xFF21)), QString::fromUcs4(U"\U0001F600")}},
-        {"unicode keys", R"({"čas": 1, "auto": 2})", {"auto", "čas"}},
     };
     for (const Case &c : cases)
         EXPECT_EQ(JsonKeys::fieldNames(c.json), c.expected) << c.name;

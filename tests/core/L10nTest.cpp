@@ -58,30 +58,6 @@ TEST(L10n, FollowsTheSavedLanguageOnEveryCall)
     EXPECT_EQ(L10n::language(), AppLanguage::Sk);
 }
 
-TEST(L10n, MalformedTablesAreEmpty)
-{
-    struct Case {
-        const char *name;
-        QByteArray json;
-        qsizetype size;
-    };
-    const Case cases[] = {
-        {"object of texts", R"({"Áno":"Yes","Nie":"No"})", 2},
-        {"empty object", "{}", 0},
-        {"array", R"(["Áno","Yes"])", 0},
-        {"member with a number", R"({"Áno":"Yes","Počet":3})", 0},
-        {"member with null", R"({"Áno":null})", 0},
-        {"member with an object", R"({"Áno":{"en":"Yes"}})", 0},
-        {"not JSON", "Áno=Yes", 0},
-        {"empty file", "", 0},
-        {"invalid UTF-8", "{\"\xff\":\"Yes\"}", 0},
-        {"deeply nested", QByteArray(100000, '{'), 0},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(L10n::parseTable(c.json).size(), c.size) << c.name;
-    EXPECT_EQ(L10n::parseTable(R"({"Áno":"Yes"})").value(QString::fromUtf8("Áno")), "Yes");
-}
-
 TEST(L10n, BundledTableIsReachable)
 {
     // The table is a resource of a static library; it must be registered before it can be read.

@@ -31,17 +31,13 @@ TEST(ScreenshotStability, FileCompletesAtTheFirstCheckThatRepeatsTheSize)
         std::vector<std::optional<qint64>> sizes;
         int completesAt;
     } cases[] = {
-        {"same size twice", {5000, 5000}, 2},
         {"zero sizes do not count as recorded", {0, 0, 5000, 5000}, 4},
         {"zero between equal sizes keeps the recorded size", {5000, 0, 5000}, 3},
         {"unreadable between equal sizes keeps the recorded size", {5000, unreadable, 5000}, 3},
-        {"grows, then settles", {1000, 2000, 3000, 3000}, 4},
-        {"shrinks, then settles", {3000, 2000, 2000}, 3},
         {"grows at every check", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 11}, 0},
         {"settles only after the last allowed check", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 10}, 0},
         {"settles at the last allowed check", {1, 2, 3, 4, 5, 6, 7, 8, 9, 9}, 10},
         {"stays empty", std::vector<std::optional<qint64>>(10, 0), 0},
-        {"stays unreadable", std::vector<std::optional<qint64>>(10, unreadable), 0},
         {"exactly at the size limit", {100'000'000, 100'000'000}, 2},
         {"one byte above the size limit", std::vector<std::optional<qint64>>(10, 100'000'001), 0},
     };
@@ -60,8 +56,6 @@ TEST(ScreenshotStability, EachCheckNamesWhyTheFileIsNotComplete)
         ScreenshotStability::Check expected;
     } cases[] = {
         {"first size", std::nullopt, 10, {Verdict::Changed, 10}},
-        {"different size", 10, 12, {Verdict::Changed, 12}},
-        {"unreadable keeps nothing recorded", std::nullopt, std::nullopt, {Verdict::Unreadable, std::nullopt}},
         {"unreadable keeps the recorded size", 10, std::nullopt, {Verdict::Unreadable, 10}},
         {"empty keeps the recorded size", 10, 0, {Verdict::Empty, 10}},
         {"negative size counts as empty", 10, -1, {Verdict::Empty, 10}},

@@ -96,51 +96,6 @@ QJsonObject readTable()
     return document.object();
 }
 
-TEST(TranslationTable, PlaceholdersAreFoundAsAMultiset)
-{
-    struct Case {
-        QString text;
-        QStringList expected;
-    };
-    const Case cases[] = {
-        {"", {}},
-        {"100 %", {}},
-        {"%@ a %d", {"%@", "%d"}},
-        {"%d / %d", {"%d", "%d"}},
-        {"%lld položiek", {"%lld"}},
-        {"%ld", {}},
-        {"%@%@", {"%@", "%@"}},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(placeholders(c.text), c.expected) << c.text.toStdString();
-    EXPECT_EQ(placeholders("%d items from %@"), placeholders("Z %@ je %d položiek"));
-    EXPECT_NE(placeholders("%d"), placeholders("%lld"));
-}
-
-TEST(TranslationTable, LiteralCallsAreFoundInEveryForm)
-{
-    struct Case {
-        const char *name;
-        QString source;
-        QStringList expected;
-    };
-    const Case cases[] = {
-        {"plain", R"(label->setText(L10n::text("Zrušiť"));)", {u"Zrušiť"_s}},
-        {"string literal macro", R"(L10n::text(QStringLiteral("Použiť priečinok")))", {u"Použiť priečinok"_s}},
-        {"unicode literal", R"(L10n::text(u"Skopírované"_s))", {u"Skopírované"_s}},
-        {"spaces", R"(L10n::text(  QStringLiteral( "a" ) ))", {"a"}},
-        {"escapes", R"(L10n::text("say \"hi\"\n\u00e1"))", {u"say \"hi\"\ná"_s}},
-        {"several on a line", R"(f(L10n::text("a"), L10n::text(u"b"_s));)", {"a", "b"}},
-        {"variable is not a literal", R"(L10n::text(title); L10n::text(entry.text))", {}},
-        {"other namespace", R"(Other::text("x"))", {}},
-        {"adjacent literals", "L10n::text(QStringLiteral(\"Prvá \"\n    \"druhá\"))", {u"Prvá druhá"_s}},
-        {"adjacent plain literals", R"(L10n::text("a" "b" "c"))", {"abc"}},
-        {"escape across a split", R"(L10n::text("\"a" "b\""))", {u"\"ab\""_s}},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(literalBaseTexts(c.source), c.expected) << c.name;
-}
-
 TEST(TranslationTable, IsAnObjectOfNonEmptyTextsThatKeepTheirPlaceholders)
 {
     const QJsonObject table = readTable();
@@ -153,23 +108,6 @@ TEST(TranslationTable, IsAnObjectOfNonEmptyTextsThatKeepTheirPlaceholders)
         EXPECT_FALSE(english.trimmed().isEmpty()) << key;
         EXPECT_EQ(placeholders(english), placeholders(it.key())) << key;
     }
-}
-
-// A repeated key parses, but only one of its translations survives.
-TEST(TranslationTable, HasNoRepeatedKeys)
-{
-    QFile file(kTablePath);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(file.readAll());
-    static const QRegularExpression member(QStringLiteral(R"re(^\s*"((?:[^"\\]|\\.)*)"\s*:)re"),
-                                           QRegularExpression::MultilineOption);
-    QStringList keys;
-    for (auto it = member.globalMatch(text); it.hasNext();)
-        keys.append(it.next().captured(1));
-    const QJsonObject table = readTable();
-    EXPECT_EQ(keys.size(), table.size()) << "one member per line expected, each key once";
-    keys.removeDuplicates();
-    EXPECT_EQ(keys.size(), table.size());
 }
 
 TEST(TranslationTable, EveryTransformTitleHasATranslation)

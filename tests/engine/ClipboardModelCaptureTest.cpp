@@ -2,8 +2,6 @@
 
 #include "core/ImageSizeRule.h"
 
-#include <gtest/gtest.h>
-
 #include <QThreadPool>
 
 namespace {
@@ -17,18 +15,15 @@ TEST(ClipboardModelCapture, EachSkipRuleLeavesTheHistoryAndStackAsTheyWere)
         int stack;
     };
     const Case cases[] = {
-        {"ordinary copy", [](ModelHarness &) {}, 1, 0},
         {"foreign change after an own write", [](ModelHarness &h) { h.model->writeOwnText(QStringLiteral("mine")); },
          1, 0},
         {"private copy", [](ModelHarness &h) { h.model->copyUsingShortcut(true, 0); }, 0, 0},
-        {"recording off", [](ModelHarness &h) { h.model->setIsRecording(false); }, 0, 0},
         {"recording off, copy into the stack",
          [](ModelHarness &h) {
              h.model->setIsRecording(false);
              h.model->copyUsingShortcut(false, 0);
          },
          1, 1},
-        {"private mode", [](ModelHarness &h) { h.model->setIsPrivateMode(true); }, 0, 0},
         {"private mode, copy into the stack",
          [](ModelHarness &h) {
              h.model->setIsPrivateMode(true);
@@ -51,19 +46,6 @@ TEST(ClipboardModelCapture, EachSkipRuleLeavesTheHistoryAndStackAsTheyWere)
     }
 }
 
-TEST(ClipboardModelCapture, OwnWriteIsSkippedOnceAndTheNextCopyIsCaptured)
-{
-    ModelHarness h;
-    ClipboardModel &model = h.make();
-    model.copyUsingShortcut(false, 0);
-    model.writeOwnText(QStringLiteral("mine"));
-    model.readClipboardIfChanged();
-    EXPECT_TRUE(model.entries().isEmpty());
-    h.copyText(QStringLiteral("theirs")); // an own write leaves the one-shot capture alone
-    EXPECT_EQ(h.entryTexts(), QStringList{QStringLiteral("theirs")});
-    EXPECT_EQ(model.pasteStackEntryIDs().size(), 1);
-}
-
 TEST(ClipboardModelCapture, ReadsFilesThenImagesThenText)
 {
     struct Case {
@@ -79,8 +61,6 @@ TEST(ClipboardModelCapture, ReadsFilesThenImagesThenText)
     PasteboardContent image;
     image.images = {{QStringLiteral("image/png"), pngBytes(2, 2)}};
     image.text = QStringLiteral("alt text");
-    PasteboardContent url;
-    url.text = QStringLiteral("https://example.org/path");
     PasteboardContent padded;
     padded.text = QStringLiteral("  keep my spaces \n");
     PasteboardContent blank;
@@ -95,13 +75,8 @@ TEST(ClipboardModelCapture, ReadsFilesThenImagesThenText)
                             {QStringLiteral("image/tiff"), pngBytes(3, 3)}};
     const Case cases[] = {
         {"files win over an image", files, ClipboardKind::File, QStringLiteral("/home/u/a.txt\n/home/u/dir")},
-        {"image wins over text", image, ClipboardKind::Image, QString()},
-        {"url text", url, ClipboardKind::Url, QStringLiteral("https://example.org/path")},
-        {"text kept untrimmed", padded, ClipboardKind::Text, QStringLiteral("  keep my spaces \n")},
         {"blank text", blank, std::nullopt, QString()},
-        {"nothing at all", PasteboardContent{}, std::nullopt, QString()},
         {"decompression bomb falls back to text", bomb, ClipboardKind::Text, QStringLiteral("caption")},
-        {"undecodable png, next type kept", junk, ClipboardKind::Image, QString()},
         {"over the ceiling, next type kept", hugeThenSmall, ClipboardKind::Image, QString()},
     };
     for (const Case &c : cases) {
@@ -129,13 +104,7 @@ TEST(ClipboardModelCapture, ReadsFilesThenImagesThenText)
 
 TEST(ClipboardModelCapture, SensitiveTextsAreDroppedWithoutNoticeOrStackItem)
 {
-    const QString texts[] = {
-        QStringLiteral("password: hunter2"),
-        QStringLiteral("API-KEY=abc123"),
-        QStringLiteral("Your verification code: 482913"),
-        QStringLiteral("482913"),
-        QStringLiteral("4111 1111 1111 1111"),
-    };
+    const QString texts[] = {QStringLiteral("password: hunter2"), QStringLiteral("4111 1111 1111 1111")};
     for (const QString &text : texts) {
         ModelHarness h;
         ClipboardModel &model = h.make();
@@ -149,34 +118,6 @@ TEST(ClipboardModelCapture, SensitiveTextsAreDroppedWithoutNoticeOrStackItem)
     h.make();
     h.copyText(QStringLiteral("4111 1111 1111 1112")); // fails the card checksum: kept
     EXPECT_EQ(h.model->entries().size(), 1);
-}
-
-TEST(ClipboardModelCapture, AHugeTextIsRecordedWhole)
-{
-    ModelHarness h;
-    ClipboardModel &model = h.make();
-    QString huge;
-    huge.reserve(8 * 1024 * 1024);
-    while (huge.size() < 8 * 1024 * 1024)
-        huge += QStringLiteral("line of ordinary words, nothing secret here %1\n").arg(huge.size());
-    h.copyText(huge);
-    ASSERT_EQ(model.entries().size(), 1);
-    EXPECT_EQ(model.entries().first().text.size(), huge.size());
-    EXPECT_EQ(h.make().entries().first().text, huge);
-}
-
-TEST(ClipboardModelCapture, TheSameTextTwiceGivesTwoEntriesNewestFirst)
-{
-    ModelHarness h;
-    ClipboardModel &model = h.make();
-    h.copyText(QStringLiteral("same"));
-    h.clock.advance(std::chrono::seconds(1));
-    h.copyText(QStringLiteral("same"));
-    ASSERT_EQ(model.entries().size(), 2);
-    EXPECT_NE(model.entries().at(0).id, model.entries().at(1).id);
-    EXPECT_GT(model.entries().at(0).copiedAt, model.entries().at(1).copiedAt);
-    h.model->readClipboardIfChanged(); // no change: nothing new
-    EXPECT_EQ(model.entries().size(), 2);
 }
 
 TEST(ClipboardModelCapture, TemporaryCopiesExpireWithinOnePollStep)
@@ -211,10 +152,6 @@ TEST(ClipboardModelCapture, ImagesAreScreenshotsByChordWindowOrSourceName)
     const Case cases[] = {
         {"plain application", QStringLiteral("Editor"), std::nullopt, false},
         {"chord window open", QStringLiteral("Editor"), 60, true},
-        {"chord window over", QStringLiteral("Editor"), -1, false},
-        {"name with capitals", QStringLiteral("My SCREEN Capture Tool"), std::nullopt, true},
-        {"slovak accents", QStringLiteral("Snímka Obrazovky"), std::nullopt, true},
-        {"screenshot word inside", QStringLiteral("gnome-screenshot"), std::nullopt, true},
         {"no front application", QString(), std::nullopt, false},
     };
     for (const Case &c : cases) {
@@ -233,59 +170,6 @@ TEST(ClipboardModelCapture, ImagesAreScreenshotsByChordWindowOrSourceName)
         EXPECT_EQ(model.entries().first().sourceApp, c.source) << c.name;
         EXPECT_FALSE(model.screenshotChordWindowEnd().has_value()) << c.name;
         EXPECT_EQ(model.screenshotNotice().has_value(), c.screenshot) << c.name;
-    }
-}
-
-TEST(ClipboardModelCapture, ABlankTextKeepsTheChordWindowOpen)
-{
-    ModelHarness h;
-    ClipboardModel &model = h.make();
-    const QDateTime end = h.clock.now().addSecs(60);
-    model.setScreenshotChordWindowEnd(end);
-    h.copyText(QStringLiteral("   "));
-    EXPECT_EQ(model.screenshotChordWindowEnd(), end);
-    h.copyText(QStringLiteral("text"));
-    EXPECT_FALSE(model.screenshotChordWindowEnd().has_value());
-}
-
-TEST(ClipboardModelCapture, ALargeImageThatCannotBeKeptLeavesTheChordWindowAsNothingWasRead)
-{
-    // Above the size target, so it is reduced off the main thread, and no image at all.
-    const QByteArray broken = pngBytes(1, 1).left(33) + QByteArray(ImageSizeRule::kTargetBytes + 10, '\0');
-    struct Case {
-        const char *name;
-        std::optional<QString> text;
-        bool windowStaysOpen;
-    };
-    const Case cases[] = {
-        {"no text either", std::nullopt, true},
-        {"its text is recorded", QStringLiteral("caption"), false},
-    };
-    for (const Case &c : cases) {
-        ModelHarness h;
-        ClipboardModel &model = h.make();
-        const QDateTime end = h.clock.now().addSecs(60);
-        model.setScreenshotChordWindowEnd(end);
-        PasteboardContent content;
-        content.images = {{QStringLiteral("image/png"), broken}};
-        content.text = c.text;
-        h.pasteboard.copyContent(content);
-        model.readClipboardIfChanged();
-        ASSERT_TRUE(h.waitForCaptures()) << c.name;
-        if (c.windowStaysOpen) {
-            EXPECT_TRUE(model.entries().isEmpty()) << c.name;
-            EXPECT_EQ(model.screenshotChordWindowEnd(), end) << c.name;
-            // The real screenshot that follows still counts as one.
-            h.pasteboard.copyImage(pngBytes(2, 2));
-            model.readClipboardIfChanged();
-            ASSERT_EQ(model.entries().size(), 1) << c.name;
-            EXPECT_TRUE(model.entries().first().isScreenshot) << c.name;
-        } else {
-            ASSERT_EQ(model.entries().size(), 1) << c.name;
-            EXPECT_EQ(model.entries().first().text, *c.text) << c.name;
-            EXPECT_FALSE(model.entries().first().isScreenshot) << c.name;
-            EXPECT_FALSE(model.screenshotChordWindowEnd().has_value()) << c.name;
-        }
     }
 }
 
@@ -339,16 +223,6 @@ TEST(ClipboardModelCapture, MonitoringStartsOnceFromTheCurrentClipboard)
     EXPECT_EQ(model.findChildren<QTimer *>().size(), 1);
     model.readClipboardIfChanged();
     EXPECT_EQ(h.entryTexts(), QStringList{QStringLiteral("after start")});
-}
-
-TEST(ClipboardModelCapture, ThePollTimerCapturesWithoutBeingAsked)
-{
-    ModelHarness h;
-    ClipboardModel &model = h.make();
-    model.startMonitoring();
-    h.pasteboard.copyText(QStringLiteral("polled"));
-    EXPECT_TRUE(waitUntil([&model] { return !model.entries().isEmpty(); }));
-    EXPECT_EQ(h.entryTexts(), QStringList{QStringLiteral("polled")});
 }
 
 } // namespace

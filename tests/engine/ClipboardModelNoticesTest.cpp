@@ -49,30 +49,10 @@ TEST(ClipboardModelNotices, ALaterNoticeIsNeverCutShortByAnEarlierTimer)
                                    {3499, nullptr, true, {}}, {3500, nullptr, false, {}}});
     run("copy during a screenshot notice", {{0, shot("S"), true, "S"}, {1000, copied, true, "S"},
                                             {3999, nullptr, true, "S"}, {4000, nullptr, false, {}}});
-    run("screenshot after a copy", {{0, copied, true, {}}, {1000, shot("S"), true, "S"}, {2000, nullptr, true, "S"},
-                                    {4999, nullptr, true, "S"}, {5000, nullptr, false, {}}});
-    run("two screenshots 3 s apart", {{0, shot("S1"), true, "S1"}, {3000, shot("S2"), true, "S2"},
-                                      {4000, nullptr, true, "S2"}, {6999, nullptr, true, "S2"}, {7000, nullptr, false, {}}});
     run("dismissal while a timer is pending", {{0, shot("S"), true, "S"}, {1000, dismiss, false, {}},
                                                {4000, nullptr, false, {}}});
     run("copy right after a dismissal", {{0, shot("S"), true, "S"}, {1000, dismiss, false, {}}, {1000, copied, true, {}},
                                          {2999, nullptr, true, {}}, {3000, nullptr, false, {}}});
-}
-
-TEST(ClipboardModelNotices, CaptureShowsTheNoticeOfItsKind)
-{
-    ModelHarness h;
-    ClipboardModel &model = h.make();
-    h.copyText(QStringLiteral("text"));
-    EXPECT_TRUE(model.copiedNoticeVisible());
-    EXPECT_FALSE(model.screenshotNotice().has_value());
-    h.workspace.setFrontmostApplication(RunningApplication{1, 5, QStringLiteral("Screenshot")});
-    h.pasteboard.copyImage(pngBytes(3, 3));
-    model.readClipboardIfChanged();
-    ASSERT_TRUE(model.screenshotNotice().has_value());
-    EXPECT_EQ(model.screenshotNotice()->id, model.entries().first().id);
-    // The toast can still show the image after the live entry handed its bytes to the store.
-    EXPECT_EQ(model.imageData(*model.screenshotNotice()), pngBytes(3, 3));
 }
 
 TEST(ClipboardModelNotices, APendingTimerDoesNothingOnceTheModelIsGone)

@@ -7,7 +7,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <sys/stat.h>
 
 namespace {
 
@@ -21,26 +20,6 @@ QJsonArray storedHistoryArray(FakeSettingsStore &settings)
     const std::optional<QByteArray> bytes = settings.bytesValue(ClipboardModel::historyKey);
     return bytes ? QJsonDocument::fromJson(*bytes).array() : QJsonArray();
 }
-
-ino_t inodeOf(const QString &path)
-{
-    struct stat info {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
-}
-
-// Collects warning lines of the engine for the life of the object.
-class CapturedWarnings
-{
-public:
-    CapturedWarnings() { s_lines.clear(); m_previous = qInstallMessageHandler(&CapturedWarnings::handle); }
-    ~CapturedWarnings() { qInstallMessageHandler(m_previous); }
-    QStringList lines() const { return s_lines; }
-
-private:
-    static void handle(QtMsgType, const QMessageLogContext &, const QString &message) { s_lines.append(message); }
-    static inline QStringList s_lines;
-    QtMessageHandler m_previous = nullptr;
-};
 
 TEST(ClipboardModelPersistence, LoadingDropsExpiredEntriesThenPrunesTheIdListsOnce)
 {
@@ -96,25 +75,6 @@ TEST(ClipboardModelPersistence, InlineImagesMoveIntoTheStoreOnceAtStart)
     EXPECT_EQ(restarted.imageData(restarted.entries().first()), image.imageData);
 }
 
-TEST(ClipboardModelPersistence, AnImageFileIsWrittenOnceAndSweptWhenItsEntryLeaves)
-{
-    ModelHarness h;
-    ClipboardModel &model = h.make();
-    const QByteArray png = pngBytes(16, 16);
-    h.pasteboard.copyImage(png);
-    model.readClipboardIfChanged();
-    ASSERT_EQ(h.imageFiles().size(), 1);
-    const QString file = QDir(h.imageFolder()).filePath(h.imageFiles().first());
-    const ino_t inode = inodeOf(file);
-    for (const char *text : {"a", "b", "c"})
-        h.copyText(QString::fromLatin1(text));
-    EXPECT_EQ(inodeOf(file), inode); // not rewritten by the later history writes
-    EXPECT_EQ(model.imageData(model.entries().last()), png);
-
-    model.setHistoryLimit(2);
-    EXPECT_TRUE(h.imageFiles().isEmpty());
-}
-
 TEST(ClipboardModelPersistence, AScreenshotWithoutItsStoreFileIsStoredAgainFromTheScreenshotFile)
 {
     struct Case {
@@ -126,9 +86,7 @@ TEST(ClipboardModelPersistence, AScreenshotWithoutItsStoreFileIsStoredAgainFromT
         bool expectBytesLater;   // the image still reads after the screenshot file is gone
     };
     const Case cases[] = {
-        {"no store path", false, false, true, true, true},
         {"store file missing", true, false, true, true, true},
-        {"store file present", true, true, true, false, true},
         {"neither file", true, false, false, false, false},
     };
     for (const Case &c : cases) {
@@ -172,23 +130,6 @@ TEST(ClipboardModelPersistence, AScreenshotWithoutItsStoreFileIsStoredAgainFromT
     }
 }
 
-TEST(ClipboardModelPersistence, RestartRestoresEverythingInOrder)
-{
-    ModelHarness h;
-    ClipboardModel &model = h.make();
-    h.copyText(QStringLiteral("first"));
-    h.pasteboard.copyImage(pngBytes(4, 4));
-    model.readClipboardIfChanged();
-    h.pasteboard.copyFilePaths({QStringLiteral("/tmp/a.txt"), QStringLiteral("/tmp/b")});
-    model.readClipboardIfChanged();
-    h.copyText(QStringLiteral("https://example.org"));
-    const QList<ClipboardEntry> before = model.entries();
-
-    ClipboardModel &restarted = h.make();
-    EXPECT_EQ(restarted.entries(), before);
-    EXPECT_EQ(restarted.imageData(restarted.entries().at(2)), pngBytes(4, 4));
-}
-
 TEST(ClipboardModelPersistence, AHistoryThatReadsOnlyInPartIsBackedUpAndItsImagesKept)
 {
     struct Case {
@@ -199,9 +140,6 @@ TEST(ClipboardModelPersistence, AHistoryThatReadsOnlyInPartIsBackedUpAndItsImage
     const Case cases[] = {
         {"one bad entry", R"([{"id":"A","text":"a"},{"id":"B","kind":"bogus"},{"id":"C","text":"c"}])", {"A", "C"}},
         {"not json", "{[garbage", {}},
-        {"not an array", R"({"id":"A"})", {}},
-        {"deeply nested", QByteArray(5000, '[') + QByteArray(5000, ']'), {}},
-        {"invalid utf-8", "[{\"id\":\"A\",\"text\":\"\xff\xfe\"}]", {}},
     };
     for (const Case &c : cases) {
         ModelHarness h;
@@ -294,21 +232,6 @@ TEST(ClipboardModelPersistence, ACompleteLoadSweepsFilesThatNoEntryNames)
     EXPECT_TRUE(QDir(h.backupFolder()).entryList(QDir::Files).isEmpty());
 }
 
-TEST(ClipboardModelPersistence, UnreadableJarsAndSnippetsKeepWhatReadsAndAreBackedUp)
-{
-    ModelHarness h;
-    h.settings.setBytes(ClipboardModel::jarsKey, R"([{"id":"J","name":"Work","entryIDs":[]},{"id":"K"}])");
-    h.settings.setBytes(ClipboardModel::snippetsKey, R"([{"id":"S","name":"n","trigger":";s","text":"t"},7])");
-    ClipboardModel &model = h.make();
-    ASSERT_EQ(model.jars().size(), 1);
-    EXPECT_EQ(model.jars().first().name, QStringLiteral("Work"));
-    ASSERT_EQ(model.snippets().size(), 1);
-    EXPECT_EQ(model.snippets().first().trigger, QStringLiteral(";s"));
-    EXPECT_EQ(QDir(h.backupFolder()).entryList({QStringLiteral("tarnel.jars.unreadable-*")}, QDir::Files).size(), 1);
-    EXPECT_EQ(QDir(h.backupFolder()).entryList({QStringLiteral("tarnel.snippets.unreadable-*")}, QDir::Files).size(), 1);
-    EXPECT_TRUE(model.sweepsUnreferencedImages());
-}
-
 TEST(ClipboardModelPersistence, AnImageTheStoreCannotSaveIsLoggedAndKeptInline)
 {
     ModelHarness h;
@@ -318,7 +241,7 @@ TEST(ClipboardModelPersistence, AnImageTheStoreCannotSaveIsLoggedAndKeptInline)
     blocker.close();
     ClipboardModel &model = h.make();
     const QByteArray png = pngBytes(6, 6);
-    CapturedWarnings warnings;
+    LogCapture warnings;
     h.pasteboard.copyImage(png);
     model.readClipboardIfChanged();
     const QStringList saveFailures = warnings.lines().filter(QStringLiteral("Tarnel could not save a clipboard image: "));
@@ -326,22 +249,6 @@ TEST(ClipboardModelPersistence, AnImageTheStoreCannotSaveIsLoggedAndKeptInline)
     const QJsonObject stored = storedHistoryArray(h.settings).first().toObject();
     EXPECT_EQ(QByteArray::fromBase64(stored.value(QStringLiteral("imageData")).toString().toLatin1()), png);
     EXPECT_EQ(model.imageData(model.entries().first()), png);
-}
-
-TEST(ClipboardModelPersistence, PasteStackAndConsumedIdsAreStoredAsTextLists)
-{
-    ModelHarness h;
-    ClipboardModel &model = h.make();
-    h.copyText(QStringLiteral("a"));
-    h.copyText(QStringLiteral("b"));
-    const QStringList ids = idsOf(model.entries());
-    model.setPasteStackEntryIDs({ids.at(1), ids.at(0)});
-    model.persistPasteStack();
-    model.setConsumedEntryIDs({ids.at(0)});
-    model.persistConsumedEntries();
-    ClipboardModel &restarted = h.make();
-    EXPECT_EQ(restarted.pasteStackEntryIDs(), (QStringList{ids.at(1), ids.at(0)}));
-    EXPECT_EQ(restarted.consumedEntryIDs(), QSet<QString>{ids.at(0)});
 }
 
 } // namespace

@@ -54,7 +54,9 @@ TEST(ClipboardModelRemoval, EachClearRemovesExactlyItsSection)
     };
     for (const Case &c : cases) {
         RemovalScene scene;
+        scene.model->setSelectedEntryID(QStringLiteral("P"));
         c.clear(*scene.model);
+        EXPECT_EQ(scene.model->selectedEntryID().has_value(), c.remaining.contains("P")) << c.name;
         EXPECT_EQ(idsOf(scene.model->entries()), c.remaining) << c.name;
         // No list names an entry that is gone.
         const QStringList present = idsOf(scene.model->entries());
@@ -69,68 +71,6 @@ TEST(ClipboardModelRemoval, EachClearRemovesExactlyItsSection)
         // What is in memory is what a restart finds.
         EXPECT_EQ(idsOf(scene.h.make().entries()), c.remaining) << c.name;
     }
-}
-
-TEST(ClipboardModelRemoval, ClearingPinsDropsThemFromStackJarsAndSelection)
-{
-    RemovalScene scene;
-    ClipboardModel &model = *scene.model;
-    model.setSelectedEntryID(QStringLiteral("P"));
-    model.clearPinnedEntries();
-    EXPECT_EQ(model.pasteStackEntryIDs(), QStringList{"S"});
-    EXPECT_EQ(model.jars().at(0).entryIDs, QStringList{"J"});
-    EXPECT_FALSE(model.selectedEntryID().has_value());
-}
-
-TEST(ClipboardModelRemoval, QuietNoOpsWriteNothing)
-{
-    struct Case {
-        const char *name;
-        std::function<void(ClipboardModel &)> operation;
-    };
-    const Case cases[] = {
-        {"no matching entry", [](ClipboardModel &m) { m.removeEntries([](const ClipboardEntry &) { return false; }); }},
-        {"unknown jar emptied", [](ClipboardModel &m) { m.clearJarContents("nope"); }},
-        {"unknown jar deleted", [](ClipboardModel &m) { m.deleteJar("nope"); }},
-        {"no snippets", [](ClipboardModel &m) { m.clearSnippets(); }},
-        {"empty id set", [](ClipboardModel &m) { m.removeEntriesFromJars({}); }},
-        {"ids in no jar", [](ClipboardModel &m) { m.removeEntriesFromJars({"T"}); }},
-    };
-    for (const Case &c : cases) {
-        RemovalScene scene;
-        const int writes = scene.h.settings.writeCount();
-        c.operation(*scene.model);
-        EXPECT_EQ(scene.h.settings.writeCount(), writes) << c.name;
-    }
-    RemovalScene empty;
-    empty.model->clearAllJarContents();
-    const int writes = empty.h.settings.writeCount();
-    empty.model->clearAllJarContents(); // already empty
-    empty.model->clearJarContents("J1");
-    EXPECT_EQ(empty.h.settings.writeCount(), writes);
-}
-
-TEST(ClipboardModelRemoval, JarOperationsKeepEntriesAndSelectionRules)
-{
-    RemovalScene scene;
-    ClipboardModel &model = *scene.model;
-    const int entryCount = model.entries().size();
-    model.setSelectedJarID(QStringLiteral("J2"));
-    model.deleteJar("J1");
-    EXPECT_EQ(model.selectedJarID(), QStringLiteral("J2"));
-    model.deleteJar("J2");
-    EXPECT_FALSE(model.selectedJarID().has_value());
-    EXPECT_TRUE(model.jars().isEmpty());
-    EXPECT_EQ(model.entries().size(), entryCount);
-
-    RemovalScene other;
-    other.model->clearJarContents("J1");
-    EXPECT_EQ(other.model->jars().at(0).name, QStringLiteral("one"));
-    EXPECT_TRUE(other.model->jars().at(0).entryIDs.isEmpty());
-    EXPECT_EQ(other.model->jars().at(1).entryIDs, QStringList{"SS"});
-    other.model->clearAllJarContents();
-    EXPECT_TRUE(other.model->jars().at(1).entryIDs.isEmpty());
-    EXPECT_EQ(other.model->jars().size(), 2);
 }
 
 TEST(ClipboardModelRemoval, RemovedImagesLeaveTheImageFolder)

@@ -4,24 +4,6 @@
 
 namespace {
 
-// Builds a model whose stored state is the given history and lists, then trims it.
-struct TrimScene {
-    ModelHarness h;
-    ClipboardModel *model = nullptr;
-
-    TrimScene(const QList<ClipboardEntry> &entries, int limit, const QStringList &stack = {},
-              const QList<ClipboardJar> &jars = {})
-    {
-        h.settings.setBytes(ClipboardModel::historyKey, ClipboardEntry::encodeList(entries));
-        h.settings.setInteger(ClipboardModel::historyLimitKey, 1000);
-        h.settings.setTextList(ClipboardModel::pasteStackKey, stack);
-        if (!jars.isEmpty())
-            h.settings.setBytes(ClipboardModel::jarsKey, ClipboardJar::encodeList(jars));
-        model = &h.make();
-        model->setHistoryLimit(limit);
-    }
-};
-
 TEST(ClipboardModelTrim, AStackedTemporaryEntryOutlivesItsEndUntilItLeavesTheStack)
 {
     ModelHarness h;
@@ -54,36 +36,6 @@ TEST(ClipboardModelTrim, RemovedIdsLeaveTheJarsWhichAreWrittenOnce)
     EXPECT_EQ(model.jars().at(1).entryIDs, QStringList{"A"});
     EXPECT_EQ(jarWrites, 1);
     EXPECT_NE(*h.settings.bytesValue(ClipboardModel::jarsKey), jarsBefore);
-}
-
-TEST(ClipboardModelTrim, UntouchedStateIsOnlyRead)
-{
-    ModelHarness h;
-    ClipboardModel &model = h.make();
-    h.copyText(QStringLiteral("a"));
-    model.copyUsingShortcut(false, 0);
-    h.copyText(QStringLiteral("b"));
-    const int writes = h.settings.writeCount();
-    for (int i = 0; i < 5; ++i)
-        model.readClipboardIfChanged();
-    model.trimHistory();
-    EXPECT_EQ(h.settings.writeCount(), writes);
-}
-
-TEST(ClipboardModelTrim, AStaleStackIdIsDroppedEvenWhenNoEntryGoes)
-{
-    TrimScene scene({makeEntry("A")}, 10, {"A", "GONE"});
-    EXPECT_EQ(scene.model->pasteStackEntryIDs(), QStringList{"A"});
-    EXPECT_EQ(scene.h.settings.textListValue(ClipboardModel::pasteStackKey), QStringList{"A"});
-}
-
-TEST(ClipboardModelTrim, LimitCountsProtectedEntries)
-{
-    ClipboardEntry pinnedB = makeEntry("B");
-    pinnedB.isPinned = true;
-    TrimScene scene({makeEntry("A"), pinnedB, makeEntry("C"), makeEntry("D"), makeEntry("E")}, 3, {"E"});
-    // B is pinned and E is stacked: one unprotected entry fits beside them.
-    EXPECT_EQ(idsOf(scene.model->entries()), (QStringList{"A", "B", "E"}));
 }
 
 } // namespace

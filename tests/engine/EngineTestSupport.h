@@ -1,24 +1,31 @@
 #pragma once
 
+// A model wired to in-memory services, with a private image folder and time that moves only
+// when the test moves it; its stored lists can be seeded before it is created.
+
 #include "engine/ClipboardModel.h"
 #include "engine/ModelClock.h"
 #include "platform/ScreenshotFolderMonitor.h"
 #include "platform/fake/FakeFolderWatcher.h"
+#include "platform/fake/FakeKeySender.h"
 #include "platform/fake/FakeLoginItem.h"
 #include "platform/fake/FakePasteboard.h"
 #include "platform/fake/FakePermissions.h"
 #include "platform/fake/FakeScreenshotLocation.h"
 #include "platform/fake/FakeSettingsStore.h"
 #include "platform/fake/FakeWorkspace.h"
+#include "support/CorePrinters.h"
+#include "support/TestImages.h"
 
-#include <QBuffer>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QImage>
+#include <QMutex>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimeZone>
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
@@ -26,15 +33,12 @@
 #include <memory>
 #include <vector>
 
+using namespace std::chrono_literals;
+
 // Time that only moves when a test moves it; delayed work runs in due order as it passes.
 class FakeModelClock final : public ModelClock
 {
 public:
-    explicit FakeModelClock(QDateTime start = QDateTime(QDate(2026, 3, 1), QTime(12, 0), QTimeZone::utc()))
-        : m_now(std::move(start))
-    {
-    }
-
     QDateTime now() const override { return m_now; }
     void singleShot(std::chrono::milliseconds delay, QObject *context, std::function<void()> work) override
     {
@@ -58,7 +62,6 @@ public:
         }
         m_now = target;
     }
-    void set(const QDateTime &now) { m_now = now; }
     std::size_t pendingCount() const { return m_pending.size(); }
 
 private:
@@ -68,15 +71,36 @@ private:
         QPointer<QObject> context;
         std::function<void()> work;
     };
-    QDateTime m_now;
+    QDateTime m_now{QDate(2026, 3, 1), QTime(12, 0), QTimeZone::utc()};
     std::vector<Pending> m_pending;
     quint64 m_nextOrder = 0;
 };
 
+inline ClipboardEntry makeEntry(const QString &id, const QString &text = QString())
+{
+    ClipboardEntry entry;
+    entry.id = id;
+    entry.text = text.isNull() ? id : text;
+    entry.copiedAt = QDateTime(QDate(2026, 2, 1), QTime(9, 0), QTimeZone::utc());
+    entry.kind = ClipboardKind::Text;
+    return entry;
+}
+
+inline QStringList idsOf(const QList<ClipboardEntry> &entries)
+{
+    QStringList ids;
+    for (const ClipboardEntry &entry : entries)
+        ids.append(entry.id);
+    return ids;
+}
+
 // Everything a model needs, in memory, plus a private image folder.
 struct ModelHarness {
+    static constexpr qint64 kFrontPid = 777;
+
     FakePasteboard pasteboard;
     FakeSettingsStore settings;
+    FakeKeySender keys;
     FakeWorkspace workspace;
     FakeLoginItem loginItem;
     FakePermissions permissions;
@@ -86,7 +110,7 @@ struct ModelHarness {
     FakeFolderWatcher *folderWatcher = nullptr;
     std::unique_ptr<ClipboardModel> model;
 
-    ModelHarness() { workspace.setFrontmostApplication(RunningApplication{1, 100, QStringLiteral("Editor")}); }
+    ModelHarness() { workspace.setFrontmostApplication(RunningApplication{1, kFrontPid, QStringLiteral("Editor")}); }
 
     QString imageFolder() const { return folder.filePath(QStringLiteral("Clipboard Images")); }
     QString backupFolder() const { return folder.filePath(QStringLiteral("config")); }
@@ -100,6 +124,7 @@ struct ModelHarness {
         services.workspace = &workspace;
         services.loginItem = &loginItem;
         services.permissions = &permissions;
+        services.keySender = &keys;
         services.screenshotLocation = &screenshotLocation;
         auto watcher = std::make_unique<FakeFolderWatcher>();
         folderWatcher = watcher.get();
@@ -110,6 +135,7 @@ struct ModelHarness {
         model = std::make_unique<ClipboardModel>(std::move(services));
         return *model;
     }
+    ClipboardModel &createModel() { return make(); }
 
     // A foreign copy followed by one poll step.
     void copyText(const QString &text)
@@ -117,7 +143,6 @@ struct ModelHarness {
         pasteboard.copyText(text);
         model->readClipboardIfChanged();
     }
-
     QStringList entryTexts() const
     {
         QStringList texts;
@@ -125,111 +150,84 @@ struct ModelHarness {
             texts.append(entry.text);
         return texts;
     }
-
     QStringList imageFiles() const
     {
         return QDir(imageFolder()).entryList({QStringLiteral("*.image")}, QDir::Files, QDir::Name);
     }
+    // Until the model has published every capture it has in work.
+    bool waitForCaptures() { return QTest::qWaitFor([this] { return model->pendingCaptureCount() == 0; }, 20000); }
 
-    // Runs the event loop until the model has published every pending capture.
-    bool waitForCaptures(std::chrono::milliseconds limit = std::chrono::seconds(20))
+    void seedHistory(const QList<ClipboardEntry> &entries)
     {
-        QDeadlineTimer deadline(limit);
-        while (model->pendingCaptureCount() > 0 && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return model->pendingCaptureCount() == 0;
+        settings.setBytes(ClipboardModel::historyKey, ClipboardEntry::encodeList(entries));
     }
+    void seedPasteStack(const QStringList &ids) { settings.setTextList(ClipboardModel::pasteStackKey, ids); }
+    void seedConsumed(const QStringList &ids) { settings.setTextList(ClipboardModel::consumedEntriesKey, ids); }
+    void seedJars(const QList<ClipboardJar> &jars) { settings.setBytes(ClipboardModel::jarsKey, ClipboardJar::encodeList(jars)); }
+    void seedSnippets(const QList<ClipboardSnippet> &snippets)
+    {
+        settings.setBytes(ClipboardModel::snippetsKey, ClipboardSnippet::encodeList(snippets));
+    }
+    QStringList storedPasteStack() const { return settings.textListValue(ClipboardModel::pasteStackKey).value_or(QStringList{}); }
+    QSet<QString> storedConsumed() const
+    {
+        const QStringList ids = settings.textListValue(ClipboardModel::consumedEntriesKey).value_or(QStringList{});
+        return QSet<QString>(ids.cbegin(), ids.cend());
+    }
+    QList<ClipboardJar> storedJars() const
+    {
+        return ClipboardJar::decodeList(settings.bytesValue(ClipboardModel::jarsKey).value_or(QByteArray{})).items;
+    }
+    QList<ClipboardSnippet> storedSnippets() const
+    {
+        return ClipboardSnippet::decodeList(settings.bytesValue(ClipboardModel::snippetsKey).value_or(QByteArray{})).items;
+    }
+    QList<ClipboardEntry> storedHistory() const
+    {
+        return ClipboardEntry::decodeList(settings.bytesValue(ClipboardModel::historyKey).value_or(QByteArray{})).items;
+    }
+    int pastes() const { return keys.count(KeyChord::Paste); }
 };
 
-inline ClipboardEntry makeEntry(const QString &id, const QString &text = QString())
+// The log lines of one category (all when none is given) for the life of the object.
+class LogCapture
 {
-    ClipboardEntry entry;
-    entry.id = id;
-    entry.text = text.isNull() ? id : text;
-    entry.copiedAt = QDateTime(QDate(2026, 2, 1), QTime(9, 0), QTimeZone::utc());
-    entry.kind = ClipboardKind::Text;
+public:
+    explicit LogCapture(const char *category = nullptr)
+    {
+        s_category = category;
+        s_lines.clear();
+        m_previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &context, const QString &message) {
+            if (!s_category || (context.category && qstrcmp(context.category, s_category) == 0)) {
+                QMutexLocker lock(&s_mutex); // workers log too
+                s_lines.append(message);
+            }
+        });
+    }
+    ~LogCapture() { qInstallMessageHandler(m_previous); }
+    QStringList lines() const
+    {
+        QMutexLocker lock(&s_mutex);
+        return s_lines;
+    }
+
+private:
+    inline static QMutex s_mutex;
+    inline static const char *s_category = nullptr;
+    inline static QStringList s_lines;
+    QtMessageHandler m_previous;
+};
+
+// The same as a test fixture, for tests that need one model.
+namespace pastetest {
+
+inline ClipboardEntry textEntry(const QString &id, const QString &text = QString())
+{
+    ClipboardEntry entry = makeEntry(id, text.isNull() ? QStringLiteral("text of ") + id : text);
+    entry.kind = detectKind(entry.text);
     return entry;
 }
 
-inline QByteArray pngBytes(int width, int height, QColor color = Qt::red)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray out;
-    QBuffer buffer(&out);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return out;
-}
+class PasteModelTest : public ::testing::Test, public ModelHarness {};
 
-inline QStringList idsOf(const QList<ClipboardEntry> &entries)
-{
-    QStringList ids;
-    for (const ClipboardEntry &entry : entries)
-        ids.append(entry.id);
-    return ids;
-}
-
-// CRC-32 as PNG chunks carry it, so that a rewritten header still reads as valid.
-inline quint32 pngCrc(const QByteArray &bytes)
-{
-    quint32 crc = 0xffffffffu;
-    for (const char byte : bytes) {
-        crc ^= quint8(byte);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-    }
-    return crc ^ 0xffffffffu;
-}
-
-// A small PNG whose header declares a canvas of the given size (a decompression bomb's shape).
-inline QByteArray pngDeclaring(int width, int height)
-{
-    QByteArray png = pngBytes(1, 1);
-    auto put32 = [&png](int offset, quint32 value) {
-        for (int i = 0; i < 4; ++i)
-            png[offset + i] = char(value >> (24 - 8 * i));
-    };
-    put32(16, quint32(width));
-    put32(20, quint32(height));
-    put32(29, pngCrc(png.mid(12, 17))); // IHDR type and data
-    return png;
-}
-
-// A PNG of noise larger than the size target, so that keeping it needs a re-encoding.
-inline QByteArray noisyPngAboveTarget()
-{
-    QImage image(2600, 2000, QImage::Format_RGB32);
-    quint32 state = 12345;
-    for (int y = 0; y < image.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            state = state * 1664525u + 1013904223u;
-            line[x] = state | 0xff000000u;
-        }
-    }
-    QByteArray out;
-    QBuffer buffer(&out);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG", 100);
-    return out;
-}
-
-// Counts the emissions of one signal.
-struct SignalCounter {
-    int count = 0;
-    template <typename Sender, typename Signal>
-    SignalCounter(Sender *sender, Signal signal)
-    {
-        QObject::connect(sender, signal, [this] { ++count; });
-    }
-};
-
-// Runs the event loop until the condition holds or the limit passes.
-inline bool waitUntil(const std::function<bool()> &condition, std::chrono::milliseconds limit = std::chrono::seconds(5))
-{
-    QDeadlineTimer deadline(limit);
-    while (!condition() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return condition();
-}
+} // namespace pastetest

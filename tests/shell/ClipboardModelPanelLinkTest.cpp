@@ -58,68 +58,6 @@ TEST(ClipboardModelPanelLink, QuickAccessOpensOnTheNewestEntryWithAFreshState)
     EXPECT_TRUE(model.currentContext().isEmpty());
 }
 
-TEST(ClipboardModelPanelLink, SearchFocusIsOnlyAskedForWhileQuickAccessIsOpen)
-{
-    ModelHarness h;
-    ClipboardModel &model = h.make();
-    ClipboardModelPanelLink link(model, h.settings);
-    const QUuid before = model.quickSearchFocusRequest();
-    link.requestQuickSearchFocus();
-    EXPECT_EQ(model.quickSearchFocusRequest(), before);
-    EXPECT_EQ(model.quickAccessKeyboardFocus(), QuickAccessKeyboardFocus::Tabs);
-}
-
-TEST(ClipboardModelPanelLink, ItemCountFollowsTheSelectedTab)
-{
-    ModelHarness h;
-    ClipboardModel &model = h.make();
-    ClipboardModelPanelLink link(model, h.settings);
-    for (const char *text : {"one", "two", "three", "four"})
-        h.copyText(QString::fromLatin1(text));
-    QList<ClipboardEntry> entries = model.entries();
-    entries[0].isPinned = true;
-    model.setEntries(entries);
-    model.setPasteStackEntryIDs({entries[1].id});
-    model.setSnippets({ClipboardSnippet{QStringLiteral("s"), QStringLiteral("Sig"), QStringLiteral(";sig"), QStringLiteral("x")}});
-    model.setJars({ClipboardJar{QStringLiteral("j1"), QStringLiteral("Jar"), {entries[2].id, entries[3].id}},
-                   ClipboardJar{QStringLiteral("j2"), QStringLiteral("Other"), {}}});
-
-    const struct {
-        ClipboardPanelTab tab;
-        std::optional<QString> jar;
-        int count;
-    } cases[] = {
-        {ClipboardPanelTab::History, std::nullopt, 4},
-        {ClipboardPanelTab::Clipboard, std::nullopt, 2},
-        {ClipboardPanelTab::Pins, std::nullopt, 1},
-        {ClipboardPanelTab::PasteStack, std::nullopt, 1},
-        {ClipboardPanelTab::Snippets, std::nullopt, 1},
-        {ClipboardPanelTab::Jars, std::nullopt, 2},
-        {ClipboardPanelTab::Jars, QStringLiteral("j1"), 2},
-        {ClipboardPanelTab::Gallery, std::nullopt, 0},
-        {ClipboardPanelTab::Screenshots, std::nullopt, 0},
-    };
-    for (const auto &c : cases) {
-        model.setSelectedTab(c.tab);
-        model.setSelectedJarID(c.jar);
-        EXPECT_EQ(link.quickAccessItemCount(), c.count) << rawValue(c.tab).toStdString();
-    }
-}
-
-TEST(ClipboardModelPanelLink, ChoosingAScreenshotFolderKeepsItAndSwitchesCaptureOn)
-{
-    ModelHarness h;
-    h.settings.setBool(ClipboardModel::automaticScreenshotCaptureKey, false);
-    ClipboardModel &model = h.make();
-    ClipboardModelPanelLink link(model, h.settings);
-    link.setScreenshotFolder(h.folder.path() + QStringLiteral("/shots/../shots/"));
-    const QString expected = h.folder.path() + QStringLiteral("/shots");
-    EXPECT_EQ(model.screenshotFolderPath(), expected);
-    EXPECT_EQ(h.settings.textValue(ClipboardModel::screenshotFolderPathKey), expected);
-    EXPECT_TRUE(model.automaticScreenshotCapture());
-    EXPECT_EQ(h.settings.boolValue(ClipboardModel::automaticScreenshotCaptureKey), true);
-}
-
 TEST(ClipboardModelPanelLink, ControllerOverTheRealModel)
 {
     ModelHarness h;
@@ -133,6 +71,7 @@ TEST(ClipboardModelPanelLink, ControllerOverTheRealModel)
     controller.show();
     model.setSelectedTab(ClipboardPanelTab::Pins);
     h.workspace.setApplications({kEditor});
+    h.workspace.setFrontmostApplication(kEditor);
 
     controller.statusItemClicked();
     EXPECT_TRUE(model.isQuickAccessPresented());

@@ -26,12 +26,9 @@ TEST_F(MonitorTest, EachShortcutPressIsDispatchedOnce)
     };
     const Case cases[] = {
         {"history grabbed", AppShortcut::history, false, false, false, 1, 0, 0},
-        {"paste as grabbed", AppShortcut::pasteAs, false, false, false, 1, 0, 0},
         {"stack copy grabbed", AppShortcut::pasteStack, false, false, false, 0, 1, 0},
-        {"private copy grabbed", AppShortcut::privateCopy, false, false, false, 0, 1, 0},
         {"paste next grabbed", AppShortcut::pasteNextFromStack, false, false, false, 0, 0, 1},
         {"stack copy refused, other app", AppShortcut::pasteStack, true, false, false, 0, 1, 0},
-        {"private copy refused, other app", AppShortcut::privateCopy, true, false, false, 0, 1, 0},
         {"history refused, other app", AppShortcut::history, true, false, false, 0, 0, 0},
         {"stack copy refused, Quick Access shown", AppShortcut::pasteStack, true, false, true, 0, 0, 0},
     };
@@ -54,35 +51,6 @@ TEST_F(MonitorTest, EachShortcutPressIsDispatchedOnce)
         monitor.reset();
         tap.stop();
     }
-}
-
-TEST_F(MonitorTest, ARefusedCopyShortcutInsideTarnelRunsFromTheKeyMapOnly)
-{
-    hotKeys.setRefused({AppShortcut::pasteStack});
-    createMonitor().requestAccessAndStart(false);
-    programActive = true;
-    workspace.setFrontmostApplication(RunningApplication{2, workspace.ownPid(), QStringLiteral("Tarnel")});
-    model->setShortcutNotice(QStringLiteral("something"));
-    tap.inject(press(AppShortcut::pasteStack));
-    EXPECT_EQ(model->shortcutNotice(), QStringLiteral("something")); // the tap did not run it
-    EXPECT_TRUE(key(AppShortcut(AppShortcut::pasteStack).keyCode(), AppShortcut(AppShortcut::pasteStack).modifiers()));
-    EXPECT_EQ(model->shortcutNotice(), std::nullopt); // the key map did, once
-    clock.advance(1s);
-    // Tarnel itself is in front: nothing to copy from.
-    EXPECT_EQ(keys.count(KeyChord::Copy), 0);
-}
-
-TEST_F(MonitorTest, RefusedShortcutsAreListedByTheirLinuxLabels)
-{
-    hotKeys.setRefused({AppShortcut::privateCopy, AppShortcut::pasteAs});
-    createMonitor().requestAccessAndStart(false);
-    EXPECT_EQ(model->unavailableShortcuts(), (QStringList{"Alt+Super+V", "Ctrl+Alt+Super+C"}));
-    // A second start registers nothing twice and doubles no timer.
-    const std::size_t pending = clock.pendingCount();
-    monitor->requestAccessAndStart(false);
-    EXPECT_EQ(hotKeys.registrations(), 1);
-    EXPECT_EQ(clock.pendingCount(), pending);
-    EXPECT_TRUE(monitor->isLocalMonitorInstalled());
 }
 
 TEST_F(MonitorTest, TheMissingKeysAreExplainedOnceARunAndOnlyAfterTheGuide)
@@ -130,54 +98,6 @@ TEST_F(MonitorTest, PermissionFlagsAndTheTapFollowTheDesktopEverySecond)
     }
     // Revoked and granted again: the tap was set up anew.
     EXPECT_EQ(tap.startCount(), 2);
-}
-
-TEST_F(MonitorTest, AnyAccessibilityNoticeClearsOnceTrustIsBack)
-{
-    createMonitor();
-    struct Case {
-        QString notice;
-        bool clears;
-    };
-    const Case cases[] = {
-        {ShortcutNotice::staleTrust(), true},
-        {AccessibilityNotice::pasteNeedsKeys(), true},
-        {AccessibilityNotice::copyNeedsKeys(), true},
-        {QStringLiteral("Iné upozornenie"), false},
-    };
-    for (const Case &c : cases) {
-        permissions.setAccessibilityTrusted(false);
-        model->setShortcutNotice(c.notice);
-        monitor->refreshAccess();
-        EXPECT_EQ(model->shortcutNotice(), c.notice) << "kept while untrusted";
-        permissions.setAccessibilityTrusted(true);
-        monitor->refreshAccess();
-        EXPECT_EQ(model->shortcutNotice().has_value(), !c.clears) << c.notice.toStdString();
-    }
-}
-
-TEST_F(MonitorTest, ShortcutsThatNeedKeysSayWhyWithoutTrust)
-{
-    createMonitor();
-    permissions.setAccessibilityTrusted(false);
-    model->setPasteStackEntryIDs({});
-    struct Case {
-        AppShortcut shortcut;
-        QString notice;
-    };
-    const Case cases[] = {
-        {AppShortcut::pasteNextFromStack, AccessibilityNotice::pasteNeedsKeys()},
-        {AppShortcut::pasteStack, AccessibilityNotice::copyNeedsKeys()},
-        {AppShortcut::privateCopy, AccessibilityNotice::copyNeedsKeys()},
-    };
-    int requests = 0;
-    for (const Case &c : cases) {
-        monitor->handleShortcut(c.shortcut);
-        EXPECT_EQ(model->shortcutNotice(), c.notice) << c.shortcut.name().toStdString();
-        EXPECT_EQ(accessibilityRequests, ++requests);
-    }
-    clock.advance(1s);
-    EXPECT_TRUE(keys.sentChords().isEmpty());
 }
 
 TEST_F(MonitorTest, ShortcutsDoNothingOverTarnelAnOverlayOrAnEmptyStack)
@@ -276,17 +196,6 @@ TEST_F(MonitorTest, TheTapArmsScreenshotsAndFeedsTriggersOnlyFromOtherApplicatio
         clock.advance(1s);
         EXPECT_EQ(keys.count(KeyChord::Delete), c.deletes) << c.name;
     }
-}
-
-TEST_F(MonitorTest, HistoryIndexMapsTheSixDigitKeys)
-{
-    const struct {
-        quint32 code;
-        std::optional<int> index;
-    } cases[] = {{18, 0}, {19, 1}, {20, 2}, {21, 3}, {23, 4}, {22, 5}, {26, std::nullopt}, {29, std::nullopt},
-                 {9, std::nullopt}};
-    for (const auto &c : cases)
-        EXPECT_EQ(GlobalPasteMonitor::historyIndex(c.code), c.index) << c.code;
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 // A keyboard monitor over a model wired to in-memory services, with hot keys and a key tap
 // that the test presses by hand.
 
-#include "../engine/PasteModelFixture.h"
+#include "../engine/EngineTestSupport.h"
 
 #include "core/AccessibilityNotice.h"
 #include "core/MacKeyCode.h"

@@ -3,20 +3,11 @@
 #include "shell/PanelHarness.h"
 #include "support/ScopedLanguage.h"
 
-#include <QDeadlineTimer>
 #include <QJsonObject>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-bool waitUntil(const std::function<bool()> &condition)
-{
-    QDeadlineTimer deadline(std::chrono::seconds(5));
-    while (!condition() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return condition();
-}
 
 TEST(NotchPanelScreenText, EveryOutcomeBringsTheWindowsBackWithItsOwnMessage)
 {
@@ -50,9 +41,9 @@ TEST(NotchPanelScreenText, EveryOutcomeBringsTheWindowsBackWithItsOwnMessage)
         EXPECT_FALSE(h.panel().isVisible() || h.model.quickAccess || h.model.notice) << c.name;
         // The capture starts only once the hidden windows had time to leave the screen.
         EXPECT_EQ(h.regionCapture.requestCount(), 0) << c.name;
-        ASSERT_TRUE(waitUntil([&] { return h.regionCapture.isPending(); })) << c.name;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return h.regionCapture.isPending(); })) << c.name;
         h.regionCapture.finish(c.capture, QImage(8, 8, QImage::Format_RGB32), QStringLiteral("grab failed"));
-        EXPECT_TRUE(waitUntil([&] { return !h.controller->isReadingScreenText(); })) << c.name;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !h.controller->isReadingScreenText(); })) << c.name;
 
         EXPECT_EQ(h.regionCapture.requestCount(), 1) << c.name << ": a second read while one runs is ignored";
         EXPECT_EQ(h.alerts, c.alerts) << c.name;

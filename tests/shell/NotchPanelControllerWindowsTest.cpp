@@ -4,12 +4,11 @@
 #include "ui/onboarding/OnboardingView.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
 
-#include <QBuffer>
-#include <QImage>
 #include <QJsonObject>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include "support/TestImages.h"
 
 namespace {
 
@@ -18,17 +17,6 @@ void settle()
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-QByteArray pngOfSize(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::gray);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
 }
 
 ClipboardEntry screenshot(const QString &id, std::optional<QByteArray> data = std::nullopt)
@@ -51,7 +39,6 @@ TEST(NotchPanelWindows, StartUpShowsThePanelAndTheGuideOnlyOnce)
         bool prompt;
     } cases[] = {
         {{}, true, false},
-        {{{QStringLiteral("tarnel.onboardingComplete"), false}}, true, false},
         {{{QStringLiteral("tarnel.onboardingComplete"), true}}, false, true},
     };
     for (const auto &c : cases) {
@@ -66,31 +53,6 @@ TEST(NotchPanelWindows, StartUpShowsThePanelAndTheGuideOnlyOnce)
         EXPECT_EQ(prompts.front(), c.prompt) << "the Accessibility prompt waits for the finished guide";
         EXPECT_EQ(h.controller->onboardingWindow() != nullptr, c.guideOpens);
     }
-}
-
-TEST(NotchPanelWindows, SettingsWindowIsReusedWhileOpenAndFreshAfterClosing)
-{
-    PanelHarness h;
-    h.model.quickAccess = true;
-    h.controller->openSettingsWindow();
-    EXPECT_FALSE(h.model.quickAccess) << "Quick Access closes first";
-    QPointer<QWidget> first = h.controller->settingsWindow();
-    ASSERT_TRUE(first);
-    EXPECT_TRUE(first->isVisible());
-    EXPECT_EQ(first->windowTitle(), QStringLiteral("Nastavenia Tarnel"));
-    EXPECT_EQ(first->size(), QSize(560, 700));
-    EXPECT_EQ(first->minimumSize(), QSize(560, 600));
-
-    h.controller->openSettingsWindow();
-    EXPECT_EQ(h.controller->settingsWindow(), first.data());
-
-    first->close();
-    settle();
-    EXPECT_EQ(h.controller->settingsWindow(), nullptr);
-    EXPECT_TRUE(first.isNull()) << "a closed window is dropped, not kept for reuse";
-    h.controller->openSettingsWindow();
-    ASSERT_NE(h.controller->settingsWindow(), nullptr);
-    EXPECT_TRUE(h.controller->settingsWindow()->isVisible());
 }
 
 TEST(NotchPanelWindows, FinishingTheGuideAppliesTheChosenMode)
@@ -129,27 +91,6 @@ TEST(NotchPanelWindows, FinishingTheGuideAppliesTheChosenMode)
     }
 }
 
-TEST(NotchPanelWindows, GuideCallbacksReachTheController)
-{
-    PanelHarness h;
-    QList<Permissions::Kind> explanations;
-    QObject::connect(&h.permissions, &Permissions::explanationRequested,
-                     [&](Permissions::Kind kind) { explanations.append(kind); });
-    h.controller->showOnboarding();
-    h.controller->showOnboarding();
-    auto *window = h.controller->onboardingWindow();
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tarnel"));
-    EXPECT_EQ(window->size(), QSize(760, 560));
-    EXPECT_EQ(window->minimumSize(), QSize(760, 560)) << "the guide cannot be resized";
-    EXPECT_EQ(window->maximumSize(), QSize(760, 560)) << "the guide cannot be resized";
-    for (const char *name : {"openAccessibility", "openInputMonitoring"})
-        QMetaObject::invokeMethod(window->findChild<QObject *>(QString::fromLatin1(name)), "click");
-    ASSERT_EQ(explanations.size(), 2);
-    EXPECT_EQ(explanations.at(0), Permissions::Kind::Accessibility);
-    EXPECT_EQ(explanations.at(1), Permissions::Kind::InputMonitoring);
-}
-
 TEST(NotchPanelWindows, ScreenshotToastShowsOnlyWhereTheNotchCannotShowTheNotice)
 {
     const struct {
@@ -180,80 +121,11 @@ TEST(NotchPanelWindows, ScreenshotToastShowsOnlyWhereTheNotchCannotShowTheNotice
     }
 }
 
-TEST(NotchPanelWindows, ScreenshotPreviewHeightFollowsTheImage)
-{
-    const qreal screenLimit = QGuiApplication::primaryScreen()->availableGeometry().height() - 100;
-    const struct {
-        const char *what;
-        std::optional<QByteArray> data;
-        qreal height;
-    } cases[] = {
-        {"16:10", pngOfSize(1600, 1000), 160},
-        {"1:4 stops at 366 or the screen", pngOfSize(100, 400), std::min<qreal>(366, screenLimit)},
-        {"wide", pngOfSize(2560, 100), 10},
-        {"no image", std::nullopt, 160},
-        {"bytes that do not decode", QByteArray("not an image"), 160},
-    };
-    PanelHarness h;
-    EXPECT_EQ(h.controller->screenshotPreviewHeight(), 0) << "no notice, no preview";
-    int n = 0;
-    for (const auto &c : cases) {
-        h.model.setNotice(screenshot(QString::number(++n), c.data));
-        EXPECT_EQ(h.controller->screenshotPreviewHeight(), c.height) << c.what;
-    }
-}
-
-TEST(NotchPanelWindows, ImageSourcesOfTheEditorAndOfTheNoticePreview)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString stored = dir.filePath(QStringLiteral("stored.image"));
-    const QString shotFile = dir.filePath(QStringLiteral("shot.png"));
-    const QString missing = dir.filePath(QStringLiteral("gone.image"));
-    for (const QString &path : {stored, shotFile}) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(pngOfSize(100, 400));
-    }
-    const qreal tall = std::min<qreal>(366, QGuiApplication::primaryScreen()->availableGeometry().height() - 100);
-    const struct {
-        const char *what;
-        std::optional<QByteArray> data;
-        std::optional<QString> imageFilePath;
-        std::optional<QString> screenshotFile;
-        bool editorHasImage;
-        qreal previewHeight;
-    } cases[] = {
-        {"bytes that decode", pngOfSize(1600, 1000), stored, shotFile, true, 160},
-        {"bytes that do not decode, stored file", QByteArray("not an image"), stored, std::nullopt, true, 160},
-        {"stored file", std::nullopt, stored, std::nullopt, true, tall},
-        {"stored file gone, screenshot file not tried", std::nullopt, missing, shotFile, false, 160},
-        {"screenshot file only", std::nullopt, std::nullopt, shotFile, true, tall},
-        {"nothing", std::nullopt, std::nullopt, std::nullopt, false, 160},
-    };
-    int n = 0;
-    for (const auto &c : cases) {
-        PanelHarness h;
-        ClipboardEntry entry = screenshot(QString::number(++n), c.data);
-        entry.imageFilePath = c.imageFilePath;
-        entry.screenshotFileURL = c.screenshotFile;
-        h.model.setNotice(entry);
-        EXPECT_EQ(h.controller->screenshotPreviewHeight(), c.previewHeight) << c.what;
-        h.controller->openScreenshotAction(entry, false);
-        ASSERT_NE(h.controller->screenshotActionWindow(), nullptr) << c.what;
-        auto *editor = h.controller->screenshotActionWindow()->findChild<ImageCanvasComposerSheet *>();
-        ASSERT_NE(editor, nullptr) << c.what;
-        EXPECT_EQ(editor->hasImage(), c.editorHasImage) << c.what;
-        h.controller->screenshotActionWindow()->close();
-        settle();
-    }
-}
-
 TEST(NotchPanelWindows, ScreenshotActionWindowIsOneAtATimeAndHoldsHover)
 {
     PanelHarness h;
     h.controller->show();
-    h.model.setNotice(screenshot(QStringLiteral("A"), pngOfSize(40, 30)));
+    h.model.setNotice(screenshot(QStringLiteral("A"), pngBytes(40, 30)));
     h.controller->openScreenshotAction(*h.model.notice, false);
     EXPECT_EQ(h.model.dismissals, 1);
     QPointer<QWidget> editor = h.controller->screenshotActionWindow();
@@ -283,59 +155,3 @@ TEST(NotchPanelWindows, ScreenshotActionWindowIsOneAtATimeAndHoldsHover)
     EXPECT_TRUE(h.controller->isWidthExpanded()) << "hover resumes once the window closed";
 }
 
-TEST(NotchPanelWindows, ToastButtonsOpenTheActionWindow)
-{
-    PanelHarness h(QJsonObject{{QStringLiteral("tarnel.presentationMode"), QStringLiteral("menuBar")}});
-    h.model.setNotice(screenshot(QStringLiteral("A")));
-    QWidget *toast = h.controller->screenshotToastPanel();
-    ASSERT_NE(toast, nullptr);
-    QMetaObject::invokeMethod(toast->findChild<QObject *>(QStringLiteral("text")), "click");
-    settle();
-    EXPECT_FALSE(toast->isVisible()) << "the notice is cleared and the toast goes";
-    ASSERT_NE(h.controller->screenshotActionWindow(), nullptr);
-    EXPECT_EQ(h.controller->screenshotActionWindow()->windowTitle(), QStringLiteral("Text zo screenshotu"));
-}
-
-TEST(NotchPanelWindows, SettingsTitleFollowsTheLanguageAtCreation)
-{
-    L10n::setTranslationsForTesting(QHash<QString, QString>{{QStringLiteral("Nastavenia Tarnel"), QStringLiteral("Tarnel Settings")}});
-    QString language = QStringLiteral("en");
-    L10n::setLanguageReader([&language] { return std::optional<QString>(language); });
-    PanelHarness h;
-    h.controller->openSettingsWindow();
-    ASSERT_NE(h.controller->settingsWindow(), nullptr);
-    EXPECT_EQ(h.controller->settingsWindow()->windowTitle(), QStringLiteral("Tarnel Settings"));
-
-    language = QStringLiteral("sk");
-    EXPECT_EQ(h.controller->settingsWindow()->windowTitle(), QStringLiteral("Tarnel Settings")) << "an open window keeps its title";
-    h.controller->settingsWindow()->close();
-    settle();
-    h.controller->openSettingsWindow();
-    EXPECT_EQ(h.controller->settingsWindow()->windowTitle(), QStringLiteral("Nastavenia Tarnel"));
-
-    L10n::setLanguageReader(nullptr);
-    L10n::setTranslationsForTesting(std::nullopt);
-}
-
-TEST(NotchPanelWindows, PopupClosesWhenAnotherWindowTakesTheKeyboard)
-{
-    PanelHarness h(QJsonObject{{QStringLiteral("tarnel.presentationMode"), QStringLiteral("menuBar")}});
-    h.model.tab = ClipboardPanelTab::Jars;
-    h.controller->show();
-    h.controller->statusItemClicked();
-    MenuBarPopover *popover = h.controller->menuBarPopover();
-    ASSERT_TRUE(popover->isShown());
-    settle();
-    if (!popover->isActiveWindow())
-        GTEST_SKIP() << "this platform did not give the popup the keyboard";
-
-    QWidget other;
-    other.show();
-    other.activateWindow();
-    settle();
-    EXPECT_FALSE(popover->isShown());
-    EXPECT_FALSE(h.model.quickAccess);
-    EXPECT_EQ(h.model.tab, ClipboardPanelTab::Jars);
-    h.controller->statusItemClicked();
-    EXPECT_FALSE(popover->isShown()) << "the tray click that took the keyboard away does not reopen it";
-}

@@ -11,11 +11,10 @@
 #include "platform/fake/FakeSettingsStore.h"
 #include "platform/fake/FakeWorkspace.h"
 
-#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QElapsedTimer>
-#include <QThread>
+#include <QTest>
 
 #include <memory>
 
@@ -65,16 +64,17 @@ struct PanelHarness {
         pointer = point;
         controller->updatePointerPassthrough();
     }
-    // Lets queued timers run for a while, ticking the pointer as the real beat would.
-    void run(std::chrono::milliseconds duration)
+    // Waits for the panel to show the look (width, content) as its delays run out; the time it
+    // took, or -1 when it never did. Coarse timers fire at most a twentieth early.
+    qint64 waitForLook(bool width, bool content)
     {
         QElapsedTimer clock;
         clock.start();
-        while (clock.elapsed() < duration.count()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        const bool reached = QTest::qWaitFor([&] {
             controller->updatePointerPassthrough();
-            QThread::msleep(1);
-        }
+            return controller->isWidthExpanded() == width && controller->isContentExpanded() == content;
+        }, 2000);
+        return reached ? clock.elapsed() : -1;
     }
 
     FakePanelModelLink model;

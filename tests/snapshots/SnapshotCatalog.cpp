@@ -7,6 +7,7 @@
 
 #include "snapshots/ComponentSamplers.h"
 #include "snapshots/ImageToolSamplers.h"
+#include "snapshots/LibrarySamplers.h"
 #include "snapshots/QuickAccessSamplers.h"
 #include "ui/panel/ClipboardRow.h"
 #include "ui/panel/NotchIdentityView.h"
@@ -18,6 +19,14 @@ const std::vector<SnapshotView> &snapshotViews()
         {QStringLiteral("notch-identity"), QSize(-1, 40), 0, [](SnapshotContext &) { return new NotchIdentityView(true); }},
         {QStringLiteral("entry-row"), QSize(-1, 55), 420, [](SnapshotContext &c) { return new ClipboardRow(c.seed.entries().at(0)); }},
         {QStringLiteral("entry-rows"), QSize(-1, -1), 420, [](SnapshotContext &c) { return entryRowSampler(c.seed); }},
+        {QStringLiteral("library-clipboard"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::Clipboard, LibraryContent::Seeded); }},
+        {QStringLiteral("library-clipboard-empty"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::Clipboard, LibraryContent::Empty); }},
+        {QStringLiteral("library-history"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::History, LibraryContent::Seeded); }},
+        {QStringLiteral("library-history-empty"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::History, LibraryContent::Empty); }},
+        {QStringLiteral("library-pins"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::Pins, LibraryContent::Seeded); }},
+        {QStringLiteral("library-pins-empty"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::Pins, LibraryContent::Empty); }},
+        {QStringLiteral("library-paste-stack"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::PasteStack, LibraryContent::Seeded); }},
+        {QStringLiteral("library-paste-stack-empty"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::PasteStack, LibraryContent::Empty); }},
         {QStringLiteral("menu-controls"), QSize(-1, -1), 300, [](SnapshotContext &) { return menuControlsSampler(); }},
         {QStringLiteral("masonry-grid"), QSize(-1, -1), 360, [](SnapshotContext &c) { return masonrySampler(c.seed); }},
         {QStringLiteral("screenshot-toast"), QSize(320, 124), 0, [](SnapshotContext &c) { return screenshotToastSample(c.seed); }},

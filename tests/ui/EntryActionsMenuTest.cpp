@@ -1,5 +1,5 @@
 // The entry actions menu: which rows an entry gets, and that each row closes the menu first.
-#include "../engine/PasteModelFixture.h"
+#include "../engine/EngineTestSupport.h"
 
 #include "ui/panel/EntryActionsMenu.h"
 #include "ui/panel/MenuActionRow.h"

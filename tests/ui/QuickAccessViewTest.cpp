@@ -81,8 +81,6 @@ TEST_F(QuickAccessViewTest, ListsTheRowsOfEachTabWithPasteChordsOnTheFirstSix)
     const Case cases[] = {
         {ClipboardPanelTab::Gallery, 1, QuickAccessListModel::RowKind::Entry},
         {ClipboardPanelTab::Snippets, 1, QuickAccessListModel::RowKind::Snippet},
-        {ClipboardPanelTab::Jars, 0, QuickAccessListModel::RowKind::Jar},
-        {ClipboardPanelTab::Pins, 0, QuickAccessListModel::RowKind::Entry},
     };
     for (const Case &c : cases) {
         model->setSelectedTab(c.tab);
@@ -133,19 +131,6 @@ TEST_F(QuickAccessViewTest, SelectionOptionsAndNoticeChooseThePage)
     EXPECT_TRUE(view->notice()->isVisible());
     EXPECT_FALSE(view->options()->isVisible());
     EXPECT_GT(layoutChanges, 0);
-}
-
-TEST_F(QuickAccessViewTest, ImageActionsArePerformedEachTimeTheyAreAskedFor)
-{
-    openQuickAccess();
-    model->setSelectedEntryID(QStringLiteral("img"));
-    ASSERT_TRUE(model->openQuickPasteOptions());
-    model->setSelectedQuickPasteOptionIndex(2);
-    model->commitQuickPasteOption();
-    model->commitQuickPasteOption();
-    ASSERT_EQ(imageActions.size(), 2);
-    EXPECT_EQ(imageActions.first(), qMakePair(QuickImageAction::SavePNG, QStringLiteral("img")));
-    EXPECT_EQ(model->quickImageActionRequest(), std::nullopt);
 }
 
 TEST_F(QuickAccessViewTest, KeysReachTheKeyMapBeforeAnyWidget)
@@ -204,7 +189,7 @@ TEST_F(QuickAccessViewTest, TheSearchFieldTellsTheModelWhenItHasTheKeyboard)
     openQuickAccess();
     view->show();
     QApplication::setActiveWindow(view.get());
-    ASSERT_TRUE(::waitUntil([this] { return view->isActiveWindow(); }));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return view->isActiveWindow(); }));
     model->requestQuickSearchFocus();
     EXPECT_TRUE(view->searchField()->hasFocus());
     EXPECT_TRUE(model->isSearchFieldFocused());

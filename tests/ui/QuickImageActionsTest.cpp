@@ -5,7 +5,6 @@
 #include "ui/tools/ImageCanvasComposerSheet.h"
 #include "ui/tools/ImagePreviewSheet.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
@@ -13,6 +12,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include "support/TestImages.h"
 
 namespace {
 
@@ -23,14 +24,6 @@ QImage sampleImage()
     return image;
 }
 
-QByteArray pngBytes(const QImage &image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 ClipboardEntry imageEntry(const QString &id)
 {
@@ -91,9 +84,7 @@ TEST_F(QuickImageActionsTest, SavesTheImageInTheChosenFormatFromEachPlaceItCanLi
     };
     const Case cases[] = {
         {"bytes in memory as PNG", QuickImageAction::SavePNG,
-         [](ClipboardEntry &e) { e.imageData = pngBytes(sampleImage()); }, "png", "Tarnel-0123abcd.png"},
-        {"bytes in memory as JPEG", QuickImageAction::SaveJPG,
-         [](ClipboardEntry &e) { e.imageData = pngBytes(sampleImage()); }, "jpeg", "Tarnel-0123abcd.jpg"},
+         [](ClipboardEntry &e) { e.imageData = encodedImage(sampleImage()); }, "png", "Tarnel-0123abcd.png"},
         {"image store file", QuickImageAction::SaveJPG,
          [this](ClipboardEntry &e) { e.imageFilePath = storedImagePath; }, "jpeg", "Tarnel-0123abcd.jpg"},
         {"unreadable bytes, screenshot file", QuickImageAction::SavePNG,
@@ -132,7 +123,7 @@ TEST_F(QuickImageActionsTest, AnImageThatIsGoneAsksNothingAndAFailedWriteIsRepor
     EXPECT_EQ(failures, 0);
 
     ClipboardEntry present = imageEntry(QStringLiteral("present"));
-    present.imageData = pngBytes(sampleImage());
+    present.imageData = encodedImage(sampleImage());
     chosenPath.clear(); // the user cancels
     view->performQuickImageAction(QuickImageAction::SaveJPG, present);
     EXPECT_EQ(asked.size(), 1);

@@ -1,8 +1,6 @@
 // End to end: the real model pastes into the fixture window through the X11 clipboard and XTest,
 // and expands a snippet trigger typed there.
-#include "InputTestSupport.h"
 #include "engine/ClipboardModel.h"
-#include "platform/ScreenshotFolderMonitor.h"
 #include "platform/fake/FakeSettingsStore.h"
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11KeyTap.h"
@@ -13,29 +11,30 @@
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
-#include <memory>
+#include "X11TestSupport.h"
 
 namespace {
 
-using namespace inputtest;
+using namespace x11test;
 
 class X11EnginePasteTest : public ::testing::Test {
 protected:
-    ClipboardModel &createModel()
+    ClipboardModel &createModel(const QList<ClipboardEntry> &history = {})
     {
+        settings.setBytes(ClipboardModel::historyKey, ClipboardEntry::encodeList(history));
         model = std::make_unique<ClipboardModel>(
             testsupport::pasteServices(pasteboard, settings, workspace, permissions, keys, folder));
         return *model;
     }
 
-    bool inFront(const Fixture &fixture)
+    static ClipboardEntry entryWithText(const QString &text)
     {
-        return waitUntil([&] {
-            const auto front = workspace.frontmostApplication();
-            return front && front->pid == fixture.pid();
-        });
+        ClipboardEntry entry;
+        entry.id = ClipboardEntry::newID();
+        entry.text = text;
+        entry.kind = detectKind(text);
+        entry.copiedAt = QDateTime::currentDateTimeUtc();
+        return entry;
     }
 
     X11Workspace workspace;
@@ -48,78 +47,32 @@ protected:
     std::unique_ptr<ClipboardModel> model;
 };
 
-// Reads the clipboard with xclip while our event loop keeps running: Tarnel owns the clipboard
-// and must answer xclip's request itself.
-QString readOwnClipboard()
-{
-    QProcess xclip;
-    xclip.start(QStringLiteral("xclip"), {"-selection", "clipboard", "-o"});
-    if (!waitUntil([&] { return xclip.state() == QProcess::NotRunning; })) {
-        xclip.kill();
-        xclip.waitForFinished();
-        return {};
-    }
-    return QString::fromUtf8(xclip.readAllStandardOutput());
-}
-
-// Types probe keys until one arrives (a new window's text field may take a moment to get the
-// keyboard), then clears the field.
-bool readyForTyping(const Fixture &fixture)
-{
-    for (int attempt = 0; attempt < 20 && fixture.text().isEmpty(); ++attempt) {
-        if (xdotool({"type", "x"}) != 0)
-            return false;
-        waitUntil([&] { return !fixture.text().isEmpty(); }, 250ms);
-    }
-    return !fixture.text().isEmpty() && xdotool({"key", "ctrl+a", "BackSpace"}) == 0
-        && waitUntil([&] { return fixture.text().isEmpty(); });
-}
-
-ClipboardEntry entryWithText(const QString &text)
-{
-    ClipboardEntry entry;
-    entry.id = ClipboardEntry::newID();
-    entry.text = text;
-    entry.kind = detectKind(text);
-    entry.copiedAt = QDateTime::currentDateTimeUtc();
-    return entry;
-}
-
-TEST_F(X11EnginePasteTest, PastingAnEntryTypesItIntoTheApplicationInFront)
+TEST_F(X11EnginePasteTest, PastingAnEntryTypesItIntoTheRememberedApplicationAndIsNoCopy)
 {
     const ClipboardEntry entry = entryWithText(QStringLiteral("Žltý kôň\nz Tarnelu"));
-    settings.setBytes(ClipboardModel::historyKey, ClipboardEntry::encodeList({entry}));
-    createModel();
+    createModel({entry});
     ASSERT_TRUE(permissions.accessibilityTrusted());
-    Fixture fixture("paste");
-    ASSERT_TRUE(inFront(fixture));
-
-    model->pasteEntryFromPanel(entry, false, std::nullopt, false);
-    EXPECT_TRUE(waitUntil([&] { return fixture.text() == entry.text; })) << fixture.text().toStdString();
-    // The paste road's own write is never recorded as a copy.
-    pump(500ms);
-    model->readClipboardIfChanged();
-    EXPECT_EQ(model->entries().size(), 1);
-    EXPECT_EQ(readOwnClipboard(), entry.text);
-}
-
-TEST_F(X11EnginePasteTest, PasteReturnsToTheRememberedApplication)
-{
-    const ClipboardEntry entry = entryWithText(QStringLiteral("späť do editora"));
-    settings.setBytes(ClipboardModel::historyKey, ClipboardEntry::encodeList({entry}));
-    createModel();
-    Fixture editor("editor", {}, QStringLiteral("100,100,500,300"));
-    ASSERT_TRUE(inFront(editor));
+    Fixture editor("editor", {}, QStringLiteral("500x300+100+100"));
+    ASSERT_TRUE(editor.waitForKeyboard());
     const std::optional<RunningApplication> remembered = workspace.frontmostApplication();
-    ASSERT_TRUE(remembered.has_value());
     // Another window takes the keyboard, as the panel does while the user picks an entry.
-    Fixture other("other", {}, QStringLiteral("700,100,500,300"));
-    ASSERT_TRUE(inFront(other));
+    Fixture other("other", {}, QStringLiteral("500x300+700+100"));
+    ASSERT_TRUE(other.waitForKeyboard());
 
+    model->startMonitoring();
     model->setPasteTargetApplication(remembered);
     model->pasteEntryFromPanel(entry, false, std::nullopt, false);
-    EXPECT_TRUE(waitUntil([&] { return editor.text() == entry.text; })) << editor.text().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return editor.text() == entry.text; })) << editor.text().toStdString();
     EXPECT_TRUE(other.text().isEmpty());
+    EXPECT_EQ(readClipboard(), entry.text);
+
+    // A later copy elsewhere is recorded; the paste road's own write before it never is.
+    ClipboardOwner later(QStringLiteral("later"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->entries().size() > 1; }));
+    QStringList texts;
+    for (const ClipboardEntry &e : model->entries())
+        texts.append(e.text);
+    EXPECT_EQ(texts, (QStringList{"later", entry.text}));
 }
 
 TEST_F(X11EnginePasteTest, ATypedTriggerLeavesExactlyTheSnippetText)
@@ -133,15 +86,15 @@ TEST_F(X11EnginePasteTest, ATypedTriggerLeavesExactlyTheSnippetText)
     });
     ASSERT_TRUE(tap.start());
     Fixture fixture("snippet");
-    ASSERT_TRUE(inFront(fixture));
-    ASSERT_TRUE(readyForTyping(fixture));
+    ASSERT_TRUE(fixture.waitForKeyboard());
 
     ASSERT_EQ(xdotool({"type", "--delay", "30", "Ahoj ;sig"}), 0);
-    const QString expected = QStringLiteral("Ahoj S pozdravom, Ján");
-    EXPECT_TRUE(waitUntil([&] { return fixture.text() == expected; })) << fixture.text().toStdString();
-    // Nothing more arrives afterwards: the model's own keys are not taken for typing.
-    pump(500ms);
-    EXPECT_EQ(fixture.text(), expected);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == QStringLiteral("Ahoj S pozdravom, Ján"); }))
+        << fixture.text().toStdString();
+    // The model's own keys are not taken for typing: what is typed next lands right after.
+    ASSERT_EQ(xdotool({"type", " ok"}), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == QStringLiteral("Ahoj S pozdravom, Ján ok"); }))
+        << fixture.text().toStdString();
     tap.stop();
 }
 

@@ -2,18 +2,16 @@
 // screen centre with the keyboard, Ctrl+digit or a click pastes into that application, which
 // gets the keyboard back, and the panel returns under the notch. The other application needs a
 // moment to take the keyboard once activated: a Ctrl+V sent before the settle is lost.
-// gtest first: Xlib's macros (None, Bool) would break its headers.
 #include <gtest/gtest.h>
 
 #include "core/ClipboardEntry.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTimeZone>
 
-#include "X11Probe.h"
+#include "X11TestSupport.h"
 
-using namespace X11Probe;
+using namespace x11test;
 
 namespace {
 
@@ -25,29 +23,11 @@ QByteArray settingsWithHistory(const QStringList &texts)
         entry.id = ClipboardEntry::newID();
         entry.text = text;
         entry.copiedAt = QDateTime::currentDateTimeUtc();
-        entry.kind = ClipboardKind::Text;
         entries.append(entry);
     }
-    QJsonObject values;
-    values.insert(QStringLiteral("tarnel.onboardingComplete"), true);
-    values.insert(QStringLiteral("tarnel.history"),
-                  QJsonObject{{QStringLiteral("data"), QString::fromLatin1(ClipboardEntry::encodeList(entries).toBase64())}});
+    const QJsonObject values{{"tarnel.onboardingComplete", true},
+                             {"tarnel.history", QJsonObject{{"data", QString::fromLatin1(ClipboardEntry::encodeList(entries).toBase64())}}}};
     return QJsonDocument(values).toJson(QJsonDocument::Compact);
-}
-
-qint64 activePid()
-{
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), {"getactivewindow", "getwindowpid"});
-    if (!process.waitForFinished(5000))
-        return 0;
-    return process.readAllStandardOutput().trimmed().toLongLong();
-}
-
-QString readText(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 } // namespace
@@ -61,27 +41,19 @@ TEST(QuickAccessProgram, HistoryShortcutThenCtrlDigitPastesIntoTheApplicationInF
     ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
     const QRect notchFrame = geometry(*panel);
 
-    QTemporaryDir folder;
-    const QString out = folder.filePath(QStringLiteral("fixture.txt"));
-    Program fixture(fixtureBinary(), {"--out", out, "--title", "quick", "--geometry", "500x200+100+600", "--focus-lag", "50"});
-    ASSERT_TRUE(waitUntil([&] { return activePid() == fixture.process().processId(); }, 8000ms));
-    QThread::msleep(300);
-
+    Fixture fixture("quick", {}, QStringLiteral("500x200+100+600"), {"--focus-lag", "50"});
+    ASSERT_TRUE(fixture.waitForKeyboard());
     xdotool({"key", "shift+super+v"});
     // Two entries: the smallest Quick Access, centred on the screen.
-    EXPECT_TRUE(waitUntil([&] { return geometry(*panel) == QRect(785, 430, 350, 220); }))
-        << geometry(*panel).x() << "," << geometry(*panel).y() << " " << geometry(*panel).width() << "x"
-        << geometry(*panel).height();
-    ASSERT_TRUE(waitUntil([&] { return activePid() == tarnel.process().processId(); }))
-        << "Quick Access takes the keyboard; " << tarnel.errorOutput().constData();
-    QThread::msleep(200);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) == QRect(785, 430, 350, 220); }));
+    ASSERT_TRUE(waitForActive(tarnel.pid())) << "Quick Access takes the keyboard; " << tarnel.errorOutput().constData();
 
     // Released at once: no held key gives the application time to become active before Ctrl+V.
     xdotool({"key", "--delay", "0", "ctrl+2"});
-    EXPECT_TRUE(waitUntil([&] { return readText(out) == QStringLiteral("starší záznam"); }, 8000ms))
-        << readText(out).toStdString() << tarnel.errorOutput().constData();
-    EXPECT_TRUE(waitUntil([&] { return activePid() == fixture.process().processId(); }));
-    EXPECT_TRUE(waitUntil([&] { return geometry(*panel) == notchFrame; })) << "back under the notch";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == QStringLiteral("starší záznam"); }, 8000))
+        << fixture.text().toStdString() << tarnel.errorOutput().constData();
+    EXPECT_TRUE(waitForActive(fixture.pid()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) == notchFrame; })) << "back under the notch";
 }
 
 TEST(QuickAccessProgram, LosingTheKeyboardClosesItTheShortcutBringsItBackAndTheFirstClickPastes)
@@ -95,30 +67,26 @@ TEST(QuickAccessProgram, LosingTheKeyboardClosesItTheShortcutBringsItBackAndTheF
     const std::optional<Window> panel = waitForPanel();
     ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
     const QRect notchFrame = geometry(*panel);
-
-    QTemporaryDir folder;
-    const QString out = folder.filePath(QStringLiteral("fixture.txt"));
-    Program fixture(fixtureBinary(), {"--out", out, "--title", "click", "--geometry", "500x200+100+600", "--focus-lag", "50"});
-    const qint64 fixturePid = fixture.process().processId();
-    ASSERT_TRUE(waitUntil([&] { return activePid() == fixturePid; }, 8000ms));
-    QThread::msleep(300);
+    Fixture fixture("click", {}, QStringLiteral("500x200+100+600"), {"--focus-lag", "50"});
+    ASSERT_TRUE(fixture.waitForKeyboard());
 
     // A click into the other application takes the keyboard: Quick Access closes, as a popover does.
     xdotool({"key", "shift+super+v"});
-    ASSERT_TRUE(waitUntil([&] { return activePid() == tarnel.process().processId(); }));
+    ASSERT_TRUE(waitForActive(tarnel.pid()));
     clickAt(QPoint(300, 700));
-    EXPECT_TRUE(waitUntil([&] { return geometry(*panel) == notchFrame; })) << "Quick Access stayed on screen";
-    EXPECT_EQ(activePid(), fixturePid) << "the window the user clicked keeps the keyboard";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) == notchFrame; })) << "Quick Access stayed on screen";
+    EXPECT_EQ(activePid(), fixture.pid()) << "the window the user clicked keeps the keyboard";
 
     // The shortcut brings it back with the keyboard, and the first click on a row pastes it.
     xdotool({"key", "shift+super+v"});
-    ASSERT_TRUE(waitUntil([&] { return activePid() == tarnel.process().processId(); }))
-        << "Quick Access came back without the keyboard";
-    ASSERT_TRUE(waitUntil([&] { return geometry(*panel) != notchFrame; }));
-    QThread::msleep(200);
+    ASSERT_TRUE(waitForActive(tarnel.pid())) << "Quick Access came back without the keyboard";
+    // Quick Access is drawn whole (not the notch) before a row can be clicked.
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return geometry(*panel) != notchFrame && drawnExtents(*panel).size() == geometry(*panel).size();
+    }));
     clickAt(geometry(*panel).center());
-    EXPECT_TRUE(waitUntil([&] { return texts.contains(readText(out)); }, 8000ms))
-        << "[" << readText(out).toStdString() << "] " << tarnel.errorOutput().constData();
-    EXPECT_TRUE(waitUntil([&] { return activePid() == fixturePid; }));
-    EXPECT_TRUE(waitUntil([&] { return geometry(*panel) == notchFrame; })) << "back under the notch";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return texts.contains(fixture.text()); }, 8000))
+        << "[" << fixture.text().toStdString() << "] " << tarnel.errorOutput().constData();
+    EXPECT_TRUE(waitForActive(fixture.pid()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) == notchFrame; })) << "back under the notch";
 }

@@ -17,7 +17,7 @@
 #include "ui/tools/ScreenshotTextSheet.h"
 #include "ui/tools/ToolChoiceButton.h"
 
-#include "platform/CaptureTestWait.h"
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -76,7 +76,7 @@ void clickOn(QWidget *widget)
 void saveToHistory(ScreenshotTextSheet *sheet)
 {
     clickOn(sheet->findChild<QAbstractButton *>(QStringLiteral("saveMenu")));
-    ASSERT_TRUE(waitUntil([sheet] { return sheet->saveMenu()->isVisible(); }, 5s));
+    ASSERT_TRUE(QTest::qWaitFor([sheet] { return sheet->saveMenu()->isVisible(); }, 5000));
     QAction *history = sheet->saveMenu()->actions().value(0);
     ASSERT_TRUE(history && history->isEnabled());
     const QRect item = sheet->saveMenu()->actionGeometry(history);
@@ -119,27 +119,27 @@ TEST(ScreenshotTools, ToastOpensTheTextSheetWhichSavesTheTextAndTheQrPayload)
     file.write(screenshotPng());
     file.close();
 
-    ASSERT_TRUE(waitUntil([&] { return controller.screenshotToastPanel() && controller.screenshotToastPanel()->isVisible(); }, 15s));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.screenshotToastPanel() && controller.screenshotToastPanel()->isVisible(); }, 15000));
     QWidget *toast = controller.screenshotToastPanel();
     clickOn(toast->findChild<QAbstractButton *>(QStringLiteral("text")));
-    ASSERT_TRUE(waitUntil([&] { return controller.screenshotActionWindow() != nullptr; }, 5s)) << "the text button opens the sheet";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.screenshotActionWindow() != nullptr; }, 5000)) << "the text button opens the sheet";
     auto *sheet = controller.screenshotActionWindow()->findChild<ScreenshotTextSheet *>();
     ASSERT_TRUE(sheet);
-    ASSERT_TRUE(waitUntil([sheet] { return !sheet->state().isRecognizing(); }, 60s));
+    ASSERT_TRUE(QTest::qWaitFor([sheet] { return !sheet->state().isRecognizing(); }, 60000));
     ASSERT_FALSE(sheet->state().errorMessage()) << sheet->state().errorMessage()->toStdString();
     const auto *editor = sheet->findChild<QPlainTextEdit *>(QStringLiteral("resultText"));
     EXPECT_TRUE(editor->toPlainText().contains(QStringLiteral("pripravená"))) << editor->toPlainText().toStdString();
 
     saveToHistory(sheet);
-    ASSERT_TRUE(waitUntil([&] { return !model.entries().isEmpty() && model.entries().first().id == sheet->baseResultID(); }, 5s));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.entries().isEmpty() && model.entries().first().id == sheet->baseResultID(); }, 5000));
     EXPECT_TRUE(model.entries().first().text.contains(QStringLiteral("pripravená")));
     EXPECT_EQ(model.entries().first().kind, ClipboardKind::Text);
 
     clickOn(sheet->findChild<QAbstractButton *>(QStringLiteral("qrMode")));
-    ASSERT_TRUE(waitUntil([&] { return editor->toPlainText() == QString::fromStdString(kPayload); }, 5s))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return editor->toPlainText() == QString::fromStdString(kPayload); }, 5000))
         << editor->toPlainText().toStdString();
     saveToHistory(sheet);
-    ASSERT_TRUE(waitUntil([&] { return model.entries().first().id == sheet->baseResultID() + QStringLiteral("-qr-0"); }, 5s));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.entries().first().id == sheet->baseResultID() + QStringLiteral("-qr-0"); }, 5000));
     EXPECT_EQ(model.entries().first().text, QString::fromStdString(kPayload));
     EXPECT_EQ(model.entries().first().kind, ClipboardKind::Url);
 }

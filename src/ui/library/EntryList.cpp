@@ -1,0 +1,367 @@
+#include "ui/library/EntryList.h"
+
+#include "core/L10n.h"
+#include "engine/ClipboardModel.h"
+#include "ui/library/EntryListModel.h"
+#include "ui/panel/EntryActionsMenu.h"
+#include "ui/panel/EntryContextClickTarget.h"
+#include "ui/panel/EntryThumbnails.h"
+#include "ui/panel/PanelSheets.h"
+#include "ui/panel/SectionSymbols.h"
+#include "ui/style/PanelEmptyState.h"
+
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QListView>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStackedLayout>
+#include <QToolTip>
+
+#include <cmath>
+
+namespace {
+
+using Control = EntryRowDelegate::Control;
+
+struct EmptyTexts {
+    QString symbol;
+    QString title;
+    QString message;
+};
+
+EmptyTexts emptyTexts(ClipboardPanelTab tab, bool historyIsEmpty)
+{
+    switch (tab) {
+    case ClipboardPanelTab::Clipboard:
+        if (historyIsEmpty)
+            return {QStringLiteral("doc.on.clipboard"), QStringLiteral("Tvoja schránka začína tu"),
+                    QStringLiteral("Skopíruj text, obrázok alebo súbor.\nNájdeš ho tu pripravený na vloženie.")};
+        return {QStringLiteral("doc.on.clipboard"), QStringLiteral("Schránka je prázdna"),
+                QStringLiteral("Položky v Stacku a Pripnutých sú v ich sekciách. V Histórii nájdeš všetky kópie.")};
+    case ClipboardPanelTab::Jars:
+        return {QStringLiteral("archivebox"), QStringLiteral("Jar je prázdny"),
+                QStringLiteral("Pridaj položky z Histórie cez menu položky a možnosť Pridať do Jaru.")};
+    case ClipboardPanelTab::Pins:
+        return {QStringLiteral("pin"), QStringLiteral("Dôležité veci poruke"),
+                QStringLiteral("V menu položky vyber Pripnúť. Zostane tu aj po vložení.")};
+    case ClipboardPanelTab::PasteStack:
+        return {QStringLiteral("square.stack.3d.up"), QStringLiteral("Paste Stack je prázdny"),
+                QStringLiteral("Pridaj položky z Histórie tlačidlom + alebo skopíruj výber cez ⌥⌘C.")};
+    default:
+        return {QStringLiteral("clock.arrow.circlepath"), QStringLiteral("História je prázdna"),
+                QStringLiteral("Skopíruj text, obrázok alebo súbor. V Histórii zostane aj po vložení.")};
+    }
+}
+
+QString helpText(Control control, const ClipboardEntry &entry, bool inStack)
+{
+    switch (control) {
+    case Control::Pin:
+        return L10n::text(entry.isPinned ? QStringLiteral("Odopnúť položku") : QStringLiteral("Pripnúť položku"));
+    case Control::AddToStack:
+        return L10n::text(inStack ? QStringLiteral("Už je v Paste Stack") : QStringLiteral("Pridať do Paste Stack"));
+    case Control::RemoveFromStack:
+        return L10n::text(QStringLiteral("Odobrať z Paste Stack"));
+    case Control::ReadText:
+        return L10n::text(QStringLiteral("Získať text"));
+    case Control::Delete:
+        return L10n::text(QStringLiteral("Vymazať položku"));
+    case Control::AllActions:
+        return L10n::text(QStringLiteral("Všetky akcie"));
+    case Control::Toggle:
+        return L10n::text(QStringLiteral("Akcie položky"));
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+EntryList::EntryList(ClipboardModel &model, PanelSheets &sheets, bool inPasteStack,
+                     std::function<void(const ClipboardEntry &)> readText, QWidget *parent)
+    : QWidget(parent), m_model(model), m_sheets(sheets), m_inPasteStack(inPasteStack), m_readText(std::move(readText))
+{
+    m_entries = new EntryListModel(this);
+    ClipboardModel *source = &model;
+    m_thumbnails = new EntryThumbnails([source](const ClipboardEntry &entry) { return source->imageData(entry); }, this);
+    EntryRowDelegate::Context context;
+    context.selectedID = [source] { return source->selectedEntryID(); };
+    context.expandedID = [this] { return m_sheets.expandedControlsEntryID(); };
+    context.draggedID = [this] { return m_draggedID; };
+    context.isInPasteStack = [source](const QString &id) { return source->pasteStackEntryIDs().contains(id); };
+    m_delegate = new EntryRowDelegate(*m_entries, *m_thumbnails, inPasteStack, context, this);
+
+    m_view = new QListView(this);
+    m_view->setModel(m_entries);
+    m_view->setItemDelegate(m_delegate);
+    m_view->setFrameShape(QFrame::NoFrame);
+    m_view->setUniformItemSizes(true);
+    m_view->setSelectionMode(QAbstractItemView::NoSelection);
+    m_view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_view->setMouseTracking(true);
+    m_view->setAutoFillBackground(false);
+    m_view->viewport()->setAutoFillBackground(false);
+    m_view->setAttribute(Qt::WA_TranslucentBackground);
+    m_view->viewport()->installEventFilter(this);
+    m_view->installEventFilter(this);
+    new EntryContextClickTarget(m_view->viewport(), [this] {
+        const QPoint at = m_view->viewport()->mapFromGlobal(QCursor::pos());
+        if (const ClipboardEntry *entry = m_entries->entryAt(m_view->indexAt(at).row()))
+            presentActions(*entry);
+    });
+
+    m_empty = new PanelEmptyState(QString(), QString(), QString(), this);
+    m_stack = new QStackedLayout(this);
+    m_stack->setContentsMargins(0, 0, 0, 0);
+    m_stack->addWidget(m_view);
+    m_stack->addWidget(m_empty);
+
+    connect(m_thumbnails, &EntryThumbnails::ready, this, [this](const QString &id) {
+        const int row = m_entries->rowOf(id);
+        if (row >= 0)
+            m_view->update(m_entries->index(row));
+    });
+    for (auto signal : {&ClipboardModel::entriesChanged, &ClipboardModel::selectedTabChanged,
+                        &ClipboardModel::searchTextChanged, &ClipboardModel::pasteStackEntryIDsChanged,
+                        &ClipboardModel::jarsChanged, &ClipboardModel::selectedJarIDChanged,
+                        &ClipboardModel::consumedEntryIDsChanged, &ClipboardModel::currentContextChanged})
+        connect(&model, signal, this, &EntryList::refresh, Qt::QueuedConnection);
+    connect(&model, &ClipboardModel::selectedEntryIDChanged, this, &EntryList::scrollToSelection, Qt::QueuedConnection);
+    setFocusProxy(m_view);
+    refresh();
+}
+
+EntryList::~EntryList() = default;
+
+int EntryList::dragTarget(int startIndex, qreal translation, int count)
+{
+    const int offset = int(std::round(translation / kDragPitch)); // std::round takes halves away from zero
+    return std::clamp(startIndex + offset, 0, std::max(0, count - 1));
+}
+
+bool EntryList::isShowingEmptyState() const { return m_stack->currentWidget() == m_empty; }
+
+void EntryList::refresh()
+{
+    m_entries->setEntries(m_model.quickAccessEntries());
+    if (!m_entries->entries().isEmpty()) {
+        m_stack->setCurrentWidget(m_view);
+        m_view->viewport()->update();
+        return;
+    }
+    if (!m_model.searchText().isEmpty()) {
+        m_empty->setContent(QStringLiteral("magnifyingglass"), L10n::text(QStringLiteral("Nič sa nenašlo")),
+                            L10n::text(m_inPasteStack ? QStringLiteral("Skús iný výraz vyhľadávania.")
+                                                      : QStringLiteral("Skús iné slovo, názov aplikácie alebo typ obsahu.")));
+    } else {
+        const EmptyTexts texts = emptyTexts(m_model.selectedTab(), m_model.entries().isEmpty());
+        m_empty->setContent(m_inPasteStack ? texts.symbol : SectionSymbols::symbol(m_model.selectedTab()),
+                            L10n::text(texts.title), L10n::text(texts.message));
+    }
+    m_stack->setCurrentWidget(m_empty);
+}
+
+std::optional<ClipboardEntry> EntryList::current(const QString &entryID) const
+{
+    for (const ClipboardEntry &entry : m_model.entries()) {
+        if (entry.id == entryID)
+            return entry;
+    }
+    return std::nullopt;
+}
+
+void EntryList::presentActions(const ClipboardEntry &entry)
+{
+    m_sheets.setExpandedControlsEntryID(entry.id);
+    m_model.setSelectedEntry(entry);
+    m_view->viewport()->update();
+    // The menu opens at the row's toggle; the panel keeps itself expanded while it is open.
+    QPoint anchor = QCursor::pos();
+    const int row = m_entries->rowOf(entry.id);
+    if (row >= 0) {
+        const QRect item = m_view->visualRect(m_entries->index(row));
+        const EntryRowDelegate::Layout layout = EntryRowDelegate::layout(item, entry, m_inPasteStack, true);
+        anchor = m_view->viewport()->mapToGlobal(layout.controls.last().second.bottomRight().toPoint());
+    }
+    PanelSheets *sheets = &m_sheets;
+    const ClipboardEntry shown = entry;
+    EntryActionsMenu::Host host;
+    host.onClose = [sheets] { sheets->setActionEntry(std::nullopt); };
+    host.onEdit = [sheets, shown] { sheets->editEntry(shown); };
+    host.onPreviewImage = [sheets, shown] { sheets->previewImage(shown); };
+    host.onCreateImage = [sheets, shown] { sheets->composeImage(shown); };
+    if (EntryActionsMenu::popUp(m_model, entry.id, std::move(host), anchor))
+        m_sheets.setActionEntry(entry);
+}
+
+bool EntryList::trigger(const QString &entryID, Control control)
+{
+    // The row may show an entry that was trimmed, expired or deleted since it was drawn.
+    const std::optional<ClipboardEntry> entry = current(entryID);
+    if (!entry)
+        return false;
+    switch (control) {
+    case Control::Header:
+        if (entry->kind == ClipboardKind::Image)
+            m_sheets.previewImage(*entry);
+        else
+            m_model.pasteHistoryEntryFromClick(*entry);
+        break;
+    case Control::Pin:
+        m_model.togglePin(*entry);
+        break;
+    case Control::AddToStack:
+        m_model.addToPasteStack(*entry);
+        break;
+    case Control::RemoveFromStack:
+        m_model.removeFromPasteStack(*entry);
+        break;
+    case Control::ReadText:
+        if (m_readText)
+            m_readText(*entry);
+        break;
+    case Control::Delete:
+        m_model.deleteEntry(*entry);
+        break;
+    case Control::AllActions:
+        presentActions(*entry);
+        break;
+    case Control::Toggle:
+        m_sheets.setExpandedControlsEntryID(m_sheets.expandedControlsEntryID() == entry->id ? std::nullopt
+                                                                                             : std::optional(entry->id));
+        m_view->viewport()->update();
+        break;
+    case Control::Handle:
+    case Control::None:
+        break;
+    }
+    return true;
+}
+
+void EntryList::press(const QPoint &position, const QPoint &globalPosition)
+{
+    const QModelIndex index = m_view->indexAt(position);
+    const ClipboardEntry *entry = m_entries->entryAt(index.row());
+    if (!entry)
+        return;
+    const Control control = m_delegate->controlAt(index, m_view->visualRect(index), position);
+    if (control == Control::Handle) {
+        m_pressedHandleID = entry->id;
+        m_dragOrigin = globalPosition;
+        return;
+    }
+    trigger(entry->id, control);
+}
+
+void EntryList::dragTo(const QPoint &globalPosition)
+{
+    if (!m_pressedHandleID)
+        return;
+    const qreal translation = globalPosition.y() - m_dragOrigin.y();
+    if (!m_draggedID && std::abs(translation) < kDragStartDistance)
+        return;
+    // No reordering while the list is narrowed by a search, nor of a stack of one.
+    if (!m_model.searchText().isEmpty() || m_model.pasteStackEntryIDs().size() < 2)
+        return;
+    const QString id = *m_pressedHandleID;
+    if (m_draggedID != id) {
+        m_draggedID = id;
+        const qsizetype start = m_model.pasteStackEntryIDs().indexOf(id);
+        m_dragStartIndex = start < 0 ? std::nullopt : std::optional<int>(int(start));
+        m_view->viewport()->update();
+    }
+    if (!m_dragStartIndex)
+        return;
+    const int target = dragTarget(*m_dragStartIndex, translation, int(m_model.pasteStackEntryIDs().size()));
+    if (m_model.pasteStackEntryIDs().indexOf(id) != target)
+        m_model.movePasteStackEntry(id, target);
+}
+
+void EntryList::hover(const QPoint &position)
+{
+    const QModelIndex index = m_view->indexAt(position);
+    const ClipboardEntry *entry = m_entries->entryAt(index.row());
+    const Control control = entry ? m_delegate->controlAt(index, m_view->visualRect(index), position) : Control::None;
+    m_delegate->setHovered(index, control);
+    if (entry && m_model.selectedEntryID() != entry->id)
+        m_model.setSelectedEntry(*entry);
+    m_view->viewport()->update();
+}
+
+void EntryList::scrollToSelection()
+{
+    m_view->viewport()->update();
+    const std::optional<QString> id = m_model.selectedEntryID();
+    if (!m_model.isQuickAccessPresented() || !id || id->isEmpty())
+        return;
+    const int row = m_entries->rowOf(*id);
+    if (row >= 0)
+        m_view->scrollTo(m_entries->index(row), QAbstractItemView::EnsureVisible);
+}
+
+bool EntryList::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_view && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            m_model.navigateSelection(m_entries->entries(), key == Qt::Key_Up ? -1 : 1);
+            return true;
+        }
+        return false;
+    }
+    if (watched != m_view->viewport())
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton && !(mouse->modifiers() & Qt::ControlModifier)) {
+            m_view->setFocus(Qt::MouseFocusReason);
+            press(mouse->position().toPoint(), mouse->globalPosition().toPoint());
+        }
+        return true;
+    }
+    case QEvent::MouseMove: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->buttons() & Qt::LeftButton)
+            dragTo(mouse->globalPosition().toPoint());
+        else
+            hover(mouse->position().toPoint());
+        return true;
+    }
+    case QEvent::MouseButtonRelease:
+        if (m_draggedID)
+            m_view->viewport()->update();
+        m_pressedHandleID.reset();
+        m_draggedID.reset();
+        m_dragStartIndex.reset();
+        return true;
+    case QEvent::MouseButtonDblClick:
+        return true;
+    case QEvent::Leave:
+        m_delegate->setHovered({}, Control::None);
+        m_view->viewport()->update();
+        return false;
+    case QEvent::ToolTip: {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const QModelIndex index = m_view->indexAt(help->pos());
+        const ClipboardEntry *entry = m_entries->entryAt(index.row());
+        const Control control = entry ? m_delegate->controlAt(index, m_view->visualRect(index), help->pos()) : Control::None;
+        QString text;
+        if (control == Control::Handle)
+            text = L10n::text(m_model.searchText().isEmpty() ? QStringLiteral("Potiahni nahor alebo nadol na zmenu poradia")
+                                                             : QStringLiteral("Vymaž vyhľadávanie na zmenu poradia"));
+        else if (entry)
+            text = helpText(control, *entry, m_model.pasteStackEntryIDs().contains(entry->id));
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), text, m_view->viewport());
+        return true;
+    }
+    default:
+        return false;
+    }
+}

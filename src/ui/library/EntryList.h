@@ -1,0 +1,74 @@
+#pragma once
+
+#include "core/ClipboardEntry.h"
+#include "ui/library/EntryRowDelegate.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class ClipboardModel;
+class EntryListModel;
+class EntryThumbnails;
+class PanelEmptyState;
+class PanelSheets;
+class QListView;
+class QStackedLayout;
+
+// The list of a section's entries (Clipboard, History, Pins, an open Jar, the Paste Stack):
+// one drawn row per entry of the model's listed entries, or an empty state. The pointer selects,
+// a click pastes (an image opens its preview), the arrow keys move the selection, and each row's
+// controls act on the entry by its id: an entry that left the history meanwhile is left alone.
+class EntryList : public QWidget {
+    Q_OBJECT
+public:
+    // One row pitch of the Paste Stack: the handle moves an entry one place per this much drag.
+    static constexpr qreal kDragPitch = 60;
+    static constexpr int kDragStartDistance = 4;
+
+    // `readText` opens an image's text reading (the controller's screenshot action window).
+    EntryList(ClipboardModel &model, PanelSheets &sheets, bool inPasteStack,
+              std::function<void(const ClipboardEntry &)> readText, QWidget *parent = nullptr);
+    ~EntryList() override;
+
+    // The place a dragged entry goes to: its start index moved one place per full pitch of
+    // drag (halves away from zero), kept within the stack.
+    static int dragTarget(int startIndex, qreal translation, int count);
+
+    // Runs a row control, as a click on it does; false when the entry is no longer listed.
+    bool trigger(const QString &entryID, EntryRowDelegate::Control control);
+    // The unfold toggle and the actions menu of a row.
+    void presentActions(const ClipboardEntry &entry);
+
+    QListView *view() const { return m_view; }
+    EntryListModel *listModel() const { return m_entries; }
+    bool isShowingEmptyState() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void refresh();
+    std::optional<ClipboardEntry> current(const QString &entryID) const;
+    void press(const QPoint &position, const QPoint &globalPosition);
+    void dragTo(const QPoint &globalPosition);
+    void hover(const QPoint &position);
+    void scrollToSelection();
+
+    ClipboardModel &m_model;
+    PanelSheets &m_sheets;
+    bool m_inPasteStack;
+    std::function<void(const ClipboardEntry &)> m_readText;
+    EntryListModel *m_entries = nullptr;
+    EntryThumbnails *m_thumbnails = nullptr;
+    EntryRowDelegate *m_delegate = nullptr;
+    QListView *m_view = nullptr;
+    PanelEmptyState *m_empty = nullptr;
+    QStackedLayout *m_stack = nullptr;
+    // The handle being dragged: its entry, where the drag began, and the entry's index then.
+    std::optional<QString> m_draggedID;
+    std::optional<int> m_dragStartIndex;
+    QPoint m_dragOrigin;
+    std::optional<QString> m_pressedHandleID;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "core/ClipboardEntry.h"
+
+#include <QAbstractListModel>
+
+// The entries a section lists, as one item per entry. The list is replaced as a whole whenever
+// the application model publishes a change; rows are looked up by entry id, never kept by index.
+class EntryListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void setEntries(const QList<ClipboardEntry> &entries);
+    const QList<ClipboardEntry> &entries() const { return m_entries; }
+    const ClipboardEntry *entryAt(int row) const;
+    int rowOf(const QString &entryID) const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+
+private:
+    QList<ClipboardEntry> m_entries;
+};

@@ -1,0 +1,180 @@
+#include "ui/library/EntryRowDelegate.h"
+
+#include "ui/library/EntryListModel.h"
+#include "ui/panel/ClipboardRow.h"
+#include "ui/panel/EntryThumbnails.h"
+#include "ui/style/PanelClock.h"
+#include "ui/style/PanelIcons.h"
+#include "ui/style/PanelText.h"
+
+#include <QPainter>
+
+namespace {
+
+using Control = EntryRowDelegate::Control;
+
+QString symbolOf(Control control, const ClipboardEntry &entry, bool inStack)
+{
+    switch (control) {
+    case Control::Pin:
+        return entry.isPinned ? QStringLiteral("pin.fill") : QStringLiteral("pin");
+    case Control::AddToStack:
+        return inStack ? QStringLiteral("checkmark") : QStringLiteral("plus");
+    case Control::RemoveFromStack:
+        return QStringLiteral("minus");
+    case Control::ReadText:
+        return QStringLiteral("text.viewfinder");
+    case Control::Delete:
+        return QStringLiteral("trash");
+    case Control::AllActions:
+        return QStringLiteral("slider.horizontal.3");
+    case Control::Toggle:
+        return QStringLiteral("ellipsis");
+    default:
+        return {};
+    }
+}
+
+QColor blend(const QColor &from, const QColor &to, qreal t)
+{
+    return QColor::fromRgbF(from.redF() + (to.redF() - from.redF()) * t, from.greenF() + (to.greenF() - from.greenF()) * t,
+                            from.blueF() + (to.blueF() - from.blueF()) * t, from.alphaF() + (to.alphaF() - from.alphaF()) * t);
+}
+
+} // namespace
+
+EntryRowDelegate::EntryRowDelegate(EntryListModel &entries, EntryThumbnails &thumbnails, bool inPasteStack,
+                                   Context context, QObject *parent)
+    : QStyledItemDelegate(parent), m_entries(entries), m_thumbnails(thumbnails), m_inPasteStack(inPasteStack),
+      m_context(std::move(context))
+{
+}
+
+EntryRowDelegate::Layout EntryRowDelegate::layout(const QRectF &itemRect, const ClipboardEntry &entry, bool inPasteStack,
+                                                  bool isUnfolded)
+{
+    Layout l;
+    l.card = QRectF(itemRect.left(), itemRect.top(), itemRect.width(), itemRect.height() - kRowSpacing);
+    const qreal middle = l.card.center().y();
+    qreal left = l.card.left();
+    if (inPasteStack) {
+        l.badge = QRectF(left + kBadgeLeadingPadding, middle - kBadgeSide / 2.0, kBadgeSide, kBadgeSide);
+        left = l.badge.right();
+    }
+    qreal right = l.card.right();
+    if (inPasteStack) {
+        right -= kHandleTrailingPadding;
+        l.handle = QRectF(right - kHandleWidth, l.card.top(), kHandleWidth, l.card.height());
+        right = l.handle.left();
+    }
+    right -= inPasteStack ? kStackToggleTrailingPadding : kToggleTrailingPadding;
+    const auto place = [&](Control control) {
+        l.controls.prepend({control, QRectF(right - kControlSide, middle - kControlSide / 2.0, kControlSide, kControlSide)});
+        right -= kControlSide + kControlLeadingPadding;
+    };
+    place(Control::Toggle);
+    if (isUnfolded) {
+        place(Control::AllActions);
+        place(Control::Delete);
+        if (entry.kind == ClipboardKind::Image)
+            place(Control::ReadText);
+        place(inPasteStack ? Control::RemoveFromStack : Control::AddToStack);
+        place(Control::Pin);
+    }
+    l.header = QRectF(left, l.card.top(), std::max<qreal>(0, right + kControlLeadingPadding - left), l.card.height());
+    return l;
+}
+
+bool EntryRowDelegate::isUnfolded(const ClipboardEntry &entry) const
+{
+    return m_context.expandedID && m_context.expandedID() == entry.id;
+}
+
+Control EntryRowDelegate::controlAt(const QModelIndex &index, const QRect &itemRect, const QPointF &point) const
+{
+    const ClipboardEntry *entry = m_entries.entryAt(index.row());
+    if (!entry)
+        return Control::None;
+    const Layout l = layout(itemRect, *entry, m_inPasteStack, isUnfolded(*entry));
+    if (!l.card.contains(point))
+        return Control::None;
+    for (const auto &[control, rect] : l.controls) {
+        if (rect.contains(point))
+            return control;
+    }
+    if (l.handle.contains(point))
+        return Control::Handle;
+    if (l.header.contains(point))
+        return Control::Header;
+    return Control::None;
+}
+
+void EntryRowDelegate::setHovered(const QModelIndex &index, Control control)
+{
+    m_hoveredIndex = index;
+    m_hoveredControl = control;
+}
+
+QSize EntryRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
+{
+    return QSize(option.rect.width(), ClipboardRow::kHeaderHeight + kRowSpacing);
+}
+
+void EntryRowDelegate::paintControl(QPainter &painter, const QRectF &rect, Control control, const ClipboardEntry &entry,
+                                    bool hovered, const PanelStyle::Colors &c) const
+{
+    const bool inStack = m_context.isInPasteStack && m_context.isInPasteStack(entry.id);
+    bool open = false;
+    if (control == Control::Pin)
+        open = entry.isPinned;
+    else if (control == Control::AddToStack)
+        open = inStack;
+    else if (control == Control::AllActions)
+        open = m_context.actionEntryID && m_context.actionEntryID() == entry.id;
+    else if (control == Control::Toggle)
+        open = isUnfolded(entry);
+    const bool enabled = !(control == Control::AddToStack && inStack);
+    const QColor tint = control == Control::Delete ? c.systemRed : c.accent;
+    const qreal highlight = (open || (hovered && enabled)) ? 1.0 : 0.0;
+    PanelStyle::fillRounded(painter, rect, kControlRadius, blend(c.surface, PanelStyle::withOpacity(tint, kTintOpacity), highlight));
+    painter.save();
+    if (!enabled)
+        painter.setOpacity(kDisabledOpacity);
+    PanelIcons::paint(painter, rect, symbolOf(control, entry, inStack), kControlSymbolSize, blend(c.secondary, tint, highlight));
+    painter.restore();
+}
+
+void EntryRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const ClipboardEntry *entry = m_entries.entryAt(index.row());
+    if (!entry)
+        return;
+    const PanelStyle::Colors &c = PanelStyle::colors(option.widget);
+    const bool selected = m_context.selectedID && m_context.selectedID() == entry->id;
+    const Layout l = layout(option.rect, *entry, m_inPasteStack, isUnfolded(*entry));
+
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    PanelStyle::fillRounded(*painter, l.card, kCornerRadius,
+                            selected ? PanelStyle::withOpacity(c.accent, kSelectedOpacity) : c.surface);
+    if (m_inPasteStack) {
+        PanelStyle::fillRounded(*painter, l.badge, kBadgeRadius, c.controlSurface);
+        painter->setPen(c.secondary);
+        PanelText::drawFixed(*painter, l.badge, PanelStyle::font(kBadgeTextSize, QFont::DemiBold), QString::number(index.row() + 1), Qt::AlignCenter);
+        const bool dragged = m_context.draggedID && m_context.draggedID() == entry->id;
+        PanelIcons::paint(*painter, l.handle, QStringLiteral("line.3.horizontal"), kHandleSymbolSize,
+                          dragged ? c.accent : c.muted);
+    }
+    ClipboardRow::Header header;
+    header.entry = *entry;
+    header.isSelected = selected;
+    header.now = PanelClock::now();
+    if (entry->kind == ClipboardKind::Image)
+        header.thumbnail = const_cast<EntryThumbnails &>(m_thumbnails).thumbnail(*entry);
+    ClipboardRow::paintHeader(*painter, l.header, header, c);
+    for (const auto &[control, rect] : l.controls) {
+        const bool hovered = m_hoveredIndex == index && m_hoveredControl == control;
+        paintControl(*painter, rect, control, *entry, hovered, c);
+    }
+    painter->restore();
+}

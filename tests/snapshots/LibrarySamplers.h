@@ -1,0 +1,11 @@
+#pragma once
+
+#include "core/ClipboardPanelTab.h"
+
+#include <QWidget>
+
+// The library's section screens in the details panel's room, over the seeded history or an
+// empty one, for the snapshot catalog.
+enum class LibraryContent { Seeded, Empty };
+inline constexpr QSize kLibraryScreenSize{420, 380};
+QWidget *librarySample(ClipboardPanelTab tab, LibraryContent content);

@@ -1,0 +1,410 @@
+#pragma once
+
+// What the X11 tests need to act and look from outside: tools run to their end, the fixture
+// window, the clipboard taken by xclip, windows as the server sees them, Tarnel started as a
+// program. Include last: Xlib's macros (None, Bool, KeyPress) break gtest's and Qt's headers.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+#include <QProcess>
+#include <QRect>
+#include <QSaveFile>
+#include <QSignalSpy>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/shape.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace x11test {
+
+using namespace std::chrono_literals;
+
+inline Display *display()
+{
+    static Display *connection = [] {
+        // Windows come and go while the tree is walked; a vanished one is simply skipped.
+        XSetErrorHandler([](Display *, XErrorEvent *) { return 0; });
+        return XOpenDisplay(nullptr);
+    }();
+    return connection;
+}
+
+// Runs a tool to its end while the event loop turns (this process may own the clipboard the
+// tool reads); its exit code, -1 when it did not run or end.
+inline int run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForStarted(5000) || !QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 10000)) {
+        process.kill();
+        process.waitForFinished();
+        return -1;
+    }
+    if (output)
+        *output = process.readAllStandardOutput();
+    XSync(display(), False);
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+inline int xdotool(const QStringList &arguments) { return run(QStringLiteral("xdotool"), arguments); }
+inline void movePointer(QPoint p) { xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())}); }
+inline void clickAt(QPoint p, int button = 1)
+{
+    xdotool({"mousemove", QString::number(p.x()), QString::number(p.y()), "click", QString::number(button)});
+}
+
+inline QString readClipboard()
+{
+    QByteArray output;
+    return run(QStringLiteral("xclip"), {"-selection", "clipboard", "-o"}, &output) == 0 ? QString::fromUtf8(output)
+                                                                                       : QString();
+}
+
+// A property of 32-bit items (Xlib hands them out as longs), or of bytes.
+inline std::vector<unsigned long> longProperty(Window window, const char *name)
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    std::vector<unsigned long> values;
+    if (XGetWindowProperty(display(), window, XInternAtom(display(), name, False), 0, 64, False, AnyPropertyType,
+                           &type, &format, &count, &after, &data) == Success && data) {
+        if (format == 32)
+            values.assign(reinterpret_cast<const unsigned long *>(data), reinterpret_cast<const unsigned long *>(data) + count);
+        XFree(data);
+    }
+    return values;
+}
+
+inline QByteArray textProperty(Window window, const char *name)
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    QByteArray result;
+    if (XGetWindowProperty(display(), window, XInternAtom(display(), name, False), 0, 1024, False, AnyPropertyType,
+                           &type, &format, &count, &after, &data) == Success && data) {
+        result = QByteArray(reinterpret_cast<const char *>(data), int(count * (format / 8)));
+        XFree(data);
+    }
+    return result;
+}
+
+inline bool hasAtom(Window window, const char *property, const char *atom)
+{
+    const std::vector<unsigned long> atoms = longProperty(window, property);
+    return std::find(atoms.begin(), atoms.end(), XInternAtom(display(), atom, False)) != atoms.end();
+}
+
+// The process that owns the active window, as the window manager announces it.
+inline qint64 activePid()
+{
+    const std::vector<unsigned long> active = longProperty(DefaultRootWindow(display()), "_NET_ACTIVE_WINDOW");
+    if (active.empty() || active.front() == 0)
+        return 0;
+    const std::vector<unsigned long> pid = longProperty(active.front(), "_NET_WM_PID");
+    return pid.empty() ? 0 : qint64(pid.front());
+}
+inline bool waitForActive(qint64 pid, int ms = 8000) { return QTest::qWaitFor([pid] { return activePid() == pid; }, ms); }
+
+// Every window (at any depth) below the root that the test accepts.
+inline std::vector<Window> windowsWhere(const std::function<bool(Window)> &accepts)
+{
+    std::vector<Window> found;
+    std::function<void(Window)> visit = [&](Window window) {
+        if (accepts(window))
+            found.push_back(window);
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (XQueryTree(display(), window, &root, &parent, &children, &count)) {
+            for (unsigned int i = 0; i < count; ++i)
+                visit(children[i]);
+            if (children)
+                XFree(children);
+        }
+    };
+    visit(DefaultRootWindow(display()));
+    return found;
+}
+
+inline bool isViewable(Window window)
+{
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display(), window, &attributes) && attributes.map_state == IsViewable;
+}
+
+// The viewable windows whose WM_WINDOW_ROLE starts with the role, or whose WM_CLASS class is it.
+inline std::vector<Window> shownWithRole(const QByteArray &role)
+{
+    return windowsWhere([&](Window w) { return isViewable(w) && textProperty(w, "WM_WINDOW_ROLE").startsWith(role); });
+}
+inline std::vector<Window> shownWithClass(const QByteArray &className)
+{
+    return windowsWhere([&](Window w) {
+        const QList<QByteArray> parts = textProperty(w, "WM_CLASS").split('\0');
+        return isViewable(w) && parts.size() >= 2 && parts.at(1) == className;
+    });
+}
+
+// The window's rectangle in root coordinates.
+inline QRect geometry(Window window)
+{
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display(), window, &attributes))
+        return {};
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display(), window, DefaultRootWindow(display()), 0, 0, &x, &y, &child);
+    return QRect(x, y, attributes.width, attributes.height);
+}
+
+// The extents of the window's drawn (bounding) shape, relative to the window.
+inline QRect drawnExtents(Window window)
+{
+    Bool bounding = False, clip = False;
+    int xb = 0, yb = 0, xc = 0, yc = 0;
+    unsigned int wb = 0, hb = 0, wc = 0, hc = 0;
+    if (!XShapeQueryExtents(display(), window, &bounding, &xb, &yb, &wb, &hb, &clip, &xc, &yc, &wc, &hc))
+        return {};
+    return QRect(xb, yb, int(wb), int(hb));
+}
+
+// Moves a keysym from its key to a key without a symbol, as a layout switch would; the new key
+// code, 0 when there is no free key.
+inline unsigned moveKeysymToSpareKey(unsigned long keysym)
+{
+    int first = 0, last = 0;
+    XDisplayKeycodes(display(), &first, &last);
+    const KeyCode old = XKeysymToKeycode(display(), keysym);
+    for (int keycode = last; keycode >= first && old != 0; --keycode) {
+        if (XkbKeycodeToKeysym(display(), KeyCode(keycode), 0, 0) != NoSymbol)
+            continue;
+        KeySym symbols[2] = {keysym, keysym};
+        XChangeKeyboardMapping(display(), keycode, 2, symbols, 1);
+        KeySym none[2] = {NoSymbol, NoSymbol};
+        XChangeKeyboardMapping(display(), old, 2, none, 1);
+        XSync(display(), False);
+        return unsigned(keycode);
+    }
+    return 0;
+}
+
+// A started program, ended when the test is done with it. Its error output goes to a file of
+// its own folder, readable at any time; an argument "@name" names another file there.
+class Program {
+public:
+    explicit Program(const QString &path, QStringList arguments = {})
+    {
+        for (QString &argument : arguments)
+            if (argument.startsWith(QLatin1Char('@')))
+                argument = m_dir.filePath(argument.mid(1));
+        m_process.setStandardErrorFile(m_dir.filePath(QStringLiteral("stderr")));
+        m_process.setStandardOutputFile(QProcess::nullDevice());
+        m_process.start(path, arguments);
+        m_process.waitForStarted(5000);
+    }
+    ~Program()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.terminate();
+            if (!m_process.waitForFinished(2000)) {
+                m_process.kill();
+                m_process.waitForFinished(2000);
+            }
+        }
+    }
+    void close()
+    {
+        m_process.kill();
+        m_process.waitForFinished(2000);
+    }
+    QProcess &process() { return m_process; }
+    qint64 pid() const { return m_process.processId(); }
+    bool isRunning() const { return m_process.state() == QProcess::Running; }
+    QByteArray errorOutput() const { return file(QStringLiteral("stderr")); }
+    QByteArray file(const QString &name) const
+    {
+        QFile file(m_dir.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+protected:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+};
+
+// The fixture window: another application with a text field (its text in the file "out") that
+// logs every mouse press it gets (in the file "clicks").
+class Fixture : public Program {
+public:
+    explicit Fixture(const QString &title, const QString &initialText = {}, const QString &geometry = {},
+                     const QStringList &more = {})
+        : Program(qEnvironmentVariable("TARNEL_FIXTURE"), arguments(title, initialText, geometry) + more)
+    {
+    }
+    QString text() const { return QString::fromUtf8(file(QStringLiteral("out"))); }
+    // Active, with its text field holding the keyboard: typed keys reach it.
+    bool waitForKeyboard() const
+    {
+        return waitForActive(pid()) && QTest::qWaitFor([this] { return QFile::exists(m_dir.filePath(QStringLiteral("focus"))); });
+    }
+    QByteArray clicks() const { return file(QStringLiteral("clicks")); }
+
+private:
+    static QStringList arguments(const QString &title, const QString &initialText, const QString &geometry)
+    {
+        QStringList list{"--title", title, "--out", "@out", "--clicks", "@clicks", "--focus", "@focus"};
+        if (!initialText.isNull())
+            list << "--text" << initialText;
+        if (!geometry.isEmpty())
+            list << "-geometry" << geometry;
+        return list;
+    }
+};
+
+// Owns the CLIPBOARD with a text while it lives (xclip kept in the foreground, ours to stop).
+class ClipboardOwner {
+public:
+    explicit ClipboardOwner(const QString &text)
+    {
+        m_process.start(QStringLiteral("xclip"), {"-selection", "clipboard", "-quiet", "-i"});
+        m_process.waitForStarted();
+        m_process.write(text.toUtf8());
+        m_process.closeWriteChannel();
+        m_ready = QTest::qWaitFor([&] { return readClipboard() == text; });
+    }
+    ~ClipboardOwner()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+    bool isReady() const { return m_ready; }
+
+private:
+    QProcess m_process;
+    bool m_ready = false;
+};
+
+// Writes Tarnel's settings file before it starts.
+inline void writeSettings(const QByteArray &json)
+{
+    const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Tarnel");
+    QDir().mkpath(folder);
+    QSaveFile file(folder + QStringLiteral("/defaults.json"));
+    file.open(QIODevice::WriteOnly);
+    file.write(json);
+    file.commit();
+}
+
+// A private copy of the program for this test binary: Tarnel ends every other process of the
+// user that runs its own executable file, so tests side by side would end each other's.
+inline QString tarnelBinary()
+{
+    static QTemporaryDir folder;
+    static const QString copy = [] {
+        const QString path = folder.filePath(QStringLiteral("tarnel"));
+        QFile::copy(qEnvironmentVariable("TARNEL_BINARY"), path);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }();
+    return copy;
+}
+
+inline std::optional<Window> waitForPanel()
+{
+    std::optional<Window> panel;
+    (void)QTest::qWaitFor([&] {
+        const auto shown = shownWithRole("tarnel-panel");
+        if (shown.size() == 1)
+            panel = shown.front();
+        return panel.has_value();
+    });
+    return panel;
+}
+
+// A window of this process at a known place: black text on white, or with no text red on its
+// left half and blue on its right half.
+class PatternWindow : public QWidget {
+public:
+    static constexpr QRgb kLeft = qRgb(220, 30, 30);
+    static constexpr QRgb kRight = qRgb(30, 30, 220);
+
+    explicit PatternWindow(QRect geometry, QString text = QString())
+        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint), m_text(std::move(text))
+    {
+        setGeometry(geometry);
+    }
+    // Shown, and drawn on the screen, so that a grab of the screen sees it.
+    bool showOnScreen()
+    {
+        show();
+        return QTest::qWaitFor([this] {
+            const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0, x(), y(), 2, 2).toImage();
+            return !shot.isNull() && shot.pixel(0, 0) == (m_text.isEmpty() ? kLeft : qRgb(255, 255, 255));
+        });
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        if (m_text.isEmpty()) {
+            painter.fillRect(0, 0, width() / 2, height(), QColor(kLeft));
+            painter.fillRect(width() / 2, 0, width() - width() / 2, height(), QColor(kRight));
+            return;
+        }
+        painter.fillRect(rect(), Qt::white);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(40);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(rect(), Qt::AlignCenter, m_text);
+    }
+
+private:
+    QString m_text;
+};
+
+// The region overlay, once it is up and has the keyboard and pointer.
+inline QWidget *readyOverlay()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == QLatin1String("TarnelRegionOverlay") && widget->isVisible() && widget->windowHandle()
+            && widget->windowHandle()->isExposed() && widget->isActiveWindow())
+            return widget;
+    return nullptr;
+}
+inline bool overlayGone()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == QLatin1String("TarnelRegionOverlay") && widget->isVisible())
+            return false;
+    return true;
+}
+
+// A drag with the left button, as a person makes it.
+inline int drag(QPoint from, QPoint to)
+{
+    auto xy = [](QPoint p) { return QStringList{QString::number(p.x()), QString::number(p.y())}; };
+    const QPoint middle = (from + to) / 2;
+    return xdotool(QStringList{"mousemove"} + xy(from) + QStringList{"sleep", "0.1", "mousedown", "1", "sleep", "0.1", "mousemove"}
+                   + xy(middle) + QStringList{"sleep", "0.1", "mousemove"} + xy(to)
+                   + QStringList{"sleep", "0.1", "mouseup", "1"});
+}
+
+} // namespace x11test
