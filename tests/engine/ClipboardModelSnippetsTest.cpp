@@ -83,38 +83,14 @@ TEST_F(SnippetsTest, ATypedTriggerIsErasedWholeAndReplacedByTheSnippet)
     EXPECT_EQ(keys.sentChords(), (QList<FakeKeySender::Sent>{del, paste}));
 }
 
-TEST_F(SnippetsTest, TriggersAreForgottenByChordsReturnAndQuickAccess)
+TEST_F(SnippetsTest, ClearingSnippetsForgetsAHalfTypedTrigger)
 {
     seedSnippets({{"s1", "Podpis", ";sig", "S pozdravom"}});
     createModel();
-    struct Case {
-        const char *name;
-        std::function<void(ClipboardModel &)> between;
-        bool expands;
-    };
-    const Case cases[] = {
-        {"nothing in between", [](ClipboardModel &) {}, true},
-        {"backspace after a typo", [](ClipboardModel &m) {
-             m.handleTypedKey(kLetterKey, QStringLiteral("q"), 0);
-             m.handleTypedKey(MacKeyCode::Delete, std::nullopt, 0);
-         }, true},
-        {"return", [](ClipboardModel &m) { m.handleTypedKey(MacKeyCode::Return, QStringLiteral("\r"), 0); }, false},
-        {"control chord", [](ClipboardModel &m) { m.handleTypedKey(kLetterKey, QStringLiteral("c"), MacEventFlag::Control); }, false},
-        {"quick access open", [](ClipboardModel &m) {
-             m.setIsQuickAccessPresented(true);
-             m.handleTypedKey(kLetterKey, QStringLiteral("z"), 0);
-             m.setIsQuickAccessPresented(false);
-         }, false},
-        {"snippets cleared and saved anew", [](ClipboardModel &m) {
-             m.clearSnippets();
-             m.saveSnippet(std::nullopt, QStringLiteral("Podpis"), QStringLiteral(";sig"), QStringLiteral("S pozdravom"));
-         }, false},
-    };
-    for (const Case &c : cases) {
-        type(";si");
-        c.between(*model);
-        EXPECT_EQ(type("g"), c.expands) << c.name;
-    }
+    type(";si");
+    model->clearSnippets();
+    model->saveSnippet(std::nullopt, QStringLiteral("Podpis"), QStringLiteral(";sig"), QStringLiteral("S pozdravom"));
+    EXPECT_FALSE(type("g"));
 }
 
 TEST_F(SnippetsTest, WithoutTrustTheTriggerIsStillErasedAndTheTextWaitsOnTheClipboard)
