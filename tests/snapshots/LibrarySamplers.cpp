@@ -35,6 +35,7 @@ QWidget *librarySample(ClipboardPanelTab tab, LibraryContent content, bool openJ
     ClipboardModel &model = modelFor(content).model();
     model.setSelectedTab(tab);
     model.setSearchText(QString());
+    model.setSelectedEntryID(std::nullopt);
     model.setSelectedJarID(openJar ? std::optional(model.jars().first().id) : std::nullopt);
     if (content == LibraryContent::Empty) {
         model.setJars({});
@@ -69,5 +70,16 @@ QWidget *librarySample(ClipboardPanelTab tab, LibraryContent content, bool openJ
         break;
     }
     layout->addWidget(screen);
+    return host;
+}
+
+QWidget *libraryUnfoldedRowSample()
+{
+    auto *host = static_cast<SampleHost *>(librarySample(ClipboardPanelTab::History, LibraryContent::Seeded));
+    testsupport::SeededModel &seeded = modelFor(LibraryContent::Seeded);
+    // An image row: its strip also offers text reading.
+    const ClipboardEntry image = seeded.first(ClipboardKind::Image);
+    host->sheets.expanded = image.id;
+    seeded.model().setSelectedEntry(image);
     return host;
 }
