@@ -51,6 +51,14 @@ const std::vector<SnapshotView> &snapshotViews()
         {QStringLiteral("actions-menu-transform"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Text, 1); }},
         {QStringLiteral("actions-menu-color"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Color, 2); }},
         {QStringLiteral("actions-menu-jars"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Text, 3); }},
+        {QStringLiteral("quick-access-history"), QSize(350, 408), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::Lists, ClipboardPanelTab::History, QSize(350, 408)); }},
+        {QStringLiteral("quick-access-snippets"), QSize(350, 290), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::Lists, ClipboardPanelTab::Snippets, QSize(350, 290)); }},
+        {QStringLiteral("quick-access-jars"), QSize(350, 290), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::Lists, ClipboardPanelTab::Jars, QSize(350, 290)); }},
+        {QStringLiteral("quick-access-jar"), QSize(350, 290), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::JarDrillDown, ClipboardPanelTab::Jars, QSize(350, 290)); }},
+        {QStringLiteral("quick-access-empty"), QSize(350, 290), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::Searching, ClipboardPanelTab::Screenshots, QSize(350, 290)); }},
+        {QStringLiteral("quick-access-paste-options"), QSize(350, 414), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::TextOptions, ClipboardPanelTab::History, QSize(350, 414)); }},
+        {QStringLiteral("quick-access-image-options"), QSize(350, 370), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::ImageOptions, ClipboardPanelTab::History, QSize(350, 370)); }},
+        {QStringLiteral("quick-access-notice"), QSize(350, 240), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::Notice, ClipboardPanelTab::History, QSize(350, 240)); }},
     };
     return views;
 }
