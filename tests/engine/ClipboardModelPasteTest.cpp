@@ -65,21 +65,6 @@ TEST_F(PasteModelTest, EachKindGoesOnTheClipboardInItsOwnForm)
     EXPECT_EQ(pastes(), int(std::size(cases)));
 }
 
-TEST_F(PasteModelTest, PastesTheEntryAsTheHistoryHoldsItNow)
-{
-    seedHistory({textEntry("a", "edited text")});
-    createModel();
-    // The row was drawn before the edit.
-    model->pasteEntryFromPanel(textEntry("a", "old text"), false, std::nullopt, false);
-    EXPECT_EQ(pasteboard.content().text, QStringLiteral("edited text"));
-
-    // An entry that left the history is not pasted at all.
-    const int writes = pasteboard.writeCount();
-    model->pasteEntryFromPanel(textEntry("gone"), false, std::nullopt, false);
-    EXPECT_EQ(pasteboard.writeCount(), writes);
-    EXPECT_EQ(pastes(), 1);
-}
-
 TEST_F(PasteModelTest, WithoutTrustTheContentWaitsOnTheClipboardAndNoKeyIsSent)
 {
     seedHistory({textEntry("a"), textEntry("b")});

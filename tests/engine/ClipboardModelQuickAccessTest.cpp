@@ -151,37 +151,5 @@ TEST_F(QuickAccessModelTest, CommittingATextOptionPastesTheTransformedTextOnly)
     EXPECT_EQ(pastes(), 3);
 }
 
-TEST_F(QuickAccessModelTest, CommittingTheSelectionPastesEntryOrSnippet)
-{
-    seedHistory({textEntry("a", "first"), textEntry("b", "second")});
-    seedSnippets({{"s1", "One", ";1", "snippet one"}, {"s2", "Two", ";2", "snippet two"}});
-    createModel();
-    struct Case {
-        ClipboardPanelTab tab;
-        std::optional<QString> entry;
-        std::optional<QString> snippet;
-        QString pasted;
-    };
-    const Case cases[] = {
-        {ClipboardPanelTab::History, "b", std::nullopt, "second"},
-        {ClipboardPanelTab::Snippets, std::nullopt, "s2", "snippet two"},
-    };
-    for (const Case &c : cases) {
-        model->beginQuickAccess(editor());
-        model->setSelectedTab(c.tab);
-        model->setSelectedEntryID(c.entry);
-        model->setSelectedQuickAccessSnippetID(c.snippet);
-        model->commitQuickAccessSelection();
-        EXPECT_EQ(pastedText(), c.pasted);
-    }
-    // No snippet listed: nothing is pasted.
-    const int before = pastes();
-    model->beginQuickAccess(editor());
-    model->setSelectedTab(ClipboardPanelTab::Snippets);
-    model->setSearchText(QStringLiteral("nothing like this"));
-    model->commitQuickAccessSelection();
-    EXPECT_EQ(pastes(), before);
-}
-
 } // namespace
 } // namespace pastetest

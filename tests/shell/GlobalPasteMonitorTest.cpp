@@ -53,21 +53,6 @@ TEST_F(MonitorTest, EachShortcutPressIsDispatchedOnce)
     }
 }
 
-TEST_F(MonitorTest, TheMissingKeysAreExplainedOnceARunAndOnlyAfterTheGuide)
-{
-    int explanations = 0;
-    QObject::connect(&permissions, &Permissions::explanationRequested, [&](Permissions::Kind kind) {
-        EXPECT_EQ(kind, Permissions::Kind::Accessibility);
-        ++explanations;
-    });
-    permissions.setAccessibilityTrusted(false);
-    createMonitor().requestAccessAndStart(false); // the first-run guide is still open
-    EXPECT_EQ(explanations, 0);
-    monitor->requestAccessAndStart(true);
-    monitor->requestAccessAndStart(true);
-    EXPECT_EQ(explanations, 1);
-}
-
 TEST_F(MonitorTest, PermissionFlagsAndTheTapFollowTheDesktopEverySecond)
 {
     createMonitor().requestAccessAndStart(false);
