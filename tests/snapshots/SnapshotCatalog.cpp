@@ -9,6 +9,7 @@
 #include "snapshots/ImageToolSamplers.h"
 #include "snapshots/LibrarySamplers.h"
 #include "snapshots/QuickAccessSamplers.h"
+#include "snapshots/SettingsSamplers.h"
 #include "ui/panel/ClipboardRow.h"
 #include "ui/panel/NotchIdentityView.h"
 
@@ -41,6 +42,10 @@ const std::vector<SnapshotView> &snapshotViews()
         {QStringLiteral("actions-menu-transform"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Text, 1); }},
         {QStringLiteral("actions-menu-color"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Color, 2); }},
         {QStringLiteral("actions-menu-jars"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Text, 3); }},
+        {QStringLiteral("settings-general"), kSettingsWindowSize, 0, [](SnapshotContext &c) { return settingsSample(c.seed, SettingsView::Tab::General); }},
+        {QStringLiteral("settings-clipboard"), kSettingsWindowSize, 0, [](SnapshotContext &c) { return settingsSample(c.seed, SettingsView::Tab::Clipboard); }},
+        {QStringLiteral("settings-screenshots"), kSettingsWindowSize, 0, [](SnapshotContext &c) { return settingsSample(c.seed, SettingsView::Tab::Screenshots); }},
+        {QStringLiteral("settings-shortcuts"), kSettingsWindowSize, 0, [](SnapshotContext &c) { return settingsSample(c.seed, SettingsView::Tab::Shortcuts); }},
     };
     return views;
 }

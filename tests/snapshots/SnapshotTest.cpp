@@ -40,11 +40,16 @@ QStringList squeezedChildren(const QWidget *root)
         if (policy.horizontalPolicy() == QSizePolicy::Fixed || policy.verticalPolicy() == QSizePolicy::Fixed) {
             for (const QWidget *ancestor = child->parentWidget(); ancestor; ancestor = ancestor->parentWidget()) {
                 const QRect inAncestor(child->mapTo(ancestor, QPoint(0, 0)), child->size());
-                if (!ancestor->rect().contains(inAncestor)) {
+                // A scrolling area's view shows part of a taller page: below the fold is not cut,
+                // but it must still fit the width.
+                const bool scrolls = ancestor->objectName() == QLatin1String("qt_scrollarea_viewport");
+                const bool inside = scrolls ? inAncestor.left() >= 0 && inAncestor.right() <= ancestor->rect().right()
+                                            : ancestor->rect().contains(inAncestor);
+                if (!inside) {
                     faults.append(QStringLiteral("%1 is cut by %2").arg(name, QString::fromLatin1(ancestor->metaObject()->className())));
                     break;
                 }
-                if (ancestor == root)
+                if (ancestor == root || scrolls)
                     break;
             }
         }
