@@ -3,6 +3,7 @@
 // and cached by entry id), and the repaint of the visible views when the appearance changes.
 #include "support/SeededModel.h"
 #include "ui/panel/ClipboardRow.h"
+#include "ui/panel/EntryActionsMenu.h"
 #include "ui/panel/EntryThumbnails.h"
 #include "ui/panel/MenuActionRow.h"
 #include "ui/style/PanelClock.h"
@@ -180,6 +181,20 @@ void BM_SwitchAppearance(benchmark::State &state)
     state.SetLabel("10 rows and 6 menu rows");
 }
 BENCHMARK(BM_SwitchAppearance)->Unit(benchmark::kMillisecond);
+
+// Opening an entry's actions menu: built, laid out and drawn once (the first frame the user sees).
+void BM_OpenActionsMenu(benchmark::State &state)
+{
+    testsupport::SeededModel seed({kListEntries, kListImages});
+    const QString id = seed.first(ClipboardKind::Color).id;
+    for (auto _ : state) {
+        std::unique_ptr<EntryActionsMenu> menu(EntryActionsMenu::create(seed.model(), id, {}));
+        QImage frame(menu->sizeHint(), QImage::Format_ARGB32_Premultiplied);
+        menu->resize(menu->sizeHint());
+        menu->render(&frame);
+    }
+}
+BENCHMARK(BM_OpenActionsMenu)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

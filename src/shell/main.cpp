@@ -123,6 +123,17 @@ int main(int argc, char *argv[])
             auto *quickAccess = new QuickAccessView(*desktop.model);
             QObject::connect(quickAccess, &QuickAccessView::layoutChanged, panelController,
                              &NotchPanelController::refreshQuickAccessLayout);
+            QObject::connect(quickAccess, &QuickAccessView::dismissRequested, panelController,
+                             &NotchPanelController::dismissQuickAccess);
+            QObject::connect(quickAccess, &QuickAccessView::settingsRequested, panelController,
+                             &NotchPanelController::openSettingsWindow);
+            QObject::connect(quickAccess, &QuickAccessView::permissionSettingsRequested, panelController,
+                             [panelController](bool accessibilityTrusted) {
+                                 if (accessibilityTrusted)
+                                     panelController->requestInputMonitoringAccess();
+                                 else
+                                     panelController->openAccessibilitySettings();
+                             });
             auto *panelView = new ClipboardPanelView(*desktop.panelModel, *panelController, false);
             // Image options chosen in Quick Access are performed by the panel's view.
             QObject::connect(quickAccess, &QuickAccessView::imageActionChosen, panelView,

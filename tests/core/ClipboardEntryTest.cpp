@@ -187,29 +187,4 @@ TEST(ClipboardEntry, HistoryKeepsReadableEntriesAroundBrokenOnesAndReportsUnread
     EXPECT_TRUE(ClipboardEntry::decodeList("[]").isComplete());
 }
 
-TEST(ClipboardEntry, PreviewIsOneLineAndNamesFiles)
-{
-    struct Case {
-        ClipboardKind kind;
-        QString text;
-        QStringList files;
-        QString expected;
-    };
-    const Case cases[] = {
-        {ClipboardKind::Code, "\n  x\r\n\n", {}, "   x\r  "},
-        {ClipboardKind::Image, "ignored", {}, QString::fromUtf8("Obrázok")},
-        {ClipboardKind::File, "", {"/home/jan/a.txt", "/home/jan/Dokumenty/"}, "a.txt, Dokumenty"},
-        {ClipboardKind::File, "", {"/"}, "/"},
-        {ClipboardKind::File, "", {"/tmp//"}, "tmp"},
-    };
-    ScopedLanguage slovak(std::nullopt);
-    for (const Case &c : cases) {
-        ClipboardEntry entry;
-        entry.kind = c.kind;
-        entry.text = c.text;
-        entry.fileURLs = c.files;
-        EXPECT_EQ(entry.preview(), c.expected) << c.text.toStdString();
-    }
-}
-
 } // namespace

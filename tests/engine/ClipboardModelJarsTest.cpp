@@ -51,32 +51,6 @@ TEST_F(PasteModelTest, JarNamesAreTrimmedAndUniqueRegardlessOfCase)
     EXPECT_FALSE(model->selectedJarID().has_value());
 }
 
-TEST_F(PasteModelTest, TogglingJarMembershipAndListingAJar)
-{
-    seedHistory({textEntry("c"), textEntry("b"), textEntry("a")});
-    seedJars({{"J", "Jar", {"gone", "b"}}});
-    createModel();
-    const ClipboardEntry a = textEntry("a");
-    model->toggleEntry(a, "J");
-    EXPECT_TRUE(model->contains(a, "J"));
-    model->setSelectedJarID(QStringLiteral("J"));
-    // The Jar's order, entries that left the history skipped.
-    EXPECT_EQ(idsOf(model->selectedJarEntries()), (QStringList{"b", "a"}));
-    model->toggleEntry(a, "J");
-    EXPECT_FALSE(model->contains(a, "J"));
-    EXPECT_EQ(storedJars().value(0).entryIDs, (QStringList{"gone", "b"}));
-
-    // Entries outside the history and Jars that do not exist change nothing.
-    const int writes = settings.writeCount();
-    model->toggleEntry(textEntry("x"), "J");
-    model->toggleEntry(a, "nope");
-    EXPECT_EQ(settings.writeCount(), writes);
-    EXPECT_FALSE(model->contains(a, "nope"));
-    model->setSelectedJarID(QStringLiteral("nope"));
-    EXPECT_FALSE(model->selectedJar().has_value());
-    EXPECT_TRUE(model->selectedJarEntries().isEmpty());
-}
-
 TEST_F(PasteModelTest, PinsAndTextEditsChangeOnlyTheirEntry)
 {
     ClipboardEntry image = textEntry("img", "");

@@ -83,36 +83,5 @@ TEST_F(PasteStackTest, OnlyASentPasteMovesTheStackOn)
     EXPECT_EQ(failures, 2);
 }
 
-TEST_F(PasteStackTest, AddRemoveAndMoveKeepTheQueueFreeOfDuplicates)
-{
-    seedHistory({textEntry("d"), textEntry("c"), textEntry("b"), textEntry("a")});
-    seedPasteStack({"a", "b", "c"});
-    createModel();
-    using Step = std::function<void(ClipboardModel &)>;
-    auto entry = [this](const QString &id) { return textEntry(id); };
-    struct Case {
-        const char *name;
-        Step step;
-        QStringList expected;
-        bool writes;
-    };
-    const Case cases[] = {
-        {"add new", [&](ClipboardModel &m) { m.addToPasteStack(entry("d")); }, {"a", "b", "c", "d"}, true},
-        {"add queued", [&](ClipboardModel &m) { m.addToPasteStack(entry("b")); }, {"a", "b", "c", "d"}, false},
-        {"move front to back", [](ClipboardModel &m) { m.movePasteStackEntry("a", 3); }, {"b", "c", "d", "a"}, true},
-        {"move to same place", [](ClipboardModel &m) { m.movePasteStackEntry("b", 0); }, {"b", "c", "d", "a"}, false},
-        {"move beyond", [](ClipboardModel &m) { m.movePasteStackEntry("b", 4); }, {"b", "c", "d", "a"}, false},
-        {"remove", [&](ClipboardModel &m) { m.removeFromPasteStack(entry("c")); }, {"b", "d", "a"}, true},
-        {"clear", [](ClipboardModel &m) { m.clearPasteStack(); }, {}, true},
-    };
-    for (const Case &c : cases) {
-        const int writes = settings.writeCount();
-        c.step(*model);
-        EXPECT_EQ(model->pasteStackEntryIDs(), c.expected) << c.name;
-        EXPECT_EQ(storedPasteStack(), c.expected) << c.name;
-        EXPECT_EQ(settings.writeCount() > writes, c.writes) << c.name;
-    }
-}
-
 } // namespace
 } // namespace pastetest

@@ -81,41 +81,6 @@ TEST(ClipboardModelScreenshots, ASteadyFileBecomesOneScreenshotEntryAtTheSecondC
     EXPECT_TRUE(QFile::exists(h.shotPath())) << "the screenshot file is only read";
 }
 
-TEST(ClipboardModelScreenshots, AFileBeingWrittenIsImportedOnlyOnceItStopsGrowing)
-{
-    const QByteArray png = pngBytes(300, 200, Qt::green);
-    const qsizetype full = png.size();
-    // The file's length before each check; the last entry of each list is how it ends.
-    const struct {
-        const char *name;
-        std::vector<qsizetype> lengths;
-        int importedAtCheck; // 0: never
-    } cases[] = {
-        {"empty at first", {0, 0, full, full}, 4},
-        {"grows at every check", {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 100, 100}, 0},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        ScreenshotHarness h;
-        ClipboardModel &model = h.makeWatching();
-        writeFile(h.shotPath(), png.left(c.lengths.front()));
-        h.report(h.shotPath());
-        int importedAt = 0;
-        for (std::size_t i = 0; i < c.lengths.size(); ++i) {
-            writeFile(h.shotPath(), png.left(c.lengths[i]));
-            h.check();
-            if (importedAt == 0 && !model.entries().isEmpty())
-                importedAt = int(i) + 1;
-        }
-        EXPECT_EQ(importedAt, c.importedAtCheck);
-        EXPECT_EQ(h.screenshotEntries(), c.importedAtCheck ? 1 : 0);
-        EXPECT_TRUE(model.screenshotImportPaths().isEmpty()) << "the task ends either way";
-        if (c.importedAtCheck) {
-            EXPECT_EQ(model.imageData(model.entries().first()), png);
-        }
-    }
-}
-
 TEST(ClipboardModelScreenshots, TheSameFileIsNeverImportedTwice)
 {
     ScreenshotHarness h;

@@ -8,33 +8,6 @@
 
 namespace {
 
-TEST(ClipboardModelSettings, StoredValuesOfTheWrongTypeReadAsDefaults)
-{
-    struct Case {
-        const char *name;
-        QString key;
-        QJsonValue stored;
-        std::function<bool(const ClipboardModel &)> check;
-    };
-    const Case cases[] = {
-        {"limit as text", ClipboardModel::historyLimitKey, QStringLiteral("20"),
-         [](const ClipboardModel &m) { return m.historyLimit() == 100; }},
-        {"limit stored", ClipboardModel::historyLimitKey, 7, [](const ClipboardModel &m) { return m.historyLimit() == 7; }},
-        {"recording as text", ClipboardModel::recordingKey, QStringLiteral("false"),
-         [](const ClipboardModel &m) { return m.isRecording(); }},
-        {"screenshot capture as number", ClipboardModel::automaticScreenshotCaptureKey, 0,
-         [](const ClipboardModel &m) { return m.automaticScreenshotCapture(); }},
-        {"appearance with capital", QStringLiteral("tarnel.appearance"), QStringLiteral("Light"),
-         [](const ClipboardModel &m) { return m.appearance() == ClipboardAppearance::Dark; }},
-    };
-    for (const Case &c : cases) {
-        ModelHarness h;
-        h.settings.setRaw(c.key, c.stored);
-        EXPECT_TRUE(c.check(h.make())) << c.name;
-        EXPECT_EQ(h.settings.writeCount(), 0) << c.name;
-    }
-}
-
 TEST(ClipboardModelSettings, NotStoredSettingsWriteNothingAndSignalOnlyOnChange)
 {
     ModelHarness h;

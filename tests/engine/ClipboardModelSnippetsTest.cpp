@@ -84,37 +84,6 @@ TEST_F(SnippetsTest, ATypedTriggerIsErasedWholeAndReplacedByTheSnippet)
     EXPECT_EQ(keys.sentChords(), (QList<FakeKeySender::Sent>{del, paste}));
 }
 
-TEST_F(SnippetsTest, TriggersAreForgottenByChordsReturnAndQuickAccess)
-{
-    seedSnippets({{"s1", "Podpis", ";sig", "S pozdravom"}});
-    createModel();
-    struct Case {
-        const char *name;
-        std::function<void(ClipboardModel &)> between;
-        bool expands;
-    };
-    const Case cases[] = {
-        {"nothing in between", [](ClipboardModel &) {}, true},
-        {"backspace after a typo", [](ClipboardModel &m) {
-             m.handleTypedKey(kLetterKey, QStringLiteral("q"), 0);
-             m.handleTypedKey(MacKeyCode::Delete, std::nullopt, 0);
-         }, true},
-        {"return", [](ClipboardModel &m) { m.handleTypedKey(MacKeyCode::Return, QStringLiteral("\r"), 0); }, false},
-        {"control chord", [](ClipboardModel &m) { m.handleTypedKey(kLetterKey, QStringLiteral("c"), MacEventFlag::Control); }, false},
-        {"quick access open", [](ClipboardModel &m) {
-             m.setIsQuickAccessPresented(true);
-             m.handleTypedKey(kLetterKey, QStringLiteral("z"), 0);
-             m.setIsQuickAccessPresented(false);
-         }, false},
-    };
-    for (const Case &c : cases) {
-        type(";si");
-        c.between(*model);
-        EXPECT_EQ(type("g"), c.expands) << c.name;
-        model->typedBuffer.clear();
-    }
-}
-
 TEST_F(SnippetsTest, WithoutTrustTheTriggerIsStillErasedAndTheTextWaitsOnTheClipboard)
 {
     seedSnippets({{"s1", "Podpis", ";s", "S pozdravom"}});

@@ -207,14 +207,4 @@ TEST(LinuxSettingsStore, AReadOnlyStoreNeverChangesItsFolder)
     }
 }
 
-TEST(LinuxSettingsStore, DomainsLiveUnderTheConfigFolder)
-{
-    EXPECT_TRUE(LinuxSettingsStore::defaultPath().endsWith("/Tarnel/defaults.json"));
-    EXPECT_TRUE(LinuxSettingsStore::earlierProductPath().endsWith("/Quorvel/defaults.json"));
-    const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (!configHome.isEmpty()) {
-        EXPECT_EQ(LinuxSettingsStore::defaultPath(), configHome + "/Tarnel/defaults.json");
-    }
-}
-
 } // namespace

@@ -118,30 +118,6 @@ TEST(NotchPanelHover, HoldsKeepThePanelAsItIs)
     }
 }
 
-TEST(NotchPanelHover, NoticesSetTheCollapsedWidthAndScreenshotsHoldHover)
-{
-    PanelHarness h;
-    h.controller->show();
-    EXPECT_EQ(h.controller->compactWidth(), 96);
-    h.model.setCopiedNotice(true);
-    EXPECT_EQ(h.controller->compactWidth(), 160);
-    EXPECT_EQ(h.panel().drawnRegion().boundingRect().width(), 160);
-
-    ClipboardEntry shot;
-    shot.id = QStringLiteral("SHOT");
-    shot.kind = ClipboardKind::Image;
-    shot.isScreenshot = true;
-    h.model.setNotice(shot);
-    EXPECT_EQ(h.controller->compactWidth(), 280);
-    // Without a loadable image the preview is 160 high, the notice 94 more.
-    EXPECT_EQ(h.controller->drawnNotchSize(), QSizeF(280, 254));
-    h.moveTo(h.notchCentre());
-    EXPECT_TRUE(h.traits.acceptsPointer(&h.panel())) << "the notice itself takes clicks";
-    EXPECT_FALSE(h.controller->isWidthExpanded()) << "a screenshot notice does not react to hover";
-    h.moveTo(QPoint(h.frame().left() + 10, 10));
-    EXPECT_FALSE(h.traits.acceptsPointer(&h.panel())) << "clicks beside the notice pass through";
-}
-
 TEST(NotchPanelHover, TrayToggleCollapsesAndSuppressesHoverUntilThePointerLeaves)
 {
     PanelHarness h;

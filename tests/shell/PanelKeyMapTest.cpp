@@ -74,46 +74,6 @@ TEST_F(PanelKeyMapTest, OutsideQuickAccessOnlyShortcutsAreTaken)
     EXPECT_EQ(dismissCalls, 0);
 }
 
-TEST_F(PanelKeyMapTest, ArrowsMoveBetweenTabsFocusAndItems)
-{
-    struct Case {
-        const char *name;
-        ClipboardPanelTab tab;
-        Focus focus;
-        std::optional<QString> selected;
-        quint32 keyCode;
-        ClipboardPanelTab tabAfter;
-        Focus focusAfter;
-        std::optional<QString> selectedAfter;
-    };
-    const auto H = ClipboardPanelTab::History;
-    const Case cases[] = {
-        {"right on tabs", H, Focus::Tabs, {}, MacKeyCode::RightArrow, ClipboardPanelTab::Clipboard, Focus::Tabs, {}},
-        {"down from tabs", H, Focus::Tabs, {}, MacKeyCode::DownArrow, H, Focus::Items, "e1"},
-        {"down in items", H, Focus::Items, "e1", MacKeyCode::DownArrow, H, Focus::Items, "e2"},
-        {"up on first item", H, Focus::Items, "e1", MacKeyCode::UpArrow, H, Focus::Tabs, "e1"},
-    };
-    for (const Case &c : cases) {
-        openQuickAccess(c.tab);
-        model->setQuickAccessKeyboardFocus(c.focus);
-        model->setSelectedEntryID(c.selected);
-        EXPECT_TRUE(key(c.keyCode)) << c.name;
-        EXPECT_EQ(model->selectedTab(), c.tabAfter) << c.name;
-        EXPECT_EQ(model->quickAccessKeyboardFocus(), c.focusAfter) << c.name;
-        EXPECT_EQ(model->selectedEntryID(), c.selectedAfter) << c.name;
-    }
-    // In the snippets tab the arrows move through the snippets.
-    openQuickAccess(ClipboardPanelTab::Snippets);
-    EXPECT_TRUE(key(MacKeyCode::DownArrow)); // from the tab strip: onto the first snippet
-    EXPECT_EQ(model->selectedQuickAccessSnippetID(), QStringLiteral("s1"));
-    EXPECT_TRUE(key(MacKeyCode::DownArrow));
-    EXPECT_EQ(model->selectedQuickAccessSnippetID(), QStringLiteral("s2"));
-    EXPECT_TRUE(key(MacKeyCode::UpArrow));
-    EXPECT_EQ(model->selectedQuickAccessSnippetID(), QStringLiteral("s1"));
-    EXPECT_TRUE(key(MacKeyCode::UpArrow));
-    EXPECT_EQ(model->quickAccessKeyboardFocus(), Focus::Tabs);
-}
-
 TEST_F(PanelKeyMapTest, ReturnCommitsEscapeClosesAndOptionsAreDriven)
 {
     // Return pastes the selected item.

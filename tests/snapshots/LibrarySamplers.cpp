@@ -2,7 +2,14 @@
 
 #include "support/FakePanelSheets.h"
 #include "support/SeededModel.h"
+#include "support/WidgetEvents.h"
+#include "ui/library/EntryList.h"
+#include "ui/library/EntryListModel.h"
 #include "ui/library/EntrySectionScreen.h"
+#include "ui/panel/EntryThumbnails.h"
+#include "ui/library/GalleryScreen.h"
+#include "ui/library/JarsScreen.h"
+#include "ui/library/SnippetsScreen.h"
 
 #include <QVBoxLayout>
 
@@ -26,11 +33,13 @@ public:
 
 } // namespace
 
-QWidget *librarySample(ClipboardPanelTab tab, LibraryContent content)
+QWidget *librarySample(ClipboardPanelTab tab, LibraryContent content, bool openJar)
 {
     ClipboardModel &model = modelFor(content).model();
     model.setSelectedTab(tab);
     model.setSearchText(QString());
+    model.setSelectedEntryID(std::nullopt);
+    model.setSelectedJarID(openJar ? std::optional(model.jars().first().id) : std::nullopt);
     if (content == LibraryContent::Empty) {
         model.setJars({});
         model.setSnippets({});
@@ -42,10 +51,51 @@ QWidget *librarySample(ClipboardPanelTab tab, LibraryContent content)
     layout->setContentsMargins(0, 0, 0, 0);
     QWidget *screen = nullptr;
     switch (tab) {
-    default:
-        screen = new EntrySectionScreen(model, host->sheets, tab, {}, host);
+    case ClipboardPanelTab::Jars:
+        screen = new JarsScreen(model, host->sheets, {}, host);
+        break;
+    case ClipboardPanelTab::Snippets:
+        screen = new SnippetsScreen(model, host->sheets, {}, host);
+        break;
+    case ClipboardPanelTab::Gallery:
+    case ClipboardPanelTab::Screenshots: {
+        auto *gallery = new GalleryScreen(model, host->sheets, {}, host);
+        // The pictures are decoded off the main thread; the picture waits for them.
+        testsupport::waitFor([gallery] {
+            const QList<GalleryCard *> cards = gallery->cards();
+            return std::all_of(cards.begin(), cards.end(), [](GalleryCard *card) { return card->hasPicture(); });
+        });
+        screen = gallery;
         break;
     }
+    default: {
+        auto *section = new EntrySectionScreen(model, host->sheets, tab, {}, host);
+        // Row pictures are decoded off the main thread; ask for them now and wait.
+        EntryThumbnails *thumbnails = section->list()->thumbnails();
+        const QList<ClipboardEntry> listed = section->list()->listModel()->entries();
+        for (const ClipboardEntry &entry : listed) {
+            if (entry.kind == ClipboardKind::Image)
+                thumbnails->thumbnail(entry);
+        }
+        testsupport::waitFor([thumbnails, listed] {
+            return std::none_of(listed.begin(), listed.end(),
+                                [thumbnails](const ClipboardEntry &entry) { return thumbnails->isPending(entry.id); });
+        });
+        screen = section;
+        break;
+    }
+    }
     layout->addWidget(screen);
+    return host;
+}
+
+QWidget *libraryUnfoldedRowSample()
+{
+    auto *host = static_cast<SampleHost *>(librarySample(ClipboardPanelTab::History, LibraryContent::Seeded));
+    testsupport::SeededModel &seeded = modelFor(LibraryContent::Seeded);
+    // An image row: its strip also offers text reading.
+    const ClipboardEntry image = seeded.first(ClipboardKind::Image);
+    host->sheets.expanded = image.id;
+    seeded.model().setSelectedEntry(image);
     return host;
 }

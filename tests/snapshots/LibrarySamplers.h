@@ -8,4 +8,7 @@
 // empty one, for the snapshot catalog.
 enum class LibraryContent { Seeded, Empty };
 inline constexpr QSize kLibraryScreenSize{420, 380};
-QWidget *librarySample(ClipboardPanelTab tab, LibraryContent content);
+// `openJar` shows the detail of the first Jar on the Jars tab.
+QWidget *librarySample(ClipboardPanelTab tab, LibraryContent content, bool openJar = false);
+// The History screen with the controls of its first (image) row unfolded and the row selected.
+QWidget *libraryUnfoldedRowSample();

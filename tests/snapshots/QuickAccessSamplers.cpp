@@ -1,6 +1,10 @@
 #include "snapshots/QuickAccessSamplers.h"
 
+#include "engine/ClipboardModel.h"
 #include "ui/panel/EntryActionsMenu.h"
+#include "ui/quickaccess/QuickAccessView.h"
+
+#include <QCoreApplication>
 
 QWidget *actionsMenuSample(testsupport::SeededModel &seed, ClipboardKind kind, int page)
 {
@@ -12,4 +16,48 @@ QWidget *actionsMenuSample(testsupport::SeededModel &seed, ClipboardKind kind, i
         return menu;
     }
     return nullptr;
+}
+
+QWidget *quickAccessSample(testsupport::SeededModel &seed, QuickAccessSample sample, ClipboardPanelTab tab, QSize frame)
+{
+    ClipboardModel &model = seed.model();
+    model.setIsQuickPasteOptionsPresented(false);
+    model.setShortcutNotice(std::nullopt);
+    model.setSelectedJarID(std::nullopt);
+    model.setSearchText(QString());
+    model.setSelectedTab(tab);
+    model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
+    const auto firstOf = [&model](ClipboardKind kind) {
+        for (const ClipboardEntry &entry : model.entries())
+            if (entry.kind == kind)
+                return entry;
+        return model.entries().first();
+    };
+    switch (sample) {
+    case QuickAccessSample::Lists:
+        model.setSelectedEntryID(model.entries().at(1).id);
+        model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Items);
+        break;
+    case QuickAccessSample::Searching:
+        model.setSearchText(QStringLiteral("zzz-nothing"));
+        break;
+    case QuickAccessSample::JarDrillDown:
+        model.setSelectedJarID(model.jars().first().id);
+        break;
+    case QuickAccessSample::TextOptions:
+        model.setSelectedEntry(firstOf(ClipboardKind::Text));
+        model.openQuickPasteOptions();
+        break;
+    case QuickAccessSample::ImageOptions:
+        model.setSelectedEntry(firstOf(ClipboardKind::Image));
+        model.openQuickPasteOptions();
+        break;
+    case QuickAccessSample::Notice:
+        model.setAccessibilityPermissionEnabled(false);
+        model.setShortcutNotice(QStringLiteral("Povoľ Tarnel v Prístupnosti, aby mohol vložiť položku stlačením ⌘V."));
+        break;
+    }
+    auto *view = new QuickAccessView(model);
+    view->setFrameSize(frame);
+    return view;
 }

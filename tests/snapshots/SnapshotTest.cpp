@@ -5,6 +5,8 @@
 #include "ui/style/PanelStyle.h"
 #include "ui/style/PanelText.h"
 
+#include <QAbstractScrollArea>
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -40,16 +42,18 @@ QStringList squeezedChildren(const QWidget *root)
         if (policy.horizontalPolicy() == QSizePolicy::Fixed || policy.verticalPolicy() == QSizePolicy::Fixed) {
             for (const QWidget *ancestor = child->parentWidget(); ancestor; ancestor = ancestor->parentWidget()) {
                 const QRect inAncestor(child->mapTo(ancestor, QPoint(0, 0)), child->size());
-                // A scrolling area's view shows part of a taller page: below the fold is not cut,
-                // but it must still fit the width.
-                const bool scrolls = ancestor->objectName() == QLatin1String("qt_scrollarea_viewport");
+                // A scroll area's viewport shows part of a taller list: only a cut across is a fault.
+                const auto *area = qobject_cast<const QAbstractScrollArea *>(ancestor->parentWidget());
+                const bool scrolls = area && area->viewport() == ancestor;
                 const bool inside = scrolls ? inAncestor.left() >= 0 && inAncestor.right() <= ancestor->rect().right()
                                             : ancestor->rect().contains(inAncestor);
                 if (!inside) {
                     faults.append(QStringLiteral("%1 is cut by %2").arg(name, QString::fromLatin1(ancestor->metaObject()->className())));
                     break;
                 }
-                if (ancestor == root || scrolls)
+                if (scrolls)
+                    break; // the viewport lies inside the area's own frame
+                if (ancestor == root)
                     break;
             }
         }

@@ -4,6 +4,10 @@
 #include "ui/library/EntryList.h"
 #include "ui/library/EntryListModel.h"
 #include "ui/library/EntrySectionScreen.h"
+#include "ui/library/GalleryScreen.h"
+#include "ui/library/JarCard.h"
+#include "ui/library/JarsScreen.h"
+#include "ui/library/SnippetsScreen.h"
 #include "ui/library/SectionHeading.h"
 #include "ui/style/PanelButton.h"
 
@@ -128,4 +132,97 @@ TEST(EntrySectionScreen, HeadingCountsTheWholeSectionWhateverTheSearch)
     QCoreApplication::processEvents();
     EXPECT_EQ(pins.heading()->count(), 0);
     EXPECT_FALSE(pins.clearButton()->isEnabled());
+}
+
+TEST(JarsScreen, CardsCountListedEntriesAndOpeningChoosesTheJar)
+{
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    model.setSelectedTab(ClipboardPanelTab::Jars);
+    QList<ClipboardJar> jars = model.jars();
+    jars[0].entryIDs.append(QStringLiteral("gone-long-ago")); // an id the history no longer holds
+    model.setJars(jars);
+    model.setSearchText(QStringLiteral("x"));
+    FakePanelSheets sheets;
+    JarsScreen screen(model, sheets, {});
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(screen.isShowingEmptyList()) << "no Jar name holds an x";
+    EXPECT_EQ(screen.listHeading()->count(), 2);
+
+    model.setSearchText(QString());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(screen.cards().size(), 2);
+    auto *card = qobject_cast<JarCard *>(screen.cards().at(0));
+    ASSERT_TRUE(card);
+    EXPECT_EQ(card->entryCount(), 3) << "four ids stored, three entries listed";
+    EXPECT_EQ(JarCard::countText(3), QStringLiteral("3 položky"));
+    EXPECT_EQ(JarCard::countText(0), QStringLiteral("0 položiek"));
+    EXPECT_EQ(JarCard::countText(1), QStringLiteral("1 položka"));
+
+    testsupport::click(card);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(model.selectedJarID(), jars[0].id);
+    EXPECT_EQ(model.selectedEntryID(), model.selectedJarEntries().first().id);
+    EXPECT_TRUE(screen.isShowingDetail());
+    EXPECT_EQ(screen.detailHeading()->count(), 3);
+    testsupport::click(screen.clearJarButton());
+    EXPECT_EQ(sheets.requests.last(), QStringLiteral("clear %1 %2").arg(int(ClearSection::Jar)).arg(jars[0].id));
+}
+
+TEST(SnippetsScreen, SearchCoversNameTriggerAndTextAndPermissionsShowWhatIsMissing)
+{
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    FakePanelSheets sheets;
+    SnippetsScreen screen(model, sheets, {});
+    for (const auto &[search, count] : std::initializer_list<std::pair<const char *, int>>{
+             {"PODPIS", 1}, {";adr", 1}, {"bratislava", 1}, {"nič také", 0}, {"", 3}}) {
+        model.setSearchText(QString::fromUtf8(search));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(screen.rowCount(), count) << search;
+        EXPECT_EQ(screen.isShowingEmptyState(), count == 0) << search;
+        EXPECT_EQ(screen.heading()->count(), 3) << search;
+    }
+    model.setAccessibilityPermissionEnabled(true);
+    model.setPasteMonitoringEnabled(false);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(screen.permissionCard()->isHidden());
+    EXPECT_TRUE(screen.accessibilityButton()->isHidden());
+    EXPECT_FALSE(screen.inputMonitoringButton()->isHidden());
+    model.setPasteMonitoringEnabled(true);
+    model.setInputMonitoringPermissionEnabled(true);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(screen.permissionCard()->isHidden());
+}
+
+TEST(GalleryScreen, EachTabHoldsItsOwnImagesAndCardsIgnoreAVanishedEntry)
+{
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    FakePanelSheets sheets;
+    for (ClipboardPanelTab tab : {ClipboardPanelTab::Gallery, ClipboardPanelTab::Screenshots}) {
+        model.setSelectedTab(tab);
+        GalleryScreen screen(model, sheets, {});
+        const bool screenshots = tab == ClipboardPanelTab::Screenshots;
+        const QList<GalleryCard *> cards = screen.cards();
+        ASSERT_FALSE(cards.isEmpty());
+        for (GalleryCard *card : cards) {
+            EXPECT_EQ(card->entry().kind, ClipboardKind::Image);
+            EXPECT_EQ(card->entry().isScreenshot, screenshots);
+        }
+        EXPECT_EQ(screen.heading()->count(), cards.size());
+
+        const ClipboardEntry first = cards.first()->entry();
+        EXPECT_TRUE(screen.trigger(first.id, GalleryCard::Action::Preview));
+        EXPECT_EQ(sheets.requests.last(), QStringLiteral("preview ") + first.id);
+        EXPECT_TRUE(screen.trigger(first.id, GalleryCard::Action::Delete));
+        EXPECT_FALSE(screen.trigger(first.id, GalleryCard::Action::Pin));
+        EXPECT_FALSE(screen.trigger(first.id, GalleryCard::Action::Paste));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(screen.cards().size(), cards.size() - 1);
+    }
+    EXPECT_NEAR(GalleryCard::ratio(QSize(100, 1000)), 0.62, 1e-9);
+    EXPECT_NEAR(GalleryCard::ratio(QSize(4000, 1000)), 1.72, 1e-9);
+    EXPECT_NEAR(GalleryCard::ratio(QSize(300, 200)), 1.5, 1e-9);
+    EXPECT_NEAR(GalleryCard::ratio(QSize()), 1.0, 1e-9);
 }

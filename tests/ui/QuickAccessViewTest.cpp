@@ -2,6 +2,9 @@
 #include "../shell/MonitorFixture.h"
 
 #include "ui/quickaccess/QuickAccessListModel.h"
+#include "ui/quickaccess/QuickAccessOptionsPage.h"
+#include "ui/quickaccess/QuickAccessPermissionNotice.h"
+#include "ui/quickaccess/QuickAccessTabBar.h"
 #include "ui/quickaccess/QuickAccessView.h"
 
 #include <QApplication>
@@ -67,7 +70,6 @@ TEST_F(QuickAccessViewTest, ListsTheRowsOfEachTabWithPasteChordsOnTheFirstSix)
 {
     openQuickAccess(ClipboardPanelTab::History);
     EXPECT_EQ(view->listModel()->rowCount(), 9);
-    EXPECT_EQ(view->tabBar()->currentIndex(), 0);
     QStringList chords;
     for (int row = 0; row < 9; ++row)
         chords.append(view->listModel()->index(row).data(QuickAccessListModel::ShortcutRole).toString());
@@ -84,9 +86,13 @@ TEST_F(QuickAccessViewTest, ListsTheRowsOfEachTabWithPasteChordsOnTheFirstSix)
     };
     for (const Case &c : cases) {
         model->setSelectedTab(c.tab);
+        QCoreApplication::processEvents();
         EXPECT_EQ(view->listModel()->rowCount(), c.rows) << rawValue(c.tab).toStdString();
         EXPECT_EQ(view->listModel()->rowKind(), c.kind);
-        EXPECT_EQ(view->tabBar()->tabText(view->tabBar()->currentIndex()), title(c.tab));
+        // The selected tab is scrolled into the bar's room, whatever the language's title widths.
+        const auto &order = ClipboardModel::quickAccessTabOrder();
+        const int index = int(std::find(order.begin(), order.end(), c.tab) - order.begin());
+        EXPECT_TRUE(QRectF(view->tabBar()->rect()).contains(view->tabBar()->buttonRect(index))) << rawValue(c.tab).toStdString();
     }
 }
 
@@ -113,17 +119,15 @@ TEST_F(QuickAccessViewTest, SelectionOptionsAndNoticeChooseThePage)
     EXPECT_TRUE(view->listModel()->index(1).data(QuickAccessListModel::SelectedRole).toBool());
 
     ASSERT_TRUE(model->openQuickPasteOptions());
-    EXPECT_EQ(view->options()->count(), 8);
+    EXPECT_EQ(view->options()->rowCount(), 8);
     EXPECT_FALSE(view->options()->isHidden());
-    model->navigateQuickPasteOption(1);
-    EXPECT_EQ(view->options()->currentRow(), 1);
 
     model->setIsQuickPasteOptionsPresented(false);
     model->setSelectedEntryID(QStringLiteral("img"));
     ASSERT_TRUE(model->openQuickPasteOptions());
     QStringList imageRows;
-    for (int row = 0; row < view->options()->count(); ++row)
-        imageRows.append(view->options()->item(row)->text());
+    for (int row = 0; row < view->options()->rowCount(); ++row)
+        imageRows.append(view->options()->rowTitle(row));
     EXPECT_EQ(imageRows, (QStringList{"Zobraziť náhľad", "Upraviť obrázok", "Uložiť ako PNG", "Uložiť ako JPG"}));
 
     model->setShortcutNotice(AccessibilityNotice::copyNeedsKeys());

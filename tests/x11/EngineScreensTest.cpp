@@ -6,7 +6,6 @@
 #include "platform/ScreenTextCapture.h"
 #include "platform/ScreenshotFolderMonitor.h"
 #include "platform/x11/LinuxFolderWatcher.h"
-#include "platform/x11/LinuxQrDetector.h"
 #include "platform/x11/LinuxScreenshotLocation.h"
 #include "platform/x11/LinuxSettingsStore.h"
 #include "platform/x11/LinuxTextRecognizer.h"
@@ -16,11 +15,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
-#include <QStandardPaths>
+#include "support/TestImages.h"
 
-#include <ZXing/BitMatrix.h>
-#include <ZXing/MultiFormatWriter.h>
+#include <QStandardPaths>
 
 #include "X11TestSupport.h"
 
@@ -28,8 +25,8 @@ namespace {
 
 using namespace x11test;
 
-// A screenshot with a line of text and QR codes, as PNG bytes.
-QByteArray screenshotPng(const QList<std::string> &codes = {})
+// A screenshot with a line of text, as PNG bytes.
+QByteArray screenshotPng()
 {
     QImage image(1400, 600, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -38,23 +35,8 @@ QByteArray screenshotPng(const QList<std::string> &codes = {})
     font.setPixelSize(40);
     painter.setFont(font);
     painter.drawText(40, 80, QStringLiteral("Objednávka 2026 je pripravená"));
-    int x = 40;
-    for (const std::string &payload : codes) {
-        const ZXing::BitMatrix matrix = ZXing::MultiFormatWriter(ZXing::BarcodeFormat::QRCode)
-                                            .setMargin(4)
-                                            .setEncoding(ZXing::CharacterSet::UTF8)
-                                            .encode(payload, 300, 300);
-        for (int y = 0; y < matrix.height(); ++y)
-            for (int mx = 0; mx < matrix.width(); ++mx)
-                painter.fillRect(x + mx, 200 + y, 1, 1, matrix.get(mx, y) ? Qt::black : Qt::white);
-        x += 500;
-    }
     painter.end();
-    QByteArray out;
-    QBuffer buffer(&out);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return out;
+    return encodedImage(image);
 }
 
 // The model with everything real, its settings in the test's private XDG folders.
@@ -75,13 +57,6 @@ struct RealModel {
         services.screenshotMonitor = std::make_unique<ScreenshotFolderMonitor>(std::make_unique<LinuxFolderWatcher>());
         model = std::make_unique<ClipboardModel>(std::move(services));
         model->startMonitoring();
-    }
-    std::optional<ClipboardEntry> find(const QString &id) const
-    {
-        for (const ClipboardEntry &entry : model->entries())
-            if (entry.id == id)
-                return entry;
-        return std::nullopt;
     }
 };
 
@@ -136,47 +111,6 @@ TEST_F(EngineScreens, ScreenshotsInTheWatchedFolderAreImportedOnceAndTheChoicePe
     EXPECT_EQ(again.model->screenshotFolderPath(), shots.path());
     EXPECT_TRUE(again.model->automaticScreenshotCapture());
     EXPECT_EQ(again.model->screenshotFolderMonitor()->folder(), shots.path());
-}
-
-TEST_F(EngineScreens, TextAndQrCodesOfAnImportedScreenshotAreFiledWhereTheUserSaysAndPersist)
-{
-    QTemporaryDir shots;
-    const std::string web = "https://example.sk/objednavka/2026";
-    const std::string wifi = "WIFI:S:Kaviareň;T:WPA;P:tajné;;";
-    const QString textID = ClipboardEntry::newID();
-    const QStringList qrIDs{textID + QStringLiteral("-qr-0"), textID + QStringLiteral("-qr-1")};
-    {
-        RealModel real;
-        ClipboardModel &model = *real.model;
-        model.setScreenshotFolder(shots.path());
-        writeFile(shots.filePath(QStringLiteral("Screenshot codes.png")), screenshotPng({web, wifi}));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !model.entries().isEmpty(); }, 10000));
-        const QImage image = QImage::fromData(*model.imageData(model.entries().first()));
-
-        // What the screenshot text sheet does with the recognisers' results.
-        QFuture<TextRecognitionResult> text = LinuxTextRecognizer().recognize(image);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return text.isFinished(); }, 60000));
-        ASSERT_TRUE(text.result().ok()) << text.result().error.toStdString();
-        EXPECT_TRUE(model.saveScreenshotText(*text.result().text, textID, OCRTextDestination::History));
-        const QStringList codes = LinuxQrDetector::detectNow(image);
-        ASSERT_EQ(codes.size(), 2);
-        EXPECT_TRUE(model.saveScreenshotText(codes[0], qrIDs[0], OCRTextDestination::PasteStack));
-        EXPECT_TRUE(model.saveScreenshotText(codes[1], qrIDs[1], OCRTextDestination::Pins));
-        EXPECT_EQ(model.entries().size(), 4);
-    }
-    RealModel again;
-    const std::optional<ClipboardEntry> text = again.find(textID);
-    ASSERT_TRUE(text.has_value());
-    EXPECT_TRUE(text->text.contains(QStringLiteral("pripravená"))) << text->text.toStdString();
-    EXPECT_EQ(text->sourceApp, QStringLiteral("Tarnel OCR"));
-    const std::optional<ClipboardEntry> stacked = again.find(qrIDs[0]);
-    const std::optional<ClipboardEntry> pinned = again.find(qrIDs[1]);
-    ASSERT_TRUE(stacked && pinned);
-    EXPECT_EQ(again.model->pasteStackEntryIDs(), QStringList{qrIDs[0]});
-    EXPECT_TRUE(pinned->isPinned);
-    EXPECT_FALSE(stacked->isPinned);
-    // Each code's payload, whichever was detected first.
-    EXPECT_EQ((QSet<QString>{stacked->text, pinned->text}), (QSet<QString>{QString::fromStdString(web), QString::fromUtf8(wifi.c_str())}));
 }
 
 TEST_F(EngineScreens, TextReadFromTheScreenBecomesAnOcrEntryAndTheClipboardWithoutBeingCapturedTwice)

@@ -9,11 +9,13 @@
 #include "ui/panel/PanelSheets.h"
 #include "ui/panel/SectionSymbols.h"
 #include "ui/style/PanelEmptyState.h"
+#include "ui/style/PanelMotion.h"
 
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QListView>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScrollBar>
 #include <QStackedLayout>
 #include <QToolTip>
@@ -89,6 +91,8 @@ EntryList::EntryList(ClipboardModel &model, PanelSheets &sheets, bool inPasteSta
     context.selectedID = [source] { return source->selectedEntryID(); };
     context.expandedID = [this] { return m_sheets.expandedControlsEntryID(); };
     context.draggedID = [this] { return m_draggedID; };
+    context.actionEntryID = [this] { return m_actionEntryID; };
+    context.stripOpacity = [this] { return m_stripOpacity; };
     context.isInPasteStack = [source](const QString &id) { return source->pasteStackEntryIDs().contains(id); };
     m_delegate = new EntryRowDelegate(*m_entries, *m_thumbnails, inPasteStack, context, this);
 
@@ -175,9 +179,8 @@ std::optional<ClipboardEntry> EntryList::current(const QString &entryID) const
 
 void EntryList::presentActions(const ClipboardEntry &entry)
 {
-    m_sheets.setExpandedControlsEntryID(entry.id);
+    unfold(entry.id);
     m_model.setSelectedEntry(entry);
-    m_view->viewport()->update();
     // The menu opens at the row's toggle; the panel keeps itself expanded while it is open.
     QPoint anchor = QCursor::pos();
     const int row = m_entries->rowOf(entry.id);
@@ -188,13 +191,35 @@ void EntryList::presentActions(const ClipboardEntry &entry)
     }
     PanelSheets *sheets = &m_sheets;
     const ClipboardEntry shown = entry;
+    const QPointer<EntryList> self(this);
     EntryActionsMenu::Host host;
-    host.onClose = [sheets] { sheets->setActionEntry(std::nullopt); };
+    host.onClose = [sheets, self] {
+        sheets->setActionEntry(std::nullopt);
+        if (self) {
+            self->m_actionEntryID.reset();
+            self->m_view->viewport()->update();
+        }
+    };
     host.onEdit = [sheets, shown] { sheets->editEntry(shown); };
     host.onPreviewImage = [sheets, shown] { sheets->previewImage(shown); };
     host.onCreateImage = [sheets, shown] { sheets->composeImage(shown); };
-    if (EntryActionsMenu::popUp(m_model, entry.id, std::move(host), anchor))
+    if (EntryActionsMenu::popUp(m_model, entry.id, std::move(host), anchor)) {
+        m_actionEntryID = entry.id;
         m_sheets.setActionEntry(entry);
+    }
+}
+
+void EntryList::unfold(const std::optional<QString> &entryID)
+{
+    const bool revealing = entryID && m_sheets.expandedControlsEntryID() != entryID;
+    m_sheets.setExpandedControlsEntryID(entryID);
+    if (revealing) {
+        PanelMotion::animate(this, "strip", 0.0, 1.0, kRevealDuration, PanelMotion::easeInOut(), [this](const QVariant &value) {
+            m_stripOpacity = value.toReal();
+            m_view->viewport()->update();
+        });
+    }
+    m_view->viewport()->update();
 }
 
 bool EntryList::trigger(const QString &entryID, Control control)
@@ -230,9 +255,7 @@ bool EntryList::trigger(const QString &entryID, Control control)
         presentActions(*entry);
         break;
     case Control::Toggle:
-        m_sheets.setExpandedControlsEntryID(m_sheets.expandedControlsEntryID() == entry->id ? std::nullopt
-                                                                                             : std::optional(entry->id));
-        m_view->viewport()->update();
+        unfold(m_sheets.expandedControlsEntryID() == entry->id ? std::nullopt : std::optional(entry->id));
         break;
     case Control::Handle:
     case Control::None:

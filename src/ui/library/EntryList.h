@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include <chrono>
+
 #include <functional>
 #include <optional>
 
@@ -26,6 +28,8 @@ public:
     // One row pitch of the Paste Stack: the handle moves an entry one place per this much drag.
     static constexpr qreal kDragPitch = 60;
     static constexpr int kDragStartDistance = 4;
+    // The unfolded controls of a row fade in over this long.
+    static constexpr std::chrono::milliseconds kRevealDuration{220};
 
     // `readText` opens an image's text reading (the controller's screenshot action window).
     EntryList(ClipboardModel &model, PanelSheets &sheets, bool inPasteStack,
@@ -43,6 +47,7 @@ public:
 
     QListView *view() const { return m_view; }
     EntryListModel *listModel() const { return m_entries; }
+    EntryThumbnails *thumbnails() const { return m_thumbnails; }
     bool isShowingEmptyState() const;
 
 protected:
@@ -55,6 +60,7 @@ private:
     void dragTo(const QPoint &globalPosition);
     void hover(const QPoint &position);
     void scrollToSelection();
+    void unfold(const std::optional<QString> &entryID);
 
     ClipboardModel &m_model;
     PanelSheets &m_sheets;
@@ -71,4 +77,7 @@ private:
     std::optional<int> m_dragStartIndex;
     QPoint m_dragOrigin;
     std::optional<QString> m_pressedHandleID;
+    // The entry whose actions menu this list opened and that is still open.
+    std::optional<QString> m_actionEntryID;
+    qreal m_stripOpacity = 1;
 };

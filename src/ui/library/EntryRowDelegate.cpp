@@ -172,8 +172,10 @@ void EntryRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     if (entry->kind == ClipboardKind::Image)
         header.thumbnail = const_cast<EntryThumbnails &>(m_thumbnails).thumbnail(*entry);
     ClipboardRow::paintHeader(*painter, l.header, header, c);
+    const qreal stripOpacity = m_context.stripOpacity ? m_context.stripOpacity() : 1.0;
     for (const auto &[control, rect] : l.controls) {
         const bool hovered = m_hoveredIndex == index && m_hoveredControl == control;
+        painter->setOpacity(control == Control::Toggle ? 1.0 : stripOpacity);
         paintControl(*painter, rect, control, *entry, hovered, c);
     }
     painter->restore();

@@ -46,6 +46,8 @@ public:
         std::function<std::optional<QString>()> actionEntryID;
         std::function<std::optional<QString>()> draggedID;
         std::function<bool(const QString &)> isInPasteStack;
+        // How far the unfolded strip has faded in (0 to 1).
+        std::function<qreal()> stripOpacity;
     };
     struct Layout {
         QRectF card;

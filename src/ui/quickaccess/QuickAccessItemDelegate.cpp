@@ -1,63 +1,230 @@
 #include "ui/quickaccess/QuickAccessItemDelegate.h"
 
+#include "core/ClipboardColor.h"
+#include "core/L10n.h"
 #include "ui/quickaccess/QuickAccessListModel.h"
+#include "ui/style/KindPresentation.h"
+#include "ui/style/PanelIcons.h"
+#include "ui/style/PanelStyle.h"
+#include "ui/style/PanelText.h"
+#include "ui/style/ShortcutBadge.h"
 
 #include <QPainter>
+#include <QWidget>
 
 namespace {
 
-constexpr int kPadding = 10;
-constexpr int kBadgeWidth = 52;
-constexpr qreal kCornerRadius = 8;
+constexpr qreal kTitleSize = 11;
+constexpr qreal kMetaSize = 9;
+constexpr qreal kKindSymbolSize = 13;
+constexpr qreal kChevronSymbolSize = 10;
+constexpr qreal kReturnSymbolSize = 9;
+constexpr qreal kBadgeSize = 9;
+constexpr int kBadgeHorizontal = 6;
+constexpr int kBadgeVertical = 4;
+constexpr qreal kBadgeRadius = 5;
+constexpr int kMetaSpacing = 4;
+constexpr int kMinimumGap = 4;
+constexpr qreal kOnBlueTile = 0.18;
+constexpr qreal kOnBlueMeta = 0.78;
+constexpr qreal kOnBlueSeparator = 0.7;
+constexpr qreal kOnBlueReturn = 0.9;
+constexpr qreal kSwatchBorder = 0.08;
+constexpr qreal kSnippetSelected = 0.13;
+
+const QColor &onBlue()
+{
+    static const QColor white(Qt::white);
+    return white;
+}
 
 } // namespace
 
-void QuickAccessItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
-                                    const QModelIndex &index) const
+QuickAccessItemDelegate::QuickAccessItemDelegate(const QuickAccessListModel &rows,
+                                                 std::function<QImage(const ClipboardEntry &)> thumbnail,
+                                                 QObject *parent)
+    : QStyledItemDelegate(parent)
+    , m_rows(rows)
+    , m_thumbnail(std::move(thumbnail))
 {
-    painter->save();
-    painter->setRenderHint(QPainter::Antialiasing);
-    const QRect row = option.rect.adjusted(2, 1, -2, -1);
-    const QPalette &palette = option.palette;
-    const bool selected = index.data(QuickAccessListModel::SelectedRole).toBool();
-    if (selected) {
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(palette.highlight());
-        painter->drawRoundedRect(row, kCornerRadius, kCornerRadius);
-    }
-    const QColor textColor = selected ? palette.highlightedText().color() : palette.text().color();
-    QColor detailColor = textColor;
-    detailColor.setAlphaF(0.6f);
-
-    const QString badge = index.data(QuickAccessListModel::ShortcutRole).toString();
-    QRect textArea = row.adjusted(kPadding, 0, -kPadding, 0);
-    if (!badge.isEmpty()) {
-        const QRect badgeRect(textArea.right() - kBadgeWidth, textArea.top(), kBadgeWidth, textArea.height());
-        painter->setPen(detailColor);
-        painter->drawText(badgeRect, Qt::AlignRight | Qt::AlignVCenter, badge);
-        textArea.setRight(badgeRect.left() - kPadding);
-    }
-
-    const QFontMetrics titleMetrics(option.font);
-    const int half = textArea.height() / 2;
-    const QRect titleRect(textArea.left(), textArea.top(), textArea.width(), half);
-    const QRect detailRect(textArea.left(), textArea.top() + half, textArea.width(), textArea.height() - half);
-    painter->setPen(textColor);
-    painter->setFont(option.font);
-    painter->drawText(titleRect, Qt::AlignLeft | Qt::AlignBottom,
-                      titleMetrics.elidedText(index.data(QuickAccessListModel::TitleRole).toString(), Qt::ElideRight,
-                                              titleRect.width()));
-    QFont small = option.font;
-    small.setPointSizeF(option.font.pointSizeF() * 0.85);
-    painter->setFont(small);
-    painter->setPen(detailColor);
-    painter->drawText(detailRect, Qt::AlignLeft | Qt::AlignTop,
-                      QFontMetrics(small).elidedText(index.data(QuickAccessListModel::DetailRole).toString(),
-                                                     Qt::ElideRight, detailRect.width()));
-    painter->restore();
 }
 
 QSize QuickAccessItemDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
 {
-    return {option.rect.width(), kRowHeight};
+    return {option.rect.width(), kRowHeight + kRowSpacing};
+}
+
+QRect QuickAccessItemDelegate::chevronRect(const QRect &row, const ClipboardEntry &entry)
+{
+    if (entry.kind == ClipboardKind::File)
+        return {};
+    const QRect body(row.left(), row.top(), row.width(), kRowHeight);
+    return QRect(QPoint(body.right() + 1 - kChevronTrailing - kChevronSize.width(),
+                        body.center().y() - kChevronSize.height() / 2 + 1),
+                 kChevronSize);
+}
+
+void QuickAccessItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    const bool selected = index.data(QuickAccessListModel::SelectedRole).toBool();
+    if (const ClipboardEntry *entry = m_rows.entryAt(index.row()))
+        paintEntry(*painter, option.rect, *entry, index.row(), selected);
+    else if (m_rows.snippetAt(index.row()))
+        paintSnippet(*painter, option.rect, index.row(), selected);
+    else if (m_rows.jarAt(index.row()))
+        paintJar(*painter, option.rect, index.row());
+    painter->restore();
+}
+
+void QuickAccessItemDelegate::paintEntry(QPainter &painter, const QRect &rowRect, const ClipboardEntry &entry, int index,
+                                         bool selected) const
+{
+    const auto *widget = qobject_cast<const QWidget *>(parent());
+    const PanelStyle::Colors &colors = PanelStyle::colors(widget);
+    // Selection blue: the kit's accent, which is the desktop's standard blue.
+    const QColor &blue = colors.accent;
+    const QRectF row(rowRect.left(), rowRect.top(), rowRect.width(), kRowHeight);
+    PanelStyle::fillRounded(painter, row, kRowRadius, selected ? blue : colors.surface);
+
+    // Artwork.
+    const QRectF art(row.left() + kLeadingPadding, row.center().y() - kArtworkSide / 2.0, kArtworkSide, kArtworkSide);
+    const QImage thumbnail = entry.kind == ClipboardKind::Image && m_thumbnail ? m_thumbnail(entry) : QImage();
+    const std::optional<ClipboardColor::Components> swatch =
+        entry.kind == ClipboardKind::Color ? ClipboardColor::components(entry.text) : std::nullopt;
+    if (!thumbnail.isNull()) {
+        PanelStyle::fillRounded(painter, art, kArtworkRadius, colors.controlSurface);
+        const QRectF room = art.adjusted(kArtworkPadding, kArtworkPadding, -kArtworkPadding, -kArtworkPadding);
+        const QSizeF fitted = QSizeF(thumbnail.size()).scaled(room.size(), Qt::KeepAspectRatio);
+        painter.drawImage(QRectF(room.center() - QPointF(fitted.width() / 2, fitted.height() / 2), fitted), thumbnail);
+    } else if (swatch) {
+        PanelStyle::fillRounded(painter, art, kArtworkRadius, QColor::fromRgbF(float(swatch->red), float(swatch->green),
+                                                                                float(swatch->blue)));
+        PanelStyle::strokeRounded(painter, art.adjusted(0.5, 0.5, -0.5, -0.5), kArtworkRadius,
+                                  PanelStyle::withOpacity(Qt::black, kSwatchBorder));
+    } else {
+        PanelStyle::fillRounded(painter, art, kArtworkRadius,
+                                selected ? PanelStyle::withOpacity(onBlue(), kOnBlueTile) : colors.controlSurface);
+        PanelIcons::paint(painter, art, KindPresentation::symbol(entry.kind), kKindSymbolSize,
+                          selected ? onBlue() : colors.accent);
+    }
+
+    // Trailing: chevron (or the file gap), then the badge before it.
+    const QRect chevron = chevronRect(rowRect, entry);
+    qreal trailing = chevron.isNull() ? row.right() - kFileGap : chevron.left() - kChevronLeading;
+    if (!chevron.isNull()) {
+        PanelStyle::fillRounded(painter, chevron, kArtworkRadius,
+                                selected ? PanelStyle::withOpacity(onBlue(), kOnBlueTile) : colors.controlSurface);
+        PanelIcons::paint(painter, chevron, QStringLiteral("chevron.right"), kChevronSymbolSize,
+                          selected ? onBlue() : colors.secondary);
+    }
+    const QString badge = m_rows.index(index).data(QuickAccessListModel::ShortcutRole).toString();
+    if (!badge.isEmpty()) {
+        const QFont font = PanelStyle::font(kBadgeSize, QFont::DemiBold);
+        const qreal width = PanelText::width(font, badge) + 2 * kBadgeHorizontal;
+        const qreal height = PanelText::lineHeight(font) + 2 * kBadgeVertical;
+        const QRectF rect(trailing - width, row.center().y() - height / 2, width, height);
+        PanelStyle::fillRounded(painter, rect, kBadgeRadius, selected ? onBlue() : colors.controlSurface);
+        painter.setPen(selected ? blue : colors.secondary);
+        PanelText::drawFixed(painter, rect, font, badge, Qt::AlignCenter);
+        trailing = rect.left();
+    } else if (selected) {
+        const qreal side = PanelIcons::side(kReturnSymbolSize);
+        PanelIcons::paint(painter, QRectF(trailing - side, row.top(), side, row.height()), QStringLiteral("return"),
+                          kReturnSymbolSize, PanelStyle::withOpacity(onBlue(), kOnBlueReturn));
+        trailing -= side;
+    }
+
+    // Title and meta line.
+    const qreal textLeft = art.right() + kSpacing;
+    const qreal textWidth = std::max(0.0, trailing - kMinimumGap - textLeft);
+    const QFont titleFont = PanelStyle::exactFont(kTitleSize, QFont::Medium);
+    const QFont metaFont = PanelStyle::font(kMetaSize);
+    const QFont sourceFont = PanelStyle::exactFont(kMetaSize);
+    const qreal titleHeight = PanelText::lineHeight(titleFont);
+    const qreal metaHeight = PanelText::lineHeight(metaFont);
+    const qreal top = row.center().y() - (titleHeight + kTextSpacing + metaHeight) / 2;
+    painter.setPen(selected ? onBlue() : colors.primary);
+    PanelText::drawElided(painter, QRectF(textLeft, top, textWidth, titleHeight), titleFont,
+                          m_rows.index(index).data(QuickAccessListModel::TitleRole).toString());
+
+    const QColor metaColor = selected ? PanelStyle::withOpacity(onBlue(), kOnBlueMeta) : colors.muted;
+    const QString time = m_rows.index(index).data(QuickAccessListModel::TimeRole).toString();
+    const QString separator = QStringLiteral("·");
+    const qreal metaTop = top + titleHeight + kTextSpacing;
+    const qreal timeWidth = PanelText::width(metaFont, time);
+    const qreal separatorWidth = PanelText::width(metaFont, separator);
+    const qreal sourceWidth = std::max(0.0, textWidth - timeWidth - separatorWidth - 2 * kMetaSpacing);
+    const QString source = m_rows.index(index).data(QuickAccessListModel::DetailRole).toString();
+    const qreal sourceShown = std::min(sourceWidth, qreal(PanelText::width(sourceFont, source)));
+    painter.setPen(metaColor);
+    PanelText::drawElided(painter, QRectF(textLeft, metaTop, sourceShown, metaHeight), sourceFont, source);
+    qreal x = textLeft + sourceShown + kMetaSpacing;
+    painter.setPen(selected ? PanelStyle::withOpacity(onBlue(), kOnBlueSeparator) : colors.muted);
+    PanelText::drawFixed(painter, QRectF(x, metaTop, separatorWidth, metaHeight), metaFont, separator);
+    x += separatorWidth + kMetaSpacing;
+    painter.setPen(metaColor);
+    PanelText::drawFixed(painter, QRectF(x, metaTop, timeWidth, metaHeight), metaFont, time);
+}
+
+void QuickAccessItemDelegate::paintSnippet(QPainter &painter, const QRect &rowRect, int row, bool selected) const
+{
+    const ClipboardSnippet &snippet = *m_rows.snippetAt(row);
+    const PanelStyle::Colors &colors = PanelStyle::colors(qobject_cast<const QWidget *>(parent()));
+    const QRectF body(rowRect.left(), rowRect.top(), rowRect.width(), kRowHeight);
+    PanelStyle::fillRounded(painter, body, kRowRadius,
+                            selected ? PanelStyle::withOpacity(colors.accent, kSnippetSelected) : colors.surface);
+    const QRectF tile(body.left() + kLeadingPadding, body.center().y() - kArtworkSide / 2.0, kArtworkSide, kArtworkSide);
+    PanelStyle::fillRounded(painter, tile, kArtworkRadius, colors.controlSurface);
+    PanelIcons::paint(painter, tile, QStringLiteral("keyboard"), 12, selected ? colors.accent : colors.secondary);
+
+    qreal trailing = body.right() - kLeadingPadding;
+    if (!snippet.trigger.isEmpty()) {
+        const QSize badge = ShortcutBadge::sizeFor(snippet.trigger);
+        const QRectF rect(trailing - badge.width(), body.center().y() - badge.height() / 2.0, badge.width(), badge.height());
+        ShortcutBadge::paint(painter, rect, snippet.trigger, colors);
+        trailing = rect.left();
+    } else if (selected) {
+        const qreal side = PanelIcons::side(kReturnSymbolSize);
+        PanelIcons::paint(painter, QRectF(trailing - side, body.top(), side, body.height()), QStringLiteral("return"),
+                          kReturnSymbolSize, colors.accent);
+        trailing -= side;
+    }
+    const qreal left = tile.right() + kSpacing;
+    const qreal width = std::max(0.0, trailing - kMinimumGap - left);
+    const QFont nameFont = PanelStyle::exactFont(kTitleSize, QFont::Medium);
+    const QFont textFont = PanelStyle::exactFont(kMetaSize);
+    const qreal nameHeight = PanelText::lineHeight(nameFont);
+    const qreal textHeight = PanelText::lineHeight(textFont);
+    const qreal top = body.center().y() - (nameHeight + kTextSpacing + textHeight) / 2;
+    painter.setPen(colors.primary);
+    PanelText::drawElided(painter, QRectF(left, top, width, nameHeight), nameFont, snippet.name);
+    painter.setPen(colors.muted);
+    QString text = snippet.text.left(300);
+    text.replace(u'\n', u' ');
+    PanelText::drawElided(painter, QRectF(left, top + nameHeight + kTextSpacing, width, textHeight), textFont, text);
+}
+
+void QuickAccessItemDelegate::paintJar(QPainter &painter, const QRect &rowRect, int row) const
+{
+    const ClipboardJar &jar = *m_rows.jarAt(row);
+    const PanelStyle::Colors &colors = PanelStyle::colors(qobject_cast<const QWidget *>(parent()));
+    const QRectF body(rowRect.left(), rowRect.top(), rowRect.width(), kRowHeight);
+    PanelStyle::fillRounded(painter, body, kRowRadius, colors.surface);
+    const QRectF tile(body.left() + kLeadingPadding, body.center().y() - kArtworkSide / 2.0, kArtworkSide, kArtworkSide);
+    PanelStyle::fillRounded(painter, tile, kArtworkRadius, PanelStyle::withOpacity(colors.accent, kSnippetSelected));
+    PanelIcons::paint(painter, tile, QStringLiteral("archivebox"), kKindSymbolSize, colors.accent);
+    const qreal left = tile.right() + kSpacing;
+    const qreal width = std::max(0.0, body.right() - kLeadingPadding - left);
+    const QFont nameFont = PanelStyle::exactFont(kTitleSize, QFont::DemiBold);
+    const QFont countFont = PanelStyle::font(kMetaSize);
+    const qreal nameHeight = PanelText::lineHeight(nameFont);
+    const qreal countHeight = PanelText::lineHeight(countFont);
+    const qreal top = body.center().y() - (nameHeight + kTextSpacing + countHeight) / 2;
+    painter.setPen(colors.primary);
+    PanelText::drawElided(painter, QRectF(left, top, width, nameHeight), nameFont, jar.name);
+    painter.setPen(colors.muted);
+    const QString count = m_rows.index(row).data(QuickAccessListModel::DetailRole).toString();
+    PanelText::drawElided(painter, QRectF(left, top + nameHeight + kTextSpacing, width, countHeight), countFont, count);
 }

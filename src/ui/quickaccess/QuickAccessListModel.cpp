@@ -2,6 +2,8 @@
 
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
+#include "ui/style/KindPresentation.h"
+#include "ui/style/PanelClock.h"
 
 namespace {
 
@@ -20,6 +22,34 @@ QString oneLine(const ClipboardEntry &entry)
 }
 
 } // namespace
+
+QString QuickAccessListModel::countLine(int count)
+{
+    const char *word = count == 1 ? "položka" : count >= 2 && count <= 4 ? "položky" : "položiek";
+    return QString::number(count) + u' ' + L10n::text(QString::fromUtf8(word));
+}
+
+const ClipboardEntry *QuickAccessListModel::entryAt(int row) const
+{
+    return m_kind == RowKind::Entry && row >= 0 && row < m_entries.size() ? &m_entries.at(row) : nullptr;
+}
+
+const ClipboardSnippet *QuickAccessListModel::snippetAt(int row) const
+{
+    return m_kind == RowKind::Snippet && row >= 0 && row < m_snippets.size() ? &m_snippets.at(row) : nullptr;
+}
+
+const ClipboardJar *QuickAccessListModel::jarAt(int row) const
+{
+    return m_kind == RowKind::Jar && row >= 0 && row < m_jars.size() ? &m_jars.at(row) : nullptr;
+}
+
+int QuickAccessListModel::listedCount(const ClipboardJar &jar) const
+{
+    // Ids of entries deleted from the history are not counted: the count is what the Jar lists.
+    return int(std::count_if(jar.entryIDs.begin(), jar.entryIDs.end(),
+                             [this](const QString &id) { return m_historyIDs.contains(id); }));
+}
 
 QuickAccessListModel::QuickAccessListModel(ClipboardModel &model, QObject *parent)
     : QAbstractListModel(parent)
@@ -40,6 +70,9 @@ void QuickAccessListModel::reload()
     } else if (m_model.selectedTab() == ClipboardPanelTab::Jars && !m_model.selectedJar()) {
         m_kind = RowKind::Jar;
         m_jars = m_model.filteredJars();
+        m_historyIDs.clear();
+        for (const ClipboardEntry &entry : m_model.entries())
+            m_historyIDs.insert(entry.id);
     } else {
         m_kind = RowKind::Entry;
         m_entries = m_model.quickAccessEntries();
@@ -101,7 +134,9 @@ QVariant QuickAccessListModel::data(const QModelIndex &index, int role) const
         case TitleRole:
             return oneLine(entry);
         case DetailRole:
-            return entry.sourceAppLabel() + QStringLiteral(" · ") + label(entry.kind);
+            return entry.sourceApp.isEmpty() ? KindPresentation::displayName(entry.kind) : entry.sourceAppLabel();
+        case TimeRole:
+            return entry.copiedAtLabel(PanelClock::now());
         case ShortcutRole:
             return row < kNumberedRows ? QStringLiteral("Ctrl+%1").arg(row + 1) : QString();
         case SelectedRole:
@@ -135,7 +170,7 @@ QVariant QuickAccessListModel::data(const QModelIndex &index, int role) const
         case TitleRole:
             return jar.name;
         case DetailRole:
-            return QString::number(jar.entryIDs.size());
+            return countLine(listedCount(jar));
         case SelectedRole:
             return m_model.selectedJarID() == jar.id;
         case IdRole:

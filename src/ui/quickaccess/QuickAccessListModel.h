@@ -6,6 +6,7 @@
 
 #include <QAbstractListModel>
 #include <QList>
+#include <QSet>
 
 class ClipboardModel;
 
@@ -18,7 +19,8 @@ public:
     enum class RowKind { Entry, Snippet, Jar };
     enum Role {
         TitleRole = Qt::UserRole + 1, // one line: preview, snippet name or Jar name
-        DetailRole,                   // source label, trigger or entry count
+        DetailRole,                   // source (or kind) label, trigger or entry count
+        TimeRole,                     // when an entry was copied
         KindRole,                     // RowKind as int
         ShortcutRole,                 // "Ctrl+1" to "Ctrl+6" for the first six entries
         SelectedRole,                 // the row is the model's selection
@@ -37,9 +39,18 @@ public:
     RowKind rowKind() const { return m_kind; }
     // The row of the model's selection, -1 when none is listed.
     int selectedRow() const;
+    // The item shown in a row (null when the row is of another kind or out of range).
+    const ClipboardEntry *entryAt(int row) const;
+    const ClipboardSnippet *snippetAt(int row) const;
+    const ClipboardJar *jarAt(int row) const;
+    // "1 položka", "3 položky", "5 položiek" in the interface language.
+    static QString countLine(int count);
 
 private:
+    int listedCount(const ClipboardJar &jar) const;
+
     ClipboardModel &m_model;
+    QSet<QString> m_historyIDs;
     RowKind m_kind = RowKind::Entry;
     QList<ClipboardEntry> m_entries;
     QList<ClipboardSnippet> m_snippets;

@@ -1,39 +1,94 @@
 #include "ui/quickaccess/QuickAccessView.h"
 
-#include "core/AppFont.h"
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
+#include "ui/panel/EntryThumbnails.h"
+#include "ui/quickaccess/QuickAccessIconButton.h"
 #include "ui/quickaccess/QuickAccessItemDelegate.h"
 #include "ui/quickaccess/QuickAccessListModel.h"
+#include "ui/quickaccess/QuickAccessOptionsPage.h"
+#include "ui/quickaccess/QuickAccessPermissionNotice.h"
+#include "ui/quickaccess/QuickAccessTabBar.h"
+#include "ui/style/PanelEmptyState.h"
+#include "ui/style/PanelField.h"
+#include "ui/style/PanelIcons.h"
+#include "ui/style/PanelStyle.h"
 
-#include <QEvent>
-#include <QShowEvent>
+#include <QFile>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListView>
-#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QShowEvent>
 #include <QStackedWidget>
-#include <QTabBar>
 #include <QVBoxLayout>
 
 namespace {
 
-enum Page { ListPage, EmptyPage, OptionsPage, NoticePage };
+enum Surface { ListsSurface, OptionsSurface, NoticeSurface };
+enum Content { ListContent, EmptyContent };
 
-QString imageActionTitle(QuickImageAction action)
+constexpr int kJarBackSide = 25;
+constexpr int kFieldSymbolSide = 18;
+constexpr int kFieldSpacing = 9;
+constexpr int kJarHeaderSpacing = 7;
+constexpr int kJarSpacing = 6;
+constexpr qreal kJarNameSize = 10;
+constexpr qreal kJarCountSize = 8;
+
+struct EmptyText {
+    const char *title;
+    const char *message;
+};
+
+QString tabSymbol(ClipboardPanelTab tab)
 {
-    switch (action) {
-    case QuickImageAction::Preview:
-        return L10n::text(QStringLiteral("Zobraziť náhľad"));
-    case QuickImageAction::Edit:
-        return L10n::text(QStringLiteral("Upraviť obrázok"));
-    case QuickImageAction::SavePNG:
-        return L10n::text(QStringLiteral("Uložiť ako PNG"));
-    case QuickImageAction::SaveJPG:
-        return L10n::text(QStringLiteral("Uložiť ako JPG"));
+    switch (tab) {
+    case ClipboardPanelTab::Clipboard:
+        return QStringLiteral("doc.on.clipboard");
+    case ClipboardPanelTab::PasteStack:
+        return QStringLiteral("square.stack.3d.up");
+    case ClipboardPanelTab::History:
+        return QStringLiteral("clock.arrow.circlepath");
+    case ClipboardPanelTab::Jars:
+        return QStringLiteral("archivebox");
+    case ClipboardPanelTab::Pins:
+        return QStringLiteral("pin");
+    case ClipboardPanelTab::Gallery:
+        return QStringLiteral("photo.on.rectangle.angled");
+    case ClipboardPanelTab::Screenshots:
+        return QStringLiteral("camera.viewfinder");
+    case ClipboardPanelTab::Snippets:
+        return QStringLiteral("keyboard");
     }
     return {};
 }
+
+EmptyText emptyText(ClipboardPanelTab tab, bool historyEmpty)
+{
+    switch (tab) {
+    case ClipboardPanelTab::Clipboard:
+        return {historyEmpty ? "Tvoja schránka začína tu" : "Schránka je prázdna",
+                "Skopíruj text, obrázok alebo súbor.\nNájdeš ho tu pripravený na vloženie."};
+    case ClipboardPanelTab::PasteStack:
+        return {"Paste Stack je prázdny", "Pridaj položky z Histórie tlačidlom + alebo skopíruj výber cez ⌥⌘C."};
+    case ClipboardPanelTab::Pins:
+        return {"Dôležité veci poruke", "V menu položky vyber Pripnúť. Zostane tu aj po vložení."};
+    case ClipboardPanelTab::Gallery:
+        return {"Zatiaľ tu nie sú obrázky", "Skopíruj obrázok a nájdeš ho tu pripravený na vloženie."};
+    case ClipboardPanelTab::Screenshots:
+        return {"Zatiaľ tu nie sú snímky obrazovky", "Skopíruj obrázok a nájdeš ho tu pripravený na vloženie."};
+    case ClipboardPanelTab::Snippets:
+        return {"Texty, ktoré používaš často", "Skopíruj text a ulož si ho pod vlastným názvom."};
+    case ClipboardPanelTab::Jars:
+        return {"Zatiaľ nemáš žiadny Jar", "Jars sú kolekcie, do ktorých si môžeš ukladať vybrané položky z Histórie."};
+    case ClipboardPanelTab::History:
+        break;
+    }
+    return {"História je prázdna", "Skopíruj text, obrázok alebo súbor. V Histórii zostane aj po vložení."};
+}
+
+QString text(const char *slovak) { return L10n::text(QString::fromUtf8(slovak)); }
 
 } // namespace
 
@@ -41,73 +96,23 @@ QuickAccessView::QuickAccessView(ClipboardModel &model, QWidget *parent)
     : QWidget(parent)
     , m_model(model)
 {
-    setFont(AppFont::inter(13));
+    PanelStyle::applyScheme(this, PanelStyle::schemeFor(m_model.appearance()));
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(10, 10, 10, 10);
-    layout->setSpacing(8);
-
-    m_tabs = new QTabBar(this);
-    m_tabs->setExpanding(false);
-    m_tabs->setUsesScrollButtons(true);
-    for (ClipboardPanelTab tab : ClipboardModel::quickAccessTabOrder())
-        m_tabs->addTab(title(tab));
-    layout->addWidget(m_tabs);
-
-    m_search = new QLineEdit(this);
-    m_search->setPlaceholderText(L10n::text(QStringLiteral("Hľadať")));
-    m_search->setClearButtonEnabled(true);
-    m_search->installEventFilter(this);
-    layout->addWidget(m_search);
-
-    m_pages = new QStackedWidget(this);
-    m_listModel = new QuickAccessListModel(m_model, this);
-    m_delegate = new QuickAccessItemDelegate(this);
-    m_list = new QListView(m_pages);
-    m_list->setModel(m_listModel);
-    m_list->setItemDelegate(m_delegate);
-    m_list->setUniformItemSizes(true);
-    m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_list->setFrameShape(QFrame::NoFrame);
-    m_empty = new QLabel(L10n::text(QStringLiteral("Nič tu nie je")), m_pages);
-    m_empty->setAlignment(Qt::AlignCenter);
-    m_options = new QListWidget(m_pages);
-    m_options->setFrameShape(QFrame::NoFrame);
-    m_notice = new QLabel(m_pages);
-    m_notice->setWordWrap(true);
-    m_notice->setAlignment(Qt::AlignCenter);
-    m_pages->insertWidget(ListPage, m_list);
-    m_pages->insertWidget(EmptyPage, m_empty);
-    m_pages->insertWidget(OptionsPage, m_options);
-    m_pages->insertWidget(NoticePage, m_notice);
-    layout->addWidget(m_pages, 1);
-
-    // What the user does with the pointer goes to the model like the keys do.
-    connect(m_tabs, &QTabBar::tabBarClicked, this, [this](int index) {
-        if (index >= 0 && index < int(ClipboardModel::quickAccessTabOrder().size()))
-            m_model.setSelectedTab(ClipboardModel::quickAccessTabOrder().at(std::size_t(index)));
-    });
-    connect(m_search, &QLineEdit::textEdited, this, [this](const QString &text) { m_model.setSearchText(text); });
-    connect(m_list, &QListView::clicked, this, [this](const QModelIndex &index) {
-        const QString id = index.data(QuickAccessListModel::IdRole).toString();
-        switch (m_listModel->rowKind()) {
-        case QuickAccessListModel::RowKind::Entry:
-            m_model.setSelectedEntryID(id);
-            m_model.commitQuickAccessSelection();
-            break;
-        case QuickAccessListModel::RowKind::Snippet:
-            m_model.setSelectedQuickAccessSnippetID(id);
-            m_model.commitQuickAccessSelection();
-            break;
-        case QuickAccessListModel::RowKind::Jar:
-            m_model.setSelectedJarID(id);
-            break;
-        }
-    });
-    connect(m_options, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
-        m_model.setSelectedQuickPasteOptionIndex(m_options->row(item));
-        m_model.commitQuickPasteOption();
-    });
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_surface = new QStackedWidget(this);
+    m_listsPage = buildListsPage();
+    m_options = new QuickAccessOptionsPage(m_model, m_surface);
+    m_options->onDismiss = [this] { Q_EMIT dismissRequested(); };
+    m_options->onImageAction = [this](QuickImageAction action, const ClipboardEntry &entry) {
+        Q_EMIT imageActionChosen(action, entry);
+    };
+    m_notice = new QuickAccessPermissionNotice(m_model, m_surface);
+    m_notice->onDismiss = m_options->onDismiss;
+    m_notice->onOpenSettings = [this](bool trusted) { Q_EMIT permissionSettingsRequested(trusted); };
+    m_surface->insertWidget(ListsSurface, m_listsPage);
+    m_surface->insertWidget(OptionsSurface, m_options);
+    m_surface->insertWidget(NoticeSurface, m_notice);
+    layout->addWidget(m_surface);
 
     const auto rows = [this] { reloadRows(); };
     connect(&m_model, &ClipboardModel::entriesChanged, this, rows);
@@ -117,36 +122,146 @@ QuickAccessView::QuickAccessView(ClipboardModel &model, QWidget *parent)
     connect(&m_model, &ClipboardModel::pasteStackEntryIDsChanged, this, rows);
     connect(&m_model, &ClipboardModel::consumedEntryIDsChanged, this, rows);
     connect(&m_model, &ClipboardModel::currentContextChanged, this, rows);
+    connect(&m_model, &ClipboardModel::selectedTabChanged, this, rows);
     connect(&m_model, &ClipboardModel::searchTextChanged, this, [this] {
         if (m_search->text() != m_model.searchText())
             m_search->setText(m_model.searchText());
-        reloadRows();
-    });
-    connect(&m_model, &ClipboardModel::selectedTabChanged, this, [this] {
-        showTab();
+        m_clear->setVisible(!m_model.searchText().isEmpty());
         reloadRows();
     });
     connect(&m_model, &ClipboardModel::selectedEntryIDChanged, this, &QuickAccessView::showSelection);
     connect(&m_model, &ClipboardModel::selectedQuickAccessSnippetIDChanged, this, &QuickAccessView::showSelection);
     connect(&m_model, &ClipboardModel::isQuickPasteOptionsPresentedChanged, this, &QuickAccessView::showOptions);
-    connect(&m_model, &ClipboardModel::selectedQuickPasteOptionIndexChanged, this, [this] {
-        m_options->setCurrentRow(m_model.selectedQuickPasteOptionIndex());
-    });
     connect(&m_model, &ClipboardModel::shortcutNoticeChanged, this, &QuickAccessView::showNotice);
     connect(&m_model, &ClipboardModel::quickAccessKeyboardFocusChanged, this, &QuickAccessView::showFocus);
-    connect(&m_model, &ClipboardModel::quickSearchFocusRequestChanged, this, [this] { m_search->setFocus(); });
+    connect(&m_model, &ClipboardModel::quickSearchFocusRequestChanged, this, [this] {
+        m_search->setFocus();
+        m_search->end(false);
+    });
     connect(&m_model, &ClipboardModel::quickImageActionRequestChanged, this, &QuickAccessView::performImageRequest);
+    connect(&m_model, &ClipboardModel::appearanceChanged, this,
+            [this] { PanelStyle::applyScheme(this, PanelStyle::schemeFor(m_model.appearance())); });
     connect(&m_model, &ClipboardModel::languageChanged, this, [this] {
-        for (int i = 0; i < m_tabs->count(); ++i)
-            m_tabs->setTabText(i, title(ClipboardModel::quickAccessTabOrder().at(std::size_t(i))));
-        m_search->setPlaceholderText(L10n::text(QStringLiteral("Hľadať")));
+        m_search->setPlaceholderText(text("Hľadať v schránke…"));
+        m_tabs->updateGeometry();
+        reloadRows();
         showNotice();
     });
 
-    showTab();
     m_search->setText(m_model.searchText());
+    m_clear->setVisible(!m_model.searchText().isEmpty());
     reloadRows();
     showNotice();
+}
+
+QuickAccessView::~QuickAccessView() = default;
+
+QWidget *QuickAccessView::buildListsPage()
+{
+    auto *page = new QWidget(m_surface);
+    auto *column = new QVBoxLayout(page);
+    column->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
+    column->setSpacing(kSpacing);
+
+    auto *searchRow = new QHBoxLayout;
+    searchRow->setSpacing(kSearchRowSpacing);
+    m_search = new PanelField(page, true);
+    m_search->setFixedHeight(kSearchHeight);
+    m_search->setFont(PanelStyle::exactFont(PanelField::kFontSize));
+    m_search->setPlaceholderText(text("Hľadať v schránke…"));
+    m_search->installEventFilter(this);
+    // The magnifier and the clear button stand inside the field, its text between them.
+    auto *fieldRow = new QHBoxLayout(m_search);
+    fieldRow->setContentsMargins(PanelField::kHorizontalPadding, 0, PanelField::kHorizontalPadding, 0);
+    fieldRow->setSpacing(kFieldSpacing);
+    auto *magnifier = new QuickAccessIconButton(QStringLiteral("magnifyingglass"), {kFieldSymbolSide, 0, 12, true}, QString(), m_search);
+    magnifier->setAttribute(Qt::WA_TransparentForMouseEvents);
+    magnifier->setCursor(Qt::IBeamCursor);
+    auto *clear = new QuickAccessIconButton(QStringLiteral("xmark.circle.fill"), {kFieldSymbolSide, 0, 12, true},
+                                            text("Vymazať hľadanie"), m_search);
+    m_clear = clear;
+    fieldRow->addWidget(magnifier);
+    fieldRow->addStretch();
+    fieldRow->addWidget(clear);
+    m_search->setTextMargins(kFieldSymbolSide + kFieldSpacing, 0, kFieldSymbolSide, 0);
+    connect(clear, &QAbstractButton::clicked, this, [this] { m_model.setSearchText(QString()); });
+    connect(m_search, &QLineEdit::textEdited, this, [this](const QString &typed) { m_model.setSearchText(typed); });
+    connect(m_search, &QLineEdit::returnPressed, this, [this] { m_model.commitQuickAccessSelection(); });
+    auto *settings = new QuickAccessIconButton(QStringLiteral("gearshape"), {kSearchHeight, 9, 11}, text("Nastavenia"), page);
+    settings->setAccessibleName(text("Nastavenia zobrazenia"));
+    connect(settings, &QAbstractButton::clicked, this, &QuickAccessView::settingsRequested);
+    auto *close = new QuickAccessIconButton(QStringLiteral("xmark"), {kSearchHeight, 9, 10}, text("Zavrieť"), page);
+    connect(close, &QAbstractButton::clicked, this, &QuickAccessView::dismissRequested);
+    searchRow->addWidget(m_search, 1);
+    searchRow->addWidget(settings);
+    searchRow->addWidget(close);
+    column->addLayout(searchRow);
+
+    m_tabs = new QuickAccessTabBar(m_model, page);
+    column->addWidget(m_tabs);
+
+    // The Jar drill-down header: back to all Jars, the Jar's name and its entry count.
+    m_jarHeader = new QWidget(page);
+    auto *jarRow = new QHBoxLayout(m_jarHeader);
+    jarRow->setContentsMargins(0, 0, 0, 0);
+    jarRow->setSpacing(kJarHeaderSpacing);
+    auto *back = new QuickAccessIconButton(QStringLiteral("chevron.left"), {kJarBackSide, 7, 9}, text("Všetky Jars"), m_jarHeader);
+    connect(back, &QAbstractButton::clicked, this, [this] {
+        m_model.setSelectedJarID(std::nullopt);
+        m_model.setSelectedEntryID(std::nullopt);
+        m_model.setSearchText(QString());
+    });
+    auto *names = new QVBoxLayout;
+    names->setSpacing(2);
+    m_jarName = new QLabel(m_jarHeader);
+    m_jarName->setFont(PanelStyle::exactFont(kJarNameSize, QFont::DemiBold));
+    m_jarCount = new QLabel(m_jarHeader);
+    m_jarCount->setFont(PanelStyle::font(kJarCountSize));
+    m_jarCount->setForegroundRole(QPalette::PlaceholderText);
+    names->addWidget(m_jarName);
+    names->addWidget(m_jarCount);
+    jarRow->addWidget(back);
+    jarRow->addLayout(names, 1);
+    column->addWidget(m_jarHeader);
+    column->addSpacing(kJarSpacing - kSpacing);
+
+    m_content = new QStackedWidget(page);
+    m_listModel = new QuickAccessListModel(m_model, this);
+    m_thumbnails = new EntryThumbnails([model = &m_model](const ClipboardEntry &entry) -> std::optional<QByteArray> {
+        if (std::optional<QByteArray> bytes = model->imageData(entry))
+            return bytes;
+        // A screenshot whose stored bytes are gone still has its file.
+        if (entry.screenshotFileURL) {
+            QFile file(*entry.screenshotFileURL);
+            if (file.open(QIODevice::ReadOnly))
+                return file.readAll();
+        }
+        return std::nullopt;
+    }, this);
+    m_list = new QListView(m_content);
+    m_delegate = new QuickAccessItemDelegate(*m_listModel, [this](const ClipboardEntry &entry) {
+        return m_thumbnails->thumbnail(entry);
+    }, m_list);
+    connect(m_thumbnails, &EntryThumbnails::ready, m_list->viewport(), qOverload<>(&QWidget::update));
+    m_list->setModel(m_listModel);
+    m_list->setItemDelegate(m_delegate);
+    m_list->setUniformItemSizes(true);
+    m_list->setSelectionMode(QAbstractItemView::NoSelection);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setFrameShape(QFrame::NoFrame);
+    m_list->setMouseTracking(true);
+    m_list->setFocusPolicy(Qt::ClickFocus);
+    m_list->viewport()->setAutoFillBackground(false);
+    m_list->setAutoFillBackground(false);
+    m_list->viewport()->installEventFilter(this);
+    connect(m_list, &QListView::entered, this, &QuickAccessView::hoverRow);
+    m_empty = new PanelEmptyState(QString(), QString(), QString(), m_content);
+    m_content->insertWidget(ListContent, m_list);
+    m_content->insertWidget(EmptyContent, m_empty);
+    column->addWidget(m_content, 1);
+    return page;
 }
 
 void QuickAccessView::showEvent(QShowEvent *event)
@@ -154,6 +269,13 @@ void QuickAccessView::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (m_rowsStale)
         reloadRows();
+}
+
+void QuickAccessView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    PanelStyle::fillRounded(painter, rect(), kCornerRadius, PanelStyle::colors(this).quickAccessBackground);
 }
 
 bool QuickAccessView::eventFilter(QObject *watched, QEvent *event)
@@ -164,8 +286,53 @@ bool QuickAccessView::eventFilter(QObject *watched, QEvent *event)
             m_model.isSearchFieldFocused = true;
         else if (event->type() == QEvent::FocusOut)
             m_model.isSearchFieldFocused = false;
+    } else if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton)
+            clickRow(mouse->position().toPoint());
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void QuickAccessView::clickRow(const QPoint &position)
+{
+    const QModelIndex index = m_list->indexAt(position);
+    if (!index.isValid())
+        return;
+    if (const ClipboardEntry *found = m_listModel->entryAt(index.row())) {
+        const ClipboardEntry entry = *found;
+        if (QuickAccessItemDelegate::chevronRect(m_list->visualRect(index), entry).contains(position)) {
+            m_model.setSelectedEntry(entry);
+            m_model.openQuickPasteOptions();
+        } else {
+            m_model.pasteHistoryEntryFromClick(entry);
+        }
+    } else if (const ClipboardSnippet *snippet = m_listModel->snippetAt(index.row())) {
+        const QString snippetText = snippet->text;
+        m_model.setSelectedQuickAccessSnippetID(snippet->id);
+        m_model.pasteText(snippetText);
+    } else if (const ClipboardJar *jar = m_listModel->jarAt(index.row())) {
+        const QString id = jar->id;
+        m_model.setSelectedJarID(id);
+        m_model.setSearchText(QString());
+        const QList<ClipboardEntry> entries = m_model.selectedJarEntries();
+        if (!entries.isEmpty())
+            m_model.setSelectedEntryID(entries.first().id);
+    }
+}
+
+void QuickAccessView::hoverRow(const QModelIndex &index)
+{
+    // While the tabs have the keyboard the pointer does not take the selection from them.
+    if (!index.isValid() || m_model.quickAccessKeyboardFocus() == QuickAccessKeyboardFocus::Tabs)
+        return;
+    if (const ClipboardEntry *entry = m_listModel->entryAt(index.row())) {
+        if (m_model.selectedEntryID() != entry->id)
+            m_model.setSelectedEntry(*entry);
+    } else if (const ClipboardSnippet *snippet = m_listModel->snippetAt(index.row())) {
+        m_model.setSelectedQuickAccessSnippetID(snippet->id);
+        m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Items);
+    }
 }
 
 void QuickAccessView::reloadRows()
@@ -178,59 +345,90 @@ void QuickAccessView::reloadRows()
     }
     m_rowsStale = false;
     m_listModel->reload();
+    showJarHeader();
+    showEmptyState();
     showSelection();
     showOptions();
+}
+
+void QuickAccessView::showJarHeader()
+{
+    const std::optional<ClipboardJar> jar =
+        m_model.selectedTab() == ClipboardPanelTab::Jars ? m_model.selectedJar() : std::nullopt;
+    m_jarHeader->setVisible(jar.has_value());
+    if (!jar)
+        return;
+    m_jarName->setText(jar->name);
+    m_jarCount->setText(QuickAccessListModel::countLine(int(m_model.selectedJarEntries().size())));
+}
+
+void QuickAccessView::showEmptyState()
+{
+    if (m_listModel->rowCount() > 0) {
+        m_content->setCurrentIndex(ListContent);
+        return;
+    }
+    const ClipboardPanelTab tab = m_model.selectedTab();
+    const bool searching = !m_model.searchText().isEmpty();
+    const bool inJar = tab == ClipboardPanelTab::Jars && m_model.selectedJar();
+    QString symbol = tabSymbol(tab);
+    QString title;
+    QString message;
+    if (searching) {
+        title = text("Nič sa nenašlo");
+        message = tab == ClipboardPanelTab::Snippets                ? text("Skús iný názov, skratku alebo časť textu.")
+                  : tab == ClipboardPanelTab::Jars && !inJar ? text("Skús iný názov Jaru.")
+                                                                    : text("Skús iný výraz vyhľadávania.");
+    } else if (inJar) {
+        title = text("Jar je prázdny");
+        message = text("Pridaj položky z Histórie cez menu položky a možnosť Pridať do Jaru.");
+    } else {
+        const EmptyText empty = emptyText(tab, m_model.entries().isEmpty());
+        title = text(empty.title);
+        message = text(empty.message);
+    }
+    m_empty->setContent(symbol, title, message);
+    const int padding = inJar ? kJarEmptyPadding : kEmptyPadding;
+    m_empty->setContentsMargins(0, padding, 0, padding);
+    m_content->setCurrentIndex(EmptyContent);
 }
 
 void QuickAccessView::showSelection()
 {
     m_listModel->refreshSelection();
     const int row = m_listModel->selectedRow();
-    if (row >= 0)
+    // The list follows the selection only while Quick Access is open; a Jar's rows never scroll.
+    const bool inJar = m_model.selectedTab() == ClipboardPanelTab::Jars;
+    if (row >= 0 && !inJar && m_model.isQuickAccessPresented())
         m_list->scrollTo(m_listModel->index(row));
     if (m_model.isQuickPasteOptionsPresented())
         showOptions();
 }
 
-void QuickAccessView::showTab()
-{
-    const auto &order = ClipboardModel::quickAccessTabOrder();
-    const auto found = std::find(order.begin(), order.end(), m_model.selectedTab());
-    if (found != order.end())
-        m_tabs->setCurrentIndex(int(found - order.begin()));
-}
-
 void QuickAccessView::showOptions()
 {
     if (m_model.shortcutNotice()) {
-        m_pages->setCurrentIndex(NoticePage);
-    } else if (m_model.isQuickPasteOptionsPresented()) {
-        m_options->clear();
-        const std::optional<ClipboardEntry> entry = m_model.selectedQuickAccessEntry();
-        if (entry && entry->kind == ClipboardKind::Image) {
-            for (QuickImageAction action : ClipboardModel::quickImageOptions())
-                m_options->addItem(imageActionTitle(action));
-        } else {
-            for (ClipboardTransform transform : ClipboardModel::quickTextOptions())
-                m_options->addItem(L10n::text(ClipboardTransforms::titleBase(transform)));
-        }
-        m_options->setCurrentRow(m_model.selectedQuickPasteOptionIndex());
-        m_pages->setCurrentIndex(OptionsPage);
+        m_surface->setCurrentIndex(NoticeSurface);
+    } else if (const std::optional<ClipboardEntry> entry = m_model.selectedQuickAccessEntry();
+               m_model.isQuickPasteOptionsPresented() && entry) {
+        m_options->setEntry(*entry);
+        m_surface->setCurrentIndex(OptionsSurface);
     } else {
-        m_pages->setCurrentIndex(m_listModel->rowCount() > 0 ? ListPage : EmptyPage);
+        m_surface->setCurrentIndex(ListsSurface);
     }
     Q_EMIT layoutChanged();
 }
 
 void QuickAccessView::showNotice()
 {
-    const std::optional<QString> notice = m_model.shortcutNotice();
-    m_notice->setText(notice ? L10n::text(*notice) : QString());
+    if (const std::optional<QString> notice = m_model.shortcutNotice())
+        m_notice->setNotice(*notice);
     showOptions();
 }
 
 void QuickAccessView::showFocus()
 {
+    m_tabs->update();
     switch (m_model.quickAccessKeyboardFocus()) {
     case QuickAccessKeyboardFocus::Tabs:
         m_tabs->setFocus();
@@ -249,12 +447,12 @@ void QuickAccessView::performImageRequest()
     const std::optional<QuickImageActionRequest> request = m_model.quickImageActionRequest();
     if (!request)
         return;
+    // Cleared before it runs: the same action on the same entry may be asked for again.
+    m_model.setQuickImageActionRequest(std::nullopt);
     for (const ClipboardEntry &entry : m_model.entries()) {
         if (entry.id == request->entryID) {
             Q_EMIT imageActionChosen(request->action, entry);
             break;
         }
     }
-    // Performed: the same action on the same entry may be asked for again.
-    m_model.setQuickImageActionRequest(std::nullopt);
 }

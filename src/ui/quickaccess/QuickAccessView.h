@@ -6,29 +6,49 @@
 
 class ClipboardEntry;
 class ClipboardModel;
+class EntryThumbnails;
+class PanelEmptyState;
 class QLabel;
+class QuickAccessIconButton;
 class QLineEdit;
 class QListView;
-class QListWidget;
 class QStackedWidget;
-class QTabBar;
 class QuickAccessItemDelegate;
 class QuickAccessListModel;
+class QuickAccessOptionsPage;
+class QuickAccessPermissionNotice;
+class QuickAccessTabBar;
 
-// The Quick Access content: tab strip, search field, the rows of the selected tab and, while
-// open, the paste options of the selected entry. Everything it shows is read from the
-// application model; the keyboard is driven by the key map, which runs before this view sees
-// a key, so the view only reflects the model and reports clicks and typed search text.
+// The Quick Access surface in its rounded frame: the search row, the tab bar and the rows of
+// the selected tab; in their place the options of the selected entry, or the permission card
+// while a notice stands. Everything it shows is read from the application model; the keyboard
+// is driven by the key map, which runs before this view sees a key, so the view only reflects
+// the model and reports clicks, hovers and typed search text.
 class QuickAccessView : public QWidget {
     Q_OBJECT
 public:
-    explicit QuickAccessView(ClipboardModel &model, QWidget *parent = nullptr);
+    static constexpr int kPadding = 9;
+    static constexpr int kSpacing = 9;
+    static constexpr int kSearchRowSpacing = 8;
+    static constexpr int kSearchHeight = 34;
+    static constexpr qreal kCornerRadius = 15;
+    static constexpr int kEmptyPadding = 18;
+    static constexpr int kJarEmptyPadding = 10;
 
-    QTabBar *tabBar() const { return m_tabs; }
+    explicit QuickAccessView(ClipboardModel &model, QWidget *parent = nullptr);
+    ~QuickAccessView() override;
+
+    // The frame the host gives the surface (the controller sizes the window); the size hint.
+    void setFrameSize(const QSize &size) { m_frameSize = size; updateGeometry(); }
+    QSize sizeHint() const override { return m_frameSize.isValid() ? m_frameSize : QWidget::sizeHint(); }
+    bool hasHeightForWidth() const override { return !m_frameSize.isValid() && QWidget::hasHeightForWidth(); }
+
+    QuickAccessTabBar *tabBar() const { return m_tabs; }
     QLineEdit *searchField() const { return m_search; }
     QListView *list() const { return m_list; }
-    QListWidget *options() const { return m_options; }
-    QLabel *notice() const { return m_notice; }
+    QuickAccessOptionsPage *options() const { return m_options; }
+    QuickAccessPermissionNotice *notice() const { return m_notice; }
+    PanelEmptyState *emptyState() const { return m_empty; }
     QuickAccessListModel *listModel() const { return m_listModel; }
 
 Q_SIGNALS:
@@ -36,29 +56,49 @@ Q_SIGNALS:
     void layoutChanged();
     // An image option was committed: the host performs it for the entry.
     void imageActionChosen(QuickImageAction action, const ClipboardEntry &entry);
+    // Close buttons: Quick Access should close.
+    void dismissRequested();
+    // The settings button: Quick Access closes and the settings window comes forward.
+    void settingsRequested();
+    // The permission card's button: the Accessibility setting (not trusted) or the Input
+    // Monitoring request (trusted).
+    void permissionSettingsRequested(bool accessibilityTrusted);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
+    QWidget *buildListsPage();
     void reloadRows();
     void showSelection();
-    void showTab();
     void showOptions();
     void showNotice();
     void showFocus();
+    void showEmptyState();
+    void showJarHeader();
+    void clickRow(const QPoint &position);
+    void hoverRow(const QModelIndex &index);
     void performImageRequest();
 
     ClipboardModel &m_model;
-    QTabBar *m_tabs = nullptr;
+    QuickAccessTabBar *m_tabs = nullptr;
     QLineEdit *m_search = nullptr;
-    QStackedWidget *m_pages = nullptr;
+    QWidget *m_clear = nullptr;
+    QSize m_frameSize;
+    QStackedWidget *m_surface = nullptr;
+    QWidget *m_listsPage = nullptr;
+    QStackedWidget *m_content = nullptr;
+    QWidget *m_jarHeader = nullptr;
+    QLabel *m_jarName = nullptr;
+    QLabel *m_jarCount = nullptr;
     QListView *m_list = nullptr;
-    QLabel *m_empty = nullptr;
-    QListWidget *m_options = nullptr;
-    QLabel *m_notice = nullptr;
+    PanelEmptyState *m_empty = nullptr;
+    QuickAccessOptionsPage *m_options = nullptr;
+    QuickAccessPermissionNotice *m_notice = nullptr;
     QuickAccessListModel *m_listModel = nullptr;
+    EntryThumbnails *m_thumbnails = nullptr;
     QuickAccessItemDelegate *m_delegate = nullptr;
     bool m_rowsStale = true;
 };

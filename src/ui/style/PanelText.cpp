@@ -48,7 +48,10 @@ void drawFixed(QPainter &painter, const QRectF &rect, const QFont &font, const Q
 qreal drawWrapped(QPainter *painter, const QRectF &rect, const QFont &font, const QString &text,
                   Qt::Alignment alignment, qreal lineSpacing)
 {
-    QTextLayout layout(text, font);
+    // A text layout breaks lines only at line separators; a line feed would be dropped unseen.
+    QString lines = text;
+    lines.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(lines, font);
     QTextOption option(alignment & Qt::AlignHorizontal_Mask);
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);

@@ -1,0 +1,206 @@
+#include "ui/library/GalleryScreen.h"
+
+#include "core/L10n.h"
+#include "engine/ClipboardModel.h"
+#include "ui/library/GalleryImages.h"
+#include "ui/library/SectionHeading.h"
+#include "ui/panel/EntryActionsMenu.h"
+#include "ui/panel/EntryOverflowButton.h"
+#include "ui/panel/MasonryGridLayout.h"
+#include "ui/panel/PanelSheets.h"
+#include "ui/panel/SectionSymbols.h"
+#include "ui/style/PanelButton.h"
+#include "ui/style/PanelEmptyState.h"
+
+#include <QScrollArea>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+GalleryScreen::GalleryScreen(ClipboardModel &model, PanelSheets &sheets,
+                             std::function<void(const ClipboardEntry &)> readText, QWidget *parent)
+    : QWidget(parent), m_model(model), m_sheets(sheets), m_readText(std::move(readText))
+{
+    ClipboardModel *source = &model;
+    m_images = new GalleryImages([source](const ClipboardEntry &entry) { return source->imageData(entry); }, this);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(kSpacing);
+    m_heading = new ScreenHeading(this);
+    m_clear = ScreenHeading::clearButton(QString(), [this] {
+        m_sheets.confirmClear(isScreenshots() ? ClearSection::Screenshots : ClearSection::Gallery);
+    });
+    m_heading->setAccessory(m_clear);
+    layout->addWidget(m_heading);
+
+    m_empty = new PanelEmptyState(QString(), QString(), QString(), this);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    m_grid = new QWidget;
+    m_layout = new MasonryGridLayout(kColumns, kGridSpacing, m_grid);
+    m_layout->setContentsMargins(0, 0, 0, kBottomPadding);
+    m_scroll->setWidget(m_grid);
+    auto *body = new QWidget(this);
+    m_body = new QStackedLayout(body);
+    m_body->setContentsMargins(0, 0, 0, 0);
+    m_body->addWidget(m_scroll);
+    m_body->addWidget(m_empty);
+    layout->addWidget(body, 1);
+
+    connect(m_images, &GalleryImages::ready, this, [this](const QString &id) {
+        const QPointer<GalleryCard> card = m_cards.value(id);
+        if (!card)
+            return;
+        if (const auto picture = m_images->picture(card->entry()))
+            card->setPicture(picture->image, picture->fullSize);
+        m_layout->invalidate();
+    });
+    for (auto signal : {&ClipboardModel::entriesChanged, &ClipboardModel::selectedTabChanged,
+                        &ClipboardModel::searchTextChanged, &ClipboardModel::languageChanged})
+        connect(&model, signal, this, &GalleryScreen::refresh, Qt::QueuedConnection);
+    connect(&model, &ClipboardModel::selectedEntryIDChanged, this, &GalleryScreen::refreshSelection, Qt::QueuedConnection);
+    refresh();
+}
+
+GalleryScreen::~GalleryScreen() = default;
+
+bool GalleryScreen::isScreenshots() const { return m_model.selectedTab() == ClipboardPanelTab::Screenshots; }
+
+bool GalleryScreen::isShowingEmptyState() const { return m_body->currentWidget() == m_empty; }
+
+QList<GalleryCard *> GalleryScreen::cards() const
+{
+    QList<GalleryCard *> cards;
+    for (int i = 0; i < m_layout->count(); ++i) {
+        if (auto *card = qobject_cast<GalleryCard *>(m_layout->itemAt(i)->widget()))
+            cards.append(card);
+    }
+    return cards;
+}
+
+void GalleryScreen::refresh()
+{
+    const bool screenshots = isScreenshots();
+    const int count = int(std::count_if(m_model.entries().begin(), m_model.entries().end(), [screenshots](const ClipboardEntry &e) {
+        return e.kind == ClipboardKind::Image && e.isScreenshot == screenshots;
+    }));
+    m_heading->setSymbol(SectionSymbols::symbol(m_model.selectedTab()));
+    m_heading->setTitle(L10n::text(screenshots ? QStringLiteral("Snímky obrazovky") : QStringLiteral("Galéria")));
+    m_heading->setCount(count);
+    m_clear->setEnabled(count > 0);
+    const QString help = L10n::text(screenshots ? QStringLiteral("Vymazať všetky screenshoty") : QStringLiteral("Vymazať Galériu"));
+    m_clear->setToolTip(help);
+    m_clear->setAccessibleName(help);
+
+    while (QLayoutItem *item = m_layout->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    m_cards.clear();
+    const QList<ClipboardEntry> entries = m_model.quickAccessEntries();
+    if (entries.isEmpty()) {
+        const QString symbol = SectionSymbols::symbol(screenshots ? ClipboardPanelTab::Screenshots : ClipboardPanelTab::Gallery);
+        if (!m_model.searchText().isEmpty())
+            m_empty->setContent(symbol, L10n::text(QStringLiteral("Nič sa nenašlo")),
+                                L10n::text(QStringLiteral("Skús vyhľadať názov aplikácie alebo typ obsahu.")));
+        else if (screenshots)
+            m_empty->setContent(symbol, L10n::text(QStringLiteral("Zatiaľ tu nie sú snímky obrazovky")),
+                                L10n::text(QStringLiteral("Nové snímky z obrazovky sa pridajú automaticky. Priečinok môžeš "
+                                                          "zmeniť v Nastaveniach.")));
+        else
+            m_empty->setContent(symbol, L10n::text(QStringLiteral("Zatiaľ tu nie sú obrázky")),
+                                L10n::text(QStringLiteral("Skopíruj obrázok a objaví sa tu v prehľadnej galérii.")));
+        m_body->setCurrentWidget(m_empty);
+        return;
+    }
+    const std::optional<QString> selected = m_model.selectedEntryID();
+    for (const ClipboardEntry &entry : entries) {
+        auto *card = new GalleryCard(entry, m_grid);
+        if (const auto picture = m_images->picture(entry))
+            card->setPicture(picture->image, picture->fullSize);
+        card->setSelected(selected == entry.id);
+        card->setActionsOpen(m_actionEntryID == entry.id);
+        connect(card, &GalleryCard::triggered, this, &GalleryScreen::trigger);
+        connect(card, &GalleryCard::hovered, this, [this](const QString &id) {
+            for (const ClipboardEntry &current : m_model.entries()) {
+                if (current.id == id)
+                    return m_model.setSelectedEntry(current);
+            }
+        });
+        m_layout->addWidget(card);
+        m_cards.insert(entry.id, card);
+    }
+    m_body->setCurrentWidget(m_scroll);
+}
+
+void GalleryScreen::refreshSelection()
+{
+    const std::optional<QString> selected = m_model.selectedEntryID();
+    for (auto it = m_cards.cbegin(); it != m_cards.cend(); ++it) {
+        if (it.value())
+            it.value()->setSelected(selected == it.key());
+    }
+}
+
+bool GalleryScreen::trigger(const QString &entryID, GalleryCard::Action action)
+{
+    std::optional<ClipboardEntry> entry;
+    for (const ClipboardEntry &current : m_model.entries()) {
+        if (current.id == entryID)
+            entry = current;
+    }
+    // The card may show an entry that left the history since it was drawn.
+    if (!entry)
+        return false;
+    switch (action) {
+    case GalleryCard::Action::Paste:
+        m_model.pasteHistoryEntryFromClick(*entry);
+        break;
+    case GalleryCard::Action::Pin:
+        m_model.togglePin(*entry);
+        break;
+    case GalleryCard::Action::ReadText:
+        if (m_readText)
+            m_readText(*entry);
+        break;
+    case GalleryCard::Action::Preview:
+        m_sheets.previewImage(*entry);
+        break;
+    case GalleryCard::Action::Delete:
+        m_model.deleteEntry(*entry);
+        break;
+    case GalleryCard::Action::AllActions: {
+        m_model.setSelectedEntry(*entry);
+        const QPointer<GalleryCard> card = m_cards.value(entryID);
+        QPoint anchor = QCursor::pos();
+        if (card)
+            anchor = card->button(GalleryCard::Action::AllActions)->mapToGlobal(
+                card->button(GalleryCard::Action::AllActions)->rect().bottomRight());
+        PanelSheets *sheets = &m_sheets;
+        const QPointer<GalleryScreen> self(this);
+        const ClipboardEntry shown = *entry;
+        EntryActionsMenu::Host host;
+        host.onClose = [sheets, self, entryID] {
+            sheets->setActionEntry(std::nullopt);
+            if (!self)
+                return;
+            self->m_actionEntryID.reset();
+            if (const QPointer<GalleryCard> open = self->m_cards.value(entryID))
+                open->setActionsOpen(false);
+        };
+        host.onPreviewImage = [sheets, shown] { sheets->previewImage(shown); };
+        host.onCreateImage = [sheets, shown] { sheets->composeImage(shown); };
+        if (EntryActionsMenu::popUp(m_model, entryID, std::move(host), anchor)) {
+            m_actionEntryID = entryID;
+            if (card)
+                card->setActionsOpen(true);
+            m_sheets.setActionEntry(*entry);
+        }
+        break;
+    }
+    }
+    return true;
+}

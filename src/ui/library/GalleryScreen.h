@@ -1,0 +1,63 @@
+#pragma once
+
+#include "core/ClipboardEntry.h"
+#include "ui/library/GalleryCard.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+class ClipboardModel;
+class GalleryImages;
+class MasonryGridLayout;
+class PanelButton;
+class PanelEmptyState;
+class PanelSheets;
+class QScrollArea;
+class QStackedLayout;
+class ScreenHeading;
+
+// The Gallery and Screenshots sections (one screen; its heading and cards follow the selected
+// tab): image entries as cards in two masonry columns. Pictures are decoded off the main thread;
+// the cards act on their entry by id.
+class GalleryScreen : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kSpacing = 9;
+    static constexpr int kColumns = 2;
+    static constexpr int kGridSpacing = 9;
+    static constexpr int kBottomPadding = 2;
+
+    GalleryScreen(ClipboardModel &model, PanelSheets &sheets, std::function<void(const ClipboardEntry &)> readText,
+                  QWidget *parent = nullptr);
+    ~GalleryScreen() override;
+
+    // Runs a card's action, as its button does; false when the entry is no longer in the history.
+    bool trigger(const QString &entryID, GalleryCard::Action action);
+
+    ScreenHeading *heading() const { return m_heading; }
+    PanelButton *clearButton() const { return m_clear; }
+    QList<GalleryCard *> cards() const;
+    bool isShowingEmptyState() const;
+
+private:
+    void refresh();
+    void refreshSelection();
+    bool isScreenshots() const;
+
+    ClipboardModel &m_model;
+    PanelSheets &m_sheets;
+    std::function<void(const ClipboardEntry &)> m_readText;
+    GalleryImages *m_images = nullptr;
+    ScreenHeading *m_heading = nullptr;
+    PanelButton *m_clear = nullptr;
+    QStackedLayout *m_body = nullptr;
+    PanelEmptyState *m_empty = nullptr;
+    QScrollArea *m_scroll = nullptr;
+    QWidget *m_grid = nullptr;
+    MasonryGridLayout *m_layout = nullptr;
+    QHash<QString, QPointer<GalleryCard>> m_cards;
+    std::optional<QString> m_actionEntryID;
+};

@@ -1,0 +1,179 @@
+#include "ui/library/SnippetsScreen.h"
+
+#include "core/L10n.h"
+#include "engine/ClipboardModel.h"
+#include "ui/library/LibraryCard.h"
+#include "ui/library/SectionHeading.h"
+#include "ui/library/SnippetRow.h"
+#include "ui/panel/PanelSheets.h"
+#include "ui/panel/SectionSymbols.h"
+#include "ui/style/PanelButton.h"
+#include "ui/style/PanelEmptyState.h"
+
+#include <QScrollArea>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+SnippetsScreen::SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, std::function<void(bool)> openPermission,
+                               QWidget *parent)
+    : QWidget(parent), m_model(model), m_sheets(sheets)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(kSpacing);
+    m_heading = new ScreenHeading(this);
+    m_heading->setTitle(L10n::text(QStringLiteral("Skratky")));
+    m_clear = ScreenHeading::clearButton(L10n::text(QStringLiteral("Vymazať všetky skratky")),
+                                         [this] { m_sheets.confirmClear(ClearSection::Snippets); });
+    m_heading->setAccessory(m_clear);
+    layout->addWidget(m_heading);
+    layout->addWidget(buildCreateCard());
+    layout->addWidget(buildPermissionCard(std::move(openPermission)));
+
+    m_empty = new PanelEmptyState(QStringLiteral("keyboard"), QString(), QString(), this);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    auto *column = new QWidget;
+    m_rows = new QVBoxLayout(column);
+    m_rows->setContentsMargins(0, 0, 0, 0);
+    m_rows->setSpacing(kRowSpacing);
+    m_rows->addStretch(1);
+    m_scroll->setWidget(column);
+    auto *body = new QWidget(this);
+    m_body = new QStackedLayout(body);
+    m_body->setContentsMargins(0, 0, 0, 0);
+    m_body->addWidget(m_scroll);
+    m_body->addWidget(m_empty);
+    layout->addWidget(body, 1);
+
+    for (auto signal : {&ClipboardModel::snippetsChanged, &ClipboardModel::searchTextChanged,
+                        &ClipboardModel::pasteMonitoringEnabledChanged, &ClipboardModel::accessibilityPermissionEnabledChanged,
+                        &ClipboardModel::inputMonitoringPermissionEnabledChanged, &ClipboardModel::languageChanged})
+        connect(&model, signal, this, &SnippetsScreen::refresh, Qt::QueuedConnection);
+    connect(&model, &ClipboardModel::selectedQuickAccessSnippetIDChanged, this, &SnippetsScreen::refresh,
+            Qt::QueuedConnection);
+    refresh();
+}
+
+QList<ClipboardSnippet> SnippetsScreen::filteredSnippets(const ClipboardModel &model)
+{
+    const QString search = model.searchText();
+    if (search.isEmpty())
+        return model.snippets();
+    QList<ClipboardSnippet> shown;
+    for (const ClipboardSnippet &snippet : model.snippets()) {
+        const QString haystack = snippet.name + QLatin1Char(' ') + snippet.trigger + QLatin1Char(' ') + snippet.text;
+        if (haystack.contains(search, Qt::CaseInsensitive))
+            shown.append(snippet);
+    }
+    return shown;
+}
+
+QWidget *SnippetsScreen::buildCreateCard()
+{
+    LibraryCard::Look look;
+    look.titleSize = kCardTitleSize;
+    look.messageSize = kCardTextSize;
+    look.padding = kCardPadding;
+    look.radius = kCardRadius;
+    auto *card = new LibraryCard(QString(), L10n::text(QStringLiteral("Vlastný text na vloženie")),
+                                 L10n::text(QStringLiteral("Zachová riadky a medzery presne podľa zadania.")), look, this);
+    auto *create = new PanelButton(L10n::text(QStringLiteral("Nová skratka")), true, ScreenHeading::kButtonHeight,
+                                   ScreenHeading::kButtonPadding);
+    create->setSymbol(QStringLiteral("plus"));
+    connect(create, &PanelButton::clicked, this, [this] { m_sheets.editSnippet(std::nullopt); });
+    card->addButton(create);
+    return card;
+}
+
+QWidget *SnippetsScreen::buildPermissionCard(std::function<void(bool)> openPermission)
+{
+    LibraryCard::Look look;
+    look.titleSize = kPermissionTitleSize;
+    look.messageSize = kCardTextSize;
+    look.padding = kCardPadding;
+    look.radius = kCardRadius;
+    look.fill = LibraryCard::Fill::ControlSurface;
+    look.buttons = LibraryCard::Buttons::Below;
+    // On the X11 desktop, typing into other applications needs the XTest extension and watching
+    // the keys needs the key tap; the buttons open Tarnel's explanation of what is missing.
+    auto *card = new LibraryCard(
+        QStringLiteral("keyboard"), L10n::text(QStringLiteral("Skratky pri písaní potrebujú povolenia systému")),
+        L10n::text(QStringLiteral("Tarnel musí vedieť posielať klávesy (XTest v relácii X11) a sledovať písanie. Potom bude "
+                                  "vedieť rozoznať ;skratku v aktívnej aplikácii.")),
+        look, this);
+    m_accessibility = new PanelButton(L10n::text(QStringLiteral("Prístupnosť")), false, ScreenHeading::kButtonHeight,
+                                      ScreenHeading::kButtonPadding);
+    m_inputMonitoring = new PanelButton(L10n::text(QStringLiteral("Monitorovanie vstupu")), false,
+                                        ScreenHeading::kButtonHeight, ScreenHeading::kButtonPadding);
+    connect(m_accessibility, &PanelButton::clicked, this, [openPermission] {
+        if (openPermission)
+            openPermission(true);
+    });
+    connect(m_inputMonitoring, &PanelButton::clicked, this, [openPermission] {
+        if (openPermission)
+            openPermission(false);
+    });
+    card->addButton(m_accessibility);
+    card->addButton(m_inputMonitoring);
+    m_permissions = card;
+    return card;
+}
+
+bool SnippetsScreen::isShowingEmptyState() const { return m_body->currentWidget() == m_empty; }
+
+int SnippetsScreen::rowCount() const { return m_rows->count() - 1; }
+
+void SnippetsScreen::refresh()
+{
+    m_heading->setSymbol(SectionSymbols::symbol(ClipboardPanelTab::Snippets));
+    m_heading->setCount(int(m_model.snippets().size()));
+    m_clear->setEnabled(!m_model.snippets().isEmpty());
+    m_permissions->setVisible(!(m_model.pasteMonitoringEnabled() && m_model.accessibilityPermissionEnabled()));
+    m_accessibility->setVisible(!m_model.accessibilityPermissionEnabled());
+    m_inputMonitoring->setVisible(!m_model.inputMonitoringPermissionEnabled());
+    static_cast<LibraryCard *>(m_permissions)->placeButtons();
+
+    while (m_rows->count() > 1) {
+        QLayoutItem *item = m_rows->takeAt(0);
+        delete item->widget();
+        delete item;
+    }
+    const QList<ClipboardSnippet> shown = filteredSnippets(m_model);
+    if (shown.isEmpty()) {
+        const bool searching = !m_model.searchText().isEmpty();
+        m_empty->setContent(
+            QStringLiteral("keyboard"),
+            L10n::text(searching ? QStringLiteral("Nič sa nenašlo") : QStringLiteral("Texty, ktoré používaš často")),
+            L10n::text(searching ? QStringLiteral("Skús iný názov, skratku alebo časť textu.")
+                                 : QStringLiteral("Vytvor skratku s vlastným textom, ktorý vložíš jedným kliknutím alebo "
+                                                  "napísaním spúšťacieho výrazu.")));
+        m_body->setCurrentWidget(m_empty);
+        return;
+    }
+    const std::optional<QString> selected = m_model.selectedQuickAccessSnippetID();
+    int index = 0;
+    for (const ClipboardSnippet &snippet : shown) {
+        auto *row = new SnippetRow(snippet, selected == snippet.id);
+        connect(row, &SnippetRow::pasteRequested, this, [this](const QString &id) {
+            // By id: the snippet may have been edited or removed since the row was drawn.
+            for (const ClipboardSnippet &current : m_model.snippets()) {
+                if (current.id == id)
+                    return m_model.pasteText(current.text);
+            }
+        });
+        connect(row, &SnippetRow::editRequested, this, [this](const QString &id) {
+            for (const ClipboardSnippet &current : m_model.snippets()) {
+                if (current.id == id)
+                    return m_sheets.editSnippet(current);
+            }
+        });
+        connect(row, &SnippetRow::hovered, this, [this](const QString &id) { m_model.setSelectedQuickAccessSnippetID(id); });
+        m_rows->insertWidget(index++, row);
+    }
+    m_body->setCurrentWidget(m_scroll);
+}

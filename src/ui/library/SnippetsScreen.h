@@ -1,0 +1,63 @@
+#pragma once
+
+#include "core/ClipboardSnippet.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class ClipboardModel;
+class PanelButton;
+class PanelEmptyState;
+class PanelSheets;
+class QLabel;
+class QScrollArea;
+class QStackedLayout;
+class QVBoxLayout;
+class ScreenHeading;
+
+// The Snippets section: the heading, a card that creates a snippet, a card offering the
+// permissions that typed triggers need while one is missing, and the snippets that match the
+// search. A click pastes a snippet's text; the pencil opens the editor.
+class SnippetsScreen : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kSpacing = 9;
+    static constexpr int kRowSpacing = 5;
+    static constexpr int kCardPadding = 10;
+    static constexpr qreal kCardRadius = 10;
+    static constexpr qreal kCardTitleSize = 11;
+    static constexpr qreal kPermissionTitleSize = 10;
+    static constexpr qreal kCardTextSize = 9;
+
+    // `openPermission(accessibility)` shows what is missing and how to grant it.
+    SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, std::function<void(bool accessibility)> openPermission,
+                   QWidget *parent = nullptr);
+
+    // The snippets matching the search (name, trigger and text), in stored order.
+    static QList<ClipboardSnippet> filteredSnippets(const ClipboardModel &model);
+
+    ScreenHeading *heading() const { return m_heading; }
+    QWidget *permissionCard() const { return m_permissions; }
+    PanelButton *accessibilityButton() const { return m_accessibility; }
+    PanelButton *inputMonitoringButton() const { return m_inputMonitoring; }
+    bool isShowingEmptyState() const;
+    int rowCount() const;
+
+private:
+    QWidget *buildCreateCard();
+    QWidget *buildPermissionCard(std::function<void(bool)> openPermission);
+    void refresh();
+
+    ClipboardModel &m_model;
+    PanelSheets &m_sheets;
+    ScreenHeading *m_heading = nullptr;
+    PanelButton *m_clear = nullptr;
+    QWidget *m_permissions = nullptr;
+    PanelButton *m_accessibility = nullptr;
+    PanelButton *m_inputMonitoring = nullptr;
+    QStackedLayout *m_body = nullptr;
+    PanelEmptyState *m_empty = nullptr;
+    QScrollArea *m_scroll = nullptr;
+    QVBoxLayout *m_rows = nullptr;
+};

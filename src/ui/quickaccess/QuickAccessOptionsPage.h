@@ -1,0 +1,65 @@
+#pragma once
+
+#include "core/ClipboardEntry.h"
+#include "engine/QuickImageActionRequest.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class ClipboardModel;
+class QuickAccessIconButton;
+
+// The options of the selected Quick Access entry, in place of the lists: a header naming the
+// entry with back and close buttons, then either the eight special paste transforms of a text
+// or, for an image, its preview and the four image actions; a hint line names the keys. The
+// highlighted row is the model's option index: the keys move it, hovering moves it too.
+class QuickAccessOptionsPage : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int kPadding = 12;
+    static constexpr int kSpacing = 8;
+    static constexpr int kRowHeight = 36;
+    static constexpr int kRowSpacing = 3;
+    static constexpr int kRowPadding = 9;
+    static constexpr qreal kRowRadius = 8;
+    static constexpr int kHeaderHeight = 28;
+    static constexpr int kPreviewHeight = 104;
+    static constexpr qreal kPreviewRadius = 9;
+    static constexpr int kPreviewPadding = 7;
+
+    explicit QuickAccessOptionsPage(ClipboardModel &model, QWidget *parent = nullptr);
+
+    // Closes Quick Access altogether (the close button).
+    std::function<void()> onDismiss;
+    // An image action was chosen with the pointer.
+    std::function<void(QuickImageAction action, const ClipboardEntry &entry)> onImageAction;
+
+    // Shows the options of this entry (the model's selected Quick Access entry).
+    void setEntry(const ClipboardEntry &entry);
+    bool isImage() const { return m_entry.kind == ClipboardKind::Image; }
+    int rowCount() const;
+    QString rowTitle(int index) const;
+    QRectF rowRect(int index) const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QString rowSymbol(int index) const;
+    int rowAt(const QPointF &point) const;
+    void commit(int index);
+
+    ClipboardModel &m_model;
+    ClipboardEntry m_entry;
+    QImage m_preview;
+    QString m_previewID;
+    QuickAccessIconButton *m_back = nullptr;
+    QuickAccessIconButton *m_close = nullptr;
+};
