@@ -3,7 +3,10 @@
 #include "support/FakePanelSheets.h"
 #include "support/SeededModel.h"
 #include "support/WidgetEvents.h"
+#include "ui/library/EntryList.h"
+#include "ui/library/EntryListModel.h"
 #include "ui/library/EntrySectionScreen.h"
+#include "ui/panel/EntryThumbnails.h"
 #include "ui/library/GalleryScreen.h"
 #include "ui/library/JarsScreen.h"
 #include "ui/library/SnippetsScreen.h"
@@ -65,9 +68,22 @@ QWidget *librarySample(ClipboardPanelTab tab, LibraryContent content, bool openJ
         screen = gallery;
         break;
     }
-    default:
-        screen = new EntrySectionScreen(model, host->sheets, tab, {}, host);
+    default: {
+        auto *section = new EntrySectionScreen(model, host->sheets, tab, {}, host);
+        // Row pictures are decoded off the main thread; ask for them now and wait.
+        EntryThumbnails *thumbnails = section->list()->thumbnails();
+        const QList<ClipboardEntry> listed = section->list()->listModel()->entries();
+        for (const ClipboardEntry &entry : listed) {
+            if (entry.kind == ClipboardKind::Image)
+                thumbnails->thumbnail(entry);
+        }
+        testsupport::waitFor([thumbnails, listed] {
+            return std::none_of(listed.begin(), listed.end(),
+                                [thumbnails](const ClipboardEntry &entry) { return thumbnails->isPending(entry.id); });
+        });
+        screen = section;
         break;
+    }
     }
     layout->addWidget(screen);
     return host;

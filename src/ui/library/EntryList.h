@@ -47,6 +47,7 @@ public:
 
     QListView *view() const { return m_view; }
     EntryListModel *listModel() const { return m_entries; }
+    EntryThumbnails *thumbnails() const { return m_thumbnails; }
     bool isShowingEmptyState() const;
 
 protected:
