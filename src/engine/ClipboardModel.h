@@ -180,21 +180,36 @@ public:
     void setCurrentContext(const QString &value);
 
     // ---- plain working state (not published) ----
-    bool isPanelOverlayPresented = false;
-    bool isSearchFieldFocused = false;
+    // The main panel shows over other windows: global shortcuts wait until it is gone.
+    bool isPanelOverlayPresented() const { return m_isPanelOverlayPresented; }
+    void setPanelOverlayPresented(bool presented) { m_isPanelOverlayPresented = presented; }
+    // Quick Access's search field has the keyboard: the panel key map leaves typing to it.
+    bool isSearchFieldFocused() const { return m_isSearchFieldFocused; }
+    void setSearchFieldFocused(bool focused) { m_isSearchFieldFocused = focused; }
+    // The application in front when the panel opened: where the next paste goes (never Tarnel).
+    std::optional<RunningApplication> pasteTargetApplication() const { return m_pasteTargetApplication; }
+    void setPasteTargetApplication(const std::optional<RunningApplication> &application)
+    {
+        m_pasteTargetApplication = application;
+    }
+    // Until when an image copy counts as the desktop's screenshot chord; nothing when no chord
+    // was pressed. A capture closes it.
+    std::optional<QDateTime> screenshotChordWindowEnd() const { return m_pendingScreenshotCopyUntil; }
+    void setScreenshotChordWindowEnd(const std::optional<QDateTime> &end) { m_pendingScreenshotCopyUntil = end; }
+    // Puts text on the clipboard without it coming back as a copy.
+    void writeOwnText(const QString &text);
+    // The history row clicked last, while a second click on it would still paste it.
+    std::optional<QString> lastClickedHistoryRow() const
+    {
+        return m_lastHistoryRowClick ? std::optional<QString>(m_lastHistoryRowClick->first) : std::nullopt;
+    }
+    // A copy shortcut sent Ctrl+C and the model waits for the application's copy.
+    bool isAwaitingCopy() const { return m_pendingCopyRequest.has_value(); }
     qint64 lastChangeCount() const { return m_lastChangeCount; }
     // For the roads that deal with a change themselves (the model's own writes).
     void setLastChangeCount(qint64 count) { m_lastChangeCount = count; }
     Pasteboard *pasteboard() const { return m_pasteboard; }
     const ClipboardImageStore &clipboardImageStore() const { return m_clipboardImageStore; }
-    std::optional<qint64> ignoredChangeCount;
-    bool captureNextForPasteStack = false;
-    bool captureNextPrivately = false;
-    std::optional<QUuid> pendingCopyRequest;
-    std::optional<QDateTime> pendingScreenshotCopyUntil;
-    QString typedBuffer;
-    std::optional<RunningApplication> pasteTargetApplication;
-    std::optional<std::pair<QString, QDateTime>> lastHistoryRowClick;
 
     // ---- launch at login ----
     void setLaunchAtLogin(bool enabled);
@@ -533,6 +548,17 @@ private:
     QString m_currentContext;
 
     qint64 m_lastChangeCount = 0;
+    std::optional<qint64> m_ignoredChangeCount;
+    bool m_captureNextForPasteStack = false;
+    bool m_captureNextPrivately = false;
+    std::optional<QUuid> m_pendingCopyRequest;
+    std::optional<QDateTime> m_pendingScreenshotCopyUntil;
+    // What was typed in other applications since the last break, for the snippet triggers.
+    QString m_typedBuffer;
+    std::optional<RunningApplication> m_pasteTargetApplication;
+    std::optional<std::pair<QString, QDateTime>> m_lastHistoryRowClick;
+    bool m_isPanelOverlayPresented = false;
+    bool m_isSearchFieldFocused = false;
     QUuid m_activeCopiedNoticeID = QUuid::createUuid();
     QTimer *m_pollTimer = nullptr;
     std::unique_ptr<ScreenshotFolderMonitor> m_screenshotFolderMonitor;
@@ -556,7 +582,6 @@ private:
 
     // ---- paste road, Paste Stack, Jars, snippets (see the public block of the same name) ----
     void writeToClipboard(const ClipboardEntry &entry);
-    void writeOwnText(const QString &text);
     // What a paste changes once its Ctrl+V went out: the consumed set and the Paste Stack. A
     // chord that is given up changes nothing.
     struct PasteEffect {

@@ -35,24 +35,24 @@ void ClipboardModel::readClipboardIfChanged()
     if (count == m_lastChangeCount)
         return;
     m_lastChangeCount = count;
-    if (ignoredChangeCount && *ignoredChangeCount == count) {
-        ignoredChangeCount.reset();
+    if (m_ignoredChangeCount && *m_ignoredChangeCount == count) {
+        m_ignoredChangeCount.reset();
         return;
     }
     // A foreign change has arrived: a shortcut copy that waits for one stops waiting.
-    pendingCopyRequest.reset();
-    if (captureNextPrivately) {
-        captureNextPrivately = false;
-        captureNextForPasteStack = false;
+    m_pendingCopyRequest.reset();
+    if (m_captureNextPrivately) {
+        m_captureNextPrivately = false;
+        m_captureNextForPasteStack = false;
         return;
     }
-    if (!m_isRecording && !captureNextForPasteStack)
+    if (!m_isRecording && !m_captureNextForPasteStack)
         return;
     if (m_isPrivateMode) {
-        captureNextForPasteStack = false;
+        m_captureNextForPasteStack = false;
         return;
     }
-    const bool forPasteStack = std::exchange(captureNextForPasteStack, false);
+    const bool forPasteStack = std::exchange(m_captureNextForPasteStack, false);
     capturePasteboard(forPasteStack, m_temporaryMinutes);
 }
 
@@ -94,7 +94,7 @@ void ClipboardModel::capturePasteboard(bool forPasteStack, int temporaryMinutes)
     };
 
     if (!content.filePaths.isEmpty()) {
-        pendingScreenshotCopyUntil.reset();
+        m_pendingScreenshotCopyUntil.reset();
         ClipboardEntry entry = newEntry(sourceApp);
         entry.kind = ClipboardKind::File;
         entry.fileURLs = content.filePaths;
@@ -118,8 +118,8 @@ void ClipboardModel::capturePasteboard(bool forPasteStack, int temporaryMinutes)
         }
         if (kept || !slowCandidates.isEmpty()) {
             const QDateTime present = now();
-            const bool chordWindowOpen = pendingScreenshotCopyUntil && *pendingScreenshotCopyUntil > present;
-            capture.chordWindowBefore = std::exchange(pendingScreenshotCopyUntil, std::nullopt);
+            const bool chordWindowOpen = m_pendingScreenshotCopyUntil && *m_pendingScreenshotCopyUntil > present;
+            capture.chordWindowBefore = std::exchange(m_pendingScreenshotCopyUntil, std::nullopt);
             ClipboardEntry entry = newEntry(sourceApp);
             entry.kind = ClipboardKind::Image;
             entry.isScreenshot = chordWindowOpen || ScreenshotNames::isScreenshotSource(sourceApp);
@@ -145,7 +145,7 @@ void ClipboardModel::capturePasteboard(bool forPasteStack, int temporaryMinutes)
                 }));
             }
         } else if (std::optional<ClipboardEntry> entry = textEntry()) {
-            pendingScreenshotCopyUntil.reset();
+            m_pendingScreenshotCopyUntil.reset();
             capture.entry = entry;
             capture.ready = true;
         } else {
@@ -168,8 +168,8 @@ void ClipboardModel::onImageReduced(quint64 serial, std::optional<QByteArray> by
             capture.entry = capture.textFallback; // the image cannot be kept: its text, if any
             // Nothing was read after all: the chord window stays open, unless the keyboard has
             // opened a new one meanwhile.
-            if (!capture.entry && !pendingScreenshotCopyUntil)
-                pendingScreenshotCopyUntil = capture.chordWindowBefore;
+            if (!capture.entry && !m_pendingScreenshotCopyUntil)
+                m_pendingScreenshotCopyUntil = capture.chordWindowBefore;
         }
         capture.ready = true;
         break;

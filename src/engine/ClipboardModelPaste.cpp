@@ -49,14 +49,14 @@ void ClipboardModel::writeToClipboard(const ClipboardEntry &entry)
     }
     // Our own write must never come back as a copy.
     m_lastChangeCount = count;
-    ignoredChangeCount = count;
+    m_ignoredChangeCount = count;
 }
 
 void ClipboardModel::writeOwnText(const QString &text)
 {
     const qint64 count = m_pasteboard->writeText(text);
     m_lastChangeCount = count;
-    ignoredChangeCount = count;
+    m_ignoredChangeCount = count;
 }
 
 void ClipboardModel::pasteEntryFromPanel(const ClipboardEntry &entry, bool consumesHistory,
@@ -141,15 +141,15 @@ bool ClipboardModel::sendPasteShortcutIfPermitted(std::optional<qint64> targetPI
 
 void ClipboardModel::sendPasteShortcut(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect)
 {
-    const bool ownTarget = pasteTargetApplication && m_workspace && m_workspace->isOwn(*pasteTargetApplication);
-    if (targetPID || !pasteTargetApplication || ownTarget || !m_workspace) {
+    const bool ownTarget = m_pasteTargetApplication && m_workspace && m_workspace->isOwn(*m_pasteTargetApplication);
+    if (targetPID || !m_pasteTargetApplication || ownTarget || !m_workspace) {
         postPasteKeyEvents(targetPID, effect);
         return;
     }
     // The panel had the keyboard: give it back to the application the user came from and paste
     // once its window has had time to take the focus.
-    const RunningApplication target = *pasteTargetApplication;
-    pasteTargetApplication.reset();
+    const RunningApplication target = *m_pasteTargetApplication;
+    m_pasteTargetApplication.reset();
     m_workspace->activate(target);
     m_clock->singleShot(kPasteAfterActivationDelay, this, [this, effect] { postPasteKeyEvents(std::nullopt, effect); });
 }
@@ -175,10 +175,10 @@ void ClipboardModel::pasteText(const QString &text)
         return;
     setShortcutNotice(ShortcutNotice::staleTrust());
     // The text waits on the clipboard; the keyboard goes back to where the user was.
-    if (pasteTargetApplication) {
+    if (m_pasteTargetApplication) {
         if (m_workspace)
-            m_workspace->activate(*pasteTargetApplication);
-        pasteTargetApplication.reset();
+            m_workspace->activate(*m_pasteTargetApplication);
+        m_pasteTargetApplication.reset();
     }
 }
 
@@ -208,17 +208,17 @@ void ClipboardModel::pasteHistoryEntryFromClick(const ClipboardEntry &entry)
 {
     const QDateTime clickedAt = now();
     const std::chrono::milliseconds interval = doubleClickInterval();
-    if (lastHistoryRowClick && lastHistoryRowClick->first == entry.id
-        && lastHistoryRowClick->second.msecsTo(clickedAt) <= interval.count()) {
+    if (m_lastHistoryRowClick && m_lastHistoryRowClick->first == entry.id
+        && m_lastHistoryRowClick->second.msecsTo(clickedAt) <= interval.count()) {
         // The second click of a double click: the first one already pasted.
-        lastHistoryRowClick.reset();
+        m_lastHistoryRowClick.reset();
         return;
     }
-    lastHistoryRowClick = std::make_pair(entry.id, clickedAt);
+    m_lastHistoryRowClick = std::make_pair(entry.id, clickedAt);
     pasteEntryFromPanel(entry, false, std::nullopt, false);
     m_clock->singleShot(interval, this, [this, clickedAt] {
-        if (lastHistoryRowClick && lastHistoryRowClick->second == clickedAt)
-            lastHistoryRowClick.reset();
+        if (m_lastHistoryRowClick && m_lastHistoryRowClick->second == clickedAt)
+            m_lastHistoryRowClick.reset();
     });
 }
 
@@ -226,10 +226,10 @@ void ClipboardModel::copyUsingShortcut(bool privately, qint64 targetPID)
 {
     // What is already on the clipboard is an ordinary copy, not the answer to this request.
     readClipboardIfChanged();
-    captureNextPrivately = privately;
-    captureNextForPasteStack = !privately;
+    m_captureNextPrivately = privately;
+    m_captureNextForPasteStack = !privately;
     const QUuid request = QUuid::createUuid();
-    pendingCopyRequest = request;
+    m_pendingCopyRequest = request;
     if (m_keySender)
         m_keySender->sendCopy(targetPID);
     m_clock->singleShot(kCopyFollowUpInterval, this, [this, request] { followUpCopyRequest(request, 0); });
@@ -238,7 +238,7 @@ void ClipboardModel::copyUsingShortcut(bool privately, qint64 targetPID)
 void ClipboardModel::followUpCopyRequest(const QUuid &request, int readsDone)
 {
     // The capture clears the request when the copy arrives; a newer request replaces it.
-    if (pendingCopyRequest != request)
+    if (m_pendingCopyRequest != request)
         return;
     readClipboardIfChanged();
     if (readsDone + 1 < kCopyFollowUpReads) {
@@ -246,10 +246,10 @@ void ClipboardModel::followUpCopyRequest(const QUuid &request, int readsDone)
                             [this, request, readsDone] { followUpCopyRequest(request, readsDone + 1); });
         return;
     }
-    if (pendingCopyRequest == request) {
+    if (m_pendingCopyRequest == request) {
         // The application never copied: the next copy is an ordinary copy again.
-        captureNextPrivately = false;
-        captureNextForPasteStack = false;
-        pendingCopyRequest.reset();
+        m_captureNextPrivately = false;
+        m_captureNextForPasteStack = false;
+        m_pendingCopyRequest.reset();
     }
 }

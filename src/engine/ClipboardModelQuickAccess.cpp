@@ -120,10 +120,10 @@ void ClipboardModel::beginQuickAccess(const std::optional<RunningApplication> &t
     if (!m_isQuickAccessPresented) {
         const bool isOwn = targetApplication && m_workspace && m_workspace->isOwn(*targetApplication);
         if (targetApplication && !isOwn) {
-            pasteTargetApplication = targetApplication;
+            m_pasteTargetApplication = targetApplication;
             setCurrentContext(targetApplication->name);
         } else {
-            pasteTargetApplication.reset();
+            m_pasteTargetApplication.reset();
             setCurrentContext(QString());
         }
     }

@@ -65,7 +65,7 @@ void ClipboardModel::clearSnippets()
     m_snippets.clear();
     Q_EMIT snippetsChanged();
     // A trigger typed half before the clear must not fire after it.
-    typedBuffer.clear();
+    m_typedBuffer.clear();
     persistSnippets();
 }
 

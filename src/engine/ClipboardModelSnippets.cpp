@@ -46,7 +46,7 @@ void ClipboardModel::addSnippet(const ClipboardEntry &entry, const QString &name
 bool ClipboardModel::handleTypedKey(quint32 keyCode, const std::optional<QString> &characters, quint64 flags)
 {
     const std::optional<TypedTrigger::Expansion> expansion =
-        TypedTrigger::handleKey(typedBuffer, keyCode, characters, flags, m_isQuickAccessPresented, m_snippets);
+        TypedTrigger::handleKey(m_typedBuffer, keyCode, characters, flags, m_isQuickAccessPresented, m_snippets);
     if (!expansion)
         return false;
     const QString text = m_snippets.at(expansion->snippetIndex).text;

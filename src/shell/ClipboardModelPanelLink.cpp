@@ -25,16 +25,16 @@ int ClipboardModelPanelLink::entryCount() const { return static_cast<int>(m_mode
 
 void ClipboardModelPanelLink::setPasteTargetApplication(const std::optional<RunningApplication> &application)
 {
-    m_model.pasteTargetApplication = application;
+    m_model.setPasteTargetApplication(application);
 }
 
 std::optional<RunningApplication> ClipboardModelPanelLink::pasteTargetApplication() const
 {
-    return m_model.pasteTargetApplication;
+    return m_model.pasteTargetApplication();
 }
 
 void ClipboardModelPanelLink::setCurrentContext(const QString &name) { m_model.setCurrentContext(name); }
-void ClipboardModelPanelLink::setPanelOverlayPresented(bool presented) { m_model.isPanelOverlayPresented = presented; }
+void ClipboardModelPanelLink::setPanelOverlayPresented(bool presented) { m_model.setPanelOverlayPresented(presented); }
 bool ClipboardModelPanelLink::isQuickAccessPresented() const { return m_model.isQuickAccessPresented(); }
 void ClipboardModelPanelLink::setQuickAccessPresented(bool presented) { m_model.setIsQuickAccessPresented(presented); }
 bool ClipboardModelPanelLink::isPasteAsPresented() const { return m_model.isPasteAsPresented(); }

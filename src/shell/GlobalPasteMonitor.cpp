@@ -181,11 +181,11 @@ bool GlobalPasteMonitor::handleTappedKey(const KeyTapEvent &event)
         return false;
 
     if (event.isScreenshotChord)
-        m_model.pendingScreenshotCopyUntil = m_clock->now().addSecs(kScreenshotCopyWindow.count());
+        m_model.setScreenshotChordWindowEnd(m_clock->now().addSecs(kScreenshotCopyWindow.count()));
     else if (event.keyCode == MacKeyCode::Escape)
-        m_model.pendingScreenshotCopyUntil.reset();
+        m_model.setScreenshotChordWindowEnd(std::nullopt);
 
-    const bool overlayShown = m_model.isPanelOverlayPresented || m_model.isQuickAccessPresented();
+    const bool overlayShown = m_model.isPanelOverlayPresented() || m_model.isQuickAccessPresented();
     if (const std::optional<AppShortcut> shortcut = AppShortcut::matching(event.keyCode, event.flags)) {
         // The grab delivers its own presses; only a copy shortcut whose grab was refused is
         // run from here, and not while Tarnel's own windows have the keyboard (their key map
@@ -219,7 +219,7 @@ std::optional<RunningApplication> GlobalPasteMonitor::keyTargetInFront(const QSt
 
 void GlobalPasteMonitor::handleShortcut(AppShortcut shortcut)
 {
-    if (m_model.isPanelOverlayPresented)
+    if (m_model.isPanelOverlayPresented())
         return;
     m_model.setShortcutNotice(std::nullopt);
 
@@ -268,7 +268,7 @@ std::optional<int> GlobalPasteMonitor::historyIndex(quint32 digitKeyCode)
 
 bool GlobalPasteMonitor::isSearchFieldEditing() const
 {
-    if (!m_model.isSearchFieldFocused)
+    if (!m_model.isSearchFieldFocused())
         return false;
     if (m_services.isTextFieldFocused)
         return m_services.isTextFieldFocused();
@@ -317,7 +317,7 @@ bool GlobalPasteMonitor::handlePanelKey(quint32 keyCode, quint64 modifiers, cons
     }
 
     // Every tab of the panel is a Quick Access tab, so the tab needs no test of its own.
-    if (!presented || m_model.isPanelOverlayPresented)
+    if (!presented || m_model.isPanelOverlayPresented())
         return false;
 
     const bool editing = isSearchFieldEditing();

@@ -76,16 +76,6 @@ TEST(EntrySearchIndex, MatchesEachOfTheFiveFieldsWithoutCaseButWithAccents)
     }
 }
 
-TEST(EntrySearchIndex, FindsTheNewTextAfterAnEntryWasEdited)
-{
-    EntrySearchIndex index;
-    ClipboardEntry e = entry(QStringLiteral("a"), QStringLiteral("old words"));
-    EXPECT_EQ(ids(index.filtered({e}, QStringLiteral("old"))), QStringList{QStringLiteral("a")});
-    e.text = QStringLiteral("new words");
-    EXPECT_TRUE(index.filtered({e}, QStringLiteral("old")).isEmpty());
-    EXPECT_EQ(ids(index.filtered({e}, QStringLiteral("NEW"))), QStringList{QStringLiteral("a")});
-}
-
 TEST(QuickAccessRanking, FrontApplicationsCopiesFirstThenNewestFirstOnEachSide)
 {
     const auto at = [](int hour) { return QDateTime(QDate(2026, 1, 1), QTime(hour, 0), QTimeZone::utc()); };

@@ -1,8 +1,6 @@
 // The English table is data the code relies on by exact key: a typo in a key or a lost
 // placeholder shows up only at run time, in English, so these tests read the files directly.
 
-#include "core/ClipboardTransform.h"
-
 #include <QDirIterator>
 #include <QFile>
 #include <QJsonDocument>
@@ -107,15 +105,6 @@ TEST(TranslationTable, IsAnObjectOfNonEmptyTextsThatKeepTheirPlaceholders)
         const QString english = it.value().toString();
         EXPECT_FALSE(english.trimmed().isEmpty()) << key;
         EXPECT_EQ(placeholders(english), placeholders(it.key())) << key;
-    }
-}
-
-TEST(TranslationTable, EveryTransformTitleHasATranslation)
-{
-    const QJsonObject table = readTable();
-    for (ClipboardTransform transform : ClipboardTransforms::all()) {
-        const QString title = ClipboardTransforms::titleBase(transform);
-        EXPECT_TRUE(table.contains(title)) << title.toStdString();
     }
 }
 

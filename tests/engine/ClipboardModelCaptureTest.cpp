@@ -15,23 +15,22 @@ TEST(ClipboardModelCapture, EachSkipRuleLeavesTheHistoryAndStackAsTheyWere)
         int stack;
     };
     const Case cases[] = {
-        {"own write", [](ModelHarness &h) { h.model->ignoredChangeCount = h.pasteboard.changeCount() + 1; }, 0, 0},
-        {"foreign change with a stale own count",
-         [](ModelHarness &h) { h.model->ignoredChangeCount = h.pasteboard.changeCount() + 5; }, 1, 0},
-        {"private copy", [](ModelHarness &h) { h.model->captureNextPrivately = true; }, 0, 0},
+        {"foreign change after an own write", [](ModelHarness &h) { h.model->writeOwnText(QStringLiteral("mine")); },
+         1, 0},
+        {"private copy", [](ModelHarness &h) { h.model->copyUsingShortcut(true, 0); }, 0, 0},
         {"recording off, copy into the stack",
          [](ModelHarness &h) {
              h.model->setIsRecording(false);
-             h.model->captureNextForPasteStack = true;
+             h.model->copyUsingShortcut(false, 0);
          },
          1, 1},
         {"private mode, copy into the stack",
          [](ModelHarness &h) {
              h.model->setIsPrivateMode(true);
-             h.model->captureNextForPasteStack = true;
+             h.model->copyUsingShortcut(false, 0);
          },
          0, 0},
-        {"copy into the stack", [](ModelHarness &h) { h.model->captureNextForPasteStack = true; }, 1, 1},
+        {"copy into the stack", [](ModelHarness &h) { h.model->copyUsingShortcut(false, 0); }, 1, 1},
     };
     for (const Case &c : cases) {
         ModelHarness h;
@@ -40,10 +39,10 @@ TEST(ClipboardModelCapture, EachSkipRuleLeavesTheHistoryAndStackAsTheyWere)
         h.copyText(QStringLiteral("hello"));
         EXPECT_EQ(h.model->entries().size(), c.entries) << c.name;
         EXPECT_EQ(h.model->pasteStackEntryIDs().size(), c.stack) << c.name;
-        // After any foreign change both one-shot flags are clear.
-        EXPECT_FALSE(h.model->captureNextPrivately) << c.name;
-        EXPECT_FALSE(h.model->captureNextForPasteStack) << c.name;
         EXPECT_EQ(h.model->lastChangeCount(), h.pasteboard.changeCount()) << c.name;
+        // After any foreign change the one-shot capture is spent.
+        h.copyText(QStringLiteral("next"));
+        EXPECT_EQ(h.model->pasteStackEntryIDs().size(), c.stack) << c.name;
     }
 }
 
@@ -109,12 +108,11 @@ TEST(ClipboardModelCapture, SensitiveTextsAreDroppedWithoutNoticeOrStackItem)
     for (const QString &text : texts) {
         ModelHarness h;
         ClipboardModel &model = h.make();
-        model.captureNextForPasteStack = true;
+        model.copyUsingShortcut(false, 0);
         h.copyText(text);
         EXPECT_TRUE(model.entries().isEmpty());
         EXPECT_TRUE(model.pasteStackEntryIDs().isEmpty());
         EXPECT_FALSE(model.copiedNoticeVisible());
-        EXPECT_FALSE(model.captureNextForPasteStack);
     }
     ModelHarness h;
     h.make();
@@ -164,13 +162,13 @@ TEST(ClipboardModelCapture, ImagesAreScreenshotsByChordWindowOrSourceName)
             h.workspace.setFrontmostApplication(RunningApplication{1, 7, c.source});
         ClipboardModel &model = h.make();
         if (c.chordEndsInSeconds)
-            model.pendingScreenshotCopyUntil = h.clock.now().addSecs(*c.chordEndsInSeconds);
+            model.setScreenshotChordWindowEnd(h.clock.now().addSecs(*c.chordEndsInSeconds));
         h.pasteboard.copyImage(pngBytes(5, 5));
         model.readClipboardIfChanged();
         ASSERT_EQ(model.entries().size(), 1) << c.name;
         EXPECT_EQ(model.entries().first().isScreenshot, c.screenshot) << c.name;
         EXPECT_EQ(model.entries().first().sourceApp, c.source) << c.name;
-        EXPECT_FALSE(model.pendingScreenshotCopyUntil.has_value()) << c.name;
+        EXPECT_FALSE(model.screenshotChordWindowEnd().has_value()) << c.name;
         EXPECT_EQ(model.screenshotNotice().has_value(), c.screenshot) << c.name;
     }
 }

@@ -64,7 +64,7 @@ TEST_F(PasteStackTest, OnlyASentPasteMovesTheStackOn)
     QObject::connect(model.get(), &ClipboardModel::pasteFailed, [&] { ++failures; });
     for (const bool viaActivation : {false, true}) {
         if (viaActivation)
-            model->pasteTargetApplication = RunningApplication{2, 200, QStringLiteral("Editor")};
+            model->setPasteTargetApplication(RunningApplication{2, 200, QStringLiteral("Editor")});
         keys.setDropsChords(true);
         model->pasteEntryFromPanel(model->pasteStackEntries().first(), false, std::nullopt, true);
         clock.advance(ClipboardModel::kPasteAfterActivationDelay);
@@ -74,7 +74,7 @@ TEST_F(PasteStackTest, OnlyASentPasteMovesTheStackOn)
         EXPECT_EQ(failures, viaActivation ? 2 : 1);
     }
     keys.setDropsChords(false);
-    model->pasteTargetApplication = RunningApplication{2, 200, QStringLiteral("Editor")};
+    model->setPasteTargetApplication(RunningApplication{2, 200, QStringLiteral("Editor")});
     model->pasteEntryFromPanel(model->pasteStackEntries().first(), false, std::nullopt, true);
     EXPECT_EQ(model->pasteStackEntryIDs(), (QStringList{"a", "b"})) << "not before the delayed Ctrl+V";
     clock.advance(ClipboardModel::kPasteAfterActivationDelay);

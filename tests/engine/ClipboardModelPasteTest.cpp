@@ -65,21 +65,6 @@ TEST_F(PasteModelTest, EachKindGoesOnTheClipboardInItsOwnForm)
     EXPECT_EQ(pastes(), int(std::size(cases)));
 }
 
-TEST_F(PasteModelTest, PastesTheEntryAsTheHistoryHoldsItNow)
-{
-    seedHistory({textEntry("a", "edited text")});
-    createModel();
-    // The row was drawn before the edit.
-    model->pasteEntryFromPanel(textEntry("a", "old text"), false, std::nullopt, false);
-    EXPECT_EQ(pasteboard.content().text, QStringLiteral("edited text"));
-
-    // An entry that left the history is not pasted at all.
-    const int writes = pasteboard.writeCount();
-    model->pasteEntryFromPanel(textEntry("gone"), false, std::nullopt, false);
-    EXPECT_EQ(pasteboard.writeCount(), writes);
-    EXPECT_EQ(pastes(), 1);
-}
-
 TEST_F(PasteModelTest, WithoutTrustTheContentWaitsOnTheClipboardAndNoKeyIsSent)
 {
     seedHistory({textEntry("a"), textEntry("b")});
@@ -98,11 +83,11 @@ TEST_F(PasteModelTest, WithoutTrustTheContentWaitsOnTheClipboardAndNoKeyIsSent)
     EXPECT_TRUE(model->consumedEntryIDs().isEmpty());
 
     // A plain text hands the keyboard back to the remembered application.
-    model->pasteTargetApplication = kEditor;
+    model->setPasteTargetApplication(kEditor);
     model->pasteText("transformed");
     EXPECT_EQ(pasteboard.content().text, QStringLiteral("transformed"));
     EXPECT_EQ(workspace.activations(), QList<RunningApplication>{kEditor});
-    EXPECT_FALSE(model->pasteTargetApplication.has_value());
+    EXPECT_FALSE(model->pasteTargetApplication().has_value());
     EXPECT_FALSE(model->isQuickAccessPresented());
     EXPECT_TRUE(keys.sentChords().isEmpty());
 }
@@ -130,18 +115,18 @@ TEST_F(PasteModelTest, CtrlVGoesToTheGivenProcessOrBackToTheRememberedApplicatio
     for (const Case &c : cases) {
         keys.clear();
         const qsizetype activationsBefore = workspace.activations().size();
-        model->pasteTargetApplication = c.remembered;
+        model->setPasteTargetApplication(c.remembered);
         model->pasteEntryFromPanel(model->entries().first(), false, c.pid, false);
         clock.advance(ClipboardModel::kPasteAfterActivationDelay - 1ms);
         EXPECT_EQ(keys.sentChords(), c.atOnce) << c.name;
         EXPECT_EQ(workspace.activations().mid(activationsBefore), c.activated) << c.name;
-        EXPECT_EQ(model->pasteTargetApplication, c.rememberedAfter) << c.name;
+        EXPECT_EQ(model->pasteTargetApplication(), c.rememberedAfter) << c.name;
         clock.advance(1ms);
         EXPECT_EQ(keys.sentChords(), (QList<FakeKeySender::Sent>{{KeyChord::Paste, c.pid}})) << c.name;
     }
     // A model gone before the delayed paste sends nothing.
     keys.clear();
-    model->pasteTargetApplication = kEditor;
+    model->setPasteTargetApplication(kEditor);
     model->pasteEntryFromPanel(model->entries().first(), false, std::nullopt, false);
     model.reset();
     clock.advance(ClipboardModel::kPasteAfterActivationDelay);
@@ -187,7 +172,7 @@ TEST_F(PasteModelTest, CopyShortcutFeedsThePasteStackOrSkipsAPrivateCopy)
     clock.advance(ClipboardModel::kCopyFollowUpInterval);
     ASSERT_EQ(model->entries().size(), 1);
     EXPECT_EQ(model->pasteStackEntryIDs(), QStringList{model->entries().first().id});
-    EXPECT_FALSE(model->pendingCopyRequest.has_value());
+    EXPECT_FALSE(model->isAwaitingCopy());
 
     model->copyUsingShortcut(true, kFrontPid);
     pasteboard.copyText("secret");
@@ -202,10 +187,9 @@ TEST_F(PasteModelTest, CopyShortcutFeedsThePasteStackOrSkipsAPrivateCopy)
 
     // An application that never copies: the request ends after the last follow-up read.
     clock.advance(ClipboardModel::kCopyFollowUpInterval * (ClipboardModel::kCopyFollowUpReads - 1));
-    EXPECT_TRUE(model->pendingCopyRequest.has_value());
+    EXPECT_TRUE(model->isAwaitingCopy());
     clock.advance(ClipboardModel::kCopyFollowUpInterval);
-    EXPECT_FALSE(model->pendingCopyRequest.has_value());
-    EXPECT_FALSE(model->captureNextForPasteStack);
+    EXPECT_FALSE(model->isAwaitingCopy());
     EXPECT_EQ(clock.pendingCount(), 0u);
     pasteboard.copyText("ordinary");
     model->readClipboardIfChanged();

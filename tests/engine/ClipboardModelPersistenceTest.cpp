@@ -217,21 +217,6 @@ TEST(ClipboardModelPersistence, RemovingEverythingReadFromAPartlyReadableListIsW
     }
 }
 
-TEST(ClipboardModelPersistence, ACompleteLoadSweepsFilesThatNoEntryNames)
-{
-    ModelHarness h;
-    QDir().mkpath(h.imageFolder());
-    QFile orphan(QDir(h.imageFolder()).filePath(QStringLiteral("11111111-2222-3333-4444-555555555555.image")));
-    ASSERT_TRUE(orphan.open(QIODevice::WriteOnly));
-    orphan.close();
-    h.settings.setBytes(ClipboardModel::historyKey, storedJson({makeEntry(QStringLiteral("A"))}));
-    h.make();
-    EXPECT_TRUE(orphan.exists()); // loading alone writes nothing
-    h.copyText(QStringLiteral("new"));
-    EXPECT_FALSE(orphan.exists());
-    EXPECT_TRUE(QDir(h.backupFolder()).entryList(QDir::Files).isEmpty());
-}
-
 TEST(ClipboardModelPersistence, AnImageTheStoreCannotSaveIsLoggedAndKeptInline)
 {
     ModelHarness h;

@@ -95,12 +95,12 @@ TEST_F(QuickAccessModelTest, OpeningResetsThePickerAndRecordsTheTarget)
     EXPECT_EQ(model->selectedQuickPasteOptionIndex(), 0);
     EXPECT_TRUE(model->searchText().isEmpty());
     EXPECT_EQ(model->selectedEntryID(), std::nullopt);
-    EXPECT_EQ(model->pasteTargetApplication, editor());
+    EXPECT_EQ(model->pasteTargetApplication(), editor());
 
     // Opened over Tarnel itself: nothing to return to.
     model->setIsQuickAccessPresented(false);
     model->beginQuickAccess(RunningApplication{5, workspace.ownPid(), QStringLiteral("Tarnel")});
-    EXPECT_EQ(model->pasteTargetApplication, std::nullopt);
+    EXPECT_EQ(model->pasteTargetApplication(), std::nullopt);
     EXPECT_TRUE(model->currentContext().isEmpty());
 }
 
@@ -111,7 +111,7 @@ TEST_F(QuickAccessModelTest, SwitchingFormsWhileOpenKeepsTheTargetAndContext)
     model->beginQuickAccess(editor());
     // The paste-as shortcut pressed while Quick Access has the keyboard: Tarnel is in front.
     model->beginQuickAccess(std::nullopt);
-    EXPECT_EQ(model->pasteTargetApplication, editor());
+    EXPECT_EQ(model->pasteTargetApplication(), editor());
     EXPECT_EQ(model->currentContext(), QStringLiteral("Editor"));
     model->setSelectedTab(ClipboardPanelTab::History);
     model->setSelectedEntryID(QStringLiteral("a"));
@@ -149,38 +149,6 @@ TEST_F(QuickAccessModelTest, CommittingATextOptionPastesTheTransformedTextOnly)
     model->setSelectedQuickPasteOptionIndex(8);
     model->commitQuickPasteOption();
     EXPECT_EQ(pastes(), 3);
-}
-
-TEST_F(QuickAccessModelTest, CommittingTheSelectionPastesEntryOrSnippet)
-{
-    seedHistory({textEntry("a", "first"), textEntry("b", "second")});
-    seedSnippets({{"s1", "One", ";1", "snippet one"}, {"s2", "Two", ";2", "snippet two"}});
-    createModel();
-    struct Case {
-        ClipboardPanelTab tab;
-        std::optional<QString> entry;
-        std::optional<QString> snippet;
-        QString pasted;
-    };
-    const Case cases[] = {
-        {ClipboardPanelTab::History, "b", std::nullopt, "second"},
-        {ClipboardPanelTab::Snippets, std::nullopt, "s2", "snippet two"},
-    };
-    for (const Case &c : cases) {
-        model->beginQuickAccess(editor());
-        model->setSelectedTab(c.tab);
-        model->setSelectedEntryID(c.entry);
-        model->setSelectedQuickAccessSnippetID(c.snippet);
-        model->commitQuickAccessSelection();
-        EXPECT_EQ(pastedText(), c.pasted);
-    }
-    // No snippet listed: nothing is pasted.
-    const int before = pastes();
-    model->beginQuickAccess(editor());
-    model->setSelectedTab(ClipboardPanelTab::Snippets);
-    model->setSearchText(QStringLiteral("nothing like this"));
-    model->commitQuickAccessSelection();
-    EXPECT_EQ(pastes(), before);
 }
 
 } // namespace

@@ -112,34 +112,6 @@ TEST(ClipboardModelRecognizedText, SavedSheetTextIsFiledByDestination)
     }
 }
 
-TEST(ClipboardModelRecognizedText, SavingAgainUpdatesTheSameEntryInPlace)
-{
-    ModelHarness h;
-    ClipboardModel &model = h.make();
-    ASSERT_TRUE(model.saveScreenshotText(QStringLiteral("prvé čítanie"), kSheetID, OCRTextDestination::PasteStack));
-    const QDateTime savedAt = h.clock.now();
-    h.clock.advance(std::chrono::seconds(30));
-    h.copyText(QStringLiteral("a copy in between"));
-    const int stackWrites = h.settings.writeCount();
-
-    // The second save of the same result, edited into a link, to the Paste Stack again.
-    ASSERT_TRUE(model.saveScreenshotText(QStringLiteral("https://example.sk"), kSheetID, OCRTextDestination::PasteStack));
-    EXPECT_EQ(model.entries().size(), 2);
-    EXPECT_EQ(model.entries()[1].id, kSheetID) << "the second save does not move it to the top";
-    EXPECT_EQ(model.entries()[1].text, QStringLiteral("https://example.sk"));
-    EXPECT_EQ(model.entries()[1].kind, ClipboardKind::Url);
-    EXPECT_EQ(model.entries()[1].copiedAt, savedAt);
-    EXPECT_EQ(model.pasteStackEntryIDs(), QStringList{kSheetID});
-    EXPECT_EQ(h.settings.writeCount(), stackWrites + 1) << "only the history is written, not the unchanged stack";
-
-    // A QR code of the same sheet has its own id: its own entry, pinned without touching the text result.
-    const QString qrID = kSheetID + QStringLiteral("-qr-0");
-    ASSERT_TRUE(model.saveScreenshotText(QStringLiteral("WIFI:S:Kaviareň;T:WPA;P:heslo;;"), qrID, OCRTextDestination::Pins));
-    EXPECT_EQ(model.entries().size(), 3);
-    EXPECT_TRUE(entryWithID(model, qrID)->isPinned);
-    EXPECT_FALSE(entryWithID(model, kSheetID)->isPinned);
-}
-
 TEST(ClipboardModelRecognizedText, SaveReportsAnEntryThatTheHistoryLimitRemovedAtOnce)
 {
     ModelHarness h;

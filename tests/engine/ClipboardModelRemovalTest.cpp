@@ -73,18 +73,6 @@ TEST(ClipboardModelRemoval, EachClearRemovesExactlyItsSection)
     }
 }
 
-TEST(ClipboardModelRemoval, ClearingSnippetsEmptiesTheTypedBuffer)
-{
-    ModelHarness h;
-    h.settings.setBytes(ClipboardModel::snippetsKey, ClipboardSnippet::encodeList({{"S", "sig", ";sig", "Regards"}}));
-    ClipboardModel &model = h.make();
-    model.typedBuffer = QStringLiteral(";si");
-    model.clearSnippets();
-    EXPECT_TRUE(model.snippets().isEmpty());
-    EXPECT_TRUE(model.typedBuffer.isEmpty());
-    EXPECT_TRUE(h.make().snippets().isEmpty());
-}
-
 TEST(ClipboardModelRemoval, RemovedImagesLeaveTheImageFolder)
 {
     ModelHarness h;

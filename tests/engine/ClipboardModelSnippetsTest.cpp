@@ -62,7 +62,7 @@ TEST_F(SnippetsTest, ATypedTriggerIsErasedWholeAndReplacedByTheSnippet)
     workspace.setApplications({RunningApplication{11, 501, "Editor"}});
     createModel();
     // A hover of the panel remembered another application earlier; the trigger was typed here.
-    model->pasteTargetApplication = RunningApplication{11, 501, "Editor"};
+    model->setPasteTargetApplication(RunningApplication{11, 501, "Editor"});
 
     EXPECT_FALSE(type("ab;si"));
     EXPECT_TRUE(keys.sentChords().isEmpty());
@@ -73,7 +73,6 @@ TEST_F(SnippetsTest, ATypedTriggerIsErasedWholeAndReplacedByTheSnippet)
     EXPECT_EQ(keys.sentChords(), (QList<FakeKeySender::Sent>{del, del, del, del, paste}));
     EXPECT_EQ(pasteboard.content().text, QStringLiteral("S pozdravom, Ján"));
     EXPECT_TRUE(workspace.activations().isEmpty());
-    EXPECT_TRUE(model->typedBuffer.isEmpty());
     // Our own write is not recorded.
     model->readClipboardIfChanged();
     EXPECT_TRUE(model->entries().isEmpty());
@@ -82,6 +81,16 @@ TEST_F(SnippetsTest, ATypedTriggerIsErasedWholeAndReplacedByTheSnippet)
     keys.clear();
     EXPECT_TRUE(type("x"));
     EXPECT_EQ(keys.sentChords(), (QList<FakeKeySender::Sent>{del, paste}));
+}
+
+TEST_F(SnippetsTest, ClearingSnippetsForgetsAHalfTypedTrigger)
+{
+    seedSnippets({{"s1", "Podpis", ";sig", "S pozdravom"}});
+    createModel();
+    type(";si");
+    model->clearSnippets();
+    model->saveSnippet(std::nullopt, QStringLiteral("Podpis"), QStringLiteral(";sig"), QStringLiteral("S pozdravom"));
+    EXPECT_FALSE(type("g"));
 }
 
 TEST_F(SnippetsTest, WithoutTrustTheTriggerIsStillErasedAndTheTextWaitsOnTheClipboard)

@@ -9,7 +9,7 @@ TEST(ClipboardModelTrim, AStackedTemporaryEntryOutlivesItsEndUntilItLeavesTheSta
     ModelHarness h;
     ClipboardModel &model = h.make();
     model.setTemporaryMinutes(1);
-    model.captureNextForPasteStack = true;
+    model.copyUsingShortcut(false, 0);
     h.copyText(QStringLiteral("stacked"));
     h.clock.advance(std::chrono::minutes(2));
     model.readClipboardIfChanged();

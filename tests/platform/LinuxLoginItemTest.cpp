@@ -45,27 +45,6 @@ TEST(LinuxLoginItem, EnablingWritesAnEntryAndDisablingRemovesIt)
     EXPECT_TRUE(item.isEnabled());
 }
 
-TEST(LinuxLoginItem, AnEntryCountsAsEnabledUnlessItsDesktopEntrySaysHidden)
-{
-    const struct {
-        const char *name;
-        QByteArray content;
-        bool enabled;
-    } cases[] = {
-        {"hidden", "[Desktop Entry]\nExec=tarnel\nHidden=true\n", false},
-        {"hidden with spaces", "[Desktop Entry]\nHidden = true \n", false},
-        {"hidden in another group", "[Desktop Action x]\nHidden=true\n[Desktop Entry]\nExec=t\n", true},
-        {"value is case sensitive", "[Desktop Entry]\nHidden=True\n", true},
-        {"binary junk", QByteArray("\x00\xff[Desktop Entry]\x00", 18), true},
-    };
-    for (const auto &c : cases) {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("autostart/tarnel.desktop");
-        writeFile(path, c.content);
-        EXPECT_EQ(LinuxLoginItem(path, "/x").isEnabled(), c.enabled) << c.name;
-    }
-}
-
 TEST(LinuxLoginItem, SomethingOtherThanAFileAtTheEntrysPlaceIsNeitherReadNorWrittenInto)
 {
     using namespace std::chrono_literals;

@@ -150,26 +150,6 @@ TEST(ScreenshotFolderMonitor, FilesPresentAtStartAreNeverReportedAlsoAfterAResta
     EXPECT_EQ(rig.reported, (QStringList{added, renamed}));
 }
 
-TEST(ScreenshotFolderMonitor, AFolderWithoutAnAbsolutePathIsRefused)
-{
-    MonitorRig rig({50ms, 100ms});
-    // The working folder holds a screenshot folder of that name: a relative path must not
-    // reach it, whatever folder the program was started in.
-    const QString previous = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(rig.temp.path()));
-    const char *const folders[] = {"", "Screenshots", "./Screenshots", "."};
-    for (const char *folder : folders) {
-        EXPECT_FALSE(rig.monitor->start(QString::fromUtf8(folder))) << '"' << folder << '"';
-        EXPECT_FALSE(rig.monitor->folder().has_value()) << '"' << folder << '"';
-    }
-    QDir::setCurrent(previous);
-    EXPECT_TRUE(rig.watcher->watchRequests.isEmpty()) << rig.watcher->watchRequests.join(u',').toStdString();
-
-    // The same folder by its absolute path, untidy as typed, is watched under its clean path.
-    ASSERT_TRUE(rig.monitor->start(rig.folder + QStringLiteral("//./")));
-    EXPECT_EQ(rig.monitor->folder(), rig.folder);
-}
-
 TEST(ScreenshotFolderMonitor, ReportsLostAccessOnceAndRecoversWhenTheFolderIsBack)
 {
     {

@@ -28,7 +28,7 @@ TEST(ClipboardModelPanelLink, QuickAccessOpensOnTheNewestEntryWithAFreshState)
     model.setSelectedQuickPasteOptionIndex(3);
 
     link.beginQuickAccess(kEditor);
-    EXPECT_EQ(model.pasteTargetApplication, kEditor);
+    EXPECT_EQ(model.pasteTargetApplication(), kEditor);
     EXPECT_EQ(model.currentContext(), QStringLiteral("Editor"));
     EXPECT_TRUE(model.isQuickAccessPresented());
     EXPECT_EQ(model.quickAccessKeyboardFocus(), QuickAccessKeyboardFocus::Tabs);
@@ -49,12 +49,12 @@ TEST(ClipboardModelPanelLink, QuickAccessOpensOnTheNewestEntryWithAFreshState)
 
     // Opened again over Tarnel's own window while open (the other form): the target stays.
     link.beginQuickAccess(std::nullopt);
-    EXPECT_EQ(model.pasteTargetApplication, kEditor);
+    EXPECT_EQ(model.pasteTargetApplication(), kEditor);
     EXPECT_EQ(model.currentContext(), QStringLiteral("Editor"));
 
     link.setQuickAccessPresented(false);
     link.beginQuickAccess(std::nullopt);
-    EXPECT_FALSE(model.pasteTargetApplication.has_value());
+    EXPECT_FALSE(model.pasteTargetApplication().has_value());
     EXPECT_TRUE(model.currentContext().isEmpty());
 }
 
@@ -76,7 +76,7 @@ TEST(ClipboardModelPanelLink, ControllerOverTheRealModel)
     controller.statusItemClicked();
     EXPECT_TRUE(model.isQuickAccessPresented());
     EXPECT_EQ(model.selectedTab(), ClipboardPanelTab::History);
-    EXPECT_EQ(model.pasteTargetApplication, kEditor);
+    EXPECT_EQ(model.pasteTargetApplication(), kEditor);
     controller.statusItemClicked();
     EXPECT_FALSE(model.isQuickAccessPresented());
     EXPECT_EQ(model.selectedTab(), ClipboardPanelTab::Pins);
@@ -86,7 +86,7 @@ TEST(ClipboardModelPanelLink, ControllerOverTheRealModel)
     model.showCopiedNotice();
     EXPECT_EQ(controller.compactWidth(), 160) << "the model's copied notice widens the notch";
     controller.setEditorOpen(true);
-    EXPECT_TRUE(model.isPanelOverlayPresented);
+    EXPECT_TRUE(model.isPanelOverlayPresented());
     controller.setEditorOpen(false);
-    EXPECT_FALSE(model.isPanelOverlayPresented);
+    EXPECT_FALSE(model.isPanelOverlayPresented());
 }

@@ -2,7 +2,6 @@
 #include "shell/PanelHarness.h"
 #include "core/L10n.h"
 #include "ui/onboarding/OnboardingView.h"
-#include "ui/tools/ImageCanvasComposerSheet.h"
 
 #include <QJsonObject>
 
@@ -119,39 +118,5 @@ TEST(NotchPanelWindows, ScreenshotToastShowsOnlyWhereTheNotchCannotShowTheNotice
         h.model.setNotice(std::nullopt);
         EXPECT_FALSE(toast->isVisible()) << c.what << ": the notice ending removes the toast";
     }
-}
-
-TEST(NotchPanelWindows, ScreenshotActionWindowIsOneAtATimeAndHoldsHover)
-{
-    PanelHarness h;
-    h.controller->show();
-    h.model.setNotice(screenshot(QStringLiteral("A"), pngBytes(40, 30)));
-    h.controller->openScreenshotAction(*h.model.notice, false);
-    EXPECT_EQ(h.model.dismissals, 1);
-    QPointer<QWidget> editor = h.controller->screenshotActionWindow();
-    ASSERT_TRUE(editor);
-    EXPECT_EQ(editor->windowTitle(), QStringLiteral("Upraviť obrázok"));
-    EXPECT_EQ(editor->size(), QSize(860, 640));
-    EXPECT_TRUE(h.controller->hasOpenEditor());
-
-    h.moveTo(h.notchCentre());
-    EXPECT_FALSE(h.controller->isWidthExpanded()) << "hover waits while an editor is open";
-
-    h.controller->openScreenshotAction(screenshot(QStringLiteral("B")), true);
-    settle();
-    EXPECT_TRUE(editor.isNull()) << "the image editor closed before the text sheet opened";
-    QPointer<QWidget> sheet = h.controller->screenshotActionWindow();
-    ASSERT_TRUE(sheet);
-    EXPECT_EQ(sheet->windowTitle(), QStringLiteral("Text zo screenshotu"));
-    EXPECT_EQ(sheet->size(), QSize(500, 400));
-    EXPECT_TRUE(h.controller->hasOpenEditor());
-
-    QMetaObject::invokeMethod(sheet->findChild<QObject *>(QStringLiteral("close")), "click");
-    settle();
-    EXPECT_EQ(h.controller->screenshotActionWindow(), nullptr);
-    EXPECT_FALSE(h.controller->hasOpenEditor());
-    h.moveTo(QPoint(5, 590));
-    h.moveTo(h.notchCentre());
-    EXPECT_TRUE(h.controller->isWidthExpanded()) << "hover resumes once the window closed";
 }
 

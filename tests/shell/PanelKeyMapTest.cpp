@@ -69,7 +69,7 @@ TEST_F(PanelKeyMapTest, OutsideQuickAccessOnlyShortcutsAreTaken)
     EXPECT_EQ(quickAccessCalls, QList<bool>{false});
     // An overlay over Quick Access keeps the keys away from it.
     openQuickAccess();
-    model->isPanelOverlayPresented = true;
+    model->setPanelOverlayPresented(true);
     EXPECT_FALSE(key(MacKeyCode::Escape));
     EXPECT_EQ(dismissCalls, 0);
 }
@@ -154,7 +154,7 @@ TEST_F(PanelKeyMapTest, TypingGoesIntoTheSearchUnlessTheFieldOrANoticeHasIt)
 
     // While the search field edits, it owns typing, Delete, Return and the side arrows.
     textFieldFocused = true;
-    model->isSearchFieldFocused = true;
+    model->setSearchFieldFocused(true);
     model->requestQuickSearchFocus();
     for (quint32 code : {MacKeyCode::LeftArrow, MacKeyCode::RightArrow, MacKeyCode::Return, MacKeyCode::Delete})
         EXPECT_FALSE(key(code)) << code;
@@ -163,7 +163,7 @@ TEST_F(PanelKeyMapTest, TypingGoesIntoTheSearchUnlessTheFieldOrANoticeHasIt)
     EXPECT_TRUE(key(MacKeyCode::DownArrow));
     EXPECT_EQ(model->quickAccessKeyboardFocus(), Focus::Items);
     textFieldFocused = false;
-    model->isSearchFieldFocused = false;
+    model->setSearchFieldFocused(false);
 
     // A notice is showing: no search to type into.
     model->setShortcutNotice(QStringLiteral("notice"));

@@ -51,8 +51,7 @@ TEST(EntryList, ControlsActOnTheEntryByIdAndIgnoreOneThatIsGone)
     EXPECT_EQ(sheets.requests, QStringList{QStringLiteral("preview ") + image.id});
     EXPECT_EQ(readTexts, QStringList{image.id});
     EXPECT_TRUE(list.trigger(text.id, Control::Header));
-    ASSERT_TRUE(model.lastHistoryRowClick);
-    EXPECT_EQ(model.lastHistoryRowClick->first, text.id);
+    EXPECT_EQ(model.lastClickedHistoryRow(), text.id);
 
     EXPECT_TRUE(list.trigger(text.id, Control::AddToStack));
     EXPECT_TRUE(model.pasteStackEntryIDs().contains(text.id));

@@ -2,7 +2,6 @@
 #include "shell/PanelHarness.h"
 #include "ui/panel/ClipboardPanelView.h"
 #include "ui/quickaccess/QuickImageExport.h"
-#include "ui/tools/ImageCanvasComposerSheet.h"
 #include "ui/tools/ImagePreviewSheet.h"
 
 #include <QDir>
@@ -133,36 +132,6 @@ TEST_F(QuickImageActionsTest, AnImageThatIsGoneAsksNothingAndAFailedWriteIsRepor
     view->performQuickImageAction(QuickImageAction::SavePNG, present);
     EXPECT_EQ(failures, 1);
     EXPECT_FALSE(QFile::exists(chosenPath));
-}
-
-TEST_F(QuickImageActionsTest, PreviewAndEditOpenOneSheetThatHoldsThePanelUntilClosed)
-{
-    ClipboardEntry entry = imageEntry(QStringLiteral("shown"));
-    entry.imageFilePath = storedImagePath;
-
-    view->performQuickImageAction(QuickImageAction::Preview, entry);
-    QPointer<QWidget> preview = view->imageSheet();
-    ASSERT_TRUE(preview);
-    auto *picture = preview->findChild<ImagePreviewSheet *>();
-    ASSERT_TRUE(picture);
-    EXPECT_EQ(picture->dimensions(), QStringLiteral("24 × 16"));
-    EXPECT_TRUE(harness.model.overlay);
-
-    view->performQuickImageAction(QuickImageAction::Edit, entry);
-    QPointer<QWidget> editor = view->imageSheet();
-    ASSERT_TRUE(editor);
-    EXPECT_NE(editor.data(), preview.data());
-    auto *sheet = editor->findChild<ImageCanvasComposerSheet *>();
-    ASSERT_TRUE(sheet);
-    EXPECT_TRUE(sheet->hasImage());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(preview) << "the earlier sheet is closed";
-    EXPECT_TRUE(harness.model.overlay) << "closing the replaced sheet leaves the panel held";
-
-    editor->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(editor);
-    EXPECT_FALSE(harness.model.overlay);
 }
 
 } // namespace

@@ -60,7 +60,7 @@ TEST_F(X11EnginePasteTest, PastingAnEntryTypesItIntoTheRememberedApplicationAndI
     ASSERT_TRUE(other.waitForKeyboard());
 
     model->startMonitoring();
-    model->pasteTargetApplication = remembered;
+    model->setPasteTargetApplication(remembered);
     model->pasteEntryFromPanel(entry, false, std::nullopt, false);
     EXPECT_TRUE(QTest::qWaitFor([&] { return editor.text() == entry.text; })) << editor.text().toStdString();
     EXPECT_TRUE(other.text().isEmpty());

@@ -283,9 +283,9 @@ bool QuickAccessView::eventFilter(QObject *watched, QEvent *event)
     // The key map lets the field edit text only while the model knows it has the keyboard.
     if (watched == m_search) {
         if (event->type() == QEvent::FocusIn)
-            m_model.isSearchFieldFocused = true;
+            m_model.setSearchFieldFocused(true);
         else if (event->type() == QEvent::FocusOut)
-            m_model.isSearchFieldFocused = false;
+            m_model.setSearchFieldFocused(false);
     } else if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonRelease) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton)
