@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <poll.h>
 
 namespace {
@@ -135,168 +136,180 @@ QStringList X11SelectionReader::filePathsFromUriList(const QByteArray &uriList)
     return paths;
 }
 
-std::optional<PasteboardContent> X11SelectionReader::fetch(const std::function<bool()> &isSuperseded)
+// One fetch: a fresh window of its own, the selection's answers to it, and what was read so far.
+// A late answer to an earlier, abandoned request goes to a window that no longer exists instead
+// of being mistaken for this fetch's answer.
+class X11SelectionReader::Fetch
 {
-    PasteboardContent content;
-    if (!ensureConnection()) {
-        content.incomplete = true;
-        return content;
+public:
+    Fetch(X11SelectionReader &reader, const std::function<bool()> &isSuperseded)
+        : m_reader(reader)
+        , m_connection(reader.m_connection)
+        , m_isSuperseded(isSuperseded)
+        , m_deadline(Clock::now() + reader.m_limits.fetchDeadline)
+        , m_clipboard(reader.atom("CLIPBOARD"))
+        , m_property(reader.atom("TARNEL_SELECTION"))
+        , m_incr(reader.atom("INCR"))
+        , m_window(xcb_generate_id(m_connection))
+    {
+        const quint32 mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, reader.m_root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
     }
-    xcb_connection_t *c = m_connection;
-    const Clock::time_point deadline = Clock::now() + m_limits.fetchDeadline;
-    const quint32 clipboard = atom("CLIPBOARD");
-    const quint32 property = atom("TARNEL_SELECTION");
-    const quint32 incr = atom("INCR");
+    ~Fetch()
+    {
+        xcb_destroy_window(m_connection, m_window);
+        xcb_flush(m_connection);
+    }
+    Fetch(const Fetch &) = delete;
+    Fetch &operator=(const Fetch &) = delete;
 
-    // A fresh window per fetch: a late answer to an earlier, abandoned request goes to a
-    // window that no longer exists instead of being mistaken for this fetch's answer.
-    const xcb_window_t window = xcb_generate_id(c);
-    const quint32 mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, m_root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
-                      XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
-    struct WindowGuard {
-        xcb_connection_t *c;
-        xcb_window_t w;
-        ~WindowGuard()
-        {
-            xcb_destroy_window(c, w);
-            xcb_flush(c);
+    // Files first; else the first image type that arrives and the text beside it.
+    std::optional<PasteboardContent> run()
+    {
+        const std::optional<QList<QByteArray>> targets = offeredTargets();
+        if (!targets)
+            return stopped();
+        if (targets->isEmpty())
+            return m_content;
+        if (!readFiles(*targets))
+            return stopped();
+        if (!m_content.filePaths.isEmpty())
+            return m_content;
+        if (!readImage(*targets) || !readText(*targets))
+            return stopped();
+        return m_content;
+    }
+
+private:
+    // What a fetch ended early gives: nothing once superseded, else what was read so far.
+    std::optional<PasteboardContent> stopped() const
+    {
+        return m_superseded ? std::nullopt : std::optional(m_content);
+    }
+
+    // The selection's list of targets; empty when it offers none, nothing when the fetch ends.
+    std::optional<QList<QByteArray>> offeredTargets()
+    {
+        const Transfer transfer = convert(m_reader.atom("TARGETS"));
+        if (!settle(transfer, "TARGETS"))
+            return std::nullopt;
+        // Some owners label the list with the TARGETS atom instead of ATOM; the content is the same.
+        const bool atomList = transfer.type == XCB_ATOM_ATOM || transfer.type == m_reader.atom("TARGETS");
+        if (transfer.outcome == Outcome::Delivered && atomList) {
+            QList<quint32> atoms(transfer.data.size() / 4);
+            std::memcpy(atoms.data(), transfer.data.constData(), atoms.size() * 4);
+            return namesOf(atoms);
         }
-    } guard{c, window};
+        // An owner that cannot list its targets may still hand out text.
+        if (transfer.outcome == Outcome::Refused)
+            return QList<QByteArray>{kUtf8Targets[0], kLatin1Target};
+        return QList<QByteArray>();
+    }
 
-    bool superseded = false;
-    // Waits for the first event that matches, until the given moment.
-    auto waitFor = [&](const std::function<bool(xcb_generic_event_t *)> &matches,
-                       Clock::time_point until) -> Event {
-        until = std::min(until, deadline);
-        for (;;) {
-            while (xcb_generic_event_t *raw = xcb_poll_for_event(c)) {
-                Event event(raw);
-                if (matches(event.get()))
-                    return event;
+    QList<QByteArray> namesOf(const QList<quint32> &atoms)
+    {
+        // Names are asked for all at once so the round trips overlap.
+        QList<xcb_get_atom_name_cookie_t> cookies;
+        QList<quint32> unknown;
+        for (const quint32 value : atoms) {
+            if (!m_reader.m_atomNames.contains(value) && !unknown.contains(value)) {
+                unknown.append(value);
+                cookies.append(xcb_get_atom_name(m_connection, value));
             }
-            if (xcb_connection_has_error(c))
-                return {};
-            if (isSuperseded()) {
-                superseded = true;
-                return {};
-            }
-            const auto now = Clock::now();
-            if (now >= until)
-                return {};
-            const auto slice = std::min(std::chrono::duration_cast<std::chrono::milliseconds>(until - now) + 1ms,
-                                        kWakeInterval);
-            pollfd pfd{xcb_get_file_descriptor(c), POLLIN, 0};
-            ::poll(&pfd, 1, int(slice.count()));
         }
-    };
+        for (qsizetype i = 0; i < unknown.size(); ++i) {
+            Reply<xcb_get_atom_name_reply_t> reply(xcb_get_atom_name_reply(m_connection, cookies[i], nullptr));
+            if (reply) {
+                const QByteArray name(xcb_get_atom_name_name(reply.reply), xcb_get_atom_name_name_length(reply.reply));
+                m_reader.m_atomNames.insert(unknown[i], name);
+                m_reader.m_atoms.insert(name, unknown[i]);
+            }
+        }
+        QList<QByteArray> names;
+        for (const quint32 value : atoms)
+            names.append(m_reader.atomName(value));
+        return names;
+    }
 
-    auto propertyEvent = [&](xcb_generic_event_t *e) {
-        if ((e->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+    // Each read returns false when the fetch ends.
+    bool readFiles(const QList<QByteArray> &targets)
+    {
+        if (!targets.contains(kUriList))
+            return true;
+        const Transfer t = convert(m_reader.atom(kUriList));
+        if (!settle(t, kUriList))
             return false;
-        auto *p = reinterpret_cast<xcb_property_notify_event_t *>(e);
-        return p->window == window && p->atom == property && p->state == XCB_PROPERTY_NEW_VALUE;
-    };
+        if (t.outcome == Outcome::Delivered)
+            m_content.filePaths = filePathsFromUriList(t.data);
+        return true;
+    }
 
-    auto convert = [&](quint32 target) -> Transfer {
-        Transfer t;
-        xcb_delete_property(c, window, property);
-        xcb_convert_selection(c, window, clipboard, target, property, XCB_CURRENT_TIME);
-        xcb_flush(c);
-        Event answer = waitFor(
-            [&](xcb_generic_event_t *e) {
-                if ((e->response_type & 0x7f) != XCB_SELECTION_NOTIFY)
-                    return false;
-                auto *n = reinterpret_cast<xcb_selection_notify_event_t *>(e);
-                return n->requestor == window && n->selection == clipboard && n->target == target;
-            },
-            Clock::now() + m_limits.replyTimeout);
-        if (!answer) {
-            t.outcome = superseded ? Outcome::Superseded : Outcome::NoAnswer;
-            return t;
+    bool readImage(const QList<QByteArray> &targets)
+    {
+        QList<QByteArray> imageTypes;
+        if (targets.contains(kPng))
+            imageTypes.append(kPng);
+        for (const QByteArray &type : targets) {
+            if (type.startsWith("image/") && !imageTypes.contains(type))
+                imageTypes.append(type);
         }
-        if (reinterpret_cast<xcb_selection_notify_event_t *>(answer.get())->property == XCB_ATOM_NONE) {
-            t.outcome = Outcome::Refused;
-            return t;
-        }
-        Reply<xcb_get_property_reply_t> head(xcb_get_property_reply(
-            c, xcb_get_property(c, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1), nullptr));
-        if (!head) {
-            t.outcome = Outcome::Failed;
-            return t;
-        }
-        t.type = head->type;
-        if (head->type == incr) {
-            // The owner sends the data in pieces; the announced size is a lower bound.
-            const quint32 announced = xcb_get_property_value_length(head.reply) >= 4
-                ? *static_cast<const quint32 *>(xcb_get_property_value(head.reply))
-                : 0;
-            if (announced > quint64(m_limits.maxBytes)) {
-                t.outcome = Outcome::Oversized;
-                return t;
-            }
-            xcb_delete_property(c, window, property); // asks for the first piece
-            xcb_flush(c);
-            for (;;) {
-                Event piece = waitFor(propertyEvent, Clock::now() + m_limits.replyTimeout);
-                if (!piece) {
-                    t.outcome = superseded ? Outcome::Superseded : Outcome::NoAnswer;
-                    return t;
-                }
-                Reply<xcb_get_property_reply_t> chunk(xcb_get_property_reply(
-                    c, xcb_get_property(c, 1, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, UINT32_MAX / 4),
-                    nullptr));
-                xcb_flush(c);
-                if (!chunk) {
-                    t.outcome = Outcome::Failed;
-                    return t;
-                }
-                const int length = xcb_get_property_value_length(chunk.reply);
-                if (length == 0) {
-                    t.type = chunk->type;
-                    t.outcome = Outcome::Delivered;
-                    return t;
-                }
-                if (t.data.size() + length > m_limits.maxBytes) {
-                    t.outcome = Outcome::Oversized;
-                    t.data.clear();
-                    return t;
-                }
-                t.data.append(static_cast<const char *>(xcb_get_property_value(chunk.reply)), length);
+        // The first image type that arrives is enough; the others are alternatives of it.
+        for (const QByteArray &type : std::as_const(imageTypes)) {
+            const Transfer t = convert(m_reader.atom(type));
+            if (!settle(t, type))
+                return false;
+            if (t.outcome == Outcome::Delivered && !t.data.isEmpty()) {
+                m_content.images.append({QString::fromLatin1(type), t.data});
+                break;
             }
         }
-        const quint64 total = quint64(xcb_get_property_value_length(head.reply)) + head->bytes_after;
-        if (total > quint64(m_limits.maxBytes)) {
-            xcb_delete_property(c, window, property);
-            t.outcome = Outcome::Oversized;
-            return t;
+        return true;
+    }
+
+    bool readText(const QList<QByteArray> &targets)
+    {
+        bool sawInvalidUtf8 = false;
+        for (const QByteArray &type : kUtf8Targets) {
+            if (!targets.contains(type))
+                continue;
+            const Transfer t = convert(m_reader.atom(type));
+            if (!settle(t, type))
+                return false;
+            if (t.outcome != Outcome::Delivered)
+                continue;
+            if (auto text = decodeUtf8(t.data)) {
+                m_content.text = std::move(text);
+                return true;
+            }
+            sawInvalidUtf8 = true;
         }
-        Reply<xcb_get_property_reply_t> whole(xcb_get_property_reply(
-            c, xcb_get_property(c, 1, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, quint32((total + 3) / 4)),
-            nullptr));
-        if (!whole) {
-            t.outcome = Outcome::Failed;
-            return t;
+        if (targets.contains(kLatin1Target)) {
+            const Transfer t = convert(m_reader.atom(kLatin1Target));
+            if (!settle(t, kLatin1Target))
+                return false;
+            if (t.outcome == Outcome::Delivered)
+                m_content.text = QString::fromLatin1(t.data);
         }
-        t.data = QByteArray(static_cast<const char *>(xcb_get_property_value(whole.reply)),
-                            xcb_get_property_value_length(whole.reply));
-        t.outcome = Outcome::Delivered;
-        return t;
-    };
+        if (sawInvalidUtf8 && !m_content.text)
+            qCWarning(lcPlatform) << "clipboard text is not valid UTF-8; skipped";
+        return true;
+    }
 
     // Ends the fetch when the owner stopped answering; true when it should go on.
-    auto settle = [&](const Transfer &t, const QByteArray &type) {
+    bool settle(const Transfer &t, const QByteArray &type)
+    {
         switch (t.outcome) {
         case Outcome::Superseded:
             return false;
         case Outcome::NoAnswer:
         case Outcome::Failed:
-            content.incomplete = true;
+            m_content.incomplete = true;
             qCWarning(lcPlatform).noquote() << "clipboard owner did not deliver" << type << "in time; gave up";
             return false;
         case Outcome::Oversized:
-            content.oversizedTypes.append(QString::fromLatin1(type));
-            qCWarning(lcPlatform).noquote() << "clipboard" << type << "is larger than" << m_limits.maxBytes
+            m_content.oversizedTypes.append(QString::fromLatin1(type));
+            qCWarning(lcPlatform).noquote() << "clipboard" << type << "is larger than" << m_reader.m_limits.maxBytes
                                             << "bytes; passed over";
             return true;
         case Outcome::Refused:
@@ -304,95 +317,150 @@ std::optional<PasteboardContent> X11SelectionReader::fetch(const std::function<b
             return true;
         }
         return true;
-    };
-
-    const Transfer targetsTransfer = convert(atom("TARGETS"));
-    if (!settle(targetsTransfer, "TARGETS"))
-        return superseded ? std::nullopt : std::optional(content);
-
-    QList<QByteArray> targets;
-    // Some owners label the list with the TARGETS atom instead of ATOM; the content is the same.
-    const bool atomList = targetsTransfer.type == XCB_ATOM_ATOM || targetsTransfer.type == atom("TARGETS");
-    if (targetsTransfer.outcome == Outcome::Delivered && atomList) {
-        const auto *atoms = reinterpret_cast<const quint32 *>(targetsTransfer.data.constData());
-        const qsizetype count = targetsTransfer.data.size() / 4;
-        // Names are asked for all at once so the round trips overlap.
-        QList<xcb_get_atom_name_cookie_t> cookies;
-        QList<quint32> unknown;
-        for (qsizetype i = 0; i < count; ++i) {
-            if (!m_atomNames.contains(atoms[i]) && !unknown.contains(atoms[i])) {
-                unknown.append(atoms[i]);
-                cookies.append(xcb_get_atom_name(c, atoms[i]));
-            }
-        }
-        for (qsizetype i = 0; i < unknown.size(); ++i) {
-            Reply<xcb_get_atom_name_reply_t> reply(xcb_get_atom_name_reply(c, cookies[i], nullptr));
-            if (reply) {
-                const QByteArray name(xcb_get_atom_name_name(reply.reply), xcb_get_atom_name_name_length(reply.reply));
-                m_atomNames.insert(unknown[i], name);
-                m_atoms.insert(name, unknown[i]);
-            }
-        }
-        for (qsizetype i = 0; i < count; ++i)
-            targets.append(atomName(atoms[i]));
-    } else if (targetsTransfer.outcome == Outcome::Refused) {
-        // An owner that cannot list its targets may still hand out text.
-        targets = {kUtf8Targets[0], kLatin1Target};
     }
-    if (targets.isEmpty())
+
+    // Asks the owner for one target and reads its answer, whole or in pieces.
+    Transfer convert(quint32 target)
+    {
+        xcb_delete_property(m_connection, m_window, m_property);
+        xcb_convert_selection(m_connection, m_window, m_clipboard, target, m_property, XCB_CURRENT_TIME);
+        xcb_flush(m_connection);
+        Event answer = waitFor(
+            [&](xcb_generic_event_t *e) {
+                if ((e->response_type & 0x7f) != XCB_SELECTION_NOTIFY)
+                    return false;
+                auto *n = reinterpret_cast<xcb_selection_notify_event_t *>(e);
+                return n->requestor == m_window && n->selection == m_clipboard && n->target == target;
+            },
+            Clock::now() + m_reader.m_limits.replyTimeout);
+        if (!answer)
+            return failed(m_superseded ? Outcome::Superseded : Outcome::NoAnswer);
+        if (reinterpret_cast<xcb_selection_notify_event_t *>(answer.get())->property == XCB_ATOM_NONE)
+            return failed(Outcome::Refused);
+        Reply<xcb_get_property_reply_t> head(xcb_get_property_reply(
+            m_connection, xcb_get_property(m_connection, 0, m_window, m_property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1), nullptr));
+        if (!head)
+            return failed(Outcome::Failed);
+        if (head->type == m_incr)
+            return readIncrementally(head.reply);
+        return readWhole(head.reply);
+    }
+
+    static Transfer failed(Outcome outcome)
+    {
+        Transfer t;
+        t.outcome = outcome;
+        return t;
+    }
+
+    Transfer readWhole(xcb_get_property_reply_t *head)
+    {
+        const qint64 maxBytes = m_reader.m_limits.maxBytes;
+        const quint64 total = quint64(xcb_get_property_value_length(head)) + head->bytes_after;
+        if (total > quint64(maxBytes)) {
+            xcb_delete_property(m_connection, m_window, m_property);
+            return failed(Outcome::Oversized);
+        }
+        Reply<xcb_get_property_reply_t> whole(xcb_get_property_reply(
+            m_connection, xcb_get_property(m_connection, 1, m_window, m_property, XCB_GET_PROPERTY_TYPE_ANY, 0, quint32((total + 3) / 4)),
+            nullptr));
+        if (!whole)
+            return failed(Outcome::Failed);
+        Transfer t;
+        t.type = head->type;
+        t.data = QByteArray(static_cast<const char *>(xcb_get_property_value(whole.reply)),
+                            xcb_get_property_value_length(whole.reply));
+        t.outcome = Outcome::Delivered;
+        return t;
+    }
+
+    // The owner sends the data in pieces; the announced size is a lower bound.
+    Transfer readIncrementally(xcb_get_property_reply_t *head)
+    {
+        const qint64 maxBytes = m_reader.m_limits.maxBytes;
+        const quint32 announced =
+            xcb_get_property_value_length(head) >= 4 ? *static_cast<const quint32 *>(xcb_get_property_value(head)) : 0;
+        if (announced > quint64(maxBytes))
+            return failed(Outcome::Oversized);
+        xcb_delete_property(m_connection, m_window, m_property); // asks for the first piece
+        xcb_flush(m_connection);
+        Transfer t;
+        for (;;) {
+            Event piece = waitFor([this](xcb_generic_event_t *e) { return isNewPiece(e); },
+                                  Clock::now() + m_reader.m_limits.replyTimeout);
+            if (!piece)
+                return failed(m_superseded ? Outcome::Superseded : Outcome::NoAnswer);
+            Reply<xcb_get_property_reply_t> chunk(xcb_get_property_reply(
+                m_connection, xcb_get_property(m_connection, 1, m_window, m_property, XCB_GET_PROPERTY_TYPE_ANY, 0, UINT32_MAX / 4),
+                nullptr));
+            xcb_flush(m_connection);
+            if (!chunk)
+                return failed(Outcome::Failed);
+            const int length = xcb_get_property_value_length(chunk.reply);
+            if (length == 0) {
+                t.type = chunk->type;
+                t.outcome = Outcome::Delivered;
+                return t;
+            }
+            if (t.data.size() + length > maxBytes)
+                return failed(Outcome::Oversized);
+            t.data.append(static_cast<const char *>(xcb_get_property_value(chunk.reply)), length);
+        }
+    }
+
+    bool isNewPiece(xcb_generic_event_t *e) const
+    {
+        if ((e->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+            return false;
+        auto *p = reinterpret_cast<xcb_property_notify_event_t *>(e);
+        return p->window == m_window && p->atom == m_property && p->state == XCB_PROPERTY_NEW_VALUE;
+    }
+
+    // Waits for the first event that matches, until the given moment or the fetch's deadline.
+    Event waitFor(const std::function<bool(xcb_generic_event_t *)> &matches, Clock::time_point until)
+    {
+        until = std::min(until, m_deadline);
+        for (;;) {
+            while (xcb_generic_event_t *raw = xcb_poll_for_event(m_connection)) {
+                Event event(raw);
+                if (matches(event.get()))
+                    return event;
+            }
+            if (xcb_connection_has_error(m_connection))
+                return {};
+            if (m_isSuperseded()) {
+                m_superseded = true;
+                return {};
+            }
+            const auto now = Clock::now();
+            if (now >= until)
+                return {};
+            const auto slice = std::min(std::chrono::duration_cast<std::chrono::milliseconds>(until - now) + 1ms,
+                                        kWakeInterval);
+            pollfd pfd{xcb_get_file_descriptor(m_connection), POLLIN, 0};
+            ::poll(&pfd, 1, int(slice.count()));
+        }
+    }
+
+    X11SelectionReader &m_reader;
+    xcb_connection_t *m_connection;
+    const std::function<bool()> &m_isSuperseded;
+    const Clock::time_point m_deadline;
+    const quint32 m_clipboard;
+    const quint32 m_property;
+    const quint32 m_incr;
+    const xcb_window_t m_window;
+    bool m_superseded = false;
+    PasteboardContent m_content;
+};
+
+std::optional<PasteboardContent> X11SelectionReader::fetch(const std::function<bool()> &isSuperseded)
+{
+    if (!ensureConnection()) {
+        PasteboardContent content;
+        content.incomplete = true;
         return content;
-
-    if (targets.contains(kUriList)) {
-        const Transfer t = convert(atom(kUriList));
-        if (!settle(t, kUriList))
-            return superseded ? std::nullopt : std::optional(content);
-        if (t.outcome == Outcome::Delivered)
-            content.filePaths = filePathsFromUriList(t.data);
-        if (!content.filePaths.isEmpty())
-            return content;
     }
-
-    QList<QByteArray> imageTypes;
-    if (targets.contains(kPng))
-        imageTypes.append(kPng);
-    for (const QByteArray &type : std::as_const(targets)) {
-        if (type.startsWith("image/") && !imageTypes.contains(type))
-            imageTypes.append(type);
-    }
-    // The first image type that arrives is enough; the others are alternatives of it.
-    for (const QByteArray &type : std::as_const(imageTypes)) {
-        const Transfer t = convert(atom(type));
-        if (!settle(t, type))
-            return superseded ? std::nullopt : std::optional(content);
-        if (t.outcome == Outcome::Delivered && !t.data.isEmpty()) {
-            content.images.append({QString::fromLatin1(type), t.data});
-            break;
-        }
-    }
-
-    bool sawInvalidUtf8 = false;
-    for (const QByteArray &type : kUtf8Targets) {
-        if (!targets.contains(type))
-            continue;
-        const Transfer t = convert(atom(type));
-        if (!settle(t, type))
-            return superseded ? std::nullopt : std::optional(content);
-        if (t.outcome != Outcome::Delivered)
-            continue;
-        if (auto text = decodeUtf8(t.data)) {
-            content.text = std::move(text);
-            return content;
-        }
-        sawInvalidUtf8 = true;
-    }
-    if (targets.contains(kLatin1Target)) {
-        const Transfer t = convert(atom(kLatin1Target));
-        if (!settle(t, kLatin1Target))
-            return superseded ? std::nullopt : std::optional(content);
-        if (t.outcome == Outcome::Delivered)
-            content.text = QString::fromLatin1(t.data);
-    }
-    if (sawInvalidUtf8 && !content.text)
-        qCWarning(lcPlatform) << "clipboard text is not valid UTF-8; skipped";
-    return content;
+    Fetch fetch(*this, isSuperseded);
+    return fetch.run();
 }
