@@ -306,15 +306,8 @@ bool GlobalPasteMonitor::handlePanelKey(quint32 keyCode, quint64 modifiers, cons
 
     const quint64 mods = modifiers & ModifierMask;
     const bool presented = m_model.isQuickAccessPresented();
-    if (presented && mods == kPanelPasteModifier) {
-        if (const std::optional<int> index = historyIndex(keyCode)) {
-            const QList<ClipboardEntry> entries = m_model.quickAccessEntries();
-            if (*index < entries.size()) {
-                m_model.pasteEntryFromPanel(entries.at(*index), false, std::nullopt, false);
-                return true;
-            }
-        }
-    }
+    if (presented && mods == kPanelPasteModifier && pasteByPosition(keyCode))
+        return true;
 
     // Every tab of the panel is a Quick Access tab, so the tab needs no test of its own.
     if (!presented || m_model.isPanelOverlayPresented())
@@ -322,126 +315,161 @@ bool GlobalPasteMonitor::handlePanelKey(quint32 keyCode, quint64 modifiers, cons
 
     const bool editing = isSearchFieldEditing();
     const bool optionsOpen = m_model.isQuickPasteOptionsPresented();
-    const QuickAccessKeyboardFocus focus = m_model.quickAccessKeyboardFocus();
-    const bool snippetsTab = m_model.selectedTab() == ClipboardPanelTab::Snippets;
-
     if (!optionsOpen && keyCode == MacKeyCode::Tab && (modifiers & kNoTabModifiers) == 0) {
-        const bool backwards = modifiers & Shift;
-        switch (focus) {
-        case QuickAccessKeyboardFocus::Tabs:
-            if (backwards)
-                m_model.focusQuickAccessItems();
-            else
-                m_model.requestQuickSearchFocus();
-            break;
-        case QuickAccessKeyboardFocus::Search:
-            if (backwards)
-                m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
-            else
-                m_model.focusQuickAccessItems();
-            break;
-        case QuickAccessKeyboardFocus::Items:
-            if (backwards)
-                m_model.requestQuickSearchFocus();
-            else
-                m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
-            break;
-        }
+        moveFocusWithTab(modifiers & Shift);
         return true;
     }
-
     if (mods != 0)
         return typeIntoSearch(keyCode, modifiers, characters, editing);
+    if (optionsOpen)
+        return handleOptionsKey(keyCode, modifiers, characters, editing);
+    if (moveFocusWithArrows(keyCode))
+        return true;
+    if (keyCode == MacKeyCode::Escape) {
+        Q_EMIT dismissQuickAccessRequested();
+        return true;
+    }
+    if (m_model.quickAccessKeyboardFocus() != QuickAccessKeyboardFocus::Search) {
+        if (const std::optional<bool> consumed = handleListKey(keyCode))
+            return *consumed;
+    }
+    return typeIntoSearch(keyCode, modifiers, characters, editing);
+}
 
-    if (!optionsOpen) {
-        if (focus == QuickAccessKeyboardFocus::Tabs) {
-            switch (keyCode) {
-            case MacKeyCode::LeftArrow:
-                m_model.navigateQuickAccessTab(-1);
-                return true;
-            case MacKeyCode::RightArrow:
-                m_model.navigateQuickAccessTab(1);
-                return true;
-            case MacKeyCode::DownArrow:
-                m_model.focusQuickAccessItems();
-                return true;
-            case MacKeyCode::UpArrow:
-                m_model.requestQuickSearchFocus();
-                return true;
-            default:
-                break;
-            }
-        } else if (focus == QuickAccessKeyboardFocus::Search) {
-            if (keyCode == MacKeyCode::UpArrow) {
-                m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
-                return true;
-            }
-            if (keyCode == MacKeyCode::DownArrow) {
-                m_model.focusQuickAccessItems();
-                return true;
-            }
-        } else if (keyCode == MacKeyCode::UpArrow) {
+bool GlobalPasteMonitor::pasteByPosition(quint32 keyCode)
+{
+    const std::optional<int> index = historyIndex(keyCode);
+    if (!index)
+        return false;
+    const QList<ClipboardEntry> entries = m_model.quickAccessEntries();
+    if (*index >= entries.size())
+        return false;
+    m_model.pasteEntryFromPanel(entries.at(*index), false, std::nullopt, false);
+    return true;
+}
+
+// Tab walks tabs -> search -> items and around; Shift+Tab walks back.
+void GlobalPasteMonitor::moveFocusWithTab(bool backwards)
+{
+    switch (m_model.quickAccessKeyboardFocus()) {
+    case QuickAccessKeyboardFocus::Tabs:
+        if (backwards)
+            m_model.focusQuickAccessItems();
+        else
+            m_model.requestQuickSearchFocus();
+        break;
+    case QuickAccessKeyboardFocus::Search:
+        if (backwards)
+            m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
+        else
+            m_model.focusQuickAccessItems();
+        break;
+    case QuickAccessKeyboardFocus::Items:
+        if (backwards)
+            m_model.requestQuickSearchFocus();
+        else
+            m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
+        break;
+    }
+}
+
+// The arrows that move the keyboard between the tab strip, the search field and the list.
+bool GlobalPasteMonitor::moveFocusWithArrows(quint32 keyCode)
+{
+    switch (m_model.quickAccessKeyboardFocus()) {
+    case QuickAccessKeyboardFocus::Tabs:
+        switch (keyCode) {
+        case MacKeyCode::LeftArrow:
+            m_model.navigateQuickAccessTab(-1);
+            return true;
+        case MacKeyCode::RightArrow:
+            m_model.navigateQuickAccessTab(1);
+            return true;
+        case MacKeyCode::DownArrow:
+            m_model.focusQuickAccessItems();
+            return true;
+        case MacKeyCode::UpArrow:
+            m_model.requestQuickSearchFocus();
+            return true;
+        default:
+            return false;
+        }
+    case QuickAccessKeyboardFocus::Search:
+        if (keyCode == MacKeyCode::UpArrow) {
+            m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
+            return true;
+        }
+        if (keyCode == MacKeyCode::DownArrow) {
+            m_model.focusQuickAccessItems();
+            return true;
+        }
+        return false;
+    case QuickAccessKeyboardFocus::Items:
+        if (keyCode == MacKeyCode::UpArrow) {
             const std::optional<qsizetype> at = selectedItemPosition();
             if (!at || *at == 0) {
                 m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
                 return true;
             }
         }
+        return false;
     }
+    return false;
+}
 
-    if (optionsOpen) {
-        switch (keyCode) {
-        case MacKeyCode::Return:
-        case MacKeyCode::KeypadEnter:
-            m_model.commitQuickPasteOption();
-            return true;
-        case MacKeyCode::Escape:
-        case MacKeyCode::LeftArrow:
-            m_model.setIsQuickPasteOptionsPresented(false);
-            return true;
-        case MacKeyCode::RightArrow:
-            return true;
-        case MacKeyCode::DownArrow:
-            m_model.navigateQuickPasteOption(1);
-            return true;
-        case MacKeyCode::UpArrow:
-            m_model.navigateQuickPasteOption(-1);
-            return true;
-        default:
-            return typeIntoSearch(keyCode, modifiers, characters, editing);
-        }
-    }
-
-    if (keyCode == MacKeyCode::Escape) {
-        Q_EMIT dismissQuickAccessRequested();
+bool GlobalPasteMonitor::handleOptionsKey(quint32 keyCode, quint64 modifiers,
+                                          const std::optional<QString> &characters, bool editing)
+{
+    switch (keyCode) {
+    case MacKeyCode::Return:
+    case MacKeyCode::KeypadEnter:
+        m_model.commitQuickPasteOption();
         return true;
+    case MacKeyCode::Escape:
+    case MacKeyCode::LeftArrow:
+        m_model.setIsQuickPasteOptionsPresented(false);
+        return true;
+    case MacKeyCode::RightArrow:
+        return true;
+    case MacKeyCode::DownArrow:
+        m_model.navigateQuickPasteOption(1);
+        return true;
+    case MacKeyCode::UpArrow:
+        m_model.navigateQuickPasteOption(-1);
+        return true;
+    default:
+        return typeIntoSearch(keyCode, modifiers, characters, editing);
     }
-    if (focus != QuickAccessKeyboardFocus::Search) {
-        switch (keyCode) {
-        case MacKeyCode::Return:
-            m_model.commitQuickAccessSelection();
-            return true;
-        case MacKeyCode::RightArrow:
-            // Without options to open, the key goes on to the view.
-            return m_model.openQuickPasteOptions();
-        case MacKeyCode::DownArrow:
-            m_model.focusQuickAccessItems();
-            if (snippetsTab)
-                m_model.navigateQuickAccessSnippet(1);
-            else
-                m_model.navigateSelection(m_model.quickAccessEntries(), 1);
-            return true;
-        case MacKeyCode::UpArrow:
-            if (snippetsTab)
-                m_model.navigateQuickAccessSnippet(-1);
-            else
-                m_model.navigateSelection(m_model.quickAccessEntries(), -1);
-            return true;
-        default:
-            break;
-        }
+}
+
+// Keys on the tab strip or the list: paste, open the options, move the selection. Nothing for
+// the keys that are typing.
+std::optional<bool> GlobalPasteMonitor::handleListKey(quint32 keyCode)
+{
+    const bool snippetsTab = m_model.selectedTab() == ClipboardPanelTab::Snippets;
+    switch (keyCode) {
+    case MacKeyCode::Return:
+        m_model.commitQuickAccessSelection();
+        return true;
+    case MacKeyCode::RightArrow:
+        // Without options to open, the key goes on to the view.
+        return m_model.openQuickPasteOptions();
+    case MacKeyCode::DownArrow:
+        m_model.focusQuickAccessItems();
+        if (snippetsTab)
+            m_model.navigateQuickAccessSnippet(1);
+        else
+            m_model.navigateSelection(m_model.quickAccessEntries(), 1);
+        return true;
+    case MacKeyCode::UpArrow:
+        if (snippetsTab)
+            m_model.navigateQuickAccessSnippet(-1);
+        else
+            m_model.navigateSelection(m_model.quickAccessEntries(), -1);
+        return true;
+    default:
+        return std::nullopt;
     }
-    return typeIntoSearch(keyCode, modifiers, characters, editing);
 }
 
 bool GlobalPasteMonitor::typeIntoSearch(quint32 keyCode, quint64 modifiers, const std::optional<QString> &characters,

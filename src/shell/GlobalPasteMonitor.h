@@ -101,6 +101,12 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The steps of the panel key map; each returns whether it consumed the key.
+    bool pasteByPosition(quint32 keyCode);
+    void moveFocusWithTab(bool backwards);
+    bool moveFocusWithArrows(quint32 keyCode);
+    bool handleOptionsKey(quint32 keyCode, quint64 modifiers, const std::optional<QString> &characters, bool editing);
+    std::optional<bool> handleListKey(quint32 keyCode);
     std::optional<RunningApplication> keyTargetInFront(const QString &missingTrustNotice);
     void schedulePermissionCheck();
     void removeEventTap();

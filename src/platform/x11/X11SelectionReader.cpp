@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <poll.h>
 
 namespace {
@@ -207,6 +208,343 @@ QStringList X11SelectionReader::filePathsFromUriList(const QByteArray &uriList)
     return paths;
 }
 
+// One fetch: a fresh window of its own, the selection's answers to it, and what was read so far.
+// A late answer to an earlier, abandoned request goes to a window that no longer exists instead
+// of being mistaken for this fetch's answer.
+class X11SelectionReader::Fetch
+{
+public:
+    Fetch(X11SelectionReader &reader, const OwnerChange &change, const std::function<bool()> &stopping)
+        : m_reader(reader)
+        , m_connection(reader.m_connection)
+        , m_time(change.time)
+        , m_stopping(stopping)
+        , m_deadline(Clock::now() + reader.m_limits.fetchDeadline)
+        , m_clipboard(reader.atom("CLIPBOARD"))
+        , m_property(reader.atom("TARNEL_SELECTION"))
+        , m_incr(reader.atom("INCR"))
+        , m_window(xcb_generate_id(m_connection))
+    {
+        const quint32 mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, reader.m_root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
+    }
+    ~Fetch()
+    {
+        xcb_destroy_window(m_connection, m_window);
+        xcb_flush(m_connection);
+    }
+    Fetch(const Fetch &) = delete;
+    Fetch &operator=(const Fetch &) = delete;
+
+    // Files first; else the first image type that arrives and the text beside it.
+    std::optional<PasteboardContent> run()
+    {
+        const std::optional<QList<QByteArray>> targets = offeredTargets();
+        if (!targets)
+            return stopped();
+        if (targets->isEmpty())
+            return m_content;
+        if (!readFiles(*targets))
+            return stopped();
+        if (!m_content.filePaths.isEmpty())
+            return m_content;
+        if (!readImage(*targets) || !readText(*targets))
+            return stopped();
+        return m_content;
+    }
+
+private:
+    // What a fetch ended early gives: nothing when the reader stops, else what was read so far.
+    std::optional<PasteboardContent> stopped() const
+    {
+        return m_stopped ? std::nullopt : std::optional(m_content);
+    }
+
+    // The selection's list of targets; empty when it offers none, nothing when the fetch ends.
+    std::optional<QList<QByteArray>> offeredTargets()
+    {
+        const Transfer transfer = convert(m_reader.atom("TARGETS"));
+        if (!settle(transfer, "TARGETS"))
+            return std::nullopt;
+        // Some owners label the list with the TARGETS atom instead of ATOM; the content is the same.
+        const bool atomList = transfer.type == XCB_ATOM_ATOM || transfer.type == m_reader.atom("TARGETS");
+        if (transfer.outcome == Outcome::Delivered && atomList) {
+            QList<quint32> atoms(transfer.data.size() / 4);
+            std::memcpy(atoms.data(), transfer.data.constData(), atoms.size() * 4);
+            return namesOf(atoms);
+        }
+        // An owner that cannot list its targets may still hand out text.
+        if (transfer.outcome == Outcome::Refused)
+            return QList<QByteArray>{kUtf8Targets[0], kLatin1Target};
+        return QList<QByteArray>();
+    }
+
+    QList<QByteArray> namesOf(const QList<quint32> &atoms)
+    {
+        // Names are asked for all at once so the round trips overlap.
+        QList<xcb_get_atom_name_cookie_t> cookies;
+        QList<quint32> unknown;
+        for (const quint32 value : atoms) {
+            if (!m_reader.m_atomNames.contains(value) && !unknown.contains(value)) {
+                unknown.append(value);
+                cookies.append(xcb_get_atom_name(m_connection, value));
+            }
+        }
+        for (qsizetype i = 0; i < unknown.size(); ++i) {
+            Reply<xcb_get_atom_name_reply_t> reply(xcb_get_atom_name_reply(m_connection, cookies[i], nullptr));
+            if (reply) {
+                const QByteArray name(xcb_get_atom_name_name(reply.reply), xcb_get_atom_name_name_length(reply.reply));
+                m_reader.m_atomNames.insert(unknown[i], name);
+                m_reader.m_atoms.insert(name, unknown[i]);
+            }
+        }
+        QList<QByteArray> names;
+        for (const quint32 value : atoms)
+            names.append(m_reader.atomName(value));
+        return names;
+    }
+
+    // Each read returns false when the fetch ends.
+    bool readFiles(const QList<QByteArray> &targets)
+    {
+        if (!targets.contains(kUriList))
+            return true;
+        const Transfer t = convert(m_reader.atom(kUriList));
+        if (!settle(t, kUriList))
+            return false;
+        if (t.outcome == Outcome::Delivered)
+            m_content.filePaths = filePathsFromUriList(t.data);
+        return true;
+    }
+
+    bool readImage(const QList<QByteArray> &targets)
+    {
+        QList<QByteArray> imageTypes;
+        if (targets.contains(kPng))
+            imageTypes.append(kPng);
+        for (const QByteArray &type : targets) {
+            if (type.startsWith("image/") && !imageTypes.contains(type))
+                imageTypes.append(type);
+        }
+        // The first image type that arrives is enough; the others are alternatives of it.
+        for (const QByteArray &type : std::as_const(imageTypes)) {
+            const Transfer t = convert(m_reader.atom(type));
+            if (!settle(t, type))
+                return false;
+            if (t.outcome == Outcome::Delivered && !t.data.isEmpty()) {
+                m_content.images.append({QString::fromLatin1(type), t.data});
+                break;
+            }
+        }
+        return true;
+    }
+
+    bool readText(const QList<QByteArray> &targets)
+    {
+        bool sawInvalidUtf8 = false;
+        for (const QByteArray &type : kUtf8Targets) {
+            if (!targets.contains(type))
+                continue;
+            const Transfer t = convert(m_reader.atom(type));
+            if (!settle(t, type))
+                return false;
+            if (t.outcome != Outcome::Delivered)
+                continue;
+            if (auto text = decodeUtf8(t.data)) {
+                m_content.text = std::move(text);
+                return true;
+            }
+            sawInvalidUtf8 = true;
+        }
+        if (targets.contains(kLatin1Target)) {
+            const Transfer t = convert(m_reader.atom(kLatin1Target));
+            if (!settle(t, kLatin1Target))
+                return false;
+            if (t.outcome == Outcome::Delivered)
+                m_content.text = QString::fromLatin1(t.data);
+        }
+        if (sawInvalidUtf8 && !m_content.text)
+            qCWarning(lcPlatform) << "clipboard text is not valid UTF-8; skipped";
+        return true;
+    }
+
+    // Ends the fetch when the owner stopped answering; true when it should go on.
+    bool settle(const Transfer &t, const QByteArray &type)
+    {
+        switch (t.outcome) {
+        case Outcome::Superseded:
+            if (!m_stopped) {
+                m_content.incomplete = true;
+                qCWarning(lcPlatform).noquote() << "clipboard owner was replaced before it delivered" << type;
+            }
+            return false;
+        case Outcome::NoAnswer:
+        case Outcome::Failed:
+            m_content.incomplete = true;
+            qCWarning(lcPlatform).noquote() << "clipboard owner did not deliver" << type << "in time; gave up";
+            return false;
+        case Outcome::Oversized:
+            m_content.oversizedTypes.append(QString::fromLatin1(type));
+            qCWarning(lcPlatform).noquote() << "clipboard" << type << "is larger than" << m_reader.m_limits.maxBytes
+                                            << "bytes; passed over";
+            return true;
+        case Outcome::Refused:
+        case Outcome::Delivered:
+            return true;
+        }
+        return true;
+    }
+
+    // Asks the owner for one target and reads its answer, whole or in pieces.
+    Transfer convert(quint32 target)
+    {
+        xcb_delete_property(m_connection, m_window, m_property);
+        // The change's own time: an owner that took over since may refuse, never answer for it.
+        xcb_convert_selection(m_connection, m_window, m_clipboard, target, m_property, m_time);
+        xcb_flush(m_connection);
+        Event answer = waitFor(
+            [&](xcb_generic_event_t *e) {
+                if ((e->response_type & 0x7f) != XCB_SELECTION_NOTIFY)
+                    return false;
+                auto *n = reinterpret_cast<xcb_selection_notify_event_t *>(e);
+                return n->requestor == m_window && n->selection == m_clipboard && n->target == target;
+            },
+            Clock::now() + m_reader.m_limits.replyTimeout);
+        if (!answer)
+            return failed(m_stopped || m_superseded ? Outcome::Superseded : Outcome::NoAnswer);
+        if (reinterpret_cast<xcb_selection_notify_event_t *>(answer.get())->property == XCB_ATOM_NONE)
+            return failed(Outcome::Refused);
+        Reply<xcb_get_property_reply_t> head(xcb_get_property_reply(
+            m_connection, xcb_get_property(m_connection, 0, m_window, m_property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1), nullptr));
+        if (!head)
+            return failed(Outcome::Failed);
+        if (head->type == m_incr)
+            return readIncrementally(head.reply);
+        return readWhole(head.reply);
+    }
+
+    static Transfer failed(Outcome outcome)
+    {
+        Transfer t;
+        t.outcome = outcome;
+        return t;
+    }
+
+    Transfer readWhole(xcb_get_property_reply_t *head)
+    {
+        const qint64 maxBytes = m_reader.m_limits.maxBytes;
+        const quint64 total = quint64(xcb_get_property_value_length(head)) + head->bytes_after;
+        if (total > quint64(maxBytes)) {
+            xcb_delete_property(m_connection, m_window, m_property);
+            return failed(Outcome::Oversized);
+        }
+        Reply<xcb_get_property_reply_t> whole(xcb_get_property_reply(
+            m_connection, xcb_get_property(m_connection, 1, m_window, m_property, XCB_GET_PROPERTY_TYPE_ANY, 0, quint32((total + 3) / 4)),
+            nullptr));
+        if (!whole)
+            return failed(Outcome::Failed);
+        Transfer t;
+        t.type = head->type;
+        t.data = QByteArray(static_cast<const char *>(xcb_get_property_value(whole.reply)),
+                            xcb_get_property_value_length(whole.reply));
+        t.outcome = Outcome::Delivered;
+        return t;
+    }
+
+    // The owner sends the data in pieces; the announced size is a lower bound.
+    Transfer readIncrementally(xcb_get_property_reply_t *head)
+    {
+        const qint64 maxBytes = m_reader.m_limits.maxBytes;
+        const quint32 announced =
+            xcb_get_property_value_length(head) >= 4 ? *static_cast<const quint32 *>(xcb_get_property_value(head)) : 0;
+        if (announced > quint64(maxBytes))
+            return failed(Outcome::Oversized);
+        xcb_delete_property(m_connection, m_window, m_property); // asks for the first piece
+        xcb_flush(m_connection);
+        Transfer t;
+        for (;;) {
+            Event piece = waitFor([this](xcb_generic_event_t *e) { return isNewPiece(e); },
+                                  Clock::now() + m_reader.m_limits.replyTimeout);
+            if (!piece)
+                return failed(m_stopped || m_superseded ? Outcome::Superseded : Outcome::NoAnswer);
+            Reply<xcb_get_property_reply_t> chunk(xcb_get_property_reply(
+                m_connection, xcb_get_property(m_connection, 1, m_window, m_property, XCB_GET_PROPERTY_TYPE_ANY, 0, UINT32_MAX / 4),
+                nullptr));
+            xcb_flush(m_connection);
+            if (!chunk)
+                return failed(Outcome::Failed);
+            const int length = xcb_get_property_value_length(chunk.reply);
+            if (length == 0) {
+                t.type = chunk->type;
+                t.outcome = Outcome::Delivered;
+                return t;
+            }
+            if (t.data.size() + length > maxBytes)
+                return failed(Outcome::Oversized);
+            t.data.append(static_cast<const char *>(xcb_get_property_value(chunk.reply)), length);
+        }
+    }
+
+    bool isNewPiece(xcb_generic_event_t *e) const
+    {
+        if ((e->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+            return false;
+        auto *p = reinterpret_cast<xcb_property_notify_event_t *>(e);
+        return p->window == m_window && p->atom == m_property && p->state == XCB_PROPERTY_NEW_VALUE;
+    }
+
+    // Waits for the first event that matches, until the given moment or the fetch's deadline.
+    // Owner changes that come meanwhile are kept for later; once one has come, the replaced
+    // owner has only the grace period left to answer.
+    Event waitFor(const std::function<bool(xcb_generic_event_t *)> &matches, Clock::time_point until)
+    {
+        until = std::min(until, m_deadline);
+        for (;;) {
+            while (xcb_generic_event_t *raw = xcb_poll_for_event(m_connection)) {
+                Event event(raw);
+                if (m_reader.keepOwnerChange(event.get()))
+                    continue;
+                if (matches(event.get()))
+                    return event;
+            }
+            if (xcb_connection_has_error(m_connection))
+                return {};
+            if (m_stopping()) {
+                m_stopped = true;
+                return {};
+            }
+            const auto now = Clock::now();
+            if (m_reader.hasNewerOwnerChange() && !m_replacedAt)
+                m_replacedAt = now;
+            if (m_replacedAt && now >= *m_replacedAt + kReplacedOwnerGrace) {
+                m_superseded = true;
+                return {};
+            }
+            if (now >= until)
+                return {};
+            auto wake = until;
+            if (m_replacedAt)
+                wake = std::min(wake, *m_replacedAt + kReplacedOwnerGrace);
+            m_reader.sleepOnConnection(std::chrono::duration_cast<std::chrono::milliseconds>(wake - now) + 1ms);
+        }
+    }
+
+    X11SelectionReader &m_reader;
+    xcb_connection_t *m_connection;
+    const quint32 m_time;
+    const std::function<bool()> &m_stopping;
+    const Clock::time_point m_deadline;
+    const quint32 m_clipboard;
+    const quint32 m_property;
+    const quint32 m_incr;
+    const xcb_window_t m_window;
+    bool m_stopped = false;
+    bool m_superseded = false;
+    std::optional<Clock::time_point> m_replacedAt;
+    PasteboardContent m_content;
+};
+
 std::optional<PasteboardContent> X11SelectionReader::fetch(const OwnerChange &change,
                                                           const std::function<bool()> &stopping)
 {
@@ -217,275 +555,6 @@ std::optional<PasteboardContent> X11SelectionReader::fetch(const OwnerChange &ch
         content.incomplete = true;
         return content;
     }
-    xcb_connection_t *c = m_connection;
-    const Clock::time_point deadline = Clock::now() + m_limits.fetchDeadline;
-    const quint32 clipboard = atom("CLIPBOARD");
-    const quint32 property = atom("TARNEL_SELECTION");
-    const quint32 incr = atom("INCR");
-
-    // A fresh window per fetch: a late answer to an earlier, abandoned request goes to a
-    // window that no longer exists instead of being mistaken for this fetch's answer.
-    const xcb_window_t window = xcb_generate_id(c);
-    const quint32 mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, m_root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
-                      XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
-    struct WindowGuard {
-        xcb_connection_t *c;
-        xcb_window_t w;
-        ~WindowGuard()
-        {
-            xcb_destroy_window(c, w);
-            xcb_flush(c);
-        }
-    } guard{c, window};
-
-    bool stopped = false;
-    bool superseded = false;
-    // When a newer owner was first seen during this fetch; from then on the old owner has
-    // only the grace period left to answer.
-    std::optional<Clock::time_point> replacedAt;
-    // Waits for the first event that matches, until the given moment. Owner changes that come
-    // meanwhile are kept for later.
-    auto waitFor = [&](const std::function<bool(xcb_generic_event_t *)> &matches,
-                       Clock::time_point until) -> Event {
-        until = std::min(until, deadline);
-        for (;;) {
-            while (xcb_generic_event_t *raw = xcb_poll_for_event(c)) {
-                Event event(raw);
-                if (keepOwnerChange(event.get()))
-                    continue;
-                if (matches(event.get()))
-                    return event;
-            }
-            if (xcb_connection_has_error(c))
-                return {};
-            if (stopping()) {
-                stopped = true;
-                return {};
-            }
-            const auto now = Clock::now();
-            if (!m_ownerChanges.empty() && !replacedAt)
-                replacedAt = now;
-            if (replacedAt && now >= *replacedAt + kReplacedOwnerGrace) {
-                superseded = true;
-                return {};
-            }
-            if (now >= until)
-                return {};
-            auto wake = until;
-            if (replacedAt)
-                wake = std::min(wake, *replacedAt + kReplacedOwnerGrace);
-            sleepOnConnection(std::chrono::duration_cast<std::chrono::milliseconds>(wake - now) + 1ms);
-        }
-    };
-
-    auto propertyEvent = [&](xcb_generic_event_t *e) {
-        if ((e->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
-            return false;
-        auto *p = reinterpret_cast<xcb_property_notify_event_t *>(e);
-        return p->window == window && p->atom == property && p->state == XCB_PROPERTY_NEW_VALUE;
-    };
-
-    auto convert = [&](quint32 target) -> Transfer {
-        Transfer t;
-        xcb_delete_property(c, window, property);
-        // The change's own time: an owner that took over since may refuse, never answer for it.
-        xcb_convert_selection(c, window, clipboard, target, property, change.time);
-        xcb_flush(c);
-        Event answer = waitFor(
-            [&](xcb_generic_event_t *e) {
-                if ((e->response_type & 0x7f) != XCB_SELECTION_NOTIFY)
-                    return false;
-                auto *n = reinterpret_cast<xcb_selection_notify_event_t *>(e);
-                return n->requestor == window && n->selection == clipboard && n->target == target;
-            },
-            Clock::now() + m_limits.replyTimeout);
-        if (!answer) {
-            t.outcome = stopped || superseded ? Outcome::Superseded : Outcome::NoAnswer;
-            return t;
-        }
-        if (reinterpret_cast<xcb_selection_notify_event_t *>(answer.get())->property == XCB_ATOM_NONE) {
-            t.outcome = Outcome::Refused;
-            return t;
-        }
-        Reply<xcb_get_property_reply_t> head(xcb_get_property_reply(
-            c, xcb_get_property(c, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1), nullptr));
-        if (!head) {
-            t.outcome = Outcome::Failed;
-            return t;
-        }
-        t.type = head->type;
-        if (head->type == incr) {
-            // The owner sends the data in pieces; the announced size is a lower bound.
-            const quint32 announced = xcb_get_property_value_length(head.reply) >= 4
-                ? *static_cast<const quint32 *>(xcb_get_property_value(head.reply))
-                : 0;
-            if (announced > quint64(m_limits.maxBytes)) {
-                t.outcome = Outcome::Oversized;
-                return t;
-            }
-            xcb_delete_property(c, window, property); // asks for the first piece
-            xcb_flush(c);
-            for (;;) {
-                Event piece = waitFor(propertyEvent, Clock::now() + m_limits.replyTimeout);
-                if (!piece) {
-                    t.outcome = stopped || superseded ? Outcome::Superseded : Outcome::NoAnswer;
-                    return t;
-                }
-                Reply<xcb_get_property_reply_t> chunk(xcb_get_property_reply(
-                    c, xcb_get_property(c, 1, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, UINT32_MAX / 4),
-                    nullptr));
-                xcb_flush(c);
-                if (!chunk) {
-                    t.outcome = Outcome::Failed;
-                    return t;
-                }
-                const int length = xcb_get_property_value_length(chunk.reply);
-                if (length == 0) {
-                    t.type = chunk->type;
-                    t.outcome = Outcome::Delivered;
-                    return t;
-                }
-                if (t.data.size() + length > m_limits.maxBytes) {
-                    t.outcome = Outcome::Oversized;
-                    t.data.clear();
-                    return t;
-                }
-                t.data.append(static_cast<const char *>(xcb_get_property_value(chunk.reply)), length);
-            }
-        }
-        const quint64 total = quint64(xcb_get_property_value_length(head.reply)) + head->bytes_after;
-        if (total > quint64(m_limits.maxBytes)) {
-            xcb_delete_property(c, window, property);
-            t.outcome = Outcome::Oversized;
-            return t;
-        }
-        Reply<xcb_get_property_reply_t> whole(xcb_get_property_reply(
-            c, xcb_get_property(c, 1, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, quint32((total + 3) / 4)),
-            nullptr));
-        if (!whole) {
-            t.outcome = Outcome::Failed;
-            return t;
-        }
-        t.data = QByteArray(static_cast<const char *>(xcb_get_property_value(whole.reply)),
-                            xcb_get_property_value_length(whole.reply));
-        t.outcome = Outcome::Delivered;
-        return t;
-    };
-
-    // Ends the fetch when the owner stopped answering; true when it should go on.
-    auto settle = [&](const Transfer &t, const QByteArray &type) {
-        switch (t.outcome) {
-        case Outcome::Superseded:
-            if (!stopped) {
-                content.incomplete = true;
-                qCWarning(lcPlatform).noquote() << "clipboard owner was replaced before it delivered" << type;
-            }
-            return false;
-        case Outcome::NoAnswer:
-        case Outcome::Failed:
-            content.incomplete = true;
-            qCWarning(lcPlatform).noquote() << "clipboard owner did not deliver" << type << "in time; gave up";
-            return false;
-        case Outcome::Oversized:
-            content.oversizedTypes.append(QString::fromLatin1(type));
-            qCWarning(lcPlatform).noquote() << "clipboard" << type << "is larger than" << m_limits.maxBytes
-                                            << "bytes; passed over";
-            return true;
-        case Outcome::Refused:
-        case Outcome::Delivered:
-            return true;
-        }
-        return true;
-    };
-
-    const Transfer targetsTransfer = convert(atom("TARGETS"));
-    if (!settle(targetsTransfer, "TARGETS"))
-        return stopped ? std::nullopt : std::optional(content);
-
-    QList<QByteArray> targets;
-    // Some owners label the list with the TARGETS atom instead of ATOM; the content is the same.
-    const bool atomList = targetsTransfer.type == XCB_ATOM_ATOM || targetsTransfer.type == atom("TARGETS");
-    if (targetsTransfer.outcome == Outcome::Delivered && atomList) {
-        const auto *atoms = reinterpret_cast<const quint32 *>(targetsTransfer.data.constData());
-        const qsizetype count = targetsTransfer.data.size() / 4;
-        // Names are asked for all at once so the round trips overlap.
-        QList<xcb_get_atom_name_cookie_t> cookies;
-        QList<quint32> unknown;
-        for (qsizetype i = 0; i < count; ++i) {
-            if (!m_atomNames.contains(atoms[i]) && !unknown.contains(atoms[i])) {
-                unknown.append(atoms[i]);
-                cookies.append(xcb_get_atom_name(c, atoms[i]));
-            }
-        }
-        for (qsizetype i = 0; i < unknown.size(); ++i) {
-            Reply<xcb_get_atom_name_reply_t> reply(xcb_get_atom_name_reply(c, cookies[i], nullptr));
-            if (reply) {
-                const QByteArray name(xcb_get_atom_name_name(reply.reply), xcb_get_atom_name_name_length(reply.reply));
-                m_atomNames.insert(unknown[i], name);
-                m_atoms.insert(name, unknown[i]);
-            }
-        }
-        for (qsizetype i = 0; i < count; ++i)
-            targets.append(atomName(atoms[i]));
-    } else if (targetsTransfer.outcome == Outcome::Refused) {
-        // An owner that cannot list its targets may still hand out text.
-        targets = {kUtf8Targets[0], kLatin1Target};
-    }
-    if (targets.isEmpty())
-        return content;
-
-    if (targets.contains(kUriList)) {
-        const Transfer t = convert(atom(kUriList));
-        if (!settle(t, kUriList))
-            return stopped ? std::nullopt : std::optional(content);
-        if (t.outcome == Outcome::Delivered)
-            content.filePaths = filePathsFromUriList(t.data);
-        if (!content.filePaths.isEmpty())
-            return content;
-    }
-
-    QList<QByteArray> imageTypes;
-    if (targets.contains(kPng))
-        imageTypes.append(kPng);
-    for (const QByteArray &type : std::as_const(targets)) {
-        if (type.startsWith("image/") && !imageTypes.contains(type))
-            imageTypes.append(type);
-    }
-    // The first image type that arrives is enough; the others are alternatives of it.
-    for (const QByteArray &type : std::as_const(imageTypes)) {
-        const Transfer t = convert(atom(type));
-        if (!settle(t, type))
-            return stopped ? std::nullopt : std::optional(content);
-        if (t.outcome == Outcome::Delivered && !t.data.isEmpty()) {
-            content.images.append({QString::fromLatin1(type), t.data});
-            break;
-        }
-    }
-
-    bool sawInvalidUtf8 = false;
-    for (const QByteArray &type : kUtf8Targets) {
-        if (!targets.contains(type))
-            continue;
-        const Transfer t = convert(atom(type));
-        if (!settle(t, type))
-            return stopped ? std::nullopt : std::optional(content);
-        if (t.outcome != Outcome::Delivered)
-            continue;
-        if (auto text = decodeUtf8(t.data)) {
-            content.text = std::move(text);
-            return content;
-        }
-        sawInvalidUtf8 = true;
-    }
-    if (targets.contains(kLatin1Target)) {
-        const Transfer t = convert(atom(kLatin1Target));
-        if (!settle(t, kLatin1Target))
-            return stopped ? std::nullopt : std::optional(content);
-        if (t.outcome == Outcome::Delivered)
-            content.text = QString::fromLatin1(t.data);
-    }
-    if (sawInvalidUtf8 && !content.text)
-        qCWarning(lcPlatform) << "clipboard text is not valid UTF-8; skipped";
-    return content;
+    Fetch fetch(*this, change, stopping);
+    return fetch.run();
 }

@@ -66,6 +66,8 @@ private:
         quint32 type = 0;
     };
 
+    class Fetch;
+
     bool ensureConnection();
     quint32 atom(const QByteArray &name);
     QByteArray atomName(quint32 atom);

@@ -138,7 +138,10 @@ QVariant QuickAccessListModel::data(const QModelIndex &index, int role) const
         case TimeRole:
             return entry.copiedAtLabel(PanelClock::now());
         case ShortcutRole:
-            return row < kNumberedRows ? QStringLiteral("Ctrl+%1").arg(row + 1) : QString();
+            // A Jar's rows carry no paste chord.
+            return row < kNumberedRows && m_model.selectedTab() != ClipboardPanelTab::Jars
+                       ? QStringLiteral("Ctrl+%1").arg(row + 1)
+                       : QString();
         case SelectedRole:
             return m_model.selectedEntryID() == entry.id;
         case IdRole:
