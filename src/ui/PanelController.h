@@ -28,7 +28,7 @@ public:
     // An open editor keeps the panel expanded while the pointer is away.
     virtual void setEditorOpen(bool isOpen) = 0;
 
-signals:
+Q_SIGNALS:
     void isContentExpandedChanged(bool expanded);
     void presentationModeChanged(ClipboardPresentationMode mode);
     void drawnNotchSizeChanged();

@@ -4,7 +4,7 @@ qint64 FakePasteboard::publish(const PasteboardContent &content)
 {
     m_content = content;
     ++m_changeCount;
-    emit changeCountChanged(m_changeCount);
+    Q_EMIT changeCountChanged(m_changeCount);
     return m_changeCount;
 }
 

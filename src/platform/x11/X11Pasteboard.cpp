@@ -80,7 +80,7 @@ void X11Pasteboard::publish(qint64 count, PasteboardContent content)
 {
     m_content = std::move(content);
     m_changeCount = count;
-    emit changeCountChanged(count);
+    Q_EMIT changeCountChanged(count);
 }
 
 qint64 X11Pasteboard::write(QMimeData *mime, PasteboardContent content)
