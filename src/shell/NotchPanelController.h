@@ -27,6 +27,7 @@ class TarnelPanel;
 class PanelWindowTraits;
 class Permissions;
 class QrDetector;
+class TarnelUpdater;
 class TextRecognizer;
 class ScreenTextCapture;
 struct ScreenTextResult;
@@ -55,6 +56,8 @@ struct PanelServices {
     // Shows a modal alert with the given buttons (first is the default) and returns the index
     // of the one chosen; a message box when empty.
     std::function<int(const QString &message, const QString &informativeText, const QStringList &buttons)> alert;
+    // Checks for updates from the settings; none in tests.
+    TarnelUpdater *updater = nullptr;
 };
 
 // The clocks of hover; tests shorten them, the program keeps the defaults.
@@ -127,10 +130,11 @@ public:
 
     // --- windows
     void openSettingsWindow();
-    void showOnboarding();
-    void openAccessibilitySettings();
-    void requestInputMonitoringAccess();
-    void chooseScreenshotFolder();
+    void showOnboarding() override;
+    void openAccessibilitySettings() override;
+    void requestInputMonitoringAccess() override;
+    void chooseScreenshotFolder() override;
+    TarnelUpdater *updater() const override { return m_services.updater; }
 
     // --- screenshots
     // Hides Tarnel's windows, lets the user pick a region of the screen and puts the text read

@@ -114,6 +114,7 @@ int main(int argc, char *argv[])
         PanelServices services{desktop.settings, desktop.workspace, desktop.permissions, desktop.windowTraits, {},
                                &QSystemTrayIcon::isSystemTrayAvailable, &desktop.textRecognizer, &desktop.qrDetector,
                                &desktop.screenText, {}};
+        services.updater = desktop.updater.get();
         auto controller = std::make_unique<NotchPanelController>(*desktop.panelModel, services);
         NotchPanelController *panelController = controller.get();
 

@@ -8,6 +8,8 @@
 // What the views need of the panel's controller: the notch's published size and expansion,
 // the presentation mode, and word that an editor window is open. The shell's controller
 // implements it; views never see the shell.
+class TarnelUpdater;
+
 class PanelController : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool isContentExpanded READ isContentExpanded NOTIFY isContentExpandedChanged)
@@ -27,6 +29,14 @@ public:
     virtual bool isPanelStandingInForTray() const = 0;
     // An open editor keeps the panel expanded while the pointer is away.
     virtual void setEditorOpen(bool isOpen) = 0;
+
+    // The windows and explanations the settings open.
+    virtual void showOnboarding() = 0;
+    virtual void openAccessibilitySettings() = 0;
+    virtual void requestInputMonitoringAccess() = 0;
+    virtual void chooseScreenshotFolder() = 0;
+    // The program's updater, for the settings' update check; none in tests.
+    virtual TarnelUpdater *updater() const { return nullptr; }
 
 Q_SIGNALS:
     void isContentExpandedChanged(bool expanded);

@@ -9,6 +9,7 @@
 #include "snapshots/ImageToolSamplers.h"
 #include "snapshots/LibrarySamplers.h"
 #include "snapshots/QuickAccessSamplers.h"
+#include "snapshots/SettingsSamplers.h"
 #include "ui/panel/ClipboardRow.h"
 #include "ui/panel/NotchIdentityView.h"
 
@@ -51,6 +52,10 @@ const std::vector<SnapshotView> &snapshotViews()
         {QStringLiteral("actions-menu-transform"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Text, 1); }},
         {QStringLiteral("actions-menu-color"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Color, 2); }},
         {QStringLiteral("actions-menu-jars"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Text, 3); }},
+        {QStringLiteral("settings-general"), kSettingsWindowSize, 0, [](SnapshotContext &c) { return settingsSample(c.seed, SettingsView::Tab::General); }},
+        {QStringLiteral("settings-clipboard"), kSettingsWindowSize, 0, [](SnapshotContext &c) { return settingsSample(c.seed, SettingsView::Tab::Clipboard); }},
+        {QStringLiteral("settings-screenshots"), kSettingsWindowSize, 0, [](SnapshotContext &c) { return settingsSample(c.seed, SettingsView::Tab::Screenshots); }},
+        {QStringLiteral("settings-shortcuts"), kSettingsWindowSize, 0, [](SnapshotContext &c) { return settingsSample(c.seed, SettingsView::Tab::Shortcuts); }},
         {QStringLiteral("quick-access-history"), QSize(350, 408), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::Lists, ClipboardPanelTab::History, QSize(350, 408)); }},
         {QStringLiteral("quick-access-snippets"), QSize(350, 290), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::Lists, ClipboardPanelTab::Snippets, QSize(350, 290)); }},
         {QStringLiteral("quick-access-jars"), QSize(350, 290), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::Lists, ClipboardPanelTab::Jars, QSize(350, 290)); }},

@@ -4,6 +4,7 @@
 #include "core/L10n.h"
 #include "core/TarnelNotchShape.h"
 #include "engine/PanelModelLink.h"
+#include "ui/settings/SettingsView.h"
 #include "core/Logging.h"
 #include "ui/quickaccess/QuickImageExport.h"
 #include "engine/ClipboardModel.h"
@@ -85,6 +86,12 @@ ClipboardPanelView::ClipboardPanelView(PanelModelLink &model, PanelController &c
     m_status->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_status->setWordWrap(true);
     layout->addWidget(m_status);
+    if (isStandaloneSettings && model.clipboardModel()) {
+        layout->setContentsMargins(0, 0, 0, 0);
+        m_status->hide();
+        layout->addWidget(new SettingsView(*model.clipboardModel(), controller, controller.updater(), true, this), 1);
+        return;
+    }
     if (isStandaloneSettings)
         buildSettings();
     else

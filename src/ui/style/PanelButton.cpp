@@ -39,6 +39,14 @@ void PanelButton::setSymbol(const QString &symbol, qreal pointSize)
     update();
 }
 
+void PanelButton::setProminent(bool prominent)
+{
+    if (m_look.prominent == prominent)
+        return;
+    m_look.prominent = prominent;
+    update();
+}
+
 void PanelButton::setTitle(const QString &title)
 {
     if (m_look.title == title)

@@ -39,6 +39,7 @@ public:
 
     void setSymbol(const QString &symbol, qreal pointSize = kFontSize);
     void setTitle(const QString &title);
+    void setProminent(bool prominent);
     const Look &look() const { return m_look; }
     qreal hoverProgress() const { return m_hover; }
 

@@ -47,6 +47,7 @@ const QHash<QString, QString> &table()
         {QStringLiteral("chevron.left"), QStringLiteral("breeze-go-previous")},
         {QStringLiteral("chevron.left.forwardslash.chevron.right"), QStringLiteral("breeze-format-text-code")},
         {QStringLiteral("chevron.right"), QStringLiteral("breeze-go-next")},
+        {QStringLiteral("chevron.up.chevron.down"), QStringLiteral("chevron.up.chevron.down")},
         {QStringLiteral("circle.dotted"), QStringLiteral("circle.dotted")},
         {QStringLiteral("clock.arrow.circlepath"), QStringLiteral("breeze-view-history")},
         {QStringLiteral("command"), QStringLiteral("command")},

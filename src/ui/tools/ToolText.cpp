@@ -19,6 +19,8 @@ QColor colorOf(ToolText::Role role, const PanelStyle::Colors &colors)
         return colors.accent;
     case ToolText::Role::Error:
         return colors.systemRed;
+    case ToolText::Role::Warning:
+        return colors.systemOrange;
     }
     return colors.primary;
 }

@@ -9,7 +9,7 @@
 class ToolText : public QLabel {
     Q_OBJECT
 public:
-    enum class Role { Primary, Secondary, Muted, Accent, Error };
+    enum class Role { Primary, Secondary, Muted, Accent, Error, Warning };
 
     ToolText(const QString &text, qreal pointSize, int weight, Role role, QWidget *parent = nullptr);
     // A symbol drawn at the size it takes beside text of `pointSize`.

@@ -1,0 +1,78 @@
+#include "ui/settings/LanguagePicker.h"
+
+#include "core/L10n.h"
+#include "engine/ClipboardModel.h"
+#include "ui/settings/PickerHeader.h"
+#include "ui/settings/PickerOption.h"
+#include "ui/style/PanelIcons.h"
+#include "ui/style/PanelText.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace {
+
+QString ownName(AppLanguage language)
+{
+    return language == AppLanguage::En ? QStringLiteral("English") : QStringLiteral("Slovenčina");
+}
+
+} // namespace
+
+LanguagePicker::LanguagePicker(ClipboardModel &model, QWidget *parent)
+    : QWidget(parent), m_model(model)
+{
+    using P = LanguagePicker;
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(kSectionSpacing);
+    layout->addWidget(new PickerHeader(L10n::text(QStringLiteral("Jazyk")),
+                                       L10n::text(QStringLiteral("Jazyk rozhrania aplikácie")), this));
+    auto *options = new QHBoxLayout;
+    options->setSpacing(kOptionSpacing);
+    for (AppLanguage language : {AppLanguage::Sk, AppLanguage::En}) {
+        const QString name = ownName(language);
+        const QFont nameFont = PanelStyle::font(kNameSize, QFont::DemiBold);
+        auto paint = [=](QPainter &painter, const QRectF &rect, bool selected, const PanelStyle::Colors &colors) {
+            const QColor ink = selected ? colors.accent : colors.primary;
+            const QRectF content = rect.adjusted(P::kHorizontalPadding, 0, -P::kHorizontalPadding, 0);
+            const qreal globeSide = PanelIcons::side(P::kSymbolSize);
+            PanelIcons::paint(painter, QRectF(content.left(), content.center().y() - globeSide / 2, globeSide, globeSide),
+                              QStringLiteral("globe"), P::kSymbolSize, ink);
+            const qreal checkSide = PanelIcons::side(P::kCheckSize);
+            PickerMarks::paint(painter, QRectF(content.right() - checkSide, content.center().y() - checkSide / 2,
+                                               checkSide, checkSide), selected, colors, false);
+            painter.setPen(ink);
+            const qreal left = content.left() + globeSide + P::kContentSpacing;
+            PanelText::drawFixed(painter, QRectF(left, content.top(), PanelText::width(nameFont, name), content.height()),
+                                 nameFont, name);
+        };
+        const int width = kHorizontalPadding * 2 + int(PanelIcons::side(kSymbolSize)) + kContentSpacing * 2
+            + PanelText::width(nameFont, name) + int(PanelIcons::side(kCheckSize));
+        PickerOption::Frame frame{kRadius, kSelectedFillOpacity, 0, false};
+        auto *option = new PickerOption(name, QSize(width, kMinimumHeight), frame, paint, this);
+        option->setObjectName(QStringLiteral("language-") + rawValue(language));
+        connect(option, &QAbstractButton::clicked, this, [this, language] { m_model.setLanguage(language); });
+        options->addWidget(option);
+        m_options.append({language, option});
+    }
+    layout->addLayout(options);
+    connect(&model, &ClipboardModel::languageChanged, this, &LanguagePicker::refresh, Qt::QueuedConnection);
+    refresh();
+}
+
+PickerOption *LanguagePicker::option(AppLanguage language) const
+{
+    for (const auto &[value, option] : m_options) {
+        if (value == language)
+            return option;
+    }
+    return nullptr;
+}
+
+void LanguagePicker::refresh()
+{
+    for (const auto &[language, option] : m_options)
+        option->setSelected(language == m_model.language());
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/ClipboardPresentationMode.h"
+
+#include <QWidget>
+
+class PanelController;
+class PickerOption;
+
+// Notch or tray: two option rows under a header. A click asks the controller to switch (a click
+// on the selected option asks again); the selection always follows what the controller reports.
+class PresentationModePicker : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kOptionSpacing = 7;
+    static constexpr int kOptionPadding = 9;
+    static constexpr int kContentSpacing = 10;
+    static constexpr int kTileSide = 34;
+    static constexpr qreal kTileRadius = 10;
+    static constexpr qreal kTileSymbolSize = 14;
+    static constexpr qreal kMarkSize = 15;
+    static constexpr qreal kTitleSize = 10;
+    static constexpr qreal kDescriptionSize = 9;
+    static constexpr int kTextSpacing = 3;
+    static constexpr int kSectionSpacing = 10;
+
+    PresentationModePicker(PanelController &controller, QWidget *parent = nullptr);
+
+    PickerOption *option(ClipboardPresentationMode mode) const;
+
+private:
+    void refresh();
+
+    PanelController &m_controller;
+    QList<QPair<ClipboardPresentationMode, PickerOption *>> m_options;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QWidget>
+
+class ClipboardModel;
+class PanelButton;
+class PanelController;
+class SettingToggle;
+class ToolText;
+
+// The screenshots page: the import switch, the watched folder with its choose button, and the
+// reason capture is not working while the model reports one.
+class ScreenshotSettingsPage : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kSpacing = 12;
+    static constexpr int kFolderSpacing = 8;
+    static constexpr qreal kFolderSymbolSize = 12;
+    static constexpr qreal kNameSize = 10;
+    static constexpr qreal kCaptionSize = 9;
+    static constexpr int kButtonHeight = 32;
+    static constexpr int kButtonPadding = 12;
+    static constexpr int kIssueHorizontalPadding = 2;
+
+    ScreenshotSettingsPage(ClipboardModel &model, PanelController &controller, QWidget *parent = nullptr);
+
+    SettingToggle *importToggle() const { return m_import; }
+    PanelButton *folderButton() const { return m_choose; }
+    QString folderName() const;
+    QString issueText() const;
+
+private:
+    void refresh();
+
+    ClipboardModel &m_model;
+    SettingToggle *m_import = nullptr;
+    ToolText *m_name = nullptr;
+    PanelButton *m_choose = nullptr;
+    QWidget *m_issueRow = nullptr;
+    ToolText *m_issue = nullptr;
+};

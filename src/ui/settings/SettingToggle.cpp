@@ -1,0 +1,117 @@
+#include "ui/settings/SettingToggle.h"
+
+#include "ui/style/PanelMotion.h"
+#include "ui/style/PanelStyle.h"
+#include "ui/tools/ToolText.h"
+
+#include <QAbstractButton>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr QSize kSwitchSize(32, 18);
+constexpr std::chrono::milliseconds kSwitchDuration{160};
+
+// A small switch in the kit's colours: the accent track when on, the control surface when off.
+class SettingSwitch : public QAbstractButton {
+public:
+    explicit SettingSwitch(QWidget *parent) : QAbstractButton(parent)
+    {
+        setCheckable(true);
+        setFixedSize(kSwitchSize);
+        setCursor(Qt::PointingHandCursor);
+        connect(this, &QAbstractButton::toggled, this, [this](bool on) {
+            PanelMotion::animate(this, "knob", m_knob, on ? 1.0 : 0.0, kSwitchDuration, PanelMotion::easeInOut(),
+                                 [this](const QVariant &value) {
+                                     m_knob = value.toReal();
+                                     update();
+                                 });
+        });
+    }
+
+    void setCheckedQuietly(bool on)
+    {
+        const QSignalBlocker blocker(this);
+        setChecked(on);
+        m_knob = on ? 1.0 : 0.0;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const PanelStyle::Colors &colors = PanelStyle::colors(this);
+        if (!isEnabled())
+            painter.setOpacity(0.4);
+        const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+        QColor fill = colors.controlSurface;
+        fill = QColor::fromRgbF(fill.redF() + (colors.accent.redF() - fill.redF()) * m_knob,
+                                fill.greenF() + (colors.accent.greenF() - fill.greenF()) * m_knob,
+                                fill.blueF() + (colors.accent.blueF() - fill.blueF()) * m_knob,
+                                fill.alphaF() + (colors.accent.alphaF() - fill.alphaF()) * m_knob);
+        PanelStyle::fillRounded(painter, track, track.height() / 2, fill);
+        PanelStyle::strokeRounded(painter, track, track.height() / 2, colors.border, 0.7);
+        const qreal side = track.height() - 4;
+        const QRectF knob(track.left() + 2 + (track.width() - side - 4) * m_knob, track.top() + 2, side, side);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(m_knob > 0.5 ? colors.prominentForeground : colors.primary);
+        painter.drawEllipse(knob);
+    }
+
+private:
+    qreal m_knob = 0;
+};
+
+} // namespace
+
+SettingToggle::SettingToggle(const QString &title, const QString &subtitle, const QString &symbol, QWidget *parent)
+    : QWidget(parent)
+{
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
+    row->setSpacing(kSpacing);
+    auto *icon = ToolText::symbol(symbol, kSymbolSize, ToolText::Role::Secondary, this);
+    auto *iconFrame = new QWidget(this);
+    iconFrame->setFixedWidth(kSymbolWidth);
+    auto *iconLayout = new QHBoxLayout(iconFrame);
+    iconLayout->setContentsMargins(0, 0, 0, 0);
+    iconLayout->addWidget(icon, 0, Qt::AlignCenter);
+    row->addWidget(iconFrame);
+
+    auto *texts = new QVBoxLayout;
+    texts->setSpacing(kTextSpacing);
+    m_title = new ToolText(title, kTitleSize, QFont::Medium, ToolText::Role::Primary, this);
+    m_subtitle = new ToolText(subtitle, kSubtitleSize, QFont::Normal, ToolText::Role::Secondary, this);
+    m_subtitle->setWordWrap(true);
+    texts->addWidget(m_title);
+    texts->addWidget(m_subtitle);
+    row->addLayout(texts, 1);
+
+    auto *toggle = new SettingSwitch(this);
+    toggle->setAccessibleName(title);
+    m_switch = toggle;
+    row->addWidget(toggle, 0, Qt::AlignVCenter);
+    connect(toggle, &QAbstractButton::clicked, this, &SettingToggle::toggled);
+}
+
+void SettingToggle::setTexts(const QString &title, const QString &subtitle)
+{
+    m_title->setText(title);
+    m_subtitle->setText(subtitle);
+    m_switch->setAccessibleName(title);
+}
+
+void SettingToggle::setValue(bool on)
+{
+    if (m_switch->isChecked() != on)
+        static_cast<SettingSwitch *>(m_switch)->setCheckedQuietly(on);
+}
+
+bool SettingToggle::value() const
+{
+    return m_switch->isChecked();
+}

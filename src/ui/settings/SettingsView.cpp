@@ -1,0 +1,201 @@
+#include "ui/settings/SettingsView.h"
+
+#include "core/L10n.h"
+#include "engine/ClipboardModel.h"
+#include "ui/library/SectionHeading.h"
+#include "ui/settings/ClipboardSettingsPage.h"
+#include "ui/settings/GeneralSettingsPage.h"
+#include "ui/settings/ScreenshotSettingsPage.h"
+#include "ui/settings/ShortcutSettingsPage.h"
+#include "ui/settings/UpdatesSection.h"
+#include "ui/style/PanelIcons.h"
+#include "ui/style/PanelStyle.h"
+#include "ui/style/PanelText.h"
+
+#include <QAbstractButton>
+#include <QBoxLayout>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+
+namespace {
+
+using Tab = SettingsView::Tab;
+
+struct TabLabel {
+    Tab tab;
+    const char *symbol;
+    const char *title;
+};
+
+constexpr std::array<TabLabel, 4> kTabs{{
+    {Tab::General, "slider.horizontal.3", "Všeobecné"},
+    {Tab::Clipboard, "doc.on.clipboard", "Schránka"},
+    {Tab::Screenshots, "camera.viewfinder", "Screenshoty"},
+    // "Skratky" alone names the typed snippets elsewhere, so the page says which shortcuts.
+    {Tab::Shortcuts, "command", "Klávesové skratky"},
+}};
+
+// One page of the bar: the symbol over the title, the accent when chosen; the bar's width is
+// shared equally.
+class TabButton : public QAbstractButton {
+public:
+    TabButton(const TabLabel &label, QWidget *parent)
+        : QAbstractButton(parent), m_symbol(QString::fromLatin1(label.symbol)), m_title(L10n::text(QString::fromUtf8(label.title)))
+    {
+        setCheckable(true);
+        setAccessibleName(m_title);
+        setCursor(Qt::PointingHandCursor);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    }
+
+    QSize sizeHint() const override
+    {
+        const QFont font = PanelStyle::font(SettingsView::kTabTitleSize, QFont::DemiBold);
+        return {PanelText::width(font, m_title) + 8,
+                SettingsView::kTabVerticalPadding * 2 + int(PanelIcons::side(SettingsView::kTabSymbolSize))
+                    + SettingsView::kTabLabelSpacing + PanelText::lineHeight(font)};
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void nextCheckState() override {}
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const PanelStyle::Colors &colors = PanelStyle::colors(this);
+        const bool selected = isChecked();
+        if (selected)
+            PanelStyle::fillRounded(painter, rect(), SettingsView::kTabRadius,
+                                    PanelStyle::withOpacity(colors.accent, SettingsView::kTabTintOpacity));
+        const QColor ink = selected ? colors.accent : colors.secondary;
+        const QFont font = PanelStyle::font(SettingsView::kTabTitleSize, QFont::DemiBold);
+        const qreal side = PanelIcons::side(SettingsView::kTabSymbolSize);
+        const qreal top = SettingsView::kTabVerticalPadding;
+        PanelIcons::paint(painter, QRectF((width() - side) / 2, top, side, side), m_symbol, SettingsView::kTabSymbolSize, ink);
+        painter.setPen(ink);
+        PanelText::drawFixed(painter, QRectF(0, top + side + SettingsView::kTabLabelSpacing, width(), PanelText::lineHeight(font)),
+                             font, m_title, Qt::AlignCenter);
+    }
+
+private:
+    QString m_symbol;
+    QString m_title;
+};
+
+} // namespace
+
+SettingsView::SettingsView(ClipboardModel &model, PanelController &controller, TarnelUpdater *updater,
+                           bool showsHeading, QWidget *parent)
+    : QWidget(parent), m_model(model), m_controller(controller), m_updater(updater), m_showsHeading(showsHeading)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
+    layout->setSpacing(kSpacing);
+    rebuild();
+    // Every text is read once when the widgets are made, so a new language makes them anew
+    // (on the same page); a new appearance only repaints.
+    connect(&model, &ClipboardModel::languageChanged, this, &SettingsView::rebuild, Qt::QueuedConnection);
+    connect(&model, &ClipboardModel::appearanceChanged, this, [this] {
+        PanelStyle::applyScheme(this, PanelStyle::schemeFor(m_model.appearance()));
+    }, Qt::QueuedConnection);
+    PanelStyle::applyScheme(this, PanelStyle::schemeFor(model.appearance()));
+}
+
+void SettingsView::rebuild()
+{
+    auto *layout = static_cast<QVBoxLayout *>(this->layout());
+    while (QLayoutItem *item = layout->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    m_tabButtons.clear();
+    m_page = nullptr;
+
+    if (m_showsHeading) {
+        auto *heading = new ScreenHeading(this);
+        heading->setSymbol(QStringLiteral("slider.horizontal.3"));
+        heading->setTitle(L10n::text(QStringLiteral("Nastavenia")));
+        heading->setDetail(L10n::text(QStringLiteral("Prispôsob si Tarnel")));
+        layout->addWidget(heading);
+    }
+    auto *bar = new QWidget(this);
+    auto *barLayout = new QHBoxLayout(bar);
+    barLayout->setContentsMargins(0, 0, 0, 0);
+    barLayout->setSpacing(kTabSpacing);
+    for (const TabLabel &label : kTabs) {
+        auto *button = new TabButton(label, bar);
+        button->setChecked(label.tab == m_tab);
+        connect(button, &QAbstractButton::clicked, this, [this, tab = label.tab] { setTab(tab); });
+        barLayout->addWidget(button);
+        m_tabButtons.append(button);
+    }
+    layout->addWidget(bar);
+
+    m_scroll = new QScrollArea(this);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The page lies on the window's gradient: the scrolling area paints nothing of its own.
+    m_scroll->setAutoFillBackground(false);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    layout->addWidget(m_scroll, 1);
+    setTab(m_tab);
+}
+
+void SettingsView::setTab(Tab tab)
+{
+    if (tab == m_tab && m_page)
+        return;
+    m_tab = tab;
+    for (int i = 0; i < m_tabButtons.size(); ++i)
+        m_tabButtons[i]->setChecked(kTabs[std::size_t(i)].tab == tab);
+    QWidget *page = makePage(tab);
+    m_scroll->setWidget(page); // deletes the previous page
+    page->setAutoFillBackground(false);
+    m_page = page;
+    m_scroll->verticalScrollBar()->setValue(0);
+}
+
+QAbstractButton *SettingsView::tabButton(Tab tab) const
+{
+    for (int i = 0; i < m_tabButtons.size(); ++i) {
+        if (kTabs[std::size_t(i)].tab == tab)
+            return m_tabButtons[i];
+    }
+    return nullptr;
+}
+
+QWidget *SettingsView::makePage(Tab tab)
+{
+    auto *holder = new QWidget;
+    auto *layout = new QVBoxLayout(holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(kPageSpacing);
+    switch (tab) {
+    case Tab::General:
+        layout->addWidget(new GeneralSettingsPage(m_model, m_controller, holder));
+        // Updates sit with the other things about the program itself.
+        layout->addWidget(new UpdatesSection(m_updater, holder));
+        break;
+    case Tab::Clipboard:
+        layout->addWidget(new ClipboardSettingsPage(m_model, holder));
+        break;
+    case Tab::Screenshots:
+        layout->addWidget(new ScreenshotSettingsPage(m_model, m_controller, holder));
+        break;
+    case Tab::Shortcuts:
+        layout->addWidget(new ShortcutSettingsPage(m_model, m_controller, holder));
+        break;
+    }
+    layout->addStretch(1);
+    return holder;
+}
+
+void SettingsView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    PanelStyle::fillBackground(painter, rect(), PanelStyle::schemeOf(this));
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QWidget>
+
+class ClipboardModel;
+class PanelController;
+class QAbstractButton;
+class QScrollArea;
+class TarnelUpdater;
+
+// The settings window's content: the heading, a bar of the four pages, and the chosen page in
+// a scrolling area. The page is view state only: a new window starts on the general page, and
+// switching pages shows the new one from its top.
+class SettingsView : public QWidget {
+    Q_OBJECT
+public:
+    enum class Tab { General, Clipboard, Screenshots, Shortcuts };
+
+    // The window's size when it first opens.
+    static constexpr QSize kWindowSize{560, 700};
+    static constexpr int kPadding = 18;
+    static constexpr int kSpacing = 16;
+    static constexpr int kTabSpacing = 4;
+    static constexpr int kTabVerticalPadding = 12;
+    static constexpr int kTabLabelSpacing = 7;
+    static constexpr qreal kTabSymbolSize = 15;
+    static constexpr qreal kTabTitleSize = 10;
+    static constexpr qreal kTabRadius = 10;
+    static constexpr qreal kTabTintOpacity = 0.1;
+    static constexpr int kPageSpacing = 12;
+
+    SettingsView(ClipboardModel &model, PanelController &controller, TarnelUpdater *updater, bool showsHeading,
+                 QWidget *parent = nullptr);
+
+    Tab tab() const { return m_tab; }
+    void setTab(Tab tab);
+    QAbstractButton *tabButton(Tab tab) const;
+    QWidget *page() const { return m_page; }
+    QSize sizeHint() const override { return kWindowSize; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void rebuild();
+    QWidget *makePage(Tab tab);
+
+    ClipboardModel &m_model;
+    PanelController &m_controller;
+    TarnelUpdater *m_updater;
+    bool m_showsHeading;
+    Tab m_tab = Tab::General;
+    QList<QAbstractButton *> m_tabButtons;
+    QScrollArea *m_scroll = nullptr;
+    QWidget *m_page = nullptr;
+};

@@ -1,0 +1,198 @@
+#include "platform/fake/FakeLoginItem.h"
+#include "support/FakePanelController.h"
+#include "support/ScopedLanguage.h"
+#include "support/SeededModel.h"
+#include "ui/settings/ClipboardSettingsPage.h"
+#include "ui/settings/GeneralSettingsPage.h"
+#include "ui/settings/MenuPicker.h"
+#include "ui/settings/PickerOption.h"
+#include "ui/settings/PresentationModePicker.h"
+#include "ui/settings/ScreenshotSettingsPage.h"
+#include "ui/settings/SettingToggle.h"
+#include "ui/settings/SettingsView.h"
+#include "ui/settings/ShortcutSettingsPage.h"
+#include "ui/style/PanelButton.h"
+#include "ui/tools/ToolText.h"
+
+#include <QAbstractButton>
+#include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using testsupport::FakePanelController;
+using testsupport::SeededModel;
+
+namespace {
+
+// Chooses an option the way a click in the open menu does.
+void choose(MenuPicker *picker, const QString &label)
+{
+    QMenu *menu = picker->buildMenu();
+    for (QAction *action : menu->actions()) {
+        if (action->text() == label)
+            action->trigger();
+    }
+    delete menu;
+}
+
+} // namespace
+
+TEST(SettingsView, ClipboardPageWritesTheModelAndFollowsIt)
+{
+    SeededModel seed(testsupport::SeedCounts{80, 6});
+    ClipboardModel &model = seed.model();
+    ClipboardSettingsPage page(model);
+    ASSERT_GT(model.entries().size(), 50);
+
+    choose(page.historyLimitPicker(), QStringLiteral("50 položiek"));
+    EXPECT_EQ(model.historyLimit(), 50);
+    EXPECT_LE(model.entries().size(), 50 + 5) << "pins, Jar members and the stack may stay above the limit";
+
+    choose(page.stackModePicker(), QStringLiteral("Opakovať"));
+    EXPECT_TRUE(model.repeatsPasteStack());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.stackExplanation().contains(QStringLiteral("opakuje")); }));
+    EXPECT_EQ(page.stackExplanation(), QStringLiteral("Po vložení sa položka presunie na koniec a poradie sa opakuje."));
+
+    // A change made elsewhere shows at once.
+    model.setIsRecording(false);
+    model.setTemporaryMinutes(5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.recordingToggle()->value(); }));
+    EXPECT_FALSE(page.recordingToggle()->value());
+    EXPECT_EQ(page.lifetimePicker()->currentLabel(), QStringLiteral("5 minútach"));
+    page.privateToggle()->switchButton()->click();
+    EXPECT_TRUE(model.isPrivateMode());
+}
+
+TEST(SettingsView, LaunchAtLoginShowsTheRefusalAndFlipsBack)
+{
+    FakePasteboard pasteboard;
+    FakeSettingsStore settings;
+    FakeWorkspace workspace;
+    FakePermissions permissions;
+    FakeLoginItem loginItem;
+    QTemporaryDir folder;
+    ClipboardModelServices services;
+    services.pasteboard = &pasteboard;
+    services.settings = &settings;
+    services.workspace = &workspace;
+    services.permissions = &permissions;
+    services.loginItem = &loginItem;
+    services.imageFolder = folder.filePath(QStringLiteral("images"));
+    services.backupFolder = folder.path();
+    ClipboardModel model(std::move(services));
+    FakePanelController controller;
+    GeneralSettingsPage page(model, controller);
+
+    loginItem.setFailure(QStringLiteral("autostart folder is read-only"));
+    page.launchToggle()->switchButton()->click();
+    EXPECT_FALSE(page.launchToggle()->value());
+    EXPECT_FALSE(page.launchIssue()->isHidden());
+    EXPECT_EQ(page.launchIssue()->text(), QStringLiteral("autostart folder is read-only"));
+
+    loginItem.setFailure(std::nullopt);
+    page.launchToggle()->switchButton()->click();
+    EXPECT_TRUE(page.launchToggle()->value());
+    EXPECT_TRUE(page.launchIssue()->isHidden());
+
+    page.findChild<QAbstractButton *>(QStringLiteral("openGuide"))->click();
+    EXPECT_EQ(controller.requests, QStringList{QStringLiteral("onboarding")});
+}
+
+TEST(SettingsView, PresentationPickerAsksTheControllerAndFollowsIt)
+{
+    FakePanelController controller;
+    PresentationModePicker picker(controller);
+    picker.option(ClipboardPresentationMode::MenuBar)->click();
+    EXPECT_EQ(controller.requests, QStringList{QStringLiteral("mode:menuBar")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return picker.option(ClipboardPresentationMode::MenuBar)->isSelected(); }));
+    EXPECT_TRUE(picker.option(ClipboardPresentationMode::MenuBar)->isSelected());
+    EXPECT_FALSE(picker.option(ClipboardPresentationMode::Notch)->isSelected());
+    // The selected option asks again, so a mode the shell could not show is retried.
+    picker.option(ClipboardPresentationMode::MenuBar)->click();
+    EXPECT_EQ(controller.requests.size(), 2);
+}
+
+TEST(SettingsView, ShortcutPageShowsWhatThisSessionAllows)
+{
+    struct Case {
+        bool monitoring, canSend, canWatch;
+        bool card, sendButton, sendProminent, watchButton, ready;
+    };
+    for (const Case &c : {Case{false, false, false, true, true, true, true, false},
+                          Case{false, false, true, true, true, false, false, false},
+                          Case{false, true, true, true, false, false, false, false},
+                          Case{true, true, true, false, false, false, false, true}}) {
+        SeededModel seed;
+        ClipboardModel &model = seed.model();
+        model.setPasteMonitoringEnabled(c.monitoring);
+        model.setAccessibilityPermissionEnabled(c.canSend);
+        model.setInputMonitoringPermissionEnabled(c.canWatch);
+        model.setUnavailableShortcuts({QStringLiteral("Shift+Super+V"), QStringLiteral("Ctrl+Alt+Super+C")});
+        FakePanelController controller;
+        ShortcutSettingsPage page(model, controller);
+        const auto where = testing::Message() << c.monitoring << c.canSend << c.canWatch;
+        EXPECT_EQ(page.isPermissionCardShown(), c.card) << where;
+        EXPECT_EQ(!page.keySendingButton()->isHidden(), c.sendButton) << where;
+        if (c.sendButton) {
+            EXPECT_EQ(page.keySendingButton()->look().prominent, c.sendProminent) << where;
+        }
+        EXPECT_EQ(!page.keyWatchButton()->isHidden(), c.watchButton) << where;
+        EXPECT_EQ(page.statusText() == QStringLiteral("Automatické vkladanie a textové skratky sú aktívne"), c.ready) << where;
+        EXPECT_EQ(page.warningText(), QStringLiteral("Tieto skratky sa nepodarilo zaregistrovať: Shift+Super+V, "
+                                                     "Ctrl+Alt+Super+C. Môže ich používať iná aplikácia."));
+    }
+}
+
+TEST(SettingsView, ScreenshotPageNeedsAFolderBeforeTheSwitch)
+{
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    model.setScreenshotFolderPath(std::nullopt);
+    FakePanelController controller;
+    ScreenshotSettingsPage page(model, controller);
+    EXPECT_FALSE(page.importToggle()->isEnabled());
+    EXPECT_EQ(page.folderName(), QStringLiteral("Priečinok nie je vybraný"));
+    EXPECT_EQ(page.folderButton()->look().title, QStringLiteral("Vybrať"));
+    EXPECT_TRUE(page.folderButton()->look().prominent);
+    page.folderButton()->click();
+    EXPECT_EQ(controller.requests, QStringList{QStringLiteral("folder")});
+
+    QTemporaryDir folder;
+    model.setScreenshotFolder(folder.path());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.importToggle()->isEnabled(); }));
+    EXPECT_TRUE(page.importToggle()->isEnabled());
+    EXPECT_TRUE(page.importToggle()->value());
+    EXPECT_EQ(page.folderName(), QFileInfo(folder.path()).fileName());
+    EXPECT_EQ(page.folderButton()->look().title, QStringLiteral("Zmeniť"));
+    EXPECT_FALSE(page.folderButton()->look().prominent);
+}
+
+TEST(SettingsView, TabsStartAtTheTopAndANewLanguageKeepsThePage)
+{
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    FakePanelController controller;
+    SettingsView view(model, controller, nullptr, true);
+    view.resize(560, 300);
+    view.show();
+    EXPECT_EQ(view.tab(), SettingsView::Tab::General);
+    EXPECT_TRUE(view.tabButton(SettingsView::Tab::General)->isChecked());
+    auto *scroll = view.findChild<QScrollArea *>();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return scroll->verticalScrollBar()->maximum() > 0; }));
+    scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+
+    view.tabButton(SettingsView::Tab::Shortcuts)->click();
+    EXPECT_EQ(view.tab(), SettingsView::Tab::Shortcuts);
+    EXPECT_EQ(scroll->verticalScrollBar()->value(), 0);
+    EXPECT_NE(view.page()->findChild<ShortcutSettingsPage *>(), nullptr);
+
+    ScopedLanguage english(QStringLiteral("en"));
+    model.setLanguage(AppLanguage::En);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.tabButton(SettingsView::Tab::General)->accessibleName() == QStringLiteral("General"); }));
+    EXPECT_EQ(view.tabButton(SettingsView::Tab::General)->accessibleName(), QStringLiteral("General"));
+    EXPECT_EQ(view.tab(), SettingsView::Tab::Shortcuts);
+}
