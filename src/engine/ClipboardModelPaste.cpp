@@ -122,7 +122,7 @@ void ClipboardModel::watchKeySender()
     connect(m_keySender, &KeySender::dropped, this, [this](KeyChord chord, quint64 token) {
         m_pendingPasteEffects.remove(token);
         if (chord == KeyChord::Paste)
-            emit pasteFailed();
+            Q_EMIT pasteFailed();
     });
 }
 
@@ -166,7 +166,7 @@ void ClipboardModel::postPasteKeyEvents(std::optional<qint64> targetPID, const s
     }
     if (!m_keySender || !m_keySender->sendPaste(targetPID, token)) {
         m_pendingPasteEffects.remove(token);
-        emit pasteFailed();
+        Q_EMIT pasteFailed();
     }
 }
 
@@ -197,7 +197,7 @@ void ClipboardModel::pasteTextIntoFrontApplication(const QString &text)
     }
     // The user may type on right after a trigger; the paste waits for held modifiers only.
     if (!m_keySender || !m_keySender->post({KeyChord::Paste, std::nullopt, HeldKeys::Modifiers, 0}))
-        emit pasteFailed();
+        Q_EMIT pasteFailed();
 }
 
 void ClipboardModel::pasteSelectedEntry(const QList<ClipboardEntry> &list)

@@ -71,7 +71,7 @@ public:
     // Text read from the screen: into the history and onto the clipboard.
     virtual void copyScreenRecognition(const QString &text) = 0;
 
-signals:
+Q_SIGNALS:
     void screenshotNoticeChanged();
     void copiedNoticeVisibleChanged();
     void appearanceChanged();

@@ -18,6 +18,6 @@ public:
     // Ends watching; no folderChanged follows.
     virtual void unwatch() = 0;
 
-signals:
+Q_SIGNALS:
     void folderChanged();
 };

@@ -20,7 +20,7 @@ public:
 
     virtual void start(std::function<void()> onReady) = 0;
 
-signals:
+Q_SIGNALS:
     // A newer instance asked this one to quit, or, during start(), another instance keeps
     // running and this one must not run beside it.
     void quitRequested();

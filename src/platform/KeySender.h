@@ -53,7 +53,7 @@ public:
     // Backspace while the user types on, as a snippet expansion needs it.
     bool sendDelete() { return post({KeyChord::Delete, std::nullopt, HeldKeys::Modifiers, 0}); }
 
-signals:
+Q_SIGNALS:
     // A chord went out.
     void sent(KeyChord chord, quint64 token);
     // A chord was given up (its target window could not be activated).

@@ -63,6 +63,6 @@ public:
     // Offered as PNG; bytes that do not decode as an image are offered unchanged as PNG.
     virtual qint64 writeImage(const QByteArray &imageData) = 0;
 
-signals:
+Q_SIGNALS:
     void changeCountChanged(qint64 changeCount);
 };

@@ -25,8 +25,8 @@ public:
 
     // The desktop has no settings pane that grants these: the shell answers this signal with
     // Tarnel's own explanation of what is missing.
-    void showExplanation(Kind kind) { emit explanationRequested(kind); }
+    void showExplanation(Kind kind) { Q_EMIT explanationRequested(kind); }
 
-signals:
+Q_SIGNALS:
     void explanationRequested(Permissions::Kind kind);
 };

@@ -33,7 +33,7 @@ void TarnelUpdater::setCanCheckForUpdates(bool canCheck)
     if (m_canCheckForUpdates == canCheck)
         return;
     m_canCheckForUpdates = canCheck;
-    emit canCheckForUpdatesChanged(canCheck);
+    Q_EMIT canCheckForUpdatesChanged(canCheck);
 }
 
 void TarnelUpdater::setAutomaticallyChecks(bool automatic)
@@ -41,7 +41,7 @@ void TarnelUpdater::setAutomaticallyChecks(bool automatic)
     if (m_automaticallyChecks == automatic)
         return;
     m_automaticallyChecks = automatic;
-    emit automaticallyChecksChanged(automatic);
+    Q_EMIT automaticallyChecksChanged(automatic);
 }
 
 void TarnelUpdater::showNotConfiguredAlert()

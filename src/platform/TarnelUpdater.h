@@ -40,7 +40,7 @@ public:
     // The label for the given version and build; a missing value shows as an em dash.
     static QString versionLabelFor(const std::optional<QString> &version, const std::optional<QString> &build);
 
-signals:
+Q_SIGNALS:
     void canCheckForUpdatesChanged(bool canCheck);
     void automaticallyChecksChanged(bool automatic);
 

@@ -31,7 +31,7 @@ public:
 
     NotchPanelController *panelController() const { return m_panelController.get(); }
 
-signals:
+Q_SIGNALS:
     // Another instance started and asked this one to make way.
     void quitRequested();
 

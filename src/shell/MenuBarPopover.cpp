@@ -1,5 +1,7 @@
 #include "shell/MenuBarPopover.h"
 
+#include "shell/HostedContent.h"
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -16,14 +18,7 @@ MenuBarPopover::MenuBarPopover(QWidget *parent)
 
 void MenuBarPopover::setContent(QWidget *content)
 {
-    // A new content replaces the old one, as in the notch panel.
-    if (m_content) {
-        layout()->removeWidget(m_content);
-        m_content->deleteLater();
-    }
-    m_content = content;
-    if (content)
-        layout()->addWidget(content);
+    replaceHostedContent(*this, m_content, content);
 }
 
 void MenuBarPopover::setContentSize(const QSize &size)
@@ -77,5 +72,5 @@ bool MenuBarPopover::closedOnItsOwnWithin(std::chrono::milliseconds time) const
 void MenuBarPopover::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
-    emit closed();
+    Q_EMIT closed();
 }

@@ -28,7 +28,7 @@ public:
     // click was meant to close it, not to open it again.
     bool closedOnItsOwnWithin(std::chrono::milliseconds time) const;
 
-signals:
+Q_SIGNALS:
     // The popup closed, on its own (a click outside) or by performClose().
     void closed();
 

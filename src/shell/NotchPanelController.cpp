@@ -182,7 +182,7 @@ void NotchPanelController::checkTrayAvailability()
         qCInfo(lcShell) << "A system tray appeared: menu-bar mode uses the tray icon";
     else
         qCWarning(lcShell) << "The system tray went away: the panel stays at the top of the screen";
-    emit trayAvailabilityChanged(available);
+    Q_EMIT trayAvailabilityChanged(available);
     if (m_presentationMode != ClipboardPresentationMode::MenuBar || m_isAtCursor)
         return;
     if (available) {
@@ -267,7 +267,7 @@ void NotchPanelController::setReadingScreenText(bool reading)
     if (reading == m_isReadingScreenText)
         return;
     m_isReadingScreenText = reading;
-    emit isReadingScreenTextChanged(reading);
+    Q_EMIT isReadingScreenTextChanged(reading);
 }
 
 void NotchPanelController::setPresentationMode(ClipboardPresentationMode mode)
@@ -276,7 +276,7 @@ void NotchPanelController::setPresentationMode(ClipboardPresentationMode mode)
         return;
     m_presentationMode = mode;
     m_services.settings.setText(QString::fromLatin1(kPresentationModeSettingKey), rawValue(mode));
-    emit presentationModeChanged(mode);
+    Q_EMIT presentationModeChanged(mode);
 
     if (mode == ClipboardPresentationMode::Notch) {
         finishMenuBarQuickAccess(true);

@@ -162,7 +162,7 @@ public:
     // Looks whether a tray host came or went (a timer does this every second).
     void checkTrayAvailability();
 
-signals:
+Q_SIGNALS:
     void isWidthExpandedChanged(bool expanded);
     void isReadingScreenTextChanged(bool reading);
 

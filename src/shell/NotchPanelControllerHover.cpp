@@ -217,7 +217,7 @@ void NotchPanelController::setWidthExpanded(bool expanded, std::chrono::millisec
 {
     if (expanded != m_isWidthExpanded) {
         m_isWidthExpanded = expanded;
-        emit isWidthExpandedChanged(expanded);
+        Q_EMIT isWidthExpandedChanged(expanded);
     }
     const qreal target = expanded ? PanelMetrics::expandedSize.width() : compactWidth();
     m_widthAnimation->stop();
@@ -237,7 +237,7 @@ void NotchPanelController::setContentExpanded(bool expanded)
     if (expanded == m_isContentExpanded)
         return;
     m_isContentExpanded = expanded;
-    emit isContentExpandedChanged(expanded);
+    Q_EMIT isContentExpandedChanged(expanded);
     updateDrawnRegion();
 }
 
@@ -249,7 +249,7 @@ void NotchPanelController::updateDrawnRegion()
         m_panel->setDrawnRegion(NotchPanelGeometry::notchRegion(drawnNotchSize(), m_panel->width()));
     }
     followPointerWhileNeeded();
-    emit drawnNotchSizeChanged();
+    Q_EMIT drawnNotchSizeChanged();
 }
 
 void NotchPanelController::menuDidOpen(QMenu *menu)

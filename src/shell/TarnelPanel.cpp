@@ -1,5 +1,7 @@
 #include "shell/TarnelPanel.h"
 
+#include "shell/HostedContent.h"
+
 #include <QVBoxLayout>
 
 TarnelPanel::TarnelPanel(Qt::WindowFlags extraFlags, QWidget *parent)
@@ -27,11 +29,5 @@ void TarnelPanel::setDrawnRegion(const QRegion &region)
 
 void TarnelPanel::setContent(QWidget *content)
 {
-    if (m_content) {
-        layout()->removeWidget(m_content);
-        m_content->deleteLater();
-    }
-    m_content = content;
-    if (content)
-        layout()->addWidget(content);
+    replaceHostedContent(*this, m_content, content);
 }

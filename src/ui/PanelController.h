@@ -38,7 +38,7 @@ public:
     // The program's updater, for the settings' update check; none in tests.
     virtual TarnelUpdater *updater() const { return nullptr; }
 
-signals:
+Q_SIGNALS:
     void isContentExpandedChanged(bool expanded);
     void presentationModeChanged(ClipboardPresentationMode mode);
     void drawnNotchSizeChanged();

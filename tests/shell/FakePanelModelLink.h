@@ -22,7 +22,7 @@ public:
     void setPanelOverlayPresented(bool presented) override { overlay = presented; }
 
     bool isQuickAccessPresented() const override { return quickAccess; }
-    void setQuickAccessPresented(bool presented) override { quickAccess = presented; emit quickAccessChanged(); }
+    void setQuickAccessPresented(bool presented) override { quickAccess = presented; Q_EMIT quickAccessChanged(); }
     bool isPasteAsPresented() const override { return pasteAs; }
     void setPasteAsPresented(bool presented) override { pasteAs = presented; }
     void setQuickPasteOptionsPresented(bool presented) override { options = presented; }
@@ -33,7 +33,7 @@ public:
         target = application;
         context = application ? application->name : QString();
         quickAccess = true;
-        emit quickAccessChanged();
+        Q_EMIT quickAccessChanged();
     }
     void selectFirstQuickAccessEntry() override { ++firstSelections; }
     void requestQuickSearchFocus() override { ++searchFocusRequests; }
@@ -51,12 +51,12 @@ public:
     void setNotice(std::optional<ClipboardEntry> entry)
     {
         notice = std::move(entry);
-        emit screenshotNoticeChanged();
+        Q_EMIT screenshotNoticeChanged();
     }
     void setCopiedNotice(bool visible)
     {
         copiedNotice = visible;
-        emit copiedNoticeVisibleChanged();
+        Q_EMIT copiedNoticeVisibleChanged();
     }
 
     std::optional<ClipboardEntry> notice;

@@ -58,7 +58,7 @@ struct SheetHarness {
     QStringList menu()
     {
         QStringList items;
-        emit sheet->saveMenu()->aboutToShow();
+        Q_EMIT sheet->saveMenu()->aboutToShow();
         for (QAction *action : sheet->saveMenu()->actions())
             items << action->text() + (action->isEnabled() ? QString() : QStringLiteral(" (off)"));
         return items;
@@ -163,7 +163,7 @@ TEST(ScreenshotTextSheet, ARefusedSaveSaysSoAndEscapeClosesWhileReading)
     auto *escape = waiting.sheet->findChild<QShortcut *>();
     ASSERT_TRUE(escape);
     EXPECT_EQ(escape->key(), QKeySequence(Qt::Key_Escape));
-    emit escape->activated();
+    Q_EMIT escape->activated();
     EXPECT_EQ(waiting.closes, 1);
     EXPECT_TRUE(waiting.sheet->state().isRecognizing());
     waiting.sheet.reset();

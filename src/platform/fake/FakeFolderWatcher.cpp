@@ -15,5 +15,5 @@ void FakeFolderWatcher::unwatch()
 void FakeFolderWatcher::emitChange()
 {
     if (!watchedFolder.isEmpty())
-        emit folderChanged();
+        Q_EMIT folderChanged();
 }

@@ -25,7 +25,7 @@ public:
         if (auto ready = std::exchange(m_pending, nullptr))
             ready();
     }
-    void simulateQuitRequest() { emit quitRequested(); }
+    void simulateQuitRequest() { Q_EMIT quitRequested(); }
     int startCount() const { return m_startCount; }
 
 private:

@@ -7,11 +7,11 @@ bool FakeKeySender::post(const KeyPost &request)
     if (!m_available)
         return false;
     if (m_drops) {
-        emit dropped(request.chord, request.token);
+        Q_EMIT dropped(request.chord, request.token);
         return true;
     }
     m_sent.append({request.chord, request.targetPid});
-    emit sent(request.chord, request.token);
+    Q_EMIT sent(request.chord, request.token);
     return true;
 }
 

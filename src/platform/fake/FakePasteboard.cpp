@@ -5,7 +5,7 @@ qint64 FakePasteboard::publish(const PasteboardContent &content)
     m_content = content;
     ++m_changeCount;
     if (m_reportsChanges)
-        emit changeCountChanged(m_changeCount);
+        Q_EMIT changeCountChanged(m_changeCount);
     return m_changeCount;
 }
 

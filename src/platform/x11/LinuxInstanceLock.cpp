@@ -171,7 +171,7 @@ void LinuxInstanceLock::waitForLock(std::chrono::steady_clock::time_point deadli
     if (std::chrono::steady_clock::now() >= deadline) {
         // Another instance runs and stays: two would overwrite each other's settings and history.
         qCWarning(lcPlatform) << "another Tarnel instance keeps running; this one ends";
-        emit quitRequested();
+        Q_EMIT quitRequested();
         return;
     }
     QTimer::singleShot(kLockPollInterval, this, [this, deadline, onReady = std::move(onReady)]() mutable {
@@ -227,5 +227,5 @@ void LinuxInstanceLock::readRequest(QLocalSocket *socket)
     const QByteArray line = socket->readLine(kMaxMessageBytes);
     socket->disconnectFromServer();
     if (line == kQuitMessage)
-        emit quitRequested();
+        Q_EMIT quitRequested();
 }

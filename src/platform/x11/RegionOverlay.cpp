@@ -89,7 +89,7 @@ void RegionOverlay::mousePressEvent(QMouseEvent *event)
     if (event->button() == Qt::RightButton) {
         // The pointer's way out, for when the keyboard is held by another program.
         finish();
-        emit cancelled();
+        Q_EMIT cancelled();
         return;
     }
     if (event->button() != Qt::LeftButton)
@@ -119,7 +119,7 @@ void RegionOverlay::mouseReleaseEvent(QMouseEvent *event)
     if (selection.width() < 1 || selection.height() < 1)
         return; // a click, not a selection: let the user drag again
     finish();
-    emit regionSelected(selection);
+    Q_EMIT regionSelected(selection);
 }
 
 void RegionOverlay::keyPressEvent(QKeyEvent *event)
@@ -129,7 +129,7 @@ void RegionOverlay::keyPressEvent(QKeyEvent *event)
         return;
     }
     finish();
-    emit cancelled();
+    Q_EMIT cancelled();
 }
 
 void RegionOverlay::closeEvent(QCloseEvent *event)
@@ -139,7 +139,7 @@ void RegionOverlay::closeEvent(QCloseEvent *event)
     finish();
     QWidget::closeEvent(event);
     if (wasOpen)
-        emit cancelled();
+        Q_EMIT cancelled();
 }
 
 void RegionOverlay::finish()

@@ -19,7 +19,7 @@ public:
     // Shows the layer on top of everything and takes the keyboard and the pointer.
     void present();
 
-signals:
+Q_SIGNALS:
     // The dragged rectangle, in the layer's logical pixels.
     void regionSelected(const QRect &region);
     void cancelled();

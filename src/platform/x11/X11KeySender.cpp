@@ -93,9 +93,9 @@ void X11KeySender::step()
         }
         const KeyPost request = m_queue.takeFirst().request;
         if (outcome == Outcome::Sent)
-            emit sent(request.chord, request.token);
+            Q_EMIT sent(request.chord, request.token);
         else
-            emit dropped(request.chord, request.token);
+            Q_EMIT dropped(request.chord, request.token);
     }
     m_timer.stop();
     m_stepping = false;

@@ -132,7 +132,7 @@ void X11Pasteboard::fetched(const PasteboardContent &content)
 void X11Pasteboard::publish(PasteboardContent content)
 {
     m_content = std::move(content);
-    emit changeCountChanged(++m_changeCount);
+    Q_EMIT changeCountChanged(++m_changeCount);
 }
 
 qint64 X11Pasteboard::write(QMimeData *mime, PasteboardContent content)

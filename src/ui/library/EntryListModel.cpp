@@ -9,7 +9,7 @@ void EntryListModel::setEntries(const QList<ClipboardEntry> &entries)
     if (sameRows) {
         // Same rows in the same order (a pin, a text edit): repaint, keep scroll and hover.
         if (!m_entries.isEmpty())
-            emit dataChanged(index(0), index(int(m_entries.size()) - 1));
+            Q_EMIT dataChanged(index(0), index(int(m_entries.size()) - 1));
         return;
     }
     beginResetModel();

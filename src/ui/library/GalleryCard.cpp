@@ -27,7 +27,7 @@ GalleryCard::GalleryCard(const ClipboardEntry &entry, QWidget *parent) : QWidget
         button->setDestructive(destructive);
         button->setToolTip(text);
         button->setAccessibleName(text);
-        connect(button, &EntryOverflowButton::clicked, this, [this, action] { emit triggered(m_entry.id, action); });
+        connect(button, &EntryOverflowButton::clicked, this, [this, action] { Q_EMIT triggered(m_entry.id, action); });
         m_buttons.append({action, button});
     };
     add(Action::Pin, entry.isPinned ? QStringLiteral("pin.fill") : QStringLiteral("pin"),
@@ -164,7 +164,7 @@ void GalleryCard::paintEvent(QPaintEvent *)
 void GalleryCard::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && event->position().y() < pictureHeight(width()))
-        emit triggered(m_entry.id, Action::Paste);
+        Q_EMIT triggered(m_entry.id, Action::Paste);
 }
 
-void GalleryCard::enterEvent(QEnterEvent *) { emit hovered(m_entry.id); }
+void GalleryCard::enterEvent(QEnterEvent *) { Q_EMIT hovered(m_entry.id); }

@@ -55,7 +55,7 @@ std::optional<GalleryImages::Picture> GalleryImages::picture(const ClipboardEntr
                     return;
                 self->m_pending.remove(id);
                 self->m_pictures.insert(id, picture);
-                emit self->ready(id);
+                Q_EMIT self->ready(id);
             },
             Qt::QueuedConnection);
     });

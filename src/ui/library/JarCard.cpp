@@ -30,8 +30,8 @@ JarCard::JarCard(const ClipboardJar &jar, int entryCount, QWidget *parent)
     m_delete->setAccessibleName(deleteText);
     layout->addWidget(m_rename);
     layout->addWidget(m_delete);
-    connect(m_rename, &EntryOverflowButton::clicked, this, [this] { emit renameRequested(m_jar.id); });
-    connect(m_delete, &EntryOverflowButton::clicked, this, [this] { emit deleteRequested(m_jar.id); });
+    connect(m_rename, &EntryOverflowButton::clicked, this, [this] { Q_EMIT renameRequested(m_jar.id); });
+    connect(m_delete, &EntryOverflowButton::clicked, this, [this] { Q_EMIT deleteRequested(m_jar.id); });
     setMinimumHeight(kMinimumHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
@@ -71,5 +71,5 @@ void JarCard::paintEvent(QPaintEvent *)
 void JarCard::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit opened(m_jar.id);
+        Q_EMIT opened(m_jar.id);
 }

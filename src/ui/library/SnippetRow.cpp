@@ -25,7 +25,7 @@ SnippetRow::SnippetRow(const ClipboardSnippet &snippet, bool isSelected, QWidget
     edit->setFixedSize(kEditSide, kEditSide);
     edit->setToolTip(L10n::text(QStringLiteral("Upraviť skratku")));
     edit->setAccessibleName(edit->toolTip());
-    connect(edit, &PanelButton::clicked, this, [this] { emit editRequested(m_snippet.id); });
+    connect(edit, &PanelButton::clicked, this, [this] { Q_EMIT editRequested(m_snippet.id); });
     m_edit = edit;
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
@@ -78,9 +78,9 @@ void SnippetRow::paintEvent(QPaintEvent *)
 void SnippetRow::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit pasteRequested(m_snippet.id);
+        Q_EMIT pasteRequested(m_snippet.id);
 }
 
-void SnippetRow::enterEvent(QEnterEvent *) { emit hovered(m_snippet.id); }
+void SnippetRow::enterEvent(QEnterEvent *) { Q_EMIT hovered(m_snippet.id); }
 
 void SnippetRow::resizeEvent(QResizeEvent *) { m_edit->move(width() - kTrailingPadding - kEditSide, (height() - kEditSide) / 2); }

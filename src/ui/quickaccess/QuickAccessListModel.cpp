@@ -83,7 +83,7 @@ void QuickAccessListModel::reload()
 void QuickAccessListModel::refreshSelection()
 {
     if (rowCount() > 0)
-        emit dataChanged(index(0), index(rowCount() - 1), {SelectedRole});
+        Q_EMIT dataChanged(index(0), index(rowCount() - 1), {SelectedRole});
 }
 
 int QuickAccessListModel::rowCount(const QModelIndex &parent) const

@@ -1,5 +1,7 @@
 #include "ui/quickaccess/QuickAccessTabBar.h"
 
+#include "ui/panel/SectionSymbols.h"
+
 #include "engine/ClipboardModel.h"
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelMotion.h"
@@ -11,29 +13,6 @@
 #include <QWheelEvent>
 
 namespace {
-
-QString tabSymbol(ClipboardPanelTab tab)
-{
-    switch (tab) {
-    case ClipboardPanelTab::Clipboard:
-        return QStringLiteral("doc.on.clipboard");
-    case ClipboardPanelTab::PasteStack:
-        return QStringLiteral("square.stack.3d.up");
-    case ClipboardPanelTab::History:
-        return QStringLiteral("clock.arrow.circlepath");
-    case ClipboardPanelTab::Jars:
-        return QStringLiteral("archivebox");
-    case ClipboardPanelTab::Pins:
-        return QStringLiteral("pin");
-    case ClipboardPanelTab::Gallery:
-        return QStringLiteral("photo.on.rectangle.angled");
-    case ClipboardPanelTab::Screenshots:
-        return QStringLiteral("camera.viewfinder");
-    case ClipboardPanelTab::Snippets:
-        return QStringLiteral("keyboard");
-    }
-    return {};
-}
 
 ClipboardPanelTab tabAt(int index) { return ClipboardModel::quickAccessTabOrder().at(std::size_t(index)); }
 
@@ -123,7 +102,7 @@ void QuickAccessTabBar::paintEvent(QPaintEvent *)
         const QFont font = titleFont(selected);
         const qreal titleWidth = PanelText::width(font, title(i));
         qreal x = button.center().x() - (symbolSide + kSymbolTitleSpacing + titleWidth) / 2;
-        PanelIcons::paint(painter, QRectF(x, button.top(), symbolSide, button.height()), tabSymbol(tabAt(i)), kSymbolSize,
+        PanelIcons::paint(painter, QRectF(x, button.top(), symbolSide, button.height()), SectionSymbols::symbol(tabAt(i)), kSymbolSize,
                           foreground);
         x += symbolSide + kSymbolTitleSpacing;
         painter.setPen(foreground);

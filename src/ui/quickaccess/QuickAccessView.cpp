@@ -1,5 +1,7 @@
 #include "ui/quickaccess/QuickAccessView.h"
 
+#include "ui/panel/SectionSymbols.h"
+
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
 #include "ui/panel/EntryThumbnails.h"
@@ -40,29 +42,6 @@ struct EmptyText {
     const char *title;
     const char *message;
 };
-
-QString tabSymbol(ClipboardPanelTab tab)
-{
-    switch (tab) {
-    case ClipboardPanelTab::Clipboard:
-        return QStringLiteral("doc.on.clipboard");
-    case ClipboardPanelTab::PasteStack:
-        return QStringLiteral("square.stack.3d.up");
-    case ClipboardPanelTab::History:
-        return QStringLiteral("clock.arrow.circlepath");
-    case ClipboardPanelTab::Jars:
-        return QStringLiteral("archivebox");
-    case ClipboardPanelTab::Pins:
-        return QStringLiteral("pin");
-    case ClipboardPanelTab::Gallery:
-        return QStringLiteral("photo.on.rectangle.angled");
-    case ClipboardPanelTab::Screenshots:
-        return QStringLiteral("camera.viewfinder");
-    case ClipboardPanelTab::Snippets:
-        return QStringLiteral("keyboard");
-    }
-    return {};
-}
 
 EmptyText emptyText(ClipboardPanelTab tab, bool historyEmpty)
 {
@@ -371,7 +350,7 @@ void QuickAccessView::showEmptyState()
     const ClipboardPanelTab tab = m_model.selectedTab();
     const bool searching = !m_model.searchText().isEmpty();
     const bool inJar = tab == ClipboardPanelTab::Jars && m_model.selectedJar();
-    QString symbol = tabSymbol(tab);
+    QString symbol = SectionSymbols::symbol(tab);
     QString title;
     QString message;
     if (searching) {

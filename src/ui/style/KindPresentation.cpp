@@ -1,30 +1,13 @@
 #include "ui/style/KindPresentation.h"
 
+#include "core/ClipboardKind.h"
 #include "core/L10n.h"
 
 namespace KindPresentation {
 
 QString displayName(ClipboardKind kind)
 {
-    switch (kind) {
-    case ClipboardKind::Text:
-        return L10n::text(QStringLiteral("Text"));
-    case ClipboardKind::Url:
-        return L10n::text(QStringLiteral("Odkaz"));
-    case ClipboardKind::Email:
-        return L10n::text(QStringLiteral("Email"));
-    case ClipboardKind::Number:
-        return L10n::text(QStringLiteral("Číslo"));
-    case ClipboardKind::Color:
-        return L10n::text(QStringLiteral("Farba"));
-    case ClipboardKind::Code:
-        return L10n::text(QStringLiteral("Kód"));
-    case ClipboardKind::Image:
-        return L10n::text(QStringLiteral("Obrázok"));
-    case ClipboardKind::File:
-        return L10n::text(QStringLiteral("Súbor"));
-    }
-    return L10n::text(QStringLiteral("Text"));
+    return label(kind);
 }
 
 QString symbol(ClipboardKind kind)

@@ -262,7 +262,7 @@ void ImageCanvasComposerSheet::exported()
         m_alert->open();
     }
     refresh();
-    emit exportFinished();
+    Q_EMIT exportFinished();
 }
 
 void ImageCanvasComposerSheet::refresh()

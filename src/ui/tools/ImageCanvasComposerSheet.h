@@ -49,7 +49,7 @@ public:
     // A modeless file dialog unless set (tests set it).
     SavePanel savePanel;
 
-signals:
+Q_SIGNALS:
     // A chosen file was written or failed (tests wait for it).
     void exportFinished();
 

@@ -85,7 +85,7 @@ void ImageCanvasControls::change(const std::function<void(ImageCanvasSettings &)
         return;
     m_settings = next;
     refresh();
-    emit settingsChanged(m_settings);
+    Q_EMIT settingsChanged(m_settings);
 }
 
 QWidget *ImageCanvasControls::card(const QString &symbol, const QString &title)

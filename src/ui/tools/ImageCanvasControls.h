@@ -22,7 +22,7 @@ public:
     const ImageCanvasSettings &settings() const { return m_settings; }
     void setSettings(const ImageCanvasSettings &settings);
 
-signals:
+Q_SIGNALS:
     void settingsChanged(const ImageCanvasSettings &settings);
 
 protected:

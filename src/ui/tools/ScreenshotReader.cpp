@@ -22,12 +22,12 @@ void ScreenshotReader::imageLoaded()
 {
     const QImage image = m_image.future().resultCount() > 0 ? m_image.result() : QImage();
     if (image.isNull()) {
-        emit finished({ScreenshotReading::Outcome::ImageUnavailable, {}, {}});
+        Q_EMIT finished({ScreenshotReading::Outcome::ImageUnavailable, {}, {}});
         return;
     }
     if (!m_recognizer || !m_detector) {
         qCWarning(lcUi) << "No text recogniser or QR detector to read a screenshot with";
-        emit finished({ScreenshotReading::Outcome::RecognitionFailed, {}, {}});
+        Q_EMIT finished({ScreenshotReading::Outcome::RecognitionFailed, {}, {}});
         return;
     }
     m_partsLeft = 2;
@@ -45,7 +45,7 @@ void ScreenshotReader::partFinished()
         : TextRecognitionResult{std::nullopt, QStringLiteral("recognition was cancelled")};
     if (!text.ok()) {
         qCWarning(lcUi) << "Screenshot text recognition failed:" << text.error;
-        emit finished({ScreenshotReading::Outcome::RecognitionFailed, {}, {}});
+        Q_EMIT finished({ScreenshotReading::Outcome::RecognitionFailed, {}, {}});
         return;
     }
     QStringList codes;
@@ -54,5 +54,5 @@ void ScreenshotReader::partFinished()
         if (!code.isEmpty() && !codes.contains(code))
             codes << code;
     }
-    emit finished({ScreenshotReading::Outcome::Read, *text.text, codes});
+    Q_EMIT finished({ScreenshotReading::Outcome::Read, *text.text, codes});
 }

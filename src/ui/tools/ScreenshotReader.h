@@ -32,7 +32,7 @@ public:
 
     void start(const ClipboardEntry &entry);
 
-signals:
+Q_SIGNALS:
     void finished(const ScreenshotReading &reading);
 
 private:

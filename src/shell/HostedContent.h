@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QLayout>
+#include <QWidget>
+
+// The notch panel and the menu-bar popup each host one content view: a new one replaces the
+// old, which is deleted once the events it is handling are done.
+inline void replaceHostedContent(QWidget &host, QWidget *&current, QWidget *content)
+{
+    if (current) {
+        host.layout()->removeWidget(current);
+        current->deleteLater();
+    }
+    current = content;
+    if (content)
+        host.layout()->addWidget(content);
+}
