@@ -1,0 +1,81 @@
+#pragma once
+
+#include "core/ClipboardEntry.h"
+#include "core/ClipboardSnippet.h"
+#include "ui/panel/ClearSection.h"
+#include "ui/panel/PanelSheets.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+
+class PanelController;
+class PanelModelLink;
+
+// Presents the panel's sheets (the entry sheet, the Jar editor, the snippet editor) and the
+// clear confirmation over one panel view, and makes the model calls their buttons end in. While
+// any of them, or an entry's actions menu, is open the panel is held open: the model's overlay
+// flag and the controller's editor and menu flags are kept in step with what is shown.
+class PanelSheetHost : public QObject, public PanelSheets {
+    Q_OBJECT
+public:
+    PanelSheetHost(PanelModelLink &model, PanelController &controller, QWidget *overlayParent,
+                   QObject *parent = nullptr);
+    ~PanelSheetHost() override;
+
+    // PanelSheets.
+    void editEntry(const ClipboardEntry &entry) override;
+    void previewImage(const ClipboardEntry &entry) override;
+    void composeImage(const ClipboardEntry &entry) override;
+    void editJar(const std::optional<QString> &jarID) override;
+    void editSnippet(const std::optional<ClipboardSnippet> &snippet) override;
+    void confirmClear(ClearSection section, const std::optional<QString> &jarID = std::nullopt) override;
+    void setActionEntry(const std::optional<ClipboardEntry> &entry) override;
+    std::optional<QString> expandedControlsEntryID() const override;
+    void setExpandedControlsEntryID(const std::optional<QString> &id) override;
+
+    // What is shown right now.
+    // The open sheet's view (EditTextSheet, ImagePreviewSheet, ImageCanvasComposerSheet,
+    // JarEditorSheet or SnippetEditorSheet); none while no sheet is open.
+    QWidget *sheet() const;
+    // The clear confirmation while it asks; none otherwise.
+    QWidget *clearAlert() const;
+    const std::optional<ClipboardEntry> &editingEntry() const { return m_editingEntry; }
+    const std::optional<ClipboardEntry> &actionEntry() const { return m_actionEntry; }
+    const std::optional<ClearSection> &clearSection() const { return m_clearSection; }
+    bool isJarEditorPresented() const { return m_isJarEditorPresented; }
+    bool isSnippetEditorPresented() const { return m_isSnippetEditorPresented; }
+    // A sheet, the alert or an actions menu is open: the panel must not collapse under it.
+    bool isPresenting() const;
+
+    // Closes every sheet and the alert without acting on them (the panel view goes away).
+    void dismissAll();
+
+Q_SIGNALS:
+    // A sheet or the alert appeared (its view) or went away.
+    void sheetShown(QWidget *sheet);
+    void sheetClosed();
+    // isPresenting() changed.
+    void presentingChanged(bool presenting);
+    void expandedControlsEntryIDChanged();
+
+private:
+    PanelModelLink &m_model;
+    PanelController &m_controller;
+    QPointer<QWidget> m_overlayParent;
+
+    std::optional<ClipboardEntry> m_editingEntry;
+    QString m_editingText;
+    bool m_isCreatingImage = false;
+    bool m_isJarEditorPresented = false;
+    std::optional<QString> m_editingJarID;
+    bool m_isSnippetEditorPresented = false;
+    std::optional<ClipboardSnippet> m_editingSnippet;
+    std::optional<ClearSection> m_clearSection;
+    std::optional<QString> m_clearSectionJarID;
+    std::optional<ClipboardEntry> m_actionEntry;
+    std::optional<QString> m_expandedControlsEntryID;
+};
