@@ -7,6 +7,7 @@
 #include "platform/PanelWindowTraits.h"
 #include "platform/SettingsStore.h"
 #include "ui/panel/ClipboardPanelView.h"
+#include "ui/style/PanelMotion.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -44,6 +45,13 @@ NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices 
     m_widthAnimation->setEasingCurve(QEasingCurve::InOutQuad);
     connect(m_widthAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
         m_animatedWidth = value.toReal();
+        updateDrawnRegion();
+    });
+
+    m_heightAnimation = new QVariantAnimation(this);
+    m_heightAnimation->setEasingCurve(PanelMotion::easeInOut());
+    connect(m_heightAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        m_animatedHeight = value.toReal();
         updateDrawnRegion();
     });
 

@@ -6,6 +6,7 @@
 #include "shell/NotchPanelGeometry.h"
 #include "shell/TarnelPanel.h"
 #include "platform/PanelWindowTraits.h"
+#include "ui/style/PanelMotion.h"
 
 #include <QMenu>
 #include <QTimer>
@@ -34,8 +35,7 @@ QSizeF NotchPanelController::drawnNotchSize() const
 {
     if (m_model.screenshotNotice())
         return {PanelMetrics::screenshotNoticeWidth, screenshotPreviewHeight() + PanelMetrics::screenshotNoticeChrome};
-    return {m_animatedWidth,
-            m_isContentExpanded ? PanelMetrics::expandedSize.height() : PanelMetrics::compactSize.height()};
+    return {m_animatedWidth, m_animatedHeight};
 }
 
 bool NotchPanelController::containsPointer() const
@@ -237,6 +237,18 @@ void NotchPanelController::setContentExpanded(bool expanded)
     if (expanded == m_isContentExpanded)
         return;
     m_isContentExpanded = expanded;
+    // The outline grows and shrinks with the details panel; the window's shape follows it.
+    const qreal target = expanded ? PanelMetrics::expandedSize.height() : PanelMetrics::compactSize.height();
+    m_heightAnimation->stop();
+    const auto duration = PanelMotion::scaled(PanelTimings::contentAnimation);
+    if (duration.count() > 0) {
+        m_heightAnimation->setDuration(int(duration.count()));
+        m_heightAnimation->setStartValue(m_animatedHeight);
+        m_heightAnimation->setEndValue(target);
+        m_heightAnimation->start();
+    } else {
+        m_animatedHeight = target;
+    }
     Q_EMIT isContentExpandedChanged(expanded);
     updateDrawnRegion();
 }
