@@ -273,8 +273,13 @@ void ClipboardPanelView::relayout()
     m_summary->setGeometry(QRectF((width() - rowWidth) / 2.0, 0, rowWidth, NotchSummary::kHeight).toRect());
     if (m_details) {
         m_details->move(int((width() - DetailsPanel::kWidth) / 2.0), NotchSummary::kHeight);
-        // Present but out of reach while collapsed: its state survives, it takes no clicks.
-        m_details->setVisible(m_controller.isContentExpanded() && !notice);
+        // Present but out of reach while collapsed: its state survives, it takes no clicks and
+        // lets go of the keyboard.
+        const bool shown = m_controller.isContentExpanded() && !notice;
+        QWidget *focused = QApplication::focusWidget();
+        if (!shown && focused && m_details->isAncestorOf(focused))
+            focused->clearFocus();
+        m_details->setVisible(shown);
     }
     if (m_notice)
         m_notice->setGeometry(QRectF((width() - kNoticeWidth) / 2.0, NotchSummary::kHeight, kNoticeWidth,
