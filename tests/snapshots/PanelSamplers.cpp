@@ -50,6 +50,9 @@ void waitForPictures(QWidget *root)
             return std::all_of(cards.begin(), cards.end(), [](GalleryCard *card) { return card->hasPicture(); });
         });
     }
+    // Cards take their heights from their pictures: the grid settles once more after them.
+    for (int turn = 0; turn < 3; ++turn)
+        QCoreApplication::processEvents();
 }
 
 } // namespace
@@ -88,6 +91,9 @@ QWidget *panelSample(PanelLook look, ClipboardPanelTab tab)
     link->setParent(view);
     controller->setParent(view);
     view->resize(kPanelSize);
+    // The details panel is made when the panel first shows open.
+    view->setAttribute(Qt::WA_DontShowOnScreen);
+    view->show();
     waitForPictures(view);
     return view;
 }

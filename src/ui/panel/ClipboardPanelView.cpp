@@ -181,10 +181,6 @@ void ClipboardPanelView::buildNotch()
     delete m_details;
     m_summary = new NotchSummary(m_model, m_controller, this);
     connect(m_summary, &NotchSummary::settingsRequested, this, &ClipboardPanelView::openSettings);
-    if (ClipboardModel *model = m_model.clipboardModel()) {
-        m_details = new DetailsPanel(*model, m_controller, *m_sheets, this);
-        m_details->lower();
-    }
     m_summary->show();
     rebuildNotice();
 }
@@ -271,11 +267,20 @@ void ClipboardPanelView::relayout()
     const bool notice = m_model.screenshotNotice().has_value();
     const qreal rowWidth = notice ? kNoticeWidth : shape.width();
     m_summary->setGeometry(QRectF((width() - rowWidth) / 2.0, 0, rowWidth, NotchSummary::kHeight).toRect());
+    // The details panel is made when it is first shown: a host that never opens (the popup, which
+    // shows only Quick Access) spends nothing on following the model for it.
+    const bool wanted = m_controller.isContentExpanded() && !notice;
+    if (!m_details && wanted && isVisible()) {
+        if (ClipboardModel *model = m_model.clipboardModel()) {
+            m_details = new DetailsPanel(*model, m_controller, *m_sheets, this);
+            m_details->lower();
+        }
+    }
     if (m_details) {
         m_details->move(int((width() - DetailsPanel::kWidth) / 2.0), NotchSummary::kHeight);
         // Present but out of reach while collapsed: its state survives, it takes no clicks and
         // lets go of the keyboard.
-        const bool shown = m_controller.isContentExpanded() && !notice;
+        const bool shown = wanted;
         QWidget *focused = QApplication::focusWidget();
         if (!shown && focused && m_details->isAncestorOf(focused))
             focused->clearFocus();
@@ -285,6 +290,12 @@ void ClipboardPanelView::relayout()
         m_notice->setGeometry(QRectF((width() - kNoticeWidth) / 2.0, NotchSummary::kHeight, kNoticeWidth,
                                      shape.height() - NotchSummary::kHeight).toRect());
     update();
+}
+
+void ClipboardPanelView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    relayout();
 }
 
 void ClipboardPanelView::resizeEvent(QResizeEvent *event)

@@ -33,7 +33,8 @@ public:
     bool isStandaloneSettings() const { return m_isStandaloneSettings; }
 
     NotchSummary *summary() const { return m_summary; }
-    // The details panel; none in the settings window or without the whole model.
+    // The details panel, made when the panel first opens; none before, in the settings window
+    // or without the whole model.
     DetailsPanel *detailsPanel() const { return m_details; }
     // The screenshot notice under the row while one shows.
     QWidget *screenshotNotice() const { return m_notice; }
@@ -65,6 +66,7 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildSettings();
