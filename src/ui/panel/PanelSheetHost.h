@@ -12,13 +12,17 @@
 
 #include <optional>
 
+class ClipboardModel;
 class PanelController;
 class PanelModelLink;
 
 // Presents the panel's sheets (the entry sheet, the Jar editor, the snippet editor) and the
 // clear confirmation over one panel view, and makes the model calls their buttons end in. While
 // any of them, or an entry's actions menu, is open the panel is held open: the model's overlay
-// flag and the controller's editor and menu flags are kept in step with what is shown.
+// flag and the controller's editor flag are kept in step with what is shown.
+//
+// Each sheet is a window of its own, laid over the panel view from its top centre: the sheets
+// are larger than the notch panel and take the keyboard, which the panel itself never does.
 class PanelSheetHost : public QObject, public PanelSheets {
     Q_OBJECT
 public:
@@ -41,7 +45,7 @@ public:
     // The open sheet's view (EditTextSheet, ImagePreviewSheet, ImageCanvasComposerSheet,
     // JarEditorSheet or SnippetEditorSheet); none while no sheet is open.
     QWidget *sheet() const;
-    // The clear confirmation while it asks; none otherwise.
+    // The clear confirmation (a ClearSectionAlert) while it asks; none otherwise.
     QWidget *clearAlert() const;
     const std::optional<ClipboardEntry> &editingEntry() const { return m_editingEntry; }
     const std::optional<ClipboardEntry> &actionEntry() const { return m_actionEntry; }
@@ -62,10 +66,42 @@ Q_SIGNALS:
     void presentingChanged(bool presenting);
     void expandedControlsEntryIDChanged();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    ClipboardModel *clipboardModel() const;
+    void presentEntry(const ClipboardEntry &entry);
+    QWidget *makeEntrySheet(const ClipboardEntry &entry);
+    QWidget *makeJarEditor();
+    QWidget *makeSnippetEditor();
+    bool saveEditedText(const ClipboardEntry &entry, const QString &text);
+    bool saveJar(const QString &name);
+    bool saveSnippet(const QString &name, const QString &trigger, const QString &text);
+    void clear(ClearSection section);
+
+    void showSheet(QWidget *view);
+    // Closing ends the state, deletes the window and tells the panel; discarding does the first
+    // two only, for an opener that shows another at once.
+    void closeSheet();
+    void closeAlert();
+    void discardSheet();
+    void discardAlert();
+    // Makes the view a window over the panel view and shows it with the keyboard.
+    void present(QWidget *view, bool isAlert);
+    void place(QWidget *window, bool isAlert) const;
+    void followAppearance();
+    void mirror();
+
     PanelModelLink &m_model;
     PanelController &m_controller;
+    // Both outlive the host in the program; the guards spare a host that outlives them in tests.
+    QPointer<PanelModelLink> m_modelGuard;
+    QPointer<PanelController> m_controllerGuard;
     QPointer<QWidget> m_overlayParent;
+    QPointer<QWidget> m_sheet;
+    QPointer<QWidget> m_alert;
+    bool m_mirroredPresenting = false;
 
     std::optional<ClipboardEntry> m_editingEntry;
     QString m_editingText;

@@ -23,6 +23,8 @@ public:
 
     struct Look {
         bool prominent = false;
+        // Filled with the desktop's red: the confirm button of an alert that deletes.
+        bool destructive = false;
         QString title;
         QString symbol;
         // Symbols follow their own size where a view asks for one (a close cross at 10).
@@ -40,6 +42,7 @@ public:
     void setSymbol(const QString &symbol, qreal pointSize = kFontSize);
     void setTitle(const QString &title);
     void setProminent(bool prominent);
+    void setDestructive(bool destructive);
     const Look &look() const { return m_look; }
     qreal hoverProgress() const { return m_hover; }
 
