@@ -14,6 +14,7 @@
 #include "ui/panel/ClipboardPanelView.h"
 #include "ui/panel/DetailsSearchField.h"
 #include "ui/panel/EntryOverflowButton.h"
+#include "ui/panel/PanelSheetHost.h"
 #include "ui/panel/SectionStrip.h"
 #include "ui/style/PanelButton.h"
 #include "ui/style/ShortcutBadge.h"
@@ -337,6 +338,28 @@ TEST_F(NotchPanelViewTest, EveryHostsOpenSheetHoldsThePanelUntilTheLastOneCloses
     testsupport::waitFor([&] { return !view->imageSheet(); });
     settle();
     EXPECT_TRUE(controller.editorOpen) << "the popup's sheet still holds the panel";
+    delete popup.imageSheet();
+    testsupport::waitFor([&] { return !controller.editorOpen; });
+    EXPECT_FALSE(controller.editorOpen);
+}
+
+TEST_F(NotchPanelViewTest, TheFootersJarEditorHoldsThePanelWhileAnotherHostsSheetOutlivesIt)
+{
+    ClipboardPanelView popup(link, controller, false);
+    const ClipboardEntry image = seed.first(ClipboardKind::Image);
+    model().setSelectedTab(ClipboardPanelTab::Jars);
+    settle();
+    testsupport::click(details().footer()->actionButton());
+    settle();
+    ASSERT_TRUE(view->sheets()->isJarEditorPresented()) << "Nový Jar opens the Jar editor";
+    EXPECT_TRUE(controller.editorOpen);
+    EXPECT_TRUE(model().isPanelOverlayPresented() || controller.editorOpen);
+
+    popup.performQuickImageAction(QuickImageAction::Preview, image);
+    view->sheets()->dismissAll();
+    settle();
+    EXPECT_FALSE(view->sheets()->isJarEditorPresented());
+    EXPECT_TRUE(controller.editorOpen) << "the popup's preview still holds the panel";
     delete popup.imageSheet();
     testsupport::waitFor([&] { return !controller.editorOpen; });
     EXPECT_FALSE(controller.editorOpen);

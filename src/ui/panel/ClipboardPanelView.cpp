@@ -134,13 +134,20 @@ ClipboardPanelView::ClipboardPanelView(PanelModelLink &model, PanelController &c
 
 ClipboardPanelView::~ClipboardPanelView()
 {
-    // A view that goes away lets go of what it held open.
+    // The sheets go first, so that nothing they release on their way out overrides what the
+    // other views still hold; then this view lets go of its own holds.
+    if (m_sheets) {
+        disconnect(m_sheets, nullptr, this, nullptr);
+        delete m_sheets;
+        m_sheets = nullptr;
+    }
     auto &holds = holdsByController();
     auto found = holds.find(&m_controller);
-    if (found != holds.end() && found->remove(this) > 0) {
+    const bool held = found != holds.end() && found->remove(this) > 0;
+    if (found != holds.end() && found->isEmpty())
+        holds.erase(found);
+    if (held || holds.contains(&m_controller)) {
         const Holds combined = combinedHolds(&m_controller);
-        if (found->isEmpty())
-            holds.erase(found);
         m_controller.setEditorOpen(combined.editor);
         m_controller.setActionMenuOpen(combined.menu);
     }
@@ -320,17 +327,16 @@ void ClipboardPanelView::mirrorHolds()
         mine.menu = m_sheets->actionEntry().has_value();
     }
     mine.editor = mine.editor || !m_imageSheet.isNull();
-    const Holds before = combinedHolds(&m_controller);
     auto &holds = holdsByController()[&m_controller];
     if (mine.editor || mine.menu)
         holds.insert(this, mine);
     else
         holds.remove(this);
-    const Holds after = combinedHolds(&m_controller);
-    if (after.editor != before.editor)
-        m_controller.setEditorOpen(after.editor);
-    if (after.menu != before.menu)
-        m_controller.setActionMenuOpen(after.menu);
+    // Written every time, not only on a change: a view's own release must never take away what
+    // another view still holds open.
+    const Holds combined = combinedHolds(&m_controller);
+    m_controller.setEditorOpen(combined.editor);
+    m_controller.setActionMenuOpen(combined.menu);
 }
 
 void ClipboardPanelView::paintEvent(QPaintEvent *event)
