@@ -45,9 +45,7 @@ QByteArray settingsWithHistory()
 
 bool panelOpen(Window panel) { return drawnExtents(panel).size() == kFrame.size(); }
 
-} // namespace
-
-TEST(NotchPanelProgram, HoverOpensTheLibrarySearchPastesOnReturnAndTheStripSwitchesSections)
+void hoverSearchAndSwitchSections()
 {
     writeSettings(settingsWithHistory());
     movePointer(kAway);
@@ -85,4 +83,18 @@ TEST(NotchPanelProgram, HoverOpensTheLibrarySearchPastesOnReturnAndTheStripSwitc
     EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text().endsWith(QStringLiteral("gama pripnutý")); }, 8000))
         << "[" << fixture.text().toStdString() << "] " << tarnel.errorOutput().constData();
     EXPECT_FALSE(fixture.text().contains(QStringLiteral("alfa"))) << "the History section's first entry was pasted";
+}
+
+} // namespace
+
+TEST(NotchPanelProgram, HoverOpensTheLibrarySearchPastesOnReturnAndTheStripSwitchesSections)
+{
+    hoverSearchAndSwitchSections();
+}
+
+TEST(NotchPanelProgram, TheSameRoadWorksUnderACompositor)
+{
+    Program compositor(QStringLiteral("xcompmgr"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return compositor.isRunning(); }));
+    hoverSearchAndSwitchSections();
 }
