@@ -60,8 +60,18 @@ NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices 
 
     connect(&m_model, &PanelModelLink::screenshotNoticeChanged, this, &NotchPanelController::screenshotNoticeChanged);
     connect(&m_model, &PanelModelLink::copiedNoticeVisibleChanged, this, [this] {
-        if (!m_isWidthExpanded && m_widthAnimation->state() != QAbstractAnimation::Running)
+        // The collapsed notch grows for the copied notice and shrinks after it, eased.
+        if (!m_isWidthExpanded && m_widthAnimation->state() != QAbstractAnimation::Running) {
+            const auto duration = PanelMotion::scaled(PanelTimings::noticeAnimation);
+            if (duration.count() > 0) {
+                m_widthAnimation->setDuration(int(duration.count()));
+                m_widthAnimation->setStartValue(m_animatedWidth);
+                m_widthAnimation->setEndValue(compactWidth());
+                m_widthAnimation->start();
+                return;
+            }
             m_animatedWidth = compactWidth();
+        }
         updateDrawnRegion();
     });
 

@@ -21,6 +21,8 @@ constexpr std::chrono::milliseconds widenAnimation = 180ms;
 constexpr std::chrono::milliseconds narrowAnimation = 220ms;
 // The details panel unfolds below the notch row, and folds back, over this long (ease-in-out).
 constexpr std::chrono::milliseconds contentAnimation = 260ms;
+// The collapsed notch widens for a copied notice, and narrows after it, over this long.
+constexpr std::chrono::milliseconds noticeAnimation = 280ms;
 // How often the presence of a tray host is checked.
 constexpr std::chrono::milliseconds trayAvailabilityCheck = 1000ms;
 // A tray click this soon after the popup lost the keyboard is the click that closed it.
