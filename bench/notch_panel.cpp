@@ -78,6 +78,11 @@ void hoverToOpenPanelPainted(benchmark::State &state)
     for (auto _ : state) {
         program.expandAndPaint();
         state.PauseTiming();
+        DetailsPanel *details = program.view()->detailsPanel();
+        if (!details || !details->isVisible()) {
+            state.SkipWithError("the details panel did not open");
+            break;
+        }
         program.collapse();
         state.ResumeTiming();
     }

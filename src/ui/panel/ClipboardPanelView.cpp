@@ -184,6 +184,9 @@ void ClipboardPanelView::buildSettings()
 
 void ClipboardPanelView::buildNotch()
 {
+    // Dates, numbers and Qt's own texts below the root follow the interface language.
+    if (ClipboardModel *model = m_model.clipboardModel())
+        setLocale(QLocale(model->language() == AppLanguage::En ? QStringLiteral("en") : QStringLiteral("sk")));
     delete m_summary;
     delete m_details;
     m_summary = new NotchSummary(m_model, m_controller, this);
