@@ -27,6 +27,7 @@
 #include <QPainter>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -146,10 +147,16 @@ ClipboardPanelView::~ClipboardPanelView()
     const bool held = found != holds.end() && found->remove(this) > 0;
     if (found != holds.end() && found->isEmpty())
         holds.erase(found);
+    // Told once the event loop turns, with the controller as the context: a view that goes
+    // away with its controller (the program ending) tells nothing to a controller being taken
+    // down.
     if (held || holds.contains(&m_controller)) {
-        const Holds combined = combinedHolds(&m_controller);
-        m_controller.setEditorOpen(combined.editor);
-        m_controller.setActionMenuOpen(combined.menu);
+        PanelController *controller = &m_controller;
+        QTimer::singleShot(0, controller, [controller] {
+            const Holds combined = combinedHolds(controller);
+            controller->setEditorOpen(combined.editor);
+            controller->setActionMenuOpen(combined.menu);
+        });
     }
 }
 
