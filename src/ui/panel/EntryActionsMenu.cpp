@@ -12,6 +12,7 @@
 #include "ui/style/PanelStyle.h"
 #include "ui/style/PanelText.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -23,6 +24,8 @@
 #include <QScrollBar>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -125,19 +128,25 @@ EntryActionsMenu *EntryActionsMenu::create(ClipboardModel &model, const QString 
 EntryActionsMenu *EntryActionsMenu::popUp(ClipboardModel &model, const QString &entryID, Host host,
                                           const QPoint &globalPosition)
 {
-    // The popup closes itself; the host hears of it through its own onClose.
-    auto hostClose = std::move(host.onClose);
+    // The popup closes itself; the host hears of it through its own onClose, once, whether a
+    // row ended the menu or the popup went on its own (a click outside it).
+    auto hostClose = std::make_shared<std::function<void()>>(std::move(host.onClose));
+    const auto finish = [hostClose] {
+        if (const std::function<void()> close = std::exchange(*hostClose, {}))
+            close();
+    };
     auto holder = std::make_shared<QPointer<EntryActionsMenu>>();
-    host.onClose = [holder, hostClose] {
+    host.onClose = [holder, finish] {
+        // The window's own close: the menu's close() is what called here.
         if (*holder)
-            (*holder)->close();
-        if (hostClose)
-            hostClose();
+            (*holder)->QWidget::close();
+        finish();
     };
     EntryActionsMenu *menu = create(model, entryID, std::move(host));
     if (!menu)
         return nullptr;
     *holder = menu;
+    QObject::connect(menu, &QObject::destroyed, QCoreApplication::instance(), finish);
     menu->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->setAttribute(Qt::WA_TranslucentBackground, false);
