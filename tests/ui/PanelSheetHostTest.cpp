@@ -31,13 +31,14 @@ using pastetest::textEntry;
 
 namespace {
 
-// Remembers every word the host gives the controller about open editors.
-class RecordingController : public testsupport::FakePanelController {
-public:
-    void setEditorOpen(bool open) override { editorCalls.append(open); }
-    bool editorOpen() const { return !editorCalls.isEmpty() && editorCalls.last(); }
-    QList<bool> editorCalls;
-};
+// The values a signal of one flag carried, in order.
+QList<bool> told(const QSignalSpy &spy)
+{
+    QList<bool> values;
+    for (const QList<QVariant> &arguments : spy)
+        values.append(arguments.at(0).toBool());
+    return values;
+}
 
 ClipboardEntry ofKind(const QString &id, ClipboardKind kind, const QString &text = QString())
 {
@@ -113,14 +114,14 @@ protected:
     {
         return qobject_cast<T *>(host->sheet());
     }
-    // The panel is held open exactly when the controller and the model both say so.
-    bool heldOpen() const { return controller.editorOpen() && model->isPanelOverlayPresented(); }
-    bool released() const { return !controller.editorOpen() && !model->isPanelOverlayPresented(); }
+    // What the host tells its view, which holds the panel open with it.
+    bool heldOpen() const { return host->isPresenting(); }
+    bool released() const { return !host->isPresenting() && !host->isEditorOpen() && !host->isActionMenuOpen(); }
 
     ScopedLanguage slovak{std::nullopt};
     ClipboardModel *model = nullptr;
     std::unique_ptr<ClipboardModelPanelLink> link;
-    RecordingController controller;
+    testsupport::FakePanelController controller;
     QWidget panel;
     std::unique_ptr<PanelSheetHost> host;
 };
@@ -184,11 +185,12 @@ TEST_F(PanelSheetHostTest, AnEditWhoseEntryVanishedStaysInTheSheetAndCanStillBeP
 TEST_F(PanelSheetHostTest, ImageEntriesOpenThePreviewOrTheComposerAndThePreviewPastesWithoutUsingUpTheEntry)
 {
     const ClipboardEntry image = entry(QStringLiteral("img"));
+    QSignalSpy editor(host.get(), &PanelSheetHost::editorOpenChanged);
     host->composeImage(image);
     EXPECT_TRUE(sheet<ImageCanvasComposerSheet>());
     host->editEntry(image);
     EXPECT_TRUE(sheet<ImageCanvasComposerSheet>()) << "an image keeps the last image mode";
-    EXPECT_EQ(controller.editorCalls, QList<bool>{true}) << "one sheet replacing another never lets the panel go";
+    EXPECT_EQ(told(editor), QList<bool>{true}) << "one sheet replacing another never lets the panel go";
     host->previewImage(image);
     auto *preview = sheet<ImagePreviewSheet>();
     ASSERT_TRUE(preview);
@@ -359,7 +361,11 @@ TEST_F(PanelSheetHostTest, EachSectionIsClearedOnlyAfterConfirmation)
 TEST_F(PanelSheetHostTest, ThePanelStaysOpenWhileAnySheetAlertOrMenuIsShown)
 {
     const ClipboardEntry plain = entry(QStringLiteral("plain"));
+    QSignalSpy editor(host.get(), &PanelSheetHost::editorOpenChanged);
+    QSignalSpy menu(host.get(), &PanelSheetHost::actionMenuOpenChanged);
     host->setActionEntry(plain);
+    EXPECT_TRUE(host->isActionMenuOpen());
+    EXPECT_FALSE(host->isEditorOpen());
     EXPECT_TRUE(heldOpen()) << "an actions menu holds the panel";
     // The menu's edit row opens the sheet, then the menu goes.
     host->editEntry(plain);
@@ -372,7 +378,8 @@ TEST_F(PanelSheetHostTest, ThePanelStaysOpenWhileAnySheetAlertOrMenuIsShown)
     EXPECT_FALSE(host->clearAlert());
     EXPECT_EQ(model->snippets().size(), 1);
     EXPECT_TRUE(released());
-    EXPECT_EQ(controller.editorCalls, (QList<bool>{true, false})) << "told once each way";
+    EXPECT_EQ(told(editor), (QList<bool>{true, false})) << "told once each way";
+    EXPECT_EQ(told(menu), (QList<bool>{true, false}));
 
     QSignalSpy presenting(host.get(), &PanelSheetHost::presentingChanged);
     host->editSnippet(std::nullopt);
@@ -408,7 +415,7 @@ TEST_F(PanelSheetHostTest, LibraryRowsAndScreensReachTheSheets)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(host->actionEntry());
     EXPECT_TRUE(released());
-    controller.editorCalls.clear();
+    QSignalSpy presenting(host.get(), &PanelSheetHost::presentingChanged);
 
     menu = openMenu();
     ASSERT_TRUE(menu);
@@ -423,7 +430,7 @@ TEST_F(PanelSheetHostTest, LibraryRowsAndScreensReachTheSheets)
     ASSERT_TRUE(edit);
     EXPECT_EQ(edit->entry().id, QStringLiteral("plain"));
     EXPECT_FALSE(host->actionEntry()) << "the menu went";
-    EXPECT_EQ(controller.editorCalls, QList<bool>{true}) << "from menu to sheet without letting go";
+    EXPECT_EQ(told(presenting), QList<bool>{true}) << "from menu to sheet without letting go";
 
     ASSERT_TRUE(list.trigger(QStringLiteral("img"), EntryRowDelegate::Control::Header));
     EXPECT_TRUE(sheet<ImagePreviewSheet>()) << "a click on an image row shows it";
