@@ -276,6 +276,10 @@ TEST_F(X11PasteboardTest, AnOversizedCopyIsPassedOverAndReported)
             EXPECT_TRUE(content.oversizedTypes.isEmpty()) << c.name;
             EXPECT_EQ(content.text.value_or(QString()).size(), c.size) << c.name;
         }
+        // Passed over, the transfer was still taken to its end: the copying program goes on
+        // serving others, and the clipboard did not change again under it.
+        EXPECT_TRUE(pasteWithXclip("TARGETS").contains("UTF8_STRING")) << c.name;
+        EXPECT_EQ(m_pasteboard->changeCount(), before + 1) << c.name;
     }
 }
 
