@@ -11,6 +11,7 @@
 #include "snapshots/PanelSamplers.h"
 #include "snapshots/QuickAccessSamplers.h"
 #include "snapshots/SettingsSamplers.h"
+#include "snapshots/SheetSamplers.h"
 #include "ui/panel/ClipboardRow.h"
 #include "ui/panel/NotchIdentityView.h"
 
@@ -59,6 +60,14 @@ const std::vector<SnapshotView> &snapshotViews()
         {QStringLiteral("image-composer"), QSize(860, 640), 0, [](SnapshotContext &c) { return imageComposerSample(c.seed, false); }},
         {QStringLiteral("image-composer-styled"), QSize(860, 640), 0, [](SnapshotContext &c) { return imageComposerSample(c.seed, true); }},
         {QStringLiteral("image-preview"), QSize(720, 590), 0, [](SnapshotContext &c) { return imagePreviewSample(c.seed); }},
+        {QStringLiteral("edit-text-sheet"), QSize(570, 420), 0, [](SnapshotContext &c) { return editTextSheetSample(c.seed, false); }},
+        {QStringLiteral("edit-text-sheet-refused"), QSize(570, 420), 0, [](SnapshotContext &c) { return editTextSheetSample(c.seed, true); }},
+        {QStringLiteral("snippet-editor-new"), QSize(580, 470), 0, [](SnapshotContext &c) { return snippetEditorSample(c.seed, false, false); }},
+        {QStringLiteral("snippet-editor-refused"), QSize(580, 470), 0, [](SnapshotContext &c) { return snippetEditorSample(c.seed, true, true); }},
+        {QStringLiteral("jar-editor-new"), QSize(370, 230), 0, [](SnapshotContext &c) { return jarEditorSample(c.seed, false, false); }},
+        {QStringLiteral("jar-editor-refused"), QSize(370, 230), 0, [](SnapshotContext &c) { return jarEditorSample(c.seed, true, true); }},
+        {QStringLiteral("clear-alert-history"), QSize(-1, -1), 0, [](SnapshotContext &) { return clearAlertSample(ClearSection::History); }},
+        {QStringLiteral("clear-alert-delete-jar"), QSize(-1, -1), 0, [](SnapshotContext &) { return clearAlertSample(ClearSection::DeleteJar); }},
         {QStringLiteral("actions-menu-text"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Text, 0); }},
         {QStringLiteral("actions-menu-url"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Url, 0); }},
         {QStringLiteral("actions-menu-image"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Image, 0); }},

@@ -57,7 +57,7 @@ void hoverSearchAndSwitchSections()
 
     // Hover: the notch opens into the whole details panel.
     movePointer(kNotch);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return panelOpen(*panel); }, 3000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panelOpen(*panel); }, 6000))
         << "drawn " << drawnExtents(*panel).width() << "x" << drawnExtents(*panel).height();
 
     // Typing in the search field narrows the history; Return pastes the one match into the
@@ -73,9 +73,9 @@ void hoverSearchAndSwitchSections()
     // Closed and opened again over the application, the search is emptied with the field's
     // clear, the Pins cell switches the section, and the footer pastes its entry.
     movePointer(kAway);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !panelOpen(*panel); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !panelOpen(*panel); }, 6000));
     movePointer(kNotch);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return panelOpen(*panel); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panelOpen(*panel); }, 6000));
     clickAt(kSearchField);
     xdotool({"key", "ctrl+a", "BackSpace"});
     clickAt(kPinsCell);

@@ -65,9 +65,10 @@ Holds combinedHolds(const PanelController *controller)
     return combined;
 }
 
-// The desktop's modeless save dialog, proposing the name in the home folder.
+// The desktop's modeless save dialog, proposing the name in the home folder; onClosed runs
+// when it closes, chosen or not.
 void showSaveDialog(const QString &proposedName, QuickImageAction format,
-                    std::function<void(const QString &path)> onChosen)
+                    std::function<void(const QString &path)> onChosen, std::function<void()> onClosed)
 {
     auto *dialog = new QFileDialog(nullptr, QString(), QDir::home().filePath(proposedName),
                                    QuickImageExport::fileFilter(format));
@@ -81,6 +82,7 @@ void showSaveDialog(const QString &proposedName, QuickImageAction format,
         if (!path.isEmpty())
             onChosen(path);
     });
+    QObject::connect(dialog, &QDialog::finished, dialog, [onClosed = std::move(onClosed)] { onClosed(); });
     dialog->open();
     dialog->raise();
     dialog->activateWindow();
@@ -115,7 +117,8 @@ ClipboardPanelView::ClipboardPanelView(PanelModelLink &model, PanelController &c
     setAttribute(Qt::WA_TranslucentBackground);
     if (model.clipboardModel()) {
         m_sheets = new PanelSheetHost(model, controller, this, this);
-        connect(m_sheets, &PanelSheetHost::presentingChanged, this, &ClipboardPanelView::mirrorHolds);
+        connect(m_sheets, &PanelSheetHost::editorOpenChanged, this, &ClipboardPanelView::mirrorHolds);
+        connect(m_sheets, &PanelSheetHost::actionMenuOpenChanged, this, &ClipboardPanelView::mirrorHolds);
         // A new language builds every text below the root afresh; the sheets belong to the root
         // and stay open.
         connect(model.clipboardModel(), &ClipboardModel::languageChanged, this, &ClipboardPanelView::buildNotch,
@@ -331,10 +334,8 @@ void ClipboardPanelView::mirrorHolds()
 {
     Holds mine;
     if (m_sheets) {
-        mine.editor = m_sheets->sheet() || m_sheets->clearAlert() || m_sheets->editingEntry()
-                      || m_sheets->isJarEditorPresented() || m_sheets->isSnippetEditorPresented()
-                      || m_sheets->clearSection();
-        mine.menu = m_sheets->actionEntry().has_value();
+        mine.editor = m_sheets->isEditorOpen();
+        mine.menu = m_sheets->isActionMenuOpen();
     }
     mine.editor = mine.editor || !m_imageSheet.isNull();
     auto &holds = holdsByController()[&m_controller];
@@ -398,7 +399,15 @@ void ClipboardPanelView::saveQuickImage(const ClipboardEntry &entry, QuickImageA
     if (savePanel)
         savePanel(QuickImageExport::proposedName(entry, format), format, std::move(onChosen));
     else
-        showSaveDialog(QuickImageExport::proposedName(entry, format), format, std::move(onChosen));
+        showSaveDialog(QuickImageExport::proposedName(entry, format), format, std::move(onChosen),
+                       [origin = QPointer<QWidget>(window()), model = QPointer<PanelModelLink>(&m_model)] {
+                           // The window manager hands the keyboard to the application behind;
+                           // Quick Access, still on screen, takes it back.
+                           if (origin && origin->isVisible() && model && model->isQuickAccessPresented()) {
+                               origin->raise();
+                               origin->activateWindow();
+                           }
+                       });
 }
 
 void ClipboardPanelView::openImageSheet(const ClipboardEntry &entry, bool edit)

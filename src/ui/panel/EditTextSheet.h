@@ -33,6 +33,8 @@ public:
     bool canSave() const;
     bool isSaveRefused() const { return m_saveRefused; }
     QSize sizeHint() const override { return kSize; }
+    // The frame is fixed; the wrapping hint inside does not make it grow.
+    bool hasHeightForWidth() const override { return false; }
 
     // The three ways out, as the buttons and keys take them (Escape, Ctrl+S, Return).
     void close();

@@ -35,7 +35,6 @@ PanelSheetHost::PanelSheetHost(PanelModelLink &model, PanelController &controlle
     , m_model(model)
     , m_controller(controller)
     , m_modelGuard(&model)
-    , m_controllerGuard(&controller)
     , m_overlayParent(overlayParent)
 {
     // Queued: a view reacting to the model never runs inside the model's own call.
@@ -50,19 +49,9 @@ PanelSheetHost::PanelSheetHost(PanelModelLink &model, PanelController &controlle
 PanelSheetHost::~PanelSheetHost()
 {
     // The windows belong to the panel's window; the host that opened them closes them with it.
+    // It tells nothing on its way out: its owner is going too and lets go of its holds itself.
     delete m_sheet.data();
     delete m_alert.data();
-    m_editingEntry.reset();
-    m_isJarEditorPresented = false;
-    m_isSnippetEditorPresented = false;
-    m_clearSection.reset();
-    m_actionEntry.reset();
-    if (m_mirroredPresenting) {
-        if (m_controllerGuard)
-            m_controllerGuard->setEditorOpen(false);
-        if (m_modelGuard)
-            m_modelGuard->setPanelOverlayPresented(false);
-    }
 }
 
 ClipboardModel *PanelSheetHost::clipboardModel() const
@@ -128,13 +117,13 @@ void PanelSheetHost::confirmClear(ClearSection section, const std::optional<QStr
     connect(alert, &ClearSectionAlert::cancelled, this, &PanelSheetHost::closeAlert);
     m_alert = alert;
     present(alert, true);
-    mirror();
+    announce();
 }
 
 void PanelSheetHost::setActionEntry(const std::optional<ClipboardEntry> &entry)
 {
     m_actionEntry = entry;
-    mirror();
+    announce();
 }
 
 std::optional<QString> PanelSheetHost::expandedControlsEntryID() const
@@ -316,9 +305,14 @@ QWidget *PanelSheetHost::clearAlert() const
     return m_alert;
 }
 
+bool PanelSheetHost::isEditorOpen() const
+{
+    return m_editingEntry || m_isJarEditorPresented || m_isSnippetEditorPresented || m_clearSection;
+}
+
 bool PanelSheetHost::isPresenting() const
 {
-    return m_editingEntry || m_isJarEditorPresented || m_isSnippetEditorPresented || m_clearSection || m_actionEntry;
+    return isEditorOpen() || isActionMenuOpen();
 }
 
 void PanelSheetHost::dismissAll()
@@ -331,7 +325,7 @@ void PanelSheetHost::showSheet(QWidget *view)
 {
     m_sheet = view;
     present(view, false);
-    mirror();
+    announce();
 }
 
 void PanelSheetHost::discardSheet()
@@ -366,7 +360,7 @@ void PanelSheetHost::closeSheet()
 {
     const bool wasOpen = m_editingEntry || m_isJarEditorPresented || m_isSnippetEditorPresented;
     discardSheet();
-    mirror();
+    announce();
     if (wasOpen)
         Q_EMIT sheetClosed();
 }
@@ -375,7 +369,7 @@ void PanelSheetHost::closeAlert()
 {
     const bool wasOpen = m_clearSection.has_value();
     discardAlert();
-    mirror();
+    announce();
     if (wasOpen)
         Q_EMIT sheetClosed();
 }
@@ -434,17 +428,23 @@ void PanelSheetHost::followAppearance()
     applyAppearance(m_alert, appearance);
 }
 
-void PanelSheetHost::mirror()
+void PanelSheetHost::announce()
 {
-    const bool presenting = isPresenting();
-    if (presenting == m_mirroredPresenting)
-        return;
-    m_mirroredPresenting = presenting;
-    // The controller keeps the panel expanded while it is told an editor is open, and the
-    // keyboard monitor leaves global shortcuts alone while the overlay flag is raised.
-    if (m_controllerGuard)
-        m_controllerGuard->setEditorOpen(presenting);
-    if (m_modelGuard)
-        m_modelGuard->setPanelOverlayPresented(presenting);
-    Q_EMIT presentingChanged(presenting);
+    const bool wasPresenting = m_toldEditorOpen || m_toldActionMenuOpen;
+    const bool editor = isEditorOpen();
+    const bool menu = isActionMenuOpen();
+    if (editor != m_toldEditorOpen) {
+        m_toldEditorOpen = editor;
+        Q_EMIT editorOpenChanged(editor);
+    }
+    if (menu != m_toldActionMenuOpen) {
+        m_toldActionMenuOpen = menu;
+        Q_EMIT actionMenuOpenChanged(menu);
+    }
+    if (editor || menu) {
+        if (!wasPresenting)
+            Q_EMIT presentingChanged(true);
+    } else if (wasPresenting) {
+        Q_EMIT presentingChanged(false);
+    }
 }

@@ -18,8 +18,9 @@ class PanelModelLink;
 
 // Presents the panel's sheets (the entry sheet, the Jar editor, the snippet editor) and the
 // clear confirmation over one panel view, and makes the model calls their buttons end in. While
-// any of them, or an entry's actions menu, is open the panel is held open: the model's overlay
-// flag and the controller's editor flag are kept in step with what is shown.
+// any of them, or an entry's actions menu, is open the panel must stay open: the host says so
+// through its signals, and the view that owns it mirrors that into the controller together with
+// what the other views of the same controller hold (one view letting go must not release another).
 //
 // Each sheet is a window of its own, laid over the panel view from its top centre: the sheets
 // are larger than the notch panel and take the keyboard, which the panel itself never does.
@@ -52,7 +53,11 @@ public:
     const std::optional<ClearSection> &clearSection() const { return m_clearSection; }
     bool isJarEditorPresented() const { return m_isJarEditorPresented; }
     bool isSnippetEditorPresented() const { return m_isSnippetEditorPresented; }
-    // A sheet, the alert or an actions menu is open: the panel must not collapse under it.
+    // A sheet or the alert is shown (an editor, to the controller).
+    bool isEditorOpen() const;
+    // An entry's actions menu is open.
+    bool isActionMenuOpen() const { return m_actionEntry.has_value(); }
+    // Either: the panel must not collapse under it.
     bool isPresenting() const;
 
     // Closes every sheet and the alert without acting on them (the panel view goes away).
@@ -62,7 +67,10 @@ Q_SIGNALS:
     // A sheet or the alert appeared (its view) or went away.
     void sheetShown(QWidget *sheet);
     void sheetClosed();
-    // isPresenting() changed.
+    // isEditorOpen(), isActionMenuOpen() and isPresenting() changed; each is told only on a change,
+    // and a sheet replaced by the next never reads as closed in between.
+    void editorOpenChanged(bool open);
+    void actionMenuOpenChanged(bool open);
     void presentingChanged(bool presenting);
     void expandedControlsEntryIDChanged();
 
@@ -91,17 +99,19 @@ private:
     void present(QWidget *view, bool isAlert);
     void place(QWidget *window, bool isAlert) const;
     void followAppearance();
-    void mirror();
+    // Tells of a change of what is open.
+    void announce();
 
     PanelModelLink &m_model;
+    // The controller of the panel the sheets stand over; its holds are the owning view's to write.
     PanelController &m_controller;
-    // Both outlive the host in the program; the guards spare a host that outlives them in tests.
+    // The model outlives the host in the program; the guard spares a host that outlives it in tests.
     QPointer<PanelModelLink> m_modelGuard;
-    QPointer<PanelController> m_controllerGuard;
     QPointer<QWidget> m_overlayParent;
     QPointer<QWidget> m_sheet;
     QPointer<QWidget> m_alert;
-    bool m_mirroredPresenting = false;
+    bool m_toldEditorOpen = false;
+    bool m_toldActionMenuOpen = false;
 
     std::optional<ClipboardEntry> m_editingEntry;
     QString m_editingText;

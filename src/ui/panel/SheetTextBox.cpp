@@ -15,6 +15,9 @@ SheetTextBox::SheetTextBox(qreal fontSize, qreal cornerRadius, int padding, QWid
     layout->setContentsMargins(padding, padding, padding, padding);
     layout->addWidget(m_editor);
     m_editor->setFrameShape(QFrame::NoFrame);
+    // The box takes the height its sheet leaves it; the editor's own wish (a dozen lines) would
+    // make a fixed-size sheet ask for more than its frame.
+    m_editor->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     m_editor->viewport()->setAutoFillBackground(false);
     m_editor->setAutoFillBackground(false);
     // What the user copied is shown as it is: no ligatures turning "->" into an arrow.
