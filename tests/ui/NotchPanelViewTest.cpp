@@ -95,6 +95,15 @@ TEST_F(NotchPanelViewTest, SummaryShowsTheCountAndTheNoticesAndFollowsTheModelOn
     EXPECT_FALSE(details().isVisible()) << "the notice takes the details panel's place";
     EXPECT_EQ(view->outline().size(), QSizeF(280, 160 + 94));
 
+    // Its two buttons open the composer and the text reader for the new screenshot.
+    const QList<QAbstractButton *> actions = view->screenshotNotice()->findChildren<QAbstractButton *>();
+    ASSERT_EQ(actions.size(), 2);
+    controller.requests.clear();
+    testsupport::click(actions.at(0));
+    testsupport::click(actions.at(1));
+    const QString id = seed.first(ClipboardKind::Image).id;
+    EXPECT_EQ(controller.requests, (QStringList{"screenshotEdit " + id, "screenshotText " + id}));
+
     model().dismissScreenshotNotice();
     settle();
     EXPECT_FALSE(view->screenshotNotice());
