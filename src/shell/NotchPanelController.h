@@ -24,6 +24,7 @@ class QVariantAnimation;
 class QWidget;
 class TarnelPanel;
 
+class DesktopCompositor;
 class PanelWindowTraits;
 class Permissions;
 class QrDetector;
@@ -58,6 +59,9 @@ struct PanelServices {
     std::function<int(const QString &message, const QString &informativeText, const QStringList &buttons)> alert;
     // Checks for updates from the settings; none in tests.
     TarnelUpdater *updater = nullptr;
+    // Whether the desktop composites, so that shaped windows may be translucent; without it
+    // they are always cut to their outlines.
+    DesktopCompositor *compositor = nullptr;
 };
 
 // The clocks of hover; tests shorten them, the program keeps the defaults.
@@ -193,6 +197,10 @@ private:
     void setContentExpanded(bool expanded);
     void stopTimer(QPointer<QTimer> &timer);
     void updateDrawnRegion();
+    // Gives a window that is not a rectangle to the desktop's compositor and window system.
+    void followDesktop(TarnelPanel &window);
+    // What the hosted views fill their outlines with, in the current appearance.
+    void updateSurfaces();
     // Starts the pointer beat when the panel needs it and stops it when the panel rests.
     void followPointerWhileNeeded();
     bool needsPointerBeat() const;

@@ -97,12 +97,14 @@ void NotchPanelController::showScreenshotToast(const ClipboardEntry &entry)
         auto *toast = new TarnelPanel(Qt::WindowDoesNotAcceptFocus);
         toast->setAttribute(Qt::WA_QuitOnClose, false);
         toast->setWindowRole(QString::fromLatin1(TarnelPanel::toastRole));
-        // The card draws its own rounded shape; the window around it stays clear.
-        toast->setAttribute(Qt::WA_TranslucentBackground);
+        // The card draws its own rounded shape; nothing of the window around it shows.
+        toast->setFixedSize(PanelMetrics::toastSize.toSize());
+        toast->setRoundedOutline(ScreenshotAddedToast::kRadius);
+        followDesktop(*toast);
         m_screenshotToastPanel = toast;
+        updateSurfaces();
     }
     auto *toast = static_cast<TarnelPanel *>(m_screenshotToastPanel.data());
-    toast->setFixedSize(PanelMetrics::toastSize.toSize());
 
     QPointer<NotchPanelController> self(this);
     toast->setContent(new ScreenshotAddedToast(
