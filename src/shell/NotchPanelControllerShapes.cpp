@@ -10,12 +10,15 @@
 
 void NotchPanelController::followDesktop(TarnelPanel &window)
 {
-    window.followDesktop(m_services.compositor, m_services.windowTraits);
-    // A window made anew is a new window to the window manager: it must hear again that
-    // this one is an accessory.
+    window.followDesktop(m_services.compositor);
+    // A window made anew is a new window to the window system: it must hear again that this
+    // one is an accessory, and whether the pointer passes through it.
     connect(&window, &TarnelPanel::remade, this, [this, &window] {
-        if (window.isVisible())
-            m_services.windowTraits.keepOffTaskbar(window);
+        if (!window.isVisible())
+            return;
+        m_services.windowTraits.keepOffTaskbar(window);
+        if (&window == m_panel && m_ignoresMouseEvents)
+            m_services.windowTraits.setAcceptsPointer(window, false);
     });
 }
 

@@ -2,7 +2,6 @@
 
 #include "core/Logging.h"
 #include "platform/DesktopCompositor.h"
-#include "platform/PanelWindowTraits.h"
 #include "shell/HostedContent.h"
 
 #include <QPainter>
@@ -49,23 +48,11 @@ void TarnelPanel::resizeEvent(QResizeEvent *event)
     }
 }
 
-void TarnelPanel::showEvent(QShowEvent *event)
+void TarnelPanel::followDesktop(DesktopCompositor *compositor)
 {
-    QWidget::showEvent(event);
-    // A window made anew while hidden gets its input shape once it exists again.
-    if (m_traits && !m_pointerShapeApplied)
-        applyShape();
-}
-
-void TarnelPanel::followDesktop(DesktopCompositor *compositor, PanelWindowTraits &traits)
-{
-    m_traits = &traits;
-    m_compositor = compositor;
     if (compositor)
         connect(compositor, &DesktopCompositor::runningChanged, this, &TarnelPanel::setTranslucent);
     setTranslucent(compositor && compositor->isRunning());
-    m_pointerShapeApplied = false;
-    applyShape();
 }
 
 void TarnelPanel::setSurface(const QBrush &surface)
@@ -96,7 +83,6 @@ void TarnelPanel::setTranslucent(bool translucent)
     // Translucency turned the system background off; an opaque window needs it back.
     if (!translucent)
         setAttribute(Qt::WA_NoSystemBackground, false);
-    m_pointerShapeApplied = false;
     if (made && shown) {
         setGeometry(frame);
         show();
@@ -113,25 +99,12 @@ void TarnelPanel::setTranslucent(bool translucent)
 
 void TarnelPanel::applyShape()
 {
-    // Without a compositor, what lies outside the bounding shape is the desktop beneath; with
-    // one, the window is transparent there and only needs to let the pointer through.
-    QRegion pointerShape;
-    if (isTranslucent()) {
+    // An input shape alone would not do: the window manager's frame around the window takes
+    // the clicks that the window lets through, and only the bounding shape is passed on to it.
+    if (m_drawnRegion.isEmpty())
         clearMask();
-        pointerShape = m_drawnRegion;
-    } else if (m_drawnRegion.isEmpty()) {
-        clearMask();
-    } else {
-        setMask(m_drawnRegion);
-    }
-    if (!m_traits || (m_pointerShapeApplied && pointerShape == m_appliedPointerShape))
-        return;
-    // The input shape belongs to the window system's window: only one that exists takes it.
-    if (!testAttribute(Qt::WA_WState_Created) && pointerShape.isEmpty())
-        return;
-    m_traits->setPointerShape(*this, pointerShape);
-    m_appliedPointerShape = pointerShape;
-    m_pointerShapeApplied = true;
+    else
+        setMask(isTranslucent() ? withSoftEdge(m_drawnRegion) & rect() : m_drawnRegion);
 }
 
 void TarnelPanel::paintEvent(QPaintEvent *event)
@@ -158,4 +131,10 @@ QRegion roundedRegion(const QRect &rect, qreal radius)
     QPainterPath path;
     path.addRoundedRect(QRectF(rect), radius, radius);
     return QRegion(path.toFillPolygon().toPolygon(), Qt::WindingFill);
+}
+
+QRegion withSoftEdge(const QRegion &region)
+{
+    const QRegion wider = region.united(region.translated(-1, 0)).united(region.translated(1, 0));
+    return wider.united(wider.translated(0, -1)).united(wider.translated(0, 1));
 }

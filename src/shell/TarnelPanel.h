@@ -1,11 +1,9 @@
 #pragma once
 
 #include <QBrush>
-#include <QPointer>
 #include <QWidget>
 
 class DesktopCompositor;
-class PanelWindowTraits;
 
 // The notch panel's window: frameless, above other windows, without a taskbar entry, shown
 // without taking the keyboard. It may still take the keyboard when Tarnel activates it (its
@@ -13,11 +11,13 @@ class PanelWindowTraits;
 //
 // It is also what every Tarnel window that is not a rectangle is made of (the popover and the
 // toast too): only its drawn region is on screen and takes the pointer, on every desktop.
-// With a compositor the window is translucent, so the hosted view's soft edges blend with
-// what lies beneath. Without one the window's bounding shape is the drawn region, and the
-// region's rim is painted against the hosted view's own surface, never against a light
-// default background. When the compositor starts or stops, the window is made anew in the
-// other kind at once, as it was: placed, shown, drawn and taking the pointer the same way.
+// The window's bounding shape is that region: the window manager shapes its frame after it,
+// so the pointer outside reaches the windows beneath. With a compositor the window is
+// translucent and its shape keeps the pixels that the outline only touches, so the hosted
+// view's soft edges blend with what lies beneath. Without one the shape holds the pixels
+// whose centres the outline covers, and that rim is painted against the hosted view's own
+// surface, never against a light default background. When the compositor starts or stops,
+// the window is made anew in the other kind at once, placed and shown as it was.
 class TarnelPanel : public QWidget {
     Q_OBJECT
 public:
@@ -36,9 +36,8 @@ public:
     // so as the window is resized; a new setDrawnRegion ends that.
     void setRoundedOutline(qreal radius);
 
-    // Follows the desktop's compositor from now on (none: never translucent) and hands the
-    // window's input shape to the window system.
-    void followDesktop(DesktopCompositor *compositor, PanelWindowTraits &traits);
+    // Follows the desktop's compositor from now on; without one the window is never translucent.
+    void followDesktop(DesktopCompositor *compositor);
     bool isTranslucent() const { return testAttribute(Qt::WA_TranslucentBackground); }
     // While the window is made anew: hiding it then is no closing.
     bool isBeingRemade() const { return m_remaking; }
@@ -58,7 +57,6 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void showEvent(QShowEvent *event) override;
 
 private:
     void setTranslucent(bool translucent);
@@ -67,10 +65,6 @@ private:
     QRegion m_drawnRegion;
     qreal m_roundedRadius = -1;
     QBrush m_surface;
-    QPointer<DesktopCompositor> m_compositor;
-    PanelWindowTraits *m_traits = nullptr;
-    QRegion m_appliedPointerShape;
-    bool m_pointerShapeApplied = false;
     bool m_remaking = false;
     QWidget *m_content = nullptr;
 };
@@ -78,3 +72,5 @@ private:
 // The pixels of a rectangle with rounded corners as the views draw it (antialiased circular
 // corners), each pixel counted in when the outline covers its centre.
 QRegion roundedRegion(const QRect &rect, qreal radius);
+// The region and every pixel next to it: whatever a soft edge along its outline touches.
+QRegion withSoftEdge(const QRegion &region);

@@ -25,23 +25,3 @@ bool FakePanelWindowTraits::acceptsPointer(const QWidget *window) const
     }
     return true;
 }
-
-void FakePanelWindowTraits::setPointerShape(QWidget &window, const QRegion &region)
-{
-    for (auto &entry : m_shapes) {
-        if (entry.first == &window) {
-            entry.second = region;
-            return;
-        }
-    }
-    m_shapes.append({&window, region});
-}
-
-QRegion FakePanelWindowTraits::pointerShape(const QWidget *window) const
-{
-    for (const auto &entry : m_shapes) {
-        if (entry.first == window)
-            return entry.second;
-    }
-    return {};
-}

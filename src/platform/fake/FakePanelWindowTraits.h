@@ -4,7 +4,6 @@
 
 #include <QList>
 #include <QPointer>
-#include <QRegion>
 #include <QWidget>
 
 // Records what the controller asked of the window system, so tests can see when the
@@ -12,17 +11,13 @@
 class FakePanelWindowTraits : public PanelWindowTraits {
 public:
     void setAcceptsPointer(QWidget &window, bool accepts) override;
-    void setPointerShape(QWidget &window, const QRegion &region) override;
     void keepOffTaskbar(QWidget &window) override;
 
     // The last answer given for a window; a window never asked accepts the pointer.
     bool acceptsPointer(const QWidget *window) const;
     int pointerChanges = 0;
-    // The last pointer shape given for a window; empty when never given.
-    QRegion pointerShape(const QWidget *window) const;
     QList<QPointer<QWidget>> offTaskbar;
 
 private:
     QList<QPair<const QWidget *, bool>> m_accepts;
-    QList<QPair<const QWidget *, QRegion>> m_shapes;
 };

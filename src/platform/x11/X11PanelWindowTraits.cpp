@@ -3,11 +3,7 @@
 #include "core/Logging.h"
 
 #include <QGuiApplication>
-#include <QRegion>
-#include <QVariant>
 #include <QWidget>
-
-#include <vector>
 
 #include <utility>
 
@@ -50,25 +46,9 @@ void sendWmState(Display *display, Window window, const char *first, const char 
                SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
-// What the window was last told, kept on the window itself so that it lives and dies with it.
-constexpr char kPassesPointer[] = "tarnelPassesPointer";
-constexpr char kPointerShape[] = "tarnelPointerShape";
-
 } // namespace
 
 void X11PanelWindowTraits::setAcceptsPointer(QWidget &window, bool accepts)
-{
-    window.setProperty(kPassesPointer, !accepts);
-    applyInputShape(window);
-}
-
-void X11PanelWindowTraits::setPointerShape(QWidget &window, const QRegion &region)
-{
-    window.setProperty(kPointerShape, region);
-    applyInputShape(window);
-}
-
-void X11PanelWindowTraits::applyInputShape(QWidget &window)
 {
     Display *display = x11Display();
     if (!display)
@@ -79,26 +59,14 @@ void X11PanelWindowTraits::applyInputShape(QWidget &window)
             qCWarning(lcPlatform) << "No XFixes: clicks beside the notch cannot pass through the panel";
         return;
     }
-    const bool passes = window.property(kPassesPointer).toBool();
-    const QRegion shape = window.property(kPointerShape).value<QRegion>();
     const auto id = static_cast<Window>(window.winId());
-    if (!passes && shape.isEmpty()) {
+    if (accepts) {
         // No input shape of our own: input follows the drawn (bounding) shape again.
         XFixesSetWindowShapeRegion(display, id, ShapeInput, 0, 0, None);
     } else {
-        std::vector<XRectangle> rectangles;
-        if (!passes) {
-            // The window's own pixels, as the X server counts them (device pixels).
-            const qreal scale = window.devicePixelRatioF();
-            for (const QRect &rect : shape) {
-                const QRect device(QPoint(qRound(rect.x() * scale), qRound(rect.y() * scale)),
-                                   QPoint(qRound((rect.right() + 1) * scale) - 1, qRound((rect.bottom() + 1) * scale) - 1));
-                rectangles.push_back({short(device.x()), short(device.y()), ushort(device.width()), ushort(device.height())});
-            }
-        }
-        const XserverRegion region = XFixesCreateRegion(display, rectangles.data(), int(rectangles.size()));
-        XFixesSetWindowShapeRegion(display, id, ShapeInput, 0, 0, region);
-        XFixesDestroyRegion(display, region);
+        const XserverRegion empty = XFixesCreateRegion(display, nullptr, 0);
+        XFixesSetWindowShapeRegion(display, id, ShapeInput, 0, 0, empty);
+        XFixesDestroyRegion(display, empty);
     }
     XFlush(display);
 }
