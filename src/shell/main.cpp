@@ -28,6 +28,7 @@
 #include "shell/GlobalPasteMonitor.h"
 #include "shell/MenuBarPopover.h"
 #include "shell/PermissionExplanation.h"
+#include "shell/QtTranslations.h"
 #include "shell/TarnelPanel.h"
 #include "ui/panel/ClipboardPanelView.h"
 #include "ui/quickaccess/QuickAccessHost.h"
@@ -112,6 +113,7 @@ int main(int argc, char *argv[])
         modelServices.screenshotLocation = &desktop.screenshotLocation;
         modelServices.screenshotMonitor = std::make_unique<ScreenshotFolderMonitor>(std::make_unique<LinuxFolderWatcher>());
         desktop.model = std::make_unique<ClipboardModel>(std::move(modelServices));
+        new QtTranslations(*desktop.model, desktop.model.get());
         desktop.panelModel = std::make_unique<ClipboardModelPanelLink>(*desktop.model, desktop.settings);
         PanelServices services{desktop.settings, desktop.workspace, desktop.permissions, desktop.windowTraits, {},
                                &QSystemTrayIcon::isSystemTrayAvailable, &desktop.textRecognizer, &desktop.qrDetector,
