@@ -7,6 +7,7 @@
 #include "platform/PanelWindowTraits.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
 #include "ui/tools/ScreenshotAddedToast.h"
+#include "ui/style/PanelStyle.h"
 #include "ui/tools/ScreenshotTextSheet.h"
 
 #include <QGuiApplication>
@@ -154,10 +155,16 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
 
     QPointer<NotchPanelController> self(this);
     QWidget *window = nullptr;
+    const QSize size = (extractText ? PanelMetrics::textSheetSize : PanelMetrics::composerSize).toSize();
     if (extractText) {
-        window = new DraggableSheetWindow();
-        window->setWindowRole(QString::fromLatin1(TarnelPanel::textSheetRole));
-        window->setAttribute(Qt::WA_TranslucentBackground);
+        auto *sheet = new DraggableSheetWindow();
+        sheet->setWindowRole(QString::fromLatin1(TarnelPanel::textSheetRole));
+        // The sheet draws its own rounded card; nothing of the window around it shows.
+        sheet->resize(size);
+        sheet->setRoundedOutline(ScreenshotTextSheet::kRadius);
+        sheet->setSurface(PanelStyle::background(QRectF(QPoint(), size), PanelStyle::schemeFor(m_model.appearance())));
+        followDesktop(*sheet);
+        window = sheet;
     }
     else
         window = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
@@ -187,7 +194,6 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(content);
     }
-    const QSize size = (extractText ? PanelMetrics::textSheetSize : PanelMetrics::composerSize).toSize();
     window->resize(size);
     m_screenshotActionWindow = window;
     if (screen) {

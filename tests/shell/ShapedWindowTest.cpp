@@ -7,7 +7,10 @@
 #include "shell/TarnelPanel.h"
 #include "ui/quickaccess/QuickAccessView.h"
 #include "ui/style/PanelStyle.h"
+#include "ui/tools/ScreenshotTextSheet.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QJsonObject>
 #include <QPainter>
 #include <QSignalSpy>
@@ -155,4 +158,31 @@ TEST(ShapedWindow, ThePanelKeepsToTheNotchAndToQuickAccessFrameInEveryState)
 
     h.controller->dismissQuickAccess();
     EXPECT_EQ(h.panel().mask(), withSoftEdge(collapsed) & QRect(QPoint(), h.frame().size())) << "back under the notch";
+}
+
+TEST(ShapedWindow, TheTextSheetIsCutToItsRoundedCardWithoutACompositor)
+{
+    PanelHarness h(QJsonObject{{QStringLiteral("tarnel.onboardingComplete"), true}});
+    ClipboardEntry entry;
+    entry.id = ClipboardEntry::newID();
+    entry.kind = ClipboardKind::Image;
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    entry.imageData = [&] {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes;
+    }();
+    h.controller->openScreenshotAction(entry, true);
+    auto *sheet = qobject_cast<TarnelPanel *>(h.controller->screenshotActionWindow());
+    ASSERT_TRUE(sheet);
+    EXPECT_FALSE(sheet->isTranslucent()) << "a translucent window without a compositor shows black corners";
+    EXPECT_EQ(sheet->mask(), roundedRegion(QRect(QPoint(), sheet->size()), ScreenshotTextSheet::kRadius));
+
+    h.compositor.setRunning(true);
+    EXPECT_TRUE(sheet->isTranslucent());
+    EXPECT_TRUE(sheet->isVisible());
+    sheet->close();
 }
