@@ -137,6 +137,10 @@ TEST(ShapedWindow, ThePanelKeepsToTheNotchAndToQuickAccessFrameInEveryState)
     const QRegion collapsed = NotchPanelGeometry::notchRegion(h.controller->drawnNotchSize(), h.panel().width());
     EXPECT_EQ(h.panel().mask(), collapsed);
     EXPECT_EQ(h.panel().mask().boundingRect().size(), QSize(96, 40));
+    h.model.setCopiedNotice(true);
+    EXPECT_EQ(h.panel().mask().boundingRect().size(), QSize(160, 40)) << "the copied notice's width";
+    h.model.setCopiedNotice(false);
+    EXPECT_EQ(h.panel().mask(), collapsed);
 
     h.moveTo(h.notchCentre());
     EXPECT_EQ(h.panel().mask().boundingRect().width(), 450) << "widened with the pointer";
