@@ -22,6 +22,7 @@
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11KeyTap.h"
 #include "platform/x11/X11Permissions.h"
+#include "platform/x11/X11TrayHostMonitor.h"
 #include "platform/x11/X11Workspace.h"
 #include "shell/AppDelegate.h"
 #include "shell/NotchPanelController.h"
@@ -53,6 +54,7 @@ struct Desktop {
     X11KeySender keySender{&workspace};
     X11PanelWindowTraits windowTraits;
     X11DesktopCompositor compositor;
+    X11TrayHostMonitor trayHost;
     X11Pasteboard pasteboard;
     LinuxLoginItem loginItem;
     LinuxScreenshotLocation screenshotLocation;
@@ -120,6 +122,7 @@ int main(int argc, char *argv[])
                                &desktop.screenText, {}};
         services.updater = desktop.updater.get();
         services.compositor = &desktop.compositor;
+        services.trayHostMonitor = &desktop.trayHost;
         auto controller = std::make_unique<NotchPanelController>(*desktop.panelModel, services);
         NotchPanelController *panelController = controller.get();
 

@@ -6,6 +6,7 @@
 #include "platform/fake/FakeDesktopCompositor.h"
 #include "platform/fake/FakePanelWindowTraits.h"
 #include "platform/ScreenTextCapture.h"
+#include "platform/TrayHostMonitor.h"
 #include "platform/fake/FakePermissions.h"
 #include "platform/fake/FakeRegionCapture.h"
 #include "platform/fake/FakeTextRecognizer.h"
@@ -46,7 +47,8 @@ struct PanelHarness {
                                [this](const QString &message, const QString &, const QStringList &) {
                                    alerts.append(message);
                                    return alertChoice;
-                               }};
+                               },
+                               nullptr, &trayHost};
         services.compositor = &compositor;
         controller = std::make_unique<NotchPanelController>(model, services, timings);
     }
@@ -90,5 +92,7 @@ struct PanelHarness {
     int alertChoice = 1;
     QPoint pointer{0, 500};
     bool trayAvailable = true;
+    // Announces that trayAvailable may have changed.
+    TrayHostMonitor trayHost;
     std::unique_ptr<NotchPanelController> controller;
 };
