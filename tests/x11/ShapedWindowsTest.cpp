@@ -1,8 +1,8 @@
 // Tarnel's windows that are not rectangles, as a user sees them over another application: the
-// notch collapsed and open, Quick Access at the centre and the screenshot toast each show the
-// window beneath everywhere outside their outlines, and clicks there reach it, on a bare
-// desktop and under a compositing manager; the windows follow the compositor starting and
-// stopping while Tarnel runs.
+// notch collapsed and open, Quick Access at the centre and in its popover, and the screenshot
+// toast each show the window beneath everywhere outside their outlines, and clicks there reach
+// it, on a bare desktop and under a compositing manager; the windows follow the compositor
+// starting and stopping while Tarnel runs.
 #include "core/ClipboardEntry.h"
 #include "core/TarnelNotchShape.h"
 
@@ -244,8 +244,9 @@ QByteArray screenshotPng()
     return out;
 }
 
-// The toast of a new screenshot (menu-bar mode, no tray host), checked on the screen.
-void checkToast(Desktop &desktop)
+// The toast of a new screenshot and the popover (menu-bar mode, no tray host), checked on the
+// screen.
+void checkMenuBarWindows(Desktop &desktop)
 {
     QTemporaryDir shots;
     writeSettings(settingsWithHistory(1, {{"tarnel.presentationMode", "menuBar"}, {"tarnel.screenshotFolderPath", shots.path()}}));
@@ -269,6 +270,16 @@ void checkToast(Desktop &desktop)
     const Outline card = Outline::rounded(frame, kToastRadius);
     EXPECT_EQ(waitForOutline(card, desktop.before), "") << "toast";
     EXPECT_TRUE(clickReaches(desktop.below, frame.bottomRight())) << "its corner" << desktop.below.clicks().constData();
+
+    // Quick Access of menu-bar mode, in its popover.
+    xdotool({"key", "shift+super+v"});
+    QRect popover;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        const auto shown = shownWithRole("tarnel-popover");
+        popover = shown.empty() ? QRect() : geometry(shown.front());
+        return popover.width() == 350;
+    })) << tarnel.errorOutput().constData();
+    EXPECT_EQ(waitForOutline(Outline::rounded(popover, kQuickAccessRadius), desktop.before), "") << "popover";
 }
 
 } // namespace
@@ -286,7 +297,7 @@ TEST(ShapedWindows, OnABareDesktopOnlyTheOutlinesAreOnScreenAndTakeClicks)
         ASSERT_EQ(panel.size(), 1u);
         EXPECT_EQ(windowDepth(panel.front()), 24) << "nothing to blend with";
     }
-    checkToast(desktop);
+    checkMenuBarWindows(desktop);
 }
 
 TEST(ShapedWindows, UnderACompositorTheWindowsAreTranslucentAndOnlyTheOutlinesShow)
@@ -303,7 +314,7 @@ TEST(ShapedWindows, UnderACompositorTheWindowsAreTranslucentAndOnlyTheOutlinesSh
         ASSERT_EQ(panel.size(), 1u);
         EXPECT_EQ(windowDepth(panel.front()), 32);
     }
-    checkToast(desktop);
+    checkMenuBarWindows(desktop);
 }
 
 TEST(ShapedWindows, FollowTheCompositorStartingAndStoppingWhileTarnelRuns)
