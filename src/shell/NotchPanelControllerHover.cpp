@@ -167,6 +167,12 @@ void NotchPanelController::collapseForPointerExit()
     stopTimer(m_collapseTimer);
     if (m_isContentExpanded)
         setContentExpanded(false);
+    // The open panel took the keyboard for its search field: closing gives it back to the
+    // application the user came from, so typing does not go to a panel that is gone.
+    if (!m_isAtCursor && m_panel->isActiveWindow()) {
+        if (const std::optional<RunningApplication> target = m_model.pasteTargetApplication())
+            m_services.workspace.activate(*target);
+    }
 
     auto *timer = new QTimer(this);
     timer->setSingleShot(true);

@@ -1,7 +1,7 @@
 // The whole program through the notch: hovering opens the details panel with the history in its
 // library, the search field filters it and Return pastes the match into the application the
-// user came from, and the section strip switches to another section whose footer button pastes
-// that section's entry.
+// user came from, leaving the panel gives that application the keyboard back, and the section
+// strip switches to another section whose footer button pastes that section's entry.
 #include <gtest/gtest.h>
 
 #include "core/ClipboardEntry.h"
@@ -77,7 +77,15 @@ void hoverSearchAndSwitchSections()
     movePointer(kNotch);
     ASSERT_TRUE(QTest::qWaitFor([&] { return panelOpen(*panel); }, 6000));
     clickAt(kSearchField);
+    ASSERT_TRUE(waitForActive(tarnel.pid()));
     xdotool({"key", "ctrl+a", "BackSpace"});
+
+    // Leaving the open panel gives the keyboard back to the application the user came from.
+    movePointer(kAway);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !panelOpen(*panel); }, 6000));
+    EXPECT_TRUE(waitForActive(fixture.pid())) << "the keyboard stayed with the closed panel";
+    movePointer(kNotch);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panelOpen(*panel); }, 6000));
     clickAt(kPinsCell);
     clickAt(kFooterButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text().endsWith(QStringLiteral("gama pripnutý")); }, 8000))
