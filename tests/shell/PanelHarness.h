@@ -1,6 +1,8 @@
 #pragma once
 
 #include "shell/FakePanelModelLink.h"
+#include "engine/ClipboardModel.h"
+#include "platform/fake/FakePasteboard.h"
 #include "shell/NotchPanelController.h"
 #include "shell/TarnelPanel.h"
 #include "platform/fake/FakePanelWindowTraits.h"
@@ -14,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -40,6 +43,17 @@ struct PanelHarness {
         , trayAvailable(hasSystemTray)
     {
         workspace.setOwnPid(4242);
+        // The guide's pages work on a real model over the same settings, so what they write
+        // lands beside the controller's own keys.
+        ClipboardModelServices services;
+        services.pasteboard = &pasteboard;
+        services.settings = &settings;
+        services.workspace = &workspace;
+        services.permissions = &permissions;
+        services.imageFolder = folder.filePath(QStringLiteral("Clipboard Images"));
+        services.backupFolder = folder.path();
+        wholeModel = std::make_unique<ClipboardModel>(std::move(services));
+        model.whole = wholeModel.get();
         controller = std::make_unique<NotchPanelController>(
             model,
             PanelServices{settings, workspace, permissions, traits, [this] { return pointer; },
@@ -78,6 +92,8 @@ struct PanelHarness {
 
     FakePanelModelLink model;
     FakeSettingsStore settings;
+    FakePasteboard pasteboard;
+    QTemporaryDir folder;
     FakeWorkspace workspace;
     FakePermissions permissions;
     FakePanelWindowTraits traits;
@@ -89,5 +105,6 @@ struct PanelHarness {
     int alertChoice = 1;
     QPoint pointer{0, 500};
     bool trayAvailable = true;
+    std::unique_ptr<ClipboardModel> wholeModel;
     std::unique_ptr<NotchPanelController> controller;
 };
