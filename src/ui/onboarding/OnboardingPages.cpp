@@ -178,9 +178,12 @@ void OnboardingView::fillPreferencesPage(QWidget *page)
         return button;
     };
     // The notch keeps its name in every language.
-    addChoiceRow(layout, modeButton(ClipboardPresentationMode::Notch, QStringLiteral("Notch"),
-                                    QStringLiteral("rectangle.topthird.inset.filled")),
-                 modeButton(ClipboardPresentationMode::MenuBar, L10n::text(QStringLiteral("Ponuka v lište")), QStringLiteral("menubar.rectangle")));
+    // Made one after the other, so the keyboard meets them in reading order.
+    PickerOption *notch = modeButton(ClipboardPresentationMode::Notch, QStringLiteral("Notch"),
+                                     QStringLiteral("rectangle.topthird.inset.filled"));
+    PickerOption *menuBar = modeButton(ClipboardPresentationMode::MenuBar, L10n::text(QStringLiteral("Ponuka v lište")),
+                                       QStringLiteral("menubar.rectangle"));
+    addChoiceRow(layout, notch, menuBar);
     auto *hint = new ToolText(withShortcuts(L10n::text(QStringLiteral("%@ otvorí Quick Access v oboch režimoch.")), {AppShortcut::pasteAs}), kHintSize, QFont::Normal,
                               ToolText::Role::Secondary, page);
     hint->setWordWrap(true);
@@ -193,8 +196,11 @@ void OnboardingView::fillPreferencesPage(QWidget *page)
         button->setObjectName(QStringLiteral("appearance-") + rawValue(appearance));
         return button;
     };
-    addChoiceRow(layout, appearanceButton(ClipboardAppearance::Light, L10n::text(QStringLiteral("Svetlý")), QStringLiteral("sun.max")),
-                 appearanceButton(ClipboardAppearance::Dark, L10n::text(QStringLiteral("Tmavý")), QStringLiteral("moon.stars")));
+    PickerOption *light = appearanceButton(ClipboardAppearance::Light, L10n::text(QStringLiteral("Svetlý")),
+                                           QStringLiteral("sun.max"));
+    PickerOption *dark = appearanceButton(ClipboardAppearance::Dark, L10n::text(QStringLiteral("Tmavý")),
+                                          QStringLiteral("moon.stars"));
+    addChoiceRow(layout, light, dark);
 
     layout->addWidget(C::sectionLabel(L10n::text(QStringLiteral("Jazyk")), page));
     // Each language is named in itself.
@@ -204,8 +210,9 @@ void OnboardingView::fillPreferencesPage(QWidget *page)
         button->setObjectName(QStringLiteral("language-") + rawValue(language));
         return button;
     };
-    addChoiceRow(layout, languageButton(AppLanguage::Sk, QStringLiteral("Slovenčina")),
-                 languageButton(AppLanguage::En, QStringLiteral("English")));
+    PickerOption *slovak = languageButton(AppLanguage::Sk, QStringLiteral("Slovenčina"));
+    PickerOption *english = languageButton(AppLanguage::En, QStringLiteral("English"));
+    addChoiceRow(layout, slovak, english);
 
     SettingToggle *recording = C::preferenceToggle(L10n::text(QStringLiteral("Sledovanie schránky")), m_model.isRecording(),
                                                    [this](bool on) { m_model.setIsRecording(on); }, page);

@@ -181,7 +181,8 @@ void OnboardingView::rebuild()
             }
         }
     }
-    (focus ? focus : m_continue)->setFocus(Qt::OtherFocusReason);
+    m_focusTarget = focus ? focus : m_continue;
+    m_focusTarget->setFocus(Qt::OtherFocusReason);
 }
 
 QWidget *OnboardingView::makeMainColumn(QWidget *parent)
@@ -286,6 +287,29 @@ void OnboardingView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     PanelStyle::fillBackground(painter, rect(), PanelStyle::schemeOf(this));
+}
+
+void OnboardingView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    m_focusOnActivation = true;
+    if (window() != this)
+        window()->installEventFilter(this);
+}
+
+bool OnboardingView::eventFilter(QObject *watched, QEvent *event)
+{
+    // A window that becomes active gives the keyboard to its first control, after this event;
+    // a newly shown guide wants it on its own choice (the primary button, or the page's first
+    // control), so it takes it back once activation is over.
+    if (watched == window() && event->type() == QEvent::WindowActivate && m_focusOnActivation) {
+        m_focusOnActivation = false;
+        QTimer::singleShot(0, this, [this] {
+            if (m_focusTarget)
+                m_focusTarget->setFocus(Qt::ActiveWindowFocusReason);
+        });
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void OnboardingView::keyPressEvent(QKeyEvent *event)

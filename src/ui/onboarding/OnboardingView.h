@@ -3,6 +3,7 @@
 #include "core/ClipboardPresentationMode.h"
 #include "ui/onboarding/OnboardingStep.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class ClipboardModel;
@@ -82,6 +83,8 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void rebuild();
@@ -107,4 +110,6 @@ private:
     QAbstractButton *m_later = nullptr;
     QAbstractButton *m_back = nullptr;
     QAbstractButton *m_continue = nullptr;
+    QPointer<QWidget> m_focusTarget;
+    bool m_focusOnActivation = false;
 };
