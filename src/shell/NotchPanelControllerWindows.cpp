@@ -58,6 +58,12 @@ void NotchPanelController::openSettingsWindow()
     QWidget *window = makeHostWindow(makePanelView(true), L10n::text(QStringLiteral("Nastavenia Tarnel")), flags);
     window->setMinimumSize(PanelMetrics::settingsMinimumSize.toSize());
     window->setWindowRole(QString::fromLatin1(TarnelPanel::settingsRole));
+    // The title is the window's part of the interface: it follows the language with the rest.
+    if (ClipboardModel *model = m_model.clipboardModel()) {
+        connect(model, &ClipboardModel::languageChanged, window, [window] {
+            window->setWindowTitle(L10n::text(QStringLiteral("Nastavenia Tarnel")));
+        }, Qt::QueuedConnection);
+    }
     window->resize(PanelMetrics::settingsSize.toSize());
     centreOnScreen(window);
     m_settingsWindow = window;
