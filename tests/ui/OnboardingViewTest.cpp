@@ -4,6 +4,7 @@
 #include "ui/onboarding/FolderPathLine.h"
 #include "ui/onboarding/OnboardingProgressBar.h"
 #include "ui/onboarding/OnboardingSidebar.h"
+#include "ui/onboarding/OnboardingSidebarRow.h"
 #include "ui/onboarding/OnboardingView.h"
 #include "ui/settings/MenuPicker.h"
 #include "ui/settings/PickerOption.h"
@@ -11,6 +12,8 @@
 #include "ui/tools/ToolText.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
+#include <QScrollBar>
 #include <QDir>
 #include <QKeyEvent>
 #include <QMenu>
@@ -200,6 +203,34 @@ TEST(OnboardingView, PreferencesWriteTheModelAtOnceAndTheGuideFollowsLookAndLang
     EXPECT_EQ(rowValue(view, QStringLiteral("summary-stack")), QStringLiteral("Repeat"));
     EXPECT_EQ(rowValue(view, QStringLiteral("summary-mode")), QStringLiteral("Menu Bar"));
     L10n::setLanguageReader({});
+}
+
+TEST(OnboardingView, ARebuiltPageKeepsItsScrollPositionAndANewStepStartsAtTheTop)
+{
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    OnboardingView view(model, ClipboardPresentationMode::Notch);
+    view.show();
+    view.setStep(OnboardingStep::Preferences);
+    auto *scroll = view.page()->parentWidget()->parentWidget()->parentWidget();
+    auto *area = qobject_cast<QAbstractScrollArea *>(scroll);
+    ASSERT_NE(area, nullptr);
+    ASSERT_GT(area->verticalScrollBar()->maximum(), 0) << "the preferences page is taller than the window";
+    area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+    const int bottom = area->verticalScrollBar()->value();
+
+    // A switch near the bottom: the page is made anew from the model, where the user was.
+    const QWidget *before = view.page();
+    testsupport::click(part(view, QStringLiteral("repeatsPasteStack")));
+    ASSERT_TRUE(testsupport::waitFor([&] { return view.page() != before; }));
+    EXPECT_TRUE(part(view, QStringLiteral("repeatsPasteStack"))->isChecked());
+    auto *rebuilt = qobject_cast<QAbstractScrollArea *>(view.page()->parentWidget()->parentWidget()->parentWidget());
+    EXPECT_EQ(rebuilt->verticalScrollBar()->value(), bottom);
+
+    testsupport::click(view.footerButton(Footer::Continue));
+    settle();
+    auto *next = qobject_cast<QAbstractScrollArea *>(view.page()->parentWidget()->parentWidget()->parentWidget());
+    EXPECT_EQ(next->verticalScrollBar()->value(), 0);
 }
 
 TEST(OnboardingView, PermissionCardsFollowTheModelAndTheirButtonsAskForHelp)
