@@ -26,6 +26,36 @@ ToolText *wrapping(const QString &text, qreal size, int weight, ToolText::Role r
     return label;
 }
 
+constexpr qreal kFocusRingOpacity = 0.5;
+
+// A choice the keyboard can reach shows where the keyboard is, since Space takes it.
+class FocusedChoice : public PickerOption {
+public:
+    using PickerOption::PickerOption;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        PickerOption::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        PanelStyle::strokeRounded(painter, QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kChoiceRadius,
+                                  PanelStyle::withOpacity(PanelStyle::colors(this).accent, kFocusRingOpacity), 1);
+    }
+    void focusInEvent(QFocusEvent *event) override
+    {
+        PickerOption::focusInEvent(event);
+        update();
+    }
+    void focusOutEvent(QFocusEvent *event) override
+    {
+        PickerOption::focusOutEvent(event);
+        update();
+    }
+};
+
 QVBoxLayout *column(int spacing)
 {
     auto *layout = new QVBoxLayout;
@@ -129,7 +159,7 @@ PickerOption *choiceButton(const QString &title, const QString &symbol, bool sel
     const int width = kChoicePadding * 2 + int(PanelIcons::side(kChoiceSymbolSize)) * 2 + kChoiceContentSpacing * 2
         + PanelText::width(titleFont, title);
     const PickerOption::Frame frame{kChoiceRadius, kChoiceSelectedOpacity, 0, false};
-    auto *option = new PickerOption(title, QSize(width, kChoiceMinimumHeight), frame, paint, parent);
+    auto *option = new FocusedChoice(title, QSize(width, kChoiceMinimumHeight), frame, paint, parent);
     option->setSelected(selected);
     QObject::connect(option, &QAbstractButton::clicked, option, [action] {
         if (action)

@@ -32,6 +32,7 @@ public:
     static constexpr qreal kRowTitleSize = 12;
     static constexpr qreal kRowRadius = 10;
     static constexpr qreal kRowTintOpacity = 0.11;
+    static constexpr qreal kRowFocusOpacity = 0.5;
 
     OnboardingSidebar(OnboardingStep current, QWidget *parent = nullptr);
 

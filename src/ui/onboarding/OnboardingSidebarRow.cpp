@@ -45,7 +45,7 @@ void OnboardingSidebarRow::paintEvent(QPaintEvent *)
     PanelIcons::paint(painter, symbolBox, shownSymbol(), S::kRowSymbolSize, ink);
     if (hasFocus())
         PanelStyle::strokeRounded(painter, QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), S::kRowRadius,
-                                  PanelStyle::withOpacity(colors.accent, 0.5), 1);
+                                  PanelStyle::withOpacity(colors.accent, S::kRowFocusOpacity), 1);
     const QFont font = PanelStyle::font(S::kRowTitleSize, isCurrent() ? QFont::DemiBold : QFont::Medium);
     painter.setPen(ink);
     const qreal left = symbolBox.right() + S::kRowSpacing;
