@@ -5,6 +5,7 @@
 #include "platform/fake/FakePasteboard.h"
 #include "shell/NotchPanelController.h"
 #include "shell/TarnelPanel.h"
+#include "platform/fake/FakeDesktopCompositor.h"
 #include "platform/fake/FakePanelWindowTraits.h"
 #include "platform/ScreenTextCapture.h"
 #include "platform/TrayHostMonitor.h"
@@ -46,25 +47,24 @@ struct PanelHarness {
         workspace.setOwnPid(4242);
         // The guide's pages work on a real model over the same settings, so what they write
         // lands beside the controller's own keys.
-        ClipboardModelServices services;
-        services.pasteboard = &pasteboard;
-        services.settings = &settings;
-        services.workspace = &workspace;
-        services.permissions = &permissions;
-        services.imageFolder = folder.filePath(QStringLiteral("Clipboard Images"));
-        services.backupFolder = folder.path();
-        wholeModel = std::make_unique<ClipboardModel>(std::move(services));
+        ClipboardModelServices modelServices;
+        modelServices.pasteboard = &pasteboard;
+        modelServices.settings = &settings;
+        modelServices.workspace = &workspace;
+        modelServices.permissions = &permissions;
+        modelServices.imageFolder = folder.filePath(QStringLiteral("Clipboard Images"));
+        modelServices.backupFolder = folder.path();
+        wholeModel = std::make_unique<ClipboardModel>(std::move(modelServices));
         model.whole = wholeModel.get();
-        controller = std::make_unique<NotchPanelController>(
-            model,
-            PanelServices{settings, workspace, permissions, traits, [this] { return pointer; },
-                          [this] { return trayAvailable; }, nullptr, nullptr, &screenText,
-                          [this](const QString &message, const QString &, const QStringList &) {
-                              alerts.append(message);
-                              return alertChoice;
-                          },
-                          nullptr, &trayHost},
-            timings);
+        PanelServices services{settings, workspace, permissions, traits, [this] { return pointer; },
+                               [this] { return trayAvailable; }, nullptr, nullptr, &screenText,
+                               [this](const QString &message, const QString &, const QStringList &) {
+                                   alerts.append(message);
+                                   return alertChoice;
+                               },
+                               nullptr, &trayHost};
+        services.compositor = &compositor;
+        controller = std::make_unique<NotchPanelController>(model, services, timings);
     }
 
     TarnelPanel &panel() const { return *controller->panel(); }
@@ -99,6 +99,7 @@ struct PanelHarness {
     FakeWorkspace workspace;
     FakePermissions permissions;
     FakePanelWindowTraits traits;
+    FakeDesktopCompositor compositor;
     FakeRegionCapture regionCapture;
     FakeTextRecognizer recognizer;
     ScreenTextCapture screenText{regionCapture, recognizer};
