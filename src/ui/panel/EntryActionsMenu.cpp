@@ -171,6 +171,7 @@ EntryActionsMenu::EntryActionsMenu(ClipboardModel &model, ClipboardEntry entry, 
     };
     connect(&m_model, &ClipboardModel::entriesChanged, this, queue, Qt::QueuedConnection);
     connect(&m_model, &ClipboardModel::jarsChanged, this, queue, Qt::QueuedConnection);
+    connect(&m_model, &ClipboardModel::languageChanged, this, queue, Qt::QueuedConnection);
     connect(&m_model, &ClipboardModel::appearanceChanged, this, [this] {
         PanelStyle::applyScheme(this, PanelStyle::schemeFor(m_model.appearance()));
     }, Qt::QueuedConnection);

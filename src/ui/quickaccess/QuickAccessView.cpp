@@ -13,6 +13,7 @@
 #include "ui/quickaccess/QuickAccessTabBar.h"
 #include "ui/style/PanelEmptyState.h"
 #include "ui/style/PanelField.h"
+#include "ui/style/LiveText.h"
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelStyle.h"
 
@@ -163,7 +164,8 @@ QWidget *QuickAccessView::buildListsPage()
     magnifier->setAttribute(Qt::WA_TransparentForMouseEvents);
     magnifier->setCursor(Qt::IBeamCursor);
     auto *clear = new QuickAccessIconButton(QStringLiteral("xmark.circle.fill"), {kFieldSymbolSide, 0, 12, true},
-                                            text("Vymazať hľadanie"), m_search);
+                                            QString(), m_search);
+    LiveText::tip(m_model, clear, QStringLiteral("Vymazať hľadanie"));
     m_clear = clear;
     fieldRow->addWidget(magnifier);
     fieldRow->addStretch();
@@ -172,10 +174,14 @@ QWidget *QuickAccessView::buildListsPage()
     connect(clear, &QAbstractButton::clicked, this, [this] { m_model.setSearchText(QString()); });
     connect(m_search, &QLineEdit::textEdited, this, [this](const QString &typed) { m_model.setSearchText(typed); });
     connect(m_search, &QLineEdit::returnPressed, this, [this] { m_model.commitQuickAccessSelection(); });
-    auto *settings = new QuickAccessIconButton(QStringLiteral("gearshape"), {kSearchHeight, 9, 11}, text("Nastavenia"), page);
-    settings->setAccessibleName(text("Nastavenia zobrazenia"));
+    auto *settings = new QuickAccessIconButton(QStringLiteral("gearshape"), {kSearchHeight, 9, 11}, QString(), page);
+    LiveText::follow(m_model, settings, [settings] {
+        settings->setToolTip(text("Nastavenia"));
+        settings->setAccessibleName(text("Nastavenia zobrazenia"));
+    });
     connect(settings, &QAbstractButton::clicked, this, &QuickAccessView::settingsRequested);
-    auto *close = new QuickAccessIconButton(QStringLiteral("xmark"), {kSearchHeight, 9, 10}, text("Zavrieť"), page);
+    auto *close = new QuickAccessIconButton(QStringLiteral("xmark"), {kSearchHeight, 9, 10}, QString(), page);
+    LiveText::tip(m_model, close, QStringLiteral("Zavrieť"));
     connect(close, &QAbstractButton::clicked, this, &QuickAccessView::dismissRequested);
     searchRow->addWidget(m_search, 1);
     searchRow->addWidget(settings);
@@ -190,7 +196,8 @@ QWidget *QuickAccessView::buildListsPage()
     auto *jarRow = new QHBoxLayout(m_jarHeader);
     jarRow->setContentsMargins(0, 0, 0, 0);
     jarRow->setSpacing(kJarHeaderSpacing);
-    auto *back = new QuickAccessIconButton(QStringLiteral("chevron.left"), {kJarBackSide, 7, 9}, text("Všetky Jars"), m_jarHeader);
+    auto *back = new QuickAccessIconButton(QStringLiteral("chevron.left"), {kJarBackSide, 7, 9}, QString(), m_jarHeader);
+    LiveText::tip(m_model, back, QStringLiteral("Všetky Jars"));
     connect(back, &QAbstractButton::clicked, this, [this] {
         m_model.setSelectedJarID(std::nullopt);
         m_model.setSelectedEntryID(std::nullopt);
