@@ -2,6 +2,7 @@
 
 #include "ui/panel/SectionSymbols.h"
 
+#include "core/AppShortcut.h"
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
 #include "ui/panel/EntryThumbnails.h"
@@ -51,7 +52,7 @@ EmptyText emptyText(ClipboardPanelTab tab, bool historyEmpty)
         return {historyEmpty ? "Tvoja schránka začína tu" : "Schránka je prázdna",
                 "Skopíruj text, obrázok alebo súbor.\nNájdeš ho tu pripravený na vloženie."};
     case ClipboardPanelTab::PasteStack:
-        return {"Paste Stack je prázdny", "Pridaj položky z Histórie tlačidlom + alebo skopíruj výber cez ⌥⌘C."};
+        return {"Paste Stack je prázdny", "Pridaj položky z Histórie tlačidlom + alebo skopíruj výber cez %@."};
     case ClipboardPanelTab::Pins:
         return {"Dôležité veci poruke", "V menu položky vyber Pripnúť. Zostane tu aj po vložení."};
     case ClipboardPanelTab::Gallery:
@@ -377,7 +378,8 @@ void QuickAccessView::showEmptyState()
     } else {
         const EmptyText empty = emptyText(tab, m_model.entries().isEmpty());
         title = text(empty.title);
-        message = text(empty.message);
+        // The Paste Stack's copy shortcut, named as the desktop shows keys.
+        message = text(empty.message).replace(QStringLiteral("%@"), AppShortcut(AppShortcut::pasteStack).label());
     }
     m_empty->setContent(symbol, title, message);
     const int padding = inJar ? kJarEmptyPadding : kEmptyPadding;
