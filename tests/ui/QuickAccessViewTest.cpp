@@ -6,6 +6,9 @@
 #include "ui/quickaccess/QuickAccessPermissionNotice.h"
 #include "ui/quickaccess/QuickAccessTabBar.h"
 #include "ui/quickaccess/QuickAccessView.h"
+#include "ui/style/PanelStyle.h"
+
+#include <cmath>
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -149,6 +152,28 @@ TEST_F(QuickAccessViewTest, EveryOpeningShowsTheFirstRowWhateverTheLastSessionSc
     openQuickAccess();
     EXPECT_EQ(list->verticalScrollBar()->value(), 0);
     EXPECT_EQ(list->visualRect(view->listModel()->index(0)).top(), 0);
+}
+
+TEST_F(QuickAccessViewTest, TheSelectedRowIsSystemBlueUnderItsWhiteTitleInBothAppearances)
+{
+    openQuickAccess();
+    model->setSelectedEntryID(QStringLiteral("e1"));
+    for (ClipboardAppearance appearance : {ClipboardAppearance::Dark, ClipboardAppearance::Light}) {
+        model->setAppearance(appearance);
+        QCoreApplication::processEvents();
+        const QImage picture = view->grab().toImage();
+        const QRect row = view->list()->visualRect(view->listModel()->index(0))
+                              .translated(view->list()->viewport()->mapTo(view.get(), QPoint()));
+        const QColor fill = picture.pixelColor(row.center().x(), row.top() + 2);
+        const QColor blue = PanelStyle::colors(PanelStyle::schemeFor(appearance)).systemBlue;
+        EXPECT_EQ(fill.rgb(), blue.rgb()) << fill.name().toStdString();
+        // White reads on it: at least 3 : 1.
+        const auto luminance = [](const QColor &c) {
+            const auto lin = [](qreal v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+            return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+        };
+        EXPECT_GE(1.05 / (luminance(fill) + 0.05), 3.0) << fill.name().toStdString();
+    }
 }
 
 TEST_F(QuickAccessViewTest, KeysReachTheKeyMapBeforeAnyWidget)

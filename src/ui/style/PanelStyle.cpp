@@ -41,6 +41,7 @@ Colors makeDark()
     c.backgroundEnd = srgb(0.075, 0.085, 0.115);
     c.systemRed = QColor(255, 69, 58);
     c.systemOrange = QColor(255, 159, 10);
+    c.systemBlue = QColor(10, 132, 255);
     return c;
 }
 
@@ -65,6 +66,7 @@ Colors makeLight()
     c.backgroundEnd = srgb(0.91, 0.93, 0.96);
     c.systemRed = QColor(255, 59, 48);
     c.systemOrange = QColor(255, 149, 0);
+    c.systemBlue = QColor(0, 122, 255);
     return c;
 }
 

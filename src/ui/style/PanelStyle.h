@@ -41,6 +41,8 @@ struct Colors {
     // The desktop's warning hues, for destructive controls and expiring entries.
     QColor systemRed;
     QColor systemOrange;
+    // The platform's standard blue, under white text: the selected Quick Access row.
+    QColor systemBlue;
 };
 
 // The variants, made once and shared.
