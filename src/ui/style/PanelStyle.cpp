@@ -140,6 +140,27 @@ void applyScheme(QWidget *root, Scheme scheme)
         root->update();
 }
 
+void styleMenu(QWidget *menu, Scheme scheme)
+{
+    constexpr qreal kMenuFontSize = 12;
+    constexpr qreal kMenuHighlightOpacity = 0.35;
+    applyScheme(menu, scheme);
+    const Colors &c = colors(scheme);
+    // Opaque: the menu stands over whatever lies behind it, not over the panel's gradient.
+    QPalette p = menu->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        p.setColor(group, QPalette::Window, c.quickAccessBackground);
+        p.setColor(group, QPalette::Base, c.quickAccessBackground);
+        p.setColor(group, QPalette::Button, c.quickAccessBackground);
+        p.setColor(group, QPalette::Highlight, withOpacity(c.accent, kMenuHighlightOpacity));
+        p.setColor(group, QPalette::Light, c.divider);
+        p.setColor(group, QPalette::Dark, c.divider);
+        p.setColor(group, QPalette::Mid, c.divider);
+    }
+    menu->setPalette(p);
+    menu->setFont(font(kMenuFontSize));
+}
+
 QColor withOpacity(const QColor &color, qreal opacity)
 {
     QColor out = color;
