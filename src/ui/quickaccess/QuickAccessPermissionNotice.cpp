@@ -19,6 +19,7 @@ constexpr qreal kMessageSize = 10;
 constexpr qreal kMessageLineSpacing = 2;
 constexpr qreal kFootnoteSize = 9;
 constexpr int kButtonPadding = 12;
+constexpr qreal kArrowSize = 9;
 
 QFont titleFont() { return PanelStyle::font(kTitleSize, QFont::DemiBold); }
 QFont messageFont() { return PanelStyle::font(kMessageSize); }
@@ -32,6 +33,7 @@ QuickAccessPermissionNotice::QuickAccessPermissionNotice(ClipboardModel &model, 
 {
     m_settings = new PanelButton(QString(), true, kButtonHeight, kButtonPadding, this);
     m_settings->setSymbol(QStringLiteral("gearshape"));
+    m_settings->setTrailingSymbol(QStringLiteral("arrow.up.right"), kArrowSize);
     connect(m_settings, &QAbstractButton::clicked, this, [this] {
         if (onOpenSettings)
             onOpenSettings(m_model.accessibilityPermissionEnabled());
