@@ -48,7 +48,10 @@ QWidget *screenshotTextSheetSample(testsupport::SeededModel &seed, bool showsCod
     static FakeQrDetector detector;
     recognizer.result = {QStringLiteral("Faktúra č. 2026/031\nSplatnosť: 28. 3. 2026\nSuma na úhradu: 148,90 €"), {}};
     detector.codes = {QStringLiteral("https://example.sk/platba/2026-031"), QStringLiteral("SPD*1.0*ACC:SK3112000000198742637541")};
-    auto *sheet = new ScreenshotTextSheet(screenshotOf(seed), ClipboardAppearance::Dark, {}, &seed.model(), &recognizer,
+    // The sample saves what it read: into a model of its own, so that the saved texts (stamped
+    // with the real time) do not show in the other pictures.
+    static auto *saves = new testsupport::SeededModel();
+    auto *sheet = new ScreenshotTextSheet(screenshotOf(seed), ClipboardAppearance::Dark, {}, &saves->model(), &recognizer,
                                           &detector);
     (void)QTest::qWaitFor([sheet] { return !sheet->state().isRecognizing(); }, kWaitMs);
     waitForThumbnails(sheet);
