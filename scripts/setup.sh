@@ -14,7 +14,7 @@ PACKAGES=(
   breeze-icon-theme
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libfuzzer-14-dev
-  xvfb xauth xclip xdotool openbox x11-utils trayer
+  xvfb xauth xclip xdotool openbox x11-utils trayer xcompmgr
 )
 
 missing=()

@@ -21,6 +21,7 @@
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11KeyTap.h"
 #include "platform/x11/X11Permissions.h"
+#include "platform/x11/X11TrayHostMonitor.h"
 #include "platform/x11/X11Workspace.h"
 #include "shell/AppDelegate.h"
 #include "shell/NotchPanelController.h"
@@ -51,6 +52,7 @@ struct Desktop {
     X11HotKeyRegistry hotKeys;
     X11KeySender keySender{&workspace};
     X11PanelWindowTraits windowTraits;
+    X11TrayHostMonitor trayHost;
     X11Pasteboard pasteboard;
     LinuxLoginItem loginItem;
     LinuxScreenshotLocation screenshotLocation;
@@ -117,6 +119,7 @@ int main(int argc, char *argv[])
                                &QSystemTrayIcon::isSystemTrayAvailable, &desktop.textRecognizer, &desktop.qrDetector,
                                &desktop.screenText, {}};
         services.updater = desktop.updater.get();
+        services.trayHostMonitor = &desktop.trayHost;
         auto controller = std::make_unique<NotchPanelController>(*desktop.panelModel, services);
         NotchPanelController *panelController = controller.get();
 
