@@ -1,4 +1,5 @@
 // A change of language reaches every text on screen at once, without reopening a window.
+#include "core/AccessibilityNotice.h"
 #include "core/L10n.h"
 #include "support/FakePanelController.h"
 #include "support/FakePanelSheets.h"
@@ -185,17 +186,42 @@ TEST(LanguageSwitch, EveryOpenViewShowsTheNewLanguageAtOnce)
         view->show();
     }
 
-    for (AppLanguage language : {AppLanguage::En, AppLanguage::Sk}) {
-        const AppLanguage former = language == AppLanguage::En ? AppLanguage::Sk : AppLanguage::En;
-        SCOPED_TRACE(rawValue(language).toStdString());
-        model.setLanguage(language);
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-        for (const auto &view : views) {
-            const QStringList shown = shownTexts(view.get());
-            ASSERT_FALSE(shown.isEmpty()) << view->metaObject()->className();
-            const QStringList left = leftovers(shown, former);
-            EXPECT_TRUE(left.isEmpty()) << view->metaObject()->className() << ": " << left.join(" | ").toStdString();
+    // Switches to English and back, and looks at every view each time.
+    const auto switchAndLook = [&model](const std::vector<QWidget *> &open) {
+        for (AppLanguage language : {AppLanguage::En, AppLanguage::Sk}) {
+            const AppLanguage former = language == AppLanguage::En ? AppLanguage::Sk : AppLanguage::En;
+            SCOPED_TRACE(rawValue(language).toStdString());
+            model.setLanguage(language);
+            QCoreApplication::processEvents();
+            QCoreApplication::processEvents();
+            for (QWidget *view : open) {
+                const QStringList shown = shownTexts(view);
+                ASSERT_FALSE(shown.isEmpty()) << view->metaObject()->className();
+                const QStringList left = leftovers(shown, former);
+                EXPECT_TRUE(left.isEmpty()) << view->metaObject()->className() << ": " << left.join(" | ").toStdString();
+            }
         }
+    };
+    std::vector<QWidget *> open;
+    for (const auto &view : views)
+        open.push_back(view.get());
+    switchAndLook(open);
+
+    // Quick Access's other pages: the options of a text and of an image, and the notice.
+    const std::function<void()> pages[] = {
+        [&] {
+            model.setSelectedEntry(seed.first(ClipboardKind::Text));
+            model.openQuickPasteOptions();
+        },
+        [&] {
+            model.setIsQuickPasteOptionsPresented(false);
+            model.setSelectedEntry(seed.first(ClipboardKind::Image));
+            model.openQuickPasteOptions();
+        },
+        [&] { model.setShortcutNotice(AccessibilityNotice::pasteNeedsKeys()); },
+    };
+    for (const auto &page : pages) {
+        page();
+        switchAndLook({views.front().get()});
     }
 }

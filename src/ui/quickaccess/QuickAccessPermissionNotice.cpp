@@ -4,6 +4,7 @@
 #include "engine/ClipboardModel.h"
 #include "ui/quickaccess/QuickAccessIconButton.h"
 #include "ui/style/PanelButton.h"
+#include "ui/style/LiveText.h"
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelStyle.h"
 #include "ui/style/PanelText.h"
@@ -38,8 +39,8 @@ QuickAccessPermissionNotice::QuickAccessPermissionNotice(ClipboardModel &model, 
         if (onOpenSettings)
             onOpenSettings(m_model.accessibilityPermissionEnabled());
     });
-    auto *close = new QuickAccessIconButton(QStringLiteral("xmark"), {kCloseSide, kCloseSide / 2.0, 9},
-                                            L10n::text(QStringLiteral("Zavrieť")), this);
+    auto *close = new QuickAccessIconButton(QStringLiteral("xmark"), {kCloseSide, kCloseSide / 2.0, 9}, QString(), this);
+    LiveText::tip(m_model, close, QStringLiteral("Zavrieť"));
     connect(close, &QAbstractButton::clicked, this, [this] {
         if (onDismiss)
             onDismiss();
