@@ -93,6 +93,13 @@ TEST_F(EntryActionsPopup, ClosesOnceByRowEscapeOrClickElsewhere)
     QTest::keyClick(menu, Qt::Key_Escape);
     expectClosed(menu);
 
+    // A row of a detail page closes it as well.
+    menu = open();
+    ASSERT_TRUE(menu);
+    row(menu, QStringLiteral("Formát farby"))->click();
+    row(menu, QStringLiteral("Vložiť rgb"))->click();
+    expectClosed(menu);
+
     // A click outside a popup closes its window without a row: the list still hears of it.
     menu = open();
     ASSERT_TRUE(menu);
