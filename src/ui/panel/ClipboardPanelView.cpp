@@ -17,6 +17,7 @@
 #include "ui/tools/ImagePreviewSheet.h"
 #include "ui/tools/ScreenshotActionButtons.h"
 #include "ui/tools/ScreenshotNoticeThumbnail.h"
+#include "ui/tools/SheetPlacement.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -456,6 +457,7 @@ void ClipboardPanelView::openImageSheet(const ClipboardEntry &entry, bool edit)
         if (self)
             self->mirrorHolds();
     }, Qt::QueuedConnection);
+    SheetPlacement::place(window, this);
     window->show();
     window->raise();
     window->activateWindow();
