@@ -19,6 +19,7 @@
 #include "ui/panel/SnippetEditorSheet.h"
 #include "ui/style/PanelButton.h"
 #include "ui/style/PanelField.h"
+#include "ui/style/PanelStyle.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
 #include "ui/tools/ImagePreviewSheet.h"
 
@@ -203,6 +204,18 @@ TEST_F(PanelSheetHostTest, ImageEntriesOpenThePreviewOrTheComposerAndThePreviewP
     EXPECT_EQ(pasteboard.lastWriteKind(), FakePasteboard::WriteKind::Image);
     EXPECT_FALSE(model->consumedEntryIDs().contains(QStringLiteral("img")));
     EXPECT_EQ(model->pasteStackEntryIDs(), (QStringList{QStringLiteral("img"), QStringLiteral("stacked")}));
+    EXPECT_FALSE(host->sheet());
+    EXPECT_TRUE(released());
+
+    // Escape closes an image sheet too, and an open sheet follows a change of appearance.
+    host->composeImage(image);
+    QWidget *composer = host->sheet();
+    ASSERT_TRUE(composer);
+    EXPECT_EQ(PanelStyle::schemeOf(composer), PanelStyle::Scheme::Dark);
+    model->setAppearance(ClipboardAppearance::Light);
+    ASSERT_TRUE(testsupport::waitFor([composer] { return PanelStyle::schemeOf(composer) == PanelStyle::Scheme::Light; }));
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(composer, &escape);
     EXPECT_FALSE(host->sheet());
     EXPECT_TRUE(released());
 }

@@ -7,6 +7,7 @@
 #include "ui/library/JarEditorSheet.h"
 #include "ui/panel/ClearSectionAlert.h"
 #include "ui/panel/EditTextSheet.h"
+#include "ui/panel/SheetKeys.h"
 #include "ui/panel/SnippetEditorSheet.h"
 #include "ui/quickaccess/QuickImageExport.h"
 #include "ui/style/PanelStyle.h"
@@ -14,6 +15,7 @@
 #include "ui/tools/ImagePreviewSheet.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QScreen>
 
 namespace {
@@ -410,6 +412,13 @@ void PanelSheetHost::place(QWidget *window, bool isAlert) const
 
 bool PanelSheetHost::eventFilter(QObject *watched, QEvent *event)
 {
+    // The image sheets have no keys of their own: Escape closes them as it does every sheet.
+    if (event->type() == QEvent::KeyPress && watched == m_sheet.data() && m_editingEntry
+        && m_editingEntry->kind == ClipboardKind::Image
+        && SheetKeys::actionFor(*static_cast<QKeyEvent *>(event)) == SheetKeys::Action::Cancel) {
+        closeSheet();
+        return true;
+    }
     if (event->type() == QEvent::Close) {
         event->ignore();
         if (watched == m_sheet.data())
