@@ -24,6 +24,7 @@
 #include "ui/tools/ImagePreviewSheet.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPlainTextEdit>
 
 #include <gtest/gtest.h>
@@ -166,6 +167,8 @@ TEST_F(PanelSheetHostTest, AnEditWhoseEntryVanishedStaysInTheSheetAndCanStillBeP
     EXPECT_EQ(host->sheet(), edit) << "the sheet stays with the edit";
     EXPECT_TRUE(edit->isSaveRefused());
     EXPECT_EQ(edit->text(), QStringLiteral("my long edit"));
+    EXPECT_EQ(edit->findChild<QLabel *>(QStringLiteral("hint"))->text(),
+              QStringLiteral("Položka už nie je v Histórii. Úprava ostala tu, môžeš ju vložiť."));
     EXPECT_EQ(model->entries(), before) << "no other entry takes the text";
     EXPECT_TRUE(heldOpen());
     press(edit, "paste");
@@ -179,6 +182,8 @@ TEST_F(PanelSheetHostTest, AnEditWhoseEntryVanishedStaysInTheSheetAndCanStillBeP
     typeInto(fileEdit->findChild<SheetTextBox *>()->editor(), QStringLiteral("other"));
     press(fileEdit, "save");
     EXPECT_EQ(host->sheet(), fileEdit);
+    EXPECT_EQ(fileEdit->findChild<QLabel *>(QStringLiteral("hint"))->text(),
+              QStringLiteral("Súbory sa nedajú prepísať textom. Úprava ostala tu, môžeš ju vložiť."));
     EXPECT_EQ(entry(QStringLiteral("file")).text, QStringLiteral("/home/jana/a.pdf"));
     EXPECT_EQ(entry(QStringLiteral("file")).kind, ClipboardKind::File);
 }
