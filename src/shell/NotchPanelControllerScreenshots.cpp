@@ -7,6 +7,7 @@
 #include "platform/PanelWindowTraits.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
 #include "ui/tools/ScreenshotAddedToast.h"
+#include "ui/style/PanelStyle.h"
 #include "ui/tools/ScreenshotTextSheet.h"
 
 #include <QGuiApplication>
@@ -97,12 +98,14 @@ void NotchPanelController::showScreenshotToast(const ClipboardEntry &entry)
         auto *toast = new TarnelPanel(Qt::WindowDoesNotAcceptFocus);
         toast->setAttribute(Qt::WA_QuitOnClose, false);
         toast->setWindowRole(QString::fromLatin1(TarnelPanel::toastRole));
-        // The card draws its own rounded shape; the window around it stays clear.
-        toast->setAttribute(Qt::WA_TranslucentBackground);
+        // The card draws its own rounded shape; nothing of the window around it shows.
+        toast->setFixedSize(PanelMetrics::toastSize.toSize());
+        toast->setRoundedOutline(ScreenshotAddedToast::kRadius);
+        followDesktop(*toast);
         m_screenshotToastPanel = toast;
+        updateSurfaces();
     }
     auto *toast = static_cast<TarnelPanel *>(m_screenshotToastPanel.data());
-    toast->setFixedSize(PanelMetrics::toastSize.toSize());
 
     QPointer<NotchPanelController> self(this);
     toast->setContent(new ScreenshotAddedToast(
@@ -152,10 +155,16 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
 
     QPointer<NotchPanelController> self(this);
     QWidget *window = nullptr;
+    const QSize size = (extractText ? PanelMetrics::textSheetSize : PanelMetrics::composerSize).toSize();
     if (extractText) {
-        window = new DraggableSheetWindow();
-        window->setWindowRole(QString::fromLatin1(TarnelPanel::textSheetRole));
-        window->setAttribute(Qt::WA_TranslucentBackground);
+        auto *sheet = new DraggableSheetWindow();
+        sheet->setWindowRole(QString::fromLatin1(TarnelPanel::textSheetRole));
+        // The sheet draws its own rounded card; nothing of the window around it shows.
+        sheet->resize(size);
+        sheet->setRoundedOutline(ScreenshotTextSheet::kRadius);
+        sheet->setSurface(PanelStyle::background(QRectF(QPoint(), size), PanelStyle::schemeFor(m_model.appearance())));
+        followDesktop(*sheet);
+        window = sheet;
     }
     else
         window = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
@@ -185,7 +194,6 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(content);
     }
-    const QSize size = (extractText ? PanelMetrics::textSheetSize : PanelMetrics::composerSize).toSize();
     window->resize(size);
     m_screenshotActionWindow = window;
     if (screen) {

@@ -3,6 +3,7 @@
 #include "shell/FakePanelModelLink.h"
 #include "shell/NotchPanelController.h"
 #include "shell/TarnelPanel.h"
+#include "platform/fake/FakeDesktopCompositor.h"
 #include "platform/fake/FakePanelWindowTraits.h"
 #include "platform/ScreenTextCapture.h"
 #include "platform/TrayHostMonitor.h"
@@ -41,16 +42,15 @@ struct PanelHarness {
         , trayAvailable(hasSystemTray)
     {
         workspace.setOwnPid(4242);
-        controller = std::make_unique<NotchPanelController>(
-            model,
-            PanelServices{settings, workspace, permissions, traits, [this] { return pointer; },
-                          [this] { return trayAvailable; }, nullptr, nullptr, &screenText,
-                          [this](const QString &message, const QString &, const QStringList &) {
-                              alerts.append(message);
-                              return alertChoice;
-                          },
-                          nullptr, &trayHost},
-            timings);
+        PanelServices services{settings, workspace, permissions, traits, [this] { return pointer; },
+                               [this] { return trayAvailable; }, nullptr, nullptr, &screenText,
+                               [this](const QString &message, const QString &, const QStringList &) {
+                                   alerts.append(message);
+                                   return alertChoice;
+                               },
+                               nullptr, &trayHost};
+        services.compositor = &compositor;
+        controller = std::make_unique<NotchPanelController>(model, services, timings);
     }
 
     TarnelPanel &panel() const { return *controller->panel(); }
@@ -83,6 +83,7 @@ struct PanelHarness {
     FakeWorkspace workspace;
     FakePermissions permissions;
     FakePanelWindowTraits traits;
+    FakeDesktopCompositor compositor;
     FakeRegionCapture regionCapture;
     FakeTextRecognizer recognizer;
     ScreenTextCapture screenText{regionCapture, recognizer};

@@ -24,7 +24,7 @@
 
 namespace {
 
-constexpr qreal kSheetRadius = 20;
+constexpr qreal kSheetRadius = ScreenshotTextSheet::kRadius;
 constexpr QMargins kSheetPadding{16, 12, 16, 16};
 constexpr int kSpacing = 12;
 constexpr int kHeaderSpacing = 10;
