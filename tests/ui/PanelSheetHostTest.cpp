@@ -145,6 +145,20 @@ TEST_F(PanelSheetHostTest, SavingAnEditReplacesTheEntryTextAndPastingUsesTheEdit
     EXPECT_FALSE(host->editingEntry());
     EXPECT_TRUE(released());
 
+    // A change of language while the sheet is open shows it in the new language with the edit kept.
+    host->editEntry(entry(QStringLiteral("plain")));
+    edit = sheet<EditTextSheet>();
+    typeInto(edit->findChild<SheetTextBox *>()->editor(), QStringLiteral("rozpísané"));
+    {
+        ScopedLanguage english(QStringLiteral("en"));
+        model->setLanguage(AppLanguage::En);
+        auto *title = edit->findChild<QLabel *>(QStringLiteral("title"));
+        EXPECT_TRUE(testsupport::waitFor([title] { return title->text() == QStringLiteral("Edit before pasting"); }));
+        EXPECT_EQ(edit->findChild<PanelButton *>(QStringLiteral("save"))->look().title, QStringLiteral("Save Changes"));
+        EXPECT_EQ(edit->text(), QStringLiteral("rozpísané"));
+    }
+    press(edit, "cancel");
+
     host->editEntry(entry(QStringLiteral("pin")));
     typeInto(sheet<EditTextSheet>()->findChild<SheetTextBox *>()->editor(), QStringLiteral("just this once"));
     press(sheet<EditTextSheet>(), "paste");

@@ -45,6 +45,8 @@ PanelSheetHost::PanelSheetHost(PanelModelLink &model, PanelController &controlle
         // A change of section folds the unfolded row controls.
         connect(full, &ClipboardModel::selectedTabChanged, this,
                 [this] { setExpandedControlsEntryID(std::nullopt); }, Qt::QueuedConnection);
+        // An open sheet stays open through a change of language, in the new language.
+        connect(full, &ClipboardModel::languageChanged, this, &PanelSheetHost::followLanguage, Qt::QueuedConnection);
     }
 }
 
@@ -428,6 +430,18 @@ bool PanelSheetHost::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     return QObject::eventFilter(watched, event);
+}
+
+void PanelSheetHost::followLanguage()
+{
+    if (auto *edit = qobject_cast<EditTextSheet *>(m_sheet.data()))
+        edit->retranslate();
+    else if (auto *snippet = qobject_cast<SnippetEditorSheet *>(m_sheet.data()))
+        snippet->retranslate();
+    else if (auto *jar = qobject_cast<JarEditorSheet *>(m_sheet.data()))
+        jar->retranslate();
+    if (auto *alert = qobject_cast<ClearSectionAlert *>(m_alert.data()))
+        alert->retranslate();
 }
 
 void PanelSheetHost::followAppearance()

@@ -99,6 +99,7 @@ private:
     void present(QWidget *view, bool isAlert);
     void place(QWidget *window, bool isAlert) const;
     void followAppearance();
+    void followLanguage();
     // Tells of a change of what is open.
     void announce();
 
