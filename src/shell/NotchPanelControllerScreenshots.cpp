@@ -5,6 +5,7 @@
 #include "core/L10n.h"
 #include "shell/TarnelPanel.h"
 #include "platform/PanelWindowTraits.h"
+#include "ui/tools/EntryImageLoader.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
 #include "ui/tools/ScreenshotAddedToast.h"
 #include "ui/style/PanelStyle.h"
@@ -28,25 +29,12 @@ QScreen *screenUnder(const QPoint &point)
     return QGuiApplication::primaryScreen();
 }
 
-// What to do when an entry's image bytes do not decode.
-enum class WhenBytesFail {
-    // The notch's preview sizes itself from the bytes alone; a broken image gets the
-    // preview's usual height.
-    GiveUp,
-    // The editor, which the user opened for this image, reads the stored file instead.
-    ReadTheFile,
-};
-
-// The image the entry shows: its bytes when it has them, else its stored file, else the
-// screenshot file. When the stored file is named but does not load, the screenshot file is
-// not tried.
-QImage loadEntryImage(const ClipboardEntry &entry, WhenBytesFail whenBytesFail)
+// The image the notch's preview sizes itself from: its bytes when it has them (broken bytes
+// give the preview's usual height), else its stored file, else the screenshot file.
+QImage previewImage(const ClipboardEntry &entry)
 {
-    if (entry.imageData) {
-        QImage image = QImage::fromData(*entry.imageData);
-        if (!image.isNull() || whenBytesFail == WhenBytesFail::GiveUp)
-            return image;
-    }
+    if (entry.imageData)
+        return QImage::fromData(*entry.imageData);
     const std::optional<QString> &path = entry.imageFilePath ? entry.imageFilePath : entry.screenshotFileURL;
     if (!path)
         return {};
@@ -130,7 +118,7 @@ qreal NotchPanelController::screenshotPreviewHeight() const
         return 0;
     // The pointer tick asks for this 33 times a second: decode each notice's image once.
     if (m_previewCache.first != notice->id) {
-        const QImage image = loadEntryImage(*notice, WhenBytesFail::GiveUp);
+        const QImage image = previewImage(*notice);
         const qreal natural = image.isNull()
             ? PanelMetrics::screenshotPreviewFallbackHeight
             : PanelMetrics::screenshotPreviewWidth * image.height() / std::max(1, image.width());
@@ -185,7 +173,8 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
         content = new ScreenshotTextSheet(entry, m_model.appearance(), onClose, m_model.clipboardModel(),
                                           m_services.textRecognizer, m_services.qrDetector);
     else
-        content = new ImageCanvasComposerSheet(entry, loadEntryImage(entry, WhenBytesFail::ReadTheFile), m_model.appearance(), onClose);
+        // Every source of the image in turn, as the preview and the text sheet read it.
+        content = new ImageCanvasComposerSheet(entry, EntryImageLoader::load(entry), m_model.appearance(), onClose);
 
     if (auto *panel = dynamic_cast<TarnelPanel *>(window)) {
         panel->setContent(content);

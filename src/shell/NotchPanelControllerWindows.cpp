@@ -3,6 +3,7 @@
 
 #include "core/L10n.h"
 #include "core/Logging.h"
+#include "engine/ClipboardModel.h"
 #include "platform/Permissions.h"
 #include "platform/SettingsStore.h"
 #include "ui/onboarding/OnboardingView.h"
@@ -54,6 +55,10 @@ void NotchPanelController::openSettingsWindow()
     constexpr Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
         | Qt::WindowMinimizeButtonHint;
     QWidget *window = makeHostWindow(makePanelView(true), L10n::text(QStringLiteral("Nastavenia Tarnel")), flags);
+    if (ClipboardModel *model = m_model.clipboardModel()) {
+        connect(model, &ClipboardModel::languageChanged, window,
+                [window] { window->setWindowTitle(L10n::text(QStringLiteral("Nastavenia Tarnel"))); });
+    }
     window->setMinimumSize(PanelMetrics::settingsMinimumSize.toSize());
     window->resize(PanelMetrics::settingsSize.toSize());
     centreOnScreen(window);

@@ -2,8 +2,11 @@
 #include "shell/PanelHarness.h"
 #include "core/L10n.h"
 #include "ui/onboarding/OnboardingView.h"
+#include "ui/tools/ImageCanvasComposerSheet.h"
 
+#include <QFile>
 #include <QJsonObject>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -120,3 +123,26 @@ TEST(NotchPanelWindows, ScreenshotToastShowsOnlyWhereTheNotchCannotShowTheNotice
     }
 }
 
+
+TEST(NotchPanelWindows, TheComposerFromTheToastTriesEveryImageSource)
+{
+    QTemporaryDir folder;
+    const QString screenshotFile = folder.filePath(QStringLiteral("Snímka.png"));
+    QFile file(screenshotFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(pngBytes(30, 20, Qt::blue));
+    file.close();
+    // Broken bytes and a stored file that is gone: only the screenshot file still reads.
+    ClipboardEntry entry = screenshot(QStringLiteral("A"), QByteArray("not an image"));
+    entry.imageFilePath = folder.filePath(QStringLiteral("gone.png"));
+    entry.screenshotFileURL = screenshotFile;
+
+    PanelHarness h;
+    h.controller->openScreenshotAction(entry, false);
+    QWidget *window = h.controller->screenshotActionWindow();
+    ASSERT_TRUE(window);
+    auto *composer = window->findChild<ImageCanvasComposerSheet *>();
+    ASSERT_TRUE(composer);
+    EXPECT_TRUE(composer->hasImage());
+    window->close();
+}

@@ -12,6 +12,8 @@
 #include "snapshots/SettingsSamplers.h"
 #include "snapshots/SheetSamplers.h"
 #include "ui/panel/ClipboardRow.h"
+#include "ui/settings/ClipboardSettingsPage.h"
+#include "ui/settings/MenuPicker.h"
 #include "ui/panel/NotchIdentityView.h"
 
 const std::vector<SnapshotView> &snapshotViews()
@@ -46,6 +48,7 @@ const std::vector<SnapshotView> &snapshotViews()
         {QStringLiteral("screenshot-text-sheet-qr"), QSize(500, 400), 0, [](SnapshotContext &c) { return screenshotTextSheetSample(c.seed, true); }},
         {QStringLiteral("image-composer"), QSize(860, 640), 0, [](SnapshotContext &c) { return imageComposerSample(c.seed, false); }},
         {QStringLiteral("image-composer-styled"), QSize(860, 640), 0, [](SnapshotContext &c) { return imageComposerSample(c.seed, true); }},
+        {QStringLiteral("screenshot-text-save-menu"), QSize(-1, -1), 0, [](SnapshotContext &c) { return saveMenuSample(c.seed); }},
         {QStringLiteral("image-preview"), QSize(720, 590), 0, [](SnapshotContext &c) { return imagePreviewSample(c.seed); }},
         {QStringLiteral("edit-text-sheet"), QSize(570, 420), 0, [](SnapshotContext &c) { return editTextSheetSample(c.seed, false); }},
         {QStringLiteral("edit-text-sheet-refused"), QSize(570, 420), 0, [](SnapshotContext &c) { return editTextSheetSample(c.seed, true); }},
@@ -61,6 +64,12 @@ const std::vector<SnapshotView> &snapshotViews()
         {QStringLiteral("actions-menu-transform"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Text, 1); }},
         {QStringLiteral("actions-menu-color"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Color, 2); }},
         {QStringLiteral("actions-menu-jars"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Text, 3); }},
+        {QStringLiteral("settings-picker-menu"), QSize(-1, -1), 0, [](SnapshotContext &c) {
+             return menuSampler([model = &c.seed.model()](QWidget *owner, PanelStyle::Scheme scheme) {
+                 PanelStyle::applyScheme(owner, scheme);
+                 return (new ClipboardSettingsPage(*model, owner))->historyLimitPicker()->buildMenu();
+             });
+         }},
         {QStringLiteral("settings-general"), kSettingsWindowSize, 0, [](SnapshotContext &c) { return settingsSample(c.seed, SettingsView::Tab::General); }},
         {QStringLiteral("settings-clipboard"), kSettingsWindowSize, 0, [](SnapshotContext &c) { return settingsSample(c.seed, SettingsView::Tab::Clipboard); }},
         {QStringLiteral("settings-screenshots"), kSettingsWindowSize, 0, [](SnapshotContext &c) { return settingsSample(c.seed, SettingsView::Tab::Screenshots); }},
