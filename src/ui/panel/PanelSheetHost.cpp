@@ -13,6 +13,7 @@
 #include "ui/style/PanelStyle.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
 #include "ui/tools/ImagePreviewSheet.h"
+#include "ui/tools/SheetPlacement.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -120,7 +121,7 @@ void PanelSheetHost::confirmClear(ClearSection section, const std::optional<QStr
     });
     connect(alert, &ClearSectionAlert::cancelled, this, &PanelSheetHost::closeAlert);
     m_alert = alert;
-    present(alert, true);
+    present(alert);
     announce();
 }
 
@@ -328,7 +329,7 @@ void PanelSheetHost::dismissAll()
 void PanelSheetHost::showSheet(QWidget *view)
 {
     m_sheet = view;
-    present(view, false);
+    present(view);
     announce();
 }
 
@@ -378,7 +379,7 @@ void PanelSheetHost::closeAlert()
         Q_EMIT sheetClosed();
 }
 
-void PanelSheetHost::present(QWidget *view, bool isAlert)
+void PanelSheetHost::present(QWidget *view)
 {
     QWidget *owner = m_overlayParent ? m_overlayParent->window() : nullptr;
     view->setParent(owner, kSheetWindowFlags);
@@ -387,29 +388,24 @@ void PanelSheetHost::present(QWidget *view, bool isAlert)
     view->adjustSize();
     // The window manager's close (Alt+F4) counts as the sheet's own cancel.
     view->installEventFilter(this);
-    place(view, isAlert);
+    place(view);
     view->show();
     view->raise();
     view->activateWindow();
     Q_EMIT sheetShown(view);
 }
 
-void PanelSheetHost::place(QWidget *window, bool isAlert) const
+void PanelSheetHost::place(QWidget *window) const
 {
     if (!m_overlayParent)
         return;
+    QScreen *screen = m_overlayParent->screen();
+    if (!screen)
+        return;
+    // Centred over the panel view and kept whole on its screen, as every sheet opens.
     const QRect over(m_overlayParent->mapToGlobal(QPoint(0, 0)), m_overlayParent->size());
-    const QSize size = window->size();
-    QPoint origin(over.center().x() - size.width() / 2, over.top());
-    // A sheet hangs from the top of the panel; the alert stands in its middle.
-    if (isAlert)
-        origin.setY(over.center().y() - size.height() / 2);
-    if (const QScreen *screen = m_overlayParent->screen()) {
-        const QRect area = screen->availableGeometry();
-        origin.setX(std::clamp(origin.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));
-        origin.setY(std::clamp(origin.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
-    }
-    window->move(origin);
+    window->setScreen(screen);
+    window->setGeometry(SheetPlacement::over(over, window->size(), screen->availableGeometry()));
 }
 
 bool PanelSheetHost::eventFilter(QObject *watched, QEvent *event)
