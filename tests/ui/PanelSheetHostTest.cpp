@@ -19,10 +19,12 @@
 #include "ui/panel/SnippetEditorSheet.h"
 #include "ui/style/PanelButton.h"
 #include "ui/style/PanelField.h"
+#include "ui/style/PanelStyle.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
 #include "ui/tools/ImagePreviewSheet.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPlainTextEdit>
 
 #include <gtest/gtest.h>
@@ -143,6 +145,20 @@ TEST_F(PanelSheetHostTest, SavingAnEditReplacesTheEntryTextAndPastingUsesTheEdit
     EXPECT_FALSE(host->editingEntry());
     EXPECT_TRUE(released());
 
+    // A change of language while the sheet is open shows it in the new language with the edit kept.
+    host->editEntry(entry(QStringLiteral("plain")));
+    edit = sheet<EditTextSheet>();
+    typeInto(edit->findChild<SheetTextBox *>()->editor(), QStringLiteral("rozpísané"));
+    {
+        ScopedLanguage english(QStringLiteral("en"));
+        model->setLanguage(AppLanguage::En);
+        auto *title = edit->findChild<QLabel *>(QStringLiteral("title"));
+        EXPECT_TRUE(testsupport::waitFor([title] { return title->text() == QStringLiteral("Edit before pasting"); }));
+        EXPECT_EQ(edit->findChild<PanelButton *>(QStringLiteral("save"))->look().title, QStringLiteral("Save Changes"));
+        EXPECT_EQ(edit->text(), QStringLiteral("rozpísané"));
+    }
+    press(edit, "cancel");
+
     host->editEntry(entry(QStringLiteral("pin")));
     typeInto(sheet<EditTextSheet>()->findChild<SheetTextBox *>()->editor(), QStringLiteral("just this once"));
     press(sheet<EditTextSheet>(), "paste");
@@ -165,6 +181,8 @@ TEST_F(PanelSheetHostTest, AnEditWhoseEntryVanishedStaysInTheSheetAndCanStillBeP
     EXPECT_EQ(host->sheet(), edit) << "the sheet stays with the edit";
     EXPECT_TRUE(edit->isSaveRefused());
     EXPECT_EQ(edit->text(), QStringLiteral("my long edit"));
+    EXPECT_EQ(edit->findChild<QLabel *>(QStringLiteral("hint"))->text(),
+              QStringLiteral("Položka už nie je v Histórii. Úprava ostala tu, môžeš ju vložiť."));
     EXPECT_EQ(model->entries(), before) << "no other entry takes the text";
     EXPECT_TRUE(heldOpen());
     press(edit, "paste");
@@ -178,6 +196,8 @@ TEST_F(PanelSheetHostTest, AnEditWhoseEntryVanishedStaysInTheSheetAndCanStillBeP
     typeInto(fileEdit->findChild<SheetTextBox *>()->editor(), QStringLiteral("other"));
     press(fileEdit, "save");
     EXPECT_EQ(host->sheet(), fileEdit);
+    EXPECT_EQ(fileEdit->findChild<QLabel *>(QStringLiteral("hint"))->text(),
+              QStringLiteral("Súbory sa nedajú prepísať textom. Úprava ostala tu, môžeš ju vložiť."));
     EXPECT_EQ(entry(QStringLiteral("file")).text, QStringLiteral("/home/jana/a.pdf"));
     EXPECT_EQ(entry(QStringLiteral("file")).kind, ClipboardKind::File);
 }
@@ -203,6 +223,18 @@ TEST_F(PanelSheetHostTest, ImageEntriesOpenThePreviewOrTheComposerAndThePreviewP
     EXPECT_EQ(pasteboard.lastWriteKind(), FakePasteboard::WriteKind::Image);
     EXPECT_FALSE(model->consumedEntryIDs().contains(QStringLiteral("img")));
     EXPECT_EQ(model->pasteStackEntryIDs(), (QStringList{QStringLiteral("img"), QStringLiteral("stacked")}));
+    EXPECT_FALSE(host->sheet());
+    EXPECT_TRUE(released());
+
+    // Escape closes an image sheet too, and an open sheet follows a change of appearance.
+    host->composeImage(image);
+    QWidget *composer = host->sheet();
+    ASSERT_TRUE(composer);
+    EXPECT_EQ(PanelStyle::schemeOf(composer), PanelStyle::Scheme::Dark);
+    model->setAppearance(ClipboardAppearance::Light);
+    ASSERT_TRUE(testsupport::waitFor([composer] { return PanelStyle::schemeOf(composer) == PanelStyle::Scheme::Light; }));
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(composer, &escape);
     EXPECT_FALSE(host->sheet());
     EXPECT_TRUE(released());
 }

@@ -133,22 +133,6 @@ TEST(EditTextSheet, KeysInTheEditorStayTextAndEscapeCloses)
     EXPECT_EQ(h.pasted, QStringList{QStringLiteral("a\nb")}) << "the edited text, not the stored one";
 }
 
-TEST(EditTextSheet, ARefusedSaveKeepsTheEditAndSaysWhy)
-{
-    EditHarness h(QStringLiteral("stored"), false);
-    ToolText *hint = child<ToolText>(&h.sheet, "hint");
-    const QString usual = hint->text();
-    type(h.editor(), QStringLiteral(" edit"));
-    testsupport::click(h.button("save"));
-    EXPECT_EQ(h.saved, QStringList{QStringLiteral("stored edit")});
-    EXPECT_TRUE(h.sheet.isSaveRefused());
-    EXPECT_EQ(h.sheet.text(), QStringLiteral("stored edit"));
-    EXPECT_EQ(hint->text(), QStringLiteral("Položka už nie je v Histórii. Úprava ostala tu, môžeš ju vložiť."));
-    EXPECT_NE(hint->text(), usual);
-    EXPECT_EQ(h.closes, 0);
-    EXPECT_TRUE(h.button("paste")->isEnabled()) << "the edit can still go where the user was";
-}
-
 TEST(CharacterCount, CountsWhatAReaderSeesInTheInterfaceLanguage)
 {
     const QString combining = QStringLiteral("e\u0301");

@@ -48,35 +48,41 @@ JarEditorSheet::JarEditorSheet(const QString &initialName, ClipboardAppearance a
     header->addWidget(new IconTile(QStringLiteral("archivebox.fill"), kIconSymbolSize, kIconSide, kIconRadius, kIconTint, this));
     auto *titles = new QVBoxLayout;
     titles->setSpacing(kTitleSpacing);
-    auto *title = new ToolText(L10n::text(isCreating() ? QStringLiteral("Vytvoriť Jar") : QStringLiteral("Premenovať Jar")),
-                               kTitleSize, QFont::DemiBold, ToolText::Role::Primary, this);
+    auto *title = new ToolText(QString(), kTitleSize, QFont::DemiBold, ToolText::Role::Primary, this);
     title->setObjectName(QStringLiteral("title"));
+    m_texts.label(title, [creating = isCreating()] {
+        return creating ? L10n::text(QStringLiteral("Vytvoriť Jar")) : L10n::text(QStringLiteral("Premenovať Jar"));
+    });
     titles->addWidget(title);
-    titles->addWidget(new ToolText(L10n::text(QStringLiteral("Jar udrží súvisiace položky pokope.")), kSmallSize,
-                                   QFont::Normal, ToolText::Role::Secondary, this));
+    auto *subtitle = new ToolText(QString(), kSmallSize, QFont::Normal, ToolText::Role::Secondary, this);
+    m_texts.label(subtitle, [] { return L10n::text(QStringLiteral("Jar udrží súvisiace položky pokope.")); });
+    titles->addWidget(subtitle);
     header->addLayout(titles);
     header->addStretch();
     layout->addLayout(header);
 
     m_field = new PanelField(this);
     m_field->setObjectName(QStringLiteral("name"));
-    m_field->setPlaceholderText(L10n::text(QStringLiteral("Názov Jaru")));
+    m_texts.placeholder(m_field, [] { return L10n::text(QStringLiteral("Názov Jaru")); });
     m_field->setText(initialName);
     layout->addWidget(m_field);
 
-    m_error = new ToolText(L10n::text(QStringLiteral("Zadaj jedinečný názov Jaru.")), kSmallSize, QFont::Normal,
-                           ToolText::Role::Warning, this);
+    m_error = new ToolText(QString(), kSmallSize, QFont::Normal, ToolText::Role::Warning, this);
+    m_texts.label(m_error, [] { return L10n::text(QStringLiteral("Zadaj jedinečný názov Jaru.")); });
     m_error->setObjectName(QStringLiteral("error"));
     layout->addWidget(m_error);
 
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(kButtonSpacing);
-    auto *cancelButton = new PanelButton(L10n::text(QStringLiteral("Zrušiť")), false, kButtonHeight, kButtonPadding, this);
+    auto *cancelButton = new PanelButton(QString(), false, kButtonHeight, kButtonPadding, this);
+    m_texts.button(cancelButton, [] { return L10n::text(QStringLiteral("Zrušiť")); });
     cancelButton->setObjectName(QStringLiteral("cancel"));
     buttons->addWidget(cancelButton);
     buttons->addStretch();
-    m_saveButton = new PanelButton(L10n::text(isCreating() ? QStringLiteral("Vytvoriť") : QStringLiteral("Uložiť")), true,
-                                   kButtonHeight, kButtonPadding, this);
+    m_saveButton = new PanelButton(QString(), true, kButtonHeight, kButtonPadding, this);
+    m_texts.button(m_saveButton, [creating = isCreating()] {
+        return creating ? L10n::text(QStringLiteral("Vytvoriť")) : L10n::text(QStringLiteral("Uložiť"));
+    });
     m_saveButton->setObjectName(QStringLiteral("save"));
     buttons->addWidget(m_saveButton);
     layout->addLayout(buttons);
@@ -100,6 +106,11 @@ void JarEditorSheet::submit()
     // not clear the error: only the next answer does.
     m_hasNameError = !(m_onSave && m_onSave(name()));
     refresh();
+}
+
+void JarEditorSheet::retranslate()
+{
+    m_texts.apply();
 }
 
 void JarEditorSheet::cancel()

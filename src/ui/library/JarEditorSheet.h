@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ClipboardAppearance.h"
+#include "ui/panel/SheetTranslations.h"
 
 #include <QWidget>
 
@@ -32,6 +33,8 @@ public:
     // Hands the name to the presenter, even an empty one (Return in the field does so).
     void submit();
     void cancel();
+    // Reads its texts again after a change of the interface language; the name stays.
+    void retranslate();
 
 Q_SIGNALS:
     void cancelRequested();
@@ -47,6 +50,7 @@ private:
     QString m_initialName;
     Save m_onSave;
     bool m_hasNameError = false;
+    SheetTranslations m_texts;
     PanelField *m_field = nullptr;
     ToolText *m_error = nullptr;
     PanelButton *m_saveButton = nullptr;

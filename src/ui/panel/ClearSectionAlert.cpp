@@ -41,13 +41,14 @@ ClearSectionAlert::ClearSectionAlert(ClearSection section, ClipboardAppearance a
 
     layout->addWidget(new IconTile(QStringLiteral("trash"), kIconSymbolSize, kIconSide, kIconRadius, kIconTint, this), 0,
                       Qt::AlignHCenter);
-    auto *title = new ToolText(ClearSectionTexts::title(section), kTitleSize, QFont::DemiBold, ToolText::Role::Primary, this);
+    auto *title = new ToolText(QString(), kTitleSize, QFont::DemiBold, ToolText::Role::Primary, this);
+    m_texts.label(title, [section] { return ClearSectionTexts::title(section); });
     title->setObjectName(QStringLiteral("title"));
     title->setAlignment(Qt::AlignHCenter);
     title->setWordWrap(true);
     layout->addWidget(title);
-    auto *message = new ToolText(ClearSectionTexts::message(section), kMessageSize, QFont::Normal,
-                                 ToolText::Role::Secondary, this);
+    auto *message = new ToolText(QString(), kMessageSize, QFont::Normal, ToolText::Role::Secondary, this);
+    m_texts.label(message, [section] { return ClearSectionTexts::message(section); });
     message->setObjectName(QStringLiteral("message"));
     message->setAlignment(Qt::AlignHCenter);
     message->setWordWrap(true);
@@ -56,9 +57,11 @@ ClearSectionAlert::ClearSectionAlert(ClearSection section, ClipboardAppearance a
 
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(kButtonSpacing);
-    auto *cancelButton = new PanelButton(L10n::text(QStringLiteral("Zrušiť")), false, kButtonHeight, kButtonPadding, this);
+    auto *cancelButton = new PanelButton(QString(), false, kButtonHeight, kButtonPadding, this);
     cancelButton->setObjectName(QStringLiteral("cancel"));
-    auto *confirmButton = new PanelButton(ClearSectionTexts::confirmTitle(section), false, kButtonHeight, kButtonPadding, this);
+    m_texts.button(cancelButton, [] { return L10n::text(QStringLiteral("Zrušiť")); });
+    auto *confirmButton = new PanelButton(QString(), false, kButtonHeight, kButtonPadding, this);
+    m_texts.button(confirmButton, [section] { return ClearSectionTexts::confirmTitle(section); });
     confirmButton->setObjectName(QStringLiteral("confirm"));
     confirmButton->setDestructive(true);
     for (PanelButton *button : {cancelButton, confirmButton}) {
@@ -75,6 +78,12 @@ ClearSectionAlert::ClearSectionAlert(ClearSection section, ClipboardAppearance a
     connect(cancelButton, &QAbstractButton::clicked, this, &ClearSectionAlert::cancel);
     connect(confirmButton, &QAbstractButton::clicked, this, &ClearSectionAlert::confirm);
     setFocusPolicy(Qt::StrongFocus);
+}
+
+void ClearSectionAlert::retranslate()
+{
+    m_texts.apply();
+    adjustSize();
 }
 
 void ClearSectionAlert::confirm()

@@ -2,6 +2,7 @@
 
 #include "core/ClipboardAppearance.h"
 #include "ui/panel/ClearSection.h"
+#include "ui/panel/SheetTranslations.h"
 
 #include <QWidget>
 
@@ -20,6 +21,8 @@ public:
     ClearSection section() const { return m_section; }
     void confirm();
     void cancel();
+    // Reads its texts again after a change of the interface language.
+    void retranslate();
 
 Q_SIGNALS:
     void confirmed();
@@ -31,4 +34,5 @@ protected:
 
 private:
     ClearSection m_section;
+    SheetTranslations m_texts;
 };

@@ -66,10 +66,13 @@ EditTextSheet::EditTextSheet(ClipboardEntry entry, const QString &text, Clipboar
                       0, Qt::AlignTop);
     auto *titles = new QVBoxLayout;
     titles->setSpacing(kTitleSpacing);
-    titles->addWidget(new ToolText(L10n::text(QStringLiteral("Upraviť pred vložením")), kTitleSize, QFont::DemiBold,
-                                   ToolText::Role::Primary, this));
-    titles->addWidget(new ToolText(L10n::text(QStringLiteral("Uprav text a potom ho ulož alebo vlož na miesto kurzora.")),
-                                   kSubtitleSize, QFont::Normal, ToolText::Role::Secondary, this));
+    auto *title = new ToolText(QString(), kTitleSize, QFont::DemiBold, ToolText::Role::Primary, this);
+    title->setObjectName(QStringLiteral("title"));
+    m_texts.label(title, [] { return L10n::text(QStringLiteral("Upraviť pred vložením")); });
+    titles->addWidget(title);
+    auto *subtitle = new ToolText(QString(), kSubtitleSize, QFont::Normal, ToolText::Role::Secondary, this);
+    m_texts.label(subtitle, [] { return L10n::text(QStringLiteral("Uprav text a potom ho ulož alebo vlož na miesto kurzora.")); });
+    titles->addWidget(subtitle);
     titles->addSpacing(kMetaTopPadding);
     // Where and when it was copied are data: shown as they are, not translated.
     auto *meta = new ToolText(m_entry.sourceAppLabel() + QStringLiteral(" · ") + m_entry.copiedAtLabel(PanelClock::now()),
@@ -81,8 +84,7 @@ EditTextSheet::EditTextSheet(ClipboardEntry entry, const QString &text, Clipboar
     auto *closeButton = new PanelButton(QString(), false, kButtonHeight, kButtonPadding, this);
     closeButton->setObjectName(QStringLiteral("headerClose"));
     closeButton->setSymbol(QStringLiteral("xmark"), kCloseSymbolSize);
-    closeButton->setToolTip(L10n::text(QStringLiteral("Zavrieť")));
-    closeButton->setAccessibleName(L10n::text(QStringLiteral("Zavrieť")));
+    m_texts.help(closeButton, [] { return L10n::text(QStringLiteral("Zavrieť")); });
     header->addWidget(closeButton, 0, Qt::AlignTop);
     layout->addLayout(header);
 
@@ -93,8 +95,9 @@ EditTextSheet::EditTextSheet(ClipboardEntry entry, const QString &text, Clipboar
     layout->addSpacing(kDividerMargin);
 
     auto *contentRow = new QHBoxLayout;
-    contentRow->addWidget(new ToolText(L10n::text(QStringLiteral("Obsah položky")), kLabelSize, QFont::DemiBold,
-                                       ToolText::Role::Primary, this));
+    auto *contentLabel = new ToolText(QString(), kLabelSize, QFont::DemiBold, ToolText::Role::Primary, this);
+    m_texts.label(contentLabel, [] { return L10n::text(QStringLiteral("Obsah položky")); });
+    contentRow->addWidget(contentLabel);
     contentRow->addStretch();
     m_count = new ToolText(QString(), kCountSize, QFont::Medium, ToolText::Role::Muted, this);
     m_count->setObjectName(QStringLiteral("count"));
@@ -104,7 +107,7 @@ EditTextSheet::EditTextSheet(ClipboardEntry entry, const QString &text, Clipboar
 
     m_textBox = new SheetTextBox(kEditorFontSize, kEditorRadius, kEditorPadding, this);
     m_textBox->setObjectName(QStringLiteral("editor"));
-    m_textBox->editor()->setAccessibleName(L10n::text(QStringLiteral("Obsah položky")));
+    m_texts.accessibleName(m_textBox->editor(), [] { return L10n::text(QStringLiteral("Obsah položky")); });
     m_textBox->setText(text);
     layout->addWidget(m_textBox, 1);
 
@@ -117,13 +120,16 @@ EditTextSheet::EditTextSheet(ClipboardEntry entry, const QString &text, Clipboar
     m_hint->setMaximumHeight(kHintLines * m_hint->fontMetrics().lineSpacing());
     footer->addWidget(m_hint, 1);
     footer->addSpacing(kFooterMinimumGap);
-    auto *cancelButton = new PanelButton(L10n::text(QStringLiteral("Zrušiť")), false, kButtonHeight, kButtonPadding, this);
+    auto *cancelButton = new PanelButton(QString(), false, kButtonHeight, kButtonPadding, this);
+    m_texts.button(cancelButton, [] { return L10n::text(QStringLiteral("Zrušiť")); });
     cancelButton->setObjectName(QStringLiteral("cancel"));
     footer->addWidget(cancelButton);
-    m_saveButton = new PanelButton(L10n::text(QStringLiteral("Uložiť zmeny")), false, kButtonHeight, kButtonPadding, this);
+    m_saveButton = new PanelButton(QString(), false, kButtonHeight, kButtonPadding, this);
+    m_texts.button(m_saveButton, [] { return L10n::text(QStringLiteral("Uložiť zmeny")); });
     m_saveButton->setObjectName(QStringLiteral("save"));
     footer->addWidget(m_saveButton);
-    m_pasteButton = new PanelButton(L10n::text(QStringLiteral("Vložiť text")), true, kButtonHeight, kButtonPadding, this);
+    m_pasteButton = new PanelButton(QString(), true, kButtonHeight, kButtonPadding, this);
+    m_texts.button(m_pasteButton, [] { return L10n::text(QStringLiteral("Vložiť text")); });
     m_pasteButton->setObjectName(QStringLiteral("paste"));
     footer->addWidget(m_pasteButton);
     layout->addLayout(footer);
@@ -148,6 +154,12 @@ bool EditTextSheet::canSave() const
 {
     const QString current = text();
     return !current.isEmpty() && current != m_entry.text;
+}
+
+void EditTextSheet::retranslate()
+{
+    m_texts.apply();
+    refresh();
 }
 
 void EditTextSheet::close()

@@ -2,6 +2,7 @@
 
 #include "core/ClipboardAppearance.h"
 #include "core/ClipboardEntry.h"
+#include "ui/panel/SheetTranslations.h"
 
 #include <QWidget>
 
@@ -36,6 +37,9 @@ public:
     // The frame is fixed; the wrapping hint inside does not make it grow.
     bool hasHeightForWidth() const override { return false; }
 
+    // Reads its texts again after a change of the interface language; the edit stays.
+    void retranslate();
+
     // The three ways out, as the buttons and keys take them (Escape, Ctrl+S, Return).
     void close();
     void save();
@@ -57,6 +61,7 @@ private:
     ClipboardEntry m_entry;
     Save m_onSave;
     bool m_saveRefused = false;
+    SheetTranslations m_texts;
     SheetTextBox *m_textBox = nullptr;
     ToolText *m_count = nullptr;
     ToolText *m_hint = nullptr;

@@ -7,13 +7,16 @@
 #include "ui/library/JarEditorSheet.h"
 #include "ui/panel/ClearSectionAlert.h"
 #include "ui/panel/EditTextSheet.h"
+#include "ui/panel/SheetKeys.h"
 #include "ui/panel/SnippetEditorSheet.h"
 #include "ui/quickaccess/QuickImageExport.h"
 #include "ui/style/PanelStyle.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
 #include "ui/tools/ImagePreviewSheet.h"
+#include "ui/tools/SheetPlacement.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QScreen>
 
 namespace {
@@ -43,6 +46,8 @@ PanelSheetHost::PanelSheetHost(PanelModelLink &model, PanelController &controlle
         // A change of section folds the unfolded row controls.
         connect(full, &ClipboardModel::selectedTabChanged, this,
                 [this] { setExpandedControlsEntryID(std::nullopt); }, Qt::QueuedConnection);
+        // An open sheet stays open through a change of language, in the new language.
+        connect(full, &ClipboardModel::languageChanged, this, &PanelSheetHost::followLanguage, Qt::QueuedConnection);
     }
 }
 
@@ -116,7 +121,7 @@ void PanelSheetHost::confirmClear(ClearSection section, const std::optional<QStr
     });
     connect(alert, &ClearSectionAlert::cancelled, this, &PanelSheetHost::closeAlert);
     m_alert = alert;
-    present(alert, true);
+    present(alert);
     announce();
 }
 
@@ -324,7 +329,7 @@ void PanelSheetHost::dismissAll()
 void PanelSheetHost::showSheet(QWidget *view)
 {
     m_sheet = view;
-    present(view, false);
+    present(view);
     announce();
 }
 
@@ -374,7 +379,7 @@ void PanelSheetHost::closeAlert()
         Q_EMIT sheetClosed();
 }
 
-void PanelSheetHost::present(QWidget *view, bool isAlert)
+void PanelSheetHost::present(QWidget *view)
 {
     QWidget *owner = m_overlayParent ? m_overlayParent->window() : nullptr;
     view->setParent(owner, kSheetWindowFlags);
@@ -383,33 +388,35 @@ void PanelSheetHost::present(QWidget *view, bool isAlert)
     view->adjustSize();
     // The window manager's close (Alt+F4) counts as the sheet's own cancel.
     view->installEventFilter(this);
-    place(view, isAlert);
+    place(view);
     view->show();
     view->raise();
     view->activateWindow();
     Q_EMIT sheetShown(view);
 }
 
-void PanelSheetHost::place(QWidget *window, bool isAlert) const
+void PanelSheetHost::place(QWidget *window) const
 {
     if (!m_overlayParent)
         return;
+    QScreen *screen = m_overlayParent->screen();
+    if (!screen)
+        return;
+    // Centred over the panel view and kept whole on its screen, as every sheet opens.
     const QRect over(m_overlayParent->mapToGlobal(QPoint(0, 0)), m_overlayParent->size());
-    const QSize size = window->size();
-    QPoint origin(over.center().x() - size.width() / 2, over.top());
-    // A sheet hangs from the top of the panel; the alert stands in its middle.
-    if (isAlert)
-        origin.setY(over.center().y() - size.height() / 2);
-    if (const QScreen *screen = m_overlayParent->screen()) {
-        const QRect area = screen->availableGeometry();
-        origin.setX(std::clamp(origin.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));
-        origin.setY(std::clamp(origin.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
-    }
-    window->move(origin);
+    window->setScreen(screen);
+    window->setGeometry(SheetPlacement::over(over, window->size(), screen->availableGeometry()));
 }
 
 bool PanelSheetHost::eventFilter(QObject *watched, QEvent *event)
 {
+    // The image sheets have no keys of their own: Escape closes them as it does every sheet.
+    if (event->type() == QEvent::KeyPress && watched == m_sheet.data() && m_editingEntry
+        && m_editingEntry->kind == ClipboardKind::Image
+        && SheetKeys::actionFor(*static_cast<QKeyEvent *>(event)) == SheetKeys::Action::Cancel) {
+        closeSheet();
+        return true;
+    }
     if (event->type() == QEvent::Close) {
         event->ignore();
         if (watched == m_sheet.data())
@@ -419,6 +426,18 @@ bool PanelSheetHost::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     return QObject::eventFilter(watched, event);
+}
+
+void PanelSheetHost::followLanguage()
+{
+    if (auto *edit = qobject_cast<EditTextSheet *>(m_sheet.data()))
+        edit->retranslate();
+    else if (auto *snippet = qobject_cast<SnippetEditorSheet *>(m_sheet.data()))
+        snippet->retranslate();
+    else if (auto *jar = qobject_cast<JarEditorSheet *>(m_sheet.data()))
+        jar->retranslate();
+    if (auto *alert = qobject_cast<ClearSectionAlert *>(m_alert.data()))
+        alert->retranslate();
 }
 
 void PanelSheetHost::followAppearance()

@@ -22,8 +22,8 @@ class PanelModelLink;
 // through its signals, and the view that owns it mirrors that into the controller together with
 // what the other views of the same controller hold (one view letting go must not release another).
 //
-// Each sheet is a window of its own, laid over the panel view from its top centre: the sheets
-// are larger than the notch panel and take the keyboard, which the panel itself never does.
+// Each sheet is a window of its own, centred over the panel view: the sheets are larger than the
+// notch panel and take the keyboard, which the panel itself never does.
 class PanelSheetHost : public QObject, public PanelSheets {
     Q_OBJECT
 public:
@@ -96,9 +96,10 @@ private:
     void discardSheet();
     void discardAlert();
     // Makes the view a window over the panel view and shows it with the keyboard.
-    void present(QWidget *view, bool isAlert);
-    void place(QWidget *window, bool isAlert) const;
+    void present(QWidget *view);
+    void place(QWidget *window) const;
     void followAppearance();
+    void followLanguage();
     // Tells of a change of what is open.
     void announce();
 

@@ -49,11 +49,13 @@ bool hasContent(const QString &text)
     return !text.trimmed().isEmpty();
 }
 
-QVBoxLayout *labelled(const QString &label, QWidget *field, QWidget *parent)
+QVBoxLayout *labelled(SheetTranslations &texts, SheetTranslations::Text label, QWidget *field, QWidget *parent)
 {
     auto *column = new QVBoxLayout;
     column->setSpacing(kFieldSpacing);
-    column->addWidget(new ToolText(label, kLabelSize, QFont::Medium, ToolText::Role::Primary, parent));
+    auto *title = new ToolText(QString(), kLabelSize, QFont::Medium, ToolText::Role::Primary, parent);
+    texts.label(title, std::move(label));
+    column->addWidget(title);
     column->addWidget(field);
     return column;
 }
@@ -78,19 +80,21 @@ SnippetEditorSheet::SnippetEditorSheet(std::optional<ClipboardSnippet> snippet, 
     header->addWidget(new IconTile(QStringLiteral("keyboard"), kIconSymbolSize, kIconSide, kIconRadius, kIconTint, this));
     auto *titles = new QVBoxLayout;
     titles->setSpacing(kTitleSpacing);
-    auto *title = new ToolText(L10n::text(m_snippet ? QStringLiteral("Upraviť skratku") : QStringLiteral("Nová skratka")),
-                               kTitleSize, QFont::DemiBold, ToolText::Role::Primary, this);
+    auto *title = new ToolText(QString(), kTitleSize, QFont::DemiBold, ToolText::Role::Primary, this);
     title->setObjectName(QStringLiteral("title"));
+    m_texts.label(title, [editing = m_snippet.has_value()] {
+        return editing ? L10n::text(QStringLiteral("Upraviť skratku")) : L10n::text(QStringLiteral("Nová skratka"));
+    });
     titles->addWidget(title);
-    titles->addWidget(new ToolText(L10n::text(QStringLiteral("Vlastný text môže obsahovať viac riadkov.")), kSubtitleSize,
-                                   QFont::Normal, ToolText::Role::Secondary, this));
+    auto *subtitle = new ToolText(QString(), kSubtitleSize, QFont::Normal, ToolText::Role::Secondary, this);
+    m_texts.label(subtitle, [] { return L10n::text(QStringLiteral("Vlastný text môže obsahovať viac riadkov.")); });
+    titles->addWidget(subtitle);
     header->addLayout(titles);
     header->addStretch();
     auto *closeButton = new PanelButton(QString(), false, kButtonHeight, kButtonPadding, this);
     closeButton->setObjectName(QStringLiteral("headerClose"));
     closeButton->setSymbol(QStringLiteral("xmark"), kCloseSymbolSize);
-    closeButton->setToolTip(L10n::text(QStringLiteral("Zavrieť")));
-    closeButton->setAccessibleName(L10n::text(QStringLiteral("Zavrieť")));
+    m_texts.help(closeButton, [] { return L10n::text(QStringLiteral("Zavrieť")); });
     header->addWidget(closeButton);
     layout->addLayout(header);
 
@@ -98,14 +102,14 @@ SnippetEditorSheet::SnippetEditorSheet(std::optional<ClipboardSnippet> snippet, 
     fields->setSpacing(kFieldsSpacing);
     m_name = new PanelField(this);
     m_name->setObjectName(QStringLiteral("name"));
-    m_name->setPlaceholderText(L10n::text(QStringLiteral("Napríklad Podpis")));
+    m_texts.placeholder(m_name, [] { return L10n::text(QStringLiteral("Napríklad Podpis")); });
     m_trigger = new PanelField(this);
     m_trigger->setObjectName(QStringLiteral("trigger"));
-    m_trigger->setPlaceholderText(L10n::text(QStringLiteral(";skratka")));
-    fields->addLayout(labelled(L10n::text(QStringLiteral("Názov")), m_name, this), 1);
+    m_texts.placeholder(m_trigger, [] { return L10n::text(QStringLiteral(";skratka")); });
+    fields->addLayout(labelled(m_texts, [] { return L10n::text(QStringLiteral("Názov")); }, m_name, this), 1);
     auto *triggerColumn = new QWidget(this);
     triggerColumn->setFixedWidth(kTriggerWidth);
-    QVBoxLayout *triggerLayout = labelled(L10n::text(QStringLiteral("Spúšťací výraz")), m_trigger, triggerColumn);
+    QVBoxLayout *triggerLayout = labelled(m_texts, [] { return L10n::text(QStringLiteral("Spúšťací výraz")); }, m_trigger, triggerColumn);
     triggerLayout->setContentsMargins(0, 0, 0, 0);
     triggerColumn->setLayout(triggerLayout);
     fields->addWidget(triggerColumn, 0, Qt::AlignTop);
@@ -114,8 +118,9 @@ SnippetEditorSheet::SnippetEditorSheet(std::optional<ClipboardSnippet> snippet, 
     auto *textArea = new QVBoxLayout;
     textArea->setSpacing(kTextAreaSpacing);
     auto *textRow = new QHBoxLayout;
-    textRow->addWidget(new ToolText(L10n::text(QStringLiteral("Text na vloženie")), kLabelSize, QFont::DemiBold,
-                                    ToolText::Role::Primary, this));
+    auto *textLabel = new ToolText(QString(), kLabelSize, QFont::DemiBold, ToolText::Role::Primary, this);
+    m_texts.label(textLabel, [] { return L10n::text(QStringLiteral("Text na vloženie")); });
+    textRow->addWidget(textLabel);
     textRow->addStretch();
     m_count = new ToolText(QString(), kCountSize, QFont::Medium, ToolText::Role::Muted, this);
     m_count->setObjectName(QStringLiteral("count"));
@@ -123,7 +128,7 @@ SnippetEditorSheet::SnippetEditorSheet(std::optional<ClipboardSnippet> snippet, 
     textArea->addLayout(textRow);
     m_textBox = new SheetTextBox(kEditorFontSize, kEditorRadius, kEditorPadding, this);
     m_textBox->setObjectName(QStringLiteral("content"));
-    m_textBox->editor()->setAccessibleName(L10n::text(QStringLiteral("Text na vloženie")));
+    m_texts.accessibleName(m_textBox->editor(), [] { return L10n::text(QStringLiteral("Text na vloženie")); });
     textArea->addWidget(m_textBox, 1);
     layout->addLayout(textArea, 1);
 
@@ -135,17 +140,20 @@ SnippetEditorSheet::SnippetEditorSheet(std::optional<ClipboardSnippet> snippet, 
     footer->addStretch(1);
     footer->addSpacing(kFooterMinimumGap);
     if (m_latestCopiedText && !m_latestCopiedText->isEmpty()) {
-        auto *latest = new PanelButton(L10n::text(QStringLiteral("Použiť poslednú kópiu")), false, kButtonHeight,
-                                       kButtonPadding, this);
+        auto *latest = new PanelButton(QString(), false, kButtonHeight, kButtonPadding, this);
+        m_texts.button(latest, [] { return L10n::text(QStringLiteral("Použiť poslednú kópiu")); });
         latest->setObjectName(QStringLiteral("useLatestCopy"));
         footer->addWidget(latest);
         connect(latest, &QAbstractButton::clicked, this, &SnippetEditorSheet::useLatestCopy);
     }
-    auto *cancelButton = new PanelButton(L10n::text(QStringLiteral("Zrušiť")), false, kButtonHeight, kButtonPadding, this);
+    auto *cancelButton = new PanelButton(QString(), false, kButtonHeight, kButtonPadding, this);
+    m_texts.button(cancelButton, [] { return L10n::text(QStringLiteral("Zrušiť")); });
     cancelButton->setObjectName(QStringLiteral("cancel"));
     footer->addWidget(cancelButton);
-    m_saveButton = new PanelButton(L10n::text(m_snippet ? QStringLiteral("Uložiť zmeny") : QStringLiteral("Vytvoriť")),
-                                   true, kButtonHeight, kButtonPadding, this);
+    m_saveButton = new PanelButton(QString(), true, kButtonHeight, kButtonPadding, this);
+    m_texts.button(m_saveButton, [editing = m_snippet.has_value()] {
+        return editing ? L10n::text(QStringLiteral("Uložiť zmeny")) : L10n::text(QStringLiteral("Vytvoriť"));
+    });
     m_saveButton->setObjectName(QStringLiteral("save"));
     footer->addWidget(m_saveButton);
     layout->addLayout(footer);
@@ -182,6 +190,12 @@ QString SnippetEditorSheet::content() const
 bool SnippetEditorSheet::canSave() const
 {
     return hasContent(name()) && hasContent(content());
+}
+
+void SnippetEditorSheet::retranslate()
+{
+    m_texts.apply();
+    refresh();
 }
 
 void SnippetEditorSheet::close()

@@ -2,6 +2,7 @@
 
 #include "core/ClipboardAppearance.h"
 #include "core/ClipboardSnippet.h"
+#include "ui/panel/SheetTranslations.h"
 
 #include <QWidget>
 
@@ -36,6 +37,9 @@ public:
     bool hasSaveError() const { return m_saveError; }
     QSize sizeHint() const override { return kSize; }
 
+    // Reads its texts again after a change of the interface language; the fields stay.
+    void retranslate();
+
     void close();
     void save();
     // The whole text area becomes the newest copied text.
@@ -56,6 +60,7 @@ private:
     std::optional<QString> m_latestCopiedText;
     Save m_onSave;
     bool m_saveError = false;
+    SheetTranslations m_texts;
     PanelField *m_name = nullptr;
     PanelField *m_trigger = nullptr;
     SheetTextBox *m_textBox = nullptr;
