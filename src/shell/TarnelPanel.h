@@ -28,6 +28,8 @@ public:
     static constexpr char toastRole[] = "tarnel-toast";
     static constexpr char textSheetRole[] = "tarnel-text-sheet";
     static constexpr char popoverRole[] = "tarnel-popover";
+    static constexpr char onboardingRole[] = "tarnel-onboarding";
+    static constexpr char settingsRole[] = "tarnel-settings";
 
     // The part of the window that is drawn and can be clicked; empty shows the whole window.
     void setDrawnRegion(const QRegion &region);

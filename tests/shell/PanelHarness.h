@@ -1,6 +1,8 @@
 #pragma once
 
 #include "shell/FakePanelModelLink.h"
+#include "engine/ClipboardModel.h"
+#include "platform/fake/FakePasteboard.h"
 #include "shell/NotchPanelController.h"
 #include "shell/TarnelPanel.h"
 #include "platform/fake/FakeDesktopCompositor.h"
@@ -16,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -42,6 +45,17 @@ struct PanelHarness {
         , trayAvailable(hasSystemTray)
     {
         workspace.setOwnPid(4242);
+        // The guide's pages work on a real model over the same settings, so what they write
+        // lands beside the controller's own keys.
+        ClipboardModelServices modelServices;
+        modelServices.pasteboard = &pasteboard;
+        modelServices.settings = &settings;
+        modelServices.workspace = &workspace;
+        modelServices.permissions = &permissions;
+        modelServices.imageFolder = folder.filePath(QStringLiteral("Clipboard Images"));
+        modelServices.backupFolder = folder.path();
+        wholeModel = std::make_unique<ClipboardModel>(std::move(modelServices));
+        model.whole = wholeModel.get();
         PanelServices services{settings, workspace, permissions, traits, [this] { return pointer; },
                                [this] { return trayAvailable; }, nullptr, nullptr, &screenText,
                                [this](const QString &message, const QString &, const QStringList &) {
@@ -80,6 +94,8 @@ struct PanelHarness {
 
     FakePanelModelLink model;
     FakeSettingsStore settings;
+    FakePasteboard pasteboard;
+    QTemporaryDir folder;
     FakeWorkspace workspace;
     FakePermissions permissions;
     FakePanelWindowTraits traits;
@@ -94,5 +110,6 @@ struct PanelHarness {
     bool trayAvailable = true;
     // Announces that trayAvailable may have changed.
     TrayHostMonitor trayHost;
+    std::unique_ptr<ClipboardModel> wholeModel;
     std::unique_ptr<NotchPanelController> controller;
 };

@@ -8,6 +8,7 @@
 #include "snapshots/ComponentSamplers.h"
 #include "snapshots/ImageToolSamplers.h"
 #include "snapshots/LibrarySamplers.h"
+#include "snapshots/OnboardingSamplers.h"
 #include "snapshots/QuickAccessSamplers.h"
 #include "snapshots/SettingsSamplers.h"
 #include "snapshots/SheetSamplers.h"
@@ -74,6 +75,11 @@ const std::vector<SnapshotView> &snapshotViews()
         {QStringLiteral("settings-clipboard"), kSettingsWindowSize, 0, [](SnapshotContext &c) { return settingsSample(c.seed, SettingsView::Tab::Clipboard); }},
         {QStringLiteral("settings-screenshots"), kSettingsWindowSize, 0, [](SnapshotContext &c) { return settingsSample(c.seed, SettingsView::Tab::Screenshots); }},
         {QStringLiteral("settings-shortcuts"), kSettingsWindowSize, 0, [](SnapshotContext &c) { return settingsSample(c.seed, SettingsView::Tab::Shortcuts); }},
+        {QStringLiteral("onboarding-welcome"), kOnboardingWindowSize, 0, [](SnapshotContext &c) { return onboardingSample(c.seed, OnboardingStep::Welcome); }},
+        {QStringLiteral("onboarding-permissions"), kOnboardingWindowSize, 0, [](SnapshotContext &c) { return onboardingSample(c.seed, OnboardingStep::Permissions); }},
+        {QStringLiteral("onboarding-screenshots"), kOnboardingWindowSize, 0, [](SnapshotContext &c) { return onboardingSample(c.seed, OnboardingStep::Screenshots); }},
+        {QStringLiteral("onboarding-preferences"), kOnboardingWindowSize, 0, [](SnapshotContext &c) { return onboardingSample(c.seed, OnboardingStep::Preferences); }},
+        {QStringLiteral("onboarding-ready"), kOnboardingWindowSize, 0, [](SnapshotContext &c) { return onboardingSample(c.seed, OnboardingStep::Ready); }},
         {QStringLiteral("quick-access-history"), QSize(350, 408), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::Lists, ClipboardPanelTab::History, QSize(350, 408)); }},
         {QStringLiteral("quick-access-snippets"), QSize(350, 290), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::Lists, ClipboardPanelTab::Snippets, QSize(350, 290)); }},
         {QStringLiteral("quick-access-jars"), QSize(350, 290), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::Lists, ClipboardPanelTab::Jars, QSize(350, 290)); }},
