@@ -3,7 +3,6 @@
 #include "core/Logging.h"
 #include "engine/ClipboardModel.h"
 #include "engine/PanelModelLink.h"
-#include "ui/PanelController.h"
 #include "ui/library/JarEditorSheet.h"
 #include "ui/panel/ClearSectionAlert.h"
 #include "ui/panel/EditTextSheet.h"
@@ -36,10 +35,10 @@ PanelSheetHost::PanelSheetHost(PanelModelLink &model, PanelController &controlle
                                QObject *parent)
     : QObject(parent)
     , m_model(model)
-    , m_controller(controller)
     , m_modelGuard(&model)
     , m_overlayParent(overlayParent)
 {
+    Q_UNUSED(controller);
     // Queued: a view reacting to the model never runs inside the model's own call.
     connect(&model, &PanelModelLink::appearanceChanged, this, &PanelSheetHost::followAppearance, Qt::QueuedConnection);
     if (ClipboardModel *full = clipboardModel()) {

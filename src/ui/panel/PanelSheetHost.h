@@ -27,6 +27,8 @@ class PanelModelLink;
 class PanelSheetHost : public QObject, public PanelSheets {
     Q_OBJECT
 public:
+    // The controller is the one of the panel the sheets stand over; the host leaves its holds to
+    // the owning view, which writes them together with the other views'.
     PanelSheetHost(PanelModelLink &model, PanelController &controller, QWidget *overlayParent,
                    QObject *parent = nullptr);
     ~PanelSheetHost() override;
@@ -104,8 +106,6 @@ private:
     void announce();
 
     PanelModelLink &m_model;
-    // The controller of the panel the sheets stand over; its holds are the owning view's to write.
-    PanelController &m_controller;
     // The model outlives the host in the program; the guard spares a host that outlives it in tests.
     QPointer<PanelModelLink> m_modelGuard;
     QPointer<QWidget> m_overlayParent;
