@@ -12,7 +12,7 @@
 #include "ui/tools/ScreenshotTextSheet.h"
 
 #include <QGuiApplication>
-#include <QImage>
+#include <QBuffer>
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QPointer>
@@ -29,18 +29,31 @@ QScreen *screenUnder(const QPoint &point)
     return QGuiApplication::primaryScreen();
 }
 
-// The image the notch's preview sizes itself from: its bytes when it has them (broken bytes
-// give the preview's usual height), else its stored file, else the screenshot file.
-QImage previewImage(const ClipboardEntry &entry)
+// The size of the image the notch's preview sizes itself from: its bytes when it has them (broken
+// bytes give the preview's usual height), else its stored file, else the screenshot file. Only
+// the header is read, as it would show after its orientation is applied: the size is all the
+// preview's height needs, and decoding a whole screenshot would stall the panel.
+QSize previewImageSize(const ClipboardEntry &entry)
 {
-    if (entry.imageData)
-        return QImage::fromData(*entry.imageData);
-    const std::optional<QString> &path = entry.imageFilePath ? entry.imageFilePath : entry.screenshotFileURL;
-    if (!path)
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    QImageReader reader;
+    if (entry.imageData) {
+        bytes = *entry.imageData;
+        buffer.open(QIODevice::ReadOnly);
+        reader.setDevice(&buffer);
+    } else if (const std::optional<QString> &path = entry.imageFilePath ? entry.imageFilePath : entry.screenshotFileURL) {
+        reader.setFileName(*path);
+        reader.setAutoTransform(true);
+    } else {
         return {};
-    QImageReader reader(*path);
-    reader.setAutoTransform(true);
-    return reader.read();
+    }
+    const QSize size = reader.size();
+    if (!size.isValid())
+        return {};
+    const bool turned = reader.autoTransform()
+        && reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+    return turned ? size.transposed() : size;
 }
 
 // A borderless window that moves when its background is dragged.
@@ -116,12 +129,12 @@ qreal NotchPanelController::screenshotPreviewHeight() const
     const std::optional<ClipboardEntry> notice = m_model.screenshotNotice();
     if (!notice)
         return 0;
-    // The pointer tick asks for this 33 times a second: decode each notice's image once.
+    // The pointer tick asks for this 33 times a second: read each notice's image header once.
     if (m_previewCache.first != notice->id) {
-        const QImage image = previewImage(*notice);
-        const qreal natural = image.isNull()
+        const QSize size = previewImageSize(*notice);
+        const qreal natural = size.isEmpty()
             ? PanelMetrics::screenshotPreviewFallbackHeight
-            : PanelMetrics::screenshotPreviewWidth * image.height() / std::max(1, image.width());
+            : PanelMetrics::screenshotPreviewWidth * size.height() / std::max(1, size.width());
         m_previewCache = {notice->id, natural};
     }
     const qreal natural = m_previewCache.second;

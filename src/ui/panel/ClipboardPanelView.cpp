@@ -23,6 +23,7 @@
 #include <QButtonGroup>
 #include <QDir>
 #include <QFileDialog>
+#include <QFutureWatcher>
 #include <QHash>
 #include <QLineEdit>
 #include <QPainter>
@@ -30,6 +31,7 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -383,19 +385,25 @@ void ClipboardPanelView::performQuickImageAction(QuickImageAction action, const 
 
 void ClipboardPanelView::saveQuickImage(const ClipboardEntry &entry, QuickImageAction format)
 {
-    // Encoded before asking, so that an image that is gone asks nothing.
-    const std::optional<QByteArray> bytes = QuickImageExport::encoded(QuickImageExport::image(entry), format);
-    if (!bytes) {
+    // Only the headers are read before asking, so that an image that is gone asks nothing while
+    // the panel stays responsive; decoding and encoding wait for a chosen file, off this thread.
+    if (!QuickImageExport::hasImage(entry)) {
         qCInfo(lcUi) << "Image entry has no readable image to save";
         return;
     }
     QPointer<ClipboardPanelView> self(this);
-    auto onChosen = [self, bytes = *bytes](const QString &path) {
-        if (QuickImageExport::write(bytes, path))
-            return;
-        QApplication::beep();
-        if (self)
-            Q_EMIT self->saveFailed();
+    auto onChosen = [self, entry, format](const QString &path) {
+        // The file is written even when the panel has gone meanwhile; only the report needs it.
+        auto *watcher = new QFutureWatcher<bool>(self.data());
+        QObject::connect(watcher, &QFutureWatcher<bool>::finished, watcher, [self, watcher] {
+            watcher->deleteLater();
+            if (watcher->result())
+                return;
+            QApplication::beep();
+            if (self)
+                Q_EMIT self->saveFailed();
+        });
+        watcher->setFuture(QtConcurrent::run(&QuickImageExport::save, entry, format, path));
     };
     if (savePanel)
         savePanel(QuickImageExport::proposedName(entry, format), format, std::move(onChosen));

@@ -22,7 +22,32 @@ QImage readFile(const QString &path)
     return reader.read();
 }
 
+bool readsAsImage(QImageReader &reader)
+{
+    return reader.canRead() && reader.size().isValid();
+}
+
 } // namespace
+
+bool hasImage(const ClipboardEntry &entry)
+{
+    if (entry.imageData) {
+        QByteArray bytes = *entry.imageData;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        if (readsAsImage(reader))
+            return true;
+    }
+    for (const std::optional<QString> &path : {entry.imageFilePath, entry.screenshotFileURL}) {
+        if (!path || path->isEmpty())
+            continue;
+        QImageReader reader(*path);
+        if (readsAsImage(reader))
+            return true;
+    }
+    return false;
+}
 
 QImage image(const ClipboardEntry &entry)
 {
@@ -73,6 +98,16 @@ bool write(const QByteArray &bytes, const QString &path)
         return false;
     }
     return true;
+}
+
+bool save(const ClipboardEntry &entry, QuickImageAction format, const QString &path)
+{
+    const std::optional<QByteArray> bytes = encoded(image(entry), format);
+    if (!bytes) {
+        qCWarning(lcUi) << "Image entry has no readable image to save";
+        return false;
+    }
+    return write(*bytes, path);
 }
 
 } // namespace QuickImageExport
