@@ -182,6 +182,11 @@ private:
     QWidget *makePanelView(bool isStandaloneSettings);
 
     void takeKeyboardForQuickAccess();
+    // The application Quick Access pastes back into: the frontmost one, unless that is Tarnel.
+    std::optional<RunningApplication> frontmostOtherApplication() const;
+    // The model's part of opening Quick Access, the same from the notch and from the tray: the
+    // History tab, and for Paste As the first entry chosen and the search field focused.
+    void beginQuickAccessOnModel(const std::optional<RunningApplication> &front, bool pasteAs);
 
     // hover pieces
     bool containsPointer() const;

@@ -32,16 +32,7 @@ void NotchPanelController::openMenuBarQuickAccess(bool pasteAs)
     m_isAtCursor = false;
     m_isMenuBarQuickAccess = true;
 
-    std::optional<RunningApplication> front = m_services.workspace.frontmostApplication();
-    if (front && m_services.workspace.isOwn(*front))
-        front.reset();
-    m_model.beginQuickAccess(front);
-    m_model.setSelectedTab(ClipboardPanelTab::History);
-    m_model.setPasteAsPresented(pasteAs);
-    if (pasteAs) {
-        m_model.selectFirstQuickAccessEntry();
-        m_model.requestQuickSearchFocus();
-    }
+    beginQuickAccessOnModel(frontmostOtherApplication(), pasteAs);
 
     if (!isPanelStandingInForTray())
         m_panel->hide();

@@ -29,18 +29,10 @@ void NotchPanelController::openQuickAccess(bool pasteAs)
     stopTimer(m_expansionTimer);
     m_isCollapsing = false;
 
-    std::optional<RunningApplication> front = m_services.workspace.frontmostApplication();
-    if (front && m_services.workspace.isOwn(*front))
-        front.reset();
+    const std::optional<RunningApplication> front = frontmostOtherApplication();
     setWidthExpanded(false, std::chrono::milliseconds(0));
     setContentExpanded(false);
-    m_model.beginQuickAccess(front);
-    m_model.setSelectedTab(ClipboardPanelTab::History);
-    m_model.setPasteAsPresented(pasteAs);
-    if (pasteAs) {
-        m_model.selectFirstQuickAccessEntry();
-        m_model.requestQuickSearchFocus();
-    }
+    beginQuickAccessOnModel(front, pasteAs);
 
     positionPanelAtScreenCenter(quickAccessSize());
     updateDrawnRegion();
@@ -48,6 +40,25 @@ void NotchPanelController::openQuickAccess(bool pasteAs)
     m_services.windowTraits.setAcceptsPointer(*m_panel, true);
     m_panel->show();
     takeKeyboardForQuickAccess();
+}
+
+std::optional<RunningApplication> NotchPanelController::frontmostOtherApplication() const
+{
+    std::optional<RunningApplication> front = m_services.workspace.frontmostApplication();
+    if (front && m_services.workspace.isOwn(*front))
+        front.reset();
+    return front;
+}
+
+void NotchPanelController::beginQuickAccessOnModel(const std::optional<RunningApplication> &front, bool pasteAs)
+{
+    m_model.beginQuickAccess(front);
+    m_model.setSelectedTab(ClipboardPanelTab::History);
+    m_model.setPasteAsPresented(pasteAs);
+    if (pasteAs) {
+        m_model.selectFirstQuickAccessEntry();
+        m_model.requestQuickSearchFocus();
+    }
 }
 
 void NotchPanelController::takeKeyboardForQuickAccess()
