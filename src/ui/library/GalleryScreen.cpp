@@ -3,6 +3,7 @@
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
 #include "ui/library/GalleryImages.h"
+#include "ui/library/ScreenBody.h"
 #include "ui/library/SectionHeading.h"
 #include "ui/panel/EntryActionsMenu.h"
 #include "ui/panel/EntryOverflowButton.h"
@@ -33,25 +34,13 @@ GalleryScreen::GalleryScreen(ClipboardModel &model, PanelSheets &sheets,
     layout->addWidget(m_heading);
 
     m_empty = new PanelEmptyState(QString(), QString(), QString(), this);
-    m_scroll = new QScrollArea(this);
-    m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->viewport()->setAutoFillBackground(false);
     m_grid = new QWidget;
     m_layout = new MasonryGridLayout(kColumns, kGridSpacing, m_grid);
     m_layout->setContentsMargins(0, 0, 0, kBottomPadding);
-    m_scroll->setWidget(m_grid);
-    // The scroll area fills what it holds with the window colour; the panel's own background
-    // shows through instead.
-    m_grid->setAutoFillBackground(false);
-    auto *body = new QWidget(this);
-    m_body = new QStackedLayout(body);
-    m_body->setContentsMargins(0, 0, 0, 0);
-    m_body->addWidget(m_scroll);
-    m_body->addWidget(m_empty);
-    layout->addWidget(body, 1);
+    const ScreenBody body = ScreenBody::make(this, m_grid, m_empty);
+    m_scroll = body.scroll;
+    m_body = body.stack;
+    layout->addWidget(body.widget, 1);
 
     connect(m_images, &GalleryImages::ready, this, [this](const QString &id) {
         const QPointer<GalleryCard> card = m_cards.value(id);

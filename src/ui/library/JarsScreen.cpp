@@ -4,6 +4,7 @@
 #include "engine/ClipboardModel.h"
 #include "ui/library/EntryList.h"
 #include "ui/library/JarCard.h"
+#include "ui/library/ScreenBody.h"
 #include "ui/library/SectionHeading.h"
 #include "ui/panel/EntryOverflowButton.h"
 #include "ui/panel/PanelSheets.h"
@@ -74,27 +75,15 @@ void JarsScreen::buildList()
     layout->addWidget(m_listHeading);
 
     m_empty = new PanelEmptyState(QStringLiteral("archivebox"), QString(), QString(), m_listPage);
-    m_scroll = new QScrollArea(m_listPage);
-    m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->viewport()->setAutoFillBackground(false);
     auto *column = new QWidget;
     m_cards = new QVBoxLayout(column);
     m_cards->setContentsMargins(0, 0, 0, kBottomPadding);
     m_cards->setSpacing(kCardSpacing);
     m_cards->addStretch(1);
-    m_scroll->setWidget(column);
-    // The scroll area fills what it holds with the window colour; the panel's own background
-    // shows through instead.
-    column->setAutoFillBackground(false);
-    auto *body = new QWidget(m_listPage);
-    m_listBody = new QStackedLayout(body);
-    m_listBody->setContentsMargins(0, 0, 0, 0);
-    m_listBody->addWidget(m_scroll);
-    m_listBody->addWidget(m_empty);
-    layout->addWidget(body, 1);
+    const ScreenBody body = ScreenBody::make(m_listPage, column, m_empty);
+    m_scroll = body.scroll;
+    m_listBody = body.stack;
+    layout->addWidget(body.widget, 1);
     m_pages->addWidget(m_listPage);
 }
 

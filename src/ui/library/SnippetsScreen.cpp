@@ -3,6 +3,7 @@
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
 #include "ui/library/LibraryCard.h"
+#include "ui/library/ScreenBody.h"
 #include "ui/library/SectionHeading.h"
 #include "ui/library/SnippetRow.h"
 #include "ui/panel/PanelSheets.h"
@@ -35,27 +36,15 @@ SnippetsScreen::SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, std::
     layout->addWidget(buildPermissionCard(std::move(openPermission)));
 
     m_empty = new PanelEmptyState(QStringLiteral("keyboard"), QString(), QString(), this);
-    m_scroll = new QScrollArea(this);
-    m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->viewport()->setAutoFillBackground(false);
     auto *column = new QWidget;
     m_rows = new QVBoxLayout(column);
     m_rows->setContentsMargins(0, 0, 0, 0);
     m_rows->setSpacing(kRowSpacing);
     m_rows->addStretch(1);
-    m_scroll->setWidget(column);
-    // The scroll area fills what it holds with the window colour; the panel's own background
-    // shows through instead.
-    column->setAutoFillBackground(false);
-    auto *body = new QWidget(this);
-    m_body = new QStackedLayout(body);
-    m_body->setContentsMargins(0, 0, 0, 0);
-    m_body->addWidget(m_scroll);
-    m_body->addWidget(m_empty);
-    layout->addWidget(body, 1);
+    const ScreenBody body = ScreenBody::make(this, column, m_empty);
+    m_scroll = body.scroll;
+    m_body = body.stack;
+    layout->addWidget(body.widget, 1);
 
     for (auto signal : {&ClipboardModel::snippetsChanged, &ClipboardModel::searchTextChanged,
                         &ClipboardModel::pasteMonitoringEnabledChanged, &ClipboardModel::accessibilityPermissionEnabledChanged,
