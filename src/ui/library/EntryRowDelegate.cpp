@@ -5,6 +5,7 @@
 #include "ui/panel/EntryThumbnails.h"
 #include "ui/style/PanelClock.h"
 #include "ui/style/PanelIcons.h"
+#include "ui/style/PanelStyle.h"
 #include "ui/style/PanelText.h"
 
 #include <QPainter>
@@ -33,12 +34,6 @@ QString symbolOf(Control control, const ClipboardEntry &entry, bool inStack)
     default:
         return {};
     }
-}
-
-QColor blend(const QColor &from, const QColor &to, qreal t)
-{
-    return QColor::fromRgbF(from.redF() + (to.redF() - from.redF()) * t, from.greenF() + (to.greenF() - from.greenF()) * t,
-                            from.blueF() + (to.blueF() - from.blueF()) * t, from.alphaF() + (to.alphaF() - from.alphaF()) * t);
 }
 
 } // namespace
@@ -136,11 +131,11 @@ void EntryRowDelegate::paintControl(QPainter &painter, const QRectF &rect, Contr
     const bool enabled = !(control == Control::AddToStack && inStack);
     const QColor tint = control == Control::Delete ? c.systemRed : c.accent;
     const qreal highlight = (open || (hovered && enabled)) ? 1.0 : 0.0;
-    PanelStyle::fillRounded(painter, rect, kControlRadius, blend(c.surface, PanelStyle::withOpacity(tint, kTintOpacity), highlight));
+    PanelStyle::fillRounded(painter, rect, kControlRadius, PanelStyle::mix(c.surface, PanelStyle::withOpacity(tint, kTintOpacity), highlight));
     painter.save();
     if (!enabled)
         painter.setOpacity(kDisabledOpacity);
-    PanelIcons::paint(painter, rect, symbolOf(control, entry, inStack), kControlSymbolSize, blend(c.secondary, tint, highlight));
+    PanelIcons::paint(painter, rect, symbolOf(control, entry, inStack), kControlSymbolSize, PanelStyle::mix(c.secondary, tint, highlight));
     painter.restore();
 }
 

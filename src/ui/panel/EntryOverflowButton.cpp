@@ -6,17 +6,6 @@
 
 #include <QPainter>
 
-namespace {
-
-QColor blend(const QColor &from, const QColor &to, qreal t)
-{
-    const auto lerp = [t](float a, float b) { return a + (b - a) * float(t); };
-    return QColor::fromRgbF(lerp(from.redF(), to.redF()), lerp(from.greenF(), to.greenF()),
-                            lerp(from.blueF(), to.blueF()), lerp(from.alphaF(), to.alphaF()));
-}
-
-} // namespace
-
 EntryOverflowButton::EntryOverflowButton(const QString &symbol, QWidget *parent)
     : QAbstractButton(parent), m_symbol(symbol)
 {
@@ -82,8 +71,8 @@ void EntryOverflowButton::paintEvent(QPaintEvent *)
         painter.translate(-width() / 2.0, -height() / 2.0);
     }
     const QColor tintedFill = PanelStyle::withOpacity(tint, pressed ? 0.19 : 0.11);
-    PanelStyle::fillRounded(painter, rect(), kCornerRadius, blend(c.surface, tintedFill, m_highlight));
+    PanelStyle::fillRounded(painter, rect(), kCornerRadius, PanelStyle::mix(c.surface, tintedFill, m_highlight));
     if (!isEnabled())
         painter.setOpacity(0.35);
-    PanelIcons::paint(painter, rect(), m_symbol, kSymbolPointSize, blend(c.secondary, tint, m_highlight));
+    PanelIcons::paint(painter, rect(), m_symbol, kSymbolPointSize, PanelStyle::mix(c.secondary, tint, m_highlight));
 }

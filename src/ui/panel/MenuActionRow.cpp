@@ -20,13 +20,6 @@ constexpr int kPreferredWidth = 260;
 
 QFont titleFont(bool prominent) { return PanelStyle::font(kTitleSize, prominent ? QFont::DemiBold : QFont::Medium); }
 
-QColor blend(const QColor &from, const QColor &to, qreal t)
-{
-    const auto lerp = [t](float a, float b) { return a + (b - a) * float(t); };
-    return QColor::fromRgbF(lerp(from.redF(), to.redF()), lerp(from.greenF(), to.greenF()),
-                            lerp(from.blueF(), to.blueF()), lerp(from.alphaF(), to.alphaF()));
-}
-
 } // namespace
 
 MenuActionRow::MenuActionRow(Content content, QWidget *parent) : QAbstractButton(parent), m_content(std::move(content))
@@ -104,9 +97,9 @@ void MenuActionRow::paintEvent(QPaintEvent *)
     // and hovered.
     const QColor rest = m_content.prominent ? PanelStyle::withOpacity(c.accent, 0.055) : QColor(Qt::transparent);
     const QColor fill = isDown() ? PanelStyle::withOpacity(c.accent, 0.18)
-                                 : blend(rest, PanelStyle::withOpacity(c.accent, 0.1), m_hover);
+                                 : PanelStyle::mix(rest, PanelStyle::withOpacity(c.accent, 0.1), m_hover);
     PanelStyle::fillRounded(painter, rect(), kCornerRadius, fill);
-    const QColor foreground = m_content.prominent ? c.accent : blend(PanelStyle::withOpacity(c.primary, 0.88), c.accent, m_hover);
+    const QColor foreground = m_content.prominent ? c.accent : PanelStyle::mix(PanelStyle::withOpacity(c.primary, 0.88), c.accent, m_hover);
 
     const int padding = m_content.detail ? kPaddingWithDetail : kPaddingWithoutDetail;
     const QRectF content = QRectF(rect()).adjusted(kSidePadding, padding, -kSidePadding, -padding);

@@ -48,11 +48,7 @@ protected:
         if (!isEnabled())
             painter.setOpacity(0.4);
         const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-        QColor fill = colors.controlSurface;
-        fill = QColor::fromRgbF(fill.redF() + (colors.accent.redF() - fill.redF()) * m_knob,
-                                fill.greenF() + (colors.accent.greenF() - fill.greenF()) * m_knob,
-                                fill.blueF() + (colors.accent.blueF() - fill.blueF()) * m_knob,
-                                fill.alphaF() + (colors.accent.alphaF() - fill.alphaF()) * m_knob);
+        const QColor fill = PanelStyle::mix(colors.controlSurface, colors.accent, m_knob);
         PanelStyle::fillRounded(painter, track, track.height() / 2, fill);
         PanelStyle::strokeRounded(painter, track, track.height() / 2, colors.border, 0.7);
         const qreal side = track.height() - 4;

@@ -2,21 +2,11 @@
 
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelMotion.h"
+#include "ui/style/PanelStyle.h"
 #include "ui/style/PanelText.h"
 
 #include <QEnterEvent>
 #include <QPainter>
-
-namespace {
-
-QColor mix(const QColor &from, const QColor &to, qreal t)
-{
-    const auto lerp = [t](float a, float b) { return a + (b - a) * float(t); };
-    return QColor::fromRgbF(lerp(from.redF(), to.redF()), lerp(from.greenF(), to.greenF()),
-                            lerp(from.blueF(), to.blueF()), lerp(from.alphaF(), to.alphaF()));
-}
-
-} // namespace
 
 PanelButton::PanelButton(const QString &title, bool prominent, int height, int horizontalPadding, QWidget *parent)
     : QAbstractButton(parent)
@@ -104,7 +94,7 @@ QColor PanelButton::fillFor(const Look &look, const State &state, const PanelSty
     }
     if (state.pressed)
         return colors.pressedSurface;
-    return mix(colors.controlSurface, colors.hoverSurface, state.hover);
+    return PanelStyle::mix(colors.controlSurface, colors.hoverSurface, state.hover);
 }
 
 void PanelButton::paintLook(QPainter &painter, const QRectF &rect, const Look &look, const State &state,

@@ -168,6 +168,13 @@ QColor withOpacity(const QColor &color, qreal opacity)
     return out;
 }
 
+QColor mix(const QColor &from, const QColor &to, qreal t)
+{
+    const auto lerp = [t](float a, float b) { return a + (b - a) * float(t); };
+    return QColor::fromRgbF(lerp(from.redF(), to.redF()), lerp(from.greenF(), to.greenF()),
+                            lerp(from.blueF(), to.blueF()), lerp(from.alphaF(), to.alphaF()));
+}
+
 QLinearGradient background(const QRectF &rect, Scheme scheme)
 {
     const Colors &c = colors(scheme);

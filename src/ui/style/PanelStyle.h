@@ -68,6 +68,9 @@ void styleMenu(QWidget *menu, Scheme scheme);
 
 // A colour at a fraction of its own opacity ("accent at 0.72").
 QColor withOpacity(const QColor &color, qreal opacity);
+// The colour `t` of the way from `from` to `to`, each channel and the opacity alike: a hover or
+// highlight easing between its rest and full colours.
+QColor mix(const QColor &from, const QColor &to, qreal t);
 
 // The panel background: a linear gradient from the rectangle's top-left to its bottom-right.
 QLinearGradient background(const QRectF &rect, Scheme scheme);
