@@ -2,14 +2,11 @@
 
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
-#include "ui/settings/PickerHeader.h"
 #include "ui/settings/PickerOption.h"
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelText.h"
 
-#include <QHBoxLayout>
 #include <QPainter>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -21,16 +18,11 @@ QString ownName(AppLanguage language)
 } // namespace
 
 LanguagePicker::LanguagePicker(ClipboardModel &model, QWidget *parent)
-    : QWidget(parent), m_model(model)
+    : OptionPicker(L10n::text(QStringLiteral("Jazyk")), L10n::text(QStringLiteral("Jazyk rozhrania aplikácie")),
+                   Qt::Horizontal, kOptionSpacing, parent),
+      m_model(model)
 {
     using P = LanguagePicker;
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(kSectionSpacing);
-    layout->addWidget(new PickerHeader(L10n::text(QStringLiteral("Jazyk")),
-                                       L10n::text(QStringLiteral("Jazyk rozhrania aplikácie")), this));
-    auto *options = new QHBoxLayout;
-    options->setSpacing(kOptionSpacing);
     for (AppLanguage language : {AppLanguage::Sk, AppLanguage::En}) {
         const QString name = ownName(language);
         const QFont nameFont = PanelStyle::font(kNameSize, QFont::DemiBold);
@@ -54,25 +46,18 @@ LanguagePicker::LanguagePicker(ClipboardModel &model, QWidget *parent)
         auto *option = new PickerOption(name, QSize(width, kMinimumHeight), frame, paint, this);
         option->setObjectName(QStringLiteral("language-") + rawValue(language));
         connect(option, &QAbstractButton::clicked, this, [this, language] { m_model.setLanguage(language); });
-        options->addWidget(option);
-        m_options.append({language, option});
+        addOption(int(language), option);
     }
-    layout->addLayout(options);
     connect(&model, &ClipboardModel::languageChanged, this, &LanguagePicker::refresh, Qt::QueuedConnection);
     refresh();
 }
 
 PickerOption *LanguagePicker::option(AppLanguage language) const
 {
-    for (const auto &[value, option] : m_options) {
-        if (value == language)
-            return option;
-    }
-    return nullptr;
+    return optionOf(int(language));
 }
 
 void LanguagePicker::refresh()
 {
-    for (const auto &[language, option] : m_options)
-        option->setSelected(language == m_model.language());
+    select(int(m_model.language()));
 }

@@ -2,13 +2,13 @@
 
 #include "core/AppLanguage.h"
 
-#include <QWidget>
+#include "ui/settings/OptionPicker.h"
 
 class ClipboardModel;
 class PickerOption;
 
 // Slovenčina or English, side by side; each language is named in itself, never translated.
-class LanguagePicker : public QWidget {
+class LanguagePicker : public OptionPicker {
     Q_OBJECT
 public:
     static constexpr int kOptionSpacing = 8;
@@ -20,7 +20,6 @@ public:
     static constexpr qreal kSymbolSize = 11;
     static constexpr qreal kNameSize = 10;
     static constexpr qreal kCheckSize = 12;
-    static constexpr int kSectionSpacing = 10;
 
     LanguagePicker(ClipboardModel &model, QWidget *parent = nullptr);
     PickerOption *option(AppLanguage language) const;
@@ -29,5 +28,4 @@ private:
     void refresh();
 
     ClipboardModel &m_model;
-    QList<QPair<AppLanguage, PickerOption *>> m_options;
 };

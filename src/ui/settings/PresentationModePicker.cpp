@@ -2,13 +2,11 @@
 
 #include "core/L10n.h"
 #include "ui/PanelController.h"
-#include "ui/settings/PickerHeader.h"
 #include "ui/settings/PickerOption.h"
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelText.h"
 
 #include <QPainter>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -30,16 +28,11 @@ ModeTexts textsFor(ClipboardPresentationMode mode)
 } // namespace
 
 PresentationModePicker::PresentationModePicker(PanelController &controller, QWidget *parent)
-    : QWidget(parent), m_controller(controller)
+    : OptionPicker(L10n::text(QStringLiteral("Režim zobrazenia")),
+                   L10n::text(QStringLiteral("Vyber, ako chceš Tarnel otvárať.")), Qt::Vertical, kOptionSpacing, parent),
+      m_controller(controller)
 {
     using P = PresentationModePicker;
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(kSectionSpacing);
-    layout->addWidget(new PickerHeader(L10n::text(QStringLiteral("Režim zobrazenia")),
-                                       L10n::text(QStringLiteral("Vyber, ako chceš Tarnel otvárať.")), this));
-    auto *options = new QVBoxLayout;
-    options->setSpacing(kOptionSpacing);
     for (ClipboardPresentationMode mode : {ClipboardPresentationMode::Notch, ClipboardPresentationMode::MenuBar}) {
         const ModeTexts texts = textsFor(mode);
         const QFont titleFont = PanelStyle::font(kTitleSize, QFont::DemiBold);
@@ -72,10 +65,8 @@ PresentationModePicker::PresentationModePicker(PanelController &controller, QWid
         auto *option = new PickerOption(texts.title, QSize(minimumWidth, height), PickerOption::Frame{}, paint, this);
         option->setObjectName(QStringLiteral("presentationMode-") + rawValue(mode));
         connect(option, &QAbstractButton::clicked, this, [this, mode] { m_controller.setPresentationMode(mode); });
-        options->addWidget(option);
-        m_options.append({mode, option});
+        addOption(int(mode), option);
     }
-    layout->addLayout(options);
     connect(&controller, &PanelController::presentationModeChanged, this, &PresentationModePicker::refresh,
             Qt::QueuedConnection);
     refresh();
@@ -83,15 +74,10 @@ PresentationModePicker::PresentationModePicker(PanelController &controller, QWid
 
 PickerOption *PresentationModePicker::option(ClipboardPresentationMode mode) const
 {
-    for (const auto &[optionMode, option] : m_options) {
-        if (optionMode == mode)
-            return option;
-    }
-    return nullptr;
+    return optionOf(int(mode));
 }
 
 void PresentationModePicker::refresh()
 {
-    for (const auto &[mode, option] : m_options)
-        option->setSelected(mode == m_controller.presentationMode());
+    select(int(m_controller.presentationMode()));
 }

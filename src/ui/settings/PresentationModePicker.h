@@ -2,14 +2,14 @@
 
 #include "core/ClipboardPresentationMode.h"
 
-#include <QWidget>
+#include "ui/settings/OptionPicker.h"
 
 class PanelController;
 class PickerOption;
 
 // Notch or tray: two option rows under a header. A click asks the controller to switch (a click
 // on the selected option asks again); the selection always follows what the controller reports.
-class PresentationModePicker : public QWidget {
+class PresentationModePicker : public OptionPicker {
     Q_OBJECT
 public:
     static constexpr int kOptionSpacing = 7;
@@ -22,7 +22,6 @@ public:
     static constexpr qreal kTitleSize = 10;
     static constexpr qreal kDescriptionSize = 9;
     static constexpr int kTextSpacing = 3;
-    static constexpr int kSectionSpacing = 10;
 
     PresentationModePicker(PanelController &controller, QWidget *parent = nullptr);
 
@@ -32,5 +31,4 @@ private:
     void refresh();
 
     PanelController &m_controller;
-    QList<QPair<ClipboardPresentationMode, PickerOption *>> m_options;
 };
