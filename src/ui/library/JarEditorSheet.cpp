@@ -32,7 +32,7 @@ constexpr int kButtonPadding = 12;
 } // namespace
 
 JarEditorSheet::JarEditorSheet(const QString &initialName, ClipboardAppearance appearance, Save onSave, QWidget *parent)
-    : QWidget(parent)
+    : EditorSheet(parent)
     , m_initialName(initialName)
     , m_onSave(std::move(onSave))
 {
@@ -108,11 +108,6 @@ void JarEditorSheet::submit()
     refresh();
 }
 
-void JarEditorSheet::retranslate()
-{
-    m_texts.apply();
-}
-
 void JarEditorSheet::cancel()
 {
     Q_EMIT cancelRequested();
@@ -124,29 +119,12 @@ void JarEditorSheet::refresh()
     m_error->setVisible(m_hasNameError);
 }
 
-void JarEditorSheet::paintEvent(QPaintEvent *)
+void JarEditorSheet::defaultKey()
 {
-    QPainter painter(this);
-    PanelStyle::fillBackground(painter, QRectF(rect()), PanelStyle::schemeOf(this));
-}
-
-void JarEditorSheet::keyPressEvent(QKeyEvent *event)
-{
-    switch (SheetKeys::actionFor(*event)) {
-    case SheetKeys::Action::Cancel:
-        cancel();
-        return;
-    case SheetKeys::Action::Default:
-        // The field submits on its own Return (also with an empty name); the default button
-        // takes Return from elsewhere in the sheet, and only while it is enabled.
-        if (focusWidget() != m_field && m_saveButton->isEnabled())
-            submit();
-        return;
-    case SheetKeys::Action::Save:
-    case SheetKeys::Action::None:
-        break;
-    }
-    QWidget::keyPressEvent(event);
+    // The field submits on its own Return (also with an empty name); the default button takes
+    // Return from elsewhere in the sheet, and only while it is enabled.
+    if (focusWidget() != m_field && m_saveButton->isEnabled())
+        submit();
 }
 
 void JarEditorSheet::showEvent(QShowEvent *event)

@@ -1,20 +1,17 @@
 #pragma once
 
 #include "core/ClipboardAppearance.h"
-#include "ui/panel/SheetTranslations.h"
-
-#include <QWidget>
+#include "ui/panel/EditorSheet.h"
 
 #include <functional>
 
-class PanelButton;
 class PanelField;
 class ToolText;
 
 // Names a new Jar or renames one. The sheet only collects the name; whether it is accepted
 // (not empty, not another Jar's) is the presenter's to say, and a refused name keeps the sheet
 // open with an error line and the typed text.
-class JarEditorSheet : public QWidget {
+class JarEditorSheet : public EditorSheet {
     Q_OBJECT
 public:
     static constexpr QSize kSize{370, 230};
@@ -33,25 +30,21 @@ public:
     // Hands the name to the presenter, even an empty one (Return in the field does so).
     void submit();
     void cancel();
-    // Reads its texts again after a change of the interface language; the name stays.
-    void retranslate();
 
 Q_SIGNALS:
     void cancelRequested();
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
+    void cancelKey() override { cancel(); }
+    void defaultKey() override;
     void showEvent(QShowEvent *event) override;
 
 private:
-    void refresh();
+    void refresh() override;
 
     QString m_initialName;
     Save m_onSave;
     bool m_hasNameError = false;
-    SheetTranslations m_texts;
     PanelField *m_field = nullptr;
     ToolText *m_error = nullptr;
-    PanelButton *m_saveButton = nullptr;
 };

@@ -49,7 +49,7 @@ constexpr qreal kCloseSymbolSize = 10;
 
 EditTextSheet::EditTextSheet(ClipboardEntry entry, const QString &text, ClipboardAppearance appearance, Save onSave,
                              QWidget *parent)
-    : QWidget(parent)
+    : EditorSheet(parent)
     , m_entry(std::move(entry))
     , m_onSave(std::move(onSave))
 {
@@ -156,12 +156,6 @@ bool EditTextSheet::canSave() const
     return !current.isEmpty() && current != m_entry.text;
 }
 
-void EditTextSheet::retranslate()
-{
-    m_texts.apply();
-    refresh();
-}
-
 void EditTextSheet::close()
 {
     Q_EMIT closeRequested();
@@ -202,31 +196,17 @@ void EditTextSheet::refresh()
     }
 }
 
-void EditTextSheet::paintEvent(QPaintEvent *)
+void EditTextSheet::paintEvent(QPaintEvent *event)
 {
+    EditorSheet::paintEvent(event);
     QPainter painter(this);
-    PanelStyle::fillBackground(painter, QRectF(rect()), PanelStyle::schemeOf(this));
     painter.fillRect(m_divider->geometry(), PanelStyle::colors(this).divider);
 }
 
-void EditTextSheet::keyPressEvent(QKeyEvent *event)
+bool EditTextSheet::saveKey()
 {
-    // Keys reach the sheet when the focused control leaves them: the editor keeps Return for
-    // its own line breaks, so Return pastes only from elsewhere in the sheet.
-    switch (SheetKeys::actionFor(*event)) {
-    case SheetKeys::Action::Cancel:
-        close();
-        return;
-    case SheetKeys::Action::Save:
-        save();
-        return;
-    case SheetKeys::Action::Default:
-        paste();
-        return;
-    case SheetKeys::Action::None:
-        break;
-    }
-    QWidget::keyPressEvent(event);
+    save();
+    return true;
 }
 
 void EditTextSheet::showEvent(QShowEvent *event)

@@ -2,9 +2,7 @@
 
 #include "core/ClipboardAppearance.h"
 #include "core/ClipboardEntry.h"
-#include "ui/panel/SheetTranslations.h"
-
-#include <QWidget>
+#include "ui/panel/EditorSheet.h"
 
 #include <functional>
 
@@ -16,7 +14,7 @@ class ToolText;
 // entry, pasted where the user was, or dropped. The sheet changes nothing itself; its presenter
 // makes the model calls. A save the presenter refuses (the entry is gone, or holds no text)
 // keeps the sheet open with the edit and says why.
-class EditTextSheet : public QWidget {
+class EditTextSheet : public EditorSheet {
     Q_OBJECT
 public:
     static constexpr QSize kSize{570, 420};
@@ -37,8 +35,6 @@ public:
     // The frame is fixed; the wrapping hint inside does not make it grow.
     bool hasHeightForWidth() const override { return false; }
 
-    // Reads its texts again after a change of the interface language; the edit stays.
-    void retranslate();
 
     // The three ways out, as the buttons and keys take them (Escape, Ctrl+S, Return).
     void close();
@@ -52,20 +48,22 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
+    void cancelKey() override { close(); }
+    bool saveKey() override;
+    // The editor keeps Return for its own line breaks, so Return pastes only from elsewhere in
+    // the sheet.
+    void defaultKey() override { paste(); }
     void showEvent(QShowEvent *event) override;
 
 private:
-    void refresh();
+    void refresh() override;
 
     ClipboardEntry m_entry;
     Save m_onSave;
     bool m_saveRefused = false;
-    SheetTranslations m_texts;
     SheetTextBox *m_textBox = nullptr;
     ToolText *m_count = nullptr;
     ToolText *m_hint = nullptr;
     QWidget *m_divider = nullptr;
-    PanelButton *m_saveButton = nullptr;
     PanelButton *m_pasteButton = nullptr;
 };

@@ -64,7 +64,7 @@ QVBoxLayout *labelled(SheetTranslations &texts, SheetTranslations::Text label, Q
 
 SnippetEditorSheet::SnippetEditorSheet(std::optional<ClipboardSnippet> snippet, std::optional<QString> latestCopiedText,
                                        ClipboardAppearance appearance, Save onSave, QWidget *parent)
-    : QWidget(parent)
+    : EditorSheet(parent)
     , m_snippet(std::move(snippet))
     , m_latestCopiedText(std::move(latestCopiedText))
     , m_onSave(std::move(onSave))
@@ -192,12 +192,6 @@ bool SnippetEditorSheet::canSave() const
     return hasContent(name()) && hasContent(content());
 }
 
-void SnippetEditorSheet::retranslate()
-{
-    m_texts.apply();
-    refresh();
-}
-
 void SnippetEditorSheet::close()
 {
     Q_EMIT closeRequested();
@@ -232,29 +226,10 @@ void SnippetEditorSheet::refresh()
     }
 }
 
-void SnippetEditorSheet::paintEvent(QPaintEvent *)
+bool SnippetEditorSheet::saveKey()
 {
-    QPainter painter(this);
-    PanelStyle::fillBackground(painter, QRectF(rect()), PanelStyle::schemeOf(this));
-}
-
-void SnippetEditorSheet::keyPressEvent(QKeyEvent *event)
-{
-    // No default action here: Return in a field does nothing, in the text area it breaks the line.
-    switch (SheetKeys::actionFor(*event)) {
-    case SheetKeys::Action::Cancel:
-        close();
-        return;
-    case SheetKeys::Action::Save:
-        save();
-        return;
-    case SheetKeys::Action::Default:
-        event->accept();
-        return;
-    case SheetKeys::Action::None:
-        break;
-    }
-    QWidget::keyPressEvent(event);
+    save();
+    return true;
 }
 
 void SnippetEditorSheet::showEvent(QShowEvent *event)

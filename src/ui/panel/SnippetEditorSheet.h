@@ -2,14 +2,11 @@
 
 #include "core/ClipboardAppearance.h"
 #include "core/ClipboardSnippet.h"
-#include "ui/panel/SheetTranslations.h"
-
-#include <QWidget>
+#include "ui/panel/EditorSheet.h"
 
 #include <functional>
 #include <optional>
 
-class PanelButton;
 class PanelField;
 class SheetTextBox;
 class ToolText;
@@ -17,7 +14,7 @@ class ToolText;
 // Creates a text snippet or edits one: a name, an optional trigger typed anywhere to insert it,
 // and its text over several lines, which can be filled from the newest text copy. Whether the
 // snippet is accepted is the presenter's to say; a refusal keeps the fields and shows a red line.
-class SnippetEditorSheet : public QWidget {
+class SnippetEditorSheet : public EditorSheet {
     Q_OBJECT
 public:
     static constexpr QSize kSize{580, 470};
@@ -37,8 +34,6 @@ public:
     bool hasSaveError() const { return m_saveError; }
     QSize sizeHint() const override { return kSize; }
 
-    // Reads its texts again after a change of the interface language; the fields stay.
-    void retranslate();
 
     void close();
     void save();
@@ -49,22 +44,21 @@ Q_SIGNALS:
     void closeRequested();
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
+    void cancelKey() override { close(); }
+    bool saveKey() override;
+    // No default action here: Return in a field does nothing, in the text area it breaks the line.
     void showEvent(QShowEvent *event) override;
 
 private:
-    void refresh();
+    void refresh() override;
 
     std::optional<ClipboardSnippet> m_snippet;
     std::optional<QString> m_latestCopiedText;
     Save m_onSave;
     bool m_saveError = false;
-    SheetTranslations m_texts;
     PanelField *m_name = nullptr;
     PanelField *m_trigger = nullptr;
     SheetTextBox *m_textBox = nullptr;
     ToolText *m_count = nullptr;
     ToolText *m_hint = nullptr;
-    PanelButton *m_saveButton = nullptr;
 };
