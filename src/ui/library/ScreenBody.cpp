@@ -1,17 +1,14 @@
 #include "ui/library/ScreenBody.h"
 
+#include "ui/style/PanelScrollArea.h"
+
 #include <QScrollArea>
 #include <QStackedLayout>
 
 ScreenBody ScreenBody::make(QWidget *parent, QWidget *content, QWidget *empty)
 {
     ScreenBody body;
-    body.scroll = new QScrollArea(parent);
-    body.scroll->setFrameShape(QFrame::NoFrame);
-    body.scroll->setWidgetResizable(true);
-    body.scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    body.scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    body.scroll->viewport()->setAutoFillBackground(false);
+    body.scroll = makePanelScrollArea(parent);
     body.scroll->setWidget(content);
     // The scroll area fills what it holds with the window colour; the panel's own background
     // shows through instead.

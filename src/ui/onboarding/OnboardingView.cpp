@@ -7,6 +7,7 @@
 #include "ui/style/PanelButton.h"
 #include "ui/style/PanelStyle.h"
 #include "ui/tools/ToolText.h"
+#include "ui/style/PanelScrollArea.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -208,14 +209,8 @@ QWidget *OnboardingView::makeMainColumn(QWidget *parent)
     m_progress = new OnboardingProgressBar(m_step, main);
     column->addWidget(m_progress);
 
-    m_scroll = new QScrollArea(main);
-    m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // The page lies on the window's gradient.
-    m_scroll->setAutoFillBackground(false);
-    m_scroll->viewport()->setAutoFillBackground(false);
+    m_scroll = makePanelScrollArea(main);
     m_scroll->setFocusPolicy(Qt::NoFocus);
     auto *holder = new QWidget;
     auto *holderLayout = new QVBoxLayout(holder);

@@ -11,6 +11,7 @@
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelStyle.h"
 #include "ui/style/PanelText.h"
+#include "ui/style/PanelScrollArea.h"
 
 #include <QAbstractButton>
 #include <QBoxLayout>
@@ -133,14 +134,8 @@ void SettingsView::rebuild()
     }
     layout->addWidget(bar);
 
-    m_scroll = new QScrollArea(this);
-    m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // The page lies on the window's gradient: the scrolling area paints nothing of its own.
-    m_scroll->setAutoFillBackground(false);
-    m_scroll->viewport()->setAutoFillBackground(false);
+    m_scroll = makePanelScrollArea(this);
     layout->addWidget(m_scroll, 1);
     setTab(m_tab);
 }
