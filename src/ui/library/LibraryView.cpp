@@ -36,10 +36,7 @@ void LibraryView::showSection()
     // Unfolded row controls belong to the section that showed them.
     m_sheets.setExpandedControlsEntryID(std::nullopt);
     delete m_screen;
-    const auto readText = [this](const ClipboardEntry &entry) {
-        if (onReadText)
-            onReadText(entry);
-    };
+    const auto readText = [this](const ClipboardEntry &entry) { Q_EMIT readTextRequested(entry); };
     switch (tab) {
     case ClipboardPanelTab::Jars:
         m_screen = new JarsScreen(m_model, m_sheets, readText, this);
@@ -50,8 +47,7 @@ void LibraryView::showSection()
         break;
     case ClipboardPanelTab::Snippets:
         m_screen = new SnippetsScreen(m_model, m_sheets, [this](bool accessibility) {
-            if (onPermission)
-                onPermission(accessibility);
+            Q_EMIT permissionRequested(accessibility);
         }, this);
         break;
     default:

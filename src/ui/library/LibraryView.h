@@ -6,7 +6,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <functional>
 
 class ClipboardModel;
 class PanelController;
@@ -22,12 +21,13 @@ class LibraryView : public QWidget {
 public:
     LibraryView(ClipboardModel &model, PanelController &controller, PanelSheets &sheets, QWidget *parent = nullptr);
 
-    // Opens an image's text reading; the shell's screenshot action window.
-    std::function<void(const ClipboardEntry &)> onReadText;
-    // Shows what a missing permission is and how to grant it (accessibility, else input monitoring).
-    std::function<void(bool accessibility)> onPermission;
-
     QWidget *screen() const { return m_screen; }
+
+Q_SIGNALS:
+    // Opens an image's text reading; the shell's screenshot action window.
+    void readTextRequested(const ClipboardEntry &entry);
+    // Shows what a missing permission is and how to grant it (accessibility, else input monitoring).
+    void permissionRequested(bool accessibility);
 
 private:
     void showSection();

@@ -77,10 +77,7 @@ QuickAccessOptionsPage::QuickAccessOptionsPage(ClipboardModel &model, QWidget *p
     LiveText::tip(m_model, m_back, QStringLiteral("Späť na históriu"));
     LiveText::tip(m_model, m_close, QStringLiteral("Zavrieť"));
     connect(m_back, &QAbstractButton::clicked, this, [this] { m_model.setIsQuickPasteOptionsPresented(false); });
-    connect(m_close, &QAbstractButton::clicked, this, [this] {
-        if (onDismiss)
-            onDismiss();
-    });
+    connect(m_close, &QAbstractButton::clicked, this, &QuickAccessOptionsPage::dismissRequested);
     connect(&m_model, &ClipboardModel::selectedQuickPasteOptionIndexChanged, this, qOverload<>(&QWidget::update),
             Qt::QueuedConnection);
 }
@@ -142,8 +139,7 @@ int QuickAccessOptionsPage::rowAt(const QPointF &point) const
 void QuickAccessOptionsPage::commit(int index)
 {
     if (isImage()) {
-        if (onImageAction)
-            onImageAction(ClipboardModel::quickImageOptions().at(std::size_t(index)), m_entry);
+        Q_EMIT imageActionChosen(ClipboardModel::quickImageOptions().at(std::size_t(index)), m_entry);
         return;
     }
     // The paste ends Quick Access; the options close with it.

@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QWidget>
 
-#include <functional>
 #include <optional>
 
 class ClipboardModel;
@@ -33,17 +32,18 @@ public:
 
     explicit QuickAccessOptionsPage(ClipboardModel &model, QWidget *parent = nullptr);
 
-    // Closes Quick Access altogether (the close button).
-    std::function<void()> onDismiss;
-    // An image action was chosen with the pointer.
-    std::function<void(QuickImageAction action, const ClipboardEntry &entry)> onImageAction;
-
     // Shows the options of this entry (the model's selected Quick Access entry).
     void setEntry(const ClipboardEntry &entry);
     bool isImage() const { return m_entry.kind == ClipboardKind::Image; }
     int rowCount() const;
     QString rowTitle(int index) const;
     QRectF rowRect(int index) const;
+
+Q_SIGNALS:
+    // Closes Quick Access altogether (the close button).
+    void dismissRequested();
+    // An image action was chosen with the pointer.
+    void imageActionChosen(QuickImageAction action, const ClipboardEntry &entry);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -35,16 +35,11 @@ QuickAccessPermissionNotice::QuickAccessPermissionNotice(ClipboardModel &model, 
     m_settings = new PanelButton(QString(), true, kButtonHeight, kButtonPadding, this);
     m_settings->setSymbol(QStringLiteral("gearshape"));
     m_settings->setTrailingSymbol(QStringLiteral("arrow.up.right"), kArrowSize);
-    connect(m_settings, &QAbstractButton::clicked, this, [this] {
-        if (onOpenSettings)
-            onOpenSettings(m_model.accessibilityPermissionEnabled());
-    });
+    connect(m_settings, &QAbstractButton::clicked, this,
+            [this] { Q_EMIT settingsRequested(m_model.accessibilityPermissionEnabled()); });
     auto *close = new QuickAccessIconButton(QStringLiteral("xmark"), {kCloseSide, kCloseSide / 2.0, 9}, QString(), this);
     LiveText::tip(m_model, close, QStringLiteral("Zavrieť"));
-    connect(close, &QAbstractButton::clicked, this, [this] {
-        if (onDismiss)
-            onDismiss();
-    });
+    connect(close, &QAbstractButton::clicked, this, &QuickAccessPermissionNotice::dismissRequested);
     m_close = close;
     // The caption follows the permission as the monitor's polling updates it.
     connect(&m_model, &ClipboardModel::accessibilityPermissionEnabledChanged, this,

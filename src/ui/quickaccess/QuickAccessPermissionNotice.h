@@ -2,7 +2,6 @@
 
 #include <QWidget>
 
-#include <functional>
 
 class ClipboardModel;
 class PanelButton;
@@ -27,12 +26,14 @@ public:
 
     explicit QuickAccessPermissionNotice(ClipboardModel &model, QWidget *parent = nullptr);
 
-    // Opens the Accessibility setting (not trusted) or asks for Input Monitoring (trusted).
-    std::function<void(bool accessibilityTrusted)> onOpenSettings;
-    std::function<void()> onDismiss;
-
     void setNotice(const QString &notice);
     PanelButton *settingsButton() const { return m_settings; }
+
+Q_SIGNALS:
+    // Opens the Accessibility setting (not trusted) or asks for Input Monitoring (trusted).
+    void settingsRequested(bool accessibilityTrusted);
+    // Closes Quick Access altogether (the close button).
+    void dismissRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -83,13 +83,12 @@ QuickAccessView::QuickAccessView(ClipboardModel &model, QWidget *parent)
     m_surface = new QStackedWidget(this);
     m_listsPage = buildListsPage();
     m_options = new QuickAccessOptionsPage(m_model, m_surface);
-    m_options->onDismiss = [this] { Q_EMIT dismissRequested(); };
-    m_options->onImageAction = [this](QuickImageAction action, const ClipboardEntry &entry) {
-        Q_EMIT imageActionChosen(action, entry);
-    };
+    connect(m_options, &QuickAccessOptionsPage::dismissRequested, this, &QuickAccessView::dismissRequested);
+    connect(m_options, &QuickAccessOptionsPage::imageActionChosen, this, &QuickAccessView::imageActionChosen);
     m_notice = new QuickAccessPermissionNotice(m_model, m_surface);
-    m_notice->onDismiss = m_options->onDismiss;
-    m_notice->onOpenSettings = [this](bool trusted) { Q_EMIT permissionSettingsRequested(trusted); };
+    connect(m_notice, &QuickAccessPermissionNotice::dismissRequested, this, &QuickAccessView::dismissRequested);
+    connect(m_notice, &QuickAccessPermissionNotice::settingsRequested, this,
+            &QuickAccessView::permissionSettingsRequested);
     m_surface->insertWidget(ListsSurface, m_listsPage);
     m_surface->insertWidget(OptionsSurface, m_options);
     m_surface->insertWidget(NoticeSurface, m_notice);
