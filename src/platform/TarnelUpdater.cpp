@@ -2,6 +2,8 @@
 
 #include "core/Logging.h"
 
+#include <QMetaMethod>
+
 const QString TarnelUpdater::kNotConfiguredMessage = QStringLiteral("Aktualizačný server ešte nie je nastavený.");
 const QString TarnelUpdater::kNotConfiguredInformativeText = QStringLiteral(
     "Táto verzia podporuje aktualizácie priamo v aplikácii. Pred ich použitím musí byť nastavený verejný HTTPS update feed.");
@@ -46,9 +48,9 @@ void TarnelUpdater::setAutomaticallyChecks(bool automatic)
 
 void TarnelUpdater::showNotConfiguredAlert()
 {
-    if (!onAlert) {
+    if (!isSignalConnected(QMetaMethod::fromSignal(&TarnelUpdater::alertRequested))) {
         qCWarning(lcPlatform) << "No update server is set up, and no alert can be shown";
         return;
     }
-    onAlert(kNotConfiguredMessage, kNotConfiguredInformativeText);
+    Q_EMIT alertRequested(kNotConfiguredMessage, kNotConfiguredInformativeText);
 }

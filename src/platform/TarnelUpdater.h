@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 // The one object through which the program offers updates: whether a check can start, whether
@@ -14,18 +13,11 @@ class TarnelUpdater : public QObject
     Q_PROPERTY(bool canCheckForUpdates READ canCheckForUpdates NOTIFY canCheckForUpdatesChanged)
     Q_PROPERTY(bool automaticallyChecks READ automaticallyChecks NOTIFY automaticallyChecksChanged)
 public:
-    // Shows a modal alert and returns when it is dismissed. Both texts are Slovak base texts;
-    // the shell translates them before showing.
-    using Alert = std::function<void(const QString &message, const QString &informativeText)>;
-
     static const QString kNotConfiguredMessage;
     static const QString kNotConfiguredInformativeText;
 
     using QObject::QObject;
     ~TarnelUpdater() override = default;
-
-    // Set by the owner before the first check.
-    Alert onAlert;
 
     bool canCheckForUpdates() const { return m_canCheckForUpdates; }
     bool automaticallyChecks() const { return m_automaticallyChecks; }
@@ -43,6 +35,9 @@ public:
 Q_SIGNALS:
     void canCheckForUpdatesChanged(bool canCheck);
     void automaticallyChecksChanged(bool automatic);
+    // Asks for a modal alert; the receiver shows it and returns when it is dismissed. Both texts
+    // are Slovak base texts, which the shell translates before showing.
+    void alertRequested(const QString &message, const QString &informativeText);
 
 protected:
     void setCanCheckForUpdates(bool canCheck);

@@ -102,7 +102,7 @@ int main(int argc, char *argv[])
     };
     steps.startUpdater = [&desktop] {
         desktop.updater = std::make_unique<LinuxUpdater>();
-        desktop.updater->onAlert = showAlert;
+        QObject::connect(desktop.updater.get(), &TarnelUpdater::alertRequested, desktop.updater.get(), showAlert);
     };
     steps.createController = [&desktop] {
         ClipboardModelServices modelServices;

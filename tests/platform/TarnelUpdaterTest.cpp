@@ -14,7 +14,8 @@ TEST(TarnelUpdater, WithoutAnUpdateServiceACheckShowsTheNotConfiguredAlert)
     LinuxUpdater updater;
     updater.checkForUpdates(); // nobody to tell yet
     QList<Alert> alerts;
-    updater.onAlert = [&](const QString &message, const QString &informative) { alerts.append({message, informative}); };
+    QObject::connect(&updater, &TarnelUpdater::alertRequested, &updater,
+                     [&](const QString &message, const QString &informative) { alerts.append({message, informative}); });
 
     EXPECT_FALSE(updater.isConfigured());
     // The settings button stays enabled so that it can explain the missing server.
