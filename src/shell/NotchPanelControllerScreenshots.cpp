@@ -176,18 +176,18 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
     window->setWindowTitle(extractText ? L10n::text(QStringLiteral("Text zo screenshotu"))
                                        : L10n::text(QStringLiteral("Upraviť obrázok")));
 
-    QPointer<QWidget> guardedWindow(window);
-    auto onClose = [guardedWindow] {
-        if (guardedWindow)
-            guardedWindow->close();
-    };
     QWidget *content = nullptr;
-    if (extractText)
-        content = new ScreenshotTextSheet(entry, m_model.appearance(), onClose, m_model.clipboardModel(),
-                                          m_services.textRecognizer, m_services.qrDetector);
-    else
+    if (extractText) {
+        auto *sheet = new ScreenshotTextSheet(entry, m_model.appearance(), m_model.clipboardModel(),
+                                              m_services.textRecognizer, m_services.qrDetector);
+        connect(sheet, &ScreenshotTextSheet::closeRequested, window, &QWidget::close);
+        content = sheet;
+    } else {
         // Every source of the image in turn, as the preview and the text sheet read it.
-        content = new ImageCanvasComposerSheet(entry, EntryImageLoader::load(entry), m_model.appearance(), onClose);
+        auto *sheet = new ImageCanvasComposerSheet(entry, EntryImageLoader::load(entry), m_model.appearance());
+        connect(sheet, &ImageCanvasComposerSheet::closeRequested, window, &QWidget::close);
+        content = sheet;
+    }
 
     if (auto *panel = dynamic_cast<TarnelPanel *>(window)) {
         panel->setContent(content);

@@ -54,7 +54,7 @@ QWidget *screenshotTextSheetSample(testsupport::SeededModel &seed, bool showsCod
     // The sample saves what it read: into a model of its own, so that the saved texts (stamped
     // with the real time) do not show in the other pictures.
     static auto *saves = new testsupport::SeededModel();
-    auto *sheet = new ScreenshotTextSheet(screenshotOf(seed), ClipboardAppearance::Dark, {}, &saves->model(), &recognizer,
+    auto *sheet = new ScreenshotTextSheet(screenshotOf(seed), ClipboardAppearance::Dark, &saves->model(), &recognizer,
                                           &detector);
     (void)QTest::qWaitFor([sheet] { return !sheet->state().isRecognizing(); }, kWaitMs);
     waitForThumbnails(sheet);
@@ -68,7 +68,7 @@ QWidget *screenshotTextSheetSample(testsupport::SeededModel &seed, bool showsCod
 QWidget *imageComposerSample(testsupport::SeededModel &seed, bool styled)
 {
     const ClipboardEntry entry = screenshotOf(seed);
-    auto *sheet = new ImageCanvasComposerSheet(entry, EntryImageLoader::load(entry), ClipboardAppearance::Dark, {});
+    auto *sheet = new ImageCanvasComposerSheet(entry, EntryImageLoader::load(entry), ClipboardAppearance::Dark);
     if (styled) {
         ImageCanvasSettings settings;
         settings.aspect = ImageCanvasAspect::Wide;
@@ -86,7 +86,7 @@ QWidget *imageComposerSample(testsupport::SeededModel &seed, bool styled)
 QWidget *imagePreviewSample(testsupport::SeededModel &seed)
 {
     const ClipboardEntry entry = screenshotOf(seed);
-    return new ImagePreviewSheet(entry, EntryImageLoader::load(entry), ClipboardAppearance::Dark, {}, {});
+    return new ImagePreviewSheet(entry, EntryImageLoader::load(entry), ClipboardAppearance::Dark);
 }
 
 QWidget *saveMenuSample(testsupport::SeededModel &seed)
@@ -97,7 +97,7 @@ QWidget *saveMenuSample(testsupport::SeededModel &seed)
         static FakeQrDetector detector;
         static auto *saves = new testsupport::SeededModel();
         recognizer.result = {QStringLiteral("Faktúra č. 2026/031"), {}};
-        auto *sheet = new ScreenshotTextSheet(screenshotOf(*shared), ClipboardAppearance::Dark, {}, &saves->model(),
+        auto *sheet = new ScreenshotTextSheet(screenshotOf(*shared), ClipboardAppearance::Dark, &saves->model(),
                                               &recognizer, &detector);
         sheet->setParent(owner);
         PanelStyle::applyScheme(sheet, scheme);

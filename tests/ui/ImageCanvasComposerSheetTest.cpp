@@ -42,7 +42,7 @@ void tap(const ImageCanvasComposerSheet &sheet, const QString &name)
 
 TEST(ImageCanvasComposerSheet, OpensOnTheFirstChoicesAndEachModeKeepsItsOwn)
 {
-    ImageCanvasComposerSheet sheet(imageEntry(), sample(), ClipboardAppearance::Dark, {});
+    ImageCanvasComposerSheet sheet(imageEntry(), sample(), ClipboardAppearance::Dark);
     EXPECT_EQ(sheet.settings(), ImageCanvasSettings{});
     EXPECT_EQ(sheet.findChild<QLabel *>(QStringLiteral("exportSize"))->text(), QStringLiteral("1600 × 1600 px"));
     EXPECT_TRUE(sheet.findChild<QAbstractButton *>(QStringLiteral("save"))->isEnabled());
@@ -70,13 +70,13 @@ TEST(ImageCanvasComposerSheet, SavesTheCanvasAsItIsWhenTheFileIsChosen)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    ImageCanvasComposerSheet sheet(imageEntry(), sample(), ClipboardAppearance::Dark, {});
+    ImageCanvasComposerSheet sheet(imageEntry(), sample(), ClipboardAppearance::Dark);
     QStringList proposed;
     std::function<void(std::optional<QString>)> answer;
-    sheet.savePanel = [&](const QString &name, std::function<void(std::optional<QString>)> onChosen) {
+    sheet.setSavePanel([&](const QString &name, std::function<void(std::optional<QString>)> onChosen) {
         proposed << name;
         answer = std::move(onChosen);
-    };
+    });
     int finished = 0;
     QObject::connect(&sheet, &ImageCanvasComposerSheet::exportFinished, [&finished] { ++finished; });
     auto *save = sheet.findChild<QAbstractButton *>(QStringLiteral("save"));

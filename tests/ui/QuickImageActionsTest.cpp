@@ -50,12 +50,12 @@ protected:
         ASSERT_TRUE(dir.isValid());
         harness.controller->show();
         view = std::make_unique<ClipboardPanelView>(harness.model, *harness.controller, false);
-        view->savePanel = [this](const QString &proposedName, QuickImageAction format,
-                                 std::function<void(const QString &)> onChosen) {
+        view->setSavePanel([this](const QString &proposedName, QuickImageAction format,
+                                  std::function<void(const QString &)> onChosen) {
             asked.append({proposedName, format});
             if (!chosenPath.isEmpty())
                 onChosen(chosenPath);
-        };
+        });
         QObject::connect(view.get(), &ClipboardPanelView::saveFailed, [this] { ++failures; });
         storedImagePath = dir.filePath(QStringLiteral("stored.png"));
         ASSERT_TRUE(sampleImage().save(storedImagePath, "PNG"));

@@ -48,8 +48,8 @@ struct SheetHarness {
     void open(const ClipboardEntry &entry = screenshot(), bool withModel = true)
     {
         ClipboardModel *model = withModel ? &h.make() : nullptr;
-        sheet = std::make_unique<ScreenshotTextSheet>(entry, ClipboardAppearance::Dark, [this] { ++closes; }, model,
-                                                      &recognizer, &detector);
+        sheet = std::make_unique<ScreenshotTextSheet>(entry, ClipboardAppearance::Dark, model, &recognizer, &detector);
+        QObject::connect(sheet.get(), &ScreenshotTextSheet::closeRequested, sheet.get(), [this] { ++closes; });
     }
     bool read() { return testsupport::waitFor([this] { return !sheet->state().isRecognizing(); }); }
     template <typename T>
@@ -180,7 +180,7 @@ TEST(ScreenshotTextSheet, TheSaveMenuWearsTheSheetsAppearanceAndItsIconsShowOnIt
         FakeTextRecognizer recognizer;
         FakeQrDetector detector;
         recognizer.result = {QStringLiteral("Objednávka"), {}};
-        ScreenshotTextSheet sheet(screenshot(), appearance, {}, &h.make(), &recognizer, &detector);
+        ScreenshotTextSheet sheet(screenshot(), appearance, &h.make(), &recognizer, &detector);
         Q_EMIT sheet.saveMenu()->aboutToShow();
         QMenu *menu = sheet.saveMenu();
         const PanelStyle::Scheme scheme = PanelStyle::schemeFor(appearance);

@@ -58,7 +58,8 @@ TEST(ImagePreviewSheet, SizeBadgeAndPaste)
         ClipboardEntry entry;
         entry.isScreenshot = withImage;
         int pastes = 0;
-        ImagePreviewSheet sheet(entry, withImage ? image : QImage(), ClipboardAppearance::Dark, {}, [&] { ++pastes; });
+        ImagePreviewSheet sheet(entry, withImage ? image : QImage(), ClipboardAppearance::Dark);
+        QObject::connect(&sheet, &ImagePreviewSheet::pasteRequested, &sheet, [&] { ++pastes; });
         auto *paste = sheet.findChild<QAbstractButton *>(QStringLiteral("paste"));
         EXPECT_EQ(paste->isEnabled(), withImage);
         paste->click();

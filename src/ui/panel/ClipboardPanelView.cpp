@@ -405,8 +405,8 @@ void ClipboardPanelView::saveQuickImage(const ClipboardEntry &entry, QuickImageA
         });
         watcher->setFuture(QtConcurrent::run(&QuickImageExport::save, entry, format, path));
     };
-    if (savePanel)
-        savePanel(QuickImageExport::proposedName(entry, format), format, std::move(onChosen));
+    if (m_savePanel)
+        m_savePanel(QuickImageExport::proposedName(entry, format), format, std::move(onChosen));
     else
         showSaveDialog(QuickImageExport::proposedName(entry, format), format, std::move(onChosen),
                        [origin = QPointer<QWidget>(window()), model = QPointer<PanelModelLink>(&m_model)] {
@@ -431,26 +431,20 @@ void ClipboardPanelView::openImageSheet(const ClipboardEntry &entry, bool edit)
     window->setWindowTitle(L10n::text(edit ? QStringLiteral("Upraviť obrázok") : QStringLiteral("Náhľad obrázka")));
     auto *layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
-    QPointer<QWidget> guarded(window);
     if (edit) {
-        layout->addWidget(new ImageCanvasComposerSheet(entry, image, m_model.appearance(), [guarded] {
-            if (guarded)
-                guarded->close();
-        }));
+        auto *composer = new ImageCanvasComposerSheet(entry, image, m_model.appearance());
+        connect(composer, &ImageCanvasComposerSheet::closeRequested, window, &QWidget::close);
+        layout->addWidget(composer);
     } else {
-        QPointer<PanelModelLink> model(&m_model);
-        layout->addWidget(new ImagePreviewSheet(
-            entry, image, m_model.appearance(),
-            [guarded] {
-                if (guarded)
-                    guarded->close();
-            },
-            [guarded, model, entry] {
-                if (model && model->clipboardModel())
-                    model->clipboardModel()->pasteEntryFromPanel(entry, false, std::nullopt, false);
-                if (guarded)
-                    guarded->close();
-            }));
+        auto *preview = new ImagePreviewSheet(entry, image, m_model.appearance());
+        // The paste first, then the window closes; the sheet may outlive this view and the model.
+        connect(preview, &ImagePreviewSheet::pasteRequested, &m_model, [model = &m_model, entry] {
+            if (ClipboardModel *clipboard = model->clipboardModel())
+                clipboard->pasteEntryFromPanel(entry, false, std::nullopt, false);
+        });
+        connect(preview, &ImagePreviewSheet::closeRequested, window, &QWidget::close);
+        connect(preview, &ImagePreviewSheet::pasteRequested, window, &QWidget::close);
+        layout->addWidget(preview);
     }
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
     connect(escape, &QShortcut::activated, window, &QWidget::close);

@@ -54,11 +54,11 @@ public:
     // The open preview or edit sheet, if any.
     QWidget *imageSheet() const { return m_imageSheet; }
 
-    // Asks the user where to save; calls onChosen with the path on confirmation only. A
-    // modeless file dialog unless set (tests set it).
-    std::function<void(const QString &proposedName, QuickImageAction format,
-                       std::function<void(const QString &path)> onChosen)>
-        savePanel;
+    // Asks the user where to save; calls onChosen with the path on confirmation only.
+    using SavePanel = std::function<void(const QString &proposedName, QuickImageAction format,
+                                         std::function<void(const QString &path)> onChosen)>;
+    // A modeless file dialog unless set (tests set it).
+    void setSavePanel(SavePanel panel) { m_savePanel = std::move(panel); }
 Q_SIGNALS:
     // A chosen file could not be written (the desktop's beep has told the user).
     void saveFailed();
@@ -87,4 +87,5 @@ private:
     QPointer<QWidget> m_notice;
     std::optional<QString> m_noticeID;
     QPointer<QWidget> m_imageSheet;
+    SavePanel m_savePanel;
 };

@@ -163,21 +163,20 @@ QWidget *PanelSheetHost::makeEntrySheet(const ClipboardEntry &entry)
         return sheet;
     }
     const QImage image = QuickImageExport::image(entry);
-    const QPointer<PanelSheetHost> self(this);
-    auto onClose = [self] {
-        if (self)
-            self->closeSheet();
-    };
-    if (m_isCreatingImage)
-        return new ImageCanvasComposerSheet(entry, image, appearance, onClose);
-    return new ImagePreviewSheet(entry, image, appearance, onClose, [self, entry] {
-        if (!self)
-            return;
-        self->closeSheet();
+    if (m_isCreatingImage) {
+        auto *composer = new ImageCanvasComposerSheet(entry, image, appearance);
+        connect(composer, &ImageCanvasComposerSheet::closeRequested, this, &PanelSheetHost::closeSheet);
+        return composer;
+    }
+    auto *preview = new ImagePreviewSheet(entry, image, appearance);
+    connect(preview, &ImagePreviewSheet::closeRequested, this, &PanelSheetHost::closeSheet);
+    connect(preview, &ImagePreviewSheet::pasteRequested, this, [this, entry] {
+        closeSheet();
         // A look at an image is not a use of the history: nothing is consumed or moved on.
-        if (ClipboardModel *model = self->clipboardModel())
+        if (ClipboardModel *model = clipboardModel())
             model->pasteEntryFromPanel(entry, false, std::nullopt, false);
     });
+    return preview;
 }
 
 bool PanelSheetHost::saveEditedText(const ClipboardEntry &entry, const QString &text)

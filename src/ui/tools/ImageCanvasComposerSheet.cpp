@@ -59,11 +59,10 @@ std::optional<QString> exportCanvas(const QImage &image, const ImageCanvasSettin
 } // namespace
 
 ImageCanvasComposerSheet::ImageCanvasComposerSheet(ClipboardEntry entry, QImage image, ClipboardAppearance appearance,
-                                                   std::function<void()> onClose, QWidget *parent)
+                                                   QWidget *parent)
     : QWidget(parent)
     , m_entry(std::move(entry))
     , m_image(std::move(image))
-    , m_onClose(std::move(onClose))
 {
     setMinimumSize(kSize);
     PanelStyle::applyScheme(this, PanelStyle::schemeFor(appearance));
@@ -99,10 +98,7 @@ QWidget *ImageCanvasComposerSheet::buildHeader()
     close->setSymbol(QStringLiteral("xmark"), kCloseSymbolSize);
     close->setToolTip(L10n::text(QStringLiteral("Zavrieť")));
     close->setAccessibleName(L10n::text(QStringLiteral("Zavrieť")));
-    connect(close, &QAbstractButton::clicked, this, [this] {
-        if (m_onClose)
-            m_onClose();
-    });
+    connect(close, &QAbstractButton::clicked, this, &ImageCanvasComposerSheet::closeRequested);
     row->addWidget(close);
     return header;
 }
@@ -166,10 +162,7 @@ QWidget *ImageCanvasComposerSheet::buildFooter()
     auto *close = new PanelButton(L10n::text(QStringLiteral("Zavrieť")), false, kButtonHeight, kButtonPadding, footer);
     close->setObjectName(QStringLiteral("close"));
     close->setSymbol(QStringLiteral("xmark"));
-    connect(close, &QAbstractButton::clicked, this, [this] {
-        if (m_onClose)
-            m_onClose();
-    });
+    connect(close, &QAbstractButton::clicked, this, &ImageCanvasComposerSheet::closeRequested);
     row->addWidget(close);
     m_saveButton = new PanelButton(L10n::text(QStringLiteral("Uložiť obrázok")), true, kButtonHeight, kButtonPadding, footer);
     m_saveButton->setObjectName(QStringLiteral("save"));
@@ -202,8 +195,8 @@ void ImageCanvasComposerSheet::saveCanvas()
             self->chosen(path);
     };
     const QString proposed = ImageCanvas::proposedFileName(m_settings.aspect);
-    if (savePanel)
-        savePanel(proposed, std::move(onChosen));
+    if (m_savePanel)
+        m_savePanel(proposed, std::move(onChosen));
     else
         showSaveDialog(proposed, std::move(onChosen));
 }

@@ -30,7 +30,7 @@ public:
     using SavePanel = std::function<void(const QString &proposedName, std::function<void(std::optional<QString>)> onChosen)>;
 
     ImageCanvasComposerSheet(ClipboardEntry entry, QImage image, ClipboardAppearance appearance,
-                             std::function<void()> onClose, QWidget *parent = nullptr);
+                             QWidget *parent = nullptr);
 
     const ClipboardEntry &entry() const { return m_entry; }
     QSize sizeHint() const override { return kSize; }
@@ -47,9 +47,11 @@ public:
     QMessageBox *exportAlert() const;
 
     // A modeless file dialog unless set (tests set it).
-    SavePanel savePanel;
+    void setSavePanel(SavePanel panel) { m_savePanel = std::move(panel); }
 
 Q_SIGNALS:
+    // The close buttons.
+    void closeRequested();
     // A chosen file was written or failed (tests wait for it).
     void exportFinished();
 
@@ -67,7 +69,7 @@ private:
 
     ClipboardEntry m_entry;
     QImage m_image;
-    std::function<void()> m_onClose;
+    SavePanel m_savePanel;
     ImageCanvasSettings m_settings;
     bool m_isSavePanelPresented = false;
     std::optional<QString> m_exportError;

@@ -39,7 +39,7 @@ constexpr int kButtonPadding = 12;
 } // namespace
 
 ImagePreviewSheet::ImagePreviewSheet(ClipboardEntry entry, QImage image, ClipboardAppearance appearance,
-                                     std::function<void()> onClose, std::function<void()> onPaste, QWidget *parent)
+                                     QWidget *parent)
     : QWidget(parent)
     , m_entry(std::move(entry))
     , m_image(std::move(image))
@@ -105,15 +105,9 @@ ImagePreviewSheet::ImagePreviewSheet(ClipboardEntry entry, QImage image, Clipboa
     layout->addLayout(footer);
 
     for (QAbstractButton *button : {static_cast<QAbstractButton *>(close), static_cast<QAbstractButton *>(closeButton)}) {
-        connect(button, &QAbstractButton::clicked, this, [onClose] {
-            if (onClose)
-                onClose();
-        });
+        connect(button, &QAbstractButton::clicked, this, &ImagePreviewSheet::closeRequested);
     }
-    connect(paste, &QAbstractButton::clicked, this, [onPaste] {
-        if (onPaste)
-            onPaste();
-    });
+    connect(paste, &QAbstractButton::clicked, this, &ImagePreviewSheet::pasteRequested);
     connect(&m_fitting, &QFutureWatcher<QImage>::finished, this, [this] {
         if (m_fitting.future().resultCount() > 0)
             m_fitted = m_fitting.result();

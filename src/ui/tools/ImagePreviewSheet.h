@@ -20,8 +20,7 @@ class ImagePreviewSheet : public QWidget {
 public:
     static constexpr QSize kSize{720, 590};
 
-    ImagePreviewSheet(ClipboardEntry entry, QImage image, ClipboardAppearance appearance, std::function<void()> onClose,
-                      std::function<void()> onPaste, QWidget *parent = nullptr);
+    ImagePreviewSheet(ClipboardEntry entry, QImage image, ClipboardAppearance appearance, QWidget *parent = nullptr);
 
     const ClipboardEntry &entry() const { return m_entry; }
     QSize sizeHint() const override { return kSize; }
@@ -30,6 +29,12 @@ public:
     // size without area.
     static std::optional<QString> dimensions(QSizeF pointSize);
     std::optional<QString> dimensions() const;
+
+Q_SIGNALS:
+    // The close buttons.
+    void closeRequested();
+    // The paste button.
+    void pasteRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -83,12 +83,11 @@ void paintChoice(QPainter &painter, const QRectF &rect, bool selected, const QSt
 } // namespace
 
 ScreenshotTextSheet::ScreenshotTextSheet(ClipboardEntry entry, ClipboardAppearance appearance,
-                                         std::function<void()> onClose, ClipboardModel *model,
+                                         ClipboardModel *model,
                                          TextRecognizer *recognizer, QrDetector *detector, QWidget *parent)
     : QWidget(parent)
     , m_entry(std::move(entry))
     , m_model(model)
-    , m_onClose(std::move(onClose))
     , m_state(ClipboardEntry::newID())
 {
     setFixedSize(kSize);
@@ -109,10 +108,7 @@ ScreenshotTextSheet::ScreenshotTextSheet(ClipboardEntry entry, ClipboardAppearan
     layout->addWidget(buildFooter());
 
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, [this] {
-        if (m_onClose)
-            m_onClose();
-    });
+    connect(escape, &QShortcut::activated, this, &ScreenshotTextSheet::closeRequested);
     if (m_model) {
         connect(m_model, &ClipboardModel::entriesChanged, this, &ScreenshotTextSheet::refreshFooter, Qt::QueuedConnection);
         connect(m_model, &ClipboardModel::pasteStackEntryIDsChanged, this, &ScreenshotTextSheet::refreshFooter,
@@ -166,10 +162,7 @@ QWidget *ScreenshotTextSheet::buildHeader()
     close->setAccessibleName(closeName);
     close->setObjectName(QStringLiteral("close"));
     close->setToolTip(closeName);
-    connect(close, &QAbstractButton::clicked, this, [this] {
-        if (m_onClose)
-            m_onClose();
-    });
+    connect(close, &QAbstractButton::clicked, this, &ScreenshotTextSheet::closeRequested);
     row->addWidget(close);
     return header;
 }

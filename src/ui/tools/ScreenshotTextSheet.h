@@ -32,8 +32,7 @@ public:
     static constexpr qreal kRadius = 20;
 
     // Without a model (a shell run without one) every save is refused.
-    ScreenshotTextSheet(ClipboardEntry entry, ClipboardAppearance appearance, std::function<void()> onClose,
-                        ClipboardModel *model, TextRecognizer *recognizer, QrDetector *detector,
+    ScreenshotTextSheet(ClipboardEntry entry, ClipboardAppearance appearance, ClipboardModel *model, TextRecognizer *recognizer, QrDetector *detector,
                         QWidget *parent = nullptr);
 
     const ClipboardEntry &entry() const { return m_entry; }
@@ -47,6 +46,10 @@ public:
     void copy();
     // The save menu as it would open now (tests read it).
     QMenu *saveMenu() const { return m_saveMenu; }
+
+Q_SIGNALS:
+    // The close button or Escape.
+    void closeRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -65,7 +68,6 @@ private:
 
     ClipboardEntry m_entry;
     ClipboardModel *m_model;
-    std::function<void()> m_onClose;
     ScreenshotTextState m_state;
     ScreenshotReader *m_reader = nullptr;
 
