@@ -108,11 +108,10 @@ void NotchPanelController::showScreenshotToast(const ClipboardEntry &entry)
     }
     auto *toast = static_cast<TarnelPanel *>(m_screenshotToastPanel.data());
 
-    QPointer<NotchPanelController> self(this);
-    toast->setContent(new ScreenshotAddedToast(
-        entry, m_model.appearance(),
-        [self, entry] { if (self) self->openScreenshotAction(entry, false); },
-        [self, entry] { if (self) self->openScreenshotAction(entry, true); }));
+    auto *content = new ScreenshotAddedToast(entry, m_model.appearance());
+    connect(content, &ScreenshotAddedToast::editRequested, this, [this, entry] { openScreenshotAction(entry, false); });
+    connect(content, &ScreenshotAddedToast::textRequested, this, [this, entry] { openScreenshotAction(entry, true); });
+    toast->setContent(content);
 
     if (QScreen *screen = screenUnder(pointerLocation())) {
         const QRect area = screen->availableGeometry();
@@ -154,7 +153,6 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
     QScreen *screen = screenUnder(pointerLocation());
     m_model.dismissScreenshotNotice();
 
-    QPointer<NotchPanelController> self(this);
     QWidget *window = nullptr;
     const QSize size = (extractText ? PanelMetrics::textSheetSize : PanelMetrics::composerSize).toSize();
     if (extractText) {

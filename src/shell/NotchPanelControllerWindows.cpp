@@ -147,10 +147,9 @@ void NotchPanelController::chooseScreenshotFolder()
     if (const std::optional<QString> folder = m_model.screenshotFolderPath())
         dialog->setDirectory(*folder);
     dialog->setWindowFlag(Qt::WindowStaysOnTopHint);
-    QPointer<NotchPanelController> self(this);
-    connect(dialog, &QFileDialog::fileSelected, this, [self](const QString &path) {
-        if (self && !path.isEmpty())
-            self->m_model.setScreenshotFolder(path);
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString &path) {
+        if (!path.isEmpty())
+            m_model.setScreenshotFolder(path);
     });
     dialog->open();
     dialog->raise();

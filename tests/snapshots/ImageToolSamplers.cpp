@@ -40,7 +40,7 @@ void waitForThumbnails(QWidget *view)
 
 QWidget *screenshotToastSample(testsupport::SeededModel &seed)
 {
-    auto *toast = new ScreenshotAddedToast(screenshotOf(seed), ClipboardAppearance::Dark, {}, {});
+    auto *toast = new ScreenshotAddedToast(screenshotOf(seed), ClipboardAppearance::Dark);
     waitForThumbnails(toast);
     return toast;
 }

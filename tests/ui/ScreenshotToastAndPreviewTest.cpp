@@ -21,7 +21,9 @@ TEST(ScreenshotAddedToast, ButtonsOfOneWidthForwardToTheirActions)
     entry.screenshotFileURL = QStringLiteral("/nonexistent/shot.png");
     int edits = 0;
     int texts = 0;
-    ScreenshotAddedToast toast(entry, ClipboardAppearance::Light, [&] { ++edits; }, [&] { ++texts; });
+    ScreenshotAddedToast toast(entry, ClipboardAppearance::Light);
+    QObject::connect(&toast, &ScreenshotAddedToast::editRequested, &toast, [&] { ++edits; });
+    QObject::connect(&toast, &ScreenshotAddedToast::textRequested, &toast, [&] { ++texts; });
     toast.show();
     auto *edit = toast.findChild<QAbstractButton *>(QStringLiteral("edit"));
     auto *text = toast.findChild<QAbstractButton *>(QStringLiteral("text"));

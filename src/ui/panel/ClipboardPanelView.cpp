@@ -241,17 +241,12 @@ void ClipboardPanelView::rebuildNotice()
         thumbnailRow->addWidget(thumbnail);
         column->addLayout(thumbnailRow);
         const ClipboardEntry entry = *notice;
-        QPointer<PanelController> controller(&m_controller);
-        auto *buttons = new ScreenshotActionButtons(
-            [controller, entry] {
-                if (controller)
-                    controller->openScreenshotAction(entry, false);
-            },
-            [controller, entry] {
-                if (controller)
-                    controller->openScreenshotAction(entry, true);
-            },
-            box);
+        PanelController *controller = &m_controller;
+        auto *buttons = new ScreenshotActionButtons(box);
+        connect(buttons, &ScreenshotActionButtons::editRequested, controller,
+                [controller, entry] { controller->openScreenshotAction(entry, false); });
+        connect(buttons, &ScreenshotActionButtons::textRequested, controller,
+                [controller, entry] { controller->openScreenshotAction(entry, true); });
         auto *buttonRow = new QVBoxLayout;
         buttonRow->setContentsMargins(kNoticeSidePadding, 0, kNoticeSidePadding, kButtonsBottomPadding);
         buttonRow->addWidget(buttons);
@@ -452,13 +447,9 @@ void ClipboardPanelView::openImageSheet(const ClipboardEntry &entry, bool edit)
     // An open sheet holds the panel open and keeps the Quick Access keys off it.
     // A sheet replaced by the next one is deleted after that one opened: only the last one
     // to close releases the panel.
-    QPointer<ClipboardPanelView> self(this);
     m_imageSheet = window;
     mirrorHolds();
-    connect(window, &QObject::destroyed, this, [self] {
-        if (self)
-            self->mirrorHolds();
-    }, Qt::QueuedConnection);
+    connect(window, &QObject::destroyed, this, &ClipboardPanelView::mirrorHolds, Qt::QueuedConnection);
     SheetPlacement::place(window, this);
     window->show();
     window->raise();

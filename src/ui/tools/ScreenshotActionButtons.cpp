@@ -5,8 +5,7 @@
 
 #include <QHBoxLayout>
 
-ScreenshotActionButtons::ScreenshotActionButtons(std::function<void()> onEdit, std::function<void()> onText,
-                                                 QWidget *parent)
+ScreenshotActionButtons::ScreenshotActionButtons(QWidget *parent)
     : QWidget(parent)
 {
     auto *row = new QHBoxLayout(this);
@@ -16,10 +15,10 @@ ScreenshotActionButtons::ScreenshotActionButtons(std::function<void()> onEdit, s
         const char *name;
         QString title;
         QString symbol;
-        std::function<void()> action;
+        void (ScreenshotActionButtons::*request)();
     } buttons[] = {
-        {"edit", L10n::text(QStringLiteral("Upraviť obrázok")), QStringLiteral("slider.horizontal.3"), std::move(onEdit)},
-        {"text", L10n::text(QStringLiteral("Získať text")), QStringLiteral("text.viewfinder"), std::move(onText)},
+        {"edit", L10n::text(QStringLiteral("Upraviť obrázok")), QStringLiteral("slider.horizontal.3"), &ScreenshotActionButtons::editRequested},
+        {"text", L10n::text(QStringLiteral("Získať text")), QStringLiteral("text.viewfinder"), &ScreenshotActionButtons::textRequested},
     };
     for (const auto &b : buttons) {
         auto *button = new PanelButton(b.title, false, kHeight, kHorizontalPadding, this);
@@ -28,10 +27,7 @@ ScreenshotActionButtons::ScreenshotActionButtons(std::function<void()> onEdit, s
         // Equal halves whatever the labels' lengths.
         button->setMinimumWidth(1);
         button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-        connect(button, &QAbstractButton::clicked, this, [action = b.action] {
-            if (action)
-                action();
-        });
+        connect(button, &QAbstractButton::clicked, this, b.request);
         row->addWidget(button, 1);
     }
 }

@@ -2,8 +2,6 @@
 
 #include <QWidget>
 
-#include <functional>
-
 // The two follow-ups of a new screenshot, side by side and always of one width: edit the image
 // on a canvas, or read its text.
 class ScreenshotActionButtons : public QWidget {
@@ -13,5 +11,9 @@ public:
     static constexpr int kHeight = 32;
     static constexpr int kHorizontalPadding = 8;
 
-    ScreenshotActionButtons(std::function<void()> onEdit, std::function<void()> onText, QWidget *parent = nullptr);
+    explicit ScreenshotActionButtons(QWidget *parent = nullptr);
+
+Q_SIGNALS:
+    void editRequested();
+    void textRequested();
 };

@@ -22,7 +22,6 @@ constexpr qreal kCheckmarkSize = 15;
 } // namespace
 
 ScreenshotAddedToast::ScreenshotAddedToast(ClipboardEntry entry, ClipboardAppearance appearance,
-                                           std::function<void()> onEdit, std::function<void()> onText,
                                            QWidget *parent)
     : QWidget(parent)
     , m_entry(std::move(entry))
@@ -54,7 +53,10 @@ ScreenshotAddedToast::ScreenshotAddedToast(ClipboardEntry entry, ClipboardAppear
     row->addLayout(texts, 1);
     row->addWidget(ToolText::symbol(QStringLiteral("checkmark.circle.fill"), kCheckmarkSize, ToolText::Role::Accent, this));
     layout->addLayout(row, 1);
-    layout->addWidget(new ScreenshotActionButtons(std::move(onEdit), std::move(onText), this));
+    auto *actions = new ScreenshotActionButtons(this);
+    connect(actions, &ScreenshotActionButtons::editRequested, this, &ScreenshotAddedToast::editRequested);
+    connect(actions, &ScreenshotActionButtons::textRequested, this, &ScreenshotAddedToast::textRequested);
+    layout->addWidget(actions);
 }
 
 void ScreenshotAddedToast::paintEvent(QPaintEvent *)

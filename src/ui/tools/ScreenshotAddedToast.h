@@ -19,13 +19,17 @@ public:
     static constexpr int kSpacing = 10;
     static constexpr QSize kThumbnailSize{62, 50};
 
-    ScreenshotAddedToast(ClipboardEntry entry, ClipboardAppearance appearance, std::function<void()> onEdit,
-                         std::function<void()> onText, QWidget *parent = nullptr);
+    ScreenshotAddedToast(ClipboardEntry entry, ClipboardAppearance appearance, QWidget *parent = nullptr);
 
     const ClipboardEntry &entry() const { return m_entry; }
     QSize sizeHint() const override { return kSize; }
     // The hint wraps inside the card's fixed frame; the card itself does not grow.
     bool hasHeightForWidth() const override { return false; }
+
+Q_SIGNALS:
+    // The follow-ups: edit the image on a canvas, read its text.
+    void editRequested();
+    void textRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
