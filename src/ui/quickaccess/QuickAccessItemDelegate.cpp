@@ -38,6 +38,32 @@ const QColor &onBlue()
     return white;
 }
 
+// The Return mark a selected row without a shortcut shows at its right end; gives the new right
+// end of the room left for the texts.
+qreal paintReturnMark(QPainter &painter, const QRectF &row, qreal trailing, const QColor &color)
+{
+    const qreal side = PanelIcons::side(kReturnSymbolSize);
+    PanelIcons::paint(painter, QRectF(trailing - side, row.top(), side, row.height()), QStringLiteral("return"),
+                      kReturnSymbolSize, color);
+    return trailing - side;
+}
+
+// Every list row's two lines of text, a title over a smaller line, centred together in the row.
+struct TextLines {
+    qreal titleHeight = 0;
+    qreal secondHeight = 0;
+    qreal top = 0;
+    qreal secondTop = 0;
+
+    TextLines(const QRectF &row, const QFont &titleFont, const QFont &secondFont)
+        : titleHeight(PanelText::lineHeight(titleFont))
+        , secondHeight(PanelText::lineHeight(secondFont))
+        , top(row.center().y() - (titleHeight + QuickAccessItemDelegate::kTextSpacing + secondHeight) / 2)
+        , secondTop(top + titleHeight + QuickAccessItemDelegate::kTextSpacing)
+    {
+    }
+};
+
 } // namespace
 
 QuickAccessItemDelegate::QuickAccessItemDelegate(const QuickAccessListModel &rows,
@@ -131,29 +157,25 @@ void QuickAccessItemDelegate::paintEntry(QPainter &painter, const QRect &rowRect
         PanelText::drawFixed(painter, rect, font, badge, Qt::AlignCenter);
         trailing = rect.left();
     } else if (selected) {
-        const qreal side = PanelIcons::side(kReturnSymbolSize);
-        PanelIcons::paint(painter, QRectF(trailing - side, row.top(), side, row.height()), QStringLiteral("return"),
-                          kReturnSymbolSize, PanelStyle::withOpacity(onBlue(), kOnBlueReturn));
-        trailing -= side;
+        trailing = paintReturnMark(painter, row, trailing, PanelStyle::withOpacity(onBlue(), kOnBlueReturn));
     }
 
     // Title and meta line.
     const qreal textLeft = art.right() + kSpacing;
     const qreal textWidth = std::max(0.0, trailing - kMinimumGap - textLeft);
-    const QFont titleFont = PanelStyle::exactFont(kTitleSize, QFont::Medium);
     const QFont metaFont = PanelStyle::font(kMetaSize);
     const QFont sourceFont = PanelStyle::exactFont(kMetaSize);
-    const qreal titleHeight = PanelText::lineHeight(titleFont);
-    const qreal metaHeight = PanelText::lineHeight(metaFont);
-    const qreal top = row.center().y() - (titleHeight + kTextSpacing + metaHeight) / 2;
+    const QFont titleFont = PanelStyle::exactFont(kTitleSize, QFont::Medium);
+    const TextLines lines(row, titleFont, metaFont);
+    const qreal metaHeight = lines.secondHeight;
     painter.setPen(selected ? onBlue() : colors.primary);
-    PanelText::drawElided(painter, QRectF(textLeft, top, textWidth, titleHeight), titleFont,
+    PanelText::drawElided(painter, QRectF(textLeft, lines.top, textWidth, lines.titleHeight), titleFont,
                           m_rows.index(index).data(QuickAccessListModel::TitleRole).toString());
 
     const QColor metaColor = selected ? PanelStyle::withOpacity(onBlue(), kOnBlueMeta) : colors.muted;
     const QString time = m_rows.index(index).data(QuickAccessListModel::TimeRole).toString();
     const QString separator = QStringLiteral("·");
-    const qreal metaTop = top + titleHeight + kTextSpacing;
+    const qreal metaTop = lines.secondTop;
     const qreal timeWidth = PanelText::width(metaFont, time);
     const qreal separatorWidth = PanelText::width(metaFont, separator);
     const qreal sourceWidth = std::max(0.0, textWidth - timeWidth - separatorWidth - 2 * kMetaSpacing);
@@ -187,24 +209,19 @@ void QuickAccessItemDelegate::paintSnippet(QPainter &painter, const QRect &rowRe
         ShortcutBadge::paint(painter, rect, snippet.trigger, colors);
         trailing = rect.left();
     } else if (selected) {
-        const qreal side = PanelIcons::side(kReturnSymbolSize);
-        PanelIcons::paint(painter, QRectF(trailing - side, body.top(), side, body.height()), QStringLiteral("return"),
-                          kReturnSymbolSize, colors.accent);
-        trailing -= side;
+        trailing = paintReturnMark(painter, body, trailing, colors.accent);
     }
     const qreal left = tile.right() + kSpacing;
     const qreal width = std::max(0.0, trailing - kMinimumGap - left);
-    const QFont nameFont = PanelStyle::exactFont(kTitleSize, QFont::Medium);
     const QFont textFont = PanelStyle::exactFont(kMetaSize);
-    const qreal nameHeight = PanelText::lineHeight(nameFont);
-    const qreal textHeight = PanelText::lineHeight(textFont);
-    const qreal top = body.center().y() - (nameHeight + kTextSpacing + textHeight) / 2;
+    const QFont nameFont = PanelStyle::exactFont(kTitleSize, QFont::Medium);
+    const TextLines lines(body, nameFont, textFont);
     painter.setPen(colors.primary);
-    PanelText::drawElided(painter, QRectF(left, top, width, nameHeight), nameFont, snippet.name);
+    PanelText::drawElided(painter, QRectF(left, lines.top, width, lines.titleHeight), nameFont, snippet.name);
     painter.setPen(colors.muted);
     QString text = snippet.text.left(300);
     text.replace(u'\n', u' ');
-    PanelText::drawElided(painter, QRectF(left, top + nameHeight + kTextSpacing, width, textHeight), textFont, text);
+    PanelText::drawElided(painter, QRectF(left, lines.secondTop, width, lines.secondHeight), textFont, text);
 }
 
 void QuickAccessItemDelegate::paintJar(QPainter &painter, const QRect &rowRect, int row) const
@@ -220,12 +237,10 @@ void QuickAccessItemDelegate::paintJar(QPainter &painter, const QRect &rowRect, 
     const qreal width = std::max(0.0, body.right() - kLeadingPadding - left);
     const QFont nameFont = PanelStyle::exactFont(kTitleSize, QFont::DemiBold);
     const QFont countFont = PanelStyle::font(kMetaSize);
-    const qreal nameHeight = PanelText::lineHeight(nameFont);
-    const qreal countHeight = PanelText::lineHeight(countFont);
-    const qreal top = body.center().y() - (nameHeight + kTextSpacing + countHeight) / 2;
+    const TextLines lines(body, nameFont, countFont);
     painter.setPen(colors.primary);
-    PanelText::drawElided(painter, QRectF(left, top, width, nameHeight), nameFont, jar.name);
+    PanelText::drawElided(painter, QRectF(left, lines.top, width, lines.titleHeight), nameFont, jar.name);
     painter.setPen(colors.muted);
     const QString count = m_rows.index(row).data(QuickAccessListModel::DetailRole).toString();
-    PanelText::drawElided(painter, QRectF(left, top + nameHeight + kTextSpacing, width, countHeight), countFont, count);
+    PanelText::drawElided(painter, QRectF(left, lines.secondTop, width, lines.secondHeight), countFont, count);
 }
