@@ -1,3 +1,4 @@
+#include "ui/panel/SheetColumn.h"
 #include "ui/library/JarEditorSheet.h"
 
 #include "core/L10n.h"
@@ -37,10 +38,7 @@ JarEditorSheet::JarEditorSheet(const QString &initialName, ClipboardAppearance a
     , m_onSave(std::move(onSave))
 {
     setFixedSize(kSize);
-    PanelStyle::applyScheme(this, PanelStyle::schemeFor(appearance));
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
-    layout->setSpacing(kSpacing);
+    QVBoxLayout *layout = sheetColumn(this, appearance, kPadding, kSpacing);
     layout->addStretch(1);
 
     auto *header = new QHBoxLayout;

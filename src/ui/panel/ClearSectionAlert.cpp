@@ -1,3 +1,4 @@
+#include "ui/panel/SheetColumn.h"
 #include "ui/panel/ClearSectionAlert.h"
 
 #include "core/L10n.h"
@@ -33,10 +34,7 @@ ClearSectionAlert::ClearSectionAlert(ClearSection section, ClipboardAppearance a
     : QWidget(parent)
     , m_section(section)
 {
-    PanelStyle::applyScheme(this, PanelStyle::schemeFor(appearance));
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
-    layout->setSpacing(kSpacing);
+    QVBoxLayout *layout = sheetColumn(this, appearance, kPadding, kSpacing);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     layout->addWidget(new IconTile(QStringLiteral("trash"), kIconSymbolSize, kIconSide, kIconRadius, kIconTint, this), 0,

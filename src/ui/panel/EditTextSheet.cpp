@@ -1,3 +1,4 @@
+#include "ui/panel/SheetColumn.h"
 #include "ui/panel/EditTextSheet.h"
 
 #include "core/L10n.h"
@@ -54,10 +55,7 @@ EditTextSheet::EditTextSheet(ClipboardEntry entry, const QString &text, Clipboar
     , m_onSave(std::move(onSave))
 {
     setFixedSize(kSize);
-    PanelStyle::applyScheme(this, PanelStyle::schemeFor(appearance));
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
-    layout->setSpacing(0);
+    QVBoxLayout *layout = sheetColumn(this, appearance, kPadding, 0);
 
     auto *header = new QHBoxLayout;
     header->setSpacing(kHeaderSpacing);

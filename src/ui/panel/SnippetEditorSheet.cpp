@@ -1,3 +1,4 @@
+#include "ui/panel/SheetColumn.h"
 #include "ui/panel/SnippetEditorSheet.h"
 
 #include "core/L10n.h"
@@ -70,10 +71,7 @@ SnippetEditorSheet::SnippetEditorSheet(std::optional<ClipboardSnippet> snippet, 
     , m_onSave(std::move(onSave))
 {
     setFixedSize(kSize);
-    PanelStyle::applyScheme(this, PanelStyle::schemeFor(appearance));
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
-    layout->setSpacing(kSpacing);
+    QVBoxLayout *layout = sheetColumn(this, appearance, kPadding, kSpacing);
 
     auto *header = new QHBoxLayout;
     header->setSpacing(kHeaderSpacing);

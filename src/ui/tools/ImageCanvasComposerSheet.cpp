@@ -1,3 +1,4 @@
+#include "ui/panel/SheetColumn.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
 
 #include "core/L10n.h"
@@ -65,10 +66,7 @@ ImageCanvasComposerSheet::ImageCanvasComposerSheet(ClipboardEntry entry, QImage 
     , m_image(std::move(image))
 {
     setMinimumSize(kSize);
-    PanelStyle::applyScheme(this, PanelStyle::schemeFor(appearance));
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
-    layout->setSpacing(kSpacing);
+    QVBoxLayout *layout = sheetColumn(this, appearance, kPadding, kSpacing);
     layout->addWidget(buildHeader());
     layout->addWidget(buildWorkArea(), 1);
     layout->addWidget(buildFooter());

@@ -1,3 +1,4 @@
+#include "ui/panel/SheetColumn.h"
 #include "ui/tools/ImagePreviewSheet.h"
 
 #include "core/L10n.h"
@@ -45,10 +46,7 @@ ImagePreviewSheet::ImagePreviewSheet(ClipboardEntry entry, QImage image, Clipboa
     , m_image(std::move(image))
 {
     setMinimumSize(kSize);
-    PanelStyle::applyScheme(this, PanelStyle::schemeFor(appearance));
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
-    layout->setSpacing(kSpacing);
+    QVBoxLayout *layout = sheetColumn(this, appearance, kPadding, kSpacing);
 
     auto *header = new QHBoxLayout;
     header->setSpacing(kHeaderSpacing);

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "core/ClipboardAppearance.h"
+
+class QVBoxLayout;
+class QWidget;
+
+// Dresses a sheet in the colours of the appearance and gives it its column: equal padding on
+// every side and one spacing between its parts.
+QVBoxLayout *sheetColumn(QWidget *sheet, ClipboardAppearance appearance, int padding, int spacing);
