@@ -92,15 +92,8 @@ EditTextSheet::EditTextSheet(ClipboardEntry entry, const QString &text, Clipboar
     layout->addWidget(m_divider);
     layout->addSpacing(kDividerMargin);
 
-    auto *contentRow = new QHBoxLayout;
-    auto *contentLabel = new ToolText(QString(), kLabelSize, QFont::DemiBold, ToolText::Role::Primary, this);
-    m_texts.label(contentLabel, [] { return L10n::text(QStringLiteral("Obsah položky")); });
-    contentRow->addWidget(contentLabel);
-    contentRow->addStretch();
-    m_count = new ToolText(QString(), kCountSize, QFont::Medium, ToolText::Role::Muted, this);
-    m_count->setObjectName(QStringLiteral("count"));
-    contentRow->addWidget(m_count);
-    layout->addLayout(contentRow);
+    layout->addLayout(labelWithCount([] { return L10n::text(QStringLiteral("Obsah položky")); }, kLabelSize,
+                                     kCountSize, m_count));
     layout->addSpacing(kContentRowBottom);
 
     m_textBox = new SheetTextBox(kEditorFontSize, kEditorRadius, kEditorPadding, this);

@@ -1,7 +1,9 @@
 #include "ui/panel/EditorSheet.h"
 
 #include "ui/style/PanelStyle.h"
+#include "ui/tools/ToolText.h"
 
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -11,6 +13,20 @@ void EditorSheet::retranslate()
 {
     m_texts.apply();
     refresh();
+}
+
+QHBoxLayout *EditorSheet::labelWithCount(SheetTranslations::Text label, qreal labelSize, qreal countSize,
+                                         ToolText *&count)
+{
+    auto *row = new QHBoxLayout;
+    auto *title = new ToolText(QString(), labelSize, QFont::DemiBold, ToolText::Role::Primary, this);
+    m_texts.label(title, std::move(label));
+    row->addWidget(title);
+    row->addStretch();
+    count = new ToolText(QString(), countSize, QFont::Medium, ToolText::Role::Muted, this);
+    count->setObjectName(QStringLiteral("count"));
+    row->addWidget(count);
+    return row;
 }
 
 void EditorSheet::paintEvent(QPaintEvent *)

@@ -6,6 +6,8 @@
 #include <QWidget>
 
 class PanelButton;
+class QHBoxLayout;
+class ToolText;
 
 // A sheet that edits something and hands it to its presenter (a Jar's name, a snippet, an
 // entry's text): the panel's background behind it, its fixed texts kept for a change of
@@ -31,6 +33,10 @@ protected:
 
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+
+    // The bold label of the text area with the character count at its right end; the count,
+    // named "count", is the sheet's to fill.
+    QHBoxLayout *labelWithCount(SheetTranslations::Text label, qreal labelSize, qreal countSize, ToolText *&count);
 
     SheetTranslations m_texts;
     PanelButton *m_saveButton = nullptr;

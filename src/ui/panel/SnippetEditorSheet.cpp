@@ -115,15 +115,8 @@ SnippetEditorSheet::SnippetEditorSheet(std::optional<ClipboardSnippet> snippet, 
 
     auto *textArea = new QVBoxLayout;
     textArea->setSpacing(kTextAreaSpacing);
-    auto *textRow = new QHBoxLayout;
-    auto *textLabel = new ToolText(QString(), kLabelSize, QFont::DemiBold, ToolText::Role::Primary, this);
-    m_texts.label(textLabel, [] { return L10n::text(QStringLiteral("Text na vloženie")); });
-    textRow->addWidget(textLabel);
-    textRow->addStretch();
-    m_count = new ToolText(QString(), kCountSize, QFont::Medium, ToolText::Role::Muted, this);
-    m_count->setObjectName(QStringLiteral("count"));
-    textRow->addWidget(m_count);
-    textArea->addLayout(textRow);
+    textArea->addLayout(labelWithCount([] { return L10n::text(QStringLiteral("Text na vloženie")); }, kLabelSize,
+                                       kCountSize, m_count));
     m_textBox = new SheetTextBox(kEditorFontSize, kEditorRadius, kEditorPadding, this);
     m_textBox->setObjectName(QStringLiteral("content"));
     m_texts.accessibleName(m_textBox->editor(), [] { return L10n::text(QStringLiteral("Text na vloženie")); });
