@@ -79,10 +79,7 @@ EditTextSheet::EditTextSheet(ClipboardEntry entry, const QString &text, Clipboar
     titles->addWidget(meta);
     header->addLayout(titles);
     header->addStretch();
-    auto *closeButton = new PanelButton(QString(), false, kButtonHeight, kButtonPadding, this);
-    closeButton->setObjectName(QStringLiteral("headerClose"));
-    closeButton->setSymbol(QStringLiteral("xmark"), kCloseSymbolSize);
-    m_texts.help(closeButton, [] { return L10n::text(QStringLiteral("Zavrieť")); });
+    PanelButton *closeButton = headerCloseButton(kButtonHeight, kButtonPadding, kCloseSymbolSize);
     header->addWidget(closeButton, 0, Qt::AlignTop);
     layout->addLayout(header);
 

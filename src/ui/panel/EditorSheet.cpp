@@ -1,5 +1,7 @@
 #include "ui/panel/EditorSheet.h"
 
+#include "core/L10n.h"
+#include "ui/style/PanelButton.h"
 #include "ui/style/PanelStyle.h"
 #include "ui/tools/ToolText.h"
 
@@ -27,6 +29,15 @@ QHBoxLayout *EditorSheet::labelWithCount(SheetTranslations::Text label, qreal la
     count->setObjectName(QStringLiteral("count"));
     row->addWidget(count);
     return row;
+}
+
+PanelButton *EditorSheet::headerCloseButton(int height, int padding, qreal symbolSize)
+{
+    auto *button = new PanelButton(QString(), false, height, padding, this);
+    button->setObjectName(QStringLiteral("headerClose"));
+    button->setSymbol(QStringLiteral("xmark"), symbolSize);
+    m_texts.help(button, [] { return L10n::text(QStringLiteral("Zavrieť")); });
+    return button;
 }
 
 void EditorSheet::paintEvent(QPaintEvent *)

@@ -38,6 +38,9 @@ protected:
     // named "count", is the sheet's to fill.
     QHBoxLayout *labelWithCount(SheetTranslations::Text label, qreal labelSize, qreal countSize, ToolText *&count);
 
+    // The header's close button: a cross, "Zavrieť" as its help, named "headerClose".
+    PanelButton *headerCloseButton(int height, int padding, qreal symbolSize);
+
     SheetTranslations m_texts;
     PanelButton *m_saveButton = nullptr;
 };

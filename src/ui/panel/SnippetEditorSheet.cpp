@@ -89,10 +89,7 @@ SnippetEditorSheet::SnippetEditorSheet(std::optional<ClipboardSnippet> snippet, 
     titles->addWidget(subtitle);
     header->addLayout(titles);
     header->addStretch();
-    auto *closeButton = new PanelButton(QString(), false, kButtonHeight, kButtonPadding, this);
-    closeButton->setObjectName(QStringLiteral("headerClose"));
-    closeButton->setSymbol(QStringLiteral("xmark"), kCloseSymbolSize);
-    m_texts.help(closeButton, [] { return L10n::text(QStringLiteral("Zavrieť")); });
+    PanelButton *closeButton = headerCloseButton(kButtonHeight, kButtonPadding, kCloseSymbolSize);
     header->addWidget(closeButton);
     layout->addLayout(header);
 
