@@ -4,11 +4,14 @@
 #include "core/ScreenshotStability.h"
 #include "platform/ScreenshotFolderMonitor.h"
 #include "platform/ScreenshotLocation.h"
+#include "platform/HistoryStore.h"
 #include "platform/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -38,26 +41,14 @@ void ClipboardModel::loadSettings()
 
 void ClipboardModel::loadHistory()
 {
-    if (!m_settings->contains(historyKey))
-        return;
-    const std::optional<QByteArray> stored = m_settings->bytesValue(historyKey);
-    if (!stored) {
-        // Something else sits under the key; keep every image file until a history is written
-        // that is known to name all of them.
-        qCWarning(lcEngine) << "Stored history has an unexpected type; it is replaced at the next write";
+    // Settings that had to be set aside may have named images (through Jars, the Paste Stack
+    // and a history under the old key) that nothing read this run knows of.
+    if (!m_settings->wasReadWhole())
         m_sweepsUnreferencedImages = false;
-        return;
-    }
-    const DecodedList<ClipboardEntry> decoded = ClipboardEntry::decodeList(*stored);
-    if (!decoded.isComplete()) {
-        qCWarning(lcEngine) << "Stored history could only be read in part:" << decoded.skippedCount
-                            << "entries skipped, unreadable:" << decoded.unreadable;
-        backUpUnreadable(historyKey, *stored, decoded.items.isEmpty());
-        m_sweepsUnreferencedImages = false;
-    }
+    const QList<ClipboardEntry> decoded = loadStoredHistory();
     const QDateTime present = now();
-    m_entries.reserve(decoded.items.size());
-    for (const ClipboardEntry &entry : decoded.items) {
+    m_entries.reserve(decoded.size());
+    for (const ClipboardEntry &entry : decoded) {
         // An end time equal to the present has passed; this also drops entries that the stored
         // Paste Stack names, because the stack is not loaded yet.
         if (!entry.temporaryUntil || *entry.temporaryUntil > present)
@@ -74,6 +65,121 @@ void ClipboardModel::loadHistory()
             continue;
         entry.imageData = readScreenshotFile(*entry.screenshotFileURL);
     }
+}
+
+std::optional<QList<ClipboardEntry>> ClipboardModel::takeStoredHistoryKey()
+{
+    if (!m_settings->contains(historyKey))
+        return std::nullopt;
+    const std::optional<QByteArray> stored = m_settings->bytesValue(historyKey);
+    if (!stored) {
+        // Something else sits under the key; keep every image file until a history is written
+        // that is known to name all of them.
+        qCWarning(lcEngine) << "Stored history has an unexpected type; it is kept aside";
+        const QJsonValue value = m_settings->storedValue(historyKey).value_or(QJsonValue());
+        backUpUnreadable(historyKey, QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact), true);
+        m_sweepsUnreferencedImages = false;
+        return QList<ClipboardEntry>();
+    }
+    const DecodedList<ClipboardEntry> decoded = ClipboardEntry::decodeList(*stored);
+    if (!decoded.isComplete()) {
+        qCWarning(lcEngine) << "Stored history could only be read in part:" << decoded.skippedCount
+                            << "entries skipped, unreadable:" << decoded.unreadable;
+        backUpUnreadable(historyKey, *stored, decoded.items.isEmpty());
+        m_sweepsUnreferencedImages = false;
+    }
+    return decoded.items;
+}
+
+QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
+{
+    const std::optional<QList<ClipboardEntry>> fromKey = takeStoredHistoryKey();
+    if (!m_historyStore)
+        return fromKey.value_or(QList<ClipboardEntry>());
+
+    StoredHistory stored = m_historyStore->read();
+    if (!stored.complete) {
+        qCWarning(lcEngine).noquote() << "History database could not be read whole (" << stored.problem << "):"
+                                      << stored.rows.size() << "entries recovered";
+        m_sweepsUnreferencedImages = false;
+        m_historyNeedsRewrite = !stored.rows.isEmpty();
+    }
+    QList<ClipboardEntry> entries;
+    QList<std::optional<ClipboardEntry>> decoded;
+    decoded.reserve(stored.rows.size());
+    entries.reserve(stored.rows.size());
+    int unreadable = 0;
+    for (const StoredHistoryRow &row : std::as_const(stored.rows)) {
+        QString error;
+        decoded.append(HistoryRows::decodeRow(row, &error));
+        if (decoded.last())
+            entries.append(*decoded.last());
+        else {
+            ++unreadable;
+            qCWarning(lcEngine).noquote() << "History entry skipped:" << error;
+        }
+    }
+    if (unreadable > 0) {
+        // The row that cannot be read goes with the next write; a copy of the whole file keeps
+        // it, and its image files stay for this run.
+        m_sweepsUnreferencedImages = false;
+        if (stored.complete)
+            m_historyStore->keepCopy(QStringLiteral("%1 unreadable entries").arg(unreadable));
+    }
+
+    HistoryDiffer committed;
+    if (stored.complete)
+        committed.adoptStored(stored.rows, decoded);
+    // The records themselves are no longer needed: the entries hold what they said.
+    stored.rows.clear();
+    decoded.clear();
+
+    if (fromKey) {
+        // A history kept in the settings by an earlier build moves into the database once.
+        if (entries.isEmpty() && !fromKey->isEmpty()) {
+            QList<StoredHistoryRow> rows = HistoryRows::rowsFor(*fromKey);
+            const HistoryWriteResult moved = m_historyStore->apply(HistoryChange{rows, {}, {}});
+            if (moved.ok) {
+                QList<std::optional<ClipboardEntry>> movedEntries(fromKey->cbegin(), fromKey->cend());
+                committed.adoptStored(rows, movedEntries);
+                m_settings->remove(historyKey);
+                qCInfo(lcEngine) << "History moved from the settings into the database:" << fromKey->size() << "entries";
+            } else {
+                // Kept under the key for the next start; the writer stores them when it can.
+                qCWarning(lcEngine).noquote() << "History could not be moved into the database:" << moved.error;
+            }
+            entries = *fromKey;
+        } else {
+            if (!fromKey->isEmpty()) {
+                // The database already holds the history: the key is what an interrupted move
+                // or an older build left behind, kept aside rather than merged.
+                const std::optional<QByteArray> bytes = m_settings->bytesValue(historyKey);
+                if (bytes)
+                    backUpUnreadable(historyKey, *bytes, false);
+            }
+            m_settings->remove(historyKey);
+        }
+    }
+
+    m_historyWriter = std::make_unique<HistoryWriter>(m_historyStore->openConnection(), std::move(committed),
+                                                      m_clipboardImageStore);
+    connect(m_historyWriter.get(), &HistoryWriter::writeFailed, this,
+            [this](bool diskFull) { onHistoryWriteFailed(diskFull); });
+    connect(m_historyWriter.get(), &HistoryWriter::writeSucceeded, this,
+            [this] { setHistoryStorageIssue(std::nullopt); });
+    return entries;
+}
+
+void ClipboardModel::onHistoryWriteFailed(bool diskFull)
+{
+    // One alert per spell of failures: the views react to the change, not to each retry.
+    if (!m_historyStorageIssue)
+        setHistoryStorageIssue(diskFull ? historyDiskFullIssue : historyWriteFailedIssue);
+}
+
+bool ClipboardModel::flushHistory(std::chrono::milliseconds timeout)
+{
+    return !m_historyWriter || m_historyWriter->flush(timeout);
 }
 
 bool ClipboardModel::hasStoreFile(const ClipboardEntry &entry) const
@@ -180,16 +286,14 @@ QString ClipboardModel::defaultScreenshotFolder() const
 
 void ClipboardModel::persistHistory()
 {
+    // Shares every entry with the live list; only an image that moves into the store makes
+    // the copy its own.
     QList<ClipboardEntry> stored = m_entries;
-    QSet<QString> referenced;
     bool liveChanged = false;
     for (qsizetype i = 0; i < stored.size(); ++i) {
-        ClipboardEntry &entry = stored[i];
-        if (!entry.imageData) {
-            if (entry.imageFilePath)
-                referenced.insert(*entry.imageFilePath);
+        if (!stored.at(i).imageData)
             continue;
-        }
+        ClipboardEntry &entry = stored[i];
         // Bytes still in memory have no store file yet (or their save failed before): write
         // them once. Entries that already name a file are never rewritten.
         const ClipboardImageStore::SaveResult saved =
@@ -200,17 +304,14 @@ void ClipboardModel::persistHistory()
             m_entries[i].imageFilePath = saved.path;
             m_entries[i].imageData.reset();
             liveChanged = true;
-            referenced.insert(saved.path);
         } else {
-            if (entry.imageFilePath)
-                referenced.insert(*entry.imageFilePath);
             qCWarning(lcEngine).noquote() << QStringLiteral("Tarnel could not save a clipboard image: %1").arg(saved.error);
         }
     }
-    if (persist(stored, historyKey) && m_sweepsUnreferencedImages && m_lastSweptPaths != referenced) {
-        m_clipboardImageStore.removeUnreferencedImages(referenced);
-        m_lastSweptPaths = std::move(referenced);
-    }
+    // The rows are compared, encoded and committed on the writer's thread; files that only
+    // removed rows named are deleted there once the removal is on disk.
+    if (m_historyWriter)
+        m_historyWriter->submit(stored, m_sweepsUnreferencedImages);
     if (liveChanged)
         Q_EMIT entriesChanged();
 }

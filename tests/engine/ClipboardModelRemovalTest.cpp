@@ -82,6 +82,7 @@ TEST(ClipboardModelRemoval, RemovedImagesLeaveTheImageFolder)
     h.copyText(QStringLiteral("text"));
     ASSERT_EQ(h.imageFiles().size(), 1);
     model.clearGalleryEntries();
+    ASSERT_TRUE(model.flushHistory(5s));
     EXPECT_TRUE(h.imageFiles().isEmpty());
     EXPECT_EQ(h.entryTexts(), QStringList{"text"});
 }

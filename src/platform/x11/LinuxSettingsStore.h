@@ -29,6 +29,10 @@ public:
     static QString earlierProductPath();
 
     QString filePath() const { return m_filePath; }
+    bool wasReadWhole() const override;
+
+    // A file this large is not read (it would stall the start), so none is written either.
+    static constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
 
 protected:
     std::optional<QJsonValue> rawValue(const QString &key) const override;
@@ -57,4 +61,5 @@ private:
     mutable QJsonObject m_values;
     mutable FileStamp m_loadedStamp;
     mutable bool m_loaded = false;
+    mutable bool m_setAside = false;
 };
