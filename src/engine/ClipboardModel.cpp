@@ -36,7 +36,8 @@ ClipboardModel::ClipboardModel(ClipboardModelServices services, QObject *parent)
       m_backupFolder(services.backupFolder),
       m_screenshotFolderMonitor(std::move(services.screenshotMonitor)),
       m_clipboardImageStore(services.imageFolder),
-      m_historyStore(services.history)
+      m_historyStore(services.history),
+      m_historyRetryInterval(services.historyRetryInterval)
 {
     Q_ASSERT(m_pasteboard && m_settings);
     m_keySender = services.keySender;

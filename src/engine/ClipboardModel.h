@@ -53,6 +53,8 @@ struct ClipboardModelServices {
     SettingsStore *settings = nullptr;
     // Where the history lives; null keeps it in memory only (views and tools that need no disk).
     HistoryStore *history = nullptr;
+    // A failed history write is tried again no sooner than this.
+    std::chrono::milliseconds historyRetryInterval = HistoryWriter::kRetryInterval;
     Workspace *workspace = nullptr;
     LoginItem *loginItem = nullptr;
     Permissions *permissions = nullptr;
@@ -610,6 +612,7 @@ private:
     bool m_sweepsUnreferencedImages = true;
     HistoryEncoder m_historyEncoder;
     HistoryStore *m_historyStore = nullptr;
+    std::chrono::milliseconds m_historyRetryInterval;
     std::unique_ptr<HistoryWriter> m_historyWriter;
     // Rows recovered from a damaged file are written to the fresh one at the end of loading.
     bool m_historyNeedsRewrite = false;

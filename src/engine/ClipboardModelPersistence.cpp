@@ -162,7 +162,7 @@ QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
     }
 
     m_historyWriter = std::make_unique<HistoryWriter>(m_historyStore->openConnection(), std::move(committed),
-                                                      m_clipboardImageStore);
+                                                      m_clipboardImageStore, m_historyRetryInterval);
     connect(m_historyWriter.get(), &HistoryWriter::writeFailed, this,
             [this](bool diskFull) { onHistoryWriteFailed(diskFull); });
     connect(m_historyWriter.get(), &HistoryWriter::writeSucceeded, this,

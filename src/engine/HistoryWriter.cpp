@@ -3,11 +3,12 @@
 #include "core/Logging.h"
 
 HistoryWriter::HistoryWriter(std::unique_ptr<HistoryStore> connection, HistoryDiffer committed,
-                             ClipboardImageStore images, QObject *parent)
+                             ClipboardImageStore images, std::chrono::milliseconds retryInterval, QObject *parent)
     : QObject(parent),
       m_connection(std::move(connection)),
       m_committed(std::move(committed)),
-      m_images(std::move(images))
+      m_images(std::move(images)),
+      m_retryInterval(retryInterval)
 {
     m_thread = std::thread([this] { run(); });
 }
@@ -72,7 +73,7 @@ void HistoryWriter::run()
             return;
         } else if (m_failed) {
             // Nothing new: the failed list is tried again once the free space changed.
-            m_wake.wait_until(lock, std::max(m_retryAt, std::chrono::steady_clock::now() + kRetryInterval));
+            m_wake.wait_until(lock, std::max(m_retryAt, std::chrono::steady_clock::now() + m_retryInterval));
             if (m_pending || m_stopping)
                 continue;
             lock.unlock();
@@ -101,7 +102,7 @@ void HistoryWriter::run()
             ++m_failures;
             m_failed = snapshot;
             m_bytesAtFailure = available;
-            m_retryAt = std::chrono::steady_clock::now() + kRetryInterval;
+            m_retryAt = std::chrono::steady_clock::now() + m_retryInterval;
         }
         m_wake.notify_all();
     }

@@ -32,7 +32,7 @@ public:
     static constexpr std::chrono::seconds kQuitFlushLimit{20};
 
     HistoryWriter(std::unique_ptr<HistoryStore> connection, HistoryDiffer committed, ClipboardImageStore images,
-                  QObject *parent = nullptr);
+                  std::chrono::milliseconds retryInterval = kRetryInterval, QObject *parent = nullptr);
     // Writes what is still waiting (one last try, also after a failure), then stops.
     ~HistoryWriter() override;
 
@@ -64,6 +64,7 @@ private:
     std::unique_ptr<HistoryStore> m_connection;
     HistoryDiffer m_committed;
     ClipboardImageStore m_images;
+    std::chrono::milliseconds m_retryInterval;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;

@@ -105,6 +105,7 @@ struct ModelHarness {
     FakePasteboard pasteboard;
     FakeSettingsStore settings;
     FakeHistoryStore history;
+    std::chrono::milliseconds historyRetryInterval = HistoryWriter::kRetryInterval;
     FakeKeySender keys;
     FakeWorkspace workspace;
     FakeLoginItem loginItem;
@@ -127,6 +128,7 @@ struct ModelHarness {
         services.pasteboard = &pasteboard;
         services.settings = &settings;
         services.history = &history;
+        services.historyRetryInterval = historyRetryInterval;
         services.workspace = &workspace;
         services.loginItem = &loginItem;
         services.permissions = &permissions;

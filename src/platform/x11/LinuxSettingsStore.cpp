@@ -48,9 +48,10 @@ bool writeAll(int fd, const QByteArray &data)
 
 } // namespace
 
-LinuxSettingsStore::LinuxSettingsStore(QString filePath, Access access)
+LinuxSettingsStore::LinuxSettingsStore(QString filePath, Access access, qint64 maxFileBytes)
     : m_filePath(std::move(filePath))
     , m_access(access)
+    , m_maxFileBytes(maxFileBytes)
 {
 }
 
@@ -108,7 +109,7 @@ void LinuxSettingsStore::load() const
         setAsideUnreadableFile("not a regular file");
         return;
     }
-    if (m_loadedStamp.size > kMaxFileBytes) {
+    if (m_loadedStamp.size > m_maxFileBytes) {
         setAsideUnreadableFile("too large");
         return;
     }
@@ -196,7 +197,7 @@ bool LinuxSettingsStore::writeFile(const QJsonObject &values)
     const QByteArray data = QJsonDocument(values).toJson(QJsonDocument::Compact);
     // The reader sets aside a file over the ceiling, and with it every setting: a value that
     // would take the file there is refused, and the file on disk stays as it was.
-    if (data.size() > kMaxFileBytes) {
+    if (data.size() > m_maxFileBytes) {
         qCWarning(lcPlatform) << "settings not written: the file would grow to" << data.size()
                               << "bytes, beyond what is read back;" << m_filePath << "is unchanged";
         return false;
