@@ -109,9 +109,12 @@ QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
     decoded.reserve(stored.rows.size());
     entries.reserve(stored.rows.size());
     int unreadable = 0;
-    for (const StoredHistoryRow &row : std::as_const(stored.rows)) {
+    for (StoredHistoryRow &row : stored.rows) {
         QString error;
         decoded.append(HistoryRows::decodeRow(row, &error));
+        // Each record goes as soon as its entry holds what it said: opening a history of large
+        // texts never holds every record and every entry at once.
+        row.record = QByteArray();
         if (decoded.last())
             entries.append(*decoded.last());
         else {
@@ -130,7 +133,6 @@ QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
     HistoryDiffer committed;
     if (stored.complete)
         committed.adoptStored(stored.rows, decoded);
-    // The records themselves are no longer needed: the entries hold what they said.
     stored.rows.clear();
     decoded.clear();
 
