@@ -131,36 +131,42 @@ QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
     }
 
     HistoryDiffer committed;
-    if (stored.complete)
+    QStringList storedIDs;
+    if (stored.complete) {
         committed.adoptStored(stored.rows, decoded);
+        for (const StoredHistoryRow &row : std::as_const(stored.rows))
+            storedIDs.append(row.id);
+    }
     stored.rows.clear();
     decoded.clear();
 
     if (fromKey) {
-        // A history kept in the settings by an earlier build moves into the database once.
-        if (entries.isEmpty() && !fromKey->isEmpty()) {
-            QList<StoredHistoryRow> rows = HistoryRows::rowsFor(*fromKey);
-            const HistoryWriteResult moved = m_historyStore->apply(HistoryChange{rows, {}, {}});
-            if (moved.ok) {
-                QList<std::optional<ClipboardEntry>> movedEntries(fromKey->cbegin(), fromKey->cend());
-                committed.adoptStored(rows, movedEntries);
-                m_settings->remove(historyKey);
-                qCInfo(lcEngine) << "History moved from the settings into the database:" << fromKey->size() << "entries";
-            } else {
-                // Kept under the key for the next start; the writer stores them when it can.
-                qCWarning(lcEngine).noquote() << "History could not be moved into the database:" << moved.error;
-            }
-            entries = *fromKey;
-        } else {
-            if (!fromKey->isEmpty()) {
-                // The database already holds the history: the key is what an interrupted move
-                // or an older build left behind, kept aside rather than merged.
-                const std::optional<QByteArray> bytes = m_settings->bytesValue(historyKey);
-                if (bytes)
-                    backUpUnreadable(historyKey, *bytes, false);
-            }
-            m_settings->remove(historyKey);
+        // Only builds before the database wrote the key, so a history found there is newer than
+        // the database's (an older build ran since), or the same (a move cut short). It moves
+        // in once, replacing the rows; a copy of the database keeps what they held.
+        QList<StoredHistoryRow> rows = HistoryRows::rowsFor(*fromKey);
+        HistoryChange move{rows, {}, {}};
+        QSet<QString> moving;
+        for (const ClipboardEntry &entry : std::as_const(*fromKey))
+            moving.insert(entry.id);
+        for (const QString &id : std::as_const(storedIDs)) {
+            if (!moving.contains(id))
+                move.removals.append(id);
         }
+        if (!storedIDs.isEmpty())
+            m_historyStore->keepCopy(QStringLiteral("a history replaced by the one of an earlier build"));
+        const HistoryWriteResult moved = move.isEmpty() ? HistoryWriteResult{} : m_historyStore->apply(move);
+        if (moved.ok) {
+            QList<std::optional<ClipboardEntry>> movedEntries(fromKey->cbegin(), fromKey->cend());
+            committed = HistoryDiffer();
+            committed.adoptStored(rows, movedEntries);
+            m_settings->remove(historyKey);
+            qCInfo(lcEngine) << "History moved from the settings into the database:" << fromKey->size() << "entries";
+        } else {
+            // Kept under the key for the next start; the writer stores the entries when it can.
+            qCWarning(lcEngine).noquote() << "History could not be moved into the database:" << moved.error;
+        }
+        entries = *fromKey;
     }
 
     m_historyWriter = std::make_unique<HistoryWriter>(m_historyStore->openConnection(), std::move(committed),
