@@ -480,6 +480,7 @@ private:
     std::optional<QList<ClipboardEntry>> takeStoredHistoryKey();
     QList<ClipboardEntry> loadStoredHistory();
     void onHistoryWriteFailed(bool diskFull);
+    void onImagesStored(const QHash<QString, QString> &pathsByID);
     void loadSnippets();
     void loadJars();
     void loadIdLists();

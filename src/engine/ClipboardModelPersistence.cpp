@@ -7,6 +7,7 @@
 #include "platform/HistoryStore.h"
 #include "platform/SettingsStore.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -175,6 +176,7 @@ QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
             [this](bool diskFull) { onHistoryWriteFailed(diskFull); });
     connect(m_historyWriter.get(), &HistoryWriter::writeSucceeded, this,
             [this] { setHistoryStorageIssue(std::nullopt); });
+    connect(m_historyWriter.get(), &HistoryWriter::imagesStored, this, &ClipboardModel::onImagesStored);
     return entries;
 }
 
@@ -187,7 +189,12 @@ void ClipboardModel::onHistoryWriteFailed(bool diskFull)
 
 bool ClipboardModel::flushHistory(std::chrono::milliseconds timeout)
 {
-    return !m_historyWriter || m_historyWriter->flush(timeout);
+    if (!m_historyWriter)
+        return true;
+    const bool flushed = m_historyWriter->flush(timeout);
+    // What the writer reported on the way (files, failures) is taken in before returning.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    return flushed;
 }
 
 bool ClipboardModel::hasStoreFile(const ClipboardEntry &entry) const
@@ -294,33 +301,27 @@ QString ClipboardModel::defaultScreenshotFolder() const
 
 void ClipboardModel::persistHistory()
 {
-    // Shares every entry with the live list; only an image that moves into the store makes
-    // the copy its own.
-    QList<ClipboardEntry> stored = m_entries;
-    bool liveChanged = false;
-    for (qsizetype i = 0; i < stored.size(); ++i) {
-        if (!stored.at(i).imageData)
-            continue;
-        ClipboardEntry &entry = stored[i];
-        // Bytes still in memory have no store file yet (or their save failed before): write
-        // them once. Entries that already name a file are never rewritten.
-        const ClipboardImageStore::SaveResult saved =
-            m_clipboardImageStore.save(*entry.imageData, entry.imageFilePath.value_or(QString()));
-        if (saved.ok()) {
-            entry.imageFilePath = saved.path;
-            entry.imageData.reset();
-            m_entries[i].imageFilePath = saved.path;
-            m_entries[i].imageData.reset();
-            liveChanged = true;
-        } else {
-            qCWarning(lcEngine).noquote() << QStringLiteral("Tarnel could not save a clipboard image: %1").arg(saved.error);
-        }
-    }
-    // The rows are compared, encoded and committed on the writer's thread; files that only
-    // removed rows named are deleted there once the removal is on disk.
+    // The list is shared, not copied. Comparing, encoding and committing the rows, and saving
+    // the bytes of new images to the store, happen on the writer's thread; it reports the
+    // files back (onImagesStored), and deletes the files that only removed rows named once
+    // the removal is on disk.
     if (m_historyWriter)
-        m_historyWriter->submit(stored, m_sweepsUnreferencedImages);
-    if (liveChanged)
+        m_historyWriter->submit(m_entries, m_sweepsUnreferencedImages);
+}
+
+void ClipboardModel::onImagesStored(const QHash<QString, QString> &pathsByID)
+{
+    // From now on the entries name their files and readers take the bytes from there.
+    bool changed = false;
+    for (ClipboardEntry &entry : m_entries) {
+        const auto path = pathsByID.constFind(entry.id);
+        if (path == pathsByID.constEnd() || !entry.imageData)
+            continue;
+        entry.imageFilePath = *path;
+        entry.imageData.reset();
+        changed = true;
+    }
+    if (changed)
         Q_EMIT entriesChanged();
 }
 

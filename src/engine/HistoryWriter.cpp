@@ -110,7 +110,38 @@ void HistoryWriter::run()
 
 bool HistoryWriter::write(const Snapshot &snapshot)
 {
-    HistoryDiffer::Planned planned = m_committed.plan(snapshot.entries, snapshot.skipped);
+    // Rows name image files, never hold the bytes, as long as the store takes them.
+    QList<ClipboardEntry> entries = snapshot.entries;
+    QHash<QString, QString> stored;
+    QHash<QString, SavedImage> saved;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (!entries.at(i).imageData)
+            continue;
+        ClipboardEntry &entry = entries[i];
+        const QByteArray &bytes = *entry.imageData;
+        const auto known = m_savedImages.constFind(entry.id);
+        QString path;
+        if (known != m_savedImages.constEnd() && known->bytes.size() == bytes.size()
+            && (known->bytes.constData() == bytes.constData() || known->bytes == bytes)) {
+            path = known->path;
+        } else {
+            const ClipboardImageStore::SaveResult result = m_images.save(bytes, entry.imageFilePath.value_or(QString()));
+            if (!result.ok()) {
+                // Kept inline, with the path it had, until a later write can save it.
+                qCWarning(lcEngine).noquote() << QStringLiteral("Tarnel could not save a clipboard image: %1").arg(result.error);
+                continue;
+            }
+            path = result.path;
+        }
+        saved.insert(entry.id, SavedImage{bytes, path});
+        stored.insert(entry.id, path);
+        entry.imageFilePath = path;
+        entry.imageData.reset();
+    }
+    // Only entries that still carry their bytes need them remembered.
+    m_savedImages = std::move(saved);
+
+    HistoryDiffer::Planned planned = m_committed.plan(entries, snapshot.skipped);
     const HistoryWriteResult result = m_connection->apply(planned.change);
     if (!result.ok) {
         qCWarning(lcEngine).noquote() << "History could not be written:" << result.error;
@@ -121,6 +152,8 @@ bool HistoryWriter::write(const Snapshot &snapshot)
     // Only after the commit: until then the rows that name these files are still on disk.
     if (snapshot.sweepsImages && !planned.releasedImages.isEmpty())
         m_images.removeImages(planned.releasedImages);
+    if (!stored.isEmpty())
+        Q_EMIT imagesStored(stored);
     Q_EMIT writeSucceeded();
     return true;
 }

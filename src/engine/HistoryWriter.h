@@ -5,6 +5,7 @@
 #include "engine/HistoryRows.h"
 #include "platform/HistoryStore.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 
@@ -20,6 +21,9 @@
 // make that a pointer copy. A list handed over while the previous one is being written replaces
 // any list still waiting, so a burst of copies costs one transaction per disk round, and the
 // newest state is never more than one transaction away from disk.
+//
+// Image bytes that entries still hold in memory are saved to the image store here too, before
+// the rows that name their files; imagesStored tells the main thread which files hold them.
 //
 // A write that fails (a full disk) keeps the list and tries it again once the free space
 // changes or a newer list arrives, never sooner than kRetryInterval after the failure.
@@ -49,6 +53,8 @@ Q_SIGNALS:
     // From the writer thread; receivers on the main thread get them queued.
     void writeFailed(bool diskFull, const QString &error);
     void writeSucceeded();
+    // Entries (by id) whose bytes are now in these store files, committed on disk.
+    void imagesStored(const QHash<QString, QString> &pathsByID);
 
 private:
     struct Snapshot {
@@ -65,6 +71,13 @@ private:
     HistoryDiffer m_committed;
     ClipboardImageStore m_images;
     std::chrono::milliseconds m_retryInterval;
+    // Writer thread only: the bytes each entry had saved last, and where, so that a list that
+    // still carries them (the main thread has not heard back yet) does not save them again.
+    struct SavedImage {
+        QByteArray bytes;
+        QString path;
+    };
+    QHash<QString, SavedImage> m_savedImages;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;

@@ -56,6 +56,7 @@ TEST(ClipboardModelPersistence, InlineImagesMoveIntoTheStoreOnceAtStart)
     h.seedHistory({image, makeEntry(QStringLiteral("T"))});
 
     ClipboardModel &model = h.make();
+    ASSERT_TRUE(model.flushHistory(5s)); // the bytes are saved off the main thread
     ASSERT_EQ(h.imageFiles().size(), 1);
     const ClipboardEntry &loaded = model.entries().first();
     ASSERT_TRUE(loaded.imageFilePath.has_value());
@@ -110,6 +111,7 @@ TEST(ClipboardModelPersistence, AScreenshotWithoutItsStoreFileIsStoredAgainFromT
         h.seedHistory({entry});
 
         ClipboardModel &model = h.make();
+        ASSERT_TRUE(model.flushHistory(5s)) << c.name;
         // The file comes back under the path the row already names: the row itself is unchanged.
         EXPECT_EQ(h.imageFiles().size(), c.expectRewrite ? 1 : 0) << c.name;
         ASSERT_EQ(model.entries().size(), 1) << c.name;
@@ -224,6 +226,8 @@ TEST(ClipboardModelPersistence, AnImageTheStoreCannotSaveIsLoggedAndKeptInline)
     LogCapture warnings;
     h.pasteboard.copyImage(png);
     model.readClipboardIfChanged();
+    ASSERT_TRUE(h.waitForCaptures());
+    ASSERT_TRUE(model.flushHistory(5s));
     const QStringList saveFailures = warnings.lines().filter(QStringLiteral("Tarnel could not save a clipboard image: "));
     EXPECT_EQ(saveFailures.size(), 1);
     const QJsonObject stored = h.storedRecords().first();

@@ -73,6 +73,7 @@ TEST(ClipboardModelScreenshots, ASteadyFileBecomesOneScreenshotEntryAtTheSecondC
     EXPECT_EQ(model.screenshotNotice()->id, entry.id);
 
     // Written through: a new model reads the same entry with its bytes from the image store.
+    ASSERT_TRUE(model.flushHistory(5s));
     EXPECT_EQ(h.imageFiles().size(), 1);
     ClipboardModel &reloaded = h.make();
     ASSERT_EQ(reloaded.entries().size(), 1);
