@@ -6,6 +6,7 @@
 #include "shell/TarnelPanel.h"
 #include "platform/PanelWindowTraits.h"
 #include "platform/SettingsStore.h"
+#include "platform/TrayHostMonitor.h"
 #include "ui/panel/ClipboardPanelView.h"
 
 #include <QApplication>
@@ -51,6 +52,7 @@ NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices 
     buildPopover();
 
     connect(&m_model, &PanelModelLink::screenshotNoticeChanged, this, &NotchPanelController::screenshotNoticeChanged);
+    connect(&m_model, &PanelModelLink::appearanceChanged, this, &NotchPanelController::updateSurfaces);
     connect(&m_model, &PanelModelLink::copiedNoticeVisibleChanged, this, [this] {
         if (!m_isWidthExpanded && m_widthAnimation->state() != QAbstractAnimation::Running)
             m_animatedWidth = compactWidth();
@@ -97,6 +99,7 @@ void NotchPanelController::buildPanel()
     m_panel = new TarnelPanel();
     m_panel->setWindowRole(QString::fromLatin1(TarnelPanel::panelRole));
     m_panel->resize(PanelMetrics::expandedSize.toSize());
+    followDesktop(*m_panel);
     m_panel->setContent(makePanelView(false));
 }
 
@@ -104,6 +107,7 @@ void NotchPanelController::buildPopover()
 {
     m_popover = new MenuBarPopover();
     m_popover->setWindowRole(QString::fromLatin1(TarnelPanel::popoverRole));
+    followDesktop(*m_popover);
     m_popover->setContent(makePanelView(false));
     connect(m_popover, &MenuBarPopover::closed, this, [this] {
         // Closed on its own (a click outside): end Quick Access; after an explicit close the
@@ -160,11 +164,12 @@ void NotchPanelController::installStatusItem()
     if (!m_trayWasAvailable)
         qCWarning(lcShell) << "No system tray is available: the panel stays at the top of the screen"
                               " so that Tarnel remains reachable in menu-bar mode";
-    m_trayWatch = new QTimer(this);
-    m_trayWatch->setInterval(PanelTimings::trayAvailabilityCheck);
-    m_trayWatch->setTimerType(Qt::VeryCoarseTimer);
-    connect(m_trayWatch, &QTimer::timeout, this, &NotchPanelController::checkTrayAvailability);
-    m_trayWatch->start();
+    // Told, not polled: asking the tray on a clock woke the idle program every second.
+    if (m_services.trayHostMonitor)
+        connect(m_services.trayHostMonitor, &TrayHostMonitor::hostChanged, this, [this] {
+            checkTrayAvailability();
+            QTimer::singleShot(PanelTimings::trayHostSettle, this, &NotchPanelController::checkTrayAvailability);
+        });
 }
 
 bool NotchPanelController::trayAvailable() const

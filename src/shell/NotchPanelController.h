@@ -24,11 +24,13 @@ class QVariantAnimation;
 class QWidget;
 class TarnelPanel;
 
+class DesktopCompositor;
 class PanelWindowTraits;
 class Permissions;
 class QrDetector;
 class TarnelUpdater;
 class TextRecognizer;
+class TrayHostMonitor;
 class ScreenTextCapture;
 struct ScreenTextResult;
 class SettingsStore;
@@ -46,7 +48,8 @@ struct PanelServices {
     // Global pointer position; QCursor::pos() when empty.
     std::function<QPoint()> pointerLocation;
     // Whether a tray host runs right now, so that the tray icon can be seen at all. The host
-    // may come and go (a desktop panel starting after Tarnel at login); empty means never.
+    // may come and go (a desktop panel starting after Tarnel at login): asked at start and
+    // again whenever trayHostMonitor announces a change. Empty means never.
     std::function<bool()> systemTrayAvailable;
     // Read a screenshot's text and QR codes in the text sheet; absent, reading fails there.
     TextRecognizer *textRecognizer = nullptr;
@@ -58,6 +61,11 @@ struct PanelServices {
     std::function<int(const QString &message, const QString &informativeText, const QStringList &buttons)> alert;
     // Checks for updates from the settings; none in tests.
     TarnelUpdater *updater = nullptr;
+    // Announces a tray host coming or going; without one the answer at start stays.
+    TrayHostMonitor *trayHostMonitor = nullptr;
+    // Whether the desktop composites, so that shaped windows may be translucent; without it
+    // they are always cut to their outlines.
+    DesktopCompositor *compositor = nullptr;
 };
 
 // The clocks of hover; tests shorten them, the program keeps the defaults.
@@ -193,6 +201,10 @@ private:
     void setContentExpanded(bool expanded);
     void stopTimer(QPointer<QTimer> &timer);
     void updateDrawnRegion();
+    // Gives a window that is not a rectangle to the desktop's compositor and window system.
+    void followDesktop(TarnelPanel &window);
+    // What the hosted views fill their outlines with, in the current appearance.
+    void updateSurfaces();
     // Starts the pointer beat when the panel needs it and stops it when the panel rests.
     void followPointerWhileNeeded();
     bool needsPointerBeat() const;
@@ -219,7 +231,6 @@ private:
     MenuBarPopover *m_popover = nullptr;
     QSystemTrayIcon *m_statusItem = nullptr;
     QTimer *m_pointerMonitor = nullptr;
-    QTimer *m_trayWatch = nullptr;
     bool m_trayWasAvailable = false;
     QPointer<QTimer> m_collapseTimer;
     QPointer<QTimer> m_expansionTimer;

@@ -18,17 +18,20 @@
 #include "platform/x11/X11RegionCapture.h"
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/LinuxUpdater.h"
+#include "platform/x11/X11DesktopCompositor.h"
 #include "platform/x11/X11PanelWindowTraits.h"
 #include "platform/x11/X11HotKeyRegistry.h"
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11KeyTap.h"
 #include "platform/x11/X11Permissions.h"
+#include "platform/x11/X11TrayHostMonitor.h"
 #include "platform/x11/X11Workspace.h"
 #include "shell/AppDelegate.h"
 #include "shell/NotchPanelController.h"
 #include "shell/GlobalPasteMonitor.h"
 #include "shell/MenuBarPopover.h"
 #include "shell/PermissionExplanation.h"
+#include "shell/QtTranslations.h"
 #include "shell/TarnelPanel.h"
 #include "ui/panel/ClipboardPanelView.h"
 #include "ui/quickaccess/QuickAccessHost.h"
@@ -54,6 +57,8 @@ struct Desktop {
     X11HotKeyRegistry hotKeys;
     X11KeySender keySender{&workspace};
     X11PanelWindowTraits windowTraits;
+    X11DesktopCompositor compositor;
+    X11TrayHostMonitor trayHost;
     X11Pasteboard pasteboard;
     LinuxLoginItem loginItem;
     LinuxScreenshotLocation screenshotLocation;
@@ -116,6 +121,7 @@ int main(int argc, char *argv[])
         modelServices.screenshotLocation = &desktop.screenshotLocation;
         modelServices.screenshotMonitor = std::make_unique<ScreenshotFolderMonitor>(std::make_unique<LinuxFolderWatcher>());
         desktop.model = std::make_unique<ClipboardModel>(std::move(modelServices));
+        new QtTranslations(*desktop.model, desktop.model.get());
         desktop.panelModel = std::make_unique<ClipboardModelPanelLink>(*desktop.model, desktop.settings);
         // One alert per spell of failed history writes; a later write that succeeds closes it.
         QObject::connect(desktop.model.get(), &ClipboardModel::historyStorageIssueChanged, desktop.model.get(),
@@ -138,6 +144,8 @@ int main(int argc, char *argv[])
                                &QSystemTrayIcon::isSystemTrayAvailable, &desktop.textRecognizer, &desktop.qrDetector,
                                &desktop.screenText, {}};
         services.updater = desktop.updater.get();
+        services.compositor = &desktop.compositor;
+        services.trayHostMonitor = &desktop.trayHost;
         auto controller = std::make_unique<NotchPanelController>(*desktop.panelModel, services);
         NotchPanelController *panelController = controller.get();
 

@@ -151,6 +151,9 @@ TEST(ClipboardEntry, ReaderRejectsWrongTypesBadBase64AndUnknownKindsWithoutQuoti
         R"({"kind":"secret-kind","text":"secret-password"})",
         R"({"imageData":"secret!"})",
         R"({"imageData":"QUJD-_=="})",
+        // An image cut off in the middle of a group of four characters.
+        R"({"imageData":"iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAIAAACQd1P"})",
+        R"({"imageData":"iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAIAAACQd1"})",
         R"({"fileURLs":["/a",null]})",
         R"({"isPinned":1})",
     };

@@ -31,6 +31,9 @@ TEST(ClipboardKind, DetectionFollowsTheRuleOrder)
         {"Jan.Novak+tag@Example.com", ClipboardKind::Email},
         {"jan@example.org and more words", ClipboardKind::Text},
         {"jan@example", ClipboardKind::Text},
+        {"jana@firma.sk", ClipboardKind::Email},
+        {"podpora@obchod.cz", ClipboardKind::Email},
+        {"jan@example.c", ClipboardKind::Text},
         {QString::fromUtf8("ján@example.com"), ClipboardKind::Text},
         // Web links need an http(s) scheme and a host.
         {"https://example.com/path?q=1", ClipboardKind::Url},

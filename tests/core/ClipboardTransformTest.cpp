@@ -33,6 +33,8 @@ TEST(ClipboardTransform, CaseMappingFollowsUnicodeAndCountsCharactersNotUnits)
         {"lower", T::Lowercase, u"ŽLTÝ Kôň ABC"_s, u"žltý kôň abc"_s},
         {"title", T::TitleCase, "hELLO wORLD", "Hello World"},
         {"title after punctuation", T::TitleCase, "one-two (three)", "One-Two (Three)"},
+        {"title apostrophe inside a word", T::TitleCase, u"don't STOP, it’s 'here'"_s,
+         u"Don't Stop, It’s 'Here'"_s},
         {"sentence leading digit", T::SentenceCase, "1 ABC", "1 abc"},
         {"sentence combining mark", T::SentenceCase, u"e\u0301CHO"_s, u"E\u0301cho"_s},
         {"plain text unchanged", T::PlainText, " <b>*x*</b>\r\n", " <b>*x*</b>\r\n"},

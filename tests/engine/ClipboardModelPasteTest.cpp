@@ -133,6 +133,65 @@ TEST_F(PasteModelTest, CtrlVGoesToTheGivenProcessOrBackToTheRememberedApplicatio
     EXPECT_TRUE(keys.sentChords().isEmpty());
 }
 
+// The application reads the clipboard when Ctrl+V reaches it: by then it must hold what is pasted.
+TEST_F(PasteModelTest, CtrlVGoesOutOverThePastedContent)
+{
+    seedHistory({textEntry("a", "first"), textEntry("b", "second"), fileEntry("f")});
+    seedPasteStack({"b", "a"});
+    seedSnippets({{"s", "Adresa", ";adr", "Hlavná 1"}});
+    createModel();
+    struct Road {
+        const char *name;
+        std::function<void()> paste;
+        std::function<bool(const PasteboardContent &)> pasted;
+    };
+    const auto entry = [&](const QString &id) {
+        for (const ClipboardEntry &e : model->entries())
+            if (e.id == id)
+                return e;
+        return ClipboardEntry{};
+    };
+    const auto text = [](const QString &expected) {
+        return [expected](const PasteboardContent &c) { return c.text == expected; };
+    };
+    const Road roads[] = {
+        {"history entry into a given process",
+         [&] { model->pasteEntryFromPanel(entry("b"), false, kFrontPid, false); }, text("second")},
+        {"files into a given process", [&] { model->pasteEntryFromPanel(entry("f"), false, kFrontPid, false); },
+         [](const PasteboardContent &c) { return c.filePaths == QStringList{"/home/user/a.txt", "/home/user/b c.png"}; }},
+        {"history entry back into the remembered application",
+         [&] {
+             model->setPasteTargetApplication(kEditor);
+             model->pasteEntryFromPanel(entry("a"), false, std::nullopt, false);
+         },
+         text("first")},
+        {"next of the Paste Stack",
+         [&] { model->pasteEntryFromPanel(model->pasteStackEntries().first(), false, kFrontPid, true); }, text("second")},
+        {"selected row", [&] {
+             model->setSelectedEntryID("b");
+             model->pasteSelectedEntry(model->entries());
+         }, text("second")},
+        {"transformed text", [&] { model->pasteText("FIRST"); }, text("FIRST")},
+        {"typed snippet trigger",
+         [&] {
+             for (const QChar c : QStringLiteral(";adr"))
+                 model->handleTypedKey(0, QString(c), 0);
+         },
+         text("Hlavná 1")},
+    };
+    for (const Road &road : roads) {
+        keys.clear();
+        pasteboard.copyText("what the user copied last");
+        model->readClipboardIfChanged();
+        road.paste();
+        clock.advance(ClipboardModel::kPasteAfterActivationDelay);
+        ASSERT_EQ(keys.count(KeyChord::Paste), 1) << road.name;
+        ASSERT_EQ(keys.clipboardWhenSent().size(), keys.sentChords().size()) << road.name;
+        ASSERT_EQ(keys.sentChords().last().chord, KeyChord::Paste) << road.name;
+        EXPECT_TRUE(road.pasted(keys.clipboardWhenSent().last())) << road.name;
+    }
+}
+
 TEST_F(PasteModelTest, DoubleClickOnAHistoryRowPastesOnce)
 {
     seedHistory({textEntry("a"), textEntry("b")});

@@ -116,7 +116,11 @@ struct ModelHarness {
     FakeFolderWatcher *folderWatcher = nullptr;
     std::unique_ptr<ClipboardModel> model;
 
-    ModelHarness() { workspace.setFrontmostApplication(RunningApplication{1, kFrontPid, QStringLiteral("Editor")}); }
+    ModelHarness()
+    {
+        workspace.setFrontmostApplication(RunningApplication{1, kFrontPid, QStringLiteral("Editor")});
+        keys.watchPasteboard(&pasteboard);
+    }
 
     QString imageFolder() const { return folder.filePath(QStringLiteral("Clipboard Images")); }
     QString backupFolder() const { return folder.filePath(QStringLiteral("config")); }

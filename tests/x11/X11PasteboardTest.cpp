@@ -143,6 +143,29 @@ TEST_F(X11PasteboardTest, AForeignCopyRaisesTheCountAndReadsBackByKind)
     }
 }
 
+// A program that offers its picture in several forms is read in the lossless one, whatever
+// its order: the history keeps the picture as it was copied.
+TEST_F(X11PasteboardTest, AnImageOfferedInSeveralFormsIsReadAsPng)
+{
+    const QByteArray pngBytes = png(12, 8);
+    QByteArray jpegBytes;
+    QBuffer buffer(&jpegBytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImage(12, 8, QImage::Format_RGB32).save(&buffer, "JPEG");
+    ASSERT_FALSE(jpegBytes.isEmpty());
+
+    const qint64 before = m_pasteboard->changeCount();
+    auto *owner = new QProcess;
+    m_processes.append(owner);
+    owner->start(QStringLiteral(TARNEL_PLATFORM_HELPER),
+                 {"offer", "image/jpeg", file("a.jpg", jpegBytes), "image/bmp", file("a.bmp", "BM"), "image/png",
+                  file("a.png", pngBytes), "UTF8_STRING", file("a.txt", "obrázok")});
+    ASSERT_TRUE(owner->waitForStarted());
+    ASSERT_TRUE(owner->waitForReadyRead(kWaitMs));
+    ASSERT_EQ(waitForCount(before + 1), before + 1);
+    EXPECT_EQ(m_pasteboard->content(), content("obrázok", {{"image/png", pngBytes}}));
+}
+
 TEST_F(X11PasteboardTest, CopiesMadeWhileTheMainThreadIsBusyAreAnnouncedOneByOneInOrder)
 {
     QStringList announced;
@@ -276,6 +299,10 @@ TEST_F(X11PasteboardTest, AnOversizedCopyIsPassedOverAndReported)
             EXPECT_TRUE(content.oversizedTypes.isEmpty()) << c.name;
             EXPECT_EQ(content.text.value_or(QString()).size(), c.size) << c.name;
         }
+        // Passed over, the transfer was still taken to its end: the copying program goes on
+        // serving others, and the clipboard did not change again under it.
+        EXPECT_TRUE(pasteWithXclip("TARGETS").contains("UTF8_STRING")) << c.name;
+        EXPECT_EQ(m_pasteboard->changeCount(), before + 1) << c.name;
     }
 }
 

@@ -11,6 +11,7 @@ bool FakeKeySender::post(const KeyPost &request)
         return true;
     }
     m_sent.append({request.chord, request.targetPid});
+    m_clipboardWhenSent.append(m_pasteboard ? m_pasteboard->content() : PasteboardContent{});
     Q_EMIT sent(request.chord, request.token);
     return true;
 }

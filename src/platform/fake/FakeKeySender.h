@@ -1,10 +1,12 @@
 #pragma once
 
 #include "platform/KeySender.h"
+#include "platform/Pasteboard.h"
 
 #include <QList>
 
-// Records every chord instead of typing it.
+// Records every chord instead of typing it, and what the watched pasteboard held the moment it
+// went out: the application that receives Ctrl+V reads the clipboard then, not later.
 class FakeKeySender : public KeySender {
     Q_OBJECT
 public:
@@ -22,12 +24,22 @@ public:
     void setAvailable(bool available) { m_available = available; }
     // When true, every chord is given up, as when its target window cannot be activated.
     void setDropsChords(bool drops) { m_drops = drops; }
+    // The pasteboard whose content each sent chord records; none records nothing.
+    void watchPasteboard(const Pasteboard *pasteboard) { m_pasteboard = pasteboard; }
     const QList<Sent> &sentChords() const { return m_sent; }
+    // The watched pasteboard's content as each sent chord went out, in the same order.
+    const QList<PasteboardContent> &clipboardWhenSent() const { return m_clipboardWhenSent; }
     int count(KeyChord chord) const;
-    void clear() { m_sent.clear(); }
+    void clear()
+    {
+        m_sent.clear();
+        m_clipboardWhenSent.clear();
+    }
 
 private:
     QList<Sent> m_sent;
+    QList<PasteboardContent> m_clipboardWhenSent;
+    const Pasteboard *m_pasteboard = nullptr;
     bool m_available = true;
     bool m_drops = false;
 };

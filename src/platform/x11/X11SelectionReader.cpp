@@ -452,37 +452,47 @@ private:
         return t;
     }
 
-    // The owner sends the data in pieces; the announced size is a lower bound.
+    // The owner sends the data in pieces; the announced size is a lower bound. A transfer too
+    // large to keep is still taken to its end, its pieces dropped as they come: an owner left
+    // waiting in the middle serves nobody else, and one that writes its next piece to a window
+    // that is gone may fail and take the clipboard with it.
     Transfer readIncrementally(xcb_get_property_reply_t *head)
     {
         const qint64 maxBytes = m_reader.m_limits.maxBytes;
         const quint32 announced =
             xcb_get_property_value_length(head) >= 4 ? *static_cast<const quint32 *>(xcb_get_property_value(head)) : 0;
-        if (announced > quint64(maxBytes))
-            return failed(Outcome::Oversized);
+        bool oversized = announced > quint64(maxBytes);
         xcb_delete_property(m_connection, m_window, m_property); // asks for the first piece
         xcb_flush(m_connection);
         Transfer t;
         for (;;) {
             Event piece = waitFor([this](xcb_generic_event_t *e) { return isNewPiece(e); },
                                   Clock::now() + m_reader.m_limits.replyTimeout);
-            if (!piece)
+            if (!piece) {
+                if (oversized && !m_stopped)
+                    return failed(Outcome::Oversized);
                 return failed(m_stopped || m_superseded ? Outcome::Superseded : Outcome::NoAnswer);
+            }
             Reply<xcb_get_property_reply_t> chunk(xcb_get_property_reply(
                 m_connection, xcb_get_property(m_connection, 1, m_window, m_property, XCB_GET_PROPERTY_TYPE_ANY, 0, UINT32_MAX / 4),
                 nullptr));
             xcb_flush(m_connection);
             if (!chunk)
-                return failed(Outcome::Failed);
+                return failed(oversized ? Outcome::Oversized : Outcome::Failed);
             const int length = xcb_get_property_value_length(chunk.reply);
             if (length == 0) {
+                if (oversized)
+                    return failed(Outcome::Oversized);
                 t.type = chunk->type;
                 t.outcome = Outcome::Delivered;
                 return t;
             }
-            if (t.data.size() + length > maxBytes)
-                return failed(Outcome::Oversized);
-            t.data.append(static_cast<const char *>(xcb_get_property_value(chunk.reply)), length);
+            if (!oversized && t.data.size() + length > maxBytes) {
+                oversized = true;
+                t.data = QByteArray();
+            }
+            if (!oversized)
+                t.data.append(static_cast<const char *>(xcb_get_property_value(chunk.reply)), length);
         }
     }
 

@@ -12,6 +12,7 @@
 #include "ui/style/PanelStyle.h"
 #include "ui/style/PanelText.h"
 
+#include <QCloseEvent>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -21,6 +22,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTextBoundaryFinder>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -125,19 +127,16 @@ EntryActionsMenu *EntryActionsMenu::create(ClipboardModel &model, const QString 
 EntryActionsMenu *EntryActionsMenu::popUp(ClipboardModel &model, const QString &entryID, Host host,
                                           const QPoint &globalPosition)
 {
-    // The popup closes itself; the host hears of it through its own onClose.
-    auto hostClose = std::move(host.onClose);
-    auto holder = std::make_shared<QPointer<EntryActionsMenu>>();
-    host.onClose = [holder, hostClose] {
-        if (*holder)
-            (*holder)->close();
-        if (hostClose)
-            hostClose();
-    };
+    // The window closes on the menu's own request or a click elsewhere; the host hears of it once,
+    // when the window closes, whichever way that happened.
+    const auto hostClose = std::move(host.onClose);
+    host.onClose = nullptr;
     EntryActionsMenu *menu = create(model, entryID, std::move(host));
     if (!menu)
         return nullptr;
-    *holder = menu;
+    connect(menu, &EntryActionsMenu::closeRequested, menu, [menu] { menu->QWidget::close(); });
+    if (hostClose)
+        connect(menu, &EntryActionsMenu::closed, menu, hostClose);
     menu->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->setAttribute(Qt::WA_TranslucentBackground, false);
@@ -173,6 +172,7 @@ EntryActionsMenu::EntryActionsMenu(ClipboardModel &model, ClipboardEntry entry, 
     };
     connect(&m_model, &ClipboardModel::entriesChanged, this, queue, Qt::QueuedConnection);
     connect(&m_model, &ClipboardModel::jarsChanged, this, queue, Qt::QueuedConnection);
+    connect(&m_model, &ClipboardModel::languageChanged, this, queue, Qt::QueuedConnection);
     connect(&m_model, &ClipboardModel::appearanceChanged, this, [this] {
         PanelStyle::applyScheme(this, PanelStyle::schemeFor(m_model.appearance()));
     }, Qt::QueuedConnection);
@@ -200,6 +200,16 @@ int menuScrollHeight()
 
 } // namespace
 
+QString EntryActionsMenu::snippetName(const QString &preview)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, preview);
+    for (int characters = 0; characters < kSnippetNameLength; ++characters) {
+        if (finder.toNextBoundary() == -1)
+            return preview;
+    }
+    return preview.left(finder.position());
+}
+
 bool EntryActionsMenu::isText() const
 {
     return m_entry.kind != ClipboardKind::Image && m_entry.kind != ClipboardKind::File;
@@ -222,11 +232,20 @@ void EntryActionsMenu::setPage(Page page)
     rebuild();
 }
 
-void EntryActionsMenu::close()
+void EntryActionsMenu::finish()
 {
-    // The host may delete the menu here: nothing of `this` is touched afterwards.
-    if (m_host.onClose)
-        m_host.onClose();
+    // Whoever hears of it may delete the menu: nothing of `this` is touched afterwards.
+    const auto hostClose = m_host.onClose;
+    Q_EMIT closeRequested();
+    if (hostClose)
+        hostClose();
+}
+
+void EntryActionsMenu::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        Q_EMIT closed();
 }
 
 QWidget *EntryActionsMenu::action(const QString &title, const QString &symbol, std::function<void()> perform,
@@ -235,7 +254,7 @@ QWidget *EntryActionsMenu::action(const QString &title, const QString &symbol, s
     auto *row = new MenuActionRow({title, symbol, prominent, checked, std::move(detail), false});
     connect(row, &QAbstractButton::clicked, this, [this, perform = std::move(perform)] {
         const auto run = perform;
-        close();
+        finish();
         run();
     });
     return row;
@@ -283,6 +302,9 @@ void EntryActionsMenu::rebuild()
         break;
     }
     layout->addWidget(m_content);
+    // A page built while the menu is on screen is shown only later by Qt; the layout counts
+    // hidden widgets as empty, so the page must be shown before its height is taken.
+    m_content->show();
     buildHeader();
     // The width is fixed and the rows wrap long titles: the height follows the page.
     layout->activate();
@@ -317,7 +339,7 @@ void EntryActionsMenu::buildMainPage(QVBoxLayout *layout)
             // The sheet opens first, then the menu goes.
             if (m_host.onEdit)
                 m_host.onEdit();
-            close();
+            finish();
         });
         layout->addWidget(edit);
         layout->addWidget(action(L10n::text(QStringLiteral("Vložiť čistý text")), QStringLiteral("text.alignleft"),
@@ -333,17 +355,7 @@ void EntryActionsMenu::buildMainPage(QVBoxLayout *layout)
                                  QStringLiteral("archivebox"), Page::Jars));
     if (isText()) {
         layout->addWidget(action(L10n::text(QStringLiteral("Uložiť ako skratku")), QStringLiteral("keyboard"),
-                                 [model, entry] {
-                                     // Characters as the user sees them: never split a surrogate pair.
-                                     QString name = entry.preview();
-                                     if (name.size() > kSnippetNameLength) {
-                                         int cut = kSnippetNameLength;
-                                         if (name.at(cut - 1).isHighSurrogate())
-                                             ++cut;
-                                         name.truncate(cut);
-                                     }
-                                     model->addSnippet(entry, name, QString());
-                                 }));
+                                 [model, entry] { model->addSnippet(entry, snippetName(entry.preview()), QString()); }));
     }
     layout->addWidget(sectionLabel(L10n::text(QStringLiteral("Nástroje"))));
     if (m_entry.kind == ClipboardKind::Image) {
@@ -504,7 +516,7 @@ void EntryActionsMenu::keyPressEvent(QKeyEvent *event)
         return QWidget::keyPressEvent(event);
     event->accept();
     if (m_page == Page::Main)
-        close();
+        finish();
     else
         setPage(Page::Main);
 }
