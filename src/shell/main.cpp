@@ -21,6 +21,7 @@
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11KeyTap.h"
 #include "platform/x11/X11Permissions.h"
+#include "platform/x11/X11Session.h"
 #include "platform/x11/X11TrayHostMonitor.h"
 #include "platform/x11/X11Workspace.h"
 #include "shell/AppDelegate.h"
@@ -39,6 +40,8 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
+
+#include <vector>
 
 namespace {
 
@@ -77,7 +80,14 @@ void showAlert(const QString &message, const QString &informativeText)
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    // Qt keeps the arguments for the life of the application object.
+    QList<QByteArray> arguments = X11Session::qtArguments(argc, argv);
+    std::vector<char *> argumentPointers;
+    for (QByteArray &argument : arguments)
+        argumentPointers.push_back(argument.data());
+    argumentPointers.push_back(nullptr);
+    int qtArgc = int(arguments.size());
+    QApplication app(qtArgc, argumentPointers.data());
     QApplication::setApplicationName(QStringLiteral("Tarnel"));
     QApplication::setApplicationVersion(QStringLiteral(TARNEL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("tarnel"));

@@ -27,4 +27,24 @@ bool isUsable()
     return decide(!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"), QGuiApplication::platformName(), displayOpens);
 }
 
+bool choosesXcb(const QByteArray &chosenPlatform, const QByteArray &xDisplay, bool platformArgument)
+{
+    return chosenPlatform.isEmpty() && !platformArgument && !xDisplay.isEmpty();
+}
+
+QList<QByteArray> qtArguments(int argc, char **argv)
+{
+    QList<QByteArray> arguments;
+    bool platformArgument = false;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QByteArray(argv[i]));
+        // Qt reads "-platform" and "--platform" alike.
+        if (i > 0 && (arguments.last() == "-platform" || arguments.last() == "--platform"))
+            platformArgument = true;
+    }
+    if (choosesXcb(qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"), platformArgument))
+        arguments << QByteArrayLiteral("-platform") << QByteArrayLiteral("xcb");
+    return arguments;
+}
+
 } // namespace X11Session

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 
 // Whether Tarnel runs in an X11 session (also XWayland) where synthetic keys, the key tap,
@@ -13,5 +15,15 @@ bool decide(bool waylandDisplaySet, const QString &qtPlatformName, bool displayO
 
 // The rule applied to this process (the display is probed once).
 bool isUsable();
+
+// Whether Tarnel's windows must be put on Qt's X11 platform: whenever an X display is there and
+// the user chose no platform (QT_QPA_PLATFORM or -platform). The platform layer talks to that
+// display; windows on another platform (Qt's Wayland one, under a Wayland session) would be
+// invisible to it, so its shortcuts, panel placement and focus tracking would all miss them.
+bool choosesXcb(const QByteArray &chosenPlatform, const QByteArray &xDisplay, bool platformArgument);
+
+// The program's arguments with "-platform xcb" added when choosesXcb() holds for this process;
+// handed to the application object, so children Tarnel starts never inherit the choice.
+QList<QByteArray> qtArguments(int argc, char **argv);
 
 } // namespace X11Session
