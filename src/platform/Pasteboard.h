@@ -55,6 +55,10 @@ public:
     // False when changes cannot be announced (no change notification from the display):
     // then only reading changeCount() now and then finds them.
     virtual bool reportsChanges() const { return true; }
+    // True when the clipboard is bridged from a Wayland compositor (XWayland), which offers
+    // its content to X again, unchanged, whenever the keyboard moves to an X11 window: such a
+    // re-offer raises the count like a copy does, and only its content tells it apart.
+    virtual bool reoffersContent() const { return false; }
 
     // Each write replaces the clipboard and returns the change count it produced; the count
     // is already raised when the call returns.

@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "platform/x11/X11SelectionReader.h"
+#include "platform/x11/X11Session.h"
 
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
@@ -116,6 +117,11 @@ X11Pasteboard::~X11Pasteboard()
         [[maybe_unused]] const ssize_t written = ::write(m_state->wakeFd, &one, sizeof one);
     }
     m_thread->wait();
+}
+
+bool X11Pasteboard::reoffersContent() const
+{
+    return X11Session::isXWaylandInWayland();
 }
 
 bool X11Pasteboard::isFetching() const

@@ -48,6 +48,7 @@ public:
 
     qint64 changeCount() const override { return m_changeCount; }
     PasteboardContent content() const override { return m_content; }
+    bool reoffersContent() const override;
 
     qint64 writeText(const QString &text) override;
     qint64 writeFilePaths(const QStringList &paths) override;
