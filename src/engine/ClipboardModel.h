@@ -104,6 +104,10 @@ public:
         QStringLiteral("Najprv vyber priečinok, kam sa ukladajú screenshoty.");
     inline static const QString screenshotFolderNotOpenedIssue =
         QStringLiteral("Tarnel nemá prístup k tomuto priečinku. Vyber ho znova a skontroluj jeho oprávnenia.");
+    // What every view of permissions says under a Wayland session (through XWayland).
+    inline static const QString waylandSessionLimitsNotice =
+        QStringLiteral("V relácii Wayland fungujú skratky a vkladanie len v aplikáciách X11. Kópie z aplikácií "
+                       "Wayland sa zaznamenajú, keď ich plocha odovzdá.");
 
     // Creates the model and loads everything stored, in a fixed order; starts no monitoring.
     explicit ClipboardModel(ClipboardModelServices services, QObject *parent = nullptr);
@@ -123,6 +127,9 @@ public:
     bool accessibilityPermissionEnabled() const { return m_accessibilityPermissionEnabled; }
     void setAccessibilityPermissionEnabled(bool value);
     bool inputMonitoringPermissionEnabled() const { return m_inputMonitoringPermissionEnabled; }
+    // The limits of the session every view of permissions states (untranslated); empty when
+    // the desktop sets none beyond the permissions themselves.
+    QString sessionLimitsNotice() const;
     void setInputMonitoringPermissionEnabled(bool value);
     std::optional<QString> screenshotFolderPath() const { return m_screenshotFolderPath; }
     void setScreenshotFolderPath(const std::optional<QString> &value);

@@ -97,7 +97,9 @@ int main(int argc, char *argv[])
 
     Desktop desktop;
     L10n::setLanguageReader([&desktop] { return desktop.settings.textValue(QString::fromLatin1(kAppLanguageSettingKey)); });
-    QObject::connect(&desktop.permissions, &Permissions::explanationRequested, &app, &PermissionExplanation::show);
+    QObject::connect(&desktop.permissions, &Permissions::explanationRequested, &app, [&desktop](Permissions::Kind kind) {
+        PermissionExplanation::show(kind, desktop.permissions.waylandSession());
+    });
 
     LinuxInstanceLock lock;
     AppDelegate::StartSteps steps;
