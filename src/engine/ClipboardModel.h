@@ -484,6 +484,7 @@ private:
     void noteReportedChange(qint64 count);
     void takeReportedChanges();
     void takeChange(qint64 count, const PasteboardContent &content);
+    bool isReoffer(const PasteboardContent &content) const;
     void scheduleExpiry();
     void capturePasteboard(const PasteboardContent &content, bool forPasteStack, int temporaryMinutes);
     ClipboardEntry newEntry(const QString &sourceApp) const;
@@ -570,6 +571,11 @@ private:
 
     qint64 m_lastChangeCount = 0;
     std::optional<qint64> m_ignoredChangeCount;
+    // On a clipboard that re-offers its content (XWayland): what it holds as far as the model
+    // knows, the content of the last foreign change or of the start. The same content coming
+    // again is the compositor handing it over once more, not a copy. Unknown after our own
+    // writes, which the compositor never hands back.
+    std::optional<PasteboardContent> m_offeredContent;
     bool m_captureNextForPasteStack = false;
     bool m_captureNextPrivately = false;
     std::optional<QUuid> m_pendingCopyRequest;

@@ -30,6 +30,9 @@ struct PasteboardContent {
     QStringList oversizedTypes;
     // The owner did not answer in time (or vanished): what it did not deliver is missing.
     bool incomplete = false;
+    // Every type the owner offered, in its order (empty when unknown, as for our own writes):
+    // a re-offer of the same content repeats them exactly.
+    QStringList targets;
 
     bool operator==(const PasteboardContent &) const = default;
 };
