@@ -336,7 +336,9 @@ public:
     bool contains(const ClipboardEntry &entry, const QString &jarID) const;
     void toggleEntry(const ClipboardEntry &entry, const QString &jarID);
     void togglePin(const ClipboardEntry &entry);
-    void updateEntryText(const ClipboardEntry &entry, const QString &text);
+    // Whether the history entry holds the text afterwards: false when it has left the history
+    // (expired, trimmed, deleted) or is an image or file entry, so a caller can keep the edit.
+    bool updateEntryText(const ClipboardEntry &entry, const QString &text);
     void deleteEntry(const ClipboardEntry &entry);
     void pasteJSONKeys(const ClipboardEntry &entry);
 

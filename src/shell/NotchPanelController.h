@@ -24,6 +24,7 @@ class QVariantAnimation;
 class QWidget;
 class TarnelPanel;
 
+class DesktopCompositor;
 class PanelWindowTraits;
 class Permissions;
 class QrDetector;
@@ -62,6 +63,9 @@ struct PanelServices {
     TarnelUpdater *updater = nullptr;
     // Announces a tray host coming or going; without one the answer at start stays.
     TrayHostMonitor *trayHostMonitor = nullptr;
+    // Whether the desktop composites, so that shaped windows may be translucent; without it
+    // they are always cut to their outlines.
+    DesktopCompositor *compositor = nullptr;
 };
 
 // The clocks of hover; tests shorten them, the program keeps the defaults.
@@ -200,6 +204,10 @@ private:
     void setContentExpanded(bool expanded);
     void stopTimer(QPointer<QTimer> &timer);
     void updateDrawnRegion();
+    // Gives a window that is not a rectangle to the desktop's compositor and window system.
+    void followDesktop(TarnelPanel &window);
+    // What the hosted views fill their outlines with, in the current appearance.
+    void updateSurfaces();
     // Starts the pointer beat when the panel needs it and stops it when the panel rests.
     void followPointerWhileNeeded();
     bool needsPointerBeat() const;

@@ -23,11 +23,17 @@ public:
 
     struct Look {
         bool prominent = false;
+        // Filled with the desktop's red: the confirm button of an alert that deletes.
+        bool destructive = false;
         QString title;
         QString symbol;
         // Symbols follow their own size where a view asks for one (a close cross at 10).
         qreal symbolPointSize = kFontSize;
         int horizontalPadding = 12;
+        // A symbol at the trailing edge (an arrow to another place); the label then leads from
+        // the padding instead of being centred.
+        QString trailingSymbol;
+        qreal trailingSymbolPointSize = 9;
     };
     struct State {
         qreal hover = 0; // 0 at rest, 1 under the pointer, between while easing
@@ -38,8 +44,10 @@ public:
     PanelButton(const QString &title, bool prominent, int height, int horizontalPadding, QWidget *parent = nullptr);
 
     void setSymbol(const QString &symbol, qreal pointSize = kFontSize);
+    void setTrailingSymbol(const QString &symbol, qreal pointSize);
     void setTitle(const QString &title);
     void setProminent(bool prominent);
+    void setDestructive(bool destructive);
     const Look &look() const { return m_look; }
     qreal hoverProgress() const { return m_hover; }
 
