@@ -73,7 +73,10 @@ void ClipboardModel::takeChange(qint64 count, const PasteboardContent &content)
             qCDebug(lcEngine) << "the clipboard was offered again unchanged; not a copy";
             return;
         }
-        m_offeredContent = content;
+        // A change that delivered nothing (an owner refusing for a moment while the compositor
+        // passes the clipboard on) tells nothing of what the clipboard holds.
+        if ((content.text && !content.text->isEmpty()) || !content.images.isEmpty() || !content.filePaths.isEmpty())
+            m_offeredContent = content;
     }
     // A foreign change has arrived: a shortcut copy that waits for one stops waiting.
     m_pendingCopyRequest.reset();

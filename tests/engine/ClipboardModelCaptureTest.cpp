@@ -314,6 +314,11 @@ TEST(ClipboardModelCapture, UnderWaylandTheClipboardOfferedAgainUnchangedIsNoCop
 
     // Each focus move to an X11 window hands the clipboard over again.
     offer(h, before);
+    // An owner that refuses for a moment while the clipboard is passed on delivers nothing.
+    PasteboardContent refused;
+    refused.targets = QStringList{QStringLiteral("UTF8_STRING"), QStringLiteral("STRING")};
+    offer(h, refused);
+    offer(h, before);
     EXPECT_TRUE(h.model->entries().isEmpty());
     const PasteboardContent copied = offered(QStringLiteral("one copy"), kWaylandTextTargets);
     for (int focusMove = 0; focusMove < 3; ++focusMove)
