@@ -191,4 +191,36 @@ TEST_F(XWaylandSession, ThePanelStandsAtTheTopCentreAndClicksBesideItsOutlineGoT
     EXPECT_TRUE(tarnel->isRunning()) << tarnel->errorOutput().constData();
 }
 
+TEST_F(XWaylandSession, QuickAccessHasTheKeyboardOrIsGoneAndThePanelReturnsToTheTop)
+{
+    writeSettings(QJsonDocument(QJsonObject{{"tarnel.onboardingComplete", true}}).toJson(QJsonDocument::Compact));
+    const auto editor = startFixture(QStringLiteral("Editor"), "xcb");
+    ASSERT_TRUE(waitForActive(editor->pid()));
+    auto tarnel = startTarnel();
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel->errorOutput().constData();
+    ASSERT_TRUE(focusTitle(QStringLiteral("Editor")));
+    ASSERT_TRUE(waitForActive(editor->pid()));
+    QRect notch;
+    ASSERT_TRUE(QTest::qWaitFor([&] { notch = geometry(*panel); return notch.top() == 0; }, kWaitMs));
+
+    // The shortcut pressed in an X11 window reaches Tarnel: Quick Access opens at the centre.
+    xdotool({"key", "shift+super+v"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) != notch; }, kWaitMs)) << tarnel->errorOutput().constData();
+    // It has the keyboard (the X focus is in the panel), or it is gone and the panel is back
+    // at the top centre: it never stands there without the keyboard.
+    const auto panelHasKeyboard = [&] {
+        Window focus = 0;
+        int revert = 0;
+        XGetInputFocus(display(), &focus, &revert);
+        return focus == *panel;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panelHasKeyboard() || geometry(*panel) == notch; }, kWaitMs));
+    if (!panelHasKeyboard()) {
+        EXPECT_EQ(geometry(*panel), notch);
+        EXPECT_EQ(activePid(), editor->pid()) << "the editor keeps the keyboard";
+    }
+    EXPECT_TRUE(tarnel->isRunning()) << tarnel->errorOutput().constData();
+}
+
 } // namespace
