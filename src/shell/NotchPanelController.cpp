@@ -9,6 +9,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/TrayHostMonitor.h"
 #include "ui/panel/ClipboardPanelView.h"
+#include "ui/style/PanelMotion.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -49,14 +50,31 @@ NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices 
         updateDrawnRegion();
     });
 
+    m_heightAnimation = new QVariantAnimation(this);
+    m_heightAnimation->setEasingCurve(PanelMotion::easeInOut());
+    connect(m_heightAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        m_animatedHeight = value.toReal();
+        updateDrawnRegion();
+    });
+
     buildPanel();
     buildPopover();
 
     connect(&m_model, &PanelModelLink::screenshotNoticeChanged, this, &NotchPanelController::screenshotNoticeChanged);
     connect(&m_model, &PanelModelLink::appearanceChanged, this, &NotchPanelController::updateSurfaces);
     connect(&m_model, &PanelModelLink::copiedNoticeVisibleChanged, this, [this] {
-        if (!m_isWidthExpanded && m_widthAnimation->state() != QAbstractAnimation::Running)
+        // The collapsed notch grows for the copied notice and shrinks after it, eased.
+        if (!m_isWidthExpanded && m_widthAnimation->state() != QAbstractAnimation::Running) {
+            const auto duration = PanelMotion::scaled(PanelTimings::noticeAnimation);
+            if (duration.count() > 0) {
+                m_widthAnimation->setDuration(int(duration.count()));
+                m_widthAnimation->setStartValue(m_animatedWidth);
+                m_widthAnimation->setEndValue(compactWidth());
+                m_widthAnimation->start();
+                return;
+            }
             m_animatedWidth = compactWidth();
+        }
         updateDrawnRegion();
     });
 

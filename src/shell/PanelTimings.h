@@ -19,6 +19,10 @@ constexpr std::chrono::milliseconds contentExpansionDelay = 180ms;
 constexpr std::chrono::milliseconds widthCollapseDelay = 260ms;
 constexpr std::chrono::milliseconds widenAnimation = 180ms;
 constexpr std::chrono::milliseconds narrowAnimation = 220ms;
+// The details panel unfolds below the notch row, and folds back, over this long (ease-in-out).
+constexpr std::chrono::milliseconds contentAnimation = 260ms;
+// The collapsed notch widens for a copied notice, and narrows after it, over this long.
+constexpr std::chrono::milliseconds noticeAnimation = 280ms;
 // How long after news of a tray host the tray is asked once more: the tray icon's own display
 // connection may hear of a host that went away a moment after the news, and answer until then
 // from what it knew.

@@ -12,6 +12,8 @@
 #include "platform/x11/LinuxQrDetector.h"
 #include "platform/x11/LinuxScreenshotLocation.h"
 #include "platform/x11/LinuxSettingsStore.h"
+#include "platform/x11/SqliteHistoryStore.h"
+#include "platform/x11/TerminationRequest.h"
 #include "platform/x11/LinuxTextRecognizer.h"
 #include "platform/x11/X11RegionCapture.h"
 #include "platform/x11/X11Pasteboard.h"
@@ -40,6 +42,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSystemTrayIcon>
 
 #include <vector>
@@ -49,6 +52,7 @@ namespace {
 // The services that live as long as the program, built once at its start.
 struct Desktop {
     LinuxSettingsStore settings{LinuxSettingsStore::defaultPath()};
+    SqliteHistoryStore history{SqliteHistoryStore::defaultPath()};
     X11Workspace workspace;
     // The tap decides whether keys of other applications can be seen, so it comes first.
     X11KeyTap keyTap;
@@ -110,7 +114,8 @@ int main(int argc, char *argv[])
         const QString dataRoot = ClipboardImageStore::dataRootPath();
         TarnelMigration::run(desktop.settings, earlier,
                              {ClipboardImageStore::directoryPathIn(dataRoot, QStringLiteral("Quorvel")),
-                              ClipboardImageStore::directoryPathIn(dataRoot)});
+                              ClipboardImageStore::directoryPathIn(dataRoot)},
+                             &desktop.history);
     };
     steps.startUpdater = [&desktop] {
         desktop.updater = std::make_unique<LinuxUpdater>();
@@ -120,6 +125,7 @@ int main(int argc, char *argv[])
         ClipboardModelServices modelServices;
         modelServices.pasteboard = &desktop.pasteboard;
         modelServices.settings = &desktop.settings;
+        modelServices.history = &desktop.history;
         modelServices.workspace = &desktop.workspace;
         modelServices.loginItem = &desktop.loginItem;
         modelServices.permissions = &desktop.permissions;
@@ -129,6 +135,23 @@ int main(int argc, char *argv[])
         desktop.model = std::make_unique<ClipboardModel>(std::move(modelServices));
         new QtTranslations(*desktop.model, desktop.model.get());
         desktop.panelModel = std::make_unique<ClipboardModelPanelLink>(*desktop.model, desktop.settings);
+        // One alert per spell of failed history writes; a later write that succeeds closes it.
+        QObject::connect(desktop.model.get(), &ClipboardModel::historyStorageIssueChanged, desktop.model.get(),
+                         [&desktop] {
+                             static QPointer<QMessageBox> shown;
+                             const std::optional<QString> issue = desktop.model->historyStorageIssue();
+                             if (!issue) {
+                                 if (shown)
+                                     shown->close();
+                                 return;
+                             }
+                             if (shown)
+                                 return;
+                             shown = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tarnel"), L10n::text(*issue));
+                             shown->setAttribute(Qt::WA_DeleteOnClose);
+                             shown->setModal(false);
+                             shown->show();
+                         });
         PanelServices services{desktop.settings, desktop.workspace, desktop.permissions, desktop.windowTraits, {},
                                &QSystemTrayIcon::isSystemTrayAvailable, &desktop.textRecognizer, &desktop.qrDetector,
                                &desktop.screenText, {}};
@@ -193,6 +216,10 @@ int main(int argc, char *argv[])
         });
         return controller;
     };
+    // A logout quits as any other request does: the model's destruction at the end of main
+    // lets the history writer commit what is still waiting.
+    TerminationRequest termination;
+    QObject::connect(&termination, &TerminationRequest::requested, &app, &QApplication::quit);
     AppDelegate delegate(lock, std::move(steps));
     QObject::connect(&delegate, &AppDelegate::quitRequested, &app, [] {
         qCInfo(lcShell) << "A newer Tarnel started: quitting";

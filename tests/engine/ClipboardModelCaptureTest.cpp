@@ -206,7 +206,7 @@ TEST(ClipboardModelCapture, AModelDestroyedDuringAReductionIsNotTouched)
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(h.settings.writeCount(), writesBefore);
-    EXPECT_FALSE(h.settings.contains(ClipboardModel::historyKey));
+    EXPECT_TRUE(h.history.rows().isEmpty());
 }
 
 TEST(ClipboardModelCapture, MonitoringStartsOnceFromTheCurrentClipboard)

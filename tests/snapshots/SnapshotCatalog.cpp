@@ -9,6 +9,7 @@
 #include "snapshots/ImageToolSamplers.h"
 #include "snapshots/LibrarySamplers.h"
 #include "snapshots/OnboardingSamplers.h"
+#include "snapshots/PanelSamplers.h"
 #include "snapshots/QuickAccessSamplers.h"
 #include "snapshots/SettingsSamplers.h"
 #include "snapshots/SheetSamplers.h"
@@ -24,6 +25,18 @@ const std::vector<SnapshotView> &snapshotViews()
         {QStringLiteral("notch-identity"), QSize(-1, 40), 0, [](SnapshotContext &) { return new NotchIdentityView(true); }},
         {QStringLiteral("entry-row"), QSize(-1, 55), 420, [](SnapshotContext &c) { return new ClipboardRow(c.seed.entries().at(0)); }},
         {QStringLiteral("entry-rows"), QSize(-1, -1), 420, [](SnapshotContext &c) { return entryRowSampler(c.seed); }},
+        {QStringLiteral("panel-collapsed"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Collapsed); }},
+        {QStringLiteral("panel-wide"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Wide); }},
+        {QStringLiteral("panel-copied"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Copied); }},
+        {QStringLiteral("panel-screenshot-notice"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Screenshot); }},
+        {QStringLiteral("panel-clipboard"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::Clipboard); }},
+        {QStringLiteral("panel-paste-stack"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::PasteStack); }},
+        {QStringLiteral("panel-history"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::History); }},
+        {QStringLiteral("panel-jars"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::Jars); }},
+        {QStringLiteral("panel-pins"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::Pins); }},
+        {QStringLiteral("panel-gallery"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::Gallery); }},
+        {QStringLiteral("panel-screenshots"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::Screenshots); }},
+        {QStringLiteral("panel-snippets"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::Snippets); }},
         {QStringLiteral("library-clipboard"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::Clipboard, LibraryContent::Seeded); }},
         {QStringLiteral("library-clipboard-empty"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::Clipboard, LibraryContent::Empty); }},
         {QStringLiteral("library-history"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::History, LibraryContent::Seeded); }},
