@@ -10,7 +10,8 @@
 #include "platform/fake/FakePanelWindowTraits.h"
 #include "platform/fake/FakePasteboard.h"
 #include "platform/fake/FakeSettingsStore.h"
-#include "platform/x11/LinuxSettingsStore.h"
+#include "engine/HistoryRows.h"
+#include "platform/x11/SqliteHistoryStore.h"
 #include "platform/x11/X11KeyTap.h"
 #include "platform/x11/X11Permissions.h"
 #include "platform/x11/X11Session.h"
@@ -28,14 +29,24 @@ namespace {
 
 constexpr int kWaitMs = 10000;
 
+// What the history database holds now, newest first (read beside the running program).
 QStringList storedTexts()
 {
-    const LinuxSettingsStore store(LinuxSettingsStore::defaultPath());
-    const std::optional<QByteArray> bytes = store.bytesValue(QStringLiteral("tarnel.history"));
+    SqliteHistoryStore store(SqliteHistoryStore::defaultPath());
     QStringList texts;
-    for (const ClipboardEntry &entry : bytes ? ClipboardEntry::decodeList(*bytes).items : QList<ClipboardEntry>())
-        texts.append(entry.text);
+    for (const StoredHistoryRow &row : store.read().rows) {
+        if (const std::optional<ClipboardEntry> entry = HistoryRows::decodeRow(row))
+            texts.append(entry->text);
+    }
     return texts;
+}
+
+// A first start: no history yet.
+void forgetHistory()
+{
+    const QString path = SqliteHistoryStore::defaultPath();
+    for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+        QFile::remove(path + suffix);
 }
 
 int swaymsg(const QString &command) { return run(QStringLiteral("swaymsg"), {command}); }
@@ -116,6 +127,7 @@ TEST_F(XWaylandSession, TheSessionIsKnownAndItsLimitsAreSaid)
 
 TEST_F(XWaylandSession, OneWaylandCopyIsOneEntryThroughFocusChangesAndARestart)
 {
+    forgetHistory();
     writeSettings(QJsonDocument(QJsonObject{{"tarnel.onboardingComplete", true}}).toJson(QJsonDocument::Compact));
     const auto wayland = startFixture(QStringLiteral("Wayland window"), "wayland");
     const auto x11 = startFixture(QStringLiteral("X11 window"), "xcb");
