@@ -5,6 +5,7 @@
 #include "core/RawValue.h"
 #include "platform/LoginItem.h"
 #include "platform/Pasteboard.h"
+#include "platform/Permissions.h"
 #include "platform/ScreenshotFolderMonitor.h"
 #include "platform/SettingsStore.h"
 
@@ -22,6 +23,11 @@ bool assign(ClipboardModel *model, T &field, const T &value, void (ClipboardMode
 }
 
 } // namespace
+
+QString ClipboardModel::sessionLimitsNotice() const
+{
+    return m_permissions && m_permissions->waylandSession() ? waylandSessionLimitsNotice : QString();
+}
 
 ClipboardModel::ClipboardModel(ClipboardModelServices services, QObject *parent)
     : QObject(parent),

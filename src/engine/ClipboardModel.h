@@ -114,6 +114,10 @@ public:
         QStringLiteral("Najprv vyber priečinok, kam sa ukladajú screenshoty.");
     inline static const QString screenshotFolderNotOpenedIssue =
         QStringLiteral("Tarnel nemá prístup k tomuto priečinku. Vyber ho znova a skontroluj jeho oprávnenia.");
+    // What every view of permissions says under a Wayland session (through XWayland).
+    inline static const QString waylandSessionLimitsNotice =
+        QStringLiteral("V relácii Wayland fungujú skratky a vkladanie len v aplikáciách X11. Kópie z aplikácií "
+                       "Wayland sa zaznamenajú, keď ich plocha odovzdá.");
 
     // Creates the model and loads everything stored, in a fixed order; starts no monitoring.
     explicit ClipboardModel(ClipboardModelServices services, QObject *parent = nullptr);
@@ -133,6 +137,9 @@ public:
     bool accessibilityPermissionEnabled() const { return m_accessibilityPermissionEnabled; }
     void setAccessibilityPermissionEnabled(bool value);
     bool inputMonitoringPermissionEnabled() const { return m_inputMonitoringPermissionEnabled; }
+    // The limits of the session every view of permissions states (untranslated); empty when
+    // the desktop sets none beyond the permissions themselves.
+    QString sessionLimitsNotice() const;
     void setInputMonitoringPermissionEnabled(bool value);
     std::optional<QString> screenshotFolderPath() const { return m_screenshotFolderPath; }
     void setScreenshotFolderPath(const std::optional<QString> &value);
@@ -503,6 +510,7 @@ private:
     void noteReportedChange(qint64 count);
     void takeReportedChanges();
     void takeChange(qint64 count, const PasteboardContent &content);
+    bool isReoffer(const PasteboardContent &content) const;
     void scheduleExpiry();
     void capturePasteboard(const PasteboardContent &content, bool forPasteStack, int temporaryMinutes);
     ClipboardEntry newEntry(const QString &sourceApp) const;
@@ -590,6 +598,11 @@ private:
 
     qint64 m_lastChangeCount = 0;
     std::optional<qint64> m_ignoredChangeCount;
+    // On a clipboard that re-offers its content (XWayland): what it holds as far as the model
+    // knows, the content of the last foreign change or of the start. The same content coming
+    // again is the compositor handing it over once more, not a copy. Unknown after our own
+    // writes, which the compositor never hands back.
+    std::optional<PasteboardContent> m_offeredContent;
     bool m_captureNextForPasteStack = false;
     bool m_captureNextPrivately = false;
     std::optional<QUuid> m_pendingCopyRequest;

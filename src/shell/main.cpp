@@ -24,6 +24,7 @@
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11KeyTap.h"
 #include "platform/x11/X11Permissions.h"
+#include "platform/x11/X11Session.h"
 #include "platform/x11/X11TrayHostMonitor.h"
 #include "platform/x11/X11Workspace.h"
 #include "shell/AppDelegate.h"
@@ -43,6 +44,8 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QSystemTrayIcon>
+
+#include <vector>
 
 namespace {
 
@@ -83,7 +86,14 @@ void showAlert(const QString &message, const QString &informativeText)
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    // Qt keeps the arguments for the life of the application object.
+    QList<QByteArray> arguments = X11Session::qtArguments(argc, argv);
+    std::vector<char *> argumentPointers;
+    for (QByteArray &argument : arguments)
+        argumentPointers.push_back(argument.data());
+    argumentPointers.push_back(nullptr);
+    int qtArgc = int(arguments.size());
+    QApplication app(qtArgc, argumentPointers.data());
     QApplication::setApplicationName(QStringLiteral("Tarnel"));
     QApplication::setApplicationVersion(QStringLiteral(TARNEL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("tarnel"));
@@ -93,7 +103,9 @@ int main(int argc, char *argv[])
 
     Desktop desktop;
     L10n::setLanguageReader([&desktop] { return desktop.settings.textValue(QString::fromLatin1(kAppLanguageSettingKey)); });
-    QObject::connect(&desktop.permissions, &Permissions::explanationRequested, &app, &PermissionExplanation::show);
+    QObject::connect(&desktop.permissions, &Permissions::explanationRequested, &app, [&desktop](Permissions::Kind kind) {
+        PermissionExplanation::show(kind, desktop.permissions.waylandSession());
+    });
 
     LinuxInstanceLock lock;
     AppDelegate::StartSteps steps;
