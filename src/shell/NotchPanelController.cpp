@@ -4,6 +4,7 @@
 #include "shell/MenuBarPopover.h"
 #include "shell/NotchPanelGeometry.h"
 #include "shell/TarnelPanel.h"
+#include "platform/Permissions.h"
 #include "platform/PanelWindowTraits.h"
 #include "platform/SettingsStore.h"
 #include "platform/TrayHostMonitor.h"
@@ -114,7 +115,11 @@ QWidget *NotchPanelController::makePanelView(bool isStandaloneSettings)
 
 void NotchPanelController::buildPanel()
 {
-    m_panel = new TarnelPanel();
+    // A Wayland compositor manages X11 windows as its own: it re-centres the panel on every
+    // resize, tiles or floats it as it likes and turns a request for the keyboard into a
+    // mark of attention. Left unmanaged, the panel stands where it is put and takes the
+    // keyboard from the X11 window that has it.
+    m_panel = new TarnelPanel(m_services.permissions.waylandSession() ? Qt::BypassWindowManagerHint : Qt::WindowFlags());
     m_panel->setWindowRole(QString::fromLatin1(TarnelPanel::panelRole));
     m_panel->resize(PanelMetrics::expandedSize.toSize());
     followDesktop(*m_panel);

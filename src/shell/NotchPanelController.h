@@ -75,6 +75,7 @@ struct NotchHoverTimings {
     std::chrono::milliseconds widthCollapseDelay = PanelTimings::widthCollapseDelay;
     std::chrono::milliseconds widenAnimation = PanelTimings::widenAnimation;
     std::chrono::milliseconds narrowAnimation = PanelTimings::narrowAnimation;
+    std::chrono::milliseconds quickAccessKeyboardWait = PanelTimings::quickAccessKeyboardWait;
 };
 
 // The one long-lived object of the interface: owns the notch panel, the menu-bar popup and
@@ -187,6 +188,8 @@ private:
     // The model's part of opening Quick Access, the same from the notch and from the tray: the
     // History tab, and for Paste As the first entry chosen and the search field focused.
     void beginQuickAccessOnModel(const std::optional<RunningApplication> &front, bool pasteAs);
+    // Closes Quick Access if the desktop does not hand the panel the keyboard in time.
+    void closeQuickAccessWithoutKeyboard();
 
     // hover pieces
     bool containsPointer() const;
@@ -238,6 +241,8 @@ private:
     std::function<void(bool)> m_pasteMonitorStarter;
 
     bool m_isAtCursor = false;
+    // Which opening of Quick Access the pending keyboard check belongs to.
+    quint64 m_quickAccessOpening = 0;
     QSet<const QMenu *> m_trackedMenus;
     bool m_hasOpenEditor = false;
     bool m_hasOpenActionMenu = false;

@@ -32,6 +32,10 @@ constexpr std::chrono::milliseconds trayClickClosingPopup = 400ms;
 // After hiding Tarnel's windows, the screen is left this long to redraw before a region of
 // it is captured for reading text.
 constexpr std::chrono::milliseconds screenReadHideDelay = 180ms;
+// Quick Access that has not been given the keyboard this long after asking for it is closed:
+// without keys it could neither be searched nor pasted from (a desktop that refuses to move
+// the keyboard marks the window as wanting attention instead).
+constexpr std::chrono::milliseconds quickAccessKeyboardWait = 600ms;
 // Other instances asked to quit are ended forcibly when still running after this.
 constexpr std::chrono::milliseconds otherInstanceForceQuitDelay = 400ms;
 

@@ -26,7 +26,9 @@ public:
 
     explicit QuickAccessPermissionNotice(ClipboardModel &model, QWidget *parent = nullptr);
 
+    // The notice is followed by what the session limits, if anything.
     void setNotice(const QString &notice);
+    QString message() const { return m_notice; }
     PanelButton *settingsButton() const { return m_settings; }
 
 Q_SIGNALS:
