@@ -15,8 +15,11 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 
 class MenuBarPopover;
+class ModelClock;
+class SystemModelClock;
 class QMenu;
 class QSystemTrayIcon;
 class QTimer;
@@ -58,6 +61,8 @@ struct PanelServices {
     std::function<int(const QString &message, const QString &informativeText, const QStringList &buttons)> alert;
     // Checks for updates from the settings; none in tests.
     TarnelUpdater *updater = nullptr;
+    // Runs the hover delays; Qt's timers when none. Tests move time by hand.
+    ModelClock *clock = nullptr;
 };
 
 // The clocks of hover; tests shorten them, the program keeps the defaults.
@@ -191,7 +196,9 @@ private:
     void recordFrontApplication();
     void setWidthExpanded(bool expanded, std::chrono::milliseconds duration);
     void setContentExpanded(bool expanded);
-    void stopTimer(QPointer<QTimer> &timer);
+    // Runs work after the delay unless the returned token is stopped (deleted) first.
+    QObject *afterDelay(std::chrono::milliseconds delay, std::function<void(QObject *token)> work);
+    void stopTimer(QPointer<QObject> &timer);
     void updateDrawnRegion();
     // Starts the pointer beat when the panel needs it and stops it when the panel rests.
     void followPointerWhileNeeded();
@@ -214,6 +221,8 @@ private:
     PanelModelLink &m_model;
     PanelServices m_services;
     NotchHoverTimings m_timings;
+    std::unique_ptr<SystemModelClock> m_ownClock;
+    ModelClock *m_clock = nullptr;
 
     TarnelPanel *m_panel = nullptr;
     MenuBarPopover *m_popover = nullptr;
@@ -221,8 +230,8 @@ private:
     QTimer *m_pointerMonitor = nullptr;
     QTimer *m_trayWatch = nullptr;
     bool m_trayWasAvailable = false;
-    QPointer<QTimer> m_collapseTimer;
-    QPointer<QTimer> m_expansionTimer;
+    QPointer<QObject> m_collapseTimer;
+    QPointer<QObject> m_expansionTimer;
     QVariantAnimation *m_widthAnimation = nullptr;
     std::function<void(bool)> m_pasteMonitorStarter;
 

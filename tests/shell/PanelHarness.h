@@ -10,8 +10,8 @@
 #include "platform/fake/FakeTextRecognizer.h"
 #include "platform/fake/FakeSettingsStore.h"
 #include "platform/fake/FakeWorkspace.h"
+#include "support/FakeModelClock.h"
 
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -47,7 +47,8 @@ struct PanelHarness {
                           [this](const QString &message, const QString &, const QStringList &) {
                               alerts.append(message);
                               return alertChoice;
-                          }},
+                          },
+                          nullptr, &clock},
             timings);
     }
 
@@ -63,19 +64,24 @@ struct PanelHarness {
         pointer = point;
         controller->updatePointerPassthrough();
     }
-    // Waits for the panel to show the look (width, content) as its delays run out; the time it
-    // took, or -1 when it never did. Coarse timers fire at most a twentieth early.
+    bool shows(bool width, bool content) const
+    {
+        return controller->isWidthExpanded() == width && controller->isContentExpanded() == content;
+    }
+    // Moves time on a millisecond at a time, the pointer looked at on each, until the panel
+    // shows the look (width, content); the time that took, or -1 when it never did.
     qint64 waitForLook(bool width, bool content)
     {
-        QElapsedTimer clock;
-        clock.start();
-        const bool reached = QTest::qWaitFor([&] {
+        for (qint64 elapsed = 0; elapsed <= 2000; ++elapsed) {
             controller->updatePointerPassthrough();
-            return controller->isWidthExpanded() == width && controller->isContentExpanded() == content;
-        }, 2000);
-        return reached ? clock.elapsed() : -1;
+            if (shows(width, content))
+                return elapsed;
+            clock.advance(1ms);
+        }
+        return -1;
     }
 
+    FakeModelClock clock;
     FakePanelModelLink model;
     FakeSettingsStore settings;
     FakeWorkspace workspace;
