@@ -22,6 +22,20 @@ using testsupport::FakePanelSheets;
 using testsupport::SeededModel;
 using Control = EntryRowDelegate::Control;
 
+namespace {
+
+// The title and message of the empty state a screen shows (the one not hidden), if any.
+std::pair<QString, QString> shownEmptyTexts(const QWidget &screen)
+{
+    for (const PanelEmptyState *empty : screen.findChildren<PanelEmptyState *>()) {
+        if (empty->isVisibleTo(&screen))
+            return {empty->title(), empty->message()};
+    }
+    return {};
+}
+
+} // namespace
+
 TEST(EntryList, DragMovesOnePlacePerPitchWithinTheStack)
 {
     struct Case {
@@ -203,6 +217,7 @@ TEST(JarsScreen, CardsCountListedEntriesAndOpeningChoosesTheJar)
     JarsScreen screen(model, sheets, {});
     QCoreApplication::processEvents();
     EXPECT_TRUE(screen.isShowingEmptyList()) << "no Jar name holds an x";
+    EXPECT_EQ(shownEmptyTexts(screen), std::pair(QString("Nič sa nenašlo"), QString("Skús iný názov Jaru.")));
     EXPECT_EQ(screen.listHeading()->count(), 2);
 
     model.setSearchText(QString());
@@ -238,6 +253,10 @@ TEST(SnippetsScreen, SearchCoversNameTriggerAndTextAndPermissionsShowWhatIsMissi
         EXPECT_EQ(screen.rowCount(), count) << search;
         EXPECT_EQ(screen.isShowingEmptyState(), count == 0) << search;
         EXPECT_EQ(screen.heading()->count(), 3) << search;
+        if (count == 0) {
+            EXPECT_EQ(shownEmptyTexts(screen),
+                      std::pair(QString("Nič sa nenašlo"), QString("Skús iný názov, skratku alebo časť textu.")));
+        }
     }
     model.setAccessibilityPermissionEnabled(true);
     model.setPasteMonitoringEnabled(false);
