@@ -54,6 +54,23 @@ void BM_DigitsOnly(benchmark::State &state)
     runCheck(state, megabyteOf(QStringLiteral("4111 1111 1111 1112\n")), false);
 }
 
+// Numbers Slovak users copy every day, several of them holding four groups that pass the Luhn
+// check: every run of groups is weighed against each card layout and its neighbours.
+const QString everydayNumbers = QStringLiteral(
+    "IBAN SK31 1200 0000 1987 4263 7541, DE89 3704 0044 0532 0130 00, 1200 0000 1987 4263 7541\n"
+    "Tel. +421 905 123 456, Faktúra 2024-0042, 1 250,00 €, 07.12.2026, IČO 36 123 456\n"
+    "4111\n1111\n1111\n1111\n");
+
+void BM_EverydayNumbers(benchmark::State &state)
+{
+    runCheck(state, megabyteOf(everydayNumbers), false);
+}
+
+void BM_CardBesideItsExpiryAtTheEnd(benchmark::State &state)
+{
+    runCheck(state, megabyteOf(everydayNumbers, QStringLiteral("Card 4111 1111 1111 1111 05/28 123")), true);
+}
+
 void BM_CodeNameThenSpaces(benchmark::State &state)
 {
     runCheck(state, QStringLiteral("otp") + QString(oneMegabyte, u' ') + QStringLiteral("x"), false);
@@ -65,6 +82,8 @@ BENCHMARK(BM_OrdinaryProse)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AsciiProse)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SecretAtTheEnd)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DigitsOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EverydayNumbers)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CardBesideItsExpiryAtTheEnd)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CodeNameThenSpaces)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -265,6 +265,45 @@ void BM_IdleCollapsedPanel(benchmark::State &state)
 }
 BENCHMARK(BM_IdleCollapsedPanel)->ArgName("pointer")->Arg(0)->Arg(1)->Arg(2)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
+// Menu-bar mode at rest: state.range(0) 1 with a tray host holding the icon (trayer at the
+// bottom right), 0 without one, where the panel stands in for the tray.
+void BM_IdleMenuBarMode(benchmark::State &state)
+{
+    if (!display()) {
+        state.SkipWithError("no X display");
+        return;
+    }
+    warpPointer(200, 900);
+    writeSettings();
+    LinuxSettingsStore(LinuxSettingsStore::defaultPath()).setText(QStringLiteral("tarnel.presentationMode"), QStringLiteral("menuBar"));
+    const int seconds = qEnvironmentVariableIsSet("TARNEL_IDLE_SECONDS") ? qEnvironmentVariableIntValue("TARNEL_IDLE_SECONDS") : 60;
+    for (auto _ : state) {
+        Running tray;
+        if (state.range(0) == 1) {
+            tray.process.start(QStringLiteral("trayer"), {"--edge", "bottom", "--align", "right", "--widthtype", "request",
+                                                          "--height", "32", "--SetDockType", "true"});
+            if (!tray.process.waitForStarted(5000)) {
+                state.SkipWithError("trayer did not start");
+                return;
+            }
+        }
+        Running tarnel;
+        tarnel.process.start(tarnelBinary(), {});
+        QThread::sleep(5); // start-up work settles and the icon docks
+        const qint64 pid = tarnel.process.processId();
+        const double before = cpuSeconds(pid);
+        const qint64 switchesBefore = contextSwitches(pid);
+        QElapsedTimer clock;
+        clock.start();
+        QThread::sleep(static_cast<unsigned long>(seconds));
+        const double wall = clock.nsecsElapsed() / 1e9;
+        state.SetIterationTime(wall);
+        state.counters["cpu_percent_of_one_core"] = 100.0 * (cpuSeconds(pid) - before) / wall;
+        state.counters["wakeups_per_s"] = double(contextSwitches(pid) - switchesBefore) / wall;
+    }
+}
+BENCHMARK(BM_IdleMenuBarMode)->ArgName("trayHost")->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+
 // The texts of the stored history, newest first.
 QStringList storedTexts()
 {

@@ -7,6 +7,7 @@
 #include "shell/TarnelPanel.h"
 #include "platform/PanelWindowTraits.h"
 #include "platform/SettingsStore.h"
+#include "platform/TrayHostMonitor.h"
 #include "ui/panel/ClipboardPanelView.h"
 
 #include <QApplication>
@@ -163,11 +164,12 @@ void NotchPanelController::installStatusItem()
     if (!m_trayWasAvailable)
         qCWarning(lcShell) << "No system tray is available: the panel stays at the top of the screen"
                               " so that Tarnel remains reachable in menu-bar mode";
-    m_trayWatch = new QTimer(this);
-    m_trayWatch->setInterval(PanelTimings::trayAvailabilityCheck);
-    m_trayWatch->setTimerType(Qt::VeryCoarseTimer);
-    connect(m_trayWatch, &QTimer::timeout, this, &NotchPanelController::checkTrayAvailability);
-    m_trayWatch->start();
+    // Told, not polled: asking the tray on a clock woke the idle program every second.
+    if (m_services.trayHostMonitor)
+        connect(m_services.trayHostMonitor, &TrayHostMonitor::hostChanged, this, [this] {
+            checkTrayAvailability();
+            QTimer::singleShot(PanelTimings::trayHostSettle, this, &NotchPanelController::checkTrayAvailability);
+        });
 }
 
 bool NotchPanelController::trayAvailable() const

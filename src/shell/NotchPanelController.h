@@ -32,6 +32,7 @@ class Permissions;
 class QrDetector;
 class TarnelUpdater;
 class TextRecognizer;
+class TrayHostMonitor;
 class ScreenTextCapture;
 struct ScreenTextResult;
 class SettingsStore;
@@ -49,7 +50,8 @@ struct PanelServices {
     // Global pointer position; QCursor::pos() when empty.
     std::function<QPoint()> pointerLocation;
     // Whether a tray host runs right now, so that the tray icon can be seen at all. The host
-    // may come and go (a desktop panel starting after Tarnel at login); empty means never.
+    // may come and go (a desktop panel starting after Tarnel at login): asked at start and
+    // again whenever trayHostMonitor announces a change. Empty means never.
     std::function<bool()> systemTrayAvailable;
     // Read a screenshot's text and QR codes in the text sheet; absent, reading fails there.
     TextRecognizer *textRecognizer = nullptr;
@@ -61,6 +63,8 @@ struct PanelServices {
     std::function<int(const QString &message, const QString &informativeText, const QStringList &buttons)> alert;
     // Checks for updates from the settings; none in tests.
     TarnelUpdater *updater = nullptr;
+    // Announces a tray host coming or going; without one the answer at start stays.
+    TrayHostMonitor *trayHostMonitor = nullptr;
     // Runs the hover delays; Qt's timers when none. Tests move time by hand.
     ModelClock *clock = nullptr;
 };
@@ -228,7 +232,6 @@ private:
     MenuBarPopover *m_popover = nullptr;
     QSystemTrayIcon *m_statusItem = nullptr;
     QTimer *m_pointerMonitor = nullptr;
-    QTimer *m_trayWatch = nullptr;
     bool m_trayWasAvailable = false;
     QPointer<QObject> m_collapseTimer;
     QPointer<QObject> m_expansionTimer;

@@ -19,8 +19,10 @@ constexpr std::chrono::milliseconds contentExpansionDelay = 180ms;
 constexpr std::chrono::milliseconds widthCollapseDelay = 260ms;
 constexpr std::chrono::milliseconds widenAnimation = 180ms;
 constexpr std::chrono::milliseconds narrowAnimation = 220ms;
-// How often the presence of a tray host is checked.
-constexpr std::chrono::milliseconds trayAvailabilityCheck = 1000ms;
+// How long after news of a tray host the tray is asked once more: the tray icon's own display
+// connection may hear of a host that went away a moment after the news, and answer until then
+// from what it knew.
+constexpr std::chrono::milliseconds trayHostSettle = 250ms;
 // A tray click this soon after the popup lost the keyboard is the click that closed it.
 constexpr std::chrono::milliseconds trayClickClosingPopup = 400ms;
 // After hiding Tarnel's windows, the screen is left this long to redraw before a region of

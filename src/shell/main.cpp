@@ -21,12 +21,14 @@
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11KeyTap.h"
 #include "platform/x11/X11Permissions.h"
+#include "platform/x11/X11TrayHostMonitor.h"
 #include "platform/x11/X11Workspace.h"
 #include "shell/AppDelegate.h"
 #include "shell/NotchPanelController.h"
 #include "shell/GlobalPasteMonitor.h"
 #include "shell/MenuBarPopover.h"
 #include "shell/PermissionExplanation.h"
+#include "shell/QtTranslations.h"
 #include "shell/TarnelPanel.h"
 #include "ui/panel/ClipboardPanelView.h"
 #include "ui/quickaccess/QuickAccessHost.h"
@@ -50,6 +52,7 @@ struct Desktop {
     X11HotKeyRegistry hotKeys;
     X11KeySender keySender{&workspace};
     X11PanelWindowTraits windowTraits;
+    X11TrayHostMonitor trayHost;
     X11Pasteboard pasteboard;
     LinuxLoginItem loginItem;
     LinuxScreenshotLocation screenshotLocation;
@@ -110,11 +113,13 @@ int main(int argc, char *argv[])
         modelServices.screenshotLocation = &desktop.screenshotLocation;
         modelServices.screenshotMonitor = std::make_unique<ScreenshotFolderMonitor>(std::make_unique<LinuxFolderWatcher>());
         desktop.model = std::make_unique<ClipboardModel>(std::move(modelServices));
+        new QtTranslations(*desktop.model, desktop.model.get());
         desktop.panelModel = std::make_unique<ClipboardModelPanelLink>(*desktop.model, desktop.settings);
         PanelServices services{desktop.settings, desktop.workspace, desktop.permissions, desktop.windowTraits, {},
                                &QSystemTrayIcon::isSystemTrayAvailable, &desktop.textRecognizer, &desktop.qrDetector,
                                &desktop.screenText, {}};
         services.updater = desktop.updater.get();
+        services.trayHostMonitor = &desktop.trayHost;
         auto controller = std::make_unique<NotchPanelController>(*desktop.panelModel, services);
         NotchPanelController *panelController = controller.get();
 

@@ -2,6 +2,7 @@
 #include "shell/PanelHarness.h"
 
 #include <QJsonObject>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -95,3 +96,46 @@ TEST(NotchPanelMode, PopupClosingOnItsOwnEndsQuickAccess)
     EXPECT_TRUE(h.workspace.activations().isEmpty());
 }
 
+
+TEST(NotchPanelMode, TheNotchPanelStandsInForTheTrayUntilAHostIsAnnounced)
+{
+    PanelHarness h(savedMode("menuBar"), shortHoverTimings(), false);
+    h.controller->show();
+    QSignalSpy availability(h.controller.get(), &PanelController::trayAvailabilityChanged);
+    ASSERT_TRUE(h.panel().isVisible()) << "without a tray the panel is the way in";
+
+    h.trayAvailable = true;
+    Q_EMIT h.trayHost.hostChanged();
+    EXPECT_FALSE(h.panel().isVisible()) << "a tray host that started later takes over";
+    ASSERT_EQ(availability.size(), 1);
+    EXPECT_TRUE(availability.takeFirst().at(0).toBool());
+
+    // A host that replaced another changes nothing the user sees.
+    Q_EMIT h.trayHost.hostChanged();
+    EXPECT_FALSE(h.panel().isVisible());
+    EXPECT_TRUE(availability.isEmpty());
+
+    h.trayAvailable = false;
+    Q_EMIT h.trayHost.hostChanged();
+    EXPECT_TRUE(h.panel().isVisible()) << "the panel comes back when the host goes";
+    ASSERT_EQ(availability.size(), 1);
+    EXPECT_FALSE(availability.takeFirst().at(0).toBool());
+
+    // The tray may still answer from what it knew when the news comes, and catch up a moment
+    // later: it is asked once more.
+    h.trayAvailable = true;
+    Q_EMIT h.trayHost.hostChanged();
+    ASSERT_FALSE(h.panel().isVisible());
+    Q_EMIT h.trayHost.hostChanged();
+    h.trayAvailable = false;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return h.panel().isVisible(); }, 2000)) << "the late answer is heard";
+    EXPECT_EQ(availability.size(), 2) << "appeared, then went away";
+    availability.clear();
+
+    // In notch mode the panel stays whatever the tray does.
+    h.controller->setPresentationMode(ClipboardPresentationMode::Notch);
+    h.trayAvailable = true;
+    Q_EMIT h.trayHost.hostChanged();
+    EXPECT_TRUE(h.panel().isVisible());
+    EXPECT_EQ(availability.size(), 1);
+}

@@ -5,6 +5,7 @@
 #include "shell/TarnelPanel.h"
 #include "platform/fake/FakePanelWindowTraits.h"
 #include "platform/ScreenTextCapture.h"
+#include "platform/TrayHostMonitor.h"
 #include "platform/fake/FakePermissions.h"
 #include "platform/fake/FakeRegionCapture.h"
 #include "platform/fake/FakeTextRecognizer.h"
@@ -48,7 +49,7 @@ struct PanelHarness {
                               alerts.append(message);
                               return alertChoice;
                           },
-                          nullptr, &clock},
+                          nullptr, &trayHost, &clock},
             timings);
     }
 
@@ -95,5 +96,7 @@ struct PanelHarness {
     int alertChoice = 1;
     QPoint pointer{0, 500};
     bool trayAvailable = true;
+    // Announces that trayAvailable may have changed.
+    TrayHostMonitor trayHost;
     std::unique_ptr<NotchPanelController> controller;
 };

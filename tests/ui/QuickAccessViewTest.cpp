@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
 #include <QWindow>
@@ -308,6 +309,19 @@ TEST_F(QuickAccessViewTest, SelectionOptionsAndNoticeChooseThePage)
     EXPECT_TRUE(view->notice()->isVisible());
     EXPECT_FALSE(view->options()->isVisible());
     EXPECT_GT(layoutChanges, 0);
+}
+
+TEST_F(QuickAccessViewTest, EveryOpeningShowsTheFirstRowWhateverTheLastSessionScrolledTo)
+{
+    openQuickAccess();
+    model->setSelectedEntryID(QStringLiteral("img"));
+    QListView *list = view->list();
+    ASSERT_GT(list->verticalScrollBar()->value(), 0) << "the last row lies below the first screenful";
+
+    model->setIsQuickAccessPresented(false);
+    openQuickAccess();
+    EXPECT_EQ(list->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(list->visualRect(view->listModel()->index(0)).top(), 0);
 }
 
 TEST_F(QuickAccessViewTest, KeysReachTheKeyMapBeforeAnyWidget)

@@ -2,6 +2,8 @@
 // the panel stays on screen and the program says why.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "X11TestSupport.h"
 
 using namespace x11test;
@@ -87,7 +89,16 @@ TEST(MenuBarMode, WithoutATrayHostThePanelStaysReachableAndTheProgramSaysWhy)
 
     // A tray host that starts later (a desktop panel after Tarnel at login) takes over.
     movePointer({300, 900});
-    Tray tray;
+    auto tray = std::make_unique<Tray>();
     EXPECT_TRUE(waitForTrayIcon()) << "the icon joins the tray";
     EXPECT_TRUE(QTest::qWaitFor([&] { return !isViewable(*panel); }, 5000)) << "and the panel makes way";
+
+    // The desktop panel ends (it crashed, or the user quit it): the notch panel is back at once,
+    // and the next host takes over again.
+    tray->close();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return isViewable(*panel); }, 5000)) << tarnel.errorOutput().constData();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tarnel.errorOutput().contains("The system tray went away"); }));
+    tray = std::make_unique<Tray>();
+    EXPECT_TRUE(waitForTrayIcon()) << "the icon joins the new tray";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !isViewable(*panel); }, 5000)) << "and the panel makes way again";
 }

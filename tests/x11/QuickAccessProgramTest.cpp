@@ -6,6 +6,8 @@
 
 #include "core/ClipboardEntry.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -14,6 +16,13 @@
 using namespace x11test;
 
 namespace {
+
+QByteArray settingsWithEntries(const QList<ClipboardEntry> &entries)
+{
+    const QJsonObject values{{"tarnel.onboardingComplete", true},
+                             {"tarnel.history", QJsonObject{{"data", QString::fromLatin1(ClipboardEntry::encodeList(entries).toBase64())}}}};
+    return QJsonDocument(values).toJson(QJsonDocument::Compact);
+}
 
 QByteArray settingsWithHistory(const QStringList &texts)
 {
@@ -25,9 +34,13 @@ QByteArray settingsWithHistory(const QStringList &texts)
         entry.copiedAt = QDateTime::currentDateTimeUtc();
         entries.append(entry);
     }
-    const QJsonObject values{{"tarnel.onboardingComplete", true},
-                             {"tarnel.history", QJsonObject{{"data", QString::fromLatin1(ClipboardEntry::encodeList(entries).toBase64())}}}};
-    return QJsonDocument(values).toJson(QJsonDocument::Compact);
+    return settingsWithEntries(entries);
+}
+
+Window activeWindow()
+{
+    const std::vector<unsigned long> active = longProperty(DefaultRootWindow(display()), "_NET_ACTIVE_WINDOW");
+    return active.empty() ? 0 : Window(active.front());
 }
 
 } // namespace
@@ -89,4 +102,46 @@ TEST(QuickAccessProgram, LosingTheKeyboardClosesItTheShortcutBringsItBackAndTheF
         << "[" << fixture.text().toStdString() << "] " << tarnel.errorOutput().constData();
     EXPECT_TRUE(waitForActive(fixture.pid()));
     EXPECT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) == notchFrame; })) << "back under the notch";
+}
+
+TEST(QuickAccessProgram, AfterTheSaveDialogQuickAccessHasTheKeyboardAgain)
+{
+    ClipboardEntry image;
+    image.id = ClipboardEntry::newID();
+    image.kind = ClipboardKind::Image;
+    image.copiedAt = QDateTime::currentDateTimeUtc();
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    image.imageData = buffer.data();
+    writeSettings(settingsWithEntries({image}));
+    movePointer(QPoint(960, 700));
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    const QRect notchFrame = geometry(*panel);
+    Fixture fixture("behind", {}, QStringLiteral("500x200+100+600"), {"--focus-lag", "50"});
+    ASSERT_TRUE(fixture.waitForKeyboard());
+
+    xdotool({"key", "shift+super+v"});
+    ASSERT_TRUE(waitForActive(tarnel.pid())) << tarnel.errorOutput().constData();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return activeWindow() == *panel; })) << activeWindow() << " " << *panel;
+    // The image, its options, and the third of them: "Uložiť ako PNG".
+    xdotool({"key", "--delay", "150", "Down", "Right", "Down", "Down", "Return"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return activePid() == tarnel.pid() && activeWindow() != *panel; }, 8000))
+        << "no save dialog; " << tarnel.errorOutput().constData();
+
+    xdotool({"key", "Escape"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return activeWindow() == *panel; }, 8000))
+        << "the keyboard went to " << activePid() << ", Tarnel is " << tarnel.pid();
+    // It keeps it: Quick Access is still there, and a key reaches it, not the application behind.
+    QTest::qWait(1000);
+    EXPECT_EQ(activeWindow(), *panel);
+    EXPECT_NE(geometry(*panel), notchFrame);
+    // Back from the options to the lists, then Quick Access closes.
+    xdotool({"key", "--delay", "150", "Escape", "Escape"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) == notchFrame; })) << "Escape reached Quick Access";
+    EXPECT_TRUE(fixture.text().isEmpty());
 }

@@ -34,9 +34,10 @@ QColor textColor(ClipboardAppearance appearance)
     return appearance == ClipboardAppearance::Light ? QColor(20, 20, 24) : QColor(235, 235, 240);
 }
 
-// The desktop's modeless save dialog, proposing the name in the home folder.
+// The desktop's modeless save dialog, proposing the name in the home folder; onClosed runs
+// when it closes, chosen or not.
 void showSaveDialog(const QString &proposedName, QuickImageAction format,
-                    std::function<void(const QString &path)> onChosen)
+                    std::function<void(const QString &path)> onChosen, std::function<void()> onClosed)
 {
     auto *dialog = new QFileDialog(nullptr, QString(), QDir::home().filePath(proposedName),
                                    QuickImageExport::fileFilter(format));
@@ -50,6 +51,7 @@ void showSaveDialog(const QString &proposedName, QuickImageAction format,
         if (!path.isEmpty())
             onChosen(path);
     });
+    QObject::connect(dialog, &QDialog::finished, dialog, [onClosed = std::move(onClosed)] { onClosed(); });
     dialog->open();
     dialog->raise();
     dialog->activateWindow();
@@ -209,7 +211,15 @@ void ClipboardPanelView::saveQuickImage(const ClipboardEntry &entry, QuickImageA
     if (savePanel)
         savePanel(QuickImageExport::proposedName(entry, format), format, std::move(onChosen));
     else
-        showSaveDialog(QuickImageExport::proposedName(entry, format), format, std::move(onChosen));
+        showSaveDialog(QuickImageExport::proposedName(entry, format), format, std::move(onChosen),
+                       [origin = QPointer<QWidget>(window()), model = QPointer<PanelModelLink>(&m_model)] {
+                           // The window manager hands the keyboard to the application behind;
+                           // Quick Access, still on screen, takes it back.
+                           if (origin && origin->isVisible() && model && model->isQuickAccessPresented()) {
+                               origin->raise();
+                               origin->activateWindow();
+                           }
+                       });
 }
 
 void ClipboardPanelView::openImageSheet(const ClipboardEntry &entry, bool edit)

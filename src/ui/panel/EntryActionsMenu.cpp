@@ -12,6 +12,7 @@
 #include "ui/style/PanelStyle.h"
 #include "ui/style/PanelText.h"
 
+#include <QCloseEvent>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -125,19 +126,16 @@ EntryActionsMenu *EntryActionsMenu::create(ClipboardModel &model, const QString 
 EntryActionsMenu *EntryActionsMenu::popUp(ClipboardModel &model, const QString &entryID, Host host,
                                           const QPoint &globalPosition)
 {
-    // The popup closes itself; the host hears of it through its own onClose.
-    auto hostClose = std::move(host.onClose);
-    auto holder = std::make_shared<QPointer<EntryActionsMenu>>();
-    host.onClose = [holder, hostClose] {
-        if (*holder)
-            (*holder)->close();
-        if (hostClose)
-            hostClose();
-    };
+    // The window closes on the menu's own request or a click elsewhere; the host hears of it once,
+    // when the window closes, whichever way that happened.
+    const auto hostClose = std::move(host.onClose);
+    host.onClose = nullptr;
     EntryActionsMenu *menu = create(model, entryID, std::move(host));
     if (!menu)
         return nullptr;
-    *holder = menu;
+    connect(menu, &EntryActionsMenu::closeRequested, menu, [menu] { menu->QWidget::close(); });
+    if (hostClose)
+        connect(menu, &EntryActionsMenu::closed, menu, hostClose);
     menu->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->setAttribute(Qt::WA_TranslucentBackground, false);
@@ -222,11 +220,20 @@ void EntryActionsMenu::setPage(Page page)
     rebuild();
 }
 
-void EntryActionsMenu::close()
+void EntryActionsMenu::finish()
 {
-    // The host may delete the menu here: nothing of `this` is touched afterwards.
-    if (m_host.onClose)
-        m_host.onClose();
+    // Whoever hears of it may delete the menu: nothing of `this` is touched afterwards.
+    const auto hostClose = m_host.onClose;
+    Q_EMIT closeRequested();
+    if (hostClose)
+        hostClose();
+}
+
+void EntryActionsMenu::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        Q_EMIT closed();
 }
 
 QWidget *EntryActionsMenu::action(const QString &title, const QString &symbol, std::function<void()> perform,
@@ -235,7 +242,7 @@ QWidget *EntryActionsMenu::action(const QString &title, const QString &symbol, s
     auto *row = new MenuActionRow({title, symbol, prominent, checked, std::move(detail), false});
     connect(row, &QAbstractButton::clicked, this, [this, perform = std::move(perform)] {
         const auto run = perform;
-        close();
+        finish();
         run();
     });
     return row;
@@ -283,6 +290,9 @@ void EntryActionsMenu::rebuild()
         break;
     }
     layout->addWidget(m_content);
+    // A page built while the menu is on screen is shown only later by Qt; the layout counts
+    // hidden widgets as empty, so the page must be shown before its height is taken.
+    m_content->show();
     buildHeader();
     // The width is fixed and the rows wrap long titles: the height follows the page.
     layout->activate();
@@ -317,7 +327,7 @@ void EntryActionsMenu::buildMainPage(QVBoxLayout *layout)
             // The sheet opens first, then the menu goes.
             if (m_host.onEdit)
                 m_host.onEdit();
-            close();
+            finish();
         });
         layout->addWidget(edit);
         layout->addWidget(action(L10n::text(QStringLiteral("Vložiť čistý text")), QStringLiteral("text.alignleft"),
@@ -504,7 +514,7 @@ void EntryActionsMenu::keyPressEvent(QKeyEvent *event)
         return QWidget::keyPressEvent(event);
     event->accept();
     if (m_page == Page::Main)
-        close();
+        finish();
     else
         setPage(Page::Main);
 }

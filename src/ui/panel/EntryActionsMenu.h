@@ -13,8 +13,8 @@ class QVBoxLayout;
 // Everything that can be done with one entry besides a plain click: paste, edit first, paste as
 // plain text, pin, put into Jars, keep as a snippet, and the tools of its kind. A main page lists
 // the actions; the transform, colour and Jar pages take its place under the same header.
-// Every row that does something closes the menu (through the host's onClose) before it acts,
-// so the host may delete the menu there; moving between pages keeps it open.
+// Every row that does something closes the menu before it acts (closeRequested, then the host's
+// onClose), so the host may delete the menu there; moving between pages keeps it open.
 //
 // Hosts (the notch panel, the library rows, Quick Access) open it for an entry id:
 //     EntryActionsMenu::popUp(model, entryID, {.onClose = ..., .onEdit = ...}, globalPoint);
@@ -48,7 +48,8 @@ public:
     // The entry is read from the model by id; an id the model no longer holds yields no menu.
     static EntryActionsMenu *create(ClipboardModel &model, const QString &entryID, Host host,
                                     QWidget *parent = nullptr);
-    // Opens the menu as a popup window at a global point; it deletes itself when closed.
+    // Opens the menu as a popup window at a global point; it deletes itself when closed. The
+    // host's onClose runs once when the window closes: by a row, by Escape or by a click elsewhere.
     static EntryActionsMenu *popUp(ClipboardModel &model, const QString &entryID, Host host,
                                    const QPoint &globalPosition);
 
@@ -62,7 +63,14 @@ public:
 
     QSize sizeHint() const override { return QSize(kWidth, minimumHeight()); }
 
+Q_SIGNALS:
+    // A row ran or Escape left the main page: the menu is done. A popup closes its window on it.
+    void closeRequested();
+    // The popup's window closed, by a row, Escape or a click elsewhere.
+    void closed();
+
 protected:
+    void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
@@ -78,7 +86,7 @@ private:
                     bool prominent = false, bool checked = false, std::optional<QString> detail = {});
     QWidget *disclosure(const QString &title, const QString &symbol, Page destination);
     QWidget *sectionLabel(const QString &title);
-    void close();
+    void finish();
     bool isText() const;
     bool isPinned() const;
 

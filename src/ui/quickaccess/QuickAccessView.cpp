@@ -108,6 +108,12 @@ QuickAccessView::QuickAccessView(ClipboardModel &model, QWidget *parent)
         m_clear->setVisible(!m_model.searchText().isEmpty());
         reloadRows();
     });
+    // Every opening starts at the first row: the offset of the last session could half hide
+    // the row of Ctrl+1.
+    connect(&m_model, &ClipboardModel::isQuickAccessPresentedChanged, this, [this] {
+        if (m_model.isQuickAccessPresented())
+            m_list->scrollToTop();
+    });
     connect(&m_model, &ClipboardModel::selectedEntryIDChanged, this, &QuickAccessView::showSelection);
     connect(&m_model, &ClipboardModel::selectedQuickAccessSnippetIDChanged, this, &QuickAccessView::showSelection);
     connect(&m_model, &ClipboardModel::isQuickPasteOptionsPresentedChanged, this, &QuickAccessView::showOptions);
