@@ -105,8 +105,9 @@ void ClipboardModel::setAppearance(ClipboardAppearance value)
 
 void ClipboardModel::setLanguage(AppLanguage value)
 {
-    assign(this, m_language, value, &ClipboardModel::languageChanged);
+    // Stored first: L10n reads the stored language, and views read their texts when told.
     m_settings->setText(QString::fromLatin1(kAppLanguageSettingKey), rawValue(value));
+    assign(this, m_language, value, &ClipboardModel::languageChanged);
 }
 
 void ClipboardModel::setIsPrivateMode(bool value)

@@ -1,24 +1,17 @@
 #include "shell/MenuBarPopover.h"
 
-#include "shell/HostedContent.h"
+#include "ui/quickaccess/QuickAccessView.h"
 
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QVBoxLayout>
 
 MenuBarPopover::MenuBarPopover(QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : TarnelPanel(Qt::WindowFlags(), parent)
 {
-    setAttribute(Qt::WA_QuitOnClose, false);
-    setWindowTitle(QStringLiteral("Tarnel"));
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-}
-
-void MenuBarPopover::setContent(QWidget *content)
-{
-    replaceHostedContent(*this, m_content, content);
+    // A popup that the user types into: it takes the keyboard as it shows.
+    setAttribute(Qt::WA_ShowWithoutActivating, false);
+    setRoundedOutline(QuickAccessView::kCornerRadius);
 }
 
 void MenuBarPopover::setContentSize(const QSize &size)
@@ -61,7 +54,7 @@ bool MenuBarPopover::event(QEvent *event)
         m_closedOnItsOwn.start();
         hide();
     }
-    return QWidget::event(event);
+    return TarnelPanel::event(event);
 }
 
 bool MenuBarPopover::closedOnItsOwnWithin(std::chrono::milliseconds time) const
@@ -71,6 +64,7 @@ bool MenuBarPopover::closedOnItsOwnWithin(std::chrono::milliseconds time) const
 
 void MenuBarPopover::hideEvent(QHideEvent *event)
 {
-    QWidget::hideEvent(event);
-    Q_EMIT closed();
+    TarnelPanel::hideEvent(event);
+    if (!isBeingRemade())
+        Q_EMIT closed();
 }

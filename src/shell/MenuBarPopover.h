@@ -1,22 +1,21 @@
 #pragma once
 
+#include "shell/TarnelPanel.h"
+
 #include <QElapsedTimer>
-#include <QWidget>
 
 #include <chrono>
 
 // Quick Access in menu-bar mode: a frameless window that hangs below the tray icon, takes the
 // keyboard, and closes as soon as it loses it (the user clicked or switched elsewhere). It is
 // not a grabbing popup: closing another Tarnel window right before it opens (the first-run
-// guide) must not close it.
-class MenuBarPopover : public QWidget {
+// guide) must not close it. Its outline is Quick Access's rounded frame.
+class MenuBarPopover : public TarnelPanel {
     Q_OBJECT
 public:
     explicit MenuBarPopover(QWidget *parent = nullptr);
 
     bool isShown() const { return isVisible(); }
-    void setContent(QWidget *content);
-    QWidget *content() const { return m_content; }
     void setContentSize(const QSize &size);
 
     // Shows the popup with its top edge on the anchor's bottom edge, centred on it and kept
@@ -37,7 +36,6 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
-    QWidget *m_content = nullptr;
     // Only a popup that had the keyboard can lose it.
     bool m_wasActive = false;
     QElapsedTimer m_closedOnItsOwn;

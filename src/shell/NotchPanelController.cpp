@@ -55,6 +55,7 @@ NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices 
     buildPopover();
 
     connect(&m_model, &PanelModelLink::screenshotNoticeChanged, this, &NotchPanelController::screenshotNoticeChanged);
+    connect(&m_model, &PanelModelLink::appearanceChanged, this, &NotchPanelController::updateSurfaces);
     connect(&m_model, &PanelModelLink::copiedNoticeVisibleChanged, this, [this] {
         if (!m_isWidthExpanded && m_widthAnimation->state() != QAbstractAnimation::Running)
             m_animatedWidth = compactWidth();
@@ -101,6 +102,7 @@ void NotchPanelController::buildPanel()
     m_panel = new TarnelPanel();
     m_panel->setWindowRole(QString::fromLatin1(TarnelPanel::panelRole));
     m_panel->resize(PanelMetrics::expandedSize.toSize());
+    followDesktop(*m_panel);
     m_panel->setContent(makePanelView(false));
 }
 
@@ -108,6 +110,7 @@ void NotchPanelController::buildPopover()
 {
     m_popover = new MenuBarPopover();
     m_popover->setWindowRole(QString::fromLatin1(TarnelPanel::popoverRole));
+    followDesktop(*m_popover);
     m_popover->setContent(makePanelView(false));
     connect(m_popover, &MenuBarPopover::closed, this, [this] {
         // Closed on its own (a click outside): end Quick Access; after an explicit close the

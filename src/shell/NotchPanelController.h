@@ -27,6 +27,7 @@ class QVariantAnimation;
 class QWidget;
 class TarnelPanel;
 
+class DesktopCompositor;
 class PanelWindowTraits;
 class Permissions;
 class QrDetector;
@@ -65,6 +66,9 @@ struct PanelServices {
     TarnelUpdater *updater = nullptr;
     // Announces a tray host coming or going; without one the answer at start stays.
     TrayHostMonitor *trayHostMonitor = nullptr;
+    // Whether the desktop composites, so that shaped windows may be translucent; without it
+    // they are always cut to their outlines.
+    DesktopCompositor *compositor = nullptr;
     // Runs the hover delays; Qt's timers when none. Tests move time by hand.
     ModelClock *clock = nullptr;
 };
@@ -204,6 +208,10 @@ private:
     QObject *afterDelay(std::chrono::milliseconds delay, std::function<void(QObject *token)> work);
     void stopTimer(QPointer<QObject> &timer);
     void updateDrawnRegion();
+    // Gives a window that is not a rectangle to the desktop's compositor and window system.
+    void followDesktop(TarnelPanel &window);
+    // What the hosted views fill their outlines with, in the current appearance.
+    void updateSurfaces();
     // Starts the pointer beat when the panel needs it and stops it when the panel rests.
     void followPointerWhileNeeded();
     bool needsPointerBeat() const;

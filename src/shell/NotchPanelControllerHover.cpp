@@ -7,6 +7,7 @@
 #include "shell/NotchPanelGeometry.h"
 #include "shell/TarnelPanel.h"
 #include "platform/PanelWindowTraits.h"
+#include "ui/quickaccess/QuickAccessView.h"
 
 #include <QMenu>
 #include <QTimer>
@@ -240,10 +241,12 @@ void NotchPanelController::setContentExpanded(bool expanded)
 void NotchPanelController::updateDrawnRegion()
 {
     if (m_isAtCursor) {
-        m_panel->setDrawnRegion(QRegion());
+        // Quick Access at the centre: its rounded frame, however its height changes.
+        m_panel->setRoundedOutline(QuickAccessView::kCornerRadius);
     } else {
         m_panel->setDrawnRegion(NotchPanelGeometry::notchRegion(drawnNotchSize(), m_panel->width()));
     }
+    updateSurfaces();
     followPointerWhileNeeded();
     Q_EMIT drawnNotchSizeChanged();
 }

@@ -5,8 +5,10 @@
 #include "core/L10n.h"
 #include "shell/TarnelPanel.h"
 #include "platform/PanelWindowTraits.h"
+#include "ui/tools/EntryImageLoader.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
 #include "ui/tools/ScreenshotAddedToast.h"
+#include "ui/style/PanelStyle.h"
 #include "ui/tools/ScreenshotTextSheet.h"
 
 #include <QGuiApplication>
@@ -27,25 +29,12 @@ QScreen *screenUnder(const QPoint &point)
     return QGuiApplication::primaryScreen();
 }
 
-// What to do when an entry's image bytes do not decode.
-enum class WhenBytesFail {
-    // The notch's preview sizes itself from the bytes alone; a broken image gets the
-    // preview's usual height.
-    GiveUp,
-    // The editor, which the user opened for this image, reads the stored file instead.
-    ReadTheFile,
-};
-
-// The image the entry shows: its bytes when it has them, else its stored file, else the
-// screenshot file. When the stored file is named but does not load, the screenshot file is
-// not tried.
-QImage loadEntryImage(const ClipboardEntry &entry, WhenBytesFail whenBytesFail)
+// The image the notch's preview sizes itself from: its bytes when it has them (broken bytes
+// give the preview's usual height), else its stored file, else the screenshot file.
+QImage previewImage(const ClipboardEntry &entry)
 {
-    if (entry.imageData) {
-        QImage image = QImage::fromData(*entry.imageData);
-        if (!image.isNull() || whenBytesFail == WhenBytesFail::GiveUp)
-            return image;
-    }
+    if (entry.imageData)
+        return QImage::fromData(*entry.imageData);
     const std::optional<QString> &path = entry.imageFilePath ? entry.imageFilePath : entry.screenshotFileURL;
     if (!path)
         return {};
@@ -97,12 +86,14 @@ void NotchPanelController::showScreenshotToast(const ClipboardEntry &entry)
         auto *toast = new TarnelPanel(Qt::WindowDoesNotAcceptFocus);
         toast->setAttribute(Qt::WA_QuitOnClose, false);
         toast->setWindowRole(QString::fromLatin1(TarnelPanel::toastRole));
-        // The card draws its own rounded shape; the window around it stays clear.
-        toast->setAttribute(Qt::WA_TranslucentBackground);
+        // The card draws its own rounded shape; nothing of the window around it shows.
+        toast->setFixedSize(PanelMetrics::toastSize.toSize());
+        toast->setRoundedOutline(ScreenshotAddedToast::kRadius);
+        followDesktop(*toast);
         m_screenshotToastPanel = toast;
+        updateSurfaces();
     }
     auto *toast = static_cast<TarnelPanel *>(m_screenshotToastPanel.data());
-    toast->setFixedSize(PanelMetrics::toastSize.toSize());
 
     QPointer<NotchPanelController> self(this);
     toast->setContent(new ScreenshotAddedToast(
@@ -127,7 +118,7 @@ qreal NotchPanelController::screenshotPreviewHeight() const
         return 0;
     // The pointer tick asks for this 33 times a second: decode each notice's image once.
     if (m_previewCache.first != notice->id) {
-        const QImage image = loadEntryImage(*notice, WhenBytesFail::GiveUp);
+        const QImage image = previewImage(*notice);
         const qreal natural = image.isNull()
             ? PanelMetrics::screenshotPreviewFallbackHeight
             : PanelMetrics::screenshotPreviewWidth * image.height() / std::max(1, image.width());
@@ -152,10 +143,16 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
 
     QPointer<NotchPanelController> self(this);
     QWidget *window = nullptr;
+    const QSize size = (extractText ? PanelMetrics::textSheetSize : PanelMetrics::composerSize).toSize();
     if (extractText) {
-        window = new DraggableSheetWindow();
-        window->setWindowRole(QString::fromLatin1(TarnelPanel::textSheetRole));
-        window->setAttribute(Qt::WA_TranslucentBackground);
+        auto *sheet = new DraggableSheetWindow();
+        sheet->setWindowRole(QString::fromLatin1(TarnelPanel::textSheetRole));
+        // The sheet draws its own rounded card; nothing of the window around it shows.
+        sheet->resize(size);
+        sheet->setRoundedOutline(ScreenshotTextSheet::kRadius);
+        sheet->setSurface(PanelStyle::background(QRectF(QPoint(), size), PanelStyle::schemeFor(m_model.appearance())));
+        followDesktop(*sheet);
+        window = sheet;
     }
     else
         window = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
@@ -176,7 +173,8 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
         content = new ScreenshotTextSheet(entry, m_model.appearance(), onClose, m_model.clipboardModel(),
                                           m_services.textRecognizer, m_services.qrDetector);
     else
-        content = new ImageCanvasComposerSheet(entry, loadEntryImage(entry, WhenBytesFail::ReadTheFile), m_model.appearance(), onClose);
+        // Every source of the image in turn, as the preview and the text sheet read it.
+        content = new ImageCanvasComposerSheet(entry, EntryImageLoader::load(entry), m_model.appearance(), onClose);
 
     if (auto *panel = dynamic_cast<TarnelPanel *>(window)) {
         panel->setContent(content);
@@ -185,7 +183,6 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(content);
     }
-    const QSize size = (extractText ? PanelMetrics::textSheetSize : PanelMetrics::composerSize).toSize();
     window->resize(size);
     m_screenshotActionWindow = window;
     if (screen) {

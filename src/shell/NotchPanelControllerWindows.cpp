@@ -3,8 +3,11 @@
 
 #include "core/L10n.h"
 #include "core/Logging.h"
+#include "engine/ClipboardModel.h"
 #include "platform/Permissions.h"
 #include "platform/SettingsStore.h"
+#include "engine/ClipboardModel.h"
+#include "shell/TarnelPanel.h"
 #include "ui/onboarding/OnboardingView.h"
 
 #include <QFileDialog>
@@ -54,7 +57,18 @@ void NotchPanelController::openSettingsWindow()
     constexpr Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
         | Qt::WindowMinimizeButtonHint;
     QWidget *window = makeHostWindow(makePanelView(true), L10n::text(QStringLiteral("Nastavenia Tarnel")), flags);
+    if (ClipboardModel *model = m_model.clipboardModel()) {
+        connect(model, &ClipboardModel::languageChanged, window,
+                [window] { window->setWindowTitle(L10n::text(QStringLiteral("Nastavenia Tarnel"))); });
+    }
     window->setMinimumSize(PanelMetrics::settingsMinimumSize.toSize());
+    window->setWindowRole(QString::fromLatin1(TarnelPanel::settingsRole));
+    // The title is the window's part of the interface: it follows the language with the rest.
+    if (ClipboardModel *model = m_model.clipboardModel()) {
+        connect(model, &ClipboardModel::languageChanged, window, [window] {
+            window->setWindowTitle(L10n::text(QStringLiteral("Nastavenia Tarnel")));
+        }, Qt::QueuedConnection);
+    }
     window->resize(PanelMetrics::settingsSize.toSize());
     centreOnScreen(window);
     m_settingsWindow = window;
@@ -67,20 +81,22 @@ void NotchPanelController::showOnboarding()
         presentWindow(m_onboardingWindow);
         return;
     }
-    QPointer<NotchPanelController> self(this);
-    QWidget *view = new OnboardingView(
-        m_model,
-        [self] { if (self) self->openAccessibilitySettings(); },
-        [self] { if (self) self->requestInputMonitoringAccess(); },
-        [self] { if (self) self->chooseScreenshotFolder(); },
-        [self](bool completed, ClipboardPresentationMode mode) {
-            if (self)
-                self->finishOnboarding(completed, mode);
-        });
+    ClipboardModel *model = m_model.clipboardModel();
+    if (!model) {
+        qCWarning(lcShell) << "The first-run guide needs the application model; none is attached";
+        return;
+    }
+    auto *view = new OnboardingView(*model, m_model.savedPresentationMode());
+    // Connected through the controller: once it is gone, the guide's buttons do nothing.
+    connect(view, &OnboardingView::keySendingHelpRequested, this, &NotchPanelController::openAccessibilitySettings);
+    connect(view, &OnboardingView::keyWatchHelpRequested, this, &NotchPanelController::requestInputMonitoringAccess);
+    connect(view, &OnboardingView::screenshotFolderRequested, this, &NotchPanelController::chooseScreenshotFolder);
+    connect(view, &OnboardingView::finished, this, &NotchPanelController::finishOnboarding);
     constexpr Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
     QWidget *window = makeHostWindow(view, QStringLiteral("Tarnel"), flags);
     // The guide's pages are laid out for this one size: the window cannot be resized.
     window->setFixedSize(PanelMetrics::onboardingSize.toSize());
+    window->setWindowRole(QString::fromLatin1(TarnelPanel::onboardingRole));
     centreOnScreen(window);
     m_onboardingWindow = window;
     presentWindow(window);

@@ -1,7 +1,11 @@
 #include "shell/TarnelPanel.h"
 
+#include "core/Logging.h"
+#include "platform/DesktopCompositor.h"
 #include "shell/HostedContent.h"
 
+#include <QPainter>
+#include <QPainterPath>
 #include <QVBoxLayout>
 
 TarnelPanel::TarnelPanel(Qt::WindowFlags extraFlags, QWidget *parent)
@@ -18,16 +22,119 @@ TarnelPanel::TarnelPanel(Qt::WindowFlags extraFlags, QWidget *parent)
 
 void TarnelPanel::setDrawnRegion(const QRegion &region)
 {
+    m_roundedRadius = -1;
     if (region == m_drawnRegion)
         return;
     m_drawnRegion = region;
-    if (region.isEmpty())
+    applyShape();
+}
+
+void TarnelPanel::setRoundedOutline(qreal radius)
+{
+    m_roundedRadius = radius;
+    const QRegion region = roundedRegion(rect(), radius);
+    if (region == m_drawnRegion)
+        return;
+    m_drawnRegion = region;
+    applyShape();
+}
+
+void TarnelPanel::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_roundedRadius >= 0) {
+        m_drawnRegion = roundedRegion(rect(), m_roundedRadius);
+        applyShape();
+    }
+}
+
+void TarnelPanel::followDesktop(DesktopCompositor *compositor)
+{
+    if (compositor)
+        connect(compositor, &DesktopCompositor::runningChanged, this, &TarnelPanel::setTranslucent);
+    setTranslucent(compositor && compositor->isRunning());
+}
+
+void TarnelPanel::setSurface(const QBrush &surface)
+{
+    if (surface == m_surface)
+        return;
+    m_surface = surface;
+    if (!isTranslucent())
+        update();
+}
+
+void TarnelPanel::setTranslucent(bool translucent)
+{
+    if (translucent == isTranslucent())
+        return;
+    // The depth of a window is fixed when the window system makes it: a window of the other
+    // kind replaces it. A window not made yet simply comes out of the right kind.
+    const bool made = testAttribute(Qt::WA_WState_Created);
+    const bool shown = isVisible();
+    const bool active = isActiveWindow();
+    const QRect frame = geometry();
+    m_remaking = true;
+    if (made) {
+        hide();
+        destroy();
+    }
+    setAttribute(Qt::WA_TranslucentBackground, translucent);
+    // Translucency turned the system background off; an opaque window needs it back.
+    if (!translucent)
+        setAttribute(Qt::WA_NoSystemBackground, false);
+    if (made && shown) {
+        setGeometry(frame);
+        show();
+        if (active)
+            activateWindow();
+    }
+    m_remaking = false;
+    applyShape();
+    if (made) {
+        qCInfo(lcShell) << "Window" << windowRole() << (translucent ? "made translucent" : "made opaque and shaped");
+        Q_EMIT remade();
+    }
+}
+
+void TarnelPanel::applyShape()
+{
+    // An input shape alone would not do: the window manager's frame around the window takes
+    // the clicks that the window lets through, and only the bounding shape is passed on to it.
+    if (m_drawnRegion.isEmpty())
         clearMask();
     else
-        setMask(region);
+        setMask(isTranslucent() ? withSoftEdge(m_drawnRegion) & rect() : m_drawnRegion);
+}
+
+void TarnelPanel::paintEvent(QPaintEvent *event)
+{
+    if (isTranslucent() || m_surface.style() == Qt::NoBrush) {
+        QWidget::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    painter.fillRect(rect(), m_surface);
 }
 
 void TarnelPanel::setContent(QWidget *content)
 {
     replaceHostedContent(*this, m_content, content);
+}
+
+QRegion roundedRegion(const QRect &rect, qreal radius)
+{
+    if (rect.isEmpty())
+        return {};
+    if (radius <= 0)
+        return QRegion(rect);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect), radius, radius);
+    return QRegion(path.toFillPolygon().toPolygon(), Qt::WindingFill);
+}
+
+QRegion withSoftEdge(const QRegion &region)
+{
+    const QRegion wider = region.united(region.translated(-1, 0)).united(region.translated(1, 0));
+    return wider.united(wider.translated(0, -1)).united(wider.translated(0, 1));
 }

@@ -1,12 +1,23 @@
 #pragma once
 
+#include <QBrush>
 #include <QWidget>
+
+class DesktopCompositor;
 
 // The notch panel's window: frameless, above other windows, without a taskbar entry, shown
 // without taking the keyboard. It may still take the keyboard when Tarnel activates it (its
 // search field and lists need it), but it never stands for the application as a main window.
-// Only its drawn shape is on screen: the rest of the window is cut away, so the desktop
-// below shows through whether or not a compositor runs.
+//
+// It is also what every Tarnel window that is not a rectangle is made of (the popover and the
+// toast too): only its drawn region is on screen and takes the pointer, on every desktop.
+// The window's bounding shape is that region: the window manager shapes its frame after it,
+// so the pointer outside reaches the windows beneath. With a compositor the window is
+// translucent and its shape keeps the pixels that the outline only touches, so the hosted
+// view's soft edges blend with what lies beneath. Without one the shape holds the pixels
+// whose centres the outline covers, and that rim is painted against the hosted view's own
+// surface, never against a light default background. When the compositor starts or stops,
+// the window is made anew in the other kind at once, placed and shown as it was.
 class TarnelPanel : public QWidget {
     Q_OBJECT
 public:
@@ -17,16 +28,51 @@ public:
     static constexpr char toastRole[] = "tarnel-toast";
     static constexpr char textSheetRole[] = "tarnel-text-sheet";
     static constexpr char popoverRole[] = "tarnel-popover";
+    static constexpr char onboardingRole[] = "tarnel-onboarding";
+    static constexpr char settingsRole[] = "tarnel-settings";
 
     // The part of the window that is drawn and can be clicked; empty shows the whole window.
     void setDrawnRegion(const QRegion &region);
     QRegion drawnRegion() const { return m_drawnRegion; }
+    // The drawn region becomes the whole window with rounded corners of this radius, kept
+    // so as the window is resized; a new setDrawnRegion ends that.
+    void setRoundedOutline(qreal radius);
+
+    // Follows the desktop's compositor from now on; without one the window is never translucent.
+    void followDesktop(DesktopCompositor *compositor);
+    bool isTranslucent() const { return testAttribute(Qt::WA_TranslucentBackground); }
+    // While the window is made anew: hiding it then is no closing.
+    bool isBeingRemade() const { return m_remaking; }
+    // What the hosted view fills its outline with (a colour or a gradient in the window's
+    // coordinates): the ground of the rim without a compositor.
+    void setSurface(const QBrush &surface);
+    QBrush surface() const { return m_surface; }
 
     // The panel's child widget that fills it (the hosted view).
     void setContent(QWidget *content);
     QWidget *content() const { return m_content; }
 
+Q_SIGNALS:
+    // The window was made anew for the other kind of desktop (and shown again if it was).
+    void remade();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    void setTranslucent(bool translucent);
+    void applyShape();
+
     QRegion m_drawnRegion;
+    qreal m_roundedRadius = -1;
+    QBrush m_surface;
+    bool m_remaking = false;
     QWidget *m_content = nullptr;
 };
+
+// The pixels of a rectangle with rounded corners as the views draw it (antialiased circular
+// corners), each pixel counted in when the outline covers its centre.
+QRegion roundedRegion(const QRect &rect, qreal radius);
+// The region and every pixel next to it: whatever a soft edge along its outline touches.
+QRegion withSoftEdge(const QRegion &region);

@@ -16,6 +16,7 @@
 #include "platform/x11/X11RegionCapture.h"
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/LinuxUpdater.h"
+#include "platform/x11/X11DesktopCompositor.h"
 #include "platform/x11/X11PanelWindowTraits.h"
 #include "platform/x11/X11HotKeyRegistry.h"
 #include "platform/x11/X11KeySender.h"
@@ -52,6 +53,7 @@ struct Desktop {
     X11HotKeyRegistry hotKeys;
     X11KeySender keySender{&workspace};
     X11PanelWindowTraits windowTraits;
+    X11DesktopCompositor compositor;
     X11TrayHostMonitor trayHost;
     X11Pasteboard pasteboard;
     LinuxLoginItem loginItem;
@@ -119,6 +121,7 @@ int main(int argc, char *argv[])
                                &QSystemTrayIcon::isSystemTrayAvailable, &desktop.textRecognizer, &desktop.qrDetector,
                                &desktop.screenText, {}};
         services.updater = desktop.updater.get();
+        services.compositor = &desktop.compositor;
         services.trayHostMonitor = &desktop.trayHost;
         auto controller = std::make_unique<NotchPanelController>(*desktop.panelModel, services);
         NotchPanelController *panelController = controller.get();

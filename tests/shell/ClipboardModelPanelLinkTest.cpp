@@ -90,3 +90,23 @@ TEST(ClipboardModelPanelLink, ControllerOverTheRealModel)
     controller.setEditorOpen(false);
     EXPECT_FALSE(model.isPanelOverlayPresented());
 }
+
+TEST(ClipboardModelPanelLink, TheOpenSettingsWindowIsRetitledWithTheLanguage)
+{
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    ClipboardModelPanelLink link(model, h.settings);
+    FakePanelWindowTraits traits;
+    NotchPanelController controller(link, PanelServices{h.settings, h.workspace, h.permissions, traits,
+                                                        [] { return QPoint(0, 500); }, [] { return true; }, nullptr,
+                                                        nullptr, nullptr, {}});
+    controller.openSettingsWindow();
+    QWidget *window = controller.settingsWindow();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Nastavenia Tarnel"));
+    model.setLanguage(AppLanguage::En);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tarnel Settings"));
+    model.setLanguage(AppLanguage::Sk);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Nastavenia Tarnel"));
+    window->close();
+}

@@ -6,6 +6,9 @@
 // and read; setters announce their changes as the model does.
 class FakePanelModelLink : public PanelModelLink {
 public:
+    // The whole model, for the windows whose views need it (the guide); none unless a test
+    // attaches one.
+    ClipboardModel *clipboardModel() const override { return whole; }
     std::optional<ClipboardEntry> screenshotNotice() const override { return notice; }
     bool copiedNoticeVisible() const override { return copiedNotice; }
     void dismissScreenshotNotice() override
@@ -79,4 +82,5 @@ public:
     ClipboardPresentationMode savedMode = ClipboardPresentationMode::Notch;
     int monitoringStarts = 0;
     QStringList recognized;
+    ClipboardModel *whole = nullptr;
 };

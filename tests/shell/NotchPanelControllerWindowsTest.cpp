@@ -2,8 +2,13 @@
 #include "shell/PanelHarness.h"
 #include "core/L10n.h"
 #include "ui/onboarding/OnboardingView.h"
+#include "ui/tools/ImageCanvasComposerSheet.h"
 
+#include <QAbstractButton>
+#include <QFile>
 #include <QJsonObject>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -90,6 +95,47 @@ TEST(NotchPanelWindows, FinishingTheGuideAppliesTheChosenMode)
     }
 }
 
+TEST(NotchPanelWindows, PostponedGuideStartsAfreshAndAnOpenOneKeepsItsStep)
+{
+    PanelHarness h;
+    h.model.savedMode = ClipboardPresentationMode::Notch;
+    h.controller->startServices();
+    auto guide = [&] {
+        return h.controller->onboardingWindow() ? h.controller->onboardingWindow()->findChild<OnboardingView *>() : nullptr;
+    };
+    ASSERT_NE(guide(), nullptr);
+    EXPECT_EQ(h.controller->onboardingWindow()->size(), QSize(760, 560));
+
+    // Its help buttons reach the desktop's explanation of what is missing.
+    QSignalSpy explanations(&h.permissions, &Permissions::explanationRequested);
+    guide()->setStep(OnboardingStep::Permissions);
+    for (const char *name : {"keySending", "keyWatch"})
+        guide()->page()->findChild<QAbstractButton *>(QString::fromLatin1(name))->click();
+    ASSERT_EQ(explanations.size(), 2);
+    EXPECT_EQ(explanations.at(0).at(0).value<Permissions::Kind>(), Permissions::Kind::Accessibility);
+    EXPECT_EQ(explanations.at(1).at(0).value<Permissions::Kind>(), Permissions::Kind::InputMonitoring);
+
+    // Opened again while open: the same window, on the same step.
+    guide()->setStep(OnboardingStep::Preferences);
+    guide()->selectMode(ClipboardPresentationMode::MenuBar);
+    QWidget *first = h.controller->onboardingWindow();
+    h.controller->showOnboarding();
+    EXPECT_EQ(h.controller->onboardingWindow(), first);
+    EXPECT_EQ(guide()->step(), OnboardingStep::Preferences);
+
+    // Later: nothing is applied or written, and the next opening starts on the first step
+    // from the saved mode.
+    guide()->footerButton(OnboardingView::FooterButton::Later)->click();
+    settle();
+    EXPECT_EQ(h.controller->onboardingWindow(), nullptr);
+    EXPECT_EQ(h.settings.boolValue(QStringLiteral("tarnel.onboardingComplete")), std::nullopt);
+    EXPECT_EQ(h.controller->presentationMode(), ClipboardPresentationMode::Notch);
+    h.controller->showOnboarding();
+    ASSERT_NE(guide(), nullptr);
+    EXPECT_EQ(guide()->step(), OnboardingStep::Welcome);
+    EXPECT_EQ(guide()->selectedMode(), ClipboardPresentationMode::Notch);
+}
+
 TEST(NotchPanelWindows, ScreenshotToastShowsOnlyWhereTheNotchCannotShowTheNotice)
 {
     const struct {
@@ -120,3 +166,26 @@ TEST(NotchPanelWindows, ScreenshotToastShowsOnlyWhereTheNotchCannotShowTheNotice
     }
 }
 
+
+TEST(NotchPanelWindows, TheComposerFromTheToastTriesEveryImageSource)
+{
+    QTemporaryDir folder;
+    const QString screenshotFile = folder.filePath(QStringLiteral("Snímka.png"));
+    QFile file(screenshotFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(pngBytes(30, 20, Qt::blue));
+    file.close();
+    // Broken bytes and a stored file that is gone: only the screenshot file still reads.
+    ClipboardEntry entry = screenshot(QStringLiteral("A"), QByteArray("not an image"));
+    entry.imageFilePath = folder.filePath(QStringLiteral("gone.png"));
+    entry.screenshotFileURL = screenshotFile;
+
+    PanelHarness h;
+    h.controller->openScreenshotAction(entry, false);
+    QWidget *window = h.controller->screenshotActionWindow();
+    ASSERT_TRUE(window);
+    auto *composer = window->findChild<ImageCanvasComposerSheet *>();
+    ASSERT_TRUE(composer);
+    EXPECT_TRUE(composer->hasImage());
+    window->close();
+}

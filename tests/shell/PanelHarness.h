@@ -1,8 +1,11 @@
 #pragma once
 
 #include "shell/FakePanelModelLink.h"
+#include "engine/ClipboardModel.h"
+#include "platform/fake/FakePasteboard.h"
 #include "shell/NotchPanelController.h"
 #include "shell/TarnelPanel.h"
+#include "platform/fake/FakeDesktopCompositor.h"
 #include "platform/fake/FakePanelWindowTraits.h"
 #include "platform/ScreenTextCapture.h"
 #include "platform/TrayHostMonitor.h"
@@ -15,6 +18,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -41,16 +45,27 @@ struct PanelHarness {
         , trayAvailable(hasSystemTray)
     {
         workspace.setOwnPid(4242);
-        controller = std::make_unique<NotchPanelController>(
-            model,
-            PanelServices{settings, workspace, permissions, traits, [this] { return pointer; },
-                          [this] { return trayAvailable; }, nullptr, nullptr, &screenText,
-                          [this](const QString &message, const QString &, const QStringList &) {
-                              alerts.append(message);
-                              return alertChoice;
-                          },
-                          nullptr, &trayHost, &clock},
-            timings);
+        // The guide's pages work on a real model over the same settings, so what they write
+        // lands beside the controller's own keys.
+        ClipboardModelServices modelServices;
+        modelServices.pasteboard = &pasteboard;
+        modelServices.settings = &settings;
+        modelServices.workspace = &workspace;
+        modelServices.permissions = &permissions;
+        modelServices.imageFolder = folder.filePath(QStringLiteral("Clipboard Images"));
+        modelServices.backupFolder = folder.path();
+        wholeModel = std::make_unique<ClipboardModel>(std::move(modelServices));
+        model.whole = wholeModel.get();
+        PanelServices services{settings, workspace, permissions, traits, [this] { return pointer; },
+                               [this] { return trayAvailable; }, nullptr, nullptr, &screenText,
+                               [this](const QString &message, const QString &, const QStringList &) {
+                                   alerts.append(message);
+                                   return alertChoice;
+                               },
+                               nullptr, &trayHost};
+        services.compositor = &compositor;
+        services.clock = &clock;
+        controller = std::make_unique<NotchPanelController>(model, services, timings);
     }
 
     TarnelPanel &panel() const { return *controller->panel(); }
@@ -85,9 +100,12 @@ struct PanelHarness {
     FakeModelClock clock;
     FakePanelModelLink model;
     FakeSettingsStore settings;
+    FakePasteboard pasteboard;
+    QTemporaryDir folder;
     FakeWorkspace workspace;
     FakePermissions permissions;
     FakePanelWindowTraits traits;
+    FakeDesktopCompositor compositor;
     FakeRegionCapture regionCapture;
     FakeTextRecognizer recognizer;
     ScreenTextCapture screenText{regionCapture, recognizer};
@@ -98,5 +116,6 @@ struct PanelHarness {
     bool trayAvailable = true;
     // Announces that trayAvailable may have changed.
     TrayHostMonitor trayHost;
+    std::unique_ptr<ClipboardModel> wholeModel;
     std::unique_ptr<NotchPanelController> controller;
 };

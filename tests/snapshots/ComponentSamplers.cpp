@@ -16,6 +16,7 @@
 #include "ui/style/ShortcutBadge.h"
 
 #include <QHBoxLayout>
+#include <QMenu>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -177,4 +178,42 @@ QWidget *masonrySampler(testsupport::SeededModel &seed)
             }));
     }
     return widget;
+}
+
+namespace {
+
+class MenuSampleHost : public QWidget {
+public:
+    explicit MenuSampleHost(std::function<QMenu *(QWidget *, PanelStyle::Scheme)> make) : m_make(std::move(make))
+    {
+        new QVBoxLayout(this);
+        layout()->setContentsMargins(0, 0, 0, 0);
+    }
+    QSize sizeHint() const override { return m_menu ? m_menu->sizeHint() : QSize(200, 100); }
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QWidget::showEvent(event);
+        if (m_menu)
+            return;
+        auto *owner = new QWidget(this);
+        owner->hide();
+        m_menu = m_make(owner, PanelStyle::schemeOf(this));
+        m_menu->setAttribute(Qt::WA_DeleteOnClose, false);
+        m_menu->setParent(this, Qt::Widget);
+        layout()->addWidget(m_menu);
+        m_menu->show();
+    }
+
+private:
+    std::function<QMenu *(QWidget *, PanelStyle::Scheme)> m_make;
+    QMenu *m_menu = nullptr;
+};
+
+} // namespace
+
+QWidget *menuSampler(std::function<QMenu *(QWidget *owner, PanelStyle::Scheme scheme)> make)
+{
+    return new MenuSampleHost(std::move(make));
 }

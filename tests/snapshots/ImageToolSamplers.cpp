@@ -1,5 +1,7 @@
 #include "snapshots/ImageToolSamplers.h"
 
+#include "snapshots/ComponentSamplers.h"
+
 #include "platform/fake/FakeQrDetector.h"
 #include "platform/fake/FakeTextRecognizer.h"
 #include "ui/tools/EntryImageLoader.h"
@@ -11,6 +13,7 @@
 #include "ui/tools/ScreenshotTextSheet.h"
 #include "ui/tools/ToolChoiceButton.h"
 
+#include <QMenu>
 #include <QtCore/qtestsupport_core.h>
 
 namespace {
@@ -48,7 +51,10 @@ QWidget *screenshotTextSheetSample(testsupport::SeededModel &seed, bool showsCod
     static FakeQrDetector detector;
     recognizer.result = {QStringLiteral("Faktúra č. 2026/031\nSplatnosť: 28. 3. 2026\nSuma na úhradu: 148,90 €"), {}};
     detector.codes = {QStringLiteral("https://example.sk/platba/2026-031"), QStringLiteral("SPD*1.0*ACC:SK3112000000198742637541")};
-    auto *sheet = new ScreenshotTextSheet(screenshotOf(seed), ClipboardAppearance::Dark, {}, &seed.model(), &recognizer,
+    // The sample saves what it read: into a model of its own, so that the saved texts (stamped
+    // with the real time) do not show in the other pictures.
+    static auto *saves = new testsupport::SeededModel();
+    auto *sheet = new ScreenshotTextSheet(screenshotOf(seed), ClipboardAppearance::Dark, {}, &saves->model(), &recognizer,
                                           &detector);
     (void)QTest::qWaitFor([sheet] { return !sheet->state().isRecognizing(); }, kWaitMs);
     waitForThumbnails(sheet);
@@ -81,4 +87,22 @@ QWidget *imagePreviewSample(testsupport::SeededModel &seed)
 {
     const ClipboardEntry entry = screenshotOf(seed);
     return new ImagePreviewSheet(entry, EntryImageLoader::load(entry), ClipboardAppearance::Dark, {}, {});
+}
+
+QWidget *saveMenuSample(testsupport::SeededModel &seed)
+{
+    testsupport::SeededModel *shared = &seed;
+    return menuSampler([shared](QWidget *owner, PanelStyle::Scheme scheme) {
+        static FakeTextRecognizer recognizer;
+        static FakeQrDetector detector;
+        static auto *saves = new testsupport::SeededModel();
+        recognizer.result = {QStringLiteral("Faktúra č. 2026/031"), {}};
+        auto *sheet = new ScreenshotTextSheet(screenshotOf(*shared), ClipboardAppearance::Dark, {}, &saves->model(),
+                                              &recognizer, &detector);
+        sheet->setParent(owner);
+        PanelStyle::applyScheme(sheet, scheme);
+        (void)QTest::qWaitFor([sheet] { return !sheet->state().isRecognizing(); }, kWaitMs);
+        Q_EMIT sheet->saveMenu()->aboutToShow();
+        return sheet->saveMenu();
+    });
 }

@@ -9,3 +9,5 @@ QWidget *screenshotToastSample(testsupport::SeededModel &seed);
 QWidget *screenshotTextSheetSample(testsupport::SeededModel &seed, bool showsCodes);
 QWidget *imageComposerSample(testsupport::SeededModel &seed, bool styled);
 QWidget *imagePreviewSample(testsupport::SeededModel &seed);
+// The text sheet's save menu, open.
+QWidget *saveMenuSample(testsupport::SeededModel &seed);

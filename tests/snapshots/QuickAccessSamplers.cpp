@@ -1,5 +1,6 @@
 #include "snapshots/QuickAccessSamplers.h"
 
+#include "core/AccessibilityNotice.h"
 #include "engine/ClipboardModel.h"
 #include "ui/panel/EntryActionsMenu.h"
 #include "ui/quickaccess/QuickAccessView.h"
@@ -54,7 +55,7 @@ QWidget *quickAccessSample(testsupport::SeededModel &seed, QuickAccessSample sam
         break;
     case QuickAccessSample::Notice:
         model.setAccessibilityPermissionEnabled(false);
-        model.setShortcutNotice(QStringLiteral("Povoľ Tarnel v Prístupnosti, aby mohol vložiť položku stlačením ⌘V."));
+        model.setShortcutNotice(AccessibilityNotice::pasteNeedsKeys());
         break;
     }
     auto *view = new QuickAccessView(model);

@@ -8,9 +8,12 @@
 #include "snapshots/ComponentSamplers.h"
 #include "snapshots/ImageToolSamplers.h"
 #include "snapshots/LibrarySamplers.h"
+#include "snapshots/OnboardingSamplers.h"
 #include "snapshots/QuickAccessSamplers.h"
 #include "snapshots/SettingsSamplers.h"
 #include "ui/panel/ClipboardRow.h"
+#include "ui/settings/ClipboardSettingsPage.h"
+#include "ui/settings/MenuPicker.h"
 #include "ui/panel/NotchIdentityView.h"
 
 const std::vector<SnapshotView> &snapshotViews()
@@ -45,6 +48,7 @@ const std::vector<SnapshotView> &snapshotViews()
         {QStringLiteral("screenshot-text-sheet-qr"), QSize(500, 400), 0, [](SnapshotContext &c) { return screenshotTextSheetSample(c.seed, true); }},
         {QStringLiteral("image-composer"), QSize(860, 640), 0, [](SnapshotContext &c) { return imageComposerSample(c.seed, false); }},
         {QStringLiteral("image-composer-styled"), QSize(860, 640), 0, [](SnapshotContext &c) { return imageComposerSample(c.seed, true); }},
+        {QStringLiteral("screenshot-text-save-menu"), QSize(-1, -1), 0, [](SnapshotContext &c) { return saveMenuSample(c.seed); }},
         {QStringLiteral("image-preview"), QSize(720, 590), 0, [](SnapshotContext &c) { return imagePreviewSample(c.seed); }},
         {QStringLiteral("actions-menu-text"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Text, 0); }},
         {QStringLiteral("actions-menu-url"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Url, 0); }},
@@ -52,10 +56,21 @@ const std::vector<SnapshotView> &snapshotViews()
         {QStringLiteral("actions-menu-transform"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Text, 1); }},
         {QStringLiteral("actions-menu-color"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Color, 2); }},
         {QStringLiteral("actions-menu-jars"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Text, 3); }},
+        {QStringLiteral("settings-picker-menu"), QSize(-1, -1), 0, [](SnapshotContext &c) {
+             return menuSampler([model = &c.seed.model()](QWidget *owner, PanelStyle::Scheme scheme) {
+                 PanelStyle::applyScheme(owner, scheme);
+                 return (new ClipboardSettingsPage(*model, owner))->historyLimitPicker()->buildMenu();
+             });
+         }},
         {QStringLiteral("settings-general"), kSettingsWindowSize, 0, [](SnapshotContext &c) { return settingsSample(c.seed, SettingsView::Tab::General); }},
         {QStringLiteral("settings-clipboard"), kSettingsWindowSize, 0, [](SnapshotContext &c) { return settingsSample(c.seed, SettingsView::Tab::Clipboard); }},
         {QStringLiteral("settings-screenshots"), kSettingsWindowSize, 0, [](SnapshotContext &c) { return settingsSample(c.seed, SettingsView::Tab::Screenshots); }},
         {QStringLiteral("settings-shortcuts"), kSettingsWindowSize, 0, [](SnapshotContext &c) { return settingsSample(c.seed, SettingsView::Tab::Shortcuts); }},
+        {QStringLiteral("onboarding-welcome"), kOnboardingWindowSize, 0, [](SnapshotContext &c) { return onboardingSample(c.seed, OnboardingStep::Welcome); }},
+        {QStringLiteral("onboarding-permissions"), kOnboardingWindowSize, 0, [](SnapshotContext &c) { return onboardingSample(c.seed, OnboardingStep::Permissions); }},
+        {QStringLiteral("onboarding-screenshots"), kOnboardingWindowSize, 0, [](SnapshotContext &c) { return onboardingSample(c.seed, OnboardingStep::Screenshots); }},
+        {QStringLiteral("onboarding-preferences"), kOnboardingWindowSize, 0, [](SnapshotContext &c) { return onboardingSample(c.seed, OnboardingStep::Preferences); }},
+        {QStringLiteral("onboarding-ready"), kOnboardingWindowSize, 0, [](SnapshotContext &c) { return onboardingSample(c.seed, OnboardingStep::Ready); }},
         {QStringLiteral("quick-access-history"), QSize(350, 408), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::Lists, ClipboardPanelTab::History, QSize(350, 408)); }},
         {QStringLiteral("quick-access-snippets"), QSize(350, 290), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::Lists, ClipboardPanelTab::Snippets, QSize(350, 290)); }},
         {QStringLiteral("quick-access-jars"), QSize(350, 290), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::Lists, ClipboardPanelTab::Jars, QSize(350, 290)); }},

@@ -93,6 +93,13 @@ TEST_F(EntryActionsPopup, ClosesOnceByRowEscapeOrClickElsewhere)
     QTest::keyClick(menu, Qt::Key_Escape);
     expectClosed(menu);
 
+    // A row of a detail page closes it as well.
+    menu = open();
+    ASSERT_TRUE(menu);
+    row(menu, QStringLiteral("Formát farby"))->click();
+    row(menu, QStringLiteral("Vložiť rgb"))->click();
+    expectClosed(menu);
+
     // A click outside a popup closes its window without a row: the list still hears of it.
     menu = open();
     ASSERT_TRUE(menu);
@@ -136,3 +143,24 @@ TEST_F(EntryActionsPopup, TakesEachPageHeightBothWays)
 }
 
 } // namespace
+
+TEST(EntryActionsMenuSnippet, TheNameKeepsThirtyTwoCharactersAsAPersonCountsThem)
+{
+    const QString flag = QStringLiteral("\U0001F1F8\U0001F1F0");     // one flag: four UTF-16 units
+    const QString accented = QStringLiteral("e\u0301");              // é as a letter and its accent
+    const QString family = QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467");
+    struct Case {
+        QString preview;
+        QString name;
+    };
+    const Case cases[] = {
+        {QStringLiteral("krátky text"), QStringLiteral("krátky text")},
+        {QString(40, QLatin1Char('a')), QString(32, QLatin1Char('a'))},
+        {flag.repeated(40), flag.repeated(32)},
+        {accented.repeated(33), accented.repeated(32)},
+        {QString(31, QLatin1Char('x')) + family + QStringLiteral("yz"), QString(31, QLatin1Char('x')) + family},
+        {QString(), QString()},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(EntryActionsMenu::snippetName(c.preview), c.name) << c.preview.toStdString();
+}

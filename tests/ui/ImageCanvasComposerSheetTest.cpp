@@ -111,7 +111,10 @@ TEST(ImageCanvasComposerSheet, SavesTheCanvasAsItIsWhenTheFileIsChosen)
         EXPECT_EQ(sheet.findChild<QLabel *>(QStringLiteral("exportError"))->isVisibleTo(&sheet), c.fails) << c.what;
         EXPECT_EQ(sheet.exportAlert() != nullptr, c.fails) << c.what;
         if (c.fails) {
-            EXPECT_EQ(sheet.exportAlert()->text(), *sheet.exportError());
+            // The title stands whole in the alert itself, the error under it.
+            EXPECT_EQ(sheet.exportAlert()->text(), QStringLiteral("Nepodarilo sa uložiť obrázok"));
+            EXPECT_EQ(sheet.exportAlert()->informativeText(), *sheet.exportError());
+            EXPECT_FALSE(sheet.exportAlert()->windowTitle().contains(QStringLiteral("Nepodarilo")));
             sheet.exportAlert()->reject();
             EXPECT_FALSE(sheet.exportError()) << "closing the alert clears the error";
             EXPECT_FALSE(sheet.findChild<QLabel *>(QStringLiteral("exportError"))->isVisibleTo(&sheet));

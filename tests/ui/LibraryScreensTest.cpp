@@ -10,8 +10,10 @@
 #include "ui/library/JarsScreen.h"
 #include "ui/library/SnippetsScreen.h"
 #include "ui/library/SectionHeading.h"
+#include "ui/quickaccess/QuickAccessView.h"
 #include "ui/style/PanelButton.h"
 #include "ui/style/PanelEmptyState.h"
+#include "core/AppShortcut.h"
 
 #include <QListView>
 #include <QMouseEvent>
@@ -113,7 +115,7 @@ TEST(EntryList, EachEmptySectionSaysWhatBelongsThere)
         {"open Jar", false, Tab::Jars, false, {}, "archivebox", "Jar je prázdny",
          "Pridaj položky z Histórie cez menu položky a možnosť Pridať do Jaru."},
         {"paste stack", false, Tab::PasteStack, true, {}, "square.stack.3d.up", "Paste Stack je prázdny",
-         "Pridaj položky z Histórie tlačidlom + alebo skopíruj výber cez ⌥⌘C."},
+         "Pridaj položky z Histórie tlačidlom + alebo skopíruj výber cez " + AppShortcut(AppShortcut::pasteStack).label() + "."},
         {"search in history", false, Tab::History, false, "zzz", "magnifyingglass", nothing,
          "Skús iné slovo, názov aplikácie alebo typ obsahu."},
         {"search in the stack", false, Tab::PasteStack, true, "zzz", "magnifyingglass", nothing,
@@ -300,4 +302,30 @@ TEST(GalleryScreen, EachTabHoldsItsOwnImagesAndCardsIgnoreAVanishedEntry)
     EXPECT_NEAR(GalleryCard::ratio(QSize(4000, 1000)), 1.72, 1e-9);
     EXPECT_NEAR(GalleryCard::ratio(QSize(300, 200)), 1.5, 1e-9);
     EXPECT_NEAR(GalleryCard::ratio(QSize()), 1.0, 1e-9);
+}
+
+TEST(EmptyPasteStack, NamesTheCopyShortcutAsTheDesktopShowsKeysInBothLanguages)
+{
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    model.setPasteStackEntryIDs({});
+    model.setSelectedTab(ClipboardPanelTab::PasteStack);
+    FakePanelSheets sheets;
+    EntryList list(model, sheets, true, {});
+    model.beginQuickAccess(std::nullopt);
+    model.setSelectedTab(ClipboardPanelTab::PasteStack);
+    QuickAccessView quickAccess(model);
+    quickAccess.show();
+    const QString keys = AppShortcut(AppShortcut::pasteStack).label();
+    ASSERT_FALSE(keys.isEmpty());
+    for (AppLanguage language : {AppLanguage::Sk, AppLanguage::En}) {
+        model.setLanguage(language);
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(list.isShowingEmptyState());
+        for (const QString &message : {list.findChild<PanelEmptyState *>()->message(), quickAccess.emptyState()->message()}) {
+            EXPECT_TRUE(message.contains(keys)) << message.toStdString();
+            EXPECT_FALSE(message.contains(QChar(0x2318)) || message.contains(QChar(0x2325))) << message.toStdString();
+        }
+    }
+    model.setLanguage(AppLanguage::Sk);
 }

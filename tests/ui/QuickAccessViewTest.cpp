@@ -6,7 +6,11 @@
 #include "ui/quickaccess/QuickAccessPermissionNotice.h"
 #include "ui/quickaccess/QuickAccessTabBar.h"
 #include "ui/quickaccess/QuickAccessView.h"
+#include "ui/style/PanelButton.h"
 #include "ui/style/PanelEmptyState.h"
+#include "ui/style/PanelStyle.h"
+
+#include <cmath>
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -258,7 +262,7 @@ TEST_F(QuickAccessViewTest, EachEmptyTabSaysWhatBelongsThere)
         {"empty", Tab::History, {}, "História je prázdna", "Skopíruj text, obrázok alebo súbor. V Histórii zostane aj po vložení."},
         {"empty", Tab::Pins, {}, "Dôležité veci poruke", "V menu položky vyber Pripnúť. Zostane tu aj po vložení."},
         {"empty", Tab::PasteStack, {}, "Paste Stack je prázdny",
-         "Pridaj položky z Histórie tlačidlom + alebo skopíruj výber cez ⌥⌘C."},
+         "Pridaj položky z Histórie tlačidlom + alebo skopíruj výber cez " + AppShortcut(AppShortcut::pasteStack).label() + "."},
         {"empty", Tab::Jars, {}, "Zatiaľ nemáš žiadny Jar",
          "Jars sú kolekcie, do ktorých si môžeš ukladať vybrané položky z Histórie."},
         {"empty", Tab::Gallery, {}, "Zatiaľ tu nie sú obrázky", copyImage},
@@ -322,6 +326,66 @@ TEST_F(QuickAccessViewTest, EveryOpeningShowsTheFirstRowWhateverTheLastSessionSc
     openQuickAccess();
     EXPECT_EQ(list->verticalScrollBar()->value(), 0);
     EXPECT_EQ(list->visualRect(view->listModel()->index(0)).top(), 0);
+}
+
+TEST_F(QuickAccessViewTest, TheSelectedRowIsSystemBlueUnderItsWhiteTitleInBothAppearances)
+{
+    openQuickAccess();
+    model->setSelectedEntryID(QStringLiteral("e1"));
+    for (ClipboardAppearance appearance : {ClipboardAppearance::Dark, ClipboardAppearance::Light}) {
+        model->setAppearance(appearance);
+        QCoreApplication::processEvents();
+        const QImage picture = view->grab().toImage();
+        const QRect row = view->list()->visualRect(view->listModel()->index(0))
+                              .translated(view->list()->viewport()->mapTo(view.get(), QPoint()));
+        const QColor fill = picture.pixelColor(row.center().x(), row.top() + 2);
+        const QColor blue = PanelStyle::colors(PanelStyle::schemeFor(appearance)).systemBlue;
+        EXPECT_EQ(fill.rgb(), blue.rgb()) << fill.name().toStdString();
+        // White reads on it: at least 3 : 1.
+        const auto luminance = [](const QColor &c) {
+            const auto lin = [](qreal v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+            return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+        };
+        EXPECT_GE(1.05 / (luminance(fill) + 0.05), 3.0) << fill.name().toStdString();
+    }
+}
+
+TEST_F(QuickAccessViewTest, TheNoticeButtonLeadsWithItsLabelAndEndsWithAnArrow)
+{
+    openQuickAccess();
+    model->setShortcutNotice(AccessibilityNotice::copyNeedsKeys());
+    view->show();
+    auto *button = view->notice()->findChild<PanelButton *>();
+    ASSERT_TRUE(button && button->isVisible());
+    const QImage picture = button->grab().toImage();
+    const QColor fill = picture.pixelColor(2, picture.height() / 2);
+    int first = -1;
+    int last = -1;
+    for (int x = 0; x < picture.width(); ++x) {
+        for (int y = picture.height() / 4; y < picture.height() * 3 / 4; ++y) {
+            const QColor pixel = picture.pixelColor(x, y);
+            if (std::abs(pixel.lightness() - fill.lightness()) > 60) {
+                first = first < 0 ? x : first;
+                last = x;
+                break;
+            }
+        }
+    }
+    const int padding = button->look().horizontalPadding;
+    ASSERT_GE(first, 0) << "the button shows its label";
+    EXPECT_LE(first, padding + 2) << "the label leads";
+    EXPECT_GE(last, picture.width() - padding - 3) << "an arrow ends it";
+    // Between the caption and the arrow lies the free room of the button.
+    int gap = 0;
+    int longest = 0;
+    for (int x = first; x <= last; ++x) {
+        bool ink = false;
+        for (int y = 0; y < picture.height() && !ink; ++y)
+            ink = std::abs(picture.pixelColor(x, y).lightness() - fill.lightness()) > 60;
+        gap = ink ? 0 : gap + 1;
+        longest = std::max(longest, gap);
+    }
+    EXPECT_GT(longest, 20);
 }
 
 TEST_F(QuickAccessViewTest, KeysReachTheKeyMapBeforeAnyWidget)

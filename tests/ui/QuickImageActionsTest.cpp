@@ -3,9 +3,12 @@
 #include "ui/panel/ClipboardPanelView.h"
 #include "ui/quickaccess/QuickImageExport.h"
 #include "ui/tools/ImagePreviewSheet.h"
+#include "ui/tools/SheetPlacement.h"
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QImageReader>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -135,3 +138,38 @@ TEST_F(QuickImageActionsTest, AnImageThatIsGoneAsksNothingAndAFailedWriteIsRepor
 }
 
 } // namespace
+
+TEST(SheetPlacement, CentresOverTheOriginAndStaysWholeOnItsScreen)
+{
+    const QRect screen(1920, 0, 1920, 1080); // the second of two screens
+    const QSize sheet(720, 590);
+    struct Case {
+        const char *what;
+        QRect origin;
+        QPoint topLeft;
+    };
+    for (const Case &c : {Case{"centred over Quick Access", QRect(2705, 430, 350, 220), QPoint(2520, 245)},
+                          Case{"a panel at the top edge", QRect(2680, 0, 400, 40), QPoint(2520, 0)},
+                          Case{"near the right edge", QRect(3700, 900, 100, 100), QPoint(3120, 490)}}) {
+        EXPECT_EQ(SheetPlacement::over(c.origin, sheet, screen), QRect(c.topLeft, sheet)) << c.what;
+    }
+    EXPECT_EQ(SheetPlacement::over(QRect(2000, 100, 50, 50), QSize(2500, 1200), screen).topLeft(), screen.topLeft())
+        << "larger than the screen: its top-left corner";
+}
+
+TEST_F(QuickImageActionsTest, ThePreviewOpensOverTheWindowItCameFrom)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    ClipboardEntry entry = imageEntry(QStringLiteral("preview"));
+    entry.imageData = encodedImage(sampleImage());
+    view->resize(350, 220);
+    view->move(area.center() - QPoint(175, 110) + QPoint(0, -80));
+    view->show();
+    view->performQuickImageAction(QuickImageAction::Preview, entry);
+    QWidget *sheet = view->imageSheet();
+    ASSERT_TRUE(sheet);
+    ASSERT_LE(sheet->height(), area.height() - 2 * 80) << "the screen leaves room to centre it";
+    EXPECT_TRUE(area.contains(sheet->geometry())) << "whole on the screen";
+    EXPECT_LE((sheet->geometry().center() - view->geometry().center()).manhattanLength(), 1) << "centred over its origin";
+    EXPECT_EQ(sheet->screen(), view->screen());
+}

@@ -4,6 +4,7 @@
 #include "platform/fake/FakeTextRecognizer.h"
 #include "ui/tools/ScreenshotTextSheet.h"
 #include "ui/tools/ToolChoiceButton.h"
+#include "ui/style/PanelStyle.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -171,3 +172,29 @@ TEST(ScreenshotTextSheet, ARefusedSaveSaysSoAndEscapeClosesWhileReading)
 }
 
 } // namespace
+
+TEST(ScreenshotTextSheet, TheSaveMenuWearsTheSheetsAppearanceAndItsIconsShowOnIt)
+{
+    for (ClipboardAppearance appearance : {ClipboardAppearance::Dark, ClipboardAppearance::Light}) {
+        ModelHarness h;
+        FakeTextRecognizer recognizer;
+        FakeQrDetector detector;
+        recognizer.result = {QStringLiteral("Objednávka"), {}};
+        ScreenshotTextSheet sheet(screenshot(), appearance, {}, &h.make(), &recognizer, &detector);
+        Q_EMIT sheet.saveMenu()->aboutToShow();
+        QMenu *menu = sheet.saveMenu();
+        const PanelStyle::Scheme scheme = PanelStyle::schemeFor(appearance);
+        EXPECT_EQ(PanelStyle::schemeOf(menu), scheme);
+        const QColor background = menu->palette().color(QPalette::Window);
+        EXPECT_EQ(background, PanelStyle::colors(scheme).quickAccessBackground);
+        ASSERT_FALSE(menu->actions().isEmpty());
+        const QImage icon = menu->actions().first()->icon().pixmap(16, 16).toImage();
+        qreal inkLightness = -1;
+        for (int y = 0; y < icon.height(); ++y)
+            for (int x = 0; x < icon.width(); ++x)
+                if (icon.pixelColor(x, y).alphaF() > 0.9)
+                    inkLightness = icon.pixelColor(x, y).lightnessF();
+        ASSERT_GE(inkLightness, 0) << "the icon draws something";
+        EXPECT_GT(std::abs(inkLightness - background.lightnessF()), 0.5) << "the icon stands out from the menu";
+    }
+}

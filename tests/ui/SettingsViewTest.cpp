@@ -5,6 +5,7 @@
 #include "ui/settings/ClipboardSettingsPage.h"
 #include "ui/settings/GeneralSettingsPage.h"
 #include "ui/settings/MenuPicker.h"
+#include "ui/style/PanelStyle.h"
 #include "ui/settings/PickerOption.h"
 #include "ui/settings/PresentationModePicker.h"
 #include "ui/settings/ScreenshotSettingsPage.h"
@@ -195,4 +196,21 @@ TEST(SettingsView, TabsStartAtTheTopAndANewLanguageKeepsThePage)
     ASSERT_TRUE(QTest::qWaitFor([&] { return view.tabButton(SettingsView::Tab::General)->accessibleName() == QStringLiteral("General"); }));
     EXPECT_EQ(view.tabButton(SettingsView::Tab::General)->accessibleName(), QStringLiteral("General"));
     EXPECT_EQ(view.tab(), SettingsView::Tab::Shortcuts);
+}
+
+TEST(MenuPicker, ItsMenuWearsTheAppearanceOfTheViewItOpensFrom)
+{
+    for (PanelStyle::Scheme scheme : {PanelStyle::Scheme::Dark, PanelStyle::Scheme::Light}) {
+        QWidget host;
+        PanelStyle::applyScheme(&host, scheme);
+        auto *picker = new MenuPicker(QStringLiteral("Limit"), {{QStringLiteral("100"), 100}, {QStringLiteral("200"), 200}}, &host);
+        std::unique_ptr<QMenu> menu(picker->buildMenu());
+        menu->setAttribute(Qt::WA_DeleteOnClose, false);
+        EXPECT_EQ(PanelStyle::schemeOf(menu.get()), scheme);
+        const QImage picture = menu->grab().toImage();
+        const QColor fill = picture.pixelColor(picture.width() / 2, 1);
+        // The desktop's style may lighten the fill a little; it stays the scheme's.
+        EXPECT_NEAR(fill.lightnessF(), PanelStyle::colors(scheme).quickAccessBackground.lightnessF(), 0.05)
+            << fill.name().toStdString();
+    }
 }

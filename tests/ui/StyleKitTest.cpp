@@ -124,6 +124,27 @@ TEST(PanelIcons, EverySymbolOfTheTableDrawsInItsTint)
     EXPECT_TRUE(PanelIcons::pixmap(QStringLiteral("no.such.symbol"), 16, tint).isNull());
 }
 
+TEST(PanelIcons, TheGearIsARoundWheelWithAHub)
+{
+    // A gear looks the same turned a quarter and has a hole in its middle; sliders do neither.
+    const QImage gear = PanelIcons::pixmap(QStringLiteral("gearshape"), 32, Qt::black).toImage();
+    ASSERT_FALSE(gear.isNull());
+    const QImage turned = gear.transformed(QTransform().rotate(90));
+    int inked = 0;
+    int differing = 0;
+    for (int y = 0; y < gear.height(); ++y) {
+        for (int x = 0; x < gear.width(); ++x) {
+            const bool ink = gear.pixelColor(x, y).alpha() > 128;
+            inked += ink;
+            differing += ink != (turned.pixelColor(x, y).alpha() > 128);
+        }
+    }
+    EXPECT_GT(inked, 200);
+    EXPECT_LT(differing, inked / 10);
+    EXPECT_LT(gear.pixelColor(16, 16).alpha(), 60) << "the hub is open";
+    EXPECT_GT(gear.pixelColor(16, 5).alpha(), 128) << "the wheel is solid around it";
+}
+
 TEST(PanelStyle, CopiedTextsKeepEveryCharacterAsItsOwnGlyph)
 {
     const QFont exact = PanelStyle::exactFont(12);

@@ -1,5 +1,6 @@
 #include "ui/library/EntryList.h"
 
+#include "core/AppShortcut.h"
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
 #include "ui/library/EntryListModel.h"
@@ -49,7 +50,7 @@ EmptyTexts emptyTexts(ClipboardPanelTab tab, bool historyIsEmpty)
                 QStringLiteral("V menu položky vyber Pripnúť. Zostane tu aj po vložení.")};
     case ClipboardPanelTab::PasteStack:
         return {QStringLiteral("square.stack.3d.up"), QStringLiteral("Paste Stack je prázdny"),
-                QStringLiteral("Pridaj položky z Histórie tlačidlom + alebo skopíruj výber cez ⌥⌘C.")};
+                QStringLiteral("Pridaj položky z Histórie tlačidlom + alebo skopíruj výber cez %@.")};
     default:
         return {QStringLiteral("clock.arrow.circlepath"), QStringLiteral("História je prázdna"),
                 QStringLiteral("Skopíruj text, obrázok alebo súbor. V Histórii zostane aj po vložení.")};
@@ -163,7 +164,9 @@ void EntryList::refresh()
     } else {
         const EmptyTexts texts = emptyTexts(m_model.selectedTab(), m_model.entries().isEmpty());
         m_empty->setContent(m_inPasteStack ? texts.symbol : SectionSymbols::symbol(m_model.selectedTab()),
-                            L10n::text(texts.title), L10n::text(texts.message));
+                            L10n::text(texts.title),
+                            // The Paste Stack's copy shortcut, named as the desktop shows keys.
+                            L10n::text(texts.message).replace(QStringLiteral("%@"), AppShortcut(AppShortcut::pasteStack).label()));
     }
     m_stack->setCurrentWidget(m_empty);
 }

@@ -77,6 +77,7 @@ void EntrySectionScreen::refresh()
     m_heading->setSymbol(SectionSymbols::symbol(m_model.selectedTab()));
     m_heading->setTitle(facts.title);
     m_heading->setCount(facts.count);
+    m_clear->setTitle(ScreenHeading::clearTitle());
     m_clear->setEnabled(facts.canClear);
     m_clear->setToolTip(facts.help);
     m_clear->setAccessibleName(facts.help);

@@ -90,6 +90,7 @@ void GalleryScreen::refresh()
     m_heading->setSymbol(SectionSymbols::symbol(m_model.selectedTab()));
     m_heading->setTitle(L10n::text(screenshots ? QStringLiteral("Snímky obrazovky") : QStringLiteral("Galéria")));
     m_heading->setCount(count);
+    m_clear->setTitle(ScreenHeading::clearTitle());
     m_clear->setEnabled(count > 0);
     const QString help = L10n::text(screenshots ? QStringLiteral("Vymazať všetky screenshoty") : QStringLiteral("Vymazať Galériu"));
     m_clear->setToolTip(help);

@@ -8,6 +8,7 @@
 #include "ui/panel/EntryOverflowButton.h"
 #include "ui/panel/PanelSheets.h"
 #include "ui/panel/SectionSymbols.h"
+#include "ui/style/LiveText.h"
 #include "ui/style/PanelButton.h"
 #include "ui/style/PanelEmptyState.h"
 
@@ -63,12 +64,11 @@ void JarsScreen::buildList()
     layout->setSpacing(kSpacing);
     m_listHeading = new ScreenHeading(m_listPage);
     m_listHeading->setTitle(QStringLiteral("Jars"));
-    m_clearAll = ScreenHeading::clearButton(L10n::text(QStringLiteral("Vyprázdniť všetky Jars")),
-                                            [this] { m_sheets.confirmClear(ClearSection::Jars); });
+    m_clearAll = ScreenHeading::clearButton(QString(), [this] { m_sheets.confirmClear(ClearSection::Jars); });
+    LiveText::tip(m_model, m_clearAll, QStringLiteral("Vyprázdniť všetky Jars"));
     auto *create = new PanelButton(QString(), true, ScreenHeading::kButtonHeight, ScreenHeading::kButtonPadding);
     create->setSymbol(QStringLiteral("plus"));
-    create->setToolTip(L10n::text(QStringLiteral("Nový Jar")));
-    create->setAccessibleName(create->toolTip());
+    LiveText::tip(m_model, create, QStringLiteral("Nový Jar"));
     connect(create, &PanelButton::clicked, this, [this] { m_sheets.editJar(std::nullopt); });
     m_listHeading->setAccessory(row(m_listHeading, {m_clearAll, create}));
     layout->addWidget(m_listHeading);
@@ -107,16 +107,16 @@ void JarsScreen::buildDetail(std::function<void(const ClipboardEntry &)> readTex
     auto *back = new PanelButton(QString(), false, kBackSide, 0);
     back->setSymbol(QStringLiteral("chevron.left"), kBackSymbolSize);
     back->setFixedSize(kBackSide, kBackSide);
-    back->setToolTip(L10n::text(QStringLiteral("Všetky Jars")));
-    back->setAccessibleName(back->toolTip());
+    LiveText::tip(m_model, back, QStringLiteral("Všetky Jars"));
     connect(back, &PanelButton::clicked, this, &JarsScreen::closeJar);
     m_detailHeading->setLeading(back);
 
     const auto selected = [this] { return m_model.selectedJar(); };
-    m_clearJar = ScreenHeading::clearButton(L10n::text(QStringLiteral("Vyprázdniť tento Jar")), [this, selected] {
+    m_clearJar = ScreenHeading::clearButton(QString(), [this, selected] {
         if (const auto jar = selected())
             m_sheets.confirmClear(ClearSection::Jar, jar->id);
     });
+    LiveText::tip(m_model, m_clearJar, QStringLiteral("Vyprázdniť tento Jar"));
     EntryOverflowButton *rename = iconButton(QStringLiteral("pencil"), L10n::text(QStringLiteral("Premenovať Jar")), false);
     EntryOverflowButton *remove = iconButton(QStringLiteral("trash"), L10n::text(QStringLiteral("Vymazať Jar")), true);
     connect(rename, &EntryOverflowButton::clicked, this, [this, selected] {
@@ -127,6 +127,10 @@ void JarsScreen::buildDetail(std::function<void(const ClipboardEntry &)> readTex
         if (const auto jar = selected())
             m_sheets.confirmClear(ClearSection::DeleteJar, jar->id);
     });
+    LiveText::tip(m_model, rename, QStringLiteral("Premenovať Jar"));
+    LiveText::tip(m_model, remove, QStringLiteral("Vymazať Jar"));
+    for (PanelButton *clear : {m_clearAll, m_clearJar})
+        LiveText::follow(m_model, clear, [clear] { clear->setTitle(ScreenHeading::clearTitle()); });
     m_detailHeading->setAccessory(row(m_detailHeading, {m_clearJar, rename, remove}));
     layout->addWidget(m_detailHeading);
     m_entries = new EntryList(m_model, m_sheets, false, std::move(readText), m_detailPage);

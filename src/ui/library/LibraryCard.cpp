@@ -19,6 +19,14 @@ LibraryCard::LibraryCard(const QString &symbol, const QString &title, const QStr
     setAccessibleName(title);
 }
 
+void LibraryCard::setTexts(const QString &title, const QString &message)
+{
+    m_title = title;
+    m_message = message;
+    updateGeometry();
+    update();
+}
+
 void LibraryCard::addButton(QWidget *button)
 {
     button->setParent(this);

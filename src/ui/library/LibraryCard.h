@@ -25,6 +25,7 @@ public:
 
     LibraryCard(const QString &symbol, const QString &title, const QString &message, Look look, QWidget *parent = nullptr);
 
+    void setTexts(const QString &title, const QString &message);
     // The card shows the widget among its buttons (and takes ownership).
     void addButton(QWidget *button);
     // Lays the shown buttons out again (after some were hidden or shown).

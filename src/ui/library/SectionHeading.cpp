@@ -83,9 +83,11 @@ void ScreenHeading::setAccessory(QWidget *view)
     }
 }
 
+QString ScreenHeading::clearTitle() { return L10n::text(QStringLiteral("Vymazať všetko")); }
+
 PanelButton *ScreenHeading::clearButton(const QString &help, std::function<void()> action, QWidget *parent)
 {
-    auto *button = new PanelButton(L10n::text(QStringLiteral("Vymazať všetko")), false, kButtonHeight, kButtonPadding, parent);
+    auto *button = new PanelButton(clearTitle(), false, kButtonHeight, kButtonPadding, parent);
     button->setSymbol(QStringLiteral("trash"), kButtonTextSize);
     button->setFont(PanelStyle::font(kButtonTextSize, QFont::Medium));
     button->setToolTip(help);

@@ -47,6 +47,8 @@ public:
     QString title() const { return m_title; }
     std::optional<int> count() const { return m_count; }
 
+    // The title of the clear button in the language of the moment.
+    static QString clearTitle();
     // The "Vymazať všetko" button of a clearable section: help text as tooltip and accessible
     // name, `action` on press.
     static PanelButton *clearButton(const QString &help, std::function<void()> action, QWidget *parent = nullptr);

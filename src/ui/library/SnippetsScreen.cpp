@@ -7,6 +7,7 @@
 #include "ui/library/SnippetRow.h"
 #include "ui/panel/PanelSheets.h"
 #include "ui/panel/SectionSymbols.h"
+#include "ui/style/LiveText.h"
 #include "ui/style/PanelButton.h"
 #include "ui/style/PanelEmptyState.h"
 
@@ -22,9 +23,12 @@ SnippetsScreen::SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, std::
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(kSpacing);
     m_heading = new ScreenHeading(this);
-    m_heading->setTitle(L10n::text(QStringLiteral("Skratky")));
-    m_clear = ScreenHeading::clearButton(L10n::text(QStringLiteral("Vymazať všetky skratky")),
-                                         [this] { m_sheets.confirmClear(ClearSection::Snippets); });
+    m_clear = ScreenHeading::clearButton(QString(), [this] { m_sheets.confirmClear(ClearSection::Snippets); });
+    LiveText::follow(model, m_heading, [this] {
+        m_heading->setTitle(L10n::text(QStringLiteral("Skratky")));
+        m_clear->setTitle(ScreenHeading::clearTitle());
+    });
+    LiveText::tip(model, m_clear, QStringLiteral("Vymazať všetky skratky"));
     m_heading->setAccessory(m_clear);
     layout->addWidget(m_heading);
     layout->addWidget(buildCreateCard());
@@ -80,10 +84,13 @@ QWidget *SnippetsScreen::buildCreateCard()
     look.messageSize = kCardTextSize;
     look.padding = kCardPadding;
     look.radius = kCardRadius;
-    auto *card = new LibraryCard(QString(), L10n::text(QStringLiteral("Vlastný text na vloženie")),
-                                 L10n::text(QStringLiteral("Zachová riadky a medzery presne podľa zadania.")), look, this);
-    auto *create = new PanelButton(L10n::text(QStringLiteral("Nová skratka")), true, ScreenHeading::kButtonHeight,
-                                   ScreenHeading::kButtonPadding);
+    auto *card = new LibraryCard(QString(), QString(), QString(), look, this);
+    auto *create = new PanelButton(QString(), true, ScreenHeading::kButtonHeight, ScreenHeading::kButtonPadding);
+    LiveText::follow(m_model, card, [card, create] {
+        card->setTexts(L10n::text(QStringLiteral("Vlastný text na vloženie")),
+                       L10n::text(QStringLiteral("Zachová riadky a medzery presne podľa zadania.")));
+        create->setTitle(L10n::text(QStringLiteral("Nová skratka")));
+    });
     create->setSymbol(QStringLiteral("plus"));
     connect(create, &PanelButton::clicked, this, [this] { m_sheets.editSnippet(std::nullopt); });
     card->addButton(create);
@@ -101,15 +108,17 @@ QWidget *SnippetsScreen::buildPermissionCard(std::function<void(bool)> openPermi
     look.buttons = LibraryCard::Buttons::Below;
     // On the X11 desktop, typing into other applications needs the XTest extension and watching
     // the keys needs the key tap; the buttons open Tarnel's explanation of what is missing.
-    auto *card = new LibraryCard(
-        QStringLiteral("keyboard"), L10n::text(QStringLiteral("Skratky pri písaní potrebujú povolenia systému")),
-        L10n::text(QStringLiteral("Tarnel musí vedieť posielať klávesy (XTest v relácii X11) a sledovať písanie. Potom bude "
-                                  "vedieť rozoznať ;skratku v aktívnej aplikácii.")),
-        look, this);
-    m_accessibility = new PanelButton(L10n::text(QStringLiteral("Prístupnosť")), false, ScreenHeading::kButtonHeight,
-                                      ScreenHeading::kButtonPadding);
-    m_inputMonitoring = new PanelButton(L10n::text(QStringLiteral("Monitorovanie vstupu")), false,
-                                        ScreenHeading::kButtonHeight, ScreenHeading::kButtonPadding);
+    auto *card = new LibraryCard(QStringLiteral("keyboard"), QString(), QString(), look, this);
+    m_accessibility = new PanelButton(QString(), false, ScreenHeading::kButtonHeight, ScreenHeading::kButtonPadding);
+    m_inputMonitoring = new PanelButton(QString(), false, ScreenHeading::kButtonHeight, ScreenHeading::kButtonPadding);
+    LiveText::follow(m_model, card, [this, card] {
+        card->setTexts(L10n::text(QStringLiteral("Skratky pri písaní potrebujú povolenia systému")),
+                       L10n::text(QStringLiteral("Tarnel musí vedieť posielať klávesy (XTest v relácii X11) a sledovať "
+                                                 "písanie. Potom bude vedieť rozoznať ;skratku v aktívnej aplikácii.")));
+        m_accessibility->setTitle(L10n::text(QStringLiteral("Prístupnosť")));
+        m_inputMonitoring->setTitle(L10n::text(QStringLiteral("Monitorovanie vstupu")));
+        card->placeButtons();
+    });
     connect(m_accessibility, &PanelButton::clicked, this, [openPermission] {
         if (openPermission)
             openPermission(true);

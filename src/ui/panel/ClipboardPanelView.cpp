@@ -10,6 +10,7 @@
 #include "engine/ClipboardModel.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
 #include "ui/tools/ImagePreviewSheet.h"
+#include "ui/tools/SheetPlacement.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -270,6 +271,7 @@ void ClipboardPanelView::openImageSheet(const ClipboardEntry &entry, bool edit)
             controller->setEditorOpen(false);
     });
     m_imageSheet = window;
+    SheetPlacement::place(window, this);
     window->show();
     window->raise();
     window->activateWindow();

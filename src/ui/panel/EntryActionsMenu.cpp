@@ -22,6 +22,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTextBoundaryFinder>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -171,6 +172,7 @@ EntryActionsMenu::EntryActionsMenu(ClipboardModel &model, ClipboardEntry entry, 
     };
     connect(&m_model, &ClipboardModel::entriesChanged, this, queue, Qt::QueuedConnection);
     connect(&m_model, &ClipboardModel::jarsChanged, this, queue, Qt::QueuedConnection);
+    connect(&m_model, &ClipboardModel::languageChanged, this, queue, Qt::QueuedConnection);
     connect(&m_model, &ClipboardModel::appearanceChanged, this, [this] {
         PanelStyle::applyScheme(this, PanelStyle::schemeFor(m_model.appearance()));
     }, Qt::QueuedConnection);
@@ -197,6 +199,16 @@ int menuScrollHeight()
 }
 
 } // namespace
+
+QString EntryActionsMenu::snippetName(const QString &preview)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, preview);
+    for (int characters = 0; characters < kSnippetNameLength; ++characters) {
+        if (finder.toNextBoundary() == -1)
+            return preview;
+    }
+    return preview.left(finder.position());
+}
 
 bool EntryActionsMenu::isText() const
 {
@@ -343,17 +355,7 @@ void EntryActionsMenu::buildMainPage(QVBoxLayout *layout)
                                  QStringLiteral("archivebox"), Page::Jars));
     if (isText()) {
         layout->addWidget(action(L10n::text(QStringLiteral("Uložiť ako skratku")), QStringLiteral("keyboard"),
-                                 [model, entry] {
-                                     // Characters as the user sees them: never split a surrogate pair.
-                                     QString name = entry.preview();
-                                     if (name.size() > kSnippetNameLength) {
-                                         int cut = kSnippetNameLength;
-                                         if (name.at(cut - 1).isHighSurrogate())
-                                             ++cut;
-                                         name.truncate(cut);
-                                     }
-                                     model->addSnippet(entry, name, QString());
-                                 }));
+                                 [model, entry] { model->addSnippet(entry, snippetName(entry.preview()), QString()); }));
     }
     layout->addWidget(sectionLabel(L10n::text(QStringLiteral("Nástroje"))));
     if (m_entry.kind == ClipboardKind::Image) {

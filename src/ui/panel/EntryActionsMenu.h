@@ -60,6 +60,9 @@ public:
     // The height budget of the scrolling pages for a screen's visible height (none: the
     // pointer is on no screen).
     static int scrollHeight(std::optional<int> visibleHeight);
+    // The name a snippet kept from an entry gets: the first kSnippetNameLength characters of
+    // its preview as a person counts them (an emoji or a letter with its accents is one).
+    static QString snippetName(const QString &preview);
 
     QSize sizeHint() const override { return QSize(kWidth, minimumHeight()); }
 

@@ -83,8 +83,9 @@ void QuickAccessItemDelegate::paintEntry(QPainter &painter, const QRect &rowRect
 {
     const auto *widget = qobject_cast<const QWidget *>(parent());
     const PanelStyle::Colors &colors = PanelStyle::colors(widget);
-    // Selection blue: the kit's accent, which is the desktop's standard blue.
-    const QColor &blue = colors.accent;
+    // The platform's standard blue in both appearances: the dark kit's accent is too light
+    // to carry the white title.
+    const QColor &blue = colors.systemBlue;
     const QRectF row(rowRect.left(), rowRect.top(), rowRect.width(), kRowHeight);
     PanelStyle::fillRounded(painter, row, kRowRadius, selected ? blue : colors.surface);
 

@@ -5,6 +5,7 @@
 #include "engine/ClipboardModel.h"
 #include "ui/quickaccess/QuickAccessIconButton.h"
 #include "ui/style/KindPresentation.h"
+#include "ui/style/LiveText.h"
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelStyle.h"
 #include "ui/style/PanelText.h"
@@ -71,10 +72,10 @@ QuickAccessOptionsPage::QuickAccessOptionsPage(ClipboardModel &model, QWidget *p
     , m_model(model)
 {
     setMouseTracking(true);
-    m_back = new QuickAccessIconButton(QStringLiteral("chevron.left"), {kBackSide, kButtonRadius, 10},
-                                       L10n::text(QStringLiteral("Späť na históriu")), this);
-    m_close = new QuickAccessIconButton(QStringLiteral("xmark"), {kCloseSide, kButtonRadius, 9},
-                                        L10n::text(QStringLiteral("Zavrieť")), this);
+    m_back = new QuickAccessIconButton(QStringLiteral("chevron.left"), {kBackSide, kButtonRadius, 10}, QString(), this);
+    m_close = new QuickAccessIconButton(QStringLiteral("xmark"), {kCloseSide, kButtonRadius, 9}, QString(), this);
+    LiveText::tip(m_model, m_back, QStringLiteral("Späť na históriu"));
+    LiveText::tip(m_model, m_close, QStringLiteral("Zavrieť"));
     connect(m_back, &QAbstractButton::clicked, this, [this] { m_model.setIsQuickPasteOptionsPresented(false); });
     connect(m_close, &QAbstractButton::clicked, this, [this] {
         if (onDismiss)

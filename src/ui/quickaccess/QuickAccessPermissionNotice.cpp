@@ -4,6 +4,7 @@
 #include "engine/ClipboardModel.h"
 #include "ui/quickaccess/QuickAccessIconButton.h"
 #include "ui/style/PanelButton.h"
+#include "ui/style/LiveText.h"
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelStyle.h"
 #include "ui/style/PanelText.h"
@@ -19,6 +20,7 @@ constexpr qreal kMessageSize = 10;
 constexpr qreal kMessageLineSpacing = 2;
 constexpr qreal kFootnoteSize = 9;
 constexpr int kButtonPadding = 12;
+constexpr qreal kArrowSize = 9;
 
 QFont titleFont() { return PanelStyle::font(kTitleSize, QFont::DemiBold); }
 QFont messageFont() { return PanelStyle::font(kMessageSize); }
@@ -32,12 +34,13 @@ QuickAccessPermissionNotice::QuickAccessPermissionNotice(ClipboardModel &model, 
 {
     m_settings = new PanelButton(QString(), true, kButtonHeight, kButtonPadding, this);
     m_settings->setSymbol(QStringLiteral("gearshape"));
+    m_settings->setTrailingSymbol(QStringLiteral("arrow.up.right"), kArrowSize);
     connect(m_settings, &QAbstractButton::clicked, this, [this] {
         if (onOpenSettings)
             onOpenSettings(m_model.accessibilityPermissionEnabled());
     });
-    auto *close = new QuickAccessIconButton(QStringLiteral("xmark"), {kCloseSide, kCloseSide / 2.0, 9},
-                                            L10n::text(QStringLiteral("Zavrieť")), this);
+    auto *close = new QuickAccessIconButton(QStringLiteral("xmark"), {kCloseSide, kCloseSide / 2.0, 9}, QString(), this);
+    LiveText::tip(m_model, close, QStringLiteral("Zavrieť"));
     connect(close, &QAbstractButton::clicked, this, [this] {
         if (onDismiss)
             onDismiss();

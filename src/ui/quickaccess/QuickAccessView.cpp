@@ -2,6 +2,7 @@
 
 #include "ui/panel/SectionSymbols.h"
 
+#include "core/AppShortcut.h"
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
 #include "ui/panel/EntryThumbnails.h"
@@ -13,6 +14,7 @@
 #include "ui/quickaccess/QuickAccessTabBar.h"
 #include "ui/style/PanelEmptyState.h"
 #include "ui/style/PanelField.h"
+#include "ui/style/LiveText.h"
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelStyle.h"
 
@@ -50,7 +52,7 @@ EmptyText emptyText(ClipboardPanelTab tab, bool historyEmpty)
         return {historyEmpty ? "Tvoja schránka začína tu" : "Schránka je prázdna",
                 "Skopíruj text, obrázok alebo súbor.\nNájdeš ho tu pripravený na vloženie."};
     case ClipboardPanelTab::PasteStack:
-        return {"Paste Stack je prázdny", "Pridaj položky z Histórie tlačidlom + alebo skopíruj výber cez ⌥⌘C."};
+        return {"Paste Stack je prázdny", "Pridaj položky z Histórie tlačidlom + alebo skopíruj výber cez %@."};
     case ClipboardPanelTab::Pins:
         return {"Dôležité veci poruke", "V menu položky vyber Pripnúť. Zostane tu aj po vložení."};
     case ClipboardPanelTab::Gallery:
@@ -163,7 +165,8 @@ QWidget *QuickAccessView::buildListsPage()
     magnifier->setAttribute(Qt::WA_TransparentForMouseEvents);
     magnifier->setCursor(Qt::IBeamCursor);
     auto *clear = new QuickAccessIconButton(QStringLiteral("xmark.circle.fill"), {kFieldSymbolSide, 0, 12, true},
-                                            text("Vymazať hľadanie"), m_search);
+                                            QString(), m_search);
+    LiveText::tip(m_model, clear, QStringLiteral("Vymazať hľadanie"));
     m_clear = clear;
     fieldRow->addWidget(magnifier);
     fieldRow->addStretch();
@@ -172,10 +175,14 @@ QWidget *QuickAccessView::buildListsPage()
     connect(clear, &QAbstractButton::clicked, this, [this] { m_model.setSearchText(QString()); });
     connect(m_search, &QLineEdit::textEdited, this, [this](const QString &typed) { m_model.setSearchText(typed); });
     connect(m_search, &QLineEdit::returnPressed, this, [this] { m_model.commitQuickAccessSelection(); });
-    auto *settings = new QuickAccessIconButton(QStringLiteral("gearshape"), {kSearchHeight, 9, 11}, text("Nastavenia"), page);
-    settings->setAccessibleName(text("Nastavenia zobrazenia"));
+    auto *settings = new QuickAccessIconButton(QStringLiteral("gearshape"), {kSearchHeight, 9, 11}, QString(), page);
+    LiveText::follow(m_model, settings, [settings] {
+        settings->setToolTip(text("Nastavenia"));
+        settings->setAccessibleName(text("Nastavenia zobrazenia"));
+    });
     connect(settings, &QAbstractButton::clicked, this, &QuickAccessView::settingsRequested);
-    auto *close = new QuickAccessIconButton(QStringLiteral("xmark"), {kSearchHeight, 9, 10}, text("Zavrieť"), page);
+    auto *close = new QuickAccessIconButton(QStringLiteral("xmark"), {kSearchHeight, 9, 10}, QString(), page);
+    LiveText::tip(m_model, close, QStringLiteral("Zavrieť"));
     connect(close, &QAbstractButton::clicked, this, &QuickAccessView::dismissRequested);
     searchRow->addWidget(m_search, 1);
     searchRow->addWidget(settings);
@@ -190,7 +197,8 @@ QWidget *QuickAccessView::buildListsPage()
     auto *jarRow = new QHBoxLayout(m_jarHeader);
     jarRow->setContentsMargins(0, 0, 0, 0);
     jarRow->setSpacing(kJarHeaderSpacing);
-    auto *back = new QuickAccessIconButton(QStringLiteral("chevron.left"), {kJarBackSide, 7, 9}, text("Všetky Jars"), m_jarHeader);
+    auto *back = new QuickAccessIconButton(QStringLiteral("chevron.left"), {kJarBackSide, 7, 9}, QString(), m_jarHeader);
+    LiveText::tip(m_model, back, QStringLiteral("Všetky Jars"));
     connect(back, &QAbstractButton::clicked, this, [this] {
         m_model.setSelectedJarID(std::nullopt);
         m_model.setSelectedEntryID(std::nullopt);
@@ -370,7 +378,8 @@ void QuickAccessView::showEmptyState()
     } else {
         const EmptyText empty = emptyText(tab, m_model.entries().isEmpty());
         title = text(empty.title);
-        message = text(empty.message);
+        // The Paste Stack's copy shortcut, named as the desktop shows keys.
+        message = text(empty.message).replace(QStringLiteral("%@"), AppShortcut(AppShortcut::pasteStack).label());
     }
     m_empty->setContent(symbol, title, message);
     const int padding = inJar ? kJarEmptyPadding : kEmptyPadding;

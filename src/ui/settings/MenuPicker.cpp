@@ -41,6 +41,7 @@ QMenu *MenuPicker::buildMenu()
 {
     auto *menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    PanelStyle::styleMenu(menu, PanelStyle::schemeOf(this));
     menu->setFont(PanelStyle::font(kTextSize));
     for (const auto &[label, value] : m_options) {
         QAction *action = menu->addAction(label);

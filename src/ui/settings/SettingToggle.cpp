@@ -81,6 +81,8 @@ SettingToggle::SettingToggle(const QString &title, const QString &subtitle, cons
     iconLayout->setContentsMargins(0, 0, 0, 0);
     iconLayout->addWidget(icon, 0, Qt::AlignCenter);
     row->addWidget(iconFrame);
+    // A row without a symbol or a subtitle (the guide's switches) shows only its title.
+    iconFrame->setVisible(!symbol.isEmpty());
 
     auto *texts = new QVBoxLayout;
     texts->setSpacing(kTextSpacing);
@@ -89,6 +91,7 @@ SettingToggle::SettingToggle(const QString &title, const QString &subtitle, cons
     m_subtitle->setWordWrap(true);
     texts->addWidget(m_title);
     texts->addWidget(m_subtitle);
+    m_subtitle->setVisible(!subtitle.isEmpty());
     row->addLayout(texts, 1);
 
     auto *toggle = new SettingSwitch(this);
@@ -102,6 +105,7 @@ void SettingToggle::setTexts(const QString &title, const QString &subtitle)
 {
     m_title->setText(title);
     m_subtitle->setText(subtitle);
+    m_subtitle->setVisible(!subtitle.isEmpty());
     m_switch->setAccessibleName(title);
 }
 

@@ -39,6 +39,14 @@ void PanelButton::setSymbol(const QString &symbol, qreal pointSize)
     update();
 }
 
+void PanelButton::setTrailingSymbol(const QString &symbol, qreal pointSize)
+{
+    m_look.trailingSymbol = symbol;
+    m_look.trailingSymbolPointSize = pointSize;
+    updateGeometry();
+    update();
+}
+
 void PanelButton::setProminent(bool prominent)
 {
     if (m_look.prominent == prominent)
@@ -67,6 +75,8 @@ int PanelButton::widthFor(const Look &look)
             content += int(kSymbolSpacing);
         content += PanelText::width(PanelStyle::font(kFontSize, QFont::DemiBold), look.title);
     }
+    if (!look.trailingSymbol.isEmpty())
+        content += int(kSymbolSpacing + PanelIcons::side(look.trailingSymbolPointSize));
     return content + 2 * look.horizontalPadding;
 }
 
@@ -97,8 +107,17 @@ void PanelButton::paintLook(QPainter &painter, const QRectF &rect, const Look &l
     const qreal symbolSide = look.symbol.isEmpty() ? 0 : PanelIcons::side(look.symbolPointSize);
     const qreal titleWidth = look.title.isEmpty() ? 0 : PanelText::width(font, look.title);
     const qreal content = symbolSide + titleWidth + (symbolSide > 0 && titleWidth > 0 ? kSymbolSpacing : 0);
-    // The label is centred; a button narrower than its label still shows it from the padding on.
-    qreal x = std::max(rect.left() + look.horizontalPadding, rect.center().x() - content / 2);
+    // The label is centred, or leads when a trailing symbol takes the other end; a button
+    // narrower than its label still shows it from the padding on.
+    const qreal trailingSide = look.trailingSymbol.isEmpty() ? 0 : PanelIcons::side(look.trailingSymbolPointSize);
+    qreal right = rect.right() - look.horizontalPadding;
+    if (trailingSide > 0) {
+        PanelIcons::paint(painter, QRectF(right - trailingSide, rect.top(), trailingSide, rect.height()),
+                          look.trailingSymbol, look.trailingSymbolPointSize, foreground);
+        right -= trailingSide + kSymbolSpacing;
+    }
+    qreal x = trailingSide > 0 ? rect.left() + look.horizontalPadding
+                               : std::max(rect.left() + look.horizontalPadding, rect.center().x() - content / 2);
     if (symbolSide > 0) {
         PanelIcons::paint(painter, QRectF(x, rect.top(), symbolSide, rect.height()), look.symbol,
                           look.symbolPointSize, foreground);
@@ -106,7 +125,7 @@ void PanelButton::paintLook(QPainter &painter, const QRectF &rect, const Look &l
     }
     if (titleWidth > 0) {
         painter.setPen(foreground);
-        const qreal room = rect.right() - look.horizontalPadding - x;
+        const qreal room = right - x;
         PanelText::drawFixed(painter, QRectF(x, rect.top(), std::max<qreal>(room, 0), rect.height()), font, look.title);
     }
     painter.restore();

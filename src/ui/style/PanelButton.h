@@ -28,6 +28,10 @@ public:
         // Symbols follow their own size where a view asks for one (a close cross at 10).
         qreal symbolPointSize = kFontSize;
         int horizontalPadding = 12;
+        // A symbol at the trailing edge (an arrow to another place); the label then leads from
+        // the padding instead of being centred.
+        QString trailingSymbol;
+        qreal trailingSymbolPointSize = 9;
     };
     struct State {
         qreal hover = 0; // 0 at rest, 1 under the pointer, between while easing
@@ -38,6 +42,7 @@ public:
     PanelButton(const QString &title, bool prominent, int height, int horizontalPadding, QWidget *parent = nullptr);
 
     void setSymbol(const QString &symbol, qreal pointSize = kFontSize);
+    void setTrailingSymbol(const QString &symbol, qreal pointSize);
     void setTitle(const QString &title);
     void setProminent(bool prominent);
     const Look &look() const { return m_look; }

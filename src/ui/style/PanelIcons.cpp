@@ -62,7 +62,7 @@ const QHash<QString, QString> &table()
         {QStringLiteral("exclamationmark.triangle"), QStringLiteral("breeze-dialog-warning")},
         {QStringLiteral("eye"), QStringLiteral("breeze-view-visible")},
         {QStringLiteral("folder"), QStringLiteral("breeze-folder")},
-        {QStringLiteral("gearshape"), QStringLiteral("breeze-configure")},
+        {QStringLiteral("gearshape"), QStringLiteral("gearshape")},
         {QStringLiteral("globe"), QStringLiteral("breeze-globe")},
         {QStringLiteral("hand.point.up.left"), QStringLiteral("breeze-cursor-arrow")},
         {QStringLiteral("hourglass"), QStringLiteral("hourglass")},

@@ -41,6 +41,7 @@ Colors makeDark()
     c.backgroundEnd = srgb(0.075, 0.085, 0.115);
     c.systemRed = QColor(255, 69, 58);
     c.systemOrange = QColor(255, 159, 10);
+    c.systemBlue = QColor(10, 132, 255);
     return c;
 }
 
@@ -65,6 +66,7 @@ Colors makeLight()
     c.backgroundEnd = srgb(0.91, 0.93, 0.96);
     c.systemRed = QColor(255, 59, 48);
     c.systemOrange = QColor(255, 149, 0);
+    c.systemBlue = QColor(0, 122, 255);
     return c;
 }
 
@@ -136,6 +138,27 @@ void applyScheme(QWidget *root, Scheme scheme)
     root->setPalette(palette(scheme));
     if (changed)
         root->update();
+}
+
+void styleMenu(QWidget *menu, Scheme scheme)
+{
+    constexpr qreal kMenuFontSize = 12;
+    constexpr qreal kMenuHighlightOpacity = 0.35;
+    applyScheme(menu, scheme);
+    const Colors &c = colors(scheme);
+    // Opaque: the menu stands over whatever lies behind it, not over the panel's gradient.
+    QPalette p = menu->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        p.setColor(group, QPalette::Window, c.quickAccessBackground);
+        p.setColor(group, QPalette::Base, c.quickAccessBackground);
+        p.setColor(group, QPalette::Button, c.quickAccessBackground);
+        p.setColor(group, QPalette::Highlight, withOpacity(c.accent, kMenuHighlightOpacity));
+        p.setColor(group, QPalette::Light, c.divider);
+        p.setColor(group, QPalette::Dark, c.divider);
+        p.setColor(group, QPalette::Mid, c.divider);
+    }
+    menu->setPalette(p);
+    menu->setFont(font(kMenuFontSize));
 }
 
 QColor withOpacity(const QColor &color, qreal opacity)

@@ -41,6 +41,8 @@ struct Colors {
     // The desktop's warning hues, for destructive controls and expiring entries.
     QColor systemRed;
     QColor systemOrange;
+    // The platform's standard blue, under white text: the selected Quick Access row.
+    QColor systemBlue;
 };
 
 // The variants, made once and shared.
@@ -59,6 +61,10 @@ Scheme schemeOf(const QWidget *widget);
 void applyScheme(QWidget *root, Scheme scheme);
 // The palette applyScheme gives to standard widgets (line edits, text areas, scroll bars).
 QPalette palette(Scheme scheme);
+
+// A menu in the kit's colours and font for the scheme. A menu is a window of its own and
+// takes nothing from the widget that opens it, so each menu is given its scheme when it opens.
+void styleMenu(QWidget *menu, Scheme scheme);
 
 // A colour at a fraction of its own opacity ("accent at 0.72").
 QColor withOpacity(const QColor &color, qreal opacity);

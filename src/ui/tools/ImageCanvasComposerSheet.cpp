@@ -250,8 +250,11 @@ void ImageCanvasComposerSheet::exported()
         m_exportError = error;
         if (m_alert)
             m_alert->close();
-        m_alert = new QMessageBox(QMessageBox::Warning, L10n::text(QStringLiteral("Nepodarilo sa uložiť obrázok")), *error,
-                                  QMessageBox::NoButton, this);
+        // The title leads the alert's own text: a window manager cuts a long window title
+        // down to the width of the small alert.
+        m_alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tarnel"),
+                                  L10n::text(QStringLiteral("Nepodarilo sa uložiť obrázok")), QMessageBox::NoButton, this);
+        m_alert->setInformativeText(*error);
         m_alert->setAttribute(Qt::WA_DeleteOnClose);
         m_alert->addButton(L10n::text(QStringLiteral("Zavrieť")), QMessageBox::RejectRole);
         // However the alert goes away, the error goes with it.

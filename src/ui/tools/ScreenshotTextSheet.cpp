@@ -24,7 +24,7 @@
 
 namespace {
 
-constexpr qreal kSheetRadius = 20;
+constexpr qreal kSheetRadius = ScreenshotTextSheet::kRadius;
 constexpr QMargins kSheetPadding{16, 12, 16, 16};
 constexpr int kSpacing = 12;
 constexpr int kHeaderSpacing = 10;
@@ -312,9 +312,10 @@ void ScreenshotTextSheet::copy()
 void ScreenshotTextSheet::rebuildSaveMenu()
 {
     m_saveMenu->clear();
+    PanelStyle::styleMenu(m_saveMenu, PanelStyle::schemeOf(this));
     const QList<ClipboardEntry> entries = m_model ? m_model->entries() : QList<ClipboardEntry>();
     const QStringList stack = m_model ? m_model->pasteStackEntryIDs() : QStringList();
-    const PanelStyle::Colors &colors = PanelStyle::colors(this);
+    const PanelStyle::Colors &colors = PanelStyle::colors(m_saveMenu);
     for (const ScreenshotTextState::SaveItem &item : m_state.saveItems(entries, stack)) {
         const QString symbol = item.destination == OCRTextDestination::History ? QStringLiteral("clock.arrow.circlepath")
             : item.destination == OCRTextDestination::PasteStack               ? QStringLiteral("square.stack.3d.up")

@@ -28,6 +28,8 @@ class ScreenshotTextSheet : public QWidget {
     Q_OBJECT
 public:
     static constexpr QSize kSize{500, 400};
+    // The sheet's rounded corners; its window is cut to them.
+    static constexpr qreal kRadius = 20;
 
     // Without a model (a shell run without one) every save is refused.
     ScreenshotTextSheet(ClipboardEntry entry, ClipboardAppearance appearance, std::function<void()> onClose,

@@ -1,0 +1,192 @@
+// Windows that are not rectangles: cut to their outlines on a bare desktop, translucent with a
+// soft edge under a compositor, made anew when the compositor comes or goes, and their rims
+// painted against their own surface.
+#include "shell/MenuBarPopover.h"
+#include "shell/NotchPanelGeometry.h"
+#include "shell/PanelHarness.h"
+#include "shell/TarnelPanel.h"
+#include "ui/quickaccess/QuickAccessView.h"
+#include "ui/style/PanelStyle.h"
+#include "ui/tools/ScreenshotTextSheet.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QJsonObject>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QRect kWindow(100, 120, 200, 100);
+constexpr qreal kRadius = 15;
+const QColor kSurface(19, 22, 27);
+
+// Paints what a hosted view paints: a rounded card, antialiased, nothing around it.
+class CardView : public QWidget {
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        PanelStyle::fillRounded(painter, rect(), kRadius, kSurface);
+    }
+};
+
+bool shownOnScreen(QWidget &window)
+{
+    return QTest::qWaitForWindowExposed(&window);
+}
+
+} // namespace
+
+TEST(ShapedWindow, FollowsTheCompositorWithTheWindowOfTheRightKindInPlace)
+{
+    FakeDesktopCompositor compositor(false);
+    TarnelPanel window;
+    window.setGeometry(kWindow);
+    window.setRoundedOutline(kRadius);
+    window.followDesktop(&compositor);
+    window.show();
+    ASSERT_TRUE(shownOnScreen(window));
+    const QRegion outline = roundedRegion(QRect(QPoint(), kWindow.size()), kRadius);
+    ASSERT_FALSE(outline.contains(QPoint(0, 0)));
+    ASSERT_TRUE(outline.contains(QPoint(kRadius, 0)));
+
+    EXPECT_FALSE(window.isTranslucent());
+    EXPECT_EQ(window.mask(), outline) << "a bare desktop shows exactly the outline";
+
+    QSignalSpy remade(&window, &TarnelPanel::remade);
+    const QWindow *before = window.windowHandle();
+    compositor.setRunning(true);
+    EXPECT_TRUE(window.isTranslucent());
+    EXPECT_EQ(remade.count(), 1);
+    EXPECT_NE(window.windowHandle(), before) << "a window's depth is fixed when it is made";
+    EXPECT_EQ(window.windowHandle()->requestedFormat().alphaBufferSize(), 8);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.geometry(), kWindow);
+    // The soft rim keeps the pixels it only touches, within the window.
+    EXPECT_EQ(window.mask(), withSoftEdge(outline) & QRect(QPoint(), kWindow.size()));
+    EXPECT_FALSE((window.mask() - outline).isEmpty());
+    EXPECT_FALSE(window.mask().contains(QPoint(0, 0)));
+
+    compositor.setRunning(false);
+    EXPECT_FALSE(window.isTranslucent());
+    EXPECT_FALSE(window.testAttribute(Qt::WA_NoSystemBackground)) << "an opaque window paints its ground again";
+    EXPECT_EQ(remade.count(), 2);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.mask(), outline);
+
+    // A hidden window is simply of the right kind when it shows next.
+    window.hide();
+    compositor.setRunning(true);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(window.isTranslucent());
+    EXPECT_EQ(remade.count(), 3);
+    window.resize(kWindow.width(), 2 * kWindow.height());
+    window.show();
+    EXPECT_EQ(window.windowHandle()->requestedFormat().alphaBufferSize(), 8);
+    EXPECT_EQ(window.mask(), withSoftEdge(roundedRegion(QRect(0, 0, kWindow.width(), 2 * kWindow.height()), kRadius))
+                                 & QRect(0, 0, kWindow.width(), 2 * kWindow.height()))
+        << "the rounded outline follows the size";
+}
+
+TEST(ShapedWindow, TheRimIsPaintedAgainstTheSurfaceNeverAgainstALightGround)
+{
+    TarnelPanel window;
+    window.setPalette(QPalette(QColor(239, 239, 239)));
+    window.setGeometry(kWindow);
+    window.setRoundedOutline(kRadius);
+    window.setContent(new CardView);
+    window.setSurface(kSurface);
+    window.followDesktop(nullptr);
+    window.show();
+    ASSERT_TRUE(shownOnScreen(window));
+    const QImage shot = window.grab().toImage();
+    // Every pixel the window shows, the half-covered ones of the rounded corners included.
+    int light = 0;
+    for (const QRect &rect : window.mask())
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x)
+                light += qGray(shot.pixel(x, y)) > 60;
+    EXPECT_EQ(light, 0);
+}
+
+TEST(ShapedWindow, ThePopoverStaysOpenWhileItIsMadeAnew)
+{
+    FakeDesktopCompositor compositor(false);
+    MenuBarPopover popover;
+    popover.followDesktop(&compositor);
+    QSignalSpy closed(&popover, &MenuBarPopover::closed);
+    popover.showBelow(QRect(600, 0, 20, 20), QSize(350, 240));
+    ASSERT_TRUE(shownOnScreen(popover));
+    EXPECT_EQ(popover.mask(), roundedRegion(QRect(0, 0, 350, 240), QuickAccessView::kCornerRadius));
+
+    compositor.setRunning(true);
+    EXPECT_TRUE(popover.isVisible());
+    EXPECT_TRUE(closed.isEmpty()) << "making it anew is no closing";
+    popover.performClose();
+    EXPECT_EQ(closed.count(), 1);
+}
+
+TEST(ShapedWindow, ThePanelKeepsToTheNotchAndToQuickAccessFrameInEveryState)
+{
+    PanelHarness h(QJsonObject{{QStringLiteral("tarnel.onboardingComplete"), true}});
+    h.controller->show();
+    const QRegion collapsed = NotchPanelGeometry::notchRegion(h.controller->drawnNotchSize(), h.panel().width());
+    EXPECT_EQ(h.panel().mask(), collapsed);
+    EXPECT_EQ(h.panel().mask().boundingRect().size(), QSize(96, 40));
+    h.model.setCopiedNotice(true);
+    EXPECT_EQ(h.panel().mask().boundingRect().size(), QSize(160, 40)) << "the copied notice's width";
+    h.model.setCopiedNotice(false);
+    EXPECT_EQ(h.panel().mask(), collapsed);
+
+    h.moveTo(h.notchCentre());
+    EXPECT_EQ(h.panel().mask().boundingRect().width(), 450) << "widened with the pointer";
+
+    h.moveTo(QPoint(5, 900));
+    h.waitForLook(false, false);
+    h.model.items = 4;
+    h.controller->openQuickAccess(false);
+    const QRect centre(QPoint(), h.frame().size());
+    EXPECT_EQ(h.panel().mask(), roundedRegion(centre, QuickAccessView::kCornerRadius)) << "Quick Access's rounded frame";
+    EXPECT_EQ(h.panel().surface().color(), PanelStyle::colors(PanelStyle::Scheme::Dark).quickAccessBackground);
+
+    // A compositor starting now makes Quick Access translucent where it is.
+    h.compositor.setRunning(true);
+    EXPECT_TRUE(h.panel().isTranslucent());
+    EXPECT_EQ(h.frame().size(), centre.size());
+    EXPECT_TRUE(h.panel().isVisible());
+    EXPECT_EQ(h.traits.offTaskbar.count(h.controller->panel()), 2) << "the new window is an accessory too";
+
+    h.controller->dismissQuickAccess();
+    EXPECT_EQ(h.panel().mask(), withSoftEdge(collapsed) & QRect(QPoint(), h.frame().size())) << "back under the notch";
+}
+
+TEST(ShapedWindow, TheTextSheetIsCutToItsRoundedCardWithoutACompositor)
+{
+    PanelHarness h(QJsonObject{{QStringLiteral("tarnel.onboardingComplete"), true}});
+    ClipboardEntry entry;
+    entry.id = ClipboardEntry::newID();
+    entry.kind = ClipboardKind::Image;
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    entry.imageData = [&] {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes;
+    }();
+    h.controller->openScreenshotAction(entry, true);
+    auto *sheet = qobject_cast<TarnelPanel *>(h.controller->screenshotActionWindow());
+    ASSERT_TRUE(sheet);
+    EXPECT_FALSE(sheet->isTranslucent()) << "a translucent window without a compositor shows black corners";
+    EXPECT_EQ(sheet->mask(), roundedRegion(QRect(QPoint(), sheet->size()), ScreenshotTextSheet::kRadius));
+
+    h.compositor.setRunning(true);
+    EXPECT_TRUE(sheet->isTranslucent());
+    EXPECT_TRUE(sheet->isVisible());
+    sheet->close();
+}

@@ -1,0 +1,144 @@
+// The settings window of the whole program: display mode, appearance and language chosen there
+// reach every open window at once and are what the next start begins with.
+#include <gtest/gtest.h>
+
+#include "core/ClipboardEntry.h"
+#include "ui/quickaccess/QuickAccessView.h"
+
+#include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "X11TestSupport.h"
+
+using namespace x11test;
+
+namespace {
+
+QJsonObject savedSettings()
+{
+    QFile file(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Tarnel/defaults.json"));
+    return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
+}
+
+std::optional<Window> waitForRole(const QByteArray &role, int ms = 8000)
+{
+    std::optional<Window> found;
+    (void)QTest::qWaitFor([&] {
+        const auto shown = shownWithRole(role);
+        if (shown.size() == 1)
+            found = shown.front();
+        return found.has_value();
+    }, ms);
+    return found;
+}
+
+void keys(const QStringList &names)
+{
+    xdotool(QStringList{"key", "--delay", "60"} + names);
+}
+
+} // namespace
+
+// A tray host at the bottom right, started and ready to embed icons.
+struct Tray : Program {
+    Tray()
+        : Program(QStringLiteral("trayer"), {"--edge", "bottom", "--align", "right", "--widthtype", "request", "--height",
+                                             "32", "--SetDockType", "true"})
+    {
+    }
+    static bool isReady()
+    {
+        const Atom selection = XInternAtom(display(), "_NET_SYSTEM_TRAY_S0", False);
+        return XGetSelectionOwner(display(), selection) != 0;
+    }
+};
+
+// Whether the window is drawn in the light scheme: its background just inside the top-left
+// corner, as the server shows it.
+bool looksLight(Window window)
+{
+    const QRect frame = geometry(window);
+    const QImage picture = QGuiApplication::primaryScreen()->grabWindow(0, frame.x() + 6, frame.y() + 6, 4, 4).toImage();
+    return !picture.isNull() && picture.pixelColor(1, 1).lightnessF() > 0.5;
+}
+
+// Quick Access by its shortcut, then its settings button: the settings window, once active.
+std::optional<Window> openSettings(Program &tarnel, const QByteArray &hostRole)
+{
+    xdotool({"key", "shift+super+v"});
+    std::optional<Window> host;
+    const bool open = QTest::qWaitFor([&] {
+        const auto shown = shownWithRole(hostRole);
+        if (shown.size() != 1)
+            return false;
+        host = shown.front();
+        const QRect frame = geometry(*host);
+        return frame.width() == 350 && drawnExtents(*host).size() == frame.size();
+    });
+    if (!open)
+        return std::nullopt;
+    const QRect frame = geometry(*host);
+    using Q = QuickAccessView;
+    clickAt(QPoint(frame.right() + 1 - Q::kPadding - Q::kSearchHeight - Q::kSearchRowSpacing - Q::kSearchHeight / 2,
+                   frame.top() + Q::kPadding + Q::kSearchHeight / 2));
+    const std::optional<Window> window = waitForRole("tarnel-settings");
+    if (!window || !waitForActive(tarnel.pid()))
+        return std::nullopt;
+    return window;
+}
+
+TEST(SettingsProgram, DisplayAppearanceAndLanguageReachEveryWindowAtOnceAndOutliveARestart)
+{
+    writeSettings(R"({"tarnel.onboardingComplete": true})");
+    movePointer(QPoint(960, 900));
+    Tray tray;
+    ASSERT_TRUE(QTest::qWaitFor(Tray::isReady));
+    {
+        Program tarnel(tarnelBinary());
+        const std::optional<Window> panel = waitForPanel();
+        ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+        const std::optional<Window> settings = openSettings(tarnel, "tarnel-panel");
+        ASSERT_TRUE(settings) << tarnel.errorOutput().constData();
+        EXPECT_FALSE(looksLight(*settings));
+        EXPECT_EQ(textProperty(*settings, "_NET_WM_NAME"), QByteArray("Nastavenia Tarnel"));
+
+        // The keyboard starts on the first page tab; past the four tabs and the page itself come
+        // the two looks, the two languages and the two display modes.
+        keys({"Tab", "Tab", "Tab", "Tab", "Tab", "space"});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return looksLight(*settings); })) << "the window restyles at once";
+        keys({"Tab", "Tab", "Tab", "Tab", "Tab", "space"});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !isViewable(*panel); })) << "the notch gives way to the tray at once";
+        // The tray's popup opens to show where Tarnel went, already in the new look.
+        std::optional<Window> popup;
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            const auto shown = shownWithRole("tarnel-popover");
+            popup = shown.empty() ? std::nullopt : std::optional<Window>(shown.front());
+            return popup && drawnExtents(*popup).size() == geometry(*popup).size();
+        })) << tarnel.errorOutput().constData();
+        EXPECT_TRUE(looksLight(*popup));
+
+        // A click on the settings' heading closes the popup and gives the keyboard back to the
+        // settings, on the display mode it was on; two back are the languages.
+        clickAt(geometry(*settings).topLeft() + QPoint(280, 30));
+        EXPECT_TRUE(QTest::qWaitFor([] { return shownWithRole("tarnel-popover").empty(); }));
+        ASSERT_TRUE(waitForActive(tarnel.pid()));
+        keys({"shift+Tab", "shift+Tab", "space"});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return textProperty(*settings, "_NET_WM_NAME") == "Tarnel Settings"; }))
+            << "and speaks English at once";
+
+        const QJsonObject saved = savedSettings();
+        EXPECT_EQ(saved.value("tarnel.presentationMode").toString(), QStringLiteral("menuBar"));
+        EXPECT_EQ(saved.value("tarnel.appearance").toString(), QStringLiteral("light"));
+        EXPECT_EQ(saved.value("tarnel.language").toString(), QStringLiteral("en"));
+    }
+
+    // The next start begins from them: the tray instead of the notch, the light look, English.
+    Program tarnel(tarnelBinary());
+    EXPECT_TRUE(QTest::qWaitFor([] { return !shownWithClass("Tarnel").empty(); })) << tarnel.errorOutput().constData();
+    EXPECT_FALSE(QTest::qWaitFor([] { return !shownWithRole("tarnel-panel").empty(); }, 1500)) << "no notch panel";
+    const std::optional<Window> settings = openSettings(tarnel, "tarnel-popover");
+    ASSERT_TRUE(settings) << tarnel.errorOutput().constData();
+    EXPECT_TRUE(looksLight(*settings));
+    EXPECT_EQ(textProperty(*settings, "_NET_WM_NAME"), QByteArray("Tarnel Settings"));
+}
