@@ -1,17 +1,23 @@
 // Capture road of the clipboard model at a full history: 500 entries (limit 500), 100 of them
-// pinned images kept in the image store, settings in a real settings file.
+// pinned images kept in the image store, the history in a real history database and the
+// settings in a real settings file.
 //   build/bench/bench_engine_capture
-// Reports main-thread time per text copy, a poll step that finds nothing copied, a cold model
-// start from the stored files, and one trim with 500 Paste Stack ids. The program's memory is
-// measured on the running program, by shell_startup.
+// Reports main-thread time per text copy (also with three 30 MB texts in the history, with the
+// longest stall), the wall time until a copy is committed, the bytes written per copy, a poll
+// step that finds nothing copied, a cold model start from the stored files, and one trim with
+// 500 Paste Stack ids. Peak memory with three 30 MB texts: BM_PeakMemoryWithLargeTexts (run it
+// alone, --benchmark_filter=PeakMemory, so that no other benchmark raised the peak first).
 
 #include "engine/ClipboardModel.h"
 #include "platform/fake/FakePasteboard.h"
 #include "platform/fake/FakeWorkspace.h"
+#include "engine/HistoryRows.h"
 #include "platform/x11/LinuxSettingsStore.h"
+#include "platform/x11/SqliteHistoryStore.h"
 
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -21,10 +27,28 @@
 
 #include <memory>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr int kHistoryLimit = 500;
 constexpr int kImageEntries = 100;
+constexpr int kLargeTextBytes = 30 * 1000 * 1000;
+
+// Bytes this process handed to write() so far (the writer thread included).
+qint64 bytesWritten()
+{
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : io.readAll().split('\n')) {
+        if (line.startsWith("wchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    }
+    return 0;
+}
 
 // A screenshot-sized PNG with some texture, so the file is of a realistic size (~0.5 MB).
 QByteArray screenshotPng()
@@ -45,15 +69,18 @@ QByteArray screenshotPng()
     return out;
 }
 
-// A stored state at the limit: 400 texts and 100 pinned images in the image store.
+// A stored state at the limit: 400 texts and 100 pinned images in the image store; with
+// largeTexts, the three newest texts are 30 MB each.
 struct Scene {
     QTemporaryDir folder;
     QString imageFolder = folder.filePath(QStringLiteral("Clipboard Images"));
+    QString historyPath = folder.filePath(QStringLiteral("Tarnel/history.sqlite3"));
     std::unique_ptr<LinuxSettingsStore> settings;
+    std::unique_ptr<SqliteHistoryStore> history;
     FakePasteboard pasteboard;
     FakeWorkspace workspace;
 
-    Scene()
+    explicit Scene(int largeTexts = 0)
     {
         settings = std::make_unique<LinuxSettingsStore>(folder.filePath(QStringLiteral("Tarnel/defaults.json")));
         workspace.setFrontmostApplication(RunningApplication{1, 2, QStringLiteral("Editor")});
@@ -73,14 +100,21 @@ struct Scene {
                 file.open(QIODevice::WriteOnly);
                 file.write(png);
                 entry.imageFilePath = path;
+            } else if (largeTexts > 0) {
+                --largeTexts;
+                entry.kind = ClipboardKind::Text;
+                entry.text = QString(kLargeTextBytes, QChar(u'a' + i % 26));
             } else {
                 entry.kind = ClipboardKind::Text;
                 entry.text = QStringLiteral("Copied line number %1 with a little more text to look real").arg(i);
             }
             entries.append(entry);
         }
-        settings->setBytes(ClipboardModel::historyKey, ClipboardEntry::encodeList(entries));
+        SqliteHistoryStore seed(historyPath);
+        seed.read();
+        seed.apply(HistoryChange{HistoryRows::rowsFor(entries), {}, {}});
         settings->setInteger(ClipboardModel::historyLimitKey, kHistoryLimit);
+        history = std::make_unique<SqliteHistoryStore>(historyPath);
     }
 
     std::unique_ptr<ClipboardModel> makeModel()
@@ -88,6 +122,7 @@ struct Scene {
         ClipboardModelServices services;
         services.pasteboard = &pasteboard;
         services.settings = settings.get();
+        services.history = history.get();
         services.workspace = &workspace;
         services.imageFolder = imageFolder;
         services.backupFolder = folder.filePath(QStringLiteral("backup"));
@@ -111,6 +146,101 @@ void BM_TextCopyMainThread(benchmark::State &state)
 }
 BENCHMARK(BM_TextCopyMainThread)->Unit(benchmark::kMillisecond)->Iterations(300);
 
+// The same with three 30 MB texts in the history: the copy must not pay for them. Counter:
+// the longest single copy (a stall of the interface).
+void BM_TextCopyMainThreadWithLargeTexts(benchmark::State &state)
+{
+    Scene scene(3);
+    std::unique_ptr<ClipboardModel> model = scene.makeModel();
+    model->flushHistory();
+    qint64 n = 0;
+    double longest = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        scene.pasteboard.copyText(QStringLiteral("a new copy %1").arg(++n));
+        state.ResumeTiming();
+        QElapsedTimer clock;
+        clock.start();
+        model->readClipboardIfChanged();
+        longest = std::max(longest, clock.nsecsElapsed() / 1e6);
+    }
+    state.counters["longest_ms"] = longest;
+    state.counters["entries"] = double(model->entries().size());
+}
+BENCHMARK(BM_TextCopyMainThreadWithLargeTexts)->Unit(benchmark::kMillisecond)->Iterations(300);
+
+// From the copy to its row committed on disk (synced), one copy at a time, at 500 entries;
+// also the bytes written per copy (WAL and all).
+void BM_CopyCommittedOnDisk(benchmark::State &state)
+{
+    Scene scene(state.range(0));
+    std::unique_ptr<ClipboardModel> model = scene.makeModel();
+    model->flushHistory();
+    qint64 n = 0;
+    const qint64 writtenBefore = bytesWritten();
+    for (auto _ : state) {
+        scene.pasteboard.copyText(QStringLiteral("a new copy %1").arg(++n));
+        model->readClipboardIfChanged();
+        model->flushHistory();
+    }
+    state.counters["bytes_per_copy"] = double(bytesWritten() - writtenBefore) / double(n);
+}
+BENCHMARK(BM_CopyCommittedOnDisk)->ArgName("largeTexts")->Arg(0)->Arg(3)->Unit(benchmark::kMillisecond)->Iterations(100);
+
+// Peak resident memory of a model that starts with three 30 MB texts in its history and takes
+// 20 copies. The stored history is made by a child process, so only the model's own road
+// counts towards this process's peak.
+void BM_PeakMemoryWithLargeTexts(benchmark::State &state)
+{
+    QTemporaryDir folder;
+    const QString historyPath = folder.filePath(QStringLiteral("history.sqlite3"));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        QList<ClipboardEntry> entries;
+        for (int i = 0; i < kHistoryLimit; ++i) {
+            ClipboardEntry entry;
+            entry.id = ClipboardEntry::newID();
+            entry.copiedAt = QDateTime::currentDateTimeUtc().addSecs(-i);
+            entry.text = i < 3 ? QString(kLargeTextBytes, QChar(u'x')) : QStringLiteral("line %1").arg(i);
+            entries.append(entry);
+        }
+        SqliteHistoryStore seed(historyPath);
+        seed.read();
+        ::_exit(seed.apply(HistoryChange{HistoryRows::rowsFor(entries), {}, {}}).ok ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        state.SkipWithError("the history could not be prepared");
+        return;
+    }
+    for (auto _ : state) {
+        LinuxSettingsStore settings(folder.filePath(QStringLiteral("defaults.json")));
+        settings.setInteger(ClipboardModel::historyLimitKey, kHistoryLimit);
+        SqliteHistoryStore history(historyPath);
+        FakePasteboard pasteboard;
+        FakeWorkspace workspace;
+        ClipboardModelServices services;
+        services.pasteboard = &pasteboard;
+        services.settings = &settings;
+        services.history = &history;
+        services.workspace = &workspace;
+        services.imageFolder = folder.filePath(QStringLiteral("Clipboard Images"));
+        services.backupFolder = folder.path();
+        ClipboardModel model(std::move(services));
+        for (int i = 0; i < 20; ++i) {
+            pasteboard.copyText(QStringLiteral("copy %1").arg(i));
+            model.readClipboardIfChanged();
+        }
+        model.flushHistory();
+        state.counters["entries"] = double(model.entries().size());
+    }
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_rss_MiB"] = double(usage.ru_maxrss) / 1024.0;
+}
+BENCHMARK(BM_PeakMemoryWithLargeTexts)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 // The poll step when nothing was copied: the expiry and limit pass over the full history and
 // one look at the change count. It runs for the expiry timer and on each reported change.
 void BM_PollStepNothingCopied(benchmark::State &state)
@@ -131,9 +261,11 @@ void BM_ModelStart(benchmark::State &state)
     const QString path = scene.folder.filePath(QStringLiteral("Tarnel/defaults.json"));
     for (auto _ : state) {
         LinuxSettingsStore settings(path);
+        SqliteHistoryStore history(scene.historyPath);
         ClipboardModelServices services;
         services.pasteboard = &scene.pasteboard;
         services.settings = &settings;
+        services.history = &history;
         services.workspace = &scene.workspace;
         services.imageFolder = scene.imageFolder;
         services.backupFolder = scene.folder.filePath(QStringLiteral("backup"));

@@ -9,7 +9,10 @@
 #include <benchmark/benchmark.h>
 
 #include "core/ClipboardEntry.h"
+#include "core/ClipboardImageStore.h"
+#include "engine/HistoryRows.h"
 #include "platform/x11/LinuxSettingsStore.h"
+#include "platform/x11/SqliteHistoryStore.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -101,9 +104,18 @@ QByteArray noisePng(int seed)
     return bytes;
 }
 
-// A history as a long-used installation has it: 500 entries, every fifth an image.
+void removeHistory()
+{
+    for (const char *suffix : {"", "-wal", "-shm"})
+        QFile::remove(SqliteHistoryStore::defaultPath() + QLatin1String(suffix));
+}
+
+// A history as a long-used installation has it: 500 entries, every fifth an image in the image
+// store, in the history database.
 void writeSettings()
 {
+    removeHistory();
+    const ClipboardImageStore images;
     QList<ClipboardEntry> entries;
     const QDateTime now = QDateTime::currentDateTimeUtc();
     for (int i = 0; i < kHistorySize; ++i) {
@@ -113,14 +125,17 @@ void writeSettings()
         entry.sourceApp = QStringLiteral("Editor");
         if (i % 5 == 0) {
             entry.kind = ClipboardKind::Image;
-            entry.imageData = noisePng(i);
+            entry.imageFilePath = images.save(noisePng(i)).path;
         } else {
             entry.text = QStringLiteral("Položka histórie číslo %1 s trochou textu navyše").arg(i);
         }
         entries.append(entry);
     }
+    SqliteHistoryStore history(SqliteHistoryStore::defaultPath());
+    history.read();
+    history.apply(HistoryChange{HistoryRows::rowsFor(entries), {}, {}});
     LinuxSettingsStore settings(LinuxSettingsStore::defaultPath());
-    settings.setBytes(QStringLiteral("tarnel.history"), ClipboardEntry::encodeList(entries));
+    settings.remove(QStringLiteral("tarnel.history"));
     settings.setInteger(QStringLiteral("tarnel.historyLimit"), kHistorySize);
     settings.setBool(QStringLiteral("tarnel.onboardingComplete"), true);
 }
@@ -307,11 +322,12 @@ BENCHMARK(BM_IdleMenuBarMode)->ArgName("trayHost")->Arg(0)->Arg(1)->UseManualTim
 // The texts of the stored history, newest first.
 QStringList storedTexts()
 {
-    const LinuxSettingsStore store(LinuxSettingsStore::defaultPath());
-    const std::optional<QByteArray> bytes = store.bytesValue(QStringLiteral("tarnel.history"));
+    SqliteHistoryStore store(SqliteHistoryStore::defaultPath());
     QStringList texts;
-    for (const ClipboardEntry &entry : bytes ? ClipboardEntry::decodeList(*bytes).items : QList<ClipboardEntry>())
-        texts.append(entry.text);
+    for (const StoredHistoryRow &row : store.read().rows) {
+        if (const std::optional<ClipboardEntry> entry = HistoryRows::decodeRow(row))
+            texts.append(entry->text);
+    }
     return texts;
 }
 
@@ -342,6 +358,7 @@ void BM_CopyToStored(benchmark::State &state)
         return;
     }
     QFile::remove(LinuxSettingsStore::defaultPath());
+    removeHistory();
     {
         LinuxSettingsStore settings(LinuxSettingsStore::defaultPath());
         settings.setBool(QStringLiteral("tarnel.onboardingComplete"), true);
@@ -356,20 +373,14 @@ void BM_CopyToStored(benchmark::State &state)
     QThread::sleep(1);
     std::vector<double> latencies;
     std::vector<std::unique_ptr<QProcess>> copies;
-    const QFileInfo file(LinuxSettingsStore::defaultPath());
     for (auto _ : state) {
         const QString text = QStringLiteral("copy to stored %1").arg(latencies.size());
         QElapsedTimer clock;
         clock.start();
         copies.push_back(copyWithXclip(text));
-        QDateTime seen = QFileInfo(file.filePath()).lastModified();
         bool stored = false;
         while (!stored && clock.elapsed() < 5000) {
-            const QDateTime modified = QFileInfo(file.filePath()).lastModified();
-            if (modified != seen) {
-                seen = modified;
-                stored = storedTexts().value(0) == text;
-            }
+            stored = storedTexts().value(0) == text;
             if (!stored)
                 QThread::usleep(500);
         }

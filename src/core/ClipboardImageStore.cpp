@@ -158,3 +158,15 @@ void ClipboardImageStore::removeUnreferencedImages(const QSet<QString> &keeping)
         QFile::remove(path);
     }
 }
+
+void ClipboardImageStore::removeImages(const QSet<QString> &paths) const
+{
+    for (const QString &path : paths) {
+        if (!isManagedPath(path))
+            continue;
+        const QFileInfo info(standardized(path));
+        if (info.isDir() && !info.isSymLink())
+            continue;
+        QFile::remove(info.filePath());
+    }
+}

@@ -47,6 +47,8 @@ public:
     // Deletes the store's ".image" files that are not kept. A kept entry is a path, or a bare
     // file name of the store folder. Listing and deletion errors are ignored.
     void removeUnreferencedImages(const QSet<QString> &keeping) const;
+    // Deletes the given files of the store; paths outside it are left alone.
+    void removeImages(const QSet<QString> &paths) const;
 
 private:
     QString m_directoryPath;

@@ -5,6 +5,7 @@
 #include "core/RawValue.h"
 #include "platform/LoginItem.h"
 #include "platform/Pasteboard.h"
+#include "platform/Permissions.h"
 #include "platform/ScreenshotFolderMonitor.h"
 #include "platform/SettingsStore.h"
 
@@ -23,6 +24,11 @@ bool assign(ClipboardModel *model, T &field, const T &value, void (ClipboardMode
 
 } // namespace
 
+QString ClipboardModel::sessionLimitsNotice() const
+{
+    return m_permissions && m_permissions->waylandSession() ? waylandSessionLimitsNotice : QString();
+}
+
 ClipboardModel::ClipboardModel(ClipboardModelServices services, QObject *parent)
     : QObject(parent),
       m_pasteboard(services.pasteboard),
@@ -35,7 +41,9 @@ ClipboardModel::ClipboardModel(ClipboardModelServices services, QObject *parent)
       m_clock(services.clock ? services.clock : m_ownClock.get()),
       m_backupFolder(services.backupFolder),
       m_screenshotFolderMonitor(std::move(services.screenshotMonitor)),
-      m_clipboardImageStore(services.imageFolder)
+      m_clipboardImageStore(services.imageFolder),
+      m_historyStore(services.history),
+      m_historyRetryInterval(services.historyRetryInterval)
 {
     Q_ASSERT(m_pasteboard && m_settings);
     m_keySender = services.keySender;
@@ -60,12 +68,18 @@ ClipboardModel::ClipboardModel(ClipboardModelServices services, QObject *parent)
     // Bytes stored inline (an older form, or a store that failed) move into the image store once.
     const bool holdsInlineImages = std::any_of(m_entries.cbegin(), m_entries.cend(),
                                                [](const ClipboardEntry &entry) { return entry.imageData.has_value(); });
-    if (holdsInlineImages)
+    if (holdsInlineImages || m_historyNeedsRewrite)
         persistHistory();
 }
 
 ClipboardModel::~ClipboardModel()
 {
+    // The writer's destructor writes what is still waiting before it stops; it goes first, so
+    // that nothing it reports reaches a model that is half gone.
+    if (m_historyWriter) {
+        m_historyWriter->disconnect(this);
+        m_historyWriter.reset();
+    }
     // Image reductions still running finish on their own; their watchers die with the model,
     // so no result reaches a model that is gone.
     if (m_screenshotFolderMonitor) {
@@ -184,6 +198,11 @@ void ClipboardModel::setScreenshotCaptureIssue(const std::optional<QString> &val
 void ClipboardModel::setLaunchAtLoginEnabled(bool value)
 {
     assign(this, m_launchAtLoginEnabled, value, &ClipboardModel::launchAtLoginEnabledChanged);
+}
+
+void ClipboardModel::setHistoryStorageIssue(const std::optional<QString> &value)
+{
+    assign(this, m_historyStorageIssue, value, &ClipboardModel::historyStorageIssueChanged);
 }
 
 void ClipboardModel::setLaunchAtLoginIssue(const std::optional<QString> &value)

@@ -12,6 +12,7 @@
 #include "core/OCRTextDestination.h"
 #include "core/QuickAccessKeyboardFocus.h"
 #include "engine/HistoryEncoder.h"
+#include "engine/HistoryWriter.h"
 #include "engine/ModelClock.h"
 #include "engine/QuickImageActionRequest.h"
 #include "platform/Pasteboard.h"
@@ -38,6 +39,7 @@
 #include <optional>
 #include <utility>
 
+class HistoryStore;
 class KeySender;
 class LoginItem;
 class Permissions;
@@ -49,6 +51,10 @@ class SettingsStore;
 struct ClipboardModelServices {
     Pasteboard *pasteboard = nullptr;
     SettingsStore *settings = nullptr;
+    // Where the history lives; null keeps it in memory only (views and tools that need no disk).
+    HistoryStore *history = nullptr;
+    // A failed history write is tried again no sooner than this.
+    std::chrono::milliseconds historyRetryInterval = HistoryWriter::kRetryInterval;
     Workspace *workspace = nullptr;
     LoginItem *loginItem = nullptr;
     Permissions *permissions = nullptr;
@@ -98,12 +104,20 @@ public:
     inline static const QString automaticScreenshotCaptureKey = QStringLiteral("tarnel.automaticScreenshotCapture");
     inline static const QString screenshotFolderPathKey = QStringLiteral("tarnel.screenshotFolderPath");
 
+    inline static const QString historyDiskFullIssue = QStringLiteral("Na disku nie je miesto: história sa neukladá.");
+    inline static const QString historyWriteFailedIssue =
+        QStringLiteral("História sa nedá uložiť na disk: nové kópie sa neukladajú.");
+
     inline static const QString screenshotFolderUnreadableIssue =
         QStringLiteral("Tarnel nemá prístup k priečinku so screenshotmi. Vyber ho znova v Nastaveniach.");
     inline static const QString screenshotFolderMissingIssue =
         QStringLiteral("Najprv vyber priečinok, kam sa ukladajú screenshoty.");
     inline static const QString screenshotFolderNotOpenedIssue =
         QStringLiteral("Tarnel nemá prístup k tomuto priečinku. Vyber ho znova a skontroluj jeho oprávnenia.");
+    // What every view of permissions says under a Wayland session (through XWayland).
+    inline static const QString waylandSessionLimitsNotice =
+        QStringLiteral("V relácii Wayland fungujú skratky a vkladanie len v aplikáciách X11. Kópie z aplikácií "
+                       "Wayland sa zaznamenajú, keď ich plocha odovzdá.");
 
     // Creates the model and loads everything stored, in a fixed order; starts no monitoring.
     explicit ClipboardModel(ClipboardModelServices services, QObject *parent = nullptr);
@@ -123,6 +137,9 @@ public:
     bool accessibilityPermissionEnabled() const { return m_accessibilityPermissionEnabled; }
     void setAccessibilityPermissionEnabled(bool value);
     bool inputMonitoringPermissionEnabled() const { return m_inputMonitoringPermissionEnabled; }
+    // The limits of the session every view of permissions states (untranslated); empty when
+    // the desktop sets none beyond the permissions themselves.
+    QString sessionLimitsNotice() const;
     void setInputMonitoringPermissionEnabled(bool value);
     std::optional<QString> screenshotFolderPath() const { return m_screenshotFolderPath; }
     void setScreenshotFolderPath(const std::optional<QString> &value);
@@ -132,6 +149,9 @@ public:
     void setLaunchAtLoginEnabled(bool value);
     std::optional<QString> launchAtLoginIssue() const { return m_launchAtLoginIssue; }
     void setLaunchAtLoginIssue(const std::optional<QString> &value);
+    // Why the history is not reaching the disk (its Slovak base text); none while it is.
+    std::optional<QString> historyStorageIssue() const { return m_historyStorageIssue; }
+    void setHistoryStorageIssue(const std::optional<QString> &value);
     bool automaticScreenshotCapture() const { return m_automaticScreenshotCapture; }
     void setAutomaticScreenshotCaptureField(bool value);
     bool isRecording() const { return m_isRecording; }
@@ -228,6 +248,11 @@ public:
     void persistConsumedEntries();
     void persistJars();
     void persistSnippets();
+    // Until every change of the history handed to its writer is committed (or failed once
+    // more); false when that took longer than the timeout. Quitting does this on its own.
+    bool flushHistory(std::chrono::milliseconds timeout = HistoryWriter::kQuitFlushLimit);
+    // The history's writer; none when the history is kept in memory only.
+    HistoryWriter *historyWriter() const { return m_historyWriter.get(); }
     // The folder used when no screenshot folder is stored.
     QString defaultScreenshotFolder() const;
 
@@ -329,7 +354,9 @@ public:
     bool contains(const ClipboardEntry &entry, const QString &jarID) const;
     void toggleEntry(const ClipboardEntry &entry, const QString &jarID);
     void togglePin(const ClipboardEntry &entry);
-    void updateEntryText(const ClipboardEntry &entry, const QString &text);
+    // Whether the history entry holds the text afterwards: false when it has left the history
+    // (expired, trimmed, deleted) or is an image or file entry, so a caller can keep the edit.
+    bool updateEntryText(const ClipboardEntry &entry, const QString &text);
     void deleteEntry(const ClipboardEntry &entry);
     void pasteJSONKeys(const ClipboardEntry &entry);
 
@@ -410,6 +437,7 @@ Q_SIGNALS:
     void screenshotCaptureIssueChanged();
     void launchAtLoginEnabledChanged();
     void launchAtLoginIssueChanged();
+    void historyStorageIssueChanged();
     void automaticScreenshotCaptureChanged();
     void isRecordingChanged();
     void isPrivateModeChanged();
@@ -457,6 +485,11 @@ private:
     // Loading (construction only): no setting effects run.
     void loadSettings();
     void loadHistory();
+    // A history stored under historyKey by an earlier build: its entries, once.
+    std::optional<QList<ClipboardEntry>> takeStoredHistoryKey();
+    QList<ClipboardEntry> loadStoredHistory();
+    void onHistoryWriteFailed(bool diskFull);
+    void onImagesStored(const QHash<QString, QString> &pathsByID);
     void loadSnippets();
     void loadJars();
     void loadIdLists();
@@ -477,6 +510,7 @@ private:
     void noteReportedChange(qint64 count);
     void takeReportedChanges();
     void takeChange(qint64 count, const PasteboardContent &content);
+    bool isReoffer(const PasteboardContent &content) const;
     void scheduleExpiry();
     void capturePasteboard(const PasteboardContent &content, bool forPasteStack, int temporaryMinutes);
     ClipboardEntry newEntry(const QString &sourceApp) const;
@@ -535,6 +569,7 @@ private:
     std::optional<QString> m_screenshotCaptureIssue;
     bool m_launchAtLoginEnabled = false;
     std::optional<QString> m_launchAtLoginIssue;
+    std::optional<QString> m_historyStorageIssue;
     bool m_automaticScreenshotCapture = false;
     bool m_isRecording = true;
     bool m_isPrivateMode = false;
@@ -563,6 +598,11 @@ private:
 
     qint64 m_lastChangeCount = 0;
     std::optional<qint64> m_ignoredChangeCount;
+    // On a clipboard that re-offers its content (XWayland): what it holds as far as the model
+    // knows, the content of the last foreign change or of the start. The same content coming
+    // again is the compositor handing it over once more, not a copy. Unknown after our own
+    // writes, which the compositor never hands back.
+    std::optional<PasteboardContent> m_offeredContent;
     bool m_captureNextForPasteStack = false;
     bool m_captureNextPrivately = false;
     std::optional<QUuid> m_pendingCopyRequest;
@@ -587,11 +627,13 @@ private:
     ClipboardImageStore m_clipboardImageStore;
     bool m_sweepsUnreferencedImages = true;
     HistoryEncoder m_historyEncoder;
+    HistoryStore *m_historyStore = nullptr;
+    std::chrono::milliseconds m_historyRetryInterval;
+    std::unique_ptr<HistoryWriter> m_historyWriter;
+    // Rows recovered from a damaged file are written to the fresh one at the end of loading.
+    bool m_historyNeedsRewrite = false;
     // Keys whose stored list could not be read at all and has not been written since.
     QSet<QString> m_unreadableKeys;
-    // The image paths kept by the last cleanup; a write that names the same set has nothing
-    // to clean up.
-    std::optional<QSet<QString>> m_lastSweptPaths;
     // Ids of expired entries left out while loading; the first trim also takes them out of
     // the Jars, so that no Jar names an entry that is gone.
     QSet<QString> m_idsDroppedAtLoad;

@@ -51,12 +51,32 @@ void ClipboardModel::takeReportedChanges()
     }
 }
 
+bool ClipboardModel::isReoffer(const PasteboardContent &content) const
+{
+    // A copy the user asked Tarnel to make (into the Paste Stack, or privately) is taken even
+    // when it repeats what the clipboard held.
+    if (m_pendingCopyRequest || m_captureNextForPasteStack || m_captureNextPrivately)
+        return false;
+    return m_offeredContent && *m_offeredContent == content;
+}
+
 void ClipboardModel::takeChange(qint64 count, const PasteboardContent &content)
 {
     m_lastChangeCount = count;
     if (m_ignoredChangeCount && *m_ignoredChangeCount == count) {
         m_ignoredChangeCount.reset();
+        m_offeredContent.reset();
         return;
+    }
+    if (m_pasteboard->reoffersContent()) {
+        if (isReoffer(content)) {
+            qCDebug(lcEngine) << "the clipboard was offered again unchanged; not a copy";
+            return;
+        }
+        // A change that delivered nothing (an owner refusing for a moment while the compositor
+        // passes the clipboard on) tells nothing of what the clipboard holds.
+        if ((content.text && !content.text->isEmpty()) || !content.images.isEmpty() || !content.filePaths.isEmpty())
+            m_offeredContent = content;
     }
     // A foreign change has arrived: a shortcut copy that waits for one stops waiting.
     m_pendingCopyRequest.reset();

@@ -102,19 +102,22 @@ void ClipboardModel::togglePin(const ClipboardEntry &entry)
     persistHistory();
 }
 
-void ClipboardModel::updateEntryText(const ClipboardEntry &entry, const QString &text)
+bool ClipboardModel::updateEntryText(const ClipboardEntry &entry, const QString &text)
 {
     if (text.isEmpty() || entry.kind == ClipboardKind::Image || entry.kind == ClipboardKind::File)
-        return;
+        return false;
     const std::optional<qsizetype> index = historyIndex(entry.id);
     // The history's own kind decides too: an image or file entry never becomes text.
     if (!index || m_entries.at(*index).kind == ClipboardKind::Image || m_entries.at(*index).kind == ClipboardKind::File)
-        return;
+        return false;
+    if (m_entries.at(*index).text == text)
+        return true;
     QList<ClipboardEntry> updated = m_entries;
     updated[*index].text = text;
     updated[*index].kind = detectKind(text);
     setEntries(updated);
     persistHistory();
+    return true;
 }
 
 void ClipboardModel::deleteEntry(const ClipboardEntry &entry)

@@ -19,6 +19,8 @@ void ClipboardModel::startMonitoring()
     m_monitoring = true;
     // Whatever is on the clipboard now counts as seen and is never captured.
     m_lastChangeCount = m_pasteboard->changeCount();
+    if (m_pasteboard->reoffersContent())
+        m_offeredContent = m_pasteboard->content();
     updateScreenshotMonitoring();
     connect(m_pasteboard, &Pasteboard::changeCountChanged, this, &ClipboardModel::noteReportedChange);
     if (!m_pasteboard->reportsChanges()) {

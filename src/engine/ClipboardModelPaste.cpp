@@ -52,6 +52,7 @@ void ClipboardModel::writeToClipboard(const ClipboardEntry &entry)
     // Our own write must never come back as a copy.
     m_lastChangeCount = count;
     m_ignoredChangeCount = count;
+    m_offeredContent.reset();
 }
 
 void ClipboardModel::writeOwnText(const QString &text)
@@ -60,6 +61,7 @@ void ClipboardModel::writeOwnText(const QString &text)
     const qint64 count = m_pasteboard->writeText(text);
     m_lastChangeCount = count;
     m_ignoredChangeCount = count;
+    m_offeredContent.reset();
 }
 
 void ClipboardModel::pasteEntryFromPanel(const ClipboardEntry &entry, bool consumesHistory,

@@ -4,11 +4,15 @@
 #include "core/ScreenshotStability.h"
 #include "platform/ScreenshotFolderMonitor.h"
 #include "platform/ScreenshotLocation.h"
+#include "platform/HistoryStore.h"
 #include "platform/SettingsStore.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -38,26 +42,14 @@ void ClipboardModel::loadSettings()
 
 void ClipboardModel::loadHistory()
 {
-    if (!m_settings->contains(historyKey))
-        return;
-    const std::optional<QByteArray> stored = m_settings->bytesValue(historyKey);
-    if (!stored) {
-        // Something else sits under the key; keep every image file until a history is written
-        // that is known to name all of them.
-        qCWarning(lcEngine) << "Stored history has an unexpected type; it is replaced at the next write";
+    // Settings that had to be set aside may have named images (through Jars, the Paste Stack
+    // and a history under the old key) that nothing read this run knows of.
+    if (!m_settings->wasReadWhole())
         m_sweepsUnreferencedImages = false;
-        return;
-    }
-    const DecodedList<ClipboardEntry> decoded = ClipboardEntry::decodeList(*stored);
-    if (!decoded.isComplete()) {
-        qCWarning(lcEngine) << "Stored history could only be read in part:" << decoded.skippedCount
-                            << "entries skipped, unreadable:" << decoded.unreadable;
-        backUpUnreadable(historyKey, *stored, decoded.items.isEmpty());
-        m_sweepsUnreferencedImages = false;
-    }
+    const QList<ClipboardEntry> decoded = loadStoredHistory();
     const QDateTime present = now();
-    m_entries.reserve(decoded.items.size());
-    for (const ClipboardEntry &entry : decoded.items) {
+    m_entries.reserve(decoded.size());
+    for (const ClipboardEntry &entry : decoded) {
         // An end time equal to the present has passed; this also drops entries that the stored
         // Paste Stack names, because the stack is not loaded yet.
         if (!entry.temporaryUntil || *entry.temporaryUntil > present)
@@ -74,6 +66,135 @@ void ClipboardModel::loadHistory()
             continue;
         entry.imageData = readScreenshotFile(*entry.screenshotFileURL);
     }
+}
+
+std::optional<QList<ClipboardEntry>> ClipboardModel::takeStoredHistoryKey()
+{
+    if (!m_settings->contains(historyKey))
+        return std::nullopt;
+    const std::optional<QByteArray> stored = m_settings->bytesValue(historyKey);
+    if (!stored) {
+        // Something else sits under the key; keep every image file until a history is written
+        // that is known to name all of them.
+        qCWarning(lcEngine) << "Stored history has an unexpected type; it is kept aside";
+        const QJsonValue value = m_settings->storedValue(historyKey).value_or(QJsonValue());
+        backUpUnreadable(historyKey, QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact), true);
+        m_sweepsUnreferencedImages = false;
+        return QList<ClipboardEntry>();
+    }
+    const DecodedList<ClipboardEntry> decoded = ClipboardEntry::decodeList(*stored);
+    if (!decoded.isComplete()) {
+        qCWarning(lcEngine) << "Stored history could only be read in part:" << decoded.skippedCount
+                            << "entries skipped, unreadable:" << decoded.unreadable;
+        backUpUnreadable(historyKey, *stored, decoded.items.isEmpty());
+        m_sweepsUnreferencedImages = false;
+    }
+    return decoded.items;
+}
+
+QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
+{
+    const std::optional<QList<ClipboardEntry>> fromKey = takeStoredHistoryKey();
+    if (!m_historyStore)
+        return fromKey.value_or(QList<ClipboardEntry>());
+
+    StoredHistory stored = m_historyStore->read();
+    if (!stored.complete) {
+        qCWarning(lcEngine).noquote() << "History database could not be read whole (" << stored.problem << "):"
+                                      << stored.rows.size() << "entries recovered";
+        m_sweepsUnreferencedImages = false;
+        m_historyNeedsRewrite = !stored.rows.isEmpty();
+    }
+    QList<ClipboardEntry> entries;
+    QList<std::optional<ClipboardEntry>> decoded;
+    decoded.reserve(stored.rows.size());
+    entries.reserve(stored.rows.size());
+    int unreadable = 0;
+    for (StoredHistoryRow &row : stored.rows) {
+        QString error;
+        decoded.append(HistoryRows::decodeRow(row, &error));
+        // Each record goes as soon as its entry holds what it said: opening a history of large
+        // texts never holds every record and every entry at once.
+        row.record = QByteArray();
+        if (decoded.last())
+            entries.append(*decoded.last());
+        else {
+            ++unreadable;
+            qCWarning(lcEngine).noquote() << "History entry skipped:" << error;
+        }
+    }
+    if (unreadable > 0) {
+        // The row that cannot be read goes with the next write; a copy of the whole file keeps
+        // it, and its image files stay for this run.
+        m_sweepsUnreferencedImages = false;
+        if (stored.complete)
+            m_historyStore->keepCopy(QStringLiteral("%1 unreadable entries").arg(unreadable));
+    }
+
+    HistoryDiffer committed;
+    QStringList storedIDs;
+    if (stored.complete) {
+        committed.adoptStored(stored.rows, decoded);
+        for (const StoredHistoryRow &row : std::as_const(stored.rows))
+            storedIDs.append(row.id);
+    }
+    stored.rows.clear();
+    decoded.clear();
+
+    if (fromKey) {
+        // Only builds before the database wrote the key, so a history found there is newer than
+        // the database's (an older build ran since), or the same (a move cut short). It moves
+        // in once, replacing the rows; a copy of the database keeps what they held.
+        QList<StoredHistoryRow> rows = HistoryRows::rowsFor(*fromKey);
+        HistoryChange move{rows, {}, {}};
+        QSet<QString> moving;
+        for (const ClipboardEntry &entry : std::as_const(*fromKey))
+            moving.insert(entry.id);
+        for (const QString &id : std::as_const(storedIDs)) {
+            if (!moving.contains(id))
+                move.removals.append(id);
+        }
+        if (!storedIDs.isEmpty())
+            m_historyStore->keepCopy(QStringLiteral("a history replaced by the one of an earlier build"));
+        const HistoryWriteResult moved = move.isEmpty() ? HistoryWriteResult{} : m_historyStore->apply(move);
+        if (moved.ok) {
+            QList<std::optional<ClipboardEntry>> movedEntries(fromKey->cbegin(), fromKey->cend());
+            committed = HistoryDiffer();
+            committed.adoptStored(rows, movedEntries);
+            m_settings->remove(historyKey);
+            qCInfo(lcEngine) << "History moved from the settings into the database:" << fromKey->size() << "entries";
+        } else {
+            // Kept under the key for the next start; the writer stores the entries when it can.
+            qCWarning(lcEngine).noquote() << "History could not be moved into the database:" << moved.error;
+        }
+        entries = *fromKey;
+    }
+
+    m_historyWriter = std::make_unique<HistoryWriter>(m_historyStore->openConnection(), std::move(committed),
+                                                      m_clipboardImageStore, m_historyRetryInterval);
+    connect(m_historyWriter.get(), &HistoryWriter::writeFailed, this,
+            [this](bool diskFull) { onHistoryWriteFailed(diskFull); });
+    connect(m_historyWriter.get(), &HistoryWriter::writeSucceeded, this,
+            [this] { setHistoryStorageIssue(std::nullopt); });
+    connect(m_historyWriter.get(), &HistoryWriter::imagesStored, this, &ClipboardModel::onImagesStored);
+    return entries;
+}
+
+void ClipboardModel::onHistoryWriteFailed(bool diskFull)
+{
+    // One alert per spell of failures: the views react to the change, not to each retry.
+    if (!m_historyStorageIssue)
+        setHistoryStorageIssue(diskFull ? historyDiskFullIssue : historyWriteFailedIssue);
+}
+
+bool ClipboardModel::flushHistory(std::chrono::milliseconds timeout)
+{
+    if (!m_historyWriter)
+        return true;
+    const bool flushed = m_historyWriter->flush(timeout);
+    // What the writer reported on the way (files, failures) is taken in before returning.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    return flushed;
 }
 
 bool ClipboardModel::hasStoreFile(const ClipboardEntry &entry) const
@@ -180,38 +301,27 @@ QString ClipboardModel::defaultScreenshotFolder() const
 
 void ClipboardModel::persistHistory()
 {
-    QList<ClipboardEntry> stored = m_entries;
-    QSet<QString> referenced;
-    bool liveChanged = false;
-    for (qsizetype i = 0; i < stored.size(); ++i) {
-        ClipboardEntry &entry = stored[i];
-        if (!entry.imageData) {
-            if (entry.imageFilePath)
-                referenced.insert(*entry.imageFilePath);
+    // The list is shared, not copied. Comparing, encoding and committing the rows, and saving
+    // the bytes of new images to the store, happen on the writer's thread; it reports the
+    // files back (onImagesStored), and deletes the files that only removed rows named once
+    // the removal is on disk.
+    if (m_historyWriter)
+        m_historyWriter->submit(m_entries, m_sweepsUnreferencedImages);
+}
+
+void ClipboardModel::onImagesStored(const QHash<QString, QString> &pathsByID)
+{
+    // From now on the entries name their files and readers take the bytes from there.
+    bool changed = false;
+    for (ClipboardEntry &entry : m_entries) {
+        const auto path = pathsByID.constFind(entry.id);
+        if (path == pathsByID.constEnd() || !entry.imageData)
             continue;
-        }
-        // Bytes still in memory have no store file yet (or their save failed before): write
-        // them once. Entries that already name a file are never rewritten.
-        const ClipboardImageStore::SaveResult saved =
-            m_clipboardImageStore.save(*entry.imageData, entry.imageFilePath.value_or(QString()));
-        if (saved.ok()) {
-            entry.imageFilePath = saved.path;
-            entry.imageData.reset();
-            m_entries[i].imageFilePath = saved.path;
-            m_entries[i].imageData.reset();
-            liveChanged = true;
-            referenced.insert(saved.path);
-        } else {
-            if (entry.imageFilePath)
-                referenced.insert(*entry.imageFilePath);
-            qCWarning(lcEngine).noquote() << QStringLiteral("Tarnel could not save a clipboard image: %1").arg(saved.error);
-        }
+        entry.imageFilePath = *path;
+        entry.imageData.reset();
+        changed = true;
     }
-    if (persist(stored, historyKey) && m_sweepsUnreferencedImages && m_lastSweptPaths != referenced) {
-        m_clipboardImageStore.removeUnreferencedImages(referenced);
-        m_lastSweptPaths = std::move(referenced);
-    }
-    if (liveChanged)
+    if (changed)
         Q_EMIT entriesChanged();
 }
 

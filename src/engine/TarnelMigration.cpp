@@ -2,6 +2,8 @@
 
 #include "core/ClipboardEntry.h"
 #include "core/Logging.h"
+#include "engine/HistoryRows.h"
+#include "platform/HistoryStore.h"
 #include "platform/SettingsStore.h"
 
 #include <QDir>
@@ -50,12 +52,31 @@ bool makePrivateFolder(const QString &folder)
 
 // Copies one value exactly as it was stored, whatever its type; only a history stored as data
 // has its image paths moved along.
+// A history that reads whole goes into the database as rows, unless the database already
+// holds one (current data is never overwritten).
+bool moveIntoDatabase(const QByteArray &history, HistoryStore &store)
+{
+    const DecodedList<ClipboardEntry> decoded = ClipboardEntry::decodeList(history);
+    if (!decoded.isComplete())
+        return false;
+    if (!store.read().rows.isEmpty())
+        return true;
+    const HistoryWriteResult result = store.apply(HistoryChange{HistoryRows::rowsFor(decoded.items), {}, {}});
+    if (!result.ok)
+        qCWarning(lcEngine).noquote() << "Earlier history could not be written into the database:" << result.error;
+    return result.ok;
+}
+
 bool copyValue(const SettingsStore &from, const QString &oldKey, SettingsStore &to, const QString &newKey,
-               const Folders &folders)
+               const Folders &folders, HistoryStore *store)
 {
     if (newKey == kHistoryKey) {
-        if (const auto history = from.bytesValue(oldKey))
-            return to.setBytes(newKey, migrateImages(*history, folders));
+        if (const auto history = from.bytesValue(oldKey)) {
+            const QByteArray migrated = migrateImages(*history, folders);
+            if (store && moveIntoDatabase(migrated, *store))
+                return true;
+            return to.setBytes(newKey, migrated);
+        }
     }
     const std::optional<QJsonValue> value = from.storedValue(oldKey);
     return value && to.setStoredValue(newKey, *value);
@@ -63,7 +84,7 @@ bool copyValue(const SettingsStore &from, const QString &oldKey, SettingsStore &
 
 } // namespace
 
-void run(SettingsStore &current, const SettingsStore &earlier, const Folders &folders)
+void run(SettingsStore &current, const SettingsStore &earlier, const Folders &folders, HistoryStore *history)
 {
     if (current.boolValue(completedKey).value_or(false))
         return;
@@ -73,7 +94,7 @@ void run(SettingsStore &current, const SettingsStore &earlier, const Folders &fo
         // Current data is never overwritten, not even a false or an empty list.
         if (current.contains(newKey) || !earlier.contains(oldKey))
             continue;
-        copyValue(earlier, oldKey, current, newKey, folders);
+        copyValue(earlier, oldKey, current, newKey, folders, history);
     }
     current.setBool(completedKey, true);
 }

@@ -30,6 +30,9 @@ struct PasteboardContent {
     QStringList oversizedTypes;
     // The owner did not answer in time (or vanished): what it did not deliver is missing.
     bool incomplete = false;
+    // Every type the owner offered, in its order (empty when unknown, as for our own writes):
+    // a re-offer of the same content repeats them exactly.
+    QStringList targets;
 
     bool operator==(const PasteboardContent &) const = default;
 };
@@ -55,6 +58,10 @@ public:
     // False when changes cannot be announced (no change notification from the display):
     // then only reading changeCount() now and then finds them.
     virtual bool reportsChanges() const { return true; }
+    // True when the clipboard is bridged from a Wayland compositor (XWayland), which offers
+    // its content to X again, unchanged, whenever the keyboard moves to an X11 window: such a
+    // re-offer raises the count like a copy does, and only its content tells it apart.
+    virtual bool reoffersContent() const { return false; }
 
     // Each write replaces the clipboard and returns the change count it produced; the count
     // is already raised when the call returns.

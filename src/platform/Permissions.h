@@ -22,6 +22,10 @@ public:
     virtual bool inputMonitoring() const = 0;
     // The screen can be grabbed.
     virtual bool screenRecording() const = 0;
+    // Tarnel reaches the desktop through XWayland inside a Wayland session: what it grants
+    // above holds for X11 applications only (shortcuts, paste), and copies made in Wayland
+    // applications arrive only when the desktop passes them on. Fixed for the program's life.
+    virtual bool waylandSession() const { return false; }
 
     // The desktop has no settings pane that grants these: the shell answers this signal with
     // Tarnel's own explanation of what is missing.

@@ -24,6 +24,9 @@ public:
     std::optional<QByteArray> bytesValue(const QString &key) const;
     std::optional<QStringList> textListValue(const QString &key) const;
     bool contains(const QString &key) const { return rawValue(key).has_value(); }
+    // False once the stored domain could not be read and was started anew in this run: what
+    // it held is not known, so nothing it may have named should be deleted.
+    virtual bool wasReadWhole() const { return true; }
 
     // Each write is durable when it returns; false when it could not be stored (logged).
     bool setBool(const QString &key, bool value);

@@ -5,10 +5,12 @@
 #include "shell/MenuBarPopover.h"
 #include "shell/NotchPanelGeometry.h"
 #include "shell/TarnelPanel.h"
+#include "platform/Permissions.h"
 #include "platform/PanelWindowTraits.h"
 #include "platform/SettingsStore.h"
 #include "platform/TrayHostMonitor.h"
 #include "ui/panel/ClipboardPanelView.h"
+#include "ui/style/PanelMotion.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -51,14 +53,31 @@ NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices 
         updateDrawnRegion();
     });
 
+    m_heightAnimation = new QVariantAnimation(this);
+    m_heightAnimation->setEasingCurve(PanelMotion::easeInOut());
+    connect(m_heightAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        m_animatedHeight = value.toReal();
+        updateDrawnRegion();
+    });
+
     buildPanel();
     buildPopover();
 
     connect(&m_model, &PanelModelLink::screenshotNoticeChanged, this, &NotchPanelController::screenshotNoticeChanged);
     connect(&m_model, &PanelModelLink::appearanceChanged, this, &NotchPanelController::updateSurfaces);
     connect(&m_model, &PanelModelLink::copiedNoticeVisibleChanged, this, [this] {
-        if (!m_isWidthExpanded && m_widthAnimation->state() != QAbstractAnimation::Running)
+        // The collapsed notch grows for the copied notice and shrinks after it, eased.
+        if (!m_isWidthExpanded && m_widthAnimation->state() != QAbstractAnimation::Running) {
+            const auto duration = PanelMotion::scaled(PanelTimings::noticeAnimation);
+            if (duration.count() > 0) {
+                m_widthAnimation->setDuration(int(duration.count()));
+                m_widthAnimation->setStartValue(m_animatedWidth);
+                m_widthAnimation->setEndValue(compactWidth());
+                m_widthAnimation->start();
+                return;
+            }
             m_animatedWidth = compactWidth();
+        }
         updateDrawnRegion();
     });
 
@@ -99,7 +118,11 @@ QWidget *NotchPanelController::makePanelView(bool isStandaloneSettings)
 
 void NotchPanelController::buildPanel()
 {
-    m_panel = new TarnelPanel();
+    // A Wayland compositor manages X11 windows as its own: it re-centres the panel on every
+    // resize, tiles or floats it as it likes and turns a request for the keyboard into a
+    // mark of attention. Left unmanaged, the panel stands where it is put and takes the
+    // keyboard from the X11 window that has it.
+    m_panel = new TarnelPanel(m_services.permissions.waylandSession() ? Qt::BypassWindowManagerHint : Qt::WindowFlags());
     m_panel->setWindowRole(QString::fromLatin1(TarnelPanel::panelRole));
     m_panel->resize(PanelMetrics::expandedSize.toSize());
     followDesktop(*m_panel);

@@ -80,6 +80,7 @@ struct NotchHoverTimings {
     std::chrono::milliseconds widthCollapseDelay = PanelTimings::widthCollapseDelay;
     std::chrono::milliseconds widenAnimation = PanelTimings::widenAnimation;
     std::chrono::milliseconds narrowAnimation = PanelTimings::narrowAnimation;
+    std::chrono::milliseconds quickAccessKeyboardWait = PanelTimings::quickAccessKeyboardWait;
 };
 
 // The one long-lived object of the interface: owns the notch panel, the menu-bar popup and
@@ -87,8 +88,6 @@ struct NotchHoverTimings {
 // hover timers, and publishes the panel's expansion and the presentation mode to the views.
 class NotchPanelController : public PanelController {
     Q_OBJECT
-    Q_PROPERTY(bool isWidthExpanded READ isWidthExpanded NOTIFY isWidthExpandedChanged)
-    Q_PROPERTY(bool isReadingScreenText READ isReadingScreenText WRITE setReadingScreenText NOTIFY isReadingScreenTextChanged)
 
 public:
     NotchPanelController(PanelModelLink &model, PanelServices services,
@@ -107,19 +106,19 @@ public:
     void setPasteMonitorStarter(std::function<void(bool promptForAccessibility)> starter);
 
     // --- published state
-    bool isWidthExpanded() const { return m_isWidthExpanded; }
+    bool isWidthExpanded() const override { return m_isWidthExpanded; }
     bool isContentExpanded() const override { return m_isContentExpanded; }
     ClipboardPresentationMode presentationMode() const override { return m_presentationMode; }
-    bool isReadingScreenText() const { return m_isReadingScreenText; }
+    bool isReadingScreenText() const override { return m_isReadingScreenText; }
     void setReadingScreenText(bool reading);
     // The size of the notch as drawn right now, width animated between its states.
     QSizeF drawnNotchSize() const override;
 
     // --- hover
-    qreal compactWidth() const;
+    qreal compactWidth() const override;
     void setEditorOpen(bool isOpen) override;
-    void setActionMenuOpen(bool isOpen);
-    void toggleExpanded();
+    void setActionMenuOpen(bool isOpen) override;
+    void toggleExpanded() override;
     // One look at the pointer; the pointer timer runs it every tick.
     void updatePointerPassthrough();
     void menuDidOpen(QMenu *menu);
@@ -141,7 +140,7 @@ public:
     void refreshQuickAccessLayout();
 
     // --- windows
-    void openSettingsWindow();
+    void openSettingsWindow() override;
     void showOnboarding() override;
     void openAccessibilitySettings() override;
     void requestInputMonitoringAccess() override;
@@ -151,9 +150,9 @@ public:
     // --- screenshots
     // Hides Tarnel's windows, lets the user pick a region of the screen and puts the text read
     // there into the history and onto the clipboard. Ignored while a read runs.
-    void readTextFromScreen();
-    qreal screenshotPreviewHeight() const;
-    void openScreenshotAction(const ClipboardEntry &entry, bool extractText);
+    void readTextFromScreen() override;
+    qreal screenshotPreviewHeight() const override;
+    void openScreenshotAction(const ClipboardEntry &entry, bool extractText) override;
 
     // --- the windows themselves (read by views and tests)
     TarnelPanel *panel() const { return m_panel; }
@@ -175,10 +174,6 @@ public:
     // Looks whether a tray host came or went (a timer does this every second).
     void checkTrayAvailability();
 
-Q_SIGNALS:
-    void isWidthExpandedChanged(bool expanded);
-    void isReadingScreenTextChanged(bool reading);
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -193,6 +188,8 @@ private:
     QWidget *makePanelView(bool isStandaloneSettings);
 
     void takeKeyboardForQuickAccess();
+    // Closes Quick Access if the desktop does not hand the panel the keyboard in time.
+    void closeQuickAccessWithoutKeyboard();
 
     // hover pieces
     bool containsPointer() const;
@@ -244,9 +241,12 @@ private:
     QPointer<QObject> m_collapseTimer;
     QPointer<QObject> m_expansionTimer;
     QVariantAnimation *m_widthAnimation = nullptr;
+    QVariantAnimation *m_heightAnimation = nullptr;
     std::function<void(bool)> m_pasteMonitorStarter;
 
     bool m_isAtCursor = false;
+    // Which opening of Quick Access the pending keyboard check belongs to.
+    quint64 m_quickAccessOpening = 0;
     QSet<const QMenu *> m_trackedMenus;
     bool m_hasOpenEditor = false;
     bool m_hasOpenActionMenu = false;
@@ -268,5 +268,6 @@ private:
     bool m_isContentExpanded = false;
     ClipboardPresentationMode m_presentationMode = ClipboardPresentationMode::Notch;
     qreal m_animatedWidth = PanelMetrics::compactSize.width();
+    qreal m_animatedHeight = PanelMetrics::compactSize.height();
     mutable QPair<QString, qreal> m_previewCache;
 };

@@ -8,6 +8,7 @@
 #include "shell/TarnelPanel.h"
 #include "platform/PanelWindowTraits.h"
 #include "ui/quickaccess/QuickAccessView.h"
+#include "ui/style/PanelMotion.h"
 
 #include <QMenu>
 #include <QTimer>
@@ -36,8 +37,7 @@ QSizeF NotchPanelController::drawnNotchSize() const
 {
     if (m_model.screenshotNotice())
         return {PanelMetrics::screenshotNoticeWidth, screenshotPreviewHeight() + PanelMetrics::screenshotNoticeChrome};
-    return {m_animatedWidth,
-            m_isContentExpanded ? PanelMetrics::expandedSize.height() : PanelMetrics::compactSize.height()};
+    return {m_animatedWidth, m_animatedHeight};
 }
 
 bool NotchPanelController::containsPointer() const
@@ -169,6 +169,12 @@ void NotchPanelController::collapseForPointerExit()
     stopTimer(m_collapseTimer);
     if (m_isContentExpanded)
         setContentExpanded(false);
+    // The open panel took the keyboard for its search field: closing gives it back to the
+    // application the user came from, so typing does not go to a panel that is gone.
+    if (!m_isAtCursor && m_panel->isActiveWindow()) {
+        if (const std::optional<RunningApplication> target = m_model.pasteTargetApplication())
+            m_services.workspace.activate(*target);
+    }
 
     m_collapseTimer = afterDelay(m_timings.widthCollapseDelay, [this](QObject *timer) {
         timer->deleteLater();
@@ -234,6 +240,18 @@ void NotchPanelController::setContentExpanded(bool expanded)
     if (expanded == m_isContentExpanded)
         return;
     m_isContentExpanded = expanded;
+    // The outline grows and shrinks with the details panel; the window's shape follows it.
+    const qreal target = expanded ? PanelMetrics::expandedSize.height() : PanelMetrics::compactSize.height();
+    m_heightAnimation->stop();
+    const auto duration = PanelMotion::scaled(PanelTimings::contentAnimation);
+    if (duration.count() > 0) {
+        m_heightAnimation->setDuration(int(duration.count()));
+        m_heightAnimation->setStartValue(m_animatedHeight);
+        m_heightAnimation->setEndValue(target);
+        m_heightAnimation->start();
+    } else {
+        m_animatedHeight = target;
+    }
     Q_EMIT isContentExpandedChanged(expanded);
     updateDrawnRegion();
 }

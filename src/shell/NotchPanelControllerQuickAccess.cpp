@@ -2,12 +2,15 @@
 // pointer, takes the keyboard, and goes back under the notch when Quick Access is dismissed.
 #include "shell/NotchPanelController.h"
 
+#include "core/Logging.h"
 #include "platform/PanelWindowTraits.h"
 #include "platform/Workspace.h"
 #include "shell/TarnelPanel.h"
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
+#include <QWindow>
 
 void NotchPanelController::openQuickAccess(bool pasteAs)
 {
@@ -48,6 +51,24 @@ void NotchPanelController::openQuickAccess(bool pasteAs)
     m_services.windowTraits.setAcceptsPointer(*m_panel, true);
     m_panel->show();
     takeKeyboardForQuickAccess();
+    closeQuickAccessWithoutKeyboard();
+}
+
+void NotchPanelController::closeQuickAccessWithoutKeyboard()
+{
+    const quint64 opening = ++m_quickAccessOpening;
+    QTimer::singleShot(m_timings.quickAccessKeyboardWait, this, [this, opening] {
+        if (opening != m_quickAccessOpening || !m_isAtCursor || !m_model.isQuickAccessPresented())
+            return;
+        // The panel has the keyboard, or a window of its own (a save dialog) has it.
+        for (const QWindow *window = QGuiApplication::focusWindow(); window; window = window->transientParent()) {
+            if (window == m_panel->windowHandle())
+                return;
+        }
+        // The application Quick Access was opened over gets the keyboard back on dismissal.
+        qCInfo(lcShell) << "Quick Access did not get the keyboard; closed";
+        dismissQuickAccess();
+    });
 }
 
 void NotchPanelController::takeKeyboardForQuickAccess()

@@ -19,6 +19,10 @@ constexpr std::chrono::milliseconds contentExpansionDelay = 180ms;
 constexpr std::chrono::milliseconds widthCollapseDelay = 260ms;
 constexpr std::chrono::milliseconds widenAnimation = 180ms;
 constexpr std::chrono::milliseconds narrowAnimation = 220ms;
+// The details panel unfolds below the notch row, and folds back, over this long (ease-in-out).
+constexpr std::chrono::milliseconds contentAnimation = 260ms;
+// The collapsed notch widens for a copied notice, and narrows after it, over this long.
+constexpr std::chrono::milliseconds noticeAnimation = 280ms;
 // How long after news of a tray host the tray is asked once more: the tray icon's own display
 // connection may hear of a host that went away a moment after the news, and answer until then
 // from what it knew.
@@ -28,6 +32,10 @@ constexpr std::chrono::milliseconds trayClickClosingPopup = 400ms;
 // After hiding Tarnel's windows, the screen is left this long to redraw before a region of
 // it is captured for reading text.
 constexpr std::chrono::milliseconds screenReadHideDelay = 180ms;
+// Quick Access that has not been given the keyboard this long after asking for it is closed:
+// without keys it could neither be searched nor pasted from (a desktop that refuses to move
+// the keyboard marks the window as wanting attention instead).
+constexpr std::chrono::milliseconds quickAccessKeyboardWait = 600ms;
 // Other instances asked to quit are ended forcibly when still running after this.
 constexpr std::chrono::milliseconds otherInstanceForceQuitDelay = 400ms;
 

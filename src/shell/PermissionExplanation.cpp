@@ -1,6 +1,7 @@
 #include "shell/PermissionExplanation.h"
 
 #include "core/L10n.h"
+#include "engine/ClipboardModel.h"
 
 #include <QHash>
 #include <QMessageBox>
@@ -8,7 +9,9 @@
 
 namespace PermissionExplanation {
 
-QString text(Permissions::Kind kind)
+namespace {
+
+QString kindText(Permissions::Kind kind)
 {
     switch (kind) {
     case Permissions::Kind::Accessibility:
@@ -24,12 +27,20 @@ QString text(Permissions::Kind kind)
     return {};
 }
 
-void show(Permissions::Kind kind)
+} // namespace
+
+QString text(Permissions::Kind kind, bool waylandSession)
+{
+    const QString base = kindText(kind);
+    return waylandSession ? base + QLatin1Char(' ') + L10n::text(ClipboardModel::waylandSessionLimitsNotice) : base;
+}
+
+void show(Permissions::Kind kind, bool waylandSession)
 {
     static QHash<int, QPointer<QMessageBox>> open;
     QPointer<QMessageBox> &box = open[static_cast<int>(kind)];
     if (!box) {
-        box = new QMessageBox(QMessageBox::Information, QStringLiteral("Tarnel"), text(kind));
+        box = new QMessageBox(QMessageBox::Information, QStringLiteral("Tarnel"), text(kind, waylandSession));
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setAttribute(Qt::WA_QuitOnClose, false);
         box->setWindowFlag(Qt::WindowStaysOnTopHint);

@@ -6,9 +6,10 @@
 // window of its own, what is missing and what it costs. One window per kind at a time.
 namespace PermissionExplanation {
 
-void show(Permissions::Kind kind);
+// Under a Wayland session the explanation also says what holds for X11 applications only.
+void show(Permissions::Kind kind, bool waylandSession = false);
 
 // The text shown for a kind, in the interface language of the moment.
-QString text(Permissions::Kind kind);
+QString text(Permissions::Kind kind, bool waylandSession = false);
 
 } // namespace PermissionExplanation

@@ -12,6 +12,8 @@
 #include "platform/x11/LinuxQrDetector.h"
 #include "platform/x11/LinuxScreenshotLocation.h"
 #include "platform/x11/LinuxSettingsStore.h"
+#include "platform/x11/SqliteHistoryStore.h"
+#include "platform/x11/TerminationRequest.h"
 #include "platform/x11/LinuxTextRecognizer.h"
 #include "platform/x11/X11RegionCapture.h"
 #include "platform/x11/X11Pasteboard.h"
@@ -22,6 +24,7 @@
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11KeyTap.h"
 #include "platform/x11/X11Permissions.h"
+#include "platform/x11/X11Session.h"
 #include "platform/x11/X11TrayHostMonitor.h"
 #include "platform/x11/X11Workspace.h"
 #include "shell/AppDelegate.h"
@@ -39,13 +42,17 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSystemTrayIcon>
+
+#include <vector>
 
 namespace {
 
 // The services that live as long as the program, built once at its start.
 struct Desktop {
     LinuxSettingsStore settings{LinuxSettingsStore::defaultPath()};
+    SqliteHistoryStore history{SqliteHistoryStore::defaultPath()};
     X11Workspace workspace;
     // The tap decides whether keys of other applications can be seen, so it comes first.
     X11KeyTap keyTap;
@@ -79,7 +86,14 @@ void showAlert(const QString &message, const QString &informativeText)
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    // Qt keeps the arguments for the life of the application object.
+    QList<QByteArray> arguments = X11Session::qtArguments(argc, argv);
+    std::vector<char *> argumentPointers;
+    for (QByteArray &argument : arguments)
+        argumentPointers.push_back(argument.data());
+    argumentPointers.push_back(nullptr);
+    int qtArgc = int(arguments.size());
+    QApplication app(qtArgc, argumentPointers.data());
     QApplication::setApplicationName(QStringLiteral("Tarnel"));
     QApplication::setApplicationVersion(QStringLiteral(TARNEL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("tarnel"));
@@ -89,7 +103,9 @@ int main(int argc, char *argv[])
 
     Desktop desktop;
     L10n::setLanguageReader([&desktop] { return desktop.settings.textValue(QString::fromLatin1(kAppLanguageSettingKey)); });
-    QObject::connect(&desktop.permissions, &Permissions::explanationRequested, &app, &PermissionExplanation::show);
+    QObject::connect(&desktop.permissions, &Permissions::explanationRequested, &app, [&desktop](Permissions::Kind kind) {
+        PermissionExplanation::show(kind, desktop.permissions.waylandSession());
+    });
 
     LinuxInstanceLock lock;
     AppDelegate::StartSteps steps;
@@ -98,7 +114,8 @@ int main(int argc, char *argv[])
         const QString dataRoot = ClipboardImageStore::dataRootPath();
         TarnelMigration::run(desktop.settings, earlier,
                              {ClipboardImageStore::directoryPathIn(dataRoot, QStringLiteral("Quorvel")),
-                              ClipboardImageStore::directoryPathIn(dataRoot)});
+                              ClipboardImageStore::directoryPathIn(dataRoot)},
+                             &desktop.history);
     };
     steps.startUpdater = [&desktop] {
         desktop.updater = std::make_unique<LinuxUpdater>();
@@ -108,6 +125,7 @@ int main(int argc, char *argv[])
         ClipboardModelServices modelServices;
         modelServices.pasteboard = &desktop.pasteboard;
         modelServices.settings = &desktop.settings;
+        modelServices.history = &desktop.history;
         modelServices.workspace = &desktop.workspace;
         modelServices.loginItem = &desktop.loginItem;
         modelServices.permissions = &desktop.permissions;
@@ -117,6 +135,23 @@ int main(int argc, char *argv[])
         desktop.model = std::make_unique<ClipboardModel>(std::move(modelServices));
         new QtTranslations(*desktop.model, desktop.model.get());
         desktop.panelModel = std::make_unique<ClipboardModelPanelLink>(*desktop.model, desktop.settings);
+        // One alert per spell of failed history writes; a later write that succeeds closes it.
+        QObject::connect(desktop.model.get(), &ClipboardModel::historyStorageIssueChanged, desktop.model.get(),
+                         [&desktop] {
+                             static QPointer<QMessageBox> shown;
+                             const std::optional<QString> issue = desktop.model->historyStorageIssue();
+                             if (!issue) {
+                                 if (shown)
+                                     shown->close();
+                                 return;
+                             }
+                             if (shown)
+                                 return;
+                             shown = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tarnel"), L10n::text(*issue));
+                             shown->setAttribute(Qt::WA_DeleteOnClose);
+                             shown->setModal(false);
+                             shown->show();
+                         });
         PanelServices services{desktop.settings, desktop.workspace, desktop.permissions, desktop.windowTraits, {},
                                &QSystemTrayIcon::isSystemTrayAvailable, &desktop.textRecognizer, &desktop.qrDetector,
                                &desktop.screenText, {}};
@@ -181,6 +216,10 @@ int main(int argc, char *argv[])
         });
         return controller;
     };
+    // A logout quits as any other request does: the model's destruction at the end of main
+    // lets the history writer commit what is still waiting.
+    TerminationRequest termination;
+    QObject::connect(&termination, &TerminationRequest::requested, &app, &QApplication::quit);
     AppDelegate delegate(lock, std::move(steps));
     QObject::connect(&delegate, &AppDelegate::quitRequested, &app, [] {
         qCInfo(lcShell) << "A newer Tarnel started: quitting";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ClipboardEntry.h"
 #include "core/ClipboardPresentationMode.h"
 
 #include <QObject>
@@ -13,6 +14,8 @@ class TarnelUpdater;
 class PanelController : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool isContentExpanded READ isContentExpanded NOTIFY isContentExpandedChanged)
+    Q_PROPERTY(bool isWidthExpanded READ isWidthExpanded NOTIFY isWidthExpandedChanged)
+    Q_PROPERTY(bool isReadingScreenText READ isReadingScreenText NOTIFY isReadingScreenTextChanged)
 
 public:
     using QObject::QObject;
@@ -29,6 +32,28 @@ public:
     virtual bool isPanelStandingInForTray() const = 0;
     // An open editor keeps the panel expanded while the pointer is away.
     virtual void setEditorOpen(bool isOpen) = 0;
+    // So does an open actions menu.
+    virtual void setActionMenuOpen(bool isOpen) { setEditorOpen(isOpen); }
+
+    // The notch row: stretched to its full width, its collapsed width (which grows for the
+    // copied and screenshot notices), and the preview height of a screenshot notice.
+    virtual bool isWidthExpanded() const { return isContentExpanded(); }
+    virtual qreal compactWidth() const { return 96; }
+    virtual qreal screenshotPreviewHeight() const { return 160; }
+    // A click on the notch row opens or closes the panel.
+    virtual void toggleExpanded() {}
+    // Reads text in a region of the screen that the user picks; true while that runs.
+    virtual bool isReadingScreenText() const { return false; }
+    virtual void readTextFromScreen() {}
+    virtual void openSettingsWindow() {}
+    // The image composer (or the text reader) for a screenshot entry.
+    virtual void openScreenshotAction(const ClipboardEntry &entry, bool extractText)
+    {
+        Q_UNUSED(entry);
+        Q_UNUSED(extractText);
+    }
+    // Ends the program, without asking.
+    virtual void quitApplication();
 
     // The windows and explanations the settings open.
     virtual void showOnboarding() = 0;
@@ -42,6 +67,8 @@ Q_SIGNALS:
     void isContentExpandedChanged(bool expanded);
     void presentationModeChanged(ClipboardPresentationMode mode);
     void drawnNotchSizeChanged();
+    void isWidthExpandedChanged(bool expanded);
+    void isReadingScreenTextChanged(bool reading);
     // A tray host came or went (isPanelStandingInForTray may have changed with it).
     void trayAvailabilityChanged(bool available);
 };

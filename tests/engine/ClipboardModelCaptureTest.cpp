@@ -223,7 +223,7 @@ TEST(ClipboardModelCapture, AModelDestroyedDuringAReductionIsNotTouched)
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(h.settings.writeCount(), writesBefore);
-    EXPECT_FALSE(h.settings.contains(ClipboardModel::historyKey));
+    EXPECT_TRUE(h.history.rows().isEmpty());
 }
 
 TEST(ClipboardModelCapture, MonitoringStartsOnceFromTheCurrentClipboard)
@@ -298,3 +298,80 @@ TEST(ClipboardModelCapture, TemporaryEntriesLeaveAtTheirEndTimeWithoutAPoll)
 }
 
 } // namespace
+
+namespace {
+
+PasteboardContent offered(const QString &text, const QStringList &targets)
+{
+    PasteboardContent content;
+    content.text = text;
+    content.targets = targets;
+    return content;
+}
+
+// A change of the clipboard as the display reports it, and the poll step after it.
+void offer(ModelHarness &h, const PasteboardContent &content)
+{
+    h.pasteboard.copyContent(content);
+    h.model->readClipboardIfChanged();
+}
+
+const QStringList kWaylandTextTargets{QStringLiteral("text/plain;charset=utf-8"), QStringLiteral("UTF8_STRING"),
+                                      QStringLiteral("TEXT")};
+
+} // namespace
+
+TEST(ClipboardModelCapture, UnderWaylandTheClipboardOfferedAgainUnchangedIsNoCopy)
+{
+    ModelHarness h;
+    h.pasteboard.setReoffersContent(true);
+    const PasteboardContent before = offered(QStringLiteral("held before the start"), kWaylandTextTargets);
+    h.pasteboard.copyContent(before);
+    h.make().startMonitoring();
+
+    // Each focus move to an X11 window hands the clipboard over again.
+    offer(h, before);
+    // An owner that refuses for a moment while the clipboard is passed on delivers nothing.
+    PasteboardContent refused;
+    refused.targets = QStringList{QStringLiteral("UTF8_STRING"), QStringLiteral("STRING")};
+    offer(h, refused);
+    offer(h, before);
+    EXPECT_TRUE(h.model->entries().isEmpty());
+    const PasteboardContent copied = offered(QStringLiteral("one copy"), kWaylandTextTargets);
+    for (int focusMove = 0; focusMove < 3; ++focusMove)
+        offer(h, copied);
+    EXPECT_EQ(h.entryTexts(), QStringList{QStringLiteral("one copy")});
+
+    // The same text from a program that offers other types is a copy of its own, and so is
+    // the earlier content once something else came between.
+    offer(h, offered(QStringLiteral("one copy"), {QStringLiteral("UTF8_STRING"), QStringLiteral("text/html")}));
+    offer(h, copied);
+    EXPECT_EQ(h.model->entries().size(), 3);
+
+    // After a paste the clipboard held Tarnel's own write, so the earlier copy coming back is new.
+    h.model->writeOwnText(QStringLiteral("pasted by Tarnel"));
+    offer(h, copied);
+    EXPECT_EQ(h.model->entries().size(), 4);
+
+    // A copy the user asks for (into the Paste Stack) is taken even when nothing changed.
+    h.model->copyUsingShortcut(false, 0);
+    offer(h, copied);
+    EXPECT_EQ(h.model->entries().size(), 5);
+    EXPECT_EQ(h.model->pasteStackEntryIDs(), QStringList{h.model->entries().first().id});
+    EXPECT_EQ(h.model->lastChangeCount(), h.pasteboard.changeCount());
+}
+
+TEST(ClipboardModelCapture, OnAnX11SessionTheSameTextCopiedTwiceIsTwoEntries)
+{
+    ModelHarness h;
+    const PasteboardContent before = offered(QStringLiteral("held before the start"), {QStringLiteral("UTF8_STRING")});
+    h.pasteboard.copyContent(before);
+    h.make().startMonitoring();
+    EXPECT_TRUE(h.model->entries().isEmpty());
+    // A new owner is a new copy there, whatever it holds.
+    offer(h, before);
+    offer(h, offered(QStringLiteral("twice"), {QStringLiteral("UTF8_STRING")}));
+    offer(h, offered(QStringLiteral("twice"), {QStringLiteral("UTF8_STRING")}));
+    EXPECT_EQ(h.entryTexts(), (QStringList{QStringLiteral("twice"), QStringLiteral("twice"),
+                                           QStringLiteral("held before the start")}));
+}

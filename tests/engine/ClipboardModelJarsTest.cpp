@@ -68,26 +68,29 @@ TEST_F(PasteModelTest, PinsAndTextEditsChangeOnlyTheirEntry)
         QString text;
         QString expectedText;
         ClipboardKind expectedKind;
+        bool holdsText;
     };
     const Case cases[] = {
-        {"to a web address", textEntry("t", "hello"), "https://example.org/x", "https://example.org/x", ClipboardKind::Url},
-        {"to empty does nothing", textEntry("t"), "", "https://example.org/x", ClipboardKind::Url},
-        {"to spaces is allowed", textEntry("t"), "  ", "  ", ClipboardKind::Text},
+        {"to a web address", textEntry("t", "hello"), "https://example.org/x", "https://example.org/x", ClipboardKind::Url, true},
+        {"to empty does nothing", textEntry("t"), "", "https://example.org/x", ClipboardKind::Url, false},
+        {"to the same text keeps it", textEntry("t"), "https://example.org/x", "https://example.org/x", ClipboardKind::Url, true},
+        {"to spaces is allowed", textEntry("t"), "  ", "  ", ClipboardKind::Text, true},
+        {"of an entry that left the history", textEntry("gone"), "kept?", "  ", ClipboardKind::Text, false},
     };
     for (const Case &c : cases) {
-        model->updateEntryText(c.target, c.text);
+        EXPECT_EQ(model->updateEntryText(c.target, c.text), c.holdsText) << c.name;
         EXPECT_EQ(model->entries().first().text, c.expectedText) << c.name;
         EXPECT_EQ(model->entries().first().kind, c.expectedKind) << c.name;
         EXPECT_EQ(storedHistory().first().text, c.expectedText) << c.name;
     }
     // Pin and identity survive an edit; images are not edited.
     EXPECT_TRUE(model->entries().first().isPinned);
-    model->updateEntryText(image, "text");
+    EXPECT_FALSE(model->updateEntryText(image, "text"));
     EXPECT_EQ(model->entries().at(1).text, QString(""));
     // A caller's copy that claims to be text does not turn the image into text.
     ClipboardEntry claimsText = image;
     claimsText.kind = ClipboardKind::Text;
-    model->updateEntryText(claimsText, "text");
+    EXPECT_FALSE(model->updateEntryText(claimsText, "text"));
     EXPECT_EQ(model->entries().at(1).kind, ClipboardKind::Image);
     EXPECT_EQ(model->entries().at(1).text, QString(""));
     model->togglePin(textEntry("missing"));

@@ -10,15 +10,9 @@
 
 namespace {
 
-QByteArray storedJson(const QList<ClipboardEntry> &entries)
+QStringList storedIDs(const ModelHarness &h)
 {
-    return ClipboardEntry::encodeList(entries);
-}
-
-QJsonArray storedHistoryArray(FakeSettingsStore &settings)
-{
-    const std::optional<QByteArray> bytes = settings.bytesValue(ClipboardModel::historyKey);
-    return bytes ? QJsonDocument::fromJson(*bytes).array() : QJsonArray();
+    return idsOf(h.storedHistory());
 }
 
 TEST(ClipboardModelPersistence, LoadingDropsExpiredEntriesThenPrunesTheIdListsOnce)
@@ -32,8 +26,7 @@ TEST(ClipboardModelPersistence, LoadingDropsExpiredEntriesThenPrunesTheIdListsOn
     c.temporaryUntil = now.addSecs(-60); // named by the stored stack, still dropped at load
     ClipboardEntry d = makeEntry(QStringLiteral("D"));
     d.temporaryUntil = now.addSecs(60);
-    const QByteArray history = storedJson({a, b, c, d});
-    h.settings.setBytes(ClipboardModel::historyKey, history);
+    h.seedHistory({a, b, c, d});
     h.settings.setTextList(ClipboardModel::pasteStackKey, {QStringLiteral("C"), QStringLiteral("B"), QStringLiteral("Z")});
     h.settings.setTextList(ClipboardModel::consumedEntriesKey, {QStringLiteral("A"), QStringLiteral("D")});
     h.settings.setBytes(ClipboardModel::jarsKey,
@@ -49,7 +42,9 @@ TEST(ClipboardModelPersistence, LoadingDropsExpiredEntriesThenPrunesTheIdListsOn
     EXPECT_EQ(model.jars().first().entryIDs, QStringList{QStringLiteral("B")});
     // The stack, the consumed ids and the Jars were written once each; the history was not.
     EXPECT_EQ(h.settings.writeCount(), writesBefore + 3);
-    EXPECT_EQ(h.settings.bytesValue(ClipboardModel::historyKey), history);
+    ASSERT_TRUE(model.flushHistory(5s));
+    EXPECT_EQ(h.history.transactionCount(), 0);
+    EXPECT_EQ(storedIDs(h), (QStringList{"A", "B", "C", "D"}));
 }
 
 TEST(ClipboardModelPersistence, InlineImagesMoveIntoTheStoreOnceAtStart)
@@ -58,20 +53,22 @@ TEST(ClipboardModelPersistence, InlineImagesMoveIntoTheStoreOnceAtStart)
     ClipboardEntry image = makeEntry(QStringLiteral("I"), QString());
     image.kind = ClipboardKind::Image;
     image.imageData = pngBytes(8, 8);
-    h.settings.setBytes(ClipboardModel::historyKey, storedJson({image, makeEntry(QStringLiteral("T"))}));
+    h.seedHistory({image, makeEntry(QStringLiteral("T"))});
 
     ClipboardModel &model = h.make();
+    ASSERT_TRUE(model.flushHistory(5s)); // the bytes are saved off the main thread
     ASSERT_EQ(h.imageFiles().size(), 1);
     const ClipboardEntry &loaded = model.entries().first();
     ASSERT_TRUE(loaded.imageFilePath.has_value());
     EXPECT_EQ(model.imageData(loaded), image.imageData);
-    const QJsonObject stored = storedHistoryArray(h.settings).first().toObject();
+    const QJsonObject stored = h.storedRecords().first();
     EXPECT_FALSE(stored.contains(QStringLiteral("imageData")));
     EXPECT_EQ(stored.value(QStringLiteral("imageFilePath")).toString(), *loaded.imageFilePath);
 
-    const int writesBefore = h.settings.writeCount();
+    const int writesBefore = h.history.transactionCount();
     ClipboardModel &restarted = h.make();
-    EXPECT_EQ(h.settings.writeCount(), writesBefore); // nothing inline any more: no rewrite
+    ASSERT_TRUE(restarted.flushHistory(5s));
+    EXPECT_EQ(h.history.transactionCount(), writesBefore); // nothing inline any more: no rewrite
     EXPECT_EQ(restarted.imageData(restarted.entries().first()), image.imageData);
 }
 
@@ -82,7 +79,7 @@ TEST(ClipboardModelPersistence, AScreenshotWithoutItsStoreFileIsStoredAgainFromT
         bool namesStorePath;     // the entry names a file of the image store
         bool storeFileExists;    // and that file is there
         bool screenshotExists;   // the screenshot file in the user's folder is there
-        bool expectRewrite;      // the history is written once at start
+        bool expectRewrite;      // the image goes back into the store at start
         bool expectBytesLater;   // the image still reads after the screenshot file is gone
     };
     const Case cases[] = {
@@ -111,11 +108,12 @@ TEST(ClipboardModelPersistence, AScreenshotWithoutItsStoreFileIsStoredAgainFromT
             ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << c.name;
             file.write(png);
         }
-        h.settings.setBytes(ClipboardModel::historyKey, storedJson({entry}));
-        const int writesBefore = h.settings.writeCount();
+        h.seedHistory({entry});
 
         ClipboardModel &model = h.make();
-        EXPECT_EQ(h.settings.writeCount() - writesBefore, c.expectRewrite ? 1 : 0) << c.name;
+        ASSERT_TRUE(model.flushHistory(5s)) << c.name;
+        // The file comes back under the path the row already names: the row itself is unchanged.
+        EXPECT_EQ(h.imageFiles().size(), c.expectRewrite ? 1 : 0) << c.name;
         ASSERT_EQ(model.entries().size(), 1) << c.name;
         EXPECT_FALSE(model.entries().first().imageData.has_value()) << c.name; // bytes live in the store
 
@@ -126,11 +124,11 @@ TEST(ClipboardModelPersistence, AScreenshotWithoutItsStoreFileIsStoredAgainFromT
             EXPECT_EQ(bytes, png) << c.name;
         else
             EXPECT_FALSE(bytes.has_value()) << c.name;
-        EXPECT_FALSE(storedHistoryArray(h.settings).first().toObject().contains(QStringLiteral("imageData"))) << c.name;
+        EXPECT_FALSE(h.storedRecords().first().contains(QStringLiteral("imageData"))) << c.name;
     }
 }
 
-TEST(ClipboardModelPersistence, AHistoryThatReadsOnlyInPartIsBackedUpAndItsImagesKept)
+TEST(ClipboardModelPersistence, AHistoryKeyThatReadsOnlyInPartIsBackedUpAndItsImagesKept)
 {
     struct Case {
         const char *name;
@@ -161,8 +159,11 @@ TEST(ClipboardModelPersistence, AHistoryThatReadsOnlyInPartIsBackedUpAndItsImage
         EXPECT_EQ(backup.readAll(), c.stored) << c.name;
         EXPECT_EQ(backup.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions()) << c.name;
 
+        // What could be read moved into the database; the key is gone, its bytes in the backup.
+        EXPECT_FALSE(h.settings.contains(ClipboardModel::historyKey)) << c.name;
+        EXPECT_EQ(storedIDs(h), c.loadedIDs) << c.name;
         h.copyText(QStringLiteral("new"));
-        EXPECT_EQ(storedHistoryArray(h.settings).size(), c.loadedIDs.size() + 1) << c.name;
+        EXPECT_EQ(h.storedHistory().size(), c.loadedIDs.size() + 1) << c.name;
         EXPECT_TRUE(orphan.exists()) << c.name;
     }
 }
@@ -170,20 +171,16 @@ TEST(ClipboardModelPersistence, AHistoryThatReadsOnlyInPartIsBackedUpAndItsImage
 TEST(ClipboardModelPersistence, AnUnreadableListIsNeverReplacedByAnEmptyOne)
 {
     ModelHarness h;
-    const QByteArray history("{[garbage");
     const QByteArray jars(R"([{"id":"K"}])");
-    h.settings.setBytes(ClipboardModel::historyKey, history);
     h.settings.setBytes(ClipboardModel::jarsKey, jars);
     ClipboardModel &model = h.make();
-    model.setHistoryLimit(10);      // trims and writes the (empty) history
     model.clearAllJarContents();    // nothing to clear
     model.removeEntriesFromJars({QStringLiteral("X")});
-    EXPECT_EQ(h.settings.bytesValue(ClipboardModel::historyKey), history);
     EXPECT_EQ(h.settings.bytesValue(ClipboardModel::jarsKey), jars);
-    h.copyText(QStringLiteral("something new")); // a real change replaces it (a backup exists)
-    EXPECT_EQ(ClipboardEntry::decodeList(*h.settings.bytesValue(ClipboardModel::historyKey)).items.size(), 1);
-    model.clearHistoryEntries(); // and from then on an empty history is written as usual
-    EXPECT_TRUE(ClipboardEntry::decodeList(*h.settings.bytesValue(ClipboardModel::historyKey)).items.isEmpty());
+    ASSERT_TRUE(model.createJar(QStringLiteral("New"))); // a real change replaces it (a backup exists)
+    EXPECT_EQ(h.storedJars().size(), 1);
+    model.deleteJar(model.jars().first().id); // and from then on an empty list is written as usual
+    EXPECT_TRUE(h.storedJars().isEmpty());
 }
 
 TEST(ClipboardModelPersistence, RemovingEverythingReadFromAPartlyReadableListIsWritten)
@@ -196,7 +193,7 @@ TEST(ClipboardModelPersistence, RemovingEverythingReadFromAPartlyReadableListIsW
         std::function<qsizetype(const ClipboardModel &)> count;
     };
     const Case cases[] = {
-        {"history", ClipboardModel::historyKey, R"([{"id":"A","text":"a"},{"id":"B","kind":"bogus"}])",
+        {"history key", ClipboardModel::historyKey, R"([{"id":"A","text":"a"},{"id":"B","kind":"bogus"}])",
          [](ClipboardModel &m) { m.clearHistoryEntries(); }, [](const ClipboardModel &m) { return m.entries().size(); }},
         {"snippets", ClipboardModel::snippetsKey, R"([{"id":"S","name":"n","trigger":";s","text":"t"},7])",
          [](ClipboardModel &m) { m.clearSnippets(); }, [](const ClipboardModel &m) { return m.snippets().size(); }},
@@ -229,9 +226,11 @@ TEST(ClipboardModelPersistence, AnImageTheStoreCannotSaveIsLoggedAndKeptInline)
     LogCapture warnings;
     h.pasteboard.copyImage(png);
     model.readClipboardIfChanged();
+    ASSERT_TRUE(h.waitForCaptures());
+    ASSERT_TRUE(model.flushHistory(5s));
     const QStringList saveFailures = warnings.lines().filter(QStringLiteral("Tarnel could not save a clipboard image: "));
     EXPECT_EQ(saveFailures.size(), 1);
-    const QJsonObject stored = storedHistoryArray(h.settings).first().toObject();
+    const QJsonObject stored = h.storedRecords().first();
     EXPECT_EQ(QByteArray::fromBase64(stored.value(QStringLiteral("imageData")).toString().toLatin1()), png);
     EXPECT_EQ(model.imageData(model.entries().first()), png);
 }

@@ -44,9 +44,9 @@ TEST(ClipboardModelRecognizedText, AScreenReadBecomesASelectedEntryAndTheClipboa
         EXPECT_EQ(model.selectedEntryID(), entry.id);
         EXPECT_EQ(h.pasteboard.content().text, c.text);
         EXPECT_TRUE(model.copiedNoticeVisible());
-        const DecodedList<ClipboardEntry> stored = ClipboardEntry::decodeList(*h.settings.bytesValue(ClipboardModel::historyKey));
-        ASSERT_EQ(stored.items.size(), 2);
-        EXPECT_EQ(stored.items.first().text, c.text);
+        const QList<ClipboardEntry> stored = h.storedHistory();
+        ASSERT_EQ(stored.size(), 2);
+        EXPECT_EQ(stored.first().text, c.text);
 
         // The model's own write is not captured again by the next poll steps.
         model.readClipboardIfChanged();

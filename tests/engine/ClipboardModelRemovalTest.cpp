@@ -80,8 +80,10 @@ TEST(ClipboardModelRemoval, RemovedImagesLeaveTheImageFolder)
     h.pasteboard.copyImage(pngBytes(4, 4));
     model.readClipboardIfChanged();
     h.copyText(QStringLiteral("text"));
+    ASSERT_TRUE(model.flushHistory(5s));
     ASSERT_EQ(h.imageFiles().size(), 1);
     model.clearGalleryEntries();
+    ASSERT_TRUE(model.flushHistory(5s));
     EXPECT_TRUE(h.imageFiles().isEmpty());
     EXPECT_EQ(h.entryTexts(), QStringList{"text"});
 }

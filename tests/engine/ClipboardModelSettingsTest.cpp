@@ -37,11 +37,15 @@ TEST(ClipboardModelSettings, HistoryLimitTrimsAndWritesTheHistoryAtOnce)
     for (const char *text : {"one", "two", "three"})
         h.copyText(QString::fromLatin1(text));
     const int writesBefore = h.settings.writeCount();
-    model.setHistoryLimit(model.historyLimit()); // same value: still writes the key and the history
-    EXPECT_EQ(h.settings.writeCount(), writesBefore + 2);
+    model.setHistoryLimit(model.historyLimit()); // same value: still writes the key
+    EXPECT_EQ(h.settings.writeCount(), writesBefore + 1);
+    EXPECT_EQ(h.storedHistory().size(), 3);
 
+    model.setHistoryLimit(1);
+    EXPECT_EQ(idsOf(h.storedHistory()), idsOf(model.entries()));
     model.setHistoryLimit(0);
     EXPECT_TRUE(model.entries().isEmpty());
+    EXPECT_TRUE(h.storedHistory().isEmpty());
     ClipboardModel &restarted = h.make();
     EXPECT_EQ(restarted.historyLimit(), 0);
     EXPECT_TRUE(restarted.entries().isEmpty());

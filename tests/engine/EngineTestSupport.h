@@ -4,9 +4,11 @@
 // when the test moves it; its stored lists can be seeded before it is created.
 
 #include "engine/ClipboardModel.h"
+#include "engine/HistoryRows.h"
 #include "engine/ModelClock.h"
 #include "platform/ScreenshotFolderMonitor.h"
 #include "platform/fake/FakeFolderWatcher.h"
+#include "platform/fake/FakeHistoryStore.h"
 #include "platform/fake/FakeKeySender.h"
 #include "platform/fake/FakeLoginItem.h"
 #include "platform/fake/FakePasteboard.h"
@@ -19,6 +21,8 @@
 #include "support/TestImages.h"
 
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMutex>
 #include <QPointer>
 #include <QSignalSpy>
@@ -60,6 +64,8 @@ struct ModelHarness {
 
     FakePasteboard pasteboard;
     FakeSettingsStore settings;
+    FakeHistoryStore history;
+    std::chrono::milliseconds historyRetryInterval = HistoryWriter::kRetryInterval;
     FakeKeySender keys;
     FakeWorkspace workspace;
     FakeLoginItem loginItem;
@@ -85,6 +91,8 @@ struct ModelHarness {
         ClipboardModelServices services;
         services.pasteboard = &pasteboard;
         services.settings = &settings;
+        services.history = &history;
+        services.historyRetryInterval = historyRetryInterval;
         services.workspace = &workspace;
         services.loginItem = &loginItem;
         services.permissions = &permissions;
@@ -121,7 +129,9 @@ struct ModelHarness {
     // Until the model has published every capture it has in work.
     bool waitForCaptures() { return QTest::qWaitFor([this] { return model->pendingCaptureCount() == 0; }, 20000); }
 
-    void seedHistory(const QList<ClipboardEntry> &entries)
+    void seedHistory(const QList<ClipboardEntry> &entries) { history.seedRows(HistoryRows::rowsFor(entries)); }
+    // A history as an earlier build kept it, under the settings key.
+    void seedHistoryKey(const QList<ClipboardEntry> &entries)
     {
         settings.setBytes(ClipboardModel::historyKey, ClipboardEntry::encodeList(entries));
     }
@@ -146,9 +156,29 @@ struct ModelHarness {
     {
         return ClipboardSnippet::decodeList(settings.bytesValue(ClipboardModel::snippetsKey).value_or(QByteArray{})).items;
     }
+    // What the history's rows hold once the writer has committed everything handed to it.
     QList<ClipboardEntry> storedHistory() const
     {
-        return ClipboardEntry::decodeList(settings.bytesValue(ClipboardModel::historyKey).value_or(QByteArray{})).items;
+        if (model) {
+            EXPECT_TRUE(model->flushHistory(5s));
+        }
+        QList<ClipboardEntry> entries;
+        for (const StoredHistoryRow &row : history.rows()) {
+            if (std::optional<ClipboardEntry> entry = HistoryRows::decodeRow(row))
+                entries.append(*entry);
+        }
+        return entries;
+    }
+    // The stored records themselves, newest first.
+    QList<QJsonObject> storedRecords() const
+    {
+        if (model) {
+            EXPECT_TRUE(model->flushHistory(5s));
+        }
+        QList<QJsonObject> records;
+        for (const StoredHistoryRow &row : history.rows())
+            records.append(QJsonDocument::fromJson(row.record).object());
+        return records;
     }
     int pastes() const { return keys.count(KeyChord::Paste); }
 };

@@ -208,3 +208,37 @@ TEST(TarnelMigration, TheModelLoadsWhatTheMigrationWrote)
 }
 
 } // namespace
+
+namespace {
+
+TEST(TarnelMigration, TheEarlierHistoryGoesIntoTheDatabaseUnlessItAlreadyHoldsOne)
+{
+    struct Case {
+        const char *name;
+        QByteArray earlierHistory;
+        QList<ClipboardEntry> alreadyStored;
+        QStringList expectedRows;
+        bool expectKey; // left under the settings key instead (for the model's start to keep aside)
+    };
+    const QByteArray readable = ClipboardEntry::encodeList({makeEntry("B"), makeEntry("A")});
+    const Case cases[] = {
+        {"empty database", readable, {}, {"B", "A"}, false},
+        {"database in use", readable, {makeEntry("Z")}, {"Z"}, false},
+        {"unreadable history", "{[garbage", {}, {}, true},
+    };
+    for (const Case &c : cases) {
+        MigrationScene s;
+        FakeHistoryStore history;
+        history.seedRows(HistoryRows::rowsFor(c.alreadyStored));
+        s.earlier.setBytes("wistmo.history", c.earlierHistory);
+        TarnelMigration::run(s.current, s.earlier, s.folders, &history);
+        QStringList rows;
+        for (const StoredHistoryRow &row : history.rows())
+            rows.append(row.id);
+        EXPECT_EQ(rows, c.expectedRows) << c.name;
+        EXPECT_EQ(s.current.contains("tarnel.history"), c.expectKey) << c.name;
+        EXPECT_EQ(s.current.boolValue(TarnelMigration::completedKey), true) << c.name;
+    }
+}
+
+} // namespace

@@ -48,6 +48,33 @@ TEST(X11Session, WaylandWithoutQtOnXcbIsNoX11Session)
         EXPECT_EQ(X11Session::decide(c.wayland, QString::fromLatin1(c.platform), c.displayOpens), c.usable) << c.name;
 }
 
+TEST(X11Session, WindowsGoToTheX11PlatformUnlessTheUserChoseOne)
+{
+    EXPECT_TRUE(X11Session::choosesXcb("", ":0", false)); // XWayland under a Wayland session too
+    EXPECT_FALSE(X11Session::choosesXcb("wayland", ":0", false));
+    EXPECT_FALSE(X11Session::choosesXcb("offscreen", ":0", false));
+    EXPECT_FALSE(X11Session::choosesXcb("", ":0", true));
+    EXPECT_FALSE(X11Session::choosesXcb("", "", false)); // no X display: Qt's own choice stands
+
+    const QByteArray previous = qgetenv("QT_QPA_PLATFORM");
+    const QByteArray display = qgetenv("DISPLAY");
+    qunsetenv("QT_QPA_PLATFORM");
+    qputenv("DISPLAY", ":7");
+    QByteArray program("tarnel"), flag("--platform"), name("wayland");
+    char *plain[] = {program.data()};
+    EXPECT_EQ(X11Session::qtArguments(1, plain),
+              (QList<QByteArray>{"tarnel", "-platform", "xcb"}));
+    char *chosen[] = {program.data(), flag.data(), name.data()};
+    EXPECT_EQ(X11Session::qtArguments(3, chosen), (QList<QByteArray>{"tarnel", "--platform", "wayland"}));
+    qputenv("QT_QPA_PLATFORM", previous);
+    if (previous.isEmpty())
+        qunsetenv("QT_QPA_PLATFORM");
+    if (display.isEmpty())
+        qunsetenv("DISPLAY");
+    else
+        qputenv("DISPLAY", display);
+}
+
 TEST(SyntheticKeyJournal, EachSentEventIsCrossedOffOnceAndOldOnesAreForgotten)
 {
     SyntheticKeyJournal journal;

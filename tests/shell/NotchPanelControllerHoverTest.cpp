@@ -1,4 +1,5 @@
 #include "shell/PanelHarness.h"
+#include "ui/style/PanelMotion.h"
 
 #include <QEnterEvent>
 #include <QSignalSpy>
@@ -222,3 +223,26 @@ TEST(NotchPanelHover, TrayToggleCollapsesAndSuppressesHoverUntilThePointerLeaves
     EXPECT_TRUE(h.controller->isWidthExpanded()) << "after one tick outside hover works again";
 }
 
+
+// The outline (and the window's shape with it) unfolds to the details panel over 0.26 s and
+// folds back the same way; the expansion flag itself changes at once.
+TEST(NotchPanelHover, TheOutlineUnfoldsAndFoldsOverTheContentAnimation)
+{
+    PanelMotion::ScopedFactor moving(1);
+    PanelHarness harness;
+    harness.controller->show();
+    QElapsedTimer clock;
+    clock.start();
+    harness.controller->toggleExpanded();
+    EXPECT_TRUE(harness.controller->isContentExpanded());
+    EXPECT_LT(harness.controller->drawnNotchSize().height(), 460) << "not there at once";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return harness.controller->drawnNotchSize().height() == 460; }, 2000));
+    EXPECT_GE(clock.elapsed(), 200) << "the unfolding takes its time";
+
+    clock.restart();
+    harness.controller->toggleExpanded();
+    EXPECT_FALSE(harness.controller->isContentExpanded());
+    EXPECT_GT(harness.controller->drawnNotchSize().height(), 40);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return harness.controller->drawnNotchSize().height() == 40; }, 2000));
+    EXPECT_GE(clock.elapsed(), 200);
+}

@@ -2,6 +2,9 @@
 #include "shell/PanelHarness.h"
 
 #include <QJsonObject>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -101,6 +104,46 @@ TEST(NotchPanelQuickAccess, TheKeyboardStaysWithTheWindowTheUserClicked)
     // Moving between Tarnel's own windows keeps Quick Access open.
     h.controller->openQuickAccess(false);
     Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_TRUE(h.controller->isAtCursor());
+    EXPECT_TRUE(h.model.quickAccess);
+}
+
+TEST(NotchPanelQuickAccess, StaysWithTheKeyboardAndClosesWithoutIt)
+{
+    NotchHoverTimings timings = shortHoverTimings();
+    timings.quickAccessKeyboardWait = 40ms;
+    PanelHarness h(completedGuide(), timings);
+    h.controller->show();
+    const RunningApplication editor{9, 900, QStringLiteral("Editor")};
+    h.workspace.setApplications({editor});
+    h.workspace.setFrontmostApplication(editor);
+
+    // A desktop that refuses to move the keyboard (it marks the window instead): Quick Access
+    // does not stand there unusable, and the editor gets the keyboard back.
+    QWidget elsewhere; // where the keyboard is when the shortcut is pressed
+    elsewhere.show();
+    elsewhere.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return elsewhere.isActiveWindow(); }, 2000));
+    h.controller->openQuickAccess(false);
+    QCoreApplication::processEvents();
+    elsewhere.activateWindow(); // the keyboard stays where it was
+    ASSERT_TRUE(QTest::qWaitFor([&] { return elsewhere.isActiveWindow(); }, 2000));
+    EXPECT_TRUE(h.controller->isAtCursor());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !h.controller->isAtCursor(); }, 2000));
+    EXPECT_FALSE(h.model.quickAccess);
+    EXPECT_EQ(h.workspace.activations().value(0), editor);
+
+    // Given the keyboard, it stays open past the wait, also while a window of its own (a save
+    // dialog) has it.
+    h.controller->openQuickAccess(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return h.panel().isActiveWindow(); }, 2000));
+    QWidget dialog(&h.panel(), Qt::Dialog);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isActiveWindow(); }, 2000));
+    bool waitOver = false;
+    QTimer::singleShot(timings.quickAccessKeyboardWait * 3, [&waitOver] { waitOver = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return waitOver; }, 2000));
     EXPECT_TRUE(h.controller->isAtCursor());
     EXPECT_TRUE(h.model.quickAccess);
 }

@@ -9,8 +9,10 @@
 #include "snapshots/ImageToolSamplers.h"
 #include "snapshots/LibrarySamplers.h"
 #include "snapshots/OnboardingSamplers.h"
+#include "snapshots/PanelSamplers.h"
 #include "snapshots/QuickAccessSamplers.h"
 #include "snapshots/SettingsSamplers.h"
+#include "snapshots/SheetSamplers.h"
 #include "ui/panel/ClipboardRow.h"
 #include "ui/settings/ClipboardSettingsPage.h"
 #include "ui/settings/MenuPicker.h"
@@ -23,6 +25,18 @@ const std::vector<SnapshotView> &snapshotViews()
         {QStringLiteral("notch-identity"), QSize(-1, 40), 0, [](SnapshotContext &) { return new NotchIdentityView(true); }},
         {QStringLiteral("entry-row"), QSize(-1, 55), 420, [](SnapshotContext &c) { return new ClipboardRow(c.seed.entries().at(0)); }},
         {QStringLiteral("entry-rows"), QSize(-1, -1), 420, [](SnapshotContext &c) { return entryRowSampler(c.seed); }},
+        {QStringLiteral("panel-collapsed"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Collapsed); }},
+        {QStringLiteral("panel-wide"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Wide); }},
+        {QStringLiteral("panel-copied"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Copied); }},
+        {QStringLiteral("panel-screenshot-notice"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Screenshot); }},
+        {QStringLiteral("panel-clipboard"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::Clipboard); }},
+        {QStringLiteral("panel-paste-stack"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::PasteStack); }},
+        {QStringLiteral("panel-history"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::History); }},
+        {QStringLiteral("panel-jars"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::Jars); }},
+        {QStringLiteral("panel-pins"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::Pins); }},
+        {QStringLiteral("panel-gallery"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::Gallery); }},
+        {QStringLiteral("panel-screenshots"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::Screenshots); }},
+        {QStringLiteral("panel-snippets"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::Snippets); }},
         {QStringLiteral("library-clipboard"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::Clipboard, LibraryContent::Seeded); }},
         {QStringLiteral("library-clipboard-empty"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::Clipboard, LibraryContent::Empty); }},
         {QStringLiteral("library-history"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::History, LibraryContent::Seeded); }},
@@ -50,6 +64,14 @@ const std::vector<SnapshotView> &snapshotViews()
         {QStringLiteral("image-composer-styled"), QSize(860, 640), 0, [](SnapshotContext &c) { return imageComposerSample(c.seed, true); }},
         {QStringLiteral("screenshot-text-save-menu"), QSize(-1, -1), 0, [](SnapshotContext &c) { return saveMenuSample(c.seed); }},
         {QStringLiteral("image-preview"), QSize(720, 590), 0, [](SnapshotContext &c) { return imagePreviewSample(c.seed); }},
+        {QStringLiteral("edit-text-sheet"), QSize(570, 420), 0, [](SnapshotContext &c) { return editTextSheetSample(c.seed, false); }},
+        {QStringLiteral("edit-text-sheet-refused"), QSize(570, 420), 0, [](SnapshotContext &c) { return editTextSheetSample(c.seed, true); }},
+        {QStringLiteral("snippet-editor-new"), QSize(580, 470), 0, [](SnapshotContext &c) { return snippetEditorSample(c.seed, false, false); }},
+        {QStringLiteral("snippet-editor-refused"), QSize(580, 470), 0, [](SnapshotContext &c) { return snippetEditorSample(c.seed, true, true); }},
+        {QStringLiteral("jar-editor-new"), QSize(370, 230), 0, [](SnapshotContext &c) { return jarEditorSample(c.seed, false, false); }},
+        {QStringLiteral("jar-editor-refused"), QSize(370, 230), 0, [](SnapshotContext &c) { return jarEditorSample(c.seed, true, true); }},
+        {QStringLiteral("clear-alert-history"), QSize(-1, -1), 0, [](SnapshotContext &) { return clearAlertSample(ClearSection::History); }},
+        {QStringLiteral("clear-alert-delete-jar"), QSize(-1, -1), 0, [](SnapshotContext &) { return clearAlertSample(ClearSection::DeleteJar); }},
         {QStringLiteral("actions-menu-text"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Text, 0); }},
         {QStringLiteral("actions-menu-url"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Url, 0); }},
         {QStringLiteral("actions-menu-image"), QSize(268, -1), 0, [](SnapshotContext &c) { return actionsMenuSample(c.seed, ClipboardKind::Image, 0); }},

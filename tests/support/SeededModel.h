@@ -53,6 +53,7 @@ public:
     SeededModel &operator=(const SeededModel &) = delete;
 
     ClipboardModel &model() { return *m_model; }
+    FakePermissions &permissions() { return m_permissions; }
     const QList<ClipboardEntry> &entries() const { return m_model->entries(); }
     // The first entry of a kind (the seed holds every kind).
     ClipboardEntry first(ClipboardKind kind) const

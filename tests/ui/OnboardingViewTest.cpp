@@ -265,6 +265,18 @@ TEST(OnboardingView, PermissionCardsFollowTheModelAndTheirButtonsAskForHelp)
     EXPECT_EQ(rowValue(view, QStringLiteral("summary-keyWatch")), QStringLiteral("Aktívne"));
 }
 
+TEST(OnboardingView, PermissionsPageSaysWhatAWaylandSessionLimits)
+{
+    SeededModel seed;
+    seed.permissions().setWaylandSession(true);
+    OnboardingView view(seed.model(), ClipboardPresentationMode::Notch);
+    view.show();
+    view.setStep(OnboardingStep::Permissions);
+    QWidget *note = part<QWidget>(view, QStringLiteral("sessionNote"));
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->findChild<ToolText *>(QStringLiteral("noteText"))->text(), ClipboardModel::waylandSessionLimitsNotice);
+}
+
 TEST(OnboardingView, ScreenshotsPageSwitchesTheImportAndShowsFolderAndProblem)
 {
     SeededModel seed;

@@ -2,6 +2,10 @@
 #include "support/FakePanelController.h"
 #include "support/ScopedLanguage.h"
 #include "support/SeededModel.h"
+#include "core/AccessibilityNotice.h"
+#include "core/L10n.h"
+#include "shell/PermissionExplanation.h"
+#include "ui/quickaccess/QuickAccessPermissionNotice.h"
 #include "ui/settings/ClipboardSettingsPage.h"
 #include "ui/settings/GeneralSettingsPage.h"
 #include "ui/settings/MenuPicker.h"
@@ -146,6 +150,42 @@ TEST(SettingsView, ShortcutPageShowsWhatThisSessionAllows)
         EXPECT_EQ(page.warningText(), QStringLiteral("Tieto skratky sa nepodarilo zaregistrovať: Shift+Super+V, "
                                                      "Ctrl+Alt+Super+C. Môže ich používať iná aplikácia."));
     }
+}
+
+TEST(SettingsView, AWaylandSessionSaysWhereShortcutsPasteAndCopiesReach)
+{
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    model.setPasteMonitoringEnabled(true);
+    model.setAccessibilityPermissionEnabled(true);
+    model.setInputMonitoringPermissionEnabled(true);
+    FakePanelController controller;
+    {
+        ShortcutSettingsPage page(model, controller);
+        EXPECT_EQ(page.sessionText(), QString()); // an X11 session limits nothing more
+        EXPECT_FALSE(PermissionExplanation::text(Permissions::Kind::Accessibility).contains(u"Wayland"));
+    }
+
+    seed.permissions().setWaylandSession(true);
+    const QString slovak = ClipboardModel::waylandSessionLimitsNotice;
+    {
+        // Said while everything is granted too: granted holds for X11 applications only.
+        ShortcutSettingsPage page(model, controller);
+        EXPECT_EQ(page.sessionText(), slovak);
+        EXPECT_TRUE(PermissionExplanation::text(Permissions::Kind::Accessibility, true).endsWith(slovak));
+    }
+
+    const ScopedLanguage english(QStringLiteral("en"));
+    const QString limits = QStringLiteral("In a Wayland session, shortcuts and paste reach X11 applications only. "
+                                          "Copies made in Wayland applications are recorded when the desktop passes "
+                                          "them on.");
+    ShortcutSettingsPage page(model, controller);
+    EXPECT_EQ(page.sessionText(), limits);
+    QuickAccessPermissionNotice notice(model);
+    notice.setNotice(AccessibilityNotice::copyNeedsKeys());
+    EXPECT_TRUE(notice.message().startsWith(L10n::text(AccessibilityNotice::copyNeedsKeys()))) << notice.message().toStdString();
+    EXPECT_TRUE(notice.message().endsWith(limits)) << notice.message().toStdString();
+    EXPECT_TRUE(PermissionExplanation::text(Permissions::Kind::InputMonitoring, true).endsWith(limits));
 }
 
 TEST(SettingsView, ScreenshotPageNeedsAFolderBeforeTheSwitch)

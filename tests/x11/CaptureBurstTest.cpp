@@ -5,7 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "core/ClipboardEntry.h"
-#include "platform/x11/LinuxSettingsStore.h"
+#include "engine/HistoryRows.h"
+#include "platform/x11/SqliteHistoryStore.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -22,13 +23,15 @@ using namespace x11test;
 
 namespace {
 
+// What the history database holds now, newest first (read beside the running program).
 QStringList storedTexts()
 {
-    const LinuxSettingsStore store(LinuxSettingsStore::defaultPath());
-    const std::optional<QByteArray> bytes = store.bytesValue(QStringLiteral("tarnel.history"));
+    SqliteHistoryStore store(SqliteHistoryStore::defaultPath());
     QStringList texts;
-    for (const ClipboardEntry &entry : bytes ? ClipboardEntry::decodeList(*bytes).items : QList<ClipboardEntry>())
-        texts.append(entry.text);
+    for (const StoredHistoryRow &row : store.read().rows) {
+        if (const std::optional<ClipboardEntry> entry = HistoryRows::decodeRow(row))
+            texts.append(entry->text);
+    }
     return texts;
 }
 

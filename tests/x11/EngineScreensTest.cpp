@@ -8,6 +8,7 @@
 #include "platform/x11/LinuxFolderWatcher.h"
 #include "platform/x11/LinuxScreenshotLocation.h"
 #include "platform/x11/LinuxSettingsStore.h"
+#include "platform/x11/SqliteHistoryStore.h"
 #include "platform/x11/LinuxTextRecognizer.h"
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/X11RegionCapture.h"
@@ -42,6 +43,7 @@ QByteArray screenshotPng()
 // The model with everything real, its settings in the test's private XDG folders.
 struct RealModel {
     LinuxSettingsStore settings{LinuxSettingsStore::defaultPath()};
+    SqliteHistoryStore history{SqliteHistoryStore::defaultPath()};
     X11Pasteboard pasteboard;
     X11Workspace workspace;
     LinuxScreenshotLocation screenshotLocation;
@@ -52,6 +54,7 @@ struct RealModel {
         ClipboardModelServices services;
         services.pasteboard = &pasteboard;
         services.settings = &settings;
+        services.history = &history;
         services.workspace = &workspace;
         services.screenshotLocation = &screenshotLocation;
         services.screenshotMonitor = std::make_unique<ScreenshotFolderMonitor>(std::make_unique<LinuxFolderWatcher>());

@@ -18,6 +18,8 @@ public:
     bool reportsChanges() const override { return m_reportsChanges; }
     // A clipboard without change notifications still raises its count but announces nothing.
     void setReportsChanges(bool reports) { m_reportsChanges = reports; }
+    bool reoffersContent() const override { return m_reoffersContent; }
+    void setReoffersContent(bool reoffers) { m_reoffersContent = reoffers; }
 
     qint64 writeText(const QString &text) override;
     qint64 writeFilePaths(const QStringList &paths) override;
@@ -40,6 +42,7 @@ private:
     qint64 m_changeCount = 0;
     PasteboardContent m_content;
     bool m_reportsChanges = true;
+    bool m_reoffersContent = false;
     int m_writeCount = 0;
     std::optional<WriteKind> m_lastWriteKind;
 };

@@ -11,13 +11,16 @@ public:
     bool accessibilityTrusted() const override { return m_accessibility; }
     bool inputMonitoring() const override { return m_inputMonitoring; }
     bool screenRecording() const override { return m_screenRecording; }
+    bool waylandSession() const override { return m_waylandSession; }
 
     void setAccessibilityTrusted(bool value) { m_accessibility = value; }
     void setInputMonitoring(bool value) { m_inputMonitoring = value; }
     void setScreenRecording(bool value) { m_screenRecording = value; }
+    void setWaylandSession(bool value) { m_waylandSession = value; }
 
 private:
     bool m_accessibility = true;
     bool m_inputMonitoring = true;
     bool m_screenRecording = true;
+    bool m_waylandSession = false;
 };

@@ -17,6 +17,9 @@ public:
     int writeCount() const { return m_writeCount; }
     // Makes the following writes fail, as a full disk would.
     void setFailsWrites(bool fails) { m_failsWrites = fails; }
+    // As a settings file that had to be set aside at start.
+    void setReadWhole(bool whole) { m_readWhole = whole; }
+    bool wasReadWhole() const override { return m_readWhole; }
 
 protected:
     std::optional<QJsonValue> rawValue(const QString &key) const override;
@@ -26,4 +29,5 @@ private:
     QJsonObject m_values;
     int m_writeCount = 0;
     bool m_failsWrites = false;
+    bool m_readWhole = true;
 };

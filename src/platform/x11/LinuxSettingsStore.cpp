@@ -24,9 +24,6 @@ namespace {
 // younger ones may still be in use by another writer.
 constexpr std::chrono::minutes kStaleTemporaryAge{10};
 
-// A settings file this large is not ours; reading it whole would stall the program.
-constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
-
 QString configHome()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
@@ -51,9 +48,10 @@ bool writeAll(int fd, const QByteArray &data)
 
 } // namespace
 
-LinuxSettingsStore::LinuxSettingsStore(QString filePath, Access access)
+LinuxSettingsStore::LinuxSettingsStore(QString filePath, Access access, qint64 maxFileBytes)
     : m_filePath(std::move(filePath))
     , m_access(access)
+    , m_maxFileBytes(maxFileBytes)
 {
 }
 
@@ -111,7 +109,7 @@ void LinuxSettingsStore::load() const
         setAsideUnreadableFile("not a regular file");
         return;
     }
-    if (m_loadedStamp.size > kMaxFileBytes) {
+    if (m_loadedStamp.size > m_maxFileBytes) {
         setAsideUnreadableFile("too large");
         return;
     }
@@ -134,6 +132,7 @@ void LinuxSettingsStore::load() const
 // the next write, which starts from an empty domain, cannot destroy what it held.
 void LinuxSettingsStore::setAsideUnreadableFile(const char *reason) const
 {
+    m_setAside = true;
     if (m_access == Access::ReadOnly) {
         qCWarning(lcPlatform).noquote() << "settings file" << m_filePath << "is" << reason << "; it is read as empty";
         return;
@@ -151,6 +150,12 @@ void LinuxSettingsStore::setAsideUnreadableFile(const char *reason) const
                                         << "and could not be moved aside:" << std::strerror(errno);
     }
     m_loadedStamp = currentStamp();
+}
+
+bool LinuxSettingsStore::wasReadWhole() const
+{
+    reloadIfChanged();
+    return !m_setAside;
 }
 
 std::optional<QJsonValue> LinuxSettingsStore::rawValue(const QString &key) const
@@ -189,6 +194,14 @@ bool LinuxSettingsStore::writeFile(const QJsonObject &values)
         qCWarning(lcPlatform) << "settings folder could not be created:" << dir;
         return false;
     }
+    const QByteArray data = QJsonDocument(values).toJson(QJsonDocument::Compact);
+    // The reader sets aside a file over the ceiling, and with it every setting: a value that
+    // would take the file there is refused, and the file on disk stays as it was.
+    if (data.size() > m_maxFileBytes) {
+        qCWarning(lcPlatform) << "settings not written: the file would grow to" << data.size()
+                              << "bytes, beyond what is read back;" << m_filePath << "is unchanged";
+        return false;
+    }
     QByteArray temp = QFile::encodeName(dir + QLatin1Char('/') + QLatin1Char('.') + info.fileName()
                                         + QStringLiteral(".XXXXXX"));
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
@@ -196,7 +209,6 @@ bool LinuxSettingsStore::writeFile(const QJsonObject &values)
         qCWarning(lcPlatform) << "settings file could not be written:" << m_filePath << std::strerror(errno);
         return false;
     }
-    const QByteArray data = QJsonDocument(values).toJson(QJsonDocument::Compact);
     // mkostemp already creates the file for its owner only; fchmod keeps that true whatever
     // the umask did.
     const bool ok = ::fchmod(fd, S_IRUSR | S_IWUSR) == 0 && writeAll(fd, data) && ::fsync(fd) == 0;

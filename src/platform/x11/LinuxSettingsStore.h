@@ -21,7 +21,11 @@ public:
     // domain is opened this way, since it belongs to that product.
     enum class Access { ReadWrite, ReadOnly };
 
-    explicit LinuxSettingsStore(QString filePath, Access access = Access::ReadWrite);
+    // A file this large is not read (it would stall the start), so none is written either.
+    static constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
+
+    explicit LinuxSettingsStore(QString filePath, Access access = Access::ReadWrite,
+                                qint64 maxFileBytes = kMaxFileBytes);
 
     // $XDG_CONFIG_HOME/Tarnel/defaults.json
     static QString defaultPath();
@@ -29,6 +33,7 @@ public:
     static QString earlierProductPath();
 
     QString filePath() const { return m_filePath; }
+    bool wasReadWhole() const override;
 
 protected:
     std::optional<QJsonValue> rawValue(const QString &key) const override;
@@ -54,7 +59,9 @@ private:
 
     QString m_filePath;
     Access m_access;
+    qint64 m_maxFileBytes;
     mutable QJsonObject m_values;
     mutable FileStamp m_loadedStamp;
     mutable bool m_loaded = false;
+    mutable bool m_setAside = false;
 };

@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "platform/x11/X11SelectionReader.h"
+#include "platform/x11/X11Session.h"
 
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
@@ -102,6 +103,20 @@ X11Pasteboard::X11Pasteboard(Limits limits, QObject *parent)
     // Subscribed before the constructor returns, so that no copy made after it goes unseen; the
     // reader is the reader thread's alone from then on.
     m_state->watching = m_state->reader->watchOwnership();
+    // A clipboard that offers its content again on focus changes will soon offer what it holds
+    // now, from before Tarnel started: that content is known from the start (count 0), so the
+    // offer can be recognised. Read over a connection of its own, briefly bounded: a hung owner
+    // costs the start at most the deadline and leaves the start content unknown.
+    if (m_state->watching && reoffersContent()) {
+        X11SelectionReader startReader(
+            qgetenv("DISPLAY"),
+            {limits.maxBytes, std::min(limits.replyTimeout, kStartReadDeadline), kStartReadDeadline});
+        if (const std::optional<X11SelectionReader::OwnerChange> owner = startReader.currentOwner(); owner && owner->owner) {
+            const auto never = [] { return false; };
+            if (std::optional<PasteboardContent> held = startReader.fetch(*owner, never); held && !held->incomplete)
+                m_content = std::move(*held);
+        }
+    }
     m_thread = QThread::create(readChanges, this, m_state);
     m_thread->setParent(this);
     m_thread->setObjectName(QStringLiteral("ClipboardReader"));
@@ -116,6 +131,11 @@ X11Pasteboard::~X11Pasteboard()
         [[maybe_unused]] const ssize_t written = ::write(m_state->wakeFd, &one, sizeof one);
     }
     m_thread->wait();
+}
+
+bool X11Pasteboard::reoffersContent() const
+{
+    return X11Session::isXWaylandInWayland();
 }
 
 bool X11Pasteboard::isFetching() const

@@ -35,6 +35,8 @@ public:
     static constexpr std::chrono::milliseconds kOwnerReplyTimeout{2000};
     // How long one change's whole fetch may take.
     static constexpr std::chrono::milliseconds kFetchDeadline{8000};
+    // How long the start may wait for what a re-offering clipboard holds already.
+    static constexpr std::chrono::milliseconds kStartReadDeadline{1000};
 
     struct Limits {
         qint64 maxBytes = kMaxRepresentationBytes;
@@ -48,6 +50,7 @@ public:
 
     qint64 changeCount() const override { return m_changeCount; }
     PasteboardContent content() const override { return m_content; }
+    bool reoffersContent() const override;
 
     qint64 writeText(const QString &text) override;
     qint64 writeFilePaths(const QStringList &paths) override;

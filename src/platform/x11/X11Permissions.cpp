@@ -44,3 +44,8 @@ bool X11Permissions::screenRecording() const
 {
     return X11Session::isUsable();
 }
+
+bool X11Permissions::waylandSession() const
+{
+    return X11Session::isUsable() && X11Session::isXWaylandInWayland();
+}

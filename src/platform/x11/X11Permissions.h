@@ -7,8 +7,9 @@
 class KeyTap;
 
 // What an X11 session allows: XTest means synthetic keys reach other applications, the screen
-// can always be grabbed, and input monitoring is whatever the key tap can set up. Under a
-// Wayland session without X11 everything is refused.
+// can always be grabbed, and input monitoring is whatever the key tap can set up. Through
+// XWayland all of it holds for X11 applications only; under a Wayland session without X11
+// everything is refused.
 class X11Permissions : public Permissions {
     Q_OBJECT
 public:
@@ -18,6 +19,7 @@ public:
     bool accessibilityTrusted() const override;
     bool inputMonitoring() const override;
     bool screenRecording() const override;
+    bool waylandSession() const override;
 
 private:
     QPointer<KeyTap> m_tap;

@@ -114,6 +114,17 @@ bool X11SelectionReader::watchOwnership()
     return ensureConnection() && m_watching;
 }
 
+std::optional<X11SelectionReader::OwnerChange> X11SelectionReader::currentOwner()
+{
+    if (!ensureConnection())
+        return std::nullopt;
+    Reply<xcb_get_selection_owner_reply_t> reply(
+        xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, atom("CLIPBOARD")), nullptr));
+    if (!reply)
+        return std::nullopt;
+    return OwnerChange{reply->owner, XCB_CURRENT_TIME};
+}
+
 bool X11SelectionReader::keepOwnerChange(const void *raw)
 {
     const auto *event = static_cast<const xcb_generic_event_t *>(raw);
@@ -243,6 +254,8 @@ public:
         const std::optional<QList<QByteArray>> targets = offeredTargets();
         if (!targets)
             return stopped();
+        for (const QByteArray &target : *targets)
+            m_content.targets.append(QString::fromLatin1(target));
         if (targets->isEmpty())
             return m_content;
         if (!readFiles(*targets))

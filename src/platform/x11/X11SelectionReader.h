@@ -49,6 +49,8 @@ public:
     // The next change of owner, oldest first; waits without waking until one comes. Nothing
     // when stopping turned true or the display connection broke.
     std::optional<OwnerChange> nextOwnerChange(const std::function<bool()> &stopping);
+    // The selection's owner at this moment, as a change made now; nothing without a display.
+    std::optional<OwnerChange> currentOwner();
     // Whether a newer change of owner was already seen (during the last fetch, for instance).
     bool hasNewerOwnerChange() const { return !m_ownerChanges.empty(); }
 

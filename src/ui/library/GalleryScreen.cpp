@@ -43,6 +43,9 @@ GalleryScreen::GalleryScreen(ClipboardModel &model, PanelSheets &sheets,
     m_layout = new MasonryGridLayout(kColumns, kGridSpacing, m_grid);
     m_layout->setContentsMargins(0, 0, 0, kBottomPadding);
     m_scroll->setWidget(m_grid);
+    // The scroll area fills what it holds with the window colour; the panel's own background
+    // shows through instead.
+    m_grid->setAutoFillBackground(false);
     auto *body = new QWidget(this);
     m_body = new QStackedLayout(body);
     m_body->setContentsMargins(0, 0, 0, 0);

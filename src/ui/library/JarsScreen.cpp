@@ -81,12 +81,14 @@ void JarsScreen::buildList()
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->viewport()->setAutoFillBackground(false);
     auto *column = new QWidget;
-    column->setAutoFillBackground(false);
     m_cards = new QVBoxLayout(column);
     m_cards->setContentsMargins(0, 0, 0, kBottomPadding);
     m_cards->setSpacing(kCardSpacing);
     m_cards->addStretch(1);
     m_scroll->setWidget(column);
+    // The scroll area fills what it holds with the window colour; the panel's own background
+    // shows through instead.
+    column->setAutoFillBackground(false);
     auto *body = new QWidget(m_listPage);
     m_listBody = new QStackedLayout(body);
     m_listBody->setContentsMargins(0, 0, 0, 0);

@@ -47,6 +47,9 @@ SnippetsScreen::SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, std::
     m_rows->setSpacing(kRowSpacing);
     m_rows->addStretch(1);
     m_scroll->setWidget(column);
+    // The scroll area fills what it holds with the window colour; the panel's own background
+    // shows through instead.
+    column->setAutoFillBackground(false);
     auto *body = new QWidget(this);
     m_body = new QStackedLayout(body);
     m_body->setContentsMargins(0, 0, 0, 0);

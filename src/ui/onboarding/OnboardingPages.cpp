@@ -101,11 +101,18 @@ void OnboardingView::fillPermissionsPage(QWidget *page)
                                            "Potrebuje reláciu X11.")),
                                         QStringLiteral("keyboard"), m_model.inputMonitoringPermissionEnabled(),
                                         QStringLiteral("keyWatch"), [this] { Q_EMIT keyWatchHelpRequested(); }, page));
-    layout->addWidget(C::note(QStringLiteral("info.circle"),
-                              L10n::text(QStringLiteral("Stav sa aktualizuje automaticky. V relácii Wayland tieto funkcie nie sú dostupné: "
-                                 "Wayland nedovolí aplikácii stláčať klávesy v iných oknách ani sledovať, čo v nich píšeš. "
-                                 "Prihlás sa do relácie X11 a spusti Tarnel znova.")),
-                              false, page));
+    // Through XWayland the permissions hold, but for X11 applications only: said in place of
+    // the advice to log into an X11 session.
+    const QString limits = m_model.sessionLimitsNotice();
+    QWidget *note = C::note(QStringLiteral("info.circle"),
+                            limits.isEmpty()
+                                ? L10n::text(QStringLiteral("Stav sa aktualizuje automaticky. V relácii Wayland tieto funkcie nie sú dostupné: "
+                                     "Wayland nedovolí aplikácii stláčať klávesy v iných oknách ani sledovať, čo v nich píšeš. "
+                                     "Prihlás sa do relácie X11 a spusti Tarnel znova."))
+                                : L10n::text(limits),
+                            false, page);
+    note->setObjectName(QStringLiteral("sessionNote"));
+    layout->addWidget(note);
 }
 
 void OnboardingView::fillScreenshotsPage(QWidget *page)

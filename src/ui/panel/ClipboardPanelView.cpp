@@ -1,38 +1,69 @@
 #include "ui/panel/ClipboardPanelView.h"
 
-#include "ui/PanelController.h"
 #include "core/L10n.h"
-#include "core/TarnelNotchShape.h"
-#include "engine/PanelModelLink.h"
-#include "ui/settings/SettingsView.h"
 #include "core/Logging.h"
-#include "ui/quickaccess/QuickImageExport.h"
+#include "core/TarnelNotchShape.h"
 #include "engine/ClipboardModel.h"
+#include "engine/PanelModelLink.h"
+#include "ui/PanelController.h"
+#include "ui/panel/DetailsPanel.h"
+#include "ui/panel/DetailsSearchField.h"
+#include "ui/panel/NotchSummary.h"
+#include "ui/panel/PanelSheetHost.h"
+#include "ui/quickaccess/QuickImageExport.h"
+#include "ui/settings/SettingsView.h"
+#include "ui/style/PanelStyle.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
 #include "ui/tools/ImagePreviewSheet.h"
+#include "ui/tools/ScreenshotActionButtons.h"
+#include "ui/tools/ScreenshotNoticeThumbnail.h"
 #include "ui/tools/SheetPlacement.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
 #include <QFileDialog>
-#include <QLabel>
+#include <QHash>
+#include <QLineEdit>
 #include <QPainter>
 #include <QRadioButton>
-#include <QScreen>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
 
-QColor notchColor(ClipboardAppearance appearance)
+constexpr QSize kSettingsSize{560, 700};
+constexpr qreal kExpandedWidth = 450;
+constexpr qreal kExpandedHeight = 460;
+constexpr qreal kCollapsedHeight = 40;
+constexpr qreal kNoticeWidth = 280;
+constexpr qreal kNoticeChrome = 94;
+constexpr int kNoticeSidePadding = 12;
+constexpr int kThumbnailBottomPadding = 8;
+constexpr int kButtonsBottomPadding = 14;
+
+// What each panel view holds open, per controller. The notch, the popup and the settings window
+// share one controller: the panel stays held while any of them has a sheet or a menu open, and
+// one view letting go never releases another's hold.
+struct Holds {
+    bool editor = false;
+    bool menu = false;
+};
+QHash<const PanelController *, QHash<const QObject *, Holds>> &holdsByController()
 {
-    return appearance == ClipboardAppearance::Light ? QColor(242, 242, 245) : QColor(12, 12, 14);
+    static QHash<const PanelController *, QHash<const QObject *, Holds>> holds;
+    return holds;
 }
 
-QColor textColor(ClipboardAppearance appearance)
+Holds combinedHolds(const PanelController *controller)
 {
-    return appearance == ClipboardAppearance::Light ? QColor(20, 20, 24) : QColor(235, 235, 240);
+    Holds combined;
+    for (const Holds &holds : holdsByController().value(controller)) {
+        combined.editor = combined.editor || holds.editor;
+        combined.menu = combined.menu || holds.menu;
+    }
+    return combined;
 }
 
 // The desktop's modeless save dialog, proposing the name in the home folder; onClosed runs
@@ -58,12 +89,6 @@ void showSaveDialog(const QString &proposedName, QuickImageAction format,
     dialog->activateWindow();
 }
 
-// A translated text with its "%d" filled in.
-QString withNumber(QString text, int number)
-{
-    return text.replace(QStringLiteral("%d"), QString::number(number));
-}
-
 QString modeTitle(ClipboardPresentationMode mode)
 {
     return mode == ClipboardPresentationMode::MenuBar ? L10n::text(QStringLiteral("Modal"))
@@ -84,97 +109,260 @@ ClipboardPanelView::ClipboardPanelView(PanelModelLink &model, PanelController &c
     , m_controller(controller)
     , m_isStandaloneSettings(isStandaloneSettings)
 {
-    auto *layout = new QVBoxLayout(this);
-    m_status = new QLabel(this);
-    m_status->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_status->setWordWrap(true);
-    layout->addWidget(m_status);
-    if (isStandaloneSettings && model.clipboardModel()) {
-        layout->setContentsMargins(0, 0, 0, 0);
-        m_status->hide();
-        layout->addWidget(new SettingsView(*model.clipboardModel(), controller, controller.updater(), true, this), 1);
+    connect(&model, &PanelModelLink::appearanceChanged, this, &ClipboardPanelView::applyAppearance, Qt::QueuedConnection);
+    if (isStandaloneSettings) {
+        buildSettings();
+        applyAppearance();
         return;
     }
-    if (isStandaloneSettings)
-        buildSettings();
-    else
-        layout->setContentsMargins(24, 12, 24, 12);
-    layout->addStretch();
+    setAttribute(Qt::WA_TranslucentBackground);
+    if (model.clipboardModel()) {
+        m_sheets = new PanelSheetHost(model, controller, this, this);
+        connect(m_sheets, &PanelSheetHost::editorOpenChanged, this, &ClipboardPanelView::mirrorHolds);
+        connect(m_sheets, &PanelSheetHost::actionMenuOpenChanged, this, &ClipboardPanelView::mirrorHolds);
+        // A new language builds every text below the root afresh; the sheets belong to the root
+        // and stay open.
+        connect(model.clipboardModel(), &ClipboardModel::languageChanged, this, &ClipboardPanelView::buildNotch,
+                Qt::QueuedConnection);
+    }
+    buildNotch();
 
-    connect(&controller, &PanelController::drawnNotchSizeChanged, this, &ClipboardPanelView::refresh);
-    connect(&controller, &PanelController::isContentExpandedChanged, this, &ClipboardPanelView::refresh);
-    connect(&model, &PanelModelLink::entriesChanged, this, &ClipboardPanelView::refresh);
-    connect(&model, &PanelModelLink::appearanceChanged, this, &ClipboardPanelView::refresh);
-    connect(&model, &PanelModelLink::quickAccessChanged, this, &ClipboardPanelView::refresh);
-    refresh();
+    // Queued, as every reaction to the model: a paste that changes the model runs to its end
+    // before the panel reacts.
+    connect(&controller, &PanelController::drawnNotchSizeChanged, this, &ClipboardPanelView::relayout);
+    connect(&controller, &PanelController::isContentExpandedChanged, this, &ClipboardPanelView::relayout, Qt::QueuedConnection);
+    connect(&controller, &PanelController::isWidthExpandedChanged, this, &ClipboardPanelView::relayout, Qt::QueuedConnection);
+    connect(&model, &PanelModelLink::copiedNoticeVisibleChanged, this, &ClipboardPanelView::relayout, Qt::QueuedConnection);
+    connect(&model, &PanelModelLink::screenshotNoticeChanged, this, &ClipboardPanelView::rebuildNotice, Qt::QueuedConnection);
+    applyAppearance();
+}
+
+ClipboardPanelView::~ClipboardPanelView()
+{
+    // The sheets go first, so that nothing they release on their way out overrides what the
+    // other views still hold; then this view lets go of its own holds.
+    if (m_sheets) {
+        disconnect(m_sheets, nullptr, this, nullptr);
+        delete m_sheets;
+        m_sheets = nullptr;
+    }
+    auto &holds = holdsByController();
+    auto found = holds.find(&m_controller);
+    const bool held = found != holds.end() && found->remove(this) > 0;
+    if (found != holds.end() && found->isEmpty())
+        holds.erase(found);
+    // Told once the event loop turns, with the controller as the context: a view that goes
+    // away with its controller (the program ending) tells nothing to a controller being taken
+    // down.
+    if (held || holds.contains(&m_controller)) {
+        PanelController *controller = &m_controller;
+        QTimer::singleShot(0, controller, [controller] {
+            const Holds combined = combinedHolds(controller);
+            controller->setEditorOpen(combined.editor);
+            controller->setActionMenuOpen(combined.menu);
+        });
+    }
 }
 
 void ClipboardPanelView::buildSettings()
 {
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    if (ClipboardModel *model = m_model.clipboardModel()) {
+        layout->addWidget(new SettingsView(*model, m_controller, m_controller.updater(), true, this), 1);
+        return;
+    }
+    // Without the whole model only the shell's own setting can be offered: the presentation mode.
+    layout->setContentsMargins(24, 12, 24, 12);
     auto *group = new QButtonGroup(this);
-    const auto modes = allCases<ClipboardPresentationMode>();
-    for (ClipboardPresentationMode mode : modes) {
+    for (ClipboardPresentationMode mode : allCases<ClipboardPresentationMode>()) {
         auto *button = new QRadioButton(modeTitle(mode), this);
         button->setObjectName(modeButtonName(mode));
         button->setChecked(mode == m_controller.presentationMode());
         group->addButton(button);
-        layout()->addWidget(button);
+        layout->addWidget(button);
         connect(button, &QRadioButton::toggled, this, [this, mode](bool checked) {
             if (checked)
                 m_controller.setPresentationMode(mode);
         });
     }
-    connect(&m_controller, &PanelController::presentationModeChanged, this, [this, group](ClipboardPresentationMode mode) {
+    layout->addStretch();
+    connect(&m_controller, &PanelController::presentationModeChanged, this, [group](ClipboardPresentationMode mode) {
         for (QAbstractButton *button : group->buttons())
             button->setChecked(button->objectName() == modeButtonName(mode));
-        refresh();
     });
-    connect(&m_controller, &PanelController::trayAvailabilityChanged, this, &ClipboardPanelView::refresh);
 }
 
-QString ClipboardPanelView::statusText() const
+void ClipboardPanelView::buildNotch()
 {
-    if (m_isStandaloneSettings) {
-        QString text = L10n::text(QStringLiteral("Nastavenia ešte nie sú hotové: zatiaľ sa tu dá zvoliť len spôsob zobrazenia."));
-        // The menu-bar mode without a tray host keeps the panel on screen; the user is told why.
-        if (m_controller.isPanelStandingInForTray())
-            text += u'\n' + L10n::text(QStringLiteral("Systémová lišta nie je dostupná, preto Tarnel aj v tomto režime zostáva pri hornom okraji obrazovky."));
-        return text;
+    // Dates, numbers and Qt's own texts below the root follow the interface language.
+    if (ClipboardModel *model = m_model.clipboardModel())
+        setLocale(QLocale(model->language() == AppLanguage::En ? QStringLiteral("en") : QStringLiteral("sk")));
+    delete m_summary;
+    delete m_details;
+    m_summary = new NotchSummary(m_model, m_controller, this);
+    connect(m_summary, &NotchSummary::settingsRequested, this, &ClipboardPanelView::openSettings);
+    m_summary->show();
+    rebuildNotice();
+}
+
+void ClipboardPanelView::openSettings()
+{
+    // The search field lets go of the keyboard before the settings window takes it.
+    if (m_details && m_details->searchField()->field()->hasFocus())
+        m_details->searchField()->field()->clearFocus();
+    if (ClipboardModel *model = m_model.clipboardModel())
+        model->setSearchFieldFocused(false);
+    m_controller.openSettingsWindow();
+}
+
+void ClipboardPanelView::rebuildNotice()
+{
+    const std::optional<ClipboardEntry> notice = m_model.screenshotNotice();
+    const std::optional<QString> id = notice ? std::optional<QString>(notice->id) : std::nullopt;
+    if (m_notice && id == m_noticeID) {
+        relayout();
+        return;
     }
-    if (m_model.isQuickAccessPresented())
-        return withNumber(L10n::text(QStringLiteral("Rýchly prístup ešte nie je hotový. Položky: %d")),
-                          m_model.quickAccessItemCount());
-    if (!m_controller.isContentExpanded())
-        return QString();
-    return withNumber(L10n::text(QStringLiteral("Zoznamy panela ešte nie sú hotové. Záznamy v histórii: %d")),
-                      m_model.entryCount());
+    delete m_notice;
+    m_noticeID = id;
+    if (notice) {
+        auto *box = new QWidget(this);
+        box->setObjectName(QStringLiteral("screenshotNotice"));
+        auto *column = new QVBoxLayout(box);
+        column->setContentsMargins(0, 0, 0, 0);
+        column->setSpacing(0);
+        auto *thumbnail = new ScreenshotNoticeThumbnail(*notice, true, box);
+        thumbnail->setFixedHeight(int(m_controller.screenshotPreviewHeight()));
+        auto *thumbnailRow = new QVBoxLayout;
+        thumbnailRow->setContentsMargins(kNoticeSidePadding, 0, kNoticeSidePadding, kThumbnailBottomPadding);
+        thumbnailRow->addWidget(thumbnail);
+        column->addLayout(thumbnailRow);
+        const ClipboardEntry entry = *notice;
+        QPointer<PanelController> controller(&m_controller);
+        auto *buttons = new ScreenshotActionButtons(
+            [controller, entry] {
+                if (controller)
+                    controller->openScreenshotAction(entry, false);
+            },
+            [controller, entry] {
+                if (controller)
+                    controller->openScreenshotAction(entry, true);
+            },
+            box);
+        auto *buttonRow = new QVBoxLayout;
+        buttonRow->setContentsMargins(kNoticeSidePadding, 0, kNoticeSidePadding, kButtonsBottomPadding);
+        buttonRow->addWidget(buttons);
+        column->addLayout(buttonRow);
+        m_notice = box;
+        box->show();
+    }
+    relayout();
 }
 
-void ClipboardPanelView::refresh()
+QRectF ClipboardPanelView::outline() const
 {
-    m_status->setText(statusText());
-    QPalette palette = m_status->palette();
-    palette.setColor(QPalette::WindowText, m_isStandaloneSettings ? palette.color(QPalette::WindowText)
-                                                                  : textColor(m_model.appearance()));
-    m_status->setPalette(palette);
+    QSizeF size;
+    if (m_model.screenshotNotice()) {
+        size = QSizeF(kNoticeWidth, m_controller.screenshotPreviewHeight() + kNoticeChrome);
+    } else {
+        size = m_controller.drawnNotchSize();
+        // A controller that draws no animated size of its own: the size its flags give.
+        if (size.isEmpty())
+            size = QSizeF(m_controller.isWidthExpanded() ? kExpandedWidth : m_controller.compactWidth(),
+                          m_controller.isContentExpanded() ? kExpandedHeight : kCollapsedHeight);
+    }
+    return QRectF((width() - size.width()) / 2.0, 0, size.width(), size.height());
+}
+
+QSize ClipboardPanelView::sizeHint() const
+{
+    return m_isStandaloneSettings ? kSettingsSize : QSize(int(kExpandedWidth), int(kExpandedHeight));
+}
+
+void ClipboardPanelView::relayout()
+{
+    if (m_isStandaloneSettings || !m_summary)
+        return;
+    const QRectF shape = outline();
+    const bool notice = m_model.screenshotNotice().has_value();
+    const qreal rowWidth = notice ? kNoticeWidth : shape.width();
+    m_summary->setGeometry(QRectF((width() - rowWidth) / 2.0, 0, rowWidth, NotchSummary::kHeight).toRect());
+    // The details panel is made when it is first shown: a host that never opens (the popup, which
+    // shows only Quick Access) spends nothing on following the model for it.
+    const bool wanted = m_controller.isContentExpanded() && !notice;
+    if (!m_details && wanted && isVisible()) {
+        if (ClipboardModel *model = m_model.clipboardModel()) {
+            m_details = new DetailsPanel(*model, m_controller, *m_sheets, this);
+            m_details->lower();
+        }
+    }
+    if (m_details) {
+        m_details->move(int((width() - DetailsPanel::kWidth) / 2.0), NotchSummary::kHeight);
+        // Present but out of reach while collapsed: its state survives, it takes no clicks and
+        // lets go of the keyboard.
+        const bool shown = wanted;
+        QWidget *focused = QApplication::focusWidget();
+        if (!shown && focused && m_details->isAncestorOf(focused))
+            focused->clearFocus();
+        m_details->setVisible(shown);
+    }
+    if (m_notice)
+        m_notice->setGeometry(QRectF((width() - kNoticeWidth) / 2.0, NotchSummary::kHeight, kNoticeWidth,
+                                     shape.height() - NotchSummary::kHeight).toRect());
     update();
+}
+
+void ClipboardPanelView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    relayout();
+}
+
+void ClipboardPanelView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    relayout();
+}
+
+void ClipboardPanelView::applyAppearance()
+{
+    PanelStyle::applyScheme(this, PanelStyle::schemeFor(m_model.appearance()));
+    update();
+}
+
+void ClipboardPanelView::mirrorHolds()
+{
+    Holds mine;
+    if (m_sheets) {
+        mine.editor = m_sheets->isEditorOpen();
+        mine.menu = m_sheets->isActionMenuOpen();
+    }
+    mine.editor = mine.editor || !m_imageSheet.isNull();
+    auto &holds = holdsByController()[&m_controller];
+    if (mine.editor || mine.menu)
+        holds.insert(this, mine);
+    else
+        holds.remove(this);
+    // Written every time, not only on a change: a view's own release must never take away what
+    // another view still holds open.
+    const Holds combined = combinedHolds(&m_controller);
+    m_controller.setEditorOpen(combined.editor);
+    m_controller.setActionMenuOpen(combined.menu);
 }
 
 void ClipboardPanelView::paintEvent(QPaintEvent *event)
 {
     if (m_isStandaloneSettings) {
-        QWidget::paintEvent(event);
+        QPainter painter(this);
+        PanelStyle::fillBackground(painter, QRectF(rect()), PanelStyle::schemeOf(this));
         return;
     }
+    Q_UNUSED(event);
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    if (m_controller.isAtCursor() || m_model.isQuickAccessPresented()) {
-        painter.fillRect(rect(), notchColor(m_model.appearance()));
-        return;
-    }
-    const QSizeF size = m_controller.drawnNotchSize();
-    const QRectF notch((width() - size.width()) / 2.0, 0, size.width(), size.height());
-    painter.fillPath(TarnelNotchShape().path(notch), notchColor(m_model.appearance()));
+    const QRectF shape = outline();
+    painter.fillPath(TarnelNotchShape().path(shape), PanelStyle::background(shape, PanelStyle::schemeOf(this)));
 }
 
 void ClipboardPanelView::performQuickImageAction(QuickImageAction action, const ClipboardEntry &entry)
@@ -262,15 +450,13 @@ void ClipboardPanelView::openImageSheet(const ClipboardEntry &entry, bool edit)
     // An open sheet holds the panel open and keeps the Quick Access keys off it.
     // A sheet replaced by the next one is deleted after that one opened: only the last one
     // to close releases the panel.
-    QPointer<PanelController> controller(&m_controller);
     QPointer<ClipboardPanelView> self(this);
-    m_controller.setEditorOpen(true);
-    connect(window, &QObject::destroyed, &m_controller, [controller, self, window] {
-        const bool current = !self || !self->m_imageSheet || self->m_imageSheet.data() == window;
-        if (controller && current)
-            controller->setEditorOpen(false);
-    });
     m_imageSheet = window;
+    mirrorHolds();
+    connect(window, &QObject::destroyed, this, [self] {
+        if (self)
+            self->mirrorHolds();
+    }, Qt::QueuedConnection);
     SheetPlacement::place(window, this);
     window->show();
     window->raise();

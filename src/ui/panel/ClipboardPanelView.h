@@ -2,6 +2,8 @@
 
 #include "core/ClipboardEntry.h"
 #include "engine/QuickImageActionRequest.h"
+#include "ui/panel/DetailsPanel.h"
+#include "ui/panel/NotchSummary.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -10,20 +12,38 @@
 
 class PanelController;
 class PanelModelLink;
-class QLabel;
+class PanelSheetHost;
 
-// Stand-in for the panel's root view until the real one is built: draws the notch at the
-// size the controller publishes and says plainly that the panel's contents are missing. In
-// the settings window it offers the one setting the shell itself owns, the presentation mode.
+// The root of every panel surface. In the settings window it shows the settings; in the notch
+// panel (and the menu-bar popup, which the shell shows only with Quick Access in front of it) it
+// is the notch: the summary row on top, below it the details panel while the panel is open, or
+// a new screenshot's notice. The outline is drawn at the size the controller publishes, filled
+// with the panel's gradient, in the model's appearance; a change of language builds every text
+// below the root anew while the open sheets stay.
+//
+// The root owns the sheet host (sheets, clear confirmation, actions menu) and mirrors what is
+// open into the controller and the model, so the panel stays expanded under any of them.
 class ClipboardPanelView : public QWidget {
     Q_OBJECT
 public:
     ClipboardPanelView(PanelModelLink &model, PanelController &controller, bool isStandaloneSettings,
                        QWidget *parent = nullptr);
+    ~ClipboardPanelView() override;
 
     bool isStandaloneSettings() const { return m_isStandaloneSettings; }
-    // The text the placeholder shows (also read by tests).
-    QString statusText() const;
+
+    NotchSummary *summary() const { return m_summary; }
+    // The details panel, made when the panel first opens; none before, in the settings window
+    // or without the whole model.
+    DetailsPanel *detailsPanel() const { return m_details; }
+    // The screenshot notice under the row while one shows.
+    QWidget *screenshotNotice() const { return m_notice; }
+    PanelSheetHost *sheets() const { return m_sheets; }
+    // The outline as drawn now, in the view's coordinates.
+    QRectF outline() const;
+    // The surface's frame: the settings window's, or the notch panel's full size, from whose
+    // top centre the outline hangs.
+    QSize sizeHint() const override;
 
     // The one dispatch of image actions asked for in Quick Access: preview and edit open a sheet
     // over it, the two saves go through saveQuickImage.
@@ -45,15 +65,26 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildSettings();
-    void refresh();
+    void buildNotch();
+    void rebuildNotice();
+    void relayout();
+    void applyAppearance();
+    void mirrorHolds();
+    void openSettings();
     void openImageSheet(const ClipboardEntry &entry, bool edit);
 
     PanelModelLink &m_model;
     PanelController &m_controller;
     bool m_isStandaloneSettings;
-    QLabel *m_status = nullptr;
+    PanelSheetHost *m_sheets = nullptr;
+    QPointer<NotchSummary> m_summary;
+    QPointer<DetailsPanel> m_details;
+    QPointer<QWidget> m_notice;
+    std::optional<QString> m_noticeID;
     QPointer<QWidget> m_imageSheet;
 };

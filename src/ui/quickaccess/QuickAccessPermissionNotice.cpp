@@ -55,6 +55,8 @@ QuickAccessPermissionNotice::QuickAccessPermissionNotice(ClipboardModel &model, 
 void QuickAccessPermissionNotice::setNotice(const QString &notice)
 {
     m_notice = L10n::text(notice);
+    if (const QString limits = m_model.sessionLimitsNotice(); !limits.isEmpty())
+        m_notice += QLatin1Char(' ') + L10n::text(limits);
     refreshCaption();
     resizeEvent(nullptr);
     update();

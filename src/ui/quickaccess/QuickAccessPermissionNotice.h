@@ -31,7 +31,9 @@ public:
     std::function<void(bool accessibilityTrusted)> onOpenSettings;
     std::function<void()> onDismiss;
 
+    // The notice is followed by what the session limits, if anything.
     void setNotice(const QString &notice);
+    QString message() const { return m_notice; }
     PanelButton *settingsButton() const { return m_settings; }
 
 protected:

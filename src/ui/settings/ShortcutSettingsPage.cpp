@@ -90,6 +90,12 @@ ShortcutSettingsPage::ShortcutSettingsPage(ClipboardModel &model, PanelControlle
     status->addWidget(m_status, 1);
     page->addWidget(m_statusRow);
 
+    // Ready or not, the shortcuts and paste never reach Wayland applications: said at all times.
+    m_session = new ToolText(QString(), kTextSize, QFont::Normal, ToolText::Role::Secondary, this);
+    m_session->setWordWrap(true);
+    m_session->setContentsMargins(kLineHorizontalPadding, 0, kLineHorizontalPadding, 0);
+    page->addWidget(m_session);
+
     auto *list = new SettingsCard(Qt::Vertical, SettingsCard::kPadding, kRowSpacing, SettingsCard::kRadius, this);
     for (const ShortcutLine &line : kShortcutLines)
         list->layout()->addWidget(shortcutRow(L10n::text(QString::fromUtf8(line.title)), line.shortcut.label(), list));
@@ -115,6 +121,11 @@ QString ShortcutSettingsPage::warningText() const
 QString ShortcutSettingsPage::statusText() const
 {
     return m_status->text();
+}
+
+QString ShortcutSettingsPage::sessionText() const
+{
+    return m_session->isHidden() ? QString() : m_session->text();
 }
 
 void ShortcutSettingsPage::refresh()
@@ -144,4 +155,8 @@ void ShortcutSettingsPage::refresh()
     m_status->setRole(role);
     m_statusSymbol->setRole(role);
     m_statusSymbol->setSymbol(ready ? QStringLiteral("checkmark.circle") : QStringLiteral("info.circle"));
+
+    const QString limits = m_model.sessionLimitsNotice();
+    m_session->setText(limits.isEmpty() ? QString() : L10n::text(limits));
+    m_session->setVisible(!limits.isEmpty());
 }

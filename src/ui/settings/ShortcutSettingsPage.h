@@ -30,6 +30,8 @@ public:
     PanelButton *keyWatchButton() const { return m_keyWatch; }
     QString warningText() const;
     QString statusText() const;
+    // What the session limits, shown below the status; empty where it limits nothing.
+    QString sessionText() const;
 
 private:
     void refresh();
@@ -43,4 +45,5 @@ private:
     QWidget *m_statusRow = nullptr;
     ToolText *m_statusSymbol = nullptr;
     ToolText *m_status = nullptr;
+    ToolText *m_session = nullptr;
 };

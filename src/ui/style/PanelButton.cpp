@@ -55,6 +55,14 @@ void PanelButton::setProminent(bool prominent)
     update();
 }
 
+void PanelButton::setDestructive(bool destructive)
+{
+    if (m_look.destructive == destructive)
+        return;
+    m_look.destructive = destructive;
+    update();
+}
+
 void PanelButton::setTitle(const QString &title)
 {
     if (m_look.title == title)
@@ -84,6 +92,11 @@ QSize PanelButton::sizeHint() const { return QSize(widthFor(m_look), height()); 
 
 QColor PanelButton::fillFor(const Look &look, const State &state, const PanelStyle::Colors &colors)
 {
+    if (look.destructive) {
+        if (state.pressed)
+            return PanelStyle::withOpacity(colors.systemRed, 0.72);
+        return PanelStyle::withOpacity(colors.systemRed, 0.86 + (0.92 - 0.86) * state.hover);
+    }
     if (look.prominent) {
         if (state.pressed)
             return PanelStyle::withOpacity(colors.accent, 0.72);
@@ -102,7 +115,7 @@ void PanelButton::paintLook(QPainter &painter, const QRectF &rect, const Look &l
         painter.setOpacity(painter.opacity() * kDisabledOpacity);
     PanelStyle::fillRounded(painter, rect, kCornerRadius, fillFor(look, state, colors));
 
-    const QColor foreground = look.prominent ? colors.prominentForeground : colors.primary;
+    const QColor foreground = look.prominent || look.destructive ? colors.prominentForeground : colors.primary;
     const QFont font = PanelStyle::font(kFontSize, QFont::DemiBold);
     const qreal symbolSide = look.symbol.isEmpty() ? 0 : PanelIcons::side(look.symbolPointSize);
     const qreal titleWidth = look.title.isEmpty() ? 0 : PanelText::width(font, look.title);

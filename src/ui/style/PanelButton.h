@@ -23,6 +23,8 @@ public:
 
     struct Look {
         bool prominent = false;
+        // Filled with the desktop's red: the confirm button of an alert that deletes.
+        bool destructive = false;
         QString title;
         QString symbol;
         // Symbols follow their own size where a view asks for one (a close cross at 10).
@@ -45,6 +47,7 @@ public:
     void setTrailingSymbol(const QString &symbol, qreal pointSize);
     void setTitle(const QString &title);
     void setProminent(bool prominent);
+    void setDestructive(bool destructive);
     const Look &look() const { return m_look; }
     qreal hoverProgress() const { return m_hover; }
 

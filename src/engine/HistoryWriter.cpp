@@ -1,0 +1,159 @@
+#include "engine/HistoryWriter.h"
+
+#include "core/Logging.h"
+
+HistoryWriter::HistoryWriter(std::unique_ptr<HistoryStore> connection, HistoryDiffer committed,
+                             ClipboardImageStore images, std::chrono::milliseconds retryInterval, QObject *parent)
+    : QObject(parent),
+      m_connection(std::move(connection)),
+      m_committed(std::move(committed)),
+      m_images(std::move(images)),
+      m_retryInterval(retryInterval)
+{
+    m_thread = std::thread([this] { run(); });
+}
+
+HistoryWriter::~HistoryWriter()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+void HistoryWriter::submit(const QList<ClipboardEntry> &entries, bool sweepsImages)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        Snapshot next{entries, sweepsImages, ++m_submitted, {}};
+        // The list it replaces (waiting, or failed and waiting for a retry) may have named
+        // image files that this one no longer does.
+        std::optional<Snapshot> &replaced = m_pending ? m_pending : m_failed;
+        if (replaced) {
+            next.skipped = replaced->skipped;
+            next.skipped.append(replaced->entries);
+        }
+        m_pending = std::move(next);
+    }
+    m_wake.notify_all();
+}
+
+bool HistoryWriter::flush(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(m_mutex);
+    const quint64 target = m_submitted;
+    return m_wake.wait_for(lock, timeout, [&] { return m_settled >= target; });
+}
+
+int HistoryWriter::commitCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_commits;
+}
+
+int HistoryWriter::failureCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_failures;
+}
+
+void HistoryWriter::run()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (m_pending) {
+            // After a failure the disk gets a rest, except when the program is quitting.
+            if (m_failed && !m_stopping && std::chrono::steady_clock::now() < m_retryAt) {
+                m_wake.wait_until(lock, m_retryAt);
+                continue;
+            }
+        } else if (m_stopping) {
+            return;
+        } else if (m_failed) {
+            // Nothing new: the failed list is tried again once the free space changed.
+            m_wake.wait_until(lock, std::max(m_retryAt, std::chrono::steady_clock::now() + m_retryInterval));
+            if (m_pending || m_stopping)
+                continue;
+            lock.unlock();
+            const std::optional<qint64> available = m_connection->availableBytes();
+            lock.lock();
+            if (!m_pending && m_failed && available != m_bytesAtFailure)
+                m_pending = m_failed;
+            continue;
+        } else {
+            m_wake.wait(lock);
+            continue;
+        }
+        const Snapshot snapshot = std::move(*m_pending);
+        m_pending.reset();
+        m_busy = true;
+        lock.unlock();
+        const bool ok = write(snapshot);
+        const std::optional<qint64> available = ok ? std::nullopt : m_connection->availableBytes();
+        lock.lock();
+        m_busy = false;
+        m_settled = std::max(m_settled, snapshot.serial);
+        if (ok) {
+            ++m_commits;
+            m_failed.reset();
+        } else {
+            ++m_failures;
+            m_failed = snapshot;
+            m_bytesAtFailure = available;
+            m_retryAt = std::chrono::steady_clock::now() + m_retryInterval;
+        }
+        m_wake.notify_all();
+    }
+}
+
+bool HistoryWriter::write(const Snapshot &snapshot)
+{
+    // Rows name image files, never hold the bytes, as long as the store takes them.
+    QList<ClipboardEntry> entries = snapshot.entries;
+    QHash<QString, QString> stored;
+    QHash<QString, SavedImage> saved;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (!entries.at(i).imageData)
+            continue;
+        ClipboardEntry &entry = entries[i];
+        const QByteArray &bytes = *entry.imageData;
+        const auto known = m_savedImages.constFind(entry.id);
+        QString path;
+        if (known != m_savedImages.constEnd() && known->bytes.size() == bytes.size()
+            && (known->bytes.constData() == bytes.constData() || known->bytes == bytes)) {
+            path = known->path;
+        } else {
+            const ClipboardImageStore::SaveResult result = m_images.save(bytes, entry.imageFilePath.value_or(QString()));
+            if (!result.ok()) {
+                // Kept inline, with the path it had, until a later write can save it.
+                qCWarning(lcEngine).noquote() << QStringLiteral("Tarnel could not save a clipboard image: %1").arg(result.error);
+                continue;
+            }
+            path = result.path;
+        }
+        saved.insert(entry.id, SavedImage{bytes, path});
+        stored.insert(entry.id, path);
+        entry.imageFilePath = path;
+        entry.imageData.reset();
+    }
+    // Only entries that still carry their bytes need them remembered.
+    m_savedImages = std::move(saved);
+
+    HistoryDiffer::Planned planned = m_committed.plan(entries, snapshot.skipped);
+    const HistoryWriteResult result = m_connection->apply(planned.change);
+    if (!result.ok) {
+        qCWarning(lcEngine).noquote() << "History could not be written:" << result.error;
+        Q_EMIT writeFailed(result.diskFull, result.error);
+        return false;
+    }
+    m_committed.commit();
+    // Only after the commit: until then the rows that name these files are still on disk.
+    if (snapshot.sweepsImages && !planned.releasedImages.isEmpty())
+        m_images.removeImages(planned.releasedImages);
+    if (!stored.isEmpty())
+        Q_EMIT imagesStored(stored);
+    Q_EMIT writeSucceeded();
+    return true;
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "core/ClipboardEntry.h"
+#include "core/ClipboardImageStore.h"
+#include "engine/HistoryRows.h"
+#include "platform/HistoryStore.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+// Writes the history on a thread of its own, with its own connection to the store, so that a
+// copy never waits for the disk. The main thread hands over the whole list; Qt's shared lists
+// make that a pointer copy. A list handed over while the previous one is being written replaces
+// any list still waiting, so a burst of copies costs one transaction per disk round, and the
+// newest state is never more than one transaction away from disk.
+//
+// Image bytes that entries still hold in memory are saved to the image store here too, before
+// the rows that name their files; imagesStored tells the main thread which files hold them.
+//
+// A write that fails (a full disk) keeps the list and tries it again once the free space
+// changes or a newer list arrives, never sooner than kRetryInterval after the failure.
+class HistoryWriter : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr std::chrono::seconds kRetryInterval{5};
+    // Quitting waits this long at most for the last write; the session does not wait longer.
+    static constexpr std::chrono::seconds kQuitFlushLimit{20};
+
+    HistoryWriter(std::unique_ptr<HistoryStore> connection, HistoryDiffer committed, ClipboardImageStore images,
+                  std::chrono::milliseconds retryInterval = kRetryInterval, QObject *parent = nullptr);
+    // Writes what is still waiting (one last try, also after a failure), then stops.
+    ~HistoryWriter() override;
+
+    // Main thread. sweepsImages: store files that committed rows named and the new list no
+    // longer names are deleted once the list is committed.
+    void submit(const QList<ClipboardEntry> &entries, bool sweepsImages);
+    // Until every list handed over was committed or its write failed; false on timeout.
+    bool flush(std::chrono::milliseconds timeout);
+    // Transactions committed and writes failed so far (any thread).
+    int commitCount() const;
+    int failureCount() const;
+
+Q_SIGNALS:
+    // From the writer thread; receivers on the main thread get them queued.
+    void writeFailed(bool diskFull, const QString &error);
+    void writeSucceeded();
+    // Entries (by id) whose bytes are now in these store files, committed on disk.
+    void imagesStored(const QHash<QString, QString> &pathsByID);
+
+private:
+    struct Snapshot {
+        QList<ClipboardEntry> entries;
+        bool sweepsImages = false;
+        quint64 serial = 0;
+        // Earlier lists that this one replaced before they were written.
+        QList<QList<ClipboardEntry>> skipped;
+    };
+    void run();
+    bool write(const Snapshot &snapshot);
+
+    std::unique_ptr<HistoryStore> m_connection;
+    HistoryDiffer m_committed;
+    ClipboardImageStore m_images;
+    std::chrono::milliseconds m_retryInterval;
+    // Writer thread only: the bytes each entry had saved last, and where, so that a list that
+    // still carries them (the main thread has not heard back yet) does not save them again.
+    struct SavedImage {
+        QByteArray bytes;
+        QString path;
+    };
+    QHash<QString, SavedImage> m_savedImages;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::optional<Snapshot> m_pending;
+    // The list whose write failed last, tried again when the disk changes.
+    std::optional<Snapshot> m_failed;
+    std::optional<qint64> m_bytesAtFailure;
+    std::chrono::steady_clock::time_point m_retryAt;
+    bool m_busy = false;
+    bool m_stopping = false;
+    quint64 m_submitted = 0;
+    quint64 m_settled = 0;
+    int m_commits = 0;
+    int m_failures = 0;
+    std::thread m_thread;
+};

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <utility>
+
+// One stored history row: the entry's id, its place in the list and its JSON record, exactly
+// as the record writer produced it. A larger position is a newer place: the list reads in
+// descending order, so a copy added at the top takes a new position and moves no other row.
+struct StoredHistoryRow {
+    QString id;
+    qint64 position = 0;
+    QByteArray record;
+};
+
+// What a start finds on disk.
+struct StoredHistory {
+    // Newest first.
+    QList<StoredHistoryRow> rows;
+    // False when the file could not be read whole; it was then set aside under another name
+    // (the rows that could be read are still here) and a fresh file took its place.
+    bool complete = true;
+    // Why the file was not read whole, for the log; never quotes content.
+    QString problem;
+};
+
+// One transaction: every row written or moved, and every row removed, or nothing at all.
+struct HistoryChange {
+    // Rows inserted or rewritten whole.
+    QList<StoredHistoryRow> writes;
+    // Rows whose record stays as it is and whose position changes.
+    QList<std::pair<QString, qint64>> moves;
+    QStringList removals;
+
+    bool isEmpty() const { return writes.isEmpty() && moves.isEmpty() && removals.isEmpty(); }
+};
+
+struct HistoryWriteResult {
+    bool ok = true;
+    // The file system had no room; the user is told so in these words.
+    bool diskFull = false;
+    // The storage's own reason, for the log.
+    QString error;
+};
+
+// The history's durable home, one connection to it. A connection is used by one thread at a
+// time; the writer thread opens its own.
+class HistoryStore
+{
+public:
+    virtual ~HistoryStore() = default;
+
+    // Every row. A file that cannot be opened or read whole is set aside with a log line that
+    // says why, and a fresh one is started in its place.
+    virtual StoredHistory read() = 0;
+    // The change in one transaction; a failure leaves what was stored before exactly as it was.
+    virtual HistoryWriteResult apply(const HistoryChange &change) = 0;
+    // A copy of the whole history kept next to it under another name (its rows still hold
+    // something that could not be read); false when no copy could be made.
+    virtual bool keepCopy(const QString &reason) = 0;
+    // Room left for the history, in bytes; none when it cannot be told. A write that failed for
+    // lack of room is tried again once this changes.
+    virtual std::optional<qint64> availableBytes() const = 0;
+    // Another connection to the same history, for another thread.
+    virtual std::unique_ptr<HistoryStore> openConnection() const = 0;
+};

@@ -1,0 +1,136 @@
+#include "platform/fake/FakeHistoryStore.h"
+
+#include <algorithm>
+
+FakeHistoryStore::FakeHistoryStore()
+    : m_state(std::make_shared<State>())
+{
+}
+
+void FakeHistoryStore::seedRows(const QList<StoredHistoryRow> &rows)
+{
+    QMutexLocker lock(&m_state->mutex);
+    for (const StoredHistoryRow &row : rows)
+        m_state->rows.insert(row.id, row);
+}
+
+void FakeHistoryStore::seedDamage(const QList<StoredHistoryRow> &readable, const QString &problem)
+{
+    QMutexLocker lock(&m_state->mutex);
+    m_state->damage = StoredHistory{readable, false, problem};
+}
+
+void FakeHistoryStore::setFailsWrites(bool fails, bool diskFull)
+{
+    QMutexLocker lock(&m_state->mutex);
+    m_state->failsWrites = fails;
+    m_state->diskFull = diskFull;
+}
+
+void FakeHistoryStore::setAvailableBytes(std::optional<qint64> bytes)
+{
+    QMutexLocker lock(&m_state->mutex);
+    m_state->availableBytes = bytes;
+}
+
+QList<StoredHistoryRow> FakeHistoryStore::rows() const
+{
+    QMutexLocker lock(&m_state->mutex);
+    QList<StoredHistoryRow> rows = m_state->rows.values();
+    std::sort(rows.begin(), rows.end(), [](const StoredHistoryRow &a, const StoredHistoryRow &b) {
+        return a.position > b.position;
+    });
+    return rows;
+}
+
+int FakeHistoryStore::transactionCount() const
+{
+    QMutexLocker lock(&m_state->mutex);
+    return m_state->transactions;
+}
+
+int FakeHistoryStore::lastWrittenRows() const
+{
+    QMutexLocker lock(&m_state->mutex);
+    return m_state->lastWritten;
+}
+
+int FakeHistoryStore::lastMovedRows() const
+{
+    QMutexLocker lock(&m_state->mutex);
+    return m_state->lastMoved;
+}
+
+int FakeHistoryStore::lastRemovedRows() const
+{
+    QMutexLocker lock(&m_state->mutex);
+    return m_state->lastRemoved;
+}
+
+int FakeHistoryStore::failedWrites() const
+{
+    QMutexLocker lock(&m_state->mutex);
+    return m_state->failed;
+}
+
+int FakeHistoryStore::copiesKept() const
+{
+    QMutexLocker lock(&m_state->mutex);
+    return m_state->copies;
+}
+
+StoredHistory FakeHistoryStore::read()
+{
+    {
+        QMutexLocker lock(&m_state->mutex);
+        if (m_state->damage) {
+            StoredHistory damaged = *m_state->damage;
+            m_state->damage.reset();
+            m_state->rows.clear();
+            return damaged;
+        }
+    }
+    return StoredHistory{rows(), true, {}};
+}
+
+HistoryWriteResult FakeHistoryStore::apply(const HistoryChange &change)
+{
+    QMutexLocker lock(&m_state->mutex);
+    if (change.isEmpty())
+        return {};
+    if (m_state->failsWrites) {
+        ++m_state->failed;
+        return HistoryWriteResult{false, m_state->diskFull, QStringLiteral("injected failure")};
+    }
+    for (const StoredHistoryRow &row : change.writes)
+        m_state->rows.insert(row.id, row);
+    for (const auto &[id, position] : change.moves) {
+        if (m_state->rows.contains(id))
+            m_state->rows[id].position = position;
+    }
+    for (const QString &id : change.removals)
+        m_state->rows.remove(id);
+    ++m_state->transactions;
+    m_state->lastWritten = int(change.writes.size());
+    m_state->lastMoved = int(change.moves.size());
+    m_state->lastRemoved = int(change.removals.size());
+    return {};
+}
+
+bool FakeHistoryStore::keepCopy(const QString &)
+{
+    QMutexLocker lock(&m_state->mutex);
+    ++m_state->copies;
+    return true;
+}
+
+std::optional<qint64> FakeHistoryStore::availableBytes() const
+{
+    QMutexLocker lock(&m_state->mutex);
+    return m_state->availableBytes;
+}
+
+std::unique_ptr<HistoryStore> FakeHistoryStore::openConnection() const
+{
+    return std::unique_ptr<HistoryStore>(new FakeHistoryStore(m_state));
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "platform/HistoryStore.h"
+
+#include <QHash>
+#include <QMutex>
+
+#include <memory>
+
+// A history held in memory, shared by every connection opened from it (the writer thread's
+// too). Tests seed rows, read back what was committed, count transactions and make writes fail
+// as a full disk would.
+class FakeHistoryStore : public HistoryStore
+{
+public:
+    FakeHistoryStore();
+
+    // ---- what tests set up ----
+    void seedRows(const QList<StoredHistoryRow> &rows);
+    // The next read finds the stored file damaged: these rows are all it yields, and the
+    // store starts afresh.
+    void seedDamage(const QList<StoredHistoryRow> &readable, const QString &problem);
+    void setFailsWrites(bool fails, bool diskFull = true);
+    void setAvailableBytes(std::optional<qint64> bytes);
+
+    // ---- what tests read back ----
+    // Committed rows, newest first.
+    QList<StoredHistoryRow> rows() const;
+    int transactionCount() const;
+    // Rows written whole, moved and removed by the last committed transaction.
+    int lastWrittenRows() const;
+    int lastMovedRows() const;
+    int lastRemovedRows() const;
+    int failedWrites() const;
+    int copiesKept() const;
+
+    StoredHistory read() override;
+    HistoryWriteResult apply(const HistoryChange &change) override;
+    bool keepCopy(const QString &reason) override;
+    std::optional<qint64> availableBytes() const override;
+    std::unique_ptr<HistoryStore> openConnection() const override;
+
+private:
+    struct State {
+        mutable QMutex mutex;
+        QHash<QString, StoredHistoryRow> rows;
+        std::optional<StoredHistory> damage;
+        bool failsWrites = false;
+        bool diskFull = true;
+        std::optional<qint64> availableBytes;
+        int transactions = 0;
+        int lastWritten = 0;
+        int lastMoved = 0;
+        int lastRemoved = 0;
+        int failed = 0;
+        int copies = 0;
+    };
+    explicit FakeHistoryStore(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+
+    std::shared_ptr<State> m_state;
+};

@@ -1,0 +1,338 @@
+#include "platform/x11/SqliteHistoryStore.h"
+
+#include "core/Logging.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QStandardPaths>
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace {
+
+// Another connection may hold the write lock for one transaction; a 31 MB row takes well under
+// this long.
+constexpr int kBusyTimeoutMs = 10'000;
+
+const char *const kSchema =
+    "CREATE TABLE IF NOT EXISTS history ("
+    " id TEXT PRIMARY KEY NOT NULL,"
+    " position INTEGER NOT NULL,"
+    " record BLOB NOT NULL);"
+    "CREATE INDEX IF NOT EXISTS history_position ON history(position);";
+
+QByteArray encoded(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+QString stampedName(const QString &path)
+{
+    return path + QStringLiteral(".unreadable-")
+        + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"));
+}
+
+bool isDiskFull(int code)
+{
+    return (code & 0xff) == SQLITE_FULL || errno == ENOSPC;
+}
+
+} // namespace
+
+SqliteHistoryStore::SqliteHistoryStore(QString filePath)
+    : m_filePath(std::move(filePath))
+{
+}
+
+SqliteHistoryStore::~SqliteHistoryStore()
+{
+    close();
+}
+
+QString SqliteHistoryStore::defaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/Tarnel/history.sqlite3");
+}
+
+QString SqliteHistoryStore::errorText() const
+{
+    return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("not open");
+}
+
+bool SqliteHistoryStore::execute(const char *sql, QString *error)
+{
+    char *message = nullptr;
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) == SQLITE_OK)
+        return true;
+    if (error)
+        *error = message ? QString::fromUtf8(message) : errorText();
+    sqlite3_free(message);
+    return false;
+}
+
+bool SqliteHistoryStore::open(QString *error)
+{
+    if (m_db)
+        return true;
+    const QFileInfo info(m_filePath);
+    const QString folder = info.absolutePath();
+    if (!QDir().mkpath(folder)) {
+        *error = QStringLiteral("its folder could not be created");
+        return false;
+    }
+    struct stat st {};
+    if (::lstat(encoded(m_filePath).constData(), &st) == 0) {
+        // A pipe would block the start, a link could lead to another user's file.
+        if (!S_ISREG(st.st_mode)) {
+            *error = QStringLiteral("not a regular file");
+            return false;
+        }
+    } else {
+        // Created here, owner-only from the first byte; SQLite gives its log and index files
+        // the same mode as the database.
+        const int fd = ::open(encoded(m_filePath).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST) {
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        if (fd >= 0)
+            ::close(fd);
+    }
+    ::chmod(encoded(m_filePath).constData(), S_IRUSR | S_IWUSR);
+    if (sqlite3_open_v2(encoded(m_filePath).constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr)
+        != SQLITE_OK) {
+        *error = errorText();
+        close();
+        return false;
+    }
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    sqlite3_extended_result_codes(m_db, 1);
+    // Every commit is synced: what the user was told is kept survives a power cut too.
+    if (!execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;", error) || !execute(kSchema, error)) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+void SqliteHistoryStore::close()
+{
+    for (sqlite3_stmt **cached : {&m_upsert, &m_move, &m_remove}) {
+        sqlite3_finalize(*cached);
+        *cached = nullptr;
+    }
+    if (m_db) {
+        // The last connection to close folds the log back into the file and removes it.
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+}
+
+sqlite3_stmt *SqliteHistoryStore::statement(sqlite3_stmt *&cached, const char *sql)
+{
+    if (!cached && sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &cached, nullptr) != SQLITE_OK)
+        return nullptr;
+    sqlite3_reset(cached);
+    sqlite3_clear_bindings(cached);
+    return cached;
+}
+
+bool SqliteHistoryStore::scan(const char *sql, StoredHistory &into, QSet<QString> &seen, QString *error)
+{
+    sqlite3_stmt *query = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql, -1, &query, nullptr) != SQLITE_OK) {
+        *error = errorText();
+        return false;
+    }
+    int code = SQLITE_ROW;
+    int malformed = 0;
+    while ((code = sqlite3_step(query)) == SQLITE_ROW) {
+        // Only the form this store writes; anything else is damage, not a record.
+        if (sqlite3_column_type(query, 0) != SQLITE_TEXT || sqlite3_column_type(query, 1) != SQLITE_INTEGER
+            || (sqlite3_column_type(query, 2) != SQLITE_BLOB && sqlite3_column_type(query, 2) != SQLITE_TEXT)) {
+            ++malformed;
+            continue;
+        }
+        StoredHistoryRow row;
+        row.id = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(query, 0)),
+                                   sqlite3_column_bytes(query, 0));
+        row.position = sqlite3_column_int64(query, 1);
+        const void *record = sqlite3_column_blob(query, 2);
+        row.record = QByteArray(static_cast<const char *>(record), sqlite3_column_bytes(query, 2));
+        if (seen.contains(row.id))
+            continue;
+        seen.insert(row.id);
+        into.rows.append(std::move(row));
+    }
+    const bool ok = code == SQLITE_DONE && malformed == 0;
+    if (code != SQLITE_DONE)
+        *error = errorText();
+    else if (malformed > 0)
+        *error = QStringLiteral("%1 rows of a foreign form").arg(malformed);
+    sqlite3_finalize(query);
+    return ok;
+}
+
+StoredHistory SqliteHistoryStore::read()
+{
+    StoredHistory stored;
+    QString problem;
+    if (!open(&problem)) {
+        close();
+        setAside(problem);
+        stored.complete = false;
+        stored.problem = problem;
+        if (!open(&problem))
+            qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "could not be started:" << problem;
+        return stored;
+    }
+    QSet<QString> seen;
+    if (scan("SELECT id, position, record FROM history ORDER BY position DESC", stored, seen, &problem))
+        return stored;
+    // Damage in the position index or in a page: whatever the table itself still yields is
+    // kept, in its order.
+    QString second;
+    scan("SELECT id, position, record FROM history", stored, seen, &second);
+    std::stable_sort(stored.rows.begin(), stored.rows.end(),
+                     [](const StoredHistoryRow &a, const StoredHistoryRow &b) { return a.position > b.position; });
+    close();
+    setAside(problem);
+    stored.complete = false;
+    stored.problem = problem;
+    if (!open(&problem))
+        qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "could not be started:" << problem;
+    return stored;
+}
+
+// The damaged file and its log are kept under another name, owner-only, so that nothing the
+// user had is destroyed by the fresh file that replaces them.
+void SqliteHistoryStore::setAside(const QString &reason)
+{
+    const QString aside = stampedName(m_filePath);
+    if (::rename(encoded(m_filePath).constData(), encoded(aside).constData()) != 0) {
+        qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "is unreadable (" << reason
+                                        << ") and could not be moved aside:" << std::strerror(errno);
+        return;
+    }
+    ::chmod(encoded(aside).constData(), S_IRUSR | S_IWUSR);
+    ::rename(encoded(m_filePath + QStringLiteral("-wal")).constData(), encoded(aside + QStringLiteral("-wal")).constData());
+    ::unlink(encoded(m_filePath + QStringLiteral("-shm")).constData());
+    qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "is unreadable (" << reason
+                                    << "); it was moved to" << aside << "and a fresh one was started";
+}
+
+bool SqliteHistoryStore::keepCopy(const QString &reason)
+{
+    QString error;
+    if (!open(&error))
+        return false;
+    const QString copy = stampedName(m_filePath);
+    sqlite3_stmt *vacuum = nullptr;
+    bool ok = sqlite3_prepare_v2(m_db, "VACUUM INTO ?", -1, &vacuum, nullptr) == SQLITE_OK;
+    const QByteArray target = encoded(copy);
+    ok = ok && sqlite3_bind_text(vacuum, 1, target.constData(), int(target.size()), SQLITE_TRANSIENT) == SQLITE_OK
+        && sqlite3_step(vacuum) == SQLITE_DONE;
+    if (!ok)
+        error = errorText();
+    sqlite3_finalize(vacuum);
+    if (!ok) {
+        qCWarning(lcPlatform).noquote() << "history database could not be copied aside:" << error;
+        return false;
+    }
+    ::chmod(target.constData(), S_IRUSR | S_IWUSR);
+    qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "holds" << reason << "; a copy was kept in"
+                                    << copy;
+    return true;
+}
+
+HistoryWriteResult SqliteHistoryStore::apply(const HistoryChange &change)
+{
+    HistoryWriteResult result;
+    if (change.isEmpty())
+        return result;
+    QString error;
+    errno = 0;
+    if (!open(&error)) {
+        result.ok = false;
+        result.diskFull = errno == ENOSPC;
+        result.error = error;
+        return result;
+    }
+    auto fail = [&](int code) {
+        result.ok = false;
+        result.diskFull = isDiskFull(code);
+        result.error = errorText();
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return result;
+    };
+    errno = 0;
+    int code = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (code != SQLITE_OK)
+        return fail(code);
+    for (const StoredHistoryRow &row : change.writes) {
+        sqlite3_stmt *upsert = statement(m_upsert,
+                                         "INSERT INTO history(id, position, record) VALUES(?1, ?2, ?3) "
+                                         "ON CONFLICT(id) DO UPDATE SET position = excluded.position, record = excluded.record");
+        if (!upsert)
+            return fail(sqlite3_errcode(m_db));
+        const QByteArray id = row.id.toUtf8();
+        sqlite3_bind_text(upsert, 1, id.constData(), int(id.size()), SQLITE_STATIC);
+        sqlite3_bind_int64(upsert, 2, row.position);
+        sqlite3_bind_blob64(upsert, 3, row.record.constData(), sqlite3_uint64(row.record.size()), SQLITE_STATIC);
+        code = sqlite3_step(upsert);
+        sqlite3_reset(upsert);
+        if (code != SQLITE_DONE)
+            return fail(code);
+    }
+    for (const auto &[id, position] : change.moves) {
+        sqlite3_stmt *move = statement(m_move, "UPDATE history SET position = ?1 WHERE id = ?2");
+        if (!move)
+            return fail(sqlite3_errcode(m_db));
+        const QByteArray idBytes = id.toUtf8();
+        sqlite3_bind_int64(move, 1, position);
+        sqlite3_bind_text(move, 2, idBytes.constData(), int(idBytes.size()), SQLITE_STATIC);
+        code = sqlite3_step(move);
+        sqlite3_reset(move);
+        if (code != SQLITE_DONE)
+            return fail(code);
+    }
+    for (const QString &id : change.removals) {
+        sqlite3_stmt *remove = statement(m_remove, "DELETE FROM history WHERE id = ?1");
+        if (!remove)
+            return fail(sqlite3_errcode(m_db));
+        const QByteArray idBytes = id.toUtf8();
+        sqlite3_bind_text(remove, 1, idBytes.constData(), int(idBytes.size()), SQLITE_STATIC);
+        code = sqlite3_step(remove);
+        sqlite3_reset(remove);
+        if (code != SQLITE_DONE)
+            return fail(code);
+    }
+    code = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    if (code != SQLITE_OK)
+        return fail(code);
+    return result;
+}
+
+std::optional<qint64> SqliteHistoryStore::availableBytes() const
+{
+    struct statvfs fs {};
+    if (::statvfs(encoded(QFileInfo(m_filePath).absolutePath()).constData(), &fs) != 0)
+        return std::nullopt;
+    return qint64(fs.f_bavail) * qint64(fs.f_frsize);
+}
+
+std::unique_ptr<HistoryStore> SqliteHistoryStore::openConnection() const
+{
+    return std::make_unique<SqliteHistoryStore>(m_filePath);
+}

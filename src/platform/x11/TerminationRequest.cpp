@@ -1,0 +1,60 @@
+#include "platform/x11/TerminationRequest.h"
+
+#include "core/Logging.h"
+
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// The handler may only write to a descriptor; the main loop reads the other end.
+int s_pair[2] = {-1, -1};
+
+} // namespace
+
+void TerminationRequest::onSignal(int)
+{
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(s_pair[0], &byte, 1);
+    errno = saved;
+}
+
+TerminationRequest::TerminationRequest(QObject *parent)
+    : QObject(parent)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, s_pair) != 0) {
+        qCWarning(lcPlatform) << "SIGTERM cannot be handled; a logout ends Tarnel at once";
+        return;
+    }
+    m_notifier = new QSocketNotifier(s_pair[1], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, [this] {
+        char byte = 0;
+        while (::read(s_pair[1], &byte, 1) > 0) {
+        }
+        qCInfo(lcPlatform) << "SIGTERM received: quitting";
+        Q_EMIT requested();
+    });
+    struct sigaction action {};
+    action.sa_handler = &TerminationRequest::onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+TerminationRequest::~TerminationRequest()
+{
+    ::signal(SIGTERM, SIG_DFL);
+    delete m_notifier;
+    m_notifier = nullptr;
+    for (int &fd : s_pair) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+}

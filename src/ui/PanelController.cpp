@@ -1,0 +1,8 @@
+#include "ui/PanelController.h"
+
+#include <QCoreApplication>
+
+void PanelController::quitApplication()
+{
+    QCoreApplication::quit();
+}

@@ -1,0 +1,138 @@
+#include "ui/panel/DetailsSearchField.h"
+
+#include "core/AppShortcut.h"
+#include "core/L10n.h"
+#include "engine/ClipboardModel.h"
+#include "ui/library/SnippetsScreen.h"
+#include "ui/style/PanelIcons.h"
+#include "ui/style/PanelStyle.h"
+#include "ui/style/ShortcutBadge.h"
+
+#include <QAbstractButton>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPainter>
+
+namespace {
+
+// A symbol in the secondary colour; as a button, it has no look of its own beyond the symbol.
+class SymbolButton : public QAbstractButton {
+public:
+    SymbolButton(const QString &symbol, qreal size, QWidget *parent)
+        : QAbstractButton(parent), m_symbol(symbol), m_size(size)
+    {
+        setFocusPolicy(Qt::NoFocus);
+        const int side = int(std::ceil(PanelIcons::side(size)));
+        setFixedSize(side, side);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        PanelIcons::paint(painter, rect(), m_symbol, m_size, PanelStyle::colors(this).secondary);
+    }
+
+private:
+    QString m_symbol;
+    qreal m_size;
+};
+
+} // namespace
+
+DetailsSearchField::DetailsSearchField(ClipboardModel &model, QWidget *parent) : QWidget(parent), m_model(model)
+{
+    setFixedHeight(kHeight);
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(kSidePadding, 0, kSidePadding, 0);
+    row->setSpacing(kSpacing);
+    auto *magnifier = new SymbolButton(QStringLiteral("magnifyingglass"), kSymbolSize, this);
+    magnifier->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_field = new QLineEdit(this);
+    m_field->setObjectName(QStringLiteral("detailsSearch"));
+    m_field->setFrame(false);
+    m_field->setFont(PanelStyle::font(kFontSize));
+    m_field->setAttribute(Qt::WA_MacShowFocusRect, false);
+    m_field->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0; }"));
+    m_field->setPlaceholderText(L10n::text(QStringLiteral("Hľadať text, aplikáciu alebo typ…")));
+    m_field->setText(model.searchText());
+    m_field->installEventFilter(this);
+    m_badge = new ShortcutBadge(AppShortcut(AppShortcut::history).label(), this);
+    m_clear = new SymbolButton(QStringLiteral("xmark.circle.fill"), kSymbolSize, this);
+    m_clear->setObjectName(QStringLiteral("clearSearch"));
+    m_clear->setToolTip(L10n::text(QStringLiteral("Vymazať hľadanie")));
+    m_clear->setAccessibleName(L10n::text(QStringLiteral("Vymazať hľadanie")));
+    row->addWidget(magnifier);
+    row->addWidget(m_field, 1);
+    row->addWidget(m_badge);
+    row->addWidget(m_clear);
+
+    connect(m_field, &QLineEdit::textEdited, this, [this](const QString &text) { m_model.setSearchText(text); });
+    connect(m_field, &QLineEdit::returnPressed, this, &DetailsSearchField::submit);
+    // Clearing leaves the focus where it was.
+    connect(m_clear, &QAbstractButton::clicked, this, [this] { m_model.setSearchText(QString()); });
+    // Queued: the field follows a search text set elsewhere (Quick Access, the key handling)
+    // once the call that set it has returned.
+    connect(&model, &ClipboardModel::searchTextChanged, this, &DetailsSearchField::followModel, Qt::QueuedConnection);
+    followModel();
+}
+
+void DetailsSearchField::followModel()
+{
+    const QString text = m_model.searchText();
+    if (m_field->text() != text)
+        m_field->setText(text);
+    m_badge->setVisible(text.isEmpty());
+    m_clear->setVisible(!text.isEmpty());
+}
+
+void DetailsSearchField::submit()
+{
+    switch (m_model.selectedTab()) {
+    case ClipboardPanelTab::Snippets: {
+        const QList<ClipboardSnippet> listed = SnippetsScreen::filteredSnippets(m_model);
+        if (!listed.isEmpty())
+            m_model.pasteText(listed.first().text);
+        return;
+    }
+    case ClipboardPanelTab::PasteStack:
+        return;
+    default:
+        m_model.pasteSelectedEntry(m_model.quickAccessEntries());
+        return;
+    }
+}
+
+bool DetailsSearchField::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_field) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            // The notch panel shows without taking the keyboard; a click into its search field
+            // asks for it.
+            if (QWidget *top = window(); top && !top->isActiveWindow())
+                top->activateWindow();
+            break;
+        case QEvent::FocusIn:
+            m_model.setSearchFieldFocused(true);
+            Q_EMIT focusChanged(true);
+            break;
+        case QEvent::FocusOut:
+            m_model.setSearchFieldFocused(false);
+            Q_EMIT focusChanged(false);
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void DetailsSearchField::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    PanelStyle::fillRounded(painter, QRectF(rect()), kCornerRadius, PanelStyle::colors(this).searchFieldBackground);
+}

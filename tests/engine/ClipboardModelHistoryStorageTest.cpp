@@ -1,0 +1,181 @@
+#include "EngineTestSupport.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+namespace {
+
+QList<ClipboardEntry> textEntries(int count)
+{
+    QList<ClipboardEntry> entries;
+    for (int i = 0; i < count; ++i)
+        entries.append(makeEntry(QStringLiteral("E%1").arg(i)));
+    return entries;
+}
+
+TEST(ClipboardModelHistoryStorage, ACopyIntoALargeHistoryWritesOneRow)
+{
+    ModelHarness h;
+    h.settings.setInteger(ClipboardModel::historyLimitKey, 500);
+    h.seedHistory(textEntries(499));
+    ClipboardModel &model = h.make();
+
+    h.copyText(QStringLiteral("first"));
+    ASSERT_TRUE(model.flushHistory(5s));
+    EXPECT_EQ(h.history.lastWrittenRows(), 1);
+    EXPECT_EQ(h.history.lastMovedRows(), 0);
+    EXPECT_EQ(h.history.lastRemovedRows(), 0);
+
+    // At the limit the oldest goes with the same transaction.
+    h.copyText(QStringLiteral("second"));
+    ASSERT_TRUE(model.flushHistory(5s));
+    EXPECT_EQ(h.history.lastWrittenRows(), 1);
+    EXPECT_EQ(h.history.lastRemovedRows(), 1);
+    const QList<ClipboardEntry> stored = h.storedHistory();
+    ASSERT_EQ(stored.size(), 500);
+    EXPECT_EQ(stored.first().text, QStringLiteral("second"));
+    EXPECT_EQ(stored.last().id, QStringLiteral("E497"));
+    EXPECT_EQ(idsOf(stored), idsOf(model.entries()));
+}
+
+TEST(ClipboardModelHistoryStorage, AHistoryUnderTheOldSettingsKeyMovesIntoTheDatabaseOnce)
+{
+    ModelHarness h;
+    const QList<ClipboardEntry> old{makeEntry(QStringLiteral("B")), makeEntry(QStringLiteral("A"))};
+    h.seedHistoryKey(old);
+    ClipboardModel &model = h.make();
+    EXPECT_EQ(idsOf(model.entries()), (QStringList{"B", "A"}));
+    EXPECT_FALSE(h.settings.contains(ClipboardModel::historyKey));
+    EXPECT_EQ(idsOf(h.storedHistory()), (QStringList{"B", "A"}));
+
+    EXPECT_EQ(h.history.copiesKept(), 0);
+
+    // The key again beside a database that holds a history: an earlier build ran since, so its
+    // history is the newer one; the database's rows are kept in a copy, never merged.
+    h.seedHistoryKey({makeEntry(QStringLiteral("Z")), makeEntry(QStringLiteral("A"))});
+    ClipboardModel &restarted = h.make();
+    EXPECT_EQ(idsOf(restarted.entries()), (QStringList{"Z", "A"}));
+    EXPECT_FALSE(h.settings.contains(ClipboardModel::historyKey));
+    EXPECT_EQ(idsOf(h.storedHistory()), (QStringList{"Z", "A"}));
+    EXPECT_EQ(h.history.copiesKept(), 1);
+}
+
+TEST(ClipboardModelHistoryStorage, ADamagedDatabaseKeepsWhatDecodesAndItsImages)
+{
+    struct Case {
+        const char *name;
+        bool damagedFile;  // the file itself is damaged, else one record in it is unreadable
+    };
+    for (const Case c : {Case{"damaged file", true}, Case{"one unreadable record", false}}) {
+        ModelHarness h;
+        QDir().mkpath(h.imageFolder());
+        const QString imagePath = QDir(h.imageFolder()).filePath(QStringLiteral("11111111-2222-3333-4444-555555555555.image"));
+        ASSERT_TRUE(writeFile(imagePath, pngBytes(3, 3)));
+        ClipboardEntry image = makeEntry(QStringLiteral("I"), QString());
+        image.kind = ClipboardKind::Image;
+        image.imageFilePath = imagePath;
+        QList<StoredHistoryRow> rows = HistoryRows::rowsFor({makeEntry(QStringLiteral("T")), image});
+        rows.append({QStringLiteral("BAD"), 1, R"({"id":"BAD","kind":"bogus"})"});
+        if (c.damagedFile)
+            h.history.seedDamage(rows, QStringLiteral("database disk image is malformed"));
+        else
+            h.history.seedRows(rows);
+        LogCapture log("tarnel.engine");
+
+        ClipboardModel &model = h.make();
+        EXPECT_EQ(idsOf(model.entries()), (QStringList{"T", "I"})) << c.name;
+        EXPECT_FALSE(model.sweepsUnreferencedImages()) << c.name;
+        EXPECT_FALSE(log.lines().filter(c.damagedFile ? QStringLiteral("could not be read whole") : QStringLiteral("skipped"))
+                         .isEmpty())
+            << c.name;
+        EXPECT_EQ(h.history.copiesKept(), c.damagedFile ? 0 : 1) << c.name << ": the store keeps a damaged file itself";
+        // What was recovered is in the (fresh) database; the unreadable row is gone from it.
+        EXPECT_EQ(idsOf(h.storedHistory()), (QStringList{"T", "I"})) << c.name;
+
+        // Removing the image entry in this run leaves its file: the damaged data may name it.
+        model.clearGalleryEntries();
+        ASSERT_TRUE(model.flushHistory(5s)) << c.name;
+        EXPECT_TRUE(QFileInfo::exists(imagePath)) << c.name;
+    }
+}
+
+TEST(ClipboardModelHistoryStorage, SettingsThatWereSetAsideKeepEveryImageFile)
+{
+    ModelHarness h;
+    h.make();
+    h.pasteboard.copyImage(pngBytes(4, 4));
+    h.model->readClipboardIfChanged();
+    ASSERT_TRUE(h.waitForCaptures());
+    ASSERT_TRUE(h.model->flushHistory(5s));
+    ASSERT_EQ(h.imageFiles().size(), 1);
+
+    h.settings.setReadWhole(false);
+    ClipboardModel &model = h.make();
+    EXPECT_EQ(model.entries().size(), 1) << "the history rows are untouched";
+    model.clearGalleryEntries();
+    h.copyText(QStringLiteral("later"));
+    ASSERT_TRUE(model.flushHistory(5s));
+    EXPECT_EQ(h.imageFiles().size(), 1);
+
+    // A later run that reads everything whole cleans up after removals again.
+    h.settings.setReadWhole(true);
+    ClipboardModel &clean = h.make();
+    h.pasteboard.copyImage(pngBytes(5, 5));
+    clean.readClipboardIfChanged();
+    ASSERT_TRUE(h.waitForCaptures());
+    ASSERT_TRUE(clean.flushHistory(5s));
+    ASSERT_EQ(h.imageFiles().size(), 2);
+    clean.clearGalleryEntries();
+    ASSERT_TRUE(clean.flushHistory(5s));
+    EXPECT_EQ(h.imageFiles().size(), 1) << "only the file of the row this run removed";
+}
+
+TEST(ClipboardModelHistoryStorage, AFailedWriteKeepsTheCopyRaisesOneIssueAndRetriesAfterARest)
+{
+    ModelHarness h;
+    h.historyRetryInterval = 300ms;
+    ClipboardModel &model = h.make();
+    QSignalSpy issues(&model, &ClipboardModel::historyStorageIssueChanged);
+    h.history.setFailsWrites(true);
+    h.history.setAvailableBytes(0);
+
+    QElapsedTimer clock;
+    clock.start();
+    h.copyText(QStringLiteral("kept in memory"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.historyStorageIssue().has_value(); }, 5000));
+    const qint64 firstFailure = clock.elapsed();
+    EXPECT_EQ(model.historyStorageIssue(), ClipboardModel::historyDiskFullIssue);
+    EXPECT_TRUE(model.copiedNoticeVisible());
+    EXPECT_EQ(h.entryTexts(), QStringList{"kept in memory"});
+
+    // A second copy at once is not written before the rest is over, and raises nothing new.
+    h.copyText(QStringLiteral("second"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return h.history.failedWrites() == 2; }, 5000));
+    EXPECT_GE(clock.elapsed() - firstFailure, 250);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(issues.size(), 1);
+
+    // Room again: the next try (on its own, the free space changed) writes both and clears it.
+    h.history.setFailsWrites(false);
+    h.history.setAvailableBytes(1 << 30);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.historyStorageIssue().has_value(); }, 5000));
+    EXPECT_EQ(issues.size(), 2);
+    EXPECT_EQ(h.entryTexts(), (QStringList{"second", "kept in memory"}));
+    EXPECT_EQ(idsOf(h.storedHistory()), idsOf(model.entries()));
+}
+
+TEST(ClipboardModelHistoryStorage, QuittingWritesWhatIsStillWaiting)
+{
+    ModelHarness h;
+    h.make();
+    for (int i = 0; i < 50; ++i)
+        h.copyText(QStringLiteral("copy %1").arg(i));
+    const QStringList ids = idsOf(h.model->entries());
+    h.model.reset(); // no flush asked for: the writer's own end does it
+    EXPECT_EQ(idsOf(h.storedHistory()), ids);
+    EXPECT_LT(h.history.transactionCount(), 50 + 1) << "copies in a burst share transactions";
+}
+
+} // namespace

@@ -1,0 +1,388 @@
+// The notch panel's root view over a real model: the summary row, the details panel at its
+// frame, search and Return, the section strip, the footer, and what the view mirrors into the
+// model and the controller.
+#include "platform/fake/FakeSettingsStore.h"
+#include "shell/ClipboardModelPanelLink.h"
+#include "support/FakePanelController.h"
+#include "support/FakePanelSheets.h"
+#include "support/SeededModel.h"
+#include "support/WidgetEvents.h"
+#include "ui/library/EntrySectionScreen.h"
+#include "ui/library/LibraryFooter.h"
+#include "ui/library/LibraryView.h"
+#include "ui/library/SnippetsScreen.h"
+#include "ui/panel/ClipboardPanelView.h"
+#include "ui/panel/DetailsSearchField.h"
+#include "ui/panel/EntryOverflowButton.h"
+#include "ui/panel/PanelSheetHost.h"
+#include "ui/panel/SectionStrip.h"
+#include "ui/style/PanelButton.h"
+#include "ui/style/ShortcutBadge.h"
+
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class NotchPanelViewTest : public ::testing::Test {
+protected:
+    NotchPanelViewTest() : link(seed.model(), settings)
+    {
+        model().setAccessibilityPermissionEnabled(true);
+        view = std::make_unique<ClipboardPanelView>(link, controller, false);
+        view->resize(view->sizeHint());
+        view->show();
+        settle();
+    }
+
+    ClipboardModel &model() { return seed.model(); }
+    DetailsPanel &details() { return *view->detailsPanel(); }
+    QLineEdit &searchField() { return *details().searchField()->field(); }
+    static void settle() { QCoreApplication::processEvents(); QCoreApplication::processEvents(); }
+    QString pasted() { return model().pasteboard()->content().text.value_or(QString()); }
+
+    testsupport::SeededModel seed;
+    FakeSettingsStore settings;
+    ClipboardModelPanelLink link;
+    testsupport::FakePanelController controller;
+    std::unique_ptr<ClipboardPanelView> view;
+};
+
+} // namespace
+
+TEST(NotchSummaryText, CountPhraseTakesItsNounFromTheWholeCount)
+{
+    const struct {
+        int count;
+        const char *phrase;
+    } cases[] = {{0, "0 položiek"}, {1, "1 položka"}, {2, "2 položky"}, {4, "4 položky"},
+                 {5, "5 položiek"}, {22, "22 položiek"}, {101, "101 položiek"}};
+    for (const auto &c : cases)
+        EXPECT_EQ(NotchSummary::countPhrase(c.count), QString::fromUtf8(c.phrase)) << c.count;
+}
+
+TEST_F(NotchPanelViewTest, SummaryShowsTheCountAndTheNoticesAndFollowsTheModelOnceItsCallReturned)
+{
+    NotchSummary &summary = *view->summary();
+    EXPECT_EQ(summary.countText(), QString::number(model().entries().size()));
+    EXPECT_EQ(summary.toggleButton()->accessibleName(), QStringLiteral("Tarnel, 40 položiek"));
+    EXPECT_EQ(summary.toggleButton()->accessibleDescription(), QStringLiteral("Rozbalené"));
+
+    // The row reacts after the model's own call: nothing re-enters a paste that changes it.
+    QString seenDuringChange;
+    QObject::connect(&model(), &ClipboardModel::entriesChanged, &summary,
+                     [&] { seenDuringChange = summary.toggleButton()->accessibleName(); });
+    QList<ClipboardEntry> fewer = model().entries().mid(0, 3);
+    model().setEntries(fewer);
+    EXPECT_EQ(seenDuringChange, QStringLiteral("Tarnel, 40 položiek"));
+    settle();
+    EXPECT_EQ(summary.countText(), QStringLiteral("3"));
+    EXPECT_EQ(summary.toggleButton()->accessibleName(), QStringLiteral("Tarnel, 3 položky"));
+
+    model().showCopiedNotice();
+    settle();
+    EXPECT_EQ(summary.noticeText(), QStringLiteral("Skopírované"));
+    EXPECT_DOUBLE_EQ(summary.noticeProgress(), 1.0) << "the label made way for the notice";
+    EXPECT_TRUE(summary.toggleButton()->accessibleName().startsWith(QStringLiteral("Skopírované, ")));
+
+    model().showScreenshotNotice(seed.first(ClipboardKind::Image));
+    settle();
+    EXPECT_EQ(summary.noticeText(), QStringLiteral("Screenshot pridaný"));
+    EXPECT_EQ(summary.width(), 280);
+    ASSERT_TRUE(view->screenshotNotice());
+    EXPECT_FALSE(details().isVisible()) << "the notice takes the details panel's place";
+    EXPECT_EQ(view->outline().size(), QSizeF(280, 160 + 94));
+
+    // Its two buttons open the composer and the text reader for the new screenshot.
+    const QList<QAbstractButton *> actions = view->screenshotNotice()->findChildren<QAbstractButton *>();
+    ASSERT_EQ(actions.size(), 2);
+    controller.requests.clear();
+    testsupport::click(actions.at(0));
+    testsupport::click(actions.at(1));
+    const QString id = seed.first(ClipboardKind::Image).id;
+    EXPECT_EQ(controller.requests, (QStringList{"screenshotEdit " + id, "screenshotText " + id}));
+
+    model().dismissScreenshotNotice();
+    settle();
+    EXPECT_FALSE(view->screenshotNotice());
+    EXPECT_TRUE(details().isVisible());
+}
+
+TEST_F(NotchPanelViewTest, OutlineAndDetailsPanelFollowTheExpansion)
+{
+    const struct {
+        bool width;
+        bool content;
+        QSizeF outline;
+    } cases[] = {{false, false, {96, 40}}, {true, false, {450, 40}}, {false, true, {96, 460}}, {true, true, {450, 460}}};
+    for (const auto &c : cases) {
+        controller.widthExpanded = c.width;
+        controller.contentExpanded = c.content;
+        Q_EMIT controller.isContentExpandedChanged(c.content);
+        Q_EMIT controller.isWidthExpandedChanged(c.width);
+        settle();
+        EXPECT_EQ(view->outline().size(), c.outline) << c.width << c.content;
+        EXPECT_EQ(details().isVisible(), c.content) << "present only while the content is expanded";
+        EXPECT_EQ(view->summary()->readTextButton()->isVisible(), c.content);
+        EXPECT_EQ(view->summary()->identityView() != nullptr, c.width) << "the name only in the wide row";
+    }
+    EXPECT_EQ(details().geometry(), QRect(0, 40, 450, 420));
+    EXPECT_EQ(view->summary()->geometry(), QRect(0, 0, 450, 40));
+}
+
+TEST_F(NotchPanelViewTest, SummaryButtonsCallTheControllerAndSettingsTakesTheFocusFirst)
+{
+    NotchSummary &summary = *view->summary();
+    testsupport::click(summary.toggleButton());
+    testsupport::click(summary.readTextButton());
+    testsupport::click(summary.quitButton());
+    EXPECT_EQ(controller.requests, (QStringList{"toggle", "readText", "quit"}));
+
+    // While a read runs the button shows it and does not respond.
+    controller.readingScreenText = true;
+    Q_EMIT controller.isReadingScreenTextChanged(true);
+    settle();
+    EXPECT_TRUE(summary.readTextButton()->isOpen());
+    EXPECT_FALSE(summary.readTextButton()->isEnabled());
+
+    view->activateWindow();
+    searchField().setFocus();
+    settle();
+    ASSERT_TRUE(model().isSearchFieldFocused());
+    controller.requests.clear();
+    testsupport::click(summary.settingsButton());
+    const bool focusedWhenOpened = searchField().hasFocus() || model().isSearchFieldFocused();
+    EXPECT_EQ(controller.requests, QStringList{"settings"});
+    EXPECT_FALSE(focusedWhenOpened);
+}
+
+TEST_F(NotchPanelViewTest, SearchFiltersAndReturnPastesBySection)
+{
+    view->activateWindow();
+    searchField().setFocus();
+    EXPECT_TRUE(details().searchField()->shortcutBadge()->isVisibleTo(view.get()));
+    EXPECT_EQ(details().searchField()->shortcutBadge()->text(), QStringLiteral("Shift+Super+V"));
+
+    model().setSelectedTab(ClipboardPanelTab::History);
+    settle();
+    QTest::keyClicks(&searchField(), QStringLiteral("Tatry"));
+    EXPECT_EQ(model().searchText(), QStringLiteral("Tatry"));
+    settle();
+    EXPECT_FALSE(details().searchField()->shortcutBadge()->isVisibleTo(view.get()));
+    EXPECT_TRUE(details().searchField()->clearButton()->isVisibleTo(view.get()));
+    const QList<ClipboardEntry> listed = model().quickAccessEntries();
+    ASSERT_FALSE(listed.isEmpty());
+    ASSERT_LT(listed.size(), model().entries().size()) << "the search narrows the history";
+
+    // History: the first listed entry (nothing selected).
+    QTest::keyClick(&searchField(), Qt::Key_Return);
+    EXPECT_EQ(pasted(), listed.first().text);
+
+    // Paste Stack: Return does nothing.
+    model().pasteboard()->writeText(QStringLiteral("untouched"));
+    model().setSelectedTab(ClipboardPanelTab::PasteStack);
+    settle();
+    QTest::keyClick(&searchField(), Qt::Key_Return);
+    EXPECT_EQ(pasted(), QStringLiteral("untouched"));
+
+    // Snippets: the first snippet matching the search.
+    model().setSelectedTab(ClipboardPanelTab::Snippets);
+    searchField().clear();
+    QTest::keyClicks(&searchField(), QStringLiteral("Bratislava"));
+    settle();
+    QTest::keyClick(&searchField(), Qt::Key_Return);
+    EXPECT_EQ(pasted(), QStringLiteral("Hlavná 12, 811 01 Bratislava"));
+    searchField().clear();
+    QTest::keyClicks(&searchField(), QStringLiteral("nothing matches this"));
+    model().pasteboard()->writeText(QStringLiteral("untouched"));
+    QTest::keyClick(&searchField(), Qt::Key_Return);
+    EXPECT_EQ(pasted(), QStringLiteral("untouched"));
+
+    // The clear button empties the search and keeps the focus; the keycap returns.
+    testsupport::click(details().searchField()->clearButton());
+    settle();
+    EXPECT_TRUE(model().searchText().isEmpty());
+    EXPECT_TRUE(searchField().text().isEmpty());
+    EXPECT_TRUE(searchField().hasFocus());
+    EXPECT_TRUE(details().searchField()->shortcutBadge()->isVisibleTo(view.get()));
+}
+
+TEST_F(NotchPanelViewTest, SectionStripSwitchesTheLibraryAndFollowsTheModel)
+{
+    SectionStrip &strip = *details().sectionStrip();
+    testsupport::click(strip.button(ClipboardPanelTab::Pins));
+    EXPECT_EQ(model().selectedTab(), ClipboardPanelTab::Pins);
+    settle();
+    EXPECT_TRUE(strip.button(ClipboardPanelTab::Pins)->isChecked());
+    EXPECT_EQ(strip.button(ClipboardPanelTab::Pins)->toolTip(), QStringLiteral("Pripnuté"));
+    int checked = 0;
+    for (ClipboardPanelTab tab : SectionStrip::primaryTabs())
+        checked += strip.button(tab)->isChecked() ? 1 : 0;
+    EXPECT_EQ(checked, 1) << "only the selected cell is marked";
+    EXPECT_TRUE(qobject_cast<EntrySectionScreen *>(details().library()->screen()));
+
+    testsupport::click(strip.button(ClipboardPanelTab::Snippets));
+    settle();
+    EXPECT_TRUE(qobject_cast<SnippetsScreen *>(details().library()->screen()));
+
+    // A section chosen elsewhere (Quick Access, the keys) moves the mark too.
+    model().setSelectedTab(ClipboardPanelTab::Gallery);
+    settle();
+    EXPECT_TRUE(strip.button(ClipboardPanelTab::Gallery)->isChecked());
+    EXPECT_FALSE(strip.button(ClipboardPanelTab::Snippets)->isChecked());
+    EXPECT_EQ(SectionStrip::primaryTabs().size(), 8);
+}
+
+TEST_F(NotchPanelViewTest, FooterShowsEachSectionsTipShortcutAndAction)
+{
+    LibraryFooter &footer = *details().footer();
+    const struct {
+        ClipboardPanelTab tab;
+        const char *tip;
+        const char *shortcut;
+        const char *title;
+    } cases[] = {
+        {ClipboardPanelTab::History, "Rýchly prístup", "Alt+Super+V", "Vložiť"},
+        {ClipboardPanelTab::PasteStack, "Vkladať v poradí", "Shift+Alt+Super+V", "Vložiť ďalší"},
+        {ClipboardPanelTab::Snippets, "Napíš skratku", ";podpis", "Vložiť"},
+        {ClipboardPanelTab::Jars, "Rýchly prístup", "Alt+Super+V", "Nový Jar"},
+        {ClipboardPanelTab::Gallery, "Rýchly prístup", "Alt+Super+V", "Vložiť"},
+    };
+    for (const auto &c : cases) {
+        model().setSelectedTab(c.tab);
+        settle();
+        EXPECT_EQ(footer.tipText(), QString::fromUtf8(c.tip)) << rawValue(c.tab).toStdString();
+        EXPECT_EQ(footer.shortcutText(), QString::fromUtf8(c.shortcut)) << rawValue(c.tab).toStdString();
+        EXPECT_EQ(footer.actionButton()->accessibleName(), QString::fromUtf8(c.title)) << rawValue(c.tab).toStdString();
+        EXPECT_TRUE(footer.actionButton()->isEnabled()) << rawValue(c.tab).toStdString();
+    }
+
+    // The Paste Stack's button needs key sending; other sections ignore it.
+    model().setAccessibilityPermissionEnabled(false);
+    model().setSelectedTab(ClipboardPanelTab::PasteStack);
+    settle();
+    EXPECT_FALSE(footer.actionButton()->isEnabled());
+    model().setSelectedTab(ClipboardPanelTab::History);
+    settle();
+    EXPECT_TRUE(footer.actionButton()->isEnabled());
+
+    // A selected snippet that the search hides gives way to the first one listed.
+    model().setSelectedQuickAccessSnippetID(QStringLiteral("SN-1"));
+    model().setSearchText(QStringLiteral("Bratislava"));
+    model().setSelectedTab(ClipboardPanelTab::Snippets);
+    settle();
+    EXPECT_EQ(footer.shortcutText(), QStringLiteral(";adr"));
+    testsupport::click(footer.actionButton());
+    EXPECT_EQ(pasted(), QStringLiteral("Hlavná 12, 811 01 Bratislava"));
+
+    // A gallery search without images disables the button.
+    model().setSearchText(QStringLiteral("no image is called this"));
+    model().setSelectedTab(ClipboardPanelTab::Gallery);
+    settle();
+    EXPECT_FALSE(footer.actionButton()->isEnabled());
+}
+
+TEST(LibraryFooterAction, MainActionFollowsTheSection)
+{
+    testsupport::SeededModel seed;
+    ClipboardModel &model = seed.model();
+    model.setAccessibilityPermissionEnabled(true);
+    testsupport::FakePanelSheets sheets;
+    LibraryFooter footer(model, sheets);
+
+    model.setSelectedTab(ClipboardPanelTab::Jars);
+    footer.performAction();
+    EXPECT_EQ(sheets.requests, QStringList{"jar new"}) << "no Jar open: the editor creates one";
+
+    const auto pasted = [&model] { return model.pasteboard()->content().text.value_or(QString()); };
+    model.setSelectedJarID(QStringLiteral("JAR-1"));
+    model.pasteboard()->writeText(QStringLiteral("untouched"));
+    footer.performAction();
+    EXPECT_EQ(pasted(), model.selectedJarEntries().first().text) << "an open Jar pastes its selection";
+
+    // The Paste Stack pastes its next entry, whatever is selected elsewhere.
+    model.setSelectedTab(ClipboardPanelTab::PasteStack);
+    model.setSelectedEntryID(model.entries().last().id);
+    const ClipboardEntry next = model.pasteStackEntries().first();
+    ASSERT_EQ(next.kind, ClipboardKind::Text);
+    model.pasteboard()->writeText(QStringLiteral("untouched"));
+    footer.performAction();
+    EXPECT_EQ(pasted(), next.text);
+}
+
+TEST_F(NotchPanelViewTest, SearchFocusIsMirroredIntoTheModel)
+{
+    view->activateWindow();
+    searchField().setFocus();
+    settle();
+    EXPECT_TRUE(model().isSearchFieldFocused());
+    details().sectionStrip()->setFocusPolicy(Qt::StrongFocus);
+    details().sectionStrip()->setFocus();
+    settle();
+    EXPECT_FALSE(model().isSearchFieldFocused());
+
+    // Collapsing takes the field out of reach, and its focus with it.
+    searchField().setFocus();
+    settle();
+    controller.contentExpanded = false;
+    Q_EMIT controller.isContentExpandedChanged(false);
+    settle();
+    EXPECT_FALSE(searchField().hasFocus());
+    EXPECT_FALSE(model().isSearchFieldFocused());
+}
+
+TEST_F(NotchPanelViewTest, EveryHostsOpenSheetHoldsThePanelUntilTheLastOneCloses)
+{
+    // The popup's view shares the controller with the notch's.
+    ClipboardPanelView popup(link, controller, false);
+    const ClipboardEntry image = seed.first(ClipboardKind::Image);
+    view->performQuickImageAction(QuickImageAction::Preview, image);
+    EXPECT_TRUE(controller.editorOpen);
+    popup.performQuickImageAction(QuickImageAction::Preview, image);
+    EXPECT_TRUE(controller.editorOpen);
+
+    delete view->imageSheet();
+    testsupport::waitFor([&] { return !view->imageSheet(); });
+    settle();
+    EXPECT_TRUE(controller.editorOpen) << "the popup's sheet still holds the panel";
+    delete popup.imageSheet();
+    testsupport::waitFor([&] { return !controller.editorOpen; });
+    EXPECT_FALSE(controller.editorOpen);
+}
+
+TEST_F(NotchPanelViewTest, TheFootersJarEditorHoldsThePanelWhileAnotherHostsSheetOutlivesIt)
+{
+    ClipboardPanelView popup(link, controller, false);
+    const ClipboardEntry image = seed.first(ClipboardKind::Image);
+    model().setSelectedTab(ClipboardPanelTab::Jars);
+    settle();
+    testsupport::click(details().footer()->actionButton());
+    settle();
+    ASSERT_TRUE(view->sheets()->isJarEditorPresented()) << "Nový Jar opens the Jar editor";
+    EXPECT_TRUE(controller.editorOpen);
+    EXPECT_TRUE(model().isPanelOverlayPresented() || controller.editorOpen);
+
+    popup.performQuickImageAction(QuickImageAction::Preview, image);
+    view->sheets()->dismissAll();
+    settle();
+    EXPECT_FALSE(view->sheets()->isJarEditorPresented());
+    EXPECT_TRUE(controller.editorOpen) << "the popup's preview still holds the panel";
+    delete popup.imageSheet();
+    testsupport::waitFor([&] { return !controller.editorOpen; });
+    EXPECT_FALSE(controller.editorOpen);
+}
+
+TEST_F(NotchPanelViewTest, ANewLanguageRebuildsTheTextsAndKeepsTheSheetHost)
+{
+    PanelSheetHost *sheets = view->sheets();
+    EXPECT_EQ(searchField().placeholderText(), QStringLiteral("Hľadať text, aplikáciu alebo typ…"));
+    model().setLanguage(AppLanguage::En);
+    settle();
+    EXPECT_EQ(view->sheets(), sheets);
+    EXPECT_EQ(searchField().placeholderText(), QStringLiteral("Search text, app or type…"));
+    EXPECT_EQ(view->summary()->readTextButton()->toolTip(), QStringLiteral("Read text from screen"));
+    model().setLanguage(AppLanguage::Sk);
+    settle();
+}

@@ -1,0 +1,289 @@
+// The history on disk as the running program keeps it: created on a fresh start, kept across a
+// restart with very large texts, never torn by a kill, and its images kept when the settings
+// file is lost.
+// gtest first: Xlib's macros (None, Bool) would break its headers.
+#include <gtest/gtest.h>
+
+#include "core/ClipboardEntry.h"
+#include "core/ClipboardJar.h"
+#include "core/ClipboardSnippet.h"
+#include "engine/HistoryRows.h"
+#include "platform/x11/LinuxSettingsStore.h"
+#include "platform/x11/SqliteHistoryStore.h"
+#include "support/TestFiles.h"
+#include "support/TestImages.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QThread>
+
+#include <csignal>
+#include <memory>
+#include <vector>
+
+#include "X11TestSupport.h"
+
+using namespace x11test;
+
+namespace {
+
+QString historyPath()
+{
+    return SqliteHistoryStore::defaultPath();
+}
+
+// The next test of this binary starts without a history (the folders are the binary's own).
+void removeHistory()
+{
+    for (const char *suffix : {"", "-wal", "-shm"})
+        QFile::remove(historyPath() + QLatin1String(suffix));
+}
+
+struct Stored {
+    bool complete = false;
+    QStringList texts; // newest first
+};
+
+// Read beside the running program, as its writer commits.
+Stored stored()
+{
+    SqliteHistoryStore store(historyPath());
+    const StoredHistory history = store.read();
+    Stored result{history.complete, {}};
+    for (const StoredHistoryRow &row : history.rows) {
+        if (const std::optional<ClipboardEntry> entry = HistoryRows::decodeRow(row))
+            result.texts.append(entry->text);
+    }
+    return result;
+}
+
+QStringList imageFiles()
+{
+    return QDir(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Tarnel/Clipboard Images"))
+        .entryList({QStringLiteral("*.image")}, QDir::Files);
+}
+
+// Copies like another program does: xclip owns the clipboard until the next copy takes it.
+class Copier
+{
+public:
+    ~Copier()
+    {
+        for (auto &process : m_copies) {
+            process->kill();
+            process->waitForFinished(2000);
+        }
+    }
+    bool copy(const QByteArray &bytes, const char *target = "UTF8_STRING")
+    {
+        const Atom clipboard = XInternAtom(display(), "CLIPBOARD", False);
+        const Window before = XGetSelectionOwner(display(), clipboard);
+        auto process = std::make_unique<QProcess>();
+        process->start(QStringLiteral("xclip"), {"-selection", "clipboard", "-quiet", "-t", target});
+        if (!process->waitForStarted(5000))
+            return false;
+        process->write(bytes);
+        process->waitForBytesWritten(30000);
+        process->closeWriteChannel();
+        m_copies.push_back(std::move(process));
+        // Older copies are done once another owns the clipboard; keep only a few alive.
+        while (m_copies.size() > 4) {
+            m_copies.front()->kill();
+            m_copies.front()->waitForFinished(2000);
+            m_copies.erase(m_copies.begin());
+        }
+        return QTest::qWaitFor([&] {
+            const Window owner = XGetSelectionOwner(display(), clipboard);
+            return owner != before && owner != 0;
+        }, 10000);
+    }
+
+private:
+    std::vector<std::unique_ptr<QProcess>> m_copies;
+};
+
+void writeStartSettings(const QJsonObject &more = {})
+{
+    QJsonObject settings{{"tarnel.onboardingComplete", true}, {"tarnel.historyLimit", 2000}};
+    for (auto it = more.begin(); it != more.end(); ++it)
+        settings.insert(it.key(), it.value());
+    writeSettings(QJsonDocument(settings).toJson(QJsonDocument::Compact));
+}
+
+bool waitForStored(int count, int ms = 20000)
+{
+    return QTest::qWaitFor([count] { return stored().texts.size() >= count; }, ms);
+}
+
+TEST(HistoryStorageProgram, AFreshStartWithNoSettingsCreatesAPrivateDatabase)
+{
+    ASSERT_FALSE(QFileInfo::exists(historyPath()));
+    Program tarnel(tarnelBinary());
+    ASSERT_TRUE(QTest::qWaitFor([] { return QFileInfo::exists(historyPath()); }, 10000))
+        << tarnel.errorOutput().constData();
+    EXPECT_EQ(modeOf(historyPath()), 0600u);
+    EXPECT_TRUE(tarnel.isRunning()) << tarnel.errorOutput().constData();
+    removeHistory();
+}
+
+TEST(HistoryStorageProgram, EightTextsOf31MBAndEverySettingSurviveARestart)
+{
+    const QByteArray bytes = ClipboardSnippet::encodeList({ClipboardSnippet{"S", "Sig", ";sig", "Regards"}});
+    const QByteArray jars = ClipboardJar::encodeList({ClipboardJar{"J", "Work", {}}});
+    writeStartSettings({{"tarnel.snippets", QJsonObject{{"data", QString::fromLatin1(bytes.toBase64())}}},
+                        {"tarnel.jars", QJsonObject{{"data", QString::fromLatin1(jars.toBase64())}}},
+                        {"tarnel.language", "en"}});
+    constexpr int kCopies = 8;
+    constexpr int kTextBytes = 31 * 1000 * 1000;
+    {
+        Program tarnel(tarnelBinary());
+        ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+        Copier copier;
+        for (int i = 0; i < kCopies; ++i) {
+            QByteArray text(kTextBytes, char('a' + i));
+            text.prepend(QByteArray("large ") + QByteArray::number(i) + ' ');
+            ASSERT_TRUE(copier.copy(text)) << i;
+            ASSERT_TRUE(waitForStored(i + 1, 60000)) << i << tarnel.errorOutput().constData();
+        }
+        // A logout: SIGTERM, the program quits on its own.
+        tarnel.process().terminate();
+        ASSERT_TRUE(tarnel.process().waitForFinished(30000));
+    }
+    EXPECT_FALSE(QFileInfo::exists(historyPath() + QStringLiteral("-wal"))) << "nothing left half written";
+    const LinuxSettingsStore settings(LinuxSettingsStore::defaultPath());
+    EXPECT_TRUE(settings.wasReadWhole());
+    EXPECT_FALSE(settings.contains(QStringLiteral("tarnel.history")));
+
+    Program restarted(tarnelBinary());
+    ASSERT_TRUE(waitForPanel()) << restarted.errorOutput().constData();
+    // The program loaded all eight: a new copy is written beside them, not instead of them.
+    Copier copier;
+    ASSERT_TRUE(copier.copy("after the restart"));
+    ASSERT_TRUE(waitForStored(kCopies + 1)) << restarted.errorOutput().constData();
+    const Stored after = stored();
+    ASSERT_EQ(after.texts.size(), kCopies + 1);
+    EXPECT_EQ(after.texts.first(), QStringLiteral("after the restart"));
+    for (int i = 0; i < kCopies; ++i) {
+        EXPECT_EQ(after.texts.at(kCopies - i).size(), kTextBytes + 8) << i;
+        EXPECT_TRUE(after.texts.at(kCopies - i).startsWith(QStringLiteral("large %1 ").arg(i))) << i;
+    }
+    const LinuxSettingsStore settingsAfter(LinuxSettingsStore::defaultPath());
+    EXPECT_EQ(settingsAfter.bytesValue(QStringLiteral("tarnel.snippets")), bytes);
+    EXPECT_EQ(settingsAfter.bytesValue(QStringLiteral("tarnel.jars")), jars);
+    EXPECT_EQ(settingsAfter.boolValue(QStringLiteral("tarnel.onboardingComplete")), true);
+    restarted.close();
+    removeHistory();
+}
+
+TEST(HistoryStorageProgram, AKillDuringABurstLosesNothingOlderThanItsLastMoments)
+{
+    writeStartSettings();
+    constexpr int kCopies = 200;
+    constexpr int kKillAfter = 120;
+    // A copy is captured within this of taking the clipboard on a busy machine; the history
+    // may lose the last 100 ms before the kill, never more.
+    constexpr qint64 kCaptureAllowanceMs = 200;
+    constexpr qint64 kLossWindowMs = 100;
+    QStringList sent; // oldest first
+    std::vector<qint64> copiedAt;
+    qint64 killedAt = 0;
+    {
+        Program tarnel(tarnelBinary());
+        ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+        Copier copier;
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < kCopies; ++i) {
+            const QString text = QStringLiteral("burst #%1").arg(i);
+            ASSERT_TRUE(copier.copy(text.toUtf8())) << i;
+            sent.append(text);
+            copiedAt.push_back(clock.elapsed());
+            if (i == kKillAfter) {
+                ::kill(pid_t(tarnel.pid()), SIGKILL);
+                killedAt = clock.elapsed();
+                tarnel.process().waitForFinished(5000);
+                break;
+            }
+            QThread::msleep(40);
+        }
+    }
+    const Stored afterKill = stored();
+    EXPECT_TRUE(afterKill.complete) << "the database is never torn";
+    // Every copy taken in before the loss window is there, in order, and nothing else.
+    int required = 0;
+    for (std::size_t i = 0; i < copiedAt.size(); ++i) {
+        if (copiedAt[i] + kCaptureAllowanceMs + kLossWindowMs <= killedAt)
+            required = int(i) + 1;
+    }
+    ASSERT_GT(required, 50);
+    // Each transaction holds a whole state of the history, so the newest copy of those that
+    // must be there stands for all before it.
+    EXPECT_TRUE(afterKill.texts.contains(sent.at(required - 1))) << "copy " << required - 1 << " of " << copiedAt.size();
+    EXPECT_GE(afterKill.texts.size(), required * 95 / 100);
+    qsizetype at = afterKill.texts.size();
+    for (const QString &text : std::as_const(afterKill.texts)) {
+        const qsizetype found = sent.lastIndexOf(text, at - 1 < 0 ? 0 : at - 1);
+        ASSERT_GE(found, 0) << text.toStdString() << " out of order or twice";
+        at = found;
+    }
+
+    // The next start reads it whole.
+    Program restarted(tarnelBinary());
+    ASSERT_TRUE(waitForPanel()) << restarted.errorOutput().constData();
+    EXPECT_EQ(QDir(QFileInfo(historyPath()).absolutePath()).entryList({"history.sqlite3.unreadable-*"}, QDir::Files),
+              QStringList());
+    restarted.close();
+    removeHistory();
+}
+
+TEST(HistoryStorageProgram, ALostSettingsFileKeepsEveryImageAndTheHistory)
+{
+    writeStartSettings();
+    {
+        Program tarnel(tarnelBinary());
+        ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+        Copier copier;
+        ASSERT_TRUE(copier.copy(pngBytes(12, 12, Qt::red), "image/png"));
+        ASSERT_TRUE(waitForStored(1));
+        ASSERT_TRUE(copier.copy(pngBytes(14, 14, Qt::blue), "image/png"));
+        ASSERT_TRUE(waitForStored(2));
+        tarnel.process().terminate();
+        ASSERT_TRUE(tarnel.process().waitForFinished(20000));
+    }
+    ASSERT_EQ(imageFiles().size(), 2);
+    const QString settingsPath = LinuxSettingsStore::defaultPath();
+    const QByteArray whole = readFile(settingsPath);
+    ASSERT_TRUE(writeFile(settingsPath, whole.left(whole.size() / 2)));
+
+    Program tarnel(tarnelBinary());
+    ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+    Copier copier;
+    ASSERT_TRUE(copier.copy("a text after the loss"));
+    ASSERT_TRUE(waitForStored(3)) << tarnel.errorOutput().constData();
+    EXPECT_EQ(imageFiles().size(), 2);
+    EXPECT_EQ(QDir(QFileInfo(settingsPath).absolutePath()).entryList({"defaults.json.unreadable-*"}, QDir::Files).size(), 1);
+    tarnel.close();
+    removeHistory();
+}
+
+TEST(HistoryStorageProgram, AGarbageDatabaseIsSetAsideAndTheProgramStarts)
+{
+    writeStartSettings();
+    ASSERT_TRUE(writeFile(historyPath(), QByteArray(16384, '\x42')));
+    Program tarnel(tarnelBinary());
+    ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+    EXPECT_TRUE(tarnel.errorOutput().contains("history database")) << tarnel.errorOutput().constData();
+    const QStringList aside =
+        QDir(QFileInfo(historyPath()).absolutePath()).entryList({"history.sqlite3.unreadable-*"}, QDir::Files);
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(readFile(QFileInfo(historyPath()).absolutePath() + "/" + aside.first()), QByteArray(16384, '\x42'));
+    Copier copier;
+    ASSERT_TRUE(copier.copy("fresh"));
+    ASSERT_TRUE(waitForStored(1)) << tarnel.errorOutput().constData();
+    tarnel.close();
+}
+
+} // namespace
