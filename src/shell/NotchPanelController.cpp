@@ -1,6 +1,7 @@
 #include "shell/NotchPanelController.h"
 
 #include "core/Logging.h"
+#include "engine/ModelClock.h"
 #include "shell/MenuBarPopover.h"
 #include "shell/NotchPanelGeometry.h"
 #include "shell/TarnelPanel.h"
@@ -29,6 +30,8 @@ NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices 
     , m_model(model)
     , m_services(std::move(services))
     , m_timings(timings)
+    , m_ownClock(m_services.clock ? nullptr : std::make_unique<SystemModelClock>())
+    , m_clock(m_services.clock ? m_services.clock : m_ownClock.get())
 {
     m_presentationMode = fromRawValue<ClipboardPresentationMode>(
                              m_services.settings.textValue(QString::fromLatin1(kPresentationModeSettingKey)).value_or(QString()))

@@ -15,8 +15,11 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 
 class MenuBarPopover;
+class ModelClock;
+class SystemModelClock;
 class QMenu;
 class QSystemTrayIcon;
 class QTimer;
@@ -66,6 +69,8 @@ struct PanelServices {
     // Whether the desktop composites, so that shaped windows may be translucent; without it
     // they are always cut to their outlines.
     DesktopCompositor *compositor = nullptr;
+    // Runs the hover delays; Qt's timers when none. Tests move time by hand.
+    ModelClock *clock = nullptr;
 };
 
 // The clocks of hover; tests shorten them, the program keeps the defaults.
@@ -201,7 +206,9 @@ private:
     void recordFrontApplication();
     void setWidthExpanded(bool expanded, std::chrono::milliseconds duration);
     void setContentExpanded(bool expanded);
-    void stopTimer(QPointer<QTimer> &timer);
+    // Runs work after the delay unless the returned token is stopped (deleted) first.
+    QObject *afterDelay(std::chrono::milliseconds delay, std::function<void(QObject *token)> work);
+    void stopTimer(QPointer<QObject> &timer);
     void updateDrawnRegion();
     // Gives a window that is not a rectangle to the desktop's compositor and window system.
     void followDesktop(TarnelPanel &window);
@@ -228,14 +235,16 @@ private:
     PanelModelLink &m_model;
     PanelServices m_services;
     NotchHoverTimings m_timings;
+    std::unique_ptr<SystemModelClock> m_ownClock;
+    ModelClock *m_clock = nullptr;
 
     TarnelPanel *m_panel = nullptr;
     MenuBarPopover *m_popover = nullptr;
     QSystemTrayIcon *m_statusItem = nullptr;
     QTimer *m_pointerMonitor = nullptr;
     bool m_trayWasAvailable = false;
-    QPointer<QTimer> m_collapseTimer;
-    QPointer<QTimer> m_expansionTimer;
+    QPointer<QObject> m_collapseTimer;
+    QPointer<QObject> m_expansionTimer;
     QVariantAnimation *m_widthAnimation = nullptr;
     QVariantAnimation *m_heightAnimation = nullptr;
     std::function<void(bool)> m_pasteMonitorStarter;

@@ -3,6 +3,7 @@
 #include "shell/NotchPanelController.h"
 
 #include "core/NotchHitRegion.h"
+#include "engine/ModelClock.h"
 #include "shell/NotchPanelGeometry.h"
 #include "shell/TarnelPanel.h"
 #include "platform/PanelWindowTraits.h"
@@ -116,12 +117,17 @@ void NotchPanelController::followPointerWhileNeeded()
     }
 }
 
-void NotchPanelController::stopTimer(QPointer<QTimer> &timer)
+QObject *NotchPanelController::afterDelay(std::chrono::milliseconds delay, std::function<void(QObject *token)> work)
 {
-    if (timer) {
-        timer->stop();
-        timer->deleteLater();
-    }
+    auto *token = new QObject(this);
+    m_clock->singleShot(delay, token, [token, work = std::move(work)] { work(token); });
+    return token;
+}
+
+void NotchPanelController::stopTimer(QPointer<QObject> &timer)
+{
+    // Deleted at once: the clock runs no work whose token is gone.
+    delete timer.data();
     timer = nullptr;
 }
 
@@ -145,17 +151,13 @@ void NotchPanelController::expandForPointerEntry()
 
     // The content follows only when the pointer is still there: a pointer that merely brushes
     // the notch widens it without opening it.
-    auto *timer = new QTimer(this);
-    timer->setSingleShot(true);
-    connect(timer, &QTimer::timeout, this, [this, timer] {
+    m_expansionTimer = afterDelay(m_timings.contentExpansionDelay, [this](QObject *timer) {
         if (m_expansionTimer == timer)
             m_expansionTimer = nullptr;
         timer->deleteLater();
         if (!m_isCollapsing && containsPointer() && !m_isContentExpanded)
             setContentExpanded(true);
     });
-    m_expansionTimer = timer;
-    timer->start(m_timings.contentExpansionDelay);
 }
 
 void NotchPanelController::collapseForPointerExit()
@@ -174,9 +176,7 @@ void NotchPanelController::collapseForPointerExit()
             m_services.workspace.activate(*target);
     }
 
-    auto *timer = new QTimer(this);
-    timer->setSingleShot(true);
-    connect(timer, &QTimer::timeout, this, [this, timer] {
+    m_collapseTimer = afterDelay(m_timings.widthCollapseDelay, [this](QObject *timer) {
         timer->deleteLater();
         if (!m_isCollapsing)
             return;
@@ -185,8 +185,6 @@ void NotchPanelController::collapseForPointerExit()
         if (m_isWidthExpanded)
             setWidthExpanded(false, m_timings.narrowAnimation);
     });
-    m_collapseTimer = timer;
-    timer->start(m_timings.widthCollapseDelay);
     updateDrawnRegion();
 }
 
@@ -204,10 +202,8 @@ void NotchPanelController::keepExpanded()
 void NotchPanelController::toggleExpanded()
 {
     // Only the pending work stops here; each branch below decides what replaces it.
-    if (m_collapseTimer)
-        m_collapseTimer->stop();
-    if (m_expansionTimer)
-        m_expansionTimer->stop();
+    stopTimer(m_collapseTimer);
+    stopTimer(m_expansionTimer);
     if (!m_isContentExpanded) {
         recordFrontApplication();
         keepExpanded();

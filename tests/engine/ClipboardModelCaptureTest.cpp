@@ -102,6 +102,23 @@ TEST(ClipboardModelCapture, ReadsFilesThenImagesThenText)
     }
 }
 
+// The clipboard lists the lossless form first; the history keeps that form byte for byte, not
+// a lossy one offered beside it.
+TEST(ClipboardModelCapture, APictureOfferedAsPngAndJpegIsKeptAsPng)
+{
+    const QImage picture = QImage::fromData(pngBytes(6, 4));
+    PasteboardContent content;
+    content.images = {{QStringLiteral("image/png"), pngBytes(6, 4)},
+                      {QStringLiteral("image/jpeg"), encodedImage(picture, "JPEG")}};
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    h.pasteboard.copyContent(content);
+    model.readClipboardIfChanged();
+    ASSERT_TRUE(h.waitForCaptures());
+    ASSERT_EQ(model.entries().size(), 1);
+    EXPECT_EQ(model.imageData(model.entries().first()), pngBytes(6, 4));
+}
+
 TEST(ClipboardModelCapture, SensitiveTextsAreDroppedWithoutNoticeOrStackItem)
 {
     const QString texts[] = {QStringLiteral("password: hunter2"), QStringLiteral("4111 1111 1111 1111")};

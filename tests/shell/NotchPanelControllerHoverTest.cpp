@@ -24,22 +24,76 @@ TEST(NotchPanelHover, PointerPathsExpandAndCollapseWithTheirDelays)
     h.moveTo(h.notchCentre());
     EXPECT_TRUE(h.controller->isWidthExpanded()) << "the width follows at once";
     h.moveTo(kOutside);
-    EXPECT_GE(h.waitForLook(false, false), 60 * 19 / 20);
+    EXPECT_EQ(h.waitForLook(false, false), 60);
     EXPECT_TRUE(content.isEmpty());
 
     // Entering and staying opens the content after its delay; leaving hides it at once and
     // the width after its own delay.
     h.moveTo(h.notchCentre());
-    EXPECT_GE(h.waitForLook(true, true), 40 * 19 / 20);
+    EXPECT_EQ(h.waitForLook(true, true), 40);
     h.moveTo(kOutside);
     EXPECT_FALSE(h.controller->isContentExpanded());
     EXPECT_TRUE(h.controller->isWidthExpanded());
     // Coming back before the width shrinks keeps it and opens the content again.
     h.moveTo(h.notchCentre());
     EXPECT_TRUE(h.controller->isWidthExpanded());
-    EXPECT_GE(h.waitForLook(true, true), 40 * 19 / 20);
+    EXPECT_EQ(h.waitForLook(true, true), 40);
     h.moveTo(kOutside);
-    EXPECT_GE(h.waitForLook(false, false), 60 * 19 / 20);
+    EXPECT_EQ(h.waitForLook(false, false), 60);
+}
+
+// The program's own delays, each looked at a millisecond before it ends and as it ends.
+TEST(NotchPanelHover, EachDelayEndsNeitherSoonerNorLater)
+{
+    NotchHoverTimings timings;
+    timings.pointerTick = 1h; // the beat is the test's
+    timings.widenAnimation = 0ms;
+    timings.narrowAnimation = 0ms;
+    PanelHarness h({}, timings);
+    h.controller->show();
+    const auto wait = [&h](std::chrono::milliseconds time) {
+        h.clock.advance(time);
+        h.controller->updatePointerPassthrough();
+    };
+    const std::chrono::milliseconds content = PanelTimings::contentExpansionDelay;
+    const std::chrono::milliseconds collapse = PanelTimings::widthCollapseDelay;
+    ASSERT_EQ(content, 180ms);
+    ASSERT_EQ(collapse, 260ms);
+    const struct {
+        const char *step;
+        std::function<void()> act;
+        bool width;
+        bool content;
+    } steps[] = {
+        {"entered: the width at once", [&] { h.moveTo(h.notchCentre()); }, true, false},
+        {"stayed just short of the content delay", [&] { wait(content - 1ms); }, true, false},
+        {"stayed the content delay", [&] { wait(1ms); }, true, true},
+        {"left: the content at once", [&] { h.moveTo(kOutside); }, true, false},
+        {"away just short of the collapse delay", [&] { wait(collapse - 1ms); }, true, false},
+        {"away the collapse delay", [&] { wait(1ms); }, false, false},
+        {"brushed in", [&] { h.moveTo(h.notchCentre()); }, true, false},
+        {"and out just before the content would show", [&] {
+             wait(content - 1ms);
+             h.moveTo(kOutside);
+         }, true, false},
+        {"the content never came", [&] { wait(1ms); }, true, false},
+        {"the width follows the collapse delay", [&] { wait(collapse - 2ms); }, true, false},
+        {"after the pointer left", [&] { wait(1ms); }, false, false},
+        {"entered again", [&] { h.moveTo(h.notchCentre()); }, true, false},
+        {"shown", [&] { wait(content); }, true, true},
+        {"left", [&] { h.moveTo(kOutside); }, true, false},
+        {"back a millisecond before the width goes", [&] {
+             wait(collapse - 1ms);
+             h.moveTo(h.notchCentre());
+         }, true, false},
+        {"the width stays past its delay", [&] { wait(content - 1ms); }, true, false},
+        {"the content after its whole delay again", [&] { wait(1ms); }, true, true},
+    };
+    for (const auto &s : steps) {
+        s.act();
+        EXPECT_EQ(h.controller->isWidthExpanded(), s.width) << s.step;
+        EXPECT_EQ(h.controller->isContentExpanded(), s.content) << s.step;
+    }
 }
 
 TEST(NotchPanelHover, OnlyAnOpenOrMovingPanelFollowsThePointer)

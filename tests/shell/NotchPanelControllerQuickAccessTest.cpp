@@ -75,6 +75,39 @@ TEST(NotchPanelQuickAccess, OverTarnelItselfThereIsNoTarget)
     EXPECT_TRUE(h.model.context.isEmpty());
 }
 
+// Quick Access ends when another window takes the keyboard. A click into a third window gives
+// that window the keyboard, and it keeps it; only a dismissal of Quick Access itself gives the
+// keyboard back to the application it was opened over.
+TEST(NotchPanelQuickAccess, TheKeyboardStaysWithTheWindowTheUserClicked)
+{
+    PanelHarness h(completedGuide());
+    h.controller->show();
+    const RunningApplication editor{9, 900, QStringLiteral("Editor")};
+    const RunningApplication browser{10, 1000, QStringLiteral("Browser")};
+    h.workspace.setApplications({editor, browser});
+    h.workspace.setFrontmostApplication(editor);
+
+    h.controller->openQuickAccess(false);
+    ASSERT_EQ(h.model.target, editor);
+    h.workspace.setFrontmostApplication(browser);
+    Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_FALSE(h.controller->isAtCursor());
+    EXPECT_FALSE(h.model.quickAccess);
+    EXPECT_TRUE(h.workspace.activations().isEmpty()) << "the editor took the keyboard from the clicked window";
+    EXPECT_FALSE(h.model.target.has_value());
+
+    // Closed by the user (Escape, its close button): the editor gets the keyboard back.
+    h.workspace.setFrontmostApplication(editor);
+    h.controller->openQuickAccess(false);
+    h.controller->dismissQuickAccess();
+    EXPECT_EQ(h.workspace.activations(), QList<RunningApplication>{editor});
+    // Moving between Tarnel's own windows keeps Quick Access open.
+    h.controller->openQuickAccess(false);
+    Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_TRUE(h.controller->isAtCursor());
+    EXPECT_TRUE(h.model.quickAccess);
+}
+
 TEST(NotchPanelQuickAccess, StaysWithTheKeyboardAndClosesWithoutIt)
 {
     NotchHoverTimings timings = shortHoverTimings();

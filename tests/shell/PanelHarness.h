@@ -14,8 +14,8 @@
 #include "platform/fake/FakeTextRecognizer.h"
 #include "platform/fake/FakeSettingsStore.h"
 #include "platform/fake/FakeWorkspace.h"
+#include "support/FakeModelClock.h"
 
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -64,6 +64,7 @@ struct PanelHarness {
                                },
                                nullptr, &trayHost};
         services.compositor = &compositor;
+        services.clock = &clock;
         controller = std::make_unique<NotchPanelController>(model, services, timings);
     }
 
@@ -79,19 +80,24 @@ struct PanelHarness {
         pointer = point;
         controller->updatePointerPassthrough();
     }
-    // Waits for the panel to show the look (width, content) as its delays run out; the time it
-    // took, or -1 when it never did. Coarse timers fire at most a twentieth early.
+    bool shows(bool width, bool content) const
+    {
+        return controller->isWidthExpanded() == width && controller->isContentExpanded() == content;
+    }
+    // Moves time on a millisecond at a time, the pointer looked at on each, until the panel
+    // shows the look (width, content); the time that took, or -1 when it never did.
     qint64 waitForLook(bool width, bool content)
     {
-        QElapsedTimer clock;
-        clock.start();
-        const bool reached = QTest::qWaitFor([&] {
+        for (qint64 elapsed = 0; elapsed <= 2000; ++elapsed) {
             controller->updatePointerPassthrough();
-            return controller->isWidthExpanded() == width && controller->isContentExpanded() == content;
-        }, 2000);
-        return reached ? clock.elapsed() : -1;
+            if (shows(width, content))
+                return elapsed;
+            clock.advance(1ms);
+        }
+        return -1;
     }
 
+    FakeModelClock clock;
     FakePanelModelLink model;
     FakeSettingsStore settings;
     FakePasteboard pasteboard;

@@ -3,10 +3,12 @@
 
 #include "ui/panel/EntryActionsMenu.h"
 #include "ui/panel/MenuActionRow.h"
+#include "ui/panel/MenuBackButton.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QScrollArea>
+#include <QTest>
 
 namespace pastetest {
 namespace {
@@ -34,6 +36,27 @@ protected:
             if (row->content().title == title && row->isVisibleTo(menu.get()))
                 return row->click();
         ADD_FAILURE() << "no row " << title.toStdString();
+    }
+
+    // A click of the user's: the pointer pressed and released on the row where it is shown.
+    void clickRow(const QString &title)
+    {
+        menu->show();
+        QCoreApplication::processEvents();
+        for (MenuActionRow *row : menu->findChildren<MenuActionRow *>()) {
+            if (row->content().title == title && row->isVisible())
+                return QTest::mouseClick(row, Qt::LeftButton, {}, row->rect().center());
+        }
+        ADD_FAILURE() << "no row " << title.toStdString() << " shown";
+    }
+    void clickBack()
+    {
+        QCoreApplication::processEvents();
+        for (MenuBackButton *back : menu->findChildren<MenuBackButton *>()) {
+            if (back->isVisible())
+                return QTest::mouseClick(back, Qt::LeftButton, {}, back->rect().center());
+        }
+        ADD_FAILURE() << "no back button shown";
     }
 
     std::unique_ptr<EntryActionsMenu> menu;
@@ -81,6 +104,57 @@ TEST_F(EntryActionsMenuTest, EachKindGetsItsRows)
         expected.sort();
         EXPECT_EQ(shown, expected) << c.entry.id.toStdString();
     }
+}
+
+// Every row with a chevron, clicked, shows its own page in place of the actions, keeps the menu
+// open, and the back button returns to the actions.
+TEST_F(EntryActionsMenuTest, EachDisclosureRowOpensItsOwnPage)
+{
+    ClipboardEntry image = ofKind("i", ClipboardKind::Image, "");
+    seedHistory({ofKind("t", ClipboardKind::Text, "words"), ofKind("c", ClipboardKind::Color, "#FF0000"),
+                 ofKind("u", ClipboardKind::Url, "https://example.org"), image});
+    seedJars({ClipboardJar{"J", "Práca", {"t"}}});
+    createModel();
+    using P = EntryActionsMenu::Page;
+    struct Case {
+        QString entry;
+        QString row;
+        P page;
+        QString shownThere;
+    };
+    const Case cases[] = {
+        {"t", "Upraviť a vložiť", P::Transform, "Veľké začiatočné písmená"},
+        {"t", "Upraviť Jars", P::Jars, "Práca"},
+        {"c", "Formát farby", P::Color, "Vložiť hex kód"},
+        {"c", "Upraviť a vložiť", P::Transform, "Veľké písmená"},
+        {"c", "Pridať do Jaru", P::Jars, "Vytvoriť Jar"},
+        {"u", "Upraviť a vložiť", P::Transform, "Zakódovať adresu"},
+        {"i", "Pridať do Jaru", P::Jars, "Práca"},
+    };
+    for (const Case &c : cases) {
+        const std::string name = (c.entry + ": " + c.row).toStdString();
+        events.clear();
+        open(c.entry);
+        clickRow(c.row);
+        EXPECT_EQ(menu->page(), c.page) << name;
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(titles().contains(c.shownThere)) << name << " shows " << titles().join(", ").toStdString();
+        EXPECT_FALSE(titles().contains(c.row)) << name;
+        EXPECT_TRUE(events.isEmpty()) << name << ": a disclosure keeps the menu open";
+        clickBack();
+        EXPECT_EQ(menu->page(), P::Main) << name;
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(titles().contains(c.row)) << name;
+    }
+    // The colour page offers each notation with its value.
+    open("c");
+    clickRow("Formát farby");
+    QCoreApplication::processEvents();
+    QStringList details;
+    for (MenuActionRow *row : menu->findChildren<MenuActionRow *>())
+        if (row->isVisibleTo(menu.get()))
+            details.append(row->content().detail.value_or(QString()));
+    EXPECT_EQ(details, (QStringList{"#FF0000", "rgb(255, 0, 0)", "hsl(0, 100%, 50%)"}));
 }
 
 TEST_F(EntryActionsMenuTest, ARowClosesTheMenuBeforeItActs)

@@ -1,3 +1,4 @@
+#include "../engine/EngineTestSupport.h"
 #include "support/FakePanelSheets.h"
 #include "support/SeededModel.h"
 #include "support/WidgetEvents.h"
@@ -22,6 +23,20 @@
 using testsupport::FakePanelSheets;
 using testsupport::SeededModel;
 using Control = EntryRowDelegate::Control;
+
+namespace {
+
+// The title and message of the empty state a screen shows (the one not hidden), if any.
+std::pair<QString, QString> shownEmptyTexts(const QWidget &screen)
+{
+    for (const PanelEmptyState *empty : screen.findChildren<PanelEmptyState *>()) {
+        if (empty->isVisibleTo(&screen))
+            return {empty->title(), empty->message()};
+    }
+    return {};
+}
+
+} // namespace
 
 TEST(EntryList, DragMovesOnePlacePerPitchWithinTheStack)
 {
@@ -71,6 +86,61 @@ TEST(EntryList, ControlsActOnTheEntryByIdAndIgnoreOneThatIsGone)
     for (qsizetype i = 0; i < after.size(); ++i)
         EXPECT_EQ(model.entries().at(i).isPinned, after.at(i).isPinned);
     EXPECT_EQ(before.size(), after.size() + 1);
+}
+
+// A section with nothing to list explains what belongs there; a search that finds nothing says so.
+TEST(EntryList, EachEmptySectionSaysWhatBelongsThere)
+{
+    using Tab = ClipboardPanelTab;
+    struct Case {
+        const char *name;
+        bool historyEmpty;
+        Tab tab;
+        bool inPasteStack;
+        QString search;
+        QString symbol;
+        QString title;
+        QString message;
+    };
+    const QString nothing = "Nič sa nenašlo";
+    const Case cases[] = {
+        {"first start", true, Tab::Clipboard, false, {}, "doc.on.clipboard", "Tvoja schránka začína tu",
+         "Skopíruj text, obrázok alebo súbor.\nNájdeš ho tu pripravený na vloženie."},
+        {"everything pinned", false, Tab::Clipboard, false, {}, "doc.on.clipboard", "Schránka je prázdna",
+         "Položky v Stacku a Pripnutých sú v ich sekciách. V Histórii nájdeš všetky kópie."},
+        {"history", true, Tab::History, false, {}, "clock.arrow.circlepath", "História je prázdna",
+         "Skopíruj text, obrázok alebo súbor. V Histórii zostane aj po vložení."},
+        {"pins", true, Tab::Pins, false, {}, "pin", "Dôležité veci poruke",
+         "V menu položky vyber Pripnúť. Zostane tu aj po vložení."},
+        {"open Jar", false, Tab::Jars, false, {}, "archivebox", "Jar je prázdny",
+         "Pridaj položky z Histórie cez menu položky a možnosť Pridať do Jaru."},
+        {"paste stack", false, Tab::PasteStack, true, {}, "square.stack.3d.up", "Paste Stack je prázdny",
+         "Pridaj položky z Histórie tlačidlom + alebo skopíruj výber cez " + AppShortcut(AppShortcut::pasteStack).label() + "."},
+        {"search in history", false, Tab::History, false, "zzz", "magnifyingglass", nothing,
+         "Skús iné slovo, názov aplikácie alebo typ obsahu."},
+        {"search in the stack", false, Tab::PasteStack, true, "zzz", "magnifyingglass", nothing,
+         "Skús iný výraz vyhľadávania."},
+    };
+    for (const Case &c : cases) {
+        ModelHarness h;
+        ClipboardEntry pinned = pastetest::textEntry("p", "pinned");
+        pinned.isPinned = true;
+        h.seedHistory(c.historyEmpty ? QList<ClipboardEntry>{} : QList<ClipboardEntry>{pinned});
+        h.seedJars({ClipboardJar{"J", "Prázdny", {}}});
+        ClipboardModel &model = h.make();
+        model.setSelectedTab(c.tab);
+        model.setSelectedJarID(QStringLiteral("J"));
+        model.setSearchText(c.search);
+        FakePanelSheets sheets;
+        EntryList list(model, sheets, c.inPasteStack, {});
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(list.isShowingEmptyState()) << c.name;
+        const PanelEmptyState *empty = list.findChild<PanelEmptyState *>();
+        ASSERT_TRUE(empty) << c.name;
+        EXPECT_EQ(empty->symbol(), c.symbol) << c.name;
+        EXPECT_EQ(empty->title(), c.title) << c.name;
+        EXPECT_EQ(empty->message(), c.message) << c.name;
+    }
 }
 
 TEST(EntryList, HandleDragReordersTheStackButNotWhileSearching)
@@ -149,6 +219,7 @@ TEST(JarsScreen, CardsCountListedEntriesAndOpeningChoosesTheJar)
     JarsScreen screen(model, sheets, {});
     QCoreApplication::processEvents();
     EXPECT_TRUE(screen.isShowingEmptyList()) << "no Jar name holds an x";
+    EXPECT_EQ(shownEmptyTexts(screen), std::pair(QString("Nič sa nenašlo"), QString("Skús iný názov Jaru.")));
     EXPECT_EQ(screen.listHeading()->count(), 2);
 
     model.setSearchText(QString());
@@ -184,6 +255,10 @@ TEST(SnippetsScreen, SearchCoversNameTriggerAndTextAndPermissionsShowWhatIsMissi
         EXPECT_EQ(screen.rowCount(), count) << search;
         EXPECT_EQ(screen.isShowingEmptyState(), count == 0) << search;
         EXPECT_EQ(screen.heading()->count(), 3) << search;
+        if (count == 0) {
+            EXPECT_EQ(shownEmptyTexts(screen),
+                      std::pair(QString("Nič sa nenašlo"), QString("Skús iný názov, skratku alebo časť textu.")));
+        }
     }
     model.setAccessibilityPermissionEnabled(true);
     model.setPasteMonitoringEnabled(false);

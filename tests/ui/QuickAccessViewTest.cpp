@@ -7,6 +7,7 @@
 #include "ui/quickaccess/QuickAccessTabBar.h"
 #include "ui/quickaccess/QuickAccessView.h"
 #include "ui/style/PanelButton.h"
+#include "ui/style/PanelEmptyState.h"
 #include "ui/style/PanelStyle.h"
 
 #include <cmath>
@@ -19,6 +20,7 @@
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTabBar>
+#include <QTest>
 #include <QWindow>
 
 namespace monitortest {
@@ -38,6 +40,12 @@ protected:
         history.append(image);
         seedHistory(history);
         seedSnippets({{"s1", "Adresa", ";adr", "Hlavná 1"}});
+        makeView();
+    }
+    void makeView()
+    {
+        view.reset();
+        monitor.reset();
         createModel();
         createMonitor();
         view = std::make_unique<QuickAccessView>(*model);
@@ -64,6 +72,61 @@ protected:
         QKeyEvent event(QEvent::KeyPress, qtKey, modifiers, text);
         view->show();
         QCoreApplication::sendEvent(view->windowHandle(), &event);
+    }
+
+    // The user clicks the tab's button in the bar.
+    void clickTab(ClipboardPanelTab tab)
+    {
+        const auto &order = ClipboardModel::quickAccessTabOrder();
+        const int index = int(std::find(order.begin(), order.end(), tab) - order.begin());
+        view->tabBar()->centreSelected(true);
+        QCoreApplication::processEvents();
+        QTest::mouseClick(view->tabBar(), Qt::LeftButton, {}, view->tabBar()->buttonRect(index).center().toPoint());
+        QCoreApplication::processEvents();
+    }
+    // The user clicks the listed row that shows the item.
+    void clickRow(const QString &id)
+    {
+        QCoreApplication::processEvents();
+        for (int row = 0; row < view->listModel()->rowCount(); ++row) {
+            const QModelIndex index = view->listModel()->index(row);
+            if (index.data(QuickAccessListModel::IdRole).toString() == id) {
+                QTest::mouseClick(view->list()->viewport(), Qt::LeftButton, {}, view->list()->visualRect(index).center());
+                return;
+            }
+        }
+        ADD_FAILURE() << "no row " << id.toStdString();
+    }
+    // The user types into the search field, or erases what it holds.
+    void type(const QString &text)
+    {
+        view->searchField()->setFocus();
+        QTest::keyClicks(view->searchField(), text);
+    }
+    void erase()
+    {
+        while (!view->searchField()->text().isEmpty()) {
+            const qsizetype before = view->searchField()->text().size();
+            QTest::keyClick(view->searchField(), Qt::Key_Backspace);
+            if (view->searchField()->text().size() == before)
+                return ADD_FAILURE() << "the field does not erase";
+        }
+    }
+    QStringList shownIDs() const
+    {
+        QStringList out;
+        if (view->emptyState()->isVisible())
+            return out;
+        for (int row = 0; row < view->listModel()->rowCount(); ++row)
+            out.append(view->listModel()->index(row).data(QuickAccessListModel::IdRole).toString());
+        out.sort();
+        return out;
+    }
+    std::pair<QString, QString> emptyTexts() const
+    {
+        if (!view->emptyState()->isVisible())
+            return {};
+        return {view->emptyState()->title(), view->emptyState()->message()};
     }
 
     std::unique_ptr<QuickAccessView> view;
@@ -114,6 +177,124 @@ TEST_F(QuickAccessViewTest, TypingInTheFieldFiltersAndTheModelsTextShowsInTheFie
     model->setSearchText(QStringLiteral("number 8"));
     EXPECT_EQ(view->searchField()->text(), QStringLiteral("number 8"));
     EXPECT_EQ(titles(), QStringList{"entry number 8"});
+}
+
+ClipboardEntry imageFrom(const QString &id, const QString &source, bool screenshot)
+{
+    ClipboardEntry entry = textEntry(id, "");
+    entry.kind = ClipboardKind::Image;
+    entry.sourceApp = source;
+    entry.isScreenshot = screenshot;
+    return entry;
+}
+
+// What the user types in the field narrows the tab they clicked, each tab by its own items; a
+// search that finds nothing says so in the tab's own words.
+TEST_F(QuickAccessViewTest, TheSearchNarrowsEveryTab)
+{
+    ClipboardEntry pie = textEntry("pie", "apple pie");
+    pie.isPinned = true;
+    ClipboardEntry kiwi = textEntry("kiwi", "kiwi");
+    kiwi.isPinned = true;
+    seedHistory({pie, kiwi, textEntry("juice", "apple juice"), textEntry("bread", "banana bread"), textEntry("cherry", "cherry"),
+                 imageFrom("fox", "Firefox", false), imageFrom("gimp", "Gimp", false),
+                 imageFrom("flame", "Flameshot", true), imageFrom("spec", "Spectacle", true)});
+    seedPasteStack({"bread", "cherry"});
+    seedJars({ClipboardJar{"recipes", "Recepty", {"pie", "juice"}}, ClipboardJar{"work", "Práca", {"bread"}}});
+    seedSnippets({{"adr", "Adresa", ";adr", "Hlavná 1"}, {"sig", "Podpis", ";sig", "S pozdravom"}});
+    makeView();
+    openQuickAccess();
+
+    const QString nothing = "Nič sa nenašlo";
+    const QString tryAnother = "Skús iný výraz vyhľadávania.";
+    using Tab = ClipboardPanelTab;
+    struct Case {
+        Tab tab;
+        QString openRow; // a Jar row clicked before searching
+        QString search;
+        QStringList shown;
+        QString noMatchMessage;
+    };
+    const Case cases[] = {
+        {Tab::History, {}, "apple", {"juice", "pie"}, tryAnother},
+        {Tab::Clipboard, {}, "apple", {"juice"}, tryAnother},
+        {Tab::Pins, {}, "apple", {"pie"}, tryAnother},
+        {Tab::PasteStack, {}, "cher", {"cherry"}, tryAnother},
+        {Tab::Jars, {}, "rec", {"recipes"}, "Skús iný názov Jaru."},
+        {Tab::Jars, "recipes", "juice", {"juice"}, tryAnother},
+        {Tab::Gallery, {}, "fire", {"fox"}, tryAnother},
+        {Tab::Screenshots, {}, "flame", {"flame"}, tryAnother},
+        {Tab::Snippets, {}, "sig", {"sig"}, "Skús iný názov, skratku alebo časť textu."},
+    };
+    for (const Case &c : cases) {
+        const std::string name = (rawValue(c.tab) + " " + c.openRow + " " + c.search).toStdString();
+        clickTab(c.tab);
+        ASSERT_EQ(model->selectedTab(), c.tab) << name;
+        if (!c.openRow.isEmpty())
+            clickRow(c.openRow);
+        const QStringList unfiltered = shownIDs();
+        type(c.search);
+        EXPECT_EQ(model->searchText(), c.search) << name;
+        EXPECT_EQ(shownIDs(), c.shown) << name;
+        EXPECT_NE(shownIDs(), unfiltered) << name << ": the search left the tab as it was";
+        type("zzz");
+        EXPECT_EQ(emptyTexts(), std::pair(nothing, c.noMatchMessage)) << name;
+        erase();
+        EXPECT_EQ(shownIDs(), unfiltered) << name;
+    }
+}
+
+// Each tab with nothing to list explains what belongs there.
+TEST_F(QuickAccessViewTest, EachEmptyTabSaysWhatBelongsThere)
+{
+    using Tab = ClipboardPanelTab;
+    struct Case {
+        const char *history;
+        Tab tab;
+        QString openRow;
+        QString title;
+        QString message;
+    };
+    const QString copyImage = "Skopíruj obrázok a nájdeš ho tu pripravený na vloženie.";
+    const Case cases[] = {
+        {"empty", Tab::Clipboard, {}, "Tvoja schránka začína tu",
+         "Skopíruj text, obrázok alebo súbor.\nNájdeš ho tu pripravený na vloženie."},
+        {"empty", Tab::History, {}, "História je prázdna", "Skopíruj text, obrázok alebo súbor. V Histórii zostane aj po vložení."},
+        {"empty", Tab::Pins, {}, "Dôležité veci poruke", "V menu položky vyber Pripnúť. Zostane tu aj po vložení."},
+        {"empty", Tab::PasteStack, {}, "Paste Stack je prázdny",
+         "Pridaj položky z Histórie tlačidlom + alebo skopíruj výber cez " + AppShortcut(AppShortcut::pasteStack).label() + "."},
+        {"empty", Tab::Jars, {}, "Zatiaľ nemáš žiadny Jar",
+         "Jars sú kolekcie, do ktorých si môžeš ukladať vybrané položky z Histórie."},
+        {"empty", Tab::Gallery, {}, "Zatiaľ tu nie sú obrázky", copyImage},
+        {"empty", Tab::Screenshots, {}, "Zatiaľ tu nie sú snímky obrazovky", copyImage},
+        {"empty", Tab::Snippets, {}, "Texty, ktoré používaš často", "Skopíruj text a ulož si ho pod vlastným názvom."},
+        {"pinned only", Tab::Clipboard, {}, "Schránka je prázdna",
+         "Skopíruj text, obrázok alebo súbor.\nNájdeš ho tu pripravený na vloženie."},
+        {"pinned only", Tab::Jars, "empty-jar", "Jar je prázdny",
+         "Pridaj položky z Histórie cez menu položky a možnosť Pridať do Jaru."},
+    };
+    for (const Case &c : cases) {
+        const std::string name = std::string(c.history) + " " + rawValue(c.tab).toStdString();
+        ClipboardEntry pinned = textEntry("p", "pinned");
+        pinned.isPinned = true;
+        const bool keepsPinned = std::string(c.history) != "empty";
+        seedHistory({pinned});
+        seedSnippets({});
+        seedJars(c.openRow.isEmpty() ? QList<ClipboardJar>{} : QList<ClipboardJar>{{c.openRow, "Prázdny", {}}});
+        makeView();
+        // The stored history keeps what earlier cases stored; the user deletes what is not wanted.
+        const QList<ClipboardEntry> stored = model->entries();
+        for (const ClipboardEntry &entry : stored) {
+            if (!(keepsPinned && entry.id == pinned.id))
+                model->deleteEntry(entry);
+        }
+        ASSERT_EQ(model->entries().size(), keepsPinned ? 1 : 0) << name;
+        openQuickAccess();
+        clickTab(c.tab);
+        if (!c.openRow.isEmpty())
+            clickRow(c.openRow);
+        EXPECT_EQ(emptyTexts(), std::pair(c.title, c.message)) << name;
+    }
 }
 
 TEST_F(QuickAccessViewTest, SelectionOptionsAndNoticeChooseThePage)

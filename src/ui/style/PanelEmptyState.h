@@ -19,6 +19,7 @@ public:
     PanelEmptyState(const QString &symbol, const QString &title, const QString &message, QWidget *parent = nullptr);
 
     void setContent(const QString &symbol, const QString &title, const QString &message);
+    const QString &symbol() const { return m_symbol; }
     const QString &title() const { return m_title; }
     const QString &message() const { return m_message; }
 
