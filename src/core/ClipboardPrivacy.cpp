@@ -64,7 +64,7 @@ bool passesLuhn(const std::array<int, maximumCardDigits> &digits, int count)
 {
     int sum = 0;
     for (int position = 0; position < count; ++position) {
-        const int digit = digits[count - 1 - position];
+        const int digit = digits[std::size_t(count - 1 - position)];
         if (position % 2 == 0)
             sum += digit;
         else
@@ -115,7 +115,7 @@ public:
     // Adds a closed group to the run; true when the groups before it end a card.
     bool addGroup(const DigitGroup &group)
     {
-        m_recent[std::size_t(m_groupCount % m_recent.size())] = group;
+        m_recent[std::size_t(m_groupCount) % m_recent.size()] = group;
         ++m_groupCount;
         return m_groupCount >= 2 && endsCard(m_groupCount - 2, &group);
     }

@@ -48,10 +48,10 @@ TEST_F(PasteModelTest, EachKindGoesOnTheClipboardInItsOwnForm)
         {"image without bytes as text", imageEntry("e", std::nullopt), FakePasteboard::WriteKind::Text,
          [](const PasteboardContent &c) { return c.text == QString(""); }},
     };
-    QList<ClipboardEntry> history;
+    QList<ClipboardEntry> seeded;
     for (const Case &c : cases)
-        history.append(c.entry);
-    seedHistory(history);
+        seeded.append(c.entry);
+    seedHistory(seeded);
     createModel();
     for (const Case &c : cases) {
         model->pasteEntryFromPanel(c.entry, false, std::nullopt, false);

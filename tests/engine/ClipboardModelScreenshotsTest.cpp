@@ -20,9 +20,9 @@ struct ScreenshotHarness : ModelHarness {
 
     ClipboardModel &makeWatching()
     {
-        ClipboardModel &model = make();
-        model.setScreenshotFolder(shots.path());
-        return model;
+        ClipboardModel &watching = make();
+        watching.setScreenshotFolder(shots.path());
+        return watching;
     }
     QString shotPath(const QString &name = QStringLiteral("Screenshot 1.png")) const { return shots.filePath(name); }
     // The folder monitor reports a new file, as its scan does.

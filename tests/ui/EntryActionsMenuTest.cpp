@@ -91,10 +91,10 @@ TEST_F(EntryActionsMenuTest, EachKindGetsItsRows)
         // Text that is no address offers no broken link rows.
         {ofKind("b", ClipboardKind::Url, "http://exa mple.org"), common + text + QStringList{"Upraviť a vložiť"}},
     };
-    QList<ClipboardEntry> history;
+    QList<ClipboardEntry> seeded;
     for (const Case &c : cases)
-        history.append(c.entry);
-    seedHistory(history);
+        seeded.append(c.entry);
+    seedHistory(seeded);
     createModel();
     for (const Case &c : cases) {
         open(c.entry.id);

@@ -34,11 +34,11 @@ protected:
     {
         ClipboardEntry image = textEntry("img", "");
         image.kind = ClipboardKind::Image;
-        QList<ClipboardEntry> history;
+        QList<ClipboardEntry> seeded;
         for (int i = 1; i <= 8; ++i)
-            history.append(textEntry(QStringLiteral("e%1").arg(i), QStringLiteral("entry number %1").arg(i)));
-        history.append(image);
-        seedHistory(history);
+            seeded.append(textEntry(QStringLiteral("e%1").arg(i), QStringLiteral("entry number %1").arg(i)));
+        seeded.append(image);
+        seedHistory(seeded);
         seedSnippets({{"s1", "Adresa", ";adr", "Hlavná 1"}});
         makeView();
     }

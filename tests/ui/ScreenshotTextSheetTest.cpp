@@ -192,9 +192,9 @@ TEST(ScreenshotTextSheet, TheSaveMenuWearsTheSheetsAppearanceAndItsIconsShowOnIt
         qreal inkLightness = -1;
         for (int y = 0; y < icon.height(); ++y)
             for (int x = 0; x < icon.width(); ++x)
-                if (icon.pixelColor(x, y).alphaF() > 0.9)
+                if (qreal(icon.pixelColor(x, y).alphaF()) > 0.9)
                     inkLightness = icon.pixelColor(x, y).lightnessF();
         ASSERT_GE(inkLightness, 0) << "the icon draws something";
-        EXPECT_GT(std::abs(inkLightness - background.lightnessF()), 0.5) << "the icon stands out from the menu";
+        EXPECT_GT(std::abs(inkLightness - qreal(background.lightnessF())), 0.5) << "the icon stands out from the menu";
     }
 }

@@ -60,7 +60,7 @@ bool looksLight(Window window)
 {
     const QRect frame = geometry(window);
     const QImage picture = QGuiApplication::primaryScreen()->grabWindow(0, frame.x() + 6, frame.y() + 6, 4, 4).toImage();
-    return !picture.isNull() && picture.pixelColor(1, 1).lightnessF() > 0.5;
+    return !picture.isNull() && qreal(picture.pixelColor(1, 1).lightnessF()) > 0.5;
 }
 
 // Quick Access by its shortcut, then its settings button: the settings window, once active.

@@ -99,7 +99,7 @@ inline QByteArray textProperty(Window window, const char *name)
     QByteArray result;
     if (XGetWindowProperty(display(), window, XInternAtom(display(), name, False), 0, 1024, False, AnyPropertyType,
                            &type, &format, &count, &after, &data) == Success && data) {
-        result = QByteArray(reinterpret_cast<const char *>(data), int(count * (format / 8)));
+        result = QByteArray(reinterpret_cast<const char *>(data), int(count * unsigned(format / 8)));
         XFree(data);
     }
     return result;

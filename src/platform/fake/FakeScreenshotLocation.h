@@ -5,7 +5,7 @@
 class FakeScreenshotLocation : public ScreenshotLocation
 {
 public:
-    explicit FakeScreenshotLocation(QString folder = QString()) : folder(std::move(folder)) {}
+    explicit FakeScreenshotLocation(QString initialFolder = QString()) : folder(std::move(initialFolder)) {}
 
     QString screenshotFolder() const override { return folder; }
     bool makeScreenshotFolder() const override

@@ -220,8 +220,10 @@ void X11KeyTap::readEvents()
             const auto *xkb = reinterpret_cast<const XkbEvent *>(&event);
             if (xkb->any.xkb_type == XkbStateNotify && m_state) {
                 const XkbStateNotifyEvent &s = xkb->state;
-                xkb_state_update_mask(m_state, s.base_mods, s.latched_mods, s.locked_mods, s.base_group,
-                                      s.latched_group, s.locked_group);
+                // The event carries the groups as int; xkbcommon takes the same small indices unsigned.
+                xkb_state_update_mask(m_state, s.base_mods, s.latched_mods, s.locked_mods,
+                                      xkb_layout_index_t(s.base_group), xkb_layout_index_t(s.latched_group),
+                                      xkb_layout_index_t(s.locked_group));
             } else if (xkb->any.xkb_type == XkbNewKeyboardNotify || xkb->any.xkb_type == XkbMapNotify) {
                 // Another layout or a remapped key: read the map again, then the state.
                 if (loadKeymap())

@@ -284,7 +284,7 @@ private:
         const bool atomList = transfer.type == XCB_ATOM_ATOM || transfer.type == m_reader.atom("TARGETS");
         if (transfer.outcome == Outcome::Delivered && atomList) {
             QList<quint32> atoms(transfer.data.size() / 4);
-            std::memcpy(atoms.data(), transfer.data.constData(), atoms.size() * 4);
+            std::memcpy(atoms.data(), transfer.data.constData(), std::size_t(atoms.size()) * 4);
             return namesOf(atoms);
         }
         // An owner that cannot list its targets may still hand out text.

@@ -90,7 +90,7 @@ Scheme systemScheme()
 {
     // Qt 6.4 has no colour-scheme hint; a dark desktop theme shows as a dark window colour.
     const QColor window = QApplication::palette().color(QPalette::Window);
-    return window.lightnessF() < 0.5 ? Scheme::Dark : Scheme::Light;
+    return qreal(window.lightnessF()) < 0.5 ? Scheme::Dark : Scheme::Light;
 }
 
 Scheme schemeOf(const QWidget *widget)
@@ -164,7 +164,7 @@ void styleMenu(QWidget *menu, Scheme scheme)
 QColor withOpacity(const QColor &color, qreal opacity)
 {
     QColor out = color;
-    out.setAlphaF(float(color.alphaF() * opacity));
+    out.setAlphaF(float(qreal(color.alphaF()) * opacity));
     return out;
 }
 
