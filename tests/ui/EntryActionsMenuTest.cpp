@@ -227,13 +227,21 @@ TEST_F(EntryActionsMenuTest, PinFollowsTheLiveEntryAndPasteOfAGoneEntryOnlyClose
 TEST_F(EntryActionsMenuTest, JarRowsCountListedEntriesAndToggle)
 {
     seedHistory({textEntry("a"), textEntry("b")});
-    seedJars({ClipboardJar{"J", "Práca", {"b", "deleted-long-ago"}}});
+    // A name holding "%" or a placeholder is shown as typed, never read as a format.
+    seedJars({ClipboardJar{"J", "Práca", {"b", "deleted-long-ago"}},
+              ClipboardJar{"P", "100% %@ hotové", {"a", "b"}}});
     createModel();
     open("a");
     menu->setPage(EntryActionsMenu::Page::Jars);
     const auto jarRow = [this] { return menu->findChild<QScrollArea *>()->findChild<MenuActionRow *>(); };
     EXPECT_EQ(jarRow()->content().detail, QStringLiteral("Počet: 1"));
     EXPECT_FALSE(jarRow()->content().checked);
+    EXPECT_TRUE(titles().contains(QStringLiteral("100% %@ hotové")));
+    for (MenuActionRow *row : menu->findChildren<MenuActionRow *>()) {
+        if (row->content().title == QStringLiteral("100% %@ hotové")) {
+            EXPECT_EQ(row->content().detail, QStringLiteral("Počet: 2"));
+        }
+    }
     press("Práca");
     EXPECT_TRUE(model->contains(model->entries().first(), "J"));
 

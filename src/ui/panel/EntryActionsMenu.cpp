@@ -2,6 +2,7 @@
 
 #include "core/ClipboardColor.h"
 #include "core/ClipboardTransform.h"
+#include "core/FormattedText.h"
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
 #include "ui/panel/MenuActionRow.h"
@@ -66,10 +67,11 @@ QString pageTitle(EntryActionsMenu::Page page)
     return {};
 }
 
-// "Vložiť %@" and the like: the format in the interface language with its one argument.
+// "Vložiť %@" and the like: the format in the interface language with its one argument; any
+// other "%" of the translation stands as written.
 QString formatted(const QString &slovakFormat, const QString &argument)
 {
-    return L10n::text(slovakFormat).replace(QStringLiteral("%@"), argument);
+    return FormattedText::substitute(L10n::text(slovakFormat), {argument});
 }
 
 // A section heading: a divider line over a small muted title.
