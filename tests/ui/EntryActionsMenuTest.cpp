@@ -17,10 +17,16 @@ class EntryActionsMenuTest : public PasteModelTest {
 protected:
     EntryActionsMenu *open(const QString &id)
     {
-        menu.reset(EntryActionsMenu::create(*model, id, {.onClose = [this] { events.append("close"); },
-                                                         .onEdit = [this] { events.append("edit"); },
-                                                         .openUrl = [this](const QUrl &url) { events.append(url.toString()); }}));
-        return menu.get();
+        menu.reset(EntryActionsMenu::create(*model, id));
+        EntryActionsMenu *shown = menu.get();
+        const auto note = [this](const QString &event) { events.append(event); };
+        QObject::connect(shown, &EntryActionsMenu::closeRequested, shown, [note] { note("close"); });
+        QObject::connect(shown, &EntryActionsMenu::editRequested, shown, [note] { note("edit"); });
+        QObject::connect(shown, &EntryActionsMenu::previewImageRequested, shown, [note] { note("preview"); });
+        QObject::connect(shown, &EntryActionsMenu::createImageRequested, shown, [note] { note("create"); });
+        QObject::connect(shown, &EntryActionsMenu::openUrlRequested, shown,
+                         [note](const QUrl &url) { note(url.toString()); });
+        return shown;
     }
     QStringList titles() const
     {
@@ -181,7 +187,25 @@ TEST_F(EntryActionsMenuTest, ARowClosesTheMenuBeforeItActs)
     press("Vložiť Markdown odkaz");
     EXPECT_EQ(pasteboard.content().text, QStringLiteral("[example.org](https://example.org/path)"));
     press("Otvoriť odkaz");
-    EXPECT_EQ(events, (QStringList{"close", "close", "https://example.org/path"}));
+    EXPECT_EQ(events, (QStringList{"close", "https://example.org/path", "close"}));
+}
+
+// The rows the host acts on tell of themselves while the menu still lives, then close it; a host
+// that deletes the menu on closeRequested leaves nothing of it touched.
+TEST_F(EntryActionsMenuTest, AHostRowAnnouncesBeforeTheMenuCloses)
+{
+    seedHistory({ofKind("i", ClipboardKind::Image, ""), textEntry("t", "text")});
+    createModel();
+    for (const auto &[id, title, event] : {std::tuple{"i", "Zobraziť náhľad", "preview"},
+                                           std::tuple{"i", "Vytvoriť obrázok", "create"},
+                                           std::tuple{"t", "Upraviť pred vložením", "edit"}}) {
+        events.clear();
+        open(id);
+        QObject::connect(menu.get(), &EntryActionsMenu::closeRequested, menu.get(), [this] { menu.reset(); });
+        press(title);
+        EXPECT_EQ(events, (QStringList{event, "close"})) << title;
+        EXPECT_FALSE(menu);
+    }
 }
 
 TEST_F(EntryActionsMenuTest, PinFollowsTheLiveEntryAndPasteOfAGoneEntryOnlyCloses)
@@ -203,13 +227,21 @@ TEST_F(EntryActionsMenuTest, PinFollowsTheLiveEntryAndPasteOfAGoneEntryOnlyClose
 TEST_F(EntryActionsMenuTest, JarRowsCountListedEntriesAndToggle)
 {
     seedHistory({textEntry("a"), textEntry("b")});
-    seedJars({ClipboardJar{"J", "Práca", {"b", "deleted-long-ago"}}});
+    // A name holding "%" or a placeholder is shown as typed, never read as a format.
+    seedJars({ClipboardJar{"J", "Práca", {"b", "deleted-long-ago"}},
+              ClipboardJar{"P", "100% %@ hotové", {"a", "b"}}});
     createModel();
     open("a");
     menu->setPage(EntryActionsMenu::Page::Jars);
     const auto jarRow = [this] { return menu->findChild<QScrollArea *>()->findChild<MenuActionRow *>(); };
     EXPECT_EQ(jarRow()->content().detail, QStringLiteral("Počet: 1"));
     EXPECT_FALSE(jarRow()->content().checked);
+    EXPECT_TRUE(titles().contains(QStringLiteral("100% %@ hotové")));
+    for (MenuActionRow *row : menu->findChildren<MenuActionRow *>()) {
+        if (row->content().title == QStringLiteral("100% %@ hotové")) {
+            EXPECT_EQ(row->content().detail, QStringLiteral("Počet: 2"));
+        }
+    }
     press("Práca");
     EXPECT_TRUE(model->contains(model->entries().first(), "J"));
 

@@ -16,7 +16,6 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QScrollBar>
 #include <QStackedLayout>
 #include <QToolTip>
@@ -192,24 +191,22 @@ void EntryList::presentActions(const ClipboardEntry &entry)
         const EntryRowDelegate::Layout layout = EntryRowDelegate::layout(item, entry, m_inPasteStack, true);
         anchor = m_view->viewport()->mapToGlobal(layout.controls.last().second.bottomRight().toPoint());
     }
+    EntryActionsMenu *menu = EntryActionsMenu::popUp(m_model, entry.id, anchor);
+    if (!menu)
+        return;
+    m_actionEntryID = entry.id;
+    m_sheets.setActionEntry(entry);
+    // The panel outlives its lists and hears of every close, even one after this list is gone.
     PanelSheets *sheets = &m_sheets;
     const ClipboardEntry shown = entry;
-    const QPointer<EntryList> self(this);
-    EntryActionsMenu::Host host;
-    host.onClose = [sheets, self] {
-        sheets->setActionEntry(std::nullopt);
-        if (self) {
-            self->m_actionEntryID.reset();
-            self->m_view->viewport()->update();
-        }
-    };
-    host.onEdit = [sheets, shown] { sheets->editEntry(shown); };
-    host.onPreviewImage = [sheets, shown] { sheets->previewImage(shown); };
-    host.onCreateImage = [sheets, shown] { sheets->composeImage(shown); };
-    if (EntryActionsMenu::popUp(m_model, entry.id, std::move(host), anchor)) {
-        m_actionEntryID = entry.id;
-        m_sheets.setActionEntry(entry);
-    }
+    connect(menu, &EntryActionsMenu::closed, menu, [sheets] { sheets->setActionEntry(std::nullopt); });
+    connect(menu, &EntryActionsMenu::closed, this, [this] {
+        m_actionEntryID.reset();
+        m_view->viewport()->update();
+    });
+    connect(menu, &EntryActionsMenu::editRequested, menu, [sheets, shown] { sheets->editEntry(shown); });
+    connect(menu, &EntryActionsMenu::previewImageRequested, menu, [sheets, shown] { sheets->previewImage(shown); });
+    connect(menu, &EntryActionsMenu::createImageRequested, menu, [sheets, shown] { sheets->composeImage(shown); });
 }
 
 void EntryList::unfold(const std::optional<QString> &entryID)

@@ -172,26 +172,24 @@ bool GalleryScreen::trigger(const QString &entryID, GalleryCard::Action action)
         if (card)
             anchor = card->button(GalleryCard::Action::AllActions)->mapToGlobal(
                 card->button(GalleryCard::Action::AllActions)->rect().bottomRight());
+        EntryActionsMenu *menu = EntryActionsMenu::popUp(m_model, entryID, anchor);
+        if (!menu)
+            break;
+        m_actionEntryID = entryID;
+        if (card)
+            card->setActionsOpen(true);
+        m_sheets.setActionEntry(*entry);
+        // The panel outlives its screens and hears of every close, even one after this screen is gone.
         PanelSheets *sheets = &m_sheets;
-        const QPointer<GalleryScreen> self(this);
         const ClipboardEntry shown = *entry;
-        EntryActionsMenu::Host host;
-        host.onClose = [sheets, self, entryID] {
-            sheets->setActionEntry(std::nullopt);
-            if (!self)
-                return;
-            self->m_actionEntryID.reset();
-            if (const QPointer<GalleryCard> open = self->m_cards.value(entryID))
+        connect(menu, &EntryActionsMenu::closed, menu, [sheets] { sheets->setActionEntry(std::nullopt); });
+        connect(menu, &EntryActionsMenu::closed, this, [this, entryID] {
+            m_actionEntryID.reset();
+            if (const QPointer<GalleryCard> open = m_cards.value(entryID))
                 open->setActionsOpen(false);
-        };
-        host.onPreviewImage = [sheets, shown] { sheets->previewImage(shown); };
-        host.onCreateImage = [sheets, shown] { sheets->composeImage(shown); };
-        if (EntryActionsMenu::popUp(m_model, entryID, std::move(host), anchor)) {
-            m_actionEntryID = entryID;
-            if (card)
-                card->setActionsOpen(true);
-            m_sheets.setActionEntry(*entry);
-        }
+        });
+        connect(menu, &EntryActionsMenu::previewImageRequested, menu, [sheets, shown] { sheets->previewImage(shown); });
+        connect(menu, &EntryActionsMenu::createImageRequested, menu, [sheets, shown] { sheets->composeImage(shown); });
         break;
     }
     }

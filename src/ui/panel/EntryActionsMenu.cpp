@@ -2,6 +2,7 @@
 
 #include "core/ClipboardColor.h"
 #include "core/ClipboardTransform.h"
+#include "core/FormattedText.h"
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
 #include "ui/panel/MenuActionRow.h"
@@ -17,8 +18,8 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QPainter>
-#include <QPointer>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -66,10 +67,11 @@ QString pageTitle(EntryActionsMenu::Page page)
     return {};
 }
 
-// "Vložiť %@" and the like: the format in the interface language with its one argument.
+// "Vložiť %@" and the like: the format in the interface language with its one argument; any
+// other "%" of the translation stands as written.
 QString formatted(const QString &slovakFormat, const QString &argument)
 {
-    return L10n::text(slovakFormat).replace(QStringLiteral("%@"), argument);
+    return FormattedText::substitute(L10n::text(slovakFormat), {argument});
 }
 
 // A section heading: a divider line over a small muted title.
@@ -115,28 +117,23 @@ QScrollArea *scrolling(QWidget *content, int height, bool indicators, QWidget *p
 
 } // namespace
 
-EntryActionsMenu *EntryActionsMenu::create(ClipboardModel &model, const QString &entryID, Host host, QWidget *parent)
+EntryActionsMenu *EntryActionsMenu::create(ClipboardModel &model, const QString &entryID, QWidget *parent)
 {
     for (const ClipboardEntry &entry : model.entries()) {
         if (entry.id == entryID)
-            return new EntryActionsMenu(model, entry, std::move(host), parent);
+            return new EntryActionsMenu(model, entry, parent);
     }
     return nullptr;
 }
 
-EntryActionsMenu *EntryActionsMenu::popUp(ClipboardModel &model, const QString &entryID, Host host,
-                                          const QPoint &globalPosition)
+EntryActionsMenu *EntryActionsMenu::popUp(ClipboardModel &model, const QString &entryID, const QPoint &globalPosition)
 {
-    // The window closes on the menu's own request or a click elsewhere; the host hears of it once,
-    // when the window closes, whichever way that happened.
-    const auto hostClose = std::move(host.onClose);
-    host.onClose = nullptr;
-    EntryActionsMenu *menu = create(model, entryID, std::move(host));
+    // The window closes on the menu's own request or a click elsewhere; closed tells of it once,
+    // whichever way that happened.
+    EntryActionsMenu *menu = create(model, entryID);
     if (!menu)
         return nullptr;
     connect(menu, &EntryActionsMenu::closeRequested, menu, [menu] { menu->QWidget::close(); });
-    if (hostClose)
-        connect(menu, &EntryActionsMenu::closed, menu, hostClose);
     menu->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->setAttribute(Qt::WA_TranslucentBackground, false);
@@ -146,11 +143,10 @@ EntryActionsMenu *EntryActionsMenu::popUp(ClipboardModel &model, const QString &
     return menu;
 }
 
-EntryActionsMenu::EntryActionsMenu(ClipboardModel &model, ClipboardEntry entry, Host host, QWidget *parent)
+EntryActionsMenu::EntryActionsMenu(ClipboardModel &model, ClipboardEntry entry, QWidget *parent)
     : QWidget(parent)
     , m_model(model)
     , m_entry(std::move(entry))
-    , m_host(std::move(host))
 {
     setFixedWidth(kWidth);
     setFocusPolicy(Qt::StrongFocus);
@@ -235,10 +231,7 @@ void EntryActionsMenu::setPage(Page page)
 void EntryActionsMenu::finish()
 {
     // Whoever hears of it may delete the menu: nothing of `this` is touched afterwards.
-    const auto hostClose = m_host.onClose;
     Q_EMIT closeRequested();
-    if (hostClose)
-        hostClose();
 }
 
 void EntryActionsMenu::closeEvent(QCloseEvent *event)
@@ -256,6 +249,32 @@ QWidget *EntryActionsMenu::action(const QString &title, const QString &symbol, s
         const auto run = perform;
         finish();
         run();
+    });
+    return row;
+}
+
+QWidget *EntryActionsMenu::hostAction(const QString &title, const QString &symbol,
+                                      void (EntryActionsMenu::*announce)())
+{
+    auto *row = new MenuActionRow({title, symbol, false, false, std::nullopt, false});
+    connect(row, &QAbstractButton::clicked, this, [this, announce] {
+        Q_EMIT(this->*announce)();
+        finish();
+    });
+    return row;
+}
+
+QWidget *EntryActionsMenu::openAction(const QString &title, const QString &symbol, const QUrl &url)
+{
+    auto *row = new MenuActionRow({title, symbol, false, false, std::nullopt, false});
+    connect(row, &QAbstractButton::clicked, this, [this, url] {
+        if (isSignalConnected(QMetaMethod::fromSignal(&EntryActionsMenu::openUrlRequested))) {
+            Q_EMIT openUrlRequested(url);
+            finish();
+            return;
+        }
+        finish();
+        QDesktopServices::openUrl(url);
     });
     return row;
 }
@@ -333,15 +352,9 @@ void EntryActionsMenu::buildMainPage(QVBoxLayout *layout)
     layout->addWidget(action(L10n::text(QStringLiteral("Vložiť")), QStringLiteral("arrow.turn.down.right"),
                              [model, entry] { model->pasteEntryFromPanel(entry, false, std::nullopt, false); }, true));
     if (isText()) {
-        auto *edit = new MenuActionRow({L10n::text(QStringLiteral("Upraviť pred vložením")),
-                                        QStringLiteral("square.and.pencil"), false, false, std::nullopt, false});
-        connect(edit, &QAbstractButton::clicked, this, [this] {
-            // The sheet opens first, then the menu goes.
-            if (m_host.onEdit)
-                m_host.onEdit();
-            finish();
-        });
-        layout->addWidget(edit);
+        // The sheet opens first, then the menu goes.
+        layout->addWidget(hostAction(L10n::text(QStringLiteral("Upraviť pred vložením")),
+                                     QStringLiteral("square.and.pencil"), &EntryActionsMenu::editRequested));
         layout->addWidget(action(L10n::text(QStringLiteral("Vložiť čistý text")), QStringLiteral("text.alignleft"),
                                  [model, entry] { model->pasteText(entry.text); }));
     }
@@ -359,10 +372,10 @@ void EntryActionsMenu::buildMainPage(QVBoxLayout *layout)
     }
     layout->addWidget(sectionLabel(L10n::text(QStringLiteral("Nástroje"))));
     if (m_entry.kind == ClipboardKind::Image) {
-        layout->addWidget(action(L10n::text(QStringLiteral("Zobraziť náhľad")), QStringLiteral("eye"),
-                                 [open = m_host.onPreviewImage] { if (open) open(); }));
-        layout->addWidget(action(L10n::text(QStringLiteral("Vytvoriť obrázok")), QStringLiteral("wand.and.stars"),
-                                 [open = m_host.onCreateImage] { if (open) open(); }));
+        layout->addWidget(hostAction(L10n::text(QStringLiteral("Zobraziť náhľad")), QStringLiteral("eye"),
+                                     &EntryActionsMenu::previewImageRequested));
+        layout->addWidget(hostAction(L10n::text(QStringLiteral("Vytvoriť obrázok")), QStringLiteral("wand.and.stars"),
+                                     &EntryActionsMenu::createImageRequested));
     }
     buildSpecificActions(layout);
     if (isText())
@@ -374,18 +387,11 @@ void EntryActionsMenu::buildSpecificActions(QVBoxLayout *layout)
 {
     ClipboardModel *model = &m_model;
     const ClipboardEntry entry = m_entry;
-    const auto open = [custom = m_host.openUrl](const QUrl &url) {
-        if (custom)
-            custom(url);
-        else
-            QDesktopServices::openUrl(url);
-    };
     switch (m_entry.kind) {
     case ClipboardKind::Email: {
         const QUrl mail(QStringLiteral("mailto:") + m_entry.text, QUrl::StrictMode);
         if (mail.isValid())
-            layout->addWidget(action(L10n::text(QStringLiteral("Napísať email")), QStringLiteral("envelope"),
-                                     [open, mail] { open(mail); }));
+            layout->addWidget(openAction(L10n::text(QStringLiteral("Napísať email")), QStringLiteral("envelope"), mail));
         break;
     }
     case ClipboardKind::Url: {
@@ -394,8 +400,7 @@ void EntryActionsMenu::buildSpecificActions(QVBoxLayout *layout)
             break;
         const QString absolute = url.toString();
         const QString label = url.host().isEmpty() ? absolute : url.host();
-        layout->addWidget(action(L10n::text(QStringLiteral("Otvoriť odkaz")), QStringLiteral("arrow.up.right.square"),
-                                 [open, url] { open(url); }));
+        layout->addWidget(openAction(L10n::text(QStringLiteral("Otvoriť odkaz")), QStringLiteral("arrow.up.right.square"), url));
         layout->addWidget(action(L10n::text(QStringLiteral("Vložiť adresu")), QStringLiteral("link"),
                                  [model, absolute] { model->pasteText(absolute); }));
         layout->addWidget(action(L10n::text(QStringLiteral("Vložiť Markdown odkaz")), QStringLiteral("text.badge.plus"),
@@ -407,8 +412,7 @@ void EntryActionsMenu::buildSpecificActions(QVBoxLayout *layout)
     case ClipboardKind::File:
         if (!m_entry.fileURLs.isEmpty()) {
             const QUrl file = QUrl::fromLocalFile(m_entry.fileURLs.first());
-            layout->addWidget(action(L10n::text(QStringLiteral("Otvoriť súbor")), QStringLiteral("doc"),
-                                     [open, file] { open(file); }));
+            layout->addWidget(openAction(L10n::text(QStringLiteral("Otvoriť súbor")), QStringLiteral("doc"), file));
         }
         break;
     case ClipboardKind::Color:

@@ -2,6 +2,7 @@
 
 #include "core/ClipboardEntry.h"
 
+#include <QUrl>
 #include <QWidget>
 
 #include <functional>
@@ -13,11 +14,13 @@ class QVBoxLayout;
 // Everything that can be done with one entry besides a plain click: paste, edit first, paste as
 // plain text, pin, put into Jars, keep as a snippet, and the tools of its kind. A main page lists
 // the actions; the transform, colour and Jar pages take its place under the same header.
-// Every row that does something closes the menu before it acts (closeRequested, then the host's
-// onClose), so the host may delete the menu there; moving between pages keeps it open.
+// A row the model acts on closes the menu (closeRequested) before it acts; a row the host acts on
+// (edit, preview, create, open an address) announces itself first and then closes, so a host may
+// delete the menu on closeRequested; moving between pages keeps it open.
 //
-// Hosts (the notch panel, the library rows, Quick Access) open it for an entry id:
-//     EntryActionsMenu::popUp(model, entryID, {.onClose = ..., .onEdit = ...}, globalPoint);
+// Hosts open it for an entry id and listen to it with a context object of their own:
+//     auto *menu = EntryActionsMenu::popUp(model, entryID, globalPoint);
+//     connect(menu, &EntryActionsMenu::editRequested, host, ...);
 // or embed an EntryActionsMenu they build themselves.
 class EntryActionsMenu : public QWidget
 {
@@ -35,25 +38,13 @@ public:
 
     enum class Page { Main, Transform, Color, Jars };
 
-    // What the host does for the menu. onClose dismisses it; the others open sheets.
-    struct Host {
-        std::function<void()> onClose{};
-        std::function<void()> onEdit{};
-        std::function<void()> onPreviewImage{};
-        std::function<void()> onCreateImage{};
-        // Opens a web, mail or file address; the desktop's handler unless set.
-        std::function<void(const QUrl &)> openUrl{};
-    };
-
     // The entry is read from the model by id; an id the model no longer holds yields no menu.
-    static EntryActionsMenu *create(ClipboardModel &model, const QString &entryID, Host host,
-                                    QWidget *parent = nullptr);
-    // Opens the menu as a popup window at a global point; it deletes itself when closed. The
-    // host's onClose runs once when the window closes: by a row, by Escape or by a click elsewhere.
-    static EntryActionsMenu *popUp(ClipboardModel &model, const QString &entryID, Host host,
-                                   const QPoint &globalPosition);
+    static EntryActionsMenu *create(ClipboardModel &model, const QString &entryID, QWidget *parent = nullptr);
+    // Opens the menu as a popup window at a global point; it deletes itself when closed and emits
+    // closed once when the window goes: by a row, by Escape or by a click elsewhere.
+    static EntryActionsMenu *popUp(ClipboardModel &model, const QString &entryID, const QPoint &globalPosition);
 
-    EntryActionsMenu(ClipboardModel &model, ClipboardEntry entry, Host host, QWidget *parent = nullptr);
+    EntryActionsMenu(ClipboardModel &model, ClipboardEntry entry, QWidget *parent = nullptr);
 
     Page page() const { return m_page; }
     void setPage(Page page);
@@ -71,6 +62,12 @@ Q_SIGNALS:
     void closeRequested();
     // The popup's window closed, by a row, Escape or a click elsewhere.
     void closed();
+    // Rows the host acts on, each emitted just before closeRequested.
+    void editRequested();
+    void previewImageRequested();
+    void createImageRequested();
+    // A web, mail or file address to open; the desktop's handler opens it when nobody listens.
+    void openUrlRequested(const QUrl &url);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -87,6 +84,9 @@ private:
     void buildJarsPage(QVBoxLayout *layout);
     QWidget *action(const QString &title, const QString &symbol, std::function<void()> perform,
                     bool prominent = false, bool checked = false, std::optional<QString> detail = {});
+    // A row the host acts on: its signal goes out while the menu surely lives, then the menu closes.
+    QWidget *hostAction(const QString &title, const QString &symbol, void (EntryActionsMenu::*announce)());
+    QWidget *openAction(const QString &title, const QString &symbol, const QUrl &url);
     QWidget *disclosure(const QString &title, const QString &symbol, Page destination);
     QWidget *sectionLabel(const QString &title);
     void finish();
@@ -95,7 +95,6 @@ private:
 
     ClipboardModel &m_model;
     ClipboardEntry m_entry;
-    Host m_host;
     Page m_page = Page::Main;
     QWidget *m_content = nullptr;
     bool m_rebuildQueued = false;
