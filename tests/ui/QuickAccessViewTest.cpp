@@ -198,7 +198,7 @@ TEST_F(QuickAccessViewTest, TheSearchNarrowsEveryTab)
     kiwi.isPinned = true;
     seedHistory({pie, kiwi, textEntry("juice", "apple juice"), textEntry("bread", "banana bread"), textEntry("cherry", "cherry"),
                  imageFrom("fox", "Firefox", false), imageFrom("gimp", "Gimp", false),
-                 imageFrom("flame", "Flameshot", true), imageFrom("spec", "Spectacle", true)});
+                 imageFrom("flame", "Flameshot", true), imageFrom("spectacle", "Spectacle", true)});
     seedPasteStack({"bread", "cherry"});
     seedJars({ClipboardJar{"recipes", "Recepty", {"pie", "juice"}}, ClipboardJar{"work", "Práca", {"bread"}}});
     seedSnippets({{"adr", "Adresa", ";adr", "Hlavná 1"}, {"sig", "Podpis", ";sig", "S pozdravom"}});
