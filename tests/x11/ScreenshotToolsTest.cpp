@@ -121,8 +121,14 @@ TEST(ScreenshotTools, ToastOpensTheTextSheetWhichSavesTheTextAndTheQrPayload)
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return controller.screenshotToastPanel() && controller.screenshotToastPanel()->isVisible(); }, 15000));
     QWidget *toast = controller.screenshotToastPanel();
-    clickOn(toast->findChild<QAbstractButton *>(QStringLiteral("text")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.screenshotActionWindow() != nullptr; }, 5000)) << "the text button opens the sheet";
+    // The toast slides in; a click read from its geometry mid-slide can land beside the button,
+    // so the click is repeated until the sheet is there, never once it is.
+    const auto sheetOpen = [&] { return controller.screenshotActionWindow() != nullptr; };
+    for (int attempt = 0; attempt < 3 && !sheetOpen(); ++attempt) {
+        clickOn(toast->findChild<QAbstractButton *>(QStringLiteral("text")));
+        (void)QTest::qWaitFor(sheetOpen, 2000);
+    }
+    ASSERT_TRUE(sheetOpen()) << "the text button opens the sheet";
     auto *sheet = controller.screenshotActionWindow()->findChild<ScreenshotTextSheet *>();
     ASSERT_TRUE(sheet);
     ASSERT_TRUE(QTest::qWaitFor([sheet] { return !sheet->state().isRecognizing(); }, 60000));
