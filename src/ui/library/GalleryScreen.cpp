@@ -17,9 +17,8 @@
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
-GalleryScreen::GalleryScreen(ClipboardModel &model, PanelSheets &sheets,
-                             std::function<void(const ClipboardEntry &)> readText, QWidget *parent)
-    : QWidget(parent), m_model(model), m_sheets(sheets), m_readText(std::move(readText))
+GalleryScreen::GalleryScreen(ClipboardModel &model, PanelSheets &sheets, QWidget *parent)
+    : QWidget(parent), m_model(model), m_sheets(sheets)
 {
     ClipboardModel *source = &model;
     m_images = new GalleryImages([source](const ClipboardEntry &entry) { return source->imageData(entry); }, this);
@@ -156,8 +155,7 @@ bool GalleryScreen::trigger(const QString &entryID, GalleryCard::Action action)
         m_model.togglePin(*entry);
         break;
     case GalleryCard::Action::ReadText:
-        if (m_readText)
-            m_readText(*entry);
+        Q_EMIT readTextRequested(*entry);
         break;
     case GalleryCard::Action::Preview:
         m_sheets.previewImage(*entry);

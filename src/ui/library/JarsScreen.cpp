@@ -42,14 +42,13 @@ EntryOverflowButton *iconButton(const QString &symbol, const QString &text, bool
 
 } // namespace
 
-JarsScreen::JarsScreen(ClipboardModel &model, PanelSheets &sheets, std::function<void(const ClipboardEntry &)> readText,
-                       QWidget *parent)
+JarsScreen::JarsScreen(ClipboardModel &model, PanelSheets &sheets, QWidget *parent)
     : QWidget(parent), m_model(model), m_sheets(sheets)
 {
     m_pages = new QStackedLayout(this);
     m_pages->setContentsMargins(0, 0, 0, 0);
     buildList();
-    buildDetail(std::move(readText));
+    buildDetail();
     for (auto signal : {&ClipboardModel::jarsChanged, &ClipboardModel::selectedJarIDChanged,
                         &ClipboardModel::searchTextChanged, &ClipboardModel::entriesChanged,
                         &ClipboardModel::languageChanged})
@@ -87,7 +86,7 @@ void JarsScreen::buildList()
     m_pages->addWidget(m_listPage);
 }
 
-void JarsScreen::buildDetail(std::function<void(const ClipboardEntry &)> readText)
+void JarsScreen::buildDetail()
 {
     m_detailPage = new QWidget(this);
     auto *layout = new QVBoxLayout(m_detailPage);
@@ -124,7 +123,8 @@ void JarsScreen::buildDetail(std::function<void(const ClipboardEntry &)> readTex
         LiveText::follow(m_model, clear, [clear] { clear->setTitle(ScreenHeading::clearTitle()); });
     m_detailHeading->setAccessory(row(m_detailHeading, {m_clearJar, rename, remove}));
     layout->addWidget(m_detailHeading);
-    m_entries = new EntryList(m_model, m_sheets, false, std::move(readText), m_detailPage);
+    m_entries = new EntryList(m_model, m_sheets, false, m_detailPage);
+    connect(m_entries, &EntryList::readTextRequested, this, &JarsScreen::readTextRequested);
     layout->addWidget(m_entries, 1);
     m_pages->addWidget(m_detailPage);
 }

@@ -36,23 +36,32 @@ void LibraryView::showSection()
     // Unfolded row controls belong to the section that showed them.
     m_sheets.setExpandedControlsEntryID(std::nullopt);
     delete m_screen;
-    const auto readText = [this](const ClipboardEntry &entry) { Q_EMIT readTextRequested(entry); };
     switch (tab) {
-    case ClipboardPanelTab::Jars:
-        m_screen = new JarsScreen(m_model, m_sheets, readText, this);
+    case ClipboardPanelTab::Jars: {
+        auto *jars = new JarsScreen(m_model, m_sheets, this);
+        connect(jars, &JarsScreen::readTextRequested, this, &LibraryView::readTextRequested);
+        m_screen = jars;
         break;
+    }
     case ClipboardPanelTab::Gallery:
-    case ClipboardPanelTab::Screenshots:
-        m_screen = new GalleryScreen(m_model, m_sheets, readText, this);
+    case ClipboardPanelTab::Screenshots: {
+        auto *gallery = new GalleryScreen(m_model, m_sheets, this);
+        connect(gallery, &GalleryScreen::readTextRequested, this, &LibraryView::readTextRequested);
+        m_screen = gallery;
         break;
-    case ClipboardPanelTab::Snippets:
-        m_screen = new SnippetsScreen(m_model, m_sheets, [this](bool accessibility) {
-            Q_EMIT permissionRequested(accessibility);
-        }, this);
+    }
+    case ClipboardPanelTab::Snippets: {
+        auto *snippets = new SnippetsScreen(m_model, m_sheets, this);
+        connect(snippets, &SnippetsScreen::permissionRequested, this, &LibraryView::permissionRequested);
+        m_screen = snippets;
         break;
-    default:
-        m_screen = new EntrySectionScreen(m_model, m_sheets, tab, readText, this);
+    }
+    default: {
+        auto *section = new EntrySectionScreen(m_model, m_sheets, tab, this);
+        connect(section, &EntrySectionScreen::readTextRequested, this, &LibraryView::readTextRequested);
+        m_screen = section;
         break;
+    }
     }
     m_screenTab = screenKind(tab);
     m_layout->addWidget(m_screen);

@@ -16,8 +16,7 @@
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
-SnippetsScreen::SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, std::function<void(bool)> openPermission,
-                               QWidget *parent)
+SnippetsScreen::SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, QWidget *parent)
     : QWidget(parent), m_model(model), m_sheets(sheets)
 {
     auto *layout = new QVBoxLayout(this);
@@ -33,7 +32,7 @@ SnippetsScreen::SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, std::
     m_heading->setAccessory(m_clear);
     layout->addWidget(m_heading);
     layout->addWidget(buildCreateCard());
-    layout->addWidget(buildPermissionCard(std::move(openPermission)));
+    layout->addWidget(buildPermissionCard());
 
     m_empty = new PanelEmptyState(QStringLiteral("keyboard"), QString(), QString(), this);
     auto *column = new QWidget;
@@ -89,7 +88,7 @@ QWidget *SnippetsScreen::buildCreateCard()
     return card;
 }
 
-QWidget *SnippetsScreen::buildPermissionCard(std::function<void(bool)> openPermission)
+QWidget *SnippetsScreen::buildPermissionCard()
 {
     LibraryCard::Look look;
     look.titleSize = kPermissionTitleSize;
@@ -111,14 +110,8 @@ QWidget *SnippetsScreen::buildPermissionCard(std::function<void(bool)> openPermi
         m_inputMonitoring->setTitle(L10n::text(QStringLiteral("Monitorovanie vstupu")));
         card->placeButtons();
     });
-    connect(m_accessibility, &PanelButton::clicked, this, [openPermission] {
-        if (openPermission)
-            openPermission(true);
-    });
-    connect(m_inputMonitoring, &PanelButton::clicked, this, [openPermission] {
-        if (openPermission)
-            openPermission(false);
-    });
+    connect(m_accessibility, &PanelButton::clicked, this, [this] { Q_EMIT permissionRequested(true); });
+    connect(m_inputMonitoring, &PanelButton::clicked, this, [this] { Q_EMIT permissionRequested(false); });
     card->addButton(m_accessibility);
     card->addButton(m_inputMonitoring);
     m_permissions = card;

@@ -4,8 +4,6 @@
 
 #include <QWidget>
 
-#include <functional>
-
 class ClipboardModel;
 class PanelButton;
 class PanelEmptyState;
@@ -30,9 +28,7 @@ public:
     static constexpr qreal kPermissionTitleSize = 10;
     static constexpr qreal kCardTextSize = 9;
 
-    // `openPermission(accessibility)` shows what is missing and how to grant it.
-    SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, std::function<void(bool accessibility)> openPermission,
-                   QWidget *parent = nullptr);
+    SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, QWidget *parent = nullptr);
 
     // The snippets matching the search (name, trigger and text), in stored order.
     static QList<ClipboardSnippet> filteredSnippets(const ClipboardModel &model);
@@ -44,9 +40,14 @@ public:
     bool isShowingEmptyState() const;
     int rowCount() const;
 
+Q_SIGNALS:
+    // A button of the permission card: show what is missing and how to grant it (accessibility,
+    // else input monitoring).
+    void permissionRequested(bool accessibility);
+
 private:
     QWidget *buildCreateCard();
-    QWidget *buildPermissionCard(std::function<void(bool)> openPermission);
+    QWidget *buildPermissionCard();
     void refresh();
 
     ClipboardModel &m_model;
