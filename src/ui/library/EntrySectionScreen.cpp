@@ -55,7 +55,8 @@ EntrySectionScreen::EntrySectionScreen(ClipboardModel &model, PanelSheets &sheet
     layout->setSpacing(kSpacing);
     m_heading = new ScreenHeading(this);
     PanelSheets *host = &sheets;
-    m_clear = ScreenHeading::clearButton(factsOf(model, tab).help, [this, host] {
+    m_clear = ScreenHeading::clearButton(factsOf(model, tab).help);
+    connect(m_clear, &PanelButton::clicked, this, [this, host] {
         host->confirmClear(factsOf(m_model, m_tab).clear);
     });
     m_heading->setAccessory(m_clear);

@@ -26,7 +26,8 @@ GalleryScreen::GalleryScreen(ClipboardModel &model, PanelSheets &sheets, QWidget
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(kSpacing);
     m_heading = new ScreenHeading(this);
-    m_clear = ScreenHeading::clearButton(QString(), [this] {
+    m_clear = ScreenHeading::clearButton(QString());
+    connect(m_clear, &PanelButton::clicked, this, [this] {
         m_sheets.confirmClear(isScreenshots() ? ClearSection::Screenshots : ClearSection::Gallery);
     });
     m_heading->setAccessory(m_clear);

@@ -64,7 +64,8 @@ void JarsScreen::buildList()
     layout->setSpacing(kSpacing);
     m_listHeading = new ScreenHeading(m_listPage);
     m_listHeading->setTitle(QStringLiteral("Jars"));
-    m_clearAll = ScreenHeading::clearButton(QString(), [this] { m_sheets.confirmClear(ClearSection::Jars); });
+    m_clearAll = ScreenHeading::clearButton(QString());
+    connect(m_clearAll, &PanelButton::clicked, this, [this] { m_sheets.confirmClear(ClearSection::Jars); });
     LiveText::tip(m_model, m_clearAll, QStringLiteral("Vyprázdniť všetky Jars"));
     auto *create = new PanelButton(QString(), true, ScreenHeading::kButtonHeight, ScreenHeading::kButtonPadding);
     create->setSymbol(QStringLiteral("plus"));
@@ -102,7 +103,8 @@ void JarsScreen::buildDetail()
     m_detailHeading->setLeading(back);
 
     const auto selected = [this] { return m_model.selectedJar(); };
-    m_clearJar = ScreenHeading::clearButton(QString(), [this, selected] {
+    m_clearJar = ScreenHeading::clearButton(QString());
+    connect(m_clearJar, &PanelButton::clicked, this, [this, selected] {
         if (const auto jar = selected())
             m_sheets.confirmClear(ClearSection::Jar, jar->id);
     });

@@ -23,7 +23,8 @@ SnippetsScreen::SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, QWidg
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(kSpacing);
     m_heading = new ScreenHeading(this);
-    m_clear = ScreenHeading::clearButton(QString(), [this] { m_sheets.confirmClear(ClearSection::Snippets); });
+    m_clear = ScreenHeading::clearButton(QString());
+    connect(m_clear, &PanelButton::clicked, this, [this] { m_sheets.confirmClear(ClearSection::Snippets); });
     LiveText::follow(model, m_heading, [this] {
         m_heading->setTitle(L10n::text(QStringLiteral("Skratky")));
         m_clear->setTitle(ScreenHeading::clearTitle());
