@@ -8,6 +8,7 @@
 #include "support/SeededModel.h"
 #include "support/WidgetEvents.h"
 #include "ui/library/EntrySectionScreen.h"
+#include "ui/library/GalleryScreen.h"
 #include "ui/library/LibraryFooter.h"
 #include "ui/library/LibraryView.h"
 #include "ui/library/SnippetsScreen.h"
@@ -233,6 +234,30 @@ TEST_F(NotchPanelViewTest, SectionStripSwitchesTheLibraryAndFollowsTheModel)
     EXPECT_TRUE(strip.button(ClipboardPanelTab::Gallery)->isChecked());
     EXPECT_FALSE(strip.button(ClipboardPanelTab::Snippets)->isChecked());
     EXPECT_EQ(SectionStrip::primaryTabs().size(), 8);
+}
+
+// An image's text reading and the permission card's buttons open the controller's windows.
+TEST_F(NotchPanelViewTest, LibraryScreensAskTheControllerForTextReadingAndPermissions)
+{
+    model().setSelectedTab(ClipboardPanelTab::Gallery);
+    settle();
+    auto *gallery = qobject_cast<GalleryScreen *>(details().library()->screen());
+    ASSERT_TRUE(gallery);
+    ASSERT_FALSE(gallery->cards().isEmpty());
+    GalleryCard *card = gallery->cards().first();
+    testsupport::click(card->button(GalleryCard::Action::ReadText));
+    EXPECT_EQ(controller.requests, QStringList{QStringLiteral("screenshotText ") + card->entry().id});
+
+    controller.requests.clear();
+    model().setAccessibilityPermissionEnabled(false);
+    model().setInputMonitoringPermissionEnabled(false);
+    model().setSelectedTab(ClipboardPanelTab::Snippets);
+    settle();
+    auto *snippets = qobject_cast<SnippetsScreen *>(details().library()->screen());
+    ASSERT_TRUE(snippets);
+    testsupport::click(snippets->accessibilityButton());
+    testsupport::click(snippets->inputMonitoringButton());
+    EXPECT_EQ(controller.requests, (QStringList{QStringLiteral("keySending"), QStringLiteral("keyWatch")}));
 }
 
 TEST_F(NotchPanelViewTest, FooterShowsEachSectionsTipShortcutAndAction)

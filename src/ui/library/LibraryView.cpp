@@ -1,6 +1,7 @@
 #include "ui/library/LibraryView.h"
 
 #include "engine/ClipboardModel.h"
+#include "ui/PanelController.h"
 #include "ui/library/EntrySectionScreen.h"
 #include "ui/library/GalleryScreen.h"
 #include "ui/library/JarsScreen.h"
@@ -20,11 +21,21 @@ ClipboardPanelTab screenKind(ClipboardPanelTab tab)
 } // namespace
 
 LibraryView::LibraryView(ClipboardModel &model, PanelController &controller, PanelSheets &sheets, QWidget *parent)
-    : QWidget(parent), m_model(model), m_controller(controller), m_sheets(sheets)
+    : QWidget(parent), m_model(model), m_sheets(sheets)
 {
     m_layout = new QVBoxLayout(this);
     m_layout->setContentsMargins(0, 0, 0, 0);
     connect(&model, &ClipboardModel::selectedTabChanged, this, &LibraryView::showSection, Qt::QueuedConnection);
+    // The controller opens the windows the screens ask for: the text reading of an image entry,
+    // and the explanation of a missing permission.
+    connect(this, &LibraryView::readTextRequested, &controller,
+            [&controller](const ClipboardEntry &entry) { controller.openScreenshotAction(entry, true); });
+    connect(this, &LibraryView::permissionRequested, &controller, [&controller](bool accessibility) {
+        if (accessibility)
+            controller.openAccessibilitySettings();
+        else
+            controller.requestInputMonitoringAccess();
+    });
     showSection();
 }
 
