@@ -3,7 +3,6 @@
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
 #include "ui/library/LibraryCard.h"
-#include "ui/library/ScreenBody.h"
 #include "ui/library/SectionHeading.h"
 #include "ui/library/SnippetRow.h"
 #include "ui/panel/PanelSheets.h"
@@ -11,9 +10,9 @@
 #include "ui/style/LiveText.h"
 #include "ui/style/PanelButton.h"
 #include "ui/style/PanelEmptyState.h"
+#include "ui/style/PanelScrollArea.h"
 
 #include <QScrollArea>
-#include <QStackedLayout>
 #include <QVBoxLayout>
 
 SnippetsScreen::SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, QWidget *parent)
@@ -33,18 +32,32 @@ SnippetsScreen::SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, QWidg
     m_heading->setAccessory(m_clear);
     layout->addWidget(m_heading);
     layout->addWidget(buildCreateCard());
-    layout->addWidget(buildPermissionCard());
 
-    m_empty = new PanelEmptyState(QStringLiteral("keyboard"), QString(), QString(), this);
+    // The permission card scrolls with the snippets (or the empty state) below it: the panel is
+    // too low for the card, its buttons and a row to stand one above the other, and a squeezed
+    // card would cut its buttons off.
     auto *column = new QWidget;
-    m_rows = new QVBoxLayout(column);
+    auto *content = new QVBoxLayout(column);
+    content->setContentsMargins(0, 0, 0, 0);
+    content->setSpacing(kSpacing);
+    content->addWidget(buildPermissionCard());
+    m_list = new QWidget(column);
+    m_rows = new QVBoxLayout(m_list);
     m_rows->setContentsMargins(0, 0, 0, 0);
     m_rows->setSpacing(kRowSpacing);
     m_rows->addStretch(1);
-    const ScreenBody body = ScreenBody::make(this, column, m_empty);
-    m_scroll = body.scroll;
-    m_body = body.stack;
-    layout->addWidget(body.widget, 1);
+    content->addWidget(m_list, 1);
+    m_empty = new PanelEmptyState(QStringLiteral("keyboard"), QString(), QString(), column);
+    // Below the card the empty state takes its whole height and scrolls rather than being cut.
+    QSizePolicy emptyPolicy(QSizePolicy::Expanding, QSizePolicy::MinimumExpanding);
+    emptyPolicy.setHeightForWidth(true);
+    m_empty->setSizePolicy(emptyPolicy);
+    content->addWidget(m_empty, 1);
+    m_scroll = makePanelScrollArea(this);
+    m_scroll->setWidget(column);
+    // The scroll area fills what it holds with the window colour; the panel shows through instead.
+    column->setAutoFillBackground(false);
+    layout->addWidget(m_scroll, 1);
 
     for (auto signal : {&ClipboardModel::snippetsChanged, &ClipboardModel::searchTextChanged,
                         &ClipboardModel::pasteMonitoringEnabledChanged, &ClipboardModel::accessibilityPermissionEnabledChanged,
@@ -119,7 +132,7 @@ QWidget *SnippetsScreen::buildPermissionCard()
     return card;
 }
 
-bool SnippetsScreen::isShowingEmptyState() const { return m_body->currentWidget() == m_empty; }
+bool SnippetsScreen::isShowingEmptyState() const { return !m_empty->isHidden(); }
 
 int SnippetsScreen::rowCount() const { return m_rows->count() - 1; }
 
@@ -147,7 +160,8 @@ void SnippetsScreen::refresh()
             L10n::text(searching ? QStringLiteral("Skús iný názov, skratku alebo časť textu.")
                                  : QStringLiteral("Vytvor skratku s vlastným textom, ktorý vložíš jedným kliknutím alebo "
                                                   "napísaním spúšťacieho výrazu.")));
-        m_body->setCurrentWidget(m_empty);
+        m_list->hide();
+        m_empty->show();
         return;
     }
     const std::optional<QString> selected = m_model.selectedQuickAccessSnippetID();
@@ -170,5 +184,6 @@ void SnippetsScreen::refresh()
         connect(row, &SnippetRow::hovered, this, [this](const QString &id) { m_model.setSelectedQuickAccessSnippetID(id); });
         m_rows->insertWidget(index++, row);
     }
-    m_body->setCurrentWidget(m_scroll);
+    m_empty->hide();
+    m_list->show();
 }

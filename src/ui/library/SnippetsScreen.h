@@ -10,7 +10,6 @@ class PanelEmptyState;
 class PanelSheets;
 class QLabel;
 class QScrollArea;
-class QStackedLayout;
 class QVBoxLayout;
 class ScreenHeading;
 
@@ -37,6 +36,8 @@ public:
     QWidget *permissionCard() const { return m_permissions; }
     PanelButton *accessibilityButton() const { return m_accessibility; }
     PanelButton *inputMonitoringButton() const { return m_inputMonitoring; }
+    // The scrolled part below the new-snippet card: the permission card, then the snippets.
+    QScrollArea *body() const { return m_scroll; }
     bool isShowingEmptyState() const;
     int rowCount() const;
 
@@ -57,8 +58,8 @@ private:
     QWidget *m_permissions = nullptr;
     PanelButton *m_accessibility = nullptr;
     PanelButton *m_inputMonitoring = nullptr;
-    QStackedLayout *m_body = nullptr;
-    PanelEmptyState *m_empty = nullptr;
     QScrollArea *m_scroll = nullptr;
+    QWidget *m_list = nullptr;
+    PanelEmptyState *m_empty = nullptr;
     QVBoxLayout *m_rows = nullptr;
 };
