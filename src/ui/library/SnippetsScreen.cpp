@@ -15,6 +15,26 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+namespace {
+
+// Both cards of the screen: one padding, corner and message size; their titles differ in size.
+LibraryCard::Look cardLook(qreal titleSize)
+{
+    LibraryCard::Look look;
+    look.titleSize = titleSize;
+    look.messageSize = SnippetsScreen::kCardTextSize;
+    look.padding = SnippetsScreen::kCardPadding;
+    look.radius = SnippetsScreen::kCardRadius;
+    return look;
+}
+
+PanelButton *cardButton(bool prominent)
+{
+    return new PanelButton(QString(), prominent, ScreenHeading::kButtonHeight, ScreenHeading::kButtonPadding);
+}
+
+} // namespace
+
 SnippetsScreen::SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, QWidget *parent)
     : QWidget(parent), m_model(model), m_sheets(sheets)
 {
@@ -84,13 +104,8 @@ QList<ClipboardSnippet> SnippetsScreen::filteredSnippets(const ClipboardModel &m
 
 QWidget *SnippetsScreen::buildCreateCard()
 {
-    LibraryCard::Look look;
-    look.titleSize = kCardTitleSize;
-    look.messageSize = kCardTextSize;
-    look.padding = kCardPadding;
-    look.radius = kCardRadius;
-    auto *card = new LibraryCard(QString(), QString(), QString(), look, this);
-    auto *create = new PanelButton(QString(), true, ScreenHeading::kButtonHeight, ScreenHeading::kButtonPadding);
+    auto *card = new LibraryCard(QString(), QString(), QString(), cardLook(kCardTitleSize), this);
+    PanelButton *create = cardButton(true);
     LiveText::follow(m_model, card, [card, create] {
         card->setTexts(L10n::text(QStringLiteral("Vlastný text na vloženie")),
                        L10n::text(QStringLiteral("Zachová riadky a medzery presne podľa zadania.")));
@@ -104,18 +119,14 @@ QWidget *SnippetsScreen::buildCreateCard()
 
 QWidget *SnippetsScreen::buildPermissionCard()
 {
-    LibraryCard::Look look;
-    look.titleSize = kPermissionTitleSize;
-    look.messageSize = kCardTextSize;
-    look.padding = kCardPadding;
-    look.radius = kCardRadius;
+    LibraryCard::Look look = cardLook(kPermissionTitleSize);
     look.fill = LibraryCard::Fill::ControlSurface;
     look.buttons = LibraryCard::Buttons::Below;
     // On the X11 desktop, typing into other applications needs the XTest extension and watching
     // the keys needs the key tap; the buttons open Tarnel's explanation of what is missing.
     auto *card = new LibraryCard(QStringLiteral("keyboard"), QString(), QString(), look, this);
-    m_accessibility = new PanelButton(QString(), false, ScreenHeading::kButtonHeight, ScreenHeading::kButtonPadding);
-    m_inputMonitoring = new PanelButton(QString(), false, ScreenHeading::kButtonHeight, ScreenHeading::kButtonPadding);
+    m_accessibility = cardButton(false);
+    m_inputMonitoring = cardButton(false);
     LiveText::follow(m_model, card, [this, card] {
         card->setTexts(L10n::text(QStringLiteral("Skratky pri písaní potrebujú povolenia systému")),
                        L10n::text(QStringLiteral("Tarnel musí vedieť posielať klávesy (XTest v relácii X11) a sledovať "
