@@ -129,7 +129,15 @@ struct ModelHarness {
     // Until the model has published every capture it has in work.
     bool waitForCaptures() { return QTest::qWaitFor([this] { return model->pendingCaptureCount() == 0; }, 20000); }
 
-    void seedHistory(const QList<ClipboardEntry> &entries) { history.seedRows(HistoryRows::rowsFor(entries)); }
+    // A model still running commits what it has handed to its writer first: a late commit of an
+    // earlier change would otherwise land on top of the seed.
+    void seedHistory(const QList<ClipboardEntry> &entries)
+    {
+        if (model) {
+            EXPECT_TRUE(model->flushHistory(5s));
+        }
+        history.seedRows(HistoryRows::rowsFor(entries));
+    }
     // A history as an earlier build kept it, under the settings key.
     void seedHistoryKey(const QList<ClipboardEntry> &entries)
     {
