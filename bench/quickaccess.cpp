@@ -76,8 +76,9 @@ struct Fixture {
         // The program's road: the panel controller over the model, Quick Access hosted in
         // its panel.
         link = std::make_unique<ClipboardModelPanelLink>(*model, settings);
-        controller = std::make_unique<NotchPanelController>(
-            *link, PanelServices{settings, workspace, permissions, traits, [] { return QPoint(960, 700); }, {}, nullptr, nullptr, nullptr, {}});
+        PanelServices services{settings, workspace, permissions, traits, [] { return QPoint(960, 700); }, {}, nullptr, nullptr, nullptr, {}};
+        services.clipboardModel = model.get();
+        controller = std::make_unique<NotchPanelController>(*link, services);
         hostedView = new QuickAccessView(*model);
         controller->panel()->setContent(new QuickAccessHost(*model, new QWidget, hostedView));
         controller->show();

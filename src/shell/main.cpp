@@ -158,6 +158,7 @@ int main(int argc, char *argv[])
         services.updater = desktop.updater.get();
         services.compositor = &desktop.compositor;
         services.trayHostMonitor = &desktop.trayHost;
+        services.clipboardModel = desktop.model.get();
         auto controller = std::make_unique<NotchPanelController>(*desktop.panelModel, services);
         NotchPanelController *panelController = controller.get();
 
@@ -177,7 +178,7 @@ int main(int argc, char *argv[])
                                  else
                                      panelController->openAccessibilitySettings();
                              });
-            auto *panelView = new ClipboardPanelView(*desktop.panelModel, *panelController, false);
+            auto *panelView = new ClipboardPanelView(*desktop.panelModel, desktop.model.get(), *panelController, false);
             // Image options chosen in Quick Access are performed by the panel's view.
             QObject::connect(quickAccess, &QuickAccessView::imageActionChosen, panelView,
                              &ClipboardPanelView::performQuickImageAction);

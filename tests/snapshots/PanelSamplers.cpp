@@ -87,7 +87,7 @@ QWidget *panelSample(PanelLook look, ClipboardPanelTab tab)
             }
         }
     }
-    auto *view = new ClipboardPanelView(*link, *controller, false);
+    auto *view = new ClipboardPanelView(*link, &model, *controller, false);
     link->setParent(view);
     controller->setParent(view);
     view->resize(kPanelSize);

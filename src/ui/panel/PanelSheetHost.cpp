@@ -2,7 +2,6 @@
 
 #include "core/Logging.h"
 #include "engine/ClipboardModel.h"
-#include "engine/PanelModelLink.h"
 #include "ui/library/JarEditorSheet.h"
 #include "ui/panel/ClearSectionAlert.h"
 #include "ui/panel/EditTextSheet.h"
@@ -31,7 +30,7 @@ void applyAppearance(QWidget *view, ClipboardAppearance appearance)
 
 } // namespace
 
-PanelSheetHost::PanelSheetHost(PanelModelLink &model, PanelController &controller, QWidget *overlayParent,
+PanelSheetHost::PanelSheetHost(ClipboardModel &model, PanelController &controller, QWidget *overlayParent,
                                QObject *parent)
     : QObject(parent)
     , m_model(model)
@@ -40,14 +39,12 @@ PanelSheetHost::PanelSheetHost(PanelModelLink &model, PanelController &controlle
 {
     Q_UNUSED(controller);
     // Queued: a view reacting to the model never runs inside the model's own call.
-    connect(&model, &PanelModelLink::appearanceChanged, this, &PanelSheetHost::followAppearance, Qt::QueuedConnection);
-    if (ClipboardModel *full = clipboardModel()) {
-        // A change of section folds the unfolded row controls.
-        connect(full, &ClipboardModel::selectedTabChanged, this,
-                [this] { setExpandedControlsEntryID(std::nullopt); }, Qt::QueuedConnection);
-        // An open sheet stays open through a change of language, in the new language.
-        connect(full, &ClipboardModel::languageChanged, this, &PanelSheetHost::followLanguage, Qt::QueuedConnection);
-    }
+    connect(&model, &ClipboardModel::appearanceChanged, this, &PanelSheetHost::followAppearance, Qt::QueuedConnection);
+    // A change of section folds the unfolded row controls.
+    connect(&model, &ClipboardModel::selectedTabChanged, this, [this] { setExpandedControlsEntryID(std::nullopt); },
+            Qt::QueuedConnection);
+    // An open sheet stays open through a change of language, in the new language.
+    connect(&model, &ClipboardModel::languageChanged, this, &PanelSheetHost::followLanguage, Qt::QueuedConnection);
 }
 
 PanelSheetHost::~PanelSheetHost()
@@ -60,7 +57,7 @@ PanelSheetHost::~PanelSheetHost()
 
 ClipboardModel *PanelSheetHost::clipboardModel() const
 {
-    return m_modelGuard ? m_modelGuard->clipboardModel() : nullptr;
+    return m_modelGuard.data();
 }
 
 // ---- openers ---------------------------------------------------------------------------------
