@@ -80,7 +80,10 @@ struct Fixture {
         services.clipboardModel = model.get();
         controller = std::make_unique<NotchPanelController>(*link, services);
         hostedView = new QuickAccessView(*model);
-        controller->panel()->setContent(new QuickAccessHost(*model, new QWidget, hostedView));
+        auto *host = new QuickAccessHost(new QWidget, hostedView);
+        QObject::connect(model.get(), &ClipboardModel::isQuickAccessPresentedChanged, host,
+                         [host, model = model.get()] { host->setQuickAccessPresented(model->isQuickAccessPresented()); });
+        controller->panel()->setContent(host);
         controller->show();
         QObject::connect(monitor.get(), &GlobalPasteMonitor::quickAccessRequested, controller.get(), [this](bool pasteAs) {
             controller->openQuickAccess(pasteAs);

@@ -182,7 +182,12 @@ int main(int argc, char *argv[])
             // Image options chosen in Quick Access are performed by the panel's view.
             QObject::connect(quickAccess, &QuickAccessView::imageActionChosen, panelView,
                              &ClipboardPanelView::performQuickImageAction);
-            return new QuickAccessHost(*desktop.model, panelView, quickAccess);
+            auto *host = new QuickAccessHost(panelView, quickAccess);
+            ClipboardModel *model = desktop.model.get();
+            const auto follow = [host, model] { host->setQuickAccessPresented(model->isQuickAccessPresented()); };
+            QObject::connect(model, &ClipboardModel::isQuickAccessPresentedChanged, host, follow);
+            follow();
+            return host;
         };
         controller->panel()->setContent(hostedContent());
         // A paste closes Quick Access in the model; the panel then goes back under the notch

@@ -6,6 +6,7 @@
 #include "core/L10n.h"
 #include "shell/PermissionExplanation.h"
 #include "ui/quickaccess/QuickAccessPermissionNotice.h"
+#include "ui/quickaccess/QuickAccessView.h"
 #include "ui/settings/AppearancePicker.h"
 #include "ui/settings/ClipboardSettingsPage.h"
 #include "ui/settings/GeneralSettingsPage.h"
@@ -243,8 +244,9 @@ TEST(SettingsView, AWaylandSessionSaysWhereShortcutsPasteAndCopiesReach)
                                           "them on.");
     ShortcutSettingsPage page(model, controller);
     EXPECT_EQ(page.sessionText(), limits);
-    QuickAccessPermissionNotice notice(model);
-    notice.setNotice(AccessibilityNotice::copyNeedsKeys());
+    QuickAccessView quickAccess(model);
+    model.setShortcutNotice(AccessibilityNotice::copyNeedsKeys());
+    const QuickAccessPermissionNotice &notice = *quickAccess.notice();
     EXPECT_TRUE(notice.message().startsWith(L10n::text(AccessibilityNotice::copyNeedsKeys()))) << notice.message().toStdString();
     EXPECT_TRUE(notice.message().endsWith(limits)) << notice.message().toStdString();
     EXPECT_TRUE(PermissionExplanation::text(Permissions::Kind::InputMonitoring, true).endsWith(limits));
