@@ -323,7 +323,10 @@ void NotchPanelController::setPresentationMode(ClipboardPresentationMode mode)
     } else {
         if (!isPanelStandingInForTray())
             m_panel->hide();
-        openMenuBarQuickAccess(false);
+        // Chosen in the settings window, the popup would take the keyboard from the window the
+        // user is still working in; the tray icon already shows where Tarnel went.
+        if (!m_settingsWindow || !m_settingsWindow->isVisible())
+            openMenuBarQuickAccess(false);
     }
 }
 

@@ -82,11 +82,15 @@ private:
 
 void NotchPanelController::screenshotNoticeChanged()
 {
-    if (m_screenshotToastPanel)
-        m_screenshotToastPanel->hide();
     const std::optional<ClipboardEntry> notice = m_model.screenshotNotice();
-    if (notice && (m_presentationMode == ClipboardPresentationMode::MenuBar || m_model.isQuickAccessPresented()))
+    if (notice && (m_presentationMode == ClipboardPresentationMode::MenuBar || m_model.isQuickAccessPresented())) {
+        // A newer screenshot takes over the toast in place. Hidden and shown again, the window
+        // would be unmapped and managed anew by the window manager, and a click the user aimed
+        // at it meanwhile would fall through to the window beneath.
         showScreenshotToast(*notice);
+    } else if (m_screenshotToastPanel) {
+        m_screenshotToastPanel->hide();
+    }
     // The notch's own notice changes its size and hit region.
     if (!m_isWidthExpanded && m_widthAnimation->state() != QAbstractAnimation::Running)
         m_animatedWidth = compactWidth();

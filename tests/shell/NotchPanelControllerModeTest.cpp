@@ -49,6 +49,25 @@ TEST(NotchPanelMode, SwitchingPersistsAndMovesTheWindows)
     EXPECT_EQ(later->presentationMode(), ClipboardPresentationMode::MenuBar);
 }
 
+TEST(NotchPanelMode, MenuBarChosenInTheSettingsWindowLeavesItTheKeyboard)
+{
+    PanelHarness h(savedMode("notch"));
+    h.controller->show();
+    h.controller->openSettingsWindow();
+    ASSERT_TRUE(h.controller->settingsWindow() && h.controller->settingsWindow()->isVisible());
+
+    h.controller->setPresentationMode(ClipboardPresentationMode::MenuBar);
+    EXPECT_FALSE(h.panel().isVisible());
+    EXPECT_FALSE(h.controller->menuBarPopover()->isShown()) << "no popup opens over the settings";
+    EXPECT_FALSE(h.model.quickAccess);
+    EXPECT_TRUE(h.controller->settingsWindow()->isVisible());
+
+    // Once the settings are closed, the tray icon opens the popup as ever.
+    h.controller->settingsWindow()->close();
+    h.controller->statusItemClicked();
+    EXPECT_TRUE(h.controller->menuBarPopover()->isShown());
+}
+
 TEST(NotchPanelMode, TrayClickOpensAndClosesQuickAccessInMenuBarMode)
 {
     PanelHarness h(savedMode("menuBar"));

@@ -3,6 +3,8 @@
 #include "core/L10n.h"
 #include "ui/onboarding/OnboardingView.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
+#include "ui/tools/ScreenshotAddedToast.h"
+#include "shell/TarnelPanel.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -22,6 +24,21 @@ void settle()
         QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
+
+// Counts the times a window is taken off the screen.
+class HideCounter : public QObject {
+public:
+    explicit HideCounter(int &hides) : m_hides(hides) {}
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Hide)
+            ++m_hides;
+        return false;
+    }
+
+private:
+    int &m_hides;
+};
 
 ClipboardEntry screenshot(const QString &id, std::optional<QByteArray> data = std::nullopt)
 {
@@ -158,9 +175,19 @@ TEST(NotchPanelWindows, ScreenshotToastShowsOnlyWhereTheNotchCannotShowTheNotice
             continue;
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
         EXPECT_EQ(toast->geometry(), QRect(area.right() + 1 - 340, area.top() + 20, 320, 124)) << c.what;
+        int hides = 0;
+        HideCounter counter(hides);
+        toast->installEventFilter(&counter);
         h.model.setNotice(screenshot(QStringLiteral("B")));
+        settle();
         EXPECT_EQ(h.controller->screenshotToastPanel(), toast) << c.what << ": the toast is reused";
         EXPECT_TRUE(toast->isVisible()) << c.what;
+        EXPECT_EQ(hides, 0) << c.what << ": a newer screenshot takes over the toast without taking it off the screen";
+        const auto *card = qobject_cast<ScreenshotAddedToast *>(static_cast<TarnelPanel *>(toast)->content());
+        ASSERT_TRUE(card) << c.what;
+        EXPECT_EQ(card->entry().id, QStringLiteral("B")) << c.what;
+        EXPECT_TRUE(card->isVisible()) << c.what;
+        toast->removeEventFilter(&counter);
         h.model.setNotice(std::nullopt);
         EXPECT_FALSE(toast->isVisible()) << c.what << ": the notice ending removes the toast";
     }

@@ -52,14 +52,14 @@ QWidget *librarySample(ClipboardPanelTab tab, LibraryContent content, bool openJ
     QWidget *screen = nullptr;
     switch (tab) {
     case ClipboardPanelTab::Jars:
-        screen = new JarsScreen(model, host->sheets, {}, host);
+        screen = new JarsScreen(model, host->sheets, host);
         break;
     case ClipboardPanelTab::Snippets:
-        screen = new SnippetsScreen(model, host->sheets, {}, host);
+        screen = new SnippetsScreen(model, host->sheets, host);
         break;
     case ClipboardPanelTab::Gallery:
     case ClipboardPanelTab::Screenshots: {
-        auto *gallery = new GalleryScreen(model, host->sheets, {}, host);
+        auto *gallery = new GalleryScreen(model, host->sheets, host);
         // The pictures are decoded off the main thread; the picture waits for them.
         testsupport::waitFor([gallery] {
             const QList<GalleryCard *> cards = gallery->cards();
@@ -69,7 +69,7 @@ QWidget *librarySample(ClipboardPanelTab tab, LibraryContent content, bool openJ
         break;
     }
     default: {
-        auto *section = new EntrySectionScreen(model, host->sheets, tab, {}, host);
+        auto *section = new EntrySectionScreen(model, host->sheets, tab, host);
         // Row pictures are decoded off the main thread; ask for them now and wait.
         EntryThumbnails *thumbnails = section->list()->thumbnails();
         const QList<ClipboardEntry> listed = section->list()->listModel()->entries();

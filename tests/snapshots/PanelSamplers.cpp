@@ -57,7 +57,7 @@ void waitForPictures(QWidget *root)
 
 } // namespace
 
-QWidget *panelSample(PanelLook look, ClipboardPanelTab tab)
+QWidget *panelSample(PanelLook look, ClipboardPanelTab tab, bool keysAllowed)
 {
     ClipboardModel &model = panelModel().model();
     model.setSelectedTab(tab);
@@ -65,10 +65,11 @@ QWidget *panelSample(PanelLook look, ClipboardPanelTab tab)
     model.setSelectedJarID(std::nullopt);
     model.setSelectedEntryID(std::nullopt);
     model.dismissScreenshotNotice();
-    // Key sending and watching work, as they do in an X11 session: the Snippets section shows
-    // no permission card (with it, the section's blocks need more than the panel's height).
-    model.setPasteMonitoringEnabled(true);
-    model.setAccessibilityPermissionEnabled(true);
+    // Key sending and watching work, as they do in an X11 session, unless the picture asks for
+    // the Snippets section's permission card.
+    model.setPasteMonitoringEnabled(keysAllowed);
+    model.setAccessibilityPermissionEnabled(keysAllowed);
+    model.setInputMonitoringPermissionEnabled(keysAllowed);
     // The view is the picture itself, so that it is drawn in the picture's scheme; the link and
     // the controller live as long as it does.
     auto *link = new ClipboardModelPanelLink(model, panelSettings());

@@ -37,6 +37,7 @@ const std::vector<SnapshotView> &snapshotViews()
         {QStringLiteral("panel-gallery"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::Gallery); }},
         {QStringLiteral("panel-screenshots"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::Screenshots); }},
         {QStringLiteral("panel-snippets"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::Snippets); }},
+        {QStringLiteral("panel-snippets-permissions"), kPanelSize, 0, [](SnapshotContext &) { return panelSample(PanelLook::Expanded, ClipboardPanelTab::Snippets, false); }},
         {QStringLiteral("library-clipboard"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::Clipboard, LibraryContent::Seeded); }},
         {QStringLiteral("library-clipboard-empty"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::Clipboard, LibraryContent::Empty); }},
         {QStringLiteral("library-history"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::History, LibraryContent::Seeded); }},

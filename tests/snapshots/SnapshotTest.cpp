@@ -1,5 +1,6 @@
 #include "snapshots/SnapshotCatalog.h"
 
+#include "engine/ClipboardModel.h"
 #include "support/ScopedLanguage.h"
 #include "ui/style/PanelMotion.h"
 #include "ui/style/PanelStyle.h"
@@ -107,6 +108,13 @@ TEST(Snapshots, EveryViewDrawsAtItsFrameWithoutCutLabels)
                 cuts.append(QStringLiteral("\"%1\" in %2 x %3").arg(text).arg(room.width()).arg(room.height()));
             });
 
+            // The model says what the picture shows, so that a control showing the model's
+            // choice (the appearance and language pickers) agrees with the rest of the picture.
+            seed.model().setAppearance(variant.scheme == PanelStyle::Scheme::Dark ? ClipboardAppearance::Dark
+                                                                                  : ClipboardAppearance::Light);
+            seed.model().setLanguage(QLatin1String(variant.language) == QLatin1String("en") ? AppLanguage::En
+                                                                                            : AppLanguage::Sk);
+            QCoreApplication::processEvents();
             SnapshotContext context{seed};
             std::unique_ptr<QWidget> widget(view.make(context));
             ASSERT_TRUE(widget);

@@ -3,7 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QEvent>
 #include <QtGlobal>
+
+namespace {
+
+// Windows a test closed are deleted later, and a queued reaction to a model the test has
+// already destroyed may still wait for one of them. They go before the next test starts, and
+// with them every event still waiting for them; nothing a test left behind runs inside
+// another.
+class DeleteWhatTheTestLetGo : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo &) override
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+};
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -14,5 +30,6 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     // Views jump to the end of every animation; a test that times one sets the factor itself.
     PanelMotion::setFactor(0);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new DeleteWhatTheTestLetGo);
     return RUN_ALL_TESTS();
 }

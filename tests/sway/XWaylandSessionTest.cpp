@@ -22,32 +22,13 @@
 #include <QJsonObject>
 
 #include "../x11/X11TestSupport.h"
+#include "../x11/StoredHistory.h"
 
 using namespace x11test;
 
 namespace {
 
 constexpr int kWaitMs = 10000;
-
-// What the history database holds now, newest first (read beside the running program).
-QStringList storedTexts()
-{
-    SqliteHistoryStore store(SqliteHistoryStore::defaultPath());
-    QStringList texts;
-    for (const StoredHistoryRow &row : store.read().rows) {
-        if (const std::optional<ClipboardEntry> entry = HistoryRows::decodeRow(row))
-            texts.append(entry->text);
-    }
-    return texts;
-}
-
-// A first start: no history yet.
-void forgetHistory()
-{
-    const QString path = SqliteHistoryStore::defaultPath();
-    for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
-        QFile::remove(path + suffix);
-}
 
 int swaymsg(const QString &command) { return run(QStringLiteral("swaymsg"), {command}); }
 

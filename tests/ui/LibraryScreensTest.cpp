@@ -60,7 +60,8 @@ TEST(EntryList, ControlsActOnTheEntryByIdAndIgnoreOneThatIsGone)
     model.setSelectedTab(ClipboardPanelTab::History);
     FakePanelSheets sheets;
     QStringList readTexts;
-    EntryList list(model, sheets, false, [&](const ClipboardEntry &entry) { readTexts << entry.id; });
+    EntryList list(model, sheets, false);
+    QObject::connect(&list, &EntryList::readTextRequested, &list, [&](const ClipboardEntry &entry) { readTexts << entry.id; });
 
     const ClipboardEntry image = seed.first(ClipboardKind::Image);
     const ClipboardEntry text = seed.first(ClipboardKind::Email);
@@ -132,7 +133,7 @@ TEST(EntryList, EachEmptySectionSaysWhatBelongsThere)
         model.setSelectedJarID(QStringLiteral("J"));
         model.setSearchText(c.search);
         FakePanelSheets sheets;
-        EntryList list(model, sheets, c.inPasteStack, {});
+        EntryList list(model, sheets, c.inPasteStack);
         QCoreApplication::processEvents();
         ASSERT_TRUE(list.isShowingEmptyState()) << c.name;
         const PanelEmptyState *empty = list.findChild<PanelEmptyState *>();
@@ -149,7 +150,7 @@ TEST(EntryList, HandleDragReordersTheStackButNotWhileSearching)
     ClipboardModel &model = seed.model();
     model.setSelectedTab(ClipboardPanelTab::PasteStack);
     FakePanelSheets sheets;
-    EntryList list(model, sheets, true, {});
+    EntryList list(model, sheets, true);
     list.resize(420, 400);
     list.show();
     QWidget *viewport = list.view()->viewport();
@@ -187,7 +188,7 @@ TEST(EntrySectionScreen, HeadingCountsTheWholeSectionWhateverTheSearch)
     ClipboardModel &model = seed.model();
     FakePanelSheets sheets;
     model.setSelectedTab(ClipboardPanelTab::Pins);
-    EntrySectionScreen pins(model, sheets, ClipboardPanelTab::Pins, {});
+    EntrySectionScreen pins(model, sheets, ClipboardPanelTab::Pins);
     model.setSearchText(QStringLiteral("zzzz-nothing"));
     QCoreApplication::processEvents();
     EXPECT_EQ(pins.heading()->count(), 1);
@@ -216,7 +217,7 @@ TEST(JarsScreen, CardsCountListedEntriesAndOpeningChoosesTheJar)
     model.setJars(jars);
     model.setSearchText(QStringLiteral("x"));
     FakePanelSheets sheets;
-    JarsScreen screen(model, sheets, {});
+    JarsScreen screen(model, sheets);
     QCoreApplication::processEvents();
     EXPECT_TRUE(screen.isShowingEmptyList()) << "no Jar name holds an x";
     EXPECT_EQ(shownEmptyTexts(screen), std::pair(QString("Nič sa nenašlo"), QString("Skús iný názov Jaru.")));
@@ -247,7 +248,7 @@ TEST(SnippetsScreen, SearchCoversNameTriggerAndTextAndPermissionsShowWhatIsMissi
     SeededModel seed;
     ClipboardModel &model = seed.model();
     FakePanelSheets sheets;
-    SnippetsScreen screen(model, sheets, {});
+    SnippetsScreen screen(model, sheets);
     for (const auto &[search, count] : std::initializer_list<std::pair<const char *, int>>{
              {"PODPIS", 1}, {";adr", 1}, {"bratislava", 1}, {"nič také", 0}, {"", 3}}) {
         model.setSearchText(QString::fromUtf8(search));
@@ -279,7 +280,7 @@ TEST(GalleryScreen, EachTabHoldsItsOwnImagesAndCardsIgnoreAVanishedEntry)
     FakePanelSheets sheets;
     for (ClipboardPanelTab tab : {ClipboardPanelTab::Gallery, ClipboardPanelTab::Screenshots}) {
         model.setSelectedTab(tab);
-        GalleryScreen screen(model, sheets, {});
+        GalleryScreen screen(model, sheets);
         const bool screenshots = tab == ClipboardPanelTab::Screenshots;
         const QList<GalleryCard *> cards = screen.cards();
         ASSERT_FALSE(cards.isEmpty());
@@ -311,7 +312,7 @@ TEST(EmptyPasteStack, NamesTheCopyShortcutAsTheDesktopShowsKeysInBothLanguages)
     model.setPasteStackEntryIDs({});
     model.setSelectedTab(ClipboardPanelTab::PasteStack);
     FakePanelSheets sheets;
-    EntryList list(model, sheets, true, {});
+    EntryList list(model, sheets, true);
     model.beginQuickAccess(std::nullopt);
     model.setSelectedTab(ClipboardPanelTab::PasteStack);
     QuickAccessView quickAccess(model);

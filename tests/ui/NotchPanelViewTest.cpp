@@ -8,6 +8,7 @@
 #include "support/SeededModel.h"
 #include "support/WidgetEvents.h"
 #include "ui/library/EntrySectionScreen.h"
+#include "ui/library/GalleryScreen.h"
 #include "ui/library/LibraryFooter.h"
 #include "ui/library/LibraryView.h"
 #include "ui/library/SnippetsScreen.h"
@@ -17,9 +18,11 @@
 #include "ui/panel/PanelSheetHost.h"
 #include "ui/panel/SectionStrip.h"
 #include "ui/style/PanelButton.h"
+#include "ui/style/PanelEmptyState.h"
 #include "ui/style/ShortcutBadge.h"
 
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -233,6 +236,73 @@ TEST_F(NotchPanelViewTest, SectionStripSwitchesTheLibraryAndFollowsTheModel)
     EXPECT_TRUE(strip.button(ClipboardPanelTab::Gallery)->isChecked());
     EXPECT_FALSE(strip.button(ClipboardPanelTab::Snippets)->isChecked());
     EXPECT_EQ(SectionStrip::primaryTabs().size(), 8);
+}
+
+// An image's text reading and the permission card's buttons open the controller's windows.
+TEST_F(NotchPanelViewTest, LibraryScreensAskTheControllerForTextReadingAndPermissions)
+{
+    model().setSelectedTab(ClipboardPanelTab::Gallery);
+    settle();
+    auto *gallery = qobject_cast<GalleryScreen *>(details().library()->screen());
+    ASSERT_TRUE(gallery);
+    ASSERT_FALSE(gallery->cards().isEmpty());
+    GalleryCard *card = gallery->cards().first();
+    testsupport::click(card->button(GalleryCard::Action::ReadText));
+    EXPECT_EQ(controller.requests, QStringList{QStringLiteral("screenshotText ") + card->entry().id});
+
+    controller.requests.clear();
+    model().setAccessibilityPermissionEnabled(false);
+    model().setInputMonitoringPermissionEnabled(false);
+    model().setSelectedTab(ClipboardPanelTab::Snippets);
+    settle();
+    auto *snippets = qobject_cast<SnippetsScreen *>(details().library()->screen());
+    ASSERT_TRUE(snippets);
+    testsupport::click(snippets->accessibilityButton());
+    testsupport::click(snippets->inputMonitoringButton());
+    EXPECT_EQ(controller.requests, (QStringList{QStringLiteral("keySending"), QStringLiteral("keyWatch")}));
+}
+
+// The snippets screen's permission card stands whole at the top of the screen's body, with
+// its texts and buttons uncut, whether snippets or the empty state follow, in both languages.
+TEST_F(NotchPanelViewTest, ThePermissionCardFitsThePanelWithItsButtons)
+{
+    model().setAccessibilityPermissionEnabled(false);
+    model().setInputMonitoringPermissionEnabled(false);
+    model().setSelectedTab(ClipboardPanelTab::Snippets);
+    settle();
+    const QList<ClipboardSnippet> snippets = model().snippets();
+    ASSERT_FALSE(snippets.isEmpty());
+    for (bool withSnippets : {true, false}) {
+        model().setSnippets(withSnippets ? snippets : QList<ClipboardSnippet>{});
+        for (AppLanguage language : {AppLanguage::Sk, AppLanguage::En}) {
+            model().setLanguage(language);
+            settle();
+            const std::string name = std::string(withSnippets ? "snippets " : "empty ") + rawValue(language).toStdString();
+            auto *screen = qobject_cast<SnippetsScreen *>(details().library()->screen());
+            ASSERT_TRUE(screen) << name;
+            QWidget *viewport = screen->body()->viewport();
+            const QRect visible = viewport->rect();
+            QWidget *card = screen->permissionCard();
+            ASSERT_TRUE(card->isVisibleTo(screen)) << name;
+            EXPECT_GE(card->height(), card->heightForWidth(card->width())) << name;
+            EXPECT_TRUE(visible.contains(QRect(card->mapTo(viewport, QPoint()), card->size()))) << name;
+            for (PanelButton *button : {screen->accessibilityButton(), screen->inputMonitoringButton()}) {
+                ASSERT_TRUE(button->isVisibleTo(screen)) << name;
+                EXPECT_TRUE(card->rect().contains(button->geometry())) << name;
+                EXPECT_TRUE(visible.contains(QRect(button->mapTo(viewport, QPoint()), button->size()))) << name;
+                EXPECT_GE(button->width(), button->sizeHint().width()) << name;
+            }
+            EXPECT_EQ(screen->isShowingEmptyState(), !withSnippets) << name;
+            if (!withSnippets) {
+                // Below the card the empty state keeps its whole height; the body scrolls to it.
+                const PanelEmptyState *empty = screen->findChild<PanelEmptyState *>();
+                ASSERT_TRUE(empty) << name;
+                EXPECT_GE(empty->height(), empty->heightForWidth(empty->width())) << name;
+            }
+        }
+    }
+    model().setLanguage(AppLanguage::Sk);
+    settle();
 }
 
 TEST_F(NotchPanelViewTest, FooterShowsEachSectionsTipShortcutAndAction)

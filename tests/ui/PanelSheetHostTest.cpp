@@ -429,7 +429,7 @@ TEST_F(PanelSheetHostTest, ThePanelStaysOpenWhileAnySheetAlertOrMenuIsShown)
 TEST_F(PanelSheetHostTest, LibraryRowsAndScreensReachTheSheets)
 {
     model->setSelectedTab(ClipboardPanelTab::History);
-    EntryList list(*model, *host, false, {});
+    EntryList list(*model, *host, false);
     list.resize(420, 400);
     list.show();
     QCoreApplication::processEvents();

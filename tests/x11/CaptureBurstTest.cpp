@@ -18,23 +18,13 @@
 #include <vector>
 
 #include "X11TestSupport.h"
+#include "StoredHistory.h"
 
 using namespace x11test;
 
 namespace {
 
 // What the history database holds now, newest first (read beside the running program).
-QStringList storedTexts()
-{
-    SqliteHistoryStore store(SqliteHistoryStore::defaultPath());
-    QStringList texts;
-    for (const StoredHistoryRow &row : store.read().rows) {
-        if (const std::optional<ClipboardEntry> entry = HistoryRows::decodeRow(row))
-            texts.append(entry->text);
-    }
-    return texts;
-}
-
 QStringList withPrefix(const QStringList &texts, const QString &prefix)
 {
     QStringList found;

@@ -24,6 +24,7 @@
 #include <memory>
 #include <vector>
 
+#include "StoredHistory.h"
 #include "X11TestSupport.h"
 
 using namespace x11test;
@@ -36,29 +37,10 @@ QString historyPath()
 }
 
 // The next test of this binary starts without a history (the folders are the binary's own).
-void removeHistory()
-{
-    for (const char *suffix : {"", "-wal", "-shm"})
-        QFile::remove(historyPath() + QLatin1String(suffix));
-}
-
-struct Stored {
-    bool complete = false;
-    QStringList texts; // newest first
-};
+void removeHistory() { forgetHistory(historyPath()); }
 
 // Read beside the running program, as its writer commits.
-Stored stored()
-{
-    SqliteHistoryStore store(historyPath());
-    const StoredHistory history = store.read();
-    Stored result{history.complete, {}};
-    for (const StoredHistoryRow &row : history.rows) {
-        if (const std::optional<ClipboardEntry> entry = HistoryRows::decodeRow(row))
-            result.texts.append(entry->text);
-    }
-    return result;
-}
+CommittedHistory stored() { return committedHistory(historyPath()); }
 
 QStringList imageFiles()
 {
@@ -163,7 +145,7 @@ TEST(HistoryStorageProgram, EightTextsOf31MBAndEverySettingSurviveARestart)
     Copier copier;
     ASSERT_TRUE(copier.copy("after the restart"));
     ASSERT_TRUE(waitForStored(kCopies + 1)) << restarted.errorOutput().constData();
-    const Stored after = stored();
+    const CommittedHistory after = stored();
     ASSERT_EQ(after.texts.size(), kCopies + 1);
     EXPECT_EQ(after.texts.first(), QStringLiteral("after the restart"));
     for (int i = 0; i < kCopies; ++i) {
@@ -210,7 +192,7 @@ TEST(HistoryStorageProgram, AKillDuringABurstLosesNothingOlderThanItsLastMoments
             QThread::msleep(40);
         }
     }
-    const Stored afterKill = stored();
+    const CommittedHistory afterKill = stored();
     EXPECT_TRUE(afterKill.complete) << "the database is never torn";
     // Every copy taken in before the loss window is there, in order, and nothing else.
     int required = 0;

@@ -109,7 +109,18 @@ TEST(SettingsProgram, DisplayAppearanceAndLanguageReachEveryWindowAtOnceAndOutli
         EXPECT_TRUE(QTest::qWaitFor([&] { return looksLight(*settings); })) << "the window restyles at once";
         keys({"Tab", "Tab", "Tab", "Tab", "Tab", "space"});
         EXPECT_TRUE(QTest::qWaitFor([&] { return !isViewable(*panel); })) << "the notch gives way to the tray at once";
-        // The tray's popup opens to show where Tarnel went, already in the new look.
+        // The settings window keeps the keyboard, on the display mode it was on, and no popup
+        // comes up to take it; two back are the languages.
+        EXPECT_FALSE(QTest::qWaitFor([] { return !shownWithRole("tarnel-popover").empty(); }, 1500))
+            << "no popup opens over the settings";
+        const std::vector<unsigned long> active = longProperty(DefaultRootWindow(display()), "_NET_ACTIVE_WINDOW");
+        EXPECT_TRUE(!active.empty() && active.front() == *settings) << "the settings window still has the keyboard";
+        keys({"shift+Tab", "shift+Tab", "space"});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return textProperty(*settings, "_NET_WM_NAME") == "Tarnel Settings"; }))
+            << "and speaks English at once";
+
+        // Quick Access now opens in the tray's popup, already in the new look.
+        xdotool({"key", "shift+super+v"});
         std::optional<Window> popup;
         ASSERT_TRUE(QTest::qWaitFor([&] {
             const auto shown = shownWithRole("tarnel-popover");
@@ -117,15 +128,10 @@ TEST(SettingsProgram, DisplayAppearanceAndLanguageReachEveryWindowAtOnceAndOutli
             return popup && drawnExtents(*popup).size() == geometry(*popup).size();
         })) << tarnel.errorOutput().constData();
         EXPECT_TRUE(looksLight(*popup));
-
-        // A click on the settings' heading closes the popup and gives the keyboard back to the
-        // settings, on the display mode it was on; two back are the languages.
+        // A click on the settings' heading closes the popup and gives the keyboard back to them.
         clickAt(geometry(*settings).topLeft() + QPoint(280, 30));
         EXPECT_TRUE(QTest::qWaitFor([] { return shownWithRole("tarnel-popover").empty(); }));
         ASSERT_TRUE(waitForActive(tarnel.pid()));
-        keys({"shift+Tab", "shift+Tab", "space"});
-        EXPECT_TRUE(QTest::qWaitFor([&] { return textProperty(*settings, "_NET_WM_NAME") == "Tarnel Settings"; }))
-            << "and speaks English at once";
 
         const QJsonObject saved = savedSettings();
         EXPECT_EQ(saved.value("tarnel.presentationMode").toString(), QStringLiteral("menuBar"));

@@ -15,6 +15,12 @@ class FakeHistoryStore : public HistoryStore
 public:
     FakeHistoryStore();
 
+    StoredHistory read() override;
+    HistoryWriteResult apply(const HistoryChange &change) override;
+    bool keepCopy(const QString &reason) override;
+    std::optional<qint64> availableBytes() const override;
+    std::unique_ptr<HistoryStore> openConnection() const override;
+
     // ---- what tests set up ----
     void seedRows(const QList<StoredHistoryRow> &rows);
     // The next read finds the stored file damaged: these rows are all it yields, and the
@@ -33,12 +39,6 @@ public:
     int lastRemovedRows() const;
     int failedWrites() const;
     int copiesKept() const;
-
-    StoredHistory read() override;
-    HistoryWriteResult apply(const HistoryChange &change) override;
-    bool keepCopy(const QString &reason) override;
-    std::optional<qint64> availableBytes() const override;
-    std::unique_ptr<HistoryStore> openConnection() const override;
 
 private:
     struct State {

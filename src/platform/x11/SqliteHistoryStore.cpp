@@ -188,15 +188,8 @@ StoredHistory SqliteHistoryStore::read()
 {
     StoredHistory stored;
     QString problem;
-    if (!open(&problem)) {
-        close();
-        setAside(problem);
-        stored.complete = false;
-        stored.problem = problem;
-        if (!open(&problem))
-            qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "could not be started:" << problem;
-        return stored;
-    }
+    if (!open(&problem))
+        return startAfresh(std::move(stored), problem);
     QSet<QString> seen;
     if (scan("SELECT id, position, record FROM history ORDER BY position DESC", stored, seen, &problem))
         return stored;
@@ -206,12 +199,20 @@ StoredHistory SqliteHistoryStore::read()
     scan("SELECT id, position, record FROM history", stored, seen, &second);
     std::stable_sort(stored.rows.begin(), stored.rows.end(),
                      [](const StoredHistoryRow &a, const StoredHistoryRow &b) { return a.position > b.position; });
+    return startAfresh(std::move(stored), problem);
+}
+
+// What was read of a damaged file is handed back marked incomplete, so that no image is swept on
+// its account; the file goes aside and a fresh one takes its place for the writes to come.
+StoredHistory SqliteHistoryStore::startAfresh(StoredHistory stored, const QString &problem)
+{
     close();
     setAside(problem);
     stored.complete = false;
     stored.problem = problem;
-    if (!open(&problem))
-        qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "could not be started:" << problem;
+    QString failure;
+    if (!open(&failure))
+        qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "could not be started:" << failure;
     return stored;
 }
 

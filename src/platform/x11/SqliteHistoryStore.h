@@ -38,6 +38,7 @@ private:
     sqlite3_stmt *statement(sqlite3_stmt *&cached, const char *sql);
     // Scans the rows in the given order, adding those not seen yet; false on the first error.
     bool scan(const char *sql, StoredHistory &into, QSet<QString> &seen, QString *error);
+    StoredHistory startAfresh(StoredHistory stored, const QString &problem);
     void setAside(const QString &reason);
     QString errorText() const;
 

@@ -56,31 +56,38 @@ void X11Pasteboard::readChanges(X11Pasteboard *pasteboard, const std::shared_ptr
     // A change fetched after a newer owner had already taken over may hold that owner's
     // content (an owner that ignores the request's time answers for its predecessor). It waits
     // for the newer change's fetch: the same content twice is that one copy, not two.
-    std::optional<PasteboardContent> held;
+    // (A flag beside a plain value, not an optional: GCC's inliner takes the optional's move for
+    // a read of nothing.)
+    PasteboardContent held;
+    bool holding = false;
+    const auto deliverHeld = [&] {
+        if (holding)
+            deliver(std::exchange(held, {}));
+        holding = false;
+    };
     while (const std::optional<X11SelectionReader::OwnerChange> change = reader.nextOwnerChange(stopping)) {
         if (state->isOwn(change->owner)) {
             // Our own write, counted when it was made.
-            if (held)
-                deliver(*std::exchange(held, std::nullopt));
+            deliverHeld();
             continue;
         }
         ++unpublished;
         std::optional<PasteboardContent> content = reader.fetch(*change, stopping);
         if (!content)
             return;
-        if (held) {
-            if (*held == *content) {
-                --unpublished;
-                qCDebug(lcPlatform) << "a clipboard change was answered by its successor; counted once";
-            }
-            else
-                deliver(*held);
-            held.reset();
+        if (holding && held == *content) {
+            holding = false;
+            held = {};
+            --unpublished;
+            qCDebug(lcPlatform) << "a clipboard change was answered by its successor; counted once";
         }
-        if (reader.hasNewerOwnerChange())
-            held = std::move(content);
-        else
+        deliverHeld();
+        if (reader.hasNewerOwnerChange()) {
+            held = std::move(*content);
+            holding = true;
+        } else {
             deliver(std::move(*content));
+        }
     }
 }
 

@@ -80,9 +80,8 @@ QString helpText(Control control, const ClipboardEntry &entry, bool inStack)
 
 } // namespace
 
-EntryList::EntryList(ClipboardModel &model, PanelSheets &sheets, bool inPasteStack,
-                     std::function<void(const ClipboardEntry &)> readText, QWidget *parent)
-    : QWidget(parent), m_model(model), m_sheets(sheets), m_inPasteStack(inPasteStack), m_readText(std::move(readText))
+EntryList::EntryList(ClipboardModel &model, PanelSheets &sheets, bool inPasteStack, QWidget *parent)
+    : QWidget(parent), m_model(model), m_sheets(sheets), m_inPasteStack(inPasteStack)
 {
     m_entries = new EntryListModel(this);
     ClipboardModel *source = &model;
@@ -111,7 +110,8 @@ EntryList::EntryList(ClipboardModel &model, PanelSheets &sheets, bool inPasteSta
     m_view->setAttribute(Qt::WA_TranslucentBackground);
     m_view->viewport()->installEventFilter(this);
     m_view->installEventFilter(this);
-    new EntryContextClickTarget(m_view->viewport(), [this] {
+    auto *contextClicks = new EntryContextClickTarget(m_view->viewport());
+    connect(contextClicks, &EntryContextClickTarget::contextClicked, this, [this] {
         const QPoint at = m_view->viewport()->mapFromGlobal(QCursor::pos());
         if (const ClipboardEntry *entry = m_entries->entryAt(m_view->indexAt(at).row()))
             presentActions(*entry);
@@ -245,8 +245,7 @@ bool EntryList::trigger(const QString &entryID, Control control)
         m_model.removeFromPasteStack(*entry);
         break;
     case Control::ReadText:
-        if (m_readText)
-            m_readText(*entry);
+        Q_EMIT readTextRequested(*entry);
         break;
     case Control::Delete:
         m_model.deleteEntry(*entry);

@@ -6,8 +6,6 @@
 #include <QWidget>
 
 #include <chrono>
-
-#include <functional>
 #include <optional>
 
 class ClipboardModel;
@@ -31,9 +29,7 @@ public:
     // The unfolded controls of a row fade in over this long.
     static constexpr std::chrono::milliseconds kRevealDuration{220};
 
-    // `readText` opens an image's text reading (the controller's screenshot action window).
-    EntryList(ClipboardModel &model, PanelSheets &sheets, bool inPasteStack,
-              std::function<void(const ClipboardEntry &)> readText, QWidget *parent = nullptr);
+    EntryList(ClipboardModel &model, PanelSheets &sheets, bool inPasteStack, QWidget *parent = nullptr);
     ~EntryList() override;
 
     // The place a dragged entry goes to: its start index moved one place per full pitch of
@@ -50,6 +46,10 @@ public:
     EntryThumbnails *thumbnails() const { return m_thumbnails; }
     bool isShowingEmptyState() const;
 
+Q_SIGNALS:
+    // A row's text reading was asked for: the screenshot action window reads the image.
+    void readTextRequested(const ClipboardEntry &entry);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -65,7 +65,6 @@ private:
     ClipboardModel &m_model;
     PanelSheets &m_sheets;
     bool m_inPasteStack;
-    std::function<void(const ClipboardEntry &)> m_readText;
     EntryListModel *m_entries = nullptr;
     EntryThumbnails *m_thumbnails = nullptr;
     EntryRowDelegate *m_delegate = nullptr;

@@ -47,8 +47,7 @@ SectionFacts factsOf(const ClipboardModel &model, ClipboardPanelTab tab)
 
 } // namespace
 
-EntrySectionScreen::EntrySectionScreen(ClipboardModel &model, PanelSheets &sheets, ClipboardPanelTab tab,
-                                       std::function<void(const ClipboardEntry &)> readText, QWidget *parent)
+EntrySectionScreen::EntrySectionScreen(ClipboardModel &model, PanelSheets &sheets, ClipboardPanelTab tab, QWidget *parent)
     : QWidget(parent), m_model(model), m_tab(tab)
 {
     auto *layout = new QVBoxLayout(this);
@@ -56,11 +55,13 @@ EntrySectionScreen::EntrySectionScreen(ClipboardModel &model, PanelSheets &sheet
     layout->setSpacing(kSpacing);
     m_heading = new ScreenHeading(this);
     PanelSheets *host = &sheets;
-    m_clear = ScreenHeading::clearButton(factsOf(model, tab).help, [this, host] {
+    m_clear = ScreenHeading::clearButton(factsOf(model, tab).help);
+    connect(m_clear, &PanelButton::clicked, this, [this, host] {
         host->confirmClear(factsOf(m_model, m_tab).clear);
     });
     m_heading->setAccessory(m_clear);
-    m_list = new EntryList(model, sheets, tab == ClipboardPanelTab::PasteStack, std::move(readText), this);
+    m_list = new EntryList(model, sheets, tab == ClipboardPanelTab::PasteStack, this);
+    connect(m_list, &EntryList::readTextRequested, this, &EntrySectionScreen::readTextRequested);
     layout->addWidget(m_heading);
     layout->addWidget(m_list, 1);
     for (auto signal : {&ClipboardModel::entriesChanged, &ClipboardModel::pasteStackEntryIDsChanged,

@@ -5,8 +5,6 @@
 
 #include <QWidget>
 
-#include <functional>
-
 class ClipboardModel;
 class EntryList;
 class PanelButton;
@@ -21,12 +19,15 @@ class EntrySectionScreen : public QWidget {
 public:
     static constexpr int kSpacing = 9;
 
-    EntrySectionScreen(ClipboardModel &model, PanelSheets &sheets, ClipboardPanelTab tab,
-                       std::function<void(const ClipboardEntry &)> readText, QWidget *parent = nullptr);
+    EntrySectionScreen(ClipboardModel &model, PanelSheets &sheets, ClipboardPanelTab tab, QWidget *parent = nullptr);
 
     ScreenHeading *heading() const { return m_heading; }
     PanelButton *clearButton() const { return m_clear; }
     EntryList *list() const { return m_list; }
+
+Q_SIGNALS:
+    // A row of the list asked for an image's text reading.
+    void readTextRequested(const ClipboardEntry &entry);
 
 private:
     void refresh();

@@ -17,9 +17,8 @@
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
-GalleryScreen::GalleryScreen(ClipboardModel &model, PanelSheets &sheets,
-                             std::function<void(const ClipboardEntry &)> readText, QWidget *parent)
-    : QWidget(parent), m_model(model), m_sheets(sheets), m_readText(std::move(readText))
+GalleryScreen::GalleryScreen(ClipboardModel &model, PanelSheets &sheets, QWidget *parent)
+    : QWidget(parent), m_model(model), m_sheets(sheets)
 {
     ClipboardModel *source = &model;
     m_images = new GalleryImages([source](const ClipboardEntry &entry) { return source->imageData(entry); }, this);
@@ -27,7 +26,8 @@ GalleryScreen::GalleryScreen(ClipboardModel &model, PanelSheets &sheets,
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(kSpacing);
     m_heading = new ScreenHeading(this);
-    m_clear = ScreenHeading::clearButton(QString(), [this] {
+    m_clear = ScreenHeading::clearButton(QString());
+    connect(m_clear, &PanelButton::clicked, this, [this] {
         m_sheets.confirmClear(isScreenshots() ? ClearSection::Screenshots : ClearSection::Gallery);
     });
     m_heading->setAccessory(m_clear);
@@ -156,8 +156,7 @@ bool GalleryScreen::trigger(const QString &entryID, GalleryCard::Action action)
         m_model.togglePin(*entry);
         break;
     case GalleryCard::Action::ReadText:
-        if (m_readText)
-            m_readText(*entry);
+        Q_EMIT readTextRequested(*entry);
         break;
     case GalleryCard::Action::Preview:
         m_sheets.previewImage(*entry);

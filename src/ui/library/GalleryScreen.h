@@ -7,8 +7,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <functional>
-
 class ClipboardModel;
 class GalleryImages;
 class MasonryGridLayout;
@@ -30,8 +28,7 @@ public:
     static constexpr int kGridSpacing = 9;
     static constexpr int kBottomPadding = 2;
 
-    GalleryScreen(ClipboardModel &model, PanelSheets &sheets, std::function<void(const ClipboardEntry &)> readText,
-                  QWidget *parent = nullptr);
+    GalleryScreen(ClipboardModel &model, PanelSheets &sheets, QWidget *parent = nullptr);
     ~GalleryScreen() override;
 
     // Runs a card's action, as its button does; false when the entry is no longer in the history.
@@ -42,6 +39,10 @@ public:
     QList<GalleryCard *> cards() const;
     bool isShowingEmptyState() const;
 
+Q_SIGNALS:
+    // A card asked for its image's text reading.
+    void readTextRequested(const ClipboardEntry &entry);
+
 private:
     void refresh();
     void refreshSelection();
@@ -49,7 +50,6 @@ private:
 
     ClipboardModel &m_model;
     PanelSheets &m_sheets;
-    std::function<void(const ClipboardEntry &)> m_readText;
     GalleryImages *m_images = nullptr;
     ScreenHeading *m_heading = nullptr;
     PanelButton *m_clear = nullptr;

@@ -42,14 +42,13 @@ EntryOverflowButton *iconButton(const QString &symbol, const QString &text, bool
 
 } // namespace
 
-JarsScreen::JarsScreen(ClipboardModel &model, PanelSheets &sheets, std::function<void(const ClipboardEntry &)> readText,
-                       QWidget *parent)
+JarsScreen::JarsScreen(ClipboardModel &model, PanelSheets &sheets, QWidget *parent)
     : QWidget(parent), m_model(model), m_sheets(sheets)
 {
     m_pages = new QStackedLayout(this);
     m_pages->setContentsMargins(0, 0, 0, 0);
     buildList();
-    buildDetail(std::move(readText));
+    buildDetail();
     for (auto signal : {&ClipboardModel::jarsChanged, &ClipboardModel::selectedJarIDChanged,
                         &ClipboardModel::searchTextChanged, &ClipboardModel::entriesChanged,
                         &ClipboardModel::languageChanged})
@@ -65,7 +64,8 @@ void JarsScreen::buildList()
     layout->setSpacing(kSpacing);
     m_listHeading = new ScreenHeading(m_listPage);
     m_listHeading->setTitle(QStringLiteral("Jars"));
-    m_clearAll = ScreenHeading::clearButton(QString(), [this] { m_sheets.confirmClear(ClearSection::Jars); });
+    m_clearAll = ScreenHeading::clearButton(QString());
+    connect(m_clearAll, &PanelButton::clicked, this, [this] { m_sheets.confirmClear(ClearSection::Jars); });
     LiveText::tip(m_model, m_clearAll, QStringLiteral("Vyprázdniť všetky Jars"));
     auto *create = new PanelButton(QString(), true, ScreenHeading::kButtonHeight, ScreenHeading::kButtonPadding);
     create->setSymbol(QStringLiteral("plus"));
@@ -87,7 +87,7 @@ void JarsScreen::buildList()
     m_pages->addWidget(m_listPage);
 }
 
-void JarsScreen::buildDetail(std::function<void(const ClipboardEntry &)> readText)
+void JarsScreen::buildDetail()
 {
     m_detailPage = new QWidget(this);
     auto *layout = new QVBoxLayout(m_detailPage);
@@ -103,7 +103,8 @@ void JarsScreen::buildDetail(std::function<void(const ClipboardEntry &)> readTex
     m_detailHeading->setLeading(back);
 
     const auto selected = [this] { return m_model.selectedJar(); };
-    m_clearJar = ScreenHeading::clearButton(QString(), [this, selected] {
+    m_clearJar = ScreenHeading::clearButton(QString());
+    connect(m_clearJar, &PanelButton::clicked, this, [this, selected] {
         if (const auto jar = selected())
             m_sheets.confirmClear(ClearSection::Jar, jar->id);
     });
@@ -124,7 +125,8 @@ void JarsScreen::buildDetail(std::function<void(const ClipboardEntry &)> readTex
         LiveText::follow(m_model, clear, [clear] { clear->setTitle(ScreenHeading::clearTitle()); });
     m_detailHeading->setAccessory(row(m_detailHeading, {m_clearJar, rename, remove}));
     layout->addWidget(m_detailHeading);
-    m_entries = new EntryList(m_model, m_sheets, false, std::move(readText), m_detailPage);
+    m_entries = new EntryList(m_model, m_sheets, false, m_detailPage);
+    connect(m_entries, &EntryList::readTextRequested, this, &JarsScreen::readTextRequested);
     layout->addWidget(m_entries, 1);
     m_pages->addWidget(m_detailPage);
 }

@@ -4,8 +4,6 @@
 
 #include <QWidget>
 
-#include <functional>
-
 class ClipboardModel;
 class EntryList;
 class EntryOverflowButton;
@@ -29,8 +27,7 @@ public:
     static constexpr int kBackSide = 28;
     static constexpr qreal kBackSymbolSize = 10;
 
-    JarsScreen(ClipboardModel &model, PanelSheets &sheets, std::function<void(const ClipboardEntry &)> readText,
-               QWidget *parent = nullptr);
+    JarsScreen(ClipboardModel &model, PanelSheets &sheets, QWidget *parent = nullptr);
 
     // Opens a Jar: chooses it, clears the search and selects its first entry.
     void openJar(const QString &jarID);
@@ -44,9 +41,13 @@ public:
     QList<QWidget *> cards() const;
     bool isShowingEmptyList() const;
 
+Q_SIGNALS:
+    // A row of the open Jar asked for an image's text reading.
+    void readTextRequested(const ClipboardEntry &entry);
+
 private:
     void buildList();
-    void buildDetail(std::function<void(const ClipboardEntry &)> readText);
+    void buildDetail();
     void refresh();
 
     ClipboardModel &m_model;

@@ -1,6 +1,7 @@
 #include "ui/library/LibraryView.h"
 
 #include "engine/ClipboardModel.h"
+#include "ui/PanelController.h"
 #include "ui/library/EntrySectionScreen.h"
 #include "ui/library/GalleryScreen.h"
 #include "ui/library/JarsScreen.h"
@@ -20,11 +21,21 @@ ClipboardPanelTab screenKind(ClipboardPanelTab tab)
 } // namespace
 
 LibraryView::LibraryView(ClipboardModel &model, PanelController &controller, PanelSheets &sheets, QWidget *parent)
-    : QWidget(parent), m_model(model), m_controller(controller), m_sheets(sheets)
+    : QWidget(parent), m_model(model), m_sheets(sheets)
 {
     m_layout = new QVBoxLayout(this);
     m_layout->setContentsMargins(0, 0, 0, 0);
     connect(&model, &ClipboardModel::selectedTabChanged, this, &LibraryView::showSection, Qt::QueuedConnection);
+    // The controller opens the windows the screens ask for: the text reading of an image entry,
+    // and the explanation of a missing permission.
+    connect(this, &LibraryView::readTextRequested, &controller,
+            [&controller](const ClipboardEntry &entry) { controller.openScreenshotAction(entry, true); });
+    connect(this, &LibraryView::permissionRequested, &controller, [&controller](bool accessibility) {
+        if (accessibility)
+            controller.openAccessibilitySettings();
+        else
+            controller.requestInputMonitoringAccess();
+    });
     showSection();
 }
 
@@ -36,23 +47,32 @@ void LibraryView::showSection()
     // Unfolded row controls belong to the section that showed them.
     m_sheets.setExpandedControlsEntryID(std::nullopt);
     delete m_screen;
-    const auto readText = [this](const ClipboardEntry &entry) { Q_EMIT readTextRequested(entry); };
     switch (tab) {
-    case ClipboardPanelTab::Jars:
-        m_screen = new JarsScreen(m_model, m_sheets, readText, this);
+    case ClipboardPanelTab::Jars: {
+        auto *jars = new JarsScreen(m_model, m_sheets, this);
+        connect(jars, &JarsScreen::readTextRequested, this, &LibraryView::readTextRequested);
+        m_screen = jars;
         break;
+    }
     case ClipboardPanelTab::Gallery:
-    case ClipboardPanelTab::Screenshots:
-        m_screen = new GalleryScreen(m_model, m_sheets, readText, this);
+    case ClipboardPanelTab::Screenshots: {
+        auto *gallery = new GalleryScreen(m_model, m_sheets, this);
+        connect(gallery, &GalleryScreen::readTextRequested, this, &LibraryView::readTextRequested);
+        m_screen = gallery;
         break;
-    case ClipboardPanelTab::Snippets:
-        m_screen = new SnippetsScreen(m_model, m_sheets, [this](bool accessibility) {
-            Q_EMIT permissionRequested(accessibility);
-        }, this);
+    }
+    case ClipboardPanelTab::Snippets: {
+        auto *snippets = new SnippetsScreen(m_model, m_sheets, this);
+        connect(snippets, &SnippetsScreen::permissionRequested, this, &LibraryView::permissionRequested);
+        m_screen = snippets;
         break;
-    default:
-        m_screen = new EntrySectionScreen(m_model, m_sheets, tab, readText, this);
+    }
+    default: {
+        auto *section = new EntrySectionScreen(m_model, m_sheets, tab, this);
+        connect(section, &EntrySectionScreen::readTextRequested, this, &LibraryView::readTextRequested);
+        m_screen = section;
         break;
+    }
     }
     m_screenTab = screenKind(tab);
     m_layout->addWidget(m_screen);

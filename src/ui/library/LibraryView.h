@@ -16,6 +16,8 @@ class QVBoxLayout;
 // section strip and the footer. The screens open sheets, menus and clear confirmations through
 // the hosting panel (PanelSheets) and act on entries through the model. Only the shown section's
 // screen exists; choosing another section builds that one (Gallery and Screenshots share one).
+// What a screen asks of the controller (an image's text reading, a missing permission) is
+// announced by the view's signals and carried out by the controller.
 class LibraryView : public QWidget {
     Q_OBJECT
 public:
@@ -33,7 +35,6 @@ private:
     void showSection();
 
     ClipboardModel &m_model;
-    PanelController &m_controller;
     PanelSheets &m_sheets;
     QVBoxLayout *m_layout = nullptr;
     QPointer<QWidget> m_screen;

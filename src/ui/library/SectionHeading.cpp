@@ -85,14 +85,13 @@ void ScreenHeading::setAccessory(QWidget *view)
 
 QString ScreenHeading::clearTitle() { return L10n::text(QStringLiteral("Vymazať všetko")); }
 
-PanelButton *ScreenHeading::clearButton(const QString &help, std::function<void()> action, QWidget *parent)
+PanelButton *ScreenHeading::clearButton(const QString &help, QWidget *parent)
 {
     auto *button = new PanelButton(clearTitle(), false, kButtonHeight, kButtonPadding, parent);
     button->setSymbol(QStringLiteral("trash"), kButtonTextSize);
     button->setFont(PanelStyle::font(kButtonTextSize, QFont::Medium));
     button->setToolTip(help);
     button->setAccessibleName(help);
-    QObject::connect(button, &PanelButton::clicked, button, [action = std::move(action)] { action(); });
     return button;
 }
 

@@ -3,7 +3,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <functional>
 #include <optional>
 
 class PanelButton;
@@ -50,8 +49,8 @@ public:
     // The title of the clear button in the language of the moment.
     static QString clearTitle();
     // The "Vymazať všetko" button of a clearable section: help text as tooltip and accessible
-    // name, `action` on press.
-    static PanelButton *clearButton(const QString &help, std::function<void()> action, QWidget *parent = nullptr);
+    // name; the screen connects its press.
+    static PanelButton *clearButton(const QString &help, QWidget *parent = nullptr);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -3,7 +3,6 @@
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
 #include "ui/library/LibraryCard.h"
-#include "ui/library/ScreenBody.h"
 #include "ui/library/SectionHeading.h"
 #include "ui/library/SnippetRow.h"
 #include "ui/panel/PanelSheets.h"
@@ -11,20 +10,40 @@
 #include "ui/style/LiveText.h"
 #include "ui/style/PanelButton.h"
 #include "ui/style/PanelEmptyState.h"
+#include "ui/style/PanelScrollArea.h"
 
 #include <QScrollArea>
-#include <QStackedLayout>
 #include <QVBoxLayout>
 
-SnippetsScreen::SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, std::function<void(bool)> openPermission,
-                               QWidget *parent)
+namespace {
+
+// Both cards of the screen: one padding, corner and message size; their titles differ in size.
+LibraryCard::Look cardLook(qreal titleSize)
+{
+    LibraryCard::Look look;
+    look.titleSize = titleSize;
+    look.messageSize = SnippetsScreen::kCardTextSize;
+    look.padding = SnippetsScreen::kCardPadding;
+    look.radius = SnippetsScreen::kCardRadius;
+    return look;
+}
+
+PanelButton *cardButton(bool prominent)
+{
+    return new PanelButton(QString(), prominent, ScreenHeading::kButtonHeight, ScreenHeading::kButtonPadding);
+}
+
+} // namespace
+
+SnippetsScreen::SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, QWidget *parent)
     : QWidget(parent), m_model(model), m_sheets(sheets)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(kSpacing);
     m_heading = new ScreenHeading(this);
-    m_clear = ScreenHeading::clearButton(QString(), [this] { m_sheets.confirmClear(ClearSection::Snippets); });
+    m_clear = ScreenHeading::clearButton(QString());
+    connect(m_clear, &PanelButton::clicked, this, [this] { m_sheets.confirmClear(ClearSection::Snippets); });
     LiveText::follow(model, m_heading, [this] {
         m_heading->setTitle(L10n::text(QStringLiteral("Skratky")));
         m_clear->setTitle(ScreenHeading::clearTitle());
@@ -33,18 +52,32 @@ SnippetsScreen::SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, std::
     m_heading->setAccessory(m_clear);
     layout->addWidget(m_heading);
     layout->addWidget(buildCreateCard());
-    layout->addWidget(buildPermissionCard(std::move(openPermission)));
 
-    m_empty = new PanelEmptyState(QStringLiteral("keyboard"), QString(), QString(), this);
+    // The permission card scrolls with the snippets (or the empty state) below it: the panel is
+    // too low for the card, its buttons and a row to stand one above the other, and a squeezed
+    // card would cut its buttons off.
     auto *column = new QWidget;
-    m_rows = new QVBoxLayout(column);
+    auto *content = new QVBoxLayout(column);
+    content->setContentsMargins(0, 0, 0, 0);
+    content->setSpacing(kSpacing);
+    content->addWidget(buildPermissionCard());
+    m_list = new QWidget(column);
+    m_rows = new QVBoxLayout(m_list);
     m_rows->setContentsMargins(0, 0, 0, 0);
     m_rows->setSpacing(kRowSpacing);
     m_rows->addStretch(1);
-    const ScreenBody body = ScreenBody::make(this, column, m_empty);
-    m_scroll = body.scroll;
-    m_body = body.stack;
-    layout->addWidget(body.widget, 1);
+    content->addWidget(m_list, 1);
+    m_empty = new PanelEmptyState(QStringLiteral("keyboard"), QString(), QString(), column);
+    // Below the card the empty state takes its whole height and scrolls rather than being cut.
+    QSizePolicy emptyPolicy(QSizePolicy::Expanding, QSizePolicy::MinimumExpanding);
+    emptyPolicy.setHeightForWidth(true);
+    m_empty->setSizePolicy(emptyPolicy);
+    content->addWidget(m_empty, 1);
+    m_scroll = makePanelScrollArea(this);
+    m_scroll->setWidget(column);
+    // The scroll area fills what it holds with the window colour; the panel shows through instead.
+    column->setAutoFillBackground(false);
+    layout->addWidget(m_scroll, 1);
 
     for (auto signal : {&ClipboardModel::snippetsChanged, &ClipboardModel::searchTextChanged,
                         &ClipboardModel::pasteMonitoringEnabledChanged, &ClipboardModel::accessibilityPermissionEnabledChanged,
@@ -71,13 +104,8 @@ QList<ClipboardSnippet> SnippetsScreen::filteredSnippets(const ClipboardModel &m
 
 QWidget *SnippetsScreen::buildCreateCard()
 {
-    LibraryCard::Look look;
-    look.titleSize = kCardTitleSize;
-    look.messageSize = kCardTextSize;
-    look.padding = kCardPadding;
-    look.radius = kCardRadius;
-    auto *card = new LibraryCard(QString(), QString(), QString(), look, this);
-    auto *create = new PanelButton(QString(), true, ScreenHeading::kButtonHeight, ScreenHeading::kButtonPadding);
+    auto *card = new LibraryCard(QString(), QString(), QString(), cardLook(kCardTitleSize), this);
+    PanelButton *create = cardButton(true);
     LiveText::follow(m_model, card, [card, create] {
         card->setTexts(L10n::text(QStringLiteral("Vlastný text na vloženie")),
                        L10n::text(QStringLiteral("Zachová riadky a medzery presne podľa zadania.")));
@@ -89,20 +117,16 @@ QWidget *SnippetsScreen::buildCreateCard()
     return card;
 }
 
-QWidget *SnippetsScreen::buildPermissionCard(std::function<void(bool)> openPermission)
+QWidget *SnippetsScreen::buildPermissionCard()
 {
-    LibraryCard::Look look;
-    look.titleSize = kPermissionTitleSize;
-    look.messageSize = kCardTextSize;
-    look.padding = kCardPadding;
-    look.radius = kCardRadius;
+    LibraryCard::Look look = cardLook(kPermissionTitleSize);
     look.fill = LibraryCard::Fill::ControlSurface;
     look.buttons = LibraryCard::Buttons::Below;
     // On the X11 desktop, typing into other applications needs the XTest extension and watching
     // the keys needs the key tap; the buttons open Tarnel's explanation of what is missing.
     auto *card = new LibraryCard(QStringLiteral("keyboard"), QString(), QString(), look, this);
-    m_accessibility = new PanelButton(QString(), false, ScreenHeading::kButtonHeight, ScreenHeading::kButtonPadding);
-    m_inputMonitoring = new PanelButton(QString(), false, ScreenHeading::kButtonHeight, ScreenHeading::kButtonPadding);
+    m_accessibility = cardButton(false);
+    m_inputMonitoring = cardButton(false);
     LiveText::follow(m_model, card, [this, card] {
         card->setTexts(L10n::text(QStringLiteral("Skratky pri písaní potrebujú povolenia systému")),
                        L10n::text(QStringLiteral("Tarnel musí vedieť posielať klávesy (XTest v relácii X11) a sledovať "
@@ -111,21 +135,15 @@ QWidget *SnippetsScreen::buildPermissionCard(std::function<void(bool)> openPermi
         m_inputMonitoring->setTitle(L10n::text(QStringLiteral("Monitorovanie vstupu")));
         card->placeButtons();
     });
-    connect(m_accessibility, &PanelButton::clicked, this, [openPermission] {
-        if (openPermission)
-            openPermission(true);
-    });
-    connect(m_inputMonitoring, &PanelButton::clicked, this, [openPermission] {
-        if (openPermission)
-            openPermission(false);
-    });
+    connect(m_accessibility, &PanelButton::clicked, this, [this] { Q_EMIT permissionRequested(true); });
+    connect(m_inputMonitoring, &PanelButton::clicked, this, [this] { Q_EMIT permissionRequested(false); });
     card->addButton(m_accessibility);
     card->addButton(m_inputMonitoring);
     m_permissions = card;
     return card;
 }
 
-bool SnippetsScreen::isShowingEmptyState() const { return m_body->currentWidget() == m_empty; }
+bool SnippetsScreen::isShowingEmptyState() const { return !m_empty->isHidden(); }
 
 int SnippetsScreen::rowCount() const { return m_rows->count() - 1; }
 
@@ -153,7 +171,8 @@ void SnippetsScreen::refresh()
             L10n::text(searching ? QStringLiteral("Skús iný názov, skratku alebo časť textu.")
                                  : QStringLiteral("Vytvor skratku s vlastným textom, ktorý vložíš jedným kliknutím alebo "
                                                   "napísaním spúšťacieho výrazu.")));
-        m_body->setCurrentWidget(m_empty);
+        m_list->hide();
+        m_empty->show();
         return;
     }
     const std::optional<QString> selected = m_model.selectedQuickAccessSnippetID();
@@ -176,5 +195,6 @@ void SnippetsScreen::refresh()
         connect(row, &SnippetRow::hovered, this, [this](const QString &id) { m_model.setSelectedQuickAccessSnippetID(id); });
         m_rows->insertWidget(index++, row);
     }
-    m_body->setCurrentWidget(m_scroll);
+    m_empty->hide();
+    m_list->show();
 }

@@ -4,15 +4,12 @@
 
 #include <QWidget>
 
-#include <functional>
-
 class ClipboardModel;
 class PanelButton;
 class PanelEmptyState;
 class PanelSheets;
 class QLabel;
 class QScrollArea;
-class QStackedLayout;
 class QVBoxLayout;
 class ScreenHeading;
 
@@ -30,9 +27,7 @@ public:
     static constexpr qreal kPermissionTitleSize = 10;
     static constexpr qreal kCardTextSize = 9;
 
-    // `openPermission(accessibility)` shows what is missing and how to grant it.
-    SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, std::function<void(bool accessibility)> openPermission,
-                   QWidget *parent = nullptr);
+    SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, QWidget *parent = nullptr);
 
     // The snippets matching the search (name, trigger and text), in stored order.
     static QList<ClipboardSnippet> filteredSnippets(const ClipboardModel &model);
@@ -41,12 +36,19 @@ public:
     QWidget *permissionCard() const { return m_permissions; }
     PanelButton *accessibilityButton() const { return m_accessibility; }
     PanelButton *inputMonitoringButton() const { return m_inputMonitoring; }
+    // The scrolled part below the new-snippet card: the permission card, then the snippets.
+    QScrollArea *body() const { return m_scroll; }
     bool isShowingEmptyState() const;
     int rowCount() const;
 
+Q_SIGNALS:
+    // A button of the permission card: show what is missing and how to grant it (accessibility,
+    // else input monitoring).
+    void permissionRequested(bool accessibility);
+
 private:
     QWidget *buildCreateCard();
-    QWidget *buildPermissionCard(std::function<void(bool)> openPermission);
+    QWidget *buildPermissionCard();
     void refresh();
 
     ClipboardModel &m_model;
@@ -56,8 +58,8 @@ private:
     QWidget *m_permissions = nullptr;
     PanelButton *m_accessibility = nullptr;
     PanelButton *m_inputMonitoring = nullptr;
-    QStackedLayout *m_body = nullptr;
-    PanelEmptyState *m_empty = nullptr;
     QScrollArea *m_scroll = nullptr;
+    QWidget *m_list = nullptr;
+    PanelEmptyState *m_empty = nullptr;
     QVBoxLayout *m_rows = nullptr;
 };

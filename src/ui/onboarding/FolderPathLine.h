@@ -14,10 +14,11 @@ public:
     // The lines as drawn at a width.
     QStringList lines(int width) const;
 
-    bool hasHeightForWidth() const override { return true; }
-    int heightForWidth(int width) const override;
+    // As wide as the whole path on one line, down to nothing; as high as its lines need.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

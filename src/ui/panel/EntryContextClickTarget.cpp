@@ -4,8 +4,7 @@
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 
-EntryContextClickTarget::EntryContextClickTarget(QWidget *host, std::function<void()> onContextClick)
-    : QObject(host), m_host(host), m_onContextClick(std::move(onContextClick))
+EntryContextClickTarget::EntryContextClickTarget(QWidget *host) : QObject(host)
 {
     watch(host);
 }
@@ -43,8 +42,7 @@ bool EntryContextClickTarget::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonDblClick:
         if (isSecondaryPress(event)) {
             m_claimedLeftPress = static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
-            if (m_onContextClick)
-                m_onContextClick();
+            Q_EMIT contextClicked();
             return true;
         }
         break;

@@ -1,10 +1,7 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <QWidget>
-
-#include <functional>
 
 // Lets a row react to a secondary click (right button, or left button with Ctrl held) without
 // disturbing anything else: it watches the host and every widget inside it, claims only the
@@ -14,13 +11,15 @@ class EntryContextClickTarget : public QObject
 {
     Q_OBJECT
 public:
-    EntryContextClickTarget(QWidget *host, std::function<void()> onContextClick);
-
-    // The host re-renders with a new closure: the next secondary click calls it.
-    void setOnContextClick(std::function<void()> onContextClick) { m_onContextClick = std::move(onContextClick); }
+    // The target is the host's child and ends with it.
+    explicit EntryContextClickTarget(QWidget *host);
 
     // Whether an event is part of a secondary click (the events this target claims).
     static bool isSecondaryPress(const QEvent *event);
+
+Q_SIGNALS:
+    // A secondary click landed on the host or on a widget inside it.
+    void contextClicked();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -28,8 +27,6 @@ protected:
 private:
     void watch(QObject *object);
 
-    QPointer<QWidget> m_host;
-    std::function<void()> m_onContextClick;
     // The left release that ends a claimed Ctrl-click is claimed too, so no button sees half a click.
     bool m_claimedLeftPress = false;
 };

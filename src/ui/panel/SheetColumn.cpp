@@ -3,6 +3,7 @@
 #include "ui/style/PanelStyle.h"
 
 #include <QVBoxLayout>
+#include <QWidget>
 
 QVBoxLayout *sheetColumn(QWidget *sheet, ClipboardAppearance appearance, int padding, int spacing)
 {
@@ -11,4 +12,10 @@ QVBoxLayout *sheetColumn(QWidget *sheet, ClipboardAppearance appearance, int pad
     layout->setContentsMargins(padding, padding, padding, padding);
     layout->setSpacing(spacing);
     return layout;
+}
+
+QVBoxLayout *sheetColumn(QWidget *sheet, ClipboardAppearance appearance, QSize minimumSize, int padding, int spacing)
+{
+    sheet->setMinimumSize(minimumSize);
+    return sheetColumn(sheet, appearance, padding, spacing);
 }

@@ -65,8 +65,7 @@ ImageCanvasComposerSheet::ImageCanvasComposerSheet(ClipboardEntry entry, QImage 
     , m_entry(std::move(entry))
     , m_image(std::move(image))
 {
-    setMinimumSize(kSize);
-    QVBoxLayout *layout = sheetColumn(this, appearance, kPadding, kSpacing);
+    QVBoxLayout *layout = sheetColumn(this, appearance, kSize, kPadding, kSpacing);
     layout->addWidget(buildHeader());
     layout->addWidget(buildWorkArea(), 1);
     layout->addWidget(buildFooter());

@@ -45,8 +45,7 @@ ImagePreviewSheet::ImagePreviewSheet(ClipboardEntry entry, QImage image, Clipboa
     , m_entry(std::move(entry))
     , m_image(std::move(image))
 {
-    setMinimumSize(kSize);
-    QVBoxLayout *layout = sheetColumn(this, appearance, kPadding, kSpacing);
+    QVBoxLayout *layout = sheetColumn(this, appearance, kSize, kPadding, kSpacing);
 
     auto *header = new QHBoxLayout;
     header->setSpacing(kHeaderSpacing);
