@@ -79,7 +79,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    ClipboardModel *clipboardModel() const;
+    ClipboardModel *guardedModel() const;
     void presentEntry(const ClipboardEntry &entry);
     QWidget *makeEntrySheet(const ClipboardEntry &entry);
     QWidget *makeJarEditor();
