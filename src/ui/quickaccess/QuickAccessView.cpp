@@ -18,7 +18,6 @@
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelStyle.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QListView>
 #include <QMouseEvent>
@@ -242,17 +241,7 @@ QWidget *QuickAccessView::buildListsPage()
 
     m_content = new QStackedWidget(page);
     m_listModel = new QuickAccessListModel(m_model, this);
-    m_thumbnails = new EntryThumbnails([model = &m_model](const ClipboardEntry &entry) -> std::optional<QByteArray> {
-        if (std::optional<QByteArray> bytes = model->imageData(entry))
-            return bytes;
-        // A screenshot whose stored bytes are gone still has its file.
-        if (entry.screenshotFileURL) {
-            QFile file(*entry.screenshotFileURL);
-            if (file.open(QIODevice::ReadOnly))
-                return file.readAll();
-        }
-        return std::nullopt;
-    }, this);
+    m_thumbnails = new EntryThumbnails(EntryThumbnails::reading(m_model.imageBytes()), this);
     m_list = new QListView(m_content);
     m_delegate = new QuickAccessItemDelegate(*m_listModel, [this](const ClipboardEntry &entry) {
         return m_thumbnails->thumbnail(entry);
