@@ -9,6 +9,7 @@
 #include "ui/library/GalleryScreen.h"
 #include "ui/library/JarCard.h"
 #include "ui/library/JarsScreen.h"
+#include "ui/library/SnippetRow.h"
 #include "ui/library/SnippetsScreen.h"
 #include "ui/library/SectionHeading.h"
 #include "ui/quickaccess/QuickAccessView.h"
@@ -16,7 +17,9 @@
 #include "ui/style/PanelEmptyState.h"
 #include "core/AppShortcut.h"
 
+#include <QAbstractButton>
 #include <QListView>
+#include <QPointer>
 #include <QMouseEvent>
 
 #include <gtest/gtest.h>
@@ -334,6 +337,39 @@ TEST(SnippetsScreen, SearchCoversNameTriggerAndTextAndPermissionsShowWhatIsMissi
     model.setInputMonitoringPermissionEnabled(true);
     QCoreApplication::processEvents();
     EXPECT_TRUE(screen.permissionCard()->isHidden());
+}
+
+// The pointer comes onto a row's pencil and clicks at once: hovering selected the row while
+// the button was down, and the release must still reach the button that took the press.
+TEST(SnippetsScreen, AClickRightAfterThePointerEntersARowReachesItsPencil)
+{
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    FakePanelSheets sheets;
+    SnippetsScreen screen(model, sheets);
+    screen.resize(420, 400);
+    screen.show();
+    QCoreApplication::processEvents();
+    const QList<SnippetRow *> rows = screen.findChildren<SnippetRow *>();
+    ASSERT_EQ(rows.size(), 3);
+    SnippetRow *row = rows.at(1);
+    ASSERT_NE(model.selectedQuickAccessSnippetID(), row->snippetID());
+
+    QEnterEvent enter(QPointF(5, 5), row->mapToGlobal(QPointF(5, 5)), row->mapToGlobal(QPointF(5, 5)));
+    QApplication::sendEvent(row, &enter);
+    QPointer<QAbstractButton> pencil = row->editButton();
+    const QPointF at = QRectF(pencil->rect()).center();
+    QMouseEvent press(QEvent::MouseButtonPress, at, pencil->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pencil, &press);
+    QCoreApplication::processEvents(); // the selection lands while the button is down
+    ASSERT_TRUE(pencil) << "the row under the pointer was built anew";
+    QMouseEvent release(QEvent::MouseButtonRelease, at, pencil->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(pencil, &release);
+
+    EXPECT_EQ(sheets.requests, QStringList{QStringLiteral("snippet ") + row->snippetID()});
+    EXPECT_EQ(model.selectedQuickAccessSnippetID(), row->snippetID());
+    EXPECT_TRUE(row->isSelected());
+    EXPECT_FALSE(rows.at(0)->isSelected());
 }
 
 TEST(GalleryScreen, EachTabHoldsItsOwnImagesAndCardsIgnoreAVanishedEntry)
