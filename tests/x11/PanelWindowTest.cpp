@@ -59,7 +59,7 @@ TEST(PanelWindow, ClicksOutsideTheNotchReachTheWindowBelow)
 {
     writeSettings(kOnboarded);
     Fixture below("Below", {}, QStringLiteral("800x600+600+100"));
-    ASSERT_TRUE(waitForActive(below.pid()));
+    ASSERT_TRUE(below.waitForKeyboard());
     movePointer(kAway);
     Program tarnel(tarnelBinary());
     const std::optional<Window> panel = waitForPanel();
