@@ -34,9 +34,10 @@ struct Program {
         : link(seed.model(), settings)
     {
         workspace.setOwnPid(4242);
-        controller = std::make_unique<NotchPanelController>(
-            link, PanelServices{settings, workspace, permissions, traits, [] { return QPoint(960, 8); },
-                                [] { return false; }, nullptr, nullptr, nullptr, {}});
+        PanelServices services{settings, workspace, permissions, traits, [] { return QPoint(960, 8); },
+                               [] { return false; }, nullptr, nullptr, nullptr, {}};
+        services.clipboardModel = &seed.model();
+        controller = std::make_unique<NotchPanelController>(link, services);
         controller->show();
         QCoreApplication::processEvents();
     }

@@ -152,6 +152,23 @@ void BM_ScrollFrameColdThumbnails(benchmark::State &state)
 }
 BENCHMARK(BM_ScrollFrameColdThumbnails)->Unit(benchmark::kMillisecond)->Iterations(20);
 
+// Every image of the largest history asked for at once, as a list scrolled end to end does, until
+// the last picture is there: the few decodes running at a time set how long the last one waits.
+void BM_DecodeEveryThumbnail(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto fixture = std::make_unique<ListFixture>();
+        state.ResumeTiming();
+        fixture->warm();
+        state.PauseTiming();
+        fixture.reset();
+        state.ResumeTiming();
+    }
+    state.SetLabel("100 images of 500 entries, from the first ask to the last picture");
+}
+BENCHMARK(BM_DecodeEveryThumbnail)->Unit(benchmark::kMillisecond)->Iterations(10);
+
 // The visible views repaint in the other appearance; no widget is created.
 void BM_SwitchAppearance(benchmark::State &state)
 {

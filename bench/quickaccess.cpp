@@ -76,10 +76,14 @@ struct Fixture {
         // The program's road: the panel controller over the model, Quick Access hosted in
         // its panel.
         link = std::make_unique<ClipboardModelPanelLink>(*model, settings);
-        controller = std::make_unique<NotchPanelController>(
-            *link, PanelServices{settings, workspace, permissions, traits, [] { return QPoint(960, 700); }, {}, nullptr, nullptr, nullptr, {}});
+        PanelServices services{settings, workspace, permissions, traits, [] { return QPoint(960, 700); }, {}, nullptr, nullptr, nullptr, {}};
+        services.clipboardModel = model.get();
+        controller = std::make_unique<NotchPanelController>(*link, services);
         hostedView = new QuickAccessView(*model);
-        controller->panel()->setContent(new QuickAccessHost(*model, new QWidget, hostedView));
+        auto *host = new QuickAccessHost(new QWidget, hostedView);
+        QObject::connect(model.get(), &ClipboardModel::isQuickAccessPresentedChanged, host,
+                         [host, model = model.get()] { host->setQuickAccessPresented(model->isQuickAccessPresented()); });
+        controller->panel()->setContent(host);
         controller->show();
         QObject::connect(monitor.get(), &GlobalPasteMonitor::quickAccessRequested, controller.get(), [this](bool pasteAs) {
             controller->openQuickAccess(pasteAs);

@@ -9,6 +9,7 @@
 #include "core/ClipboardTransform.h"
 #include "core/EntrySearchIndex.h"
 #include "core/ClipboardImageStore.h"
+#include "core/EntryImageBytes.h"
 #include "core/OCRTextDestination.h"
 #include "core/QuickAccessKeyboardFocus.h"
 #include "engine/HistoryEncoder.h"
@@ -259,6 +260,9 @@ public:
     // The bytes of an entry's image: its bytes in memory, else its store file, else its
     // screenshot file; nothing when none can be read.
     std::optional<QByteArray> imageData(const ClipboardEntry &entry) const;
+    // The same reading as a value of its own, for worker threads: it stays valid and safe to use
+    // after the model is gone, which a pointer to the model would not.
+    EntryImageBytes imageBytes() const { return EntryImageBytes(m_clipboardImageStore); }
 
     // ---- monitoring and capture ----
     // Captures each change the clipboard reports as soon as the event loop turns, each from its
@@ -495,7 +499,6 @@ private:
     void loadIdLists();
     void installScreenshotMonitorCallbacks();
     bool hasStoreFile(const ClipboardEntry &entry) const;
-    static std::optional<QByteArray> readScreenshotFile(const QString &path);
     void backUpUnreadable(const QString &key, const QByteArray &bytes, bool nothingRead);
     // Whether a list may be written under the key: an empty list never replaces stored data
     // that could not be read, so nothing is lost before the user adds something new.

@@ -1,7 +1,6 @@
 #include "engine/ClipboardModel.h"
 
 #include "core/Logging.h"
-#include "core/ScreenshotStability.h"
 #include "platform/ScreenshotFolderMonitor.h"
 #include "platform/ScreenshotLocation.h"
 #include "platform/HistoryStore.h"
@@ -64,7 +63,7 @@ void ClipboardModel::loadHistory()
     for (ClipboardEntry &entry : m_entries) {
         if (entry.imageData || !entry.screenshotFileURL || hasStoreFile(entry))
             continue;
-        entry.imageData = readScreenshotFile(*entry.screenshotFileURL);
+        entry.imageData = EntryImageBytes::readScreenshotFile(*entry.screenshotFileURL);
     }
 }
 
@@ -201,18 +200,6 @@ bool ClipboardModel::hasStoreFile(const ClipboardEntry &entry) const
 {
     return entry.imageFilePath && m_clipboardImageStore.isManagedPath(*entry.imageFilePath)
         && QFileInfo(*entry.imageFilePath).isFile();
-}
-
-std::optional<QByteArray> ClipboardModel::readScreenshotFile(const QString &path)
-{
-    QFile file(path);
-    // Only a file the import could have taken: never more than its size ceiling in memory.
-    if (!file.open(QIODevice::ReadOnly) || file.size() > ScreenshotStability::kMaxFileBytes)
-        return std::nullopt;
-    QByteArray bytes = file.read(ScreenshotStability::kMaxFileBytes + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > ScreenshotStability::kMaxFileBytes)
-        return std::nullopt;
-    return bytes;
 }
 
 void ClipboardModel::loadSnippets()
@@ -372,13 +359,5 @@ void ClipboardModel::persistConsumedEntries()
 
 std::optional<QByteArray> ClipboardModel::imageData(const ClipboardEntry &entry) const
 {
-    if (entry.imageData)
-        return entry.imageData;
-    if (entry.imageFilePath) {
-        if (std::optional<QByteArray> bytes = m_clipboardImageStore.load(*entry.imageFilePath))
-            return bytes;
-    }
-    if (entry.screenshotFileURL)
-        return readScreenshotFile(*entry.screenshotFileURL);
-    return std::nullopt;
+    return imageBytes().read(entry);
 }

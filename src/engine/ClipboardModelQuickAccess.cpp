@@ -1,5 +1,7 @@
 #include "engine/ClipboardModel.h"
 
+#include "engine/QuickAccessChoices.h"
+
 #include <algorithm>
 
 namespace {
@@ -25,29 +27,17 @@ bool isImageEntry(const ClipboardEntry &entry)
 
 const std::array<ClipboardTransform, 8> &ClipboardModel::quickTextOptions()
 {
-    static const std::array<ClipboardTransform, 8> options{
-        ClipboardTransform::Uppercase,   ClipboardTransform::PlainText,    ClipboardTransform::Lowercase,
-        ClipboardTransform::TitleCase,   ClipboardTransform::SentenceCase, ClipboardTransform::Clean,
-        ClipboardTransform::Trim,        ClipboardTransform::RemoveLineBreaks,
-    };
-    return options;
+    return QuickAccessChoices::textOptions();
 }
 
 const std::array<QuickImageAction, 4> &ClipboardModel::quickImageOptions()
 {
-    static const std::array<QuickImageAction, 4> options{QuickImageAction::Preview, QuickImageAction::Edit,
-                                                         QuickImageAction::SavePNG, QuickImageAction::SaveJPG};
-    return options;
+    return QuickAccessChoices::imageOptions();
 }
 
 const std::array<ClipboardPanelTab, 8> &ClipboardModel::quickAccessTabOrder()
 {
-    static const std::array<ClipboardPanelTab, 8> order{
-        ClipboardPanelTab::History, ClipboardPanelTab::Clipboard, ClipboardPanelTab::Pins,
-        ClipboardPanelTab::PasteStack, ClipboardPanelTab::Jars, ClipboardPanelTab::Gallery,
-        ClipboardPanelTab::Screenshots, ClipboardPanelTab::Snippets,
-    };
-    return order;
+    return QuickAccessChoices::tabOrder();
 }
 
 QList<ClipboardEntry> ClipboardModel::quickAccessTabEntries() const

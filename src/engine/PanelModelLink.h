@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/AppLanguage.h"
 #include "core/ClipboardAppearance.h"
 #include "core/ClipboardEntry.h"
 #include "core/ClipboardPanelTab.h"
@@ -11,21 +12,16 @@
 
 #include <optional>
 
-class ClipboardModel;
-
 // What the panel controller reads and writes of the application model: the notices that
 // shape the notch, the paste target recorded on hover, and the Quick Access flags that the
 // menu-bar popup opens and closes. The controller is written against this face only, so the
-// model and the controller can be exercised apart.
+// model and the controller can be exercised apart. Views that need more of the model than this
+// are handed the whole model by the program's entry.
 class PanelModelLink : public QObject {
     Q_OBJECT
 public:
     using QObject::QObject;
     ~PanelModelLink() override = default;
-
-    // The whole application model behind this face, for the views that need more of it than
-    // the controller does; none where the face stands alone (tests).
-    virtual ClipboardModel *clipboardModel() const { return nullptr; }
 
     // Notices (the copied notice widens the collapsed notch; a screenshot notice replaces it).
     virtual std::optional<ClipboardEntry> screenshotNotice() const = 0;
@@ -33,6 +29,9 @@ public:
     virtual void dismissScreenshotNotice() = 0;
     virtual ClipboardAppearance appearance() const = 0;
     virtual int entryCount() const = 0;
+    // The interface language: the locale of the panel's dates and numbers, and when its texts
+    // are built anew.
+    virtual AppLanguage language() const = 0;
 
     // The application in front when the panel expanded: target of the next paste (never Tarnel
     // itself) and the context name that ranks its copies first.
@@ -75,6 +74,7 @@ Q_SIGNALS:
     void screenshotNoticeChanged();
     void copiedNoticeVisibleChanged();
     void appearanceChanged();
+    void languageChanged();
     void entriesChanged();
     void quickAccessChanged();
 };

@@ -13,6 +13,7 @@ ClipboardModelPanelLink::ClipboardModelPanelLink(ClipboardModel &model, Settings
     connect(&model, &ClipboardModel::screenshotNoticeChanged, this, &PanelModelLink::screenshotNoticeChanged);
     connect(&model, &ClipboardModel::copiedNoticeVisibleChanged, this, &PanelModelLink::copiedNoticeVisibleChanged);
     connect(&model, &ClipboardModel::appearanceChanged, this, &PanelModelLink::appearanceChanged);
+    connect(&model, &ClipboardModel::languageChanged, this, &PanelModelLink::languageChanged);
     connect(&model, &ClipboardModel::entriesChanged, this, &PanelModelLink::entriesChanged);
     connect(&model, &ClipboardModel::isQuickAccessPresentedChanged, this, &PanelModelLink::quickAccessChanged);
 }
@@ -22,6 +23,7 @@ bool ClipboardModelPanelLink::copiedNoticeVisible() const { return m_model.copie
 void ClipboardModelPanelLink::dismissScreenshotNotice() { m_model.dismissScreenshotNotice(); }
 ClipboardAppearance ClipboardModelPanelLink::appearance() const { return m_model.appearance(); }
 int ClipboardModelPanelLink::entryCount() const { return static_cast<int>(m_model.entries().size()); }
+AppLanguage ClipboardModelPanelLink::language() const { return m_model.language(); }
 
 void ClipboardModelPanelLink::setPasteTargetApplication(const std::optional<RunningApplication> &application)
 {

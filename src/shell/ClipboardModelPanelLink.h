@@ -12,13 +12,12 @@ class ClipboardModelPanelLink : public PanelModelLink {
 public:
     ClipboardModelPanelLink(ClipboardModel &model, SettingsStore &settings, QObject *parent = nullptr);
 
-    ClipboardModel *clipboardModel() const override { return &m_model; }
-
     std::optional<ClipboardEntry> screenshotNotice() const override;
     bool copiedNoticeVisible() const override;
     void dismissScreenshotNotice() override;
     ClipboardAppearance appearance() const override;
     int entryCount() const override;
+    AppLanguage language() const override;
 
     void setPasteTargetApplication(const std::optional<RunningApplication> &application) override;
     std::optional<RunningApplication> pasteTargetApplication() const override;

@@ -113,7 +113,7 @@ NotchPanelController::~NotchPanelController()
 
 QWidget *NotchPanelController::makePanelView(bool isStandaloneSettings)
 {
-    return new ClipboardPanelView(m_model, *this, isStandaloneSettings);
+    return new ClipboardPanelView(m_model, m_services.clipboardModel, *this, isStandaloneSettings);
 }
 
 void NotchPanelController::buildPanel()

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 
+class ClipboardModel;
 class MenuBarPopover;
 class ModelClock;
 class SystemModelClock;
@@ -71,6 +72,10 @@ struct PanelServices {
     DesktopCompositor *compositor = nullptr;
     // Runs the hover delays; Qt's timers when none. Tests move time by hand.
     ModelClock *clock = nullptr;
+    // The whole application model, for the windows whose views need more of it than the
+    // controller's face (the settings, the guide, the details panel, the screenshot text sheet);
+    // none where the controller runs alone, which then offers only what the face gives.
+    ClipboardModel *clipboardModel = nullptr;
 };
 
 // The clocks of hover; tests shorten them, the program keeps the defaults.

@@ -180,7 +180,7 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
 
     QWidget *content = nullptr;
     if (extractText) {
-        auto *sheet = new ScreenshotTextSheet(entry, m_model.appearance(), m_model.clipboardModel(),
+        auto *sheet = new ScreenshotTextSheet(entry, m_model.appearance(), m_services.clipboardModel,
                                               m_services.textRecognizer, m_services.qrDetector);
         connect(sheet, &ScreenshotTextSheet::closeRequested, window, &QWidget::close);
         content = sheet;

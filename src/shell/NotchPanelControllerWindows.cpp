@@ -3,10 +3,8 @@
 
 #include "core/L10n.h"
 #include "core/Logging.h"
-#include "engine/ClipboardModel.h"
 #include "platform/Permissions.h"
 #include "platform/SettingsStore.h"
-#include "engine/ClipboardModel.h"
 #include "shell/TarnelPanel.h"
 #include "ui/onboarding/OnboardingView.h"
 
@@ -57,18 +55,11 @@ void NotchPanelController::openSettingsWindow()
     constexpr Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
         | Qt::WindowMinimizeButtonHint;
     QWidget *window = makeHostWindow(makePanelView(true), L10n::text(QStringLiteral("Nastavenia Tarnel")), flags);
-    if (ClipboardModel *model = m_model.clipboardModel()) {
-        connect(model, &ClipboardModel::languageChanged, window,
-                [window] { window->setWindowTitle(L10n::text(QStringLiteral("Nastavenia Tarnel"))); });
-    }
+    // The title is the window's part of the interface: it follows the language with the rest.
+    connect(&m_model, &PanelModelLink::languageChanged, window,
+            [window] { window->setWindowTitle(L10n::text(QStringLiteral("Nastavenia Tarnel"))); });
     window->setMinimumSize(PanelMetrics::settingsMinimumSize.toSize());
     window->setWindowRole(QString::fromLatin1(TarnelPanel::settingsRole));
-    // The title is the window's part of the interface: it follows the language with the rest.
-    if (ClipboardModel *model = m_model.clipboardModel()) {
-        connect(model, &ClipboardModel::languageChanged, window, [window] {
-            window->setWindowTitle(L10n::text(QStringLiteral("Nastavenia Tarnel")));
-        }, Qt::QueuedConnection);
-    }
     window->resize(PanelMetrics::settingsSize.toSize());
     centreOnScreen(window);
     m_settingsWindow = window;
@@ -81,7 +72,7 @@ void NotchPanelController::showOnboarding()
         presentWindow(m_onboardingWindow);
         return;
     }
-    ClipboardModel *model = m_model.clipboardModel();
+    ClipboardModel *model = m_services.clipboardModel;
     if (!model) {
         qCWarning(lcShell) << "The first-run guide needs the application model; none is attached";
         return;

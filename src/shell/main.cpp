@@ -158,6 +158,7 @@ int main(int argc, char *argv[])
         services.updater = desktop.updater.get();
         services.compositor = &desktop.compositor;
         services.trayHostMonitor = &desktop.trayHost;
+        services.clipboardModel = desktop.model.get();
         auto controller = std::make_unique<NotchPanelController>(*desktop.panelModel, services);
         NotchPanelController *panelController = controller.get();
 
@@ -177,11 +178,16 @@ int main(int argc, char *argv[])
                                  else
                                      panelController->openAccessibilitySettings();
                              });
-            auto *panelView = new ClipboardPanelView(*desktop.panelModel, *panelController, false);
+            auto *panelView = new ClipboardPanelView(*desktop.panelModel, desktop.model.get(), *panelController, false);
             // Image options chosen in Quick Access are performed by the panel's view.
             QObject::connect(quickAccess, &QuickAccessView::imageActionChosen, panelView,
                              &ClipboardPanelView::performQuickImageAction);
-            return new QuickAccessHost(*desktop.model, panelView, quickAccess);
+            auto *host = new QuickAccessHost(panelView, quickAccess);
+            ClipboardModel *model = desktop.model.get();
+            const auto follow = [host, model] { host->setQuickAccessPresented(model->isQuickAccessPresented()); };
+            QObject::connect(model, &ClipboardModel::isQuickAccessPresentedChanged, host, follow);
+            follow();
+            return host;
         };
         controller->panel()->setContent(hostedContent());
         // A paste closes Quick Access in the model; the panel then goes back under the notch

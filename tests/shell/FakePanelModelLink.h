@@ -6,9 +6,6 @@
 // and read; setters announce their changes as the model does.
 class FakePanelModelLink : public PanelModelLink {
 public:
-    // The whole model, for the windows whose views need it (the guide); none unless a test
-    // attaches one.
-    ClipboardModel *clipboardModel() const override { return whole; }
     std::optional<ClipboardEntry> screenshotNotice() const override { return notice; }
     bool copiedNoticeVisible() const override { return copiedNotice; }
     void dismissScreenshotNotice() override
@@ -18,6 +15,7 @@ public:
     }
     ClipboardAppearance appearance() const override { return ClipboardAppearance::Dark; }
     int entryCount() const override { return entries; }
+    AppLanguage language() const override { return lang; }
 
     void setPasteTargetApplication(const std::optional<RunningApplication> &application) override { target = application; }
     std::optional<RunningApplication> pasteTargetApplication() const override { return target; }
@@ -56,6 +54,11 @@ public:
         notice = std::move(entry);
         Q_EMIT screenshotNoticeChanged();
     }
+    void setLanguage(AppLanguage value)
+    {
+        lang = value;
+        Q_EMIT languageChanged();
+    }
     void setCopiedNotice(bool visible)
     {
         copiedNotice = visible;
@@ -82,5 +85,5 @@ public:
     ClipboardPresentationMode savedMode = ClipboardPresentationMode::Notch;
     int monitoringStarts = 0;
     QStringList recognized;
-    ClipboardModel *whole = nullptr;
+    AppLanguage lang = AppLanguage::Sk;
 };

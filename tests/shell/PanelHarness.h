@@ -55,7 +55,6 @@ struct PanelHarness {
         modelServices.imageFolder = folder.filePath(QStringLiteral("Clipboard Images"));
         modelServices.backupFolder = folder.path();
         wholeModel = std::make_unique<ClipboardModel>(std::move(modelServices));
-        model.whole = wholeModel.get();
         PanelServices services{settings, workspace, permissions, traits, [this] { return pointer; },
                                [this] { return trayAvailable; }, nullptr, nullptr, &screenText,
                                [this](const QString &message, const QString &, const QStringList &) {
@@ -65,6 +64,7 @@ struct PanelHarness {
                                nullptr, &trayHost};
         services.compositor = &compositor;
         services.clock = &clock;
+        services.clipboardModel = wholeModel.get();
         controller = std::make_unique<NotchPanelController>(model, services, timings);
     }
 

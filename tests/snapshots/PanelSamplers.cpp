@@ -88,7 +88,7 @@ QWidget *panelSample(PanelLook look, ClipboardPanelTab tab, bool keysAllowed)
             }
         }
     }
-    auto *view = new ClipboardPanelView(*link, *controller, false);
+    auto *view = new ClipboardPanelView(*link, &model, *controller, false);
     link->setParent(view);
     controller->setParent(view);
     view->resize(kPanelSize);

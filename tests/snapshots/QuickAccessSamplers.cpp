@@ -2,10 +2,14 @@
 
 #include "core/AccessibilityNotice.h"
 #include "engine/ClipboardModel.h"
+#include "support/WidgetEvents.h"
 #include "ui/panel/EntryActionsMenu.h"
+#include "ui/panel/EntryThumbnails.h"
 #include "ui/quickaccess/QuickAccessView.h"
 
 #include <QCoreApplication>
+
+#include <algorithm>
 
 QWidget *actionsMenuSample(testsupport::SeededModel &seed, ClipboardKind kind, int page)
 {
@@ -60,5 +64,15 @@ QWidget *quickAccessSample(testsupport::SeededModel &seed, QuickAccessSample sam
     }
     auto *view = new QuickAccessView(model);
     view->setFrameSize(frame);
+    // Row pictures are asked for by the first paint and decoded off the main thread; the picture
+    // waits for them.
+    view->grab();
+    if (const EntryThumbnails *thumbnails = view->findChild<EntryThumbnails *>()) {
+        const QList<ClipboardEntry> entries = model.entries();
+        testsupport::waitFor([thumbnails, &entries] {
+            return std::none_of(entries.begin(), entries.end(),
+                                [thumbnails](const ClipboardEntry &entry) { return thumbnails->isPending(entry.id); });
+        });
+    }
     return view;
 }

@@ -34,7 +34,7 @@ protected:
     NotchPanelViewTest() : link(seed.model(), settings)
     {
         model().setAccessibilityPermissionEnabled(true);
-        view = std::make_unique<ClipboardPanelView>(link, controller, false);
+        view = std::make_unique<ClipboardPanelView>(link, &model(), controller, false);
         view->resize(view->sizeHint());
         view->show();
         settle();
@@ -406,7 +406,7 @@ TEST_F(NotchPanelViewTest, SearchFocusIsMirroredIntoTheModel)
 TEST_F(NotchPanelViewTest, EveryHostsOpenSheetHoldsThePanelUntilTheLastOneCloses)
 {
     // The popup's view shares the controller with the notch's.
-    ClipboardPanelView popup(link, controller, false);
+    ClipboardPanelView popup(link, &model(), controller, false);
     const ClipboardEntry image = seed.first(ClipboardKind::Image);
     view->performQuickImageAction(QuickImageAction::Preview, image);
     EXPECT_TRUE(controller.editorOpen);
@@ -424,7 +424,7 @@ TEST_F(NotchPanelViewTest, EveryHostsOpenSheetHoldsThePanelUntilTheLastOneCloses
 
 TEST_F(NotchPanelViewTest, TheFootersJarEditorHoldsThePanelWhileAnotherHostsSheetOutlivesIt)
 {
-    ClipboardPanelView popup(link, controller, false);
+    ClipboardPanelView popup(link, &model(), controller, false);
     const ClipboardEntry image = seed.first(ClipboardKind::Image);
     model().setSelectedTab(ClipboardPanelTab::Jars);
     settle();

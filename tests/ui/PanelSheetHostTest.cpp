@@ -95,7 +95,7 @@ protected:
         link = std::make_unique<ClipboardModelPanelLink>(*model, settings);
         panel.resize(450, 460);
         panel.show();
-        host = std::make_unique<PanelSheetHost>(*link, controller, &panel);
+        host = std::make_unique<PanelSheetHost>(*model, controller, &panel);
     }
     void TearDown() override
     {

@@ -12,6 +12,7 @@
 
 #include <cmath>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -459,6 +460,55 @@ TEST_F(QuickAccessViewTest, TheSearchFieldTellsTheModelWhenItHasTheKeyboard)
     model->setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Items);
     EXPECT_FALSE(view->searchField()->hasFocus());
     EXPECT_FALSE(model->isSearchFieldFocused());
+}
+
+// The tab bar, the options and the notice only show what they are told and announce the
+// user's choices: each choice must reach the model, and each change of the model must reach them.
+TEST_F(QuickAccessViewTest, TabsOptionsAndNoticeHandChoicesToTheModelAndFollowIt)
+{
+    openQuickAccess();
+    QuickAccessTabBar &tabs = *view->tabBar();
+    model->setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Search);
+    clickTab(ClipboardPanelTab::Pins);
+    EXPECT_EQ(model->selectedTab(), ClipboardPanelTab::Pins);
+    EXPECT_EQ(model->quickAccessKeyboardFocus(), QuickAccessKeyboardFocus::Tabs) << "a clicked tab takes the keyboard";
+    EXPECT_EQ(tabs.selectedTab(), ClipboardPanelTab::Pins);
+    model->setSelectedTab(ClipboardPanelTab::Snippets);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs.selectedTab() == ClipboardPanelTab::Snippets; }));
+
+    model->setSelectedTab(ClipboardPanelTab::History);
+    model->setSelectedEntryID(QStringLiteral("e2"));
+    ASSERT_TRUE(model->openQuickPasteOptions());
+    QuickAccessOptionsPage &options = *view->options();
+    ASSERT_TRUE(options.isVisible());
+    QTest::mouseMove(&options, options.rowRect(2).center().toPoint());
+    EXPECT_EQ(model->selectedQuickPasteOptionIndex(), 2);
+    model->setSelectedQuickPasteOptionIndex(4);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return options.selectedRow() == 4; }));
+    // The first text option writes the upper case of the entry.
+    QTest::mouseClick(&options, Qt::LeftButton, {}, options.rowRect(0).center().toPoint());
+    EXPECT_EQ(pasteboard.content().text, QStringLiteral("ENTRY NUMBER 2"));
+
+    openQuickAccess();
+    model->setSelectedEntryID(QStringLiteral("e2"));
+    ASSERT_TRUE(model->openQuickPasteOptions());
+    auto *back = options.findChild<QAbstractButton *>();
+    ASSERT_TRUE(back && back->toolTip() == QStringLiteral("Späť na históriu"));
+    back->click();
+    EXPECT_FALSE(model->isQuickPasteOptionsPresented());
+
+    QList<bool> settingsRequests;
+    QObject::connect(view.get(), &QuickAccessView::permissionSettingsRequested,
+                     [&](bool trusted) { settingsRequests.append(trusted); });
+    model->setAccessibilityPermissionEnabled(false);
+    model->setShortcutNotice(AccessibilityNotice::copyNeedsKeys());
+    PanelButton &noticeButton = *view->notice()->settingsButton();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return noticeButton.look().title == QStringLiteral("Otvoriť Prístupnosť"); }));
+    noticeButton.click();
+    model->setAccessibilityPermissionEnabled(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return noticeButton.look().title == QStringLiteral("Otvoriť Monitorovanie vstupu"); }));
+    noticeButton.click();
+    EXPECT_EQ(settingsRequests, (QList<bool>{false, true}));
 }
 
 } // namespace

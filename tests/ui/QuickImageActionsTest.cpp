@@ -49,7 +49,7 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         harness.controller->show();
-        view = std::make_unique<ClipboardPanelView>(harness.model, *harness.controller, false);
+        view = std::make_unique<ClipboardPanelView>(harness.model, harness.wholeModel.get(), *harness.controller, false);
         view->setSavePanel([this](const QString &proposedName, QuickImageAction format,
                                   std::function<void(const QString &)> onChosen) {
             asked.append({proposedName, format});

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 QByteArray png(int width)
@@ -40,6 +42,8 @@ TEST(ScreenshotReader, TriesEachImageSourceInTurnUntilOneDecodes)
     const QString shot = dir.filePath(QStringLiteral("shot.png"));
     const QString broken = dir.filePath(QStringLiteral("broken.image"));
     const QString missing = dir.filePath(QStringLiteral("gone.image"));
+    const QString pipe = dir.filePath(QStringLiteral("pipe.image"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     for (const auto &[path, bytes] : {std::pair{stored, png(20)}, {shot, png(30)}, {broken, QByteArray("no image")}}) {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -56,6 +60,7 @@ TEST(ScreenshotReader, TriesEachImageSourceInTurnUntilOneDecodes)
         {"bytes that do not decode fall to the stored file", QByteArray("x"), stored, shot, 20},
         {"stored file gone, screenshot file read", std::nullopt, missing, shot, 30},
         {"stored file broken, screenshot file read", std::nullopt, broken, shot, 30},
+        {"stored path a pipe, screenshot file read", std::nullopt, pipe, shot, 30},
         {"screenshot file only", std::nullopt, std::nullopt, shot, 30},
         {"nothing readable", std::nullopt, missing, std::nullopt, 0},
         {"no source", std::nullopt, std::nullopt, std::nullopt, 0},

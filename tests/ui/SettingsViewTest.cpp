@@ -6,8 +6,11 @@
 #include "core/L10n.h"
 #include "shell/PermissionExplanation.h"
 #include "ui/quickaccess/QuickAccessPermissionNotice.h"
+#include "ui/quickaccess/QuickAccessView.h"
+#include "ui/settings/AppearancePicker.h"
 #include "ui/settings/ClipboardSettingsPage.h"
 #include "ui/settings/GeneralSettingsPage.h"
+#include "ui/settings/LanguagePicker.h"
 #include "ui/settings/MenuPicker.h"
 #include "ui/style/PanelStyle.h"
 #include "ui/settings/PickerOption.h"
@@ -90,7 +93,8 @@ TEST(SettingsView, LaunchAtLoginShowsTheRefusalAndFlipsBack)
     services.backupFolder = folder.path();
     ClipboardModel model(std::move(services));
     FakePanelController controller;
-    GeneralSettingsPage page(model, controller);
+    SettingsView view(model, controller, nullptr, true);
+    GeneralSettingsPage &page = *view.page()->findChild<GeneralSettingsPage *>();
 
     loginItem.setFailure(QStringLiteral("autostart folder is read-only"));
     page.launchToggle()->switchButton()->click();
@@ -105,6 +109,65 @@ TEST(SettingsView, LaunchAtLoginShowsTheRefusalAndFlipsBack)
 
     page.findChild<QAbstractButton *>(QStringLiteral("openGuide"))->click();
     EXPECT_EQ(controller.requests, QStringList{QStringLiteral("onboarding")});
+}
+
+TEST(SettingsView, PickersShowOnlyWhatTheirOwnerReports)
+{
+    // A click is a wish: the selection moves once the owner says the setting changed, so a
+    // refused or overridden choice never shows as made.
+    AppearancePicker appearance(ClipboardAppearance::Dark);
+    QSignalSpy appearanceChosen(&appearance, &AppearancePicker::appearanceChosen);
+    appearance.option(ClipboardAppearance::Light)->click();
+    ASSERT_EQ(appearanceChosen.size(), 1);
+    EXPECT_EQ(appearanceChosen.first().first().value<ClipboardAppearance>(), ClipboardAppearance::Light);
+    EXPECT_TRUE(appearance.option(ClipboardAppearance::Dark)->isSelected());
+    appearance.setAppearance(ClipboardAppearance::Light);
+    EXPECT_TRUE(appearance.option(ClipboardAppearance::Light)->isSelected());
+    EXPECT_FALSE(appearance.option(ClipboardAppearance::Dark)->isSelected());
+    EXPECT_EQ(appearance.badgeText(), QStringLiteral("Svetlý"));
+
+    LanguagePicker language(AppLanguage::Sk);
+    QSignalSpy languageChosen(&language, &LanguagePicker::languageChosen);
+    language.option(AppLanguage::En)->click();
+    ASSERT_EQ(languageChosen.size(), 1);
+    EXPECT_EQ(languageChosen.first().first().value<AppLanguage>(), AppLanguage::En);
+    EXPECT_TRUE(language.option(AppLanguage::Sk)->isSelected());
+    language.setLanguage(AppLanguage::En);
+    EXPECT_TRUE(language.option(AppLanguage::En)->isSelected());
+    EXPECT_FALSE(language.option(AppLanguage::Sk)->isSelected());
+}
+
+TEST(SettingsView, PageChoicesReachTheModelAndTheModelReachesThePages)
+{
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    model.setAppearance(ClipboardAppearance::Dark);
+    QTemporaryDir folder;
+    model.setScreenshotFolder(folder.path());
+    FakePanelController controller;
+    SettingsView view(model, controller, nullptr, true);
+
+    auto *general = view.page()->findChild<GeneralSettingsPage *>();
+    ASSERT_TRUE(general);
+    AppearancePicker *appearance = general->appearancePicker();
+    EXPECT_TRUE(appearance->option(ClipboardAppearance::Dark)->isSelected()) << "the page opens on the model's value";
+    appearance->option(ClipboardAppearance::Light)->click();
+    EXPECT_EQ(model.appearance(), ClipboardAppearance::Light);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return appearance->option(ClipboardAppearance::Light)->isSelected(); }));
+    model.setAppearance(ClipboardAppearance::Dark);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return appearance->option(ClipboardAppearance::Dark)->isSelected(); }));
+    EXPECT_EQ(appearance->badgeText(), QStringLiteral("Tmavý"));
+    EXPECT_EQ(general->languagePicker()->option(AppLanguage::Sk)->isSelected(), model.language() == AppLanguage::Sk);
+
+    view.setTab(SettingsView::Tab::Screenshots);
+    auto *screenshots = view.page()->findChild<ScreenshotSettingsPage *>();
+    ASSERT_TRUE(screenshots);
+    ASSERT_TRUE(model.automaticScreenshotCapture());
+    EXPECT_TRUE(screenshots->importToggle()->value());
+    screenshots->importToggle()->switchButton()->click();
+    EXPECT_FALSE(model.automaticScreenshotCapture());
+    model.setAutomaticScreenshotCapture(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return screenshots->importToggle()->value(); }));
 }
 
 TEST(SettingsView, PresentationPickerAsksTheControllerAndFollowsIt)
@@ -181,8 +244,9 @@ TEST(SettingsView, AWaylandSessionSaysWhereShortcutsPasteAndCopiesReach)
                                           "them on.");
     ShortcutSettingsPage page(model, controller);
     EXPECT_EQ(page.sessionText(), limits);
-    QuickAccessPermissionNotice notice(model);
-    notice.setNotice(AccessibilityNotice::copyNeedsKeys());
+    QuickAccessView quickAccess(model);
+    model.setShortcutNotice(AccessibilityNotice::copyNeedsKeys());
+    const QuickAccessPermissionNotice &notice = *quickAccess.notice();
     EXPECT_TRUE(notice.message().startsWith(L10n::text(AccessibilityNotice::copyNeedsKeys()))) << notice.message().toStdString();
     EXPECT_TRUE(notice.message().endsWith(limits)) << notice.message().toStdString();
     EXPECT_TRUE(PermissionExplanation::text(Permissions::Kind::InputMonitoring, true).endsWith(limits));
@@ -194,7 +258,9 @@ TEST(SettingsView, ScreenshotPageNeedsAFolderBeforeTheSwitch)
     ClipboardModel &model = seed.model();
     model.setScreenshotFolderPath(std::nullopt);
     FakePanelController controller;
-    ScreenshotSettingsPage page(model, controller);
+    SettingsView view(model, controller, nullptr, true);
+    view.setTab(SettingsView::Tab::Screenshots);
+    ScreenshotSettingsPage &page = *view.page()->findChild<ScreenshotSettingsPage *>();
     EXPECT_FALSE(page.importToggle()->isEnabled());
     EXPECT_EQ(page.folderName(), QStringLiteral("Priečinok nie je vybraný"));
     EXPECT_EQ(page.folderButton()->look().title, QStringLiteral("Vybrať"));

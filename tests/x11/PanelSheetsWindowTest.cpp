@@ -58,7 +58,7 @@ TEST(PanelSheetsWindow, ASheetOverTheOpenPanelTakesTheKeysAndHoldsThePanelOpen)
     ASSERT_TRUE(waitOnScreen(controller.panel())) << "the hover below needs the panel under the pointer";
 
     // What the panel's root view does with a host: it holds the panel open while the host shows.
-    PanelSheetHost host(link, controller, controller.panel());
+    PanelSheetHost host(model, controller, controller.panel());
     QObject::connect(&host, &PanelSheetHost::presentingChanged, &controller,
                      [&controller](bool presenting) { controller.setEditorOpen(presenting); });
 

@@ -99,8 +99,10 @@ TEST(ScreenshotTools, ToastOpensTheTextSheetWhichSavesTheTextAndTheQrPayload)
     services.screenshotMonitor = std::make_unique<ScreenshotFolderMonitor>(std::make_unique<LinuxFolderWatcher>());
     ClipboardModel model(std::move(services));
     ClipboardModelPanelLink link(model, settings);
-    NotchPanelController controller(link, PanelServices{settings, workspace, permissions, traits, {}, [] { return true; },
-                                                        &recognizer, &detector, nullptr, {}});
+    PanelServices panelServices{settings, workspace, permissions, traits, {}, [] { return true; },
+                                &recognizer, &detector, nullptr, {}};
+    panelServices.clipboardModel = &model;
+    NotchPanelController controller(link, panelServices);
     model.startMonitoring();
     model.setScreenshotFolder(shots.path());
 

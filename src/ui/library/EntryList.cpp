@@ -85,7 +85,7 @@ EntryList::EntryList(ClipboardModel &model, PanelSheets &sheets, bool inPasteSta
 {
     m_entries = new EntryListModel(this);
     ClipboardModel *source = &model;
-    m_thumbnails = new EntryThumbnails([source](const ClipboardEntry &entry) { return source->imageData(entry); }, this);
+    m_thumbnails = new EntryThumbnails(EntryThumbnails::reading(model.imageBytes()), this);
     EntryRowDelegate::Context context;
     context.selectedID = [source] { return source->selectedEntryID(); };
     context.expandedID = [this] { return m_sheets.expandedControlsEntryID(); };

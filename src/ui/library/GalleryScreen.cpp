@@ -2,11 +2,11 @@
 
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
-#include "ui/library/GalleryImages.h"
 #include "ui/library/ScreenBody.h"
 #include "ui/library/SectionHeading.h"
 #include "ui/panel/EntryActionsMenu.h"
 #include "ui/panel/EntryOverflowButton.h"
+#include "ui/panel/EntryThumbnails.h"
 #include "ui/panel/MasonryGridLayout.h"
 #include "ui/panel/PanelSheets.h"
 #include "ui/panel/SectionSymbols.h"
@@ -20,8 +20,7 @@
 GalleryScreen::GalleryScreen(ClipboardModel &model, PanelSheets &sheets, QWidget *parent)
     : QWidget(parent), m_model(model), m_sheets(sheets)
 {
-    ClipboardModel *source = &model;
-    m_images = new GalleryImages([source](const ClipboardEntry &entry) { return source->imageData(entry); }, this);
+    m_images = new EntryThumbnails(EntryThumbnails::reading(model.imageBytes()), this, kPictureSide);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(kSpacing);
@@ -42,7 +41,7 @@ GalleryScreen::GalleryScreen(ClipboardModel &model, PanelSheets &sheets, QWidget
     m_body = body.stack;
     layout->addWidget(body.widget, 1);
 
-    connect(m_images, &GalleryImages::ready, this, [this](const QString &id) {
+    connect(m_images, &EntryThumbnails::ready, this, [this](const QString &id) {
         const QPointer<GalleryCard> card = m_cards.value(id);
         if (!card)
             return;

@@ -8,7 +8,7 @@
 #include <QWidget>
 
 class ClipboardModel;
-class GalleryImages;
+class EntryThumbnails;
 class MasonryGridLayout;
 class PanelButton;
 class PanelEmptyState;
@@ -27,6 +27,8 @@ public:
     static constexpr int kColumns = 2;
     static constexpr int kGridSpacing = 9;
     static constexpr int kBottomPadding = 2;
+    // Pixels of the longer side a card's picture is decoded to.
+    static constexpr int kPictureSide = 320;
 
     GalleryScreen(ClipboardModel &model, PanelSheets &sheets, QWidget *parent = nullptr);
     ~GalleryScreen() override;
@@ -50,7 +52,7 @@ private:
 
     ClipboardModel &m_model;
     PanelSheets &m_sheets;
-    GalleryImages *m_images = nullptr;
+    EntryThumbnails *m_images = nullptr;
     ScreenHeading *m_heading = nullptr;
     PanelButton *m_clear = nullptr;
     QStackedLayout *m_body = nullptr;

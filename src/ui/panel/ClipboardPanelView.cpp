@@ -104,10 +104,11 @@ QString modeButtonName(ClipboardPresentationMode mode)
 
 } // namespace
 
-ClipboardPanelView::ClipboardPanelView(PanelModelLink &model, PanelController &controller,
+ClipboardPanelView::ClipboardPanelView(PanelModelLink &model, ClipboardModel *clipboard, PanelController &controller,
                                        bool isStandaloneSettings, QWidget *parent)
     : QWidget(parent)
     , m_model(model)
+    , m_clipboard(clipboard)
     , m_controller(controller)
     , m_isStandaloneSettings(isStandaloneSettings)
 {
@@ -118,15 +119,14 @@ ClipboardPanelView::ClipboardPanelView(PanelModelLink &model, PanelController &c
         return;
     }
     setAttribute(Qt::WA_TranslucentBackground);
-    if (model.clipboardModel()) {
-        m_sheets = new PanelSheetHost(model, controller, this, this);
+    if (clipboard) {
+        m_sheets = new PanelSheetHost(*clipboard, controller, this, this);
         connect(m_sheets, &PanelSheetHost::editorOpenChanged, this, &ClipboardPanelView::mirrorHolds);
         connect(m_sheets, &PanelSheetHost::actionMenuOpenChanged, this, &ClipboardPanelView::mirrorHolds);
-        // A new language builds every text below the root afresh; the sheets belong to the root
-        // and stay open.
-        connect(model.clipboardModel(), &ClipboardModel::languageChanged, this, &ClipboardPanelView::buildNotch,
-                Qt::QueuedConnection);
     }
+    // A new language builds every text below the root afresh; the sheets belong to the root
+    // and stay open.
+    connect(&model, &PanelModelLink::languageChanged, this, &ClipboardPanelView::buildNotch, Qt::QueuedConnection);
     buildNotch();
 
     // Queued, as every reaction to the model: a paste that changes the model runs to its end
@@ -170,8 +170,8 @@ void ClipboardPanelView::buildSettings()
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    if (ClipboardModel *model = m_model.clipboardModel()) {
-        layout->addWidget(new SettingsView(*model, m_controller, m_controller.updater(), true, this), 1);
+    if (m_clipboard) {
+        layout->addWidget(new SettingsView(*m_clipboard, m_controller, m_controller.updater(), true, this), 1);
         return;
     }
     // Without the whole model only the shell's own setting can be offered: the presentation mode.
@@ -198,8 +198,7 @@ void ClipboardPanelView::buildSettings()
 void ClipboardPanelView::buildNotch()
 {
     // Dates, numbers and Qt's own texts below the root follow the interface language.
-    if (ClipboardModel *model = m_model.clipboardModel())
-        setLocale(QLocale(model->language() == AppLanguage::En ? QStringLiteral("en") : QStringLiteral("sk")));
+    setLocale(QLocale(m_model.language() == AppLanguage::En ? QStringLiteral("en") : QStringLiteral("sk")));
     delete m_summary;
     delete m_details;
     m_summary = new NotchSummary(m_model, m_controller, this);
@@ -213,8 +212,8 @@ void ClipboardPanelView::openSettings()
     // The search field lets go of the keyboard before the settings window takes it.
     if (m_details && m_details->searchField()->field()->hasFocus())
         m_details->searchField()->field()->clearFocus();
-    if (ClipboardModel *model = m_model.clipboardModel())
-        model->setSearchFieldFocused(false);
+    if (m_clipboard)
+        m_clipboard->setSearchFieldFocused(false);
     m_controller.openSettingsWindow();
 }
 
@@ -289,8 +288,8 @@ void ClipboardPanelView::relayout()
     // shows only Quick Access) spends nothing on following the model for it.
     const bool wanted = m_controller.isContentExpanded() && !notice;
     if (!m_details && wanted && isVisible()) {
-        if (ClipboardModel *model = m_model.clipboardModel()) {
-            m_details = new DetailsPanel(*model, m_controller, *m_sheets, this);
+        if (m_clipboard) {
+            m_details = new DetailsPanel(*m_clipboard, m_controller, *m_sheets, this);
             m_details->lower();
         }
     }
@@ -433,10 +432,11 @@ void ClipboardPanelView::openImageSheet(const ClipboardEntry &entry, bool edit)
     } else {
         auto *preview = new ImagePreviewSheet(entry, image, m_model.appearance());
         // The paste first, then the window closes; the sheet may outlive this view and the model.
-        connect(preview, &ImagePreviewSheet::pasteRequested, &m_model, [model = &m_model, entry] {
-            if (ClipboardModel *clipboard = model->clipboardModel())
+        if (m_clipboard) {
+            connect(preview, &ImagePreviewSheet::pasteRequested, m_clipboard, [clipboard = m_clipboard, entry] {
                 clipboard->pasteEntryFromPanel(entry, false, std::nullopt, false);
-        });
+            });
+        }
         connect(preview, &ImagePreviewSheet::closeRequested, window, &QWidget::close);
         connect(preview, &ImagePreviewSheet::pasteRequested, window, &QWidget::close);
         layout->addWidget(preview);

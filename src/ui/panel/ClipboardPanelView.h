@@ -10,6 +10,7 @@
 
 #include <functional>
 
+class ClipboardModel;
 class PanelController;
 class PanelModelLink;
 class PanelSheetHost;
@@ -26,8 +27,10 @@ class PanelSheetHost;
 class ClipboardPanelView : public QWidget {
     Q_OBJECT
 public:
-    ClipboardPanelView(PanelModelLink &model, PanelController &controller, bool isStandaloneSettings,
-                       QWidget *parent = nullptr);
+    // The link gives what the notch shows; the whole model, where there is one, feeds the
+    // details panel, its sheets and the settings. Without it the notch stands alone (tests).
+    ClipboardPanelView(PanelModelLink &model, ClipboardModel *clipboard, PanelController &controller,
+                       bool isStandaloneSettings, QWidget *parent = nullptr);
     ~ClipboardPanelView() override;
 
     bool isStandaloneSettings() const { return m_isStandaloneSettings; }
@@ -79,6 +82,7 @@ private:
     void openImageSheet(const ClipboardEntry &entry, bool edit);
 
     PanelModelLink &m_model;
+    ClipboardModel *m_clipboard;
     PanelController &m_controller;
     bool m_isStandaloneSettings;
     PanelSheetHost *m_sheets = nullptr;

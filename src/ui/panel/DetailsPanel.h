@@ -12,7 +12,8 @@ class SectionStrip;
 
 // The body of the open notch panel, 450 × 420 below the notch row: the search field, the
 // section strip, the selected section's screen with all the remaining height, and the footer
-// bar under its divider line.
+// bar under its divider line. The panel holds the search field and the section strip to the
+// model: they show its search text and section and hand it what the user does.
 class DetailsPanel : public QWidget {
     Q_OBJECT
 public:

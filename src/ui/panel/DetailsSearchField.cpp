@@ -2,8 +2,6 @@
 
 #include "core/AppShortcut.h"
 #include "core/L10n.h"
-#include "engine/ClipboardModel.h"
-#include "ui/library/SnippetsScreen.h"
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelStyle.h"
 #include "ui/style/ShortcutBadge.h"
@@ -42,7 +40,7 @@ private:
 
 } // namespace
 
-DetailsSearchField::DetailsSearchField(ClipboardModel &model, QWidget *parent) : QWidget(parent), m_model(model)
+DetailsSearchField::DetailsSearchField(const QString &text, QWidget *parent) : QWidget(parent)
 {
     setFixedHeight(kHeight);
     auto *row = new QHBoxLayout(this);
@@ -57,7 +55,6 @@ DetailsSearchField::DetailsSearchField(ClipboardModel &model, QWidget *parent) :
     m_field->setAttribute(Qt::WA_MacShowFocusRect, false);
     m_field->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0; }"));
     m_field->setPlaceholderText(L10n::text(QStringLiteral("Hľadať text, aplikáciu alebo typ…")));
-    m_field->setText(model.searchText());
     m_field->installEventFilter(this);
     m_badge = new ShortcutBadge(AppShortcut(AppShortcut::history).label(), this);
     m_clear = new SymbolButton(QStringLiteral("xmark.circle.fill"), kSymbolSize, this);
@@ -69,40 +66,19 @@ DetailsSearchField::DetailsSearchField(ClipboardModel &model, QWidget *parent) :
     row->addWidget(m_badge);
     row->addWidget(m_clear);
 
-    connect(m_field, &QLineEdit::textEdited, this, [this](const QString &text) { m_model.setSearchText(text); });
-    connect(m_field, &QLineEdit::returnPressed, this, &DetailsSearchField::submit);
-    // Clearing leaves the focus where it was.
-    connect(m_clear, &QAbstractButton::clicked, this, [this] { m_model.setSearchText(QString()); });
-    // Queued: the field follows a search text set elsewhere (Quick Access, the key handling)
-    // once the call that set it has returned.
-    connect(&model, &ClipboardModel::searchTextChanged, this, &DetailsSearchField::followModel, Qt::QueuedConnection);
-    followModel();
+    connect(m_field, &QLineEdit::textEdited, this, &DetailsSearchField::searchEdited);
+    connect(m_field, &QLineEdit::returnPressed, this, &DetailsSearchField::submitted);
+    // Clearing leaves the focus where it was; the field empties once the owner reports it.
+    connect(m_clear, &QAbstractButton::clicked, this, [this] { Q_EMIT searchEdited(QString()); });
+    setText(text);
 }
 
-void DetailsSearchField::followModel()
+void DetailsSearchField::setText(const QString &text)
 {
-    const QString text = m_model.searchText();
     if (m_field->text() != text)
         m_field->setText(text);
     m_badge->setVisible(text.isEmpty());
     m_clear->setVisible(!text.isEmpty());
-}
-
-void DetailsSearchField::submit()
-{
-    switch (m_model.selectedTab()) {
-    case ClipboardPanelTab::Snippets: {
-        const QList<ClipboardSnippet> listed = SnippetsScreen::filteredSnippets(m_model);
-        if (!listed.isEmpty())
-            m_model.pasteText(listed.first().text);
-        return;
-    }
-    case ClipboardPanelTab::PasteStack:
-        return;
-    default:
-        m_model.pasteSelectedEntry(m_model.quickAccessEntries());
-        return;
-    }
 }
 
 bool DetailsSearchField::eventFilter(QObject *watched, QEvent *event)
@@ -116,11 +92,9 @@ bool DetailsSearchField::eventFilter(QObject *watched, QEvent *event)
                 top->activateWindow();
             break;
         case QEvent::FocusIn:
-            m_model.setSearchFieldFocused(true);
             Q_EMIT focusChanged(true);
             break;
         case QEvent::FocusOut:
-            m_model.setSearchFieldFocused(false);
             Q_EMIT focusChanged(false);
             break;
         default:

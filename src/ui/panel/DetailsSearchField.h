@@ -2,16 +2,14 @@
 
 #include <QWidget>
 
-class ClipboardModel;
 class QAbstractButton;
 class QLineEdit;
 class ShortcutBadge;
 
-// The search row of the details panel: a magnifier, the field that edits the model's one
-// search text, and the history shortcut's keycap, which a clear button replaces while there is
-// text. Return pastes by the section's rule: the first matching snippet on Snippets, nothing on
-// the Paste Stack, the selected (else first) listed entry everywhere else. The field's keyboard
-// focus is mirrored into the model, whose key handling leaves typing to a focused field.
+// The search row of the details panel: a magnifier, the field, and the history shortcut's
+// keycap, which a clear button replaces while there is text. The field shows the search text
+// its owner reports and announces what the user does with it: an edit (the clear button's
+// included), Return, and a change of its keyboard focus.
 class DetailsSearchField : public QWidget {
     Q_OBJECT
 public:
@@ -22,15 +20,17 @@ public:
     static constexpr qreal kSymbolSize = 12;
     static constexpr qreal kFontSize = 12;
 
-    explicit DetailsSearchField(ClipboardModel &model, QWidget *parent = nullptr);
+    explicit DetailsSearchField(const QString &text, QWidget *parent = nullptr);
 
     QLineEdit *field() const { return m_field; }
     ShortcutBadge *shortcutBadge() const { return m_badge; }
     QAbstractButton *clearButton() const { return m_clear; }
-    // Return in the field.
-    void submit();
+    // Shows the search text, however it was set.
+    void setText(const QString &text);
 
 Q_SIGNALS:
+    void searchEdited(const QString &text);
+    void submitted();
     void focusChanged(bool focused);
 
 protected:
@@ -38,9 +38,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void followModel();
-
-    ClipboardModel &m_model;
     QLineEdit *m_field = nullptr;
     ShortcutBadge *m_badge = nullptr;
     QAbstractButton *m_clear = nullptr;

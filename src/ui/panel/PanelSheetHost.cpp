@@ -2,7 +2,6 @@
 
 #include "core/Logging.h"
 #include "engine/ClipboardModel.h"
-#include "engine/PanelModelLink.h"
 #include "ui/library/JarEditorSheet.h"
 #include "ui/panel/ClearSectionAlert.h"
 #include "ui/panel/EditTextSheet.h"
@@ -31,7 +30,7 @@ void applyAppearance(QWidget *view, ClipboardAppearance appearance)
 
 } // namespace
 
-PanelSheetHost::PanelSheetHost(PanelModelLink &model, PanelController &controller, QWidget *overlayParent,
+PanelSheetHost::PanelSheetHost(ClipboardModel &model, PanelController &controller, QWidget *overlayParent,
                                QObject *parent)
     : QObject(parent)
     , m_model(model)
@@ -40,14 +39,12 @@ PanelSheetHost::PanelSheetHost(PanelModelLink &model, PanelController &controlle
 {
     Q_UNUSED(controller);
     // Queued: a view reacting to the model never runs inside the model's own call.
-    connect(&model, &PanelModelLink::appearanceChanged, this, &PanelSheetHost::followAppearance, Qt::QueuedConnection);
-    if (ClipboardModel *full = clipboardModel()) {
-        // A change of section folds the unfolded row controls.
-        connect(full, &ClipboardModel::selectedTabChanged, this,
-                [this] { setExpandedControlsEntryID(std::nullopt); }, Qt::QueuedConnection);
-        // An open sheet stays open through a change of language, in the new language.
-        connect(full, &ClipboardModel::languageChanged, this, &PanelSheetHost::followLanguage, Qt::QueuedConnection);
-    }
+    connect(&model, &ClipboardModel::appearanceChanged, this, &PanelSheetHost::followAppearance, Qt::QueuedConnection);
+    // A change of section folds the unfolded row controls.
+    connect(&model, &ClipboardModel::selectedTabChanged, this, [this] { setExpandedControlsEntryID(std::nullopt); },
+            Qt::QueuedConnection);
+    // An open sheet stays open through a change of language, in the new language.
+    connect(&model, &ClipboardModel::languageChanged, this, &PanelSheetHost::followLanguage, Qt::QueuedConnection);
 }
 
 PanelSheetHost::~PanelSheetHost()
@@ -58,9 +55,9 @@ PanelSheetHost::~PanelSheetHost()
     delete m_alert.data();
 }
 
-ClipboardModel *PanelSheetHost::clipboardModel() const
+ClipboardModel *PanelSheetHost::guardedModel() const
 {
-    return m_modelGuard ? m_modelGuard->clipboardModel() : nullptr;
+    return m_modelGuard.data();
 }
 
 // ---- openers ---------------------------------------------------------------------------------
@@ -157,7 +154,7 @@ QWidget *PanelSheetHost::makeEntrySheet(const ClipboardEntry &entry)
         connect(sheet, &EditTextSheet::pasteRequested, this, [this](const QString &text) {
             // The sheet gives the keyboard back before the paste goes to the application in front.
             closeSheet();
-            if (ClipboardModel *model = clipboardModel())
+            if (ClipboardModel *model = guardedModel())
                 model->pasteText(text);
         });
         return sheet;
@@ -173,7 +170,7 @@ QWidget *PanelSheetHost::makeEntrySheet(const ClipboardEntry &entry)
     connect(preview, &ImagePreviewSheet::pasteRequested, this, [this, entry] {
         closeSheet();
         // A look at an image is not a use of the history: nothing is consumed or moved on.
-        if (ClipboardModel *model = clipboardModel())
+        if (ClipboardModel *model = guardedModel())
             model->pasteEntryFromPanel(entry, false, std::nullopt, false);
     });
     return preview;
@@ -181,7 +178,7 @@ QWidget *PanelSheetHost::makeEntrySheet(const ClipboardEntry &entry)
 
 bool PanelSheetHost::saveEditedText(const ClipboardEntry &entry, const QString &text)
 {
-    ClipboardModel *model = clipboardModel();
+    ClipboardModel *model = guardedModel();
     // The entry may have expired, been trimmed or deleted while the sheet was open: the edit
     // then stays in the sheet, which says so, rather than vanishing with the entry.
     if (!model || !model->updateEntryText(entry, text)) {
@@ -195,7 +192,7 @@ bool PanelSheetHost::saveEditedText(const ClipboardEntry &entry, const QString &
 QWidget *PanelSheetHost::makeJarEditor()
 {
     QString initialName;
-    if (ClipboardModel *model = clipboardModel(); model && m_editingJarID) {
+    if (ClipboardModel *model = guardedModel(); model && m_editingJarID) {
         for (const ClipboardJar &jar : model->jars()) {
             if (jar.id == *m_editingJarID) {
                 initialName = jar.name;
@@ -211,7 +208,7 @@ QWidget *PanelSheetHost::makeJarEditor()
 
 bool PanelSheetHost::saveJar(const QString &name)
 {
-    ClipboardModel *model = clipboardModel();
+    ClipboardModel *model = guardedModel();
     if (!model)
         return false;
     const bool saved = m_editingJarID ? model->renameJar(*m_editingJarID, name) : model->createJar(name);
@@ -228,7 +225,7 @@ bool PanelSheetHost::saveJar(const QString &name)
 QWidget *PanelSheetHost::makeSnippetEditor()
 {
     std::optional<QString> latestCopiedText;
-    if (ClipboardModel *model = clipboardModel()) {
+    if (ClipboardModel *model = guardedModel()) {
         for (const ClipboardEntry &entry : model->entries()) {
             if (entry.kind != ClipboardKind::Image && entry.kind != ClipboardKind::File) {
                 latestCopiedText = entry.text;
@@ -246,7 +243,7 @@ QWidget *PanelSheetHost::makeSnippetEditor()
 
 bool PanelSheetHost::saveSnippet(const QString &name, const QString &trigger, const QString &text)
 {
-    ClipboardModel *model = clipboardModel();
+    ClipboardModel *model = guardedModel();
     const std::optional<QString> id = m_editingSnippet ? std::optional(m_editingSnippet->id) : std::nullopt;
     if (!model || !model->saveSnippet(id, name, trigger, text))
         return false;
@@ -256,7 +253,7 @@ bool PanelSheetHost::saveSnippet(const QString &name, const QString &trigger, co
 
 void PanelSheetHost::clear(ClearSection section)
 {
-    ClipboardModel *model = clipboardModel();
+    ClipboardModel *model = guardedModel();
     if (!model)
         return;
     switch (section) {

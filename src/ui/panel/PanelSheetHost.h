@@ -14,7 +14,6 @@
 
 class ClipboardModel;
 class PanelController;
-class PanelModelLink;
 
 // Presents the panel's sheets (the entry sheet, the Jar editor, the snippet editor) and the
 // clear confirmation over one panel view, and makes the model calls their buttons end in. While
@@ -29,7 +28,7 @@ class PanelSheetHost : public QObject, public PanelSheets {
 public:
     // The controller is the one of the panel the sheets stand over; the host leaves its holds to
     // the owning view, which writes them together with the other views'.
-    PanelSheetHost(PanelModelLink &model, PanelController &controller, QWidget *overlayParent,
+    PanelSheetHost(ClipboardModel &model, PanelController &controller, QWidget *overlayParent,
                    QObject *parent = nullptr);
     ~PanelSheetHost() override;
 
@@ -80,7 +79,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    ClipboardModel *clipboardModel() const;
+    ClipboardModel *guardedModel() const;
     void presentEntry(const ClipboardEntry &entry);
     QWidget *makeEntrySheet(const ClipboardEntry &entry);
     QWidget *makeJarEditor();
@@ -105,9 +104,9 @@ private:
     // Tells of a change of what is open.
     void announce();
 
-    PanelModelLink &m_model;
+    ClipboardModel &m_model;
     // The model outlives the host in the program; the guard spares a host that outlives it in tests.
-    QPointer<PanelModelLink> m_modelGuard;
+    QPointer<ClipboardModel> m_modelGuard;
     QPointer<QWidget> m_overlayParent;
     QPointer<QWidget> m_sheet;
     QPointer<QWidget> m_alert;

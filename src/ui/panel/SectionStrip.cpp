@@ -1,6 +1,5 @@
 #include "ui/panel/SectionStrip.h"
 
-#include "engine/ClipboardModel.h"
 #include "ui/panel/SectionSymbols.h"
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelStyle.h"
@@ -12,7 +11,7 @@ namespace {
 
 // One cell: the section's symbol, accent and on a faint accent fill while selected. The whole
 // cell takes the click. Checked mirrors the selection for assistive tools; a click itself
-// never toggles it, the model decides.
+// never toggles it, the owner decides.
 class SectionButton : public QAbstractButton {
 public:
     SectionButton(ClipboardPanelTab tab, QWidget *parent) : QAbstractButton(parent), m_tab(tab)
@@ -57,7 +56,7 @@ const QList<ClipboardPanelTab> &SectionStrip::primaryTabs()
     return tabs;
 }
 
-SectionStrip::SectionStrip(ClipboardModel &model, QWidget *parent) : QWidget(parent), m_model(model)
+SectionStrip::SectionStrip(ClipboardPanelTab selected, QWidget *parent) : QWidget(parent)
 {
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
@@ -67,12 +66,11 @@ SectionStrip::SectionStrip(ClipboardModel &model, QWidget *parent) : QWidget(par
         const QString name = title(tab);
         button->setToolTip(name);
         button->setAccessibleName(name);
-        connect(button, &QAbstractButton::clicked, this, [this, tab] { m_model.setSelectedTab(tab); });
+        connect(button, &QAbstractButton::clicked, this, [this, tab] { Q_EMIT tabClicked(tab); });
         row->addWidget(button);
         m_buttons.append(button);
     }
-    connect(&model, &ClipboardModel::selectedTabChanged, this, &SectionStrip::follow, Qt::QueuedConnection);
-    follow();
+    setSelectedTab(selected);
 }
 
 QAbstractButton *SectionStrip::button(ClipboardPanelTab tab) const
@@ -81,10 +79,10 @@ QAbstractButton *SectionStrip::button(ClipboardPanelTab tab) const
     return index >= 0 ? m_buttons.at(index) : nullptr;
 }
 
-void SectionStrip::follow()
+void SectionStrip::setSelectedTab(ClipboardPanelTab tab)
 {
     for (qsizetype index = 0; index < m_buttons.size(); ++index)
-        m_buttons.at(index)->setChecked(primaryTabs().at(index) == m_model.selectedTab());
+        m_buttons.at(index)->setChecked(primaryTabs().at(index) == tab);
 }
 
 void SectionStrip::paintEvent(QPaintEvent *)

@@ -6,11 +6,9 @@
 #include <QList>
 #include <QWidget>
 
-class ClipboardModel;
-
 // The section strip of the details panel: one cell per section, sharing the strip's width,
-// the selected one tinted. A click selects its section in the model; the highlight follows the
-// model, whichever way the section changed.
+// the selected one tinted. A click asks for its section; the highlight shows the section its
+// owner reports, whichever way the section changed.
 class SectionStrip : public QWidget {
     Q_OBJECT
 public:
@@ -25,16 +23,18 @@ public:
     // The sections offered, in the strip's order.
     static const QList<ClipboardPanelTab> &primaryTabs();
 
-    explicit SectionStrip(ClipboardModel &model, QWidget *parent = nullptr);
+    explicit SectionStrip(ClipboardPanelTab selected, QWidget *parent = nullptr);
 
     QAbstractButton *button(ClipboardPanelTab tab) const;
+    // Highlights the section shown.
+    void setSelectedTab(ClipboardPanelTab tab);
+
+Q_SIGNALS:
+    void tabClicked(ClipboardPanelTab tab);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void follow();
-
-    ClipboardModel &m_model;
     QList<QAbstractButton *> m_buttons;
 };

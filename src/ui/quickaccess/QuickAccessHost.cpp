@@ -1,22 +1,18 @@
 #include "ui/quickaccess/QuickAccessHost.h"
 
-#include "engine/ClipboardModel.h"
 #include "ui/quickaccess/QuickAccessView.h"
 
-QuickAccessHost::QuickAccessHost(ClipboardModel &model, QWidget *panelView, QuickAccessView *quickAccessView,
-                                 QWidget *parent)
+QuickAccessHost::QuickAccessHost(QWidget *panelView, QuickAccessView *quickAccessView, QWidget *parent)
     : QStackedWidget(parent)
-    , m_model(model)
     , m_panelView(panelView)
     , m_quickAccessView(quickAccessView)
 {
     addWidget(panelView);
     addWidget(quickAccessView);
-    connect(&model, &ClipboardModel::isQuickAccessPresentedChanged, this, &QuickAccessHost::follow);
-    follow();
+    setCurrentWidget(panelView);
 }
 
-void QuickAccessHost::follow()
+void QuickAccessHost::setQuickAccessPresented(bool presented)
 {
-    setCurrentWidget(m_model.isQuickAccessPresented() ? static_cast<QWidget *>(m_quickAccessView) : m_panelView);
+    setCurrentWidget(presented ? static_cast<QWidget *>(m_quickAccessView) : m_panelView);
 }

@@ -2,10 +2,9 @@
 
 #include "core/ClipboardTransform.h"
 #include "core/L10n.h"
-#include "engine/ClipboardModel.h"
+#include "engine/QuickAccessChoices.h"
 #include "ui/quickaccess/QuickAccessIconButton.h"
 #include "ui/style/KindPresentation.h"
-#include "ui/style/LiveText.h"
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelStyle.h"
 #include "ui/style/PanelText.h"
@@ -67,19 +66,32 @@ QString imageSymbol(QuickImageAction action)
 
 } // namespace
 
-QuickAccessOptionsPage::QuickAccessOptionsPage(ClipboardModel &model, QWidget *parent)
+QuickAccessOptionsPage::QuickAccessOptionsPage(QWidget *parent)
     : QWidget(parent)
-    , m_model(model)
 {
     setMouseTracking(true);
     m_back = new QuickAccessIconButton(QStringLiteral("chevron.left"), {kBackSide, kButtonRadius, 10}, QString(), this);
     m_close = new QuickAccessIconButton(QStringLiteral("xmark"), {kCloseSide, kButtonRadius, 9}, QString(), this);
-    LiveText::tip(m_model, m_back, QStringLiteral("Späť na históriu"));
-    LiveText::tip(m_model, m_close, QStringLiteral("Zavrieť"));
-    connect(m_back, &QAbstractButton::clicked, this, [this] { m_model.setIsQuickPasteOptionsPresented(false); });
+    connect(m_back, &QAbstractButton::clicked, this, &QuickAccessOptionsPage::backRequested);
     connect(m_close, &QAbstractButton::clicked, this, &QuickAccessOptionsPage::dismissRequested);
-    connect(&m_model, &ClipboardModel::selectedQuickPasteOptionIndexChanged, this, qOverload<>(&QWidget::update),
-            Qt::QueuedConnection);
+    retranslate();
+}
+
+void QuickAccessOptionsPage::retranslate()
+{
+    for (const auto &[button, slovak] : {std::pair<QWidget *, QString>{m_back, QStringLiteral("Späť na históriu")},
+                                         std::pair<QWidget *, QString>{m_close, QStringLiteral("Zavrieť")}}) {
+        button->setToolTip(L10n::text(slovak));
+        button->setAccessibleName(button->toolTip());
+    }
+}
+
+void QuickAccessOptionsPage::setSelectedRow(int index)
+{
+    if (index == m_selectedRow)
+        return;
+    m_selectedRow = index;
+    update();
 }
 
 void QuickAccessOptionsPage::setEntry(const ClipboardEntry &entry)
@@ -103,21 +115,21 @@ void QuickAccessOptionsPage::setEntry(const ClipboardEntry &entry)
 
 int QuickAccessOptionsPage::rowCount() const
 {
-    return isImage() ? int(ClipboardModel::quickImageOptions().size()) : int(ClipboardModel::quickTextOptions().size());
+    return isImage() ? int(QuickAccessChoices::imageOptions().size()) : int(QuickAccessChoices::textOptions().size());
 }
 
 QString QuickAccessOptionsPage::rowTitle(int index) const
 {
     if (isImage())
-        return L10n::text(imageTitle(ClipboardModel::quickImageOptions().at(std::size_t(index))));
-    return ClipboardTransforms::title(ClipboardModel::quickTextOptions().at(std::size_t(index)));
+        return L10n::text(imageTitle(QuickAccessChoices::imageOptions().at(std::size_t(index))));
+    return ClipboardTransforms::title(QuickAccessChoices::textOptions().at(std::size_t(index)));
 }
 
 QString QuickAccessOptionsPage::rowSymbol(int index) const
 {
     if (isImage())
-        return imageSymbol(ClipboardModel::quickImageOptions().at(std::size_t(index)));
-    return KindPresentation::transformSymbol(ClipboardModel::quickTextOptions().at(std::size_t(index)));
+        return imageSymbol(QuickAccessChoices::imageOptions().at(std::size_t(index)));
+    return KindPresentation::transformSymbol(QuickAccessChoices::textOptions().at(std::size_t(index)));
 }
 
 QRectF QuickAccessOptionsPage::rowRect(int index) const
@@ -139,18 +151,18 @@ int QuickAccessOptionsPage::rowAt(const QPointF &point) const
 void QuickAccessOptionsPage::commit(int index)
 {
     if (isImage()) {
-        Q_EMIT imageActionChosen(ClipboardModel::quickImageOptions().at(std::size_t(index)), m_entry);
+        Q_EMIT imageActionChosen(QuickAccessChoices::imageOptions().at(std::size_t(index)), m_entry);
         return;
     }
     // The paste ends Quick Access; the options close with it.
-    m_model.pasteText(ClipboardTransforms::apply(ClipboardModel::quickTextOptions().at(std::size_t(index)), m_entry.text));
+    Q_EMIT pasteRequested(ClipboardTransforms::apply(QuickAccessChoices::textOptions().at(std::size_t(index)), m_entry.text));
 }
 
 void QuickAccessOptionsPage::mouseMoveEvent(QMouseEvent *event)
 {
     const int row = rowAt(event->position());
-    if (row >= 0 && row != m_model.selectedQuickPasteOptionIndex())
-        m_model.setSelectedQuickPasteOptionIndex(row);
+    if (row >= 0 && row != m_selectedRow)
+        Q_EMIT rowHovered(row);
 }
 
 void QuickAccessOptionsPage::mouseReleaseEvent(QMouseEvent *event)
@@ -205,7 +217,7 @@ void QuickAccessOptionsPage::paintEvent(QPaintEvent *)
         }
     }
 
-    const int selected = m_model.selectedQuickPasteOptionIndex();
+    const int selected = m_selectedRow;
     for (int i = 0; i < rowCount(); ++i) {
         const QRectF row = rowRect(i);
         const bool isSelected = i == selected;

@@ -8,13 +8,12 @@
 
 #include <optional>
 
-class ClipboardModel;
 class QuickAccessIconButton;
 
 // The options of the selected Quick Access entry, in place of the lists: a header naming the
 // entry with back and close buttons, then either the eight special paste transforms of a text
 // or, for an image, its preview and the four image actions; a hint line names the keys. The
-// highlighted row is the model's option index: the keys move it, hovering moves it too.
+// highlighted row is the one its owner reports (the keys move it); hovering asks for another.
 class QuickAccessOptionsPage : public QWidget
 {
     Q_OBJECT
@@ -30,18 +29,29 @@ public:
     static constexpr qreal kPreviewRadius = 9;
     static constexpr int kPreviewPadding = 7;
 
-    explicit QuickAccessOptionsPage(ClipboardModel &model, QWidget *parent = nullptr);
+    explicit QuickAccessOptionsPage(QWidget *parent = nullptr);
 
-    // Shows the options of this entry (the model's selected Quick Access entry).
+    // Shows the options of this entry (the selected Quick Access entry).
     void setEntry(const ClipboardEntry &entry);
+    // Highlights the row at this index.
+    void setSelectedRow(int index);
+    int selectedRow() const { return m_selectedRow; }
+    // The tooltips read from L10n when the buttons were made, in the language of the moment.
+    void retranslate();
     bool isImage() const { return m_entry.kind == ClipboardKind::Image; }
     int rowCount() const;
     QString rowTitle(int index) const;
     QRectF rowRect(int index) const;
 
 Q_SIGNALS:
+    // Back to the lists (the back button).
+    void backRequested();
     // Closes Quick Access altogether (the close button).
     void dismissRequested();
+    // The pointer rests on another row.
+    void rowHovered(int index);
+    // A text option was chosen with the pointer: its result is to be pasted.
+    void pasteRequested(const QString &text);
     // An image action was chosen with the pointer.
     void imageActionChosen(QuickImageAction action, const ClipboardEntry &entry);
 
@@ -56,7 +66,7 @@ private:
     int rowAt(const QPointF &point) const;
     void commit(int index);
 
-    ClipboardModel &m_model;
+    int m_selectedRow = 0;
     ClipboardEntry m_entry;
     QImage m_preview;
     QString m_previewID;

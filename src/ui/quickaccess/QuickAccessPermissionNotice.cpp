@@ -1,10 +1,8 @@
 #include "ui/quickaccess/QuickAccessPermissionNotice.h"
 
 #include "core/L10n.h"
-#include "engine/ClipboardModel.h"
 #include "ui/quickaccess/QuickAccessIconButton.h"
 #include "ui/style/PanelButton.h"
-#include "ui/style/LiveText.h"
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelStyle.h"
 #include "ui/style/PanelText.h"
@@ -28,30 +26,38 @@ QFont footnoteFont() { return PanelStyle::font(kFootnoteSize); }
 
 } // namespace
 
-QuickAccessPermissionNotice::QuickAccessPermissionNotice(ClipboardModel &model, QWidget *parent)
+QuickAccessPermissionNotice::QuickAccessPermissionNotice(QWidget *parent)
     : QWidget(parent)
-    , m_model(model)
 {
     m_settings = new PanelButton(QString(), true, kButtonHeight, kButtonPadding, this);
     m_settings->setSymbol(QStringLiteral("gearshape"));
     m_settings->setTrailingSymbol(QStringLiteral("arrow.up.right"), kArrowSize);
     connect(m_settings, &QAbstractButton::clicked, this,
-            [this] { Q_EMIT settingsRequested(m_model.accessibilityPermissionEnabled()); });
+            [this] { Q_EMIT settingsRequested(m_accessibilityTrusted); });
     auto *close = new QuickAccessIconButton(QStringLiteral("xmark"), {kCloseSide, kCloseSide / 2.0, 9}, QString(), this);
-    LiveText::tip(m_model, close, QStringLiteral("Zavrieť"));
     connect(close, &QAbstractButton::clicked, this, &QuickAccessPermissionNotice::dismissRequested);
     m_close = close;
-    // The caption follows the permission as the monitor's polling updates it.
-    connect(&m_model, &ClipboardModel::accessibilityPermissionEnabledChanged, this,
-            &QuickAccessPermissionNotice::refreshCaption, Qt::QueuedConnection);
+    retranslate();
+}
+
+void QuickAccessPermissionNotice::retranslate()
+{
+    m_close->setToolTip(L10n::text(QStringLiteral("Zavrieť")));
+    m_close->setAccessibleName(m_close->toolTip());
     refreshCaption();
 }
 
-void QuickAccessPermissionNotice::setNotice(const QString &notice)
+void QuickAccessPermissionNotice::setAccessibilityTrusted(bool trusted)
+{
+    m_accessibilityTrusted = trusted;
+    refreshCaption();
+}
+
+void QuickAccessPermissionNotice::setNotice(const QString &notice, const QString &sessionLimits)
 {
     m_notice = L10n::text(notice);
-    if (const QString limits = m_model.sessionLimitsNotice(); !limits.isEmpty())
-        m_notice += QLatin1Char(' ') + L10n::text(limits);
+    if (!sessionLimits.isEmpty())
+        m_notice += QLatin1Char(' ') + L10n::text(sessionLimits);
     refreshCaption();
     resizeEvent(nullptr);
     update();
@@ -59,7 +65,7 @@ void QuickAccessPermissionNotice::setNotice(const QString &notice)
 
 void QuickAccessPermissionNotice::refreshCaption()
 {
-    const QString setting = L10n::text(m_model.accessibilityPermissionEnabled() ? QStringLiteral("Monitorovanie vstupu")
+    const QString setting = L10n::text(m_accessibilityTrusted ? QStringLiteral("Monitorovanie vstupu")
                                                                                 : QStringLiteral("Prístupnosť"));
     const QString caption = L10n::text(QStringLiteral("Otvoriť %@")).replace(QStringLiteral("%@"), setting);
     m_settings->setTitle(caption);

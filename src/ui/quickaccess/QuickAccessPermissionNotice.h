@@ -2,8 +2,6 @@
 
 #include <QWidget>
 
-
-class ClipboardModel;
 class PanelButton;
 
 // Stands in for the whole Quick Access content while a paste or shortcut lacks a permission:
@@ -24,10 +22,14 @@ public:
     static constexpr int kCloseSide = 25;
     static constexpr int kClosePadding = 10;
 
-    explicit QuickAccessPermissionNotice(ClipboardModel &model, QWidget *parent = nullptr);
+    explicit QuickAccessPermissionNotice(QWidget *parent = nullptr);
 
-    // The notice is followed by what the session limits, if anything.
-    void setNotice(const QString &notice);
+    // The notice is followed by what the session limits, if anything (both Slovak base texts).
+    void setNotice(const QString &notice, const QString &sessionLimits);
+    // Whether key sending is granted: the button then leads to Input Monitoring instead.
+    void setAccessibilityTrusted(bool trusted);
+    // The texts read from L10n when the widgets were made, in the language of the moment.
+    void retranslate();
     QString message() const { return m_notice; }
     PanelButton *settingsButton() const { return m_settings; }
 
@@ -45,7 +47,7 @@ private:
     void refreshCaption();
     qreal contentHeight() const;
 
-    ClipboardModel &m_model;
+    bool m_accessibilityTrusted = false;
     QString m_notice;
     PanelButton *m_settings = nullptr;
     QWidget *m_close = nullptr;

@@ -2,7 +2,7 @@
 
 #include "ui/panel/SectionSymbols.h"
 
-#include "engine/ClipboardModel.h"
+#include "engine/QuickAccessChoices.h"
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelMotion.h"
 #include "ui/style/PanelStyle.h"
@@ -14,25 +14,38 @@
 
 namespace {
 
-ClipboardPanelTab tabAt(int index) { return ClipboardModel::quickAccessTabOrder().at(std::size_t(index)); }
+ClipboardPanelTab tabAt(int index) { return QuickAccessChoices::tabOrder().at(std::size_t(index)); }
 
-int tabCount() { return int(ClipboardModel::quickAccessTabOrder().size()); }
+int tabCount() { return int(QuickAccessChoices::tabOrder().size()); }
 
 QFont titleFont(bool selected) { return PanelStyle::font(QuickAccessTabBar::kTitleSize, selected ? QFont::DemiBold : QFont::Medium); }
 
 } // namespace
 
-QuickAccessTabBar::QuickAccessTabBar(ClipboardModel &model, QWidget *parent)
+QuickAccessTabBar::QuickAccessTabBar(ClipboardPanelTab selected, QWidget *parent)
     : QWidget(parent)
-    , m_model(model)
+    , m_selected(selected)
 {
     setFixedHeight(kHeight);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    connect(&m_model, &ClipboardModel::selectedTabChanged, this, [this] { centreSelected(false); }, Qt::QueuedConnection);
-    connect(&m_model, &ClipboardModel::quickAccessKeyboardFocusChanged, this, qOverload<>(&QWidget::update),
-            Qt::QueuedConnection);
-    connect(&m_model, &ClipboardModel::languageChanged, this, [this] { centreSelected(true); }, Qt::QueuedConnection);
+}
+
+void QuickAccessTabBar::setSelectedTab(ClipboardPanelTab tab)
+{
+    if (tab == m_selected)
+        return;
+    m_selected = tab;
+    update();
+    centreSelected(false);
+}
+
+void QuickAccessTabBar::setKeyboardFocused(bool focused)
+{
+    if (focused == m_keyboardFocused)
+        return;
+    m_keyboardFocused = focused;
+    update();
 }
 
 QString QuickAccessTabBar::title(int index) { return ::title(tabAt(index)); }
@@ -67,8 +80,8 @@ qreal QuickAccessTabBar::clampedOffset(qreal offset) const
 
 void QuickAccessTabBar::centreSelected(bool atOnce)
 {
-    const auto &order = ClipboardModel::quickAccessTabOrder();
-    const int index = int(std::find(order.begin(), order.end(), m_model.selectedTab()) - order.begin());
+    const auto &order = QuickAccessChoices::tabOrder();
+    const int index = int(std::find(order.begin(), order.end(), m_selected) - order.begin());
     if (index >= tabCount())
         return;
     const qreal target = clampedOffset(buttonRect(index).center().x() + m_offset - width() / 2.0);
@@ -91,8 +104,8 @@ void QuickAccessTabBar::paintEvent(QPaintEvent *)
         const QRectF button = buttonRect(i);
         if (button.right() < 0 || button.left() > width())
             continue;
-        const bool selected = m_model.selectedTab() == tabAt(i);
-        const bool focused = selected && m_model.quickAccessKeyboardFocus() == QuickAccessKeyboardFocus::Tabs;
+        const bool selected = m_selected == tabAt(i);
+        const bool focused = selected && m_keyboardFocused;
         const QColor foreground = focused ? colors.prominentForeground : selected ? colors.accent : colors.secondary;
         if (focused)
             PanelStyle::fillRounded(painter, button, kCornerRadius, colors.accent);
@@ -116,8 +129,7 @@ void QuickAccessTabBar::mouseReleaseEvent(QMouseEvent *event)
         return;
     for (int i = 0; i < tabCount(); ++i) {
         if (buttonRect(i).contains(event->position())) {
-            m_model.setSelectedTab(tabAt(i));
-            m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
+            Q_EMIT tabClicked(tabAt(i));
             return;
         }
     }

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "core/ClipboardPanelTab.h"
+
 #include <QWidget>
 
 #include <chrono>
 
-class ClipboardModel;
-
 // The row of section buttons under the Quick Access search: symbol and title each, in the fixed
 // Quick Access order, in one of three looks (focused while the tabs have the keyboard, selected,
-// plain). Wider than its room, it scrolls sideways and keeps the selected tab centred.
+// plain). Wider than its room, it scrolls sideways and keeps the selected tab centred. It shows
+// the section and the keyboard focus its owner reports; a click asks for a section.
 class QuickAccessTabBar : public QWidget
 {
     Q_OBJECT
@@ -23,7 +24,13 @@ public:
     static constexpr qreal kTitleSize = 9;
     static constexpr std::chrono::milliseconds kScrollDuration{160};
 
-    explicit QuickAccessTabBar(ClipboardModel &model, QWidget *parent = nullptr);
+    explicit QuickAccessTabBar(ClipboardPanelTab selected, QWidget *parent = nullptr);
+
+    // The section shown; a new one scrolls to the centre.
+    void setSelectedTab(ClipboardPanelTab tab);
+    ClipboardPanelTab selectedTab() const { return m_selected; }
+    // Whether the tabs have the keyboard: the selected tab then wears the accent fill.
+    void setKeyboardFocused(bool focused);
 
     // The tab's title as shown.
     static QString title(int index);
@@ -37,6 +44,9 @@ public:
     QSize sizeHint() const override { return QSize(0, kHeight); }
     QSize minimumSizeHint() const override { return sizeHint(); }
 
+Q_SIGNALS:
+    void tabClicked(ClipboardPanelTab tab);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -49,6 +59,7 @@ private:
     qreal buttonWidth(int index) const;
     qreal clampedOffset(qreal offset) const;
 
-    ClipboardModel &m_model;
+    ClipboardPanelTab m_selected;
+    bool m_keyboardFocused = false;
     qreal m_offset = 0;
 };

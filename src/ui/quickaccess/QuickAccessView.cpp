@@ -18,7 +18,6 @@
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelStyle.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QListView>
 #include <QMouseEvent>
@@ -82,13 +81,26 @@ QuickAccessView::QuickAccessView(ClipboardModel &model, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     m_surface = new QStackedWidget(this);
     m_listsPage = buildListsPage();
-    m_options = new QuickAccessOptionsPage(m_model, m_surface);
+    m_options = new QuickAccessOptionsPage(m_surface);
     connect(m_options, &QuickAccessOptionsPage::dismissRequested, this, &QuickAccessView::dismissRequested);
     connect(m_options, &QuickAccessOptionsPage::imageActionChosen, this, &QuickAccessView::imageActionChosen);
-    m_notice = new QuickAccessPermissionNotice(m_model, m_surface);
+    connect(m_options, &QuickAccessOptionsPage::backRequested, this,
+            [this] { m_model.setIsQuickPasteOptionsPresented(false); });
+    connect(m_options, &QuickAccessOptionsPage::rowHovered, this,
+            [this](int row) { m_model.setSelectedQuickPasteOptionIndex(row); });
+    connect(m_options, &QuickAccessOptionsPage::pasteRequested, this, [this](const QString &text) { m_model.pasteText(text); });
+    connect(&m_model, &ClipboardModel::selectedQuickPasteOptionIndexChanged, m_options,
+            [this] { m_options->setSelectedRow(m_model.selectedQuickPasteOptionIndex()); }, Qt::QueuedConnection);
+    LiveText::follow(m_model, m_options, [options = m_options] { options->retranslate(); });
+    m_notice = new QuickAccessPermissionNotice(m_surface);
     connect(m_notice, &QuickAccessPermissionNotice::dismissRequested, this, &QuickAccessView::dismissRequested);
     connect(m_notice, &QuickAccessPermissionNotice::settingsRequested, this,
             &QuickAccessView::permissionSettingsRequested);
+    // The caption follows the permission as the monitor's polling updates it.
+    const auto showTrust = [this] { m_notice->setAccessibilityTrusted(m_model.accessibilityPermissionEnabled()); };
+    connect(&m_model, &ClipboardModel::accessibilityPermissionEnabledChanged, m_notice, showTrust, Qt::QueuedConnection);
+    showTrust();
+    LiveText::follow(m_model, m_notice, [notice = m_notice] { notice->retranslate(); });
     m_surface->insertWidget(ListsSurface, m_listsPage);
     m_surface->insertWidget(OptionsSurface, m_options);
     m_surface->insertWidget(NoticeSurface, m_notice);
@@ -136,6 +148,7 @@ QuickAccessView::QuickAccessView(ClipboardModel &model, QWidget *parent)
 
     m_search->setText(m_model.searchText());
     m_clear->setVisible(!m_model.searchText().isEmpty());
+    m_tabs->setKeyboardFocused(m_model.quickAccessKeyboardFocus() == QuickAccessKeyboardFocus::Tabs);
     reloadRows();
     showNotice();
 }
@@ -188,8 +201,17 @@ QWidget *QuickAccessView::buildListsPage()
     searchRow->addWidget(close);
     column->addLayout(searchRow);
 
-    m_tabs = new QuickAccessTabBar(m_model, page);
+    m_tabs = new QuickAccessTabBar(m_model.selectedTab(), page);
     column->addWidget(m_tabs);
+    connect(m_tabs, &QuickAccessTabBar::tabClicked, this, [this](ClipboardPanelTab tab) {
+        m_model.setSelectedTab(tab);
+        m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
+    });
+    connect(&m_model, &ClipboardModel::selectedTabChanged, m_tabs, [this] { m_tabs->setSelectedTab(m_model.selectedTab()); },
+            Qt::QueuedConnection);
+    // Titles of another language take another width: the selected tab is centred anew.
+    connect(&m_model, &ClipboardModel::languageChanged, m_tabs, [this] { m_tabs->centreSelected(true); },
+            Qt::QueuedConnection);
 
     // The Jar drill-down header: back to all Jars, the Jar's name and its entry count.
     m_jarHeader = new QWidget(page);
@@ -219,17 +241,7 @@ QWidget *QuickAccessView::buildListsPage()
 
     m_content = new QStackedWidget(page);
     m_listModel = new QuickAccessListModel(m_model, this);
-    m_thumbnails = new EntryThumbnails([model = &m_model](const ClipboardEntry &entry) -> std::optional<QByteArray> {
-        if (std::optional<QByteArray> bytes = model->imageData(entry))
-            return bytes;
-        // A screenshot whose stored bytes are gone still has its file.
-        if (entry.screenshotFileURL) {
-            QFile file(*entry.screenshotFileURL);
-            if (file.open(QIODevice::ReadOnly))
-                return file.readAll();
-        }
-        return std::nullopt;
-    }, this);
+    m_thumbnails = new EntryThumbnails(EntryThumbnails::reading(m_model.imageBytes()), this);
     m_list = new QListView(m_content);
     m_delegate = new QuickAccessItemDelegate(*m_listModel, [this](const ClipboardEntry &entry) {
         return m_thumbnails->thumbnail(entry);
@@ -405,6 +417,7 @@ void QuickAccessView::showOptions()
     } else if (const std::optional<ClipboardEntry> entry = m_model.selectedQuickAccessEntry();
                m_model.isQuickPasteOptionsPresented() && entry) {
         m_options->setEntry(*entry);
+        m_options->setSelectedRow(m_model.selectedQuickPasteOptionIndex());
         m_surface->setCurrentIndex(OptionsSurface);
     } else {
         m_surface->setCurrentIndex(ListsSurface);
@@ -415,13 +428,13 @@ void QuickAccessView::showOptions()
 void QuickAccessView::showNotice()
 {
     if (const std::optional<QString> notice = m_model.shortcutNotice())
-        m_notice->setNotice(*notice);
+        m_notice->setNotice(*notice, m_model.sessionLimitsNotice());
     showOptions();
 }
 
 void QuickAccessView::showFocus()
 {
-    m_tabs->update();
+    m_tabs->setKeyboardFocused(m_model.quickAccessKeyboardFocus() == QuickAccessKeyboardFocus::Tabs);
     switch (m_model.quickAccessKeyboardFocus()) {
     case QuickAccessKeyboardFocus::Tabs:
         m_tabs->setFocus();

@@ -1,7 +1,6 @@
 #include "ui/settings/AppearancePicker.h"
 
 #include "core/L10n.h"
-#include "engine/ClipboardModel.h"
 #include "ui/settings/PickerHeader.h"
 #include "ui/settings/PickerOption.h"
 #include "ui/style/PanelIcons.h"
@@ -65,8 +64,8 @@ protected:
 
 } // namespace
 
-AppearancePicker::AppearancePicker(ClipboardModel &model, QWidget *parent)
-    : QWidget(parent), m_model(model)
+AppearancePicker::AppearancePicker(ClipboardAppearance current, QWidget *parent)
+    : QWidget(parent)
 {
     using P = AppearancePicker;
     auto *layout = new QVBoxLayout(this);
@@ -115,13 +114,12 @@ AppearancePicker::AppearancePicker(ClipboardModel &model, QWidget *parent)
         auto *option = new PickerOption(L10n::text(QStringLiteral("%@ vzhľad")).replace(QStringLiteral("%@"), title),
                                         minimum, frame, paint, this);
         option->setObjectName(QStringLiteral("appearance-") + rawValue(appearance));
-        connect(option, &QAbstractButton::clicked, this, [this, appearance] { m_model.setAppearance(appearance); });
+        connect(option, &QAbstractButton::clicked, this, [this, appearance] { Q_EMIT appearanceChosen(appearance); });
         options->addWidget(option);
         m_options.append({appearance, option});
     }
     layout->addLayout(options);
-    connect(&model, &ClipboardModel::appearanceChanged, this, &AppearancePicker::refresh, Qt::QueuedConnection);
-    refresh();
+    setAppearance(current);
 }
 
 PickerOption *AppearancePicker::option(ClipboardAppearance appearance) const
@@ -138,11 +136,11 @@ QString AppearancePicker::badgeText() const
     return m_badge->text();
 }
 
-void AppearancePicker::refresh()
+void AppearancePicker::setAppearance(ClipboardAppearance current)
 {
     for (const auto &[appearance, option] : m_options)
-        option->setSelected(appearance == m_model.appearance());
-    m_badge->setText(titleOf(m_model.appearance()));
+        option->setSelected(appearance == current);
+    m_badge->setText(titleOf(current));
 }
 
 void AppearancePicker::paintPreview(QPainter &painter, const QRectF &rect, ClipboardAppearance appearance,

@@ -4,12 +4,12 @@
 
 #include <QWidget>
 
-class ClipboardModel;
 class PickerOption;
 class ToolText;
 
 // Light or dark, side by side, each with a miniature of the panel in that appearance whatever
-// the current one is, under a header whose badge names the current appearance.
+// the current one is, under a header whose badge names the current appearance. A click announces
+// the choice; the selection and the badge show only what the owner reports back.
 class AppearancePicker : public QWidget {
     Q_OBJECT
 public:
@@ -28,18 +28,20 @@ public:
     static constexpr int kBadgeVerticalPadding = 5;
     static constexpr int kSectionSpacing = 10;
 
-    AppearancePicker(ClipboardModel &model, QWidget *parent = nullptr);
+    explicit AppearancePicker(ClipboardAppearance appearance, QWidget *parent = nullptr);
 
     PickerOption *option(ClipboardAppearance appearance) const;
     QString badgeText() const;
+    // Selects and names the appearance in force.
+    void setAppearance(ClipboardAppearance appearance);
 
     // The miniature panel of an appearance, drawn in that appearance's own colours.
     static void paintPreview(QPainter &painter, const QRectF &rect, ClipboardAppearance appearance, const QColor &accent);
 
-private:
-    void refresh();
+Q_SIGNALS:
+    void appearanceChosen(ClipboardAppearance appearance);
 
-    ClipboardModel &m_model;
+private:
     QList<QPair<ClipboardAppearance, PickerOption *>> m_options;
     ToolText *m_badge = nullptr;
 };

@@ -1,7 +1,6 @@
 #include "ui/settings/GeneralSettingsPage.h"
 
 #include "core/L10n.h"
-#include "engine/ClipboardModel.h"
 #include "ui/PanelController.h"
 #include "ui/panel/IconTile.h"
 #include "ui/settings/AppearancePicker.h"
@@ -14,8 +13,9 @@
 
 #include <QBoxLayout>
 
-GeneralSettingsPage::GeneralSettingsPage(ClipboardModel &model, PanelController &controller, QWidget *parent)
-    : QWidget(parent), m_model(model)
+GeneralSettingsPage::GeneralSettingsPage(ClipboardAppearance appearance, AppLanguage language,
+                                         PanelController &controller, QWidget *parent)
+    : QWidget(parent)
 {
     auto *page = new QVBoxLayout(this);
     page->setContentsMargins(0, 0, 0, 0);
@@ -45,8 +45,10 @@ GeneralSettingsPage::GeneralSettingsPage(ClipboardModel &model, PanelController 
         card->layout()->addWidget(picker);
         page->addWidget(card);
     };
-    addPicker(new AppearancePicker(model));
-    addPicker(new LanguagePicker(model));
+    m_appearance = new AppearancePicker(appearance);
+    addPicker(m_appearance);
+    m_language = new LanguagePicker(language);
+    addPicker(m_language);
     addPicker(new PresentationModePicker(controller));
     // Menu-bar mode without a tray host keeps the panel at the top edge; the user is told why.
     m_trayNote = new ToolText(L10n::text(QStringLiteral("Systémová lišta nie je dostupná, preto Tarnel aj v tomto režime "
@@ -66,28 +68,31 @@ GeneralSettingsPage::GeneralSettingsPage(ClipboardModel &model, PanelController 
                                  QStringLiteral("power"), launchCard);
     launchCard->layout()->addWidget(m_launch);
     page->addWidget(launchCard);
-    // The switch never sets the flag itself: the model reports what the desktop now holds, so
-    // a refused change flips it back.
+    // The switch never sets the flag itself: it shows what the owner reports the desktop now
+    // holds, so a refused change flips it back.
     connect(m_launch, &SettingToggle::toggled, this, [this](bool on) {
-        m_model.setLaunchAtLogin(on);
-        refresh();
+        Q_EMIT launchAtLoginToggled(on);
+        showLaunchAtLogin();
     });
 
     m_issue = new ToolText(QString(), kLineSize, QFont::Normal, ToolText::Role::Warning, this);
     m_issue->setWordWrap(true);
     m_issue->setContentsMargins(kIssueHorizontalPadding, 0, kIssueHorizontalPadding, 0);
     page->addWidget(m_issue);
-
-    connect(&model, &ClipboardModel::launchAtLoginEnabledChanged, this, &GeneralSettingsPage::refresh, Qt::QueuedConnection);
-    connect(&model, &ClipboardModel::launchAtLoginIssueChanged, this, &GeneralSettingsPage::refresh, Qt::QueuedConnection);
-    refresh();
+    showLaunchAtLogin();
 }
 
-void GeneralSettingsPage::refresh()
+void GeneralSettingsPage::setLaunchAtLogin(bool enabled, const std::optional<QString> &issue)
 {
-    m_launch->setValue(m_model.launchAtLoginEnabled());
+    m_launchEnabled = enabled;
+    m_launchIssue = issue;
+    showLaunchAtLogin();
+}
+
+void GeneralSettingsPage::showLaunchAtLogin()
+{
+    m_launch->setValue(m_launchEnabled);
     // The desktop's own error text, shown as it came.
-    const std::optional<QString> issue = m_model.launchAtLoginIssue();
-    m_issue->setText(issue.value_or(QString()));
-    m_issue->setVisible(issue.has_value());
+    m_issue->setText(m_launchIssue.value_or(QString()));
+    m_issue->setVisible(m_launchIssue.has_value());
 }

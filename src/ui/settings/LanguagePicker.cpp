@@ -1,7 +1,6 @@
 #include "ui/settings/LanguagePicker.h"
 
 #include "core/L10n.h"
-#include "engine/ClipboardModel.h"
 #include "ui/settings/PickerOption.h"
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelText.h"
@@ -17,14 +16,13 @@ QString ownName(AppLanguage language)
 
 } // namespace
 
-LanguagePicker::LanguagePicker(ClipboardModel &model, QWidget *parent)
+LanguagePicker::LanguagePicker(AppLanguage language, QWidget *parent)
     : OptionPicker(L10n::text(QStringLiteral("Jazyk")), L10n::text(QStringLiteral("Jazyk rozhrania aplikácie")),
-                   Qt::Horizontal, kOptionSpacing, parent),
-      m_model(model)
+                   Qt::Horizontal, kOptionSpacing, parent)
 {
     using P = LanguagePicker;
-    for (AppLanguage language : {AppLanguage::Sk, AppLanguage::En}) {
-        const QString name = ownName(language);
+    for (AppLanguage offered : {AppLanguage::Sk, AppLanguage::En}) {
+        const QString name = ownName(offered);
         const QFont nameFont = PanelStyle::font(kNameSize, QFont::DemiBold);
         auto paint = [=](QPainter &painter, const QRectF &rect, bool selected, const PanelStyle::Colors &colors) {
             const QColor ink = selected ? colors.accent : colors.primary;
@@ -44,12 +42,11 @@ LanguagePicker::LanguagePicker(ClipboardModel &model, QWidget *parent)
             + PanelText::width(nameFont, name) + int(PanelIcons::side(kCheckSize));
         PickerOption::Frame frame{kRadius, kSelectedFillOpacity, 0, false};
         auto *option = new PickerOption(name, QSize(width, kMinimumHeight), frame, paint, this);
-        option->setObjectName(QStringLiteral("language-") + rawValue(language));
-        connect(option, &QAbstractButton::clicked, this, [this, language] { m_model.setLanguage(language); });
-        addOption(int(language), option);
+        option->setObjectName(QStringLiteral("language-") + rawValue(offered));
+        connect(option, &QAbstractButton::clicked, this, [this, offered] { Q_EMIT languageChosen(offered); });
+        addOption(int(offered), option);
     }
-    connect(&model, &ClipboardModel::languageChanged, this, &LanguagePicker::refresh, Qt::QueuedConnection);
-    refresh();
+    setLanguage(language);
 }
 
 PickerOption *LanguagePicker::option(AppLanguage language) const
@@ -57,7 +54,7 @@ PickerOption *LanguagePicker::option(AppLanguage language) const
     return optionOf(int(language));
 }
 
-void LanguagePicker::refresh()
+void LanguagePicker::setLanguage(AppLanguage language)
 {
-    select(int(m_model.language()));
+    select(int(language));
 }

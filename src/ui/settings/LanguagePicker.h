@@ -4,10 +4,10 @@
 
 #include "ui/settings/OptionPicker.h"
 
-class ClipboardModel;
 class PickerOption;
 
-// Slovenčina or English, side by side; each language is named in itself, never translated.
+// Slovenčina or English, side by side; each language is named in itself, never translated. A
+// click announces the choice; the selection shows only what the owner reports back.
 class LanguagePicker : public OptionPicker {
     Q_OBJECT
 public:
@@ -21,11 +21,11 @@ public:
     static constexpr qreal kNameSize = 10;
     static constexpr qreal kCheckSize = 12;
 
-    LanguagePicker(ClipboardModel &model, QWidget *parent = nullptr);
+    explicit LanguagePicker(AppLanguage language, QWidget *parent = nullptr);
     PickerOption *option(AppLanguage language) const;
+    // Selects the language in force.
+    void setLanguage(AppLanguage language);
 
-private:
-    void refresh();
-
-    ClipboardModel &m_model;
+Q_SIGNALS:
+    void languageChosen(AppLanguage language);
 };

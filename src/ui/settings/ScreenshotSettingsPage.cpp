@@ -1,7 +1,6 @@
 #include "ui/settings/ScreenshotSettingsPage.h"
 
 #include "core/L10n.h"
-#include "engine/ClipboardModel.h"
 #include "ui/PanelController.h"
 #include "ui/settings/SettingToggle.h"
 #include "ui/settings/SettingsCard.h"
@@ -12,8 +11,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-ScreenshotSettingsPage::ScreenshotSettingsPage(ClipboardModel &model, PanelController &controller, QWidget *parent)
-    : QWidget(parent), m_model(model)
+ScreenshotSettingsPage::ScreenshotSettingsPage(PanelController &controller, QWidget *parent)
+    : QWidget(parent)
 {
     auto *page = new QVBoxLayout(this);
     page->setContentsMargins(0, 0, 0, 0);
@@ -24,7 +23,7 @@ ScreenshotSettingsPage::ScreenshotSettingsPage(ClipboardModel &model, PanelContr
                                  QStringLiteral("camera.viewfinder"), card);
     card->layout()->addWidget(m_import);
     card->layout()->addWidget(SettingsCard::divider(card));
-    connect(m_import, &SettingToggle::toggled, &model, &ClipboardModel::setAutomaticScreenshotCapture);
+    connect(m_import, &SettingToggle::toggled, this, &ScreenshotSettingsPage::automaticCaptureToggled);
 
     auto *folder = new QWidget(card);
     auto *row = new QHBoxLayout(folder);
@@ -57,11 +56,7 @@ ScreenshotSettingsPage::ScreenshotSettingsPage(ClipboardModel &model, PanelContr
     m_issue->setWordWrap(true);
     issue->addWidget(m_issue, 1);
     page->addWidget(m_issueRow);
-
-    for (auto signal : {&ClipboardModel::automaticScreenshotCaptureChanged, &ClipboardModel::screenshotFolderPathChanged,
-                        &ClipboardModel::screenshotCaptureIssueChanged})
-        connect(&model, signal, this, &ScreenshotSettingsPage::refresh, Qt::QueuedConnection);
-    refresh();
+    setCapture(false, std::nullopt, std::nullopt);
 }
 
 QString ScreenshotSettingsPage::folderName() const
@@ -74,10 +69,9 @@ QString ScreenshotSettingsPage::issueText() const
     return m_issueRow->isHidden() ? QString() : m_issue->text();
 }
 
-void ScreenshotSettingsPage::refresh()
+void ScreenshotSettingsPage::setCapture(bool capturing, const std::optional<QString> &folder,
+                                        const std::optional<QString> &issue)
 {
-    const bool capturing = m_model.automaticScreenshotCapture();
-    const std::optional<QString> folder = m_model.screenshotFolderPath();
     m_import->setTexts(L10n::text(QStringLiteral("Automatické pridávanie screenshotov")),
                        capturing ? L10n::text(QStringLiteral("Nové snímky sa pridajú do sekcie Screenshots"))
                                  : L10n::text(QStringLiteral("Pridávať snímky uložené ako súbor")));
@@ -88,7 +82,6 @@ void ScreenshotSettingsPage::refresh()
                            : L10n::text(QStringLiteral("Priečinok nie je vybraný")));
     m_choose->setTitle(folder ? L10n::text(QStringLiteral("Zmeniť")) : L10n::text(QStringLiteral("Vybrať")));
     m_choose->setProminent(!folder.has_value());
-    const std::optional<QString> issue = m_model.screenshotCaptureIssue();
     m_issue->setText(issue ? L10n::text(*issue) : QString());
     m_issueRow->setVisible(issue.has_value());
 }

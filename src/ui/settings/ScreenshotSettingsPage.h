@@ -1,15 +1,18 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
 
-class ClipboardModel;
+#include <optional>
+
 class PanelButton;
 class PanelController;
 class SettingToggle;
 class ToolText;
 
 // The screenshots page: the import switch, the watched folder with its choose button, and the
-// reason capture is not working while the model reports one.
+// reason capture is not working while the owner reports one. The page shows what it is told and
+// announces the switch; choosing the folder is the controller's.
 class ScreenshotSettingsPage : public QWidget {
     Q_OBJECT
 public:
@@ -22,17 +25,21 @@ public:
     static constexpr int kButtonPadding = 12;
     static constexpr int kIssueHorizontalPadding = 2;
 
-    ScreenshotSettingsPage(ClipboardModel &model, PanelController &controller, QWidget *parent = nullptr);
+    explicit ScreenshotSettingsPage(PanelController &controller, QWidget *parent = nullptr);
 
     SettingToggle *importToggle() const { return m_import; }
     PanelButton *folderButton() const { return m_choose; }
     QString folderName() const;
     QString issueText() const;
 
-private:
-    void refresh();
+    // Whether new screenshots are added, the watched folder (none chosen yet) and why capture is
+    // not working, if it is not.
+    void setCapture(bool automatic, const std::optional<QString> &folder, const std::optional<QString> &issue);
 
-    ClipboardModel &m_model;
+Q_SIGNALS:
+    void automaticCaptureToggled(bool on);
+
+private:
     SettingToggle *m_import = nullptr;
     ToolText *m_name = nullptr;
     PanelButton *m_choose = nullptr;

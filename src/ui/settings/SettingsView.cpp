@@ -3,8 +3,10 @@
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
 #include "ui/library/SectionHeading.h"
+#include "ui/settings/AppearancePicker.h"
 #include "ui/settings/ClipboardSettingsPage.h"
 #include "ui/settings/GeneralSettingsPage.h"
+#include "ui/settings/LanguagePicker.h"
 #include "ui/settings/ScreenshotSettingsPage.h"
 #include "ui/settings/ShortcutSettingsPage.h"
 #include "ui/settings/UpdatesSection.h"
@@ -171,7 +173,7 @@ QWidget *SettingsView::makePage(Tab tab)
     layout->setSpacing(kPageSpacing);
     switch (tab) {
     case Tab::General:
-        layout->addWidget(new GeneralSettingsPage(m_model, m_controller, holder));
+        layout->addWidget(makeGeneralPage(holder));
         // Updates sit with the other things about the program itself.
         layout->addWidget(new UpdatesSection(m_updater, holder));
         break;
@@ -179,7 +181,7 @@ QWidget *SettingsView::makePage(Tab tab)
         layout->addWidget(new ClipboardSettingsPage(m_model, holder));
         break;
     case Tab::Screenshots:
-        layout->addWidget(new ScreenshotSettingsPage(m_model, m_controller, holder));
+        layout->addWidget(makeScreenshotPage(holder));
         break;
     case Tab::Shortcuts:
         layout->addWidget(new ShortcutSettingsPage(m_model, m_controller, holder));
@@ -187,6 +189,52 @@ QWidget *SettingsView::makePage(Tab tab)
     }
     layout->addStretch(1);
     return holder;
+}
+
+// Each page follows the model queued, as every view does: a change runs to its end before the
+// page shows it.
+GeneralSettingsPage *SettingsView::makeGeneralPage(QWidget *parent)
+{
+    ClipboardModel &model = m_model;
+    auto *page = new GeneralSettingsPage(model.appearance(), model.language(), m_controller, parent);
+
+    AppearancePicker *appearance = page->appearancePicker();
+    connect(appearance, &AppearancePicker::appearanceChosen, &model, &ClipboardModel::setAppearance);
+    connect(&model, &ClipboardModel::appearanceChanged, appearance,
+            [appearance, &model] { appearance->setAppearance(model.appearance()); }, Qt::QueuedConnection);
+
+    LanguagePicker *language = page->languagePicker();
+    connect(language, &LanguagePicker::languageChosen, &model, &ClipboardModel::setLanguage);
+    connect(&model, &ClipboardModel::languageChanged, language,
+            [language, &model] { language->setLanguage(model.language()); }, Qt::QueuedConnection);
+
+    const auto showLaunch = [page, &model] {
+        page->setLaunchAtLogin(model.launchAtLoginEnabled(), model.launchAtLoginIssue());
+    };
+    // The desktop's answer shows at once, before the switch settles on it.
+    connect(page, &GeneralSettingsPage::launchAtLoginToggled, &model, [&model, showLaunch](bool on) {
+        model.setLaunchAtLogin(on);
+        showLaunch();
+    });
+    connect(&model, &ClipboardModel::launchAtLoginEnabledChanged, page, showLaunch, Qt::QueuedConnection);
+    connect(&model, &ClipboardModel::launchAtLoginIssueChanged, page, showLaunch, Qt::QueuedConnection);
+    showLaunch();
+    return page;
+}
+
+ScreenshotSettingsPage *SettingsView::makeScreenshotPage(QWidget *parent)
+{
+    ClipboardModel &model = m_model;
+    auto *page = new ScreenshotSettingsPage(m_controller, parent);
+    connect(page, &ScreenshotSettingsPage::automaticCaptureToggled, &model, &ClipboardModel::setAutomaticScreenshotCapture);
+    const auto show = [page, &model] {
+        page->setCapture(model.automaticScreenshotCapture(), model.screenshotFolderPath(), model.screenshotCaptureIssue());
+    };
+    for (auto signal : {&ClipboardModel::automaticScreenshotCaptureChanged, &ClipboardModel::screenshotFolderPathChanged,
+                        &ClipboardModel::screenshotCaptureIssueChanged})
+        connect(&model, signal, page, show, Qt::QueuedConnection);
+    show();
+    return page;
 }
 
 void SettingsView::paintEvent(QPaintEvent *)

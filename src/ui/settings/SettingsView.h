@@ -3,9 +3,11 @@
 #include <QWidget>
 
 class ClipboardModel;
+class GeneralSettingsPage;
 class PanelController;
 class QAbstractButton;
 class QScrollArea;
+class ScreenshotSettingsPage;
 class TarnelUpdater;
 
 // The settings window's content: the heading, a bar of the four pages, and the chosen page in
@@ -44,6 +46,10 @@ protected:
 private:
     void rebuild();
     QWidget *makePage(Tab tab);
+    // The pages that only show and announce: their values come from the model, their choices
+    // go to it.
+    GeneralSettingsPage *makeGeneralPage(QWidget *parent);
+    ScreenshotSettingsPage *makeScreenshotPage(QWidget *parent);
 
     ClipboardModel &m_model;
     PanelController &m_controller;

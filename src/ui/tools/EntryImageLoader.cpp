@@ -1,5 +1,6 @@
 #include "ui/tools/EntryImageLoader.h"
 
+#include <QFileInfo>
 #include <QImageReader>
 #include <QtConcurrent>
 
@@ -13,7 +14,9 @@ QImage load(const ClipboardEntry &entry)
             return image;
     }
     for (const std::optional<QString> &path : {entry.imageFilePath, entry.screenshotFileURL}) {
-        if (!path || path->isEmpty())
+        // A pipe or a device under an image's name would block the read until someone writes
+        // to it; only regular files are images.
+        if (!path || path->isEmpty() || !QFileInfo(*path).isFile())
             continue;
         QImageReader reader(*path);
         // Stored images carry no format in their name; the bytes tell.
