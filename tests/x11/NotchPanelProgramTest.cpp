@@ -78,7 +78,7 @@ void hoverSearchAndSwitchSections()
     movePointer(kNotch);
     ASSERT_TRUE(QTest::qWaitFor([&] { return panelOpen(*panel); }, 6000));
     ASSERT_TRUE(clickIn(*panel, kSearchField));
-    ASSERT_TRUE(waitForActive(tarnel.pid()));
+    ASSERT_TRUE(waitForActive(tarnel.pid())) << "the keyboard is with " << activePid() << "; " << tarnel.errorOutput().constData();
     ASSERT_TRUE(waitForKeyboard(*panel));
     xdotool({"key", "ctrl+a", "BackSpace"});
 
