@@ -65,7 +65,8 @@ protected:
     bool quickAccessHasKeyboard()
     {
         return waitForActive(QCoreApplication::applicationPid())
-            && QTest::qWaitFor([&] { return view->isActiveWindow() && QApplication::focusWidget(); });
+            && QTest::qWaitFor([&] { return view->isActiveWindow() && QApplication::focusWidget(); })
+            && waitForKeyboard(view.get());
     }
 
     QTemporaryDir folder;
