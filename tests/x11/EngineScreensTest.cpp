@@ -135,7 +135,7 @@ TEST_F(EngineScreens, TextReadFromTheScreenBecomesAnOcrEntryAndTheClipboardWitho
         if (r.outcome == ScreenTextResult::Outcome::Text)
             model.copyScreenRecognition(r.text);
     });
-    ASSERT_TRUE(QTest::qWaitFor(readyOverlay));
+    ASSERT_TRUE(waitForOverlay());
     ASSERT_EQ(drag(QPoint(190, 290), QPoint(1110, 430)), 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 60000));
     ASSERT_EQ(result->outcome, ScreenTextResult::Outcome::Text) << result->error.toStdString();

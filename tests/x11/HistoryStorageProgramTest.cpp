@@ -205,9 +205,11 @@ TEST(HistoryStorageProgram, AKillDuringABurstLosesNothingOlderThanItsLastMoments
     // must be there stands for all before it.
     EXPECT_TRUE(afterKill.texts.contains(sent.at(required - 1))) << "copy " << required - 1 << " of " << copiedAt.size();
     EXPECT_GE(afterKill.texts.size(), required * 95 / 100);
-    qsizetype at = afterKill.texts.size();
+    // Walked newest first, each text lies before the one after it in the copies made: the search
+    // starts from the last copy, whatever number of them the history lost.
+    qsizetype at = sent.size();
     for (const QString &text : std::as_const(afterKill.texts)) {
-        const qsizetype found = sent.lastIndexOf(text, at - 1 < 0 ? 0 : at - 1);
+        const qsizetype found = at > 0 ? sent.lastIndexOf(text, at - 1) : -1;
         ASSERT_GE(found, 0) << text.toStdString() << " out of order or twice";
         at = found;
     }

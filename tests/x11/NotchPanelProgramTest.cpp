@@ -18,11 +18,11 @@ namespace {
 constexpr QPoint kNotch{960, 8};
 constexpr QPoint kAway{300, 900};
 const QRect kFrame(735, 0, 450, 460);
-// Places inside the open panel (its frame hangs from the top centre of the 1920-wide screen):
-// the search field, the Pins cell of the section strip and the footer's main button.
-constexpr QPoint kSearchField{960, 62};
-constexpr QPoint kPinsCell{985, 109};
-constexpr QPoint kFooterButton{1107, 430};
+// Places inside the open panel, from its top left: the search field, the Pins cell of the
+// section strip and the footer's main button.
+constexpr QPoint kSearchField{225, 62};
+constexpr QPoint kPinsCell{250, 109};
+constexpr QPoint kFooterButton{372, 430};
 
 QByteArray settingsWithHistory()
 {
@@ -62,8 +62,9 @@ void hoverSearchAndSwitchSections()
 
     // Typing in the search field narrows the history; Return pastes the one match into the
     // application that was in front when the panel opened.
-    clickAt(kSearchField);
+    ASSERT_TRUE(clickIn(*panel, kSearchField));
     ASSERT_TRUE(waitForActive(tarnel.pid())) << "the search field takes the keyboard";
+    ASSERT_TRUE(waitForKeyboard(*panel));
     xdotool({"type", "--delay", "20", "beta"});
     xdotool({"key", "Return"});
     EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == QStringLiteral("beta hľadaný"); }, 8000))
@@ -76,8 +77,9 @@ void hoverSearchAndSwitchSections()
     ASSERT_TRUE(QTest::qWaitFor([&] { return !panelOpen(*panel); }, 6000));
     movePointer(kNotch);
     ASSERT_TRUE(QTest::qWaitFor([&] { return panelOpen(*panel); }, 6000));
-    clickAt(kSearchField);
-    ASSERT_TRUE(waitForActive(tarnel.pid()));
+    ASSERT_TRUE(clickIn(*panel, kSearchField));
+    ASSERT_TRUE(waitForActive(tarnel.pid())) << "the keyboard is with " << activePid() << "; " << tarnel.errorOutput().constData();
+    ASSERT_TRUE(waitForKeyboard(*panel));
     xdotool({"key", "ctrl+a", "BackSpace"});
 
     // Leaving the open panel gives the keyboard back to the application the user came from.
@@ -86,8 +88,8 @@ void hoverSearchAndSwitchSections()
     EXPECT_TRUE(waitForActive(fixture.pid())) << "the keyboard stayed with the closed panel";
     movePointer(kNotch);
     ASSERT_TRUE(QTest::qWaitFor([&] { return panelOpen(*panel); }, 6000));
-    clickAt(kPinsCell);
-    clickAt(kFooterButton);
+    ASSERT_TRUE(clickIn(*panel, kPinsCell));
+    ASSERT_TRUE(clickIn(*panel, kFooterButton));
     EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text().endsWith(QStringLiteral("gama pripnutý")); }, 8000))
         << "[" << fixture.text().toStdString() << "] " << tarnel.errorOutput().constData();
     EXPECT_FALSE(fixture.text().contains(QStringLiteral("alfa"))) << "the History section's first entry was pasted";

@@ -18,17 +18,7 @@ QJsonObject savedSettings()
     return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
 }
 
-std::optional<Window> waitForGuide(int ms = 8000)
-{
-    std::optional<Window> guide;
-    (void)QTest::qWaitFor([&] {
-        const auto shown = shownWithRole("tarnel-onboarding");
-        if (shown.size() == 1)
-            guide = shown.front();
-        return guide.has_value();
-    }, ms);
-    return guide;
-}
+std::optional<Window> waitForGuide(int ms = 8000) { return waitForRole("tarnel-onboarding", ms); }
 
 // What the title bar's close button does: the window manager asks the window to close.
 void askToClose(Window window)
@@ -61,6 +51,7 @@ TEST(OnboardingProgram, FirstStartShowsTheGuideTheKeyboardFinishesItAndTheNextSt
         ASSERT_TRUE(guide) << tarnel.errorOutput().constData();
         EXPECT_EQ(geometry(*guide).size(), QSize(760, 560));
         ASSERT_TRUE(waitForActive(tarnel.pid())) << "the guide takes the keyboard";
+        ASSERT_TRUE(waitForKeyboard(*guide));
 
         // Return moves on from the welcome, permissions and screenshots steps; on the
         // preferences step the keyboard starts on the notch, Tab walks the choices and Space
@@ -100,8 +91,7 @@ TEST(OnboardingProgram, LaterOrTheCloseButtonLeaveTheGuideForTheNextStart)
         ASSERT_TRUE(guide) << tarnel.errorOutput().constData();
         ASSERT_TRUE(waitForActive(tarnel.pid()));
         // "Finish later" opens the footer, at the left of the main column under the sidebar.
-        const QRect frame = geometry(*guide);
-        clickAt(frame.topLeft() + QPoint(215 + 1 + 28 + 20, 560 - 21 - 16));
+        ASSERT_TRUE(clickIn(*guide, QPoint(215 + 1 + 28 + 20, 560 - 21 - 16)));
         EXPECT_TRUE(QTest::qWaitFor([] { return shownWithRole("tarnel-onboarding").empty(); }));
         EXPECT_TRUE(tarnel.isRunning());
     }

@@ -55,6 +55,7 @@ TEST(PanelSheetsWindow, ASheetOverTheOpenPanelTakesTheKeysAndHoldsThePanelOpen)
     movePointer(kAway);
     controller.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return controller.panel()->isVisible(); }, 5000));
+    ASSERT_TRUE(waitOnScreen(controller.panel())) << "the hover below needs the panel under the pointer";
 
     // What the panel's root view does with a host: it holds the panel open while the host shows.
     PanelSheetHost host(model, controller, controller.panel());
@@ -67,6 +68,7 @@ TEST(PanelSheetsWindow, ASheetOverTheOpenPanelTakesTheKeysAndHoldsThePanelOpen)
     auto *sheet = qobject_cast<EditTextSheet *>(host.sheet());
     ASSERT_TRUE(sheet);
     ASSERT_TRUE(QTest::qWaitFor([sheet] { return sheet->isActiveWindow(); }, 5000)) << "the sheet has the keyboard";
+    ASSERT_TRUE(waitForKeyboard(sheet));
     const QRect over = controller.panel()->geometry();
     EXPECT_LE((sheet->geometry().center() - over.center()).manhattanLength(), 2) << "centred over the panel";
 
@@ -87,6 +89,7 @@ TEST(PanelSheetsWindow, ASheetOverTheOpenPanelTakesTheKeysAndHoldsThePanelOpen)
     QWidget *alert = host.clearAlert();
     ASSERT_TRUE(alert);
     ASSERT_TRUE(QTest::qWaitFor([alert] { return alert->isActiveWindow(); }, 5000));
+    ASSERT_TRUE(waitForKeyboard(alert));
     xdotool({"key", "Escape"});
     ASSERT_TRUE(QTest::qWaitFor([&] { return !host.clearAlert(); }, 5000));
     EXPECT_EQ(model.snippets().size(), 1) << "Escape clears nothing";

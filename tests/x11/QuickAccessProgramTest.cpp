@@ -60,6 +60,7 @@ TEST(QuickAccessProgram, HistoryShortcutThenCtrlDigitPastesIntoTheApplicationInF
     // Two entries: the smallest Quick Access, centred on the screen.
     EXPECT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) == QRect(785, 430, 350, 220); }));
     ASSERT_TRUE(waitForActive(tarnel.pid())) << "Quick Access takes the keyboard; " << tarnel.errorOutput().constData();
+    ASSERT_TRUE(waitForKeyboard(*panel));
 
     // Released at once: no held key gives the application time to become active before Ctrl+V.
     xdotool({"key", "--delay", "0", "ctrl+2"});
@@ -97,7 +98,7 @@ TEST(QuickAccessProgram, LosingTheKeyboardClosesItTheShortcutBringsItBackAndTheF
     ASSERT_TRUE(QTest::qWaitFor([&] {
         return geometry(*panel) != notchFrame && drawnExtents(*panel).size() == geometry(*panel).size();
     }));
-    clickAt(geometry(*panel).center());
+    ASSERT_TRUE(clickIn(*panel, geometry(*panel).center() - geometry(*panel).topLeft()));
     EXPECT_TRUE(QTest::qWaitFor([&] { return texts.contains(fixture.text()); }, 8000))
         << "[" << fixture.text().toStdString() << "] " << tarnel.errorOutput().constData();
     EXPECT_TRUE(waitForActive(fixture.pid()));
@@ -128,11 +129,13 @@ TEST(QuickAccessProgram, AfterTheSaveDialogQuickAccessHasTheKeyboardAgain)
     xdotool({"key", "shift+super+v"});
     ASSERT_TRUE(waitForActive(tarnel.pid())) << tarnel.errorOutput().constData();
     ASSERT_TRUE(QTest::qWaitFor([&] { return activeWindow() == *panel; })) << activeWindow() << " " << *panel;
+    ASSERT_TRUE(waitForKeyboard(*panel));
     // The image, its options, and the third of them: "Uložiť ako PNG".
     xdotool({"key", "--delay", "150", "Down", "Right", "Down", "Down", "Return"});
     ASSERT_TRUE(QTest::qWaitFor([&] { return activePid() == tarnel.pid() && activeWindow() != *panel; }, 8000))
         << "no save dialog; " << tarnel.errorOutput().constData();
 
+    ASSERT_TRUE(waitForKeyboard(activeWindow())) << "the save dialog takes the keyboard";
     xdotool({"key", "Escape"});
     EXPECT_TRUE(QTest::qWaitFor([&] { return activeWindow() == *panel; }, 8000))
         << "the keyboard went to " << activePid() << ", Tarnel is " << tarnel.pid();

@@ -43,7 +43,7 @@ TEST(X11RegionCapture, ADragSavesExactlyTheSelectedPartOfTheScreen)
         const QString path = temp.filePath(QString::fromLatin1(c.name) + QStringLiteral(".png"));
         Outcome outcome;
         capture.captureRegion(path, outcome.recorder());
-        ASSERT_TRUE(QTest::qWaitFor(readyOverlay));
+        ASSERT_TRUE(waitForOverlay());
         ASSERT_EQ(drag(c.from, c.to), 0);
         ASSERT_TRUE(outcome.wait());
         EXPECT_EQ(outcome.outcome, RegionCaptureOutcome::Saved) << outcome.error.toStdString();
@@ -66,7 +66,7 @@ TEST(X11RegionCapture, EscapeRightClickOrTheEndOfTheCaptureCancelAndAClickAloneS
     auto capture = std::make_unique<X11RegionCapture>();
     Outcome outcome;
     capture->captureRegion(path, outcome.recorder());
-    ASSERT_TRUE(QTest::qWaitFor(readyOverlay));
+    ASSERT_TRUE(waitForOverlay());
 
     // A second request while the overlay is up fails at once and leaves the first running.
     Outcome second;
@@ -85,7 +85,7 @@ TEST(X11RegionCapture, EscapeRightClickOrTheEndOfTheCaptureCancelAndAClickAloneS
     // The next capture starts normally; a right click cancels it too.
     Outcome third;
     capture->captureRegion(path, third.recorder());
-    ASSERT_TRUE(QTest::qWaitFor(readyOverlay));
+    ASSERT_TRUE(waitForOverlay());
     clickAt({600, 500}, 3);
     ASSERT_TRUE(third.wait());
     EXPECT_EQ(third.outcome, RegionCaptureOutcome::Cancelled);
@@ -95,7 +95,7 @@ TEST(X11RegionCapture, EscapeRightClickOrTheEndOfTheCaptureCancelAndAClickAloneS
     // Destroying the capture while the overlay is up cancels it.
     Outcome fourth;
     capture->captureRegion(path, fourth.recorder());
-    ASSERT_TRUE(QTest::qWaitFor(readyOverlay));
+    ASSERT_TRUE(waitForOverlay());
     capture.reset();
     ASSERT_TRUE(fourth.wait());
     EXPECT_EQ(fourth.outcome, RegionCaptureOutcome::Cancelled);

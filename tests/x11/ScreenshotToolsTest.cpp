@@ -28,7 +28,6 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -66,39 +65,14 @@ QByteArray screenshotPng()
     return out;
 }
 
-// A real pointer click at the middle of a widget, through the X server.
-void clickOn(QWidget *widget)
-{
-    const QPoint at = widget->mapToGlobal(widget->rect().center());
-    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
-                                                  QStringLiteral("click"), QStringLiteral("1")});
-}
-
-// A real click on a widget as the user sees it: once the window manager has put its window on
-// the screen, at the place the X server shows it. Qt calls a window visible from show() on, before
-// the window manager has mapped it, and may still hold a position from the reparenting meanwhile.
-void clickOnScreen(QWidget *widget, const QByteArray &windowRole)
-{
-    std::optional<Window> window;
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        const std::vector<Window> shown = x11test::shownWithRole(windowRole);
-        window = shown.size() == 1 ? std::optional<Window>(shown.front()) : std::nullopt;
-        return window.has_value();
-    }, 5000)) << windowRole.constData() << " is on the screen";
-    x11test::clickAt(x11test::geometry(*window).topLeft() + widget->mapTo(widget->window(), widget->rect().center()));
-}
-
 // Saves the shown result through the save menu, as the user picks its first item.
 void saveToHistory(ScreenshotTextSheet *sheet)
 {
-    clickOn(sheet->findChild<QAbstractButton *>(QStringLiteral("saveMenu")));
+    ASSERT_TRUE(x11test::clickOn(sheet->findChild<QAbstractButton *>(QStringLiteral("saveMenu"))));
     ASSERT_TRUE(QTest::qWaitFor([sheet] { return sheet->saveMenu()->isVisible(); }, 5000));
     QAction *history = sheet->saveMenu()->actions().value(0);
     ASSERT_TRUE(history && history->isEnabled());
-    const QRect item = sheet->saveMenu()->actionGeometry(history);
-    const QPoint at = sheet->saveMenu()->mapToGlobal(item.center());
-    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
-                                                  QStringLiteral("click"), QStringLiteral("1")});
+    ASSERT_TRUE(x11test::clickOn(sheet->saveMenu(), sheet->saveMenu()->actionGeometry(history).center()));
 }
 
 } // namespace
@@ -139,7 +113,7 @@ TEST(ScreenshotTools, ToastOpensTheTextSheetWhichSavesTheTextAndTheQrPayload)
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return controller.screenshotToastPanel() && controller.screenshotToastPanel()->isVisible(); }, 15000));
     QWidget *toast = controller.screenshotToastPanel();
-    clickOnScreen(toast->findChild<QAbstractButton *>(QStringLiteral("text")), "tarnel-toast");
+    ASSERT_TRUE(x11test::clickOn(toast->findChild<QAbstractButton *>(QStringLiteral("text"))));
     ASSERT_TRUE(QTest::qWaitFor([&] { return controller.screenshotActionWindow() != nullptr; }, 5000))
         << "the first click on the text button opens the sheet";
     auto *sheet = controller.screenshotActionWindow()->findChild<ScreenshotTextSheet *>();
@@ -154,7 +128,7 @@ TEST(ScreenshotTools, ToastOpensTheTextSheetWhichSavesTheTextAndTheQrPayload)
     EXPECT_TRUE(model.entries().first().text.contains(QStringLiteral("pripravená")));
     EXPECT_EQ(model.entries().first().kind, ClipboardKind::Text);
 
-    clickOn(sheet->findChild<QAbstractButton *>(QStringLiteral("qrMode")));
+    ASSERT_TRUE(x11test::clickOn(sheet->findChild<QAbstractButton *>(QStringLiteral("qrMode"))));
     ASSERT_TRUE(QTest::qWaitFor([&] { return editor->toPlainText() == QString::fromStdString(kPayload); }, 5000))
         << editor->toPlainText().toStdString();
     saveToHistory(sheet);

@@ -21,18 +21,6 @@ QJsonObject savedSettings()
     return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
 }
 
-std::optional<Window> waitForRole(const QByteArray &role, int ms = 8000)
-{
-    std::optional<Window> found;
-    (void)QTest::qWaitFor([&] {
-        const auto shown = shownWithRole(role);
-        if (shown.size() == 1)
-            found = shown.front();
-        return found.has_value();
-    }, ms);
-    return found;
-}
-
 void keys(const QStringList &names)
 {
     xdotool(QStringList{"key", "--delay", "60"} + names);
@@ -78,12 +66,13 @@ std::optional<Window> openSettings(Program &tarnel, const QByteArray &hostRole)
     });
     if (!open)
         return std::nullopt;
-    const QRect frame = geometry(*host);
     using Q = QuickAccessView;
-    clickAt(QPoint(frame.right() + 1 - Q::kPadding - Q::kSearchHeight - Q::kSearchRowSpacing - Q::kSearchHeight / 2,
-                   frame.top() + Q::kPadding + Q::kSearchHeight / 2));
+    const QPoint settingsButton(geometry(*host).width() - Q::kPadding - Q::kSearchHeight - Q::kSearchRowSpacing - Q::kSearchHeight / 2,
+                                Q::kPadding + Q::kSearchHeight / 2);
+    if (!clickIn(*host, settingsButton))
+        return std::nullopt;
     const std::optional<Window> window = waitForRole("tarnel-settings");
-    if (!window || !waitForActive(tarnel.pid()))
+    if (!window || !waitForActive(tarnel.pid()) || !waitForKeyboard(*window))
         return std::nullopt;
     return window;
 }
@@ -129,7 +118,7 @@ TEST(SettingsProgram, DisplayAppearanceAndLanguageReachEveryWindowAtOnceAndOutli
         })) << tarnel.errorOutput().constData();
         EXPECT_TRUE(looksLight(*popup));
         // A click on the settings' heading closes the popup and gives the keyboard back to them.
-        clickAt(geometry(*settings).topLeft() + QPoint(280, 30));
+        ASSERT_TRUE(clickIn(*settings, QPoint(280, 30)));
         EXPECT_TRUE(QTest::qWaitFor([] { return shownWithRole("tarnel-popover").empty(); }));
         ASSERT_TRUE(waitForActive(tarnel.pid()));
 

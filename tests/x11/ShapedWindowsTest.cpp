@@ -190,7 +190,7 @@ struct Desktop {
     Desktop()
     {
         movePointer(kAway);
-        ready = waitForActive(below.pid()) && QTest::qWaitFor([this] {
+        ready = below.waitForKeyboard() && QTest::qWaitFor([this] {
             // Settled: two reads a moment apart agree.
             const QImage first = screenImage();
             QTest::qWait(150);
@@ -251,8 +251,8 @@ void checkMenuBarWindows(Desktop &desktop)
     QTemporaryDir shots;
     writeSettings(settingsWithHistory(1, {{"tarnel.presentationMode", "menuBar"}, {"tarnel.screenshotFolderPath", shots.path()}}));
     Program tarnel(tarnelBinary());
+    // The folder is watched from before the panel shows.
     ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
-    QTest::qWait(500); // the folder watch starts with the program
     QSaveFile file(shots.filePath(QStringLiteral("Screenshot from 2026-12-07 06-00-00.png")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(screenshotPng());
@@ -328,8 +328,11 @@ TEST(ShapedWindows, FollowTheCompositorStartingAndStoppingWhileTarnelRuns)
     {
         Compositor compositor;
         ASSERT_TRUE(compositor.isReady());
-        QTest::qWait(300);
-        composited = screenImage();
+        // Painted over by the compositor, and settled: two reads in a row agree.
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            const QImage previous = std::exchange(composited, screenImage());
+            return composited != plain.before && composited == previous;
+        })) << "the compositor painted the desktop";
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return screenImage() == plain.before; })) << "the bare desktop is back";
 

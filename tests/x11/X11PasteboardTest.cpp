@@ -11,7 +11,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -100,6 +99,29 @@ protected:
             args << "-t" << target;
         p->start("xclip", args);
         ASSERT_TRUE(p->waitForStarted());
+    }
+
+    // Another program copies a text and says "served" each time a program has read it.
+    QProcess *offerText(const QByteArray &text)
+    {
+        auto *p = new QProcess;
+        m_processes.append(p);
+        p->start(QStringLiteral(TARNEL_PLATFORM_HELPER),
+                 {"offer", "UTF8_STRING", file(QString("offer%1").arg(m_processes.size()), text)});
+        return p;
+    }
+
+    // Waits for a line of the program's output without turning the event loop.
+    static bool waitForOutput(QProcess &process, const QByteArray &line)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        QByteArray output;
+        while (!output.split('\n').contains(line) && clock.elapsed() < kWaitMs) {
+            process.waitForReadyRead(100);
+            output += process.readAllStandardOutput();
+        }
+        return output.split('\n').contains(line);
     }
 
     // Another program pastes; the event loop keeps running so that Qt can serve it.
@@ -193,11 +215,14 @@ TEST_F(X11PasteboardTest, CopiesMadeWhileTheMainThreadIsBusyAreAnnouncedOneByOne
     QObject::connect(m_pasteboard.get(), &Pasteboard::changeCountChanged, m_pasteboard.get(),
                      [&] { announced.append(m_pasteboard->content().text.value_or(QString())); });
     // The event loop does not turn while the copies are made: only the reader thread sees them.
+    // Each copy is made once the one before has been read: an owner replaced before anyone
+    // asked for its content has taken that content with it, and on a busy machine the reader
+    // may not get to ask within a fixed pause.
     QStringList copied;
     for (int i = 0; i < 10; ++i) {
         copied.append(QStringLiteral("burst %1").arg(i));
-        copyWithXclip(copied.last().toUtf8());
-        QThread::msleep(30);
+        QProcess *owner = offerText(copied.last().toUtf8());
+        ASSERT_TRUE(waitForOutput(*owner, "served")) << "nobody read copy " << i;
     }
     EXPECT_TRUE(QTest::qWaitFor([&] { return announced.size() >= copied.size(); }, kWaitMs));
     EXPECT_EQ(announced, copied);

@@ -5,6 +5,7 @@
 // program. Include last: Xlib's macros (None, Bool, KeyPress) break gtest's and Qt's headers.
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
 #include <QScreen>
@@ -23,6 +24,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/shape.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -173,6 +175,138 @@ inline QRect geometry(Window window)
     return QRect(x, y, attributes.width, attributes.height);
 }
 
+// Whether the window is the other one or lies inside it.
+inline bool isWithin(Window inner, Window outer)
+{
+    for (Window window = inner; window != 0;) {
+        if (window == outer)
+            return true;
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display(), window, &root, &parent, &children, &count))
+            return false;
+        if (children)
+            XFree(children);
+        if (window == root)
+            return false;
+        window = parent;
+    }
+    return false;
+}
+
+// The window that a pointer event at this point of the screen goes to, as the server picks it:
+// the deepest mapped window there whose input shape holds the point.
+inline Window windowAt(QPoint p)
+{
+    const Window root = DefaultRootWindow(display());
+    Window at = root;
+    for (;;) {
+        int x = 0, y = 0;
+        Window child = 0;
+        if (!XTranslateCoordinates(display(), root, at, p.x(), p.y(), &x, &y, &child) || child == 0)
+            return at;
+        at = child;
+    }
+}
+
+// Whether keys typed now go to the window: the server's input focus is in it.
+inline bool hasKeyboard(Window window)
+{
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display(), &focus, &revert);
+    return focus != 0 && focus != PointerRoot && isWithin(focus, window);
+}
+
+// Waits until the window is on the screen as the user sees it: mapped and viewable, at the place
+// the X server reports on two looks in a row, and as `ready` wants it; its frame in root
+// coordinates then, nothing when it never got there. Everything a test does to a window goes
+// through this: a program calls its window shown from its own request on, before the window
+// manager has mapped and placed it, and a click or key sent meanwhile goes to whatever is there.
+inline std::optional<QRect> waitOnScreen(Window window, const std::function<bool(QRect)> &ready = {}, int ms = 8000)
+{
+    std::optional<QRect> previous;
+    std::optional<QRect> settled;
+    (void)QTest::qWaitFor([&] {
+        const std::optional<QRect> now = isViewable(window) ? std::optional<QRect>(geometry(window)) : std::nullopt;
+        if (now && now == previous && (!ready || ready(*now)))
+            settled = now;
+        previous = now;
+        return settled.has_value();
+    }, ms);
+    return settled;
+}
+
+// The X window of a widget's window of this process.
+inline Window windowOf(const QWidget *widget) { return Window(widget->window()->winId()); }
+
+// A window of this process on the screen, and where Qt places it as well: Qt holds a stale
+// position while the window manager reparents and places the window, and any point Qt maps
+// meanwhile lies beside the widget.
+inline std::optional<QRect> waitOnScreen(const QWidget *widget, const std::function<bool(QRect)> &ready = {}, int ms = 8000)
+{
+    if (!widget)
+        return std::nullopt;
+    const QWidget *top = widget->window();
+    return waitOnScreen(windowOf(widget), [&](QRect frame) {
+        return widget->isVisible() && frame == top->geometry() && (!ready || ready(frame));
+    }, ms);
+}
+
+// Clicks at a point of the window (from its top left) once the window is on the screen and a
+// click there reaches it; false when it never did.
+inline bool clickIn(Window window, QPoint offset, int button = 1, int ms = 8000)
+{
+    const std::optional<QRect> frame = waitOnScreen(window, [&](QRect at) {
+        return isWithin(windowAt(at.topLeft() + offset), window);
+    }, ms);
+    if (frame)
+        clickAt(frame->topLeft() + offset, button);
+    return frame.has_value();
+}
+
+// Clicks a widget of this process (at its centre, or at a point of its own) where the X server
+// shows it, once its window is on the screen where Qt placed it and a click there reaches it.
+inline bool clickOn(const QWidget *widget, std::optional<QPoint> local = std::nullopt, int button = 1, int ms = 8000)
+{
+    if (!widget)
+        return false;
+    const auto offset = [&] { return widget->mapTo(widget->window(), local.value_or(widget->rect().center())); };
+    const std::optional<QRect> frame = waitOnScreen(widget, [&](QRect at) {
+        return isWithin(windowAt(at.topLeft() + offset()), windowOf(widget));
+    }, ms);
+    if (frame)
+        clickAt(frame->topLeft() + offset(), button);
+    return frame.has_value();
+}
+
+// Waits until the window is on the screen and holds the keyboard: keys typed then reach it.
+inline bool waitForKeyboard(Window window, int ms = 8000)
+{
+    return waitOnScreen(window, [window](QRect) { return hasKeyboard(window); }, ms).has_value();
+}
+inline bool waitForKeyboard(const QWidget *widget, int ms = 8000)
+{
+    return waitOnScreen(widget, [widget](QRect) { return widget->isActiveWindow() && hasKeyboard(windowOf(widget)); }, ms)
+        .has_value();
+}
+
+// The one window with the role, once it is on the screen (see waitOnScreen).
+inline std::optional<Window> waitForRole(const QByteArray &role, int ms = 8000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    std::optional<Window> found;
+    const bool one = QTest::qWaitFor([&] {
+        const std::vector<Window> shown = shownWithRole(role);
+        found = shown.size() == 1 ? std::optional<Window>(shown.front()) : std::nullopt;
+        return found.has_value();
+    }, ms);
+    if (!one || !waitOnScreen(*found, {}, std::max(0, ms - int(clock.elapsed()))))
+        return std::nullopt;
+    return found;
+}
+
 // The extents of the window's drawn (bounding) shape, relative to the window.
 inline QRect drawnExtents(Window window)
 {
@@ -258,10 +392,22 @@ public:
     {
     }
     QString text() const { return QString::fromUtf8(file(QStringLiteral("out"))); }
-    // Active, with its text field holding the keyboard: typed keys reach it.
+    // Its window while it is mapped.
+    std::optional<Window> shownWindow() const
+    {
+        const std::vector<Window> shown = windowsWhere([this](Window window) {
+            return isViewable(window) && longProperty(window, "_NET_WM_PID") == std::vector<unsigned long>{ulong(pid())};
+        });
+        return shown.size() == 1 ? std::optional<Window>(shown.front()) : std::nullopt;
+    }
+    // Active and on the screen, with its text field holding the keyboard: typed keys reach it.
     bool waitForKeyboard() const
     {
-        return waitForActive(pid()) && QTest::qWaitFor([this] { return QFile::exists(m_dir.filePath(QStringLiteral("focus"))); });
+        std::optional<Window> window;
+        return waitForActive(pid()) && QTest::qWaitFor([&] {
+            window = shownWindow();
+            return window && QFile::exists(m_dir.filePath(QStringLiteral("focus")));
+        }) && x11test::waitForKeyboard(*window);
     }
     QByteArray clicks() const { return file(QStringLiteral("clicks")); }
 
@@ -325,17 +471,7 @@ inline QString tarnelBinary()
     return copy;
 }
 
-inline std::optional<Window> waitForPanel()
-{
-    std::optional<Window> panel;
-    (void)QTest::qWaitFor([&] {
-        const auto shown = shownWithRole("tarnel-panel");
-        if (shown.size() == 1)
-            panel = shown.front();
-        return panel.has_value();
-    });
-    return panel;
-}
+inline std::optional<Window> waitForPanel() { return waitForRole("tarnel-panel"); }
 
 // A window of this process at a known place: black text on white, or with no text red on its
 // left half and blue on its right half.
@@ -388,6 +524,16 @@ inline QWidget *readyOverlay()
             && widget->windowHandle()->isExposed() && widget->isActiveWindow())
             return widget;
     return nullptr;
+}
+// Waits until the region overlay is up, has the keyboard and pointer, and is on the screen
+// where a drag over it reaches it.
+inline bool waitForOverlay(int ms = 8000)
+{
+    QWidget *overlay = nullptr;
+    if (!QTest::qWaitFor([&] { return (overlay = readyOverlay()) != nullptr; }, ms))
+        return false;
+    return waitOnScreen(overlay, [overlay](QRect frame) { return isWithin(windowAt(frame.center()), windowOf(overlay)); }, ms)
+        .has_value();
 }
 inline bool overlayGone()
 {
