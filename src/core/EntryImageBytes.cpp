@@ -3,6 +3,7 @@
 #include "core/ScreenshotStability.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 std::optional<QByteArray> EntryImageBytes::read(const ClipboardEntry &entry) const
 {
@@ -19,6 +20,9 @@ std::optional<QByteArray> EntryImageBytes::read(const ClipboardEntry &entry) con
 
 std::optional<QByteArray> EntryImageBytes::readScreenshotFile(const QString &path)
 {
+    // Only a regular file: opening a pipe or a device would hold this thread until it answered.
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
     QFile file(path);
     // Only a file the import could have taken: never more than its size ceiling in memory.
     if (!file.open(QIODevice::ReadOnly) || file.size() > ScreenshotStability::kMaxFileBytes)
