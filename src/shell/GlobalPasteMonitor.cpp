@@ -172,7 +172,10 @@ bool GlobalPasteMonitor::isProgramActive() const
 {
     if (m_services.isProgramActive)
         return m_services.isProgramActive();
-    return qGuiApp && QGuiApplication::applicationState() == Qt::ApplicationActive;
+    // Judged by the window that holds the keyboard, not by the application state: a popup of
+    // ours closed by a click into another application leaves that state at active with no
+    // window of ours focused, and every trigger typed there would be ignored from then on.
+    return qGuiApp && QGuiApplication::focusWindow() != nullptr;
 }
 
 bool GlobalPasteMonitor::handleTappedKey(const KeyTapEvent &event)

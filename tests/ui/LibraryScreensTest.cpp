@@ -3,11 +3,13 @@
 #include "support/SeededModel.h"
 #include "support/WidgetEvents.h"
 #include "ui/library/EntryList.h"
+#include "ui/panel/ClipboardRow.h"
 #include "ui/library/EntryListModel.h"
 #include "ui/library/EntrySectionScreen.h"
 #include "ui/library/GalleryScreen.h"
 #include "ui/library/JarCard.h"
 #include "ui/library/JarsScreen.h"
+#include "ui/library/SnippetRow.h"
 #include "ui/library/SnippetsScreen.h"
 #include "ui/library/SectionHeading.h"
 #include "ui/quickaccess/QuickAccessView.h"
@@ -15,7 +17,9 @@
 #include "ui/style/PanelEmptyState.h"
 #include "core/AppShortcut.h"
 
+#include <QAbstractButton>
 #include <QListView>
+#include <QPointer>
 #include <QMouseEvent>
 
 #include <gtest/gtest.h>
@@ -87,6 +91,68 @@ TEST(EntryList, ControlsActOnTheEntryByIdAndIgnoreOneThatIsGone)
     for (qsizetype i = 0; i < after.size(); ++i)
         EXPECT_EQ(model.entries().at(i).isPinned, after.at(i).isPinned);
     EXPECT_EQ(before.size(), after.size() + 1);
+}
+
+// A long text's row unfolds in place with "Viac": the click pastes nothing, the row grows to the
+// whole text with its own paste button, and "Menej" folds it again. Its title is no paste target.
+TEST(EntryList, ViacUnfoldsALongTextAndOnlyItsPasteButtonPastes)
+{
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    ClipboardEntry longText;
+    longText.id = ClipboardEntry::newID();
+    longText.kind = ClipboardKind::Text;
+    longText.text = QStringLiteral("Prvý riadok dlhého textu\nDruhý riadok, ktorý má tiež dosť slov na to, aby sa zalomil "
+                                   "aspoň raz v šírke panelu, a ešte niekoľko ďalších slov na koniec.");
+    longText.copiedAt = QDateTime::currentDateTimeUtc();
+    model.setEntries(QList<ClipboardEntry>{longText} + model.entries());
+    model.setSelectedTab(ClipboardPanelTab::History);
+    FakePanelSheets sheets;
+    EntryList list(model, sheets, false);
+    list.resize(420, 400);
+    list.show();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(list.listModel()->rowOf(longText.id), 0);
+    QWidget *viewport = list.view()->viewport();
+    const QModelIndex index = list.listModel()->index(0);
+    const auto click = [&](QPointF at) {
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, at, viewport->mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(viewport, &event);
+        }
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    };
+    const auto headerOf = [&](bool expanded) {
+        const EntryRowDelegate::Layout layout = EntryRowDelegate::layout(list.view()->visualRect(index), longText, false, false);
+        ClipboardRow::Header header;
+        header.entry = longText;
+        header.isExpanded = expanded;
+        return std::pair{layout, ClipboardRow::headerGeometry(layout.header, header)};
+    };
+    const int foldedHeight = list.view()->visualRect(index).height();
+    model.pasteboard()->writeText(QStringLiteral("untouched"));
+    const auto pasted = [&] { return model.pasteboard()->content().text.value_or(QString()); };
+
+    click(headerOf(false).second.title.center());
+    EXPECT_EQ(pasted(), QStringLiteral("untouched")) << "the title of a long text pastes nothing";
+
+    click(headerOf(false).second.toggle.center());
+    EXPECT_EQ(pasted(), QStringLiteral("untouched")) << "Viac pastes nothing";
+    const QRect unfolded = list.view()->visualRect(index);
+    EXPECT_GT(unfolded.height(), foldedHeight + 2 * 15) << "the row shows the whole text";
+    EXPECT_GE(list.view()->visualRect(list.listModel()->index(1)).top(), unfolded.bottom()) << "the next row moved down";
+
+    const auto [layout, header] = headerOf(true);
+    ASSERT_FALSE(layout.fullText.isEmpty());
+    const QRectF button = ClipboardRow::unfoldedGeometry(layout.fullText, longText).pasteButton;
+    EXPECT_LE(button.bottom(), layout.card.bottom()) << "the paste button lies inside the grown row";
+    click(button.center());
+    EXPECT_EQ(pasted(), longText.text);
+
+    click(header.toggle.center());
+    EXPECT_EQ(list.view()->visualRect(index).height(), foldedHeight) << "Menej folds it";
 }
 
 // A section with nothing to list explains what belongs there; a search that finds nothing says so.
@@ -271,6 +337,39 @@ TEST(SnippetsScreen, SearchCoversNameTriggerAndTextAndPermissionsShowWhatIsMissi
     model.setInputMonitoringPermissionEnabled(true);
     QCoreApplication::processEvents();
     EXPECT_TRUE(screen.permissionCard()->isHidden());
+}
+
+// The pointer comes onto a row's pencil and clicks at once: hovering selected the row while
+// the button was down, and the release must still reach the button that took the press.
+TEST(SnippetsScreen, AClickRightAfterThePointerEntersARowReachesItsPencil)
+{
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    FakePanelSheets sheets;
+    SnippetsScreen screen(model, sheets);
+    screen.resize(420, 400);
+    screen.show();
+    QCoreApplication::processEvents();
+    const QList<SnippetRow *> rows = screen.findChildren<SnippetRow *>();
+    ASSERT_EQ(rows.size(), 3);
+    SnippetRow *row = rows.at(1);
+    ASSERT_NE(model.selectedQuickAccessSnippetID(), row->snippetID());
+
+    QEnterEvent enter(QPointF(5, 5), row->mapToGlobal(QPointF(5, 5)), row->mapToGlobal(QPointF(5, 5)));
+    QApplication::sendEvent(row, &enter);
+    QPointer<QAbstractButton> pencil = row->editButton();
+    const QPointF at = QRectF(pencil->rect()).center();
+    QMouseEvent press(QEvent::MouseButtonPress, at, pencil->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pencil, &press);
+    QCoreApplication::processEvents(); // the selection lands while the button is down
+    ASSERT_TRUE(pencil) << "the row under the pointer was built anew";
+    QMouseEvent release(QEvent::MouseButtonRelease, at, pencil->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(pencil, &release);
+
+    EXPECT_EQ(sheets.requests, QStringList{QStringLiteral("snippet ") + row->snippetID()});
+    EXPECT_EQ(model.selectedQuickAccessSnippetID(), row->snippetID());
+    EXPECT_TRUE(row->isSelected());
+    EXPECT_FALSE(rows.at(0)->isSelected());
 }
 
 TEST(GalleryScreen, EachTabHoldsItsOwnImagesAndCardsIgnoreAVanishedEntry)

@@ -19,6 +19,7 @@
 #include "ui/panel/SectionStrip.h"
 #include "ui/style/PanelButton.h"
 #include "ui/style/PanelEmptyState.h"
+#include "ui/style/PanelStyle.h"
 #include "ui/style/ShortcutBadge.h"
 
 #include <QLineEdit>
@@ -455,4 +456,36 @@ TEST_F(NotchPanelViewTest, ANewLanguageRebuildsTheTextsAndKeepsTheSheetHost)
     EXPECT_EQ(view->summary()->readTextButton()->toolTip(), QStringLiteral("Read text from screen"));
     model().setLanguage(AppLanguage::Sk);
     settle();
+}
+
+TEST_F(NotchPanelViewTest, TypedSearchTextIsDrawnInTheSchemesTextColour)
+{
+    // The field draws over the panel's own background, so its text must take the panel's
+    // colours in either appearance, also after the appearance changes under an open panel.
+    QTest::keyClicks(&searchField(), QStringLiteral("WWWWWWWW"));
+    searchField().clearFocus(); // the caret has a colour of its own
+    settle();
+    for (const ClipboardAppearance appearance : {ClipboardAppearance::Dark, ClipboardAppearance::Light, ClipboardAppearance::Dark}) {
+        model().setAppearance(appearance);
+        settle();
+        const QColor expected = PanelStyle::colors(PanelStyle::schemeFor(appearance)).primary;
+        EXPECT_EQ(searchField().palette().color(QPalette::Active, QPalette::Text), expected) << rawValue(appearance).toStdString();
+
+        // What the user sees: the glyphs stand out from the field's background in the
+        // direction of the scheme (light on dark, dark on light).
+        const QImage shot = details().searchField()->grab().toImage();
+        const QRect textArea = searchField().geometry();
+        qreal extreme = appearance == ClipboardAppearance::Dark ? 0.0 : 1.0;
+        for (int y = textArea.top(); y <= textArea.bottom(); ++y) {
+            for (int x = textArea.left(); x <= textArea.right(); ++x) {
+                const qreal lightness = qreal(shot.pixelColor(x * shot.width() / details().searchField()->width(),
+                                                              y * shot.height() / details().searchField()->height()).lightnessF());
+                extreme = appearance == ClipboardAppearance::Dark ? std::max(extreme, lightness) : std::min(extreme, lightness);
+            }
+        }
+        if (appearance == ClipboardAppearance::Dark)
+            EXPECT_GT(extreme, 0.7) << "no light glyphs on the dark field";
+        else
+            EXPECT_LT(extreme, 0.3) << "no dark glyphs on the light field";
+    }
 }

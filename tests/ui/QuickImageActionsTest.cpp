@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QImageReader>
 #include <QLabel>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -174,4 +175,41 @@ TEST_F(QuickImageActionsTest, ThePreviewOpensOverTheWindowItCameFrom)
     EXPECT_TRUE(area.contains(sheet->geometry())) << "whole on the screen";
     EXPECT_LE((sheet->geometry().center() - view->geometry().center()).manhattanLength(), 1) << "centred over its origin";
     EXPECT_EQ(sheet->screen(), view->screen());
+}
+
+// Quick Access stays on screen under an image sheet; once the sheet closes, its keys (arrows,
+// Return, Escape) must reach Quick Access again rather than nowhere.
+TEST_F(QuickImageActionsTest, QuickAccessTakesTheKeyboardBackWhenAnImageSheetCloses)
+{
+    ClipboardEntry entry = imageEntry(QStringLiteral("keys"));
+    entry.imageData = encodedImage(sampleImage());
+    view->resize(350, 220);
+    view->show();
+    for (const QuickImageAction action : {QuickImageAction::Preview, QuickImageAction::Edit}) {
+        harness.model.setQuickAccessPresented(true);
+        view->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+        view->performQuickImageAction(action, entry);
+        QPointer<QWidget> sheet = view->imageSheet();
+        ASSERT_TRUE(sheet);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.data()));
+        QTest::keyClick(sheet.data(), Qt::Key_Escape);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return sheet.isNull(); }));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return view->isActiveWindow(); }, 1000)) << int(action);
+    }
+
+    // Once Quick Access is gone (a paste from the sheet ends it) nothing is brought back.
+    harness.model.setQuickAccessPresented(false);
+    view->performQuickImageAction(QuickImageAction::Preview, entry);
+    QPointer<QWidget> sheet = view->imageSheet();
+    ASSERT_TRUE(sheet);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.data()));
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    sheet->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sheet.isNull(); }));
+    QTest::qWait(50);
+    EXPECT_TRUE(other.isActiveWindow());
 }

@@ -137,3 +137,32 @@ TEST_F(KeyboardMonitorX11, KeysTypedRightAfterATriggerAreNeitherErasedNorLost)
 }
 
 } // namespace
+
+namespace {
+
+// A popup of Tarnel's own (an entry's actions menu) closed by a click into another
+// application: the keyboard went with that click, so the next trigger typed there expands.
+TEST_F(KeyboardMonitorX11, TriggersExpandAgainAfterAPopupIsClosedByAClickIntoAnotherApplication)
+{
+    ASSERT_TRUE(model->saveSnippet(std::nullopt, QStringLiteral("podpis"), QStringLiteral("sig3"),
+                                   QStringLiteral("S. Kováč")));
+    monitor->requestAccessAndStart(false);
+    Fixture fixture("popup", {}, QStringLiteral("500x200+100+600"));
+    ASSERT_TRUE(fixture.waitForKeyboard());
+
+    QWidget popup(nullptr, Qt::Popup);
+    popup.setGeometry(1200, 100, 240, 160);
+    popup.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&popup));
+    ASSERT_EQ(QApplication::activePopupWidget(), &popup);
+
+    clickAt({350, 700});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !popup.isVisible(); }));
+    clickAt({350, 700});
+    ASSERT_TRUE(waitForActive(fixture.pid()));
+    ASSERT_EQ(xdotool({"type", "--delay", "40", "ab sig3"}), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == QStringLiteral("ab S. Kováč"); }, 5000))
+        << fixture.text().toStdString();
+}
+
+} // namespace

@@ -73,6 +73,8 @@ QString helpText(Control control, const ClipboardEntry &entry, bool inStack)
         return L10n::text(QStringLiteral("Všetky akcie"));
     case Control::Toggle:
         return L10n::text(QStringLiteral("Akcie položky"));
+    case Control::ExpandText:
+        return L10n::text(QStringLiteral("Rozbaliť alebo zbaliť text"));
     default:
         return {};
     }
@@ -93,13 +95,16 @@ EntryList::EntryList(ClipboardModel &model, PanelSheets &sheets, bool inPasteSta
     context.actionEntryID = [this] { return m_actionEntryID; };
     context.stripOpacity = [this] { return m_stripOpacity; };
     context.isInPasteStack = [source](const QString &id) { return source->pasteStackEntryIDs().contains(id); };
+    context.isTextUnfolded = [this](const QString &id) { return m_unfoldedTexts.contains(id); };
     m_delegate = new EntryRowDelegate(*m_entries, *m_thumbnails, inPasteStack, context, this);
 
     m_view = new QListView(this);
     m_view->setModel(m_entries);
     m_view->setItemDelegate(m_delegate);
     m_view->setFrameShape(QFrame::NoFrame);
-    m_view->setUniformItemSizes(true);
+    // A row showing its whole text is taller than the others.
+    m_view->setUniformItemSizes(false);
+    m_view->setResizeMode(QListView::Adjust);
     m_view->setSelectionMode(QAbstractItemView::NoSelection);
     m_view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -255,6 +260,18 @@ bool EntryList::trigger(const QString &entryID, Control control)
         break;
     case Control::Toggle:
         unfold(m_sheets.expandedControlsEntryID() == entry->id ? std::nullopt : std::optional(entry->id));
+        break;
+    case Control::ExpandText: {
+        if (!m_unfoldedTexts.remove(entry->id))
+            m_unfoldedTexts.insert(entry->id);
+        const int row = m_entries->rowOf(entry->id);
+        if (row >= 0)
+            Q_EMIT m_delegate->sizeHintChanged(m_entries->index(row));
+        m_view->viewport()->update();
+        break;
+    }
+    case Control::PasteText:
+        m_model.pasteHistoryEntryFromClick(*entry);
         break;
     case Control::Handle:
     case Control::None:

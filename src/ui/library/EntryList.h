@@ -3,6 +3,7 @@
 #include "core/ClipboardEntry.h"
 #include "ui/library/EntryRowDelegate.h"
 
+#include <QSet>
 #include <QWidget>
 
 #include <chrono>
@@ -78,5 +79,7 @@ private:
     std::optional<QString> m_pressedHandleID;
     // The entry whose actions menu this list opened and that is still open.
     std::optional<QString> m_actionEntryID;
+    // Entries whose whole text shows, for as long as this list lives.
+    QSet<QString> m_unfoldedTexts;
     qreal m_stripOpacity = 1;
 };

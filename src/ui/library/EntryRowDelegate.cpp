@@ -8,6 +8,7 @@
 #include "ui/style/PanelStyle.h"
 #include "ui/style/PanelText.h"
 
+#include <QAbstractItemView>
 #include <QPainter>
 
 namespace {
@@ -50,7 +51,8 @@ EntryRowDelegate::Layout EntryRowDelegate::layout(const QRectF &itemRect, const 
 {
     Layout l;
     l.card = QRectF(itemRect.left(), itemRect.top(), itemRect.width(), itemRect.height() - kRowSpacing);
-    const qreal middle = l.card.center().y();
+    // Everything sits on the header line; a row showing its whole text grows below it.
+    const qreal middle = l.card.top() + ClipboardRow::kHeaderHeight / 2.0;
     qreal left = l.card.left();
     if (inPasteStack) {
         l.badge = QRectF(left + kBadgeLeadingPadding, middle - kBadgeSide / 2.0, kBadgeSide, kBadgeSide);
@@ -59,7 +61,7 @@ EntryRowDelegate::Layout EntryRowDelegate::layout(const QRectF &itemRect, const 
     qreal right = l.card.right();
     if (inPasteStack) {
         right -= kHandleTrailingPadding;
-        l.handle = QRectF(right - kHandleWidth, l.card.top(), kHandleWidth, l.card.height());
+        l.handle = QRectF(right - kHandleWidth, l.card.top(), kHandleWidth, ClipboardRow::kHeaderHeight);
         right = l.handle.left();
     }
     right -= inPasteStack ? kStackToggleTrailingPadding : kToggleTrailingPadding;
@@ -76,13 +78,23 @@ EntryRowDelegate::Layout EntryRowDelegate::layout(const QRectF &itemRect, const 
         place(inPasteStack ? Control::RemoveFromStack : Control::AddToStack);
         place(Control::Pin);
     }
-    l.header = QRectF(left, l.card.top(), std::max<qreal>(0, right + kControlLeadingPadding - left), l.card.height());
+    l.header = QRectF(left, l.card.top(), std::max<qreal>(0, right + kControlLeadingPadding - left), ClipboardRow::kHeaderHeight);
+    const qreal textTop = l.card.top() + ClipboardRow::kHeaderHeight;
+    if (l.card.bottom() > textTop) {
+        const qreal textRight = l.card.right() - (inPasteStack ? kStackToggleTrailingPadding : kToggleTrailingPadding);
+        l.fullText = QRectF(left, textTop, std::max<qreal>(0, textRight - left), l.card.bottom() - textTop);
+    }
     return l;
 }
 
 bool EntryRowDelegate::isUnfolded(const ClipboardEntry &entry) const
 {
     return m_context.expandedID && m_context.expandedID() == entry.id;
+}
+
+bool EntryRowDelegate::isTextUnfolded(const ClipboardEntry &entry) const
+{
+    return ClipboardRow::canExpand(entry) && m_context.isTextUnfolded && m_context.isTextUnfolded(entry.id);
 }
 
 Control EntryRowDelegate::controlAt(const QModelIndex &index, const QRect &itemRect, const QPointF &point) const
@@ -99,8 +111,22 @@ Control EntryRowDelegate::controlAt(const QModelIndex &index, const QRect &itemR
     }
     if (l.handle.contains(point))
         return Control::Handle;
-    if (l.header.contains(point))
-        return Control::Header;
+    if (l.header.contains(point)) {
+        ClipboardRow::Header header;
+        header.entry = *entry;
+        header.isExpanded = isTextUnfolded(*entry);
+        const ClipboardRow::HeaderGeometry g = ClipboardRow::headerGeometry(l.header, header);
+        // A long text's title is not a button: its "Viac" unfolds it, and only the picture pastes.
+        if (g.toggle.isEmpty() || g.thumbnail.contains(point))
+            return Control::Header;
+        return g.toggle.adjusted(-kToggleSlop.width(), -kToggleSlop.height(), kToggleSlop.width(), kToggleSlop.height())
+                       .contains(point)
+                   ? Control::ExpandText
+                   : Control::None;
+    }
+    if (!l.fullText.isEmpty() && isTextUnfolded(*entry)
+        && ClipboardRow::unfoldedGeometry(l.fullText, *entry).pasteButton.contains(point))
+        return Control::PasteText;
     return Control::None;
 }
 
@@ -110,9 +136,16 @@ void EntryRowDelegate::setHovered(const QModelIndex &index, Control control)
     m_hoveredControl = control;
 }
 
-QSize EntryRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
+QSize EntryRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
-    return QSize(option.rect.width(), ClipboardRow::kHeaderHeight + kRowSpacing);
+    const ClipboardEntry *entry = m_entries.entryAt(index.row());
+    if (!entry || !isTextUnfolded(*entry))
+        return QSize(option.rect.width(), ClipboardRow::kHeaderHeight + kRowSpacing);
+    // Measured at the width the row is drawn at: the list's own.
+    const auto *view = qobject_cast<const QAbstractItemView *>(option.widget);
+    const int width = view ? view->viewport()->width() : option.rect.width();
+    const Layout l = layout(QRectF(0, 0, width, ClipboardRow::kHeaderHeight * 2 + kRowSpacing), *entry, m_inPasteStack, false);
+    return QSize(width, ClipboardRow::kHeaderHeight + ClipboardRow::unfoldedPartHeight(*entry, l.fullText.width()) + kRowSpacing);
 }
 
 void EntryRowDelegate::paintControl(QPainter &painter, const QRectF &rect, Control control, const ClipboardEntry &entry,
@@ -164,9 +197,14 @@ void EntryRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     header.entry = *entry;
     header.isSelected = selected;
     header.now = PanelClock::now();
+    header.isExpanded = isTextUnfolded(*entry);
     if (entry->kind == ClipboardKind::Image)
         header.thumbnail = const_cast<EntryThumbnails &>(m_thumbnails).thumbnail(*entry);
     ClipboardRow::paintHeader(*painter, l.header, header, c);
+    if (header.isExpanded && !l.fullText.isEmpty()) {
+        const bool pasteHovered = m_hoveredIndex == index && m_hoveredControl == Control::PasteText;
+        ClipboardRow::paintUnfolded(*painter, l.fullText, *entry, pasteHovered, c);
+    }
     const qreal stripOpacity = m_context.stripOpacity ? m_context.stripOpacity() : 1.0;
     for (const auto &[control, rect] : l.controls) {
         const bool hovered = m_hoveredIndex == index && m_hoveredControl == control;

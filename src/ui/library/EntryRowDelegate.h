@@ -3,6 +3,7 @@
 #include "core/ClipboardEntry.h"
 #include "ui/style/PanelStyle.h"
 
+#include <QSizeF>
 #include <QStyledItemDelegate>
 
 #include <functional>
@@ -18,7 +19,11 @@ class EntryThumbnails;
 class EntryRowDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    enum class Control { None, Header, Pin, AddToStack, RemoveFromStack, ReadText, Delete, AllActions, Toggle, Handle };
+    enum class Control {
+        None, Header, Pin, AddToStack, RemoveFromStack, ReadText, Delete, AllActions, Toggle, Handle,
+        ExpandText, // "Viac" / "Menej" of a long text
+        PasteText,  // "Vložiť text" under an unfolded text
+    };
 
     static constexpr int kRowSpacing = 5;
     static constexpr qreal kCornerRadius = 11;
@@ -38,6 +43,8 @@ public:
     static constexpr qreal kHandleSymbolSize = 10;
     static constexpr qreal kDisabledOpacity = 0.35;
     static constexpr qreal kTintOpacity = 0.11;
+    // "Viac" is a small word: the click may land a little beside it.
+    static constexpr QSizeF kToggleSlop{4, 6};
 
     // What the delegate needs to know beyond the entry itself.
     struct Context {
@@ -48,6 +55,8 @@ public:
         std::function<bool(const QString &)> isInPasteStack;
         // How far the unfolded strip has faded in (0 to 1).
         std::function<qreal()> stripOpacity;
+        // Whether the row shows the entry's whole text ("Viac" was clicked).
+        std::function<bool(const QString &)> isTextUnfolded;
     };
     struct Layout {
         QRectF card;
@@ -55,6 +64,7 @@ public:
         QRectF header;
         QRectF handle;
         QList<std::pair<Control, QRectF>> controls; // the strip (when unfolded) and the toggle
+        QRectF fullText; // under the header, while the whole text shows
     };
 
     EntryRowDelegate(EntryListModel &entries, EntryThumbnails &thumbnails, bool inPasteStack, Context context,
@@ -70,6 +80,7 @@ public:
 
 private:
     bool isUnfolded(const ClipboardEntry &entry) const;
+    bool isTextUnfolded(const ClipboardEntry &entry) const;
     void paintControl(QPainter &painter, const QRectF &rect, Control control, const ClipboardEntry &entry, bool hovered,
                       const PanelStyle::Colors &colors) const;
 

@@ -36,6 +36,14 @@ QString SnippetRow::textLines() const
     return lines.mid(0, kTextLines).join(QLatin1Char('\n'));
 }
 
+void SnippetRow::setSelected(bool selected)
+{
+    if (m_selected == selected)
+        return;
+    m_selected = selected;
+    update();
+}
+
 QSize SnippetRow::sizeHint() const
 {
     const int lines = std::min<int>(kTextLines, int(m_snippet.text.count(QLatin1Char('\n'))) + 1);

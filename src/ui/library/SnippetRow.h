@@ -28,6 +28,8 @@ public:
     SnippetRow(const ClipboardSnippet &snippet, bool isSelected, QWidget *parent = nullptr);
 
     const QString &snippetID() const { return m_snippet.id; }
+    bool isSelected() const { return m_selected; }
+    void setSelected(bool selected);
     QAbstractButton *editButton() const { return m_edit; }
     QSize sizeHint() const override;
 

@@ -83,7 +83,9 @@ SnippetsScreen::SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, QWidg
                         &ClipboardModel::pasteMonitoringEnabledChanged, &ClipboardModel::accessibilityPermissionEnabledChanged,
                         &ClipboardModel::inputMonitoringPermissionEnabledChanged, &ClipboardModel::languageChanged})
         connect(&model, signal, this, &SnippetsScreen::refresh, Qt::QueuedConnection);
-    connect(&model, &ClipboardModel::selectedQuickAccessSnippetIDChanged, this, &SnippetsScreen::refresh,
+    // Hovering a row selects it: the rows only repaint. Building them afresh would take the
+    // pressed button from under a click that follows the pointer onto a row.
+    connect(&model, &ClipboardModel::selectedQuickAccessSnippetIDChanged, this, &SnippetsScreen::markSelection,
             Qt::QueuedConnection);
     refresh();
 }
@@ -146,6 +148,13 @@ QWidget *SnippetsScreen::buildPermissionCard()
 bool SnippetsScreen::isShowingEmptyState() const { return !m_empty->isHidden(); }
 
 int SnippetsScreen::rowCount() const { return m_rows->count() - 1; }
+
+void SnippetsScreen::markSelection()
+{
+    const std::optional<QString> selected = m_model.selectedQuickAccessSnippetID();
+    for (SnippetRow *row : findChildren<SnippetRow *>())
+        row->setSelected(selected == row->snippetID());
+}
 
 void SnippetsScreen::refresh()
 {

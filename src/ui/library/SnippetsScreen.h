@@ -50,6 +50,7 @@ private:
     QWidget *buildCreateCard();
     QWidget *buildPermissionCard();
     void refresh();
+    void markSelection();
 
     ClipboardModel &m_model;
     PanelSheets &m_sheets;

@@ -70,6 +70,16 @@ Holds combinedHolds(const PanelController *controller)
 
 // The desktop's modeless save dialog, proposing the name in the home folder; onClosed runs
 // when it closes, chosen or not.
+// A window Tarnel opened over Quick Access has closed: the window manager hands the keyboard
+// to the application behind, so Quick Access, still on screen, takes it back.
+void returnKeyboardToQuickAccess(QWidget *origin, const PanelModelLink &model)
+{
+    if (origin->isVisible() && model.isQuickAccessPresented()) {
+        origin->raise();
+        origin->activateWindow();
+    }
+}
+
 void showSaveDialog(const QString &proposedName, QuickImageAction format,
                     std::function<void(const QString &path)> onChosen, std::function<void()> onClosed)
 {
@@ -404,12 +414,8 @@ void ClipboardPanelView::saveQuickImage(const ClipboardEntry &entry, QuickImageA
     else
         showSaveDialog(QuickImageExport::proposedName(entry, format), format, std::move(onChosen),
                        [origin = QPointer<QWidget>(window()), model = QPointer<PanelModelLink>(&m_model)] {
-                           // The window manager hands the keyboard to the application behind;
-                           // Quick Access, still on screen, takes it back.
-                           if (origin && origin->isVisible() && model && model->isQuickAccessPresented()) {
-                               origin->raise();
-                               origin->activateWindow();
-                           }
+                           if (origin && model)
+                               returnKeyboardToQuickAccess(origin, *model);
                        });
 }
 
@@ -450,6 +456,11 @@ void ClipboardPanelView::openImageSheet(const ClipboardEntry &entry, bool edit)
     m_imageSheet = window;
     mirrorHolds();
     connect(window, &QObject::destroyed, this, &ClipboardPanelView::mirrorHolds, Qt::QueuedConnection);
+    connect(window, &QObject::destroyed, this, [this] {
+        // A sheet replaced by the next one keeps the keyboard with that one.
+        if (!m_imageSheet)
+            returnKeyboardToQuickAccess(this->window(), m_model);
+    }, Qt::QueuedConnection);
     SheetPlacement::place(window, this);
     window->show();
     window->raise();

@@ -15,7 +15,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QTextBoundaryFinder>
+#include <QTextLayout>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace {
 
@@ -105,7 +108,69 @@ void paintThumbnail(QPainter &painter, const QRectF &tile, const ClipboardRow::H
                       header.isSelected ? c.accent : c.secondary);
 }
 
+// The full text laid out to a width: words stay whole where they fit, a longer run breaks anywhere.
+struct WrappedText {
+    std::unique_ptr<QTextLayout> layout;
+    qreal height = 0;
+};
+
+WrappedText wrapFullText(const QString &text, qreal width)
+{
+    WrappedText wrapped;
+    QString shown = text;
+    shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    wrapped.layout = std::make_unique<QTextLayout>(shown, PanelStyle::exactFont(ClipboardRow::kTitleSize));
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    wrapped.layout->setTextOption(option);
+    wrapped.layout->beginLayout();
+    for (QTextLine line = wrapped.layout->createLine(); line.isValid(); line = wrapped.layout->createLine()) {
+        line.setLineWidth(std::max<qreal>(1, width));
+        line.setPosition(QPointF(0, wrapped.height));
+        wrapped.height += line.height();
+    }
+    wrapped.layout->endLayout();
+    return wrapped;
+}
+
+PanelButton::Look pasteTextLook()
+{
+    PanelButton::Look look;
+    look.title = L10n::text(QStringLiteral("Vložiť text"));
+    look.symbol = QStringLiteral("doc.on.clipboard");
+    look.horizontalPadding = kPasteButtonPadding;
+    return look;
+}
+
 } // namespace
+
+int ClipboardRow::unfoldedPartHeight(const ClipboardEntry &entry, qreal width)
+{
+    const qreal textHeight = wrapFullText(entry.text, width - 2 * kUnfoldedSidePadding).height;
+    return int(std::ceil(textHeight)) + kUnfoldedSpacing + kPasteButtonHeight + kUnfoldedBottomPadding;
+}
+
+ClipboardRow::UnfoldedGeometry ClipboardRow::unfoldedGeometry(const QRectF &rect, const ClipboardEntry &entry)
+{
+    UnfoldedGeometry g;
+    const qreal width = rect.width() - 2 * kUnfoldedSidePadding;
+    g.text = QRectF(rect.left() + kUnfoldedSidePadding, rect.top(), width, std::ceil(wrapFullText(entry.text, width).height));
+    g.pasteButton = QRectF(g.text.left(), g.text.bottom() + kUnfoldedSpacing, PanelButton::widthFor(pasteTextLook()),
+                           kPasteButtonHeight);
+    return g;
+}
+
+void ClipboardRow::paintUnfolded(QPainter &painter, const QRectF &rect, const ClipboardEntry &entry, bool pasteHovered,
+                                 const PanelStyle::Colors &c)
+{
+    const UnfoldedGeometry g = unfoldedGeometry(rect, entry);
+    const WrappedText wrapped = wrapFullText(entry.text, g.text.width());
+    painter.save();
+    painter.setPen(c.primary);
+    wrapped.layout->draw(&painter, g.text.topLeft());
+    painter.restore();
+    PanelButton::paintLook(painter, g.pasteButton, pasteTextLook(), PanelButton::State{pasteHovered ? 1.0 : 0.0, false, true}, c);
+}
 
 ClipboardRow::ClipboardRow(const ClipboardEntry &entry, bool isSelected, QWidget *parent) : QWidget(parent)
 {

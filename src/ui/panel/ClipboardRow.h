@@ -75,6 +75,17 @@ public:
     static HeaderGeometry headerGeometry(const QRectF &rect, const Header &header);
     static void paintHeader(QPainter &painter, const QRectF &rect, const Header &header, const PanelStyle::Colors &colors);
 
+    // The unfolded part as delegate-drawn lists paint it under the header: the full text wrapped
+    // to the width, then the "Vložiť text" button. `rect` starts at the header's bottom edge.
+    struct UnfoldedGeometry {
+        QRectF text;
+        QRectF pasteButton;
+    };
+    static int unfoldedPartHeight(const ClipboardEntry &entry, qreal width);
+    static UnfoldedGeometry unfoldedGeometry(const QRectF &rect, const ClipboardEntry &entry);
+    static void paintUnfolded(QPainter &painter, const QRectF &rect, const ClipboardEntry &entry, bool pasteHovered,
+                              const PanelStyle::Colors &colors);
+
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
     QSize sizeHint() const override;

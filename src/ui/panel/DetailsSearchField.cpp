@@ -53,7 +53,11 @@ DetailsSearchField::DetailsSearchField(const QString &text, QWidget *parent) : Q
     m_field->setFrame(false);
     m_field->setFont(PanelStyle::font(kFontSize));
     m_field->setAttribute(Qt::WA_MacShowFocusRect, false);
-    m_field->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0; }"));
+    // No style sheet: one pins the palette the field has when first polished, so typed text
+    // would keep the desktop's colours instead of following the panel's appearance. The
+    // scheme's palette already gives the field a transparent base.
+    m_field->setTextMargins(0, 0, 0, 0);
+    m_field->setAutoFillBackground(false);
     m_field->setPlaceholderText(L10n::text(QStringLiteral("Hľadať text, aplikáciu alebo typ…")));
     m_field->installEventFilter(this);
     m_badge = new ShortcutBadge(AppShortcut(AppShortcut::history).label(), this);
