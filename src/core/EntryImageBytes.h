@@ -19,6 +19,10 @@ public:
 
     // Nothing when no source can be read.
     std::optional<QByteArray> read(const ClipboardEntry &entry) const;
+    // A file of the image store; nothing for a path outside its folder, which is never opened.
+    std::optional<QByteArray> readStoreFile(const QString &path) const { return m_store.load(path); }
+    // Whether readStoreFile would open the path at all.
+    bool isStoreFile(const QString &path) const { return m_store.isManagedPath(path); }
 
     // A screenshot file, refused above ScreenshotStability::kMaxFileBytes so that a huge or
     // growing file never lands in memory whole.

@@ -3,6 +3,7 @@
 #include "shell/NotchPanelController.h"
 
 #include "core/L10n.h"
+#include "engine/ClipboardModel.h"
 #include "shell/TarnelPanel.h"
 #include "platform/PanelWindowTraits.h"
 #include "ui/tools/EntryImageLoader.h"
@@ -185,8 +186,13 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
         connect(sheet, &ScreenshotTextSheet::closeRequested, window, &QWidget::close);
         content = sheet;
     } else {
-        // Every source of the image in turn, as the preview and the text sheet read it.
-        auto *sheet = new ImageCanvasComposerSheet(entry, EntryImageLoader::load(entry), m_model.appearance());
+        // Every source of the image in turn, as the preview and the text sheet read it, decoded on
+        // the thread pool; the stored file only through the model's reader of the image store.
+        std::optional<EntryImageBytes> store;
+        if (m_services.clipboardModel)
+            store = m_services.clipboardModel->imageBytes();
+        auto *sheet = new ImageCanvasComposerSheet(entry, EntryImageLoader::loadAsync(entry, std::move(store)),
+                                                   m_model.appearance());
         connect(sheet, &ImageCanvasComposerSheet::closeRequested, window, &QWidget::close);
         content = sheet;
     }

@@ -14,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include "support/HeldThreadPool.h"
 #include "support/TestImages.h"
+#include "support/WidgetEvents.h"
 
 namespace {
 
@@ -208,11 +210,17 @@ TEST(NotchPanelWindows, TheComposerFromTheToastTriesEveryImageSource)
     entry.screenshotFileURL = screenshotFile;
 
     PanelHarness h;
+    // The composer opens at once; the decode, held back here, brings the image later.
+    testsupport::HeldThreadPool pool;
     h.controller->openScreenshotAction(entry, false);
     QWidget *window = h.controller->screenshotActionWindow();
     ASSERT_TRUE(window);
     auto *composer = window->findChild<ImageCanvasComposerSheet *>();
     ASSERT_TRUE(composer);
+    EXPECT_TRUE(composer->isLoading());
+    EXPECT_FALSE(composer->hasImage());
+    pool.release();
+    ASSERT_TRUE(testsupport::waitFor([composer] { return !composer->isLoading(); }));
     EXPECT_TRUE(composer->hasImage());
     window->close();
 }

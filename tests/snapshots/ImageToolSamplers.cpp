@@ -13,6 +13,7 @@
 #include "ui/tools/ScreenshotTextSheet.h"
 #include "ui/tools/ToolChoiceButton.h"
 
+#include <QLayout>
 #include <QMenu>
 #include <QtCore/qtestsupport_core.h>
 
@@ -68,7 +69,9 @@ QWidget *screenshotTextSheetSample(testsupport::SeededModel &seed, bool showsCod
 QWidget *imageComposerSample(testsupport::SeededModel &seed, bool styled)
 {
     const ClipboardEntry entry = screenshotOf(seed);
-    auto *sheet = new ImageCanvasComposerSheet(entry, EntryImageLoader::load(entry), ClipboardAppearance::Dark);
+    auto *sheet = new ImageCanvasComposerSheet(entry, EntryImageLoader::loadAsync(entry, seed.model().imageBytes()),
+                                               ClipboardAppearance::Dark);
+    (void)QTest::qWaitFor([sheet] { return !sheet->isLoading(); }, kWaitMs);
     if (styled) {
         ImageCanvasSettings settings;
         settings.aspect = ImageCanvasAspect::Wide;
@@ -86,7 +89,17 @@ QWidget *imageComposerSample(testsupport::SeededModel &seed, bool styled)
 QWidget *imagePreviewSample(testsupport::SeededModel &seed)
 {
     const ClipboardEntry entry = screenshotOf(seed);
-    return new ImagePreviewSheet(entry, EntryImageLoader::load(entry), ClipboardAppearance::Dark);
+    auto *sheet = new ImagePreviewSheet(entry, EntryImageLoader::loadAsync(entry, seed.model().imageBytes()),
+                                        ClipboardAppearance::Dark);
+    (void)QTest::qWaitFor([sheet] { return !sheet->isLoading(); }, kWaitMs);
+    // The image is drawn from a copy scaled to its stage off the main thread, once the sheet is
+    // laid out at its size.
+    sheet->setAttribute(Qt::WA_DontShowOnScreen);
+    sheet->show();
+    sheet->resize(sheet->sizeHint());
+    sheet->layout()->activate();
+    (void)QTest::qWaitFor([sheet] { return sheet->isImageShown(); }, kWaitMs);
+    return sheet;
 }
 
 QWidget *saveMenuSample(testsupport::SeededModel &seed)

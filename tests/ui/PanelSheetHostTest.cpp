@@ -4,6 +4,7 @@
 #include "engine/EngineTestSupport.h"
 #include "shell/ClipboardModelPanelLink.h"
 #include "support/FakePanelController.h"
+#include "support/HeldThreadPool.h"
 #include "support/ScopedLanguage.h"
 #include "support/SeededModel.h"
 #include "support/WidgetEvents.h"
@@ -18,14 +19,22 @@
 #include "ui/panel/SheetTextBox.h"
 #include "ui/panel/SnippetEditorSheet.h"
 #include "ui/style/PanelButton.h"
+#include "ui/style/PanelEmptyState.h"
 #include "ui/style/PanelField.h"
 #include "ui/style/PanelStyle.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
+#include "ui/tools/ImageCanvasPreview.h"
 #include "ui/tools/ImagePreviewSheet.h"
 
+#include "core/ClipboardImageStore.h"
+
+#include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -219,6 +228,7 @@ TEST_F(PanelSheetHostTest, ImageEntriesOpenThePreviewOrTheComposerAndThePreviewP
     host->previewImage(image);
     auto *preview = sheet<ImagePreviewSheet>();
     ASSERT_TRUE(preview);
+    ASSERT_TRUE(testsupport::waitFor([preview] { return !preview->isLoading(); }));
     EXPECT_TRUE(preview->hasImage());
 
     model->setPasteStackEntryIDs({QStringLiteral("img"), QStringLiteral("stacked")});
@@ -242,6 +252,96 @@ TEST_F(PanelSheetHostTest, ImageEntriesOpenThePreviewOrTheComposerAndThePreviewP
     QApplication::sendEvent(composer, &escape);
     EXPECT_FALSE(host->sheet());
     EXPECT_TRUE(released());
+}
+
+TEST_F(PanelSheetHostTest, AnImageSheetOpensAtOnceAndTakesItsImageWhenTheDecodeEnds)
+{
+    const ClipboardEntry image = entry(QStringLiteral("img"));
+    const auto enabled = [](QWidget *sheet, const char *name) {
+        return sheet->findChild<PanelButton *>(QString::fromLatin1(name))->isEnabled();
+    };
+    const auto saysUnavailable = [](QWidget *sheet) { return sheet->findChild<PanelEmptyState *>()->isVisibleTo(sheet); };
+    {
+        testsupport::HeldThreadPool pool;
+        host->previewImage(image);
+        auto *preview = sheet<ImagePreviewSheet>();
+        ASSERT_TRUE(preview);
+        EXPECT_TRUE(preview->isLoading());
+        EXPECT_FALSE(preview->hasImage());
+        EXPECT_FALSE(enabled(preview, "paste")) << "nothing to paste before the image is there";
+        EXPECT_FALSE(saysUnavailable(preview)) << "a load still running is no failure";
+        pool.release();
+        ASSERT_TRUE(testsupport::waitFor([preview] { return !preview->isLoading(); }));
+        EXPECT_EQ(preview->dimensions(), QStringLiteral("40 × 30"));
+        EXPECT_TRUE(enabled(preview, "paste"));
+        EXPECT_FALSE(saysUnavailable(preview));
+    }
+    {
+        testsupport::HeldThreadPool pool;
+        host->composeImage(image);
+        auto *composer = sheet<ImageCanvasComposerSheet>();
+        ASSERT_TRUE(composer);
+        EXPECT_FALSE(composer->hasImage());
+        EXPECT_FALSE(enabled(composer, "save"));
+        EXPECT_FALSE(composer->findChild<ImageCanvasPreview *>());
+        pool.release();
+        ASSERT_TRUE(testsupport::waitFor([composer] { return !composer->isLoading(); }));
+        EXPECT_TRUE(composer->hasImage());
+        EXPECT_TRUE(enabled(composer, "save"));
+        EXPECT_TRUE(composer->findChild<ImageCanvasPreview *>());
+    }
+    // Closed while its decode waits: the sheet goes, and the decode ending later reaches nothing.
+    for (const bool compose : {false, true}) {
+        testsupport::HeldThreadPool pool;
+        compose ? host->composeImage(image) : host->previewImage(image);
+        QPointer<QWidget> closing = host->sheet();
+        ASSERT_TRUE(closing);
+        press(closing, "close");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(closing) << compose;
+        EXPECT_FALSE(host->sheet());
+        pool.release();
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(released());
+    }
+}
+
+TEST_F(PanelSheetHostTest, AStoredImageIsReadOnlyFromTheImageStore)
+{
+    // A readable picture in the store's folder shows; the same picture anywhere else is a record
+    // the store refuses, so the sheet says the image cannot be shown.
+    const QByteArray png = testsupport::SeededModel::png(24, 18, 40);
+    const QString inside = ClipboardImageStore(imageFolder()).save(png).path;
+    ASSERT_FALSE(inside.isEmpty());
+    // Beside the store's folder, and the same file named through it.
+    const QString outside = QFileInfo(imageFolder()).path() + QStringLiteral("/A.image");
+    QFile file(outside);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(png);
+    file.close();
+    const QString escaping = imageFolder() + QStringLiteral("/../A.image");
+
+    const struct {
+        QString path;
+        bool shows;
+    } cases[] = {{inside, true}, {outside, false}, {escaping, false}};
+    for (const auto &c : cases) {
+        ClipboardEntry record = entry(QStringLiteral("img"));
+        record.imageData.reset();
+        record.imageFilePath = c.path;
+        for (const bool compose : {false, true}) {
+            compose ? host->composeImage(record) : host->previewImage(record);
+            QWidget *opened = host->sheet();
+            ASSERT_TRUE(opened);
+            auto *preview = qobject_cast<ImagePreviewSheet *>(opened);
+            auto *composer = qobject_cast<ImageCanvasComposerSheet *>(opened);
+            ASSERT_TRUE(testsupport::waitFor([&] { return preview ? !preview->isLoading() : !composer->isLoading(); }));
+            EXPECT_EQ(preview ? preview->hasImage() : composer->hasImage(), c.shows) << c.path.toStdString() << compose;
+            EXPECT_EQ(opened->findChild<PanelEmptyState *>()->isVisibleTo(opened), !c.shows) << c.path.toStdString() << compose;
+            press(opened, "close");
+        }
+    }
 }
 
 TEST_F(PanelSheetHostTest, TheJarEditorCreatesAndRenamesAndKeepsARefusedName)

@@ -1,5 +1,6 @@
 // Image options chosen in Quick Access: the panel view previews, edits and saves the image.
 #include "shell/PanelHarness.h"
+#include "core/ClipboardImageStore.h"
 #include "ui/panel/ClipboardPanelView.h"
 #include "ui/quickaccess/QuickImageExport.h"
 #include "ui/tools/ImagePreviewSheet.h"
@@ -17,7 +18,9 @@
 
 #include <gtest/gtest.h>
 
+#include "support/HeldThreadPool.h"
 #include "support/TestImages.h"
+#include "support/WidgetEvents.h"
 
 namespace {
 
@@ -60,6 +63,10 @@ protected:
         QObject::connect(view.get(), &ClipboardPanelView::saveFailed, [this] { ++failures; });
         storedImagePath = dir.filePath(QStringLiteral("stored.png"));
         ASSERT_TRUE(sampleImage().save(storedImagePath, "PNG"));
+        storeImagePath = ClipboardImageStore(harness.folder.filePath(QStringLiteral("Clipboard Images")))
+                             .save(encodedImage(sampleImage()))
+                             .path;
+        ASSERT_FALSE(storeImagePath.isEmpty());
     }
     void TearDown() override
     {
@@ -75,6 +82,8 @@ protected:
     QString chosenPath;
     int failures = 0;
     QString storedImagePath;
+    // The same picture in the model's image store.
+    QString storeImagePath;
 };
 
 TEST_F(QuickImageActionsTest, SavesTheImageInTheChosenFormatFromEachPlaceItCanLiveIn)
@@ -90,7 +99,7 @@ TEST_F(QuickImageActionsTest, SavesTheImageInTheChosenFormatFromEachPlaceItCanLi
         {"bytes in memory as PNG", QuickImageAction::SavePNG,
          [](ClipboardEntry &e) { e.imageData = encodedImage(sampleImage()); }, "png", "Tarnel-0123abcd.png"},
         {"image store file", QuickImageAction::SaveJPG,
-         [this](ClipboardEntry &e) { e.imageFilePath = storedImagePath; }, "jpeg", "Tarnel-0123abcd.jpg"},
+         [this](ClipboardEntry &e) { e.imageFilePath = storeImagePath; }, "jpeg", "Tarnel-0123abcd.jpg"},
         {"unreadable bytes, screenshot file", QuickImageAction::SavePNG,
          [this](ClipboardEntry &e) {
              e.imageData = QByteArray("not an image");
@@ -108,7 +117,7 @@ TEST_F(QuickImageActionsTest, SavesTheImageInTheChosenFormatFromEachPlaceItCanLi
         view->performQuickImageAction(c.format, entry);
         ASSERT_EQ(asked.size(), 1);
         EXPECT_EQ(asked.first().first, c.expectedName);
-        QTRY_VERIFY(QFile::exists(chosenPath)); // written off the main thread
+        ASSERT_TRUE(testsupport::waitFor([this] { return QFile::exists(chosenPath); })); // written off the main thread
         EXPECT_EQ(formatOf(chosenPath), c.expectedFormat);
         const QImage saved(chosenPath);
         EXPECT_EQ(saved.size(), sampleImage().size());
@@ -127,6 +136,13 @@ TEST_F(QuickImageActionsTest, AnImageThatIsGoneAsksNothingAndAFailedWriteIsRepor
     EXPECT_FALSE(QFile::exists(chosenPath));
     EXPECT_EQ(failures, 0);
 
+    // A readable picture the record names outside the image store is never opened either.
+    ClipboardEntry foreign = imageEntry(QStringLiteral("foreign"));
+    foreign.imageFilePath = storedImagePath;
+    view->performQuickImageAction(QuickImageAction::SavePNG, foreign);
+    EXPECT_TRUE(asked.isEmpty());
+    EXPECT_FALSE(QFile::exists(chosenPath));
+
     ClipboardEntry present = imageEntry(QStringLiteral("present"));
     present.imageData = encodedImage(sampleImage());
     chosenPath.clear(); // the user cancels
@@ -136,7 +152,7 @@ TEST_F(QuickImageActionsTest, AnImageThatIsGoneAsksNothingAndAFailedWriteIsRepor
 
     chosenPath = dir.filePath(QStringLiteral("no-such-folder/out.png"));
     view->performQuickImageAction(QuickImageAction::SavePNG, present);
-    QTRY_COMPARE(failures, 1);
+    ASSERT_TRUE(testsupport::waitFor([this] { return failures == 1; }));
     EXPECT_FALSE(QFile::exists(chosenPath));
 }
 
@@ -168,9 +184,18 @@ TEST_F(QuickImageActionsTest, ThePreviewOpensOverTheWindowItCameFrom)
     view->resize(350, 220);
     view->move(area.center() - QPoint(175, 110) + QPoint(0, -80));
     view->show();
+    // The sheet is placed and shown at once, while the decode is still to come.
+    testsupport::HeldThreadPool pool;
     view->performQuickImageAction(QuickImageAction::Preview, entry);
     QWidget *sheet = view->imageSheet();
     ASSERT_TRUE(sheet);
+    auto *preview = sheet->findChild<ImagePreviewSheet *>();
+    ASSERT_TRUE(preview);
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_FALSE(preview->hasImage());
+    pool.release();
+    ASSERT_TRUE(testsupport::waitFor([preview] { return preview->isImageShown(); }));
+    EXPECT_EQ(preview->dimensions(), QStringLiteral("24 × 16"));
     ASSERT_LE(sheet->height(), area.height() - 2 * 80) << "the screen leaves room to centre it";
     EXPECT_TRUE(area.contains(sheet->geometry())) << "whole on the screen";
     EXPECT_LE((sheet->geometry().center() - view->geometry().center()).manhattanLength(), 1) << "centred over its origin";

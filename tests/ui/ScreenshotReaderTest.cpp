@@ -1,4 +1,5 @@
 // Reading a screenshot: which image source is read, and what the recognisers' answers become.
+#include "core/ClipboardImageStore.h"
 #include "platform/fake/FakeQrDetector.h"
 #include "platform/fake/FakeTextRecognizer.h"
 #include "ui/tools/ScreenshotReader.h"
@@ -24,12 +25,13 @@ QByteArray png(int width)
     return bytes;
 }
 
-std::optional<ScreenshotReading> readWith(TextRecognizer *recognizer, QrDetector *detector, const ClipboardEntry &entry)
+std::optional<ScreenshotReading> readWith(TextRecognizer *recognizer, QrDetector *detector, const ClipboardEntry &entry,
+                                          std::optional<EntryImageBytes> store = std::nullopt)
 {
     ScreenshotReader reader(recognizer, detector);
     std::optional<ScreenshotReading> reading;
     QObject::connect(&reader, &ScreenshotReader::finished, [&reading](const ScreenshotReading &r) { reading = r; });
-    reader.start(entry);
+    reader.start(entry, std::move(store));
     (void)QTest::qWaitFor([&reading] { return reading.has_value(); }, 5000); // no reading fails the caller
     return reading;
 }
@@ -84,6 +86,42 @@ TEST(ScreenshotReader, TriesEachImageSourceInTurnUntilOneDecodes)
         ASSERT_EQ(detector.images.size(), 1) << c.what;
         EXPECT_EQ(recognizer.images[0].width(), c.readWidth) << c.what;
         EXPECT_EQ(detector.images[0].width(), c.readWidth) << c.what;
+    }
+}
+
+TEST(ScreenshotReader, WithTheModelsReaderTheStoredFileIsReadOnlyFromTheImageStore)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const ClipboardImageStore store(dir.filePath(QStringLiteral("Clipboard Images")));
+    const QString inside = store.save(png(20)).path;
+    ASSERT_FALSE(inside.isEmpty());
+    const QString outside = dir.filePath(QStringLiteral("outside.image"));
+    const QString shot = dir.filePath(QStringLiteral("shot.png"));
+    for (const auto &[path, bytes] : {std::pair{outside, png(40)}, {shot, png(30)}}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    const struct {
+        const char *what;
+        QString imageFilePath;
+        std::optional<QString> screenshotFile;
+        int readWidth; // 0: nothing readable
+    } cases[] = {
+        {"a file of the store", inside, shot, 20},
+        {"a file outside the store is passed over for the screenshot file", outside, shot, 30},
+        {"a file outside the store alone", outside, std::nullopt, 0},
+    };
+    for (const auto &c : cases) {
+        FakeTextRecognizer recognizer;
+        FakeQrDetector detector;
+        ClipboardEntry entry;
+        entry.imageFilePath = c.imageFilePath;
+        entry.screenshotFileURL = c.screenshotFile;
+        const std::optional<ScreenshotReading> reading = readWith(&recognizer, &detector, entry, EntryImageBytes(store));
+        ASSERT_TRUE(reading) << c.what;
+        EXPECT_EQ(recognizer.images.isEmpty() ? 0 : recognizer.images[0].width(), c.readWidth) << c.what;
     }
 }
 

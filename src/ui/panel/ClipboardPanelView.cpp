@@ -13,6 +13,7 @@
 #include "ui/quickaccess/QuickImageExport.h"
 #include "ui/settings/SettingsView.h"
 #include "ui/style/PanelStyle.h"
+#include "ui/tools/EntryImageLoader.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
 #include "ui/tools/ImagePreviewSheet.h"
 #include "ui/tools/ScreenshotActionButtons.h"
@@ -391,12 +392,12 @@ void ClipboardPanelView::saveQuickImage(const ClipboardEntry &entry, QuickImageA
 {
     // Only the headers are read before asking, so that an image that is gone asks nothing while
     // the panel stays responsive; decoding and encoding wait for a chosen file, off this thread.
-    if (!QuickImageExport::hasImage(entry)) {
+    if (!QuickImageExport::hasImage(entry, storeReader())) {
         qCInfo(lcUi) << "Image entry has no readable image to save";
         return;
     }
     QPointer<ClipboardPanelView> self(this);
-    auto onChosen = [self, entry, format](const QString &path) {
+    auto onChosen = [self, entry, format, store = storeReader()](const QString &path) {
         // The file is written even when the panel has gone meanwhile; only the report needs it.
         auto *watcher = new QFutureWatcher<bool>(self.data());
         QObject::connect(watcher, &QFutureWatcher<bool>::finished, watcher, [self, watcher] {
@@ -407,7 +408,7 @@ void ClipboardPanelView::saveQuickImage(const ClipboardEntry &entry, QuickImageA
             if (self)
                 Q_EMIT self->saveFailed();
         });
-        watcher->setFuture(QtConcurrent::run(&QuickImageExport::save, entry, format, path));
+        watcher->setFuture(QtConcurrent::run(&QuickImageExport::save, entry, format, path, store));
     };
     if (m_savePanel)
         m_savePanel(QuickImageExport::proposedName(entry, format), format, std::move(onChosen));
@@ -419,11 +420,20 @@ void ClipboardPanelView::saveQuickImage(const ClipboardEntry &entry, QuickImageA
                        });
 }
 
+std::optional<EntryImageBytes> ClipboardPanelView::storeReader() const
+{
+    if (!m_clipboard)
+        return std::nullopt;
+    return m_clipboard->imageBytes();
+}
+
 void ClipboardPanelView::openImageSheet(const ClipboardEntry &entry, bool edit)
 {
     if (m_imageSheet)
         m_imageSheet->close();
-    const QImage image = QuickImageExport::image(entry);
+    // Decoded on the thread pool: a screen-sized image takes longer than a frame, and the panel
+    // must not freeze while it does.
+    QFuture<QImage> image = EntryImageLoader::loadAsync(entry, storeReader());
     auto *window = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                                             | Qt::WindowStaysOnTopHint);
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -432,11 +442,11 @@ void ClipboardPanelView::openImageSheet(const ClipboardEntry &entry, bool edit)
     auto *layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     if (edit) {
-        auto *composer = new ImageCanvasComposerSheet(entry, image, m_model.appearance());
+        auto *composer = new ImageCanvasComposerSheet(entry, std::move(image), m_model.appearance());
         connect(composer, &ImageCanvasComposerSheet::closeRequested, window, &QWidget::close);
         layout->addWidget(composer);
     } else {
-        auto *preview = new ImagePreviewSheet(entry, image, m_model.appearance());
+        auto *preview = new ImagePreviewSheet(entry, std::move(image), m_model.appearance());
         // The paste first, then the window closes; the sheet may outlive this view and the model.
         if (m_clipboard) {
             connect(preview, &ImagePreviewSheet::pasteRequested, m_clipboard, [clipboard = m_clipboard, entry] {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ClipboardEntry.h"
+#include "core/EntryImageBytes.h"
 #include "engine/QuickImageActionRequest.h"
 #include "ui/panel/DetailsPanel.h"
 #include "ui/panel/NotchSummary.h"
@@ -9,6 +10,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class ClipboardModel;
 class PanelController;
@@ -80,6 +82,9 @@ private:
     void mirrorHolds();
     void openSettings();
     void openImageSheet(const ClipboardEntry &entry, bool edit);
+    // The model's reader of stored images, so that a worker never opens a file outside the
+    // image store; nothing without a model.
+    std::optional<EntryImageBytes> storeReader() const;
 
     PanelModelLink &m_model;
     ClipboardModel *m_clipboard;

@@ -7,7 +7,7 @@
 #include "ui/panel/EditTextSheet.h"
 #include "ui/panel/SheetKeys.h"
 #include "ui/panel/SnippetEditorSheet.h"
-#include "ui/quickaccess/QuickImageExport.h"
+#include "ui/tools/EntryImageLoader.h"
 #include "ui/style/PanelStyle.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
 #include "ui/tools/ImagePreviewSheet.h"
@@ -159,13 +159,18 @@ QWidget *PanelSheetHost::makeEntrySheet(const ClipboardEntry &entry)
         });
         return sheet;
     }
-    const QImage image = QuickImageExport::image(entry);
+    // Decoded on the thread pool, through the model's reader so that only files of the image
+    // store are opened; the sheet shows the image when it arrives.
+    std::optional<EntryImageBytes> store;
+    if (ClipboardModel *model = guardedModel())
+        store = model->imageBytes();
+    QFuture<QImage> image = EntryImageLoader::loadAsync(entry, std::move(store));
     if (m_isCreatingImage) {
-        auto *composer = new ImageCanvasComposerSheet(entry, image, appearance);
+        auto *composer = new ImageCanvasComposerSheet(entry, std::move(image), appearance);
         connect(composer, &ImageCanvasComposerSheet::closeRequested, this, &PanelSheetHost::closeSheet);
         return composer;
     }
-    auto *preview = new ImagePreviewSheet(entry, image, appearance);
+    auto *preview = new ImagePreviewSheet(entry, std::move(image), appearance);
     connect(preview, &ImagePreviewSheet::closeRequested, this, &PanelSheetHost::closeSheet);
     connect(preview, &ImagePreviewSheet::pasteRequested, this, [this, entry] {
         closeSheet();

@@ -1,8 +1,10 @@
 #include "ui/quickaccess/QuickImageExport.h"
 
 #include "core/Logging.h"
+#include "ui/tools/EntryImageLoader.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QSaveFile>
 
@@ -15,21 +17,23 @@ bool isJpeg(QuickImageAction format)
     return format == QuickImageAction::SaveJPG;
 }
 
-QImage readFile(const QString &path)
-{
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    return reader.read();
-}
-
 bool readsAsImage(QImageReader &reader)
 {
     return reader.canRead() && reader.size().isValid();
 }
 
+bool fileReadsAsImage(const QString &path)
+{
+    // Even the headers of a pipe would block this thread until someone writes to it.
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return false;
+    QImageReader reader(path);
+    return readsAsImage(reader);
+}
+
 } // namespace
 
-bool hasImage(const ClipboardEntry &entry)
+bool hasImage(const ClipboardEntry &entry, const std::optional<EntryImageBytes> &store)
 {
     if (entry.imageData) {
         QByteArray bytes = *entry.imageData;
@@ -39,32 +43,12 @@ bool hasImage(const ClipboardEntry &entry)
         if (readsAsImage(reader))
             return true;
     }
-    for (const std::optional<QString> &path : {entry.imageFilePath, entry.screenshotFileURL}) {
-        if (!path || path->isEmpty())
-            continue;
-        QImageReader reader(*path);
-        if (readsAsImage(reader))
-            return true;
-    }
+    // A stored file outside the image store is never opened, as when it is saved.
+    if (entry.imageFilePath && (!store || store->isStoreFile(*entry.imageFilePath)) && fileReadsAsImage(*entry.imageFilePath))
+        return true;
+    if (entry.screenshotFileURL && fileReadsAsImage(*entry.screenshotFileURL))
+        return true;
     return false;
-}
-
-QImage image(const ClipboardEntry &entry)
-{
-    if (entry.imageData) {
-        const QImage fromBytes = QImage::fromData(*entry.imageData);
-        if (!fromBytes.isNull())
-            return fromBytes;
-    }
-    // Once its bytes are in the image store the entry names the file instead of holding them.
-    for (const std::optional<QString> &path : {entry.imageFilePath, entry.screenshotFileURL}) {
-        if (!path || path->isEmpty())
-            continue;
-        const QImage fromFile = readFile(*path);
-        if (!fromFile.isNull())
-            return fromFile;
-    }
-    return {};
 }
 
 std::optional<QByteArray> encoded(const QImage &image, QuickImageAction format)
@@ -100,9 +84,10 @@ bool write(const QByteArray &bytes, const QString &path)
     return true;
 }
 
-bool save(const ClipboardEntry &entry, QuickImageAction format, const QString &path)
+bool save(const ClipboardEntry &entry, QuickImageAction format, const QString &path,
+          const std::optional<EntryImageBytes> &store)
 {
-    const std::optional<QByteArray> bytes = encoded(image(entry), format);
+    const std::optional<QByteArray> bytes = encoded(EntryImageLoader::load(entry, store), format);
     if (!bytes) {
         qCWarning(lcUi) << "Image entry has no readable image to save";
         return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ClipboardEntry.h"
+#include "core/EntryImageBytes.h"
 #include "engine/QuickImageActionRequest.h"
 
 #include <QByteArray>
@@ -16,11 +17,9 @@ namespace QuickImageExport {
 // JPEG quality of a saved image (0 to 100).
 inline constexpr int kJpegQuality = 90;
 
-// The entry's image: its bytes in memory, else its file in the image store, else the
-// screenshot file it came from; a null image when none of them reads as an image.
-QImage image(const ClipboardEntry &entry);
-// Whether image() would find an image, judged from the image headers alone, without decoding.
-bool hasImage(const ClipboardEntry &entry);
+// Whether save() would find an image (read as EntryImageLoader does), judged from the image
+// headers alone, without decoding.
+bool hasImage(const ClipboardEntry &entry, const std::optional<EntryImageBytes> &store);
 // JPEG for saveJPG, PNG for every other action; nothing when the image is null or encoding fails.
 std::optional<QByteArray> encoded(const QImage &image, QuickImageAction format);
 // "Tarnel-", the first 8 characters of the entry's id, and the format's extension.
@@ -29,7 +28,9 @@ QString proposedName(const ClipboardEntry &entry, QuickImageAction format);
 QString fileFilter(QuickImageAction format);
 // Writes the bytes atomically; false (with a log line) when the file could not be written.
 bool write(const QByteArray &bytes, const QString &path);
-// Reads, encodes and writes the entry's image: the whole save, for a worker thread.
-bool save(const ClipboardEntry &entry, QuickImageAction format, const QString &path);
+// Reads (through the store's reader when there is one, see EntryImageLoader), encodes and
+// writes the entry's image: the whole save, for a worker thread.
+bool save(const ClipboardEntry &entry, QuickImageAction format, const QString &path,
+          const std::optional<EntryImageBytes> &store);
 
 } // namespace QuickImageExport

@@ -63,13 +63,46 @@ ImageCanvasComposerSheet::ImageCanvasComposerSheet(ClipboardEntry entry, QImage 
                                                    QWidget *parent)
     : QWidget(parent)
     , m_entry(std::move(entry))
-    , m_image(std::move(image))
+{
+    build(appearance);
+    showImage(std::move(image));
+}
+
+ImageCanvasComposerSheet::ImageCanvasComposerSheet(ClipboardEntry entry, QFuture<QImage> image,
+                                                   ClipboardAppearance appearance, QWidget *parent)
+    : QWidget(parent)
+    , m_entry(std::move(entry))
+{
+    m_isLoading = true;
+    build(appearance);
+    // The watcher dies with the sheet: a sheet closed before the decode ends takes nothing.
+    connect(&m_loading, &QFutureWatcher<QImage>::finished, this, [this] {
+        showImage(m_loading.future().resultCount() > 0 ? m_loading.result() : QImage());
+    });
+    m_loading.setFuture(std::move(image));
+}
+
+void ImageCanvasComposerSheet::build(ClipboardAppearance appearance)
 {
     QVBoxLayout *layout = sheetColumn(this, appearance, kSize, kPadding, kSpacing);
     layout->addWidget(buildHeader());
     layout->addWidget(buildWorkArea(), 1);
     layout->addWidget(buildFooter());
     connect(&m_export, &QFutureWatcher<std::optional<QString>>::finished, this, &ImageCanvasComposerSheet::exported);
+    refresh();
+}
+
+void ImageCanvasComposerSheet::showImage(QImage image)
+{
+    m_isLoading = false;
+    m_image = std::move(image);
+    if (hasImage()) {
+        m_preview = new ImageCanvasPreview(m_image, m_previewStage);
+        m_preview->setSettings(m_settings);
+        m_previewStage->layout()->addWidget(m_preview);
+    } else {
+        m_unavailable->show();
+    }
     refresh();
 }
 
@@ -121,14 +154,15 @@ QWidget *ImageCanvasComposerSheet::buildWorkArea()
     m_sizeLabel->setObjectName(QStringLiteral("exportSize"));
     title->addWidget(m_sizeLabel);
     card->addLayout(title);
-    if (hasImage()) {
-        m_preview = new ImageCanvasPreview(m_image, m_previewCard);
-        card->addWidget(m_preview, 1);
-    } else {
-        card->addWidget(new PanelEmptyState(QStringLiteral("photo"), L10n::text(QStringLiteral("Obrázok sa nedá zobraziť")),
-                                            L10n::text(QStringLiteral("Skús ho skopírovať znova.")), m_previewCard),
-                        1);
-    }
+    // Holds the room of the image until it is there, then its preview or the word that it is not.
+    m_previewStage = new QWidget(m_previewCard);
+    auto *stage = new QVBoxLayout(m_previewStage);
+    stage->setContentsMargins(0, 0, 0, 0);
+    m_unavailable = new PanelEmptyState(QStringLiteral("photo"), L10n::text(QStringLiteral("Obrázok sa nedá zobraziť")),
+                                        L10n::text(QStringLiteral("Skús ho skopírovať znova.")), m_previewStage);
+    m_unavailable->hide();
+    stage->addWidget(m_unavailable);
+    card->addWidget(m_previewStage, 1);
     row->addWidget(m_previewCard, 1);
 
     m_controls = new ImageCanvasControls(area);

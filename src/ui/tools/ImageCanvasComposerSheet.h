@@ -21,6 +21,9 @@ class QMessageBox;
 // Places one image on a background canvas: the aspect, a gradient or a solid colour, rounded
 // corners and a shadow, with a live preview, and saves the canvas as a PNG of the aspect's
 // fixed size. Its state is its own and ends when it closes; it changes nothing in the history.
+// The opener hands in the image, or the decode it started on the thread pool (see
+// EntryImageLoader::loadAsync); until that arrives the preview card is empty and nothing can be
+// saved, and an image that could not be read shows as such.
 class ImageCanvasComposerSheet : public QWidget {
     Q_OBJECT
 public:
@@ -31,9 +34,12 @@ public:
 
     ImageCanvasComposerSheet(ClipboardEntry entry, QImage image, ClipboardAppearance appearance,
                              QWidget *parent = nullptr);
+    ImageCanvasComposerSheet(ClipboardEntry entry, QFuture<QImage> image, ClipboardAppearance appearance,
+                             QWidget *parent = nullptr);
 
     const ClipboardEntry &entry() const { return m_entry; }
     QSize sizeHint() const override { return kSize; }
+    bool isLoading() const { return m_isLoading; }
     bool hasImage() const { return !m_image.isNull(); }
     const ImageCanvasSettings &settings() const { return m_settings; }
     void setSettings(const ImageCanvasSettings &settings);
@@ -59,6 +65,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void build(ClipboardAppearance appearance);
+    void showImage(QImage image);
     QWidget *buildHeader();
     QWidget *buildWorkArea();
     QWidget *buildFooter();
@@ -69,6 +77,8 @@ private:
 
     ClipboardEntry m_entry;
     QImage m_image;
+    bool m_isLoading = false;
+    QFutureWatcher<QImage> m_loading;
     SavePanel m_savePanel;
     ImageCanvasSettings m_settings;
     bool m_isSavePanelPresented = false;
@@ -79,6 +89,8 @@ private:
     QWidget *m_iconTile = nullptr;
     QLabel *m_subtitle = nullptr;
     QWidget *m_previewCard = nullptr;
+    QWidget *m_previewStage = nullptr;
+    QWidget *m_unavailable = nullptr;
     QLabel *m_sizeLabel = nullptr;
     ImageCanvasPreview *m_preview = nullptr;
     ImageCanvasControls *m_controls = nullptr;

@@ -43,7 +43,26 @@ ImagePreviewSheet::ImagePreviewSheet(ClipboardEntry entry, QImage image, Clipboa
                                      QWidget *parent)
     : QWidget(parent)
     , m_entry(std::move(entry))
-    , m_image(std::move(image))
+{
+    build(appearance);
+    showImage(std::move(image));
+}
+
+ImagePreviewSheet::ImagePreviewSheet(ClipboardEntry entry, QFuture<QImage> image, ClipboardAppearance appearance,
+                                     QWidget *parent)
+    : QWidget(parent)
+    , m_entry(std::move(entry))
+{
+    build(appearance);
+    m_isLoading = true;
+    // The watcher dies with the sheet: a sheet closed before the decode ends takes nothing.
+    connect(&m_loading, &QFutureWatcher<QImage>::finished, this, [this] {
+        showImage(m_loading.future().resultCount() > 0 ? m_loading.result() : QImage());
+    });
+    m_loading.setFuture(std::move(image));
+}
+
+void ImagePreviewSheet::build(ClipboardAppearance appearance)
 {
     QVBoxLayout *layout = sheetColumn(this, appearance, kSize, kPadding, kSpacing);
 
@@ -71,13 +90,10 @@ ImagePreviewSheet::ImagePreviewSheet(ClipboardEntry entry, QImage image, Clipboa
     m_stage = new QWidget(this);
     m_stage->setObjectName(QStringLiteral("stage"));
     auto *stage = new QVBoxLayout(m_stage);
-    if (!hasImage()) {
-        stage->addWidget(new PanelEmptyState(QStringLiteral("photo"), L10n::text(QStringLiteral("Obrázok sa nedá zobraziť")),
-                                             L10n::text(QStringLiteral("Skús ho skopírovať znova.")), m_stage));
-    }
-    // The badge is painted on the stage, so the stage tells its text.
-    if (const std::optional<QString> size = dimensions())
-        m_stage->setAccessibleDescription(L10n::text(QStringLiteral("Rozlíšenie obrázka %@")).replace(QStringLiteral("%@"), *size));
+    m_unavailable = new PanelEmptyState(QStringLiteral("photo"), L10n::text(QStringLiteral("Obrázok sa nedá zobraziť")),
+                                        L10n::text(QStringLiteral("Skús ho skopírovať znova.")), m_stage);
+    m_unavailable->hide();
+    stage->addWidget(m_unavailable);
     layout->addWidget(m_stage, 1);
 
     auto *footer = new QHBoxLayout;
@@ -95,21 +111,34 @@ ImagePreviewSheet::ImagePreviewSheet(ClipboardEntry entry, QImage image, Clipboa
     auto *closeButton = new PanelButton(L10n::text(QStringLiteral("Zavrieť")), false, kButtonHeight, kButtonPadding, this);
     closeButton->setObjectName(QStringLiteral("close"));
     footer->addWidget(closeButton);
-    auto *paste = new PanelButton(L10n::text(QStringLiteral("Vložiť obrázok")), true, kButtonHeight, kButtonPadding, this);
-    paste->setObjectName(QStringLiteral("paste"));
-    paste->setEnabled(hasImage());
-    footer->addWidget(paste);
+    m_paste = new PanelButton(L10n::text(QStringLiteral("Vložiť obrázok")), true, kButtonHeight, kButtonPadding, this);
+    m_paste->setObjectName(QStringLiteral("paste"));
+    m_paste->setEnabled(false);
+    footer->addWidget(m_paste);
     layout->addLayout(footer);
 
     for (QAbstractButton *button : {static_cast<QAbstractButton *>(close), static_cast<QAbstractButton *>(closeButton)}) {
         connect(button, &QAbstractButton::clicked, this, &ImagePreviewSheet::closeRequested);
     }
-    connect(paste, &QAbstractButton::clicked, this, &ImagePreviewSheet::pasteRequested);
+    connect(m_paste, &QAbstractButton::clicked, this, &ImagePreviewSheet::pasteRequested);
     connect(&m_fitting, &QFutureWatcher<QImage>::finished, this, [this] {
         if (m_fitting.future().resultCount() > 0)
             m_fitted = m_fitting.result();
         update();
     });
+}
+
+void ImagePreviewSheet::showImage(QImage image)
+{
+    m_isLoading = false;
+    m_image = std::move(image);
+    m_unavailable->setVisible(!hasImage());
+    m_paste->setEnabled(hasImage());
+    // The badge is painted on the stage, so the stage tells its text.
+    if (const std::optional<QString> size = dimensions())
+        m_stage->setAccessibleDescription(L10n::text(QStringLiteral("Rozlíšenie obrázka %@")).replace(QStringLiteral("%@"), *size));
+    fitImage();
+    update();
 }
 
 std::optional<QString> ImagePreviewSheet::dimensions(QSizeF pointSize)
@@ -142,9 +171,14 @@ QRectF ImagePreviewSheet::imageRect() const
 void ImagePreviewSheet::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    fitImage();
+}
+
+void ImagePreviewSheet::fitImage()
+{
     if (!hasImage())
         return;
-    // Scaled once per size, off the main thread; until then the painter scales on the fly.
+    // Scaled once per size, off the main thread.
     const QSize target = (imageRect().size() * devicePixelRatioF()).toSize();
     if (target.isEmpty() || m_fitted.size() == target)
         return;
@@ -166,11 +200,11 @@ void ImagePreviewSheet::paintEvent(QPaintEvent *)
 
     const QRectF stage(m_stage->geometry());
     PanelStyle::fillRounded(painter, stage, kStageRadius, colors.surface);
-    if (hasImage()) {
-        const QRectF target = imageRect();
-        const bool fitted = m_fitted.size() == (target.size() * devicePixelRatioF()).toSize();
-        painter.drawImage(target, fitted ? m_fitted : m_image);
-    }
+    // Only the copy scaled off the main thread is drawn: scaling a screen-sized image here would
+    // stall every repaint. Until the first copy is there the stage stays empty; after a resize
+    // the last copy stands in for the next.
+    if (hasImage() && !m_fitted.isNull())
+        painter.drawImage(imageRect(), m_fitted);
     PanelStyle::strokeRounded(painter, stage.adjusted(0.5, 0.5, -0.5, -0.5), kStageRadius, colors.border);
 
     if (const std::optional<QString> size = dimensions()) {

@@ -13,9 +13,9 @@ ScreenshotReader::ScreenshotReader(TextRecognizer *recognizer, QrDetector *detec
     connect(&m_codes, &QFutureWatcher<QStringList>::finished, this, &ScreenshotReader::partFinished);
 }
 
-void ScreenshotReader::start(const ClipboardEntry &entry)
+void ScreenshotReader::start(const ClipboardEntry &entry, std::optional<EntryImageBytes> store)
 {
-    m_image.setFuture(EntryImageLoader::loadAsync(entry));
+    m_image.setFuture(EntryImageLoader::loadAsync(entry, std::move(store)));
 }
 
 void ScreenshotReader::imageLoaded()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ClipboardEntry.h"
+#include "core/EntryImageBytes.h"
 #include "platform/QrDetector.h"
 #include "platform/TextRecognizer.h"
 
@@ -8,6 +9,8 @@
 #include <QImage>
 #include <QObject>
 #include <QStringList>
+
+#include <optional>
 
 // What reading one screenshot gave.
 struct ScreenshotReading {
@@ -30,7 +33,9 @@ public:
     // Either recogniser may be absent (a desktop without them): reading then fails.
     ScreenshotReader(TextRecognizer *recognizer, QrDetector *detector, QObject *parent = nullptr);
 
-    void start(const ClipboardEntry &entry);
+    // With the model's reader the stored file is read only from the image store (see
+    // EntryImageLoader).
+    void start(const ClipboardEntry &entry, std::optional<EntryImageBytes> store = std::nullopt);
 
 Q_SIGNALS:
     void finished(const ScreenshotReading &reading);

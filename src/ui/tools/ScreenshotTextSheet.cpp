@@ -117,7 +117,7 @@ ScreenshotTextSheet::ScreenshotTextSheet(ClipboardEntry entry, ClipboardAppearan
 
     m_reader = new ScreenshotReader(recognizer, detector, this);
     connect(m_reader, &ScreenshotReader::finished, this, &ScreenshotTextSheet::readingFinished);
-    m_reader->start(m_entry);
+    m_reader->start(m_entry, m_model ? std::optional(m_model->imageBytes()) : std::nullopt);
     refresh();
 }
 
