@@ -48,7 +48,13 @@ NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices 
 
     m_widthAnimation = new QVariantAnimation(this);
     m_widthAnimation->setEasingCurve(QEasingCurve::InOutQuad);
+    // Only a running animation moves the outline: a stopped one that is given new end points
+    // reports the value at its old place in time, which after a finished run is the new end
+    // itself. Taken, it would flash the panel's shape to where it is only going, one frame
+    // before the run starts from where it is.
     connect(m_widthAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        if (m_widthAnimation->state() != QAbstractAnimation::Running)
+            return;
         m_animatedWidth = value.toReal();
         updateDrawnRegion();
     });
@@ -56,6 +62,8 @@ NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices 
     m_heightAnimation = new QVariantAnimation(this);
     m_heightAnimation->setEasingCurve(PanelMotion::easeInOut());
     connect(m_heightAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        if (m_heightAnimation->state() != QAbstractAnimation::Running)
+            return;
         m_animatedHeight = value.toReal();
         updateDrawnRegion();
     });

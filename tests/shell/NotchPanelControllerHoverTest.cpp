@@ -246,3 +246,60 @@ TEST(NotchPanelHover, TheOutlineUnfoldsAndFoldsOverTheContentAnimation)
     ASSERT_TRUE(QTest::qWaitFor([&] { return harness.controller->drawnNotchSize().height() == 40; }, 2000));
     EXPECT_GE(clock.elapsed(), 200);
 }
+
+// The outline moves one way at a time: folding never shows the folded notch before it starts
+// from the open one, nor unfolding the open panel before it starts from the notch. The window's
+// shape is what the pointer and the desktop read, so a single frame of the other end opens or
+// closes the panel for them (a click then lands in a panel that is closing).
+TEST(NotchPanelHover, TheOutlineNeverFlashesTheEndItMovesTo)
+{
+    PanelMotion::ScopedFactor moving(1);
+    NotchHoverTimings timings = shortHoverTimings();
+    timings.widenAnimation = PanelTimings::widenAnimation;
+    timings.narrowAnimation = PanelTimings::narrowAnimation;
+    PanelHarness harness({}, timings);
+    harness.controller->show();
+    QList<QSizeF> drawn;
+    QObject::connect(harness.controller.get(), &PanelController::drawnNotchSizeChanged, harness.controller.get(), [&] {
+        drawn.append(harness.controller->drawnNotchSize());
+        EXPECT_EQ(harness.panel().drawnRegion().boundingRect().height(), qRound(drawn.last().height()));
+    });
+    const auto settled = [&](QSizeF size) {
+        return QTest::qWaitFor([&] { return harness.controller->drawnNotchSize() == size; }, 3000);
+    };
+    // Every size drawn since the mark lies between the two ends and moves from the first
+    // towards the second, width and height each.
+    const auto movedOneWay = [&](qsizetype mark, QSizeF from, QSizeF to) {
+        const auto between = [](qreal value, qreal a, qreal b) {
+            return value >= std::min(a, b) - 0.01 && value <= std::max(a, b) + 0.01;
+        };
+        QSizeF previous = from;
+        for (qsizetype i = mark; i < drawn.size(); ++i) {
+            const QSizeF now = drawn[i];
+            if (!between(now.width(), previous.width(), to.width()) || !between(now.height(), previous.height(), to.height()))
+                return ::testing::AssertionFailure() << "drew " << now.width() << "x" << now.height() << " after "
+                                                     << previous.width() << "x" << previous.height() << " on the way to "
+                                                     << to.width() << "x" << to.height();
+            previous = now;
+        }
+        return ::testing::AssertionSuccess();
+    };
+    const QSizeF notch(harness.controller->compactWidth(), 40);
+    const QSizeF open(450, 460);
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        qsizetype mark = drawn.size();
+        harness.moveTo(harness.notchCentre());
+        ASSERT_GE(harness.waitForLook(true, true), 0);
+        ASSERT_TRUE(settled(open));
+        EXPECT_TRUE(movedOneWay(mark, notch, open));
+
+        mark = drawn.size();
+        harness.moveTo(kOutside);
+        EXPECT_FALSE(harness.controller->isContentExpanded());
+        ASSERT_GE(harness.waitForLook(false, false), 0);
+        ASSERT_TRUE(settled(notch));
+        EXPECT_TRUE(movedOneWay(mark, open, notch));
+    }
+}
