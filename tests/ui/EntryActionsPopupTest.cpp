@@ -4,11 +4,13 @@
 #include "support/SeededModel.h"
 #include "support/WidgetEvents.h"
 #include "ui/library/EntryList.h"
+#include "ui/library/EntryListModel.h"
 #include "ui/panel/EntryActionsMenu.h"
 #include "ui/panel/MenuActionRow.h"
 #include "ui/panel/MenuBackButton.h"
 
 #include <QApplication>
+#include <QListView>
 #include <QPointer>
 #include <QTest>
 
@@ -140,6 +142,59 @@ TEST_F(EntryActionsPopup, TakesEachPageHeightBothWays)
     EXPECT_FALSE(sheets.requests.contains(QStringLiteral("actions ")));  // still open
     QTest::keyClick(menu, Qt::Key_Escape);
     EXPECT_TRUE(testsupport::waitFor([&] { return menu.isNull(); }));
+}
+
+TEST_F(EntryActionsPopup, OpensBesideTheRowsToggleAndStaysThereAcrossPages)
+{
+    QPointer<EntryActionsMenu> menu = open();
+    ASSERT_TRUE(menu);
+    const int index = list.listModel()->rowOf(entry.id);
+    ASSERT_GE(index, 0);
+    const QRect item = list.view()->visualRect(list.listModel()->index(index));
+    const QRect rect = EntryRowDelegate::layout(item, entry, false, true).controls.last().second.toAlignedRect();
+    const QRect toggle(list.view()->viewport()->mapToGlobal(rect.topLeft()), rect.size());
+    ASSERT_FALSE(toggle.isEmpty());
+    const auto expectBeside = [&] {
+        const QRect menuRect = menu->geometry();
+        // Beside the toggle, not over or below it: the toggle's row stays in view.
+        EXPECT_FALSE(menuRect.intersects(toggle));
+        EXPECT_TRUE(menuRect.left() > toggle.right() || menuRect.right() < toggle.left());
+        EXPECT_LE(menuRect.top(), toggle.bottom());
+        EXPECT_GE(menuRect.bottom(), toggle.top());
+    };
+    expectBeside();
+    row(menu, QStringLiteral("Upraviť a vložiť"))->click();
+    ASSERT_EQ(menu->page(), EntryActionsMenu::Page::Transform);
+    expectBeside();
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QTest::keyClick(menu, Qt::Key_Escape);
+    EXPECT_TRUE(testsupport::waitFor([&] { return menu.isNull(); }));
+}
+
+TEST(EntryActionsMenuPlacement, TrailingSideCentredThenLeadingSideAlwaysOnScreen)
+{
+    const QRect screen(0, 0, 1920, 1080);
+    const QSize menu(EntryActionsMenu::kWidth, 400);
+    const int gap = EntryActionsMenu::kAnchorGap;
+    struct Case {
+        const char *name;
+        QRect anchor;
+        QPoint expected;
+    };
+    const Case cases[] = {
+        {"room on the right", QRect(1000, 500, 27, 27), QPoint(1027 + gap, 513 - 200)},
+        {"near the top", QRect(1000, 20, 27, 27), QPoint(1027 + gap, 0)},
+        {"near the bottom", QRect(1000, 1050, 27, 27), QPoint(1027 + gap, 1080 - 400)},
+        {"right edge", QRect(1880, 500, 27, 27), QPoint(1880 - gap - EntryActionsMenu::kWidth, 313)},
+        {"exactly fits", QRect(1920 - EntryActionsMenu::kWidth - gap - 27, 500, 27, 27),
+         QPoint(1920 - EntryActionsMenu::kWidth, 313)},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(EntryActionsMenu::placement(menu, c.anchor, screen), c.expected) << c.name;
+    // A screen narrower than the menu on both sides keeps its left edge visible.
+    EXPECT_EQ(EntryActionsMenu::placement(menu, QRect(100, 300, 27, 27), QRect(0, 0, 200, 800)).x(), 0);
+    // Room on neither side: as far left as keeps the whole menu on the screen.
+    EXPECT_EQ(EntryActionsMenu::placement(menu, QRect(100, 300, 27, 27), QRect(0, 0, 300, 800)).x(), 300 - EntryActionsMenu::kWidth);
 }
 
 } // namespace

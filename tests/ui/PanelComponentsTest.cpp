@@ -72,6 +72,36 @@ TEST(ClipboardRow, UnfoldsOnlyTextsLongerThanSixtyCharactersOrWithALineFeed)
         EXPECT_EQ(ClipboardRow::canExpand(textEntry(test.text, test.kind)), test.canExpand) << test.text.size();
 }
 
+TEST(ClipboardRow, AHugeTextUnfoldsItsBeginningWithoutSplittingACharacter)
+{
+    const qsizetype limit = ClipboardRow::kUnfoldedTextLimit;
+    const QString ellipsis(QChar(0x2026));
+    const QString flag = QStringLiteral("\U0001F1F8\U0001F1F0"); // one character, four units
+    const QString huge = QStringLiteral("riadok textu\n").repeated(30 * 1024 * 1024 / 13);
+    struct Case {
+        const char *name;
+        QString text;
+        QString shown;
+    };
+    const Case cases[] = {
+        {"short", QStringLiteral("krátky\ntext"), QStringLiteral("krátky\ntext")},
+        {"exactly at the limit", QString(limit, QLatin1Char('a')), QString(limit, QLatin1Char('a'))},
+        {"one unit over", QString(limit + 1, QLatin1Char('a')), QString(limit, QLatin1Char('a')) + ellipsis},
+        {"a flag across the limit", QString(limit - 1, QLatin1Char('a')) + flag + QStringLiteral("b"),
+         QString(limit - 1, QLatin1Char('a')) + ellipsis},
+        {"thirty megabytes", huge, huge.left(limit) + ellipsis},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(ClipboardRow::unfoldedText(c.text), c.shown) << c.name;
+
+    // The row lays out what it shows, so a huge entry unfolds to the height of its beginning.
+    ClipboardEntry entry;
+    entry.text = huge;
+    ClipboardEntry beginning;
+    beginning.text = huge.left(limit) + ellipsis;
+    EXPECT_EQ(ClipboardRow::unfoldedPartHeight(entry, 380), ClipboardRow::unfoldedPartHeight(beginning, 380));
+}
+
 TEST(ClipboardRow, TitleActivatesAFoldedRowAndTheToggleUnfoldsALongOne)
 {
     PanelMotion::ScopedFactor still(0);

@@ -320,3 +320,24 @@ TEST(MenuPicker, ItsMenuWearsTheAppearanceOfTheViewItOpensFrom)
             << fill.name().toStdString();
     }
 }
+
+TEST(SettingToggle, TheKnobIsLightInEitherStateAndScheme)
+{
+    for (PanelStyle::Scheme scheme : {PanelStyle::Scheme::Dark, PanelStyle::Scheme::Light}) {
+        for (bool on : {false, true}) {
+            SCOPED_TRACE(testing::Message() << (scheme == PanelStyle::Scheme::Light ? "light " : "dark ") << on);
+            QWidget host;
+            PanelStyle::applyScheme(&host, scheme);
+            auto *toggle = new SettingToggle(QStringLiteral("Nahrávať"), QString(), QString(), &host);
+            toggle->setValue(on);
+            host.adjustSize();
+            auto *knobSwitch = toggle->findChild<QAbstractButton *>();
+            ASSERT_TRUE(knobSwitch);
+            const QImage picture = knobSwitch->grab().toImage();
+            // The knob's centre: half the switch's height in from its left end when off, its right when on.
+            const int x = on ? picture.width() - picture.height() / 2 - 1 : picture.height() / 2;
+            const QColor knob = picture.pixelColor(x, picture.height() / 2);
+            EXPECT_GT(knob.lightnessF(), 0.9) << knob.name().toStdString();
+        }
+    }
+}

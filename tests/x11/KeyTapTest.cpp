@@ -7,6 +7,8 @@
 #include "platform/x11/X11Permissions.h"
 #include "platform/x11/X11Workspace.h"
 
+#include <QProcess>
+
 #include <gtest/gtest.h>
 
 #include "X11TestSupport.h"
@@ -73,6 +75,36 @@ TEST_F(X11KeyTapTest, TypedCharactersArriveWithKeyCodesAndFlags)
     // A modifier press on its own is no key: Shift and Control came only as flags (the "z" is the
     // one seen key more).
     EXPECT_EQ(seen.size(), keys.size() + 1);
+}
+
+// The tap reads its events only when the event loop runs: with the loop held, a keyboard map
+// change, an "a" and a Shift held down afterwards wait in its queue together. The map is read
+// again on the way, but the "a" went down before Shift did and stays a lower-case "a".
+TEST_F(X11KeyTapTest, KeysKeepTheModifiersOfTheirMomentAcrossAKeyboardMapChange)
+{
+    ASSERT_TRUE(tap.start());
+    typedBy({}); // the XTest keyboard now drives the core keyboard: no switch of devices in the way
+    seen.clear();
+    const auto runHoldingTheTap = [](const QString &program, const QStringList &arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    };
+    ASSERT_EQ(runHoldingTheTap("setxkbmap", {"us"}), 0);
+    ASSERT_EQ(runHoldingTheTap("xdotool", {"key", "a"}), 0);
+    ASSERT_EQ(runHoldingTheTap("xdotool", {"keydown", "shift", "key", "b"}), 0);
+    ASSERT_TRUE(seen.isEmpty()) << "the tap read its events while held";
+
+    // Shift stays down until both keys are read: the keyboard's state now is no guide to theirs.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return seen.size() == 2; }, 3000));
+    const QList<KeyTapEvent> keys = seen;
+    ASSERT_EQ(xdotool({"keyup", "shift"}), 0);
+    ASSERT_EQ(keys.size(), 2);
+    EXPECT_EQ(keys[0].characters, QStringLiteral("a"));
+    EXPECT_EQ(keys[0].flags, quint64(0));
+    EXPECT_EQ(keys[1].characters, QStringLiteral("B"));
+    EXPECT_EQ(keys[1].flags, quint64(Shift));
+    EXPECT_EQ(typedBy({{"key", "c"}}).last().characters, QStringLiteral("c")) << "Shift was let go";
 }
 
 // Snippet triggers typed on the layouts Tarnel's users have: a character that needs Shift (or

@@ -132,8 +132,10 @@ TextRecognitionResult recognizeWith(LinuxTextRecognizer::Engines &engines, const
             std::unique_ptr<char[]> raw(it->GetUTF8Text(tesseract::RIL_TEXTLINE));
             if (!raw)
                 continue; // a line without a reading
+            // Tesseract reports a picture without words (a QR code, a photo) as lines of spaces; those
+            // are no text, so such an image reads as the empty text, as it would with no lines at all.
             QString line = QString::fromUtf8(raw.get());
-            while (line.endsWith(QLatin1Char('\n')))
+            while (!line.isEmpty() && line.back().isSpace())
                 line.chop(1);
             if (!line.isEmpty())
                 lines << line;

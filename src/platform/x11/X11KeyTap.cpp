@@ -81,6 +81,7 @@ bool X11KeyTap::start()
     XkbSelectEvents(display, XkbUseCoreKbd, XkbNewKeyboardNotifyMask | XkbMapNotifyMask,
                     XkbNewKeyboardNotifyMask | XkbMapNotifyMask);
     XSync(display, False);
+    // The one time the keyboard's state now is the right one: no key has been read yet.
     syncModifierState();
 
     if (!m_notifier) {
@@ -180,6 +181,28 @@ void X11KeyTap::syncModifierState()
     }
 }
 
+X11KeyTap::ModifierState X11KeyTap::modifierState() const
+{
+    if (!m_state)
+        return {};
+    // Only the eight core modifiers, the ones state events report: the indices of the virtual
+    // modifiers are the map's own and need not survive a new one.
+    constexpr xkb_mod_mask_t core = 0xff;
+    return {xkb_state_serialize_mods(m_state, XKB_STATE_MODS_DEPRESSED) & core,
+            xkb_state_serialize_mods(m_state, XKB_STATE_MODS_LATCHED) & core,
+            xkb_state_serialize_mods(m_state, XKB_STATE_MODS_LOCKED) & core,
+            xkb_state_serialize_layout(m_state, XKB_STATE_LAYOUT_DEPRESSED),
+            xkb_state_serialize_layout(m_state, XKB_STATE_LAYOUT_LATCHED),
+            xkb_state_serialize_layout(m_state, XKB_STATE_LAYOUT_LOCKED)};
+}
+
+void X11KeyTap::setModifierState(const ModifierState &state)
+{
+    if (m_state)
+        xkb_state_update_mask(m_state, state.baseMods, state.latchedMods, state.lockedMods, state.baseGroup,
+                              state.latchedGroup, state.lockedGroup);
+}
+
 void X11KeyTap::findXTestDevices()
 {
     m_xtestDevices.clear();
@@ -225,9 +248,13 @@ void X11KeyTap::readEvents()
                                       xkb_layout_index_t(s.base_group), xkb_layout_index_t(s.latched_group),
                                       xkb_layout_index_t(s.locked_group));
             } else if (xkb->any.xkb_type == XkbNewKeyboardNotify || xkb->any.xkb_type == XkbMapNotify) {
-                // Another layout or a remapped key: read the map again, then the state.
+                // Another layout or a remapped key: read the map again. The keys queued behind
+                // this event went down under the modifiers the events read so far left in force,
+                // not under the keyboard's state now (Shift may be down by then), so the new map
+                // starts from those; later state events carry it on in order.
+                const ModifierState carried = modifierState();
                 if (loadKeymap())
-                    syncModifierState();
+                    setModifierState(carried);
                 findXTestDevices();
             }
         }

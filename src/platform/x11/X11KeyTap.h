@@ -15,7 +15,8 @@ struct xkb_state;
 
 // The key presses of every application as XInput2 raw events on the root window, read on a
 // private connection. Raw events carry no modifier state, so the tap follows the keyboard's
-// XKB state and turns keys into characters with xkbcommon.
+// XKB state through its state events, read in order with the keys, and turns keys into
+// characters with xkbcommon.
 class X11KeyTap : public KeyTap {
     Q_OBJECT
 public:
@@ -37,6 +38,12 @@ private:
     bool loadKeymap();
     void freeKeymap();
     void syncModifierState();
+    struct ModifierState {
+        unsigned baseMods = 0, latchedMods = 0, lockedMods = 0;
+        unsigned baseGroup = 0, latchedGroup = 0, lockedGroup = 0;
+    };
+    ModifierState modifierState() const;
+    void setModifierState(const ModifierState &state);
     void findXTestDevices();
     void readEvents();
     void handleRawKey(unsigned keycode, int sourceDevice, bool press, bool repeatFlag);

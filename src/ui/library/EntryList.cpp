@@ -188,13 +188,14 @@ void EntryList::presentActions(const ClipboardEntry &entry)
 {
     unfold(entry.id);
     m_model.setSelectedEntry(entry);
-    // The menu opens at the row's toggle; the panel keeps itself expanded while it is open.
-    QPoint anchor = QCursor::pos();
+    // The menu opens beside the row's toggle; the panel keeps itself expanded while it is open.
+    QRect anchor(QCursor::pos(), QSize(1, 1));
     const int row = m_entries->rowOf(entry.id);
     if (row >= 0) {
         const QRect item = m_view->visualRect(m_entries->index(row));
         const EntryRowDelegate::Layout layout = EntryRowDelegate::layout(item, entry, m_inPasteStack, true);
-        anchor = m_view->viewport()->mapToGlobal(layout.controls.last().second.bottomRight().toPoint());
+        const QRect toggle = layout.controls.last().second.toAlignedRect();
+        anchor = QRect(m_view->viewport()->mapToGlobal(toggle.topLeft()), toggle.size());
     }
     EntryActionsMenu *menu = EntryActionsMenu::popUp(m_model, entry.id, anchor);
     if (!menu)

@@ -166,10 +166,11 @@ bool GalleryScreen::trigger(const QString &entryID, GalleryCard::Action action)
     case GalleryCard::Action::AllActions: {
         m_model.setSelectedEntry(*entry);
         const QPointer<GalleryCard> card = m_cards.value(entryID);
-        QPoint anchor = QCursor::pos();
-        if (card)
-            anchor = card->button(GalleryCard::Action::AllActions)->mapToGlobal(
-                card->button(GalleryCard::Action::AllActions)->rect().bottomRight());
+        QRect anchor(QCursor::pos(), QSize(1, 1));
+        if (card) {
+            const QWidget *button = card->button(GalleryCard::Action::AllActions);
+            anchor = QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
+        }
         EntryActionsMenu *menu = EntryActionsMenu::popUp(m_model, entryID, anchor);
         if (!menu)
             break;

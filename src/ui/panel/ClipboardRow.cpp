@@ -144,9 +144,27 @@ PanelButton::Look pasteTextLook()
 
 } // namespace
 
+QString ClipboardRow::unfoldedText(const QString &text)
+{
+    if (text.size() <= kUnfoldedTextLimit)
+        return text;
+    // A character is never longer than a few dozen units, so the units just past the limit
+    // decide where the last whole one ends; the rest of the text is not looked at.
+    constexpr qsizetype kLookAhead = 64;
+    const QString window = text.left(kUnfoldedTextLimit + kLookAhead);
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, window);
+    finder.setPosition(kUnfoldedTextLimit);
+    qsizetype cut = kUnfoldedTextLimit;
+    if (!finder.isAtBoundary()) {
+        const qsizetype previous = finder.toPreviousBoundary();
+        cut = previous > 0 ? previous : kUnfoldedTextLimit;
+    }
+    return text.left(cut) + QChar(0x2026);
+}
+
 int ClipboardRow::unfoldedPartHeight(const ClipboardEntry &entry, qreal width)
 {
-    const qreal textHeight = wrapFullText(entry.text, width - 2 * kUnfoldedSidePadding).height;
+    const qreal textHeight = wrapFullText(unfoldedText(entry.text), width - 2 * kUnfoldedSidePadding).height;
     return int(std::ceil(textHeight)) + kUnfoldedSpacing + kPasteButtonHeight + kUnfoldedBottomPadding;
 }
 
@@ -154,7 +172,8 @@ ClipboardRow::UnfoldedGeometry ClipboardRow::unfoldedGeometry(const QRectF &rect
 {
     UnfoldedGeometry g;
     const qreal width = rect.width() - 2 * kUnfoldedSidePadding;
-    g.text = QRectF(rect.left() + kUnfoldedSidePadding, rect.top(), width, std::ceil(wrapFullText(entry.text, width).height));
+    g.text = QRectF(rect.left() + kUnfoldedSidePadding, rect.top(), width,
+                    std::ceil(wrapFullText(unfoldedText(entry.text), width).height));
     g.pasteButton = QRectF(g.text.left(), g.text.bottom() + kUnfoldedSpacing, PanelButton::widthFor(pasteTextLook()),
                            kPasteButtonHeight);
     return g;
@@ -164,7 +183,7 @@ void ClipboardRow::paintUnfolded(QPainter &painter, const QRectF &rect, const Cl
                                  const PanelStyle::Colors &c)
 {
     const UnfoldedGeometry g = unfoldedGeometry(rect, entry);
-    const WrappedText wrapped = wrapFullText(entry.text, g.text.width());
+    const WrappedText wrapped = wrapFullText(unfoldedText(entry.text), g.text.width());
     painter.save();
     painter.setPen(c.primary);
     wrapped.layout->draw(&painter, g.text.topLeft());
@@ -199,7 +218,7 @@ void ClipboardRow::setEntry(const ClipboardEntry &entry)
     m_header.entry = entry;
     setAccessibleName(entry.preview());
     if (m_fullText)
-        m_fullText->setText(entry.text);
+        m_fullText->setText(unfoldedText(entry.text));
     // A row whose entry stops unfolding drops its unfolded part, keeping the flag.
     if (!canExpand(entry))
         dropUnfolded();
@@ -324,7 +343,7 @@ void ClipboardRow::buildUnfolded()
     auto *layout = new QVBoxLayout(content);
     layout->setContentsMargins(kUnfoldedSidePadding, 0, kUnfoldedSidePadding, kUnfoldedBottomPadding);
     layout->setSpacing(kUnfoldedSpacing);
-    m_fullText = new QLabel(m_header.entry.text);
+    m_fullText = new QLabel(unfoldedText(m_header.entry.text));
     m_fullText->setTextFormat(Qt::PlainText);
     m_fullText->setWordWrap(true);
     m_fullText->setFont(PanelStyle::exactFont(kTitleSize));

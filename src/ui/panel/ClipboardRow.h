@@ -43,6 +43,10 @@ public:
     static constexpr int kUnfoldedBottomPadding = 12;
     static constexpr int kUnfoldedSpacing = 12;
     static constexpr int kMaximumFoldedCharacters = 60;
+    // Laying out a text takes about a second per three megabytes and is redone on every repaint,
+    // so the unfolded part shows at most this many UTF-16 units of a text, then an ellipsis;
+    // "Vložiť text" still pastes all of it.
+    static constexpr qsizetype kUnfoldedTextLimit = 50000;
     static constexpr std::chrono::milliseconds kUnfoldDuration{220};
 
     // What the header shows; `thumbnail` is the decoded picture of an image entry (null until
@@ -82,6 +86,9 @@ public:
         QRectF pasteButton;
     };
     static int unfoldedPartHeight(const ClipboardEntry &entry, qreal width);
+    // The text the unfolded part shows: the whole text, or its beginning up to the limit, cut
+    // between two characters as a person counts them, and an ellipsis.
+    static QString unfoldedText(const QString &text);
     static UnfoldedGeometry unfoldedGeometry(const QRectF &rect, const ClipboardEntry &entry);
     static void paintUnfolded(QPainter &painter, const QRectF &rect, const ClipboardEntry &entry, bool pasteHovered,
                               const PanelStyle::Colors &colors);

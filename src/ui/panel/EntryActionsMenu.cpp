@@ -14,6 +14,7 @@
 #include "ui/style/PanelText.h"
 
 #include <QCloseEvent>
+#include <QResizeEvent>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -26,6 +27,8 @@
 #include <QTextBoundaryFinder>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -126,7 +129,18 @@ EntryActionsMenu *EntryActionsMenu::create(ClipboardModel &model, const QString 
     return nullptr;
 }
 
-EntryActionsMenu *EntryActionsMenu::popUp(ClipboardModel &model, const QString &entryID, const QPoint &globalPosition)
+QPoint EntryActionsMenu::placement(const QSize &menu, const QRect &anchor, const QRect &screen)
+{
+    int x = anchor.right() + 1 + kAnchorGap;
+    if (x + menu.width() > screen.right() + 1 && anchor.left() - kAnchorGap - menu.width() >= screen.left())
+        x = anchor.left() - kAnchorGap - menu.width();
+    x = std::clamp(x, screen.left(), std::max(screen.left(), screen.right() + 1 - menu.width()));
+    const int centred = anchor.center().y() - menu.height() / 2;
+    const int y = std::clamp(centred, screen.top(), std::max(screen.top(), screen.bottom() + 1 - menu.height()));
+    return {x, y};
+}
+
+EntryActionsMenu *EntryActionsMenu::popUp(ClipboardModel &model, const QString &entryID, const QRect &globalAnchor)
 {
     // The window closes on the menu's own request or a click elsewhere; closed tells of it once,
     // whichever way that happened.
@@ -137,8 +151,9 @@ EntryActionsMenu *EntryActionsMenu::popUp(ClipboardModel &model, const QString &
     menu->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->setAttribute(Qt::WA_TranslucentBackground, false);
+    menu->m_anchor = globalAnchor;
     menu->adjustSize();
-    menu->move(globalPosition);
+    menu->placeBesideAnchor();
     menu->show();
     return menu;
 }
@@ -523,6 +538,22 @@ void EntryActionsMenu::keyPressEvent(QKeyEvent *event)
         finish();
     else
         setPage(Page::Main);
+}
+
+void EntryActionsMenu::placeBesideAnchor()
+{
+    if (!m_anchor)
+        return;
+    const QScreen *screen = QGuiApplication::screenAt(m_anchor->center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    move(screen ? placement(size(), *m_anchor, screen->availableGeometry()) : m_anchor->topRight());
+}
+
+void EntryActionsMenu::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placeBesideAnchor();
 }
 
 void EntryActionsMenu::paintEvent(QPaintEvent *)

@@ -19,7 +19,7 @@ class QVBoxLayout;
 // delete the menu on closeRequested; moving between pages keeps it open.
 //
 // Hosts open it for an entry id and listen to it with a context object of their own:
-//     auto *menu = EntryActionsMenu::popUp(model, entryID, globalPoint);
+//     auto *menu = EntryActionsMenu::popUp(model, entryID, globalToggleRect);
 //     connect(menu, &EntryActionsMenu::editRequested, host, ...);
 // or embed an EntryActionsMenu they build themselves.
 class EntryActionsMenu : public QWidget
@@ -35,14 +35,19 @@ public:
     static constexpr int kScrollHeightMaximum = 540;
     static constexpr int kScreenReserve = 160;
     static constexpr int kSnippetNameLength = 32;
+    static constexpr int kAnchorGap = 6;
 
     enum class Page { Main, Transform, Color, Jars };
 
     // The entry is read from the model by id; an id the model no longer holds yields no menu.
     static EntryActionsMenu *create(ClipboardModel &model, const QString &entryID, QWidget *parent = nullptr);
-    // Opens the menu as a popup window at a global point; it deletes itself when closed and emits
-    // closed once when the window goes: by a row, by Escape or by a click elsewhere.
-    static EntryActionsMenu *popUp(ClipboardModel &model, const QString &entryID, const QPoint &globalPosition);
+    // Opens the menu as a popup window beside a control (global rectangle); it deletes itself when
+    // closed and emits closed once when the window goes: by a row, by Escape or by a click elsewhere.
+    static EntryActionsMenu *popUp(ClipboardModel &model, const QString &entryID, const QRect &globalAnchor);
+    // Where a menu of this size goes for a control: beside its trailing edge and centred on it, like a
+    // popover whose arrow points at the control; beside its leading edge when the screen ends first;
+    // always inside the screen.
+    static QPoint placement(const QSize &menu, const QRect &anchor, const QRect &screen);
 
     EntryActionsMenu(ClipboardModel &model, ClipboardEntry entry, QWidget *parent = nullptr);
 
@@ -73,8 +78,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void placeBesideAnchor();
     void rebuild();
     void buildHeader();
     void buildMainPage(QVBoxLayout *layout);
@@ -98,4 +105,6 @@ private:
     Page m_page = Page::Main;
     QWidget *m_content = nullptr;
     bool m_rebuildQueued = false;
+    // The control a popup belongs to; the popup follows it when a page changes its height.
+    std::optional<QRect> m_anchor;
 };

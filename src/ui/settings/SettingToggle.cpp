@@ -7,12 +7,14 @@
 #include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QPen>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr QSize kSwitchSize(32, 18);
 constexpr std::chrono::milliseconds kSwitchDuration{160};
+constexpr QColor kKnobColor(255, 255, 255);
 
 // A small switch in the kit's colours: the accent track when on, the control surface when off.
 class SettingSwitch : public QAbstractButton {
@@ -53,8 +55,10 @@ protected:
         PanelStyle::strokeRounded(painter, track, track.height() / 2, colors.border, 0.7);
         const qreal side = track.height() - 4;
         const QRectF knob(track.left() + 2 + (track.width() - side - 4) * m_knob, track.top() + 2, side, side);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(m_knob > 0.5 ? colors.prominentForeground : colors.primary);
+        // A switch's knob is white in either state and scheme, the way desktop switches draw it; a
+        // hairline keeps it apart from the pale off track of the light scheme.
+        painter.setPen(QPen(colors.border, 0.7));
+        painter.setBrush(kKnobColor);
         painter.drawEllipse(knob);
     }
 
