@@ -6,6 +6,7 @@
 //  - reading a 1920x1080 screen selection: PNG decode, Tesseract, then the model's entry and
 //    clipboard write.
 // Run: build/bench/bench_engine_screens
+#include "BenchMain.h"
 #include "../tests/engine/EngineTestSupport.h"
 
 #include "platform/x11/LinuxTextRecognizer.h"
@@ -189,11 +190,7 @@ BENCHMARK(ScreenTextRead1920x1080)->Unit(benchmark::kMillisecond)->Iterations(5)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchmain::drawOffscreenUnlessChosen();
     QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchmain::runBenchmarks(argc, argv);
 }

@@ -2,6 +2,7 @@
 // in the image store, as the openers do it: from the click until the sheet is on screen (the
 // decode runs on the thread pool and is not counted), and, apart, the wait until it is decoded.
 // Run: build/bench/bench_image_sheets
+#include "BenchMain.h"
 #include "core/ClipboardImageStore.h"
 #include "core/EntryImageBytes.h"
 #include "ui/tools/EntryImageLoader.h"
@@ -108,11 +109,7 @@ BENCHMARK(OpenComposerOf3840x2160Screenshot)->Unit(benchmark::kMillisecond)->Use
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchmain::drawOffscreenUnlessChosen();
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchmain::runBenchmarks(argc, argv);
 }

@@ -3,6 +3,7 @@
 // code as the text sheet does (load, decode, Tesseract and zxing, result on the main thread).
 // Run: build/bench/bench_image_tools
 #define ZX_USE_UTF8 1
+#include "BenchMain.h"
 #include "platform/x11/LinuxQrDetector.h"
 #include "platform/x11/LinuxTextRecognizer.h"
 #include "ui/tools/ImageCanvasRenderer.h"
@@ -110,11 +111,7 @@ BENCHMARK(ReadScreenshotTextAndQr1920x1080)->Unit(benchmark::kMillisecond)->Iter
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchmain::drawOffscreenUnlessChosen();
     QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchmain::runBenchmarks(argc, argv);
 }

@@ -1,5 +1,6 @@
 // Quick Access over 500 entries of 10 KB text: from the shortcut to the shown list, and one
 // keystroke of the search to the updated list (main-thread time).
+#include "BenchMain.h"
 #include "engine/ClipboardModel.h"
 #include "platform/fake/FakeHotKeyRegistry.h"
 #include "platform/fake/FakeKeySender.h"
@@ -170,12 +171,9 @@ BENCHMARK(searchKeystrokeToUpdatedList)->DenseRange(0, 2)->Unit(benchmark::kMicr
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchmain::drawOffscreenUnlessChosen();
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int result = benchmain::runBenchmarks(argc, argv);
     sharedFixture.reset();
-    return 0;
+    return result;
 }

@@ -1,6 +1,7 @@
 // Speed of reading screen text and QR codes: OCR of a 1280x720 screen-like image and QR
 // detection in a full-HD image. Run: build/bench/bench_recognition
 #define ZX_USE_UTF8 1
+#include "BenchMain.h"
 #include "platform/x11/LinuxQrDetector.h"
 #include "platform/x11/LinuxTextRecognizer.h"
 
@@ -88,11 +89,7 @@ BENCHMARK(QrDetection1920x1080)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchmain::drawOffscreenUnlessChosen();
     QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchmain::runBenchmarks(argc, argv);
 }
