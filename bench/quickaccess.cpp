@@ -73,7 +73,7 @@ struct Fixture {
         workspace.setFrontmostApplication(editor);
 
         monitor = std::make_unique<GlobalPasteMonitor>(
-            *model, GlobalPasteMonitorServices{hotKeys, tap, permissions, workspace, nullptr, {}, {}});
+            *model, GlobalPasteMonitorServices{hotKeys, tap, permissions, workspace, nullptr, {}, {}, {}});
         // The program's road: the panel controller over the model, Quick Access hosted in
         // its panel.
         link = std::make_unique<ClipboardModelPanelLink>(*model, settings);

@@ -26,6 +26,8 @@ public:
     // above holds for X11 applications only (shortcuts, paste), and copies made in Wayland
     // applications arrive only when the desktop passes them on. Fixed for the program's life.
     virtual bool waylandSession() const { return false; }
+    // False when every answer above is fixed for the program's life, so asking again is waste.
+    virtual bool answersCanChange() const { return true; }
 
     // The desktop has no settings pane that grants these: the shell answers this signal with
     // Tarnel's own explanation of what is missing.

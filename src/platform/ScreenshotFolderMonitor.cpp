@@ -41,10 +41,10 @@ bool ScreenshotFolderMonitor::start(const QString &folder)
     if (!m_watcher->watch(path))
         return false;
     m_folder = path;
+    m_isWatched = true;
     for (const ListedFile &file : *present)
         m_knownPaths.insert(file.path);
     m_isFolderAccessible = true;
-    m_pollTimer.start();
     return true;
 }
 
@@ -57,6 +57,8 @@ void ScreenshotFolderMonitor::stop()
     m_folder.reset();
     m_knownPaths.clear();
     m_isFolderAccessible = true;
+    m_isWatched = false;
+    m_awaitsContent = false;
 }
 
 void ScreenshotFolderMonitor::scheduleScan()
@@ -74,16 +76,25 @@ void ScreenshotFolderMonitor::scanForNewScreenshots()
     const quint64 session = m_session;
     const std::optional<QList<ListedFile>> files = screenshotFiles(*m_folder);
     if (!files) {
+        // A removed folder raises no more events, and one put back is a new folder to them.
+        m_isWatched = false;
+        pollOnlyWhileEventsCannotTell();
         if (m_isFolderAccessible) {
             m_isFolderAccessible = false;
             Q_EMIT accessChanged(false);
         }
         return;
     }
+    if (!m_isWatched)
+        m_isWatched = m_watcher->watch(*m_folder);
+    m_awaitsContent = false;
+    for (const ListedFile &file : *files) {
+        if (!m_knownPaths.contains(file.path) && file.size < 1)
+            m_awaitsContent = true;
+    }
+    pollOnlyWhileEventsCannotTell();
     if (!m_isFolderAccessible) {
         m_isFolderAccessible = true;
-        // A removed and re-created folder is a new folder to the event source: watch it anew.
-        m_watcher->watch(*m_folder);
         Q_EMIT accessChanged(true);
         if (session != m_session)
             return;
@@ -99,6 +110,15 @@ void ScreenshotFolderMonitor::scanForNewScreenshots()
         if (session != m_session)
             return;
     }
+}
+
+void ScreenshotFolderMonitor::pollOnlyWhileEventsCannotTell()
+{
+    const bool needed = !m_isWatched || m_awaitsContent;
+    if (!needed)
+        m_pollTimer.stop();
+    else if (!m_pollTimer.isActive())
+        m_pollTimer.start();
 }
 
 std::optional<QList<ScreenshotFolderMonitor::ListedFile>> ScreenshotFolderMonitor::screenshotFiles(const QString &folder)

@@ -13,9 +13,10 @@
 #include <optional>
 
 // Watches the user's screenshot folder and reports each new screenshot file in it once, as soon
-// as it has content. Folder events trigger a debounced scan; a slow poll scans regardless, so a
-// missed event costs at most one poll interval. Also reports when the folder stops or starts
-// being readable. Main thread only.
+// as it has content. Folder events trigger a debounced scan. A slow poll runs only where events
+// cannot tell: while the folder is unreadable or unwatched, and while a screenshot file is still
+// empty (writing into a file raises no folder event). A watched folder at rest costs no wake-up.
+// Also reports when the folder stops or starts being readable. Main thread only.
 class ScreenshotFolderMonitor : public QObject
 {
     Q_OBJECT
@@ -41,6 +42,8 @@ public:
 
     std::optional<QString> folder() const { return m_folder; }
     bool isFolderAccessible() const { return m_isFolderAccessible; }
+    // Whether the slow poll is running (for tests of when the monitor wakes).
+    bool isPolling() const { return m_pollTimer.isActive(); }
 
 Q_SIGNALS:
     // The absolute path of a new screenshot file.
@@ -56,6 +59,7 @@ private:
 
     void scheduleScan();
     void scanForNewScreenshots();
+    void pollOnlyWhileEventsCannotTell();
     // The screenshot files directly in `folder`, in listing order; nothing when it cannot be listed.
     static std::optional<QList<ListedFile>> screenshotFiles(const QString &folder);
 
@@ -66,6 +70,9 @@ private:
     std::optional<QString> m_folder;
     QSet<QString> m_knownPaths;
     bool m_isFolderAccessible = true;
+    bool m_isWatched = false;
+    // A screenshot file was seen without content: its content will come without an event.
+    bool m_awaitsContent = false;
     // Raised by every start and stop, so that a callback that restarts or stops the monitor
     // ends the scan that called it.
     quint64 m_session = 0;

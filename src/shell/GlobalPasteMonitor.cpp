@@ -110,17 +110,41 @@ void GlobalPasteMonitor::requestAccessAndStart(bool promptForAccessibility)
         m_services.permissions.showExplanation(Permissions::Kind::Accessibility);
     }
 
-    if (!m_permissionTimerRunning) {
+    if (!m_started && qGuiApp && m_services.permissions.answersCanChange()) {
+        connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this] { resumePermissionChecks(); });
+    }
+    m_started = true;
+    if (!m_permissionTimerRunning && m_services.permissions.answersCanChange() && arePermissionsShown()) {
         m_permissionTimerRunning = true;
         schedulePermissionCheck();
     }
+}
+
+void GlobalPasteMonitor::resumePermissionChecks()
+{
+    // Answers that cannot change were read once at the start; nobody sees a check of answers
+    // that nothing shows. Either way an idle Tarnel stays asleep.
+    if (!m_started || m_permissionTimerRunning || !m_services.permissions.answersCanChange()
+        || !arePermissionsShown())
+        return;
+    refreshAccess();
+    m_permissionTimerRunning = true;
+    schedulePermissionCheck();
+}
+
+bool GlobalPasteMonitor::arePermissionsShown() const
+{
+    return m_services.arePermissionsShown ? m_services.arePermissionsShown() : isProgramActive();
 }
 
 void GlobalPasteMonitor::schedulePermissionCheck()
 {
     m_clock->singleShot(kPermissionCheckInterval, this, [this] {
         refreshAccess();
-        schedulePermissionCheck();
+        if (arePermissionsShown())
+            schedulePermissionCheck();
+        else
+            m_permissionTimerRunning = false;
     });
 }
 

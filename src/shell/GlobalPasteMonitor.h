@@ -33,6 +33,9 @@ struct GlobalPasteMonitorServices {
     std::function<bool()> isProgramActive;
     // Whether a text field has the keyboard; the focused widget is asked when empty.
     std::function<bool()> isTextFieldFocused;
+    // Whether a notice or a settings page shows what the desktop permits; whether one of
+    // Tarnel's windows has the keyboard when empty (those pages take it when they open).
+    std::function<bool()> arePermissionsShown;
 };
 
 // A key press inside Tarnel's own windows, in the numbers the key map compares.
@@ -44,9 +47,9 @@ struct PanelKey {
     bool operator==(const PanelKey &) const = default;
 };
 
-// Tarnel's keyboard front: the five global shortcuts, the key map of its own windows, the
-// once-a-second look at what the desktop permits, and the key tap that arms the screenshot
-// window and feeds typed keys to the snippet triggers.
+// Tarnel's keyboard front: the five global shortcuts, the key map of its own windows, the look
+// at what the desktop permits (once a second, and only while answers that can change are shown),
+// and the key tap that arms the screenshot window and feeds typed keys to the snippet triggers.
 //
 // A press of a global shortcut is dispatched from one source only. The hot-key grab both sees
 // the press and keeps it from the application in front, so it is the source; the key tap sees
@@ -70,6 +73,9 @@ public:
     // Registers the shortcuts, installs the local key map, checks access and starts the
     // repeating check. Repeating it registers nothing twice and doubles no monitor or timer.
     void requestAccessAndStart(bool promptForAccessibility);
+    // Something may have begun to show what the desktop permits: checks at once and then
+    // once a second while it stays shown. Called whenever another window takes the keyboard.
+    void resumePermissionChecks();
     void handleShortcut(AppShortcut shortcut);
     // The key map of Tarnel's own windows; true when the key was consumed.
     bool handlePanelKey(quint32 keyCode, quint64 modifiers, const std::optional<QString> &characters);
@@ -109,6 +115,7 @@ private:
     std::optional<bool> handleListKey(quint32 keyCode);
     std::optional<RunningApplication> keyTargetInFront(const QString &missingTrustNotice);
     void schedulePermissionCheck();
+    bool arePermissionsShown() const;
     void removeEventTap();
     bool isProgramActive() const;
     bool isSearchFieldEditing() const;
@@ -122,6 +129,7 @@ private:
     ModelClock *m_clock;
     bool m_tapInstalled = false;
     bool m_permissionTimerRunning = false;
+    bool m_started = false;
     bool m_didRequestPermission = false;
     bool m_localMonitorInstalled = false;
 };

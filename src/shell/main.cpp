@@ -209,8 +209,13 @@ int main(int argc, char *argv[])
 
         desktop.pasteMonitor = std::make_unique<GlobalPasteMonitor>(
             *desktop.model,
-            GlobalPasteMonitorServices{desktop.hotKeys, desktop.keyTap, desktop.permissions, desktop.workspace,
-                                       nullptr, {}, {}});
+            GlobalPasteMonitorServices{
+                desktop.hotKeys, desktop.keyTap, desktop.permissions, desktop.workspace, nullptr, {}, {},
+                [&desktop, panelController] {
+                    const auto isShown = [](const QWidget *window) { return window && window->isVisible(); };
+                    return isShown(panelController->settingsWindow()) || isShown(panelController->onboardingWindow())
+                        || desktop.model->isQuickAccessPresented();
+                }});
         QObject::connect(desktop.pasteMonitor.get(), &GlobalPasteMonitor::quickAccessRequested, panelController,
                          &NotchPanelController::openQuickAccess);
         QObject::connect(desktop.pasteMonitor.get(), &GlobalPasteMonitor::dismissQuickAccessRequested, panelController,

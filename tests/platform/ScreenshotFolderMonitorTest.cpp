@@ -100,10 +100,12 @@ TEST(ScreenshotFolderMonitor, ReportsANewScreenshotOnceAQuietDebounceAfterTheLas
     EXPECT_TRUE(rig.access.isEmpty());
 }
 
-TEST(ScreenshotFolderMonitor, PollFindsScreenshotsWithoutEventsOnlyOnceTheyHaveContent)
+TEST(ScreenshotFolderMonitor, AnEventFindsScreenshotsAndPollsOnlyUntilAnEmptyOneHasContent)
 {
     MonitorRig rig({50ms, 100ms});
     ASSERT_TRUE(rig.monitor->start(rig.folder));
+    // A watched folder at rest is never listed again.
+    EXPECT_FALSE(rig.monitor->isPolling());
 
     const QString empty = rig.file(QStringLiteral("Screenshot filling.png"));
     ASSERT_TRUE(writeFile(empty, QByteArray()));
@@ -119,12 +121,17 @@ TEST(ScreenshotFolderMonitor, PollFindsScreenshotsWithoutEventsOnlyOnceTheyHaveC
     ::close(fd);
     const QString sentinel = rig.file(QStringLiteral("Screenshot sentinel.png"));
     ASSERT_TRUE(writeFile(sentinel, "x"));
+    EXPECT_FALSE(rig.monitor->isPolling());
+    rig.watcher->emitChange();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.reported.isEmpty(); }, 3000));
     EXPECT_EQ(rig.reported, QStringList{sentinel});
+    // The empty screenshot gets its content without a folder event: the poll looks for it.
+    EXPECT_TRUE(rig.monitor->isPolling());
 
     ASSERT_TRUE(writeFile(empty, "now it has content"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return rig.reported.size() > 1; }, 3000));
     EXPECT_EQ(rig.reported, (QStringList{sentinel, empty}));
+    EXPECT_FALSE(rig.monitor->isPolling());
 }
 
 TEST(ScreenshotFolderMonitor, FilesPresentAtStartAreNeverReportedAlsoAfterARestart)
@@ -134,6 +141,7 @@ TEST(ScreenshotFolderMonitor, FilesPresentAtStartAreNeverReportedAlsoAfterAResta
     ASSERT_TRUE(rig.monitor->start(rig.folder));
     const QString added = rig.file(QStringLiteral("Screenshot new.png"));
     ASSERT_TRUE(writeFile(added, "new"));
+    rig.watcher->emitChange();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.reported.isEmpty(); }, 3000));
     EXPECT_EQ(rig.reported, QStringList{added});
 
@@ -146,6 +154,7 @@ TEST(ScreenshotFolderMonitor, FilesPresentAtStartAreNeverReportedAlsoAfterAResta
     // Renaming an old file into a screenshot name gives a new path, which is reported.
     const QString renamed = rig.file(QStringLiteral("Screenshot renamed.png"));
     ASSERT_TRUE(QFile::rename(rig.file(QStringLiteral("holiday.png")), renamed));
+    rig.watcher->emitChange();
     ASSERT_TRUE(QTest::qWaitFor([&] { return rig.reported.size() > 1; }, 3000));
     EXPECT_EQ(rig.reported, (QStringList{added, renamed}));
 }
@@ -165,6 +174,8 @@ TEST(ScreenshotFolderMonitor, ReportsLostAccessOnceAndRecoversWhenTheFolderIsBac
         rig.watcher->emitChange();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.access.isEmpty(); }, 3000));
         EXPECT_FALSE(rig.monitor->isFolderAccessible());
+        // No event comes from a folder that is gone: the poll looks for its return.
+        EXPECT_TRUE(rig.monitor->isPolling());
         ASSERT_TRUE(QFile::remove(rig.folder));
         ASSERT_TRUE(QDir().mkpath(rig.folder));
         ASSERT_TRUE(writeFile(old, "old again"));
@@ -177,7 +188,27 @@ TEST(ScreenshotFolderMonitor, ReportsLostAccessOnceAndRecoversWhenTheFolderIsBac
         // Known paths survive the outage: the old file is not reported, the new one is, once.
         EXPECT_EQ(rig.reported, QStringList{added});
         EXPECT_GT(rig.watcher->watchRequests.size(), watchesBefore) << "the event source was not armed again";
+        EXPECT_FALSE(rig.monitor->isPolling());
     }
+}
+
+TEST(ScreenshotFolderMonitor, AFolderBackThatCannotBeWatchedIsPolled)
+{
+    MonitorRig rig({50ms, 100ms});
+    ASSERT_TRUE(rig.monitor->start(rig.folder));
+    ASSERT_TRUE(QDir(rig.folder).removeRecursively());
+    rig.watcher->emitChange();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.access.isEmpty(); }, 3000));
+    rig.watcher->watchSucceeds = false;
+    ASSERT_TRUE(QDir().mkpath(rig.folder));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.access.size() > 1; }, 3000));
+    EXPECT_TRUE(rig.monitor->isPolling());
+    // No event will come, yet the new screenshot is found.
+    const QString added = rig.file(QStringLiteral("Screenshot unwatched.png"));
+    ASSERT_TRUE(writeFile(added, "new"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.reported.isEmpty(); }, 3000));
+    EXPECT_EQ(rig.reported, QStringList{added});
+    EXPECT_TRUE(rig.monitor->isPolling());
 }
 
 TEST(LinuxFolderWatcher, SignalsChangesInTheWatchedFolderOnly)

@@ -85,6 +85,47 @@ TEST_F(MonitorTest, PermissionFlagsAndTheTapFollowTheDesktopEverySecond)
     EXPECT_EQ(tap.startCount(), 2);
 }
 
+TEST_F(MonitorTest, PermissionsAreCheckedAgainOnlyWhileShownAndOnlyWhereTheyCanChange)
+{
+    // Nothing shows them: checked once at the start, then no more ticks.
+    permissionsShown = false;
+    createMonitor().requestAccessAndStart(false);
+    EXPECT_FALSE(monitor->isPermissionTimerRunning());
+    permissions.setAccessibilityTrusted(false);
+    clock.advance(10 * GlobalPasteMonitor::kPermissionCheckInterval);
+    EXPECT_TRUE(model->accessibilityPermissionEnabled());
+
+    // The settings page opens: the answer is read at once and followed while it stays open.
+    permissionsShown = true;
+    monitor->resumePermissionChecks();
+    EXPECT_FALSE(model->accessibilityPermissionEnabled());
+    EXPECT_TRUE(monitor->isPermissionTimerRunning());
+    permissions.setAccessibilityTrusted(true);
+    clock.advance(GlobalPasteMonitor::kPermissionCheckInterval);
+    EXPECT_TRUE(model->accessibilityPermissionEnabled());
+
+    // It closes: the tick that sees that is the last.
+    permissionsShown = false;
+    clock.advance(GlobalPasteMonitor::kPermissionCheckInterval);
+    EXPECT_FALSE(monitor->isPermissionTimerRunning());
+    permissions.setAccessibilityTrusted(false);
+    clock.advance(10 * GlobalPasteMonitor::kPermissionCheckInterval);
+    EXPECT_TRUE(model->accessibilityPermissionEnabled());
+    monitor.reset();
+
+    // Answers fixed for the program's life are never asked again, shown or not.
+    permissions.setAccessibilityTrusted(true);
+    permissions.setAnswersCanChange(false);
+    permissionsShown = true;
+    createMonitor().requestAccessAndStart(false);
+    EXPECT_TRUE(model->accessibilityPermissionEnabled());
+    monitor->resumePermissionChecks();
+    EXPECT_FALSE(monitor->isPermissionTimerRunning());
+    permissions.setAccessibilityTrusted(false);
+    clock.advance(10 * GlobalPasteMonitor::kPermissionCheckInterval);
+    EXPECT_TRUE(model->accessibilityPermissionEnabled());
+}
+
 TEST_F(MonitorTest, ShortcutsDoNothingOverTarnelAnOverlayOrAnEmptyStack)
 {
     seedHistory({textEntry("a")});

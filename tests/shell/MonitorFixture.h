@@ -29,7 +29,8 @@ protected:
         monitor = std::make_unique<GlobalPasteMonitor>(
             *model, GlobalPasteMonitorServices{hotKeys, tap, permissions, workspace, &clock,
                                                [this] { return programActive; },
-                                               [this] { return textFieldFocused; }});
+                                               [this] { return textFieldFocused; },
+                                               [this] { return permissionsShown; }});
         QObject::connect(monitor.get(), &GlobalPasteMonitor::quickAccessRequested,
                          [this](bool pasteAs) { quickAccessCalls.append(pasteAs); });
         QObject::connect(monitor.get(), &GlobalPasteMonitor::dismissQuickAccessRequested, [this] { ++dismissCalls; });
@@ -64,6 +65,7 @@ protected:
     FakeKeyTap tap;
     bool programActive = false;
     bool textFieldFocused = false;
+    bool permissionsShown = true;
     std::unique_ptr<GlobalPasteMonitor> monitor;
     QList<bool> quickAccessCalls;
     int dismissCalls = 0;

@@ -29,7 +29,7 @@ protected:
         model = std::make_unique<ClipboardModel>(
             testsupport::pasteServices(pasteboard, settings, workspace, permissions, keys, folder));
         monitor = std::make_unique<GlobalPasteMonitor>(
-            *model, GlobalPasteMonitorServices{hotKeys, tap, permissions, workspace, nullptr, {}, {}});
+            *model, GlobalPasteMonitorServices{hotKeys, tap, permissions, workspace, nullptr, {}, {}, {}});
         view = std::make_unique<QuickAccessView>(*model);
         view->resize(350, 408);
         // What the panel controller does on the two Quick Access shortcuts.
