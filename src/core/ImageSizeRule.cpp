@@ -3,8 +3,9 @@
 #include "core/Logging.h"
 
 #include <QBuffer>
-#include <QImage>
 #include <QImageReader>
+
+#include <cmath>
 
 namespace ImageSizeRule {
 
@@ -19,9 +20,23 @@ std::optional<QByteArray> encoded(const QImage &image, const char *format, int q
     return out;
 }
 
+qint64 pixels(QSize size)
+{
+    return qint64(size.width()) * qint64(size.height());
+}
+
+// The size a decode of `size` is reduced to so that it holds at most `limit` pixels.
+QSize reducedTo(QSize size, qint64 limit)
+{
+    if (pixels(size) <= limit)
+        return size;
+    const double factor = std::sqrt(double(limit) / double(pixels(size)));
+    return QSize(std::max(1, int(size.width() * factor)), std::max(1, int(size.height() * factor)));
+}
+
 } // namespace
 
-std::optional<QSize> declaredSize(const QByteArray &bytes)
+std::optional<Header> header(const QByteArray &bytes)
 {
     QByteArray copy = bytes; // shares the data; QBuffer needs a non-const array
     QBuffer buffer(&copy);
@@ -33,15 +48,31 @@ std::optional<QSize> declaredSize(const QByteArray &bytes)
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty())
         return std::nullopt;
-    return size;
+    return Header{size, reader.format(), reader.imageFormat()};
 }
 
-bool hasAcceptableCanvas(const QByteArray &bytes)
+std::optional<QSize> declaredSize(const QByteArray &bytes)
 {
-    const std::optional<QSize> size = declaredSize(bytes);
-    if (!size)
+    const std::optional<Header> found = header(bytes);
+    return found ? std::optional<QSize>(found->size) : std::nullopt;
+}
+
+bool readsReduced(const QByteArray &format)
+{
+    return format == "jpeg" || format == "jpg" || format == "png";
+}
+
+bool isOneBit(QImage::Format pixelFormat)
+{
+    return pixelFormat == QImage::Format_Mono || pixelFormat == QImage::Format_MonoLSB;
+}
+
+bool isDecodable(const Header &header)
+{
+    const qint64 count = pixels(header.size);
+    if (count > kMaxCanvasPixels)
         return false;
-    return qint64(size->width()) * qint64(size->height()) <= kMaxPixels;
+    return count <= kMaxDecodedPixels || readsReduced(header.format) || isOneBit(header.pixelFormat);
 }
 
 bool needsReencoding(const QByteArray &bytes)
@@ -51,14 +82,20 @@ bool needsReencoding(const QByteArray &bytes)
 
 std::optional<QByteArray> optimized(const QByteArray &bytes)
 {
-    if (bytes.size() > kCeilingBytes)
+    if (bytes.isEmpty() || bytes.size() > kCeilingBytes)
         return std::nullopt;
-    if (!hasAcceptableCanvas(bytes)) {
-        qCInfo(lcCore) << "Image refused: unreadable header or canvas too large";
+    const std::optional<Header> found = header(bytes);
+    if (found && pixels(found->size) > kMaxCanvasPixels) {
+        qCInfo(lcCore) << "Image refused: its header declares a canvas beyond the decode bound";
         return std::nullopt;
     }
+    // Kept as given, also in a format this system cannot show: the bytes are the user's copy.
     if (bytes.size() <= kTargetBytes)
         return bytes;
+    if (!found || !isDecodable(*found)) {
+        qCInfo(lcCore) << "Image refused: too large to keep and not reducible";
+        return std::nullopt;
+    }
 
     QByteArray copy = bytes;
     QBuffer buffer(&copy);
@@ -66,6 +103,10 @@ std::optional<QByteArray> optimized(const QByteArray &bytes)
         return std::nullopt;
     QImageReader reader(&buffer);
     reader.setAllocationLimit(kDecodeAllocationLimitMB);
+    // A canvas beyond the bound is reduced while it is read; what is kept then is smaller.
+    if (const QSize target = reducedTo(found->size, kMaxDecodedPixels);
+        target != found->size && !isOneBit(found->pixelFormat))
+        reader.setScaledSize(target);
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return std::nullopt;

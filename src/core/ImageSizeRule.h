@@ -1,37 +1,60 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QSize>
 
 #include <optional>
 
-// The size rule for images that enter the history: nothing above the ceiling is ever decoded,
-// small images are kept byte for byte, larger ones are re-encoded (PNG first, then JPEG) and kept
-// only if the result fits the target. Every function is thread-safe, so the slow path can run on
-// a worker thread.
+// The size rule for images that enter the history: nothing above the ceiling is ever kept,
+// images up to the target are kept byte for byte, larger ones are re-encoded (PNG first, then
+// JPEG) and kept only if the result fits the target. Decoding is bounded in memory: JPEG and
+// PNG decode reduced while they read (JPEG by its own scaling, PNG row by row), other formats
+// decode whole only up to kMaxDecodedPixels. Every function is thread-safe, so the slow path can
+// run on a worker thread.
 namespace ImageSizeRule {
 
 inline constexpr qint64 kCeilingBytes = 100'000'000;
 inline constexpr qint64 kTargetBytes = 15'000'000;
 inline constexpr int kJpegQuality = 82;
-// A small file can still declare a huge canvas (a decompression bomb): such images are refused
-// from their header alone, before any pixel is decoded.
-inline constexpr qint64 kMaxPixels = 64'000'000;
-// Upper bound for one decode, in megabytes (Qt's allocation limit unit): the largest accepted
-// canvas at four bytes per pixel, with some room.
+// Pixels one decode holds at once (four bytes each): beyond it an image decodes only reduced.
+inline constexpr qint64 kMaxDecodedPixels = 64'000'000;
+// A canvas beyond this is a decompression bomb whatever its format, refused from its header
+// alone: even a reduced decode would inflate every one of its rows.
+inline constexpr qint64 kMaxCanvasPixels = 250'000'000;
+// Upper bound for one decode, in megabytes (Qt's allocation limit unit): the largest whole
+// decode at four bytes per pixel, with some room.
 inline constexpr int kDecodeAllocationLimitMB = 300;
 
-// The canvas size that the image's header declares, without decoding pixels; nothing when the
-// bytes are not a readable image.
+struct Header {
+    QSize size;
+    QByteArray format;           // as Qt names it: "png", "jpeg", "gif" ...
+    QImage::Format pixelFormat;  // what a whole decode gives; Format_Invalid when unknown
+};
+
+// What the image's header declares, without decoding pixels; nothing when the bytes are not an
+// image Qt can read.
+std::optional<Header> header(const QByteArray &bytes);
 std::optional<QSize> declaredSize(const QByteArray &bytes);
 
-// Whether the header check passes: a readable image whose canvas stays within kMaxPixels.
-bool hasAcceptableCanvas(const QByteArray &bytes);
+// Whether Qt's reader of the format decodes reduced while it reads, holding only the reduced
+// picture (and a row) in memory.
+bool readsReduced(const QByteArray &format);
+
+// Whether the format's whole decode holds one bit per pixel (two-colour scans and screenshots):
+// such a canvas decodes whole up to kMaxCanvasPixels, since reduced reads of it only pick
+// pixels and turn fine strokes into noise.
+bool isOneBit(QImage::Format pixelFormat);
+
+// Whether a canvas of this header can be decoded within the memory bound, at full size or
+// reduced; false for a bomb.
+bool isDecodable(const Header &header);
 
 // Whether optimized() must decode and re-encode (the slow path worth a worker thread).
 bool needsReencoding(const QByteArray &bytes);
 
-// The bytes to keep for an image, or nothing when the image cannot be kept.
+// The bytes to keep for an image, or nothing when the image cannot be kept: above the ceiling,
+// a bomb, or too large and not reducible within the target.
 std::optional<QByteArray> optimized(const QByteArray &bytes);
 
 } // namespace ImageSizeRule

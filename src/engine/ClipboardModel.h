@@ -133,6 +133,9 @@ public:
     void setEntries(const QList<ClipboardEntry> &value);
     bool copiedNoticeVisible() const { return m_copiedNoticeVisible; }
     std::optional<ClipboardEntry> screenshotNotice() const { return m_screenshotNotice; }
+    // The copied notice is telling that a copied image could not be kept (too large to reduce,
+    // or a decompression bomb); whatever text the copy offered was recorded instead.
+    bool imageNotKeptNotice() const { return m_imageNotKeptNotice; }
     bool pasteMonitoringEnabled() const { return m_pasteMonitoringEnabled; }
     void setPasteMonitoringEnabled(bool value);
     bool accessibilityPermissionEnabled() const { return m_accessibilityPermissionEnabled; }
@@ -282,6 +285,7 @@ public:
     // ---- notices ----
     void showCopiedNotice();
     void showScreenshotNotice(const ClipboardEntry &entry);
+    void showImageNotKeptNotice();
     void dismissScreenshotNotice();
 
     // ---- removal ----
@@ -434,6 +438,7 @@ Q_SIGNALS:
     void entriesChanged();
     void copiedNoticeVisibleChanged();
     void screenshotNoticeChanged();
+    void imageNotKeptNoticeChanged();
     void pasteMonitoringEnabledChanged();
     void accessibilityPermissionEnabledChanged();
     void inputMonitoringPermissionEnabledChanged();
@@ -481,6 +486,8 @@ private:
         int temporaryMinutes = 0;
         // What the copy falls back to when its image cannot be kept.
         std::optional<ClipboardEntry> textFallback;
+        // The copy offered an image that could not be kept: the notice says so.
+        bool imageNotKept = false;
         // The screenshot chord window as it was before the image was read; a copy that ends up
         // with nothing recordable leaves the window as it found it.
         std::optional<QDateTime> chordWindowBefore;
@@ -548,6 +555,7 @@ private:
 
     void setCopiedNoticeVisible(bool value);
     void setScreenshotNoticeValue(const std::optional<ClipboardEntry> &value);
+    void setImageNotKeptNotice(bool value);
     QDateTime now() const { return m_clock->now(); }
 
     Pasteboard *m_pasteboard;
@@ -565,6 +573,7 @@ private:
     QList<ClipboardEntry> m_entries;
     bool m_copiedNoticeVisible = false;
     std::optional<ClipboardEntry> m_screenshotNotice;
+    bool m_imageNotKeptNotice = false;
     bool m_pasteMonitoringEnabled = false;
     bool m_accessibilityPermissionEnabled = false;
     bool m_inputMonitoringPermissionEnabled = false;

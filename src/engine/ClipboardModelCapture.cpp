@@ -8,6 +8,7 @@
 
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -15,6 +16,13 @@ namespace {
 bool isBlank(const QString &text)
 {
     return text.trimmed().isEmpty();
+}
+
+// An owner that answers with no bytes offered nothing to keep.
+bool offersImage(const PasteboardContent &content)
+{
+    return std::any_of(content.images.cbegin(), content.images.cend(),
+                       [](const PasteboardImage &image) { return !image.data.isEmpty(); });
 }
 
 } // namespace
@@ -185,6 +193,11 @@ void ClipboardModel::capturePasteboard(const PasteboardContent &content, bool fo
         } else if (std::optional<ClipboardEntry> entry = textEntry()) {
             m_pendingScreenshotCopyUntil.reset();
             capture.entry = entry;
+            capture.imageNotKept = offersImage(content);
+            capture.ready = true;
+        } else if (offersImage(content)) {
+            // Nothing recordable, but the user copied an image: say that it was not kept.
+            capture.imageNotKept = true;
             capture.ready = true;
         } else {
             return; // nothing recordable; the chord window stays as it was
@@ -204,6 +217,7 @@ void ClipboardModel::onImageReduced(quint64 serial, std::optional<QByteArray> by
             capture.entry->imageData = std::move(bytes);
         } else {
             capture.entry = capture.textFallback; // the image cannot be kept: its text, if any
+            capture.imageNotKept = true;
             // Nothing was read after all: the chord window stays open, unless the keyboard has
             // opened a new one meanwhile.
             if (!capture.entry && !m_pendingScreenshotCopyUntil)
@@ -228,8 +242,11 @@ void ClipboardModel::publishReadyCaptures()
 
 void ClipboardModel::publishCapture(PendingCapture capture)
 {
-    if (!capture.entry)
+    if (!capture.entry) {
+        if (capture.imageNotKept)
+            showImageNotKeptNotice();
         return;
+    }
     ClipboardEntry entry = std::move(*capture.entry);
     if (ClipboardPrivacy::looksSensitive(entry.text))
         return;
@@ -239,6 +256,8 @@ void ClipboardModel::publishCapture(PendingCapture capture)
     Q_EMIT entriesChanged();
     if (entry.isScreenshot)
         showScreenshotNotice(entry);
+    else if (capture.imageNotKept)
+        showImageNotKeptNotice();
     else
         showCopiedNotice();
     if (capture.forPasteStack) {

@@ -22,9 +22,13 @@ TEST(ImageSizeRule, KeepsSmallImagesByteForByteAndRefusesWhatCannotBeKept)
         {"small png", small, true, true},
         {"exactly the target size", padded, true, true},
         {"above the ceiling", QByteArray(ImageSizeRule::kCeilingBytes + 1, 'x'), false, false},
-        {"not an image", QByteArray("definitely not an image"), false, false},
-        {"canvas just over the pixel cap", pngDeclaring(8001, 8000), false, false},
-        {"canvas at the pixel cap, small file", pngDeclaring(8000, 8000), true, true},
+        // A format this system cannot read is still the user's copy, small enough to keep.
+        {"not an image", QByteArray("definitely not an image"), true, true},
+        {"nothing at all", QByteArray(), false, false},
+        {"large photo, small file", largePhotoJpeg(), true, true},
+        {"large two-colour scan, small file", oneBitCheckerPng(8100, 8000), true, true},
+        {"canvas at the bomb bound", pngDeclaring(25'000, 10'000), true, true},
+        {"bomb beyond the bound", pngDeclaring(25'001, 10'000), false, false},
     };
     for (const Case &c : cases) {
         const std::optional<QByteArray> result = ImageSizeRule::optimized(c.bytes);
@@ -45,6 +49,28 @@ TEST(ImageSizeRule, ReencodesAnImageAboveTheTargetUntilItFits)
     EXPECT_LE(result->size(), ImageSizeRule::kTargetBytes);
     // The noise does not shrink as PNG, so the JPEG form is what fits.
     EXPECT_TRUE(result->startsWith("\xff\xd8"));
+}
+
+TEST(ImageSizeRule, DecodesWithinTheMemoryBoundAndRefusesOnlyBombs)
+{
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        bool decodable;
+    };
+    const Case cases[] = {
+        {"JPEG beyond the whole-decode bound reads reduced", largePhotoJpeg(), true},
+        {"two-colour PNG beyond it decodes whole at one bit a pixel", oneBitCheckerPng(8100, 8000), true},
+        {"PNG beyond it reads reduced, row by row", pngDeclaring(12'000, 12'000), true},
+        {"GIF within it decodes whole", gifDeclaring(8000, 8000), true},
+        {"GIF beyond it would have to decode whole", gifDeclaring(9000, 9000), false},
+        {"bomb", pngDeclaring(30'000, 30'000), false},
+    };
+    for (const Case &c : cases) {
+        const std::optional<ImageSizeRule::Header> header = ImageSizeRule::header(c.bytes);
+        ASSERT_TRUE(header.has_value()) << c.name;
+        EXPECT_EQ(ImageSizeRule::isDecodable(*header), c.decodable) << c.name;
+    }
 }
 
 } // namespace

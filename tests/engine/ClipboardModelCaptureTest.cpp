@@ -66,18 +66,25 @@ TEST(ClipboardModelCapture, ReadsFilesThenImagesThenText)
     PasteboardContent blank;
     blank.text = QStringLiteral(" \n\t ");
     PasteboardContent bomb;
-    bomb.images = {{QStringLiteral("image/png"), pngDeclaring(10000, 10000)}};
+    bomb.images = {{QStringLiteral("image/png"), pngDeclaring(30'000, 30'000)}};
     bomb.text = QStringLiteral("caption");
     PasteboardContent junk;
     junk.images = {{QStringLiteral("image/png"), QByteArray("not a png")}, {QStringLiteral("image/bmp"), pngBytes(3, 3)}};
     PasteboardContent hugeThenSmall;
     hugeThenSmall.images = {{QStringLiteral("image/png"), QByteArray(ImageSizeRule::kCeilingBytes + 1, '\0')},
                             {QStringLiteral("image/tiff"), pngBytes(3, 3)}};
+    PasteboardContent photo;
+    photo.images = {{QStringLiteral("image/jpeg"), largePhotoJpeg()}};
+    photo.text = QStringLiteral("caption");
+    PasteboardContent scan;
+    scan.images = {{QStringLiteral("image/png"), oneBitCheckerPng(8100, 8000)}};
     const Case cases[] = {
         {"files win over an image", files, ClipboardKind::File, QStringLiteral("/home/u/a.txt\n/home/u/dir")},
         {"blank text", blank, std::nullopt, QString()},
         {"decompression bomb falls back to text", bomb, ClipboardKind::Text, QStringLiteral("caption")},
         {"over the ceiling, next type kept", hugeThenSmall, ClipboardKind::Image, QString()},
+        {"photo beyond the whole-decode bound, small file", photo, ClipboardKind::Image, QString()},
+        {"two-colour scan beyond it, small file", scan, ClipboardKind::Image, QString()},
     };
     for (const Case &c : cases) {
         ModelHarness h;
@@ -209,6 +216,38 @@ TEST(ClipboardModelCapture, ALargeImageIsReducedOffTheMainThreadAndKeepsItsPlace
     const std::optional<QByteArray> kept = model.imageData(model.entries().at(1));
     ASSERT_TRUE(kept.has_value());
     EXPECT_LE(kept->size(), ImageSizeRule::kTargetBytes);
+}
+
+TEST(ClipboardModelCapture, AnImageThatCannotBeKeptIsNeverDroppedInSilence)
+{
+    struct Case {
+        const char *name;
+        QByteArray image;
+        std::optional<QString> text;
+        qsizetype entries;
+        bool notKept;
+    };
+    const Case cases[] = {
+        {"bomb with a caption keeps the caption", pngDeclaring(30'000, 30'000), QStringLiteral("caption"), 1, true},
+        {"bomb alone", pngDeclaring(30'000, 30'000), std::nullopt, 0, true},
+        {"image kept", pngBytes(4, 4), std::nullopt, 1, false},
+    };
+    for (const Case &c : cases) {
+        ModelHarness h;
+        ClipboardModel &model = h.make();
+        PasteboardContent content;
+        content.images = {{QStringLiteral("image/png"), c.image}};
+        content.text = c.text;
+        h.pasteboard.copyContent(content);
+        model.readClipboardIfChanged();
+        ASSERT_TRUE(h.waitForCaptures()) << c.name;
+        EXPECT_EQ(model.entries().size(), c.entries) << c.name;
+        EXPECT_TRUE(model.copiedNoticeVisible()) << c.name;
+        EXPECT_EQ(model.imageNotKeptNotice(), c.notKept) << c.name;
+        // The next ordinary copy says "copied" again.
+        h.copyText(QStringLiteral("next"));
+        EXPECT_FALSE(model.imageNotKeptNotice()) << c.name;
+    }
 }
 
 TEST(ClipboardModelCapture, AModelDestroyedDuringAReductionIsNotTouched)

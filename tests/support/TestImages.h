@@ -6,6 +6,8 @@
 #include <QColor>
 #include <QImage>
 
+#include <algorithm>
+
 inline QByteArray encodedImage(const QImage &image, const char *format = "PNG", int quality = -1)
 {
     QByteArray out;
@@ -57,4 +59,75 @@ inline QByteArray noisyPngAboveTarget()
         }
     }
     return encodedImage(image, "PNG", 100);
+}
+
+// A PNG of one-bit grey pixels whose rows alternate between a checkerboard and its inverse: a
+// fine two-colour pattern that reads as mid-grey when it is reduced by averaging. Built by hand
+// so that a large canvas costs only its packed bits.
+inline QByteArray oneBitCheckerPng(int width, int height)
+{
+    const int stride = (width + 7) / 8;
+    QByteArray raw;
+    raw.reserve(qsizetype(stride + 1) * height);
+    for (int y = 0; y < height; ++y) {
+        raw.append('\0'); // no filter
+        raw.append(QByteArray(stride, (y % 2) ? char(0x55) : char(0xaa)));
+    }
+    QByteArray zlib = qCompress(raw, 9).mid(4); // qCompress prefixes the length to the zlib stream
+    auto crc32 = [](const QByteArray &data) {
+        quint32 crc = 0xffffffffu;
+        for (const char byte : data) {
+            crc ^= quint8(byte);
+            for (int k = 0; k < 8; ++k)
+                crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+        }
+        return crc ^ 0xffffffffu;
+    };
+    auto be32 = [](quint32 value) {
+        QByteArray out(4, '\0');
+        for (int i = 0; i < 4; ++i)
+            out[i] = char(value >> (24 - 8 * i));
+        return out;
+    };
+    auto chunk = [&](const char *type, const QByteArray &data) {
+        const QByteArray body = QByteArray(type) + data;
+        return be32(quint32(data.size())) + body + be32(crc32(body));
+    };
+    const QByteArray ihdr = be32(quint32(width)) + be32(quint32(height)) + QByteArray("\x01\x00\x00\x00\x00", 5);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) + chunk("IDAT", zlib) + chunk("IEND", {});
+}
+
+// A JPEG of a large photo's canvas (10000 × 8000) that compresses to a small file.
+inline const QByteArray &largePhotoJpeg()
+{
+    static const QByteArray bytes = [] {
+        QImage image(10000, 8000, QImage::Format_Grayscale8);
+        image.fill(150);
+        for (int y = 0; y < image.height(); y += 40)
+            std::fill_n(image.scanLine(y), image.width(), uchar(20));
+        return encodedImage(image, "JPEG", 60);
+    }();
+    return bytes;
+}
+
+// A one-frame GIF whose screen declares the given size: a format Qt decodes only whole.
+inline QByteArray gifDeclaring(int width, int height)
+{
+    QByteArray gif("GIF89a");
+    auto le16 = [&gif](int value) {
+        gif.append(char(value & 0xff));
+        gif.append(char((value >> 8) & 0xff));
+    };
+    le16(width);
+    le16(height);
+    gif.append("\x80\x00\x00", 3);                   // a two-colour global table follows
+    gif.append("\x00\x00\x00\xff\xff\xff", 6);
+    gif.append(',');
+    le16(0);
+    le16(0);
+    le16(width);
+    le16(height);
+    gif.append('\0');
+    gif.append("\x02\x02\x44\x01\x00;", 7);          // one coded pixel and the trailer
+    return gif;
 }

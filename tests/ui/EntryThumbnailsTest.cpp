@@ -148,3 +148,33 @@ TEST(EntryThumbnails, PictureFollowsTheImagesOrientationAndKeepsItsFullSize)
         EXPECT_EQ(picture.fullSize, c.fullSize);
     }
 }
+
+namespace {
+
+TEST(EntryThumbnails, TwoColourScanReducesToGreyNotNoiseAndLargeCanvasesStayWithinTheBound)
+{
+    // A one-pixel checkerboard is half dark, half light in every cell of the thumbnail: picked
+    // pixels would show pure black or white, averaging shows grey everywhere.
+    for (const QSize canvas : {QSize(640, 480), QSize(8100, 8000)}) {
+        const EntryThumbnails::Picture picture = EntryThumbnails::decodePicture(oneBitCheckerPng(canvas.width(), canvas.height()));
+        ASSERT_FALSE(picture.image.isNull()) << canvas.width();
+        EXPECT_EQ(picture.fullSize, canvas);
+        EXPECT_EQ(std::max(picture.image.width(), picture.image.height()), EntryThumbnails::kDecodedSide);
+        int extreme = 0;
+        for (int y = 0; y < picture.image.height(); ++y) {
+            for (int x = 0; x < picture.image.width(); ++x) {
+                const int grey = qGray(picture.image.pixel(x, y));
+                extreme += (grey < 80 || grey > 175) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(extreme, 0) << canvas.width();
+    }
+
+    const EntryThumbnails::Picture photo = EntryThumbnails::decodePicture(largePhotoJpeg());
+    EXPECT_EQ(photo.fullSize, QSize(10000, 8000));
+    EXPECT_EQ(photo.image.size(), QSize(64, 51));
+    // A bomb is not decoded at all: no picture, the view shows its symbol tile.
+    EXPECT_TRUE(EntryThumbnails::decodePicture(pngDeclaring(30'000, 30'000)).image.isNull());
+}
+
+} // namespace

@@ -90,6 +90,13 @@ TEST_F(NotchPanelViewTest, SummaryShowsTheCountAndTheNoticesAndFollowsTheModelOn
     EXPECT_EQ(summary.noticeText(), QStringLiteral("Skopírované"));
     EXPECT_DOUBLE_EQ(summary.noticeProgress(), 1.0) << "the label made way for the notice";
     EXPECT_TRUE(summary.toggleButton()->accessibleName().startsWith(QStringLiteral("Skopírované, ")));
+    // A copied image that could not be kept says so, also while the copied notice was showing.
+    model().showImageNotKeptNotice();
+    settle();
+    EXPECT_EQ(summary.noticeText(), QStringLiteral("Obrázok sa nedá uložiť"));
+    model().showCopiedNotice();
+    settle();
+    EXPECT_EQ(summary.noticeText(), QStringLiteral("Skopírované"));
 
     model().showScreenshotNotice(seed.first(ClipboardKind::Image));
     settle();

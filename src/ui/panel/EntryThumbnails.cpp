@@ -1,5 +1,7 @@
 #include "ui/panel/EntryThumbnails.h"
 
+#include "core/ImageSizeRule.h"
+
 #include <QBuffer>
 #include <QFutureWatcher>
 #include <QImageReader>
@@ -19,21 +21,82 @@ EntryThumbnails::BytesLoader EntryThumbnails::reading(EntryImageBytes bytes)
     return [bytes = std::move(bytes)](const ClipboardEntry &entry) { return bytes.read(entry); };
 }
 
+namespace {
+
+// A two-colour image reduced by averaging: each pixel of the result mixes the two colours in the
+// share its cell of the source holds, so strokes thinner than a cell come out grey, not as
+// the noise of picked pixels.
+QImage averagedOneBit(const QImage &source, QSize size)
+{
+    const QList<QRgb> colours = source.colorTable();
+    if (colours.size() < 2 || size.isEmpty())
+        return source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage bits = source.convertToFormat(QImage::Format_Mono);
+    const int width = bits.width();
+    const int height = bits.height();
+    QList<quint32> ones(qsizetype(size.width()) * size.height(), 0);
+    QList<quint32> totals(ones.size(), 0);
+    QList<int> column(width);
+    for (int x = 0; x < width; ++x)
+        column[x] = int(qint64(x) * size.width() / width);
+    for (int y = 0; y < height; ++y) {
+        const uchar *line = bits.constScanLine(y);
+        const qsizetype row = qsizetype(qint64(y) * size.height() / height) * size.width();
+        for (int x = 0; x < width; ++x) {
+            const qsizetype cell = row + column[x];
+            ones[cell] += quint32((line[x >> 3] >> (7 - (x & 7))) & 1);
+            ++totals[cell];
+        }
+    }
+    QImage out(size, QImage::Format_ARGB32);
+    const QRgb zero = colours.at(0);
+    const QRgb one = colours.at(1);
+    auto mix = [](int a, int b, quint32 share, quint32 total) {
+        return int((quint32(a) * (total - share) + quint32(b) * share) / total);
+    };
+    for (int y = 0; y < size.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            const qsizetype cell = qsizetype(y) * size.width() + x;
+            const quint32 total = std::max<quint32>(1, totals[cell]);
+            const quint32 share = ones[cell];
+            line[x] = qRgba(mix(qRed(zero), qRed(one), share, total), mix(qGreen(zero), qGreen(one), share, total),
+                            mix(qBlue(zero), qBlue(one), share, total), mix(qAlpha(zero), qAlpha(one), share, total));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
 EntryThumbnails::Picture EntryThumbnails::decodePicture(const QByteArray &bytes, int side)
 {
+    const std::optional<ImageSizeRule::Header> header = ImageSizeRule::header(bytes);
+    // A canvas that cannot be decoded within the memory bound gets no picture (the view shows
+    // its symbol tile); the entry itself stays.
+    if (!header || !ImageSizeRule::isDecodable(*header))
+        return {};
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);
-    // Decoding at the drawn size keeps a large screenshot from costing its full pixel count.
+    reader.setAllocationLimit(ImageSizeRule::kDecodeAllocationLimitMB);
     QSize size = reader.size();
-    if (size.isValid() && (size.width() > side || size.height() > side))
+    const bool oneBit = ImageSizeRule::isOneBit(header->pixelFormat);
+    const bool larger = size.isValid() && (size.width() > side || size.height() > side);
+    // Decoding at the drawn size keeps a large screenshot from costing its full pixel count. A
+    // two-colour image decodes whole instead (one bit a pixel) and is averaged down below.
+    if (larger && !oneBit)
         reader.setScaledSize(size.scaled(side, side, Qt::KeepAspectRatio));
     Picture picture;
     picture.image = reader.read();
     if (picture.image.isNull())
         return {};
+    if (larger && oneBit) {
+        QSize drawn = picture.image.size().scaled(side, side, Qt::KeepAspectRatio);
+        picture.image = averagedOneBit(picture.image, drawn.expandedTo(QSize(1, 1)));
+    }
     if (!size.isValid())
         size = picture.image.size();
     else if (reader.transformation() & QImageIOHandler::TransformationRotate90)

@@ -191,6 +191,8 @@ QString NotchSummary::noticeText() const
 {
     if (m_model.screenshotNotice())
         return L10n::text(QStringLiteral("Screenshot pridaný"));
+    if (m_model.copiedNoticeVisible() && m_model.imageNotKeptNotice())
+        return L10n::text(QStringLiteral("Obrázok sa nedá uložiť"));
     if (m_model.copiedNoticeVisible())
         return L10n::text(QStringLiteral("Skopírované"));
     return QString();
