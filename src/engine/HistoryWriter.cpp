@@ -149,9 +149,17 @@ bool HistoryWriter::write(const Snapshot &snapshot)
         return false;
     }
     m_committed.commit();
-    // Only after the commit: until then the rows that name these files are still on disk.
-    if (snapshot.sweepsImages && !planned.releasedImages.isEmpty())
-        m_images.removeImages(planned.releasedImages);
+    // Only after the commit: until then the rows that name these files are still on disk. The
+    // sweep takes every store file no committed row names, so files left by a run that ended
+    // between saving an image and committing its row go as well.
+    if (snapshot.sweepsImages) {
+        QSet<QString> named;
+        for (const ClipboardEntry &entry : std::as_const(entries)) {
+            if (entry.imageFilePath)
+                named.insert(*entry.imageFilePath);
+        }
+        m_images.removeUnreferencedImages(named);
+    }
     if (!stored.isEmpty())
         Q_EMIT imagesStored(stored);
     Q_EMIT writeSucceeded();

@@ -168,6 +168,38 @@ TEST(ClipboardModelPersistence, AHistoryKeyThatReadsOnlyInPartIsBackedUpAndItsIm
     }
 }
 
+// A run that ended between saving an image and committing its row left a file no row names; a
+// run that read everything whole removes it at its first write, a run that set something aside
+// keeps every file.
+TEST(ClipboardModelPersistence, AWriteSweepsImageFilesNoStoredEntryNamesOnlyAfterAWholeRead)
+{
+    for (const bool readWhole : {true, false}) {
+        ModelHarness h;
+        ASSERT_TRUE(QDir().mkpath(h.imageFolder()));
+        auto writeFile = [&h](const QString &name) {
+            QFile file(QDir(h.imageFolder()).filePath(name));
+            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(pngBytes(3, 3));
+            return file.fileName();
+        };
+        const QString orphan = writeFile(QStringLiteral("11111111-2222-3333-4444-555555555555.image"));
+        const QString named = writeFile(QStringLiteral("AAAAAAAA-0000-0000-0000-000000000001.image"));
+        const QString foreign = writeFile(QStringLiteral("notes.txt"));
+        ClipboardEntry entry = makeEntry(QStringLiteral("I"), QString());
+        entry.kind = ClipboardKind::Image;
+        entry.imageFilePath = named;
+        h.seedHistory({entry});
+        h.settings.setReadWhole(readWhole);
+
+        h.make();
+        h.copyText(QStringLiteral("new"));
+        EXPECT_EQ(h.storedHistory().size(), 2) << readWhole;
+        EXPECT_EQ(QFile::exists(orphan), !readWhole) << readWhole;
+        EXPECT_TRUE(QFile::exists(named)) << readWhole;
+        EXPECT_TRUE(QFile::exists(foreign)) << readWhole;
+    }
+}
+
 TEST(ClipboardModelPersistence, AnUnreadableListIsNeverReplacedByAnEmptyOne)
 {
     ModelHarness h;
