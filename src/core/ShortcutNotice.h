@@ -15,4 +15,12 @@ inline QString staleTrust()
                           "Položka je v schránke, vlož ju ručne.");
 }
 
+// A paste found no window of another application to type into: the one the user came from
+// has quit or never took the keyboard back, and Tarnel never pastes into its own windows.
+inline QString nothingPasted()
+{
+    return QStringLiteral("Nebolo kam vložiť: aplikácia, v ktorej si písal, sa zavrela alebo neprevzala klávesnicu. "
+                          "Položka je v schránke, vlož ju ručne.");
+}
+
 } // namespace ShortcutNotice

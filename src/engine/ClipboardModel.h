@@ -214,7 +214,8 @@ public:
     // Quick Access's search field has the keyboard: the panel key map leaves typing to it.
     bool isSearchFieldFocused() const { return m_isSearchFieldFocused; }
     void setSearchFieldFocused(bool focused) { m_isSearchFieldFocused = focused; }
-    // The application in front when the panel opened: where the next paste goes (never Tarnel).
+    // The application in front when the panel or Quick Access opened: where every paste from
+    // it goes while it stays open (never Tarnel).
     std::optional<RunningApplication> pasteTargetApplication() const { return m_pasteTargetApplication; }
     void setPasteTargetApplication(const std::optional<RunningApplication> &application)
     {
@@ -322,9 +323,6 @@ public:
     // ClipboardModelSnippets.cpp, ClipboardModelSelection.cpp)
     // =========================================================================================
 
-    // After re-activating the application the user came from, its window needs a moment to
-    // take the keyboard before Ctrl+V is sent.
-    static constexpr std::chrono::milliseconds kPasteAfterActivationDelay{120};
     // A copy shortcut is followed up by reading the clipboard this often, at most this many times.
     static constexpr std::chrono::milliseconds kCopyFollowUpInterval{150};
     static constexpr int kCopyFollowUpReads = 20;
@@ -669,6 +667,8 @@ private:
     void sendPasteShortcut(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect);
     void postPasteKeyEvents(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect);
     void applyPasteEffect(const PasteEffect &effect);
+    // Nothing was pasted: the notice says why, and the desktop's beep is heard.
+    void failPaste(const QString &notice);
     void watchKeySender();
     void pasteTextIntoFrontApplication(const QString &text);
     void followUpCopyRequest(const QUuid &request, int readsDone);

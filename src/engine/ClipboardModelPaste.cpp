@@ -1,6 +1,7 @@
 #include "engine/ClipboardModel.h"
 
 #include "core/EntrySelection.h"
+#include "core/Logging.h"
 #include "core/PasteStackQueue.h"
 #include "core/ShortcutNotice.h"
 #include "platform/KeySender.h"
@@ -113,7 +114,10 @@ void ClipboardModel::watchKeySender()
     if (!m_keySender)
         return;
     // Direct: a chord that needs no waiting goes out inside post(), and its effect with it.
-    connect(m_keySender, &KeySender::sent, this, [this](KeyChord, quint64 token) {
+    connect(m_keySender, &KeySender::sent, this, [this](KeyChord chord, quint64 token) {
+        // A paste that went out makes an earlier "nothing pasted" stale.
+        if (chord == KeyChord::Paste && m_shortcutNotice == ShortcutNotice::nothingPasted())
+            setShortcutNotice(std::nullopt);
         const auto effect = m_pendingPasteEffects.constFind(token);
         if (effect == m_pendingPasteEffects.constEnd())
             return;
@@ -124,7 +128,7 @@ void ClipboardModel::watchKeySender()
     connect(m_keySender, &KeySender::dropped, this, [this](KeyChord chord, quint64 token) {
         m_pendingPasteEffects.remove(token);
         if (chord == KeyChord::Paste)
-            Q_EMIT pasteFailed();
+            failPaste(ShortcutNotice::nothingPasted());
     });
 }
 
@@ -146,17 +150,35 @@ bool ClipboardModel::sendPasteShortcutIfPermitted(std::optional<qint64> targetPI
 
 void ClipboardModel::sendPasteShortcut(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect)
 {
-    const bool ownTarget = m_pasteTargetApplication && m_workspace && m_workspace->isOwn(*m_pasteTargetApplication);
-    if (targetPID || !m_pasteTargetApplication || ownTarget || !m_workspace) {
+    if (targetPID || !m_workspace) {
         postPasteKeyEvents(targetPID, effect);
         return;
     }
-    // The panel had the keyboard: give it back to the application the user came from and paste
-    // once its window has had time to take the focus.
-    const RunningApplication target = *m_pasteTargetApplication;
-    m_pasteTargetApplication.reset();
-    m_workspace->activate(target);
-    m_clock->singleShot(kPasteAfterActivationDelay, this, [this, effect] { postPasteKeyEvents(std::nullopt, effect); });
+    if (m_pasteTargetApplication && !m_workspace->isOwn(*m_pasteTargetApplication)) {
+        if (m_workspace->applicationWithPid(m_pasteTargetApplication->pid)) {
+            // A click in the panel gave it the keyboard: the keys wait until the application the
+            // user came from has it back, so they never land in the panel, and the user types on
+            // there. The target stays for the next paste from the same open panel.
+            postPasteKeyEvents(m_pasteTargetApplication->pid, effect);
+            return;
+        }
+        // The application has quit; whatever is in front now is where the user works.
+        m_pasteTargetApplication.reset();
+    }
+    const std::optional<RunningApplication> front = m_workspace->frontmostApplication();
+    if (front && m_workspace->isOwn(*front)) {
+        // Ctrl+V into Tarnel's own window would paste into its own search field.
+        qCInfo(lcEngine) << "Paste: no other application to paste into; left on the clipboard";
+        failPaste(ShortcutNotice::nothingPasted());
+        return;
+    }
+    postPasteKeyEvents(std::nullopt, effect);
+}
+
+void ClipboardModel::failPaste(const QString &notice)
+{
+    setShortcutNotice(notice);
+    Q_EMIT pasteFailed();
 }
 
 void ClipboardModel::postPasteKeyEvents(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect)
@@ -168,7 +190,7 @@ void ClipboardModel::postPasteKeyEvents(std::optional<qint64> targetPID, const s
     }
     if (!m_keySender || !m_keySender->sendPaste(targetPID, token)) {
         m_pendingPasteEffects.remove(token);
-        Q_EMIT pasteFailed();
+        failPaste(ShortcutNotice::staleTrust());
     }
 }
 
@@ -179,12 +201,10 @@ void ClipboardModel::pasteText(const QString &text)
     if (sendPasteShortcutIfPermitted(std::nullopt))
         return;
     setShortcutNotice(ShortcutNotice::staleTrust());
-    // The text waits on the clipboard; the keyboard goes back to where the user was.
-    if (m_pasteTargetApplication) {
-        if (m_workspace)
-            m_workspace->activate(*m_pasteTargetApplication);
-        m_pasteTargetApplication.reset();
-    }
+    // The text waits on the clipboard; the keyboard goes back to where the user was, who may
+    // paste again from the same open panel.
+    if (m_pasteTargetApplication && m_workspace)
+        m_workspace->activate(*m_pasteTargetApplication);
 }
 
 void ClipboardModel::pasteTextIntoFrontApplication(const QString &text)
@@ -199,7 +219,7 @@ void ClipboardModel::pasteTextIntoFrontApplication(const QString &text)
     }
     // The user may type on right after a trigger; the paste waits for held modifiers only.
     if (!m_keySender || !m_keySender->post({KeyChord::Paste, std::nullopt, HeldKeys::Modifiers, 0}))
-        Q_EMIT pasteFailed();
+        failPaste(ShortcutNotice::staleTrust());
 }
 
 void ClipboardModel::pasteSelectedEntry(const QList<ClipboardEntry> &list)

@@ -1,6 +1,8 @@
 // The Paste Stack: its queue, paste-next, repeat mode and what gets used up.
 #include "EngineTestSupport.h"
 
+#include "core/ShortcutNotice.h"
+
 namespace pastetest {
 namespace {
 
@@ -53,34 +55,51 @@ TEST_F(PasteStackTest, RepeatModeCyclesWithoutUsingUp)
     EXPECT_TRUE(model->consumedEntryIDs().isEmpty());
 }
 
-// The stack moves on only once Ctrl+V went out, also when it goes out after the target
-// application was activated again; a chord given up changes nothing and is heard.
+// The stack moves on only once Ctrl+V went out, also when it waits for the target application
+// to take the keyboard back; a chord given up, or a paste with nowhere to go, changes nothing,
+// is heard, and the notice says why.
 TEST_F(PasteStackTest, OnlyASentPasteMovesTheStackOn)
 {
     seedHistory({textEntry("b"), textEntry("a")});
     seedPasteStack({"a", "b"});
+    const RunningApplication editor{2, 200, QStringLiteral("Editor")};
+    const RunningApplication panel{3, workspace.ownPid(), QStringLiteral("Tarnel")};
+    workspace.setApplications({editor});
     createModel();
     int failures = 0;
     QObject::connect(model.get(), &ClipboardModel::pasteFailed, [&] { ++failures; });
-    for (const bool viaActivation : {false, true}) {
-        if (viaActivation)
-            model->setPasteTargetApplication(RunningApplication{2, 200, QStringLiteral("Editor")});
-        keys.setDropsChords(true);
+    struct Case {
+        const char *name;
+        std::optional<RunningApplication> remembered;
+        bool drops;
+    };
+    const Case cases[] = {
+        {"to the application in front, given up", std::nullopt, true},
+        {"to the remembered application, given up", editor, true},
+        // The editor has quit and the click left Tarnel's panel in front.
+        {"remembered application gone", RunningApplication{4, 404, QStringLiteral("Closed")}, false},
+    };
+    for (const Case &c : cases) {
+        model->setShortcutNotice(std::nullopt);
+        const int failuresBefore = failures;
+        workspace.setFrontmostApplication(c.remembered ? panel : editor);
+        model->setPasteTargetApplication(c.remembered);
+        keys.setDropsChords(c.drops);
         model->pasteEntryFromPanel(model->pasteStackEntries().first(), false, std::nullopt, true);
-        clock.advance(ClipboardModel::kPasteAfterActivationDelay);
-        EXPECT_EQ(model->pasteStackEntryIDs(), (QStringList{"a", "b"})) << viaActivation;
-        EXPECT_TRUE(model->consumedEntryIDs().isEmpty()) << viaActivation;
-        EXPECT_EQ(storedPasteStack(), (QStringList{"a", "b"})) << viaActivation;
-        EXPECT_EQ(failures, viaActivation ? 2 : 1);
+        EXPECT_EQ(model->pasteStackEntryIDs(), (QStringList{"a", "b"})) << c.name;
+        EXPECT_TRUE(model->consumedEntryIDs().isEmpty()) << c.name;
+        EXPECT_EQ(storedPasteStack(), (QStringList{"a", "b"})) << c.name;
+        EXPECT_EQ(failures, failuresBefore + 1) << c.name;
+        EXPECT_EQ(model->shortcutNotice(), ShortcutNotice::nothingPasted()) << c.name;
     }
     keys.setDropsChords(false);
-    model->setPasteTargetApplication(RunningApplication{2, 200, QStringLiteral("Editor")});
+    workspace.setFrontmostApplication(panel);
+    model->setPasteTargetApplication(editor);
     model->pasteEntryFromPanel(model->pasteStackEntries().first(), false, std::nullopt, true);
-    EXPECT_EQ(model->pasteStackEntryIDs(), (QStringList{"a", "b"})) << "not before the delayed Ctrl+V";
-    clock.advance(ClipboardModel::kPasteAfterActivationDelay);
+    EXPECT_EQ(keys.sentChords(), (QList<FakeKeySender::Sent>{{KeyChord::Paste, editor.pid}}));
     EXPECT_EQ(model->pasteStackEntryIDs(), QStringList{"b"});
     EXPECT_EQ(model->consumedEntryIDs(), QSet<QString>{"a"});
-    EXPECT_EQ(failures, 2);
+    EXPECT_EQ(model->shortcutNotice(), std::nullopt);
 }
 
 } // namespace

@@ -82,12 +82,13 @@ TEST_F(PasteModelTest, WithoutTrustTheContentWaitsOnTheClipboardAndNoKeyIsSent)
     EXPECT_EQ(model->pasteStackEntryIDs(), (QStringList{"a", "b"}));
     EXPECT_TRUE(model->consumedEntryIDs().isEmpty());
 
-    // A plain text hands the keyboard back to the remembered application.
+    // A plain text hands the keyboard back to the remembered application, which stays the
+    // target of the panel that is still open.
     model->setPasteTargetApplication(kEditor);
     model->pasteText("transformed");
     EXPECT_EQ(pasteboard.content().text, QStringLiteral("transformed"));
     EXPECT_EQ(workspace.activations(), QList<RunningApplication>{kEditor});
-    EXPECT_FALSE(model->pasteTargetApplication().has_value());
+    EXPECT_EQ(model->pasteTargetApplication(), kEditor);
     EXPECT_FALSE(model->isQuickAccessPresented());
     EXPECT_TRUE(keys.sentChords().isEmpty());
 }
@@ -98,39 +99,128 @@ TEST_F(PasteModelTest, CtrlVGoesToTheGivenProcessOrBackToTheRememberedApplicatio
     workspace.setApplications({kEditor});
     createModel();
     const RunningApplication self{12, workspace.ownPid(), "Tarnel"};
+    const RunningApplication quit{13, 913, "Closed"};
+    const RunningApplication panel{14, workspace.ownPid(), "Tarnel"};
+    int failures = 0;
+    QObject::connect(model.get(), &ClipboardModel::pasteFailed, [&] { ++failures; });
     struct Case {
         const char *name;
         std::optional<qint64> pid;
         std::optional<RunningApplication> remembered;
-        QList<FakeKeySender::Sent> atOnce;
-        QList<RunningApplication> activated;
+        std::optional<RunningApplication> front;
+        // Where the one Ctrl+V went (the process it waited for), or none sent at all.
+        std::optional<std::optional<qint64>> sentTo;
         std::optional<RunningApplication> rememberedAfter;
     };
     const Case cases[] = {
-        {"given process", kFrontPid, kEditor, {{KeyChord::Paste, kFrontPid}}, {}, kEditor},
-        {"remembered is Tarnel itself", std::nullopt, self, {{KeyChord::Paste, std::nullopt}}, {}, self},
-        // Its window needs a moment to take the keyboard back.
-        {"remembered application", std::nullopt, kEditor, {}, {kEditor}, std::nullopt},
+        {"given process", kFrontPid, kEditor, panel, std::optional<qint64>(kFrontPid), kEditor},
+        // The panel took the keyboard when it was clicked: the keys wait for the editor to
+        // have it back, and the editor stays the target of the open panel.
+        {"remembered application", std::nullopt, kEditor, panel, std::optional<qint64>(kEditor.pid), kEditor},
+        {"remembered is Tarnel itself", std::nullopt, self, kEditor, std::optional<qint64>(), self},
+        {"remembered has quit", std::nullopt, quit, kEditor, std::optional<qint64>(), std::nullopt},
+        // Keys into Tarnel's own panel would land in its search field.
+        {"remembered has quit, Tarnel in front", std::nullopt, quit, panel, std::nullopt, std::nullopt},
+        {"nothing remembered, Tarnel in front", std::nullopt, std::nullopt, panel, std::nullopt, std::nullopt},
+        {"nothing remembered and nothing in front", std::nullopt, std::nullopt, std::nullopt, std::optional<qint64>(),
+         std::nullopt},
     };
     for (const Case &c : cases) {
         keys.clear();
-        const qsizetype activationsBefore = workspace.activations().size();
+        model->setShortcutNotice(std::nullopt);
+        const int failuresBefore = failures;
+        workspace.setFrontmostApplication(c.front);
         model->setPasteTargetApplication(c.remembered);
         model->pasteEntryFromPanel(model->entries().first(), false, c.pid, false);
-        clock.advance(ClipboardModel::kPasteAfterActivationDelay - 1ms);
-        EXPECT_EQ(keys.sentChords(), c.atOnce) << c.name;
-        EXPECT_EQ(workspace.activations().mid(activationsBefore), c.activated) << c.name;
+        if (c.sentTo) {
+            EXPECT_EQ(keys.sentChords(), (QList<FakeKeySender::Sent>{{KeyChord::Paste, *c.sentTo}})) << c.name;
+            EXPECT_EQ(model->shortcutNotice(), std::nullopt) << c.name;
+            EXPECT_EQ(failures, failuresBefore) << c.name;
+        } else {
+            EXPECT_TRUE(keys.sentChords().isEmpty()) << c.name;
+            EXPECT_EQ(model->shortcutNotice(), ShortcutNotice::nothingPasted()) << c.name;
+            EXPECT_EQ(failures, failuresBefore + 1) << c.name;
+            EXPECT_EQ(pasteboard.content().text, QStringLiteral("text of a")) << c.name << ": left for a paste by hand";
+        }
         EXPECT_EQ(model->pasteTargetApplication(), c.rememberedAfter) << c.name;
-        clock.advance(1ms);
-        EXPECT_EQ(keys.sentChords(), (QList<FakeKeySender::Sent>{{KeyChord::Paste, c.pid}})) << c.name;
     }
-    // A model gone before the delayed paste sends nothing.
-    keys.clear();
+    // The next paste that goes out ends the notice; a target that cannot be activated keeps it.
+    workspace.setFrontmostApplication(panel);
     model->setPasteTargetApplication(kEditor);
+    keys.setDropsChords(true);
     model->pasteEntryFromPanel(model->entries().first(), false, std::nullopt, false);
-    model.reset();
-    clock.advance(ClipboardModel::kPasteAfterActivationDelay);
-    EXPECT_TRUE(keys.sentChords().isEmpty());
+    EXPECT_EQ(model->shortcutNotice(), ShortcutNotice::nothingPasted());
+    keys.setDropsChords(false);
+    model->pasteEntryFromPanel(model->entries().first(), false, std::nullopt, false);
+    EXPECT_EQ(model->shortcutNotice(), std::nullopt);
+    // A session that cannot press keys at all says so instead.
+    keys.setAvailable(false);
+    model->pasteEntryFromPanel(model->entries().first(), false, std::nullopt, false);
+    EXPECT_EQ(model->shortcutNotice(), ShortcutNotice::staleTrust());
+}
+
+// One open panel, one application the user came from: every way of pasting from the panel
+// reaches it, however many pastes follow one another, while the panel itself holds the
+// keyboard after each click in it.
+TEST_F(PasteModelTest, EveryPasteFromTheOpenPanelReachesTheApplicationTheUserCameFrom)
+{
+    seedHistory({textEntry("c", "tretí"), textEntry("b", "druhý"), textEntry("a", "prvý")});
+    seedPasteStack({"c"});
+    seedSnippets({{"s", "Podpis", QString(), "Jana"}});
+    workspace.setApplications({kEditor});
+    createModel();
+    const RunningApplication panel{14, workspace.ownPid(), "Tarnel"};
+    model->setPasteTargetApplication(kEditor);
+    struct Road {
+        const char *name;
+        std::function<void()> paste;
+        QString pasted;
+    };
+    const auto entry = [&](const QString &id) {
+        for (const ClipboardEntry &e : model->entries())
+            if (e.id == id)
+                return e;
+        return ClipboardEntry{};
+    };
+    const Road roads[] = {
+        {"row click", [&] { model->pasteHistoryEntryFromClick(entry("a")); }, "prvý"},
+        {"menu paste", [&] { model->pasteEntryFromPanel(entry("b"), false, std::nullopt, false); }, "druhý"},
+        {"transform", [&] { model->pasteText("DRUHÝ"); }, "DRUHÝ"},
+        {"paste next", [&] { model->pasteEntryFromPanel(model->pasteStackEntries().first(), false, std::nullopt, true); },
+         "tretí"},
+        {"snippet row", [&] { model->pasteText(model->snippets().first().text); }, "Jana"},
+        {"selected row", [&] { model->pasteSelectedEntry(model->entries()); }, "tretí"},
+    };
+    for (const Road &road : roads) {
+        // Each click in the panel gives it the keyboard first.
+        workspace.setFrontmostApplication(panel);
+        keys.clear();
+        road.paste();
+        EXPECT_EQ(keys.sentChords(), (QList<FakeKeySender::Sent>{{KeyChord::Paste, kEditor.pid}})) << road.name;
+        ASSERT_EQ(keys.clipboardWhenSent().size(), 1) << road.name;
+        EXPECT_EQ(keys.clipboardWhenSent().first().text, road.pasted) << road.name;
+        EXPECT_EQ(model->pasteTargetApplication(), kEditor) << road.name;
+    }
+    EXPECT_TRUE(model->pasteStackEntryIDs().isEmpty());
+}
+
+// A typed trigger is expanded where it was typed: the Delete presses and Ctrl+V go to the
+// application in front, not to one the panel remembers.
+TEST_F(PasteModelTest, ATypedTriggerIsExpandedInTheApplicationInFront)
+{
+    seedSnippets({{"s", "Adresa", ";adr", "Hlavná 1"}});
+    const RunningApplication browser{21, 921, "Browser"};
+    workspace.setApplications({kEditor, browser});
+    workspace.setFrontmostApplication(browser);
+    createModel();
+    model->setPasteTargetApplication(kEditor);
+    for (const QChar c : QStringLiteral(";adr"))
+        model->handleTypedKey(0, QString(c), 0);
+    // The whole trigger is deleted: the key that completed it reached the application too.
+    QList<FakeKeySender::Sent> expected(4, {KeyChord::Delete, std::nullopt});
+    expected.append({KeyChord::Paste, std::nullopt});
+    EXPECT_EQ(keys.sentChords(), expected);
+    EXPECT_TRUE(workspace.activations().isEmpty());
 }
 
 // The application reads the clipboard when Ctrl+V reaches it: by then it must hold what is pasted.
@@ -184,7 +274,6 @@ TEST_F(PasteModelTest, CtrlVGoesOutOverThePastedContent)
         pasteboard.copyText("what the user copied last");
         model->readClipboardIfChanged();
         road.paste();
-        clock.advance(ClipboardModel::kPasteAfterActivationDelay);
         ASSERT_EQ(keys.count(KeyChord::Paste), 1) << road.name;
         ASSERT_EQ(keys.clipboardWhenSent().size(), keys.sentChords().size()) << road.name;
         ASSERT_EQ(keys.sentChords().last().chord, KeyChord::Paste) << road.name;
