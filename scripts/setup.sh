@@ -15,7 +15,7 @@ PACKAGES=(
   breeze-icon-theme
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libfuzzer-14-dev
-  xvfb xauth xclip xdotool openbox x11-utils trayer xcompmgr
+  xvfb xauth xclip xdotool openbox x11-utils x11-apps trayer xcompmgr
   sway xwayland wl-clipboard
 )
 

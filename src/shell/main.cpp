@@ -20,6 +20,7 @@
 #include "platform/x11/LinuxUpdater.h"
 #include "platform/x11/X11DesktopCompositor.h"
 #include "platform/x11/X11PanelWindowTraits.h"
+#include "platform/x11/X11ScreenColormap.h"
 #include "platform/x11/X11HotKeyRegistry.h"
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11KeyTap.h"
@@ -51,6 +52,8 @@ namespace {
 
 // The services that live as long as the program, built once at its start.
 struct Desktop {
+    // Before any window is made.
+    X11ScreenColormap colormaps;
     LinuxSettingsStore settings{LinuxSettingsStore::defaultPath()};
     SqliteHistoryStore history{SqliteHistoryStore::defaultPath()};
     X11Workspace workspace;

@@ -2,7 +2,9 @@
 // notch collapsed and open, Quick Access at the centre and in its popover, and the screenshot
 // toast each show the window beneath everywhere outside their outlines, and clicks there reach
 // it, on a bare desktop and under a compositing manager; the windows follow the compositor
-// starting and stopping while Tarnel runs.
+// starting and stopping while Tarnel runs. The screen is read as the server holds it and, on a
+// bare desktop, as a capture tool composes it from the windows: both must show the window
+// beneath, whether it was there before Tarnel or came and moved under the notch afterwards.
 #include "core/ClipboardEntry.h"
 #include "core/TarnelNotchShape.h"
 
@@ -14,7 +16,7 @@
 #include <QJsonObject>
 #include <QPainterPath>
 
-#include "X11TestSupport.h"
+#include "ScreenReading.h"
 
 using namespace x11test;
 
@@ -25,24 +27,6 @@ const QSizeF kCollapsed(96, 40);
 constexpr qreal kQuickAccessRadius = 15;
 constexpr qreal kToastRadius = 14;
 constexpr QPoint kAway{300, 1000};
-
-// The whole screen as it is now (composited, when a compositor runs).
-QImage screenImage()
-{
-    Display *d = display();
-    const Window root = DefaultRootWindow(d);
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(d, root, &attributes);
-    XImage *shot = XGetImage(d, root, 0, 0, unsigned(attributes.width), unsigned(attributes.height), AllPlanes, ZPixmap);
-    if (!shot)
-        return {};
-    QImage image(attributes.width, attributes.height, QImage::Format_RGB32);
-    for (int y = 0; y < attributes.height; ++y)
-        for (int x = 0; x < attributes.width; ++x)
-            image.setPixel(x, y, QRgb(XGetPixel(shot, x, y)) | 0xff000000u);
-    XDestroyImage(shot);
-    return image;
-}
 
 // A compositing manager, running while this lives.
 class Compositor : public Program {
@@ -115,11 +99,13 @@ struct Outline {
     }
 };
 
-// What is wrong with the screen for this outline, empty when nothing is: outside it the screen
-// must read as it did before Tarnel drew anything there, inside it Tarnel must have drawn.
-QString mismatch(const Outline &outline, const QImage &before)
+// What is wrong with one read of the screen for this outline, empty when nothing is: outside
+// it the screen must read as it did before Tarnel drew anything there, inside it Tarnel must
+// have drawn.
+QString mismatchIn(const QImage &now, const Outline &outline, const QImage &before)
 {
-    const QImage now = screenImage();
+    if (now.size() != before.size())
+        return QStringLiteral("the screen could not be read");
     int wrong = 0;
     QPoint first;
     for (const QPoint &p : outline.outsidePixels()) {
@@ -138,6 +124,16 @@ QString mismatch(const Outline &outline, const QImage &before)
             return QStringLiteral("nothing drawn inside the outline at %1,%2").arg(p.x()).arg(p.y());
     }
     return {};
+}
+
+// The server's picture, and on a bare desktop also a capture tool's.
+QString mismatch(const Outline &outline, const QImage &before)
+{
+    const QString held = mismatchIn(framebufferImage(), outline, before);
+    if (!held.isEmpty() || Compositor::isRunning())
+        return held;
+    const QString captured = mismatchIn(capturedImage(), outline, before);
+    return captured.isEmpty() ? QString() : QStringLiteral("captured: ") + captured;
 }
 
 // Waits until the screen shows the outline as it should; the last mismatch otherwise.
@@ -192,9 +188,9 @@ struct Desktop {
         movePointer(kAway);
         ready = below.waitForKeyboard() && QTest::qWaitFor([this] {
             // Settled: two reads a moment apart agree.
-            const QImage first = screenImage();
+            const QImage first = framebufferImage();
             QTest::qWait(150);
-            before = screenImage();
+            before = framebufferImage();
             return !first.isNull() && first == before;
         });
     }
@@ -300,6 +296,62 @@ TEST(ShapedWindows, OnABareDesktopOnlyTheOutlinesAreOnScreenAndTakeClicks)
     checkMenuBarWindows(desktop);
 }
 
+TEST(ShapedWindows, AWindowOpenedAfterTarnelAndMovedUnderTheNotchShowsWhereverThePointerRests)
+{
+    ASSERT_FALSE(Compositor::isRunning());
+    writeSettings(settingsWithHistory(3));
+    movePointer(kAway);
+    Program tarnel(tarnelBinary());
+    ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+
+    // Opened away from the notch, and looked at there.
+    Fixture later(QStringLiteral("Later"), {}, QStringLiteral("600x500+1200+500"));
+    ASSERT_TRUE(later.waitForKeyboard());
+    const std::optional<Window> window = later.shownWindow();
+    ASSERT_TRUE(window);
+    QRect place = geometry(*window);
+    QImage look;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        const QImage first = framebufferImage().copy(place);
+        QTest::qWait(150);
+        look = framebufferImage().copy(place);
+        return !first.isNull() && first == look;
+    }));
+
+    // Then moved under the notch's frame, where the panel's window lies across it.
+    const QPoint under(kPanelFrame.x() + 40, 60);
+    xdotool({"windowmove", QString::number(*window), QString::number(under.x()), QString::number(under.y())});
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        place = geometry(*window);
+        return place.intersects(kPanelFrame) && place.top() > 20;
+    })) << geometry(*window).x() << "," << geometry(*window).y();
+
+    // What the screen must show outside the outlines: the window as it looked away from them.
+    // Inside them the panel draws, so nothing there may read as a colour it never uses.
+    QImage expected = framebufferImage();
+    const auto expectedFor = [&](const Outline &outline) {
+        QImage image = expected;
+        QPainter painter(&image);
+        painter.drawImage(place.topLeft(), look);
+        painter.fillPath(outline.path, QColor(Qt::magenta));
+        return image;
+    };
+    const Outline collapsed = Outline::notch(kCollapsed);
+    for (const QPoint pointer : {kAway, QPoint(800, 300), QPoint(1100, 420), QPoint(960, 45)}) {
+        movePointer(pointer);
+        EXPECT_EQ(waitForOutline(collapsed, expectedFor(collapsed)), "") << "pointer at " << pointer.x() << "," << pointer.y();
+    }
+
+    // Opened by a hover and closed again.
+    movePointer({960, 10});
+    const Outline open = Outline::notch(kPanelFrame.size());
+    EXPECT_EQ(waitForOutline(open, expectedFor(open)), "") << "open panel";
+    movePointer(kAway);
+    EXPECT_EQ(waitForOutline(collapsed, expectedFor(collapsed)), "") << "closed again";
+    movePointer(QPoint(800, 300));
+    EXPECT_EQ(waitForOutline(collapsed, expectedFor(collapsed)), "") << "closed, the pointer resting beside the notch";
+}
+
 TEST(ShapedWindows, UnderACompositorTheWindowsAreTranslucentAndOnlyTheOutlinesShow)
 {
     Compositor compositor;
@@ -330,11 +382,11 @@ TEST(ShapedWindows, FollowTheCompositorStartingAndStoppingWhileTarnelRuns)
         ASSERT_TRUE(compositor.isReady());
         // Painted over by the compositor, and settled: two reads in a row agree.
         ASSERT_TRUE(QTest::qWaitFor([&] {
-            const QImage previous = std::exchange(composited, screenImage());
+            const QImage previous = std::exchange(composited, framebufferImage());
             return composited != plain.before && composited == previous;
         })) << "the compositor painted the desktop";
     }
-    ASSERT_TRUE(QTest::qWaitFor([&] { return screenImage() == plain.before; })) << "the bare desktop is back";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return framebufferImage() == plain.before; })) << "the bare desktop is back";
 
     Program tarnel(tarnelBinary());
     std::optional<Window> panel = waitForPanel();
