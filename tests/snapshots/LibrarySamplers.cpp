@@ -6,12 +6,17 @@
 #include "ui/library/EntryList.h"
 #include "ui/library/EntryListModel.h"
 #include "ui/library/EntrySectionScreen.h"
+#include "ui/panel/ClipboardRow.h"
 #include "ui/panel/EntryThumbnails.h"
 #include "ui/library/GalleryScreen.h"
 #include "ui/library/JarsScreen.h"
 #include "ui/library/SnippetsScreen.h"
 
+#include <QLabel>
+#include <QListView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -97,5 +102,27 @@ QWidget *libraryUnfoldedRowSample()
     const ClipboardEntry image = seeded.first(ClipboardKind::Image);
     host->sheets.expanded = image.id;
     seeded.model().setSelectedEntry(image);
+    return host;
+}
+
+QWidget *libraryUnfoldedTextSample()
+{
+    auto *host = static_cast<SampleHost *>(librarySample(ClipboardPanelTab::History, LibraryContent::Seeded));
+    auto *list = host->findChild<EntryList *>();
+    const QList<ClipboardEntry> listed = list->listModel()->entries();
+    const auto longText = std::find_if(listed.begin(), listed.end(), [](const ClipboardEntry &entry) {
+        return ClipboardRow::canExpand(entry);
+    });
+    if (longText == listed.end())
+        return host;
+    // Unfolded as "Viac" does it, with part of the text selected as a drag of the pointer leaves it.
+    list->trigger(longText->id, EntryRowDelegate::Control::ExpandText);
+    QCoreApplication::processEvents();
+    list->view()->scrollTo(list->listModel()->index(list->listModel()->rowOf(longText->id)), QAbstractItemView::PositionAtTop);
+    QCoreApplication::processEvents();
+    if (ClipboardRow *row = list->rowWidget(longText->id)) {
+        if (auto *label = row->findChild<QLabel *>())
+            label->setSelection(0, int(std::min<qsizetype>(24, label->text().size())));
+    }
     return host;
 }

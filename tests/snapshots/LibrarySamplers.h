@@ -12,3 +12,5 @@ inline constexpr QSize kLibraryScreenSize{420, 380};
 QWidget *librarySample(ClipboardPanelTab tab, LibraryContent content, bool openJar = false);
 // The History screen with the controls of its first (image) row unfolded and the row selected.
 QWidget *libraryUnfoldedRowSample();
+// The history with a long text unfolded in its row and part of it selected.
+QWidget *libraryUnfoldedTextSample();

@@ -55,6 +55,7 @@ const std::vector<SnapshotView> &snapshotViews()
         {QStringLiteral("library-screenshots"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::Screenshots, LibraryContent::Seeded); }},
         {QStringLiteral("library-screenshots-empty"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::Screenshots, LibraryContent::Empty); }},
         {QStringLiteral("library-row-unfolded"), kLibraryScreenSize, 0, [](SnapshotContext &) { return libraryUnfoldedRowSample(); }},
+        {QStringLiteral("library-text-unfolded"), kLibraryScreenSize, 0, [](SnapshotContext &) { return libraryUnfoldedTextSample(); }},
         {QStringLiteral("library-jar-open"), kLibraryScreenSize, 0, [](SnapshotContext &) { return librarySample(ClipboardPanelTab::Jars, LibraryContent::Seeded, true); }},
         {QStringLiteral("menu-controls"), QSize(-1, -1), 300, [](SnapshotContext &) { return menuControlsSampler(); }},
         {QStringLiteral("masonry-grid"), QSize(-1, -1), 360, [](SnapshotContext &c) { return masonrySampler(c.seed); }},

@@ -13,11 +13,19 @@
 #include "ui/library/SnippetsScreen.h"
 #include "ui/library/SectionHeading.h"
 #include "ui/quickaccess/QuickAccessView.h"
+#include "support/ScopedLanguage.h"
+#include "ui/panel/DelayedEntryActions.h"
 #include "ui/style/PanelButton.h"
+#include "ui/style/PanelMotion.h"
 #include "ui/style/PanelEmptyState.h"
 #include "core/AppShortcut.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QVariantAnimation>
+#include <QLabel>
 #include <QListView>
 #include <QPointer>
 #include <QMouseEvent>
@@ -146,13 +154,283 @@ TEST(EntryList, ViacUnfoldsALongTextAndOnlyItsPasteButtonPastes)
 
     const auto [layout, header] = headerOf(true);
     ASSERT_FALSE(layout.fullText.isEmpty());
-    const QRectF button = ClipboardRow::unfoldedGeometry(layout.fullText, longText).pasteButton;
+    // The unfolded row is the entry row itself, laid over the list: its text is a label the
+    // pointer selects, its paste button a button.
+    ClipboardRow *row = list.rowWidget(longText.id);
+    ASSERT_TRUE(row);
+    EXPECT_TRUE(row->isVisible());
+    auto *paste = row->findChild<PanelButton *>();
+    ASSERT_TRUE(paste);
+    const QRect button(paste->mapTo(viewport, QPoint(0, 0)), paste->size());
     EXPECT_LE(button.bottom(), layout.card.bottom()) << "the paste button lies inside the grown row";
-    click(button.center());
+    EXPECT_TRUE(unfolded.contains(button)) << "the paste button lies inside the grown row";
+    testsupport::click(paste);
     EXPECT_EQ(pasted(), longText.text);
 
     click(header.toggle.center());
     EXPECT_EQ(list.view()->visualRect(index).height(), foldedHeight) << "Menej folds it";
+}
+
+namespace {
+
+ClipboardEntry longTextEntry()
+{
+    ClipboardEntry entry;
+    entry.id = ClipboardEntry::newID();
+    entry.kind = ClipboardKind::Text;
+    entry.text = QStringLiteral("Prvý riadok dlhého textu\nDruhý riadok, ktorý má tiež dosť slov na to, aby sa zalomil "
+                                "aspoň raz v šírke panelu, a ešte niekoľko ďalších slov na koniec.");
+    entry.copiedAt = QDateTime::currentDateTimeUtc();
+    entry.sourceApp = QStringLiteral("Editor");
+    return entry;
+}
+
+// A list of the history with the given entry first, shown at a panel's size.
+struct ShownList {
+    SeededModel seed;
+    FakePanelSheets sheets;
+    std::unique_ptr<EntryList> list;
+
+    explicit ShownList(const ClipboardEntry &first)
+    {
+        seed.model().setEntries(QList<ClipboardEntry>{first} + seed.model().entries());
+        seed.model().setSelectedTab(ClipboardPanelTab::History);
+        list = std::make_unique<EntryList>(seed.model(), sheets, false);
+        list->resize(420, 400);
+        list->show();
+        QCoreApplication::processEvents();
+    }
+    QWidget *viewport() const { return list->view()->viewport(); }
+    QRect itemRect(int row) const { return list->view()->visualRect(list->listModel()->index(row)); }
+    QRectF controlRect(int row, Control control) const
+    {
+        return list->delegate()->controlRect(list->listModel()->index(row), itemRect(row), control);
+    }
+    void clickControl(int row, Control control)
+    {
+        testsupport::click(viewport(), controlRect(row, control).center());
+        QCoreApplication::processEvents();
+    }
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(list->view(), &press);
+        QCoreApplication::processEvents();
+    }
+};
+
+void sendMouse(QWidget *widget, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
+{
+    QMouseEvent event(type, at, widget->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+} // namespace
+
+// The unfolded text is the entry row's own label: a drag across it selects part of the text
+// (and pastes nothing). Unfolding and folding take the row's animation time.
+TEST(EntryList, AnUnfoldedTextSelectsWithThePointerAndFoldsOverTheUnfoldTime)
+{
+    const ClipboardEntry longText = longTextEntry();
+    ShownList shown(longText);
+    ClipboardModel &model = shown.seed.model();
+    model.pasteboard()->writeText(QStringLiteral("untouched"));
+    const int foldedHeight = shown.itemRect(0).height();
+    {
+        PanelMotion::ScopedFactor motion(1.0);
+        shown.clickControl(0, Control::ExpandText);
+        ClipboardRow *row = shown.list->rowWidget(longText.id);
+        ASSERT_TRUE(row);
+        auto *animation = row->findChild<QVariantAnimation *>();
+        ASSERT_TRUE(animation) << "the row grows, it does not jump";
+        EXPECT_EQ(animation->duration(), int(ClipboardRow::kUnfoldDuration.count()));
+        EXPECT_LT(row->unfoldProgress(), 1.0);
+        ASSERT_TRUE(testsupport::waitFor([&] { return row->unfoldProgress() >= 1.0; }));
+        ASSERT_TRUE(testsupport::waitFor([&] { return shown.itemRect(0).height() > foldedHeight + 30; }));
+        ASSERT_TRUE(testsupport::waitFor([&] { return row->unfoldedPart() && row->unfoldedPart()->isRevealed(); }));
+    }
+    ClipboardRow *row = shown.list->rowWidget(longText.id);
+    auto *label = row->findChild<QLabel *>();
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->text(), longText.text);
+    EXPECT_FALSE(label->hasSelectedText());
+    const QPoint from(2, label->height() / 4);
+    const QPoint to(label->width() - 2, label->height() * 3 / 4);
+    sendMouse(label, QEvent::MouseButtonPress, from, Qt::LeftButton);
+    sendMouse(label, QEvent::MouseMove, to, Qt::LeftButton);
+    sendMouse(label, QEvent::MouseButtonRelease, to, Qt::NoButton);
+    EXPECT_TRUE(label->hasSelectedText());
+    EXPECT_TRUE(longText.text.contains(label->selectedText().replace(QChar::ParagraphSeparator, u'\n')));
+    EXPECT_EQ(model.pasteboard()->content().text, QStringLiteral("untouched")) << "selecting pastes nothing";
+
+    {
+        PanelMotion::ScopedFactor motion(1.0);
+        shown.clickControl(0, Control::ExpandText); // "Menej"
+        EXPECT_GT(row->unfoldProgress(), 0.0) << "folding starts from the open row";
+        ASSERT_TRUE(testsupport::waitFor([&] { return !shown.list->rowWidget(longText.id); }));
+    }
+    ASSERT_TRUE(testsupport::waitFor([&] { return shown.itemRect(0).height() == foldedHeight; }));
+}
+
+// The strip beside the toggle waits before it shows: a click landing there at once does nothing,
+// the same click after the delay pins the entry; the pin reads back in both states.
+TEST(EntryList, RowControlsAnswerOnlyAfterTheRevealDelay)
+{
+    ClipboardEntry entry = longTextEntry();
+    entry.text = QStringLiteral("krátky text");
+    ShownList shown(entry);
+    ClipboardModel &model = shown.seed.model();
+    PanelMotion::ScopedFactor motion(1.0);
+    QElapsedTimer clock;
+    clock.start();
+    shown.clickControl(0, Control::Toggle);
+    EXPECT_EQ(shown.sheets.expanded, entry.id);
+    ASSERT_TRUE(shown.list->isStripInert());
+    const QRectF pin = shown.controlRect(0, Control::Pin);
+    ASSERT_FALSE(pin.isEmpty()) << "the header made room for the strip";
+    testsupport::click(shown.viewport(), pin.center());
+    EXPECT_FALSE(model.entries().first().isPinned) << "a click before the delay lands on nothing";
+    ASSERT_TRUE(testsupport::waitFor([&] { return !shown.list->isStripInert(); }));
+    EXPECT_GE(clock.elapsed(), DelayedEntryActions::kRevealDelay.count() * 9 / 10);
+
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(shown.list->view());
+    ASSERT_TRUE(list);
+    auto pinValue = [&] {
+        QAccessibleInterface *row = list->child(0);
+        for (int i = 0; row && i < row->childCount(); ++i) {
+            if (row->child(i)->text(QAccessible::Name).contains(QStringLiteral("Pripnúť"))
+                || row->child(i)->text(QAccessible::Name).contains(QStringLiteral("Odopnúť")))
+                return row->child(i)->text(QAccessible::Value);
+        }
+        return QString();
+    };
+    EXPECT_EQ(pinValue(), QStringLiteral("Nepripnuté"));
+    testsupport::click(shown.viewport(), pin.center());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(model.entries().first().isPinned);
+    EXPECT_EQ(pinValue(), QStringLiteral("Pripnuté"));
+    testsupport::click(shown.viewport(), pin.center());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(model.entries().first().isPinned) << "a second press unpins";
+    EXPECT_EQ(pinValue(), QStringLiteral("Nepripnuté"));
+}
+
+// A screen reader finds each delegate-drawn row by its preview, with its description and the
+// "Akcie položky" action, and each control by a label naming the entry; pressing them acts.
+TEST(EntryList, ScreenReadersNameEveryRowAndControlAndPressThem)
+{
+    const ClipboardEntry entry = longTextEntry();
+    ShownList shown(entry);
+    ClipboardModel &model = shown.seed.model();
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(shown.list->view());
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->role(), QAccessible::List);
+    EXPECT_EQ(list->childCount(), shown.list->listModel()->rowCount());
+    QAccessibleInterface *row = list->child(0);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->role(), QAccessible::ListItem);
+    EXPECT_EQ(row->text(QAccessible::Name), entry.preview());
+    EXPECT_TRUE(row->text(QAccessible::Description).contains(QStringLiteral("Editor")));
+    EXPECT_EQ(list->indexOfChild(row), 0);
+    EXPECT_EQ(row->parent(), list);
+    QAccessibleActionInterface *actions = row->actionInterface();
+    ASSERT_TRUE(actions);
+    EXPECT_TRUE(actions->actionNames().contains(QStringLiteral("Akcie položky")));
+
+    auto names = [&] {
+        QStringList out;
+        for (int i = 0; i < row->childCount(); ++i)
+            out << row->child(i)->text(QAccessible::Name);
+        return out;
+    };
+    // Folded: "Viac" and the toggle naming the entry.
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("Viac"), QStringLiteral("Akcie: ") + entry.preview()}));
+    QAccessibleInterface *toggle = row->child(1);
+    EXPECT_EQ(toggle->role(), QAccessible::Button);
+    EXPECT_TRUE(toggle->state().collapsed);
+    toggle->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(shown.sheets.expanded, entry.id);
+    EXPECT_TRUE(toggle->state().expanded);
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("Viac"), QStringLiteral("Pripnúť položku"),
+                                    QStringLiteral("Pridať do Paste Stack"),
+                                    QStringLiteral("Vymazať položku: ") + entry.preview(), QStringLiteral("Všetky akcie"),
+                                    QStringLiteral("Akcie: ") + entry.preview()}));
+    // Each control sits where it is drawn.
+    const QRect drawn = shown.controlRect(0, Control::Delete).toAlignedRect();
+    EXPECT_EQ(row->child(3)->rect(), QRect(shown.viewport()->mapToGlobal(drawn.topLeft()), drawn.size()));
+
+    // Adding to the Paste Stack greys the button out; the stack's own list names its removal.
+    row->child(2)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(model.pasteStackEntryIDs().contains(entry.id));
+    EXPECT_TRUE(row->child(2)->state().disabled);
+    EXPECT_EQ(row->child(2)->text(QAccessible::Name), QStringLiteral("Už je v Paste Stack"));
+    EXPECT_TRUE(row->child(2)->actionInterface()->actionNames().isEmpty());
+    EntryList stack(model, shown.sheets, true);
+    QAccessibleInterface *stackRow = QAccessible::queryAccessibleInterface(stack.view())->child(0);
+    ASSERT_TRUE(stackRow);
+    QStringList stackNames;
+    for (int i = 0; i < stackRow->childCount(); ++i)
+        stackNames << stackRow->child(i)->text(QAccessible::Name);
+    EXPECT_TRUE(stackNames.contains(QStringLiteral("Odobrať ") + entry.preview() + QStringLiteral(" z Paste Stack")))
+        << stackNames.join(u'|').toStdString();
+
+    // "Viac" unfolds the text, and then reads "Menej".
+    row->child(0)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(shown.list->rowWidget(entry.id));
+    EXPECT_EQ(row->child(0)->text(QAccessible::Name), QStringLiteral("Menej"));
+    EXPECT_TRUE(row->state().expanded);
+
+    // Delete, by its label.
+    const qsizetype before = model.entries().size();
+    row->child(3)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(model.entries().size(), before - 1);
+    EXPECT_FALSE(row->isValid());
+
+    // In English the labels come from the table, the preview unchanged.
+    ScopedLanguage english(QStringLiteral("en"));
+    QAccessibleInterface *next = list->child(0);
+    ASSERT_TRUE(next);
+    const ClipboardEntry *first = shown.list->listModel()->entryAt(0);
+    EXPECT_EQ(next->child(next->childCount() - 1)->text(QAccessible::Name), QStringLiteral("Actions: ") + first->preview());
+    EXPECT_TRUE(next->actionInterface()->actionNames().contains(QStringLiteral("Entry actions")));
+}
+
+// Every control the pointer reaches is reached by the keyboard too: Tab walks the selected row's
+// controls, Space or Return presses the one it is on, and past the last one Tab leaves the list.
+TEST(EntryList, TheKeyboardReachesAndPressesEveryControlThePointerReaches)
+{
+    ClipboardEntry entry = longTextEntry();
+    entry.text = QStringLiteral("krátky text");
+    ShownList shown(entry);
+    ClipboardModel &model = shown.seed.model();
+    shown.list->view()->setFocus();
+    model.setSelectedEntry(entry);
+    QCoreApplication::processEvents();
+    shown.key(Qt::Key_Tab);
+    EXPECT_EQ(shown.list->keyboardControl(), Control::Toggle);
+    shown.key(Qt::Key_Space);
+    EXPECT_EQ(shown.sheets.expanded, entry.id) << "the toggle opened the strip";
+    shown.key(Qt::Key_Backtab);
+    EXPECT_EQ(shown.list->keyboardControl(), Control::AllActions);
+    shown.key(Qt::Key_Backtab);
+    shown.key(Qt::Key_Backtab);
+    shown.key(Qt::Key_Backtab);
+    EXPECT_EQ(shown.list->keyboardControl(), Control::Pin);
+    shown.key(Qt::Key_Return);
+    EXPECT_TRUE(model.entries().first().isPinned);
+    shown.key(Qt::Key_Return);
+    EXPECT_FALSE(model.entries().first().isPinned) << "a second press unpins";
+    QAccessibleInterface *pin = QAccessible::queryAccessibleInterface(shown.list->view())->child(0)->child(0);
+    EXPECT_TRUE(pin->state().focused || !shown.list->view()->hasFocus());
+    shown.key(Qt::Key_Escape);
+    EXPECT_EQ(shown.list->keyboardControl(), Control::None);
+
+    // Shift+F10 opens the actions, as a right click does.
+    shown.sheets.requests.clear();
+    shown.key(Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_TRUE(shown.sheets.requests.contains(QStringLiteral("actions ") + entry.id)) << shown.sheets.requests.join(u'|').toStdString();
 }
 
 // A section with nothing to list explains what belongs there; a search that finds nothing says so.

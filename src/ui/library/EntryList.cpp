@@ -3,7 +3,11 @@
 #include "core/AppShortcut.h"
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
+#include "ui/library/EntryListAccessible.h"
 #include "ui/library/EntryListModel.h"
+#include "core/FormattedText.h"
+#include "ui/panel/ClipboardRow.h"
+#include "ui/panel/DelayedEntryActions.h"
 #include "ui/panel/EntryActionsMenu.h"
 #include "ui/panel/EntryContextClickTarget.h"
 #include "ui/panel/EntryThumbnails.h"
@@ -18,6 +22,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStackedLayout>
+#include <QTimer>
 #include <QToolTip>
 
 #include <cmath>
@@ -56,13 +61,15 @@ EmptyTexts emptyTexts(ClipboardPanelTab tab, bool historyIsEmpty)
     }
 }
 
-QString helpText(Control control, const ClipboardEntry &entry, bool inStack)
+} // namespace
+
+QString EntryList::helpText(Control control, const ClipboardEntry &entry, bool isInStack)
 {
     switch (control) {
     case Control::Pin:
         return L10n::text(entry.isPinned ? QStringLiteral("Odopnúť položku") : QStringLiteral("Pripnúť položku"));
     case Control::AddToStack:
-        return L10n::text(inStack ? QStringLiteral("Už je v Paste Stack") : QStringLiteral("Pridať do Paste Stack"));
+        return L10n::text(isInStack ? QStringLiteral("Už je v Paste Stack") : QStringLiteral("Pridať do Paste Stack"));
     case Control::RemoveFromStack:
         return L10n::text(QStringLiteral("Odobrať z Paste Stack"));
     case Control::ReadText:
@@ -80,11 +87,39 @@ QString helpText(Control control, const ClipboardEntry &entry, bool inStack)
     }
 }
 
-} // namespace
+QString EntryList::accessibleLabel(Control control, const ClipboardEntry &entry, bool isInStack, bool isTextUnfolded)
+{
+    // The formats name the entry, so a screen reader tells one row's delete from another's.
+    const auto formatted = [&entry](const QString &format) {
+        return FormattedText::substitute(L10n::text(format), {entry.preview()});
+    };
+    switch (control) {
+    case Control::RemoveFromStack:
+        return formatted(QStringLiteral("Odobrať %@ z Paste Stack"));
+    case Control::Delete:
+        return formatted(QStringLiteral("Vymazať položku: %@"));
+    case Control::Toggle:
+        return formatted(QStringLiteral("Akcie: %@"));
+    case Control::ExpandText:
+        return L10n::text(isTextUnfolded ? QStringLiteral("Menej") : QStringLiteral("Viac"));
+    case Control::PasteText:
+        return L10n::text(QStringLiteral("Vložiť text"));
+    default:
+        return helpText(control, entry, isInStack);
+    }
+}
+
+QString EntryList::accessibleValue(Control control, const ClipboardEntry &entry)
+{
+    if (control == Control::Pin)
+        return L10n::text(entry.isPinned ? QStringLiteral("Pripnuté") : QStringLiteral("Nepripnuté"));
+    return {};
+}
 
 EntryList::EntryList(ClipboardModel &model, PanelSheets &sheets, bool inPasteStack, QWidget *parent)
     : QWidget(parent), m_model(model), m_sheets(sheets), m_inPasteStack(inPasteStack)
 {
+    EntryListAccessible::install();
     m_entries = new EntryListModel(this);
     ClipboardModel *source = &model;
     m_thumbnails = new EntryThumbnails(EntryThumbnails::reading(model.imageBytes()), this);
@@ -96,6 +131,9 @@ EntryList::EntryList(ClipboardModel &model, PanelSheets &sheets, bool inPasteSta
     context.stripOpacity = [this] { return m_stripOpacity; };
     context.isInPasteStack = [source](const QString &id) { return source->pasteStackEntryIDs().contains(id); };
     context.isTextUnfolded = [this](const QString &id) { return m_unfoldedTexts.contains(id); };
+    context.rowWidget = [this](const QString &id) -> ClipboardRow * { return m_rowWidgets.value(id); };
+    context.isStripInert = [this] { return m_stripInert; };
+    context.keyboardControl = [this] { return m_keyboardControl; };
     m_delegate = new EntryRowDelegate(*m_entries, *m_thumbnails, inPasteStack, context, this);
 
     m_view = new QListView(this);
@@ -156,6 +194,7 @@ bool EntryList::isShowingEmptyState() const { return m_stack->currentWidget() ==
 void EntryList::refresh()
 {
     m_entries->setEntries(m_model.quickAccessEntries());
+    syncRowWidgets();
     if (!m_entries->entries().isEmpty()) {
         m_stack->setCurrentWidget(m_view);
         m_view->viewport()->update();
@@ -217,15 +256,124 @@ void EntryList::presentActions(const ClipboardEntry &entry)
 
 void EntryList::unfold(const std::optional<QString> &entryID)
 {
-    const bool revealing = entryID && m_sheets.expandedControlsEntryID() != entryID;
+    const std::optional<QString> before = m_sheets.expandedControlsEntryID();
+    const bool revealing = entryID && before != entryID;
     m_sheets.setExpandedControlsEntryID(entryID);
     if (revealing) {
-        PanelMotion::animate(this, "strip", 0.0, 1.0, kRevealDuration, PanelMotion::easeInOut(), [this](const QVariant &value) {
-            m_stripOpacity = value.toReal();
+        // The strip is there at once (the header makes room) but shows and answers only after
+        // the delay, then fades in.
+        const quint64 serial = ++m_revealSerial;
+        m_stripInert = true;
+        m_stripOpacity = 0;
+        const auto reveal = [this, serial] {
+            if (serial != m_revealSerial)
+                return;
+            m_stripInert = false;
+            PanelMotion::animate(this, "strip", 0.0, 1.0, DelayedEntryActions::kFadeDuration, PanelMotion::easeOut(),
+                                 [this](const QVariant &value) {
+                                     m_stripOpacity = value.toReal();
+                                     m_view->viewport()->update();
+                                 });
             m_view->viewport()->update();
-        });
+        };
+        const std::chrono::milliseconds delay = PanelMotion::scaled(DelayedEntryActions::kRevealDelay);
+        if (delay.count() <= 0)
+            reveal();
+        else
+            QTimer::singleShot(delay, this, reveal);
+    }
+    // A row widget narrows or widens with the strip beside it.
+    if (before != entryID) {
+        relayoutRow(before);
+        relayoutRow(entryID);
     }
     m_view->viewport()->update();
+}
+
+ClipboardRow *EntryList::rowWidget(const QString &entryID) const { return m_rowWidgets.value(entryID); }
+
+void EntryList::relayoutRow(const std::optional<QString> &entryID)
+{
+    if (!entryID)
+        return;
+    const int row = m_entries->rowOf(*entryID);
+    if (row >= 0 && m_rowWidgets.value(*entryID))
+        Q_EMIT m_delegate->sizeHintChanged(m_entries->index(row));
+}
+
+void EntryList::toggleText(const ClipboardEntry &entry)
+{
+    if (m_unfoldedTexts.remove(entry.id)) {
+        if (ClipboardRow *widget = m_rowWidgets.value(entry.id))
+            widget->setExpanded(false);
+        m_view->viewport()->update();
+        return;
+    }
+    m_unfoldedTexts.insert(entry.id);
+    if (ClipboardRow *widget = m_rowWidgets.value(entry.id))
+        widget->setExpanded(true);
+    else
+        showRowWidget(entry, true);
+    m_view->viewport()->update();
+}
+
+ClipboardRow *EntryList::showRowWidget(const ClipboardEntry &entry, bool animated)
+{
+    const int row = m_entries->rowOf(entry.id);
+    if (row < 0 || !ClipboardRow::canExpand(entry))
+        return nullptr;
+    auto *widget = new ClipboardRow(entry, m_model.selectedEntryID() == entry.id);
+    widget->setPassesHeaderClicks(true);
+    m_rowWidgets.insert(entry.id, widget);
+    m_view->setIndexWidget(m_entries->index(row), widget);
+    // The card under it is the delegate's; the row draws only its header and text.
+    widget->setAutoFillBackground(false);
+    const QString id = entry.id;
+    connect(widget, &ClipboardRow::activated, this, [this, id] { trigger(id, Control::PasteText); });
+    connect(widget, &ClipboardRow::unfoldProgressChanged, this, [this, id] { followRowWidget(id); });
+    widget->setExpanded(true, animated);
+    return widget;
+}
+
+void EntryList::followRowWidget(const QString &entryID)
+{
+    const QPointer<ClipboardRow> widget = m_rowWidgets.value(entryID);
+    const int row = m_entries->rowOf(entryID);
+    if (widget && !widget->isExpanded() && widget->unfoldProgress() <= 0) {
+        // Folded all the way: the row is drawn by the delegate alone again.
+        m_rowWidgets.remove(entryID);
+        if (row >= 0 && m_view->indexWidget(m_entries->index(row)) == widget)
+            m_view->setIndexWidget(m_entries->index(row), nullptr);
+        else
+            widget->deleteLater();
+    }
+    if (row >= 0)
+        Q_EMIT m_delegate->sizeHintChanged(m_entries->index(row));
+}
+
+void EntryList::syncRowWidgets()
+{
+    // A reset of the list takes its row widgets along; unfolded texts come back unfolded.
+    for (auto it = m_rowWidgets.begin(); it != m_rowWidgets.end();) {
+        if (it.value() && m_entries->rowOf(it.key()) >= 0) {
+            ++it;
+        } else {
+            if (it.value())
+                it.value()->deleteLater();
+            it = m_rowWidgets.erase(it);
+        }
+    }
+    const std::optional<QString> selected = m_model.selectedEntryID();
+    for (const ClipboardEntry &entry : m_entries->entries()) {
+        if (!m_unfoldedTexts.contains(entry.id))
+            continue;
+        if (ClipboardRow *widget = m_rowWidgets.value(entry.id)) {
+            widget->setEntry(entry);
+            widget->setSelected(selected == entry.id);
+        } else {
+            showRowWidget(entry, false);
+        }
+    }
 }
 
 bool EntryList::trigger(const QString &entryID, Control control)
@@ -262,15 +410,9 @@ bool EntryList::trigger(const QString &entryID, Control control)
     case Control::Toggle:
         unfold(m_sheets.expandedControlsEntryID() == entry->id ? std::nullopt : std::optional(entry->id));
         break;
-    case Control::ExpandText: {
-        if (!m_unfoldedTexts.remove(entry->id))
-            m_unfoldedTexts.insert(entry->id);
-        const int row = m_entries->rowOf(entry->id);
-        if (row >= 0)
-            Q_EMIT m_delegate->sizeHintChanged(m_entries->index(row));
-        m_view->viewport()->update();
+    case Control::ExpandText:
+        toggleText(*entry);
         break;
-    }
     case Control::PasteText:
         m_model.pasteHistoryEntryFromClick(*entry);
         break;
@@ -335,6 +477,12 @@ void EntryList::scrollToSelection()
 {
     m_view->viewport()->update();
     const std::optional<QString> id = m_model.selectedEntryID();
+    for (auto it = m_rowWidgets.cbegin(); it != m_rowWidgets.cend(); ++it) {
+        if (it.value())
+            it.value()->setSelected(id == it.key());
+    }
+    // The keyboard's control belongs to the row it was on.
+    m_keyboardControl = Control::None;
     if (!m_model.isQuickAccessPresented() || !id || id->isEmpty())
         return;
     const int row = m_entries->rowOf(*id);
@@ -342,16 +490,70 @@ void EntryList::scrollToSelection()
         m_view->scrollTo(m_entries->index(row), QAbstractItemView::EnsureVisible);
 }
 
-bool EntryList::eventFilter(QObject *watched, QEvent *event)
+bool EntryList::moveKeyboardControl(bool forward)
 {
-    if (watched == m_view && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Up || key == Qt::Key_Down) {
-            m_model.navigateSelection(m_entries->entries(), key == Qt::Key_Up ? -1 : 1);
-            return true;
-        }
+    const std::optional<QString> id = m_model.selectedEntryID();
+    const int row = id ? m_entries->rowOf(*id) : -1;
+    const ClipboardEntry *entry = m_entries->entryAt(row);
+    if (!entry) {
+        m_keyboardControl = Control::None;
         return false;
     }
+    const QList<Control> controls = m_delegate->controlsOf(*entry);
+    qsizetype at = controls.indexOf(m_keyboardControl);
+    if (at < 0)
+        at = forward ? 0 : controls.size() - 1;
+    else
+        at += forward ? 1 : -1;
+    // Past either end the keyboard leaves the row's controls, and Tab goes on to the next widget.
+    m_keyboardControl = at >= 0 && at < controls.size() ? controls.at(at) : Control::None;
+    m_view->viewport()->update();
+    return m_keyboardControl != Control::None;
+}
+
+bool EntryList::handleKey(QKeyEvent *event)
+{
+    const int key = event->key();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (key == Qt::Key_Up || key == Qt::Key_Down) {
+        m_model.navigateSelection(m_entries->entries(), key == Qt::Key_Up ? -1 : 1);
+        return true;
+    }
+    if ((key == Qt::Key_Tab && modifiers == Qt::NoModifier) || key == Qt::Key_Backtab)
+        return moveKeyboardControl(key == Qt::Key_Tab);
+    const std::optional<QString> id = m_model.selectedEntryID();
+    const std::optional<ClipboardEntry> entry = id ? current(*id) : std::nullopt;
+    if (!entry || m_entries->rowOf(entry->id) < 0)
+        return false;
+    // The actions menu from the keyboard, as a right click opens it.
+    if (key == Qt::Key_Menu || (key == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+        presentActions(*entry);
+        return true;
+    }
+    if (m_keyboardControl == Control::None)
+        return false;
+    if (key == Qt::Key_Escape) {
+        m_keyboardControl = Control::None;
+        m_view->viewport()->update();
+        return true;
+    }
+    if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+        const Control control = m_keyboardControl;
+        trigger(entry->id, control);
+        // A control that went away with its press (the strip folded, the row deleted) lets go.
+        const std::optional<ClipboardEntry> after = current(entry->id);
+        if (!after || !m_delegate->controlsOf(*after).contains(control))
+            m_keyboardControl = Control::None;
+        m_view->viewport()->update();
+        return true;
+    }
+    return false;
+}
+
+bool EntryList::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_view && event->type() == QEvent::KeyPress)
+        return handleKey(static_cast<QKeyEvent *>(event));
     if (watched != m_view->viewport())
         return false;
     switch (event->type()) {

@@ -3,6 +3,8 @@
 #include "core/ClipboardEntry.h"
 #include "ui/library/EntryRowDelegate.h"
 
+#include <QHash>
+#include <QPointer>
 #include <QSet>
 #include <QWidget>
 
@@ -10,6 +12,8 @@
 #include <optional>
 
 class ClipboardModel;
+class ClipboardRow;
+class QKeyEvent;
 class EntryListModel;
 class EntryThumbnails;
 class PanelEmptyState;
@@ -27,8 +31,9 @@ public:
     // One row pitch of the Paste Stack: the handle moves an entry one place per this much drag.
     static constexpr qreal kDragPitch = 60;
     static constexpr int kDragStartDistance = 4;
-    // The unfolded controls of a row fade in over this long.
-    static constexpr std::chrono::milliseconds kRevealDuration{220};
+    // The unfolded controls of a row wait DelayedEntryActions::kRevealDelay, invisible and
+    // inert, then fade in over DelayedEntryActions::kFadeDuration: a pointer only passing over
+    // the toggle does not land on them.
 
     EntryList(ClipboardModel &model, PanelSheets &sheets, bool inPasteStack, QWidget *parent = nullptr);
     ~EntryList() override;
@@ -41,6 +46,25 @@ public:
     bool trigger(const QString &entryID, EntryRowDelegate::Control control);
     // The unfold toggle and the actions menu of a row.
     void presentActions(const ClipboardEntry &entry);
+
+    // What a row control says to a screen reader and in its tooltip (Slovak base texts through
+    // L10n::text, the entry's preview filled into the formatted ones).
+    static QString accessibleLabel(EntryRowDelegate::Control control, const ClipboardEntry &entry, bool isInStack,
+                                   bool isTextUnfolded = false);
+    bool isTextUnfolded(const QString &entryID) const { return m_unfoldedTexts.contains(entryID); }
+    static QString helpText(EntryRowDelegate::Control control, const ClipboardEntry &entry, bool isInStack);
+    // The accessibility value of a control ("Pripnuté"/"Nepripnuté" for the pin), else empty.
+    static QString accessibleValue(EntryRowDelegate::Control control, const ClipboardEntry &entry);
+
+    // The row widget showing an entry's unfolded text, while there is one.
+    ClipboardRow *rowWidget(const QString &entryID) const;
+    // The control of the selected row the keyboard is on (Tab and Shift+Tab move it, Space and
+    // Return press it, Escape leaves it).
+    EntryRowDelegate::Control keyboardControl() const { return m_keyboardControl; }
+    bool isInPasteStackList() const { return m_inPasteStack; }
+    bool isStripInert() const { return m_stripInert; }
+    EntryRowDelegate *delegate() const { return m_delegate; }
+    ClipboardModel &model() const { return m_model; }
 
     QListView *view() const { return m_view; }
     EntryListModel *listModel() const { return m_entries; }
@@ -62,6 +86,13 @@ private:
     void hover(const QPoint &position);
     void scrollToSelection();
     void unfold(const std::optional<QString> &entryID);
+    void toggleText(const ClipboardEntry &entry);
+    ClipboardRow *showRowWidget(const ClipboardEntry &entry, bool animated);
+    void followRowWidget(const QString &entryID);
+    void relayoutRow(const std::optional<QString> &entryID);
+    void syncRowWidgets();
+    bool moveKeyboardControl(bool forward);
+    bool handleKey(QKeyEvent *event);
 
     ClipboardModel &m_model;
     PanelSheets &m_sheets;
@@ -79,7 +110,12 @@ private:
     std::optional<QString> m_pressedHandleID;
     // The entry whose actions menu this list opened and that is still open.
     std::optional<QString> m_actionEntryID;
-    // Entries whose whole text shows, for as long as this list lives.
+    // Entries whose whole text shows, for as long as this list lives, and the row widgets that
+    // show it (only these rows have one: the list stays drawn, whatever its length).
     QSet<QString> m_unfoldedTexts;
+    QHash<QString, QPointer<ClipboardRow>> m_rowWidgets;
     qreal m_stripOpacity = 1;
+    bool m_stripInert = false;
+    quint64 m_revealSerial = 0;
+    EntryRowDelegate::Control m_keyboardControl = EntryRowDelegate::Control::None;
 };

@@ -1,5 +1,9 @@
 #include "ui/library/EntryListModel.h"
 
+#include "core/L10n.h"
+#include "ui/style/KindPresentation.h"
+#include "ui/style/PanelClock.h"
+
 void EntryListModel::setEntries(const QList<ClipboardEntry> &entries)
 {
     const bool sameRows = entries.size() == m_entries.size() &&
@@ -39,5 +43,13 @@ QVariant EntryListModel::data(const QModelIndex &index, int role) const
         return {};
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
         return entry->preview();
+    if (role == Qt::AccessibleDescriptionRole) {
+        // What the meta line shows, and the pin a screen reader cannot see.
+        QString description = KindPresentation::displayName(entry->kind) + QStringLiteral(", ") + entry->sourceAppLabel()
+                              + QStringLiteral(", ") + entry->copiedAtLabel(PanelClock::now());
+        if (entry->isPinned)
+            description += QStringLiteral(", ") + L10n::text(QStringLiteral("Pripnuté"));
+        return description;
+    }
     return {};
 }

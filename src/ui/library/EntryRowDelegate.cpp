@@ -94,7 +94,62 @@ bool EntryRowDelegate::isUnfolded(const ClipboardEntry &entry) const
 
 bool EntryRowDelegate::isTextUnfolded(const ClipboardEntry &entry) const
 {
+    if (ClipboardRow *row = rowWidget(entry))
+        return row->isExpanded();
     return ClipboardRow::canExpand(entry) && m_context.isTextUnfolded && m_context.isTextUnfolded(entry.id);
+}
+
+ClipboardRow *EntryRowDelegate::rowWidget(const ClipboardEntry &entry) const
+{
+    return m_context.rowWidget ? m_context.rowWidget(entry.id) : nullptr;
+}
+
+bool EntryRowDelegate::isStripInert() const { return m_context.isStripInert && m_context.isStripInert(); }
+
+QRect EntryRowDelegate::rowWidgetRect(const Layout &layout)
+{
+    return QRectF(layout.header.left(), layout.card.top(), layout.header.width(), layout.card.height()).toAlignedRect();
+}
+
+QRectF EntryRowDelegate::controlRect(const QModelIndex &index, const QRect &itemRect, Control control) const
+{
+    const ClipboardEntry *entry = m_entries.entryAt(index.row());
+    if (!entry)
+        return {};
+    const Layout l = layout(itemRect, *entry, m_inPasteStack, isUnfolded(*entry));
+    if (control == Control::ExpandText) {
+        ClipboardRow::Header header;
+        header.entry = *entry;
+        header.isExpanded = isTextUnfolded(*entry);
+        return ClipboardRow::headerGeometry(l.header, header).toggle;
+    }
+    for (const auto &[placed, rect] : l.controls) {
+        if (placed == control)
+            return rect;
+    }
+    return {};
+}
+
+QList<Control> EntryRowDelegate::controlsOf(const ClipboardEntry &entry) const
+{
+    QList<Control> controls;
+    if (ClipboardRow::canExpand(entry))
+        controls.append(Control::ExpandText);
+    const Layout l = layout(QRectF(0, 0, 1000, ClipboardRow::kHeaderHeight + kRowSpacing), entry, m_inPasteStack,
+                            isUnfolded(entry));
+    for (const auto &[control, rect] : l.controls) {
+        if (control == Control::Toggle || !isStripInert())
+            controls.append(control);
+    }
+    return controls;
+}
+
+void EntryRowDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const ClipboardEntry *entry = m_entries.entryAt(index.row());
+    if (!entry)
+        return;
+    editor->setGeometry(rowWidgetRect(layout(option.rect, *entry, m_inPasteStack, isUnfolded(*entry))));
 }
 
 Control EntryRowDelegate::controlAt(const QModelIndex &index, const QRect &itemRect, const QPointF &point) const
@@ -107,7 +162,7 @@ Control EntryRowDelegate::controlAt(const QModelIndex &index, const QRect &itemR
         return Control::None;
     for (const auto &[control, rect] : l.controls) {
         if (rect.contains(point))
-            return control;
+            return control == Control::Toggle || !isStripInert() ? control : Control::None;
     }
     if (l.handle.contains(point))
         return Control::Handle;
@@ -124,7 +179,8 @@ Control EntryRowDelegate::controlAt(const QModelIndex &index, const QRect &itemR
                    ? Control::ExpandText
                    : Control::None;
     }
-    if (!l.fullText.isEmpty() && isTextUnfolded(*entry)
+    // A row widget's paste button is a button of its own; only a drawn one is hit-tested here.
+    if (!rowWidget(*entry) && !l.fullText.isEmpty() && isTextUnfolded(*entry)
         && ClipboardRow::unfoldedGeometry(l.fullText, *entry).pasteButton.contains(point))
         return Control::PasteText;
     return Control::None;
@@ -139,11 +195,18 @@ void EntryRowDelegate::setHovered(const QModelIndex &index, Control control)
 QSize EntryRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     const ClipboardEntry *entry = m_entries.entryAt(index.row());
-    if (!entry || !isTextUnfolded(*entry))
+    ClipboardRow *row = entry ? rowWidget(*entry) : nullptr;
+    if (!entry || (!row && !isTextUnfolded(*entry)))
         return QSize(option.rect.width(), ClipboardRow::kHeaderHeight + kRowSpacing);
     // Measured at the width the row is drawn at: the list's own.
     const auto *view = qobject_cast<const QAbstractItemView *>(option.widget);
     const int width = view ? view->viewport()->width() : option.rect.width();
+    if (row) {
+        // The row widget unfolds at the header's width and grows as its animation runs.
+        const Layout l = layout(QRectF(0, 0, width, ClipboardRow::kHeaderHeight + kRowSpacing), *entry, m_inPasteStack,
+                                isUnfolded(*entry));
+        return QSize(width, row->heightForWidth(rowWidgetRect(l).width()) + kRowSpacing);
+    }
     const Layout l = layout(QRectF(0, 0, width, ClipboardRow::kHeaderHeight * 2 + kRowSpacing), *entry, m_inPasteStack, false);
     return QSize(width, ClipboardRow::kHeaderHeight + ClipboardRow::unfoldedPartHeight(*entry, l.fullText.width()) + kRowSpacing);
 }
@@ -193,21 +256,25 @@ void EntryRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
         PanelIcons::paint(*painter, l.handle, QStringLiteral("line.3.horizontal"), kHandleSymbolSize,
                           dragged ? c.accent : c.muted);
     }
-    ClipboardRow::Header header;
-    header.entry = *entry;
-    header.isSelected = selected;
-    header.now = PanelClock::now();
-    header.isExpanded = isTextUnfolded(*entry);
-    if (entry->kind == ClipboardKind::Image)
-        header.thumbnail = const_cast<EntryThumbnails &>(m_thumbnails).thumbnail(*entry);
-    ClipboardRow::paintHeader(*painter, l.header, header, c);
-    if (header.isExpanded && !l.fullText.isEmpty()) {
-        const bool pasteHovered = m_hoveredIndex == index && m_hoveredControl == Control::PasteText;
-        ClipboardRow::paintUnfolded(*painter, l.fullText, *entry, pasteHovered, c);
+    // A row widget draws its own header and selectable text over the card.
+    if (!rowWidget(*entry)) {
+        ClipboardRow::Header header;
+        header.entry = *entry;
+        header.isSelected = selected;
+        header.now = PanelClock::now();
+        header.isExpanded = isTextUnfolded(*entry);
+        if (entry->kind == ClipboardKind::Image)
+            header.thumbnail = const_cast<EntryThumbnails &>(m_thumbnails).thumbnail(*entry);
+        ClipboardRow::paintHeader(*painter, l.header, header, c);
+        if (header.isExpanded && !l.fullText.isEmpty()) {
+            const bool pasteHovered = m_hoveredIndex == index && m_hoveredControl == Control::PasteText;
+            ClipboardRow::paintUnfolded(*painter, l.fullText, *entry, pasteHovered, c);
+        }
     }
-    const qreal stripOpacity = m_context.stripOpacity ? m_context.stripOpacity() : 1.0;
+    const qreal stripOpacity = isStripInert() ? 0.0 : (m_context.stripOpacity ? m_context.stripOpacity() : 1.0);
+    const Control keyboard = selected && m_context.keyboardControl ? m_context.keyboardControl() : Control::None;
     for (const auto &[control, rect] : l.controls) {
-        const bool hovered = m_hoveredIndex == index && m_hoveredControl == control;
+        const bool hovered = (m_hoveredIndex == index && m_hoveredControl == control) || keyboard == control;
         painter->setOpacity(control == Control::Toggle ? 1.0 : stripOpacity);
         paintControl(*painter, rect, control, *entry, hovered, c);
     }

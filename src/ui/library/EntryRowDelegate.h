@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+class ClipboardRow;
 class EntryListModel;
 class EntryThumbnails;
 
@@ -57,6 +58,13 @@ public:
         std::function<qreal()> stripOpacity;
         // Whether the row shows the entry's whole text ("Viac" was clicked).
         std::function<bool(const QString &)> isTextUnfolded;
+        // The row widget laid over a row whose text unfolds (header and selectable text), if any:
+        // that row's header and text are its to draw.
+        std::function<ClipboardRow *(const QString &)> rowWidget;
+        // While the strip waits to appear it draws nothing and takes no click.
+        std::function<bool()> isStripInert;
+        // The control the keyboard is on, in the selected row; drawn as the pointer's.
+        std::function<Control()> keyboardControl;
     };
     struct Layout {
         QRectF card;
@@ -73,14 +81,23 @@ public:
     // Where the parts of a row lie within its item rectangle.
     static Layout layout(const QRectF &itemRect, const ClipboardEntry &entry, bool inPasteStack, bool isUnfolded);
     Control controlAt(const QModelIndex &index, const QRect &itemRect, const QPointF &point) const;
+    // Where a control of the row at `index` lies (empty when the row does not show it).
+    QRectF controlRect(const QModelIndex &index, const QRect &itemRect, Control control) const;
+    // The controls a row offers now, left to right (the ones the pointer can reach).
+    QList<Control> controlsOf(const ClipboardEntry &entry) const;
+    // Where a row widget lies within its item: the header's column down to the card's bottom.
+    static QRect rowWidgetRect(const Layout &layout);
     void setHovered(const QModelIndex &index, Control control);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 private:
     bool isUnfolded(const ClipboardEntry &entry) const;
     bool isTextUnfolded(const ClipboardEntry &entry) const;
+    ClipboardRow *rowWidget(const ClipboardEntry &entry) const;
+    bool isStripInert() const;
     void paintControl(QPainter &painter, const QRectF &rect, Control control, const ClipboardEntry &entry, bool hovered,
                       const PanelStyle::Colors &colors) const;
 

@@ -319,23 +319,27 @@ int ClipboardRow::heightForWidth(int width) const
 
 QSize ClipboardRow::sizeHint() const { return QSize(kPreferredWidth, heightForWidth(width() > 0 ? width() : kPreferredWidth)); }
 
-void ClipboardRow::setExpanded(bool expanded)
+void ClipboardRow::setExpanded(bool expanded, bool animated)
 {
     if (m_header.isExpanded == expanded)
         return;
     m_header.isExpanded = expanded;
     if (expanded && canExpand(m_header.entry) && !m_unfolded)
         buildUnfolded();
-    PanelMotion::animate(this, "unfold", m_unfold, expanded ? 1.0 : 0.0, kUnfoldDuration, PanelMotion::easeInOut(),
-                         [this, expanded](const QVariant &value) {
-                             m_unfold = value.toReal();
-                             updateGeometry();
-                             if (!expanded && m_unfold <= 0)
-                                 dropUnfolded();
-                         });
+    const auto apply = [this, expanded](const QVariant &value) {
+        m_unfold = value.toReal();
+        updateGeometry();
+        if (!expanded && m_unfold <= 0)
+            dropUnfolded();
+        Q_EMIT unfoldProgressChanged(m_unfold);
+    };
+    PanelMotion::animate(this, "unfold", m_unfold, expanded ? 1.0 : 0.0,
+                         animated ? kUnfoldDuration : std::chrono::milliseconds(0), PanelMotion::easeInOut(), apply);
     update();
     Q_EMIT expandedChanged(expanded);
 }
+
+DelayedEntryActions *ClipboardRow::unfoldedPart() const { return m_unfolded; }
 
 void ClipboardRow::buildUnfolded()
 {
@@ -383,7 +387,7 @@ void ClipboardRow::paintEvent(QPaintEvent *)
 
 void ClipboardRow::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton || !rect().contains(event->position().toPoint())) {
+    if (m_passesHeaderClicks || event->button() != Qt::LeftButton || !rect().contains(event->position().toPoint())) {
         QWidget::mouseReleaseEvent(event);
         return;
     }

@@ -72,7 +72,16 @@ public:
     void setSelected(bool selected);
     void setThumbnail(const QImage &thumbnail);
     bool isExpanded() const { return m_header.isExpanded; }
-    void setExpanded(bool expanded);
+    // Unfolds or folds over kUnfoldDuration (scaled by the global animation factor), or at once.
+    void setExpanded(bool expanded, bool animated = true);
+    // How far the row has unfolded: 0 folded, 1 unfolded, between while it animates.
+    qreal unfoldProgress() const { return m_unfold; }
+    // The unfolded part (the selectable text and the paste button); null while folded.
+    DelayedEntryActions *unfoldedPart() const;
+    // A row laid over a delegate-drawn list leaves the clicks on its header (the picture and
+    // "Viac"/"Menej") to the list under it, which hit-tests the same geometry; the unfolded
+    // part still takes its own.
+    void setPassesHeaderClicks(bool passes) { m_passesHeaderClicks = passes; }
 
     // Text (not image or file) of more than 60 characters as the user sees them, or with a line feed.
     static bool canExpand(const ClipboardEntry &entry);
@@ -100,6 +109,8 @@ public:
 Q_SIGNALS:
     void activated();
     void expandedChanged(bool expanded);
+    // Every step of the unfold animation: the row's height for a width has changed.
+    void unfoldProgressChanged(qreal progress);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -113,6 +124,7 @@ private:
 
     Header m_header;
     qreal m_unfold = 0; // 0 folded, 1 unfolded, between while animating
+    bool m_passesHeaderClicks = false;
     QPointer<DelayedEntryActions> m_unfolded;
     QLabel *m_fullText = nullptr;
 };
