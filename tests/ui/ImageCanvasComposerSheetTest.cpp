@@ -1,11 +1,14 @@
 // The composer: its first state, the choices that remember their mode, and saving the canvas.
 #include "ui/tools/ImageCanvasComposerSheet.h"
+#include "ui/tools/ImageCanvasPreview.h"
 #include "ui/tools/ToolChoiceButton.h"
+#include "ui/style/PanelMotion.h"
 
 #include <QImageReader>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QVariantAnimation>
 #include "support/WidgetEvents.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +67,45 @@ TEST(ImageCanvasComposerSheet, OpensOnTheFirstChoicesAndEachModeKeepsItsOwn)
 
     ImageCanvasComposerSheet empty(imageEntry(), QImage(), ClipboardAppearance::Light, {});
     EXPECT_FALSE(empty.findChild<QAbstractButton *>(QStringLiteral("save"))->isEnabled());
+}
+
+// The aspect, the background mode and the corners move the canvas to its new state over the
+// change time; a swatch and the shadow switch change it at once.
+TEST(ImageCanvasComposerSheet, AspectBackgroundAndCornersAnimateTheCanvas)
+{
+    PanelMotion::ScopedFactor motion(1.0);
+    ImageCanvasComposerSheet sheet(imageEntry(), sample(), ClipboardAppearance::Dark);
+    sheet.resize(ImageCanvasComposerSheet::kSize);
+    sheet.show();
+    ASSERT_TRUE(testsupport::waitFor([&] { return sheet.findChild<ImageCanvasPreview *>() != nullptr; }));
+    ImageCanvasPreview *preview = sheet.findChild<ImageCanvasPreview *>();
+    QCoreApplication::processEvents();
+    const auto running = [preview] {
+        const QList<QVariantAnimation *> animations = preview->findChildren<QVariantAnimation *>();
+        return animations.isEmpty() ? nullptr : animations.first();
+    };
+    const struct {
+        QString choice;
+        bool animates;
+    } cases[] = {{QStringLiteral("9:16"), true},   {QStringLiteral("Farby"), true},
+                 {QStringLiteral("Fialová"), false}, {QStringLiteral("Výrazné"), true},
+                 {QStringLiteral("Tieň pod obrázkom"), false}, {QStringLiteral("1:1"), true}};
+    for (const auto &c : cases) {
+        ASSERT_TRUE(testsupport::waitFor([&] { return !running(); })) << c.choice.toStdString();
+        const QRectF before = preview->canvasRect();
+        tap(sheet, c.choice);
+        QVariantAnimation *animation = running();
+        EXPECT_EQ(animation != nullptr, c.animates) << c.choice.toStdString();
+        if (!animation)
+            continue;
+        EXPECT_EQ(animation->duration(), int(ImageCanvasPreview::kChangeDuration.count()));
+        EXPECT_EQ(animation->easingCurve(), PanelMotion::easeInOut());
+        if (c.choice.contains(u':')) {
+            EXPECT_EQ(preview->canvasRect(), before) << "the aspect starts from the canvas it had";
+            ASSERT_TRUE(testsupport::waitFor([&] { return !running(); }));
+            EXPECT_NE(preview->canvasRect(), before) << c.choice.toStdString();
+        }
+    }
 }
 
 TEST(ImageCanvasComposerSheet, SavesTheCanvasAsItIsWhenTheFileIsChosen)

@@ -15,6 +15,7 @@
 #include "ui/style/PanelStyle.h"
 #include "ui/settings/PickerOption.h"
 #include "ui/settings/PresentationModePicker.h"
+#include "ui/style/PanelMotion.h"
 #include "ui/settings/ScreenshotSettingsPage.h"
 #include "ui/settings/SettingToggle.h"
 #include "ui/settings/SettingsView.h"
@@ -30,6 +31,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <QVariantAnimation>
 
 using testsupport::FakePanelController;
 using testsupport::SeededModel;
@@ -182,6 +185,32 @@ TEST(SettingsView, PresentationPickerAsksTheControllerAndFollowsIt)
     // The selected option asks again, so a mode the shell could not show is retried.
     picker.option(ClipboardPresentationMode::MenuBar)->click();
     EXPECT_EQ(controller.requests.size(), 2);
+}
+
+// On screen, the options follow a switch over the switch time, both ways, and still land on the
+// mode the controller reports.
+TEST(SettingsView, PresentationPickerFollowsASwitchOverItsTime)
+{
+    PanelMotion::ScopedFactor motion(1.0);
+    FakePanelController controller;
+    PresentationModePicker picker(controller);
+    picker.resize(360, 140);
+    picker.show();
+    PickerOption *notch = picker.option(ClipboardPresentationMode::Notch);
+    PickerOption *menuBar = picker.option(ClipboardPresentationMode::MenuBar);
+    EXPECT_DOUBLE_EQ(notch->selectionProgress(), 1.0) << "the first look is taken at once";
+    EXPECT_DOUBLE_EQ(menuBar->selectionProgress(), 0.0);
+    for (const auto &[chosen, other] : {std::pair{menuBar, notch}, std::pair{notch, menuBar}}) {
+        chosen->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return chosen->isSelected(); }));
+        auto *animation = chosen->findChild<QVariantAnimation *>();
+        ASSERT_TRUE(animation) << "the switch moves, it does not jump";
+        EXPECT_EQ(animation->duration(), int(PresentationModePicker::kSwitchDuration.count()));
+        EXPECT_LT(chosen->selectionProgress(), 1.0);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return chosen->selectionProgress() >= 1.0 && other->selectionProgress() <= 0.0; }));
+        EXPECT_FALSE(other->isSelected());
+    }
+    EXPECT_EQ(controller.requests, (QStringList{QStringLiteral("mode:menuBar"), QStringLiteral("mode:notch")}));
 }
 
 TEST(SettingsView, ShortcutPageShowsWhatThisSessionAllows)

@@ -1,6 +1,7 @@
 #include "ui/settings/PickerOption.h"
 
 #include "ui/style/PanelIcons.h"
+#include "ui/style/PanelMotion.h"
 
 #include <QPainter>
 
@@ -19,6 +20,13 @@ void PickerOption::setSelected(bool selected)
     if (isChecked() == selected)
         return;
     setChecked(selected);
+    // An option not on screen yet takes its look at once.
+    const std::chrono::milliseconds duration = isVisible() ? m_selectionDuration : std::chrono::milliseconds(0);
+    PanelMotion::animate(this, "selection", m_progress, selected ? 1.0 : 0.0, duration, PanelMotion::easeInOut(),
+                         [this](const QVariant &value) {
+                             m_progress = value.toReal();
+                             update();
+                         });
     update();
 }
 
@@ -26,8 +34,20 @@ void PickerOption::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    // While the selection moves, the old look fades out under the new one.
+    if (m_progress <= 0 || m_progress >= 1) {
+        paintLook(painter, m_progress >= 1);
+        return;
+    }
+    painter.setOpacity(1 - m_progress);
+    paintLook(painter, false);
+    painter.setOpacity(m_progress);
+    paintLook(painter, true);
+}
+
+void PickerOption::paintLook(QPainter &painter, bool selected)
+{
     const PanelStyle::Colors &colors = PanelStyle::colors(this);
-    const bool selected = isChecked();
     const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     PanelStyle::fillRounded(painter, frame, m_frame.radius,
                             selected ? PanelStyle::withOpacity(colors.accent, m_frame.selectedFillOpacity)

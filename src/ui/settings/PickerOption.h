@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 
+#include <chrono>
 #include <functional>
 
 // One choice of a settings picker: a plain button that draws its own content through the
@@ -25,6 +26,11 @@ public:
 
     void setSelected(bool selected);
     bool isSelected() const { return isChecked(); }
+    // How long the look takes to follow a change of selection (ease-in-out, scaled by the global
+    // animation factor); zero, the default, changes it at once.
+    void setSelectionDuration(std::chrono::milliseconds duration) { m_selectionDuration = duration; }
+    // How selected the option looks now: 0 or 1 at rest, between while it follows a change.
+    qreal selectionProgress() const { return m_progress; }
     QSize sizeHint() const override { return m_minimum; }
     QSize minimumSizeHint() const override { return m_minimum; }
 
@@ -33,9 +39,13 @@ protected:
     void nextCheckState() override {}
 
 private:
+    void paintLook(QPainter &painter, bool selected);
+
     QSize m_minimum;
     Frame m_frame;
     Painter m_painter;
+    std::chrono::milliseconds m_selectionDuration{0};
+    qreal m_progress = 0;
 };
 
 // The check mark of a selected option, and the empty ring of the others.

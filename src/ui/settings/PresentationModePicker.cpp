@@ -64,6 +64,7 @@ PresentationModePicker::PresentationModePicker(PanelController &controller, QWid
             + std::max(PanelText::width(titleFont, texts.title), PanelText::width(descriptionFont, texts.description));
         auto *option = new PickerOption(texts.title, QSize(minimumWidth, height), PickerOption::Frame{}, paint, this);
         option->setObjectName(QStringLiteral("presentationMode-") + rawValue(mode));
+        option->setSelectionDuration(kSwitchDuration);
         connect(option, &QAbstractButton::clicked, this, [this, mode] { m_controller.setPresentationMode(mode); });
         addOption(int(mode), option);
     }

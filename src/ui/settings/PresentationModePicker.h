@@ -4,6 +4,8 @@
 
 #include "ui/settings/OptionPicker.h"
 
+#include <chrono>
+
 class PanelController;
 class PickerOption;
 
@@ -22,6 +24,8 @@ public:
     static constexpr qreal kTitleSize = 10;
     static constexpr qreal kDescriptionSize = 9;
     static constexpr int kTextSpacing = 3;
+    // The options follow a switch of the presentation mode over this long.
+    static constexpr std::chrono::milliseconds kSwitchDuration{180};
 
     PresentationModePicker(PanelController &controller, QWidget *parent = nullptr);
 

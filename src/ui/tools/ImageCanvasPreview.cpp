@@ -40,7 +40,7 @@ void ImageCanvasPreview::setSettings(const ImageCanvasSettings &settings)
         return;
     }
     m_progress = 0;
-    PanelMotion::animate(this, "canvas", 0.0, 1.0, kChangeDuration, QEasingCurve::InOutQuad,
+    PanelMotion::animate(this, "canvas", 0.0, 1.0, kChangeDuration, PanelMotion::easeInOut(),
                          [this](const QVariant &value) {
                              m_progress = value.toReal();
                              update();
