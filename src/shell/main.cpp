@@ -125,6 +125,8 @@ int main(int argc, char *argv[])
         QObject::connect(desktop.updater.get(), &TarnelUpdater::alertRequested, desktop.updater.get(), showAlert);
     };
     steps.createController = [&desktop] {
+        // Before the model reads it, so the settings show the entry as it now stands.
+        desktop.loginItem.rewriteIfStale();
         ClipboardModelServices modelServices;
         modelServices.pasteboard = &desktop.pasteboard;
         modelServices.settings = &desktop.settings;

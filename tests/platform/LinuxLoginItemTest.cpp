@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMutex>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -14,6 +15,29 @@
 #include <unistd.h>
 
 namespace {
+
+// The platform's log lines while it lives.
+class PlatformLog
+{
+public:
+    PlatformLog()
+    {
+        lines().clear();
+        m_previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &context, const QString &message) {
+            if (context.category && qstrcmp(context.category, "tarnel.platform") == 0)
+                lines().append(message);
+        });
+    }
+    ~PlatformLog() { qInstallMessageHandler(m_previous); }
+    static QStringList &lines()
+    {
+        static QStringList captured;
+        return captured;
+    }
+
+private:
+    QtMessageHandler m_previous;
+};
 
 TEST(LinuxLoginItem, EnablingWritesAnEntryAndDisablingRemovesIt)
 {
@@ -101,6 +125,77 @@ TEST(LinuxLoginItem, ExecLinesQuoteWhatDesktopEntriesReserve)
     };
     for (const auto &c : cases)
         EXPECT_EQ(LinuxLoginItem::execLine(QString::fromUtf8(c.executable)), QString::fromUtf8(c.exec)) << c.executable;
+}
+
+TEST(LinuxLoginItem, ExecProgramReadsTheProgramBackFromWhatExecLineWritesAndFromHandWrittenEntries)
+{
+    for (const char *path : {"/usr/bin/tarnel", "/x/\"q\"/t", "/x/$HOME/`t`", "/x/100%/t", "/x/back\\slash/t",
+                             "/home/a b/.local/bin/tarnel"}) {
+        const QString executable = QString::fromUtf8(path);
+        EXPECT_EQ(LinuxLoginItem::execProgram(LinuxLoginItem::execLine(executable)), executable) << path;
+    }
+    const struct {
+        const char *exec;
+        const char *program;
+    } cases[] = {
+        {"tarnel", "tarnel"},
+        {"/usr/bin/tarnel --hidden %U", "/usr/bin/tarnel"},
+        {R"(  "/opt/my apps/tarnel" --x)", "/opt/my apps/tarnel"},
+        {R"(/opt/my\sapps/tarnel)", "/opt/my"},
+        {"", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(LinuxLoginItem::execProgram(QString::fromUtf8(c.exec)), QString::fromUtf8(c.program)) << c.exec;
+}
+
+TEST(LinuxLoginItem, OnStartAnEnabledEntryWhoseProgramIsGoneIsWrittenAgainForThisProgramAndLogged)
+{
+    QTemporaryDir dir;
+    const QString current = dir.filePath("prefix/bin/tarnel");
+    ASSERT_TRUE(writeFile(current, "#!/bin/sh\n"));
+    QFile::setPermissions(current, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString gone = dir.filePath("build-test/src/tarnel");
+    const QByteArray goneExec = LinuxLoginItem::execLine(gone).toUtf8();
+
+    const struct {
+        const char *name;
+        QByteArray entry;
+        bool rewritten;
+    } cases[] = {
+        {"program removed", "[Desktop Entry]\nType=Application\nName=Tarnel\nExec=" + goneExec + " --x\n", true},
+        {"name not on PATH", "[Desktop Entry]\nExec=tarnel-that-was-never-installed\n", true},
+        {"no Exec at all", "[Desktop Entry]\nName=Tarnel\n", true},
+        {"Exec only in another group", "[Desktop Entry]\nName=Tarnel\n[Desktop Action x]\nExec=/bin/sh\n", true},
+        {"program present", "[Desktop Entry]\nExec=\"/bin/sh\"\n", false},
+        {"name on PATH", "[Desktop Entry]\nExec=sh -c true\n", false},
+        {"turned off", "[Desktop Entry]\nExec=" + goneExec + "\nHidden=true\n", false},
+    };
+    for (const auto &c : cases) {
+        const QString path = dir.filePath("autostart/tarnel.desktop");
+        ASSERT_TRUE(writeFile(path, c.entry)) << c.name;
+        LinuxLoginItem item(path, current);
+        PlatformLog log;
+        EXPECT_EQ(item.rewriteIfStale(), c.rewritten) << c.name;
+        const QByteArray after = readFile(path);
+        if (c.rewritten) {
+            EXPECT_TRUE(after.contains("\nExec=" + LinuxLoginItem::execLine(current).toUtf8() + "\n")) << c.name << after.constData();
+            EXPECT_TRUE(item.isEnabled()) << c.name;
+            ASSERT_EQ(PlatformLog::lines().size(), 1) << c.name;
+            EXPECT_TRUE(PlatformLog::lines().front().contains(current)) << c.name;
+        } else {
+            EXPECT_EQ(after, c.entry) << c.name;
+            EXPECT_TRUE(PlatformLog::lines().isEmpty()) << c.name;
+        }
+    }
+
+    // Without an entry nothing is made, and a program that is itself gone writes nothing.
+    const QString none = dir.filePath("elsewhere/tarnel.desktop");
+    EXPECT_FALSE(LinuxLoginItem(none, current).rewriteIfStale());
+    EXPECT_FALSE(QFile::exists(none));
+    const QString stale = dir.filePath("autostart/tarnel.desktop");
+    ASSERT_TRUE(writeFile(stale, "[Desktop Entry]\nExec=" + goneExec + "\n"));
+    EXPECT_FALSE(LinuxLoginItem(stale, dir.filePath("also/gone/tarnel")).rewriteIfStale());
+    EXPECT_EQ(readFile(stale), "[Desktop Entry]\nExec=" + goneExec + "\n");
 }
 
 } // namespace

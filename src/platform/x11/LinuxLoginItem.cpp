@@ -1,11 +1,13 @@
 #include "platform/x11/LinuxLoginItem.h"
 
 #include "core/Logging.h"
+#include "platform/x11/InstalledProgram.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -14,11 +16,72 @@ namespace {
 // An entry larger than this is not one a desktop would write; reading stops there.
 constexpr qint64 kMaxEntryBytes = 64 * 1024;
 
+// The keys of the [Desktop Entry] group, or nothing when there is no readable plain file. Only a
+// plain file is an entry that desktops start; opening anything else (a named pipe waits for a
+// writer) could hang the settings page.
+std::optional<QHash<QByteArray, QByteArray>> readEntryKeys(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QHash<QByteArray, QByteArray> keys;
+    bool inDesktopEntry = false;
+    while (!file.atEnd() && file.pos() < kMaxEntryBytes) {
+        const QByteArray line = file.readLine(kMaxEntryBytes).trimmed();
+        if (line.startsWith('[')) {
+            inDesktopEntry = line == "[Desktop Entry]";
+            continue;
+        }
+        const qsizetype eq = line.indexOf('=');
+        if (inDesktopEntry && eq > 0)
+            keys.insert(line.left(eq).trimmed(), line.mid(eq + 1).trimmed());
+    }
+    return keys;
+}
+
+// A desktop entry's text value with its escapes (\s, \n, \t, \r, \\) resolved; any other
+// backslash stays as written.
+QString unescapeValue(const QString &raw)
+{
+    QString out;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] != u'\\' || i + 1 == raw.size()) {
+            out += raw[i];
+            continue;
+        }
+        switch (raw[++i].unicode()) {
+        case u's': out += u' '; break;
+        case u'n': out += u'\n'; break;
+        case u't': out += u'\t'; break;
+        case u'r': out += u'\r'; break;
+        case u'\\': out += u'\\'; break;
+        default: out += u'\\'; out += raw[i];
+        }
+    }
+    return out;
+}
+
+// Whether the program an entry names can be started: a path to an executable file, or a bare
+// name that PATH finds, as the desktop looks it up.
+bool programExists(const QString &program)
+{
+    if (program.isEmpty())
+        return false;
+    if (!program.contains(u'/'))
+        return !QStandardPaths::findExecutable(program).isEmpty();
+    const QFileInfo info(program);
+    return info.isFile() && info.isExecutable();
+}
+
 } // namespace
 
 LinuxLoginItem::LinuxLoginItem(QString entryPath, QString executable)
     : m_entryPath(std::move(entryPath))
-    , m_executable(executable.isEmpty() ? QCoreApplication::applicationFilePath() : std::move(executable))
+    , m_executable(executable.isEmpty()
+                       ? InstalledProgram::choose(QCoreApplication::applicationFilePath(), InstalledProgram::candidates())
+                       : std::move(executable))
 {
 }
 
@@ -43,28 +106,51 @@ QString LinuxLoginItem::execLine(const QString &executable)
     return u'"' + quoted + u'"';
 }
 
+QString LinuxLoginItem::execProgram(const QString &exec)
+{
+    // The value's own escapes first; then the quoting of the argument, inside which a backslash
+    // takes the next character as it is.
+    const QString value = unescapeValue(exec);
+    QString program;
+    qsizetype i = 0;
+    while (i < value.size() && value[i].isSpace())
+        ++i;
+    if (i < value.size() && value[i] == u'"') {
+        for (++i; i < value.size() && value[i] != u'"'; ++i) {
+            if (value[i] == u'\\' && i + 1 < value.size())
+                ++i;
+            program += value[i];
+        }
+    } else {
+        for (; i < value.size() && !value[i].isSpace(); ++i)
+            program += value[i];
+    }
+    program.replace(QStringLiteral("%%"), QStringLiteral("%"));
+    return program;
+}
+
 bool LinuxLoginItem::isEnabled() const
 {
-    // Only a plain file is an entry that desktops start; opening anything else (a named pipe
-    // waits for a writer) could hang the settings page.
-    if (!QFileInfo(m_entryPath).isFile())
+    const auto keys = readEntryKeys(m_entryPath);
+    return keys && keys->value("Hidden") != "true";
+}
+
+bool LinuxLoginItem::rewriteIfStale()
+{
+    const auto keys = readEntryKeys(m_entryPath);
+    // A hidden entry starts nothing either way; the user's choice to turn it off stays as it is.
+    if (!keys || keys->value("Hidden") == "true")
         return false;
-    QFile file(m_entryPath);
-    if (!file.open(QIODevice::ReadOnly))
+    const QString program = execProgram(QString::fromUtf8(keys->value("Exec")));
+    if (programExists(program) || !programExists(m_executable))
         return false;
-    bool inDesktopEntry = false;
-    while (!file.atEnd() && file.pos() < kMaxEntryBytes) {
-        const QByteArray line = file.readLine(kMaxEntryBytes).trimmed();
-        if (line.startsWith('[')) {
-            inDesktopEntry = line == "[Desktop Entry]";
-            continue;
-        }
-        if (!inDesktopEntry)
-            continue;
-        const qsizetype eq = line.indexOf('=');
-        if (eq > 0 && line.left(eq).trimmed() == "Hidden" && line.mid(eq + 1).trimmed() == "true")
-            return false;
+    if (const std::optional<QString> error = setEnabled(true)) {
+        qCWarning(lcPlatform).noquote() << "The login item starts" << program
+                                        << "which no longer exists, and could not be written again:" << *error;
+        return false;
     }
+    qCInfo(lcPlatform).noquote() << "The login item started" << program << "which no longer exists; it now starts"
+                                 << m_executable;
     return true;
 }
 

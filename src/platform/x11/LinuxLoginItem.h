@@ -7,16 +7,23 @@
 class LinuxLoginItem : public LoginItem
 {
 public:
-    // entryPath defaults to $XDG_CONFIG_HOME/autostart/tarnel.desktop, executable to the
-    // running program.
+    // entryPath defaults to $XDG_CONFIG_HOME/autostart/tarnel.desktop, executable to an
+    // installed Tarnel, else the running program (InstalledProgram::choose).
     explicit LinuxLoginItem(QString entryPath = defaultEntryPath(), QString executable = {});
 
     static QString defaultEntryPath();
     // The Exec= value that starts the executable, quoted as desktop entries require.
     static QString execLine(const QString &executable);
+    // The program that an Exec= value starts (its first argument, unquoted); empty when there is none.
+    static QString execProgram(const QString &exec);
 
+    QString executable() const { return m_executable; }
     bool isEnabled() const override;
     std::optional<QString> setEnabled(bool enabled) override;
+    // An enabled entry whose program is gone (a removed build folder, an uninstalled prefix) would
+    // silently start nothing at the next login: it is written again for this executable, and the
+    // log says so. True when it was rewritten.
+    bool rewriteIfStale();
 
 private:
     QString m_entryPath;
