@@ -1,9 +1,10 @@
 #include "core/ClipboardImageStore.h"
 
+#include "core/PrivateFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUuid>
 
@@ -12,10 +13,6 @@
 namespace {
 
 const QString imageSuffix = QStringLiteral(".image");
-constexpr QFile::Permissions ownerOnlyFile = QFile::ReadOwner | QFile::WriteOwner;
-constexpr QFile::Permissions ownerOnlyFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-constexpr QFile::Permissions groupAndOther = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
-    | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
 
 // Absolute, with "." and ".." folded away; symbolic links are deliberately not resolved here,
 // the comparison with the store folder is textual and links are refused separately.
@@ -34,6 +31,12 @@ bool hasImageExtension(const QString &fileName)
 QString lastSystemError(const QString &what, const QString &path)
 {
     return QStringLiteral("%1 %2: %3").arg(what, path, qt_error_string(errno));
+}
+
+bool isOutOfRoom(int error)
+{
+    // EFBIG: the user's file size limit, which leaves no room just the same.
+    return error == ENOSPC || error == EDQUOT || error == EFBIG;
 }
 
 } // namespace
@@ -84,35 +87,20 @@ ClipboardImageStore::SaveResult ClipboardImageStore::save(const QByteArray &data
         ? standardized(reusing)
         : m_directoryPath + u'/' + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + imageSuffix;
 
-    const QFileInfo folder(m_directoryPath);
-    if (!folder.isDir()) {
-        if (!QDir().mkpath(folder.path()))
-            return {{}, lastSystemError(QStringLiteral("Could not create the folder"), folder.path())};
-        // Made owner-only at creation, so the images are never readable by others, not even briefly.
-        if (!QDir().mkdir(m_directoryPath, ownerOnlyFolder) && !QFileInfo(m_directoryPath).isDir())
-            return {{}, lastSystemError(QStringLiteral("Could not create the folder"), m_directoryPath)};
-    } else if (folder.permissions() & groupAndOther) {
-        // A folder left by an earlier version may be open to others; close it before writing.
-        QFile::setPermissions(m_directoryPath, folder.permissions() & ~groupAndOther);
-    }
+    // Owner-only from the moment it exists, with any folder above it that was missing; one left
+    // open to others by an earlier version is closed before writing.
+    QString folderError;
+    if (!PrivateFiles::makeFolder(m_directoryPath, &folderError))
+        return {{}, QStringLiteral("Could not create the folder %1").arg(folderError)};
 
     // The bytes go to a temporary file beside the target which replaces it in one rename, so a
     // reader never sees half an image and a failed write leaves the previous file untouched.
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
-        return {{}, file.errorString()};
-    if (!file.setPermissions(ownerOnlyFile)) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return {{}, reason};
+    // An image counts as saved only when every byte is on the disk: an empty file must never
+    // pass for one.
+    if (const int error = PrivateFiles::replaceWhole(target, target + QStringLiteral(".XXXXXX"), data)) {
+        errno = error;
+        return {{}, lastSystemError(QStringLiteral("Could not write"), target), isOutOfRoom(error)};
     }
-    if (file.write(data) != data.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return {{}, reason};
-    }
-    if (!file.commit())
-        return {{}, file.errorString()};
     return {target, {}};
 }
 

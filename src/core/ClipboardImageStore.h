@@ -15,6 +15,7 @@ public:
     struct SaveResult {
         QString path;  // the written file; empty on failure
         QString error; // the file system's reason; empty on success
+        bool noSpace = false; // the disk (or the user's quota) had no room for it
         bool ok() const { return error.isEmpty(); }
     };
 

@@ -1,6 +1,7 @@
 #include "engine/ClipboardModel.h"
 
 #include "core/Logging.h"
+#include "core/PrivateFiles.h"
 #include "platform/ScreenshotFolderMonitor.h"
 #include "platform/ScreenshotLocation.h"
 #include "platform/HistoryStore.h"
@@ -73,13 +74,12 @@ std::optional<QList<ClipboardEntry>> ClipboardModel::takeStoredHistoryKey()
         return std::nullopt;
     const std::optional<QByteArray> stored = m_settings->bytesValue(historyKey);
     if (!stored) {
-        // Something else sits under the key; keep every image file until a history is written
-        // that is known to name all of them.
-        qCWarning(lcEngine) << "Stored history has an unexpected type; it is kept aside";
-        const QJsonValue value = m_settings->storedValue(historyKey).value_or(QJsonValue());
-        backUpUnreadable(historyKey, QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact), true);
+        // A value of another type reads as absent: it is no history, so it neither replaces
+        // the database's rows nor is moved. It stays where it is; every image file is kept
+        // while it does, in case it names some.
+        qCWarning(lcEngine) << "Stored history under the settings key has an unexpected type; it is left as it is";
         m_sweepsUnreferencedImages = false;
-        return QList<ClipboardEntry>();
+        return std::nullopt;
     }
     const DecodedList<ClipboardEntry> decoded = ClipboardEntry::decodeList(*stored);
     if (!decoded.isComplete()) {
@@ -255,7 +255,7 @@ void ClipboardModel::backUpUnreadable(const QString &key, const QByteArray &byte
     QString folder = m_backupFolder;
     if (folder.isEmpty())
         folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Tarnel");
-    if (!QDir().mkpath(folder)) {
+    if (!PrivateFiles::makeFolder(folder)) {
         qCWarning(lcEngine) << "Could not create the folder for unreadable stored data";
         return;
     }

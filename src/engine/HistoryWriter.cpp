@@ -47,6 +47,15 @@ bool HistoryWriter::flush(std::chrono::milliseconds timeout)
     return m_wake.wait_for(lock, timeout, [&] { return m_settled >= target; });
 }
 
+std::chrono::milliseconds HistoryWriter::retryDelay(std::chrono::milliseconds first, int retry)
+{
+    const std::chrono::milliseconds limit = kMaxRetryInterval;
+    std::chrono::milliseconds delay = std::min(first, limit);
+    for (int i = 1; i < retry && delay < limit; ++i)
+        delay = std::min(delay * 2, limit);
+    return delay;
+}
+
 int HistoryWriter::commitCount() const
 {
     std::lock_guard lock(m_mutex);
@@ -69,12 +78,23 @@ void HistoryWriter::run()
                 m_wake.wait_until(lock, m_retryAt);
                 continue;
             }
-        } else if (m_stopping) {
-            return;
         } else if (m_failed) {
-            // Nothing new: the failed list is tried again once the free space changed.
-            m_wake.wait_until(lock, std::max(m_retryAt, std::chrono::steady_clock::now() + m_retryInterval));
-            if (m_pending || m_stopping)
+            if (m_stopping) {
+                // One last try of what failed; whatever happens then, the writer stops.
+                if (m_triedWhileStopping)
+                    return;
+                m_pending = m_failed;
+                continue;
+            }
+            const auto now = std::chrono::steady_clock::now();
+            if (now >= m_retryAt) {
+                m_pending = m_failed;
+                continue;
+            }
+            // Nothing new: the failed list is tried again when its rest is over, or sooner
+            // once the free space changed.
+            m_wake.wait_until(lock, std::min(m_retryAt, now + m_retryInterval));
+            if (m_pending || m_stopping || std::chrono::steady_clock::now() >= m_retryAt)
                 continue;
             lock.unlock();
             const std::optional<qint64> available = m_connection->availableBytes();
@@ -82,6 +102,8 @@ void HistoryWriter::run()
             if (!m_pending && m_failed && available != m_bytesAtFailure)
                 m_pending = m_failed;
             continue;
+        } else if (m_stopping) {
+            return;
         } else {
             m_wake.wait(lock);
             continue;
@@ -95,14 +117,18 @@ void HistoryWriter::run()
         lock.lock();
         m_busy = false;
         m_settled = std::max(m_settled, snapshot.serial);
+        if (m_stopping)
+            m_triedWhileStopping = true;
         if (ok) {
             ++m_commits;
             m_failed.reset();
+            m_failedInARow = 0;
         } else {
             ++m_failures;
+            ++m_failedInARow;
             m_failed = snapshot;
             m_bytesAtFailure = available;
-            m_retryAt = std::chrono::steady_clock::now() + m_retryInterval;
+            m_retryAt = std::chrono::steady_clock::now() + retryDelay(m_retryInterval, m_failedInARow);
         }
         m_wake.notify_all();
     }
@@ -127,8 +153,15 @@ bool HistoryWriter::write(const Snapshot &snapshot)
         } else {
             const ClipboardImageStore::SaveResult result = m_images.save(bytes, entry.imageFilePath.value_or(QString()));
             if (!result.ok()) {
-                // Kept inline, with the path it had, until a later write can save it.
                 qCWarning(lcEngine).noquote() << QStringLiteral("Tarnel could not save a clipboard image: %1").arg(result.error);
+                if (result.noSpace) {
+                    // The disk is full: the rows would not fit either. The whole list stays in
+                    // memory and is tried again like any failed write.
+                    m_savedImages.insert(saved);
+                    Q_EMIT writeFailed(true, result.error);
+                    return false;
+                }
+                // Kept inline, with the path it had, until a later write can save it.
                 continue;
             }
             path = result.path;

@@ -25,19 +25,23 @@
 // Image bytes that entries still hold in memory are saved to the image store here too, before
 // the rows that name their files; imagesStored tells the main thread which files hold them.
 //
-// A write that fails (a full disk) keeps the list and tries it again once the free space
-// changes or a newer list arrives, never sooner than kRetryInterval after the failure.
+// A write that fails (a full disk, another program holding the database) keeps the list and
+// tries it again after a rest that doubles with each failure, from kRetryInterval up to
+// kMaxRetryInterval; sooner when the free space changes. A newer list waits for the rest too.
+// An image whose file cannot be written whole for lack of room fails the write like a row, so
+// no row ever names a file that does not hold its image.
 class HistoryWriter : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr std::chrono::seconds kRetryInterval{5};
+    static constexpr std::chrono::seconds kRetryInterval{1};
+    static constexpr std::chrono::seconds kMaxRetryInterval{30};
     // Quitting waits this long at most for the last write; the session does not wait longer.
     static constexpr std::chrono::seconds kQuitFlushLimit{20};
 
     HistoryWriter(std::unique_ptr<HistoryStore> connection, HistoryDiffer committed, ClipboardImageStore images,
                   std::chrono::milliseconds retryInterval = kRetryInterval, QObject *parent = nullptr);
-    // Writes what is still waiting (one last try, also after a failure), then stops.
+    // Writes what is still waiting (one last try, also of a write that failed), then stops.
     ~HistoryWriter() override;
 
     // Main thread. sweepsImages: store files that committed rows named and the new list no
@@ -47,6 +51,9 @@ public:
     bool flush(std::chrono::milliseconds timeout);
     // Transactions committed and writes failed so far (any thread).
     int commitCount() const;
+    // The rest before the given try after a spell of failures began (the first retry is 1):
+    // doubling from the first rest, never longer than kMaxRetryInterval.
+    static std::chrono::milliseconds retryDelay(std::chrono::milliseconds first, int retry);
     int failureCount() const;
 
 Q_SIGNALS:
@@ -86,8 +93,12 @@ private:
     std::optional<Snapshot> m_failed;
     std::optional<qint64> m_bytesAtFailure;
     std::chrono::steady_clock::time_point m_retryAt;
+    // Failed writes since the last commit; sets the length of the next rest.
+    int m_failedInARow = 0;
     bool m_busy = false;
     bool m_stopping = false;
+    // A write was tried after quitting began: the last try is spent.
+    bool m_triedWhileStopping = false;
     quint64 m_submitted = 0;
     quint64 m_settled = 0;
     int m_commits = 0;

@@ -2,6 +2,7 @@
 
 #include "core/ClipboardEntry.h"
 #include "core/Logging.h"
+#include "core/PrivateFiles.h"
 #include "engine/HistoryRows.h"
 #include "platform/HistoryStore.h"
 #include "platform/SettingsStore.h"
@@ -38,16 +39,11 @@ const std::array<std::pair<const char *, const char *>, 14> kKeyTable{{
 const QString kHistoryKey = QStringLiteral("tarnel.history");
 
 constexpr QFile::Permissions kOwnerOnlyFile = QFile::ReadOwner | QFile::WriteOwner;
-constexpr QFile::Permissions kOwnerOnlyFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
 
 // The image folder as the image store makes it: readable by its owner only, from the start.
 bool makePrivateFolder(const QString &folder)
 {
-    if (QFileInfo(folder).isDir())
-        return true;
-    if (!QDir().mkpath(QFileInfo(folder).path()))
-        return false;
-    return QDir().mkdir(folder, kOwnerOnlyFolder) || QFileInfo(folder).isDir();
+    return QFileInfo(folder).isDir() || PrivateFiles::makeFolder(folder);
 }
 
 // Copies one value exactly as it was stored, whatever its type; only a history stored as data

@@ -46,6 +46,7 @@ TEST_F(ClipboardImageStoreTest, SaveCreatesPrivateFolderAndFilesAndRoundTrips)
     const auto first = store.save(bytes);
     ASSERT_TRUE(first.ok()) << qPrintable(first.error);
     EXPECT_EQ(modeOf(storePath()), mode_t(0700)) << "private from the moment it exists";
+    EXPECT_EQ(modeOf(root.filePath(QStringLiteral("Tarnel"))), mode_t(0700)) << "and so is the folder it lives in";
     const auto second = store.save(bytes);
     ASSERT_TRUE(second.ok()) << qPrintable(second.error);
 
@@ -167,30 +168,36 @@ TEST_F(ClipboardImageStoreTest, LoadRefusesEverythingOutsideItsFolder)
 
 TEST_F(ClipboardImageStoreTest, FailedWriteKeepsThePreviousFile)
 {
-    const ClipboardImageStore store(storePath());
-    const auto saved = store.save("previous image");
-    ASSERT_TRUE(saved.ok());
+    // A large image fails while it is written; a small one fits the write buffer and fails
+    // only when that is flushed, which must not pass for success with an empty file.
+    for (const qsizetype size : {qsizetype(1) << 20, qsizetype(8000)}) {
+        QTemporaryDir folder;
+        const ClipboardImageStore store(folder.filePath(QStringLiteral("Clipboard Images")));
+        const auto saved = store.save("previous image");
+        ASSERT_TRUE(saved.ok());
 
-    // A file-size limit makes the write fail part way, as a full disk would, even for root.
-    struct rlimit previousLimit {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previousLimit), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = previousLimit;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const auto failed = store.save(QByteArray(1 << 20, 'x'), saved.path);
-    const auto failedNew = store.save(QByteArray(1 << 20, 'y'));
-    ::setrlimit(RLIMIT_FSIZE, &previousLimit);
-    std::signal(SIGXFSZ, previousHandler);
+        // A file-size limit makes the write fail part way, as a full disk would, even for root.
+        struct rlimit previousLimit {};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previousLimit), 0);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = previousLimit;
+        small.rlim_cur = 4096;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const auto failed = store.save(QByteArray(size, 'x'), saved.path);
+        const auto failedNew = store.save(QByteArray(size, 'y'));
+        ::setrlimit(RLIMIT_FSIZE, &previousLimit);
+        std::signal(SIGXFSZ, previousHandler);
 
-    for (const auto &result : {failed, failedNew}) {
-        EXPECT_FALSE(result.ok());
-        EXPECT_FALSE(result.error.isEmpty());
-        EXPECT_TRUE(result.path.isEmpty());
+        for (const auto &result : {failed, failedNew}) {
+            EXPECT_FALSE(result.ok()) << size;
+            EXPECT_FALSE(result.error.isEmpty()) << size;
+            EXPECT_TRUE(result.path.isEmpty()) << size;
+            EXPECT_TRUE(result.noSpace) << size;
+        }
+        EXPECT_EQ(store.load(saved.path), QByteArray("previous image")) << size;
+        EXPECT_EQ(QDir(store.directoryPath()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 1)
+            << size << ": the temporary files of failed writes are gone";
     }
-    EXPECT_EQ(store.load(saved.path), QByteArray("previous image"));
-    EXPECT_EQ(QDir(storePath()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 1)
-        << "the temporary files of failed writes are gone";
 }
 
 TEST_F(ClipboardImageStoreTest, CleanupDeletesOnlyUnkeptImageFiles)

@@ -1,11 +1,46 @@
 #include "EngineTestSupport.h"
+#include "platform/x11/SqliteHistoryStore.h"
+#include "support/FullDisk.h"
+#include "support/RawDatabase.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QJsonArray>
 
 namespace {
+
+// The real database on a disk whose free space never changes, so that only the writer's own
+// timer, or the end of the program, can bring a failed write back.
+class QuietDiskHistory : public HistoryStore
+{
+public:
+    explicit QuietDiskHistory(std::unique_ptr<HistoryStore> real) : m_real(std::move(real)) {}
+    StoredHistory read() override { return m_real->read(); }
+    HistoryWriteResult apply(const HistoryChange &change) override { return m_real->apply(change); }
+    bool keepCopy(const QString &reason) override { return m_real->keepCopy(reason); }
+    std::optional<qint64> availableBytes() const override { return qint64(1) << 30; }
+    std::unique_ptr<HistoryStore> openConnection() const override
+    {
+        return std::make_unique<QuietDiskHistory>(m_real->openConnection());
+    }
+
+private:
+    std::unique_ptr<HistoryStore> m_real;
+};
+
+// Another program holds the database's write lock while a test runs; a store waits only a
+// moment for it.
+constexpr std::chrono::milliseconds kShortBusyWait{50};
+
+QStringList storedIDs(const QString &path)
+{
+    QStringList ids;
+    for (const StoredHistoryRow &row : SqliteHistoryStore(path).read().rows)
+        ids.append(row.id);
+    return ids;
+}
 
 QList<ClipboardEntry> textEntries(int count)
 {
@@ -179,6 +214,161 @@ TEST(ClipboardModelHistoryStorage, QuittingWritesWhatIsStillWaiting)
     h.model.reset(); // no flush asked for: the writer's own end does it
     EXPECT_EQ(idsOf(h.storedHistory()), ids);
     EXPECT_LT(h.history.transactionCount(), 50 + 1) << "copies in a burst share transactions";
+}
+
+// A model whose history is a real database on a quiet disk, and a copy made while another
+// program holds that database's write lock.
+struct LockedHistory {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+    QuietDiskHistory history{std::make_unique<SqliteHistoryStore>(path, kShortBusyWait)};
+    ModelHarness h;
+
+    explicit LockedHistory(std::chrono::milliseconds retryInterval)
+    {
+        h.historyStore = &history;
+        h.historyRetryInterval = retryInterval;
+        h.make();
+    }
+    // Returns the lock's holder once the writer has failed on the copy; the lock goes with it.
+    std::unique_ptr<RawDatabase> copyWhileLocked(const QString &text)
+    {
+        auto holder = std::make_unique<RawDatabase>(path);
+        EXPECT_TRUE(holder->exec("BEGIN EXCLUSIVE"));
+        h.copyText(text);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return h.model->historyStorageIssue().has_value(); }, 5000));
+        return holder;
+    }
+};
+
+TEST(ClipboardModelHistoryStorage, ACopyMadeWhileAnotherProgramHoldsTheHistoryIsWrittenOnceItLetsGo)
+{
+    LockedHistory locked(100ms);
+    ClipboardModel &model = *locked.h.model;
+    locked.h.copyText(QStringLiteral("before"));
+    ASSERT_TRUE(model.flushHistory(5s));
+
+    std::unique_ptr<RawDatabase> holder = locked.copyWhileLocked(QStringLiteral("during the lock"));
+    EXPECT_EQ(model.historyStorageIssue(), ClipboardModel::historyWriteFailedIssue);
+    const QStringList ids = idsOf(model.entries());
+    ASSERT_EQ(ids.size(), 2);
+    EXPECT_EQ(storedIDs(locked.path), ids.mid(1));
+    holder.reset();
+
+    // Nothing else happens: no copy, no change of free space. The writer's timer alone brings it.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return storedIDs(locked.path) == ids; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !model.historyStorageIssue().has_value(); }, 5000));
+}
+
+TEST(ClipboardModelHistoryStorage, QuittingTriesOnceMoreAWriteThatFailed)
+{
+    LockedHistory locked(10min); // no retry comes on its own while the test runs
+    std::unique_ptr<RawDatabase> holder = locked.copyWhileLocked(QStringLiteral("copied during the lock"));
+    const QStringList ids = idsOf(locked.h.model->entries());
+    holder.reset();
+    locked.h.model.reset();
+    EXPECT_EQ(storedIDs(locked.path), ids);
+}
+
+TEST(ClipboardModelHistoryStorage, FailedWritesAreTriedAgainLessAndLessOften)
+{
+    ModelHarness h;
+    h.historyRetryInterval = 100ms;
+    ClipboardModel &model = h.make();
+    h.history.setFailsWrites(true, false);
+    h.copyText(QStringLiteral("kept in memory"));
+
+    QElapsedTimer clock;
+    clock.start();
+    QList<qint64> failedAt;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            while (failedAt.size() < h.history.failedWrites())
+                failedAt.append(clock.elapsed());
+            return failedAt.size() >= 5;
+        },
+        10000));
+    // Each rest is at least twice the one before (timers never fire early).
+    for (int i = 1; i < 5; ++i)
+        EXPECT_GE(failedAt.at(i) - failedAt.at(i - 1), 100 * (1 << (i - 1)) - 20) << "rest " << i;
+    EXPECT_EQ(model.historyStorageIssue(), ClipboardModel::historyWriteFailedIssue);
+
+    h.history.setFailsWrites(false);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !model.historyStorageIssue().has_value(); }, 10000));
+    EXPECT_EQ(h.entryTexts(), QStringList{"kept in memory"});
+    EXPECT_EQ(idsOf(h.storedHistory()), idsOf(model.entries()));
+}
+
+TEST(ClipboardModelHistoryStorage, TheRestBetweenTriesDoublesUpToItsLimit)
+{
+    using namespace std::chrono;
+    const milliseconds first = HistoryWriter::kRetryInterval;
+    EXPECT_EQ(first, 1s);
+    EXPECT_EQ(HistoryWriter::retryDelay(first, 1), 1s);
+    EXPECT_EQ(HistoryWriter::retryDelay(first, 2), 2s);
+    EXPECT_EQ(HistoryWriter::retryDelay(first, 5), 16s);
+    EXPECT_EQ(HistoryWriter::retryDelay(first, 6), 30s);
+    EXPECT_EQ(HistoryWriter::retryDelay(first, 1000), 30s);
+    EXPECT_EQ(HistoryWriter::retryDelay(100ms, 3), 400ms);
+}
+
+TEST(ClipboardModelHistoryStorage, AnImageCopiedOnAFullDiskIsKeptUntilItsFileIsWhole)
+{
+    ModelHarness h;
+    h.historyRetryInterval = 100ms;
+    ClipboardModel &model = h.make();
+    QByteArray shown;
+    {
+        FullDisk full;
+        h.pasteboard.copyImage(pngBytes(40, 30, Qt::blue));
+        model.readClipboardIfChanged();
+        ASSERT_TRUE(h.waitForCaptures());
+        ASSERT_EQ(model.entries().size(), 1);
+        shown = model.imageData(model.entries().first()).value_or(QByteArray());
+        ASSERT_FALSE(shown.isEmpty());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return model.historyStorageIssue().has_value(); }, 5000));
+        EXPECT_EQ(model.historyStorageIssue(), ClipboardModel::historyDiskFullIssue);
+        // No row names a file that does not hold the whole image.
+        for (const ClipboardEntry &stored : h.storedHistory()) {
+            if (stored.imageFilePath && !stored.imageData) {
+                EXPECT_EQ(readFile(*stored.imageFilePath), shown);
+            }
+        }
+        EXPECT_EQ(model.imageData(model.entries().first()), shown) << "still in memory";
+    }
+    // Room again: the writer's next try saves the file whole and the row names it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.historyStorageIssue().has_value(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QList<ClipboardEntry> stored = h.storedHistory();
+            return stored.size() == 1 && stored.first().imageFilePath && !stored.first().imageData;
+        },
+        5000));
+    const ClipboardEntry stored = h.storedHistory().first();
+    EXPECT_EQ(readFile(*stored.imageFilePath), shown);
+    EXPECT_EQ(model.imageData(model.entries().first()), shown);
+    for (const QString &name : h.imageFiles())
+        EXPECT_GT(QFileInfo(QDir(h.imageFolder()).filePath(name)).size(), 0) << qPrintable(name);
+}
+
+TEST(ClipboardModelHistoryStorage, AValueOfAnotherTypeUnderTheOldHistoryKeyIsLeftAlone)
+{
+    const QJsonValue values[] = {
+        QJsonValue(5),
+        QJsonValue(QStringLiteral("text")),
+        QJsonValue(QJsonArray{1, 2}),
+        QJsonValue(QJsonObject{{QStringLiteral("data"), QStringLiteral("not base64 !")}}),
+    };
+    for (const QJsonValue &value : values) {
+        ModelHarness h;
+        h.seedHistory({makeEntry(QStringLiteral("B")), makeEntry(QStringLiteral("A"))});
+        h.settings.setStoredValue(ClipboardModel::historyKey, value);
+        ClipboardModel &model = h.make();
+        EXPECT_EQ(idsOf(model.entries()), (QStringList{"B", "A"})) << value.toVariant().toString().toStdString();
+        EXPECT_EQ(idsOf(h.storedHistory()), (QStringList{"B", "A"}));
+        EXPECT_EQ(h.history.copiesKept(), 0);
+        EXPECT_EQ(h.settings.storedValue(ClipboardModel::historyKey), value) << "nothing is moved or removed";
+    }
 }
 
 } // namespace

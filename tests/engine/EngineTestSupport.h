@@ -65,6 +65,9 @@ struct ModelHarness {
     FakePasteboard pasteboard;
     FakeSettingsStore settings;
     FakeHistoryStore history;
+    // Other stores in place of the in-memory ones; they must outlive the model.
+    HistoryStore *historyStore = nullptr;
+    SettingsStore *settingsStore = nullptr;
     std::chrono::milliseconds historyRetryInterval = HistoryWriter::kRetryInterval;
     FakeKeySender keys;
     FakeWorkspace workspace;
@@ -90,8 +93,8 @@ struct ModelHarness {
         model.reset();
         ClipboardModelServices services;
         services.pasteboard = &pasteboard;
-        services.settings = &settings;
-        services.history = &history;
+        services.settings = settingsStore ? settingsStore : &settings;
+        services.history = historyStore ? historyStore : &history;
         services.historyRetryInterval = historyRetryInterval;
         services.workspace = &workspace;
         services.loginItem = &loginItem;

@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <optional>
+
 namespace {
 
 QTemporaryDir *folder = nullptr;
@@ -57,23 +60,34 @@ void checkRows(FuzzInput &input)
         FUZZ_EXPECT(positions.at(i) < positions.at(i - 1));
 }
 
-// A database file as a torn disk or another program may have left it: it is read whole or set
-// aside, never crashes, and the fresh file takes a write.
-void checkDatabaseFile(const QByteArray &bytes)
+// A database file, with or without a log beside it, as a torn disk or another program may have
+// left them: it is read whole or set aside, never crashes, and the fresh file takes a write and
+// then reads whole. A log that belongs to another database never makes the file that database.
+void checkDatabaseFile(const QByteArray &bytes, const std::optional<QByteArray> &log = std::nullopt)
 {
     const QString path = folder->filePath(QStringLiteral("history.sqlite3"));
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+    const auto put = [](const QString &at, const QByteArray &content) {
+        QFile file(at);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) != content.size())
             std::abort();
-    }
+    };
+    put(path, bytes);
+    if (log)
+        put(path + QStringLiteral("-wal"), *log);
     {
         SqliteHistoryStore store(path);
         const StoredHistory stored = store.read();
         for (const StoredHistoryRow &row : stored.rows)
             HistoryRows::decodeRow(row);
         FUZZ_EXPECT(stored.complete || !stored.problem.isEmpty());
-        FUZZ_EXPECT(store.apply(HistoryChange{{{QStringLiteral("N"), 1, "{}"}}, {}, {}}).ok || !stored.complete);
+        const bool written = store.apply(HistoryChange{{{QStringLiteral("N"), 1, "{}"}}, {}, {}}).ok;
+        FUZZ_EXPECT(written || !stored.complete);
+        if (written) {
+            const StoredHistory again = SqliteHistoryStore(path).read();
+            FUZZ_EXPECT(again.complete);
+            FUZZ_EXPECT(std::any_of(again.rows.cbegin(), again.rows.cend(),
+                                    [](const StoredHistoryRow &row) { return row.id == QStringLiteral("N"); }));
+        }
     }
     for (const QString &name : QDir(folder->path()).entryList(QDir::Files | QDir::Hidden))
         QFile::remove(folder->filePath(name));
@@ -91,10 +105,25 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzInput input(data, size);
-    // The first byte chooses: rows handed back by the database, or the database file itself.
-    if (input.byte() % 2 == 0)
+    // The first byte chooses: rows handed back by the database, the database file itself, or
+    // the file and a log beside it (four bytes give the file's length, big-endian; the log is
+    // the rest).
+    switch (input.byte() % 3) {
+    case 0:
         checkRows(input);
-    else
+        break;
+    case 1:
         checkDatabaseFile(input.rest());
+        break;
+    default: {
+        quint32 length = 0;
+        for (int i = 0; i < 4; ++i)
+            length = (length << 8) | input.byte();
+        const QByteArray both = input.rest();
+        const qsizetype split = std::min<qsizetype>(both.size(), length);
+        checkDatabaseFile(both.left(split), both.mid(split));
+        break;
+    }
+    }
     return 0;
 }

@@ -207,4 +207,70 @@ TEST(LinuxSettingsStore, AReadOnlyStoreNeverChangesItsFolder)
     }
 }
 
+TEST(LinuxSettingsStore, ALinkInPlaceOfTheFileIsSetAsideAndWhatItPointsAtIsLeftAlone)
+{
+    const struct {
+        const char *name;
+        QByteArray target; // empty: the link leads nowhere
+    } cases[] = {
+        {"unreadable target", "root:x:0:0:root:/root:/bin/bash\n"},
+        {"settings elsewhere", R"({"tarnel.recording":false})"},
+        {"dangling", {}},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir dir;
+        const QString target = dir.filePath("elsewhere/passwd");
+        if (!c.target.isEmpty()) {
+            ASSERT_TRUE(writeFile(target, c.target));
+            ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0644), 0);
+        }
+        const QString path = dir.filePath("Tarnel/defaults.json");
+        QDir().mkpath(dir.filePath("Tarnel"));
+        ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()), 0);
+
+        LinuxSettingsStore store(path);
+        EXPECT_EQ(store.boolValue("tarnel.recording"), std::nullopt) << c.name << ": nothing is read through a link";
+        EXPECT_FALSE(store.wasReadWhole()) << c.name;
+        const QStringList aside = QDir(dir.filePath("Tarnel")).entryList({"defaults.json.unreadable-*"},
+                                                                       QDir::AllEntries | QDir::System | QDir::Hidden);
+        ASSERT_EQ(aside.size(), 1) << c.name;
+        EXPECT_EQ(QFileInfo(dir.filePath("Tarnel/" + aside.first())).symLinkTarget(), target) << c.name;
+        ASSERT_TRUE(store.setBool("tarnel.recording", true)) << c.name;
+        EXPECT_FALSE(QFileInfo(path).isSymLink()) << c.name;
+        EXPECT_EQ(modeOf(path), 0600u) << c.name;
+        if (c.target.isEmpty()) {
+            EXPECT_FALSE(QFileInfo::exists(target)) << c.name;
+        } else {
+            EXPECT_EQ(readFile(target), c.target) << c.name;
+            EXPECT_EQ(modeOf(target), 0644u) << c.name;
+        }
+    }
+}
+
+TEST(LinuxSettingsStore, ItsFolderIsMadeAndKeptPrivate)
+{
+    QTemporaryDir dir;
+    // Made by the first write, with the folders above it that were missing.
+    const QString made = dir.filePath("config/Tarnel");
+    ASSERT_TRUE(LinuxSettingsStore(made + "/defaults.json").setBool("tarnel.recording", false));
+    EXPECT_EQ(modeOf(made), 0700u);
+    EXPECT_EQ(modeOf(dir.filePath("config")), 0700u);
+
+    // One left open by an earlier version is closed as soon as it is read.
+    const QString existing = dir.filePath("old/Tarnel");
+    ASSERT_TRUE(writeFile(existing + "/defaults.json", R"({"tarnel.recording":false})"));
+    ASSERT_EQ(::chmod(QFile::encodeName(existing).constData(), 0755), 0);
+    EXPECT_EQ(LinuxSettingsStore(existing + "/defaults.json").boolValue("tarnel.recording"), false);
+    EXPECT_EQ(modeOf(existing), 0700u);
+
+    // A link in the folder's place is the user's own arrangement: used, and left as it is.
+    const QString linked = dir.filePath("shared");
+    ASSERT_TRUE(QDir().mkpath(linked));
+    ASSERT_EQ(::chmod(QFile::encodeName(linked).constData(), 0755), 0);
+    ASSERT_EQ(::symlink(QFile::encodeName(linked).constData(), QFile::encodeName(dir.filePath("linked")).constData()), 0);
+    ASSERT_TRUE(LinuxSettingsStore(dir.filePath("linked/defaults.json")).setBool("tarnel.recording", true));
+    EXPECT_EQ(modeOf(linked), 0755u);
+    EXPECT_EQ(LinuxSettingsStore(linked + "/defaults.json").boolValue("tarnel.recording"), true);
+}
+
 } // namespace

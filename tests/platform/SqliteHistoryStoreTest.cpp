@@ -1,4 +1,5 @@
 #include "platform/x11/SqliteHistoryStore.h"
+#include "support/RawDatabase.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -7,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include <unistd.h>
 
 namespace {
 
@@ -29,6 +32,22 @@ QStringList setAside(const QString &path)
 {
     const QFileInfo info(path);
     return QDir(info.absolutePath()).entryList({info.fileName() + ".unreadable-*"}, QDir::Files);
+}
+
+// Everything set aside next to the file, links and log files included.
+QStringList setAsideEntries(const QString &path)
+{
+    const QFileInfo info(path);
+    return QDir(info.absolutePath())
+        .entryList({info.fileName() + ".unreadable-*"}, QDir::AllEntries | QDir::System | QDir::Hidden, QDir::Name);
+}
+
+// A history with three rows, all of them folded into the file itself.
+void writeThreeRows(const QString &path)
+{
+    SqliteHistoryStore store(path);
+    store.read();
+    ASSERT_TRUE(store.apply(HistoryChange{threeRows(), {}, {}}).ok);
 }
 
 TEST(SqliteHistoryStore, AFreshStartCreatesAPrivateDatabaseThatKeepsItsRowsInOrder)
@@ -118,6 +137,194 @@ TEST(SqliteHistoryStore, AKeptCopyHoldsEveryRowAndLeavesTheFileInUse)
     SqliteHistoryStore copy(dir.filePath(copies.first()));
     EXPECT_EQ(idsOf(copy.read().rows), (QStringList{"C", "B", "A"}));
     EXPECT_EQ(idsOf(store.read().rows), (QStringList{"C", "B", "A"}));
+}
+
+TEST(SqliteHistoryStore, ALinkInPlaceOfTheFileIsSetAsideAndWhatItPointsAtIsLeftAlone)
+{
+    struct Case {
+        const char *name;
+        bool targetIsAHistory;
+    };
+    for (const Case c : {Case{"unreadable target", false}, Case{"a history elsewhere", true}}) {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("elsewhere/passwd"));
+        if (c.targetIsAHistory)
+            writeThreeRows(target);
+        else
+            ASSERT_TRUE(writeFile(target, "root:x:0:0:root:/root:/bin/bash\n"));
+        ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0644), 0);
+        const QByteArray before = readFile(target);
+        const QString path = dir.filePath(QStringLiteral("Tarnel/history.sqlite3"));
+        QDir().mkpath(dir.filePath(QStringLiteral("Tarnel")));
+        ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()), 0);
+
+        SqliteHistoryStore store(path);
+        const StoredHistory stored = store.read();
+        EXPECT_FALSE(stored.complete) << c.name;
+        EXPECT_TRUE(stored.rows.isEmpty()) << c.name << ": nothing is read through a link";
+        EXPECT_EQ(modeOf(target), 0644u) << c.name;
+        EXPECT_EQ(readFile(target), before) << c.name;
+        const QStringList aside = setAsideEntries(path);
+        ASSERT_EQ(aside.size(), 1) << c.name;
+        EXPECT_EQ(QFileInfo(dir.filePath(QStringLiteral("Tarnel/") + aside.first())).symLinkTarget(), target) << c.name;
+        // A regular, private file takes the link's place.
+        ASSERT_TRUE(store.apply(HistoryChange{{{QStringLiteral("N"), 1, "{}"}}, {}, {}}).ok) << c.name;
+        EXPECT_FALSE(QFileInfo(path).isSymLink()) << c.name;
+        EXPECT_EQ(modeOf(path), 0600u) << c.name;
+        EXPECT_EQ(readFile(target), before) << c.name;
+    }
+}
+
+TEST(SqliteHistoryStore, AFileThatIsNoTarnelHistoryIsSetAsideWholeWithItsLog)
+{
+    struct Case {
+        const char *name;
+        // Leaves at the path something other than a Tarnel history; returns the log file
+        // that was put beside it, if any.
+        std::function<QByteArray(const QString &, const QString &)> make;
+        // The file set aside still holds the three rows once read without its log.
+        bool rowsInFile;
+    };
+    const Case cases[] = {
+        {"another program's database",
+         [](const QString &path, const QString &) {
+             RawDatabase other(path);
+             other.exec("CREATE TABLE notes(x TEXT); INSERT INTO notes VALUES('n');");
+             return QByteArray();
+         },
+         false},
+        {"a table of another form under the same name",
+         [](const QString &path, const QString &) {
+             RawDatabase other(path);
+             other.exec("CREATE TABLE history(a, b); INSERT INTO history VALUES(1, 2);");
+             return QByteArray();
+         },
+         false},
+        {"a history that lost its table",
+         [](const QString &path, const QString &) {
+             writeThreeRows(path);
+             RawDatabase damaged(path);
+             damaged.exec("DROP TABLE history;");
+             return QByteArray();
+         },
+         false},
+        {"the log of another database",
+         [](const QString &path, const QString &scratch) {
+             writeThreeRows(path);
+             const QString otherPath = scratch + QStringLiteral("/other.db");
+             RawDatabase other(otherPath);
+             other.exec("PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
+                        "CREATE TABLE notes(x TEXT); INSERT INTO notes VALUES('n');");
+             const QByteArray log = readFile(otherPath + QStringLiteral("-wal"));
+             EXPECT_GT(log.size(), 0);
+             writeFile(path + QStringLiteral("-wal"), log);
+             return log;
+         },
+         true},
+    };
+    for (const Case &c : cases) {
+        QTemporaryDir dir;
+        QTemporaryDir scratch;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+        const QByteArray log = c.make(path, scratch.path());
+        const QByteArray file = readFile(path);
+
+        SqliteHistoryStore store(path);
+        const StoredHistory stored = store.read();
+        EXPECT_FALSE(stored.complete) << c.name;
+        EXPECT_FALSE(stored.problem.isEmpty()) << c.name;
+        EXPECT_TRUE(stored.rows.isEmpty()) << c.name;
+        const QStringList aside = setAsideEntries(path);
+        ASSERT_FALSE(aside.isEmpty()) << c.name;
+        const QString asideFile = dir.filePath(aside.first());
+        EXPECT_EQ(readFile(asideFile), file) << c.name << ": the file is set aside as it was";
+        if (!log.isEmpty()) {
+            EXPECT_TRUE(aside.contains(aside.first() + QStringLiteral("-wal"))) << c.name;
+            EXPECT_EQ(readFile(asideFile + QStringLiteral("-wal")), log) << c.name;
+        }
+        if (c.rowsInFile) {
+            // Read on its own, what was set aside still holds every row.
+            const QString copy = scratch.filePath(QStringLiteral("copy/history.sqlite3"));
+            ASSERT_TRUE(writeFile(copy, readFile(asideFile))) << c.name;
+            EXPECT_EQ(idsOf(SqliteHistoryStore(copy).read().rows), (QStringList{"C", "B", "A"})) << c.name;
+        }
+        // The fresh file in its place is a Tarnel history that takes writes and reads whole.
+        ASSERT_TRUE(store.apply(HistoryChange{{{QStringLiteral("N"), 1, "{}"}}, {}, {}}).ok) << c.name;
+        const StoredHistory fresh = SqliteHistoryStore(path).read();
+        EXPECT_TRUE(fresh.complete) << c.name;
+        EXPECT_EQ(idsOf(fresh.rows), QStringList{"N"}) << c.name;
+    }
+}
+
+TEST(SqliteHistoryStore, AHistoryWrittenBeforeFilesWereMarkedIsAdoptedAndMarked)
+{
+    QTemporaryDir dir;
+    const QString fresh = dir.filePath(QStringLiteral("fresh/history.sqlite3"));
+    SqliteHistoryStore(fresh).read();
+    qint64 mark = 0;
+    {
+        RawDatabase marked(fresh);
+        mark = marked.integer("PRAGMA application_id");
+        EXPECT_NE(mark, 0) << "a fresh file is marked as a Tarnel history";
+        EXPECT_GE(marked.integer("PRAGMA user_version"), 1);
+    }
+
+    const QString path = dir.filePath(QStringLiteral("old/history.sqlite3"));
+    QDir().mkpath(dir.filePath(QStringLiteral("old")));
+    {
+        RawDatabase old(path);
+        ASSERT_TRUE(old.exec("PRAGMA journal_mode=WAL;"
+                             "CREATE TABLE history (id TEXT PRIMARY KEY NOT NULL, position INTEGER NOT NULL,"
+                             " record BLOB NOT NULL);"
+                             "CREATE INDEX history_position ON history(position);"
+                             "INSERT INTO history VALUES('A', 1024, '{\"id\":\"A\",\"text\":\"a\"}');"
+                             "INSERT INTO history VALUES('B', 2048, '{\"id\":\"B\",\"text\":\"b\"}');"));
+    }
+    {
+        SqliteHistoryStore store(path);
+        const StoredHistory stored = store.read();
+        EXPECT_TRUE(stored.complete);
+        EXPECT_EQ(idsOf(stored.rows), (QStringList{"B", "A"}));
+        EXPECT_TRUE(setAsideEntries(path).isEmpty());
+    }
+    RawDatabase adopted(path);
+    EXPECT_EQ(adopted.integer("PRAGMA application_id"), mark);
+    EXPECT_GE(adopted.integer("PRAGMA user_version"), 1);
+    EXPECT_EQ(adopted.integer("SELECT count(*) FROM history"), 2);
+}
+
+TEST(SqliteHistoryStore, ItsFolderIsMadeAndKeptPrivate)
+{
+    QTemporaryDir dir;
+    const QString made = dir.filePath(QStringLiteral("share/Tarnel/history.sqlite3"));
+    SqliteHistoryStore(made).read();
+    EXPECT_EQ(modeOf(dir.filePath(QStringLiteral("share/Tarnel"))), 0700u);
+
+    const QString existing = dir.filePath(QStringLiteral("old/Tarnel"));
+    ASSERT_TRUE(QDir().mkpath(existing));
+    ASSERT_EQ(::chmod(QFile::encodeName(existing).constData(), 0755), 0);
+    SqliteHistoryStore(existing + QStringLiteral("/history.sqlite3")).read();
+    EXPECT_EQ(modeOf(existing), 0700u);
+}
+
+TEST(SqliteHistoryStore, AWriteWhileAnotherProgramHoldsTheFileFailsAndLeavesTheRowsAsTheyWere)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+    writeThreeRows(path);
+    SqliteHistoryStore store(path, std::chrono::milliseconds(50));
+    ASSERT_TRUE(store.read().complete);
+    {
+        RawDatabase holder(path);
+        ASSERT_TRUE(holder.exec("BEGIN EXCLUSIVE"));
+        const HistoryWriteResult locked = store.apply(HistoryChange{{{QStringLiteral("N"), 4096, "{}"}}, {}, {}});
+        EXPECT_FALSE(locked.ok);
+        EXPECT_FALSE(locked.diskFull);
+        EXPECT_FALSE(locked.error.isEmpty());
+        holder.exec("ROLLBACK");
+    }
+    ASSERT_TRUE(store.apply(HistoryChange{{{QStringLiteral("N"), 4096, "{}"}}, {}, {}}).ok);
+    EXPECT_EQ(idsOf(SqliteHistoryStore(path).read().rows), (QStringList{"N", "C", "B", "A"}));
 }
 
 } // namespace

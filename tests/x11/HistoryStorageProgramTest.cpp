@@ -8,8 +8,10 @@
 #include "core/ClipboardJar.h"
 #include "core/ClipboardSnippet.h"
 #include "engine/HistoryRows.h"
+#include "engine/HistoryWriter.h"
 #include "platform/x11/LinuxSettingsStore.h"
 #include "platform/x11/SqliteHistoryStore.h"
+#include "support/RawDatabase.h"
 #include "support/TestFiles.h"
 #include "support/TestImages.h"
 
@@ -268,6 +270,35 @@ TEST(HistoryStorageProgram, AGarbageDatabaseIsSetAsideAndTheProgramStarts)
     ASSERT_TRUE(copier.copy("fresh"));
     ASSERT_TRUE(waitForStored(1)) << tarnel.errorOutput().constData();
     tarnel.close();
+}
+
+TEST(HistoryStorageProgram, ACopyMadeWhileAnotherProgramHoldsTheHistoryIsWrittenOnceItLetsGo)
+{
+    removeHistory();
+    writeStartSettings();
+    Program tarnel(tarnelBinary());
+    ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+    Copier copier;
+    ASSERT_TRUE(copier.copy("before the lock"));
+    ASSERT_TRUE(waitForStored(1)) << tarnel.errorOutput().constData();
+    {
+        RawDatabase holder(historyPath());
+        ASSERT_TRUE(holder.exec("BEGIN EXCLUSIVE"));
+        ASSERT_TRUE(copier.copy("during the lock"));
+        // The program's wait for the lock runs out while it is held, and it says so.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return tarnel.errorOutput().contains("History could not be written"); },
+                                    int(SqliteHistoryStore::kBusyTimeout.count()) + 20000))
+            << tarnel.errorOutput().constData();
+        EXPECT_EQ(stored().texts, QStringList{"before the lock"});
+        holder.exec("ROLLBACK");
+    }
+    // Nothing else happens (no copy, no change on the disk): the program's own retry writes it.
+    EXPECT_TRUE(QTest::qWaitFor([] { return stored().texts.size() == 2; },
+                                int(std::chrono::milliseconds(HistoryWriter::kRetryInterval + SqliteHistoryStore::kBusyTimeout).count()) * 2))
+        << tarnel.errorOutput().constData();
+    EXPECT_EQ(stored().texts, (QStringList{"during the lock", "before the lock"}));
+    tarnel.close();
+    removeHistory();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "platform/x11/LinuxSettingsStore.h"
 
 #include "core/Logging.h"
+#include "core/PrivateFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -29,23 +30,6 @@ QString configHome()
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
 }
 
-bool writeAll(int fd, const QByteArray &data)
-{
-    const char *p = data.constData();
-    qint64 left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= n;
-    }
-    return true;
-}
-
 } // namespace
 
 LinuxSettingsStore::LinuxSettingsStore(QString filePath, Access access, qint64 maxFileBytes)
@@ -65,10 +49,11 @@ QString LinuxSettingsStore::earlierProductPath()
     return configHome() + QStringLiteral("/Quorvel/defaults.json");
 }
 
+// The path itself, never what a link there points at: a link is no settings file of ours.
 LinuxSettingsStore::FileStamp LinuxSettingsStore::currentStamp() const
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(m_filePath).constData(), &st) != 0)
+    if (::lstat(QFile::encodeName(m_filePath).constData(), &st) != 0)
         return {};
     return {true, S_ISREG(st.st_mode), st.st_dev, st.st_ino, static_cast<qint64>(st.st_size),
             static_cast<qint64>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
@@ -96,15 +81,19 @@ void LinuxSettingsStore::removeStaleTemporaries() const
 
 void LinuxSettingsStore::load() const
 {
-    if (!m_loaded && m_access == Access::ReadWrite)
+    if (!m_loaded && m_access == Access::ReadWrite) {
+        // The names of the files here (set-aside ones too) are the owner's business alone.
+        PrivateFiles::tightenFolder(QFileInfo(m_filePath).absolutePath());
         removeStaleTemporaries();
+    }
     m_loaded = true;
     m_values = {};
     m_loadedStamp = currentStamp();
     if (!m_loadedStamp.exists)
         return;
     // Opening a named pipe for reading waits for a writer, which would hang the program at
-    // start; a folder can never be replaced by a write. Neither is a settings file.
+    // start; a folder can never be replaced by a write; a link leads to a file that is not
+    // ours. None of them is a settings file.
     if (!m_loadedStamp.regular) {
         setAsideUnreadableFile("not a regular file");
         return;
@@ -113,23 +102,46 @@ void LinuxSettingsStore::load() const
         setAsideUnreadableFile("too large");
         return;
     }
-    QFile file(m_filePath);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // What is read and what is set aside is the file just checked: a link put in its place
+    // meanwhile is refused by the open itself.
+    const int fd = ::open(QFile::encodeName(m_filePath).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ELOOP) {
+            m_loadedStamp.regular = false;
+            setAsideUnreadableFile("not a regular file");
+        } else {
+            qCWarning(lcPlatform) << "settings file could not be read:" << m_filePath << std::strerror(errno);
+        }
+        return;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        m_loadedStamp.regular = false;
+        setAsideUnreadableFile("not a regular file");
+        return;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
         qCWarning(lcPlatform) << "settings file could not be read:" << m_filePath << file.errorString();
+        ::close(fd);
         return;
     }
     const QByteArray data = file.readAll();
+    file.close();
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(data, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+    if (error.error != QJsonParseError::NoError || !document.isObject())
         setAsideUnreadableFile(error.error != QJsonParseError::NoError ? "not valid JSON" : "not a JSON object");
-        return;
-    }
-    m_values = document.object();
+    else
+        m_values = document.object();
+    ::close(fd);
 }
 
 // The unreadable file is kept under another name (owner-only, like the original), so that
-// the next write, which starts from an empty domain, cannot destroy what it held.
+// the next write, which starts from an empty domain, cannot destroy what it held. Its mode is
+// changed without following a link: a link is set aside as a link, and what it points at is
+// never touched.
 void LinuxSettingsStore::setAsideUnreadableFile(const char *reason) const
 {
     m_setAside = true;
@@ -139,10 +151,9 @@ void LinuxSettingsStore::setAsideUnreadableFile(const char *reason) const
     }
     const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"));
     const QString aside = m_filePath + QStringLiteral(".unreadable-") + stamp;
-    const bool regular = m_loadedStamp.regular;
     if (::rename(QFile::encodeName(m_filePath).constData(), QFile::encodeName(aside).constData()) == 0) {
-        if (regular)
-            ::chmod(QFile::encodeName(aside).constData(), S_IRUSR | S_IWUSR);
+        if (m_loadedStamp.regular)
+            PrivateFiles::restrictToOwner(aside);
         qCWarning(lcPlatform).noquote() << "settings file" << m_filePath << "is" << reason
                                         << "; it was moved to" << aside << "and the settings start empty";
     } else {
@@ -190,8 +201,9 @@ bool LinuxSettingsStore::writeFile(const QJsonObject &values)
 {
     const QFileInfo info(m_filePath);
     const QString dir = info.absolutePath();
-    if (!QDir().mkpath(dir)) {
-        qCWarning(lcPlatform) << "settings folder could not be created:" << dir;
+    QString folderError;
+    if (!PrivateFiles::makeFolder(dir, &folderError)) {
+        qCWarning(lcPlatform).noquote() << "settings folder could not be created:" << folderError;
         return false;
     }
     const QByteArray data = QJsonDocument(values).toJson(QJsonDocument::Compact);
@@ -202,29 +214,10 @@ bool LinuxSettingsStore::writeFile(const QJsonObject &values)
                               << "bytes, beyond what is read back;" << m_filePath << "is unchanged";
         return false;
     }
-    QByteArray temp = QFile::encodeName(dir + QLatin1Char('/') + QLatin1Char('.') + info.fileName()
-                                        + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
-        qCWarning(lcPlatform) << "settings file could not be written:" << m_filePath << std::strerror(errno);
-        return false;
-    }
-    // mkostemp already creates the file for its owner only; fchmod keeps that true whatever
-    // the umask did.
-    const bool ok = ::fchmod(fd, S_IRUSR | S_IWUSR) == 0 && writeAll(fd, data) && ::fsync(fd) == 0;
-    const int savedErrno = errno;
-    ::close(fd);
-    if (!ok || ::rename(temp.constData(), QFile::encodeName(m_filePath).constData()) != 0) {
-        const int error = ok ? errno : savedErrno;
-        ::unlink(temp.constData());
+    const QString temporary = dir + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX");
+    if (const int error = PrivateFiles::replaceWhole(m_filePath, temporary, data)) {
         qCWarning(lcPlatform) << "settings file could not be written:" << m_filePath << std::strerror(error);
         return false;
-    }
-    // The rename is durable only once the folder itself is synced.
-    const int dirFd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
     }
     return true;
 }

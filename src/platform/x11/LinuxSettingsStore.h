@@ -13,6 +13,10 @@
 //
 // Reads come from memory; the file is read again when another writer (another store on the
 // same path, or another process) has replaced it since.
+//
+// A link in the file's place is never followed, for reading or for a mode change: it is set
+// aside like an unreadable file, and what it points at is left alone. The folder is kept
+// owner-only, since the names in it (set-aside files too) tell what they hold.
 class LinuxSettingsStore : public SettingsStore
 {
 public:

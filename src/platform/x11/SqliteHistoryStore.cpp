@@ -1,6 +1,7 @@
 #include "platform/x11/SqliteHistoryStore.h"
 
 #include "core/Logging.h"
+#include "core/PrivateFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -20,16 +21,17 @@
 
 namespace {
 
-// Another connection may hold the write lock for one transaction; a 31 MB row takes well under
-// this long.
-constexpr int kBusyTimeoutMs = 10'000;
-
+// Run on a fresh file only: in any other file a missing table means the file is not (or no
+// longer) the history, and creating one would hide that.
 const char *const kSchema =
     "CREATE TABLE IF NOT EXISTS history ("
     " id TEXT PRIMARY KEY NOT NULL,"
     " position INTEGER NOT NULL,"
     " record BLOB NOT NULL);"
     "CREATE INDEX IF NOT EXISTS history_position ON history(position);";
+
+const QString kLogSuffix = QStringLiteral("-wal");
+const QString kIndexSuffix = QStringLiteral("-shm");
 
 QByteArray encoded(const QString &path)
 {
@@ -49,8 +51,9 @@ bool isDiskFull(int code)
 
 } // namespace
 
-SqliteHistoryStore::SqliteHistoryStore(QString filePath)
-    : m_filePath(std::move(filePath))
+SqliteHistoryStore::SqliteHistoryStore(QString filePath, std::chrono::milliseconds busyTimeout)
+    : m_filePath(std::move(filePath)),
+      m_busyTimeout(busyTimeout)
 {
 }
 
@@ -85,12 +88,9 @@ bool SqliteHistoryStore::open(QString *error)
 {
     if (m_db)
         return true;
-    const QFileInfo info(m_filePath);
-    const QString folder = info.absolutePath();
-    if (!QDir().mkpath(folder)) {
-        *error = QStringLiteral("its folder could not be created");
+    if (!PrivateFiles::makeFolder(QFileInfo(m_filePath).absolutePath(), error))
         return false;
-    }
+    bool fresh = false;
     struct stat st {};
     if (::lstat(encoded(m_filePath).constData(), &st) == 0) {
         // A pipe would block the start, a link could lead to another user's file.
@@ -98,32 +98,125 @@ bool SqliteHistoryStore::open(QString *error)
             *error = QStringLiteral("not a regular file");
             return false;
         }
+        fresh = st.st_size == 0;
     } else {
         // Created here, owner-only from the first byte; SQLite gives its log and index files
         // the same mode as the database.
-        const int fd = ::open(encoded(m_filePath).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+        const int fd = ::open(encoded(m_filePath).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0 && errno != EEXIST) {
             *error = QString::fromLocal8Bit(std::strerror(errno));
             return false;
         }
         if (fd >= 0)
             ::close(fd);
+        fresh = fd >= 0;
     }
-    ::chmod(encoded(m_filePath).constData(), S_IRUSR | S_IWUSR);
-    if (sqlite3_open_v2(encoded(m_filePath).constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr)
+    if (fresh)
+        setAsideLogBesideAFreshFile();
+    PrivateFiles::restrictToOwner(m_filePath);
+    if (sqlite3_open_v2(encoded(m_filePath).constData(), &m_db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW, nullptr)
         != SQLITE_OK) {
         *error = errorText();
         close();
         return false;
     }
-    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    sqlite3_busy_timeout(m_db, int(m_busyTimeout.count()));
     sqlite3_extended_result_codes(m_db, 1);
-    // Every commit is synced: what the user was told is kept survives a power cut too.
-    if (!execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;", error) || !execute(kSchema, error)) {
+    // Until the file is known to be a Tarnel history, closing must not fold its log into it:
+    // a log of another database would overwrite the rows for good.
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    if (fresh) {
+        const QByteArray mark = QStringLiteral("PRAGMA application_id=%1; PRAGMA user_version=%2;")
+                                    .arg(kApplicationId)
+                                    .arg(kSchemaVersion)
+                                    .toUtf8();
+        if (!execute(kSchema, error) || !execute(mark.constData(), error)) {
+            close();
+            return false;
+        }
+    } else if (!checkIdentity(error)) {
         close();
         return false;
     }
+    // Every commit is synced: what the user was told is kept survives a power cut too.
+    if (!execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;", error)) {
+        close();
+        return false;
+    }
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
     return true;
+}
+
+std::optional<qint64> SqliteHistoryStore::queryInteger(const char *sql, QString *error)
+{
+    sqlite3_stmt *query = nullptr;
+    std::optional<qint64> value;
+    if (sqlite3_prepare_v2(m_db, sql, -1, &query, nullptr) == SQLITE_OK) {
+        const int code = sqlite3_step(query);
+        if (code == SQLITE_ROW)
+            value = sqlite3_column_int64(query, 0);
+        else if (code == SQLITE_DONE)
+            value = 0;
+    }
+    if (!value)
+        *error = errorText();
+    sqlite3_finalize(query);
+    return value;
+}
+
+bool SqliteHistoryStore::checkIdentity(QString *error)
+{
+    const std::optional<qint64> mark = queryInteger("PRAGMA application_id", error);
+    if (!mark)
+        return false;
+    if (*mark != 0 && *mark != kApplicationId) {
+        *error = QStringLiteral("not a Tarnel history (it is marked as another program's)");
+        return false;
+    }
+    // Exactly the columns this store writes; a table of another form under the same name is
+    // another program's.
+    const std::optional<qint64> columns = queryInteger(
+        "SELECT count(*) FROM pragma_table_info('history') WHERE name IN ('id', 'position', 'record')", error);
+    const std::optional<qint64> allColumns =
+        columns ? queryInteger("SELECT count(*) FROM pragma_table_info('history')", error) : std::nullopt;
+    if (!allColumns)
+        return false;
+    if (*columns != 3 || *allColumns != 3) {
+        *error = *mark == kApplicationId ? QStringLiteral("its history table is missing")
+                                         : QStringLiteral("not a Tarnel history");
+        return false;
+    }
+    if (*mark == 0) {
+        // Written before files were marked: the table says it is ours. Marked now, so that
+        // a file that later loses the table is told from a foreign one. A busy file is marked
+        // on a later start.
+        const QByteArray adopt = QStringLiteral("PRAGMA application_id=%1; PRAGMA user_version=%2;")
+                                     .arg(kApplicationId)
+                                     .arg(kSchemaVersion)
+                                     .toUtf8();
+        QString failure;
+        if (execute(adopt.constData(), &failure))
+            qCInfo(lcPlatform).noquote() << "history database" << m_filePath << "was marked as a Tarnel history";
+        else
+            qCWarning(lcPlatform).noquote() << "history database could not be marked yet:" << failure;
+    }
+    return true;
+}
+
+// A log beside an empty or new file belongs to no history in it: SQLite would apply it (making
+// the file another database) or delete it. It is kept aside instead, with its index.
+void SqliteHistoryStore::setAsideLogBesideAFreshFile()
+{
+    const QString log = m_filePath + kLogSuffix;
+    struct stat st {};
+    if (::lstat(encoded(log).constData(), &st) != 0)
+        return;
+    const QString aside = stampedName(m_filePath);
+    ::rename(encoded(log).constData(), encoded(aside + kLogSuffix).constData());
+    ::rename(encoded(m_filePath + kIndexSuffix).constData(), encoded(aside + kIndexSuffix).constData());
+    qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "is empty but had a log beside it; the log"
+                                    << "was moved to" << aside + kLogSuffix;
 }
 
 void SqliteHistoryStore::close()
@@ -206,6 +299,9 @@ StoredHistory SqliteHistoryStore::read()
 // its account; the file goes aside and a fresh one takes its place for the writes to come.
 StoredHistory SqliteHistoryStore::startAfresh(StoredHistory stored, const QString &problem)
 {
+    // Set aside as it was found: closing must not fold the log into the damaged file.
+    if (m_db)
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     close();
     setAside(problem);
     stored.complete = false;
@@ -216,8 +312,10 @@ StoredHistory SqliteHistoryStore::startAfresh(StoredHistory stored, const QStrin
     return stored;
 }
 
-// The damaged file and its log are kept under another name, owner-only, so that nothing the
-// user had is destroyed by the fresh file that replaces them.
+// The damaged or foreign file, its log and the log's index are kept together under another
+// name, owner-only, so that nothing the user had is destroyed by the fresh file that replaces
+// them. Whatever is at the path is moved, never followed: a link is set aside as a link and what
+// it points at is left alone.
 void SqliteHistoryStore::setAside(const QString &reason)
 {
     const QString aside = stampedName(m_filePath);
@@ -226,9 +324,16 @@ void SqliteHistoryStore::setAside(const QString &reason)
                                         << ") and could not be moved aside:" << std::strerror(errno);
         return;
     }
-    ::chmod(encoded(aside).constData(), S_IRUSR | S_IWUSR);
-    ::rename(encoded(m_filePath + QStringLiteral("-wal")).constData(), encoded(aside + QStringLiteral("-wal")).constData());
-    ::unlink(encoded(m_filePath + QStringLiteral("-shm")).constData());
+    PrivateFiles::restrictToOwner(aside);
+    // An empty log holds nothing, and its index is always rebuilt from the log.
+    struct stat log {};
+    const bool hasLog = ::lstat(encoded(m_filePath + kLogSuffix).constData(), &log) == 0 && log.st_size > 0;
+    for (const QString &suffix : {kLogSuffix, kIndexSuffix}) {
+        if (!hasLog)
+            ::unlink(encoded(m_filePath + suffix).constData());
+        else if (::rename(encoded(m_filePath + suffix).constData(), encoded(aside + suffix).constData()) == 0)
+            PrivateFiles::restrictToOwner(aside + suffix);
+    }
     qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "is unreadable (" << reason
                                     << "); it was moved to" << aside << "and a fresh one was started";
 }
@@ -251,7 +356,7 @@ bool SqliteHistoryStore::keepCopy(const QString &reason)
         qCWarning(lcPlatform).noquote() << "history database could not be copied aside:" << error;
         return false;
     }
-    ::chmod(target.constData(), S_IRUSR | S_IWUSR);
+    PrivateFiles::restrictToOwner(copy);
     qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "holds" << reason << "; a copy was kept in"
                                     << copy;
     return true;
@@ -335,5 +440,5 @@ std::optional<qint64> SqliteHistoryStore::availableBytes() const
 
 std::unique_ptr<HistoryStore> SqliteHistoryStore::openConnection() const
 {
-    return std::make_unique<SqliteHistoryStore>(m_filePath);
+    return std::make_unique<SqliteHistoryStore>(m_filePath, m_busyTimeout);
 }

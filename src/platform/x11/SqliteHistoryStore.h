@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <chrono>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -16,7 +18,18 @@ struct sqlite3_stmt;
 class SqliteHistoryStore : public HistoryStore
 {
 public:
-    explicit SqliteHistoryStore(QString filePath);
+    // Another connection (another program, or a second start) may hold the write lock for one
+    // transaction; a 31 MB row takes well under this long. A write still waiting then fails and
+    // the writer tries it again later.
+    static constexpr std::chrono::milliseconds kBusyTimeout{10'000};
+
+    // Marks a database as a Tarnel history (PRAGMA application_id, "Trnl"), and the form of its
+    // rows (PRAGMA user_version). A file that carries another mark, or none and not the history
+    // table either, is another program's and is never written into.
+    static constexpr qint32 kApplicationId = 0x54726e6c;
+    static constexpr qint32 kSchemaVersion = 1;
+
+    explicit SqliteHistoryStore(QString filePath, std::chrono::milliseconds busyTimeout = kBusyTimeout);
     ~SqliteHistoryStore() override;
     SqliteHistoryStore(const SqliteHistoryStore &) = delete;
     SqliteHistoryStore &operator=(const SqliteHistoryStore &) = delete;
@@ -33,6 +46,10 @@ public:
 
 private:
     bool open(QString *error);
+    // False, with the reason, when the open file is not a Tarnel history that may be written.
+    bool checkIdentity(QString *error);
+    std::optional<qint64> queryInteger(const char *sql, QString *error);
+    void setAsideLogBesideAFreshFile();
     void close();
     bool execute(const char *sql, QString *error);
     sqlite3_stmt *statement(sqlite3_stmt *&cached, const char *sql);
@@ -43,6 +60,7 @@ private:
     QString errorText() const;
 
     QString m_filePath;
+    std::chrono::milliseconds m_busyTimeout;
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_upsert = nullptr;
     sqlite3_stmt *m_move = nullptr;
