@@ -352,5 +352,77 @@ TEST_F(X11PasteboardTest, AnOversizedCopyIsPassedOverAndReported)
     }
 }
 
+// A program offering an absurd list of types (broken, or out to stall clipboard tools) is
+// read within the fetch's deadline: the reader keeps working and the copies after it count.
+TEST_F(X11PasteboardTest, AnOwnerOfferingAHugeListOfTypesIsReadWithinTheDeadline)
+{
+    X11Pasteboard::Limits limits;
+    limits.fetchDeadline = 2000ms;
+    for (const int extra : {100'000, 1'000'000}) {
+        startPasteboard(limits);
+        const qint64 before = m_pasteboard->changeCount();
+        auto *owner = new QProcess;
+        m_processes.append(owner);
+        owner->start(QStringLiteral(TARNEL_PLATFORM_HELPER),
+                     {"offer", "--extra-targets", QString::number(extra), "UTF8_STRING", file("wide.txt", "wide offer")});
+        ASSERT_TRUE(owner->waitForStarted());
+        ASSERT_TRUE(waitForOutput(*owner, "owning")) << extra;
+        QElapsedTimer clock;
+        clock.start();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_pasteboard->changeCount() > before; }, 30000)) << extra;
+        EXPECT_LT(clock.elapsed(), limits.fetchDeadline.count() + 1000) << extra;
+        // Its own text comes first in its list, so it is among the types read.
+        EXPECT_EQ(m_pasteboard->content().text, QStringLiteral("wide offer")) << extra;
+        EXPECT_LT(m_pasteboard->content().targets.size(), 10'000) << extra;
+        EXPECT_EQ(countOnceTextArrives(QByteArray("after ") + QByteArray::number(extra)), before + 2) << extra;
+    }
+}
+
+TEST_F(X11PasteboardTest, QuittingWhileAnOwnersTypesAreReadWaitsAtMostASecond)
+{
+    auto *owner = new QProcess;
+    m_processes.append(owner);
+    owner->start(QStringLiteral(TARNEL_PLATFORM_HELPER),
+                 {"offer", "--extra-targets", "1000000", "UTF8_STRING", file("wide.txt", "wide offer")});
+    ASSERT_TRUE(owner->waitForStarted());
+    // The list has been handed out: the reader is busy with it.
+    ASSERT_TRUE(waitForOutput(*owner, "listed"));
+    QElapsedTimer clock;
+    clock.start();
+    m_pasteboard.reset();
+    EXPECT_LT(clock.elapsed(), 1500);
+    startPasteboard({});
+}
+
+// A password manager marks the secret it copies; such a copy never leaves the reader, so no
+// history, in memory or on disk, can hold it. The marking is honoured only as written.
+TEST_F(X11PasteboardTest, ACopyMarkedSecretByItsOwnerIsNeverRead)
+{
+    const QByteArray image = png(9, 9);
+    const struct {
+        const char *name;
+        QByteArray hint;
+        QStringList more;
+        PasteboardContent expected;
+    } cases[] = {
+        {"a password", "secret", {"UTF8_STRING", file("password.txt", "hunter2 correct horse")}, {}},
+        {"an image", "secret", {"image/png", file("secret.png", image)}, {}},
+        {"another marking", "public", {"UTF8_STRING", file("shown.txt", "not a secret")}, content("not a secret")},
+    };
+    for (const auto &c : cases) {
+        const qint64 before = m_pasteboard->changeCount();
+        auto *owner = new QProcess;
+        m_processes.append(owner);
+        owner->start(QStringLiteral(TARNEL_PLATFORM_HELPER),
+                     QStringList{"offer", "x-kde-passwordManagerHint", file(QStringLiteral("hint-%1").arg(c.name), c.hint)}
+                         + c.more);
+        ASSERT_TRUE(owner->waitForStarted()) << c.name;
+        ASSERT_EQ(waitForCount(before + 1), before + 1) << c.name;
+        EXPECT_EQ(withoutTargets(m_pasteboard->content()), c.expected) << c.name;
+        EXPECT_FALSE(m_pasteboard->content().incomplete) << c.name;
+        settle();
+    }
+}
+
 } // namespace
 

@@ -8,21 +8,32 @@
 #include <QtGui/qguiapplication_platform.h>
 #include <QImage>
 #include <QMimeData>
-#include <QThread>
 #include <QUrl>
 
 #include <xcb/xcb.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+#include <pthread.h>
 
 #include <sys/eventfd.h>
 #include <unistd.h>
 
 // What the reader thread shares with the pasteboard: the reader itself, the way to stop it,
-// and the range of window ids that Qt's own connection creates.
+// and the range of window ids that Qt's own connection creates. The thread holds it to its end,
+// which may come after the pasteboard is gone.
 struct X11Pasteboard::ReaderState {
     std::unique_ptr<X11SelectionReader> reader;
     std::atomic<bool> stopping{false};
+    // Where fetched content goes; none once the pasteboard is being destroyed.
+    std::mutex deliveryMutex;
+    X11Pasteboard *pasteboard = nullptr;
+    // Set when the reader thread has ended.
+    std::mutex endMutex;
+    std::condition_variable endSignal;
+    bool ended = false;
     // Changes seen whose content the main thread has not published yet.
     std::atomic<int> unpublished{0};
     bool watching = false;
@@ -40,13 +51,26 @@ struct X11Pasteboard::ReaderState {
 
 // Runs on the reader thread until stopped: every foreign change of owner is fetched and handed
 // to the pasteboard on the main thread, in the order the display reported them.
-void X11Pasteboard::readChanges(X11Pasteboard *pasteboard, const std::shared_ptr<ReaderState> &state)
+void X11Pasteboard::readChanges(const std::shared_ptr<ReaderState> &state)
 {
+    ::pthread_setname_np(::pthread_self(), "ClipboardReader");
+    struct EndMark {
+        ReaderState &state;
+        ~EndMark()
+        {
+            std::lock_guard lock(state.endMutex);
+            state.ended = true;
+            state.endSignal.notify_all();
+        }
+    } endMark{*state};
     // Posted to the pasteboard itself: a delivery still queued when it is destroyed is dropped.
-    const auto deliver = [pasteboard](PasteboardContent content) {
-        QMetaObject::invokeMethod(
-            pasteboard, [pasteboard, content = std::move(content)] { pasteboard->fetched(content); },
-            Qt::QueuedConnection);
+    const auto deliver = [&state](PasteboardContent content) {
+        std::lock_guard lock(state->deliveryMutex);
+        if (X11Pasteboard *pasteboard = state->pasteboard) {
+            QMetaObject::invokeMethod(
+                pasteboard, [pasteboard, content = std::move(content)] { pasteboard->fetched(content); },
+                Qt::QueuedConnection);
+        }
     };
     std::atomic<int> &unpublished = state->unpublished;
     X11SelectionReader &reader = *state->reader;
@@ -98,6 +122,7 @@ X11Pasteboard::X11Pasteboard(Limits limits, QObject *parent)
     , m_clipboard(QGuiApplication::clipboard())
     , m_state(std::make_shared<ReaderState>())
 {
+    m_state->pasteboard = this;
     m_state->wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     m_state->reader = std::make_unique<X11SelectionReader>(
         qgetenv("DISPLAY"), X11SelectionReader::Limits{limits.maxBytes, limits.replyTimeout, limits.fetchDeadline},
@@ -124,10 +149,7 @@ X11Pasteboard::X11Pasteboard(Limits limits, QObject *parent)
                 m_content = std::move(*held);
         }
     }
-    m_thread = QThread::create(readChanges, this, m_state);
-    m_thread->setParent(this);
-    m_thread->setObjectName(QStringLiteral("ClipboardReader"));
-    m_thread->start();
+    m_thread = std::thread(readChanges, m_state);
 }
 
 X11Pasteboard::~X11Pasteboard()
@@ -137,7 +159,21 @@ X11Pasteboard::~X11Pasteboard()
         const quint64 one = 1;
         [[maybe_unused]] const ssize_t written = ::write(m_state->wakeFd, &one, sizeof one);
     }
-    m_thread->wait();
+    {
+        std::lock_guard lock(m_state->deliveryMutex);
+        m_state->pasteboard = nullptr;
+    }
+    // Every wait of the reader ends on the wake or by its deadline; this bound is for a reader
+    // stuck where neither reaches, so that quitting (and the history's last write) never hangs.
+    std::unique_lock lock(m_state->endMutex);
+    if (m_state->endSignal.wait_for(lock, kReaderStopLimit, [this] { return m_state->ended; })) {
+        lock.unlock();
+        m_thread.join();
+    } else {
+        lock.unlock();
+        qCWarning(lcPlatform) << "the clipboard reader did not stop in time; left to end with the process";
+        m_thread.detach();
+    }
 }
 
 bool X11Pasteboard::reoffersContent() const

@@ -7,9 +7,9 @@
 
 #include <chrono>
 #include <memory>
+#include <thread>
 
 class QMimeData;
-class QThread;
 class X11SelectionReader;
 
 // The CLIPBOARD selection of the X display.
@@ -37,6 +37,9 @@ public:
     static constexpr std::chrono::milliseconds kFetchDeadline{8000};
     // How long the start may wait for what a re-offering clipboard holds already.
     static constexpr std::chrono::milliseconds kStartReadDeadline{1000};
+    // How long quitting waits for the reader thread to stop; one still stuck then is left to
+    // end with the process.
+    static constexpr std::chrono::milliseconds kReaderStopLimit{1000};
 
     struct Limits {
         qint64 maxBytes = kMaxRepresentationBytes;
@@ -61,7 +64,7 @@ public:
 
 private:
     struct ReaderState;
-    static void readChanges(X11Pasteboard *pasteboard, const std::shared_ptr<ReaderState> &state);
+    static void readChanges(const std::shared_ptr<ReaderState> &state);
     void fetched(const PasteboardContent &content);
     qint64 write(QMimeData *mime, PasteboardContent content);
     void publish(PasteboardContent content);
@@ -70,5 +73,5 @@ private:
     qint64 m_changeCount = 0;
     PasteboardContent m_content;
     std::shared_ptr<ReaderState> m_state;
-    QThread *m_thread = nullptr;
+    std::thread m_thread;
 };

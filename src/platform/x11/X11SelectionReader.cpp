@@ -3,10 +3,12 @@
 #include "core/Logging.h"
 
 #include <QHostInfo>
+#include <QSet>
 #include <QStringDecoder>
 #include <QUrl>
 
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
 #include <xcb/xfixes.h>
 
 #include <algorithm>
@@ -28,6 +30,10 @@ const QByteArray kUriList = QByteArrayLiteral("text/uri-list");
 const QByteArray kUtf8Targets[] = {QByteArrayLiteral("UTF8_STRING"), QByteArrayLiteral("text/plain;charset=utf-8"),
                                    QByteArrayLiteral("text/plain")};
 const QByteArray kLatin1Target = QByteArrayLiteral("STRING");
+const QByteArray kSecretHint = QByteArrayLiteral("secret");
+// Names learnt from owners' lists are remembered up to this many, then learnt afresh, so that
+// owners offering ever new names cannot grow the reader without bound.
+constexpr qsizetype kMaxRememberedNames = 8 * X11SelectionReader::kMaxTargets;
 
 struct EventDeleter {
     void operator()(xcb_generic_event_t *event) const { std::free(event); }
@@ -258,6 +264,11 @@ public:
             m_content.targets.append(QString::fromLatin1(target));
         if (targets->isEmpty())
             return m_content;
+        const std::optional<bool> secret = isMarkedSecret(*targets);
+        if (!secret)
+            return stopped();
+        if (*secret)
+            return m_content;
         if (!readFiles(*targets))
             return stopped();
         if (!m_content.filePaths.isEmpty())
@@ -283,7 +294,7 @@ private:
         // Some owners label the list with the TARGETS atom instead of ATOM; the content is the same.
         const bool atomList = transfer.type == XCB_ATOM_ATOM || transfer.type == m_reader.atom("TARGETS");
         if (transfer.outcome == Outcome::Delivered && atomList) {
-            QList<quint32> atoms(transfer.data.size() / 4);
+            QList<quint32> atoms(std::min(transfer.data.size() / 4, kMaxTargets));
             std::memcpy(atoms.data(), transfer.data.constData(), std::size_t(atoms.size()) * 4);
             return namesOf(atoms);
         }
@@ -293,29 +304,71 @@ private:
         return QList<QByteArray>();
     }
 
-    QList<QByteArray> namesOf(const QList<quint32> &atoms)
+    // The names of the atoms; nothing when the fetch ends before the display has told them all.
+    std::optional<QList<QByteArray>> namesOf(const QList<quint32> &atoms)
     {
+        QHash<quint32, QByteArray> &known = m_reader.m_atomNames;
+        if (known.size() + atoms.size() > kMaxRememberedNames) {
+            known.clear();
+            m_reader.m_atoms.clear();
+        }
         // Names are asked for all at once so the round trips overlap.
-        QList<xcb_get_atom_name_cookie_t> cookies;
-        QList<quint32> unknown;
+        QSet<quint32> asked;
+        QList<std::pair<quint32, xcb_get_atom_name_cookie_t>> pending;
         for (const quint32 value : atoms) {
-            if (!m_reader.m_atomNames.contains(value) && !unknown.contains(value)) {
-                unknown.append(value);
-                cookies.append(xcb_get_atom_name(m_connection, value));
+            if (!known.contains(value) && !asked.contains(value)) {
+                asked.insert(value);
+                pending.append({value, xcb_get_atom_name(m_connection, value)});
             }
         }
-        for (qsizetype i = 0; i < unknown.size(); ++i) {
-            Reply<xcb_get_atom_name_reply_t> reply(xcb_get_atom_name_reply(m_connection, cookies[i], nullptr));
-            if (reply) {
-                const QByteArray name(xcb_get_atom_name_name(reply.reply), xcb_get_atom_name_name_length(reply.reply));
-                m_reader.m_atomNames.insert(unknown[i], name);
-                m_reader.m_atoms.insert(name, unknown[i]);
+        xcb_flush(m_connection);
+        qsizetype answered = 0;
+        while (answered < pending.size()) {
+            const auto &[value, cookie] = pending.at(answered);
+            void *raw = nullptr;
+            xcb_generic_error_t *error = nullptr;
+            if (xcb_poll_for_reply(m_connection, cookie.sequence, &raw, &error)) {
+                std::free(error);
+                if (raw) {
+                    Reply<xcb_get_atom_name_reply_t> reply(static_cast<xcb_get_atom_name_reply_t *>(raw));
+                    const QByteArray name(xcb_get_atom_name_name(reply.reply), xcb_get_atom_name_name_length(reply.reply));
+                    known.insert(value, name);
+                    m_reader.m_atoms.insert(name, value);
+                }
+                ++answered;
+                continue;
             }
+            // The names count against the fetch's deadline like any answer of the owner.
+            const auto now = Clock::now();
+            if (xcb_connection_has_error(m_connection) || now >= m_deadline || m_stopping()) {
+                m_stopped = m_stopping();
+                for (qsizetype i = answered; i < pending.size(); ++i)
+                    xcb_discard_reply(m_connection, pending.at(i).second.sequence);
+                if (!m_stopped) {
+                    m_content.incomplete = true;
+                    qCWarning(lcPlatform) << "the names of the clipboard's types did not come in time; gave up";
+                }
+                return std::nullopt;
+            }
+            m_reader.sleepOnConnection(std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - now) + 1ms);
         }
         QList<QByteArray> names;
+        names.reserve(atoms.size());
         for (const quint32 value : atoms)
-            names.append(m_reader.atomName(value));
+            names.append(known.value(value));
         return names;
+    }
+
+    // Whether the owner marks its copy as a secret; nothing when the fetch ends.
+    std::optional<bool> isMarkedSecret(const QList<QByteArray> &targets)
+    {
+        const QByteArray hint(kPasswordManagerHint);
+        if (!targets.contains(hint))
+            return false;
+        const Transfer t = convert(m_reader.atom(hint));
+        if (!settle(t, hint))
+            return std::nullopt;
+        return t.outcome == Outcome::Delivered && t.data.trimmed() == kSecretHint;
     }
 
     // Each read returns false when the fetch ends.

@@ -21,7 +21,8 @@ struct xcb_connection_t;
 // conventions refuses a request meant for its predecessor. Each wait is bounded: an owner that
 // does not answer a request within the reply timeout is given up, and a whole fetch ends by its
 // deadline, or shortly after a newer owner took over. Representations larger than the size cap
-// are passed over without being loaded; only their type is reported.
+// are passed over without being loaded; only their type is reported. A copy that its owner
+// marks as a password manager's secret is not read at all: only its types are reported.
 class X11SelectionReader
 {
 public:
@@ -37,6 +38,11 @@ public:
     };
     // A fetch still waiting on an owner that has been replaced gives up after this long.
     static constexpr std::chrono::milliseconds kReplacedOwnerGrace{250};
+    // Types read from an owner's list; a real program offers a few dozen, and the ones Tarnel
+    // reads come early. A longer list (a broken or hostile owner) is cut here.
+    static constexpr qsizetype kMaxTargets = 4096;
+    // Password managers offer this type, holding "secret", beside the secret they copy.
+    static constexpr char kPasswordManagerHint[] = "x-kde-passwordManagerHint";
 
     // wakeFd, when given, ends every wait as soon as it becomes readable (to stop the reader).
     X11SelectionReader(QByteArray displayName, Limits limits, int wakeFd = -1);
