@@ -3,6 +3,7 @@
 #include "core/Logging.h"
 #include "core/ClipboardImageStore.h"
 #include "engine/ClipboardModel.h"
+#include "engine/HistoryWriter.h"
 #include "engine/TarnelMigration.h"
 #include "platform/ScreenTextCapture.h"
 #include "platform/ScreenshotFolderMonitor.h"
@@ -45,6 +46,10 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <chrono>
+#include <utility>
 
 #include <vector>
 
@@ -85,6 +90,32 @@ void showAlert(const QString &message, const QString &informativeText)
     box.exec();
 }
 
+// A quit waits this often to see whether the clipboard reader is done.
+constexpr std::chrono::milliseconds kQuitSettleInterval{20};
+// How long an instance asked to quit by a newer one may take: the copy the reader is still
+// fetching, the history's last write, and the reader's stop.
+constexpr std::chrono::milliseconds kAskedInstanceQuitWait =
+    X11Pasteboard::kFetchDeadline + HistoryWriter::kQuitFlushLimit + X11Pasteboard::kReaderStopLimit + std::chrono::seconds(2);
+
+// Quits once the clipboard reader has handed over the copy it may be fetching, so a copy made
+// just before a quit request is kept like any other; the reader's fetch deadline bounds the wait.
+// The quit itself is queued behind the model's handling of that copy.
+void quitOnceCopiesAreIn(const X11Pasteboard &pasteboard)
+{
+    static bool quitting = false;
+    if (std::exchange(quitting, true))
+        return;
+    const auto deadline = std::chrono::steady_clock::now() + X11Pasteboard::kFetchDeadline;
+    auto *timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, qApp, [&pasteboard, timer, deadline] {
+        if (pasteboard.isFetching() && std::chrono::steady_clock::now() < deadline)
+            return;
+        timer->stop();
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    });
+    timer->start(kQuitSettleInterval);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -104,13 +135,17 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     PanelStyle::installApplicationFont();
 
+    // Made before the services and so ended after them: the lock is held, and a newer instance
+    // kept waiting, until the history's last write is done.
+    LinuxInstanceLock::Options lockOptions;
+    lockOptions.quitWait = kAskedInstanceQuitWait;
+    LinuxInstanceLock lock(lockOptions);
     Desktop desktop;
     L10n::setLanguageReader([&desktop] { return desktop.settings.textValue(QString::fromLatin1(kAppLanguageSettingKey)); });
     QObject::connect(&desktop.permissions, &Permissions::explanationRequested, &app, [&desktop](Permissions::Kind kind) {
         PermissionExplanation::show(kind, desktop.permissions.waylandSession());
     });
 
-    LinuxInstanceLock lock;
     AppDelegate::StartSteps steps;
     steps.runMigration = [&desktop] {
         const LinuxSettingsStore earlier(LinuxSettingsStore::earlierProductPath(), LinuxSettingsStore::Access::ReadOnly);
@@ -235,11 +270,12 @@ int main(int argc, char *argv[])
     // A logout quits as any other request does: the model's destruction at the end of main
     // lets the history writer commit what is still waiting.
     TerminationRequest termination;
-    QObject::connect(&termination, &TerminationRequest::requested, &app, &QApplication::quit);
+    QObject::connect(&termination, &TerminationRequest::requested, &app,
+                     [&desktop] { quitOnceCopiesAreIn(desktop.pasteboard); });
     AppDelegate delegate(lock, std::move(steps));
-    QObject::connect(&delegate, &AppDelegate::quitRequested, &app, [] {
+    QObject::connect(&delegate, &AppDelegate::quitRequested, &app, [&desktop] {
         qCInfo(lcShell) << "A newer Tarnel started: quitting";
-        QApplication::quit();
+        quitOnceCopiesAreIn(desktop.pasteboard);
     });
     delegate.applicationDidFinishLaunching();
     return app.exec();

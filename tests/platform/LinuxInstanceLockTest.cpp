@@ -72,6 +72,7 @@ protected:
         o.otherServerNames = {};
         o.executable = identity;
         o.forceQuitDelay = kShortDelay;
+        o.quitWait = 2 * kShortDelay;
         o.lockWait = 1000ms;
         return o;
     }
@@ -205,6 +206,43 @@ TEST_F(InstanceFixture, AStubbornInstanceOfTarnelsExecutableIsKilledAfterTheGrac
     LinuxInstanceLock later(options(m_helper));
     later.start({});
     EXPECT_TRUE(QTest::qWaitFor([&] { return asked == 1; }));
+}
+
+// The old instance answers and then takes its time (its last history write, say): it is
+// waited for, and it ends of its own accord.
+TEST_F(InstanceFixture, AnInstanceThatAnswersIsGivenTheTimeItsLastWritesTake)
+{
+    QProcess *old = startInstance("slow", m_helper);
+    LinuxInstanceLock::Options o = options(m_helper);
+    o.quitWait = 20s;
+    LinuxInstanceLock lock(o);
+    bool ready = false;
+    lock.start([&] { ready = true; });
+    EXPECT_TRUE(waitForLine(old, "asked"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ready; }, 15000));
+    EXPECT_TRUE(finished(old));
+    EXPECT_EQ(old->exitStatus(), QProcess::NormalExit);
+    EXPECT_TRUE(old->readAllStandardOutput().contains("done"));
+}
+
+// Stopped (or hung) after it answered, an instance no longer answers when asked again, and
+// is not waited for any longer.
+TEST_F(InstanceFixture, AnInstanceThatStopsAnsweringIsKilledWithoutTheLongWait)
+{
+    QProcess *old = startInstance("stubborn", m_helper);
+    LinuxInstanceLock::Options o = options(m_helper);
+    o.quitWait = 60s;
+    LinuxInstanceLock lock(o);
+    bool ready = false;
+    lock.start([&] { ready = true; });
+    ASSERT_TRUE(waitForLine(old, "asked"));
+    ::kill(pid_t(old->processId()), SIGSTOP);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ready; }, 15000));
+    EXPECT_LT(clock.elapsed(), 10000);
+    EXPECT_TRUE(finished(old));
+    EXPECT_EQ(old->exitStatus(), QProcess::CrashExit);
 }
 
 TEST_F(InstanceFixture, AStubbornProcessOfAnotherExecutableIsNeverKilledAndTheNewOneGivesWay)

@@ -3,9 +3,11 @@
 #include "core/Logging.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QThread>
 #include <QTimer>
 
 #include <cerrno>
@@ -20,6 +22,8 @@
 namespace {
 
 const QByteArray kQuitMessage = QByteArrayLiteral("quit\n");
+// The answer of an instance that received the request and is on its way out.
+const QByteArray kQuitAnswer = QByteArrayLiteral("quitting\n");
 // A quit request is one short line; anything longer is not ours.
 constexpr qint64 kMaxMessageBytes = 64;
 const QString kDeletedSuffix = QStringLiteral(" (deleted)");
@@ -47,6 +51,12 @@ LinuxInstanceLock::LinuxInstanceLock(Options options, QObject *parent)
 
 LinuxInstanceLock::~LinuxInstanceLock()
 {
+    // The socket goes first: once the lock is free, the next instance listens on the same name,
+    // and a server closed after that would remove the next one's socket file.
+    if (m_serverThread) {
+        m_serverThread->quit();
+        m_serverThread->wait();
+    }
     if (m_lockFd >= 0)
         ::close(m_lockFd);
 }
@@ -98,7 +108,7 @@ bool LinuxInstanceLock::runsExecutable(pid_t pid, const ExecutableIdentity &exec
     return identity->path.endsWith(kDeletedSuffix) && identity->path.chopped(kDeletedSuffix.size()) == executable.path;
 }
 
-std::optional<pid_t> LinuxInstanceLock::askToQuit(const QString &serverName) const
+std::optional<LinuxInstanceLock::Answer> LinuxInstanceLock::askToQuit(const QString &serverName) const
 {
     QLocalSocket socket;
     socket.connectToServer(serverName);
@@ -111,8 +121,19 @@ std::optional<pid_t> LinuxInstanceLock::askToQuit(const QString &serverName) con
         && peer.pid > 0 && peer.uid == ::getuid();
     socket.write(kQuitMessage);
     socket.waitForBytesWritten(int(kAskTimeout.count()));
-    socket.disconnectFromServer();
-    return known ? peer.pid : 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (!socket.canReadLine() && clock.elapsed() < kAnswerTimeout.count()
+           && socket.waitForReadyRead(int(kAnswerTimeout.count() - clock.elapsed()))) {
+    }
+    const bool answered = socket.canReadLine() && socket.readLine(kMaxMessageBytes) == kQuitAnswer;
+    socket.abort();
+    return Answer{known ? peer.pid : 0, answered};
+}
+
+bool LinuxInstanceLock::isOurs(pid_t pid) const
+{
+    return pid > 0 && m_identity && runsExecutable(pid, *m_identity);
 }
 
 void LinuxInstanceLock::start(std::function<void()> onReady)
@@ -120,6 +141,7 @@ void LinuxInstanceLock::start(std::function<void()> onReady)
     if (m_started)
         return;
     m_started = true;
+    m_onReady = std::move(onReady);
 
     QString lockPath = m_options.lockFilePath;
     if (lockPath.isEmpty()) {
@@ -131,27 +153,79 @@ void LinuxInstanceLock::start(std::function<void()> onReady)
         qCWarning(lcPlatform) << "instance lock file could not be opened; two starts at once may both run:"
                               << lockPath << std::strerror(errno);
 
-    QList<pid_t> asked;
+    const Clock::time_point now = Clock::now();
     for (const QString &name : QStringList{m_options.serverName} + m_options.otherServerNames) {
-        if (const auto pid = askToQuit(name)) {
-            qCInfo(lcPlatform).noquote() << "asked the running instance at" << name << "to quit";
-            if (*pid > 0 && *pid != ::getpid())
-                asked.append(*pid);
-            else if (*pid == 0)
-                asked.append(0); // someone listens, though the kernel would not say who
-        }
+        const std::optional<Answer> answer = askToQuit(name);
+        if (!answer)
+            continue;
+        qCInfo(lcPlatform).noquote() << "asked the running instance at" << name << "to quit"
+                                     << (answer->answered ? "; it is quitting" : "; it did not answer");
+        // This very process may listen on the name too (a test runs two locks side by side).
+        if (answer->pid == ::getpid())
+            continue;
+        Asked asked{answer->pid, answer->answered, now + m_options.forceQuitDelay, now + kAnswerCheckInterval, false};
+        // One that answered may be finishing its last writes: it gets as long as they may take.
+        if (answer->answered && isOurs(answer->pid))
+            asked.killAt = now + m_options.quitWait;
+        m_asked.append(asked);
     }
-    if (asked.isEmpty() && tryLock()) {
-        listen();
-        if (onReady)
-            onReady();
+    if (m_asked.isEmpty() && tryLock()) {
+        becomeReady();
         return;
     }
-    const auto grace = asked.isEmpty() ? std::chrono::milliseconds(0) : m_options.forceQuitDelay;
-    QTimer::singleShot(grace, this, [this, asked, onReady = std::move(onReady)]() mutable {
-        forceQuit(asked);
-        waitForLock(std::chrono::steady_clock::now() + m_options.lockWait, std::move(onReady));
-    });
+    waitStep();
+}
+
+void LinuxInstanceLock::waitStep()
+{
+    if (tryLock()) {
+        becomeReady();
+        return;
+    }
+    const Clock::time_point now = Clock::now();
+    bool waiting = false;
+    for (Asked &asked : m_asked) {
+        if (asked.done)
+            continue;
+        if (!isOurs(asked.pid)) {
+            // Ended, or not Tarnel (never killed): waited for only during the grace.
+            asked.done = asked.pid > 0 && asked.answered ? true : now >= asked.killAt;
+            waiting = waiting || !asked.done;
+            continue;
+        }
+        if (asked.answered && now >= asked.nextCheck) {
+            asked.nextCheck = now + kAnswerCheckInterval;
+            const std::optional<Answer> again = askToQuit(m_options.serverName);
+            // Connected, yet silent: stopped or hung, it will not finish anything. (Nobody
+            // listening means it is closing down.)
+            if (again && again->pid == asked.pid && !again->answered) {
+                qCWarning(lcPlatform) << "instance" << asked.pid << "stopped answering";
+                asked.killAt = now;
+            }
+        }
+        if (now < asked.killAt) {
+            waiting = true;
+            continue;
+        }
+        asked.done = true;
+        // Checked right before the kill, so a process that quit (and whose pid went to some
+        // other program) is never hit.
+        if (!isOurs(asked.pid))
+            continue;
+        if (::kill(asked.pid, SIGKILL) == 0)
+            qCInfo(lcPlatform) << "forced instance" << asked.pid << "to quit";
+        else
+            qCWarning(lcPlatform) << "could not force instance" << asked.pid << "to quit";
+    }
+    if (!waiting && !m_lockDeadline)
+        m_lockDeadline = now + m_options.lockWait;
+    if (m_lockDeadline && now >= *m_lockDeadline) {
+        // Another instance runs and stays: two would overwrite each other's settings and history.
+        qCWarning(lcPlatform) << "another Tarnel instance keeps running; this one ends";
+        Q_EMIT quitRequested();
+        return;
+    }
+    QTimer::singleShot(kLockPollInterval, this, [this] { waitStep(); });
 }
 
 bool LinuxInstanceLock::tryLock()
@@ -160,62 +234,50 @@ bool LinuxInstanceLock::tryLock()
     return m_lockFd < 0 || ::flock(m_lockFd, LOCK_EX | LOCK_NB) == 0;
 }
 
-void LinuxInstanceLock::waitForLock(std::chrono::steady_clock::time_point deadline, std::function<void()> onReady)
+void LinuxInstanceLock::becomeReady()
 {
-    if (tryLock()) {
-        listen();
-        if (onReady)
-            onReady();
-        return;
-    }
-    if (std::chrono::steady_clock::now() >= deadline) {
-        // Another instance runs and stays: two would overwrite each other's settings and history.
-        qCWarning(lcPlatform) << "another Tarnel instance keeps running; this one ends";
-        Q_EMIT quitRequested();
-        return;
-    }
-    QTimer::singleShot(kLockPollInterval, this, [this, deadline, onReady = std::move(onReady)]() mutable {
-        waitForLock(deadline, std::move(onReady));
-    });
-}
-
-void LinuxInstanceLock::forceQuit(const QList<pid_t> &asked)
-{
-    for (const pid_t pid : asked) {
-        // Checked right before the kill, so a process that quit (and whose pid went to some
-        // other program) is never hit.
-        if (pid <= 0 || !m_identity || !runsExecutable(pid, *m_identity))
-            continue;
-        if (::kill(pid, SIGKILL) == 0)
-            qCInfo(lcPlatform) << "forced instance" << pid << "to quit";
-        else
-            qCWarning(lcPlatform) << "could not force instance" << pid << "to quit";
-    }
+    listen();
+    if (const std::function<void()> onReady = std::exchange(m_onReady, nullptr))
+        onReady();
 }
 
 void LinuxInstanceLock::listen()
 {
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(m_options.serverName)) {
+    m_serverThread = new QThread(this);
+    m_serverThread->setObjectName(QStringLiteral("InstanceSocket"));
+    m_serverContext = new QObject;
+    m_serverContext->moveToThread(m_serverThread);
+    connect(m_serverThread, &QThread::finished, m_serverContext, &QObject::deleteLater);
+    m_serverThread->start();
+    // Listening before start() returns: the next instance to start finds this one.
+    QMetaObject::invokeMethod(m_serverContext, [this] { serve(); }, Qt::BlockingQueuedConnection);
+}
+
+// On the socket's thread.
+void LinuxInstanceLock::serve()
+{
+    auto *server = new QLocalServer(m_serverContext);
+    server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server->listen(m_options.serverName)) {
         // The socket of an instance that was killed stays behind; nobody answers on it. (A live
         // Tarnel listener would hold the lock that this instance now holds.)
         QLocalServer::removeServer(m_options.serverName);
-        if (!m_server->listen(m_options.serverName)) {
-            qCWarning(lcPlatform) << "instance socket could not be opened:" << m_server->errorString();
+        if (!server->listen(m_options.serverName)) {
+            qCWarning(lcPlatform) << "instance socket could not be opened:" << server->errorString();
             return;
         }
     }
-    connect(m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+    connect(server, &QLocalServer::newConnection, m_serverContext, [this, server] {
+        while (QLocalSocket *socket = server->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
+            connect(socket, &QLocalSocket::readyRead, m_serverContext, [this, socket] { readRequest(socket); });
             // The request may already be buffered, in which case no further readyRead comes.
             readRequest(socket);
         }
     });
 }
 
+// On the socket's thread.
 void LinuxInstanceLock::readRequest(QLocalSocket *socket)
 {
     if (socket->bytesAvailable() > kMaxMessageBytes) {
@@ -225,7 +287,9 @@ void LinuxInstanceLock::readRequest(QLocalSocket *socket)
     if (!socket->canReadLine())
         return;
     const QByteArray line = socket->readLine(kMaxMessageBytes);
+    if (line == kQuitMessage)
+        socket->write(kQuitAnswer);
     socket->disconnectFromServer();
     if (line == kQuitMessage)
-        Q_EMIT quitRequested();
+        QMetaObject::invokeMethod(this, [this] { Q_EMIT quitRequested(); }, Qt::QueuedConnection);
 }

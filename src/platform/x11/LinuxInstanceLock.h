@@ -10,16 +10,19 @@
 #include <optional>
 #include <sys/types.h>
 
-class QLocalServer;
 class QLocalSocket;
+class QThread;
 
 // One running Tarnel per user, through a local socket in the user's runtime folder.
 //
 // A new instance sends "quit" to whoever listens on the socket names and learns from the
-// socket which process that is. After the grace period, those still running are killed,
-// but only when their executable is positively Tarnel's (the same file, or the same path
-// whose file an update replaced). A process whose executable cannot be read is never a
-// match, and nothing is ever matched by name.
+// socket which process that is. An instance answers the request at once, from a thread of its
+// own, and keeps answering while it finishes its last writes; the new instance waits for it as
+// long as those writes may take, asking again now and then. Only an instance that does not
+// answer (hung, stopped), or that is still there when that wait is over, is killed, and only
+// when its executable is positively Tarnel's (the same file, or the same path whose file an
+// update replaced). A process whose executable cannot be read is never a match, and nothing
+// is ever matched by name.
 //
 // The socket alone cannot decide between two instances started in the same moment (both
 // find nobody listening, both listen). An advisory lock on a file next to the socket does:
@@ -31,10 +34,18 @@ class LinuxInstanceLock : public InstanceLock
     Q_OBJECT
 
 public:
+    // An instance that does not answer a quit request is killed after this grace.
     static constexpr std::chrono::milliseconds kForceQuitDelay{400};
     // Bound on each blocking step of asking a running instance (connect, send).
     static constexpr std::chrono::milliseconds kAskTimeout{100};
-    // How long a new instance waits for the lock after the grace period.
+    // How long an instance that received the request may take to answer it.
+    static constexpr std::chrono::milliseconds kAnswerTimeout{1000};
+    // How often an instance that is quitting is asked again whether it still answers.
+    static constexpr std::chrono::milliseconds kAnswerCheckInterval{1000};
+    // How long an instance that answered may take to end; the program passes the bound of
+    // its own last writes.
+    static constexpr std::chrono::milliseconds kQuitWait{30000};
+    // How long a new instance waits for the lock once the others ended or were made to.
     static constexpr std::chrono::milliseconds kLockWait{2000};
     static constexpr std::chrono::milliseconds kLockPollInterval{20};
 
@@ -46,6 +57,7 @@ public:
         // The executable whose processes count as Tarnel; empty means this process's own.
         QString executable;
         std::chrono::milliseconds forceQuitDelay = kForceQuitDelay;
+        std::chrono::milliseconds quitWait = kQuitWait;
         std::chrono::milliseconds lockWait = kLockWait;
         // The lock file; empty means the server name's path plus ".lock".
         QString lockFilePath;
@@ -74,17 +86,39 @@ public:
     static bool runsExecutable(pid_t pid, const ExecutableIdentity &executable);
 
 private:
-    // The process listening on the name, once asked; nothing when nobody listens.
-    std::optional<pid_t> askToQuit(const QString &serverName) const;
-    void forceQuit(const QList<pid_t> &asked);
+    using Clock = std::chrono::steady_clock;
+    // Who listened on a name when asked, and whether it answered.
+    struct Answer {
+        pid_t pid = 0; // 0 when the kernel would not say
+        bool answered = false;
+    };
+    // An instance asked to quit, until it ended, was killed or its grace ran out.
+    struct Asked {
+        pid_t pid = 0;
+        bool answered = false;
+        Clock::time_point killAt;
+        Clock::time_point nextCheck;
+        bool done = false;
+    };
+    // Nothing when nobody listens on the name.
+    std::optional<Answer> askToQuit(const QString &serverName) const;
+    bool isOurs(pid_t pid) const;
     bool tryLock();
-    void waitForLock(std::chrono::steady_clock::time_point deadline, std::function<void()> onReady);
+    void waitStep();
+    void becomeReady();
     void listen();
+    void serve();
     void readRequest(QLocalSocket *socket);
 
     Options m_options;
     std::optional<ExecutableIdentity> m_identity;
-    QLocalServer *m_server = nullptr;
+    // The socket is served on a thread of its own, so that an instance answers also while its
+    // main thread finishes the last writes on the way out.
+    QThread *m_serverThread = nullptr;
+    QObject *m_serverContext = nullptr;
     int m_lockFd = -1;
     bool m_started = false;
+    std::function<void()> m_onReady;
+    QList<Asked> m_asked;
+    std::optional<Clock::time_point> m_lockDeadline;
 };

@@ -17,10 +17,10 @@ int s_pair[2] = {-1, -1};
 
 } // namespace
 
-void TerminationRequest::onSignal(int)
+void TerminationRequest::onSignal(int signal)
 {
     const int saved = errno;
-    const char byte = 1;
+    const auto byte = static_cast<unsigned char>(signal);
     [[maybe_unused]] const ssize_t written = ::write(s_pair[0], &byte, 1);
     errno = saved;
 }
@@ -29,27 +29,37 @@ TerminationRequest::TerminationRequest(QObject *parent)
     : QObject(parent)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, s_pair) != 0) {
-        qCWarning(lcPlatform) << "SIGTERM cannot be handled; a logout ends Tarnel at once";
+        qCWarning(lcPlatform) << "termination signals cannot be handled; a logout or Ctrl+C ends Tarnel at once";
         return;
     }
     m_notifier = new QSocketNotifier(s_pair[1], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
-        char byte = 0;
-        while (::read(s_pair[1], &byte, 1) > 0) {
-        }
-        qCInfo(lcPlatform) << "SIGTERM received: quitting";
+        unsigned char byte = 0;
+        int signal = 0;
+        while (::read(s_pair[1], &byte, 1) > 0)
+            signal = byte;
+        const char *name = ::sigabbrev_np(signal);
+        qCInfo(lcPlatform).noquote() << QStringLiteral("SIG%1 received: quitting").arg(QLatin1String(name ? name : "?"));
         Q_EMIT requested();
     });
     struct sigaction action {};
     action.sa_handler = &TerminationRequest::onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
+    for (const int signal : kSignals) {
+        // A signal ignored from the start stays ignored: started with nohup, Tarnel is meant to
+        // outlive its terminal.
+        struct sigaction inherited {};
+        if (::sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN)
+            continue;
+        ::sigaction(signal, &action, nullptr);
+    }
 }
 
 TerminationRequest::~TerminationRequest()
 {
-    ::signal(SIGTERM, SIG_DFL);
+    for (const int signal : kSignals)
+        ::signal(signal, SIG_DFL);
     delete m_notifier;
     m_notifier = nullptr;
     for (int &fd : s_pair) {
