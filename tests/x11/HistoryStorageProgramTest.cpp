@@ -301,4 +301,31 @@ TEST(HistoryStorageProgram, ACopyMadeWhileAnotherProgramHoldsTheHistoryIsWritten
     removeHistory();
 }
 
+TEST(HistoryStorageProgram, ACopyThatCouldNotBeWrittenIsWrittenAtQuitOnceTheLockIsGone)
+{
+    removeHistory();
+    writeStartSettings();
+    {
+        Program tarnel(tarnelBinary());
+        ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+        Copier copier;
+        ASSERT_TRUE(copier.copy("before the lock"));
+        ASSERT_TRUE(waitForStored(1)) << tarnel.errorOutput().constData();
+        {
+            RawDatabase holder(historyPath());
+            ASSERT_TRUE(holder.exec("BEGIN EXCLUSIVE"));
+            ASSERT_TRUE(copier.copy("copied just before quitting"));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return tarnel.errorOutput().contains("History could not be written"); },
+                                        int(SqliteHistoryStore::kBusyTimeout.count()) + 20000))
+                << tarnel.errorOutput().constData();
+            holder.exec("ROLLBACK");
+        }
+        // A logout at once: the program's last try writes it.
+        tarnel.process().terminate();
+        ASSERT_TRUE(tarnel.process().waitForFinished(30000));
+    }
+    EXPECT_EQ(stored().texts, (QStringList{"copied just before quitting", "before the lock"}));
+    removeHistory();
+}
+
 } // namespace
