@@ -15,6 +15,7 @@
 #include "ui/quickaccess/QuickAccessView.h"
 #include "support/ScopedLanguage.h"
 #include "ui/panel/DelayedEntryActions.h"
+#include "ui/panel/EntryActionsMenu.h"
 #include "ui/style/PanelButton.h"
 #include "ui/style/PanelMotion.h"
 #include "ui/style/PanelEmptyState.h"
@@ -334,6 +335,11 @@ TEST(EntryList, ScreenReadersNameEveryRowAndControlAndPressThem)
     EXPECT_TRUE(row->text(QAccessible::Description).contains(QStringLiteral("Editor")));
     EXPECT_EQ(list->indexOfChild(row), 0);
     EXPECT_EQ(row->parent(), list);
+    // The selection reads back both ways.
+    model.setSelectedEntry(model.entries().at(1));
+    EXPECT_FALSE(row->state().selected);
+    model.setSelectedEntry(entry);
+    EXPECT_TRUE(row->state().selected);
     QAccessibleActionInterface *actions = row->actionInterface();
     ASSERT_TRUE(actions);
     EXPECT_TRUE(actions->actionNames().contains(QStringLiteral("Akcie položky")));
@@ -431,6 +437,13 @@ TEST(EntryList, TheKeyboardReachesAndPressesEveryControlThePointerReaches)
     shown.sheets.requests.clear();
     shown.key(Qt::Key_F10, Qt::ShiftModifier);
     EXPECT_TRUE(shown.sheets.requests.contains(QStringLiteral("actions ") + entry.id)) << shown.sheets.requests.join(u'|').toStdString();
+    // The menu closes while the panel it reports to is still there.
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto *menu = qobject_cast<EntryActionsMenu *>(window))
+            menu->close();
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown.sheets.requests.last(), QStringLiteral("actions "));
 }
 
 // A section with nothing to list explains what belongs there; a search that finds nothing says so.

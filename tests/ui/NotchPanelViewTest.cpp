@@ -26,6 +26,11 @@
 #include <QScrollArea>
 #include <QTest>
 
+#include "ui/library/EntryList.h"
+#include "ui/library/EntryListModel.h"
+
+#include <QListView>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -190,7 +195,6 @@ TEST_F(NotchPanelViewTest, SearchFiltersAndReturnPastesBySection)
     // History: the first listed entry (nothing selected).
     QTest::keyClick(&searchField(), Qt::Key_Return);
     EXPECT_EQ(pasted(), listed.first().text);
-
     // Paste Stack: Return does nothing.
     model().pasteboard()->writeText(QStringLiteral("untouched"));
     model().setSelectedTab(ClipboardPanelTab::PasteStack);
@@ -218,6 +222,30 @@ TEST_F(NotchPanelViewTest, SearchFiltersAndReturnPastesBySection)
     EXPECT_TRUE(searchField().text().isEmpty());
     EXPECT_TRUE(searchField().hasFocus());
     EXPECT_TRUE(details().searchField()->shortcutBadge()->isVisibleTo(view.get()));
+
+    // The row the pointer rests on is the one Return pastes, where it differs from the first.
+    model().setSelectedTab(ClipboardPanelTab::History);
+    settle();
+    const QList<ClipboardEntry> history = model().quickAccessEntries();
+    qsizetype other = 1;
+    while (other < history.size() && (history.at(other).text == history.first().text || history.at(other).text.isEmpty()))
+        ++other;
+    ASSERT_LT(other, history.size());
+    EntryList *list = nullptr;
+    for (EntryList *candidate : view->findChildren<EntryList *>()) {
+        if (candidate->isVisible())
+            list = candidate;
+    }
+    ASSERT_TRUE(list);
+    list->view()->scrollTo(list->listModel()->index(int(other)));
+    settle();
+    const QPoint at = list->view()->visualRect(list->listModel()->index(int(other))).center();
+    QMouseEvent hover(QEvent::MouseMove, at, list->view()->viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(list->view()->viewport(), &hover);
+    EXPECT_EQ(model().selectedEntryID(), history.at(other).id);
+    QTest::keyClick(&searchField(), Qt::Key_Return);
+    EXPECT_EQ(pasted(), history.at(other).text);
 }
 
 TEST_F(NotchPanelViewTest, SectionStripSwitchesTheLibraryAndFollowsTheModel)
@@ -336,6 +364,23 @@ TEST_F(NotchPanelViewTest, FooterShowsEachSectionsTipShortcutAndAction)
         EXPECT_EQ(footer.actionButton()->accessibleName(), QString::fromUtf8(c.title)) << rawValue(c.tab).toStdString();
         EXPECT_TRUE(footer.actionButton()->isEnabled()) << rawValue(c.tab).toStdString();
     }
+
+    // "Vložiť ďalší" pastes the stack's first entry.
+    model().setSelectedTab(ClipboardPanelTab::PasteStack);
+    settle();
+    const QStringList stack = model().pasteStackEntryIDs();
+    ASSERT_FALSE(stack.isEmpty());
+    const auto textOf = [this](const QString &id) {
+        for (const ClipboardEntry &entry : model().entries()) {
+            if (entry.id == id)
+                return entry.text;
+        }
+        return QString();
+    };
+    ASSERT_FALSE(textOf(stack.at(0)).isEmpty());
+    ASSERT_NE(pasted(), textOf(stack.at(0)));
+    testsupport::click(footer.actionButton());
+    ASSERT_TRUE(testsupport::waitFor([&] { return pasted() == textOf(stack.at(0)); })) << pasted().toStdString();
 
     // The Paste Stack's button needs key sending; other sections ignore it.
     model().setAccessibilityPermissionEnabled(false);
