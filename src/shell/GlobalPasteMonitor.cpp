@@ -155,8 +155,11 @@ void GlobalPasteMonitor::refreshAccess()
     m_model.setAccessibilityPermissionEnabled(trusted);
     m_model.setInputMonitoringPermissionEnabled(listens);
 
+    // Only the notice of a paste that could not send its keys is answered by trust coming
+    // back; a shortcut's notice stays until the next shortcut, so the user still reads why
+    // that press did nothing.
     const std::optional<QString> notice = m_model.shortcutNotice();
-    if (trusted && notice && AccessibilityNotice::isAccessibilityNotice(*notice))
+    if (trusted && notice == ShortcutNotice::staleTrust())
         m_model.setShortcutNotice(std::nullopt);
 
     if (!listens) {

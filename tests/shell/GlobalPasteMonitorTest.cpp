@@ -126,6 +126,27 @@ TEST_F(MonitorTest, PermissionsAreCheckedAgainOnlyWhileShownAndOnlyWhereTheyCanC
     EXPECT_TRUE(model->accessibilityPermissionEnabled());
 }
 
+// Trust coming back answers only the paste that could not send its keys; a shortcut's notice
+// still says why that press did nothing.
+TEST_F(MonitorTest, TrustComingBackClearsOnlyTheStaleTrustNotice)
+{
+    const QString notices[] = {ShortcutNotice::staleTrust(), AccessibilityNotice::pasteNeedsKeys(),
+                               AccessibilityNotice::copyNeedsKeys(), QStringLiteral("iná správa")};
+    permissionsShown = true;
+    for (const QString &notice : notices) {
+        permissions.setAccessibilityTrusted(false);
+        createMonitor().requestAccessAndStart(false);
+        model->setShortcutNotice(notice);
+        clock.advance(GlobalPasteMonitor::kPermissionCheckInterval);
+        EXPECT_EQ(model->shortcutNotice(), notice) << "kept while still untrusted";
+        permissions.setAccessibilityTrusted(true);
+        clock.advance(GlobalPasteMonitor::kPermissionCheckInterval);
+        const bool cleared = notice == ShortcutNotice::staleTrust();
+        EXPECT_EQ(model->shortcutNotice(), cleared ? std::nullopt : std::optional(notice)) << notice.toStdString();
+        monitor.reset();
+    }
+}
+
 TEST_F(MonitorTest, ShortcutsDoNothingOverTarnelAnOverlayOrAnEmptyStack)
 {
     seedHistory({textEntry("a")});
