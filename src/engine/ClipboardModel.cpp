@@ -64,6 +64,7 @@ ClipboardModel::ClipboardModel(ClipboardModelServices services, QObject *parent)
     loadJars();
     loadIdLists();
     installScreenshotMonitorCallbacks();
+    keepQuickAccessSelection();
     trimHistory();
     // Bytes stored inline (an older form, or a store that failed) move into the image store once.
     const bool holdsInlineImages = std::any_of(m_entries.cbegin(), m_entries.cend(),

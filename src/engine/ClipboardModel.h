@@ -503,6 +503,14 @@ private:
     void loadJars();
     void loadIdLists();
     void installScreenshotMonitorCallbacks();
+    // Quick Access keeps a selection that its Return can act on: after a change of tab, Jar or
+    // search text the first listed row is selected, unless the selection is still listed.
+    void keepQuickAccessSelection();
+    void keepSelectionForTab();
+    void keepSelectionForJar();
+    void keepSelectionForSearch();
+    // The selection stays while the list shows it; otherwise the first listed row is chosen.
+    void keepListedSelection();
     bool hasStoreFile(const ClipboardEntry &entry) const;
     void backUpUnreadable(const QString &key, const QByteArray &bytes, bool nothingRead);
     // Whether a list may be written under the key: an empty list never replaces stored data

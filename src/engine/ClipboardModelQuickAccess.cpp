@@ -126,6 +126,61 @@ void ClipboardModel::beginQuickAccess(const std::optional<RunningApplication> &t
     setSelectedQuickAccessSnippetID(std::nullopt);
 }
 
+void ClipboardModel::keepQuickAccessSelection()
+{
+    // Connected to the model's own signals so that every writer (a tab click, the arrow keys,
+    // a Jar card, the search field of either surface) gets the same upkeep, once.
+    connect(this, &ClipboardModel::selectedTabChanged, this, &ClipboardModel::keepSelectionForTab);
+    connect(this, &ClipboardModel::selectedJarIDChanged, this, &ClipboardModel::keepSelectionForJar);
+    connect(this, &ClipboardModel::searchTextChanged, this, &ClipboardModel::keepSelectionForSearch);
+}
+
+void ClipboardModel::keepSelectionForTab()
+{
+    if (!m_isQuickAccessPresented) {
+        setSelectedEntryID(std::nullopt);
+        return;
+    }
+    if (m_selectedTab == ClipboardPanelTab::Jars)
+        setSelectedJarID(std::nullopt);
+    if (m_selectedTab == ClipboardPanelTab::Snippets) {
+        setSelectedEntryID(std::nullopt);
+        const QList<ClipboardSnippet> snippets = quickAccessSnippets();
+        setSelectedQuickAccessSnippetID(snippets.isEmpty() ? std::nullopt : std::optional(snippets.first().id));
+        return;
+    }
+    const QList<ClipboardEntry> entries = quickAccessEntries();
+    setSelectedEntryID(entries.isEmpty() ? std::nullopt : std::optional(entries.first().id));
+    setSelectedQuickAccessSnippetID(std::nullopt);
+}
+
+void ClipboardModel::keepSelectionForJar()
+{
+    if (!m_isQuickAccessPresented || m_selectedTab != ClipboardPanelTab::Jars)
+        return;
+    const QList<ClipboardEntry> entries = quickAccessEntries();
+    setSelectedEntryID(entries.isEmpty() ? std::nullopt : std::optional(entries.first().id));
+}
+
+void ClipboardModel::keepSelectionForSearch()
+{
+    if (m_isQuickAccessPresented)
+        keepListedSelection();
+}
+
+void ClipboardModel::keepListedSelection()
+{
+    if (m_selectedTab == ClipboardPanelTab::Snippets) {
+        const QList<ClipboardSnippet> snippets = quickAccessSnippets();
+        if (!positionOf(snippets, m_selectedQuickAccessSnippetID))
+            setSelectedQuickAccessSnippetID(snippets.isEmpty() ? std::nullopt : std::optional(snippets.first().id));
+        return;
+    }
+    const QList<ClipboardEntry> entries = quickAccessEntries();
+    if (!positionOf(entries, m_selectedEntryID))
+        setSelectedEntryID(entries.isEmpty() ? std::nullopt : std::optional(entries.first().id));
+}
+
 void ClipboardModel::requestQuickSearchFocus()
 {
     if (!m_isQuickAccessPresented)
@@ -137,15 +192,7 @@ void ClipboardModel::requestQuickSearchFocus()
 void ClipboardModel::focusQuickAccessItems()
 {
     setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Items);
-    if (m_selectedTab == ClipboardPanelTab::Snippets) {
-        const QList<ClipboardSnippet> snippets = quickAccessSnippets();
-        if (!positionOf(snippets, m_selectedQuickAccessSnippetID))
-            setSelectedQuickAccessSnippetID(snippets.isEmpty() ? std::nullopt : std::optional(snippets.first().id));
-        return;
-    }
-    const QList<ClipboardEntry> entries = quickAccessEntries();
-    if (!positionOf(entries, m_selectedEntryID))
-        setSelectedEntryID(entries.isEmpty() ? std::nullopt : std::optional(entries.first().id));
+    keepListedSelection();
 }
 
 void ClipboardModel::navigateQuickAccessTab(int direction)

@@ -37,6 +37,7 @@
 #include "shell/QtTranslations.h"
 #include "shell/TarnelPanel.h"
 #include "ui/panel/ClipboardPanelView.h"
+#include "ui/panel/PanelSheetHost.h"
 #include "ui/quickaccess/QuickAccessHost.h"
 #include "ui/quickaccess/QuickAccessView.h"
 #include "ui/style/PanelStyle.h"
@@ -222,6 +223,12 @@ int main(int argc, char *argv[])
             // Image options chosen in Quick Access are performed by the panel's view.
             QObject::connect(quickAccess, &QuickAccessView::imageActionChosen, panelView,
                              &ClipboardPanelView::performQuickImageAction);
+            // So are a Jar card's rename and delete: the panel owns the editor and the confirmation.
+            QObject::connect(quickAccess, &QuickAccessView::jarRenameRequested, panelView,
+                             [panelView](const QString &jarID) { panelView->sheets()->editJar(jarID); });
+            QObject::connect(quickAccess, &QuickAccessView::jarDeleteRequested, panelView, [panelView](const QString &jarID) {
+                panelView->sheets()->confirmClear(ClearSection::DeleteJar, jarID);
+            });
             auto *host = new QuickAccessHost(panelView, quickAccess);
             ClipboardModel *model = desktop.model.get();
             const auto follow = [host, model] { host->setQuickAccessPresented(model->isQuickAccessPresented()); };

@@ -1,6 +1,9 @@
 // The Quick Access view reflects the model; keys reach the key map before any widget.
 #include "../shell/MonitorFixture.h"
 
+#include "ui/library/JarCard.h"
+#include "ui/panel/EntryOverflowButton.h"
+#include "ui/quickaccess/QuickAccessItemDelegate.h"
 #include "ui/quickaccess/QuickAccessListModel.h"
 #include "ui/quickaccess/QuickAccessOptionsPage.h"
 #include "ui/quickaccess/QuickAccessPermissionNotice.h"
@@ -13,6 +16,8 @@
 #include <cmath>
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -22,6 +27,7 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
+#include <QToolTip>
 #include <QWindow>
 
 namespace monitortest {
@@ -89,6 +95,11 @@ protected:
     void clickRow(const QString &id)
     {
         QCoreApplication::processEvents();
+        // A Jar stands as a card of its own.
+        for (JarCard *card : view->jarCards()) {
+            if (card->jarID() == id)
+                return QTest::mouseClick(card, Qt::LeftButton, {}, QPoint(20, 20));
+        }
         for (int row = 0; row < view->listModel()->rowCount(); ++row) {
             const QModelIndex index = view->listModel()->index(row);
             if (index.data(QuickAccessListModel::IdRole).toString() == id) {
@@ -455,7 +466,7 @@ TEST_F(QuickAccessViewTest, TheSearchFieldTellsTheModelWhenItHasTheKeyboard)
     QApplication::setActiveWindow(view.get());
     ASSERT_TRUE(QTest::qWaitFor([this] { return view->isActiveWindow(); }));
     model->requestQuickSearchFocus();
-    EXPECT_TRUE(view->searchField()->hasFocus());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return view->searchField()->hasFocus(); }));
     EXPECT_TRUE(model->isSearchFieldFocused());
     model->setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Items);
     EXPECT_FALSE(view->searchField()->hasFocus());
@@ -509,6 +520,297 @@ TEST_F(QuickAccessViewTest, TabsOptionsAndNoticeHandChoicesToTheModelAndFollowIt
     ASSERT_TRUE(QTest::qWaitFor([&] { return noticeButton.look().title == QStringLiteral("Otvoriť Monitorovanie vstupu"); }));
     noticeButton.click();
     EXPECT_EQ(settingsRequests, (QList<bool>{false, true}));
+}
+
+// The window has the keyboard, as it does once Quick Access took it from the application behind.
+void activate(QWidget &window)
+{
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.isActiveWindow(); }));
+}
+
+// Quick Access opens with the keyboard in its search field: the first key typed searches.
+TEST_F(QuickAccessViewTest, OpensWithTheKeyboardInTheSearchField)
+{
+    monitor->requestAccessAndStart(false);
+    activate(*view);
+    for (int opening = 0; opening < 2; ++opening) {
+        openQuickAccess();
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return view->searchField()->hasFocus() && model->quickAccessKeyboardFocus() == QuickAccessKeyboardFocus::Search;
+        })) << opening;
+        EXPECT_FALSE(view->tabBar()->isKeyboardFocused()) << "the tabs do not wear the focused look";
+        pressOnWindow(Qt::Key_N, Qt::NoModifier, QStringLiteral("n"));
+        EXPECT_EQ(model->searchText(), QStringLiteral("n"));
+        EXPECT_EQ(view->searchField()->text(), QStringLiteral("n"));
+        // Up hands the keyboard to the tabs; the next opening starts in the field again.
+        pressOnWindow(Qt::Key_Up);
+        EXPECT_TRUE(view->tabBar()->isKeyboardFocused());
+        EXPECT_FALSE(view->searchField()->hasFocus());
+        model->setIsQuickAccessPresented(false);
+        QCoreApplication::processEvents();
+    }
+}
+
+// Back from an entry's options with the keyboard on the rows, typing goes on searching.
+TEST_F(QuickAccessViewTest, ClosingTheOptionsGivesTheKeyboardBackToTheSearch)
+{
+    monitor->requestAccessAndStart(false);
+    activate(*view);
+    openQuickAccess();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->quickAccessKeyboardFocus() == QuickAccessKeyboardFocus::Search; }));
+    pressOnWindow(Qt::Key_Down);
+    pressOnWindow(Qt::Key_Down);
+    ASSERT_EQ(model->quickAccessKeyboardFocus(), QuickAccessKeyboardFocus::Items);
+    pressOnWindow(Qt::Key_Right);
+    ASSERT_TRUE(view->options()->isVisible());
+    EXPECT_FALSE(view->searchField()->hasFocus());
+    pressOnWindow(Qt::Key_Left);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->searchField()->hasFocus(); }));
+    EXPECT_EQ(model->quickAccessKeyboardFocus(), QuickAccessKeyboardFocus::Search);
+    EXPECT_EQ(model->selectedEntryID(), QStringLiteral("e2")) << "the selection stays";
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("7"));
+    EXPECT_EQ(model->searchText(), QStringLiteral("7"));
+    // Closed with the keyboard on the tabs, the tabs keep it.
+    pressOnWindow(Qt::Key_Up);
+    ASSERT_EQ(model->quickAccessKeyboardFocus(), QuickAccessKeyboardFocus::Tabs);
+    model->setSelectedEntryID(QStringLiteral("e7"));
+    model->setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
+    ASSERT_TRUE(model->openQuickPasteOptions());
+    pressOnWindow(Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(model->quickAccessKeyboardFocus(), QuickAccessKeyboardFocus::Tabs);
+    EXPECT_FALSE(view->searchField()->hasFocus());
+}
+
+// A request for the search field takes the keyboard afresh and puts the caret after the text,
+// unless Quick Access closed, a notice stands or the options are open by the time it runs.
+TEST_F(QuickAccessViewTest, TheFocusRequestChecksWhatStandsWhenItRuns)
+{
+    activate(*view);
+    openQuickAccess();
+    model->setSearchText(QStringLiteral("entry"));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return view->searchField()->hasFocus() && model->quickAccessKeyboardFocus() == QuickAccessKeyboardFocus::Search;
+    }));
+    view->searchField()->selectAll();
+    model->requestQuickSearchFocus();
+    EXPECT_FALSE(view->searchField()->hasFocus()) << "dropped at once, taken again a turn later";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->searchField()->hasFocus() && !view->searchField()->hasSelectedText(); }));
+    EXPECT_EQ(view->searchField()->cursorPosition(), 5);
+
+    struct Case {
+        const char *name;
+        std::function<void()> meanwhile;
+    };
+    const Case cases[] = {
+        {"closed", [this] { model->setIsQuickAccessPresented(false); }},
+        {"notice", [this] { model->setShortcutNotice(AccessibilityNotice::copyNeedsKeys()); }},
+        {"options", [this] {
+             model->setSelectedEntryID(QStringLiteral("e1"));
+             ASSERT_TRUE(model->openQuickPasteOptions());
+         }},
+    };
+    for (const Case &c : cases) {
+        model->setIsQuickAccessPresented(false);
+        model->setShortcutNotice(std::nullopt);
+        openQuickAccess();
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return view->searchField()->hasFocus() && model->quickAccessKeyboardFocus() == QuickAccessKeyboardFocus::Search;
+        })) << c.name;
+        model->setQuickSearchFocusRequest(QUuid::createUuid());
+        c.meanwhile();
+        // The request's two turns pass; the field is not focused behind the notice or options.
+        for (int turn = 0; turn < 3; ++turn)
+            QCoreApplication::processEvents();
+        EXPECT_FALSE(view->searchField()->hasFocus()) << c.name;
+        EXPECT_FALSE(model->isSearchFieldFocused()) << c.name;
+    }
+}
+
+// After a change of tab, Jar or search text the selection stands on a listed row, the one
+// Return pastes: the first row, or the selected one while it is still listed.
+TEST_F(QuickAccessViewTest, TheSelectionFollowsTabJarAndSearchAndReturnPastesIt)
+{
+    ClipboardEntry pinned = textEntry("pin", "pinned note");
+    pinned.isPinned = true;
+    QList<ClipboardEntry> seeded{pinned};
+    for (int i = 1; i <= 8; ++i)
+        seeded.append(textEntry(QStringLiteral("e%1").arg(i), QStringLiteral("entry number %1").arg(i)));
+    seeded.append(imageFrom("img", "Gimp", false));
+    seedHistory(seeded);
+    seedJars({ClipboardJar{"jar", "Recepty", {"e6", "e4"}}});
+    seedSnippets({{"s1", "Adresa", ";adr", "Hlavná 1"}, {"s2", "Podpis", ";sig", "S pozdravom"}});
+    makeView();
+    monitor->requestAccessAndStart(false);
+    activate(*view);
+    openQuickAccess();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->quickAccessKeyboardFocus() == QuickAccessKeyboardFocus::Search; }));
+    const auto highlighted = [this] {
+        QStringList ids;
+        for (int row = 0; row < view->listModel()->rowCount(); ++row) {
+            const QModelIndex index = view->listModel()->index(row);
+            if (index.data(QuickAccessListModel::SelectedRole).toBool())
+                ids.append(index.data(QuickAccessListModel::IdRole).toString());
+        }
+        return ids.join(u',');
+    };
+    const auto pasteWithReturn = [this] {
+        pressOnWindow(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        clock.advance(1s);
+        const QString pasted = pasteboard.content().text.value_or(QString());
+        openQuickAccess(model->selectedTab());
+        QCoreApplication::processEvents();
+        return pasted;
+    };
+
+    // The pointer picks the third row; a search that still lists it keeps it.
+    QTest::mouseMove(view->list()->viewport(), view->list()->visualRect(view->listModel()->index(3)).center());
+    ASSERT_EQ(model->selectedEntryID(), QStringLiteral("e3"));
+    model->setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Search);
+    type("number");
+    EXPECT_EQ(highlighted(), QStringLiteral("e3"));
+    type(" 5");
+    EXPECT_EQ(highlighted(), QStringLiteral("e5")) << "the third row left the list: the first listed is chosen";
+    type("zzz");
+    EXPECT_EQ(model->selectedEntryID(), std::nullopt);
+    erase();
+    type("number 5");
+    EXPECT_EQ(pasteWithReturn(), QStringLiteral("entry number 5"));
+
+    // A tab clicked: its first row.
+    clickTab(ClipboardPanelTab::Pins);
+    EXPECT_EQ(highlighted(), QStringLiteral("pin"));
+    clickTab(ClipboardPanelTab::Gallery);
+    EXPECT_EQ(highlighted(), QStringLiteral("img"));
+    // The snippets: the first snippet, and no entry.
+    clickTab(ClipboardPanelTab::Snippets);
+    EXPECT_EQ(highlighted(), QStringLiteral("s1"));
+    EXPECT_EQ(model->selectedEntryID(), std::nullopt);
+    type("sig");
+    EXPECT_EQ(highlighted(), QStringLiteral("s2"));
+    EXPECT_EQ(pasteWithReturn(), QStringLiteral("S pozdravom"));
+    // A Jar opened: its first entry, whatever was selected in the tab before.
+    clickTab(ClipboardPanelTab::Jars);
+    ASSERT_EQ(view->jarCards().size(), 1);
+    QTest::mouseClick(view->jarCards().first(), Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_EQ(highlighted(), QStringLiteral("e6"));
+    EXPECT_EQ(pasteWithReturn(), QStringLiteral("entry number 6"));
+
+    // With Quick Access closed a change of tab leaves nothing selected.
+    model->setIsQuickAccessPresented(false);
+    model->setSelectedEntryID(QStringLiteral("e2"));
+    model->setSelectedTab(ClipboardPanelTab::History);
+    EXPECT_EQ(model->selectedEntryID(), std::nullopt);
+}
+
+// The Jars tab shows each Jar as the library's card: the filled box, name, the entries it still
+// lists, and its rename and delete buttons, which ask the panel's editor and confirmation.
+TEST_F(QuickAccessViewTest, JarsStandAsCardsThatRenameDeleteAndOpen)
+{
+    seedJars({ClipboardJar{"a", "Recepty", {"e1", "e2", "gone"}}, ClipboardJar{"b", "Práca", {"e3"}}});
+    makeView();
+    QStringList renames;
+    QStringList deletes;
+    QObject::connect(view.get(), &QuickAccessView::jarRenameRequested, [&](const QString &id) { renames.append(id); });
+    QObject::connect(view.get(), &QuickAccessView::jarDeleteRequested, [&](const QString &id) { deletes.append(id); });
+    openQuickAccess();
+    clickTab(ClipboardPanelTab::Jars);
+    QCoreApplication::processEvents();
+    const QList<JarCard *> cards = view->jarCards();
+    ASSERT_EQ(cards.size(), 2);
+    EXPECT_TRUE(cards.at(0)->isVisible());
+    EXPECT_EQ(cards.at(0)->accessibleName(), QStringLiteral("Recepty"));
+    EXPECT_EQ(cards.at(0)->entryCount(), 2) << "an id no longer in the history is not counted";
+    EXPECT_EQ(cards.at(1)->entryCount(), 1);
+    QTest::mouseClick(cards.at(1)->renameButton(), Qt::LeftButton);
+    QTest::mouseClick(cards.at(0)->deleteButton(), Qt::LeftButton);
+    EXPECT_EQ(renames, QStringList{"b"});
+    EXPECT_EQ(deletes, QStringList{"a"});
+    EXPECT_EQ(model->selectedJarID(), std::nullopt) << "the buttons do not open the Jar";
+    // A search narrows the cards; the card opens its Jar with the search emptied.
+    type("pr");
+    ASSERT_EQ(view->jarCards().size(), 1);
+    QTest::mouseClick(view->jarCards().first(), Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_EQ(model->selectedJarID(), QStringLiteral("b"));
+    EXPECT_EQ(model->searchText(), QString());
+    EXPECT_EQ(shownIDs(), QStringList{"e3"});
+    EXPECT_TRUE(view->jarCards().isEmpty());
+}
+
+// Screen readers find every painted control by the name the pointer's tooltip or the row's
+// action gives it, and can press it.
+TEST_F(QuickAccessViewTest, AssistiveTechnologyNamesAndPressesTabsRowsAndOptions)
+{
+    openQuickAccess();
+    QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(view->tabBar());
+    ASSERT_TRUE(bar);
+    EXPECT_EQ(bar->role(), QAccessible::PageTabList);
+    const QStringList slovak{"História", "Schránka", "Pripnuté", "Paste Stack", "Jars", "Galéria", "Snímky obrazovky", "Skratky"};
+    const QStringList english{"History", "Clipboard", "Pinned", "Paste Stack", "Jars", "Gallery", "Screenshots", "Snippets"};
+    for (const auto &[language, titles] : {std::pair{AppLanguage::Sk, slovak}, std::pair{AppLanguage::En, english}}) {
+        model->setLanguage(language);
+        QStringList names;
+        for (int i = 0; i < bar->childCount(); ++i)
+            names.append(bar->child(i)->text(QAccessible::Name));
+        EXPECT_EQ(names, titles);
+        // The tooltip of a tab is its title too.
+        const QRect second = view->tabBar()->buttonRect(1).toAlignedRect();
+        QHelpEvent help(QEvent::ToolTip, second.center(), view->tabBar()->mapToGlobal(second.center()));
+        QCoreApplication::sendEvent(view->tabBar(), &help);
+        EXPECT_EQ(QToolTip::text(), titles.at(1));
+    }
+    model->setLanguage(AppLanguage::Sk);
+    QAccessibleInterface *pins = bar->child(2);
+    EXPECT_FALSE(pins->state().selected);
+    pins->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(model->selectedTab(), ClipboardPanelTab::Pins);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->child(2)->state().selected && !bar->child(0)->state().selected; }));
+
+    model->setSelectedTab(ClipboardPanelTab::History);
+    QCoreApplication::processEvents();
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(view->list());
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->childCount(), 9);
+    QAccessibleInterface *second = list->child(1);
+    EXPECT_EQ(second->text(QAccessible::Name), QStringLiteral("Vložiť: entry number 2"));
+    ASSERT_EQ(second->childCount(), 1);
+    EXPECT_EQ(second->child(0)->text(QAccessible::Name), QStringLiteral("Otvoriť možnosti"));
+    EXPECT_EQ(second->child(0)->rect().center(),
+              view->list()->viewport()->mapToGlobal(
+                  QuickAccessItemDelegate::chevronRect(view->list()->visualRect(view->listModel()->index(1)),
+                                                       *view->listModel()->entryAt(1)).center()));
+    model->setLanguage(AppLanguage::En);
+    EXPECT_EQ(second->text(QAccessible::Name), QStringLiteral("Paste: entry number 2"));
+    EXPECT_EQ(second->child(0)->text(QAccessible::Name), QStringLiteral("Open options"));
+    model->setLanguage(AppLanguage::Sk);
+    // The chevron opens that row's options, whose rows say what they paste.
+    second->child(0)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(model->selectedEntryID(), QStringLiteral("e2"));
+    ASSERT_TRUE(view->options()->isVisible());
+    QAccessibleInterface *options = QAccessible::queryAccessibleInterface(view->options());
+    QStringList optionNames;
+    for (int i = 0; i < options->childCount(); ++i) {
+        if (options->child(i)->role() == QAccessible::ListItem)
+            optionNames.append(options->child(i)->text(QAccessible::Name));
+    }
+    ASSERT_EQ(optionNames.size(), 8);
+    EXPECT_EQ(optionNames.first(), "Vložiť " + ClipboardTransforms::title(ClipboardModel::quickTextOptions().front()));
+    // A row pressed pastes, as a click does.
+    model->setIsQuickPasteOptionsPresented(false);
+    QCoreApplication::processEvents();
+    list->child(3)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    clock.advance(1s);
+    EXPECT_EQ(pasteboard.content().text, QStringLiteral("entry number 4"));
+
+    // Snippet rows say the same of their snippet.
+    openQuickAccess(ClipboardPanelTab::Snippets);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(list->childCount(), 1);
+    EXPECT_EQ(list->child(0)->text(QAccessible::Name), QStringLiteral("Vložiť Adresa"));
+    EXPECT_EQ(list->child(0)->childCount(), 0);
 }
 
 } // namespace

@@ -99,8 +99,6 @@ void QuickAccessItemDelegate::paint(QPainter *painter, const QStyleOptionViewIte
         paintEntry(*painter, option.rect, *entry, index.row(), selected);
     else if (m_rows.snippetAt(index.row()))
         paintSnippet(*painter, option.rect, index.row(), selected);
-    else if (m_rows.jarAt(index.row()))
-        paintJar(*painter, option.rect, index.row());
     painter->restore();
 }
 
@@ -222,25 +220,4 @@ void QuickAccessItemDelegate::paintSnippet(QPainter &painter, const QRect &rowRe
     QString text = snippet.text.left(300);
     text.replace(u'\n', u' ');
     PanelText::drawElided(painter, QRectF(left, lines.secondTop, width, lines.secondHeight), textFont, text);
-}
-
-void QuickAccessItemDelegate::paintJar(QPainter &painter, const QRect &rowRect, int row) const
-{
-    const ClipboardJar &jar = *m_rows.jarAt(row);
-    const PanelStyle::Colors &colors = PanelStyle::colors(qobject_cast<const QWidget *>(parent()));
-    const QRectF body(rowRect.left(), rowRect.top(), rowRect.width(), kRowHeight);
-    PanelStyle::fillRounded(painter, body, kRowRadius, colors.surface);
-    const QRectF tile(body.left() + kLeadingPadding, body.center().y() - kArtworkSide / 2.0, kArtworkSide, kArtworkSide);
-    PanelStyle::fillRounded(painter, tile, kArtworkRadius, PanelStyle::withOpacity(colors.accent, kSnippetSelected));
-    PanelIcons::paint(painter, tile, QStringLiteral("archivebox"), kKindSymbolSize, colors.accent);
-    const qreal left = tile.right() + kSpacing;
-    const qreal width = std::max(0.0, body.right() - kLeadingPadding - left);
-    const QFont nameFont = PanelStyle::exactFont(kTitleSize, QFont::DemiBold);
-    const QFont countFont = PanelStyle::font(kMetaSize);
-    const TextLines lines(body, nameFont, countFont);
-    painter.setPen(colors.primary);
-    PanelText::drawElided(painter, QRectF(left, lines.top, width, lines.titleHeight), nameFont, jar.name);
-    painter.setPen(colors.muted);
-    const QString count = m_rows.index(row).data(QuickAccessListModel::DetailRole).toString();
-    PanelText::drawElided(painter, QRectF(left, lines.secondTop, width, lines.secondHeight), countFont, count);
 }

@@ -11,7 +11,7 @@ class QuickAccessListModel;
 // One Quick Access row, 46 high with 4 between rows. An entry shows its artwork (thumbnail,
 // colour swatch or kind tile), its text on one line, source and time, the Ctrl+digit that
 // pastes it and the chevron that opens its options; the selected row is filled blue. Snippets
-// show their name, text and trigger; Jars their name and how many entries they list.
+// show their name, text and trigger. (Jars stand as cards of their own.)
 class QuickAccessItemDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -42,7 +42,6 @@ public:
 private:
     void paintEntry(QPainter &painter, const QRect &row, const ClipboardEntry &entry, int index, bool selected) const;
     void paintSnippet(QPainter &painter, const QRect &row, int index, bool selected) const;
-    void paintJar(QPainter &painter, const QRect &row, int index) const;
 
     const QuickAccessListModel &m_rows;
     std::function<QImage(const ClipboardEntry &)> m_thumbnail;

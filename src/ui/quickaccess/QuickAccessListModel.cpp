@@ -1,5 +1,6 @@
 #include "ui/quickaccess/QuickAccessListModel.h"
 
+#include "core/FormattedText.h"
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
 #include "ui/style/KindPresentation.h"
@@ -146,6 +147,10 @@ QVariant QuickAccessListModel::data(const QModelIndex &index, int role) const
             return m_model.selectedEntryID() == entry.id;
         case IdRole:
             return entry.id;
+        case Qt::AccessibleTextRole:
+            return FormattedText::substitute(L10n::text(QStringLiteral("Vložiť: %@")), {entry.preview()});
+        case Qt::AccessibleDescriptionRole:
+            return data(index, DetailRole).toString() + QStringLiteral(" · ") + data(index, TimeRole).toString();
         default:
             return {};
         }
@@ -162,6 +167,10 @@ QVariant QuickAccessListModel::data(const QModelIndex &index, int role) const
             return m_model.selectedQuickAccessSnippetID() == snippet.id;
         case IdRole:
             return snippet.id;
+        case Qt::AccessibleTextRole:
+            return FormattedText::substitute(L10n::text(QStringLiteral("Vložiť %@")), {snippet.name});
+        case Qt::AccessibleDescriptionRole:
+            return snippet.trigger;
         default:
             return {};
         }
@@ -178,6 +187,10 @@ QVariant QuickAccessListModel::data(const QModelIndex &index, int role) const
             return m_model.selectedJarID() == jar.id;
         case IdRole:
             return jar.id;
+        case Qt::AccessibleTextRole:
+            return jar.name;
+        case Qt::AccessibleDescriptionRole:
+            return countLine(listedCount(jar));
         default:
             return {};
         }

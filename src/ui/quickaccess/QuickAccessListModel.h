@@ -45,10 +45,10 @@ public:
     const ClipboardJar *jarAt(int row) const;
     // "1 položka", "3 položky", "5 položiek" in the interface language.
     static QString countLine(int count);
-
-private:
+    // The entries of the Jar still in the history.
     int listedCount(const ClipboardJar &jar) const;
 
+private:
     ClipboardModel &m_model;
     QSet<QString> m_historyIDs;
     RowKind m_kind = RowKind::Entry;

@@ -1,6 +1,7 @@
 #include "ui/quickaccess/QuickAccessOptionsPage.h"
 
 #include "core/ClipboardTransform.h"
+#include "core/FormattedText.h"
 #include "core/L10n.h"
 #include "engine/QuickAccessChoices.h"
 #include "ui/quickaccess/QuickAccessIconButton.h"
@@ -69,6 +70,7 @@ QString imageSymbol(QuickImageAction action)
 QuickAccessOptionsPage::QuickAccessOptionsPage(QWidget *parent)
     : QWidget(parent)
 {
+    PaintedAccessibility::install();
     setMouseTracking(true);
     m_back = new QuickAccessIconButton(QStringLiteral("chevron.left"), {kBackSide, kButtonRadius, 10}, QString(), this);
     m_close = new QuickAccessIconButton(QStringLiteral("xmark"), {kCloseSide, kButtonRadius, 9}, QString(), this);
@@ -156,6 +158,26 @@ void QuickAccessOptionsPage::commit(int index)
     }
     // The paste ends Quick Access; the options close with it.
     Q_EMIT pasteRequested(ClipboardTransforms::apply(QuickAccessChoices::textOptions().at(std::size_t(index)), m_entry.text));
+}
+
+QList<PaintedAccessibleItem> QuickAccessOptionsPage::accessibleItems() const
+{
+    QList<PaintedAccessibleItem> items;
+    for (int i = 0; i < rowCount(); ++i) {
+        PaintedAccessibleItem row;
+        row.name = isImage() ? rowTitle(i) : FormattedText::substitute(L10n::text(QStringLiteral("Vložiť %@")), {rowTitle(i)});
+        row.rect = rowRect(i).toAlignedRect();
+        row.selectable = true;
+        row.selected = i == m_selectedRow;
+        items.append(row);
+    }
+    return items;
+}
+
+void QuickAccessOptionsPage::pressAccessibleItem(int item, int)
+{
+    if (item >= 0 && item < rowCount())
+        commit(item);
 }
 
 void QuickAccessOptionsPage::mouseMoveEvent(QMouseEvent *event)

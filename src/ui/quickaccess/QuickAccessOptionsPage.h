@@ -2,6 +2,7 @@
 
 #include "core/ClipboardEntry.h"
 #include "engine/QuickImageActionRequest.h"
+#include "ui/style/PaintedAccessibility.h"
 
 #include <QImage>
 #include <QWidget>
@@ -14,7 +15,8 @@ class QuickAccessIconButton;
 // entry with back and close buttons, then either the eight special paste transforms of a text
 // or, for an image, its preview and the four image actions; a hint line names the keys. The
 // highlighted row is the one its owner reports (the keys move it); hovering asks for another.
-class QuickAccessOptionsPage : public QWidget
+// A text option is named to assistive technology by what it does ("Vložiť Veľké písmená").
+class QuickAccessOptionsPage : public QWidget, public PaintedAccessibility
 {
     Q_OBJECT
 public:
@@ -42,6 +44,10 @@ public:
     int rowCount() const;
     QString rowTitle(int index) const;
     QRectF rowRect(int index) const;
+
+    QAccessible::Role accessibleRole() const override { return QAccessible::List; }
+    QList<PaintedAccessibleItem> accessibleItems() const override;
+    void pressAccessibleItem(int item, int part) override;
 
 Q_SIGNALS:
     // Back to the lists (the back button).

@@ -8,7 +8,9 @@
 #include "ui/style/PanelStyle.h"
 #include "ui/style/PanelText.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 #include <QPainter>
 #include <QWheelEvent>
 
@@ -26,6 +28,7 @@ QuickAccessTabBar::QuickAccessTabBar(ClipboardPanelTab selected, QWidget *parent
     : QWidget(parent)
     , m_selected(selected)
 {
+    PaintedAccessibility::install();
     setFixedHeight(kHeight);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -152,4 +155,42 @@ void QuickAccessTabBar::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     centreSelected(true);
+}
+
+QList<PaintedAccessibleItem> QuickAccessTabBar::accessibleItems() const
+{
+    QList<PaintedAccessibleItem> items;
+    for (int i = 0; i < tabCount(); ++i) {
+        PaintedAccessibleItem tab;
+        tab.role = QAccessible::PageTab;
+        tab.name = title(i);
+        tab.rect = buttonRect(i).toAlignedRect();
+        tab.selectable = true;
+        tab.selected = tabAt(i) == m_selected;
+        items.append(tab);
+    }
+    return items;
+}
+
+void QuickAccessTabBar::pressAccessibleItem(int item, int)
+{
+    if (item >= 0 && item < tabCount())
+        Q_EMIT tabClicked(tabAt(item));
+}
+
+bool QuickAccessTabBar::event(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    auto *help = static_cast<QHelpEvent *>(event);
+    for (int i = 0; i < tabCount(); ++i) {
+        const QRect button = buttonRect(i).toAlignedRect();
+        if (button.contains(help->pos())) {
+            QToolTip::showText(help->globalPos(), title(i), this, button);
+            return true;
+        }
+    }
+    QToolTip::hideText();
+    event->ignore();
+    return true;
 }

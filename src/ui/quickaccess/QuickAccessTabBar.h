@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ClipboardPanelTab.h"
+#include "ui/style/PaintedAccessibility.h"
 
 #include <QWidget>
 
@@ -9,8 +10,9 @@
 // The row of section buttons under the Quick Access search: symbol and title each, in the fixed
 // Quick Access order, in one of three looks (focused while the tabs have the keyboard, selected,
 // plain). Wider than its room, it scrolls sideways and keeps the selected tab centred. It shows
-// the section and the keyboard focus its owner reports; a click asks for a section.
-class QuickAccessTabBar : public QWidget
+// the section and the keyboard focus its owner reports; a click asks for a section. Each tab
+// is named by its title, as a tooltip and to assistive technology.
+class QuickAccessTabBar : public QWidget, public PaintedAccessibility
 {
     Q_OBJECT
 public:
@@ -31,6 +33,7 @@ public:
     ClipboardPanelTab selectedTab() const { return m_selected; }
     // Whether the tabs have the keyboard: the selected tab then wears the accent fill.
     void setKeyboardFocused(bool focused);
+    bool isKeyboardFocused() const { return m_keyboardFocused; }
 
     // The tab's title as shown.
     static QString title(int index);
@@ -44,10 +47,15 @@ public:
     QSize sizeHint() const override { return QSize(0, kHeight); }
     QSize minimumSizeHint() const override { return sizeHint(); }
 
+    QAccessible::Role accessibleRole() const override { return QAccessible::PageTabList; }
+    QList<PaintedAccessibleItem> accessibleItems() const override;
+    void pressAccessibleItem(int item, int part) override;
+
 Q_SIGNALS:
     void tabClicked(ClipboardPanelTab tab);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;

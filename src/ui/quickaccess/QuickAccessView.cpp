@@ -5,10 +5,12 @@
 #include "core/AppShortcut.h"
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
+#include "ui/library/JarCard.h"
 #include "ui/panel/EntryThumbnails.h"
 #include "ui/quickaccess/QuickAccessIconButton.h"
 #include "ui/quickaccess/QuickAccessItemDelegate.h"
 #include "ui/quickaccess/QuickAccessListModel.h"
+#include "ui/quickaccess/QuickAccessListView.h"
 #include "ui/quickaccess/QuickAccessOptionsPage.h"
 #include "ui/quickaccess/QuickAccessPermissionNotice.h"
 #include "ui/quickaccess/QuickAccessTabBar.h"
@@ -16,26 +18,31 @@
 #include "ui/style/PanelField.h"
 #include "ui/style/LiveText.h"
 #include "ui/style/PanelIcons.h"
+#include "ui/style/PanelScrollArea.h"
 #include "ui/style/PanelStyle.h"
 
 #include <QLabel>
 #include <QListView>
 #include <QMouseEvent>
+#include <QScrollArea>
 #include <QPainter>
 #include <QShowEvent>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
 
 enum Surface { ListsSurface, OptionsSurface, NoticeSurface };
-enum Content { ListContent, EmptyContent };
+enum Content { ListContent, EmptyContent, JarsContent };
 
 constexpr int kJarBackSide = 25;
 constexpr int kFieldSymbolSide = 18;
 constexpr int kFieldSpacing = 9;
 constexpr int kJarHeaderSpacing = 7;
 constexpr int kJarSpacing = 6;
+constexpr int kJarCardSpacing = 6;
+constexpr int kJarCardsBottom = 2;
 constexpr qreal kJarNameSize = 10;
 constexpr qreal kJarCountSize = 8;
 
@@ -127,15 +134,17 @@ QuickAccessView::QuickAccessView(ClipboardModel &model, QWidget *parent)
         if (m_model.isQuickAccessPresented())
             m_list->scrollToTop();
     });
+    // Queued: the opening sets the picker's state in several steps; the keyboard goes to the
+    // field once they are all done, as the last word on where it starts.
+    connect(&m_model, &ClipboardModel::isQuickAccessPresentedChanged, this, &QuickAccessView::takeKeyboardOnOpening,
+            Qt::QueuedConnection);
     connect(&m_model, &ClipboardModel::selectedEntryIDChanged, this, &QuickAccessView::showSelection);
     connect(&m_model, &ClipboardModel::selectedQuickAccessSnippetIDChanged, this, &QuickAccessView::showSelection);
     connect(&m_model, &ClipboardModel::isQuickPasteOptionsPresentedChanged, this, &QuickAccessView::showOptions);
+    connect(&m_model, &ClipboardModel::isQuickPasteOptionsPresentedChanged, this, &QuickAccessView::followOptionsFocus);
     connect(&m_model, &ClipboardModel::shortcutNoticeChanged, this, &QuickAccessView::showNotice);
     connect(&m_model, &ClipboardModel::quickAccessKeyboardFocusChanged, this, &QuickAccessView::showFocus);
-    connect(&m_model, &ClipboardModel::quickSearchFocusRequestChanged, this, [this] {
-        m_search->setFocus();
-        m_search->end(false);
-    });
+    connect(&m_model, &ClipboardModel::quickSearchFocusRequestChanged, this, &QuickAccessView::focusSearchAfresh);
     connect(&m_model, &ClipboardModel::quickImageActionRequestChanged, this, &QuickAccessView::performImageRequest);
     connect(&m_model, &ClipboardModel::appearanceChanged, this,
             [this] { PanelStyle::applyScheme(this, PanelStyle::schemeFor(m_model.appearance())); });
@@ -242,7 +251,7 @@ QWidget *QuickAccessView::buildListsPage()
     m_content = new QStackedWidget(page);
     m_listModel = new QuickAccessListModel(m_model, this);
     m_thumbnails = new EntryThumbnails(EntryThumbnails::reading(m_model.imageBytes()), this);
-    m_list = new QListView(m_content);
+    m_list = new QuickAccessListView(m_content);
     m_delegate = new QuickAccessItemDelegate(*m_listModel, [this](const ClipboardEntry &entry) {
         return m_thumbnails->thumbnail(entry);
     }, m_list);
@@ -261,9 +270,19 @@ QWidget *QuickAccessView::buildListsPage()
     m_list->setAutoFillBackground(false);
     m_list->viewport()->installEventFilter(this);
     connect(m_list, &QListView::entered, this, &QuickAccessView::hoverRow);
+    connect(m_list, &QuickAccessListView::rowPressed, this, &QuickAccessView::activateRow);
     m_empty = new PanelEmptyState(QString(), QString(), QString(), m_content);
+    // The Jars before one is chosen: the same cards as the library's Jars screen.
+    m_jarScroll = makePanelScrollArea(m_content);
+    auto *cards = new QWidget;
+    m_jarCards = new QVBoxLayout(cards);
+    m_jarCards->setContentsMargins(0, 0, 0, kJarCardsBottom);
+    m_jarCards->setSpacing(kJarCardSpacing);
+    m_jarCards->addStretch(1);
+    m_jarScroll->setWidget(cards);
     m_content->insertWidget(ListContent, m_list);
     m_content->insertWidget(EmptyContent, m_empty);
+    m_content->insertWidget(JarsContent, m_jarScroll);
     column->addWidget(m_content, 1);
     return page;
 }
@@ -286,10 +305,14 @@ bool QuickAccessView::eventFilter(QObject *watched, QEvent *event)
 {
     // The key map lets the field edit text only while the model knows it has the keyboard.
     if (watched == m_search) {
-        if (event->type() == QEvent::FocusIn)
+        if (event->type() == QEvent::FocusIn) {
             m_model.setSearchFieldFocused(true);
-        else if (event->type() == QEvent::FocusOut)
+            // A click into the field hands it the keyboard in the key map's terms too.
+            if (m_model.isQuickAccessPresented())
+                m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Search);
+        } else if (event->type() == QEvent::FocusOut) {
             m_model.setSearchFieldFocused(false);
+        }
     } else if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonRelease) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton)
@@ -303,25 +326,61 @@ void QuickAccessView::clickRow(const QPoint &position)
     const QModelIndex index = m_list->indexAt(position);
     if (!index.isValid())
         return;
-    if (const ClipboardEntry *found = m_listModel->entryAt(index.row())) {
+    const ClipboardEntry *entry = m_listModel->entryAt(index.row());
+    activateRow(index.row(), entry && QuickAccessItemDelegate::chevronRect(m_list->visualRect(index), *entry).contains(position));
+}
+
+void QuickAccessView::activateRow(int row, bool options)
+{
+    if (const ClipboardEntry *found = m_listModel->entryAt(row)) {
         const ClipboardEntry entry = *found;
-        if (QuickAccessItemDelegate::chevronRect(m_list->visualRect(index), entry).contains(position)) {
+        if (options) {
             m_model.setSelectedEntry(entry);
             m_model.openQuickPasteOptions();
         } else {
             m_model.pasteHistoryEntryFromClick(entry);
         }
-    } else if (const ClipboardSnippet *snippet = m_listModel->snippetAt(index.row())) {
+    } else if (const ClipboardSnippet *snippet = m_listModel->snippetAt(row)) {
         const QString snippetText = snippet->text;
         m_model.setSelectedQuickAccessSnippetID(snippet->id);
         m_model.pasteText(snippetText);
-    } else if (const ClipboardJar *jar = m_listModel->jarAt(index.row())) {
-        const QString id = jar->id;
-        m_model.setSelectedJarID(id);
-        m_model.setSearchText(QString());
-        const QList<ClipboardEntry> entries = m_model.selectedJarEntries();
-        if (!entries.isEmpty())
-            m_model.setSelectedEntryID(entries.first().id);
+    }
+}
+
+void QuickAccessView::openJar(const QString &jarID)
+{
+    m_model.setSelectedJarID(jarID);
+    m_model.setSearchText(QString());
+    const QList<ClipboardEntry> entries = m_model.selectedJarEntries();
+    m_model.setSelectedEntryID(entries.isEmpty() ? std::nullopt : std::optional(entries.first().id));
+}
+
+QList<JarCard *> QuickAccessView::jarCards() const
+{
+    QList<JarCard *> cards;
+    for (int i = 0; i < m_jarCards->count(); ++i) {
+        if (auto *card = qobject_cast<JarCard *>(m_jarCards->itemAt(i)->widget()))
+            cards.append(card);
+    }
+    return cards;
+}
+
+void QuickAccessView::showJarCards()
+{
+    while (m_jarCards->count() > 1) {
+        QLayoutItem *item = m_jarCards->takeAt(0);
+        delete item->widget();
+        delete item;
+    }
+    if (m_listModel->rowKind() != QuickAccessListModel::RowKind::Jar)
+        return;
+    for (int row = 0; row < m_listModel->rowCount(); ++row) {
+        const ClipboardJar &jar = *m_listModel->jarAt(row);
+        auto *card = new JarCard(jar, m_listModel->listedCount(jar));
+        connect(card, &JarCard::opened, this, &QuickAccessView::openJar);
+        connect(card, &JarCard::renameRequested, this, &QuickAccessView::jarRenameRequested);
+        connect(card, &JarCard::deleteRequested, this, &QuickAccessView::jarDeleteRequested);
+        m_jarCards->insertWidget(row, card);
     }
 }
 
@@ -350,6 +409,7 @@ void QuickAccessView::reloadRows()
     m_rowsStale = false;
     m_listModel->reload();
     showJarHeader();
+    showJarCards();
     showEmptyState();
     showSelection();
     showOptions();
@@ -369,7 +429,7 @@ void QuickAccessView::showJarHeader()
 void QuickAccessView::showEmptyState()
 {
     if (m_listModel->rowCount() > 0) {
-        m_content->setCurrentIndex(ListContent);
+        m_content->setCurrentIndex(m_listModel->rowKind() == QuickAccessListModel::RowKind::Jar ? JarsContent : ListContent);
         return;
     }
     const ClipboardPanelTab tab = m_model.selectedTab();
@@ -432,9 +492,54 @@ void QuickAccessView::showNotice()
     showOptions();
 }
 
+void QuickAccessView::takeKeyboardOnOpening()
+{
+    if (!m_model.isQuickAccessPresented()) {
+        m_model.setIsQuickPasteOptionsPresented(false);
+        return;
+    }
+    m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Search);
+    if (!m_model.isQuickPasteOptionsPresented() && !m_model.shortcutNotice())
+        m_search->setFocus(Qt::OtherFocusReason);
+}
+
+void QuickAccessView::followOptionsFocus()
+{
+    if (m_model.isQuickPasteOptionsPresented()) {
+        if (m_search->hasFocus())
+            m_search->clearFocus();
+        return;
+    }
+    // Back from the options with the keyboard on the rows: the field takes it, so typing goes on
+    // searching at once. Only the surface on screen asks, so that one request is made.
+    if (isVisible() && m_model.isQuickAccessPresented()
+        && m_model.quickAccessKeyboardFocus() == QuickAccessKeyboardFocus::Items)
+        m_model.requestQuickSearchFocus();
+}
+
+void QuickAccessView::focusSearchAfresh()
+{
+    // The field loses the keyboard at once and takes it back a turn later, so that it takes it
+    // afresh even when it had it; the caret then stands after what was typed.
+    if (m_search->hasFocus())
+        m_search->clearFocus();
+    QTimer::singleShot(0, this, [this] {
+        if (!m_model.isQuickAccessPresented() || m_model.shortcutNotice() || m_model.isQuickPasteOptionsPresented())
+            return;
+        m_search->setFocus(Qt::OtherFocusReason);
+        QTimer::singleShot(0, this, [this] {
+            if (m_search->hasFocus())
+                m_search->end(false);
+        });
+    });
+}
+
 void QuickAccessView::showFocus()
 {
     m_tabs->setKeyboardFocused(m_model.quickAccessKeyboardFocus() == QuickAccessKeyboardFocus::Tabs);
+    // While the options stand, the keyboard stays where they put it.
+    if (!m_model.isQuickAccessPresented() || m_model.isQuickPasteOptionsPresented())
+        return;
     switch (m_model.quickAccessKeyboardFocus()) {
     case QuickAccessKeyboardFocus::Tabs:
         m_tabs->setFocus();

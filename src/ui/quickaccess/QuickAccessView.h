@@ -1,17 +1,21 @@
 #pragma once
 
 #include "engine/QuickImageActionRequest.h"
+#include "ui/quickaccess/QuickAccessListView.h"
 
 #include <QWidget>
 
 class ClipboardEntry;
 class ClipboardModel;
 class EntryThumbnails;
+class JarCard;
 class PanelEmptyState;
 class QLabel;
 class QuickAccessIconButton;
 class QLineEdit;
 class QListView;
+class QScrollArea;
+class QVBoxLayout;
 class QStackedWidget;
 class QuickAccessItemDelegate;
 class QuickAccessListModel;
@@ -45,11 +49,13 @@ public:
 
     QuickAccessTabBar *tabBar() const { return m_tabs; }
     QLineEdit *searchField() const { return m_search; }
-    QListView *list() const { return m_list; }
+    QuickAccessListView *list() const { return m_list; }
     QuickAccessOptionsPage *options() const { return m_options; }
     QuickAccessPermissionNotice *notice() const { return m_notice; }
     PanelEmptyState *emptyState() const { return m_empty; }
     QuickAccessListModel *listModel() const { return m_listModel; }
+    // The cards of the Jars tab while no Jar is chosen, in list order.
+    QList<JarCard *> jarCards() const;
 
 Q_SIGNALS:
     // The listed rows or options changed: the host resizes to the new content size.
@@ -63,6 +69,9 @@ Q_SIGNALS:
     // The permission card's button: the Accessibility setting (not trusted) or the Input
     // Monitoring request (trusted).
     void permissionSettingsRequested(bool accessibilityTrusted);
+    // A Jar card's pencil and bin: the panel's Jar editor and its delete confirmation.
+    void jarRenameRequested(const QString &jarID);
+    void jarDeleteRequested(const QString &jarID);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -76,9 +85,16 @@ private:
     void showOptions();
     void showNotice();
     void showFocus();
+    void takeKeyboardOnOpening();
+    void followOptionsFocus();
+    void focusSearchAfresh();
     void showEmptyState();
     void showJarHeader();
     void clickRow(const QPoint &position);
+    // A click on a row (its chevron with `options`), by the pointer or by assistive technology.
+    void activateRow(int row, bool options);
+    void openJar(const QString &jarID);
+    void showJarCards();
     void hoverRow(const QModelIndex &index);
     void performImageRequest();
 
@@ -93,7 +109,9 @@ private:
     QWidget *m_jarHeader = nullptr;
     QLabel *m_jarName = nullptr;
     QLabel *m_jarCount = nullptr;
-    QListView *m_list = nullptr;
+    QuickAccessListView *m_list = nullptr;
+    QScrollArea *m_jarScroll = nullptr;
+    QVBoxLayout *m_jarCards = nullptr;
     PanelEmptyState *m_empty = nullptr;
     QuickAccessOptionsPage *m_options = nullptr;
     QuickAccessPermissionNotice *m_notice = nullptr;
