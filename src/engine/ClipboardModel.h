@@ -673,7 +673,9 @@ private:
     };
     bool sendPasteShortcutIfPermitted(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect);
     void sendPasteShortcut(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect);
-    void postPasteKeyEvents(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect);
+    // With a process, its window (when known) is the one the keys wait for.
+    void postPasteKeyEvents(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect,
+                            quint64 targetWindow = 0);
     void applyPasteEffect(const PasteEffect &effect);
     // Nothing was pasted: the notice says why, and the desktop's beep is heard.
     void failPaste(const QString &notice);

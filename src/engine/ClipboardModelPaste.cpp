@@ -159,7 +159,7 @@ void ClipboardModel::sendPasteShortcut(std::optional<qint64> targetPID, const st
             // A click in the panel gave it the keyboard: the keys wait until the application the
             // user came from has it back, so they never land in the panel, and the user types on
             // there. The target stays for the next paste from the same open panel.
-            postPasteKeyEvents(m_pasteTargetApplication->pid, effect);
+            postPasteKeyEvents(m_pasteTargetApplication->pid, effect, m_pasteTargetApplication->window);
             return;
         }
         // The application has quit; whatever is in front now is where the user works.
@@ -181,14 +181,15 @@ void ClipboardModel::failPaste(const QString &notice)
     Q_EMIT pasteFailed();
 }
 
-void ClipboardModel::postPasteKeyEvents(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect)
+void ClipboardModel::postPasteKeyEvents(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect,
+                                        quint64 targetWindow)
 {
     quint64 token = 0;
     if (effect) {
         token = m_nextPasteToken++;
         m_pendingPasteEffects.insert(token, *effect);
     }
-    if (!m_keySender || !m_keySender->sendPaste(targetPID, token)) {
+    if (!m_keySender || !m_keySender->post({KeyChord::Paste, targetPID, HeldKeys::All, token, targetWindow})) {
         m_pendingPasteEffects.remove(token);
         failPaste(ShortcutNotice::staleTrust());
     }

@@ -32,6 +32,9 @@ struct KeyPost {
     // Chosen by the caller and handed back with sent() or dropped(), so that the caller can
     // tell its own chord's fate; 0 when it does not care.
     quint64 token = 0;
+    // With a target process: the window of it that is made active, the one the user was typing
+    // in; 0 (or a window that is gone) stands for the process's topmost window.
+    quint64 targetWindow = 0;
 };
 
 // Synthetic key presses into other applications.

@@ -96,7 +96,7 @@ TEST_F(PasteStackTest, OnlyASentPasteMovesTheStackOn)
     workspace.setFrontmostApplication(panel);
     model->setPasteTargetApplication(editor);
     model->pasteEntryFromPanel(model->pasteStackEntries().first(), false, std::nullopt, true);
-    EXPECT_EQ(keys.sentChords(), (QList<FakeKeySender::Sent>{{KeyChord::Paste, editor.pid}}));
+    EXPECT_EQ(keys.sentChords(), (QList<FakeKeySender::Sent>{{KeyChord::Paste, editor.pid, editor.window}}));
     EXPECT_EQ(model->pasteStackEntryIDs(), QStringList{"b"});
     EXPECT_EQ(model->consumedEntryIDs(), QSet<QString>{"a"});
     EXPECT_EQ(model->shortcutNotice(), std::nullopt);

@@ -108,22 +108,23 @@ TEST_F(PasteModelTest, CtrlVGoesToTheGivenProcessOrBackToTheRememberedApplicatio
         std::optional<qint64> pid;
         std::optional<RunningApplication> remembered;
         std::optional<RunningApplication> front;
-        // Where the one Ctrl+V went (the process it waited for), or none sent at all.
-        std::optional<std::optional<qint64>> sentTo;
+        // The one Ctrl+V (the process and window it waited for), or none sent at all.
+        std::optional<FakeKeySender::Sent> sent;
         std::optional<RunningApplication> rememberedAfter;
     };
     const Case cases[] = {
-        {"given process", kFrontPid, kEditor, panel, std::optional<qint64>(kFrontPid), kEditor},
+        {"given process", kFrontPid, kEditor, panel, FakeKeySender::Sent{KeyChord::Paste, kFrontPid}, kEditor},
         // The panel took the keyboard when it was clicked: the keys wait for the editor to
         // have it back, and the editor stays the target of the open panel.
-        {"remembered application", std::nullopt, kEditor, panel, std::optional<qint64>(kEditor.pid), kEditor},
-        {"remembered is Tarnel itself", std::nullopt, self, kEditor, std::optional<qint64>(), self},
-        {"remembered has quit", std::nullopt, quit, kEditor, std::optional<qint64>(), std::nullopt},
+        {"remembered application", std::nullopt, kEditor, panel,
+         FakeKeySender::Sent{KeyChord::Paste, kEditor.pid, kEditor.window}, kEditor},
+        {"remembered is Tarnel itself", std::nullopt, self, kEditor, FakeKeySender::Sent{KeyChord::Paste, std::nullopt}, self},
+        {"remembered has quit", std::nullopt, quit, kEditor, FakeKeySender::Sent{KeyChord::Paste, std::nullopt}, std::nullopt},
         // Keys into Tarnel's own panel would land in its search field.
         {"remembered has quit, Tarnel in front", std::nullopt, quit, panel, std::nullopt, std::nullopt},
         {"nothing remembered, Tarnel in front", std::nullopt, std::nullopt, panel, std::nullopt, std::nullopt},
-        {"nothing remembered and nothing in front", std::nullopt, std::nullopt, std::nullopt, std::optional<qint64>(),
-         std::nullopt},
+        {"nothing remembered and nothing in front", std::nullopt, std::nullopt, std::nullopt,
+         FakeKeySender::Sent{KeyChord::Paste, std::nullopt}, std::nullopt},
     };
     for (const Case &c : cases) {
         keys.clear();
@@ -132,8 +133,8 @@ TEST_F(PasteModelTest, CtrlVGoesToTheGivenProcessOrBackToTheRememberedApplicatio
         workspace.setFrontmostApplication(c.front);
         model->setPasteTargetApplication(c.remembered);
         model->pasteEntryFromPanel(model->entries().first(), false, c.pid, false);
-        if (c.sentTo) {
-            EXPECT_EQ(keys.sentChords(), (QList<FakeKeySender::Sent>{{KeyChord::Paste, *c.sentTo}})) << c.name;
+        if (c.sent) {
+            EXPECT_EQ(keys.sentChords(), QList<FakeKeySender::Sent>{*c.sent}) << c.name;
             EXPECT_EQ(model->shortcutNotice(), std::nullopt) << c.name;
             EXPECT_EQ(failures, failuresBefore) << c.name;
         } else {
@@ -196,7 +197,8 @@ TEST_F(PasteModelTest, EveryPasteFromTheOpenPanelReachesTheApplicationTheUserCam
         workspace.setFrontmostApplication(panel);
         keys.clear();
         road.paste();
-        EXPECT_EQ(keys.sentChords(), (QList<FakeKeySender::Sent>{{KeyChord::Paste, kEditor.pid}})) << road.name;
+        // Into the very window the user was typing in.
+        EXPECT_EQ(keys.sentChords(), (QList<FakeKeySender::Sent>{{KeyChord::Paste, kEditor.pid, kEditor.window}})) << road.name;
         ASSERT_EQ(keys.clipboardWhenSent().size(), 1) << road.name;
         EXPECT_EQ(keys.clipboardWhenSent().first().text, road.pasted) << road.name;
         EXPECT_EQ(model->pasteTargetApplication(), kEditor) << road.name;

@@ -117,7 +117,7 @@ TEST_F(QuickAccessModelTest, SwitchingFormsWhileOpenKeepsTheTargetAndContext)
     model->setSelectedEntryID(QStringLiteral("a"));
     model->commitQuickAccessSelection();
     // The paste went back to the editor, not into Tarnel.
-    EXPECT_EQ(keys.sentChords(), (QList<FakeKeySender::Sent>{{KeyChord::Paste, editor().pid}}));
+    EXPECT_EQ(keys.sentChords(), (QList<FakeKeySender::Sent>{{KeyChord::Paste, editor().pid, editor().window}}));
 }
 
 TEST_F(QuickAccessModelTest, CommittingATextOptionPastesTheTransformedTextOnly)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
+
 #include "X11TestSupport.h"
 
 #include <X11/keysym.h>
@@ -139,6 +141,33 @@ TEST_F(X11KeySenderTest, ChordForAProcessActivatesItsWindowFirstOrIsDroppedWitho
     EXPECT_TRUE(QTest::qWaitFor([&] { return target.text() == QStringLiteral("cieľ"); }));
     EXPECT_TRUE(other.text().isEmpty());
     EXPECT_EQ(workspace.frontmostApplication()->pid, target.pid());
+    EXPECT_EQ(sent.size(), 1);
+}
+
+// Two windows of one application: the chord goes into the one the user was typing in, not
+// into the other one that is in front.
+TEST_F(X11KeySenderTest, ChordForAWindowActivatesThatWindowWhenAnotherOfItsProcessIsInFront)
+{
+    ClipboardOwner clipboard(QStringLiteral("do okna"));
+    ASSERT_TRUE(clipboard.isReady());
+    QLineEdit typedIn;
+    typedIn.setGeometry(50, 50, 300, 40);
+    typedIn.show();
+    typedIn.activateWindow();
+    ASSERT_TRUE(waitForKeyboard(&typedIn));
+    QLineEdit inFront;
+    inFront.setGeometry(600, 400, 300, 40);
+    inFront.show();
+    inFront.activateWindow();
+    ASSERT_TRUE(waitForKeyboard(&inFront));
+
+    KeyPost request;
+    request.targetPid = QCoreApplication::applicationPid();
+    request.targetWindow = quint64(typedIn.winId());
+    ASSERT_TRUE(sender.post(request));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return typedIn.text() == QStringLiteral("do okna"); }))
+        << typedIn.text().toStdString();
+    EXPECT_TRUE(inFront.text().isEmpty()) << inFront.text().toStdString();
     EXPECT_EQ(sent.size(), 1);
 }
 

@@ -10,7 +10,7 @@ bool FakeKeySender::post(const KeyPost &request)
         Q_EMIT dropped(request.chord, request.token);
         return true;
     }
-    m_sent.append({request.chord, request.targetPid});
+    m_sent.append({request.chord, request.targetPid, request.targetWindow});
     m_clipboardWhenSent.append(m_pasteboard ? m_pasteboard->content() : PasteboardContent{});
     Q_EMIT sent(request.chord, request.token);
     return true;

@@ -13,6 +13,7 @@ public:
     struct Sent {
         KeyChord chord;
         std::optional<qint64> targetPid;
+        quint64 targetWindow = 0;
         bool operator==(const Sent &) const = default;
     };
 

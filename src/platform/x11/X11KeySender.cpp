@@ -107,9 +107,15 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
     m_connection.drainEvents();
     if (job.stage == Stage::Start) {
         if (job.request.targetPid) {
+            const qint64 pid = *job.request.targetPid;
+            // A window that is gone gives way to the process's topmost one.
+            if (job.request.targetWindow != 0 && m_connection.windowExists(job.request.targetWindow))
+                job.window = job.request.targetWindow;
             const auto front = m_workspace ? m_workspace->frontmostApplication() : std::nullopt;
-            if (!front || front->pid != *job.request.targetPid) {
-                const auto target = m_workspace ? m_workspace->applicationWithPid(*job.request.targetPid) : std::nullopt;
+            if (!isTargetInFront(job, front)) {
+                const auto target = !m_workspace ? std::nullopt
+                    : job.window != 0            ? std::optional<RunningApplication>(RunningApplication{job.window, pid, {}})
+                                                 : m_workspace->applicationWithPid(pid);
                 if (!target || !m_workspace->activate(*target)) {
                     qCInfo(lcPlatform) << "KeySender: target process has no window;" << chordName(job.request.chord)
                                        << "not sent";
@@ -124,8 +130,7 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
         job.deadline = now + kHeldKeysTimeout;
     }
     if (job.stage == Stage::Activating) {
-        const auto front = m_workspace ? m_workspace->frontmostApplication() : std::nullopt;
-        if (!front || front->pid != *job.request.targetPid) {
+        if (!isTargetInFront(job, m_workspace ? m_workspace->frontmostApplication() : std::nullopt)) {
             if (now < job.deadline)
                 return Outcome::Waiting;
             // Typing into whichever window is in front instead would paste into the wrong place.
@@ -157,6 +162,12 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
         m_outlastedKeycodes = heldKeycodes();
     }
     return sendChord(job.request.chord) ? Outcome::Sent : Outcome::Dropped;
+}
+
+bool X11KeySender::isTargetInFront(const Job &job, const std::optional<RunningApplication> &front)
+{
+    // Another window of the same process is not where the user was typing.
+    return front && front->pid == *job.request.targetPid && (job.window == 0 || front->window == job.window);
 }
 
 QList<unsigned> X11KeySender::heldKeycodes() const

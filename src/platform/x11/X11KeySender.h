@@ -44,12 +44,15 @@ private:
         KeyPost request;
         Stage stage = Stage::Start;
         std::chrono::steady_clock::time_point deadline;
+        // The window of the target process that has to be in front; 0: any of its windows.
+        quint64 window = 0;
     };
 
     enum class Outcome { Waiting, Sent, Dropped };
 
     void step();
     Outcome advance(Job &job);
+    static bool isTargetInFront(const Job &job, const std::optional<RunningApplication> &front);
     QList<unsigned> heldKeycodes() const;
     QList<unsigned> heldKeycodes(HeldKeys which) const;
     QList<unsigned> modifierKeycodes() const;
