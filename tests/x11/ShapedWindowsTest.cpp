@@ -296,9 +296,10 @@ TEST(ShapedWindows, OnABareDesktopOnlyTheOutlinesAreOnScreenAndTakeClicks)
     checkMenuBarWindows(desktop);
 }
 
-TEST(ShapedWindows, AWindowOpenedAfterTarnelAndMovedUnderTheNotchShowsWhereverThePointerRests)
+// A window opened after Tarnel and moved under the notch, checked with the pointer resting
+// in several places and after a hover.
+static void checkWindowMovedUnderTheNotch()
 {
-    ASSERT_FALSE(Compositor::isRunning());
     writeSettings(settingsWithHistory(3));
     movePointer(kAway);
     Program tarnel(tarnelBinary());
@@ -350,6 +351,19 @@ TEST(ShapedWindows, AWindowOpenedAfterTarnelAndMovedUnderTheNotchShowsWhereverTh
     EXPECT_EQ(waitForOutline(collapsed, expectedFor(collapsed)), "") << "closed again";
     movePointer(QPoint(800, 300));
     EXPECT_EQ(waitForOutline(collapsed, expectedFor(collapsed)), "") << "closed, the pointer resting beside the notch";
+}
+
+TEST(ShapedWindows, AWindowOpenedAfterTarnelAndMovedUnderTheNotchShowsWhereverThePointerRests)
+{
+    ASSERT_FALSE(Compositor::isRunning());
+    checkWindowMovedUnderTheNotch();
+}
+
+TEST(ShapedWindows, UnderACompositorAWindowMovedUnderTheNotchShows)
+{
+    Compositor compositor;
+    ASSERT_TRUE(compositor.isReady());
+    checkWindowMovedUnderTheNotch();
 }
 
 TEST(ShapedWindows, UnderACompositorTheWindowsAreTranslucentAndOnlyTheOutlinesShow)
