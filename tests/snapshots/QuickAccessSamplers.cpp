@@ -26,6 +26,7 @@ QWidget *actionsMenuSample(testsupport::SeededModel &seed, ClipboardKind kind, i
 QWidget *quickAccessSample(testsupport::SeededModel &seed, QuickAccessSample sample, ClipboardPanelTab tab, QSize frame)
 {
     ClipboardModel &model = seed.model();
+    model.setIsQuickAccessPresented(false);
     model.setIsQuickPasteOptionsPresented(false);
     model.setShortcutNotice(std::nullopt);
     model.setSelectedJarID(std::nullopt);
@@ -46,6 +47,13 @@ QWidget *quickAccessSample(testsupport::SeededModel &seed, QuickAccessSample sam
     case QuickAccessSample::Searching:
         model.setSearchText(QStringLiteral("zzz-nothing"));
         break;
+    case QuickAccessSample::SearchSelection: {
+        // Typed while open: the first row that matches is selected, the one Return pastes.
+        model.setIsQuickAccessPresented(true);
+        model.setSearchText(firstOf(ClipboardKind::Url).text.left(5));
+        model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Search);
+        break;
+    }
     case QuickAccessSample::JarDrillDown:
         model.setSelectedJarID(model.jars().first().id);
         break;

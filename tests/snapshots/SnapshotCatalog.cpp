@@ -99,6 +99,7 @@ const std::vector<SnapshotView> &snapshotViews()
         {QStringLiteral("quick-access-snippets"), QSize(350, 290), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::Lists, ClipboardPanelTab::Snippets, QSize(350, 290)); }},
         {QStringLiteral("quick-access-jars"), QSize(350, 290), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::Lists, ClipboardPanelTab::Jars, QSize(350, 290)); }},
         {QStringLiteral("quick-access-jar"), QSize(350, 290), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::JarDrillDown, ClipboardPanelTab::Jars, QSize(350, 290)); }},
+        {QStringLiteral("quick-access-search-selected"), QSize(350, 290), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::SearchSelection, ClipboardPanelTab::History, QSize(350, 290)); }},
         {QStringLiteral("quick-access-empty"), QSize(350, 290), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::Searching, ClipboardPanelTab::Screenshots, QSize(350, 290)); }},
         {QStringLiteral("quick-access-paste-options"), QSize(350, 414), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::TextOptions, ClipboardPanelTab::History, QSize(350, 414)); }},
         {QStringLiteral("quick-access-image-options"), QSize(350, 370), 0, [](SnapshotContext &c) { return quickAccessSample(c.seed, QuickAccessSample::ImageOptions, ClipboardPanelTab::History, QSize(350, 370)); }},

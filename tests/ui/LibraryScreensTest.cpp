@@ -380,6 +380,16 @@ TEST(EntryList, ScreenReadersNameEveryRowAndControlAndPressThem)
         stackNames << stackRow->child(i)->text(QAccessible::Name);
     EXPECT_TRUE(stackNames.contains(QStringLiteral("Odobrať ") + entry.preview() + QStringLiteral(" z Paste Stack")))
         << stackNames.join(u'|').toStdString();
+    // The drag handle is named by what it does, where it is drawn, and offers no press.
+    ASSERT_EQ(stackNames.last(), QStringLiteral("Potiahni na zmenu poradia")) << stackNames.join(u'|').toStdString();
+    QAccessibleInterface *handle = stackRow->child(stackRow->childCount() - 1);
+    const QModelIndex stacked = stack.listModel()->index(0);
+    const QRect handleDrawn = stack.delegate()->controlRect(stacked, stack.view()->visualRect(stacked), Control::Handle).toAlignedRect();
+    EXPECT_FALSE(handleDrawn.isEmpty());
+    EXPECT_EQ(handle->rect(), QRect(stack.view()->viewport()->mapToGlobal(handleDrawn.topLeft()), handleDrawn.size()));
+    EXPECT_TRUE(handle->actionInterface()->actionNames().isEmpty());
+    // In the history's rows there is no handle.
+    EXPECT_FALSE(names().contains(QStringLiteral("Potiahni na zmenu poradia")));
 
     // "Viac" unfolds the text, and then reads "Menej".
     row->child(0)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
@@ -401,6 +411,51 @@ TEST(EntryList, ScreenReadersNameEveryRowAndControlAndPressThem)
     const ClipboardEntry *first = shown.list->listModel()->entryAt(0);
     EXPECT_EQ(next->child(next->childCount() - 1)->text(QAccessible::Name), QStringLiteral("Actions: ") + first->preview());
     EXPECT_TRUE(next->actionInterface()->actionNames().contains(QStringLiteral("Entry actions")));
+}
+
+// The Paste Stack's drag handle is reached by Tab like every other control; held by the keyboard,
+// Up and Down move its entry one place, within the stack, and not while a search narrows it.
+TEST(EntryList, TheKeyboardMovesAStackEntryByItsHandle)
+{
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    const QList<ClipboardEntry> entries = model.entries();
+    const QStringList stack{entries.at(0).id, entries.at(1).id, entries.at(2).id};
+    model.setPasteStackEntryIDs(stack);
+    model.setSelectedTab(ClipboardPanelTab::PasteStack);
+    FakePanelSheets sheets;
+    EntryList list(model, sheets, true);
+    list.resize(420, 400);
+    list.show();
+    QCoreApplication::processEvents();
+    const auto key = [&list](int code) {
+        QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier);
+        QApplication::sendEvent(list.view(), &press);
+        QCoreApplication::processEvents();
+    };
+    model.setSelectedEntryID(stack.at(0));
+    QCoreApplication::processEvents();
+    key(Qt::Key_Backtab);
+    ASSERT_EQ(list.keyboardControl(), Control::Handle) << "the handle is the row's last control";
+    key(Qt::Key_Down);
+    EXPECT_EQ(model.pasteStackEntryIDs(), (QStringList{stack.at(1), stack.at(0), stack.at(2)}));
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    EXPECT_EQ(model.pasteStackEntryIDs(), (QStringList{stack.at(1), stack.at(2), stack.at(0)})) << "kept last";
+    EXPECT_EQ(model.selectedEntryID(), stack.at(0)) << "the selection moves with its entry";
+    key(Qt::Key_Up);
+    EXPECT_EQ(model.pasteStackEntryIDs(), (QStringList{stack.at(1), stack.at(0), stack.at(2)}));
+    // Without the handle the arrows move the selection, as before.
+    key(Qt::Key_Escape);
+    key(Qt::Key_Up);
+    EXPECT_EQ(model.selectedEntryID(), stack.at(1));
+    EXPECT_EQ(model.pasteStackEntryIDs(), (QStringList{stack.at(1), stack.at(0), stack.at(2)}));
+    model.setSearchText(model.entries().at(0).text.left(3));
+    QCoreApplication::processEvents();
+    model.setSelectedEntryID(stack.at(0));
+    key(Qt::Key_Backtab);
+    key(Qt::Key_Up);
+    EXPECT_EQ(model.pasteStackEntryIDs(), (QStringList{stack.at(1), stack.at(0), stack.at(2)})) << "no reordering while searching";
 }
 
 // Every control the pointer reaches is reached by the keyboard too: Tab walks the selected row's
@@ -476,7 +531,7 @@ TEST(EntryList, EachEmptySectionSaysWhatBelongsThere)
          "Pridaj položky z Histórie tlačidlom + alebo skopíruj výber cez " + AppShortcut(AppShortcut::pasteStack).label() + "."},
         {"search in history", false, Tab::History, false, "zzz", "magnifyingglass", nothing,
          "Skús iné slovo, názov aplikácie alebo typ obsahu."},
-        {"search in the stack", false, Tab::PasteStack, true, "zzz", "magnifyingglass", nothing,
+        {"search in the stack", false, Tab::PasteStack, true, "zzz", "square.stack.3d.up", nothing,
          "Skús iný výraz vyhľadávania."},
     };
     for (const Case &c : cases) {

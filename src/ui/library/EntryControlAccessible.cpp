@@ -100,7 +100,8 @@ void *EntryControlAccessible::interface_cast(QAccessible::InterfaceType type)
 
 QStringList EntryControlAccessible::actionNames() const
 {
-    if (state().disabled)
+    // The handle is dragged, not pressed; the keyboard moves nothing with it.
+    if (state().disabled || m_control == Control::Handle)
         return {};
     return {pressAction()};
 }

@@ -104,6 +104,8 @@ QString EntryList::accessibleLabel(Control control, const ClipboardEntry &entry,
         return L10n::text(isTextUnfolded ? QStringLiteral("Menej") : QStringLiteral("Viac"));
     case Control::PasteText:
         return L10n::text(QStringLiteral("Vložiť text"));
+    case Control::Handle:
+        return L10n::text(QStringLiteral("Potiahni na zmenu poradia"));
     default:
         return helpText(control, entry, isInStack);
     }
@@ -201,7 +203,9 @@ void EntryList::refresh()
         return;
     }
     if (!m_model.searchText().isEmpty()) {
-        m_empty->setContent(QStringLiteral("magnifyingglass"), L10n::text(QStringLiteral("Nič sa nenašlo")),
+        // The stack keeps its own symbol while a search finds nothing in it.
+        m_empty->setContent(m_inPasteStack ? QStringLiteral("square.stack.3d.up") : QStringLiteral("magnifyingglass"),
+                            L10n::text(QStringLiteral("Nič sa nenašlo")),
                             L10n::text(m_inPasteStack ? QStringLiteral("Skús iný výraz vyhľadávania.")
                                                       : QStringLiteral("Skús iné slovo, názov aplikácie alebo typ obsahu.")));
     } else {
@@ -511,10 +515,29 @@ bool EntryList::moveKeyboardControl(bool forward)
     return m_keyboardControl != Control::None;
 }
 
+bool EntryList::moveWithKeyboard(int direction)
+{
+    // The handle held by the keyboard moves its entry one place per arrow, under the drag's
+    // rules: not while a search narrows the list.
+    const std::optional<QString> id = m_model.selectedEntryID();
+    if (!id || !m_model.searchText().isEmpty())
+        return true;
+    const QStringList order = m_model.pasteStackEntryIDs();
+    const qsizetype at = order.indexOf(*id);
+    if (at < 0)
+        return true;
+    const int target = std::clamp(int(at) + direction, 0, int(order.size()) - 1);
+    if (target != at)
+        m_model.movePasteStackEntry(*id, target);
+    return true;
+}
+
 bool EntryList::handleKey(QKeyEvent *event)
 {
     const int key = event->key();
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if ((key == Qt::Key_Up || key == Qt::Key_Down) && m_keyboardControl == Control::Handle)
+        return moveWithKeyboard(key == Qt::Key_Up ? -1 : 1);
     if (key == Qt::Key_Up || key == Qt::Key_Down) {
         m_model.navigateSelection(m_entries->entries(), key == Qt::Key_Up ? -1 : 1);
         return true;

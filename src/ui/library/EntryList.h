@@ -92,6 +92,8 @@ private:
     void relayoutRow(const std::optional<QString> &entryID);
     void syncRowWidgets();
     bool moveKeyboardControl(bool forward);
+    // Up or Down while the keyboard holds a Paste Stack row's handle.
+    bool moveWithKeyboard(int direction);
     bool handleKey(QKeyEvent *event);
 
     ClipboardModel &m_model;

@@ -123,6 +123,8 @@ QRectF EntryRowDelegate::controlRect(const QModelIndex &index, const QRect &item
         header.isExpanded = isTextUnfolded(*entry);
         return ClipboardRow::headerGeometry(l.header, header).toggle;
     }
+    if (control == Control::Handle)
+        return m_inPasteStack ? l.handle : QRectF();
     for (const auto &[placed, rect] : l.controls) {
         if (placed == control)
             return rect;
@@ -141,6 +143,9 @@ QList<Control> EntryRowDelegate::controlsOf(const ClipboardEntry &entry) const
         if (control == Control::Toggle || !isStripInert())
             controls.append(control);
     }
+    // The Paste Stack's drag handle, last as it is drawn.
+    if (m_inPasteStack)
+        controls.append(Control::Handle);
     return controls;
 }
 
