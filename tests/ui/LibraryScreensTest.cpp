@@ -29,6 +29,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QPointer>
+#include <QTest>
 #include <QMouseEvent>
 
 #include <gtest/gtest.h>
@@ -450,6 +451,34 @@ TEST(EntryList, TheKeyboardMovesAStackEntryByItsHandle)
     key(Qt::Key_Up);
     EXPECT_EQ(model.selectedEntryID(), stack.at(1));
     EXPECT_EQ(model.pasteStackEntryIDs(), (QStringList{stack.at(1), stack.at(0), stack.at(2)}));
+    // With motion the rows slide to their new places: the moved one starts where it was drawn.
+    {
+        PanelMotion::ScopedFactor motion(1);
+        const int pitch = list.view()->visualRect(list.listModel()->index(1)).top()
+                          - list.view()->visualRect(list.listModel()->index(0)).top();
+        model.setSelectedEntryID(stack.at(0));
+        QCoreApplication::processEvents();
+        key(Qt::Key_Backtab);
+        key(Qt::Key_Up);
+        ASSERT_EQ(model.pasteStackEntryIDs(), (QStringList{stack.at(0), stack.at(1), stack.at(2)}));
+        EXPECT_NEAR(list.slideOffset(stack.at(0)), pitch, 1.0) << "drawn one row lower, where it was";
+        EXPECT_NEAR(list.slideOffset(stack.at(1)), -pitch, 1.0);
+        EXPECT_EQ(list.slideOffset(stack.at(2)), 0.0) << "a row that kept its place does not move";
+        QElapsedTimer slide;
+        slide.start();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return list.slideOffset(stack.at(0)) == 0.0; }));
+        EXPECT_GE(slide.elapsed(), EntryList::kReorderDuration.count() / 2);
+        key(Qt::Key_Escape);
+    }
+    EXPECT_EQ(EntryList::kReorderDuration, std::chrono::milliseconds(120));
+    // Without motion the rows stand in their places at once.
+    model.setSelectedEntryID(stack.at(1));
+    QCoreApplication::processEvents();
+    key(Qt::Key_Backtab);
+    key(Qt::Key_Up);
+    ASSERT_EQ(model.pasteStackEntryIDs(), (QStringList{stack.at(1), stack.at(0), stack.at(2)}));
+    EXPECT_EQ(list.slideOffset(stack.at(1)), 0.0);
+    key(Qt::Key_Escape);
     model.setSearchText(model.entries().at(0).text.left(3));
     QCoreApplication::processEvents();
     model.setSelectedEntryID(stack.at(0));

@@ -136,6 +136,7 @@ EntryList::EntryList(ClipboardModel &model, PanelSheets &sheets, bool inPasteSta
     context.rowWidget = [this](const QString &id) -> ClipboardRow * { return m_rowWidgets.value(id); };
     context.isStripInert = [this] { return m_stripInert; };
     context.keyboardControl = [this] { return m_keyboardControl; };
+    context.slideOffset = [this](const QString &id) { return slideOffset(id); };
     m_delegate = new EntryRowDelegate(*m_entries, *m_thumbnails, inPasteStack, context, this);
 
     m_view = new QListView(this);
@@ -197,6 +198,7 @@ void EntryList::refresh()
 {
     m_entries->setEntries(m_model.quickAccessEntries());
     syncRowWidgets();
+    startSlide();
     if (!m_entries->entries().isEmpty()) {
         m_stack->setCurrentWidget(m_view);
         m_view->viewport()->update();
@@ -463,7 +465,7 @@ void EntryList::dragTo(const QPoint &globalPosition)
         return;
     const int target = dragTarget(*m_dragStartIndex, translation, int(m_model.pasteStackEntryIDs().size()));
     if (m_model.pasteStackEntryIDs().indexOf(id) != target)
-        m_model.movePasteStackEntry(id, target);
+        moveInStack(id, target);
 }
 
 void EntryList::hover(const QPoint &position)
@@ -515,6 +517,39 @@ bool EntryList::moveKeyboardControl(bool forward)
     return m_keyboardControl != Control::None;
 }
 
+void EntryList::moveInStack(const QString &entryID, int target)
+{
+    m_slideFrom.clear();
+    for (int row = 0; row < m_entries->rowCount(); ++row) {
+        if (const ClipboardEntry *entry = m_entries->entryAt(row))
+            m_slideFrom.insert(entry->id, m_view->visualRect(m_entries->index(row)).top());
+    }
+    m_model.movePasteStackEntry(entryID, target);
+}
+
+void EntryList::startSlide()
+{
+    if (m_slideFrom.isEmpty())
+        return;
+    // Each row starts where it was drawn and eases into its new place.
+    m_slideDistances.clear();
+    for (int row = 0; row < m_entries->rowCount(); ++row) {
+        const ClipboardEntry *entry = m_entries->entryAt(row);
+        const auto before = entry ? m_slideFrom.constFind(entry->id) : m_slideFrom.cend();
+        if (before == m_slideFrom.cend())
+            continue;
+        const int distance = *before - m_view->visualRect(m_entries->index(row)).top();
+        if (distance != 0)
+            m_slideDistances.insert(entry->id, distance);
+    }
+    m_slideFrom.clear();
+    m_slideLeft = 1.0;
+    PanelMotion::animate(this, "slide", 1.0, 0.0, kReorderDuration, PanelMotion::easeOut(), [this](const QVariant &value) {
+        m_slideLeft = value.toReal();
+        m_view->viewport()->update();
+    });
+}
+
 bool EntryList::moveWithKeyboard(int direction)
 {
     // The handle held by the keyboard moves its entry one place per arrow, under the drag's
@@ -528,7 +563,7 @@ bool EntryList::moveWithKeyboard(int direction)
         return true;
     const int target = std::clamp(int(at) + direction, 0, int(order.size()) - 1);
     if (target != at)
-        m_model.movePasteStackEntry(*id, target);
+        moveInStack(*id, target);
     return true;
 }
 

@@ -31,6 +31,8 @@ public:
     // One row pitch of the Paste Stack: the handle moves an entry one place per this much drag.
     static constexpr qreal kDragPitch = 60;
     static constexpr int kDragStartDistance = 4;
+    // Rows of the Paste Stack slide to their new places over this long after a reorder.
+    static constexpr std::chrono::milliseconds kReorderDuration{120};
     // The unfolded controls of a row wait DelayedEntryActions::kRevealDelay, invisible and
     // inert, then fade in over DelayedEntryActions::kFadeDuration: a pointer only passing over
     // the toggle does not land on them.
@@ -64,6 +66,8 @@ public:
     bool isInPasteStackList() const { return m_inPasteStack; }
     bool isStripInert() const { return m_stripInert; }
     EntryRowDelegate *delegate() const { return m_delegate; }
+    // How far a row is drawn from its place now (0 once its slide ended).
+    qreal slideOffset(const QString &entryID) const { return m_slideDistances.value(entryID) * m_slideLeft; }
     ClipboardModel &model() const { return m_model; }
 
     QListView *view() const { return m_view; }
@@ -94,6 +98,9 @@ private:
     bool moveKeyboardControl(bool forward);
     // Up or Down while the keyboard holds a Paste Stack row's handle.
     bool moveWithKeyboard(int direction);
+    // Moves a stack entry and lets the rows slide to their new places.
+    void moveInStack(const QString &entryID, int target);
+    void startSlide();
     bool handleKey(QKeyEvent *event);
 
     ClipboardModel &m_model;
@@ -117,6 +124,11 @@ private:
     QSet<QString> m_unfoldedTexts;
     QHash<QString, QPointer<ClipboardRow>> m_rowWidgets;
     qreal m_stripOpacity = 1;
+    // A reorder's slide: where each row was drawn before the move, then how far each row is
+    // from its new place at the start of the slide, and how much of that is left (1 to 0).
+    QHash<QString, int> m_slideFrom;
+    QHash<QString, qreal> m_slideDistances;
+    qreal m_slideLeft = 0;
     bool m_stripInert = false;
     quint64 m_revealSerial = 0;
     EntryRowDelegate::Control m_keyboardControl = EntryRowDelegate::Control::None;

@@ -251,6 +251,8 @@ void EntryRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
 
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
+    if (const qreal slide = m_context.slideOffset ? m_context.slideOffset(entry->id) : 0.0; slide != 0.0)
+        painter->translate(0, slide);
     PanelStyle::fillRounded(*painter, l.card, kCornerRadius,
                             selected ? PanelStyle::withOpacity(c.accent, kSelectedOpacity) : c.surface);
     if (m_inPasteStack) {

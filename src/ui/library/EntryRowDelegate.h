@@ -65,6 +65,8 @@ public:
         std::function<bool()> isStripInert;
         // The control the keyboard is on, in the selected row; drawn as the pointer's.
         std::function<Control()> keyboardControl;
+        // How far above (negative) or below its place a row is drawn while it slides there.
+        std::function<qreal(const QString &)> slideOffset;
     };
     struct Layout {
         QRectF card;
