@@ -5,7 +5,8 @@
 // Reports main-thread time per text copy (also with three 30 MB texts in the history, with the
 // longest stall), the wall time until a copy is committed, the bytes written per copy, a poll
 // step that finds nothing copied, a cold model start from the stored files, and one trim with
-// 500 Paste Stack ids. Peak memory with three 30 MB texts: BM_PeakMemoryWithLargeTexts (run it
+// 500 Paste Stack ids; the main-thread time of a 20 MB text copy, and how soon a short copy made
+// right after three 20 MB texts is in the history. Peak memory with three 30 MB texts: BM_PeakMemoryWithLargeTexts (run it
 // alone, --benchmark_filter=PeakMemory, so that no other benchmark raised the peak first).
 
 #include "engine/ClipboardModel.h"
@@ -22,6 +23,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <benchmark/benchmark.h>
 
@@ -168,6 +170,62 @@ void BM_TextCopyMainThreadWithLargeTexts(benchmark::State &state)
     state.counters["entries"] = double(model->entries().size());
 }
 BENCHMARK(BM_TextCopyMainThreadWithLargeTexts)->Unit(benchmark::kMillisecond)->Iterations(300);
+
+QString largeText(qint64 n)
+{
+    QString line = QStringLiteral("copy %1: the quick brown fox 1234 5678 jumps; code = 42\n").arg(n);
+    return line.repeated(20 * 1000 * 1000 / line.size());
+}
+
+// One foreign 20 MB text copy: the poll step's own time on the main thread. Classification
+// (privacy, kind, search folds) is waited for outside the timing.
+void BM_LargeTextCopyMainThread(benchmark::State &state)
+{
+    Scene scene;
+    std::unique_ptr<ClipboardModel> model = scene.makeModel();
+    qint64 n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        scene.pasteboard.copyText(largeText(++n));
+        state.ResumeTiming();
+        model->readClipboardIfChanged();
+        state.PauseTiming();
+        if (!QTest::qWaitFor([&] { return model->pendingCaptureCount() == 0; }, 60000))
+            state.SkipWithError("the copy was never classified");
+        state.ResumeTiming();
+    }
+    state.counters["entries"] = double(model->entries().size());
+}
+BENCHMARK(BM_LargeTextCopyMainThread)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Three 20 MB texts copied, then a short one: from the first poll step to the short copy in
+// the model's history (events processed as they come).
+void BM_ShortCopyAfterThreeLargeTexts(benchmark::State &state)
+{
+    Scene scene;
+    std::unique_ptr<ClipboardModel> model = scene.makeModel();
+    qint64 n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QStringList texts{largeText(n + 1), largeText(n + 2), largeText(n + 3)};
+        n += 4;
+        const QString marker = QStringLiteral("short %1").arg(n);
+        state.ResumeTiming();
+        for (const QString &text : texts) {
+            scene.pasteboard.copyText(text);
+            model->readClipboardIfChanged();
+        }
+        scene.pasteboard.copyText(marker);
+        model->readClipboardIfChanged();
+        const bool shown = QTest::qWaitFor(
+            [&] { return !model->entries().isEmpty() && model->entries().constFirst().text == marker; }, 60000);
+        state.PauseTiming();
+        if (!shown || !QTest::qWaitFor([&] { return model->pendingCaptureCount() == 0; }, 60000))
+            state.SkipWithError("a copy never reached the history");
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ShortCopyAfterThreeLargeTexts)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // From the copy to its row committed on disk (synced), one copy at a time, at 500 entries;
 // also the bytes written per copy (WAL and all).

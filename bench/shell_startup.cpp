@@ -1,7 +1,8 @@
 // The shell's costs as a person meets them: time from starting Tarnel to its panel on screen
 // (with a full history to load), processor time and wake-ups while the panel sits collapsed,
 // memory, and the road of another program's copy into the stored history (how soon, and at
-// what processor cost).
+// what processor cost; also a short copy made right after three 20 MB texts, and the
+// interface thread's share).
 // Needs an X display with a window manager, e.g.:
 //   tests/support/with-x11.sh build/bench/bench_shell_startup
 // TARNEL_BINARY names the program (default build/src/tarnel); TARNEL_IDLE_SECONDS the idle
@@ -23,12 +24,15 @@
 #include <QFile>
 #include <QHash>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <X11/Xlib.h>
+
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <functional>
@@ -364,11 +368,13 @@ double percentile(std::vector<double> values, double fraction)
 
 // From starting xclip to the copy being in the stored history, with an empty history to start
 // from (so reading the store back stays cheap for the bench). Counters: median and p95 in ms.
-void BM_CopyToStored(benchmark::State &state)
+// Starts Tarnel with default settings and an empty history, its panel shown and settled; false
+// (and the state told why) when that fails.
+bool startWithEmptyHistory(Running &tarnel, benchmark::State &state)
 {
     if (!display()) {
         state.SkipWithError("no X display");
-        return;
+        return false;
     }
     QFile::remove(LinuxSettingsStore::defaultPath());
     removeHistory();
@@ -377,13 +383,20 @@ void BM_CopyToStored(benchmark::State &state)
         settings.setBool(QStringLiteral("tarnel.onboardingComplete"), true);
         settings.setInteger(QStringLiteral("tarnel.historyLimit"), 1000);
     }
-    Running tarnel;
     tarnel.process.start(tarnelBinary(), {});
     if (!waitForPanel(std::chrono::seconds(10))) {
         state.SkipWithError("the panel did not appear");
-        return;
+        return false;
     }
     QThread::sleep(1);
+    return true;
+}
+
+void BM_CopyToStored(benchmark::State &state)
+{
+    Running tarnel;
+    if (!startWithEmptyHistory(tarnel, state))
+        return;
     std::vector<double> latencies;
     std::vector<std::unique_ptr<QProcess>> copies;
     for (auto _ : state) {
@@ -457,6 +470,140 @@ void BM_CpuPerCopyAtFullHistory(benchmark::State &state)
     }
 }
 BENCHMARK(BM_CpuPerCopyAtFullHistory)->ArgName("perSecond")->Arg(10)->Arg(20)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+
+// user + system time of the program's main (interface) thread in seconds.
+double mainThreadCpuSeconds(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/task/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    return (fields.value(11).toDouble() + fields.value(12).toDouble()) / double(sysconf(_SC_CLK_TCK));
+}
+
+// Reads the stored history without decoding its records: large texts stay in the database.
+class StoredRows
+{
+public:
+    StoredRows()
+    {
+        if (sqlite3_open_v2(QFile::encodeName(SqliteHistoryStore::defaultPath()).constData(), &m_db,
+                            SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
+            sqlite3_busy_timeout(m_db, 2000);
+    }
+    ~StoredRows() { sqlite3_close(m_db); }
+    qint64 count() { return number("SELECT count(*) FROM history", {}); }
+    bool holds(const QByteArray &marker)
+    {
+        return number("SELECT count(*) FROM history WHERE length(record) < 65536 AND instr(record, ?1) > 0", marker) > 0;
+    }
+
+private:
+    qint64 number(const char *sql, const QByteArray &parameter)
+    {
+        sqlite3_stmt *statement = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr) != SQLITE_OK)
+            return -1;
+        if (!parameter.isEmpty())
+            sqlite3_bind_blob(statement, 1, parameter.constData(), int(parameter.size()), SQLITE_TRANSIENT);
+        const qint64 result = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
+        sqlite3_finalize(statement);
+        return result;
+    }
+    sqlite3 *m_db = nullptr;
+};
+
+Window clipboardOwner()
+{
+    return XGetSelectionOwner(display(), XInternAtom(display(), "CLIPBOARD", False));
+}
+
+// Another program copies the file's text and owns the clipboard until the next copy; returns
+// once it does.
+std::unique_ptr<QProcess> copyFileWithXclip(const QString &path)
+{
+    const Window before = clipboardOwner();
+    auto xclip = std::make_unique<QProcess>();
+    xclip->start(QStringLiteral("xclip"), {"-selection", "clipboard", "-quiet", "-t", "UTF8_STRING", "-i", path});
+    xclip->waitForStarted(5000);
+    QElapsedTimer clock;
+    clock.start();
+    while (clipboardOwner() == before && clock.elapsed() < 10000)
+        QThread::usleep(200);
+    return xclip;
+}
+
+// Three texts of 20 MB copied one right after the other, then a short one: from starting the
+// short copy to its row in the stored history (the "small copy waits behind big ones").
+// Counters: median short-copy latency, and the interface thread's processor time per copy over
+// all four (each 20 MB text fetched, classified, shown and stored).
+void BM_ShortCopyAfterThreeLargeTexts(benchmark::State &state)
+{
+    constexpr qsizetype kLargeBytes = 20 * 1000 * 1000;
+    QTemporaryDir folder;
+    Running tarnel;
+    if (!startWithEmptyHistory(tarnel, state))
+        return;
+    const qint64 pid = tarnel.process.processId();
+    StoredRows stored;
+    std::vector<double> latencies;
+    std::vector<double> mainThreadMsPerCopy;
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ++round;
+        QStringList paths;
+        for (int i = 0; i < 3; ++i) {
+            const QString path = folder.filePath(QStringLiteral("large-%1-%2.txt").arg(round).arg(i));
+            QFile file(path);
+            file.open(QIODevice::WriteOnly);
+            // Prose with numbers and words the privacy filter looks at, as a long log would hold.
+            QByteArray line = QByteArrayLiteral("round %1 text %2: the quick brown fox 1234 5678 jumps; code = 42\n");
+            line.replace("%1", QByteArray::number(round)).replace("%2", QByteArray::number(i));
+            file.write(line.repeated(int(kLargeBytes / line.size())));
+            paths.append(path);
+        }
+        const QString shortPath = folder.filePath(QStringLiteral("short-%1.txt").arg(round));
+        const QByteArray marker = QStringLiteral("short copy %1 after large ones").arg(round).toUtf8();
+        {
+            QFile file(shortPath);
+            file.open(QIODevice::WriteOnly);
+            file.write(marker);
+        }
+        const qint64 rowsBefore = stored.count();
+        const double mainBefore = mainThreadCpuSeconds(pid);
+        state.ResumeTiming();
+        std::vector<std::unique_ptr<QProcess>> copies;
+        for (const QString &path : paths)
+            copies.push_back(copyFileWithXclip(path));
+        QElapsedTimer clock;
+        clock.start();
+        copies.push_back(copyFileWithXclip(shortPath));
+        while (!stored.holds(marker) && clock.elapsed() < 20000)
+            QThread::usleep(500);
+        const double ms = clock.nsecsElapsed() / 1e6;
+        state.SetIterationTime(ms / 1000);
+        if (!stored.holds(marker)) {
+            state.SkipWithError("the short copy never reached the stored history");
+            return;
+        }
+        latencies.push_back(ms);
+        state.PauseTiming();
+        // The large ones too, before the processor time is read.
+        QElapsedTimer rest;
+        rest.start();
+        while (stored.count() < rowsBefore + 4 && rest.elapsed() < 60000)
+            QThread::msleep(5);
+        mainThreadMsPerCopy.push_back(1000.0 * (mainThreadCpuSeconds(pid) - mainBefore) / 4);
+        state.counters["rows_stored_per_round"] = double(stored.count() - rowsBefore);
+        state.ResumeTiming();
+    }
+    state.counters["median_ms"] = percentile(latencies, 0.5);
+    state.counters["max_ms"] = percentile(latencies, 1.0);
+    state.counters["main_thread_ms_per_copy"] = percentile(mainThreadMsPerCopy, 0.5);
+}
+BENCHMARK(BM_ShortCopyAfterThreeLargeTexts)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
 

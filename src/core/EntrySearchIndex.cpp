@@ -115,24 +115,38 @@ QString EntrySearchIndex::foldedNeedle(const QString &searchText)
     return fastFolded(searchText);
 }
 
-const EntrySearchIndex::Folds &EntrySearchIndex::foldsFor(const ClipboardEntry &entry)
+EntrySearchIndex::Folds EntrySearchIndex::foldsOf(const QString &text, ClipboardKind kind)
 {
-    auto it = m_folds.find(entry.id);
-    // Texts are shared between copies of an entry, so an unchanged text is usually the very
-    // same buffer and the full comparison is skipped.
-    if (it != m_folds.end()
-        && (it->text.constData() == entry.text.constData() || it->text == entry.text))
-        return *it;
     Folds folds;
-    folds.text = entry.text;
-    folds.foldedText = fastFolded(entry.text);
-    if (usesTextPreview(entry) && folds.foldedText.contains(u'\n')) {
+    folds.text = text;
+    folds.foldedText = fastFolded(text);
+    if (kind != ClipboardKind::Image && kind != ClipboardKind::File && folds.foldedText.contains(u'\n')) {
         // The preview line is the text with line feeds turned into spaces; folding leaves line
         // feeds alone, so the same replacement on the folded text gives the folded preview.
         folds.foldedPreview = folds.foldedText;
         folds.foldedPreview.replace(u'\n', u' ');
     }
-    return *m_folds.insert(entry.id, std::move(folds));
+    return folds;
+}
+
+void EntrySearchIndex::adopt(const QString &entryID, Folds folds)
+{
+    m_folds.insert(entryID, std::move(folds));
+}
+
+bool EntrySearchIndex::hasFoldsFor(const ClipboardEntry &entry) const
+{
+    const auto it = m_folds.constFind(entry.id);
+    // Texts are shared between copies of an entry, so an unchanged text is usually the very
+    // same buffer and the full comparison is skipped.
+    return it != m_folds.cend() && (it->text.constData() == entry.text.constData() || it->text == entry.text);
+}
+
+const EntrySearchIndex::Folds &EntrySearchIndex::foldsFor(const ClipboardEntry &entry)
+{
+    if (hasFoldsFor(entry))
+        return *m_folds.find(entry.id);
+    return *m_folds.insert(entry.id, foldsOf(entry.text, entry.kind));
 }
 
 bool EntrySearchIndex::matches(const ClipboardEntry &entry, const QString &foldedNeedle)

@@ -15,6 +15,24 @@
 // texts again, so the folded text of each entry is kept until the entry's text changes.
 class EntrySearchIndex {
 public:
+    // What the search compares an entry's text in.
+    struct Folds {
+        QString text;          // the text these folds were made from
+        QString foldedText;
+        QString foldedPreview; // empty when the preview folds to the same as the text
+
+        bool operator==(const Folds &) const = default;
+    };
+
+    // The folds of a text of the given kind. Pure and safe on any thread, so an entry's folds
+    // can be made as it is accepted, before anyone searches.
+    static Folds foldsOf(const QString &text, ClipboardKind kind);
+    // Keeps folds made elsewhere for the entry; a later search makes new ones if the entry's
+    // text is no longer the one they were made from.
+    void adopt(const QString &entryID, Folds folds);
+    // Whether folds of the entry's present text are kept.
+    bool hasFoldsFor(const ClipboardEntry &entry) const;
+
     // The search text in the form the fields are compared in.
     static QString foldedNeedle(const QString &searchText);
 
@@ -33,11 +51,6 @@ public:
     qsizetype cachedCount() const { return m_folds.size(); }
 
 private:
-    struct Folds {
-        QString text;          // the text these folds were made from
-        QString foldedText;
-        QString foldedPreview; // empty when the preview folds to the same as the text
-    };
     const Folds &foldsFor(const ClipboardEntry &entry);
     void dropUnlisted(const QList<ClipboardEntry> &entries);
 

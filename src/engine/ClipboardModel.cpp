@@ -47,6 +47,7 @@ ClipboardModel::ClipboardModel(ClipboardModelServices services, QObject *parent)
 {
     Q_ASSERT(m_pasteboard && m_settings);
     m_keySender = services.keySender;
+    m_classifyText = services.classifyText ? std::move(services.classifyText) : TextClassifier::classify;
     watchKeySender();
     // Declaration values that come from the system.
     m_appearance = savedAppearance(m_settings->textValue(QString::fromLatin1(kAppearanceSettingKey)));
@@ -71,6 +72,7 @@ ClipboardModel::ClipboardModel(ClipboardModelServices services, QObject *parent)
                                                [](const ClipboardEntry &entry) { return entry.imageData.has_value(); });
     if (holdsInlineImages || m_historyNeedsRewrite)
         persistHistory();
+    prepareSearchFolds();
 }
 
 ClipboardModel::~ClipboardModel()
@@ -159,6 +161,7 @@ void ClipboardModel::setShortcutNotice(const std::optional<QString> &value)
 void ClipboardModel::setEntries(const QList<ClipboardEntry> &value)
 {
     assign(this, m_entries, value, &ClipboardModel::entriesChanged);
+    prepareSearchFolds();
 }
 
 void ClipboardModel::setCopiedNoticeVisible(bool value)

@@ -8,6 +8,7 @@
 #include "core/ClipboardSnippet.h"
 #include "core/ClipboardTransform.h"
 #include "core/EntrySearchIndex.h"
+#include "core/TextClassification.h"
 #include "core/ClipboardImageStore.h"
 #include "core/EntryImageBytes.h"
 #include "core/OCRTextDestination.h"
@@ -70,6 +71,9 @@ struct ClipboardModelServices {
     ModelClock *clock = nullptr;
     // Types Ctrl+V, Ctrl+C and Backspace into other applications; null sends nothing.
     KeySender *keySender = nullptr;
+    // Classifies copied texts (TextClassifier::classify when empty); runs on worker threads for
+    // long texts, so it must be safe to call from any thread.
+    std::function<TextClassification(const QString &)> classifyText;
 };
 
 // The one application model: owns the history, Jars, snippets, Paste Stack, every setting and
@@ -276,9 +280,16 @@ public:
     void readClipboardIfChanged();
     // The size rule for images (thread-safe, may decode and re-encode).
     static std::optional<QByteArray> optimizedImageData(const QByteArray &bytes);
-    // Captures whose image is still being reduced off the main thread; they are published in
-    // the order in which they were copied.
+    // Captures whose image is still being reduced, or whose long text is still being
+    // classified, off the main thread. Each is published as soon as it is done, at the place
+    // in the history that the order of the copies gives it.
     int pendingCaptureCount() const { return int(m_pendingCaptures.size()); }
+    // Folds being made for the search off the main thread, and the entries whose folds are kept.
+    int searchFoldsInWork() const { return m_searchFoldsInWork; }
+    qsizetype preparedSearchFoldCount() const { return m_quickAccessSearchIndex.cachedCount(); }
+    // Texts up to this length are classified at once on the main thread, in well under a
+    // millisecond; longer ones on a worker thread.
+    static constexpr qsizetype kInlineClassificationLength = 8192;
 
     // ---- trimming ----
     void trimHistory();
@@ -478,8 +489,12 @@ private:
     // One copy on its way into the history; an image copy may wait for its size reduction.
     struct PendingCapture {
         quint64 serial = 0;
+        // The copy's place among the entries added on top of the history (see m_topAdditions).
+        quint64 sequence = 0;
         bool ready = false;
         std::optional<ClipboardEntry> entry;
+        // Of the entry's text; absent for files and images, which are checked as they are published.
+        std::optional<TextClassification> classification;
         bool forPasteStack = false;
         int temporaryMinutes = 0;
         // What the copy falls back to when its image cannot be kept.
@@ -531,7 +546,13 @@ private:
     void capturePasteboard(const PasteboardContent &content, bool forPasteStack, int temporaryMinutes);
     ClipboardEntry newEntry(const QString &sourceApp) const;
     void onImageReduced(quint64 serial, std::optional<QByteArray> bytes);
+    // Classifies the capture's text at once when it is short, else on a worker thread.
+    void classifyCapture(PendingCapture &capture);
+    void onTextClassified(quint64 serial, TextClassification classification);
     void publishReadyCaptures();
+    // Counts an entry added on top of the history by any road, so that a copy made before it
+    // and published after it goes below it.
+    quint64 noteAddedOnTop(const QString &entryID);
     void publishCapture(PendingCapture capture);
     QString frontApplicationName() const;
 
@@ -661,6 +682,13 @@ private:
 
     std::deque<PendingCapture> m_pendingCaptures;
     quint64 m_nextCaptureSerial = 1;
+    std::function<TextClassification(const QString &)> m_classifyText;
+    // Additions on top of the history, counted; a capture takes its number when it is accepted.
+    quint64 m_topAdditions = 0;
+    // The numbers of the entries added while a capture was pending (cleared once none is): a
+    // capture published late goes below those with a higher number, in the history and in the
+    // Paste Stack.
+    QHash<QString, quint64> m_laterAdditions;
 
     // ---- paste road, Paste Stack, Jars, snippets (see the public block of the same name) ----
     void writeToClipboard(const ClipboardEntry &entry);
@@ -691,6 +719,11 @@ private:
 
     // ---- Quick Access (see the public block of the same name) ----
     QList<ClipboardEntry> quickAccessTabEntries() const;
+    // Folds the texts that the search has no folds for yet on a worker thread, so that the
+    // first keystroke finds them ready: after the history is loaded or replaced. Copies bring
+    // their folds with their classification.
+    void prepareSearchFolds();
     // Folded texts of the entries, kept between keystrokes of the search.
     mutable EntrySearchIndex m_quickAccessSearchIndex;
+    int m_searchFoldsInWork = 0;
 };

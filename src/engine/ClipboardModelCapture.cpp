@@ -13,9 +13,10 @@
 
 namespace {
 
+// Reads only up to the first visible character, however long the text.
 bool isBlank(const QString &text)
 {
-    return text.trimmed().isEmpty();
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSpace(); });
 }
 
 // An owner that answers with no bytes offered nothing to keep.
@@ -126,6 +127,7 @@ void ClipboardModel::capturePasteboard(const PasteboardContent &content, bool fo
 
     PendingCapture capture;
     capture.serial = m_nextCaptureSerial++;
+    capture.sequence = ++m_topAdditions;
     capture.forPasteStack = forPasteStack;
     capture.temporaryMinutes = temporaryMinutes;
 
@@ -135,8 +137,7 @@ void ClipboardModel::capturePasteboard(const PasteboardContent &content, bool fo
             return std::nullopt;
         ClipboardEntry entry = newEntry(sourceApp);
         entry.text = *content.text;
-        entry.kind = detectKind(entry.text);
-        return entry;
+        return entry; // its kind comes with its classification
     };
 
     if (!content.filePaths.isEmpty()) {
@@ -194,7 +195,7 @@ void ClipboardModel::capturePasteboard(const PasteboardContent &content, bool fo
             m_pendingScreenshotCopyUntil.reset();
             capture.entry = entry;
             capture.imageNotKept = offersImage(content);
-            capture.ready = true;
+            classifyCapture(capture);
         } else if (offersImage(content)) {
             // Nothing recordable, but the user copied an image: say that it was not kept.
             capture.imageNotKept = true;
@@ -215,6 +216,7 @@ void ClipboardModel::onImageReduced(quint64 serial, std::optional<QByteArray> by
             continue;
         if (bytes && capture.entry) {
             capture.entry->imageData = std::move(bytes);
+            capture.ready = true;
         } else {
             capture.entry = capture.textFallback; // the image cannot be kept: its text, if any
             capture.imageNotKept = true;
@@ -222,7 +224,41 @@ void ClipboardModel::onImageReduced(quint64 serial, std::optional<QByteArray> by
             // opened a new one meanwhile.
             if (!capture.entry && !m_pendingScreenshotCopyUntil)
                 m_pendingScreenshotCopyUntil = capture.chordWindowBefore;
+            if (capture.entry)
+                classifyCapture(capture);
+            else
+                capture.ready = true;
         }
+        break;
+    }
+    publishReadyCaptures();
+}
+
+void ClipboardModel::classifyCapture(PendingCapture &capture)
+{
+    const QString text = capture.entry->text;
+    if (text.size() <= kInlineClassificationLength) {
+        capture.classification = m_classifyText(text);
+        capture.entry->kind = capture.classification->kind;
+        capture.ready = true;
+        return;
+    }
+    const quint64 serial = capture.serial;
+    auto *watcher = new QFutureWatcher<TextClassification>(this);
+    connect(watcher, &QFutureWatcher<TextClassification>::finished, this, [this, watcher, serial] {
+        onTextClassified(serial, watcher->result());
+        watcher->deleteLater();
+    });
+    watcher->setFuture(QtConcurrent::run(m_classifyText, text));
+}
+
+void ClipboardModel::onTextClassified(quint64 serial, TextClassification classification)
+{
+    for (PendingCapture &capture : m_pendingCaptures) {
+        if (capture.serial != serial)
+            continue;
+        capture.entry->kind = classification.kind;
+        capture.classification = std::move(classification);
         capture.ready = true;
         break;
     }
@@ -231,13 +267,28 @@ void ClipboardModel::onImageReduced(quint64 serial, std::optional<QByteArray> by
 
 void ClipboardModel::publishReadyCaptures()
 {
-    // Copies enter the history in the order they were made, so a quick text copy waits for
-    // an image copied before it.
-    while (!m_pendingCaptures.empty() && m_pendingCaptures.front().ready) {
-        PendingCapture capture = std::move(m_pendingCaptures.front());
-        m_pendingCaptures.pop_front();
+    // Each copy enters the history as soon as it is ready, so a short text never waits for a
+    // long one or an image copied before it; publishCapture still gives it its place by the
+    // order of the copies. One at a time: publishing runs listeners, which may take new copies.
+    for (;;) {
+        const auto ready = std::find_if(m_pendingCaptures.begin(), m_pendingCaptures.end(),
+                                        [](const PendingCapture &capture) { return capture.ready; });
+        if (ready == m_pendingCaptures.end())
+            break;
+        PendingCapture capture = std::move(*ready);
+        m_pendingCaptures.erase(ready);
         publishCapture(std::move(capture));
     }
+    if (m_pendingCaptures.empty())
+        m_laterAdditions.clear();
+}
+
+quint64 ClipboardModel::noteAddedOnTop(const QString &entryID)
+{
+    const quint64 sequence = ++m_topAdditions;
+    if (!m_pendingCaptures.empty())
+        m_laterAdditions.insert(entryID, sequence);
+    return sequence;
 }
 
 void ClipboardModel::publishCapture(PendingCapture capture)
@@ -248,11 +299,24 @@ void ClipboardModel::publishCapture(PendingCapture capture)
         return;
     }
     ClipboardEntry entry = std::move(*capture.entry);
-    if (ClipboardPrivacy::looksSensitive(entry.text))
+    const bool sensitive = capture.classification ? capture.classification->sensitive
+                                                  : ClipboardPrivacy::looksSensitive(entry.text);
+    if (sensitive)
         return;
+    if (capture.classification)
+        m_quickAccessSearchIndex.adopt(entry.id, std::move(capture.classification->folds));
     if (capture.temporaryMinutes >= 1)
         entry.temporaryUntil = now().addSecs(qint64(capture.temporaryMinutes) * kTemporaryMinuteLength.count());
-    m_entries.prepend(entry);
+    // Below the entries added after this copy was made (copies that were ready sooner).
+    const auto isLater = [this, &capture](const QString &id) {
+        return m_laterAdditions.value(id, 0) > capture.sequence;
+    };
+    qsizetype row = 0;
+    while (row < m_entries.size() && isLater(m_entries.at(row).id))
+        ++row;
+    m_entries.insert(row, entry);
+    if (!m_pendingCaptures.empty())
+        m_laterAdditions.insert(entry.id, capture.sequence);
     Q_EMIT entriesChanged();
     if (entry.isScreenshot)
         showScreenshotNotice(entry);
@@ -261,7 +325,10 @@ void ClipboardModel::publishCapture(PendingCapture capture)
     else
         showCopiedNotice();
     if (capture.forPasteStack) {
-        m_pasteStackEntryIDs.append(entry.id);
+        qsizetype place = m_pasteStackEntryIDs.size();
+        while (place > 0 && isLater(m_pasteStackEntryIDs.at(place - 1)))
+            --place;
+        m_pasteStackEntryIDs.insert(place, entry.id);
         Q_EMIT pasteStackEntryIDsChanged();
         persistPasteStack();
     }

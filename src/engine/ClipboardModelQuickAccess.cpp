@@ -2,7 +2,10 @@
 
 #include "engine/QuickAccessChoices.h"
 
+#include <QtConcurrent/QtConcurrentRun>
+
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -77,6 +80,39 @@ QList<ClipboardEntry> ClipboardModel::quickAccessEntries() const
     if (m_selectedTab == ClipboardPanelTab::Clipboard)
         entries = QuickAccessRanking::rankedForContext(std::move(entries), m_currentContext);
     return entries;
+}
+
+void ClipboardModel::prepareSearchFolds()
+{
+    struct Source {
+        QString id;
+        QString text;
+        ClipboardKind kind;
+    };
+    QList<Source> sources;
+    for (const ClipboardEntry &entry : std::as_const(m_entries)) {
+        if (!entry.text.isEmpty() && !m_quickAccessSearchIndex.hasFoldsFor(entry))
+            sources.append({entry.id, entry.text, entry.kind});
+    }
+    if (sources.isEmpty())
+        return;
+    using Prepared = QList<std::pair<QString, EntrySearchIndex::Folds>>;
+    ++m_searchFoldsInWork;
+    auto *watcher = new QFutureWatcher<Prepared>(this);
+    connect(watcher, &QFutureWatcher<Prepared>::finished, this, [this, watcher] {
+        --m_searchFoldsInWork;
+        // An entry whose text changed meanwhile is folded again when it is searched.
+        for (auto &[id, folds] : watcher->result())
+            m_quickAccessSearchIndex.adopt(id, std::move(folds));
+        watcher->deleteLater();
+    });
+    watcher->setFuture(QtConcurrent::run([sources = std::move(sources)] {
+        Prepared prepared;
+        prepared.reserve(sources.size());
+        for (const Source &source : sources)
+            prepared.append({source.id, EntrySearchIndex::foldsOf(source.text, source.kind)});
+        return prepared;
+    }));
 }
 
 QList<ClipboardSnippet> ClipboardModel::quickAccessSnippets() const

@@ -30,6 +30,7 @@ void ClipboardModel::copyScreenRecognition(const QString &text)
         return;
     const ClipboardEntry entry = recognizedTextEntry(ClipboardEntry::newID(), text);
     m_entries.prepend(entry);
+    noteAddedOnTop(entry.id);
     Q_EMIT entriesChanged();
     setSelectedEntryID(entry.id);
     trimHistory();
@@ -58,6 +59,7 @@ bool ClipboardModel::saveScreenshotText(const QString &text, const QString &id, 
         existing->kind = detectKind(text);
     } else {
         m_entries.prepend(recognizedTextEntry(id, text));
+        noteAddedOnTop(id);
     }
     Q_EMIT entriesChanged();
 

@@ -147,6 +147,7 @@ void ClipboardModel::onScreenshotLoaded(const QString &path, quint64 serial, Scr
     entry.screenshotFileURL = path;
     entry.isScreenshot = true;
     m_entries.prepend(entry);
+    noteAddedOnTop(entry.id);
     Q_EMIT entriesChanged();
     showScreenshotNotice(entry);
     trimHistory();

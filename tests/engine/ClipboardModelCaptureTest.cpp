@@ -2,7 +2,12 @@
 
 #include "core/ImageSizeRule.h"
 
+#include "support/HeldThreadPool.h"
+
+#include <QMutex>
+#include <QSet>
 #include <QThreadPool>
+#include <QWaitCondition>
 
 namespace {
 
@@ -203,12 +208,14 @@ TEST(ClipboardModelCapture, ALargeImageIsReducedOffTheMainThreadAndKeepsItsPlace
     ClipboardModel &model = h.make();
     const QByteArray large = noisyPngAboveTarget();
     ASSERT_GT(large.size(), ImageSizeRule::kTargetBytes);
+    testsupport::HeldThreadPool pool;
     h.pasteboard.copyImage(large);
     model.readClipboardIfChanged();
     h.copyText(QStringLiteral("copied while the image was reduced"));
-    // The text waits behind the image copied before it.
-    EXPECT_TRUE(model.entries().isEmpty());
-    EXPECT_EQ(model.pendingCaptureCount(), 2);
+    // The text does not wait for the image copied before it.
+    EXPECT_EQ(h.entryTexts(), QStringList{QStringLiteral("copied while the image was reduced")});
+    EXPECT_EQ(model.pendingCaptureCount(), 1);
+    pool.release();
     ASSERT_TRUE(h.waitForCaptures());
     ASSERT_EQ(model.entries().size(), 2);
     EXPECT_EQ(model.entries().at(0).text, QStringLiteral("copied while the image was reduced"));
@@ -248,6 +255,115 @@ TEST(ClipboardModelCapture, AnImageThatCannotBeKeptIsNeverDroppedInSilence)
         h.copyText(QStringLiteral("next"));
         EXPECT_FALSE(model.imageNotKeptNotice()) << c.name;
     }
+}
+
+// A classifier that holds each long text on its worker until the test lets that text through,
+// named by its first two characters.
+class HeldClassifier
+{
+public:
+    // Lets every held text through and waits until no worker is inside any more.
+    ~HeldClassifier()
+    {
+        releaseAll();
+        QMutexLocker lock(&m_mutex);
+        while (m_inside > 0)
+            m_changed.wait(&m_mutex);
+    }
+
+    std::function<TextClassification(const QString &)> function()
+    {
+        return [this](const QString &text) {
+            if (text.size() > ClipboardModel::kInlineClassificationLength) {
+                QMutexLocker lock(&m_mutex);
+                ++m_inside;
+                while (!m_all && !m_released.contains(text.left(2)))
+                    m_changed.wait(&m_mutex);
+                --m_inside;
+                m_changed.wakeAll();
+            }
+            return TextClassifier::classify(text);
+        };
+    }
+    void release(const QString &name)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_released.insert(name);
+        m_changed.wakeAll();
+    }
+    void releaseAll()
+    {
+        QMutexLocker lock(&m_mutex);
+        m_all = true;
+        m_changed.wakeAll();
+    }
+
+private:
+    QMutex m_mutex;
+    QWaitCondition m_changed;
+    QSet<QString> m_released;
+    bool m_all = false;
+    int m_inside = 0;
+};
+
+QString longText(const QString &name, const QString &body = QStringLiteral("x"))
+{
+    return name + body.repeated(ClipboardModel::kInlineClassificationLength);
+}
+
+TEST(ClipboardModelCapture, AShortCopyIsNotHeldUpByTheClassificationOfALongOneMadeBeforeIt)
+{
+    HeldClassifier classifier;
+    ModelHarness h;
+    h.classifyText = classifier.function();
+    ClipboardModel &model = h.make();
+    const QString first = longText(QStringLiteral("A:"));
+    const QString second = longText(QStringLiteral("B:"), QStringLiteral("{\"k\": 1} "));
+    model.copyUsingShortcut(false, 0);
+    h.copyText(first);
+    h.copyText(second);
+    model.copyUsingShortcut(false, 0);
+    h.copyText(QStringLiteral("short"));
+    // Both long texts are still being classified; the short one made after them is stored.
+    EXPECT_EQ(model.pendingCaptureCount(), 2);
+    EXPECT_EQ(h.entryTexts(), QStringList{QStringLiteral("short")});
+    EXPECT_EQ(h.storedHistory().size(), 1);
+    ASSERT_EQ(model.pasteStackEntryIDs().size(), 1);
+    EXPECT_TRUE(model.copiedNoticeVisible());
+
+    // Finished in the reverse order, each still takes its place by the order of the copies, in
+    // the history and in the Paste Stack.
+    classifier.release(QStringLiteral("B:"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.pendingCaptureCount() == 1; }, 20000));
+    EXPECT_EQ(h.entryTexts(), (QStringList{QStringLiteral("short"), second}));
+    EXPECT_EQ(model.entries().at(1).kind, ClipboardKind::Code);
+    classifier.release(QStringLiteral("A:"));
+    ASSERT_TRUE(h.waitForCaptures());
+    EXPECT_EQ(h.entryTexts(), (QStringList{QStringLiteral("short"), second, first}));
+    const QStringList stack = model.pasteStackEntryIDs();
+    ASSERT_EQ(stack.size(), 2);
+    EXPECT_EQ(stack.at(0), model.entries().at(2).id);
+    EXPECT_EQ(stack.at(1), model.entries().at(0).id);
+    QStringList stored;
+    for (const ClipboardEntry &entry : h.storedHistory())
+        stored.append(entry.text);
+    EXPECT_EQ(stored, h.entryTexts());
+}
+
+TEST(ClipboardModelCapture, ALongSecretIsDroppedWhenItsClassificationEndsAndTheRestStay)
+{
+    HeldClassifier classifier;
+    ModelHarness h;
+    h.classifyText = classifier.function();
+    ClipboardModel &model = h.make();
+    h.copyText(QStringLiteral("before"));
+    h.copyText(longText(QStringLiteral("S:"), QStringLiteral("password: hunter2 ")));
+    h.copyText(QStringLiteral("after"));
+    EXPECT_EQ(h.entryTexts(), (QStringList{QStringLiteral("after"), QStringLiteral("before")}));
+    EXPECT_EQ(model.pendingCaptureCount(), 1);
+    classifier.release(QStringLiteral("S:"));
+    ASSERT_TRUE(h.waitForCaptures());
+    EXPECT_EQ(h.entryTexts(), (QStringList{QStringLiteral("after"), QStringLiteral("before")}));
 }
 
 TEST(ClipboardModelCapture, AModelDestroyedDuringAReductionIsNotTouched)

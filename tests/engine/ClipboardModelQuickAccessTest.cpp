@@ -80,6 +80,36 @@ TEST_F(QuickAccessModelTest, ClipboardTabRanksTheFrontApplicationsCopiesFirstAnd
     EXPECT_TRUE(model->quickAccessSnippets().isEmpty());
 }
 
+TEST_F(QuickAccessModelTest, SearchFoldsAreReadyBeforeTheFirstKeystroke)
+{
+    // The stored history is folded on a worker once loaded, a copy as it is accepted, a
+    // replaced history again: no search has run yet.
+    seedHistory({textEntry("a", QStringLiteral("Žltý KÔŇ")), textEntry("b", QStringLiteral("two\nLINES"))});
+    createModel();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->searchFoldsInWork() == 0; }, 20000));
+    EXPECT_EQ(model->preparedSearchFoldCount(), 2);
+    pasteboard.copyText(QStringLiteral("Copied Ďalej"));
+    model->readClipboardIfChanged();
+    EXPECT_EQ(model->preparedSearchFoldCount(), 3);
+    QList<ClipboardEntry> edited = model->entries();
+    edited[2].text = QStringLiteral("two\nLINES, edited ÚPEL");
+    model->setEntries(edited);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->searchFoldsInWork() == 0; }, 20000));
+
+    // The prepared folds find what folding at the keystroke would: case folded, accents kept,
+    // line breaks matched as the preview's spaces.
+    model->setSelectedTab(ClipboardPanelTab::History);
+    const struct {
+        const char *term;
+        QStringList ids;
+    } searches[] = {{"kôň", {"a"}}, {"kon", {}}, {"o l", {"b"}}, {"ďalej", {model->entries().at(0).id}},
+                    {"úpel", {"b"}}};
+    for (const auto &search : searches) {
+        model->setSearchText(QString::fromUtf8(search.term));
+        EXPECT_EQ(idsOf(model->quickAccessEntries()), search.ids) << search.term;
+    }
+}
+
 TEST_F(QuickAccessModelTest, OpeningResetsThePickerAndRecordsTheTarget)
 {
     seedHistory({textEntry("a")});

@@ -77,6 +77,8 @@ struct ModelHarness {
     FakeModelClock clock;
     QTemporaryDir folder;
     FakeFolderWatcher *folderWatcher = nullptr;
+    // Empty for the real classifier.
+    std::function<TextClassification(const QString &)> classifyText;
     std::unique_ptr<ClipboardModel> model;
 
     ModelHarness()
@@ -107,6 +109,7 @@ struct ModelHarness {
         services.imageFolder = imageFolder();
         services.backupFolder = backupFolder();
         services.clock = &clock;
+        services.classifyText = classifyText;
         model = std::make_unique<ClipboardModel>(std::move(services));
         return *model;
     }
