@@ -331,10 +331,10 @@ void NotchPanelController::setPresentationMode(ClipboardPresentationMode mode)
     } else {
         if (!isPanelStandingInForTray())
             m_panel->hide();
-        // Chosen in the settings window, the popup would take the keyboard from the window the
-        // user is still working in; the tray icon already shows where Tarnel went.
-        if (!m_settingsWindow || !m_settingsWindow->isVisible())
-            openMenuBarQuickAccess(false);
+        // Wherever the switch was made (the guide, the settings window), the popup opens at once
+        // under the tray icon, or at the top edge without a tray: the notch just went away, and
+        // this shows the user where Tarnel is now.
+        openMenuBarQuickAccess(false);
     }
 }
 

@@ -49,8 +49,10 @@ TEST(NotchPanelMode, SwitchingPersistsAndMovesTheWindows)
     EXPECT_EQ(later->presentationMode(), ClipboardPresentationMode::MenuBar);
 }
 
-TEST(NotchPanelMode, MenuBarChosenInTheSettingsWindowLeavesItTheKeyboard)
+TEST(NotchPanelMode, MenuBarChosenInTheSettingsWindowOpensThePopupAtOnce)
 {
+    // Chosen in the settings, the new mode shows where Tarnel went: the popup opens, as it does
+    // for every other switch to the menu bar, and the settings window stays open behind it.
     PanelHarness h(savedMode("notch"));
     h.controller->show();
     h.controller->openSettingsWindow();
@@ -58,12 +60,13 @@ TEST(NotchPanelMode, MenuBarChosenInTheSettingsWindowLeavesItTheKeyboard)
 
     h.controller->setPresentationMode(ClipboardPresentationMode::MenuBar);
     EXPECT_FALSE(h.panel().isVisible());
-    EXPECT_FALSE(h.controller->menuBarPopover()->isShown()) << "no popup opens over the settings";
-    EXPECT_FALSE(h.model.quickAccess);
+    EXPECT_TRUE(h.controller->menuBarPopover()->isShown()) << "the popup opens over the settings";
+    EXPECT_TRUE(h.model.quickAccess);
     EXPECT_TRUE(h.controller->settingsWindow()->isVisible());
 
-    // Once the settings are closed, the tray icon opens the popup as ever.
-    h.controller->settingsWindow()->close();
+    // Closed again, the tray icon opens it as ever.
+    h.controller->dismissQuickAccess();
+    EXPECT_FALSE(h.controller->menuBarPopover()->isShown());
     h.controller->statusItemClicked();
     EXPECT_TRUE(h.controller->menuBarPopover()->isShown());
 }

@@ -26,21 +26,6 @@ struct Tray : Program {
     }
 };
 
-// The tray icon: Tarnel's small window embedded in the tray host.
-std::optional<Window> waitForTrayIcon()
-{
-    std::optional<Window> icon;
-    (void)QTest::qWaitFor([&] {
-        for (Window w : shownWithClass("Tarnel")) {
-            const QRect g = geometry(w);
-            if (g.width() <= 64 && g.height() <= 64 && g.width() > 1)
-                icon = w;
-        }
-        return icon.has_value();
-    });
-    return icon;
-}
-
 bool popupShown() { return !shownWithRole("tarnel-popover").empty(); }
 
 } // namespace

@@ -98,12 +98,22 @@ TEST(SettingsProgram, DisplayAppearanceAndLanguageReachEveryWindowAtOnceAndOutli
         EXPECT_TRUE(QTest::qWaitFor([&] { return looksLight(*settings); })) << "the window restyles at once";
         keys({"Tab", "Tab", "Tab", "Tab", "Tab", "space"});
         EXPECT_TRUE(QTest::qWaitFor([&] { return !isViewable(*panel); })) << "the notch gives way to the tray at once";
-        // The settings window keeps the keyboard, on the display mode it was on, and no popup
-        // comes up to take it; two back are the languages.
-        EXPECT_FALSE(QTest::qWaitFor([] { return !shownWithRole("tarnel-popover").empty(); }, 1500))
-            << "no popup opens over the settings";
-        const std::vector<unsigned long> active = longProperty(DefaultRootWindow(display()), "_NET_ACTIVE_WINDOW");
-        EXPECT_TRUE(!active.empty() && active.front() == *settings) << "the settings window still has the keyboard";
+        // Quick Access opens at once in the tray's popup and takes the keyboard; Escape closes it
+        // and gives the keyboard back to the settings, on the display mode it was on; two back
+        // are the languages.
+        std::optional<Window> opened;
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            const auto shown = shownWithRole("tarnel-popover");
+            opened = shown.empty() ? std::nullopt : std::optional<Window>(shown.front());
+            return opened.has_value();
+        })) << "the popup opens over the settings" << tarnel.errorOutput().constData();
+        ASSERT_TRUE(waitForKeyboard(*opened)) << "and has the keyboard";
+        const std::optional<Window> icon = waitForTrayIcon();
+        ASSERT_TRUE(icon);
+        EXPECT_LE(geometry(*opened).bottom(), geometry(*icon).top()) << "hanging from the tray icon at the bottom";
+        keys({"Escape"});
+        ASSERT_TRUE(QTest::qWaitFor([] { return shownWithRole("tarnel-popover").empty(); }));
+        ASSERT_TRUE(waitForKeyboard(*settings)) << "the settings window has the keyboard again";
         keys({"shift+Tab", "shift+Tab", "space"});
         EXPECT_TRUE(QTest::qWaitFor([&] { return textProperty(*settings, "_NET_WM_NAME") == "Tarnel Settings"; }))
             << "and speaks English at once";
@@ -136,4 +146,29 @@ TEST(SettingsProgram, DisplayAppearanceAndLanguageReachEveryWindowAtOnceAndOutli
     ASSERT_TRUE(settings) << tarnel.errorOutput().constData();
     EXPECT_TRUE(looksLight(*settings));
     EXPECT_EQ(textProperty(*settings, "_NET_WM_NAME"), QByteArray("Tarnel Settings"));
+}
+
+TEST(SettingsProgram, MenuBarChosenWithoutATrayOpensQuickAccessAtTheTopEdge)
+{
+    writeSettings(R"({"tarnel.onboardingComplete": true})");
+    movePointer(QPoint(960, 900));
+    Program tarnel(tarnelBinary());
+    ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+    const std::optional<Window> settings = openSettings(tarnel, "tarnel-panel");
+    ASSERT_TRUE(settings) << tarnel.errorOutput().constData();
+
+    // The same keys as above choose the menu bar.
+    keys({"Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "space"});
+    std::optional<Window> popup;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        const auto shown = shownWithRole("tarnel-popover");
+        popup = shown.empty() ? std::nullopt : std::optional<Window>(shown.front());
+        return popup && drawnExtents(*popup).size() == geometry(*popup).size();
+    })) << "Quick Access opens at once" << tarnel.errorOutput().constData();
+    const QRect frame = geometry(*popup);
+    EXPECT_EQ(frame.width(), 350);
+    EXPECT_LE(frame.top(), 60) << "hanging from the top edge, where the tray icon would be";
+    EXPECT_LE(std::abs(frame.center().x() - 960), 4) << "under the notch's place";
+    EXPECT_TRUE(waitForKeyboard(*popup)) << "and takes the keyboard";
+    EXPECT_EQ(savedSettings().value("tarnel.presentationMode").toString(), QStringLiteral("menuBar"));
 }

@@ -473,6 +473,21 @@ inline QString tarnelBinary()
 
 inline std::optional<Window> waitForPanel() { return waitForRole("tarnel-panel"); }
 
+// Tarnel's icon in a tray host: its small window embedded there.
+inline std::optional<Window> waitForTrayIcon()
+{
+    std::optional<Window> icon;
+    (void)QTest::qWaitFor([&] {
+        for (Window w : shownWithClass("Tarnel")) {
+            const QRect g = geometry(w);
+            if (g.width() <= 64 && g.height() <= 64 && g.width() > 1)
+                icon = w;
+        }
+        return icon.has_value();
+    });
+    return icon;
+}
+
 // A window of this process at a known place: black text on white, or with no text red on its
 // left half and blue on its right half.
 class PatternWindow : public QWidget {
