@@ -15,4 +15,8 @@ public:
 
     // Marks a shown window as an accessory: no taskbar or pager entry, on all desktops.
     virtual void keepOffTaskbar(QWidget &window) = 0;
+
+    // Whether a shown window stands over every ordinary window, in the layer of the panel: a
+    // window the user works in must not open behind the panel, which floats over everything.
+    virtual void setKeptAbove(QWidget &window, bool above) = 0;
 };

@@ -367,6 +367,17 @@ bool NotchPanelController::eventFilter(QObject *watched, QEvent *event)
                && QGuiApplication::focusWindow() != m_panel->windowHandle()) {
         // A click into Quick Access that somehow lost the keyboard gives it back.
         takeKeyboardForQuickAccess();
+    } else if ((type == QEvent::WindowActivate || type == QEvent::WindowDeactivate)
+               && (watched == m_settingsWindow || watched == m_onboardingWindow)) {
+        // The panel floats over every ordinary window, and an ordinary window opened from it
+        // would open behind it. While the user works in one of Tarnel's own windows, that window
+        // stands in the panel's layer, in front of it; once the user turns elsewhere it is an
+        // ordinary window again, which other applications' windows may cover.
+        auto *window = static_cast<QWidget *>(watched);
+        const bool active = type == QEvent::WindowActivate;
+        m_services.windowTraits.setKeptAbove(*window, active);
+        if (active)
+            window->raise();
     } else if (type == QEvent::Close && watched->isWidgetType()) {
         auto *widget = static_cast<QWidget *>(watched);
         if (widget == m_onboardingWindow || widget == m_settingsWindow || widget == m_screenshotActionWindow)

@@ -17,6 +17,13 @@ void FakePanelWindowTraits::keepOffTaskbar(QWidget &window)
     offTaskbar.append(&window);
 }
 
+void FakePanelWindowTraits::setKeptAbove(QWidget &window, bool above)
+{
+    keptAbove.removeAll(&window);
+    if (above)
+        keptAbove.append(&window);
+}
+
 bool FakePanelWindowTraits::acceptsPointer(const QWidget *window) const
 {
     for (const auto &entry : m_accepts) {

@@ -12,11 +12,14 @@ class FakePanelWindowTraits : public PanelWindowTraits {
 public:
     void setAcceptsPointer(QWidget &window, bool accepts) override;
     void keepOffTaskbar(QWidget &window) override;
+    void setKeptAbove(QWidget &window, bool above) override;
 
     // The last answer given for a window; a window never asked accepts the pointer.
     bool acceptsPointer(const QWidget *window) const;
     int pointerChanges = 0;
     QList<QPointer<QWidget>> offTaskbar;
+    // The windows standing over ordinary windows now.
+    QList<const QWidget *> keptAbove;
 
 private:
     QList<QPair<const QWidget *, bool>> m_accepts;

@@ -29,8 +29,9 @@ bool hasXFixes(Display *display)
     return present;
 }
 
-void sendWmState(Display *display, Window window, const char *first, const char *second)
+void sendWmState(Display *display, Window window, const char *first, const char *second, bool add = true)
 {
+    constexpr long netWmStateRemove = 0;
     constexpr long netWmStateAdd = 1;
     constexpr long sourceIsApplication = 1;
     XEvent event{};
@@ -38,7 +39,7 @@ void sendWmState(Display *display, Window window, const char *first, const char 
     event.xclient.window = window;
     event.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
     event.xclient.format = 32;
-    event.xclient.data.l[0] = netWmStateAdd;
+    event.xclient.data.l[0] = add ? netWmStateAdd : netWmStateRemove;
     event.xclient.data.l[1] = static_cast<long>(XInternAtom(display, first, False));
     event.xclient.data.l[2] = second ? static_cast<long>(XInternAtom(display, second, False)) : 0;
     event.xclient.data.l[3] = sourceIsApplication;
@@ -89,5 +90,14 @@ void X11PanelWindowTraits::keepOffTaskbar(QWidget &window)
     event.xclient.data.l[1] = 1;
     XSendEvent(display, DefaultRootWindow(display), False,
                SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(display);
+}
+
+void X11PanelWindowTraits::setKeptAbove(QWidget &window, bool above)
+{
+    Display *display = x11Display();
+    if (!display)
+        return;
+    sendWmState(display, static_cast<Window>(window.winId()), "_NET_WM_STATE_ABOVE", nullptr, above);
     XFlush(display);
 }

@@ -8,4 +8,5 @@ class X11PanelWindowTraits : public PanelWindowTraits {
 public:
     void setAcceptsPointer(QWidget &window, bool accepts) override;
     void keepOffTaskbar(QWidget &window) override;
+    void setKeptAbove(QWidget &window, bool above) override;
 };
