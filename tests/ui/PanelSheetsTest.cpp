@@ -13,6 +13,7 @@
 #include "ui/tools/ToolText.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 
@@ -297,6 +298,29 @@ TEST(JarEditorSheet, ReturnSubmitsEvenAnEmptyNameAndARefusalStaysUntilTheNextAns
     testsupport::click(rename.button("cancel"));
     EXPECT_EQ(rename.cancels, 2);
     EXPECT_TRUE(rename.names.isEmpty());
+}
+
+TEST(JarEditorSheet, ItsEdgeStandsOutFromThePanelBehindIt)
+{
+    // The sheet opens over the panel, whose background it shares: an outline of its own marks
+    // where it ends, on every side, in both looks.
+    for (const ClipboardAppearance appearance : {ClipboardAppearance::Dark, ClipboardAppearance::Light}) {
+        JarEditorSheet sheet(QStringLiteral("Práca"), appearance, [](const QString &) { return true; });
+        sheet.resize(sheet.sizeHint());
+        const QImage picture = sheet.grab().toImage();
+        const int w = picture.width(), h = picture.height();
+        const int middleX = w / 2, middleY = h / 2;
+        const struct {
+            QPoint edge, inside;
+        } sides[] = {{{0, middleY}, {3, middleY}}, {{w - 1, middleY}, {w - 4, middleY}},
+                     {{middleX, 0}, {middleX, 3}}, {{middleX, h - 1}, {middleX, h - 4}}};
+        for (const auto &side : sides) {
+            const int edge = qGray(picture.pixel(side.edge)), inside = qGray(picture.pixel(side.inside));
+            const int apart = appearance == ClipboardAppearance::Dark ? edge - inside : inside - edge;
+            EXPECT_GE(apart, 6) << rawValue(appearance).toStdString() << " at " << side.edge.x() << ',' << side.edge.y()
+                                << ": " << edge << " against " << inside;
+        }
+    }
 }
 
 TEST(ClearSectionAlert, SaysWhatGoesAndClearsOnlyOnItsRedButton)

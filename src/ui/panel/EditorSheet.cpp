@@ -42,8 +42,11 @@ PanelButton *EditorSheet::headerCloseButton(int height, int padding, qreal symbo
 
 void EditorSheet::paintEvent(QPaintEvent *)
 {
+    // The sheet opens over the panel and shares its background: its outline marks where it ends.
     QPainter painter(this);
     PanelStyle::fillBackground(painter, QRectF(rect()), PanelStyle::schemeOf(this));
+    painter.setPen(PanelStyle::colors(this).border);
+    painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
 }
 
 void EditorSheet::keyPressEvent(QKeyEvent *event)
