@@ -14,6 +14,26 @@
 
 namespace x11test {
 
+// A compositing manager, running while this lives.
+class Compositor : public Program {
+public:
+    Compositor() : Program(QStringLiteral("xcompmgr")) { m_ready = QTest::qWaitFor([] { return isRunning(); }); }
+    ~Compositor() { stop(); }
+    bool isReady() const { return m_ready; }
+    static bool isRunning()
+    {
+        return XGetSelectionOwner(display(), XInternAtom(display(), "_NET_WM_CM_S0", False)) != 0;
+    }
+    bool stop()
+    {
+        close();
+        return QTest::qWaitFor([] { return !isRunning(); });
+    }
+
+private:
+    bool m_ready = false;
+};
+
 // The whole screen as the server holds it now (composited, when a compositor runs).
 inline QImage framebufferImage()
 {

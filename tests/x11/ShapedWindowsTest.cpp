@@ -28,26 +28,6 @@ constexpr qreal kQuickAccessRadius = 15;
 constexpr qreal kToastRadius = 14;
 constexpr QPoint kAway{300, 1000};
 
-// A compositing manager, running while this lives.
-class Compositor : public Program {
-public:
-    Compositor() : Program(QStringLiteral("xcompmgr")) { m_ready = QTest::qWaitFor([] { return isRunning(); }); }
-    ~Compositor() { stop(); }
-    bool isReady() const { return m_ready; }
-    static bool isRunning()
-    {
-        return XGetSelectionOwner(display(), XInternAtom(display(), "_NET_WM_CM_S0", False)) != 0;
-    }
-    bool stop()
-    {
-        close();
-        return QTest::qWaitFor([] { return !isRunning(); });
-    }
-
-private:
-    bool m_ready = false;
-};
-
 // An outline on the screen and how to check it against the screen.
 struct Outline {
     QPainterPath path; // in screen coordinates

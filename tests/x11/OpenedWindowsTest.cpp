@@ -1,17 +1,24 @@
-// Windows that Tarnel opens from the open notch panel, on a real display: each stands in front of
-// the panel, which floats over every other window, and takes the keyboard; the text sheet closes
-// on Escape. Afterwards the settings window is an ordinary window again: another application
-// that the user turns to covers it.
+// The windows Tarnel opens, on a real display, on a bare desktop and under a compositing
+// manager. Each one opened from the open notch panel stands in front of the panel, which floats
+// over every other window, and takes the keyboard; the text sheet closes on Escape; the settings
+// window is an ordinary window again once the user turns to another application. Every popup
+// and dialog (the guide's dropdown, an entry's actions menu, the Jar editor, the clear alert,
+// the composer's save dialog) shows what it draws: inside each, the screen as the server holds
+// it and as a capture tool composes it both read what the window itself paints there.
 #include "engine/ClipboardModel.h"
 #include "platform/x11/LinuxSettingsStore.h"
 #include "platform/x11/X11DesktopCompositor.h"
 #include "platform/x11/X11PanelWindowTraits.h"
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/X11Permissions.h"
+#include "platform/x11/X11ScreenColormap.h"
 #include "platform/x11/X11Workspace.h"
 #include "shell/ClipboardModelPanelLink.h"
 #include "shell/NotchPanelController.h"
 #include "shell/TarnelPanel.h"
+#include "ui/panel/EntryActionsMenu.h"
+#include "ui/panel/PanelSheetHost.h"
+#include "ui/settings/MenuPicker.h"
 #include "ui/tools/ScreenshotTextSheet.h"
 
 #include <gtest/gtest.h>
@@ -21,8 +28,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMenu>
+#include <QScrollArea>
 
-#include "X11TestSupport.h"
+#include "ScreenReading.h"
 
 using namespace x11test;
 
@@ -52,22 +61,68 @@ ClipboardEntry screenshotEntry()
 // another window lies over it there.
 bool inFrontAt(Window window, QPoint p) { return isWithin(windowAt(p), window); }
 
-// A compositing manager, running while this lives.
-class Compositor : public Program {
-public:
-    Compositor() : Program(QStringLiteral("xcompmgr"))
-    {
-        m_ready = QTest::qWaitFor([] { return XGetSelectionOwner(display(), XInternAtom(display(), "_NET_WM_CM_S0", False)) != 0; });
+bool near(QRgb a, QRgb b)
+{
+    constexpr int kTolerance = 3;
+    return std::abs(qRed(a) - qRed(b)) <= kTolerance && std::abs(qGreen(a) - qGreen(b)) <= kTolerance
+        && std::abs(qBlue(a) - qBlue(b)) <= kTolerance;
+}
+
+QString hex(QRgb c) { return QStringLiteral("#%1").arg(c & 0xffffff, 6, 16, QLatin1Char('0')); }
+
+// What is wrong with the window's pixels on the screen at a few points of its own, empty when
+// nothing is: at each, the server's screen and a capture tool's must both read what the window
+// paints there (give or take a step of rounding).
+QString paintMismatch(QWidget *window, const std::vector<QPoint> &points)
+{
+    const std::optional<QRect> frame = waitOnScreen(window);
+    if (!frame)
+        return QStringLiteral("never on the screen");
+    const QImage own = window->grab().toImage();
+    const QImage server = framebufferImage();
+    const QImage captured = capturedImage();
+    if (captured.isNull())
+        return QStringLiteral("the capture tool gave nothing");
+    for (const QPoint &local : points) {
+        const QPoint p = frame->topLeft() + local;
+        const QRgb painted = own.pixel(local * own.devicePixelRatio());
+        if (!near(server.pixel(p), painted))
+            return QStringLiteral("the screen shows %1 at %2,%3 where the window paints %4")
+                .arg(hex(server.pixel(p))).arg(p.x()).arg(p.y()).arg(hex(painted));
+        if (!near(captured.pixel(p), painted))
+            return QStringLiteral("a capture shows %1 at %2,%3 where the window paints %4")
+                .arg(hex(captured.pixel(p))).arg(p.x()).arg(p.y()).arg(hex(painted));
     }
-    bool isReady() const { return m_ready; }
+    return {};
+}
 
-private:
-    bool m_ready = false;
-};
+// Waits until the window shows what it paints (it may still be drawing its first frame).
+std::string checkPainted(QWidget *window)
+{
+    if (!window)
+        return "no window";
+    const std::vector<QPoint> points{QPoint(6, window->height() / 2), window->rect().center(),
+                                     QPoint(window->width() - 7, window->height() - 7)};
+    QString last;
+    (void)QTest::qWaitFor([&] {
+        last = paintMismatch(window, points);
+        return last.isEmpty();
+    }, 5000);
+    return last.toStdString();
+}
 
-// The notch panel, on a real display, with a screenshot in its history; translucent when a
-// compositor runs.
+QWidget *shownTopLevel(const char *className)
+{
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (widget->inherits(className) && widget->isVisible())
+            return widget;
+    return nullptr;
+}
+
+// Tarnel's windows in this process, set up as the program sets them up, with a screenshot in
+// the history; translucent where they may be when a compositor runs.
 struct OpenPanel {
+    X11ScreenColormap colormap;
     LinuxSettingsStore settings{[] {
         QDir(QFileInfo(LinuxSettingsStore::defaultPath()).absolutePath()).removeRecursively();
         return LinuxSettingsStore::defaultPath();
@@ -115,9 +170,64 @@ struct OpenPanel {
     }
 };
 
+void checkEveryPopup(OpenPanel &tarnel)
+{
+    // The history-size dropdown of the guide's preferences page.
+    tarnel.controller->showOnboarding();
+    QWidget *guide = tarnel.controller->onboardingWindow();
+    ASSERT_TRUE(guide && waitForKeyboard(guide));
+    xdotool({"key", "--delay", "80", "Return", "Return", "Return"});
+    MenuPicker *picker = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        picker = guide->findChild<MenuPicker *>();
+        return picker && picker->isVisible();
+    }, 5000)) << "the preferences page";
+    for (QWidget *w = picker; w; w = w->parentWidget())
+        if (auto *area = qobject_cast<QScrollArea *>(w))
+            area->ensureWidgetVisible(picker);
+    ASSERT_TRUE(clickOn(picker));
+    QMenu *dropdown = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (dropdown = qobject_cast<QMenu *>(QApplication::activePopupWidget())); }, 5000));
+    EXPECT_EQ(checkPainted(dropdown), "") << "the guide's dropdown";
+    dropdown->close();
+    guide->close();
+
+    // An entry's actions menu.
+    EntryActionsMenu *menu = EntryActionsMenu::popUp(*tarnel.model, QStringLiteral("S1"), QRect(900, 500, 20, 20));
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(checkPainted(menu), "") << "the actions menu";
+    menu->close();
+
+    // The Jar editor and the clear alert over the panel.
+    PanelSheetHost *sheets = tarnel.controller->panel()->findChild<PanelSheetHost *>();
+    ASSERT_TRUE(sheets);
+    sheets->editJar(std::nullopt);
+    EXPECT_EQ(checkPainted(sheets->sheet()), "") << "the Jar editor";
+    sheets->sheet()->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !sheets->sheet(); }));
+    sheets->confirmClear(ClearSection::History);
+    EXPECT_EQ(checkPainted(sheets->clearAlert()), "") << "the clear alert";
+    sheets->clearAlert()->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !sheets->clearAlert(); }));
+
+    // The composer's save dialog.
+    tarnel.controller->openScreenshotAction(tarnel.model->entries().first(), false);
+    QWidget *composer = tarnel.controller->screenshotActionWindow();
+    ASSERT_TRUE(composer);
+    auto *save = composer->findChild<QAbstractButton *>(QStringLiteral("save"));
+    ASSERT_TRUE(save);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return save->isEnabled(); }, 5000)) << "the image is loaded";
+    ASSERT_TRUE(clickOn(save));
+    QWidget *dialog = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (dialog = shownTopLevel("QFileDialog")) != nullptr; }, 5000));
+    EXPECT_EQ(checkPainted(dialog), "") << "the save dialog";
+    dialog->close();
+    composer->close();
+}
+
 } // namespace
 
-TEST(WindowsOverThePanel, TheSettingsWindowOpensInFrontOfTheOpenPanelWithTheKeyboard)
+TEST(OpenedWindows, TheSettingsWindowOpensInFrontOfTheOpenPanelWithTheKeyboard)
 {
     Fixture other(QStringLiteral("Other"), {}, QStringLiteral("900x500+510+300"));
     ASSERT_TRUE(other.waitForKeyboard());
@@ -185,14 +295,29 @@ void checkTextSheet()
 
 } // namespace
 
-TEST(WindowsOverThePanel, TheTextSheetOpensInFrontOfTheOpenPanelWithTheKeyboardAndEscapeClosesIt)
+TEST(OpenedWindows, TheTextSheetOpensInFrontOfTheOpenPanelWithTheKeyboardAndEscapeClosesIt)
 {
     checkTextSheet();
 }
 
-TEST(WindowsOverThePanel, UnderACompositorTheTextSheetOpensInFrontOfTheOpenPanelToo)
+TEST(OpenedWindows, UnderACompositorTheTextSheetOpensInFrontOfTheOpenPanelToo)
 {
     Compositor compositor;
     ASSERT_TRUE(compositor.isReady());
     checkTextSheet();
+}
+
+TEST(OpenedWindows, OnABareDesktopEveryPopupAndDialogShowsWhatItPaints)
+{
+    ASSERT_FALSE(Compositor::isRunning());
+    OpenPanel tarnel;
+    checkEveryPopup(tarnel);
+}
+
+TEST(OpenedWindows, UnderACompositorEveryPopupAndDialogShowsWhatItPaints)
+{
+    Compositor compositor;
+    ASSERT_TRUE(compositor.isReady());
+    OpenPanel tarnel;
+    checkEveryPopup(tarnel);
 }
