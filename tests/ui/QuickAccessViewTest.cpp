@@ -672,6 +672,16 @@ TEST_F(QuickAccessViewTest, TheSelectionFollowsTabJarAndSearchAndReturnPastesIt)
     model->setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Search);
     type("number");
     EXPECT_EQ(highlighted(), QStringLiteral("e3"));
+    // The painted rows agree: the kept row is filled blue, the first one is not.
+    const auto fillOf = [this](int row) {
+        const QImage picture = view->grab().toImage();
+        const QRect rect = view->list()->visualRect(view->listModel()->index(row))
+                               .translated(view->list()->viewport()->mapTo(view.get(), QPoint()));
+        return picture.pixelColor(rect.center().x(), rect.top() + 2).rgb();
+    };
+    const QRgb blue = PanelStyle::colors(PanelStyle::schemeFor(model->appearance())).systemBlue.rgb();
+    EXPECT_EQ(fillOf(2), blue);
+    EXPECT_NE(fillOf(0), blue);
     type(" 5");
     EXPECT_EQ(highlighted(), QStringLiteral("e5")) << "the third row left the list: the first listed is chosen";
     type("zzz");
