@@ -4,20 +4,128 @@
 #include "ui/style/KindPresentation.h"
 #include "ui/style/PanelClock.h"
 
+#include <algorithm>
+
+namespace {
+
+// How far ahead a walk down the two lists looks for the row it stands on.
+constexpr qsizetype kLookAhead = 16;
+
+struct RowStep {
+    enum Kind { Keep, Remove, Insert } kind;
+    qsizetype count;
+};
+
+void addStep(QList<RowStep> &steps, RowStep::Kind kind, qsizetype count)
+{
+    if (!steps.isEmpty() && steps.last().kind == kind)
+        steps.last().count += count;
+    else
+        steps.append({kind, count});
+}
+
+// Steps that turn the rows named by `before` into those named by `after`, found by one walk
+// down both lists that looks a few rows ahead where they differ: a copy adds a row on top, the
+// limit takes one at the bottom, a deletion takes one anywhere. Whatever the steps, keeping,
+// removing and inserting by them gives exactly `after`; a row that moved far is simply
+// removed and inserted again.
+QList<RowStep> rowSteps(const QList<ClipboardEntry> &before, const QList<ClipboardEntry> &after)
+{
+    QList<RowStep> steps;
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < before.size() || j < after.size()) {
+        if (i == before.size()) {
+            addStep(steps, RowStep::Insert, after.size() - j);
+            break;
+        }
+        if (j == after.size()) {
+            addStep(steps, RowStep::Remove, before.size() - i);
+            break;
+        }
+        if (before.at(i).id == after.at(j).id) {
+            addStep(steps, RowStep::Keep, 1);
+            ++i;
+            ++j;
+            continue;
+        }
+        qsizetype k = 1;
+        while (k <= kLookAhead && i + k < before.size() && before.at(i + k).id != after.at(j).id)
+            ++k;
+        if (k <= kLookAhead && i + k < before.size()) {
+            addStep(steps, RowStep::Remove, k);
+            i += k;
+            continue;
+        }
+        k = 1;
+        while (k <= kLookAhead && j + k < after.size() && after.at(j + k).id != before.at(i).id)
+            ++k;
+        if (k <= kLookAhead && j + k < after.size()) {
+            addStep(steps, RowStep::Insert, k);
+            j += k;
+            continue;
+        }
+        // Neither row is near in the other list: one replaces the other, joining a replaced
+        // run just before.
+        const qsizetype last = steps.size() - 1;
+        if (last >= 1 && steps.at(last - 1).kind == RowStep::Remove && steps.at(last).kind == RowStep::Insert) {
+            ++steps[last - 1].count;
+            ++steps[last].count;
+        } else {
+            addStep(steps, RowStep::Remove, 1);
+            addStep(steps, RowStep::Insert, 1);
+        }
+        ++i;
+        ++j;
+    }
+    return steps;
+}
+
+} // namespace
+
 void EntryListModel::setEntries(const QList<ClipboardEntry> &entries)
 {
-    const bool sameRows = entries.size() == m_entries.size() &&
-                          std::equal(entries.begin(), entries.end(), m_entries.begin(),
-                                     [](const ClipboardEntry &a, const ClipboardEntry &b) { return a.id == b.id; });
-    m_entries = entries;
-    if (sameRows) {
-        // Same rows in the same order (a pin, a text edit): repaint, keep scroll and hover.
-        if (!m_entries.isEmpty())
-            Q_EMIT dataChanged(index(0), index(int(m_entries.size()) - 1));
+    const QList<RowStep> steps = rowSteps(m_entries, entries);
+    qsizetype kept = 0;
+    for (const RowStep &step : steps)
+        kept += step.kind == RowStep::Keep ? step.count : 0;
+    // A list that is mostly new (another section, a search) is shown anew in one go.
+    if (kept * 2 < std::max(m_entries.size(), entries.size())) {
+        beginResetModel();
+        m_entries = entries;
+        endResetModel();
         return;
     }
-    beginResetModel();
-    endResetModel();
+    // Rows are taken out and put in one run at a time, so that every signal sees the count it
+    // announces; kept rows are brought up to date all at once at the end, by sharing the list.
+    qsizetype row = 0;
+    qsizetype next = 0;
+    for (const RowStep &step : steps) {
+        switch (step.kind) {
+        case RowStep::Keep:
+            row += step.count;
+            next += step.count;
+            break;
+        case RowStep::Remove:
+            beginRemoveRows({}, int(row), int(row + step.count - 1));
+            m_entries.remove(row, step.count);
+            endRemoveRows();
+            break;
+        case RowStep::Insert:
+            beginInsertRows({}, int(row), int(row + step.count - 1));
+            m_entries.insert(row, step.count, ClipboardEntry{});
+            for (qsizetype i = 0; i < step.count; ++i)
+                m_entries[row + i] = entries.at(next + i);
+            endInsertRows();
+            row += step.count;
+            next += step.count;
+            break;
+        }
+    }
+    m_entries = entries;
+    // Kept rows may show a change of their own (a pin, a text edit): repaint them.
+    if (!m_entries.isEmpty())
+        Q_EMIT dataChanged(index(0), index(int(m_entries.size()) - 1));
 }
 
 const ClipboardEntry *EntryListModel::entryAt(int row) const

@@ -4,8 +4,10 @@
 
 #include <QAbstractListModel>
 
-// The entries a section lists, as one item per entry. The list is replaced as a whole whenever
-// the application model publishes a change; rows are looked up by entry id, never kept by index.
+// The entries a section lists, as one item per entry. Each change the application model
+// publishes becomes rows inserted and removed (a copy adds one row, a trim takes one), so the
+// view keeps its scroll position, hover, current row and row widgets; a list that is mostly new
+// (another section, a search) is reset. Rows are looked up by entry id, never kept by index.
 class EntryListModel : public QAbstractListModel {
     Q_OBJECT
 public:
