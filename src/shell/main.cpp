@@ -91,26 +91,37 @@ void showAlert(const QString &message, const QString &informativeText)
     box.exec();
 }
 
-// A quit waits this often to see whether the clipboard reader is done.
+// A quit waits this often to see whether the copies already made are in.
 constexpr std::chrono::milliseconds kQuitSettleInterval{20};
+// How long a quit may wait for the model to finish the copies it took in: long texts are
+// classified and large images reduced on workers, in time linear in their size.
+constexpr std::chrono::milliseconds kCopyFinishAllowance{5000};
 // How long an instance asked to quit by a newer one may take: the copy the reader is still
-// fetching, the history's last write, and the reader's stop.
-constexpr std::chrono::milliseconds kAskedInstanceQuitWait =
-    X11Pasteboard::kFetchDeadline + HistoryWriter::kQuitFlushLimit + X11Pasteboard::kReaderStopLimit + std::chrono::seconds(2);
+// fetching, its classification, the history's last write, and the reader's stop.
+constexpr std::chrono::milliseconds kAskedInstanceQuitWait = X11Pasteboard::kFetchDeadline + kCopyFinishAllowance
+    + HistoryWriter::kQuitFlushLimit + X11Pasteboard::kReaderStopLimit + std::chrono::seconds(2);
 
-// Quits once the clipboard reader has handed over the copy it may be fetching, so a copy made
-// just before a quit request is kept like any other; the reader's fetch deadline bounds the wait.
-// The quit itself is queued behind the model's handling of that copy.
-void quitOnceCopiesAreIn(const X11Pasteboard &pasteboard)
+// Quits once the copies already made are in: the clipboard reader has handed over the copy it
+// may be fetching, and the model has finished every copy it took (a long text is classified, a
+// large image reduced, on a worker). A copy handed over reaches the model through the event
+// queue, so the quit waits for one quiet check after another, with the queue turned between
+// them. The reader's fetch deadline and the finishing allowance bound the wait.
+void quitOnceCopiesAreIn(const Desktop &desktop)
 {
     static bool quitting = false;
     if (std::exchange(quitting, true))
         return;
-    const auto deadline = std::chrono::steady_clock::now() + X11Pasteboard::kFetchDeadline;
+    const auto deadline = std::chrono::steady_clock::now() + X11Pasteboard::kFetchDeadline + kCopyFinishAllowance;
     auto *timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, qApp, [&pasteboard, timer, deadline] {
-        if (pasteboard.isFetching() && std::chrono::steady_clock::now() < deadline)
+    auto quietChecks = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, qApp, [&desktop, timer, deadline, quietChecks] {
+        const bool busy = desktop.pasteboard.isFetching() || (desktop.model && desktop.model->pendingCaptureCount() > 0);
+        *quietChecks = busy ? 0 : *quietChecks + 1;
+        if (*quietChecks < 2 && std::chrono::steady_clock::now() < deadline)
             return;
+        if (busy)
+            qCWarning(lcShell) << "Quitting before the last copy was finished: it took longer than"
+                               << (X11Pasteboard::kFetchDeadline + kCopyFinishAllowance).count() << "ms";
         timer->stop();
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     });
@@ -278,11 +289,11 @@ int main(int argc, char *argv[])
     // lets the history writer commit what is still waiting.
     TerminationRequest termination;
     QObject::connect(&termination, &TerminationRequest::requested, &app,
-                     [&desktop] { quitOnceCopiesAreIn(desktop.pasteboard); });
+                     [&desktop] { quitOnceCopiesAreIn(desktop); });
     AppDelegate delegate(lock, std::move(steps));
     QObject::connect(&delegate, &AppDelegate::quitRequested, &app, [&desktop] {
         qCInfo(lcShell) << "A newer Tarnel started: quitting";
-        quitOnceCopiesAreIn(desktop.pasteboard);
+        quitOnceCopiesAreIn(desktop);
     });
     delegate.applicationDidFinishLaunching();
     return app.exec();
