@@ -90,16 +90,14 @@ QString EntryList::helpText(Control control, const ClipboardEntry &entry, bool i
 QString EntryList::accessibleLabel(Control control, const ClipboardEntry &entry, bool isInStack, bool isTextUnfolded)
 {
     // The formats name the entry, so a screen reader tells one row's delete from another's.
-    const auto formatted = [&entry](const QString &format) {
-        return FormattedText::substitute(L10n::text(format), {entry.preview()});
-    };
+    const QStringList preview{entry.preview()};
     switch (control) {
     case Control::RemoveFromStack:
-        return formatted(QStringLiteral("Odobrať %@ z Paste Stack"));
+        return FormattedText::substitute(L10n::text(QStringLiteral("Odobrať %@ z Paste Stack")), preview);
     case Control::Delete:
-        return formatted(QStringLiteral("Vymazať položku: %@"));
+        return FormattedText::substitute(L10n::text(QStringLiteral("Vymazať položku: %@")), preview);
     case Control::Toggle:
-        return formatted(QStringLiteral("Akcie: %@"));
+        return FormattedText::substitute(L10n::text(QStringLiteral("Akcie: %@")), preview);
     case Control::ExpandText:
         return L10n::text(isTextUnfolded ? QStringLiteral("Menej") : QStringLiteral("Viac"));
     case Control::PasteText:
