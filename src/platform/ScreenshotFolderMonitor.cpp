@@ -18,9 +18,11 @@ ScreenshotFolderMonitor::ScreenshotFolderMonitor(std::unique_ptr<FolderWatcher> 
     : QObject(parent), m_watcher(std::move(watcher)), m_timings(timings)
 {
     Q_ASSERT(m_watcher);
-    m_pendingScan.setSingleShot(true);
-    m_pendingScan.setInterval(m_timings.scanDebounce);
-    connect(&m_pendingScan, &QTimer::timeout, this, &ScreenshotFolderMonitor::scanForNewScreenshots);
+    if (!m_timings.schedule) {
+        m_timings.schedule = [](std::chrono::milliseconds delay, QObject *context, std::function<void()> work) {
+            QTimer::singleShot(delay, context, std::move(work));
+        };
+    }
     m_pollTimer.setInterval(m_timings.pollInterval);
     connect(&m_pollTimer, &QTimer::timeout, this, &ScreenshotFolderMonitor::scanForNewScreenshots);
     connect(m_watcher.get(), &FolderWatcher::folderChanged, this, &ScreenshotFolderMonitor::scheduleScan);
@@ -51,7 +53,7 @@ bool ScreenshotFolderMonitor::start(const QString &folder)
 void ScreenshotFolderMonitor::stop()
 {
     ++m_session;
-    m_pendingScan.stop();
+    ++m_scanRequest;
     m_pollTimer.stop();
     m_watcher->unwatch();
     m_folder.reset();
@@ -65,8 +67,11 @@ void ScreenshotFolderMonitor::scheduleScan()
 {
     if (!m_folder)
         return;
-    // Restarting the single-shot timer moves the scan to one debounce after the latest event.
-    m_pendingScan.start();
+    const quint64 request = ++m_scanRequest;
+    m_timings.schedule(m_timings.scanDebounce, this, [this, request] {
+        if (request == m_scanRequest)
+            scanForNewScreenshots();
+    });
 }
 
 void ScreenshotFolderMonitor::scanForNewScreenshots()

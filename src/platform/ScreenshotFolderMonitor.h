@@ -25,9 +25,14 @@ public:
     static constexpr std::chrono::milliseconds kScanDebounce{550};
     static constexpr std::chrono::milliseconds kPollInterval{3000};
 
+    // Runs work once after the delay on the main thread, unless context is gone by then.
+    using Scheduler = std::function<void(std::chrono::milliseconds delay, QObject *context, std::function<void()> work)>;
+
     struct Timings {
         std::chrono::milliseconds scanDebounce = kScanDebounce;
         std::chrono::milliseconds pollInterval = kPollInterval;
+        // The debounce's clock: Qt's timers when empty, time a test moves otherwise.
+        Scheduler schedule;
     };
 
     explicit ScreenshotFolderMonitor(std::unique_ptr<FolderWatcher> watcher, QObject *parent = nullptr);
@@ -65,7 +70,6 @@ private:
 
     std::unique_ptr<FolderWatcher> m_watcher;
     Timings m_timings;
-    QTimer m_pendingScan;
     QTimer m_pollTimer;
     std::optional<QString> m_folder;
     QSet<QString> m_knownPaths;
@@ -76,4 +80,7 @@ private:
     // Raised by every start and stop, so that a callback that restarts or stops the monitor
     // ends the scan that called it.
     quint64 m_session = 0;
+    // Raised by every folder event and by every start and stop: only the scan scheduled by the
+    // latest event runs, so a burst of events gives one scan one debounce after its last event.
+    quint64 m_scanRequest = 0;
 };

@@ -3,14 +3,13 @@
 #include "core/ScreenshotNames.h"
 #include "platform/fake/FakeFolderWatcher.h"
 #include "platform/x11/LinuxFolderWatcher.h"
+#include "support/FakeModelClock.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QSignalSpy>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -69,40 +68,53 @@ TEST(ScreenshotFolderMonitor, AcceptsScreenshotNamesByPrefixAndExtension)
         EXPECT_EQ(ScreenshotNames::isScreenshotFileName(QString::fromUtf8(c.name)), c.accepted) << c.name;
 }
 
-// A report seen after waiting for it shows how long it was held back (coarse timers may fire up
-// to a twentieth early).
+// The debounce runs on time the test moves: a report comes one quiet debounce after the last
+// event of a burst, and not a millisecond before.
 TEST(ScreenshotFolderMonitor, ReportsANewScreenshotOnceAQuietDebounceAfterTheLastEvent)
 {
-    MonitorRig rig({300ms, kNeverPoll});
+    FakeModelClock clock;
+    ScreenshotFolderMonitor::Timings timings{300ms, kNeverPoll, {}};
+    timings.schedule = [&clock](std::chrono::milliseconds delay, QObject *context, std::function<void()> work) {
+        clock.singleShot(delay, context, std::move(work));
+    };
+    MonitorRig rig(timings);
     ASSERT_TRUE(rig.monitor->start(rig.folder));
     ASSERT_EQ(rig.watcher->watchedFolder, rig.folder);
 
     const QString shot = rig.file(QStringLiteral("Screenshot 2026-12-06 at 10.15.02.png"));
     ASSERT_TRUE(writeFile(shot, "png bytes"));
-    QElapsedTimer sinceLastEvent;
     rig.watcher->emitChange();
-    // A second event 200 ms later restarts the wait.
-    QTimer::singleShot(200ms, [&] {
-        rig.watcher->emitChange();
-        sinceLastEvent.start();
-    });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.reported.isEmpty(); }, 3000));
-    EXPECT_GE(sinceLastEvent.elapsed(), 300 * 19 / 20) << "the first event's scan was not pushed back";
+    clock.advance(200ms);
+    EXPECT_TRUE(rig.reported.isEmpty());
+    // A second event 200 ms later restarts the wait: the first event's scan is pushed back.
+    rig.watcher->emitChange();
+    clock.advance(299ms);
+    EXPECT_TRUE(rig.reported.isEmpty()) << "the first event's scan was not pushed back";
+    clock.advance(1ms);
     EXPECT_EQ(rig.reported, QStringList{shot});
 
     // More events for the same folder do not report the file again; the next file is reported.
     rig.watcher->emitChange();
+    clock.advance(300ms);
+    EXPECT_EQ(rig.reported, QStringList{shot});
     const QString next = rig.file(QStringLiteral("Screenshot next.png"));
     ASSERT_TRUE(writeFile(next, "png bytes"));
     rig.watcher->emitChange();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.reported.size() > 1; }, 3000));
+    clock.advance(300ms);
     EXPECT_EQ(rig.reported, (QStringList{shot, next}));
     EXPECT_TRUE(rig.access.isEmpty());
+
+    // A scan still pending when the monitor stops never runs.
+    ASSERT_TRUE(writeFile(rig.file(QStringLiteral("Screenshot late.png")), "png bytes"));
+    rig.watcher->emitChange();
+    rig.monitor->stop();
+    clock.advance(300ms);
+    EXPECT_EQ(rig.reported, (QStringList{shot, next}));
 }
 
 TEST(ScreenshotFolderMonitor, AnEventFindsScreenshotsAndPollsOnlyUntilAnEmptyOneHasContent)
 {
-    MonitorRig rig({50ms, 100ms});
+    MonitorRig rig({50ms, 100ms, {}});
     ASSERT_TRUE(rig.monitor->start(rig.folder));
     // A watched folder at rest is never listed again.
     EXPECT_FALSE(rig.monitor->isPolling());
@@ -136,7 +148,7 @@ TEST(ScreenshotFolderMonitor, AnEventFindsScreenshotsAndPollsOnlyUntilAnEmptyOne
 
 TEST(ScreenshotFolderMonitor, FilesPresentAtStartAreNeverReportedAlsoAfterARestart)
 {
-    MonitorRig rig({50ms, 100ms});
+    MonitorRig rig({50ms, 100ms, {}});
     ASSERT_TRUE(writeFile(rig.file(QStringLiteral("Screenshot old.png")), "old"));
     ASSERT_TRUE(rig.monitor->start(rig.folder));
     const QString added = rig.file(QStringLiteral("Screenshot new.png"));
@@ -162,7 +174,7 @@ TEST(ScreenshotFolderMonitor, FilesPresentAtStartAreNeverReportedAlsoAfterAResta
 TEST(ScreenshotFolderMonitor, ReportsLostAccessOnceAndRecoversWhenTheFolderIsBack)
 {
     {
-        MonitorRig rig({50ms, 100ms});
+        MonitorRig rig({50ms, 100ms, {}});
         const QString old = rig.file(QStringLiteral("Screenshot old.png"));
         ASSERT_TRUE(writeFile(old, "old"));
         ASSERT_TRUE(rig.monitor->start(rig.folder));
@@ -194,7 +206,7 @@ TEST(ScreenshotFolderMonitor, ReportsLostAccessOnceAndRecoversWhenTheFolderIsBac
 
 TEST(ScreenshotFolderMonitor, AFolderBackThatCannotBeWatchedIsPolled)
 {
-    MonitorRig rig({50ms, 100ms});
+    MonitorRig rig({50ms, 100ms, {}});
     ASSERT_TRUE(rig.monitor->start(rig.folder));
     ASSERT_TRUE(QDir(rig.folder).removeRecursively());
     rig.watcher->emitChange();

@@ -235,6 +235,13 @@ TEST_F(QuickImageActionsTest, QuickAccessTakesTheKeyboardBackWhenAnImageSheetClo
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
     sheet->close();
     ASSERT_TRUE(QTest::qWaitFor([&] { return sheet.isNull(); }));
-    QTest::qWait(50);
+    // The view answers the sheet's end through the event queue, and an activation it asked for
+    // arrives through the window system one turn later: a marker queued behind both tells when
+    // either would have shown.
+    bool answered = false;
+    const auto answer = [&] { answered = true; };
+    const auto queueAnswer = [&] { QMetaObject::invokeMethod(&other, answer, Qt::QueuedConnection); };
+    QMetaObject::invokeMethod(&other, queueAnswer, Qt::QueuedConnection);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answered; }));
     EXPECT_TRUE(other.isActiveWindow());
 }

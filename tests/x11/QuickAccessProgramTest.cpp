@@ -135,12 +135,15 @@ TEST(QuickAccessProgram, AfterTheSaveDialogQuickAccessHasTheKeyboardAgain)
     ASSERT_TRUE(QTest::qWaitFor([&] { return activePid() == tarnel.pid() && activeWindow() != *panel; }, 8000))
         << "no save dialog; " << tarnel.errorOutput().constData();
 
-    ASSERT_TRUE(waitForKeyboard(activeWindow())) << "the save dialog takes the keyboard";
+    const Window dialog = activeWindow();
+    ASSERT_TRUE(waitForKeyboard(dialog)) << "the save dialog takes the keyboard";
     xdotool({"key", "Escape"});
     EXPECT_TRUE(QTest::qWaitFor([&] { return activeWindow() == *panel; }, 8000))
         << "the keyboard went to " << activePid() << ", Tarnel is " << tarnel.pid();
-    // It keeps it: Quick Access is still there, and a key reaches it, not the application behind.
-    QTest::qWait(1000);
+    // It keeps it once the window manager is done with the dialog (the moment the application
+    // behind would take it back): Quick Access is still there, and a key reaches it.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !isViewable(dialog); }, 8000)) << "the save dialog stays on the screen";
+    EXPECT_TRUE(waitForKeyboard(*panel));
     EXPECT_EQ(activeWindow(), *panel);
     EXPECT_NE(geometry(*panel), notchFrame);
     // Back from the options to the lists, then Quick Access closes.

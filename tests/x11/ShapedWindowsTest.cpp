@@ -157,6 +157,24 @@ QByteArray settingsWithHistory(int count, const QJsonObject &more = {})
     return QJsonDocument(values).toJson(QJsonDocument::Compact);
 }
 
+// Reads of the screen (within `area`, when given) in a row that must agree before it counts as
+// settled: a window still being drawn differs from one read to the next.
+constexpr int kSettledReads = 3;
+
+// Waits until the screen has settled and puts the settled picture in `settled`.
+bool settledScreen(QImage *settled, const QRect &area = {})
+{
+    QImage previous;
+    int agreeing = 0;
+    return QTest::qWaitFor([&] {
+        const QImage read = area.isNull() ? framebufferImage() : framebufferImage().copy(area);
+        agreeing = !read.isNull() && read == previous ? agreeing + 1 : 0;
+        previous = read;
+        *settled = read;
+        return agreeing + 1 >= kSettledReads;
+    });
+}
+
 // The fixture over the whole screen, active, and the screen read before Tarnel draws on it.
 struct Desktop {
     Fixture below{QStringLiteral("Below"), {}, QStringLiteral("1920x1080+0+0")};
@@ -166,13 +184,7 @@ struct Desktop {
     Desktop()
     {
         movePointer(kAway);
-        ready = below.waitForKeyboard() && QTest::qWaitFor([this] {
-            // Settled: two reads a moment apart agree.
-            const QImage first = framebufferImage();
-            QTest::qWait(150);
-            before = framebufferImage();
-            return !first.isNull() && first == before;
-        });
+        ready = below.waitForKeyboard() && settledScreen(&before);
     }
 };
 
@@ -292,12 +304,7 @@ static void checkWindowMovedUnderTheNotch()
     ASSERT_TRUE(window);
     QRect place = geometry(*window);
     QImage look;
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        const QImage first = framebufferImage().copy(place);
-        QTest::qWait(150);
-        look = framebufferImage().copy(place);
-        return !first.isNull() && first == look;
-    }));
+    ASSERT_TRUE(settledScreen(&look, place));
 
     // Then moved under the notch's frame, where the panel's window lies across it.
     const QPoint under(kPanelFrame.x() + 40, 60);
