@@ -14,7 +14,7 @@ PACKAGES=(
   fonts-inter
   breeze-icon-theme
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  clang libfuzzer-14-dev
+  clang libfuzzer-14-dev clang-format
   xvfb xauth xclip xdotool openbox x11-utils x11-apps trayer xcompmgr
   desktop-file-utils appstream
   sway xwayland wl-clipboard
