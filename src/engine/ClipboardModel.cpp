@@ -77,6 +77,9 @@ ClipboardModel::ClipboardModel(ClipboardModelServices services, QObject *parent)
 
 ClipboardModel::~ClipboardModel()
 {
+    // A copy whose text is still being classified was taken before the end was asked for: it
+    // is finished here, so the writer below stores it with the rest.
+    finishTextClassifications();
     // The writer's destructor writes what is still waiting before it stops; it goes first, so
     // that nothing it reports reaches a model that is half gone.
     if (m_historyWriter) {

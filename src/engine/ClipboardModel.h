@@ -495,6 +495,8 @@ private:
         std::optional<ClipboardEntry> entry;
         // Of the entry's text; absent for files and images, which are checked as they are published.
         std::optional<TextClassification> classification;
+        // While the text is classified on a worker.
+        QFutureWatcher<TextClassification> *classifying = nullptr;
         bool forPasteStack = false;
         int temporaryMinutes = 0;
         // What the copy falls back to when its image cannot be kept.
@@ -549,6 +551,8 @@ private:
     // Classifies the capture's text at once when it is short, else on a worker thread.
     void classifyCapture(PendingCapture &capture);
     void onTextClassified(quint64 serial, TextClassification classification);
+    // Waits for every classification still running and publishes its copy.
+    void finishTextClassifications();
     void publishReadyCaptures();
     // Counts an entry added on top of the history by any road, so that a copy made before it
     // and published after it goes below it.

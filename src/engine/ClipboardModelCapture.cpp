@@ -245,6 +245,7 @@ void ClipboardModel::classifyCapture(PendingCapture &capture)
     }
     const quint64 serial = capture.serial;
     auto *watcher = new QFutureWatcher<TextClassification>(this);
+    capture.classifying = watcher;
     connect(watcher, &QFutureWatcher<TextClassification>::finished, this, [this, watcher, serial] {
         onTextClassified(serial, watcher->result());
         watcher->deleteLater();
@@ -259,10 +260,26 @@ void ClipboardModel::onTextClassified(quint64 serial, TextClassification classif
             continue;
         capture.entry->kind = classification.kind;
         capture.classification = std::move(classification);
+        capture.classifying = nullptr;
         capture.ready = true;
         break;
     }
     publishReadyCaptures();
+}
+
+void ClipboardModel::finishTextClassifications()
+{
+    for (;;) {
+        const auto running = std::find_if(m_pendingCaptures.begin(), m_pendingCaptures.end(),
+                                          [](const PendingCapture &capture) { return capture.classifying; });
+        if (running == m_pendingCaptures.end())
+            return;
+        QFutureWatcher<TextClassification> *watcher = running->classifying;
+        watcher->disconnect(this);
+        watcher->waitForFinished();
+        onTextClassified(running->serial, watcher->result());
+        delete watcher;
+    }
 }
 
 void ClipboardModel::publishReadyCaptures()

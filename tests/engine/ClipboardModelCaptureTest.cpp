@@ -366,6 +366,23 @@ TEST(ClipboardModelCapture, ALongSecretIsDroppedWhenItsClassificationEndsAndTheR
     EXPECT_EQ(h.entryTexts(), (QStringList{QStringLiteral("after"), QStringLiteral("before")}));
 }
 
+TEST(ClipboardModelCapture, ALongTextStillBeingClassifiedWhenTheModelEndsIsStored)
+{
+    HeldClassifier classifier;
+    ModelHarness h;
+    h.classifyText = classifier.function();
+    ClipboardModel &model = h.make();
+    const QString text = longText(QStringLiteral("L:"));
+    h.copyText(text);
+    ASSERT_EQ(model.pendingCaptureCount(), 1);
+    classifier.release(QStringLiteral("L:"));
+    h.model.reset(); // no turn of the event loop delivers the result first
+    ASSERT_EQ(h.history.rows().size(), 1);
+    const std::optional<ClipboardEntry> stored = HistoryRows::decodeRow(h.history.rows().constFirst());
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->text, text);
+}
+
 TEST(ClipboardModelCapture, AModelDestroyedDuringAReductionIsNotTouched)
 {
     ModelHarness h;
