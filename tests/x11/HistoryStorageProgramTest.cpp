@@ -272,6 +272,19 @@ TEST(HistoryStorageProgram, AGarbageDatabaseIsSetAsideAndTheProgramStarts)
     tarnel.close();
 }
 
+// Copies a text while another program holds the history's write lock, until the program's
+// wait for the lock runs out and it says so; the lock is let go on return.
+void copyWhileTheHistoryIsHeld(Program &tarnel, Copier &copier, const char *text)
+{
+    RawDatabase holder(historyPath());
+    ASSERT_TRUE(holder.exec("BEGIN EXCLUSIVE"));
+    ASSERT_TRUE(copier.copy(text));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tarnel.errorOutput().contains("History could not be written"); },
+                                int(SqliteHistoryStore::kBusyTimeout.count()) + 20000))
+        << tarnel.errorOutput().constData();
+    holder.exec("ROLLBACK");
+}
+
 TEST(HistoryStorageProgram, ACopyMadeWhileAnotherProgramHoldsTheHistoryIsWrittenOnceItLetsGo)
 {
     removeHistory();
@@ -281,17 +294,8 @@ TEST(HistoryStorageProgram, ACopyMadeWhileAnotherProgramHoldsTheHistoryIsWritten
     Copier copier;
     ASSERT_TRUE(copier.copy("before the lock"));
     ASSERT_TRUE(waitForStored(1)) << tarnel.errorOutput().constData();
-    {
-        RawDatabase holder(historyPath());
-        ASSERT_TRUE(holder.exec("BEGIN EXCLUSIVE"));
-        ASSERT_TRUE(copier.copy("during the lock"));
-        // The program's wait for the lock runs out while it is held, and it says so.
-        ASSERT_TRUE(QTest::qWaitFor([&] { return tarnel.errorOutput().contains("History could not be written"); },
-                                    int(SqliteHistoryStore::kBusyTimeout.count()) + 20000))
-            << tarnel.errorOutput().constData();
-        EXPECT_EQ(stored().texts, QStringList{"before the lock"});
-        holder.exec("ROLLBACK");
-    }
+    ASSERT_NO_FATAL_FAILURE(copyWhileTheHistoryIsHeld(tarnel, copier, "during the lock"));
+    EXPECT_EQ(stored().texts, QStringList{"before the lock"});
     // Nothing else happens (no copy, no change on the disk): the program's own retry writes it.
     EXPECT_TRUE(QTest::qWaitFor([] { return stored().texts.size() == 2; },
                                 int(std::chrono::milliseconds(HistoryWriter::kRetryInterval + SqliteHistoryStore::kBusyTimeout).count()) * 2))
@@ -311,15 +315,7 @@ TEST(HistoryStorageProgram, ACopyThatCouldNotBeWrittenIsWrittenAtQuitOnceTheLock
         Copier copier;
         ASSERT_TRUE(copier.copy("before the lock"));
         ASSERT_TRUE(waitForStored(1)) << tarnel.errorOutput().constData();
-        {
-            RawDatabase holder(historyPath());
-            ASSERT_TRUE(holder.exec("BEGIN EXCLUSIVE"));
-            ASSERT_TRUE(copier.copy("copied just before quitting"));
-            ASSERT_TRUE(QTest::qWaitFor([&] { return tarnel.errorOutput().contains("History could not be written"); },
-                                        int(SqliteHistoryStore::kBusyTimeout.count()) + 20000))
-                << tarnel.errorOutput().constData();
-            holder.exec("ROLLBACK");
-        }
+        ASSERT_NO_FATAL_FAILURE(copyWhileTheHistoryIsHeld(tarnel, copier, "copied just before quitting"));
         // A logout at once: the program's last try writes it.
         tarnel.process().terminate();
         ASSERT_TRUE(tarnel.process().waitForFinished(30000));
