@@ -3,6 +3,7 @@
 #include "core/L10n.h"
 #include "core/Logging.h"
 #include "core/RawValue.h"
+#include "engine/PreferencesLink.h"
 #include "platform/LoginItem.h"
 #include "platform/Pasteboard.h"
 #include "platform/Permissions.h"
@@ -46,6 +47,7 @@ ClipboardModel::ClipboardModel(ClipboardModelServices services, QObject *parent)
       m_historyRetryInterval(services.historyRetryInterval)
 {
     Q_ASSERT(m_pasteboard && m_settings);
+    m_preferences = new PreferencesLink(*this);
     m_keySender = services.keySender;
     m_classifyText = services.classifyText ? std::move(services.classifyText) : TextClassifier::classify;
     watchKeySender();

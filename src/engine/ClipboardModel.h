@@ -45,6 +45,7 @@ class HistoryStore;
 class KeySender;
 class LoginItem;
 class Permissions;
+class PreferencesLink;
 class ScreenshotLocation;
 class SettingsStore;
 
@@ -127,6 +128,9 @@ public:
     // Creates the model and loads everything stored, in a fixed order; starts no monitoring.
     explicit ClipboardModel(ClipboardModelServices services, QObject *parent = nullptr);
     ~ClipboardModel() override;
+
+    // The face the settings pages and the guide are given; owned by the model.
+    PreferencesLink &preferences() const { return *m_preferences; }
 
     // ---- published state ----
     QStringList unavailableShortcuts() const { return m_unavailableShortcuts; }
@@ -687,6 +691,7 @@ private:
     std::deque<PendingCapture> m_pendingCaptures;
     quint64 m_nextCaptureSerial = 1;
     std::function<TextClassification(const QString &)> m_classifyText;
+    PreferencesLink *m_preferences = nullptr;
     // Additions on top of the history, counted; a capture takes its number when it is accepted.
     quint64 m_topAdditions = 0;
     // The numbers of the entries added while a capture was pending (cleared once none is): a

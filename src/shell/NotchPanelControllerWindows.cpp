@@ -3,6 +3,8 @@
 
 #include "core/L10n.h"
 #include "core/Logging.h"
+#include "engine/ClipboardModel.h"
+#include "engine/PreferencesLink.h"
 #include "platform/Permissions.h"
 #include "platform/SettingsStore.h"
 #include "shell/TarnelPanel.h"
@@ -77,7 +79,7 @@ void NotchPanelController::showOnboarding()
         qCWarning(lcShell) << "The first-run guide needs the application model; none is attached";
         return;
     }
-    auto *view = new OnboardingView(*model, m_model.savedPresentationMode());
+    auto *view = new OnboardingView(model->preferences(), m_model.savedPresentationMode());
     // Connected through the controller: once it is gone, the guide's buttons do nothing.
     connect(view, &OnboardingView::keySendingHelpRequested, this, &NotchPanelController::openAccessibilitySettings);
     connect(view, &OnboardingView::keyWatchHelpRequested, this, &NotchPanelController::requestInputMonitoringAccess);

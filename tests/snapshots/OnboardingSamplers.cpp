@@ -11,7 +11,7 @@ QWidget *onboardingSample(testsupport::SeededModel &seed, OnboardingStep step)
     model.setScreenshotCaptureIssue(
         QStringLiteral("Tarnel nemá prístup k tomuto priečinku. Vyber ho znova a skontroluj jeho oprávnenia."));
     model.setLaunchAtLoginIssue(QStringLiteral("Could not write ~/.config/autostart/tarnel.desktop: Permission denied"));
-    auto *view = new OnboardingView(model, ClipboardPresentationMode::MenuBar);
+    auto *view = new OnboardingView(model.preferences(), ClipboardPresentationMode::MenuBar);
     view->setStep(step);
     return view;
 }

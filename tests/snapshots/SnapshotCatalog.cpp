@@ -83,7 +83,7 @@ const std::vector<SnapshotView> &snapshotViews()
         {QStringLiteral("settings-picker-menu"), QSize(-1, -1), 0, [](SnapshotContext &c) {
              return menuSampler([model = &c.seed.model()](QWidget *owner, PanelStyle::Scheme scheme) {
                  PanelStyle::applyScheme(owner, scheme);
-                 return (new ClipboardSettingsPage(*model, owner))->historyLimitPicker()->buildMenu();
+                 return (new ClipboardSettingsPage(model->preferences(), owner))->historyLimitPicker()->buildMenu();
              });
          }},
         {QStringLiteral("settings-general"), kSettingsWindowSize, 0, [](SnapshotContext &c) { return settingsSample(c.seed, SettingsView::Tab::General); }},

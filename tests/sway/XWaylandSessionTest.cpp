@@ -102,7 +102,7 @@ TEST_F(XWaylandSession, TheSessionIsKnownAndItsLimitsAreSaid)
     services.backupFolder = folder.path();
     ClipboardModel model(std::move(services));
     testsupport::FakePanelController controller;
-    ShortcutSettingsPage page(model, controller);
+    ShortcutSettingsPage page(model.preferences(), controller);
     EXPECT_EQ(page.sessionText(), ClipboardModel::waylandSessionLimitsNotice);
 }
 

@@ -169,7 +169,7 @@ TEST(LanguageSwitch, EveryOpenViewShowsTheNewLanguageAtOnce)
     views.back()->resize(350, 408);
     for (SettingsView::Tab tab : {SettingsView::Tab::General, SettingsView::Tab::Clipboard,
                                   SettingsView::Tab::Screenshots, SettingsView::Tab::Shortcuts}) {
-        auto settings = std::make_unique<SettingsView>(model, host.controller, nullptr, true);
+        auto settings = std::make_unique<SettingsView>(model.preferences(), host.controller, nullptr, true);
         settings->setTab(tab);
         views.push_back(std::move(settings));
     }

@@ -67,7 +67,7 @@ void pressReturn(QWidget *widget)
 TEST(OnboardingView, StepsForwardAndBackWithCounterProgressSidebarAndFooter)
 {
     SeededModel seed;
-    OnboardingView view(seed.model(), ClipboardPresentationMode::Notch);
+    OnboardingView view(seed.model().preferences(), ClipboardPresentationMode::Notch);
     view.show();
 
     EXPECT_EQ(view.step(), OnboardingStep::Welcome);
@@ -120,7 +120,7 @@ TEST(OnboardingView, StepsForwardAndBackWithCounterProgressSidebarAndFooter)
 TEST(OnboardingView, ReturnContinuesAndFinishesWithTheChosenModeWhileLaterDropsIt)
 {
     SeededModel seed;
-    OnboardingView view(seed.model(), ClipboardPresentationMode::Notch);
+    OnboardingView view(seed.model().preferences(), ClipboardPresentationMode::Notch);
     view.show();
     QSignalSpy finished(&view, &OnboardingView::finished);
 
@@ -156,7 +156,7 @@ TEST(OnboardingView, PreferencesWriteTheModelAtOnceAndTheGuideFollowsLookAndLang
     ClipboardModel &model = seed.model();
     // The interface language is the model's, as in the program.
     L10n::setLanguageReader([&model] { return std::optional<QString>(rawValue(model.language())); });
-    OnboardingView view(model, ClipboardPresentationMode::Notch);
+    OnboardingView view(model.preferences(), ClipboardPresentationMode::Notch);
     view.show();
     view.setStep(OnboardingStep::Preferences);
 
@@ -209,7 +209,7 @@ TEST(OnboardingView, ARebuiltPageKeepsItsScrollPositionAndANewStepStartsAtTheTop
 {
     SeededModel seed;
     ClipboardModel &model = seed.model();
-    OnboardingView view(model, ClipboardPresentationMode::Notch);
+    OnboardingView view(model.preferences(), ClipboardPresentationMode::Notch);
     view.show();
     view.setStep(OnboardingStep::Preferences);
     auto *scroll = view.page()->parentWidget()->parentWidget()->parentWidget();
@@ -237,7 +237,7 @@ TEST(OnboardingView, PermissionCardsFollowTheModelAndTheirButtonsAskForHelp)
 {
     SeededModel seed;
     ClipboardModel &model = seed.model();
-    OnboardingView view(model, ClipboardPresentationMode::Notch);
+    OnboardingView view(model.preferences(), ClipboardPresentationMode::Notch);
     view.show();
     view.setStep(OnboardingStep::Permissions);
     QSignalSpy keySending(&view, &OnboardingView::keySendingHelpRequested);
@@ -269,7 +269,7 @@ TEST(OnboardingView, PermissionsPageSaysWhatAWaylandSessionLimits)
 {
     SeededModel seed;
     seed.permissions().setWaylandSession(true);
-    OnboardingView view(seed.model(), ClipboardPresentationMode::Notch);
+    OnboardingView view(seed.model().preferences(), ClipboardPresentationMode::Notch);
     view.show();
     view.setStep(OnboardingStep::Permissions);
     QWidget *note = part<QWidget>(view, QStringLiteral("sessionNote"));
@@ -282,7 +282,7 @@ TEST(OnboardingView, ScreenshotsPageSwitchesTheImportAndShowsFolderAndProblem)
     SeededModel seed;
     ClipboardModel &model = seed.model();
     model.setScreenshotFolderPath(std::nullopt);
-    OnboardingView view(model, ClipboardPresentationMode::Notch);
+    OnboardingView view(model.preferences(), ClipboardPresentationMode::Notch);
     view.show();
     view.setStep(OnboardingStep::Screenshots);
     QSignalSpy folderRequests(&view, &OnboardingView::screenshotFolderRequested);

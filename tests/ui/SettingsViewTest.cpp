@@ -56,7 +56,7 @@ TEST(SettingsView, ClipboardPageWritesTheModelAndFollowsIt)
 {
     SeededModel seed(testsupport::SeedCounts{80, 6});
     ClipboardModel &model = seed.model();
-    ClipboardSettingsPage page(model);
+    ClipboardSettingsPage page(model.preferences());
     ASSERT_GT(model.entries().size(), 50);
 
     choose(page.historyLimitPicker(), QStringLiteral("50 položiek"));
@@ -96,7 +96,7 @@ TEST(SettingsView, LaunchAtLoginShowsTheRefusalAndFlipsBack)
     services.backupFolder = folder.path();
     ClipboardModel model(std::move(services));
     FakePanelController controller;
-    SettingsView view(model, controller, nullptr, true);
+    SettingsView view(model.preferences(), controller, nullptr, true);
     GeneralSettingsPage &page = *view.page()->findChild<GeneralSettingsPage *>();
 
     loginItem.setFailure(QStringLiteral("autostart folder is read-only"));
@@ -148,7 +148,7 @@ TEST(SettingsView, PageChoicesReachTheModelAndTheModelReachesThePages)
     QTemporaryDir folder;
     model.setScreenshotFolder(folder.path());
     FakePanelController controller;
-    SettingsView view(model, controller, nullptr, true);
+    SettingsView view(model.preferences(), controller, nullptr, true);
 
     auto *general = view.page()->findChild<GeneralSettingsPage *>();
     ASSERT_TRUE(general);
@@ -230,7 +230,7 @@ TEST(SettingsView, ShortcutPageShowsWhatThisSessionAllows)
         model.setInputMonitoringPermissionEnabled(c.canWatch);
         model.setUnavailableShortcuts({QStringLiteral("Shift+Super+V"), QStringLiteral("Ctrl+Alt+Super+C")});
         FakePanelController controller;
-        ShortcutSettingsPage page(model, controller);
+        ShortcutSettingsPage page(model.preferences(), controller);
         const auto where = testing::Message() << c.monitoring << c.canSend << c.canWatch;
         EXPECT_EQ(page.isPermissionCardShown(), c.card) << where;
         EXPECT_EQ(!page.keySendingButton()->isHidden(), c.sendButton) << where;
@@ -253,7 +253,7 @@ TEST(SettingsView, AWaylandSessionSaysWhereShortcutsPasteAndCopiesReach)
     model.setInputMonitoringPermissionEnabled(true);
     FakePanelController controller;
     {
-        ShortcutSettingsPage page(model, controller);
+        ShortcutSettingsPage page(model.preferences(), controller);
         EXPECT_EQ(page.sessionText(), QString()); // an X11 session limits nothing more
         EXPECT_FALSE(PermissionExplanation::text(Permissions::Kind::Accessibility).contains(u"Wayland"));
     }
@@ -262,7 +262,7 @@ TEST(SettingsView, AWaylandSessionSaysWhereShortcutsPasteAndCopiesReach)
     const QString slovak = ClipboardModel::waylandSessionLimitsNotice;
     {
         // Said while everything is granted too: granted holds for X11 applications only.
-        ShortcutSettingsPage page(model, controller);
+        ShortcutSettingsPage page(model.preferences(), controller);
         EXPECT_EQ(page.sessionText(), slovak);
         EXPECT_TRUE(PermissionExplanation::text(Permissions::Kind::Accessibility, true).endsWith(slovak));
     }
@@ -271,7 +271,7 @@ TEST(SettingsView, AWaylandSessionSaysWhereShortcutsPasteAndCopiesReach)
     const QString limits = QStringLiteral("In a Wayland session, shortcuts and paste reach X11 applications only. "
                                           "Copies made in Wayland applications are recorded when the desktop passes "
                                           "them on.");
-    ShortcutSettingsPage page(model, controller);
+    ShortcutSettingsPage page(model.preferences(), controller);
     EXPECT_EQ(page.sessionText(), limits);
     QuickAccessView quickAccess(model);
     model.setShortcutNotice(AccessibilityNotice::copyNeedsKeys());
@@ -287,7 +287,7 @@ TEST(SettingsView, ScreenshotPageNeedsAFolderBeforeTheSwitch)
     ClipboardModel &model = seed.model();
     model.setScreenshotFolderPath(std::nullopt);
     FakePanelController controller;
-    SettingsView view(model, controller, nullptr, true);
+    SettingsView view(model.preferences(), controller, nullptr, true);
     view.setTab(SettingsView::Tab::Screenshots);
     ScreenshotSettingsPage &page = *view.page()->findChild<ScreenshotSettingsPage *>();
     EXPECT_FALSE(page.importToggle()->isEnabled());
@@ -312,7 +312,7 @@ TEST(SettingsView, TabsStartAtTheTopAndANewLanguageKeepsThePage)
     SeededModel seed;
     ClipboardModel &model = seed.model();
     FakePanelController controller;
-    SettingsView view(model, controller, nullptr, true);
+    SettingsView view(model.preferences(), controller, nullptr, true);
     view.resize(560, 300);
     view.show();
     EXPECT_EQ(view.tab(), SettingsView::Tab::General);

@@ -3,7 +3,7 @@
 #include "ui/onboarding/OnboardingView.h"
 
 #include "core/L10n.h"
-#include "engine/ClipboardModel.h"
+#include "engine/PreferencesLink.h"
 #include "core/AppShortcut.h"
 #include "ui/onboarding/FolderPathLine.h"
 #include "ui/onboarding/OnboardingComponents.h"
@@ -91,19 +91,21 @@ void OnboardingView::fillPermissionsPage(QWidget *page)
                                      page));
     // The desktop's meaning of the two permissions: keys sent with XTest, and keys watched
     // with the key tap. Their buttons explain what is missing instead of opening a settings pane.
-    layout->addWidget(C::permissionCard(L10n::text(QStringLiteral("Posielanie klávesov")),
-                                        L10n::text(QStringLiteral("Umožní vložiť vybranú položku na miesto kurzora a kopírovať do Paste Stacku. "
-                                           "Potrebuje reláciu X11 s rozšírením XTest.")),
-                                        QStringLiteral("hand.point.up.left"), m_model.accessibilityPermissionEnabled(),
-                                        QStringLiteral("keySending"), [this] { Q_EMIT keySendingHelpRequested(); }, page));
-    layout->addWidget(C::permissionCard(L10n::text(QStringLiteral("Sledovanie klávesnice")),
-                                        L10n::text(QStringLiteral("Rozpozná textové skratky a postupné vkladanie pomocou klávesnice. "
-                                           "Potrebuje reláciu X11.")),
-                                        QStringLiteral("keyboard"), m_model.inputMonitoringPermissionEnabled(),
-                                        QStringLiteral("keyWatch"), [this] { Q_EMIT keyWatchHelpRequested(); }, page));
+    layout->addWidget(C::permissionCard(
+        L10n::text(QStringLiteral("Posielanie klávesov")),
+        L10n::text(QStringLiteral("Umožní vložiť vybranú položku na miesto kurzora a kopírovať do Paste Stacku. "
+                                  "Potrebuje reláciu X11 s rozšírením XTest.")),
+        QStringLiteral("hand.point.up.left"), m_preferences.accessibilityPermissionEnabled(),
+        QStringLiteral("keySending"), [this] { Q_EMIT keySendingHelpRequested(); }, page));
+    layout->addWidget(C::permissionCard(
+        L10n::text(QStringLiteral("Sledovanie klávesnice")),
+        L10n::text(QStringLiteral("Rozpozná textové skratky a postupné vkladanie pomocou klávesnice. "
+                                  "Potrebuje reláciu X11.")),
+        QStringLiteral("keyboard"), m_preferences.inputMonitoringPermissionEnabled(),
+        QStringLiteral("keyWatch"), [this] { Q_EMIT keyWatchHelpRequested(); }, page));
     // Through XWayland the permissions hold, but for X11 applications only: said in place of
     // the advice to log into an X11 session.
-    const QString limits = m_model.sessionLimitsNotice();
+    const QString limits = m_preferences.sessionLimitsNotice();
     QWidget *note = C::note(QStringLiteral("info.circle"),
                             limits.isEmpty()
                                 ? L10n::text(QStringLiteral("Stav sa aktualizuje automaticky. V relácii Wayland tieto funkcie nie sú dostupné: "
@@ -130,8 +132,9 @@ void OnboardingView::fillScreenshotsPage(QWidget *page)
                                  1, Qt::AlignVCenter);
     // The setter, not the field: turning the import off also drops imports still pending,
     // and either way the folder watch starts or stops.
-    auto *toggle = C::preferenceToggle(QString(), m_model.automaticScreenshotCapture(),
-                                       [this](bool on) { m_model.setAutomaticScreenshotCapture(on); }, capture);
+    auto *toggle = C::preferenceToggle(
+        QString(), m_preferences.automaticScreenshotCapture(),
+        [this](bool on) { m_preferences.setAutomaticScreenshotCapture(on); }, capture);
     toggle->setObjectName(QStringLiteral("automaticScreenshots"));
     toggle->switchButton()->setObjectName(QStringLiteral("automaticScreenshots-switch"));
     toggle->switchButton()->setAccessibleName(L10n::text(QStringLiteral("Automatické pridávanie screenshotov")));
@@ -146,7 +149,7 @@ void OnboardingView::fillScreenshotsPage(QWidget *page)
     texts->addWidget(new ToolText(L10n::text(QStringLiteral("Priečinok so snímkami obrazovky")), C::kCardTitleSize, QFont::DemiBold,
                                   ToolText::Role::Primary, folder));
     // A path is shown as it is (never translated); without one the line says so.
-    if (const std::optional<QString> path = m_model.screenshotFolderPath()) {
+    if (const std::optional<QString> path = m_preferences.screenshotFolderPath()) {
         auto *line = new FolderPathLine(*path, C::kCardDetailSize, folder);
         line->setObjectName(QStringLiteral("folderLine"));
         texts->addWidget(line);
@@ -164,7 +167,7 @@ void OnboardingView::fillScreenshotsPage(QWidget *page)
     folder->layout()->addWidget(choose, 0, Qt::AlignVCenter);
     layout->addWidget(folder);
 
-    if (const std::optional<QString> issue = m_model.screenshotCaptureIssue()) {
+    if (const std::optional<QString> issue = m_preferences.screenshotCaptureIssue()) {
         auto *warning = C::note(QStringLiteral("exclamationmark.triangle"), L10n::text(*issue), true, page);
         warning->setObjectName(QStringLiteral("captureIssue"));
         layout->addWidget(warning);
@@ -198,8 +201,9 @@ void OnboardingView::fillPreferencesPage(QWidget *page)
 
     layout->addWidget(C::sectionLabel(L10n::text(QStringLiteral("Vzhľad")), page));
     const auto appearanceButton = [&](ClipboardAppearance appearance, const QString &title, const QString &symbol) {
-        PickerOption *button = C::choiceButton(title, symbol, m_model.appearance() == appearance,
-                                               [this, appearance] { m_model.setAppearance(appearance); }, page);
+        PickerOption *button = C::choiceButton(
+            title, symbol, m_preferences.appearance() == appearance,
+            [this, appearance] { m_preferences.setAppearance(appearance); }, page);
         button->setObjectName(QStringLiteral("appearance-") + rawValue(appearance));
         return button;
     };
@@ -212,8 +216,9 @@ void OnboardingView::fillPreferencesPage(QWidget *page)
     layout->addWidget(C::sectionLabel(L10n::text(QStringLiteral("Jazyk")), page));
     // Each language is named in itself.
     const auto languageButton = [&](AppLanguage language, const QString &title) {
-        PickerOption *button = C::choiceButton(title, QStringLiteral("globe"), m_model.language() == language,
-                                               [this, language] { m_model.setLanguage(language); }, page);
+        PickerOption *button = C::choiceButton(
+            title, QStringLiteral("globe"), m_preferences.language() == language,
+            [this, language] { m_preferences.setLanguage(language); }, page);
         button->setObjectName(QStringLiteral("language-") + rawValue(language));
         return button;
     };
@@ -221,19 +226,22 @@ void OnboardingView::fillPreferencesPage(QWidget *page)
     PickerOption *english = languageButton(AppLanguage::En, QStringLiteral("English"));
     addChoiceRow(layout, slovak, english);
 
-    SettingToggle *recording = C::preferenceToggle(L10n::text(QStringLiteral("Sledovanie schránky")), m_model.isRecording(),
-                                                   [this](bool on) { m_model.setIsRecording(on); }, page);
+    SettingToggle *recording = C::preferenceToggle(
+        L10n::text(QStringLiteral("Sledovanie schránky")), m_preferences.isRecording(),
+        [this](bool on) { m_preferences.setIsRecording(on); }, page);
     recording->switchButton()->setObjectName(QStringLiteral("recording"));
-    SettingToggle *repeats = C::preferenceToggle(L10n::text(QStringLiteral("Opakovať Paste Stack")), m_model.repeatsPasteStack(),
-                                                 [this](bool on) { m_model.setRepeatsPasteStack(on); }, page);
+    SettingToggle *repeats = C::preferenceToggle(
+        L10n::text(QStringLiteral("Opakovať Paste Stack")), m_preferences.repeatsPasteStack(),
+        [this](bool on) { m_preferences.setRepeatsPasteStack(on); }, page);
     repeats->switchButton()->setObjectName(QStringLiteral("repeatsPasteStack"));
     // The switch shows what the desktop reports afterwards, so a refused change flips it back.
-    SettingToggle *launch = C::preferenceToggle(L10n::text(QStringLiteral("Spustiť po prihlásení")), m_model.launchAtLoginEnabled(),
-                                                [this](bool on) { m_model.setLaunchAtLogin(on); }, page);
+    SettingToggle *launch = C::preferenceToggle(
+        L10n::text(QStringLiteral("Spustiť po prihlásení")), m_preferences.launchAtLoginEnabled(),
+        [this](bool on) { m_preferences.setLaunchAtLogin(on); }, page);
     launch->switchButton()->setObjectName(QStringLiteral("launchAtLogin"));
     layout->addWidget(rowGroup({recording, repeats, launch}, kCardRadius, page));
 
-    if (const std::optional<QString> issue = m_model.launchAtLoginIssue()) {
+    if (const std::optional<QString> issue = m_preferences.launchAtLoginIssue()) {
         // The desktop's own words, shown as they came.
         auto *warning = new ToolText(*issue, kHintSize, QFont::Normal, ToolText::Role::Warning, page);
         warning->setObjectName(QStringLiteral("launchIssue"));
@@ -247,9 +255,9 @@ void OnboardingView::fillPreferencesPage(QWidget *page)
     auto *limit = new MenuPicker(L10n::text(QStringLiteral("Veľkosť histórie")), {{L10n::text(QStringLiteral("50 položiek")), 50}, {L10n::text(QStringLiteral("100 položiek")), 100},
                                                           {L10n::text(QStringLiteral("500 položiek")), 500}}, page);
     limit->setObjectName(QStringLiteral("historyLimit"));
-    limit->setValue(m_model.historyLimit());
+    limit->setValue(m_preferences.historyLimit());
     limit->setFixedWidth(kHistoryPickerWidth);
-    connect(limit, &MenuPicker::chosen, &m_model, &ClipboardModel::setHistoryLimit);
+    connect(limit, &MenuPicker::chosen, &m_preferences, &PreferencesLink::setHistoryLimit);
     history->addWidget(limit);
     layout->addLayout(history);
 }
@@ -268,13 +276,13 @@ void OnboardingView::fillReadyPage(QWidget *page)
                                                                                      : QStringLiteral("Notch"),
                                 true, page);
     mode->setObjectName(QStringLiteral("summary-mode"));
-    QWidget *keySending = C::summaryRow(L10n::text(QStringLiteral("Posielanie klávesov")), m_model.accessibilityPermissionEnabled(), page);
+    QWidget *keySending = C::summaryRow(L10n::text(QStringLiteral("Posielanie klávesov")), m_preferences.accessibilityPermissionEnabled(), page);
     keySending->setObjectName(QStringLiteral("summary-keySending"));
-    QWidget *keyWatch = C::summaryRow(L10n::text(QStringLiteral("Sledovanie klávesnice")), m_model.inputMonitoringPermissionEnabled(), page);
+    QWidget *keyWatch = C::summaryRow(L10n::text(QStringLiteral("Sledovanie klávesnice")), m_preferences.inputMonitoringPermissionEnabled(), page);
     keyWatch->setObjectName(QStringLiteral("summary-keyWatch"));
-    QWidget *screenshots = C::summaryRow(L10n::text(QStringLiteral("Automatické screenshoty")), m_model.automaticScreenshotCapture(), page);
+    QWidget *screenshots = C::summaryRow(L10n::text(QStringLiteral("Automatické screenshoty")), m_preferences.automaticScreenshotCapture(), page);
     screenshots->setObjectName(QStringLiteral("summary-screenshots"));
-    QWidget *stack = C::valueRow(L10n::text(QStringLiteral("Režim stacku")), m_model.repeatsPasteStack() ? L10n::text(QStringLiteral("Opakovať")) : L10n::text(QStringLiteral("Jednorazovo")),
+    QWidget *stack = C::valueRow(L10n::text(QStringLiteral("Režim stacku")), m_preferences.repeatsPasteStack() ? L10n::text(QStringLiteral("Opakovať")) : L10n::text(QStringLiteral("Jednorazovo")),
                                  true, page);
     stack->setObjectName(QStringLiteral("summary-stack"));
     layout->addWidget(rowGroup({mode, keySending, keyWatch, screenshots, stack}, kCardRadius, page));

@@ -1,7 +1,7 @@
 #include "ui/onboarding/OnboardingView.h"
 
 #include "core/L10n.h"
-#include "engine/ClipboardModel.h"
+#include "engine/PreferencesLink.h"
 #include "ui/onboarding/OnboardingProgressBar.h"
 #include "ui/onboarding/OnboardingSidebar.h"
 #include "ui/style/PanelButton.h"
@@ -40,31 +40,35 @@ protected:
 
 } // namespace
 
-OnboardingView::OnboardingView(ClipboardModel &model, ClipboardPresentationMode initialMode, QWidget *parent)
-    : QWidget(parent), m_model(model), m_selectedMode(initialMode)
+OnboardingView::OnboardingView(PreferencesLink &preferences, ClipboardPresentationMode initialMode, QWidget *parent)
+    : QWidget(parent)
+    , m_preferences(preferences)
+    , m_selectedMode(initialMode)
 {
     setFixedSize(kSize);
     setFont(PanelStyle::font(kBaseFontSize));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    PanelStyle::applyScheme(this, PanelStyle::schemeFor(model.appearance()));
+    PanelStyle::applyScheme(this, PanelStyle::schemeFor(preferences.appearance()));
     rebuild();
 
     // Every text is read when the parts are made, so a new language makes them anew; a new
     // appearance repaints the same parts in the other colours, and the chosen look's button
     // is marked in the new page.
-    connect(&model, &ClipboardModel::appearanceChanged, this, [this] {
-        PanelStyle::applyScheme(this, PanelStyle::schemeFor(m_model.appearance()));
-        scheduleRebuild();
-    }, Qt::QueuedConnection);
-    for (auto signal : {&ClipboardModel::languageChanged, &ClipboardModel::accessibilityPermissionEnabledChanged,
-                        &ClipboardModel::inputMonitoringPermissionEnabledChanged,
-                        &ClipboardModel::automaticScreenshotCaptureChanged, &ClipboardModel::screenshotFolderPathChanged,
-                        &ClipboardModel::screenshotCaptureIssueChanged, &ClipboardModel::isRecordingChanged,
-                        &ClipboardModel::repeatsPasteStackChanged, &ClipboardModel::launchAtLoginEnabledChanged,
-                        &ClipboardModel::launchAtLoginIssueChanged, &ClipboardModel::historyLimitChanged})
-        connect(&model, signal, this, &OnboardingView::scheduleRebuild, Qt::QueuedConnection);
+    connect(
+        &preferences, &PreferencesLink::appearanceChanged, this, [this] {
+            PanelStyle::applyScheme(this, PanelStyle::schemeFor(m_preferences.appearance()));
+            scheduleRebuild();
+        },
+        Qt::QueuedConnection);
+    for (auto signal : {&PreferencesLink::languageChanged, &PreferencesLink::accessibilityPermissionEnabledChanged,
+                        &PreferencesLink::inputMonitoringPermissionEnabledChanged,
+                        &PreferencesLink::automaticScreenshotCaptureChanged, &PreferencesLink::screenshotFolderPathChanged,
+                        &PreferencesLink::screenshotCaptureIssueChanged, &PreferencesLink::isRecordingChanged,
+                        &PreferencesLink::repeatsPasteStackChanged, &PreferencesLink::launchAtLoginEnabledChanged,
+                        &PreferencesLink::launchAtLoginIssueChanged, &PreferencesLink::historyLimitChanged})
+        connect(&preferences, signal, this, &OnboardingView::scheduleRebuild, Qt::QueuedConnection);
 }
 
 void OnboardingView::setStep(OnboardingStep step)

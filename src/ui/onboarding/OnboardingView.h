@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 
-class ClipboardModel;
+class PreferencesLink;
 class OnboardingProgressBar;
 class OnboardingSidebar;
 class QAbstractButton;
@@ -47,7 +47,7 @@ public:
 
     enum class FooterButton { Later, Back, Continue };
 
-    OnboardingView(ClipboardModel &model, ClipboardPresentationMode initialMode, QWidget *parent = nullptr);
+    OnboardingView(PreferencesLink &preferences, ClipboardPresentationMode initialMode, QWidget *parent = nullptr);
 
     OnboardingStep step() const { return m_step; }
     void setStep(OnboardingStep step);
@@ -97,7 +97,7 @@ private:
     void fillPreferencesPage(QWidget *page);
     void fillReadyPage(QWidget *page);
 
-    ClipboardModel &m_model;
+    PreferencesLink &m_preferences;
     OnboardingStep m_step = OnboardingStep::Welcome;
     ClipboardPresentationMode m_selectedMode;
     bool m_rebuildPending = false;

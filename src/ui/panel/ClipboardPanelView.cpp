@@ -5,6 +5,7 @@
 #include "core/TarnelNotchShape.h"
 #include "engine/ClipboardModel.h"
 #include "engine/PanelModelLink.h"
+#include "engine/PreferencesLink.h"
 #include "ui/PanelController.h"
 #include "ui/panel/DetailsPanel.h"
 #include "ui/panel/DetailsSearchField.h"
@@ -182,7 +183,7 @@ void ClipboardPanelView::buildSettings()
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     if (m_clipboard) {
-        layout->addWidget(new SettingsView(*m_clipboard, m_controller, m_controller.updater(), true, this), 1);
+        layout->addWidget(new SettingsView(m_clipboard->preferences(), m_controller, m_controller.updater(), true, this), 1);
         return;
     }
     // Without the whole model only the shell's own setting can be offered: the presentation mode.

@@ -1,7 +1,7 @@
 #include "ui/settings/ClipboardSettingsPage.h"
 
 #include "core/L10n.h"
-#include "engine/ClipboardModel.h"
+#include "engine/PreferencesLink.h"
 #include "ui/library/SectionHeading.h"
 #include "ui/settings/MenuPicker.h"
 #include "ui/settings/SettingToggle.h"
@@ -28,8 +28,9 @@ QWidget *pickerRow(const QString &label, MenuPicker *picker, QWidget *parent)
 
 } // namespace
 
-ClipboardSettingsPage::ClipboardSettingsPage(ClipboardModel &model, QWidget *parent)
-    : QWidget(parent), m_model(model)
+ClipboardSettingsPage::ClipboardSettingsPage(PreferencesLink &preferences, QWidget *parent)
+    : QWidget(parent)
+    , m_preferences(preferences)
 {
     auto *page = new QVBoxLayout(this);
     page->setContentsMargins(0, 0, 0, 0);
@@ -47,8 +48,8 @@ ClipboardSettingsPage::ClipboardSettingsPage(ClipboardModel &model, QWidget *par
     capture->layout()->addWidget(SettingsCard::divider(capture));
     capture->layout()->addWidget(m_private);
     page->addWidget(capture);
-    connect(m_recording, &SettingToggle::toggled, &model, &ClipboardModel::setIsRecording);
-    connect(m_private, &SettingToggle::toggled, &model, &ClipboardModel::setIsPrivateMode);
+    connect(m_recording, &SettingToggle::toggled, &preferences, &PreferencesLink::setIsRecording);
+    connect(m_private, &SettingToggle::toggled, &preferences, &PreferencesLink::setIsPrivateMode);
 
     // The feature's own name, the same in every language.
     page->addWidget(new GroupHeading(QStringLiteral("Paste Stack"), QString(), this));
@@ -63,7 +64,7 @@ ClipboardSettingsPage::ClipboardSettingsPage(ClipboardModel &model, QWidget *par
     m_stackExplanation->setWordWrap(true);
     stack->layout()->addWidget(m_stackExplanation);
     page->addWidget(stack);
-    connect(m_stackMode, &MenuPicker::chosen, &model, [&model](int value) { model.setRepeatsPasteStack(value != 0); });
+    connect(m_stackMode, &MenuPicker::chosen, &preferences, [&preferences](int value) { preferences.setRepeatsPasteStack(value != 0); });
 
     auto *history = new SettingsCard(Qt::Vertical, 0, 0, SettingsCard::kRadius, this);
     const QString historySize = L10n::text(QStringLiteral("Veľkosť histórie"));
@@ -79,13 +80,13 @@ ClipboardSettingsPage::ClipboardSettingsPage(ClipboardModel &model, QWidget *par
     history->layout()->addWidget(SettingsCard::divider(history));
     history->layout()->addWidget(pickerRow(L10n::text(QStringLiteral("Vypršať nové kópie po")), m_lifetime, history));
     page->addWidget(history);
-    connect(m_historyLimit, &MenuPicker::chosen, &model, &ClipboardModel::setHistoryLimit);
-    connect(m_lifetime, &MenuPicker::chosen, &model, &ClipboardModel::setTemporaryMinutes);
+    connect(m_historyLimit, &MenuPicker::chosen, &preferences, &PreferencesLink::setHistoryLimit);
+    connect(m_lifetime, &MenuPicker::chosen, &preferences, &PreferencesLink::setTemporaryMinutes);
 
-    for (auto signal : {&ClipboardModel::isRecordingChanged, &ClipboardModel::isPrivateModeChanged,
-                        &ClipboardModel::repeatsPasteStackChanged, &ClipboardModel::historyLimitChanged,
-                        &ClipboardModel::temporaryMinutesChanged})
-        connect(&model, signal, this, &ClipboardSettingsPage::refresh, Qt::QueuedConnection);
+    for (auto signal : {&PreferencesLink::isRecordingChanged, &PreferencesLink::isPrivateModeChanged,
+                        &PreferencesLink::repeatsPasteStackChanged, &PreferencesLink::historyLimitChanged,
+                        &PreferencesLink::temporaryMinutesChanged})
+        connect(&preferences, signal, this, &ClipboardSettingsPage::refresh, Qt::QueuedConnection);
     refresh();
 }
 
@@ -96,12 +97,12 @@ QString ClipboardSettingsPage::stackExplanation() const
 
 void ClipboardSettingsPage::refresh()
 {
-    m_recording->setValue(m_model.isRecording());
-    m_private->setValue(m_model.isPrivateMode());
-    m_stackMode->setValue(m_model.repeatsPasteStack() ? 1 : 0);
-    m_historyLimit->setValue(m_model.historyLimit());
-    m_lifetime->setValue(m_model.temporaryMinutes());
+    m_recording->setValue(m_preferences.isRecording());
+    m_private->setValue(m_preferences.isPrivateMode());
+    m_stackMode->setValue(m_preferences.repeatsPasteStack() ? 1 : 0);
+    m_historyLimit->setValue(m_preferences.historyLimit());
+    m_lifetime->setValue(m_preferences.temporaryMinutes());
     m_stackExplanation->setText(
-        m_model.repeatsPasteStack() ? L10n::text(QStringLiteral("Po vložení sa položka presunie na koniec a poradie sa opakuje."))
-                                    : L10n::text(QStringLiteral("Po vložení sa položka zo stacku odstráni.")));
+        m_preferences.repeatsPasteStack() ? L10n::text(QStringLiteral("Po vložení sa položka presunie na koniec a poradie sa opakuje."))
+                                          : L10n::text(QStringLiteral("Po vložení sa položka zo stacku odstráni.")));
 }

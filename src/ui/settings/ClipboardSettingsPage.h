@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class ClipboardModel;
+class PreferencesLink;
 class MenuPicker;
 class SettingToggle;
 class ToolText;
@@ -17,7 +17,7 @@ public:
     static constexpr qreal kLabelSize = 11;
     static constexpr qreal kExplanationSize = 9;
 
-    explicit ClipboardSettingsPage(ClipboardModel &model, QWidget *parent = nullptr);
+    explicit ClipboardSettingsPage(PreferencesLink &preferences, QWidget *parent = nullptr);
 
     SettingToggle *recordingToggle() const { return m_recording; }
     SettingToggle *privateToggle() const { return m_private; }
@@ -29,7 +29,7 @@ public:
 private:
     void refresh();
 
-    ClipboardModel &m_model;
+    PreferencesLink &m_preferences;
     SettingToggle *m_recording = nullptr;
     SettingToggle *m_private = nullptr;
     MenuPicker *m_stackMode = nullptr;

@@ -1,7 +1,7 @@
 #include "ui/settings/SettingsView.h"
 
 #include "core/L10n.h"
-#include "engine/ClipboardModel.h"
+#include "engine/PreferencesLink.h"
 #include "ui/library/SectionHeading.h"
 #include "ui/settings/AppearancePicker.h"
 #include "ui/settings/ClipboardSettingsPage.h"
@@ -89,9 +89,13 @@ private:
 
 } // namespace
 
-SettingsView::SettingsView(ClipboardModel &model, PanelController &controller, TarnelUpdater *updater,
+SettingsView::SettingsView(PreferencesLink &preferences, PanelController &controller, TarnelUpdater *updater,
                            bool showsHeading, QWidget *parent)
-    : QWidget(parent), m_model(model), m_controller(controller), m_updater(updater), m_showsHeading(showsHeading)
+    : QWidget(parent)
+    , m_preferences(preferences)
+    , m_controller(controller)
+    , m_updater(updater)
+    , m_showsHeading(showsHeading)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
@@ -99,11 +103,13 @@ SettingsView::SettingsView(ClipboardModel &model, PanelController &controller, T
     rebuild();
     // Every text is read once when the widgets are made, so a new language makes them anew
     // (on the same page); a new appearance only repaints.
-    connect(&model, &ClipboardModel::languageChanged, this, &SettingsView::rebuild, Qt::QueuedConnection);
-    connect(&model, &ClipboardModel::appearanceChanged, this, [this] {
-        PanelStyle::applyScheme(this, PanelStyle::schemeFor(m_model.appearance()));
-    }, Qt::QueuedConnection);
-    PanelStyle::applyScheme(this, PanelStyle::schemeFor(model.appearance()));
+    connect(&preferences, &PreferencesLink::languageChanged, this, &SettingsView::rebuild, Qt::QueuedConnection);
+    connect(
+        &preferences, &PreferencesLink::appearanceChanged, this, [this] {
+            PanelStyle::applyScheme(this, PanelStyle::schemeFor(m_preferences.appearance()));
+        },
+        Qt::QueuedConnection);
+    PanelStyle::applyScheme(this, PanelStyle::schemeFor(preferences.appearance()));
 }
 
 void SettingsView::rebuild()
@@ -178,13 +184,13 @@ QWidget *SettingsView::makePage(Tab tab)
         layout->addWidget(new UpdatesSection(m_updater, holder));
         break;
     case Tab::Clipboard:
-        layout->addWidget(new ClipboardSettingsPage(m_model, holder));
+        layout->addWidget(new ClipboardSettingsPage(m_preferences, holder));
         break;
     case Tab::Screenshots:
         layout->addWidget(makeScreenshotPage(holder));
         break;
     case Tab::Shortcuts:
-        layout->addWidget(new ShortcutSettingsPage(m_model, m_controller, holder));
+        layout->addWidget(new ShortcutSettingsPage(m_preferences, m_controller, holder));
         break;
     }
     layout->addStretch(1);
@@ -195,44 +201,46 @@ QWidget *SettingsView::makePage(Tab tab)
 // page shows it.
 GeneralSettingsPage *SettingsView::makeGeneralPage(QWidget *parent)
 {
-    ClipboardModel &model = m_model;
-    auto *page = new GeneralSettingsPage(model.appearance(), model.language(), m_controller, parent);
+    PreferencesLink &preferences = m_preferences;
+    auto *page = new GeneralSettingsPage(preferences.appearance(), preferences.language(), m_controller, parent);
 
     AppearancePicker *appearance = page->appearancePicker();
-    connect(appearance, &AppearancePicker::appearanceChosen, &model, &ClipboardModel::setAppearance);
-    connect(&model, &ClipboardModel::appearanceChanged, appearance,
-            [appearance, &model] { appearance->setAppearance(model.appearance()); }, Qt::QueuedConnection);
+    connect(appearance, &AppearancePicker::appearanceChosen, &preferences, &PreferencesLink::setAppearance);
+    connect(
+        &preferences, &PreferencesLink::appearanceChanged, appearance,
+        [appearance, &preferences] { appearance->setAppearance(preferences.appearance()); }, Qt::QueuedConnection);
 
     LanguagePicker *language = page->languagePicker();
-    connect(language, &LanguagePicker::languageChosen, &model, &ClipboardModel::setLanguage);
-    connect(&model, &ClipboardModel::languageChanged, language,
-            [language, &model] { language->setLanguage(model.language()); }, Qt::QueuedConnection);
+    connect(language, &LanguagePicker::languageChosen, &preferences, &PreferencesLink::setLanguage);
+    connect(
+        &preferences, &PreferencesLink::languageChanged, language,
+        [language, &preferences] { language->setLanguage(preferences.language()); }, Qt::QueuedConnection);
 
-    const auto showLaunch = [page, &model] {
-        page->setLaunchAtLogin(model.launchAtLoginEnabled(), model.launchAtLoginIssue());
+    const auto showLaunch = [page, &preferences] {
+        page->setLaunchAtLogin(preferences.launchAtLoginEnabled(), preferences.launchAtLoginIssue());
     };
     // The desktop's answer shows at once, before the switch settles on it.
-    connect(page, &GeneralSettingsPage::launchAtLoginToggled, &model, [&model, showLaunch](bool on) {
-        model.setLaunchAtLogin(on);
+    connect(page, &GeneralSettingsPage::launchAtLoginToggled, &preferences, [&preferences, showLaunch](bool on) {
+        preferences.setLaunchAtLogin(on);
         showLaunch();
     });
-    connect(&model, &ClipboardModel::launchAtLoginEnabledChanged, page, showLaunch, Qt::QueuedConnection);
-    connect(&model, &ClipboardModel::launchAtLoginIssueChanged, page, showLaunch, Qt::QueuedConnection);
+    connect(&preferences, &PreferencesLink::launchAtLoginEnabledChanged, page, showLaunch, Qt::QueuedConnection);
+    connect(&preferences, &PreferencesLink::launchAtLoginIssueChanged, page, showLaunch, Qt::QueuedConnection);
     showLaunch();
     return page;
 }
 
 ScreenshotSettingsPage *SettingsView::makeScreenshotPage(QWidget *parent)
 {
-    ClipboardModel &model = m_model;
+    PreferencesLink &preferences = m_preferences;
     auto *page = new ScreenshotSettingsPage(m_controller, parent);
-    connect(page, &ScreenshotSettingsPage::automaticCaptureToggled, &model, &ClipboardModel::setAutomaticScreenshotCapture);
-    const auto show = [page, &model] {
-        page->setCapture(model.automaticScreenshotCapture(), model.screenshotFolderPath(), model.screenshotCaptureIssue());
+    connect(page, &ScreenshotSettingsPage::automaticCaptureToggled, &preferences, &PreferencesLink::setAutomaticScreenshotCapture);
+    const auto show = [page, &preferences] {
+        page->setCapture(preferences.automaticScreenshotCapture(), preferences.screenshotFolderPath(), preferences.screenshotCaptureIssue());
     };
-    for (auto signal : {&ClipboardModel::automaticScreenshotCaptureChanged, &ClipboardModel::screenshotFolderPathChanged,
-                        &ClipboardModel::screenshotCaptureIssueChanged})
-        connect(&model, signal, page, show, Qt::QueuedConnection);
+    for (auto signal : {&PreferencesLink::automaticScreenshotCaptureChanged, &PreferencesLink::screenshotFolderPathChanged,
+                        &PreferencesLink::screenshotCaptureIssueChanged})
+        connect(&preferences, signal, page, show, Qt::QueuedConnection);
     show();
     return page;
 }

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class ClipboardModel;
+class PreferencesLink;
 class GeneralSettingsPage;
 class PanelController;
 class QAbstractButton;
@@ -31,7 +31,7 @@ public:
     static constexpr qreal kTabTintOpacity = 0.1;
     static constexpr int kPageSpacing = 12;
 
-    SettingsView(ClipboardModel &model, PanelController &controller, TarnelUpdater *updater, bool showsHeading,
+    SettingsView(PreferencesLink &preferences, PanelController &controller, TarnelUpdater *updater, bool showsHeading,
                  QWidget *parent = nullptr);
 
     Tab tab() const { return m_tab; }
@@ -51,7 +51,7 @@ private:
     GeneralSettingsPage *makeGeneralPage(QWidget *parent);
     ScreenshotSettingsPage *makeScreenshotPage(QWidget *parent);
 
-    ClipboardModel &m_model;
+    PreferencesLink &m_preferences;
     PanelController &m_controller;
     TarnelUpdater *m_updater;
     bool m_showsHeading;

@@ -2,7 +2,7 @@
 
 #include "core/AppShortcut.h"
 #include "core/L10n.h"
-#include "engine/ClipboardModel.h"
+#include "engine/PreferencesLink.h"
 #include "ui/PanelController.h"
 #include "ui/settings/SettingsCard.h"
 #include "ui/style/PanelButton.h"
@@ -43,8 +43,9 @@ QWidget *shortcutRow(const QString &title, const QString &keys, QWidget *parent)
 
 } // namespace
 
-ShortcutSettingsPage::ShortcutSettingsPage(ClipboardModel &model, PanelController &controller, QWidget *parent)
-    : QWidget(parent), m_model(model)
+ShortcutSettingsPage::ShortcutSettingsPage(PreferencesLink &preferences, PanelController &controller, QWidget *parent)
+    : QWidget(parent)
+    , m_preferences(preferences)
 {
     auto *page = new QVBoxLayout(this);
     page->setContentsMargins(0, 0, 0, 0);
@@ -101,10 +102,10 @@ ShortcutSettingsPage::ShortcutSettingsPage(ClipboardModel &model, PanelControlle
         list->layout()->addWidget(shortcutRow(L10n::text(QString::fromUtf8(line.title)), line.shortcut.label(), list));
     page->addWidget(list);
 
-    for (auto signal : {&ClipboardModel::pasteMonitoringEnabledChanged, &ClipboardModel::accessibilityPermissionEnabledChanged,
-                        &ClipboardModel::inputMonitoringPermissionEnabledChanged,
-                        &ClipboardModel::unavailableShortcutsChanged, &ClipboardModel::shortcutNoticeChanged})
-        connect(&model, signal, this, &ShortcutSettingsPage::refresh, Qt::QueuedConnection);
+    for (auto signal : {&PreferencesLink::pasteMonitoringEnabledChanged, &PreferencesLink::accessibilityPermissionEnabledChanged,
+                        &PreferencesLink::inputMonitoringPermissionEnabledChanged,
+                        &PreferencesLink::unavailableShortcutsChanged, &PreferencesLink::shortcutNoticeChanged})
+        connect(&preferences, signal, this, &ShortcutSettingsPage::refresh, Qt::QueuedConnection);
     refresh();
 }
 
@@ -130,11 +131,11 @@ QString ShortcutSettingsPage::sessionText() const
 
 void ShortcutSettingsPage::refresh()
 {
-    const bool canSend = m_model.accessibilityPermissionEnabled();
-    const bool canWatch = m_model.inputMonitoringPermissionEnabled();
-    const bool ready = m_model.pasteMonitoringEnabled() && canSend;
+    const bool canSend = m_preferences.accessibilityPermissionEnabled();
+    const bool canWatch = m_preferences.inputMonitoringPermissionEnabled();
+    const bool ready = m_preferences.pasteMonitoringEnabled() && canSend;
     m_card->setVisible(!ready);
-    const std::optional<QString> notice = m_model.shortcutNotice();
+    const std::optional<QString> notice = m_preferences.shortcutNotice();
     m_explanation->setText(notice ? L10n::text(*notice)
                                   : L10n::text(QStringLiteral("Skratky pri písaní a automatické vkladanie potrebujú "
                                                               "reláciu X11 s rozšírením XTest. V relácii Wayland nefungujú.")));
@@ -142,7 +143,7 @@ void ShortcutSettingsPage::refresh()
     m_keySending->setProminent(!canWatch);
     m_keyWatch->setVisible(!canWatch);
 
-    const QStringList unavailable = m_model.unavailableShortcuts();
+    const QStringList unavailable = m_preferences.unavailableShortcuts();
     // Only the placeholder is replaced: a shortcut text with "%" in it stays as it is.
     QString warning = L10n::text(QStringLiteral("Tieto skratky sa nepodarilo zaregistrovať: %@. Môže ich používať iná aplikácia."));
     warning.replace(QStringLiteral("%@"), unavailable.join(QStringLiteral(", ")));
@@ -156,7 +157,7 @@ void ShortcutSettingsPage::refresh()
     m_statusSymbol->setRole(role);
     m_statusSymbol->setSymbol(ready ? QStringLiteral("checkmark.circle") : QStringLiteral("info.circle"));
 
-    const QString limits = m_model.sessionLimitsNotice();
+    const QString limits = m_preferences.sessionLimitsNotice();
     m_session->setText(limits.isEmpty() ? QString() : L10n::text(limits));
     m_session->setVisible(!limits.isEmpty());
 }

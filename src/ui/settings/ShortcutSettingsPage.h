@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class ClipboardModel;
+class PreferencesLink;
 class PanelButton;
 class PanelController;
 class ToolText;
@@ -23,7 +23,7 @@ public:
     static constexpr int kButtonPadding = 12;
     static constexpr int kLineHorizontalPadding = 2;
 
-    ShortcutSettingsPage(ClipboardModel &model, PanelController &controller, QWidget *parent = nullptr);
+    ShortcutSettingsPage(PreferencesLink &preferences, PanelController &controller, QWidget *parent = nullptr);
 
     bool isPermissionCardShown() const;
     PanelButton *keySendingButton() const { return m_keySending; }
@@ -36,7 +36,7 @@ public:
 private:
     void refresh();
 
-    ClipboardModel &m_model;
+    PreferencesLink &m_preferences;
     QWidget *m_card = nullptr;
     ToolText *m_explanation = nullptr;
     PanelButton *m_keySending = nullptr;
