@@ -70,6 +70,16 @@ QStringList AppShortcut::labels(const QList<AppShortcut> &shortcuts)
     return result;
 }
 
+std::optional<AppShortcut> AppShortcut::matching(QKeyCombination pressed)
+{
+    const Qt::KeyboardModifiers kept = pressed.keyboardModifiers() & kComparedModifiers;
+    for (AppShortcut shortcut : allCases()) {
+        if (shortcut.keys() == QKeyCombination(kept, pressed.key()))
+            return shortcut;
+    }
+    return std::nullopt;
+}
+
 quint32 AppShortcut::keyCode() const
 {
     return rowFor(m_value).keyCode;
@@ -83,6 +93,14 @@ quint64 AppShortcut::modifiers() const
 quint32 AppShortcut::carbonModifiers() const
 {
     return rowFor(m_value).hotKeyMask;
+}
+
+QKeyCombination AppShortcut::keys() const
+{
+    const ShortcutRow &row = rowFor(m_value);
+    // Every key code of the table has a Qt key; the unknown key would match no press.
+    return QKeyCombination(MacEventFlag::toQtModifiers(row.flags),
+                           MacKeyCode::toQtKey(row.keyCode).value_or(Qt::Key_unknown));
 }
 
 QString AppShortcut::label() const

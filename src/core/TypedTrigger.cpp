@@ -1,15 +1,13 @@
 #include "core/TypedTrigger.h"
 
-#include "core/MacKeyCode.h"
-
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
 
 namespace {
 
-// Command or Control held: a chord, not typing.
-constexpr quint64 kChordMask = MacEventFlag::Command | MacEventFlag::Control;
+// Super or Control held: a chord, not typing.
+constexpr Qt::KeyboardModifiers kChordModifiers = Qt::MetaModifier | Qt::ControlModifier;
 
 // Position where the last `count` characters of `text` begin.
 qsizetype startOfLastCharacters(const QString &text, qsizetype count)
@@ -58,15 +56,15 @@ qsizetype characterCount(const QString &text)
     return count;
 }
 
-std::optional<Expansion> handleKey(QString &buffer, quint32 keyCode, const std::optional<QString> &characters,
-                                   quint64 flags, bool quickAccessPresented, const QList<ClipboardSnippet> &snippets)
+std::optional<Expansion> handleKey(QString &buffer, Qt::Key key, const std::optional<QString> &characters,
+                                   Qt::KeyboardModifiers modifiers, bool quickAccessPresented,
+                                   const QList<ClipboardSnippet> &snippets)
 {
-    if (quickAccessPresented || (flags & kChordMask) != 0 || keyCode == MacKeyCode::Return
-        || keyCode == MacKeyCode::Tab) {
+    if (quickAccessPresented || (modifiers & kChordModifiers) || key == Qt::Key_Return || key == Qt::Key_Tab) {
         buffer.clear();
         return std::nullopt;
     }
-    if (keyCode == MacKeyCode::Delete) {
+    if (key == Qt::Key_Backspace) {
         // A typo corrected before the trigger is complete must not spoil the match.
         if (!buffer.isEmpty())
             buffer.truncate(startOfLastCharacters(buffer, 1));

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <Qt>
 
 #include <optional>
 
@@ -25,8 +26,9 @@ struct Expansion {
 // One key press (not an auto-repeat, not a global shortcut) in another application: updates the
 // buffer and returns the snippet to expand when the press completed a trigger (the buffer is
 // then empty).
-std::optional<Expansion> handleKey(QString &buffer, quint32 keyCode, const std::optional<QString> &characters,
-                                   quint64 flags, bool quickAccessPresented, const QList<ClipboardSnippet> &snippets);
+std::optional<Expansion> handleKey(QString &buffer, Qt::Key key, const std::optional<QString> &characters,
+                                   Qt::KeyboardModifiers modifiers, bool quickAccessPresented,
+                                   const QList<ClipboardSnippet> &snippets);
 
 // Length in user-perceived characters (grapheme clusters).
 qsizetype characterCount(const QString &text);

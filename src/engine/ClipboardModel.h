@@ -386,7 +386,7 @@ public:
                      const QString &text);
     void addSnippet(const ClipboardEntry &entry, const QString &name, const QString &trigger);
     // One key typed in another application; true when it completed a trigger and was expanded.
-    bool handleTypedKey(quint32 keyCode, const std::optional<QString> &characters, quint64 flags);
+    bool handleTypedKey(Qt::Key key, const std::optional<QString> &characters, Qt::KeyboardModifiers modifiers);
 
     // ---- selection ----
     void setSelectedEntry(const ClipboardEntry &entry);

@@ -43,10 +43,11 @@ void ClipboardModel::addSnippet(const ClipboardEntry &entry, const QString &name
     saveSnippet(std::nullopt, name, trigger, entry.text);
 }
 
-bool ClipboardModel::handleTypedKey(quint32 keyCode, const std::optional<QString> &characters, quint64 flags)
+bool ClipboardModel::handleTypedKey(Qt::Key key, const std::optional<QString> &characters,
+                                    Qt::KeyboardModifiers modifiers)
 {
     const std::optional<TypedTrigger::Expansion> expansion =
-        TypedTrigger::handleKey(m_typedBuffer, keyCode, characters, flags, m_isQuickAccessPresented, m_snippets);
+        TypedTrigger::handleKey(m_typedBuffer, key, characters, modifiers, m_isQuickAccessPresented, m_snippets);
     if (!expansion)
         return false;
     const QString text = m_snippets.at(expansion->snippetIndex).text;

@@ -2,13 +2,16 @@
 
 #include <QObject>
 #include <QString>
+#include <Qt>
 
 #include <optional>
 
 // One key press seen in any application.
 struct KeyTapEvent {
-    quint32 keyCode = 0;                 // MacKeyCode value, MacKeyCode::Unknown when unmapped
-    quint64 flags = 0;                   // MacEventFlag bits held at the press
+    // The key by its unshifted symbol (Shift+1 is the 1 key); Qt::Key_unknown when Qt has none.
+    Qt::Key key = Qt::Key_unknown;
+    // Shift, Control, Alt and Meta (Super) held at the press; KeypadModifier for a keypad key.
+    Qt::KeyboardModifiers modifiers;
     std::optional<QString> characters;   // what the key typed; absent when it types nothing
     bool isAutoRepeat = false;
     // The desktop's screenshot-to-clipboard chord: Print with Control (Shift and Alt allowed).
@@ -19,7 +22,7 @@ struct KeyTapEvent {
 
 // Watches the key presses of all applications. It cannot swallow a key: every key still
 // reaches its application. Tarnel's own synthetic keys are not reported, nor are presses of
-// modifier keys on their own (Shift, Control, AltGr...): those only show in the flags.
+// modifier keys on their own (Shift, Control, AltGr...): those only show in the modifiers.
 class KeyTap : public QObject {
     Q_OBJECT
 public:

@@ -2,7 +2,6 @@
 
 #include "core/AccessibilityNotice.h"
 #include "core/Logging.h"
-#include "core/MacKeyCode.h"
 #include "engine/ClipboardModel.h"
 #include "engine/ModelClock.h"
 #include "platform/HotKeyRegistry.h"
@@ -19,16 +18,12 @@
 #include <QTextEdit>
 #include <QWindow>
 
-#include <array>
-
 namespace {
 
-using namespace MacEventFlag;
-
-// Modifier bits that keep a key out of the search text.
-constexpr quint64 kNoTypingModifiers = Control | Command;
-// Modifier bits that keep Tab from moving the focus.
-constexpr quint64 kNoTabModifiers = Control | Option | Command;
+// Modifiers that keep a key out of the search text.
+constexpr Qt::KeyboardModifiers kNoTypingModifiers = Qt::ControlModifier | Qt::MetaModifier;
+// Modifiers that keep Tab from moving the focus.
+constexpr Qt::KeyboardModifiers kNoTabModifiers = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
 
 bool isCopyShortcut(AppShortcut shortcut)
 {
@@ -47,20 +42,6 @@ bool typesNothing(const QString &characters)
             return true;
     }
     return false;
-}
-
-quint64 panelModifiers(Qt::KeyboardModifiers qtModifiers)
-{
-    quint64 flags = 0;
-    if (qtModifiers.testFlag(Qt::ShiftModifier))
-        flags |= Shift;
-    if (qtModifiers.testFlag(Qt::ControlModifier))
-        flags |= Control;
-    if (qtModifiers.testFlag(Qt::AltModifier))
-        flags |= Option;
-    if (qtModifiers.testFlag(Qt::MetaModifier))
-        flags |= Command;
-    return flags;
 }
 
 QString withoutLastCharacter(const QString &text)
@@ -212,11 +193,11 @@ bool GlobalPasteMonitor::handleTappedKey(const KeyTapEvent &event)
 
     if (event.isScreenshotChord)
         m_model.setScreenshotChordWindowEnd(m_clock->now().addSecs(kScreenshotCopyWindow.count()));
-    else if (event.keyCode == MacKeyCode::Escape)
+    else if (event.key == Qt::Key_Escape)
         m_model.setScreenshotChordWindowEnd(std::nullopt);
 
     const bool overlayShown = m_model.isPanelOverlayPresented() || m_model.isQuickAccessPresented();
-    if (const std::optional<AppShortcut> shortcut = AppShortcut::matching(event.keyCode, event.flags)) {
+    if (const std::optional<AppShortcut> shortcut = AppShortcut::matching(QKeyCombination(event.modifiers, event.key))) {
         // The grab delivers its own presses; only a copy shortcut whose grab was refused is
         // run from here, and not while Tarnel's own windows have the keyboard (their key map
         // sees that press).
@@ -228,7 +209,7 @@ bool GlobalPasteMonitor::handleTappedKey(const KeyTapEvent &event)
     }
     if (overlayShown || isProgramActive())
         return false;
-    return m_model.handleTypedKey(event.keyCode, event.characters, event.flags);
+    return m_model.handleTypedKey(event.key, event.characters, event.modifiers);
 }
 
 // The application in front when keys may be sent to it; without trust the notice says why,
@@ -285,14 +266,10 @@ void GlobalPasteMonitor::handleShortcut(AppShortcut shortcut)
     }
 }
 
-std::optional<int> GlobalPasteMonitor::historyIndex(quint32 digitKeyCode)
+std::optional<int> GlobalPasteMonitor::historyIndex(Qt::Key digit)
 {
-    static constexpr std::array<quint32, 6> kDigits{MacKeyCode::Digit1, MacKeyCode::Digit2, MacKeyCode::Digit3,
-                                                    MacKeyCode::Digit4, MacKeyCode::Digit5, MacKeyCode::Digit6};
-    for (std::size_t i = 0; i < kDigits.size(); ++i) {
-        if (kDigits[i] == digitKeyCode)
-            return int(i);
-    }
+    if (digit >= Qt::Key_1 && digit <= Qt::Key_6)
+        return int(digit - Qt::Key_1);
     return std::nullopt;
 }
 
@@ -327,16 +304,17 @@ std::optional<qsizetype> GlobalPasteMonitor::selectedItemPosition() const
     return std::nullopt;
 }
 
-bool GlobalPasteMonitor::handlePanelKey(quint32 keyCode, quint64 modifiers, const std::optional<QString> &characters)
+bool GlobalPasteMonitor::handlePanelKey(Qt::Key key, Qt::KeyboardModifiers modifiers,
+                                        const std::optional<QString> &characters)
 {
-    if (const std::optional<AppShortcut> shortcut = AppShortcut::matching(keyCode, modifiers)) {
+    if (const std::optional<AppShortcut> shortcut = AppShortcut::matching(QKeyCombination(modifiers, key))) {
         handleShortcut(*shortcut);
         return true;
     }
 
-    const quint64 mods = modifiers & ModifierMask;
+    const Qt::KeyboardModifiers mods = modifiers & AppShortcut::kComparedModifiers;
     const bool presented = m_model.isQuickAccessPresented();
-    if (presented && mods == kPanelPasteModifier && pasteByPosition(keyCode))
+    if (presented && mods == kPanelPasteModifier && pasteByPosition(key))
         return true;
 
     // Every tab of the panel is a Quick Access tab, so the tab needs no test of its own.
@@ -345,30 +323,30 @@ bool GlobalPasteMonitor::handlePanelKey(quint32 keyCode, quint64 modifiers, cons
 
     const bool editing = isSearchFieldEditing();
     const bool optionsOpen = m_model.isQuickPasteOptionsPresented();
-    if (!optionsOpen && keyCode == MacKeyCode::Tab && (modifiers & kNoTabModifiers) == 0) {
-        moveFocusWithTab(modifiers & Shift);
+    if (!optionsOpen && key == Qt::Key_Tab && !(modifiers & kNoTabModifiers)) {
+        moveFocusWithTab(modifiers.testFlag(Qt::ShiftModifier));
         return true;
     }
-    if (mods != 0)
-        return typeIntoSearch(keyCode, modifiers, characters, editing);
+    if (mods)
+        return typeIntoSearch(key, modifiers, characters, editing);
     if (optionsOpen)
-        return handleOptionsKey(keyCode, modifiers, characters, editing);
-    if (moveFocusWithArrows(keyCode))
+        return handleOptionsKey(key, modifiers, characters, editing);
+    if (moveFocusWithArrows(key))
         return true;
-    if (keyCode == MacKeyCode::Escape) {
+    if (key == Qt::Key_Escape) {
         Q_EMIT dismissQuickAccessRequested();
         return true;
     }
     if (m_model.quickAccessKeyboardFocus() != QuickAccessKeyboardFocus::Search) {
-        if (const std::optional<bool> consumed = handleListKey(keyCode))
+        if (const std::optional<bool> consumed = handleListKey(key))
             return *consumed;
     }
-    return typeIntoSearch(keyCode, modifiers, characters, editing);
+    return typeIntoSearch(key, modifiers, characters, editing);
 }
 
-bool GlobalPasteMonitor::pasteByPosition(quint32 keyCode)
+bool GlobalPasteMonitor::pasteByPosition(Qt::Key key)
 {
-    const std::optional<int> index = historyIndex(keyCode);
+    const std::optional<int> index = historyIndex(key);
     if (!index)
         return false;
     const QList<ClipboardEntry> entries = m_model.quickAccessEntries();
@@ -404,38 +382,38 @@ void GlobalPasteMonitor::moveFocusWithTab(bool backwards)
 }
 
 // The arrows that move the keyboard between the tab strip, the search field and the list.
-bool GlobalPasteMonitor::moveFocusWithArrows(quint32 keyCode)
+bool GlobalPasteMonitor::moveFocusWithArrows(Qt::Key key)
 {
     switch (m_model.quickAccessKeyboardFocus()) {
     case QuickAccessKeyboardFocus::Tabs:
-        switch (keyCode) {
-        case MacKeyCode::LeftArrow:
+        switch (key) {
+        case Qt::Key_Left:
             m_model.navigateQuickAccessTab(-1);
             return true;
-        case MacKeyCode::RightArrow:
+        case Qt::Key_Right:
             m_model.navigateQuickAccessTab(1);
             return true;
-        case MacKeyCode::DownArrow:
+        case Qt::Key_Down:
             m_model.focusQuickAccessItems();
             return true;
-        case MacKeyCode::UpArrow:
+        case Qt::Key_Up:
             m_model.requestQuickSearchFocus();
             return true;
         default:
             return false;
         }
     case QuickAccessKeyboardFocus::Search:
-        if (keyCode == MacKeyCode::UpArrow) {
+        if (key == Qt::Key_Up) {
             m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
             return true;
         }
-        if (keyCode == MacKeyCode::DownArrow) {
+        if (key == Qt::Key_Down) {
             m_model.focusQuickAccessItems();
             return true;
         }
         return false;
     case QuickAccessKeyboardFocus::Items:
-        if (keyCode == MacKeyCode::UpArrow) {
+        if (key == Qt::Key_Up) {
             const std::optional<qsizetype> at = selectedItemPosition();
             if (!at || *at == 0) {
                 m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
@@ -447,51 +425,51 @@ bool GlobalPasteMonitor::moveFocusWithArrows(quint32 keyCode)
     return false;
 }
 
-bool GlobalPasteMonitor::handleOptionsKey(quint32 keyCode, quint64 modifiers,
+bool GlobalPasteMonitor::handleOptionsKey(Qt::Key key, Qt::KeyboardModifiers modifiers,
                                           const std::optional<QString> &characters, bool editing)
 {
-    switch (keyCode) {
-    case MacKeyCode::Return:
-    case MacKeyCode::KeypadEnter:
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
         m_model.commitQuickPasteOption();
         return true;
-    case MacKeyCode::Escape:
-    case MacKeyCode::LeftArrow:
+    case Qt::Key_Escape:
+    case Qt::Key_Left:
         m_model.setIsQuickPasteOptionsPresented(false);
         return true;
-    case MacKeyCode::RightArrow:
+    case Qt::Key_Right:
         return true;
-    case MacKeyCode::DownArrow:
+    case Qt::Key_Down:
         m_model.navigateQuickPasteOption(1);
         return true;
-    case MacKeyCode::UpArrow:
+    case Qt::Key_Up:
         m_model.navigateQuickPasteOption(-1);
         return true;
     default:
-        return typeIntoSearch(keyCode, modifiers, characters, editing);
+        return typeIntoSearch(key, modifiers, characters, editing);
     }
 }
 
 // Keys on the tab strip or the list: paste, open the options, move the selection. Nothing for
 // the keys that are typing.
-std::optional<bool> GlobalPasteMonitor::handleListKey(quint32 keyCode)
+std::optional<bool> GlobalPasteMonitor::handleListKey(Qt::Key key)
 {
     const bool snippetsTab = m_model.selectedTab() == ClipboardPanelTab::Snippets;
-    switch (keyCode) {
-    case MacKeyCode::Return:
+    switch (key) {
+    case Qt::Key_Return:
         m_model.commitQuickAccessSelection();
         return true;
-    case MacKeyCode::RightArrow:
+    case Qt::Key_Right:
         // Without options to open, the key goes on to the view.
         return m_model.openQuickPasteOptions();
-    case MacKeyCode::DownArrow:
+    case Qt::Key_Down:
         m_model.focusQuickAccessItems();
         if (snippetsTab)
             m_model.navigateQuickAccessSnippet(1);
         else
             m_model.navigateSelection(m_model.quickAccessEntries(), 1);
         return true;
-    case MacKeyCode::UpArrow:
+    case Qt::Key_Up:
         if (snippetsTab)
             m_model.navigateQuickAccessSnippet(-1);
         else
@@ -502,13 +480,13 @@ std::optional<bool> GlobalPasteMonitor::handleListKey(quint32 keyCode)
     }
 }
 
-bool GlobalPasteMonitor::typeIntoSearch(quint32 keyCode, quint64 modifiers, const std::optional<QString> &characters,
-                                        bool searchFieldEditing)
+bool GlobalPasteMonitor::typeIntoSearch(Qt::Key key, Qt::KeyboardModifiers modifiers,
+                                        const std::optional<QString> &characters, bool searchFieldEditing)
 {
     // The field edits its own text; the notice view has no search; Ctrl and Super never type.
     if (searchFieldEditing || m_model.shortcutNotice() || (modifiers & kNoTypingModifiers))
         return false;
-    if (keyCode == MacKeyCode::Delete) {
+    if (key == Qt::Key_Backspace) {
         m_model.setIsQuickPasteOptionsPresented(false);
         const QString text = m_model.searchText();
         if (!text.isEmpty())
@@ -524,19 +502,19 @@ bool GlobalPasteMonitor::typeIntoSearch(quint32 keyCode, quint64 modifiers, cons
     return true;
 }
 
-std::optional<PanelKey> GlobalPasteMonitor::panelKey(const QKeyEvent &event)
+PanelKey GlobalPasteMonitor::panelKey(const QKeyEvent &event)
 {
-    const Qt::KeyboardModifiers qtModifiers = event.modifiers();
-    std::optional<quint32> code = MacKeyCode::fromQtKey(event.key());
-    // Keypad digits and operators are other keys than the ones on the main block; only the
-    // keypad's Enter has a code of its own in the map.
-    if (qtModifiers.testFlag(Qt::KeypadModifier) && event.key() != Qt::Key_Enter)
-        code.reset();
-    if (!code)
-        return std::nullopt;
     PanelKey key;
-    key.keyCode = *code;
-    key.modifiers = panelModifiers(qtModifiers);
+    key.key = event.key() == 0 ? Qt::Key_unknown : Qt::Key(event.key());
+    // Shift+Tab is still the Tab key, which the map reads with its Shift.
+    if (key.key == Qt::Key_Backtab)
+        key.key = Qt::Key_Tab;
+    // Keypad digits and operators are other keys than the ones on the main block: the map
+    // acts on none of them, while what they type still goes into the search. Only the
+    // keypad's Enter is a key of its own.
+    if (event.modifiers().testFlag(Qt::KeypadModifier) && key.key != Qt::Key_Enter)
+        key.key = Qt::Key_unknown;
+    key.modifiers = event.modifiers() & AppShortcut::kComparedModifiers;
     if (!event.text().isEmpty())
         key.characters = event.text();
     return key;
@@ -564,21 +542,16 @@ bool GlobalPasteMonitor::eventFilter(QObject *watched, QEvent *event)
         if (!hostsQuickAccess(static_cast<QWindow *>(watched))) {
             // Another of Tarnel's windows (the settings, a save dialog) keeps its keys; only a
             // global shortcut whose grab was refused is still run from there.
-            const std::optional<PanelKey> key = panelKey(*keyEvent);
-            if (key && AppShortcut::matching(key->keyCode, key->modifiers)) {
-                handleShortcut(*AppShortcut::matching(key->keyCode, key->modifiers));
+            const PanelKey key = panelKey(*keyEvent);
+            if (const std::optional<AppShortcut> shortcut = AppShortcut::matching(QKeyCombination(key.modifiers, key.key))) {
+                handleShortcut(*shortcut);
                 return true;
             }
             return QObject::eventFilter(watched, event);
         }
-        if (const std::optional<PanelKey> key = panelKey(*keyEvent)) {
-            if (handlePanelKey(key->keyCode, key->modifiers, key->characters))
-                return true;
-        } else if (!keyEvent->text().isEmpty()) {
-            // Keys outside the map (letters of other layouts) may still type into the search.
-            if (handlePanelKey(MacKeyCode::Unknown, panelModifiers(keyEvent->modifiers()), keyEvent->text()))
-                return true;
-        }
+        const PanelKey key = panelKey(*keyEvent);
+        if (handlePanelKey(key.key, key.modifiers, key.characters))
+            return true;
     }
     return QObject::eventFilter(watched, event);
 }

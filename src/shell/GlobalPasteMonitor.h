@@ -38,10 +38,11 @@ struct GlobalPasteMonitorServices {
     std::function<bool()> arePermissionsShown;
 };
 
-// A key press inside Tarnel's own windows, in the numbers the key map compares.
+// A key press inside Tarnel's own windows, as the key map compares it.
 struct PanelKey {
-    quint32 keyCode = 0;
-    quint64 modifiers = 0;
+    Qt::Key key = Qt::Key_unknown;
+    // Shift, Control, Alt and Meta (Super); no other bits.
+    Qt::KeyboardModifiers modifiers;
     std::optional<QString> characters;
 
     bool operator==(const PanelKey &) const = default;
@@ -65,7 +66,7 @@ public:
     // An image copied this soon after the desktop's screenshot chord counts as a screenshot.
     static constexpr std::chrono::seconds kScreenshotCopyWindow{60};
     // Inside Tarnel, pasting by position is Ctrl+digit.
-    static constexpr quint64 kPanelPasteModifier = 0x40000; // MacEventFlag::Control
+    static constexpr Qt::KeyboardModifiers kPanelPasteModifier = Qt::ControlModifier;
 
     GlobalPasteMonitor(ClipboardModel &model, GlobalPasteMonitorServices services, QObject *parent = nullptr);
     ~GlobalPasteMonitor() override;
@@ -78,7 +79,7 @@ public:
     void resumePermissionChecks();
     void handleShortcut(AppShortcut shortcut);
     // The key map of Tarnel's own windows; true when the key was consumed.
-    bool handlePanelKey(quint32 keyCode, quint64 modifiers, const std::optional<QString> &characters);
+    bool handlePanelKey(Qt::Key key, Qt::KeyboardModifiers modifiers, const std::optional<QString> &characters);
     void refreshAccess();
     bool installEventTap();
     bool isEventTapInstalled() const { return m_tapInstalled; }
@@ -88,9 +89,9 @@ public:
     bool handleTappedKey(const KeyTapEvent &event);
 
     // The list position that Ctrl+1 to Ctrl+6 paste.
-    static std::optional<int> historyIndex(quint32 digitKeyCode);
-    // A Qt key press in the numbers of the key map; nothing for keys the map has no code for.
-    static std::optional<PanelKey> panelKey(const QKeyEvent &event);
+    static std::optional<int> historyIndex(Qt::Key digit);
+    // A Qt key press as the key map reads it.
+    static PanelKey panelKey(const QKeyEvent &event);
     // Whether the window shows Quick Access: the panel or popup hosting it, or the view itself.
     // The key map acts only on keys sent there.
     static bool hostsQuickAccess(QWindow *window);
@@ -108,11 +109,12 @@ protected:
 
 private:
     // The steps of the panel key map; each returns whether it consumed the key.
-    bool pasteByPosition(quint32 keyCode);
+    bool pasteByPosition(Qt::Key key);
     void moveFocusWithTab(bool backwards);
-    bool moveFocusWithArrows(quint32 keyCode);
-    bool handleOptionsKey(quint32 keyCode, quint64 modifiers, const std::optional<QString> &characters, bool editing);
-    std::optional<bool> handleListKey(quint32 keyCode);
+    bool moveFocusWithArrows(Qt::Key key);
+    bool handleOptionsKey(Qt::Key key, Qt::KeyboardModifiers modifiers, const std::optional<QString> &characters,
+                          bool editing);
+    std::optional<bool> handleListKey(Qt::Key key);
     std::optional<RunningApplication> keyTargetInFront(const QString &missingTrustNotice);
     void schedulePermissionCheck();
     bool arePermissionsShown() const;
@@ -120,7 +122,7 @@ private:
     bool isProgramActive() const;
     bool isSearchFieldEditing() const;
     std::optional<qsizetype> selectedItemPosition() const;
-    bool typeIntoSearch(quint32 keyCode, quint64 modifiers, const std::optional<QString> &characters,
+    bool typeIntoSearch(Qt::Key key, Qt::KeyboardModifiers modifiers, const std::optional<QString> &characters,
                         bool searchFieldEditing);
 
     ClipboardModel &m_model;

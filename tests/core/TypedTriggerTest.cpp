@@ -1,12 +1,10 @@
 #include "core/TypedTrigger.h"
 
-#include "core/MacKeyCode.h"
-
 #include <gtest/gtest.h>
 
 namespace {
 
-constexpr quint32 kLetterKey = 0; // any key that is not Return, Tab or Delete
+constexpr Qt::Key kLetterKey = Qt::Key_A; // any key that is not Return, Tab or Backspace
 
 ClipboardSnippet snippet(const QString &id, const QString &trigger)
 {
@@ -14,13 +12,13 @@ ClipboardSnippet snippet(const QString &id, const QString &trigger)
 }
 
 struct Key {
-    quint32 code = kLetterKey;
+    Qt::Key code = kLetterKey;
     std::optional<QString> characters;
-    quint64 flags = 0;
+    Qt::KeyboardModifiers modifiers;
     bool quickAccess = false;
 };
 
-Key typed(const QString &characters) { return Key{kLetterKey, characters, 0, false}; }
+Key typed(const QString &characters) { return Key{kLetterKey, characters, {}, false}; }
 
 // Feeds the keys and returns the expansion of the last one.
 std::optional<TypedTrigger::Expansion> feed(QString &buffer, const QList<Key> &keys,
@@ -28,7 +26,7 @@ std::optional<TypedTrigger::Expansion> feed(QString &buffer, const QList<Key> &k
 {
     std::optional<TypedTrigger::Expansion> last;
     for (const Key &key : keys)
-        last = TypedTrigger::handleKey(buffer, key.code, key.characters, key.flags, key.quickAccess, snippets);
+        last = TypedTrigger::handleKey(buffer, key.code, key.characters, key.modifiers, key.quickAccess, snippets);
     return last;
 }
 
@@ -43,7 +41,10 @@ QList<Key> typedEach(const QString &text)
 TEST(TypedTrigger, ExpandsWhenTheTypedTextEndsWithATrigger)
 {
     const QList<ClipboardSnippet> snippets{snippet("sig", ";sig"), snippet("x", "x"), snippet("none", "")};
-    const Key backspace{MacKeyCode::Delete, std::nullopt, 0, false};
+    const Key backspace{Qt::Key_Backspace, std::nullopt, {}, false};
+    // Keys that end what was being typed, though they type something.
+    const Key enter{Qt::Key_Return, "\r", {}, false};
+    const Key tab{Qt::Key_Tab, "\t", {}, false};
     struct Case {
         const char *name;
         QList<Key> keys;
@@ -55,11 +56,19 @@ TEST(TypedTrigger, ExpandsWhenTheTypedTextEndsWithATrigger)
         {"one-character trigger erases its key", typedEach("ax"), TypedTrigger::Expansion{1, 1}},
         {"typo corrected with backspace", typedEach(";sq") + QList<Key>{backspace} + typedEach("ig"),
          TypedTrigger::Expansion{0, 4}},
-        {"control chord forgets", typedEach(";si") + QList<Key>{{kLetterKey, "a", MacEventFlag::Control, false}} + typedEach("g"),
+        {"control chord forgets", typedEach(";si") + QList<Key>{{kLetterKey, "a", Qt::ControlModifier, false}} + typedEach("g"),
          std::nullopt},
-        {"shift is typing", typedEach(";si") + QList<Key>{{kLetterKey, "g", MacEventFlag::Shift, false}},
+        {"super chord forgets", typedEach(";si") + QList<Key>{{kLetterKey, "a", Qt::MetaModifier, false}} + typedEach("g"),
+         std::nullopt},
+        {"alt and the keypad are typing", typedEach(";si") + QList<Key>{{kLetterKey, "g", Qt::AltModifier | Qt::KeypadModifier, false}},
          TypedTrigger::Expansion{0, 4}},
-        {"a key without characters forgets", typedEach(";si") + QList<Key>{{kLetterKey, std::nullopt, 0, false}} + typedEach("g"),
+        {"return forgets", typedEach(";si") + QList<Key>{enter} + typedEach("g"), std::nullopt},
+        {"tab forgets", typedEach(";si") + QList<Key>{tab} + typedEach("g"), std::nullopt},
+        {"quick access shown forgets", typedEach(";si") + QList<Key>{{kLetterKey, "x", {}, true}} + typedEach("g"),
+         std::nullopt},
+        {"shift is typing", typedEach(";si") + QList<Key>{{kLetterKey, "g", Qt::ShiftModifier, false}},
+         TypedTrigger::Expansion{0, 4}},
+        {"a key without characters forgets", typedEach(";si") + QList<Key>{{kLetterKey, std::nullopt, {}, false}} + typedEach("g"),
          std::nullopt},
         // A key that types several characters at once (an input method) completes the trigger too.
         {"several characters in one key", {typed("ab;s"), typed("ig")}, TypedTrigger::Expansion{0, 4}},

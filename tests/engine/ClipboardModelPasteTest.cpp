@@ -217,7 +217,7 @@ TEST_F(PasteModelTest, ATypedTriggerIsExpandedInTheApplicationInFront)
     createModel();
     model->setPasteTargetApplication(kEditor);
     for (const QChar c : QStringLiteral(";adr"))
-        model->handleTypedKey(0, QString(c), 0);
+        model->handleTypedKey(Qt::Key_A, QString(c), {});
     // The whole trigger is deleted: the key that completed it reached the application too.
     QList<FakeKeySender::Sent> expected(4, {KeyChord::Delete, std::nullopt});
     expected.append({KeyChord::Paste, std::nullopt});
@@ -267,7 +267,7 @@ TEST_F(PasteModelTest, CtrlVGoesOutOverThePastedContent)
         {"typed snippet trigger",
          [&] {
              for (const QChar c : QStringLiteral(";adr"))
-                 model->handleTypedKey(0, QString(c), 0);
+                 model->handleTypedKey(Qt::Key_A, QString(c), {});
          },
          text("Hlavná 1")},
     };

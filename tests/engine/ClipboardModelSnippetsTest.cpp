@@ -1,13 +1,12 @@
 // Saving snippets and expanding typed triggers.
 #include "EngineTestSupport.h"
 
-#include "core/MacKeyCode.h"
 #include "core/ShortcutNotice.h"
 
 namespace pastetest {
 namespace {
 
-constexpr quint32 kLetterKey = 0;
+constexpr Qt::Key kLetterKey = Qt::Key_A;
 
 class SnippetsTest : public PasteModelTest {
 protected:
@@ -16,7 +15,7 @@ protected:
     {
         bool expanded = false;
         for (const QChar c : text)
-            expanded = model->handleTypedKey(kLetterKey, QString(c), 0);
+            expanded = model->handleTypedKey(kLetterKey, QString(c), {});
         return expanded;
     }
 };

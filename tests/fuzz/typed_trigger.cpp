@@ -1,6 +1,5 @@
 #include "FuzzInput.h"
 
-#include "core/MacKeyCode.h"
 #include "core/TypedTrigger.h"
 
 #include <algorithm>
@@ -25,22 +24,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         longest = std::max(longest, TypedTrigger::characterCount(trigger));
     }
 
-    constexpr quint32 keys[] = {MacKeyCode::V,      MacKeyCode::Space,   MacKeyCode::Delete,  MacKeyCode::Return,
-                                MacKeyCode::Tab,    MacKeyCode::Escape,  MacKeyCode::Unknown, MacKeyCode::Digit1};
-    constexpr quint64 modifiers[] = {0, MacEventFlag::Shift, MacEventFlag::Option, MacEventFlag::Command,
-                                     MacEventFlag::Control, MacEventFlag::CapsLock};
+    constexpr Qt::Key keys[] = {Qt::Key_V, Qt::Key_Space, Qt::Key_Backspace, Qt::Key_Return,
+                                Qt::Key_Tab, Qt::Key_Escape, Qt::Key_unknown, Qt::Key_1};
+    constexpr Qt::KeyboardModifier modifiers[] = {Qt::NoModifier, Qt::ShiftModifier, Qt::AltModifier,
+                                                  Qt::MetaModifier, Qt::ControlModifier, Qt::KeypadModifier};
     QString buffer;
     while (!input.empty()) {
         const uint8_t selector = input.byte();
-        const quint32 key = keys[selector % 8];
-        const quint64 flags = modifiers[(selector >> 3) % 6] & (selector & 0x40 ? ~0ULL : 0ULL);
+        const Qt::Key key = keys[selector % 8];
+        const Qt::KeyboardModifiers held = selector & 0x40 ? modifiers[(selector >> 3) % 6] : Qt::NoModifier;
         const bool quickAccess = selector == 0xFF;
         const QByteArray raw = input.until('\0');
         std::optional<QString> characters;
         if (selector & 0x80)
             characters = (selector & 0x20) ? textFromUtf16(raw) : textFromUtf8(raw);
 
-        const auto expansion = TypedTrigger::handleKey(buffer, key, characters, flags, quickAccess, snippets);
+        const auto expansion = TypedTrigger::handleKey(buffer, key, characters, held, quickAccess, snippets);
         // The buffer stays as short as the longest trigger, however long the typing goes on.
         FUZZ_EXPECT(TypedTrigger::characterCount(buffer) <= longest);
         if (expansion) {

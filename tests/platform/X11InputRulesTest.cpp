@@ -1,7 +1,12 @@
 // Rules of the X11 keyboard backends that need no X server.
+#include "core/AppShortcut.h"
 #include "platform/x11/SyntheticKeyJournal.h"
 #include "platform/x11/X11KeySender.h"
+#include "platform/x11/X11KeyTap.h"
+#include "platform/x11/X11Keysyms.h"
 #include "platform/x11/X11Session.h"
+
+#include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <gtest/gtest.h>
 
@@ -24,6 +29,60 @@ TEST(X11KeySender, TerminalsAreRecognisedByWindowClassWithoutCase)
     };
     for (const Case &c : cases)
         EXPECT_EQ(X11KeySender::isTerminalClass(QString::fromUtf8(c.windowClass)), c.terminal) << c.windowClass;
+}
+
+// The key tap reports keys by their unshifted symbol, as Qt names them in Tarnel's own windows.
+TEST(X11Keysyms, KeysymsAreNamedAsQtNamesTheKeys)
+{
+    struct Case {
+        const char *name;
+        quint32 keysym;
+        QKeyCombination expected;
+    };
+    const Case cases[] = {
+        {"small letter", XKB_KEY_a, Qt::Key_A},
+        {"capital is the same key", XKB_KEY_B, Qt::Key_B},
+        {"last letter", XKB_KEY_z, Qt::Key_Z},
+        {"digit", XKB_KEY_1, Qt::Key_1},
+        {"punctuation", XKB_KEY_semicolon, Qt::Key_Semicolon},
+        {"grave", XKB_KEY_grave, Qt::Key_QuoteLeft},
+        {"space", XKB_KEY_space, Qt::Key_Space},
+        {"return", XKB_KEY_Return, Qt::Key_Return},
+        {"backspace", XKB_KEY_BackSpace, Qt::Key_Backspace},
+        {"forward delete", XKB_KEY_Delete, Qt::Key_Delete},
+        {"Shift+Tab is the Tab key", XKB_KEY_ISO_Left_Tab, Qt::Key_Tab},
+        {"escape", XKB_KEY_Escape, Qt::Key_Escape},
+        {"arrow", XKB_KEY_Up, Qt::Key_Up},
+        {"print", XKB_KEY_Print, Qt::Key_Print},
+        {"function key", XKB_KEY_F13, Qt::Key_F13},
+        {"keypad digit", XKB_KEY_KP_1, Qt::KeypadModifier | Qt::Key_1},
+        {"keypad enter", XKB_KEY_KP_Enter, Qt::KeypadModifier | Qt::Key_Enter},
+        {"keypad operator", XKB_KEY_KP_Subtract, Qt::KeypadModifier | Qt::Key_Minus},
+        {"letter of another layout", XKB_KEY_adiaeresis, Qt::Key_unknown},
+        {"no symbol", XKB_KEY_NoSymbol, Qt::Key_unknown},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(X11Keysyms::qtKey(c.keysym), c.expected) << c.name;
+
+    // The grab finds each shortcut's key by its keysym, which the tap reads back as that key.
+    for (AppShortcut shortcut : AppShortcut::allCases()) {
+        const auto keysym = X11Keysyms::keysymFor(shortcut.keys().key());
+        ASSERT_TRUE(keysym.has_value()) << shortcut.name().toStdString();
+        EXPECT_EQ(X11Keysyms::qtKey(*keysym), QKeyCombination(shortcut.keys().key())) << shortcut.name().toStdString();
+    }
+    EXPECT_EQ(X11Keysyms::keysymFor(Qt::Key_V), quint32(XKB_KEY_v));
+    EXPECT_EQ(X11Keysyms::keysymFor(Qt::Key_Tab), quint32(XKB_KEY_Tab));
+    EXPECT_EQ(X11Keysyms::keysymFor(Qt::Key_F2), quint32(XKB_KEY_F2));
+    EXPECT_FALSE(X11Keysyms::keysymFor(Qt::Key_unknown).has_value());
+}
+
+TEST(X11KeyTap, ScreenshotChordIsPrintWithControlButNeverWithSuper)
+{
+    EXPECT_TRUE(X11KeyTap::isScreenshotChord(XKB_KEY_Print, Qt::ControlModifier));
+    EXPECT_TRUE(X11KeyTap::isScreenshotChord(XKB_KEY_Print, Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier));
+    EXPECT_FALSE(X11KeyTap::isScreenshotChord(XKB_KEY_Print, Qt::ControlModifier | Qt::MetaModifier));
+    EXPECT_FALSE(X11KeyTap::isScreenshotChord(XKB_KEY_Print, Qt::ShiftModifier));
+    EXPECT_FALSE(X11KeyTap::isScreenshotChord(XKB_KEY_p, Qt::ControlModifier));
 }
 
 TEST(X11Session, WaylandWithoutQtOnXcbIsNoX11Session)

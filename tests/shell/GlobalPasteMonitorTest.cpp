@@ -206,7 +206,7 @@ TEST_F(MonitorTest, TheTapArmsScreenshotsAndFeedsTriggersOnlyFromOtherApplicatio
     createModel();
     createMonitor().requestAccessAndStart(false);
 
-    KeyTapEvent chord = press(MacKeyCode::F13, Control);
+    KeyTapEvent chord = press(Qt::Key_Print, Control);
     chord.isScreenshotChord = true;
     KeyTapEvent repeatedChord = chord;
     repeatedChord.isAutoRepeat = true;
@@ -214,7 +214,7 @@ TEST_F(MonitorTest, TheTapArmsScreenshotsAndFeedsTriggersOnlyFromOtherApplicatio
     EXPECT_EQ(model->screenshotChordWindowEnd(), std::nullopt);
     tap.inject(chord);
     EXPECT_EQ(model->screenshotChordWindowEnd(), clock.now().addSecs(60));
-    tap.inject(press(MacKeyCode::Escape, Shift | Command));
+    tap.inject(press(Qt::Key_Escape, Shift | Super));
     EXPECT_EQ(model->screenshotChordWindowEnd(), std::nullopt);
 
     struct Case {
@@ -235,8 +235,7 @@ TEST_F(MonitorTest, TheTapArmsScreenshotsAndFeedsTriggersOnlyFromOtherApplicatio
         programActive = c.active;
         model->setIsQuickAccessPresented(c.quickAccess);
         for (const QChar ch : QStringLiteral(";sg")) {
-            KeyTapEvent event = press(MacKeyCode::fromKeysym(ch.unicode()).value_or(MacKeyCode::Unknown), 0,
-                                      QString(ch));
+            KeyTapEvent event = press(Qt::Key(ch.toUpper().unicode()), {}, QString(ch));
             event.isAutoRepeat = c.repeat;
             tap.inject(event);
         }

@@ -6,14 +6,17 @@
 #include "../engine/EngineTestSupport.h"
 
 #include "core/AccessibilityNotice.h"
-#include "core/MacKeyCode.h"
 #include "platform/fake/FakeHotKeyRegistry.h"
 #include "platform/fake/FakeKeyTap.h"
 #include "shell/GlobalPasteMonitor.h"
 
 namespace monitortest {
 
-using namespace MacEventFlag;
+// The modifiers by the names of the keys.
+constexpr Qt::KeyboardModifier Shift = Qt::ShiftModifier;
+constexpr Qt::KeyboardModifier Control = Qt::ControlModifier;
+constexpr Qt::KeyboardModifier Alt = Qt::AltModifier;
+constexpr Qt::KeyboardModifier Super = Qt::MetaModifier;
 using pastetest::textEntry;
 
 class MonitorTest : public pastetest::PasteModelTest {
@@ -39,15 +42,19 @@ protected:
     }
 
     // A press as the key tap reports it.
-    static KeyTapEvent press(quint32 keyCode, quint64 flags = 0, std::optional<QString> characters = std::nullopt)
+    static KeyTapEvent press(Qt::Key key, Qt::KeyboardModifiers modifiers = {},
+                             std::optional<QString> characters = std::nullopt)
     {
         KeyTapEvent event;
-        event.keyCode = keyCode;
-        event.flags = flags;
+        event.key = key;
+        event.modifiers = modifiers;
         event.characters = std::move(characters);
         return event;
     }
-    static KeyTapEvent press(AppShortcut shortcut) { return press(shortcut.keyCode(), shortcut.modifiers()); }
+    static KeyTapEvent press(AppShortcut shortcut)
+    {
+        return press(shortcut.keys().key(), shortcut.keys().keyboardModifiers());
+    }
 
     // Opens Quick Access as the controller does, on a tab.
     void openQuickAccess(ClipboardPanelTab tab = ClipboardPanelTab::History)
@@ -56,9 +63,9 @@ protected:
         model->setSelectedTab(tab);
     }
 
-    bool key(quint32 keyCode, quint64 modifiers = 0, std::optional<QString> characters = std::nullopt)
+    bool key(Qt::Key pressed, Qt::KeyboardModifiers modifiers = {}, std::optional<QString> characters = std::nullopt)
     {
-        return monitor->handlePanelKey(keyCode, modifiers, characters);
+        return monitor->handlePanelKey(pressed, modifiers, characters);
     }
 
     FakeHotKeyRegistry hotKeys;

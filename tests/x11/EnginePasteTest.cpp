@@ -82,7 +82,7 @@ TEST_F(X11EnginePasteTest, ATypedTriggerLeavesExactlyTheSnippetText)
     createModel();
     QObject::connect(&tap, &KeyTap::keyPressed, model.get(), [this](const KeyTapEvent &event) {
         if (!event.isAutoRepeat)
-            model->handleTypedKey(event.keyCode, event.characters, event.flags);
+            model->handleTypedKey(event.key, event.characters, event.modifiers);
     });
     ASSERT_TRUE(tap.start());
     Fixture fixture("snippet");

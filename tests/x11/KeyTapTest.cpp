@@ -1,6 +1,5 @@
 // Key presses of all applications seen through XInput2 raw events on a private X server. Key
 // events arrive in order, so a last key waited for shows every report before it.
-#include "core/MacKeyCode.h"
 #include "core/TypedTrigger.h"
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11KeyTap.h"
@@ -16,7 +15,6 @@
 namespace {
 
 using namespace x11test;
-using namespace MacEventFlag;
 
 class X11KeyTapTest : public ::testing::Test {
 protected:
@@ -44,7 +42,7 @@ protected:
     QList<KeyTapEvent> seen;
 };
 
-TEST_F(X11KeyTapTest, TypedCharactersArriveWithKeyCodesAndFlags)
+TEST_F(X11KeyTapTest, TypedCharactersArriveWithTheirKeysAndModifiers)
 {
     ASSERT_TRUE(tap.isAvailable());
     ASSERT_TRUE(tap.start());
@@ -52,23 +50,23 @@ TEST_F(X11KeyTapTest, TypedCharactersArriveWithKeyCodesAndFlags)
     const QList<KeyTapEvent> keys = typedBy({{"type", "--delay", "40", "aB1;"}, {"key", "shift+1", "Return", "BackSpace", "ctrl+c"}});
 
     const struct {
-        quint32 keyCode;
-        quint64 flags;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
         QString characters;
     } expected[] = {
-        {0, 0, "a"},
-        {11, Shift, "B"},
-        {MacKeyCode::Digit1, 0, "1"},
-        {41, 0, ";"},
-        {MacKeyCode::Digit1, Shift, "!"},
-        {MacKeyCode::Return, 0, "\r"},
-        {MacKeyCode::Delete, 0, "\b"},
-        {MacKeyCode::C, Control, QString(QChar(3))},
+        {Qt::Key_A, {}, "a"},
+        {Qt::Key_B, Qt::ShiftModifier, "B"},
+        {Qt::Key_1, {}, "1"},
+        {Qt::Key_Semicolon, {}, ";"},
+        {Qt::Key_1, Qt::ShiftModifier, "!"},
+        {Qt::Key_Return, {}, "\r"},
+        {Qt::Key_Backspace, {}, "\b"},
+        {Qt::Key_C, Qt::ControlModifier, QString(QChar(3))},
     };
     ASSERT_EQ(keys.size(), qsizetype(std::size(expected)));
     for (qsizetype i = 0; i < keys.size(); ++i) {
-        EXPECT_EQ(keys[i].keyCode, expected[i].keyCode) << i;
-        EXPECT_EQ(keys[i].flags, expected[i].flags) << i;
+        EXPECT_EQ(keys[i].key, expected[i].key) << i;
+        EXPECT_EQ(keys[i].modifiers, expected[i].modifiers) << i;
         EXPECT_EQ(keys[i].characters, expected[i].characters) << i;
         EXPECT_FALSE(keys[i].isAutoRepeat || keys[i].isScreenshotChord) << i;
     }
@@ -101,9 +99,9 @@ TEST_F(X11KeyTapTest, KeysKeepTheModifiersOfTheirMomentAcrossAKeyboardMapChange)
     ASSERT_EQ(xdotool({"keyup", "shift"}), 0);
     ASSERT_EQ(keys.size(), 2);
     EXPECT_EQ(keys[0].characters, QStringLiteral("a"));
-    EXPECT_EQ(keys[0].flags, quint64(0));
+    EXPECT_EQ(keys[0].modifiers, Qt::NoModifier);
     EXPECT_EQ(keys[1].characters, QStringLiteral("B"));
-    EXPECT_EQ(keys[1].flags, quint64(Shift));
+    EXPECT_EQ(keys[1].modifiers, Qt::ShiftModifier);
     EXPECT_EQ(typedBy({{"key", "c"}}).last().characters, QStringLiteral("c")) << "Shift was let go";
 }
 
@@ -116,7 +114,7 @@ TEST_F(X11KeyTapTest, TriggersWithShiftedCharactersExpandOnSlovakAndUsLayouts)
     QString buffer;
     QList<qsizetype> expanded;
     QObject::connect(&tap, &KeyTap::keyPressed, [&](const KeyTapEvent &event) {
-        if (const auto expansion = TypedTrigger::handleKey(buffer, event.keyCode, event.characters, event.flags,
+        if (const auto expansion = TypedTrigger::handleKey(buffer, event.key, event.characters, event.modifiers,
                                                            false, snippets))
             expanded.append(expansion->snippetIndex);
     });
@@ -158,7 +156,7 @@ TEST_F(X11KeyTapTest, OurOwnSyntheticKeysAreLeftOutButOtherToolsAreNot)
     // The same keys from another XTest client are somebody typing.
     const QList<KeyTapEvent> keys = typedBy({{"key", "BackSpace", "x"}});
     ASSERT_EQ(keys.size(), 2);
-    EXPECT_EQ(keys[0].keyCode, MacKeyCode::Delete);
+    EXPECT_EQ(keys[0].key, Qt::Key_Backspace);
     EXPECT_EQ(keys[1].characters, QStringLiteral("x"));
 }
 

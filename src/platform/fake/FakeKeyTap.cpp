@@ -1,7 +1,5 @@
 #include "platform/fake/FakeKeyTap.h"
 
-#include "core/MacKeyCode.h"
-
 bool FakeKeyTap::start()
 {
     if (m_running)
@@ -32,9 +30,12 @@ void FakeKeyTap::injectText(const QString &text)
 {
     for (const char32_t c : text.toUcs4()) {
         KeyTapEvent event;
-        event.keyCode = MacKeyCode::fromKeysym(QChar::toLower(c)).value_or(MacKeyCode::Unknown);
+        // Qt numbers the printable Latin keys by their capital character.
+        const char32_t upper = QChar::toUpper(c);
+        if (upper >= char32_t(Qt::Key_Space) && upper <= char32_t(Qt::Key_AsciiTilde))
+            event.key = Qt::Key(upper);
         if (QChar::isUpper(c))
-            event.flags = MacEventFlag::Shift;
+            event.modifiers = Qt::ShiftModifier;
         event.characters = QString::fromUcs4(&c, 1);
         inject(event);
     }

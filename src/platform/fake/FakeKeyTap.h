@@ -18,7 +18,8 @@ public:
     int startCount() const { return m_startCount; }
     // A key press in some application: is reported only while the tap runs.
     bool inject(const KeyTapEvent &event);
-    // Presses of plain keys, one per character (key code from the US layout, no flags).
+    // Presses of plain keys, one per character: the Qt key of a printable Latin character (Shift
+    // for capitals), the unknown key for any other.
     void injectText(const QString &text);
 
 private:

@@ -1,7 +1,7 @@
 #include "platform/x11/X11HotKeyRegistry.h"
 
 #include "core/Logging.h"
-#include "core/MacKeyCode.h"
+#include "platform/x11/X11Keysyms.h"
 #include "platform/x11/X11Session.h"
 
 #include <QSocketNotifier>
@@ -35,16 +35,16 @@ X11HotKeyRegistry::~X11HotKeyRegistry()
     ungrabAll();
 }
 
-unsigned X11HotKeyRegistry::xModifiers(quint64 eventFlags, const ModifierBits &bits)
+unsigned X11HotKeyRegistry::xModifiers(Qt::KeyboardModifiers modifiers, const ModifierBits &bits)
 {
     unsigned mask = 0;
-    if (eventFlags & MacEventFlag::Shift)
+    if (modifiers.testFlag(Qt::ShiftModifier))
         mask |= ShiftMask;
-    if (eventFlags & MacEventFlag::Control)
+    if (modifiers.testFlag(Qt::ControlModifier))
         mask |= ControlMask;
-    if (eventFlags & MacEventFlag::Option)
+    if (modifiers.testFlag(Qt::AltModifier))
         mask |= bits.alt;
-    if (eventFlags & MacEventFlag::Command)
+    if (modifiers.testFlag(Qt::MetaModifier))
         mask |= bits.super;
     return mask;
 }
@@ -126,13 +126,13 @@ void X11HotKeyRegistry::grabAll()
     XSync(display, False);
     XErrorHandler previous = XSetErrorHandler(recordGrabError);
     for (AppShortcut shortcut : AppShortcut::allCases()) {
-        const auto keysym = MacKeyCode::keysymFor(shortcut.keyCode());
+        const auto keysym = X11Keysyms::keysymFor(shortcut.keys().key());
         const KeyCode keycode = keysym ? XKeysymToKeycode(display, *keysym) : 0;
         if (keycode == 0) {
             m_failures.append(shortcut);
             continue;
         }
-        const unsigned base = xModifiers(shortcut.modifiers(), m_bits);
+        const unsigned base = xModifiers(shortcut.keys().keyboardModifiers(), m_bits);
         QList<Grab> made;
         g_grabRefused = false;
         for (unsigned variant : lockVariants(m_bits)) {
@@ -158,7 +158,7 @@ bool X11HotKeyRegistry::keyboardMapMoved() const
     if (!(readModifierBits() == m_bits))
         return true;
     for (const Grab &grab : m_grabs) {
-        const auto keysym = MacKeyCode::keysymFor(grab.shortcut.keyCode());
+        const auto keysym = X11Keysyms::keysymFor(grab.shortcut.keys().key());
         if (!keysym || XKeysymToKeycode(m_connection.display(), *keysym) != grab.keycode)
             return true;
     }

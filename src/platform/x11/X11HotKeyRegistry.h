@@ -33,8 +33,8 @@ public:
     // Key combinations currently grabbed (one per lock variant of each registered shortcut).
     int grabCount() const { return int(m_grabs.size()); }
 
-    // The X modifier mask for a shortcut's event flags: Command is Super, Option is Alt.
-    static unsigned xModifiers(quint64 eventFlags, const ModifierBits &bits);
+    // The X modifier mask for a shortcut's Qt modifiers: Meta is Super.
+    static unsigned xModifiers(Qt::KeyboardModifiers modifiers, const ModifierBits &bits);
     // The lock variants every combination is grabbed with, so that Caps Lock and Num Lock do
     // not disable the shortcuts.
     static QList<unsigned> lockVariants(const ModifierBits &bits);

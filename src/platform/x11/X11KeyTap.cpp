@@ -1,8 +1,8 @@
 #include "platform/x11/X11KeyTap.h"
 
 #include "core/Logging.h"
-#include "core/MacKeyCode.h"
 #include "platform/x11/SyntheticKeyJournal.h"
+#include "platform/x11/X11Keysyms.h"
 #include "platform/x11/X11Session.h"
 
 #include <QGuiApplication>
@@ -52,9 +52,9 @@ bool X11KeyTap::isModifierKeysym(quint32 keysym)
         || keysym == XKB_KEY_Mode_switch || keysym == XKB_KEY_Num_Lock;
 }
 
-bool X11KeyTap::isScreenshotChord(quint32 keysym, quint64 flags)
+bool X11KeyTap::isScreenshotChord(quint32 keysym, Qt::KeyboardModifiers modifiers)
 {
-    return keysym == XK_Print && (flags & MacEventFlag::Control) && !(flags & MacEventFlag::Command);
+    return keysym == XK_Print && modifiers.testFlag(Qt::ControlModifier) && !modifiers.testFlag(Qt::MetaModifier);
 }
 
 bool X11KeyTap::start()
@@ -292,26 +292,22 @@ KeyTapEvent X11KeyTap::describe(unsigned keycode) const
     const int count = xkb_keymap_key_get_syms_by_level(m_keymap, keycode, layout == XKB_LAYOUT_INVALID ? 0 : layout, 0,
                                                        &symbols);
     const xkb_keysym_t keysym = count > 0 ? symbols[0] : XKB_KEY_NoSymbol;
-    event.keyCode = MacKeyCode::fromKeysym(keysym).value_or(MacKeyCode::Unknown);
+    const QKeyCombination named = X11Keysyms::qtKey(keysym);
+    event.key = named.key();
+    event.modifiers = named.keyboardModifiers();
 
     const auto active = [this](const char *name) {
         return xkb_state_mod_name_is_active(m_state, name, XKB_STATE_MODS_EFFECTIVE) > 0;
     };
-    if (active(XKB_MOD_NAME_SHIFT))
-        event.flags |= MacEventFlag::Shift;
-    if (active(XKB_MOD_NAME_CTRL))
-        event.flags |= MacEventFlag::Control;
-    if (active(XKB_MOD_NAME_ALT))
-        event.flags |= MacEventFlag::Option;
-    if (active(XKB_MOD_NAME_LOGO))
-        event.flags |= MacEventFlag::Command;
-    if (active(XKB_MOD_NAME_CAPS))
-        event.flags |= MacEventFlag::CapsLock;
+    event.modifiers.setFlag(Qt::ShiftModifier, active(XKB_MOD_NAME_SHIFT));
+    event.modifiers.setFlag(Qt::ControlModifier, active(XKB_MOD_NAME_CTRL));
+    event.modifiers.setFlag(Qt::AltModifier, active(XKB_MOD_NAME_ALT));
+    event.modifiers.setFlag(Qt::MetaModifier, active(XKB_MOD_NAME_LOGO));
 
     char text[64] = {};
     const int length = xkb_state_key_get_utf8(m_state, keycode, text, sizeof(text));
     if (length > 0 && length < int(sizeof(text)))
         event.characters = QString::fromUtf8(text, length);
-    event.isScreenshotChord = isScreenshotChord(keysym, event.flags);
+    event.isScreenshotChord = isScreenshotChord(keysym, event.modifiers);
     return event;
 }

@@ -30,7 +30,7 @@ public:
 
     // Print with Control, optionally with Shift and Alt, but never with Super: the desktops'
     // screenshot-to-clipboard chords.
-    static bool isScreenshotChord(quint32 keysym, quint64 flags);
+    static bool isScreenshotChord(quint32 keysym, Qt::KeyboardModifiers modifiers);
     // Keys that only change what other keys type: they are not reported.
     static bool isModifierKeysym(quint32 keysym);
 
