@@ -1,8 +1,10 @@
+#include "support/FakePanelSheets.h"
 #include "support/SeededModel.h"
 #include "support/WidgetEvents.h"
+#include "ui/library/EntryList.h"
+#include "ui/library/EntryListModel.h"
 #include "ui/panel/ClipboardRow.h"
 #include "ui/panel/DelayedEntryActions.h"
-#include "ui/panel/EntryContextClickTarget.h"
 #include "ui/panel/EntryThumbnails.h"
 #include "ui/panel/MasonryGridLayout.h"
 #include "ui/panel/NotchIdentityView.h"
@@ -12,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QListView>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -235,37 +239,81 @@ TEST(MasonryGridLayout, EachCardGoesToTheShortestColumn)
     EXPECT_EQ(grid->itemAt(2)->geometry(), QRect(160, 65, 145, 70));
 }
 
-TEST(EntryContextClickTarget, SecondaryClicksReachTheHostAndOtherClicksPassThrough)
+// A secondary click (the right button, or the left one with Ctrl) on a row opens the actions of
+// the entry under the pointer, also over a text unfolded later, where the text's own menu does
+// not open; plain clicks keep pasting.
+TEST(EntryList, SecondaryClicksOpenTheActionsOfTheRowUnderThePointerAndOtherClicksPassThrough)
 {
-    QWidget row;
-    auto *layout = new QVBoxLayout(&row);
-    auto *button = new QPushButton(QStringLiteral("riadok"));
-    layout->addWidget(button);
-    row.show();
-    int calls = 0;
-    auto *target = new EntryContextClickTarget(&row);
-    QObject::connect(target, &EntryContextClickTarget::contextClicked, &row, [&calls] { ++calls; });
-    auto clicked = counter(button, &QPushButton::clicked);
+    testsupport::SeededModel seed;
+    ClipboardModel &model = seed.model();
+    ClipboardEntry longText = textEntry(QStringLiteral("Prvý riadok dlhého textu\nDruhý riadok, ktorý sa rozbalí celý"));
+    longText.id = ClipboardEntry::newID();
+    ClipboardEntry second = textEntry(QStringLiteral("druhý riadok"));
+    second.id = ClipboardEntry::newID();
+    ClipboardEntry third = textEntry(QStringLiteral("tretí riadok"));
+    third.id = ClipboardEntry::newID();
+    model.setEntries(QList<ClipboardEntry>{longText, second, third} + model.entries());
+    model.setSelectedTab(ClipboardPanelTab::History);
+    testsupport::FakePanelSheets sheets;
+    EntryList list(model, sheets, false);
+    list.resize(420, 400);
+    list.show();
+    QCoreApplication::processEvents();
+    QWidget *viewport = list.view()->viewport();
+    const auto rowRect = [&](int row) { return list.view()->visualRect(list.listModel()->index(row)); };
+    // A short text's title pastes it when clicked.
+    const auto titleOf = [&](int row) {
+        const QRect rect = rowRect(row);
+        return QPointF(rect.left() + rect.width() / 3.0, rect.top() + ClipboardRow::kHeaderHeight / 2.0);
+    };
+    const QList<ClipboardEntry> listed = list.listModel()->entries();
+    ASSERT_GE(listed.size(), 3);
+    ASSERT_EQ(listed.at(0).id, longText.id);
+    ASSERT_EQ(listed.at(2).id, third.id);
+    model.pasteboard()->writeText(QStringLiteral("untouched"));
 
-    click(button);
-    EXPECT_EQ(*clicked, 1);
-    EXPECT_EQ(calls, 0);
-    click(button, Qt::RightButton);
-    EXPECT_EQ(calls, 1);
-    click(button, Qt::LeftButton, Qt::ControlModifier);
-    EXPECT_EQ(calls, 2);
-    EXPECT_EQ(*clicked, 1);
+    click(viewport, titleOf(2), Qt::RightButton);
+    EXPECT_EQ(sheets.requests, QStringList{QStringLiteral("actions ") + listed.at(2).id});
+    click(viewport, titleOf(1), Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_EQ(sheets.requests.last(), QStringLiteral("actions ") + listed.at(1).id);
+    EXPECT_EQ(model.pasteboard()->content().text, QStringLiteral("untouched")) << "a secondary click pastes nothing";
+    sheets.requests.clear();
+    click(viewport, titleOf(1));
+    EXPECT_EQ(model.pasteboard()->content().text, listed.at(1).text) << "a plain click still pastes";
+    EXPECT_FALSE(sheets.requests.join(u'|').contains(QStringLiteral("actions"))) << sheets.requests.join(u'|').toStdString();
 
-    // A widget added later is covered too.
-    auto *late = new QPushButton(QStringLiteral("neskôr"));
-    layout->addWidget(late);
-    late->show();
-    auto lateClicked = counter(late, &QPushButton::clicked);
-    click(late, Qt::RightButton);
-    EXPECT_EQ(calls, 3);
-    click(late);
-    EXPECT_EQ(*lateClicked, 1);
-    EXPECT_EQ(calls, 3);
+    // The unfolded text is a widget laid over the row after the list was built.
+    const QModelIndex first = list.listModel()->index(0);
+    click(viewport, list.delegate()->controlRect(first, rowRect(0), EntryRowDelegate::Control::ExpandText).center());
+    ASSERT_TRUE(waitFor([&] { return list.rowWidget(longText.id) && list.rowWidget(longText.id)->unfoldedPart(); }));
+    auto *label = list.rowWidget(longText.id)->findChild<QLabel *>();
+    ASSERT_TRUE(label);
+    ASSERT_TRUE(waitFor([&] { return label->isVisible() && list.rowWidget(longText.id)->unfoldedPart()->isRevealed(); }));
+    sheets.requests.clear();
+    click(label, Qt::RightButton);
+    EXPECT_EQ(sheets.requests, QStringList{QStringLiteral("actions ") + longText.id});
+    // The pointer's menu request over the text is the row's, so the text's own menu never
+    // opens; the menu key's request is left alone.
+    const QPoint inside = label->rect().center();
+    QContextMenuEvent pointerMenu(QContextMenuEvent::Mouse, inside, label->mapToGlobal(inside));
+    pointerMenu.ignore();
+    EXPECT_TRUE(QApplication::sendEvent(label, &pointerMenu));
+    EXPECT_TRUE(pointerMenu.isAccepted());
+    QContextMenuEvent keyMenu(QContextMenuEvent::Keyboard, inside, label->mapToGlobal(inside));
+    keyMenu.ignore();
+    QApplication::sendEvent(label, &keyMenu);
+    EXPECT_FALSE(keyMenu.isAccepted());
+
+    // A Ctrl-click on the unfolded text's paste button opens the actions instead of pasting; a
+    // plain click on it pastes.
+    auto *paste = list.rowWidget(longText.id)->unfoldedPart()->findChild<PanelButton *>();
+    ASSERT_TRUE(paste);
+    sheets.requests.clear();
+    click(paste, Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_EQ(sheets.requests.value(0), QStringLiteral("actions ") + longText.id);
+    EXPECT_EQ(model.pasteboard()->content().text, listed.at(1).text) << "the Ctrl-click pasted";
+    click(paste);
+    EXPECT_EQ(model.pasteboard()->content().text, longText.text);
 }
 
 TEST(EntryThumbnails, DecodesOffTheMainThreadOnceAndRemembersBytesThatAreNoImage)

@@ -9,13 +9,14 @@
 #include "ui/panel/ClipboardRow.h"
 #include "ui/panel/DelayedEntryActions.h"
 #include "ui/panel/EntryActionsMenu.h"
-#include "ui/panel/EntryContextClickTarget.h"
 #include "ui/panel/EntryThumbnails.h"
 #include "ui/panel/PanelSheets.h"
 #include "ui/panel/SectionSymbols.h"
 #include "ui/style/PanelEmptyState.h"
 #include "ui/style/PanelMotion.h"
 
+#include <QChildEvent>
+#include <QContextMenuEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QListView>
@@ -28,6 +29,17 @@
 #include <cmath>
 
 namespace {
+
+// A press of the right button, or of the left one with Ctrl held: the desktop's context click.
+bool isSecondaryPress(const QEvent *event)
+{
+    if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick)
+        return false;
+    const auto *mouse = static_cast<const QMouseEvent *>(event);
+    if (mouse->button() == Qt::RightButton)
+        return true;
+    return mouse->button() == Qt::LeftButton && mouse->modifiers().testFlag(Qt::ControlModifier);
+}
 
 using Control = EntryRowDelegate::Control;
 
@@ -154,12 +166,7 @@ EntryList::EntryList(ClipboardModel &model, PanelSheets &sheets, bool inPasteSta
     m_view->setAttribute(Qt::WA_TranslucentBackground);
     m_view->viewport()->installEventFilter(this);
     m_view->installEventFilter(this);
-    auto *contextClicks = new EntryContextClickTarget(m_view->viewport());
-    connect(contextClicks, &EntryContextClickTarget::contextClicked, this, [this] {
-        const QPoint at = m_view->viewport()->mapFromGlobal(QCursor::pos());
-        if (const ClipboardEntry *entry = m_entries->entryAt(m_view->indexAt(at).row()))
-            presentActions(*entry);
-    });
+    watchSecondaryClicks(m_view->viewport());
 
     m_empty = new PanelEmptyState(QString(), QString(), QString(), this);
     m_stack = new QStackedLayout(this);
@@ -606,8 +613,59 @@ bool EntryList::handleKey(QKeyEvent *event)
     return false;
 }
 
+void EntryList::watchSecondaryClicks(QObject *object)
+{
+    object->installEventFilter(this);
+    for (QObject *child : object->children()) {
+        if (child->isWidgetType())
+            watchSecondaryClicks(child);
+    }
+}
+
+bool EntryList::handleSecondaryClick(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::ChildAdded: {
+        // Widgets laid over a row later (an unfolded text, its button) are watched as well.
+        QObject *child = static_cast<QChildEvent *>(event)->child();
+        if (child->isWidgetType())
+            watchSecondaryClicks(child);
+        return false;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        if (!isSecondaryPress(event))
+            return false;
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        m_claimedLeftPress = mouse->button() == Qt::LeftButton;
+        const QPoint at = m_view->viewport()->mapFromGlobal(mouse->globalPosition().toPoint());
+        if (const ClipboardEntry *entry = m_entries->entryAt(m_view->indexAt(at).row()))
+            presentActions(*entry);
+        return true;
+    }
+    case QEvent::MouseButtonRelease:
+        // The left release that ends a claimed Ctrl-click is claimed too, so no button inside a
+        // row sees half a click.
+        if (m_claimedLeftPress && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+            m_claimedLeftPress = false;
+            return watched != m_view->viewport(); // the viewport still ends its own press below
+        }
+        return false;
+    case QEvent::ContextMenu:
+        // The secondary click is the row's: no default menu (a selectable text's) opens over it.
+        // The menu key keeps its own meaning.
+        return static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Mouse;
+    default:
+        return false;
+    }
+}
+
 bool EntryList::eventFilter(QObject *watched, QEvent *event)
 {
+    // The viewport and every widget laid over it: a secondary click (the right button, or the
+    // left one with Ctrl) on a row opens its actions, and nothing else inside the row sees it.
+    if (watched != m_view && handleSecondaryClick(watched, event))
+        return true;
     if (watched == m_view && event->type() == QEvent::KeyPress)
         return handleKey(static_cast<QKeyEvent *>(event));
     if (watched != m_view->viewport())

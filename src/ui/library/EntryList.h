@@ -102,6 +102,10 @@ private:
     void moveInStack(const QString &entryID, int target);
     void startSlide();
     bool handleKey(QKeyEvent *event);
+    // The widgets whose secondary clicks open a row's actions: the viewport and all inside it.
+    void watchSecondaryClicks(QObject *object);
+    // True when the event belongs to a secondary click and is taken here.
+    bool handleSecondaryClick(QObject *watched, QEvent *event);
 
     ClipboardModel &m_model;
     PanelSheets &m_sheets;
@@ -132,4 +136,6 @@ private:
     bool m_stripInert = false;
     quint64 m_revealSerial = 0;
     EntryRowDelegate::Control m_keyboardControl = EntryRowDelegate::Control::None;
+    // A Ctrl-click opened the actions: its left release is taken too.
+    bool m_claimedLeftPress = false;
 };
