@@ -46,27 +46,47 @@ if ! git rev-parse --verify --quiet "$base^{commit}" >/dev/null; then
   echo "format: no base $base to compare with; nothing checked"
   exit 0
 fi
-git_format=$(command -v git-clang-format-14 || command -v git-clang-format || true)
-if [ -z "$git_format" ]; then
-  echo "format: git-clang-format is missing; scripts/setup.sh installs it" >&2
-  exit 1
-fi
-mapfile -t changed < <(git diff --name-only --diff-filter=ACMR "$base" -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h')
-if [ ${#changed[@]} -eq 0 ]; then
+# The lines each file changed since the base, as clang-format --lines options. A file that was
+# moved counts only the lines that differ from where it came from, so moving a file never asks
+# for its untouched lines to be laid out anew.
+declare -A lines=()
+file=""
+while IFS= read -r line; do
+  case "$line" in
+    '+++ b/'*) file=${line#'+++ b/'} ;;
+    '+++ '*) file="" ;;
+    '@@ '*)
+      hunk=${line#*' +'}
+      hunk=${hunk%%' '*}
+      start=${hunk%%,*}
+      count=1
+      [[ $hunk == *,* ]] && count=${hunk#*,}
+      if [ -n "$file" ] && [ "$count" -gt 0 ]; then
+        lines[$file]+=" --lines=$start:$((start + count - 1))"
+      fi
+      ;;
+  esac
+done < <(git diff -M -U0 --no-color --no-ext-diff --diff-filter=ACMR "$base" -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h')
+if [ ${#lines[@]} -eq 0 ]; then
   echo "format: no C++ source changed since $base"
   exit 0
 fi
-if [ "$fix" = 1 ]; then
-  "$git_format" --binary "$formatter" --force "$base" -- "${changed[@]}" || true
-  exit 0
-fi
-# git-clang-format compares the working tree with the base and formats only the changed lines.
-report=$("$git_format" --binary "$formatter" --diff "$base" -- "${changed[@]}" 2>&1) || true
-if [ -z "$report" ] || printf '%s\n' "$report" | grep -q '^no modified files to format$\|^clang-format did not modify any files$'; then
+mapfile -t changed < <(printf '%s\n' "${!lines[@]}" | sort)
+differing=()
+for file in "${changed[@]}"; do
+  # shellcheck disable=SC2086 # one word per --lines option
+  if [ "$fix" = 1 ]; then
+    "$formatter" -i ${lines[$file]} "$file"
+  elif ! diff -q "$file" <("$formatter" ${lines[$file]} "$file") >/dev/null; then
+    differing+=("$file")
+    diff -u "$file" <("$formatter" ${lines[$file]} "$file") | sed "1,2s|/dev/fd/[0-9]*|$file (formatted)|" || true
+  fi
+done
+[ "$fix" = 1 ] && exit 0
+if [ ${#differing[@]} -eq 0 ]; then
   echo "format: the lines changed since $base in ${#changed[@]} file(s) are formatted"
   exit 0
 fi
-printf '%s\n' "$report"
-echo "format: lines changed since $base differ from .clang-format in: $(printf '%s\n' "$report" | sed -n 's|^+++ b/||p' | tr '\n' ' ')" >&2
+echo "format: lines changed since $base differ from .clang-format in: ${differing[*]}" >&2
 echo "format: run scripts/format.sh --fix to rewrite them" >&2
 exit 1
