@@ -13,8 +13,8 @@
 #include "platform/fake/FakePasteboard.h"
 #include "platform/fake/FakeWorkspace.h"
 #include "engine/HistoryRows.h"
-#include "platform/x11/LinuxSettingsStore.h"
-#include "platform/x11/SqliteHistoryStore.h"
+#include "platform/linux/LinuxSettingsStore.h"
+#include "platform/linux/SqliteHistoryStore.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -9,7 +9,7 @@
 #include "BenchMain.h"
 #include "../tests/engine/EngineTestSupport.h"
 
-#include "platform/x11/LinuxTextRecognizer.h"
+#include "platform/linux/LinuxTextRecognizer.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -4,8 +4,8 @@
 // Run: build/bench/bench_image_tools
 #define ZX_USE_UTF8 1
 #include "BenchMain.h"
-#include "platform/x11/LinuxQrDetector.h"
-#include "platform/x11/LinuxTextRecognizer.h"
+#include "platform/linux/LinuxQrDetector.h"
+#include "platform/linux/LinuxTextRecognizer.h"
 #include "ui/tools/ImageCanvasRenderer.h"
 #include "ui/tools/ScreenshotReader.h"
 

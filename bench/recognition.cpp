@@ -2,8 +2,8 @@
 // detection in a full-HD image. Run: build/bench/bench_recognition
 #define ZX_USE_UTF8 1
 #include "BenchMain.h"
-#include "platform/x11/LinuxQrDetector.h"
-#include "platform/x11/LinuxTextRecognizer.h"
+#include "platform/linux/LinuxQrDetector.h"
+#include "platform/linux/LinuxTextRecognizer.h"
 
 #include <QGuiApplication>
 #include <QPainter>

@@ -12,8 +12,8 @@
 #include "core/ClipboardEntry.h"
 #include "core/ClipboardImageStore.h"
 #include "engine/HistoryRows.h"
-#include "platform/x11/LinuxSettingsStore.h"
-#include "platform/x11/SqliteHistoryStore.h"
+#include "platform/linux/LinuxSettingsStore.h"
+#include "platform/linux/SqliteHistoryStore.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -14,7 +14,7 @@
 
 #include "core/ClipboardEntry.h"
 #include "engine/ClipboardModel.h"
-#include "platform/x11/LinuxSettingsStore.h"
+#include "platform/linux/LinuxSettingsStore.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

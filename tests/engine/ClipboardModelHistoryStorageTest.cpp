@@ -1,5 +1,5 @@
 #include "EngineTestSupport.h"
-#include "platform/x11/SqliteHistoryStore.h"
+#include "platform/linux/SqliteHistoryStore.h"
 #include "support/FullDisk.h"
 #include "support/RawDatabase.h"
 #include "support/TestFiles.h"

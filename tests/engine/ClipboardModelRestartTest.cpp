@@ -1,6 +1,6 @@
 #include "EngineTestSupport.h"
-#include "platform/x11/LinuxSettingsStore.h"
-#include "platform/x11/SqliteHistoryStore.h"
+#include "platform/linux/LinuxSettingsStore.h"
+#include "platform/linux/SqliteHistoryStore.h"
 #include "support/ScopedLanguage.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "FuzzInput.h"
 
 #include "engine/HistoryRows.h"
-#include "platform/x11/SqliteHistoryStore.h"
+#include "platform/linux/SqliteHistoryStore.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -4,7 +4,7 @@
 #include "core/ClipboardJar.h"
 #include "core/ClipboardSnippet.h"
 #include "engine/ClipboardModel.h"
-#include "platform/x11/LinuxSettingsStore.h"
+#include "platform/linux/LinuxSettingsStore.h"
 
 #include <QDir>
 #include <QFile>

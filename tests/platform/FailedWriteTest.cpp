@@ -1,7 +1,7 @@
 // A write that the file system cuts short (a full disk, a file-size limit) must leave what was
 // stored before exactly as it was and say that it failed.
-#include "platform/x11/LinuxSettingsStore.h"
-#include "platform/x11/SqliteHistoryStore.h"
+#include "platform/linux/LinuxSettingsStore.h"
+#include "platform/linux/SqliteHistoryStore.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "platform/x11/InstalledProgram.h"
+#include "platform/linux/InstalledProgram.h"
 #include "support/TestFiles.h"
 
 #include <QTemporaryDir>

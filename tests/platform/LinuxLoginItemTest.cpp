@@ -1,4 +1,4 @@
-#include "platform/x11/LinuxLoginItem.h"
+#include "platform/linux/LinuxLoginItem.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "platform/x11/LinuxScreenshotLocation.h"
+#include "platform/linux/LinuxScreenshotLocation.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 #include "support/TestFiles.h"
 #include "core/ScreenshotNames.h"
 #include "platform/fake/FakeFolderWatcher.h"
-#include "platform/x11/LinuxFolderWatcher.h"
+#include "platform/linux/LinuxFolderWatcher.h"
 #include "support/FakeModelClock.h"
 
 #include <QDir>

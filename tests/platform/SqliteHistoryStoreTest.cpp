@@ -1,4 +1,4 @@
-#include "platform/x11/SqliteHistoryStore.h"
+#include "platform/linux/SqliteHistoryStore.h"
 #include "support/RawDatabase.h"
 #include "support/TestFiles.h"
 

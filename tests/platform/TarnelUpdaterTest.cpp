@@ -1,4 +1,4 @@
-#include "platform/x11/LinuxUpdater.h"
+#include "platform/linux/LinuxUpdater.h"
 
 #include <gtest/gtest.h>
 

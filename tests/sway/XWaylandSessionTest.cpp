@@ -11,7 +11,7 @@
 #include "platform/fake/FakePasteboard.h"
 #include "platform/fake/FakeSettingsStore.h"
 #include "engine/HistoryRows.h"
-#include "platform/x11/SqliteHistoryStore.h"
+#include "platform/linux/SqliteHistoryStore.h"
 #include "platform/x11/X11KeyTap.h"
 #include "platform/x11/X11Permissions.h"
 #include "platform/x11/X11Session.h"

@@ -3,7 +3,7 @@
 // around it, and launch at login names that installed program.
 #include <gtest/gtest.h>
 
-#include "platform/x11/LinuxLoginItem.h"
+#include "platform/linux/LinuxLoginItem.h"
 
 #include <QSvgRenderer>
 

@@ -6,7 +6,7 @@
 // the composer's save dialog) shows what it draws: inside each, the screen as the server holds
 // it and as a capture tool composes it both read what the window itself paints there.
 #include "engine/ClipboardModel.h"
-#include "platform/x11/LinuxSettingsStore.h"
+#include "platform/linux/LinuxSettingsStore.h"
 #include "platform/x11/X11DesktopCompositor.h"
 #include "platform/x11/X11PanelWindowTraits.h"
 #include "platform/x11/X11Pasteboard.h"

@@ -2,7 +2,7 @@
 // which the panel itself never does, keeps the panel open while the pointer is away, and its
 // keys reach the model; the clear confirmation cancels on Escape and clears nothing.
 #include "engine/ClipboardModel.h"
-#include "platform/x11/LinuxSettingsStore.h"
+#include "platform/linux/LinuxSettingsStore.h"
 #include "platform/x11/X11PanelWindowTraits.h"
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/X11Permissions.h"

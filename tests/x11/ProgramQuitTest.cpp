@@ -4,7 +4,7 @@
 // gtest first: Xlib's macros (None, Bool) would break its headers.
 #include <gtest/gtest.h>
 
-#include "platform/x11/SqliteHistoryStore.h"
+#include "platform/linux/SqliteHistoryStore.h"
 
 #include <QProcess>
 

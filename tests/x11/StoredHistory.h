@@ -5,7 +5,7 @@
 
 #include "core/ClipboardEntry.h"
 #include "engine/HistoryRows.h"
-#include "platform/x11/SqliteHistoryStore.h"
+#include "platform/linux/SqliteHistoryStore.h"
 
 #include <QFile>
 #include <QStringList>

@@ -1,5 +1,5 @@
 // Text recognition against real Tesseract, on an image drawn here.
-#include "platform/x11/LinuxTextRecognizer.h"
+#include "platform/linux/LinuxTextRecognizer.h"
 
 #include <QFont>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/x11/SqliteHistoryStore.h"
+#include "platform/linux/SqliteHistoryStore.h"
 
 #include "core/Logging.h"
 #include "core/PrivateFiles.h"

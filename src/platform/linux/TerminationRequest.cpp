@@ -1,4 +1,4 @@
-#include "platform/x11/TerminationRequest.h"
+#include "platform/linux/TerminationRequest.h"
 
 #include "core/Logging.h"
 

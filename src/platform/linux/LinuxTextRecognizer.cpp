@@ -1,4 +1,4 @@
-#include "platform/x11/LinuxTextRecognizer.h"
+#include "platform/linux/LinuxTextRecognizer.h"
 
 #include "core/Logging.h"
 

@@ -1,7 +1,7 @@
-#include "platform/x11/LinuxLoginItem.h"
+#include "platform/linux/LinuxLoginItem.h"
 
 #include "core/Logging.h"
-#include "platform/x11/InstalledProgram.h"
+#include "platform/linux/InstalledProgram.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
 #define ZX_USE_UTF8 1
-#include "platform/x11/LinuxQrDetector.h"
+#include "platform/linux/LinuxQrDetector.h"
 
 #include <QtConcurrent>
 

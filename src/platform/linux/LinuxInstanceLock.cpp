@@ -1,4 +1,4 @@
-#include "platform/x11/LinuxInstanceLock.h"
+#include "platform/linux/LinuxInstanceLock.h"
 
 #include "core/Logging.h"
 

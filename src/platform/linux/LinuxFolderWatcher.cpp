@@ -1,4 +1,4 @@
-#include "platform/x11/LinuxFolderWatcher.h"
+#include "platform/linux/LinuxFolderWatcher.h"
 
 LinuxFolderWatcher::LinuxFolderWatcher(QObject *parent) : FolderWatcher(parent)
 {

@@ -1,4 +1,4 @@
-#include "platform/x11/LinuxSettingsStore.h"
+#include "platform/linux/LinuxSettingsStore.h"
 
 #include "core/Logging.h"
 #include "core/PrivateFiles.h"
