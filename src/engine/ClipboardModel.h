@@ -735,4 +735,26 @@ private:
     // Folded texts of the entries, kept between keystrokes of the search.
     mutable EntrySearchIndex m_quickAccessSearchIndex;
     int m_searchFoldsInWork = 0;
+    // What quickAccessEntries() reads. One keystroke asks for the list several times (the
+    // selection upkeep and every surface that shows it), so it is computed once per change
+    // of these. Lists are held as shared copies: any write to the model's own list detaches
+    // it from the copy, which a comparison of buffers then sees, whatever road wrote it.
+    struct QuickAccessListInputs {
+        QList<ClipboardEntry> entries;
+        QStringList pasteStackEntryIDs;
+        QSet<QString> consumedEntryIDs;
+        QList<ClipboardJar> jars;
+        std::optional<QString> selectedJarID;
+        ClipboardPanelTab selectedTab = ClipboardPanelTab::Clipboard;
+        QString searchText;
+        QString currentContext;
+
+        bool isSameAs(const QuickAccessListInputs &other) const;
+    };
+    QuickAccessListInputs quickAccessListInputs() const;
+    struct QuickAccessListMemo {
+        QuickAccessListInputs inputs;
+        QList<ClipboardEntry> entries;
+    };
+    mutable std::optional<QuickAccessListMemo> m_quickAccessListMemo;
 };

@@ -74,11 +74,33 @@ QList<ClipboardEntry> ClipboardModel::quickAccessTabEntries() const
     return {};
 }
 
+bool ClipboardModel::QuickAccessListInputs::isSameAs(const QuickAccessListInputs &other) const
+{
+    // The history is compared by buffer: its entries can hold megabytes of text, and a write
+    // to the model's list always detaches it from this copy. The small lists compare by value,
+    // which is just as quick while they are still shared.
+    return entries.isSharedWith(other.entries) && entries.size() == other.entries.size()
+        && selectedTab == other.selectedTab && searchText == other.searchText
+        && currentContext == other.currentContext && selectedJarID == other.selectedJarID
+        && pasteStackEntryIDs == other.pasteStackEntryIDs && consumedEntryIDs == other.consumedEntryIDs
+        && jars == other.jars;
+}
+
+ClipboardModel::QuickAccessListInputs ClipboardModel::quickAccessListInputs() const
+{
+    return {m_entries, m_pasteStackEntryIDs, m_consumedEntryIDs, m_jars, m_selectedJarID, m_selectedTab,
+            m_searchText, m_currentContext};
+}
+
 QList<ClipboardEntry> ClipboardModel::quickAccessEntries() const
 {
+    QuickAccessListInputs inputs = quickAccessListInputs();
+    if (m_quickAccessListMemo && m_quickAccessListMemo->inputs.isSameAs(inputs))
+        return m_quickAccessListMemo->entries;
     QList<ClipboardEntry> entries = m_quickAccessSearchIndex.filtered(quickAccessTabEntries(), m_searchText);
     if (m_selectedTab == ClipboardPanelTab::Clipboard)
         entries = QuickAccessRanking::rankedForContext(std::move(entries), m_currentContext);
+    m_quickAccessListMemo = QuickAccessListMemo{std::move(inputs), entries};
     return entries;
 }
 

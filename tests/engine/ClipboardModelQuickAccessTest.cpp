@@ -80,6 +80,59 @@ TEST_F(QuickAccessModelTest, ClipboardTabRanksTheFrontApplicationsCopiesFirstAnd
     EXPECT_TRUE(model->quickAccessSnippets().isEmpty());
 }
 
+TEST_F(QuickAccessModelTest, ListedEntriesFollowEveryChangeOfWhatTheyAreMadeOf)
+{
+    // The list is kept between the several asks of one keystroke; each step changes one thing
+    // the list is made of, by the road the user takes, right after the list was asked for, so
+    // a list kept past that change shows the step before.
+    seedHistory({fromApp("alpha", "Mail", 9), fromApp("bravo", "Editor", 8), fromApp("charlie", "Mail", 7)});
+    seedJars({{"J", "Jar", {"bravo"}}});
+    createModel();
+    model->beginQuickAccess(editor());
+    model->setSelectedTab(ClipboardPanelTab::History);
+    const auto entry = [this](const QString &id) {
+        const QList<ClipboardEntry> &entries = model->entries();
+        return *std::find_if(entries.cbegin(), entries.cend(), [&id](const ClipboardEntry &e) { return e.id == id; });
+    };
+    const struct {
+        const char *change;
+        std::function<void()> apply;
+        QStringList ids;
+        bool newestCopyFirst = false; // its id is only known once copied
+    } steps[] = {
+        {"search typed", [&] { model->setSearchText(QStringLiteral("RAV")); }, {"bravo"}},
+        {"search cleared", [&] { model->setSearchText(QString()); }, {"alpha", "bravo", "charlie"}},
+        {"copy arrives",
+         [&] {
+             pasteboard.copyText(QStringLiteral("delta"));
+             model->readClipboardIfChanged();
+         },
+         {"alpha", "bravo", "charlie"},
+         true},
+        {"entry deleted", [&] { model->deleteEntry(model->entries().first()); }, {"alpha", "bravo", "charlie"}},
+        {"tab changed", [&] { model->setSelectedTab(ClipboardPanelTab::Pins); }, {}},
+        {"entry pinned", [&] { model->togglePin(entry("alpha")); }, {"alpha"}},
+        {"Jars tab", [&] { model->setSelectedTab(ClipboardPanelTab::Jars); }, {}},
+        {"Jar chosen", [&] { model->setSelectedJarID(QStringLiteral("J")); }, {"bravo"}},
+        {"Jar filled", [&] { model->toggleEntry(entry("alpha"), QStringLiteral("J")); }, {"bravo", "alpha"}},
+        {"Clipboard tab", [&] { model->setSelectedTab(ClipboardPanelTab::Clipboard); }, {"bravo", "charlie"}},
+        {"context changed", [&] { model->setCurrentContext(QStringLiteral("Mail")); }, {"charlie", "bravo"}},
+        {"entry stacked", [&] { model->addToPasteStack(entry("charlie")); }, {"bravo"}},
+        {"entry used up", [&] { model->setConsumedEntryIDs({QStringLiteral("bravo")}); }, {}},
+        {"entry unpinned", [&] { model->togglePin(entry("alpha")); }, {"alpha"}},
+    };
+    EXPECT_EQ(idsOf(model->quickAccessEntries()), (QStringList{"alpha", "bravo", "charlie"}));
+    for (const auto &step : steps) {
+        step.apply();
+        QStringList expected = step.ids;
+        if (step.newestCopyFirst)
+            expected.prepend(model->entries().first().id);
+        EXPECT_EQ(idsOf(model->quickAccessEntries()), expected) << step.change;
+        // Asked again with nothing changed: the same list.
+        EXPECT_EQ(idsOf(model->quickAccessEntries()), expected) << step.change;
+    }
+}
+
 TEST_F(QuickAccessModelTest, SearchFoldsAreReadyBeforeTheFirstKeystroke)
 {
     // The stored history is folded on a worker once loaded, a copy as it is accepted, a
