@@ -708,10 +708,17 @@ TEST(SnippetsScreen, SearchCoversNameTriggerAndTextAndPermissionsShowWhatIsMissi
     EXPECT_FALSE(screen.permissionCard()->isHidden());
     EXPECT_TRUE(screen.accessibilityButton()->isHidden());
     EXPECT_FALSE(screen.inputMonitoringButton()->isHidden());
+    // Beside the permission card "Nová skratka" stands in the heading and opens an empty editor.
+    EXPECT_TRUE(screen.createCard()->isHidden());
+    ASSERT_FALSE(screen.headingCreateButton()->isHidden());
+    testsupport::click(screen.headingCreateButton());
+    EXPECT_EQ(sheets.requests, QStringList{QStringLiteral("snippet new")});
     model.setPasteMonitoringEnabled(true);
     model.setInputMonitoringPermissionEnabled(true);
     QCoreApplication::processEvents();
     EXPECT_TRUE(screen.permissionCard()->isHidden());
+    EXPECT_FALSE(screen.createCard()->isHidden());
+    EXPECT_TRUE(screen.headingCreateButton()->isHidden());
 }
 
 // The pointer comes onto a row's pencil and clicks at once: hovering selected the row while

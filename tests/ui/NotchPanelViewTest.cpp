@@ -11,6 +11,7 @@
 #include "ui/library/GalleryScreen.h"
 #include "ui/library/LibraryFooter.h"
 #include "ui/library/LibraryView.h"
+#include "ui/library/SnippetRow.h"
 #include "ui/library/SnippetsScreen.h"
 #include "ui/panel/ClipboardPanelView.h"
 #include "ui/panel/DetailsSearchField.h"
@@ -336,6 +337,70 @@ TEST_F(NotchPanelViewTest, ThePermissionCardFitsThePanelWithItsButtons)
                 EXPECT_GE(empty->height(), empty->heightForWidth(empty->width())) << name;
             }
         }
+    }
+    model().setLanguage(AppLanguage::Sk);
+    settle();
+}
+
+// The part of a widget that shows on screen: its rectangle clipped by every ancestor up to the
+// root (a scroll area's viewport included), in the widget's own coordinates.
+static QRect shownPart(const QWidget *widget, const QWidget *root)
+{
+    QRect shown = widget->rect();
+    for (const QWidget *ancestor = widget->parentWidget(); ancestor; ancestor = ancestor->parentWidget()) {
+        const QPoint offset = widget->mapTo(ancestor, QPoint());
+        shown &= ancestor->rect().translated(-offset);
+        if (ancestor == root)
+            break;
+    }
+    return shown;
+}
+
+// While a permission is missing, the panel at its own size still shows the permission card and
+// at least two whole snippets under it without scrolling, with snippets of the tallest kind
+// (two lines of text and a trigger), both buttons of the card, and in both languages.
+TEST_F(NotchPanelViewTest, ThePermissionCardLeavesRoomForTwoWholeSnippets)
+{
+    ASSERT_EQ(view->size(), QSize(450, 460));
+    model().setPasteMonitoringEnabled(false);
+    model().setAccessibilityPermissionEnabled(false);
+    model().setInputMonitoringPermissionEnabled(false);
+    model().setSnippets({
+        ClipboardSnippet{QStringLiteral("SN-A"), QStringLiteral("Podpis"), QStringLiteral(";podpis"),
+                         QStringLiteral("S pozdravom\nJana Nováková")},
+        ClipboardSnippet{QStringLiteral("SN-B"), QStringLiteral("Adresa"), QStringLiteral(";adr"),
+                         QStringLiteral("Hlavná 12\n811 01 Bratislava")},
+        ClipboardSnippet{QStringLiteral("SN-C"), QStringLiteral("Odpoveď"), QStringLiteral(";odp"),
+                         QStringLiteral("Ďakujem za správu,\nozvem sa zajtra.")},
+    });
+    model().setSelectedTab(ClipboardPanelTab::Snippets);
+    for (AppLanguage language : {AppLanguage::Sk, AppLanguage::En}) {
+        model().setLanguage(language);
+        settle();
+        const std::string name = rawValue(language).toStdString();
+        auto *screen = qobject_cast<SnippetsScreen *>(details().library()->screen());
+        ASSERT_TRUE(screen) << name;
+        ASSERT_EQ(screen->rowCount(), 3) << name;
+        QWidget *card = screen->permissionCard();
+        ASSERT_TRUE(card->isVisibleTo(view.get())) << name;
+        EXPECT_EQ(shownPart(card, view.get()), card->rect()) << name << ": the card is cut";
+        for (PanelButton *button : {screen->accessibilityButton(), screen->inputMonitoringButton()}) {
+            ASSERT_TRUE(button->isVisibleTo(view.get())) << name;
+            EXPECT_EQ(shownPart(button, view.get()), button->rect()) << name << ": a button of the card is cut";
+        }
+        EXPECT_FALSE(screen->accessibilityButton()->geometry().intersects(screen->inputMonitoringButton()->geometry()))
+            << name;
+        int wholeRows = 0;
+        for (SnippetRow *row : screen->findChildren<SnippetRow *>()) {
+            ASSERT_GE(row->height(), row->sizeHint().height()) << name;
+            const QRect shown = shownPart(row, view.get());
+            if (shown == row->rect()) {
+                ++wholeRows;
+                EXPECT_GT(row->mapTo(view.get(), QPoint()).y(), card->mapTo(view.get(), QPoint()).y() + card->height())
+                    << name << ": a row lies under the card";
+            }
+        }
+        EXPECT_GE(wholeRows, 2) << name;
     }
     model().setLanguage(AppLanguage::Sk);
     settle();

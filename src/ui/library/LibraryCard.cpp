@@ -8,6 +8,7 @@
 
 namespace {
 constexpr int kButtonSpacing = 8;
+constexpr int kStackSpacing = 4;
 constexpr int kSymbolGap = 5;
 constexpr int kDefaultWidth = 380;
 } // namespace
@@ -36,12 +37,36 @@ void LibraryCard::addButton(QWidget *button)
     updateGeometry();
 }
 
+QList<QWidget *> LibraryCard::shownButtons() const
+{
+    QList<QWidget *> shown;
+    for (QWidget *button : m_buttons) {
+        if (!button->isHidden())
+            shown.append(button);
+    }
+    return shown;
+}
+
+QSize LibraryCard::stackSize() const
+{
+    QSize size;
+    for (QWidget *button : shownButtons()) {
+        const QSize hint = button->sizeHint();
+        size.setWidth(std::max(size.width(), hint.width()));
+        size.setHeight(size.height() + (size.height() > 0 ? kStackSpacing : 0) + hint.height());
+    }
+    return size;
+}
+
 qreal LibraryCard::textWidth(int width) const
 {
     qreal room = width - 2 * m_look.padding;
     if (m_look.buttons == Buttons::Beside) {
         for (QWidget *button : m_buttons)
             room -= button->sizeHint().width() + kButtonSpacing;
+    } else if (m_look.buttons == Buttons::Stacked) {
+        const int stack = stackSize().width();
+        room -= stack > 0 ? stack + kButtonSpacing : 0;
     }
     return std::max<qreal>(room, 0);
 }
@@ -62,6 +87,8 @@ int LibraryCard::heightForWidth(int width) const
         buttons = std::max(buttons, button->sizeHint().height());
     if (m_look.buttons == Buttons::Below)
         height += buttons ? kButtonSpacing + buttons : 0;
+    else if (m_look.buttons == Buttons::Stacked)
+        height = std::max<qreal>(height, stackSize().height());
     else
         height = std::max<qreal>(height, buttons);
     return int(std::ceil(height)) + 2 * m_look.padding;
@@ -84,6 +111,17 @@ void LibraryCard::placeButtons()
             x -= size.width();
             m_buttons[i]->setGeometry(x, (height() - size.height()) / 2, size.width(), size.height());
             x -= kButtonSpacing;
+        }
+        return;
+    }
+    if (m_look.buttons == Buttons::Stacked) {
+        const QSize stack = stackSize();
+        const int x = width() - m_look.padding - stack.width();
+        int y = (height() - stack.height()) / 2;
+        for (QWidget *button : shownButtons()) {
+            const int buttonHeight = button->sizeHint().height();
+            button->setGeometry(x, y, stack.width(), buttonHeight);
+            y += buttonHeight + kStackSpacing;
         }
         return;
     }
@@ -110,7 +148,7 @@ void LibraryCard::paintEvent(QPaintEvent *)
     const QFont message = PanelStyle::font(m_look.messageSize);
     const qreal width = textWidth(this->width());
     const qreal blockHeight = textHeight(width);
-    qreal top = m_look.buttons == Buttons::Beside ? (height() - blockHeight) / 2.0 : m_look.padding;
+    qreal top = m_look.buttons == Buttons::Below ? m_look.padding : (height() - blockHeight) / 2.0;
     qreal left = m_look.padding;
     const int titleHeight = PanelText::lineHeight(title);
     if (!m_symbol.isEmpty()) {

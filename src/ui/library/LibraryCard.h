@@ -5,13 +5,18 @@
 class QBoxLayout;
 
 // A rounded card of the section screens with a title (optionally after a symbol) and a wrapped
-// message drawn in the kit's colours, and the card's buttons beside the texts (Beside) or in a
-// row below them (Below).
+// message drawn in the kit's colours, and the card's buttons beside the texts in a row (Beside)
+// or one above the other (Stacked, which leaves the texts the most width beside them), or in a
+// row below the texts (Below).
 class LibraryCard : public QWidget {
     Q_OBJECT
 public:
     enum class Fill { Surface, ControlSurface };
-    enum class Buttons { Beside, Below };
+    enum class Buttons {
+        Beside,
+        Stacked,
+        Below,
+    };
     struct Look {
         qreal titleSize = 11;
         int titleWeight = 500;
@@ -41,6 +46,9 @@ protected:
 
 private:
     qreal textWidth(int width) const;
+    QList<QWidget *> shownButtons() const;
+    // The width of the stacked buttons (they share the widest one's) and their column's height.
+    QSize stackSize() const;
     qreal textHeight(qreal width) const;
 
     QString m_symbol;

@@ -12,6 +12,7 @@
 #include "ui/style/PanelEmptyState.h"
 #include "ui/style/PanelScrollArea.h"
 
+#include <QHBoxLayout>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -33,6 +34,13 @@ PanelButton *cardButton(bool prominent)
     return new PanelButton(QString(), prominent, ScreenHeading::kButtonHeight, ScreenHeading::kButtonPadding);
 }
 
+PanelButton *createButton()
+{
+    PanelButton *create = cardButton(true);
+    create->setSymbol(QStringLiteral("plus"));
+    return create;
+}
+
 } // namespace
 
 SnippetsScreen::SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, QWidget *parent)
@@ -49,17 +57,18 @@ SnippetsScreen::SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, QWidg
         m_clear->setTitle(ScreenHeading::clearTitle());
     });
     LiveText::tip(model, m_clear, QStringLiteral("Vymazať všetky skratky"));
-    m_heading->setAccessory(m_clear);
+    m_heading->setAccessory(buildHeadingButtons());
     layout->addWidget(m_heading);
-    layout->addWidget(buildCreateCard());
+    m_createCard = buildCreateCard();
+    layout->addWidget(m_createCard);
 
-    // The permission card scrolls with the snippets (or the empty state) below it: the panel is
-    // too low for the card, its buttons and a row to stand one above the other, and a squeezed
-    // card would cut its buttons off.
+    // The permission card scrolls with the snippets (or the empty state) below it: in a lower
+    // window it scrolls away whole rather than being squeezed and cutting its buttons off.
     auto *column = new QWidget;
     auto *content = new QVBoxLayout(column);
     content->setContentsMargins(0, 0, 0, 0);
-    content->setSpacing(kSpacing);
+    // The card stands a row's gap above the snippets: every point counts for the second row.
+    content->setSpacing(kRowSpacing);
     content->addWidget(buildPermissionCard());
     m_list = new QWidget(column);
     m_rows = new QVBoxLayout(m_list);
@@ -107,28 +116,48 @@ QList<ClipboardSnippet> SnippetsScreen::filteredSnippets(const ClipboardModel &m
 QWidget *SnippetsScreen::buildCreateCard()
 {
     auto *card = new LibraryCard(QString(), QString(), QString(), cardLook(kCardTitleSize), this);
-    PanelButton *create = cardButton(true);
+    PanelButton *create = createButton();
     LiveText::follow(m_model, card, [card, create] {
         card->setTexts(L10n::text(QStringLiteral("Vlastný text na vloženie")),
                        L10n::text(QStringLiteral("Zachová riadky a medzery presne podľa zadania.")));
         create->setTitle(L10n::text(QStringLiteral("Nová skratka")));
     });
-    create->setSymbol(QStringLiteral("plus"));
     connect(create, &PanelButton::clicked, this, [this] { m_sheets.editSnippet(std::nullopt); });
     card->addButton(create);
     return card;
+}
+
+QWidget *SnippetsScreen::buildHeadingButtons()
+{
+    auto *buttons = new QWidget;
+    auto *row = new QHBoxLayout(buttons);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(ScreenHeading::kSpacing);
+    m_headingCreate = createButton();
+    LiveText::follow(m_model, m_headingCreate, [this] {
+        m_headingCreate->setTitle(L10n::text(QStringLiteral("Nová skratka")));
+        // The new-snippet card's texts, which the card no longer shows while it is folded away.
+        const QString title = L10n::text(QStringLiteral("Vlastný text na vloženie"));
+        const QString message = L10n::text(QStringLiteral("Zachová riadky a medzery presne podľa zadania."));
+        m_headingCreate->setToolTip(title + QLatin1Char('\n') + message);
+    });
+    connect(m_headingCreate, &PanelButton::clicked, this, [this] { m_sheets.editSnippet(std::nullopt); });
+    row->addWidget(m_headingCreate);
+    row->addWidget(m_clear);
+    return buttons;
 }
 
 QWidget *SnippetsScreen::buildPermissionCard()
 {
     LibraryCard::Look look = cardLook(kPermissionTitleSize);
     look.fill = LibraryCard::Fill::ControlSurface;
-    look.buttons = LibraryCard::Buttons::Below;
+    look.padding = kPermissionPadding;
+    look.buttons = LibraryCard::Buttons::Stacked;
     // On the X11 desktop, typing into other applications needs the XTest extension and watching
     // the keys needs the key tap; the buttons open Tarnel's explanation of what is missing.
     auto *card = new LibraryCard(QStringLiteral("keyboard"), QString(), QString(), look, this);
-    m_accessibility = cardButton(false);
-    m_inputMonitoring = cardButton(false);
+    m_accessibility = new PanelButton(QString(), false, kPermissionButtonHeight, kPermissionButtonPadding);
+    m_inputMonitoring = new PanelButton(QString(), false, kPermissionButtonHeight, kPermissionButtonPadding);
     LiveText::follow(m_model, card, [this, card] {
         card->setTexts(L10n::text(QStringLiteral("Skratky pri písaní potrebujú povolenia systému")),
                        L10n::text(QStringLiteral("Tarnel musí vedieť posielať klávesy (XTest v relácii X11) a sledovať "
@@ -161,7 +190,10 @@ void SnippetsScreen::refresh()
     m_heading->setSymbol(SectionSymbols::symbol(ClipboardPanelTab::Snippets));
     m_heading->setCount(int(m_model.snippets().size()));
     m_clear->setEnabled(!m_model.snippets().isEmpty());
-    m_permissions->setVisible(!(m_model.pasteMonitoringEnabled() && m_model.accessibilityPermissionEnabled()));
+    const bool permissionMissing = !(m_model.pasteMonitoringEnabled() && m_model.accessibilityPermissionEnabled());
+    m_permissions->setVisible(permissionMissing);
+    m_createCard->setVisible(!permissionMissing);
+    m_headingCreate->setVisible(permissionMissing);
     m_accessibility->setVisible(!m_model.accessibilityPermissionEnabled());
     m_inputMonitoring->setVisible(!m_model.inputMonitoringPermissionEnabled());
     static_cast<LibraryCard *>(m_permissions)->placeButtons();

@@ -15,7 +15,9 @@ class ScreenHeading;
 
 // The Snippets section: the heading, a card that creates a snippet, a card offering the
 // permissions that typed triggers need while one is missing, and the snippets that match the
-// search. A click pastes a snippet's text; the pencil opens the editor.
+// search. A click pastes a snippet's text; the pencil opens the editor. While the permission card
+// shows, the new-snippet button moves into the heading and the permission card lays its buttons
+// beside its texts: the panel is too low for both cards and two snippets one above the other.
 class SnippetsScreen : public QWidget {
     Q_OBJECT
 public:
@@ -26,6 +28,9 @@ public:
     static constexpr qreal kCardTitleSize = 11;
     static constexpr qreal kPermissionTitleSize = 10;
     static constexpr qreal kCardTextSize = 9;
+    static constexpr int kPermissionPadding = 8;
+    static constexpr int kPermissionButtonHeight = 24;
+    static constexpr int kPermissionButtonPadding = 10;
 
     SnippetsScreen(ClipboardModel &model, PanelSheets &sheets, QWidget *parent = nullptr);
 
@@ -33,6 +38,9 @@ public:
     static QList<ClipboardSnippet> filteredSnippets(const ClipboardModel &model);
 
     ScreenHeading *heading() const { return m_heading; }
+    QWidget *createCard() const { return m_createCard; }
+    // The heading's "Nová skratka", shown instead of the new-snippet card beside the permission card.
+    PanelButton *headingCreateButton() const { return m_headingCreate; }
     QWidget *permissionCard() const { return m_permissions; }
     PanelButton *accessibilityButton() const { return m_accessibility; }
     PanelButton *inputMonitoringButton() const { return m_inputMonitoring; }
@@ -48,6 +56,7 @@ Q_SIGNALS:
 
 private:
     QWidget *buildCreateCard();
+    QWidget *buildHeadingButtons();
     QWidget *buildPermissionCard();
     void refresh();
     void markSelection();
@@ -56,6 +65,8 @@ private:
     PanelSheets &m_sheets;
     ScreenHeading *m_heading = nullptr;
     PanelButton *m_clear = nullptr;
+    PanelButton *m_headingCreate = nullptr;
+    QWidget *m_createCard = nullptr;
     QWidget *m_permissions = nullptr;
     PanelButton *m_accessibility = nullptr;
     PanelButton *m_inputMonitoring = nullptr;
