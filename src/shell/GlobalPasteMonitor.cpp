@@ -1,557 +1,61 @@
 #include "shell/GlobalPasteMonitor.h"
 
-#include "core/AccessibilityNotice.h"
-#include "core/Logging.h"
-#include "engine/ClipboardModel.h"
 #include "engine/ModelClock.h"
-#include "platform/HotKeyRegistry.h"
-#include "platform/Permissions.h"
-#include "platform/Workspace.h"
-#include "ui/quickaccess/QuickAccessView.h"
 
-#include <QApplication>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPointer>
-#include <QTextBoundaryFinder>
-#include <QTextEdit>
-#include <QWindow>
+#include <QGuiApplication>
 
 namespace {
 
-// Modifiers that keep a key out of the search text.
-constexpr Qt::KeyboardModifiers kNoTypingModifiers = Qt::ControlModifier | Qt::MetaModifier;
-// Modifiers that keep Tab from moving the focus.
-constexpr Qt::KeyboardModifiers kNoTabModifiers = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
-
-bool isCopyShortcut(AppShortcut shortcut)
+// Judged by the window that holds the keyboard, not by the application state: a popup of ours
+// closed by a click into another application leaves that state at active with no window of ours
+// focused, and every trigger typed there would be ignored from then on.
+bool ownWindowHasKeyboard()
 {
-    return shortcut == AppShortcut::pasteStack || shortcut == AppShortcut::privateCopy;
+    return qGuiApp && QGuiApplication::focusWindow() != nullptr;
 }
 
-// Keys that report no printable text: control and format characters, and the private-use
-// range some desktops report function keys in.
-bool typesNothing(const QString &characters)
+std::function<bool()> isProgramActive(const GlobalPasteMonitorServices &services)
 {
-    for (const char32_t code : characters.toUcs4()) {
-        const QChar::Category category = QChar::category(code);
-        if (category == QChar::Other_Control || category == QChar::Other_Format)
-            return true;
-        if (code >= 0xE000 && code <= 0xF8FF)
-            return true;
-    }
-    return false;
+    return services.isProgramActive ? services.isProgramActive : std::function<bool()>(ownWindowHasKeyboard);
 }
 
-QString withoutLastCharacter(const QString &text)
+// The pages that show the answers take the keyboard when they open.
+std::function<bool()> arePermissionsShown(const GlobalPasteMonitorServices &services)
 {
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    finder.toEnd();
-    const qsizetype previous = finder.toPreviousBoundary();
-    return text.left(previous < 0 ? 0 : previous);
+    return services.arePermissionsShown ? services.arePermissionsShown : isProgramActive(services);
+}
+
+ModelClock &clockOf(const GlobalPasteMonitorServices &services, std::unique_ptr<SystemModelClock> &ownClock)
+{
+    if (services.clock)
+        return *services.clock;
+    ownClock = std::make_unique<SystemModelClock>();
+    return *ownClock;
 }
 
 } // namespace
 
 GlobalPasteMonitor::GlobalPasteMonitor(ClipboardModel &model, GlobalPasteMonitorServices services, QObject *parent)
     : QObject(parent)
-    , m_model(model)
-    , m_services(std::move(services))
-    , m_ownClock(m_services.clock ? nullptr : std::make_unique<SystemModelClock>())
-    , m_clock(m_services.clock ? m_services.clock : m_ownClock.get())
+    , m_clock(clockOf(services, m_ownClock))
+    , m_permissionWatch(model, services.permissions, m_clock, arePermissionsShown(services))
+    , m_keyTapWatch(model, services.keyTap, services.shortcuts, m_clock, isProgramActive(services))
+    , m_shortcuts(model, services.shortcuts, services.workspace, m_permissionWatch, m_clock)
+    , m_keyMap(model, m_shortcuts, std::move(services.isTextFieldFocused))
 {
+    connect(&m_permissionWatch, &PermissionWatch::inputMonitoringRead, &m_keyTapWatch, &KeyTapWatch::follow);
+    connect(&m_keyTapWatch, &KeyTapWatch::refusedShortcutPressed, &m_shortcuts, &GlobalShortcuts::handle);
+    connect(&m_shortcuts, &GlobalShortcuts::accessibilityRequired, this, &GlobalPasteMonitor::accessibilityRequired);
+    connect(&m_shortcuts, &GlobalShortcuts::quickAccessRequested, this, &GlobalPasteMonitor::quickAccessRequested);
+    connect(&m_keyMap, &PanelKeyMap::dismissQuickAccessRequested, this,
+            &GlobalPasteMonitor::dismissQuickAccessRequested);
 }
 
-GlobalPasteMonitor::~GlobalPasteMonitor()
-{
-    if (m_localMonitorInstalled && qApp)
-        qApp->removeEventFilter(this);
-}
+GlobalPasteMonitor::~GlobalPasteMonitor() = default;
 
 void GlobalPasteMonitor::requestAccessAndStart(bool promptForAccessibility)
 {
-    connect(&m_services.shortcuts, &HotKeyRegistry::shortcutPressed, this, &GlobalPasteMonitor::handleShortcut,
-            Qt::UniqueConnection);
-    const QList<AppShortcut> refused = m_services.shortcuts.start();
-    m_model.setUnavailableShortcuts(AppShortcut::labels(refused));
-    for (AppShortcut shortcut : refused)
-        qCWarning(lcShell) << "Global shortcut could not be registered:" << shortcut.label();
-
-    if (!m_localMonitorInstalled && qApp) {
-        qApp->installEventFilter(this);
-        m_localMonitorInstalled = true;
-    }
-
-    refreshAccess();
-
-    if (promptForAccessibility && !m_services.permissions.accessibilityTrusted() && !m_didRequestPermission) {
-        // The desktop has no prompt of its own: Tarnel explains what is missing, once a run.
-        m_didRequestPermission = true;
-        m_services.permissions.showExplanation(Permissions::Kind::Accessibility);
-    }
-
-    if (!m_started && qGuiApp && m_services.permissions.answersCanChange()) {
-        connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this] { resumePermissionChecks(); });
-    }
-    m_started = true;
-    if (!m_permissionTimerRunning && m_services.permissions.answersCanChange() && arePermissionsShown()) {
-        m_permissionTimerRunning = true;
-        schedulePermissionCheck();
-    }
-}
-
-void GlobalPasteMonitor::resumePermissionChecks()
-{
-    // Answers that cannot change were read once at the start; nobody sees a check of answers
-    // that nothing shows. Either way an idle Tarnel stays asleep.
-    if (!m_started || m_permissionTimerRunning || !m_services.permissions.answersCanChange()
-        || !arePermissionsShown())
-        return;
-    refreshAccess();
-    m_permissionTimerRunning = true;
-    schedulePermissionCheck();
-}
-
-bool GlobalPasteMonitor::arePermissionsShown() const
-{
-    return m_services.arePermissionsShown ? m_services.arePermissionsShown() : isProgramActive();
-}
-
-void GlobalPasteMonitor::schedulePermissionCheck()
-{
-    m_clock->singleShot(kPermissionCheckInterval, this, [this] {
-        refreshAccess();
-        if (arePermissionsShown())
-            schedulePermissionCheck();
-        else
-            m_permissionTimerRunning = false;
-    });
-}
-
-void GlobalPasteMonitor::refreshAccess()
-{
-    const bool trusted = m_services.permissions.accessibilityTrusted();
-    const bool listens = m_services.permissions.inputMonitoring();
-    m_model.setAccessibilityPermissionEnabled(trusted);
-    m_model.setInputMonitoringPermissionEnabled(listens);
-
-    // Only the notice of a paste that could not send its keys is answered by trust coming
-    // back; a shortcut's notice stays until the next shortcut, so the user still reads why
-    // that press did nothing.
-    const std::optional<QString> notice = m_model.shortcutNotice();
-    if (trusted && notice == ShortcutNotice::staleTrust())
-        m_model.setShortcutNotice(std::nullopt);
-
-    if (!listens) {
-        removeEventTap();
-        m_model.setPasteMonitoringEnabled(false);
-    } else {
-        installEventTap();
-    }
-}
-
-bool GlobalPasteMonitor::installEventTap()
-{
-    if (m_tapInstalled)
-        return true;
-    if (!m_services.permissions.inputMonitoring())
-        return false;
-    connect(&m_services.keyTap, &KeyTap::keyPressed, this, &GlobalPasteMonitor::handleTappedKey, Qt::UniqueConnection);
-    if (!m_services.keyTap.start()) {
-        disconnect(&m_services.keyTap, &KeyTap::keyPressed, this, &GlobalPasteMonitor::handleTappedKey);
-        return false;
-    }
-    m_tapInstalled = true;
-    m_model.setPasteMonitoringEnabled(true);
-    return true;
-}
-
-void GlobalPasteMonitor::removeEventTap()
-{
-    if (!m_tapInstalled)
-        return;
-    m_services.keyTap.stop();
-    disconnect(&m_services.keyTap, &KeyTap::keyPressed, this, &GlobalPasteMonitor::handleTappedKey);
-    m_tapInstalled = false;
-}
-
-bool GlobalPasteMonitor::isProgramActive() const
-{
-    if (m_services.isProgramActive)
-        return m_services.isProgramActive();
-    // Judged by the window that holds the keyboard, not by the application state: a popup of
-    // ours closed by a click into another application leaves that state at active with no
-    // window of ours focused, and every trigger typed there would be ignored from then on.
-    return qGuiApp && QGuiApplication::focusWindow() != nullptr;
-}
-
-bool GlobalPasteMonitor::handleTappedKey(const KeyTapEvent &event)
-{
-    if (event.isAutoRepeat)
-        return false;
-
-    if (event.isScreenshotChord)
-        m_model.setScreenshotChordWindowEnd(m_clock->now().addSecs(kScreenshotCopyWindow.count()));
-    else if (event.key == Qt::Key_Escape)
-        m_model.setScreenshotChordWindowEnd(std::nullopt);
-
-    const bool overlayShown = m_model.isPanelOverlayPresented() || m_model.isQuickAccessPresented();
-    if (const std::optional<AppShortcut> shortcut = AppShortcut::matching(QKeyCombination(event.modifiers, event.key))) {
-        // The grab delivers its own presses; only a copy shortcut whose grab was refused is
-        // run from here, and not while Tarnel's own windows have the keyboard (their key map
-        // sees that press).
-        if (isCopyShortcut(*shortcut) && !overlayShown && !isProgramActive()
-            && m_services.shortcuts.failures().contains(*shortcut)) {
-            handleShortcut(*shortcut);
-        }
-        return false;
-    }
-    if (overlayShown || isProgramActive())
-        return false;
-    return m_model.handleTypedKey(event.key, event.characters, event.modifiers);
-}
-
-// The application in front when keys may be sent to it; without trust the notice says why,
-// and Tarnel itself is never a target.
-std::optional<RunningApplication> GlobalPasteMonitor::keyTargetInFront(const QString &missingTrustNotice)
-{
-    refreshAccess();
-    if (!m_model.accessibilityPermissionEnabled()) {
-        m_model.setShortcutNotice(missingTrustNotice);
-        Q_EMIT accessibilityRequired();
-        return std::nullopt;
-    }
-    const std::optional<RunningApplication> front = m_services.workspace.frontmostApplication();
-    if (!front || m_services.workspace.isOwn(*front))
-        return std::nullopt;
-    return front;
-}
-
-void GlobalPasteMonitor::handleShortcut(AppShortcut shortcut)
-{
-    if (m_model.isPanelOverlayPresented())
-        return;
-    m_model.setShortcutNotice(std::nullopt);
-
-    switch (shortcut) {
-    case AppShortcut::history:
-    case AppShortcut::pasteAs:
-        Q_EMIT quickAccessRequested(shortcut == AppShortcut::pasteAs);
-        return;
-    case AppShortcut::pasteNextFromStack: {
-        const std::optional<RunningApplication> front = keyTargetInFront(AccessibilityNotice::pasteNeedsKeys());
-        if (!front)
-            return;
-        const QList<ClipboardEntry> stack = m_model.pasteStackEntries();
-        if (stack.isEmpty())
-            return;
-        m_model.pasteEntryFromPanel(stack.first(), false, front->pid, true);
-        return;
-    }
-    case AppShortcut::pasteStack:
-    case AppShortcut::privateCopy: {
-        const std::optional<RunningApplication> front = keyTargetInFront(AccessibilityNotice::copyNeedsKeys());
-        if (!front)
-            return;
-        const bool privately = shortcut == AppShortcut::privateCopy;
-        const qint64 pid = front->pid;
-        QPointer<GlobalPasteMonitor> self(this);
-        m_clock->singleShot(kCopyShortcutDelay, this, [self, privately, pid] {
-            if (self)
-                self->m_model.copyUsingShortcut(privately, pid);
-        });
-        return;
-    }
-    }
-}
-
-std::optional<int> GlobalPasteMonitor::historyIndex(Qt::Key digit)
-{
-    if (digit >= Qt::Key_1 && digit <= Qt::Key_6)
-        return int(digit - Qt::Key_1);
-    return std::nullopt;
-}
-
-bool GlobalPasteMonitor::isSearchFieldEditing() const
-{
-    if (!m_model.isSearchFieldFocused())
-        return false;
-    if (m_services.isTextFieldFocused)
-        return m_services.isTextFieldFocused();
-    QWidget *focus = QApplication::focusWidget();
-    return qobject_cast<QLineEdit *>(focus) || qobject_cast<QTextEdit *>(focus)
-        || qobject_cast<QPlainTextEdit *>(focus);
-}
-
-std::optional<qsizetype> GlobalPasteMonitor::selectedItemPosition() const
-{
-    if (m_model.selectedTab() == ClipboardPanelTab::Snippets) {
-        const std::optional<QString> id = m_model.selectedQuickAccessSnippetID();
-        const QList<ClipboardSnippet> snippets = m_model.quickAccessSnippets();
-        for (qsizetype i = 0; id && i < snippets.size(); ++i) {
-            if (snippets.at(i).id == *id)
-                return i;
-        }
-        return std::nullopt;
-    }
-    const std::optional<QString> id = m_model.selectedEntryID();
-    const QList<ClipboardEntry> entries = m_model.quickAccessEntries();
-    for (qsizetype i = 0; id && i < entries.size(); ++i) {
-        if (entries.at(i).id == *id)
-            return i;
-    }
-    return std::nullopt;
-}
-
-bool GlobalPasteMonitor::handlePanelKey(Qt::Key key, Qt::KeyboardModifiers modifiers,
-                                        const std::optional<QString> &characters)
-{
-    if (const std::optional<AppShortcut> shortcut = AppShortcut::matching(QKeyCombination(modifiers, key))) {
-        handleShortcut(*shortcut);
-        return true;
-    }
-
-    const Qt::KeyboardModifiers mods = modifiers & AppShortcut::kComparedModifiers;
-    const bool presented = m_model.isQuickAccessPresented();
-    if (presented && mods == kPanelPasteModifier && pasteByPosition(key))
-        return true;
-
-    // Every tab of the panel is a Quick Access tab, so the tab needs no test of its own.
-    if (!presented || m_model.isPanelOverlayPresented())
-        return false;
-
-    const bool editing = isSearchFieldEditing();
-    const bool optionsOpen = m_model.isQuickPasteOptionsPresented();
-    if (!optionsOpen && key == Qt::Key_Tab && !(modifiers & kNoTabModifiers)) {
-        moveFocusWithTab(modifiers.testFlag(Qt::ShiftModifier));
-        return true;
-    }
-    if (mods)
-        return typeIntoSearch(key, modifiers, characters, editing);
-    if (optionsOpen)
-        return handleOptionsKey(key, modifiers, characters, editing);
-    if (moveFocusWithArrows(key))
-        return true;
-    if (key == Qt::Key_Escape) {
-        Q_EMIT dismissQuickAccessRequested();
-        return true;
-    }
-    if (m_model.quickAccessKeyboardFocus() != QuickAccessKeyboardFocus::Search) {
-        if (const std::optional<bool> consumed = handleListKey(key))
-            return *consumed;
-    }
-    return typeIntoSearch(key, modifiers, characters, editing);
-}
-
-bool GlobalPasteMonitor::pasteByPosition(Qt::Key key)
-{
-    const std::optional<int> index = historyIndex(key);
-    if (!index)
-        return false;
-    const QList<ClipboardEntry> entries = m_model.quickAccessEntries();
-    if (*index >= entries.size())
-        return false;
-    m_model.pasteEntryFromPanel(entries.at(*index), false, std::nullopt, false);
-    return true;
-}
-
-// Tab walks tabs -> search -> items and around; Shift+Tab walks back.
-void GlobalPasteMonitor::moveFocusWithTab(bool backwards)
-{
-    switch (m_model.quickAccessKeyboardFocus()) {
-    case QuickAccessKeyboardFocus::Tabs:
-        if (backwards)
-            m_model.focusQuickAccessItems();
-        else
-            m_model.requestQuickSearchFocus();
-        break;
-    case QuickAccessKeyboardFocus::Search:
-        if (backwards)
-            m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
-        else
-            m_model.focusQuickAccessItems();
-        break;
-    case QuickAccessKeyboardFocus::Items:
-        if (backwards)
-            m_model.requestQuickSearchFocus();
-        else
-            m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
-        break;
-    }
-}
-
-// The arrows that move the keyboard between the tab strip, the search field and the list.
-bool GlobalPasteMonitor::moveFocusWithArrows(Qt::Key key)
-{
-    switch (m_model.quickAccessKeyboardFocus()) {
-    case QuickAccessKeyboardFocus::Tabs:
-        switch (key) {
-        case Qt::Key_Left:
-            m_model.navigateQuickAccessTab(-1);
-            return true;
-        case Qt::Key_Right:
-            m_model.navigateQuickAccessTab(1);
-            return true;
-        case Qt::Key_Down:
-            m_model.focusQuickAccessItems();
-            return true;
-        case Qt::Key_Up:
-            m_model.requestQuickSearchFocus();
-            return true;
-        default:
-            return false;
-        }
-    case QuickAccessKeyboardFocus::Search:
-        if (key == Qt::Key_Up) {
-            m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
-            return true;
-        }
-        if (key == Qt::Key_Down) {
-            m_model.focusQuickAccessItems();
-            return true;
-        }
-        return false;
-    case QuickAccessKeyboardFocus::Items:
-        if (key == Qt::Key_Up) {
-            const std::optional<qsizetype> at = selectedItemPosition();
-            if (!at || *at == 0) {
-                m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Tabs);
-                return true;
-            }
-        }
-        return false;
-    }
-    return false;
-}
-
-bool GlobalPasteMonitor::handleOptionsKey(Qt::Key key, Qt::KeyboardModifiers modifiers,
-                                          const std::optional<QString> &characters, bool editing)
-{
-    switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        m_model.commitQuickPasteOption();
-        return true;
-    case Qt::Key_Escape:
-    case Qt::Key_Left:
-        m_model.setIsQuickPasteOptionsPresented(false);
-        return true;
-    case Qt::Key_Right:
-        return true;
-    case Qt::Key_Down:
-        m_model.navigateQuickPasteOption(1);
-        return true;
-    case Qt::Key_Up:
-        m_model.navigateQuickPasteOption(-1);
-        return true;
-    default:
-        return typeIntoSearch(key, modifiers, characters, editing);
-    }
-}
-
-// Keys on the tab strip or the list: paste, open the options, move the selection. Nothing for
-// the keys that are typing.
-std::optional<bool> GlobalPasteMonitor::handleListKey(Qt::Key key)
-{
-    const bool snippetsTab = m_model.selectedTab() == ClipboardPanelTab::Snippets;
-    switch (key) {
-    case Qt::Key_Return:
-        m_model.commitQuickAccessSelection();
-        return true;
-    case Qt::Key_Right:
-        // Without options to open, the key goes on to the view.
-        return m_model.openQuickPasteOptions();
-    case Qt::Key_Down:
-        m_model.focusQuickAccessItems();
-        if (snippetsTab)
-            m_model.navigateQuickAccessSnippet(1);
-        else
-            m_model.navigateSelection(m_model.quickAccessEntries(), 1);
-        return true;
-    case Qt::Key_Up:
-        if (snippetsTab)
-            m_model.navigateQuickAccessSnippet(-1);
-        else
-            m_model.navigateSelection(m_model.quickAccessEntries(), -1);
-        return true;
-    default:
-        return std::nullopt;
-    }
-}
-
-bool GlobalPasteMonitor::typeIntoSearch(Qt::Key key, Qt::KeyboardModifiers modifiers,
-                                        const std::optional<QString> &characters, bool searchFieldEditing)
-{
-    // The field edits its own text; the notice view has no search; Ctrl and Super never type.
-    if (searchFieldEditing || m_model.shortcutNotice() || (modifiers & kNoTypingModifiers))
-        return false;
-    if (key == Qt::Key_Backspace) {
-        m_model.setIsQuickPasteOptionsPresented(false);
-        const QString text = m_model.searchText();
-        if (!text.isEmpty())
-            m_model.setSearchText(withoutLastCharacter(text));
-        m_model.requestQuickSearchFocus();
-        return true;
-    }
-    if (!characters || characters->isEmpty() || typesNothing(*characters))
-        return false;
-    m_model.setIsQuickPasteOptionsPresented(false);
-    m_model.setSearchText(m_model.searchText() + *characters);
-    m_model.requestQuickSearchFocus();
-    return true;
-}
-
-PanelKey GlobalPasteMonitor::panelKey(const QKeyEvent &event)
-{
-    PanelKey key;
-    key.key = event.key() == 0 ? Qt::Key_unknown : Qt::Key(event.key());
-    // Shift+Tab is still the Tab key, which the map reads with its Shift.
-    if (key.key == Qt::Key_Backtab)
-        key.key = Qt::Key_Tab;
-    // Keypad digits and operators are other keys than the ones on the main block: the map
-    // acts on none of them, while what they type still goes into the search. Only the
-    // keypad's Enter is a key of its own.
-    if (event.modifiers().testFlag(Qt::KeypadModifier) && key.key != Qt::Key_Enter)
-        key.key = Qt::Key_unknown;
-    key.modifiers = event.modifiers() & AppShortcut::kComparedModifiers;
-    if (!event.text().isEmpty())
-        key.characters = event.text();
-    return key;
-}
-
-bool GlobalPasteMonitor::hostsQuickAccess(QWindow *window)
-{
-    for (QWidget *top : QApplication::topLevelWidgets()) {
-        if (top->windowHandle() != window)
-            continue;
-        auto *view = qobject_cast<QuickAccessView *>(top);
-        if (!view)
-            view = top->findChild<QuickAccessView *>();
-        return view && view->isVisible();
-    }
-    return false;
-}
-
-bool GlobalPasteMonitor::eventFilter(QObject *watched, QEvent *event)
-{
-    // A key press reaches the window first and is then handed along the widget chain; the
-    // window's copy is the one look per press, taken before any widget sees it.
-    if (event->type() == QEvent::KeyPress && watched->isWindowType()) {
-        const auto *keyEvent = static_cast<QKeyEvent *>(event);
-        if (!hostsQuickAccess(static_cast<QWindow *>(watched))) {
-            // Another of Tarnel's windows (the settings, a save dialog) keeps its keys; only a
-            // global shortcut whose grab was refused is still run from there.
-            const PanelKey key = panelKey(*keyEvent);
-            if (const std::optional<AppShortcut> shortcut = AppShortcut::matching(QKeyCombination(key.modifiers, key.key))) {
-                handleShortcut(*shortcut);
-                return true;
-            }
-            return QObject::eventFilter(watched, event);
-        }
-        const PanelKey key = panelKey(*keyEvent);
-        if (handlePanelKey(key.key, key.modifiers, key.characters))
-            return true;
-    }
-    return QObject::eventFilter(watched, event);
+    m_shortcuts.start();
+    m_keyMap.install();
+    m_permissionWatch.start(promptForAccessibility);
 }

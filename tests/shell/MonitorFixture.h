@@ -65,7 +65,7 @@ protected:
 
     bool key(Qt::Key pressed, Qt::KeyboardModifiers modifiers = {}, std::optional<QString> characters = std::nullopt)
     {
-        return monitor->handlePanelKey(pressed, modifiers, characters);
+        return monitor->keyMap().handleKey(pressed, modifiers, characters);
     }
 
     FakeHotKeyRegistry hotKeys;

@@ -80,14 +80,14 @@ TEST_F(PanelKeyMapTest, QtKeyEventsReachTheMapAsItsKeys)
     };
     for (const Case &c : cases) {
         const QKeyEvent event(QEvent::KeyPress, c.qtKey, c.qtModifiers, c.text);
-        EXPECT_EQ(GlobalPasteMonitor::panelKey(event), c.expected) << c.name;
+        EXPECT_EQ(PanelKeyMap::panelKey(event), c.expected) << c.name;
     }
 
     // Ctrl with a keypad digit pastes nothing; Ctrl with the digit above the letters does.
     openQuickAccess();
-    const PanelKey keypad = GlobalPasteMonitor::panelKey(QKeyEvent(QEvent::KeyPress, Qt::Key_1, Control | Qt::KeypadModifier, "1"));
+    const PanelKey keypad = PanelKeyMap::panelKey(QKeyEvent(QEvent::KeyPress, Qt::Key_1, Control | Qt::KeypadModifier, "1"));
     EXPECT_FALSE(key(keypad.key, keypad.modifiers, keypad.characters));
-    const PanelKey digit = GlobalPasteMonitor::panelKey(QKeyEvent(QEvent::KeyPress, Qt::Key_1, Control, "1"));
+    const PanelKey digit = PanelKeyMap::panelKey(QKeyEvent(QEvent::KeyPress, Qt::Key_1, Control, "1"));
     EXPECT_TRUE(key(digit.key, digit.modifiers, digit.characters));
     clock.advance(1s);
     EXPECT_EQ(pasted(), QStringLiteral("one"));
