@@ -230,6 +230,42 @@ void sendMouse(QWidget *widget, QEvent::Type type, QPoint at, Qt::MouseButtons b
 
 } // namespace
 
+// Rows are one header high and the list lays them out as such, except a row showing its whole
+// text: it keeps its height wherever copies push it, and once folded every row is one pitch.
+TEST(EntryList, AnUnfoldedRowKeepsItsHeightAsCopiesArriveAboveIt)
+{
+    const ClipboardEntry longText = longTextEntry();
+    ShownList shown(longText);
+    const int folded = shown.itemRect(0).height();
+    const auto copy = [&shown](const QString &text) {
+        shown.seed.pasteboard().copyText(text);
+        shown.seed.model().readClipboardIfChanged();
+        QCoreApplication::processEvents();
+    };
+    const auto heights = [&shown](int rows) {
+        QList<int> result;
+        for (int row = 0; row < rows; ++row)
+            result.append(shown.itemRect(row).height());
+        return result;
+    };
+
+    ASSERT_TRUE(shown.list->trigger(longText.id, Control::ExpandText));
+    QCoreApplication::processEvents();
+    const int unfolded = shown.itemRect(0).height();
+    ASSERT_GT(unfolded, folded + 30);
+    copy(QStringLiteral("first copy above"));
+    ASSERT_EQ(shown.list->listModel()->rowOf(longText.id), 1);
+    EXPECT_EQ(heights(3), (QList<int>{folded, unfolded, folded}));
+    EXPECT_EQ(shown.itemRect(2).top(), shown.itemRect(1).bottom() + 1) << "rows below follow the tall one";
+
+    ASSERT_TRUE(shown.list->trigger(longText.id, Control::ExpandText));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.list->rowWidget(longText.id); }, 5000));
+    copy(QStringLiteral("second copy above"));
+    ASSERT_EQ(shown.list->listModel()->rowOf(longText.id), 2);
+    EXPECT_EQ(heights(4), (QList<int>{folded, folded, folded, folded}));
+    EXPECT_EQ(shown.itemRect(3).top() - shown.itemRect(0).top(), 3 * folded);
+}
+
 // The unfolded text is the entry row's own label: a drag across it selects part of the text
 // (and pastes nothing). Unfolding and folding take the row's animation time.
 TEST(EntryList, AnUnfoldedTextSelectsWithThePointerAndFoldsOverTheUnfoldTime)

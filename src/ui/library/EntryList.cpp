@@ -153,8 +153,8 @@ EntryList::EntryList(ClipboardModel &model, PanelSheets &sheets, bool inPasteSta
     m_view->setModel(m_entries);
     m_view->setItemDelegate(m_delegate);
     m_view->setFrameShape(QFrame::NoFrame);
-    // A row showing its whole text is taller than the others.
-    m_view->setUniformItemSizes(false);
+    // Every row is one height until one shows its whole text (keepRowHeights).
+    m_view->setUniformItemSizes(true);
     m_view->setResizeMode(QListView::Adjust);
     m_view->setSelectionMode(QAbstractItemView::NoSelection);
     m_view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -317,6 +317,7 @@ void EntryList::toggleText(const ClipboardEntry &entry)
     if (m_unfoldedTexts.remove(entry.id)) {
         if (ClipboardRow *widget = m_rowWidgets.value(entry.id))
             widget->setExpanded(false);
+        keepRowHeights();
         m_view->viewport()->update();
         return;
     }
@@ -325,7 +326,22 @@ void EntryList::toggleText(const ClipboardEntry &entry)
         widget->setExpanded(true);
     else
         showRowWidget(entry, true);
+    keepRowHeights();
     m_view->viewport()->update();
+}
+
+void EntryList::keepRowHeights()
+{
+    // While every row is one header high the view takes one row's height for all, so a copy on
+    // top of a long history is laid out without measuring each row again. A row that shows its
+    // whole text (or is still folding away) is taller, and then each row is measured.
+    bool uniform = m_rowWidgets.isEmpty();
+    for (auto it = m_unfoldedTexts.cbegin(); uniform && it != m_unfoldedTexts.cend(); ++it)
+        uniform = m_entries->rowOf(*it) < 0;
+    if (m_view->uniformItemSizes() == uniform)
+        return;
+    m_view->setUniformItemSizes(uniform);
+    m_view->doItemsLayout();
 }
 
 ClipboardRow *EntryList::showRowWidget(const ClipboardEntry &entry, bool animated)
@@ -336,6 +352,7 @@ ClipboardRow *EntryList::showRowWidget(const ClipboardEntry &entry, bool animate
     auto *widget = new ClipboardRow(entry, m_model.selectedEntryID() == entry.id);
     widget->setPassesHeaderClicks(true);
     m_rowWidgets.insert(entry.id, widget);
+    keepRowHeights();
     m_view->setIndexWidget(m_entries->index(row), widget);
     // The card under it is the delegate's; the row draws only its header and text.
     widget->setAutoFillBackground(false);
@@ -360,6 +377,7 @@ void EntryList::followRowWidget(const QString &entryID)
     }
     if (row >= 0)
         Q_EMIT m_delegate->sizeHintChanged(m_entries->index(row));
+    keepRowHeights();
 }
 
 void EntryList::syncRowWidgets()
@@ -385,6 +403,7 @@ void EntryList::syncRowWidgets()
             showRowWidget(entry, false);
         }
     }
+    keepRowHeights();
 }
 
 bool EntryList::trigger(const QString &entryID, Control control)

@@ -95,6 +95,7 @@ private:
     void followRowWidget(const QString &entryID);
     void relayoutRow(const std::optional<QString> &entryID);
     void syncRowWidgets();
+    void keepRowHeights();
     bool moveKeyboardControl(bool forward);
     // Up or Down while the keyboard holds a Paste Stack row's handle.
     bool moveWithKeyboard(int direction);
