@@ -323,6 +323,10 @@ public:
     // entries or entries saved in the Paste Stack or a Jar.
     QList<ClipboardEntry> clearableClipboardEntries() const;
     QList<ClipboardEntry> clearableHistoryEntries() const;
+    // Whether those clears would remove anything: asked by the section headings after every
+    // copy, so they stop at the first such entry instead of listing a long history.
+    bool hasClearableClipboardEntries() const;
+    bool hasClearableHistoryEntries() const;
 
     // ---- screenshot monitoring ----
     void updateScreenshotMonitoring();
@@ -538,6 +542,7 @@ private:
     // that could not be read, so nothing is lost before the user adds something new.
     bool mayWriteList(const QString &key, bool isEmpty);
     QSet<QString> savedEntryIDs() const;
+    bool isClearableFromClipboard(const ClipboardEntry &entry, const QSet<QString> &saved) const;
 
     // Capture.
     struct ReportedChange {

@@ -17,6 +17,14 @@ TEST_F(PasteModelTest, ClipboardListFollowsPinsTheStackAndUsedUpEntries)
     // A Jar keeps its entry out of the clear; images are never cleared here.
     EXPECT_EQ(idsOf(model->clearableClipboardEntries()), QStringList{"plain"});
     EXPECT_EQ(idsOf(model->clearableHistoryEntries()), QStringList{"plain"});
+    EXPECT_TRUE(model->hasClearableClipboardEntries());
+    EXPECT_TRUE(model->hasClearableHistoryEntries());
+    // Used up, "plain" leaves the Clipboard clear but not the History clear.
+    model->setConsumedEntryIDs({QStringLiteral("plain")});
+    EXPECT_TRUE(model->clearableClipboardEntries().isEmpty());
+    EXPECT_FALSE(model->hasClearableClipboardEntries());
+    EXPECT_TRUE(model->hasClearableHistoryEntries());
+    model->setConsumedEntryIDs({});
 
     // Pasted off the stack without repeat: it stays out of the clipboard list.
     model->pasteEntryFromPanel(model->pasteStackEntries().first(), false, std::nullopt, true);
@@ -24,6 +32,13 @@ TEST_F(PasteModelTest, ClipboardListFollowsPinsTheStackAndUsedUpEntries)
     EXPECT_EQ(idsOf(model->clipboardEntries()), (QStringList{"jarred", "plain", "img"}));
     // ... but the history clear may now take it.
     EXPECT_EQ(idsOf(model->clearableHistoryEntries()), (QStringList{"stacked", "plain"}));
+
+    // Pinned, jarred or an image: nothing either clear may take.
+    model->togglePin(textEntry("stacked"));
+    model->togglePin(textEntry("plain"));
+    EXPECT_TRUE(model->clearableHistoryEntries().isEmpty());
+    EXPECT_FALSE(model->hasClearableHistoryEntries());
+    EXPECT_FALSE(model->hasClearableClipboardEntries());
 }
 
 } // namespace

@@ -38,4 +38,41 @@ TEST(ClipboardModelTrim, RemovedIdsLeaveTheJarsWhichAreWrittenOnce)
     EXPECT_NE(*h.settings.bytesValue(ClipboardModel::jarsKey), jarsBefore);
 }
 
+// One entry trimmed by a copy, then many by a lower limit: the ids of the trimmed entries, and
+// ids that named no entry before, leave the Paste Stack, the used-up set and the Jars; ids of
+// listed entries stay.
+TEST(ClipboardModelTrim, TrimmedAndStaleIdsLeaveEveryListThatNamesThem)
+{
+    QList<ClipboardEntry> entries;
+    QStringList ids;
+    for (const char *id : {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L"}) {
+        entries.append(makeEntry(id));
+        ids.append(QString::fromLatin1(id));
+    }
+    ModelHarness h;
+    h.settings.setBytes(ClipboardModel::historyKey, ClipboardEntry::encodeList(entries));
+    h.settings.setBytes(ClipboardModel::jarsKey, ClipboardJar::encodeList({{"J", "jar", {"L", "A", "D"}}}));
+    h.settings.setTextList(ClipboardModel::pasteStackKey, {"B", "gone"});
+    h.settings.setTextList(ClipboardModel::consumedEntriesKey, {"C", "A", "old"});
+    ClipboardModel &model = h.make();
+    const auto consumed = [&model] {
+        QStringList sorted(model.consumedEntryIDs().cbegin(), model.consumedEntryIDs().cend());
+        sorted.sort();
+        return sorted;
+    };
+
+    model.setHistoryLimit(11);
+    EXPECT_EQ(idsOf(model.entries()), ids.mid(0, 11));
+    EXPECT_EQ(model.pasteStackEntryIDs(), QStringList{"B"});
+    EXPECT_EQ(consumed(), (QStringList{"A", "C"}));
+    EXPECT_EQ(model.jars().at(0).entryIDs, (QStringList{"A", "D"}));
+
+    // The stacked entry counts against the limit and stays; every other one goes.
+    model.setHistoryLimit(1);
+    EXPECT_EQ(idsOf(model.entries()), QStringList{"B"});
+    EXPECT_EQ(model.pasteStackEntryIDs(), QStringList{"B"});
+    EXPECT_TRUE(consumed().isEmpty());
+    EXPECT_TRUE(model.jars().at(0).entryIDs.isEmpty());
+}
+
 } // namespace

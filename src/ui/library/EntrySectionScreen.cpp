@@ -25,7 +25,7 @@ SectionFacts factsOf(const ClipboardModel &model, ClipboardPanelTab tab)
     switch (tab) {
     case ClipboardPanelTab::Clipboard:
         return {L10n::text(QStringLiteral("Schránka")), int(model.clipboardEntries().size()),
-                !model.clearableClipboardEntries().isEmpty(), L10n::text(QStringLiteral("Vymazať Schránku")),
+                model.hasClearableClipboardEntries(), L10n::text(QStringLiteral("Vymazať Schránku")),
                 ClearSection::Clipboard};
     case ClipboardPanelTab::PasteStack: {
         const int count = int(model.pasteStackEntries().size());
@@ -40,7 +40,7 @@ SectionFacts factsOf(const ClipboardModel &model, ClipboardPanelTab tab)
     }
     default:
         return {L10n::text(QStringLiteral("História")), int(model.entries().size()),
-                !model.clearableHistoryEntries().isEmpty(), L10n::text(QStringLiteral("Vymazať celú históriu")),
+                model.hasClearableHistoryEntries(), L10n::text(QStringLiteral("Vymazať celú históriu")),
                 ClearSection::History};
     }
 }
