@@ -62,6 +62,9 @@ public:
     // its content to X again, unchanged, whenever the keyboard moves to an X11 window: such a
     // re-offer raises the count like a copy does, and only its content tells it apart.
     virtual bool reoffersContent() const { return false; }
+    // True while a change has been seen whose content has not been published yet; a clipboard
+    // that reads each change on the spot never is.
+    virtual bool isFetching() const { return false; }
 
     // Each write replaces the clipboard and returns the change count it produced; the count
     // is already raised when the call returns.

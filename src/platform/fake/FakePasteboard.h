@@ -20,6 +20,15 @@ public:
     void setReportsChanges(bool reports) { m_reportsChanges = reports; }
     bool reoffersContent() const override { return m_reoffersContent; }
     void setReoffersContent(bool reoffers) { m_reoffersContent = reoffers; }
+    // A change seen whose content is still being read from its owner; every question about it
+    // is counted.
+    bool isFetching() const override
+    {
+        ++m_fetchingChecks;
+        return m_fetching;
+    }
+    void setFetching(bool fetching) { m_fetching = fetching; }
+    int fetchingChecks() const { return m_fetchingChecks; }
 
     qint64 writeText(const QString &text) override;
     qint64 writeFilePaths(const QStringList &paths) override;
@@ -43,6 +52,8 @@ private:
     PasteboardContent m_content;
     bool m_reportsChanges = true;
     bool m_reoffersContent = false;
+    bool m_fetching = false;
+    mutable int m_fetchingChecks = 0;
     int m_writeCount = 0;
     std::optional<WriteKind> m_lastWriteKind;
 };

@@ -20,10 +20,9 @@ public:
     QString executable() const { return m_executable; }
     bool isEnabled() const override;
     std::optional<QString> setEnabled(bool enabled) override;
-    // An enabled entry whose program is gone (a removed build folder, an uninstalled prefix) would
-    // silently start nothing at the next login: it is written again for this executable, and the
-    // log says so. True when it was rewritten.
-    bool rewriteIfStale();
+    // A program gone from a removed build folder or an uninstalled prefix; the log says when
+    // the entry was written again.
+    bool rewriteIfStale() override;
 
 private:
     QString m_entryPath;

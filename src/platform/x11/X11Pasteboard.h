@@ -59,8 +59,7 @@ public:
     qint64 writeFilePaths(const QStringList &paths) override;
     qint64 writeImage(const QByteArray &imageData) override;
 
-    // True while a change has been seen whose content has not been published yet.
-    bool isFetching() const;
+    bool isFetching() const override;
 
 private:
     struct ReaderState;

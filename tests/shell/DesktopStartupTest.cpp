@@ -1,4 +1,4 @@
-#include "shell/AppDelegate.h"
+#include "shell/DesktopStartup.h"
 #include "shell/PanelHarness.h"
 #include "platform/fake/FakeInstanceLock.h"
 
@@ -8,9 +8,9 @@ namespace {
 
 // Records the order of the start-up steps and builds the controller over the harness fakes.
 struct StartRecorder {
-    AppDelegate::StartSteps steps(PanelHarness &h)
+    DesktopStartup::StartSteps steps(PanelHarness &h)
     {
-        AppDelegate::StartSteps s;
+        DesktopStartup::StartSteps s;
         s.runMigration = [this] { order.push_back("migration"); };
         s.startUpdater = [this] { order.push_back("updater"); };
         s.createController = [this, &h] {
@@ -26,7 +26,7 @@ struct StartRecorder {
 
 } // namespace
 
-TEST(AppDelegate, StartsThePanelOnceOtherInstancesHaveGone)
+TEST(DesktopStartup, StartsThePanelOnceOtherInstancesHaveGone)
 {
     const struct {
         const char *what;
@@ -37,49 +37,49 @@ TEST(AppDelegate, StartsThePanelOnceOtherInstancesHaveGone)
         FakeInstanceLock lock;
         lock.setOthersRunning(c.othersRunning);
         StartRecorder recorder;
-        AppDelegate delegate(lock, recorder.steps(h));
-        delegate.applicationDidFinishLaunching();
+        DesktopStartup startup(lock, recorder.steps(h));
+        startup.start();
         if (c.othersRunning) {
-            EXPECT_EQ(delegate.panelController(), nullptr) << c.what << ": nothing starts while others may run";
+            EXPECT_EQ(startup.panelController(), nullptr) << c.what << ": nothing starts while others may run";
             EXPECT_TRUE(recorder.order.empty()) << c.what;
             lock.finishWaiting();
         }
-        ASSERT_NE(delegate.panelController(), nullptr) << c.what;
+        ASSERT_NE(startup.panelController(), nullptr) << c.what;
         EXPECT_EQ(recorder.order, (std::vector<std::string>{"migration", "updater", "controller"})) << c.what;
         EXPECT_EQ(h.model.monitoringStarts, 1) << c.what << ": the start-up continuation ran";
-        EXPECT_TRUE(delegate.panelController()->panel()->isVisible()) << c.what;
-        EXPECT_EQ(delegate.panelController()->onboardingWindow(), nullptr) << c.what;
+        EXPECT_TRUE(startup.panelController()->panel()->isVisible()) << c.what;
+        EXPECT_EQ(startup.panelController()->onboardingWindow(), nullptr) << c.what;
 
-        delegate.applicationDidFinishLaunching();
+        startup.start();
         lock.finishWaiting();
         EXPECT_EQ(recorder.order.size(), 3u) << c.what << ": a second start creates no second controller";
         EXPECT_EQ(h.model.monitoringStarts, 1) << c.what;
     }
 }
 
-TEST(AppDelegate, NothingStartsWhenTheDelegateIsGoneBeforeTheWaitEnds)
+TEST(DesktopStartup, NothingStartsWhenTheStartupIsGoneBeforeTheWaitEnds)
 {
     PanelHarness h;
     FakeInstanceLock lock;
     lock.setOthersRunning(true);
     StartRecorder recorder;
     {
-        AppDelegate delegate(lock, recorder.steps(h));
-        delegate.applicationDidFinishLaunching();
+        DesktopStartup startup(lock, recorder.steps(h));
+        startup.start();
     }
     lock.finishWaiting();
     EXPECT_TRUE(recorder.order.empty());
 }
 
-TEST(AppDelegate, ANewerInstanceAsksThisOneToQuit)
+TEST(DesktopStartup, ANewerInstanceAsksThisOneToQuit)
 {
     PanelHarness h;
     FakeInstanceLock lock;
     StartRecorder recorder;
-    AppDelegate delegate(lock, recorder.steps(h));
+    DesktopStartup startup(lock, recorder.steps(h));
     int quits = 0;
-    QObject::connect(&delegate, &AppDelegate::quitRequested, [&] { ++quits; });
-    delegate.applicationDidFinishLaunching();
+    QObject::connect(&startup, &DesktopStartup::quitRequested, [&] { ++quits; });
+    startup.start();
     lock.simulateQuitRequest();
     EXPECT_EQ(quits, 1);
 }

@@ -11,7 +11,7 @@ class NotchPanelController;
 // The program's own start: one running Tarnel per user, then the panel. Other instances are
 // asked to quit (and forced, when still there a moment later) before anything starts, and a
 // later instance's request makes this one quit.
-class AppDelegate : public QObject {
+class DesktopStartup : public QObject {
     Q_OBJECT
 public:
     struct StartSteps {
@@ -23,11 +23,11 @@ public:
         std::function<std::unique_ptr<NotchPanelController>()> createController;
     };
 
-    AppDelegate(InstanceLock &lock, StartSteps steps, QObject *parent = nullptr);
-    ~AppDelegate() override;
+    DesktopStartup(InstanceLock &lock, StartSteps steps, QObject *parent = nullptr);
+    ~DesktopStartup() override;
 
     // The start of the program's own work: the single-instance step, then the panel.
-    void applicationDidFinishLaunching();
+    void start();
 
     NotchPanelController *panelController() const { return m_panelController.get(); }
 

@@ -1,4 +1,4 @@
-#include "shell/AppDelegate.h"
+#include "shell/DesktopStartup.h"
 
 #include "core/Logging.h"
 #include "platform/InstanceLock.h"
@@ -6,28 +6,28 @@
 
 #include <QPointer>
 
-AppDelegate::AppDelegate(InstanceLock &lock, StartSteps steps, QObject *parent)
+DesktopStartup::DesktopStartup(InstanceLock &lock, StartSteps steps, QObject *parent)
     : QObject(parent)
     , m_lock(lock)
     , m_steps(std::move(steps))
 {
-    connect(&m_lock, &InstanceLock::quitRequested, this, &AppDelegate::quitRequested);
+    connect(&m_lock, &InstanceLock::quitRequested, this, &DesktopStartup::quitRequested);
 }
 
-AppDelegate::~AppDelegate() = default;
+DesktopStartup::~DesktopStartup() = default;
 
-void AppDelegate::applicationDidFinishLaunching()
+void DesktopStartup::start()
 {
     // The lock answers at once when no other instance runs, else after the others were
     // asked to quit and, where still running, forced to. Either way the panel starts then.
-    QPointer<AppDelegate> self(this);
+    QPointer<DesktopStartup> self(this);
     m_lock.start([self] {
         if (self)
             self->startPanel();
     });
 }
 
-void AppDelegate::startPanel()
+void DesktopStartup::startPanel()
 {
     if (m_panelController)
         return;

@@ -1,0 +1,242 @@
+#include "shell/CompositionRoot.h"
+
+#include "core/ClipboardImageStore.h"
+#include "core/L10n.h"
+#include "core/Logging.h"
+#include "engine/ClipboardModel.h"
+#include "engine/TarnelMigration.h"
+#include "platform/LoginItem.h"
+#include "platform/Pasteboard.h"
+#include "platform/Permissions.h"
+#include "platform/ScreenshotFolderMonitor.h"
+#include "platform/SettingsStore.h"
+#include "platform/TarnelUpdater.h"
+#include "shell/ClipboardModelPanelLink.h"
+#include "shell/GlobalPasteMonitor.h"
+#include "shell/MenuBarPopover.h"
+#include "shell/NotchPanelController.h"
+#include "shell/PermissionExplanation.h"
+#include "shell/QtTranslations.h"
+#include "shell/TarnelPanel.h"
+#include "ui/panel/ClipboardPanelView.h"
+#include "ui/panel/PanelSheetHost.h"
+#include "ui/quickaccess/QuickAccessHost.h"
+#include "ui/quickaccess/QuickAccessView.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <optional>
+#include <utility>
+
+namespace {
+
+void showAlert(const QString &message, const QString &informativeText)
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Tarnel"), L10n::text(message));
+    box.setInformativeText(L10n::text(informativeText));
+    box.exec();
+}
+
+} // namespace
+
+CompositionRoot::CompositionRoot(DesktopServices services, QObject *parent)
+    : QObject(parent)
+    , m_services(std::move(services))
+    , m_startup(m_services.instanceLock,
+                DesktopStartup::StartSteps{[this] { runMigration(); }, [this] { startUpdater(); },
+                                           [this] { return createController(); }})
+{
+    L10n::setLanguageReader([this] { return m_services.settings.textValue(QString::fromLatin1(kAppLanguageSettingKey)); });
+    connect(&m_services.permissions, &Permissions::explanationRequested, this, [this](Permissions::Kind kind) {
+        PermissionExplanation::show(kind, m_services.permissions.waylandSession());
+    });
+    connect(&m_startup, &DesktopStartup::quitRequested, this, [this] {
+        qCInfo(lcShell) << "A newer Tarnel started: quitting";
+        quitOnceCopiesAreIn();
+    });
+}
+
+CompositionRoot::~CompositionRoot()
+{
+    // The reader reads settings this object no longer answers for.
+    L10n::setLanguageReader(nullptr);
+}
+
+void CompositionRoot::start()
+{
+    m_startup.start();
+}
+
+void CompositionRoot::runMigration()
+{
+    if (!m_services.openEarlierSettings)
+        return;
+    const std::unique_ptr<SettingsStore> earlier = m_services.openEarlierSettings();
+    const QString dataRoot = m_services.dataFolder.isEmpty() ? ClipboardImageStore::dataRootPath() : m_services.dataFolder;
+    TarnelMigration::run(m_services.settings, *earlier,
+                         {ClipboardImageStore::directoryPathIn(dataRoot, QStringLiteral("Quorvel")),
+                          ClipboardImageStore::directoryPathIn(dataRoot)},
+                         &m_services.history);
+}
+
+void CompositionRoot::startUpdater()
+{
+    if (!m_services.makeUpdater)
+        return;
+    m_updater = m_services.makeUpdater();
+    connect(m_updater.get(), &TarnelUpdater::alertRequested, m_updater.get(), showAlert);
+}
+
+std::unique_ptr<NotchPanelController> CompositionRoot::createController()
+{
+    // Before the model reads it, so the settings show the entry as it now stands.
+    m_services.loginItem.rewriteIfStale();
+    ClipboardModelServices modelServices;
+    modelServices.pasteboard = &m_services.pasteboard;
+    modelServices.settings = &m_services.settings;
+    modelServices.history = &m_services.history;
+    modelServices.workspace = &m_services.workspace;
+    modelServices.loginItem = &m_services.loginItem;
+    modelServices.permissions = &m_services.permissions;
+    modelServices.keySender = &m_services.keySender;
+    modelServices.screenshotLocation = &m_services.screenshotLocation;
+    if (m_services.makeFolderWatcher)
+        modelServices.screenshotMonitor = std::make_unique<ScreenshotFolderMonitor>(m_services.makeFolderWatcher());
+    if (!m_services.dataFolder.isEmpty())
+        modelServices.imageFolder = ClipboardImageStore::directoryPathIn(m_services.dataFolder);
+    m_model = std::make_unique<ClipboardModel>(std::move(modelServices));
+    new QtTranslations(*m_model, m_model.get());
+    m_panelModel = std::make_unique<ClipboardModelPanelLink>(*m_model, m_services.settings);
+    // One alert per spell of failed history writes; a later write that succeeds closes it.
+    connect(m_model.get(), &ClipboardModel::historyStorageIssueChanged, this, &CompositionRoot::showHistoryStorageIssue);
+
+    PanelServices panelServices{
+        .settings = m_services.settings,
+        .workspace = m_services.workspace,
+        .permissions = m_services.permissions,
+        .windowTraits = m_services.windowTraits,
+        .pointerLocation = {},
+        .systemTrayAvailable = &QSystemTrayIcon::isSystemTrayAvailable,
+        .textRecognizer = m_services.textRecognizer,
+        .qrDetector = m_services.qrDetector,
+        .screenTextCapture = m_services.screenTextCapture,
+        .alert = {},
+        .updater = m_updater.get(),
+        .trayHostMonitor = m_services.trayHostMonitor,
+        .compositor = m_services.compositor,
+        .clock = nullptr,
+        .clipboardModel = m_model.get(),
+    };
+    auto controller = std::make_unique<NotchPanelController>(*m_panelModel, panelServices);
+    NotchPanelController *panelController = controller.get();
+
+    controller->panel()->setContent(makeHostedContent(panelController));
+    // A paste closes Quick Access in the model; the panel then goes back under the notch
+    // (or the popup closes) as on any other dismissal. Queued: the paste road itself first
+    // activates the application the user came from and sends Ctrl+V once it had time to
+    // take the keyboard; dismissing within the same call would activate it early and send
+    // Ctrl+V at once, into whichever window still had the keyboard.
+    connect(
+        m_model.get(), &ClipboardModel::isQuickAccessPresentedChanged, panelController,
+        [this, panelController] {
+            if (!m_model->isQuickAccessPresented()
+                && (panelController->isAtCursor() || panelController->isMenuBarQuickAccess()))
+                panelController->dismissQuickAccess();
+        },
+        Qt::QueuedConnection);
+    // A paste whose Ctrl+V could not be sent is heard, as a refused key press is.
+    connect(m_model.get(), &ClipboardModel::pasteFailed, panelController, [] { QApplication::beep(); });
+    controller->menuBarPopover()->setContent(makeHostedContent(panelController));
+
+    GlobalPasteMonitorServices monitorServices{m_services.hotKeys, m_services.keyTap, m_services.permissions, m_services.workspace, nullptr, {}, {}, {}};
+    // The settings, the guide and Quick Access show what the desktop permits.
+    monitorServices.arePermissionsShown = [this, panelController] {
+        const auto isShown = [](const QWidget *window) { return window && window->isVisible(); };
+        return isShown(panelController->settingsWindow()) || isShown(panelController->onboardingWindow())
+            || m_model->isQuickAccessPresented();
+    };
+    m_pasteMonitor = std::make_unique<GlobalPasteMonitor>(*m_model, std::move(monitorServices));
+    connect(m_pasteMonitor.get(), &GlobalPasteMonitor::quickAccessRequested, panelController,
+            &NotchPanelController::openQuickAccess);
+    connect(m_pasteMonitor.get(), &GlobalPasteMonitor::dismissQuickAccessRequested, panelController,
+            &NotchPanelController::dismissQuickAccess);
+    connect(m_pasteMonitor.get(), &GlobalPasteMonitor::accessibilityRequired, panelController,
+            &NotchPanelController::openSettingsWindow);
+    controller->setPasteMonitorStarter([this](bool promptForAccessibility) {
+        m_pasteMonitor->requestAccessAndStart(promptForAccessibility);
+    });
+    return controller;
+}
+
+QuickAccessHost *CompositionRoot::makeHostedContent(NotchPanelController *controller)
+{
+    auto *quickAccess = new QuickAccessView(*m_model);
+    connect(quickAccess, &QuickAccessView::layoutChanged, controller, &NotchPanelController::refreshQuickAccessLayout);
+    connect(quickAccess, &QuickAccessView::dismissRequested, controller, &NotchPanelController::dismissQuickAccess);
+    connect(quickAccess, &QuickAccessView::settingsRequested, controller, &NotchPanelController::openSettingsWindow);
+    connect(quickAccess, &QuickAccessView::permissionSettingsRequested, controller,
+            [controller](bool accessibilityTrusted) {
+                if (accessibilityTrusted)
+                    controller->requestInputMonitoringAccess();
+                else
+                    controller->openAccessibilitySettings();
+            });
+    auto *panelView = new ClipboardPanelView(*m_panelModel, m_model.get(), *controller, false);
+    // Image options chosen in Quick Access are performed by the panel's view.
+    connect(quickAccess, &QuickAccessView::imageActionChosen, panelView, &ClipboardPanelView::performQuickImageAction);
+    // So are a Jar card's rename and delete: the panel owns the editor and the confirmation.
+    connect(quickAccess, &QuickAccessView::jarRenameRequested, panelView,
+            [panelView](const QString &jarID) { panelView->sheets()->editJar(jarID); });
+    connect(quickAccess, &QuickAccessView::jarDeleteRequested, panelView,
+            [panelView](const QString &jarID) { panelView->sheets()->confirmClear(ClearSection::DeleteJar, jarID); });
+    auto *host = new QuickAccessHost(panelView, quickAccess);
+    ClipboardModel *model = m_model.get();
+    const auto follow = [host, model] { host->setQuickAccessPresented(model->isQuickAccessPresented()); };
+    connect(model, &ClipboardModel::isQuickAccessPresentedChanged, host, follow);
+    follow();
+    return host;
+}
+
+void CompositionRoot::showHistoryStorageIssue()
+{
+    const std::optional<QString> issue = m_model->historyStorageIssue();
+    if (!issue) {
+        if (m_storageIssueAlert)
+            m_storageIssueAlert->close();
+        return;
+    }
+    if (m_storageIssueAlert)
+        return;
+    m_storageIssueAlert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tarnel"), L10n::text(*issue));
+    m_storageIssueAlert->setAttribute(Qt::WA_DeleteOnClose);
+    m_storageIssueAlert->setModal(false);
+    m_storageIssueAlert->show();
+}
+
+void CompositionRoot::quitOnceCopiesAreIn()
+{
+    // A copy handed over reaches the model through the event queue, so the quit waits for one
+    // quiet check after another, with the queue turned between them. The clipboard's fetch
+    // deadline and the finishing allowance bound the wait.
+    if (std::exchange(m_quitting, true))
+        return;
+    const std::chrono::milliseconds allowance = m_services.copyFetchDeadline + kCopyFinishAllowance;
+    const auto deadline = std::chrono::steady_clock::now() + allowance;
+    auto *timer = new QTimer(this);
+    auto quietChecks = std::make_shared<int>(0);
+    connect(timer, &QTimer::timeout, this, [this, timer, deadline, allowance, quietChecks] {
+        const bool busy = m_services.pasteboard.isFetching() || (m_model && m_model->pendingCaptureCount() > 0);
+        *quietChecks = busy ? 0 : *quietChecks + 1;
+        if (*quietChecks < 2 && std::chrono::steady_clock::now() < deadline)
+            return;
+        if (busy)
+            qCWarning(lcShell) << "Quitting before the last copy was finished: it took longer than" << allowance.count()
+                               << "ms";
+        timer->stop();
+        Q_EMIT readyToQuit();
+    });
+    timer->start(kQuitSettleInterval);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "shell/DesktopServices.h"
+#include "shell/DesktopStartup.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <chrono>
+#include <memory>
+
+class ClipboardModel;
+class ClipboardModelPanelLink;
+class GlobalPasteMonitor;
+class NotchPanelController;
+class QMessageBox;
+class QuickAccessHost;
+class TarnelUpdater;
+
+// The one place where Tarnel is put together: over the desktop's backends it builds the model,
+// the panel controller with the views it hosts and the keyboard monitor, and connects them.
+// Nothing starts before start(), which first makes sure no other instance runs.
+class CompositionRoot : public QObject {
+    Q_OBJECT
+public:
+    // A quit waits this often to see whether the copies already made are in.
+    static constexpr std::chrono::milliseconds kQuitSettleInterval{20};
+    // How long a quit may wait for the model to finish the copies it took in: long texts are
+    // classified and large images reduced on workers, in time linear in their size.
+    static constexpr std::chrono::milliseconds kCopyFinishAllowance{5000};
+
+    explicit CompositionRoot(DesktopServices services, QObject *parent = nullptr);
+    ~CompositionRoot() override;
+
+    // The single-instance step, then the migration, the updater, the model and the panel.
+    void start();
+    // Asks for the end of the program once the copies already made are in: the clipboard has
+    // handed over the copy it may be reading, and the model has finished every copy it took.
+    // Announced by readyToQuit, once; a second request while waiting changes nothing.
+    void quitOnceCopiesAreIn();
+
+    // Null until start-up has run.
+    ClipboardModel *model() const { return m_model.get(); }
+    NotchPanelController *panelController() const { return m_startup.panelController(); }
+
+Q_SIGNALS:
+    // The copies are in (or the wait for them ran out): the program may end now.
+    void readyToQuit();
+
+private:
+    void runMigration();
+    void startUpdater();
+    std::unique_ptr<NotchPanelController> createController();
+    // What the notch panel and the menu-bar popup show: the panel's view, and Quick Access
+    // while it is open.
+    QuickAccessHost *makeHostedContent(NotchPanelController *controller);
+    void showHistoryStorageIssue();
+
+    DesktopServices m_services;
+    // Declared in the order of their making, so the controller goes first and the updater last.
+    std::unique_ptr<TarnelUpdater> m_updater;
+    std::unique_ptr<ClipboardModel> m_model;
+    std::unique_ptr<ClipboardModelPanelLink> m_panelModel;
+    std::unique_ptr<GlobalPasteMonitor> m_pasteMonitor;
+    DesktopStartup m_startup;
+    // One alert per spell of failed history writes.
+    QPointer<QMessageBox> m_storageIssueAlert;
+    bool m_quitting = false;
+};

@@ -1,0 +1,60 @@
+#include "shell/X11Desktop.h"
+
+#include "engine/HistoryWriter.h"
+#include "platform/linux/LinuxFolderWatcher.h"
+#include "platform/linux/LinuxUpdater.h"
+#include "shell/CompositionRoot.h"
+
+namespace {
+
+// How long an instance asked to quit by a newer one may take: the copy the reader is still
+// fetching, its classification, the history's last write, and the reader's stop.
+constexpr std::chrono::milliseconds kAskedInstanceQuitWait = X11Pasteboard::kFetchDeadline
+    + CompositionRoot::kCopyFinishAllowance + HistoryWriter::kQuitFlushLimit + X11Pasteboard::kReaderStopLimit
+    + std::chrono::seconds(2);
+
+LinuxInstanceLock::Options lockOptions()
+{
+    LinuxInstanceLock::Options options;
+    options.quitWait = kAskedInstanceQuitWait;
+    return options;
+}
+
+} // namespace
+
+X11Desktop::X11Desktop()
+    : m_lock(lockOptions())
+{
+}
+
+DesktopServices X11Desktop::services()
+{
+    return DesktopServices{
+        .instanceLock = m_lock,
+        .settings = m_settings,
+        .history = m_history,
+        .workspace = m_workspace,
+        .keyTap = m_keyTap,
+        .permissions = m_permissions,
+        .hotKeys = m_hotKeys,
+        .keySender = m_keySender,
+        .windowTraits = m_windowTraits,
+        .pasteboard = m_pasteboard,
+        .loginItem = m_loginItem,
+        .screenshotLocation = m_screenshotLocation,
+        .compositor = &m_compositor,
+        .trayHostMonitor = &m_trayHost,
+        .textRecognizer = &m_textRecognizer,
+        .qrDetector = &m_qrDetector,
+        .screenTextCapture = &m_screenText,
+        .openEarlierSettings =
+            [] {
+                return std::make_unique<LinuxSettingsStore>(LinuxSettingsStore::earlierProductPath(),
+                                                            LinuxSettingsStore::Access::ReadOnly);
+            },
+        .makeUpdater = [] { return std::make_unique<LinuxUpdater>(); },
+        .makeFolderWatcher = [] { return std::make_unique<LinuxFolderWatcher>(); },
+        .copyFetchDeadline = X11Pasteboard::kFetchDeadline,
+        .dataFolder = {},
+    };
+}

@@ -1,0 +1,282 @@
+// The whole program put together over fakes: the roads from the desktop's backends to the
+// panel that only a run of the real program reached before.
+#include "core/AppShortcut.h"
+#include "core/L10n.h"
+#include "engine/ClipboardModel.h"
+#include "platform/fake/FakeDesktopCompositor.h"
+#include "platform/fake/FakeFolderWatcher.h"
+#include "platform/fake/FakeHistoryStore.h"
+#include "platform/fake/FakeHotKeyRegistry.h"
+#include "platform/fake/FakeInstanceLock.h"
+#include "platform/fake/FakeKeySender.h"
+#include "platform/fake/FakeKeyTap.h"
+#include "platform/fake/FakeLoginItem.h"
+#include "platform/fake/FakePanelWindowTraits.h"
+#include "platform/fake/FakePasteboard.h"
+#include "platform/fake/FakePermissions.h"
+#include "platform/fake/FakeScreenshotLocation.h"
+#include "platform/fake/FakeSettingsStore.h"
+#include "platform/fake/FakeUpdater.h"
+#include "platform/fake/FakeWorkspace.h"
+#include "shell/CompositionRoot.h"
+#include "shell/NotchPanelController.h"
+#include "shell/TarnelPanel.h"
+#include "ui/library/EntryList.h"
+#include "ui/library/EntryListModel.h"
+#include "ui/quickaccess/QuickAccessListModel.h"
+#include "ui/quickaccess/QuickAccessView.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QJsonObject>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+const RunningApplication kEditor{11, 1100, QStringLiteral("Editor")};
+
+QJsonObject completedGuide()
+{
+    return QJsonObject{{QStringLiteral("tarnel.onboardingComplete"), true}};
+}
+
+// A desktop of fakes, with an editor in front of it.
+struct FakeDesktop {
+    explicit FakeDesktop(QJsonObject settingsValues = completedGuide(), QJsonObject earlierValues = {})
+        : settings(std::move(settingsValues))
+        , earlierSettings(std::move(earlierValues))
+    {
+        workspace.setOwnPid(4242);
+        workspace.setApplications({kEditor});
+        workspace.setFrontmostApplication(kEditor);
+        keySender.watchPasteboard(&pasteboard);
+    }
+
+    DesktopServices services()
+    {
+        return DesktopServices{
+            .instanceLock = lock,
+            .settings = settings,
+            .history = history,
+            .workspace = workspace,
+            .keyTap = keyTap,
+            .permissions = permissions,
+            .hotKeys = hotKeys,
+            .keySender = keySender,
+            .windowTraits = windowTraits,
+            .pasteboard = pasteboard,
+            .loginItem = loginItem,
+            .screenshotLocation = screenshotLocation,
+            .compositor = &compositor,
+            .openEarlierSettings = [this] { return std::make_unique<FakeSettingsStore>(earlierSettings); },
+            .makeUpdater = [] { return std::make_unique<FakeUpdater>(); },
+            .makeFolderWatcher = [] { return std::make_unique<FakeFolderWatcher>(); },
+            .copyFetchDeadline = std::chrono::milliseconds(8000),
+            .dataFolder = dataFolder.path(),
+        };
+    }
+
+    FakeInstanceLock lock;
+    FakeSettingsStore settings;
+    QJsonObject earlierSettings;
+    FakeHistoryStore history;
+    FakeWorkspace workspace;
+    FakeKeyTap keyTap;
+    FakePermissions permissions;
+    FakeHotKeyRegistry hotKeys;
+    FakeKeySender keySender;
+    FakePanelWindowTraits windowTraits;
+    FakePasteboard pasteboard;
+    FakeLoginItem loginItem;
+    FakeScreenshotLocation screenshotLocation;
+    FakeDesktopCompositor compositor;
+    QTemporaryDir dataFolder;
+};
+
+QStringList historyTexts(const ClipboardModel &model)
+{
+    QStringList texts;
+    for (const ClipboardEntry &entry : model.entries())
+        texts.append(entry.text);
+    return texts;
+}
+
+// The Quick Access view the notch panel hosts (the menu-bar popup hosts one of its own).
+QuickAccessView *panelQuickAccess(const CompositionRoot &root)
+{
+    return root.panelController()->panel()->findChild<QuickAccessView *>();
+}
+
+QStringList quickAccessTitles(const QuickAccessView &view)
+{
+    QStringList titles;
+    for (int row = 0; row < view.listModel()->rowCount(); ++row)
+        titles.append(view.listModel()->index(row).data(QuickAccessListModel::TitleRole).toString());
+    return titles;
+}
+
+// Whether one of the notch panel's own entry lists (one per section) holds these texts, in the
+// order its section ranks them.
+bool panelListShows(const CompositionRoot &root, QStringList texts)
+{
+    texts.sort();
+    for (EntryList *list : root.panelController()->panel()->findChildren<EntryList *>()) {
+        QStringList shown;
+        for (int row = 0; row < list->listModel()->rowCount(); ++row)
+            shown.append(list->listModel()->entryAt(row)->text);
+        shown.sort();
+        if (shown == texts)
+            return true;
+    }
+    return false;
+}
+
+QList<QMessageBox *> shownAlerts()
+{
+    QList<QMessageBox *> alerts;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto *box = qobject_cast<QMessageBox *>(window); box && box->isVisible())
+            alerts.append(box);
+    }
+    return alerts;
+}
+
+} // namespace
+
+TEST(CompositionRoot, TheHistoryShortcutOpensThePanelOverTheCopiesAndReturnPastesIntoTheEditor)
+{
+    FakeDesktop desktop;
+    CompositionRoot root(desktop.services());
+    EXPECT_EQ(root.model(), nullptr) << "nothing is built before the start";
+    root.start();
+    ASSERT_NE(root.model(), nullptr);
+    ASSERT_NE(root.panelController(), nullptr);
+    EXPECT_TRUE(root.panelController()->panel()->isVisible());
+
+    // Copies made in other applications reach the model, the stored history and the panel's list.
+    desktop.pasteboard.copyText(QStringLiteral("alpha"));
+    desktop.pasteboard.copyText(QStringLiteral("beta"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return historyTexts(*root.model()).size() == 2; }));
+    EXPECT_EQ(historyTexts(*root.model()), (QStringList{QStringLiteral("beta"), QStringLiteral("alpha")}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return desktop.history.rows().size() == 2; }));
+    // The pointer resting on the notch opens the panel over them.
+    const QRect notch = root.panelController()->panel()->geometry();
+    QCursor::setPos(notch.center().x(), notch.top() + 5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return root.panelController()->isContentExpanded(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return panelListShows(root, {QStringLiteral("beta"), QStringLiteral("alpha")}); }));
+    QCursor::setPos(notch.center().x(), notch.bottom() + 400);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !root.panelController()->isContentExpanded(); }));
+
+    // The shortcut the keyboard monitor registered opens Quick Access in the panel, over the editor.
+    ASSERT_TRUE(desktop.hotKeys.fire(AppShortcut::history));
+    EXPECT_TRUE(root.panelController()->isAtCursor());
+    EXPECT_TRUE(root.panelController()->panel()->isVisible());
+    QuickAccessView *quickAccess = panelQuickAccess(root);
+    ASSERT_NE(quickAccess, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return quickAccess->isVisible(); }));
+    EXPECT_EQ(quickAccessTitles(*quickAccess), (QStringList{QStringLiteral("beta"), QStringLiteral("alpha")}));
+
+    // Return pastes the selected entry into the editor, and the panel goes back under the notch.
+    const std::optional<QString> selected = root.model()->selectedEntryID();
+    ASSERT_TRUE(selected.has_value());
+    const auto selectedEntry = std::find_if(root.model()->entries().begin(), root.model()->entries().end(),
+                                            [&](const ClipboardEntry &entry) { return entry.id == *selected; });
+    ASSERT_NE(selectedEntry, root.model()->entries().end());
+    const QString selectedText = selectedEntry->text;
+    QKeyEvent returnKey(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QCoreApplication::sendEvent(root.panelController()->panel()->windowHandle(), &returnKey);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.keySender.count(KeyChord::Paste) == 1; }));
+    EXPECT_EQ(desktop.keySender.sentChords().last().targetPid, std::optional<qint64>(kEditor.pid));
+    EXPECT_EQ(desktop.keySender.clipboardWhenSent().last().text, selectedText);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !root.panelController()->isAtCursor(); }));
+    EXPECT_FALSE(root.model()->isQuickAccessPresented());
+}
+
+TEST(CompositionRoot, TheEarlierProductsSettingsAreMigratedBeforeThePanelReadsThem)
+{
+    // Only the earlier product knows the guide was completed: migrated first, no guide opens.
+    const struct {
+        const char *what;
+        QJsonObject earlier;
+        bool guideShown;
+    } cases[] = {
+        {"guide completed in the earlier product", QJsonObject{{QStringLiteral("quorvel.onboardingComplete"), true}},
+         false},
+        {"nothing earlier", QJsonObject{}, true},
+    };
+    for (const auto &c : cases) {
+        FakeDesktop desktop({}, c.earlier);
+        CompositionRoot root(desktop.services());
+        root.start();
+        ASSERT_NE(root.panelController(), nullptr) << c.what;
+        EXPECT_EQ(desktop.settings.values().value(QStringLiteral("tarnel.migrationComplete")).toBool(), true) << c.what;
+        const QWidget *guide = root.panelController()->onboardingWindow();
+        EXPECT_EQ(guide != nullptr && guide->isVisible(), c.guideShown) << c.what;
+    }
+}
+
+TEST(CompositionRoot, AQuitWaitsForTheCopyTheClipboardIsStillReading)
+{
+    // Each road to a quit, on a root of its own: each of them quits once, whichever came first.
+    const struct {
+        const char *what;
+        std::function<void(FakeDesktop &, CompositionRoot &)> ask;
+    } cases[] = {
+        {"the session ends", [](FakeDesktop &, CompositionRoot &root) { root.quitOnceCopiesAreIn(); }},
+        {"a newer instance asks", [](FakeDesktop &desktop, CompositionRoot &) { desktop.lock.simulateQuitRequest(); }},
+    };
+    for (const auto &c : cases) {
+        FakeDesktop desktop;
+        CompositionRoot root(desktop.services());
+        root.start();
+        QSignalSpy ready(&root, &CompositionRoot::readyToQuit);
+        desktop.pasteboard.setFetching(true);
+        const int checksBefore = desktop.pasteboard.fetchingChecks();
+        c.ask(desktop, root);
+        // Several checks find the copy still coming: no quit yet.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.pasteboard.fetchingChecks() >= checksBefore + 5; }))
+            << c.what;
+        EXPECT_EQ(ready.count(), 0) << c.what;
+
+        desktop.pasteboard.setFetching(false);
+        desktop.pasteboard.copyText(QStringLiteral("last words"));
+        ASSERT_TRUE(ready.wait()) << c.what;
+        EXPECT_EQ(historyTexts(*root.model()), QStringList{QStringLiteral("last words")}) << c.what;
+    }
+}
+
+TEST(CompositionRoot, FailedHistoryWritesShowAnAlertThatALaterWriteCloses)
+{
+    FakeDesktop desktop;
+    CompositionRoot root(desktop.services());
+    root.start();
+    ASSERT_NE(root.model(), nullptr);
+    // Two spells of failed writes, each ended by a write that succeeds: an alert for each.
+    const QStringList copies{QStringLiteral("first"), QStringLiteral("second")};
+    for (qsizetype spell = 0; spell < copies.size(); ++spell) {
+        const QString &copy = copies.at(spell);
+        desktop.history.setFailsWrites(true);
+        desktop.pasteboard.copyText(copy);
+        ASSERT_TRUE(QTest::qWaitFor([] { return shownAlerts().size() == 1; })) << copy.toStdString();
+        const QPointer<QMessageBox> alert = shownAlerts().first();
+        ASSERT_TRUE(root.model()->historyStorageIssue().has_value());
+        EXPECT_EQ(alert->text(), L10n::text(*root.model()->historyStorageIssue()));
+
+        desktop.history.setFailsWrites(false);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !alert || !alert->isVisible(); })) << copy.toStdString();
+        EXPECT_TRUE(shownAlerts().isEmpty());
+        // The retried write stored what the failed one could not.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return desktop.history.rows().size() == spell + 1; })) << copy.toStdString();
+    }
+}
