@@ -26,12 +26,14 @@ constexpr QPoint kFooterButton{372, 430};
 
 QByteArray settingsWithHistory()
 {
+    // Newest first, a minute apart: copies within one clock tick would rank in either order.
     QList<ClipboardEntry> entries;
-    const auto add = [&entries](const QString &text, bool pinned) {
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const auto add = [&entries, now](const QString &text, bool pinned) {
         ClipboardEntry entry;
         entry.id = ClipboardEntry::newID();
         entry.text = text;
-        entry.copiedAt = QDateTime::currentDateTimeUtc();
+        entry.copiedAt = now.addSecs(-60 * entries.size());
         entry.isPinned = pinned;
         entries.append(entry);
     };

@@ -42,12 +42,15 @@ const QString kStacked = QStringLiteral("gama tretí");
 
 QByteArray settings()
 {
+    // Newest first, a minute apart: the history is ordered by when each was copied, and copies
+    // made within one clock tick of each other would come out in either order.
     QList<ClipboardEntry> entries;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
     for (const QString &text : {kFirst, kSecond, kStacked, QStringLiteral("delta štvrtý")}) {
         ClipboardEntry entry;
         entry.id = ClipboardEntry::newID();
         entry.text = text;
-        entry.copiedAt = QDateTime::currentDateTimeUtc();
+        entry.copiedAt = now.addSecs(-60 * entries.size());
         entries.append(entry);
     }
     const QJsonObject values{{"tarnel.onboardingComplete", true},

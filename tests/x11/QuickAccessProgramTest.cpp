@@ -26,12 +26,14 @@ QByteArray settingsWithEntries(const QList<ClipboardEntry> &entries)
 
 QByteArray settingsWithHistory(const QStringList &texts)
 {
+    // Newest first, a minute apart: copies within one clock tick would rank in either order.
     QList<ClipboardEntry> entries;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
     for (const QString &text : texts) {
         ClipboardEntry entry;
         entry.id = ClipboardEntry::newID();
         entry.text = text;
-        entry.copiedAt = QDateTime::currentDateTimeUtc();
+        entry.copiedAt = now.addSecs(-60 * entries.size());
         entries.append(entry);
     }
     return settingsWithEntries(entries);

@@ -142,12 +142,14 @@ int windowDepth(Window window)
 
 QByteArray settingsWithHistory(int count, const QJsonObject &more = {})
 {
+    // Newest first, a minute apart: copies within one clock tick would rank in either order.
     QList<ClipboardEntry> entries;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
     for (int i = 0; i < count; ++i) {
         ClipboardEntry entry;
         entry.id = ClipboardEntry::newID();
         entry.text = QStringLiteral("záznam %1").arg(i);
-        entry.copiedAt = QDateTime::currentDateTimeUtc();
+        entry.copiedAt = now.addSecs(-60 * i);
         entries.append(entry);
     }
     QJsonObject values{{"tarnel.onboardingComplete", true},
