@@ -4,6 +4,7 @@
 #include "core/JsonRecordReader.h"
 #include "core/JsonRecordWriter.h"
 #include "core/L10n.h"
+#include "core/LeadingText.h"
 #include "core/ScreenshotNames.h"
 
 #include <QLocale>
@@ -188,6 +189,15 @@ QString ClipboardEntry::preview() const
         return line;
     }
     }
+}
+
+QString ClipboardEntry::boundedPreview() const
+{
+    if (kind == ClipboardKind::Image || kind == ClipboardKind::File)
+        return preview();
+    QString line = LeadingText::upTo(text);
+    line.replace(u'\n', u' ');
+    return line;
 }
 
 QString ClipboardEntry::sourceAppLabel() const

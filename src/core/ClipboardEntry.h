@@ -60,6 +60,9 @@ struct ClipboardEntry {
     // One line for lists and search: "Obrázok" for an image, the file names for files, else the
     // text with line feeds turned into spaces.
     QString preview() const;
+    // The preview of the beginning of a long text (LeadingText::upTo): all that a row or a
+    // screen reader takes in, made without copying the rest of the text.
+    QString boundedPreview() const;
     // Where the entry came from, as shown to the user.
     QString sourceAppLabel() const;
     // The capture time in the interface language's locale; the date is added unless the entry

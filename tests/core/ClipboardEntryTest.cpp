@@ -1,4 +1,5 @@
 #include "core/ClipboardEntry.h"
+#include "core/LeadingText.h"
 
 #include "support/CorePrinters.h"
 #include "support/ScopedLanguage.h"
@@ -188,6 +189,46 @@ TEST(ClipboardEntry, HistoryKeepsReadableEntriesAroundBrokenOnesAndReportsUnread
         EXPECT_TRUE(broken.unreadable && broken.items.isEmpty() && !broken.isComplete()) << stored.left(40).toStdString();
     }
     EXPECT_TRUE(ClipboardEntry::decodeList("[]").isComplete());
+}
+
+ClipboardEntry makeText(const QString &text)
+{
+    ClipboardEntry entry;
+    entry.kind = ClipboardKind::Text;
+    entry.text = text;
+    return entry;
+}
+
+// Views take in the beginning of a long text only: the preview line of its first
+// LeadingText::kLongestShown units, cut after a whole character and marked; shorter texts,
+// images and files keep their whole preview.
+TEST(ClipboardEntry, BoundedPreviewIsThePreviewOfTheBeginningOfALongText)
+{
+    const qsizetype limit = LeadingText::kLongestShown;
+    const QString ellipsis(QChar(0x2026));
+    const QString line = QStringLiteral("riadok kópie\n");
+    const QString huge = line.repeated(int(20'000'000 / line.size()));
+    const QString flag = QStringLiteral("\U0001F1F8\U0001F1F0"); // two code points, one character
+    ClipboardEntry files;
+    files.kind = ClipboardKind::File;
+    files.fileURLs = {QStringLiteral("/home/user/a.txt"), QStringLiteral("/home/user/b.txt")};
+    ClipboardEntry image;
+    image.kind = ClipboardKind::Image;
+    image.text = huge;
+    const struct {
+        const char *name;
+        ClipboardEntry entry;
+        QString shown;
+    } cases[] = {
+        {"short", makeText(QStringLiteral("dva\nriadky")), QStringLiteral("dva riadky")},
+        {"at the limit", makeText(QString(limit, u'a')), QString(limit, u'a')},
+        {"twenty megabytes", makeText(huge), QString(huge.left(limit)).replace(u'\n', u' ') + ellipsis},
+        {"a flag across the limit", makeText(QString(limit - 1, u'a') + flag + u'b'), QString(limit - 1, u'a') + ellipsis},
+        {"files", files, files.preview()},
+        {"image", image, image.preview()},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.entry.boundedPreview(), c.shown) << c.name;
 }
 
 } // namespace

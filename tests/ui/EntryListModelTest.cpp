@@ -105,4 +105,22 @@ TEST(EntryListModel, AViewKeepsItsCurrentRowAndScrollAcrossACopy)
     EXPECT_GE(view.verticalScrollBar()->value(), scrolled);
 }
 
+// What the rows say to a screen reader (and to anything that reads their text) is the preview
+// line, of the beginning only of a long copy.
+TEST(EntryListModel, RowTextIsThePreviewLineOfTheBeginningOfTheText)
+{
+    QList<ClipboardEntry> entries = entriesNamed({"short", "long"});
+    entries[0].text = QStringLiteral("dva\nriadky");
+    entries[1].text = QStringLiteral("dlhý riadok\n").repeated(200'000);
+    EntryListModel model;
+    model.setEntries(entries);
+    for (const int role : {int(Qt::DisplayRole), int(Qt::AccessibleTextRole)}) {
+        EXPECT_EQ(model.data(model.index(0), role).toString(), QStringLiteral("dva riadky"));
+        const QString shown = model.data(model.index(1), role).toString();
+        EXPECT_EQ(shown, entries[1].boundedPreview());
+        EXPECT_LT(shown.size(), entries[1].text.size() / 10);
+        EXPECT_TRUE(shown.startsWith(QStringLiteral("dlhý riadok dlhý riadok ")));
+    }
+}
+
 } // namespace

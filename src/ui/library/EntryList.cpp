@@ -102,7 +102,7 @@ QString EntryList::helpText(Control control, const ClipboardEntry &entry, bool i
 QString EntryList::accessibleLabel(Control control, const ClipboardEntry &entry, bool isInStack, bool isTextUnfolded)
 {
     // The formats name the entry, so a screen reader tells one row's delete from another's.
-    const QStringList preview{entry.preview()};
+    const QStringList preview{entry.boundedPreview()};
     switch (control) {
     case Control::RemoveFromStack:
         return FormattedText::substitute(L10n::text(QStringLiteral("Odobrať %@ z Paste Stack")), preview);

@@ -150,7 +150,7 @@ QVariant EntryListModel::data(const QModelIndex &index, int role) const
     if (!entry)
         return {};
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-        return entry->preview();
+        return entry->boundedPreview();
     if (role == Qt::AccessibleDescriptionRole) {
         // What the meta line shows, and the pin a screen reader cannot see.
         QString description = KindPresentation::displayName(entry->kind) + QStringLiteral(", ") + entry->sourceAppLabel()

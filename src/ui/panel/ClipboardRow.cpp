@@ -2,6 +2,7 @@
 
 #include "core/ClipboardColor.h"
 #include "core/L10n.h"
+#include "core/LeadingText.h"
 #include "ui/panel/DelayedEntryActions.h"
 #include "ui/style/KindPresentation.h"
 #include "ui/style/PanelButton.h"
@@ -144,23 +145,7 @@ PanelButton::Look pasteTextLook()
 
 } // namespace
 
-QString ClipboardRow::unfoldedText(const QString &text)
-{
-    if (text.size() <= kUnfoldedTextLimit)
-        return text;
-    // A character is never longer than a few dozen units, so the units just past the limit
-    // decide where the last whole one ends; the rest of the text is not looked at.
-    constexpr qsizetype kLookAhead = 64;
-    const QString window = text.left(kUnfoldedTextLimit + kLookAhead);
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, window);
-    finder.setPosition(kUnfoldedTextLimit);
-    qsizetype cut = kUnfoldedTextLimit;
-    if (!finder.isAtBoundary()) {
-        const qsizetype previous = finder.toPreviousBoundary();
-        cut = previous > 0 ? previous : kUnfoldedTextLimit;
-    }
-    return text.left(cut) + QChar(0x2026);
-}
+QString ClipboardRow::unfoldedText(const QString &text) { return LeadingText::upTo(text, kUnfoldedTextLimit); }
 
 int ClipboardRow::unfoldedPartHeight(const ClipboardEntry &entry, qreal width)
 {
@@ -199,7 +184,7 @@ ClipboardRow::ClipboardRow(const ClipboardEntry &entry, bool isSelected, QWidget
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
-    setAccessibleName(entry.preview());
+    setAccessibleName(entry.boundedPreview());
     if (canExpand(entry))
         setAccessibleDescription(L10n::text(QStringLiteral("Rozbaliť alebo zbaliť text")));
 }
@@ -208,7 +193,8 @@ bool ClipboardRow::canExpand(const ClipboardEntry &entry)
 {
     if (entry.kind == ClipboardKind::Image || entry.kind == ClipboardKind::File)
         return false;
-    return entry.text.contains(QLatin1Char('\n')) || graphemeCount(entry.text, kMaximumFoldedCharacters) > kMaximumFoldedCharacters;
+    // Counting stops past the folded length, so a long text is decided without reading it all.
+    return graphemeCount(entry.text, kMaximumFoldedCharacters) > kMaximumFoldedCharacters || entry.text.contains(QLatin1Char('\n'));
 }
 
 void ClipboardRow::setEntry(const ClipboardEntry &entry)
@@ -216,7 +202,7 @@ void ClipboardRow::setEntry(const ClipboardEntry &entry)
     if (m_header.entry == entry)
         return;
     m_header.entry = entry;
-    setAccessibleName(entry.preview());
+    setAccessibleName(entry.boundedPreview());
     if (m_fullText)
         m_fullText->setText(unfoldedText(entry.text));
     // A row whose entry stops unfolding drops its unfolded part, keeping the flag.

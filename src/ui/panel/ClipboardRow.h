@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ClipboardEntry.h"
+#include "core/LeadingText.h"
 #include "ui/style/PanelStyle.h"
 
 #include <QImage>
@@ -43,10 +44,9 @@ public:
     static constexpr int kUnfoldedBottomPadding = 12;
     static constexpr int kUnfoldedSpacing = 12;
     static constexpr int kMaximumFoldedCharacters = 60;
-    // Laying out a text takes about a second per three megabytes and is redone on every repaint,
-    // so the unfolded part shows at most this many UTF-16 units of a text, then an ellipsis;
-    // "Vložiť text" still pastes all of it.
-    static constexpr qsizetype kUnfoldedTextLimit = 50000;
+    // The unfolded part is laid out on every repaint, so it shows at most this many UTF-16 units
+    // of a text, then an ellipsis; "Vložiť text" still pastes all of it.
+    static constexpr qsizetype kUnfoldedTextLimit = LeadingText::kLongestShown;
     static constexpr std::chrono::milliseconds kUnfoldDuration{220};
 
     // What the header shows; `thumbnail` is the decoded picture of an image entry (null until

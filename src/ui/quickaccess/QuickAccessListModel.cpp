@@ -148,7 +148,7 @@ QVariant QuickAccessListModel::data(const QModelIndex &index, int role) const
         case IdRole:
             return entry.id;
         case Qt::AccessibleTextRole:
-            return FormattedText::substitute(L10n::text(QStringLiteral("Vložiť: %@")), {entry.preview()});
+            return FormattedText::substitute(L10n::text(QStringLiteral("Vložiť: %@")), {entry.boundedPreview()});
         case Qt::AccessibleDescriptionRole:
             return data(index, DetailRole).toString() + QStringLiteral(" · ") + data(index, TimeRole).toString();
         default:
