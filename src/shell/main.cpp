@@ -6,8 +6,19 @@
 #include "ui/style/PanelStyle.h"
 
 #include <QApplication>
+#include <QThreadPool>
 
+#include <chrono>
 #include <vector>
+
+namespace {
+
+// Worker threads end this long after their last task. Left at Qt's half a minute, the threads
+// that ran the start-up work (search folds, image reads) would each wake once more at rest, only
+// to end.
+constexpr std::chrono::milliseconds kIdleWorkerLifetime{2000};
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -24,6 +35,7 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("tarnel"));
     // An accessory: closing its windows never ends it; only a newer instance or the session does.
     QApplication::setQuitOnLastWindowClosed(false);
+    QThreadPool::globalInstance()->setExpiryTimeout(int(kIdleWorkerLifetime.count()));
     PanelStyle::installApplicationFont();
 
     X11Desktop desktop;
