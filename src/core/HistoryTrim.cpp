@@ -10,19 +10,27 @@ bool isExpired(const ClipboardEntry &entry, const QDateTime &now)
     return entry.temporaryUntil.has_value() && *entry.temporaryUntil <= now;
 }
 
-QList<ClipboardEntry> trimmed(const QList<ClipboardEntry> &entries, const QSet<QString> &stackIDs,
-                              qint64 historyLimit, const QDateTime &now)
+QList<qsizetype> removedRows(const QList<ClipboardEntry> &entries, const QSet<QString> &stackIDs,
+                             qint64 historyLimit, const QDateTime &now)
 {
     const qsizetype count = entries.size();
     std::vector<bool> removed(static_cast<size_t>(count), false);
     std::vector<bool> inStack(static_cast<size_t>(count), false);
     bool anyRemoved = false;
 
+    // The rows of the Paste Stack's entries, looked for from the top until each of its ids is
+    // found: the stack holds a few entries, mostly recent ones, so a long history is not hashed
+    // id by id on every copy. An id that two entries carry (a damaged history) protects the upper.
+    QSet<QString> unfound = stackIDs;
+    for (qsizetype i = 0; i < count && !unfound.isEmpty(); ++i) {
+        if (unfound.remove(entries.at(i).id))
+            inStack[static_cast<size_t>(i)] = true;
+    }
+
     qint64 protectedCount = 0;
     for (qsizetype i = 0; i < count; ++i) {
         const ClipboardEntry &entry = entries.at(i);
-        const bool stacked = !stackIDs.isEmpty() && stackIDs.contains(entry.id);
-        inStack[static_cast<size_t>(i)] = stacked;
+        const bool stacked = inStack[static_cast<size_t>(i)];
         if (!stacked && isExpired(entry, now)) {
             removed[static_cast<size_t>(i)] = true;
             anyRemoved = true;
@@ -49,12 +57,29 @@ QList<ClipboardEntry> trimmed(const QList<ClipboardEntry> &entries, const QSet<Q
         }
     }
 
+    QList<qsizetype> rows;
     if (!anyRemoved)
+        return rows;
+    for (qsizetype i = 0; i < count; ++i) {
+        if (removed[static_cast<size_t>(i)])
+            rows.append(i);
+    }
+    return rows;
+}
+
+QList<ClipboardEntry> trimmed(const QList<ClipboardEntry> &entries, const QSet<QString> &stackIDs,
+                              qint64 historyLimit, const QDateTime &now)
+{
+    const QList<qsizetype> removed = removedRows(entries, stackIDs, historyLimit, now);
+    if (removed.isEmpty())
         return entries;
     QList<ClipboardEntry> result;
-    result.reserve(count);
-    for (qsizetype i = 0; i < count; ++i) {
-        if (!removed[static_cast<size_t>(i)])
+    result.reserve(entries.size() - removed.size());
+    qsizetype next = 0;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (next < removed.size() && removed.at(next) == i)
+            ++next;
+        else
             result.append(entries.at(i));
     }
     return result;

@@ -17,6 +17,11 @@ namespace HistoryTrim {
 QList<ClipboardEntry> trimmed(const QList<ClipboardEntry> &entries, const QSet<QString> &stackIDs,
                               qint64 historyLimit, const QDateTime &now);
 
+// The rows the rule takes out, in ascending order, so that a history can drop them in place
+// without copying the entries it keeps.
+QList<qsizetype> removedRows(const QList<ClipboardEntry> &entries, const QSet<QString> &stackIDs,
+                             qint64 historyLimit, const QDateTime &now);
+
 // An entry is expired when its end time is at or before now; an entry without one never expires.
 bool isExpired(const ClipboardEntry &entry, const QDateTime &now);
 

@@ -12,6 +12,9 @@
 
 namespace {
 
+// How many row edits the history keeps for its mirrors; one that fell further behind compares.
+constexpr qsizetype kLoggedRowEdits = 64;
+
 // Assigns a published field and announces the change; an equal value changes nothing.
 template <typename T>
 bool assign(ClipboardModel *model, T &field, const T &value, void (ClipboardModel::*changed)())
@@ -47,6 +50,8 @@ ClipboardModel::ClipboardModel(ClipboardModelServices services, QObject *parent)
       m_historyRetryInterval(services.historyRetryInterval)
 {
     Q_ASSERT(m_pasteboard && m_settings);
+    // First of all listeners, so that any listener finds the change's row edits filed.
+    connect(this, &ClipboardModel::entriesChanged, this, &ClipboardModel::logHistoryChange);
     m_preferences = new PreferencesLink(*this);
     m_keySender = services.keySender;
     m_classifyText = services.classifyText ? std::move(services.classifyText) : TextClassifier::classify;
@@ -167,6 +172,55 @@ void ClipboardModel::setEntries(const QList<ClipboardEntry> &value)
 {
     assign(this, m_entries, value, &ClipboardModel::entriesChanged);
     prepareSearchFolds();
+}
+
+void ClipboardModel::noteHistoryRowEdit(HistoryRowEdit edit)
+{
+    m_unannouncedRowEdits.append(edit);
+}
+
+void ClipboardModel::logHistoryChange()
+{
+    ++m_historyChangeCount;
+    // The noted edits must account for the whole change: they lead from the length announced
+    // last to today's, each within the list as it stood. A change made another way (in place,
+    // or by replacing the list) noted none, and then a mirror has to compare the lists.
+    bool accounted = !m_unannouncedRowEdits.isEmpty();
+    qsizetype size = m_sizeAtLastChange;
+    for (const HistoryRowEdit &edit : std::as_const(m_unannouncedRowEdits)) {
+        const bool inserted = edit.kind == HistoryRowEdit::Kind::Inserted;
+        const qsizetype end = edit.row + (inserted ? 0 : edit.count);
+        accounted = accounted && edit.count > 0 && edit.row >= 0 && end <= size;
+        size += inserted ? edit.count : -edit.count;
+    }
+    accounted = accounted && size == m_entries.size();
+    if (accounted) {
+        for (const HistoryRowEdit &edit : std::as_const(m_unannouncedRowEdits))
+            m_rowEdits.append({m_historyChangeCount, edit});
+        // The oldest changes are forgotten whole; a mirror still behind them compares.
+        while (m_rowEdits.size() > kLoggedRowEdits) {
+            m_rowEditsKnownAfter = m_rowEdits.first().change;
+            while (!m_rowEdits.isEmpty() && m_rowEdits.first().change == m_rowEditsKnownAfter)
+                m_rowEdits.removeFirst();
+        }
+    } else {
+        m_rowEdits.clear();
+        m_rowEditsKnownAfter = m_historyChangeCount;
+    }
+    m_unannouncedRowEdits.clear();
+    m_sizeAtLastChange = m_entries.size();
+}
+
+std::optional<QList<HistoryRowEdit>> ClipboardModel::historyRowEditsSince(quint64 changeCount) const
+{
+    if (changeCount < m_rowEditsKnownAfter || changeCount > m_historyChangeCount)
+        return std::nullopt;
+    QList<HistoryRowEdit> edits;
+    for (const LoggedRowEdit &logged : m_rowEdits) {
+        if (logged.change > changeCount)
+            edits.append(logged.edit);
+    }
+    return edits;
 }
 
 void ClipboardModel::setCopiedNoticeVisible(bool value)

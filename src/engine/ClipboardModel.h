@@ -8,6 +8,7 @@
 #include "core/ClipboardSnippet.h"
 #include "core/ClipboardTransform.h"
 #include "core/EntrySearchIndex.h"
+#include "core/HistoryRowEdit.h"
 #include "core/TextClassification.h"
 #include "core/ClipboardImageStore.h"
 #include "core/EntryImageBytes.h"
@@ -139,6 +140,12 @@ public:
     void setShortcutNotice(const std::optional<QString> &value);
     const QList<ClipboardEntry> &entries() const { return m_entries; }
     void setEntries(const QList<ClipboardEntry> &value);
+    // How many times the history has changed (each entriesChanged).
+    quint64 historyChangeCount() const { return m_historyChangeCount; }
+    // The rows put in and taken out by the changes after the `changeCount`th, oldest first, so
+    // that a list mirroring the history can follow it without comparing it row by row. Nothing
+    // when one of those changes did more than that (a pin, an edit, a new list) or lies too far back.
+    std::optional<QList<HistoryRowEdit>> historyRowEditsSince(quint64 changeCount) const;
     bool copiedNoticeVisible() const { return m_copiedNoticeVisible; }
     std::optional<ClipboardEntry> screenshotNotice() const { return m_screenshotNotice; }
     // The copied notice is telling that a copied image could not be kept (too large to reduce,
@@ -494,6 +501,11 @@ Q_SIGNALS:
     void pasteFailed();
 
 private:
+    // A row edit of m_entries just made, announced with the next entriesChanged.
+    void noteHistoryRowEdit(HistoryRowEdit edit);
+    // Files the noted edits under the change being announced, or, when the history changed
+    // in some other way, starts the log afresh.
+    void logHistoryChange();
     // One copy on its way into the history; an image copy may wait for its size reduction.
     struct PendingCapture {
         quint64 serial = 0;
@@ -611,6 +623,18 @@ private:
     QStringList m_unavailableShortcuts;
     std::optional<QString> m_shortcutNotice;
     QList<ClipboardEntry> m_entries;
+    // The row edits of the latest changes of the history, each with the change it belongs to;
+    // complete for the changes after m_rowEditsKnownAfter.
+    struct LoggedRowEdit {
+        quint64 change = 0;
+        HistoryRowEdit edit;
+    };
+    quint64 m_historyChangeCount = 0;
+    quint64 m_rowEditsKnownAfter = 0;
+    QList<LoggedRowEdit> m_rowEdits;
+    // Edits made since the last change was announced, and the history's length then.
+    QList<HistoryRowEdit> m_unannouncedRowEdits;
+    qsizetype m_sizeAtLastChange = 0;
     bool m_copiedNoticeVisible = false;
     std::optional<ClipboardEntry> m_screenshotNotice;
     bool m_imageNotKeptNotice = false;

@@ -331,7 +331,10 @@ void ClipboardModel::publishCapture(PendingCapture capture)
     qsizetype row = 0;
     while (row < m_entries.size() && isLater(m_entries.at(row).id))
         ++row;
+    // The list shared with the search's memo would be copied whole by the insertion.
+    m_quickAccessListMemo.reset();
     m_entries.insert(row, entry);
+    noteHistoryRowEdit({HistoryRowEdit::Kind::Inserted, row, 1});
     if (!m_pendingCaptures.empty())
         m_laterAdditions.insert(entry.id, capture.sequence);
     Q_EMIT entriesChanged();

@@ -2,6 +2,7 @@
 
 #include "core/HistoryTrim.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -14,37 +15,50 @@ constexpr qsizetype kTakenIdsComparedDirectly = 8;
 void ClipboardModel::trimHistory()
 {
     const QSet<QString> stackIDs(m_pasteStackEntryIDs.cbegin(), m_pasteStackEntryIDs.cend());
-    const QList<ClipboardEntry> kept = HistoryTrim::trimmed(m_entries, stackIDs, m_historyLimit, now());
+    const QList<qsizetype> rows = HistoryTrim::removedRows(m_entries, stackIDs, m_historyLimit, now());
 
     QSet<QString> removedIDs = std::exchange(m_idsDroppedAtLoad, {});
-    if (kept.size() != m_entries.size()) {
-        // The kept entries are the history in its order with some taken out, so one walk down
-        // both finds the ones taken out, without hashing every id of a long history per copy.
+    if (!rows.isEmpty()) {
+        // The rows are taken out in place, a run at a time from the bottom, so a copy at the
+        // limit moves no entry it keeps; the list shared with the search's memo would be copied.
+        m_quickAccessListMemo.reset();
         QStringList taken;
-        qsizetype next = 0;
-        for (const ClipboardEntry &entry : std::as_const(m_entries)) {
-            if (next < kept.size() && kept.at(next).id == entry.id)
-                ++next;
-            else
-                taken.append(entry.id);
+        taken.reserve(rows.size());
+        for (qsizetype end = rows.size(); end > 0;) {
+            qsizetype begin = end - 1;
+            while (begin > 0 && rows.at(begin - 1) == rows.at(begin) - 1)
+                --begin;
+            const qsizetype first = rows.at(begin);
+            const qsizetype count = end - begin;
+            for (qsizetype row = first; row < first + count; ++row)
+                taken.append(m_entries.at(row).id);
+            m_entries.remove(first, count);
+            noteHistoryRowEdit({HistoryRowEdit::Kind::Removed, first, count});
+            end = begin;
         }
+        // Only a Jar is told of the ids taken out, and most name no Jar's entry.
+        taken.removeIf([this](const QString &id) {
+            return std::none_of(m_jars.cbegin(), m_jars.cend(),
+                                [&id](const ClipboardJar &jar) { return jar.entryIDs.contains(id); });
+        });
         // An id that a kept entry still carries (a duplicate) still names a listed entry. A copy
         // takes out one entry or a few, which plain comparisons check sooner than a hash.
         if (taken.size() <= kTakenIdsComparedDirectly) {
-            for (const ClipboardEntry &entry : kept)
-                taken.removeAll(entry.id);
+            for (qsizetype row = 0; !taken.isEmpty() && row < m_entries.size(); ++row) {
+                if (taken.contains(m_entries.at(row).id))
+                    taken.removeAll(m_entries.at(row).id);
+            }
         } else {
-            const QSet<QString> keptIDs = [&kept] {
+            const QSet<QString> keptIDs = [this] {
                 QSet<QString> ids;
-                ids.reserve(kept.size());
-                for (const ClipboardEntry &entry : kept)
+                ids.reserve(m_entries.size());
+                for (const ClipboardEntry &entry : std::as_const(m_entries))
                     ids.insert(entry.id);
                 return ids;
             }();
             taken.removeIf([&keptIDs](const QString &id) { return keptIDs.contains(id); });
         }
         removedIDs.unite(QSet<QString>(taken.cbegin(), taken.cend()));
-        m_entries = kept;
         Q_EMIT entriesChanged();
     }
 
@@ -61,9 +75,12 @@ void ClipboardModel::trimHistory()
     named.unite(m_consumedEntryIDs);
     QSet<QString> present;
     present.reserve(named.size());
+    // The walk ends once all are found, which for recent entries is near the top.
     for (const ClipboardEntry &entry : std::as_const(m_entries)) {
         if (named.contains(entry.id))
             present.insert(entry.id);
+        if (present.size() == named.size())
+            break;
     }
 
     QStringList stack;

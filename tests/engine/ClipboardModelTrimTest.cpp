@@ -75,4 +75,39 @@ TEST(ClipboardModelTrim, TrimmedAndStaleIdsLeaveEveryListThatNamesThem)
     EXPECT_TRUE(model.jars().at(0).entryIDs.isEmpty());
 }
 
+// A copy at the limit is told as its row put in on top and the oldest row taken out; a change of
+// another kind (a pin) or one too far back tells nothing, so a mirror compares instead.
+TEST(ClipboardModelTrim, CopiesAndTrimsAreToldAsRowEditsUntilAChangeOfAnotherKind)
+{
+    using Kind = HistoryRowEdit::Kind;
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    model.setHistoryLimit(3);
+    for (const char *text : {"a", "b", "c"})
+        h.copyText(QString::fromLatin1(text));
+    const quint64 full = model.historyChangeCount();
+    EXPECT_EQ(model.historyRowEditsSince(full), QList<HistoryRowEdit>{});
+
+    h.copyText(QStringLiteral("d"));
+    EXPECT_EQ(model.historyRowEditsSince(full), (QList<HistoryRowEdit>{{Kind::Inserted, 0, 1}, {Kind::Removed, 3, 1}}));
+    EXPECT_EQ(model.historyChangeCount(), full + 2);
+    EXPECT_EQ(model.historyRowEditsSince(full + 1), (QList<HistoryRowEdit>{{Kind::Removed, 3, 1}}));
+    EXPECT_EQ(model.historyRowEditsSince(full + 3), std::nullopt);
+
+    const quint64 beforePin = model.historyChangeCount();
+    model.togglePin(model.entries().at(1));
+    EXPECT_EQ(model.historyRowEditsSince(beforePin), std::nullopt);
+    const quint64 pinned = model.historyChangeCount();
+    // A long run of copies: the oldest are forgotten, the latest stay complete. The pinned
+    // entry has sunk to the bottom, so each copy takes out the row above it.
+    for (int i = 0; i < 100; ++i)
+        h.copyText(QStringLiteral("copy %1").arg(i));
+    EXPECT_EQ(model.historyRowEditsSince(pinned), std::nullopt);
+    const quint64 last = model.historyChangeCount();
+    EXPECT_EQ(model.historyRowEditsSince(last - 2), (QList<HistoryRowEdit>{{Kind::Inserted, 0, 1}, {Kind::Removed, 2, 1}}));
+    const std::optional<QList<HistoryRowEdit>> recent = model.historyRowEditsSince(last - 30);
+    ASSERT_TRUE(recent.has_value());
+    EXPECT_EQ(recent->size(), 30);
+}
+
 } // namespace

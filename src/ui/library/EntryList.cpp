@@ -201,7 +201,16 @@ bool EntryList::isShowingEmptyState() const { return m_stack->currentWidget() ==
 
 void EntryList::refresh()
 {
-    m_entries->setEntries(m_model.quickAccessEntries());
+    const QList<ClipboardEntry> entries = m_model.quickAccessEntries();
+    // While the rows list the whole history (no other section, no search), they follow it by
+    // the rows each copy put in and each trim took out, so a copy costs the same however long
+    // the history is; any other change compares the lists.
+    const bool wholeHistory = !entries.isEmpty() && entries.isSharedWith(m_model.entries());
+    const std::optional<QList<HistoryRowEdit>> edits =
+        wholeHistory && m_mirroredHistoryChange ? m_model.historyRowEditsSince(*m_mirroredHistoryChange) : std::nullopt;
+    if (!edits || !m_entries->applyRowEdits(entries, *edits))
+        m_entries->setEntries(entries);
+    m_mirroredHistoryChange = wholeHistory ? std::optional(m_model.historyChangeCount()) : std::nullopt;
     syncRowWidgets();
     startSlide();
     if (!m_entries->entries().isEmpty()) {

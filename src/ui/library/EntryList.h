@@ -112,6 +112,8 @@ private:
     PanelSheets &m_sheets;
     bool m_inPasteStack;
     EntryListModel *m_entries = nullptr;
+    // The history change the rows show, while they list the whole history in its order.
+    std::optional<quint64> m_mirroredHistoryChange;
     EntryThumbnails *m_thumbnails = nullptr;
     EntryRowDelegate *m_delegate = nullptr;
     QListView *m_view = nullptr;

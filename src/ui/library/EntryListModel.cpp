@@ -128,6 +128,80 @@ void EntryListModel::setEntries(const QList<ClipboardEntry> &entries)
         Q_EMIT dataChanged(index(0), index(int(m_entries.size()) - 1));
 }
 
+bool EntryListModel::applyRowEdits(const QList<ClipboardEntry> &entries, const QList<HistoryRowEdit> &edits)
+{
+    // First, without touching a row, where each inserted row ends up once all edits are made
+    // (-1 when a later edit takes it out again), and whether the edits fit the list at all.
+    QList<qsizetype> placed;
+    qsizetype size = m_entries.size();
+    for (const HistoryRowEdit &edit : edits) {
+        if (edit.count <= 0 || edit.row < 0)
+            return false;
+        if (edit.kind == HistoryRowEdit::Kind::Inserted) {
+            if (edit.row > size)
+                return false;
+            for (qsizetype &row : placed)
+                row += row >= edit.row ? edit.count : 0;
+            for (qsizetype i = 0; i < edit.count; ++i)
+                placed.append(edit.row + i);
+            size += edit.count;
+        } else {
+            if (edit.row + edit.count > size)
+                return false;
+            for (qsizetype &row : placed) {
+                if (row >= edit.row + edit.count)
+                    row -= edit.count;
+                else if (row >= edit.row)
+                    row = -1;
+            }
+            size -= edit.count;
+        }
+    }
+    if (size != entries.size())
+        return false;
+    // The ends must name the same entries once the edits are made, a check of the row count.
+    const auto endsMatch = [&] {
+        if (entries.isEmpty())
+            return true;
+        const auto idAfterEdits = [&](qsizetype finalRow) -> std::optional<QString> {
+            if (placed.contains(finalRow))
+                return entries.at(finalRow).id;
+            // A row kept from before: walk the edits back to its row in today's list.
+            qsizetype row = finalRow;
+            for (auto edit = edits.crbegin(); edit != edits.crend(); ++edit) {
+                if (edit->kind == HistoryRowEdit::Kind::Inserted)
+                    row -= row >= edit->row ? edit->count : 0;
+                else
+                    row += row >= edit->row ? edit->count : 0;
+            }
+            return row >= 0 && row < m_entries.size() ? std::optional(m_entries.at(row).id) : std::nullopt;
+        };
+        return idAfterEdits(0) == entries.first().id && idAfterEdits(entries.size() - 1) == entries.last().id;
+    };
+    if (!endsMatch())
+        return false;
+
+    qsizetype inserted = 0;
+    for (const HistoryRowEdit &edit : edits) {
+        const int first = int(edit.row);
+        const int last = int(edit.row + edit.count - 1);
+        if (edit.kind == HistoryRowEdit::Kind::Inserted) {
+            beginInsertRows({}, first, last);
+            m_entries.insert(edit.row, edit.count, ClipboardEntry{});
+            for (qsizetype i = 0; i < edit.count; ++i, ++inserted) {
+                if (placed.at(inserted) >= 0)
+                    m_entries[edit.row + i] = entries.at(placed.at(inserted));
+            }
+            endInsertRows();
+        } else {
+            beginRemoveRows({}, first, last);
+            m_entries.remove(edit.row, edit.count);
+            endRemoveRows();
+        }
+    }
+    return true;
+}
+
 const ClipboardEntry *EntryListModel::entryAt(int row) const
 {
     return row >= 0 && row < m_entries.size() ? &m_entries.at(row) : nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ClipboardEntry.h"
+#include "core/HistoryRowEdit.h"
 
 #include <QAbstractListModel>
 
@@ -14,6 +15,10 @@ public:
     using QAbstractListModel::QAbstractListModel;
 
     void setEntries(const QList<ClipboardEntry> &entries);
+    // Repeats the edits that made `entries` out of the listed rows, taking the new rows from
+    // `entries`; the other rows are not compared. False, and nothing changed, when the edits
+    // do not lead to a list as long as `entries` that starts and ends with its entries.
+    bool applyRowEdits(const QList<ClipboardEntry> &entries, const QList<HistoryRowEdit> &edits);
     const QList<ClipboardEntry> &entries() const { return m_entries; }
     const ClipboardEntry *entryAt(int row) const;
     int rowOf(const QString &entryID) const;
