@@ -16,7 +16,6 @@ QList<qsizetype> removedRows(const QList<ClipboardEntry> &entries, const QSet<QS
     const qsizetype count = entries.size();
     std::vector<bool> removed(static_cast<size_t>(count), false);
     std::vector<bool> inStack(static_cast<size_t>(count), false);
-    bool anyRemoved = false;
 
     // The rows of the Paste Stack's entries, looked for from the top until each of its ids is
     // found: the stack holds a few entries, mostly recent ones, so a long history is not hashed
@@ -27,43 +26,37 @@ QList<qsizetype> removedRows(const QList<ClipboardEntry> &entries, const QSet<QS
             inStack[static_cast<size_t>(i)] = true;
     }
 
+    QList<qsizetype> rows;
     qint64 protectedCount = 0;
+    qint64 unprotectedCount = 0;
     for (qsizetype i = 0; i < count; ++i) {
         const ClipboardEntry &entry = entries.at(i);
         const bool stacked = inStack[static_cast<size_t>(i)];
-        if (!stacked && isExpired(entry, now)) {
+        // Only a temporary copy can expire; most entries are not, and are passed by at once.
+        if (!stacked && entry.temporaryUntil && isExpired(entry, now)) {
             removed[static_cast<size_t>(i)] = true;
-            anyRemoved = true;
+            rows.append(i);
             continue;
         }
         if (entry.isPinned || stacked)
             ++protectedCount;
+        else
+            ++unprotectedCount;
     }
 
-    // The limit counts protected entries too: they use up the budget of the unprotected ones.
+    // The limit counts protected entries too: they use up the budget of the unprotected ones,
+    // and the oldest unprotected entries beyond it go. They are the lowest, so the walk starts
+    // at the bottom and ends with the last of them.
     const qint64 budget = std::max<qint64>(0, historyLimit - protectedCount);
-    qint64 keptUnprotected = 0;
-    for (qsizetype i = 0; i < count; ++i) {
-        if (removed[static_cast<size_t>(i)])
-            continue;
+    qint64 excess = unprotectedCount - budget;
+    for (qsizetype i = count - 1; i >= 0 && excess > 0; --i) {
         const ClipboardEntry &entry = entries.at(i);
-        if (entry.isPinned || inStack[static_cast<size_t>(i)])
+        if (removed[static_cast<size_t>(i)] || entry.isPinned || inStack[static_cast<size_t>(i)])
             continue;
-        if (keptUnprotected < budget) {
-            ++keptUnprotected;
-        } else {
-            removed[static_cast<size_t>(i)] = true;
-            anyRemoved = true;
-        }
+        rows.append(i);
+        --excess;
     }
-
-    QList<qsizetype> rows;
-    if (!anyRemoved)
-        return rows;
-    for (qsizetype i = 0; i < count; ++i) {
-        if (removed[static_cast<size_t>(i)])
-            rows.append(i);
-    }
+    std::sort(rows.begin(), rows.end());
     return rows;
 }
 

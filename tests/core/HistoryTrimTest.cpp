@@ -57,6 +57,8 @@ TEST(HistoryTrim, ExpiresThenAppliesTheLimitWithPinsAndStackProtected)
         {"limit 0 keeps only protected", {"A", "Bp", "C", "D"}, {"D"}, 0, {"B", "D"}},
         {"stack protects from the limit", {"A", "B", "C"}, {"C"}, 2, {"A", "C"}},
         {"expired entries free budget", {"Ax", "B", "C"}, {}, 2, {"B", "C"}},
+        {"expired and over the limit, interleaved", {"A", "Bx", "C", "D", "Ex", "F"}, {}, 2, {"A", "C"}},
+        {"a pin at the bottom", {"A", "B", "C", "Dp"}, {}, 2, {"A", "D"}},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(ids(HistoryTrim::trimmed(history(c.history), c.stack, c.limit, kNow)), c.kept) << c.name;

@@ -216,6 +216,12 @@ int EntryListModel::rowOf(const QString &entryID) const
     return -1;
 }
 
+QModelIndex EntryListModel::index(int row, int column, const QModelIndex &parent) const
+{
+    const bool listed = row >= 0 && row < m_entries.size() && column == 0 && !parent.isValid();
+    return listed ? createIndex(row, column) : QModelIndex();
+}
+
 int EntryListModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_entries.size()); }
 
 QVariant EntryListModel::data(const QModelIndex &index, int role) const

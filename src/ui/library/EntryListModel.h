@@ -23,6 +23,9 @@ public:
     const ClipboardEntry *entryAt(int row) const;
     int rowOf(const QString &entryID) const;
 
+    // Without asking rowCount and columnCount each time: the view asks for every row's index
+    // whenever it lays the rows out.
+    QModelIndex index(int row, int column = 0, const QModelIndex &parent = {}) const override;
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
 
