@@ -614,6 +614,62 @@ void BM_ShortCopyAfterThreeLargeTexts(benchmark::State &state)
 }
 BENCHMARK(BM_ShortCopyAfterThreeLargeTexts)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// One copy of the given size at a time, each left to finish: stored, its "Skopírované" notice
+// shown and gone. Counter: the interface thread's processor time per copy, everything the copy
+// costs it (taking the entry, the lists, the notice's frames). The same figure at 16 bytes and at
+// 20 MB means no step on that thread grows with the copy.
+void BM_MainThreadPerCopyBySize(benchmark::State &state)
+{
+    // The notice stays two seconds and slides in and out; a little more lets the last frame pass.
+    constexpr auto kNoticeOver = std::chrono::milliseconds(2000 + 2 * 280 + 500);
+    const qsizetype bytes = state.range(0);
+    QTemporaryDir folder;
+    Running tarnel;
+    if (!startWithEmptyHistory(tarnel, state))
+        return;
+    const qint64 pid = tarnel.process.processId();
+    StoredRows stored;
+    std::vector<double> mainThreadMs;
+    int round = 0;
+    for (auto _ : state) {
+        ++round;
+        const QString path = folder.filePath(QStringLiteral("copy-%1.txt").arg(round));
+        {
+            QFile file(path);
+            file.open(QIODevice::WriteOnly);
+            QByteArray text = QStringLiteral("copy %1 of the run ").arg(round).toUtf8();
+            const QByteArray line = QByteArrayLiteral("the quick brown fox 1234 5678 jumps; code = 42\n");
+            while (text.size() + line.size() <= bytes)
+                text += line;
+            file.write(text.left(std::max<qsizetype>(bytes, 16)));
+        }
+        const qint64 rowsBefore = stored.count();
+        const double mainBefore = mainThreadCpuSeconds(pid);
+        QElapsedTimer clock;
+        clock.start();
+        const std::unique_ptr<QProcess> copy = copyFileWithXclip(path);
+        while (stored.count() < rowsBefore + 1 && clock.elapsed() < 60000)
+            QThread::msleep(2);
+        if (stored.count() < rowsBefore + 1) {
+            state.SkipWithError("the copy never reached the stored history");
+            return;
+        }
+        QThread::msleep(kNoticeOver.count());
+        const double ms = 1000.0 * (mainThreadCpuSeconds(pid) - mainBefore);
+        state.SetIterationTime(ms / 1000);
+        mainThreadMs.push_back(ms);
+    }
+    state.counters["main_thread_ms_per_copy"] = percentile(mainThreadMs, 0.5);
+    state.counters["max_ms"] = percentile(mainThreadMs, 1.0);
+}
+BENCHMARK(BM_MainThreadPerCopyBySize)
+    ->ArgName("bytes")
+    ->Arg(16)
+    ->Arg(20 * 1000 * 1000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
 } // namespace
 
 int main(int argc, char **argv)

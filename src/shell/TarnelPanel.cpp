@@ -4,6 +4,7 @@
 #include "platform/DesktopCompositor.h"
 #include "shell/HostedContent.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
@@ -60,6 +61,7 @@ void TarnelPanel::setSurface(const QBrush &surface)
     if (surface == m_surface)
         return;
     m_surface = surface;
+    m_surfacePicture = QPixmap();
     if (!isTranslucent())
         update();
 }
@@ -114,7 +116,19 @@ void TarnelPanel::paintEvent(QPaintEvent *event)
         return;
     }
     QPainter painter(this);
-    painter.fillRect(rect(), m_surface);
+    if (m_surface.style() == Qt::SolidPattern) {
+        painter.fillRect(event->rect(), m_surface);
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    if (m_surfacePicture.deviceIndependentSize() != QSizeF(size()) || m_surfacePicture.devicePixelRatio() != ratio) {
+        m_surfacePicture = QPixmap(size() * ratio);
+        m_surfacePicture.setDevicePixelRatio(ratio);
+        QPainter picture(&m_surfacePicture);
+        picture.fillRect(rect(), m_surface);
+    }
+    // Only the part to repaint is copied: the painter is clipped to it.
+    painter.drawPixmap(QPoint(), m_surfacePicture);
 }
 
 void TarnelPanel::setContent(QWidget *content)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QBrush>
+#include <QPixmap>
 #include <QWidget>
 
 class DesktopCompositor;
@@ -67,6 +68,9 @@ private:
     QRegion m_drawnRegion;
     qreal m_roundedRadius = -1;
     QBrush m_surface;
+    // A gradient surface drawn once: the rim is repainted on every frame of the notch's
+    // animations, and copying its pixels costs a fraction of computing the gradient again.
+    QPixmap m_surfacePicture;
     bool m_remaking = false;
     QWidget *m_content = nullptr;
 };

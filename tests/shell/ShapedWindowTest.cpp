@@ -12,6 +12,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QJsonObject>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QPointer>
 #include <QSignalSpy>
@@ -113,6 +114,37 @@ TEST(ShapedWindow, TheRimIsPaintedAgainstTheSurfaceNeverAgainstALightGround)
             for (int x = rect.left(); x <= rect.right(); ++x)
                 light += qGray(shot.pixel(x, y)) > 60;
     EXPECT_EQ(light, 0);
+}
+
+TEST(ShapedWindow, AGradientSurfaceFollowsEveryNewSurfaceAndSize)
+{
+    // The panel keeps its gradient as a picture; one left from an earlier surface or size would
+    // show the old colours or leave the grown part unpainted.
+    TarnelPanel window;
+    window.setGeometry(kWindow);
+    window.followDesktop(nullptr);
+    const auto gradient = [](const QSize &size, const QColor &from, const QColor &to) {
+        QLinearGradient brush(QPointF(0, 0), QPointF(size.width(), 0));
+        brush.setColorAt(0, from);
+        brush.setColorAt(1, to);
+        return QBrush(brush);
+    };
+    const auto colourAt = [&window](int x) { return QColor(window.grab().toImage().pixel(x, 10)); };
+    window.setSurface(gradient(kWindow.size(), Qt::black, Qt::white));
+    window.show();
+    ASSERT_TRUE(shownOnScreen(window));
+    EXPECT_LT(colourAt(1).lightness(), 20);
+    EXPECT_GT(colourAt(kWindow.width() - 2).lightness(), 235);
+
+    window.setSurface(gradient(kWindow.size(), Qt::white, Qt::black));
+    EXPECT_GT(colourAt(1).lightness(), 235);
+    EXPECT_LT(colourAt(kWindow.width() - 2).lightness(), 20);
+
+    window.resize(kWindow.width() * 2, kWindow.height());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.width() == kWindow.width() * 2; }));
+    // The brush still ends at the old width; beyond it the gradient pads with its last colour.
+    EXPECT_LT(colourAt(kWindow.width() * 2 - 2).lightness(), 20);
+    EXPECT_GT(colourAt(1).lightness(), 235);
 }
 
 TEST(ShapedWindow, ThePopoverStaysOpenWhileItIsMadeAnew)

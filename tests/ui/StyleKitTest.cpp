@@ -7,6 +7,7 @@
 #include "ui/style/PanelStyle.h"
 #include "ui/style/PanelText.h"
 #include "ui/style/ShortcutBadge.h"
+#include "ui/style/TextPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,101 @@ int glyphCount(const QFont &font, const QString &text)
     return glyphs;
 }
 
+// The bounds of the pixels that differ from the ground, and the colour that inks them most.
+struct Ink {
+    QRect bounds;
+    QRgb strongest = 0;
+};
+
+Ink inkOf(const QImage &image, QRgb ground)
+{
+    Ink ink;
+    int strongest = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (pixel == ground)
+                continue;
+            ink.bounds |= QRect(x, y, 1, 1);
+            const int distance = std::abs(qRed(pixel) - qRed(ground)) + std::abs(qGreen(pixel) - qGreen(ground))
+                + std::abs(qBlue(pixel) - qBlue(ground));
+            if (distance > strongest) {
+                strongest = distance;
+                ink.strongest = pixel;
+            }
+        }
+    }
+    return ink;
+}
+
+QImage ground()
+{
+    QImage image(300, 60, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    return image;
+}
+
 } // namespace
+
+TEST(TextPicture, DrawsWhereAndWhatTheTextWouldAndFollowsEveryChange)
+{
+    const QFont font = PanelStyle::font(13, QFont::DemiBold);
+    const QString text = QStringLiteral("Skopírované");
+    const QRectF room(20, 10, 200, 40);
+    TextPicture picture;
+    EXPECT_EQ(picture.width(font, text), PanelText::width(font, text));
+
+    for (const Qt::Alignment alignment : {Qt::AlignLeft | Qt::AlignVCenter, Qt::Alignment(Qt::AlignCenter)}) {
+        QImage drawn = ground();
+        {
+            QPainter painter(&drawn);
+            painter.setPen(Qt::black);
+            PanelText::drawFixed(painter, room, font, text, alignment);
+        }
+        QImage copied = ground();
+        {
+            QPainter painter(&copied);
+            picture.draw(painter, room, font, text, Qt::black, alignment);
+        }
+        const QRect expected = inkOf(drawn, qRgb(255, 255, 255)).bounds;
+        const QRect got = inkOf(copied, qRgb(255, 255, 255)).bounds;
+        ASSERT_FALSE(expected.isEmpty());
+        EXPECT_LE(std::abs(got.left() - expected.left()), 1) << int(alignment);
+        EXPECT_LE(std::abs(got.right() - expected.right()), 1) << int(alignment);
+        EXPECT_LE(std::abs(got.top() - expected.top()), 1) << int(alignment);
+        EXPECT_LE(std::abs(got.bottom() - expected.bottom()), 1) << int(alignment);
+    }
+
+    // A new colour, text or font is drawn anew, not copied from the last picture.
+    const auto draw = [&](const QString &what, const QFont &face, const QColor &color) {
+        QImage image = ground();
+        QPainter painter(&image);
+        picture.draw(painter, room, face, what, color);
+        painter.end();
+        return inkOf(image, qRgb(255, 255, 255));
+    };
+    const Ink red = draw(text, font, Qt::red);
+    EXPECT_GT(qRed(red.strongest), 200);
+    EXPECT_LT(qBlue(red.strongest), 60);
+    const Ink blue = draw(text, font, Qt::blue);
+    EXPECT_GT(qBlue(blue.strongest), 200);
+    EXPECT_LT(qRed(blue.strongest), 60);
+    const Ink shorter = draw(QStringLiteral("OK"), font, Qt::blue);
+    EXPECT_LT(shorter.bounds.width(), blue.bounds.width() / 2);
+    const Ink larger = draw(QStringLiteral("OK"), PanelStyle::font(26, QFont::DemiBold), Qt::blue);
+    EXPECT_GT(larger.bounds.height(), shorter.bounds.height() * 3 / 2);
+
+    // Too little room is a cut, as for drawn texts.
+    QStringList cuts;
+    PanelText::setCutObserver([&cuts](const QString &cut, const QRectF &) { cuts.append(cut); });
+    QImage image = ground();
+    QPainter painter(&image);
+    picture.draw(painter, room, font, text, Qt::black);
+    EXPECT_TRUE(cuts.isEmpty());
+    picture.draw(painter, QRectF(room.topLeft(), QSizeF(20, 40)), font, text, Qt::black);
+    EXPECT_EQ(cuts, QStringList{text});
+    PanelText::setCutObserver({});
+}
 
 TEST(PanelStyle, WidgetsDrawInTheSchemeOfTheirRootAndFollowItsChange)
 {

@@ -9,7 +9,7 @@
 #include "ui/style/PanelIcons.h"
 #include "ui/style/PanelMotion.h"
 #include "ui/style/PanelStyle.h"
-#include "ui/style/PanelText.h"
+#include "ui/style/TextPicture.h"
 
 #include <QAbstractButton>
 #include <QPainter>
@@ -39,11 +39,11 @@ public:
         QRectF name;
         QRectF count;
     };
-    Pieces pieces() const
+    Pieces pieces()
     {
         const qreal symbolSide = PanelIcons::side(NotchSummary::kSymbolSize);
-        const QString count = m_summary.countText();
-        const qreal countWidth = PanelText::width(countFont(), count) + 2 * NotchSummary::kCountPadding;
+        const QString &count = m_summary.m_shownCount;
+        const qreal countWidth = m_count.width(countFont(), count) + 2 * NotchSummary::kCountPadding;
         const bool wide = m_summary.m_identity && !m_summary.m_identity->isHidden();
         const qreal nameWidth = wide ? m_summary.m_identity->sizeHint().width() : 0;
         const qreal total = symbolSide + countWidth + NotchSummary::kSpacing + (wide ? nameWidth + NotchSummary::kSpacing : 0);
@@ -76,13 +76,14 @@ protected:
         const Pieces at = pieces();
         PanelIcons::paint(painter, at.symbol, QStringLiteral("square.stack.3d.up"), NotchSummary::kSymbolSize, colors.accent);
         PanelStyle::fillRounded(painter, at.count, at.count.height() / 2, colors.controlSurface);
-        painter.setPen(colors.secondary);
-        PanelText::drawFixed(painter, at.count, countFont(), m_summary.countText(), Qt::AlignCenter);
+        m_count.draw(painter, at.count, countFont(), m_summary.m_shownCount, colors.secondary, Qt::AlignCenter);
     }
     void resizeEvent(QResizeEvent *) override { placeName(); }
 
 private:
     NotchSummary &m_summary;
+    // The row slides up and back on every frame of the notice.
+    TextPicture m_count;
 };
 
 // The notice over the row: a check mark and "Skopírované" (or "Screenshot pridaný"). It takes
@@ -110,7 +111,7 @@ protected:
                                             QFont::DemiBold);
         const qreal spacing = wide ? NotchSummary::kNoticeSpacingWide : NotchSummary::kNoticeSpacingNarrow;
         const qreal checkSide = PanelIcons::side(checkSize);
-        const qreal textWidth = PanelText::width(face, text);
+        const qreal textWidth = m_text.width(face, text);
         const qreal total = checkSide + spacing + textWidth;
         // In from below while appearing, out through the top while leaving.
         const qreal travel = NotchSummary::kHeight * (1 - progress);
@@ -122,13 +123,13 @@ protected:
         painter.setOpacity(progress);
         PanelIcons::paint(painter, QRectF(x, y + (height() - checkSide) / 2, checkSide, checkSide),
                           QStringLiteral("checkmark.circle.fill"), checkSize, colors.accent);
-        painter.setPen(colors.primary);
-        PanelText::drawFixed(painter, QRectF(x + checkSide + spacing, y, textWidth, height()), face, text);
+        m_text.draw(painter, QRectF(x + checkSide + spacing, y, textWidth, height()), face, text, colors.primary);
     }
 
 private:
     NotchSummary &m_summary;
     QString m_lastText;
+    TextPicture m_text;
 };
 
 NotchSummary::NotchSummary(PanelModelLink &model, PanelController &controller, QWidget *parent)
@@ -243,6 +244,7 @@ void NotchSummary::refresh()
     m_readText->setOpen(reading);
     m_readText->setEnabled(!reading);
 
+    m_shownCount = countText();
     m_toggle->setAccessibleName(accessibleSummary());
     m_toggle->setAccessibleDescription(L10n::text(expanded ? QStringLiteral("Rozbalené") : QStringLiteral("Zbalené")));
     relayout();

@@ -77,4 +77,7 @@ private:
     QWidget *m_noticeLayer = nullptr;
     qreal m_noticeProgress = 0;
     bool m_noticeShown = false;
+    // The count as last refreshed: the row is painted on every frame of the notice, and each
+    // text lookup asks the settings for the language.
+    QString m_shownCount;
 };
