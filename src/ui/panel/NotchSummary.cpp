@@ -16,9 +16,11 @@
 
 namespace {
 
-QFont countFont()
+// Made once: the count is measured and drawn on every frame of the notice.
+const QFont &countFont()
 {
-    return PanelStyle::font(NotchSummary::kCountSize, QFont::DemiBold);
+    static const QFont font = PanelStyle::font(NotchSummary::kCountSize, QFont::DemiBold);
+    return font;
 }
 
 } // namespace

@@ -183,7 +183,8 @@ QPixmap pixmap(const QString &symbol, qreal sideLength, const QColor &tint, qrea
     const int pixels = int(std::ceil(sideLength * devicePixelRatio));
     if (pixels <= 0)
         return {};
-    const QString key = QStringLiteral("%1|%2|%3").arg(symbol).arg(pixels).arg(tint.rgba(), 0, 16);
+    // Built by plain joining: the key is made for every icon of every frame painted.
+    const QString key = symbol + u'|' + QString::number(pixels) + u'|' + QString::number(tint.rgba(), 16);
     auto &pixmaps = cache();
     if (const auto hit = pixmaps.constFind(key); hit != pixmaps.cend())
         return *hit;
