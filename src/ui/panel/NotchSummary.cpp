@@ -23,6 +23,14 @@ const QFont &countFont()
     return font;
 }
 
+// The notice's, wide and narrow, made once for the same reason.
+const QFont &noticeFont(bool wide)
+{
+    static const QFont wideFont = PanelStyle::font(NotchSummary::kNoticeSizeWide, QFont::DemiBold);
+    static const QFont narrowFont = PanelStyle::font(NotchSummary::kNoticeSizeNarrow, QFont::DemiBold);
+    return wide ? wideFont : narrowFont;
+}
+
 } // namespace
 
 // The row's label as one button: the symbol, the name (a child view) and the count capsule,
@@ -109,8 +117,7 @@ protected:
         m_lastText = text;
         const qreal checkSize = screenshot ? NotchSummary::kCheckSizeNarrow
                                            : (wide ? NotchSummary::kCheckSizeWide : NotchSummary::kCheckSizeNarrow);
-        const QFont face = PanelStyle::font(wide ? NotchSummary::kNoticeSizeWide : NotchSummary::kNoticeSizeNarrow,
-                                            QFont::DemiBold);
+        const QFont &face = noticeFont(wide);
         const qreal spacing = wide ? NotchSummary::kNoticeSpacingWide : NotchSummary::kNoticeSpacingNarrow;
         const qreal checkSide = PanelIcons::side(checkSize);
         const qreal textWidth = m_text.width(face, text);
