@@ -47,6 +47,20 @@ bool HistoryWriter::flush(std::chrono::milliseconds timeout)
     return m_wake.wait_for(lock, timeout, [&] { return m_settled >= target; });
 }
 
+bool HistoryWriter::writeNow(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(m_mutex);
+    m_retryAt = std::chrono::steady_clock::now();
+    if (!m_pending && m_failed) {
+        m_pending = m_failed;
+        m_pending->serial = ++m_submitted;
+    }
+    const quint64 target = m_submitted;
+    m_wake.notify_all();
+    const bool settled = m_wake.wait_for(lock, timeout, [&] { return m_settled >= target; });
+    return settled && !m_failed && !m_pending;
+}
+
 std::chrono::milliseconds HistoryWriter::retryDelay(std::chrono::milliseconds first, int retry)
 {
     const std::chrono::milliseconds limit = kMaxRetryInterval;
