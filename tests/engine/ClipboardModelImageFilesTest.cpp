@@ -6,13 +6,13 @@
 
 namespace {
 
-// The image entries of the model with the bytes each one reads back.
-QList<std::pair<QString, QByteArray>> shownImages(const ClipboardModel &model)
+// The bytes each image entry of the model reads back, newest first.
+QList<QByteArray> shownImages(const ClipboardModel &model)
 {
-    QList<std::pair<QString, QByteArray>> images;
+    QList<QByteArray> images;
     for (const ClipboardEntry &entry : model.entries()) {
         if (entry.kind == ClipboardKind::Image)
-            images.append({entry.imageFilePath.value_or(QString()), model.imageData(entry).value_or(QByteArray())});
+            images.append(model.imageData(entry).value_or(QByteArray()));
     }
     return images;
 }
@@ -29,37 +29,32 @@ TEST(ClipboardModelImageFiles, AMovedDataFolderKeepsEveryImageAndItsRowsNameTheN
 {
     const QByteArray first = pngBytes(3, 3, Qt::red);
     const QByteArray second = pngBytes(4, 4, Qt::blue);
-    QList<StoredHistoryRow> rows;
-    {
-        ModelHarness before;
-        before.make();
-        copyImage(before, first);
-        copyImage(before, second);
-        before.copyText(QStringLiteral("text"));
-        ASSERT_TRUE(before.model->flushHistory(5s));
-        ASSERT_EQ(before.imageFiles().size(), 2);
-        rows = before.history.rows();
-        before.model.reset();
-        // The next run finds the folder under another path, as after a home restored elsewhere.
-        ModelHarness after;
-        ASSERT_TRUE(QDir().rename(before.imageFolder(), after.imageFolder()));
-        after.history.seedRows(rows);
-        ClipboardModel &model = after.make();
+    ModelHarness before;
+    before.make();
+    copyImage(before, first);
+    copyImage(before, second);
+    before.copyText(QStringLiteral("text"));
+    ASSERT_TRUE(before.model->flushHistory(5s));
+    ASSERT_EQ(before.imageFiles().size(), 2);
+    before.model.reset();
 
-        after.copyText(QStringLiteral("later"));
-        ASSERT_TRUE(model.flushHistory(5s));
-        EXPECT_EQ(after.imageFiles().size(), 2);
-        const auto images = shownImages(model);
-        ASSERT_EQ(images.size(), 2);
-        EXPECT_EQ(images.at(0).second, second);
-        EXPECT_EQ(images.at(1).second, first);
-        const QList<ClipboardEntry> stored = after.storedHistory();
-        EXPECT_EQ(stored.size(), 4);
-        for (const ClipboardEntry &entry : stored) {
-            if (entry.imageFilePath) {
-                EXPECT_EQ(QFileInfo(*entry.imageFilePath).path(), after.imageFolder());
-                EXPECT_TRUE(QFileInfo::exists(*entry.imageFilePath));
-            }
+    // The next run finds the folder under another path, as after a home restored elsewhere.
+    ModelHarness after;
+    ASSERT_TRUE(QDir().rename(before.imageFolder(), after.imageFolder()));
+    after.history.seedRows(before.history.rows());
+    ClipboardModel &model = after.make();
+    after.copyText(QStringLiteral("later"));
+    ASSERT_TRUE(model.flushHistory(5s));
+
+    EXPECT_EQ(after.imageFiles().size(), 2);
+    const QList<QByteArray> shown = shownImages(model);
+    EXPECT_EQ(shown, (QList<QByteArray>{second, first}));
+    const QList<ClipboardEntry> stored = after.storedHistory();
+    EXPECT_EQ(stored.size(), 4);
+    for (const ClipboardEntry &entry : stored) {
+        if (entry.imageFilePath) {
+            EXPECT_EQ(QFileInfo(*entry.imageFilePath).path(), after.imageFolder());
+            EXPECT_TRUE(QFileInfo::exists(*entry.imageFilePath));
         }
     }
 }
