@@ -1,5 +1,6 @@
 #include "core/ClipboardImageStore.h"
 
+#include "core/Logging.h"
 #include "core/PrivateFiles.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QUuid>
 
 #include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 
@@ -33,6 +35,33 @@ QString lastSystemError(const QString &what, const QString &path)
     return QStringLiteral("%1 %2: %3").arg(what, path, qt_error_string(errno));
 }
 
+// What a cut-off save leaves: the target's name (a UUID) and the six characters mkostemp chose.
+bool isInterruptedWrite(const QString &fileName)
+{
+    constexpr qsizetype kRandomPart = 6;
+    const qsizetype dot = fileName.size() - kRandomPart - 1;
+    if (dot <= 0 || fileName.at(dot) != u'.' || !hasImageExtension(fileName.left(dot)))
+        return false;
+    // Only the names the store gives its files: a user's "notes.image.backup" is not one.
+    if (QUuid::fromString(QStringView(fileName).left(dot - imageSuffix.size())).isNull())
+        return false;
+    for (qsizetype i = dot + 1; i < fileName.size(); ++i) {
+        const char16_t c = fileName.at(i).unicode();
+        if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')))
+            return false;
+    }
+    return true;
+}
+
+// The entry itself, never what a link there points at.
+std::optional<mode_t> entryType(const QString &path)
+{
+    struct stat st { };
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return st.st_mode & S_IFMT;
+}
+
 bool isOutOfRoom(int error)
 {
     // EFBIG: the user's file size limit, which leaves no room just the same.
@@ -43,7 +72,31 @@ bool isOutOfRoom(int error)
 
 ClipboardImageStore::ClipboardImageStore(const QString &directoryPath)
     : m_directoryPath(standardized(directoryPath.isEmpty() ? defaultDirectoryPath() : directoryPath))
+    , m_setAsideFolders{QFileInfo(m_directoryPath).path()}
 {
+}
+
+void ClipboardImageStore::addSetAsideFolder(const QString &folder)
+{
+    const QString clean = standardized(folder);
+    if (!clean.isEmpty() && !m_setAsideFolders.contains(clean))
+        m_setAsideFolders.append(clean);
+}
+
+bool ClipboardImageStore::isLinkedFolder() const
+{
+    return entryType(m_directoryPath) == S_IFLNK;
+}
+
+bool ClipboardImageStore::hasSetAsideCopy() const
+{
+    for (const QString &folder : m_setAsideFolders) {
+        const QStringList copies = QDir(folder).entryList({QStringLiteral("*.unreadable-*")},
+                                                          QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        if (!copies.isEmpty())
+            return true;
+    }
+    return false;
 }
 
 QString ClipboardImageStore::dataRootPath()
@@ -117,34 +170,71 @@ std::optional<QByteArray> ClipboardImageStore::load(const QString &path) const
     return bytes;
 }
 
+QSet<QString> ClipboardImageStore::imageFileNames() const
+{
+    QSet<QString> names;
+    const QStringList listed = QDir(m_directoryPath).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &name : listed) {
+        if (hasImageExtension(name) && entryType(m_directoryPath + u'/' + name) == S_IFREG)
+            names.insert(name);
+    }
+    return names;
+}
+
+QString ClipboardImageStore::relocated(const QString &path, const QSet<QString> &names) const
+{
+    const QString clean = standardized(path);
+    if (clean.isEmpty())
+        return {};
+    const QFileInfo info(clean);
+    if (info.path() == m_directoryPath || !names.contains(info.fileName()))
+        return {};
+    return m_directoryPath + u'/' + info.fileName();
+}
+
 void ClipboardImageStore::removeUnreferencedImages(const QSet<QString> &keeping) const
 {
     const QDir folder(m_directoryPath);
-    if (!folder.exists())
+    // A linked folder is someone else's too: another profile's images, or the user's own files.
+    if (!folder.exists() || isLinkedFolder() || hasSetAsideCopy())
         return;
 
+    // By file name: the same file is named by another path once the data folder moved.
     QSet<QString> kept;
     kept.reserve(keeping.size());
     for (const QString &entry : keeping) {
-        if (entry.isEmpty())
-            continue;
-        kept.insert(entry.contains(u'/') ? standardized(entry) : m_directoryPath + u'/' + entry);
+        if (!entry.isEmpty())
+            kept.insert(QFileInfo(entry).fileName());
     }
 
     // Hidden files are not listed, so the store never deletes what it did not make.
     const QStringList names = folder.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot);
     for (const QString &name : names) {
-        if (!hasImageExtension(name))
+        if (!hasImageExtension(name) || kept.contains(name))
             continue;
         const QString path = m_directoryPath + u'/' + name;
-        if (kept.contains(path))
-            continue;
         const QFileInfo info(path);
         if (info.isDir() && !info.isSymLink())
             continue;
         // Removing a link removes the link, never what it points at.
         QFile::remove(path);
     }
+}
+
+int ClipboardImageStore::removeInterruptedWrites() const
+{
+    if (isLinkedFolder())
+        return 0;
+    int removed = 0;
+    const QStringList names = QDir(m_directoryPath).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        const QString path = m_directoryPath + u'/' + name;
+        if (isInterruptedWrite(name) && entryType(path) == S_IFREG && QFile::remove(path))
+            ++removed;
+    }
+    if (removed > 0)
+        qCInfo(lcCore) << "removed" << removed << "image files left by interrupted writes";
+    return removed;
 }
 
 void ClipboardImageStore::removeImages(const QSet<QString> &paths) const

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -45,12 +46,36 @@ public:
     // The bytes of a managed regular file; nothing for an empty, foreign or unreadable path.
     std::optional<QByteArray> load(const QString &path) const;
 
-    // Deletes the store's ".image" files that are not kept. A kept entry is a path, or a bare
-    // file name of the store folder. Listing and deletion errors are ignored.
+    // Folders that may hold copies of stored data set aside as "<name>.unreadable-<time>"; the
+    // folder around the store folder (the history database's) is always one. Such a copy may
+    // name any image file, so while one is there the sweep deletes nothing.
+    void addSetAsideFolder(const QString &folder);
+    // Whether the store folder itself is a symbolic link (a folder shared with something else):
+    // its files are read and written, but none is ever deleted by the sweep.
+    bool isLinkedFolder() const;
+
+    // The names of the regular ".image" files of the folder, for relocated().
+    QSet<QString> imageFileNames() const;
+    // The store's path of the image that path names in another folder (the data folder moved,
+    // or was reached by another path before), when a file of that name is among the folder's
+    // names; empty otherwise, and for a path already in the store folder.
+    QString relocated(const QString &path, const QSet<QString> &names) const;
+
+    // Deletes the store's ".image" files that are not kept. A file is kept when a kept entry
+    // (a path anywhere, or a bare file name) has its file name, since rows name their files by
+    // absolute paths that a moved data folder no longer matches. Only regular files are
+    // deleted, none in a linked folder, and none while a set-aside copy may name them. Listing
+    // and deletion errors are ignored.
     void removeUnreferencedImages(const QSet<QString> &keeping) const;
+    // Deletes the temporary files that writes cut off by a crash or a kill left behind
+    // ("<name>.image.XXXXXX"); only while no write of the store is running. The number deleted.
+    int removeInterruptedWrites() const;
     // Deletes the given files of the store; paths outside it are left alone.
     void removeImages(const QSet<QString> &paths) const;
 
 private:
+    bool hasSetAsideCopy() const;
+
     QString m_directoryPath;
+    QStringList m_setAsideFolders;
 };

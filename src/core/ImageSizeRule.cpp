@@ -36,6 +36,24 @@ QSize reducedTo(QSize size, qint64 limit)
 
 } // namespace
 
+bool endsEarly(const QByteArray &bytes, const QByteArray &format)
+{
+    if (format == "png")
+        return bytes.lastIndexOf(QByteArrayView("\0\0\0\0IEND", 8)) < 0;
+    if (format == "jpeg" || format == "jpg") {
+        // Scan data never holds a marker, so the end marker after the last scan's start is the
+        // image's own (an embedded preview ends before it).
+        const qsizetype scan = bytes.lastIndexOf(QByteArrayView("\xff\xda", 2));
+        return scan < 0 || bytes.lastIndexOf(QByteArrayView("\xff\xd9", 2)) < scan;
+    }
+    if (format == "bmp" && bytes.size() >= 6) {
+        const quint32 declared = quint8(bytes.at(2)) | quint32(quint8(bytes.at(3))) << 8
+            | quint32(quint8(bytes.at(4))) << 16 | quint32(quint8(bytes.at(5))) << 24;
+        return declared > quint64(bytes.size());
+    }
+    return false;
+}
+
 std::optional<Header> header(const QByteArray &bytes)
 {
     QByteArray copy = bytes; // shares the data; QBuffer needs a non-const array
@@ -87,6 +105,12 @@ std::optional<QByteArray> optimized(const QByteArray &bytes)
     const std::optional<Header> found = header(bytes);
     if (found && pixels(found->size) > kMaxCanvasPixels) {
         qCInfo(lcCore) << "Image refused: its header declares a canvas beyond the decode bound";
+        return std::nullopt;
+    }
+    // A cut-off copy still has a header that reads; decoding it would fail, or fill the rest
+    // with grey.
+    if (found && endsEarly(bytes, found->format)) {
+        qCInfo(lcCore) << "Image refused: its data ends before the image does";
         return std::nullopt;
     }
     // Kept as given, also in a format this system cannot show: the bytes are the user's copy.

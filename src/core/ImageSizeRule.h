@@ -37,6 +37,11 @@ struct Header {
 std::optional<Header> header(const QByteArray &bytes);
 std::optional<QSize> declaredSize(const QByteArray &bytes);
 
+// Whether the bytes stop before the end that the format marks (PNG's last chunk, the end of a
+// JPEG's last scan, a BMP's declared size): a copy cut off in transfer. Bytes after the end are
+// allowed; formats without such a mark never end early.
+bool endsEarly(const QByteArray &bytes, const QByteArray &format);
+
 // Whether Qt's reader of the format decodes reduced while it reads, holding only the reduced
 // picture (and a row) in memory.
 bool readsReduced(const QByteArray &format);

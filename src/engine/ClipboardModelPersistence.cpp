@@ -24,6 +24,12 @@ namespace {
 // (inside the settings folder) before the first write replaces them.
 const QString kBackupFileInfix = QStringLiteral(".unreadable-");
 
+QString backupFolderOr(const QString &folder)
+{
+    return folder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Tarnel")
+                            : folder;
+}
+
 } // namespace
 
 // ---- loading ----
@@ -47,6 +53,10 @@ void ClipboardModel::loadHistory()
     if (!m_settings->wasReadWhole())
         m_sweepsUnreferencedImages = false;
     noteSetAsideFile(m_settings->setAsidePath());
+    // Stored lists set aside in an earlier run may name images too, as long as they are kept.
+    m_clipboardImageStore.addSetAsideFolder(backupFolderOr(m_backupFolder));
+    // No write of the store runs yet: the writer starts with the history below.
+    m_clipboardImageStore.removeInterruptedWrites();
     const QList<ClipboardEntry> decoded = loadStoredHistory();
     const QDateTime present = now();
     m_entries.reserve(decoded.size());
@@ -57,6 +67,21 @@ void ClipboardModel::loadHistory()
             m_entries.append(entry);
         else
             m_idsDroppedAtLoad.insert(entry.id);
+    }
+    // Rows name their images by absolute paths. Once the data folder moved (a backup restored
+    // elsewhere, another home) they name the old place; the files are found by name in the
+    // store folder, and the rows are written again with the paths that hold them now.
+    std::optional<QSet<QString>> storeFiles;
+    for (ClipboardEntry &entry : m_entries) {
+        if (!entry.imageFilePath || QFileInfo(*entry.imageFilePath).path() == m_clipboardImageStore.directoryPath())
+            continue;
+        if (!storeFiles)
+            storeFiles = m_clipboardImageStore.imageFileNames();
+        const QString relocated = m_clipboardImageStore.relocated(*entry.imageFilePath, *storeFiles);
+        if (relocated.isEmpty())
+            continue;
+        entry.imageFilePath = relocated;
+        m_historyNeedsRewrite = true;
     }
     // Image bytes stay in their store files; readers take them through imageData(entry). A
     // screenshot whose store file is gone is read back from its screenshot file once, so that
@@ -286,9 +311,7 @@ bool ClipboardModel::backUpUnreadable(const QString &key, const QByteArray &byte
     // wants; once something was read, an empty list is the user's own removal and is written.
     if (nothingRead)
         m_unreadableKeys.insert(key);
-    QString folder = m_backupFolder;
-    if (folder.isEmpty())
-        folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Tarnel");
+    const QString folder = backupFolderOr(m_backupFolder);
     if (!PrivateFiles::makeFolder(folder)) {
         qCWarning(lcEngine) << "Could not create the folder for unreadable stored data";
         return false;

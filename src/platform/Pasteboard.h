@@ -19,7 +19,7 @@ struct PasteboardImage {
 // What the clipboard held at one change, fetched once and kept as a snapshot.
 struct PasteboardContent {
     // Local paths of the copied files, in the owner's order. Empty unless every URL offered
-    // is a file URL.
+    // is a file URL. A path whose name is not UTF-8 is its percent-encoded "file:///" URL.
     QStringList filePaths;
     // The image as offered: "image/png" when the owner has it, else its first other image
     // type that could be fetched. Empty when there is no image.

@@ -18,8 +18,22 @@ TEST(ImageSizeRule, KeepsSmallImagesByteForByteAndRefusesWhatCannotBeKept)
         bool kept;
         bool unchanged;
     };
+    QImage picture(60, 40, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgb(x * 4, y * 6, (x * y) % 256));
+    }
+    const QByteArray jpeg = encodedImage(picture, "JPEG");
+    const QByteArray bmp = encodedImage(picture, "BMP");
     const Case cases[] = {
         {"small png", small, true, true},
+        // Cut off in transfer: the header reads, the picture does not.
+        {"png cut off", small.left(small.size() - 20), false, false},
+        {"jpeg", jpeg, true, true},
+        {"jpeg followed by other bytes", jpeg + QByteArray("trailing"), true, true},
+        {"jpeg cut off in its picture", jpeg.chopped(40), false, false},
+        {"bmp", bmp, true, true},
+        {"bmp cut off", bmp.chopped(10), false, false},
         {"exactly the target size", padded, true, true},
         {"above the ceiling", QByteArray(ImageSizeRule::kCeilingBytes + 1, 'x'), false, false},
         // A format this system cannot read is still the user's copy, small enough to keep.

@@ -237,6 +237,7 @@ TEST(ClipboardModelCapture, AnImageThatCannotBeKeptIsNeverDroppedInSilence)
     const Case cases[] = {
         {"bomb with a caption keeps the caption", pngDeclaring(30'000, 30'000), QStringLiteral("caption"), 1, true},
         {"bomb alone", pngDeclaring(30'000, 30'000), std::nullopt, 0, true},
+        {"image cut off", pngBytes(40, 30).chopped(20), std::nullopt, 0, true},
         {"image kept", pngBytes(4, 4), std::nullopt, 1, false},
     };
     for (const Case &c : cases) {

@@ -1,6 +1,8 @@
 #include "platform/linux/LinuxInstanceLock.h"
+#include "support/TestFiles.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocalSocket>
@@ -104,6 +106,58 @@ protected:
     QString m_serverName;
     QList<QProcess *> m_processes;
 };
+
+// The variables a test changes, put back as they were when it ends.
+class ScopedEnvironment {
+public:
+    explicit ScopedEnvironment(QList<QByteArray> names)
+        : m_names(std::move(names))
+    {
+        for (const QByteArray &name : m_names)
+            m_values.append(qEnvironmentVariableIsSet(name.constData()) ? std::optional(qgetenv(name.constData())) : std::nullopt);
+    }
+    ~ScopedEnvironment()
+    {
+        for (qsizetype i = 0; i < m_names.size(); ++i) {
+            if (m_values.at(i))
+                qputenv(m_names.at(i).constData(), *m_values.at(i));
+            else
+                qunsetenv(m_names.at(i).constData());
+        }
+    }
+
+private:
+    QList<QByteArray> m_names;
+    QList<std::optional<QByteArray>> m_values;
+};
+
+TEST(LinuxInstanceLockName, WithoutARuntimeFolderTheSocketLivesInAFolderOfTheUsersOwn)
+{
+    ScopedEnvironment environment({"XDG_RUNTIME_DIR", "TMPDIR", "XDG_CACHE_HOME"});
+    QTemporaryDir tmp;
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", QFile::encodeName(tmp.filePath("tmp")));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(tmp.filePath("cache")));
+    ASSERT_TRUE(QDir().mkpath(tmp.filePath("tmp")));
+    const QString own = tmp.filePath("tmp/tarnel-" + QString::number(::geteuid()));
+
+    EXPECT_EQ(QFileInfo(LinuxInstanceLock::defaultServerName()).path(), own);
+    EXPECT_EQ(modeOf(own), 0700u);
+    // One of the user's own left open to reading is closed.
+    ASSERT_EQ(::chmod(QFile::encodeName(own).constData(), 0755), 0);
+    EXPECT_EQ(QFileInfo(LinuxInstanceLock::defaultServerName()).path(), own);
+    EXPECT_EQ(modeOf(own), 0700u);
+
+    // A folder under that name that others may write into, or a link, is never used.
+    ASSERT_EQ(::chmod(QFile::encodeName(own).constData(), 0777), 0);
+    const QString elsewhere = tmp.filePath("cache/Tarnel");
+    EXPECT_EQ(QFileInfo(LinuxInstanceLock::defaultServerName()).path(), elsewhere);
+    EXPECT_EQ(modeOf(own), 0777u);
+    ASSERT_TRUE(QDir(own).removeRecursively());
+    ASSERT_TRUE(QFile::link(tmp.filePath("tmp"), own));
+    EXPECT_EQ(QFileInfo(LinuxInstanceLock::defaultServerName()).path(), elsewhere);
+    EXPECT_EQ(modeOf(elsewhere), 0700u);
+}
 
 TEST(LinuxInstanceLockIdentity, OnlyAPositivelyIdentifiedExecutableMatches)
 {

@@ -171,6 +171,42 @@ TEST(LinuxSettingsStore, AWriterKilledMidWriteNeverLeavesATornFile)
 }
 
 // Another product's domain is only ever read: whatever its folder holds stays as it was.
+TEST(LinuxSettingsStore, ASettingNestedTooDeeplyIsRefusedAloneAndTheOthersStay)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.json");
+    const QByteArray deep = QByteArray(5000, '[') + QByteArray(5000, ']');
+    const QByteArray content = R"({"tarnel.recording":false, "k":)" + deep + R"(, "s":"a,}]\"{", "n":{"m":[1,{}]}})";
+    ASSERT_TRUE(writeFile(path, content));
+
+    LinuxSettingsStore store(path);
+    EXPECT_EQ(store.boolValue("tarnel.recording"), false);
+    EXPECT_EQ(store.textValue("s"), QStringLiteral("a,}]\"{"));
+    EXPECT_TRUE(store.contains("n"));
+    EXPECT_FALSE(store.contains("k"));
+    EXPECT_FALSE(store.wasReadWhole());
+    const QStringList aside = setAsideFiles(path);
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(readFile(dir.filePath(aside.first())), content);
+    // The next write keeps what was read.
+    ASSERT_TRUE(store.setInteger("tarnel.historyLimit", 7));
+    LinuxSettingsStore reopened(path);
+    EXPECT_EQ(reopened.boolValue("tarnel.recording"), false);
+    EXPECT_EQ(reopened.integerValue("tarnel.historyLimit"), 7);
+}
+
+TEST(LinuxSettingsStore, AFileOpenToOthersIsMadePrivateWhenReadButNotByAReadOnlyStore)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.json");
+    for (const auto access : {LinuxSettingsStore::Access::ReadOnly, LinuxSettingsStore::Access::ReadWrite}) {
+        ASSERT_TRUE(writeFile(path, R"({"tarnel.recording":false})"));
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0644), 0);
+        EXPECT_EQ(LinuxSettingsStore(path, access).boolValue("tarnel.recording"), false);
+        EXPECT_EQ(modeOf(path), access == LinuxSettingsStore::Access::ReadOnly ? 0644u : 0600u);
+    }
+}
+
 TEST(LinuxSettingsStore, AReadOnlyStoreNeverChangesItsFolder)
 {
     const struct {

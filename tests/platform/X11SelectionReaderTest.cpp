@@ -17,6 +17,8 @@ TEST(X11SelectionReader, AUriListCountsAsFilesOnlyWhenEveryUrlIsALocalFile)
         {"one file", "file:///home/u/a.txt", {"/home/u/a.txt"}},
         {"CRLF separated, in order", "file:///b\r\nfile:///a\r\n", {"/b", "/a"}},
         {"percent-encoded", "file:///tmp/a%20b/%C5%BEaba.png", {"/tmp/a b/žaba.png"}},
+        // Latin-1 names: no text form leads back to the file, the URL does.
+        {"a name that is not UTF-8", "file:///tmp/caf%E9.txt\r\nfile://localhost/tmp/%FF%20x", {"file:///tmp/caf%E9.txt", "file:///tmp/%FF%20x"}},
         {"comments and blank lines", "# copied\r\n\r\nfile:///x\r\n", {"/x"}},
         {"localhost", "file://localhost/etc/hosts", {"/etc/hosts"}},
         {"this machine by name", "file://" + thisHost + "/etc/hosts", {"/etc/hosts"}},

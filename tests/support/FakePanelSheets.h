@@ -2,6 +2,7 @@
 
 #include "ui/panel/PanelSheets.h"
 
+#include <QObject>
 #include <QStringList>
 
 namespace testsupport {
@@ -34,6 +35,10 @@ public:
     }
     std::optional<QString> expandedControlsEntryID() const override { return expanded; }
     void setExpandedControlsEntryID(const std::optional<QString> &id) override { expanded = id; }
+    QObject *lifetime() override { return &m_lifetime; }
+
+private:
+    QObject m_lifetime;
 };
 
 } // namespace testsupport

@@ -4,6 +4,8 @@
 #include "ui/tools/ToolChoiceButton.h"
 #include "ui/style/PanelMotion.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <QImageReader>
 #include <QLabel>
 #include <QMessageBox>
@@ -167,3 +169,63 @@ TEST(ImageCanvasComposerSheet, SavesTheCanvasAsItIsWhenTheFileIsChosen)
 }
 
 } // namespace
+
+namespace {
+
+// A home of its own, without the desktop's folder names, and a start folder elsewhere.
+class ElsewhereHome {
+public:
+    ElsewhereHome()
+        : m_home(qgetenv("HOME"))
+        , m_config(qgetenv("XDG_CONFIG_HOME"))
+        , m_started(QDir::currentPath())
+    {
+        qputenv("HOME", home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")).toUtf8());
+        QDir::setCurrent(startedIn.path());
+    }
+    ~ElsewhereHome()
+    {
+        QDir::setCurrent(m_started);
+        qputenv("HOME", m_home);
+        if (m_config.isEmpty())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", m_config);
+    }
+    ElsewhereHome(const ElsewhereHome &) = delete;
+    ElsewhereHome &operator=(const ElsewhereHome &) = delete;
+
+    QTemporaryDir home;
+    QTemporaryDir startedIn;
+
+private:
+    QByteArray m_home;
+    QByteArray m_config;
+    QString m_started;
+};
+
+} // namespace
+
+// "Uložiť ako" opens where pictures are kept, or at home without such a folder, never in the
+// folder the program was started from.
+TEST(ImageCanvasComposerSheet, TheSaveDialogOpensInThePicturesFolderOrAtHome)
+{
+    ElsewhereHome elsewhere;
+    ASSERT_TRUE(elsewhere.home.isValid() && elsewhere.startedIn.isValid());
+    const QString home = QDir(elsewhere.home.path()).canonicalPath();
+    for (const bool hasPictures : {false, true}) {
+        if (hasPictures) {
+            ASSERT_TRUE(QDir(home).mkpath(QStringLiteral("Pictures")));
+        }
+        ImageCanvasComposerSheet sheet(imageEntry(), sample(), ClipboardAppearance::Dark);
+        sheet.show();
+        sheet.saveCanvas();
+        auto *dialog = sheet.findChild<QFileDialog *>();
+        ASSERT_TRUE(dialog) << hasPictures;
+        EXPECT_EQ(dialog->directory().canonicalPath(), hasPictures ? home + QStringLiteral("/Pictures") : home);
+        EXPECT_EQ(dialog->selectedFiles().value(0).section(u'/', -1), QStringLiteral("tarnel-1x1.png"));
+        dialog->reject();
+        EXPECT_TRUE(testsupport::waitFor([&] { return !sheet.isSavePanelPresented(); })) << hasPictures;
+    }
+}

@@ -847,3 +847,73 @@ TEST(EmptyPasteStack, NamesTheCopyShortcutAsTheDesktopShowsKeysInBothLanguages)
     }
     model.setLanguage(AppLanguage::Sk);
 }
+
+namespace {
+
+// How strongly a band of a painted picture shows ink: the spread between its lightest and its
+// darkest pixel (0 blank, 255 black on white).
+int inkIn(const QImage &picture, const QRect &band)
+{
+    int lightest = 0;
+    int darkest = 255;
+    for (int y = band.top(); y <= band.bottom(); ++y) {
+        for (int x = band.left(); x <= band.right(); ++x) {
+            const int grey = qGray(picture.pixel(x, y));
+            lightest = std::max(lightest, grey);
+            darkest = std::min(darkest, grey);
+        }
+    }
+    return std::max(0, lightest - darkest);
+}
+
+} // namespace
+
+// "Menej" folds the whole text away as "Viac" brought it: it fades out while the row shrinks
+// over it, and the row below is drawn whole all the while.
+TEST(EntryList, AFoldingTextFadesOutAsTheRowShrinks)
+{
+    const ClipboardEntry longText = longTextEntry();
+    ShownList shown(longText);
+    shown.seed.model().setAppearance(ClipboardAppearance::Light);
+    QCoreApplication::processEvents();
+    const QImage folded = shown.list->grab().toImage();
+    const QRect belowFolded = shown.itemRect(1);
+    shown.clickControl(0, Control::ExpandText);
+    ClipboardRow *row = shown.list->rowWidget(longText.id);
+    ASSERT_TRUE(row);
+    auto *label = row->findChild<QLabel *>();
+    ASSERT_TRUE(label);
+    // The text's first line, which stays inside the row until late in the fold.
+    const auto firstLine = [&] {
+        const QPoint origin = label->mapTo(shown.list.get(), QPoint(0, 0));
+        return QRect(origin, QSize(label->width(), label->fontMetrics().height()));
+    };
+    const int whole = inkIn(shown.list->grab().toImage(), firstLine());
+    ASSERT_GT(whole, 120) << "the unfolded text is drawn";
+
+    PanelMotion::ScopedFactor motion(1.0);
+    shown.clickControl(0, Control::ExpandText); // "Menej"
+    auto *animation = row->findChild<QVariantAnimation *>();
+    ASSERT_TRUE(animation);
+    animation->pause();
+    struct Step {
+        int time;
+        double mostInk; // of the unfolded text's ink
+    };
+    for (const Step step : {Step{110, 0.7}, Step{180, 0.35}}) {
+        animation->setCurrentTime(step.time);
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(shown.list->rowWidget(longText.id)) << step.time;
+        const QImage picture = shown.list->grab().toImage();
+        const QRect line = firstLine() & shown.itemRect(0);
+        ASSERT_FALSE(line.isEmpty()) << step.time;
+        EXPECT_LE(inkIn(picture, line), whole * step.mostInk) << "at " << step.time << " ms the text still shows whole";
+        // The row below: its picture and title as they are drawn once everything is folded.
+        const QRect below = shown.itemRect(1);
+        const QRect header(QPoint(0, 0), QSize(below.width(), ClipboardRow::kHeaderHeight));
+        EXPECT_EQ(picture.copy(header.translated(below.topLeft())), folded.copy(header.translated(belowFolded.topLeft())))
+            << "the row below is drawn whole at " << step.time << " ms";
+    }
+    animation->setCurrentTime(animation->duration());
+    ASSERT_TRUE(testsupport::waitFor([&] { return !shown.list->rowWidget(longText.id); }));
+}

@@ -320,3 +320,67 @@ TEST(FolderPathLine, TakesTwoLinesAtMostAndKeepsBothEnds)
     EXPECT_TRUE(shown[1].contains(QChar(0x2026)));
     EXPECT_EQ(line.heightForWidth(200), 2 * line.heightForWidth(10000));
 }
+
+namespace {
+
+// The rows of a painted picture, within a column of it, that hold ink (a pixel that differs
+// clearly from the picture's background at the column's first pixel).
+QList<int> inkRows(const QImage &picture, int left, int right)
+{
+    const QRgb background = picture.pixel(left, 0);
+    QList<int> rows;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = left; x < right; ++x) {
+            if (std::abs(qGray(picture.pixel(x, y)) - qGray(background)) > 60) {
+                rows.append(y);
+                break;
+            }
+        }
+    }
+    return rows;
+}
+
+// The first run of inked rows, as its middle.
+std::optional<double> firstInkMiddle(const QList<int> &rows)
+{
+    if (rows.isEmpty())
+        return std::nullopt;
+    int end = 0;
+    while (end + 1 < rows.size() && rows.at(end + 1) <= rows.at(end) + 1)
+        ++end;
+    return (rows.first() + rows.at(end)) / 2.0;
+}
+
+} // namespace
+
+// A hint's symbol stands centred beside its text's first line: beside the whole of a one-line
+// hint, and beside the top line of one that wraps.
+TEST(OnboardingView, EveryHintsSymbolIsCentredBesideItsFirstLine)
+{
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    model.setAppearance(ClipboardAppearance::Light);
+    model.setScreenshotCaptureIssue(QStringLiteral("Najprv vyber priečinok."));
+    OnboardingView view(model.preferences(), ClipboardPresentationMode::Notch);
+    view.show();
+    for (OnboardingStep step : {OnboardingStep::Permissions, OnboardingStep::Screenshots, OnboardingStep::Ready}) {
+        view.setStep(step);
+        settle();
+        const QList<ToolText *> texts = view.page()->findChildren<ToolText *>(QStringLiteral("noteText"));
+        ASSERT_FALSE(texts.isEmpty()) << OnboardingSteps::rawValue(step);
+        for (ToolText *text : texts) {
+            QWidget *line = text->parentWidget();
+            ToolText *symbol = nullptr;
+            for (ToolText *candidate : line->findChildren<ToolText *>()) {
+                if (candidate != text)
+                    symbol = candidate;
+            }
+            ASSERT_TRUE(symbol);
+            const QImage picture = line->grab().toImage();
+            const std::optional<double> symbolMiddle = firstInkMiddle(inkRows(picture, symbol->x(), symbol->geometry().right()));
+            const std::optional<double> textMiddle = firstInkMiddle(inkRows(picture, text->x(), text->geometry().right()));
+            ASSERT_TRUE(symbolMiddle && textMiddle) << text->text().toStdString();
+            EXPECT_NEAR(*symbolMiddle, *textMiddle, 1.5) << text->text().toStdString();
+        }
+    }
+}

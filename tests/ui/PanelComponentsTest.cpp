@@ -5,6 +5,7 @@
 #include "ui/library/EntryListModel.h"
 #include "ui/panel/ClipboardRow.h"
 #include "ui/panel/DelayedEntryActions.h"
+#include "ui/panel/EntryActionsMenu.h"
 #include "ui/panel/EntryThumbnails.h"
 #include "ui/panel/MasonryGridLayout.h"
 #include "ui/panel/NotchIdentityView.h"
@@ -17,6 +18,7 @@
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QListView>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -314,6 +316,25 @@ TEST(EntryList, SecondaryClicksOpenTheActionsOfTheRowUnderThePointerAndOtherClic
     EXPECT_EQ(model.pasteboard()->content().text, listed.at(1).text) << "the Ctrl-click pasted";
     click(paste);
     EXPECT_EQ(model.pasteboard()->content().text, longText.text);
+}
+
+// An actions menu can outlive the panel that opened it (the panel's window goes while the menu
+// is up); closing it then tells no one that is gone.
+TEST(EntryList, AnActionsMenuClosedAfterItsPanelIsGoneCallsNothingDead)
+{
+    testsupport::SeededModel seed;
+    ClipboardModel &model = seed.model();
+    model.setSelectedTab(ClipboardPanelTab::History);
+    auto sheets = std::make_unique<testsupport::FakePanelSheets>();
+    auto list = std::make_unique<EntryList>(model, *sheets, false);
+    list->presentActions(model.entries().first());
+    QPointer<QWidget> menu = QApplication::activePopupWidget();
+    ASSERT_TRUE(qobject_cast<EntryActionsMenu *>(menu));
+    EXPECT_EQ(sheets->requests, QStringList{QStringLiteral("actions ") + model.entries().first().id});
+    list.reset();
+    sheets.reset();
+    menu->close();
+    EXPECT_TRUE(waitFor([&] { return !menu; })) << "the menu is gone";
 }
 
 TEST(EntryThumbnails, DecodesOffTheMainThreadOnceAndRemembersBytesThatAreNoImage)

@@ -1,10 +1,13 @@
 #include "platform/fake/FakeLoginItem.h"
+#include "platform/fake/FakeSettingsStore.h"
+#include "shell/ClipboardModelPanelLink.h"
 #include "support/FakePanelController.h"
 #include "support/ScopedLanguage.h"
 #include "support/SeededModel.h"
 #include "core/AccessibilityNotice.h"
 #include "core/L10n.h"
 #include "shell/PermissionExplanation.h"
+#include "ui/panel/ClipboardPanelView.h"
 #include "ui/quickaccess/QuickAccessPermissionNotice.h"
 #include "ui/quickaccess/QuickAccessView.h"
 #include "ui/settings/AppearancePicker.h"
@@ -25,10 +28,12 @@
 
 #include <QAbstractButton>
 #include <QMenu>
+#include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
@@ -368,5 +373,42 @@ TEST(SettingToggle, TheKnobIsLightInEitherStateAndScheme)
             const QColor knob = picture.pixelColor(x, picture.height() / 2);
             EXPECT_GT(knob.lightnessF(), 0.9) << knob.name().toStdString();
         }
+    }
+}
+
+// The settings window closes from the keyboard as other windows do: Escape and the desktop's
+// Close keys (Ctrl+W), and other keys leave it open.
+TEST(SettingsView, TheSettingsWindowClosesOnEscapeAndCtrlW)
+{
+    SeededModel seed;
+    FakeSettingsStore settings;
+    ClipboardModelPanelLink link(seed.model(), settings);
+    FakePanelController controller;
+    const struct {
+        const char *what;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        bool closes;
+    } cases[] = {
+        {"Escape", Qt::Key_Escape, Qt::NoModifier, true},
+        {"Ctrl+W", Qt::Key_W, Qt::ControlModifier, true},
+        {"W", Qt::Key_W, Qt::NoModifier, false},
+    };
+    for (const auto &c : cases) {
+        // Hosted as the program hosts it: the view alone in a window of its own.
+        QPointer<QWidget> window = new QWidget(nullptr, Qt::Window);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        auto *layout = new QVBoxLayout(window);
+        layout->addWidget(new ClipboardPanelView(link, &seed.model(), controller, true));
+        window->show();
+        window->activateWindow();
+        QApplication::setActiveWindow(window);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->isActiveWindow(); })) << c.what;
+        QWidget *focused = QApplication::focusWidget() ? QApplication::focusWidget() : window.data();
+        QTest::keyClick(focused, Qt::Key(c.key), c.modifiers);
+        EXPECT_EQ(!window || !window->isVisible(), c.closes) << c.what;
+        if (window)
+            window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 }

@@ -12,8 +12,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "X11TestSupport.h"
 
@@ -422,6 +426,31 @@ TEST_F(X11PasteboardTest, ACopyMarkedSecretByItsOwnerIsNeverRead)
         EXPECT_FALSE(m_pasteboard->content().incomplete) << c.name;
         settle();
     }
+}
+
+// A file whose name is not UTF-8 (a Latin-1 name from an old archive) is read, kept and pasted
+// back as the very bytes of its name, so the paste names the file that was copied.
+TEST_F(X11PasteboardTest, AFileNameThatIsNotUtf8IsPastedBackByteForByte)
+{
+    QTemporaryDir dir;
+    const QByteArray name = QFile::encodeName(dir.path()) + "/caf\xe9.txt";
+    const int fd = ::open(name.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    const QByteArray url = "file://" + name.toPercentEncoding("/");
+
+    const qint64 before = m_pasteboard->changeCount();
+    copyWithXclip(url + "\r\n", "text/uri-list");
+    EXPECT_EQ(waitForCount(before + 1), before + 1);
+    const QStringList paths = m_pasteboard->content().filePaths;
+    ASSERT_EQ(paths.size(), 1);
+    const QByteArray kept = QByteArray::fromPercentEncoding(QUrl::fromEncoded(paths.first().toLatin1()).path(QUrl::FullyEncoded).toLatin1());
+    EXPECT_EQ(kept, name);
+    settle();
+
+    m_pasteboard->writeFilePaths(paths);
+    EXPECT_EQ(pasteWithXclip("text/uri-list").trimmed(), url);
+    countOnceTextArrives("another copy");
 }
 
 } // namespace

@@ -1,12 +1,14 @@
 #include "platform/linux/LinuxInstanceLock.h"
 
 #include "core/Logging.h"
+#include "core/PrivateFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 
@@ -28,12 +30,57 @@ const QByteArray kQuitAnswer = QByteArrayLiteral("quitting\n");
 constexpr qint64 kMaxMessageBytes = 64;
 const QString kDeletedSuffix = QStringLiteral(" (deleted)");
 
-QString runtimeName(const QString &base)
+QString runtimeFolder()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(runtime).exists())
-        return runtime + u'/' + base;
-    return base + u'-' + QString::number(::getuid());
+    return !runtime.isEmpty() && QDir(runtime).exists() ? runtime : QString();
+}
+
+// The folder itself, never a link in its place: a folder of this user that nobody else may
+// write into, closed to others if it was not yet.
+bool isOwnFolder(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st { };
+    bool own = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid()
+        && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+    if (own && (st.st_mode & 077) != 0)
+        own = ::fchmod(fd, S_IRWXU) == 0;
+    ::close(fd);
+    return own;
+}
+
+// Without a runtime folder, the socket and its lock live in a folder of the user's own in the
+// temporary folder, so that another user can neither plant them nor hold the lock. A name there
+// that someone else took first is never used; the user's cache folder serves instead.
+QString ownInstanceFolder()
+{
+    const QString shared = QDir::tempPath() + QStringLiteral("/tarnel-") + QString::number(::geteuid());
+    if (::mkdir(QFile::encodeName(shared).constData(), S_IRWXU) == 0 || errno == EEXIST) {
+        if (isOwnFolder(shared))
+            return shared;
+    }
+    qCWarning(lcPlatform) << "the folder" << shared << "is not this user's own; the instance socket goes to the cache folder";
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/Tarnel");
+    PrivateFiles::makeFolder(cache);
+    return cache;
+}
+
+// Where this instance listens.
+QString ownRuntimeName(const QString &base)
+{
+    const QString runtime = runtimeFolder();
+    return (runtime.isEmpty() ? ownInstanceFolder() : runtime) + u'/' + base;
+}
+
+// Where an instance of an earlier version, or of the earlier product, listens: only asked to
+// quit, never trusted.
+QString sharedRuntimeName(const QString &base)
+{
+    const QString runtime = runtimeFolder();
+    return runtime.isEmpty() ? base + u'-' + QString::number(::getuid()) : runtime + u'/' + base;
 }
 
 } // namespace
@@ -63,12 +110,20 @@ LinuxInstanceLock::~LinuxInstanceLock()
 
 QString LinuxInstanceLock::defaultServerName()
 {
-    return runtimeName(QStringLiteral("tarnel-instance"));
+    return ownRuntimeName(QStringLiteral("tarnel-instance"));
+}
+
+QStringList LinuxInstanceLock::otherDefaultServerNames()
+{
+    QStringList names{earlierProductServerName()};
+    if (runtimeFolder().isEmpty())
+        names.append(sharedRuntimeName(QStringLiteral("tarnel-instance")));
+    return names;
 }
 
 QString LinuxInstanceLock::earlierProductServerName()
 {
-    return runtimeName(QStringLiteral("quorvel-instance"));
+    return sharedRuntimeName(QStringLiteral("quorvel-instance"));
 }
 
 std::optional<LinuxInstanceLock::ExecutableIdentity> LinuxInstanceLock::identityOfFile(const QString &path)

@@ -52,8 +52,8 @@ public:
     struct Options {
         // The name this instance listens on.
         QString serverName = defaultServerName();
-        // Names that are only asked to quit (the earlier product's).
-        QStringList otherServerNames = {earlierProductServerName()};
+        // Names that are only asked to quit (the earlier product's, and an earlier version's).
+        QStringList otherServerNames = otherDefaultServerNames();
         // The executable whose processes count as Tarnel; empty means this process's own.
         QString executable;
         std::chrono::milliseconds forceQuitDelay = kForceQuitDelay;
@@ -76,7 +76,9 @@ public:
 
     void start(std::function<void()> onReady) override;
 
+    // In the runtime folder; without one, in a folder of the user's own (0700).
     static QString defaultServerName();
+    static QStringList otherDefaultServerNames();
     static QString earlierProductServerName();
 
     // The executable of a file path, or of a running process; nothing when it cannot be

@@ -30,6 +30,77 @@ QString configHome()
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
 }
 
+bool isJsonSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// The members of the file's top-level object, each read on its own: a value nested deeper than
+// the JSON reader goes is left out, and only that one. Nothing when the file is no object.
+std::optional<QJsonObject> membersReadOneByOne(const QByteArray &data)
+{
+    const qsizetype size = data.size();
+    qsizetype i = 0;
+    auto skipSpace = [&] {
+        while (i < size && isJsonSpace(data.at(i)))
+            ++i;
+    };
+    // From the opening quote to just past the closing one.
+    auto skipString = [&] {
+        for (++i; i < size; ++i) {
+            if (data.at(i) == '\\')
+                ++i;
+            else if (data.at(i) == '"')
+                return ++i <= size;
+        }
+        return false;
+    };
+    QJsonObject members;
+    skipSpace();
+    if (i >= size || data.at(i) != '{')
+        return std::nullopt;
+    ++i;
+    for (;;) {
+        skipSpace();
+        if (i < size && data.at(i) == '}' && members.isEmpty())
+            break;
+        const qsizetype keyStart = i;
+        if (i >= size || data.at(i) != '"' || !skipString())
+            return std::nullopt;
+        const QByteArray key = data.mid(keyStart, i - keyStart);
+        skipSpace();
+        if (i >= size || data.at(i) != ':')
+            return std::nullopt;
+        const qsizetype valueStart = ++i;
+        int depth = 0;
+        while (i < size) {
+            const char c = data.at(i);
+            if (c == '"') {
+                if (!skipString())
+                    return std::nullopt;
+                continue;
+            }
+            if (c == '{' || c == '[')
+                ++depth;
+            else if ((c == '}' || c == ']') && depth-- == 0)
+                break;
+            else if (c == ',' && depth == 0)
+                break;
+            ++i;
+        }
+        if (i >= size || (data.at(i) != ',' && data.at(i) != '}'))
+            return std::nullopt;
+        const QJsonDocument member = QJsonDocument::fromJson('{' + key + ':' + data.mid(valueStart, i - valueStart) + '}');
+        const QJsonObject read = member.object();
+        for (auto it = read.constBegin(); it != read.constEnd(); ++it)
+            members.insert(it.key(), it.value());
+        if (data.at(i++) == '}')
+            break;
+    }
+    skipSpace();
+    return i == size ? std::optional<QJsonObject>(members) : std::nullopt;
+}
+
 } // namespace
 
 LinuxSettingsStore::LinuxSettingsStore(QString filePath, Access access, qint64 maxFileBytes)
@@ -121,6 +192,9 @@ void LinuxSettingsStore::load() const
         setAsideUnreadableFile("not a regular file");
         return;
     }
+    // Earlier versions left the file readable by everyone; what it holds is the owner's alone.
+    if (m_access == Access::ReadWrite && (st.st_mode & (S_IRWXG | S_IRWXO)) != 0 && ::fchmod(fd, S_IRUSR | S_IWUSR) != 0)
+        qCWarning(lcPlatform) << "settings file could not be made private:" << m_filePath << std::strerror(errno);
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
         qCWarning(lcPlatform) << "settings file could not be read:" << m_filePath << file.errorString();
@@ -131,6 +205,16 @@ void LinuxSettingsStore::load() const
     file.close();
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(data, &error);
+    if (error.error == QJsonParseError::DeepNesting) {
+        if (std::optional<QJsonObject> members = membersReadOneByOne(data)) {
+            // One setting nests deeper than the reader goes: only it is refused. The file goes
+            // aside whole, so the next write cannot destroy that setting, and the others stay.
+            setAsideUnreadableFile("nested too deeply in one of its settings");
+            m_values = *members;
+            ::close(fd);
+            return;
+        }
+    }
     if (error.error != QJsonParseError::NoError || !document.isObject())
         setAsideUnreadableFile(error.error != QJsonParseError::NoError ? "not valid JSON" : "not a JSON object");
     else

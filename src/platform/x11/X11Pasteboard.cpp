@@ -226,7 +226,8 @@ qint64 X11Pasteboard::writeFilePaths(const QStringList &paths)
     QList<QUrl> urls;
     QByteArray fileManagerList = QByteArrayLiteral("copy");
     for (const QString &path : paths) {
-        const QUrl url = QUrl::fromLocalFile(path);
+        // A name that is not UTF-8 was kept as its URL.
+        const QUrl url = path.startsWith(QLatin1String("file:///")) ? QUrl::fromEncoded(path.toLatin1()) : QUrl::fromLocalFile(path);
         urls.append(url);
         fileManagerList += '\n' + url.toEncoded();
     }

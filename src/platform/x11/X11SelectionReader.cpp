@@ -220,7 +220,13 @@ QStringList X11SelectionReader::filePathsFromUriList(const QByteArray &uriList)
         if (!url.isValid() || !url.isLocalFile() || !url.path().startsWith(u'/')
             || !(host.isEmpty() || host == u"localhost" || host == localHost))
             return {};
-        paths.append(url.adjusted(QUrl::RemoveAuthority).toLocalFile());
+        const QUrl local = url.adjusted(QUrl::RemoveAuthority);
+        // A name that is not UTF-8 has no text form that leads back to it: it is kept as the
+        // percent-encoded URL, which holds its very bytes.
+        const QByteArray name = QByteArray::fromPercentEncoding(local.path(QUrl::FullyEncoded).toLatin1());
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString decoded = utf8(name);
+        paths.append(utf8.hasError() ? QString::fromLatin1(local.toEncoded()) : decoded);
     }
     return paths;
 }

@@ -63,7 +63,8 @@ public:
     // The content offered at the change; nothing when stopping turned true first.
     std::optional<PasteboardContent> fetch(const OwnerChange &change, const std::function<bool()> &stopping);
 
-    // Local paths of a text/uri-list; empty unless every URL in it is a local file URL.
+    // Local paths of a text/uri-list; empty unless every URL in it is a local file URL. A path
+    // whose name is not UTF-8 stays a "file:///" URL, percent-encoded byte for byte.
     static QStringList filePathsFromUriList(const QByteArray &uriList);
 
 private:

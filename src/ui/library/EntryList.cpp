@@ -261,17 +261,18 @@ void EntryList::presentActions(const ClipboardEntry &entry)
         return;
     m_actionEntryID = entry.id;
     m_sheets.setActionEntry(entry);
-    // The panel outlives its lists and hears of every close, even one after this list is gone.
+    // The panel outlives its lists and hears of every close, even one after this list is gone,
+    // for as long as the panel itself is there.
     PanelSheets *sheets = &m_sheets;
     const ClipboardEntry shown = entry;
-    connect(menu, &EntryActionsMenu::closed, menu, [sheets] { sheets->setActionEntry(std::nullopt); });
+    connect(menu, &EntryActionsMenu::closed, sheets->lifetime(), [sheets] { sheets->setActionEntry(std::nullopt); });
     connect(menu, &EntryActionsMenu::closed, this, [this] {
         m_actionEntryID.reset();
         m_view->viewport()->update();
     });
-    connect(menu, &EntryActionsMenu::editRequested, menu, [sheets, shown] { sheets->editEntry(shown); });
-    connect(menu, &EntryActionsMenu::previewImageRequested, menu, [sheets, shown] { sheets->previewImage(shown); });
-    connect(menu, &EntryActionsMenu::createImageRequested, menu, [sheets, shown] { sheets->composeImage(shown); });
+    connect(menu, &EntryActionsMenu::editRequested, sheets->lifetime(), [sheets, shown] { sheets->editEntry(shown); });
+    connect(menu, &EntryActionsMenu::previewImageRequested, sheets->lifetime(), [sheets, shown] { sheets->previewImage(shown); });
+    connect(menu, &EntryActionsMenu::createImageRequested, sheets->lifetime(), [sheets, shown] { sheets->composeImage(shown); });
 }
 
 void EntryList::unfold(const std::optional<QString> &entryID)

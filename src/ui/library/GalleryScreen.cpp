@@ -178,17 +178,18 @@ bool GalleryScreen::trigger(const QString &entryID, GalleryCard::Action action)
         if (card)
             card->setActionsOpen(true);
         m_sheets.setActionEntry(*entry);
-        // The panel outlives its screens and hears of every close, even one after this screen is gone.
+        // The panel outlives its screens and hears of every close, even one after this screen is gone,
+        // for as long as the panel itself is there.
         PanelSheets *sheets = &m_sheets;
         const ClipboardEntry shown = *entry;
-        connect(menu, &EntryActionsMenu::closed, menu, [sheets] { sheets->setActionEntry(std::nullopt); });
+        connect(menu, &EntryActionsMenu::closed, sheets->lifetime(), [sheets] { sheets->setActionEntry(std::nullopt); });
         connect(menu, &EntryActionsMenu::closed, this, [this, entryID] {
             m_actionEntryID.reset();
             if (const QPointer<GalleryCard> open = m_cards.value(entryID))
                 open->setActionsOpen(false);
         });
-        connect(menu, &EntryActionsMenu::previewImageRequested, menu, [sheets, shown] { sheets->previewImage(shown); });
-        connect(menu, &EntryActionsMenu::createImageRequested, menu, [sheets, shown] { sheets->composeImage(shown); });
+        connect(menu, &EntryActionsMenu::previewImageRequested, sheets->lifetime(), [sheets, shown] { sheets->previewImage(shown); });
+        connect(menu, &EntryActionsMenu::createImageRequested, sheets->lifetime(), [sheets, shown] { sheets->composeImage(shown); });
         break;
     }
     }

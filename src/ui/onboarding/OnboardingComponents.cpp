@@ -13,6 +13,8 @@
 #include <QBoxLayout>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace OnboardingComponents {
 
 namespace {
@@ -209,9 +211,20 @@ QWidget *note(const QString &symbol, const QString &text, bool warning, QWidget 
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(kNoteSpacing);
     const ToolText::Role role = warning ? ToolText::Role::Warning : ToolText::Role::Secondary;
-    layout->addWidget(ToolText::symbol(symbol, kNoteSize, role, line), 0, Qt::AlignTop);
     auto *words = wrapping(text, kNoteSize, QFont::Normal, role, line);
     words->setObjectName(QStringLiteral("noteText"));
+    // The text takes the height its lines need at the width it gets, starting at the top, so
+    // its first line is where the symbol beside it expects it.
+    QSizePolicy policy = words->sizePolicy();
+    policy.setHeightForWidth(true);
+    words->setSizePolicy(policy);
+    words->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The symbol stands centred beside the first line: beside the whole of a one-line note, and
+    // beside the top line of one that wraps.
+    ToolText *mark = ToolText::symbol(symbol, kNoteSize, role, line);
+    const int firstLine = words->fontMetrics().height();
+    mark->setContentsMargins(0, std::max(0, qRound((firstLine - mark->sizeHint().height()) / 2.0)), 0, 0);
+    layout->addWidget(mark, 0, Qt::AlignTop);
     layout->addWidget(words, 1);
     return line;
 }

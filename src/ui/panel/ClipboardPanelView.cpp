@@ -180,6 +180,17 @@ ClipboardPanelView::~ClipboardPanelView()
 
 void ClipboardPanelView::buildSettings()
 {
+    // The settings window closes from the keyboard as the desktop's other windows and Tarnel's
+    // own sheets do (Ctrl+W whatever the desktop's theme binds, and its own Close keys); an open
+    // picker menu takes its Escape first.
+    QList<QKeySequence> closeKeys{QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)};
+    for (const QKeySequence &keys : QKeySequence::keyBindings(QKeySequence::Close)) {
+        if (!closeKeys.contains(keys))
+            closeKeys.append(keys);
+    }
+    auto *close = new QShortcut(this);
+    close->setKeys(closeKeys);
+    connect(close, &QShortcut::activated, this, [this] { window()->close(); });
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     if (m_clipboard) {

@@ -314,6 +314,10 @@ void ClipboardRow::setExpanded(bool expanded, bool animated)
         buildUnfolded();
     const auto apply = [this, expanded](const QVariant &value) {
         m_unfold = value.toReal();
+        // The unfolded part leaves as it came, fading out while the row folds over it; an
+        // unfold turning back mid-way shows it whole again.
+        if (m_unfolded)
+            m_unfolded->setPresence(expanded ? 1.0 : m_unfold);
         updateGeometry();
         if (!expanded && m_unfold <= 0)
             dropUnfolded();

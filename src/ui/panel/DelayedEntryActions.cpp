@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 DelayedEntryActions::DelayedEntryActions(QWidget *content, QWidget *parent)
     : QWidget(parent), m_content(content), m_opacity(new QGraphicsOpacityEffect), m_delay(new QTimer(this))
 {
@@ -44,12 +46,34 @@ void DelayedEntryActions::reveal()
     m_revealed = true;
     m_content->setAttribute(Qt::WA_TransparentForMouseEvents, false);
     PanelMotion::animate(this, "reveal", 0.0, 1.0, kFadeDuration, PanelMotion::easeOut(), [this](const QVariant &value) {
-        if (!m_opacity || !m_content)
-            return;
-        m_opacity->setOpacity(value.toReal());
-        // Fully shown content draws directly again, without an offscreen pass per paint.
-        if (value.toReal() >= 1.0)
-            m_content->setGraphicsEffect(nullptr);
+        m_revealOpacity = value.toReal();
+        applyOpacity();
     });
     Q_EMIT revealed();
+}
+
+void DelayedEntryActions::setPresence(qreal presence)
+{
+    presence = std::clamp<qreal>(presence, 0, 1);
+    if (qFuzzyCompare(presence, m_presence))
+        return;
+    m_presence = presence;
+    applyOpacity();
+}
+
+void DelayedEntryActions::applyOpacity()
+{
+    if (!m_content)
+        return;
+    const qreal shown = opacity();
+    // Fully shown content draws directly, without an offscreen pass per paint.
+    if (shown >= 1.0) {
+        m_content->setGraphicsEffect(nullptr);
+        return;
+    }
+    if (!m_opacity) {
+        m_opacity = new QGraphicsOpacityEffect;
+        m_content->setGraphicsEffect(m_opacity); // the content owns the effect from here
+    }
+    m_opacity->setOpacity(shown);
 }

@@ -24,6 +24,11 @@ public:
 
     bool isRevealed() const { return m_revealed; }
     QWidget *content() const { return m_content; }
+    // How much of the content shows while its container leaves (1 while it stays): the content
+    // fades out with the leaving, whatever its reveal had reached.
+    void setPresence(qreal presence);
+    // The opacity the content is drawn with now: its reveal times its presence.
+    qreal opacity() const { return m_revealOpacity * m_presence; }
 
 Q_SIGNALS:
     void revealed();
@@ -34,9 +39,12 @@ protected:
 
 private:
     void reveal();
+    void applyOpacity();
 
     QPointer<QWidget> m_content;
     QPointer<QGraphicsOpacityEffect> m_opacity;
     QTimer *m_delay;
     bool m_revealed = false;
+    qreal m_revealOpacity = 0;
+    qreal m_presence = 1;
 };

@@ -42,6 +42,7 @@ public:
     void setActionEntry(const std::optional<ClipboardEntry> &entry) override;
     std::optional<QString> expandedControlsEntryID() const override;
     void setExpandedControlsEntryID(const std::optional<QString> &id) override;
+    QObject *lifetime() override { return this; }
 
     // What is shown right now.
     // The open sheet's view (EditTextSheet, ImagePreviewSheet, ImageCanvasComposerSheet,

@@ -8,6 +8,8 @@
 
 #include <optional>
 
+class QObject;
+
 // What the section screens ask of the panel that hosts them: the panel owns every sheet, the
 // actions menu and the clear confirmation, presents them and makes the model calls they end in.
 class PanelSheets {
@@ -30,4 +32,7 @@ public:
     // The entry whose row controls are unfolded in a list; a change of section folds them.
     virtual std::optional<QString> expandedControlsEntryID() const = 0;
     virtual void setExpandedControlsEntryID(const std::optional<QString> &id) = 0;
+    // Lives exactly as long as these sheets: the context of every connection whose handler
+    // calls them, so a window that outlives the panel (an open actions menu) calls nothing dead.
+    virtual QObject *lifetime() = 0;
 };

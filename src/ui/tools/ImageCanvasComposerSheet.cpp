@@ -11,7 +11,9 @@
 #include "ui/tools/ImageCanvasPreview.h"
 #include "ui/tools/ToolText.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -19,9 +21,20 @@
 #include <QSaveFile>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <QStandardPaths>
 #include <QtConcurrent>
 
 namespace {
+
+// Where a composed picture is saved unless the user goes elsewhere: the desktop's pictures
+// folder, or home where that folder is missing.
+QString saveFolder()
+{
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return pictures;
+    return QDir::homePath();
+}
 
 constexpr int kPadding = 22;
 constexpr int kSpacing = 15;
@@ -241,6 +254,8 @@ void ImageCanvasComposerSheet::showSaveDialog(const QString &proposedName,
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilter(QStringLiteral("PNG (*.png)"));
     dialog->setDefaultSuffix(QStringLiteral("png"));
+    // Never the folder the program happened to be started from.
+    dialog->setDirectory(saveFolder());
     dialog->selectFile(proposedName);
     dialog->setLabelText(QFileDialog::Accept, L10n::text(QStringLiteral("Uložiť")));
     dialog->setWindowFlag(Qt::WindowStaysOnTopHint);

@@ -1,0 +1,138 @@
+#include "EngineTestSupport.h"
+#include "platform/linux/SqliteHistoryStore.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The bytes each image entry of the model reads back, newest first.
+QList<QByteArray> shownImages(const ClipboardModel &model)
+{
+    QList<QByteArray> images;
+    for (const ClipboardEntry &entry : model.entries()) {
+        if (entry.kind == ClipboardKind::Image)
+            images.append(model.imageData(entry).value_or(QByteArray()));
+    }
+    return images;
+}
+
+void copyImage(ModelHarness &h, const QByteArray &bytes)
+{
+    h.pasteboard.copyImage(bytes);
+    h.model->readClipboardIfChanged();
+    ASSERT_TRUE(h.waitForCaptures());
+    ASSERT_TRUE(h.model->flushHistory(5s));
+}
+
+TEST(ClipboardModelImageFiles, AMovedDataFolderKeepsEveryImageAndItsRowsNameTheNewPlace)
+{
+    const QByteArray first = pngBytes(3, 3, Qt::red);
+    const QByteArray second = pngBytes(4, 4, Qt::blue);
+    ModelHarness before;
+    before.make();
+    copyImage(before, first);
+    copyImage(before, second);
+    before.copyText(QStringLiteral("text"));
+    ASSERT_TRUE(before.model->flushHistory(5s));
+    ASSERT_EQ(before.imageFiles().size(), 2);
+    before.model.reset();
+
+    // The next run finds the folder under another path, as after a home restored elsewhere.
+    ModelHarness after;
+    ASSERT_TRUE(QDir().rename(before.imageFolder(), after.imageFolder()));
+    after.history.seedRows(before.history.rows());
+    ClipboardModel &model = after.make();
+    after.copyText(QStringLiteral("later"));
+    ASSERT_TRUE(model.flushHistory(5s));
+
+    EXPECT_EQ(after.imageFiles().size(), 2);
+    const QList<QByteArray> shown = shownImages(model);
+    EXPECT_EQ(shown, (QList<QByteArray>{second, first}));
+    const QList<ClipboardEntry> stored = after.storedHistory();
+    EXPECT_EQ(stored.size(), 4);
+    for (const ClipboardEntry &entry : stored) {
+        if (entry.imageFilePath) {
+            EXPECT_EQ(QFileInfo(*entry.imageFilePath).path(), after.imageFolder());
+            EXPECT_TRUE(QFileInfo::exists(*entry.imageFilePath));
+        }
+    }
+}
+
+TEST(ClipboardModelImageFiles, AHistorySetAsideKeepsItsImagesOverTheNextStarts)
+{
+    ModelHarness h;
+    const QString database = h.folder.filePath(QStringLiteral("history.sqlite3"));
+    auto start = [&](std::unique_ptr<SqliteHistoryStore> &store) -> ClipboardModel & {
+        h.model.reset();
+        store = std::make_unique<SqliteHistoryStore>(database);
+        h.historyStore = store.get();
+        return h.make();
+    };
+    std::unique_ptr<SqliteHistoryStore> store;
+    start(store);
+    copyImage(h, pngBytes(3, 3));
+    ASSERT_EQ(h.imageFiles().size(), 1);
+    const QString image = h.imageFiles().first();
+    h.model.reset();
+    store.reset();
+
+    // A damaged header: nothing can be read, and the whole file goes aside with its row.
+    QFile file(database);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.write(QByteArray(16, 'x'));
+    file.close();
+    EXPECT_TRUE(start(store).entries().isEmpty());
+    const QStringList setAside = QDir(h.folder.path()).entryList({QStringLiteral("history.sqlite3.unreadable-*")});
+    ASSERT_EQ(setAside.size(), 1);
+
+    for (int run = 0; run < 2; ++run) {
+        start(store);
+        h.copyText(QStringLiteral("copy %1").arg(run));
+        ASSERT_TRUE(h.model->flushHistory(5s));
+        EXPECT_EQ(h.imageFiles(), QStringList{image}) << "start " << run;
+    }
+    EXPECT_TRUE(QFileInfo::exists(h.folder.filePath(setAside.first())));
+}
+
+TEST(ClipboardModelImageFiles, ALinkedImageFolderKeepsTheFilesOfItsOwner)
+{
+    ModelHarness h;
+    QTemporaryDir elsewhere;
+    const QStringList own{QStringLiteral("holiday.image"), QStringLiteral("11111111-2222-3333-4444-555555555555.image")};
+    for (const QString &name : own)
+        ASSERT_TRUE(writeFile(elsewhere.filePath(name), "the user's"));
+    ASSERT_TRUE(QFile::link(elsewhere.path(), h.imageFolder()));
+
+    ClipboardModel &model = h.make();
+    copyImage(h, pngBytes(3, 3));
+    h.copyText(QStringLiteral("text"));
+    model.clearGalleryEntries();
+    ASSERT_TRUE(model.flushHistory(5s));
+    for (const QString &name : own)
+        EXPECT_EQ(readFile(elsewhere.filePath(name)), QByteArray("the user's")) << name.toStdString();
+    EXPECT_TRUE(QFileInfo(h.imageFolder()).isSymLink());
+}
+
+TEST(ClipboardModelImageFiles, ImageWritesCutOffByAnEarlierRunAreDeletedAtStart)
+{
+    ModelHarness h;
+    QDir().mkpath(h.imageFolder());
+    const QString folder = h.imageFolder() + u'/';
+    const QString left = folder + QStringLiteral("11111111-2222-3333-4444-555555555555.image.aB3xZ9");
+    ASSERT_TRUE(writeFile(left, "half an image"));
+    // Not what a cut-off write leaves: other names, and a link.
+    const QStringList others{folder + QStringLiteral("notes.image.backup"), folder + QStringLiteral("11111111-2222-3333-4444-555555555555.image.abc"),
+                             folder + QStringLiteral("x.images.aB3xZ9")};
+    for (const QString &path : others)
+        ASSERT_TRUE(writeFile(path, "other"));
+    ASSERT_TRUE(QFile::link(others.first(), folder + QStringLiteral("link.image.aB3xZ9")));
+
+    h.make();
+    EXPECT_FALSE(QFileInfo::exists(left));
+    for (const QString &path : others)
+        EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+    EXPECT_TRUE(QFileInfo(folder + QStringLiteral("link.image.aB3xZ9")).isSymLink());
+}
+
+} // namespace
