@@ -168,16 +168,22 @@ TEST(ShapedWindow, ThePanelKeepsToTheNotchAndToQuickAccessFrameInEveryState)
 {
     PanelHarness h(QJsonObject{{QStringLiteral("tarnel.onboardingComplete"), true}});
     h.controller->show();
-    const QRegion collapsed = NotchPanelGeometry::notchRegion(h.controller->drawnNotchSize(), h.panel().width());
-    EXPECT_EQ(h.panel().mask(), collapsed);
+    // The window is the notch, no more: a compositor's shadow follows the window's rectangle.
+    const QRegion collapsed = NotchPanelGeometry::notchRegion(h.controller->drawnNotchSize(), h.frame().width());
+    const QRect notch = collapsed.boundingRect();
+    EXPECT_EQ(h.panel().geometry(), notch.translated(h.frame().topLeft()));
+    EXPECT_EQ(h.panel().mask(), collapsed.translated(-notch.topLeft()));
     EXPECT_EQ(h.panel().mask().boundingRect().size(), QSize(96, 40));
+    EXPECT_EQ(h.panel().content()->geometry(), QRect(-notch.topLeft(), h.frame().size())) << "the view laid out in the frame";
     h.model.setCopiedNotice(true);
     EXPECT_EQ(h.panel().mask().boundingRect().size(), QSize(160, 40)) << "the copied notice's width";
+    EXPECT_EQ(h.panel().size(), QSize(160, 40));
     h.model.setCopiedNotice(false);
-    EXPECT_EQ(h.panel().mask(), collapsed);
+    EXPECT_EQ(h.panel().mask(), collapsed.translated(-notch.topLeft()));
 
     h.moveTo(h.notchCentre());
     EXPECT_EQ(h.panel().mask().boundingRect().width(), 450) << "widened with the pointer";
+    EXPECT_EQ(h.panel().width(), 450);
 
     h.moveTo(QPoint(5, 900));
     h.waitForLook(false, false);
@@ -185,6 +191,7 @@ TEST(ShapedWindow, ThePanelKeepsToTheNotchAndToQuickAccessFrameInEveryState)
     h.controller->openQuickAccess(false);
     const QRect centre(QPoint(), h.frame().size());
     EXPECT_EQ(h.panel().mask(), roundedRegion(centre, QuickAccessView::kCornerRadius)) << "Quick Access's rounded frame";
+    EXPECT_EQ(h.panel().geometry(), h.frame()) << "and its window";
     EXPECT_EQ(h.panel().surface().color(), PanelStyle::colors(PanelStyle::Scheme::Dark).quickAccessBackground);
 
     // A compositor starting now makes Quick Access translucent where it is.
@@ -195,7 +202,9 @@ TEST(ShapedWindow, ThePanelKeepsToTheNotchAndToQuickAccessFrameInEveryState)
     EXPECT_EQ(h.traits.offTaskbar.count(h.controller->panel()), 2) << "the new window is an accessory too";
 
     h.controller->dismissQuickAccess();
-    EXPECT_EQ(h.panel().mask(), withSoftEdge(collapsed) & QRect(QPoint(), h.frame().size())) << "back under the notch";
+    const QRegion soft = withSoftEdge(collapsed) & QRect(QPoint(), h.frame().size());
+    EXPECT_EQ(h.panel().mask(), soft.translated(-soft.boundingRect().topLeft())) << "back under the notch";
+    EXPECT_EQ(h.panel().geometry(), soft.boundingRect().translated(h.frame().topLeft())) << "with its soft rim";
 }
 
 TEST(ShapedWindow, TheTextSheetIsCutToItsRoundedCardWithoutACompositor)
