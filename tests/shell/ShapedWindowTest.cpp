@@ -6,6 +6,7 @@
 #include "shell/PanelHarness.h"
 #include "shell/TarnelPanel.h"
 #include "ui/quickaccess/QuickAccessView.h"
+#include "ui/style/PanelMotion.h"
 #include "ui/style/PanelStyle.h"
 #include "ui/tools/ScreenshotTextSheet.h"
 
@@ -232,4 +233,37 @@ TEST(ShapedWindow, TheTextSheetIsCutToItsRoundedCardWithoutACompositor)
     EXPECT_TRUE(sheet->isTranslucent());
     EXPECT_TRUE(sheet->isVisible());
     sheet->close();
+}
+
+TEST(ShapedWindow, WhileTheNotchUnfoldsOrFoldsItsWindowKeepsTheLargerEndAndFitsTheOutlineAtRest)
+{
+    // Real animations, on the clock of the test: a window resized on every frame would be
+    // given a new picture by a compositor on every frame, and one left large would cast its
+    // shadow around the notch.
+    using namespace std::chrono_literals;
+    PanelMotion::ScopedFactor motion(1);
+    NotchHoverTimings timings = shortHoverTimings();
+    timings.widenAnimation = 120ms;
+    timings.narrowAnimation = 120ms;
+    PanelHarness h(QJsonObject{{QStringLiteral("tarnel.onboardingComplete"), true}}, timings);
+    h.controller->show();
+    const QRect notch = NotchPanelGeometry::notchRegion(PanelMetrics::compactSize, h.frame().width()).boundingRect();
+    ASSERT_EQ(h.panel().geometry(), notch.translated(h.frame().topLeft()));
+    const auto drawn = [&h] { return h.panel().mask().boundingRect().size(); };
+
+    h.controller->toggleExpanded();
+    EXPECT_EQ(h.panel().geometry(), h.frame()) << "the open end at once";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return drawn() == QSize(450, 460); }));
+    EXPECT_EQ(h.panel().geometry(), h.frame());
+
+    h.controller->toggleExpanded();
+    EXPECT_EQ(h.panel().geometry(), h.frame()) << "folding keeps the open end";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return drawn() == QSize(450, 40); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return h.panel().size() == QSize(450, 40); }, 1000)) << "folded, no larger";
+
+    h.clock.advance(timings.widthCollapseDelay);
+    EXPECT_EQ(h.panel().size(), QSize(450, 40)) << "narrowing keeps the wide end";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return drawn() == QSize(96, 40); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return h.panel().geometry() == notch.translated(h.frame().topLeft()); }, 1000))
+        << "back to the notch";
 }
