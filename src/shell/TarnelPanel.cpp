@@ -129,27 +129,21 @@ QRect TarnelPanel::shownPart() const
     return (drawn.boundingRect() | m_extent) & whole;
 }
 
-QPoint TarnelPanel::frameOffset() const
-{
-    return m_frame.isNull() ? QPoint() : geometry().topLeft() - m_frame.topLeft();
-}
-
 void TarnelPanel::applyShape()
 {
-    QPoint offset;
     if (!m_frame.isNull()) {
         const QRect part = shownPart();
-        offset = part.topLeft();
+        m_offset = part.topLeft();
         setGeometry(part.translated(m_frame.topLeft()));
         if (m_content)
-            m_content->setGeometry(QRect(-offset, m_frame.size()));
+            m_content->setGeometry(QRect(-m_offset, m_frame.size()));
     }
     // An input shape alone would not do: the window manager's frame around the window takes
     // the clicks that the window lets through, and only the bounding shape is passed on to it.
     if (m_drawnRegion.isEmpty())
         clearMask();
     else
-        setMask((isTranslucent() ? withSoftEdge(m_drawnRegion) : m_drawnRegion).translated(-offset) & rect());
+        setMask((isTranslucent() ? withSoftEdge(m_drawnRegion) : m_drawnRegion).translated(-m_offset) & rect());
 }
 
 void TarnelPanel::paintEvent(QPaintEvent *event)
@@ -159,8 +153,6 @@ void TarnelPanel::paintEvent(QPaintEvent *event)
         return;
     }
     QPainter painter(this);
-    // The surface is given in the frame's coordinates, as the hosted view draws.
-    const QPoint offset = frameOffset();
     if (m_surface.style() == Qt::SolidPattern) {
         painter.fillRect(event->rect(), m_surface);
         return;
@@ -174,14 +166,15 @@ void TarnelPanel::paintEvent(QPaintEvent *event)
         picture.fillRect(QRect(QPoint(), whole), m_surface);
     }
     // Only the part to repaint is copied: the painter is clipped to it.
-    painter.drawPixmap(-offset, m_surfacePicture);
+    // The surface is given in the frame's coordinates, as the hosted view draws.
+    painter.drawPixmap(-m_offset, m_surfacePicture);
 }
 
 void TarnelPanel::setContent(QWidget *content)
 {
     replaceHostedContent(*this, m_content, content);
     if (m_content && !m_frame.isNull())
-        m_content->setGeometry(QRect(-frameOffset(), m_frame.size()));
+        m_content->setGeometry(QRect(-m_offset, m_frame.size()));
 }
 
 QRegion roundedRegion(const QRect &rect, qreal radius)

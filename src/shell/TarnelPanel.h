@@ -80,12 +80,12 @@ private:
     void applyShape();
     // The window's part of the frame, in the frame's coordinates.
     QRect shownPart() const;
-    // Where the window lies in the frame; nothing without one.
-    QPoint frameOffset() const;
 
     QRegion m_drawnRegion;
     QRect m_extent;
     QRect m_frame;
+    // Where the window lies in the frame; nothing without one.
+    QPoint m_offset;
     qreal m_roundedRadius = -1;
     QBrush m_surface;
     // A gradient surface drawn once: the rim is repainted on every frame of the notch's

@@ -10,6 +10,8 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSaveFile>
+#include <QTemporaryDir>
 
 #include <iostream>
 
@@ -26,6 +28,10 @@ constexpr int kGridStep = 16;
 constexpr QPoint kAway{300, 1000};
 const QRect kCollapsedNotch(912, 0, 96, 40);
 const QRect kOpenPanel(735, 0, 450, 460);
+// The screenshot toast in the top right corner, and the notch while it shows the screenshot's
+// notice: 280 wide, its 400 x 300 picture 256 wide plus 94 of controls high.
+const QRect kToast(1580, 20, 320, 124);
+const QRect kNoticeNotch(820, 0, 280, 192 + 94);
 // The corner where the window beneath keeps its text cursor, which blinks.
 const QRect kTextCursorCorner(0, 0, 120, 120);
 // The window beneath, without the title bar that the window manager draws active or inactive.
@@ -218,18 +224,31 @@ TEST_P(CompositorShadows, NothingFarFromTheOutlinesChangesInAnyState)
         EXPECT_EQ(farPointsChanged("collapsed over a window opened later", {kCollapsedNotch}, before), "");
     }
 
-    // Menu-bar mode without a tray host: the panel stands in for the tray icon, and Quick
-    // Access opens in the popover below it.
-    writeSettings(settingsWithHistory(3, {{"tarnel.presentationMode", "menuBar"}}));
+    // Menu-bar mode without a tray host: the panel stands in for the tray icon, a new
+    // screenshot shows its toast, and Quick Access opens in the popover below the stand-in.
+    QTemporaryDir shots;
+    writeSettings(settingsWithHistory(
+        3, {{"tarnel.presentationMode", "menuBar"}, {"tarnel.screenshotFolderPath", shots.path()}}));
     Program tarnel(tarnelBinary());
     ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+    QImage shot(400, 300, QImage::Format_RGB32);
+    shot.fill(qRgb(40, 120, 200));
+    QSaveFile file(shots.filePath(QStringLiteral("Screenshot from 2026-12-07 06-00-00.png")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(shot.save(&file, "PNG"));
+    ASSERT_TRUE(file.commit());
+    QRect toast;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (toast = shownGeometry("tarnel-toast")) == kToast; }, 15000))
+        << tarnel.errorOutput().constData();
+    EXPECT_EQ(farPointsChanged("menu bar with the toast", {kNoticeNotch, kToast}, before), "");
+
     xdotool({"key", "shift+super+v"});
     QRect popover;
     ASSERT_TRUE(QTest::qWaitFor([&] {
         popover = shownGeometry("tarnel-popover");
         return popover.width() == 350;
     })) << tarnel.errorOutput().constData();
-    EXPECT_EQ(farPointsChanged("menu bar with the popover", {kCollapsedNotch, popover}, before), "");
+    EXPECT_EQ(farPointsChanged("menu bar with the popover", {kNoticeNotch, kToast, popover}, before), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktops, CompositorShadows,
