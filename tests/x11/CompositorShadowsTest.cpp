@@ -26,6 +26,10 @@ constexpr int kShadowReach = 48;
 // Points of the screen looked at: a grid this fine.
 constexpr int kGridStep = 16;
 constexpr QPoint kAway{300, 1000};
+// How long the screen is watched after a compositor started or stopped.
+constexpr std::chrono::milliseconds kCompositorSettle{1500};
+// Compositor changes per compositor while the menu-bar stand-in shows.
+constexpr int kCompositorRounds = 4;
 const QRect kCollapsedNotch(912, 0, 96, 40);
 const QRect kOpenPanel(735, 0, 450, 460);
 // The screenshot toast in the top right corner, and the notch while it shows the screenshot's
@@ -103,25 +107,31 @@ std::vector<QPoint> farFrom(const std::vector<QRect> &outlines)
     return points;
 }
 
-// Waits until no point far from the outlines differs from `before`; what differs otherwise.
-std::string farPointsChanged(const char *state, const std::vector<QRect> &outlines, const QImage &before)
+// Waits until no point far from the outlines differs from `before`, and then for `hold` longer
+// while nothing may change there; what differs otherwise.
+std::string farPointsChanged(const char *state, const std::vector<QRect> &outlines, const QImage &before,
+                             std::chrono::milliseconds hold = {})
 {
     const std::vector<QPoint> points = farFrom(outlines);
     int changed = 0;
     QPoint first;
     QImage now;
-    // Judged on settled pictures only: a compositor that just started, or a window that just
-    // changed, may not have been drawn yet.
-    (void)QTest::qWaitFor([&] {
-        now = settledScreen();
+    const auto anyChanged = [&](const QImage &read) {
+        now = read;
         changed = 0;
         for (const QPoint &p : points) {
             if (now.pixel(p) != before.pixel(p) && changed++ == 0)
                 first = p;
         }
-        return changed == 0;
-    },
-                          4000);
+        return changed != 0;
+    };
+    // Judged on settled pictures only: a compositor that just started, or a window that just
+    // changed, may not have been drawn yet.
+    constexpr int kTimeout = 4000;
+    (void)QTest::qWaitFor([&] { return !anyChanged(settledScreen()); }, kTimeout);
+    // A compositor that just started paints the windows made anew for it when it gets to them.
+    if (!changed && hold.count() > 0)
+        (void)QTest::qWaitFor([&] { return anyChanged(framebufferImage()); }, int(hold.count()));
     std::cout << "[ screen   ] " << state << ": " << points.size() << " points sampled, " << changed << " changed\n";
     if (!changed)
         return {};
@@ -279,10 +289,12 @@ TEST(CompositorShadowsWhileRunning, AShadowingCompositorStartedAndStoppedUnderTa
         Compositor compositor(QStringLiteral("picom"), {"--backend", "xrender", "--shadow"});
         ASSERT_TRUE(compositor.isReady());
         ASSERT_TRUE(panelOfDepth(32)) << "made translucent, round " << round;
-        EXPECT_EQ(farPointsChanged("compositor started", {kCollapsedNotch}, composited), "") << "round " << round;
+        EXPECT_EQ(farPointsChanged("compositor started", {kCollapsedNotch}, composited, kCompositorSettle), "")
+            << "round " << round;
         ASSERT_TRUE(compositor.stop());
         ASSERT_TRUE(panelOfDepth(24)) << "made opaque, round " << round;
-        EXPECT_EQ(farPointsChanged("compositor stopped", {kCollapsedNotch}, plain), "") << "round " << round;
+        EXPECT_EQ(farPointsChanged("compositor stopped", {kCollapsedNotch}, plain, kCompositorSettle), "")
+            << "round " << round;
     }
 }
 
@@ -297,7 +309,7 @@ TEST(CompositorShadowsWhileRunning, TheMenuBarStandInStaysAtTheTopCentreThroughC
         << tarnel.errorOutput().constData();
     for (const Desktop &desktop : {Desktop{"xcompmgr_shadows", "xcompmgr", {"-c"}},
                                    Desktop{"picom_shadows", "picom", {"--backend", "xrender", "--shadow"}}}) {
-        for (int round = 0; round < 2; ++round) {
+        for (int round = 0; round < kCompositorRounds; ++round) {
             {
                 const std::unique_ptr<Compositor> compositor = startCompositor(desktop);
                 ASSERT_TRUE(compositor->isReady());
