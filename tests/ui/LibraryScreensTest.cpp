@@ -29,6 +29,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QPointer>
+#include <QScreen>
 #include <QTest>
 #include <QMouseEvent>
 
@@ -916,4 +917,108 @@ TEST(EntryList, AFoldingTextFadesOutAsTheRowShrinks)
     }
     animation->setCurrentTime(animation->duration());
     ASSERT_TRUE(testsupport::waitFor([&] { return !shown.list->rowWidget(longText.id); }));
+}
+
+namespace {
+
+// What the list's window shows now, as last painted: nothing is drawn anew for the reading.
+QImage lastPainted(QWidget *window)
+{
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    return window->screen()->grabWindow(window->winId()).toImage();
+}
+
+// The pixels of a painted row that are the orange of the hourglass, laid on the row's card.
+int orangePixels(const QImage &picture, const QRect &row)
+{
+    int count = 0;
+    for (int y = row.top(); y <= row.bottom(); ++y) {
+        for (int x = row.left(); x <= row.right(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            if (c.red() > 180 && c.green() > 90 && c.green() < 190 && c.blue() < 110 && c.red() - c.blue() > 110)
+                ++count;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+// An expiring copy shows the hourglass in its meta line, a permanent one none.
+TEST(EntryList, TheHourglassIsDrawnOnAnExpiringRowAndNotOnAPermanentOne)
+{
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    model.setSelectedTab(ClipboardPanelTab::History);
+    FakePanelSheets sheets;
+    EntryList list(model, sheets, false);
+    list.resize(420, 600);
+    list.show();
+    const QImage picture = lastPainted(&list);
+    int expiring = 0;
+    int permanent = 0;
+    for (int row = 0; row < list.listModel()->rowCount(); ++row) {
+        const ClipboardEntry *entry = list.listModel()->entryAt(row);
+        const QRect rect = list.view()->visualRect(list.listModel()->index(row)).translated(list.view()->viewport()->pos());
+        // Text rows only: a picture or a swatch may hold orange of its own.
+        if (!picture.rect().contains(rect) || !entry || entry->kind == ClipboardKind::Image || entry->kind == ClipboardKind::Color)
+            continue;
+        const int orange = orangePixels(picture, rect);
+        if (entry->temporaryUntil) {
+            ++expiring;
+            EXPECT_GT(orange, 6) << entry->text.toStdString();
+        } else {
+            ++permanent;
+            EXPECT_EQ(orange, 0) << entry->text.toStdString();
+        }
+    }
+    EXPECT_GE(expiring, 1);
+    EXPECT_GE(permanent, 3);
+}
+
+// A row the list keeps is drawn anew when its entry is pinned or its text edited: it then
+// shows what a list opened afresh on the same history shows.
+TEST(EntryList, AKeptRowIsRepaintedAfterItsPinOrTextChanges)
+{
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    model.setSelectedTab(ClipboardPanelTab::History);
+    const ClipboardEntry entry = model.entries().first();
+    ASSERT_EQ(entry.kind, ClipboardKind::Text);
+    ASSERT_FALSE(entry.isPinned);
+    FakePanelSheets sheets;
+    EntryList list(model, sheets, false);
+    list.resize(420, 300);
+    list.show();
+    ASSERT_TRUE(list.trigger(entry.id, Control::Toggle)); // the strip with the pin shows
+    const QRect row = list.view()->visualRect(list.listModel()->index(0)).translated(list.view()->viewport()->pos());
+    const auto rowNow = [&] { return lastPainted(&list).copy(row); };
+    const auto rowAfresh = [&] {
+        FakePanelSheets freshSheets;
+        freshSheets.expanded = entry.id;
+        EntryList fresh(model, freshSheets, false);
+        fresh.resize(list.size());
+        fresh.show();
+        return lastPainted(&fresh).copy(row);
+    };
+    const QImage before = rowNow();
+    ASSERT_EQ(before, rowAfresh());
+
+    const struct {
+        const char *what;
+        std::function<void()> change;
+    } changes[] = {
+        {"pinned", [&] { model.togglePin(model.entries().first()); }},
+        {"edited", [&] { ASSERT_TRUE(model.updateEntryText(model.entries().first(), QStringLiteral("Upravený text riadku"))); }},
+    };
+    QImage last = before;
+    for (const auto &c : changes) {
+        c.change();
+        ASSERT_EQ(list.listModel()->rowOf(entry.id), 0) << c.what;
+        const QImage now = rowNow();
+        EXPECT_NE(now, last) << c.what << ": the row still shows what it showed";
+        EXPECT_EQ(now, rowAfresh()) << c.what;
+        last = now;
+    }
 }
