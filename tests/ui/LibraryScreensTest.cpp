@@ -851,6 +851,14 @@ TEST(EmptyPasteStack, NamesTheCopyShortcutAsTheDesktopShowsKeysInBothLanguages)
 
 namespace {
 
+// What the list's window shows now, as last painted: nothing is drawn anew for the reading.
+QImage lastPainted(QWidget *window)
+{
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    return window->screen()->grabWindow(window->winId()).toImage();
+}
+
 // How strongly a band of a painted picture shows ink: the spread between its lightest and its
 // darkest pixel (0 blank, 255 black on white).
 int inkIn(const QImage &picture, const QRect &band)
@@ -877,7 +885,7 @@ TEST(EntryList, AFoldingTextFadesOutAsTheRowShrinks)
     ShownList shown(longText);
     shown.seed.model().setAppearance(ClipboardAppearance::Light);
     QCoreApplication::processEvents();
-    const QImage folded = shown.list->grab().toImage();
+    const QImage folded = lastPainted(shown.list.get());
     const QRect belowFolded = shown.itemRect(1);
     shown.clickControl(0, Control::ExpandText);
     ClipboardRow *row = shown.list->rowWidget(longText.id);
@@ -889,7 +897,7 @@ TEST(EntryList, AFoldingTextFadesOutAsTheRowShrinks)
         const QPoint origin = label->mapTo(shown.list.get(), QPoint(0, 0));
         return QRect(origin, QSize(label->width(), label->fontMetrics().height()));
     };
-    const int whole = inkIn(shown.list->grab().toImage(), firstLine());
+    const int whole = inkIn(lastPainted(shown.list.get()), firstLine());
     ASSERT_GT(whole, 120) << "the unfolded text is drawn";
 
     PanelMotion::ScopedFactor motion(1.0);
@@ -905,7 +913,7 @@ TEST(EntryList, AFoldingTextFadesOutAsTheRowShrinks)
         animation->setCurrentTime(step.time);
         QCoreApplication::processEvents();
         ASSERT_TRUE(shown.list->rowWidget(longText.id)) << step.time;
-        const QImage picture = shown.list->grab().toImage();
+        const QImage picture = lastPainted(shown.list.get());
         const QRect line = firstLine() & shown.itemRect(0);
         ASSERT_FALSE(line.isEmpty()) << step.time;
         EXPECT_LE(inkIn(picture, line), whole * step.mostInk) << "at " << step.time << " ms the text still shows whole";
@@ -920,14 +928,6 @@ TEST(EntryList, AFoldingTextFadesOutAsTheRowShrinks)
 }
 
 namespace {
-
-// What the list's window shows now, as last painted: nothing is drawn anew for the reading.
-QImage lastPainted(QWidget *window)
-{
-    for (int i = 0; i < 3; ++i)
-        QCoreApplication::processEvents();
-    return window->screen()->grabWindow(window->winId()).toImage();
-}
 
 // The pixels of a painted row that are the orange of the hourglass, laid on the row's card.
 int orangePixels(const QImage &picture, const QRect &row)
