@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCursor>
 #include <QEvent>
 #include <QWidget>
 #include <QtGlobal>
@@ -19,9 +20,16 @@ class DeleteWhatTheTestLetGo : public ::testing::EmptyTestEventListener {
     {
         for (int left = 0; left < kMostPopups && QApplication::activePopupWidget(); ++left)
             QApplication::activePopupWidget()->close();
+        // The pointer a test moved goes off every screen: where it rested, a window the next
+        // test shows would be told that the pointer crossed it.
+        if (QCursor::pos() != kPointerAway) {
+            QCursor::setPos(kPointerAway);
+            QCoreApplication::processEvents();
+        }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     static constexpr int kMostPopups = 16;
+    static constexpr QPoint kPointerAway{-30000, -30000};
 };
 
 } // namespace
