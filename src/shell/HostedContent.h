@@ -7,11 +7,20 @@
 // old, which is deleted once the events it is handling are done.
 inline void replaceHostedContent(QWidget &host, QWidget *&current, QWidget *content)
 {
+    // A host without a layout places its content itself.
+    QLayout *layout = host.layout();
     if (current) {
-        host.layout()->removeWidget(current);
+        if (layout)
+            layout->removeWidget(current);
         current->deleteLater();
     }
     current = content;
-    if (content)
-        host.layout()->addWidget(content);
+    if (!content)
+        return;
+    if (layout) {
+        layout->addWidget(content);
+    } else {
+        content->setParent(&host);
+        content->show();
+    }
 }

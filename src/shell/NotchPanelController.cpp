@@ -59,6 +59,9 @@ NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices 
         updateDrawnRegion();
     });
 
+    // At the end of a run the window shrinks from the larger end to the outline it rests at.
+    connect(m_widthAnimation, &QAbstractAnimation::finished, this, &NotchPanelController::updateDrawnRegion);
+
     m_heightAnimation = new QVariantAnimation(this);
     m_heightAnimation->setEasingCurve(PanelMotion::easeInOut());
     connect(m_heightAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
@@ -67,6 +70,7 @@ NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices 
         m_animatedHeight = value.toReal();
         updateDrawnRegion();
     });
+    connect(m_heightAnimation, &QAbstractAnimation::finished, this, &NotchPanelController::updateDrawnRegion);
 
     buildPanel();
     buildPopover();
@@ -247,7 +251,7 @@ void NotchPanelController::positionPanel()
     if (!screen)
         return;
     // The whole screen, not its available part: the panel's top edge is the screen's top edge.
-    m_panel->setGeometry(NotchPanelGeometry::panelFrame(screen->geometry()));
+    m_panel->setFrame(NotchPanelGeometry::panelFrame(screen->geometry()));
 }
 
 void NotchPanelController::screenChanged()

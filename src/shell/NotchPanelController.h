@@ -205,6 +205,8 @@ private:
     bool containsPointer() const;
     bool containsPoint(const QPoint &pointer) const;
     QSizeF hitRegionSize() const;
+    // The size the notch takes at the larger end of its running animations; empty at rest.
+    QSizeF animationEndsSize() const;
     void expandForPointerEntry();
     void collapseForPointerExit();
     void keepExpanded();

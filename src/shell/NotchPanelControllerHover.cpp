@@ -40,6 +40,19 @@ QSizeF NotchPanelController::drawnNotchSize() const
     return {m_animatedWidth, m_animatedHeight};
 }
 
+QSizeF NotchPanelController::animationEndsSize() const
+{
+    const bool widening = m_widthAnimation->state() == QAbstractAnimation::Running;
+    const bool unfolding = m_heightAnimation->state() == QAbstractAnimation::Running;
+    if (!widening && !unfolding)
+        return {};
+    const auto larger = [](const QVariantAnimation &animation, qreal now) {
+        return std::max({now, animation.startValue().toReal(), animation.endValue().toReal()});
+    };
+    return {widening ? larger(*m_widthAnimation, m_animatedWidth) : m_animatedWidth,
+            unfolding ? larger(*m_heightAnimation, m_animatedHeight) : m_animatedHeight};
+}
+
 bool NotchPanelController::containsPointer() const
 {
     return containsPoint(pointerLocation());
@@ -48,8 +61,8 @@ bool NotchPanelController::containsPointer() const
 bool NotchPanelController::containsPoint(const QPoint &pointer) const
 {
     if (m_isAtCursor)
-        return m_panel->geometry().contains(pointer);
-    return NotchHitRegion::contains(QPointF(pointer), QRectF(m_panel->geometry()), hitRegionSize());
+        return m_panel->frame().contains(pointer);
+    return NotchHitRegion::contains(QPointF(pointer), QRectF(m_panel->frame()), hitRegionSize());
 }
 
 void NotchPanelController::updatePointerPassthrough()
@@ -262,7 +275,12 @@ void NotchPanelController::updateDrawnRegion()
         // Quick Access at the centre: its rounded frame, however its height changes.
         m_panel->setRoundedOutline(QuickAccessView::kCornerRadius);
     } else {
-        m_panel->setDrawnRegion(NotchPanelGeometry::notchRegion(drawnNotchSize(), m_panel->width()));
+        const int width = m_panel->frame().width();
+        // While the outline moves, the window covers the larger of the animation's two ends:
+        // a window resized on every frame is given a new picture by a compositor on every frame.
+        const QSizeF ends = animationEndsSize();
+        const QRect extent = ends.isEmpty() ? QRect() : NotchPanelGeometry::notchRegion(ends, width).boundingRect();
+        m_panel->setDrawnRegion(NotchPanelGeometry::notchRegion(drawnNotchSize(), width), extent);
     }
     updateSurfaces();
     followPointerWhileNeeded();

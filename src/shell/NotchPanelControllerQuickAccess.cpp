@@ -118,5 +118,5 @@ void NotchPanelController::positionPanelAtScreenCenter(QSizeF size)
     const QSize whole = size.toSize();
     const QPoint origin(visible.x() + (visible.width() - whole.width()) / 2,
                         visible.y() + (visible.height() - whole.height()) / 2);
-    m_panel->setGeometry(QRect(origin, whole));
+    m_panel->setFrame(QRect(origin, whole));
 }

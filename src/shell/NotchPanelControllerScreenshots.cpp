@@ -143,7 +143,7 @@ qreal NotchPanelController::screenshotPreviewHeight() const
     }
     const qreal natural = m_previewCache.second;
     qreal height = std::min(PanelMetrics::screenshotPreviewMaxHeight, natural);
-    QScreen *screen = QGuiApplication::screenAt(m_panel->geometry().topLeft());
+    QScreen *screen = QGuiApplication::screenAt(m_panel->frame().topLeft());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     if (screen)

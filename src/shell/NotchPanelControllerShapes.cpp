@@ -27,7 +27,7 @@ void NotchPanelController::updateSurfaces()
     const PanelStyle::Scheme scheme = PanelStyle::schemeFor(m_model.appearance());
     const QBrush quickAccess(PanelStyle::colors(scheme).quickAccessBackground);
     m_panel->setSurface(m_isAtCursor ? quickAccess
-                                     : QBrush(PanelStyle::background(QRectF(m_panel->rect()), scheme)));
+                                     : QBrush(PanelStyle::background(QRectF(QPointF(), m_panel->frame().size()), scheme)));
     if (m_popover)
         m_popover->setSurface(quickAccess);
     if (auto *toast = qobject_cast<TarnelPanel *>(m_screenshotToastPanel.data()))

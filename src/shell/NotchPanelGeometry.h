@@ -9,11 +9,12 @@
 // TarnelNotchShape and NotchHitRegion; this only places them in the window system.
 namespace NotchPanelGeometry {
 
-// The panel window's frame: expanded size, centred on the screen, top edge on its top edge.
+// The panel's frame, where its view is laid out: expanded size, centred on the screen, top
+// edge on its top edge. The window itself covers only the part of it that is drawn.
 QRect panelFrame(const QRect &screenGeometry);
 
 // The notch outline of the given visible size, centred in a panel of the given width and
-// hanging from its top edge, as a region of the panel's own pixels (the window's mask).
+// hanging from its top edge, as a region of the frame's pixels.
 QRegion notchRegion(const QSizeF &visibleSize, int panelWidth);
 
 } // namespace NotchPanelGeometry

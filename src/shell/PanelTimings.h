@@ -46,7 +46,7 @@ namespace PanelMetrics {
 constexpr QSizeF compactSize{96, 40};
 constexpr qreal copiedNoticeWidth = 160;
 constexpr QSizeF stretchedSize{450, 40};
-// Also the panel window's own size: only the drawn shape inside it changes.
+// Also the frame the panel's view is laid out in; its window covers only what is drawn of it.
 constexpr QSizeF expandedSize{450, 460};
 constexpr qreal screenshotNoticeWidth = 280;
 constexpr qreal screenshotNoticeChrome = 94;

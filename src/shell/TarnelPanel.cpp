@@ -21,29 +21,46 @@ TarnelPanel::TarnelPanel(Qt::WindowFlags extraFlags, QWidget *parent)
     layout->setSpacing(0);
 }
 
-void TarnelPanel::setDrawnRegion(const QRegion &region)
+void TarnelPanel::setDrawnRegion(const QRegion &region, const QRect &extent)
 {
     m_roundedRadius = -1;
-    if (region == m_drawnRegion)
+    if (region == m_drawnRegion && extent == m_extent)
         return;
     m_drawnRegion = region;
+    m_extent = extent;
     applyShape();
 }
 
 void TarnelPanel::setRoundedOutline(qreal radius)
 {
     m_roundedRadius = radius;
-    const QRegion region = roundedRegion(rect(), radius);
+    m_extent = QRect();
+    const QRegion region = roundedRegion(QRect(QPoint(), frame().size()), radius);
     if (region == m_drawnRegion)
         return;
     m_drawnRegion = region;
     applyShape();
 }
 
+void TarnelPanel::setFrame(const QRect &frame)
+{
+    if (m_frame.isNull()) {
+        // The view keeps the frame's size and place, whatever the window's: no layout may fit
+        // it to the window, nor hold the window at the view's own minimum size.
+        delete layout();
+        setMinimumSize(0, 0);
+    }
+    m_frame = frame;
+    if (m_roundedRadius >= 0)
+        m_drawnRegion = roundedRegion(QRect(QPoint(), frame.size()), m_roundedRadius);
+    applyShape();
+}
+
 void TarnelPanel::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    if (m_roundedRadius >= 0) {
+    // With a frame the window is sized from the drawn region, never the other way round.
+    if (m_roundedRadius >= 0 && m_frame.isNull()) {
         m_drawnRegion = roundedRegion(rect(), m_roundedRadius);
         applyShape();
     }
@@ -85,11 +102,15 @@ void TarnelPanel::setTranslucent(bool translucent)
     // Translucency turned the system background off; an opaque window needs it back.
     if (!translucent)
         setAttribute(Qt::WA_NoSystemBackground, false);
-    if (made && shown) {
+    if (made) {
+        // Placed explicitly, shown or not: a new window whose place was never set is placed
+        // by the window manager wherever it likes when it next shows.
         setGeometry(frame);
-        show();
-        if (active)
-            activateWindow();
+        if (shown) {
+            show();
+            if (active)
+                activateWindow();
+        }
     }
     m_remaking = false;
     applyShape();
@@ -99,14 +120,30 @@ void TarnelPanel::setTranslucent(bool translucent)
     }
 }
 
+QRect TarnelPanel::shownPart() const
+{
+    const QRect whole(QPoint(), m_frame.size());
+    if (m_drawnRegion.isEmpty())
+        return whole;
+    const QRegion drawn = isTranslucent() ? withSoftEdge(m_drawnRegion) : m_drawnRegion;
+    return (drawn.boundingRect() | m_extent) & whole;
+}
+
 void TarnelPanel::applyShape()
 {
+    if (!m_frame.isNull()) {
+        const QRect part = shownPart();
+        m_offset = part.topLeft();
+        setGeometry(part.translated(m_frame.topLeft()));
+        if (m_content)
+            m_content->setGeometry(QRect(-m_offset, m_frame.size()));
+    }
     // An input shape alone would not do: the window manager's frame around the window takes
     // the clicks that the window lets through, and only the bounding shape is passed on to it.
     if (m_drawnRegion.isEmpty())
         clearMask();
     else
-        setMask(isTranslucent() ? withSoftEdge(m_drawnRegion) & rect() : m_drawnRegion);
+        setMask((isTranslucent() ? withSoftEdge(m_drawnRegion) : m_drawnRegion).translated(-m_offset) & rect());
 }
 
 void TarnelPanel::paintEvent(QPaintEvent *event)
@@ -121,19 +158,23 @@ void TarnelPanel::paintEvent(QPaintEvent *event)
         return;
     }
     const qreal ratio = devicePixelRatioF();
-    if (m_surfacePicture.deviceIndependentSize() != QSizeF(size()) || m_surfacePicture.devicePixelRatio() != ratio) {
-        m_surfacePicture = QPixmap(size() * ratio);
+    const QSize whole = frame().size();
+    if (m_surfacePicture.deviceIndependentSize() != QSizeF(whole) || m_surfacePicture.devicePixelRatio() != ratio) {
+        m_surfacePicture = QPixmap(whole * ratio);
         m_surfacePicture.setDevicePixelRatio(ratio);
         QPainter picture(&m_surfacePicture);
-        picture.fillRect(rect(), m_surface);
+        picture.fillRect(QRect(QPoint(), whole), m_surface);
     }
     // Only the part to repaint is copied: the painter is clipped to it.
-    painter.drawPixmap(QPoint(), m_surfacePicture);
+    // The surface is given in the frame's coordinates, as the hosted view draws.
+    painter.drawPixmap(-m_offset, m_surfacePicture);
 }
 
 void TarnelPanel::setContent(QWidget *content)
 {
     replaceHostedContent(*this, m_content, content);
+    if (m_content && !m_frame.isNull())
+        m_content->setGeometry(QRect(-m_offset, m_frame.size()));
 }
 
 QRegion roundedRegion(const QRect &rect, qreal radius)

@@ -10,6 +10,9 @@ class DesktopCompositor;
 // without taking the keyboard. It may still take the keyboard when Tarnel activates it (its
 // search field and lists need it), but it never stands for the application as a main window.
 //
+// Given a frame, the window covers only the drawn part of it (the notch, not the panel it
+// opens into), so that no compositor's shadow shows around what is not drawn.
+//
 // It is also what every Tarnel window that is not a rectangle is made of (the popover and the
 // toast too): only its drawn region is on screen and takes the pointer, on every desktop.
 // The window's bounding shape is that region: the window manager shapes its frame after it,
@@ -33,11 +36,22 @@ public:
     static constexpr char settingsRole[] = "tarnel-settings";
 
     // The part of the window that is drawn and can be clicked; empty shows the whole window.
-    void setDrawnRegion(const QRegion &region);
+    // With a frame, the region is in the frame's coordinates, and `extent` (there too) is a
+    // part of the frame the window covers even where nothing is drawn: an outline that grows
+    // and shrinks on every frame of an animation keeps one window for the animation's length.
+    void setDrawnRegion(const QRegion &region, const QRect &extent = {});
     QRegion drawnRegion() const { return m_drawnRegion; }
-    // The drawn region becomes the whole window with rounded corners of this radius, kept
-    // so as the window is resized; a new setDrawnRegion ends that.
+    // The drawn region becomes the whole window (or frame) with rounded corners of this
+    // radius, kept so as the window is resized; a new setDrawnRegion ends that.
     void setRoundedOutline(qreal radius);
+
+    // Where the hosted view is laid out, in screen coordinates: from now on the window is
+    // only as large as what is drawn in it, its place in the frame, and the view is shifted
+    // inside it so that it draws where the frame puts it. A compositor draws each window's
+    // shadow from its rectangle whatever its shape, so a window larger than its outline would
+    // darken the screen over all of its rectangle. Without a frame, the window is the frame.
+    void setFrame(const QRect &frame);
+    QRect frame() const { return m_frame.isNull() ? geometry() : m_frame; }
 
     // Follows the desktop's compositor from now on; without one the window is never translucent.
     void followDesktop(DesktopCompositor *compositor);
@@ -64,8 +78,14 @@ protected:
 private:
     void setTranslucent(bool translucent);
     void applyShape();
+    // The window's part of the frame, in the frame's coordinates.
+    QRect shownPart() const;
 
     QRegion m_drawnRegion;
+    QRect m_extent;
+    QRect m_frame;
+    // Where the window lies in the frame; nothing without one.
+    QPoint m_offset;
     qreal m_roundedRadius = -1;
     QBrush m_surface;
     // A gradient surface drawn once: the rim is repainted on every frame of the notch's

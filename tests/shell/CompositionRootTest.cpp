@@ -172,7 +172,7 @@ TEST(CompositionRoot, TheHistoryShortcutOpensThePanelOverTheCopiesAndReturnPaste
     EXPECT_EQ(historyTexts(*root.model()), (QStringList{QStringLiteral("beta"), QStringLiteral("alpha")}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return desktop.history.rows().size() == 2; }));
     // The pointer resting on the notch opens the panel over them.
-    const QRect notch = root.panelController()->panel()->geometry();
+    const QRect notch = root.panelController()->panel()->frame();
     QCursor::setPos(notch.center().x(), notch.top() + 5);
     ASSERT_TRUE(QTest::qWaitFor([&] { return root.panelController()->isContentExpanded(); }));
     EXPECT_TRUE(QTest::qWaitFor([&] { return panelListShows(root, {QStringLiteral("beta"), QStringLiteral("alpha")}); }));

@@ -69,7 +69,8 @@ struct PanelHarness {
     }
 
     TarnelPanel &panel() const { return *controller->panel(); }
-    QRect frame() const { return panel().geometry(); }
+    // Where the panel's view is laid out; the window covers only what is drawn of it.
+    QRect frame() const { return panel().frame(); }
     // A point inside the collapsed notch: the top centre of the panel.
     QPoint notchCentre() const { return QPoint(frame().center().x(), frame().top() + 5); }
     // A point on the panel window but far from any notch size.

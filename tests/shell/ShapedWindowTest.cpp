@@ -6,6 +6,7 @@
 #include "shell/PanelHarness.h"
 #include "shell/TarnelPanel.h"
 #include "ui/quickaccess/QuickAccessView.h"
+#include "ui/style/PanelMotion.h"
 #include "ui/style/PanelStyle.h"
 #include "ui/tools/ScreenshotTextSheet.h"
 
@@ -168,16 +169,22 @@ TEST(ShapedWindow, ThePanelKeepsToTheNotchAndToQuickAccessFrameInEveryState)
 {
     PanelHarness h(QJsonObject{{QStringLiteral("tarnel.onboardingComplete"), true}});
     h.controller->show();
-    const QRegion collapsed = NotchPanelGeometry::notchRegion(h.controller->drawnNotchSize(), h.panel().width());
-    EXPECT_EQ(h.panel().mask(), collapsed);
+    // The window is the notch, no more: a compositor's shadow follows the window's rectangle.
+    const QRegion collapsed = NotchPanelGeometry::notchRegion(h.controller->drawnNotchSize(), h.frame().width());
+    const QRect notch = collapsed.boundingRect();
+    EXPECT_EQ(h.panel().geometry(), notch.translated(h.frame().topLeft()));
+    EXPECT_EQ(h.panel().mask(), collapsed.translated(-notch.topLeft()));
     EXPECT_EQ(h.panel().mask().boundingRect().size(), QSize(96, 40));
+    EXPECT_EQ(h.panel().content()->geometry(), QRect(-notch.topLeft(), h.frame().size())) << "the view laid out in the frame";
     h.model.setCopiedNotice(true);
     EXPECT_EQ(h.panel().mask().boundingRect().size(), QSize(160, 40)) << "the copied notice's width";
+    EXPECT_EQ(h.panel().size(), QSize(160, 40));
     h.model.setCopiedNotice(false);
-    EXPECT_EQ(h.panel().mask(), collapsed);
+    EXPECT_EQ(h.panel().mask(), collapsed.translated(-notch.topLeft()));
 
     h.moveTo(h.notchCentre());
     EXPECT_EQ(h.panel().mask().boundingRect().width(), 450) << "widened with the pointer";
+    EXPECT_EQ(h.panel().width(), 450);
 
     h.moveTo(QPoint(5, 900));
     h.waitForLook(false, false);
@@ -185,6 +192,7 @@ TEST(ShapedWindow, ThePanelKeepsToTheNotchAndToQuickAccessFrameInEveryState)
     h.controller->openQuickAccess(false);
     const QRect centre(QPoint(), h.frame().size());
     EXPECT_EQ(h.panel().mask(), roundedRegion(centre, QuickAccessView::kCornerRadius)) << "Quick Access's rounded frame";
+    EXPECT_EQ(h.panel().geometry(), h.frame()) << "and its window";
     EXPECT_EQ(h.panel().surface().color(), PanelStyle::colors(PanelStyle::Scheme::Dark).quickAccessBackground);
 
     // A compositor starting now makes Quick Access translucent where it is.
@@ -195,7 +203,9 @@ TEST(ShapedWindow, ThePanelKeepsToTheNotchAndToQuickAccessFrameInEveryState)
     EXPECT_EQ(h.traits.offTaskbar.count(h.controller->panel()), 2) << "the new window is an accessory too";
 
     h.controller->dismissQuickAccess();
-    EXPECT_EQ(h.panel().mask(), withSoftEdge(collapsed) & QRect(QPoint(), h.frame().size())) << "back under the notch";
+    const QRegion soft = withSoftEdge(collapsed) & QRect(QPoint(), h.frame().size());
+    EXPECT_EQ(h.panel().mask(), soft.translated(-soft.boundingRect().topLeft())) << "back under the notch";
+    EXPECT_EQ(h.panel().geometry(), soft.boundingRect().translated(h.frame().topLeft())) << "with its soft rim";
 }
 
 TEST(ShapedWindow, TheTextSheetIsCutToItsRoundedCardWithoutACompositor)
@@ -223,4 +233,37 @@ TEST(ShapedWindow, TheTextSheetIsCutToItsRoundedCardWithoutACompositor)
     EXPECT_TRUE(sheet->isTranslucent());
     EXPECT_TRUE(sheet->isVisible());
     sheet->close();
+}
+
+TEST(ShapedWindow, WhileTheNotchUnfoldsOrFoldsItsWindowKeepsTheLargerEndAndFitsTheOutlineAtRest)
+{
+    // Real animations, on the clock of the test: a window resized on every frame would be
+    // given a new picture by a compositor on every frame, and one left large would cast its
+    // shadow around the notch.
+    using namespace std::chrono_literals;
+    PanelMotion::ScopedFactor motion(1);
+    NotchHoverTimings timings = shortHoverTimings();
+    timings.widenAnimation = 120ms;
+    timings.narrowAnimation = 120ms;
+    PanelHarness h(QJsonObject{{QStringLiteral("tarnel.onboardingComplete"), true}}, timings);
+    h.controller->show();
+    const QRect notch = NotchPanelGeometry::notchRegion(PanelMetrics::compactSize, h.frame().width()).boundingRect();
+    ASSERT_EQ(h.panel().geometry(), notch.translated(h.frame().topLeft()));
+    const auto drawn = [&h] { return h.panel().mask().boundingRect().size(); };
+
+    h.controller->toggleExpanded();
+    EXPECT_EQ(h.panel().geometry(), h.frame()) << "the open end at once";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return drawn() == QSize(450, 460); }));
+    EXPECT_EQ(h.panel().geometry(), h.frame());
+
+    h.controller->toggleExpanded();
+    EXPECT_EQ(h.panel().geometry(), h.frame()) << "folding keeps the open end";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return drawn() == QSize(450, 40); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return h.panel().size() == QSize(450, 40); }, 1000)) << "folded, no larger";
+
+    h.clock.advance(timings.widthCollapseDelay);
+    EXPECT_EQ(h.panel().size(), QSize(450, 40)) << "narrowing keeps the wide end";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return drawn() == QSize(96, 40); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return h.panel().geometry() == notch.translated(h.frame().topLeft()); }, 1000))
+        << "back to the notch";
 }

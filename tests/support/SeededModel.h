@@ -6,6 +6,7 @@
 // fixed, so that copy times and pictures are the same on every run.
 
 #include "engine/ClipboardModel.h"
+#include "platform/fake/FakeKeySender.h"
 #include "platform/fake/FakePasteboard.h"
 #include "platform/fake/FakePermissions.h"
 #include "platform/fake/FakeSettingsStore.h"
@@ -27,6 +28,9 @@ namespace testsupport {
 struct SeedCounts {
     int entries = 40;
     int images = 6;
+    // A key sender that sends every chord at once, so that a paste takes its effect (the Paste
+    // Stack moves on); without one a paste stays on the clipboard.
+    bool sendsKeys = false;
 };
 
 class SeededModel
@@ -43,6 +47,8 @@ public:
         services.settings = &m_settings;
         services.workspace = &m_workspace;
         services.permissions = &m_permissions;
+        if (counts.sendsKeys)
+            services.keySender = &m_keys;
         services.imageFolder = m_folder.filePath(QStringLiteral("Clipboard Images"));
         services.backupFolder = m_folder.path();
         m_model = std::make_unique<ClipboardModel>(std::move(services));
@@ -175,6 +181,7 @@ private:
     FakeSettingsStore m_settings;
     FakeWorkspace m_workspace;
     FakePermissions m_permissions;
+    FakeKeySender m_keys;
     QTemporaryDir m_folder;
     std::unique_ptr<ClipboardModel> m_model;
 };

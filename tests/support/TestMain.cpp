@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCursor>
 #include <QEvent>
+#include <QWidget>
 #include <QtGlobal>
 
 namespace {
@@ -11,12 +13,23 @@ namespace {
 // Windows a test closed are deleted later, and a queued reaction to a model the test has
 // already destroyed may still wait for one of them. They go before the next test starts, and
 // with them every event still waiting for them; nothing a test left behind runs inside
-// another.
+// another. A popup a test left open (an actions menu) closes first: open, it would take the
+// next test's pointer and keys, and close itself when that test shows a window.
 class DeleteWhatTheTestLetGo : public ::testing::EmptyTestEventListener {
     void OnTestEnd(const ::testing::TestInfo &) override
     {
+        for (int left = 0; left < kMostPopups && QApplication::activePopupWidget(); ++left)
+            QApplication::activePopupWidget()->close();
+        // The pointer a test moved goes off every screen: where it rested, a window the next
+        // test shows would be told that the pointer crossed it.
+        if (QCursor::pos() != kPointerAway) {
+            QCursor::setPos(kPointerAway);
+            QCoreApplication::processEvents();
+        }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+    static constexpr int kMostPopups = 16;
+    static constexpr QPoint kPointerAway{-30000, -30000};
 };
 
 } // namespace

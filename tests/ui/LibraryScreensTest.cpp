@@ -29,6 +29,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QPointer>
+#include <QScreen>
 #include <QTest>
 #include <QMouseEvent>
 
@@ -850,6 +851,14 @@ TEST(EmptyPasteStack, NamesTheCopyShortcutAsTheDesktopShowsKeysInBothLanguages)
 
 namespace {
 
+// What the list's window shows now, as last painted: nothing is drawn anew for the reading.
+QImage lastPainted(QWidget *window)
+{
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    return window->screen()->grabWindow(window->winId()).toImage();
+}
+
 // How strongly a band of a painted picture shows ink: the spread between its lightest and its
 // darkest pixel (0 blank, 255 black on white).
 int inkIn(const QImage &picture, const QRect &band)
@@ -876,7 +885,7 @@ TEST(EntryList, AFoldingTextFadesOutAsTheRowShrinks)
     ShownList shown(longText);
     shown.seed.model().setAppearance(ClipboardAppearance::Light);
     QCoreApplication::processEvents();
-    const QImage folded = shown.list->grab().toImage();
+    const QImage folded = lastPainted(shown.list.get());
     const QRect belowFolded = shown.itemRect(1);
     shown.clickControl(0, Control::ExpandText);
     ClipboardRow *row = shown.list->rowWidget(longText.id);
@@ -888,7 +897,7 @@ TEST(EntryList, AFoldingTextFadesOutAsTheRowShrinks)
         const QPoint origin = label->mapTo(shown.list.get(), QPoint(0, 0));
         return QRect(origin, QSize(label->width(), label->fontMetrics().height()));
     };
-    const int whole = inkIn(shown.list->grab().toImage(), firstLine());
+    const int whole = inkIn(lastPainted(shown.list.get()), firstLine());
     ASSERT_GT(whole, 120) << "the unfolded text is drawn";
 
     PanelMotion::ScopedFactor motion(1.0);
@@ -904,7 +913,7 @@ TEST(EntryList, AFoldingTextFadesOutAsTheRowShrinks)
         animation->setCurrentTime(step.time);
         QCoreApplication::processEvents();
         ASSERT_TRUE(shown.list->rowWidget(longText.id)) << step.time;
-        const QImage picture = shown.list->grab().toImage();
+        const QImage picture = lastPainted(shown.list.get());
         const QRect line = firstLine() & shown.itemRect(0);
         ASSERT_FALSE(line.isEmpty()) << step.time;
         EXPECT_LE(inkIn(picture, line), whole * step.mostInk) << "at " << step.time << " ms the text still shows whole";
@@ -916,4 +925,100 @@ TEST(EntryList, AFoldingTextFadesOutAsTheRowShrinks)
     }
     animation->setCurrentTime(animation->duration());
     ASSERT_TRUE(testsupport::waitFor([&] { return !shown.list->rowWidget(longText.id); }));
+}
+
+namespace {
+
+// The pixels of a painted row that are the orange of the hourglass, laid on the row's card.
+int orangePixels(const QImage &picture, const QRect &row)
+{
+    int count = 0;
+    for (int y = row.top(); y <= row.bottom(); ++y) {
+        for (int x = row.left(); x <= row.right(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            if (c.red() > 180 && c.green() > 90 && c.green() < 190 && c.blue() < 110 && c.red() - c.blue() > 110)
+                ++count;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+// An expiring copy shows the hourglass in its meta line, a permanent one none.
+TEST(EntryList, TheHourglassIsDrawnOnAnExpiringRowAndNotOnAPermanentOne)
+{
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    model.setSelectedTab(ClipboardPanelTab::History);
+    FakePanelSheets sheets;
+    EntryList list(model, sheets, false);
+    list.resize(420, 600);
+    list.show();
+    const QImage picture = lastPainted(&list);
+    int expiring = 0;
+    int permanent = 0;
+    for (int row = 0; row < list.listModel()->rowCount(); ++row) {
+        const ClipboardEntry *entry = list.listModel()->entryAt(row);
+        const QRect rect = list.view()->visualRect(list.listModel()->index(row)).translated(list.view()->viewport()->pos());
+        // Text rows only: a picture or a swatch may hold orange of its own.
+        if (!picture.rect().contains(rect) || !entry || entry->kind == ClipboardKind::Image || entry->kind == ClipboardKind::Color)
+            continue;
+        const int orange = orangePixels(picture, rect);
+        if (entry->temporaryUntil) {
+            ++expiring;
+            EXPECT_GT(orange, 6) << entry->text.toStdString();
+        } else {
+            ++permanent;
+            EXPECT_EQ(orange, 0) << entry->text.toStdString();
+        }
+    }
+    EXPECT_GE(expiring, 1);
+    EXPECT_GE(permanent, 3);
+}
+
+// A row the list keeps is drawn anew when its entry is pinned or its text edited: it then
+// shows what a list opened afresh on the same history shows.
+TEST(EntryList, AKeptRowIsRepaintedAfterItsPinOrTextChanges)
+{
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    model.setSelectedTab(ClipboardPanelTab::History);
+    const ClipboardEntry entry = model.entries().first();
+    ASSERT_EQ(entry.kind, ClipboardKind::Text);
+    ASSERT_FALSE(entry.isPinned);
+    FakePanelSheets sheets;
+    EntryList list(model, sheets, false);
+    list.resize(420, 300);
+    list.show();
+    ASSERT_TRUE(list.trigger(entry.id, Control::Toggle)); // the strip with the pin shows
+    const QRect row = list.view()->visualRect(list.listModel()->index(0)).translated(list.view()->viewport()->pos());
+    const auto rowNow = [&] { return lastPainted(&list).copy(row); };
+    const auto rowAfresh = [&] {
+        FakePanelSheets freshSheets;
+        freshSheets.expanded = entry.id;
+        EntryList fresh(model, freshSheets, false);
+        fresh.resize(list.size());
+        fresh.show();
+        return lastPainted(&fresh).copy(row);
+    };
+    const QImage before = rowNow();
+    ASSERT_EQ(before, rowAfresh());
+
+    const struct {
+        const char *what;
+        std::function<void()> change;
+    } changes[] = {
+        {"pinned", [&] { model.togglePin(model.entries().first()); }},
+        {"edited", [&] { ASSERT_TRUE(model.updateEntryText(model.entries().first(), QStringLiteral("Upravený text riadku"))); }},
+    };
+    QImage last = before;
+    for (const auto &c : changes) {
+        c.change();
+        ASSERT_EQ(list.listModel()->rowOf(entry.id), 0) << c.what;
+        const QImage now = rowNow();
+        EXPECT_NE(now, last) << c.what << ": the row still shows what it showed";
+        EXPECT_EQ(now, rowAfresh()) << c.what;
+        last = now;
+    }
 }

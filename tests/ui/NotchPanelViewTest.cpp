@@ -606,3 +606,82 @@ TEST_F(NotchPanelViewTest, TypedSearchTextIsDrawnInTheSchemesTextColour)
             EXPECT_LT(extreme, 0.3) << "no dark glyphs on the light field";
     }
 }
+
+// "Vložiť ďalší" pressed twice pastes the stack's first entry, then its second, and the stack
+// (and the list that shows it) moves on by one each time.
+TEST(LibraryFooterAction, PasteNextPressedTwicePastesTheStackInOrder)
+{
+    testsupport::SeedCounts counts;
+    counts.sendsKeys = true;
+    testsupport::SeededModel seed(counts);
+    ClipboardModel &model = seed.model();
+    model.setAccessibilityPermissionEnabled(true);
+    FakeSettingsStore settings;
+    ClipboardModelPanelLink link(model, settings);
+    testsupport::FakePanelController controller;
+    ClipboardPanelView view(link, &model, controller, false);
+    view.resize(view.sizeHint());
+    view.show();
+    model.setSelectedTab(ClipboardPanelTab::PasteStack);
+    QCoreApplication::processEvents();
+    const QStringList stack = model.pasteStackEntryIDs();
+    ASSERT_GE(stack.size(), 3);
+    ASSERT_FALSE(model.repeatsPasteStack());
+    const auto pasted = [&model] { return model.pasteboard()->content().text.value_or(QString()); };
+    const auto textOf = [&model](const QString &id) {
+        for (const ClipboardEntry &entry : model.entries()) {
+            if (entry.id == id)
+                return entry.text;
+        }
+        return QString();
+    };
+    const auto firstListed = [&view]() -> QString {
+        for (EntryList *list : view.findChildren<EntryList *>()) {
+            if (list->isVisible() && list->isInPasteStackList() && list->listModel()->rowCount() > 0)
+                return list->listModel()->entries().first().id;
+        }
+        return {};
+    };
+    ASSERT_TRUE(testsupport::waitFor([&] { return firstListed() == stack.at(0); }));
+    ASSERT_NE(textOf(stack.at(0)), textOf(stack.at(1)));
+    PanelButton *next = view.detailsPanel()->footer()->actionButton();
+    for (int press = 0; press < 2; ++press) {
+        testsupport::click(next);
+        EXPECT_EQ(pasted(), textOf(stack.at(press))) << "press " << press;
+        EXPECT_EQ(model.pasteStackEntryIDs(), stack.mid(press + 1)) << "press " << press;
+        EXPECT_TRUE(testsupport::waitFor([&] { return firstListed() == stack.at(press + 1); }))
+            << "press " << press << ": the list still starts with " << firstListed().toStdString();
+    }
+}
+
+// Return in the Snippets search pastes the first snippet the search lists, of two it lists.
+TEST_F(NotchPanelViewTest, ReturnInTheSnippetsSearchPastesTheFirstOfTheListedSnippets)
+{
+    view->activateWindow();
+    model().setSelectedTab(ClipboardPanelTab::Snippets);
+    settle();
+    searchField().setFocus();
+    QTest::keyClicks(&searchField(), QStringLiteral("dr")); // "pozdravom" and ";adr"
+    settle();
+    SnippetsScreen *screen = view->findChild<SnippetsScreen *>();
+    ASSERT_TRUE(screen);
+    ASSERT_EQ(screen->rowCount(), 2);
+    // The rows as the screen stands them, top to bottom.
+    QList<SnippetRow *> rows;
+    for (SnippetRow *row : screen->findChildren<SnippetRow *>()) {
+        if (row->isVisibleTo(screen))
+            rows.append(row);
+    }
+    ASSERT_EQ(rows.size(), 2);
+    std::sort(rows.begin(), rows.end(),
+              [screen](const SnippetRow *a, const SnippetRow *b) { return a->mapTo(screen, QPoint()).y() < b->mapTo(screen, QPoint()).y(); });
+    QString firstText;
+    for (const ClipboardSnippet &snippet : model().snippets()) {
+        if (snippet.id == rows.first()->snippetID())
+            firstText = snippet.text;
+    }
+    ASSERT_FALSE(firstText.isEmpty());
+    model().pasteboard()->writeText(QStringLiteral("untouched"));
+    QTest::keyClick(&searchField(), Qt::Key_Return);
+    EXPECT_TRUE(testsupport::waitFor([&] { return pasted() == firstText; })) << pasted().toStdString();
+}

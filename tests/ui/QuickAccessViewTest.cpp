@@ -823,5 +823,33 @@ TEST_F(QuickAccessViewTest, AssistiveTechnologyNamesAndPressesTabsRowsAndOptions
     EXPECT_EQ(list->child(0)->childCount(), 0);
 }
 
+// Up walks back through the items one at a time: from the second item to the first, and only
+// a second Up leaves the items for the tabs.
+TEST_F(QuickAccessViewTest, UpFromTheSecondItemSelectsTheFirstAndOnlyTheNextUpReachesTheTabs)
+{
+    monitor->requestAccessAndStart(false);
+    openQuickAccess();
+    const auto selectedRow = [this] {
+        for (int row = 0; row < view->listModel()->rowCount(); ++row) {
+            if (view->listModel()->index(row).data(QuickAccessListModel::SelectedRole).toBool())
+                return row;
+        }
+        return -1;
+    };
+    pressOnWindow(Qt::Key_Down);
+    pressOnWindow(Qt::Key_Down);
+    ASSERT_EQ(model->selectedEntryID(), QStringLiteral("e2"));
+    ASSERT_EQ(selectedRow(), 1);
+
+    pressOnWindow(Qt::Key_Up);
+    EXPECT_EQ(model->quickAccessKeyboardFocus(), QuickAccessKeyboardFocus::Items);
+    EXPECT_EQ(model->selectedEntryID(), QStringLiteral("e1"));
+    EXPECT_EQ(selectedRow(), 0);
+
+    pressOnWindow(Qt::Key_Up);
+    EXPECT_NE(model->quickAccessKeyboardFocus(), QuickAccessKeyboardFocus::Items) << "the second Up leaves the items";
+    EXPECT_EQ(model->quickAccessKeyboardFocus(), QuickAccessKeyboardFocus::Tabs);
+}
+
 } // namespace
 } // namespace monitortest

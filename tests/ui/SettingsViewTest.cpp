@@ -412,3 +412,24 @@ TEST(SettingsView, TheSettingsWindowClosesOnEscapeAndCtrlW)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 }
+
+// The Paste Stack's mode picker shows the model's mode, however the model came to it: the
+// picker of an open page is drawn as a page opened in that mode draws it.
+TEST(SettingsView, TheStackModePickerShowsTheModelsModeAfterTheModelChanges)
+{
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    model.setRepeatsPasteStack(false);
+    ClipboardSettingsPage page(model.preferences());
+    page.show();
+    for (const bool repeats : {true, false}) {
+        const QString label = repeats ? QStringLiteral("Opakovať") : QStringLiteral("Jednorazovo");
+        model.setRepeatsPasteStack(repeats);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return page.stackModePicker()->currentLabel() == label; })) << repeats;
+        ClipboardSettingsPage opened(model.preferences());
+        opened.show();
+        ASSERT_EQ(opened.stackModePicker()->currentLabel(), label);
+        EXPECT_EQ(page.stackModePicker()->grab().toImage(), opened.stackModePicker()->grab().toImage()) << repeats;
+        EXPECT_NE(page.stackModePicker()->accessibleName(), QString());
+    }
+}

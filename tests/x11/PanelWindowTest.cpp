@@ -14,7 +14,9 @@ const QByteArray kOnboarded = R"({"tarnel.onboardingComplete": true})";
 constexpr QPoint kNotch{960, 8};
 constexpr QPoint kAway{300, 900};
 const QRect kFrame(735, 0, 450, 460);
-const QRect kCollapsedNotch(177, 0, 96, 40);
+// The collapsed panel's window is the notch itself, and all of it is drawn.
+const QRect kCollapsedWindow(912, 0, 96, 40);
+const QRect kCollapsedNotch(0, 0, 96, 40);
 
 bool panelOpen(Window panel) { return drawnExtents(panel).height() == kFrame.height(); }
 
@@ -28,7 +30,7 @@ TEST(PanelWindow, IsOneFramelessPanelAboveOthersAtTopCentreWithoutTaskbarEntry)
     const std::optional<Window> panel = waitForPanel();
     ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
 
-    EXPECT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) == kFrame; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) == kCollapsedWindow; }));
     EXPECT_TRUE(QTest::qWaitFor([&] { return hasAtom(*panel, "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR"); }));
     EXPECT_TRUE(hasAtom(*panel, "_NET_WM_STATE", "_NET_WM_STATE_ABOVE"));
     // Motif hints: flags 2 (decorations given) with decorations 0: no frame, no title bar.
@@ -64,9 +66,9 @@ TEST(PanelWindow, ClicksOutsideTheNotchReachTheWindowBelow)
     Program tarnel(tarnelBinary());
     const std::optional<Window> panel = waitForPanel();
     ASSERT_TRUE(panel);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) == kFrame; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) == kCollapsedWindow; }));
 
-    // On the panel window, far from the collapsed notch.
+    // Where the open panel would be, far from the collapsed notch.
     clickAt({760, 400});
     EXPECT_TRUE(QTest::qWaitFor([&] { return below.clicks().contains("760 400"); })) << below.clicks().constData();
 
@@ -74,6 +76,7 @@ TEST(PanelWindow, ClicksOutsideTheNotchReachTheWindowBelow)
     // click beside the panel reaches the fixture, so any click let through would be logged by then.
     movePointer(kNotch);
     ASSERT_TRUE(QTest::qWaitFor([&] { return panelOpen(*panel); }, 3000));
+    EXPECT_EQ(geometry(*panel), kFrame) << "the open panel's window is the panel";
     movePointer({960, 300});
     ASSERT_TRUE(clickIn(*panel, QPoint(960, 300) - kFrame.topLeft()));
     clickAt({1300, 600});

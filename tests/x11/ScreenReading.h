@@ -14,10 +14,14 @@
 
 namespace x11test {
 
-// A compositing manager, running while this lives.
+// A compositing manager, running while this lives: plain xcompmgr unless told otherwise.
 class Compositor : public Program {
 public:
-    Compositor() : Program(QStringLiteral("xcompmgr")) { m_ready = QTest::qWaitFor([] { return isRunning(); }); }
+    explicit Compositor(const QString &program = QStringLiteral("xcompmgr"), const QStringList &arguments = {})
+        : Program(program, arguments)
+    {
+        m_ready = QTest::qWaitFor([] { return isRunning(); });
+    }
     ~Compositor() { stop(); }
     bool isReady() const { return m_ready; }
     static bool isRunning()

@@ -406,8 +406,9 @@ TEST(ShapedWindows, FollowTheCompositorStartingAndStoppingWhileTarnelRuns)
             return shown.size() == 1 && windowDepth(shown.front()) == 32;
         })) << "made translucent, round " << round;
         EXPECT_EQ(waitForOutline(collapsed, composited), "") << "with the compositor, round " << round;
-        // The shape keeps the pixels that the soft rim only touches.
-        EXPECT_EQ(drawnExtents(shownWithRole("tarnel-panel").front()), QRect(176, 0, 98, 41));
+        // The shape keeps the pixels that the soft rim only touches, and the window no more.
+        EXPECT_EQ(drawnExtents(shownWithRole("tarnel-panel").front()), QRect(0, 0, 98, 41));
+        EXPECT_EQ(geometry(shownWithRole("tarnel-panel").front()), QRect(911, 0, 98, 41));
 
         ASSERT_TRUE(compositor.stop());
         ASSERT_TRUE(QTest::qWaitFor([&] {
@@ -416,7 +417,8 @@ TEST(ShapedWindows, FollowTheCompositorStartingAndStoppingWhileTarnelRuns)
         })) << "made opaque, round " << round;
         EXPECT_EQ(waitForOutline(collapsed, plain.before), "") << "without, round " << round;
         panel = shownWithRole("tarnel-panel").front();
-        EXPECT_EQ(drawnExtents(*panel), QRect(177, 0, 96, 40)) << "cut to the notch again";
+        EXPECT_EQ(drawnExtents(*panel), QRect(0, 0, 96, 40)) << "cut to the notch again";
+        EXPECT_EQ(geometry(*panel), QRect(912, 0, 96, 40));
         EXPECT_TRUE(hasAtom(*panel, "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR")) << "still an accessory";
     }
 

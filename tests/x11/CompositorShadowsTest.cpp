@@ -1,0 +1,329 @@
+// What a user sees around Tarnel's windows on the desktops people run: bare openbox, plain
+// xcompmgr, and the compositors that draw shadows (xcompmgr -c, picom with shadows), which
+// draw a window's shadow from its rectangle whatever its shape. Far enough from every drawn
+// outline (farther than any shadow reaches), the window beneath must read on the screen as it
+// did before Tarnel started, in every state of the panel and whether that window was there
+// before Tarnel or opened after it; also while a compositor starts and stops under Tarnel.
+#include "core/ClipboardEntry.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+#include <iostream>
+
+#include "ScreenReading.h"
+
+using namespace x11test;
+
+namespace {
+
+// A shadow hugs its window within this distance; anything farther out must be left alone.
+constexpr int kShadowReach = 48;
+// Points of the screen looked at: a grid this fine.
+constexpr int kGridStep = 16;
+constexpr QPoint kAway{300, 1000};
+// How long the screen is watched after a compositor started or stopped.
+constexpr std::chrono::milliseconds kCompositorSettle{1500};
+// Compositor changes per compositor while the menu-bar stand-in shows.
+constexpr int kCompositorRounds = 4;
+const QRect kCollapsedNotch(912, 0, 96, 40);
+const QRect kOpenPanel(735, 0, 450, 460);
+// The screenshot toast in the top right corner, and the notch while it shows the screenshot's
+// notice: 280 wide, its 400 x 300 picture 256 wide plus 94 of controls high.
+const QRect kToast(1580, 20, 320, 124);
+const QRect kNoticeNotch(820, 0, 280, 192 + 94);
+// The corner where the window beneath keeps its text cursor, which blinks.
+const QRect kTextCursorCorner(0, 0, 120, 120);
+// The window beneath, without the title bar that the window manager draws active or inactive.
+QRect g_beneath;
+
+struct Desktop {
+    const char *name;
+    QString program; // empty: no compositor
+    QStringList arguments;
+};
+
+void PrintTo(const Desktop &desktop, std::ostream *out) { *out << desktop.name; }
+
+std::unique_ptr<Compositor> startCompositor(const Desktop &desktop)
+{
+    if (desktop.program.isEmpty())
+        return nullptr;
+    return std::make_unique<Compositor>(desktop.program, desktop.arguments);
+}
+
+QByteArray settingsWithHistory(int count, const QJsonObject &more = {})
+{
+    QList<ClipboardEntry> entries;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (int i = 0; i < count; ++i) {
+        ClipboardEntry entry;
+        entry.id = ClipboardEntry::newID();
+        entry.text = QStringLiteral("záznam %1").arg(i);
+        entry.copiedAt = now.addSecs(-60 * i);
+        entries.append(entry);
+    }
+    QJsonObject values{{"tarnel.onboardingComplete", true},
+                       {"tarnel.history", QJsonObject{{"data", QString::fromLatin1(ClipboardEntry::encodeList(entries).toBase64())}}}};
+    for (auto it = more.begin(); it != more.end(); ++it)
+        values.insert(it.key(), it.value());
+    return QJsonDocument(values).toJson(QJsonDocument::Compact);
+}
+
+// Waits until reads of the screen agree three times in a row, and gives that picture.
+QImage settledScreen()
+{
+    QImage previous, read;
+    int agreeing = 0;
+    (void)QTest::qWaitFor([&] {
+        read = framebufferImage();
+        agreeing = !read.isNull() && read == previous ? agreeing + 1 : 0;
+        previous = read;
+        return agreeing >= 2;
+    });
+    return read;
+}
+
+// The grid points at least kShadowReach away from every outline (given by its bounds).
+std::vector<QPoint> farFrom(const std::vector<QRect> &outlines)
+{
+    std::vector<QPoint> points;
+    for (int y = kGridStep / 2; y < 1080; y += kGridStep) {
+        for (int x = kGridStep / 2; x < 1920; x += kGridStep) {
+            const QPoint p(x, y);
+            if (kTextCursorCorner.contains(p) || !g_beneath.contains(p))
+                continue;
+            const bool near = std::any_of(outlines.begin(), outlines.end(), [p](const QRect &outline) {
+                return outline.adjusted(-kShadowReach, -kShadowReach, kShadowReach, kShadowReach).contains(p);
+            });
+            if (!near)
+                points.push_back(p);
+        }
+    }
+    return points;
+}
+
+// Waits until no point far from the outlines differs from `before`, and then for `hold` longer
+// while nothing may change there; what differs otherwise.
+std::string farPointsChanged(const char *state, const std::vector<QRect> &outlines, const QImage &before,
+                             std::chrono::milliseconds hold = {})
+{
+    const std::vector<QPoint> points = farFrom(outlines);
+    int changed = 0;
+    QPoint first;
+    QImage now;
+    const auto anyChanged = [&](const QImage &read) {
+        now = read;
+        changed = 0;
+        for (const QPoint &p : points) {
+            if (now.pixel(p) != before.pixel(p) && changed++ == 0)
+                first = p;
+        }
+        return changed != 0;
+    };
+    // Judged on settled pictures only: a compositor that just started, or a window that just
+    // changed, may not have been drawn yet.
+    constexpr int kTimeout = 4000;
+    (void)QTest::qWaitFor([&] { return !anyChanged(settledScreen()); }, kTimeout);
+    // A compositor that just started paints the windows made anew for it when it gets to them.
+    if (!changed && hold.count() > 0)
+        (void)QTest::qWaitFor([&] { return anyChanged(framebufferImage()); }, int(hold.count()));
+    std::cout << "[ screen   ] " << state << ": " << points.size() << " points sampled, " << changed << " changed\n";
+    if (!changed)
+        return {};
+    return QStringLiteral("%1: %2 of %3 points changed, first at %4,%5: #%6 instead of #%7")
+        .arg(QLatin1String(state))
+        .arg(changed)
+        .arg(points.size())
+        .arg(first.x())
+        .arg(first.y())
+        .arg(now.pixel(first) & 0xffffff, 6, 16, QLatin1Char('0'))
+        .arg(before.pixel(first) & 0xffffff, 6, 16, QLatin1Char('0'))
+        .toStdString();
+}
+
+bool drawsAt(QPoint p, const QImage &before)
+{
+    return QTest::qWaitFor([&] { return framebufferImage().pixel(p) != before.pixel(p); });
+}
+
+bool clearAt(QPoint p, const QImage &before)
+{
+    return QTest::qWaitFor([&] { return framebufferImage().pixel(p) == before.pixel(p); });
+}
+
+// The window beneath: the whole screen, as a user's editor would be.
+std::unique_ptr<Fixture> openWindowBeneath()
+{
+    auto below = std::make_unique<Fixture>(QStringLiteral("Below"), QString(), QStringLiteral("1920x1080+0+0"));
+    if (!below->waitForKeyboard())
+        return nullptr;
+    g_beneath = geometry(*below->shownWindow());
+    return below;
+}
+
+QRect shownGeometry(const QByteArray &role)
+{
+    const auto shown = shownWithRole(role);
+    return shown.size() == 1 ? geometry(shown.front()) : QRect();
+}
+
+int windowDepth(Window window)
+{
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display(), window, &attributes) ? attributes.depth : 0;
+}
+
+// Waits for the panel to be made anew for the desktop: 32 bits deep with a compositor, 24 without.
+bool panelOfDepth(int depth)
+{
+    return QTest::qWaitFor([depth] {
+        const auto shown = shownWithRole("tarnel-panel");
+        return shown.size() == 1 && windowDepth(shown.front()) == depth;
+    });
+}
+
+bool atTopCentre(const QRect &frame) { return frame.top() == 0 && std::abs(frame.center().x() - 960) <= 1; }
+
+class CompositorShadows : public testing::TestWithParam<Desktop> { };
+
+} // namespace
+
+TEST_P(CompositorShadows, NothingFarFromTheOutlinesChangesInAnyState)
+{
+    const std::unique_ptr<Compositor> compositor = startCompositor(GetParam());
+    if (compositor) {
+        ASSERT_TRUE(compositor->isReady()) << GetParam().name;
+    }
+    writeSettings(settingsWithHistory(3));
+    movePointer(kAway);
+    std::unique_ptr<Fixture> below = openWindowBeneath();
+    ASSERT_TRUE(below);
+    const QImage before = settledScreen();
+    {
+        Program tarnel(tarnelBinary());
+        ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+        ASSERT_TRUE(drawsAt(kCollapsedNotch.center(), before));
+        EXPECT_EQ(farPointsChanged("collapsed", {kCollapsedNotch}, before), "");
+
+        movePointer({960, 10});
+        ASSERT_TRUE(drawsAt({960, 420}, before)) << "the panel opens on hover";
+        EXPECT_EQ(farPointsChanged("open", {kOpenPanel}, before), "");
+        movePointer(kAway);
+        EXPECT_TRUE(clearAt({960, 420}, before)) << "and closes";
+        EXPECT_EQ(farPointsChanged("after a hover", {kCollapsedNotch}, before), "");
+
+        xdotool({"key", "shift+super+v"});
+        QRect quickAccess;
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            quickAccess = shownGeometry("tarnel-panel");
+            return quickAccess.width() == 350 && quickAccess.center().y() >= 530;
+        })) << tarnel.errorOutput().constData();
+        EXPECT_EQ(farPointsChanged("Quick Access", {quickAccess}, before), "");
+        xdotool({"key", "Escape"});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return atTopCentre(shownGeometry("tarnel-panel")); }));
+
+        // A window that opens after Tarnel, looking as the first one did.
+        below.reset();
+        below = openWindowBeneath();
+        ASSERT_TRUE(below);
+        EXPECT_EQ(farPointsChanged("collapsed over a window opened later", {kCollapsedNotch}, before), "");
+    }
+
+    // Menu-bar mode without a tray host: the panel stands in for the tray icon, a new
+    // screenshot shows its toast, and Quick Access opens in the popover below the stand-in.
+    QTemporaryDir shots;
+    writeSettings(settingsWithHistory(
+        3, {{"tarnel.presentationMode", "menuBar"}, {"tarnel.screenshotFolderPath", shots.path()}}));
+    Program tarnel(tarnelBinary());
+    ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+    QImage shot(400, 300, QImage::Format_RGB32);
+    shot.fill(qRgb(40, 120, 200));
+    QSaveFile file(shots.filePath(QStringLiteral("Screenshot from 2026-12-07 06-00-00.png")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(shot.save(&file, "PNG"));
+    ASSERT_TRUE(file.commit());
+    QRect toast;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (toast = shownGeometry("tarnel-toast")) == kToast; }, 15000))
+        << tarnel.errorOutput().constData();
+    EXPECT_EQ(farPointsChanged("menu bar with the toast", {kNoticeNotch, kToast}, before), "");
+
+    xdotool({"key", "shift+super+v"});
+    QRect popover;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        popover = shownGeometry("tarnel-popover");
+        return popover.width() == 350;
+    })) << tarnel.errorOutput().constData();
+    EXPECT_EQ(farPointsChanged("menu bar with the popover", {kNoticeNotch, kToast, popover}, before), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, CompositorShadows,
+                         testing::Values(Desktop{"bare", {}, {}}, Desktop{"xcompmgr", "xcompmgr", {}},
+                                         Desktop{"xcompmgr_shadows", "xcompmgr", {"-c"}},
+                                         Desktop{"picom_shadows", "picom", {"--backend", "xrender", "--shadow"}}),
+                         [](const testing::TestParamInfo<Desktop> &desktop) { return std::string(desktop.param.name); });
+
+TEST(CompositorShadowsWhileRunning, AShadowingCompositorStartedAndStoppedUnderTarnelLeavesTheScreenAlone)
+{
+    writeSettings(settingsWithHistory(3));
+    movePointer(kAway);
+    const std::unique_ptr<Fixture> below = openWindowBeneath();
+    ASSERT_TRUE(below);
+    const QImage plain = settledScreen();
+    QImage composited;
+    {
+        Compositor compositor(QStringLiteral("picom"), {"--backend", "xrender", "--shadow"});
+        ASSERT_TRUE(compositor.isReady());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return (composited = settledScreen()) != plain; })) << "painted by the compositor";
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return framebufferImage() == plain; })) << "the bare desktop is back";
+
+    Program tarnel(tarnelBinary());
+    ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+    ASSERT_TRUE(drawsAt(kCollapsedNotch.center(), plain));
+    for (int round = 0; round < 2; ++round) {
+        Compositor compositor(QStringLiteral("picom"), {"--backend", "xrender", "--shadow"});
+        ASSERT_TRUE(compositor.isReady());
+        ASSERT_TRUE(panelOfDepth(32)) << "made translucent, round " << round;
+        EXPECT_EQ(farPointsChanged("compositor started", {kCollapsedNotch}, composited, kCompositorSettle), "")
+            << "round " << round;
+        ASSERT_TRUE(compositor.stop());
+        ASSERT_TRUE(panelOfDepth(24)) << "made opaque, round " << round;
+        EXPECT_EQ(farPointsChanged("compositor stopped", {kCollapsedNotch}, plain, kCompositorSettle), "")
+            << "round " << round;
+    }
+}
+
+TEST(CompositorShadowsWhileRunning, TheMenuBarStandInStaysAtTheTopCentreThroughCompositorChanges)
+{
+    writeSettings(settingsWithHistory(3, {{"tarnel.presentationMode", "menuBar"}}));
+    movePointer(kAway);
+    Program tarnel(tarnelBinary());
+    ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+    xdotool({"key", "shift+super+v"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownGeometry("tarnel-popover").width() == 350; }))
+        << tarnel.errorOutput().constData();
+    for (const Desktop &desktop : {Desktop{"xcompmgr_shadows", "xcompmgr", {"-c"}},
+                                   Desktop{"picom_shadows", "picom", {"--backend", "xrender", "--shadow"}}}) {
+        for (int round = 0; round < kCompositorRounds; ++round) {
+            {
+                const std::unique_ptr<Compositor> compositor = startCompositor(desktop);
+                ASSERT_TRUE(compositor->isReady());
+                ASSERT_TRUE(panelOfDepth(32)) << desktop.name << " round " << round;
+                EXPECT_TRUE(QTest::qWaitFor([&] { return atTopCentre(shownGeometry("tarnel-panel")); }, 1000))
+                    << desktop.name << " started, round " << round << ": at " << shownGeometry("tarnel-panel").x()
+                    << "," << shownGeometry("tarnel-panel").y();
+            }
+            ASSERT_TRUE(panelOfDepth(24)) << desktop.name << " round " << round;
+            EXPECT_TRUE(QTest::qWaitFor([&] { return atTopCentre(shownGeometry("tarnel-panel")); }, 1000))
+                << desktop.name << " stopped, round " << round << ": at " << shownGeometry("tarnel-panel").x() << ","
+                << shownGeometry("tarnel-panel").y();
+        }
+    }
+    // And it stays there: the window manager does not place it anew a moment later.
+    EXPECT_FALSE(QTest::qWaitFor([&] { return !atTopCentre(shownGeometry("tarnel-panel")); }, 1000));
+}
