@@ -20,13 +20,16 @@ class DeleteWhatTheTestLetGo : public ::testing::EmptyTestEventListener {
     {
         for (int left = 0; left < kMostPopups && QApplication::activePopupWidget(); ++left)
             QApplication::activePopupWidget()->close();
+        // Closed windows go before any other event runs: a queued reaction waiting for one of
+        // them may reach into the model the test has already destroyed.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         // The pointer a test moved goes off every screen: where it rested, a window the next
         // test shows would be told that the pointer crossed it.
         if (QCursor::pos() != kPointerAway) {
             QCursor::setPos(kPointerAway);
             QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     static constexpr int kMostPopups = 16;
     static constexpr QPoint kPointerAway{-30000, -30000};
