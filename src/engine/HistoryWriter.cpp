@@ -58,7 +58,11 @@ bool HistoryWriter::writeNow(std::chrono::milliseconds timeout)
     const quint64 target = m_submitted;
     m_wake.notify_all();
     const bool settled = m_wake.wait_for(lock, timeout, [&] { return m_settled >= target; });
-    return settled && !m_failed && !m_pending;
+    const bool written = settled && !m_failed && !m_pending;
+    // This was the quit's last try: the end does not wait for the same write once more.
+    if (!written)
+        m_triedWhileStopping = true;
+    return written;
 }
 
 std::chrono::milliseconds HistoryWriter::retryDelay(std::chrono::milliseconds first, int retry)
