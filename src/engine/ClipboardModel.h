@@ -114,6 +114,13 @@ public:
     inline static const QString historyDiskFullIssue = QStringLiteral("Na disku nie je miesto: história sa neukladá.");
     inline static const QString historyWriteFailedIssue =
         QStringLiteral("História sa nedá uložiť na disk: nové kópie sa neukladajú.");
+    // Shown with the set-aside files' paths, one a line, in place of %@.
+    inline static const QString storedFilesSetAsideNotice =
+        QStringLiteral("Tarnel nevedel prečítať uložené údaje. Odložil ich bokom, nič z nich nezmazal, a pokračuje s "
+                       "novými:\n%@");
+    // Shown at quit with the history file's path in place of %@.
+    inline static const QString historyUnsavedAtQuitNotice =
+        QStringLiteral("Tarnel sa ukončuje, ale históriu sa nedarí uložiť do súboru %@: posledné kópie sa stratia.");
 
     inline static const QString screenshotFolderUnreadableIssue =
         QStringLiteral("Tarnel nemá prístup k priečinku so screenshotmi. Vyber ho znova v Nastaveniach.");
@@ -171,6 +178,8 @@ public:
     // Why the history is not reaching the disk (its Slovak base text); none while it is.
     std::optional<QString> historyStorageIssue() const { return m_historyStorageIssue; }
     void setHistoryStorageIssue(const std::optional<QString> &value);
+    // Stored files found unreadable in this run and kept under another name, where they now are.
+    QStringList setAsideFiles() const { return m_setAsideFiles; }
     bool automaticScreenshotCapture() const { return m_automaticScreenshotCapture; }
     void setAutomaticScreenshotCaptureField(bool value);
     bool isRecording() const { return m_isRecording; }
@@ -271,6 +280,12 @@ public:
     // Until every change of the history handed to its writer is committed (or failed once
     // more); false when that took longer than the timeout. Quitting does this on its own.
     bool flushHistory(std::chrono::milliseconds timeout = HistoryWriter::kQuitFlushLimit);
+    // Before the end: a write that failed is tried once more at once, without its rest. False
+    // when copies of this session are still not on disk (or the try took longer than the
+    // timeout): quitting now loses them.
+    bool writeHistoryBeforeQuit(std::chrono::milliseconds timeout = HistoryWriter::kQuitFlushLimit);
+    // Where the history is stored, for the user; empty when it is kept in memory only.
+    QString historyFilePath() const;
     // The history's writer; none when the history is kept in memory only.
     HistoryWriter *historyWriter() const { return m_historyWriter.get(); }
     // The folder used when no screenshot folder is stored.
@@ -471,6 +486,7 @@ Q_SIGNALS:
     void launchAtLoginEnabledChanged();
     void launchAtLoginIssueChanged();
     void historyStorageIssueChanged();
+    void setAsideFilesChanged();
     void automaticScreenshotCaptureChanged();
     void isRecordingChanged();
     void isPrivateModeChanged();
@@ -549,7 +565,9 @@ private:
     // The selection stays while the list shows it; otherwise the first listed row is chosen.
     void keepListedSelection();
     bool hasStoreFile(const ClipboardEntry &entry) const;
-    void backUpUnreadable(const QString &key, const QByteArray &bytes, bool nothingRead);
+    // False when no copy could be kept.
+    bool backUpUnreadable(const QString &key, const QByteArray &bytes, bool nothingRead);
+    void noteSetAsideFile(const QString &path);
     // Whether a list may be written under the key: an empty list never replaces stored data
     // that could not be read, so nothing is lost before the user adds something new.
     bool mayWriteList(const QString &key, bool isEmpty);
@@ -646,6 +664,7 @@ private:
     bool m_launchAtLoginEnabled = false;
     std::optional<QString> m_launchAtLoginIssue;
     std::optional<QString> m_historyStorageIssue;
+    QStringList m_setAsideFiles;
     bool m_automaticScreenshotCapture = false;
     bool m_isRecording = true;
     bool m_isPrivateMode = false;

@@ -52,6 +52,7 @@ void ClipboardModel::loadHistory()
     // and a history under the old key) that nothing read this run knows of.
     if (!m_settings->wasReadWhole())
         m_sweepsUnreferencedImages = false;
+    noteSetAsideFile(m_settings->setAsidePath());
     // Stored lists set aside in an earlier run may name images too, as long as they are kept.
     m_clipboardImageStore.addSetAsideFolder(backupFolderOr(m_backupFolder));
     // No write of the store runs yet: the writer starts with the history below.
@@ -110,8 +111,16 @@ std::optional<QList<ClipboardEntry>> ClipboardModel::takeStoredHistoryKey()
     if (!decoded.isComplete()) {
         qCWarning(lcEngine) << "Stored history could only be read in part:" << decoded.skippedCount
                             << "entries skipped, unreadable:" << decoded.unreadable;
-        backUpUnreadable(historyKey, *stored, decoded.items.isEmpty());
         m_sweepsUnreferencedImages = false;
+        if (decoded.items.isEmpty()) {
+            // Nothing in it could be read: it says nothing about the history, so it reads as
+            // absent and the rows in the database stay as they are. It is kept in a file of its
+            // own; the key goes only once that file holds it.
+            if (backUpUnreadable(historyKey, *stored, false))
+                m_settings->remove(historyKey);
+            return std::nullopt;
+        }
+        backUpUnreadable(historyKey, *stored, false);
     }
     return decoded.items;
 }
@@ -123,6 +132,7 @@ QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
         return fromKey.value_or(QList<ClipboardEntry>());
 
     StoredHistory stored = m_historyStore->read();
+    noteSetAsideFile(stored.setAsidePath);
     if (!stored.complete) {
         qCWarning(lcEngine).noquote() << "History database could not be read whole (" << stored.problem << "):"
                                       << stored.rows.size() << "entries recovered";
@@ -221,6 +231,30 @@ bool ClipboardModel::flushHistory(std::chrono::milliseconds timeout)
     return flushed;
 }
 
+bool ClipboardModel::writeHistoryBeforeQuit(std::chrono::milliseconds timeout)
+{
+    if (!m_historyWriter)
+        return true;
+    const bool written = m_historyWriter->writeNow(timeout);
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    if (!written)
+        qCWarning(lcEngine) << "Quitting while the history cannot be written: the copies not yet on disk are lost";
+    return written;
+}
+
+QString ClipboardModel::historyFilePath() const
+{
+    return m_historyStore ? m_historyStore->filePath() : QString();
+}
+
+void ClipboardModel::noteSetAsideFile(const QString &path)
+{
+    if (path.isEmpty() || m_setAsideFiles.contains(path))
+        return;
+    m_setAsideFiles.append(path);
+    Q_EMIT setAsideFilesChanged();
+}
+
 bool ClipboardModel::hasStoreFile(const ClipboardEntry &entry) const
 {
     return entry.imageFilePath && m_clipboardImageStore.isManagedPath(*entry.imageFilePath)
@@ -271,7 +305,7 @@ void ClipboardModel::installScreenshotMonitorCallbacks()
     });
 }
 
-void ClipboardModel::backUpUnreadable(const QString &key, const QByteArray &bytes, bool nothingRead)
+bool ClipboardModel::backUpUnreadable(const QString &key, const QByteArray &bytes, bool nothingRead)
 {
     // When nothing could be read, an empty list in memory says nothing about what the user
     // wants; once something was read, an empty list is the user's own removal and is written.
@@ -280,7 +314,7 @@ void ClipboardModel::backUpUnreadable(const QString &key, const QByteArray &byte
     const QString folder = backupFolderOr(m_backupFolder);
     if (!PrivateFiles::makeFolder(folder)) {
         qCWarning(lcEngine) << "Could not create the folder for unreadable stored data";
-        return;
+        return false;
     }
     const QString stamp = now().toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString path = QStringLiteral("%1/%2%3%4.json").arg(folder, key, kBackupFileInfix, stamp);
@@ -289,15 +323,17 @@ void ClipboardModel::backUpUnreadable(const QString &key, const QByteArray &byte
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         qCWarning(lcEngine) << "Could not back up unreadable stored data:" << file.errorString();
-        return;
+        return false;
     }
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     file.write(bytes);
     if (!file.commit()) {
         qCWarning(lcEngine) << "Could not back up unreadable stored data:" << file.errorString();
-        return;
+        return false;
     }
     qCWarning(lcEngine) << "Unreadable stored data kept in" << path;
+    noteSetAsideFile(path);
+    return true;
 }
 
 QString ClipboardModel::defaultScreenshotFolder() const

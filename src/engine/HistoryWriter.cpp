@@ -47,6 +47,24 @@ bool HistoryWriter::flush(std::chrono::milliseconds timeout)
     return m_wake.wait_for(lock, timeout, [&] { return m_settled >= target; });
 }
 
+bool HistoryWriter::writeNow(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(m_mutex);
+    m_retryAt = std::chrono::steady_clock::now();
+    if (!m_pending && m_failed) {
+        m_pending = m_failed;
+        m_pending->serial = ++m_submitted;
+    }
+    const quint64 target = m_submitted;
+    m_wake.notify_all();
+    const bool settled = m_wake.wait_for(lock, timeout, [&] { return m_settled >= target; });
+    const bool written = settled && !m_failed && !m_pending;
+    // This was the quit's last try: the end does not wait for the same write once more.
+    if (!written)
+        m_triedWhileStopping = true;
+    return written;
+}
+
 std::chrono::milliseconds HistoryWriter::retryDelay(std::chrono::milliseconds first, int retry)
 {
     const std::chrono::milliseconds limit = kMaxRetryInterval;

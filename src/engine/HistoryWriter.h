@@ -49,6 +49,9 @@ public:
     void submit(const QList<ClipboardEntry> &entries, bool sweepsImages);
     // Until every list handed over was committed or its write failed; false on timeout.
     bool flush(std::chrono::milliseconds timeout);
+    // Before quitting: like flush, but a write that failed is tried again at once, its rest cut
+    // short. False while a list is still not committed; the end then makes no other try of it.
+    bool writeNow(std::chrono::milliseconds timeout);
     // Transactions committed and writes failed so far (any thread).
     int commitCount() const;
     // The rest before the given try after a spell of failures began (the first retry is 1):

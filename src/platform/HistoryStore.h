@@ -22,11 +22,15 @@ struct StoredHistoryRow {
 struct StoredHistory {
     // Newest first.
     QList<StoredHistoryRow> rows;
-    // False when the file could not be read whole; it was then set aside under another name
-    // (the rows that could be read are still here) and a fresh file took its place.
+    // False when the file could not be read whole. An unreadable file was set aside under
+    // another name (the rows that could be read are still here) and a fresh file took its
+    // place; one that could not be opened at all stays where it is, and no rows are here.
     bool complete = true;
     // Why the file was not read whole, for the log; never quotes content.
     QString problem;
+    // Where the unreadable file was moved, for the user; empty when nothing was set aside (the
+    // file could not be opened at all, and stays where it is).
+    QString setAsidePath;
 };
 
 // One transaction: every row written or moved, and every row removed, or nothing at all.
@@ -68,4 +72,6 @@ public:
     virtual std::optional<qint64> availableBytes() const = 0;
     // Another connection to the same history, for another thread.
     virtual std::unique_ptr<HistoryStore> openConnection() const = 0;
+    // The file the history is kept in, for the user; empty when it is in no file.
+    virtual QString filePath() const { return {}; }
 };

@@ -27,6 +27,8 @@ public:
     // False once the stored domain could not be read and was started anew in this run: what
     // it held is not known, so nothing it may have named should be deleted.
     virtual bool wasReadWhole() const { return true; }
+    // Where the unreadable stored domain was moved in this run; empty when nothing was.
+    virtual QString setAsidePath() const { return {}; }
 
     // Each write is durable when it returns; false when it could not be stored (logged).
     bool setBool(const QString &key, bool value);

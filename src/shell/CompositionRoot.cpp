@@ -1,6 +1,7 @@
 #include "shell/CompositionRoot.h"
 
 #include "core/ClipboardImageStore.h"
+#include "core/FormattedText.h"
 #include "core/L10n.h"
 #include "core/Logging.h"
 #include "engine/ClipboardModel.h"
@@ -112,6 +113,9 @@ std::unique_ptr<NotchPanelController> CompositionRoot::createController()
     m_panelModel = std::make_unique<ClipboardModelPanelLink>(*m_model, m_services.settings);
     // One alert per spell of failed history writes; a later write that succeeds closes it.
     connect(m_model.get(), &ClipboardModel::historyStorageIssueChanged, this, &CompositionRoot::showHistoryStorageIssue);
+    // Files set aside while the model loaded are named at once; any later ones as they come.
+    connect(m_model.get(), &ClipboardModel::setAsideFilesChanged, this, &CompositionRoot::showSetAsideFiles);
+    showSetAsideFiles();
 
     PanelServices panelServices{
         .settings = m_services.settings,
@@ -236,7 +240,50 @@ void CompositionRoot::quitOnceCopiesAreIn()
             qCWarning(lcShell) << "Quitting before the last copy was finished: it took longer than" << allowance.count()
                                << "ms";
         timer->stop();
-        Q_EMIT readyToQuit();
+        quitOnceHistoryIsWritten();
     });
     timer->start(kQuitSettleInterval);
+}
+
+void CompositionRoot::quitOnceHistoryIsWritten()
+{
+    if (!m_model || m_model->writeHistoryBeforeQuit()) {
+        Q_EMIT readyToQuit();
+        return;
+    }
+    // The alert of the failed writes is replaced by the one that says what the end loses.
+    if (m_storageIssueAlert)
+        m_storageIssueAlert->close();
+    const QString file = m_model->historyFilePath();
+    auto *alert = new QMessageBox(
+        QMessageBox::Warning, QStringLiteral("Tarnel"),
+        FormattedText::substitute(L10n::text(ClipboardModel::historyUnsavedAtQuitNotice),
+                                  {file.isEmpty() ? QStringLiteral("—") : file}));
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setModal(false);
+    connect(alert, &QMessageBox::finished, this, [this] { Q_EMIT readyToQuit(); });
+    // The writer goes on trying while the alert shows: once it is through, nothing is lost.
+    connect(m_model.get(), &ClipboardModel::historyStorageIssueChanged, alert, [this, alert] {
+        if (!m_model->historyStorageIssue())
+            alert->accept();
+    });
+    QTimer::singleShot(kUnsavedHistoryNoticeLimit, alert, &QMessageBox::reject);
+    alert->show();
+}
+
+void CompositionRoot::showSetAsideFiles()
+{
+    const QStringList files = m_model->setAsideFiles();
+    if (files.isEmpty())
+        return;
+    const QString text =
+        FormattedText::substitute(L10n::text(ClipboardModel::storedFilesSetAsideNotice), {files.join(u'\n')});
+    if (m_setAsideAlert) {
+        m_setAsideAlert->setText(text);
+        return;
+    }
+    m_setAsideAlert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tarnel"), text);
+    m_setAsideAlert->setAttribute(Qt::WA_DeleteOnClose);
+    m_setAsideAlert->setModal(false);
+    m_setAsideAlert->show();
 }

@@ -28,6 +28,9 @@ public:
     // How long a quit may wait for the model to finish the copies it took in: long texts are
     // classified and large images reduced on workers, in time linear in their size.
     static constexpr std::chrono::milliseconds kCopyFinishAllowance{5000};
+    // A quit that would lose copies the history could not write says so first, for this long
+    // at most (a session that is ending does not wait for the user to read it).
+    static constexpr std::chrono::milliseconds kUnsavedHistoryNoticeLimit{15'000};
 
     explicit CompositionRoot(DesktopServices services, QObject *parent = nullptr);
     ~CompositionRoot() override;
@@ -55,6 +58,9 @@ private:
     // while it is open.
     QuickAccessHost *makeHostedContent(NotchPanelController *controller);
     void showHistoryStorageIssue();
+    void showSetAsideFiles();
+    // The last step of a quit: the history's last write, and the notice of what it lost.
+    void quitOnceHistoryIsWritten();
 
     DesktopServices m_services;
     // Declared in the order of their making, so the controller goes first and the updater last.
@@ -65,5 +71,7 @@ private:
     DesktopStartup m_startup;
     // One alert per spell of failed history writes.
     QPointer<QMessageBox> m_storageIssueAlert;
+    // Names the stored files that were unreadable and set aside in this run.
+    QPointer<QMessageBox> m_setAsideAlert;
     bool m_quitting = false;
 };

@@ -2,6 +2,7 @@
 #include "platform/linux/SqliteHistoryStore.h"
 #include "support/FullDisk.h"
 #include "support/RawDatabase.h"
+#include "support/ReadOnlyDisk.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -369,6 +370,101 @@ TEST(ClipboardModelHistoryStorage, AValueOfAnotherTypeUnderTheOldHistoryKeyIsLef
         EXPECT_EQ(h.history.copiesKept(), 0);
         EXPECT_EQ(h.settings.storedValue(ClipboardModel::historyKey), value) << "nothing is moved or removed";
     }
+}
+
+TEST(ClipboardModelHistoryStorage, AnUnreadableHistoryUnderTheOldKeyIsSetAsideAndTheDatabaseKeepsItsRows)
+{
+    const struct {
+        const char *what;
+        QByteArray bytes;
+    } cases[] = {
+        {"nothing", QByteArray()},
+        {"not JSON", "{\"id\": [unclosed"},
+        {"an object", R"({"id":"X","text":"x"})"},
+        {"an array of non-entries", R"([1, "two", {"kind":"bogus"}])"},
+    };
+    for (const auto &c : cases) {
+        ModelHarness h;
+        h.seedHistory(textEntries(23));
+        h.settings.setBytes(ClipboardModel::historyKey, c.bytes);
+        ClipboardModel &model = h.make();
+        EXPECT_EQ(model.entries().size(), 23) << c.what;
+        EXPECT_EQ(h.storedHistory().size(), 23) << c.what;
+        EXPECT_EQ(h.history.copiesKept(), 0) << c.what;
+        EXPECT_FALSE(model.sweepsUnreferencedImages()) << c.what;
+        // Kept in a file of its own, named to the user; the key is gone, so the next start
+        // reads the database alone.
+        EXPECT_FALSE(h.settings.contains(ClipboardModel::historyKey)) << c.what;
+        ASSERT_EQ(model.setAsideFiles().size(), 1) << c.what;
+        EXPECT_EQ(readFile(model.setAsideFiles().first()), c.bytes) << c.what;
+        EXPECT_EQ(modeOf(model.setAsideFiles().first()), 0600u) << c.what;
+
+        h.copyText(QStringLiteral("later"));
+        ASSERT_TRUE(model.flushHistory(5s)) << c.what;
+        EXPECT_EQ(h.storedHistory().size(), 24) << c.what;
+        EXPECT_EQ(h.make().entries().size(), 24) << c.what;
+        EXPECT_TRUE(h.model->setAsideFiles().isEmpty()) << c.what;
+    }
+}
+
+TEST(ClipboardModelHistoryStorage, EveryStoredFileSetAsideAtStartIsNamed)
+{
+    ModelHarness h;
+    h.settings.setSetAsidePath(QStringLiteral("/home/user/.config/Tarnel/defaults.json.unreadable-1"));
+    h.history.seedDamage({}, QStringLiteral("file is not a database"));
+    h.settings.setBytes(ClipboardModel::jarsKey, "not JSON");
+    ClipboardModel &model = h.make();
+    const QStringList files = model.setAsideFiles();
+    ASSERT_EQ(files.size(), 3);
+    EXPECT_EQ(files.at(0), QStringLiteral("/home/user/.config/Tarnel/defaults.json.unreadable-1"));
+    EXPECT_EQ(files.at(1), QStringLiteral("history.sqlite3.unreadable-1"));
+    EXPECT_TRUE(files.at(2).startsWith(h.backupFolder() + QStringLiteral("/tarnel.jars.unreadable-")));
+}
+
+TEST(ClipboardModelHistoryStorage, CopiesMadeWhileTheDiskIsReadOnlyAreWrittenOnceItTakesWrites)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+    {
+        SqliteHistoryStore seeded(path);
+        seeded.read();
+        ASSERT_TRUE(seeded.apply(HistoryChange{HistoryRows::rowsFor(textEntries(3)), {}, {}}).ok);
+    }
+    SqliteHistoryStore store(path);
+    ModelHarness h;
+    h.historyStore = &store;
+    h.historyRetryInterval = 100ms;
+    std::optional<ReadOnlyDisk> readOnly(std::in_place);
+    ClipboardModel &model = h.make();
+    EXPECT_EQ(model.entries().size(), 3);
+    h.copyText(QStringLiteral("copied on a read-only disk"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.historyStorageIssue().has_value(); }, 5000));
+    EXPECT_EQ(storedIDs(path).size(), 3);
+
+    readOnly.reset();
+    h.copyText(QStringLiteral("copied once it was writable"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !model.historyStorageIssue().has_value(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return storedIDs(path) == idsOf(model.entries()); }, 5000));
+    EXPECT_EQ(storedIDs(path).size(), 5);
+}
+
+TEST(ClipboardModelHistoryStorage, AQuitOnAFullDiskSaysThatCopiesAreLostAndWritesThemIfRoomCameBack)
+{
+    ModelHarness h;
+    h.historyRetryInterval = 10min; // no retry comes on its own while the test runs
+    ClipboardModel &model = h.make();
+    h.history.setFailsWrites(true);
+    h.copyText(QStringLiteral("copied on a full disk"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.historyStorageIssue().has_value(); }, 5000));
+    EXPECT_FALSE(model.writeHistoryBeforeQuit(5s));
+    EXPECT_TRUE(h.storedHistory().isEmpty());
+
+    // Room again before the end: the quit's own try writes at once, without waiting out the rest.
+    h.history.setFailsWrites(false);
+    EXPECT_TRUE(model.writeHistoryBeforeQuit(5s));
+    EXPECT_EQ(h.entryTexts(), QStringList{"copied on a full disk"});
+    EXPECT_EQ(idsOf(h.storedHistory()), idsOf(model.entries()));
+    EXPECT_FALSE(model.historyStorageIssue().has_value());
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/linux/SqliteHistoryStore.h"
 #include "support/RawDatabase.h"
+#include "support/ReadOnlyDisk.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -325,6 +326,107 @@ TEST(SqliteHistoryStore, AWriteWhileAnotherProgramHoldsTheFileFailsAndLeavesTheR
     }
     ASSERT_TRUE(store.apply(HistoryChange{{{QStringLiteral("N"), 4096, "{}"}}, {}, {}}).ok);
     EXPECT_EQ(idsOf(SqliteHistoryStore(path).read().rows), (QStringList{"N", "C", "B", "A"}));
+}
+
+TEST(SqliteHistoryStore, AFolderUnderALinkedParentKeepsItsHistoryOverTwoStarts)
+{
+    // A home on a link (/home -> /var/home), or ~/.local linked from another disk.
+    QTemporaryDir dir;
+    const QString real = dir.filePath(QStringLiteral("real/data/Tarnel/history.sqlite3"));
+    writeThreeRows(real);
+    ASSERT_EQ(::symlink(QFile::encodeName(dir.filePath(QStringLiteral("real"))).constData(),
+                        QFile::encodeName(dir.filePath(QStringLiteral("link"))).constData()),
+              0);
+    const QString linked = dir.filePath(QStringLiteral("link/data/Tarnel/history.sqlite3"));
+    QStringList expected{"C", "B", "A"};
+    for (int start = 1; start <= 2; ++start) {
+        SqliteHistoryStore store(linked);
+        const StoredHistory stored = store.read();
+        EXPECT_TRUE(stored.complete) << "start " << start << ": " << stored.problem.toStdString();
+        EXPECT_EQ(idsOf(stored.rows), expected) << "start " << start;
+        const QString id = QStringLiteral("N%1").arg(start);
+        ASSERT_TRUE(store.openConnection()->apply(HistoryChange{{{id, 4096 * start, "{}"}}, {}, {}}).ok)
+            << "start " << start;
+        expected.prepend(id);
+        EXPECT_TRUE(setAsideEntries(real).isEmpty()) << "start " << start;
+    }
+    EXPECT_EQ(idsOf(SqliteHistoryStore(real).read().rows), expected);
+    EXPECT_EQ(modeOf(real), 0600u);
+}
+
+TEST(SqliteHistoryStore, ALinkInPlaceOfTheLogOrItsIndexIsSetAsideAndWhatItPointsAtIsLeftAlone)
+{
+    for (const char *suffix : {"-wal", "-shm"}) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+        writeThreeRows(path);
+        const QString target = dir.filePath(QStringLiteral("notes.txt"));
+        ASSERT_TRUE(writeFile(target, "the user's own notes\n"));
+        ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path + suffix).constData()), 0);
+
+        SqliteHistoryStore store(path);
+        const StoredHistory stored = store.read();
+        EXPECT_FALSE(stored.complete) << suffix;
+        EXPECT_FALSE(stored.setAsidePath.isEmpty()) << suffix;
+        EXPECT_EQ(readFile(target), QByteArray("the user's own notes\n")) << suffix;
+        // The history went aside whole; read on its own it still holds every row.
+        const QString copy = dir.filePath(QStringLiteral("copy/history.sqlite3"));
+        ASSERT_TRUE(writeFile(copy, readFile(stored.setAsidePath))) << suffix;
+        EXPECT_EQ(idsOf(SqliteHistoryStore(copy).read().rows), (QStringList{"C", "B", "A"})) << suffix;
+        ASSERT_TRUE(store.apply(HistoryChange{{{QStringLiteral("N"), 1, "{}"}}, {}, {}}).ok) << suffix;
+        EXPECT_FALSE(QFileInfo(path + suffix).isSymLink()) << suffix;
+        EXPECT_EQ(readFile(target), QByteArray("the user's own notes\n")) << suffix;
+    }
+}
+
+TEST(SqliteHistoryStore, AFileThatCannotBeOpenedNowStaysWhereItIsAndIsReadWholeLater)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+    writeThreeRows(path);
+    {
+        // Another program holds the file for longer than the store waits.
+        RawDatabase holder(path);
+        ASSERT_TRUE(holder.exec("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; SELECT count(*) FROM history;"));
+        SqliteHistoryStore store(path, std::chrono::milliseconds(50));
+        const StoredHistory stored = store.read();
+        EXPECT_FALSE(stored.complete);
+        EXPECT_TRUE(stored.rows.isEmpty());
+        EXPECT_TRUE(stored.setAsidePath.isEmpty());
+        EXPECT_TRUE(setAsideEntries(path).isEmpty()) << "a locked file is no unreadable file";
+    }
+    EXPECT_EQ(idsOf(SqliteHistoryStore(path).read().rows), (QStringList{"C", "B", "A"}));
+
+    // A folder that cannot be made sets nothing aside either.
+    const QString blocked = dir.filePath(QStringLiteral("file"));
+    ASSERT_TRUE(writeFile(blocked, "x"));
+    const StoredHistory none = SqliteHistoryStore(blocked + QStringLiteral("/Tarnel/history.sqlite3")).read();
+    EXPECT_FALSE(none.complete);
+    EXPECT_TRUE(none.setAsidePath.isEmpty());
+    EXPECT_EQ(readFile(blocked), QByteArray("x"));
+}
+
+TEST(SqliteHistoryStore, AConnectionOpenedReadOnlyIsOpenedAgainOnceTheDiskTakesWrites)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+    writeThreeRows(path);
+    SqliteHistoryStore store(path);
+    std::unique_ptr<HistoryStore> writer = store.openConnection();
+    {
+        ReadOnlyDisk readOnly;
+        const StoredHistory stored = store.read();
+        EXPECT_TRUE(stored.complete);
+        EXPECT_EQ(idsOf(stored.rows), (QStringList{"C", "B", "A"}));
+        const HistoryWriteResult failed = writer->apply(HistoryChange{{{QStringLiteral("N"), 4096, "{}"}}, {}, {}});
+        EXPECT_FALSE(failed.ok);
+        EXPECT_FALSE(failed.error.isEmpty());
+    }
+    EXPECT_TRUE(setAsideEntries(path).isEmpty());
+    // The disk takes writes again: both connections write, neither stays read-only.
+    EXPECT_TRUE(writer->apply(HistoryChange{{{QStringLiteral("N"), 4096, "{}"}}, {}, {}}).ok);
+    EXPECT_TRUE(store.apply(HistoryChange{{{QStringLiteral("M"), 8192, "{}"}}, {}, {}}).ok);
+    EXPECT_EQ(idsOf(SqliteHistoryStore(path).read().rows), (QStringList{"M", "N", "C", "B", "A"}));
 }
 
 } // namespace

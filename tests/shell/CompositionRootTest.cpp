@@ -1,6 +1,7 @@
 // The whole program put together over fakes: the roads from the desktop's backends to the
 // panel that only a run of the real program reached before.
 #include "core/AppShortcut.h"
+#include "core/FormattedText.h"
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
 #include "platform/fake/FakeDesktopCompositor.h"
@@ -278,5 +279,49 @@ TEST(CompositionRoot, FailedHistoryWritesShowAnAlertThatALaterWriteCloses)
         EXPECT_TRUE(shownAlerts().isEmpty());
         // The retried write stored what the failed one could not.
         EXPECT_TRUE(QTest::qWaitFor([&] { return desktop.history.rows().size() == spell + 1; })) << copy.toStdString();
+    }
+}
+
+TEST(CompositionRoot, StoredFilesSetAsideAtStartAreNamedInAnAlert)
+{
+    FakeDesktop desktop;
+    const QString settingsAside = QStringLiteral("/home/user/.config/Tarnel/defaults.json.unreadable-1");
+    desktop.settings.setSetAsidePath(settingsAside);
+    desktop.history.seedDamage({}, QStringLiteral("file is not a database"));
+    CompositionRoot root(desktop.services());
+    root.start();
+    ASSERT_TRUE(QTest::qWaitFor([] { return shownAlerts().size() == 1; }));
+    const QString text = shownAlerts().first()->text();
+    EXPECT_TRUE(text.contains(settingsAside)) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("history.sqlite3.unreadable-1"))) << text.toStdString();
+    shownAlerts().first()->close();
+}
+
+TEST(CompositionRoot, AQuitWhileTheHistoryCannotBeWrittenSaysSoBeforeTheEnd)
+{
+    // The user reads the alert and closes it; or the disk takes the writes again meanwhile.
+    for (const bool roomComesBack : {false, true}) {
+        FakeDesktop desktop;
+        CompositionRoot root(desktop.services());
+        root.start();
+        ASSERT_NE(root.model(), nullptr);
+        desktop.history.setFailsWrites(true);
+        desktop.pasteboard.copyText(QStringLiteral("copied on a full disk"));
+        ASSERT_TRUE(QTest::qWaitFor([] { return shownAlerts().size() == 1; }));
+
+        QSignalSpy ready(&root, &CompositionRoot::readyToQuit);
+        root.quitOnceCopiesAreIn();
+        const QString lost =
+            FormattedText::substitute(L10n::text(ClipboardModel::historyUnsavedAtQuitNotice), {QStringLiteral("—")});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return shownAlerts().size() == 1 && shownAlerts().first()->text() == lost; }))
+            << roomComesBack;
+        EXPECT_EQ(ready.count(), 0) << "the end waits for the alert";
+        if (roomComesBack)
+            desktop.history.setFailsWrites(false);
+        else
+            shownAlerts().first()->accept();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ready.count() == 1; })) << roomComesBack;
+        EXPECT_EQ(desktop.history.rows().size(), roomComesBack ? 1 : 0) << roomComesBack;
+        EXPECT_TRUE(QTest::qWaitFor([] { return shownAlerts().isEmpty(); })) << roomComesBack;
     }
 }

@@ -20,9 +20,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <csignal>
+#include <unistd.h>
 #include <memory>
 #include <vector>
 
@@ -321,6 +324,42 @@ TEST(HistoryStorageProgram, ACopyThatCouldNotBeWrittenIsWrittenAtQuitOnceTheLock
         ASSERT_TRUE(tarnel.process().waitForFinished(30000));
     }
     EXPECT_EQ(stored().texts, (QStringList{"copied just before quitting", "before the lock"}));
+    removeHistory();
+}
+
+TEST(HistoryStorageProgram, AHistoryUnderALinkedDataFolderIsKeptOverTwoStarts)
+{
+    removeHistory();
+    writeStartSettings();
+    const QDir folder(QFileInfo(historyPath()).absolutePath());
+    const auto setAside = [&] { return folder.entryList({"history.sqlite3.unreadable-*"}, QDir::Files | QDir::System); };
+    const QStringList setAsideBefore = setAside();
+    {
+        Program tarnel(tarnelBinary());
+        ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+        Copier copier;
+        ASSERT_TRUE(copier.copy("there before"));
+        ASSERT_TRUE(waitForStored(1)) << tarnel.errorOutput().constData();
+        tarnel.close();
+    }
+    // The same data folder reached through a link, as under a linked home or ~/.local.
+    const QByteArray realData = qgetenv("XDG_DATA_HOME");
+    QTemporaryDir dir;
+    const QByteArray linkedData = QFile::encodeName(dir.filePath(QStringLiteral("linked-data")));
+    ASSERT_EQ(::symlink(realData.constData(), linkedData.constData()), 0);
+    qputenv("XDG_DATA_HOME", linkedData);
+    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", realData); });
+    const QStringList texts{"second start", "first start", "there before"};
+    for (int start = 1; start <= 2; ++start) {
+        Program tarnel(tarnelBinary());
+        ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+        Copier copier;
+        ASSERT_TRUE(copier.copy(start == 1 ? "first start" : "second start"));
+        ASSERT_TRUE(waitForStored(start + 1)) << start << tarnel.errorOutput().constData();
+        EXPECT_EQ(stored().texts, texts.mid(2 - start)) << start << tarnel.errorOutput().constData();
+        tarnel.close();
+    }
+    EXPECT_EQ(setAside(), setAsideBefore);
     removeHistory();
 }
 

@@ -17,7 +17,7 @@ void FakeHistoryStore::seedRows(const QList<StoredHistoryRow> &rows)
 void FakeHistoryStore::seedDamage(const QList<StoredHistoryRow> &readable, const QString &problem)
 {
     QMutexLocker lock(&m_state->mutex);
-    m_state->damage = StoredHistory{readable, false, problem};
+    m_state->damage = StoredHistory{readable, false, problem, QStringLiteral("history.sqlite3.unreadable-1")};
 }
 
 void FakeHistoryStore::setFailsWrites(bool fails, bool diskFull)
@@ -90,7 +90,7 @@ StoredHistory FakeHistoryStore::read()
             return damaged;
         }
     }
-    return StoredHistory{rows(), true, {}};
+    return StoredHistory{rows(), true, {}, {}};
 }
 
 HistoryWriteResult FakeHistoryStore::apply(const HistoryChange &change)

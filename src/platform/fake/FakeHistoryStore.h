@@ -23,8 +23,8 @@ public:
 
     // ---- what tests set up ----
     void seedRows(const QList<StoredHistoryRow> &rows);
-    // The next read finds the stored file damaged: these rows are all it yields, and the
-    // store starts afresh.
+    // The next read finds the stored file damaged: these rows are all it yields, the file is
+    // set aside and the store starts afresh.
     void seedDamage(const QList<StoredHistoryRow> &readable, const QString &problem);
     void setFailsWrites(bool fails, bool diskFull = true);
     void setAvailableBytes(std::optional<qint64> bytes);

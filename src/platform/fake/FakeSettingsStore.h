@@ -20,6 +20,8 @@ public:
     // As a settings file that had to be set aside at start.
     void setReadWhole(bool whole) { m_readWhole = whole; }
     bool wasReadWhole() const override { return m_readWhole; }
+    void setSetAsidePath(const QString &path) { m_setAsidePath = path; }
+    QString setAsidePath() const override { return m_setAsidePath; }
 
 protected:
     std::optional<QJsonValue> rawValue(const QString &key) const override;
@@ -30,4 +32,5 @@ private:
     int m_writeCount = 0;
     bool m_failsWrites = false;
     bool m_readWhole = true;
+    QString m_setAsidePath;
 };

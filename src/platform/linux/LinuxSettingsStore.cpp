@@ -238,6 +238,7 @@ void LinuxSettingsStore::setAsideUnreadableFile(const char *reason) const
     if (::rename(QFile::encodeName(m_filePath).constData(), QFile::encodeName(aside).constData()) == 0) {
         if (m_loadedStamp.regular)
             PrivateFiles::restrictToOwner(aside);
+        m_setAsidePath = aside;
         qCWarning(lcPlatform).noquote() << "settings file" << m_filePath << "is" << reason
                                         << "; it was moved to" << aside << "and the settings start empty";
     } else {
@@ -251,6 +252,12 @@ bool LinuxSettingsStore::wasReadWhole() const
 {
     reloadIfChanged();
     return !m_setAside;
+}
+
+QString LinuxSettingsStore::setAsidePath() const
+{
+    reloadIfChanged();
+    return m_setAsidePath;
 }
 
 std::optional<QJsonValue> LinuxSettingsStore::rawValue(const QString &key) const

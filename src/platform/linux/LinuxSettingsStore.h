@@ -38,6 +38,7 @@ public:
 
     QString filePath() const { return m_filePath; }
     bool wasReadWhole() const override;
+    QString setAsidePath() const override;
 
 protected:
     std::optional<QJsonValue> rawValue(const QString &key) const override;
@@ -68,4 +69,5 @@ private:
     mutable FileStamp m_loadedStamp;
     mutable bool m_loaded = false;
     mutable bool m_setAside = false;
+    mutable QString m_setAsidePath;
 };

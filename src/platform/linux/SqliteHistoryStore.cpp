@@ -84,28 +84,38 @@ bool SqliteHistoryStore::execute(const char *sql, QString *error)
     return false;
 }
 
-bool SqliteHistoryStore::open(QString *error)
+SqliteHistoryStore::Opened SqliteHistoryStore::open(QString *error)
 {
     if (m_db)
-        return true;
-    if (!PrivateFiles::makeFolder(QFileInfo(m_filePath).absolutePath(), error))
-        return false;
+        return Opened::Yes;
+    const QString folder = QFileInfo(m_filePath).absolutePath();
+    if (!PrivateFiles::makeFolder(folder, error))
+        return Opened::Unavailable;
+    // SQLite's no-follow open refuses a link anywhere in the path, and a data folder under a
+    // linked home or ~/.local is common: the folder is taken by its resolved path, and only the
+    // file, its log and its index are refused as links.
+    const QString resolvedFolder = QFileInfo(folder).canonicalFilePath();
+    if (resolvedFolder.isEmpty()) {
+        *error = QStringLiteral("%1: the folder cannot be reached").arg(folder);
+        return Opened::Unavailable;
+    }
+    const QString path = resolvedFolder + u'/' + QFileInfo(m_filePath).fileName();
     bool fresh = false;
     struct stat st {};
-    if (::lstat(encoded(m_filePath).constData(), &st) == 0) {
+    if (::lstat(encoded(path).constData(), &st) == 0) {
         // A pipe would block the start, a link could lead to another user's file.
         if (!S_ISREG(st.st_mode)) {
             *error = QStringLiteral("not a regular file");
-            return false;
+            return Opened::Unreadable;
         }
         fresh = st.st_size == 0;
     } else {
         // Created here, owner-only from the first byte; SQLite gives its log and index files
         // the same mode as the database.
-        const int fd = ::open(encoded(m_filePath).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0600);
+        const int fd = ::open(encoded(path).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0 && errno != EEXIST) {
             *error = QString::fromLocal8Bit(std::strerror(errno));
-            return false;
+            return Opened::Unavailable;
         }
         if (fd >= 0)
             ::close(fd);
@@ -113,13 +123,17 @@ bool SqliteHistoryStore::open(QString *error)
     }
     if (fresh)
         setAsideLogBesideAFreshFile();
-    PrivateFiles::restrictToOwner(m_filePath);
-    if (sqlite3_open_v2(encoded(m_filePath).constData(), &m_db,
+    for (const QString &suffix : {kLogSuffix, kIndexSuffix}) {
+        if (::lstat(encoded(path + suffix).constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
+            *error = QStringLiteral("its %1 file is not a regular file").arg(suffix);
+            return Opened::Unreadable;
+        }
+    }
+    PrivateFiles::restrictToOwner(path);
+    if (sqlite3_open_v2(encoded(path).constData(), &m_db,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW, nullptr)
         != SQLITE_OK) {
-        *error = errorText();
-        close();
-        return false;
+        return failedOpen(error);
     }
     sqlite3_busy_timeout(m_db, int(m_busyTimeout.count()));
     sqlite3_extended_result_codes(m_db, 1);
@@ -131,21 +145,53 @@ bool SqliteHistoryStore::open(QString *error)
                                     .arg(kApplicationId)
                                     .arg(kSchemaVersion)
                                     .toUtf8();
-        if (!execute(kSchema, error) || !execute(mark.constData(), error)) {
-            close();
-            return false;
-        }
+        if (!execute(kSchema, error) || !execute(mark.constData(), error))
+            return failedOpen(error);
     } else if (!checkIdentity(error)) {
-        close();
-        return false;
+        return failedOpen(error);
     }
     // Every commit is synced: what the user was told is kept survives a power cut too.
-    if (!execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;", error)) {
-        close();
-        return false;
-    }
+    if (!execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;", error))
+        return failedOpen(error);
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
-    return true;
+    return Opened::Yes;
+}
+
+// Only a file that SQLite read and found to be no history (or no Tarnel history) is unreadable;
+// a disk that is full, read-only, failing or locked by another program says nothing about the
+// file, which is then left where it is and opened again on the next try.
+SqliteHistoryStore::Opened SqliteHistoryStore::failedOpen(QString *error)
+{
+    Opened result = Opened::Unreadable;
+    if (m_db) {
+        if (error->isEmpty())
+            *error = errorText();
+        switch (sqlite3_extended_errcode(m_db) & 0xff) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+        case SQLITE_IOERR:
+        case SQLITE_READONLY:
+        case SQLITE_FULL:
+        case SQLITE_NOMEM:
+        case SQLITE_PERM:
+        case SQLITE_INTERRUPT:
+            result = Opened::Unavailable;
+            break;
+        case SQLITE_CANTOPEN:
+            // Refused by the no-follow open: the file became a link since it was looked at.
+            result = sqlite3_extended_errcode(m_db) == SQLITE_CANTOPEN_SYMLINK ? Opened::Unreadable
+                                                                               : Opened::Unavailable;
+            break;
+        default:
+            break;
+        }
+    } else {
+        result = Opened::Unavailable;
+    }
+    if (m_db)
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    close();
+    return result;
 }
 
 std::optional<qint64> SqliteHistoryStore::queryInteger(const char *sql, QString *error)
@@ -281,8 +327,19 @@ StoredHistory SqliteHistoryStore::read()
 {
     StoredHistory stored;
     QString problem;
-    if (!open(&problem))
+    switch (open(&problem)) {
+    case Opened::Yes:
+        break;
+    case Opened::Unreadable:
         return startAfresh(std::move(stored), problem);
+    case Opened::Unavailable:
+        // Nothing was read and nothing is set aside: the writer opens the file again when it
+        // next writes, and what it holds is read whole at the next start.
+        qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "could not be opened:" << problem;
+        stored.complete = false;
+        stored.problem = problem;
+        return stored;
+    }
     QSet<QString> seen;
     if (scan("SELECT id, position, record FROM history ORDER BY position DESC", stored, seen, &problem))
         return stored;
@@ -303,11 +360,11 @@ StoredHistory SqliteHistoryStore::startAfresh(StoredHistory stored, const QStrin
     if (m_db)
         sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     close();
-    setAside(problem);
+    stored.setAsidePath = setAside(problem);
     stored.complete = false;
     stored.problem = problem;
     QString failure;
-    if (!open(&failure))
+    if (open(&failure) != Opened::Yes)
         qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "could not be started:" << failure;
     return stored;
 }
@@ -316,13 +373,13 @@ StoredHistory SqliteHistoryStore::startAfresh(StoredHistory stored, const QStrin
 // name, owner-only, so that nothing the user had is destroyed by the fresh file that replaces
 // them. Whatever is at the path is moved, never followed: a link is set aside as a link and what
 // it points at is left alone.
-void SqliteHistoryStore::setAside(const QString &reason)
+QString SqliteHistoryStore::setAside(const QString &reason)
 {
     const QString aside = stampedName(m_filePath);
     if (::rename(encoded(m_filePath).constData(), encoded(aside).constData()) != 0) {
         qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "is unreadable (" << reason
                                         << ") and could not be moved aside:" << std::strerror(errno);
-        return;
+        return {};
     }
     PrivateFiles::restrictToOwner(aside);
     // An empty log holds nothing, and its index is always rebuilt from the log.
@@ -336,12 +393,13 @@ void SqliteHistoryStore::setAside(const QString &reason)
     }
     qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "is unreadable (" << reason
                                     << "); it was moved to" << aside << "and a fresh one was started";
+    return aside;
 }
 
 bool SqliteHistoryStore::keepCopy(const QString &reason)
 {
     QString error;
-    if (!open(&error))
+    if (open(&error) != Opened::Yes)
         return false;
     const QString copy = stampedName(m_filePath);
     sqlite3_stmt *vacuum = nullptr;
@@ -368,8 +426,12 @@ HistoryWriteResult SqliteHistoryStore::apply(const HistoryChange &change)
     if (change.isEmpty())
         return result;
     QString error;
+    // A connection that SQLite opened read-only (the disk was mounted so when it was read) never
+    // takes a write; the file is opened anew, for writing if the disk now allows it.
+    if (m_db && sqlite3_db_readonly(m_db, "main") == 1)
+        close();
     errno = 0;
-    if (!open(&error)) {
+    if (open(&error) != Opened::Yes) {
         result.ok = false;
         result.diskFull = errno == ENOSPC;
         result.error = error;
@@ -380,6 +442,12 @@ HistoryWriteResult SqliteHistoryStore::apply(const HistoryChange &change)
         result.diskFull = isDiskFull(code);
         result.error = errorText();
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        // Another program holding the file leaves this connection as good as it was. Any other
+        // failure may have come from the connection itself: one that SQLite opened read-only
+        // (the disk was then mounted so) stays read-only, so the next try opens the file anew.
+        const int primary = code & 0xff;
+        if (primary != SQLITE_BUSY && primary != SQLITE_LOCKED)
+            close();
         return result;
     };
     errno = 0;

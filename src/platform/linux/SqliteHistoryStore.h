@@ -36,7 +36,7 @@ public:
 
     // $XDG_DATA_HOME/Tarnel/history.sqlite3
     static QString defaultPath();
-    QString filePath() const { return m_filePath; }
+    QString filePath() const override { return m_filePath; }
 
     StoredHistory read() override;
     HistoryWriteResult apply(const HistoryChange &change) override;
@@ -45,7 +45,16 @@ public:
     std::unique_ptr<HistoryStore> openConnection() const override;
 
 private:
-    bool open(QString *error);
+    enum class Opened {
+        Yes,
+        // The file is no Tarnel history, or not one that can be read: it is set aside.
+        Unreadable,
+        // The folder or the disk would not let it be opened (missing, read-only, full, locked):
+        // the file is left as it is, and opened again on the next try.
+        Unavailable,
+    };
+    Opened open(QString *error);
+    Opened failedOpen(QString *error);
     // False, with the reason, when the open file is not a Tarnel history that may be written.
     bool checkIdentity(QString *error);
     std::optional<qint64> queryInteger(const char *sql, QString *error);
@@ -56,7 +65,8 @@ private:
     // Scans the rows in the given order, adding those not seen yet; false on the first error.
     bool scan(const char *sql, StoredHistory &into, QSet<QString> &seen, QString *error);
     StoredHistory startAfresh(StoredHistory stored, const QString &problem);
-    void setAside(const QString &reason);
+    // Where the file went; empty when it could not be moved.
+    QString setAside(const QString &reason);
     QString errorText() const;
 
     QString m_filePath;
