@@ -8,6 +8,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
+#include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -129,11 +131,11 @@ protected:
     }
 
     // Another program pastes; the event loop keeps running so that Qt can serve it.
-    QByteArray pasteWithXclip(const QString &target)
+    QByteArray pasteWithXclip(const QString &target, int timeoutMs = kWaitMs)
     {
         QProcess p;
         p.start("xclip", {"-o", "-selection", "clipboard", "-t", target});
-        (void)QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; });
+        (void)QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, timeoutMs);
         return p.readAllStandardOutput();
     }
 
@@ -279,6 +281,49 @@ TEST_F(X11PasteboardTest, OwnWritesAreCountedOnceBeforeTheyReturnAndOthersCanPas
     // Losing the clipboard to another program is a change like any other; Qt's own reports of
     // our ownership before it are not.
     EXPECT_EQ(countOnceTextArrives("after"), imageCount + 2);
+}
+
+// A kept picture goes out under the type it has, byte for byte, and as a PNG for the programs
+// that read only that, whatever its size: a colour JPEG of 36 megapixels is beyond what Qt
+// decodes by default.
+TEST_F(X11PasteboardTest, AKeptJpegIsPastedAsJpegAndAsAPngOfTheSamePicture)
+{
+    QImage photo(8000, 4500, QImage::Format_RGB32);
+    photo.fill(QColor(30, 120, 200));
+    for (int y = 0; y < photo.height(); y += 50)
+        std::fill_n(reinterpret_cast<QRgb *>(photo.scanLine(y)), photo.width(), qRgb(240, 200, 20));
+    QByteArray jpeg;
+    QBuffer out(&jpeg);
+    out.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(photo.save(&out, "JPEG", 70));
+    photo = QImage();
+
+    const qint64 count = m_pasteboard->writeImage(jpeg);
+    EXPECT_EQ(m_pasteboard->content().images, (QList<PasteboardImage>{{"image/jpeg", jpeg}}));
+    const QList<QByteArray> targets = pasteWithXclip("TARGETS").split('\n');
+    EXPECT_TRUE(targets.contains("image/jpeg")) << targets.join(' ').toStdString();
+    EXPECT_TRUE(targets.contains("image/png")) << targets.join(' ').toStdString();
+    EXPECT_EQ(pasteWithXclip("image/jpeg"), jpeg);
+
+    QByteArray asPng = pasteWithXclip("image/png", 60000);
+    ASSERT_TRUE(asPng.startsWith("\x89PNG")) << asPng.left(16).toHex().toStdString();
+    QBuffer in(&asPng);
+    in.open(QIODevice::ReadOnly);
+    QImageReader reader(&in);
+    EXPECT_EQ(reader.size(), QSize(8000, 4500));
+    reader.setScaledSize(QSize(80, 45));
+    // The blue page, its thin yellow bands averaged in and JPEG's loss aside.
+    const QRgb seen = reader.read().pixel(40, 20);
+    EXPECT_NEAR(qRed(seen), 30, 16);
+    EXPECT_NEAR(qGreen(seen), 120, 16);
+    EXPECT_NEAR(qBlue(seen), 200, 16);
+
+    // A PNG is offered as it is kept, and only as PNG.
+    const QByteArray small = png(6, 4);
+    m_pasteboard->writeImage(small);
+    EXPECT_EQ(pasteWithXclip("image/png"), small);
+    EXPECT_FALSE(pasteWithXclip("TARGETS").split('\n').contains("image/jpeg"));
+    EXPECT_EQ(countOnceTextArrives("after"), count + 2);
 }
 
 TEST_F(X11PasteboardTest, AnOwnerThatNeverAnswersDoesNotHoldUpTheMainThread)

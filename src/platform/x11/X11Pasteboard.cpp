@@ -1,12 +1,12 @@
 #include "platform/x11/X11Pasteboard.h"
 
 #include "core/Logging.h"
+#include "platform/x11/X11PasteboardImageOffer.h"
 #include "platform/x11/X11SelectionReader.h"
 #include "platform/x11/X11Session.h"
 
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
-#include <QImage>
 #include <QMimeData>
 #include <QUrl>
 
@@ -241,13 +241,8 @@ qint64 X11Pasteboard::writeFilePaths(const QStringList &paths)
 
 qint64 X11Pasteboard::writeImage(const QByteArray &imageData)
 {
-    auto *mime = new QMimeData;
-    QImage image;
-    if (image.loadFromData(imageData))
-        mime->setImageData(image); // offered as image/png (and the other image types)
-    else
-        mime->setData(QStringLiteral("image/png"), imageData);
+    auto *offer = new X11PasteboardImageOffer(imageData);
     PasteboardContent content;
-    content.images.append({QStringLiteral("image/png"), imageData});
-    return write(mime, std::move(content));
+    content.images.append({offer->mimeType(), imageData});
+    return write(offer, std::move(content));
 }
