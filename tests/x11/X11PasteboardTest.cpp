@@ -326,6 +326,37 @@ TEST_F(X11PasteboardTest, AKeptJpegIsPastedAsJpegAndAsAPngOfTheSamePicture)
     EXPECT_EQ(countOnceTextArrives("after"), count + 2);
 }
 
+// Text selected in one of Tarnel's own windows and copied is a copy like another program's; the
+// writes that Tarnel makes to paste are not.
+TEST_F(X11PasteboardTest, ACopyMadeInOurOwnWindowCountsOnceAndOurWritesDoNot)
+{
+    const qint64 before = m_pasteboard->changeCount();
+    QSignalSpy announced(m_pasteboard.get(), &Pasteboard::changeCountChanged);
+    // What a text field's Ctrl+C does. Qt stamps it with the last time it heard from the server;
+    // until it has heard of the copy before (which it learns in its own time), the server
+    // refuses it, as it refuses any program copying in the instant another one did. A refused
+    // copy never reached the clipboard and is not counted; the first one taken is, once.
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        QGuiApplication::clipboard()->setText(QStringLiteral("vybraný text ✓"));
+        return m_pasteboard->changeCount() > before;
+    }));
+    EXPECT_EQ(m_pasteboard->changeCount(), before + 1);
+    EXPECT_EQ(m_pasteboard->content().text, QStringLiteral("vybraný text ✓"));
+    EXPECT_EQ(QString::fromUtf8(pasteWithXclip("UTF8_STRING")), QStringLiteral("vybraný text ✓"));
+
+    auto *files = new QMimeData;
+    files->setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a b.txt"))});
+    QGuiApplication::clipboard()->setMimeData(files);
+    EXPECT_EQ(m_pasteboard->changeCount(), before + 2);
+    EXPECT_EQ(m_pasteboard->content().filePaths, QStringList{QStringLiteral("/tmp/a b.txt")});
+
+    EXPECT_EQ(m_pasteboard->writeText(QStringLiteral("vložené")), before + 3);
+    // Selecting text in a window of ours is no copy either.
+    QGuiApplication::clipboard()->setText(QStringLiteral("len vybrané"), QClipboard::Selection);
+    EXPECT_EQ(countOnceTextArrives("after"), before + 4);
+    EXPECT_EQ(announced.size(), 4);
+}
+
 TEST_F(X11PasteboardTest, AnOwnerThatNeverAnswersDoesNotHoldUpTheMainThread)
 {
     X11Pasteboard::Limits limits;
