@@ -93,6 +93,27 @@ bool isDecodable(const Header &header)
     return count <= kMaxDecodedPixels || readsReduced(header.format) || isOneBit(header.pixelFormat);
 }
 
+QImage decoded(const QByteArray &bytes)
+{
+    const std::optional<Header> found = header(bytes);
+    if (!found || !isDecodable(*found))
+        return {};
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return {};
+    QImageReader reader(&buffer);
+    reader.setAllocationLimit(kDecodeAllocationLimitMB);
+    // A canvas beyond the bound is reduced while it is read (a one-bit one is small enough whole).
+    if (const QSize target = reducedTo(found->size, kMaxDecodedPixels);
+        target != found->size && !isOneBit(found->pixelFormat))
+        reader.setScaledSize(target);
+    QImage image;
+    if (!reader.read(&image))
+        return {};
+    return image;
+}
+
 bool needsReencoding(const QByteArray &bytes)
 {
     return bytes.size() > kTargetBytes && bytes.size() <= kCeilingBytes;
@@ -121,18 +142,8 @@ std::optional<QByteArray> optimized(const QByteArray &bytes)
         return std::nullopt;
     }
 
-    QByteArray copy = bytes;
-    QBuffer buffer(&copy);
-    if (!buffer.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QImageReader reader(&buffer);
-    reader.setAllocationLimit(kDecodeAllocationLimitMB);
-    // A canvas beyond the bound is reduced while it is read; what is kept then is smaller.
-    if (const QSize target = reducedTo(found->size, kMaxDecodedPixels);
-        target != found->size && !isOneBit(found->pixelFormat))
-        reader.setScaledSize(target);
-    QImage image;
-    if (!reader.read(&image) || image.isNull())
+    const QImage image = decoded(bytes);
+    if (image.isNull())
         return std::nullopt;
     if (auto png = encoded(image, "PNG", -1); png && png->size() <= kTargetBytes)
         return png;

@@ -55,6 +55,11 @@ bool isOneBit(QImage::Format pixelFormat);
 // reduced; false for a bomb.
 bool isDecodable(const Header &header);
 
+// The image decoded within the memory bound: whole up to kMaxDecodedPixels (a one-bit canvas up
+// to kMaxCanvasPixels), reduced while it is read beyond that. Every row is read, so a truncated
+// file gives nothing, as do bytes that are no image and a bomb (refused from its header).
+QImage decoded(const QByteArray &bytes);
+
 // Whether optimized() must decode and re-encode (the slow path worth a worker thread).
 bool needsReencoding(const QByteArray &bytes);
 

@@ -43,7 +43,7 @@ void ClipboardModel::writeToClipboard(const ClipboardEntry &entry)
     if (entry.kind == ClipboardKind::Image)
         image = imageData(entry);
     if (image) {
-        // Offered as PNG; bytes that do not decode as an image go out unchanged.
+        // Offered in its own type and as PNG; bytes that do not decode as an image go out unchanged.
         count = m_pasteboard->writeImage(*image);
     } else if (!entry.fileURLs.isEmpty()) {
         count = m_pasteboard->writeFilePaths(entry.fileURLs);

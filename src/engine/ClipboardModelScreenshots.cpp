@@ -6,11 +6,9 @@
 #include "platform/ScreenshotFolderMonitor.h"
 #include "platform/SettingsStore.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
@@ -107,16 +105,10 @@ ClipboardModel::ScreenshotLoad ClipboardModel::loadScreenshotFile(const QString 
     std::optional<QByteArray> reduced = optimizedImageData(bytes);
     if (!reduced)
         return {std::nullopt, QStringLiteral("not an image that can be kept")};
-    // A header alone passes the size rule; a truncated file must still fail here.
-    QBuffer buffer(&*reduced);
-    if (!buffer.open(QIODevice::ReadOnly))
+    // A header alone passes the size rule; a truncated file must still fail here. A canvas beyond
+    // the decode bound is read reduced, as a copy of it is: it is an image all the same.
+    if (ImageSizeRule::decoded(*reduced).isNull())
         return {std::nullopt, QStringLiteral("not an image")};
-    QImageReader reader(&buffer);
-    reader.setAllocationLimit(ImageSizeRule::kDecodeAllocationLimitMB);
-    QImage image;
-    if (!reader.read(&image) || image.isNull())
-        return {std::nullopt, QStringLiteral("not an image")};
-    buffer.close();
     return {std::move(reduced), QString()};
 }
 

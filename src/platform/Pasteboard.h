@@ -70,7 +70,8 @@ public:
     // is already raised when the call returns.
     virtual qint64 writeText(const QString &text) = 0;
     virtual qint64 writeFilePaths(const QStringList &paths) = 0;
-    // Offered as PNG; bytes that do not decode as an image are offered unchanged as PNG.
+    // Offered under the image's own type and as PNG; bytes that do not decode as an image are
+    // offered unchanged as PNG.
     virtual qint64 writeImage(const QByteArray &imageData) = 0;
 
 Q_SIGNALS:

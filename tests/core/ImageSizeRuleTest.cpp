@@ -87,4 +87,27 @@ TEST(ImageSizeRule, DecodesWithinTheMemoryBoundAndRefusesOnlyBombs)
     }
 }
 
+// A decode holds no more than the bound allows and still reads every row: a canvas beyond it
+// comes out reduced, a file cut short comes out as nothing.
+TEST(ImageSizeRule, ADecodeReadsTheWholeFileIntoAPictureWithinTheBound)
+{
+    const QByteArray screenshot = screenshotPng(10'000, 8'000);
+    const QImage large = ImageSizeRule::decoded(screenshot);
+    ASSERT_FALSE(large.isNull());
+    EXPECT_LE(qint64(large.width()) * large.height(), ImageSizeRule::kMaxDecodedPixels);
+    EXPECT_NEAR(double(large.width()) / large.height(), 10'000.0 / 8'000.0, 0.01);
+    EXPECT_EQ(ImageSizeRule::decoded(pngBytes(30, 20)).size(), QSize(30, 20)) << "within the bound it is whole";
+
+    const struct {
+        const char *name;
+        QByteArray bytes;
+    } nothing[] = {
+        {"cut short", pngBytes(300, 200).chopped(40)},
+        {"a bomb", pngDeclaring(30'000, 30'000)},
+        {"no image", QByteArrayLiteral("plain words")},
+    };
+    for (const auto &c : nothing)
+        EXPECT_TRUE(ImageSizeRule::decoded(c.bytes).isNull()) << c.name;
+}
+
 } // namespace

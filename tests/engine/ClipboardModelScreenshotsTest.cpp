@@ -1,6 +1,7 @@
 #include "EngineTestSupport.h"
 #include "support/TestFiles.h"
 
+#include "core/ImageSizeRule.h"
 #include "core/L10n.h"
 #include "core/ScreenshotStability.h"
 
@@ -150,6 +151,9 @@ TEST(ClipboardModelScreenshots, FilesThatCannotBeKeptAreSkippedWithOneLogLine)
              ASSERT_TRUE(file.resize(ScreenshotStability::kMaxFileBytes + 1)); // sparse: costs no disk
          },
          QStringLiteral("too large")},
+        {"a decompression bomb, refused from its header",
+         [](const QString &p) { writeFile(p, pngDeclaring(30'000, 30'000)); },
+         QStringLiteral("(not an image that can be kept)")},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -173,6 +177,23 @@ TEST(ClipboardModelScreenshots, FilesThatCannotBeKeptAreSkippedWithOneLogLine)
         EXPECT_FALSE(lines.first().contains(QStringLiteral("secret"))) << "file contents are never logged";
         EXPECT_EQ(h.settings.writeCount(), writesBefore) << "a dropped file writes nothing";
     }
+}
+
+// A canvas beyond what one decode holds whole is read reduced, as its copy through the clipboard
+// is: a small file of 80 megapixels is a screenshot like any other, kept byte for byte.
+TEST(ClipboardModelScreenshots, AScreenshotOfMoreThanTheWholeDecodeBoundIsImported)
+{
+    ScreenshotHarness h;
+    ClipboardModel &model = h.makeWatching();
+    const QByteArray png = screenshotPng(10'000, 8'000);
+    ASSERT_LT(png.size(), ImageSizeRule::kTargetBytes);
+    writeFile(h.shotPath(), png);
+    LogCapture log("tarnel.engine");
+    h.report(h.shotPath());
+    h.checks(2);
+    ASSERT_EQ(h.screenshotEntries(), 1) << log.lines().join(u'\n').toStdString();
+    EXPECT_EQ(model.imageData(model.entries().first()), png);
+    EXPECT_TRUE(model.screenshotImportPaths().isEmpty());
 }
 
 TEST(ClipboardModelScreenshots, AReadInFlightIsDroppedWhenCancelledOrWhenTheModelIsGone)

@@ -61,19 +61,12 @@ inline QByteArray noisyPngAboveTarget()
     return encodedImage(image, "PNG", 100);
 }
 
-// A PNG of one-bit grey pixels whose rows alternate between a checkerboard and its inverse: a
-// fine two-colour pattern that reads as mid-grey when it is reduced by averaging. Built by hand
-// so that a large canvas costs only its packed bits.
-inline QByteArray oneBitCheckerPng(int width, int height)
+// A PNG file around raw scanlines (each led by its filter byte), with the given IHDR depth and
+// colour type. Built by hand so that a large canvas costs only its compressed rows.
+inline QByteArray pngFromRows(int width, int height, char bitDepth, char colourType, const QByteArray &raw,
+                              int compression = 9)
 {
-    const int stride = (width + 7) / 8;
-    QByteArray raw;
-    raw.reserve(qsizetype(stride + 1) * height);
-    for (int y = 0; y < height; ++y) {
-        raw.append('\0'); // no filter
-        raw.append(QByteArray(stride, (y % 2) ? char(0x55) : char(0xaa)));
-    }
-    QByteArray zlib = qCompress(raw, 9).mid(4); // qCompress prefixes the length to the zlib stream
+    QByteArray zlib = qCompress(raw, compression).mid(4); // qCompress prefixes the length to the zlib stream
     auto crc32 = [](const QByteArray &data) {
         quint32 crc = 0xffffffffu;
         for (const char byte : data) {
@@ -93,8 +86,38 @@ inline QByteArray oneBitCheckerPng(int width, int height)
         const QByteArray body = QByteArray(type) + data;
         return be32(quint32(data.size())) + body + be32(crc32(body));
     };
-    const QByteArray ihdr = be32(quint32(width)) + be32(quint32(height)) + QByteArray("\x01\x00\x00\x00\x00", 5);
+    const QByteArray ihdr =
+        be32(quint32(width)) + be32(quint32(height)) + QByteArray(1, bitDepth) + QByteArray(1, colourType) + QByteArray(3, '\0');
     return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) + chunk("IDAT", zlib) + chunk("IEND", {});
+}
+
+// A PNG of one-bit grey pixels whose rows alternate between a checkerboard and its inverse: a
+// fine two-colour pattern that reads as mid-grey when it is reduced by averaging.
+inline QByteArray oneBitCheckerPng(int width, int height)
+{
+    const int stride = (width + 7) / 8;
+    QByteArray raw;
+    raw.reserve(qsizetype(stride + 1) * height);
+    for (int y = 0; y < height; ++y) {
+        raw.append('\0'); // no filter
+        raw.append(QByteArray(stride, (y % 2) ? char(0x55) : char(0xaa)));
+    }
+    return pngFromRows(width, height, 1, 0, raw);
+}
+
+// A colour PNG as a large screenshot is: eight bits per channel, a grey page with a dark band
+// every 40 rows, compressing to a small file whatever its canvas.
+inline QByteArray screenshotPng(int width, int height)
+{
+    QByteArray raw;
+    raw.reserve((qsizetype(width) * 3 + 1) * height);
+    const QByteArray page(qsizetype(width) * 3, char(0xe0));
+    const QByteArray band(qsizetype(width) * 3, char(0x30));
+    for (int y = 0; y < height; ++y) {
+        raw.append('\0'); // no filter
+        raw.append(y % 40 ? page : band);
+    }
+    return pngFromRows(width, height, 8, 2, raw, 1);
 }
 
 // A JPEG of a large photo's canvas (10000 × 8000) that compresses to a small file.

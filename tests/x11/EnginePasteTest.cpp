@@ -9,6 +9,8 @@
 #include "platform/x11/X11Workspace.h"
 #include "support/ModelServices.h"
 
+#include <QLineEdit>
+
 #include <gtest/gtest.h>
 
 #include "X11TestSupport.h"
@@ -73,6 +75,41 @@ TEST_F(X11EnginePasteTest, PastingAnEntryTypesItIntoTheRememberedApplicationAndI
     for (const ClipboardEntry &e : model->entries())
         texts.append(e.text);
     EXPECT_EQ(texts, (QStringList{"later", entry.text}));
+}
+
+// Text selected in a window of Tarnel's own and copied with Ctrl+C enters the history like a copy
+// anywhere else; what the model writes to paste an entry still does not.
+TEST_F(X11EnginePasteTest, ACopyInOneOfTarnelsWindowsIsRecordedAndItsOwnPasteIsNot)
+{
+    const ClipboardEntry entry = entryWithText(QStringLiteral("z histórie"));
+    createModel({entry});
+    model->startMonitoring();
+
+    QLineEdit row(QStringLiteral("vybraný text a zvyšok riadku"));
+    row.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&row));
+    row.setSelection(0, 12);
+    // A copy made in the instant Qt has not yet heard of the one before is refused by the server
+    // and never reaches the clipboard (nor the history); the first one taken is recorded once.
+    const qint64 before = pasteboard.changeCount();
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        QTest::keyClick(&row, Qt::Key_C, Qt::ControlModifier);
+        return pasteboard.changeCount() > before;
+    }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->entries().size() == 2; }));
+    EXPECT_EQ(model->entries().first().text, QStringLiteral("vybraný text"));
+    EXPECT_EQ(readClipboard(), QStringLiteral("vybraný text"));
+
+    model->pasteEntryFromPanel(entry, false, std::nullopt, false);
+    EXPECT_EQ(readClipboard(), entry.text);
+    ClipboardOwner later(QStringLiteral("later"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->entries().size() > 2; }));
+    QStringList texts;
+    for (const ClipboardEntry &e : model->entries())
+        texts.append(e.text);
+    EXPECT_EQ(texts.first(), QStringLiteral("later"));
+    EXPECT_EQ(texts.size(), 3) << texts.join(u'|').toStdString();
+    EXPECT_EQ(texts.count(entry.text), 1) << texts.join(u'|').toStdString();
 }
 
 TEST_F(X11EnginePasteTest, ATypedTriggerLeavesExactlyTheSnippetText)

@@ -1,19 +1,21 @@
 #include "platform/x11/X11Pasteboard.h"
 
 #include "core/Logging.h"
+#include "platform/x11/X11PasteboardImageOffer.h"
 #include "platform/x11/X11SelectionReader.h"
 #include "platform/x11/X11Session.h"
 
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
-#include <QImage>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QUrl>
 
 #include <xcb/xcb.h>
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdlib>
 #include <mutex>
 
 #include <pthread.h>
@@ -91,7 +93,8 @@ void X11Pasteboard::readChanges(const std::shared_ptr<ReaderState> &state)
     };
     while (const std::optional<X11SelectionReader::OwnerChange> change = reader.nextOwnerChange(stopping)) {
         if (state->isOwn(change->owner)) {
-            // Our own write, counted when it was made.
+            // Qt's own: our write, or a copy in one of Tarnel's windows, each counted on the main
+            // thread when it was made.
             deliverHeld();
             continue;
         }
@@ -149,6 +152,8 @@ X11Pasteboard::X11Pasteboard(Limits limits, QObject *parent)
                 m_content = std::move(*held);
         }
     }
+    if (m_clipboard)
+        connect(m_clipboard, &QClipboard::changed, this, &X11Pasteboard::clipboardChanged);
     m_thread = std::thread(readChanges, m_state);
 }
 
@@ -207,6 +212,8 @@ qint64 X11Pasteboard::write(QMimeData *mime, PasteboardContent content)
         qCWarning(lcPlatform) << "no clipboard to write to";
         return count;
     }
+    // Counted above, once: Qt's report of this write is not another copy.
+    const QScopedValueRollback writing(m_writing, true);
     m_clipboard->setMimeData(mime, QClipboard::Clipboard);
     return count;
 }
@@ -241,13 +248,78 @@ qint64 X11Pasteboard::writeFilePaths(const QStringList &paths)
 
 qint64 X11Pasteboard::writeImage(const QByteArray &imageData)
 {
-    auto *mime = new QMimeData;
-    QImage image;
-    if (image.loadFromData(imageData))
-        mime->setImageData(image); // offered as image/png (and the other image types)
-    else
-        mime->setData(QStringLiteral("image/png"), imageData);
+    auto *offer = new X11PasteboardImageOffer(imageData);
     PasteboardContent content;
-    content.images.append({QStringLiteral("image/png"), imageData});
-    return write(mime, std::move(content));
+    content.images.append({offer->mimeType(), imageData});
+    return write(offer, std::move(content));
+}
+
+void X11Pasteboard::clipboardChanged(QClipboard::Mode mode)
+{
+    // Qt reports every copy made through it at once, ours among them; a copy by another program
+    // it reports only once it has heard of it, and then it no longer owns the clipboard. So a
+    // report while Qt owns the clipboard and no write of ours is under way is a copy made in one
+    // of Tarnel's own windows (text selected and Ctrl+C): the reader thread passes over the owner
+    // such a copy gives, so it is counted here, from what Qt holds, without asking the server.
+    if (mode != QClipboard::Clipboard || m_writing || !m_clipboard || !m_clipboard->ownsClipboard())
+        return;
+    // Qt believes it owns the clipboard even when the server refused it the ownership (another
+    // program took it at a later time): that copy never reached the clipboard, and what Qt would
+    // hand out is the other program's content, read while the interface waits.
+    if (!holdsClipboard())
+        return;
+    if (const QMimeData *mime = m_clipboard->mimeData(QClipboard::Clipboard))
+        publish(contentOf(*mime));
+}
+
+bool X11Pasteboard::holdsClipboard()
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11)
+        return false;
+    xcb_connection_t *connection = x11->connection();
+    if (!m_clipboardAtom) {
+        const QByteArray name = QByteArrayLiteral("CLIPBOARD");
+        xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, quint16(name.size()), name.constData()), nullptr);
+        if (!atom)
+            return false;
+        m_clipboardAtom = atom->atom;
+        std::free(atom);
+    }
+    xcb_get_selection_owner_reply_t *owner =
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, m_clipboardAtom), nullptr);
+    if (!owner)
+        return false;
+    const bool own = m_state->isOwn(owner->owner);
+    std::free(owner);
+    return own;
+}
+
+PasteboardContent X11Pasteboard::contentOf(const QMimeData &mime)
+{
+    PasteboardContent content;
+    content.targets = mime.formats();
+    if (mime.data(QString::fromLatin1(X11SelectionReader::kPasswordManagerHint)).trimmed() == "secret")
+        return content;
+    // The files as another program's copy of them would be read.
+    if (mime.hasUrls()) {
+        content.filePaths = X11SelectionReader::filePathsFromUriList(mime.data(QStringLiteral("text/uri-list")));
+        if (!content.filePaths.isEmpty())
+            return content;
+    }
+    QStringList imageTypes;
+    for (const QString &type : content.targets) {
+        if (type.startsWith(QLatin1String("image/")))
+            imageTypes.insert(type == QLatin1String("image/png") ? 0 : imageTypes.size(), type);
+    }
+    for (const QString &type : std::as_const(imageTypes)) {
+        if (QByteArray data = mime.data(type); !data.isEmpty()) {
+            content.images.append({type, std::move(data)});
+            break;
+        }
+    }
+    if (mime.hasText())
+        content.text = mime.text();
+    return content;
 }

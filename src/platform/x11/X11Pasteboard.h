@@ -22,8 +22,10 @@ class X11SelectionReader;
 // delay a fetch until the owner has already been replaced.
 //
 // Writes go through QClipboard, which then serves the content to other programs; the count
-// for a write is raised and published before the write returns. The reader recognises the
-// ownership that a write gives Qt by the owner window, which belongs to Qt's own connection.
+// for a write is raised and published before the write returns. A copy made in one of Tarnel's
+// own windows goes through QClipboard too, and is counted when Qt reports it, like any other
+// program's copy. The reader passes over every ownership that Qt takes (recognised by the owner
+// window, which belongs to Qt's own connection): each was counted on the main thread already.
 class X11Pasteboard : public Pasteboard
 {
     Q_OBJECT
@@ -67,9 +69,15 @@ private:
     void fetched(const PasteboardContent &content);
     qint64 write(QMimeData *mime, PasteboardContent content);
     void publish(PasteboardContent content);
+    void clipboardChanged(QClipboard::Mode mode);
+    // Whether the server names Qt's own window as the clipboard's owner (one round trip).
+    bool holdsClipboard();
+    static PasteboardContent contentOf(const QMimeData &mime);
 
     QPointer<QClipboard> m_clipboard;
     qint64 m_changeCount = 0;
+    bool m_writing = false;
+    quint32 m_clipboardAtom = 0;
     PasteboardContent m_content;
     std::shared_ptr<ReaderState> m_state;
     std::thread m_thread;
