@@ -222,13 +222,10 @@ namespace QuickAccessRanking {
 
 QList<ClipboardEntry> rankedForContext(QList<ClipboardEntry> entries, const QString &context)
 {
-    std::stable_sort(entries.begin(), entries.end(), [&context](const ClipboardEntry &a, const ClipboardEntry &b) {
-        const bool aInContext = a.sourceApp == context;
-        const bool bInContext = b.sourceApp == context;
-        if (aInContext != bInContext)
-            return aInContext;
-        return a.copiedAt > b.copiedAt;
-    });
+    // The history is newest first by when the copies were taken in, so its order stays the
+    // order on each side: a copy's time says nothing once the clock was set back.
+    std::stable_partition(entries.begin(), entries.end(),
+                          [&context](const ClipboardEntry &entry) { return entry.sourceApp == context; });
     return entries;
 }
 

@@ -60,8 +60,8 @@ private:
 namespace QuickAccessRanking {
 
 // The Clipboard tab's order: copies made in the application that was in front when Quick
-// Access opened come first; on each side of that test the newest copy comes first; entries
-// equal on both keep their order.
+// Access opened come first; on each side of that test the entries keep their order, which in
+// the history is newest copy first whatever the clock said when each copy was made.
 QList<ClipboardEntry> rankedForContext(QList<ClipboardEntry> entries, const QString &context);
 
 } // namespace QuickAccessRanking

@@ -85,8 +85,13 @@ TEST(QuickAccessRanking, FrontApplicationsCopiesFirstThenNewestFirstOnEachSide)
         const char *app;
         int hour;
     } rows[] = {
-        {"mailNew", "Mail", 12}, {"editorOld", "Editor", 8}, {"mailOld", "Mail", 9},
-        {"editorNew", "Editor", 11}, {"editorTie1", "Editor", 10}, {"editorTie2", "Editor", 10},
+        // The history's order: newest copy first.
+        {"mailNew", "Mail", 12},
+        {"editorNew", "Editor", 11},
+        {"editorTie1", "Editor", 10},
+        {"editorTie2", "Editor", 10},
+        {"mailOld", "Mail", 9},
+        {"editorOld", "Editor", 8},
     };
     for (const auto &row : rows) {
         ClipboardEntry e = entry(QString::fromLatin1(row.id), QStringLiteral("t"), ClipboardKind::Text,
@@ -99,4 +104,30 @@ TEST(QuickAccessRanking, FrontApplicationsCopiesFirstThenNewestFirstOnEachSide)
     // Without a context nothing is preferred: newest first overall.
     EXPECT_EQ(ids(QuickAccessRanking::rankedForContext(list, QString())),
               (QStringList{"mailNew", "editorNew", "editorTie1", "editorTie2", "mailOld", "editorOld"}));
+}
+
+TEST(QuickAccessRanking, TheNewestCopyLeadsItsSideAfterTheClockWentBack)
+{
+    // Newest first as taken in; the two newest were copied after the clock was set back two hours.
+    const struct {
+        const char *id;
+        const char *app;
+        int hour;
+    } rows[] = {
+        {"editorNewest", "Editor", 10},
+        {"mailNewest", "Mail", 10},
+        {"editorBefore", "Editor", 12},
+        {"mailBefore", "Mail", 11},
+    };
+    QList<ClipboardEntry> list;
+    for (const auto &row : rows) {
+        ClipboardEntry e = entry(QString::fromLatin1(row.id), QStringLiteral("t"), ClipboardKind::Text,
+                                 QString::fromLatin1(row.app));
+        e.copiedAt = QDateTime(QDate(2026, 1, 1), QTime(row.hour, 0), QTimeZone::utc());
+        list.append(e);
+    }
+    EXPECT_EQ(ids(QuickAccessRanking::rankedForContext(list, QStringLiteral("Mail"))),
+              (QStringList{"mailNewest", "mailBefore", "editorNewest", "editorBefore"}));
+    EXPECT_EQ(ids(QuickAccessRanking::rankedForContext(list, QString())),
+              (QStringList{"editorNewest", "mailNewest", "editorBefore", "mailBefore"}));
 }
