@@ -26,7 +26,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include <malloc.h>
 #include <unistd.h>
@@ -91,19 +93,19 @@ struct Scene {
     FakePasteboard pasteboard;
     FakeWorkspace workspace;
 
-    explicit Scene(int largeTexts = 0)
+    explicit Scene(int largeTexts = 0, int historySize = kHistoryLimit, int imageEvery = 5)
     {
         settings = std::make_unique<LinuxSettingsStore>(folder.filePath(QStringLiteral("Tarnel/defaults.json")));
         workspace.setFrontmostApplication(RunningApplication{1, 2, QStringLiteral("Editor")});
         QDir().mkpath(imageFolder);
         const QByteArray png = screenshotPng();
         QList<ClipboardEntry> entries;
-        for (int i = 0; i < kHistoryLimit; ++i) {
+        for (int i = 0; i < historySize; ++i) {
             ClipboardEntry entry;
             entry.id = ClipboardEntry::newID();
             entry.copiedAt = QDateTime::currentDateTimeUtc().addSecs(-i);
             entry.sourceApp = QStringLiteral("Editor");
-            if (i % 5 == 0) {
+            if (imageEvery > 0 && i % imageEvery == 0) {
                 entry.kind = ClipboardKind::Image;
                 entry.isPinned = true;
                 const QString path = QDir(imageFolder).filePath(entry.id + QStringLiteral(".image"));
@@ -124,7 +126,7 @@ struct Scene {
         SqliteHistoryStore seed(historyPath);
         seed.read();
         seed.apply(HistoryChange{HistoryRows::rowsFor(entries), {}, {}});
-        settings->setInteger(ClipboardModel::historyLimitKey, kHistoryLimit);
+        settings->setInteger(ClipboardModel::historyLimitKey, historySize);
         history = std::make_unique<SqliteHistoryStore>(historyPath);
     }
 
@@ -235,6 +237,32 @@ void BM_ShortCopyAfterThreeLargeTexts(benchmark::State &state)
     }
 }
 BENCHMARK(BM_ShortCopyAfterThreeLargeTexts)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// From the copy to its row committed on disk, one copy at a time, into a history of texts at
+// its limit of state.range(0) entries: the cost of a copy must not grow with the history.
+// Counters: median and p95 in ms.
+void BM_CopyStoredAtHistorySize(benchmark::State &state)
+{
+    const int size = int(state.range(0));
+    Scene scene(0, size, 0);
+    std::unique_ptr<ClipboardModel> model = scene.makeModel();
+    model->flushHistory();
+    std::vector<double> latencies;
+    qint64 n = 0;
+    for (auto _ : state) {
+        scene.pasteboard.copyText(QStringLiteral("a new copy %1").arg(++n));
+        QElapsedTimer clock;
+        clock.start();
+        model->readClipboardIfChanged();
+        model->flushHistory();
+        latencies.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    std::sort(latencies.begin(), latencies.end());
+    state.counters["median_ms"] = latencies.at(latencies.size() / 2);
+    state.counters["p95_ms"] = latencies.at(latencies.size() * 95 / 100);
+    state.counters["entries"] = double(model->entries().size());
+}
+BENCHMARK(BM_CopyStoredAtHistorySize)->ArgName("entries")->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond)->Iterations(200);
 
 // From the copy to its row committed on disk (synced), one copy at a time, at 500 entries;
 // also the bytes written per copy (WAL and all).

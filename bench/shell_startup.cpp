@@ -24,6 +24,7 @@
 #include <QFile>
 #include <QHash>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -35,6 +36,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -370,7 +372,7 @@ double percentile(std::vector<double> values, double fraction)
 // from (so reading the store back stays cheap for the bench). Counters: median and p95 in ms.
 // Starts Tarnel with default settings and an empty history, its panel shown and settled; false
 // (and the state told why) when that fails.
-bool startWithEmptyHistory(Running &tarnel, benchmark::State &state)
+bool startWithEmptyHistory(Running &tarnel, benchmark::State &state, int historyLimit = 1000)
 {
     if (!display()) {
         state.SkipWithError("no X display");
@@ -381,7 +383,7 @@ bool startWithEmptyHistory(Running &tarnel, benchmark::State &state)
     {
         LinuxSettingsStore settings(LinuxSettingsStore::defaultPath());
         settings.setBool(QStringLiteral("tarnel.onboardingComplete"), true);
-        settings.setInteger(QStringLiteral("tarnel.historyLimit"), 1000);
+        settings.setInteger(QStringLiteral("tarnel.historyLimit"), historyLimit);
     }
     tarnel.process.start(tarnelBinary(), {});
     if (!waitForPanel(std::chrono::seconds(10))) {
@@ -423,6 +425,46 @@ void BM_CopyToStored(benchmark::State &state)
     state.counters["p95_ms"] = percentile(latencies, 0.95);
 }
 BENCHMARK(BM_CopyToStored)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(100);
+
+// Copies at 100 a second into a history that grows from empty to 10,000 entries (its limit):
+// counters: the share of copies that reached the stored history, and the number of the first
+// copy that did not (0 when none was missed).
+void BM_CopiesKeptAt100PerSecond(benchmark::State &state)
+{
+    constexpr int kCopies = 10000;
+    constexpr auto kInterval = std::chrono::milliseconds(10);
+    for (auto _ : state) {
+        Running tarnel;
+        if (!startWithEmptyHistory(tarnel, state, kCopies))
+            return;
+        std::deque<std::unique_ptr<QProcess>> copies;
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < kCopies; ++i) {
+            while (clock.elapsed() < i * kInterval.count())
+                QThread::usleep(200);
+            copies.push_back(copyWithXclip(QStringLiteral("burst copy %1").arg(i)));
+            // Each xclip ends once the next copy owns the clipboard; only the latest few are kept.
+            while (copies.size() > 8)
+                copies.pop_front();
+        }
+        QThread::sleep(5); // the last copies are written
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        QSet<int> stored;
+        for (const QString &text : storedTexts()) {
+            if (text.startsWith(QStringLiteral("burst copy ")))
+                stored.insert(text.mid(11).toInt());
+        }
+        int firstMissed = 0;
+        for (int i = 0; i < kCopies && firstMissed == 0; ++i) {
+            if (!stored.contains(i))
+                firstMissed = i + 1;
+        }
+        state.counters["kept_percent"] = 100.0 * double(stored.size()) / kCopies;
+        state.counters["first_missed"] = firstMissed;
+    }
+}
+BENCHMARK(BM_CopiesKeptAt100PerSecond)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
 // Processor time of the whole program per copied text at a full history (500 entries, every
 // fifth an image), copies at state.range(0) per second, 200 of them; the idle cost over the

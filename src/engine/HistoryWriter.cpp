@@ -23,18 +23,20 @@ HistoryWriter::~HistoryWriter()
     m_thread.join();
 }
 
-void HistoryWriter::submit(const QList<ClipboardEntry> &entries, bool sweepsImages)
+void HistoryWriter::submit(const QList<ClipboardEntry> &entries, bool sweepsImages, HistoryDiffer::Edits edits)
 {
     {
         std::lock_guard lock(m_mutex);
-        Snapshot next{entries, sweepsImages, ++m_submitted, {}};
+        Snapshot next{entries, sweepsImages, ++m_submitted, {}, {}};
         // The list it replaces (waiting, or failed and waiting for a retry) may have named
-        // image files that this one no longer does.
+        // image files that this one no longer does, and its edits lead up to this one's.
         std::optional<Snapshot> &replaced = m_pending ? m_pending : m_failed;
         if (replaced) {
             next.skipped = replaced->skipped;
             next.skipped.append(replaced->entries);
+            next.edits = replaced->edits;
         }
+        next.edits.append(std::move(edits));
         m_pending = std::move(next);
     }
     m_wake.notify_all();
@@ -126,6 +128,17 @@ void HistoryWriter::run()
         } else {
             ++m_failures;
             ++m_failedInARow;
+            // A list handed over while this one was being written follows it, not the list
+            // committed last: it takes this one in as a skipped state.
+            if (m_pending) {
+                QList<QList<ClipboardEntry>> skipped = snapshot.skipped;
+                skipped.append(snapshot.entries);
+                skipped.append(m_pending->skipped);
+                m_pending->skipped = std::move(skipped);
+                QList<HistoryDiffer::Edits> edits = snapshot.edits;
+                edits.append(m_pending->edits);
+                m_pending->edits = std::move(edits);
+            }
             m_failed = snapshot;
             m_bytesAtFailure = available;
             m_retryAt = std::chrono::steady_clock::now() + retryDelay(m_retryInterval, m_failedInARow);
@@ -140,6 +153,7 @@ bool HistoryWriter::write(const Snapshot &snapshot)
     QList<ClipboardEntry> entries = snapshot.entries;
     QHash<QString, QString> stored;
     QHash<QString, SavedImage> saved;
+    QSet<QString> savedNow;
     for (qsizetype i = 0; i < entries.size(); ++i) {
         if (!entries.at(i).imageData)
             continue;
@@ -165,6 +179,7 @@ bool HistoryWriter::write(const Snapshot &snapshot)
                 continue;
             }
             path = result.path;
+            savedNow.insert(entry.id);
         }
         saved.insert(entry.id, SavedImage{bytes, path});
         stored.insert(entry.id, path);
@@ -174,7 +189,7 @@ bool HistoryWriter::write(const Snapshot &snapshot)
     // Only entries that still carry their bytes need them remembered.
     m_savedImages = std::move(saved);
 
-    HistoryDiffer::Planned planned = m_committed.plan(entries, snapshot.skipped);
+    HistoryDiffer::Planned planned = m_committed.plan(entries, snapshot.skipped, snapshot.edits, savedNow);
     const HistoryWriteResult result = m_connection->apply(planned.change);
     if (!result.ok) {
         qCWarning(lcEngine).noquote() << "History could not be written:" << result.error;
