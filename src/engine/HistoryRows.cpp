@@ -181,7 +181,7 @@ QList<StoredHistoryRow> rowsFor(const QList<ClipboardEntry> &entries)
 void HistoryDiffer::adoptStored(const QList<StoredHistoryRow> &rows, const QList<std::optional<ClipboardEntry>> &decoded)
 {
     m_written.clear();
-    m_writtenList.reset();
+    m_writtenIDs.reset();
     m_imageRefs.clear();
     m_planned.reset();
     for (qsizetype i = 0; i < rows.size(); ++i)
@@ -209,7 +209,7 @@ std::optional<HistoryDiffer::Planned> HistoryDiffer::planFromEdits(const QList<C
 {
     // Every step must be known and start where the committed rows are; any doubt (an id seen
     // twice, a row out of range, no room between two positions) falls back to the whole plan.
-    if (!m_writtenList || edits.size() != skipped.size() + 1)
+    if (!m_writtenIDs || edits.size() != skipped.size() + 1)
         return std::nullopt;
     QHash<QString, Written> added;
     QHash<QString, qsizetype> addedAt; // where each added row stands in the state worked on
@@ -223,31 +223,38 @@ std::optional<HistoryDiffer::Planned> HistoryDiffer::planFromEdits(const QList<C
             return it->position;
         return std::nullopt;
     };
-    const QList<ClipboardEntry> *before = &*m_writtenList;
+    QList<PlannedState::IdEdit> idEdits;
     for (qsizetype step = 0; step < edits.size(); ++step) {
         if (!edits.at(step))
             return std::nullopt;
         const QList<HistoryRowEdit> &stepEdits = *edits.at(step);
         const QList<ClipboardEntry> &after = step < skipped.size() ? skipped.at(step) : entries;
-        qsizetype size = before->size();
+        // The state this step starts from: the committed rows, or the state handed over before.
+        const qsizetype sizeBefore = step == 0 ? m_writtenIDs->size() : skipped.at(step - 1).size();
+        const auto idBefore = [&](qsizetype row) -> const QString & {
+            return step == 0 ? m_writtenIDs->at(row) : skipped.at(step - 1).at(row).id;
+        };
+        qsizetype size = sizeBefore;
         QList<qsizetype> insertedRows;
         for (qsizetype j = 0; j < stepEdits.size(); ++j) {
             const HistoryRowEdit &edit = stepEdits.at(j);
             const bool inserted = edit.kind == HistoryRowEdit::Kind::Inserted;
             if (edit.count <= 0 || edit.row < 0 || edit.row + (inserted ? 0 : edit.count) > size)
                 return std::nullopt;
+            PlannedState::IdEdit idEdit{edit.row, inserted ? 0 : edit.count, {}};
             for (qsizetype row = edit.row; row < edit.row + edit.count; ++row) {
                 if (inserted) {
                     const std::optional<qsizetype> at = rowAfter(row, stepEdits, j + 1);
-                    if (!at)
+                    if (!at || *at >= after.size())
                         return std::nullopt;
                     insertedRows.append(*at);
+                    idEdit.insertedIDs.append(after.at(*at).id);
                     continue;
                 }
                 const std::optional<qsizetype> at = rowBefore(row, stepEdits, j);
-                if (!at || *at >= before->size())
+                if (!at || *at >= sizeBefore)
                     return std::nullopt;
-                const QString &id = before->at(*at).id;
+                const QString &id = idBefore(*at);
                 if (const auto it = added.find(id); it != added.end()) {
                     if (it->entry && it->entry->imageFilePath)
                         releasable.append(*it->entry->imageFilePath);
@@ -263,6 +270,7 @@ std::optional<HistoryDiffer::Planned> HistoryDiffer::planFromEdits(const QList<C
                 }
             }
             size += inserted ? edit.count : -edit.count;
+            idEdits.append(std::move(idEdit));
         }
         if (size != after.size())
             return std::nullopt;
@@ -304,7 +312,6 @@ std::optional<HistoryDiffer::Planned> HistoryDiffer::planFromEdits(const QList<C
             }
             first = last + 1;
         }
-        before = &after;
     }
 
     // The rows are written from the state handed over now (with the files its images went to).
@@ -344,7 +351,7 @@ std::optional<HistoryDiffer::Planned> HistoryDiffer::planFromEdits(const QList<C
     state.whole = false;
     state.added = std::move(added);
     state.removed = std::move(removed);
-    state.list = entries;
+    state.idEdits = std::move(idEdits);
     m_planned = std::move(state);
     return planned;
 }
@@ -399,7 +406,7 @@ HistoryDiffer::Planned HistoryDiffer::planWhole(const QList<ClipboardEntry> &ent
     state.whole = true;
     // Two entries of one id make one row: the rows no longer mirror the list row for row.
     if (next.size() == entries.size())
-        state.list = entries;
+        state.ids = std::move(ids);
     state.next = std::move(next);
     m_planned = std::move(state);
     return planned;
@@ -421,10 +428,11 @@ void HistoryDiffer::commit()
     if (state.whole) {
         m_written = std::move(state.next);
         m_imageRefs.clear();
-        if (state.list) {
+        if (state.ids) {
             for (const Written &written : std::as_const(m_written))
                 countImage(written.entry, 1);
         }
+        m_writtenIDs = std::move(state.ids);
     } else {
         for (const QString &id : std::as_const(state.removed)) {
             if (const auto it = m_written.find(id); it != m_written.end()) {
@@ -436,7 +444,12 @@ void HistoryDiffer::commit()
             countImage(it->entry, 1);
             m_written.insert(it.key(), std::move(*it));
         }
+        // Rows come and go at the ends, where the list takes them in or lets them go in place.
+        for (PlannedState::IdEdit &edit : state.idEdits) {
+            m_writtenIDs->remove(edit.row, edit.removedCount);
+            for (qsizetype i = 0; i < edit.insertedIDs.size(); ++i)
+                m_writtenIDs->insert(edit.row + i, std::move(edit.insertedIDs[i]));
+        }
     }
-    m_writtenList = std::move(state.list);
     m_planned.reset();
 }

@@ -82,11 +82,19 @@ private:
         bool whole = true;
         // A whole plan: every row of the new state.
         QHash<QString, Written> next;
-        // An incremental plan: the rows put in and the ids taken out.
+        // An incremental plan: the rows put in and the ids taken out, and the edits that take
+        // the ids of the committed rows, in list order, to the new state's.
         QHash<QString, Written> added;
         QStringList removed;
-        // The list the rows mirror one to one; none when two entries share an id.
-        std::optional<QList<ClipboardEntry>> list;
+        struct IdEdit {
+            qsizetype row = 0;
+            qsizetype removedCount = 0;
+            QStringList insertedIDs;
+        };
+        QList<IdEdit> idEdits;
+        // A whole plan: the ids of the new state in list order, when the rows mirror it one to
+        // one (not when two entries share an id).
+        std::optional<QStringList> ids;
     };
     std::optional<Planned> planFromEdits(const QList<ClipboardEntry> &entries,
                                          const QList<QList<ClipboardEntry>> &skipped, const QList<Edits> &edits,
@@ -94,10 +102,12 @@ private:
     Planned planWhole(const QList<ClipboardEntry> &entries, const QList<QList<ClipboardEntry>> &skipped);
 
     QHash<QString, Written> m_written;
-    // The list the committed rows were written from, row for row; the edits of the next state
-    // start from it. None after a start (the rows came from disk) or when two entries shared an id.
-    std::optional<QList<ClipboardEntry>> m_writtenList;
-    // How many committed rows name each image file (kept while m_writtenList is).
+    // The ids of the list the committed rows were written from, row for row; the edits of the
+    // next state start from it. None after a start (the rows came from disk) or when two entries
+    // shared an id. Only ids are kept, never the list itself: the history's list would otherwise
+    // stay shared and be copied whole by its next change.
+    std::optional<QStringList> m_writtenIDs;
+    // How many committed rows name each image file (kept while m_writtenIDs is).
     QHash<QString, int> m_imageRefs;
     // The state that plan() worked out, until commit() or the next plan().
     std::optional<PlannedState> m_planned;
