@@ -8,6 +8,7 @@
 // 500 Paste Stack ids; the main-thread time of a 20 MB text copy, and how soon a short copy made
 // right after three 20 MB texts is in the history. Memory per kept 20 MB text: BM_PeakMemoryWithLargeTexts.
 
+#include "BenchMain.h"
 #include "engine/ClipboardModel.h"
 #include "platform/fake/FakePasteboard.h"
 #include "platform/fake/FakeWorkspace.h"
@@ -402,6 +403,7 @@ BENCHMARK(BM_TrimWithFullPasteStack)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
+    benchmain::makeNamedFolders();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

@@ -7,6 +7,7 @@
 //   tests/support/with-x11.sh build/bench/bench_shell_startup
 // TARNEL_BINARY names the program (default build/src/tarnel); TARNEL_IDLE_SECONDS the idle
 // measuring time (default 60).
+#include "BenchMain.h"
 #include <benchmark/benchmark.h>
 
 #include "core/ClipboardEntry.h"
@@ -730,6 +731,7 @@ BENCHMARK(BM_MainThreadPerCopyBySize)
 
 int main(int argc, char **argv)
 {
+    benchmain::makeNamedFolders();
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
