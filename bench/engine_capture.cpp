@@ -349,6 +349,38 @@ void BM_PeakMemoryWithLargeTexts(benchmark::State &state)
 }
 BENCHMARK(BM_PeakMemoryWithLargeTexts)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// One search keystroke over a history of 500 short texts and three kept 20 MB texts, which are
+// folded as they are searched; the term is deep inside the last of them. Main-thread time.
+void BM_SearchKeystrokeWithLargeTexts(benchmark::State &state)
+{
+    Scene scene;
+    std::unique_ptr<ClipboardModel> model = scene.makeModel();
+    for (int i = 0; i < 3; ++i) {
+        QString text = largeText(i);
+        if (i == 2)
+            text.replace(text.size() / 2, 11, QStringLiteral("Deep Needle"));
+        scene.pasteboard.copyText(text);
+        model->readClipboardIfChanged();
+    }
+    if (!QTest::qWaitFor([&] { return model->pendingCaptureCount() == 0 && model->searchFoldsInWork() == 0; }, 120000)) {
+        state.SkipWithError("the copies were never kept");
+        return;
+    }
+    model->setSelectedTab(ClipboardPanelTab::History);
+    qsizetype found = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        model->setSearchText(QString());
+        state.ResumeTiming();
+        model->setSearchText(QStringLiteral("deep needle"));
+        found = model->quickAccessEntries().size();
+    }
+    state.counters["found"] = double(found);
+    state.counters["first_text_chars"] = double(model->entries().first().text.size());
+    state.counters["entries"] = double(model->entries().size());
+}
+BENCHMARK(BM_SearchKeystrokeWithLargeTexts)->Unit(benchmark::kMillisecond)->Iterations(20);
+
 // The poll step when nothing was copied: the expiry and limit pass over the full history and
 // one look at the change count. It runs for the expiry timer and on each reported change.
 void BM_PollStepNothingCopied(benchmark::State &state)

@@ -172,6 +172,7 @@ bool HistoryWriter::write(const Snapshot &snapshot)
                     // The disk is full: the rows would not fit either. The whole list stays in
                     // memory and is tried again like any failed write.
                     m_savedImages.insert(saved);
+                    m_sweepOwed = true;
                     Q_EMIT writeFailed(true, result.error);
                     return false;
                 }
@@ -193,6 +194,7 @@ bool HistoryWriter::write(const Snapshot &snapshot)
     const HistoryWriteResult result = m_connection->apply(planned.change);
     if (!result.ok) {
         qCWarning(lcEngine).noquote() << "History could not be written:" << result.error;
+        m_sweepOwed = true;
         Q_EMIT writeFailed(result.diskFull, result.error);
         return false;
     }
@@ -200,13 +202,22 @@ bool HistoryWriter::write(const Snapshot &snapshot)
     // Only after the commit: until then the rows that name these files are still on disk. The
     // sweep takes every store file no committed row names, so files left by a run that ended
     // between saving an image and committing its row go as well.
+    //
+    // A change written row by row deletes only the files of the rows it took out, so a copy on
+    // top of a long history never lists the store; files a failed write saved for nothing wait
+    // for the next whole sweep, which follows the next commit.
     if (snapshot.sweepsImages) {
-        QSet<QString> named;
-        for (const ClipboardEntry &entry : std::as_const(entries)) {
-            if (entry.imageFilePath)
-                named.insert(*entry.imageFilePath);
+        if (m_committed.lastPlanWasIncremental() && !m_sweepOwed) {
+            m_images.removeImages(planned.releasedImages);
+        } else {
+            QSet<QString> named;
+            for (const ClipboardEntry &entry : std::as_const(entries)) {
+                if (entry.imageFilePath)
+                    named.insert(*entry.imageFilePath);
+            }
+            m_images.removeUnreferencedImages(named);
+            m_sweepOwed = false;
         }
-        m_images.removeUnreferencedImages(named);
     }
     if (!stored.isEmpty())
         Q_EMIT imagesStored(stored);

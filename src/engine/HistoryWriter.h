@@ -90,6 +90,9 @@ private:
         QString path;
     };
     QHash<QString, SavedImage> m_savedImages;
+    // Writer thread only: a write failed after saving images, which only a sweep of the whole
+    // store finds again.
+    bool m_sweepOwed = false;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;

@@ -228,6 +228,29 @@ TEST(ClipboardModelHistoryStorage, SettingsThatWereSetAsideKeepEveryImageFile)
     EXPECT_TRUE(h.imageFiles().isEmpty()) << "the file of the row this run removed";
 }
 
+TEST(ClipboardModelHistoryStorage, AnImageTrimmedByALaterCopyLeavesTheStoreWithItsRow)
+{
+    ModelHarness h;
+    h.settings.setInteger(ClipboardModel::historyLimitKey, 3);
+    ClipboardModel &model = h.make();
+    for (int size : {4, 5}) {
+        h.pasteboard.copyImage(pngBytes(size, size));
+        model.readClipboardIfChanged();
+        ASSERT_TRUE(h.waitForCaptures());
+        ASSERT_TRUE(model.flushHistory(5s));
+    }
+    ASSERT_EQ(h.imageFiles().size(), 2);
+    const QString newerImage = QFileInfo(*model.entries().first().imageFilePath).fileName();
+    h.copyText(QStringLiteral("fills the history"));
+    ASSERT_TRUE(model.flushHistory(5s));
+    ASSERT_EQ(h.imageFiles().size(), 2);
+    // This copy takes the older image out, row and file in one write.
+    h.copyText(QStringLiteral("takes the oldest out"));
+    ASSERT_TRUE(model.flushHistory(5s));
+    EXPECT_EQ(h.imageFiles(), QStringList{newerImage});
+    EXPECT_EQ(idsOf(h.storedHistory()), idsOf(model.entries()));
+}
+
 TEST(ClipboardModelHistoryStorage, AFailedWriteKeepsTheCopyRaisesOneIssueAndRetriesAfterARest)
 {
     ModelHarness h;

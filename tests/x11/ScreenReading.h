@@ -17,7 +17,11 @@ namespace x11test {
 // A compositing manager, running while this lives.
 class Compositor : public Program {
 public:
-    Compositor() : Program(QStringLiteral("xcompmgr")) { m_ready = QTest::qWaitFor([] { return isRunning(); }); }
+    Compositor()
+        : Program(QStringLiteral("xcompmgr"))
+    {
+        m_ready = QTest::qWaitFor([] { return isRunning(); });
+    }
     ~Compositor() { stop(); }
     bool isReady() const { return m_ready; }
     static bool isRunning()
