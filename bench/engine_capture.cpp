@@ -6,7 +6,11 @@
 // longest stall), the wall time until a copy is committed, the bytes written per copy, a poll
 // step that finds nothing copied, a cold model start from the stored files, and one trim with
 // 500 Paste Stack ids; the main-thread time of a 20 MB text copy, and how soon a short copy made
-// right after three 20 MB texts is in the history. Memory per kept 20 MB text: BM_PeakMemoryWithLargeTexts.
+// right after three 20 MB texts is in the history. Memory per kept 20 MB text:
+// BM_PeakMemoryWithLargeTexts; a search keystroke over three kept 20 MB texts:
+// BM_SearchKeystrokeWithLargeTexts; copy to committed row at 500 and 5,000 entries of text:
+// BM_CopyStoredAtHistorySize (the share of copies kept at 100 a second up to 10,000 entries is
+// BM_CopiesKeptAt100PerSecond in bench_shell_startup, which needs a display).
 
 #include "BenchMain.h"
 #include "engine/ClipboardModel.h"
