@@ -1,5 +1,6 @@
 // Costs on the capture and persistence roads: classifying a copied text, and reading plus writing
 // the stored history at start and after each change.
+#include "BenchMain.h"
 #include "core/ClipboardEntry.h"
 #include "core/ClipboardKind.h"
 
@@ -128,6 +129,7 @@ BENCHMARK(BM_History500EncodeLocalTimes)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
+    benchmain::makeNamedFolders();
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

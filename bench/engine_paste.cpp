@@ -1,3 +1,4 @@
+#include "BenchMain.h"
 #include "core/EntrySelection.h"
 #include "core/TypedTrigger.h"
 #include "engine/ClipboardModel.h"
@@ -214,6 +215,7 @@ void pasteIntoFixtureWindowEndToEnd(benchmark::State &state)
 
 int main(int argc, char **argv)
 {
+    benchmain::makeNamedFolders();
     const bool endToEnd = !qEnvironmentVariableIsEmpty("DISPLAY") && !qEnvironmentVariableIsEmpty("TARNEL_FIXTURE");
     if (!endToEnd && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -190,6 +190,7 @@ BENCHMARK(ScreenTextRead1920x1080)->Unit(benchmark::kMillisecond)->Iterations(5)
 
 int main(int argc, char **argv)
 {
+    benchmain::makeNamedFolders();
     benchmain::drawOffscreenUnlessChosen();
     QGuiApplication app(argc, argv);
     return benchmain::runBenchmarks(argc, argv);

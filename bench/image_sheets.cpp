@@ -109,6 +109,7 @@ BENCHMARK(OpenComposerOf3840x2160Screenshot)->Unit(benchmark::kMillisecond)->Use
 
 int main(int argc, char **argv)
 {
+    benchmain::makeNamedFolders();
     benchmain::drawOffscreenUnlessChosen();
     QApplication app(argc, argv);
     return benchmain::runBenchmarks(argc, argv);

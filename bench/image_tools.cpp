@@ -111,6 +111,7 @@ BENCHMARK(ReadScreenshotTextAndQr1920x1080)->Unit(benchmark::kMillisecond)->Iter
 
 int main(int argc, char **argv)
 {
+    benchmain::makeNamedFolders();
     benchmain::drawOffscreenUnlessChosen();
     QGuiApplication app(argc, argv);
     return benchmain::runBenchmarks(argc, argv);

@@ -2,6 +2,7 @@
 // section to its first painted frame, one scroll step to the next painted frame, and opening the
 // gallery of 100 images (main-thread time; pictures are decoded on worker threads). Also one
 // copy while the History section is open, at 100 and at 5,000 entries.
+#include "BenchMain.h"
 #include "support/FakePanelSheets.h"
 #include "support/SeededModel.h"
 #include "ui/library/EntryList.h"
@@ -139,6 +140,7 @@ BENCHMARK(openGalleryOfImages)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
+    benchmain::makeNamedFolders();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

@@ -3,6 +3,7 @@
 // one keystroke in the details search field over 500 entries of 10 KB each, to the list updated
 // and painted. Main-thread time; the panel's animations are set to their end so that the frame
 // measured is the fully open panel.
+#include "BenchMain.h"
 #include "platform/fake/FakePanelWindowTraits.h"
 #include "platform/fake/FakePermissions.h"
 #include "platform/fake/FakeSettingsStore.h"
@@ -175,6 +176,7 @@ BENCHMARK(searchFilterOnly)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
+    benchmain::makeNamedFolders();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     PanelMotion::setFactor(0);

@@ -1,6 +1,7 @@
 // Drawing the panel's entry rows and switching the appearance, as the user sees them: one row,
 // a frame of a scrolled 500-entry list with 100 images (thumbnails decoded off the main thread
 // and cached by entry id), and the repaint of the visible views when the appearance changes.
+#include "BenchMain.h"
 #include "support/SeededModel.h"
 #include "ui/panel/ClipboardRow.h"
 #include "ui/panel/EntryActionsMenu.h"
@@ -217,6 +218,7 @@ BENCHMARK(BM_OpenActionsMenu)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
+    benchmain::makeNamedFolders();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     PanelMotion::setFactor(0);

@@ -3,6 +3,7 @@
 //   xvfb-run -a build/bench/bench_pasteboard
 // or tests/support/with-x11.sh build/bench/bench_pasteboard
 
+#include "BenchMain.h"
 #include "platform/x11/X11Pasteboard.h"
 
 #include <QApplication>
@@ -97,6 +98,7 @@ BENCHMARK(BM_XclipScreenshotCopyToReadable)->UseManualTime()->Unit(benchmark::kM
 
 int main(int argc, char **argv)
 {
+    benchmain::makeNamedFolders();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -176,6 +176,7 @@ BENCHMARK(searchKeystrokeToUpdatedList)->DenseRange(0, 2)->Unit(benchmark::kMicr
 
 int main(int argc, char **argv)
 {
+    benchmain::makeNamedFolders();
     benchmain::drawOffscreenUnlessChosen();
     QApplication app(argc, argv);
     const int result = benchmain::runBenchmarks(argc, argv);

@@ -89,6 +89,7 @@ BENCHMARK(QrDetection1920x1080)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 int main(int argc, char **argv)
 {
+    benchmain::makeNamedFolders();
     benchmain::drawOffscreenUnlessChosen();
     QGuiApplication app(argc, argv);
     return benchmain::runBenchmarks(argc, argv);

@@ -7,6 +7,7 @@
 //   tests/support/with-x11.sh build/bench/bench_shell_startup
 // TARNEL_BINARY names the program (default build/src/tarnel); TARNEL_IDLE_SECONDS the idle
 // measuring time (default 60).
+#include "BenchMain.h"
 #include <benchmark/benchmark.h>
 
 #include "core/ClipboardEntry.h"
@@ -24,6 +25,7 @@
 #include <QFile>
 #include <QHash>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -35,6 +37,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -370,7 +373,7 @@ double percentile(std::vector<double> values, double fraction)
 // from (so reading the store back stays cheap for the bench). Counters: median and p95 in ms.
 // Starts Tarnel with default settings and an empty history, its panel shown and settled; false
 // (and the state told why) when that fails.
-bool startWithEmptyHistory(Running &tarnel, benchmark::State &state)
+bool startWithEmptyHistory(Running &tarnel, benchmark::State &state, int historyLimit = 1000)
 {
     if (!display()) {
         state.SkipWithError("no X display");
@@ -381,7 +384,7 @@ bool startWithEmptyHistory(Running &tarnel, benchmark::State &state)
     {
         LinuxSettingsStore settings(LinuxSettingsStore::defaultPath());
         settings.setBool(QStringLiteral("tarnel.onboardingComplete"), true);
-        settings.setInteger(QStringLiteral("tarnel.historyLimit"), 1000);
+        settings.setInteger(QStringLiteral("tarnel.historyLimit"), historyLimit);
     }
     tarnel.process.start(tarnelBinary(), {});
     if (!waitForPanel(std::chrono::seconds(10))) {
@@ -423,6 +426,53 @@ void BM_CopyToStored(benchmark::State &state)
     state.counters["p95_ms"] = percentile(latencies, 0.95);
 }
 BENCHMARK(BM_CopyToStored)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(100);
+
+// Copies at 100 a second into a history that grows from empty to 10,000 entries (its limit):
+// counters: the share of copies that reached the stored history (of all, and of the second
+// half), and the number of the first copy that did not (0 when none was missed). Run it on an
+// otherwise idle machine: a loaded one misses copies whatever the history's length.
+void BM_CopiesKeptAt100PerSecond(benchmark::State &state)
+{
+    constexpr int kCopies = 10000;
+    constexpr auto kInterval = std::chrono::milliseconds(10);
+    for (auto _ : state) {
+        Running tarnel;
+        if (!startWithEmptyHistory(tarnel, state, kCopies))
+            return;
+        std::deque<std::unique_ptr<QProcess>> copies;
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < kCopies; ++i) {
+            while (clock.elapsed() < i * kInterval.count())
+                QThread::usleep(200);
+            copies.push_back(copyWithXclip(QStringLiteral("burst copy %1").arg(i)));
+            // Each xclip ends once the next copy owns the clipboard; only the latest few are kept.
+            while (copies.size() > 8)
+                copies.pop_front();
+        }
+        QThread::sleep(5); // the last copies are written
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        QSet<int> stored;
+        for (const QString &text : storedTexts()) {
+            if (text.startsWith(QStringLiteral("burst copy ")))
+                stored.insert(text.mid(11).toInt());
+        }
+        int firstMissed = 0;
+        int missedInSecondHalf = 0;
+        for (int i = 0; i < kCopies; ++i) {
+            if (stored.contains(i))
+                continue;
+            if (firstMissed == 0)
+                firstMissed = i + 1;
+            missedInSecondHalf += i >= kCopies / 2 ? 1 : 0;
+        }
+        state.counters["kept_percent"] = 100.0 * double(stored.size()) / kCopies;
+        // The copies into the longer half of the history, where a cost growing with it shows.
+        state.counters["kept_percent_second_half"] = 100.0 * (1.0 - double(missedInSecondHalf) / (kCopies / 2));
+        state.counters["first_missed"] = firstMissed;
+    }
+}
+BENCHMARK(BM_CopiesKeptAt100PerSecond)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
 // Processor time of the whole program per copied text at a full history (500 entries, every
 // fifth an image), copies at state.range(0) per second, 200 of them; the idle cost over the
@@ -681,6 +731,7 @@ BENCHMARK(BM_MainThreadPerCopyBySize)
 
 int main(int argc, char **argv)
 {
+    benchmain::makeNamedFolders();
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

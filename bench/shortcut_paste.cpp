@@ -10,6 +10,7 @@
 // milliseconds, counted from the key-down of V (or 1); the keys are held 12 ms each, as xdotool
 // holds them, and that hold is part of the figure when the paste waits for the keys to be up.
 // The first press after start is reported apart (first_ms), the rest as median, min, p90, max.
+#include "BenchMain.h"
 #include <benchmark/benchmark.h>
 
 #include "core/ClipboardEntry.h"
@@ -489,6 +490,7 @@ BENCHMARK(BM_QuickAccessCtrl1)->UseManualTime()->Unit(benchmark::kMillisecond)->
 
 int main(int argc, char **argv)
 {
+    benchmain::makeNamedFolders();
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

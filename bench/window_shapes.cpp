@@ -3,6 +3,7 @@
 // pass). Run on an X display (DISPLAY set, for example under xvfb-run) to include the shape
 // requests; offscreen, the shape is only computed. range(0): 0 a bare desktop (the outline is
 // the bounding shape), 1 under a compositor (translucent, outline with its soft edge).
+#include "BenchMain.h"
 #include "shell/PanelHarness.h"
 
 #include <benchmark/benchmark.h>
@@ -42,6 +43,7 @@ BENCHMARK(expandAnimationFrame)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond)
 
 int main(int argc, char **argv)
 {
+    benchmain::makeNamedFolders();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

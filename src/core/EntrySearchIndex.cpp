@@ -103,6 +103,59 @@ bool containsWhole(const QString &folded, const QString &foldedNeedle)
     }
 }
 
+// A text may be cut before index `at` without changing how either side folds: the character
+// there starts a new letter (no combining mark, conjoining Hangul letter or second half of a
+// surrogate pair, which fold together with what comes before them).
+bool startsLetter(const QString &text, qsizetype at)
+{
+    if (at <= 0 || at >= text.size())
+        return true;
+    const QChar c = text.at(at);
+    if (c.unicode() < 0x80)
+        return true;
+    if (c.isLowSurrogate())
+        return false;
+    char32_t code = c.unicode();
+    if (c.isHighSurrogate() && at + 1 < text.size() && text.at(at + 1).isLowSurrogate())
+        code = QChar::surrogateToUcs4(c, text.at(at + 1));
+    return !isMark(code) && !isConjoiningJamo(code);
+}
+
+qsizetype nextLetterStart(const QString &text, qsizetype at)
+{
+    while (!startsLetter(text, at))
+        ++at;
+    return std::min(at, text.size());
+}
+
+// Characters folded at a time when a long text is searched.
+constexpr qsizetype kFoldWindow = qsizetype(1) << 16;
+
+// Whether the folded text (or, with asPreview, its line feeds read as spaces) contains the
+// needle, folding one window at a time so that no fold of the whole text is ever held. The
+// windows are cut where a letter starts, so each folds as it does inside the whole text, and
+// overlap by more than a match can span (a character folds to at least one code unit for each
+// two of its own), so a match across a cut lies whole in one window.
+bool containsFoldedPieces(const QString &text, const QString &foldedNeedle, bool asPreview)
+{
+    const qsizetype reach = 2 * foldedNeedle.size() + 2;
+    const bool previewDiffers = asPreview && foldedNeedle.contains(u' ');
+    for (qsizetype start = 0; start < text.size();) {
+        const qsizetype next = nextLetterStart(text, std::min(text.size(), start + kFoldWindow));
+        const qsizetype end = nextLetterStart(text, std::min(text.size(), next + reach));
+        QString folded = fastFolded(QStringView(text).sliced(start, end - start).toString());
+        if (containsWhole(folded, foldedNeedle))
+            return true;
+        if (previewDiffers && folded.contains(u'\n')) {
+            folded.replace(u'\n', u' ');
+            if (containsWhole(folded, foldedNeedle))
+                return true;
+        }
+        start = next;
+    }
+    return false;
+}
+
 bool containsFolded(const QString &field, const QString &foldedNeedle)
 {
     return !field.isEmpty() && containsWhole(fastFolded(field), foldedNeedle);
@@ -119,6 +172,10 @@ EntrySearchIndex::Folds EntrySearchIndex::foldsOf(const QString &text, Clipboard
 {
     Folds folds;
     folds.text = text;
+    if (text.size() > kLongestKeptFold) {
+        folds.foldsWhenSearched = true;
+        return folds;
+    }
     folds.foldedText = fastFolded(text);
     if (kind != ClipboardKind::Image && kind != ClipboardKind::File && folds.foldedText.contains(u'\n')) {
         // The preview line is the text with line feeds turned into spaces; folding leaves line
@@ -154,8 +211,12 @@ bool EntrySearchIndex::matches(const ClipboardEntry &entry, const QString &folde
     if (foldedNeedle.isEmpty())
         return true;
     const Folds &folds = foldsFor(entry);
-    if (containsWhole(folds.foldedText, foldedNeedle))
+    if (folds.foldsWhenSearched) {
+        if (containsFoldedPieces(folds.text, foldedNeedle, usesTextPreview(entry)))
+            return true;
+    } else if (containsWhole(folds.foldedText, foldedNeedle)) {
         return true;
+    }
     if (usesTextPreview(entry)) {
         if (!folds.foldedPreview.isEmpty() && containsWhole(folds.foldedPreview, foldedNeedle))
             return true;
@@ -222,13 +283,10 @@ namespace QuickAccessRanking {
 
 QList<ClipboardEntry> rankedForContext(QList<ClipboardEntry> entries, const QString &context)
 {
-    std::stable_sort(entries.begin(), entries.end(), [&context](const ClipboardEntry &a, const ClipboardEntry &b) {
-        const bool aInContext = a.sourceApp == context;
-        const bool bInContext = b.sourceApp == context;
-        if (aInContext != bInContext)
-            return aInContext;
-        return a.copiedAt > b.copiedAt;
-    });
+    // The history is newest first by when the copies were taken in, so its order stays the
+    // order on each side: a copy's time says nothing once the clock was set back.
+    std::stable_partition(entries.begin(), entries.end(),
+                          [&context](const ClipboardEntry &entry) { return entry.sourceApp == context; });
     return entries;
 }
 

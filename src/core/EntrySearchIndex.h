@@ -12,14 +12,20 @@
 // "cafe" does not find "Café".
 //
 // Folding a long text costs far more than searching it, and every keystroke searches the same
-// texts again, so the folded text of each entry is kept until the entry's text changes.
+// texts again, so the folded text of each entry is kept until the entry's text changes. A very
+// long text is the exception: its folds would take twice its own memory for as long as it is
+// kept, so it is folded piece by piece while it is searched, and nothing of it is kept.
 class EntrySearchIndex {
 public:
+    // Texts longer than this (in UTF-16 code units) are folded as they are searched.
+    static constexpr qsizetype kLongestKeptFold = qsizetype(1) << 20;
+
     // What the search compares an entry's text in.
     struct Folds {
         QString text;          // the text these folds were made from
-        QString foldedText;
+        QString foldedText;    // empty when the text is folded as it is searched
         QString foldedPreview; // empty when the preview folds to the same as the text
+        bool foldsWhenSearched = false;
 
         bool operator==(const Folds &) const = default;
     };
@@ -60,8 +66,8 @@ private:
 namespace QuickAccessRanking {
 
 // The Clipboard tab's order: copies made in the application that was in front when Quick
-// Access opened come first; on each side of that test the newest copy comes first; entries
-// equal on both keep their order.
+// Access opened come first; on each side of that test the entries keep their order, which in
+// the history is newest copy first whatever the clock said when each copy was made.
 QList<ClipboardEntry> rankedForContext(QList<ClipboardEntry> entries, const QString &context);
 
 } // namespace QuickAccessRanking

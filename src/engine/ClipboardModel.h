@@ -653,6 +653,8 @@ private:
     // Edits made since the last change was announced, and the history's length then.
     QList<HistoryRowEdit> m_unannouncedRowEdits;
     qsizetype m_sizeAtLastChange = 0;
+    // The history's change count when its list was last handed to the writer.
+    std::optional<quint64> m_historyChangeAtLastWrite;
     bool m_copiedNoticeVisible = false;
     std::optional<ClipboardEntry> m_screenshotNotice;
     bool m_imageNotKeptNotice = false;

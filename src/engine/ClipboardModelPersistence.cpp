@@ -351,8 +351,15 @@ void ClipboardModel::persistHistory()
     // the bytes of new images to the store, happen on the writer's thread; it reports the
     // files back (onImagesStored), and deletes the files that only removed rows named once
     // the removal is on disk.
-    if (m_historyWriter)
-        m_historyWriter->submit(m_entries, m_sweepsUnreferencedImages);
+    if (!m_historyWriter)
+        return;
+    // The rows put in and taken out since the list handed over last, when the history recorded
+    // every change since then that way: the writer then looks at those rows only.
+    HistoryDiffer::Edits edits;
+    if (m_historyChangeAtLastWrite && m_unannouncedRowEdits.isEmpty() && m_sizeAtLastChange == m_entries.size())
+        edits = historyRowEditsSince(*m_historyChangeAtLastWrite);
+    m_historyChangeAtLastWrite = m_historyChangeCount;
+    m_historyWriter->submit(m_entries, m_sweepsUnreferencedImages, std::move(edits));
 }
 
 void ClipboardModel::onImagesStored(const QHash<QString, QString> &pathsByID)

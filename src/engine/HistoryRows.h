@@ -2,6 +2,7 @@
 
 #include "core/ClipboardEntry.h"
 #include "core/DecodedList.h"
+#include "core/HistoryRowEdit.h"
 #include "platform/HistoryStore.h"
 
 #include <QHash>
@@ -35,6 +36,10 @@ QList<StoredHistoryRow> rowsFor(const QList<ClipboardEntry> &entries);
 // What was last committed, row by row, and the one transaction that takes it to a new state of
 // the history: rows of new or changed entries, moves of entries that only changed their place,
 // removals of entries that are gone. Unchanged entries are neither encoded nor written.
+//
+// When the history tells which rows it put in and took out since the state last committed, and
+// nothing else changed, only those rows are looked at, so a copy on top of a long history costs
+// the same as on top of a short one; otherwise every entry is compared.
 class HistoryDiffer
 {
 public:
@@ -43,6 +48,9 @@ public:
         // Image store files that committed rows named and no entry of the new state names.
         QSet<QString> releasedImages;
     };
+    // The row edits that lead from one list handed over to the next; none when the history
+    // changed in another way (or in a way it did not record).
+    using Edits = std::optional<QList<HistoryRowEdit>>;
 
     // The rows found at start. An unreadable row keeps its place here (it is removed by the
     // first write, once a copy of it was kept) but takes part in no comparison.
@@ -51,18 +59,57 @@ public:
     // The transaction for a new state; changes nothing here. Skipped states were handed over
     // but replaced by a newer one before they were written: files that only they named are
     // released too.
-    Planned plan(const QList<ClipboardEntry> &entries, const QList<QList<ClipboardEntry>> &skipped = {});
+    //
+    // edits, when known, holds one item for each skipped state and one for the new state, in the
+    // order they were handed over: the edits that lead to that state from the one before it (from
+    // the state committed last, for the first). savedNow names the entries whose image bytes were
+    // saved to the store for this write, which changes their records.
+    Planned plan(const QList<ClipboardEntry> &entries, const QList<QList<ClipboardEntry>> &skipped = {},
+                 const QList<Edits> &edits = {}, const QSet<QString> &savedNow = {});
     // The planned state was committed.
     void commit();
 
     int rowCount() const { return int(m_written.size()); }
+    // Whether the last plan looked only at the rows its edits named (for tests of its cost).
+    bool lastPlanWasIncremental() const { return m_lastPlanIncremental; }
 
 private:
     struct Written {
         qint64 position = 0;
         std::optional<ClipboardEntry> entry;
     };
+    struct PlannedState {
+        bool whole = true;
+        // A whole plan: every row of the new state.
+        QHash<QString, Written> next;
+        // An incremental plan: the rows put in and the ids taken out, and the edits that take
+        // the ids of the committed rows, in list order, to the new state's.
+        QHash<QString, Written> added;
+        QStringList removed;
+        struct IdEdit {
+            qsizetype row = 0;
+            qsizetype removedCount = 0;
+            QStringList insertedIDs;
+        };
+        QList<IdEdit> idEdits;
+        // A whole plan: the ids of the new state in list order, when the rows mirror it one to
+        // one (not when two entries share an id).
+        std::optional<QStringList> ids;
+    };
+    std::optional<Planned> planFromEdits(const QList<ClipboardEntry> &entries,
+                                         const QList<QList<ClipboardEntry>> &skipped, const QList<Edits> &edits,
+                                         const QSet<QString> &savedNow);
+    Planned planWhole(const QList<ClipboardEntry> &entries, const QList<QList<ClipboardEntry>> &skipped);
+
     QHash<QString, Written> m_written;
+    // The ids of the list the committed rows were written from, row for row; the edits of the
+    // next state start from it. None after a start (the rows came from disk) or when two entries
+    // shared an id. Only ids are kept, never the list itself: the history's list would otherwise
+    // stay shared and be copied whole by its next change.
+    std::optional<QStringList> m_writtenIDs;
+    // How many committed rows name each image file (kept while m_writtenIDs is).
+    QHash<QString, int> m_imageRefs;
     // The state that plan() worked out, until commit() or the next plan().
-    std::optional<QHash<QString, Written>> m_planned;
+    std::optional<PlannedState> m_planned;
+    bool m_lastPlanIncremental = false;
 };

@@ -23,18 +23,20 @@ HistoryWriter::~HistoryWriter()
     m_thread.join();
 }
 
-void HistoryWriter::submit(const QList<ClipboardEntry> &entries, bool sweepsImages)
+void HistoryWriter::submit(const QList<ClipboardEntry> &entries, bool sweepsImages, HistoryDiffer::Edits edits)
 {
     {
         std::lock_guard lock(m_mutex);
-        Snapshot next{entries, sweepsImages, ++m_submitted, {}};
+        Snapshot next{entries, sweepsImages, ++m_submitted, {}, {}};
         // The list it replaces (waiting, or failed and waiting for a retry) may have named
-        // image files that this one no longer does.
+        // image files that this one no longer does, and its edits lead up to this one's.
         std::optional<Snapshot> &replaced = m_pending ? m_pending : m_failed;
         if (replaced) {
             next.skipped = replaced->skipped;
             next.skipped.append(replaced->entries);
+            next.edits = replaced->edits;
         }
+        next.edits.append(std::move(edits));
         m_pending = std::move(next);
     }
     m_wake.notify_all();
@@ -144,6 +146,17 @@ void HistoryWriter::run()
         } else {
             ++m_failures;
             ++m_failedInARow;
+            // A list handed over while this one was being written follows it, not the list
+            // committed last: it takes this one in as a skipped state.
+            if (m_pending) {
+                QList<QList<ClipboardEntry>> skipped = snapshot.skipped;
+                skipped.append(snapshot.entries);
+                skipped.append(m_pending->skipped);
+                m_pending->skipped = std::move(skipped);
+                QList<HistoryDiffer::Edits> edits = snapshot.edits;
+                edits.append(m_pending->edits);
+                m_pending->edits = std::move(edits);
+            }
             m_failed = snapshot;
             m_bytesAtFailure = available;
             m_retryAt = std::chrono::steady_clock::now() + retryDelay(m_retryInterval, m_failedInARow);
@@ -158,6 +171,7 @@ bool HistoryWriter::write(const Snapshot &snapshot)
     QList<ClipboardEntry> entries = snapshot.entries;
     QHash<QString, QString> stored;
     QHash<QString, SavedImage> saved;
+    QSet<QString> savedNow;
     for (qsizetype i = 0; i < entries.size(); ++i) {
         if (!entries.at(i).imageData)
             continue;
@@ -176,6 +190,7 @@ bool HistoryWriter::write(const Snapshot &snapshot)
                     // The disk is full: the rows would not fit either. The whole list stays in
                     // memory and is tried again like any failed write.
                     m_savedImages.insert(saved);
+                    m_sweepOwed = true;
                     Q_EMIT writeFailed(true, result.error);
                     return false;
                 }
@@ -183,6 +198,7 @@ bool HistoryWriter::write(const Snapshot &snapshot)
                 continue;
             }
             path = result.path;
+            savedNow.insert(entry.id);
         }
         saved.insert(entry.id, SavedImage{bytes, path});
         stored.insert(entry.id, path);
@@ -192,10 +208,11 @@ bool HistoryWriter::write(const Snapshot &snapshot)
     // Only entries that still carry their bytes need them remembered.
     m_savedImages = std::move(saved);
 
-    HistoryDiffer::Planned planned = m_committed.plan(entries, snapshot.skipped);
+    HistoryDiffer::Planned planned = m_committed.plan(entries, snapshot.skipped, snapshot.edits, savedNow);
     const HistoryWriteResult result = m_connection->apply(planned.change);
     if (!result.ok) {
         qCWarning(lcEngine).noquote() << "History could not be written:" << result.error;
+        m_sweepOwed = true;
         Q_EMIT writeFailed(result.diskFull, result.error);
         return false;
     }
@@ -203,13 +220,22 @@ bool HistoryWriter::write(const Snapshot &snapshot)
     // Only after the commit: until then the rows that name these files are still on disk. The
     // sweep takes every store file no committed row names, so files left by a run that ended
     // between saving an image and committing its row go as well.
+    //
+    // A change written row by row deletes only the files of the rows it took out, so a copy on
+    // top of a long history never lists the store; files a failed write saved for nothing wait
+    // for the next whole sweep, which follows the next commit.
     if (snapshot.sweepsImages) {
-        QSet<QString> named;
-        for (const ClipboardEntry &entry : std::as_const(entries)) {
-            if (entry.imageFilePath)
-                named.insert(*entry.imageFilePath);
+        if (m_committed.lastPlanWasIncremental() && !m_sweepOwed) {
+            m_images.removeImages(planned.releasedImages);
+        } else {
+            QSet<QString> named;
+            for (const ClipboardEntry &entry : std::as_const(entries)) {
+                if (entry.imageFilePath)
+                    named.insert(*entry.imageFilePath);
+            }
+            m_images.removeUnreferencedImages(named);
+            m_sweepOwed = false;
         }
-        m_images.removeUnreferencedImages(named);
     }
     if (!stored.isEmpty())
         Q_EMIT imagesStored(stored);

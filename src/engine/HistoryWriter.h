@@ -45,8 +45,10 @@ public:
     ~HistoryWriter() override;
 
     // Main thread. sweepsImages: store files that committed rows named and the new list no
-    // longer names are deleted once the list is committed.
-    void submit(const QList<ClipboardEntry> &entries, bool sweepsImages);
+    // longer names are deleted once the list is committed. edits: the rows put in and taken out
+    // since the list handed over before, when that is all that changed; then only those rows
+    // are looked at.
+    void submit(const QList<ClipboardEntry> &entries, bool sweepsImages, HistoryDiffer::Edits edits = std::nullopt);
     // Until every list handed over was committed or its write failed; false on timeout.
     bool flush(std::chrono::milliseconds timeout);
     // Before quitting: like flush, but a write that failed is tried again at once, its rest cut
@@ -73,6 +75,9 @@ private:
         quint64 serial = 0;
         // Earlier lists that this one replaced before they were written.
         QList<QList<ClipboardEntry>> skipped;
+        // The edits that lead to each of the skipped lists and then to this one, starting from
+        // the list committed last.
+        QList<HistoryDiffer::Edits> edits;
     };
     void run();
     bool write(const Snapshot &snapshot);
@@ -88,6 +93,9 @@ private:
         QString path;
     };
     QHash<QString, SavedImage> m_savedImages;
+    // Writer thread only: a write failed after saving images, which only a sweep of the whole
+    // store finds again.
+    bool m_sweepOwed = false;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;

@@ -85,8 +85,13 @@ TEST(QuickAccessRanking, FrontApplicationsCopiesFirstThenNewestFirstOnEachSide)
         const char *app;
         int hour;
     } rows[] = {
-        {"mailNew", "Mail", 12}, {"editorOld", "Editor", 8}, {"mailOld", "Mail", 9},
-        {"editorNew", "Editor", 11}, {"editorTie1", "Editor", 10}, {"editorTie2", "Editor", 10},
+        // The history's order: newest copy first.
+        {"mailNew", "Mail", 12},
+        {"editorNew", "Editor", 11},
+        {"editorTie1", "Editor", 10},
+        {"editorTie2", "Editor", 10},
+        {"mailOld", "Mail", 9},
+        {"editorOld", "Editor", 8},
     };
     for (const auto &row : rows) {
         ClipboardEntry e = entry(QString::fromLatin1(row.id), QStringLiteral("t"), ClipboardKind::Text,
@@ -99,4 +104,82 @@ TEST(QuickAccessRanking, FrontApplicationsCopiesFirstThenNewestFirstOnEachSide)
     // Without a context nothing is preferred: newest first overall.
     EXPECT_EQ(ids(QuickAccessRanking::rankedForContext(list, QString())),
               (QStringList{"mailNew", "editorNew", "editorTie1", "editorTie2", "mailOld", "editorOld"}));
+}
+
+TEST(QuickAccessRanking, TheNewestCopyLeadsItsSideAfterTheClockWentBack)
+{
+    // Newest first as taken in; the two newest were copied after the clock was set back two hours.
+    const struct {
+        const char *id;
+        const char *app;
+        int hour;
+    } rows[] = {
+        {"editorNewest", "Editor", 10},
+        {"mailNewest", "Mail", 10},
+        {"editorBefore", "Editor", 12},
+        {"mailBefore", "Mail", 11},
+    };
+    QList<ClipboardEntry> list;
+    for (const auto &row : rows) {
+        ClipboardEntry e = entry(QString::fromLatin1(row.id), QStringLiteral("t"), ClipboardKind::Text,
+                                 QString::fromLatin1(row.app));
+        e.copiedAt = QDateTime(QDate(2026, 1, 1), QTime(row.hour, 0), QTimeZone::utc());
+        list.append(e);
+    }
+    EXPECT_EQ(ids(QuickAccessRanking::rankedForContext(list, QStringLiteral("Mail"))),
+              (QStringList{"mailNewest", "mailBefore", "editorNewest", "editorBefore"}));
+    EXPECT_EQ(ids(QuickAccessRanking::rankedForContext(list, QString())),
+              (QStringList{"editorNewest", "mailNewest", "editorBefore", "mailBefore"}));
+}
+
+TEST(EntrySearchIndex, AVeryLongTextIsSearchedWholeWithoutKeepingItsFolds)
+{
+    // Longer than the kept folds, with the probes around every window cut of the search.
+    const QString filler = QStringLiteral("Ordinary text, line after line.\n");
+    QString text;
+    while (text.size() <= EntrySearchIndex::kLongestKeptFold + 200000)
+        text += filler;
+    const QString probes[] = {
+        QStringLiteral("NEEDLE-ABC"),          // plain letters
+        QStringLiteral("Straße Zwölf"),        // a letter that folds longer
+        QStringLiteral("Cafe\u0301 ok"),       // a decomposed accent
+        QStringLiteral("\u1112\u1161\u11AB!"), // conjoining Hangul letters
+        QStringLiteral("first\nsecond"),       // two lines, found as the preview reads them
+    };
+    for (qsizetype cut = qsizetype(1) << 16; cut + 100 < text.size(); cut += qsizetype(1) << 16) {
+        for (qsizetype i = 0; i < qsizetype(std::size(probes)); ++i)
+            text.replace(cut - 7 + 23 * i, probes[i].size(), probes[i]);
+    }
+    ClipboardEntry long_ = entry(QStringLiteral("long"), text);
+    // The same probes in a text short enough to keep its folds: the results must not differ.
+    ClipboardEntry short_ = entry(QStringLiteral("short"), text.first(qsizetype(1) << 17));
+    const struct {
+        const char *search;
+        std::optional<bool> matches; // where the answer does not depend on the letters around
+    } cases[] = {
+        {"needle-abc", true},
+        {"STRASSE ZWÖLF", {}},
+        {"straße zwölf", true},
+        {"café ok", true},
+        {"cafe ok", false},
+        {"한!", true},
+        {"하", false},
+        {"first second", true},
+        {"second first", false},
+        {"needle-abd", false},
+    };
+    const EntrySearchIndex::Folds folds = EntrySearchIndex::foldsOf(text, ClipboardKind::Text);
+    EXPECT_TRUE(folds.foldedText.isEmpty());
+    EXPECT_TRUE(folds.foldedPreview.isEmpty());
+    EntrySearchIndex index;
+    for (const auto &c : cases) {
+        const QString needle = EntrySearchIndex::foldedNeedle(QString::fromUtf8(c.search));
+        EXPECT_EQ(index.matches(long_, needle), index.matches(short_, needle)) << c.search;
+        if (c.matches) {
+            EXPECT_EQ(index.matches(long_, needle), *c.matches) << c.search;
+        }
+    }
+    // Found at the very end too, and as the text's last characters.
+    long_.text = text + QStringLiteral("THE END");
+    EXPECT_TRUE(index.matches(long_, EntrySearchIndex::foldedNeedle(QStringLiteral("the end"))));
 }

@@ -76,6 +76,64 @@ TEST(ClipboardModelHistoryStorage, ACopyIntoALargeHistoryWritesOneRow)
     EXPECT_EQ(idsOf(stored), idsOf(model.entries()));
 }
 
+TEST(ClipboardModelHistoryStorage, TheStoredRowsFollowEveryKindOfChangeInOrderAndContent)
+{
+    // Copies are written as the rows they put in and take out; the other changes are compared
+    // whole. After each step the database must hold the history exactly, in its order.
+    ModelHarness h;
+    h.settings.setInteger(ClipboardModel::historyLimitKey, 30);
+    h.seedHistory(textEntries(28));
+    ClipboardModel &model = h.make();
+    const auto entry = [&model](qsizetype row) { return model.entries().at(row); };
+    int copies = 0;
+    const auto copy = [&](int count) {
+        for (int i = 0; i < count; ++i)
+            h.copyText(QStringLiteral("copy %1").arg(++copies));
+    };
+    const struct {
+        const char *step;
+        std::function<void()> apply;
+    } steps[] = {
+        {"copies below the limit", [&] { copy(2); }},
+        {"copies at the limit", [&] { copy(3); }},
+        {"a pin", [&] { model.togglePin(entry(4)); }},
+        {"copies past the pin", [&] { copy(2); }},
+        {"a deletion", [&] { model.deleteEntry(entry(7)); }},
+        {"copies after the deletion", [&] { copy(2); }},
+        {"a lowered limit", [&] { model.setHistoryLimit(12); }},
+        {"copies at the lowered limit", [&] { copy(4); }},
+        {"a replaced list and a copy",
+         [&] {
+             QList<ClipboardEntry> replaced = model.entries().mid(0, 5);
+             replaced.append(makeEntry(QStringLiteral("R1"), QStringLiteral("replacement")));
+             model.setEntries(replaced);
+             copy(1);
+         }},
+        {"copies after the replaced list", [&] { copy(3); }},
+        {"many copies between writes",
+         [&] {
+             for (int i = 0; i < 20; ++i)
+                 copy(1);
+         }},
+    };
+    for (const auto &step : steps) {
+        step.apply();
+        ASSERT_TRUE(model.flushHistory(5s)) << step.step;
+        const QList<ClipboardEntry> stored = h.storedHistory();
+        EXPECT_EQ(idsOf(stored), idsOf(model.entries())) << step.step;
+        EXPECT_EQ(stored, model.entries()) << step.step;
+    }
+    // The copies went in one row at a time: the last wrote its row and took out the oldest.
+    copy(1);
+    ASSERT_TRUE(model.flushHistory(5s));
+    EXPECT_EQ(h.history.lastWrittenRows(), 1);
+    EXPECT_EQ(h.history.lastRemovedRows(), 1);
+    EXPECT_EQ(h.history.lastMovedRows(), 0);
+    // A model started from the database reads the same history back.
+    const QList<ClipboardEntry> before = model.entries();
+    EXPECT_EQ(h.make().entries(), before);
+}
+
 TEST(ClipboardModelHistoryStorage, AHistoryUnderTheOldSettingsKeyMovesIntoTheDatabaseOnce)
 {
     ModelHarness h;
@@ -169,6 +227,29 @@ TEST(ClipboardModelHistoryStorage, SettingsThatWereSetAsideKeepEveryImageFile)
     clean.clearGalleryEntries();
     ASSERT_TRUE(clean.flushHistory(5s));
     EXPECT_TRUE(h.imageFiles().isEmpty()) << "the file of the row this run removed";
+}
+
+TEST(ClipboardModelHistoryStorage, AnImageTrimmedByALaterCopyLeavesTheStoreWithItsRow)
+{
+    ModelHarness h;
+    h.settings.setInteger(ClipboardModel::historyLimitKey, 3);
+    ClipboardModel &model = h.make();
+    for (int size : {4, 5}) {
+        h.pasteboard.copyImage(pngBytes(size, size));
+        model.readClipboardIfChanged();
+        ASSERT_TRUE(h.waitForCaptures());
+        ASSERT_TRUE(model.flushHistory(5s));
+    }
+    ASSERT_EQ(h.imageFiles().size(), 2);
+    const QString newerImage = QFileInfo(*model.entries().first().imageFilePath).fileName();
+    h.copyText(QStringLiteral("fills the history"));
+    ASSERT_TRUE(model.flushHistory(5s));
+    ASSERT_EQ(h.imageFiles().size(), 2);
+    // This copy takes the older image out, row and file in one write.
+    h.copyText(QStringLiteral("takes the oldest out"));
+    ASSERT_TRUE(model.flushHistory(5s));
+    EXPECT_EQ(h.imageFiles(), QStringList{newerImage});
+    EXPECT_EQ(idsOf(h.storedHistory()), idsOf(model.entries()));
 }
 
 TEST(ClipboardModelHistoryStorage, AFailedWriteKeepsTheCopyRaisesOneIssueAndRetriesAfterARest)

@@ -65,8 +65,8 @@ TEST_F(QuickAccessModelTest, EachTabListsItsOwnEntries)
 
 TEST_F(QuickAccessModelTest, ClipboardTabRanksTheFrontApplicationsCopiesFirstAndSearchNarrows)
 {
-    seedHistory({fromApp("mailNew", "Mail", 12), fromApp("editorOld", "Editor", 8), fromApp("mailOld", "Mail", 9),
-                 fromApp("editorNew", "Editor", 11)});
+    seedHistory({fromApp("mailNew", "Mail", 12), fromApp("editorNew", "Editor", 11), fromApp("mailOld", "Mail", 9),
+                 fromApp("editorOld", "Editor", 8)});
     createModel();
     model->beginQuickAccess(editor());
     EXPECT_EQ(model->currentContext(), QStringLiteral("Editor"));
@@ -74,10 +74,26 @@ TEST_F(QuickAccessModelTest, ClipboardTabRanksTheFrontApplicationsCopiesFirstAnd
     EXPECT_EQ(idsOf(model->quickAccessEntries()), (QStringList{"editorNew", "editorOld", "mailNew", "mailOld"}));
     // Other tabs keep the history's order; the search narrows entries and snippets alike.
     model->setSelectedTab(ClipboardPanelTab::History);
-    EXPECT_EQ(idsOf(model->quickAccessEntries()), (QStringList{"mailNew", "editorOld", "mailOld", "editorNew"}));
+    EXPECT_EQ(idsOf(model->quickAccessEntries()), (QStringList{"mailNew", "editorNew", "mailOld", "editorOld"}));
     model->setSearchText(QStringLiteral("MAILNEW"));
     EXPECT_EQ(idsOf(model->quickAccessEntries()), QStringList{"mailNew"});
     EXPECT_TRUE(model->quickAccessSnippets().isEmpty());
+}
+
+TEST_F(QuickAccessModelTest, TheNewestCopyIsListedAndPreselectedFirstAfterTheClockWentBack)
+{
+    createModel();
+    copyText(QStringLiteral("before the clock went back"));
+    clock.advance(-std::chrono::hours(2));
+    copyText(QStringLiteral("after the clock went back"));
+    ASSERT_TRUE(waitForCaptures());
+    model->beginQuickAccess(editor());
+    model->setSelectedTab(ClipboardPanelTab::History);
+    model->setSelectedTab(ClipboardPanelTab::Clipboard);
+    const QList<ClipboardEntry> listed = model->quickAccessEntries();
+    ASSERT_EQ(listed.size(), 2);
+    EXPECT_EQ(listed.first().text, QStringLiteral("after the clock went back"));
+    EXPECT_EQ(model->selectedEntryID(), std::optional(model->entries().first().id));
 }
 
 TEST_F(QuickAccessModelTest, ListedEntriesFollowEveryChangeOfWhatTheyAreMadeOf)

@@ -124,4 +124,130 @@ TEST(HistoryDiffer, AnImageFileIsReleasedOnlyWhenNoEntryOfTheNewStateNamesIt)
     EXPECT_EQ(QSet<QString>(planned.change.removals.cbegin(), planned.change.removals.cend()), (QSet<QString>{"A", "B"}));
 }
 
+// The rows of a store after each committed change, newest first, as the database reads them.
+struct StoredRows {
+    QHash<QString, StoredHistoryRow> rows;
+    void apply(const HistoryChange &change)
+    {
+        for (const StoredHistoryRow &row : change.writes)
+            rows.insert(row.id, row);
+        for (const auto &[id, position] : change.moves)
+            rows[id].position = position;
+        for (const QString &id : change.removals)
+            rows.remove(id);
+    }
+    QList<StoredHistoryRow> ordered() const
+    {
+        QList<StoredHistoryRow> list = rows.values();
+        std::sort(list.begin(), list.end(), [](const auto &a, const auto &b) { return a.position > b.position; });
+        return list;
+    }
+};
+
+TEST(HistoryDiffer, RowEditsWriteOnlyTheirRowsAndLeaveTheStoreAsAWholeComparisonWould)
+{
+    using Kind = HistoryRowEdit::Kind;
+    auto image = [](const QString &id, const QString &path) {
+        ClipboardEntry entry = makeEntry(id, QString());
+        entry.kind = ClipboardKind::Image;
+        entry.imageFilePath = path;
+        return entry;
+    };
+    QList<ClipboardEntry> list;
+    for (int i = 0; i < 40; ++i)
+        list.append(i % 10 == 3 ? image(QStringLiteral("I%1").arg(i), QStringLiteral("/s/shared.image"))
+                                : makeEntry(QStringLiteral("E%1").arg(i)));
+    HistoryDiffer byEdits;
+    HistoryDiffer whole;
+    StoredRows byEditsRows;
+    StoredRows wholeRows;
+    for (HistoryDiffer *differ : {&byEdits, &whole}) {
+        (differ == &byEdits ? byEditsRows : wholeRows).apply(differ->plan(list).change);
+        differ->commit();
+    }
+
+    // Each step: states handed over one after another (all but the last skipped), each with the
+    // edits from the one before.
+    struct State {
+        QList<ClipboardEntry> entries;
+        QList<HistoryRowEdit> edits;
+    };
+    const auto edited = [](QList<ClipboardEntry> entries, const QList<HistoryRowEdit> &edits,
+                           const QList<ClipboardEntry> &inserted) {
+        qsizetype next = 0;
+        for (const HistoryRowEdit &edit : edits) {
+            if (edit.kind == Kind::Removed)
+                entries.remove(edit.row, edit.count);
+            for (qsizetype i = 0; edit.kind == Kind::Inserted && i < edit.count; ++i)
+                entries.insert(edit.row + i, inserted.at(next++));
+        }
+        return entries;
+    };
+    const struct Step {
+        const char *name;
+        QList<std::pair<QList<HistoryRowEdit>, QList<ClipboardEntry>>> states;
+        QSet<QString> released;
+    } steps[] = {
+        {"a copy on top", {{{{Kind::Inserted, 0, 1}}, {makeEntry(QStringLiteral("C1"))}}}, {}},
+        {"a copy at the limit", {{{{Kind::Inserted, 0, 1}, {Kind::Removed, 41, 1}}, {makeEntry(QStringLiteral("C2"))}}}, {}},
+        {"two copies below a later one",
+         {{{{Kind::Inserted, 1, 2}}, {makeEntry(QStringLiteral("C3")), makeEntry(QStringLiteral("C4"))}}},
+         {}},
+        {"an image copied and taken out before it was written",
+         {{{{Kind::Inserted, 0, 1}}, {image(QStringLiteral("C5"), QStringLiteral("/s/c5.image"))}},
+          {{{Kind::Removed, 0, 1}, {Kind::Inserted, 0, 1}}, {makeEntry(QStringLiteral("C6"))}}},
+         {"/s/c5.image"}},
+        {"a lowered limit in two runs, one of them an image still named by another",
+         {{{{Kind::Removed, 30, 10}, {Kind::Removed, 10, 4}}, {}}},
+         {}},
+        {"every image taken out", {{{{Kind::Removed, 0, 26}}, {}}}, {"/s/shared.image"}},
+        {"copies into an empty history",
+         {{{{Kind::Inserted, 0, 2}}, {makeEntry(QStringLiteral("C7")), makeEntry(QStringLiteral("C8"))}}},
+         {}},
+    };
+    for (const Step &step : steps) {
+        QList<QList<ClipboardEntry>> handed;
+        QList<HistoryDiffer::Edits> edits;
+        for (const auto &[stateEdits, inserted] : step.states) {
+            list = edited(list, stateEdits, inserted);
+            handed.append(list);
+            edits.append(stateEdits);
+        }
+        handed.removeLast();
+        const HistoryDiffer::Planned planned = byEdits.plan(list, handed, edits);
+        EXPECT_TRUE(byEdits.lastPlanWasIncremental()) << step.name;
+        const HistoryDiffer::Planned reference = whole.plan(list, handed);
+        EXPECT_EQ(planned.releasedImages, step.released) << step.name;
+        EXPECT_EQ(reference.releasedImages, step.released) << step.name;
+        EXPECT_TRUE(planned.change.moves.isEmpty()) << step.name;
+        byEditsRows.apply(planned.change);
+        wholeRows.apply(reference.change);
+        byEdits.commit();
+        whole.commit();
+        QStringList storedIDs;
+        for (const StoredHistoryRow &row : byEditsRows.ordered()) {
+            storedIDs.append(row.id);
+            EXPECT_EQ(row.record, wholeRows.rows.value(row.id).record) << step.name;
+        }
+        EXPECT_EQ(storedIDs, idsOf(list)) << step.name;
+    }
+
+    // A change the edits do not tell (a pin) is compared whole; the next copy goes by its edits.
+    list[0].isPinned = true;
+    const HistoryDiffer::Planned pinned = byEdits.plan(list, {}, {std::nullopt});
+    EXPECT_FALSE(byEdits.lastPlanWasIncremental());
+    ASSERT_EQ(pinned.change.writes.size(), 1);
+    EXPECT_EQ(pinned.change.writes.first().id, list[0].id);
+    byEdits.commit();
+    list.prepend(makeEntry(QStringLiteral("C9")));
+    const HistoryDiffer::Planned copied = byEdits.plan(list, {}, {QList<HistoryRowEdit>{{Kind::Inserted, 0, 1}}});
+    EXPECT_TRUE(byEdits.lastPlanWasIncremental());
+    EXPECT_EQ(copied.change.writes.size(), 1);
+    // Edits that do not fit the list (a wrong row count) fall back to the whole comparison.
+    list.prepend(makeEntry(QStringLiteral("C10")));
+    byEdits.commit();
+    byEdits.plan(list, {}, {QList<HistoryRowEdit>{{Kind::Inserted, 0, 2}}});
+    EXPECT_FALSE(byEdits.lastPlanWasIncremental());
+}
+
 } // namespace
