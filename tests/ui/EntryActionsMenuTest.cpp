@@ -190,6 +190,23 @@ TEST_F(EntryActionsMenuTest, ARowClosesTheMenuBeforeItActs)
     EXPECT_EQ(events, (QStringList{"close", "https://example.org/path", "close"}));
 }
 
+// "Open file" names the copied file's very bytes, also when its name is no UTF-8 and the history
+// keeps it as its file URL.
+TEST_F(EntryActionsMenuTest, OpenFileNamesTheFileWhicheverFormItsPathWasKeptIn)
+{
+    seedHistory({ofKind("p", ClipboardKind::File, "/tmp/a b.txt"),
+                 ofKind("u", ClipboardKind::File, "file:///tmp/caf%E9.txt")});
+    createModel();
+    for (const auto &[id, expected] : {std::pair{"p", "file:///tmp/a%20b.txt"}, std::pair{"u", "file:///tmp/caf%E9.txt"}}) {
+        QByteArray opened;
+        open(id);
+        QObject::connect(menu.get(), &EntryActionsMenu::openUrlRequested, menu.get(),
+                         [&opened](const QUrl &url) { opened = url.toEncoded(); });
+        press("Otvoriť súbor");
+        EXPECT_EQ(opened, QByteArray(expected)) << id;
+    }
+}
+
 // The rows the host acts on tell of themselves while the menu still lives, then close it; a host
 // that deletes the menu on closeRequested leaves nothing of it touched.
 TEST_F(EntryActionsMenuTest, AHostRowAnnouncesBeforeTheMenuCloses)

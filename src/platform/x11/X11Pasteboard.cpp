@@ -1,6 +1,7 @@
 #include "platform/x11/X11Pasteboard.h"
 
 #include "core/Logging.h"
+#include "core/StoredFilePath.h"
 #include "platform/x11/X11PasteboardImageOffer.h"
 #include "platform/x11/X11SelectionReader.h"
 #include "platform/x11/X11Session.h"
@@ -233,8 +234,7 @@ qint64 X11Pasteboard::writeFilePaths(const QStringList &paths)
     QList<QUrl> urls;
     QByteArray fileManagerList = QByteArrayLiteral("copy");
     for (const QString &path : paths) {
-        // A name that is not UTF-8 was kept as its URL.
-        const QUrl url = path.startsWith(QLatin1String("file:///")) ? QUrl::fromEncoded(path.toLatin1()) : QUrl::fromLocalFile(path);
+        const QUrl url = StoredFilePath::url(path);
         urls.append(url);
         fileManagerList += '\n' + url.toEncoded();
     }

@@ -4,6 +4,7 @@
 #include "core/ClipboardTransform.h"
 #include "core/FormattedText.h"
 #include "core/L10n.h"
+#include "core/StoredFilePath.h"
 #include "engine/ClipboardModel.h"
 #include "ui/panel/MenuActionRow.h"
 #include "ui/panel/MenuBackButton.h"
@@ -426,7 +427,7 @@ void EntryActionsMenu::buildSpecificActions(QVBoxLayout *layout)
     }
     case ClipboardKind::File:
         if (!m_entry.fileURLs.isEmpty()) {
-            const QUrl file = QUrl::fromLocalFile(m_entry.fileURLs.first());
+            const QUrl file = StoredFilePath::url(m_entry.fileURLs.first());
             layout->addWidget(openAction(L10n::text(QStringLiteral("Otvoriť súbor")), QStringLiteral("doc"), file));
         }
         break;
