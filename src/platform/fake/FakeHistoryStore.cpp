@@ -73,6 +73,12 @@ int FakeHistoryStore::failedWrites() const
     return m_state->failed;
 }
 
+QList<std::chrono::steady_clock::time_point> FakeHistoryStore::failedWriteTimes() const
+{
+    QMutexLocker lock(&m_state->mutex);
+    return m_state->failedAt;
+}
+
 int FakeHistoryStore::copiesKept() const
 {
     QMutexLocker lock(&m_state->mutex);
@@ -100,6 +106,7 @@ HistoryWriteResult FakeHistoryStore::apply(const HistoryChange &change)
         return {};
     if (m_state->failsWrites) {
         ++m_state->failed;
+        m_state->failedAt.append(std::chrono::steady_clock::now());
         return HistoryWriteResult{false, m_state->diskFull, QStringLiteral("injected failure")};
     }
     for (const StoredHistoryRow &row : change.writes)

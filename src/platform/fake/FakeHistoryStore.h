@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QMutex>
 
+#include <chrono>
 #include <memory>
 
 // A history held in memory, shared by every connection opened from it (the writer thread's
@@ -38,6 +39,8 @@ public:
     int lastMovedRows() const;
     int lastRemovedRows() const;
     int failedWrites() const;
+    // When each failed write was tried, as the writer's thread made it.
+    QList<std::chrono::steady_clock::time_point> failedWriteTimes() const;
     int copiesKept() const;
 
 private:
@@ -53,6 +56,7 @@ private:
         int lastMoved = 0;
         int lastRemoved = 0;
         int failed = 0;
+        QList<std::chrono::steady_clock::time_point> failedAt;
         int copies = 0;
     };
     explicit FakeHistoryStore(std::shared_ptr<State> state) : m_state(std::move(state)) {}
