@@ -56,24 +56,6 @@ std::unique_ptr<Compositor> startCompositor(const Desktop &desktop)
     return std::make_unique<Compositor>(desktop.program, desktop.arguments);
 }
 
-QByteArray settingsWithHistory(int count, const QJsonObject &more = {})
-{
-    QList<ClipboardEntry> entries;
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    for (int i = 0; i < count; ++i) {
-        ClipboardEntry entry;
-        entry.id = ClipboardEntry::newID();
-        entry.text = QStringLiteral("záznam %1").arg(i);
-        entry.copiedAt = now.addSecs(-60 * i);
-        entries.append(entry);
-    }
-    QJsonObject values{{"tarnel.onboardingComplete", true},
-                       {"tarnel.history", QJsonObject{{"data", QString::fromLatin1(ClipboardEntry::encodeList(entries).toBase64())}}}};
-    for (auto it = more.begin(); it != more.end(); ++it)
-        values.insert(it.key(), it.value());
-    return QJsonDocument(values).toJson(QJsonDocument::Compact);
-}
-
 // Waits until reads of the screen agree three times in a row, and gives that picture.
 QImage settledScreen()
 {

@@ -7,7 +7,12 @@
 // screenshot shows, and the one that hid the desktop under the notch's frame. Without a
 // compositor the two must agree; with one, only the compositor knows the screen, and the
 // capture tools cannot stand for it.
+#include "core/ClipboardEntry.h"
+
+#include <QDateTime>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtEndian>
 
 #include "X11TestSupport.h"
@@ -111,6 +116,27 @@ inline QImage capturedImage()
         }
     }
     return image;
+}
+
+// The settings of a first run done long ago with a history of `count` texts, newest first and a
+// minute apart (copies within one clock tick would rank in either order), and the values of
+// `more` beside them.
+inline QByteArray settingsWithHistory(int count, const QJsonObject &more = {})
+{
+    QList<ClipboardEntry> entries;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (int i = 0; i < count; ++i) {
+        ClipboardEntry entry;
+        entry.id = ClipboardEntry::newID();
+        entry.text = QStringLiteral("záznam %1").arg(i);
+        entry.copiedAt = now.addSecs(-60 * i);
+        entries.append(entry);
+    }
+    QJsonObject values{{"tarnel.onboardingComplete", true},
+                       {"tarnel.history", QJsonObject{{"data", QString::fromLatin1(ClipboardEntry::encodeList(entries).toBase64())}}}};
+    for (auto it = more.begin(); it != more.end(); ++it)
+        values.insert(it.key(), it.value());
+    return QJsonDocument(values).toJson(QJsonDocument::Compact);
 }
 
 } // namespace x11test

@@ -140,25 +140,6 @@ int windowDepth(Window window)
     return XGetWindowAttributes(display(), window, &attributes) ? attributes.depth : 0;
 }
 
-QByteArray settingsWithHistory(int count, const QJsonObject &more = {})
-{
-    // Newest first, a minute apart: copies within one clock tick would rank in either order.
-    QList<ClipboardEntry> entries;
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    for (int i = 0; i < count; ++i) {
-        ClipboardEntry entry;
-        entry.id = ClipboardEntry::newID();
-        entry.text = QStringLiteral("záznam %1").arg(i);
-        entry.copiedAt = now.addSecs(-60 * i);
-        entries.append(entry);
-    }
-    QJsonObject values{{"tarnel.onboardingComplete", true},
-                       {"tarnel.history", QJsonObject{{"data", QString::fromLatin1(ClipboardEntry::encodeList(entries).toBase64())}}}};
-    for (auto it = more.begin(); it != more.end(); ++it)
-        values.insert(it.key(), it.value());
-    return QJsonDocument(values).toJson(QJsonDocument::Compact);
-}
-
 // Reads of the screen (within `area`, when given) in a row that must agree before it counts as
 // settled: a window still being drawn differs from one read to the next.
 constexpr int kSettledReads = 3;
