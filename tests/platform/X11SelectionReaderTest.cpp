@@ -19,6 +19,8 @@ TEST(X11SelectionReader, AUriListCountsAsFilesOnlyWhenEveryUrlIsALocalFile)
         {"percent-encoded", "file:///tmp/a%20b/%C5%BEaba.png", {"/tmp/a b/žaba.png"}},
         // Latin-1 names: no text form leads back to the file, the URL does.
         {"a name that is not UTF-8", "file:///tmp/caf%E9.txt\r\nfile://localhost/tmp/%FF%20x", {"file:///tmp/caf%E9.txt", "file:///tmp/%FF%20x"}},
+        // Extra leading slashes name the root, as the file system reads them, never a host.
+        {"a path with two leading slashes", "file:////a\r\nfile:////%A1", {"/a", "file:///%A1"}},
         {"comments and blank lines", "# copied\r\n\r\nfile:///x\r\n", {"/x"}},
         {"localhost", "file://localhost/etc/hosts", {"/etc/hosts"}},
         {"this machine by name", "file://" + thisHost + "/etc/hosts", {"/etc/hosts"}},

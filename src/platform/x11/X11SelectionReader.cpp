@@ -220,13 +220,16 @@ QStringList X11SelectionReader::filePathsFromUriList(const QByteArray &uriList)
         if (!url.isValid() || !url.isLocalFile() || !url.path().startsWith(u'/')
             || !(host.isEmpty() || host == u"localhost" || host == localHost))
             return {};
-        const QUrl local = url.adjusted(QUrl::RemoveAuthority);
+        QByteArray name = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        // "//a" is the file "/a", but a URL made from it would name the host "a".
+        while (name.startsWith("//"))
+            name.remove(0, 1);
         // A name that is not UTF-8 has no text form that leads back to it: it is kept as the
         // percent-encoded URL, which holds its very bytes.
-        const QByteArray name = QByteArray::fromPercentEncoding(local.path(QUrl::FullyEncoded).toLatin1());
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         const QString decoded = utf8(name);
-        paths.append(utf8.hasError() ? QString::fromLatin1(local.toEncoded()) : decoded);
+        paths.append(utf8.hasError() ? QLatin1String("file://") + QString::fromLatin1(name.toPercentEncoding("/"))
+                                     : decoded);
     }
     return paths;
 }
