@@ -88,6 +88,13 @@ bool ClipboardImageStore::isLinkedFolder() const
     return entryType(m_directoryPath) == S_IFLNK;
 }
 
+bool ClipboardImageStore::mayDelete() const
+{
+    // A linked folder is someone else's too: another profile's images, or the user's own files.
+    // A set-aside history may name any file of the store.
+    return !isLinkedFolder() && !hasSetAsideCopy();
+}
+
 bool ClipboardImageStore::hasSetAsideCopy() const
 {
     for (const QString &folder : m_setAsideFolders) {
@@ -195,8 +202,7 @@ QString ClipboardImageStore::relocated(const QString &path, const QSet<QString> 
 void ClipboardImageStore::removeUnreferencedImages(const QSet<QString> &keeping) const
 {
     const QDir folder(m_directoryPath);
-    // A linked folder is someone else's too: another profile's images, or the user's own files.
-    if (!folder.exists() || isLinkedFolder() || hasSetAsideCopy())
+    if (!folder.exists() || !mayDelete())
         return;
 
     // By file name: the same file is named by another path once the data folder moved.
@@ -239,6 +245,8 @@ int ClipboardImageStore::removeInterruptedWrites() const
 
 void ClipboardImageStore::removeImages(const QSet<QString> &paths) const
 {
+    if (paths.isEmpty() || !mayDelete())
+        return;
     for (const QString &path : paths) {
         if (!isManagedPath(path))
             continue;

@@ -70,10 +70,14 @@ public:
     // Deletes the temporary files that writes cut off by a crash or a kill left behind
     // ("<name>.image.XXXXXX"); only while no write of the store is running. The number deleted.
     int removeInterruptedWrites() const;
-    // Deletes the given files of the store; paths outside it are left alone.
+    // Deletes the given files of the store, under the sweep's rules; paths outside it are left
+    // alone.
     void removeImages(const QSet<QString> &paths) const;
 
 private:
+    // Whether the store may delete its files at all: not in a linked folder, and not while a
+    // set-aside copy may name them.
+    bool mayDelete() const;
     bool hasSetAsideCopy() const;
 
     QString m_directoryPath;

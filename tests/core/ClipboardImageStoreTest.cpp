@@ -242,4 +242,31 @@ TEST_F(ClipboardImageStoreTest, CleanupDeletesOnlyUnkeptImageFiles)
     EXPECT_FALSE(QFileInfo::exists(root.filePath("none")));
 }
 
+// The files of rows a copy trimmed go one by one, under the same rules as the whole sweep: none
+// while a set-aside history beside the store may name them, none in a linked folder.
+TEST_F(ClipboardImageStoreTest, TrimmedImagesGoOnlyWhereTheSweepWouldDeleteThem)
+{
+    const ClipboardImageStore store(storePath());
+    const auto first = store.save("first");
+    const auto second = store.save("second");
+    ASSERT_TRUE(first.ok() && second.ok());
+
+    const QString setAside = root.filePath("Tarnel/history.sqlite3.unreadable-2026-12-07");
+    ASSERT_TRUE(writeFile(setAside, "rows that may name either file"));
+    store.removeImages({first.path});
+    EXPECT_TRUE(QFileInfo::exists(first.path)) << "deleted beside a set-aside history";
+
+    ASSERT_TRUE(QFile::remove(setAside));
+    store.removeImages({first.path});
+    EXPECT_FALSE(QFileInfo::exists(first.path));
+
+    QTemporaryDir linkRoot;
+    ASSERT_TRUE(QDir().mkpath(linkRoot.filePath("Tarnel")));
+    const QString linked = linkRoot.filePath("Tarnel/Clipboard Images");
+    ASSERT_TRUE(QFile::link(storePath(), linked));
+    const ClipboardImageStore throughLink(linked);
+    throughLink.removeImages({linked + "/" + QFileInfo(second.path).fileName()});
+    EXPECT_TRUE(QFileInfo::exists(second.path)) << "deleted in a linked folder";
+}
+
 } // namespace
