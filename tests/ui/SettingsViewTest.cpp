@@ -1,4 +1,5 @@
 #include "platform/fake/FakeLoginItem.h"
+#include "platform/linux/LinuxLoginItem.h"
 #include "platform/fake/FakeSettingsStore.h"
 #include "shell/ClipboardModelPanelLink.h"
 #include "support/FakePanelController.h"
@@ -25,8 +26,12 @@
 #include "ui/settings/ShortcutSettingsPage.h"
 #include "ui/style/PanelButton.h"
 #include "ui/tools/ToolText.h"
+#include "ui/onboarding/OnboardingView.h"
+#include "support/WidgetEvents.h"
 
 #include <QAbstractButton>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QMenu>
 #include <QPointer>
 #include <QScrollArea>
@@ -38,6 +43,8 @@
 #include <gtest/gtest.h>
 
 #include <QVariantAnimation>
+
+#include <functional>
 
 using testsupport::FakePanelController;
 using testsupport::SeededModel;
@@ -117,6 +124,78 @@ TEST(SettingsView, LaunchAtLoginShowsTheRefusalAndFlipsBack)
 
     page.findChild<QAbstractButton *>(QStringLiteral("openGuide"))->click();
     EXPECT_EQ(controller.requests, QStringList{QStringLiteral("onboarding")});
+}
+
+// A refused launch at login, as the user meets it: the switch moves under the click with the
+// interface's own motion, the desktop refuses (the autostart folder cannot be made), and once
+// every animation has ended the switch is drawn exactly as it was, off, in the settings and in
+// the guide, click after click.
+TEST(SettingsView, ARefusedLaunchAtLoginIsDrawnOffOnceTheSwitchHasMoved)
+{
+    const PanelMotion::ScopedFactor motion(1.0);
+    FakePasteboard pasteboard;
+    FakeSettingsStore settings;
+    FakeWorkspace workspace;
+    FakePermissions permissions;
+    QTemporaryDir folder;
+    // A file where the autostart folder would go: no folder can be made there, whoever runs this.
+    QFile blocker(folder.filePath(QStringLiteral("autostart")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    LinuxLoginItem loginItem(folder.filePath(QStringLiteral("autostart/tarnel.desktop")), QStringLiteral("/usr/bin/tarnel"));
+    ClipboardModelServices services;
+    services.pasteboard = &pasteboard;
+    services.settings = &settings;
+    services.workspace = &workspace;
+    services.permissions = &permissions;
+    services.loginItem = &loginItem;
+    services.imageFolder = folder.filePath(QStringLiteral("images"));
+    services.backupFolder = folder.path();
+    ClipboardModel model(std::move(services));
+    ASSERT_FALSE(model.launchAtLoginEnabled());
+
+    // The switch has settled once no animation of its own runs and the news queued for the views
+    // (a rebuilt guide page among them) has arrived.
+    const auto still = [](const std::function<QAbstractButton *()> &current) {
+        return testsupport::waitFor([&current] {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QAbstractButton *button = current();
+            return button && button->findChildren<QVariantAnimation *>().isEmpty();
+        });
+    };
+    const auto pixels = [](QAbstractButton *button) { return button->grab().toImage(); };
+
+    FakePanelController controller;
+    SettingsView view(model.preferences(), controller, nullptr, true);
+    view.show();
+    GeneralSettingsPage &page = *view.page()->findChild<GeneralSettingsPage *>();
+    QAbstractButton *settingsSwitch = page.launchToggle()->switchButton();
+    const QImage off = pixels(settingsSwitch);
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        testsupport::click(settingsSwitch);
+        ASSERT_TRUE(page.launchIssue()->text().startsWith(QStringLiteral("Cannot create the folder"))) << attempt;
+        ASSERT_TRUE(still([settingsSwitch] { return settingsSwitch; })) << attempt;
+        EXPECT_FALSE(model.launchAtLoginEnabled()) << attempt;
+        EXPECT_FALSE(settingsSwitch->isChecked()) << attempt;
+        EXPECT_TRUE(pixels(settingsSwitch) == off) << "the settings draw the refused switch on, click " << attempt;
+    }
+
+    OnboardingView guide(model.preferences(), ClipboardPresentationMode::Notch);
+    guide.show();
+    guide.setStep(OnboardingStep::Preferences);
+    const std::function<QAbstractButton *()> guideSwitch = [&guide] {
+        return guide.page()->findChild<QAbstractButton *>(QStringLiteral("launchAtLogin"));
+    };
+    ASSERT_TRUE(guideSwitch());
+    const QImage guideOff = pixels(guideSwitch());
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        testsupport::click(guideSwitch());
+        ASSERT_TRUE(still(guideSwitch)) << attempt;
+        ASSERT_TRUE(guideSwitch());
+        EXPECT_FALSE(guideSwitch()->isChecked()) << attempt;
+        EXPECT_TRUE(pixels(guideSwitch()) == guideOff) << "the guide draws the refused switch on, click " << attempt;
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder.filePath(QStringLiteral("autostart/tarnel.desktop"))));
 }
 
 TEST(SettingsView, PickersShowOnlyWhatTheirOwnerReports)

@@ -170,16 +170,17 @@ PickerOption *choiceButton(const QString &title, const QString &symbol, bool sel
     return option;
 }
 
-SettingToggle *preferenceToggle(const QString &title, bool value, const std::function<void(bool)> &flipped,
-                                QWidget *parent)
+SettingToggle *preferenceToggle(const QString &title, const std::function<bool()> &value,
+                                const std::function<void(bool)> &flipped, QWidget *parent)
 {
     auto *toggle = new SettingToggle(title, QString(), QString(), parent);
     toggle->layout()->setContentsMargins(kRowPadding, 0, kRowPadding, 0);
     toggle->setFixedHeight(kRowHeight);
-    toggle->setValue(value);
-    QObject::connect(toggle, &SettingToggle::toggled, toggle, [flipped](bool on) {
+    toggle->setValue(value());
+    QObject::connect(toggle, &SettingToggle::toggled, toggle, [toggle, value, flipped](bool on) {
         if (flipped)
             flipped(on);
+        toggle->setValue(value());
     });
     return toggle;
 }

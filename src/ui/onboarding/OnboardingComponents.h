@@ -72,10 +72,11 @@ QWidget *permissionCard(const QString &title, const QString &detail, const QStri
 // One of two options side by side: symbol, title, room and, when chosen, a check mark.
 PickerOption *choiceButton(const QString &title, const QString &symbol, bool selected,
                            const std::function<void()> &action, QWidget *parent);
-// A title and a small switch, 38 high. The switch shows `value`; a flip calls `flipped`
-// with the new value, and nothing else changes until the page shows the model's answer.
-SettingToggle *preferenceToggle(const QString &title, bool value, const std::function<void(bool)> &flipped,
-                                QWidget *parent);
+// A title and a small switch, 38 high. The switch shows what `value` reads; a flip calls
+// `flipped` with the new value and then shows what `value` reads again, so a refused change
+// flips the switch back even when nothing else on the page changes.
+SettingToggle *preferenceToggle(const QString &title, const std::function<bool()> &value,
+                                const std::function<void(bool)> &flipped, QWidget *parent);
 // A title and a value word on the right, 38 high; the value in the accent colour or not.
 QWidget *valueRow(const QString &title, const QString &value, bool accent, QWidget *parent);
 // "Aktívne" in the accent colour when enabled, "Neskôr" in the secondary colour when not.

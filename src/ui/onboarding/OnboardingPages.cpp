@@ -133,7 +133,7 @@ void OnboardingView::fillScreenshotsPage(QWidget *page)
     // The setter, not the field: turning the import off also drops imports still pending,
     // and either way the folder watch starts or stops.
     auto *toggle = C::preferenceToggle(
-        QString(), m_preferences.automaticScreenshotCapture(),
+        QString(), [this] { return m_preferences.automaticScreenshotCapture(); },
         [this](bool on) { m_preferences.setAutomaticScreenshotCapture(on); }, capture);
     toggle->setObjectName(QStringLiteral("automaticScreenshots"));
     toggle->switchButton()->setObjectName(QStringLiteral("automaticScreenshots-switch"));
@@ -227,16 +227,16 @@ void OnboardingView::fillPreferencesPage(QWidget *page)
     addChoiceRow(layout, slovak, english);
 
     SettingToggle *recording = C::preferenceToggle(
-        L10n::text(QStringLiteral("Sledovanie schránky")), m_preferences.isRecording(),
+        L10n::text(QStringLiteral("Sledovanie schránky")), [this] { return m_preferences.isRecording(); },
         [this](bool on) { m_preferences.setIsRecording(on); }, page);
     recording->switchButton()->setObjectName(QStringLiteral("recording"));
     SettingToggle *repeats = C::preferenceToggle(
-        L10n::text(QStringLiteral("Opakovať Paste Stack")), m_preferences.repeatsPasteStack(),
+        L10n::text(QStringLiteral("Opakovať Paste Stack")), [this] { return m_preferences.repeatsPasteStack(); },
         [this](bool on) { m_preferences.setRepeatsPasteStack(on); }, page);
     repeats->switchButton()->setObjectName(QStringLiteral("repeatsPasteStack"));
     // The switch shows what the desktop reports afterwards, so a refused change flips it back.
     SettingToggle *launch = C::preferenceToggle(
-        L10n::text(QStringLiteral("Spustiť po prihlásení")), m_preferences.launchAtLoginEnabled(),
+        L10n::text(QStringLiteral("Spustiť po prihlásení")), [this] { return m_preferences.launchAtLoginEnabled(); },
         [this](bool on) { m_preferences.setLaunchAtLogin(on); }, page);
     launch->switchButton()->setObjectName(QStringLiteral("launchAtLogin"));
     layout->addWidget(rowGroup({recording, repeats, launch}, kCardRadius, page));

@@ -8,12 +8,15 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPen>
+#include <QPointer>
+#include <QVariantAnimation>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr QSize kSwitchSize(32, 18);
 constexpr std::chrono::milliseconds kSwitchDuration{160};
+constexpr std::chrono::milliseconds kSettleAtOnce{0};
 constexpr QColor kKnobColor(255, 255, 255);
 
 // A small switch in the kit's colours: the accent track when on, the control surface when off.
@@ -24,21 +27,17 @@ public:
         setCheckable(true);
         setFixedSize(kSwitchSize);
         setCursor(Qt::PointingHandCursor);
-        connect(this, &QAbstractButton::toggled, this, [this](bool on) {
-            PanelMotion::animate(this, "knob", m_knob, on ? 1.0 : 0.0, kSwitchDuration, PanelMotion::easeInOut(),
-                                 [this](const QVariant &value) {
-                                     m_knob = value.toReal();
-                                     update();
-                                 });
-        });
+        connect(this, &QAbstractButton::toggled, this, [this](bool on) { moveKnob(on, kSwitchDuration); });
     }
 
+    // The state the owner reports. A glide that a click has started turns toward it from where
+    // the knob is (a refused change arrives while the knob still heads for the refused state);
+    // a switch at rest shows it at once.
     void setCheckedQuietly(bool on)
     {
         const QSignalBlocker blocker(this);
         setChecked(on);
-        m_knob = on ? 1.0 : 0.0;
-        update();
+        moveKnob(on, m_glide ? kSwitchDuration : kSettleAtOnce);
     }
 
 protected:
@@ -63,7 +62,18 @@ protected:
     }
 
 private:
+    void moveKnob(bool on, std::chrono::milliseconds duration)
+    {
+        m_glide = PanelMotion::animate(this, "knob", m_knob, on ? 1.0 : 0.0, duration, PanelMotion::easeInOut(),
+                                       [this](const QVariant &value) {
+                                           m_knob = value.toReal();
+                                           update();
+                                       });
+    }
+
+
     qreal m_knob = 0;
+    QPointer<QVariantAnimation> m_glide;
 };
 
 } // namespace
