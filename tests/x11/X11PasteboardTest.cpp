@@ -530,3 +530,55 @@ TEST_F(X11PasteboardTest, AFileNameThatIsNotUtf8IsPastedBackByteForByte)
 
 } // namespace
 
+
+// The PNG of a large kept picture takes seconds to make. A program asking for it meanwhile gets
+// it when it is ready, and the interface keeps turning the whole time.
+TEST_F(X11PasteboardTest, APngPasteOfALargeKeptImageNeverStopsTheMainThread)
+{
+    // A gradient under fine grain, as a photo has: its PNG is larger than one request to the
+    // server may carry, so it goes out in steps.
+    QImage photo(7360, 4912, QImage::Format_RGB32);
+    quint32 grain = 12345;
+    for (int y = 0; y < photo.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(photo.scanLine(y));
+        for (int x = 0; x < photo.width(); ++x) {
+            grain = grain * 1664525u + 1013904223u;
+            const int noise = int(grain >> 28);
+            line[x] = qRgb(std::min(255, x * 240 / photo.width() + noise), std::min(255, y * 240 / photo.height() + noise),
+                           (x ^ y) & 0xff);
+        }
+    }
+    QByteArray jpeg;
+    QBuffer out(&jpeg);
+    out.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(photo.save(&out, "JPEG", 85));
+    photo = QImage();
+    m_pasteboard->writeImage(jpeg);
+
+    const QString received = m_dir.filePath(QStringLiteral("pasted.png"));
+    QProcess paste;
+    paste.setStandardOutputFile(received);
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer ticker;
+    ticker.setInterval(10);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestGap = std::max(longestGap, sinceTick.restart());
+    });
+    sinceTick.start();
+    ticker.start();
+    paste.start("xclip", {"-o", "-selection", "clipboard", "-t", "image/png"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return paste.state() == QProcess::NotRunning; }, 60000));
+    ticker.stop();
+    EXPECT_EQ(paste.exitCode(), 0) << paste.readAllStandardError().toStdString();
+    EXPECT_LE(longestGap, 100) << "the main thread stood still while the PNG was made or sent";
+
+    QImageReader reader(received, "PNG");
+    const QImage pasted = reader.read();
+    ASSERT_FALSE(pasted.isNull()) << reader.errorString().toStdString();
+    EXPECT_EQ(pasted.size(), QSize(7360, 4912));
+    // The gradient's corners, JPEG's loss aside.
+    EXPECT_NEAR(qRed(pasted.pixel(7359, 0)), 248, 16);
+    EXPECT_NEAR(qGreen(pasted.pixel(0, 4911)), 248, 16);
+    countOnceTextArrives("after");
+}

@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "core/StoredFilePath.h"
+#include "platform/x11/X11DeferredPngRequests.h"
 #include "platform/x11/X11PasteboardImageOffer.h"
 #include "platform/x11/X11SelectionReader.h"
 #include "platform/x11/X11Session.h"
@@ -124,6 +125,7 @@ X11Pasteboard::X11Pasteboard(QObject *parent) : X11Pasteboard(Limits{}, parent) 
 X11Pasteboard::X11Pasteboard(Limits limits, QObject *parent)
     : Pasteboard(parent)
     , m_clipboard(QGuiApplication::clipboard())
+    , m_pngRequests(new X11DeferredPngRequests(this))
     , m_state(std::make_shared<ReaderState>())
 {
     m_state->pasteboard = this;
@@ -251,7 +253,10 @@ qint64 X11Pasteboard::writeImage(const QByteArray &imageData)
     auto *offer = new X11PasteboardImageOffer(imageData);
     PasteboardContent content;
     content.images.append({offer->mimeType(), imageData});
-    return write(offer, std::move(content));
+    const qint64 count = write(offer, std::move(content));
+    if (m_clipboard)
+        m_pngRequests->watch(offer);
+    return count;
 }
 
 void X11Pasteboard::clipboardChanged(QClipboard::Mode mode)

@@ -10,6 +10,7 @@
 #include <thread>
 
 class QMimeData;
+class X11DeferredPngRequests;
 class X11SelectionReader;
 
 // The CLIPBOARD selection of the X display.
@@ -21,7 +22,8 @@ class X11SelectionReader;
 // per copy, and a poll step never waits on an owner. The interface thread being busy does not
 // delay a fetch until the owner has already been replaced.
 //
-// Writes go through QClipboard, which then serves the content to other programs; the count
+// Writes go through QClipboard, which then serves the content to other programs (a request for
+// the PNG of a written image is held back until a worker has made it); the count
 // for a write is raised and published before the write returns. A copy made in one of Tarnel's
 // own windows goes through QClipboard too, and is counted when Qt reports it, like any other
 // program's copy. The reader passes over every ownership that Qt takes (recognised by the owner
@@ -75,6 +77,7 @@ private:
     static PasteboardContent contentOf(const QMimeData &mime);
 
     QPointer<QClipboard> m_clipboard;
+    X11DeferredPngRequests *m_pngRequests = nullptr;
     qint64 m_changeCount = 0;
     bool m_writing = false;
     quint32 m_clipboardAtom = 0;

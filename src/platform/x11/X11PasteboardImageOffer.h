@@ -9,8 +9,9 @@
 // they truly have (a kept JPEG goes out as image/jpeg, never labelled PNG), and, for an image
 // kept in another format, a PNG for the many programs that read only that. The PNG is made on a
 // worker from the moment of the write, decoded within the memory bound, so a large picture
-// neither freezes the write nor is refused; a program asking for it before it is ready waits for
-// it. Bytes that are no image are offered unchanged as PNG.
+// neither freezes the write nor is refused; another program's request for it is held back until
+// it is ready (X11DeferredPngRequests), so that only a reader in this process ever waits for it.
+// Bytes that are no image are offered unchanged as PNG.
 class X11PasteboardImageOffer : public QMimeData {
     Q_OBJECT
 
@@ -20,6 +21,9 @@ public:
 
     // The type the bytes are offered under.
     QString mimeType() const { return m_mimeType; }
+
+    // The PNG being made; not valid when the bytes are offered as PNG already.
+    QFuture<QByteArray> png() const { return m_png; }
 
     QStringList formats() const override;
     bool hasFormat(const QString &mimeType) const override;
