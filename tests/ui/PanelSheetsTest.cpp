@@ -123,6 +123,12 @@ TEST(EditTextSheet, KeysInTheEditorStayTextAndEscapeCloses)
     type(h.editor(), QStringLiteral("\nb"));
     EXPECT_EQ(h.sheet.text(), QStringLiteral("a\nb")) << "Return in the editor breaks the line";
     EXPECT_TRUE(h.pasted.isEmpty());
+    key(h.editor(), Qt::Key_Return, Qt::ControlModifier, QStringLiteral("\r"));
+    key(h.editor(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier, QStringLiteral("\r"));
+    EXPECT_EQ(h.pasted, QStringList(2, QStringLiteral("a\nb"))) << "Ctrl+Return in the editor pastes";
+    EXPECT_EQ(h.sheet.text(), QStringLiteral("a\nb"));
+    EXPECT_EQ(h.button("paste")->toolTip(), QStringLiteral("Vložiť upravený text na miesto kurzora (Ctrl+Return)"));
+    h.pasted.clear();
     EXPECT_EQ(h.closes, 0);
     key(h.editor(), Qt::Key_Escape);
     EXPECT_EQ(h.closes, 1);

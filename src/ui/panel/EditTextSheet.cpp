@@ -118,6 +118,7 @@ EditTextSheet::EditTextSheet(ClipboardEntry entry, const QString &text, Clipboar
     footer->addWidget(m_saveButton);
     m_pasteButton = new PanelButton(QString(), true, kButtonHeight, kButtonPadding, this);
     m_texts.button(m_pasteButton, [] { return L10n::text(QStringLiteral("Vložiť text")); });
+    m_texts.toolTip(m_pasteButton, [] { return L10n::text(QStringLiteral("Vložiť upravený text na miesto kurzora (Ctrl+Return)")); });
     m_pasteButton->setObjectName(QStringLiteral("paste"));
     footer->addWidget(m_pasteButton);
     layout->addLayout(footer);

@@ -36,7 +36,7 @@ public:
     bool hasHeightForWidth() const override { return false; }
 
 
-    // The three ways out, as the buttons and keys take them (Escape, Ctrl+S, Return).
+    // The three ways out, as the buttons and keys take them (Escape, Ctrl+S, Return or Ctrl+Return).
     void close();
     void save();
     void paste();
@@ -53,6 +53,12 @@ protected:
     // The editor keeps Return for its own line breaks, so Return pastes only from elsewhere in
     // the sheet.
     void defaultKey() override { paste(); }
+    // Ctrl+Return pastes from inside the editor too.
+    bool forcedDefaultKey() override
+    {
+        paste();
+        return true;
+    }
     void showEvent(QShowEvent *event) override;
 
 private:

@@ -63,6 +63,10 @@ void EditorSheet::keyPressEvent(QKeyEvent *event)
     case SheetKeys::Action::Default:
         defaultKey();
         return;
+    case SheetKeys::Action::ForcedDefault:
+        if (forcedDefaultKey())
+            return;
+        break;
     case SheetKeys::Action::None:
         break;
     }

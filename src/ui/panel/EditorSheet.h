@@ -30,6 +30,9 @@ protected:
     // Return or Enter that the focused control left to the sheet; taken even when it does nothing,
     // so that it goes no further.
     virtual void defaultKey() {}
+    // Ctrl+Return, for a sheet whose text editor keeps Return for its line breaks; false leaves
+    // the key to the ordinary handling.
+    virtual bool forcedDefaultKey() { return false; }
 
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

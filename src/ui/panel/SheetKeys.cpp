@@ -13,6 +13,8 @@ Action actionFor(const QKeyEvent &event)
         return modifiers == Qt::NoModifier ? Action::Cancel : Action::None;
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        if (modifiers == Qt::ControlModifier)
+            return Action::ForcedDefault;
         return modifiers == Qt::NoModifier ? Action::Default : Action::None;
     case Qt::Key_S:
         return modifiers == Qt::ControlModifier ? Action::Save : Action::None;

@@ -30,6 +30,11 @@ void SheetTranslations::help(QWidget *widget, Text text)
     });
 }
 
+void SheetTranslations::toolTip(QWidget *widget, Text text)
+{
+    add([widget, text = std::move(text)] { widget->setToolTip(text()); });
+}
+
 void SheetTranslations::accessibleName(QWidget *widget, Text text)
 {
     add([widget, text = std::move(text)] { widget->setAccessibleName(text()); });

@@ -23,6 +23,8 @@ public:
     void placeholder(QLineEdit *field, Text text);
     // Tooltip and accessible name of a control that shows only a symbol.
     void help(QWidget *widget, Text text);
+    // Tooltip of a control that names itself (a key that also presses it).
+    void toolTip(QWidget *widget, Text text);
     void accessibleName(QWidget *widget, Text text);
 
     // Reads every text again in the interface language.
