@@ -173,6 +173,9 @@ TEST(EntryThumbnails, TwoColourScanReducesToGreyNotNoiseAndLargeCanvasesStayWith
     const EntryThumbnails::Picture photo = EntryThumbnails::decodePicture(largePhotoJpeg());
     EXPECT_EQ(photo.fullSize, QSize(10000, 8000));
     EXPECT_EQ(photo.image.size(), QSize(64, 51));
+    const EntryThumbnails::Picture screenshot = EntryThumbnails::decodePicture(hugeScreenshotJpeg());
+    EXPECT_EQ(screenshot.fullSize, QSize(12000, 9000));
+    EXPECT_EQ(screenshot.image.size(), QSize(EntryThumbnails::kDecodedSide, EntryThumbnails::kDecodedSide * 3 / 4));
     // A bomb is not decoded at all: no picture, the view shows its symbol tile.
     EXPECT_TRUE(EntryThumbnails::decodePicture(pngDeclaring(30'000, 30'000)).image.isNull());
 }
