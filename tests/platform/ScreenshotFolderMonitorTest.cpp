@@ -282,6 +282,33 @@ TEST(ScreenshotFolderMonitor, AFolderRenamedAwayAndMadeAgainIsWatchedAgainByItsP
     }
 }
 
+// When the watched folder leaves its path, the folder now there is watched at the next scan,
+// one debounce later on the moved clock, and polled only until then.
+TEST(ScreenshotFolderMonitor, ALostWatchIsSetUpAgainOnTheFolderNowAtThePath)
+{
+    FakeModelClock clock;
+    ScreenshotFolderMonitor::Timings timings{300ms, kNeverPoll, {}};
+    timings.schedule = [&clock](std::chrono::milliseconds delay, QObject *context, std::function<void()> work) {
+        clock.singleShot(delay, context, std::move(work));
+    };
+    MonitorRig rig(timings);
+    ASSERT_TRUE(rig.monitor->start(rig.folder));
+    ASSERT_EQ(rig.watcher->watchRequests.size(), 1);
+    const QString shot = rig.file(QStringLiteral("Screenshot made again.png"));
+    ASSERT_TRUE(writeFile(shot, "png bytes"));
+
+    rig.watcher->emitWatchLost();
+    EXPECT_TRUE(rig.monitor->isPolling()) << "no event can come until the folder is watched again";
+    clock.advance(299ms);
+    EXPECT_EQ(rig.watcher->watchRequests.size(), 1);
+    clock.advance(1ms);
+    EXPECT_EQ(rig.watcher->watchRequests, (QStringList{rig.folder, rig.folder}));
+    EXPECT_EQ(rig.watcher->watchedFolder, rig.folder);
+    EXPECT_EQ(rig.reported, QStringList{shot});
+    EXPECT_FALSE(rig.monitor->isPolling());
+    EXPECT_TRUE(rig.access.isEmpty());
+}
+
 TEST(LinuxFolderWatcher, SignalsChangesInTheWatchedFolderOnly)
 {
     QTemporaryDir temp;
