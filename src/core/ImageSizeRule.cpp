@@ -93,10 +93,32 @@ bool isDecodable(const Header &header)
     return count <= kMaxDecodedPixels || readsReduced(header.format) || isOneBit(header.pixelFormat);
 }
 
+QSize decodeSize(const Header &header)
+{
+    if (!isDecodable(header))
+        return {};
+    const QSize size = header.size;
+    if (pixels(size) <= kMaxDecodedPixels || isOneBit(header.pixelFormat))
+        return size;
+    if (header.format == "jpeg" || header.format == "jpg") {
+        // The sizes its scaled decode gives, rounded up as it rounds them.
+        for (int scale = 2; scale <= 8; scale *= 2) {
+            const QSize scaled((size.width() + scale - 1) / scale, (size.height() + scale - 1) / scale);
+            if (pixels(scaled) <= kMaxDecodedPixels)
+                return scaled;
+        }
+        return {};
+    }
+    return reducedTo(size, kMaxDecodedPixels);
+}
+
 QImage decoded(const QByteArray &bytes)
 {
     const std::optional<Header> found = header(bytes);
-    if (!found || !isDecodable(*found))
+    if (!found)
+        return {};
+    const QSize target = decodeSize(*found);
+    if (!target.isValid())
         return {};
     QByteArray copy = bytes;
     QBuffer buffer(&copy);
@@ -104,9 +126,8 @@ QImage decoded(const QByteArray &bytes)
         return {};
     QImageReader reader(&buffer);
     reader.setAllocationLimit(kDecodeAllocationLimitMB);
-    // A canvas beyond the bound is reduced while it is read (a one-bit one is small enough whole).
-    if (const QSize target = reducedTo(found->size, kMaxDecodedPixels);
-        target != found->size && !isOneBit(found->pixelFormat))
+    // A canvas beyond the bound is reduced while it is read.
+    if (target != found->size)
         reader.setScaledSize(target);
     QImage image;
     if (!reader.read(&image))

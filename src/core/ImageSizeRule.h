@@ -55,6 +55,12 @@ bool isOneBit(QImage::Format pixelFormat);
 // reduced; false for a bomb.
 bool isDecodable(const Header &header);
 
+// The size a decode within the memory bound gives: the whole canvas up to kMaxDecodedPixels (a
+// one-bit canvas up to kMaxCanvasPixels), else the largest reduction the format's reader makes
+// while it reads. JPEG's reader reduces in one step only by a half, a quarter or an eighth; asked
+// for any size between, it decodes the whole canvas first. An invalid size for a bomb.
+QSize decodeSize(const Header &header);
+
 // The image decoded within the memory bound: whole up to kMaxDecodedPixels (a one-bit canvas up
 // to kMaxCanvasPixels), reduced while it is read beyond that. Every row is read, so a truncated
 // file gives nothing, as do bytes that are no image and a bomb (refused from its header).

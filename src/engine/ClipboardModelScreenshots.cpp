@@ -105,9 +105,11 @@ ClipboardModel::ScreenshotLoad ClipboardModel::loadScreenshotFile(const QString 
     std::optional<QByteArray> reduced = optimizedImageData(bytes);
     if (!reduced)
         return {std::nullopt, QStringLiteral("not an image that can be kept")};
-    // A header alone passes the size rule; a truncated file must still fail here. A canvas beyond
-    // the decode bound is read reduced, as a copy of it is: it is an image all the same.
-    if (ImageSizeRule::decoded(*reduced).isNull())
+    // Kept byte for byte, as the same bytes copied through the clipboard are: whether they are an
+    // image is read from their header (a file cut off before the end its format marks was refused
+    // above). Decoding the whole picture would ask a canvas of a hundred megapixels for more
+    // memory than any decode is given, only to throw the pixels away.
+    if (!ImageSizeRule::header(*reduced))
         return {std::nullopt, QStringLiteral("not an image")};
     return {std::move(reduced), QString()};
 }

@@ -26,6 +26,7 @@ ScreenshotFolderMonitor::ScreenshotFolderMonitor(std::unique_ptr<FolderWatcher> 
     m_pollTimer.setInterval(m_timings.pollInterval);
     connect(&m_pollTimer, &QTimer::timeout, this, &ScreenshotFolderMonitor::scanForNewScreenshots);
     connect(m_watcher.get(), &FolderWatcher::folderChanged, this, &ScreenshotFolderMonitor::scheduleScan);
+    connect(m_watcher.get(), &FolderWatcher::watchLost, this, &ScreenshotFolderMonitor::onWatchLost);
 }
 
 ScreenshotFolderMonitor::~ScreenshotFolderMonitor() = default;
@@ -37,11 +38,14 @@ bool ScreenshotFolderMonitor::start(const QString &folder)
     if (folder.isEmpty() || !QDir::isAbsolutePath(folder))
         return false;
     const QString path = QDir::cleanPath(folder);
-    const std::optional<QList<ListedFile>> present = screenshotFiles(path);
-    if (!present)
-        return false;
+    // Watched before it is listed, so that a file saved in between is heard of.
     if (!m_watcher->watch(path))
         return false;
+    const std::optional<QList<ListedFile>> present = screenshotFiles(path);
+    if (!present) {
+        m_watcher->unwatch();
+        return false;
+    }
     m_folder = path;
     m_isWatched = true;
     for (const ListedFile &file : *present)
@@ -74,14 +78,31 @@ void ScreenshotFolderMonitor::scheduleScan()
     });
 }
 
+void ScreenshotFolderMonitor::onWatchLost()
+{
+    if (!m_folder)
+        return;
+    // The path may already lead to a folder made again under it, which only a new watch hears;
+    // until one is set up, the poll looks.
+    m_isWatched = false;
+    pollOnlyWhileEventsCannotTell();
+    scheduleScan();
+}
+
 void ScreenshotFolderMonitor::scanForNewScreenshots()
 {
     if (!m_folder)
         return;
     const quint64 session = m_session;
+    // A folder made again under the path is watched before it is listed, so that a file saved
+    // in between is heard of.
+    if (!m_isWatched)
+        m_isWatched = m_watcher->watch(*m_folder);
     const std::optional<QList<ListedFile>> files = screenshotFiles(*m_folder);
     if (!files) {
         // A removed folder raises no more events, and one put back is a new folder to them.
+        if (m_isWatched)
+            m_watcher->unwatch();
         m_isWatched = false;
         pollOnlyWhileEventsCannotTell();
         if (m_isFolderAccessible) {
@@ -90,8 +111,6 @@ void ScreenshotFolderMonitor::scanForNewScreenshots()
         }
         return;
     }
-    if (!m_isWatched)
-        m_isWatched = m_watcher->watch(*m_folder);
     m_awaitsContent = false;
     for (const ListedFile &file : *files) {
         if (!m_knownPaths.contains(file.path) && file.size < 1)

@@ -14,7 +14,8 @@
 
 // Watches the user's screenshot folder and reports each new screenshot file in it once, as soon
 // as it has content. Folder events trigger a debounced scan. A slow poll runs only where events
-// cannot tell: while the folder is unreadable or unwatched, and while a screenshot file is still
+// cannot tell: while the folder is unreadable or unwatched (also once the watched folder has left
+// its path, until the folder now at the path is watched), and while a screenshot file is still
 // empty (writing into a file raises no folder event). A watched folder at rest costs no wake-up.
 // Also reports when the folder stops or starts being readable. Main thread only.
 class ScreenshotFolderMonitor : public QObject
@@ -63,6 +64,7 @@ private:
     };
 
     void scheduleScan();
+    void onWatchLost();
     void scanForNewScreenshots();
     void pollOnlyWhileEventsCannotTell();
     // The screenshot files directly in `folder`, in listing order; nothing when it cannot be listed.

@@ -179,21 +179,32 @@ TEST(ClipboardModelScreenshots, FilesThatCannotBeKeptAreSkippedWithOneLogLine)
     }
 }
 
-// A canvas beyond what one decode holds whole is read reduced, as its copy through the clipboard
-// is: a small file of 80 megapixels is a screenshot like any other, kept byte for byte.
+// A canvas beyond what one decode holds whole is an image all the same, as its copy through the
+// clipboard is: a small file of 80 or 108 megapixels is a screenshot like any other, kept byte
+// for byte whether or not its format's reader can reduce it to the bound in one step.
 TEST(ClipboardModelScreenshots, AScreenshotOfMoreThanTheWholeDecodeBoundIsImported)
 {
-    ScreenshotHarness h;
-    ClipboardModel &model = h.makeWatching();
-    const QByteArray png = screenshotPng(10'000, 8'000);
-    ASSERT_LT(png.size(), ImageSizeRule::kTargetBytes);
-    writeFile(h.shotPath(), png);
-    LogCapture log("tarnel.engine");
-    h.report(h.shotPath());
-    h.checks(2);
-    ASSERT_EQ(h.screenshotEntries(), 1) << log.lines().join(u'\n').toStdString();
-    EXPECT_EQ(model.imageData(model.entries().first()), png);
-    EXPECT_TRUE(model.screenshotImportPaths().isEmpty());
+    const struct {
+        const char *name;
+        QString file;
+        QByteArray bytes;
+    } cases[] = {
+        {"PNG of 10000 x 8000", QStringLiteral("Screenshot large.png"), screenshotPng(10'000, 8'000)},
+        {"JPEG of 12000 x 9000", QStringLiteral("Screenshot large.jpg"), hugeScreenshotJpeg()},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ScreenshotHarness h;
+        ClipboardModel &model = h.makeWatching();
+        ASSERT_LT(c.bytes.size(), ImageSizeRule::kTargetBytes);
+        writeFile(h.shotPath(c.file), c.bytes);
+        LogCapture log("tarnel.engine");
+        h.report(h.shotPath(c.file));
+        h.checks(2);
+        ASSERT_EQ(h.screenshotEntries(), 1) << log.lines().join(u'\n').toStdString();
+        EXPECT_EQ(model.imageData(model.entries().first()), c.bytes);
+        EXPECT_TRUE(model.screenshotImportPaths().isEmpty());
+    }
 }
 
 TEST(ClipboardModelScreenshots, AReadInFlightIsDroppedWhenCancelledOrWhenTheModelIsGone)

@@ -144,6 +144,7 @@ TEST(ScreenshotFolderMonitor, AnEventFindsScreenshotsAndPollsOnlyUntilAnEmptyOne
     ASSERT_TRUE(QTest::qWaitFor([&] { return rig.reported.size() > 1; }, 3000));
     EXPECT_EQ(rig.reported, (QStringList{sentinel, empty}));
     EXPECT_FALSE(rig.monitor->isPolling());
+    ::unlink(undecodable.constData()); // a name the temporary folder's own removal cannot reach
 }
 
 TEST(ScreenshotFolderMonitor, FilesPresentAtStartAreNeverReportedAlsoAfterARestart)
@@ -221,6 +222,91 @@ TEST(ScreenshotFolderMonitor, AFolderBackThatCannotBeWatchedIsPolled)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.reported.isEmpty(); }, 3000));
     EXPECT_EQ(rig.reported, QStringList{added});
     EXPECT_TRUE(rig.monitor->isPolling());
+}
+
+// The folder is watched by its path: a folder renamed away (or one of the folders above it) and
+// made again under the same path is the one whose new screenshots count, as soon as it is back,
+// and once it is watched again the monitor is idle as before.
+TEST(ScreenshotFolderMonitor, AFolderRenamedAwayAndMadeAgainIsWatchedAgainByItsPath)
+{
+    constexpr auto kPoll = 200ms;
+    constexpr int kBound = 20 * int(kPoll.count()); // a loaded machine may run timers late
+    const struct {
+        const char *name;
+        const char *moved; // below the temporary folder: the screenshot folder or a folder above it
+        bool noticedAway;  // made again only after the monitor has found the folder gone
+    } cases[] = {
+        {"the folder renamed and made again at once", "Pictures/Screenshots", false},
+        {"the folder renamed, made again once its loss was reported", "Pictures/Screenshots", true},
+        {"the folder above it renamed and made again at once", "Pictures", false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir temp;
+        const QString folder = temp.filePath(QStringLiteral("Pictures/Screenshots"));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        ScreenshotFolderMonitor monitor(std::make_unique<LinuxFolderWatcher>(), {50ms, kPoll, {}});
+        QStringList reported;
+        QList<bool> access;
+        QObject::connect(&monitor, &ScreenshotFolderMonitor::screenshotAdded,
+                         [&](const QString &path) { reported.append(path); });
+        QObject::connect(&monitor, &ScreenshotFolderMonitor::accessChanged, [&](bool ok) { access.append(ok); });
+        ASSERT_TRUE(monitor.start(folder));
+        const QString before = folder + QStringLiteral("/Screenshot before.png");
+        ASSERT_TRUE(writeFile(before, "png bytes"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !reported.isEmpty(); }, kBound));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !monitor.isPolling(); }, kBound));
+
+        const QString moved = temp.filePath(QString::fromLatin1(c.moved));
+        ASSERT_TRUE(QFile::rename(moved, moved + QStringLiteral(".old")));
+        if (c.noticedAway) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !access.isEmpty(); }, kBound)) << "the loss was not noticed";
+        }
+        ASSERT_TRUE(QDir().mkpath(folder));
+        const QString after = folder + QStringLiteral("/Screenshot after.png");
+        ASSERT_TRUE(writeFile(after, "png bytes"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return reported.size() > 1; }, kBound))
+            << "a screenshot saved in the folder made again was never reported";
+        EXPECT_EQ(reported, (QStringList{before, after}));
+        EXPECT_EQ(access, (c.noticedAway ? QList<bool>{false, true} : QList<bool>{}));
+
+        // Watched again: the next screenshot comes through its event, and the renamed folder is
+        // no longer heard.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !monitor.isPolling(); }, kBound)) << "still polling at rest";
+        const QString renamedFolder = moved + QStringLiteral(".old") + folder.mid(moved.size());
+        ASSERT_TRUE(writeFile(renamedFolder + QStringLiteral("/Screenshot elsewhere.png"), "png bytes"));
+        const QString next = folder + QStringLiteral("/Screenshot next.png");
+        ASSERT_TRUE(writeFile(next, "png bytes"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return reported.size() > 2; }, kBound));
+        EXPECT_EQ(reported, (QStringList{before, after, next}));
+    }
+}
+
+// When the watched folder leaves its path, the folder now there is watched at the next scan,
+// one debounce later on the moved clock, and polled only until then.
+TEST(ScreenshotFolderMonitor, ALostWatchIsSetUpAgainOnTheFolderNowAtThePath)
+{
+    FakeModelClock clock;
+    ScreenshotFolderMonitor::Timings timings{300ms, kNeverPoll, {}};
+    timings.schedule = [&clock](std::chrono::milliseconds delay, QObject *context, std::function<void()> work) {
+        clock.singleShot(delay, context, std::move(work));
+    };
+    MonitorRig rig(timings);
+    ASSERT_TRUE(rig.monitor->start(rig.folder));
+    ASSERT_EQ(rig.watcher->watchRequests.size(), 1);
+    const QString shot = rig.file(QStringLiteral("Screenshot made again.png"));
+    ASSERT_TRUE(writeFile(shot, "png bytes"));
+
+    rig.watcher->emitWatchLost();
+    EXPECT_TRUE(rig.monitor->isPolling()) << "no event can come until the folder is watched again";
+    clock.advance(299ms);
+    EXPECT_EQ(rig.watcher->watchRequests.size(), 1);
+    clock.advance(1ms);
+    EXPECT_EQ(rig.watcher->watchRequests, (QStringList{rig.folder, rig.folder}));
+    EXPECT_EQ(rig.watcher->watchedFolder, rig.folder);
+    EXPECT_EQ(rig.reported, QStringList{shot});
+    EXPECT_FALSE(rig.monitor->isPolling());
+    EXPECT_TRUE(rig.access.isEmpty());
 }
 
 TEST(LinuxFolderWatcher, SignalsChangesInTheWatchedFolderOnly)

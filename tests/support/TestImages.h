@@ -133,6 +133,25 @@ inline const QByteArray &largePhotoJpeg()
     return bytes;
 }
 
+// A JPEG of a 12000 × 9000 screenshot (108 megapixels, beyond what one decode holds whole) in a
+// file of about 1.3 MB: a light page with a dark band every 400 rows. It is drawn at one bit a
+// pixel (13.5 MB), which the JPEG writer turns into grey row by row, so making it never holds a
+// whole-canvas picture of bytes.
+inline const QByteArray &hugeScreenshotJpeg()
+{
+    static const QByteArray bytes = [] {
+        QImage page(12000, 9000, QImage::Format_Mono);
+        page.setColorTable({qRgb(0xe0, 0xe0, 0xe0), qRgb(0x30, 0x30, 0x30)});
+        page.fill(0);
+        for (int y = 0; y < page.height(); y += 400) {
+            for (int row = y; row < y + 8; ++row)
+                std::fill_n(page.scanLine(row), page.bytesPerLine(), uchar(0xff));
+        }
+        return encodedImage(page, "JPEG", 80);
+    }();
+    return bytes;
+}
+
 // A one-frame GIF whose screen declares the given size: a format Qt decodes only whole.
 inline QByteArray gifDeclaring(int width, int height)
 {

@@ -1,5 +1,6 @@
 #include "support/TestImages.h"
 #include "support/WidgetEvents.h"
+#include "ui/library/GalleryScreen.h"
 #include "ui/panel/EntryThumbnails.h"
 
 #include <gtest/gtest.h>
@@ -173,6 +174,12 @@ TEST(EntryThumbnails, TwoColourScanReducesToGreyNotNoiseAndLargeCanvasesStayWith
     const EntryThumbnails::Picture photo = EntryThumbnails::decodePicture(largePhotoJpeg());
     EXPECT_EQ(photo.fullSize, QSize(10000, 8000));
     EXPECT_EQ(photo.image.size(), QSize(64, 51));
+    // A screenshot of 108 megapixels shows in the lists and in the gallery, each read at its size.
+    for (const int side : {EntryThumbnails::kDecodedSide, GalleryScreen::kPictureSide}) {
+        const EntryThumbnails::Picture screenshot = EntryThumbnails::decodePicture(hugeScreenshotJpeg(), side);
+        EXPECT_EQ(screenshot.fullSize, QSize(12000, 9000));
+        EXPECT_EQ(screenshot.image.size(), QSize(side, side * 3 / 4));
+    }
     // A bomb is not decoded at all: no picture, the view shows its symbol tile.
     EXPECT_TRUE(EntryThumbnails::decodePicture(pngDeclaring(30'000, 30'000)).image.isNull());
 }

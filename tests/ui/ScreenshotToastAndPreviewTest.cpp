@@ -1,5 +1,7 @@
 // The screenshot toast forwards its two buttons; the image preview tells the image's size and
 // pastes only an image it has.
+#include "core/ImageSizeRule.h"
+#include "ui/tools/EntryImageLoader.h"
 #include "ui/tools/ImagePreviewSheet.h"
 #include "ui/tools/ScreenshotAddedToast.h"
 #include "ui/tools/ScreenshotNoticeThumbnail.h"
@@ -7,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include "support/TestImages.h"
 #include "support/WidgetEvents.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +41,29 @@ TEST(ScreenshotAddedToast, ButtonsOfOneWidthForwardToTheirActions)
     ASSERT_TRUE(thumbnail);
     ASSERT_TRUE(testsupport::waitFor([thumbnail] { return !thumbnail->isLoading(); }));
     EXPECT_FALSE(thumbnail->hasImage());
+}
+
+// A screenshot of more pixels than one decode holds whole shows in its toast, and the preview,
+// the editor and the text reader get it reduced within the bound rather than nothing.
+TEST(ScreenshotNoticeThumbnail, AScreenshotBeyondTheWholeDecodeBoundShowsReduced)
+{
+    ScreenshotNoticeThumbnail::clearCache();
+    ClipboardEntry entry;
+    entry.id = QStringLiteral("huge");
+    entry.kind = ClipboardKind::Image;
+    entry.isScreenshot = true;
+    entry.imageData = hugeScreenshotJpeg();
+    ScreenshotNoticeThumbnail shown(entry, true);
+    ASSERT_TRUE(testsupport::waitFor([&shown] { return !shown.isLoading(); }));
+    EXPECT_TRUE(shown.hasImage());
+
+    const QImage image = EntryImageLoader::load(entry);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_LE(qint64(image.width()) * image.height(), ImageSizeRule::kMaxDecodedPixels);
+    EXPECT_EQ(image.width() * 3, image.height() * 4);
+    // A thumbnail's read covers its frame and holds no more.
+    const QImage thumbnail = EntryImageLoader::load(entry, std::nullopt, ScreenshotNoticeThumbnail::kCachedBox);
+    EXPECT_EQ(thumbnail.size(), QSize(266, 200));
 }
 
 TEST(ImagePreviewSheet, SizeBadgeAndPaste)

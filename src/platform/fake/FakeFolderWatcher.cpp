@@ -17,3 +17,11 @@ void FakeFolderWatcher::emitChange()
     if (!watchedFolder.isEmpty())
         Q_EMIT folderChanged();
 }
+
+void FakeFolderWatcher::emitWatchLost()
+{
+    if (watchedFolder.isEmpty())
+        return;
+    watchedFolder.clear();
+    Q_EMIT watchLost();
+}

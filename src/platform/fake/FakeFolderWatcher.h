@@ -16,6 +16,8 @@ public:
 
     // Sends one folder event, as the system would after a change.
     void emitChange();
+    // Tells that the watched folder left its path, as the system would after a rename.
+    void emitWatchLost();
 
     bool watchSucceeds = true;
     // The folder being watched, empty while none.

@@ -18,8 +18,11 @@
 // The screenshot file lives in the folder the user chose and is read as a regular file there.
 namespace EntryImageLoader {
 
-// Reads and decodes on the calling thread; a null image when no source gives one.
-QImage load(const ClipboardEntry &entry, const std::optional<EntryImageBytes> &store = std::nullopt);
+// Reads and decodes on the calling thread; a null image when no source gives one. An image
+// beyond what one decode holds whole comes reduced within that bound; with a `cover` size, one
+// larger than it comes reduced to just cover it, for a thumbnail.
+QImage load(const ClipboardEntry &entry, const std::optional<EntryImageBytes> &store = std::nullopt,
+            QSize cover = {});
 // load() on the shared thread pool.
 QFuture<QImage> loadAsync(const ClipboardEntry &entry, std::optional<EntryImageBytes> store = std::nullopt);
 

@@ -44,7 +44,8 @@ ScreenshotNoticeThumbnail::ScreenshotNoticeThumbnail(const ClipboardEntry &entry
         update();
     });
     m_loading.setFuture(QtConcurrent::run([entry] {
-        const QImage image = EntryImageLoader::load(entry);
+        // Read at the thumbnail's size: a large screenshot is never decoded whole for it.
+        const QImage image = EntryImageLoader::load(entry, std::nullopt, kCachedBox);
         if (image.width() <= kCachedBox.width() && image.height() <= kCachedBox.height())
             return image;
         return image.scaled(kCachedBox, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
