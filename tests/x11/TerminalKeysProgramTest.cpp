@@ -35,30 +35,70 @@ QString readPrimary()
 {
     QByteArray output;
     return run(QStringLiteral("xclip"), {"-selection", "primary", "-o"}, &output) == 0 ? QString::fromUtf8(output)
-                                                                                     : QString();
+                                                                                       : QString();
 }
 
-// An xterm in a UTF-8 locale running a shell command, and its window once it has the keyboard.
+// A terminal (xterm unless named) in a UTF-8 locale running a shell command, and its window once
+// it has the keyboard.
 class Terminal : public Program {
 public:
-    explicit Terminal(const QString &command)
-        : Program(QStringLiteral("env"), {"LC_ALL=C.UTF-8", "xterm", "-geometry", "80x10+100+100", "-e", "sh", "-c", command})
+    explicit Terminal(const QString &command, const QString &program = QStringLiteral("xterm"),
+                      QByteArray windowClass = "XTerm")
+        : Program(QStringLiteral("env"), {"LC_ALL=C.UTF-8", program, "-geometry", "80x10+100+100", "-e", "sh", "-c", command})
+        , m_class(std::move(windowClass))
     {
     }
     std::optional<Window> windowWithKeyboard() const
     {
         std::optional<Window> window;
-        (void)QTest::qWaitFor([&] {
-            const std::vector<Window> shown = shownWithClass("XTerm");
+        const auto focused = [&] {
+            const std::vector<Window> shown = shownWithClass(m_class);
             window = shown.size() == 1 ? std::optional<Window>(shown.front()) : std::nullopt;
             return window && hasKeyboard(*window);
-        }, 8000);
+        };
+        (void)QTest::qWaitFor(focused, 8000);
         if (window && !waitForKeyboard(*window))
             return std::nullopt;
         return window;
     }
-    QString folder() const { return m_dir.path(); }
+
+private:
+    QByteArray m_class;
 };
+
+void pasteInto(const QString &program, const QByteArray &windowClass)
+{
+    forgetHistory();
+    ClipboardEntry entry;
+    entry.id = ClipboardEntry::newID();
+    entry.text = QStringLiteral("echo \"ľadový čaj\" 7");
+    entry.copiedAt = QDateTime::currentDateTimeUtc();
+    writeSettings(settings({entry}, {entry.id}));
+    movePointer(QPoint(960, 700));
+    Program tarnel(tarnelBinary());
+    ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+
+    // Raw: every byte the terminal sends reaches the file as it is, control characters too.
+    QTemporaryDir folder;
+    const QString received = folder.filePath(QStringLiteral("received"));
+    Terminal terminal(QStringLiteral("stty raw -echo; exec cat > %1").arg(received), program, windowClass);
+    const std::optional<Window> window = terminal.windowWithKeyboard();
+    ASSERT_TRUE(window) << "the terminal never took the keyboard";
+    const auto bytes = [&] {
+        QFile file(received);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(received); }, 5000));
+
+    // The Paste Stack's paste-next shortcut.
+    xdotool({"key", "shift+alt+super+v"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bytes() == entry.text.toUtf8(); }, 5000))
+        << "received [" << bytes().toHex(' ').toStdString() << "]; " << tarnel.errorOutput().constData();
+    // The keyboard stayed with the terminal.
+    xdotool({"type", "--delay", "20", "ok"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bytes() == entry.text.toUtf8() + "ok"; }, 5000))
+        << "received [" << bytes().toHex(' ').toStdString() << "]";
+}
 
 } // namespace
 
@@ -109,35 +149,11 @@ TEST(TerminalKeysProgram, CopyShortcutsInXtermTakeItsSelectionAndNeverInterruptT
     EXPECT_FALSE(interrupted()) << "the Paste Stack copy interrupted the program in the terminal";
 }
 
-TEST(TerminalKeysProgram, PasteIntoXtermDeliversTheText)
+// xterm, and rxvt-unicode, which pastes the primary selection on Shift+Insert too.
+TEST(TerminalKeysProgram, PasteIntoXtermAndRxvtDeliversTheText)
 {
-    ClipboardEntry entry;
-    entry.id = ClipboardEntry::newID();
-    entry.text = QStringLiteral("echo \"ľadový čaj\" 7");
-    entry.copiedAt = QDateTime::currentDateTimeUtc();
-    writeSettings(settings({entry}, {entry.id}));
-    movePointer(QPoint(960, 700));
-    Program tarnel(tarnelBinary());
-    ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
-
-    // Raw: every byte the terminal sends reaches the file as it is, control characters too.
-    QTemporaryDir folder;
-    const QString received = folder.filePath(QStringLiteral("received"));
-    Terminal xterm(QStringLiteral("stty raw -echo; exec cat > %1").arg(received));
-    const std::optional<Window> window = xterm.windowWithKeyboard();
-    ASSERT_TRUE(window) << "xterm never took the keyboard";
-    const auto bytes = [&] {
-        QFile file(received);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(received); }, 5000));
-
-    // The Paste Stack's paste-next shortcut.
-    xdotool({"key", "shift+alt+super+v"});
-    EXPECT_TRUE(QTest::qWaitFor([&] { return bytes() == entry.text.toUtf8(); }, 5000))
-        << "received [" << bytes().toHex(' ').toStdString() << "]; " << tarnel.errorOutput().constData();
-    // The keyboard stayed with the terminal.
-    xdotool({"type", "--delay", "20", "ok"});
-    EXPECT_TRUE(QTest::qWaitFor([&] { return bytes() == entry.text.toUtf8() + "ok"; }, 5000))
-        << "received [" << bytes().toHex(' ').toStdString() << "]";
+    for (const auto &[program, windowClass] : {std::pair{"xterm", "XTerm"}, std::pair{"urxvt", "URxvt"}}) {
+        SCOPED_TRACE(program);
+        pasteInto(QString::fromLatin1(program), windowClass);
+    }
 }

@@ -64,7 +64,13 @@ public:
     static Route route(const QString &windowClass);
 
 private:
-    enum class Stage { Start, Activating, Settling, WaitingForKeys, ReadingSelection };
+    enum class Stage {
+        Start,
+        Activating,
+        Settling,
+        WaitingForKeys,
+        ReadingSelection,
+    };
     struct Job {
         KeyPost request;
         Stage stage = Stage::Start;

@@ -63,7 +63,10 @@ std::optional<QString> decodeUtf8(const QByteArray &data)
 } // namespace
 
 X11SelectionReader::X11SelectionReader(QByteArray displayName, Limits limits, int wakeFd, QByteArray selection)
-    : m_displayName(std::move(displayName)), m_selection(std::move(selection)), m_limits(limits), m_wakeFd(wakeFd)
+    : m_displayName(std::move(displayName))
+    , m_selection(std::move(selection))
+    , m_limits(limits)
+    , m_wakeFd(wakeFd)
 {
 }
 
