@@ -23,4 +23,12 @@ inline QString nothingPasted()
                           "Položka je v schránke, vlož ju ručne.");
 }
 
+// A copy shortcut found nothing it could copy without typing a key that the application in
+// front might read otherwise (a terminal with no selection of its own).
+inline QString nothingCopied()
+{
+    return QStringLiteral("Nič sa neskopírovalo: v aplikácii vpredu nie je označený text, ktorý by Tarnel vedel skopírovať. "
+                          "Označ text a skús to znova.");
+}
+
 } // namespace ShortcutNotice

@@ -129,6 +129,13 @@ void ClipboardModel::watchKeySender()
         m_pendingPasteEffects.remove(token);
         if (chord == KeyChord::Paste)
             failPaste(ShortcutNotice::nothingPasted());
+        if (chord == KeyChord::Copy && m_pendingCopyRequest) {
+            // Nothing will be copied for this request: the next copy is an ordinary one again.
+            m_captureNextPrivately = false;
+            m_captureNextForPasteStack = false;
+            m_pendingCopyRequest.reset();
+            setShortcutNotice(ShortcutNotice::nothingCopied());
+        }
     });
 }
 
@@ -236,8 +243,12 @@ void ClipboardModel::pasteHistoryEntryFromClick(const ClipboardEntry &entry)
     const std::chrono::milliseconds interval = doubleClickInterval();
     if (m_lastHistoryRowClick && m_lastHistoryRowClick->first == entry.id
         && m_lastHistoryRowClick->second.msecsTo(clickedAt) <= interval.count()) {
-        // The second click of a double click: the first one already pasted.
+        // The second click of a double click: the first one already pasted. The click gave the
+        // panel the keyboard; it goes back to where the paste went, whether its keys are out
+        // already or still wait for that window.
         m_lastHistoryRowClick.reset();
+        if (m_pasteTargetApplication && m_workspace && !m_workspace->isOwn(*m_pasteTargetApplication))
+            m_workspace->activate(*m_pasteTargetApplication);
         return;
     }
     m_lastHistoryRowClick = std::make_pair(entry.id, clickedAt);

@@ -6,8 +6,8 @@
 
 // The key chords that Tarnel types into other applications.
 enum class KeyChord {
-    Paste,  // Ctrl+V (Ctrl+Shift+V in terminals)
-    Copy,   // Ctrl+C (Ctrl+Shift+C in terminals)
+    Paste,  // Ctrl+V; in terminals their own paste key (Ctrl+Shift+V, or Shift+Insert)
+    Copy,   // Ctrl+C; in terminals their own copy key, or their selection taken as it is
     Delete, // BackSpace
 };
 
@@ -59,6 +59,7 @@ public:
 Q_SIGNALS:
     // A chord went out.
     void sent(KeyChord chord, quint64 token);
-    // A chord was given up (its target window could not be activated).
+    // A chord was given up: its target window could not be activated, or the window in front
+    // has no key for it that it would not read as something else (a terminal's ^C).
     void dropped(KeyChord chord, quint64 token);
 };

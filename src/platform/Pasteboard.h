@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFuture>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -37,7 +38,8 @@ struct PasteboardContent {
     bool operator==(const PasteboardContent &) const = default;
 };
 
-// The system clipboard (CLIPBOARD selection; PRIMARY is never recorded).
+// The system clipboard (CLIPBOARD selection; PRIMARY is never recorded, only offered and read
+// for the terminals that paste and copy through it).
 //
 // The change count is raised for every change of the clipboard's owner and for every write
 // made through this object. content() always describes the change that changeCount() names,
@@ -73,6 +75,14 @@ public:
     // Offered under the image's own type and as PNG; bytes that do not decode as an image are
     // offered unchanged as PNG.
     virtual qint64 writeImage(const QByteArray &imageData) = 0;
+
+    // Offers the clipboard's text as the primary selection too, for programs that paste only
+    // that (xterm's Shift+Insert); the clipboard and its change count stay as they are. False
+    // when the clipboard holds no text.
+    virtual bool offerTextAsPrimarySelection() = 0;
+    // The text of the primary selection (what xterm selected), read off the main thread; the
+    // future ends with nothing when its owner offers no text or does not answer in time.
+    virtual QFuture<std::optional<QString>> primarySelectionText() = 0;
 
 Q_SIGNALS:
     void changeCountChanged(qint64 changeCount);

@@ -44,11 +44,11 @@ private:
     X11KeyTap m_keyTap;
     X11Permissions m_permissions{&m_keyTap};
     X11HotKeyRegistry m_hotKeys;
-    X11KeySender m_keySender{&m_workspace};
+    X11Pasteboard m_pasteboard;
+    X11KeySender m_keySender{&m_workspace, &m_pasteboard};
     X11PanelWindowTraits m_windowTraits;
     X11DesktopCompositor m_compositor;
     X11TrayHostMonitor m_trayHost;
-    X11Pasteboard m_pasteboard;
     LinuxLoginItem m_loginItem;
     LinuxScreenshotLocation m_screenshotLocation;
     LinuxTextRecognizer m_textRecognizer;

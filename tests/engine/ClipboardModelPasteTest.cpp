@@ -311,6 +311,23 @@ TEST_F(PasteModelTest, DoubleClickOnAHistoryRowPastesOnce)
     EXPECT_EQ(pasteboard.content().text, QStringLiteral("text of b"));
 }
 
+TEST_F(PasteModelTest, TheSecondClickOfADoubleClickHandsTheKeyboardBackToThePasteTarget)
+{
+    seedHistory({textEntry("a")});
+    createModel();
+    workspace.setApplications({kEditor});
+    workspace.setFrontmostApplication(RunningApplication{14, workspace.ownPid(), "Tarnel"});
+    model->setPasteTargetApplication(kEditor);
+    const ClipboardEntry a = model->entries().at(0);
+    model->pasteHistoryEntryFromClick(a);
+    const qsizetype activationsAfterFirst = workspace.activations().size();
+    // The click gave the panel the keyboard; the paste of the first click stands.
+    model->pasteHistoryEntryFromClick(a);
+    EXPECT_EQ(pastes(), 1);
+    ASSERT_EQ(workspace.activations().size(), activationsAfterFirst + 1);
+    EXPECT_EQ(workspace.activations().last(), kEditor);
+}
+
 TEST_F(PasteModelTest, CopyShortcutFeedsThePasteStackOrSkipsAPrivateCopy)
 {
     createModel();
@@ -345,6 +362,20 @@ TEST_F(PasteModelTest, CopyShortcutFeedsThePasteStackOrSkipsAPrivateCopy)
     model->readClipboardIfChanged();
     ASSERT_EQ(model->entries().size(), 3);
     EXPECT_EQ(model->pasteStackEntryIDs().size(), 1);
+}
+
+TEST_F(PasteModelTest, ACopyShortcutThatCannotBeTypedEndsItsRequestAndSaysSo)
+{
+    createModel();
+    keys.setDropsChords(true);
+    model->copyUsingShortcut(false, kFrontPid);
+    EXPECT_FALSE(model->isAwaitingCopy());
+    EXPECT_EQ(model->shortcutNotice(), ShortcutNotice::nothingCopied());
+    // The next copy is an ordinary one, not one for the Paste Stack.
+    pasteboard.copyText("ordinary");
+    model->readClipboardIfChanged();
+    ASSERT_EQ(model->entries().size(), 1);
+    EXPECT_TRUE(model->pasteStackEntryIDs().isEmpty());
 }
 
 } // namespace

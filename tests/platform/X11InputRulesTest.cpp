@@ -31,6 +31,30 @@ TEST(X11KeySender, TerminalsAreRecognisedByWindowClassWithoutCase)
         EXPECT_EQ(X11KeySender::isTerminalClass(QString::fromUtf8(c.windowClass)), c.terminal) << c.windowClass;
 }
 
+TEST(X11KeySender, EachTerminalGetsTheChordsItBindsAndNoneThatInterrupts)
+{
+    using Route = X11KeySender::Route;
+    struct Case {
+        const char *windowClass;
+        Route route;
+    };
+    // xterm and the rxvt family bind no Ctrl+Shift chord: their Ctrl+Shift+C is ^C.
+    const Case cases[] = {
+        {"XTerm", Route::PrimarySelection},
+        {"UXTerm", Route::PrimarySelection},
+        {"URxvt", Route::PrimarySelection},
+        {"Rxvt", Route::PrimarySelection},
+        {"Gnome-terminal", Route::ShiftedChords},
+        {"konsole", Route::ShiftedChords},
+        {"kitty", Route::ShiftedChords},
+        {"st-256color", Route::ShiftedChords},
+        {"TarnelFixture", Route::Ordinary},
+        {"firefox", Route::Ordinary},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(X11KeySender::route(QString::fromUtf8(c.windowClass)), c.route) << c.windowClass;
+}
+
 // The key tap reports keys by their unshifted symbol, as Qt names them in Tarnel's own windows.
 TEST(X11Keysyms, KeysymsAreNamedAsQtNamesTheKeys)
 {

@@ -157,6 +157,41 @@ TEST(OpenPanelPastesProgram, TheSamePastesLandUnderACompositor)
     threePastesFromOneHover();
 }
 
+TEST(OpenPanelPastesProgram, AQuickDoubleClickOnARowPastesOnceAndLeavesTheKeyboardWithTheApplication)
+{
+    writeSettings(settings());
+    movePointer(kAway);
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    Fixture fixture("double", {}, QStringLiteral("500x200+100+600"), {"--focus-lag", "50"});
+    ASSERT_TRUE(fixture.waitForKeyboard());
+
+    QString expected;
+    // The second click lands while the first one's paste still waits for the application.
+    for (const int gap : {80, 120, 200}) {
+        movePointer(kNotch);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return panelOpen(*panel); }, 6000));
+        const std::optional<QRect> frame =
+            waitOnScreen(*panel, [&](QRect at) { return isWithin(windowAt(at.topLeft() + kFirstRow), *panel); });
+        ASSERT_TRUE(frame);
+        const QPoint row = frame->topLeft() + kFirstRow;
+        xdotool({"mousemove", QString::number(row.x()), QString::number(row.y()), "click", "--repeat", "2", "--delay",
+                 QString::number(gap), "1"});
+        expected += kFirst;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == expected; }, 5000))
+            << gap << " ms: [" << fixture.text().toStdString() << "] " << tarnel.errorOutput().constData();
+        // The keyboard is back with the application: the next keys land there, after one paste.
+        EXPECT_TRUE(fixture.waitForKeyboard()) << gap << " ms: the keyboard is with " << activePid();
+        xdotool({"type", "--delay", "20", "!"});
+        expected += QLatin1Char('!');
+        EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == expected; }, 5000))
+            << gap << " ms: [" << fixture.text().toStdString() << "]";
+        movePointer(kAway);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !panelOpen(*panel); }, 6000));
+    }
+}
+
 TEST(OpenPanelPastesProgram, QuickAccessOpenedTwiceByItsShortcutPastesBothTimes)
 {
     writeSettings(settings());

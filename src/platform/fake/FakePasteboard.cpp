@@ -1,5 +1,7 @@
 #include "platform/fake/FakePasteboard.h"
 
+#include <QFuture>
+
 qint64 FakePasteboard::publish(const PasteboardContent &content)
 {
     m_content = content;
@@ -60,4 +62,17 @@ void FakePasteboard::copyImage(const QByteArray &data, const QString &mimeType)
     PasteboardContent content;
     content.images.append({mimeType, data});
     publish(content);
+}
+
+bool FakePasteboard::offerTextAsPrimarySelection()
+{
+    if (!m_content.text)
+        return false;
+    m_primary = m_content.text;
+    return true;
+}
+
+QFuture<std::optional<QString>> FakePasteboard::primarySelectionText()
+{
+    return QtFuture::makeReadyFuture(m_primary);
 }

@@ -33,6 +33,12 @@ public:
     qint64 writeText(const QString &text) override;
     qint64 writeFilePaths(const QStringList &paths) override;
     qint64 writeImage(const QByteArray &imageData) override;
+    bool offerTextAsPrimarySelection() override;
+    QFuture<std::optional<QString>> primarySelectionText() override;
+
+    // The primary selection: what a program selected, or what was offered through it.
+    std::optional<QString> primarySelection() const { return m_primary; }
+    void selectText(const std::optional<QString> &text) { m_primary = text; }
 
     // A foreign copy.
     void copyContent(const PasteboardContent &content);
@@ -56,4 +62,5 @@ private:
     mutable int m_fetchingChecks = 0;
     int m_writeCount = 0;
     std::optional<WriteKind> m_lastWriteKind;
+    std::optional<QString> m_primary;
 };

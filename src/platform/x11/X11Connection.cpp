@@ -144,3 +144,25 @@ void X11Connection::drainEvents() const
             XRefreshKeyboardMapping(&event.xmapping);
     }
 }
+
+bool X11Connection::ownsSelectionWithin(const char *selection, unsigned long window) const
+{
+    if (!m_display || window == 0)
+        return false;
+    return quietly(m_display, [&] {
+        for (Window owner = XGetSelectionOwner(m_display, atom(selection)); owner != 0;) {
+            if (owner == window)
+                return true;
+            Window root = 0, parent = 0, *children = nullptr;
+            unsigned int count = 0;
+            if (!XQueryTree(m_display, owner, &root, &parent, &children, &count))
+                return false;
+            if (children)
+                XFree(children);
+            if (parent == root)
+                return false;
+            owner = parent;
+        }
+        return false;
+    });
+}

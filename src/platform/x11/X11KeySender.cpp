@@ -14,16 +14,61 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// WM_CLASS classes of terminal emulators, compared without case.
-constexpr std::array kTerminalClasses{
-    "xterm",           "uxterm",         "gnome-terminal",  "gnome-terminal-server", "konsole",
-    "kitty",           "alacritty",      "urxvt",           "rxvt",                  "xfce4-terminal",
-    "terminator",      "tilix",          "lxterminal",      "mate-terminal",         "qterminal",
-    "terminology",     "st",             "st-256color",     "wezterm",               "org.wezfurlong.wezterm",
-    "foot",            "footclient",     "guake",           "tilda",                 "sakura",
-    "yakuake",         "cool-retro-term", "deepin-terminal", "kgx",                  "org.gnome.console",
-    "ptyxis",          "org.gnome.ptyxis", "blackbox",       "com.raggesilver.blackbox", "contour",
-    "ghostty",         "com.mitchellh.ghostty", "rio",      "terminal",              "eterm",
+struct TerminalFamily {
+    const char *windowClass;
+    X11KeySender::Route route;
+};
+
+constexpr auto kShifted = X11KeySender::Route::ShiftedChords;
+constexpr auto kPrimary = X11KeySender::Route::PrimarySelection;
+
+// WM_CLASS classes of terminal emulators, compared without case, with the chords each binds
+// out of the box. xterm (and uxterm, its UTF-8 class) binds Shift+Insert to paste the primary
+// selection and no Ctrl+Shift chord; rxvt and rxvt-unicode paste the primary selection on
+// Shift+Insert too, and the Ctrl+Meta chords of newer rxvt-unicode reach older ones as Escape
+// and ^C; Eterm comes from rxvt. "terminal" names more than one program, so it gets the route
+// that types nothing any terminal reads as an interrupt.
+constexpr std::array kTerminals{
+    TerminalFamily{"xterm", kPrimary},
+    TerminalFamily{"uxterm", kPrimary},
+    TerminalFamily{"urxvt", kPrimary},
+    TerminalFamily{"rxvt", kPrimary},
+    TerminalFamily{"eterm", kPrimary},
+    TerminalFamily{"terminal", kPrimary},
+    TerminalFamily{"gnome-terminal", kShifted},
+    TerminalFamily{"gnome-terminal-server", kShifted},
+    TerminalFamily{"konsole", kShifted},
+    TerminalFamily{"kitty", kShifted},
+    TerminalFamily{"alacritty", kShifted},
+    TerminalFamily{"xfce4-terminal", kShifted},
+    TerminalFamily{"terminator", kShifted},
+    TerminalFamily{"tilix", kShifted},
+    TerminalFamily{"lxterminal", kShifted},
+    TerminalFamily{"mate-terminal", kShifted},
+    TerminalFamily{"qterminal", kShifted},
+    TerminalFamily{"terminology", kShifted},
+    TerminalFamily{"st", kShifted},
+    TerminalFamily{"st-256color", kShifted},
+    TerminalFamily{"wezterm", kShifted},
+    TerminalFamily{"org.wezfurlong.wezterm", kShifted},
+    TerminalFamily{"foot", kShifted},
+    TerminalFamily{"footclient", kShifted},
+    TerminalFamily{"guake", kShifted},
+    TerminalFamily{"tilda", kShifted},
+    TerminalFamily{"sakura", kShifted},
+    TerminalFamily{"yakuake", kShifted},
+    TerminalFamily{"cool-retro-term", kShifted},
+    TerminalFamily{"deepin-terminal", kShifted},
+    TerminalFamily{"kgx", kShifted},
+    TerminalFamily{"org.gnome.console", kShifted},
+    TerminalFamily{"ptyxis", kShifted},
+    TerminalFamily{"org.gnome.ptyxis", kShifted},
+    TerminalFamily{"blackbox", kShifted},
+    TerminalFamily{"com.raggesilver.blackbox", kShifted},
+    TerminalFamily{"contour", kShifted},
+    TerminalFamily{"ghostty", kShifted},
+    TerminalFamily{"com.mitchellh.ghostty", kShifted},
+    TerminalFamily{"rio", kShifted},
 };
 
 const char *chordName(KeyChord chord)
@@ -41,9 +86,10 @@ const char *chordName(KeyChord chord)
 
 } // namespace
 
-X11KeySender::X11KeySender(Workspace *workspace, QObject *parent)
+X11KeySender::X11KeySender(Workspace *workspace, Pasteboard *pasteboard, QObject *parent)
     : KeySender(parent)
     , m_workspace(workspace)
+    , m_pasteboard(pasteboard)
 {
     if (m_connection.isOpen() && X11Session::isUsable()) {
         int eventBase = 0, errorBase = 0, major = 0, minor = 0;
@@ -55,13 +101,13 @@ X11KeySender::X11KeySender(Workspace *workspace, QObject *parent)
     connect(&m_timer, &QTimer::timeout, this, &X11KeySender::step);
 }
 
-bool X11KeySender::isTerminalClass(const QString &windowClass)
+X11KeySender::Route X11KeySender::route(const QString &windowClass)
 {
-    for (const char *name : kTerminalClasses) {
-        if (windowClass.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
-            return true;
+    for (const TerminalFamily &family : kTerminals) {
+        if (windowClass.compare(QLatin1String(family.windowClass), Qt::CaseInsensitive) == 0)
+            return family.route;
     }
-    return false;
+    return Route::Ordinary;
 }
 
 bool X11KeySender::post(const KeyPost &request)
@@ -116,6 +162,8 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
                 const auto target = !m_workspace ? std::nullopt
                     : job.window != 0            ? std::optional<RunningApplication>(RunningApplication{job.window, pid, {}})
                                                  : m_workspace->applicationWithPid(pid);
+                if (target)
+                    job.target = *target;
                 if (!target || !m_workspace->activate(*target)) {
                     qCInfo(lcPlatform) << "KeySender: target process has no window;" << chordName(job.request.chord)
                                        << "not sent";
@@ -123,16 +171,26 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
                 }
                 job.stage = Stage::Activating;
                 job.deadline = now + kActivationTimeout;
+                job.nextActivation = now + kActivationRetryInterval;
                 return Outcome::Waiting;
             }
         }
         job.stage = Stage::WaitingForKeys;
         job.deadline = now + kHeldKeysTimeout;
     }
+    if (job.stage == Stage::ReadingSelection)
+        return finishSelectionCopy(job);
     if (job.stage == Stage::Activating) {
         if (!isTargetInFront(job, m_workspace ? m_workspace->frontmostApplication() : std::nullopt)) {
-            if (now < job.deadline)
+            if (now < job.deadline) {
+                // Asked again: a click in Tarnel's panel may have taken the keyboard back after
+                // the window manager handed it over.
+                if (now >= job.nextActivation && m_workspace && job.target) {
+                    job.nextActivation = now + kActivationRetryInterval;
+                    m_workspace->activate(*job.target);
+                }
                 return Outcome::Waiting;
+            }
             // Typing into whichever window is in front instead would paste into the wrong place.
             qCInfo(lcPlatform) << "KeySender: target window did not become active;" << chordName(job.request.chord)
                                << "not sent";
@@ -161,7 +219,61 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
         releaseHeldModifiers();
         m_outlastedKeycodes = heldKeycodes();
     }
-    return sendChord(job.request.chord) ? Outcome::Sent : Outcome::Dropped;
+    if (job.request.targetPid && job.reactivations < kMaxReactivations
+        && !isTargetInFront(job, m_workspace ? m_workspace->frontmostApplication() : std::nullopt)) {
+        // The keyboard went elsewhere while the chord waited (the second click of a double
+        // click in the panel): the window is asked for again instead of typing into the wrong one.
+        ++job.reactivations;
+        job.stage = Stage::Start;
+        return Outcome::Waiting;
+    }
+    return deliver(job);
+}
+
+X11KeySender::Outcome X11KeySender::deliver(Job &job)
+{
+    const KeyChord chord = job.request.chord;
+    Route route = Route::Ordinary;
+    const std::optional<unsigned long> window = m_connection.activeWindow();
+    if (chord != KeyChord::Delete && window)
+        route = X11KeySender::route(m_connection.windowClass(*window).value_or(QString()));
+    if (route == Route::PrimarySelection && chord == KeyChord::Copy) {
+        // The terminal put what the user selected in the primary selection already; a chord
+        // would only interrupt the program running in it.
+        if (!m_pasteboard || !m_connection.ownsSelectionWithin("PRIMARY", *window)) {
+            qCInfo(lcPlatform) << "KeySender: the terminal holds no selection; copy not sent";
+            return Outcome::Dropped;
+        }
+        job.selection = m_pasteboard->primarySelectionText();
+        job.stage = Stage::ReadingSelection;
+        job.deadline = Clock::now() + kSelectionReadTimeout;
+        return Outcome::Waiting;
+    }
+    if (route == Route::PrimarySelection && chord == KeyChord::Paste
+        && (!m_pasteboard || !m_pasteboard->offerTextAsPrimarySelection())) {
+        qCInfo(lcPlatform) << "KeySender: no text to offer the terminal; paste not sent";
+        return Outcome::Dropped;
+    }
+    return sendChord(chord, route) ? Outcome::Sent : Outcome::Dropped;
+}
+
+X11KeySender::Outcome X11KeySender::finishSelectionCopy(Job &job)
+{
+    if (!job.selection.isFinished()) {
+        if (Clock::now() < job.deadline)
+            return Outcome::Waiting;
+        qCInfo(lcPlatform) << "KeySender: the terminal did not hand over its selection; copy not sent";
+        return Outcome::Dropped;
+    }
+    const std::optional<QString> text = job.selection.result();
+    if (!text || text->isEmpty() || !m_pasteboard) {
+        qCInfo(lcPlatform) << "KeySender: the terminal's selection holds no text; copy not sent";
+        return Outcome::Dropped;
+    }
+    // Copied as the terminal's own copy chord would have: the clipboard announces it like any
+    // other program's copy.
+    m_pasteboard->writeText(*text);
+    return Outcome::Sent;
 }
 
 bool X11KeySender::isTargetInFront(const Job &job, const std::optional<RunningApplication> &front)
@@ -228,23 +340,21 @@ void X11KeySender::fakeKey(unsigned keycode, bool press)
     XTestFakeKeyEvent(m_connection.display(), keycode, press ? True : False, CurrentTime);
 }
 
-bool X11KeySender::sendChord(KeyChord chord)
+bool X11KeySender::sendChord(KeyChord chord, Route route)
 {
     Display *display = m_connection.display();
     // A keyboard map change the server announced before now must be known before keys are
     // looked up: the sync brings its notice in, the drain applies it.
     XSync(display, False);
     m_connection.drainEvents();
-    bool terminal = false;
-    if (chord != KeyChord::Delete) {
-        if (const auto window = m_connection.activeWindow())
-            terminal = isTerminalClass(m_connection.windowClass(*window).value_or(QString()));
-    }
     QList<unsigned> modifiers;
     KeySym key = XK_BackSpace;
-    if (chord != KeyChord::Delete) {
+    if (chord != KeyChord::Delete && route == Route::PrimarySelection) {
+        modifiers.append(XKeysymToKeycode(display, XK_Shift_L));
+        key = XK_Insert;
+    } else if (chord != KeyChord::Delete) {
         modifiers.append(XKeysymToKeycode(display, XK_Control_L));
-        if (terminal)
+        if (route == Route::ShiftedChords)
             modifiers.append(XKeysymToKeycode(display, XK_Shift_L));
         key = chord == KeyChord::Paste ? XK_v : XK_c;
     }

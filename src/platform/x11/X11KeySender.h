@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/KeySender.h"
+#include "platform/Pasteboard.h"
 #include "platform/Workspace.h"
 #include "platform/x11/X11Connection.h"
 
+#include <QFuture>
 #include <QList>
 #include <QPointer>
 #include <QString>
@@ -21,12 +23,33 @@ public:
     // The window manager marks a window active before the application has taken the focus in;
     // keys sent at once could fall between the two.
     static constexpr std::chrono::milliseconds kActivationSettle{120};
+    // While the target window is not active yet, its activation is asked for again this often:
+    // a click in Tarnel's panel (the second click of a double click) takes the keyboard back.
+    static constexpr std::chrono::milliseconds kActivationRetryInterval{150};
+    // How often a target window that lost the keyboard again before its chord went out is
+    // activated anew.
+    static constexpr int kMaxReactivations = 2;
+    // How long a terminal's selection may take to arrive when a copy reads it.
+    static constexpr std::chrono::milliseconds kSelectionReadTimeout{2500};
     // How long the user may keep holding keys (the modifiers of the shortcut that started the
     // paste) before the held modifiers are released on their behalf.
     static constexpr std::chrono::milliseconds kHeldKeysTimeout{600};
 
-    // The workspace activates target windows; it must outlive the sender.
-    explicit X11KeySender(Workspace *workspace, QObject *parent = nullptr);
+    // How a window takes the paste and copy chords.
+    enum class Route {
+        // Ctrl+V and Ctrl+C.
+        Ordinary,
+        // Terminals that bind Ctrl+Shift+V and Ctrl+Shift+C.
+        ShiftedChords,
+        // Terminals that bind neither (xterm, rxvt): Ctrl+Shift+C reaches the running program as
+        // an interrupt and Ctrl+Shift+V as a control character. They paste the primary selection
+        // on Shift+Insert, and put what the user selects there.
+        PrimarySelection,
+    };
+
+    // The workspace activates target windows; the pasteboard offers and reads the primary
+    // selection for the terminals that need it. Both must outlive the sender.
+    explicit X11KeySender(Workspace *workspace, Pasteboard *pasteboard = nullptr, QObject *parent = nullptr);
 
     // A display with the XTest extension.
     bool isUsable() const { return m_usable; }
@@ -34,18 +57,32 @@ public:
     // Chords posted but not yet sent or given up.
     int pendingCount() const { return int(m_queue.size()); }
 
-    // Terminals read Ctrl+Shift+V and Ctrl+Shift+C: a plain Ctrl+V would insert a control
-    // character and a plain Ctrl+C would interrupt the running program.
-    static bool isTerminalClass(const QString &windowClass);
+    // Terminals never get a plain Ctrl+V or Ctrl+C: the first would insert a control character,
+    // the second interrupt the running program.
+    static bool isTerminalClass(const QString &windowClass) { return route(windowClass) != Route::Ordinary; }
+    // The route of a window by its WM_CLASS class, compared without case.
+    static Route route(const QString &windowClass);
 
 private:
-    enum class Stage { Start, Activating, Settling, WaitingForKeys };
+    enum class Stage {
+        Start,
+        Activating,
+        Settling,
+        WaitingForKeys,
+        ReadingSelection,
+    };
     struct Job {
         KeyPost request;
         Stage stage = Stage::Start;
         std::chrono::steady_clock::time_point deadline;
         // The window of the target process that has to be in front; 0: any of its windows.
         quint64 window = 0;
+        // The window asked for, and when to ask again.
+        std::optional<RunningApplication> target;
+        std::chrono::steady_clock::time_point nextActivation;
+        int reactivations = 0;
+        // A terminal's selection on its way to the clipboard.
+        QFuture<std::optional<QString>> selection;
     };
 
     enum class Outcome { Waiting, Sent, Dropped };
@@ -57,10 +94,13 @@ private:
     QList<unsigned> heldKeycodes(HeldKeys which) const;
     QList<unsigned> modifierKeycodes() const;
     void releaseHeldModifiers();
-    bool sendChord(KeyChord chord);
+    Outcome deliver(Job &job);
+    Outcome finishSelectionCopy(Job &job);
+    bool sendChord(KeyChord chord, Route route);
     void fakeKey(unsigned keycode, bool press);
 
     QPointer<Workspace> m_workspace;
+    QPointer<Pasteboard> m_pasteboard;
     X11Connection m_connection;
     bool m_usable = false;
     QList<Job> m_queue;

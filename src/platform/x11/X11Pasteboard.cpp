@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QScopedValueRollback>
 #include <QUrl>
+#include <QtConcurrent>
 
 #include <xcb/xcb.h>
 
@@ -271,34 +272,64 @@ void X11Pasteboard::clipboardChanged(QClipboard::Mode mode)
     // Qt believes it owns the clipboard even when the server refused it the ownership (another
     // program took it at a later time): that copy never reached the clipboard, and what Qt would
     // hand out is the other program's content, read while the interface waits.
-    if (!holdsClipboard())
+    if (!holdsSelection(QByteArrayLiteral("CLIPBOARD")))
         return;
     if (const QMimeData *mime = m_clipboard->mimeData(QClipboard::Clipboard))
         publish(contentOf(*mime));
 }
 
-bool X11Pasteboard::holdsClipboard()
+bool X11Pasteboard::holdsSelection(const QByteArray &selection)
 {
     auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11)
         return false;
     xcb_connection_t *connection = x11->connection();
-    if (!m_clipboardAtom) {
-        const QByteArray name = QByteArrayLiteral("CLIPBOARD");
-        xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 0, quint16(name.size()), name.constData()), nullptr);
-        if (!atom)
+    quint32 &atom = m_selectionAtoms[selection];
+    if (!atom) {
+        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, quint16(selection.size()), selection.constData()), nullptr);
+        if (!reply)
             return false;
-        m_clipboardAtom = atom->atom;
-        std::free(atom);
+        atom = reply->atom;
+        std::free(reply);
     }
     xcb_get_selection_owner_reply_t *owner =
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, m_clipboardAtom), nullptr);
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom), nullptr);
     if (!owner)
         return false;
     const bool own = m_state->isOwn(owner->owner);
     std::free(owner);
     return own;
+}
+
+bool X11Pasteboard::offerTextAsPrimarySelection()
+{
+    if (!m_clipboard || !m_content.text)
+        return false;
+    auto *mime = new QMimeData;
+    mime->setText(*m_content.text);
+    m_clipboard->setMimeData(mime, QClipboard::Selection);
+    // The server refuses the ownership to a request older than the current owner's: then the
+    // terminal would paste its own selection instead.
+    if (holdsSelection(QByteArrayLiteral("PRIMARY")))
+        return true;
+    qCWarning(lcPlatform) << "the primary selection could not be taken";
+    return false;
+}
+
+QFuture<std::optional<QString>> X11Pasteboard::primarySelectionText()
+{
+    // Over a connection of its own on a worker: the owner may be slow, and the interface waits
+    // for no program.
+    return QtConcurrent::run([display = qgetenv("DISPLAY")]() -> std::optional<QString> {
+        X11SelectionReader reader(display, {kMaxRepresentationBytes, kPrimaryReplyTimeout, kPrimaryReadDeadline}, -1,
+                                  QByteArrayLiteral("PRIMARY"));
+        const std::optional<X11SelectionReader::OwnerChange> owner = reader.currentOwner();
+        if (!owner || owner->owner == 0)
+            return std::nullopt;
+        const std::optional<PasteboardContent> content = reader.fetch(*owner, [] { return false; });
+        return content ? content->text : std::nullopt;
+    });
 }
 
 PasteboardContent X11Pasteboard::contentOf(const QMimeData &mime)

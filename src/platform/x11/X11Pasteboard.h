@@ -3,6 +3,7 @@
 #include "platform/Pasteboard.h"
 
 #include <QClipboard>
+#include <QHash>
 #include <QPointer>
 
 #include <chrono>
@@ -41,6 +42,10 @@ public:
     static constexpr std::chrono::milliseconds kFetchDeadline{8000};
     // How long the start may wait for what a re-offering clipboard holds already.
     static constexpr std::chrono::milliseconds kStartReadDeadline{1000};
+    // How long the primary selection's owner (a terminal, on the user's copy shortcut) may take
+    // to answer one request, and to deliver its whole text.
+    static constexpr std::chrono::milliseconds kPrimaryReplyTimeout{1000};
+    static constexpr std::chrono::milliseconds kPrimaryReadDeadline{2000};
     // How long quitting waits for the reader thread to stop; one still stuck then is left to
     // end with the process.
     static constexpr std::chrono::milliseconds kReaderStopLimit{1000};
@@ -62,6 +67,8 @@ public:
     qint64 writeText(const QString &text) override;
     qint64 writeFilePaths(const QStringList &paths) override;
     qint64 writeImage(const QByteArray &imageData) override;
+    bool offerTextAsPrimarySelection() override;
+    QFuture<std::optional<QString>> primarySelectionText() override;
 
     bool isFetching() const override;
 
@@ -72,15 +79,15 @@ private:
     qint64 write(QMimeData *mime, PasteboardContent content);
     void publish(PasteboardContent content);
     void clipboardChanged(QClipboard::Mode mode);
-    // Whether the server names Qt's own window as the clipboard's owner (one round trip).
-    bool holdsClipboard();
+    // Whether the server names Qt's own window as the selection's owner (one round trip).
+    bool holdsSelection(const QByteArray &selection);
     static PasteboardContent contentOf(const QMimeData &mime);
 
     QPointer<QClipboard> m_clipboard;
     X11DeferredPngRequests *m_pngRequests = nullptr;
     qint64 m_changeCount = 0;
     bool m_writing = false;
-    quint32 m_clipboardAtom = 0;
+    QHash<QByteArray, quint32> m_selectionAtoms;
     PasteboardContent m_content;
     std::shared_ptr<ReaderState> m_state;
     std::thread m_thread;

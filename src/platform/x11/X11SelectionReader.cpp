@@ -62,8 +62,11 @@ std::optional<QString> decodeUtf8(const QByteArray &data)
 
 } // namespace
 
-X11SelectionReader::X11SelectionReader(QByteArray displayName, Limits limits, int wakeFd)
-    : m_displayName(std::move(displayName)), m_limits(limits), m_wakeFd(wakeFd)
+X11SelectionReader::X11SelectionReader(QByteArray displayName, Limits limits, int wakeFd, QByteArray selection)
+    : m_displayName(std::move(displayName))
+    , m_selection(std::move(selection))
+    , m_limits(limits)
+    , m_wakeFd(wakeFd)
 {
 }
 
@@ -106,7 +109,7 @@ bool X11SelectionReader::ensureConnection()
     if (!version)
         return true;
     m_xfixesFirstEvent = xfixes->first_event;
-    xcb_xfixes_select_selection_input(m_connection, m_root, atom("CLIPBOARD"),
+    xcb_xfixes_select_selection_input(m_connection, m_root, atom(m_selection),
                                       XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
                                           | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
                                           | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
@@ -125,7 +128,7 @@ std::optional<X11SelectionReader::OwnerChange> X11SelectionReader::currentOwner(
     if (!ensureConnection())
         return std::nullopt;
     Reply<xcb_get_selection_owner_reply_t> reply(
-        xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, atom("CLIPBOARD")), nullptr));
+        xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, atom(m_selection)), nullptr));
     if (!reply)
         return std::nullopt;
     return OwnerChange{reply->owner, XCB_CURRENT_TIME};
@@ -137,7 +140,7 @@ bool X11SelectionReader::keepOwnerChange(const void *raw)
     if (!m_watching || (event->response_type & 0x7f) != m_xfixesFirstEvent + XCB_XFIXES_SELECTION_NOTIFY)
         return false;
     const auto *notify = static_cast<const xcb_xfixes_selection_notify_event_t *>(raw);
-    if (notify->selection != atom("CLIPBOARD"))
+    if (notify->selection != atom(m_selection))
         return true;
     // A destroyed owner window or a closed owner leaves the clipboard empty.
     const bool taken = notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER;
@@ -246,7 +249,7 @@ public:
         , m_time(change.time)
         , m_stopping(stopping)
         , m_deadline(Clock::now() + reader.m_limits.fetchDeadline)
-        , m_clipboard(reader.atom("CLIPBOARD"))
+        , m_clipboard(reader.atom(reader.m_selection))
         , m_property(reader.atom("TARNEL_SELECTION"))
         , m_incr(reader.atom("INCR"))
         , m_window(xcb_generate_id(m_connection))

@@ -45,7 +45,9 @@ public:
     static constexpr char kPasswordManagerHint[] = "x-kde-passwordManagerHint";
 
     // wakeFd, when given, ends every wait as soon as it becomes readable (to stop the reader).
-    X11SelectionReader(QByteArray displayName, Limits limits, int wakeFd = -1);
+    // The selection is CLIPBOARD unless another one (PRIMARY) is named.
+    X11SelectionReader(QByteArray displayName, Limits limits, int wakeFd = -1,
+                       QByteArray selection = QByteArrayLiteral("CLIPBOARD"));
     ~X11SelectionReader();
     X11SelectionReader(const X11SelectionReader &) = delete;
     X11SelectionReader &operator=(const X11SelectionReader &) = delete;
@@ -86,6 +88,7 @@ private:
     void sleepOnConnection(std::optional<std::chrono::milliseconds> limit);
 
     QByteArray m_displayName;
+    QByteArray m_selection;
     Limits m_limits;
     int m_wakeFd = -1;
     xcb_connection_t *m_connection = nullptr;

@@ -478,6 +478,20 @@ void EntryList::press(const QPoint &position, const QPoint &globalPosition)
     trigger(entry->id, control);
 }
 
+void EntryList::pressAgain(const QPoint &position)
+{
+    // A paste clicked twice: the model tells the second click from a new one and pastes once,
+    // but it has to hear of it, since the click took the keyboard from where the paste went.
+    // Every other control acts on the first press only.
+    const QModelIndex index = m_view->indexAt(position);
+    const ClipboardEntry *entry = m_entries->entryAt(index.row());
+    if (!entry)
+        return;
+    const Control control = m_delegate->controlAt(index, m_view->visualRect(index), position);
+    if ((control == Control::Header && entry->kind != ClipboardKind::Image) || control == Control::PasteText)
+        m_model.pasteHistoryEntryFromClick(*entry);
+}
+
 void EntryList::dragTo(const QPoint &globalPosition)
 {
     if (!m_pressedHandleID)
@@ -723,8 +737,12 @@ bool EntryList::eventFilter(QObject *watched, QEvent *event)
         m_draggedID.reset();
         m_dragStartIndex.reset();
         return true;
-    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonDblClick: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton && !(mouse->modifiers() & Qt::ControlModifier))
+            pressAgain(mouse->position().toPoint());
         return true;
+    }
     case QEvent::Leave:
         m_delegate->setHovered({}, Control::None);
         m_view->viewport()->update();

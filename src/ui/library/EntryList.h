@@ -86,6 +86,8 @@ private:
     void refresh();
     std::optional<ClipboardEntry> current(const QString &entryID) const;
     void press(const QPoint &position, const QPoint &globalPosition);
+    // The second press of a double click, which Qt reports in place of a press.
+    void pressAgain(const QPoint &position);
     void dragTo(const QPoint &globalPosition);
     void hover(const QPoint &position);
     void scrollToSelection();
