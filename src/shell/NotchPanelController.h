@@ -275,6 +275,8 @@ private:
     bool m_ignoresMouseEvents = false;
     bool m_servicesStarted = false;
     std::optional<ClipboardPanelTab> m_tabBeforeQuickAccess;
+    // The window of Tarnel's own that had the keyboard when the popup took it.
+    QPointer<QWidget> m_windowBeforeQuickAccess;
 
     QPointer<QWidget> m_onboardingWindow;
     QPointer<QWidget> m_settingsWindow;
