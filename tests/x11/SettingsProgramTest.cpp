@@ -201,6 +201,36 @@ QByteArray windowManagerName()
 
 } // namespace
 
+// The notch chosen in the settings opens the whole panel at once, and it stays open while the
+// pointer rests on the settings window, until the pointer has been in it and left.
+TEST(SettingsProgram, TheNotchChosenThereOpensThePanelUntilThePointerHasBeenInIt)
+{
+    const QPoint notchOption = modeOptionInSettings(ClipboardPresentationMode::Notch);
+    ASSERT_FALSE(notchOption.isNull());
+    writeSettings(R"({"tarnel.onboardingComplete": true, "tarnel.presentationMode": "menuBar"})");
+    movePointer(QPoint(960, 900));
+    Tray tray;
+    ASSERT_TRUE(QTest::qWaitFor(Tray::isReady));
+    Program tarnel(tarnelBinary());
+    ASSERT_TRUE(waitForTrayIcon()) << tarnel.errorOutput().constData();
+    const std::optional<Window> settings = openSettings(tarnel, "tarnel-popover");
+    ASSERT_TRUE(settings) << tarnel.errorOutput().constData();
+
+    ASSERT_TRUE(clickIn(*settings, notchOption));
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    const auto open = [&] { return geometry(*panel).size() == QSize(450, 460) && drawnExtents(*panel).height() == 460; };
+    ASSERT_TRUE(QTest::qWaitFor(open, 3000)) << "the panel opens at once";
+    EXPECT_FALSE(QTest::qWaitFor([&] { return !open(); }, 1000))
+        << "closed to " << geometry(*panel).width() << "x" << geometry(*panel).height() << " within a second";
+
+    movePointer(QPoint(960, 100));
+    EXPECT_FALSE(QTest::qWaitFor([&] { return !open(); }, 300)) << "the pointer in it keeps it open";
+    movePointer(QPoint(300, 900));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return geometry(*panel).size() == QSize(96, 40); }, 3000))
+        << "left, it closes; the panel is " << geometry(*panel).width() << "x" << geometry(*panel).height();
+}
+
 // The menu bar chosen with a click in the settings opens Quick Access in the popup, which takes
 // the keyboard; once Escape closed it, the settings window has the keyboard again, and the next
 // Escape closes it, whatever window manager runs: some hand a closed popup's keyboard to the
