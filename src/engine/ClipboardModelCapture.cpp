@@ -109,6 +109,11 @@ QString ClipboardModel::frontApplicationName() const
     if (!m_workspace)
         return {};
     const std::optional<RunningApplication> front = m_workspace->frontmostApplication();
+    // Tarnel is in front only because its panel took the keyboard (a selection copied from an
+    // unfolded row): the copy belongs with the application the panel was opened over, whose
+    // copies the Clipboard section ranks first, so it shows there at the top like any other.
+    if (front && m_workspace->isOwn(*front) && !m_currentContext.isEmpty())
+        return m_currentContext;
     return front ? front->name : QString();
 }
 

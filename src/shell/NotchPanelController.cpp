@@ -77,21 +77,8 @@ NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices 
 
     connect(&m_model, &PanelModelLink::screenshotNoticeChanged, this, &NotchPanelController::screenshotNoticeChanged);
     connect(&m_model, &PanelModelLink::appearanceChanged, this, &NotchPanelController::updateSurfaces);
-    connect(&m_model, &PanelModelLink::copiedNoticeVisibleChanged, this, [this] {
-        // The collapsed notch grows for the copied notice and shrinks after it, eased.
-        if (!m_isWidthExpanded && m_widthAnimation->state() != QAbstractAnimation::Running) {
-            const auto duration = PanelMotion::scaled(PanelTimings::noticeAnimation);
-            if (duration.count() > 0) {
-                m_widthAnimation->setDuration(int(duration.count()));
-                m_widthAnimation->setStartValue(m_animatedWidth);
-                m_widthAnimation->setEndValue(compactWidth());
-                m_widthAnimation->start();
-                return;
-            }
-            m_animatedWidth = compactWidth();
-        }
-        updateDrawnRegion();
-    });
+    // The collapsed notch grows for the copied notice and shrinks after it, eased.
+    connect(&m_model, &PanelModelLink::copiedNoticeVisibleChanged, this, [this] { followCompactWidth(true); });
 
     installStatusItem();
     positionPanel();
@@ -331,8 +318,9 @@ void NotchPanelController::setPresentationMode(ClipboardPresentationMode mode)
         m_panel->show();
         m_panel->raise();
         m_services.windowTraits.keepOffTaskbar(*m_panel);
-        keepExpanded();
+        keepExpandedUntilPointerVisits();
     } else {
+        m_isOpenUntilPointerVisits = false;
         if (!isPanelStandingInForTray())
             m_panel->hide();
         // Wherever the switch was made (the guide, the settings window), the popup opens at once

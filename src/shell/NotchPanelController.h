@@ -210,9 +210,14 @@ private:
     void expandForPointerEntry();
     void collapseForPointerExit();
     void keepExpanded();
+    // Opens fully, and keeps it so while the pointer is elsewhere (the tray icon, the settings)
+    // until it has been inside the panel.
+    void keepExpandedUntilPointerVisits();
     void recordFrontApplication();
     void setWidthExpanded(bool expanded, std::chrono::milliseconds duration);
     void setContentExpanded(bool expanded);
+    // Brings the collapsed notch to the width the notices give, eased or at once.
+    void followCompactWidth(bool eased);
     // Runs work after the delay unless the returned token is stopped (deleted) first.
     QObject *afterDelay(std::chrono::milliseconds delay, std::function<void(QObject *token)> work);
     void stopTimer(QPointer<QObject> &timer);
@@ -266,9 +271,12 @@ private:
     bool m_isCollapsing = false;
     bool m_isMenuBarQuickAccess = false;
     bool m_suppressHoverUntilExit = false;
+    bool m_isOpenUntilPointerVisits = false;
     bool m_ignoresMouseEvents = false;
     bool m_servicesStarted = false;
     std::optional<ClipboardPanelTab> m_tabBeforeQuickAccess;
+    // The window of Tarnel's own that had the keyboard when the popup took it.
+    QPointer<QWidget> m_windowBeforeQuickAccess;
 
     QPointer<QWidget> m_onboardingWindow;
     QPointer<QWidget> m_settingsWindow;

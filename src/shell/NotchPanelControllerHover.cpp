@@ -74,8 +74,12 @@ void NotchPanelController::updatePointerPassthrough()
     const QPoint pointer = pointerLocation();
     const bool inside = containsPoint(pointer);
 
+    // Opened by the tray icon or the switch to the notch, the panel is not where the pointer is:
+    // it stays open until the pointer has come in, and from then on closes when it leaves.
+    if (inside)
+        m_isOpenUntilPointerVisits = false;
     const bool held = !m_trackedMenus.isEmpty() || m_hasOpenEditor || m_hasOpenActionMenu || m_isAtCursor
-        || m_model.screenshotNotice().has_value();
+        || m_isOpenUntilPointerVisits || m_model.screenshotNotice().has_value();
     if (!held) {
         if (m_suppressHoverUntilExit) {
             if (!inside)
@@ -212,6 +216,12 @@ void NotchPanelController::keepExpanded()
         setContentExpanded(true);
 }
 
+void NotchPanelController::keepExpandedUntilPointerVisits()
+{
+    keepExpanded();
+    m_isOpenUntilPointerVisits = true;
+}
+
 void NotchPanelController::toggleExpanded()
 {
     // Only the pending work stops here; each branch below decides what replaces it.
@@ -219,9 +229,10 @@ void NotchPanelController::toggleExpanded()
     stopTimer(m_expansionTimer);
     if (!m_isContentExpanded) {
         recordFrontApplication();
-        keepExpanded();
+        keepExpandedUntilPointerVisits();
         return;
     }
+    m_isOpenUntilPointerVisits = false;
     m_suppressHoverUntilExit = true;
     if (!m_isAtCursor)
         collapseForPointerExit();
@@ -246,6 +257,35 @@ void NotchPanelController::setWidthExpanded(bool expanded, std::chrono::millisec
     m_widthAnimation->setStartValue(m_animatedWidth);
     m_widthAnimation->setEndValue(target);
     m_widthAnimation->start();
+}
+
+void NotchPanelController::followCompactWidth(bool eased)
+{
+    // The notices decide the collapsed width; the widened notch keeps its own.
+    if (m_isWidthExpanded) {
+        updateDrawnRegion();
+        return;
+    }
+    const qreal target = compactWidth();
+    // A run already on its way there goes on. Any other run (toward the width of a notice that
+    // has ended since, or a narrowing that began before one came) is turned to the width the
+    // notices give now: left to finish, it would rest at the old width until the next hover.
+    if (m_widthAnimation->state() == QAbstractAnimation::Running
+        && qFuzzyCompare(m_widthAnimation->endValue().toReal(), target)) {
+        updateDrawnRegion();
+        return;
+    }
+    m_widthAnimation->stop();
+    const auto duration = PanelMotion::scaled(PanelTimings::noticeAnimation);
+    if (eased && duration.count() > 0 && !qFuzzyCompare(m_animatedWidth, target)) {
+        m_widthAnimation->setDuration(int(duration.count()));
+        m_widthAnimation->setStartValue(m_animatedWidth);
+        m_widthAnimation->setEndValue(target);
+        m_widthAnimation->start();
+        return;
+    }
+    m_animatedWidth = target;
+    updateDrawnRegion();
 }
 
 void NotchPanelController::setContentExpanded(bool expanded)

@@ -7,6 +7,7 @@
 #include "shell/TarnelPanel.h"
 #include "platform/PanelWindowTraits.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSystemTrayIcon>
@@ -38,6 +39,10 @@ void NotchPanelController::openMenuBarQuickAccess(bool pasteAs)
         m_panel->hide();
 
     if (!m_popover->isShown()) {
+        // Opened over one of Tarnel's own windows (the settings, the guide), whose keyboard the
+        // popup takes for its search: that window has it back when Quick Access ends.
+        QWidget *active = QApplication::activeWindow();
+        m_windowBeforeQuickAccess = active != m_panel && active != m_popover ? active : nullptr;
         const QSize size(qRound(PanelMetrics::quickAccessWidth), qRound(quickAccessSize().height()));
         QRect anchor;
         if (m_trayWasAvailable && m_statusItem && !m_statusItem->geometry().isEmpty()) {
@@ -54,6 +59,10 @@ void NotchPanelController::openMenuBarQuickAccess(bool pasteAs)
 
 void NotchPanelController::finishMenuBarQuickAccess(bool closePopover)
 {
+    // Closed by a click elsewhere, the popup leaves the keyboard where the click put it.
+    const QPointer<QWidget> giveKeyboardBack = closePopover ? m_windowBeforeQuickAccess.data() : nullptr;
+    m_windowBeforeQuickAccess = nullptr;
+    bool targetActivated = false;
     if (m_isMenuBarQuickAccess) {
         m_isMenuBarQuickAccess = false;
         m_model.setQuickAccessPresented(false);
@@ -66,10 +75,18 @@ void NotchPanelController::finishMenuBarQuickAccess(bool closePopover)
         if (const std::optional<RunningApplication> target = m_model.pasteTargetApplication()) {
             m_services.workspace.activate(*target);
             m_model.setPasteTargetApplication(std::nullopt);
+            targetActivated = true;
         }
     }
     if (closePopover && m_popover->isShown())
         m_popover->performClose();
+    // Some window managers hand the keyboard of a closed popup to whichever window of the
+    // program is on top (the notch panel standing in for a tray), not to the one the user was
+    // in: there Escape would no longer close the settings.
+    if (!targetActivated && giveKeyboardBack && giveKeyboardBack->isVisible()) {
+        giveKeyboardBack->raise();
+        giveKeyboardBack->activateWindow();
+    }
 }
 
 void NotchPanelController::dismissQuickAccess()

@@ -28,6 +28,7 @@ void NotchPanelController::openQuickAccess(bool pasteAs)
 
     m_isAtCursor = true;
     m_suppressHoverUntilExit = false;
+    m_isOpenUntilPointerVisits = false;
     stopTimer(m_collapseTimer);
     stopTimer(m_expansionTimer);
     m_isCollapsing = false;

@@ -92,10 +92,9 @@ void NotchPanelController::screenshotNoticeChanged()
     } else if (m_screenshotToastPanel) {
         m_screenshotToastPanel->hide();
     }
-    // The notch's own notice changes its size and hit region.
-    if (!m_isWidthExpanded && m_widthAnimation->state() != QAbstractAnimation::Running)
-        m_animatedWidth = compactWidth();
-    updateDrawnRegion();
+    // The notch's own notice changes its size and hit region at once: its outline replaces the
+    // notch's while it shows, and the notch is back at its resting width when it ends.
+    followCompactWidth(false);
 }
 
 void NotchPanelController::showScreenshotToast(const ClipboardEntry &entry)

@@ -1,4 +1,6 @@
 #include "engine/EngineTestSupport.h"
+#include "support/TestImages.h"
+#include "ui/style/PanelMotion.h"
 #include "platform/fake/FakePanelWindowTraits.h"
 #include "shell/ClipboardModelPanelLink.h"
 #include "shell/MenuBarPopover.h"
@@ -6,6 +8,8 @@
 #include "shell/TarnelPanel.h"
 
 #include <gtest/gtest.h>
+
+#include <QTest>
 
 namespace {
 
@@ -88,6 +92,50 @@ TEST(ClipboardModelPanelLink, ControllerOverTheRealModel)
     EXPECT_TRUE(model.isPanelOverlayPresented());
     controller.setEditorOpen(false);
     EXPECT_FALSE(model.isPanelOverlayPresented());
+}
+
+// A screenshot notice widens the collapsed notch to the notice and, when it ends, the notch is
+// back at its resting width: the model ends the notice's copied flag and the notice together,
+// and the width's easing toward the first must not leave it at the notice's width.
+TEST(ClipboardModelPanelLink, TheNotchNarrowsToItsRestingWidthWhenAScreenshotNoticeEnds)
+{
+    PanelMotion::ScopedFactor moving(1);
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    ClipboardModelPanelLink link(model, h.settings);
+    FakePanelWindowTraits traits;
+    PanelServices services{h.settings, h.workspace, h.permissions, traits, [] { return QPoint(0, 500); }, [] { return true; }, nullptr, nullptr, nullptr, {}};
+    services.clock = &h.clock;
+    NotchPanelController controller(link, services);
+    controller.show();
+    const auto drawnWidth = [&] { return controller.panel()->drawnRegion().boundingRect().width(); };
+    ASSERT_EQ(drawnWidth(), 96);
+
+    ClipboardEntry shot;
+    shot.id = ClipboardEntry::newID();
+    shot.kind = ClipboardKind::Image;
+    shot.isScreenshot = true;
+    shot.imageData = pngBytes(400, 300, Qt::blue);
+    shot.copiedAt = h.clock.now();
+    // The notice ends by its clock once the notch has come to rest under it, and at once by a
+    // click, while the notch is still easing toward the width of the copied flag.
+    for (const bool atRest : {true, false}) {
+        SCOPED_TRACE(atRest ? "ended at rest" : "ended while easing");
+        model.showScreenshotNotice(shot);
+        EXPECT_EQ(drawnWidth(), 280) << "the notice's own outline, at once";
+        if (atRest) {
+            QTest::qWait(int(PanelTimings::noticeAnimation.count()) + 100);
+            h.clock.advance(ClipboardModel::kScreenshotNoticeDuration);
+        } else {
+            model.dismissScreenshotNotice();
+        }
+        ASSERT_FALSE(model.screenshotNotice().has_value());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return drawnWidth() == 96; }, 2000))
+            << "drawn " << drawnWidth() << " wide, the notch " << controller.drawnNotchSize().width();
+        EXPECT_EQ(controller.drawnNotchSize().width(), 96);
+        EXPECT_EQ(controller.drawnNotchSize().height(), 40);
+        EXPECT_EQ(controller.panel()->width(), 96) << "the window is the notch";
+    }
 }
 
 TEST(ClipboardModelPanelLink, TheOpenSettingsWindowIsRetitledWithTheLanguage)

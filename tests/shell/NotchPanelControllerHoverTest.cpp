@@ -2,6 +2,7 @@
 #include "ui/style/PanelMotion.h"
 
 #include <QEnterEvent>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QWindow>
 
@@ -223,6 +224,47 @@ TEST(NotchPanelHover, TrayToggleCollapsesAndSuppressesHoverUntilThePointerLeaves
     EXPECT_TRUE(h.controller->isWidthExpanded()) << "after one tick outside hover works again";
 }
 
+// Opened from outside the panel (the tray icon, the switch to the notch in the settings), the
+// panel is where the pointer is not: it stays open with the pointer resting there, until the
+// icon is clicked again or the pointer has come in and left.
+TEST(NotchPanelHover, AnOpeningFromOutsideHoldsUntilTheNextToggleOrAVisit)
+{
+    const QPoint trayIcon(1900, 1060);
+    const struct {
+        const char *opening;
+        QJsonObject settings;
+        std::function<void(PanelHarness &)> open;
+    } cases[] = {
+        {"tray icon", {}, [](PanelHarness &h) { h.controller->statusItemClicked(); }},
+        {"switch to the notch", QJsonObject{{QStringLiteral("tarnel.presentationMode"), QStringLiteral("menuBar")}},
+         [](PanelHarness &h) { h.controller->setPresentationMode(ClipboardPresentationMode::Notch); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.opening);
+        PanelHarness h(c.settings);
+        h.controller->show();
+        h.moveTo(trayIcon);
+        c.open(h);
+        ASSERT_TRUE(h.shows(true, true)) << "open at once";
+        for (int elapsed = 0; elapsed < 1000 && h.shows(true, true); elapsed += 30) {
+            h.clock.advance(30ms);
+            h.controller->updatePointerPassthrough();
+        }
+        EXPECT_TRUE(h.shows(true, true)) << "still open a second later, the pointer on the icon";
+
+        // A click on the icon closes it.
+        h.controller->statusItemClicked();
+        EXPECT_NE(h.waitForLook(false, false), -1);
+
+        // Opened again, the pointer coming in and leaving closes it as after a hover.
+        h.controller->statusItemClicked();
+        h.moveTo(h.notchCentre());
+        h.clock.advance(100ms);
+        h.moveTo(trayIcon);
+        EXPECT_FALSE(h.controller->isContentExpanded()) << "the content goes at once";
+        EXPECT_EQ(h.waitForLook(false, false), 60);
+    }
+}
 
 // The outline (and the window's shape with it) unfolds to the details panel over 0.26 s and
 // folds back the same way; the expansion flag itself changes at once.

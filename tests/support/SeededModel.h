@@ -61,6 +61,7 @@ public:
     ClipboardModel &model() { return *m_model; }
     FakePermissions &permissions() { return m_permissions; }
     FakePasteboard &pasteboard() { return m_pasteboard; }
+    FakeWorkspace &workspace() { return m_workspace; }
     const QList<ClipboardEntry> &entries() const { return m_model->entries(); }
     // The first entry of a kind (the seed holds every kind).
     ClipboardEntry first(ClipboardKind kind) const

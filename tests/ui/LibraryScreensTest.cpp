@@ -23,6 +23,7 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QVariantAnimation>
@@ -310,6 +311,57 @@ TEST(EntryList, AnUnfoldedTextSelectsWithThePointerAndFoldsOverTheUnfoldTime)
         ASSERT_TRUE(testsupport::waitFor([&] { return !shown.list->rowWidget(longText.id); }));
     }
     ASSERT_TRUE(testsupport::waitFor([&] { return shown.itemRect(0).height() == foldedHeight; }));
+}
+
+// Text copied with Ctrl+C from an unfolded row of the open panel is the Clipboard section's
+// top row at once. The panel took the keyboard for it, so Tarnel was in front, while the section
+// ranks first the copies of the application the panel was opened over.
+TEST(EntryList, ACopyMadeInThePanelIsTheClipboardSectionsTopRowAtOnce)
+{
+    const ClipboardEntry longText = longTextEntry();
+    ShownList shown(longText);
+    ClipboardModel &model = shown.seed.model();
+    QList<ClipboardEntry> editorCopies{longText};
+    for (const QString &text : {QStringLiteral("druhá kópia"), QStringLiteral("tretia kópia")}) {
+        ClipboardEntry entry = longText;
+        entry.id = ClipboardEntry::newID();
+        entry.text = text;
+        editorCopies.append(entry);
+    }
+    model.setEntries(editorCopies);
+    model.setCurrentContext(QStringLiteral("Editor"));
+    model.setSelectedTab(ClipboardPanelTab::Clipboard);
+    shown.seed.workspace().setFrontmostApplication(
+        RunningApplication{9, shown.seed.workspace().ownPid(), QStringLiteral("Tarnel")});
+    QCoreApplication::processEvents();
+    ASSERT_EQ(shown.list->listModel()->rowCount(), 3);
+
+    shown.clickControl(0, Control::ExpandText);
+    ClipboardRow *row = shown.list->rowWidget(longText.id);
+    ASSERT_TRUE(row);
+    auto *label = row->findChild<QLabel *>();
+    ASSERT_TRUE(label);
+    const QPoint from(2, label->height() / 4);
+    const QPoint to(label->width() / 2, label->height() / 4);
+    sendMouse(label, QEvent::MouseButtonPress, from, Qt::LeftButton);
+    sendMouse(label, QEvent::MouseMove, to, Qt::LeftButton);
+    sendMouse(label, QEvent::MouseButtonRelease, to, Qt::NoButton);
+    ASSERT_TRUE(label->hasSelectedText());
+    QTest::keyClick(label, Qt::Key_C, Qt::ControlModifier);
+    const QString copied = QGuiApplication::clipboard()->text();
+    ASSERT_EQ(copied.toStdString(), label->selectedText().toStdString());
+    // The desktop's clipboard hands the copy on as it does every program's.
+    shown.seed.pasteboard().copyText(copied);
+    model.readClipboardIfChanged();
+    QCoreApplication::processEvents();
+
+    ASSERT_EQ(model.entries().size(), 4);
+    EXPECT_EQ(model.entries().first().text.toStdString(), copied.toStdString());
+    const ClipboardEntry *top = shown.list->listModel()->entryAt(0);
+    ASSERT_TRUE(top);
+    const int shownAt = shown.list->listModel()->rowOf(model.entries().first().id);
+    EXPECT_EQ(top->text.toStdString(), copied.toStdString()) << "the list shows it below " << shownAt << " rows of the editor";
+    EXPECT_EQ(shown.itemRect(0).top(), 0) << "in view at the top";
 }
 
 // The strip beside the toggle waits before it shows: a click landing there at once does nothing,

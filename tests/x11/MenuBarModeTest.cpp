@@ -1,5 +1,6 @@
 // Menu-bar mode: the tray icon opens and closes Quick Access in a popup; without a tray host
-// the panel stays on screen and the program says why.
+// the panel stays on screen and the program says why. In notch mode the same icon opens and
+// closes the notch panel.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -27,6 +28,9 @@ struct Tray : Program {
 };
 
 bool popupShown() { return !shownWithRole("tarnel-popover").empty(); }
+
+// The panel's window as the server has it: the whole open panel, or the notch at rest.
+bool panelIs(Window panel, QSize size) { return geometry(panel).size() == size && drawnExtents(panel).size() == size; }
 
 } // namespace
 
@@ -87,4 +91,42 @@ TEST(MenuBarMode, WithoutATrayHostThePanelStaysReachableAndTheProgramSaysWhy)
     tray = std::make_unique<Tray>();
     EXPECT_TRUE(waitForTrayIcon()) << "the icon joins the new tray";
     EXPECT_TRUE(QTest::qWaitFor([&] { return !isViewable(*panel); }, 5000)) << "and the panel makes way again";
+}
+
+TEST(MenuBarMode, InNotchModeTheTrayIconOpensThePanelUntilItIsClickedAgain)
+{
+    writeSettings(R"({"tarnel.onboardingComplete": true})");
+    movePointer({300, 900});
+    Tray tray;
+    ASSERT_TRUE(QTest::qWaitFor(Tray::isReady));
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    const std::optional<Window> icon = waitForTrayIcon();
+    ASSERT_TRUE(icon) << tarnel.errorOutput().constData();
+    const QSize open(450, 460);
+    const QSize notch(96, 40);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panelIs(*panel, notch); }));
+
+    // The sizes the panel's window went through, for the messages.
+    QString sizes;
+    const auto is = [&](QSize size) {
+        const QRect frame = geometry(*panel);
+        const QString now = QStringLiteral(" %1x%2").arg(frame.width()).arg(frame.height());
+        if (!sizes.endsWith(now))
+            sizes += now;
+        return panelIs(*panel, size);
+    };
+
+    // The pointer stays on the icon, far from the notch, and the panel stays open.
+    const QPoint inIcon = geometry(*icon).center() - geometry(*icon).topLeft();
+    ASSERT_TRUE(clickIn(*icon, inIcon));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return is(open); }, 3000)) << "the window went through" << sizes.toStdString();
+    EXPECT_FALSE(QTest::qWaitFor([&] { return !is(open); }, 1000))
+        << "within a second the window went through" << sizes.toStdString();
+    EXPECT_FALSE(popupShown()) << "the popup never opens in notch mode";
+
+    ASSERT_TRUE(clickIn(*icon, inIcon));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return is(notch); }, 3000))
+        << "a second click closes it; the window went through" << sizes.toStdString();
 }

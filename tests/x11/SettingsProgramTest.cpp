@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "core/ClipboardEntry.h"
+#include "shell/PanelHarness.h"
 #include "ui/quickaccess/QuickAccessView.h"
+#include "ui/settings/PickerOption.h"
 
 #include <QImage>
 #include <QJsonDocument>
@@ -171,4 +173,105 @@ TEST(SettingsProgram, MenuBarChosenWithoutATrayOpensQuickAccessAtTheTopEdge)
     EXPECT_LE(std::abs(frame.center().x() - 960), 4) << "under the notch's place";
     EXPECT_TRUE(waitForKeyboard(*popup)) << "and takes the keyboard";
     EXPECT_EQ(savedSettings().value("tarnel.presentationMode").toString(), QStringLiteral("menuBar"));
+}
+
+namespace {
+
+// Where a display-mode choice is in the settings window: measured on the same window built in
+// this process, at the size the program opens it.
+QPoint modeOptionInSettings(ClipboardPresentationMode mode)
+{
+    PanelHarness h;
+    h.controller->openSettingsWindow();
+    QWidget *window = h.controller->settingsWindow();
+    if (!window || !waitOnScreen(window))
+        return {};
+    const auto *option = window->findChild<PickerOption *>(QStringLiteral("presentationMode-") + rawValue(mode));
+    const QPoint centre = option ? option->mapTo(window, option->rect().center()) : QPoint();
+    window->close();
+    return centre;
+}
+
+// The name the window manager gives itself.
+QByteArray windowManagerName()
+{
+    const std::vector<unsigned long> check = longProperty(DefaultRootWindow(display()), "_NET_SUPPORTING_WM_CHECK");
+    return check.empty() ? QByteArray() : textProperty(Window(check.front()), "_NET_WM_NAME");
+}
+
+} // namespace
+
+// The notch chosen in the settings opens the whole panel at once, and it stays open while the
+// pointer rests on the settings window, until the pointer has been in it and left.
+TEST(SettingsProgram, TheNotchChosenThereOpensThePanelUntilThePointerHasBeenInIt)
+{
+    const QPoint notchOption = modeOptionInSettings(ClipboardPresentationMode::Notch);
+    ASSERT_FALSE(notchOption.isNull());
+    writeSettings(R"({"tarnel.onboardingComplete": true, "tarnel.presentationMode": "menuBar"})");
+    movePointer(QPoint(960, 900));
+    Tray tray;
+    ASSERT_TRUE(QTest::qWaitFor(Tray::isReady));
+    Program tarnel(tarnelBinary());
+    ASSERT_TRUE(waitForTrayIcon()) << tarnel.errorOutput().constData();
+    const std::optional<Window> settings = openSettings(tarnel, "tarnel-popover");
+    ASSERT_TRUE(settings) << tarnel.errorOutput().constData();
+
+    ASSERT_TRUE(clickIn(*settings, notchOption));
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    const auto open = [&] { return geometry(*panel).size() == QSize(450, 460) && drawnExtents(*panel).height() == 460; };
+    ASSERT_TRUE(QTest::qWaitFor(open, 3000)) << "the panel opens at once";
+    EXPECT_FALSE(QTest::qWaitFor([&] { return !open(); }, 1000))
+        << "closed to " << geometry(*panel).width() << "x" << geometry(*panel).height() << " within a second";
+
+    movePointer(QPoint(960, 100));
+    EXPECT_FALSE(QTest::qWaitFor([&] { return !open(); }, 300)) << "the pointer in it keeps it open";
+    movePointer(QPoint(300, 900));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return geometry(*panel).size() == QSize(96, 40); }, 3000))
+        << "left, it closes; the panel is " << geometry(*panel).width() << "x" << geometry(*panel).height();
+}
+
+// The menu bar chosen with a click in the settings opens Quick Access in the popup, which takes
+// the keyboard; once Escape closed it, the settings window has the keyboard again, and the next
+// Escape closes it, whatever window manager runs: some hand a closed popup's keyboard to the
+// notch panel that stands in for a missing tray.
+TEST(SettingsProgram, EscapeClosesTheSettingsOnceTheModeChosenThereOpenedAndClosedThePopup)
+{
+    const QPoint modal = modeOptionInSettings(ClipboardPresentationMode::MenuBar);
+    ASSERT_FALSE(modal.isNull());
+    const auto chooseAndClose = [&modal] {
+        writeSettings(R"({"tarnel.onboardingComplete": true})");
+        movePointer(QPoint(960, 900));
+        Program tarnel(tarnelBinary());
+        ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+        const std::optional<Window> settings = openSettings(tarnel, "tarnel-panel");
+        ASSERT_TRUE(settings) << tarnel.errorOutput().constData();
+
+        ASSERT_TRUE(clickIn(*settings, modal));
+        std::optional<Window> popup;
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            const auto shown = shownWithRole("tarnel-popover");
+            popup = shown.empty() ? std::nullopt : std::optional<Window>(shown.front());
+            return popup.has_value();
+        })) << tarnel.errorOutput().constData();
+        ASSERT_TRUE(waitForKeyboard(*popup));
+        keys({"Escape"});
+        ASSERT_TRUE(QTest::qWaitFor([] { return shownWithRole("tarnel-popover").empty(); }));
+        EXPECT_TRUE(waitForKeyboard(*settings, 3000)) << "the settings window has the keyboard again";
+        keys({"Escape"});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return shownWithRole("tarnel-settings").empty(); }, 3000))
+            << "Escape closes the settings";
+        EXPECT_EQ(savedSettings().value("tarnel.presentationMode").toString(), QStringLiteral("menuBar"));
+    };
+    {
+        SCOPED_TRACE("openbox");
+        chooseAndClose();
+    }
+    // The same under metacity, which takes over from openbox (and stays to the end of the run).
+    Program metacity(QStringLiteral("metacity"), {"--replace", "--no-composite"});
+    ASSERT_TRUE(QTest::qWaitFor([] { return windowManagerName() == "Metacity"; }, 8000)) << windowManagerName().constData();
+    {
+        SCOPED_TRACE("metacity");
+        chooseAndClose();
+    }
 }
