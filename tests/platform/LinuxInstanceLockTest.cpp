@@ -159,6 +159,42 @@ TEST(LinuxInstanceLockName, WithoutARuntimeFolderTheSocketLivesInAFolderOfTheUse
     EXPECT_EQ(modeOf(elsewhere), 0700u);
 }
 
+// A runtime folder that others may enter, or that is not the user's, could hold another's socket
+// or lock: it is not used, and the socket goes where it would without one.
+TEST(LinuxInstanceLockName, ARuntimeFolderOpenToOthersOrOfAnotherUserIsNotUsed)
+{
+    ScopedEnvironment environment({"XDG_RUNTIME_DIR", "TMPDIR", "XDG_CACHE_HOME"});
+    QTemporaryDir tmp;
+    qputenv("TMPDIR", QFile::encodeName(tmp.filePath("tmp")));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(tmp.filePath("cache")));
+    ASSERT_TRUE(QDir().mkpath(tmp.filePath("tmp")));
+    const QString runtime = tmp.filePath("runtime");
+    ASSERT_TRUE(QDir().mkpath(runtime));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    const QString own = tmp.filePath("tmp/tarnel-" + QString::number(::geteuid()));
+
+    const struct {
+        const char *name;
+        mode_t mode;
+        bool otherOwner;
+        bool used;
+    } cases[] = {
+        {"the user's own, closed to others", 0700, false, true},
+        {"readable by the group", 0750, false, false},
+        {"open to everyone", 0777, false, false},
+        {"another user's", 0700, true, false},
+    };
+    for (const auto &c : cases) {
+        if (c.otherOwner && ::geteuid() != 0)
+            continue; // only root can give a folder away
+        ASSERT_EQ(::chmod(QFile::encodeName(runtime).constData(), c.mode), 0) << c.name;
+        ASSERT_EQ(::chown(QFile::encodeName(runtime).constData(), c.otherOwner ? 65534 : ::geteuid(), gid_t(-1)), 0)
+            << c.name;
+        EXPECT_EQ(QFileInfo(LinuxInstanceLock::defaultServerName()).path(), c.used ? runtime : own) << c.name;
+        EXPECT_EQ(modeOf(runtime), c.mode) << c.name << ": the folder is left as it was";
+    }
+}
+
 TEST(LinuxInstanceLockIdentity, OnlyAPositivelyIdentifiedExecutableMatches)
 {
     const auto self = LinuxInstanceLock::identityOfProcess(::getpid());
