@@ -545,8 +545,8 @@ TEST(ClipboardModelHistoryStorage, EveryStoredFileSetAsideAtStartIsNamed)
 
 TEST(ClipboardModelHistoryStorage, CopiesMadeWhileTheDiskIsReadOnlyAreWrittenOnceItTakesWrites)
 {
-    // A history closed as a quit leaves it, and one whose last rows are still in the log, as a
-    // crash or a power cut leaves it.
+    // The database file alone read-only, and a disk mounted read-only under a history whose last
+    // rows are still in the log, as a crash or a power cut leaves it.
     for (const bool crashed : {false, true}) {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
@@ -570,7 +570,7 @@ TEST(ClipboardModelHistoryStorage, CopiesMadeWhileTheDiskIsReadOnlyAreWrittenOnc
         ModelHarness h;
         h.historyStore = &store;
         h.historyRetryInterval = 100ms;
-        std::optional<ReadOnlyDisk> readOnly(std::in_place);
+        std::optional<ReadOnlyDisk> readOnly(std::in_place, crashed ? ReadOnlyDisk::WholeDisk : ReadOnlyDisk::DatabaseFile);
         ClipboardModel &model = h.make();
         EXPECT_EQ(model.entries().size(), before) << crashed;
         h.copyText(QStringLiteral("copied on a read-only disk"));

@@ -14,6 +14,8 @@
 
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -47,11 +49,11 @@ protected:
         }
     }
 
-    QProcess *startInstance(const char *manner, const QString &identity)
+    QProcess *startInstance(const char *manner, const QString &identity, const QStringList &more = {})
     {
         auto *p = new QProcess;
         m_processes.append(p);
-        p->start(m_helper, {"instance", m_serverName, manner, identity});
+        p->start(m_helper, QStringList{"instance", m_serverName, manner, identity} + more);
         EXPECT_TRUE(p->waitForStarted(5000));
         EXPECT_TRUE(waitForLine(p, "ready"));
         return p;
@@ -351,6 +353,64 @@ TEST_F(InstanceFixture, AStubbornProcessOfAnotherExecutableIsNeverKilledAndTheNe
     EXPECT_TRUE(QTest::qWaitFor([&] { return gaveWay; }));
     EXPECT_FALSE(ready);
     EXPECT_FALSE(killedOrDying(other->processId()));
+}
+
+// Two starts whose environments put their sockets in different folders, on one history: the
+// later one finds the earlier through the history's lock, asks it to quit and waits for it.
+TEST_F(InstanceFixture, AStartListeningElsewhereFindsTheInstanceThatHoldsTheHistory)
+{
+    const QString historyLock = m_dir.filePath("data/Tarnel/instance.lock");
+    QProcess *old = startInstance("slow", m_helper, {historyLock});
+    LinuxInstanceLock::Options o = options(m_helper);
+    o.serverName = m_dir.filePath("elsewhere.sock");
+    o.historyLockFilePath = historyLock;
+    o.quitWait = 20s;
+    LinuxInstanceLock lock(o);
+    bool ready = false;
+    lock.start([&] { ready = true; });
+    EXPECT_TRUE(waitForLine(old, "asked"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ready; }, 15000));
+    EXPECT_TRUE(finished(old));
+    EXPECT_EQ(old->exitStatus(), QProcess::NormalExit);
+    EXPECT_TRUE(old->readAllStandardOutput().contains("done")) << "taken over before the last write was done";
+
+    // The new holder noted where it listens: the next start elsewhere asks it in turn.
+    int asked = 0;
+    QObject::connect(&lock, &InstanceLock::quitRequested, [&] { ++asked; });
+    LinuxInstanceLock::Options third = o;
+    third.serverName = m_dir.filePath("third.sock");
+    LinuxInstanceLock later(third);
+    later.start({});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return asked == 1; }));
+}
+
+// The history is held by one that cannot be asked (no note, or a socket nobody answers on): the
+// new start never runs beside it and ends; once the history is free, a start runs at once.
+TEST_F(InstanceFixture, AHolderOfTheHistoryThatCannotBeAskedIsNeverRunBeside)
+{
+    const QString historyLock = m_dir.filePath("instance.lock");
+    for (const QByteArray &note : {QByteArray(), QByteArray("1\n") + QFile::encodeName(m_dir.filePath("gone.sock")) + '\n'}) {
+        const int held = ::open(QFile::encodeName(historyLock).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        ASSERT_GE(held, 0);
+        ASSERT_EQ(::write(held, note.constData(), size_t(note.size())), ssize_t(note.size()));
+        ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+        LinuxInstanceLock::Options o = options(m_helper);
+        o.historyLockFilePath = historyLock;
+        {
+            LinuxInstanceLock lock(o);
+            bool ready = false;
+            bool gaveWay = false;
+            QObject::connect(&lock, &InstanceLock::quitRequested, [&] { gaveWay = true; });
+            lock.start([&] { ready = true; });
+            EXPECT_TRUE(QTest::qWaitFor([&] { return gaveWay; })) << note.constData();
+            EXPECT_FALSE(ready) << note.constData();
+        }
+        ::close(held);
+        LinuxInstanceLock lock(o);
+        bool ready = false;
+        lock.start([&] { ready = true; });
+        EXPECT_TRUE(ready) << note.constData();
+    }
 }
 
 // Autostart and a manual start in the same moment: whichever order they meet in, exactly

@@ -458,12 +458,13 @@ TEST(SqliteHistoryStore, AHistoryReadFromAReadOnlyDiskIsWrittenOnceTheDiskTakesW
         SqliteHistoryStore store(path);
         std::unique_ptr<HistoryStore> writer = store.openConnection();
         {
-            ReadOnlyDisk readOnly;
+            ReadOnlyDisk readOnly(ReadOnlyDisk::WholeDisk);
             const StoredHistory stored = store.read();
             EXPECT_TRUE(stored.complete) << copyTried;
             EXPECT_EQ(idsOf(stored.rows), (QStringList{"D", "C", "B", "A"})) << copyTried;
-            if (copyTried)
+            if (copyTried) {
                 EXPECT_FALSE(store.keepCopy(QStringLiteral("1 unreadable entries")));
+            }
             const HistoryWriteResult failed = writer->apply(HistoryChange{{{QStringLiteral("N"), 5120, "{}"}}, {}, {}});
             EXPECT_FALSE(failed.ok) << copyTried;
             EXPECT_TRUE(failed.error.contains(QStringLiteral("readonly"))) << failed.error.toStdString();

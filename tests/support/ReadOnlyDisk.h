@@ -1,11 +1,14 @@
 #pragma once
 
-// While one lives, SQLite meets every file of the process as on a disk mounted read-only: the
-// database opens read-only, its log and its log's index too, and nothing is created or removed;
-// even root cannot write through such a connection. Connections opened while it lives stay
-// read-only after it is gone, as on a disk that was made writable again under a running
-// program. The log's index is shared by every connection of the process to one file: one left
-// open from the read-only time keeps the others read-only too, as the real disk would.
+// While one lives, SQLite opens every database file of the process read-only, as it does when
+// the file may not be written; even root cannot write through such a connection. Connections
+// opened while it lives stay read-only after it is gone, as on a disk that was made writable
+// again under a running program.
+//
+// With WholeDisk, the log and the log's index are met as on a disk mounted read-only too: they
+// open read-only and nothing is created or removed. The log's index is shared by every
+// connection of the process to one file, so one left open from the read-only time keeps the
+// others read-only too, as on the real disk.
 
 #include <sqlite3.h>
 
@@ -15,12 +18,20 @@
 
 class ReadOnlyDisk {
 public:
-    ReadOnlyDisk()
+    enum What { DatabaseFile,
+                WholeDisk };
+
+    explicit ReadOnlyDisk(What what = DatabaseFile)
     {
         install();
         s_readOnly = true;
+        s_wholeDisk = what == WholeDisk;
     }
-    ~ReadOnlyDisk() { s_readOnly = false; }
+    ~ReadOnlyDisk()
+    {
+        s_readOnly = false;
+        s_wholeDisk = false;
+    }
     ReadOnlyDisk(const ReadOnlyDisk &) = delete;
     ReadOnlyDisk &operator=(const ReadOnlyDisk &) = delete;
 
@@ -56,14 +67,14 @@ private:
                 s_open = reinterpret_cast<OpenCall>(s_real->xGetSystemCall(s_real, "open"));
                 s_unlink = reinterpret_cast<PathCall>(s_real->xGetSystemCall(s_real, "unlink"));
                 OpenCall open = [](const char *path, int flags, int mode) {
-                    if (s_readOnly && (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC))) {
+                    if (s_wholeDisk && (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC))) {
                         errno = EROFS;
                         return -1;
                     }
                     return s_open(path, flags, mode);
                 };
                 PathCall unlink = [](const char *path) {
-                    if (s_readOnly) {
+                    if (s_wholeDisk) {
                         errno = EROFS;
                         return -1;
                     }
@@ -84,4 +95,5 @@ private:
     inline static OpenCall s_open = nullptr;
     inline static PathCall s_unlink = nullptr;
     inline static std::atomic<bool> s_readOnly{false};
+    inline static std::atomic<bool> s_wholeDisk{false};
 };
