@@ -301,9 +301,11 @@ TEST(CompositionRoot, AQuitWhileTheHistoryCannotBeWrittenSaysSoBeforeTheEnd)
 {
     // The user reads the alert and closes it; or the disk takes the writes again meanwhile; or
     // nobody is there to read it (a logout), and it closes by itself.
-    enum class Then { UserCloses,
-                      RoomComesBack,
-                      NobodyAnswers };
+    enum class Then {
+        UserCloses,
+        RoomComesBack,
+        NobodyAnswers,
+    };
     for (const Then then : {Then::UserCloses, Then::RoomComesBack, Then::NobodyAnswers}) {
         const int c = int(then);
         FakeDesktop desktop;

@@ -18,8 +18,10 @@
 
 class ReadOnlyDisk {
 public:
-    enum What { DatabaseFile,
-                WholeDisk };
+    enum What {
+        DatabaseFile,
+        WholeDisk,
+    };
 
     explicit ReadOnlyDisk(What what = DatabaseFile)
     {
