@@ -475,6 +475,15 @@ TEST(SqliteHistoryStore, AHistoryReadFromAReadOnlyDiskIsWrittenOnceTheDiskTakesW
         EXPECT_EQ(idsOf(SqliteHistoryStore(path).read().rows), (QStringList{"M", "N", "D", "C", "B", "A"})) << copyTried;
         EXPECT_TRUE(setAsideEntries(path).isEmpty()) << copyTried;
     }
+
+    // A read keeps no connection open: the last one to close, it folds the log into the file.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+    writeThreeRows(path);
+    leaveARowInTheLog(path, R"(INSERT INTO history VALUES('D', 4096, '{"id":"D","text":"d"}'))");
+    SqliteHistoryStore reader(path);
+    EXPECT_EQ(idsOf(reader.read().rows), (QStringList{"D", "C", "B", "A"}));
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("-wal")));
 }
 
 } // namespace
