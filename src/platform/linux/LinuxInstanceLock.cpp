@@ -371,9 +371,8 @@ void LinuxInstanceLock::waitStep()
     if (m_lockDeadline && now >= *m_lockDeadline) {
         // Another instance runs and stays: two would overwrite each other's settings and history.
         if (m_waitingForHistory)
-            qCWarning(lcPlatform).noquote() << "another Tarnel instance keeps the history beside"
-                                            << m_options.historyLockFilePath << "and could not be asked to quit;"
-                                            << "this one ends";
+            qCWarning(lcPlatform).noquote() << "the history beside" << m_options.historyLockFilePath
+                                            << "is kept by another Tarnel instance that did not quit; this one ends";
         qCWarning(lcPlatform) << "another Tarnel instance keeps running; this one ends";
         Q_EMIT quitRequested();
         return;
