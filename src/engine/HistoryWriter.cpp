@@ -2,6 +2,8 @@
 
 #include "core/Logging.h"
 
+#include <utility>
+
 HistoryWriter::HistoryWriter(std::unique_ptr<HistoryStore> connection, HistoryDiffer committed,
                              ClipboardImageStore images, std::chrono::milliseconds retryInterval, QObject *parent)
     : QObject(parent),
@@ -53,6 +55,8 @@ bool HistoryWriter::writeNow(std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(m_mutex);
     m_retryAt = std::chrono::steady_clock::now();
+    // A write still under way may yet fail: the next try then follows at once too.
+    m_hurried = true;
     if (!m_pending && m_failed) {
         m_pending = m_failed;
         m_pending->serial = ++m_submitted;
@@ -60,6 +64,7 @@ bool HistoryWriter::writeNow(std::chrono::milliseconds timeout)
     const quint64 target = m_submitted;
     m_wake.notify_all();
     const bool settled = m_wake.wait_for(lock, timeout, [&] { return m_settled >= target; });
+    m_hurried = false;
     const bool written = settled && !m_failed && !m_pending;
     // This was the quit's last try: the end does not wait for the same write once more.
     if (!written)
@@ -159,7 +164,9 @@ void HistoryWriter::run()
             }
             m_failed = snapshot;
             m_bytesAtFailure = available;
-            m_retryAt = std::chrono::steady_clock::now() + retryDelay(m_retryInterval, m_failedInARow);
+            m_retryAt = std::chrono::steady_clock::now()
+                + (std::exchange(m_hurried, false) ? std::chrono::milliseconds(0)
+                                                   : retryDelay(m_retryInterval, m_failedInARow));
         }
         m_wake.notify_all();
     }

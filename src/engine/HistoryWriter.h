@@ -107,6 +107,9 @@ private:
     // Failed writes since the last commit; sets the length of the next rest.
     int m_failedInARow = 0;
     bool m_busy = false;
+    // A quit is waiting for the last write: a write that fails meanwhile gets no rest before
+    // its next try.
+    bool m_hurried = false;
     bool m_stopping = false;
     // A write was tried after quitting began: the last try is spent.
     bool m_triedWhileStopping = false;

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-// Keeps one Tarnel running per user.
+// Keeps one Tarnel running per user, and one per history whatever the environment of each start.
 //
 // start() asks every other running instance to quit. When there is none, onReady runs before
 // start() returns; otherwise it runs after a short grace period, once the instances that did

@@ -267,7 +267,7 @@ void CompositionRoot::quitOnceHistoryIsWritten()
         if (!m_model->historyStorageIssue())
             alert->accept();
     });
-    QTimer::singleShot(kUnsavedHistoryNoticeLimit, alert, &QMessageBox::reject);
+    QTimer::singleShot(m_services.unsavedHistoryNoticeLimit, alert, &QMessageBox::reject);
     alert->show();
 }
 

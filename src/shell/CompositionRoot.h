@@ -28,9 +28,6 @@ public:
     // How long a quit may wait for the model to finish the copies it took in: long texts are
     // classified and large images reduced on workers, in time linear in their size.
     static constexpr std::chrono::milliseconds kCopyFinishAllowance{5000};
-    // A quit that would lose copies the history could not write says so first, for this long
-    // at most (a session that is ending does not wait for the user to read it).
-    static constexpr std::chrono::milliseconds kUnsavedHistoryNoticeLimit{15'000};
 
     explicit CompositionRoot(DesktopServices services, QObject *parent = nullptr);
     ~CompositionRoot() override;

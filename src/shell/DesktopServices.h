@@ -29,6 +29,8 @@ class Workspace;
 // The desktop as the composition root meets it: every backend it wires, owned by whoever hands
 // them in and outliving the root. The program hands in the X11 desktop's; tests hand in fakes.
 struct DesktopServices {
+    static constexpr std::chrono::milliseconds kUnsavedHistoryNoticeLimit{15'000};
+
     InstanceLock &instanceLock;
     SettingsStore &settings;
     HistoryStore &history;
@@ -58,6 +60,9 @@ struct DesktopServices {
     // How long the clipboard may take to read one change: a quit waits at most this, plus the
     // time the model takes to finish the copies it holds.
     std::chrono::milliseconds copyFetchDeadline{0};
+    // How long a quit that would lose copies the history could not write shows the alert that
+    // says so: a session that is ending does not wait for the user to read it.
+    std::chrono::milliseconds unsavedHistoryNoticeLimit = kUnsavedHistoryNoticeLimit;
     // The folder under which the earlier and the current image folders lie; the user's data
     // folder when empty.
     QString dataFolder;

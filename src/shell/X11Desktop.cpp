@@ -5,6 +5,8 @@
 #include "platform/linux/LinuxUpdater.h"
 #include "shell/CompositionRoot.h"
 
+#include <QFileInfo>
+
 namespace {
 
 // How long an instance asked to quit by a newer one may take: the copy the reader is still
@@ -17,6 +19,10 @@ LinuxInstanceLock::Options lockOptions()
 {
     LinuxInstanceLock::Options options;
     options.quitWait = kAskedInstanceQuitWait;
+    // Beside the history: a start whose environment names another runtime folder finds the
+    // instance that writes it all the same.
+    options.historyLockFilePath =
+        QFileInfo(SqliteHistoryStore::defaultPath()).absolutePath() + QStringLiteral("/instance.lock");
     return options;
 }
 

@@ -10,6 +10,8 @@
 #include <QElapsedTimer>
 #include <QJsonArray>
 
+#include <sqlite3.h>
+
 namespace {
 
 // The real database on a disk whose free space never changes, so that only the writer's own
@@ -352,6 +354,55 @@ TEST(ClipboardModelHistoryStorage, QuittingTriesOnceMoreAWriteThatFailed)
     EXPECT_EQ(storedIDs(locked.path), ids);
 }
 
+// A pin or an edit whose write failed, then a copy before the retry: the copy's write carries
+// the pin or the edit along, and the next start finds it.
+TEST(ClipboardModelHistoryStorage, AChangeWhoseWriteFailedIsKeptByTheCopyThatFollowsIt)
+{
+    const struct {
+        const char *name;
+        std::function<void(ClipboardModel &, const ClipboardEntry &)> change;
+        std::function<bool(const ClipboardEntry &)> applied;
+    } cases[] = {
+        {"a pin", [](ClipboardModel &model, const ClipboardEntry &entry) { model.togglePin(entry); },
+         [](const ClipboardEntry &entry) { return entry.isPinned; }},
+        {"an edit",
+         [](ClipboardModel &model, const ClipboardEntry &entry) {
+             model.updateEntryText(entry, QStringLiteral("edited"));
+         },
+         [](const ClipboardEntry &entry) { return entry.text == QStringLiteral("edited"); }},
+    };
+    for (const auto &c : cases) {
+        ModelHarness h;
+        h.historyRetryInterval = 10min; // no retry comes on its own while the test runs
+        h.settings.setInteger(ClipboardModel::historyLimitKey, 3);
+        ClipboardModel &model = h.make();
+        // Written copy by copy, so that the writer knows the rows and writes only what changes.
+        for (const char *text : {"A", "B", "C"}) {
+            h.copyText(QString::fromLatin1(text));
+            ASSERT_TRUE(model.flushHistory(5s)) << c.name;
+        }
+        h.history.setFailsWrites(true);
+        const QString changed = model.entries().first().id;
+        c.change(model, model.entries().first());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return h.history.failedWrites() == 1; }, 5000)) << c.name;
+        h.copyText(QStringLiteral("E"));
+        ASSERT_EQ(model.entries().size(), 3) << c.name;
+
+        h.history.setFailsWrites(false);
+        ASSERT_TRUE(model.writeHistoryBeforeQuit(5s)) << c.name;
+        const QList<ClipboardEntry> stored = h.storedHistory();
+        EXPECT_EQ(idsOf(stored), idsOf(model.entries())) << c.name;
+        ASSERT_EQ(stored.size(), 3) << c.name;
+        EXPECT_EQ(stored.at(1).id, changed) << c.name;
+        EXPECT_TRUE(c.applied(stored.at(1))) << c.name << ": the row of C was not written again";
+
+        ClipboardModel &next = h.make();
+        ASSERT_EQ(next.entries().size(), 3) << c.name;
+        EXPECT_EQ(next.entries().at(1).id, changed) << c.name;
+        EXPECT_TRUE(c.applied(next.entries().at(1))) << c.name << ": lost after a restart";
+    }
+}
+
 TEST(ClipboardModelHistoryStorage, FailedWritesAreTriedAgainLessAndLessOften)
 {
     ModelHarness h;
@@ -500,29 +551,60 @@ TEST(ClipboardModelHistoryStorage, EveryStoredFileSetAsideAtStartIsNamed)
 
 TEST(ClipboardModelHistoryStorage, CopiesMadeWhileTheDiskIsReadOnlyAreWrittenOnceItTakesWrites)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
-    {
-        SqliteHistoryStore seeded(path);
-        seeded.read();
-        ASSERT_TRUE(seeded.apply(HistoryChange{HistoryRows::rowsFor(textEntries(3)), {}, {}}).ok);
-    }
-    SqliteHistoryStore store(path);
-    ModelHarness h;
-    h.historyStore = &store;
-    h.historyRetryInterval = 100ms;
-    std::optional<ReadOnlyDisk> readOnly(std::in_place);
-    ClipboardModel &model = h.make();
-    EXPECT_EQ(model.entries().size(), 3);
-    h.copyText(QStringLiteral("copied on a read-only disk"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model.historyStorageIssue().has_value(); }, 5000));
-    EXPECT_EQ(storedIDs(path).size(), 3);
+    // The database file alone read-only, and a disk mounted read-only under a history whose last
+    // rows are still in the log, as a crash or a power cut leaves it.
+    for (const bool crashed : {false, true}) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+        {
+            SqliteHistoryStore seeded(path);
+            seeded.read();
+            ASSERT_TRUE(seeded.apply(HistoryChange{HistoryRows::rowsFor(textEntries(3)), {}, {}}).ok);
+        }
+        if (crashed) {
+            sqlite3 *db = nullptr;
+            ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+            sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+            const QByteArray insert = "INSERT INTO history VALUES('E3', 8192, '"
+                + HistoryRows::rowsFor({makeEntry(QStringLiteral("E3"))}).first().record + "')";
+            EXPECT_EQ(sqlite3_exec(db, insert.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close_v2(db);
+            ASSERT_TRUE(QFileInfo::exists(path + QStringLiteral("-shm")));
+        }
+        const int before = crashed ? 4 : 3;
+        SqliteHistoryStore store(path);
+        ModelHarness h;
+        h.historyStore = &store;
+        h.historyRetryInterval = 100ms;
+        std::optional<ReadOnlyDisk> readOnly(std::in_place, crashed ? ReadOnlyDisk::WholeDisk : ReadOnlyDisk::DatabaseFile);
+        ClipboardModel &model = h.make();
+        EXPECT_EQ(model.entries().size(), before) << crashed;
+        h.copyText(QStringLiteral("copied on a read-only disk"));
+        h.pasteboard.copyImage(pngBytes(4, 4));
+        model.readClipboardIfChanged();
+        ASSERT_TRUE(h.waitForCaptures());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return model.historyStorageIssue().has_value(); }, 5000)) << crashed;
+        EXPECT_EQ(storedIDs(path).size(), before) << crashed;
 
-    readOnly.reset();
-    h.copyText(QStringLiteral("copied once it was writable"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !model.historyStorageIssue().has_value(); }, 5000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return storedIDs(path) == idsOf(model.entries()); }, 5000));
-    EXPECT_EQ(storedIDs(path).size(), 5);
+        readOnly.reset();
+        h.copyText(QStringLiteral("copied once it was writable"));
+        h.pasteboard.copyImage(pngBytes(5, 5));
+        model.readClipboardIfChanged();
+        ASSERT_TRUE(h.waitForCaptures());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !model.historyStorageIssue().has_value(); }, 10000)) << crashed;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return storedIDs(path) == idsOf(model.entries()); }, 10000)) << crashed;
+        EXPECT_EQ(storedIDs(path).size(), before + 4) << crashed;
+        // Every image row names a file of the store, and no file is left that no row names.
+        QStringList named;
+        for (const StoredHistoryRow &row : SqliteHistoryStore(path).read().rows) {
+            const std::optional<ClipboardEntry> entry = HistoryRows::decodeRow(row);
+            if (entry && entry->imageFilePath)
+                named.append(QFileInfo(*entry->imageFilePath).fileName());
+        }
+        named.sort();
+        EXPECT_EQ(named.size(), 2) << crashed;
+        EXPECT_EQ(named, h.imageFiles()) << crashed;
+    }
 }
 
 TEST(ClipboardModelHistoryStorage, AQuitOnAFullDiskSaysThatCopiesAreLostAndWritesThemIfRoomCameBack)

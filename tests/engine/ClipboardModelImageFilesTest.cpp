@@ -95,6 +95,33 @@ TEST(ClipboardModelImageFiles, AHistorySetAsideKeepsItsImagesOverTheNextStarts)
     EXPECT_TRUE(QFileInfo::exists(h.folder.filePath(setAside.first())));
 }
 
+// A stored list that an earlier run set aside in the settings folder may name any image of the
+// store (a Jar, the Paste Stack, a history under the old key): while it is there, no image goes.
+TEST(ClipboardModelImageFiles, AListSetAsideInTheSettingsFolderKeepsEveryImageWhileItStays)
+{
+    ModelHarness h;
+    h.make();
+    copyImage(h, pngBytes(3, 3));
+    ASSERT_EQ(h.imageFiles().size(), 1);
+    const QString image = h.imageFiles().first();
+    ASSERT_TRUE(QDir().mkpath(h.backupFolder()));
+    const QString setAside = QDir(h.backupFolder()).filePath(QStringLiteral("tarnel.jars.unreadable-20260101-090000-000"));
+    ASSERT_TRUE(writeFile(setAside, "[{\"entryIDs\":[\"" + h.model->entries().first().id.toUtf8() + "\"]"));
+
+    ClipboardModel &model = h.make();
+    model.clearGalleryEntries();
+    h.copyText(QStringLiteral("after the image went"));
+    ASSERT_TRUE(model.flushHistory(5s));
+    EXPECT_EQ(h.imageFiles(), QStringList{image}) << "deleted while a set-aside list may name it";
+
+    // Once the user has dealt with the file, the next run's first write takes the image out.
+    ASSERT_TRUE(QFile::remove(setAside));
+    h.make();
+    h.copyText(QStringLiteral("once the set-aside list is gone"));
+    ASSERT_TRUE(h.model->flushHistory(5s));
+    EXPECT_TRUE(h.imageFiles().isEmpty());
+}
+
 TEST(ClipboardModelImageFiles, ALinkedImageFolderKeepsTheFilesOfItsOwner)
 {
     ModelHarness h;

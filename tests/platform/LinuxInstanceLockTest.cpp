@@ -14,6 +14,8 @@
 
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -47,11 +49,11 @@ protected:
         }
     }
 
-    QProcess *startInstance(const char *manner, const QString &identity)
+    QProcess *startInstance(const char *manner, const QString &identity, const QStringList &more = {})
     {
         auto *p = new QProcess;
         m_processes.append(p);
-        p->start(m_helper, {"instance", m_serverName, manner, identity});
+        p->start(m_helper, QStringList{"instance", m_serverName, manner, identity} + more);
         EXPECT_TRUE(p->waitForStarted(5000));
         EXPECT_TRUE(waitForLine(p, "ready"));
         return p;
@@ -157,6 +159,42 @@ TEST(LinuxInstanceLockName, WithoutARuntimeFolderTheSocketLivesInAFolderOfTheUse
     ASSERT_TRUE(QFile::link(tmp.filePath("tmp"), own));
     EXPECT_EQ(QFileInfo(LinuxInstanceLock::defaultServerName()).path(), elsewhere);
     EXPECT_EQ(modeOf(elsewhere), 0700u);
+}
+
+// A runtime folder that others may enter, or that is not the user's, could hold another's socket
+// or lock: it is not used, and the socket goes where it would without one.
+TEST(LinuxInstanceLockName, ARuntimeFolderOpenToOthersOrOfAnotherUserIsNotUsed)
+{
+    ScopedEnvironment environment({"XDG_RUNTIME_DIR", "TMPDIR", "XDG_CACHE_HOME"});
+    QTemporaryDir tmp;
+    qputenv("TMPDIR", QFile::encodeName(tmp.filePath("tmp")));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(tmp.filePath("cache")));
+    ASSERT_TRUE(QDir().mkpath(tmp.filePath("tmp")));
+    const QString runtime = tmp.filePath("runtime");
+    ASSERT_TRUE(QDir().mkpath(runtime));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    const QString own = tmp.filePath("tmp/tarnel-" + QString::number(::geteuid()));
+
+    const struct {
+        const char *name;
+        mode_t mode;
+        bool otherOwner;
+        bool used;
+    } cases[] = {
+        {"the user's own, closed to others", 0700, false, true},
+        {"readable by the group", 0750, false, false},
+        {"open to everyone", 0777, false, false},
+        {"another user's", 0700, true, false},
+    };
+    for (const auto &c : cases) {
+        if (c.otherOwner && ::geteuid() != 0)
+            continue; // only root can give a folder away
+        ASSERT_EQ(::chmod(QFile::encodeName(runtime).constData(), c.mode), 0) << c.name;
+        ASSERT_EQ(::chown(QFile::encodeName(runtime).constData(), c.otherOwner ? 65534 : ::geteuid(), gid_t(-1)), 0)
+            << c.name;
+        EXPECT_EQ(QFileInfo(LinuxInstanceLock::defaultServerName()).path(), c.used ? runtime : own) << c.name;
+        EXPECT_EQ(modeOf(runtime), c.mode) << c.name << ": the folder is left as it was";
+    }
 }
 
 TEST(LinuxInstanceLockIdentity, OnlyAPositivelyIdentifiedExecutableMatches)
@@ -315,6 +353,64 @@ TEST_F(InstanceFixture, AStubbornProcessOfAnotherExecutableIsNeverKilledAndTheNe
     EXPECT_TRUE(QTest::qWaitFor([&] { return gaveWay; }));
     EXPECT_FALSE(ready);
     EXPECT_FALSE(killedOrDying(other->processId()));
+}
+
+// Two starts whose environments put their sockets in different folders, on one history: the
+// later one finds the earlier through the history's lock, asks it to quit and waits for it.
+TEST_F(InstanceFixture, AStartListeningElsewhereFindsTheInstanceThatHoldsTheHistory)
+{
+    const QString historyLock = m_dir.filePath("data/Tarnel/instance.lock");
+    QProcess *old = startInstance("slow", m_helper, {historyLock});
+    LinuxInstanceLock::Options o = options(m_helper);
+    o.serverName = m_dir.filePath("elsewhere.sock");
+    o.historyLockFilePath = historyLock;
+    o.quitWait = 20s;
+    LinuxInstanceLock lock(o);
+    bool ready = false;
+    lock.start([&] { ready = true; });
+    EXPECT_TRUE(waitForLine(old, "asked"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ready; }, 15000));
+    EXPECT_TRUE(finished(old));
+    EXPECT_EQ(old->exitStatus(), QProcess::NormalExit);
+    EXPECT_TRUE(old->readAllStandardOutput().contains("done")) << "taken over before the last write was done";
+
+    // The new holder noted where it listens: the next start elsewhere asks it in turn.
+    int asked = 0;
+    QObject::connect(&lock, &InstanceLock::quitRequested, [&] { ++asked; });
+    LinuxInstanceLock::Options third = o;
+    third.serverName = m_dir.filePath("third.sock");
+    LinuxInstanceLock later(third);
+    later.start({});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return asked == 1; }));
+}
+
+// The history is held by one that cannot be asked (no note, or a socket nobody answers on): the
+// new start never runs beside it and ends; once the history is free, a start runs at once.
+TEST_F(InstanceFixture, AHolderOfTheHistoryThatCannotBeAskedIsNeverRunBeside)
+{
+    const QString historyLock = m_dir.filePath("instance.lock");
+    for (const QByteArray &note : {QByteArray(), QByteArray("1\n") + QFile::encodeName(m_dir.filePath("gone.sock")) + '\n'}) {
+        const int held = ::open(QFile::encodeName(historyLock).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        ASSERT_GE(held, 0);
+        ASSERT_EQ(::write(held, note.constData(), size_t(note.size())), ssize_t(note.size()));
+        ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+        LinuxInstanceLock::Options o = options(m_helper);
+        o.historyLockFilePath = historyLock;
+        {
+            LinuxInstanceLock lock(o);
+            bool ready = false;
+            bool gaveWay = false;
+            QObject::connect(&lock, &InstanceLock::quitRequested, [&] { gaveWay = true; });
+            lock.start([&] { ready = true; });
+            EXPECT_TRUE(QTest::qWaitFor([&] { return gaveWay; })) << note.constData();
+            EXPECT_FALSE(ready) << note.constData();
+        }
+        ::close(held);
+        LinuxInstanceLock lock(o);
+        bool ready = false;
+        lock.start([&] { ready = true; });
+        EXPECT_TRUE(ready) << note.constData();
+    }
 }
 
 // Autostart and a manual start in the same moment: whichever order they meet in, exactly

@@ -4,11 +4,14 @@
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include <sqlite3.h>
 
 #include <unistd.h>
 
@@ -427,6 +430,60 @@ TEST(SqliteHistoryStore, AConnectionOpenedReadOnlyIsOpenedAgainOnceTheDiskTakesW
     EXPECT_TRUE(writer->apply(HistoryChange{{{QStringLiteral("N"), 4096, "{}"}}, {}, {}}).ok);
     EXPECT_TRUE(store.apply(HistoryChange{{{QStringLiteral("M"), 8192, "{}"}}, {}, {}}).ok);
     EXPECT_EQ(idsOf(SqliteHistoryStore(path).read().rows), (QStringList{"M", "N", "C", "B", "A"}));
+}
+
+// What a crash or a power cut leaves behind: a row still in the log, beside the log's index.
+void leaveARowInTheLog(const QString &path, const char *insert)
+{
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    EXPECT_EQ(sqlite3_exec(db, insert, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close_v2(db);
+    ASSERT_TRUE(QFileInfo::exists(path + QStringLiteral("-wal")));
+    ASSERT_TRUE(QFileInfo::exists(path + QStringLiteral("-shm")));
+}
+
+// The disk was mounted read-only when the history was read (as after an error) and takes writes
+// later. The connections the start left open share the log's index with the writer's; once the
+// disk takes writes, none of them keeps the writer from writing.
+TEST(SqliteHistoryStore, AHistoryReadFromAReadOnlyDiskIsWrittenOnceTheDiskTakesWrites)
+{
+    // A start reads; one that found an unreadable row also tries to keep a copy.
+    for (const bool copyTried : {false, true}) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+        writeThreeRows(path);
+        leaveARowInTheLog(path, R"(INSERT INTO history VALUES('D', 4096, '{"id":"D","text":"d"}'))");
+        SqliteHistoryStore store(path);
+        std::unique_ptr<HistoryStore> writer = store.openConnection();
+        {
+            ReadOnlyDisk readOnly(ReadOnlyDisk::WholeDisk);
+            const StoredHistory stored = store.read();
+            EXPECT_TRUE(stored.complete) << copyTried;
+            EXPECT_EQ(idsOf(stored.rows), (QStringList{"D", "C", "B", "A"})) << copyTried;
+            if (copyTried) {
+                EXPECT_FALSE(store.keepCopy(QStringLiteral("1 unreadable entries")));
+            }
+            const HistoryWriteResult failed = writer->apply(HistoryChange{{{QStringLiteral("N"), 5120, "{}"}}, {}, {}});
+            EXPECT_FALSE(failed.ok) << copyTried;
+            EXPECT_TRUE(failed.error.contains(QStringLiteral("readonly"))) << failed.error.toStdString();
+        }
+        const HistoryWriteResult retried = writer->apply(HistoryChange{{{QStringLiteral("N"), 5120, "{}"}}, {}, {}});
+        EXPECT_TRUE(retried.ok) << copyTried << ": " << retried.error.toStdString();
+        EXPECT_TRUE(writer->apply(HistoryChange{{{QStringLiteral("M"), 6144, "{}"}}, {}, {}}).ok) << copyTried;
+        EXPECT_EQ(idsOf(SqliteHistoryStore(path).read().rows), (QStringList{"M", "N", "D", "C", "B", "A"})) << copyTried;
+        EXPECT_TRUE(setAsideEntries(path).isEmpty()) << copyTried;
+    }
+
+    // A read keeps no connection open: the last one to close, it folds the log into the file.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+    writeThreeRows(path);
+    leaveARowInTheLog(path, R"(INSERT INTO history VALUES('D', 4096, '{"id":"D","text":"d"}'))");
+    SqliteHistoryStore reader(path);
+    EXPECT_EQ(idsOf(reader.read().rows), (QStringList{"D", "C", "B", "A"}));
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("-wal")));
 }
 
 } // namespace

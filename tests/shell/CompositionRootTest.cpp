@@ -299,10 +299,20 @@ TEST(CompositionRoot, StoredFilesSetAsideAtStartAreNamedInAnAlert)
 
 TEST(CompositionRoot, AQuitWhileTheHistoryCannotBeWrittenSaysSoBeforeTheEnd)
 {
-    // The user reads the alert and closes it; or the disk takes the writes again meanwhile.
-    for (const bool roomComesBack : {false, true}) {
+    // The user reads the alert and closes it; or the disk takes the writes again meanwhile; or
+    // nobody is there to read it (a logout), and it closes by itself.
+    enum class Then {
+        UserCloses,
+        RoomComesBack,
+        NobodyAnswers,
+    };
+    for (const Then then : {Then::UserCloses, Then::RoomComesBack, Then::NobodyAnswers}) {
+        const int c = int(then);
         FakeDesktop desktop;
-        CompositionRoot root(desktop.services());
+        DesktopServices services = desktop.services();
+        services.unsavedHistoryNoticeLimit = then == Then::NobodyAnswers ? std::chrono::milliseconds(300)
+                                                                         : std::chrono::hours(1);
+        CompositionRoot root(services);
         root.start();
         ASSERT_NE(root.model(), nullptr);
         desktop.history.setFailsWrites(true);
@@ -314,14 +324,14 @@ TEST(CompositionRoot, AQuitWhileTheHistoryCannotBeWrittenSaysSoBeforeTheEnd)
         const QString lost =
             FormattedText::substitute(L10n::text(ClipboardModel::historyUnsavedAtQuitNotice), {QStringLiteral("—")});
         ASSERT_TRUE(QTest::qWaitFor([&] { return shownAlerts().size() == 1 && shownAlerts().first()->text() == lost; }))
-            << roomComesBack;
+            << c;
         EXPECT_EQ(ready.count(), 0) << "the end waits for the alert";
-        if (roomComesBack)
+        if (then == Then::RoomComesBack)
             desktop.history.setFailsWrites(false);
-        else
+        else if (then == Then::UserCloses)
             shownAlerts().first()->accept();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return ready.count() == 1; })) << roomComesBack;
-        EXPECT_EQ(desktop.history.rows().size(), roomComesBack ? 1 : 0) << roomComesBack;
-        EXPECT_TRUE(QTest::qWaitFor([] { return shownAlerts().isEmpty(); })) << roomComesBack;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ready.count() == 1; })) << c;
+        EXPECT_EQ(desktop.history.rows().size(), then == Then::RoomComesBack ? 1 : 0) << c;
+        EXPECT_TRUE(QTest::qWaitFor([] { return shownAlerts().isEmpty(); })) << c;
     }
 }

@@ -4,13 +4,19 @@
 // gtest first: Xlib's macros (None, Bool) would break its headers.
 #include <gtest/gtest.h>
 
+#include "core/ClipboardEntry.h"
+#include "engine/HistoryRows.h"
 #include "platform/linux/SqliteHistoryStore.h"
+#include "support/TestImages.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <csignal>
 #include <memory>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "StoredHistory.h"
 #include "X11TestSupport.h"
@@ -52,17 +58,18 @@ private:
     bool m_held = false;
 };
 
-// Another program copies a text and says "served" once a program has read it.
+// Another program copies a text (or content of another type) and says "served" once a program
+// has read it.
 class TextOwner
 {
 public:
-    explicit TextOwner(const QByteArray &text)
+    explicit TextOwner(const QByteArray &text, const char *target = "UTF8_STRING")
     {
         QFile file(m_dir.filePath(QStringLiteral("text")));
         if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
             return;
         file.close();
-        m_process.start(QStringLiteral(TARNEL_PLATFORM_HELPER), {"offer", "UTF8_STRING", file.fileName()});
+        m_process.start(QStringLiteral(TARNEL_PLATFORM_HELPER), {"offer", target, file.fileName()});
         m_process.waitForStarted(5000);
     }
     ~TextOwner()
@@ -165,6 +172,106 @@ TEST(ProgramQuit, ASecondStartLetsTheFirstFinishWritingBeforeItTakesOver)
     ASSERT_TRUE(waitForRole("tarnel-panel", 40000)) << second->errorOutput().constData();
     EXPECT_TRUE(second->isRunning());
     second.reset();
+    forgetHistory(historyPath());
+}
+
+// The rows of the history and the image files of its store, as another reader sees them.
+struct HistoryOnDisk {
+    QStringList texts;
+    int imageRows = 0;
+    // Image rows whose file is not in the store.
+    int missingFiles = 0;
+    int files = 0;
+};
+
+HistoryOnDisk historyOnDisk()
+{
+    HistoryOnDisk disk;
+    for (const StoredHistoryRow &row : SqliteHistoryStore(historyPath()).read().rows) {
+        const std::optional<ClipboardEntry> entry = HistoryRows::decodeRow(row);
+        if (!entry)
+            continue;
+        disk.texts.append(entry->text);
+        if (entry->imageFilePath) {
+            ++disk.imageRows;
+            disk.missingFiles += QFileInfo::exists(*entry->imageFilePath) ? 0 : 1;
+        }
+    }
+    disk.files = int(QDir(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Tarnel/Clipboard Images"))
+                         .entryList({QStringLiteral("*.image")}, QDir::Files)
+                         .size());
+    return disk;
+}
+
+bool copyAndWaitForRows(const QByteArray &bytes, const char *target, int rows)
+{
+    TextOwner owner(bytes, target);
+    return owner.waitUntilServed() && QTest::qWaitFor([&] { return historyOnDisk().texts.size() == rows; }, 10000);
+}
+
+// One history has one writer, whatever the environment of each start: a start from a shell that
+// names no runtime folder (su, ssh, cron), or one after the temporary folder's own socket folder
+// was taken by another and given back, finds the instance that runs on the same history, asks it
+// to quit and takes over once it has.
+TEST(ProgramQuit, AStartFromAnotherEnvironmentTakesTheSameHistoryOver)
+{
+    QTemporaryDir temporary;
+    const QString ownSocketFolder = temporary.filePath(QStringLiteral("tarnel-%1").arg(::geteuid()));
+    QProcessEnvironment desktop = QProcessEnvironment::systemEnvironment();
+    desktop.insert(QStringLiteral("TMPDIR"), temporary.path());
+    QProcessEnvironment shell = desktop;
+    shell.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    const struct {
+        const char *name;
+        QProcessEnvironment first;
+        QProcessEnvironment second;
+        std::function<void()> beforeFirst;
+        std::function<void()> beforeSecond;
+    } cases[] = {
+        {"a start from a shell without a runtime folder", desktop, shell, {}, {}},
+        {"the temporary socket folder open to all at the first start, gone at the second", shell, shell,
+         [&] {
+             QDir().mkpath(ownSocketFolder);
+             ::chmod(QFile::encodeName(ownSocketFolder).constData(), 0777);
+         },
+         [&] { QDir(ownSocketFolder).removeRecursively(); }},
+    };
+    for (const auto &c : cases) {
+        freshStart();
+        QDir(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Tarnel/Clipboard Images")).removeRecursively();
+        if (c.beforeFirst)
+            c.beforeFirst();
+        Program first(tarnelBinary(), {}, c.first);
+        ASSERT_TRUE(waitForPanel()) << c.name << first.errorOutput().constData();
+        ASSERT_TRUE(waitForDatabase()) << c.name;
+        ASSERT_TRUE(copyAndWaitForRows("copied before the second start", "UTF8_STRING", 1)) << c.name;
+        ASSERT_TRUE(copyAndWaitForRows(pngBytes(40, 30, Qt::blue), "image/png", 2)) << c.name;
+        const HistoryOnDisk before = historyOnDisk();
+        EXPECT_EQ(before.files, 1) << c.name;
+
+        if (c.beforeSecond)
+            c.beforeSecond();
+        Program second(tarnelBinary(), {}, c.second);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !first.isRunning(); }, 15000))
+            << c.name << ": both instances run on one history\n"
+            << first.errorOutput().constData() << second.errorOutput().constData();
+        EXPECT_TRUE(first.errorOutput().contains("A newer Tarnel started")) << c.name;
+        expectOrderlyEnd(first.process(), c.name);
+        ASSERT_TRUE(waitForRole("tarnel-panel", 20000)) << c.name << second.errorOutput().constData();
+        EXPECT_TRUE(second.isRunning()) << c.name;
+
+        ASSERT_TRUE(copyAndWaitForRows("copied after the second start", "UTF8_STRING", 3))
+            << c.name << ": " << historyOnDisk().texts.size() << " rows";
+        ASSERT_TRUE(copyAndWaitForRows(pngBytes(30, 40, Qt::green), "image/png", 4))
+            << c.name << ": " << historyOnDisk().texts.size() << " rows";
+        const HistoryOnDisk after = historyOnDisk();
+        EXPECT_EQ(after.imageRows, 2) << c.name;
+        EXPECT_EQ(after.missingFiles, 0) << c.name;
+        EXPECT_EQ(after.files, 2) << c.name;
+        EXPECT_EQ(after.texts.count(QStringLiteral("copied before the second start")), 1) << c.name;
+        // Stays the one running: nothing asks it to quit while it writes.
+        EXPECT_TRUE(second.isRunning()) << c.name << second.errorOutput().constData();
+    }
     forgetHistory(historyPath());
 }
 

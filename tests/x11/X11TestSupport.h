@@ -342,13 +342,17 @@ inline unsigned moveKeysymToSpareKey(unsigned long keysym)
 // its own folder, readable at any time; an argument "@name" names another file there.
 class Program {
 public:
-    explicit Program(const QString &path, QStringList arguments = {})
+    // Started in the test's own environment unless another one is given.
+    explicit Program(const QString &path, QStringList arguments = {},
+                     const std::optional<QProcessEnvironment> &environment = std::nullopt)
     {
         for (QString &argument : arguments)
             if (argument.startsWith(QLatin1Char('@')))
                 argument = m_dir.filePath(argument.mid(1));
         m_process.setStandardErrorFile(m_dir.filePath(QStringLiteral("stderr")));
         m_process.setStandardOutputFile(QProcess::nullDevice());
+        if (environment)
+            m_process.setProcessEnvironment(*environment);
         m_process.start(path, arguments);
         m_process.waitForStarted(5000);
     }

@@ -6,12 +6,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -30,10 +32,28 @@ const QByteArray kQuitAnswer = QByteArrayLiteral("quitting\n");
 constexpr qint64 kMaxMessageBytes = 64;
 const QString kDeletedSuffix = QStringLiteral(" (deleted)");
 
+// The history lock's content, at most: a process number and a socket path.
+constexpr qsizetype kMaxHolderBytes = 4096;
+
+// The runtime folder the environment names, when it is what the desktop makes it: the user's
+// own, closed to everyone else. Another user's folder, or one that others may enter, could hold
+// a socket or a lock that someone else put there.
 QString runtimeFolder()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return !runtime.isEmpty() && QDir(runtime).exists() ? runtime : QString();
+    if (runtime.isEmpty())
+        return {};
+    struct stat st { };
+    if (::stat(QFile::encodeName(runtime).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return {};
+    if (st.st_uid != ::geteuid() || (st.st_mode & 077) != 0) {
+        static std::atomic<bool> warned{false};
+        if (!warned.exchange(true))
+            qCWarning(lcPlatform) << "the runtime folder" << runtime
+                                  << "is not this user's own or is open to others; the instance socket goes elsewhere";
+        return {};
+    }
+    return runtime;
 }
 
 // The folder itself, never a link in its place: a folder of this user that nobody else may
@@ -106,6 +126,8 @@ LinuxInstanceLock::~LinuxInstanceLock()
     }
     if (m_lockFd >= 0)
         ::close(m_lockFd);
+    if (m_historyLockFd >= 0)
+        ::close(m_historyLockFd);
 }
 
 QString LinuxInstanceLock::defaultServerName()
@@ -208,8 +230,11 @@ void LinuxInstanceLock::start(std::function<void()> onReady)
         qCWarning(lcPlatform) << "instance lock file could not be opened; two starts at once may both run:"
                               << lockPath << std::strerror(errno);
 
+    openHistoryLock();
+
     const Clock::time_point now = Clock::now();
-    for (const QString &name : QStringList{m_options.serverName} + m_options.otherServerNames) {
+    m_askedNames = QStringList{m_options.serverName} + m_options.otherServerNames;
+    for (const QString &name : std::as_const(m_askedNames)) {
         const std::optional<Answer> answer = askToQuit(name);
         if (!answer)
             continue;
@@ -218,7 +243,8 @@ void LinuxInstanceLock::start(std::function<void()> onReady)
         // This very process may listen on the name too (a test runs two locks side by side).
         if (answer->pid == ::getpid())
             continue;
-        Asked asked{answer->pid, answer->answered, now + m_options.forceQuitDelay, now + kAnswerCheckInterval, false};
+        Asked asked{name, answer->pid, answer->answered, now + m_options.forceQuitDelay, now + kAnswerCheckInterval,
+                    false};
         // One that answered may be finishing its last writes: it gets as long as they may take.
         if (answer->answered && isOurs(answer->pid))
             asked.killAt = now + m_options.quitWait;
@@ -231,12 +257,80 @@ void LinuxInstanceLock::start(std::function<void()> onReady)
     waitStep();
 }
 
+void LinuxInstanceLock::openHistoryLock()
+{
+    const QString path = m_options.historyLockFilePath;
+    if (path.isEmpty())
+        return;
+    PrivateFiles::makeFolder(QFileInfo(path).absolutePath());
+    const QByteArray name = QFile::encodeName(path);
+    m_historyLockFd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // A disk mounted read-only still lets the lock be taken; only the holder's note stays unwritten.
+    if (m_historyLockFd < 0 && (errno == EROFS || errno == EACCES))
+        m_historyLockFd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (m_historyLockFd < 0)
+        qCWarning(lcPlatform) << "history lock file could not be opened; a start with another runtime folder may run"
+                              << "beside this one:" << path << std::strerror(errno);
+}
+
+void LinuxInstanceLock::askHistoryHolder()
+{
+    if (m_historyLockFd < 0)
+        return;
+    QByteArray holder(kMaxHolderBytes, Qt::Uninitialized);
+    const ssize_t n = ::pread(m_historyLockFd, holder.data(), size_t(holder.size()), 0);
+    holder.truncate(n > 0 ? qsizetype(n) : 0);
+    if (holder == m_askedHolder)
+        return;
+    m_askedHolder = holder;
+    const QList<QByteArray> lines = holder.split('\n');
+    bool isNumber = false;
+    const pid_t pid = lines.size() >= 2 ? pid_t(lines.at(0).toLong(&isNumber)) : 0;
+    const QString serverName = lines.size() >= 2 ? QFile::decodeName(lines.at(1)) : QString();
+    if (!isNumber || pid <= 0 || serverName.isEmpty() || m_askedNames.contains(serverName))
+        return;
+    m_askedNames.append(serverName);
+    const std::optional<Answer> answer = askToQuit(serverName);
+    if (!answer) {
+        // Gone (the note is left by one that ended), or listening where this start cannot reach.
+        qCInfo(lcPlatform).noquote() << "the instance noted as the history's writer (" << pid << ") could not be asked at"
+                                     << serverName;
+        return;
+    }
+    qCInfo(lcPlatform).noquote() << "asked the instance that writes the history, at" << serverName << ", to quit"
+                                 << (answer->answered ? "; it is quitting" : "; it did not answer");
+    if (answer->pid == ::getpid())
+        return;
+    const Clock::time_point now = Clock::now();
+    Asked asked{serverName, answer->pid, answer->answered, now + m_options.forceQuitDelay, now + kAnswerCheckInterval,
+                false};
+    if (answer->answered && isOurs(answer->pid))
+        asked.killAt = now + m_options.quitWait;
+    m_asked.append(asked);
+    // The wait for the lock starts again once this one is done.
+    m_lockDeadline.reset();
+}
+
+// After the socket listens: a later start that finds the history held asks here.
+void LinuxInstanceLock::writeHistoryHolder()
+{
+    if (m_historyLockFd < 0 || m_listeningName.isEmpty())
+        return;
+    const QByteArray holder = QByteArray::number(::getpid()) + '\n' + QFile::encodeName(m_listeningName) + '\n';
+    if (::ftruncate(m_historyLockFd, 0) != 0
+        || ::pwrite(m_historyLockFd, holder.constData(), size_t(holder.size()), 0) != ssize_t(holder.size()))
+        qCWarning(lcPlatform) << "history lock file could not note this instance:" << std::strerror(errno);
+}
+
 void LinuxInstanceLock::waitStep()
 {
     if (tryLock()) {
         becomeReady();
         return;
     }
+    // The history's holder may have noted itself only now, or another may have taken its place.
+    if (m_waitingForHistory)
+        askHistoryHolder();
     const Clock::time_point now = Clock::now();
     bool waiting = false;
     for (Asked &asked : m_asked) {
@@ -250,7 +344,7 @@ void LinuxInstanceLock::waitStep()
         }
         if (asked.answered && now >= asked.nextCheck) {
             asked.nextCheck = now + kAnswerCheckInterval;
-            const std::optional<Answer> again = askToQuit(m_options.serverName);
+            const std::optional<Answer> again = askToQuit(asked.serverName);
             // Connected, yet silent: stopped or hung, it will not finish anything. (Nobody
             // listening means it is closing down.)
             if (again && again->pid == asked.pid && !again->answered) {
@@ -276,6 +370,9 @@ void LinuxInstanceLock::waitStep()
         m_lockDeadline = now + m_options.lockWait;
     if (m_lockDeadline && now >= *m_lockDeadline) {
         // Another instance runs and stays: two would overwrite each other's settings and history.
+        if (m_waitingForHistory)
+            qCWarning(lcPlatform).noquote() << "the history beside" << m_options.historyLockFilePath
+                                            << "is kept by another Tarnel instance that did not quit; this one ends";
         qCWarning(lcPlatform) << "another Tarnel instance keeps running; this one ends";
         Q_EMIT quitRequested();
         return;
@@ -286,12 +383,18 @@ void LinuxInstanceLock::waitStep()
 bool LinuxInstanceLock::tryLock()
 {
     // Without a lock file the socket is the only guard, as it was before the lock existed.
-    return m_lockFd < 0 || ::flock(m_lockFd, LOCK_EX | LOCK_NB) == 0;
+    if (m_lockFd >= 0 && ::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0)
+        return false;
+    // Only together with the runtime folder's, and after it: two starts that share both never
+    // hold one each.
+    m_waitingForHistory = m_historyLockFd >= 0 && ::flock(m_historyLockFd, LOCK_EX | LOCK_NB) != 0;
+    return !m_waitingForHistory;
 }
 
 void LinuxInstanceLock::becomeReady()
 {
     listen();
+    writeHistoryHolder();
     if (const std::function<void()> onReady = std::exchange(m_onReady, nullptr))
         onReady();
 }
@@ -322,6 +425,7 @@ void LinuxInstanceLock::serve()
             return;
         }
     }
+    m_listeningName = server->fullServerName();
     connect(server, &QLocalServer::newConnection, m_serverContext, [this, server] {
         while (QLocalSocket *socket = server->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);

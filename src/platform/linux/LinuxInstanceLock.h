@@ -29,6 +29,12 @@ class QThread;
 // an instance listens and runs only while it holds that lock, which the kernel drops when
 // the holder ends, however it ends. An instance that cannot get the lock within a bound
 // (the holder neither quit nor could be made to) ends itself through quitRequested().
+//
+// Where the socket lives depends on the environment of each start (a shell of the same user may
+// name no runtime folder), so the history has a lock of its own, beside it: an instance runs
+// only while it holds that one too. Its holder writes there its process and the socket it
+// listens on, and a start that finds the history held asks it there. A holder that cannot be
+// asked at all is never run beside: the new start ends, and says why.
 class LinuxInstanceLock : public InstanceLock
 {
     Q_OBJECT
@@ -61,6 +67,8 @@ public:
         std::chrono::milliseconds lockWait = kLockWait;
         // The lock file; empty means the server name's path plus ".lock".
         QString lockFilePath;
+        // The lock file beside the history; none when empty.
+        QString historyLockFilePath;
     };
 
     struct ExecutableIdentity {
@@ -96,6 +104,8 @@ private:
     };
     // An instance asked to quit, until it ended, was killed or its grace ran out.
     struct Asked {
+        // Where it listens.
+        QString serverName;
         pid_t pid = 0;
         bool answered = false;
         Clock::time_point killAt;
@@ -105,6 +115,11 @@ private:
     // Nothing when nobody listens on the name.
     std::optional<Answer> askToQuit(const QString &serverName) const;
     bool isOurs(pid_t pid) const;
+    // Asks the one that holds the history, as its lock file names it, unless it was asked
+    // already or names nobody.
+    void askHistoryHolder();
+    void openHistoryLock();
+    void writeHistoryHolder();
     bool tryLock();
     void waitStep();
     void becomeReady();
@@ -119,6 +134,14 @@ private:
     QThread *m_serverThread = nullptr;
     QObject *m_serverContext = nullptr;
     int m_lockFd = -1;
+    int m_historyLockFd = -1;
+    // Holding the runtime folder's lock, this instance waits for the history's.
+    bool m_waitingForHistory = false;
+    // The sockets asked to quit, and the history lock's content when its holder was asked last.
+    QStringList m_askedNames;
+    QByteArray m_askedHolder;
+    // The full name of the socket this instance listens on.
+    QString m_listeningName;
     bool m_started = false;
     std::function<void()> m_onReady;
     QList<Asked> m_asked;

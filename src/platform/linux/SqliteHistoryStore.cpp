@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -51,15 +52,31 @@ bool isDiskFull(int code)
 
 } // namespace
 
+struct SqliteHistoryStore::Connections {
+    std::mutex turn;
+    QList<SqliteHistoryStore *> members;
+};
+
 SqliteHistoryStore::SqliteHistoryStore(QString filePath, std::chrono::milliseconds busyTimeout)
-    : m_filePath(std::move(filePath)),
-      m_busyTimeout(busyTimeout)
+    : SqliteHistoryStore(std::move(filePath), busyTimeout, std::make_shared<Connections>())
 {
+}
+
+SqliteHistoryStore::SqliteHistoryStore(QString filePath, std::chrono::milliseconds busyTimeout,
+                                       std::shared_ptr<Connections> connections)
+    : m_filePath(std::move(filePath))
+    , m_busyTimeout(busyTimeout)
+    , m_connections(std::move(connections))
+{
+    std::lock_guard turn(m_connections->turn);
+    m_connections->members.append(this);
 }
 
 SqliteHistoryStore::~SqliteHistoryStore()
 {
+    std::lock_guard turn(m_connections->turn);
     close();
+    m_connections->members.removeOne(this);
 }
 
 QString SqliteHistoryStore::defaultPath()
@@ -278,6 +295,16 @@ void SqliteHistoryStore::close()
     }
 }
 
+bool SqliteHistoryStore::closeEveryConnection()
+{
+    bool closedAnother = false;
+    for (SqliteHistoryStore *connection : std::as_const(m_connections->members)) {
+        closedAnother = closedAnother || (connection != this && connection->m_db);
+        connection->close();
+    }
+    return closedAnother;
+}
+
 sqlite3_stmt *SqliteHistoryStore::statement(sqlite3_stmt *&cached, const char *sql)
 {
     if (!cached && sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &cached, nullptr) != SQLITE_OK)
@@ -324,6 +351,16 @@ bool SqliteHistoryStore::scan(const char *sql, StoredHistory &into, QSet<QString
 }
 
 StoredHistory SqliteHistoryStore::read()
+{
+    std::lock_guard turn(m_connections->turn);
+    StoredHistory stored = readRows();
+    // What was read is in memory now. Left open, the connection would keep the log's index as
+    // it found it (read-only, if the disk was then) for the writer's connection too.
+    close();
+    return stored;
+}
+
+StoredHistory SqliteHistoryStore::readRows()
 {
     StoredHistory stored;
     QString problem;
@@ -398,6 +435,7 @@ QString SqliteHistoryStore::setAside(const QString &reason)
 
 bool SqliteHistoryStore::keepCopy(const QString &reason)
 {
+    std::lock_guard turn(m_connections->turn);
     QString error;
     if (open(&error) != Opened::Yes)
         return false;
@@ -422,9 +460,23 @@ bool SqliteHistoryStore::keepCopy(const QString &reason)
 
 HistoryWriteResult SqliteHistoryStore::apply(const HistoryChange &change)
 {
-    HistoryWriteResult result;
     if (change.isEmpty())
-        return result;
+        return {};
+    std::lock_guard turn(m_connections->turn);
+    bool readOnly = false;
+    HistoryWriteResult result = write(change, &readOnly);
+    // Refused as read-only: another connection may be what holds the log's index read-only
+    // since the disk was mounted so. Once they are all closed, a disk that takes writes again
+    // takes this one at once.
+    if (readOnly && closeEveryConnection())
+        result = write(change, &readOnly);
+    return result;
+}
+
+HistoryWriteResult SqliteHistoryStore::write(const HistoryChange &change, bool *readOnly)
+{
+    HistoryWriteResult result;
+    *readOnly = false;
     QString error;
     // A connection that SQLite opened read-only (the disk was mounted so when it was read) never
     // takes a write; the file is opened anew, for writing if the disk now allows it.
@@ -446,6 +498,7 @@ HistoryWriteResult SqliteHistoryStore::apply(const HistoryChange &change)
         // failure may have come from the connection itself: one that SQLite opened read-only
         // (the disk was then mounted so) stays read-only, so the next try opens the file anew.
         const int primary = code & 0xff;
+        *readOnly = primary == SQLITE_READONLY;
         if (primary != SQLITE_BUSY && primary != SQLITE_LOCKED)
             close();
         return result;
@@ -508,5 +561,5 @@ std::optional<qint64> SqliteHistoryStore::availableBytes() const
 
 std::unique_ptr<HistoryStore> SqliteHistoryStore::openConnection() const
 {
-    return std::make_unique<SqliteHistoryStore>(m_filePath, m_busyTimeout);
+    return std::unique_ptr<HistoryStore>(new SqliteHistoryStore(m_filePath, m_busyTimeout, m_connections));
 }

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <chrono>
+#include <memory>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -14,7 +15,11 @@ struct sqlite3_stmt;
 // committed state, and the reader at start never waits for the writer.
 //
 // The file is opened on first use. One object is one connection; openConnection() gives the
-// writer thread its own.
+// writer thread its own. The connections opened from one store take turns, one call at a time:
+// a connection that SQLite opened read-only (the disk was mounted so) holds the log's index
+// read-only for every connection of the process to that file, so a write refused as read-only
+// closes all of them, and the file is opened anew, for writing if the disk now allows it. A read
+// closes its connection once the rows are in memory.
 class SqliteHistoryStore : public HistoryStore
 {
 public:
@@ -45,6 +50,9 @@ public:
     std::unique_ptr<HistoryStore> openConnection() const override;
 
 private:
+    struct Connections;
+    SqliteHistoryStore(QString filePath, std::chrono::milliseconds busyTimeout, std::shared_ptr<Connections> connections);
+
     enum class Opened {
         Yes,
         // The file is no Tarnel history, or not one that can be read: it is set aside.
@@ -60,6 +68,12 @@ private:
     std::optional<qint64> queryInteger(const char *sql, QString *error);
     void setAsideLogBesideAFreshFile();
     void close();
+    // This connection and every other one opened from the same store; true when another one
+    // was open. The caller takes its turn first.
+    bool closeEveryConnection();
+    StoredHistory readRows();
+    // One try of the change; readOnly tells whether the file refused it as read-only.
+    HistoryWriteResult write(const HistoryChange &change, bool *readOnly);
     bool execute(const char *sql, QString *error);
     sqlite3_stmt *statement(sqlite3_stmt *&cached, const char *sql);
     // Scans the rows in the given order, adding those not seen yet; false on the first error.
@@ -71,6 +85,7 @@ private:
 
     QString m_filePath;
     std::chrono::milliseconds m_busyTimeout;
+    std::shared_ptr<Connections> m_connections;
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_upsert = nullptr;
     sqlite3_stmt *m_move = nullptr;
