@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 class QWidget;
 
 // What the panel and its side windows need from the window system beyond Qt: taking or
@@ -19,4 +21,15 @@ public:
     // Whether a shown window stands over every ordinary window, in the layer of the panel: a
     // window the user works in must not open behind the panel, which floats over everything.
     virtual void setKeptAbove(QWidget &window, bool above) = 0;
+
+    // Whether a compositor may draw a shadow around the window. Windows that draw their own
+    // outline (the notch, the popover, the toasts) cast none; a compositor that shades every
+    // window by its rectangle would otherwise darken the screen around what is not drawn.
+    virtual void setCastsShadow(QWidget &window, bool casts) = 0;
+
+    // Keeps a window that the window manager does not stack (one that bypasses it) in front
+    // from now on: whenever another program's window, or one of this program's windows with
+    // one of `coveredRoles`, comes to the top, the window is lifted over it again. This
+    // program's other windows (sheets and dialogs opened from the window) stay over it.
+    virtual void keepInFront(QWidget &window, const QStringList &coveredRoles) = 0;
 };

@@ -234,6 +234,9 @@ void NotchPanelController::setWidthExpanded(bool expanded, std::chrono::millisec
     if (expanded != m_isWidthExpanded) {
         m_isWidthExpanded = expanded;
         Q_EMIT isWidthExpandedChanged(expanded);
+        // The panel opens in front of whatever was raised over the resting notch meanwhile.
+        if (expanded && !m_isAtCursor)
+            m_panel->raise();
     }
     const qreal target = expanded ? PanelMetrics::expandedSize.width() : compactWidth();
     m_widthAnimation->stop();
