@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QStringList>
-
 class QWidget;
 
 // What the panel and its side windows need from the window system beyond Qt: taking or
@@ -28,8 +26,9 @@ public:
     virtual void setCastsShadow(QWidget &window, bool casts) = 0;
 
     // Keeps a window that the window manager does not stack (one that bypasses it) in front
-    // from now on: whenever another program's window, or one of this program's windows with
-    // one of `coveredRoles`, comes to the top, the window is lifted over it again. This
-    // program's other windows (sheets and dialogs opened from the window) stay over it.
-    virtual void keepInFront(QWidget &window, const QStringList &coveredRoles) = 0;
+    // from now on: whenever another program's window comes to the top (mapped, activated,
+    // made full screen), the window is lifted over it again; when one of this program's own
+    // windows does (a sheet or dialog opened from the window, the settings), the window goes
+    // right under it, so that what the user just opened stands in front.
+    virtual void keepInFront(QWidget &window) = 0;
 };

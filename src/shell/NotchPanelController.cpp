@@ -134,14 +134,14 @@ void NotchPanelController::buildPanel()
     // every window they keep "above", and among those the one raised last wins, so a managed
     // panel opens behind Tarnel's own settings and guide and vanishes under a full-screen
     // window. Left unmanaged, the panel is stacked by Tarnel alone: lifted over every window
-    // of another program that comes to the top, and over the settings and the guide, while
-    // the sheets and dialogs opened from it stay over it. It takes the keyboard itself when
-    // asked (Qt gives an unmanaged window the input focus directly). A Wayland compositor
-    // would otherwise re-centre it on every resize and turn a request for the keyboard into a
-    // mark of attention.
+    // of another program that comes to the top, put under a window of Tarnel's own that does
+    // (what the user just opened from it), and lifted over everything again as it opens. It
+    // takes the keyboard itself when asked (Qt gives an unmanaged window the input focus
+    // directly). A Wayland compositor would otherwise re-centre it on every resize and turn a
+    // request for the keyboard into a mark of attention.
     m_panel = new TarnelPanel(Qt::BypassWindowManagerHint);
     m_panel->setWindowRole(QString::fromLatin1(TarnelPanel::panelRole));
-    m_services.windowTraits.keepInFront(*m_panel, {QString::fromLatin1(TarnelPanel::settingsRole), QString::fromLatin1(TarnelPanel::onboardingRole)});
+    m_services.windowTraits.keepInFront(*m_panel);
     m_panel->resize(PanelMetrics::expandedSize.toSize());
     followDesktop(*m_panel);
     m_panel->setContent(makePanelView(false));

@@ -210,6 +210,7 @@ private:
     void expandForPointerEntry();
     void collapseForPointerExit();
     void keepExpanded();
+    void takeKeyboardForMenu();
     void recordFrontApplication();
     void setWidthExpanded(bool expanded, std::chrono::milliseconds duration);
     void setContentExpanded(bool expanded);

@@ -113,6 +113,13 @@ inline bool hasAtom(Window window, const char *property, const char *atom)
     return std::find(atoms.begin(), atoms.end(), XInternAtom(display(), atom, False)) != atoms.end();
 }
 
+// Whether the window bypasses the window manager (override-redirect): no frame, no taskbar entry.
+inline bool bypassesWindowManager(Window window)
+{
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display(), window, &attributes) && attributes.override_redirect;
+}
+
 // The top-level window that holds the keyboard past the window manager: one that bypasses
 // the manager (override-redirect) and took the input focus itself; 0 otherwise.
 inline Window unmanagedFocusWindow()

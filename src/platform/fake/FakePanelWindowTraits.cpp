@@ -31,9 +31,9 @@ void FakePanelWindowTraits::setCastsShadow(QWidget &window, bool casts)
         shadowless.append(&window);
 }
 
-void FakePanelWindowTraits::keepInFront(QWidget &window, const QStringList &coveredRoles)
+void FakePanelWindowTraits::keepInFront(QWidget &window)
 {
-    keptInFront.append({&window, coveredRoles});
+    keptInFront.append(&window);
 }
 
 bool FakePanelWindowTraits::acceptsPointer(const QWidget *window) const

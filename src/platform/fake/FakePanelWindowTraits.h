@@ -14,7 +14,7 @@ public:
     void keepOffTaskbar(QWidget &window) override;
     void setKeptAbove(QWidget &window, bool above) override;
     void setCastsShadow(QWidget &window, bool casts) override;
-    void keepInFront(QWidget &window, const QStringList &coveredRoles) override;
+    void keepInFront(QWidget &window) override;
 
     // The last answer given for a window; a window never asked accepts the pointer.
     bool acceptsPointer(const QWidget *window) const;
@@ -24,8 +24,8 @@ public:
     QList<const QWidget *> keptAbove;
     // The windows that cast no shadow now.
     QList<const QWidget *> shadowless;
-    // The windows kept in front of the others, and the roles of this program's windows they cover.
-    QList<QPair<const QWidget *, QStringList>> keptInFront;
+    // The windows kept in front of the others.
+    QList<const QWidget *> keptInFront;
 
 private:
     QList<QPair<const QWidget *, bool>> m_accepts;

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
+#include <algorithm>
+
 #include <xcb/xcb.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -33,22 +35,22 @@ std::vector<unsigned long> windowList(Display *display, Window window, Atom prop
     return values;
 }
 
-QString windowRole(Display *display, Window window)
+// The window's ancestor that is a child of the root: the frame the manager stacks.
+Window stackedAncestor(Display *display, Window window)
 {
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char *data = nullptr;
-    QString role;
-    if (XGetWindowProperty(display, window, XInternAtom(display, "WM_WINDOW_ROLE", False), 0, 256, False, AnyPropertyType,
-                           &type, &format, &count, &after, &data)
-            == Success
-        && data) {
-        if (format == 8)
-            role = QString::fromLatin1(reinterpret_cast<const char *>(data), int(count));
-        XFree(data);
+    const Window root = DefaultRootWindow(display);
+    while (window != 0) {
+        Window rootOut = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display, window, &rootOut, &parent, &children, &count))
+            return 0;
+        if (children)
+            XFree(children);
+        if (parent == root)
+            return window;
+        window = parent;
     }
-    return role;
+    return 0;
 }
 
 int ignoreError(Display *, XErrorEvent *)
@@ -64,18 +66,12 @@ X11FrontKeeper::~X11FrontKeeper()
         QCoreApplication::instance()->removeNativeEventFilter(this);
 }
 
-void X11FrontKeeper::keep(QWidget &window, const QStringList &coveredRoles)
+void X11FrontKeeper::keep(QWidget &window)
 {
     Display *display = x11Display();
-    if (!display)
+    if (!display || std::find(m_kept.begin(), m_kept.end(), &window) != m_kept.end())
         return;
-    for (Kept &kept : m_kept) {
-        if (kept.window == &window) {
-            kept.coveredRoles = coveredRoles;
-            return;
-        }
-    }
-    m_kept.push_back({&window, coveredRoles});
+    m_kept.push_back(&window);
     if (m_listening)
         return;
     m_listening = true;
@@ -118,12 +114,19 @@ void X11FrontKeeper::liftWhereCovered()
     const Window top = stacking.back();
     const std::vector<unsigned long> pid = windowList(display, top, XInternAtom(display, "_NET_WM_PID", False));
     const bool own = !pid.empty() && qint64(pid.front()) == QCoreApplication::applicationPid();
-    const QString role = own ? windowRole(display, top) : QString();
-    for (const Kept &kept : m_kept) {
-        if (!kept.window || !kept.window->isVisible())
+    const Window frame = own ? stackedAncestor(display, top) : 0;
+    for (const QPointer<QWidget> &kept : m_kept) {
+        if (!kept || !kept->isVisible())
             continue;
-        if (!own || kept.coveredRoles.contains(role))
-            XRaiseWindow(display, Window(kept.window->winId()));
+        const auto id = Window(kept->winId());
+        if (!own) {
+            XRaiseWindow(display, id);
+        } else if (frame != 0 && frame != id) {
+            XWindowChanges under{};
+            under.sibling = frame;
+            under.stack_mode = Below;
+            XConfigureWindow(display, id, CWSibling | CWStackMode, &under);
+        }
     }
     XSync(display, False);
     XSetErrorHandler(previous);

@@ -118,7 +118,7 @@ void X11PanelWindowTraits::setCastsShadow(QWidget &window, bool casts)
     XFlush(display);
 }
 
-void X11PanelWindowTraits::keepInFront(QWidget &window, const QStringList &coveredRoles)
+void X11PanelWindowTraits::keepInFront(QWidget &window)
 {
-    m_frontKeeper.keep(window, coveredRoles);
+    m_frontKeeper.keep(window);
 }

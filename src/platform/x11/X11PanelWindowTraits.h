@@ -12,7 +12,7 @@ public:
     void keepOffTaskbar(QWidget &window) override;
     void setKeptAbove(QWidget &window, bool above) override;
     void setCastsShadow(QWidget &window, bool casts) override;
-    void keepInFront(QWidget &window, const QStringList &coveredRoles) override;
+    void keepInFront(QWidget &window) override;
 
 private:
     X11FrontKeeper m_frontKeeper;
