@@ -19,4 +19,16 @@ public:
     // Whether a shown window stands over every ordinary window, in the layer of the panel: a
     // window the user works in must not open behind the panel, which floats over everything.
     virtual void setKeptAbove(QWidget &window, bool above) = 0;
+
+    // Whether a compositor may draw a shadow around the window. Windows that draw their own
+    // outline (the notch, the popover, the toasts) cast none; a compositor that shades every
+    // window by its rectangle would otherwise darken the screen around what is not drawn.
+    virtual void setCastsShadow(QWidget &window, bool casts) = 0;
+
+    // Keeps a window that the window manager does not stack (one that bypasses it) in front
+    // from now on: whenever another program's window comes to the top (mapped, activated,
+    // made full screen), the window is lifted over it again; when one of this program's own
+    // windows does (a sheet or dialog opened from the window, the settings), the window goes
+    // right under it, so that what the user just opened stands in front.
+    virtual void keepInFront(QWidget &window) = 0;
 };

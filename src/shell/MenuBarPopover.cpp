@@ -7,7 +7,10 @@
 #include <QScreen>
 
 MenuBarPopover::MenuBarPopover(QWidget *parent)
-    : TarnelPanel(Qt::WindowFlags(), parent)
+    // Beside the window manager, like a menu: no frame of the manager's around it (which a
+    // compositor would shade by its rectangle), stacked over every window as it opens, and
+    // given the keyboard directly.
+    : TarnelPanel(Qt::BypassWindowManagerHint, parent)
 {
     // A popup that the user types into: it takes the keyboard as it shows.
     setAttribute(Qt::WA_ShowWithoutActivating, false);

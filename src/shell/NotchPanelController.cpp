@@ -117,12 +117,18 @@ QWidget *NotchPanelController::makePanelView(bool isStandaloneSettings)
 
 void NotchPanelController::buildPanel()
 {
-    // A Wayland compositor manages X11 windows as its own: it re-centres the panel on every
-    // resize, tiles or floats it as it likes and turns a request for the keyboard into a
-    // mark of attention. Left unmanaged, the panel stands where it is put and takes the
-    // keyboard from the X11 window that has it.
-    m_panel = new TarnelPanel(m_services.permissions.waylandSession() ? Qt::BypassWindowManagerHint : Qt::WindowFlags());
+    // The panel bypasses the window manager. Managers stack an active full-screen window over
+    // every window they keep "above", and among those the one raised last wins, so a managed
+    // panel opens behind Tarnel's own settings and guide and vanishes under a full-screen
+    // window. Left unmanaged, the panel is stacked by Tarnel alone: lifted over every window
+    // of another program that comes to the top, put under a window of Tarnel's own that does
+    // (what the user just opened from it), and lifted over everything again as it opens. It
+    // takes the keyboard itself when asked (Qt gives an unmanaged window the input focus
+    // directly). A Wayland compositor would otherwise re-centre it on every resize and turn a
+    // request for the keyboard into a mark of attention.
+    m_panel = new TarnelPanel(Qt::BypassWindowManagerHint);
     m_panel->setWindowRole(QString::fromLatin1(TarnelPanel::panelRole));
+    m_services.windowTraits.keepInFront(*m_panel);
     m_panel->resize(PanelMetrics::expandedSize.toSize());
     followDesktop(*m_panel);
     m_panel->setContent(makePanelView(false));

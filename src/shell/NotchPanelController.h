@@ -213,6 +213,7 @@ private:
     // Opens fully, and keeps it so while the pointer is elsewhere (the tray icon, the settings)
     // until it has been inside the panel.
     void keepExpandedUntilPointerVisits();
+    void takeKeyboardForMenu();
     void recordFrontApplication();
     void setWidthExpanded(bool expanded, std::chrono::milliseconds duration);
     void setContentExpanded(bool expanded);

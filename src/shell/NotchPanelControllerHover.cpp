@@ -245,6 +245,9 @@ void NotchPanelController::setWidthExpanded(bool expanded, std::chrono::millisec
     if (expanded != m_isWidthExpanded) {
         m_isWidthExpanded = expanded;
         Q_EMIT isWidthExpandedChanged(expanded);
+        // The panel opens in front of whatever was raised over the resting notch meanwhile.
+        if (expanded && !m_isAtCursor)
+            m_panel->raise();
     }
     const qreal target = expanded ? PanelMetrics::expandedSize.width() : compactWidth();
     m_widthAnimation->stop();
@@ -333,6 +336,17 @@ void NotchPanelController::menuDidOpen(QMenu *menu)
         return;
     m_trackedMenus.insert(menu);
     keepExpanded();
+    takeKeyboardForMenu();
+}
+
+void NotchPanelController::takeKeyboardForMenu()
+{
+    // A menu grabs the keyboard while it is open, and the application the user came from sees
+    // the keyboard leave and come back when the menu closes. Held by the panel meanwhile, it
+    // is handed back through the window manager, and a paste chosen in the menu waits until
+    // that application has it again.
+    if (!m_isAtCursor && m_panel->isVisible() && !m_panel->isActiveWindow())
+        m_panel->activateWindow();
 }
 
 void NotchPanelController::menuDidClose(QMenu *menu)
@@ -356,8 +370,10 @@ void NotchPanelController::setActionMenuOpen(bool isOpen)
 {
     m_hasOpenActionMenu = isOpen;
     m_model.setPanelOverlayPresented(m_hasOpenEditor || m_hasOpenActionMenu);
-    if (isOpen)
+    if (isOpen) {
         keepExpanded();
-    else
+        takeKeyboardForMenu();
+    } else {
         updatePointerPassthrough();
+    }
 }

@@ -117,6 +117,7 @@ void NotchPanelController::dismissQuickAccess()
         }
         positionPanel();
         updateDrawnRegion();
+        m_services.windowTraits.setCastsShadow(*m_panel, false);
     }
 }
 

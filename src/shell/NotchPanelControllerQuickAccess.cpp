@@ -42,6 +42,7 @@ void NotchPanelController::openQuickAccess(bool pasteAs)
     updateDrawnRegion();
     m_ignoresMouseEvents = false;
     m_services.windowTraits.setAcceptsPointer(*m_panel, true);
+    m_services.windowTraits.setCastsShadow(*m_panel, true);
     m_panel->show();
     takeKeyboardForQuickAccess();
     closeQuickAccessWithoutKeyboard();

@@ -11,9 +11,13 @@
 void NotchPanelController::followDesktop(TarnelPanel &window)
 {
     window.followDesktop(m_services.compositor);
+    // Each draws its own outline: a compositor's shadow would follow the window's rectangle.
+    // Quick Access alone, a card floating over the screen, keeps the shadow cards have.
+    m_services.windowTraits.setCastsShadow(window, false);
     // A window made anew is a new window to the window system: it must hear again that this
-    // one is an accessory, and whether the pointer passes through it.
+    // one is an accessory, whether it casts a shadow, and whether the pointer passes through it.
     connect(&window, &TarnelPanel::remade, this, [this, &window] {
+        m_services.windowTraits.setCastsShadow(window, &window == m_panel && m_isAtCursor);
         if (!window.isVisible())
             return;
         m_services.windowTraits.keepOffTaskbar(window);

@@ -21,20 +21,46 @@ done
 if [ -z "${num:-}" ]; then echo "with-x11: Xvfb did not start" >&2; cat "$tmp/xvfb.log" >&2; kill $xvfb; exit 1; fi
 export DISPLAY=":$num"
 
+# The window manager: openbox, or the one TARNEL_X11_WM names (metacity, xfwm4). One that is
+# missing or never comes up fails the run: a test meant for it must not pass without it.
 wm=""
 if [ "${TARNEL_NO_WM:-0}" != "1" ]; then
-  openbox >"$tmp/openbox.log" 2>&1 &
+  manager="${TARNEL_X11_WM:-openbox}"
+  case "$manager" in
+    openbox) command=(openbox) ;;
+    metacity) command=(metacity --no-composite) ;;
+    # xfwm4 wants a session bus: a private one, ended with the rest.
+    xfwm4) command=(xfwm4 --compositor=off) ;;
+    *) echo "with-x11: unknown window manager $manager" >&2; kill $xvfb; rm -rf "$tmp"; exit 1 ;;
+  esac
+  if ! command -v "${command[0]}" >/dev/null || { [ "$manager" = xfwm4 ] && ! command -v dbus-daemon >/dev/null; }; then
+    echo "with-x11: window manager $manager is not installed (scripts/setup.sh installs it)" >&2
+    kill $xvfb; rm -rf "$tmp"; exit 1
+  fi
+  if [ "$manager" = xfwm4 ]; then
+    bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1) || { echo "with-x11: no session bus" >&2; kill $xvfb; rm -rf "$tmp"; exit 1; }
+    export DBUS_SESSION_BUS_ADDRESS=$(echo "$bus" | sed -n 1p)
+    buspid=$(echo "$bus" | sed -n 2p)
+  fi
+  "${command[@]}" >"$tmp/wm.log" 2>&1 &
   wm=$!
-  for _ in $(seq 1 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  up=0
+  for _ in $(seq 1 200); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && { up=1; break; }
     sleep 0.05
   done
+  if [ $up -ne 1 ]; then
+    echo "with-x11: window manager $manager did not start" >&2; cat "$tmp/wm.log" >&2
+    kill $wm $xvfb ${buspid:-} 2>/dev/null; wait 2>/dev/null; rm -rf "$tmp"; exit 1
+  fi
+  export TARNEL_X11_WM="$manager"
 fi
 
 "$@"
 rc=$?
 
 [ -n "$wm" ] && kill "$wm" 2>/dev/null
+[ -n "${buspid:-}" ] && kill "$buspid" 2>/dev/null
 kill "$xvfb" 2>/dev/null
 wait 2>/dev/null
 rm -rf "$tmp"

@@ -5,6 +5,9 @@
 // did before Tarnel started, in every state of the panel and whether that window was there
 // before Tarnel or opened after it; also while a compositor starts and stops under Tarnel.
 #include "core/ClipboardEntry.h"
+#include "shell/NotchPanelGeometry.h"
+#include "shell/PanelTimings.h"
+#include "shell/TarnelPanel.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +48,12 @@ struct Desktop {
     const char *name;
     QString program; // empty: no compositor
     QStringList arguments;
+    // xcompmgr paints a translucent window over its whole rectangle, whatever its shape, and
+    // with -c shades the resting notch's rectangle once the popover opened under it, and goes
+    // on after the popover's window is unmapped, though the notch window is unchanged and of
+    // depth 32, which it never shades otherwise; both are the compositor's own.
+    bool paintsWholeRectangles = false;
+    bool shadesNotchUnderPopover = false;
 };
 
 void PrintTo(const Desktop &desktop, std::ostream *out) { *out << desktop.name; }
@@ -243,9 +252,151 @@ TEST_P(CompositorShadows, NothingFarFromTheOutlinesChangesInAnyState)
     EXPECT_EQ(farPointsChanged("menu bar with the popover", {kNoticeNotch, kToast, popover}, before), "");
 }
 
+namespace {
+
+// Beside a drawn outline, only its soft edge may differ from the window beneath: no shadow,
+// no box of the window's rectangle around a rounded outline.
+constexpr int kOutlineTolerance = 3;
+constexpr int kPanelFrameLeft = 735;
+
+QRegion notchOutline(QSizeF size)
+{
+    return NotchPanelGeometry::notchRegion(size, kOpenPanel.width()).translated(kPanelFrameLeft, 0);
+}
+
+// Waits until no point within kShadowReach of the outlines, but farther than kOutlineTolerance
+// from all of them, differs from `before`; what differs otherwise.
+std::string pointsChangedBeside(const char *state, const QRegion &drawn, const QImage &before)
+{
+    QImage tolerated(before.size(), QImage::Format_Grayscale8);
+    tolerated.fill(0);
+    QImage band = tolerated;
+    {
+        QPainter toleratedPainter(&tolerated);
+        QPainter bandPainter(&band);
+        for (const QRect &rect : drawn) {
+            toleratedPainter.fillRect(rect.adjusted(-kOutlineTolerance, -kOutlineTolerance, kOutlineTolerance, kOutlineTolerance),
+                                      Qt::white);
+            bandPainter.fillRect(rect.adjusted(-kShadowReach, -kShadowReach, kShadowReach, kShadowReach), Qt::white);
+        }
+    }
+    std::vector<QPoint> points;
+    for (int y = 0; y < before.height(); ++y)
+        for (int x = 0; x < before.width(); ++x) {
+            const QPoint p(x, y);
+            if (qGray(band.pixel(p)) && !qGray(tolerated.pixel(p)) && g_beneath.contains(p) && !kTextCursorCorner.contains(p))
+                points.push_back(p);
+        }
+    int changed = 0;
+    QPoint first;
+    QRect spread;
+    QImage now;
+    const auto anyChanged = [&] {
+        now = settledScreen();
+        changed = 0;
+        spread = QRect();
+        for (const QPoint &p : points) {
+            if (now.pixel(p) == before.pixel(p))
+                continue;
+            if (changed++ == 0)
+                first = p;
+            spread |= QRect(p, QSize(1, 1));
+        }
+        return changed != 0;
+    };
+    (void)QTest::qWaitFor([&] { return !anyChanged(); }, 4000);
+    std::cout << "[ outline  ] " << state << ": " << points.size() << " points beside, " << changed << " changed";
+    if (changed)
+        std::cout << " within " << spread.x() << "," << spread.y() << " " << spread.width() << "x" << spread.height();
+    std::cout << "\n";
+    if (!changed)
+        return {};
+    return QStringLiteral("%1: %2 points changed beside the outline, first at %3,%4: #%5 instead of #%6")
+        .arg(QLatin1String(state))
+        .arg(changed)
+        .arg(first.x())
+        .arg(first.y())
+        .arg(now.pixel(first) & 0xffffff, 6, 16, QLatin1Char('0'))
+        .arg(before.pixel(first) & 0xffffff, 6, 16, QLatin1Char('0'))
+        .toStdString();
+}
+
+} // namespace
+
+TEST_P(CompositorShadows, NothingButTheOutlinesShowsBesideThemInAnyState)
+{
+    // What the compositor may show of a window: its outline, or its whole rectangle.
+    const auto shown = [](const QRegion &outline) {
+        return GetParam().paintsWholeRectangles ? QRegion(outline.boundingRect()) : outline;
+    };
+    const std::unique_ptr<Compositor> compositor = startCompositor(GetParam());
+    if (compositor) {
+        ASSERT_TRUE(compositor->isReady()) << GetParam().name;
+    }
+    writeSettings(settingsWithHistory(3));
+    movePointer(kAway);
+    std::unique_ptr<Fixture> below = openWindowBeneath();
+    ASSERT_TRUE(below);
+    const QImage before = settledScreen();
+    {
+        Program tarnel(tarnelBinary());
+        ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+        ASSERT_TRUE(drawsAt(kCollapsedNotch.center(), before));
+        EXPECT_EQ(pointsChangedBeside("notch after the start", shown(notchOutline(kCollapsedNotch.size())), before), "");
+
+        movePointer({960, 10});
+        ASSERT_TRUE(drawsAt({960, 420}, before)) << "the panel opens on hover";
+        EXPECT_EQ(pointsChangedBeside("open panel", shown(notchOutline(kOpenPanel.size())), before), "");
+        movePointer(kAway);
+        EXPECT_TRUE(clearAt({960, 420}, before)) << "and closes";
+
+        // A copy shows its notice in a wider notch.
+        const ClipboardOwner copied(QStringLiteral("skopírované"));
+        ASSERT_TRUE(copied.isReady());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return shownGeometry("tarnel-panel").width() > kCollapsedNotch.width() + 2; }))
+            << "the copied notice";
+        EXPECT_EQ(pointsChangedBeside("copied notice", shown(notchOutline({PanelMetrics::copiedNoticeWidth, 40})), before), "");
+    }
+
+    // Menu-bar mode without a tray host: the stand-in notch, the screenshot toast with the notch
+    // showing the screenshot, the popover, and the stand-in once the popover closed with Escape.
+    QTemporaryDir shots;
+    writeSettings(settingsWithHistory(
+        3, {{"tarnel.presentationMode", "menuBar"}, {"tarnel.screenshotFolderPath", shots.path()}}));
+    Program tarnel(tarnelBinary());
+    ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+    ASSERT_TRUE(drawsAt(kCollapsedNotch.center(), before));
+    xdotool({"key", "shift+super+v"});
+    QRect popover;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (popover = shownGeometry("tarnel-popover")).width() == 350; }))
+        << tarnel.errorOutput().constData();
+    const QRegion standIn = notchOutline(kCollapsedNotch.size());
+    const QRegion popoverOutline = roundedRegion(popover, 15);
+    const std::string withPopover = pointsChangedBeside("popover", shown(standIn) | shown(popoverOutline), before);
+    if (!GetParam().shadesNotchUnderPopover) {
+        EXPECT_EQ(withPopover, "");
+    }
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownGeometry("tarnel-popover").isNull(); }));
+    const std::string afterPopover = pointsChangedBeside("after the popover closed", shown(standIn), before);
+    if (!GetParam().shadesNotchUnderPopover) {
+        EXPECT_EQ(afterPopover, "");
+    }
+
+    QImage shot(400, 300, QImage::Format_RGB32);
+    shot.fill(qRgb(40, 120, 200));
+    QSaveFile file(shots.filePath(QStringLiteral("Screenshot from 2026-12-07 06-00-00.png")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(shot.save(&file, "PNG"));
+    ASSERT_TRUE(file.commit());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownGeometry("tarnel-toast") == kToast; }, 15000))
+        << tarnel.errorOutput().constData();
+    EXPECT_EQ(pointsChangedBeside("screenshot toast", shown(notchOutline(kNoticeNotch.size())) | shown(roundedRegion(kToast, 14)), before), "");
+}
+
 INSTANTIATE_TEST_SUITE_P(Desktops, CompositorShadows,
-                         testing::Values(Desktop{"bare", {}, {}}, Desktop{"xcompmgr", "xcompmgr", {}},
-                                         Desktop{"xcompmgr_shadows", "xcompmgr", {"-c"}},
+                         testing::Values(Desktop{"bare", {}, {}}, Desktop{"xcompmgr", "xcompmgr", {}, true},
+                                         Desktop{"xcompmgr_shadows", "xcompmgr", {"-c"}, true, true},
                                          Desktop{"picom_shadows", "picom", {"--backend", "xrender", "--shadow"}}),
                          [](const testing::TestParamInfo<Desktop> &desktop) { return std::string(desktop.param.name); });
 

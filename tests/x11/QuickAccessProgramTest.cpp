@@ -39,12 +39,6 @@ QByteArray settingsWithHistory(const QStringList &texts)
     return settingsWithEntries(entries);
 }
 
-Window activeWindow()
-{
-    const std::vector<unsigned long> active = longProperty(DefaultRootWindow(display()), "_NET_ACTIVE_WINDOW");
-    return active.empty() ? 0 : Window(active.front());
-}
-
 } // namespace
 
 TEST(QuickAccessProgram, HistoryShortcutThenCtrlDigitPastesIntoTheApplicationInFront)

@@ -113,13 +113,54 @@ inline bool hasAtom(Window window, const char *property, const char *atom)
     return std::find(atoms.begin(), atoms.end(), XInternAtom(display(), atom, False)) != atoms.end();
 }
 
-// The process that owns the active window, as the window manager announces it.
+// Whether the window bypasses the window manager (override-redirect): no frame, no taskbar entry.
+inline bool bypassesWindowManager(Window window)
+{
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display(), window, &attributes) && attributes.override_redirect;
+}
+
+// The top-level window that holds the keyboard past the window manager: one that bypasses
+// the manager (override-redirect) and took the input focus itself; 0 otherwise.
+inline Window unmanagedFocusWindow()
+{
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display(), &focus, &revert);
+    const Window root = DefaultRootWindow(display());
+    for (Window window = focus; window != 0 && window != PointerRoot && window != root;) {
+        Window rootOut = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display(), window, &rootOut, &parent, &children, &count))
+            return 0;
+        if (children)
+            XFree(children);
+        if (parent == root) {
+            XWindowAttributes attributes{};
+            return XGetWindowAttributes(display(), window, &attributes) && attributes.override_redirect ? window : 0;
+        }
+        window = parent;
+    }
+    return 0;
+}
+
+// The window keys go to as the user sees it: the active window as the window manager
+// announces it, unless a window beside the manager took the keyboard.
+inline Window activeWindow()
+{
+    if (const Window unmanaged = unmanagedFocusWindow())
+        return unmanaged;
+    const std::vector<unsigned long> active = longProperty(DefaultRootWindow(display()), "_NET_ACTIVE_WINDOW");
+    return active.empty() ? 0 : Window(active.front());
+}
+
+// The process that owns the active window.
 inline qint64 activePid()
 {
-    const std::vector<unsigned long> active = longProperty(DefaultRootWindow(display()), "_NET_ACTIVE_WINDOW");
-    if (active.empty() || active.front() == 0)
+    const Window active = activeWindow();
+    if (active == 0)
         return 0;
-    const std::vector<unsigned long> pid = longProperty(active.front(), "_NET_WM_PID");
+    const std::vector<unsigned long> pid = longProperty(active, "_NET_WM_PID");
     return pid.empty() ? 0 : qint64(pid.front());
 }
 inline bool waitForActive(qint64 pid, int ms = 8000) { return QTest::qWaitFor([pid] { return activePid() == pid; }, ms); }

@@ -24,6 +24,18 @@ void FakePanelWindowTraits::setKeptAbove(QWidget &window, bool above)
         keptAbove.append(&window);
 }
 
+void FakePanelWindowTraits::setCastsShadow(QWidget &window, bool casts)
+{
+    shadowless.removeAll(&window);
+    if (!casts)
+        shadowless.append(&window);
+}
+
+void FakePanelWindowTraits::keepInFront(QWidget &window)
+{
+    keptInFront.append(&window);
+}
+
 bool FakePanelWindowTraits::acceptsPointer(const QWidget *window) const
 {
     for (const auto &entry : m_accepts) {

@@ -13,6 +13,8 @@ public:
     void setAcceptsPointer(QWidget &window, bool accepts) override;
     void keepOffTaskbar(QWidget &window) override;
     void setKeptAbove(QWidget &window, bool above) override;
+    void setCastsShadow(QWidget &window, bool casts) override;
+    void keepInFront(QWidget &window) override;
 
     // The last answer given for a window; a window never asked accepts the pointer.
     bool acceptsPointer(const QWidget *window) const;
@@ -20,6 +22,10 @@ public:
     QList<QPointer<QWidget>> offTaskbar;
     // The windows standing over ordinary windows now.
     QList<const QWidget *> keptAbove;
+    // The windows that cast no shadow now.
+    QList<const QWidget *> shadowless;
+    // The windows kept in front of the others.
+    QList<const QWidget *> keptInFront;
 
 private:
     QList<QPair<const QWidget *, bool>> m_accepts;

@@ -115,6 +115,50 @@ std::optional<unsigned long> X11Connection::activeWindow() const
     return values.first();
 }
 
+std::optional<unsigned long> X11Connection::unmanagedFocusWindow() const
+{
+    if (!m_display)
+        return std::nullopt;
+    return quietly(m_display, [&]() -> std::optional<unsigned long> {
+        Window focus = 0;
+        int revert = 0;
+        XGetInputFocus(m_display, &focus, &revert);
+        if (focus == None || focus == PointerRoot)
+            return std::nullopt;
+        // The focused window may be a child of the top-level window the server stacks.
+        const Window root = DefaultRootWindow(m_display);
+        for (Window window = focus; window != root;) {
+            Window rootOut = 0, parent = 0, *children = nullptr;
+            unsigned int count = 0;
+            if (!XQueryTree(m_display, window, &rootOut, &parent, &children, &count))
+                return std::nullopt;
+            if (children)
+                XFree(children);
+            if (parent == root) {
+                XWindowAttributes attributes{};
+                if (XGetWindowAttributes(m_display, window, &attributes) && attributes.override_redirect)
+                    return window;
+                return std::nullopt;
+            }
+            window = parent;
+        }
+        return std::nullopt;
+    });
+}
+
+bool X11Connection::setInputFocus(unsigned long window) const
+{
+    if (!m_display || window == 0)
+        return false;
+    return quietly(m_display, [&] {
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(m_display, window, &attributes) || attributes.map_state != IsViewable)
+            return false;
+        XSetInputFocus(m_display, window, RevertToParent, CurrentTime);
+        return true;
+    });
+}
+
 QList<unsigned long> X11Connection::clientWindows() const
 {
     QList<unsigned long> windows = cardinalProperty(rootWindow(), "_NET_CLIENT_LIST_STACKING");

@@ -32,6 +32,12 @@ public:
     std::optional<qint64> windowPid(unsigned long window) const;
     // The window that _NET_ACTIVE_WINDOW names; none when no window is active.
     std::optional<unsigned long> activeWindow() const;
+    // The top-level window that holds the keyboard when the window manager does not manage it
+    // (it bypasses the manager and took the keyboard itself); none otherwise. The manager's
+    // active window then still names the window the keyboard came from.
+    std::optional<unsigned long> unmanagedFocusWindow() const;
+    // Hands the keyboard to a viewable window directly; false when it could not.
+    bool setInputFocus(unsigned long window) const;
     // The managed windows, bottom-most first (_NET_CLIENT_LIST_STACKING, else _NET_CLIENT_LIST).
     QList<unsigned long> clientWindows() const;
     // Whether the window still exists.

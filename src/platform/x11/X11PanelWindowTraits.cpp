@@ -101,3 +101,24 @@ void X11PanelWindowTraits::setKeptAbove(QWidget &window, bool above)
     sendWmState(display, static_cast<Window>(window.winId()), "_NET_WM_STATE_ABOVE", nullptr, above);
     XFlush(display);
 }
+
+void X11PanelWindowTraits::setCastsShadow(QWidget &window, bool casts)
+{
+    Display *display = x11Display();
+    if (!display)
+        return;
+    const auto id = static_cast<Window>(window.winId());
+    const Atom shadow = XInternAtom(display, "_COMPTON_SHADOW", False);
+    if (casts) {
+        XDeleteProperty(display, id, shadow);
+    } else {
+        const long none = 0;
+        XChangeProperty(display, id, shadow, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<const unsigned char *>(&none), 1);
+    }
+    XFlush(display);
+}
+
+void X11PanelWindowTraits::keepInFront(QWidget &window)
+{
+    m_frontKeeper.keep(window);
+}

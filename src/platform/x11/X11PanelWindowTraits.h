@@ -1,12 +1,19 @@
 #pragma once
 
 #include "platform/PanelWindowTraits.h"
+#include "platform/x11/X11FrontKeeper.h"
 
 // X11: the pointer passes through by an empty input shape (XFixes), the drawn shape stays;
-// taskbar, pager and desktop hints go to the window manager as _NET_WM_STATE requests.
+// taskbar, pager and desktop hints go to the window manager as _NET_WM_STATE requests; the
+// shadow is refused the way picom and compton read it (_COMPTON_SHADOW = 0).
 class X11PanelWindowTraits : public PanelWindowTraits {
 public:
     void setAcceptsPointer(QWidget &window, bool accepts) override;
     void keepOffTaskbar(QWidget &window) override;
     void setKeptAbove(QWidget &window, bool above) override;
+    void setCastsShadow(QWidget &window, bool casts) override;
+    void keepInFront(QWidget &window) override;
+
+private:
+    X11FrontKeeper m_frontKeeper;
 };

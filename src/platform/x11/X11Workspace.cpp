@@ -27,6 +27,11 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication() const
     if (!m_usable)
         return std::nullopt;
     m_connection.drainEvents();
+    // A window that took the keyboard past the window manager (the notch panel does) is in
+    // front although the manager still names the window the keyboard came from.
+    if (const std::optional<unsigned long> unmanaged = m_connection.unmanagedFocusWindow();
+        unmanaged && m_connection.windowPid(*unmanaged))
+        return applicationFor(*unmanaged);
     const std::optional<unsigned long> window = m_connection.activeWindow();
     if (!window || !m_connection.windowExists(*window))
         return std::nullopt;
@@ -74,6 +79,10 @@ bool X11Workspace::activate(const RunningApplication &application)
     event.xclient.data.l[2] = 0;
     const Status status = XSendEvent(display, m_connection.rootWindow(), False,
                                      SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    // The keyboard went past the window manager to a window it does not manage: the manager
+    // may still count the window as active and do nothing, so the keyboard is handed back here.
+    if (m_connection.unmanagedFocusWindow())
+        m_connection.setInputFocus(window);
     XFlush(display);
     return status != 0;
 }

@@ -37,6 +37,9 @@
 
 namespace {
 
+// How long the window manager may take to hand the keyboard on after a window closed.
+constexpr std::chrono::milliseconds kKeyboardReturnSettle{150};
+
 constexpr QSize kSettingsSize{560, 700};
 constexpr qreal kExpandedWidth = 450;
 constexpr qreal kExpandedHeight = 460;
@@ -80,6 +83,15 @@ void returnKeyboardToQuickAccess(QWidget *origin, const PanelModelLink &model)
         origin->raise();
         origin->activateWindow();
     }
+    // Quick Access stands beside the window manager, which hands the keyboard to the window
+    // behind only once it has seen the closed window go, after the request above: Quick Access
+    // takes it back once more when that is done.
+    QTimer::singleShot(kKeyboardReturnSettle, origin, [origin, model = QPointer<const PanelModelLink>(&model)] {
+        if (model && origin->isVisible() && model->isQuickAccessPresented() && !origin->isActiveWindow()) {
+            origin->raise();
+            origin->activateWindow();
+        }
+    });
 }
 
 void showSaveDialog(const QString &proposedName, QuickImageAction format,

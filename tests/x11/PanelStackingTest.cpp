@@ -1,0 +1,186 @@
+// The notch panel in front of every other window, under the window manager the run was given
+// (openbox, metacity, xfwm4): opened by hover over Tarnel's own first-run guide and settings
+// window, which stand over other programs' windows and were shown after it, and over a
+// full-screen window that is active, where the resting notch too must be drawn and the open
+// panel's search field must take the keyboard. Read on the screen itself.
+#include <gtest/gtest.h>
+
+#include "ui/quickaccess/QuickAccessView.h"
+
+#include <QJsonObject>
+
+#include <iostream>
+
+#include "ScreenReading.h"
+
+using namespace x11test;
+
+namespace {
+
+constexpr QPoint kNotch{960, 8};
+constexpr QPoint kAway{300, 1000};
+const QRect kCollapsedNotch(912, 0, 96, 40);
+const QRect kOpenPanel(735, 0, 450, 460);
+// The search field in the open panel, from its top left.
+constexpr QPoint kSearchField{225, 62};
+// The share of an overlap that must change when the panel opens over a window: its rows and
+// background, all but the points where both happen to have the same colour.
+constexpr double kMostlyChanged = 0.6;
+constexpr int kSampleStep = 4;
+
+const char *windowManager()
+{
+    static const QByteArray name = qgetenv("TARNEL_X11_WM").isEmpty() ? QByteArray("openbox") : qgetenv("TARNEL_X11_WM");
+    return name.constData();
+}
+
+QImage settledScreen()
+{
+    QImage previous, read;
+    int agreeing = 0;
+    (void)QTest::qWaitFor([&] {
+        read = framebufferImage();
+        agreeing = !read.isNull() && read == previous ? agreeing + 1 : 0;
+        previous = read;
+        return agreeing >= 2;
+    });
+    return read;
+}
+
+// The share of the area's sampled points that differ from `before` on the screen now.
+double changedShare(const QRect &area, const QImage &before, const QImage &now)
+{
+    int points = 0, changed = 0;
+    for (int y = area.top(); y <= area.bottom(); y += kSampleStep) {
+        for (int x = area.left(); x <= area.right(); x += kSampleStep) {
+            ++points;
+            changed += now.pixel(x, y) != before.pixel(x, y);
+        }
+    }
+    return points ? double(changed) / points : 0;
+}
+
+// Waits until most of the area shows something else than `before`; the share seen last.
+double waitForMostlyChanged(const char *what, const QRect &area, const QImage &before)
+{
+    double share = 0;
+    (void)QTest::qWaitFor([&] { return (share = changedShare(area, before, framebufferImage())) >= kMostlyChanged; });
+    std::cout << "[ screen   ] " << windowManager() << ", " << what << ": " << int(share * 100) << "% of "
+              << area.width() << "x" << area.height() << " changed\n";
+    return share;
+}
+
+bool panelOpen(Window panel) { return drawnExtents(panel).size() == kOpenPanel.size(); }
+
+// Hovers the notch and reads how much of `over` (a window under the panel's place) the open
+// panel covers on the screen.
+double openPanelCoverage(Window panel, const QRect &over, const char *what)
+{
+    const QRect overlap = over & kOpenPanel;
+    if (overlap.isEmpty())
+        return -1;
+    const QImage before = settledScreen();
+    movePointer(kNotch);
+    if (!QTest::qWaitFor([&] { return panelOpen(panel); }, 6000))
+        return -2;
+    return waitForMostlyChanged(what, overlap, before);
+}
+
+// Asks the window manager to make the window full screen, or to end that.
+void setFullScreen(Window window, bool fullScreen)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display(), "_NET_WM_STATE", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = fullScreen ? 1 : 0;
+    event.xclient.data.l[1] = long(XInternAtom(display(), "_NET_WM_STATE_FULLSCREEN", False));
+    event.xclient.data.l[3] = 1;
+    XSendEvent(display(), DefaultRootWindow(display()), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(display());
+}
+
+bool coversScreen(Window window)
+{
+    return waitOnScreen(window, [](QRect frame) { return frame == QRect(0, 0, 1920, 1080); }).has_value();
+}
+
+} // namespace
+
+TEST(PanelStacking, TheOpenPanelShowsItsRowsOverTheFirstRunGuideAndTheSettingsWindow)
+{
+    std::cout << "[ desktop  ] " << windowManager() << "\n";
+    writeSettings(settingsWithHistory(3, {{"tarnel.onboardingComplete", false}}));
+    movePointer(kAway);
+    Fixture below("Below", QString(), QStringLiteral("1920x1080+0+0"));
+    ASSERT_TRUE(below.waitForKeyboard());
+    {
+        Program tarnel(tarnelBinary());
+        const std::optional<Window> panel = waitForPanel();
+        ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+        const std::optional<Window> guide = waitForRole("tarnel-onboarding");
+        ASSERT_TRUE(guide) << tarnel.errorOutput().constData();
+        ASSERT_TRUE(waitForKeyboard(*guide));
+        EXPECT_GE(openPanelCoverage(*panel, geometry(*guide), "panel over the guide"), kMostlyChanged)
+            << "the panel's rows are hidden under the first-run guide";
+    }
+
+    writeSettings(settingsWithHistory(3));
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    // Quick Access by its shortcut, then its settings button.
+    xdotool({"key", "shift+super+v"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return geometry(*panel).width() == 350 && hasKeyboard(*panel); }))
+        << tarnel.errorOutput().constData();
+    using Q = QuickAccessView;
+    ASSERT_TRUE(clickIn(*panel, QPoint(350 - Q::kPadding - Q::kSearchHeight - Q::kSearchRowSpacing - Q::kSearchHeight / 2, Q::kPadding + Q::kSearchHeight / 2)));
+    const std::optional<Window> settings = waitForRole("tarnel-settings");
+    ASSERT_TRUE(settings) << tarnel.errorOutput().constData();
+    ASSERT_TRUE(waitForKeyboard(*settings));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) == kCollapsedNotch; }));
+    EXPECT_GE(openPanelCoverage(*panel, geometry(*settings), "panel over the settings"), kMostlyChanged)
+        << "the panel's rows are hidden under the settings window";
+}
+
+TEST(PanelStacking, OverAnActiveFullScreenWindowTheNotchShowsThePanelOpensAndItsSearchFieldTakesTheKeyboard)
+{
+    std::cout << "[ desktop  ] " << windowManager() << "\n";
+    writeSettings(settingsWithHistory(3));
+    movePointer(kAway);
+    Fixture fixture("Full", QString(), QStringLiteral("600x400+200+300"));
+    ASSERT_TRUE(fixture.waitForKeyboard());
+    const Window window = *fixture.shownWindow();
+    setFullScreen(window, true);
+    ASSERT_TRUE(coversScreen(window));
+    ASSERT_TRUE(waitForActive(fixture.pid()));
+    const QImage before = settledScreen();
+
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    EXPECT_GE(waitForMostlyChanged("resting notch", kCollapsedNotch.adjusted(12, 0, -12, -8), before), kMostlyChanged)
+        << "the notch is not drawn over the full-screen window";
+
+    // Hover: the panel opens in front, and a click into its search field gives it the keyboard.
+    movePointer(kNotch);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panelOpen(*panel); }, 6000));
+    EXPECT_GE(waitForMostlyChanged("open panel", kOpenPanel.adjusted(16, 48, -16, -16), before), kMostlyChanged)
+        << "the open panel is not drawn over the full-screen window";
+    ASSERT_TRUE(clickIn(*panel, kSearchField));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return hasKeyboard(*panel); })) << "the search field did not take the keyboard";
+    // Leaving the panel gives the keyboard back to the full-screen window.
+    movePointer(kAway);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !panelOpen(*panel); }, 6000));
+    EXPECT_TRUE(waitForKeyboard(window)) << "the keyboard stayed with the closed panel";
+
+    // The window made full screen again while Tarnel runs goes to the top: the notch stays over it.
+    setFullScreen(window, false);
+    ASSERT_TRUE(waitOnScreen(window, [](QRect frame) { return frame.width() < 1920; }));
+    setFullScreen(window, true);
+    ASSERT_TRUE(coversScreen(window));
+    EXPECT_GE(waitForMostlyChanged("notch after a new full screen", kCollapsedNotch.adjusted(12, 0, -12, -8), before),
+              kMostlyChanged)
+        << "the notch went under the window made full screen again";
+}
