@@ -97,13 +97,21 @@ bool ClipboardImageStore::mayDelete() const
 
 bool ClipboardImageStore::hasSetAsideCopy() const
 {
+    return !setAsideCopies().isEmpty();
+}
+
+QStringList ClipboardImageStore::setAsideCopies() const
+{
+    QStringList paths;
     for (const QString &folder : m_setAsideFolders) {
-        const QStringList copies = QDir(folder).entryList({QStringLiteral("*.unreadable-*")},
-                                                          QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        if (!copies.isEmpty())
-            return true;
+        const QDir dir(folder);
+        const QStringList copies = dir.entryList({QStringLiteral("*.unreadable-*")},
+                                                 QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                                 QDir::Name);
+        for (const QString &copy : copies)
+            paths.append(dir.filePath(copy));
     }
-    return false;
+    return paths;
 }
 
 QString ClipboardImageStore::dataRootPath()

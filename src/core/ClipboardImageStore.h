@@ -50,6 +50,9 @@ public:
     // folder around the store folder (the history database's) is always one. Such a copy may
     // name any image file, so while one is there the sweep deletes nothing.
     void addSetAsideFolder(const QString &folder);
+    // The set-aside copies in those folders now, by full path: while any is there, the sweep
+    // deletes nothing.
+    QStringList setAsideCopies() const;
     // Whether the store folder itself is a symbolic link (a folder shared with something else):
     // its files are read and written, but none is ever deleted by the sweep.
     bool isLinkedFolder() const;

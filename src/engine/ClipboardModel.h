@@ -118,6 +118,14 @@ public:
     inline static const QString storedFilesSetAsideNotice =
         QStringLiteral("Tarnel nevedel prečítať uložené údaje. Odložil ich bokom, nič z nich nezmazal, a pokračuje s "
                        "novými:\n%@");
+    // Follows the notice above: the files it names keep images on disk.
+    inline static const QString setAsideFilesKeepImagesNotice =
+        QStringLiteral("Kým ich neodstrániš, obrázky zmazaných položiek zostávajú na disku.");
+    // Shown at each start with the paths of files set aside by an earlier run, one a line, in
+    // place of %@.
+    inline static const QString earlierSetAsideFilesNotice =
+        QStringLiteral("Tarnel má bokom odložené uložené údaje, ktoré nevedel prečítať. Kým ich neodstrániš, obrázky "
+                       "zmazaných položiek zostávajú na disku:\n%@");
     // Shown at quit with the history file's path in place of %@.
     inline static const QString historyUnsavedAtQuitNotice =
         QStringLiteral("Tarnel sa ukončuje, ale históriu sa nedarí uložiť do súboru %@: posledné kópie sa stratia.");
@@ -180,6 +188,9 @@ public:
     void setHistoryStorageIssue(const std::optional<QString> &value);
     // Stored files found unreadable in this run and kept under another name, where they now are.
     QStringList setAsideFiles() const { return m_setAsideFiles; }
+    // Files set aside by an earlier run that were still there at this start: each keeps the
+    // image files of deleted entries on disk until it is removed, so every start names them.
+    QStringList earlierSetAsideFiles() const { return m_earlierSetAsideFiles; }
     bool automaticScreenshotCapture() const { return m_automaticScreenshotCapture; }
     void setAutomaticScreenshotCaptureField(bool value);
     bool isRecording() const { return m_isRecording; }
@@ -667,6 +678,7 @@ private:
     std::optional<QString> m_launchAtLoginIssue;
     std::optional<QString> m_historyStorageIssue;
     QStringList m_setAsideFiles;
+    QStringList m_earlierSetAsideFiles;
     bool m_automaticScreenshotCapture = false;
     bool m_isRecording = true;
     bool m_isPrivateMode = false;

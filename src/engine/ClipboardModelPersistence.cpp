@@ -58,6 +58,15 @@ void ClipboardModel::loadHistory()
     // No write of the store runs yet: the writer starts with the history below.
     m_clipboardImageStore.removeInterruptedWrites();
     const QList<ClipboardEntry> decoded = loadStoredHistory();
+    // Whatever lies aside from an earlier run turns the image sweep off as long as it is there;
+    // named at every start, or images of deleted entries would pile up with no word.
+    QSet<QString> setAsideNow;
+    for (const QString &path : std::as_const(m_setAsideFiles))
+        setAsideNow.insert(QFileInfo(path).canonicalFilePath());
+    for (const QString &path : m_clipboardImageStore.setAsideCopies()) {
+        if (!setAsideNow.contains(QFileInfo(path).canonicalFilePath()))
+            m_earlierSetAsideFiles.append(path);
+    }
     const QDateTime present = now();
     m_entries.reserve(decoded.size());
     for (const ClipboardEntry &entry : decoded) {
@@ -143,39 +152,50 @@ QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
     QList<std::optional<ClipboardEntry>> decoded;
     decoded.reserve(stored.rows.size());
     entries.reserve(stored.rows.size());
-    int unreadable = 0;
+    // A row this build cannot read (a kind a later build wrote, or damage) stays on disk as it
+    // is, for a build that can; the image files whose names it holds stay with it.
+    QSet<QString> heldImages;
+    std::optional<QSet<QString>> storeFiles;
     for (StoredHistoryRow &row : stored.rows) {
         QString error;
         decoded.append(HistoryRows::decodeRow(row, &error));
+        if (decoded.last()) {
+            entries.append(*decoded.last());
+        } else {
+            qCWarning(lcEngine).noquote() << "History entry skipped:" << error;
+            if (!storeFiles)
+                storeFiles = m_clipboardImageStore.imageFileNames();
+            for (const QString &name : std::as_const(*storeFiles)) {
+                if (row.record.contains(name.toUtf8()))
+                    heldImages.insert(name);
+            }
+        }
         // Each record goes as soon as its entry holds what it said: opening a history of large
         // texts never holds every record and every entry at once.
         row.record = QByteArray();
-        if (decoded.last())
-            entries.append(*decoded.last());
-        else {
-            ++unreadable;
-            qCWarning(lcEngine).noquote() << "History entry skipped:" << error;
-        }
     }
-    if (unreadable > 0) {
-        // The row that cannot be read goes with the next write; a copy of the whole file keeps
-        // it, and its image files stay for this run.
-        m_sweepsUnreferencedImages = false;
-        if (stored.complete)
-            m_historyStore->keepCopy(QStringLiteral("%1 unreadable entries").arg(unreadable));
-    }
+    const bool databaseHeldRows = !stored.rows.isEmpty();
 
     HistoryDiffer committed;
+    // The rows of the database that hold entries of this build, the only ones a change takes out.
     QStringList storedIDs;
     if (stored.complete) {
         committed.adoptStored(stored.rows, decoded);
-        for (const StoredHistoryRow &row : std::as_const(stored.rows))
-            storedIDs.append(row.id);
+        for (qsizetype i = 0; i < stored.rows.size(); ++i) {
+            if (decoded.at(i))
+                storedIDs.append(stored.rows.at(i).id);
+        }
     }
     stored.rows.clear();
     decoded.clear();
 
-    if (fromKey) {
+    if (fromKey && fromKey->isEmpty() && databaseHeldRows) {
+        // An empty list beside rows is no history an older build ran with since (it would have
+        // kept its copies there): it is left over from a build that emptied the key instead of
+        // removing it. The rows stay, and the key goes.
+        qCInfo(lcEngine) << "An empty history under the settings key was left beside the database's rows; it is removed";
+        m_settings->remove(historyKey);
+    } else if (fromKey) {
         // Only builds before the database wrote the key, so a history found there is newer than
         // the database's (an older build ran since), or the same (a move cut short). It moves
         // in once, replacing the rows; a copy of the database keeps what they held.
@@ -189,7 +209,7 @@ QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
                 move.removals.append(id);
         }
         if (!storedIDs.isEmpty())
-            m_historyStore->keepCopy(QStringLiteral("a history replaced by the one of an earlier build"));
+            noteSetAsideFile(m_historyStore->keepCopy(QStringLiteral("a history replaced by the one of an earlier build")));
         const HistoryWriteResult moved = move.isEmpty() ? HistoryWriteResult{} : m_historyStore->apply(move);
         if (moved.ok) {
             QList<std::optional<ClipboardEntry>> movedEntries(fromKey->cbegin(), fromKey->cend());
@@ -204,6 +224,7 @@ QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
         entries = *fromKey;
     }
 
+    committed.holdImages(heldImages);
     m_historyWriter = std::make_unique<HistoryWriter>(m_historyStore->openConnection(), std::move(committed),
                                                       m_clipboardImageStore, m_historyRetryInterval);
     connect(m_historyWriter.get(), &HistoryWriter::writeFailed, this,

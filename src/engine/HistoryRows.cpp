@@ -1,5 +1,6 @@
 #include "engine/HistoryRows.h"
 
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonParseError>
 
@@ -193,13 +194,17 @@ HistoryDiffer::Planned HistoryDiffer::plan(const QList<ClipboardEntry> &entries,
                                            const QSet<QString> &savedNow)
 {
     m_planned.reset();
-    if (std::optional<Planned> planned = planFromEdits(entries, skipped, edits, savedNow)) {
-        m_lastPlanIncremental = true;
-        return std::move(*planned);
+    std::optional<Planned> planned = planFromEdits(entries, skipped, edits, savedNow);
+    m_lastPlanIncremental = planned.has_value();
+    if (!planned) {
+        m_planned.reset();
+        planned = planWhole(entries, skipped);
     }
-    m_lastPlanIncremental = false;
-    m_planned.reset();
-    return planWhole(entries, skipped);
+    if (!m_heldImages.isEmpty()) {
+        planned->releasedImages.removeIf(
+            [this](const QString &path) { return m_heldImages.contains(QFileInfo(path).fileName()); });
+    }
+    return std::move(*planned);
 }
 
 std::optional<HistoryDiffer::Planned> HistoryDiffer::planFromEdits(const QList<ClipboardEntry> &entries,
@@ -391,7 +396,7 @@ HistoryDiffer::Planned HistoryDiffer::planWhole(const QList<ClipboardEntry> &ent
         next.insert(entry.id, Written{positions.at(i), entry});
     }
     for (auto it = m_written.cbegin(); it != m_written.cend(); ++it) {
-        if (!next.contains(it.key()))
+        if (!next.contains(it.key()) && it->entry)
             planned.change.removals.append(it.key());
         if (it->entry && it->entry->imageFilePath && !named.contains(*it->entry->imageFilePath))
             planned.releasedImages.insert(*it->entry->imageFilePath);

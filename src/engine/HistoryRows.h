@@ -52,9 +52,13 @@ public:
     // changed in another way (or in a way it did not record).
     using Edits = std::optional<QList<HistoryRowEdit>>;
 
-    // The rows found at start. An unreadable row keeps its place here (it is removed by the
-    // first write, once a copy of it was kept) but takes part in no comparison.
+    // The rows found at start. A row that could not be read (a kind that a later build wrote, or
+    // damage) is no entry: it takes part in no comparison, and no plan removes it, so it stays
+    // on disk as it was for a build that can read it.
     void adoptStored(const QList<StoredHistoryRow> &rows, const QList<std::optional<ClipboardEntry>> &decoded);
+    // The image file names that rows which could not be read may name; no plan releases them.
+    void holdImages(const QSet<QString> &fileNames) { m_heldImages = fileNames; }
+    const QSet<QString> &heldImages() const { return m_heldImages; }
 
     // The transaction for a new state; changes nothing here. Skipped states were handed over
     // but replaced by a newer one before they were written: files that only they named are
@@ -109,6 +113,7 @@ private:
     std::optional<QStringList> m_writtenIDs;
     // How many committed rows name each image file (kept while m_writtenIDs is).
     QHash<QString, int> m_imageRefs;
+    QSet<QString> m_heldImages;
     // The state that plan() worked out, until commit() or the next plan().
     std::optional<PlannedState> m_planned;
     bool m_lastPlanIncremental = false;

@@ -235,7 +235,8 @@ bool HistoryWriter::write(const Snapshot &snapshot)
         if (m_committed.lastPlanWasIncremental() && !m_sweepOwed) {
             m_images.removeImages(planned.releasedImages);
         } else {
-            QSet<QString> named;
+            // Rows that could not be read stay on disk and may name files: kept by name.
+            QSet<QString> named = m_committed.heldImages();
             for (const ClipboardEntry &entry : std::as_const(entries)) {
                 if (entry.imageFilePath)
                     named.insert(*entry.imageFilePath);

@@ -64,9 +64,10 @@ public:
     virtual StoredHistory read() = 0;
     // The change in one transaction; a failure leaves what was stored before exactly as it was.
     virtual HistoryWriteResult apply(const HistoryChange &change) = 0;
-    // A copy of the whole history kept next to it under another name (its rows still hold
-    // something that could not be read); false when no copy could be made.
-    virtual bool keepCopy(const QString &reason) = 0;
+    // A copy of the whole history kept next to it under another name, before a change that
+    // takes rows of it away for good; where the copy is, for the user, or empty when none could
+    // be made.
+    virtual QString keepCopy(const QString &reason) = 0;
     // Room left for the history, in bytes; none when it cannot be told. A write that failed for
     // lack of room is tried again once this changes.
     virtual std::optional<qint64> availableBytes() const = 0;

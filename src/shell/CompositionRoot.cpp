@@ -274,10 +274,20 @@ void CompositionRoot::quitOnceHistoryIsWritten()
 void CompositionRoot::showSetAsideFiles()
 {
     const QStringList files = m_model->setAsideFiles();
-    if (files.isEmpty())
+    const QStringList earlier = m_model->earlierSetAsideFiles();
+    if (files.isEmpty() && earlier.isEmpty())
         return;
-    const QString text =
-        FormattedText::substitute(L10n::text(ClipboardModel::storedFilesSetAsideNotice), {files.join(u'\n')});
+    QStringList paragraphs;
+    if (!files.isEmpty()) {
+        paragraphs.append(
+            FormattedText::substitute(L10n::text(ClipboardModel::storedFilesSetAsideNotice), {files.join(u'\n')}));
+        paragraphs.append(L10n::text(ClipboardModel::setAsideFilesKeepImagesNotice));
+    }
+    if (!earlier.isEmpty()) {
+        paragraphs.append(
+            FormattedText::substitute(L10n::text(ClipboardModel::earlierSetAsideFilesNotice), {earlier.join(u'\n')}));
+    }
+    const QString text = paragraphs.join(QStringLiteral("\n\n"));
     if (m_setAsideAlert) {
         m_setAsideAlert->setText(text);
         return;

@@ -22,7 +22,7 @@ public:
     explicit QuietDiskHistory(std::unique_ptr<HistoryStore> real) : m_real(std::move(real)) {}
     StoredHistory read() override { return m_real->read(); }
     HistoryWriteResult apply(const HistoryChange &change) override { return m_real->apply(change); }
-    bool keepCopy(const QString &reason) override { return m_real->keepCopy(reason); }
+    QString keepCopy(const QString &reason) override { return m_real->keepCopy(reason); }
     std::optional<qint64> availableBytes() const override { return qint64(1) << 30; }
     std::unique_ptr<HistoryStore> openConnection() const override
     {
@@ -156,6 +156,96 @@ TEST(ClipboardModelHistoryStorage, AHistoryUnderTheOldSettingsKeyMovesIntoTheDat
     EXPECT_FALSE(h.settings.contains(ClipboardModel::historyKey));
     EXPECT_EQ(idsOf(h.storedHistory()), (QStringList{"Z", "A"}));
     EXPECT_EQ(h.history.copiesKept(), 1);
+    // The copy keeps every image file on disk while it is there: the user hears of it.
+    EXPECT_EQ(restarted.setAsideFiles(), QStringList{QStringLiteral("history.sqlite3.unreadable-copy-1")});
+}
+
+// An older build that emptied the key instead of removing it left "[]" beside the database: no
+// history ran there since (its copies would be in it), so it replaces nothing.
+TEST(ClipboardModelHistoryStorage, AnEmptyHistoryUnderTheOldKeyBesideRowsIsALeftoverAndTheRowsStay)
+{
+    ModelHarness h;
+    QDir().mkpath(h.imageFolder());
+    const QString imagePath = QDir(h.imageFolder()).filePath(QStringLiteral("bbbbbbbb-0000-0000-0000-000000000001.image"));
+    ASSERT_TRUE(writeFile(imagePath, pngBytes(3, 3)));
+    ClipboardEntry image = makeEntry(QStringLiteral("B"), QString());
+    image.kind = ClipboardKind::Image;
+    image.imageFilePath = imagePath;
+    h.seedHistory({image, makeEntry(QStringLiteral("A"))});
+    h.settings.setBytes(ClipboardModel::historyKey, "[]");
+
+    ClipboardModel &model = h.make();
+    EXPECT_EQ(idsOf(model.entries()), (QStringList{"B", "A"}));
+    EXPECT_EQ(idsOf(h.storedHistory()), (QStringList{"B", "A"}));
+    EXPECT_FALSE(h.settings.contains(ClipboardModel::historyKey));
+    EXPECT_EQ(h.history.copiesKept(), 0);
+    EXPECT_TRUE(model.setAsideFiles().isEmpty());
+    h.copyText(QStringLiteral("later"));
+    ASSERT_TRUE(model.flushHistory(5s));
+    EXPECT_EQ(h.imageFiles(), QStringList{QFileInfo(imagePath).fileName()});
+
+    EXPECT_EQ(idsOf(h.make().entries()).mid(1), (QStringList{"B", "A"}));
+}
+
+// A later build may store kinds that this one does not know. Such a row is no entry here: it is
+// not shown, costs no other row, and stays on disk as it was, with the image file it names,
+// through copies, trims, clears and restarts, for the build that can read it.
+TEST(ClipboardModelHistoryStorage, ARowOfAnUnknownKindStaysOnDiskUnshownThroughWritesAndRestarts)
+{
+    ModelHarness h;
+    h.settings.setInteger(ClipboardModel::historyLimitKey, 3);
+    QDir().mkpath(h.imageFolder());
+    const QString videoImage = QDir(h.imageFolder()).filePath(QStringLiteral("aaaaaaaa-0000-0000-0000-000000000001.image"));
+    const QString shownImage = QDir(h.imageFolder()).filePath(QStringLiteral("aaaaaaaa-0000-0000-0000-000000000002.image"));
+    ASSERT_TRUE(writeFile(videoImage, pngBytes(3, 3)));
+    ASSERT_TRUE(writeFile(shownImage, pngBytes(4, 4)));
+    ClipboardEntry image = makeEntry(QStringLiteral("I"), QString());
+    image.kind = ClipboardKind::Image;
+    image.imageFilePath = shownImage;
+    QList<StoredHistoryRow> rows = HistoryRows::rowsFor({makeEntry(QStringLiteral("T")), image});
+    const QByteArray video = QStringLiteral(R"({"id":"V","kind":"video","copiedAt":"2026-02-01T09:00:00Z",)"
+                                            R"("imageFilePath":"%1","frames":12})")
+                                 .arg(videoImage)
+                                 .toUtf8();
+    rows.insert(1, StoredHistoryRow{QStringLiteral("V"), rows.at(0).position - 1, video});
+    h.history.seedRows(rows);
+    const auto storedVideo = [&h] {
+        if (h.model) {
+            EXPECT_TRUE(h.model->flushHistory(5s));
+        }
+        for (const StoredHistoryRow &row : h.history.rows()) {
+            if (row.id == u"V")
+                return row.record;
+        }
+        return QByteArray();
+    };
+    const QString videoFile = QFileInfo(videoImage).fileName();
+
+    ClipboardModel &model = h.make();
+    EXPECT_EQ(idsOf(model.entries()), (QStringList{"T", "I"}));
+    EXPECT_TRUE(model.setAsideFiles().isEmpty()) << "nothing is set aside: the row stays where it is";
+    EXPECT_EQ(h.history.copiesKept(), 0);
+
+    // Two copies: the first write compares every row, the second trims the image entry.
+    h.copyText(QStringLiteral("one"));
+    EXPECT_EQ(storedVideo(), video);
+    h.copyText(QStringLiteral("two"));
+    EXPECT_EQ(storedVideo(), video);
+    EXPECT_EQ(idsOf(h.storedHistory()), idsOf(model.entries()));
+    EXPECT_EQ(model.entries().size(), 3);
+    // The trimmed entry's file goes; the one the unknown row names stays.
+    EXPECT_EQ(h.imageFiles(), QStringList{videoFile});
+
+    model.clearHistoryEntries();
+    EXPECT_EQ(storedVideo(), video);
+    EXPECT_TRUE(h.storedHistory().isEmpty());
+
+    ClipboardModel &restarted = h.make();
+    EXPECT_TRUE(restarted.entries().isEmpty());
+    h.copyText(QStringLiteral("after the restart"));
+    EXPECT_EQ(storedVideo(), video);
+    EXPECT_EQ(h.entryTexts(), QStringList{QStringLiteral("after the restart")});
+    EXPECT_EQ(h.imageFiles(), QStringList{videoFile});
 }
 
 TEST(ClipboardModelHistoryStorage, ADamagedDatabaseKeepsWhatDecodesAndItsImages)
@@ -173,7 +263,8 @@ TEST(ClipboardModelHistoryStorage, ADamagedDatabaseKeepsWhatDecodesAndItsImages)
         image.kind = ClipboardKind::Image;
         image.imageFilePath = imagePath;
         QList<StoredHistoryRow> rows = HistoryRows::rowsFor({makeEntry(QStringLiteral("T")), image});
-        rows.append({QStringLiteral("BAD"), 1, R"({"id":"BAD","kind":"bogus"})"});
+        rows.append({QStringLiteral("BAD"), 1,
+                     QStringLiteral(R"({"id":"BAD","kind":"bogus","imageFilePath":"%1"})").arg(imagePath).toUtf8()});
         if (c.damagedFile)
             h.history.seedDamage(rows, QStringLiteral("database disk image is malformed"));
         else
@@ -182,15 +273,17 @@ TEST(ClipboardModelHistoryStorage, ADamagedDatabaseKeepsWhatDecodesAndItsImages)
 
         ClipboardModel &model = h.make();
         EXPECT_EQ(idsOf(model.entries()), (QStringList{"T", "I"})) << c.name;
-        EXPECT_FALSE(model.sweepsUnreferencedImages()) << c.name;
+        EXPECT_EQ(model.sweepsUnreferencedImages(), !c.damagedFile) << c.name;
         EXPECT_FALSE(log.lines().filter(c.damagedFile ? QStringLiteral("could not be read whole") : QStringLiteral("skipped"))
                          .isEmpty())
             << c.name;
-        EXPECT_EQ(h.history.copiesKept(), c.damagedFile ? 0 : 1) << c.name << ": the store keeps a damaged file itself";
-        // What was recovered is in the (fresh) database; the unreadable row is gone from it.
+        EXPECT_EQ(h.history.copiesKept(), 0) << c.name << ": the store keeps a damaged file itself";
+        // What was recovered is in the (fresh) database; an unreadable row in a file read whole
+        // stays in it as it was.
         EXPECT_EQ(idsOf(h.storedHistory()), (QStringList{"T", "I"})) << c.name;
+        EXPECT_EQ(h.history.rows().size(), c.damagedFile ? 2 : 3) << c.name;
 
-        // Removing the image entry in this run leaves its file: the damaged data may name it.
+        // Removing the image entry in this run leaves its file: the damaged data names it.
         model.clearGalleryEntries();
         ASSERT_TRUE(model.flushHistory(5s)) << c.name;
         EXPECT_TRUE(QFileInfo::exists(imagePath)) << c.name;

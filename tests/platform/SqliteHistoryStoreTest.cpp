@@ -134,9 +134,10 @@ TEST(SqliteHistoryStore, AKeptCopyHoldsEveryRowAndLeavesTheFileInUse)
     SqliteHistoryStore store(path);
     store.read();
     ASSERT_TRUE(store.apply(HistoryChange{threeRows(), {}, {}}).ok);
-    ASSERT_TRUE(store.keepCopy(QStringLiteral("1 unreadable entry")));
+    const QString kept = store.keepCopy(QStringLiteral("1 unreadable entry"));
     const QStringList copies = setAside(path);
     ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(kept, dir.filePath(copies.first()));
     EXPECT_EQ(modeOf(dir.filePath(copies.first())), 0600u);
     SqliteHistoryStore copy(dir.filePath(copies.first()));
     EXPECT_EQ(idsOf(copy.read().rows), (QStringList{"C", "B", "A"}));

@@ -19,6 +19,9 @@ TEST(X11SelectionReader, AUriListCountsAsFilesOnlyWhenEveryUrlIsALocalFile)
         {"percent-encoded", "file:///tmp/a%20b/%C5%BEaba.png", {"/tmp/a b/žaba.png"}},
         // Latin-1 names: no text form leads back to the file, the URL does.
         {"a name that is not UTF-8", "file:///tmp/caf%E9.txt\r\nfile://localhost/tmp/%FF%20x", {"file:///tmp/caf%E9.txt", "file:///tmp/%FF%20x"}},
+        // Sent as raw bytes rather than percent-encoded: the same bytes, the same files.
+        {"raw bytes that are not UTF-8", "file:///tmp/caf\xe9\r\nfile:///tmp/\xff%20x", {"file:///tmp/caf%E9", "file:///tmp/%FF%20x"}},
+        {"raw UTF-8 bytes", "file:///tmp/\xc5\xbe.png", {"/tmp/\u017e.png"}},
         // Extra leading slashes name the root, as the file system reads them, never a host.
         {"a path with two leading slashes", "file:////a\r\nfile:////%A1", {"/a", "file:///%A1"}},
         {"comments and blank lines", "# copied\r\n\r\nfile:///x\r\n", {"/x"}},

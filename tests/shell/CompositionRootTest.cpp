@@ -20,6 +20,7 @@
 #include "platform/fake/FakeUpdater.h"
 #include "platform/fake/FakeWorkspace.h"
 #include "shell/CompositionRoot.h"
+#include "support/TestFiles.h"
 #include "shell/NotchPanelController.h"
 #include "shell/TarnelPanel.h"
 #include "ui/library/EntryList.h"
@@ -295,6 +296,31 @@ TEST(CompositionRoot, StoredFilesSetAsideAtStartAreNamedInAnAlert)
     EXPECT_TRUE(text.contains(settingsAside)) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("history.sqlite3.unreadable-1"))) << text.toStdString();
     shownAlerts().first()->close();
+}
+
+// A copy set aside in an earlier run keeps the images of deleted entries on disk for as long as
+// it lies there; every start says so and names it, until the user removes it.
+TEST(CompositionRoot, AFileSetAsideInAnEarlierRunIsNamedAtEveryStartWhileItStays)
+{
+    FakeDesktop desktop;
+    QDir().mkpath(desktop.dataFolder.filePath(QStringLiteral("Tarnel")));
+    const QString aside = desktop.dataFolder.filePath(QStringLiteral("Tarnel/history.sqlite3.unreadable-20261201-101010-000"));
+    ASSERT_TRUE(writeFile(aside, "a history set aside by an earlier run"));
+    for (int start = 1; start <= 2; ++start) {
+        CompositionRoot root(desktop.services());
+        root.start();
+        ASSERT_TRUE(QTest::qWaitFor([] { return shownAlerts().size() == 1; })) << "start " << start;
+        const QString text = shownAlerts().first()->text();
+        EXPECT_EQ(text, FormattedText::substitute(L10n::text(ClipboardModel::earlierSetAsideFilesNotice), {aside}))
+            << text.toStdString();
+        shownAlerts().first()->close();
+    }
+    ASSERT_TRUE(QFile::remove(aside));
+    CompositionRoot root(desktop.services());
+    root.start();
+    ASSERT_NE(root.model(), nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(shownAlerts().isEmpty());
 }
 
 TEST(CompositionRoot, AQuitWhileTheHistoryCannotBeWrittenSaysSoBeforeTheEnd)

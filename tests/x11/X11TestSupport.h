@@ -492,8 +492,17 @@ private:
 };
 
 // Writes Tarnel's settings file before it starts.
+// Settings that hold a history under the old key start the program with that history alone, as
+// the first start after an older build: the database and its kept copies from an earlier program
+// of the same test go, or the history would replace their rows, keep a copy and say so.
 inline void writeSettings(const QByteArray &json)
 {
+    if (json.contains("\"tarnel.history\"")) {
+        QDir data(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Tarnel"));
+        const QStringList leftovers = data.entryList({QStringLiteral("history.sqlite3*")}, QDir::Files | QDir::Hidden);
+        for (const QString &name : leftovers)
+            data.remove(name);
+    }
     const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Tarnel");
     QDir().mkpath(folder);
     QSaveFile file(folder + QStringLiteral("/defaults.json"));

@@ -124,11 +124,11 @@ HistoryWriteResult FakeHistoryStore::apply(const HistoryChange &change)
     return {};
 }
 
-bool FakeHistoryStore::keepCopy(const QString &)
+QString FakeHistoryStore::keepCopy(const QString &)
 {
     QMutexLocker lock(&m_state->mutex);
     ++m_state->copies;
-    return true;
+    return QStringLiteral("history.sqlite3.unreadable-copy-%1").arg(m_state->copies);
 }
 
 std::optional<qint64> FakeHistoryStore::availableBytes() const

@@ -433,12 +433,12 @@ QString SqliteHistoryStore::setAside(const QString &reason)
     return aside;
 }
 
-bool SqliteHistoryStore::keepCopy(const QString &reason)
+QString SqliteHistoryStore::keepCopy(const QString &reason)
 {
     std::lock_guard turn(m_connections->turn);
     QString error;
     if (open(&error) != Opened::Yes)
-        return false;
+        return {};
     const QString copy = stampedName(m_filePath);
     sqlite3_stmt *vacuum = nullptr;
     bool ok = sqlite3_prepare_v2(m_db, "VACUUM INTO ?", -1, &vacuum, nullptr) == SQLITE_OK;
@@ -450,12 +450,12 @@ bool SqliteHistoryStore::keepCopy(const QString &reason)
     sqlite3_finalize(vacuum);
     if (!ok) {
         qCWarning(lcPlatform).noquote() << "history database could not be copied aside:" << error;
-        return false;
+        return {};
     }
     PrivateFiles::restrictToOwner(copy);
     qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "holds" << reason << "; a copy was kept in"
                                     << copy;
-    return true;
+    return copy;
 }
 
 HistoryWriteResult SqliteHistoryStore::apply(const HistoryChange &change)

@@ -45,7 +45,7 @@ public:
 
     StoredHistory read() override;
     HistoryWriteResult apply(const HistoryChange &change) override;
-    bool keepCopy(const QString &reason) override;
+    QString keepCopy(const QString &reason) override;
     std::optional<qint64> availableBytes() const override;
     std::unique_ptr<HistoryStore> openConnection() const override;
 

@@ -26,6 +26,27 @@ constexpr std::chrono::milliseconds kWakeInterval{20};
 
 const QByteArray kPng = QByteArrayLiteral("image/png");
 const QByteArray kUriList = QByteArrayLiteral("text/uri-list");
+
+// The bytes above 0x7F percent-encoded, every other byte as it is: spaces and controls still
+// make the URI invalid, as they do when a program sends them.
+QByteArray withEightBitBytesEncoded(const QByteArray &uri)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    QByteArray encoded;
+    encoded.reserve(uri.size());
+    for (const char c : uri) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            encoded.append(c);
+            continue;
+        }
+        encoded.append('%');
+        encoded.append(kHex[byte >> 4]);
+        encoded.append(kHex[byte & 0xf]);
+    }
+    return encoded;
+}
+
 // Text targets in order of preference; STRING is Latin-1 by definition.
 const QByteArray kUtf8Targets[] = {QByteArrayLiteral("UTF8_STRING"), QByteArrayLiteral("text/plain;charset=utf-8"),
                                    QByteArrayLiteral("text/plain")};
@@ -216,7 +237,10 @@ QStringList X11SelectionReader::filePathsFromUriList(const QByteArray &uriList)
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith('#'))
             continue;
-        const QUrl url = QUrl::fromEncoded(line, QUrl::StrictMode);
+        // Some programs send a name's bytes above 0x7F raw, not percent-encoded. QUrl would read
+        // them as UTF-8 and put U+FFFD in place of a Latin-1 letter, naming no file; encoded
+        // first, they take the road of the percent-encoded ones and keep naming the file.
+        const QUrl url = QUrl::fromEncoded(withEightBitBytesEncoded(line), QUrl::StrictMode);
         const QString host = url.host();
         // "file:a.txt" is a local file URL too, but a relative path names nothing once the
         // entry is pasted from another folder.
