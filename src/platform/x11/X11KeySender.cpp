@@ -1,13 +1,16 @@
 #include "platform/x11/X11KeySender.h"
 
+#include "core/AppShortcut.h"
 #include "core/Logging.h"
 #include "platform/x11/SyntheticKeyJournal.h"
+#include "platform/x11/X11Keysyms.h"
 #include "platform/x11/X11Session.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -138,6 +141,9 @@ void X11KeySender::step()
             return;
         }
         const KeyPost request = m_queue.takeFirst().request;
+        // A later chord is a new wait: keys outlasted in this burst count again.
+        if (m_queue.isEmpty())
+            m_outlastedKeycodes.clear();
         if (outcome == Outcome::Sent)
             Q_EMIT sent(request.chord, request.token);
         else
@@ -175,8 +181,7 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
                 return Outcome::Waiting;
             }
         }
-        job.stage = Stage::WaitingForKeys;
-        job.deadline = now + kHeldKeysTimeout;
+        startWaitingForKeys(job, now);
     }
     if (job.stage == Stage::ReadingSelection)
         return finishSelectionCopy(job);
@@ -203,21 +208,36 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
     if (job.stage == Stage::Settling) {
         if (now < job.deadline)
             return Outcome::Waiting;
-        job.stage = Stage::WaitingForKeys;
-        job.deadline = now + kHeldKeysTimeout;
+        startWaitingForKeys(job, now);
     }
     // A key still held would mix into the chord (Super+Shift+Ctrl+V is no paste), and while the
     // shortcut's own key is down, its hot-key grab still holds the keyboard.
     QList<unsigned> held = heldKeycodes(job.request.wait);
-    // Keys the user kept holding through an earlier wait are not waited for again, so a long
-    // press does not delay every chord of a burst (the deletes and paste of one snippet).
+    if (job.request.wait == HeldKeys::All) {
+        // However long the shortcut is held: keys typed now would go to its grab and be lost.
+        const QList<unsigned> shortcutKeys = shortcutKeycodes();
+        const bool grabbed =
+            std::any_of(held.cbegin(), held.cend(), [&](unsigned keycode) { return shortcutKeys.contains(keycode); });
+        if (grabbed) {
+            if (now < job.shortcutKeyDeadline)
+                return Outcome::Waiting;
+            qCInfo(lcPlatform) << "KeySender: the shortcut's key was never released;" << chordName(job.request.chord)
+                               << "not sent";
+            return Outcome::Dropped;
+        }
+    }
+    // Keys the user kept holding through an earlier wait of this burst are not waited for
+    // again, so a long press does not delay every chord of it (the deletes and paste of one
+    // snippet).
     m_outlastedKeycodes.removeIf([&held](unsigned keycode) { return !held.contains(keycode); });
     held.removeIf([this](unsigned keycode) { return m_outlastedKeycodes.contains(keycode); });
     if (!held.isEmpty()) {
         if (now < job.deadline)
             return Outcome::Waiting;
         releaseHeldModifiers();
+        const QList<unsigned> shortcutKeys = shortcutKeycodes();
         m_outlastedKeycodes = heldKeycodes();
+        m_outlastedKeycodes.removeIf([&](unsigned keycode) { return shortcutKeys.contains(keycode); });
     }
     if (job.request.targetPid && job.reactivations < kMaxReactivations
         && !isTargetInFront(job, m_workspace ? m_workspace->frontmostApplication() : std::nullopt)) {
@@ -228,6 +248,13 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
         return Outcome::Waiting;
     }
     return deliver(job);
+}
+
+void X11KeySender::startWaitingForKeys(Job &job, std::chrono::steady_clock::time_point now)
+{
+    job.stage = Stage::WaitingForKeys;
+    job.deadline = now + kHeldKeysTimeout;
+    job.shortcutKeyDeadline = now + kShortcutKeyTimeout;
 }
 
 X11KeySender::Outcome X11KeySender::deliver(Job &job)
@@ -320,6 +347,18 @@ QList<unsigned> X11KeySender::modifierKeycodes() const
         }
     }
     XFreeModifiermap(map);
+    return result;
+}
+
+QList<unsigned> X11KeySender::shortcutKeycodes() const
+{
+    QList<unsigned> result;
+    for (AppShortcut shortcut : AppShortcut::allCases()) {
+        const std::optional<quint32> keysym = X11Keysyms::keysymFor(shortcut.keys().key());
+        const unsigned keycode = keysym ? XKeysymToKeycode(m_connection.display(), *keysym) : 0;
+        if (keycode != 0 && !result.contains(keycode))
+            result.append(keycode);
+    }
     return result;
 }
 

@@ -34,6 +34,10 @@ public:
     // How long the user may keep holding keys (the modifiers of the shortcut that started the
     // paste) before the held modifiers are released on their behalf.
     static constexpr std::chrono::milliseconds kHeldKeysTimeout{600};
+    // How long a chord waits for the key of a global shortcut to come up. While that key is
+    // down its hot-key grab holds the keyboard, and every key typed goes to the grab: the chord
+    // is given up rather than typed into it.
+    static constexpr std::chrono::milliseconds kShortcutKeyTimeout{15000};
 
     // How a window takes the paste and copy chords.
     enum class Route {
@@ -75,6 +79,8 @@ private:
         KeyPost request;
         Stage stage = Stage::Start;
         std::chrono::steady_clock::time_point deadline;
+        // Until when the key of a global shortcut may keep the keyboard grabbed.
+        std::chrono::steady_clock::time_point shortcutKeyDeadline;
         // The window of the target process that has to be in front; 0: any of its windows.
         quint64 window = 0;
         // The window asked for, and when to ask again.
@@ -93,6 +99,9 @@ private:
     QList<unsigned> heldKeycodes() const;
     QList<unsigned> heldKeycodes(HeldKeys which) const;
     QList<unsigned> modifierKeycodes() const;
+    // The keys that the global shortcuts are grabbed on (V and C where the map has them).
+    QList<unsigned> shortcutKeycodes() const;
+    void startWaitingForKeys(Job &job, std::chrono::steady_clock::time_point now);
     void releaseHeldModifiers();
     Outcome deliver(Job &job);
     Outcome finishSelectionCopy(Job &job);
@@ -106,5 +115,7 @@ private:
     QList<Job> m_queue;
     QTimer m_timer;
     bool m_stepping = false;
+    // Keys the user kept holding through the wait of an earlier chord of the same burst; never
+    // the key of a global shortcut, and forgotten once the queue is empty.
     QList<unsigned> m_outlastedKeycodes;
 };
