@@ -2,6 +2,8 @@
 
 #include "core/AppShortcut.h"
 #include "core/Logging.h"
+#include "core/ShellQuoting.h"
+#include "platform/linux/PseudoTerminalHolder.h"
 #include "platform/x11/SyntheticKeyJournal.h"
 #include "platform/x11/X11Keysyms.h"
 #include "platform/x11/X11Session.h"
@@ -113,6 +115,26 @@ X11KeySender::Route X11KeySender::route(const QString &windowClass)
     return Route::Ordinary;
 }
 
+X11KeySender::Route X11KeySender::route(const QString &windowClass, bool holdsPseudoTerminal)
+{
+    const Route named = route(windowClass);
+    if (named != Route::Ordinary || !holdsPseudoTerminal)
+        return named;
+    // Pasting from the primary selection on Shift+Insert is what terminals share; a chord
+    // guessed for an unknown one could be read as an interrupt.
+    return Route::PrimarySelection;
+}
+
+X11KeySender::Route X11KeySender::routeOf(unsigned long window) const
+{
+    const QString windowClass = m_connection.windowClass(window).value_or(QString());
+    const Route named = route(windowClass);
+    if (named != Route::Ordinary)
+        return named;
+    const std::optional<qint64> pid = m_connection.windowPid(window);
+    return route(windowClass, pid && PseudoTerminalHolder::holdsMaster(*pid));
+}
+
 bool X11KeySender::post(const KeyPost &request)
 {
     if (!m_usable)
@@ -140,14 +162,15 @@ void X11KeySender::step()
             m_stepping = false;
             return;
         }
-        const KeyPost request = m_queue.takeFirst().request;
+        const Job job = m_queue.takeFirst();
+        const KeyPost &request = job.request;
         // A later chord is a new wait: keys outlasted in this burst count again.
         if (m_queue.isEmpty())
             m_outlastedKeycodes.clear();
         if (outcome == Outcome::Sent)
             Q_EMIT sent(request.chord, request.token);
         else
-            Q_EMIT dropped(request.chord, request.token);
+            Q_EMIT dropped(request.chord, request.token, job.dropReason);
     }
     m_timer.stop();
     m_stepping = false;
@@ -185,6 +208,8 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
     }
     if (job.stage == Stage::ReadingSelection)
         return finishSelectionCopy(job);
+    if (job.stage == Stage::SavingSelection)
+        return pasteThroughPrimarySelection(job);
     if (job.stage == Stage::Activating) {
         if (!isTargetInFront(job, m_workspace ? m_workspace->frontmostApplication() : std::nullopt)) {
             if (now < job.deadline) {
@@ -223,6 +248,7 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
                 return Outcome::Waiting;
             qCInfo(lcPlatform) << "KeySender: the shortcut's key was never released;" << chordName(job.request.chord)
                                << "not sent";
+            job.dropReason = KeyDropReason::KeysHeld;
             return Outcome::Dropped;
         }
     }
@@ -263,12 +289,13 @@ X11KeySender::Outcome X11KeySender::deliver(Job &job)
     Route route = Route::Ordinary;
     const std::optional<unsigned long> window = m_connection.activeWindow();
     if (chord != KeyChord::Delete && window)
-        route = X11KeySender::route(m_connection.windowClass(*window).value_or(QString()));
+        route = routeOf(*window);
     if (route == Route::PrimarySelection && chord == KeyChord::Copy) {
         // The terminal put what the user selected in the primary selection already; a chord
         // would only interrupt the program running in it.
         if (!m_pasteboard || !m_connection.ownsSelectionWithin("PRIMARY", *window)) {
             qCInfo(lcPlatform) << "KeySender: the terminal holds no selection; copy not sent";
+            job.dropReason = KeyDropReason::NothingToType;
             return Outcome::Dropped;
         }
         job.selection = m_pasteboard->primarySelectionText();
@@ -276,12 +303,41 @@ X11KeySender::Outcome X11KeySender::deliver(Job &job)
         job.deadline = Clock::now() + kSelectionReadTimeout;
         return Outcome::Waiting;
     }
-    if (route == Route::PrimarySelection && chord == KeyChord::Paste
-        && (!m_pasteboard || !m_pasteboard->offerTextAsPrimarySelection())) {
-        qCInfo(lcPlatform) << "KeySender: no text to offer the terminal; paste not sent";
-        return Outcome::Dropped;
+    if (route != Route::Ordinary && chord == KeyChord::Paste) {
+        const PasteboardContent content = m_pasteboard ? m_pasteboard->content() : PasteboardContent();
+        // Copied files go into a terminal as their paths, as a dropped file does; its own paste
+        // chord would bring their URLs, or nothing.
+        const bool files = !content.text && !content.filePaths.isEmpty();
+        if (route == Route::PrimarySelection || files) {
+            if (!m_pasteboard || !(content.text || files)) {
+                qCInfo(lcPlatform) << "KeySender: no text to offer the terminal; paste not sent";
+                job.dropReason = KeyDropReason::NothingToType;
+                return Outcome::Dropped;
+            }
+            job.lentText = content.text ? *content.text : ShellQuoting::quotedPaths(content.filePaths);
+            // What the user selected is read first, to be given back once the terminal has read
+            // the paste.
+            job.selection = m_pasteboard->primarySelectionText();
+            job.stage = Stage::SavingSelection;
+            job.deadline = Clock::now() + kSelectionReadTimeout;
+            return pasteThroughPrimarySelection(job);
+        }
     }
     return sendChord(chord, route) ? Outcome::Sent : Outcome::Dropped;
+}
+
+X11KeySender::Outcome X11KeySender::pasteThroughPrimarySelection(Job &job)
+{
+    if (!job.selection.isFinished() && Clock::now() < job.deadline)
+        return Outcome::Waiting;
+    // A selection whose owner does not answer is not waited for: the paste goes on, and the
+    // primary selection is left empty after it.
+    const std::optional<QString> own = job.selection.isFinished() ? job.selection.result() : std::nullopt;
+    if (!m_pasteboard || !m_pasteboard->lendPrimarySelection(job.lentText, own)) {
+        qCInfo(lcPlatform) << "KeySender: the primary selection could not be lent to the terminal; paste not sent";
+        return Outcome::Dropped;
+    }
+    return sendChord(KeyChord::Paste, Route::PrimarySelection) ? Outcome::Sent : Outcome::Dropped;
 }
 
 X11KeySender::Outcome X11KeySender::finishSelectionCopy(Job &job)
@@ -295,6 +351,7 @@ X11KeySender::Outcome X11KeySender::finishSelectionCopy(Job &job)
     const std::optional<QString> text = job.selection.result();
     if (!text || text->isEmpty() || !m_pasteboard) {
         qCInfo(lcPlatform) << "KeySender: the terminal's selection holds no text; copy not sent";
+        job.dropReason = KeyDropReason::NothingToType;
         return Outcome::Dropped;
     }
     // Copied as the terminal's own copy chord would have: the clipboard announces it like any

@@ -45,9 +45,10 @@ public:
         Ordinary,
         // Terminals that bind Ctrl+Shift+V and Ctrl+Shift+C.
         ShiftedChords,
-        // Terminals that bind neither (xterm, rxvt): Ctrl+Shift+C reaches the running program as
-        // an interrupt and Ctrl+Shift+V as a control character. They paste the primary selection
-        // on Shift+Insert, and put what the user selects there.
+        // Terminals that bind neither (xterm, rxvt), and every terminal the class table does not
+        // know: Ctrl+Shift+C may reach the running program as an interrupt and Ctrl+Shift+V as a
+        // control character. Terminals paste the primary selection on Shift+Insert, and put
+        // what the user selects there.
         PrimarySelection,
     };
 
@@ -66,6 +67,10 @@ public:
     static bool isTerminalClass(const QString &windowClass) { return route(windowClass) != Route::Ordinary; }
     // The route of a window by its WM_CLASS class, compared without case.
     static Route route(const QString &windowClass);
+    // The route of a window: the class table's for the terminals it knows; for any other
+    // window whose process holds a pseudo-terminal's master (a terminal by what it is,
+    // whatever the user named its class), the primary selection.
+    static Route route(const QString &windowClass, bool holdsPseudoTerminal);
 
 private:
     enum class Stage {
@@ -74,6 +79,8 @@ private:
         Settling,
         WaitingForKeys,
         ReadingSelection,
+        // The user's primary selection is read before a paste borrows it.
+        SavingSelection,
     };
     struct Job {
         KeyPost request;
@@ -87,8 +94,13 @@ private:
         std::optional<RunningApplication> target;
         std::chrono::steady_clock::time_point nextActivation;
         int reactivations = 0;
-        // A terminal's selection on its way to the clipboard.
+        // A terminal's selection on its way to the clipboard, or the user's on its way to be
+        // given back after a paste.
         QFuture<std::optional<QString>> selection;
+        // What a paste through the primary selection types.
+        QString lentText;
+        // Why the chord is given up, when it is.
+        KeyDropReason dropReason = KeyDropReason::NoTarget;
     };
 
     enum class Outcome { Waiting, Sent, Dropped };
@@ -105,6 +117,8 @@ private:
     void releaseHeldModifiers();
     Outcome deliver(Job &job);
     Outcome finishSelectionCopy(Job &job);
+    Outcome pasteThroughPrimarySelection(Job &job);
+    Route routeOf(unsigned long window) const;
     bool sendChord(KeyChord chord, Route route);
     void fakeKey(unsigned keycode, bool press);
 
