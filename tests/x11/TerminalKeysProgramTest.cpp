@@ -287,7 +287,7 @@ TEST(TerminalKeysProgram, ACopyInATerminalWithNothingSelectedCopiesNothing)
     xdotool({"key", "alt+super+c"});
     // The copy is given up at once and logged; the clipboard and the history stay as they were.
     ASSERT_TRUE(QTest::qWaitFor([&] { return tarnel.errorOutput().contains("copy not sent"); }, 5000))
-        << tarnel.errorOutput().constData();
+        << "clipboard [" << readClipboard().toStdString() << "]; " << tarnel.errorOutput().constData();
     EXPECT_EQ(readClipboard(), QStringLiteral("skôr"));
     EXPECT_FALSE(storedTexts().contains(QStringLiteral("vybraté v inom programe")))
         << storedTexts().join(QLatin1Char('|')).toStdString();
