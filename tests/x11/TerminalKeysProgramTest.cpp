@@ -229,7 +229,7 @@ TEST(TerminalKeysProgram, ATerminalUnderAClassOfItsOwnIsStillATerminal)
         QStringList options;
     } terminals[] = {
         {"xterm", "Foo", {"-class", "Foo", "-geometry", "80x10+100+100"}},
-        {"st", "Bar", {"-c", "Bar", "-g", "80x10+100+100"}},
+        {"stterm", "Bar", {"-c", "Bar", "-g", "80x10+100+100"}},
     };
     for (const auto &terminal : terminals) {
         SCOPED_TRACE(terminal.program);
