@@ -15,7 +15,7 @@ PACKAGES=(
   breeze-icon-theme
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libfuzzer-14-dev clang-format
-  xvfb xauth xclip xdotool openbox x11-utils x11-apps trayer xcompmgr picom xterm rxvt-unicode
+  xvfb xauth xclip xdotool openbox x11-utils x11-apps trayer xcompmgr picom xterm rxvt-unicode stterm
   metacity xfwm4 dbus-x11 dbus-daemon
   desktop-file-utils appstream
   sway xwayland wl-clipboard

@@ -23,6 +23,27 @@ inline QString nothingPasted()
                           "Položka je v schránke, vlož ju ručne.");
 }
 
+// A paste into a terminal of what a terminal cannot take: it types text and the paths of
+// files, never a picture.
+inline QString nothingToPasteHere()
+{
+    return QStringLiteral("Terminál vpredu nevie prijať túto položku: vkladá sa doň len text a súbory. "
+                          "Položka je v schránke, vlož ju inam.");
+}
+
+// The keys of the shortcut that asked for a paste stayed down: while they are, every key goes to
+// the shortcut, so nothing was typed.
+inline QString shortcutKeysHeld()
+{
+    return QStringLiteral("Nič sa nevložilo: klávesy skratky ostali stlačené. Pusti ich a skús to znova.");
+}
+
+// The notices of a paste whose keys never went out: the next paste that goes out ends them.
+inline bool isPasteNotSent(const QString &notice)
+{
+    return notice == nothingPasted() || notice == nothingToPasteHere() || notice == shortcutKeysHeld();
+}
+
 // A copy shortcut found nothing it could copy without typing a key that the application in
 // front might read otherwise (a terminal with no selection of its own).
 inline QString nothingCopied()

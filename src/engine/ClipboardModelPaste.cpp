@@ -116,7 +116,7 @@ void ClipboardModel::watchKeySender()
     // Direct: a chord that needs no waiting goes out inside post(), and its effect with it.
     connect(m_keySender, &KeySender::sent, this, [this](KeyChord chord, quint64 token) {
         // A paste that went out makes an earlier "nothing pasted" stale.
-        if (chord == KeyChord::Paste && m_shortcutNotice == ShortcutNotice::nothingPasted())
+        if (chord == KeyChord::Paste && m_shortcutNotice && ShortcutNotice::isPasteNotSent(*m_shortcutNotice))
             setShortcutNotice(std::nullopt);
         const auto effect = m_pendingPasteEffects.constFind(token);
         if (effect == m_pendingPasteEffects.constEnd())
@@ -125,10 +125,21 @@ void ClipboardModel::watchKeySender()
         m_pendingPasteEffects.erase(effect);
         applyPasteEffect(applied);
     });
-    connect(m_keySender, &KeySender::dropped, this, [this](KeyChord chord, quint64 token) {
+    connect(m_keySender, &KeySender::dropped, this, [this](KeyChord chord, quint64 token, KeyDropReason reason) {
         m_pendingPasteEffects.remove(token);
-        if (chord == KeyChord::Paste)
-            failPaste(ShortcutNotice::nothingPasted());
+        if (chord == KeyChord::Paste) {
+            switch (reason) {
+            case KeyDropReason::NothingToType:
+                failPaste(ShortcutNotice::nothingToPasteHere());
+                break;
+            case KeyDropReason::KeysHeld:
+                failPaste(ShortcutNotice::shortcutKeysHeld());
+                break;
+            case KeyDropReason::NoTarget:
+                failPaste(ShortcutNotice::nothingPasted());
+                break;
+            }
+        }
         if (chord == KeyChord::Copy && m_pendingCopyRequest) {
             // Nothing will be copied for this request: the next copy is an ordinary one again.
             m_captureNextPrivately = false;

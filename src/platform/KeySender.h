@@ -21,6 +21,18 @@ enum class HeldKeys {
     Modifiers,
 };
 
+// Why a chord was given up.
+enum class KeyDropReason {
+    // Its target window could not be made active, or is gone.
+    NoTarget,
+    // The window in front takes nothing the chord could bring: a terminal offered an image,
+    // a terminal with nothing selected asked to copy, or any chord it would read otherwise
+    // (a terminal's ^C).
+    NothingToType,
+    // The keys of the shortcut that asked for it were never let go: its grab took every key.
+    KeysHeld,
+};
+
 // One chord to type.
 struct KeyPost {
     KeyChord chord = KeyChord::Paste;
@@ -59,7 +71,6 @@ public:
 Q_SIGNALS:
     // A chord went out.
     void sent(KeyChord chord, quint64 token);
-    // A chord was given up: its target window could not be activated, or the window in front
-    // has no key for it that it would not read as something else (a terminal's ^C).
-    void dropped(KeyChord chord, quint64 token);
+    // A chord was given up, and why.
+    void dropped(KeyChord chord, quint64 token, KeyDropReason reason);
 };

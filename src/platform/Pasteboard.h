@@ -76,10 +76,13 @@ public:
     // offered unchanged as PNG.
     virtual qint64 writeImage(const QByteArray &imageData) = 0;
 
-    // Offers the clipboard's text as the primary selection too, for programs that paste only
-    // that (xterm's Shift+Insert); the clipboard and its change count stay as they are. False
-    // when the clipboard holds no text.
-    virtual bool offerTextAsPrimarySelection() = 0;
+    // Lends the primary selection a text for a program that pastes only that (xterm's
+    // Shift+Insert); the clipboard and its change count stay as they are. Once a program has
+    // read it, or after a bounded time, the primary selection holds `restore` again (what the
+    // user had selected), or nothing: no pasted text stays there. A loan made while an earlier
+    // one is still out gives back what that one would have. False when the selection could not
+    // be taken.
+    virtual bool lendPrimarySelection(const QString &text, const std::optional<QString> &restore) = 0;
     // The text of the primary selection (what xterm selected), read off the main thread; the
     // future ends with nothing when its owner offers no text or does not answer in time.
     virtual QFuture<std::optional<QString>> primarySelectionText() = 0;

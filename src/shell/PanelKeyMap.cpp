@@ -15,6 +15,11 @@
 
 namespace {
 
+// X key codes of the number row's keys 1 and 6 (KEY_1 + 8 and KEY_6 + 8); the codes of
+// the keys between them follow in order.
+constexpr quint32 kDigitOneKeycode = 10;
+constexpr quint32 kDigitSixKeycode = 15;
+
 // Modifiers that keep a key out of the search text.
 constexpr Qt::KeyboardModifiers kNoTypingModifiers = Qt::ControlModifier | Qt::MetaModifier;
 // Modifiers that keep Tab from moving the focus.
@@ -72,6 +77,13 @@ std::optional<int> PanelKeyMap::historyIndex(Qt::Key digit)
     return std::nullopt;
 }
 
+std::optional<int> PanelKeyMap::historyIndexOfKeycode(quint32 keycode)
+{
+    if (keycode >= kDigitOneKeycode && keycode <= kDigitSixKeycode)
+        return int(keycode - kDigitOneKeycode);
+    return std::nullopt;
+}
+
 bool PanelKeyMap::isSearchFieldEditing() const
 {
     if (!m_model.isSearchFieldFocused())
@@ -104,7 +116,7 @@ std::optional<qsizetype> PanelKeyMap::selectedItemPosition() const
 }
 
 bool PanelKeyMap::handleKey(Qt::Key key, Qt::KeyboardModifiers modifiers,
-                            const std::optional<QString> &characters)
+                            const std::optional<QString> &characters, quint32 keycode)
 {
     if (const std::optional<AppShortcut> shortcut = AppShortcut::matching(QKeyCombination(modifiers, key))) {
         m_shortcuts.handle(*shortcut);
@@ -113,7 +125,7 @@ bool PanelKeyMap::handleKey(Qt::Key key, Qt::KeyboardModifiers modifiers,
 
     const Qt::KeyboardModifiers mods = modifiers & AppShortcut::kComparedModifiers;
     const bool presented = m_model.isQuickAccessPresented();
-    if (presented && mods == kPanelPasteModifier && pasteByPosition(key))
+    if (presented && mods == kPanelPasteModifier && pasteByPosition(key, keycode))
         return true;
 
     // Every tab of the panel is a Quick Access tab, so the tab needs no test of its own.
@@ -143,9 +155,10 @@ bool PanelKeyMap::handleKey(Qt::Key key, Qt::KeyboardModifiers modifiers,
     return typeIntoSearch(key, modifiers, characters, editing);
 }
 
-bool PanelKeyMap::pasteByPosition(Qt::Key key)
+bool PanelKeyMap::pasteByPosition(Qt::Key key, quint32 keycode)
 {
-    const std::optional<int> index = historyIndex(key);
+    // By the key where it is known: what it types depends on the layout.
+    const std::optional<int> index = keycode != 0 ? historyIndexOfKeycode(keycode) : historyIndex(key);
     if (!index)
         return false;
     const QList<ClipboardEntry> entries = m_model.quickAccessEntries();
@@ -316,6 +329,7 @@ PanelKey PanelKeyMap::panelKey(const QKeyEvent &event)
     key.modifiers = event.modifiers() & AppShortcut::kComparedModifiers;
     if (!event.text().isEmpty())
         key.characters = event.text();
+    key.keycode = event.nativeScanCode();
     return key;
 }
 
@@ -349,7 +363,7 @@ bool PanelKeyMap::eventFilter(QObject *watched, QEvent *event)
             return QObject::eventFilter(watched, event);
         }
         const PanelKey key = panelKey(*keyEvent);
-        if (handleKey(key.key, key.modifiers, key.characters))
+        if (handleKey(key.key, key.modifiers, key.characters, key.keycode))
             return true;
     }
     return QObject::eventFilter(watched, event);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QtGlobal>
 #include <QString>
 #include <Qt>
 
@@ -18,6 +19,8 @@ struct PanelKey {
     // Shift, Control, Alt and Meta (Super); no other bits.
     Qt::KeyboardModifiers modifiers;
     std::optional<QString> characters;
+    // The key itself, whatever the layout types on it: its X key code; 0 when unknown.
+    quint32 keycode = 0;
 
     bool operator==(const PanelKey &) const = default;
 };
@@ -40,11 +43,17 @@ public:
     // Starts reading the key presses of Tarnel's windows; once only.
     void install();
     bool isInstalled() const { return m_installed; }
-    // One key press; true when it was consumed.
-    bool handleKey(Qt::Key key, Qt::KeyboardModifiers modifiers, const std::optional<QString> &characters);
+    // One key press; true when it was consumed. `keycode` names the pressed key itself when
+    // known (see PanelKey).
+    bool handleKey(Qt::Key key, Qt::KeyboardModifiers modifiers, const std::optional<QString> &characters,
+                   quint32 keycode = 0);
 
     // The list position that Ctrl+1 to Ctrl+6 paste.
     static std::optional<int> historyIndex(Qt::Key digit);
+    // The same by the key: the digit keys 1 to 6 of the number row, which type letters on
+    // Slovak and Czech layouts and symbols on French ones. X numbers them as the kernel's input
+    // codes plus 8, the same on every keyboard and layout; the keypad's digits are other keys.
+    static std::optional<int> historyIndexOfKeycode(quint32 keycode);
     // A Qt key press as the key map reads it.
     static PanelKey panelKey(const QKeyEvent &event);
     // Whether the window shows Quick Access: the panel or popup hosting it, or the view itself.
@@ -60,7 +69,7 @@ protected:
 
 private:
     // The steps of the key map; each returns whether it consumed the key.
-    bool pasteByPosition(Qt::Key key);
+    bool pasteByPosition(Qt::Key key, quint32 keycode);
     void moveFocusWithTab(bool backwards);
     bool moveFocusWithArrows(Qt::Key key);
     bool handleOptionsKey(Qt::Key key, Qt::KeyboardModifiers modifiers, const std::optional<QString> &characters,

@@ -154,6 +154,20 @@ TEST_F(PasteModelTest, CtrlVGoesToTheGivenProcessOrBackToTheRememberedApplicatio
     keys.setDropsChords(false);
     model->pasteEntryFromPanel(model->entries().first(), false, std::nullopt, false);
     EXPECT_EQ(model->shortcutNotice(), std::nullopt);
+    // Each reason a paste is given up has its own notice, and a paste that goes out ends it.
+    const std::pair<KeyDropReason, QString> reasons[] = {
+        {KeyDropReason::NoTarget, ShortcutNotice::nothingPasted()},
+        {KeyDropReason::NothingToType, ShortcutNotice::nothingToPasteHere()},
+        {KeyDropReason::KeysHeld, ShortcutNotice::shortcutKeysHeld()},
+    };
+    for (const auto &[reason, notice] : reasons) {
+        keys.setDropsChords(true, reason);
+        model->pasteEntryFromPanel(model->entries().first(), false, std::nullopt, false);
+        EXPECT_EQ(model->shortcutNotice(), notice) << int(reason);
+        keys.setDropsChords(false);
+        model->pasteEntryFromPanel(model->entries().first(), false, std::nullopt, false);
+        EXPECT_EQ(model->shortcutNotice(), std::nullopt) << int(reason);
+    }
     // A session that cannot press keys at all says so instead.
     keys.setAvailable(false);
     model->pasteEntryFromPanel(model->entries().first(), false, std::nullopt, false);

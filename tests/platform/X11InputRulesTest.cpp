@@ -53,6 +53,25 @@ TEST(X11KeySender, EachTerminalGetsTheChordsItBindsAndNoneThatInterrupts)
     };
     for (const Case &c : cases)
         EXPECT_EQ(X11KeySender::route(QString::fromUtf8(c.windowClass)), c.route) << c.windowClass;
+
+    // A window whose process holds a pseudo-terminal is a terminal whatever its class: the table
+    // still chooses for the ones it knows, every other one pastes from the primary selection.
+    struct HeldCase {
+        const char *windowClass;
+        bool holdsPseudoTerminal;
+        Route route;
+    };
+    const HeldCase held[] = {
+        {"Foo", true, Route::PrimarySelection},
+        {"Foo", false, Route::Ordinary},
+        {"XTerm", false, Route::PrimarySelection},
+        {"kitty", true, Route::ShiftedChords},
+        {"", true, Route::PrimarySelection},
+    };
+    for (const HeldCase &c : held) {
+        EXPECT_EQ(X11KeySender::route(QString::fromUtf8(c.windowClass), c.holdsPseudoTerminal), c.route)
+            << c.windowClass << " " << c.holdsPseudoTerminal;
+    }
 }
 
 // The key tap reports keys by their unshifted symbol, as Qt names them in Tarnel's own windows.

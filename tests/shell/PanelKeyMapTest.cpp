@@ -93,6 +93,43 @@ TEST_F(PanelKeyMapTest, QtKeyEventsReachTheMapAsItsKeys)
     EXPECT_EQ(pasted(), QStringLiteral("one"));
 }
 
+// Ctrl and the key of a digit paste by position whatever the layout types on the key: letters
+// on Slovak and Czech keyboards, symbols on French ones. A key elsewhere that types a digit, and
+// the keypad's digits, paste nothing.
+TEST_F(PanelKeyMapTest, CtrlDigitsPasteByTheKeyOnEveryLayout)
+{
+    struct Case {
+        const char *name;
+        int qtKey;
+        Qt::KeyboardModifiers qtModifiers;
+        quint32 keycode;
+        QString text;
+        std::optional<QString> pastes;
+    };
+    const Case cases[] = {
+        {"Slovak 2 types ľ", 0x13e, Control, 11, "ľ", "two"},
+        {"Czech 1 types +", Qt::Key_Plus, Control, 10, "+", "one"},
+        {"French 6 types -", Qt::Key_Minus, Control, 15, "-", "six"},
+        {"US 3", Qt::Key_3, Control, 12, "3", "three"},
+        {"a letter key that types 2", Qt::Key_2, Control, 38, "2", std::nullopt},
+        {"keypad 2", Qt::Key_2, Control | Qt::KeypadModifier, 88, "2", std::nullopt},
+        {"the 7 key", Qt::Key_7, Control, 16, "7", std::nullopt},
+        {"Ctrl+Shift on the 2 key", Qt::Key_At, Control | Shift, 11, "@", std::nullopt},
+    };
+    for (const Case &c : cases) {
+        openQuickAccess();
+        pasteboard.writeText(QStringLiteral("untouched"));
+        const QKeyEvent event(QEvent::KeyPress, c.qtKey, c.qtModifiers, c.keycode, 0, 0, c.text);
+        const PanelKey pressed = PanelKeyMap::panelKey(event);
+        EXPECT_EQ(pressed.keycode, c.keycode) << c.name;
+        const int before = pastes();
+        const bool taken = monitor->keyMap().handleKey(pressed.key, pressed.modifiers, pressed.characters, pressed.keycode);
+        clock.advance(1s);
+        EXPECT_EQ(taken && pastes() == before + 1, c.pastes.has_value()) << c.name;
+        EXPECT_EQ(pasted(), c.pastes.value_or(QStringLiteral("untouched"))) << c.name;
+    }
+}
+
 TEST_F(PanelKeyMapTest, OutsideQuickAccessOnlyShortcutsAreTaken)
 {
     EXPECT_FALSE(key(Qt::Key_Escape));

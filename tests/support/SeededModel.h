@@ -62,6 +62,8 @@ public:
     FakePermissions &permissions() { return m_permissions; }
     FakePasteboard &pasteboard() { return m_pasteboard; }
     FakeWorkspace &workspace() { return m_workspace; }
+    // The chords pastes sent (with SeedCounts::sendsKeys).
+    FakeKeySender &keys() { return m_keys; }
     const QList<ClipboardEntry> &entries() const { return m_model->entries(); }
     // The first entry of a kind (the seed holds every kind).
     ClipboardEntry first(ClipboardKind kind) const

@@ -195,7 +195,8 @@ struct ShownList {
     FakePanelSheets sheets;
     std::unique_ptr<EntryList> list;
 
-    explicit ShownList(const ClipboardEntry &first)
+    explicit ShownList(const ClipboardEntry &first, testsupport::SeedCounts counts = {})
+        : seed(counts)
     {
         seed.model().setEntries(QList<ClipboardEntry>{first} + seed.model().entries());
         seed.model().setSelectedTab(ClipboardPanelTab::History);
@@ -231,6 +232,56 @@ void sendMouse(QWidget *widget, QEvent::Type type, QPoint at, Qt::MouseButtons b
 }
 
 } // namespace
+
+// A double click on a row's header: a text is pasted once, and the second click, which took
+// the keyboard into the panel, hands it back to the application the paste went to; an image
+// row opens its preview and is never pasted.
+TEST(EntryList, ADoubleClickPastesATextOnceAndHandsTheKeyboardBackButNeverPastesAnImage)
+{
+    ClipboardEntry image;
+    image.id = ClipboardEntry::newID();
+    image.kind = ClipboardKind::Image;
+    image.imageData = SeededModel::png(60, 40, 200);
+    image.copiedAt = QDateTime::currentDateTimeUtc();
+    ClipboardEntry text = longTextEntry();
+    text.text = QStringLiteral("Krátky text");
+    const struct {
+        ClipboardEntry entry;
+        int pastes;
+        qsizetype activations;
+    } cases[] = {
+        {text, 1, 1},
+        {image, 0, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(int(c.entry.kind));
+        ShownList shown(c.entry, testsupport::SeedCounts{.sendsKeys = true});
+        const RunningApplication editor{77, 1234, QStringLiteral("Editor")};
+        shown.seed.workspace().setApplications({editor});
+        shown.seed.model().setPasteTargetApplication(editor);
+        shown.seed.pasteboard().writeText(QStringLiteral("untouched"));
+        // On the header's left, clear of the row's buttons.
+        const QRectF header = EntryRowDelegate::layout(shown.itemRect(0), c.entry, false, false).header;
+        const QPoint at(int(header.left() + header.width() / 4), int(header.center().y()));
+        ASSERT_EQ(shown.list->delegate()->controlAt(shown.list->listModel()->index(0), shown.itemRect(0), at),
+                  Control::Header);
+
+        sendMouse(shown.viewport(), QEvent::MouseButtonPress, at, Qt::LeftButton);
+        sendMouse(shown.viewport(), QEvent::MouseButtonRelease, at, Qt::NoButton);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(shown.seed.keys().count(KeyChord::Paste), c.pastes) << "the first click";
+        EXPECT_TRUE(shown.seed.workspace().activations().isEmpty());
+        sendMouse(shown.viewport(), QEvent::MouseButtonDblClick, at, Qt::LeftButton);
+        sendMouse(shown.viewport(), QEvent::MouseButtonRelease, at, Qt::NoButton);
+        QCoreApplication::processEvents();
+
+        EXPECT_EQ(shown.seed.keys().count(KeyChord::Paste), c.pastes) << "the second click pasted again";
+        EXPECT_EQ(shown.seed.workspace().activations().size(), c.activations);
+        if (c.entry.kind == ClipboardKind::Image) {
+            EXPECT_EQ(shown.seed.pasteboard().content().text, QStringLiteral("untouched")) << "the image went on the clipboard";
+        }
+    }
+}
 
 // Rows are one header high and the list lays them out as such, except a row showing its whole
 // text: it keeps its height wherever copies push it, and once folded every row is one pitch.

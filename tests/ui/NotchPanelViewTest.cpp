@@ -10,6 +10,8 @@
 #include "ui/library/EntrySectionScreen.h"
 #include "ui/library/GalleryScreen.h"
 #include "ui/library/LibraryFooter.h"
+#include "core/ShortcutNotice.h"
+#include "ui/panel/DetailsPanel.h"
 #include "ui/library/LibraryView.h"
 #include "ui/library/SnippetRow.h"
 #include "ui/library/SnippetsScreen.h"
@@ -609,6 +611,35 @@ TEST_F(NotchPanelViewTest, TypedSearchTextIsDrawnInTheSchemesTextColour)
 
 // "Vložiť ďalší" pressed twice pastes the stack's first entry, then its second, and the stack
 // (and the list that shows it) moves on by one each time.
+// A paste from the open panel that goes nowhere says why where the user pressed it, in place
+// of the footer's tip, until a paste goes out; then the tip is back.
+TEST(LibraryFooterAction, APasteThatGoesNowhereSaysWhyInTheFooter)
+{
+    testsupport::SeedCounts counts;
+    counts.sendsKeys = true;
+    testsupport::SeededModel seed(counts);
+    ClipboardModel &model = seed.model();
+    model.setAccessibilityPermissionEnabled(true);
+    testsupport::FakePanelSheets sheets;
+    LibraryFooter footer(model, sheets);
+    footer.resize(DetailsPanel::kWidth - 2 * DetailsPanel::kSidePadding, LibraryFooter::kButtonHeight);
+    footer.show();
+    model.setSelectedTab(ClipboardPanelTab::History);
+    QCoreApplication::processEvents();
+    const QString tip = footer.tipText();
+    ASSERT_FALSE(tip.isEmpty());
+
+    seed.keys().setDropsChords(true, KeyDropReason::NothingToType);
+    testsupport::click(footer.actionButton());
+    EXPECT_TRUE(testsupport::waitFor([&] { return footer.tipText() == ShortcutNotice::nothingToPasteHere(); }))
+        << footer.tipText().toStdString();
+    EXPECT_TRUE(footer.shortcutText().isEmpty()) << "the notice takes the shortcut's room too";
+
+    seed.keys().setDropsChords(false);
+    testsupport::click(footer.actionButton());
+    EXPECT_TRUE(testsupport::waitFor([&] { return footer.tipText() == tip; })) << footer.tipText().toStdString();
+}
+
 TEST(LibraryFooterAction, PasteNextPressedTwicePastesTheStackInOrder)
 {
     testsupport::SeedCounts counts;

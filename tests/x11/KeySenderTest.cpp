@@ -85,6 +85,43 @@ TEST_F(X11KeySenderTest, PasteAskedForByAHeldHotKeyArrivesOnceTheKeysAreLetGo)
     EXPECT_EQ(presses, 1);
 }
 
+// A shortcut held longer than held modifiers are waited for: while its V is down its grab
+// still holds the keyboard, so the paste waits for it however long it takes, and the next
+// shortcut's paste waits for its own keys again.
+TEST_F(X11KeySenderTest, PasteWaitsForTheShortcutsKeyHoweverLongItIsHeld)
+{
+    ClipboardOwner clipboard(QStringLiteral("pomaly"));
+    ASSERT_TRUE(clipboard.isReady());
+    Fixture fixture("slow");
+    ASSERT_TRUE(fixture.waitForKeyboard());
+    X11HotKeyRegistry registry;
+    int presses = 0;
+    QObject::connect(&registry, &HotKeyRegistry::shortcutPressed, [&](AppShortcut shortcut) {
+        ++presses;
+        if (shortcut == AppShortcut::pasteNextFromStack)
+            sender.sendPaste(fixture.pid());
+    });
+    ASSERT_TRUE(registry.start().isEmpty());
+
+    ASSERT_EQ(xdotool({"keydown", "shift+alt+super+v"}), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return presses == 1; }));
+    QElapsedTimer held;
+    held.start();
+    const auto past = X11KeySender::kHeldKeysTimeout + 200ms;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return held.elapsed() >= past.count(); }));
+    EXPECT_EQ(sent.size(), 0) << "sent while the shortcut's grab held the keyboard";
+    ASSERT_EQ(xdotool({"keyup", "v", "alt", "shift", "super"}), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == QStringLiteral("pomaly"); })) << fixture.text().toStdString();
+
+    // A quick press afterwards.
+    ASSERT_EQ(xdotool({"key", "shift+alt+super+v"}), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == QStringLiteral("pomalypomaly"); }))
+        << fixture.text().toStdString();
+    EXPECT_EQ(presses, 2);
+    EXPECT_EQ(sent.size(), 2);
+    EXPECT_EQ(dropped.size(), 0);
+}
+
 // A held key that types nothing (F8) stands for the key a fast typist still holds.
 TEST_F(X11KeySenderTest, DeletesWaitOnlyForModifiersAndAPasteBurstWaitsOnce)
 {
@@ -141,6 +178,32 @@ TEST_F(X11KeySenderTest, ChordForAProcessActivatesItsWindowFirstOrIsDroppedWitho
     EXPECT_TRUE(QTest::qWaitFor([&] { return target.text() == QStringLiteral("cieľ"); }));
     EXPECT_TRUE(other.text().isEmpty());
     EXPECT_EQ(workspace.frontmostApplication()->pid, target.pid());
+    EXPECT_EQ(sent.size(), 1);
+}
+
+// The keyboard moves to another window while the chord waits for a held key (a click the user
+// made meanwhile): the chord's window is made active again before its keys go out.
+TEST_F(X11KeySenderTest, ChordWaitingForHeldKeysGoesToItsWindowEvenIfAnotherTookTheKeyboard)
+{
+    ClipboardOwner clipboard(QStringLiteral("späť do cieľa"));
+    ASSERT_TRUE(clipboard.isReady());
+    Fixture other("other", {}, QStringLiteral("400x300+600+400"));
+    ASSERT_TRUE(other.waitForKeyboard());
+    Fixture target("target", {}, QStringLiteral("400x300+50+50"));
+    ASSERT_TRUE(target.waitForKeyboard());
+
+    ASSERT_EQ(xdotool({"keydown", "alt"}), 0);
+    ASSERT_TRUE(sender.sendPaste(target.pid()));
+    ASSERT_EQ(sent.size(), 0) << "the chord waits for Alt";
+    const std::optional<Window> otherWindow = other.shownWindow();
+    ASSERT_TRUE(otherWindow);
+    ASSERT_EQ(xdotool({"windowactivate", QString::number(*otherWindow)}), 0);
+    ASSERT_TRUE(other.waitForKeyboard());
+    ASSERT_EQ(xdotool({"keyup", "alt"}), 0);
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return target.text() == QStringLiteral("späť do cieľa"); }))
+        << "[" << target.text().toStdString() << "]";
+    EXPECT_TRUE(other.text().isEmpty()) << other.text().toStdString();
     EXPECT_EQ(sent.size(), 1);
 }
 

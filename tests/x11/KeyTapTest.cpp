@@ -142,6 +142,50 @@ TEST_F(X11KeyTapTest, TriggersWithShiftedCharactersExpandOnSlovakAndUsLayouts)
     run("setxkbmap", {"us"});
 }
 
+// Letters typed with a dead key (the accent first, then the letter) reach the trigger matcher
+// as the one letter the application shows, so a trigger spelled with them expands, and the
+// Backspace presses count the letters, not the keys.
+TEST_F(X11KeyTapTest, DeadKeysComposeIntoTheLettersOfATrigger)
+{
+    const QList<ClipboardSnippet> snippets{{"K", "kava", QStringLiteral("café"), "x"},
+                                           {"S", "slovak", QStringLiteral("ďĺŕó"), "y"}};
+    QString buffer;
+    QList<TypedTrigger::Expansion> expanded;
+    QObject::connect(&tap, &KeyTap::keyPressed, [&](const KeyTapEvent &event) {
+        if (const auto expansion = TypedTrigger::handleKey(buffer, event.key, event.characters, event.modifiers,
+                                                           false, snippets))
+            expanded.append(*expansion);
+    });
+    const struct {
+        const char *layout;
+        QStringList keys;
+        qsizetype snippet;
+    } cases[] = {
+        {"de", {"c", "a", "f", "dead_acute", "e"}, 0},
+        {"sk", {"dead_caron", "d", "dead_acute", "l", "dead_acute", "r", "dead_acute", "o"}, 1},
+        // A dead key that composes nothing with the next key breaks the trigger.
+        {"de", {"c", "a", "f", "dead_acute", "q", "dead_acute", "e"}, -1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.layout);
+        ASSERT_EQ(run("setxkbmap", {c.layout}), 0);
+        ASSERT_TRUE(tap.start()); // reads the layout now in force
+        buffer.clear();
+        expanded.clear();
+        seen.clear();
+        typedBy({QStringList{"key", "--delay", "30"} + c.keys});
+        if (c.snippet < 0) {
+            EXPECT_TRUE(expanded.isEmpty());
+        } else {
+            ASSERT_EQ(expanded.size(), 1) << c.keys.join(' ').toStdString();
+            EXPECT_EQ(expanded.first().snippetIndex, c.snippet);
+            EXPECT_EQ(expanded.first().deleteCount, 4);
+        }
+        tap.stop();
+    }
+    run("setxkbmap", {"us"});
+}
+
 TEST_F(X11KeyTapTest, OurOwnSyntheticKeysAreLeftOutButOtherToolsAreNot)
 {
     ASSERT_TRUE(tap.start());

@@ -136,6 +136,25 @@ TEST_F(KeyboardMonitorX11, KeysTypedRightAfterATriggerAreNeitherErasedNorLost)
         << fixture.text().toStdString();
 }
 
+// A German keyboard types "é" as the acute dead key and then "e": the trigger spelled with it
+// expands, and the four letters of it are erased, no more.
+TEST_F(KeyboardMonitorX11, ATriggerTypedWithADeadKeyExpands)
+{
+    ASSERT_TRUE(model->saveSnippet(std::nullopt, QStringLiteral("káva"), QStringLiteral("café"),
+                                   QStringLiteral("Káva s mliekom")));
+    ASSERT_EQ(run(QStringLiteral("setxkbmap"), {"de"}), 0);
+    struct LayoutGuard {
+        ~LayoutGuard() { run(QStringLiteral("setxkbmap"), {"us"}); }
+    } guard;
+    monitor->requestAccessAndStart(false);
+    Fixture fixture("dead");
+    ASSERT_TRUE(fixture.waitForKeyboard());
+
+    ASSERT_EQ(xdotool({"key", "--delay", "40", "a", "b", "space", "c", "a", "f", "dead_acute", "e"}), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == QStringLiteral("ab Káva s mliekom"); }, 5000))
+        << fixture.text().toStdString();
+}
+
 } // namespace
 
 namespace {

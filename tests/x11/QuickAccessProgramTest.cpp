@@ -13,6 +13,9 @@
 
 #include "X11TestSupport.h"
 
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
 using namespace x11test;
 
 namespace {
@@ -39,7 +42,78 @@ QByteArray settingsWithHistory(const QStringList &texts)
     return settingsWithEntries(entries);
 }
 
+// The key of the number row that types the digit on a US keyboard (1 to 9), by its XKB name,
+// whatever the current layout types there; 0 when the keyboard has no such key.
+unsigned numberRowKeycode(int digit)
+{
+    XkbDescPtr keyboard = XkbGetMap(display(), 0, XkbUseCoreKbd);
+    if (keyboard && XkbGetNames(display(), XkbKeyNamesMask, keyboard) != Success) {
+        XkbFreeKeyboard(keyboard, 0, True);
+        keyboard = nullptr;
+    }
+    unsigned found = 0;
+    const QByteArray name = QByteArrayLiteral("AE0") + QByteArray::number(digit);
+    for (int keycode = keyboard ? keyboard->min_key_code : 1; keyboard && keyboard->names && keycode <= keyboard->max_key_code;
+         ++keycode) {
+        if (QByteArray(keyboard->names->keys[keycode].name, XkbKeyNameLength) == name.leftJustified(XkbKeyNameLength, '\0'))
+            found = unsigned(keycode);
+    }
+    if (keyboard)
+        XkbFreeKeyboard(keyboard, 0, True);
+    return found;
+}
+
+// Ctrl and a key pressed by the key itself, not by what it types (xdotool would add the Shift
+// that the digit needs on a layout whose number row types letters).
+void pressWithControl(unsigned keycode)
+{
+    const KeyCode control = XKeysymToKeycode(display(), XK_Control_L);
+    XTestFakeKeyEvent(display(), control, True, CurrentTime);
+    XTestFakeKeyEvent(display(), keycode, True, CurrentTime);
+    XTestFakeKeyEvent(display(), keycode, False, CurrentTime);
+    XTestFakeKeyEvent(display(), control, False, CurrentTime);
+    XSync(display(), False);
+}
+
+// Back to the layout the other tests type with, however the test ends.
+struct LayoutGuard {
+    ~LayoutGuard() { run(QStringLiteral("setxkbmap"), {"-layout", "us"}); }
+};
+
 } // namespace
+
+// On layouts whose number row types letters (Slovak, Czech) or symbols (French), Ctrl and the
+// key of the digit paste by position all the same.
+TEST(QuickAccessProgram, CtrlDigitPastesByTheKeyOnEveryLayout)
+{
+    writeSettings(settingsWithHistory({QStringLiteral("najnovší"), QStringLiteral("druhý riadok")}));
+    movePointer(QPoint(960, 700));
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    const QRect notchFrame = geometry(*panel);
+    Fixture fixture("layouts", {}, QStringLiteral("500x200+100+600"), {"--focus-lag", "50"});
+    ASSERT_TRUE(fixture.waitForKeyboard());
+    const LayoutGuard guard;
+
+    QString expected;
+    for (const char *layout : {"sk", "cz", "fr"}) {
+        SCOPED_TRACE(layout);
+        ASSERT_EQ(run(QStringLiteral("setxkbmap"), {"-layout", layout}), 0);
+        const unsigned second = numberRowKeycode(2);
+        ASSERT_NE(second, 0u);
+        ASSERT_TRUE(waitForActive(fixture.pid()));
+        xdotool({"key", "shift+super+v"});
+        ASSERT_TRUE(waitForActive(tarnel.pid())) << "Quick Access takes the keyboard; " << tarnel.errorOutput().constData();
+        ASSERT_TRUE(waitForKeyboard(*panel));
+
+        pressWithControl(second);
+        expected += QStringLiteral("druhý riadok");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == expected; }, 8000))
+            << "[" << fixture.text().toStdString() << "] " << tarnel.errorOutput().constData();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) == notchFrame; })) << "Quick Access stayed open";
+    }
+}
 
 TEST(QuickAccessProgram, HistoryShortcutThenCtrlDigitPastesIntoTheApplicationInFront)
 {

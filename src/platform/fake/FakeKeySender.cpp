@@ -7,7 +7,7 @@ bool FakeKeySender::post(const KeyPost &request)
     if (!m_available)
         return false;
     if (m_drops) {
-        Q_EMIT dropped(request.chord, request.token);
+        Q_EMIT dropped(request.chord, request.token, m_dropReason);
         return true;
     }
     m_sent.append({request.chord, request.targetPid, request.targetWindow});

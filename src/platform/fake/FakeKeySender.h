@@ -24,7 +24,11 @@ public:
     // When false, post() refuses like a session without synthetic keys.
     void setAvailable(bool available) { m_available = available; }
     // When true, every chord is given up, as when its target window cannot be activated.
-    void setDropsChords(bool drops) { m_drops = drops; }
+    void setDropsChords(bool drops, KeyDropReason reason = KeyDropReason::NoTarget)
+    {
+        m_drops = drops;
+        m_dropReason = reason;
+    }
     // The pasteboard whose content each sent chord records; none records nothing.
     void watchPasteboard(const Pasteboard *pasteboard) { m_pasteboard = pasteboard; }
     const QList<Sent> &sentChords() const { return m_sent; }
@@ -43,4 +47,5 @@ private:
     const Pasteboard *m_pasteboard = nullptr;
     bool m_available = true;
     bool m_drops = false;
+    KeyDropReason m_dropReason = KeyDropReason::NoTarget;
 };

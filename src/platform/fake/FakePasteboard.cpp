@@ -64,11 +64,10 @@ void FakePasteboard::copyImage(const QByteArray &data, const QString &mimeType)
     publish(content);
 }
 
-bool FakePasteboard::offerTextAsPrimarySelection()
+bool FakePasteboard::lendPrimarySelection(const QString &text, const std::optional<QString> &restore)
 {
-    if (!m_content.text)
-        return false;
-    m_primary = m_content.text;
+    m_primaryRestore = restore;
+    m_primary = text;
     return true;
 }
 

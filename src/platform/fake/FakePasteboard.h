@@ -33,7 +33,9 @@ public:
     qint64 writeText(const QString &text) override;
     qint64 writeFilePaths(const QStringList &paths) override;
     qint64 writeImage(const QByteArray &imageData) override;
-    bool offerTextAsPrimarySelection() override;
+    bool lendPrimarySelection(const QString &text, const std::optional<QString> &restore) override;
+    // A program read the lent text: the primary selection is given back.
+    void readLentPrimarySelection() { m_primary = m_primaryRestore; }
     QFuture<std::optional<QString>> primarySelectionText() override;
 
     // The primary selection: what a program selected, or what was offered through it.
@@ -56,6 +58,7 @@ private:
 
     qint64 m_changeCount = 0;
     PasteboardContent m_content;
+    std::optional<QString> m_primaryRestore;
     bool m_reportsChanges = true;
     bool m_reoffersContent = false;
     bool m_fetching = false;

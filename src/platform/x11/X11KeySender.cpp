@@ -1,13 +1,18 @@
 #include "platform/x11/X11KeySender.h"
 
+#include "core/AppShortcut.h"
 #include "core/Logging.h"
+#include "core/ShellQuoting.h"
+#include "platform/linux/PseudoTerminalHolder.h"
 #include "platform/x11/SyntheticKeyJournal.h"
+#include "platform/x11/X11Keysyms.h"
 #include "platform/x11/X11Session.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -110,6 +115,26 @@ X11KeySender::Route X11KeySender::route(const QString &windowClass)
     return Route::Ordinary;
 }
 
+X11KeySender::Route X11KeySender::route(const QString &windowClass, bool holdsPseudoTerminal)
+{
+    const Route named = route(windowClass);
+    if (named != Route::Ordinary || !holdsPseudoTerminal)
+        return named;
+    // Pasting from the primary selection on Shift+Insert is what terminals share; a chord
+    // guessed for an unknown one could be read as an interrupt.
+    return Route::PrimarySelection;
+}
+
+X11KeySender::Route X11KeySender::routeOf(unsigned long window) const
+{
+    const QString windowClass = m_connection.windowClass(window).value_or(QString());
+    const Route named = route(windowClass);
+    if (named != Route::Ordinary)
+        return named;
+    const std::optional<qint64> pid = m_connection.windowPid(window);
+    return route(windowClass, pid && PseudoTerminalHolder::holdsMaster(*pid));
+}
+
 bool X11KeySender::post(const KeyPost &request)
 {
     if (!m_usable)
@@ -137,11 +162,15 @@ void X11KeySender::step()
             m_stepping = false;
             return;
         }
-        const KeyPost request = m_queue.takeFirst().request;
+        const Job job = m_queue.takeFirst();
+        const KeyPost &request = job.request;
+        // A later chord is a new wait: keys outlasted in this burst count again.
+        if (m_queue.isEmpty())
+            m_outlastedKeycodes.clear();
         if (outcome == Outcome::Sent)
             Q_EMIT sent(request.chord, request.token);
         else
-            Q_EMIT dropped(request.chord, request.token);
+            Q_EMIT dropped(request.chord, request.token, job.dropReason);
     }
     m_timer.stop();
     m_stepping = false;
@@ -175,11 +204,12 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
                 return Outcome::Waiting;
             }
         }
-        job.stage = Stage::WaitingForKeys;
-        job.deadline = now + kHeldKeysTimeout;
+        startWaitingForKeys(job, now);
     }
     if (job.stage == Stage::ReadingSelection)
         return finishSelectionCopy(job);
+    if (job.stage == Stage::SavingSelection)
+        return pasteThroughPrimarySelection(job);
     if (job.stage == Stage::Activating) {
         if (!isTargetInFront(job, m_workspace ? m_workspace->frontmostApplication() : std::nullopt)) {
             if (now < job.deadline) {
@@ -203,21 +233,37 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
     if (job.stage == Stage::Settling) {
         if (now < job.deadline)
             return Outcome::Waiting;
-        job.stage = Stage::WaitingForKeys;
-        job.deadline = now + kHeldKeysTimeout;
+        startWaitingForKeys(job, now);
     }
     // A key still held would mix into the chord (Super+Shift+Ctrl+V is no paste), and while the
     // shortcut's own key is down, its hot-key grab still holds the keyboard.
     QList<unsigned> held = heldKeycodes(job.request.wait);
-    // Keys the user kept holding through an earlier wait are not waited for again, so a long
-    // press does not delay every chord of a burst (the deletes and paste of one snippet).
+    if (job.request.wait == HeldKeys::All) {
+        // However long the shortcut is held: keys typed now would go to its grab and be lost.
+        const QList<unsigned> shortcutKeys = shortcutKeycodes();
+        const bool grabbed =
+            std::any_of(held.cbegin(), held.cend(), [&](unsigned keycode) { return shortcutKeys.contains(keycode); });
+        if (grabbed) {
+            if (now < job.shortcutKeyDeadline)
+                return Outcome::Waiting;
+            qCInfo(lcPlatform) << "KeySender: the shortcut's key was never released;" << chordName(job.request.chord)
+                               << "not sent";
+            job.dropReason = KeyDropReason::KeysHeld;
+            return Outcome::Dropped;
+        }
+    }
+    // Keys the user kept holding through an earlier wait of this burst are not waited for
+    // again, so a long press does not delay every chord of it (the deletes and paste of one
+    // snippet).
     m_outlastedKeycodes.removeIf([&held](unsigned keycode) { return !held.contains(keycode); });
     held.removeIf([this](unsigned keycode) { return m_outlastedKeycodes.contains(keycode); });
     if (!held.isEmpty()) {
         if (now < job.deadline)
             return Outcome::Waiting;
         releaseHeldModifiers();
+        const QList<unsigned> shortcutKeys = shortcutKeycodes();
         m_outlastedKeycodes = heldKeycodes();
+        m_outlastedKeycodes.removeIf([&](unsigned keycode) { return shortcutKeys.contains(keycode); });
     }
     if (job.request.targetPid && job.reactivations < kMaxReactivations
         && !isTargetInFront(job, m_workspace ? m_workspace->frontmostApplication() : std::nullopt)) {
@@ -230,18 +276,26 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
     return deliver(job);
 }
 
+void X11KeySender::startWaitingForKeys(Job &job, std::chrono::steady_clock::time_point now)
+{
+    job.stage = Stage::WaitingForKeys;
+    job.deadline = now + kHeldKeysTimeout;
+    job.shortcutKeyDeadline = now + kShortcutKeyTimeout;
+}
+
 X11KeySender::Outcome X11KeySender::deliver(Job &job)
 {
     const KeyChord chord = job.request.chord;
     Route route = Route::Ordinary;
     const std::optional<unsigned long> window = m_connection.activeWindow();
     if (chord != KeyChord::Delete && window)
-        route = X11KeySender::route(m_connection.windowClass(*window).value_or(QString()));
+        route = routeOf(*window);
     if (route == Route::PrimarySelection && chord == KeyChord::Copy) {
         // The terminal put what the user selected in the primary selection already; a chord
         // would only interrupt the program running in it.
         if (!m_pasteboard || !m_connection.ownsSelectionWithin("PRIMARY", *window)) {
             qCInfo(lcPlatform) << "KeySender: the terminal holds no selection; copy not sent";
+            job.dropReason = KeyDropReason::NothingToType;
             return Outcome::Dropped;
         }
         job.selection = m_pasteboard->primarySelectionText();
@@ -249,12 +303,41 @@ X11KeySender::Outcome X11KeySender::deliver(Job &job)
         job.deadline = Clock::now() + kSelectionReadTimeout;
         return Outcome::Waiting;
     }
-    if (route == Route::PrimarySelection && chord == KeyChord::Paste
-        && (!m_pasteboard || !m_pasteboard->offerTextAsPrimarySelection())) {
-        qCInfo(lcPlatform) << "KeySender: no text to offer the terminal; paste not sent";
-        return Outcome::Dropped;
+    if (route != Route::Ordinary && chord == KeyChord::Paste) {
+        const PasteboardContent content = m_pasteboard ? m_pasteboard->content() : PasteboardContent();
+        // Copied files go into a terminal as their paths, as a dropped file does; its own paste
+        // chord would bring their URLs, or nothing.
+        const bool files = !content.text && !content.filePaths.isEmpty();
+        if (route == Route::PrimarySelection || files) {
+            if (!m_pasteboard || !(content.text || files)) {
+                qCInfo(lcPlatform) << "KeySender: no text to offer the terminal; paste not sent";
+                job.dropReason = KeyDropReason::NothingToType;
+                return Outcome::Dropped;
+            }
+            job.lentText = content.text ? *content.text : ShellQuoting::quotedPaths(content.filePaths);
+            // What the user selected is read first, to be given back once the terminal has read
+            // the paste.
+            job.selection = m_pasteboard->primarySelectionText();
+            job.stage = Stage::SavingSelection;
+            job.deadline = Clock::now() + kSelectionReadTimeout;
+            return pasteThroughPrimarySelection(job);
+        }
     }
     return sendChord(chord, route) ? Outcome::Sent : Outcome::Dropped;
+}
+
+X11KeySender::Outcome X11KeySender::pasteThroughPrimarySelection(Job &job)
+{
+    if (!job.selection.isFinished() && Clock::now() < job.deadline)
+        return Outcome::Waiting;
+    // A selection whose owner does not answer is not waited for: the paste goes on, and the
+    // primary selection is left empty after it.
+    const std::optional<QString> own = job.selection.isFinished() ? job.selection.result() : std::nullopt;
+    if (!m_pasteboard || !m_pasteboard->lendPrimarySelection(job.lentText, own)) {
+        qCInfo(lcPlatform) << "KeySender: the primary selection could not be lent to the terminal; paste not sent";
+        return Outcome::Dropped;
+    }
+    return sendChord(KeyChord::Paste, Route::PrimarySelection) ? Outcome::Sent : Outcome::Dropped;
 }
 
 X11KeySender::Outcome X11KeySender::finishSelectionCopy(Job &job)
@@ -268,6 +351,7 @@ X11KeySender::Outcome X11KeySender::finishSelectionCopy(Job &job)
     const std::optional<QString> text = job.selection.result();
     if (!text || text->isEmpty() || !m_pasteboard) {
         qCInfo(lcPlatform) << "KeySender: the terminal's selection holds no text; copy not sent";
+        job.dropReason = KeyDropReason::NothingToType;
         return Outcome::Dropped;
     }
     // Copied as the terminal's own copy chord would have: the clipboard announces it like any
@@ -320,6 +404,18 @@ QList<unsigned> X11KeySender::modifierKeycodes() const
         }
     }
     XFreeModifiermap(map);
+    return result;
+}
+
+QList<unsigned> X11KeySender::shortcutKeycodes() const
+{
+    QList<unsigned> result;
+    for (AppShortcut shortcut : AppShortcut::allCases()) {
+        const std::optional<quint32> keysym = X11Keysyms::keysymFor(shortcut.keys().key());
+        const unsigned keycode = keysym ? XKeysymToKeycode(m_connection.display(), *keysym) : 0;
+        if (keycode != 0 && !result.contains(keycode))
+            result.append(keycode);
+    }
     return result;
 }
 

@@ -34,6 +34,10 @@ public:
     // How long the user may keep holding keys (the modifiers of the shortcut that started the
     // paste) before the held modifiers are released on their behalf.
     static constexpr std::chrono::milliseconds kHeldKeysTimeout{600};
+    // How long a chord waits for the key of a global shortcut to come up. While that key is
+    // down its hot-key grab holds the keyboard, and every key typed goes to the grab: the chord
+    // is given up rather than typed into it.
+    static constexpr std::chrono::milliseconds kShortcutKeyTimeout{15000};
 
     // How a window takes the paste and copy chords.
     enum class Route {
@@ -41,9 +45,10 @@ public:
         Ordinary,
         // Terminals that bind Ctrl+Shift+V and Ctrl+Shift+C.
         ShiftedChords,
-        // Terminals that bind neither (xterm, rxvt): Ctrl+Shift+C reaches the running program as
-        // an interrupt and Ctrl+Shift+V as a control character. They paste the primary selection
-        // on Shift+Insert, and put what the user selects there.
+        // Terminals that bind neither (xterm, rxvt), and every terminal the class table does not
+        // know: Ctrl+Shift+C may reach the running program as an interrupt and Ctrl+Shift+V as a
+        // control character. Terminals paste the primary selection on Shift+Insert, and put
+        // what the user selects there.
         PrimarySelection,
     };
 
@@ -62,6 +67,10 @@ public:
     static bool isTerminalClass(const QString &windowClass) { return route(windowClass) != Route::Ordinary; }
     // The route of a window by its WM_CLASS class, compared without case.
     static Route route(const QString &windowClass);
+    // The route of a window: the class table's for the terminals it knows; for any other
+    // window whose process holds a pseudo-terminal's master (a terminal by what it is,
+    // whatever the user named its class), the primary selection.
+    static Route route(const QString &windowClass, bool holdsPseudoTerminal);
 
 private:
     enum class Stage {
@@ -70,19 +79,28 @@ private:
         Settling,
         WaitingForKeys,
         ReadingSelection,
+        // The user's primary selection is read before a paste borrows it.
+        SavingSelection,
     };
     struct Job {
         KeyPost request;
         Stage stage = Stage::Start;
         std::chrono::steady_clock::time_point deadline;
+        // Until when the key of a global shortcut may keep the keyboard grabbed.
+        std::chrono::steady_clock::time_point shortcutKeyDeadline;
         // The window of the target process that has to be in front; 0: any of its windows.
         quint64 window = 0;
         // The window asked for, and when to ask again.
         std::optional<RunningApplication> target;
         std::chrono::steady_clock::time_point nextActivation;
         int reactivations = 0;
-        // A terminal's selection on its way to the clipboard.
+        // A terminal's selection on its way to the clipboard, or the user's on its way to be
+        // given back after a paste.
         QFuture<std::optional<QString>> selection;
+        // What a paste through the primary selection types.
+        QString lentText;
+        // Why the chord is given up, when it is.
+        KeyDropReason dropReason = KeyDropReason::NoTarget;
     };
 
     enum class Outcome { Waiting, Sent, Dropped };
@@ -93,9 +111,14 @@ private:
     QList<unsigned> heldKeycodes() const;
     QList<unsigned> heldKeycodes(HeldKeys which) const;
     QList<unsigned> modifierKeycodes() const;
+    // The keys that the global shortcuts are grabbed on (V and C where the map has them).
+    QList<unsigned> shortcutKeycodes() const;
+    void startWaitingForKeys(Job &job, std::chrono::steady_clock::time_point now);
     void releaseHeldModifiers();
     Outcome deliver(Job &job);
     Outcome finishSelectionCopy(Job &job);
+    Outcome pasteThroughPrimarySelection(Job &job);
+    Route routeOf(unsigned long window) const;
     bool sendChord(KeyChord chord, Route route);
     void fakeKey(unsigned keycode, bool press);
 
@@ -106,5 +129,7 @@ private:
     QList<Job> m_queue;
     QTimer m_timer;
     bool m_stepping = false;
+    // Keys the user kept holding through the wait of an earlier chord of the same burst; never
+    // the key of a global shortcut, and forgotten once the queue is empty.
     QList<unsigned> m_outlastedKeycodes;
 };

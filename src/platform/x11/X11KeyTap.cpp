@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QSocketNotifier>
 
+#include <xkbcommon/xkbcommon-compose.h>
 #include <xkbcommon/xkbcommon-x11.h>
 #include <xkbcommon/xkbcommon.h>
 
@@ -39,6 +40,10 @@ X11KeyTap::X11KeyTap(QObject *parent)
 X11KeyTap::~X11KeyTap()
 {
     stop();
+    if (m_compose)
+        xkb_compose_state_unref(m_compose);
+    if (m_composeTable)
+        xkb_compose_table_unref(m_composeTable);
     if (m_context)
         xkb_context_unref(m_context);
 }
@@ -67,6 +72,10 @@ bool X11KeyTap::start()
         qCWarning(lcPlatform) << "KeyTap: the keyboard map could not be read";
         return false;
     }
+    loadComposeTable();
+    // A sequence begun before a stop is not continued after it.
+    if (m_compose)
+        xkb_compose_state_reset(m_compose);
     Display *display = m_connection.display();
     findXTestDevices();
 
@@ -279,8 +288,61 @@ void X11KeyTap::handleRawKey(unsigned keycode, int sourceDevice, bool press, boo
     if (isModifierKeysym(xkb_state_key_get_one_sym(m_state, keycode)))
         return;
     KeyTapEvent event = describe(keycode);
+    if (!compose(keycode, event))
+        return;
     event.isAutoRepeat = repeat;
     Q_EMIT keyPressed(event);
+}
+
+bool X11KeyTap::compose(unsigned keycode, KeyTapEvent &event)
+{
+    if (!m_compose
+        || xkb_compose_state_feed(m_compose, xkb_state_key_get_one_sym(m_state, keycode)) == XKB_COMPOSE_FEED_IGNORED)
+        return true;
+    switch (xkb_compose_state_get_status(m_compose)) {
+    case XKB_COMPOSE_NOTHING:
+        return true;
+    case XKB_COMPOSE_COMPOSING:
+        return false;
+    case XKB_COMPOSE_COMPOSED: {
+        char text[64] = {};
+        const int length = xkb_compose_state_get_utf8(m_compose, text, sizeof(text));
+        xkb_compose_state_reset(m_compose);
+        if (length > 0 && length < int(sizeof(text)))
+            event.characters = QString::fromUtf8(text, length);
+        else
+            event.characters.reset();
+        return true;
+    }
+    case XKB_COMPOSE_CANCELLED:
+        // A key that ends no sequence: the applications type nothing for it.
+        xkb_compose_state_reset(m_compose);
+        event.characters.reset();
+        return true;
+    }
+    return true;
+}
+
+void X11KeyTap::loadComposeTable()
+{
+    if (m_composeTable || !m_context)
+        return;
+    // The locale the applications compose with, as xkbcommon's own guide reads it; the plain C
+    // locale's table knows Latin-1 only, the UTF-8 one every letter.
+    QByteArray locale;
+    for (const char *name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        locale = qgetenv(name);
+        if (!locale.isEmpty())
+            break;
+    }
+    if (locale.isEmpty() || locale == "C" || locale == "POSIX")
+        locale = QByteArrayLiteral("C.UTF-8");
+    m_composeTable = xkb_compose_table_new_from_locale(m_context, locale.constData(), XKB_COMPOSE_COMPILE_NO_FLAGS);
+    if (!m_composeTable) {
+        qCInfo(lcPlatform) << "KeyTap: no compose table for the locale; dead keys are read as they are";
+        return;
+    }
+    m_compose = xkb_compose_state_new(m_composeTable, XKB_COMPOSE_STATE_NO_FLAGS);
 }
 
 KeyTapEvent X11KeyTap::describe(unsigned keycode) const

@@ -9,6 +9,8 @@
 #include <memory>
 
 class QSocketNotifier;
+struct xkb_compose_state;
+struct xkb_compose_table;
 struct xkb_context;
 struct xkb_keymap;
 struct xkb_state;
@@ -16,7 +18,9 @@ struct xkb_state;
 // The key presses of every application as XInput2 raw events on the root window, read on a
 // private connection. Raw events carry no modifier state, so the tap follows the keyboard's
 // XKB state through its state events, read in order with the keys, and turns keys into
-// characters with xkbcommon.
+// characters with xkbcommon, composing dead keys and compose sequences with the tables of the
+// user's locale as the applications do: the accent key types nothing, the letter after it the
+// accented letter.
 class X11KeyTap : public KeyTap {
     Q_OBJECT
 public:
@@ -37,6 +41,10 @@ public:
 private:
     bool loadKeymap();
     void freeKeymap();
+    void loadComposeTable();
+    // Turns the press into what the application reads through its compose tables; false while
+    // a sequence is still being composed (its keys type nothing yet).
+    bool compose(unsigned keycode, KeyTapEvent &event);
     void syncModifierState();
     struct ModifierState {
         unsigned baseMods = 0, latchedMods = 0, lockedMods = 0;
@@ -60,4 +68,6 @@ private:
     xkb_context *m_context = nullptr;
     xkb_keymap *m_keymap = nullptr;
     xkb_state *m_state = nullptr;
+    xkb_compose_table *m_composeTable = nullptr;
+    xkb_compose_state *m_compose = nullptr;
 };

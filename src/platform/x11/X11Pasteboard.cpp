@@ -4,6 +4,7 @@
 #include "core/StoredFilePath.h"
 #include "platform/x11/X11DeferredPngRequests.h"
 #include "platform/x11/X11PasteboardImageOffer.h"
+#include "platform/x11/X11PrimaryOffer.h"
 #include "platform/x11/X11SelectionReader.h"
 #include "platform/x11/X11Session.h"
 
@@ -11,6 +12,7 @@
 #include <QtGui/qguiapplication_platform.h>
 #include <QMimeData>
 #include <QScopedValueRollback>
+#include <QTimer>
 #include <QUrl>
 #include <QtConcurrent>
 
@@ -302,19 +304,55 @@ bool X11Pasteboard::holdsSelection(const QByteArray &selection)
     return own;
 }
 
-bool X11Pasteboard::offerTextAsPrimarySelection()
+bool X11Pasteboard::lendPrimarySelection(const QString &text, const std::optional<QString> &restore)
 {
-    if (!m_clipboard || !m_content.text)
+    if (!m_clipboard)
         return false;
-    auto *mime = new QMimeData;
-    mime->setText(*m_content.text);
-    m_clipboard->setMimeData(mime, QClipboard::Selection);
+    // An earlier loan still out: what the user had selected before it goes back, not its text.
+    if (!isLentOut(m_primaryOffer.data()))
+        m_primaryRestore = restore;
+    auto *offer = new X11PrimaryOffer(text);
+    m_clipboard->setMimeData(offer, QClipboard::Selection);
+    m_primaryOffer = offer;
     // The server refuses the ownership to a request older than the current owner's: then the
     // terminal would paste its own selection instead.
-    if (holdsSelection(QByteArrayLiteral("PRIMARY")))
-        return true;
-    qCWarning(lcPlatform) << "the primary selection could not be taken";
-    return false;
+    if (!holdsSelection(QByteArrayLiteral("PRIMARY"))) {
+        qCWarning(lcPlatform) << "the primary selection could not be taken";
+        return false;
+    }
+    // Guarded: Qt deletes an offer once another one replaces it.
+    const QPointer<X11PrimaryOffer> lent(offer);
+    connect(
+        offer, &X11PrimaryOffer::read, this, [this, lent] {
+            QTimer::singleShot(kPrimaryLoanAfterRead, this, [this, lent] { endPrimaryLoan(lent); });
+        },
+        Qt::SingleShotConnection);
+    QTimer::singleShot(kPrimaryLoanLimit, this, [this, lent] { endPrimaryLoan(lent); });
+    return true;
+}
+
+bool X11Pasteboard::isLentOut(const X11PrimaryOffer *offer)
+{
+    // Asked of the server first: for a selection another program owns, Qt would fetch its content
+    // while the interface waits.
+    return offer && m_clipboard && m_primaryOffer.data() == offer && holdsSelection(QByteArrayLiteral("PRIMARY"))
+        && m_clipboard->mimeData(QClipboard::Selection) == offer;
+}
+
+void X11Pasteboard::endPrimaryLoan(const QPointer<X11PrimaryOffer> &offer)
+{
+    // A newer loan gives back in its own time; a selection made since is the user's own.
+    if (!offer || !isLentOut(offer.data()))
+        return;
+    m_primaryOffer.clear();
+    const std::optional<QString> restore = std::exchange(m_primaryRestore, std::nullopt);
+    if (!restore || restore->isEmpty()) {
+        m_clipboard->clear(QClipboard::Selection);
+        return;
+    }
+    auto *mime = new QMimeData;
+    mime->setText(*restore);
+    m_clipboard->setMimeData(mime, QClipboard::Selection);
 }
 
 QFuture<std::optional<QString>> X11Pasteboard::primarySelectionText()

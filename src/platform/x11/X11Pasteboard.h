@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Pasteboard.h"
+#include "platform/x11/X11PrimaryOffer.h"
 
 #include <QClipboard>
 #include <QHash>
@@ -8,6 +9,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <thread>
 
 class QMimeData;
@@ -46,6 +48,10 @@ public:
     // to answer one request, and to deliver its whole text.
     static constexpr std::chrono::milliseconds kPrimaryReplyTimeout{1000};
     static constexpr std::chrono::milliseconds kPrimaryReadDeadline{2000};
+    // How long a text lent to the primary selection stays there after a program asked for it
+    // (time to take the whole of a long one), and at most, read or not.
+    static constexpr std::chrono::milliseconds kPrimaryLoanAfterRead{500};
+    static constexpr std::chrono::milliseconds kPrimaryLoanLimit{5000};
     // How long quitting waits for the reader thread to stop; one still stuck then is left to
     // end with the process.
     static constexpr std::chrono::milliseconds kReaderStopLimit{1000};
@@ -67,7 +73,7 @@ public:
     qint64 writeText(const QString &text) override;
     qint64 writeFilePaths(const QStringList &paths) override;
     qint64 writeImage(const QByteArray &imageData) override;
-    bool offerTextAsPrimarySelection() override;
+    bool lendPrimarySelection(const QString &text, const std::optional<QString> &restore) override;
     QFuture<std::optional<QString>> primarySelectionText() override;
 
     bool isFetching() const override;
@@ -82,6 +88,10 @@ private:
     // Whether the server names Qt's own window as the selection's owner (one round trip).
     bool holdsSelection(const QByteArray &selection);
     static PasteboardContent contentOf(const QMimeData &mime);
+    // Whether the offer is the loan out now, still holding the primary selection.
+    bool isLentOut(const X11PrimaryOffer *offer);
+    // Ends a loan of the primary selection, if it is still the one out and still ours.
+    void endPrimaryLoan(const QPointer<X11PrimaryOffer> &offer);
 
     QPointer<QClipboard> m_clipboard;
     X11DeferredPngRequests *m_pngRequests = nullptr;
@@ -89,6 +99,9 @@ private:
     bool m_writing = false;
     QHash<QByteArray, quint32> m_selectionAtoms;
     PasteboardContent m_content;
+    // The text lent to the primary selection, and what goes back there after it.
+    QPointer<X11PrimaryOffer> m_primaryOffer;
+    std::optional<QString> m_primaryRestore;
     std::shared_ptr<ReaderState> m_state;
     std::thread m_thread;
 };

@@ -2,6 +2,7 @@
 
 #include "core/AppShortcut.h"
 #include "core/L10n.h"
+#include "core/ShortcutNotice.h"
 #include "engine/ClipboardModel.h"
 #include "ui/library/SnippetsScreen.h"
 #include "ui/panel/PanelSheets.h"
@@ -57,36 +58,49 @@ private:
     QString m_text;
 };
 
-// The tip: one line in the muted colour, cut at the end when room is short.
+// The tip: one line in the muted colour, cut at the end when room is short. A notice in its
+// place is read whole: it wraps over the footer's height, in the text colour.
 class FooterTip : public QWidget {
 public:
     explicit FooterTip(QWidget *parent) : QWidget(parent)
     {
         setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     }
-    void setText(const QString &text)
+    void setText(const QString &text, bool isNotice)
     {
         m_text = text;
+        m_isNotice = isNotice;
         setAccessibleName(text);
+        setToolTip(isNotice ? text : QString());
+        updateGeometry();
         update();
     }
     QString text() const { return m_text; }
     QSize sizeHint() const override
     {
         const QFont face = PanelStyle::font(LibraryFooter::kTipSize);
-        return {PanelText::width(face, m_text), PanelText::lineHeight(face)};
+        const int lines = m_isNotice ? LibraryFooter::kNoticeLines : 1;
+        return {PanelText::width(face, m_text), lines * PanelText::lineHeight(face)};
     }
 
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
-        painter.setPen(PanelStyle::colors(this).muted);
-        PanelText::drawElided(painter, rect(), PanelStyle::font(LibraryFooter::kTipSize), m_text);
+        const QFont face = PanelStyle::font(LibraryFooter::kTipSize);
+        if (!m_isNotice) {
+            painter.setPen(PanelStyle::colors(this).muted);
+            PanelText::drawElided(painter, rect(), face, m_text);
+            return;
+        }
+        painter.setPen(PanelStyle::colors(this).primary);
+        painter.setFont(face);
+        painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, m_text);
     }
 
 private:
     QString m_text;
+    bool m_isNotice = false;
 };
 
 bool tabPastesSelection(ClipboardPanelTab tab)
@@ -124,7 +138,8 @@ LibraryFooter::LibraryFooter(ClipboardModel &model, PanelSheets &sheets, QWidget
                         &ClipboardModel::snippetsChanged, &ClipboardModel::selectedQuickAccessSnippetIDChanged,
                         &ClipboardModel::selectedJarIDChanged, &ClipboardModel::jarsChanged,
                         &ClipboardModel::accessibilityPermissionEnabledChanged,
-                        &ClipboardModel::consumedEntryIDsChanged, &ClipboardModel::currentContextChanged})
+                        &ClipboardModel::consumedEntryIDsChanged, &ClipboardModel::currentContextChanged,
+                        &ClipboardModel::shortcutNoticeChanged})
         connect(&model, signal, this, &LibraryFooter::refresh, Qt::QueuedConnection);
     refresh();
 }
@@ -150,16 +165,27 @@ LibraryFooter::Content LibraryFooter::content(const ClipboardModel &model)
     const QString pasteSymbol = QStringLiteral("arrow.down.to.line");
     const QString pasteAsKeys = AppShortcut(AppShortcut::pasteAs).label();
     Content content{quickAccess, pasteAsKeys, paste, pasteSymbol, false};
+    // Why the last paste went nowhere, in place of the tip, until one goes out.
+    std::optional<QString> notice = model.shortcutNotice();
+    if (notice && !ShortcutNotice::isPasteNotSent(*notice))
+        notice.reset();
+    if (notice) {
+        content.tip = L10n::text(*notice);
+        content.tipIsNotice = true;
+        content.shortcut.clear();
+    }
     switch (model.selectedTab()) {
     case ClipboardPanelTab::PasteStack:
-        content.tip = L10n::text(QStringLiteral("Vkladať v poradí"));
-        content.shortcut = AppShortcut(AppShortcut::pasteNextFromStack).label();
+        if (!notice) {
+            content.tip = L10n::text(QStringLiteral("Vkladať v poradí"));
+            content.shortcut = AppShortcut(AppShortcut::pasteNextFromStack).label();
+        }
         content.actionTitle = L10n::text(QStringLiteral("Vložiť ďalší"));
         content.actionDisabled = model.pasteStackEntries().isEmpty() || !model.accessibilityPermissionEnabled();
         return content;
     case ClipboardPanelTab::Snippets: {
         const std::optional<ClipboardSnippet> snippet = footerSnippet(model);
-        if (snippet && !snippet->trigger.isEmpty()) {
+        if (snippet && !snippet->trigger.isEmpty() && !notice) {
             content.tip = L10n::text(QStringLiteral("Napíš skratku"));
             content.shortcut = snippet->trigger;
         }
@@ -215,7 +241,7 @@ QString LibraryFooter::shortcutText() const
 void LibraryFooter::refresh()
 {
     const Content now = content(m_model);
-    static_cast<FooterTip *>(m_tip)->setText(now.tip);
+    static_cast<FooterTip *>(m_tip)->setText(now.tip, now.tipIsNotice);
     static_cast<ShortcutCapsule *>(m_shortcut)->setText(now.shortcut);
     m_action->setTitle(now.actionTitle);
     m_action->setSymbol(now.actionSymbol);

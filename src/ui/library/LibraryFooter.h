@@ -25,6 +25,8 @@ public:
     static constexpr int kButtonWidth = 100;
     static constexpr int kButtonHeight = 32;
     static constexpr int kButtonPadding = 12;
+    // Lines a notice in the tip's place may take.
+    static constexpr int kNoticeLines = 3;
 
     // What the footer shows for the model's state right now.
     struct Content {
@@ -33,6 +35,8 @@ public:
         QString actionTitle;
         QString actionSymbol;
         bool actionDisabled = false;
+        // The tip is the model's notice of a paste that went nowhere.
+        bool tipIsNotice = false;
     };
 
     LibraryFooter(ClipboardModel &model, PanelSheets &sheets, QWidget *parent = nullptr);
