@@ -312,6 +312,7 @@ std::string readsWithoutTheNotchWhileMoving(QPoint to, const std::function<bool(
     const QImage beneath = before.copy(area);
     constexpr int kShowingThroughShare = 10; // percent of the points inside the resting notch
     constexpr qint64 kWatched = 500;         // ms at least, the pointer's move included
+    constexpr qint64 kGiveUp = 8000;         // ms at most, however busy the machine
 
     QProcess mover;
     mover.start(QStringLiteral("xdotool"), {"mousemove", QString::number(to.x()), QString::number(to.y())});
@@ -320,7 +321,7 @@ std::string readsWithoutTheNotchWhileMoving(QPoint to, const std::function<bool(
     int reads = 0;
     bool done = false;
     std::string fault;
-    while (!done && fault.empty() && clock.elapsed() < 5000) {
+    while (!done && fault.empty() && clock.elapsed() < kGiveUp) {
         const QImage read = framebufferPart(area);
         const qint64 at = clock.elapsed();
         ++reads;
