@@ -5,6 +5,7 @@
 // starting and stopping while Tarnel runs. The screen is read as the server holds it and, on a
 // bare desktop, as a capture tool composes it from the windows: both must show the window
 // beneath, whether it was there before Tarnel or came and moved under the notch afterwards.
+// While the notch opens and closes, no picture of the screen shows the window beneath in its place.
 #include "core/ClipboardEntry.h"
 #include "core/TarnelNotchShape.h"
 
