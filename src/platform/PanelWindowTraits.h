@@ -13,6 +13,11 @@ public:
     // pointer again wherever the window is drawn.
     virtual void setAcceptsPointer(QWidget &window, bool accepts) = 0;
 
+    // What the window shows stays where it is on the screen when the window is moved and
+    // resized, until the window paints anew: a window that grows or shrinks around what it
+    // draws (the notch as it unfolds) keeps showing it meanwhile.
+    virtual void keepPictureInPlace(QWidget &window) = 0;
+
     // Marks a shown window as an accessory: no taskbar or pager entry, on all desktops.
     virtual void keepOffTaskbar(QWidget &window) = 0;
 

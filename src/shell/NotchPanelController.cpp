@@ -329,6 +329,8 @@ void NotchPanelController::setPresentationMode(ClipboardPresentationMode mode)
         m_isOpenUntilPointerVisits = false;
         if (!isPanelStandingInForTray())
             m_panel->hide();
+        // A notice the notch was showing is the toast's from now on.
+        followCompactWidth(false);
         // Wherever the switch was made (the guide, the settings window), the popup opens at once
         // under the tray icon, or at the top edge without a tray: the notch just went away, and
         // this shows the user where Tarnel is now.

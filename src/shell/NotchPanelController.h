@@ -202,6 +202,8 @@ private:
     void closeQuickAccessWithoutKeyboard();
 
     // hover pieces
+    // Whether the notch shows a screenshot's notice now (notch mode only; the toast otherwise).
+    bool showsScreenshotNotice() const;
     bool containsPointer() const;
     bool containsPoint(const QPoint &pointer) const;
     QSizeF hitRegionSize() const;

@@ -14,10 +14,16 @@
 #include <QTimer>
 #include <QVariantAnimation>
 
+bool NotchPanelController::showsScreenshotNotice() const
+{
+    return m_model.screenshotNotice().has_value() && showsScreenshotNoticeInNotch();
+}
+
 qreal NotchPanelController::compactWidth() const
 {
+    // A screenshot comes with the copied notice; where the toast shows it, the notch rests.
     if (m_model.screenshotNotice())
-        return PanelMetrics::screenshotNoticeWidth;
+        return showsScreenshotNoticeInNotch() ? PanelMetrics::screenshotNoticeWidth : PanelMetrics::compactSize.width();
     if (m_model.copiedNoticeVisible())
         return PanelMetrics::copiedNoticeWidth;
     return PanelMetrics::compactSize.width();
@@ -25,7 +31,7 @@ qreal NotchPanelController::compactWidth() const
 
 QSizeF NotchPanelController::hitRegionSize() const
 {
-    if (m_model.screenshotNotice())
+    if (showsScreenshotNotice())
         return {PanelMetrics::screenshotNoticeWidth, screenshotPreviewHeight() + PanelMetrics::screenshotNoticeChrome};
     if (m_isCollapsing)
         return {compactWidth(), PanelMetrics::compactSize.height()};
@@ -35,7 +41,7 @@ QSizeF NotchPanelController::hitRegionSize() const
 
 QSizeF NotchPanelController::drawnNotchSize() const
 {
-    if (m_model.screenshotNotice())
+    if (showsScreenshotNotice())
         return {PanelMetrics::screenshotNoticeWidth, screenshotPreviewHeight() + PanelMetrics::screenshotNoticeChrome};
     return {m_animatedWidth, m_animatedHeight};
 }
@@ -79,7 +85,7 @@ void NotchPanelController::updatePointerPassthrough()
     if (inside)
         m_isOpenUntilPointerVisits = false;
     const bool held = !m_trackedMenus.isEmpty() || m_hasOpenEditor || m_hasOpenActionMenu || m_isAtCursor
-        || m_isOpenUntilPointerVisits || m_model.screenshotNotice().has_value();
+        || m_isOpenUntilPointerVisits || showsScreenshotNotice();
     if (!held) {
         if (m_suppressHoverUntilExit) {
             if (!inside)

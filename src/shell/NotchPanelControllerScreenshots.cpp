@@ -86,8 +86,8 @@ void NotchPanelController::screenshotNoticeChanged()
     const std::optional<ClipboardEntry> notice = m_model.screenshotNotice();
     if (notice && (m_presentationMode == ClipboardPresentationMode::MenuBar || m_model.isQuickAccessPresented())) {
         // A newer screenshot takes over the toast in place. Hidden and shown again, the window
-        // would be unmapped and managed anew by the window manager, and a click the user aimed
-        // at it meanwhile would fall through to the window beneath.
+        // would be off the screen for a moment, and a click the user aimed at it meanwhile
+        // would fall through to the window beneath.
         showScreenshotToast(*notice);
     } else if (m_screenshotToastPanel) {
         m_screenshotToastPanel->hide();
@@ -100,7 +100,11 @@ void NotchPanelController::screenshotNoticeChanged()
 void NotchPanelController::showScreenshotToast(const ClipboardEntry &entry)
 {
     if (!m_screenshotToastPanel) {
-        auto *toast = new TarnelPanel(Qt::WindowDoesNotAcceptFocus);
+        // Beside the window manager, as the popover: a managed window is put in a frame of the
+        // manager's, which is what a compositor sees and shades by its rectangle, whatever the
+        // window inside asks. Unmanaged, it stays where it is placed, takes clicks without taking
+        // the keyboard, and is the window the compositor reads the refused shadow from.
+        auto *toast = new TarnelPanel(Qt::WindowDoesNotAcceptFocus | Qt::BypassWindowManagerHint);
         toast->setAttribute(Qt::WA_QuitOnClose, false);
         toast->setWindowRole(QString::fromLatin1(TarnelPanel::toastRole));
         // The card draws its own rounded shape; nothing of the window around it shows.
@@ -124,7 +128,6 @@ void NotchPanelController::showScreenshotToast(const ClipboardEntry &entry)
     }
     toast->show();
     toast->raise();
-    m_services.windowTraits.keepOffTaskbar(*toast);
 }
 
 qreal NotchPanelController::screenshotPreviewHeight() const

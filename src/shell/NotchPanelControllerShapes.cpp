@@ -14,10 +14,13 @@ void NotchPanelController::followDesktop(TarnelPanel &window)
     // Each draws its own outline: a compositor's shadow would follow the window's rectangle.
     // Quick Access alone, a card floating over the screen, keeps the shadow cards have.
     m_services.windowTraits.setCastsShadow(window, false);
+    // Each is moved and resized around what it draws, and keeps showing it meanwhile.
+    m_services.windowTraits.keepPictureInPlace(window);
     // A window made anew is a new window to the window system: it must hear again that this
     // one is an accessory, whether it casts a shadow, and whether the pointer passes through it.
     connect(&window, &TarnelPanel::remade, this, [this, &window] {
         m_services.windowTraits.setCastsShadow(window, &window == m_panel && m_isAtCursor);
+        m_services.windowTraits.keepPictureInPlace(window);
         if (!window.isVisible())
             return;
         m_services.windowTraits.keepOffTaskbar(window);

@@ -131,19 +131,30 @@ QRect TarnelPanel::shownPart() const
 
 void TarnelPanel::applyShape()
 {
+    const QRegion drawn = isTranslucent() ? withSoftEdge(m_drawnRegion) : m_drawnRegion;
     if (!m_frame.isNull()) {
         const QRect part = shownPart();
+        const QRect place = part.translated(m_frame.topLeft());
+        // The window system moves the window first and takes its new shape after, and the old
+        // shape, kept at the moved top-left corner, would cut away what is drawn: the screen
+        // beneath would show there until the window painted again. So before the move the
+        // shape holds the new outline as well, in the moved window's coordinates. Where either
+        // part meets the window out of its time, the window has drawn nothing yet, and as its
+        // picture stays in place on the screen (PanelWindowTraits::keepPictureInPlace), the
+        // screen shows what it showed until the new outline alone is the shape.
+        if (place.topLeft() != geometry().topLeft() && isVisible() && !drawn.isEmpty() && !mask().isEmpty())
+            setMask(mask() | (drawn.translated(-part.topLeft()) & QRect(QPoint(), part.size())));
         m_offset = part.topLeft();
-        setGeometry(part.translated(m_frame.topLeft()));
+        setGeometry(place);
         if (m_content)
             m_content->setGeometry(QRect(-m_offset, m_frame.size()));
     }
     // An input shape alone would not do: the window manager's frame around the window takes
     // the clicks that the window lets through, and only the bounding shape is passed on to it.
-    if (m_drawnRegion.isEmpty())
+    if (drawn.isEmpty())
         clearMask();
     else
-        setMask((isTranslucent() ? withSoftEdge(m_drawnRegion) : m_drawnRegion).translated(-m_offset) & rect());
+        setMask(drawn.translated(-m_offset) & rect());
 }
 
 void TarnelPanel::paintEvent(QPaintEvent *event)

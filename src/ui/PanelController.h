@@ -40,6 +40,9 @@ public:
     virtual bool isWidthExpanded() const { return isContentExpanded(); }
     virtual qreal compactWidth() const { return 96; }
     virtual qreal screenshotPreviewHeight() const { return 160; }
+    // Whether the notch itself shows a new screenshot's notice with its preview. In menu-bar
+    // mode the toast alone shows it, and a notch standing in for a missing tray stays as it is.
+    virtual bool showsScreenshotNoticeInNotch() const { return presentationMode() == ClipboardPresentationMode::Notch; }
     // A click on the notch row opens or closes the panel.
     virtual void toggleExpanded() {}
     // Reads text in a region of the screen that the user picks; true while that runs.

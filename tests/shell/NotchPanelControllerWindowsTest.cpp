@@ -157,22 +157,41 @@ TEST(NotchPanelWindows, PostponedGuideStartsAfreshAndAnOpenOneKeepsItsStep)
 
 TEST(NotchPanelWindows, ScreenshotToastShowsOnlyWhereTheNotchCannotShowTheNotice)
 {
+    // One notice at a time: the notch's own, with the preview, or the toast. The notch standing
+    // in for a missing tray stays at rest beside the toast.
+    const QSizeF noticeNotch(280, 160 + 94);
+    const QSizeF restingNotch(96, 40);
     const struct {
         const char *what;
         const char *mode;
+        bool tray;
         bool quickAccess;
         bool toast;
+        QSizeF notch;
     } cases[] = {
-        {"notch mode, Quick Access closed", "notch", false, false},
-        {"notch mode over Quick Access", "notch", true, true},
-        {"menu-bar mode", "menuBar", false, true},
+        {"notch mode, Quick Access closed", "notch", true, false, false, noticeNotch},
+        {"notch mode over Quick Access", "notch", true, true, true, noticeNotch},
+        {"menu-bar mode", "menuBar", true, false, true, restingNotch},
+        {"menu-bar mode without a tray", "menuBar", false, false, true, restingNotch},
     };
     for (const auto &c : cases) {
-        PanelHarness h(QJsonObject{{QStringLiteral("tarnel.presentationMode"), QString::fromLatin1(c.mode)}});
+        PanelHarness h(QJsonObject{{QStringLiteral("tarnel.presentationMode"), QString::fromLatin1(c.mode)}},
+                       shortHoverTimings(), c.tray);
+        h.controller->show();
         h.model.quickAccess = c.quickAccess;
+        // As the model tells of a new screenshot: the copied notice comes with it.
+        h.model.setCopiedNotice(true);
         h.model.setNotice(screenshot(QStringLiteral("A")));
         QWidget *toast = h.controller->screenshotToastPanel();
         EXPECT_EQ(toast && toast->isVisible(), c.toast) << c.what;
+        const auto shown = [](QSizeF size) { return QStringLiteral("%1x%2").arg(size.width()).arg(size.height()).toStdString(); };
+        EXPECT_EQ(shown(h.controller->drawnNotchSize()), shown(c.notch)) << c.what;
+        EXPECT_EQ(h.controller->compactWidth(), c.notch.width()) << c.what;
+        EXPECT_EQ(shown(h.panel().drawnRegion().boundingRect().size()), shown(c.notch)) << c.what << ": the window's outline";
+        // The notch's notice holds it as it is; the stand-in at rest opens on hover as ever.
+        h.moveTo(h.notchCentre());
+        EXPECT_EQ(h.controller->isWidthExpanded(), h.panel().isVisible() && c.notch == restingNotch) << c.what;
+        h.moveTo(QPoint(0, 500));
         if (!c.toast)
             continue;
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();

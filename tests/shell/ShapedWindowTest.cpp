@@ -201,6 +201,7 @@ TEST(ShapedWindow, ThePanelKeepsToTheNotchAndToQuickAccessFrameInEveryState)
     EXPECT_EQ(h.frame().size(), centre.size());
     EXPECT_TRUE(h.panel().isVisible());
     EXPECT_EQ(h.traits.offTaskbar.count(h.controller->panel()), 2) << "the new window is an accessory too";
+    EXPECT_EQ(h.traits.pictureInPlace.count(h.controller->panel()), 2) << "and keeps its picture in place as it moves";
 
     h.controller->dismissQuickAccess();
     const QRegion soft = withSoftEdge(collapsed) & QRect(QPoint(), h.frame().size());

@@ -129,6 +129,30 @@ TEST_F(NotchPanelViewTest, SummaryShowsTheCountAndTheNoticesAndFollowsTheModelOn
     EXPECT_TRUE(details().isVisible());
 }
 
+TEST_F(NotchPanelViewTest, InMenuBarModeANewScreenshotLeavesTheNotchAsItIs)
+{
+    // The toast is the notice there; the notch standing in for a missing tray stays at rest.
+    controller.contentExpanded = false;
+    controller.widthExpanded = false;
+    controller.setPresentationMode(ClipboardPresentationMode::MenuBar);
+    model().showScreenshotNotice(seed.first(ClipboardKind::Image));
+    settle();
+    EXPECT_FALSE(view->screenshotNotice());
+    EXPECT_EQ(view->outline().size(), QSizeF(96, 40));
+    EXPECT_EQ(view->summary()->width(), 96);
+    EXPECT_EQ(view->summary()->noticeText(), QString()) << "nor the copied notice that comes with a screenshot";
+    EXPECT_DOUBLE_EQ(view->summary()->noticeProgress(), 0.0);
+    EXPECT_TRUE(view->summary()->toggleButton()->accessibleName().startsWith(QStringLiteral("Tarnel, ")));
+
+    // Back in notch mode while the notice lasts, the notch shows it.
+    controller.setPresentationMode(ClipboardPresentationMode::Notch);
+    settle();
+    ASSERT_TRUE(view->screenshotNotice());
+    EXPECT_EQ(view->outline().size(), QSizeF(280, 160 + 94));
+    EXPECT_TRUE(view->summary()->toggleButton()->accessibleName().startsWith(QStringLiteral("Screenshot pridaný")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->summary()->noticeProgress() == 1.0; }));
+}
+
 TEST_F(NotchPanelViewTest, OutlineAndDetailsPanelFollowTheExpansion)
 {
     const struct {

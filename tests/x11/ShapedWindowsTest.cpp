@@ -5,16 +5,23 @@
 // starting and stopping while Tarnel runs. The screen is read as the server holds it and, on a
 // bare desktop, as a capture tool composes it from the windows: both must show the window
 // beneath, whether it was there before Tarnel or came and moved under the notch afterwards.
+// While the notch opens and closes, no picture of the screen shows the window beneath in its place.
 #include "core/ClipboardEntry.h"
 #include "core/TarnelNotchShape.h"
 
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainterPath>
+#include <QProcess>
+
+#include <algorithm>
+#include <functional>
+#include <iostream>
 
 #include "ScreenReading.h"
 
@@ -269,6 +276,99 @@ TEST(ShapedWindows, OnABareDesktopOnlyTheOutlinesAreOnScreenAndTakeClicks)
         EXPECT_EQ(windowDepth(panel.front()), 24) << "nothing to blend with";
     }
     checkMenuBarWindows(desktop);
+}
+
+namespace {
+
+// The pixels of a part of the screen as the server holds them now: one small read, quick enough
+// to be made again and again while the panel moves.
+QImage framebufferPart(const QRect &area)
+{
+    XImage *shot = XGetImage(display(), DefaultRootWindow(display()), area.x(), area.y(), unsigned(area.width()),
+                             unsigned(area.height()), AllPlanes, ZPixmap);
+    if (!shot)
+        return {};
+    QImage image(area.size(), QImage::Format_RGB32);
+    for (int y = 0; y < area.height(); ++y)
+        for (int x = 0; x < area.width(); ++x)
+            image.setPixel(x, y, QRgb(XGetPixel(shot, x, y)) | 0xff000000u);
+    XDestroyImage(shot);
+    return image;
+}
+
+// Moves the pointer to `to` while reading the screen under the resting notch over and over,
+// until the panel `arrived` and half a second has passed; the first read in which the screen
+// beneath shows through, empty when every read showed the notch. The notch outline of every
+// moment covers the resting one, and the notch draws its own dark surface there: a read where a
+// fair part of it holds the screen beneath is a frame without the notch.
+std::string readsWithoutTheNotchWhileMoving(QPoint to, const std::function<bool()> &arrived, const QImage &before)
+{
+    const Outline collapsed = Outline::notch(kCollapsed);
+    const QRect area = collapsed.path.boundingRect().toAlignedRect();
+    std::vector<QPoint> inside;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (collapsed.path.contains(QRectF(x - 1.5, y - 1.5, 4, 4)))
+                inside.push_back({x, y});
+    const QImage beneath = before.copy(area);
+    constexpr int kShowingThroughShare = 10; // percent of the points inside the resting notch
+    constexpr qint64 kWatched = 500;         // ms at least, the pointer's move included
+    constexpr qint64 kGiveUp = 8000;         // ms at most, however busy the machine
+
+    QProcess mover;
+    mover.start(QStringLiteral("xdotool"), {"mousemove", QString::number(to.x()), QString::number(to.y())});
+    QElapsedTimer clock;
+    clock.start();
+    int reads = 0;
+    bool done = false;
+    std::string fault;
+    while (!done && fault.empty() && clock.elapsed() < kGiveUp) {
+        const QImage read = framebufferPart(area);
+        const qint64 at = clock.elapsed();
+        ++reads;
+        const auto showing = std::count_if(inside.begin(), inside.end(), [&](const QPoint &p) {
+            const QPoint local = p - area.topLeft();
+            return read.pixel(local) == beneath.pixel(local);
+        });
+        if (showing * 100 > qsizetype(inside.size()) * kShowingThroughShare)
+            fault = QStringLiteral("read %1, %2 ms after the pointer set off: %3 of %4 points under the notch show "
+                                   "the screen beneath")
+                        .arg(reads)
+                        .arg(at)
+                        .arg(showing)
+                        .arg(inside.size())
+                        .toStdString();
+        done = at > kWatched && arrived();
+    }
+    mover.waitForFinished();
+    std::cout << "[ notch    ] " << reads << " reads in " << clock.elapsed() << " ms\n";
+    if (!fault.empty())
+        return fault;
+    return done ? std::string() : std::string("the panel did not get there");
+}
+
+} // namespace
+
+TEST(ShapedWindows, OnABareDesktopEveryFrameOfAHoverShowsTheNotch)
+{
+    ASSERT_FALSE(Compositor::isRunning());
+    writeSettings(settingsWithHistory(3));
+    Desktop desktop;
+    ASSERT_TRUE(desktop.ready);
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    const Outline collapsed = Outline::notch(kCollapsed);
+    const auto open = [&] { return drawnExtents(*panel).size() == kPanelFrame.size(); };
+    const auto atRest = [&] {
+        return geometry(*panel) == QRect(912, 0, 96, 40) && drawnExtents(*panel).size() == kCollapsed.toSize();
+    };
+    constexpr int kHovers = 3;
+    for (int hover = 0; hover < kHovers; ++hover) {
+        ASSERT_EQ(waitForOutline(collapsed, desktop.before), "") << "at rest before hover " << hover;
+        EXPECT_EQ(readsWithoutTheNotchWhileMoving({960, 10}, open, desktop.before), "") << "opening, hover " << hover;
+        EXPECT_EQ(readsWithoutTheNotchWhileMoving(kAway, atRest, desktop.before), "") << "closing, hover " << hover;
+    }
 }
 
 // A window opened after Tarnel and moved under the notch, checked with the pointer resting

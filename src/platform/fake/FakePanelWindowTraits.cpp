@@ -12,6 +12,11 @@ void FakePanelWindowTraits::setAcceptsPointer(QWidget &window, bool accepts)
     m_accepts.append({&window, accepts});
 }
 
+void FakePanelWindowTraits::keepPictureInPlace(QWidget &window)
+{
+    pictureInPlace.append(&window);
+}
+
 void FakePanelWindowTraits::keepOffTaskbar(QWidget &window)
 {
     offTaskbar.append(&window);

@@ -11,6 +11,7 @@
 class FakePanelWindowTraits : public PanelWindowTraits {
 public:
     void setAcceptsPointer(QWidget &window, bool accepts) override;
+    void keepPictureInPlace(QWidget &window) override;
     void keepOffTaskbar(QWidget &window) override;
     void setKeptAbove(QWidget &window, bool above) override;
     void setCastsShadow(QWidget &window, bool casts) override;
@@ -20,6 +21,8 @@ public:
     bool acceptsPointer(const QWidget *window) const;
     int pointerChanges = 0;
     QList<QPointer<QWidget>> offTaskbar;
+    // The windows whose picture stays in place, once per window the window system made.
+    QList<QPointer<QWidget>> pictureInPlace;
     // The windows standing over ordinary windows now.
     QList<const QWidget *> keptAbove;
     // The windows that cast no shadow now.

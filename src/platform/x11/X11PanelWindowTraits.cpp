@@ -72,6 +72,20 @@ void X11PanelWindowTraits::setAcceptsPointer(QWidget &window, bool accepts)
     XFlush(display);
 }
 
+void X11PanelWindowTraits::keepPictureInPlace(QWidget &window)
+{
+    Display *display = x11Display();
+    if (!display)
+        return;
+    // Qt makes its windows with north-west bit gravity: moved and resized at once, the window
+    // carries its old picture along with its top-left corner, and what it drew stands where
+    // it no longer belongs until it paints again. Static gravity leaves it on the screen.
+    XSetWindowAttributes attributes{};
+    attributes.bit_gravity = StaticGravity;
+    XChangeWindowAttributes(display, static_cast<Window>(window.winId()), CWBitGravity, &attributes);
+    XFlush(display);
+}
+
 void X11PanelWindowTraits::keepOffTaskbar(QWidget &window)
 {
     Display *display = x11Display();

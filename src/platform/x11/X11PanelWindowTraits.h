@@ -9,6 +9,7 @@
 class X11PanelWindowTraits : public PanelWindowTraits {
 public:
     void setAcceptsPointer(QWidget &window, bool accepts) override;
+    void keepPictureInPlace(QWidget &window) override;
     void keepOffTaskbar(QWidget &window) override;
     void setKeptAbove(QWidget &window, bool above) override;
     void setCastsShadow(QWidget &window, bool casts) override;

@@ -160,6 +160,8 @@ ClipboardPanelView::ClipboardPanelView(PanelModelLink &model, ClipboardModel *cl
     connect(&controller, &PanelController::isWidthExpandedChanged, this, &ClipboardPanelView::relayout, Qt::QueuedConnection);
     connect(&model, &PanelModelLink::copiedNoticeVisibleChanged, this, &ClipboardPanelView::relayout, Qt::QueuedConnection);
     connect(&model, &PanelModelLink::screenshotNoticeChanged, this, &ClipboardPanelView::rebuildNotice, Qt::QueuedConnection);
+    connect(&controller, &PanelController::presentationModeChanged, this, &ClipboardPanelView::rebuildNotice,
+            Qt::QueuedConnection);
     applyAppearance();
 }
 
@@ -252,9 +254,14 @@ void ClipboardPanelView::openSettings()
     m_controller.openSettingsWindow();
 }
 
+std::optional<ClipboardEntry> ClipboardPanelView::shownNotice() const
+{
+    return m_controller.showsScreenshotNoticeInNotch() ? m_model.screenshotNotice() : std::nullopt;
+}
+
 void ClipboardPanelView::rebuildNotice()
 {
-    const std::optional<ClipboardEntry> notice = m_model.screenshotNotice();
+    const std::optional<ClipboardEntry> notice = shownNotice();
     const std::optional<QString> id = notice ? std::optional<QString>(notice->id) : std::nullopt;
     if (m_notice && id == m_noticeID) {
         relayout();
@@ -294,7 +301,7 @@ void ClipboardPanelView::rebuildNotice()
 QRectF ClipboardPanelView::outline() const
 {
     QSizeF size;
-    if (m_model.screenshotNotice()) {
+    if (shownNotice()) {
         size = QSizeF(kNoticeWidth, m_controller.screenshotPreviewHeight() + kNoticeChrome);
     } else {
         size = m_controller.drawnNotchSize();
@@ -316,7 +323,7 @@ void ClipboardPanelView::relayout()
     if (m_isStandaloneSettings || !m_summary)
         return;
     const QRectF shape = outline();
-    const bool notice = m_model.screenshotNotice().has_value();
+    const bool notice = shownNotice().has_value();
     const qreal rowWidth = notice ? kNoticeWidth : shape.width();
     m_summary->setGeometry(QRectF((width() - rowWidth) / 2.0, 0, rowWidth, NotchSummary::kHeight).toRect());
     // The details panel is made when it is first shown: a host that never opens (the popup, which

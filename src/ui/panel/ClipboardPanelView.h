@@ -77,6 +77,8 @@ private:
     void buildSettings();
     void buildNotch();
     void rebuildNotice();
+    // The screenshot notice the notch shows now, if any: none in menu-bar mode.
+    std::optional<ClipboardEntry> shownNotice() const;
     void relayout();
     void applyAppearance();
     void mirrorHolds();

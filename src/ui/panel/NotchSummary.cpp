@@ -112,7 +112,7 @@ protected:
         if (progress <= 0)
             return;
         const bool wide = m_summary.m_controller.isWidthExpanded();
-        const bool screenshot = m_summary.m_model.screenshotNotice().has_value();
+        const bool screenshot = m_summary.showsScreenshotNotice();
         const QString text = m_summary.noticeText().isEmpty() ? m_lastText : m_summary.noticeText();
         m_lastText = text;
         const qreal checkSize = screenshot ? NotchSummary::kCheckSizeNarrow
@@ -169,17 +169,17 @@ NotchSummary::NotchSummary(PanelModelLink &model, PanelController &controller, Q
     connect(m_quit, &QAbstractButton::clicked, &controller, [this] { m_controller.quitApplication(); });
 
     m_noticeLayer = new NotchNoticeLayer(*this);
-    m_noticeShown = m_model.copiedNoticeVisible();
+    m_noticeShown = showsNotice();
     m_noticeProgress = m_noticeShown ? 1 : 0;
 
     // Queued: the row follows the model and the controller once their own call has returned.
     connect(&model, &PanelModelLink::entriesChanged, this, &NotchSummary::refresh, Qt::QueuedConnection);
-    connect(&model, &PanelModelLink::screenshotNoticeChanged, this, &NotchSummary::refresh, Qt::QueuedConnection);
+    connect(&model, &PanelModelLink::screenshotNoticeChanged, this, &NotchSummary::followNotice, Qt::QueuedConnection);
     connect(&model, &PanelModelLink::copiedNoticeVisibleChanged, this, &NotchSummary::followNotice, Qt::QueuedConnection);
     connect(&controller, &PanelController::isWidthExpandedChanged, this, &NotchSummary::refresh, Qt::QueuedConnection);
     connect(&controller, &PanelController::isContentExpandedChanged, this, &NotchSummary::refresh, Qt::QueuedConnection);
     connect(&controller, &PanelController::isReadingScreenTextChanged, this, &NotchSummary::refresh, Qt::QueuedConnection);
-    connect(&controller, &PanelController::presentationModeChanged, this, &NotchSummary::refresh, Qt::QueuedConnection);
+    connect(&controller, &PanelController::presentationModeChanged, this, &NotchSummary::followNotice, Qt::QueuedConnection);
     refresh();
 }
 
@@ -197,10 +197,21 @@ QString NotchSummary::countPhrase(int count)
     return QString::number(count) + u' ' + L10n::text(noun);
 }
 
+bool NotchSummary::showsScreenshotNotice() const
+{
+    return m_model.screenshotNotice() && m_controller.showsScreenshotNoticeInNotch();
+}
+
+bool NotchSummary::showsNotice() const
+{
+    // A screenshot comes with the copied notice; where the toast shows it, the row keeps its label.
+    return m_model.copiedNoticeVisible() && (!m_model.screenshotNotice() || showsScreenshotNotice());
+}
+
 QString NotchSummary::noticeText() const
 {
     if (m_model.screenshotNotice())
-        return L10n::text(QStringLiteral("Screenshot pridaný"));
+        return showsScreenshotNotice() ? L10n::text(QStringLiteral("Screenshot pridaný")) : QString();
     if (m_model.copiedNoticeVisible() && m_model.imageNotKeptNotice())
         return L10n::text(QStringLiteral("Obrázok sa nedá uložiť"));
     if (m_model.copiedNoticeVisible())
@@ -216,7 +227,7 @@ QString NotchSummary::accessibleSummary() const
 
 void NotchSummary::followNotice()
 {
-    const bool shown = m_model.copiedNoticeVisible();
+    const bool shown = showsNotice();
     if (shown != m_noticeShown) {
         m_noticeShown = shown;
         PanelMotion::animate(this, "notice", m_noticeProgress, shown ? 1.0 : 0.0, kNoticeAnimation,

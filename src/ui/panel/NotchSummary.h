@@ -66,6 +66,10 @@ private:
     void refresh();
     void relayout();
     void followNotice();
+    // A screenshot's notice shows in the notch (notch mode; the toast shows it otherwise).
+    bool showsScreenshotNotice() const;
+    // A notice shows in the row: the copied one, or a screenshot's where the notch shows it.
+    bool showsNotice() const;
 
     PanelModelLink &m_model;
     PanelController &m_controller;
