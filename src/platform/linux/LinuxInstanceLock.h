@@ -28,7 +28,7 @@ class QThread;
 // find nobody listening, both listen). An advisory lock on a file next to the socket does:
 // an instance listens and runs only while it holds that lock, which the kernel drops when
 // the holder ends, however it ends. An instance that cannot get the lock within a bound
-// (the holder neither quit nor could be made to) ends itself through quitRequested().
+// (the holder neither quit nor could be made to) gives way through gaveWay(), naming the holder.
 //
 // Where the socket lives depends on the environment of each start (a shell of the same user may
 // name no runtime folder), so the history has a lock of its own: the history's folder itself,
