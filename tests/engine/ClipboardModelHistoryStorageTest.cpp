@@ -733,7 +733,10 @@ TEST(ClipboardModelHistoryStorage, RoomThatComesBackDuringAQuitIsUsedWithinASeco
     h.history.setAvailableBytes(0);
     h.copyText(QStringLiteral("copied on a full disk"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.historyStorageIssue().has_value(); }, 5000));
+    const int failedBeforeQuit = h.history.failedWrites();
     EXPECT_FALSE(model.writeHistoryBeforeQuit(5s));
+    // The quit's failed try is followed by one more at once; after that the rest has grown long.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return h.history.failedWrites() == failedBeforeQuit + 2; }, 5000));
     h.copyText(QStringLiteral("copied while quitting"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return h.entryTexts().size() == 2; }, 5000));
     const int failedBefore = h.history.failedWrites();
