@@ -34,20 +34,21 @@ QString ClipboardModel::sessionLimitsNotice() const
 }
 
 ClipboardModel::ClipboardModel(ClipboardModelServices services, QObject *parent)
-    : QObject(parent),
-      m_pasteboard(services.pasteboard),
-      m_settings(services.settings),
-      m_workspace(services.workspace),
-      m_loginItem(services.loginItem),
-      m_permissions(services.permissions),
-      m_screenshotLocation(services.screenshotLocation),
-      m_ownClock(services.clock ? nullptr : std::make_unique<SystemModelClock>()),
-      m_clock(services.clock ? services.clock : m_ownClock.get()),
-      m_backupFolder(services.backupFolder),
-      m_screenshotFolderMonitor(std::move(services.screenshotMonitor)),
-      m_clipboardImageStore(services.imageFolder),
-      m_historyStore(services.history),
-      m_historyRetryInterval(services.historyRetryInterval)
+    : QObject(parent)
+    , m_pasteboard(services.pasteboard)
+    , m_settings(services.settings)
+    , m_workspace(services.workspace)
+    , m_loginItem(services.loginItem)
+    , m_permissions(services.permissions)
+    , m_screenshotLocation(services.screenshotLocation)
+    , m_ownClock(services.clock ? nullptr : std::make_unique<SystemModelClock>())
+    , m_clock(services.clock ? services.clock : m_ownClock.get())
+    , m_backupFolder(services.backupFolder)
+    , m_screenshotFolderMonitor(std::move(services.screenshotMonitor))
+    , m_clipboardImageStore(services.imageFolder)
+    , m_historyStore(services.history)
+    , m_historyRetryInterval(services.historyRetryInterval)
+    , m_writesHistory(services.writesHistory)
 {
     Q_ASSERT(m_pasteboard && m_settings);
     // First of all listeners, so that any listener finds the change's row edits filed.

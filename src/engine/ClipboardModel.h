@@ -59,6 +59,9 @@ struct ClipboardModelServices {
     HistoryStore *history = nullptr;
     // A failed history write is tried again no sooner than this.
     std::chrono::milliseconds historyRetryInterval = HistoryWriter::kRetryInterval;
+    // False when another writer of the history cannot be ruled out: the history is read, and
+    // the copies of this run stay in memory; nothing of the history's files is written.
+    bool writesHistory = true;
     Workspace *workspace = nullptr;
     LoginItem *loginItem = nullptr;
     Permissions *permissions = nullptr;
@@ -738,6 +741,7 @@ private:
     HistoryEncoder m_historyEncoder;
     HistoryStore *m_historyStore = nullptr;
     std::chrono::milliseconds m_historyRetryInterval;
+    bool m_writesHistory = true;
     std::unique_ptr<HistoryWriter> m_historyWriter;
     // Rows recovered from a damaged file are written to the fresh one at the end of loading.
     bool m_historyNeedsRewrite = false;

@@ -55,8 +55,10 @@ void ClipboardModel::loadHistory()
     noteSetAsideFile(m_settings->setAsidePath());
     // Stored lists set aside in an earlier run may name images too, as long as they are kept.
     m_clipboardImageStore.addSetAsideFolder(backupFolderOr(m_backupFolder));
-    // No write of the store runs yet: the writer starts with the history below.
-    m_clipboardImageStore.removeInterruptedWrites();
+    // No write of the store runs yet: the writer starts with the history below. (Without a
+    // writer of its own, another may be writing there.)
+    if (m_writesHistory)
+        m_clipboardImageStore.removeInterruptedWrites();
     const QList<ClipboardEntry> decoded = loadStoredHistory();
     // Whatever lies aside from an earlier run turns the image sweep off as long as it is there;
     // named at every start, or images of deleted entries would pile up with no word.
@@ -189,6 +191,11 @@ QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
     stored.rows.clear();
     decoded.clear();
 
+    if (!m_writesHistory) {
+        // Read as it stands, with no step that writes: another writer may be at work.
+        qCWarning(lcEngine) << "The history is read and not written in this run: its copies stay in memory";
+        return fromKey && !fromKey->isEmpty() ? *fromKey : entries;
+    }
     if (fromKey && fromKey->isEmpty() && databaseHeldRows) {
         // An empty list beside rows is no history an older build ran with since (it would have
         // kept its copies there): it is left over from a build that emptied the key instead of

@@ -97,36 +97,31 @@ void HistoryWriter::run()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        if (m_pending) {
-            // After a failure the disk gets a rest, except when the program is quitting.
-            if (m_failed && !m_stopping && std::chrono::steady_clock::now() < m_retryAt) {
-                m_wake.wait_until(lock, m_retryAt);
-                continue;
-            }
-        } else if (m_failed) {
-            if (m_stopping) {
+        if (m_pending || m_failed) {
+            if (!m_pending && m_stopping) {
                 // One last try of what failed; whatever happens then, the writer stops.
                 if (m_triedWhileStopping)
                     return;
                 m_pending = m_failed;
                 continue;
             }
+            // After a failure the disk gets a rest, except when the program is quitting. The
+            // rest ends as soon as the free space changes: room that came back is used at once,
+            // also when a newer list waits (a quit's last copies among them).
             const auto now = std::chrono::steady_clock::now();
-            if (now >= m_retryAt) {
-                m_pending = m_failed;
+            if (m_failed && !m_stopping && now < m_retryAt) {
+                m_wake.wait_until(lock, std::min(m_retryAt, now + kFreeSpaceCheckInterval));
+                if (m_stopping || std::chrono::steady_clock::now() >= m_retryAt || !m_failed)
+                    continue;
+                lock.unlock();
+                const std::optional<qint64> available = m_connection->availableBytes();
+                lock.lock();
+                if (m_failed && available != m_bytesAtFailure)
+                    m_retryAt = std::chrono::steady_clock::now();
                 continue;
             }
-            // Nothing new: the failed list is tried again when its rest is over, or sooner
-            // once the free space changed.
-            m_wake.wait_until(lock, std::min(m_retryAt, now + m_retryInterval));
-            if (m_pending || m_stopping || std::chrono::steady_clock::now() >= m_retryAt)
-                continue;
-            lock.unlock();
-            const std::optional<qint64> available = m_connection->availableBytes();
-            lock.lock();
-            if (!m_pending && m_failed && available != m_bytesAtFailure)
+            if (!m_pending)
                 m_pending = m_failed;
-            continue;
         } else if (m_stopping) {
             return;
         } else {

@@ -27,7 +27,7 @@
 //
 // A write that fails (a full disk, another program holding the database) keeps the list and
 // tries it again after a rest that doubles with each failure, from kRetryInterval up to
-// kMaxRetryInterval; sooner when the free space changes. A newer list waits for the rest too.
+// kMaxRetryInterval; sooner when the free space changes, also while a newer list waits.
 // An image whose file cannot be written whole for lack of room fails the write like a row, so
 // no row ever names a file that does not hold its image.
 class HistoryWriter : public QObject
@@ -36,6 +36,8 @@ class HistoryWriter : public QObject
 public:
     static constexpr std::chrono::seconds kRetryInterval{1};
     static constexpr std::chrono::seconds kMaxRetryInterval{30};
+    // During a rest, how often the free space is looked at: a change ends the rest.
+    static constexpr std::chrono::milliseconds kFreeSpaceCheckInterval{200};
     // Quitting waits this long at most for the last write; the session does not wait longer.
     static constexpr std::chrono::seconds kQuitFlushLimit{20};
 

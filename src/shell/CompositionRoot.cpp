@@ -6,6 +6,7 @@
 #include "core/Logging.h"
 #include "engine/ClipboardModel.h"
 #include "engine/TarnelMigration.h"
+#include "platform/InstanceLock.h"
 #include "platform/LoginItem.h"
 #include "platform/Pasteboard.h"
 #include "platform/Permissions.h"
@@ -55,9 +56,13 @@ CompositionRoot::CompositionRoot(DesktopServices services, QObject *parent)
         PermissionExplanation::show(kind, m_services.permissions.waylandSession());
     });
     connect(&m_startup, &DesktopStartup::quitRequested, this, [this] {
+        // A newer start asks again while it waits: the first request is the news.
+        if (m_quitting)
+            return;
         qCInfo(lcShell) << "A newer Tarnel started: quitting";
         quitOnceCopiesAreIn();
     });
+    connect(&m_startup, &DesktopStartup::gaveWay, this, &CompositionRoot::showOtherInstanceKeepsRunning);
 }
 
 CompositionRoot::~CompositionRoot()
@@ -73,7 +78,9 @@ void CompositionRoot::start()
 
 void CompositionRoot::runMigration()
 {
-    if (!m_services.openEarlierSettings)
+    // The migration writes the history: not beside a writer that could not be ruled out. It
+    // runs at the next start that holds the history.
+    if (!m_services.openEarlierSettings || !m_services.instanceLock.holdsHistory())
         return;
     const std::unique_ptr<SettingsStore> earlier = m_services.openEarlierSettings();
     const QString dataRoot = m_services.dataFolder.isEmpty() ? ClipboardImageStore::dataRootPath() : m_services.dataFolder;
@@ -99,6 +106,7 @@ std::unique_ptr<NotchPanelController> CompositionRoot::createController()
     modelServices.pasteboard = &m_services.pasteboard;
     modelServices.settings = &m_services.settings;
     modelServices.history = &m_services.history;
+    modelServices.writesHistory = m_services.instanceLock.holdsHistory();
     modelServices.workspace = &m_services.workspace;
     modelServices.loginItem = &m_services.loginItem;
     modelServices.permissions = &m_services.permissions;
@@ -116,6 +124,7 @@ std::unique_ptr<NotchPanelController> CompositionRoot::createController()
     // Files set aside while the model loaded are named at once; any later ones as they come.
     connect(m_model.get(), &ClipboardModel::setAsideFilesChanged, this, &CompositionRoot::showSetAsideFiles);
     showSetAsideFiles();
+    showHistoryNotLocked();
 
     PanelServices panelServices{
         .settings = m_services.settings,
@@ -296,4 +305,33 @@ void CompositionRoot::showSetAsideFiles()
     m_setAsideAlert->setAttribute(Qt::WA_DeleteOnClose);
     m_setAsideAlert->setModal(false);
     m_setAsideAlert->show();
+}
+
+void CompositionRoot::showOtherInstanceKeepsRunning(qint64 pid, const QString &executable)
+{
+    const QString number = pid > 0 ? QString::number(pid) : QStringLiteral("?");
+    const QString program = executable.isEmpty() ? QStringLiteral("—") : executable;
+    qCWarning(lcShell).noquote() << "Tarnel did not start: another instance keeps running (process" << number << program
+                                 << ")";
+    auto *alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tarnel"),
+                                  FormattedText::substitute(L10n::text(otherInstanceKeepsRunningNotice), {number, program}));
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setModal(false);
+    alert->setWindowRole(QString::fromLatin1(otherInstanceAlertRole));
+    connect(alert, &QMessageBox::finished, this, [this] { Q_EMIT readyToQuit(); });
+    alert->show();
+}
+
+void CompositionRoot::showHistoryNotLocked()
+{
+    if (m_services.instanceLock.holdsHistory())
+        return;
+    const QString problem = m_services.instanceLock.historyLockProblem();
+    auto *alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tarnel"),
+                                  FormattedText::substitute(L10n::text(historyNotLockedNotice),
+                                                            {problem.isEmpty() ? QStringLiteral("—") : problem}));
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setModal(false);
+    alert->setWindowRole(QString::fromLatin1(historyNotLockedAlertRole));
+    alert->show();
 }

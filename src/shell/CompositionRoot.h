@@ -29,6 +29,24 @@ public:
     // classified and large images reduced on workers, in time linear in their size.
     static constexpr std::chrono::milliseconds kCopyFinishAllowance{5000};
 
+    // The roles of the alerts that say the start gave way, and that the history is not locked.
+    static constexpr char otherInstanceAlertRole[] = "tarnel-other-instance-alert";
+    static constexpr char historyNotLockedAlertRole[] = "tarnel-history-not-locked-alert";
+
+    // Shown when the start gives way to an instance that neither quits nor can be made to: its
+    // process number, its executable, and the process number again (in the command).
+    inline static const QString otherInstanceKeepsRunningNotice = QStringLiteral(
+        "Tarnel sa nespustil: jeho históriu používa iný spustený Tarnel (proces %1$@, %2$@), ktorý na výzvu na "
+        "ukončenie neodpovedá a Tarnel ho sám neukončí. Ukonči ho (napríklad príkazom „kill -9 %1$@“) a spusti "
+        "Tarnel znova.");
+    // Shown when the history's folder cannot be locked at all; the folder and the system's reason
+    // in place of %@.
+    inline static const QString historyNotLockedNotice = QStringLiteral(
+        "Tarnel nemôže zamknúť priečinok so svojou históriou (%@). Aby dva spustené Tarnely neprepisovali jednu "
+        "históriu, kópie z tohto spustenia zostávajú len v pamäti a po ukončení sa stratia. Presuň dáta na disk, "
+        "ktorý zámky podporuje (nastav XDG_DATA_HOME na priečinok na lokálnom disku), alebo na tomto disku zámky "
+        "zapni, a Tarnel spusti znova.");
+
     explicit CompositionRoot(DesktopServices services, QObject *parent = nullptr);
     ~CompositionRoot() override;
 
@@ -56,6 +74,9 @@ private:
     QuickAccessHost *makeHostedContent(NotchPanelController *controller);
     void showHistoryStorageIssue();
     void showSetAsideFiles();
+    // The start gave way: says to whom, and ends once the user has read it.
+    void showOtherInstanceKeepsRunning(qint64 pid, const QString &executable);
+    void showHistoryNotLocked();
     // The last step of a quit: the history's last write, and the notice of what it lost.
     void quitOnceHistoryIsWritten();
 

@@ -12,6 +12,7 @@ DesktopStartup::DesktopStartup(InstanceLock &lock, StartSteps steps, QObject *pa
     , m_steps(std::move(steps))
 {
     connect(&m_lock, &InstanceLock::quitRequested, this, &DesktopStartup::quitRequested);
+    connect(&m_lock, &InstanceLock::gaveWay, this, &DesktopStartup::gaveWay);
 }
 
 DesktopStartup::~DesktopStartup() = default;

@@ -34,6 +34,9 @@ public:
 Q_SIGNALS:
     // Another instance started and asked this one to make way.
     void quitRequested();
+    // During the start: another instance keeps running and could not be made to quit, so the
+    // panel never starts (see InstanceLock::gaveWay).
+    void gaveWay(qint64 pid, const QString &executable);
 
 private:
     void startPanel();

@@ -19,8 +19,8 @@ LinuxInstanceLock::Options lockOptions()
 {
     LinuxInstanceLock::Options options;
     options.quitWait = kAskedInstanceQuitWait;
-    // Beside the history: a start whose environment names another runtime folder finds the
-    // instance that writes it all the same.
+    // The history's folder is locked, and the note beside the history says who holds it: a start
+    // whose environment names another runtime folder finds the instance that writes it all the same.
     options.historyLockFilePath =
         QFileInfo(SqliteHistoryStore::defaultPath()).absolutePath() + QStringLiteral("/instance.lock");
     return options;

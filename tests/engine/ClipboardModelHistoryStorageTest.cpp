@@ -720,3 +720,34 @@ TEST(ClipboardModelHistoryStorage, AQuitOnAFullDiskSaysThatCopiesAreLostAndWrite
 }
 
 } // namespace
+
+// The quit found the disk full and a copy came in after it: once room comes back the rows are
+// written within a second, not after the rest that doubled with each failure, and the alert of
+// the failed writes goes with it.
+TEST(ClipboardModelHistoryStorage, RoomThatComesBackDuringAQuitIsUsedWithinASecondWhileANewerCopyWaits)
+{
+    ModelHarness h;
+    h.historyRetryInterval = 10s;
+    ClipboardModel &model = h.make();
+    h.history.setFailsWrites(true);
+    h.history.setAvailableBytes(0);
+    h.copyText(QStringLiteral("copied on a full disk"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.historyStorageIssue().has_value(); }, 5000));
+    const int failedBeforeQuit = h.history.failedWrites();
+    EXPECT_FALSE(model.writeHistoryBeforeQuit(5s));
+    // The quit's failed try is followed by one more at once; after that the rest has grown long.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return h.history.failedWrites() == failedBeforeQuit + 2; }, 5000));
+    h.copyText(QStringLiteral("copied while quitting"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return h.entryTexts().size() == 2; }, 5000));
+    const int failedBefore = h.history.failedWrites();
+
+    QElapsedTimer clock;
+    clock.start();
+    h.history.setFailsWrites(false);
+    h.history.setAvailableBytes(1 << 30);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.historyStorageIssue().has_value(); }, 15000))
+        << "still not written " << clock.elapsed() << " ms after room came back";
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(idsOf(h.storedHistory()), idsOf(model.entries()));
+    EXPECT_EQ(h.history.failedWrites(), failedBefore) << "tried again before room came back";
+}

@@ -197,6 +197,26 @@ TEST(LinuxInstanceLockName, ARuntimeFolderOpenToOthersOrOfAnotherUserIsNotUsed)
     }
 }
 
+// A runtime folder named but not there (a session already ended), or a file in its place, holds no
+// socket: the socket goes where it would without one.
+TEST(LinuxInstanceLockName, ARuntimeFolderThatIsMissingOrAFileIsNotUsed)
+{
+    ScopedEnvironment environment({"XDG_RUNTIME_DIR", "TMPDIR", "XDG_CACHE_HOME"});
+    QTemporaryDir tmp;
+    qputenv("TMPDIR", QFile::encodeName(tmp.filePath("tmp")));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(tmp.filePath("cache")));
+    ASSERT_TRUE(QDir().mkpath(tmp.filePath("tmp")));
+    const QString own = tmp.filePath("tmp/tarnel-" + QString::number(::geteuid()));
+    const QString file = tmp.filePath("runtime-file");
+    ASSERT_TRUE(writeFile(file, "not a folder"));
+    ::chmod(QFile::encodeName(file).constData(), 0700);
+    for (const QString &runtime : {tmp.filePath("runtime-gone"), file}) {
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        EXPECT_EQ(QFileInfo(LinuxInstanceLock::defaultServerName()).path(), own) << runtime.toStdString();
+        EXPECT_FALSE(QFileInfo(runtime).isDir()) << runtime.toStdString() << ": nothing is made in its place";
+    }
+}
+
 TEST(LinuxInstanceLockIdentity, OnlyAPositivelyIdentifiedExecutableMatches)
 {
     const auto self = LinuxInstanceLock::identityOfProcess(::getpid());
@@ -346,12 +366,20 @@ TEST_F(InstanceFixture, AStubbornProcessOfAnotherExecutableIsNeverKilledAndTheNe
     LinuxInstanceLock lock(options(tarnel));
     bool ready = false;
     bool gaveWay = false;
-    QObject::connect(&lock, &InstanceLock::quitRequested, [&] { gaveWay = true; });
+    qint64 named = 0;
+    QString namedExecutable;
+    QObject::connect(&lock, &InstanceLock::gaveWay, [&](qint64 pid, const QString &executable) {
+        gaveWay = true;
+        named = pid;
+        namedExecutable = executable;
+    });
     lock.start([&] { ready = true; });
     EXPECT_TRUE(waitForLine(other, "asked"));
     // Giving way comes after the decision to kill or not, so a kill would be on its way by now.
     EXPECT_TRUE(QTest::qWaitFor([&] { return gaveWay; }));
     EXPECT_FALSE(ready);
+    EXPECT_EQ(named, other->processId());
+    EXPECT_EQ(namedExecutable, QFileInfo(m_helper).canonicalFilePath());
     EXPECT_FALSE(killedOrDying(other->processId()));
 }
 
@@ -400,7 +428,7 @@ TEST_F(InstanceFixture, AHolderOfTheHistoryThatCannotBeAskedIsNeverRunBeside)
             LinuxInstanceLock lock(o);
             bool ready = false;
             bool gaveWay = false;
-            QObject::connect(&lock, &InstanceLock::quitRequested, [&] { gaveWay = true; });
+            QObject::connect(&lock, &InstanceLock::gaveWay, [&] { gaveWay = true; });
             lock.start([&] { ready = true; });
             EXPECT_TRUE(QTest::qWaitFor([&] { return gaveWay; })) << note.constData();
             EXPECT_FALSE(ready) << note.constData();
@@ -445,6 +473,131 @@ TEST_F(InstanceFixture, OfInstancesStartedTogetherExactlyOneSurvives)
             p->waitForFinished(2000);
         }
     }
+}
+
+// Whatever state the history's lock file is in when the first instance starts, or gets into while
+// it runs, a start listening elsewhere finds it, asks it to quit and runs only once it has: the
+// history never has two writers.
+TEST_F(InstanceFixture, EveryStateOfTheHistoryLockFileLeavesOneWriter)
+{
+    const QString folder = m_dir.filePath("data/Tarnel");
+    const QString historyLock = folder + "/instance.lock";
+    const QByteArray name = QFile::encodeName(historyLock);
+    const auto bindSocket = [&] {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+        const bool bound = ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+        ::close(fd);
+        return bound;
+    };
+    const struct {
+        const char *name;
+        // Before the first start, or while it runs.
+        std::function<bool()> before;
+        std::function<bool()> during;
+        bool needsRoot = false;
+    } cases[] = {
+        {"a folder of that name", [&] { return QDir().mkpath(historyLock + "/inside"); }, {}},
+        {"a link to a file elsewhere",
+         [&] { return writeFile(m_dir.filePath("elsewhere"), "") && QFile::link(m_dir.filePath("elsewhere"), historyLock); },
+         {}},
+        {"a socket that no file call can open", bindSocket, {}},
+        {"another user's file, 0600",
+         [&] {
+             return writeFile(historyLock, "") && ::chmod(name.constData(), 0600) == 0
+                 && ::chown(name.constData(), 65534, 65534) == 0;
+         },
+         {},
+         true},
+        {"the file deleted while the first runs", {}, [&] { return QFile::remove(historyLock); }},
+        {"the file replaced while the first runs",
+         {},
+         [&] { return QFile::remove(historyLock) && writeFile(historyLock, "1\n/nowhere.sock\n"); }},
+    };
+    for (const auto &c : cases) {
+        if (c.needsRoot && ::geteuid() != 0)
+            continue; // only root can leave a file of another user
+        ASSERT_TRUE(QDir(m_dir.filePath("data")).removeRecursively() || !QFileInfo::exists(m_dir.filePath("data")));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        if (c.before) {
+            ASSERT_TRUE(c.before()) << c.name;
+        }
+        QProcess *first = startInstance("polite", m_helper, {historyLock});
+        if (c.during) {
+            ASSERT_TRUE(c.during()) << c.name;
+        }
+
+        LinuxInstanceLock::Options o = options(m_helper);
+        o.serverName = m_dir.filePath("elsewhere.sock");
+        o.historyLockFilePath = historyLock;
+        o.quitWait = 20s;
+        LinuxInstanceLock second(o);
+        bool ready = false;
+        bool firstRanStill = false;
+        second.start([&] {
+            ready = true;
+            firstRanStill = !finished(first) || first->exitStatus() != QProcess::NormalExit;
+        });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ready; }, 15000)) << c.name;
+        EXPECT_FALSE(firstRanStill) << c.name << ": the second ran beside the first";
+        EXPECT_TRUE(finished(first)) << c.name;
+        EXPECT_TRUE(first->readAllStandardOutput().contains("asked")) << c.name;
+        EXPECT_TRUE(second.holdsHistory()) << c.name;
+    }
+}
+
+// A Tarnel of another install holds the history, stopped: it is not the same program, so it is
+// never killed, and the start gives way naming it.
+TEST_F(InstanceFixture, AStoppedHolderOfTheHistoryFromAnotherInstallIsNamedWhenTheStartGivesWay)
+{
+    const QString historyLock = m_dir.filePath("data/Tarnel/instance.lock");
+    QProcess *other = startInstance("stubborn", m_helper, {historyLock});
+    ::kill(pid_t(other->processId()), SIGSTOP);
+    const QString tarnel = m_dir.filePath("tarnel-other-install");
+    ASSERT_TRUE(QFile::copy(m_helper, tarnel));
+    LinuxInstanceLock::Options o = options(tarnel);
+    o.serverName = m_dir.filePath("elsewhere.sock");
+    o.historyLockFilePath = historyLock;
+    LinuxInstanceLock lock(o);
+    bool ready = false;
+    qint64 named = 0;
+    QString namedExecutable;
+    QObject::connect(&lock, &InstanceLock::gaveWay, [&](qint64 pid, const QString &executable) {
+        named = pid;
+        namedExecutable = executable;
+    });
+    lock.start([&] { ready = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return named != 0; }, 15000));
+    EXPECT_FALSE(ready);
+    EXPECT_EQ(named, other->processId());
+    EXPECT_EQ(namedExecutable, QFileInfo(m_helper).canonicalFilePath());
+    EXPECT_FALSE(killedOrDying(other->processId()));
+    ::kill(pid_t(other->processId()), SIGCONT);
+}
+
+// Where no lock can be had at all (flock answers ENOLCK, as on a network home without a lock
+// manager) the instance still runs, as no writer of the history, and says why.
+TEST_F(InstanceFixture, WithoutLocksTheInstanceRunsAndDoesNotHoldTheHistory)
+{
+    const QString historyLock = m_dir.filePath("data/Tarnel/instance.lock");
+    QProcess p;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LD_PRELOAD", QStringLiteral(TARNEL_NO_LOCKS_LIBRARY));
+    p.setProcessEnvironment(environment);
+    p.start(m_helper, {"instance", m_serverName, "polite", m_helper, historyLock});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    EXPECT_TRUE(waitForLine(&p, "ready")) << p.readAllStandardError().constData();
+    EXPECT_TRUE(waitForLine(&p, "writes no history")) << p.readAllStandardError().constData();
+    EXPECT_TRUE(p.readAllStandardError().contains("No locks available"));
+
+    // A later start still asks it to quit over the socket.
+    LinuxInstanceLock later(options(m_helper));
+    bool ready = false;
+    later.start([&] { ready = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ready; }, 15000));
+    EXPECT_TRUE(finished(&p));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "core/FormattedText.h"
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
+#include "engine/HistoryRows.h"
 #include "platform/fake/FakeDesktopCompositor.h"
 #include "platform/fake/FakeFolderWatcher.h"
 #include "platform/fake/FakeHistoryStore.h"
@@ -360,4 +361,100 @@ TEST(CompositionRoot, AQuitWhileTheHistoryCannotBeWrittenSaysSoBeforeTheEnd)
         EXPECT_EQ(desktop.history.rows().size(), then == Then::RoomComesBack ? 1 : 0) << c;
         EXPECT_TRUE(QTest::qWaitFor([] { return shownAlerts().isEmpty(); })) << c;
     }
+}
+
+namespace {
+
+// Every message the program logs while one lives.
+class LoggedLines {
+public:
+    LoggedLines()
+    {
+        s_lines.clear();
+        m_previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &message) {
+            s_lines.append(message);
+        });
+    }
+    ~LoggedLines() { qInstallMessageHandler(m_previous); }
+    qsizetype count(const QString &part) const
+    {
+        return std::count_if(s_lines.cbegin(), s_lines.cend(), [&](const QString &line) { return line.contains(part); });
+    }
+
+private:
+    inline static QStringList s_lines;
+    QtMessageHandler m_previous = nullptr;
+};
+
+} // namespace
+
+// A start that finds the history kept by an instance that neither quits nor can be made to: the
+// user is told which process it is, and the program ends once the alert is read, never unseen.
+TEST(CompositionRoot, AStartThatGivesWayNamesTheInstanceItGaveWayTo)
+{
+    FakeDesktop desktop;
+    desktop.lock.setOthersRunning(true);
+    CompositionRoot root(desktop.services());
+    QSignalSpy ready(&root, &CompositionRoot::readyToQuit);
+    root.start();
+    desktop.lock.simulateGivingWay(4711, QStringLiteral("/opt/tarnel-2/bin/tarnel"));
+    ASSERT_TRUE(QTest::qWaitFor([] { return shownAlerts().size() == 1; }));
+    const QString text = shownAlerts().first()->text();
+    EXPECT_EQ(text, FormattedText::substitute(L10n::text(CompositionRoot::otherInstanceKeepsRunningNotice), {QStringLiteral("4711"), QStringLiteral("/opt/tarnel-2/bin/tarnel")}));
+    EXPECT_TRUE(text.contains(QStringLiteral("4711"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("/opt/tarnel-2/bin/tarnel"))) << text.toStdString();
+    EXPECT_EQ(root.model(), nullptr) << "nothing runs beside it";
+    QTest::qWait(50);
+    EXPECT_EQ(ready.count(), 0) << "the end waits for the user";
+    shownAlerts().first()->accept();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ready.count() == 1; }));
+}
+
+// Without any lock on the history (a file system without locks) the program runs, says so, and
+// writes nothing of the history: another writer could not be ruled out. It still shows what is
+// stored.
+TEST(CompositionRoot, WithoutAHistoryLockTheProgramRunsSaysSoAndKeepsItsCopiesInMemory)
+{
+    FakeDesktop desktop(completedGuide(), QJsonObject{{QStringLiteral("quorvel.onboardingComplete"), true}});
+    ClipboardEntry stored;
+    stored.id = QStringLiteral("S1");
+    stored.text = QStringLiteral("stored before");
+    stored.copiedAt = QDateTime::currentDateTimeUtc().addSecs(-60);
+    stored.kind = ClipboardKind::Text;
+    desktop.history.seedRows(HistoryRows::rowsFor({stored}));
+    const QString problem = QStringLiteral("/home/user/.local/share/Tarnel: No locks available");
+    desktop.lock.setHistoryLockProblem(problem);
+    CompositionRoot root(desktop.services());
+    root.start();
+    ASSERT_NE(root.model(), nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([] { return shownAlerts().size() == 1; }));
+    EXPECT_EQ(shownAlerts().first()->text(),
+              FormattedText::substitute(L10n::text(CompositionRoot::historyNotLockedNotice), {problem}));
+
+    desktop.pasteboard.copyText(QStringLiteral("copied without a lock"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return historyTexts(*root.model()).size() == 2; }));
+    EXPECT_EQ(historyTexts(*root.model()), (QStringList{"copied without a lock", "stored before"}));
+    EXPECT_TRUE(root.model()->flushHistory(std::chrono::milliseconds(2000)));
+    EXPECT_EQ(desktop.history.transactionCount(), 0);
+    EXPECT_EQ(desktop.history.rows().size(), 1);
+    EXPECT_FALSE(desktop.settings.values().contains(QStringLiteral("tarnel.migrationComplete")))
+        << "the migration writes the history: it waits for a start that holds it";
+    shownAlerts().first()->close();
+}
+
+// A newer start asks again every second while it waits; the answer is logged once.
+TEST(CompositionRoot, AQuitAskedForAgainAndAgainIsLoggedOnce)
+{
+    FakeDesktop desktop;
+    CompositionRoot root(desktop.services());
+    root.start();
+    ASSERT_NE(root.model(), nullptr);
+    LoggedLines logged;
+    QSignalSpy ready(&root, &CompositionRoot::readyToQuit);
+    for (int i = 0; i < 10; ++i) {
+        desktop.lock.simulateQuitRequest();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ready.count() == 1; }));
+    EXPECT_EQ(logged.count(QStringLiteral("A newer Tarnel started")), 1);
 }

@@ -7,15 +7,22 @@
 #include "core/ClipboardEntry.h"
 #include "engine/HistoryRows.h"
 #include "platform/linux/SqliteHistoryStore.h"
+#include "shell/CompositionRoot.h"
+#include "support/TestFiles.h"
 #include "support/TestImages.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <csignal>
 #include <memory>
 #include <sqlite3.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include "StoredHistory.h"
@@ -288,6 +295,231 @@ TEST(ProgramQuit, AnInstanceThatNoLongerAnswersIsEndedWithoutTheLongWait)
     EXPECT_TRUE(waitForRole("tarnel-panel", 8000).has_value()) << second.errorOutput().constData();
     EXPECT_TRUE(second.isRunning());
     forgetHistory(historyPath());
+}
+
+QString historyLockFile() { return QFileInfo(historyPath()).absolutePath() + QStringLiteral("/instance.lock"); }
+
+// Clears whatever a case left in place of the history's lock file.
+void removeHistoryLockFile()
+{
+    const QString path = historyLockFile();
+    if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink())
+        QDir(path).removeRecursively();
+    else
+        QFile::remove(path);
+}
+
+// The alert of the program's own process with this role, once it is on the screen.
+std::optional<Window> waitForAlertOf(qint64 pid, const char *role, int ms = 15000)
+{
+    std::optional<Window> found;
+    (void)QTest::qWaitFor([&] {
+        for (Window w : shownWithRole(role)) {
+            if (longProperty(w, "_NET_WM_PID") == std::vector<unsigned long>{ulong(pid)})
+                found = w;
+        }
+        return found.has_value();
+    },
+                          ms);
+    return found;
+}
+
+// Whatever state the history's lock file is in (one that cannot be opened, one that is removed
+// or replaced while the first instance runs), a start in another environment (no runtime folder)
+// takes the history over from the first: one writer, and no row names a file that is gone.
+TEST(ProgramQuit, EveryStateOfTheHistoryLockFileLeavesOneWriterOverTwoEnvironments)
+{
+    // The temporary folder of its own: a start without a runtime folder listens there, and must
+    // not meet the programs of other tests on this machine.
+    QTemporaryDir temporary;
+    QProcessEnvironment desktop = QProcessEnvironment::systemEnvironment();
+    desktop.insert(QStringLiteral("TMPDIR"), temporary.path());
+    QProcessEnvironment shell = desktop;
+    shell.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    const QByteArray lock = QFile::encodeName(historyLockFile());
+    // Root opens any file: a file of another user is met as a user meets one of root only
+    // without the capabilities that override file permissions.
+    const bool root = ::geteuid() == 0;
+    const QStringList asUser{QStringLiteral("--bounding-set=-dac_override,-dac_read_search,-fowner"), QStringLiteral("--")};
+    const struct {
+        const char *name;
+        std::function<bool()> before;
+        std::function<bool()> during;
+        bool withoutOverride = false;
+    } cases[] = {
+        {"a folder of that name", [&] { return QDir().mkpath(historyLockFile() + QStringLiteral("/inside")); }, {}},
+        {"a link of that name",
+         [&] { return QFile::link(QFileInfo(historyPath()).absolutePath() + QStringLiteral("/elsewhere"), historyLockFile()); },
+         {}},
+        {"another user's file, 0600 (left by sudo -E)",
+         [&] {
+             return writeFile(historyLockFile(), "") && ::chmod(lock.constData(), 0600) == 0
+                 && (!root || ::chown(lock.constData(), 65534, 65534) == 0);
+         },
+         {},
+         true},
+        {"a socket that no file call opens",
+         [&] {
+             const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+             sockaddr_un address{};
+             address.sun_family = AF_UNIX;
+             std::memcpy(address.sun_path, lock.constData(), size_t(lock.size()));
+             const bool bound = ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+             ::close(fd);
+             return bound;
+         },
+         {}},
+        {"the file deleted while the first runs", {}, [] { return QFile::remove(historyLockFile()); }},
+    };
+    for (const auto &c : cases) {
+        if (c.withoutOverride && root && QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+            continue;
+        freshStart();
+        QDir(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Tarnel/Clipboard Images")).removeRecursively();
+        QDir().mkpath(QFileInfo(historyPath()).absolutePath());
+        removeHistoryLockFile();
+        if (c.before) {
+            ASSERT_TRUE(c.before()) << c.name;
+        }
+        const bool dropsOverride = c.withoutOverride && root;
+        const QString program = dropsOverride ? QStringLiteral("setpriv") : tarnelBinary();
+        const QStringList arguments = dropsOverride ? asUser + QStringList{tarnelBinary()} : QStringList{};
+        Program first(program, arguments, desktop);
+        ASSERT_TRUE(waitForPanel()) << c.name << first.errorOutput().constData();
+        ASSERT_TRUE(waitForDatabase()) << c.name;
+        if (c.during) {
+            ASSERT_TRUE(c.during()) << c.name;
+        }
+
+        Program second(program, arguments, shell);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !first.isRunning(); }, 15000))
+            << c.name << ": both instances run on one history\n"
+            << first.errorOutput().constData() << second.errorOutput().constData();
+        expectOrderlyEnd(first.process(), c.name);
+        ASSERT_TRUE(waitForRole("tarnel-panel", 20000)) << c.name << second.errorOutput().constData();
+
+        ASSERT_TRUE(copyAndWaitForRows(pngBytes(40, 30, Qt::blue), "image/png", 1)) << c.name;
+        ASSERT_TRUE(copyAndWaitForRows("a text between two images", "UTF8_STRING", 2)) << c.name;
+        ASSERT_TRUE(copyAndWaitForRows(pngBytes(30, 40, Qt::green), "image/png", 3)) << c.name;
+        const HistoryOnDisk after = historyOnDisk();
+        EXPECT_EQ(after.texts.size(), 3) << c.name;
+        EXPECT_EQ(after.imageRows, 2) << c.name;
+        EXPECT_EQ(after.missingFiles, 0) << c.name;
+        EXPECT_EQ(after.files, 2) << c.name;
+        EXPECT_TRUE(second.isRunning()) << c.name << second.errorOutput().constData();
+        second.close();
+    }
+    removeHistoryLockFile();
+    forgetHistory(historyPath());
+}
+
+// On a file system without locks (flock answers ENOLCK, as an NFS home without a lock manager)
+// the program starts all the same and says on screen why its copies are not kept.
+TEST(ProgramQuit, WithoutLocksTheProgramRunsAndSaysSoOnScreen)
+{
+    freshStart();
+    removeHistoryLockFile();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(TARNEL_NO_LOCKS_LIBRARY));
+    Program tarnel(tarnelBinary(), {}, environment);
+    ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+    EXPECT_TRUE(waitForAlertOf(tarnel.pid(), CompositionRoot::historyNotLockedAlertRole).has_value())
+        << tarnel.errorOutput().constData();
+    EXPECT_TRUE(tarnel.isRunning());
+    EXPECT_TRUE(tarnel.errorOutput().contains("No locks available")) << tarnel.errorOutput().constData();
+    EXPECT_FALSE(tarnel.errorOutput().contains("did not quit")) << "no other instance is blamed";
+    forgetHistory(historyPath());
+}
+
+// A Tarnel of another install holds the history, stopped: the start cannot make it quit and
+// will not run beside it, and says so on screen with its process number and path.
+TEST(ProgramQuit, AStartThatGivesWayToAStoppedTarnelOfAnotherInstallNamesItOnScreen)
+{
+    freshStart();
+    removeHistoryLockFile();
+    QTemporaryDir dir;
+    const QString other = dir.filePath(QStringLiteral("other-install-tarnel"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TARNEL_PLATFORM_HELPER), other));
+    QFile::setPermissions(other, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcess holder;
+    holder.start(other, {"instance", dir.filePath(QStringLiteral("other.sock")), "stubborn", other, historyLockFile()});
+    ASSERT_TRUE(holder.waitForStarted(5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return holder.canReadLine() && holder.readLine().startsWith("ready"); }, 10000));
+    ::kill(pid_t(holder.processId()), SIGSTOP);
+
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> alert = waitForAlertOf(tarnel.pid(), CompositionRoot::otherInstanceAlertRole);
+    EXPECT_TRUE(alert.has_value()) << tarnel.errorOutput().constData();
+    EXPECT_TRUE(tarnel.isRunning()) << "ended with log lines only: " << tarnel.errorOutput().constData();
+    EXPECT_TRUE(tarnel.errorOutput().contains(QByteArray::number(holder.processId()))) << tarnel.errorOutput().constData();
+    EXPECT_TRUE(tarnel.errorOutput().contains(QFile::encodeName(QFileInfo(other).canonicalFilePath())))
+        << tarnel.errorOutput().constData();
+    EXPECT_TRUE(shownWithRole("tarnel-panel").empty()) << "runs beside the holder";
+    EXPECT_EQ(holder.state(), QProcess::Running) << "another install's process is never killed";
+    ::kill(pid_t(holder.processId()), SIGCONT);
+    holder.kill();
+    holder.waitForFinished(5000);
+    forgetHistory(historyPath());
+}
+
+// A quit that finds the disk full says the last copies will be lost and keeps trying; room that
+// comes back while it waits is used within a second, however long the rest between tries has
+// grown, and the program then ends with nothing lost.
+TEST(ProgramQuit, AQuitOnAFullDiskWritesWithinASecondOfRoomComingBack)
+{
+    constexpr qint64 kWithinMs = 1000;
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("small-data"));
+    ASSERT_TRUE(QDir().mkpath(data));
+    if (::geteuid() != 0 || run(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=2m,mode=0700", "tmpfs", data}) != 0)
+        GTEST_SKIP() << "a small file system of its own cannot be mounted here (not root, or no permission to mount)";
+    const auto unmount = qScopeGuard([&] { run(QStringLiteral("umount"), {"-l", data}); });
+    writeSettings(R"({"tarnel.onboardingComplete": true})");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), data);
+    const QString history = data + QStringLiteral("/Tarnel/history.sqlite3");
+    Program tarnel(tarnelBinary(), {}, environment);
+    ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(history); }, 10000));
+
+    // The disk fills up.
+    QFile filler(data + QStringLiteral("/filler"));
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+    const QByteArray block(64 * 1024, 'f');
+    while (filler.write(block) == block.size() && filler.flush()) {
+    }
+    filler.close();
+    const QByteArray text = QByteArray("copied on a full disk ") + QByteArray(256 * 1024, 'x');
+    {
+        TextOwner owner(text);
+        ASSERT_TRUE(owner.waitUntilServed());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return tarnel.errorOutput().contains("History could not be written"); }, 10000))
+            << tarnel.errorOutput().constData();
+    }
+    tarnel.process().terminate();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tarnel.errorOutput().contains("Quitting while the history cannot be written"); },
+                                30000))
+        << tarnel.errorOutput().constData();
+    // A few more tries after the quit's own, so that the rest between them has grown.
+    const auto failures = [&] { return tarnel.errorOutput().count("History could not be written"); };
+    const qsizetype atQuit = failures();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failures() >= atQuit + 2; }, 20000)) << tarnel.errorOutput().constData();
+    ASSERT_TRUE(tarnel.isRunning()) << "the alert that says copies are lost waits";
+
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(QFile::remove(filler.fileName()));
+    const auto written = [&] {
+        for (const StoredHistoryRow &row : SqliteHistoryStore(history).read().rows) {
+            if (row.record.contains("copied on a full disk"))
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(QTest::qWaitFor(written, 20000)) << tarnel.errorOutput().constData();
+    EXPECT_LT(clock.elapsed(), kWithinMs) << "written only " << clock.elapsed() << " ms after room came back";
+    // The alert goes with the failure, and the program ends of its own accord.
+    expectOrderlyEnd(tarnel.process(), "the quit on a full disk");
 }
 
 } // namespace

@@ -26,10 +26,21 @@ public:
             ready();
     }
     void simulateQuitRequest() { Q_EMIT quitRequested(); }
+    // During start(): another instance keeps running, and onReady never runs.
+    void simulateGivingWay(qint64 pid, const QString &executable)
+    {
+        m_pending = nullptr;
+        Q_EMIT gaveWay(pid, executable);
+    }
+    // No lock could be had: the history is read and not written.
+    void setHistoryLockProblem(const QString &problem) { m_historyLockProblem = problem; }
+    bool holdsHistory() const override { return m_historyLockProblem.isEmpty(); }
+    QString historyLockProblem() const override { return m_historyLockProblem; }
     int startCount() const { return m_startCount; }
 
 private:
     bool m_othersRunning = false;
     std::function<void()> m_pending;
     int m_startCount = 0;
+    QString m_historyLockProblem;
 };

@@ -21,6 +21,7 @@
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -128,6 +129,8 @@ LinuxInstanceLock::~LinuxInstanceLock()
         ::close(m_lockFd);
     if (m_historyLockFd >= 0)
         ::close(m_historyLockFd);
+    if (m_historyFolderFd >= 0)
+        ::close(m_historyFolderFd);
 }
 
 QString LinuxInstanceLock::defaultServerName()
@@ -170,6 +173,58 @@ std::optional<LinuxInstanceLock::ExecutableIdentity> LinuxInstanceLock::identity
     if (n <= 0)
         return std::nullopt;
     return ExecutableIdentity{st.st_dev, st.st_ino, QFile::decodeName(QByteArray(buffer, n))};
+}
+
+pid_t LinuxInstanceLock::flockHolder(int fd)
+{
+    struct stat st { };
+    if (fd < 0 || ::fstat(fd, &st) != 0)
+        return 0;
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly))
+        return 0;
+    // "1: FLOCK  ADVISORY  WRITE 1234 08:01:5678 0 EOF"; a waiter's line has "->" after the number.
+    const QByteArray file = QString::asprintf("%02x:%02x:%llu", major(st.st_dev), minor(st.st_dev),
+                                              static_cast<unsigned long long>(st.st_ino))
+                                .toLatin1();
+    for (const QByteArray &line : locks.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 6 || fields.at(1) != "FLOCK" || fields.at(5) != file)
+            continue;
+        const pid_t pid = pid_t(fields.at(4).toLong());
+        if (pid > 0 && pid != ::getpid())
+            return pid;
+    }
+    return 0;
+}
+
+QByteArray LinuxInstanceLock::noteHeldBy(pid_t pid, const QString &notePath)
+{
+    if (pid <= 0 || notePath.isEmpty())
+        return {};
+    // The holder keeps its note open: deleted or replaced at its path, it is still there, and
+    // the kernel names it after the path it had.
+    const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
+    const QByteArray path = QFile::encodeName(notePath);
+    const QByteArray deleted = path + " (deleted)";
+    for (const QString &name : QDir(fds).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
+        const QByteArray link = QFile::encodeName(fds + u'/' + name);
+        char target[4096];
+        const ssize_t n = ::readlink(link.constData(), target, sizeof target);
+        const QByteArray points(target, n > 0 ? qsizetype(n) : 0);
+        if (points != path && points != deleted)
+            continue;
+        const int fd = ::open(link.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        QByteArray note(kMaxHolderBytes, Qt::Uninitialized);
+        const ssize_t read = ::pread(fd, note.data(), size_t(note.size()), 0);
+        ::close(fd);
+        note.truncate(read > 0 ? qsizetype(read) : 0);
+        if (note.startsWith(QByteArray::number(pid) + '\n'))
+            return note;
+    }
+    return {};
 }
 
 bool LinuxInstanceLock::runsExecutable(pid_t pid, const ExecutableIdentity &executable)
@@ -262,32 +317,105 @@ void LinuxInstanceLock::openHistoryLock()
     const QString path = m_options.historyLockFilePath;
     if (path.isEmpty())
         return;
-    PrivateFiles::makeFolder(QFileInfo(path).absolutePath());
+    const QString folder = QFileInfo(path).absolutePath();
+    PrivateFiles::makeFolder(folder);
+    // The folder is what is locked: a file in it can be deleted, replaced, made a folder or a
+    // link, or left behind by another user, and a lock on it is then one on nothing that the
+    // next start sees. (A link to the folder is followed: the lock is on the folder itself.)
+    m_historyFolderFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_historyFolderFd < 0) {
+        m_historyLockError = errno;
+        qCWarning(lcPlatform).noquote() << "the history folder" << folder << "could not be opened to be locked ("
+                                        << std::strerror(m_historyLockError)
+                                        << "): this run keeps its copies in memory and writes no history";
+    }
     const QByteArray name = QFile::encodeName(path);
     m_historyLockFd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    // A disk mounted read-only still lets the lock be taken; only the holder's note stays unwritten.
-    if (m_historyLockFd < 0 && (errno == EROFS || errno == EACCES))
-        m_historyLockFd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    m_historyNoteWritable = m_historyLockFd >= 0;
+    // Read only (another user's, or a disk mounted read-only), the note still says who holds it.
     if (m_historyLockFd < 0)
-        qCWarning(lcPlatform) << "history lock file could not be opened; a start with another runtime folder may run"
-                              << "beside this one:" << path << std::strerror(errno);
+        m_historyLockFd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    struct stat st { };
+    if (m_historyLockFd >= 0 && (::fstat(m_historyLockFd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(m_historyLockFd);
+        m_historyLockFd = -1;
+        m_historyNoteWritable = false;
+    }
+    // A file of this user's own that only reads (a disk mounted read-only) is kept as it is.
+    m_historyNoteOwn = m_historyLockFd >= 0 && st.st_uid == ::geteuid();
+}
+
+void LinuxInstanceLock::takeBackHistoryNote()
+{
+    if (m_historyNoteWritable || m_historyNoteOwn || m_historyFolderFd < 0)
+        return;
+    // Only in a folder of this user's own, which nobody else may write into.
+    struct stat folder { };
+    if (::fstat(m_historyFolderFd, &folder) != 0 || folder.st_uid != ::geteuid() || (folder.st_mode & (S_IWGRP | S_IWOTH)))
+        return;
+    const QString path = m_options.historyLockFilePath;
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st { };
+    if (::lstat(name.constData(), &st) == 0) {
+        const bool removed = S_ISDIR(st.st_mode) ? ::rmdir(name.constData()) == 0 : ::unlink(name.constData()) == 0;
+        const QByteArray aside = name + ".unusable-" + QByteArray::number(::getpid());
+        if (!removed && ::rename(name.constData(), aside.constData()) != 0) {
+            qCWarning(lcPlatform) << "the history lock file" << path << "is not this user's own and could not be replaced:"
+                                  << std::strerror(errno);
+            return;
+        }
+        qCWarning(lcPlatform).noquote() << "the history lock file" << path
+                                        << (removed ? "was not a file this user could write; it was replaced"
+                                                    : "was not a file this user could write; it was moved to")
+                                        << (removed ? QString() : QFile::decodeName(aside));
+    }
+    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        qCWarning(lcPlatform) << "the history lock file" << path << "could not be made:" << std::strerror(errno);
+        return;
+    }
+    if (m_historyLockFd >= 0)
+        ::close(m_historyLockFd);
+    m_historyLockFd = fd;
+    m_historyNoteWritable = true;
+    m_historyNoteOwn = true;
+    // As builds that locked the file alone expect it.
+    (void)::flock(m_historyLockFd, LOCK_EX | LOCK_NB);
+}
+
+QString LinuxInstanceLock::historyLockProblem() const
+{
+    if (m_historyLockError == 0)
+        return {};
+    return QFileInfo(m_options.historyLockFilePath).absolutePath() + QStringLiteral(": ")
+        + QString::fromLocal8Bit(std::strerror(m_historyLockError));
 }
 
 void LinuxInstanceLock::askHistoryHolder()
 {
-    if (m_historyLockFd < 0)
-        return;
     QByteArray holder(kMaxHolderBytes, Qt::Uninitialized);
-    const ssize_t n = ::pread(m_historyLockFd, holder.data(), size_t(holder.size()), 0);
+    const ssize_t n = m_historyLockFd >= 0 ? ::pread(m_historyLockFd, holder.data(), size_t(holder.size()), 0) : 0;
     holder.truncate(n > 0 ? qsizetype(n) : 0);
+    // The note may be gone or stale (a file deleted or replaced while its writer ran): the kernel
+    // names the folder's holder all the same, and that process names the socket it listens on.
+    const pid_t listed = flockHolder(m_historyFolderFd);
+    if (listed > 0)
+        m_historyHolder = listed;
+    const QList<QByteArray> lines = holder.split('\n');
+    bool isNumber = false;
+    pid_t pid = lines.size() >= 2 ? pid_t(lines.at(0).toLong(&isNumber)) : 0;
+    QString serverName = lines.size() >= 2 ? QFile::decodeName(lines.at(1)) : QString();
+    if (!isNumber || pid <= 0 || (listed > 0 && pid != listed)) {
+        holder = noteHeldBy(listed, m_options.historyLockFilePath);
+        const QList<QByteArray> held = holder.split('\n');
+        pid = listed;
+        serverName = held.size() >= 2 ? QFile::decodeName(held.at(1)) : QString();
+        holder = "held by " + QByteArray::number(listed) + '\n' + holder;
+    }
     if (holder == m_askedHolder)
         return;
     m_askedHolder = holder;
-    const QList<QByteArray> lines = holder.split('\n');
-    bool isNumber = false;
-    const pid_t pid = lines.size() >= 2 ? pid_t(lines.at(0).toLong(&isNumber)) : 0;
-    const QString serverName = lines.size() >= 2 ? QFile::decodeName(lines.at(1)) : QString();
-    if (!isNumber || pid <= 0 || serverName.isEmpty() || m_askedNames.contains(serverName))
+    if (pid <= 0 || serverName.isEmpty() || m_askedNames.contains(serverName))
         return;
     m_askedNames.append(serverName);
     const std::optional<Answer> answer = askToQuit(serverName);
@@ -299,6 +427,8 @@ void LinuxInstanceLock::askHistoryHolder()
     }
     qCInfo(lcPlatform).noquote() << "asked the instance that writes the history, at" << serverName << ", to quit"
                                  << (answer->answered ? "; it is quitting" : "; it did not answer");
+    if (m_historyHolder == 0 && answer->pid > 0 && answer->pid != ::getpid())
+        m_historyHolder = answer->pid;
     if (answer->pid == ::getpid())
         return;
     const Clock::time_point now = Clock::now();
@@ -314,7 +444,10 @@ void LinuxInstanceLock::askHistoryHolder()
 // After the socket listens: a later start that finds the history held asks here.
 void LinuxInstanceLock::writeHistoryHolder()
 {
-    if (m_historyLockFd < 0 || m_listeningName.isEmpty())
+    if (!holdsHistory() || m_historyFolderFd < 0)
+        return;
+    takeBackHistoryNote();
+    if (m_historyLockFd < 0 || !m_historyNoteWritable || m_listeningName.isEmpty())
         return;
     const QByteArray holder = QByteArray::number(::getpid()) + '\n' + QFile::encodeName(m_listeningName) + '\n';
     if (::ftruncate(m_historyLockFd, 0) != 0
@@ -370,25 +503,73 @@ void LinuxInstanceLock::waitStep()
         m_lockDeadline = now + m_options.lockWait;
     if (m_lockDeadline && now >= *m_lockDeadline) {
         // Another instance runs and stays: two would overwrite each other's settings and history.
+        const pid_t other = blockingInstance();
+        const std::optional<ExecutableIdentity> executable = identityOfProcess(other);
+        const QString path = executable ? executable->path : QString();
         if (m_waitingForHistory)
-            qCWarning(lcPlatform).noquote() << "the history beside" << m_options.historyLockFilePath
-                                            << "is kept by another Tarnel instance that did not quit; this one ends";
-        qCWarning(lcPlatform) << "another Tarnel instance keeps running; this one ends";
-        Q_EMIT quitRequested();
+            qCWarning(lcPlatform).noquote() << "the history in" << QFileInfo(m_options.historyLockFilePath).absolutePath()
+                                            << "is kept by another Tarnel instance that did not quit (process" << other
+                                            << (path.isEmpty() ? QStringLiteral("unknown program") : path) << "); this one ends";
+        else
+            qCWarning(lcPlatform).noquote() << "another Tarnel instance keeps running (process" << other
+                                            << (path.isEmpty() ? QStringLiteral("unknown program") : path) << "); this one ends";
+        Q_EMIT gaveWay(qint64(other), path);
         return;
     }
     QTimer::singleShot(kLockPollInterval, this, [this] { waitStep(); });
 }
 
+pid_t LinuxInstanceLock::blockingInstance() const
+{
+    if (m_waitingForHistory && m_historyHolder > 0)
+        return m_historyHolder;
+    const pid_t holder = m_waitingForHistory ? flockHolder(m_historyFolderFd) : flockHolder(m_lockFd);
+    if (holder > 0)
+        return holder;
+    // One of a build that locked the history's file alone.
+    if (const pid_t fileHolder = m_waitingForHistory ? flockHolder(m_historyLockFd) : 0)
+        return fileHolder;
+    for (const Asked &asked : m_asked) {
+        if (asked.pid > 0 && asked.pid != ::getpid() && ::kill(asked.pid, 0) == 0)
+            return asked.pid;
+    }
+    return 0;
+}
+
 bool LinuxInstanceLock::tryLock()
 {
     // Without a lock file the socket is the only guard, as it was before the lock existed.
-    if (m_lockFd >= 0 && ::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0)
-        return false;
+    if (m_lockFd >= 0 && ::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK)
+            return false;
+        qCWarning(lcPlatform) << "the instance lock could not be taken (" << std::strerror(errno)
+                              << "); only the socket keeps two starts at once apart";
+        ::close(m_lockFd);
+        m_lockFd = -1;
+    }
     // Only together with the runtime folder's, and after it: two starts that share both never
     // hold one each.
-    m_waitingForHistory = m_historyLockFd >= 0 && ::flock(m_historyLockFd, LOCK_EX | LOCK_NB) != 0;
-    return !m_waitingForHistory;
+    m_waitingForHistory = false;
+    if (m_historyFolderFd >= 0 && m_historyLockError == 0 && ::flock(m_historyFolderFd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK) {
+            m_waitingForHistory = true;
+            return false;
+        }
+        // No lock at all (ENOLCK on a network file system without a lock manager): held by
+        // nobody known, which rules out no other writer either.
+        m_historyLockError = errno;
+        qCWarning(lcPlatform).noquote() << "the history folder" << QFileInfo(m_options.historyLockFilePath).absolutePath()
+                                        << "could not be locked (" << std::strerror(m_historyLockError)
+                                        << "): this run keeps its copies in memory and writes no history";
+        return true;
+    }
+    // The note's own lock, as builds that locked the file alone take it.
+    if (m_historyFolderFd >= 0 && m_historyLockError == 0 && m_historyLockFd >= 0
+        && ::flock(m_historyLockFd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        m_waitingForHistory = true;
+        return false;
+    }
+    return true;
 }
 
 void LinuxInstanceLock::becomeReady()

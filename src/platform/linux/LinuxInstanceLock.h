@@ -28,13 +28,19 @@ class QThread;
 // find nobody listening, both listen). An advisory lock on a file next to the socket does:
 // an instance listens and runs only while it holds that lock, which the kernel drops when
 // the holder ends, however it ends. An instance that cannot get the lock within a bound
-// (the holder neither quit nor could be made to) ends itself through quitRequested().
+// (the holder neither quit nor could be made to) gives way through gaveWay(), naming the holder.
 //
 // Where the socket lives depends on the environment of each start (a shell of the same user may
-// name no runtime folder), so the history has a lock of its own, beside it: an instance runs
-// only while it holds that one too. Its holder writes there its process and the socket it
-// listens on, and a start that finds the history held asks it there. A holder that cannot be
-// asked at all is never run beside: the new start ends, and says why.
+// name no runtime folder), so the history has a lock of its own: the history's folder itself,
+// opened and locked, which no state of any file in it can sidestep. An instance runs only while
+// it holds that one too. Its holder notes its process and the socket it listens on in a file
+// beside the history (taken back when something else of that name is there), and a start that
+// finds the history held asks it there; when the note names nobody, it asks the process that the
+// kernel lists as the folder's holder, on the socket that process listens on. A holder that
+// cannot be asked at all is never run beside: the new start ends, and names it.
+//
+// Where the folder cannot be locked at all (a file system without locks), the instance still
+// runs, but as no writer of the history: holdsHistory() says so.
 class LinuxInstanceLock : public InstanceLock
 {
     Q_OBJECT
@@ -67,7 +73,7 @@ public:
         std::chrono::milliseconds lockWait = kLockWait;
         // The lock file; empty means the server name's path plus ".lock".
         QString lockFilePath;
-        // The lock file beside the history; none when empty.
+        // The note file beside the history, in the folder that is locked; no history lock when empty.
         QString historyLockFilePath;
     };
 
@@ -83,6 +89,8 @@ public:
     ~LinuxInstanceLock() override;
 
     void start(std::function<void()> onReady) override;
+    bool holdsHistory() const override { return m_historyLockError == 0; }
+    QString historyLockProblem() const override;
 
     // In the runtime folder; without one, in a folder of the user's own (0700).
     static QString defaultServerName();
@@ -94,6 +102,12 @@ public:
     static std::optional<ExecutableIdentity> identityOfFile(const QString &path);
     static std::optional<ExecutableIdentity> identityOfProcess(pid_t pid);
     static bool runsExecutable(pid_t pid, const ExecutableIdentity &executable);
+    // The process, other than this one, that the kernel lists as holding a flock on the file or
+    // folder open at fd; 0 when none.
+    static pid_t flockHolder(int fd);
+    // The note of the history's holder as that process keeps it open, also when its file was
+    // deleted or replaced at the path; empty when it keeps none.
+    static QByteArray noteHeldBy(pid_t pid, const QString &notePath);
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -119,7 +133,12 @@ private:
     // already or names nobody.
     void askHistoryHolder();
     void openHistoryLock();
+    // Holding the folder's lock: a note file that cannot be written (another user's, a folder, a
+    // link, not writable) is replaced by one of this user's own.
+    void takeBackHistoryNote();
     void writeHistoryHolder();
+    // The instance this start gives way to, as far as it can be told.
+    pid_t blockingInstance() const;
     bool tryLock();
     void waitStep();
     void becomeReady();
@@ -135,6 +154,14 @@ private:
     QObject *m_serverContext = nullptr;
     int m_lockFd = -1;
     int m_historyLockFd = -1;
+    bool m_historyNoteWritable = false;
+    bool m_historyNoteOwn = false;
+    // The history's folder, locked for the whole run.
+    int m_historyFolderFd = -1;
+    // Set when the folder could not be locked for another reason than another holder.
+    int m_historyLockError = 0;
+    // The holder of the history, as the kernel lists it, once known.
+    pid_t m_historyHolder = 0;
     // Holding the runtime folder's lock, this instance waits for the history's.
     bool m_waitingForHistory = false;
     // The sockets asked to quit, and the history lock's content when its holder was asked last.
