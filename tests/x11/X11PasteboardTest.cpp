@@ -1,3 +1,4 @@
+#include "core/HeapRelease.h"
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/X11SelectionReader.h"
 
@@ -19,7 +20,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <malloc.h>
 #include <unistd.h>
 
 #include "X11TestSupport.h"
@@ -628,8 +628,8 @@ TEST_F(X11PasteboardTest, KeptCameraPhotosReachQtProgramsWholeAndXclipAsPng)
 
         m_pasteboard->writeImage(jpeg);
         x11test::xdotool({"key", "ctrl+v"});
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !reader.file("image").isEmpty(); }, 30000)) << reader.errorOutput().constData();
-        const QList<QByteArray> read = reader.file("image").split(' ');
+        ASSERT_TRUE(QTest::qWaitFor([&] { return reader.file("image").endsWith('\n'); }, 30000)) << reader.errorOutput().constData();
+        const QList<QByteArray> read = reader.file("image").trimmed().split(' ');
         const QByteArray size = QByteArray::number(photo.size.width()) + 'x' + QByteArray::number(photo.size.height());
         EXPECT_EQ(read.value(0), size) << "the Qt program read its image after " << read.value(1).toStdString() << " ms; "
                                        << reader.errorOutput().constData();
@@ -655,9 +655,11 @@ TEST_F(X11PasteboardTest, KeptCameraPhotosReachQtProgramsWholeAndXclipAsPng)
 // text has taken the clipboard back, what its conversions took is given back.
 TEST_F(X11PasteboardTest, MemoryTakenByPhotoPastesIsGivenBackOnceATextTakesTheClipboard)
 {
+    // The heap set up as the program sets it up at start.
+    HeapRelease::returnLargeBlocksPromptly();
     const QByteArray jpeg = cameraPhotoJpeg(7360, 4912);
     // What earlier work freed is given back first, so that only what the pastes keep counts.
-    ::malloc_trim(0);
+    HeapRelease::giveBackFreeMemory();
     const qint64 before = residentMegabytes();
     ASSERT_GT(before, 0);
     qint64 peak = before;
