@@ -16,6 +16,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libfuzzer-14-dev clang-format
   xvfb xauth xclip xdotool openbox x11-utils x11-apps trayer xcompmgr picom xterm rxvt-unicode
+  python3-gi gir1.2-gtk-3.0
   metacity xfwm4 dbus-x11 dbus-daemon
   desktop-file-utils appstream
   sway xwayland wl-clipboard

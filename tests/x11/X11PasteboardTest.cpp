@@ -651,6 +651,25 @@ TEST_F(X11PasteboardTest, KeptCameraPhotosReachQtProgramsWholeAndXclipAsPng)
     countOnceTextArrives("after");
 }
 
+// The same photos pasted into a program that reads images with GTK (the PNG first too): each
+// arrives whole, and soon.
+TEST_F(X11PasteboardTest, KeptCameraPhotosReachGtkProgramsWhole)
+{
+    for (const QSize size : {QSize(6000, 4000), QSize(7360, 4912)}) {
+        SCOPED_TRACE(size.width());
+        m_pasteboard->writeImage(cameraPhotoJpeg(size.width(), size.height()));
+        QProcess reader;
+        reader.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(TARNEL_SOURCE_DIR "/tests/fixtures/gtk-reader/gtk-image-reader.py")});
+        ASSERT_TRUE(reader.waitForStarted());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return reader.state() == QProcess::NotRunning; }, 60000));
+        const QList<QByteArray> read = reader.readAllStandardOutput().trimmed().split(' ');
+        EXPECT_EQ(read.value(0), QByteArray::number(size.width()) + 'x' + QByteArray::number(size.height()))
+            << "after " << read.value(1).toStdString() << " ms; " << reader.readAllStandardError().toStdString();
+        RecordProperty(QStringLiteral("gtkReaderMilliseconds%1").arg(size.width()).toStdString(), read.value(1).toStdString());
+    }
+    countOnceTextArrives("after");
+}
+
 // Pasting a camera photo again and again costs memory only while it is on the clipboard: once a
 // text has taken the clipboard back, what its conversions took is given back.
 TEST_F(X11PasteboardTest, MemoryTakenByPhotoPastesIsGivenBackOnceATextTakesTheClipboard)
