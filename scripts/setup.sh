@@ -10,12 +10,13 @@ PACKAGES=(
   libx11-dev libxcb1-dev libxcb-xfixes0-dev libxtst-dev libxi-dev libxfixes-dev libxext-dev libxkbcommon-dev libxkbcommon-x11-dev
   libtesseract-dev tesseract-ocr-eng tesseract-ocr-slk
   libzxing-dev
-  libsqlite3-dev
+  libsqlite3-dev zlib1g-dev
   fonts-inter
   breeze-icon-theme
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libfuzzer-14-dev clang-format
   xvfb xauth xclip xdotool openbox x11-utils x11-apps trayer xcompmgr picom xterm rxvt-unicode stterm
+  python3-gi gir1.2-gtk-3.0
   metacity xfwm4 dbus-x11 dbus-daemon
   desktop-file-utils appstream
   sway xwayland wl-clipboard

@@ -1,4 +1,5 @@
 // Tarnel's entry: reads the command line, then runs the program over the X11 desktop's backends.
+#include "core/HeapRelease.h"
 #include "platform/linux/TerminationRequest.h"
 #include "platform/x11/X11Session.h"
 #include "shell/CompositionRoot.h"
@@ -22,6 +23,8 @@ constexpr std::chrono::milliseconds kIdleWorkerLifetime{2000};
 
 int main(int argc, char *argv[])
 {
+    // Image conversions on workers would otherwise leave their heaps' freed memory held.
+    HeapRelease::returnLargeBlocksPromptly();
     // Qt keeps the arguments for the life of the application object.
     QList<QByteArray> arguments = X11Session::qtArguments(argc, argv);
     std::vector<char *> argumentPointers;

@@ -241,7 +241,8 @@ TEST_F(EntryActionsMenuTest, PinFollowsTheLiveEntryAndPasteOfAGoneEntryOnlyClose
     EXPECT_EQ(events.last(), "close");
 }
 
-TEST_F(EntryActionsMenuTest, JarRowsCountListedEntriesAndToggle)
+// The count is of every id the Jar holds, those of entries deleted from the history included.
+TEST_F(EntryActionsMenuTest, JarRowsCountEveryIdTheJarHoldsAndToggle)
 {
     seedHistory({textEntry("a"), textEntry("b")});
     // A name holding "%" or a placeholder is shown as typed, never read as a format.
@@ -251,7 +252,7 @@ TEST_F(EntryActionsMenuTest, JarRowsCountListedEntriesAndToggle)
     open("a");
     menu->setPage(EntryActionsMenu::Page::Jars);
     const auto jarRow = [this] { return menu->findChild<QScrollArea *>()->findChild<MenuActionRow *>(); };
-    EXPECT_EQ(jarRow()->content().detail, QStringLiteral("Počet: 1"));
+    EXPECT_EQ(jarRow()->content().detail, QStringLiteral("Počet: 2"));
     EXPECT_FALSE(jarRow()->content().checked);
     EXPECT_TRUE(titles().contains(QStringLiteral("100% %@ hotové")));
     for (MenuActionRow *row : menu->findChildren<MenuActionRow *>()) {

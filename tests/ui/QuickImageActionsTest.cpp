@@ -245,3 +245,53 @@ TEST_F(QuickImageActionsTest, QuickAccessTakesTheKeyboardBackWhenAnImageSheetClo
     ASSERT_TRUE(QTest::qWaitFor([&] { return answered; }));
     EXPECT_TRUE(other.isActiveWindow());
 }
+
+// A photo larger than one decode holds whole (12000 × 9000) is saved at its own size or not at
+// all: kept as a JPEG, "Uložiť ako JPG" writes it as it is kept; "Uložiť ako PNG", which would
+// need the whole picture decoded, asks for no file and says why.
+TEST_F(QuickImageActionsTest, APhotoBeyondTheDecodeBoundIsSavedAtItsOwnSizeOrRefusedWithTheReason)
+{
+    const QByteArray huge = hugeScreenshotJpeg();
+    const QString stored =
+        ClipboardImageStore(harness.folder.filePath(QStringLiteral("Clipboard Images"))).save(huge).path;
+    ASSERT_FALSE(stored.isEmpty());
+    QStringList refusals;
+    QObject::connect(view.get(), &ClipboardPanelView::saveRefused, [&](const QString &reason) { refusals.append(reason); });
+    struct Case {
+        const char *name;
+        QuickImageAction format;
+        bool inMemory;
+        bool saved;
+    };
+    const Case cases[] = {
+        {"as JPG, bytes in memory", QuickImageAction::SaveJPG, true, true},
+        {"as JPG, image store file", QuickImageAction::SaveJPG, false, true},
+        {"as PNG", QuickImageAction::SavePNG, true, false},
+        {"as PNG, image store file", QuickImageAction::SavePNG, false, false},
+    };
+    int n = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        asked.clear();
+        refusals.clear();
+        ClipboardEntry entry = imageEntry(QStringLiteral("huge-%1").arg(n));
+        if (c.inMemory)
+            entry.imageData = huge;
+        else
+            entry.imageFilePath = stored;
+        chosenPath = dir.filePath(QStringLiteral("huge%1.img").arg(n++));
+        view->performQuickImageAction(c.format, entry);
+        if (c.saved) {
+            ASSERT_EQ(asked.size(), 1);
+            ASSERT_TRUE(testsupport::waitFor([this] { return QFile::exists(chosenPath); }));
+            EXPECT_EQ(QImageReader(chosenPath).size(), QSize(12000, 9000));
+            EXPECT_TRUE(refusals.isEmpty());
+        } else {
+            EXPECT_TRUE(asked.isEmpty()) << "a file was asked for";
+            ASSERT_EQ(refusals.size(), 1);
+            EXPECT_TRUE(refusals.first().contains(QStringLiteral("64 megapixelov"))) << refusals.first().toStdString();
+            EXPECT_FALSE(QFile::exists(chosenPath));
+        }
+    }
+    EXPECT_EQ(failures, 0);
+}

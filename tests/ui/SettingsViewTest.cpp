@@ -30,6 +30,8 @@
 #include "support/WidgetEvents.h"
 
 #include <QAbstractButton>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QMenu>
@@ -173,7 +175,8 @@ TEST(SettingsView, ARefusedLaunchAtLoginIsDrawnOffOnceTheSwitchHasMoved)
     const QImage off = pixels(settingsSwitch);
     for (int attempt = 1; attempt <= 2; ++attempt) {
         testsupport::click(settingsSwitch);
-        ASSERT_TRUE(page.launchIssue()->text().startsWith(QStringLiteral("Cannot create the folder"))) << attempt;
+        ASSERT_EQ(page.launchIssue()->text(), QStringLiteral("Priečinok pre automatické spúšťanie sa nedá vytvoriť."))
+            << attempt;
         ASSERT_TRUE(still([settingsSwitch] { return settingsSwitch; })) << attempt;
         EXPECT_FALSE(model.launchAtLoginEnabled()) << attempt;
         EXPECT_FALSE(settingsSwitch->isChecked()) << attempt;
@@ -510,5 +513,57 @@ TEST(SettingsView, TheStackModePickerShowsTheModelsModeAfterTheModelChanges)
         ASSERT_EQ(opened.stackModePicker()->currentLabel(), label);
         EXPECT_EQ(page.stackModePicker()->grab().toImage(), opened.stackModePicker()->grab().toImage()) << repeats;
         EXPECT_NE(page.stackModePicker()->accessibleName(), QString());
+    }
+}
+
+// The desktop refuses launch at login (the autostart folder cannot be made, or something other
+// than a file holds the entry's place): the settings say why in the interface's language.
+TEST(SettingsView, ARefusedLaunchAtLoginIsExplainedInTheInterfacesLanguage)
+{
+    struct Case {
+        const char *name;
+        AppLanguage language;
+        bool folderBlocked;
+        QString expected;
+    };
+    const Case cases[] = {
+        {"no folder, Slovak", AppLanguage::Sk, true, QStringLiteral("Priečinok pre automatické spúšťanie sa nedá vytvoriť.")},
+        {"no folder, English", AppLanguage::En, true, QStringLiteral("The folder for starting at login cannot be created.")},
+        {"not a file, Slovak", AppLanguage::Sk, false,
+         QStringLiteral("Na mieste položky automatického spúšťania je niečo iné ako súbor.")},
+        {"not a file, English", AppLanguage::En, false,
+         QStringLiteral("Something other than a file is where the login entry goes.")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir folder;
+        if (c.folderBlocked) {
+            QFile blocker(folder.filePath(QStringLiteral("autostart")));
+            ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        } else {
+            ASSERT_TRUE(QDir().mkpath(folder.filePath(QStringLiteral("autostart/tarnel.desktop"))));
+        }
+        LinuxLoginItem loginItem(folder.filePath(QStringLiteral("autostart/tarnel.desktop")), QStringLiteral("/usr/bin/tarnel"));
+        FakePasteboard pasteboard;
+        FakeSettingsStore settings;
+        FakeWorkspace workspace;
+        FakePermissions permissions;
+        ClipboardModelServices services;
+        services.pasteboard = &pasteboard;
+        services.settings = &settings;
+        services.workspace = &workspace;
+        services.permissions = &permissions;
+        services.loginItem = &loginItem;
+        services.imageFolder = folder.filePath(QStringLiteral("images"));
+        services.backupFolder = folder.path();
+        ClipboardModel model(std::move(services));
+        model.setLanguage(c.language);
+        FakePanelController controller;
+        SettingsView view(model.preferences(), controller, nullptr, true);
+        GeneralSettingsPage &page = *view.page()->findChild<GeneralSettingsPage *>();
+        page.launchToggle()->switchButton()->click();
+        EXPECT_FALSE(model.launchAtLoginEnabled());
+        EXPECT_FALSE(page.launchIssue()->isHidden());
+        EXPECT_EQ(page.launchIssue()->text(), c.expected);
     }
 }

@@ -9,9 +9,11 @@
 #include <QBuffer>
 #include <QImage>
 #include <QJsonDocument>
+#include <QFile>
 #include <QJsonObject>
 
 #include "X11TestSupport.h"
+#include "support/TestImages.h"
 
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -79,6 +81,20 @@ void pressWithControl(unsigned keycode)
 struct LayoutGuard {
     ~LayoutGuard() { run(QStringLiteral("setxkbmap"), {"-layout", "us"}); }
 };
+
+
+// The memory a process holds in RAM (VmRSS), in megabytes.
+qint64 residentMegabytes(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024;
+    }
+    return -1;
+}
 
 } // namespace
 
@@ -220,4 +236,91 @@ TEST(QuickAccessProgram, AfterTheSaveDialogQuickAccessHasTheKeyboardAgain)
     xdotool({"key", "--delay", "150", "Escape", "Escape"});
     EXPECT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) == notchFrame; })) << "Escape reached Quick Access";
     EXPECT_TRUE(fixture.text().isEmpty());
+}
+
+// A kept camera photo pasted with Quick Access into a program that reads images with Qt (the
+// PNG first, five seconds' wait): the picture arrives whole. A 36 MP photo needs more than Qt's
+// own decode limit (128 MB): the program raises it, as programs that show photos do.
+TEST(QuickAccessProgram, AKeptCameraPhotoPastedIntoAQtProgramArrivesWhole)
+{
+    ClipboardEntry photo;
+    photo.id = ClipboardEntry::newID();
+    photo.kind = ClipboardKind::Image;
+    photo.copiedAt = QDateTime::currentDateTimeUtc();
+    photo.imageData = cameraPhotoJpeg(7360, 4912);
+    writeSettings(settingsWithEntries({photo}));
+    photo.imageData.reset();
+    movePointer(QPoint(960, 700));
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    Fixture reader("reader", {}, QStringLiteral("500x200+100+600"), {"--focus-lag", "50", "--image-out", "@image", "--image-limit", "512"});
+    ASSERT_TRUE(reader.waitForKeyboard());
+
+    xdotool({"key", "shift+super+v"});
+    ASSERT_TRUE(waitForActive(tarnel.pid())) << tarnel.errorOutput().constData();
+    ASSERT_TRUE(waitForKeyboard(*panel));
+    xdotool({"key", "--delay", "0", "ctrl+1"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reader.file("image").endsWith('\n'); }, 30000))
+        << "no paste reached the program; " << tarnel.errorOutput().constData();
+    const QList<QByteArray> read = reader.file("image").trimmed().split(' ');
+    EXPECT_EQ(read.value(0), "7360x4912") << "after " << read.value(1).toStdString() << " ms; "
+                                          << tarnel.errorOutput().constData();
+    RecordProperty("qtReaderMilliseconds", read.value(1).toStdString());
+}
+
+// Five pastes of a kept 36 MP photo with Quick Access cost memory while the photo is on the
+// clipboard (its decode, its PNG); once another program's text has taken the clipboard, what
+// the conversions took is given back, the threads that made the PNG included.
+TEST(QuickAccessProgram, MemoryTakenByPhotoPastesIsGivenBackOnceATextTakesTheClipboard)
+{
+    ClipboardEntry photo;
+    photo.id = ClipboardEntry::newID();
+    photo.kind = ClipboardKind::Image;
+    photo.copiedAt = QDateTime::currentDateTimeUtc();
+    photo.imageData = cameraPhotoJpeg(7360, 4912);
+    writeSettings(settingsWithEntries({photo}));
+    photo.imageData.reset();
+    movePointer(QPoint(960, 700));
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    Fixture reader("reader", {}, QStringLiteral("500x200+100+600"),
+                   {"--focus-lag", "50", "--image-out", "@image", "--image-limit", "512"});
+    ASSERT_TRUE(reader.waitForKeyboard());
+    // Quick Access drawn once with the photo's row: what stays from then on is no paste's.
+    xdotool({"key", "shift+super+v"});
+    ASSERT_TRUE(waitForActive(tarnel.pid()));
+    ASSERT_TRUE(waitForKeyboard(*panel));
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(waitForActive(reader.pid()));
+    const qint64 before = residentMegabytes(tarnel.pid());
+    ASSERT_GT(before, 0);
+
+    qint64 peak = before;
+    for (int paste = 1; paste <= 5; ++paste) {
+        xdotool({"key", "shift+super+v"});
+        ASSERT_TRUE(waitForActive(tarnel.pid())) << paste;
+        ASSERT_TRUE(waitForKeyboard(*panel)) << paste;
+        xdotool({"key", "--delay", "0", "ctrl+1"});
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            peak = std::max(peak, residentMegabytes(tarnel.pid()));
+            return reader.file("image").count('\n') == paste;
+        },
+                                    30000))
+            << "paste " << paste << " never arrived; " << tarnel.errorOutput().constData();
+        ASSERT_TRUE(waitForActive(reader.pid())) << paste;
+    }
+    EXPECT_EQ(reader.file("image").count("7360x4912"), 5) << reader.file("image").constData();
+    ClipboardOwner text(QStringLiteral("a text"));
+    ASSERT_TRUE(text.isReady());
+    // A 36 MP photo decodes to 145 MB and its PNG takes some 45 MB: with all of that given back,
+    // what stays is well below one decode.
+    constexpr qint64 kLeftOverMegabytes = 60;
+    (void)QTest::qWaitFor([&] { return residentMegabytes(tarnel.pid()) - before <= kLeftOverMegabytes; }, 5000);
+    const qint64 after = residentMegabytes(tarnel.pid());
+    RecordProperty("residentMegabytes",
+                   QStringLiteral("%1 before, %2 at most, %3 after").arg(before).arg(peak).arg(after).toStdString());
+    EXPECT_LE(after - before, kLeftOverMegabytes)
+        << before << " MB before the pastes, " << peak << " MB at most, " << after << " MB after";
 }

@@ -1,3 +1,4 @@
+#include "core/HeapRelease.h"
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/X11SelectionReader.h"
 
@@ -22,10 +23,24 @@
 #include <unistd.h>
 
 #include "X11TestSupport.h"
+#include "support/TestImages.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+
+// The memory this process holds in RAM (VmRSS), in megabytes.
+qint64 residentMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024;
+    }
+    return -1;
+}
 
 constexpr int kWaitMs = 5000;
 
@@ -587,4 +602,104 @@ TEST_F(X11PasteboardTest, APngPasteOfALargeKeptImageNeverStopsTheMainThread)
     EXPECT_NEAR(qRed(pasted.pixel(7359, 0)), 248, 16);
     EXPECT_NEAR(qGreen(pasted.pixel(0, 4911)), 248, 16);
     countOnceTextArrives("after");
+}
+
+// Camera photos kept as JPEG, pasted into programs that read images with Qt: Qt asks for the
+// PNG first and waits five seconds for it, frozen meanwhile, and does not turn to the JPEG when
+// the wait runs out. Each picture arrives whole and soon, and xclip reads it as a PNG of the
+// same size. A 36 MP photo needs more than Qt's own decode limit (128 MB): that reader raises
+// it, as programs that show photos do.
+TEST_F(X11PasteboardTest, KeptCameraPhotosReachQtProgramsWholeAndXclipAsPng)
+{
+    const struct {
+        const char *name;
+        QSize size;
+        QStringList readerOptions;
+    } photos[] = {
+        {"24 MP, Qt's own decode limit", QSize(6000, 4000), {}},
+        {"36 MP, decode limit raised", QSize(7360, 4912), {"--image-limit", "512"}},
+    };
+    for (const auto &photo : photos) {
+        SCOPED_TRACE(photo.name);
+        const QByteArray jpeg = cameraPhotoJpeg(photo.size.width(), photo.size.height());
+        x11test::Fixture reader("reader", {}, QStringLiteral("400x200+100+100"),
+                                QStringList{"--image-out", "@image"} + photo.readerOptions);
+        ASSERT_TRUE(reader.waitForKeyboard());
+
+        m_pasteboard->writeImage(jpeg);
+        x11test::xdotool({"key", "ctrl+v"});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return reader.file("image").endsWith('\n'); }, 30000)) << reader.errorOutput().constData();
+        const QList<QByteArray> read = reader.file("image").trimmed().split(' ');
+        const QByteArray size = QByteArray::number(photo.size.width()) + 'x' + QByteArray::number(photo.size.height());
+        EXPECT_EQ(read.value(0), size) << "the Qt program read its image after " << read.value(1).toStdString() << " ms; "
+                                       << reader.errorOutput().constData();
+        RecordProperty(photo.name, read.value(1).toStdString());
+
+        QByteArray asPng = pasteWithXclip("image/png", 60000);
+        ASSERT_TRUE(asPng.startsWith("\x89PNG")) << asPng.left(16).toHex().toStdString();
+        QBuffer in(&asPng);
+        in.open(QIODevice::ReadOnly);
+        QImageReader png(&in, "PNG");
+        png.setAllocationLimit(512);
+        const QImage pasted = png.read();
+        ASSERT_FALSE(pasted.isNull()) << png.errorString().toStdString();
+        EXPECT_EQ(pasted.size(), photo.size);
+        // The gradient's far corners, grain and JPEG's loss aside.
+        EXPECT_NEAR(qRed(pasted.pixel(photo.size.width() - 1, 0)), 215, 20);
+        EXPECT_NEAR(qGreen(pasted.pixel(0, photo.size.height() - 1)), 215, 20);
+    }
+    countOnceTextArrives("after");
+}
+
+// The same photos pasted into a program that reads images with GTK (the PNG first too): each
+// arrives whole, and soon.
+TEST_F(X11PasteboardTest, KeptCameraPhotosReachGtkProgramsWhole)
+{
+    for (const QSize size : {QSize(6000, 4000), QSize(7360, 4912)}) {
+        SCOPED_TRACE(size.width());
+        m_pasteboard->writeImage(cameraPhotoJpeg(size.width(), size.height()));
+        QProcess reader;
+        reader.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(TARNEL_SOURCE_DIR "/tests/fixtures/gtk-reader/gtk-image-reader.py")});
+        ASSERT_TRUE(reader.waitForStarted());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return reader.state() == QProcess::NotRunning; }, 60000));
+        const QList<QByteArray> read = reader.readAllStandardOutput().trimmed().split(' ');
+        EXPECT_EQ(read.value(0), QByteArray::number(size.width()) + 'x' + QByteArray::number(size.height()))
+            << "after " << read.value(1).toStdString() << " ms; " << reader.readAllStandardError().toStdString();
+        RecordProperty(QStringLiteral("gtkReaderMilliseconds%1").arg(size.width()).toStdString(), read.value(1).toStdString());
+    }
+    countOnceTextArrives("after");
+}
+
+// Pasting a camera photo again and again costs memory only while it is on the clipboard: once a
+// text has taken the clipboard back, what its conversions took is given back.
+TEST_F(X11PasteboardTest, MemoryTakenByPhotoPastesIsGivenBackOnceATextTakesTheClipboard)
+{
+    // The heap set up as the program sets it up at start.
+    HeapRelease::returnLargeBlocksPromptly();
+    const QByteArray jpeg = cameraPhotoJpeg(7360, 4912);
+    // What earlier work freed is given back first, so that only what the pastes keep counts.
+    HeapRelease::giveBackFreeMemory();
+    const qint64 before = residentMegabytes();
+    ASSERT_GT(before, 0);
+    qint64 peak = before;
+    for (int paste = 0; paste < 5; ++paste) {
+        m_pasteboard->writeImage(jpeg);
+        QProcess reader;
+        reader.setStandardOutputFile(QProcess::nullDevice());
+        reader.start("xclip", {"-o", "-selection", "clipboard", "-t", "image/png"});
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            peak = std::max(peak, residentMegabytes());
+            return reader.state() == QProcess::NotRunning;
+        },
+                                    60000));
+        EXPECT_EQ(reader.exitCode(), 0);
+    }
+    countOnceTextArrives("a text");
+    // A 36 MP photo decodes to 145 MB and its PNG takes some 45 MB: with all of that given back,
+    // what stays is well below even one PNG.
+    constexpr qint64 kLeftOverMegabytes = 24;
+    (void)QTest::qWaitFor([&] { return residentMegabytes() - before <= kLeftOverMegabytes; }, 3000);
+    const qint64 after = residentMegabytes();
+    RecordProperty("residentMegabytes", QStringLiteral("%1 before, %2 at most, %3 after").arg(before).arg(peak).arg(after).toStdString());
+    EXPECT_LE(after - before, kLeftOverMegabytes) << before << " MB before the pastes, " << peak << " MB at most, " << after << " MB after";
 }

@@ -161,26 +161,24 @@ std::optional<QString> LinuxLoginItem::setEnabled(bool enabled)
         if (!file.exists() || file.remove())
             return std::nullopt;
         qCWarning(lcPlatform) << "login item could not be removed:" << file.errorString();
-        return file.errorString();
+        return LoginItemIssue::notRemoved();
     }
     const QString dir = QFileInfo(m_entryPath).absolutePath();
     if (!QDir().mkpath(dir)) {
-        const QString error = QCoreApplication::translate("LinuxLoginItem", "Cannot create the folder %1").arg(dir);
-        qCWarning(lcPlatform).noquote() << "login item:" << error;
-        return error;
+        qCWarning(lcPlatform).noquote() << "login item: cannot create the folder" << dir;
+        return LoginItemIssue::folderNotMade();
     }
     // Something other than a plain file at the entry's place would be written into directly
     // (a named pipe blocks until someone reads it); it is not ours to replace.
     const QFileInfo existing(m_entryPath);
     if (existing.exists() && !existing.isFile()) {
-        const QString error = QCoreApplication::translate("LinuxLoginItem", "%1 is not a regular file").arg(m_entryPath);
-        qCWarning(lcPlatform).noquote() << "login item:" << error;
-        return error;
+        qCWarning(lcPlatform).noquote() << "login item:" << m_entryPath << "is not a regular file";
+        return LoginItemIssue::notAFile();
     }
     QSaveFile file(m_entryPath);
     if (!file.open(QIODevice::WriteOnly)) {
         qCWarning(lcPlatform) << "login item could not be written:" << file.errorString();
-        return file.errorString();
+        return LoginItemIssue::notWritten();
     }
     const QString entry = QStringLiteral("[Desktop Entry]\n"
                                          "Type=Application\n"
@@ -192,7 +190,7 @@ std::optional<QString> LinuxLoginItem::setEnabled(bool enabled)
     file.write(entry.toUtf8());
     if (!file.commit()) {
         qCWarning(lcPlatform) << "login item could not be written:" << file.errorString();
-        return file.errorString();
+        return LoginItemIssue::notWritten();
     }
     return std::nullopt;
 }

@@ -1,10 +1,12 @@
 #include "platform/x11/X11DeferredPngRequests.h"
 
+#include "core/HeapRelease.h"
 #include "core/Logging.h"
 #include "platform/x11/X11PasteboardImageOffer.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
@@ -55,10 +57,21 @@ X11DeferredPngRequests::~X11DeferredPngRequests()
 void X11DeferredPngRequests::watch(X11PasteboardImageOffer *offer)
 {
     m_offer = offer;
+    m_watched = offer;
     m_watcher.setFuture(offer ? offer->png() : QFuture<QByteArray>());
-    // An offer replaced or dropped before its PNG was made leaves its requests to what Qt owns now.
-    if (offer)
-        connect(offer, &QObject::destroyed, this, &X11DeferredPngRequests::release);
+    // An offer replaced or dropped before its PNG was made leaves its requests to what Qt owns
+    // now. Once the clipboard holds something else, its PNG (tens of megabytes for a photo) is
+    // no longer kept here either.
+    if (offer) {
+        connect(offer, &QObject::destroyed, this, [this, offer] {
+            if (m_watched == offer) {
+                m_watched = nullptr;
+                m_watcher.setFuture(QFuture<QByteArray>());
+                (void)QtConcurrent::run(&HeapRelease::giveBackFreeMemory);
+            }
+            release();
+        });
+    }
     release();
 }
 

@@ -42,6 +42,8 @@ private:
     quint32 m_pngAtom = 0;
     quint32 m_multipleAtom = 0;
     QPointer<X11PasteboardImageOffer> m_offer;
+    // The offer whose PNG m_watcher holds, compared only (it may be gone).
+    const QObject *m_watched = nullptr;
     QFutureWatcher<QByteArray> m_watcher;
     QList<Request> m_held;
 };

@@ -242,8 +242,8 @@ void OnboardingView::fillPreferencesPage(QWidget *page)
     layout->addWidget(rowGroup({recording, repeats, launch}, kCardRadius, page));
 
     if (const std::optional<QString> issue = m_preferences.launchAtLoginIssue()) {
-        // The desktop's own words, shown as they came.
-        auto *warning = new ToolText(*issue, kHintSize, QFont::Normal, ToolText::Role::Warning, page);
+        // Why the login item refused, in the interface's language.
+        auto *warning = new ToolText(L10n::text(*issue), kHintSize, QFont::Normal, ToolText::Role::Warning, page);
         warning->setObjectName(QStringLiteral("launchIssue"));
         warning->setWordWrap(true);
         layout->addWidget(warning);

@@ -2,7 +2,6 @@
 
 #include "core/L10n.h"
 
-#include <QLocale>
 #include <QTextBoundaryFinder>
 
 namespace CharacterCount {
@@ -20,10 +19,10 @@ int of(const QString &text)
 
 QString label(int count)
 {
-    const QLocale locale(L10n::language() == AppLanguage::En ? QStringLiteral("en") : QStringLiteral("sk"));
-    // A translation that carries a stray "%" keeps it: only the placeholder is replaced, and
-    // the number is never read as a format.
-    return L10n::text(QStringLiteral("%d znakov")).replace(QStringLiteral("%d"), locale.toString(count));
+    // The number as "%d" writes it, in digits without group separators in either language. A
+    // translation that carries a stray "%" keeps it: only the placeholder is replaced, and the
+    // number is never read as a format.
+    return L10n::text(QStringLiteral("%d znakov")).replace(QStringLiteral("%d"), QString::number(count));
 }
 
 } // namespace CharacterCount

@@ -9,8 +9,8 @@ namespace CharacterCount {
 // and a CR LF pair each count one.
 int of(const QString &text);
 
-// The translated format with only its "%d" filled in, the number written as the interface
-// language writes numbers ("1 234" in Slovak, "1,234" in English).
+// The translated format with only its "%d" filled in, the number in plain digits as "%d" writes
+// it ("1500 znakov", "1500 characters").
 QString label(int count);
 
 } // namespace CharacterCount

@@ -28,6 +28,7 @@
 #include <QFutureWatcher>
 #include <QHash>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QRadioButton>
 #include <QShortcut>
@@ -113,6 +114,17 @@ void showSaveDialog(const QString &proposedName, QuickImageAction format,
     dialog->open();
     dialog->raise();
     dialog->activateWindow();
+}
+
+void showRefusal(const QString &reason, std::function<void()> onClosed)
+{
+    auto *alert = new QMessageBox(QMessageBox::Information, L10n::text(QStringLiteral("Uložiť")), reason, QMessageBox::Ok);
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setWindowFlag(Qt::WindowStaysOnTopHint);
+    QObject::connect(alert, &QDialog::finished, alert, [onClosed = std::move(onClosed)] { onClosed(); });
+    alert->open();
+    alert->raise();
+    alert->activateWindow();
 }
 
 QString modeTitle(ClipboardPresentationMode mode)
@@ -425,6 +437,19 @@ void ClipboardPanelView::saveQuickImage(const ClipboardEntry &entry, QuickImageA
     // the panel stays responsive; decoding and encoding wait for a chosen file, off this thread.
     if (!QuickImageExport::hasImage(entry, storeReader())) {
         qCInfo(lcUi) << "Image entry has no readable image to save";
+        return;
+    }
+    // Read reduced, the saved picture would be smaller than the image without a word.
+    if (QuickImageExport::tooLargeToSave(entry, format, storeReader())) {
+        qCInfo(lcUi) << "Image entry too large to save in the asked format";
+        const QString reason = L10n::text(QuickImageExport::tooLargeReason());
+        Q_EMIT saveRefused(reason);
+        if (!m_savePanel) {
+            showRefusal(reason, [origin = QPointer<QWidget>(window()), model = QPointer<PanelModelLink>(&m_model)] {
+                if (origin && model)
+                    returnKeyboardToQuickAccess(origin, *model);
+            });
+        }
         return;
     }
     QPointer<ClipboardPanelView> self(this);

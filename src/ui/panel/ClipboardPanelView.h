@@ -67,6 +67,9 @@ public:
 Q_SIGNALS:
     // A chosen file could not be written (the desktop's beep has told the user).
     void saveFailed();
+    // A save that cannot be made, refused before any file is asked for: the reason, translated,
+    // as an alert shows it (unless a save panel is set).
+    void saveRefused(const QString &reason);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -506,18 +506,14 @@ void EntryActionsMenu::buildJarsPage(QVBoxLayout *layout)
         layout->addWidget(create());
         return;
     }
-    QSet<QString> listed;
-    for (const ClipboardEntry &entry : m_model.entries())
-        listed.insert(entry.id);
     auto *rows = new QWidget;
     auto *column = new QVBoxLayout(rows);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(kRowSpacing);
     const ClipboardEntry entry = m_entry;
     for (const ClipboardJar &jar : jars) {
-        // Ids of entries deleted from the history are not counted: the count is what the Jar lists.
-        const auto count = std::count_if(jar.entryIDs.begin(), jar.entryIDs.end(),
-                                         [&listed](const QString &id) { return listed.contains(id); });
+        // Every id the Jar holds, those of entries since deleted from the history included.
+        const qsizetype count = jar.entryIDs.size();
         const QString jarID = jar.id;
         column->addWidget(action(jar.name, QStringLiteral("archivebox"),
                                  [model, entry, jarID] { model->toggleEntry(entry, jarID); }, false,

@@ -1,9 +1,11 @@
 #include "ui/quickaccess/QuickImageExport.h"
 
+#include "core/ImageSizeRule.h"
 #include "core/Logging.h"
 #include "ui/tools/EntryImageLoader.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QSaveFile>
@@ -31,6 +33,76 @@ bool fileReadsAsImage(const QString &path)
     return readsAsImage(reader);
 }
 
+std::optional<ImageSizeRule::Header> headerOf(QImageReader &reader)
+{
+    reader.setDecideFormatFromContent(true);
+    if (!readsAsImage(reader))
+        return std::nullopt;
+    return ImageSizeRule::Header{reader.size(), reader.format(), reader.imageFormat()};
+}
+
+// The header of the source save() reads the image from, read as EntryImageLoader tries them.
+std::optional<ImageSizeRule::Header> sourceHeader(const ClipboardEntry &entry, const std::optional<EntryImageBytes> &store)
+{
+    if (entry.imageData) {
+        QByteArray bytes = *entry.imageData;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        if (std::optional<ImageSizeRule::Header> header = headerOf(reader))
+            return header;
+    }
+    const auto fileHeader = [](const QString &path) -> std::optional<ImageSizeRule::Header> {
+        if (!QFileInfo(path).isFile())
+            return std::nullopt;
+        QImageReader reader(path);
+        return headerOf(reader);
+    };
+    // A stored file outside the image store is never opened, as when it is saved.
+    if (entry.imageFilePath && (!store || store->isStoreFile(*entry.imageFilePath))) {
+        if (std::optional<ImageSizeRule::Header> header = fileHeader(*entry.imageFilePath))
+            return header;
+    }
+    if (entry.screenshotFileURL)
+        return fileHeader(*entry.screenshotFileURL);
+    return std::nullopt;
+}
+
+// The kept bytes of the image, when they read as one.
+std::optional<QByteArray> sourceBytes(const ClipboardEntry &entry, const std::optional<EntryImageBytes> &store)
+{
+    if (entry.imageData && ImageSizeRule::header(*entry.imageData))
+        return entry.imageData;
+    if (entry.imageFilePath) {
+        std::optional<QByteArray> bytes;
+        if (store) {
+            bytes = store->readStoreFile(*entry.imageFilePath);
+        } else if (QFileInfo(*entry.imageFilePath).isFile()) {
+            QFile file(*entry.imageFilePath);
+            if (file.open(QIODevice::ReadOnly))
+                bytes = file.readAll();
+        }
+        if (bytes && ImageSizeRule::header(*bytes))
+            return bytes;
+    }
+    if (entry.screenshotFileURL) {
+        if (std::optional<QByteArray> bytes = EntryImageBytes::readScreenshotFile(*entry.screenshotFileURL);
+            bytes && ImageSizeRule::header(*bytes))
+            return bytes;
+    }
+    return std::nullopt;
+}
+
+bool decodesWhole(const ImageSizeRule::Header &header)
+{
+    return ImageSizeRule::decodeSize(header) == header.size;
+}
+
+bool isFormat(const ImageSizeRule::Header &header, QuickImageAction format)
+{
+    return isJpeg(format) ? header.format == "jpeg" || header.format == "jpg" : header.format == "png";
+}
+
 } // namespace
 
 bool hasImage(const ClipboardEntry &entry, const std::optional<EntryImageBytes> &store)
@@ -49,6 +121,15 @@ bool hasImage(const ClipboardEntry &entry, const std::optional<EntryImageBytes> 
     if (entry.screenshotFileURL && fileReadsAsImage(*entry.screenshotFileURL))
         return true;
     return false;
+}
+
+std::optional<QSize> tooLargeToSave(const ClipboardEntry &entry, QuickImageAction format,
+                                    const std::optional<EntryImageBytes> &store)
+{
+    const std::optional<ImageSizeRule::Header> header = sourceHeader(entry, store);
+    if (!header || decodesWhole(*header) || isFormat(*header, format))
+        return std::nullopt;
+    return header->size;
 }
 
 std::optional<QByteArray> encoded(const QImage &image, QuickImageAction format)
@@ -87,6 +168,17 @@ bool write(const QByteArray &bytes, const QString &path)
 bool save(const ClipboardEntry &entry, QuickImageAction format, const QString &path,
           const std::optional<EntryImageBytes> &store)
 {
+    // A picture beyond what one decode holds whole would be read reduced: it is written as it
+    // is kept when that is the format asked for, and never written smaller.
+    if (std::optional<QByteArray> kept = sourceBytes(entry, store)) {
+        const std::optional<ImageSizeRule::Header> header = ImageSizeRule::header(*kept);
+        if (header && !decodesWhole(*header)) {
+            if (isFormat(*header, format))
+                return write(*kept, path);
+            qCWarning(lcUi) << "Image too large to convert at its own size; not saved";
+            return false;
+        }
+    }
     const std::optional<QByteArray> bytes = encoded(EntryImageLoader::load(entry, store), format);
     if (!bytes) {
         qCWarning(lcUi) << "Image entry has no readable image to save";

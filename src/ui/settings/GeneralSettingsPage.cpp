@@ -92,7 +92,7 @@ void GeneralSettingsPage::setLaunchAtLogin(bool enabled, const std::optional<QSt
 void GeneralSettingsPage::showLaunchAtLogin()
 {
     m_launch->setValue(m_launchEnabled);
-    // The desktop's own error text, shown as it came.
-    m_issue->setText(m_launchIssue.value_or(QString()));
+    // Why the login item refused, in the interface's language.
+    m_issue->setText(m_launchIssue ? L10n::text(*m_launchIssue) : QString());
     m_issue->setVisible(m_launchIssue.has_value());
 }
