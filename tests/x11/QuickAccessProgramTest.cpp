@@ -96,6 +96,17 @@ qint64 residentMegabytes(qint64 pid)
     return -1;
 }
 
+// A history holding one kept 36 MP camera photo (7360 x 4912, stored as its JPEG).
+void writeSettingsWithAKeptCameraPhoto()
+{
+    ClipboardEntry photo;
+    photo.id = ClipboardEntry::newID();
+    photo.kind = ClipboardKind::Image;
+    photo.copiedAt = QDateTime::currentDateTimeUtc();
+    photo.imageData = cameraPhotoJpeg(7360, 4912);
+    writeSettings(settingsWithEntries({photo}));
+}
+
 } // namespace
 
 // On layouts whose number row types letters (Slovak, Czech) or symbols (French), Ctrl and the
@@ -243,13 +254,7 @@ TEST(QuickAccessProgram, AfterTheSaveDialogQuickAccessHasTheKeyboardAgain)
 // own decode limit (128 MB): the program raises it, as programs that show photos do.
 TEST(QuickAccessProgram, AKeptCameraPhotoPastedIntoAQtProgramArrivesWhole)
 {
-    ClipboardEntry photo;
-    photo.id = ClipboardEntry::newID();
-    photo.kind = ClipboardKind::Image;
-    photo.copiedAt = QDateTime::currentDateTimeUtc();
-    photo.imageData = cameraPhotoJpeg(7360, 4912);
-    writeSettings(settingsWithEntries({photo}));
-    photo.imageData.reset();
+    writeSettingsWithAKeptCameraPhoto();
     movePointer(QPoint(960, 700));
     Program tarnel(tarnelBinary());
     const std::optional<Window> panel = waitForPanel();
@@ -274,13 +279,7 @@ TEST(QuickAccessProgram, AKeptCameraPhotoPastedIntoAQtProgramArrivesWhole)
 // the conversions took is given back, the threads that made the PNG included.
 TEST(QuickAccessProgram, MemoryTakenByPhotoPastesIsGivenBackOnceATextTakesTheClipboard)
 {
-    ClipboardEntry photo;
-    photo.id = ClipboardEntry::newID();
-    photo.kind = ClipboardKind::Image;
-    photo.copiedAt = QDateTime::currentDateTimeUtc();
-    photo.imageData = cameraPhotoJpeg(7360, 4912);
-    writeSettings(settingsWithEntries({photo}));
-    photo.imageData.reset();
+    writeSettingsWithAKeptCameraPhoto();
     movePointer(QPoint(960, 700));
     Program tarnel(tarnelBinary());
     const std::optional<Window> panel = waitForPanel();
