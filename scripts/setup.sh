@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n qt6-wayland
   libgl-dev
-  libx11-dev libxcb1-dev libxcb-xfixes0-dev libxtst-dev libxi-dev libxfixes-dev libxext-dev libxkbcommon-dev libxkbcommon-x11-dev
+  libx11-dev libxcb1-dev libxcb-xfixes0-dev libxtst-dev libxi-dev libxfixes-dev libxext-dev libxss-dev libxkbcommon-dev libxkbcommon-x11-dev
   libtesseract-dev tesseract-ocr-eng tesseract-ocr-slk
   libzxing-dev
   libsqlite3-dev

@@ -214,6 +214,10 @@ private:
     // until it has been inside the panel.
     void keepExpandedUntilPointerVisits();
     void takeKeyboardForMenu();
+    // Notes where the keyboard is before the panel takes it, unless already noted.
+    void noteKeyboardBeforePanel();
+    // Hands the keyboard back to where it was before the panel took it; false when nothing was noted.
+    bool giveKeyboardBack();
     void recordFrontApplication();
     void setWidthExpanded(bool expanded, std::chrono::milliseconds duration);
     void setContentExpanded(bool expanded);
@@ -278,6 +282,9 @@ private:
     std::optional<ClipboardPanelTab> m_tabBeforeQuickAccess;
     // The window of Tarnel's own that had the keyboard when the popup took it.
     QPointer<QWidget> m_windowBeforeQuickAccess;
+    // The window that had the keyboard when the notch panel took it, Tarnel's own included:
+    // it has the keyboard back when the panel closes or Quick Access ends.
+    std::optional<RunningApplication> m_keyboardBeforePanel;
 
     QPointer<QWidget> m_onboardingWindow;
     QPointer<QWidget> m_settingsWindow;

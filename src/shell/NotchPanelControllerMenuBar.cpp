@@ -111,8 +111,12 @@ void NotchPanelController::dismissQuickAccess()
         m_tabBeforeQuickAccess.reset();
     }
     if (wasAtCursor) {
+        // The window the user was in has the keyboard back, Tarnel's own too; without one
+        // noted, the application Quick Access was opened over.
+        const bool givenBack = giveKeyboardBack();
         if (const std::optional<RunningApplication> target = m_model.pasteTargetApplication()) {
-            m_services.workspace.activate(*target);
+            if (!givenBack)
+                m_services.workspace.activate(*target);
             m_model.setPasteTargetApplication(std::nullopt);
         }
         positionPanel();

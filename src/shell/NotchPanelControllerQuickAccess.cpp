@@ -86,7 +86,8 @@ void NotchPanelController::beginQuickAccessOnModel(const std::optional<RunningAp
 
 void NotchPanelController::takeKeyboardForQuickAccess()
 {
-    m_panel->raise();
+    noteKeyboardBeforePanel();
+    m_services.windowTraits.bringToFront(*m_panel);
     m_panel->activateWindow();
 }
 
@@ -99,6 +100,7 @@ void NotchPanelController::applicationStateChanged(Qt::ApplicationState state)
     if (state == Qt::ApplicationActive || !m_isAtCursor || !m_model.isQuickAccessPresented())
         return;
     m_model.setPasteTargetApplication(std::nullopt);
+    m_keyboardBeforePanel.reset();
     dismissQuickAccess();
 }
 

@@ -5,6 +5,7 @@
 #include "core/Logging.h"
 #include "engine/ClipboardModel.h"
 #include "engine/PreferencesLink.h"
+#include "platform/PanelWindowTraits.h"
 #include "platform/Permissions.h"
 #include "platform/SettingsStore.h"
 #include "shell/TarnelPanel.h"
@@ -65,6 +66,8 @@ void NotchPanelController::openSettingsWindow()
     window->resize(PanelMetrics::settingsSize.toSize());
     centreOnScreen(window);
     m_settingsWindow = window;
+    // A window of its own beside the panel, which stands over it while it is open.
+    m_services.windowTraits.keepUnderPanel(*window);
     presentWindow(window);
 }
 
@@ -92,6 +95,7 @@ void NotchPanelController::showOnboarding()
     window->setWindowRole(QString::fromLatin1(TarnelPanel::onboardingRole));
     centreOnScreen(window);
     m_onboardingWindow = window;
+    m_services.windowTraits.keepUnderPanel(*window);
     presentWindow(window);
 }
 

@@ -44,3 +44,14 @@ bool FakePanelWindowTraits::acceptsPointer(const QWidget *window) const
     }
     return true;
 }
+
+void FakePanelWindowTraits::keepUnderPanel(QWidget &window)
+{
+    if (!keptUnderPanel.contains(&window))
+        keptUnderPanel.append(&window);
+}
+
+void FakePanelWindowTraits::bringToFront(QWidget &)
+{
+    ++broughtToFront;
+}

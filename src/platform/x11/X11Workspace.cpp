@@ -38,6 +38,19 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication() const
     return applicationFor(*window);
 }
 
+std::optional<RunningApplication> X11Workspace::keyboardHolder(quint64 besides) const
+{
+    if (!m_usable)
+        return std::nullopt;
+    m_connection.drainEvents();
+    std::optional<unsigned long> window = m_connection.focusedTopLevel();
+    if (!window || *window == besides)
+        window = m_connection.activeWindow();
+    if (!window || *window == besides || !m_connection.windowExists(*window))
+        return std::nullopt;
+    return applicationFor(*window);
+}
+
 std::optional<RunningApplication> X11Workspace::applicationWithPid(qint64 pid) const
 {
     if (!m_usable || pid <= 0)
