@@ -83,9 +83,15 @@ void NotchPanelController::finishMenuBarQuickAccess(bool closePopover)
     // Some window managers hand the keyboard of a closed popup to whichever window of the
     // program is on top (the notch panel standing in for a tray), not to the one the user was
     // in: there Escape would no longer close the settings.
+    // Others (xfwm4) give it to a window of their own and, counting the settings still active,
+    // ignore a request to activate them: the keyboard is handed to the window directly then.
     if (!targetActivated && giveKeyboardBack && giveKeyboardBack->isVisible()) {
         giveKeyboardBack->raise();
-        giveKeyboardBack->activateWindow();
+        RunningApplication window;
+        window.window = quint64(giveKeyboardBack->winId());
+        window.pid = m_services.workspace.ownPid();
+        if (!m_services.workspace.activate(window))
+            giveKeyboardBack->activateWindow();
     }
 }
 

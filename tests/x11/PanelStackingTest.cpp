@@ -377,3 +377,37 @@ TEST(PanelStacking, TheNotchIsDrawnOverAFullScreenWindowThatIsTheOnlyClient)
     const QRgb fill = screen.pixel(300, 600);
     EXPECT_FALSE(allOfColour(kCollapsedNotch.adjusted(24, 4, -24, -12), fill)) << "the notch is not drawn";
 }
+
+TEST(PanelStacking, QuickAccessByItsShortcutOverAnActiveFullScreenXtermPastesIntoIt)
+{
+    std::cout << "[ desktop  ] " << windowManager() << "\n";
+    writeSettings(settingsWithHistory(3));
+    movePointer(kAway);
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    // Raw: every byte the terminal is given reaches the file as it is.
+    QTemporaryDir folder;
+    const QString received = folder.filePath(QStringLiteral("received"));
+    Program xterm(QStringLiteral("env"), {"LC_ALL=C.UTF-8", "xterm", "-geometry", "80x10+100+100", "-e", "sh", "-c", QStringLiteral("stty raw -echo; exec cat > %1").arg(received)});
+    std::optional<Window> window;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        const std::vector<Window> shown = shownWithClass("XTerm");
+        window = shown.size() == 1 ? std::optional<Window>(shown.front()) : std::nullopt;
+        return window && hasKeyboard(*window) && QFile::exists(received);
+    }));
+    setFullScreen(*window, true);
+    ASSERT_TRUE(waitOnScreen(*window, [](QRect frame) { return frame.width() == 1920; }));
+    ASSERT_TRUE(waitForKeyboard(*window));
+
+    xdotool({"key", "shift+super+v"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return geometry(*panel).width() == 350 && hasKeyboard(*panel); }))
+        << "Quick Access has no keyboard; " << tarnel.errorOutput().constData();
+    xdotool({"key", "Return"});
+    const auto bytes = [&] {
+        QFile file(received);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bytes() == QStringLiteral("záznam 0").toUtf8(); }, 8000))
+        << "received [" << bytes().toHex(' ').toStdString() << "]; " << tarnel.errorOutput().constData();
+}
