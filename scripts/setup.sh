@@ -16,7 +16,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libfuzzer-14-dev clang-format
   xvfb xauth xclip xdotool openbox x11-utils x11-apps trayer xcompmgr picom xterm rxvt-unicode
-  metacity xfwm4 dbus-x11 dbus-daemon
+  metacity xfwm4 dbus-x11 dbus-daemon i3lock
   desktop-file-utils appstream
   sway xwayland wl-clipboard
 )

@@ -345,6 +345,18 @@ bool NotchPanelController::onboardingComplete() const
     return m_services.settings.boolValue(QString::fromLatin1(kOnboardingCompleteSettingKey)).value_or(false);
 }
 
+bool NotchPanelController::isOpenedOverQuickAccess(const QObject *object) const
+{
+    if (!object->isWidgetType() || qobject_cast<const QMenu *>(object))
+        return false;
+    const auto *widget = static_cast<const QWidget *>(object);
+    // A window that takes the keyboard: a dialog or sheet, not the panel's own popups and notices.
+    return widget->isWindow() && widget != m_panel && widget != m_popover && widget != m_settingsWindow
+        && widget != m_onboardingWindow && widget != m_screenshotToastPanel
+        && !widget->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus) && widget->windowType() != Qt::Popup
+        && widget->windowType() != Qt::ToolTip;
+}
+
 bool NotchPanelController::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
@@ -359,6 +371,11 @@ bool NotchPanelController::eventFilter(QObject *watched, QEvent *event)
                 menuDidOpen(menu);
             else
                 menuDidClose(menu);
+        } else if (m_isAtCursor && isOpenedOverQuickAccess(watched)) {
+            // A window opened over Quick Access (a save dialog) came or went: the keyboard moves
+            // through the window manager, which may leave it elsewhere for a while.
+            m_windowOverQuickAccess = type == QEvent::Show ? static_cast<QWidget *>(watched) : nullptr;
+            m_windowOverQuickAccessChanged.start();
         }
     } else if ((type == QEvent::MouseButtonPress && watched->isWidgetType()
                 && static_cast<QWidget *>(watched)->window() == m_panel && !m_panel->isActiveWindow())

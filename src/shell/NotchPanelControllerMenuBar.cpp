@@ -102,6 +102,7 @@ void NotchPanelController::dismissQuickAccess()
         return;
     }
     const bool wasAtCursor = m_isAtCursor;
+    m_windowOverQuickAccessChanged.invalidate();
     if (wasAtCursor) {
         m_isAtCursor = false;
         m_isCollapsing = false;

@@ -46,3 +46,33 @@ TEST(NotchPanelStacking, OnlyQuickAccessCastsAShadow)
     h.compositor.setRunning(!h.compositor.isRunning());
     EXPECT_TRUE(h.traits.shadowless.contains(&h.panel()));
 }
+
+TEST(NotchPanelStacking, TheSettingsAndTheGuideAreNamedAsWindowsThePanelStandsAbove)
+{
+    PanelHarness h(completedGuide());
+    h.controller->show();
+    EXPECT_GT(h.traits.broughtToFront, 0) << "the panel is put in its place as it shows, not raised over everything";
+    h.controller->openSettingsWindow();
+    h.controller->showOnboarding();
+    ASSERT_TRUE(h.controller->settingsWindow());
+    ASSERT_TRUE(h.controller->onboardingWindow());
+    EXPECT_EQ(h.traits.keptUnderPanel,
+              (QList<const QWidget *>{h.controller->settingsWindow(), h.controller->onboardingWindow()}));
+}
+
+TEST(NotchPanelStacking, AScreenshotsToastWaitsWhileTheScreenIsCovered)
+{
+    PanelHarness h(completedGuide());
+    h.model.quickAccess = true;
+    h.traits.screenCovered = true;
+    ClipboardEntry shot;
+    shot.id = QStringLiteral("S");
+    shot.kind = ClipboardKind::Image;
+    shot.isScreenshot = true;
+    shot.copiedAt = QDateTime::currentDateTimeUtc();
+    h.model.setNotice(shot);
+    const auto toastShown = [&] { return h.controller->screenshotToastPanel() && h.controller->screenshotToastPanel()->isVisible(); };
+    EXPECT_FALSE(toastShown()) << "no toast over a locked screen";
+    h.traits.screenCovered = false;
+    EXPECT_TRUE(QTest::qWaitFor(toastShown, 5000)) << "the toast comes once the screen shows again";
+}

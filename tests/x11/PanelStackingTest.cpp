@@ -8,6 +8,7 @@
 #include "ui/quickaccess/QuickAccessView.h"
 
 #include <QJsonObject>
+#include <QStandardPaths>
 
 #include <iostream>
 
@@ -318,45 +319,78 @@ TEST(PanelStacking, TheKeyboardGoesBackToTheSettingsAfterQuickAccessAndAfterTheP
     EXPECT_TRUE(QTest::qWaitFor([&] { return !isViewable(*settings); })) << "Escape did not close the settings";
 }
 
+namespace {
+
+// The topmost window of another program that bypasses the window manager over the whole screen.
+std::optional<Window> coveringWindow()
+{
+    const std::vector<Window> order = stackingOrder();
+    for (auto it = order.rbegin(); it != order.rend(); ++it)
+        if (isViewable(*it) && bypassesWindowManager(*it) && geometry(*it) == QRect(0, 0, 1920, 1080))
+            return *it;
+    return std::nullopt;
+}
+
+} // namespace
+
+// A lock screen: a full-screen window beside the window manager, of another process. The notch
+// stays under it whatever happens meanwhile, and no pixel of a notice shows.
 TEST(PanelStacking, NothingOfTarnelShowsOverALockScreen)
 {
     std::cout << "[ desktop  ] " << windowManager() << "\n";
-    QTemporaryDir shots;
-    writeSettings(settingsWithHistory(3, {{"tarnel.screenshotFolderPath", shots.path()}}));
-    movePointer(kAway);
-    Program tarnel(tarnelBinary());
-    const std::optional<Window> panel = waitForPanel();
-    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
-    const CoveringWindow lock;
-    ASSERT_TRUE(waitOnScreen(lock.window()));
-    const QRect notice(kOpenPanel.left(), 0, kOpenPanel.width(), 300);
-    const auto hidden = [&](const char *after) {
-        // Any restacking is done within a few turns; the notch must never come out over the lock.
-        const bool covered = !QTest::qWaitFor([&] { return !standsAbove(lock.window(), *panel) || !allOfColour(notice, CoveringWindow::kColour); }, 1500);
-        std::cout << "[ lock     ] " << windowManager() << ", after " << after << ": " << (covered ? "hidden" : "SHOWN") << "\n";
-        return covered;
-    };
-    EXPECT_TRUE(hidden("the lock"));
+    // This test's own window, and i3lock (green, the same colour), where it is installed.
+    for (const bool i3lock : {false, true}) {
+        if (i3lock && QStandardPaths::findExecutable(QStringLiteral("i3lock")).isEmpty()) {
+            std::cout << "[ lock     ] no i3lock here\n";
+            continue;
+        }
+        SCOPED_TRACE(i3lock ? "i3lock" : "a covering window");
+        QTemporaryDir shots;
+        writeSettings(settingsWithHistory(3, {{"tarnel.screenshotFolderPath", shots.path()}}));
+        movePointer(kAway);
+        Program tarnel(tarnelBinary());
+        const std::optional<Window> panel = waitForPanel();
+        ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+        std::optional<CoveringWindow> ownLock;
+        std::optional<Program> locker;
+        if (i3lock)
+            locker.emplace(QStringLiteral("i3lock"), QStringList{"-n", "-c", "145a28"});
+        else
+            ownLock.emplace();
+        std::optional<Window> lock;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return (lock = coveringWindow()).has_value(); }));
+        ASSERT_TRUE(waitOnScreen(*lock));
+        const QRect notice(kOpenPanel.left(), 0, kOpenPanel.width(), 300);
+        const auto hidden = [&](const char *after) {
+            // Any restacking is done within a few turns; the notch must never come out over the lock.
+            const bool covered = !QTest::qWaitFor(
+                [&] { return !standsAbove(*lock, *panel) || !allOfColour(notice, CoveringWindow::kColour); }, 1500);
+            std::cout << "[ lock     ] " << windowManager() << (i3lock ? ", i3lock" : "") << ", after " << after
+                      << ": " << (covered ? "hidden" : "SHOWN") << "\n";
+            return covered;
+        };
+        EXPECT_TRUE(hidden("the lock"));
 
-    Fixture fixture("Mapped", QString(), QStringLiteral("600x400+200+300"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return fixture.shownWindow().has_value(); }));
-    EXPECT_TRUE(hidden("another window mapped")) << "the notch rose over the lock screen when a window mapped";
+        Fixture fixture("Mapped", QString(), QStringLiteral("600x400+200+300"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return fixture.shownWindow().has_value(); }));
+        EXPECT_TRUE(hidden("another window mapped")) << "the notch rose over the lock screen when a window mapped";
 
-    {
-        ClipboardOwner copy(QStringLiteral("kópia pod zámkom"));
-        ASSERT_TRUE(copy.isReady());
-        EXPECT_TRUE(hidden("a copy")) << "the notch rose over the lock screen after a copy";
+        {
+            ClipboardOwner copy(QStringLiteral("kópia pod zámkom"));
+            ASSERT_TRUE(copy.isReady());
+            EXPECT_TRUE(hidden("a copy")) << "the notch rose over the lock screen after a copy";
+        }
+
+        QImage shot(400, 300, QImage::Format_RGB32);
+        shot.fill(qRgb(200, 40, 160));
+        QSaveFile file(shots.filePath(QStringLiteral("Screenshot from 2026-12-07 06-00-00.png")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(shot.save(&file, "PNG"));
+        ASSERT_TRUE(file.commit());
+        EXPECT_TRUE(hidden("a screenshot")) << "the screenshot notice showed over the lock screen";
+        // Neither the notch's notice nor a toast at the top right.
+        EXPECT_TRUE(allOfColour(QRect(0, 0, 1920, 280), CoveringWindow::kColour)) << "a pixel of Tarnel shows over the lock";
     }
-
-    QImage shot(400, 300, QImage::Format_RGB32);
-    shot.fill(qRgb(200, 40, 160));
-    QSaveFile file(shots.filePath(QStringLiteral("Screenshot from 2026-12-07 06-00-00.png")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(shot.save(&file, "PNG"));
-    ASSERT_TRUE(file.commit());
-    EXPECT_TRUE(hidden("a screenshot")) << "the screenshot notice showed over the lock screen";
-    // Neither the notch's notice nor a toast at the top right.
-    EXPECT_TRUE(allOfColour(QRect(0, 0, 1920, 280), CoveringWindow::kColour)) << "a pixel of Tarnel shows over the lock";
 }
 
 TEST(PanelStacking, TheNotchIsDrawnOverAFullScreenWindowThatIsTheOnlyClient)
@@ -410,4 +444,39 @@ TEST(PanelStacking, QuickAccessByItsShortcutOverAnActiveFullScreenXtermPastesInt
     };
     EXPECT_TRUE(QTest::qWaitFor([&] { return bytes() == QStringLiteral("záznam 0").toUtf8(); }, 8000))
         << "received [" << bytes().toHex(' ').toStdString() << "]; " << tarnel.errorOutput().constData();
+}
+
+TEST(PanelStacking, AScreenshotsToastWaitsWhileTheScreenIsLocked)
+{
+    std::cout << "[ desktop  ] " << windowManager() << "\n";
+    QTemporaryDir shots;
+    writeSettings(settingsWithHistory(3, {{"tarnel.screenshotFolderPath", shots.path()}}));
+    movePointer(QPoint(960, 540));
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    // Over Quick Access a new screenshot shows its toast.
+    xdotool({"key", "shift+super+v"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return geometry(*panel).width() == 350 && hasKeyboard(*panel); }))
+        << tarnel.errorOutput().constData();
+    std::optional<CoveringWindow> lock;
+    lock.emplace();
+    ASSERT_TRUE(waitOnScreen(lock->window()));
+
+    QImage shot(400, 300, QImage::Format_RGB32);
+    shot.fill(qRgb(200, 40, 160));
+    QSaveFile file(shots.filePath(QStringLiteral("Screenshot from 2026-12-07 06-00-00.png")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(shot.save(&file, "PNG"));
+    ASSERT_TRUE(file.commit());
+    // The notice comes within a second or two of the file; nothing of it may show meanwhile.
+    EXPECT_FALSE(QTest::qWaitFor([&] {
+        return !shownWithRole("tarnel-toast").empty() || !allOfColour(QRect(0, 0, 1920, 1080), CoveringWindow::kColour);
+    },
+                                 4000))
+        << "the toast showed over the lock screen";
+
+    lock.reset();
+    EXPECT_TRUE(QTest::qWaitFor([] { return !shownWithRole("tarnel-toast").empty(); }, 8000))
+        << "the toast never came once the screen showed again; " << tarnel.errorOutput().constData();
 }
