@@ -480,3 +480,35 @@ TEST(PanelStacking, AScreenshotsToastWaitsWhileTheScreenIsLocked)
     EXPECT_TRUE(QTest::qWaitFor([] { return !shownWithRole("tarnel-toast").empty(); }, 8000))
         << "the toast never came once the screen showed again; " << tarnel.errorOutput().constData();
 }
+
+// Another program's menu opened at the top centre, over the notch: the notch stays under it
+// after a copy widens it and after another window maps.
+TEST(PanelStacking, AnotherProgramsMenuAtTheTopCentreStaysOverTheNotch)
+{
+    std::cout << "[ desktop  ] " << windowManager() << "\n";
+    writeSettings(settingsWithHistory(3));
+    movePointer(kAway);
+    Fixture below("Below", QString(), QStringLiteral("800x500+560+200"));
+    ASSERT_TRUE(below.waitForKeyboard());
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    const QRect area(820, 0, 280, 180);
+    const CoveringWindow menu(area);
+    ASSERT_TRUE(waitOnScreen(menu.window()));
+    const auto under = [&](const char *after) {
+        const bool stays = !QTest::qWaitFor(
+            [&] { return !standsAbove(menu.window(), *panel) || !allOfColour(area, CoveringWindow::kColour); }, 1500);
+        std::cout << "[ menu     ] " << windowManager() << ", after " << after << ": " << (stays ? "under" : "OVER") << "\n";
+        return stays;
+    };
+    EXPECT_TRUE(under("the menu opened"));
+    {
+        ClipboardOwner copy(QStringLiteral("kópia pod menu"));
+        ASSERT_TRUE(copy.isReady());
+        EXPECT_TRUE(under("a copy")) << "the notch rose over the menu after a copy";
+    }
+    Fixture mapped("Mapped", QString(), QStringLiteral("600x400+100+500"));
+    ASSERT_TRUE(mapped.waitForKeyboard());
+    EXPECT_TRUE(under("another window mapped")) << "the notch rose over the menu when a window mapped";
+}

@@ -263,21 +263,24 @@ inline bool standsAbove(Window upper, Window lower)
     return top != order.end() && bottom != order.end() && top > bottom;
 }
 
-// A full-screen window of one colour that bypasses the window manager, mapped by this process
-// (another client than the program under test): what a screen locker or saver shows.
+// A window of one colour that bypasses the window manager, mapped by this process (another
+// client than the program under test): over the whole screen what a screen locker or saver
+// shows, over a part another program's menu.
 class CoveringWindow {
 public:
     static constexpr QRgb kColour = qRgb(20, 90, 40);
 
-    CoveringWindow()
+    explicit CoveringWindow(QRect area = {})
     {
         Display *d = display();
         const int screen = DefaultScreen(d);
+        if (area.isEmpty())
+            area = QRect(0, 0, DisplayWidth(d, screen), DisplayHeight(d, screen));
         XSetWindowAttributes attributes{};
         attributes.override_redirect = True;
         attributes.background_pixel = kColour & 0xffffffu;
-        m_window = XCreateWindow(d, DefaultRootWindow(d), 0, 0, unsigned(DisplayWidth(d, screen)),
-                                 unsigned(DisplayHeight(d, screen)), 0, CopyFromParent, InputOutput, CopyFromParent,
+        m_window = XCreateWindow(d, DefaultRootWindow(d), area.x(), area.y(), unsigned(area.width()),
+                                 unsigned(area.height()), 0, CopyFromParent, InputOutput, CopyFromParent,
                                  CWOverrideRedirect | CWBackPixel, &attributes);
         XMapRaised(d, m_window);
         XSync(d, False);
