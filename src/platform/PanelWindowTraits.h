@@ -34,7 +34,11 @@ public:
     // Names a window of this program that the kept window stands above like any other
     // program's (the settings, the guide), not one opened from or over it.
     virtual void keepUnderPanel(QWidget &window) = 0;
-    // Puts a kept window at its place now: what a raise is for a window the manager stacks.
+    // A window named by keepUnderPanel that the user just opened (from the panel too): it stands
+    // over the kept window until that is brought to the front again.
+    virtual void liftOverPanel(QWidget &window) = 0;
+    // Puts a kept window at its place now, over the windows named by keepUnderPanel: what a raise
+    // is for a window the manager stacks.
     virtual void bringToFront(QWidget &window) = 0;
     // Whether the screen is locked or a screen saver runs: nothing of the program may show.
     virtual bool isScreenCovered() const = 0;

@@ -381,8 +381,11 @@ bool NotchPanelController::eventFilter(QObject *watched, QEvent *event)
                 && static_cast<QWidget *>(watched)->window() == m_panel && !m_panel->isActiveWindow())
                || (type == QEvent::WindowActivate && watched == m_panel)) {
         // The panel is about to take the keyboard (a click into its search field), or took it
-        // some other way: where the keyboard was is noted first.
+        // some other way: where the keyboard was is noted first. What the user clicks into
+        // stands in front, over the settings or guide opened from it before.
         noteKeyboardBeforePanel();
+        if (type == QEvent::MouseButtonPress)
+            m_services.windowTraits.bringToFront(*m_panel);
     } else if (type == QEvent::MouseButtonPress && m_isAtCursor && watched == static_cast<QObject *>(m_panel->windowHandle())
                && QGuiApplication::focusWindow() != m_panel->windowHandle()) {
         // A click into Quick Access that somehow lost the keyboard gives it back.

@@ -45,6 +45,8 @@ void NotchPanelController::presentWindow(QWidget *window)
 {
     window->show();
     window->raise();
+    // Opened by the user, from the panel too: in front of it until the panel is opened again.
+    m_services.windowTraits.liftOverPanel(*window);
     window->activateWindow();
 }
 

@@ -47,7 +47,7 @@ TEST(NotchPanelStacking, OnlyQuickAccessCastsAShadow)
     EXPECT_TRUE(h.traits.shadowless.contains(&h.panel()));
 }
 
-TEST(NotchPanelStacking, TheSettingsAndTheGuideAreNamedAsWindowsThePanelStandsAbove)
+TEST(NotchPanelStacking, TheSettingsAndTheGuideStandInFrontWhenOpenedAndUnderThePanelWhenItOpens)
 {
     PanelHarness h(completedGuide());
     h.controller->show();
@@ -58,6 +58,12 @@ TEST(NotchPanelStacking, TheSettingsAndTheGuideAreNamedAsWindowsThePanelStandsAb
     ASSERT_TRUE(h.controller->onboardingWindow());
     EXPECT_EQ(h.traits.keptUnderPanel,
               (QList<const QWidget *>{h.controller->settingsWindow(), h.controller->onboardingWindow()}));
+    // Just opened, they stand in front of the panel, until the panel opens again.
+    EXPECT_EQ(h.traits.liftedOverPanel,
+              (QList<const QWidget *>{h.controller->settingsWindow(), h.controller->onboardingWindow()}));
+    h.controller->toggleExpanded();
+    ASSERT_TRUE(h.controller->isContentExpanded());
+    EXPECT_TRUE(h.traits.liftedOverPanel.isEmpty()) << "the panel opened over them";
 }
 
 TEST(NotchPanelStacking, AScreenshotsToastWaitsWhileTheScreenIsCovered)

@@ -51,7 +51,14 @@ void FakePanelWindowTraits::keepUnderPanel(QWidget &window)
         keptUnderPanel.append(&window);
 }
 
+void FakePanelWindowTraits::liftOverPanel(QWidget &window)
+{
+    if (!liftedOverPanel.contains(&window))
+        liftedOverPanel.append(&window);
+}
+
 void FakePanelWindowTraits::bringToFront(QWidget &)
 {
     ++broughtToFront;
+    liftedOverPanel.clear();
 }

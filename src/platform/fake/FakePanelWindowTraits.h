@@ -16,6 +16,7 @@ public:
     void setCastsShadow(QWidget &window, bool casts) override;
     void keepInFront(QWidget &window) override;
     void keepUnderPanel(QWidget &window) override;
+    void liftOverPanel(QWidget &window) override;
     void bringToFront(QWidget &window) override;
     bool isScreenCovered() const override { return screenCovered; }
 
@@ -31,6 +32,8 @@ public:
     QList<const QWidget *> keptInFront;
     // The windows of the program the kept ones stand above.
     QList<const QWidget *> keptUnderPanel;
+    // The windows named by keepUnderPanel that stand over the panel now.
+    QList<const QWidget *> liftedOverPanel;
     // How often a kept window was put in front.
     int broughtToFront = 0;
     // Whether the screen is locked, as a test says.

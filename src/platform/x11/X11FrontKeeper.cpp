@@ -95,6 +95,19 @@ void X11FrontKeeper::keepUnder(QWidget &window)
     m_placing.start();
 }
 
+void X11FrontKeeper::liftOver(QWidget &window)
+{
+    if (std::find(m_lifted.begin(), m_lifted.end(), &window) == m_lifted.end())
+        m_lifted.push_back(&window);
+    m_placing.start();
+}
+
+void X11FrontKeeper::bringToFront()
+{
+    m_lifted.clear();
+    placeNow();
+}
+
 void X11FrontKeeper::listen()
 {
     Display *display = x11Display();
@@ -198,9 +211,12 @@ void X11FrontKeeper::placeNow()
         const auto id = Window(window->winId());
         if (std::find(kept.begin(), kept.end(), id) != kept.end())
             continue;
-        const bool under = std::any_of(m_under.begin(), m_under.end(), [id](const QPointer<QWidget> &widget) {
-            return widget && widget->testAttribute(Qt::WA_WState_Created) && Window(widget->winId()) == id;
-        });
+        const auto named = [id](const std::vector<QPointer<QWidget>> &windows) {
+            return std::any_of(windows.begin(), windows.end(), [id](const QPointer<QWidget> &widget) {
+                return widget && widget->testAttribute(Qt::WA_WState_Created) && Window(widget->winId()) == id;
+            });
+        };
+        const bool under = named(m_under) && !named(m_lifted);
         if (const Window stacked = stackedAncestor(display, id))
             own[stacked] = under ? Kind::Managed : Kind::OverPanel;
     }

@@ -129,9 +129,14 @@ void X11PanelWindowTraits::keepUnderPanel(QWidget &window)
     m_frontKeeper.keepUnder(window);
 }
 
+void X11PanelWindowTraits::liftOverPanel(QWidget &window)
+{
+    m_frontKeeper.liftOver(window);
+}
+
 void X11PanelWindowTraits::bringToFront(QWidget &)
 {
-    m_frontKeeper.placeNow();
+    m_frontKeeper.bringToFront();
 }
 
 bool X11PanelWindowTraits::isScreenCovered() const

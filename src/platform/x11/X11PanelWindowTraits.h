@@ -14,6 +14,7 @@ public:
     void setCastsShadow(QWidget &window, bool casts) override;
     void keepInFront(QWidget &window) override;
     void keepUnderPanel(QWidget &window) override;
+    void liftOverPanel(QWidget &window) override;
     void bringToFront(QWidget &window) override;
     bool isScreenCovered() const override;
 
