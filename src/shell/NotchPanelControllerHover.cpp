@@ -249,8 +249,9 @@ void NotchPanelController::setWidthExpanded(bool expanded, std::chrono::millisec
     if (expanded != m_isWidthExpanded) {
         m_isWidthExpanded = expanded;
         Q_EMIT isWidthExpandedChanged(expanded);
-        // The panel opens in front of whatever was raised over the resting notch meanwhile.
-        if (expanded && !m_isAtCursor)
+        // The panel opens in front of whatever was raised over the resting notch meanwhile, and
+        // the notch it narrows to stays in reach over the settings or guide opened from it.
+        if (!m_isAtCursor)
             m_services.windowTraits.bringToFront(*m_panel);
     }
     const qreal target = expanded ? PanelMetrics::expandedSize.width() : compactWidth();

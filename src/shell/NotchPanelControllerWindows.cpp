@@ -45,8 +45,10 @@ void NotchPanelController::presentWindow(QWidget *window)
 {
     window->show();
     window->raise();
-    // Opened by the user, from the panel too: in front of it until the panel is opened again.
-    m_services.windowTraits.liftOverPanel(*window);
+    // Opened from the open panel: in front of it until the panel closes or is opened again. The
+    // resting notch stays over it, always in reach.
+    if (m_isWidthExpanded || m_isContentExpanded)
+        m_services.windowTraits.liftOverPanel(*window);
     window->activateWindow();
 }
 

@@ -52,18 +52,22 @@ TEST(NotchPanelStacking, TheSettingsAndTheGuideStandInFrontWhenOpenedAndUnderThe
     PanelHarness h(completedGuide());
     h.controller->show();
     EXPECT_GT(h.traits.broughtToFront, 0) << "the panel is put in its place as it shows, not raised over everything";
-    h.controller->openSettingsWindow();
+    // Opened while the panel rests, they stand under the notch, which stays in reach.
     h.controller->showOnboarding();
-    ASSERT_TRUE(h.controller->settingsWindow());
     ASSERT_TRUE(h.controller->onboardingWindow());
-    EXPECT_EQ(h.traits.keptUnderPanel,
-              (QList<const QWidget *>{h.controller->settingsWindow(), h.controller->onboardingWindow()}));
-    // Just opened, they stand in front of the panel, until the panel opens again.
-    EXPECT_EQ(h.traits.liftedOverPanel,
-              (QList<const QWidget *>{h.controller->settingsWindow(), h.controller->onboardingWindow()}));
+    EXPECT_TRUE(h.traits.liftedOverPanel.isEmpty());
+    // Opened from the open panel, they stand in front of it until it closes.
     h.controller->toggleExpanded();
     ASSERT_TRUE(h.controller->isContentExpanded());
-    EXPECT_TRUE(h.traits.liftedOverPanel.isEmpty()) << "the panel opened over them";
+    h.controller->openSettingsWindow();
+    ASSERT_TRUE(h.controller->settingsWindow());
+    EXPECT_EQ(h.traits.keptUnderPanel,
+              (QList<const QWidget *>{h.controller->onboardingWindow(), h.controller->settingsWindow()}));
+    EXPECT_EQ(h.traits.liftedOverPanel, QList<const QWidget *>{h.controller->settingsWindow()});
+    h.controller->toggleExpanded();
+    h.clock.advance(std::chrono::seconds(1));
+    ASSERT_FALSE(h.controller->isWidthExpanded());
+    EXPECT_TRUE(h.traits.liftedOverPanel.isEmpty()) << "the notch it narrowed to stands over them again";
 }
 
 TEST(NotchPanelStacking, AScreenshotsToastWaitsWhileTheScreenIsCovered)

@@ -60,6 +60,13 @@ bool wholeAbove(QWidget *window, QWidget *panel, const char *what)
                                        3000);
     std::cout << "[ order    ] " << windowManager() << ", " << what << ": " << (above ? "above" : "NOT above")
               << " the panel, " << int(share * 100) << "% of it shown\n";
+    if (!above) {
+        std::cout << "[ order    ] window " << stackedWindowOf(windowOf(window)) << ", panel " << windowOf(panel) << ":";
+        for (const Window child : stackingOrder())
+            if (isViewable(child))
+                std::cout << " " << child << (bypassesWindowManager(child) ? "*" : "");
+        std::cout << "\n";
+    }
     return above;
 }
 
