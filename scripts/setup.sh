@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n qt6-wayland
   libgl-dev
-  libx11-dev libxcb1-dev libxcb-xfixes0-dev libxtst-dev libxi-dev libxfixes-dev libxext-dev libxkbcommon-dev libxkbcommon-x11-dev
+  libx11-dev libxcb1-dev libxcb-xfixes0-dev libxtst-dev libxi-dev libxfixes-dev libxext-dev libxss-dev libxkbcommon-dev libxkbcommon-x11-dev
   libtesseract-dev tesseract-ocr-eng tesseract-ocr-slk
   libzxing-dev
   libsqlite3-dev zlib1g-dev
@@ -17,7 +17,7 @@ PACKAGES=(
   clang libfuzzer-14-dev clang-format
   xvfb xauth xclip xdotool openbox x11-utils x11-apps trayer xcompmgr picom xterm rxvt-unicode stterm
   python3-gi gir1.2-gtk-3.0
-  metacity xfwm4 dbus-x11 dbus-daemon
+  metacity xfwm4 dbus-x11 dbus-daemon i3lock
   desktop-file-utils appstream
   sway xwayland wl-clipboard
 )

@@ -30,10 +30,21 @@ public:
     // window by its rectangle would otherwise darken the screen around what is not drawn.
     virtual void setCastsShadow(QWidget &window, bool casts) = 0;
 
-    // Keeps a window that the window manager does not stack (one that bypasses it) in front
-    // from now on: whenever another program's window comes to the top (mapped, activated,
-    // made full screen), the window is lifted over it again; when one of this program's own
-    // windows does (a sheet or dialog opened from the window, the settings), the window goes
-    // right under it, so that what the user just opened stands in front.
+    // Keeps a window that the window manager does not stack (one that bypasses it, the panel)
+    // in its place from now on: directly above the topmost window the manager stacks, full-screen
+    // ones included, and under every other window of this program, which is opened from or over
+    // it (Quick Access's dialogs, sheets, alerts, menus, toasts); never over another program's
+    // window that bypasses the manager (its menus, a lock screen, a screen saver).
     virtual void keepInFront(QWidget &window) = 0;
+    // Names a window of this program that the kept window stands above like any other
+    // program's (the settings, the guide), not one opened from or over it.
+    virtual void keepUnderPanel(QWidget &window) = 0;
+    // A window named by keepUnderPanel that the user just opened (from the panel too): it stands
+    // over the kept window until that is brought to the front again.
+    virtual void liftOverPanel(QWidget &window) = 0;
+    // Puts a kept window at its place now, over the windows named by keepUnderPanel: what a raise
+    // is for a window the manager stacks.
+    virtual void bringToFront(QWidget &window) = 0;
+    // Whether the screen is locked or a screen saver runs: nothing of the program may show.
+    virtual bool isScreenCovered() const = 0;
 };

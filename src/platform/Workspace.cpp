@@ -6,3 +6,11 @@ qint64 Workspace::ownPid() const
 {
     return QCoreApplication::applicationPid();
 }
+
+std::optional<RunningApplication> Workspace::keyboardHolder(quint64 besides) const
+{
+    std::optional<RunningApplication> front = frontmostApplication();
+    if (front && front->window == besides)
+        front.reset();
+    return front;
+}

@@ -28,6 +28,10 @@ public:
     // Asks the desktop to bring the application's window to the front and give it the keyboard.
     // Returns false when the request could not be made (the window and the process are gone).
     virtual bool activate(const RunningApplication &application) = 0;
+    // The window that holds the keyboard now, one of our own included; when that is `besides`
+    // (a window that took the keyboard past the window manager), the window the manager still
+    // calls active, where the keyboard came from.
+    virtual std::optional<RunningApplication> keyboardHolder(quint64 besides) const;
     // Our own process id.
     virtual qint64 ownPid() const;
 

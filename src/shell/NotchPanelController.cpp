@@ -120,12 +120,11 @@ void NotchPanelController::buildPanel()
     // The panel bypasses the window manager. Managers stack an active full-screen window over
     // every window they keep "above", and among those the one raised last wins, so a managed
     // panel opens behind Tarnel's own settings and guide and vanishes under a full-screen
-    // window. Left unmanaged, the panel is stacked by Tarnel alone: lifted over every window
-    // of another program that comes to the top, put under a window of Tarnel's own that does
-    // (what the user just opened from it), and lifted over everything again as it opens. It
-    // takes the keyboard itself when asked (Qt gives an unmanaged window the input focus
-    // directly). A Wayland compositor would otherwise re-centre it on every resize and turn a
-    // request for the keyboard into a mark of attention.
+    // window. Left unmanaged, the panel is stacked by Tarnel alone: directly above the topmost
+    // window the manager stacks, under what is opened from or over it, never over another
+    // program's menus or a lock screen. It takes the keyboard itself when asked (Qt gives an
+    // unmanaged window the input focus directly). A Wayland compositor would otherwise re-centre
+    // it on every resize and turn a request for the keyboard into a mark of attention.
     m_panel = new TarnelPanel(Qt::BypassWindowManagerHint);
     m_panel->setWindowRole(QString::fromLatin1(TarnelPanel::panelRole));
     m_services.windowTraits.keepInFront(*m_panel);
@@ -226,7 +225,7 @@ void NotchPanelController::checkTrayAvailability()
     } else {
         positionPanel();
         m_panel->show();
-        m_panel->raise();
+        m_services.windowTraits.bringToFront(*m_panel);
         m_services.windowTraits.keepOffTaskbar(*m_panel);
     }
 }
@@ -264,7 +263,7 @@ void NotchPanelController::show()
         return;
     }
     m_panel->show();
-    m_panel->raise();
+    m_services.windowTraits.bringToFront(*m_panel);
     m_services.windowTraits.keepOffTaskbar(*m_panel);
     // A freshly mapped window takes the pointer until the first tick decides.
     m_ignoresMouseEvents = false;
@@ -322,7 +321,7 @@ void NotchPanelController::setPresentationMode(ClipboardPresentationMode mode)
         stopTimer(m_expansionTimer);
         positionPanel();
         m_panel->show();
-        m_panel->raise();
+        m_services.windowTraits.bringToFront(*m_panel);
         m_services.windowTraits.keepOffTaskbar(*m_panel);
         keepExpandedUntilPointerVisits();
     } else {
@@ -348,6 +347,18 @@ bool NotchPanelController::onboardingComplete() const
     return m_services.settings.boolValue(QString::fromLatin1(kOnboardingCompleteSettingKey)).value_or(false);
 }
 
+bool NotchPanelController::isOpenedOverQuickAccess(const QObject *object) const
+{
+    if (!object->isWidgetType() || qobject_cast<const QMenu *>(object))
+        return false;
+    const auto *widget = static_cast<const QWidget *>(object);
+    // A window that takes the keyboard: a dialog or sheet, not the panel's own popups and notices.
+    return widget->isWindow() && widget != m_panel && widget != m_popover && widget != m_settingsWindow
+        && widget != m_onboardingWindow && widget != m_screenshotToastPanel
+        && !widget->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus) && widget->windowType() != Qt::Popup
+        && widget->windowType() != Qt::ToolTip;
+}
+
 bool NotchPanelController::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
@@ -362,7 +373,21 @@ bool NotchPanelController::eventFilter(QObject *watched, QEvent *event)
                 menuDidOpen(menu);
             else
                 menuDidClose(menu);
+        } else if (m_isAtCursor && isOpenedOverQuickAccess(watched)) {
+            // A window opened over Quick Access (a save dialog) came or went: the keyboard moves
+            // through the window manager, which may leave it elsewhere for a while.
+            m_windowOverQuickAccess = type == QEvent::Show ? static_cast<QWidget *>(watched) : nullptr;
+            m_windowOverQuickAccessChanged.start();
         }
+    } else if ((type == QEvent::MouseButtonPress && watched->isWidgetType()
+                && static_cast<QWidget *>(watched)->window() == m_panel && !m_panel->isActiveWindow())
+               || (type == QEvent::WindowActivate && watched == m_panel)) {
+        // The panel is about to take the keyboard (a click into its search field), or took it
+        // some other way: where the keyboard was is noted first. What the user clicks into
+        // stands in front, over the settings or guide opened from it before.
+        noteKeyboardBeforePanel();
+        if (type == QEvent::MouseButtonPress)
+            m_services.windowTraits.bringToFront(*m_panel);
     } else if (type == QEvent::MouseButtonPress && m_isAtCursor && watched == static_cast<QObject *>(m_panel->windowHandle())
                && QGuiApplication::focusWindow() != m_panel->windowHandle()) {
         // A click into Quick Access that somehow lost the keyboard gives it back.

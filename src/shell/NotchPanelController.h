@@ -5,6 +5,7 @@
 #include "ui/PanelController.h"
 #include "shell/PanelTimings.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
@@ -198,6 +199,9 @@ private:
     // The model's part of opening Quick Access, the same from the notch and from the tray: the
     // History tab, and for Paste As the first entry chosen and the search field focused.
     void beginQuickAccessOnModel(const std::optional<RunningApplication> &front, bool pasteAs);
+    // Whether the object is a window of Tarnel's that takes the keyboard over Quick Access (a
+    // dialog or sheet), not one of the panel's popups, notices or the free windows.
+    bool isOpenedOverQuickAccess(const QObject *object) const;
     // Closes Quick Access if the desktop does not hand the panel the keyboard in time.
     void closeQuickAccessWithoutKeyboard();
 
@@ -216,6 +220,10 @@ private:
     // until it has been inside the panel.
     void keepExpandedUntilPointerVisits();
     void takeKeyboardForMenu();
+    // Notes where the keyboard is before the panel takes it, unless already noted.
+    void noteKeyboardBeforePanel();
+    // Hands the keyboard back to where it was before the panel took it; false when nothing was noted.
+    bool giveKeyboardBack();
     void recordFrontApplication();
     void setWidthExpanded(bool expanded, std::chrono::milliseconds duration);
     void setContentExpanded(bool expanded);
@@ -280,11 +288,20 @@ private:
     std::optional<ClipboardPanelTab> m_tabBeforeQuickAccess;
     // The window of Tarnel's own that had the keyboard when the popup took it.
     QPointer<QWidget> m_windowBeforeQuickAccess;
+    // The window that had the keyboard when the notch panel took it, Tarnel's own included:
+    // it has the keyboard back when the panel closes or Quick Access ends.
+    std::optional<RunningApplication> m_keyboardBeforePanel;
+    // Since a window of Tarnel's own over Quick Access (a save dialog) was shown or hidden;
+    // invalid when none was.
+    QElapsedTimer m_windowOverQuickAccessChanged;
+    QPointer<QWidget> m_windowOverQuickAccess;
 
     QPointer<QWidget> m_onboardingWindow;
     QPointer<QWidget> m_settingsWindow;
     QPointer<QWidget> m_screenshotToastPanel;
     QPointer<QWidget> m_screenshotActionWindow;
+    // The toast of a screenshot waits while the screen is covered; a look again is due.
+    bool m_toastWaitsForScreen = false;
 
     bool m_isReadingScreenText = false;
     bool m_isWidthExpanded = false;

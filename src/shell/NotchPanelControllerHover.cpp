@@ -7,12 +7,15 @@
 #include "shell/NotchPanelGeometry.h"
 #include "shell/TarnelPanel.h"
 #include "platform/PanelWindowTraits.h"
+#include "platform/Workspace.h"
 #include "ui/quickaccess/QuickAccessView.h"
 #include "ui/style/PanelMotion.h"
 
 #include <QMenu>
 #include <QTimer>
 #include <QVariantAnimation>
+
+#include <utility>
 
 bool NotchPanelController::showsScreenshotNotice() const
 {
@@ -194,10 +197,11 @@ void NotchPanelController::collapseForPointerExit()
         setContentExpanded(false);
     // The open panel took the keyboard for its search field: closing gives it back to the
     // application the user came from, so typing does not go to a panel that is gone.
-    if (!m_isAtCursor && m_panel->isActiveWindow()) {
+    if (!m_isAtCursor && m_panel->isActiveWindow() && !giveKeyboardBack()) {
         if (const std::optional<RunningApplication> target = m_model.pasteTargetApplication())
             m_services.workspace.activate(*target);
     }
+    m_keyboardBeforePanel.reset();
 
     m_collapseTimer = afterDelay(m_timings.widthCollapseDelay, [this](QObject *timer) {
         timer->deleteLater();
@@ -251,9 +255,10 @@ void NotchPanelController::setWidthExpanded(bool expanded, std::chrono::millisec
     if (expanded != m_isWidthExpanded) {
         m_isWidthExpanded = expanded;
         Q_EMIT isWidthExpandedChanged(expanded);
-        // The panel opens in front of whatever was raised over the resting notch meanwhile.
-        if (expanded && !m_isAtCursor)
-            m_panel->raise();
+        // The panel opens in front of whatever was raised over the resting notch meanwhile, and
+        // the notch it narrows to stays in reach over the settings or guide opened from it.
+        if (!m_isAtCursor)
+            m_services.windowTraits.bringToFront(*m_panel);
     }
     const qreal target = expanded ? PanelMetrics::expandedSize.width() : compactWidth();
     m_widthAnimation->stop();
@@ -351,8 +356,22 @@ void NotchPanelController::takeKeyboardForMenu()
     // the keyboard leave and come back when the menu closes. Held by the panel meanwhile, it
     // is handed back through the window manager, and a paste chosen in the menu waits until
     // that application has it again.
-    if (!m_isAtCursor && m_panel->isVisible() && !m_panel->isActiveWindow())
+    if (!m_isAtCursor && m_panel->isVisible() && !m_panel->isActiveWindow()) {
+        noteKeyboardBeforePanel();
         m_panel->activateWindow();
+    }
+}
+
+void NotchPanelController::noteKeyboardBeforePanel()
+{
+    if (!m_keyboardBeforePanel)
+        m_keyboardBeforePanel = m_services.workspace.keyboardHolder(quint64(m_panel->winId()));
+}
+
+bool NotchPanelController::giveKeyboardBack()
+{
+    const std::optional<RunningApplication> before = std::exchange(m_keyboardBeforePanel, std::nullopt);
+    return before && m_services.workspace.activate(*before);
 }
 
 void NotchPanelController::menuDidClose(QMenu *menu)

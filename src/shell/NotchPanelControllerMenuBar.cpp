@@ -83,9 +83,15 @@ void NotchPanelController::finishMenuBarQuickAccess(bool closePopover)
     // Some window managers hand the keyboard of a closed popup to whichever window of the
     // program is on top (the notch panel standing in for a tray), not to the one the user was
     // in: there Escape would no longer close the settings.
+    // Others (xfwm4) give it to a window of their own and, counting the settings still active,
+    // ignore a request to activate them: the keyboard is handed to the window directly then.
     if (!targetActivated && giveKeyboardBack && giveKeyboardBack->isVisible()) {
         giveKeyboardBack->raise();
-        giveKeyboardBack->activateWindow();
+        RunningApplication window;
+        window.window = quint64(giveKeyboardBack->winId());
+        window.pid = m_services.workspace.ownPid();
+        if (!m_services.workspace.activate(window))
+            giveKeyboardBack->activateWindow();
     }
 }
 
@@ -96,6 +102,7 @@ void NotchPanelController::dismissQuickAccess()
         return;
     }
     const bool wasAtCursor = m_isAtCursor;
+    m_windowOverQuickAccessChanged.invalidate();
     if (wasAtCursor) {
         m_isAtCursor = false;
         m_isCollapsing = false;
@@ -111,8 +118,12 @@ void NotchPanelController::dismissQuickAccess()
         m_tabBeforeQuickAccess.reset();
     }
     if (wasAtCursor) {
+        // The window the user was in has the keyboard back, Tarnel's own too; without one
+        // noted, the application Quick Access was opened over.
+        const bool givenBack = giveKeyboardBack();
         if (const std::optional<RunningApplication> target = m_model.pasteTargetApplication()) {
-            m_services.workspace.activate(*target);
+            if (!givenBack)
+                m_services.workspace.activate(*target);
             m_model.setPasteTargetApplication(std::nullopt);
         }
         positionPanel();

@@ -59,6 +59,10 @@ void NotchPanelController::closeQuickAccessWithoutKeyboard()
             if (window == m_panel->windowHandle())
                 return;
         }
+        // The server may have given it already, with the news still on its way to Qt under load.
+        if (const std::optional<RunningApplication> holder = m_services.workspace.keyboardHolder(0);
+            holder && holder->window == quint64(m_panel->winId()))
+            return;
         // The application Quick Access was opened over gets the keyboard back on dismissal.
         qCInfo(lcShell) << "Quick Access did not get the keyboard; closed";
         dismissQuickAccess();
@@ -86,7 +90,8 @@ void NotchPanelController::beginQuickAccessOnModel(const std::optional<RunningAp
 
 void NotchPanelController::takeKeyboardForQuickAccess()
 {
-    m_panel->raise();
+    noteKeyboardBeforePanel();
+    m_services.windowTraits.bringToFront(*m_panel);
     m_panel->activateWindow();
 }
 
@@ -98,7 +103,17 @@ void NotchPanelController::applicationStateChanged(Qt::ApplicationState state)
     // it: the application Quick Access was opened over is not brought back.
     if (state == Qt::ApplicationActive || !m_isAtCursor || !m_model.isQuickAccessPresented())
         return;
+    if (m_windowOverQuickAccessChanged.isValid()
+        && !m_windowOverQuickAccessChanged.hasExpired(PanelTimings::windowManagerKeyboardHandoff.count())) {
+        // The window manager, not the user, moved the keyboard as Tarnel's window over Quick
+        // Access came or went: on its way to that window, or handed to the application behind
+        // once it closed, which Quick Access takes back.
+        if (!m_windowOverQuickAccess || !m_windowOverQuickAccess->isVisible())
+            takeKeyboardForQuickAccess();
+        return;
+    }
     m_model.setPasteTargetApplication(std::nullopt);
+    m_keyboardBeforePanel.reset();
     dismissQuickAccess();
 }
 

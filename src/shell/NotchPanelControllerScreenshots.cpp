@@ -18,8 +18,11 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
+
+#include <utility>
 
 namespace {
 
@@ -60,7 +63,10 @@ QSize previewImageSize(const ClipboardEntry &entry)
 // A borderless window that moves when its background is dragged.
 class DraggableSheetWindow : public TarnelPanel {
 public:
-    DraggableSheetWindow() : TarnelPanel(Qt::WindowFlags()) {}
+    DraggableSheetWindow()
+        : TarnelPanel(Qt::WindowFlags())
+    {
+    }
 
 protected:
     void mousePressEvent(QMouseEvent *event) override
@@ -88,7 +94,18 @@ void NotchPanelController::screenshotNoticeChanged()
         // A newer screenshot takes over the toast in place. Hidden and shown again, the window
         // would be off the screen for a moment, and a click the user aimed at it meanwhile
         // would fall through to the window beneath.
-        showScreenshotToast(*notice);
+        if (!m_services.windowTraits.isScreenCovered()) {
+            showScreenshotToast(*notice);
+        } else {
+            // Locked, or a screen saver runs: the toast and its picture wait for the screen.
+            if (m_screenshotToastPanel)
+                m_screenshotToastPanel->hide();
+            if (!std::exchange(m_toastWaitsForScreen, true))
+                QTimer::singleShot(PanelTimings::coveredScreenRecheck, this, [this] {
+                    m_toastWaitsForScreen = false;
+                    screenshotNoticeChanged();
+                });
+        }
     } else if (m_screenshotToastPanel) {
         m_screenshotToastPanel->hide();
     }
@@ -171,10 +188,8 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
         sheet->setSurface(PanelStyle::background(QRectF(QPoint(), size), PanelStyle::schemeFor(m_model.appearance())));
         followDesktop(*sheet);
         window = sheet;
-    }
-    else
-        window = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                                          | Qt::WindowStaysOnTopHint);
+    } else
+        window = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setAttribute(Qt::WA_QuitOnClose, false);
     m_hasOpenEditor = true;

@@ -5,6 +5,7 @@
 #include "core/Logging.h"
 #include "engine/ClipboardModel.h"
 #include "engine/PreferencesLink.h"
+#include "platform/PanelWindowTraits.h"
 #include "platform/Permissions.h"
 #include "platform/SettingsStore.h"
 #include "shell/TarnelPanel.h"
@@ -44,6 +45,10 @@ void NotchPanelController::presentWindow(QWidget *window)
 {
     window->show();
     window->raise();
+    // Opened from the open panel: in front of it until the panel closes or is opened again. The
+    // resting notch stays over it, always in reach.
+    if (m_isWidthExpanded || m_isContentExpanded)
+        m_services.windowTraits.liftOverPanel(*window);
     window->activateWindow();
 }
 
@@ -65,6 +70,8 @@ void NotchPanelController::openSettingsWindow()
     window->resize(PanelMetrics::settingsSize.toSize());
     centreOnScreen(window);
     m_settingsWindow = window;
+    // A window of its own beside the panel, which stands over it while it is open.
+    m_services.windowTraits.keepUnderPanel(*window);
     presentWindow(window);
 }
 
@@ -92,6 +99,7 @@ void NotchPanelController::showOnboarding()
     window->setWindowRole(QString::fromLatin1(TarnelPanel::onboardingRole));
     centreOnScreen(window);
     m_onboardingWindow = window;
+    m_services.windowTraits.keepUnderPanel(*window);
     presentWindow(window);
 }
 

@@ -36,6 +36,14 @@ constexpr std::chrono::milliseconds screenReadHideDelay = 180ms;
 // without keys it could neither be searched nor pasted from (a desktop that refuses to move
 // the keyboard marks the window as wanting attention instead).
 constexpr std::chrono::milliseconds quickAccessKeyboardWait = 600ms;
+// A window of Tarnel's over Quick Access (a save dialog) closed: the window manager hands the
+// keyboard to the application behind once it has seen the window go, which may be long after
+// under load. The keyboard leaving within this time is that handoff, not the user's click, and
+// Quick Access takes it back instead of closing.
+constexpr std::chrono::milliseconds windowManagerKeyboardHandoff = 3000ms;
+// While the screen is locked or a screen saver runs, a screenshot's toast waits; the screen is
+// looked at again this often until it shows.
+constexpr std::chrono::milliseconds coveredScreenRecheck = 1000ms;
 // Other instances asked to quit are ended forcibly when still running after this.
 constexpr std::chrono::milliseconds otherInstanceForceQuitDelay = 400ms;
 

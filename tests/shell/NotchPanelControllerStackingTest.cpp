@@ -46,3 +46,43 @@ TEST(NotchPanelStacking, OnlyQuickAccessCastsAShadow)
     h.compositor.setRunning(!h.compositor.isRunning());
     EXPECT_TRUE(h.traits.shadowless.contains(&h.panel()));
 }
+
+TEST(NotchPanelStacking, TheSettingsAndTheGuideStandInFrontWhenOpenedAndUnderThePanelWhenItOpens)
+{
+    PanelHarness h(completedGuide());
+    h.controller->show();
+    EXPECT_GT(h.traits.broughtToFront, 0) << "the panel is put in its place as it shows, not raised over everything";
+    // Opened while the panel rests, they stand under the notch, which stays in reach.
+    h.controller->showOnboarding();
+    ASSERT_TRUE(h.controller->onboardingWindow());
+    EXPECT_TRUE(h.traits.liftedOverPanel.isEmpty());
+    // Opened from the open panel, they stand in front of it until it closes.
+    h.controller->toggleExpanded();
+    ASSERT_TRUE(h.controller->isContentExpanded());
+    h.controller->openSettingsWindow();
+    ASSERT_TRUE(h.controller->settingsWindow());
+    EXPECT_EQ(h.traits.keptUnderPanel,
+              (QList<const QWidget *>{h.controller->onboardingWindow(), h.controller->settingsWindow()}));
+    EXPECT_EQ(h.traits.liftedOverPanel, QList<const QWidget *>{h.controller->settingsWindow()});
+    h.controller->toggleExpanded();
+    h.clock.advance(std::chrono::seconds(1));
+    ASSERT_FALSE(h.controller->isWidthExpanded());
+    EXPECT_TRUE(h.traits.liftedOverPanel.isEmpty()) << "the notch it narrowed to stands over them again";
+}
+
+TEST(NotchPanelStacking, AScreenshotsToastWaitsWhileTheScreenIsCovered)
+{
+    PanelHarness h(completedGuide());
+    h.model.quickAccess = true;
+    h.traits.screenCovered = true;
+    ClipboardEntry shot;
+    shot.id = QStringLiteral("S");
+    shot.kind = ClipboardKind::Image;
+    shot.isScreenshot = true;
+    shot.copiedAt = QDateTime::currentDateTimeUtc();
+    h.model.setNotice(shot);
+    const auto toastShown = [&] { return h.controller->screenshotToastPanel() && h.controller->screenshotToastPanel()->isVisible(); };
+    EXPECT_FALSE(toastShown()) << "no toast over a locked screen";
+    h.traits.screenCovered = false;
+    EXPECT_TRUE(QTest::qWaitFor(toastShown, 5000)) << "the toast comes once the screen shows again";
+}

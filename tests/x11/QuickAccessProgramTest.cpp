@@ -236,7 +236,7 @@ TEST(QuickAccessProgram, AfterTheSaveDialogQuickAccessHasTheKeyboardAgain)
     ASSERT_TRUE(waitForKeyboard(dialog)) << "the save dialog takes the keyboard";
     xdotool({"key", "Escape"});
     EXPECT_TRUE(QTest::qWaitFor([&] { return activeWindow() == *panel; }, 8000))
-        << "the keyboard went to " << activePid() << ", Tarnel is " << tarnel.pid();
+        << "the keyboard went to " << activePid() << ", Tarnel is " << tarnel.pid() << "; " << tarnel.errorOutput().constData();
     // It keeps it once the window manager is done with the dialog (the moment the application
     // behind would take it back): Quick Access is still there, and a key reaches it.
     EXPECT_TRUE(QTest::qWaitFor([&] { return !isViewable(dialog); }, 8000)) << "the save dialog stays on the screen";

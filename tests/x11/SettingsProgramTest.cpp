@@ -33,8 +33,7 @@ void keys(const QStringList &names)
 // A tray host at the bottom right, started and ready to embed icons.
 struct Tray : Program {
     Tray()
-        : Program(QStringLiteral("trayer"), {"--edge", "bottom", "--align", "right", "--widthtype", "request", "--height",
-                                             "32", "--SetDockType", "true"})
+        : Program(QStringLiteral("trayer"), {"--edge", "bottom", "--align", "right", "--widthtype", "request", "--height", "32", "--SetDockType", "true"})
     {
     }
     static bool isReady()
@@ -108,7 +107,8 @@ TEST(SettingsProgram, DisplayAppearanceAndLanguageReachEveryWindowAtOnceAndOutli
             const auto shown = shownWithRole("tarnel-popover");
             opened = shown.empty() ? std::nullopt : std::optional<Window>(shown.front());
             return opened.has_value();
-        })) << "the popup opens over the settings" << tarnel.errorOutput().constData();
+        })) << "the popup opens over the settings"
+            << tarnel.errorOutput().constData();
         ASSERT_TRUE(waitForKeyboard(*opened)) << "and has the keyboard";
         const std::optional<Window> icon = waitForTrayIcon();
         ASSERT_TRUE(icon);
@@ -166,7 +166,8 @@ TEST(SettingsProgram, MenuBarChosenWithoutATrayOpensQuickAccessAtTheTopEdge)
         const auto shown = shownWithRole("tarnel-popover");
         popup = shown.empty() ? std::nullopt : std::optional<Window>(shown.front());
         return popup && drawnExtents(*popup).size() == geometry(*popup).size();
-    })) << "Quick Access opens at once" << tarnel.errorOutput().constData();
+    })) << "Quick Access opens at once"
+        << tarnel.errorOutput().constData();
     const QRect frame = geometry(*popup);
     EXPECT_EQ(frame.width(), 350);
     EXPECT_LE(frame.top(), 60) << "hanging from the top edge, where the tray icon would be";
@@ -264,7 +265,8 @@ TEST(SettingsProgram, EscapeClosesTheSettingsOnceTheModeChosenThereOpenedAndClos
         EXPECT_EQ(savedSettings().value("tarnel.presentationMode").toString(), QStringLiteral("menuBar"));
     };
     {
-        SCOPED_TRACE("openbox");
+        // openbox, or the manager the run was given (xfwm4).
+        SCOPED_TRACE(windowManagerName().constData());
         chooseAndClose();
     }
     // The same under metacity, which takes over from openbox (and stays to the end of the run).

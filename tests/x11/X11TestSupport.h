@@ -72,7 +72,7 @@ inline QString readClipboard()
 {
     QByteArray output;
     return run(QStringLiteral("xclip"), {"-selection", "clipboard", "-o"}, &output) == 0 ? QString::fromUtf8(output)
-                                                                                       : QString();
+                                                                                         : QString();
 }
 
 // A property of 32-bit items (Xlib hands them out as longs), or of bytes.
@@ -84,7 +84,9 @@ inline std::vector<unsigned long> longProperty(Window window, const char *name)
     unsigned char *data = nullptr;
     std::vector<unsigned long> values;
     if (XGetWindowProperty(display(), window, XInternAtom(display(), name, False), 0, 64, False, AnyPropertyType,
-                           &type, &format, &count, &after, &data) == Success && data) {
+                           &type, &format, &count, &after, &data)
+            == Success
+        && data) {
         if (format == 32)
             values.assign(reinterpret_cast<const unsigned long *>(data), reinterpret_cast<const unsigned long *>(data) + count);
         XFree(data);
@@ -100,7 +102,9 @@ inline QByteArray textProperty(Window window, const char *name)
     unsigned char *data = nullptr;
     QByteArray result;
     if (XGetWindowProperty(display(), window, XInternAtom(display(), name, False), 0, 1024, False, AnyPropertyType,
-                           &type, &format, &count, &after, &data) == Success && data) {
+                           &type, &format, &count, &after, &data)
+            == Success
+        && data) {
         result = QByteArray(reinterpret_cast<const char *>(data), int(count * unsigned(format / 8)));
         XFree(data);
     }
@@ -163,7 +167,10 @@ inline qint64 activePid()
     const std::vector<unsigned long> pid = longProperty(active, "_NET_WM_PID");
     return pid.empty() ? 0 : qint64(pid.front());
 }
-inline bool waitForActive(qint64 pid, int ms = 8000) { return QTest::qWaitFor([pid] { return activePid() == pid; }, ms); }
+inline bool waitForActive(qint64 pid, int ms = 8000)
+{
+    return QTest::qWaitFor([pid] { return activePid() == pid; }, ms);
+}
 
 // Every window (at any depth) below the root that the test accepts.
 inline std::vector<Window> windowsWhere(const std::function<bool(Window)> &accepts)
@@ -215,6 +222,81 @@ inline QRect geometry(Window window)
     XTranslateCoordinates(display(), window, DefaultRootWindow(display()), 0, 0, &x, &y, &child);
     return QRect(x, y, attributes.width, attributes.height);
 }
+
+// The root's children, the lowest first: the order in which the screen shows them.
+inline std::vector<Window> stackingOrder()
+{
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    std::vector<Window> order;
+    if (XQueryTree(display(), DefaultRootWindow(display()), &root, &parent, &children, &count) && children) {
+        order.assign(children, children + count);
+        XFree(children);
+    }
+    return order;
+}
+
+// The child of the root that holds the window: its frame, or the window itself when it has none.
+inline Window stackedWindowOf(Window window)
+{
+    const Window root = DefaultRootWindow(display());
+    while (window != 0 && window != root) {
+        Window rootOut = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display(), window, &rootOut, &parent, &children, &count))
+            return 0;
+        if (children)
+            XFree(children);
+        if (parent == root)
+            return window;
+        window = parent;
+    }
+    return 0;
+}
+
+// Whether the one window stands above the other on the screen, as the server stacks them.
+inline bool standsAbove(Window upper, Window lower)
+{
+    const std::vector<Window> order = stackingOrder();
+    const auto top = std::find(order.begin(), order.end(), stackedWindowOf(upper));
+    const auto bottom = std::find(order.begin(), order.end(), stackedWindowOf(lower));
+    return top != order.end() && bottom != order.end() && top > bottom;
+}
+
+// A window of one colour that bypasses the window manager, mapped by this process (another
+// client than the program under test): over the whole screen what a screen locker or saver
+// shows, over a part another program's menu.
+class CoveringWindow {
+public:
+    static constexpr QRgb kColour = qRgb(20, 90, 40);
+
+    explicit CoveringWindow(QRect area = {})
+    {
+        Display *d = display();
+        const int screen = DefaultScreen(d);
+        if (area.isEmpty())
+            area = QRect(0, 0, DisplayWidth(d, screen), DisplayHeight(d, screen));
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        attributes.background_pixel = kColour & 0xffffffu;
+        m_window = XCreateWindow(d, DefaultRootWindow(d), area.x(), area.y(), unsigned(area.width()),
+                                 unsigned(area.height()), 0, CopyFromParent, InputOutput, CopyFromParent,
+                                 CWOverrideRedirect | CWBackPixel, &attributes);
+        XMapRaised(d, m_window);
+        XSync(d, False);
+    }
+    ~CoveringWindow()
+    {
+        XDestroyWindow(display(), m_window);
+        XSync(display(), False);
+    }
+    CoveringWindow(const CoveringWindow &) = delete;
+    CoveringWindow &operator=(const CoveringWindow &) = delete;
+    Window window() const { return m_window; }
+
+private:
+    Window m_window = 0;
+};
 
 // Whether the window is the other one or lies inside it.
 inline bool isWithin(Window inner, Window outer)
@@ -274,7 +356,8 @@ inline std::optional<QRect> waitOnScreen(Window window, const std::function<bool
             settled = now;
         previous = now;
         return settled.has_value();
-    }, ms);
+    },
+                          ms);
     return settled;
 }
 
@@ -289,18 +372,22 @@ inline std::optional<QRect> waitOnScreen(const QWidget *widget, const std::funct
     if (!widget)
         return std::nullopt;
     const QWidget *top = widget->window();
-    return waitOnScreen(windowOf(widget), [&](QRect frame) {
-        return widget->isVisible() && frame == top->geometry() && (!ready || ready(frame));
-    }, ms);
+    return waitOnScreen(
+        windowOf(widget), [&](QRect frame) {
+            return widget->isVisible() && frame == top->geometry() && (!ready || ready(frame));
+        },
+        ms);
 }
 
 // Clicks at a point of the window (from its top left) once the window is on the screen and a
 // click there reaches it; false when it never did.
 inline bool clickIn(Window window, QPoint offset, int button = 1, int ms = 8000)
 {
-    const std::optional<QRect> frame = waitOnScreen(window, [&](QRect at) {
-        return isWithin(windowAt(at.topLeft() + offset), window);
-    }, ms);
+    const std::optional<QRect> frame = waitOnScreen(
+        window, [&](QRect at) {
+            return isWithin(windowAt(at.topLeft() + offset), window);
+        },
+        ms);
     if (frame)
         clickAt(frame->topLeft() + offset, button);
     return frame.has_value();
@@ -313,9 +400,11 @@ inline bool clickOn(const QWidget *widget, std::optional<QPoint> local = std::nu
     if (!widget)
         return false;
     const auto offset = [&] { return widget->mapTo(widget->window(), local.value_or(widget->rect().center())); };
-    const std::optional<QRect> frame = waitOnScreen(widget, [&](QRect at) {
-        return isWithin(windowAt(at.topLeft() + offset()), windowOf(widget));
-    }, ms);
+    const std::optional<QRect> frame = waitOnScreen(
+        widget, [&](QRect at) {
+            return isWithin(windowAt(at.topLeft() + offset()), windowOf(widget));
+        },
+        ms);
     if (frame)
         clickAt(frame->topLeft() + offset(), button);
     return frame.has_value();
@@ -324,11 +413,14 @@ inline bool clickOn(const QWidget *widget, std::optional<QPoint> local = std::nu
 // Waits until the window is on the screen and holds the keyboard: keys typed then reach it.
 inline bool waitForKeyboard(Window window, int ms = 8000)
 {
-    return waitOnScreen(window, [window](QRect) { return hasKeyboard(window); }, ms).has_value();
+    return waitOnScreen(
+               window, [window](QRect) { return hasKeyboard(window); }, ms)
+        .has_value();
 }
 inline bool waitForKeyboard(const QWidget *widget, int ms = 8000)
 {
-    return waitOnScreen(widget, [widget](QRect) { return widget->isActiveWindow() && hasKeyboard(windowOf(widget)); }, ms)
+    return waitOnScreen(
+               widget, [widget](QRect) { return widget->isActiveWindow() && hasKeyboard(windowOf(widget)); }, ms)
         .has_value();
 }
 
@@ -342,7 +434,8 @@ inline std::optional<Window> waitForRole(const QByteArray &role, int ms = 8000)
         const std::vector<Window> shown = shownWithRole(role);
         found = shown.size() == 1 ? std::optional<Window>(shown.front()) : std::nullopt;
         return found.has_value();
-    }, ms);
+    },
+                                     ms);
     if (!one || !waitOnScreen(*found, {}, std::max(0, ms - int(clock.elapsed()))))
         return std::nullopt;
     return found;
@@ -450,9 +543,10 @@ public:
     {
         std::optional<Window> window;
         return waitForActive(pid()) && QTest::qWaitFor([&] {
-            window = shownWindow();
-            return window && QFile::exists(m_dir.filePath(QStringLiteral("focus")));
-        }) && x11test::waitForKeyboard(*window);
+                   window = shownWindow();
+                   return window && QFile::exists(m_dir.filePath(QStringLiteral("focus")));
+               })
+            && x11test::waitForKeyboard(*window);
     }
     QByteArray clicks() const { return file(QStringLiteral("clicks")); }
 
@@ -550,7 +644,8 @@ public:
     static constexpr QRgb kRight = qRgb(30, 30, 220);
 
     explicit PatternWindow(QRect geometry, QString text = QString())
-        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint), m_text(std::move(text))
+        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint)
+        , m_text(std::move(text))
     {
         setGeometry(geometry);
     }
@@ -601,7 +696,8 @@ inline bool waitForOverlay(int ms = 8000)
     QWidget *overlay = nullptr;
     if (!QTest::qWaitFor([&] { return (overlay = readyOverlay()) != nullptr; }, ms))
         return false;
-    return waitOnScreen(overlay, [overlay](QRect frame) { return isWithin(windowAt(frame.center()), windowOf(overlay)); }, ms)
+    return waitOnScreen(
+               overlay, [overlay](QRect frame) { return isWithin(windowAt(frame.center()), windowOf(overlay)); }, ms)
         .has_value();
 }
 inline bool overlayGone()

@@ -49,3 +49,21 @@ bool FakePanelWindowTraits::acceptsPointer(const QWidget *window) const
     }
     return true;
 }
+
+void FakePanelWindowTraits::keepUnderPanel(QWidget &window)
+{
+    if (!keptUnderPanel.contains(&window))
+        keptUnderPanel.append(&window);
+}
+
+void FakePanelWindowTraits::liftOverPanel(QWidget &window)
+{
+    if (!liftedOverPanel.contains(&window))
+        liftedOverPanel.append(&window);
+}
+
+void FakePanelWindowTraits::bringToFront(QWidget &)
+{
+    ++broughtToFront;
+    liftedOverPanel.clear();
+}

@@ -16,6 +16,10 @@ public:
     void setKeptAbove(QWidget &window, bool above) override;
     void setCastsShadow(QWidget &window, bool casts) override;
     void keepInFront(QWidget &window) override;
+    void keepUnderPanel(QWidget &window) override;
+    void liftOverPanel(QWidget &window) override;
+    void bringToFront(QWidget &window) override;
+    bool isScreenCovered() const override { return screenCovered; }
 
     // The last answer given for a window; a window never asked accepts the pointer.
     bool acceptsPointer(const QWidget *window) const;
@@ -29,6 +33,14 @@ public:
     QList<const QWidget *> shadowless;
     // The windows kept in front of the others.
     QList<const QWidget *> keptInFront;
+    // The windows of the program the kept ones stand above.
+    QList<const QWidget *> keptUnderPanel;
+    // The windows named by keepUnderPanel that stand over the panel now.
+    QList<const QWidget *> liftedOverPanel;
+    // How often a kept window was put in front.
+    int broughtToFront = 0;
+    // Whether the screen is locked, as a test says.
+    bool screenCovered = false;
 
 private:
     QList<QPair<const QWidget *, bool>> m_accepts;

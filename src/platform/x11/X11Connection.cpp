@@ -146,6 +146,45 @@ std::optional<unsigned long> X11Connection::unmanagedFocusWindow() const
     });
 }
 
+std::optional<unsigned long> X11Connection::focusedTopLevel() const
+{
+    if (!m_display)
+        return std::nullopt;
+    const Atom wmState = atom("WM_STATE");
+    return quietly(m_display, [&]() -> std::optional<unsigned long> {
+        Window focus = 0;
+        int revert = 0;
+        XGetInputFocus(m_display, &focus, &revert);
+        if (focus == None || focus == PointerRoot)
+            return std::nullopt;
+        const Window root = DefaultRootWindow(m_display);
+        for (Window window = focus; window != root;) {
+            Atom type = 0;
+            int format = 0;
+            unsigned long count = 0, after = 0;
+            unsigned char *data = nullptr;
+            if (XGetWindowProperty(m_display, window, wmState, 0, 0, False, AnyPropertyType, &type, &format, &count,
+                                   &after, &data)
+                == Success) {
+                if (data)
+                    XFree(data);
+                if (type != None)
+                    return window;
+            }
+            Window rootOut = 0, parent = 0, *children = nullptr;
+            unsigned int childCount = 0;
+            if (!XQueryTree(m_display, window, &rootOut, &parent, &children, &childCount))
+                return std::nullopt;
+            if (children)
+                XFree(children);
+            if (parent == root)
+                return window;
+            window = parent;
+        }
+        return std::nullopt;
+    });
+}
+
 bool X11Connection::setInputFocus(unsigned long window) const
 {
     if (!m_display || window == 0)

@@ -36,6 +36,10 @@ public:
     // (it bypasses the manager and took the keyboard itself); none otherwise. The manager's
     // active window then still names the window the keyboard came from.
     std::optional<unsigned long> unmanagedFocusWindow() const;
+    // The top-level window that holds the keyboard (XGetInputFocus): the managed window (the one
+    // with WM_STATE) the focus lies in, or the window beside the manager that took it; none when
+    // no window has it.
+    std::optional<unsigned long> focusedTopLevel() const;
     // Hands the keyboard to a viewable window directly; false when it could not.
     bool setInputFocus(unsigned long window) const;
     // The managed windows, bottom-most first (_NET_CLIENT_LIST_STACKING, else _NET_CLIENT_LIST).

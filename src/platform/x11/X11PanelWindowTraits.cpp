@@ -10,6 +10,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
+#include <X11/extensions/scrnsaver.h>
 #include <X11/extensions/shape.h>
 
 namespace {
@@ -135,4 +136,36 @@ void X11PanelWindowTraits::setCastsShadow(QWidget &window, bool casts)
 void X11PanelWindowTraits::keepInFront(QWidget &window)
 {
     m_frontKeeper.keep(window);
+}
+
+void X11PanelWindowTraits::keepUnderPanel(QWidget &window)
+{
+    m_frontKeeper.keepUnder(window);
+}
+
+void X11PanelWindowTraits::liftOverPanel(QWidget &window)
+{
+    m_frontKeeper.liftOver(window);
+}
+
+void X11PanelWindowTraits::bringToFront(QWidget &)
+{
+    m_frontKeeper.bringToFront();
+}
+
+bool X11PanelWindowTraits::isScreenCovered() const
+{
+    if (m_frontKeeper.isScreenCovered())
+        return true;
+    Display *display = x11Display();
+    if (!display)
+        return false;
+    // The server's own screen saver, or one a locker runs through it.
+    int event = 0, error = 0;
+    if (!XScreenSaverQueryExtension(display, &event, &error))
+        return false;
+    XScreenSaverInfo *info = XScreenSaverAllocInfo();
+    const bool on = info && XScreenSaverQueryInfo(display, DefaultRootWindow(display), info) && info->state == ScreenSaverOn;
+    XFree(info);
+    return on;
 }

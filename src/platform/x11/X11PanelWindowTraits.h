@@ -14,6 +14,10 @@ public:
     void setKeptAbove(QWidget &window, bool above) override;
     void setCastsShadow(QWidget &window, bool casts) override;
     void keepInFront(QWidget &window) override;
+    void keepUnderPanel(QWidget &window) override;
+    void liftOverPanel(QWidget &window) override;
+    void bringToFront(QWidget &window) override;
+    bool isScreenCovered() const override;
 
 private:
     X11FrontKeeper m_frontKeeper;

@@ -38,6 +38,19 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication() const
     return applicationFor(*window);
 }
 
+std::optional<RunningApplication> X11Workspace::keyboardHolder(quint64 besides) const
+{
+    if (!m_usable)
+        return std::nullopt;
+    m_connection.drainEvents();
+    std::optional<unsigned long> window = m_connection.focusedTopLevel();
+    if (!window || *window == besides)
+        window = m_connection.activeWindow();
+    if (!window || *window == besides || !m_connection.windowExists(*window))
+        return std::nullopt;
+    return applicationFor(*window);
+}
+
 std::optional<RunningApplication> X11Workspace::applicationWithPid(qint64 pid) const
 {
     if (!m_usable || pid <= 0)
@@ -79,9 +92,11 @@ bool X11Workspace::activate(const RunningApplication &application)
     event.xclient.data.l[2] = 0;
     const Status status = XSendEvent(display, m_connection.rootWindow(), False,
                                      SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    // The keyboard went past the window manager to a window it does not manage: the manager
-    // may still count the window as active and do nothing, so the keyboard is handed back here.
-    if (m_connection.unmanagedFocusWindow())
+    // The keyboard went past the window manager to a window it does not manage, or the manager
+    // gave it to a window of its own when such a window closed: the manager may still count the
+    // window as active and do nothing, so the keyboard is handed back here.
+    if (m_connection.unmanagedFocusWindow()
+        || (m_connection.activeWindow() == window && m_connection.focusedTopLevel() != window))
         m_connection.setInputFocus(window);
     XFlush(display);
     return status != 0;

@@ -14,6 +14,7 @@ public:
     std::optional<RunningApplication> frontmostApplication() const override;
     std::optional<RunningApplication> applicationWithPid(qint64 pid) const override;
     bool activate(const RunningApplication &application) override;
+    std::optional<RunningApplication> keyboardHolder(quint64 besides) const override;
 
 private:
     RunningApplication applicationFor(unsigned long window) const;

@@ -41,8 +41,9 @@ PanelSheetHost::PanelSheetHost(ClipboardModel &model, PanelController &controlle
     // Queued: a view reacting to the model never runs inside the model's own call.
     connect(&model, &ClipboardModel::appearanceChanged, this, &PanelSheetHost::followAppearance, Qt::QueuedConnection);
     // A change of section folds the unfolded row controls.
-    connect(&model, &ClipboardModel::selectedTabChanged, this, [this] { setExpandedControlsEntryID(std::nullopt); },
-            Qt::QueuedConnection);
+    connect(
+        &model, &ClipboardModel::selectedTabChanged, this, [this] { setExpandedControlsEntryID(std::nullopt); },
+        Qt::QueuedConnection);
     // An open sheet stays open through a change of language, in the new language.
     connect(&model, &ClipboardModel::languageChanged, this, &PanelSheetHost::followLanguage, Qt::QueuedConnection);
 }
@@ -382,7 +383,11 @@ void PanelSheetHost::closeAlert()
 void PanelSheetHost::present(QWidget *view)
 {
     QWidget *owner = m_overlayParent ? m_overlayParent->window() : nullptr;
-    view->setParent(owner, kSheetWindowFlags);
+    // Over the notch panel, which stands beside the window manager, the sheet does too: a
+    // manager that keeps its own windows together (metacity) would otherwise put the sheet
+    // back right over the window beneath, under the panel. It is given the keyboard directly.
+    const bool besideManager = owner && owner->windowFlags().testFlag(Qt::BypassWindowManagerHint);
+    view->setParent(owner, besideManager ? kSheetWindowFlags | Qt::BypassWindowManagerHint : kSheetWindowFlags);
     view->setAttribute(Qt::WA_QuitOnClose, false);
     view->setWindowTitle(QStringLiteral("Tarnel"));
     view->adjustSize();
