@@ -33,9 +33,7 @@ QByteArray settings(const QList<ClipboardEntry> &entries = {}, const QStringList
 
 QString readPrimary()
 {
-    QByteArray output;
-    return run(QStringLiteral("xclip"), {"-selection", "primary", "-o"}, &output) == 0 ? QString::fromUtf8(output)
-                                                                                       : QString();
+    return readSelection("primary");
 }
 
 // A terminal (xterm unless named) in a UTF-8 locale running a shell command, and its window once
@@ -66,29 +64,6 @@ public:
 
 private:
     QByteArray m_class;
-};
-
-// Owns the primary selection with a text while it lives, as another program's selection.
-class PrimaryOwner {
-public:
-    explicit PrimaryOwner(const QString &text)
-    {
-        m_process.start(QStringLiteral("xclip"), {"-selection", "primary", "-quiet", "-i"});
-        m_process.waitForStarted();
-        m_process.write(text.toUtf8());
-        m_process.closeWriteChannel();
-        m_ready = QTest::qWaitFor([&] { return readPrimary() == text; });
-    }
-    ~PrimaryOwner()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-    bool isReady() const { return m_ready; }
-
-private:
-    QProcess m_process;
-    bool m_ready = false;
 };
 
 ClipboardEntry textEntry(const QString &text)
@@ -280,7 +255,7 @@ TEST(TerminalKeysProgram, ACopyInATerminalWithNothingSelectedCopiesNothing)
     ASSERT_TRUE(xterm.windowWithKeyboard()) << "xterm never took the keyboard";
     const ClipboardOwner before(QStringLiteral("skôr"));
     ASSERT_TRUE(before.isReady());
-    const PrimaryOwner elsewhere(QStringLiteral("vybraté v inom programe"));
+    const SelectionOwner elsewhere(QStringLiteral("vybraté v inom programe"), "primary");
     ASSERT_TRUE(elsewhere.isReady());
     ASSERT_TRUE(QTest::qWaitFor([] { return storedTexts().contains(QStringLiteral("skôr")); }, 5000));
 
@@ -316,14 +291,14 @@ TEST(TerminalKeysProgram, APasteIntoXtermGivesThePrimarySelectionBack)
         const std::optional<Window> window = xterm.windowWithKeyboard();
         ASSERT_TRUE(window) << "xterm never took the keyboard";
 
-        std::optional<PrimaryOwner> other;
+        std::optional<SelectionOwner> other;
         QString own;
         if (selected == Selection::InTheTerminal) {
             own = selectFirstLine(*window, line);
             ASSERT_FALSE(own.isEmpty());
         } else if (selected == Selection::InAnotherProgram) {
             own = QStringLiteral("vybraté inde");
-            other.emplace(own);
+            other.emplace(own, "primary");
             ASSERT_TRUE(other->isReady());
         } else {
             ASSERT_TRUE(readPrimary().isEmpty()) << "[" << readPrimary().toStdString() << "]";

@@ -68,11 +68,17 @@ inline void clickAt(QPoint p, int button = 1)
     xdotool({"mousemove", QString::number(p.x()), QString::number(p.y()), "click", QString::number(button)});
 }
 
-inline QString readClipboard()
+// What a selection ("clipboard" or "primary") holds as text, as xclip reads it.
+inline QString readSelection(const char *selection)
 {
     QByteArray output;
-    return run(QStringLiteral("xclip"), {"-selection", "clipboard", "-o"}, &output) == 0 ? QString::fromUtf8(output)
-                                                                                         : QString();
+    return run(QStringLiteral("xclip"), {"-selection", selection, "-o"}, &output) == 0 ? QString::fromUtf8(output)
+                                                                                       : QString();
+}
+
+inline QString readClipboard()
+{
+    return readSelection("clipboard");
 }
 
 // A property of 32-bit items (Xlib hands them out as longs), or of bytes.
@@ -562,18 +568,19 @@ private:
     }
 };
 
-// Owns the CLIPBOARD with a text while it lives (xclip kept in the foreground, ours to stop).
-class ClipboardOwner {
+// Owns a selection (the CLIPBOARD unless named) with a text while it lives, as another program
+// would (xclip kept in the foreground, ours to stop).
+class SelectionOwner {
 public:
-    explicit ClipboardOwner(const QString &text)
+    explicit SelectionOwner(const QString &text, const char *selection = "clipboard")
     {
-        m_process.start(QStringLiteral("xclip"), {"-selection", "clipboard", "-quiet", "-i"});
+        m_process.start(QStringLiteral("xclip"), {"-selection", selection, "-quiet", "-i"});
         m_process.waitForStarted();
         m_process.write(text.toUtf8());
         m_process.closeWriteChannel();
-        m_ready = QTest::qWaitFor([&] { return readClipboard() == text; });
+        m_ready = QTest::qWaitFor([&] { return readSelection(selection) == text; });
     }
-    ~ClipboardOwner()
+    ~SelectionOwner()
     {
         m_process.kill();
         m_process.waitForFinished();
@@ -584,6 +591,7 @@ private:
     QProcess m_process;
     bool m_ready = false;
 };
+using ClipboardOwner = SelectionOwner;
 
 // Writes Tarnel's settings file before it starts.
 // Settings that hold a history under the old key start the program with that history alone, as
