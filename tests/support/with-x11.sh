@@ -21,8 +21,9 @@ done
 if [ -z "${num:-}" ]; then echo "with-x11: Xvfb did not start" >&2; cat "$tmp/xvfb.log" >&2; kill $xvfb; exit 1; fi
 export DISPLAY=":$num"
 
-# The window manager: openbox, or the one TARNEL_X11_WM names (metacity, xfwm4). One that is
-# missing or never comes up fails the run: a test meant for it must not pass without it.
+# The window manager: openbox, or the one TARNEL_X11_WM names (metacity, xfwm4, and fluxbox,
+# icewm and i3, whose frames bypass the manager themselves). One that is missing or never comes up
+# fails the run: a test meant for it must not pass without it.
 wm=""
 if [ "${TARNEL_NO_WM:-0}" != "1" ]; then
   manager="${TARNEL_X11_WM:-openbox}"
@@ -31,6 +32,10 @@ if [ "${TARNEL_NO_WM:-0}" != "1" ]; then
     metacity) command=(metacity --no-composite) ;;
     # xfwm4 wants a session bus: a private one, ended with the rest.
     xfwm4) command=(xfwm4 --compositor=off) ;;
+    fluxbox) command=(fluxbox) ;;
+    icewm) command=(icewm) ;;
+    # i3 with its defaults but without a bar or the programs its packaged config starts.
+    i3) printf 'font pango:monospace 8\n' >"$tmp/i3.conf"; command=(i3 -c "$tmp/i3.conf") ;;
     *) echo "with-x11: unknown window manager $manager" >&2; kill $xvfb; rm -rf "$tmp"; exit 1 ;;
   esac
   if ! command -v "${command[0]}" >/dev/null || { [ "$manager" = xfwm4 ] && ! command -v dbus-daemon >/dev/null; }; then
