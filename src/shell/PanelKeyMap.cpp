@@ -13,12 +13,18 @@
 #include <QTextEdit>
 #include <QWindow>
 
+#include <algorithm>
+#include <array>
+
 namespace {
 
 // X key codes of the number row's keys 1 and 6 (KEY_1 + 8 and KEY_6 + 8); the codes of
 // the keys between them follow in order.
 constexpr quint32 kDigitOneKeycode = 10;
 constexpr quint32 kDigitSixKeycode = 15;
+// X key codes of the keypad's keys 1 to 6 (KEY_KP1 + 8 ...), which the kernel numbers by rows
+// from the top: 7 8 9, 4 5 6, 1 2 3.
+constexpr std::array<quint32, 6> kKeypadDigitKeycodes{87, 88, 89, 83, 84, 85};
 
 // Modifiers that keep a key out of the search text.
 constexpr Qt::KeyboardModifiers kNoTypingModifiers = Qt::ControlModifier | Qt::MetaModifier;
@@ -81,6 +87,9 @@ std::optional<int> PanelKeyMap::historyIndexOfKeycode(quint32 keycode)
 {
     if (keycode >= kDigitOneKeycode && keycode <= kDigitSixKeycode)
         return int(keycode - kDigitOneKeycode);
+    const auto keypad = std::find(kKeypadDigitKeycodes.cbegin(), kKeypadDigitKeycodes.cend(), keycode);
+    if (keypad != kKeypadDigitKeycodes.cend())
+        return int(keypad - kKeypadDigitKeycodes.cbegin());
     return std::nullopt;
 }
 
@@ -125,7 +134,9 @@ bool PanelKeyMap::handleKey(Qt::Key key, Qt::KeyboardModifiers modifiers,
 
     const Qt::KeyboardModifiers mods = modifiers & AppShortcut::kComparedModifiers;
     const bool presented = m_model.isQuickAccessPresented();
-    if (presented && mods == kPanelPasteModifier && pasteByPosition(key, keycode))
+    // Shift is left out: where the number row types letters (Slovak, Czech), the user holds it
+    // to type the digit.
+    if (presented && (mods & ~Qt::ShiftModifier) == kPanelPasteModifier && pasteByPosition(key, keycode))
         return true;
 
     // Every tab of the panel is a Quick Access tab, so the tab needs no test of its own.
@@ -321,10 +332,11 @@ PanelKey PanelKeyMap::panelKey(const QKeyEvent &event)
     // Shift+Tab is still the Tab key, which the map reads with its Shift.
     if (key.key == Qt::Key_Backtab)
         key.key = Qt::Key_Tab;
-    // Keypad digits and operators are other keys than the ones on the main block: the map
-    // acts on none of them, while what they type still goes into the search. Only the
-    // keypad's Enter is a key of its own.
-    if (event.modifiers().testFlag(Qt::KeypadModifier) && key.key != Qt::Key_Enter)
+    // The keypad's arrows and operators are other keys than the ones on the main block: the
+    // map acts on none of them, while what they type still goes into the search. Its Enter is
+    // a key of its own, and its digits paste by position as the number row's do.
+    const bool keypadDigit = key.key >= Qt::Key_0 && key.key <= Qt::Key_9;
+    if (event.modifiers().testFlag(Qt::KeypadModifier) && key.key != Qt::Key_Enter && !keypadDigit)
         key.key = Qt::Key_unknown;
     key.modifiers = event.modifiers() & AppShortcut::kComparedModifiers;
     if (!event.text().isEmpty())

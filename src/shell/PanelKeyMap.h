@@ -48,11 +48,11 @@ public:
     bool handleKey(Qt::Key key, Qt::KeyboardModifiers modifiers, const std::optional<QString> &characters,
                    quint32 keycode = 0);
 
-    // The list position that Ctrl+1 to Ctrl+6 paste.
+    // The list position that Ctrl+1 to Ctrl+6 paste (with or without Shift).
     static std::optional<int> historyIndex(Qt::Key digit);
     // The same by the key: the digit keys 1 to 6 of the number row, which type letters on
-    // Slovak and Czech layouts and symbols on French ones. X numbers them as the kernel's input
-    // codes plus 8, the same on every keyboard and layout; the keypad's digits are other keys.
+    // Slovak and Czech layouts and symbols on French ones, and the keypad's 1 to 6. X numbers
+    // them as the kernel's input codes plus 8, the same on every keyboard and layout.
     static std::optional<int> historyIndexOfKeycode(quint32 keycode);
     // A Qt key press as the key map reads it.
     static PanelKey panelKey(const QKeyEvent &event);

@@ -60,7 +60,8 @@ TEST_F(PanelKeyMapTest, CtrlDigitsPasteTheListedEntryAtTheirPosition)
 }
 
 // What Qt reports of a press in Tarnel's windows is the key map's key: Shift+Tab is the Tab key,
-// and keypad keys other than Enter are no keys of the map, though what they type still counts.
+// and keypad keys other than Enter and the digits are no keys of the map, though what they type
+// still counts.
 TEST_F(PanelKeyMapTest, QtKeyEventsReachTheMapAsItsKeys)
 {
     struct Case {
@@ -72,8 +73,9 @@ TEST_F(PanelKeyMapTest, QtKeyEventsReachTheMapAsItsKeys)
     };
     const Case cases[] = {
         {"Shift+Tab", Qt::Key_Backtab, Shift, {}, {Qt::Key_Tab, Shift, std::nullopt}},
-        {"Ctrl+keypad 1", Qt::Key_1, Control | Qt::KeypadModifier, "1", {Qt::Key_unknown, Control, "1"}},
+        {"Ctrl+keypad 1", Qt::Key_1, Control | Qt::KeypadModifier, "1", {Qt::Key_1, Control, "1"}},
         {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, "\r", {Qt::Key_Enter, {}, "\r"}},
+        {"keypad Down", Qt::Key_Down, Qt::KeypadModifier, {}, {Qt::Key_unknown, {}, std::nullopt}},
         {"shortcut", Qt::Key_V, Super | Shift, {}, {Qt::Key_V, Super | Shift, std::nullopt}},
         {"letter of another layout", Qt::Key_Adiaeresis, Qt::GroupSwitchModifier, "ä", {Qt::Key_Adiaeresis, {}, "ä"}},
         {"no key at all", 0, {}, "ŵ", {Qt::Key_unknown, {}, "ŵ"}},
@@ -83,10 +85,14 @@ TEST_F(PanelKeyMapTest, QtKeyEventsReachTheMapAsItsKeys)
         EXPECT_EQ(PanelKeyMap::panelKey(event), c.expected) << c.name;
     }
 
-    // Ctrl with a keypad digit pastes nothing; Ctrl with the digit above the letters does.
+    // Ctrl with a keypad digit pastes as Ctrl with the digit above the letters does, also
+    // where the event names no key.
     openQuickAccess();
-    const PanelKey keypad = PanelKeyMap::panelKey(QKeyEvent(QEvent::KeyPress, Qt::Key_1, Control | Qt::KeypadModifier, "1"));
-    EXPECT_FALSE(key(keypad.key, keypad.modifiers, keypad.characters));
+    const PanelKey keypad = PanelKeyMap::panelKey(QKeyEvent(QEvent::KeyPress, Qt::Key_2, Control | Qt::KeypadModifier, "2"));
+    EXPECT_TRUE(key(keypad.key, keypad.modifiers, keypad.characters));
+    clock.advance(1s);
+    EXPECT_EQ(pasted(), QStringLiteral("two"));
+    openQuickAccess();
     const PanelKey digit = PanelKeyMap::panelKey(QKeyEvent(QEvent::KeyPress, Qt::Key_1, Control, "1"));
     EXPECT_TRUE(key(digit.key, digit.modifiers, digit.characters));
     clock.advance(1s);
@@ -94,8 +100,9 @@ TEST_F(PanelKeyMapTest, QtKeyEventsReachTheMapAsItsKeys)
 }
 
 // Ctrl and the key of a digit paste by position whatever the layout types on the key: letters
-// on Slovak and Czech keyboards, symbols on French ones. A key elsewhere that types a digit, and
-// the keypad's digits, paste nothing.
+// on Slovak and Czech keyboards, symbols on French ones, with or without the Shift that types
+// the digit there; the keypad's digits too, with Num Lock on or off. A key elsewhere that types
+// a digit pastes nothing.
 TEST_F(PanelKeyMapTest, CtrlDigitsPasteByTheKeyOnEveryLayout)
 {
     struct Case {
@@ -112,9 +119,14 @@ TEST_F(PanelKeyMapTest, CtrlDigitsPasteByTheKeyOnEveryLayout)
         {"French 6 types -", Qt::Key_Minus, Control, 15, "-", "six"},
         {"US 3", Qt::Key_3, Control, 12, "3", "three"},
         {"a letter key that types 2", Qt::Key_2, Control, 38, "2", std::nullopt},
-        {"keypad 2", Qt::Key_2, Control | Qt::KeypadModifier, 88, "2", std::nullopt},
+        {"keypad 2", Qt::Key_2, Control | Qt::KeypadModifier, 88, "2", "two"},
+        {"keypad 4", Qt::Key_4, Control | Qt::KeypadModifier, 83, "4", "four"},
+        {"keypad 6 without Num Lock", Qt::Key_Right, Control | Qt::KeypadModifier, 85, {}, "six"},
+        {"keypad 7", Qt::Key_7, Control | Qt::KeypadModifier, 79, "7", std::nullopt},
         {"the 7 key", Qt::Key_7, Control, 16, "7", std::nullopt},
-        {"Ctrl+Shift on the 2 key", Qt::Key_At, Control | Shift, 11, "@", std::nullopt},
+        {"US Ctrl+Shift on the 2 key", Qt::Key_At, Control | Shift, 11, "@", "two"},
+        {"Slovak Ctrl+Shift on the 5 key types 5", Qt::Key_5, Control | Shift, 14, "5", "five"},
+        {"Ctrl+Alt on the 2 key", Qt::Key_2, Control | Qt::AltModifier, 11, "2", std::nullopt},
     };
     for (const Case &c : cases) {
         openQuickAccess();
