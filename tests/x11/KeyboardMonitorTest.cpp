@@ -18,9 +18,65 @@
 
 #include "X11TestSupport.h"
 
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <cstring>
+
 namespace {
 
 using namespace x11test;
+
+// The key that XKB names so (the US layout's V is "AB04"), whatever the layout types there; 0
+// when the keyboard has none.
+unsigned keyNamed(const char *name)
+{
+    XkbDescPtr keyboard = XkbGetMap(display(), 0, XkbUseCoreKbd);
+    if (!keyboard)
+        return 0;
+    unsigned found = 0;
+    if (XkbGetNames(display(), XkbKeyNamesMask, keyboard) == Success && keyboard->names) {
+        for (unsigned keycode = keyboard->min_key_code; keycode <= keyboard->max_key_code && found == 0; ++keycode) {
+            if (std::strncmp(keyboard->names->keys[keycode].name, name, XkbKeyNameLength) == 0)
+                found = keycode;
+        }
+    }
+    XkbFreeKeyboard(keyboard, 0, True);
+    return found;
+}
+
+// A key pressed by itself with modifier keys held, not by what it types (xdotool would bind a
+// spare key to a letter the layout lacks).
+void pressKey(unsigned keycode, const QList<KeySym> &modifiers)
+{
+    for (KeySym modifier : modifiers)
+        XTestFakeKeyEvent(display(), XKeysymToKeycode(display(), modifier), True, CurrentTime);
+    XTestFakeKeyEvent(display(), keycode, True, CurrentTime);
+    XTestFakeKeyEvent(display(), keycode, False, CurrentTime);
+    for (KeySym modifier : modifiers)
+        XTestFakeKeyEvent(display(), XKeysymToKeycode(display(), modifier), False, CurrentTime);
+    XSync(display(), False);
+}
+
+// Whether some client holds a grab of the key with these modifiers: this connection's own
+// grab of it is refused then.
+bool grabbedElsewhere(unsigned keycode, unsigned modifiers)
+{
+    static bool refused;
+    refused = false;
+    XSync(display(), False);
+    XErrorHandler previous = XSetErrorHandler([](Display *, XErrorEvent *error) {
+        refused = refused || error->error_code == BadAccess;
+        return 0;
+    });
+    XGrabKey(display(), int(keycode), modifiers, DefaultRootWindow(display()), False, GrabModeAsync, GrabModeAsync);
+    XSync(display(), False);
+    if (!refused)
+        XUngrabKey(display(), int(keycode), modifiers, DefaultRootWindow(display()));
+    XSync(display(), False);
+    XSetErrorHandler(previous);
+    return refused;
+}
 
 class KeyboardMonitorX11 : public ::testing::Test {
 protected:
@@ -182,6 +238,84 @@ TEST_F(KeyboardMonitorX11, TriggersExpandAgainAfterAPopupIsClosedByAClickIntoAno
     ASSERT_EQ(xdotool({"type", "--delay", "40", "ab sig3"}), 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == QStringLiteral("ab S. Kováč"); }, 5000))
         << fixture.text().toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// The shortcuts, the paste chord and the snippet text follow the keyboard map: after every
+// change of layout or group, the history shortcut pressed on V's key of a US keyboard opens
+// Quick Access, Ctrl and the number row's 2 paste into the application in front, and a trigger
+// typed there gets its text, also where no group of the map has a Latin letter.
+TEST_F(KeyboardMonitorX11, ShortcutsPastesAndTriggersFollowEveryKeyboardMap)
+{
+    seed(QStringLiteral("prvý"));
+    seed(QStringLiteral("druhý"));
+    ASSERT_TRUE(model->saveSnippet(std::nullopt, QStringLiteral("podpis"), QStringLiteral("сиг"),
+                                   QStringLiteral("S. Kováč")));
+    struct LayoutGuard {
+        ~LayoutGuard() { run(QStringLiteral("setxkbmap"), {"-layout", "us"}); }
+    } guard;
+    monitor->requestAccessAndStart(false);
+    ASSERT_TRUE(model->unavailableShortcuts().isEmpty());
+    Fixture fixture("layouts", {}, QStringLiteral("500x200+100+600"));
+    ASSERT_TRUE(fixture.waitForKeyboard());
+    const QString second = model->quickAccessEntries().value(1).text;
+    ASSERT_FALSE(second.isEmpty());
+
+    const struct {
+        const char *name;
+        // setxkbmap layouts, one change after another; the shortcut is pressed after each.
+        QStringList layouts;
+        // The group locked after the last change.
+        int group;
+        // Typed in the fixture after the paste: a trigger this layout types.
+        QString typed;
+    } rows[] = {
+        {"sk", {"sk"}, 0, {}},
+        {"de", {"de"}, 0, {}},
+        {"fr", {"fr"}, 0, {}},
+        {"ru", {"ru"}, 0, QStringLiteral(" сиг")},
+        {"us, then ru, then us", {"us", "ru", "us"}, 0, {}},
+        {"us,ru with ru active", {"us,ru"}, 1, QStringLiteral(" сиг")},
+    };
+    QString expected;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        for (qsizetype i = 0; i < row.layouts.size(); ++i) {
+            const std::string layout = row.layouts.at(i).toStdString();
+            ASSERT_EQ(run(QStringLiteral("setxkbmap"), {"-layout", row.layouts.at(i)}), 0);
+            if (i == row.layouts.size() - 1 && row.group != 0) {
+                XkbLockGroup(display(), XkbUseCoreKbd, unsigned(row.group));
+                XSync(display(), False);
+            }
+            const unsigned v = keyNamed("AB04");
+            ASSERT_NE(v, 0u);
+            // The registry has followed the change once the combination is held.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return grabbedElsewhere(v, ShiftMask | Mod4Mask); }, 3000))
+                << layout << ": Shift+Super on the V key is not grabbed";
+            ASSERT_TRUE(waitForActive(fixture.pid()));
+            const qsizetype calls = quickAccessCalls.size();
+            pressKey(v, {XK_Shift_L, XK_Super_L});
+            ASSERT_TRUE(QTest::qWaitFor([&] { return quickAccessCalls.size() == calls + 1; }, 3000))
+                << layout << ": Quick Access did not open; the fixture got [" << fixture.text().toStdString() << "]";
+            ASSERT_TRUE(quickAccessHasKeyboard()) << layout;
+            // Ctrl and the number row's 2, whatever the layout types there.
+            pressKey(keyNamed("AE02"), {XK_Control_L});
+            expected += second;
+            EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == expected; }, 5000))
+                << layout << ": [" << fixture.text().toStdString() << "]";
+            ASSERT_TRUE(waitForActive(fixture.pid()));
+        }
+        if (!row.typed.isEmpty()) {
+            ASSERT_EQ(xdotool({"type", "--delay", "40", row.typed}), 0);
+            expected += QStringLiteral(" S. Kováč");
+            EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == expected; }, 5000))
+                << "[" << fixture.text().toStdString() << "]";
+        }
+        expected = fixture.text();
+    }
 }
 
 } // namespace

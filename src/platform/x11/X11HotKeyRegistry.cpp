@@ -1,10 +1,13 @@
 #include "platform/x11/X11HotKeyRegistry.h"
 
 #include "core/Logging.h"
+#include "platform/x11/X11KeyLookup.h"
 #include "platform/x11/X11Keysyms.h"
 #include "platform/x11/X11Session.h"
 
 #include <QSocketNotifier>
+
+#include <algorithm>
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
@@ -104,6 +107,13 @@ QList<AppShortcut> X11HotKeyRegistry::start()
     }
     // A held shortcut then repeats as presses without releases, which are told apart below.
     XkbSetDetectableAutoRepeat(m_connection.display(), True, nullptr);
+    int opcode = 0, eventBase = 0, errorBase = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
+    if (m_xkbEventBase < 0
+        && XkbQueryExtension(m_connection.display(), &opcode, &eventBase, &errorBase, &major, &minor)) {
+        m_xkbEventBase = eventBase;
+        XkbSelectEventDetails(m_connection.display(), XkbUseCoreKbd, XkbStateNotify, XkbGroupStateMask,
+                              XkbGroupStateMask);
+    }
     grabAll();
     m_started = true;
     if (!m_failures.isEmpty())
@@ -120,49 +130,104 @@ QList<AppShortcut> X11HotKeyRegistry::start()
 
 void X11HotKeyRegistry::grabAll()
 {
-    Display *display = m_connection.display();
     m_failures.clear();
     m_bits = readModifierBits();
-    XSync(display, False);
-    XErrorHandler previous = XSetErrorHandler(recordGrabError);
-    for (AppShortcut shortcut : AppShortcut::allCases()) {
-        const auto keysym = X11Keysyms::keysymFor(shortcut.keys().key());
-        const KeyCode keycode = keysym ? XKeysymToKeycode(display, *keysym) : 0;
-        if (keycode == 0) {
-            m_failures.append(shortcut);
-            continue;
-        }
-        const unsigned base = xModifiers(shortcut.keys().keyboardModifiers(), m_bits);
-        QList<Grab> made;
-        g_grabRefused = false;
-        for (unsigned variant : lockVariants(m_bits)) {
-            XGrabKey(display, keycode, base | variant, m_connection.rootWindow(), False, GrabModeAsync, GrabModeAsync);
-            made.append({shortcut, keycode, base | variant});
-        }
-        XSync(display, False);
-        if (g_grabRefused) {
-            // Half a shortcut (only with Num Lock, say) would be a puzzle: give it up whole.
-            for (const Grab &grab : made)
-                XUngrabKey(display, int(grab.keycode), grab.modifiers, m_connection.rootWindow());
-            XSync(display, False);
-            m_failures.append(shortcut);
-        } else {
-            m_grabs.append(made);
-        }
-    }
-    XSetErrorHandler(previous);
+    const X11KeyLookup lookup(m_connection.display());
+    for (AppShortcut shortcut : AppShortcut::allCases())
+        grab(shortcut, lookup);
 }
 
-bool X11HotKeyRegistry::keyboardMapMoved() const
+bool X11HotKeyRegistry::grab(AppShortcut shortcut, const X11KeyLookup &lookup)
 {
-    if (!(readModifierBits() == m_bits))
-        return true;
-    for (const Grab &grab : m_grabs) {
-        const auto keysym = X11Keysyms::keysymFor(grab.shortcut.keys().key());
-        if (!keysym || XKeysymToKeycode(m_connection.display(), *keysym) != grab.keycode)
-            return true;
+    Display *display = m_connection.display();
+    const auto keysym = X11Keysyms::keysymFor(shortcut.keys().key());
+    const unsigned keycode = keysym ? lookup.keycode(*keysym) : 0;
+    if (keycode == 0) {
+        m_failures.append(shortcut);
+        return false;
     }
-    return false;
+    const unsigned base = xModifiers(shortcut.keys().keyboardModifiers(), m_bits);
+    QList<Grab> made;
+    XSync(display, False);
+    XErrorHandler previous = XSetErrorHandler(recordGrabError);
+    g_grabRefused = false;
+    for (unsigned variant : lockVariants(m_bits)) {
+        XGrabKey(display, int(keycode), base | variant, m_connection.rootWindow(), False, GrabModeAsync, GrabModeAsync);
+        made.append({shortcut, keycode, base | variant});
+    }
+    XSync(display, False);
+    const bool refused = g_grabRefused;
+    if (refused) {
+        // Half a shortcut (only with Num Lock, say) would be a puzzle: give it up whole.
+        for (const Grab &grab : made)
+            XUngrabKey(display, int(grab.keycode), grab.modifiers, m_connection.rootWindow());
+        XSync(display, False);
+        m_failures.append(shortcut);
+    } else {
+        m_grabs.append(made);
+    }
+    XSetErrorHandler(previous);
+    return !refused;
+}
+
+void X11HotKeyRegistry::followKeyboardMap()
+{
+    if (!(readModifierBits() == m_bits)) {
+        ungrabAll();
+        m_pressedKeycodes.clear();
+        grabAll();
+        qCInfo(lcPlatform) << "HotKeyRegistry: keyboard map changed; shortcuts registered again";
+        return;
+    }
+    // Grabs hold key codes: a shortcut whose letter moved to another key (a new layout or
+    // group) follows it, and one that had no key, or was refused, is tried again. Remaps that
+    // leave the letters alone (tools typing through a spare key) change nothing.
+    const X11KeyLookup lookup(m_connection.display());
+    QList<AppShortcut> moved;
+    for (AppShortcut shortcut : AppShortcut::allCases()) {
+        const auto keysym = X11Keysyms::keysymFor(shortcut.keys().key());
+        const unsigned keycode = keysym ? lookup.keycode(*keysym) : 0;
+        const auto held = std::find_if(m_grabs.cbegin(), m_grabs.cend(),
+                                       [shortcut](const Grab &grab) { return grab.shortcut == shortcut; });
+        if (held == m_grabs.cend() || held->keycode != keycode)
+            moved.append(shortcut);
+    }
+    if (moved.isEmpty())
+        return;
+    // All released before any is taken again: where two letters swapped keys, releasing the
+    // second would release the first one's new grab.
+    for (AppShortcut shortcut : std::as_const(moved)) {
+        ungrab(shortcut);
+        m_failures.removeAll(shortcut);
+    }
+    for (AppShortcut shortcut : std::as_const(moved))
+        grab(shortcut, lookup);
+    m_pressedKeycodes.clear();
+    // In table order, as a start reports them.
+    QList<AppShortcut> failures;
+    for (AppShortcut shortcut : AppShortcut::allCases()) {
+        if (m_failures.contains(shortcut))
+            failures.append(shortcut);
+    }
+    m_failures = failures;
+    if (m_failures.isEmpty())
+        qCInfo(lcPlatform) << "HotKeyRegistry: keyboard map changed; shortcuts registered again";
+    else
+        qCInfo(lcPlatform) << "HotKeyRegistry: keyboard map changed; not available now:" << AppShortcut::labels(m_failures);
+}
+
+void X11HotKeyRegistry::ungrab(AppShortcut shortcut)
+{
+    bool released = false;
+    for (const Grab &grab : std::as_const(m_grabs)) {
+        if (grab.shortcut == shortcut) {
+            XUngrabKey(m_connection.display(), int(grab.keycode), grab.modifiers, m_connection.rootWindow());
+            released = true;
+        }
+    }
+    m_grabs.removeIf([shortcut](const Grab &grab) { return grab.shortcut == shortcut; });
+    if (released)
+        XSync(m_connection.display(), False);
 }
 
 void X11HotKeyRegistry::stop()
@@ -190,15 +255,15 @@ void X11HotKeyRegistry::readEvents()
         XNextEvent(display, &event);
         if (event.type == MappingNotify) {
             XRefreshKeyboardMapping(&event.xmapping);
-            // Grabs hold key codes: when V or C moved to another key (a new layout), or Super to
-            // another modifier, the shortcuts follow them. Remaps that leave them alone (tools
-            // typing through a spare key) change nothing.
-            if (m_started && keyboardMapMoved()) {
-                ungrabAll();
-                m_pressedKeycodes.clear();
-                grabAll();
-                qCInfo(lcPlatform) << "HotKeyRegistry: keyboard map changed; shortcuts registered again";
-            }
+            if (m_started)
+                followKeyboardMap();
+            continue;
+        }
+        if (m_xkbEventBase >= 0 && event.type == m_xkbEventBase) {
+            const auto *xkb = reinterpret_cast<const XkbEvent *>(&event);
+            // Another group may type the letters on other keys (us,fr) or not at all (us,ru).
+            if (xkb->any.xkb_type == XkbStateNotify && (xkb->state.changed & XkbGroupStateMask) && m_started)
+                followKeyboardMap();
             continue;
         }
         if (event.type == KeyRelease) {

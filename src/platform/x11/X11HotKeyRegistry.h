@@ -9,6 +9,7 @@
 #include <memory>
 
 class QSocketNotifier;
+class X11KeyLookup;
 
 // Global hot keys as passive key grabs on the root window, on a private X connection whose
 // events the Qt event loop reads through a socket notifier.
@@ -49,7 +50,12 @@ private:
     ModifierBits readModifierBits() const;
     // Grabs every shortcut with its lock variants; refused ones go to m_failures.
     void grabAll();
-    bool keyboardMapMoved() const;
+    // Grabs one shortcut on the key the lookup gives; false (and in m_failures) when refused
+    // or when the keyboard has no key for it.
+    bool grab(AppShortcut shortcut, const X11KeyLookup &lookup);
+    void ungrab(AppShortcut shortcut);
+    // After a change of keyboard map or group: every shortcut on the key that now types it.
+    void followKeyboardMap();
     void readEvents();
     void ungrabAll();
 
@@ -60,4 +66,6 @@ private:
     QList<AppShortcut> m_failures;
     QSet<unsigned> m_pressedKeycodes;
     bool m_started = false;
+    // The first event code of the XKB extension; -1 without it.
+    int m_xkbEventBase = -1;
 };

@@ -5,6 +5,7 @@
 #include "core/ShellQuoting.h"
 #include "platform/linux/PseudoTerminalHolder.h"
 #include "platform/x11/SyntheticKeyJournal.h"
+#include "platform/x11/X11KeyLookup.h"
 #include "platform/x11/X11Keysyms.h"
 #include "platform/x11/X11Session.h"
 
@@ -410,9 +411,10 @@ QList<unsigned> X11KeySender::modifierKeycodes() const
 QList<unsigned> X11KeySender::shortcutKeycodes() const
 {
     QList<unsigned> result;
+    const X11KeyLookup lookup(m_connection.display());
     for (AppShortcut shortcut : AppShortcut::allCases()) {
         const std::optional<quint32> keysym = X11Keysyms::keysymFor(shortcut.keys().key());
-        const unsigned keycode = keysym ? XKeysymToKeycode(m_connection.display(), *keysym) : 0;
+        const unsigned keycode = keysym ? lookup.keycode(*keysym) : 0;
         if (keycode != 0 && !result.contains(keycode))
             result.append(keycode);
     }
@@ -443,18 +445,23 @@ bool X11KeySender::sendChord(KeyChord chord, Route route)
     // looked up: the sync brings its notice in, the drain applies it.
     XSync(display, False);
     m_connection.drainEvents();
+    // Keys as the program in front reads them: V is the key that types it in the active group,
+    // else in another group; a map without it at all gets it on a spare key for a moment.
+    const X11KeyLookup lookup(display);
     QList<unsigned> modifiers;
     KeySym key = XK_BackSpace;
     if (chord != KeyChord::Delete && route == Route::PrimarySelection) {
-        modifiers.append(XKeysymToKeycode(display, XK_Shift_L));
+        modifiers.append(lookup.typingKeycode(XK_Shift_L));
         key = XK_Insert;
     } else if (chord != KeyChord::Delete) {
-        modifiers.append(XKeysymToKeycode(display, XK_Control_L));
+        modifiers.append(lookup.typingKeycode(XK_Control_L));
         if (route == Route::ShiftedChords)
-            modifiers.append(XKeysymToKeycode(display, XK_Shift_L));
+            modifiers.append(lookup.typingKeycode(XK_Shift_L));
         key = chord == KeyChord::Paste ? XK_v : XK_c;
     }
-    const unsigned keycode = XKeysymToKeycode(display, key);
+    unsigned keycode = lookup.typingKeycode(key);
+    if (keycode == 0 && chord != KeyChord::Delete)
+        keycode = m_spareKey.bind(key, lookup);
     if (keycode == 0 || modifiers.contains(0u)) {
         qCWarning(lcPlatform) << "KeySender: the keyboard map has no key for the" << chordName(chord) << "chord";
         return false;

@@ -4,6 +4,7 @@
 #include "platform/Pasteboard.h"
 #include "platform/Workspace.h"
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/X11SpareKey.h"
 
 #include <QFuture>
 #include <QList>
@@ -125,6 +126,8 @@ private:
     QPointer<Workspace> m_workspace;
     QPointer<Pasteboard> m_pasteboard;
     X11Connection m_connection;
+    // Types the chord's letter where no group of the keyboard map has it.
+    X11SpareKey m_spareKey{m_connection.display()};
     bool m_usable = false;
     QList<Job> m_queue;
     QTimer m_timer;
