@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "core/PrivateFiles.h"
+#include "core/XdgFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -116,7 +117,7 @@ QStringList ClipboardImageStore::setAsideCopies() const
 
 QString ClipboardImageStore::dataRootPath()
 {
-    const QString root = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString root = XdgFolders::dataHome();
     return root.isEmpty() ? QDir::tempPath() : root;
 }
 

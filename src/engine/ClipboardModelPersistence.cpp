@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "core/PrivateFiles.h"
+#include "core/XdgFolders.h"
 #include "platform/ScreenshotFolderMonitor.h"
 #include "platform/ScreenshotLocation.h"
 #include "platform/HistoryStore.h"
@@ -26,7 +27,7 @@ const QString kBackupFileInfix = QStringLiteral(".unreadable-");
 
 QString backupFolderOr(const QString &folder)
 {
-    return folder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Tarnel")
+    return folder.isEmpty() ? XdgFolders::configHome() + QStringLiteral("/Tarnel")
                             : folder;
 }
 

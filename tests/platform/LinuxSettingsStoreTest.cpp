@@ -55,8 +55,9 @@ TEST(LinuxSettingsStore, TypedValuesSurviveANewStoreOnTheSameFile)
     EXPECT_EQ(onDisk.value("tarnel.recording"), QJsonValue(false));
     EXPECT_EQ(onDisk.value("tarnel.history").toObject().value("data").toString(), QString::fromLatin1(bytes.toBase64()));
     EXPECT_EQ(modeOf(path), 0600u);
-    // No temporary files are left behind by completed writes.
-    EXPECT_EQ(QDir(dir.filePath("Tarnel")).entryList(QDir::Files | QDir::Hidden), QStringList{"defaults.json"});
+    // No temporary files are left behind by completed writes; the writers' lock file stays.
+    EXPECT_EQ(QDir(dir.filePath("Tarnel")).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{".defaults.json.lock", "defaults.json"}));
 }
 
 TEST(LinuxSettingsStore, AnUnreadableFileIsSetAsideAndTheStoreStartsEmpty)
@@ -168,6 +169,66 @@ TEST(LinuxSettingsStore, AWriterKilledMidWriteNeverLeavesATornFile)
     }
     EXPECT_GT(roundsWithFile, 0);
     EXPECT_TRUE(setAsideFiles(path).isEmpty());
+}
+
+// Two programs that change the settings at once (two instances, a start and the one quitting):
+// every key either wrote is there afterwards, however their writes interleave.
+TEST(LinuxSettingsStore, WritersInSeveralProcessesAtOnceKeepEachOthersKeys)
+{
+    constexpr int kKeysEach = 200;
+    const struct {
+        const char *name;
+        int writers;
+        // Keys already there before, which every writer must keep too.
+        bool existingFile;
+    } cases[] = {
+        {"two writers on a new file", 2, false},
+        {"three writers on a file with settings", 3, true},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Tarnel/defaults.json");
+        if (c.existingFile) {
+            ASSERT_TRUE(LinuxSettingsStore(path).setText("kept", "from before")) << c.name;
+        }
+        int go[2];
+        ASSERT_EQ(::pipe(go), 0);
+        QList<pid_t> children;
+        for (int writer = 0; writer < c.writers; ++writer) {
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                ::close(go[1]);
+                char start = 0;
+                // All of them begin together, once the parent closes its end.
+                (void)::read(go[0], &start, 1);
+                LinuxSettingsStore store(path);
+                bool ok = true;
+                for (int i = 0; i < kKeysEach; ++i)
+                    ok = store.setInteger(QStringLiteral("w%1.%2").arg(writer).arg(i), i) && ok;
+                ::_exit(ok ? 0 : 1);
+            }
+            children.append(child);
+        }
+        ::close(go[0]);
+        ::close(go[1]);
+        for (const pid_t child : children) {
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.name << ": a write failed";
+        }
+        const LinuxSettingsStore after(path);
+        int lost = 0;
+        for (int writer = 0; writer < c.writers; ++writer) {
+            for (int i = 0; i < kKeysEach; ++i)
+                lost += after.integerValue(QStringLiteral("w%1.%2").arg(writer).arg(i)) == i ? 0 : 1;
+        }
+        EXPECT_EQ(lost, 0) << c.name << ": keys lost of " << c.writers * kKeysEach;
+        if (c.existingFile) {
+            EXPECT_EQ(after.textValue("kept"), QString("from before")) << c.name;
+        }
+        EXPECT_TRUE(setAsideFiles(path).isEmpty()) << c.name;
+    }
 }
 
 // Another product's domain is only ever read: whatever its folder holds stays as it was.

@@ -13,6 +13,7 @@
 
 #include <sqlite3.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -82,6 +83,71 @@ TEST(SqliteHistoryStore, AFreshStartCreatesAPrivateDatabaseThatKeepsItsRowsInOrd
     ASSERT_EQ(idsOf(stored.rows), (QStringList{"A", "B"}));
     EXPECT_EQ(stored.rows.at(1).record, QByteArray(R"({"id":"B","text":"b2"})"));
     EXPECT_EQ(stored.rows.at(0).position, 4096);
+}
+
+// Ends the process as kill -9 would at the Nth time SQLite removes a file: a transaction is
+// synced into the database, and its journal (or the log, at the last close) is still there.
+// That is where a kill leaves the most behind.
+namespace killedAtRemoval {
+constexpr int kKilled = 9;
+int countdown = 0;
+sqlite3_vfs *original = nullptr;
+sqlite3_vfs shim;
+
+int removeOrDie(sqlite3_vfs *, const char *name, int syncFolder)
+{
+    if (--countdown == 0)
+        ::_exit(kKilled);
+    return original->xDelete(original, name, syncFolder);
+}
+
+// In a child: a first start that creates the history and writes a row. True when the child was
+// killed on the way, false when it got through.
+bool firstStartKilledAt(const QString &path, int removal)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        original = sqlite3_vfs_find(nullptr);
+        shim = *original;
+        shim.zName = "killed-at-removal";
+        shim.xDelete = removeOrDie;
+        countdown = removal;
+        sqlite3_vfs_register(&shim, 1);
+        SqliteHistoryStore store(path);
+        store.read();
+        const bool written = store.apply(HistoryChange{{{QStringLiteral("A"), 1, "{}"}}, {}, {}}).ok;
+        ::_exit(written ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status)) << "at removal " << removal;
+    EXPECT_NE(WEXITSTATUS(status), 1) << "at removal " << removal << ": the first write failed";
+    return WIFEXITED(status) && WEXITSTATUS(status) == kKilled;
+}
+} // namespace killedAtRemoval
+
+// A first start killed at any point of creating the history leaves a file that the next start
+// takes as its history: nothing is set aside as unreadable, and it is written at once.
+TEST(SqliteHistoryStore, AFirstStartKilledWhileCreatingTheHistoryLeavesAFileTheNextStartUses)
+{
+    constexpr int kMostRemovals = 40;
+    int removal = 1;
+    for (; removal <= kMostRemovals; ++removal) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Tarnel/history.sqlite3"));
+        const bool killed = killedAtRemoval::firstStartKilledAt(path, removal);
+        SqliteHistoryStore next(path);
+        const StoredHistory stored = next.read();
+        EXPECT_TRUE(stored.complete) << "killed at removal " << removal << ": " << stored.problem.toStdString();
+        EXPECT_TRUE(setAsideEntries(path).isEmpty()) << "killed at removal " << removal;
+        EXPECT_TRUE(next.apply(HistoryChange{{{QStringLiteral("B"), 2, "{}"}}, {}, {}}).ok) << "killed at removal " << removal;
+        RawDatabase written(path);
+        EXPECT_EQ(written.integer("SELECT count(*) FROM sqlite_master WHERE name = 'history_position'"), 1)
+            << "killed at removal " << removal << ": the position index is missing";
+        if (!killed)
+            break;
+    }
+    EXPECT_LE(removal, kMostRemovals) << "the first start never got through";
 }
 
 TEST(SqliteHistoryStore, ADamagedFileIsSetAsideWithWhatCouldBeReadAndAFreshOneTakesItsPlace)

@@ -297,6 +297,39 @@ TEST(ProgramQuit, AnInstanceThatNoLongerAnswersIsEndedWithoutTheLongWait)
     forgetHistory(historyPath());
 }
 
+// A launcher clicked twice, or autostart and a click in the same moment: of two starts a few
+// milliseconds apart exactly one keeps running with its panel, the other ends of its own accord,
+// and neither tells the user that the other would not quit.
+TEST(ProgramQuit, TwoStartsInTheSameMomentLeaveOneInstanceAndNoAlert)
+{
+    constexpr int kPairs = 20;
+    constexpr qint64 kLongestGapMs = 10;
+    freshStart();
+    for (int pair = 0; pair < kPairs; ++pair) {
+        const qint64 gapMs = pair * kLongestGapMs / (kPairs - 1);
+        QElapsedTimer clock;
+        clock.start();
+        auto first = std::make_unique<Program>(tarnelBinary());
+        // The gap between the two starts is what is tried, not a wait for anything.
+        while (clock.elapsed() < gapMs) {
+        }
+        auto second = std::make_unique<Program>(tarnelBinary());
+        const auto running = [&] { return int(first->isRunning()) + int(second->isRunning()); };
+        const bool settled =
+            QTest::qWaitFor([&] { return running() == 1 && shownWithRole("tarnel-panel").size() == 1; }, 15000);
+        EXPECT_TRUE(settled) << "starts " << gapMs << " ms apart: " << running() << " running\n"
+                             << first->errorOutput().constData() << second->errorOutput().constData();
+        EXPECT_TRUE(shownWithRole(CompositionRoot::otherInstanceAlertRole).empty())
+            << "starts " << gapMs << " ms apart: an alert blames the other start";
+        Program &ended = first->isRunning() ? *second : *first;
+        EXPECT_EQ(ended.process().exitStatus(), QProcess::NormalExit) << "starts " << gapMs << " ms apart";
+        EXPECT_EQ(ended.process().exitCode(), 0) << "starts " << gapMs << " ms apart";
+        if (!settled)
+            break;
+    }
+    forgetHistory(historyPath());
+}
+
 QString historyLockFile() { return QFileInfo(historyPath()).absolutePath() + QStringLiteral("/instance.lock"); }
 
 // Clears whatever a case left in place of the history's lock file.

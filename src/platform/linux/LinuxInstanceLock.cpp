@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "core/PrivateFiles.h"
+#include "core/XdgFolders.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -41,7 +42,7 @@ constexpr qsizetype kMaxHolderBytes = 4096;
 // a socket or a lock that someone else put there.
 QString runtimeFolder()
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QString runtime = XdgFolders::runtimeFolder();
     if (runtime.isEmpty())
         return {};
     struct stat st { };
@@ -84,7 +85,7 @@ QString ownInstanceFolder()
             return shared;
     }
     qCWarning(lcPlatform) << "the folder" << shared << "is not this user's own; the instance socket goes to the cache folder";
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/Tarnel");
+    const QString cache = XdgFolders::cacheHome() + QStringLiteral("/Tarnel");
     PrivateFiles::makeFolder(cache);
     return cache;
 }
@@ -263,6 +264,20 @@ std::optional<LinuxInstanceLock::Answer> LinuxInstanceLock::askToQuit(const QStr
     return Answer{known ? peer.pid : 0, answered};
 }
 
+std::optional<pid_t> LinuxInstanceLock::listenerOf(const QString &serverName) const
+{
+    QLocalSocket socket;
+    socket.connectToServer(serverName);
+    if (!socket.waitForConnected(int(kAskTimeout.count())))
+        return std::nullopt;
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    const bool known = ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0
+        && peer.pid > 0 && peer.uid == ::getuid();
+    socket.abort();
+    return known ? peer.pid : 0;
+}
+
 bool LinuxInstanceLock::isOurs(pid_t pid) const
 {
     return pid > 0 && m_identity && runsExecutable(pid, *m_identity);
@@ -295,15 +310,7 @@ void LinuxInstanceLock::start(std::function<void()> onReady)
             continue;
         qCInfo(lcPlatform).noquote() << "asked the running instance at" << name << "to quit"
                                      << (answer->answered ? "; it is quitting" : "; it did not answer");
-        // This very process may listen on the name too (a test runs two locks side by side).
-        if (answer->pid == ::getpid())
-            continue;
-        Asked asked{name, answer->pid, answer->answered, now + m_options.forceQuitDelay, now + kAnswerCheckInterval,
-                    false};
-        // One that answered may be finishing its last writes: it gets as long as they may take.
-        if (answer->answered && isOurs(answer->pid))
-            asked.killAt = now + m_options.quitWait;
-        m_asked.append(asked);
+        waitFor(name, *answer, now);
     }
     if (m_asked.isEmpty() && tryLock()) {
         becomeReady();
@@ -347,8 +354,12 @@ void LinuxInstanceLock::openHistoryLock()
 
 void LinuxInstanceLock::takeBackHistoryNote()
 {
-    if (m_historyNoteWritable || m_historyNoteOwn || m_historyFolderFd < 0)
+    if (m_historyNoteWritable || m_historyFolderFd < 0)
         return;
+    if (m_historyNoteOwn) {
+        makeOwnNoteWritable();
+        return;
+    }
     // Only in a folder of this user's own, which nobody else may write into.
     struct stat folder { };
     if (::fstat(m_historyFolderFd, &folder) != 0 || folder.st_uid != ::geteuid() || (folder.st_mode & (S_IWGRP | S_IWOTH)))
@@ -381,6 +392,30 @@ void LinuxInstanceLock::takeBackHistoryNote()
     m_historyNoteOwn = true;
     // As builds that locked the file alone expect it.
     (void)::flock(m_historyLockFd, LOCK_EX | LOCK_NB);
+}
+
+// A note of this user's own made read-only (chmod 0400) would leave a later start from another
+// environment nobody to ask. It is this user's, so it is made writable again; on a disk mounted
+// read-only it stays as it is.
+void LinuxInstanceLock::makeOwnNoteWritable()
+{
+    if (m_historyLockFd < 0 || ::fchmod(m_historyLockFd, S_IRUSR | S_IWUSR) != 0)
+        return;
+    const int fd = ::open(QFile::encodeName(m_options.historyLockFilePath).constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    struct stat held { };
+    struct stat opened { };
+    if (fd < 0 || ::fstat(m_historyLockFd, &held) != 0 || ::fstat(fd, &opened) != 0 || held.st_dev != opened.st_dev
+        || held.st_ino != opened.st_ino) {
+        if (fd >= 0)
+            ::close(fd);
+        return;
+    }
+    ::close(m_historyLockFd);
+    m_historyLockFd = fd;
+    m_historyNoteWritable = true;
+    // As builds that locked the file alone expect it.
+    (void)::flock(m_historyLockFd, LOCK_EX | LOCK_NB);
+    qCInfo(lcPlatform) << "the history lock file" << m_options.historyLockFilePath << "was read-only; it was made writable";
 }
 
 QString LinuxInstanceLock::historyLockProblem() const
@@ -429,16 +464,49 @@ void LinuxInstanceLock::askHistoryHolder()
                                  << (answer->answered ? "; it is quitting" : "; it did not answer");
     if (m_historyHolder == 0 && answer->pid > 0 && answer->pid != ::getpid())
         m_historyHolder = answer->pid;
-    if (answer->pid == ::getpid())
+    waitFor(serverName, *answer, Clock::now());
+}
+
+void LinuxInstanceLock::waitFor(const QString &serverName, const Answer &answer, Clock::time_point now)
+{
+    // This very process may listen on the name too (a test runs two locks side by side).
+    if (answer.pid == ::getpid())
         return;
-    const Clock::time_point now = Clock::now();
-    Asked asked{serverName, answer->pid, answer->answered, now + m_options.forceQuitDelay, now + kAnswerCheckInterval,
+    Asked asked{serverName, answer.pid, answer.answered, now + m_options.forceQuitDelay, now + kAnswerCheckInterval,
                 false};
-    if (answer->answered && isOurs(answer->pid))
+    // One that answered may be finishing its last writes: it gets as long as they may take.
+    if (answer.answered && isOurs(answer.pid))
         asked.killAt = now + m_options.quitWait;
     m_asked.append(asked);
     // The wait for the lock starts again once this one is done.
     m_lockDeadline.reset();
+}
+
+// A start in the same moment as this one found nobody listening either, and took the runtime
+// folder's lock first: it listens on the same name a moment later, and is asked then, as one
+// found at the start would have been. So is one that took the lock after another asked to quit
+// had let it go. Each listener is asked once.
+void LinuxInstanceLock::askWhoListensNow()
+{
+    if (m_lockFd < 0)
+        return;
+    for (const Asked &asked : std::as_const(m_asked)) {
+        if (!asked.done && asked.serverName == m_options.serverName)
+            return;
+    }
+    const std::optional<pid_t> listener = listenerOf(m_options.serverName);
+    if (!listener || *listener == ::getpid())
+        return;
+    for (const Asked &asked : std::as_const(m_asked)) {
+        if (asked.serverName == m_options.serverName && asked.pid == *listener)
+            return;
+    }
+    const std::optional<Answer> answer = askToQuit(m_options.serverName);
+    if (!answer)
+        return;
+    qCInfo(lcPlatform).noquote() << "asked the instance that took the lock meanwhile, at" << m_options.serverName
+                                 << ", to quit" << (answer->answered ? "; it is quitting" : "; it did not answer");
+    waitFor(m_options.serverName, *answer, Clock::now());
 }
 
 // After the socket listens: a later start that finds the history held asks here.
@@ -464,6 +532,8 @@ void LinuxInstanceLock::waitStep()
     // The history's holder may have noted itself only now, or another may have taken its place.
     if (m_waitingForHistory)
         askHistoryHolder();
+    else
+        askWhoListensNow();
     const Clock::time_point now = Clock::now();
     bool waiting = false;
     for (Asked &asked : m_asked) {

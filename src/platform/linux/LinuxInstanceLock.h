@@ -128,14 +128,21 @@ private:
     };
     // Nothing when nobody listens on the name.
     std::optional<Answer> askToQuit(const QString &serverName) const;
+    // The process that listens on the name, without asking it anything; 0 when the kernel would
+    // not say, nothing when nobody listens.
+    std::optional<pid_t> listenerOf(const QString &serverName) const;
     bool isOurs(pid_t pid) const;
     // Asks the one that holds the history, as its lock file names it, unless it was asked
     // already or names nobody.
     void askHistoryHolder();
+    // Waits for one that listens on the name and was asked, as its answer allows.
+    void waitFor(const QString &serverName, const Answer &answer, Clock::time_point now);
+    void askWhoListensNow();
     void openHistoryLock();
     // Holding the folder's lock: a note file that cannot be written (another user's, a folder, a
     // link, not writable) is replaced by one of this user's own.
     void takeBackHistoryNote();
+    void makeOwnNoteWritable();
     void writeHistoryHolder();
     // The instance this start gives way to, as far as it can be told.
     pid_t blockingInstance() const;

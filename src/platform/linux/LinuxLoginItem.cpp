@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxLoginItem.h"
 
 #include "core/Logging.h"
+#include "core/XdgFolders.h"
 #include "platform/linux/InstalledProgram.h"
 
 #include <QCoreApplication>
@@ -87,8 +88,7 @@ LinuxLoginItem::LinuxLoginItem(QString entryPath, QString executable)
 
 QString LinuxLoginItem::defaultEntryPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-        + QStringLiteral("/autostart/tarnel.desktop");
+    return XdgFolders::configHome() + QStringLiteral("/autostart/tarnel.desktop");
 }
 
 QString LinuxLoginItem::execLine(const QString &executable)

@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "core/PrivateFiles.h"
+#include "core/XdgFolders.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -12,10 +13,12 @@
 #include <QStandardPaths>
 
 #include <chrono>
+#include <thread>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,7 +30,7 @@ constexpr std::chrono::minutes kStaleTemporaryAge{10};
 
 QString configHome()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return XdgFolders::configHome();
 }
 
 bool isJsonSpace(char c)
@@ -110,6 +113,12 @@ LinuxSettingsStore::LinuxSettingsStore(QString filePath, Access access, qint64 m
 {
 }
 
+LinuxSettingsStore::~LinuxSettingsStore()
+{
+    if (m_heldFd >= 0)
+        ::close(m_heldFd);
+}
+
 QString LinuxSettingsStore::defaultPath()
 {
     return configHome() + QStringLiteral("/Tarnel/defaults.json");
@@ -128,6 +137,42 @@ LinuxSettingsStore::FileStamp LinuxSettingsStore::currentStamp() const
         return {};
     return {true, S_ISREG(st.st_mode), st.st_dev, st.st_ino, static_cast<qint64>(st.st_size),
             static_cast<qint64>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+void LinuxSettingsStore::holdFile(int fd) const
+{
+    if (m_heldFd >= 0 && m_heldFd != fd)
+        ::close(m_heldFd);
+    m_heldFd = fd;
+    struct stat st { };
+    if (fd >= 0 && ::fstat(fd, &st) == 0)
+        m_loadedStamp = {true, S_ISREG(st.st_mode), st.st_dev, st.st_ino, static_cast<qint64>(st.st_size),
+                         static_cast<qint64>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+int LinuxSettingsStore::lockForWriting() const
+{
+    const QFileInfo info(m_filePath);
+    const QString path = info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".lock");
+    // The first write makes the folder; the lock file is in it.
+    PrivateFiles::makeFolder(info.absolutePath());
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        qCWarning(lcPlatform) << "settings lock file could not be opened; written without it:" << path
+                              << std::strerror(errno);
+        return -1;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + kWriteLockWait;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+            qCWarning(lcPlatform) << "settings lock file could not be locked; written without it:" << path
+                                  << (errno == EWOULDBLOCK ? "another process holds it" : std::strerror(errno));
+            ::close(fd);
+            return -1;
+        }
+        std::this_thread::sleep_for(kWriteLockPollInterval);
+    }
+    return fd;
 }
 
 void LinuxSettingsStore::reloadIfChanged() const
@@ -159,6 +204,7 @@ void LinuxSettingsStore::load() const
     }
     m_loaded = true;
     m_values = {};
+    holdFile(-1);
     m_loadedStamp = currentStamp();
     if (!m_loadedStamp.exists)
         return;
@@ -215,11 +261,13 @@ void LinuxSettingsStore::load() const
             return;
         }
     }
-    if (error.error != QJsonParseError::NoError || !document.isObject())
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
         setAsideUnreadableFile(error.error != QJsonParseError::NoError ? "not valid JSON" : "not a JSON object");
-    else
-        m_values = document.object();
-    ::close(fd);
+        ::close(fd);
+        return;
+    }
+    m_values = document.object();
+    holdFile(fd);
 }
 
 // The unreadable file is kept under another name (owner-only, like the original), so that
@@ -275,17 +323,27 @@ bool LinuxSettingsStore::setRawValue(const QString &key, const std::optional<QJs
         qCWarning(lcPlatform) << "settings file is read-only here; nothing was written:" << m_filePath;
         return false;
     }
+    // From the read of what another process may have written last to the rename of the result.
+    const int lock = lockForWriting();
     reloadIfChanged();
     QJsonObject next = m_values;
     if (value)
         next.insert(key, *value);
     else
         next.remove(key);
-    if (!writeFile(next))
-        return false;
-    m_values = next;
-    m_loadedStamp = currentStamp();
-    return true;
+    const bool written = writeFile(next);
+    if (written) {
+        m_values = next;
+        // What was just written, held as the file the values are from.
+        const int fd = ::open(QFile::encodeName(m_filePath).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0)
+            holdFile(fd);
+        else
+            m_loadedStamp = currentStamp();
+    }
+    if (lock >= 0)
+        ::close(lock);
+    return written;
 }
 
 bool LinuxSettingsStore::writeFile(const QJsonObject &values)

@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <chrono>
 #include <sys/types.h>
 
 // A settings domain kept in one JSON file (one object from key to value), readable by its
@@ -12,7 +13,12 @@
 // one, so the file on disk is always either the old or the new complete version.
 //
 // Reads come from memory; the file is read again when another writer (another store on the
-// same path, or another process) has replaced it since.
+// same path, or another process) has replaced it since. The file read is kept open, so that a
+// replacement can never take its inode number and pass for it.
+//
+// A write holds a lock on a file beside the settings (".defaults.json.lock") from the read of
+// what another process may have written last to the rename of the new file: two processes that
+// change the settings at once keep each other's keys.
 //
 // A link in the file's place is never followed, for reading or for a mode change: it is set
 // aside like an unreadable file, and what it points at is left alone. The folder is kept
@@ -28,8 +34,15 @@ public:
     // A file this large is not read (it would stall the start), so none is written either.
     static constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
 
+    // How long a write waits for another process's write to end before it goes ahead alone.
+    static constexpr std::chrono::milliseconds kWriteLockWait{2000};
+    static constexpr std::chrono::milliseconds kWriteLockPollInterval{2};
+
     explicit LinuxSettingsStore(QString filePath, Access access = Access::ReadWrite,
                                 qint64 maxFileBytes = kMaxFileBytes);
+    ~LinuxSettingsStore() override;
+    LinuxSettingsStore(const LinuxSettingsStore &) = delete;
+    LinuxSettingsStore &operator=(const LinuxSettingsStore &) = delete;
 
     // $XDG_CONFIG_HOME/Tarnel/defaults.json
     static QString defaultPath();
@@ -56,6 +69,10 @@ private:
     };
 
     FileStamp currentStamp() const;
+    // Keeps the file just read (or written) open as the one the values came from.
+    void holdFile(int fd) const;
+    // -1 when the lock file cannot be had; the write then goes ahead alone.
+    int lockForWriting() const;
     void reloadIfChanged() const;
     void load() const;
     void removeStaleTemporaries() const;
@@ -67,6 +84,7 @@ private:
     qint64 m_maxFileBytes;
     mutable QJsonObject m_values;
     mutable FileStamp m_loadedStamp;
+    mutable int m_heldFd = -1;
     mutable bool m_loaded = false;
     mutable bool m_setAside = false;
     mutable QString m_setAsidePath;

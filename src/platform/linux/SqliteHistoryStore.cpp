@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "core/PrivateFiles.h"
+#include "core/XdgFolders.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -81,8 +82,7 @@ SqliteHistoryStore::~SqliteHistoryStore()
 
 QString SqliteHistoryStore::defaultPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-        + QStringLiteral("/Tarnel/history.sqlite3");
+    return XdgFolders::dataHome() + QStringLiteral("/Tarnel/history.sqlite3");
 }
 
 QString SqliteHistoryStore::errorText() const
@@ -157,13 +157,27 @@ SqliteHistoryStore::Opened SqliteHistoryStore::open(QString *error)
     // Until the file is known to be a Tarnel history, closing must not fold its log into it:
     // a log of another database would overwrite the rows for good.
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-    if (fresh) {
-        const QByteArray mark = QStringLiteral("PRAGMA application_id=%1; PRAGMA user_version=%2;")
-                                    .arg(kApplicationId)
-                                    .arg(kSchemaVersion)
-                                    .toUtf8();
-        if (!execute(kSchema, error) || !execute(mark.constData(), error))
+    if (!fresh) {
+        const std::optional<bool> blank = isBlank(error);
+        if (!blank)
             return failedOpen(error);
+        if (*blank)
+            qCInfo(lcPlatform).noquote() << "history database" << m_filePath
+                                         << "holds nothing yet (its creation was cut off); it is created now";
+        fresh = *blank;
+    }
+    if (fresh) {
+        // The table, its index and the mark land together or not at all: a start killed on the
+        // way leaves an empty database, never a marked one without its table or the reverse.
+        const QByteArray create = QStringLiteral("BEGIN IMMEDIATE; %1 PRAGMA application_id=%2; PRAGMA user_version=%3; COMMIT;")
+                                      .arg(QString::fromLatin1(kSchema))
+                                      .arg(kApplicationId)
+                                      .arg(kSchemaVersion)
+                                      .toUtf8();
+        if (!execute(create.constData(), error)) {
+            execute("ROLLBACK", nullptr);
+            return failedOpen(error);
+        }
     } else if (!checkIdentity(error)) {
         return failedOpen(error);
     }
@@ -226,6 +240,18 @@ std::optional<qint64> SqliteHistoryStore::queryInteger(const char *sql, QString 
         *error = errorText();
     sqlite3_finalize(query);
     return value;
+}
+
+// Nothing in it at all, no mark and no table: what a creation that was cut off leaves (SQLite
+// rolls the unfinished one back on opening). Nothing can be lost by making it the history.
+std::optional<bool> SqliteHistoryStore::isBlank(QString *error)
+{
+    const std::optional<qint64> mark = queryInteger("PRAGMA application_id", error);
+    const std::optional<qint64> version = mark ? queryInteger("PRAGMA user_version", error) : std::nullopt;
+    const std::optional<qint64> objects = version ? queryInteger("SELECT count(*) FROM sqlite_master", error) : std::nullopt;
+    if (!objects)
+        return std::nullopt;
+    return *mark == 0 && *version == 0 && *objects == 0;
 }
 
 bool SqliteHistoryStore::checkIdentity(QString *error)

@@ -65,6 +65,8 @@ private:
     Opened failedOpen(QString *error);
     // False, with the reason, when the open file is not a Tarnel history that may be written.
     bool checkIdentity(QString *error);
+    // Whether the open file holds nothing at all; nothing when it cannot be read.
+    std::optional<bool> isBlank(QString *error);
     std::optional<qint64> queryInteger(const char *sql, QString *error);
     void setAsideLogBesideAFreshFile();
     void close();
