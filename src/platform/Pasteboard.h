@@ -76,6 +76,15 @@ public:
     // offered unchanged as PNG.
     virtual qint64 writeImage(const QByteArray &imageData) = 0;
 
+    // Whether the program that owns `window` has asked for what the last write offers, and has
+    // its answer. A program may ask the new owner at every change and take its paste chord only
+    // once answered; one that never asks never is. True where this cannot be known.
+    virtual bool answeredSinceWrite(quint64 window) const
+    {
+        Q_UNUSED(window);
+        return true;
+    }
+
     // Lends the primary selection a text for a program that pastes only that (xterm's
     // Shift+Insert); the clipboard and its change count stay as they are. Once a program has
     // read it, or after a bounded time, the primary selection holds `restore` again (what the

@@ -14,66 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(X11KeySender, TerminalsAreRecognisedByWindowClassWithoutCase)
-{
-    struct Case {
-        const char *windowClass;
-        bool terminal;
-    };
-    const Case cases[] = {
-        {"XTerm", true},           {"Gnome-terminal", true}, {"konsole", true},
-        {"kitty", true},           {"Alacritty", true},      {"URxvt", true},
-        {"org.wezfurlong.wezterm", true}, {"Xfce4-terminal", true},
-        {"TarnelFixture", false},  {"firefox", false},       {"Gedit", false},
-        {"", false},               {"terminal-ish", false},  {"kittyhawk", false},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(X11KeySender::isTerminalClass(QString::fromUtf8(c.windowClass)), c.terminal) << c.windowClass;
-}
-
-TEST(X11KeySender, EachTerminalGetsTheChordsItBindsAndNoneThatInterrupts)
-{
-    using Route = X11KeySender::Route;
-    struct Case {
-        const char *windowClass;
-        Route route;
-    };
-    // xterm and the rxvt family bind no Ctrl+Shift chord: their Ctrl+Shift+C is ^C.
-    const Case cases[] = {
-        {"XTerm", Route::PrimarySelection},
-        {"UXTerm", Route::PrimarySelection},
-        {"URxvt", Route::PrimarySelection},
-        {"Rxvt", Route::PrimarySelection},
-        {"Gnome-terminal", Route::ShiftedChords},
-        {"konsole", Route::ShiftedChords},
-        {"kitty", Route::ShiftedChords},
-        {"st-256color", Route::ShiftedChords},
-        {"TarnelFixture", Route::Ordinary},
-        {"firefox", Route::Ordinary},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(X11KeySender::route(QString::fromUtf8(c.windowClass)), c.route) << c.windowClass;
-
-    // A window whose process holds a pseudo-terminal is a terminal whatever its class: the table
-    // still chooses for the ones it knows, every other one pastes from the primary selection.
-    struct HeldCase {
-        const char *windowClass;
-        bool holdsPseudoTerminal;
-        Route route;
-    };
-    const HeldCase held[] = {
-        {"Foo", true, Route::PrimarySelection},
-        {"Foo", false, Route::Ordinary},
-        {"XTerm", false, Route::PrimarySelection},
-        {"kitty", true, Route::ShiftedChords},
-        {"", true, Route::PrimarySelection},
-    };
-    for (const HeldCase &c : held) {
-        EXPECT_EQ(X11KeySender::route(QString::fromUtf8(c.windowClass), c.holdsPseudoTerminal), c.route)
-            << c.windowClass << " " << c.holdsPseudoTerminal;
-    }
-}
-
 // The key tap reports keys by their unshifted symbol, as Qt names them in Tarnel's own windows.
 TEST(X11Keysyms, KeysymsAreNamedAsQtNamesTheKeys)
 {

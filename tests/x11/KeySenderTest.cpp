@@ -8,6 +8,7 @@
 #include <QLineEdit>
 
 #include "X11TestSupport.h"
+#include "Terminals.h"
 
 #include <X11/keysym.h>
 
@@ -232,6 +233,48 @@ TEST_F(X11KeySenderTest, ChordForAWindowActivatesThatWindowWhenAnotherOfItsProce
         << typedIn.text().toStdString();
     EXPECT_TRUE(inFront.text().isEmpty()) << inFront.text().toStdString();
     EXPECT_EQ(sent.size(), 1);
+}
+
+// The route of each terminal installed here, told from its window as the sender finds it: by
+// the class or the instance the terminal table knows, else by the pseudo-terminal its process
+// holds. A program that holds none is no terminal; one that holds one is taken for a terminal.
+TEST_F(X11KeySenderTest, EachRealTerminalGetsTheRouteOfTheChordsItBinds)
+{
+    using Route = X11KeySender::Route;
+    const QStringList place{"-geometry", "80x10+100+100"};
+    const struct {
+        const char *name;
+        TerminalKind kind;
+        bool withoutProcessId;
+        Route route;
+    } terminals[] = {
+        {"xterm", kXterm, false, Route::PrimarySelection},
+        {"urxvt", kUrxvt, false, Route::PrimarySelection},
+        {"st", kSt, false, Route::ShiftedChords},
+        {"gnome-terminal", kGnomeTerminal, false, Route::ShiftedChords},
+        {"xterm, a class of the user's", {"xterm", "Foo", QStringList{"-class", "Foo"} + place}, false, Route::PrimarySelection},
+        {"xterm, a class of the user's and no process id", {"xterm", "Baz", QStringList{"-class", "Baz"} + place}, true, Route::PrimarySelection},
+        {"st, a class of the user's and no process id", {"st", "Bar", {"-c", "Bar", "-g", "80x10+100+100"}}, true, Route::ShiftedChords},
+    };
+    for (const auto &terminal : terminals) {
+        SCOPED_TRACE(terminal.name);
+        Terminal program(QStringLiteral("sleep 60"), terminal.kind);
+        const std::optional<Window> window = program.windowWithKeyboard();
+        ASSERT_TRUE(window) << "the terminal never took the keyboard";
+        if (terminal.withoutProcessId) {
+            XDeleteProperty(display(), *window, XInternAtom(display(), "_NET_WM_PID", False));
+            XSync(display(), False);
+        }
+        EXPECT_EQ(sender.routeOf(*window), terminal.route);
+    }
+    for (const bool holdsPseudoTerminal : {false, true}) {
+        SCOPED_TRACE(holdsPseudoTerminal);
+        Fixture other("route", {}, {}, holdsPseudoTerminal ? QStringList{"--pseudo-terminal"} : QStringList{});
+        ASSERT_TRUE(other.waitForKeyboard());
+        const std::optional<Window> window = other.shownWindow();
+        ASSERT_TRUE(window);
+        EXPECT_EQ(sender.routeOf(*window), holdsPseudoTerminal ? Route::PrimarySelection : Route::Ordinary);
+    }
 }
 
 } // namespace

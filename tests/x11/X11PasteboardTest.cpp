@@ -372,6 +372,43 @@ TEST_F(X11PasteboardTest, ACopyMadeInOurOwnWindowCountsOnceAndOurWritesDoNot)
     EXPECT_EQ(announced.size(), 4);
 }
 
+// A text lent to the primary selection goes back once a program has read it, long before the
+// loan's limit, and unread at that limit: then the user's own selection is there again, or
+// nothing. What Qt holds is looked at in this process; the lent text itself is not read.
+TEST_F(X11PasteboardTest, ALentPrimarySelectionGoesBackOnceReadOrAtItsLimit)
+{
+    const struct {
+        const char *name;
+        std::chrono::milliseconds limit;
+        bool read;
+        std::optional<QString> restore;
+    } loans[] = {
+        {"read, the user's selection back", 60s, true, QStringLiteral("vybraté")},
+        {"read, nothing was selected", 60s, true, std::nullopt},
+        {"never read", X11Pasteboard::kPrimaryLoanLimit, false, QStringLiteral("vybraté")},
+    };
+    const QString lent = QStringLiteral("požičané");
+    const auto held = [&] {
+        const QMimeData *mime = QGuiApplication::clipboard()->mimeData(QClipboard::Selection);
+        if (qobject_cast<const X11PrimaryOffer *>(mime))
+            return lent;
+        return mime ? mime->text() : QString();
+    };
+    for (const auto &loan : loans) {
+        SCOPED_TRACE(loan.name);
+        X11Pasteboard::Limits limits;
+        limits.primaryLoanLimit = loan.limit;
+        startPasteboard(limits);
+        ASSERT_TRUE(m_pasteboard->lendPrimarySelection(lent, loan.restore));
+        EXPECT_EQ(held(), lent);
+        if (loan.read) {
+            EXPECT_EQ(x11test::readSelection("primary"), lent);
+        }
+        EXPECT_TRUE(QTest::qWaitFor([&] { return held() == loan.restore.value_or(QString()); }, kWaitMs))
+            << "[" << held().toStdString() << "]";
+    }
+}
+
 TEST_F(X11PasteboardTest, AnOwnerThatNeverAnswersDoesNotHoldUpTheMainThread)
 {
     X11Pasteboard::Limits limits;

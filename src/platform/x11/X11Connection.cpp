@@ -82,6 +82,16 @@ QList<unsigned long> X11Connection::cardinalProperty(unsigned long window, const
 
 std::optional<QString> X11Connection::windowClass(unsigned long window) const
 {
+    return classHintPart(window, false);
+}
+
+std::optional<QString> X11Connection::windowInstance(unsigned long window) const
+{
+    return classHintPart(window, true);
+}
+
+std::optional<QString> X11Connection::classHintPart(unsigned long window, bool instance) const
+{
     if (!m_display || window == 0)
         return std::nullopt;
     return quietly(m_display, [&]() -> std::optional<QString> {
@@ -89,8 +99,8 @@ std::optional<QString> X11Connection::windowClass(unsigned long window) const
         if (!XGetClassHint(m_display, window, &hint))
             return std::nullopt;
         std::optional<QString> result;
-        if (hint.res_class)
-            result = QString::fromLocal8Bit(hint.res_class);
+        if (const char *part = instance ? hint.res_name : hint.res_class)
+            result = QString::fromLocal8Bit(part);
         if (hint.res_name)
             XFree(hint.res_name);
         if (hint.res_class)

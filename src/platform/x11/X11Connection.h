@@ -29,6 +29,9 @@ public:
     QList<unsigned long> cardinalProperty(unsigned long window, const char *name) const;
     // The class part of WM_CLASS (the second of its two strings).
     std::optional<QString> windowClass(unsigned long window) const;
+    // The instance part of WM_CLASS (the first string): the program's name where the user
+    // renamed its class (xterm -class Foo is still the instance "xterm").
+    std::optional<QString> windowInstance(unsigned long window) const;
     std::optional<qint64> windowPid(unsigned long window) const;
     // The window that _NET_ACTIVE_WINDOW names; none when no window is active.
     std::optional<unsigned long> activeWindow() const;
@@ -54,5 +57,7 @@ public:
     void drainEvents() const;
 
 private:
+    std::optional<QString> classHintPart(unsigned long window, bool instance) const;
+
     Display *m_display = nullptr;
 };

@@ -107,33 +107,34 @@ X11KeySender::X11KeySender(Workspace *workspace, Pasteboard *pasteboard, QObject
     connect(&m_timer, &QTimer::timeout, this, &X11KeySender::step);
 }
 
-X11KeySender::Route X11KeySender::route(const QString &windowClass)
+X11KeySender::Route X11KeySender::namedRoute(const QString &name)
 {
     for (const TerminalFamily &family : kTerminals) {
-        if (windowClass.compare(QLatin1String(family.windowClass), Qt::CaseInsensitive) == 0)
+        if (name.compare(QLatin1String(family.windowClass), Qt::CaseInsensitive) == 0)
             return family.route;
     }
     return Route::Ordinary;
 }
 
-X11KeySender::Route X11KeySender::route(const QString &windowClass, bool holdsPseudoTerminal)
+X11KeySender::Route X11KeySender::namedRoute(unsigned long window) const
 {
-    const Route named = route(windowClass);
-    if (named != Route::Ordinary || !holdsPseudoTerminal)
-        return named;
-    // Pasting from the primary selection on Shift+Insert is what terminals share; a chord
-    // guessed for an unknown one could be read as an interrupt.
-    return Route::PrimarySelection;
+    const Route byClass = namedRoute(m_connection.windowClass(window).value_or(QString()));
+    if (byClass != Route::Ordinary)
+        return byClass;
+    // xterm -class Foo keeps the instance "xterm": what tells the terminal where its window
+    // carries no process id to look into.
+    return namedRoute(m_connection.windowInstance(window).value_or(QString()));
 }
 
 X11KeySender::Route X11KeySender::routeOf(unsigned long window) const
 {
-    const QString windowClass = m_connection.windowClass(window).value_or(QString());
-    const Route named = route(windowClass);
+    const Route named = namedRoute(window);
     if (named != Route::Ordinary)
         return named;
+    // Pasting from the primary selection on Shift+Insert is what terminals share; a chord
+    // guessed for an unknown one could be read as an interrupt.
     const std::optional<qint64> pid = m_connection.windowPid(window);
-    return route(windowClass, pid && PseudoTerminalHolder::holdsMaster(*pid));
+    return pid && PseudoTerminalHolder::holdsMaster(*pid) ? Route::PrimarySelection : Route::Ordinary;
 }
 
 bool X11KeySender::post(const KeyPost &request)
@@ -142,6 +143,7 @@ bool X11KeySender::post(const KeyPost &request)
         return false;
     Job job;
     job.request = request;
+    job.posted = Clock::now();
     m_queue.append(job);
     // The first step runs at once, so a chord that needs no waiting goes out before the caller's
     // next event-loop turn.
@@ -309,7 +311,12 @@ X11KeySender::Outcome X11KeySender::deliver(Job &job)
         // Copied files go into a terminal as their paths, as a dropped file does; its own paste
         // chord would bring their URLs, or nothing.
         const bool files = !content.text && !content.filePaths.isEmpty();
-        if (route == Route::PrimarySelection || files) {
+        if (!content.text && !files && namedRoute(*window) == Route::Ordinary) {
+            // An image: only text takes the terminal's road. A window the table does not name
+            // may hold a pseudo-terminal without being a terminal (an editor with one inside),
+            // and its toolkit pastes images on Ctrl+V.
+            route = Route::Ordinary;
+        } else if (route == Route::PrimarySelection || files) {
             if (!m_pasteboard || !(content.text || files)) {
                 qCInfo(lcPlatform) << "KeySender: no text to offer the terminal; paste not sent";
                 job.dropReason = KeyDropReason::NothingToType;
@@ -324,6 +331,12 @@ X11KeySender::Outcome X11KeySender::deliver(Job &job)
             return pasteThroughPrimarySelection(job);
         }
     }
+    // The clipboard changed owner just before this chord. A program that asks the new owner
+    // what it offers, and takes its paste chord only once answered (gnome-terminal), ignores
+    // the chord until Tarnel has answered it; Tarnel answers on this thread, between steps.
+    if (chord == KeyChord::Paste && window && m_pasteboard && !m_pasteboard->answeredSinceWrite(*window)
+        && Clock::now() < job.posted + kClipboardAnswerWait)
+        return Outcome::Waiting;
     return sendChord(chord, route) ? Outcome::Sent : Outcome::Dropped;
 }
 

@@ -39,6 +39,10 @@ public:
     // down its hot-key grab holds the keyboard, and every key typed goes to the grab: the chord
     // is given up rather than typed into it.
     static constexpr std::chrono::milliseconds kShortcutKeyTimeout{15000};
+    // How long a paste chord waits for the target program to ask what the clipboard now offers
+    // and get its answer, counted from the post that follows the write. Programs that ask at
+    // every change of owner do so at once; one that never asks gets its chord after this.
+    static constexpr std::chrono::milliseconds kClipboardAnswerWait{150};
 
     // How a window takes the paste and copy chords.
     enum class Route {
@@ -63,15 +67,13 @@ public:
     // Chords posted but not yet sent or given up.
     int pendingCount() const { return int(m_queue.size()); }
 
-    // Terminals never get a plain Ctrl+V or Ctrl+C: the first would insert a control character,
-    // the second interrupt the running program.
-    static bool isTerminalClass(const QString &windowClass) { return route(windowClass) != Route::Ordinary; }
-    // The route of a window by its WM_CLASS class, compared without case.
-    static Route route(const QString &windowClass);
-    // The route of a window: the class table's for the terminals it knows; for any other
-    // window whose process holds a pseudo-terminal's master (a terminal by what it is,
-    // whatever the user named its class), the primary selection.
-    static Route route(const QString &windowClass, bool holdsPseudoTerminal);
+    // The route of a window: the terminal table's where its WM_CLASS class, or else its
+    // instance (the program's own name, kept when the user renames the class), names a terminal
+    // it knows; for any other window whose process holds a pseudo-terminal's master (a terminal
+    // by what it is, whatever its name), the primary selection. Terminals never get a plain
+    // Ctrl+V or Ctrl+C: the first would insert a control character, the second interrupt the
+    // running program.
+    Route routeOf(unsigned long window) const;
 
 private:
     enum class Stage {
@@ -85,6 +87,8 @@ private:
     };
     struct Job {
         KeyPost request;
+        // When it was posted: right after the clipboard was written, for a paste.
+        std::chrono::steady_clock::time_point posted;
         Stage stage = Stage::Start;
         std::chrono::steady_clock::time_point deadline;
         // Until when the key of a global shortcut may keep the keyboard grabbed.
@@ -119,7 +123,10 @@ private:
     Outcome deliver(Job &job);
     Outcome finishSelectionCopy(Job &job);
     Outcome pasteThroughPrimarySelection(Job &job);
-    Route routeOf(unsigned long window) const;
+    // The route the terminal table gives a name, compared without case; Ordinary for a name
+    // it does not know.
+    static Route namedRoute(const QString &name);
+    Route namedRoute(unsigned long window) const;
     bool sendChord(KeyChord chord, Route route);
     void fakeKey(unsigned keycode, bool press);
 

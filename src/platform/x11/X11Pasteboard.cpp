@@ -129,6 +129,7 @@ X11Pasteboard::X11Pasteboard(Limits limits, QObject *parent)
     : Pasteboard(parent)
     , m_clipboard(QGuiApplication::clipboard())
     , m_pngRequests(new X11DeferredPngRequests(this))
+    , m_primaryLoanLimit(limits.primaryLoanLimit)
     , m_state(std::make_shared<ReaderState>())
 {
     m_state->pasteboard = this;
@@ -220,6 +221,7 @@ qint64 X11Pasteboard::write(QMimeData *mime, PasteboardContent content)
     }
     // Counted above, once: Qt's report of this write is not another copy.
     const QScopedValueRollback writing(m_writing, true);
+    m_askers.forget();
     m_clipboard->setMimeData(mime, QClipboard::Clipboard);
     return count;
 }
@@ -327,7 +329,7 @@ bool X11Pasteboard::lendPrimarySelection(const QString &text, const std::optiona
             QTimer::singleShot(kPrimaryLoanAfterRead, this, [this, lent] { endPrimaryLoan(lent); });
         },
         Qt::SingleShotConnection);
-    QTimer::singleShot(kPrimaryLoanLimit, this, [this, lent] { endPrimaryLoan(lent); });
+    QTimer::singleShot(m_primaryLoanLimit, this, [this, lent] { endPrimaryLoan(lent); });
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Pasteboard.h"
+#include "platform/x11/X11ClipboardAskers.h"
 #include "platform/x11/X11PrimaryOffer.h"
 
 #include <QClipboard>
@@ -49,9 +50,11 @@ public:
     static constexpr std::chrono::milliseconds kPrimaryReplyTimeout{1000};
     static constexpr std::chrono::milliseconds kPrimaryReadDeadline{2000};
     // How long a text lent to the primary selection stays there after a program asked for it
-    // (time to take the whole of a long one), and at most, read or not.
-    static constexpr std::chrono::milliseconds kPrimaryLoanAfterRead{500};
-    static constexpr std::chrono::milliseconds kPrimaryLoanLimit{5000};
+    // (time for its other requests, the text in another type say), and at most, read or not:
+    // a program that pastes the clipboard on Shift+Insert never reads it, and until the loan
+    // ends a middle click pastes the lent text instead of what the user selected.
+    static constexpr std::chrono::milliseconds kPrimaryLoanAfterRead{300};
+    static constexpr std::chrono::milliseconds kPrimaryLoanLimit{1000};
     // How long quitting waits for the reader thread to stop; one still stuck then is left to
     // end with the process.
     static constexpr std::chrono::milliseconds kReaderStopLimit{1000};
@@ -60,6 +63,7 @@ public:
         qint64 maxBytes = kMaxRepresentationBytes;
         std::chrono::milliseconds replyTimeout = kOwnerReplyTimeout;
         std::chrono::milliseconds fetchDeadline = kFetchDeadline;
+        std::chrono::milliseconds primaryLoanLimit = kPrimaryLoanLimit;
     };
 
     explicit X11Pasteboard(QObject *parent = nullptr);
@@ -73,6 +77,7 @@ public:
     qint64 writeText(const QString &text) override;
     qint64 writeFilePaths(const QStringList &paths) override;
     qint64 writeImage(const QByteArray &imageData) override;
+    bool answeredSinceWrite(quint64 window) const override { return m_askers.hasAsked(window); }
     bool lendPrimarySelection(const QString &text, const std::optional<QString> &restore) override;
     QFuture<std::optional<QString>> primarySelectionText() override;
 
@@ -95,12 +100,14 @@ private:
 
     QPointer<QClipboard> m_clipboard;
     X11DeferredPngRequests *m_pngRequests = nullptr;
+    X11ClipboardAskers m_askers;
     qint64 m_changeCount = 0;
     bool m_writing = false;
     QHash<QByteArray, quint32> m_selectionAtoms;
     PasteboardContent m_content;
     // The text lent to the primary selection, and what goes back there after it.
     QPointer<X11PrimaryOffer> m_primaryOffer;
+    std::chrono::milliseconds m_primaryLoanLimit = kPrimaryLoanLimit;
     std::optional<QString> m_primaryRestore;
     std::shared_ptr<ReaderState> m_state;
     std::thread m_thread;
