@@ -7,6 +7,10 @@ class QWidget;
 // the pager on every desktop. The backend is chosen at the program's entry.
 class PanelWindowTraits {
 public:
+    // A window of the program without a parent widget names the window it was opened from in
+    // this property (a QWidget *): it then stands in front of that window as a child would.
+    static constexpr char openedFromProperty[] = "tarnelOpenedFrom";
+
     virtual ~PanelWindowTraits() = default;
 
     // false lets every pointer event fall through to the windows below; true takes the
@@ -45,6 +49,10 @@ public:
     // Puts a kept window at its place now, over the windows named by keepUnderPanel: what a raise
     // is for a window the manager stacks.
     virtual void bringToFront(QWidget &window) = 0;
+    // Gives a shown window the keyboard now; one that bypasses the window manager gets it even
+    // when what asks for it reached the program on another road than the window's own (a global
+    // shortcut): a request dated before the last change of the keyboard's owner is ignored.
+    virtual void takeKeyboard(QWidget &window) = 0;
     // Whether the screen is locked or a screen saver runs: nothing of the program may show.
     virtual bool isScreenCovered() const = 0;
 };

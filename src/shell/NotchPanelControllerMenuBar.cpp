@@ -54,6 +54,8 @@ void NotchPanelController::openMenuBarQuickAccess(bool pasteAs)
         }
         m_popover->showBelow(anchor, size);
         m_services.windowTraits.keepOffTaskbar(*m_popover);
+        // The shortcut came on another connection than the popup's: the request is dated now.
+        m_services.windowTraits.takeKeyboard(*m_popover);
     }
 }
 

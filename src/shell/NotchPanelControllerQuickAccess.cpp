@@ -93,6 +93,8 @@ void NotchPanelController::takeKeyboardForQuickAccess()
     noteKeyboardBeforePanel();
     m_services.windowTraits.bringToFront(*m_panel);
     m_panel->activateWindow();
+    // The shortcut came on another connection than the panel's: the request is dated now.
+    m_services.windowTraits.takeKeyboard(*m_panel);
 }
 
 void NotchPanelController::applicationStateChanged(Qt::ApplicationState state)

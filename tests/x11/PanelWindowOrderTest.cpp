@@ -1,6 +1,7 @@
-// What is opened from the open notch panel stands over it, under whichever window manager the
-// run was given (openbox, metacity, xfwm4): the edit sheet, the clear confirmation and an
-// entry's actions menu, read in the stacking order of the root's children and on the screen.
+// What is opened from the open notch panel, its sheets and Quick Access stands over it, under
+// whichever window manager the run was given: sheets, alerts, menus, file and folder dialogs,
+// the settings and the guide, read in the stacking order of the root's children and on the
+// screen, each with the keyboard.
 #include "engine/ClipboardModel.h"
 #include "platform/linux/LinuxSettingsStore.h"
 #include "platform/x11/X11PanelWindowTraits.h"
@@ -9,14 +10,21 @@
 #include "platform/x11/X11Workspace.h"
 #include "shell/ClipboardModelPanelLink.h"
 #include "shell/NotchPanelController.h"
+#include "shell/PanelTimings.h"
 #include "shell/TarnelPanel.h"
+#include "ui/panel/ClipboardPanelView.h"
 #include "ui/panel/EntryActionsMenu.h"
 #include "ui/panel/PanelSheetHost.h"
+#include "ui/tools/ImageCanvasComposerSheet.h"
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QBuffer>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 
 #include <iostream>
 
@@ -28,6 +36,8 @@ namespace {
 
 constexpr QPoint kNotch{960, 8};
 constexpr QPoint kAway{300, 900};
+// Quick Access has looked whether it got the keyboard by then.
+constexpr std::chrono::milliseconds kQuickAccessSettled = PanelTimings::quickAccessKeyboardWait + std::chrono::milliseconds(200);
 
 const char *windowManager()
 {
@@ -145,3 +155,220 @@ TEST(PanelWindowOrder, TheEditSheetTheClearAlertAndTheActionsMenuStandWholeOverT
     menu->close();
     controller.setActionMenuOpen(false);
 }
+
+// ---- every window opened from the panel, its sheets and Quick Access ---------------------------
+
+namespace {
+
+QImage smallPicture()
+{
+    QImage picture(160, 120, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    return picture;
+}
+
+// The open panel with a text and an image in its history, another program's window beneath, the
+// sheets it opens and the details view that Quick Access saves images through.
+struct OpenPanel {
+    OpenPanel()
+    {
+        text.id = QStringLiteral("T1");
+        text.text = QStringLiteral("Ahoj");
+        text.kind = ClipboardKind::Text;
+        text.copiedAt = QDateTime::currentDateTimeUtc();
+        image.id = QStringLiteral("I1");
+        image.kind = ClipboardKind::Image;
+        image.copiedAt = text.copiedAt.addSecs(-60);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        smallPicture().save(&buffer, "PNG");
+        image.imageData = png;
+        model.setEntries({text, image});
+        QObject::connect(&host, &PanelSheetHost::presentingChanged, &controller,
+                         [this](bool presenting) { controller.setEditorOpen(presenting); });
+    }
+    ~OpenPanel()
+    {
+        // What a case opened goes before the panel it was opened from.
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (window->isVisible() && window != controller.panel())
+                window->close();
+        QTest::qWait(0);
+    }
+    // Opens the panel under the notch, the pointer resting on it.
+    bool open()
+    {
+        if (!other.waitForKeyboard())
+            return false;
+        movePointer(kAway);
+        controller.show();
+        if (!waitOnScreen(controller.panel()))
+            return false;
+        movePointer(kNotch);
+        return QTest::qWaitFor([&] { return controller.isContentExpanded(); }, 3000);
+    }
+    // Quick Access in place of the open panel, with the view its image actions go through.
+    ClipboardPanelView *openQuickAccess()
+    {
+        QElapsedTimer opened;
+        opened.start();
+        controller.openQuickAccess(false);
+        if (!waitForKeyboard(controller.panel()))
+            return nullptr;
+        // What it opens comes after Quick Access has made sure of the keyboard, as a user's keys do.
+        if (!QTest::qWaitFor([&] { return opened.hasExpired(kQuickAccessSettled.count()); }))
+            return nullptr;
+        return new ClipboardPanelView(link, &model, controller, false, controller.panel());
+    }
+
+    Desk desk;
+    ClipboardModel model{servicesOf(desk)};
+    ClipboardEntry text;
+    ClipboardEntry image;
+    ClipboardModelPanelLink link{model, desk.settings};
+    NotchPanelController controller{link, PanelServices{desk.settings, desk.workspace, desk.permissions, desk.traits, {}, [] { return false; }, nullptr, nullptr, nullptr, {}, nullptr, nullptr, nullptr, nullptr, &model}};
+    PanelSheetHost host{model, controller, controller.panel()};
+    Fixture other{"Other", QString(), QStringLiteral("900x700+500+100")};
+};
+
+// The shown window of this program of the type, opened last.
+template <typename Type>
+Type *shown()
+{
+    Type *found = nullptr;
+    (void)QTest::qWaitFor([&] {
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (auto *typed = qobject_cast<Type *>(window); typed && typed->isVisible())
+                found = typed;
+        return found != nullptr;
+    });
+    return found;
+}
+
+// The image composer over the panel, once its image is there to be saved.
+ImageCanvasComposerSheet *openComposer(OpenPanel &scene)
+{
+    scene.host.composeImage(scene.image);
+    auto *composer = qobject_cast<ImageCanvasComposerSheet *>(scene.host.sheet());
+    if (!composer || !waitForKeyboard(composer) || !QTest::qWaitFor([composer] { return composer->hasImage(); }))
+        return nullptr;
+    return composer;
+}
+
+// The composer's own button to save, clicked as the user clicks it.
+bool clickSave(ImageCanvasComposerSheet *composer)
+{
+    return composer && clickOn(composer->findChild<QAbstractButton *>(QStringLiteral("save")));
+}
+
+struct OpenedWindow {
+    const char *name;
+    // Opens the window; the window, and the one of this program it was opened from when that
+    // is not the panel itself.
+    std::function<std::pair<QWidget *, QWidget *>(OpenPanel &)> open;
+    // Keys go to a menu through its grab, not the input focus: Escape must close it.
+    bool grabsKeyboard = false;
+};
+
+std::ostream &operator<<(std::ostream &out, const OpenedWindow &row)
+{
+    return out << row.name;
+}
+
+class PanelOpensWindows : public testing::TestWithParam<OpenedWindow> { };
+
+const OpenedWindow kOpenedWindows[] = {
+    {"EditSheet", [](OpenPanel &s) { s.host.editEntry(s.text); return std::pair{s.host.sheet(), nullptr}; }},
+    {"ImagePreview", [](OpenPanel &s) { s.host.previewImage(s.image); return std::pair{s.host.sheet(), nullptr}; }},
+    {"ImageComposer", [](OpenPanel &s) { return std::pair<QWidget *, QWidget *>{openComposer(s), nullptr}; }},
+    {"ComposerSaveDialog",
+     [](OpenPanel &s) {
+         ImageCanvasComposerSheet *composer = openComposer(s);
+         if (!clickSave(composer))
+             return std::pair<QWidget *, QWidget *>{nullptr, composer};
+         return std::pair<QWidget *, QWidget *>{shown<QFileDialog>(), composer};
+     }},
+    {"ComposerSaveError",
+     [](OpenPanel &s) {
+         ImageCanvasComposerSheet *composer = openComposer(s);
+         if (!composer)
+             return std::pair<QWidget *, QWidget *>{nullptr, nullptr};
+         // A folder that is not there: the write fails.
+         composer->setSavePanel([](const QString &, std::function<void(std::optional<QString>)> chosen) {
+             chosen(QStringLiteral("/nonexistent-folder/picture.png"));
+         });
+         if (!clickSave(composer) || !QTest::qWaitFor([composer] { return composer->exportAlert() != nullptr; }))
+             return std::pair<QWidget *, QWidget *>{nullptr, composer};
+         return std::pair<QWidget *, QWidget *>{composer->exportAlert(), composer};
+     }},
+    {"JarEditor", [](OpenPanel &s) { s.host.editJar(std::nullopt); return std::pair{s.host.sheet(), nullptr}; }},
+    {"SnippetEditor", [](OpenPanel &s) { s.host.editSnippet(std::nullopt); return std::pair{s.host.sheet(), nullptr}; }},
+    {"ClearAlert", [](OpenPanel &s) { s.host.confirmClear(ClearSection::History); return std::pair{s.host.clearAlert(), nullptr}; }},
+    {"ActionsMenu",
+     [](OpenPanel &s) {
+         s.controller.setActionMenuOpen(true);
+         const QRect panel = s.controller.panel()->frame();
+         QWidget *menu = EntryActionsMenu::popUp(s.model, s.text.id, QRect(panel.left() - 40, 120, 30, 30));
+         return std::pair<QWidget *, QWidget *>{menu, nullptr};
+     },
+     true},
+    {"Settings", [](OpenPanel &s) { s.controller.openSettingsWindow(); return std::pair{s.controller.settingsWindow(), nullptr}; }},
+    {"Guide", [](OpenPanel &s) { s.controller.showOnboarding(); return std::pair{s.controller.onboardingWindow(), nullptr}; }},
+    {"ScreenshotFolderDialog",
+     [](OpenPanel &s) {
+         s.controller.chooseScreenshotFolder();
+         return std::pair<QWidget *, QWidget *>{shown<QFileDialog>(), nullptr};
+     }},
+    {"QuickAccessImageSave",
+     [](OpenPanel &s) {
+         ClipboardPanelView *view = s.openQuickAccess();
+         if (view)
+             view->saveQuickImage(s.image, QuickImageAction::SavePNG);
+         return std::pair<QWidget *, QWidget *>{view ? shown<QFileDialog>() : nullptr, nullptr};
+     }},
+    {"QuickAccessImagePreview",
+     [](OpenPanel &s) {
+         ClipboardPanelView *view = s.openQuickAccess();
+         if (view)
+             view->performQuickImageAction(QuickImageAction::Preview, s.image);
+         return std::pair<QWidget *, QWidget *>{view ? view->imageSheet() : nullptr, nullptr};
+     }},
+    {"QuickAccessImageComposer",
+     [](OpenPanel &s) {
+         ClipboardPanelView *view = s.openQuickAccess();
+         if (view)
+             view->performQuickImageAction(QuickImageAction::Edit, s.image);
+         return std::pair<QWidget *, QWidget *>{view ? view->imageSheet() : nullptr, nullptr};
+     }},
+};
+
+} // namespace
+
+// Each is seen whole in front of the panel and of the window it was opened from, and keys typed
+// then reach it.
+TEST_P(PanelOpensWindows, StandsWholeOverThePanelWithTheKeyboard)
+{
+    const OpenedWindow &row = GetParam();
+    OpenPanel scene;
+    ASSERT_TRUE(scene.open());
+    const auto [window, opener] = row.open(scene);
+    ASSERT_TRUE(window) << row.name << " did not open";
+    ASSERT_TRUE(waitOnScreen(window));
+    EXPECT_TRUE(wholeAbove(window, scene.controller.panel(), row.name));
+    if (opener) {
+        EXPECT_TRUE(standsAbove(windowOf(window), windowOf(opener)))
+            << row.name << " (" << stackedWindowOf(windowOf(window)) << ") stands under what it was opened from ("
+            << windowOf(opener) << (opener->isVisible() ? ", shown" : ", hidden") << ")";
+    }
+    if (row.grabsKeyboard) {
+        QPointer<QWidget> menu(window);
+        xdotool({"key", "Escape"});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !menu || !menu->isVisible(); }, 3000)) << "Escape did not reach the menu";
+    } else {
+        EXPECT_TRUE(waitForKeyboard(window, 3000)) << row.name << " has not the keyboard";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWindow, PanelOpensWindows, testing::ValuesIn(kOpenedWindows),
+                         [](const testing::TestParamInfo<OpenedWindow> &opened) { return std::string(opened.param.name); });

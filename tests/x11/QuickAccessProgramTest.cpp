@@ -323,3 +323,64 @@ TEST(QuickAccessProgram, MemoryTakenByPhotoPastesIsGivenBackOnceATextTakesTheCli
     EXPECT_LE(after - before, kLeftOverMegabytes)
         << before << " MB before the pastes, " << peak << " MB at most, " << after << " MB after";
 }
+
+// The history shortcut over a terminal, again and again: each time Quick Access takes the keyboard
+// and Ctrl+1 pastes the first row into the terminal, the keyboard having gone back to it after the
+// paste before; the third time over the terminal made full screen.
+TEST(QuickAccessProgram, TheShortcutPastesIntoATerminalEachTimeAlsoOnceItIsFullScreen)
+{
+    writeSettings(settingsWithHistory({QStringLiteral("prvý riadok"), QStringLiteral("druhý riadok")}));
+    movePointer(QPoint(960, 700));
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    const QRect notchFrame = geometry(*panel);
+    // Raw: every byte the terminal sends reaches the file as it is.
+    QTemporaryDir folder;
+    const QString received = folder.filePath(QStringLiteral("received"));
+    Program terminal(QStringLiteral("env"), {"LC_ALL=C.UTF-8", "xterm", "-geometry", "80x10+100+600", "-e", "sh", "-c", QStringLiteral("stty raw -echo; exec cat > %1").arg(received)});
+    std::optional<Window> window;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        const std::vector<Window> shown = shownWithClass("XTerm");
+        window = shown.size() == 1 ? std::optional<Window>(shown.front()) : std::nullopt;
+        return window && hasKeyboard(*window);
+    },
+                                8000))
+        << "the terminal never had the keyboard";
+    const auto receivedText = [&received] {
+        QFile file(received);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+
+    QString expected;
+    for (int time = 1; time <= 3; ++time) {
+        SCOPED_TRACE(time);
+        if (time == 3) {
+            // Full screen, as the window manager is asked by the terminal's own menu or a pager.
+            XEvent event{};
+            event.xclient.type = ClientMessage;
+            event.xclient.window = *window;
+            event.xclient.message_type = XInternAtom(display(), "_NET_WM_STATE", False);
+            event.xclient.format = 32;
+            event.xclient.data.l[0] = 1;
+            event.xclient.data.l[1] = long(XInternAtom(display(), "_NET_WM_STATE_FULLSCREEN", False));
+            event.xclient.data.l[3] = 1;
+            XSendEvent(display(), DefaultRootWindow(display()), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+            XSync(display(), False);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return geometry(stackedWindowOf(*window)) == QRect(0, 0, 1920, 1080); }))
+                << "the terminal did not go full screen";
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return hasKeyboard(*window); })) << "the terminal has not the keyboard back";
+        // The keyboard handed to the terminal once more past the window manager, as a paste hands
+        // it back: nothing Tarnel's windows hear tells them of it.
+        XSetInputFocus(display(), *window, RevertToParent, CurrentTime);
+        XSync(display(), False);
+        xdotool({"key", "shift+super+v"});
+        ASSERT_TRUE(waitForKeyboard(*panel)) << "Quick Access did not get the keyboard; " << tarnel.errorOutput().constData();
+        xdotool({"key", "--delay", "0", "ctrl+1"});
+        expected += QStringLiteral("prvý riadok");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return receivedText() == expected; }, 8000))
+            << "[" << receivedText().toStdString() << "] " << tarnel.errorOutput().constData();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) == notchFrame; })) << "Quick Access stayed open";
+    }
+}

@@ -62,6 +62,11 @@ void FakePanelWindowTraits::liftOverPanel(QWidget &window)
         liftedOverPanel.append(&window);
 }
 
+void FakePanelWindowTraits::takeKeyboard(QWidget &)
+{
+    ++keyboardTaken;
+}
+
 void FakePanelWindowTraits::bringToFront(QWidget &)
 {
     ++broughtToFront;

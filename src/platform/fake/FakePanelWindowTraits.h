@@ -19,6 +19,7 @@ public:
     void keepUnderPanel(QWidget &window) override;
     void liftOverPanel(QWidget &window) override;
     void bringToFront(QWidget &window) override;
+    void takeKeyboard(QWidget &window) override;
     bool isScreenCovered() const override { return screenCovered; }
 
     // The last answer given for a window; a window never asked accepts the pointer.
@@ -39,6 +40,8 @@ public:
     QList<const QWidget *> liftedOverPanel;
     // How often a kept window was put in front.
     int broughtToFront = 0;
+    // How often a window was given the keyboard.
+    int keyboardTaken = 0;
     // Whether the screen is locked, as a test says.
     bool screenCovered = false;
 

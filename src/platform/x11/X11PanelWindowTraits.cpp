@@ -136,6 +136,8 @@ void X11PanelWindowTraits::setCastsShadow(QWidget &window, bool casts)
 void X11PanelWindowTraits::keepInFront(QWidget &window)
 {
     m_frontKeeper.keep(window);
+    // What is opened from the kept window and its sheets opens beside the manager as well.
+    m_dialogs.start();
 }
 
 void X11PanelWindowTraits::keepUnderPanel(QWidget &window)
@@ -151,6 +153,11 @@ void X11PanelWindowTraits::liftOverPanel(QWidget &window)
 void X11PanelWindowTraits::bringToFront(QWidget &)
 {
     m_frontKeeper.bringToFront();
+}
+
+void X11PanelWindowTraits::takeKeyboard(QWidget &window)
+{
+    m_dialogs.takeKeyboard(window);
 }
 
 bool X11PanelWindowTraits::isScreenCovered() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/PanelWindowTraits.h"
+#include "platform/x11/X11BypassingDialogs.h"
 #include "platform/x11/X11FrontKeeper.h"
 
 // X11: the pointer passes through by an empty input shape (XFixes), the drawn shape stays;
@@ -17,8 +18,10 @@ public:
     void keepUnderPanel(QWidget &window) override;
     void liftOverPanel(QWidget &window) override;
     void bringToFront(QWidget &window) override;
+    void takeKeyboard(QWidget &window) override;
     bool isScreenCovered() const override;
 
 private:
     X11FrontKeeper m_frontKeeper;
+    X11BypassingDialogs m_dialogs;
 };

@@ -6,6 +6,7 @@
 #include "engine/ClipboardModel.h"
 #include "engine/PanelModelLink.h"
 #include "engine/PreferencesLink.h"
+#include "platform/PanelWindowTraits.h"
 #include "ui/PanelController.h"
 #include "ui/panel/DetailsPanel.h"
 #include "ui/panel/DetailsSearchField.h"
@@ -95,11 +96,13 @@ void returnKeyboardToQuickAccess(QWidget *origin, const PanelModelLink &model)
     });
 }
 
-void showSaveDialog(const QString &proposedName, QuickImageAction format,
+void showSaveDialog(QWidget *origin, const QString &proposedName, QuickImageAction format,
                     std::function<void(const QString &path)> onChosen, std::function<void()> onClosed)
 {
-    auto *dialog = new QFileDialog(nullptr, QString(), QDir::home().filePath(proposedName),
+    // Opened from Quick Access, in front of it, as Qt's own dialog (see ImageCanvasComposerSheet).
+    auto *dialog = new QFileDialog(origin, QString(), QDir::home().filePath(proposedName),
                                    QuickImageExport::fileFilter(format));
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
@@ -116,9 +119,10 @@ void showSaveDialog(const QString &proposedName, QuickImageAction format,
     dialog->activateWindow();
 }
 
-void showRefusal(const QString &reason, std::function<void()> onClosed)
+void showRefusal(QWidget *origin, const QString &reason, std::function<void()> onClosed)
 {
-    auto *alert = new QMessageBox(QMessageBox::Information, L10n::text(QStringLiteral("Uložiť")), reason, QMessageBox::Ok);
+    auto *alert = new QMessageBox(QMessageBox::Information, L10n::text(QStringLiteral("Uložiť")), reason, QMessageBox::Ok,
+                                  origin);
     alert->setAttribute(Qt::WA_DeleteOnClose);
     alert->setWindowFlag(Qt::WindowStaysOnTopHint);
     QObject::connect(alert, &QDialog::finished, alert, [onClosed = std::move(onClosed)] { onClosed(); });
@@ -445,7 +449,7 @@ void ClipboardPanelView::saveQuickImage(const ClipboardEntry &entry, QuickImageA
         const QString reason = L10n::text(QuickImageExport::tooLargeReason());
         Q_EMIT saveRefused(reason);
         if (!m_savePanel) {
-            showRefusal(reason, [origin = QPointer<QWidget>(window()), model = QPointer<PanelModelLink>(&m_model)] {
+            showRefusal(window(), reason, [origin = QPointer<QWidget>(window()), model = QPointer<PanelModelLink>(&m_model)] {
                 if (origin && model)
                     returnKeyboardToQuickAccess(origin, *model);
             });
@@ -469,7 +473,7 @@ void ClipboardPanelView::saveQuickImage(const ClipboardEntry &entry, QuickImageA
     if (m_savePanel)
         m_savePanel(QuickImageExport::proposedName(entry, format), format, std::move(onChosen));
     else
-        showSaveDialog(QuickImageExport::proposedName(entry, format), format, std::move(onChosen),
+        showSaveDialog(window(), QuickImageExport::proposedName(entry, format), format, std::move(onChosen),
                        [origin = QPointer<QWidget>(window()), model = QPointer<PanelModelLink>(&m_model)] {
                            if (origin && model)
                                returnKeyboardToQuickAccess(origin, *model);
@@ -528,6 +532,8 @@ void ClipboardPanelView::openImageSheet(const ClipboardEntry &entry, bool edit)
             returnKeyboardToQuickAccess(this->window(), m_model);
     }, Qt::QueuedConnection);
     SheetPlacement::place(window, this);
+    // Opened from Quick Access, in front of it, though it stands on its own.
+    window->setProperty(PanelWindowTraits::openedFromProperty, QVariant::fromValue(this->window()));
     window->show();
     window->raise();
     window->activateWindow();

@@ -259,6 +259,9 @@ void ImageCanvasComposerSheet::showSaveDialog(const QString &proposedName,
     dialog->selectFile(proposedName);
     dialog->setLabelText(QFileDialog::Accept, L10n::text(QStringLiteral("Uložiť")));
     dialog->setWindowFlag(Qt::WindowStaysOnTopHint);
+    // Qt's own dialog, never the desktop's: a sheet over the panel stands beside the window
+    // manager, and only a window of this program can be opened beside it too, in front of it.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
     connect(dialog, &QFileDialog::finished, dialog, [dialog, onChosen](int result) {
         const QStringList files = dialog->selectedFiles();
         onChosen(result == QDialog::Accepted && !files.isEmpty() ? std::optional<QString>(files.first()) : std::nullopt);
