@@ -166,9 +166,11 @@ public:
     std::optional<QList<HistoryRowEdit>> historyRowEditsSince(quint64 changeCount) const;
     bool copiedNoticeVisible() const { return m_copiedNoticeVisible; }
     std::optional<ClipboardEntry> screenshotNotice() const { return m_screenshotNotice; }
-    // The copied notice is telling that a copied image could not be kept (too large to reduce,
-    // or a decompression bomb); whatever text the copy offered was recorded instead.
-    bool imageNotKeptNotice() const { return m_imageNotKeptNotice; }
+    // The copied notice is telling that a copied image could not be kept (too large to read or
+    // to reduce, or a decompression bomb); whatever text the copy offered was recorded instead.
+    bool imageNotKeptNotice() const { return m_notKeptNotice == NotKept::Image; }
+    // The copied notice is telling that a copied text (or list of files) was too long to keep.
+    bool textNotKeptNotice() const { return m_notKeptNotice == NotKept::Text; }
     bool pasteMonitoringEnabled() const { return m_pasteMonitoringEnabled; }
     void setPasteMonitoringEnabled(bool value);
     bool accessibilityPermissionEnabled() const { return m_accessibilityPermissionEnabled; }
@@ -338,6 +340,7 @@ public:
     void showCopiedNotice();
     void showScreenshotNotice(const ClipboardEntry &entry);
     void showImageNotKeptNotice();
+    void showTextNotKeptNotice();
     void dismissScreenshotNotice();
 
     // ---- removal ----
@@ -491,7 +494,7 @@ Q_SIGNALS:
     void entriesChanged();
     void copiedNoticeVisibleChanged();
     void screenshotNoticeChanged();
-    void imageNotKeptNoticeChanged();
+    void notKeptNoticeChanged();
     void pasteMonitoringEnabledChanged();
     void accessibilityPermissionEnabledChanged();
     void inputMonitoringPermissionEnabledChanged();
@@ -553,6 +556,8 @@ private:
         std::optional<ClipboardEntry> textFallback;
         // The copy offered an image that could not be kept: the notice says so.
         bool imageNotKept = false;
+        // The copy offered only a text too long to keep: the notice says so.
+        bool textNotKept = false;
         // The screenshot chord window as it was before the image was read; a copy that ends up
         // with nothing recordable leaves the window as it found it.
         std::optional<QDateTime> chordWindowBefore;
@@ -639,7 +644,12 @@ private:
 
     void setCopiedNoticeVisible(bool value);
     void setScreenshotNoticeValue(const std::optional<ClipboardEntry> &value);
-    void setImageNotKeptNotice(bool value);
+    // What the copied notice tells was not kept.
+    enum class NotKept { Nothing,
+                         Image,
+                         Text };
+    void showNotKeptNotice(NotKept what);
+    void setNotKeptNotice(NotKept value);
     QDateTime now() const { return m_clock->now(); }
 
     Pasteboard *m_pasteboard;
@@ -671,7 +681,7 @@ private:
     std::optional<quint64> m_historyChangeAtLastWrite;
     bool m_copiedNoticeVisible = false;
     std::optional<ClipboardEntry> m_screenshotNotice;
-    bool m_imageNotKeptNotice = false;
+    NotKept m_notKeptNotice = NotKept::Nothing;
     bool m_pasteMonitoringEnabled = false;
     bool m_accessibilityPermissionEnabled = false;
     bool m_inputMonitoringPermissionEnabled = false;

@@ -199,11 +199,15 @@ void ClipboardModel::capturePasteboard(const PasteboardContent &content, bool fo
         } else if (std::optional<ClipboardEntry> entry = textEntry()) {
             m_pendingScreenshotCopyUntil.reset();
             capture.entry = entry;
-            capture.imageNotKept = offersImage(content);
+            capture.imageNotKept = offersImage(content) || content.passedOverImage();
             classifyCapture(capture);
-        } else if (offersImage(content)) {
+        } else if (offersImage(content) || content.passedOverImage()) {
             // Nothing recordable, but the user copied an image: say that it was not kept.
             capture.imageNotKept = true;
+            capture.ready = true;
+        } else if (content.passedOverText()) {
+            // The text was too long to read: saying nothing would look like a recorded copy.
+            capture.textNotKept = true;
             capture.ready = true;
         } else {
             return; // nothing recordable; the chord window stays as it was
@@ -318,6 +322,8 @@ void ClipboardModel::publishCapture(PendingCapture capture)
     if (!capture.entry) {
         if (capture.imageNotKept)
             showImageNotKeptNotice();
+        else if (capture.textNotKept)
+            showTextNotKeptNotice();
         return;
     }
     ClipboardEntry entry = std::move(*capture.entry);

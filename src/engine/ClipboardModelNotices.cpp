@@ -9,39 +9,49 @@ void ClipboardModel::showCopiedNotice()
         return;
     const QUuid token = QUuid::createUuid();
     m_activeCopiedNoticeID = token;
-    setImageNotKeptNotice(false);
+    setNotKeptNotice(NotKept::Nothing);
     setCopiedNoticeVisible(true);
     m_clock->singleShot(kCopiedNoticeDuration, this, [this, token] {
         // Only the timer of the notice now showing may end it.
         if (m_activeCopiedNoticeID == token) {
             setCopiedNoticeVisible(false);
-            setImageNotKeptNotice(false);
+            setNotKeptNotice(NotKept::Nothing);
         }
     });
 }
 
 void ClipboardModel::showImageNotKeptNotice()
 {
+    showNotKeptNotice(NotKept::Image);
+}
+
+void ClipboardModel::showTextNotKeptNotice()
+{
+    showNotKeptNotice(NotKept::Text);
+}
+
+void ClipboardModel::showNotKeptNotice(NotKept what)
+{
     // A copy lost in silence would look recorded; the notice replaces the copied one for as long.
     if (m_screenshotNotice)
         return;
     showCopiedNotice();
-    setImageNotKeptNotice(true);
+    setNotKeptNotice(what);
 }
 
-void ClipboardModel::setImageNotKeptNotice(bool value)
+void ClipboardModel::setNotKeptNotice(NotKept value)
 {
-    if (m_imageNotKeptNotice == value)
+    if (m_notKeptNotice == value)
         return;
-    m_imageNotKeptNotice = value;
-    Q_EMIT imageNotKeptNoticeChanged();
+    m_notKeptNotice = value;
+    Q_EMIT notKeptNoticeChanged();
 }
 
 void ClipboardModel::showScreenshotNotice(const ClipboardEntry &entry)
 {
     const QUuid token = QUuid::createUuid();
     m_activeCopiedNoticeID = token;
-    setImageNotKeptNotice(false);
+    setNotKeptNotice(NotKept::Nothing);
     setCopiedNoticeVisible(true);
     setScreenshotNoticeValue(entry);
     m_clock->singleShot(kScreenshotNoticeDuration, this, [this, token] {

@@ -26,9 +26,10 @@ public:
     // Notices (the copied notice widens the collapsed notch; a screenshot notice replaces it).
     virtual std::optional<ClipboardEntry> screenshotNotice() const = 0;
     virtual bool copiedNoticeVisible() const = 0;
-    // The copied notice tells that a copied image could not be kept (announced with
-    // copiedNoticeVisibleChanged).
+    // The copied notice tells that a copied image, or a copied text, could not be kept
+    // (announced with copiedNoticeVisibleChanged).
     virtual bool imageNotKeptNotice() const { return false; }
+    virtual bool textNotKeptNotice() const { return false; }
     virtual void dismissScreenshotNotice() = 0;
     virtual ClipboardAppearance appearance() const = 0;
     virtual int entryCount() const = 0;

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <optional>
 
 // One image representation offered by the clipboard owner.
@@ -27,13 +28,26 @@ struct PasteboardContent {
     QList<PasteboardImage> images;
     // Plain text decoded as UTF-8; absent when none was offered or it was not valid UTF-8.
     std::optional<QString> text;
-    // Types passed over because they were larger than the fetch cap.
+    // Types passed over because they were larger than the fetch cap of their kind.
     QStringList oversizedTypes;
     // The owner did not answer in time (or vanished): what it did not deliver is missing.
     bool incomplete = false;
     // Every type the owner offered, in its order (empty when unknown, as for our own writes):
     // a re-offer of the same content repeats them exactly.
     QStringList targets;
+
+    // Whether an image ("image/..." types), or a text or list of files (any other type), was
+    // offered but passed over for its size.
+    bool passedOverImage() const
+    {
+        return std::any_of(oversizedTypes.cbegin(), oversizedTypes.cend(),
+                           [](const QString &type) { return type.startsWith(QLatin1String("image/")); });
+    }
+    bool passedOverText() const
+    {
+        return std::any_of(oversizedTypes.cbegin(), oversizedTypes.cend(),
+                           [](const QString &type) { return !type.startsWith(QLatin1String("image/")); });
+    }
 
     bool operator==(const PasteboardContent &) const = default;
 };

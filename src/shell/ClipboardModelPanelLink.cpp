@@ -12,7 +12,7 @@ ClipboardModelPanelLink::ClipboardModelPanelLink(ClipboardModel &model, Settings
 {
     connect(&model, &ClipboardModel::screenshotNoticeChanged, this, &PanelModelLink::screenshotNoticeChanged);
     connect(&model, &ClipboardModel::copiedNoticeVisibleChanged, this, &PanelModelLink::copiedNoticeVisibleChanged);
-    connect(&model, &ClipboardModel::imageNotKeptNoticeChanged, this, &PanelModelLink::copiedNoticeVisibleChanged);
+    connect(&model, &ClipboardModel::notKeptNoticeChanged, this, &PanelModelLink::copiedNoticeVisibleChanged);
     connect(&model, &ClipboardModel::appearanceChanged, this, &PanelModelLink::appearanceChanged);
     connect(&model, &ClipboardModel::languageChanged, this, &PanelModelLink::languageChanged);
     connect(&model, &ClipboardModel::entriesChanged, this, &PanelModelLink::entriesChanged);
@@ -22,6 +22,7 @@ ClipboardModelPanelLink::ClipboardModelPanelLink(ClipboardModel &model, Settings
 std::optional<ClipboardEntry> ClipboardModelPanelLink::screenshotNotice() const { return m_model.screenshotNotice(); }
 bool ClipboardModelPanelLink::copiedNoticeVisible() const { return m_model.copiedNoticeVisible(); }
 bool ClipboardModelPanelLink::imageNotKeptNotice() const { return m_model.imageNotKeptNotice(); }
+bool ClipboardModelPanelLink::textNotKeptNotice() const { return m_model.textNotKeptNotice(); }
 void ClipboardModelPanelLink::dismissScreenshotNotice() { m_model.dismissScreenshotNotice(); }
 ClipboardAppearance ClipboardModelPanelLink::appearance() const { return m_model.appearance(); }
 int ClipboardModelPanelLink::entryCount() const { return static_cast<int>(m_model.entries().size()); }

@@ -15,6 +15,7 @@ public:
     std::optional<ClipboardEntry> screenshotNotice() const override;
     bool copiedNoticeVisible() const override;
     bool imageNotKeptNotice() const override;
+    bool textNotKeptNotice() const override;
     void dismissScreenshotNotice() override;
     ClipboardAppearance appearance() const override;
     int entryCount() const override;

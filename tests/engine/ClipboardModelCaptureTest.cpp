@@ -225,36 +225,51 @@ TEST(ClipboardModelCapture, ALargeImageIsReducedOffTheMainThreadAndKeepsItsPlace
     EXPECT_LE(kept->size(), ImageSizeRule::kTargetBytes);
 }
 
-TEST(ClipboardModelCapture, AnImageThatCannotBeKeptIsNeverDroppedInSilence)
+TEST(ClipboardModelCapture, ACopyThatCannotBeKeptIsNeverDroppedInSilence)
 {
+    enum class Notice { Copied,
+                        ImageNotKept,
+                        TextNotKept };
     struct Case {
         const char *name;
         QByteArray image;
         std::optional<QString> text;
+        // Types the clipboard passed over for their size.
+        QStringList passedOver;
         qsizetype entries;
-        bool notKept;
+        Notice notice;
     };
     const Case cases[] = {
-        {"bomb with a caption keeps the caption", pngDeclaring(30'000, 30'000), QStringLiteral("caption"), 1, true},
-        {"bomb alone", pngDeclaring(30'000, 30'000), std::nullopt, 0, true},
-        {"image cut off", pngBytes(40, 30).chopped(20), std::nullopt, 0, true},
-        {"image kept", pngBytes(4, 4), std::nullopt, 1, false},
+        {"bomb with a caption keeps the caption", pngDeclaring(30'000, 30'000), QStringLiteral("caption"), {}, 1, Notice::ImageNotKept},
+        {"bomb alone", pngDeclaring(30'000, 30'000), std::nullopt, {}, 0, Notice::ImageNotKept},
+        {"image cut off", pngBytes(40, 30).chopped(20), std::nullopt, {}, 0, Notice::ImageNotKept},
+        {"image kept", pngBytes(4, 4), std::nullopt, {}, 1, Notice::Copied},
+        {"image too large to read", {}, std::nullopt, {QStringLiteral("image/png")}, 0, Notice::ImageNotKept},
+        {"image too large to read, its caption kept", {}, QStringLiteral("caption"), {QStringLiteral("image/png")}, 1, Notice::ImageNotKept},
+        {"one image type too large, another kept", pngBytes(4, 4), std::nullopt, {QStringLiteral("image/png")}, 1, Notice::Copied},
+        {"text too long to read", {}, std::nullopt, {QStringLiteral("UTF8_STRING"), QStringLiteral("STRING")}, 0, Notice::TextNotKept},
+        {"list of files too long to read, its text kept", {}, QStringLiteral("/a\n/b"), {QStringLiteral("text/uri-list")}, 1, Notice::Copied},
+        {"image and text both too large", {}, std::nullopt, {QStringLiteral("image/png"), QStringLiteral("UTF8_STRING")}, 0, Notice::ImageNotKept},
     };
     for (const Case &c : cases) {
         ModelHarness h;
         ClipboardModel &model = h.make();
         PasteboardContent content;
-        content.images = {{QStringLiteral("image/png"), c.image}};
+        if (!c.image.isEmpty())
+            content.images = {{QStringLiteral("image/png"), c.image}};
         content.text = c.text;
+        content.oversizedTypes = c.passedOver;
         h.pasteboard.copyContent(content);
         model.readClipboardIfChanged();
         ASSERT_TRUE(h.waitForCaptures()) << c.name;
         EXPECT_EQ(model.entries().size(), c.entries) << c.name;
         EXPECT_TRUE(model.copiedNoticeVisible()) << c.name;
-        EXPECT_EQ(model.imageNotKeptNotice(), c.notKept) << c.name;
+        EXPECT_EQ(model.imageNotKeptNotice(), c.notice == Notice::ImageNotKept) << c.name;
+        EXPECT_EQ(model.textNotKeptNotice(), c.notice == Notice::TextNotKept) << c.name;
         // The next ordinary copy says "copied" again.
         h.copyText(QStringLiteral("next"));
         EXPECT_FALSE(model.imageNotKeptNotice()) << c.name;
+        EXPECT_FALSE(model.textNotKeptNotice()) << c.name;
     }
 }
 

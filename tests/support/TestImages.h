@@ -4,9 +4,13 @@
 
 #include <QBuffer>
 #include <QColor>
+#include <QFile>
 #include <QImage>
 
 #include <algorithm>
+#include <vector>
+
+#include <zlib.h>
 
 inline QByteArray encodedImage(const QImage &image, const char *format = "PNG", int quality = -1)
 {
@@ -191,4 +195,51 @@ inline QByteArray cameraPhotoJpeg(int width, int height)
         }
     }
     return encodedImage(photo, "JPEG", 90);
+}
+
+// Writes a PNG whose image data is stored, not compressed, so that the file is as large as its
+// pixels (three bytes each and one a row): a light page with a dark band every 40 rows, which
+// any real compression shrinks to a small fraction. Made row by row, never held whole, so that
+// files of a hundred megabytes cost the test little memory. False when the file cannot be written.
+inline bool writeUncompressedPng(const QString &path, int width, int height)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    auto be32 = [](quint32 value) {
+        QByteArray out(4, '\0');
+        for (int i = 0; i < 4; ++i)
+            out[i] = char(value >> (24 - 8 * i));
+        return out;
+    };
+    auto writeChunk = [&](const char *type, const QByteArray &data) {
+        const QByteArray body = QByteArray(type) + data;
+        const auto crc = quint32(crc32(0, reinterpret_cast<const Bytef *>(body.constData()), uInt(body.size())));
+        return file.write(be32(quint32(data.size())) + body + be32(crc)) == data.size() + 12;
+    };
+    const QByteArray ihdr = be32(quint32(width)) + be32(quint32(height)) + QByteArray("\x08\x02\0\0\0", 5);
+    bool ok = file.write("\x89PNG\r\n\x1a\n", 8) == 8 && writeChunk("IHDR", ihdr);
+    z_stream stream{};
+    if (!ok || deflateInit(&stream, Z_NO_COMPRESSION) != Z_OK)
+        return false;
+    std::vector<Bytef> page(std::size_t(width) * 3 + 1, Bytef(0xe0));
+    std::vector<Bytef> band(std::size_t(width) * 3 + 1, Bytef(0x30));
+    page[0] = band[0] = 0; // no filter
+    QByteArray out(4 << 20, Qt::Uninitialized);
+    for (int y = 0; y < height && ok; ++y) {
+        std::vector<Bytef> &row = y % 40 ? page : band;
+        stream.next_in = row.data();
+        stream.avail_in = uInt(row.size());
+        const int flush = y + 1 < height ? Z_NO_FLUSH : Z_FINISH;
+        do {
+            stream.next_out = reinterpret_cast<Bytef *>(out.data());
+            stream.avail_out = uInt(out.size());
+            deflate(&stream, flush);
+            const qsizetype made = out.size() - qsizetype(stream.avail_out);
+            if (made > 0)
+                ok = ok && writeChunk("IDAT", out.left(made));
+        } while (stream.avail_out == 0);
+    }
+    deflateEnd(&stream);
+    return ok && writeChunk("IEND", {});
 }

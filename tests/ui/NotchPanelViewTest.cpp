@@ -102,6 +102,9 @@ TEST_F(NotchPanelViewTest, SummaryShowsTheCountAndTheNoticesAndFollowsTheModelOn
     model().showImageNotKeptNotice();
     settle();
     EXPECT_EQ(summary.noticeText(), QStringLiteral("Obrázok sa nedá uložiť"));
+    model().showTextNotKeptNotice();
+    settle();
+    EXPECT_EQ(summary.noticeText(), QStringLiteral("Text je príliš dlhý"));
     model().showCopiedNotice();
     settle();
     EXPECT_EQ(summary.noticeText(), QStringLiteral("Skopírované"));

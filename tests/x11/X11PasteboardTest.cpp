@@ -451,34 +451,47 @@ TEST_F(X11PasteboardTest, AnOwnerThatNeverAnswersDoesNotHoldUpTheMainThread)
 
 TEST_F(X11PasteboardTest, AnOversizedCopyIsPassedOverAndReported)
 {
+    // Texts and images have caps of their own.
     const struct {
         const char *name;
-        qint64 cap;
+        const char *type;
+        qint64 textCap;
+        qint64 imageCap;
         qint64 size;
         bool oversized;
     } cases[] = {
-        {"50 MB under the default cap", X11Pasteboard::kMaxRepresentationBytes, 50'000'000, true},
-        {"one property over a small cap", 4000, 4001, true},
-        {"20 MB in pieces under the default cap", X11Pasteboard::kMaxRepresentationBytes, 20'000'000, false},
+        {"50 MB under the default cap", "UTF8_STRING", X11Pasteboard::kMaxRepresentationBytes,
+         X11Pasteboard::kMaxImageBytes, 50'000'000, true},
+        {"one property over a small cap", "UTF8_STRING", 4000, X11Pasteboard::kMaxImageBytes, 4001, true},
+        {"20 MB in pieces under the default cap", "UTF8_STRING", X11Pasteboard::kMaxRepresentationBytes,
+         X11Pasteboard::kMaxImageBytes, 20'000'000, false},
+        {"a 50 MB image under the default image cap", "image/png", X11Pasteboard::kMaxRepresentationBytes,
+         X11Pasteboard::kMaxImageBytes, 50'000'000, false},
+        {"an image one byte over a small image cap", "image/png", X11Pasteboard::kMaxRepresentationBytes, 4000, 4001,
+         true},
     };
     for (const auto &c : cases) {
         X11Pasteboard::Limits limits;
-        limits.maxBytes = c.cap;
+        limits.maxBytes = c.textCap;
+        limits.maxImageBytes = c.imageCap;
         startPasteboard(limits);
         const qint64 before = m_pasteboard->changeCount();
-        copyWithXclip(QByteArray(c.size, 'a'), "UTF8_STRING");
+        copyWithXclip(QByteArray(c.size, 'a'), c.type);
         ASSERT_EQ(waitForCount(before + 1), before + 1) << c.name;
         const PasteboardContent content = m_pasteboard->content();
+        const bool image = QByteArray(c.type).startsWith("image/");
+        const qsizetype read = image ? (content.images.isEmpty() ? 0 : content.images.first().data.size())
+                                     : content.text.value_or(QString()).size();
         if (c.oversized) {
-            EXPECT_EQ(content.oversizedTypes, QStringList{"UTF8_STRING"}) << c.name;
-            EXPECT_EQ(content.text, std::nullopt) << c.name;
+            EXPECT_EQ(content.oversizedTypes, QStringList{c.type}) << c.name;
+            EXPECT_EQ(read, 0) << c.name;
         } else {
             EXPECT_TRUE(content.oversizedTypes.isEmpty()) << c.name;
-            EXPECT_EQ(content.text.value_or(QString()).size(), c.size) << c.name;
+            EXPECT_EQ(read, c.size) << c.name;
         }
         // Passed over, the transfer was still taken to its end: the copying program goes on
         // serving others, and the clipboard did not change again under it.
-        EXPECT_TRUE(pasteWithXclip("TARGETS").contains("UTF8_STRING")) << c.name;
+        EXPECT_TRUE(pasteWithXclip("TARGETS").contains(c.type)) << c.name;
         EXPECT_EQ(m_pasteboard->changeCount(), before + 1) << c.name;
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ImageSizeRule.h"
 #include "platform/Pasteboard.h"
 #include "platform/x11/X11ClipboardAskers.h"
 #include "platform/x11/X11PrimaryOffer.h"
@@ -37,8 +38,13 @@ class X11Pasteboard : public Pasteboard
     Q_OBJECT
 
 public:
-    // A representation larger than this is passed over and reported, never loaded whole.
+    // A text or list of files larger than this is passed over and reported, never loaded whole.
+    // Every kept text is held whole as UTF-16 beside what searching it takes (some 80 MB for
+    // one this long) and written with the history.
     static constexpr qint64 kMaxRepresentationBytes = 32LL * 1024 * 1024;
+    // An image is read up to the size the history takes an image at (it is then re-encoded to
+    // fit); a larger one is passed over and reported.
+    static constexpr qint64 kMaxImageBytes = ImageSizeRule::kCeilingBytes;
     // How long an owner may take to answer one request (or deliver one piece of a transfer).
     static constexpr std::chrono::milliseconds kOwnerReplyTimeout{2000};
     // How long one change's whole fetch may take.
@@ -61,6 +67,7 @@ public:
 
     struct Limits {
         qint64 maxBytes = kMaxRepresentationBytes;
+        qint64 maxImageBytes = kMaxImageBytes;
         std::chrono::milliseconds replyTimeout = kOwnerReplyTimeout;
         std::chrono::milliseconds fetchDeadline = kFetchDeadline;
         std::chrono::milliseconds primaryLoanLimit = kPrimaryLoanLimit;

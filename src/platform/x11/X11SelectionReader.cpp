@@ -324,7 +324,7 @@ private:
     // The selection's list of targets; empty when it offers none, nothing when the fetch ends.
     std::optional<QList<QByteArray>> offeredTargets()
     {
-        const Transfer transfer = convert(m_reader.atom("TARGETS"));
+        const Transfer transfer = convert("TARGETS");
         if (!settle(transfer, "TARGETS"))
             return std::nullopt;
         // Some owners label the list with the TARGETS atom instead of ATOM; the content is the same.
@@ -401,7 +401,7 @@ private:
         const QByteArray hint(kPasswordManagerHint);
         if (!targets.contains(hint))
             return false;
-        const Transfer t = convert(m_reader.atom(hint));
+        const Transfer t = convert(hint);
         if (!settle(t, hint))
             return std::nullopt;
         return t.outcome == Outcome::Delivered && t.data.trimmed() == kSecretHint;
@@ -412,7 +412,7 @@ private:
     {
         if (!targets.contains(kUriList))
             return true;
-        const Transfer t = convert(m_reader.atom(kUriList));
+        const Transfer t = convert(kUriList);
         if (!settle(t, kUriList))
             return false;
         if (t.outcome == Outcome::Delivered)
@@ -431,7 +431,7 @@ private:
         }
         // The first image type that arrives is enough; the others are alternatives of it.
         for (const QByteArray &type : std::as_const(imageTypes)) {
-            const Transfer t = convert(m_reader.atom(type));
+            const Transfer t = convert(type);
             if (!settle(t, type))
                 return false;
             if (t.outcome == Outcome::Delivered && !t.data.isEmpty()) {
@@ -448,7 +448,7 @@ private:
         for (const QByteArray &type : kUtf8Targets) {
             if (!targets.contains(type))
                 continue;
-            const Transfer t = convert(m_reader.atom(type));
+            const Transfer t = convert(type);
             if (!settle(t, type))
                 return false;
             if (t.outcome != Outcome::Delivered)
@@ -460,7 +460,7 @@ private:
             sawInvalidUtf8 = true;
         }
         if (targets.contains(kLatin1Target)) {
-            const Transfer t = convert(m_reader.atom(kLatin1Target));
+            const Transfer t = convert(kLatin1Target);
             if (!settle(t, kLatin1Target))
                 return false;
             if (t.outcome == Outcome::Delivered)
@@ -488,7 +488,7 @@ private:
             return false;
         case Outcome::Oversized:
             m_content.oversizedTypes.append(QString::fromLatin1(type));
-            qCWarning(lcPlatform).noquote() << "clipboard" << type << "is larger than" << m_reader.m_limits.maxBytes
+            qCWarning(lcPlatform).noquote() << "clipboard" << type << "is larger than" << capFor(type)
                                             << "bytes; passed over";
             return true;
         case Outcome::Refused:
@@ -498,9 +498,17 @@ private:
         return true;
     }
 
-    // Asks the owner for one target and reads its answer, whole or in pieces.
-    Transfer convert(quint32 target)
+    // The size beyond which a representation of the type is passed over.
+    qint64 capFor(const QByteArray &type) const
     {
+        return type.startsWith("image/") ? m_reader.m_limits.maxImageBytes : m_reader.m_limits.maxBytes;
+    }
+
+    // Asks the owner for one type and reads its answer, whole or in pieces.
+    Transfer convert(const QByteArray &type)
+    {
+        const quint32 target = m_reader.atom(type);
+        const qint64 maxBytes = capFor(type);
         xcb_delete_property(m_connection, m_window, m_property);
         // The change's own time: an owner that took over since may refuse, never answer for it.
         xcb_convert_selection(m_connection, m_window, m_clipboard, target, m_property, m_time);
@@ -522,8 +530,8 @@ private:
         if (!head)
             return failed(Outcome::Failed);
         if (head->type == m_incr)
-            return readIncrementally(head.reply);
-        return readWhole(head.reply);
+            return readIncrementally(head.reply, maxBytes);
+        return readWhole(head.reply, maxBytes);
     }
 
     static Transfer failed(Outcome outcome)
@@ -533,9 +541,8 @@ private:
         return t;
     }
 
-    Transfer readWhole(xcb_get_property_reply_t *head)
+    Transfer readWhole(xcb_get_property_reply_t *head, qint64 maxBytes)
     {
-        const qint64 maxBytes = m_reader.m_limits.maxBytes;
         const quint64 total = quint64(xcb_get_property_value_length(head)) + head->bytes_after;
         if (total > quint64(maxBytes)) {
             xcb_delete_property(m_connection, m_window, m_property);
@@ -558,15 +565,18 @@ private:
     // large to keep is still taken to its end, its pieces dropped as they come: an owner left
     // waiting in the middle serves nobody else, and one that writes its next piece to a window
     // that is gone may fail and take the clipboard with it.
-    Transfer readIncrementally(xcb_get_property_reply_t *head)
+    Transfer readIncrementally(xcb_get_property_reply_t *head, qint64 maxBytes)
     {
-        const qint64 maxBytes = m_reader.m_limits.maxBytes;
         const quint32 announced =
             xcb_get_property_value_length(head) >= 4 ? *static_cast<const quint32 *>(xcb_get_property_value(head)) : 0;
         bool oversized = announced > quint64(maxBytes);
         xcb_delete_property(m_connection, m_window, m_property); // asks for the first piece
         xcb_flush(m_connection);
         Transfer t;
+        // Room for the size announced, taken at once: grown piece by piece, a large image would
+        // be copied again and again, and held twice for a moment each time.
+        if (!oversized)
+            t.data.reserve(qsizetype(announced));
         for (;;) {
             Event piece = waitFor([this](xcb_generic_event_t *e) { return isNewPiece(e); },
                                   Clock::now() + m_reader.m_limits.replyTimeout);

@@ -21,13 +21,15 @@ struct xcb_connection_t;
 // conventions refuses a request meant for its predecessor. Each wait is bounded: an owner that
 // does not answer a request within the reply timeout is given up, and a whole fetch ends by its
 // deadline, or shortly after a newer owner took over. Representations larger than the size cap
-// are passed over without being loaded; only their type is reported. A copy that its owner
+// of their kind (images have their own) are passed over without being kept; only their type is
+// reported. A copy that its owner
 // marks as a password manager's secret is not read at all: only its types are reported.
 class X11SelectionReader
 {
 public:
     struct Limits {
-        qint64 maxBytes;
+        qint64 maxBytes;      // texts, lists of files and types
+        qint64 maxImageBytes; // image/* types
         std::chrono::milliseconds replyTimeout;
         std::chrono::milliseconds fetchDeadline;
     };

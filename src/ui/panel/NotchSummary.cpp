@@ -214,6 +214,8 @@ QString NotchSummary::noticeText() const
         return showsScreenshotNotice() ? L10n::text(QStringLiteral("Screenshot pridaný")) : QString();
     if (m_model.copiedNoticeVisible() && m_model.imageNotKeptNotice())
         return L10n::text(QStringLiteral("Obrázok sa nedá uložiť"));
+    if (m_model.copiedNoticeVisible() && m_model.textNotKeptNotice())
+        return L10n::text(QStringLiteral("Text je príliš dlhý"));
     if (m_model.copiedNoticeVisible())
         return L10n::text(QStringLiteral("Skopírované"));
     return QString();
