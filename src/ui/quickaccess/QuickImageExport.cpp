@@ -2,6 +2,7 @@
 
 #include "core/ImageSizeRule.h"
 #include "core/Logging.h"
+#include "core/PngEncoder.h"
 #include "ui/tools/EntryImageLoader.h"
 
 #include <QBuffer>
@@ -136,11 +137,15 @@ std::optional<QByteArray> encoded(const QImage &image, QuickImageAction format)
 {
     if (image.isNull())
         return std::nullopt;
+    // The PNG writer of pastes: Qt's default level takes many seconds over a camera photo.
+    if (!isJpeg(format)) {
+        QByteArray png = PngEncoder::encoded(image);
+        return png.isEmpty() ? std::nullopt : std::optional(std::move(png));
+    }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    const bool ok = isJpeg(format) ? image.save(&buffer, "JPEG", kJpegQuality) : image.save(&buffer, "PNG");
-    if (!ok || bytes.isEmpty())
+    if (!image.save(&buffer, "JPEG", kJpegQuality) || bytes.isEmpty())
         return std::nullopt;
     return bytes;
 }

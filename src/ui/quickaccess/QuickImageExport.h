@@ -32,7 +32,8 @@ inline QString tooLargeReason()
     return QStringLiteral("Obrázok sa v tomto formáte nedá uložiť: je väčší, ako sa dá v plnej veľkosti previesť "
                           "(viac ako 64 megapixelov). Ulož ho vo formáte, v akom je uložený.");
 }
-// JPEG for saveJPG, PNG for every other action; nothing when the image is null or encoding fails.
+// JPEG for saveJPG, PNG for every other action (made as the PNG offered on paste is, see
+// PngEncoder); nothing when the image is null or encoding fails.
 std::optional<QByteArray> encoded(const QImage &image, QuickImageAction format);
 // "Tarnel-", the first 8 characters of the entry's id, and the format's extension.
 QString proposedName(const ClipboardEntry &entry, QuickImageAction format);
