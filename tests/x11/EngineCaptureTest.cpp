@@ -56,12 +56,14 @@ protected:
 // The PNGs are stored uncompressed, as large as an image editor offers a large picture.
 TEST_F(X11EngineCaptureTest, LargeCopiesAreKeptReencodedOrPassedOverWithANotice)
 {
-    enum class Outcome { KeptReencoded, ImageNotKept, TextNotKept };
+    enum class Outcome { KeptReencoded,
+                         ImageNotKept,
+                         TextNotKept };
     struct Case {
         const char *name;
-        QSize canvas;      // a PNG of this canvas, or
-        qint64 textBytes;  // a text of this many bytes
-        qint64 atLeast;    // the file's size, within these bounds
+        QSize canvas;     // a PNG of this canvas, or
+        qint64 textBytes; // a text of this many bytes
+        qint64 atLeast;   // the file's size, within these bounds
         qint64 atMost;
         Outcome outcome;
     };
