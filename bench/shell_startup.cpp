@@ -2,7 +2,8 @@
 // (with a full history to load), processor time and wake-ups while the panel sits collapsed,
 // memory, and the road of another program's copy into the stored history (how soon, and at
 // what processor cost; also a short copy made right after three 20 MB texts, and the
-// interface thread's share).
+// interface thread's share), and a start over a history of gigabytes: its peak memory, how soon
+// a copy made at once is on disk, and how long the quit takes.
 // Needs an X display with a window manager, e.g.:
 //   tests/support/with-x11.sh build/bench/bench_shell_startup
 // TARNEL_BINARY names the program (default build/src/tarnel); TARNEL_IDLE_SECONDS the idle
@@ -744,6 +745,118 @@ BENCHMARK(BM_MainThreadPerCopyBySize)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);
+
+// A history of very large texts, as years of copied logs and dumps make it: state.range(0)
+// entries of state.range(1) KB each, every text different. Written in batches, so that the
+// bench itself never holds the whole of it.
+void writeLargeHistory(int count, int kilobytes)
+{
+    removeHistory();
+    SqliteHistoryStore history(SqliteHistoryStore::defaultPath());
+    history.read();
+    constexpr int kBatch = 20;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (int first = 0; first < count; first += kBatch) {
+        QList<ClipboardEntry> entries;
+        for (int i = first; i < std::min(count, first + kBatch); ++i) {
+            ClipboardEntry entry;
+            entry.id = ClipboardEntry::newID();
+            entry.copiedAt = now.addSecs(-i * 60);
+            entry.sourceApp = QStringLiteral("Terminal");
+            entry.text = QStringLiteral("Log %1 ").arg(i) + QString(kilobytes * 1000, QLatin1Char(char('A' + i % 26)));
+            entries.append(entry);
+        }
+        QList<StoredHistoryRow> rows = HistoryRows::rowsFor(entries);
+        for (qsizetype r = 0; r < rows.size(); ++r)
+            rows[r].position = qint64(count - first - r) * HistoryRows::kPositionGap;
+        history.apply(HistoryChange{rows, {}, {}});
+    }
+    LinuxSettingsStore settings(LinuxSettingsStore::defaultPath());
+    settings.remove(QStringLiteral("tarnel.history"));
+    settings.setInteger(QStringLiteral("tarnel.historyLimit"), count + 100);
+    settings.setBool(QStringLiteral("tarnel.onboardingComplete"), true);
+}
+
+qint64 storedRowCount()
+{
+    sqlite3 *db = nullptr;
+    qint64 count = -1;
+    if (sqlite3_open_v2(QFile::encodeName(SqliteHistoryStore::defaultPath()).constData(), &db, SQLITE_OPEN_READONLY,
+                        nullptr)
+        == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 1000);
+        sqlite3_stmt *query = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT count(*) FROM history", -1, &query, nullptr) == SQLITE_OK
+            && sqlite3_step(query) == SQLITE_ROW)
+            count = sqlite3_column_int64(query, 0);
+        sqlite3_finalize(query);
+    }
+    sqlite3_close(db);
+    return count;
+}
+
+qint64 peakResidentKilobytes(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
+// Starting over a large history and copying at once. Counters: the history's size on disk, the
+// peak resident memory and the memory once the start settled (MB), the time from the start to the panel, from the copy (made as soon
+// as the panel shows) to its row on disk, and from the quit request to the end (ms).
+void BM_StartWithALargeHistory(benchmark::State &state)
+{
+    if (!display()) {
+        state.SkipWithError("no X display");
+        return;
+    }
+    const int count = int(state.range(0));
+    writeLargeHistory(count, int(state.range(1)));
+    const qint64 rowsBefore = storedRowCount();
+    state.counters["history_MB"] = double(QFileInfo(SqliteHistoryStore::defaultPath()).size()) / 1e6;
+    for (auto _ : state) {
+        Running tarnel;
+        QElapsedTimer clock;
+        clock.start();
+        tarnel.process.start(tarnelBinary(), {});
+        if (!waitForPanel(std::chrono::minutes(5))) {
+            state.SkipWithError("the panel did not appear");
+            return;
+        }
+        const double toPanel = double(clock.elapsed());
+        clock.restart();
+        const std::unique_ptr<QProcess> copy = copyWithXclip(QStringLiteral("copied at start"));
+        while (storedRowCount() <= rowsBefore && clock.elapsed() < 300'000)
+            QThread::msleep(20);
+        const double toWrite = double(clock.elapsed());
+        // Whatever the start still does after the write (folding, thumbnails) counts to the peak.
+        QThread::sleep(5);
+        const qint64 peak = peakResidentKilobytes(tarnel.process.processId());
+        state.counters["settled_rss_MB"] = double(residentKilobytes(tarnel.process.processId())) / 1024;
+        clock.restart();
+        tarnel.process.terminate();
+        tarnel.process.waitForFinished(300'000);
+        const double toQuit = double(clock.elapsed());
+        state.SetIterationTime((toPanel + toWrite) / 1000);
+        state.counters["peak_rss_MB"] = double(peak) / 1024;
+        state.counters["to_panel_ms"] = toPanel;
+        state.counters["copy_to_disk_ms"] = toWrite;
+        state.counters["quit_ms"] = toQuit;
+    }
+}
+BENCHMARK(BM_StartWithALargeHistory)
+    ->ArgNames({"entries", "KB"})
+    ->Args({500, 1000})
+    ->Args({2000, 1000})
+    ->Args({500, 4000})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 } // namespace
 

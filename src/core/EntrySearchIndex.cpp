@@ -51,10 +51,13 @@ QString fastFolded(const QString &text)
     QString out(size, Qt::Uninitialized);
     char16_t *write = reinterpret_cast<char16_t *>(out.data());
     qsizetype written = 0;
+    bool changed = false;
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t unit = data[i].unicode();
         if (unit < 0x80) {
-            write[written++] = unit >= u'A' && unit <= u'Z' ? char16_t(unit + 32) : unit;
+            const bool upper = unit >= u'A' && unit <= u'Z';
+            changed = changed || upper;
+            write[written++] = upper ? char16_t(unit + 32) : unit;
             continue;
         }
         char32_t code = unit;
@@ -69,6 +72,7 @@ QString fastFolded(const QString &text)
         if (it == foldedCharacters.cend())
             it = foldedCharacters.insert(code, caseFoldedWhole(QString(data + i, width)));
         const QString &folded = *it;
+        changed = changed || QStringView(folded) != QStringView(data + i, width);
         // A folded character may be longer than the original (sharp s): make room.
         const qsizetype needed = written + folded.size() + (size - i - width);
         if (needed > out.size()) {
@@ -79,6 +83,9 @@ QString fastFolded(const QString &text)
             write[written++] = c.unicode();
         i += width - 1;
     }
+    // A text that folds to itself (lower case already) shares its characters with its fold.
+    if (!changed)
+        return text;
     out.truncate(written);
     return out;
 }
@@ -188,7 +195,27 @@ EntrySearchIndex::Folds EntrySearchIndex::foldsOf(const QString &text, Clipboard
 
 void EntrySearchIndex::adopt(const QString &entryID, Folds folds)
 {
-    m_folds.insert(entryID, std::move(folds));
+    keep(entryID, std::move(folds));
+}
+
+qsizetype EntrySearchIndex::unitsOf(const Folds &folds)
+{
+    const qsizetype text = folds.foldedText.constData() == folds.text.constData() ? 0 : folds.foldedText.size();
+    return text + folds.foldedPreview.size();
+}
+
+const EntrySearchIndex::Folds &EntrySearchIndex::keep(const QString &entryID, Folds folds)
+{
+    const auto kept = m_folds.constFind(entryID);
+    if (kept != m_folds.cend())
+        m_keptUnits -= unitsOf(*kept);
+    if (unitsOf(folds) > foldRoom()) {
+        folds.foldedText.clear();
+        folds.foldedPreview.clear();
+        folds.foldsWhenSearched = true;
+    }
+    m_keptUnits += unitsOf(folds);
+    return *m_folds.insert(entryID, std::move(folds));
 }
 
 bool EntrySearchIndex::hasFoldsFor(const ClipboardEntry &entry) const
@@ -203,7 +230,15 @@ const EntrySearchIndex::Folds &EntrySearchIndex::foldsFor(const ClipboardEntry &
 {
     if (hasFoldsFor(entry))
         return *m_folds.find(entry.id);
-    return *m_folds.insert(entry.id, foldsOf(entry.text, entry.kind));
+    // Beyond the room left the text is not folded whole at all: the fold alone would take as
+    // much memory again, however briefly.
+    if (entry.text.size() > foldRoom()) {
+        Folds folds;
+        folds.text = entry.text;
+        folds.foldsWhenSearched = true;
+        return keep(entry.id, std::move(folds));
+    }
+    return keep(entry.id, foldsOf(entry.text, entry.kind));
 }
 
 bool EntrySearchIndex::matches(const ClipboardEntry &entry, const QString &foldedNeedle)
@@ -250,10 +285,12 @@ void EntrySearchIndex::dropUnlisted(const QList<ClipboardEntry> &entries)
     for (const ClipboardEntry &entry : entries)
         listed.insert(entry.id);
     for (auto it = m_folds.begin(); it != m_folds.end();) {
-        if (listed.contains(it.key()))
+        if (listed.contains(it.key())) {
             ++it;
-        else
+        } else {
+            m_keptUnits -= unitsOf(*it);
             it = m_folds.erase(it);
+        }
     }
 }
 

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <algorithm>
+
 // Search of entries and snippets as Quick Access offers it: a search text matches when it is
 // contained in a field regardless of letter case ("CAFÉ" finds "café"); accents count, so
 // "cafe" does not find "Café".
@@ -19,6 +21,15 @@ class EntrySearchIndex {
 public:
     // Texts longer than this (in UTF-16 code units) are folded as they are searched.
     static constexpr qsizetype kLongestKeptFold = qsizetype(1) << 20;
+    // The folds kept for all entries together, in UTF-16 code units: a history of many long texts
+    // would otherwise be held two or three times over. Texts beyond it are folded as they are
+    // searched, as a very long one is.
+    static constexpr qsizetype kKeptFoldBudget = qsizetype(32) << 20;
+
+    explicit EntrySearchIndex(qsizetype keptFoldBudget = kKeptFoldBudget)
+        : m_keptFoldBudget(keptFoldBudget)
+    {
+    }
 
     // What the search compares an entry's text in.
     struct Folds {
@@ -55,11 +66,19 @@ public:
 
     // How many entries have their folded text kept (for tests of the cache's bound).
     qsizetype cachedCount() const { return m_folds.size(); }
+    // The code units the kept folds take beyond the texts themselves, and the room left for more.
+    qsizetype keptFoldUnits() const { return m_keptUnits; }
+    qsizetype foldRoom() const { return std::max<qsizetype>(0, m_keptFoldBudget - m_keptUnits); }
 
 private:
+    static qsizetype unitsOf(const Folds &folds);
     const Folds &foldsFor(const ClipboardEntry &entry);
+    // Keeps the folds, or only the text to fold when searched where they would not fit.
+    const Folds &keep(const QString &entryID, Folds folds);
     void dropUnlisted(const QList<ClipboardEntry> &entries);
 
+    qsizetype m_keptFoldBudget;
+    qsizetype m_keptUnits = 0;
     QHash<QString, Folds> m_folds;
 };
 

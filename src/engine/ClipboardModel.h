@@ -569,6 +569,9 @@ private:
     // A history stored under historyKey by an earlier build: its entries, once.
     std::optional<QList<ClipboardEntry>> takeStoredHistoryKey();
     QList<ClipboardEntry> loadStoredHistory();
+    // Each row's entry, or why it could not be read; the records of the entries read are let go.
+    static void decodeRows(QList<StoredHistoryRow> &rows, QList<std::optional<ClipboardEntry>> &decoded,
+                           QStringList &errors);
     void onHistoryWriteFailed(bool diskFull);
     void onImagesStored(const QHash<QString, QString> &pathsByID);
     void loadSnippets();

@@ -1,5 +1,6 @@
 #include "engine/ClipboardModel.h"
 
+#include "core/HeapRelease.h"
 #include "core/Logging.h"
 #include "core/PrivateFiles.h"
 #include "core/XdgFolders.h"
@@ -16,14 +17,22 @@
 #include <QJsonDocument>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
+#include <atomic>
+#include <numeric>
 
 namespace {
 
 // Stored lists written by a later or damaged version are set aside under this folder name
 // (inside the settings folder) before the first write replaces them.
 const QString kBackupFileInfix = QStringLiteral(".unreadable-");
+
+// How much of the stored records the reading at start frees before it gives the heap's free
+// pages back to the system.
+constexpr qint64 kGiveBackFreedRecordsBytes = 64LL * 1024 * 1024;
 
 QString backupFolderOr(const QString &folder)
 {
@@ -137,6 +146,36 @@ std::optional<QList<ClipboardEntry>> ClipboardModel::takeStoredHistoryKey()
     return decoded.items;
 }
 
+void ClipboardModel::decodeRows(QList<StoredHistoryRow> &rows, QList<std::optional<ClipboardEntry>> &decoded,
+                                QStringList &errors)
+{
+    // Side by side on workers of their own (the shared ones may be busy): reading and classifying
+    // a history of gigabytes on one core kept the start waiting for many seconds. Each record goes
+    // as soon as its entry holds what it said, so opening a history of large texts never holds
+    // every record and every entry at once.
+    StoredHistoryRow *row = rows.data();
+    std::optional<ClipboardEntry> *entry = decoded.data();
+    QString *error = errors.data();
+    QList<qsizetype> indices(rows.size());
+    std::iota(indices.begin(), indices.end(), qsizetype(0));
+    // Records a little under the size that gets pages of its own are freed into the heap, which
+    // keeps them: given back as the reading goes on, they do not add the whole history's size to
+    // the start's peak.
+    std::atomic<qint64> freedSinceGivenBack{0};
+    QThreadPool workers;
+    QtConcurrent::blockingMap(&workers, indices, [row, entry, error, &freedSinceGivenBack](qsizetype i) {
+        entry[i] = HistoryRows::decodeRow(row[i], &error[i]);
+        if (!entry[i])
+            return;
+        const qint64 size = row[i].record.size();
+        row[i].record = QByteArray();
+        if (freedSinceGivenBack.fetch_add(size) + size >= kGiveBackFreedRecordsBytes) {
+            freedSinceGivenBack = 0;
+            HeapRelease::giveBackFreeMemory();
+        }
+    });
+}
+
 QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
 {
     const std::optional<QList<ClipboardEntry>> fromKey = takeStoredHistoryKey();
@@ -152,20 +191,20 @@ QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
         m_historyNeedsRewrite = !stored.rows.isEmpty();
     }
     QList<ClipboardEntry> entries;
-    QList<std::optional<ClipboardEntry>> decoded;
-    decoded.reserve(stored.rows.size());
+    QList<std::optional<ClipboardEntry>> decoded(stored.rows.size());
+    QStringList errors(stored.rows.size());
     entries.reserve(stored.rows.size());
+    decodeRows(stored.rows, decoded, errors);
     // A row this build cannot read (a kind a later build wrote, or damage) stays on disk as it
     // is, for a build that can; the image files whose names it holds stay with it.
     QSet<QString> heldImages;
     std::optional<QSet<QString>> storeFiles;
-    for (StoredHistoryRow &row : stored.rows) {
-        QString error;
-        decoded.append(HistoryRows::decodeRow(row, &error));
-        if (decoded.last()) {
-            entries.append(*decoded.last());
+    for (qsizetype i = 0; i < stored.rows.size(); ++i) {
+        StoredHistoryRow &row = stored.rows[i];
+        if (decoded.at(i)) {
+            entries.append(*decoded.at(i));
         } else {
-            qCWarning(lcEngine).noquote() << "History entry skipped:" << error;
+            qCWarning(lcEngine).noquote() << "History entry skipped:" << errors.at(i);
             if (!storeFiles)
                 storeFiles = m_clipboardImageStore.imageFileNames();
             for (const QString &name : std::as_const(*storeFiles)) {
@@ -173,8 +212,6 @@ QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
                     heldImages.insert(name);
             }
         }
-        // Each record goes as soon as its entry holds what it said: opening a history of large
-        // texts never holds every record and every entry at once.
         row.record = QByteArray();
     }
     const bool databaseHeldRows = !stored.rows.isEmpty();

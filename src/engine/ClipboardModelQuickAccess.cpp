@@ -112,9 +112,14 @@ void ClipboardModel::prepareSearchFolds()
         ClipboardKind kind;
     };
     QList<Source> sources;
+    // Folded ahead only as far as the index keeps folds; the others are folded as they are
+    // searched, so the work never holds a fold of the whole history.
+    qsizetype room = m_quickAccessSearchIndex.foldRoom();
     for (const ClipboardEntry &entry : std::as_const(m_entries)) {
-        if (!entry.text.isEmpty() && !m_quickAccessSearchIndex.hasFoldsFor(entry))
-            sources.append({entry.id, entry.text, entry.kind});
+        if (entry.text.isEmpty() || entry.text.size() > room || m_quickAccessSearchIndex.hasFoldsFor(entry))
+            continue;
+        room -= entry.text.size();
+        sources.append({entry.id, entry.text, entry.kind});
     }
     if (sources.isEmpty())
         return;

@@ -183,3 +183,44 @@ TEST(EntrySearchIndex, AVeryLongTextIsSearchedWholeWithoutKeepingItsFolds)
     long_.text = text + QStringLiteral("THE END");
     EXPECT_TRUE(index.matches(long_, EntrySearchIndex::foldedNeedle(QStringLiteral("the end"))));
 }
+
+// A history of many long texts keeps folds only up to the index's budget: the texts beyond it
+// are folded as they are searched, and every search finds what it found before. A text already
+// in lower case is its own fold and costs nothing.
+TEST(EntrySearchIndex, FoldsOfManyLongTextsStayWithinTheBudgetAndEverySearchFindsTheSame)
+{
+    constexpr qsizetype kBudget = 4000;
+    const struct {
+        const char *name;
+        QString text;
+        // Whether its fold takes memory of its own.
+        bool costs;
+    } rows[] = {
+        {"upper case", QStringLiteral("LOG LINE ALPHA\n").repeated(100), true},
+        {"mixed case", QStringLiteral("Log line Beta ").repeated(100), true},
+        {"lower case", QStringLiteral("log line gamma ").repeated(100), false},
+        {"lines", QStringLiteral("Log\nline Delta ").repeated(100), true},
+        {"more upper case", QStringLiteral("LOG LINE EPSILON ").repeated(100), true},
+    };
+    EntrySearchIndex unbounded;
+    EntrySearchIndex bounded(kBudget);
+    QList<ClipboardEntry> entries;
+    for (const auto &row : rows) {
+        entries.append(entry(QString::fromLatin1(row.name), row.text));
+        const qsizetype before = unbounded.keptFoldUnits();
+        unbounded.adopt(entries.last().id, EntrySearchIndex::foldsOf(row.text, ClipboardKind::Text));
+        EXPECT_EQ(unbounded.keptFoldUnits() > before, row.costs) << row.name;
+        bounded.adopt(entries.last().id, EntrySearchIndex::foldsOf(row.text, ClipboardKind::Text));
+        EXPECT_LE(bounded.keptFoldUnits(), kBudget) << row.name;
+    }
+    EXPECT_GT(unbounded.keptFoldUnits(), kBudget);
+    for (const char *search : {"alpha", "line beta log", "GAMMA", "log line delta", "epsilon log", "zeta"}) {
+        EXPECT_EQ(ids(bounded.filtered(entries, QString::fromUtf8(search))),
+                  ids(unbounded.filtered(entries, QString::fromUtf8(search))))
+            << search;
+    }
+    // Searched without folds made ahead: still within the budget.
+    EntrySearchIndex searchedOnly(kBudget);
+    EXPECT_EQ(ids(searchedOnly.filtered(entries, QStringLiteral("line"))).size(), qsizetype(std::size(rows)));
+    EXPECT_LE(searchedOnly.keptFoldUnits(), kBudget);
+}
