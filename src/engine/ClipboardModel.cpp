@@ -49,6 +49,7 @@ ClipboardModel::ClipboardModel(ClipboardModelServices services, QObject *parent)
     , m_historyStore(services.history)
     , m_historyRetryInterval(services.historyRetryInterval)
     , m_writesHistory(services.writesHistory)
+    , m_historyFolder(std::move(services.historyFolder))
 {
     Q_ASSERT(m_pasteboard && m_settings);
     // First of all listeners, so that any listener finds the change's row edits filed.

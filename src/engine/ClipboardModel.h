@@ -62,6 +62,9 @@ struct ClipboardModelServices {
     // False when another writer of the history cannot be ruled out: the history is read, and
     // the copies of this run stay in memory; nothing of the history's files is written.
     bool writesHistory = true;
+    // Looks at the history's folder before each write (any thread); none for a folder held for
+    // good. See InstanceLock::checkHistoryFolder.
+    std::function<HistoryFolderCheck()> historyFolder;
     Workspace *workspace = nullptr;
     LoginItem *loginItem = nullptr;
     Permissions *permissions = nullptr;
@@ -302,6 +305,10 @@ public:
     bool writeHistoryBeforeQuit(std::chrono::milliseconds timeout = HistoryWriter::kQuitFlushLimit);
     // Where the history is stored, for the user; empty when it is kept in memory only.
     QString historyFilePath() const;
+    // The history's folder was taken anew at its path, or taken at last by a run that could not
+    // hold it at start: the whole history kept in memory is written there, and from then on
+    // every change.
+    void writeHistoryToTakenFolder();
     // The history's writer; none when the history is kept in memory only.
     HistoryWriter *historyWriter() const { return m_historyWriter.get(); }
     // The folder used when no screenshot folder is stored.
@@ -574,6 +581,8 @@ private:
                            QStringList &errors);
     void onHistoryWriteFailed(bool diskFull);
     void onImagesStored(const QHash<QString, QString> &pathsByID);
+    void onImagesLost(const QStringList &ids);
+    void startHistoryWriter(HistoryDiffer committed);
     void loadSnippets();
     void loadJars();
     void loadIdLists();
@@ -755,6 +764,7 @@ private:
     HistoryStore *m_historyStore = nullptr;
     std::chrono::milliseconds m_historyRetryInterval;
     bool m_writesHistory = true;
+    std::function<HistoryFolderCheck()> m_historyFolder;
     std::unique_ptr<HistoryWriter> m_historyWriter;
     // Rows recovered from a damaged file are written to the fresh one at the end of loading.
     bool m_historyNeedsRewrite = false;

@@ -270,14 +270,51 @@ QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
     }
 
     committed.holdImages(heldImages);
+    startHistoryWriter(std::move(committed));
+    return entries;
+}
+
+void ClipboardModel::startHistoryWriter(HistoryDiffer committed)
+{
     m_historyWriter = std::make_unique<HistoryWriter>(m_historyStore->openConnection(), std::move(committed),
                                                       m_clipboardImageStore, m_historyRetryInterval);
+    if (m_historyFolder)
+        m_historyWriter->setFolderCheck(m_historyFolder);
     connect(m_historyWriter.get(), &HistoryWriter::writeFailed, this,
             [this](bool diskFull) { onHistoryWriteFailed(diskFull); });
     connect(m_historyWriter.get(), &HistoryWriter::writeSucceeded, this,
             [this] { setHistoryStorageIssue(std::nullopt); });
     connect(m_historyWriter.get(), &HistoryWriter::imagesStored, this, &ClipboardModel::onImagesStored);
-    return entries;
+    connect(m_historyWriter.get(), &HistoryWriter::imagesLost, this, &ClipboardModel::onImagesLost);
+}
+
+void ClipboardModel::writeHistoryToTakenFolder()
+{
+    if (!m_historyStore)
+        return;
+    if (!m_historyWriter) {
+        // Held at last: the folder's own rows are read by the writer before it writes there.
+        qCInfo(lcEngine) << "The history's folder is held now: the copies kept in memory are written";
+        m_writesHistory = true;
+        startHistoryWriter(HistoryDiffer());
+    }
+    // Compared whole: the writer takes the rows at the path as what was committed.
+    m_historyChangeAtLastWrite.reset();
+    persistHistory();
+}
+
+void ClipboardModel::onImagesLost(const QStringList &ids)
+{
+    const QSet<QString> lost(ids.cbegin(), ids.cend());
+    bool changed = false;
+    for (ClipboardEntry &entry : m_entries) {
+        if (!lost.contains(entry.id) || entry.imageData || !entry.imageFilePath)
+            continue;
+        entry.imageFilePath.reset();
+        changed = true;
+    }
+    if (changed)
+        Q_EMIT entriesChanged();
 }
 
 void ClipboardModel::onHistoryWriteFailed(bool diskFull)

@@ -2,6 +2,9 @@
 
 #include "core/Logging.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <utility>
 
 HistoryWriter::HistoryWriter(std::unique_ptr<HistoryStore> connection, HistoryDiffer committed,
@@ -23,6 +26,12 @@ HistoryWriter::~HistoryWriter()
     }
     m_wake.notify_all();
     m_thread.join();
+}
+
+void HistoryWriter::setFolderCheck(std::function<HistoryFolderCheck()> check)
+{
+    std::lock_guard lock(m_mutex);
+    m_folderCheck = std::move(check);
 }
 
 void HistoryWriter::submit(const QList<ClipboardEntry> &entries, bool sweepsImages, HistoryDiffer::Edits edits)
@@ -99,9 +108,19 @@ void HistoryWriter::run()
     for (;;) {
         if (m_pending || m_failed) {
             if (!m_pending && m_stopping) {
-                // One last try of what failed; whatever happens then, the writer stops.
-                if (m_triedWhileStopping)
-                    return;
+                // One last try of what failed; whatever happens then, the writer stops. A try
+                // made already is made once more only when room came back since: the quit that
+                // waited for it ends before the rest between tries would.
+                if (m_triedWhileStopping) {
+                    if (std::exchange(m_triedForRoomAtEnd, true))
+                        return;
+                    lock.unlock();
+                    const std::optional<qint64> available = m_connection->availableBytes();
+                    lock.lock();
+                    if (!m_failed || available == m_bytesAtFailure)
+                        return;
+                    qCInfo(lcEngine) << "Room for the history came back as the program ends: one more try";
+                }
                 m_pending = m_failed;
                 continue;
             }
@@ -132,8 +151,10 @@ void HistoryWriter::run()
         m_pending.reset();
         m_busy = true;
         lock.unlock();
+        // The room there was when the try began: room that comes back while a failing try is
+        // still under way counts as a change, and ends the rest that follows it.
+        const std::optional<qint64> available = m_connection->availableBytes();
         const bool ok = write(snapshot);
-        const std::optional<qint64> available = ok ? std::nullopt : m_connection->availableBytes();
         lock.lock();
         m_busy = false;
         m_settled = std::max(m_settled, snapshot.serial);
@@ -167,14 +188,104 @@ void HistoryWriter::run()
     }
 }
 
+bool HistoryWriter::prepareFolder()
+{
+    if (!m_folderCheck)
+        return true;
+    const HistoryFolderCheck folder = m_folderCheck();
+    if (!folder.held) {
+        const QString error = QStringLiteral("the history's folder is not held by this run");
+        qCWarning(lcEngine).noquote() << "History could not be written:" << error;
+        Q_EMIT writeFailed(false, error);
+        return false;
+    }
+    if (folder.generation != m_folderGeneration) {
+        m_folderGeneration = folder.generation;
+        m_writesWhole = true;
+        m_previousFolder = folder.previousFolder;
+    }
+    if (!m_writesWhole)
+        return true;
+    // The file at the path is another one now: what it holds is the committed state.
+    m_connection->reopen();
+    const StoredHistory stored = m_connection->read();
+    if (!stored.complete && stored.setAsidePath.isEmpty()) {
+        qCWarning(lcEngine).noquote() << "History could not be written:" << stored.problem;
+        Q_EMIT writeFailed(false, stored.problem);
+        return false;
+    }
+    HistoryDiffer committed;
+    if (stored.complete) {
+        QList<std::optional<ClipboardEntry>> decoded;
+        decoded.reserve(stored.rows.size());
+        for (const StoredHistoryRow &row : stored.rows)
+            decoded.append(HistoryRows::decodeRow(row));
+        committed.adoptStored(stored.rows, decoded);
+    }
+    committed.holdImages(m_committed.heldImages());
+    m_committed = std::move(committed);
+    // Every image is saved again into the folder at the path.
+    m_savedImages.clear();
+    m_sweepOwed = true;
+    return true;
+}
+
+std::optional<QByteArray> HistoryWriter::previousImage(const QString &path) const
+{
+    if (m_previousFolder.isEmpty())
+        return std::nullopt;
+    QFile file(m_previousFolder + u'/' + QFileInfo(m_images.directoryPath()).fileName() + u'/'
+               + QFileInfo(path).fileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (bytes.isEmpty())
+        return std::nullopt;
+    return bytes;
+}
+
 bool HistoryWriter::write(const Snapshot &snapshot)
 {
+    if (!prepareFolder())
+        return false;
     // Rows name image files, never hold the bytes, as long as the store takes them.
     QList<ClipboardEntry> entries = snapshot.entries;
     QHash<QString, QString> stored;
     QHash<QString, SavedImage> saved;
     QSet<QString> savedNow;
+    QStringList lost;
     for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (m_writesWhole && !entries.at(i).imageData && entries.at(i).imageFilePath
+            && !QFileInfo::exists(*entries.at(i).imageFilePath)) {
+            // A folder taken anew: the image comes from the folder held before, or the row goes
+            // without it, never naming a file that is not there.
+            ClipboardEntry &entry = entries[i];
+            const std::optional<QByteArray> bytes = previousImage(*entry.imageFilePath);
+            const ClipboardImageStore::SaveResult result =
+                bytes ? m_images.save(*bytes, *entry.imageFilePath) : ClipboardImageStore::SaveResult{};
+            if (bytes && result.ok() && result.path == *entry.imageFilePath) {
+                savedNow.insert(entry.id);
+                continue;
+            }
+            if (result.noSpace) {
+                m_sweepOwed = true;
+                Q_EMIT writeFailed(true, result.error);
+                return false;
+            }
+            qCWarning(lcEngine) << "An image of the history was in neither the history's folder nor the one held before;"
+                                << "its entry is kept without it";
+            if (bytes && result.ok())
+                m_images.removeImages({result.path});
+            m_lostImages.insert(*entry.imageFilePath);
+            entry.imageFilePath.reset();
+            lost.append(entry.id);
+            continue;
+        }
+        // A list handed over before the main thread heard of a lost file still names it.
+        if (!entries.at(i).imageData && entries.at(i).imageFilePath && m_lostImages.contains(*entries.at(i).imageFilePath)) {
+            entries[i].imageFilePath.reset();
+            continue;
+        }
         if (!entries.at(i).imageData)
             continue;
         ClipboardEntry &entry = entries[i];
@@ -219,6 +330,11 @@ bool HistoryWriter::write(const Snapshot &snapshot)
         return false;
     }
     m_committed.commit();
+    if (std::exchange(m_writesWhole, false)) {
+        m_previousFolder.clear();
+        if (!lost.isEmpty())
+            Q_EMIT imagesLost(lost);
+    }
     // Only after the commit: until then the rows that name these files are still on disk. The
     // sweep takes every store file no committed row names, so files left by a run that ended
     // between saving an image and committing its row go as well.

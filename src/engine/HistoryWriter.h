@@ -4,6 +4,7 @@
 #include "core/ClipboardImageStore.h"
 #include "engine/HistoryRows.h"
 #include "platform/HistoryStore.h"
+#include "platform/InstanceLock.h"
 
 #include <QHash>
 #include <QList>
@@ -11,6 +12,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -30,6 +32,12 @@
 // kMaxRetryInterval; sooner when the free space changes, also while a newer list waits.
 // An image whose file cannot be written whole for lack of room fails the write like a row, so
 // no row ever names a file that does not hold its image.
+//
+// The history lives at its path: before each write the folder there is looked at. While this
+// run does not hold it, nothing is written (no row, no image file) and the write fails like any
+// other. Once the folder at the path is a new one (the old one deleted, renamed away or replaced),
+// the whole list is written there, rows and image files, the files taken from the folder held
+// before where they are not at the path.
 class HistoryWriter : public QObject
 {
     Q_OBJECT
@@ -45,6 +53,10 @@ public:
                   std::chrono::milliseconds retryInterval = kRetryInterval, QObject *parent = nullptr);
     // Writes what is still waiting (one last try, also of a write that failed), then stops.
     ~HistoryWriter() override;
+
+    // Main thread, before the first submit: the look at the history's folder made before each
+    // write. Without one, the folder is taken to be held for good.
+    void setFolderCheck(std::function<HistoryFolderCheck()> check);
 
     // Main thread. sweepsImages: store files that committed rows named and the new list no
     // longer names are deleted once the list is committed. edits: the rows put in and taken out
@@ -69,6 +81,9 @@ Q_SIGNALS:
     void writeSucceeded();
     // Entries (by id) whose bytes are now in these store files, committed on disk.
     void imagesStored(const QHash<QString, QString> &pathsByID);
+    // Entries (by id) whose image file was in neither the folder at the path nor the one held
+    // before: their rows were written without it.
+    void imagesLost(const QStringList &ids);
 
 private:
     struct Snapshot {
@@ -83,6 +98,11 @@ private:
     };
     void run();
     bool write(const Snapshot &snapshot);
+    // Writer thread: false, with the failure announced, when the folder at the path may not be
+    // written now. A folder taken anew has its rows read in as the committed state.
+    bool prepareFolder();
+    // The bytes of an image file of the folder held before, by the file's name.
+    std::optional<QByteArray> previousImage(const QString &path) const;
 
     std::unique_ptr<HistoryStore> m_connection;
     HistoryDiffer m_committed;
@@ -98,6 +118,14 @@ private:
     // Writer thread only: a write failed after saving images, which only a sweep of the whole
     // store finds again.
     bool m_sweepOwed = false;
+    // Writer thread only, after setFolderCheck: the folder's generation written last, and
+    // whether the folder at the path still waits for the whole history.
+    std::function<HistoryFolderCheck()> m_folderCheck;
+    quint64 m_folderGeneration = 0;
+    bool m_writesWhole = false;
+    QString m_previousFolder;
+    // Image files that were in neither folder when the folder at the path was taken anew.
+    QSet<QString> m_lostImages;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
@@ -115,6 +143,8 @@ private:
     bool m_stopping = false;
     // A write was tried after quitting began: the last try is spent.
     bool m_triedWhileStopping = false;
+    // The end's extra try, made when room came back after the quit's own.
+    bool m_triedForRoomAtEnd = false;
     quint64 m_submitted = 0;
     quint64 m_settled = 0;
     int m_commits = 0;

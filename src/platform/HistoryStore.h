@@ -75,4 +75,8 @@ public:
     virtual std::unique_ptr<HistoryStore> openConnection() const = 0;
     // The file the history is kept in, for the user; empty when it is in no file.
     virtual QString filePath() const { return {}; }
+    // The path may name another file now (its folder was deleted, renamed or replaced): every
+    // connection opened from this store lets go of the file it had, and the next use opens the
+    // one at the path.
+    virtual void reopen() { }
 };

@@ -107,6 +107,7 @@ std::unique_ptr<NotchPanelController> CompositionRoot::createController()
     modelServices.settings = &m_services.settings;
     modelServices.history = &m_services.history;
     modelServices.writesHistory = m_services.instanceLock.holdsHistory();
+    modelServices.historyFolder = [lock = &m_services.instanceLock] { return lock->checkHistoryFolder(); };
     modelServices.workspace = &m_services.workspace;
     modelServices.loginItem = &m_services.loginItem;
     modelServices.permissions = &m_services.permissions;
@@ -125,6 +126,13 @@ std::unique_ptr<NotchPanelController> CompositionRoot::createController()
     connect(m_model.get(), &ClipboardModel::setAsideFilesChanged, this, &CompositionRoot::showSetAsideFiles);
     showSetAsideFiles();
     showHistoryNotLocked();
+    // Taken anew at its path, or at last: the copies go there, and the notice that they could
+    // not is no longer true.
+    connect(&m_services.instanceLock, &InstanceLock::historyFolderTaken, m_model.get(), [this] {
+        m_model->writeHistoryToTakenFolder();
+        if (m_historyNotLockedAlert && m_services.instanceLock.holdsHistory())
+            m_historyNotLockedAlert->close();
+    });
 
     PanelServices panelServices{
         .settings = m_services.settings,
@@ -327,11 +335,29 @@ void CompositionRoot::showHistoryNotLocked()
     if (m_services.instanceLock.holdsHistory())
         return;
     const QString problem = m_services.instanceLock.historyLockProblem();
+    const QString notice = historyNotLockedNoticeFor(m_services.instanceLock.historyLockReason());
     auto *alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tarnel"),
-                                  FormattedText::substitute(L10n::text(historyNotLockedNotice),
+                                  FormattedText::substitute(L10n::text(notice),
                                                             {problem.isEmpty() ? QStringLiteral("—") : problem}));
+    m_historyNotLockedAlert = alert;
     alert->setAttribute(Qt::WA_DeleteOnClose);
     alert->setModal(false);
     alert->setWindowRole(QString::fromLatin1(historyNotLockedAlertRole));
     alert->show();
+}
+
+QString CompositionRoot::historyNotLockedNoticeFor(HistoryLockReason reason)
+{
+    switch (reason) {
+    case HistoryLockReason::NoLocks:
+        return historyNotLockedNotice;
+    case HistoryLockReason::NotWritable:
+        return historyFolderNotWritableNotice;
+    case HistoryLockReason::NotAFolder:
+        return historyFolderNotAFolderNotice;
+    case HistoryLockReason::None:
+    case HistoryLockReason::Other:
+        break;
+    }
+    return historyFolderNotHeldNotice;
 }

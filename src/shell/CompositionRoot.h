@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/InstanceLock.h"
 #include "shell/DesktopServices.h"
 #include "shell/DesktopStartup.h"
 
@@ -46,6 +47,22 @@ public:
         "históriu, kópie z tohto spustenia zostávajú len v pamäti a po ukončení sa stratia. Presuň dáta na disk, "
         "ktorý zámky podporuje (nastav XDG_DATA_HOME na priečinok na lokálnom disku), alebo na tomto disku zámky "
         "zapni, a Tarnel spusti znova.");
+    // The same, for the other reasons a folder is not held; each says what helps. Tarnel keeps
+    // trying, and writes the copies as soon as it holds the folder.
+    inline static const QString historyFolderNotWritableNotice = QStringLiteral(
+        "Tarnel nemôže vytvoriť ani otvoriť priečinok so svojou históriou (%@). Kópie z tohto spustenia zatiaľ "
+        "zostávajú len v pamäti. Tarnel ich zapíše hneď, ako sa do priečinka bude dať zapisovať: povoľ zápis na "
+        "disk alebo do priečinka nad ním (alebo nastav XDG_DATA_HOME na priečinok, do ktorého môžeš zapisovať, a "
+        "Tarnel spusti znova).");
+    inline static const QString historyFolderNotAFolderNotice = QStringLiteral(
+        "Na mieste priečinka s históriou Tarnela alebo priečinka nad ním je súbor (%@). Kópie z tohto spustenia "
+        "zatiaľ zostávajú len v pamäti. Presuň alebo premenuj ten súbor a Tarnel ich zapíše hneď, ako priečinok "
+        "vytvorí.");
+    inline static const QString historyFolderNotHeldNotice = QStringLiteral(
+        "Tarnel nemôže otvoriť ani zamknúť priečinok so svojou históriou (%@). Kópie z tohto spustenia zatiaľ "
+        "zostávajú len v pamäti; Tarnel ich zapíše hneď, ako priečinok zamkne.");
+    // The notice whose advice holds for the reason the folder is not held.
+    static QString historyNotLockedNoticeFor(HistoryLockReason reason);
 
     explicit CompositionRoot(DesktopServices services, QObject *parent = nullptr);
     ~CompositionRoot() override;
@@ -91,5 +108,6 @@ private:
     QPointer<QMessageBox> m_storageIssueAlert;
     // Names the stored files that were unreadable and set aside in this run.
     QPointer<QMessageBox> m_setAsideAlert;
+    QPointer<QMessageBox> m_historyNotLockedAlert;
     bool m_quitting = false;
 };

@@ -751,3 +751,40 @@ TEST(ClipboardModelHistoryStorage, RoomThatComesBackDuringAQuitIsUsedWithinASeco
     EXPECT_EQ(idsOf(h.storedHistory()), idsOf(model.entries()));
     EXPECT_EQ(h.history.failedWrites(), failedBefore) << "tried again before room came back";
 }
+
+// Room that comes back while a quit waits for it is used whatever the moment: while a try that
+// fails is still under way (its rest would otherwise outlast the quit), or just before the end.
+TEST(ClipboardModelHistoryStorage, RoomThatComesBackWhileAWriteWaitsIsUsedWhateverTheMoment)
+{
+    const struct {
+        const char *name;
+        bool duringAFailingTry;
+    } cases[] = {
+        {"room comes back while a failing try is under way", true},
+        {"room comes back after the quit's try, just before the end", false},
+    };
+    for (const auto &c : cases) {
+        ModelHarness h;
+        h.historyRetryInterval = 10min; // no retry comes on its own while the test runs
+        ClipboardModel &model = h.make();
+        h.history.setFailsWrites(true);
+        h.history.setAvailableBytes(0);
+        if (c.duringAFailingTry)
+            h.history.makeRoomDuringNextFailedWrite();
+        h.copyText(QStringLiteral("copied on a full disk"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return h.history.failedWrites() == 1; }, 5000)) << c.name;
+        const QStringList ids = idsOf(model.entries());
+        if (c.duringAFailingTry) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return idsOf(h.storedHistory()) == ids; }, 1000))
+                << c.name << ": not written within a second of room coming back";
+        } else {
+            EXPECT_FALSE(model.writeHistoryBeforeQuit(5s)) << c.name;
+            // The quit's try is followed by one more at once; after that the rest is long.
+            ASSERT_TRUE(QTest::qWaitFor([&] { return h.history.failedWrites() == 3; }, 5000)) << c.name;
+            h.history.setFailsWrites(false);
+            h.history.setAvailableBytes(1 << 30);
+        }
+        h.model.reset();
+        EXPECT_EQ(idsOf(h.storedHistory()), ids) << c.name;
+    }
+}

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -620,6 +621,150 @@ TEST_F(InstanceFixture, WithoutLocksTheInstanceRunsAndDoesNotHoldTheHistory)
     later.start([&] { ready = true; });
     EXPECT_TRUE(QTest::qWaitFor([&] { return ready; }, 15000));
     EXPECT_TRUE(finished(&p));
+}
+
+} // namespace
+
+namespace {
+
+// A folder that cannot be had at the start is named with the reason that holds for it, and taken
+// as soon as it can be, without another start.
+TEST_F(InstanceFixture, AHistoryFolderThatCannotBeHadIsNamedWithItsReasonAndTakenOnceItCanBe)
+{
+    const QString data = m_dir.filePath("data");
+    const QString historyLock = data + "/Tarnel/instance.lock";
+    const bool root = ::geteuid() == 0;
+    const struct {
+        const char *name;
+        std::function<bool()> before;
+        HistoryLockReason reason;
+        std::function<bool()> repair;
+        bool needsRoot = false;
+    } cases[] = {
+        {"a file where the folder goes", [&] { return QDir().mkpath(data) && writeFile(data + "/Tarnel", "x"); },
+         HistoryLockReason::NotAFolder, [&] { return QFile::remove(data + "/Tarnel"); }},
+        {"a file where the folder above it goes", [&] { return writeFile(data, "x"); }, HistoryLockReason::NotAFolder,
+         [&] { return QFile::remove(data); }},
+        {"a read-only disk",
+         [&] {
+             return QDir().mkpath(data)
+                 && QProcess::execute("mount", {"-t", "tmpfs", "-o", "ro,size=1m,mode=0700", "tmpfs", data}) == 0;
+         },
+         HistoryLockReason::NotWritable, [&] { return QProcess::execute("mount", {"-o", "remount,rw", data}) == 0; },
+         true},
+    };
+    for (const auto &c : cases) {
+        if (c.needsRoot && !root)
+            continue; // only root mounts a disk of its own
+        QFile::remove(data);
+        QDir(data).removeRecursively();
+        ASSERT_TRUE(c.before()) << c.name;
+        LinuxInstanceLock::Options o = options(m_helper);
+        o.historyLockFilePath = historyLock;
+        {
+            LinuxInstanceLock lock(o);
+            bool ready = false;
+            lock.start([&] { ready = true; });
+            ASSERT_TRUE(ready) << c.name;
+            EXPECT_FALSE(lock.holdsHistory()) << c.name;
+            EXPECT_EQ(lock.historyLockReason(), c.reason) << c.name << ": " << lock.historyLockProblem().toStdString();
+            EXPECT_FALSE(lock.checkHistoryFolder().held) << c.name;
+
+            QSignalSpy taken(&lock, &InstanceLock::historyFolderTaken);
+            ASSERT_TRUE(c.repair()) << c.name;
+            EXPECT_TRUE(taken.wait(int(LinuxInstanceLock::kHistoryRetakeInterval.count()) * 3)) << c.name;
+            EXPECT_TRUE(lock.holdsHistory()) << c.name;
+            EXPECT_EQ(lock.historyLockReason(), HistoryLockReason::None) << c.name;
+            EXPECT_TRUE(lock.checkHistoryFolder().held) << c.name;
+            EXPECT_TRUE(readFile(historyLock).startsWith(QByteArray::number(::getpid()) + '\n')) << c.name;
+        }
+        if (c.needsRoot)
+            QProcess::execute("umount", {"-l", data});
+    }
+}
+
+// The history lives at its path: a folder deleted, renamed away or replaced while the instance
+// holds it is taken anew at the path, made afresh when gone; the folder held before can still be
+// read where it is still there; and a start that takes a replaced folder whose note names the
+// running instance asks it to quit first.
+TEST_F(InstanceFixture, AHistoryFolderChangedWhileHeldIsTakenAnewAtItsPath)
+{
+    const QString folder = m_dir.filePath("data/Tarnel");
+    const QString historyLock = folder + "/instance.lock";
+    const struct {
+        const char *name;
+        std::function<bool()> change;
+        bool previousReadable;
+    } cases[] = {
+        {"deleted", [&] { return QDir(folder).removeRecursively(); }, false},
+        {"renamed away", [&] { return QDir().rename(folder, folder + ".moved"); }, true},
+        {"replaced by a backup",
+         [&] {
+             return QDir().mkpath(folder + ".backup") && QFile::copy(historyLock, folder + ".backup/instance.lock")
+                 && QDir().rename(folder, folder + ".old") && QDir().rename(folder + ".backup", folder);
+         },
+         true},
+    };
+    for (const auto &c : cases) {
+        QDir(m_dir.filePath("data")).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(folder));
+        ASSERT_TRUE(writeFile(folder + "/kept", "held before"));
+        LinuxInstanceLock::Options o = options(m_helper);
+        o.historyLockFilePath = historyLock;
+        LinuxInstanceLock lock(o);
+        bool ready = false;
+        lock.start([&] { ready = true; });
+        ASSERT_TRUE(ready) << c.name;
+        const HistoryFolderCheck before = lock.checkHistoryFolder();
+        ASSERT_TRUE(before.held) << c.name;
+
+        QSignalSpy taken(&lock, &InstanceLock::historyFolderTaken);
+        ASSERT_TRUE(c.change()) << c.name;
+        // The watch sees it without a write.
+        EXPECT_TRUE(taken.wait(5000)) << c.name;
+        const HistoryFolderCheck after = lock.checkHistoryFolder();
+        EXPECT_TRUE(after.held) << c.name;
+        EXPECT_EQ(after.generation, before.generation + 1) << c.name;
+        EXPECT_TRUE(QFileInfo(folder).isDir()) << c.name;
+        EXPECT_TRUE(readFile(historyLock).startsWith(QByteArray::number(::getpid()) + '\n')) << c.name;
+        EXPECT_EQ(!after.previousFolder.isEmpty(), c.previousReadable) << c.name;
+        if (c.previousReadable) {
+            EXPECT_EQ(readFile(after.previousFolder + "/kept"), QByteArray("held before")) << c.name;
+        }
+        // Held at the path: a start from elsewhere finds it there.
+        const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        EXPECT_NE(::flock(fd, LOCK_EX | LOCK_NB), 0) << c.name;
+        ::close(fd);
+    }
+}
+
+// A start that takes the lock of a folder whose note names a Tarnel that still runs (the folder
+// was replaced under it) does not run beside it: it asks it to quit first.
+TEST_F(InstanceFixture, AStartThatFindsTheNoteOfARunningInstanceInAFreeFolderAsksItToQuit)
+{
+    const QString folder = m_dir.filePath("data/Tarnel");
+    const QString historyLock = folder + "/instance.lock";
+    QProcess *first = startInstance("polite", m_helper, {historyLock});
+    // The folder it holds moves away, and a copy of it, note and all, takes its place.
+    ASSERT_TRUE(QDir().rename(folder, folder + ".old"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QFile::copy(folder + ".old/instance.lock", historyLock));
+
+    LinuxInstanceLock::Options o = options(m_helper);
+    o.serverName = m_dir.filePath("elsewhere.sock");
+    o.historyLockFilePath = historyLock;
+    o.quitWait = 20s;
+    LinuxInstanceLock second(o);
+    bool ready = false;
+    bool firstRanStill = false;
+    second.start([&] {
+        ready = true;
+        firstRanStill = !finished(first) || first->exitStatus() != QProcess::NormalExit;
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ready; }, 15000));
+    EXPECT_FALSE(firstRanStill) << "the second ran beside the first";
+    EXPECT_TRUE(first->readAllStandardOutput().contains("asked"));
+    EXPECT_TRUE(second.holdsHistory());
 }
 
 } // namespace

@@ -442,6 +442,58 @@ TEST(CompositionRoot, WithoutAHistoryLockTheProgramRunsSaysSoAndKeepsItsCopiesIn
     shownAlerts().first()->close();
 }
 
+// A run that could not hold the history's folder says why with advice that holds for that reason
+// (locks only when the disk has none), keeps its copies, and writes them all once the folder is
+// taken after all; the notice then goes.
+TEST(CompositionRoot, AHistoryFolderTakenAfterTheStartGetsTheKeptCopiesAndTheNoticeAdvisesForItsReason)
+{
+    const struct {
+        const char *name;
+        HistoryLockReason reason;
+        QString notice;
+    } cases[] = {
+        {"a disk without locks", HistoryLockReason::NoLocks, CompositionRoot::historyNotLockedNotice},
+        {"a read-only disk", HistoryLockReason::NotWritable, CompositionRoot::historyFolderNotWritableNotice},
+        {"a file in the folder's place", HistoryLockReason::NotAFolder, CompositionRoot::historyFolderNotAFolderNotice},
+        {"another reason", HistoryLockReason::Other, CompositionRoot::historyFolderNotHeldNotice},
+    };
+    for (const auto &c : cases) {
+        FakeDesktop desktop(completedGuide(), QJsonObject{{QStringLiteral("quorvel.onboardingComplete"), true}});
+        ClipboardEntry stored;
+        stored.id = QStringLiteral("S1");
+        stored.text = QStringLiteral("stored before");
+        stored.copiedAt = QDateTime::currentDateTimeUtc().addSecs(-60);
+        stored.kind = ClipboardKind::Text;
+        desktop.history.seedRows(HistoryRows::rowsFor({stored}));
+        const QString problem = QStringLiteral("/home/user/.local/share/Tarnel: %1").arg(QString::fromLatin1(c.name));
+        desktop.lock.setHistoryLockProblem(problem, c.reason);
+        CompositionRoot root(desktop.services());
+        root.start();
+        ASSERT_NE(root.model(), nullptr) << c.name;
+        ASSERT_TRUE(QTest::qWaitFor([] { return shownAlerts().size() == 1; })) << c.name;
+        const QPointer<QMessageBox> alert = shownAlerts().first();
+        const QString text = alert->text();
+        EXPECT_EQ(text, FormattedText::substitute(L10n::text(c.notice), {problem})) << c.name;
+        // "zámky" (locks) is advice for a disk without them only.
+        EXPECT_EQ(text.contains(QStringLiteral("zámk")), c.reason == HistoryLockReason::NoLocks)
+            << c.name << ": " << text.toStdString();
+
+        desktop.pasteboard.copyText(QStringLiteral("copied before the folder was held"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return historyTexts(*root.model()).size() == 2; })) << c.name;
+        EXPECT_TRUE(root.model()->flushHistory(std::chrono::milliseconds(2000)));
+        EXPECT_EQ(desktop.history.transactionCount(), 0) << c.name;
+
+        desktop.lock.simulateHistoryTaken();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return desktop.history.rows().size() == 2; }, 2000))
+            << c.name << ": " << desktop.history.rows().size() << " rows";
+        desktop.pasteboard.copyText(QStringLiteral("copied once it was held"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return desktop.history.rows().size() == 3; }, 2000)) << c.name;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return alert.isNull() || !alert->isVisible(); })) << c.name;
+        if (alert)
+            alert->close();
+    }
+}
+
 // A newer start asks again every second while it waits; the answer is logged once.
 TEST(CompositionRoot, AQuitAskedForAgainAndAgainIsLoggedOnce)
 {

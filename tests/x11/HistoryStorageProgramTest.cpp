@@ -25,6 +25,7 @@
 #include <QThread>
 
 #include <csignal>
+#include <cstdio>
 #include <unistd.h>
 #include <memory>
 #include <vector>
@@ -361,6 +362,139 @@ TEST(HistoryStorageProgram, AHistoryUnderALinkedDataFolderIsKeptOverTwoStarts)
     }
     EXPECT_EQ(setAside(), setAsideBefore);
     removeHistory();
+}
+
+// The rows of the history at a data folder's path, read without making anything there.
+struct HistoryAtPath {
+    QStringList texts; // newest first
+    int imageRows = 0;
+    // Image rows whose file is not there.
+    int missingFiles = 0;
+    // Each row's text and file, for a failure's message.
+    QString rows;
+};
+
+HistoryAtPath historyAt(const QString &dataRoot)
+{
+    HistoryAtPath history;
+    const QString path = dataRoot + QStringLiteral("/Tarnel/history.sqlite3");
+    if (QFileInfo(path).size() == 0)
+        return history;
+    for (const StoredHistoryRow &row : SqliteHistoryStore(path).read().rows) {
+        const std::optional<ClipboardEntry> entry = HistoryRows::decodeRow(row);
+        if (!entry)
+            continue;
+        history.texts.append(entry->text);
+        history.rows += entry->text + u' ' + entry->imageFilePath.value_or(QString()) + u'\n';
+        if (entry->imageFilePath) {
+            ++history.imageRows;
+            history.missingFiles += QFileInfo::exists(*entry->imageFilePath) ? 0 : 1;
+        }
+    }
+    return history;
+}
+
+// Whatever happens to the data folder while Tarnel runs (deleted, renamed away, replaced by a
+// backup) or when it could not be made at start (a read-only disk, writable later), the copies of
+// the run end up in the history at the data folder's path, and a start from another environment
+// (no runtime folder) finds the running instance there and takes over from it.
+TEST(HistoryStorageProgram, EveryCopyEndsUpInTheHistoryAtItsPathWhateverHappensToTheFolder)
+{
+    writeStartSettings();
+    QTemporaryDir temporary;
+    const QString ownDisk = temporary.filePath(QStringLiteral("own-disk"));
+    const bool root = ::geteuid() == 0;
+    const auto tarnelFolder = [](const QString &dataRoot) { return dataRoot + QStringLiteral("/Tarnel"); };
+    const auto renamed = [&](const QString &from, const QString &to) {
+        return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    };
+    const struct {
+        const char *name;
+        // The data root is a small disk of its own, read-only at the first start.
+        bool readOnlyAtStart = false;
+        // After the first text is stored.
+        std::function<bool(const QString &)> afterFirstCopy;
+        // After the first image is stored (or copied, on a read-only disk).
+        std::function<bool(const QString &)> change;
+        // Image rows that still have their file: one deleted with the folder is gone for good.
+        int imagesKept = 2;
+    } cases[] = {
+        {"the folder deleted by hand", false, {}, [&](const QString &data) { return QDir(tarnelFolder(data)).removeRecursively(); }, 1},
+        {"the folder renamed away",
+         false,
+         {},
+         [&](const QString &data) { return renamed(tarnelFolder(data), tarnelFolder(data) + QStringLiteral(".moved")); }},
+        {"the folder replaced by a backup",
+         false,
+         [&](const QString &data) {
+             return run(QStringLiteral("cp"), {"-a", tarnelFolder(data), tarnelFolder(data) + QStringLiteral(".backup")}) == 0;
+         },
+         [&](const QString &data) {
+             return renamed(tarnelFolder(data), tarnelFolder(data) + QStringLiteral(".old"))
+                 && renamed(tarnelFolder(data) + QStringLiteral(".backup"), tarnelFolder(data));
+         }},
+        {"a first start on a read-only disk made writable", true, {}, [&](const QString &data) { return run(QStringLiteral("mount"), {"-o", "remount,rw", data}) == 0; }},
+    };
+    for (const auto &c : cases) {
+        std::fprintf(stderr, "%s\n", c.name);
+        QString data = qEnvironmentVariable("XDG_DATA_HOME");
+        std::optional<QScopeGuard<std::function<void()>>> unmount;
+        if (c.readOnlyAtStart) {
+            QDir().mkpath(ownDisk);
+            if (!root || run(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "ro,size=8m,mode=0700", "tmpfs", ownDisk}) != 0) {
+                std::fprintf(stderr, "%s: skipped, a read-only disk of its own cannot be mounted here\n", c.name);
+                continue;
+            }
+            unmount.emplace([&] { run(QStringLiteral("umount"), {"-l", ownDisk}); });
+            data = ownDisk;
+        }
+        for (const QString &name : QDir(data).entryList({"Tarnel*"}, QDir::Dirs | QDir::NoDotAndDotDot))
+            QDir(data + u'/' + name).removeRecursively();
+        QProcessEnvironment desktop = QProcessEnvironment::systemEnvironment();
+        desktop.insert(QStringLiteral("TMPDIR"), temporary.path());
+        desktop.insert(QStringLiteral("XDG_DATA_HOME"), data);
+        QProcessEnvironment shell = desktop;
+        shell.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+
+        Program first(tarnelBinary(), {}, desktop);
+        ASSERT_TRUE(waitForPanel()) << c.name << first.errorOutput().constData();
+        Copier copier;
+        ASSERT_TRUE(copier.copy("copied before")) << c.name;
+        if (!c.readOnlyAtStart) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return historyAt(data).texts.size() == 1; }, 10000)) << c.name;
+        }
+        if (c.afterFirstCopy) {
+            ASSERT_TRUE(c.afterFirstCopy(data)) << c.name;
+        }
+        ASSERT_TRUE(copier.copy(pngBytes(12, 12, Qt::red), "image/png")) << c.name;
+        if (!c.readOnlyAtStart) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return historyAt(data).imageRows == 1; }, 10000)) << c.name;
+        }
+        ASSERT_TRUE(c.change(data)) << c.name;
+        ASSERT_TRUE(copier.copy("copied after")) << c.name;
+        ASSERT_TRUE(copier.copy(pngBytes(14, 14, Qt::blue), "image/png")) << c.name;
+        // Within the rest of a run that holds no folder, and the writes after it.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return historyAt(data).texts.size() == 4; }, 15000))
+            << c.name << ": " << historyAt(data).texts.size() << " rows at the path\n"
+            << first.errorOutput().constData();
+
+        Program second(tarnelBinary(), {}, shell);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !first.isRunning(); }, 20000))
+            << c.name << ": both instances run\n"
+            << first.errorOutput().constData() << second.errorOutput().constData();
+        EXPECT_TRUE(waitForRole("tarnel-panel", 20000).has_value()) << c.name << second.errorOutput().constData();
+        EXPECT_TRUE(second.isRunning()) << c.name << second.errorOutput().constData();
+        const HistoryAtPath after = historyAt(data);
+        EXPECT_EQ(after.texts.size(), 4) << c.name;
+        EXPECT_TRUE(after.texts.contains(QStringLiteral("copied before"))) << c.name;
+        EXPECT_TRUE(after.texts.contains(QStringLiteral("copied after"))) << c.name;
+        EXPECT_EQ(after.imageRows, c.imagesKept) << c.name;
+        EXPECT_EQ(after.missingFiles, 0) << c.name << '\n'
+                                         << after.rows.toStdString() << first.errorOutput().constData();
+        second.close();
+        for (const QString &name : QDir(data).entryList({"Tarnel*"}, QDir::Dirs | QDir::NoDotAndDotDot))
+            QDir(data + u'/' + name).removeRecursively();
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "platform/fake/FakeHistoryStore.h"
 
 #include <algorithm>
+#include <utility>
 
 FakeHistoryStore::FakeHistoryStore()
     : m_state(std::make_shared<State>())
@@ -25,6 +26,12 @@ void FakeHistoryStore::setFailsWrites(bool fails, bool diskFull)
     QMutexLocker lock(&m_state->mutex);
     m_state->failsWrites = fails;
     m_state->diskFull = diskFull;
+}
+
+void FakeHistoryStore::makeRoomDuringNextFailedWrite()
+{
+    QMutexLocker lock(&m_state->mutex);
+    m_state->roomAfterNextFailure = true;
 }
 
 void FakeHistoryStore::setAvailableBytes(std::optional<qint64> bytes)
@@ -107,6 +114,10 @@ HistoryWriteResult FakeHistoryStore::apply(const HistoryChange &change)
     if (m_state->failsWrites) {
         ++m_state->failed;
         m_state->failedAt.append(std::chrono::steady_clock::now());
+        if (std::exchange(m_state->roomAfterNextFailure, std::nullopt)) {
+            m_state->failsWrites = false;
+            m_state->availableBytes = qint64(1) << 30;
+        }
         return HistoryWriteResult{false, m_state->diskFull, QStringLiteral("injected failure")};
     }
     for (const StoredHistoryRow &row : change.writes)

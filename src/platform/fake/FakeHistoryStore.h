@@ -29,6 +29,9 @@ public:
     void seedDamage(const QList<StoredHistoryRow> &readable, const QString &problem);
     void setFailsWrites(bool fails, bool diskFull = true);
     void setAvailableBytes(std::optional<qint64> bytes);
+    // The next write that fails does so on a full disk, and room comes back while it fails:
+    // after it, writes go through and the free space has grown.
+    void makeRoomDuringNextFailedWrite();
 
     // ---- what tests read back ----
     // Committed rows, newest first.
@@ -51,6 +54,7 @@ private:
         bool failsWrites = false;
         bool diskFull = true;
         std::optional<qint64> availableBytes;
+        std::optional<bool> roomAfterNextFailure;
         int transactions = 0;
         int lastWritten = 0;
         int lastMoved = 0;

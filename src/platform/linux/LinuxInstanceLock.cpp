@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
@@ -132,6 +133,8 @@ LinuxInstanceLock::~LinuxInstanceLock()
         ::close(m_historyLockFd);
     if (m_historyFolderFd >= 0)
         ::close(m_historyFolderFd);
+    if (m_previousFolderFd >= 0)
+        ::close(m_previousFolderFd);
 }
 
 QString LinuxInstanceLock::defaultServerName()
@@ -330,13 +333,14 @@ void LinuxInstanceLock::openHistoryLock()
     // link, or left behind by another user, and a lock on it is then one on nothing that the
     // next start sees. (A link to the folder is followed: the lock is on the folder itself.)
     m_historyFolderFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_historyFolderFd < 0) {
-        m_historyLockError = errno;
-        qCWarning(lcPlatform).noquote() << "the history folder" << folder << "could not be opened to be locked ("
-                                        << std::strerror(m_historyLockError)
-                                        << "): this run keeps its copies in memory and writes no history";
-    }
-    const QByteArray name = QFile::encodeName(path);
+    if (m_historyFolderFd < 0)
+        noteHistoryLockError(folderProblem(errno));
+    openHistoryNote();
+}
+
+void LinuxInstanceLock::openHistoryNote()
+{
+    const QByteArray name = QFile::encodeName(m_options.historyLockFilePath);
     m_historyLockFd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     m_historyNoteWritable = m_historyLockFd >= 0;
     // Read only (another user's, or a disk mounted read-only), the note still says who holds it.
@@ -350,6 +354,200 @@ void LinuxInstanceLock::openHistoryLock()
     }
     // A file of this user's own that only reads (a disk mounted read-only) is kept as it is.
     m_historyNoteOwn = m_historyLockFd >= 0 && st.st_uid == ::geteuid();
+}
+
+int LinuxInstanceLock::folderProblem(int error) const
+{
+    if (error != ENOENT && error != EACCES)
+        return error;
+    // The folder was not made: the first folder above it that is there says why.
+    QString above = QFileInfo(m_options.historyLockFilePath).absolutePath();
+    struct stat st { };
+    while (::stat(QFile::encodeName(above).constData(), &st) != 0) {
+        if (errno == ENOTDIR)
+            return ENOTDIR;
+        const QString up = QFileInfo(above).path();
+        if (up == above)
+            return error;
+        above = up;
+    }
+    if (!S_ISDIR(st.st_mode))
+        return ENOTDIR;
+    if (::access(QFile::encodeName(above).constData(), W_OK | X_OK) != 0)
+        return errno;
+    return error;
+}
+
+void LinuxInstanceLock::noteHistoryLockError(int error)
+{
+    const bool first = m_historyLockError != error;
+    m_historyLockError = error;
+    if (first)
+        qCWarning(lcPlatform).noquote() << "the history folder" << QFileInfo(m_options.historyLockFilePath).absolutePath()
+                                        << "could not be opened or locked (" << std::strerror(error)
+                                        << "): this run keeps its copies in memory and writes no history until it can";
+}
+
+HistoryLockReason LinuxInstanceLock::reasonFor(int error)
+{
+    switch (error) {
+    case 0:
+        return HistoryLockReason::None;
+    case ENOLCK:
+    case EOPNOTSUPP:
+    case EINVAL:
+        return HistoryLockReason::NoLocks;
+    case EROFS:
+    case EACCES:
+    case EPERM:
+    case ENOENT:
+    case ENOSPC:
+    case EDQUOT:
+        return HistoryLockReason::NotWritable;
+    case ENOTDIR:
+    case EEXIST:
+        return HistoryLockReason::NotAFolder;
+    default:
+        return HistoryLockReason::Other;
+    }
+}
+
+HistoryLockReason LinuxInstanceLock::historyLockReason() const
+{
+    std::lock_guard lock(m_historyMutex);
+    return reasonFor(m_historyLockError);
+}
+
+bool LinuxInstanceLock::holdsHistory() const
+{
+    std::lock_guard lock(m_historyMutex);
+    return m_historyLockError == 0;
+}
+
+bool LinuxInstanceLock::pathNamesHeldFolder() const
+{
+    struct stat held { };
+    struct stat atPath { };
+    const QString folder = QFileInfo(m_options.historyLockFilePath).absolutePath();
+    return m_historyFolderFd >= 0 && ::fstat(m_historyFolderFd, &held) == 0
+        && ::stat(QFile::encodeName(folder).constData(), &atPath) == 0 && held.st_dev == atPath.st_dev
+        && held.st_ino == atPath.st_ino;
+}
+
+HistoryFolderCheck LinuxInstanceLock::checkHistoryFolder()
+{
+    std::lock_guard lock(m_historyMutex);
+    if (m_options.historyLockFilePath.isEmpty() || !m_ready)
+        return {};
+    const bool wasHeld = m_historyLockError == 0 && m_historyFolderFd >= 0;
+    if (!(wasHeld && pathNamesHeldFolder())) {
+        if (wasHeld)
+            qCWarning(lcPlatform).noquote() << "the history folder" << QFileInfo(m_options.historyLockFilePath).absolutePath()
+                                            << "is no longer the folder this instance holds (deleted, renamed or replaced);"
+                                            << "the folder at that path is taken and the history written there whole";
+        if (takeHistoryFolderAtPath())
+            QMetaObject::invokeMethod(
+                this, [this] { Q_EMIT historyFolderTaken(); }, Qt::QueuedConnection);
+        else if (!m_gaveWayToNewHolder)
+            // Tried again now and then, also when the writer was the one that found it gone.
+            QMetaObject::invokeMethod(
+                this, [this] {
+                    if (m_historyRetry && !m_historyRetry->isActive())
+                        m_historyRetry->start(kHistoryRetakeInterval);
+                },
+                Qt::QueuedConnection);
+    }
+    HistoryFolderCheck check;
+    check.held = m_historyLockError == 0 && m_historyFolderFd >= 0;
+    check.generation = m_historyGeneration;
+    struct stat previous { };
+    // A folder deleted by hand has no link left, and nothing can be read from it.
+    if (m_previousFolderFd >= 0 && ::fstat(m_previousFolderFd, &previous) == 0 && previous.st_nlink > 0)
+        check.previousFolder = QStringLiteral("/proc/self/fd/%1").arg(m_previousFolderFd);
+    return check;
+}
+
+bool LinuxInstanceLock::takeHistoryFolderAtPath()
+{
+    const QString folder = QFileInfo(m_options.historyLockFilePath).absolutePath();
+    PrivateFiles::makeFolder(folder);
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        noteHistoryLockError(folderProblem(errno));
+        return false;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        const pid_t holder = error == EWOULDBLOCK ? flockHolder(fd) : 0;
+        ::close(fd);
+        if (error != EWOULDBLOCK) {
+            noteHistoryLockError(error);
+            return false;
+        }
+        // A newer start took the history at its path: the usual handover, this one ends.
+        m_historyLockError = EWOULDBLOCK;
+        if (!std::exchange(m_gaveWayToNewHolder, true)) {
+            qCWarning(lcPlatform).noquote() << "the history in" << folder << "is now held by another Tarnel instance (process"
+                                            << holder << "); this one quits";
+            QMetaObject::invokeMethod(
+                this, [this] { Q_EMIT quitRequested(); }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+    // The folder held before is let go; it stays open while its image files may be read.
+    if (m_previousFolderFd >= 0)
+        ::close(m_previousFolderFd);
+    m_previousFolderFd = m_historyFolderFd;
+    if (m_previousFolderFd >= 0)
+        ::flock(m_previousFolderFd, LOCK_UN);
+    m_historyFolderFd = fd;
+    m_historyLockError = 0;
+    m_gaveWayToNewHolder = false;
+    if (m_historyLockFd >= 0)
+        ::close(m_historyLockFd);
+    openHistoryNote();
+    if (m_historyLockFd >= 0)
+        (void)::flock(m_historyLockFd, LOCK_EX | LOCK_NB);
+    writeHistoryHolder();
+    ++m_historyGeneration;
+    qCInfo(lcPlatform).noquote() << "took the history folder" << folder;
+    return true;
+}
+
+void LinuxInstanceLock::watchHistoryFolder()
+{
+    if (m_options.historyLockFilePath.isEmpty())
+        return;
+    // The folder around the data folder: a deletion, a rename or a replacement of the data
+    // folder shows there.
+    const QString around = QFileInfo(QFileInfo(m_options.historyLockFilePath).absolutePath()).absolutePath();
+    if (!m_historyWatch) {
+        m_historyWatch = new QFileSystemWatcher(this);
+        m_historyRetry = new QTimer(this);
+        m_historyRetry->setSingleShot(true);
+        // A change is looked at once it has settled: a folder moved aside is often followed at
+        // once by the one that replaces it.
+        connect(m_historyWatch, &QFileSystemWatcher::directoryChanged, this,
+                [this] { m_historyRetry->start(kHistoryFolderSettle); });
+        connect(m_historyRetry, &QTimer::timeout, this, [this] { reviewHistoryFolder(); });
+    }
+    if (!m_historyWatch->directories().contains(around) && QFileInfo(around).isDir())
+        m_historyWatch->addPath(around);
+}
+
+void LinuxInstanceLock::reviewHistoryFolder()
+{
+    const HistoryFolderCheck check = checkHistoryFolder();
+    // The folder around may have been made only now.
+    watchHistoryFolder();
+    bool gaveWay = false;
+    {
+        std::lock_guard lock(m_historyMutex);
+        gaveWay = m_gaveWayToNewHolder;
+    }
+    // A run that holds no folder keeps trying; one that holds it waits for the watch.
+    if (!check.held && !gaveWay && !m_historyRetry->isActive())
+        m_historyRetry->start(kHistoryRetakeInterval);
 }
 
 void LinuxInstanceLock::takeBackHistoryNote()
@@ -420,6 +618,7 @@ void LinuxInstanceLock::makeOwnNoteWritable()
 
 QString LinuxInstanceLock::historyLockProblem() const
 {
+    std::lock_guard lock(m_historyMutex);
     if (m_historyLockError == 0)
         return {};
     return QFileInfo(m_options.historyLockFilePath).absolutePath() + QStringLiteral(": ")
@@ -512,7 +711,7 @@ void LinuxInstanceLock::askWhoListensNow()
 // After the socket listens: a later start that finds the history held asks here.
 void LinuxInstanceLock::writeHistoryHolder()
 {
-    if (!holdsHistory() || m_historyFolderFd < 0)
+    if (m_historyLockError != 0 || m_historyFolderFd < 0)
         return;
     takeBackHistoryNote();
     if (m_historyLockFd < 0 || !m_historyNoteWritable || m_listeningName.isEmpty())
@@ -627,10 +826,7 @@ bool LinuxInstanceLock::tryLock()
         }
         // No lock at all (ENOLCK on a network file system without a lock manager): held by
         // nobody known, which rules out no other writer either.
-        m_historyLockError = errno;
-        qCWarning(lcPlatform).noquote() << "the history folder" << QFileInfo(m_options.historyLockFilePath).absolutePath()
-                                        << "could not be locked (" << std::strerror(m_historyLockError)
-                                        << "): this run keeps its copies in memory and writes no history";
+        noteHistoryLockError(errno);
         return true;
     }
     // The note's own lock, as builds that locked the file alone take it.
@@ -639,13 +835,43 @@ bool LinuxInstanceLock::tryLock()
         m_waitingForHistory = true;
         return false;
     }
+    // The lock is free, yet the note may name a Tarnel that runs on: the folder was replaced
+    // under it (a backup restored). It is asked to quit, and first takes this folder back to
+    // write its copies here; the lock is let go meanwhile.
+    if (m_historyFolderFd >= 0 && m_historyLockError == 0 && notedWriterRunsElsewhere()) {
+        ::flock(m_historyFolderFd, LOCK_UN);
+        if (m_historyLockFd >= 0)
+            ::flock(m_historyLockFd, LOCK_UN);
+        m_waitingForHistory = true;
+        return false;
+    }
     return true;
+}
+
+bool LinuxInstanceLock::notedWriterRunsElsewhere() const
+{
+    if (m_historyLockFd < 0)
+        return false;
+    QByteArray note(kMaxHolderBytes, Qt::Uninitialized);
+    const ssize_t n = ::pread(m_historyLockFd, note.data(), size_t(note.size()), 0);
+    note.truncate(n > 0 ? qsizetype(n) : 0);
+    const QList<QByteArray> lines = note.split('\n');
+    bool isNumber = false;
+    const pid_t pid = lines.size() >= 2 ? pid_t(lines.at(0).toLong(&isNumber)) : 0;
+    return isNumber && pid > 0 && pid != ::getpid() && isOurs(pid);
 }
 
 void LinuxInstanceLock::becomeReady()
 {
     listen();
     writeHistoryHolder();
+    {
+        std::lock_guard lock(m_historyMutex);
+        m_ready = true;
+    }
+    watchHistoryFolder();
+    if (!holdsHistory() && m_historyRetry)
+        m_historyRetry->start(kHistoryRetakeInterval);
     if (const std::function<void()> onReady = std::exchange(m_onReady, nullptr))
         onReady();
 }

@@ -7,11 +7,14 @@
 #include <QStringList>
 
 #include <chrono>
+#include <mutex>
 #include <optional>
 #include <sys/types.h>
 
+class QFileSystemWatcher;
 class QLocalSocket;
 class QThread;
+class QTimer;
 
 // One running Tarnel per user, through a local socket in the user's runtime folder.
 //
@@ -39,8 +42,15 @@ class QThread;
 // kernel lists as the folder's holder, on the socket that process listens on. A holder that
 // cannot be asked at all is never run beside: the new start ends, and names it.
 //
-// Where the folder cannot be locked at all (a file system without locks), the instance still
-// runs, but as no writer of the history: holdsHistory() says so.
+// Where the folder cannot be locked at all (a file system without locks, a read-only disk on which
+// it cannot be made), the instance still runs, but as no writer of the history: holdsHistory() says
+// so. It keeps trying, when the data folder changes and now and then, and once it holds the folder
+// it says so through historyFolderTaken().
+//
+// The history lives at its path, not in the folder first opened: deleted, renamed away or replaced
+// while the instance runs, the folder at the path is taken (made afresh when gone) before the next
+// write, and the history is written there whole. A start that takes the lock and finds the note of
+// a running Tarnel (a folder restored from a backup while it ran) asks it to quit before it runs.
 class LinuxInstanceLock : public InstanceLock
 {
     Q_OBJECT
@@ -60,6 +70,10 @@ public:
     // How long a new instance waits for the lock once the others ended or were made to.
     static constexpr std::chrono::milliseconds kLockWait{2000};
     static constexpr std::chrono::milliseconds kLockPollInterval{20};
+    // How often a run that holds no history folder tries again to take it.
+    static constexpr std::chrono::milliseconds kHistoryRetakeInterval{2000};
+    // How long a change seen around the data folder is left to settle before it is looked at.
+    static constexpr std::chrono::milliseconds kHistoryFolderSettle{500};
 
     struct Options {
         // The name this instance listens on.
@@ -89,8 +103,13 @@ public:
     ~LinuxInstanceLock() override;
 
     void start(std::function<void()> onReady) override;
-    bool holdsHistory() const override { return m_historyLockError == 0; }
+    bool holdsHistory() const override;
     QString historyLockProblem() const override;
+    HistoryLockReason historyLockReason() const override;
+    HistoryFolderCheck checkHistoryFolder() override;
+    // The reason a folder could not be opened or locked with this error, looking at what stands
+    // on the way to it.
+    static HistoryLockReason reasonFor(int error);
 
     // In the runtime folder; without one, in a folder of the user's own (0700).
     static QString defaultServerName();
@@ -139,6 +158,22 @@ private:
     void waitFor(const QString &serverName, const Answer &answer, Clock::time_point now);
     void askWhoListensNow();
     void openHistoryLock();
+    // The note file in the folder held, opened as openHistoryLock() does.
+    void openHistoryNote();
+    // Why the folder could not be opened or locked: the error of the step that failed on the way
+    // to it (a read-only or closed folder above it, a file in its place), else the one given.
+    int folderProblem(int error) const;
+    void noteHistoryLockError(int error);
+    // Holding the folder's lock: whether the note names another Tarnel that still runs, and so
+    // writes a folder that was replaced at this path.
+    bool notedWriterRunsElsewhere() const;
+    // Under m_historyMutex, once ready: whether the path still names the folder held.
+    bool pathNamesHeldFolder() const;
+    // Under m_historyMutex: takes the folder at the path, made afresh when gone.
+    bool takeHistoryFolderAtPath();
+    // Main thread: the data folder changed or the retry timer ran.
+    void reviewHistoryFolder();
+    void watchHistoryFolder();
     // Holding the folder's lock: a note file that cannot be written (another user's, a folder, a
     // link, not writable) is replaced by one of this user's own.
     void takeBackHistoryNote();
@@ -167,6 +202,17 @@ private:
     int m_historyFolderFd = -1;
     // Set when the folder could not be locked for another reason than another holder.
     int m_historyLockError = 0;
+    // The folder held before the folder at the path was taken anew, unlocked and kept open to
+    // read the image files that are not at the path.
+    int m_previousFolderFd = -1;
+    quint64 m_historyGeneration = 0;
+    // Another instance holds the folder now at the path: this one gave way, once.
+    bool m_gaveWayToNewHolder = false;
+    // Once ready, the folder's state is read and changed from the history's writer thread too.
+    mutable std::mutex m_historyMutex;
+    bool m_ready = false;
+    QFileSystemWatcher *m_historyWatch = nullptr;
+    QTimer *m_historyRetry = nullptr;
     // The holder of the history, as the kernel lists it, once known.
     pid_t m_historyHolder = 0;
     // Holding the runtime folder's lock, this instance waits for the history's.

@@ -321,6 +321,12 @@ void SqliteHistoryStore::close()
     }
 }
 
+void SqliteHistoryStore::reopen()
+{
+    std::lock_guard turn(m_connections->turn);
+    closeEveryConnection();
+}
+
 bool SqliteHistoryStore::closeEveryConnection()
 {
     bool closedAnother = false;

@@ -48,6 +48,7 @@ public:
     QString keepCopy(const QString &reason) override;
     std::optional<qint64> availableBytes() const override;
     std::unique_ptr<HistoryStore> openConnection() const override;
+    void reopen() override;
 
 private:
     struct Connections;
