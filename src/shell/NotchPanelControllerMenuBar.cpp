@@ -80,13 +80,13 @@ void NotchPanelController::finishMenuBarQuickAccess(bool closePopover)
             targetActivated = true;
         }
     }
-    if (closePopover && m_popover->isShown())
-        m_popover->performClose();
-    // Some window managers hand the keyboard of a closed popup to whichever window of the
-    // program is on top (the notch panel standing in for a tray), not to the one the user was
-    // in: there Escape would no longer close the settings.
-    // Others (xfwm4) give it to a window of their own and, counting the settings still active,
-    // ignore a request to activate them: the keyboard is handed to the window directly then.
+    // The keyboard goes back before the popup closes, as it does to a paste's target above. A
+    // popup beside the manager that closes with the keyboard leaves it nowhere, and the manager
+    // then hands it on its own: some to whichever window of the program is on top (the notch
+    // panel standing in for a tray), others (xfwm4) to a window of their own, at a moment of
+    // their choosing that under load may come after the settings took it back, leaving Escape
+    // without the settings to close. Counting the settings still active, a manager ignores a
+    // request to activate them: the keyboard is handed to the window directly then.
     if (!targetActivated && giveKeyboardBack && giveKeyboardBack->isVisible()) {
         giveKeyboardBack->raise();
         RunningApplication window;
@@ -95,6 +95,8 @@ void NotchPanelController::finishMenuBarQuickAccess(bool closePopover)
         if (!m_services.workspace.activate(window))
             giveKeyboardBack->activateWindow();
     }
+    if (closePopover && m_popover->isShown())
+        m_popover->performClose();
 }
 
 void NotchPanelController::dismissQuickAccess()

@@ -345,6 +345,7 @@ void PanelSheetHost::discardSheet()
     if (QWidget *view = m_sheet.data()) {
         m_sheet.clear();
         view->removeEventFilter(this);
+        handKeyboardBack(view);
         view->hide();
         // Later: a button of the sheet may be what asked for the close.
         view->deleteLater();
@@ -357,9 +358,20 @@ void PanelSheetHost::discardAlert()
     if (QWidget *view = m_alert.data()) {
         m_alert.clear();
         view->removeEventFilter(this);
+        handKeyboardBack(view);
         view->hide();
         view->deleteLater();
     }
+}
+
+void PanelSheetHost::handKeyboardBack(QWidget *closing) const
+{
+    // Before the window goes: a window that bypasses the manager leaves its keyboard nowhere, and
+    // the manager then gives it to another program's window, late enough under load to take it
+    // from the sheet or alert opened next.
+    QWidget *owner = m_overlayParent ? m_overlayParent->window() : nullptr;
+    if (owner && owner->isVisible() && closing->isActiveWindow())
+        owner->activateWindow();
 }
 
 void PanelSheetHost::closeSheet()

@@ -96,6 +96,8 @@ private:
     void closeSheet();
     void closeAlert();
     void discardSheet();
+    // The keyboard of a closing sheet or alert goes to the panel it was opened from.
+    void handKeyboardBack(QWidget *closing) const;
     void discardAlert();
     // Makes the view a window over the panel view and shows it with the keyboard.
     void present(QWidget *view);
