@@ -31,6 +31,8 @@ public:
     virtual bool imageNotKeptNotice() const { return false; }
     virtual bool textNotKeptNotice() const { return false; }
     virtual void dismissScreenshotNotice() = 0;
+    // Shows a screenshot's notice anew, for its whole time (one that waited for the screen).
+    virtual void showScreenshotNotice(const ClipboardEntry &entry) = 0;
     virtual ClipboardAppearance appearance() const = 0;
     virtual int entryCount() const = 0;
     // The interface language: the locale of the panel's dates and numbers, and when its texts

@@ -24,6 +24,7 @@ bool ClipboardModelPanelLink::copiedNoticeVisible() const { return m_model.copie
 bool ClipboardModelPanelLink::imageNotKeptNotice() const { return m_model.imageNotKeptNotice(); }
 bool ClipboardModelPanelLink::textNotKeptNotice() const { return m_model.textNotKeptNotice(); }
 void ClipboardModelPanelLink::dismissScreenshotNotice() { m_model.dismissScreenshotNotice(); }
+void ClipboardModelPanelLink::showScreenshotNotice(const ClipboardEntry &entry) { m_model.showScreenshotNotice(entry); }
 ClipboardAppearance ClipboardModelPanelLink::appearance() const { return m_model.appearance(); }
 int ClipboardModelPanelLink::entryCount() const { return static_cast<int>(m_model.entries().size()); }
 AppLanguage ClipboardModelPanelLink::language() const { return m_model.language(); }

@@ -17,6 +17,7 @@ public:
     bool imageNotKeptNotice() const override;
     bool textNotKeptNotice() const override;
     void dismissScreenshotNotice() override;
+    void showScreenshotNotice(const ClipboardEntry &entry) override;
     ClipboardAppearance appearance() const override;
     int entryCount() const override;
     AppLanguage language() const override;

@@ -251,6 +251,8 @@ private:
 
     // screenshots
     void screenshotNoticeChanged();
+    // Looks again, while a notice waits for a covered screen, until the screen shows.
+    void waitForScreen();
     void showScreenshotToast(const ClipboardEntry &entry);
     void finishScreenRead(const ScreenTextResult &result, bool toastWasShown);
     int alert(const QString &message, const QString &informativeText, const QStringList &buttons);
@@ -300,7 +302,9 @@ private:
     QPointer<QWidget> m_settingsWindow;
     QPointer<QWidget> m_screenshotToastPanel;
     QPointer<QWidget> m_screenshotActionWindow;
-    // The toast of a screenshot waits while the screen is covered; a look again is due.
+    // A screenshot's notice (in the notch or its toast) that came while the screen was covered,
+    // shown once the screen shows again; a look again is due while it waits.
+    std::optional<ClipboardEntry> m_noticeWaitingForScreen;
     bool m_toastWaitsForScreen = false;
 
     bool m_isReadingScreenText = false;

@@ -90,28 +90,42 @@ private:
 void NotchPanelController::screenshotNoticeChanged()
 {
     const std::optional<ClipboardEntry> notice = m_model.screenshotNotice();
+    if (notice && m_services.windowTraits.isScreenCovered()) {
+        // Locked, or a screen saver runs: the notice and its picture, in the notch or the toast,
+        // wait for the screen, and then show for their whole time. Ended now, the notice shows
+        // nothing under the lock; the newest screenshot is the one that waits.
+        m_noticeWaitingForScreen = notice;
+        m_model.dismissScreenshotNotice();
+        waitForScreen();
+        return;
+    }
     if (notice && (m_presentationMode == ClipboardPresentationMode::MenuBar || m_model.isQuickAccessPresented())) {
         // A newer screenshot takes over the toast in place. Hidden and shown again, the window
         // would be off the screen for a moment, and a click the user aimed at it meanwhile
         // would fall through to the window beneath.
-        if (!m_services.windowTraits.isScreenCovered()) {
-            showScreenshotToast(*notice);
-        } else {
-            // Locked, or a screen saver runs: the toast and its picture wait for the screen.
-            if (m_screenshotToastPanel)
-                m_screenshotToastPanel->hide();
-            if (!std::exchange(m_toastWaitsForScreen, true))
-                QTimer::singleShot(PanelTimings::coveredScreenRecheck, this, [this] {
-                    m_toastWaitsForScreen = false;
-                    screenshotNoticeChanged();
-                });
-        }
+        showScreenshotToast(*notice);
     } else if (m_screenshotToastPanel) {
         m_screenshotToastPanel->hide();
     }
     // The notch's own notice changes its size and hit region at once: its outline replaces the
     // notch's while it shows, and the notch is back at its resting width when it ends.
     followCompactWidth(false);
+}
+
+void NotchPanelController::waitForScreen()
+{
+    if (std::exchange(m_toastWaitsForScreen, true))
+        return;
+    QTimer::singleShot(PanelTimings::coveredScreenRecheck, this, [this] {
+        m_toastWaitsForScreen = false;
+        if (!m_noticeWaitingForScreen)
+            return;
+        if (m_services.windowTraits.isScreenCovered()) {
+            waitForScreen();
+            return;
+        }
+        m_model.showScreenshotNotice(*std::exchange(m_noticeWaitingForScreen, std::nullopt));
+    });
 }
 
 void NotchPanelController::showScreenshotToast(const ClipboardEntry &entry)

@@ -13,6 +13,7 @@ public:
         ++dismissals;
         setNotice(std::nullopt);
     }
+    void showScreenshotNotice(const ClipboardEntry &entry) override { setNotice(entry); }
     ClipboardAppearance appearance() const override { return ClipboardAppearance::Dark; }
     int entryCount() const override { return entries; }
     AppLanguage language() const override { return lang; }

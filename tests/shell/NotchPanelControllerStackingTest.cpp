@@ -86,3 +86,26 @@ TEST(NotchPanelStacking, AScreenshotsToastWaitsWhileTheScreenIsCovered)
     h.traits.screenCovered = false;
     EXPECT_TRUE(QTest::qWaitFor(toastShown, 5000)) << "the toast comes once the screen shows again";
 }
+
+// In notch mode the notch shows a screenshot's notice itself: under a lock it shows nothing, and
+// the notice, which would have ended by the unlock, shows once the screen does.
+TEST(NotchPanelStacking, AScreenshotsNoticeInTheNotchWaitsWhileTheScreenIsCovered)
+{
+    PanelHarness h(completedGuide());
+    h.controller->show();
+    ASSERT_TRUE(h.controller->showsScreenshotNoticeInNotch());
+    h.traits.screenCovered = true;
+    ClipboardEntry shot;
+    shot.id = QStringLiteral("S");
+    shot.kind = ClipboardKind::Image;
+    shot.isScreenshot = true;
+    shot.copiedAt = QDateTime::currentDateTimeUtc();
+    const qreal resting = h.controller->compactWidth();
+    h.model.setNotice(shot);
+    EXPECT_FALSE(h.model.notice.has_value()) << "no notice in the notch over a locked screen";
+    EXPECT_EQ(h.controller->compactWidth(), resting);
+    h.traits.screenCovered = false;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return h.model.notice.has_value(); }, 5000)) << "the notice comes once the screen shows";
+    EXPECT_EQ(h.model.notice->id, shot.id);
+    EXPECT_GT(h.controller->compactWidth(), resting) << "the notch widens for it";
+}
