@@ -13,7 +13,6 @@
 #include <QStandardPaths>
 
 #include <chrono>
-#include <thread>
 
 #include <cerrno>
 #include <cstring>
@@ -162,15 +161,18 @@ int LinuxSettingsStore::lockForWriting() const
                               << std::strerror(errno);
         return -1;
     }
-    const auto deadline = std::chrono::steady_clock::now() + kWriteLockWait;
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
-            qCWarning(lcPlatform) << "settings lock file could not be locked; written without it:" << path
-                                  << (errno == EWOULDBLOCK ? "another process holds it" : std::strerror(errno));
-            ::close(fd);
-            return -1;
-        }
-        std::this_thread::sleep_for(kWriteLockPollInterval);
+    // Waited for in the kernel's queue: a writer that polled would lose every turn to one that
+    // writes again and again, and write without the lock in the end. The lock is held only for
+    // the moments of one write.
+    int locked = -1;
+    do {
+        locked = ::flock(fd, LOCK_EX);
+    } while (locked != 0 && errno == EINTR);
+    if (locked != 0) {
+        qCWarning(lcPlatform) << "settings lock file could not be locked; written without it:" << path
+                              << std::strerror(errno);
+        ::close(fd);
+        return -1;
     }
     return fd;
 }

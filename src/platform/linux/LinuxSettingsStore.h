@@ -5,7 +5,6 @@
 #include <QJsonObject>
 #include <QString>
 
-#include <chrono>
 #include <sys/types.h>
 
 // A settings domain kept in one JSON file (one object from key to value), readable by its
@@ -33,10 +32,6 @@ public:
 
     // A file this large is not read (it would stall the start), so none is written either.
     static constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
-
-    // How long a write waits for another process's write to end before it goes ahead alone.
-    static constexpr std::chrono::milliseconds kWriteLockWait{2000};
-    static constexpr std::chrono::milliseconds kWriteLockPollInterval{2};
 
     explicit LinuxSettingsStore(QString filePath, Access access = Access::ReadWrite,
                                 qint64 maxFileBytes = kMaxFileBytes);
