@@ -73,7 +73,7 @@ public:
     // How often a run that holds no history folder tries again to take it.
     static constexpr std::chrono::milliseconds kHistoryRetakeInterval{2000};
     // How long a change seen around the data folder is left to settle before it is looked at.
-    static constexpr std::chrono::milliseconds kHistoryFolderSettle{500};
+    static constexpr std::chrono::milliseconds kHistoryFolderSettle{200};
 
     struct Options {
         // The name this instance listens on.
