@@ -480,6 +480,50 @@ TEST_F(InstanceFixture, OfInstancesStartedTogetherExactlyOneSurvives)
     }
 }
 
+// Two starts that both found nobody listening and wait for the lock (held here, as by a third
+// start in the same moment): whichever takes it when it comes free listens, and the other asks
+// it to quit as it would have at its start, then runs. Neither ends saying the other would not.
+TEST_F(InstanceFixture, AStartThatLostTheLockAsksTheOneThatListensNow)
+{
+    const int held = ::open(QFile::encodeName(m_serverName + ".lock").constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    QList<QProcess *> starts;
+    QHash<QProcess *, QByteArray> output;
+    for (int i = 0; i < 2; ++i) {
+        auto *p = new QProcess;
+        m_processes.append(p);
+        p->start(m_helper, {"instance", m_serverName, "polite", m_helper});
+        ASSERT_TRUE(p->waitForStarted(5000));
+        starts.append(p);
+    }
+    // Both have the lock file open: they asked (nobody listens yet) and wait for the lock.
+    const QString lockFile = QFileInfo(m_serverName + ".lock").canonicalFilePath();
+    const auto opened = [&](QProcess *p) {
+        const QDir fds(QStringLiteral("/proc/%1/fd").arg(p->processId()));
+        for (const QString &fd : fds.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
+            if (QFileInfo(fds.filePath(fd)).symLinkTarget() == lockFile)
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened(starts.at(0)) && opened(starts.at(1)); }));
+    ::close(held);
+    const auto settled = [&] {
+        int ready = 0;
+        int running = 0;
+        for (QProcess *p : starts) {
+            output[p] += p->readAllStandardOutput();
+            running += p->state() != QProcess::NotRunning;
+            ready += p->state() != QProcess::NotRunning && output[p].contains("ready");
+        }
+        return ready == 1 && running == 1;
+    };
+    EXPECT_TRUE(QTest::qWaitFor(settled, 8000));
+    for (QProcess *p : starts)
+        EXPECT_FALSE(output[p].contains("gave way")) << output[p].constData();
+}
+
 // Whatever state the history's lock file is in when the first instance starts, or gets into while
 // it runs, a start listening elsewhere finds it, asks it to quit and runs only once it has: the
 // history never has two writers.
