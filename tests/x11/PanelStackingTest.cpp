@@ -481,6 +481,45 @@ TEST(PanelStacking, AScreenshotsToastWaitsWhileTheScreenIsLocked)
         << "the toast never came once the screen showed again; " << tarnel.errorOutput().constData();
 }
 
+// Over the whole screen, but a window the manager frames (fluxbox, icewm and i3 draw the frame
+// beside the manager): no lock, so a screenshot's toast shows at once.
+TEST(PanelStacking, InMenuBarModeAScreenshotsToastShowsOverAFullScreenWindow)
+{
+    std::cout << "[ desktop  ] " << windowManager() << "\n";
+    QTemporaryDir shots;
+    writeSettings(settingsWithHistory(3, {{"tarnel.presentationMode", "menuBar"}, {"tarnel.screenshotFolderPath", shots.path()}}));
+    movePointer(kAway);
+    Fixture fixture("Full", QString(), QStringLiteral("600x400+200+300"));
+    ASSERT_TRUE(fixture.waitForKeyboard());
+    const Window window = *fixture.shownWindow();
+    setFullScreen(window, true);
+    ASSERT_TRUE(coversScreen(window));
+    Program tarnel(tarnelBinary());
+    // Its icon where the manager has a tray (fluxbox, icewm), else the notch that stays in reach.
+    ASSERT_TRUE(QTest::qWaitFor([] {
+        const std::vector<Window> panel = shownWithRole("tarnel-panel");
+        return (panel.size() == 1 && geometry(panel.front()) == kCollapsedNotch) || !shownWithClass("Tarnel").empty();
+    })) << tarnel.errorOutput().constData();
+
+    // The icon may come before the screenshot folder is watched: a screenshot is taken again
+    // every few seconds until one shows its toast.
+    QImage shot(400, 300, QImage::Format_RGB32);
+    shot.fill(qRgb(200, 40, 160));
+    int taken = 0;
+    QElapsedTimer sinceShot;
+    const auto toastShown = [&] {
+        if (!sinceShot.isValid() || sinceShot.elapsed() > 3000) {
+            QSaveFile file(shots.filePath(QStringLiteral("Screenshot from 2026-12-07 06-00-%1.png").arg(taken++, 2, 10, QLatin1Char('0'))));
+            if (file.open(QIODevice::WriteOnly) && shot.save(&file, "PNG"))
+                file.commit();
+            sinceShot.start();
+        }
+        return !shownWithRole("tarnel-toast").empty();
+    };
+    EXPECT_TRUE(QTest::qWaitFor(toastShown, 15000))
+        << "the toast waits as if the screen were locked; " << tarnel.errorOutput().constData();
+}
+
 // Another program's menu opened at the top centre, over the notch: the notch stays under it
 // after a copy widens it and after another window maps.
 TEST(PanelStacking, AnotherProgramsMenuAtTheTopCentreStaysOverTheNotch)

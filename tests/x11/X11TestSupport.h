@@ -123,15 +123,34 @@ inline bool hasAtom(Window window, const char *property, const char *atom)
     return std::find(atoms.begin(), atoms.end(), XInternAtom(display(), atom, False)) != atoms.end();
 }
 
-// Whether the window bypasses the window manager (override-redirect): no frame, no taskbar entry.
+// Whether the window or any window inside it carries WM_STATE: a window the manager manages, or
+// the manager's frame around one.
+inline bool holdsManagedClient(Window window)
+{
+    if (!longProperty(window, "WM_STATE").empty())
+        return true;
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    bool holds = false;
+    if (XQueryTree(display(), window, &root, &parent, &children, &count) && children) {
+        for (unsigned int i = 0; i < count && !holds; ++i)
+            holds = holdsManagedClient(children[i]);
+        XFree(children);
+    }
+    return holds;
+}
+
+// Whether the window bypasses the window manager (override-redirect, and no managed window
+// inside: fluxbox, icewm and i3 set the flag on their frames too): no frame, no taskbar entry.
 inline bool bypassesWindowManager(Window window)
 {
     XWindowAttributes attributes{};
-    return XGetWindowAttributes(display(), window, &attributes) && attributes.override_redirect;
+    return XGetWindowAttributes(display(), window, &attributes) && attributes.override_redirect
+        && !holdsManagedClient(window);
 }
 
 // The top-level window that holds the keyboard past the window manager: one that bypasses
-// the manager (override-redirect) and took the input focus itself; 0 otherwise.
+// the manager and took the input focus itself; 0 otherwise.
 inline Window unmanagedFocusWindow()
 {
     Window focus = 0;
@@ -145,10 +164,8 @@ inline Window unmanagedFocusWindow()
             return 0;
         if (children)
             XFree(children);
-        if (parent == root) {
-            XWindowAttributes attributes{};
-            return XGetWindowAttributes(display(), window, &attributes) && attributes.override_redirect ? window : 0;
-        }
+        if (parent == root)
+            return bypassesWindowManager(window) ? window : 0;
         window = parent;
     }
     return 0;

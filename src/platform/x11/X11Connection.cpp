@@ -1,5 +1,7 @@
 #include "platform/x11/X11Connection.h"
 
+#include "platform/x11/X11WindowTree.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -125,74 +127,48 @@ std::optional<unsigned long> X11Connection::activeWindow() const
     return values.first();
 }
 
-std::optional<unsigned long> X11Connection::unmanagedFocusWindow() const
+X11Connection::FocusHolder X11Connection::focusHolder() const
 {
     if (!m_display)
-        return std::nullopt;
-    return quietly(m_display, [&]() -> std::optional<unsigned long> {
+        return {};
+    const Atom wmState = atom("WM_STATE");
+    return quietly(m_display, [&]() -> FocusHolder {
         Window focus = 0;
         int revert = 0;
         XGetInputFocus(m_display, &focus, &revert);
         if (focus == None || focus == PointerRoot)
-            return std::nullopt;
+            return {};
         // The focused window may be a child of the top-level window the server stacks.
-        const Window root = DefaultRootWindow(m_display);
-        for (Window window = focus; window != root;) {
-            Window rootOut = 0, parent = 0, *children = nullptr;
-            unsigned int count = 0;
-            if (!XQueryTree(m_display, window, &rootOut, &parent, &children, &count))
-                return std::nullopt;
-            if (children)
-                XFree(children);
-            if (parent == root) {
-                XWindowAttributes attributes{};
-                if (XGetWindowAttributes(m_display, window, &attributes) && attributes.override_redirect)
-                    return window;
-                return std::nullopt;
-            }
-            window = parent;
+        const X11WindowTree::Ancestry ancestry = X11WindowTree::ancestry(m_display, focus, wmState);
+        if (ancestry.topLevel == 0)
+            return {};
+        FocusHolder holder{ancestry.topLevel, ancestry.client, false};
+        // Beside the manager: override-redirect with no managed client on the way or inside.
+        // Some managers (fluxbox, icewm, i3) set that flag on their frames too.
+        if (ancestry.client == 0) {
+            XWindowAttributes attributes{};
+            holder.unmanaged = XGetWindowAttributes(m_display, ancestry.topLevel, &attributes)
+                && attributes.override_redirect
+                && X11WindowTree::clientWithin(m_display, ancestry.topLevel, wmState) == 0;
         }
-        return std::nullopt;
+        return holder;
     });
+}
+
+std::optional<unsigned long> X11Connection::unmanagedFocusWindow() const
+{
+    const FocusHolder holder = focusHolder();
+    if (!holder.unmanaged)
+        return std::nullopt;
+    return holder.topLevel;
 }
 
 std::optional<unsigned long> X11Connection::focusedTopLevel() const
 {
-    if (!m_display)
+    const FocusHolder holder = focusHolder();
+    if (holder.topLevel == 0)
         return std::nullopt;
-    const Atom wmState = atom("WM_STATE");
-    return quietly(m_display, [&]() -> std::optional<unsigned long> {
-        Window focus = 0;
-        int revert = 0;
-        XGetInputFocus(m_display, &focus, &revert);
-        if (focus == None || focus == PointerRoot)
-            return std::nullopt;
-        const Window root = DefaultRootWindow(m_display);
-        for (Window window = focus; window != root;) {
-            Atom type = 0;
-            int format = 0;
-            unsigned long count = 0, after = 0;
-            unsigned char *data = nullptr;
-            if (XGetWindowProperty(m_display, window, wmState, 0, 0, False, AnyPropertyType, &type, &format, &count,
-                                   &after, &data)
-                == Success) {
-                if (data)
-                    XFree(data);
-                if (type != None)
-                    return window;
-            }
-            Window rootOut = 0, parent = 0, *children = nullptr;
-            unsigned int childCount = 0;
-            if (!XQueryTree(m_display, window, &rootOut, &parent, &children, &childCount))
-                return std::nullopt;
-            if (children)
-                XFree(children);
-            if (parent == root)
-                return window;
-            window = parent;
-        }
-        return std::nullopt;
-    });
+    return holder.client != 0 ? holder.client : holder.topLevel;
 }
 
 bool X11Connection::setInputFocus(unsigned long window) const

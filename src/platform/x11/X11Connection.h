@@ -36,8 +36,9 @@ public:
     // The window that _NET_ACTIVE_WINDOW names; none when no window is active.
     std::optional<unsigned long> activeWindow() const;
     // The top-level window that holds the keyboard when the window manager does not manage it
-    // (it bypasses the manager and took the keyboard itself); none otherwise. The manager's
-    // active window then still names the window the keyboard came from.
+    // (it bypasses the manager and took the keyboard itself, and no window in it carries
+    // WM_STATE: a frame of a manager that sets override-redirect on frames is not one); none
+    // otherwise. The manager's active window then still names the window the keyboard came from.
     std::optional<unsigned long> unmanagedFocusWindow() const;
     // The top-level window that holds the keyboard (XGetInputFocus): the managed window (the one
     // with WM_STATE) the focus lies in, or the window beside the manager that took it; none when
@@ -58,6 +59,13 @@ public:
 
 private:
     std::optional<QString> classHintPart(unsigned long window, bool instance) const;
+    // Where the keyboard is, from one walk up the window tree from the focused window.
+    struct FocusHolder {
+        unsigned long topLevel = 0; // the root child that holds the focus; 0 when none does
+        unsigned long client = 0;   // the managed window on the way (WM_STATE); 0 when none
+        bool unmanaged = false;     // the root child bypasses the manager and holds no client
+    };
+    FocusHolder focusHolder() const;
 
     Display *m_display = nullptr;
 };

@@ -1,10 +1,15 @@
 #include "platform/x11/X11FrontKeeper.h"
 
+#include "core/Logging.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11WindowTree.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QWindow>
 
 #include <algorithm>
+#include <chrono>
 #include <map>
 
 #include <xcb/xcb.h>
@@ -12,6 +17,9 @@
 #include <X11/Xlib.h>
 
 namespace {
+
+// A manager that frames a window may mark the client inside only after the frame maps.
+constexpr std::chrono::milliseconds kClientRecheck{300};
 
 Display *x11Display()
 {
@@ -25,25 +33,6 @@ xcb_connection_t *x11Connection()
     return x11 ? x11->connection() : nullptr;
 }
 
-// The window's ancestor that is a child of the root: the frame the manager stacks, or the
-// window itself when it has none.
-Window stackedAncestor(Display *display, Window window)
-{
-    const Window root = DefaultRootWindow(display);
-    while (window != 0 && window != root) {
-        Window rootOut = 0, parent = 0, *children = nullptr;
-        unsigned int count = 0;
-        if (!XQueryTree(display, window, &rootOut, &parent, &children, &count))
-            return 0;
-        if (children)
-            XFree(children);
-        if (parent == root)
-            return window;
-        window = parent;
-    }
-    return 0;
-}
-
 int ignoreError(Display *, XErrorEvent *)
 {
     return 0;
@@ -53,7 +42,7 @@ int ignoreError(Display *, XErrorEvent *)
 enum class Kind {
     Hidden,    // unmapped or input only: not seen
     Managed,   // stacked by the manager, another program's or one the panel stands above
-    OverPanel, // the program's own window opened from or over the panel
+    OverPanel, // the program's own window opened from or over the panel, or one given way
     Bypassing, // another program's window that bypasses the manager
     Covering,  // the same, over the whole screen: a lock screen or screen saver
     Kept,
@@ -68,17 +57,22 @@ struct Child {
 
 X11FrontKeeper::X11FrontKeeper()
 {
-    // Bursts of events (a window mapped, reparented, placed and raised) are read once.
+    // Bursts of events (a window mapped, reparented, placed and raised) are followed once.
     m_placing.setSingleShot(true);
     m_placing.setInterval(0);
     QObject::connect(&m_placing, &QTimer::timeout, [this] { placeNow(); });
+    m_recheck.setSingleShot(true);
+    m_recheck.setInterval(kClientRecheck);
+    QObject::connect(&m_recheck, &QTimer::timeout, [this] {
+        for (const unsigned long window : m_toRecheck)
+            if (TopLevel *known = m_order.find(window); known && known->mapped && known->client == 0)
+                known->examined = false;
+        m_toRecheck.clear();
+        placeNow();
+    });
 }
 
-X11FrontKeeper::~X11FrontKeeper()
-{
-    if (m_listening && QCoreApplication::instance())
-        QCoreApplication::instance()->removeNativeEventFilter(this);
-}
+X11FrontKeeper::~X11FrontKeeper() = default;
 
 void X11FrontKeeper::keep(QWidget &window)
 {
@@ -110,25 +104,56 @@ void X11FrontKeeper::bringToFront()
 
 void X11FrontKeeper::listen()
 {
-    Display *display = x11Display();
-    if (!display || m_listening)
+    if (m_listening || !x11Display())
         return;
+    auto connection = std::make_unique<X11Connection>();
+    if (!connection->isOpen())
+        return;
+    m_connection = std::move(connection);
     m_listening = true;
-    m_stackingAtom = XInternAtom(display, "_NET_CLIENT_LIST_STACKING", False);
-    m_activeAtom = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
-    if (xcb_connection_t *connection = x11Connection()) {
-        const xcb_setup_t *setup = xcb_get_setup(connection);
+    Display *display = m_connection->display();
+    m_root = DefaultRootWindow(display);
+    m_wmStateAtom = XInternAtom(display, "WM_STATE", False);
+    // The program's own windows are those of Qt's connection.
+    if (xcb_connection_t *qt = x11Connection()) {
+        const xcb_setup_t *setup = xcb_get_setup(qt);
         m_idBase = setup->resource_id_base;
         m_idMask = setup->resource_id_mask;
     }
-    // The root's children coming, going and moving, and its properties, reach this client
-    // through Qt's connection; added to what Qt selects there, never in place of it.
-    const Window root = DefaultRootWindow(display);
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(display, root, &attributes);
-    XSelectInput(display, root, attributes.your_event_mask | PropertyChangeMask | SubstructureNotifyMask);
-    XFlush(display);
-    QCoreApplication::instance()->installNativeEventFilter(this);
+    // Selected before the first read, so that nothing happens unseen between the two.
+    XSelectInput(display, m_root, SubstructureNotifyMask);
+    rereadOrder();
+    m_events = std::make_unique<QSocketNotifier>(m_connection->fileDescriptor(), QSocketNotifier::Read);
+    QObject::connect(m_events.get(), &QSocketNotifier::activated, m_events.get(), [this] { takeEvents(); });
+}
+
+void X11FrontKeeper::rereadOrder() const
+{
+    Display *display = m_connection->display();
+    XSync(display, False);
+    m_readSerial = NextRequest(display);
+    m_order.reset(readTopLevels());
+}
+
+void X11FrontKeeper::takeEvents()
+{
+    Display *display = m_connection->display();
+    bool changed = false;
+    while (XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        // Already in the last whole read.
+        if (event.xany.serial < m_readSerial)
+            continue;
+        changed = follow(event) || changed;
+    }
+    if (changed)
+        m_placing.start();
+}
+
+unsigned long X11FrontKeeper::requestsSent() const
+{
+    return m_connection ? NextRequest(m_connection->display()) - 1 : 0;
 }
 
 bool X11FrontKeeper::isOwn(unsigned long window) const
@@ -137,69 +162,247 @@ bool X11FrontKeeper::isOwn(unsigned long window) const
     return m_idMask != 0 && (window & ~static_cast<unsigned long>(m_idMask)) == m_idBase;
 }
 
-bool X11FrontKeeper::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+std::vector<X11FrontKeeper::TopLevel> X11FrontKeeper::readTopLevels() const
 {
-    if (eventType != "xcb_generic_event_t")
-        return false;
-    const auto *event = static_cast<const xcb_generic_event_t *>(message);
-    switch (event->response_type & 0x7f) {
-    case XCB_PROPERTY_NOTIFY: {
-        const auto *change = static_cast<const xcb_property_notify_event_t *>(message);
-        if (change->atom == m_stackingAtom || change->atom == m_activeAtom)
-            m_placing.start();
-        break;
-    }
-    case XCB_MAP_NOTIFY:
-    case XCB_UNMAP_NOTIFY:
-    case XCB_CONFIGURE_NOTIFY:
-    case XCB_REPARENT_NOTIFY:
-    case XCB_CIRCULATE_NOTIFY:
-        m_placing.start();
-        break;
-    default:
-        break;
-    }
-    return false;
-}
-
-bool X11FrontKeeper::isScreenCovered() const
-{
-    Display *display = x11Display();
+    std::vector<TopLevel> read;
+    Display *display = m_connection ? m_connection->display() : x11Display();
     if (!display)
-        return false;
+        return read;
+    const Atom wmState = m_wmStateAtom != 0 ? m_wmStateAtom : XInternAtom(display, "WM_STATE", False);
     XErrorHandler previous = XSetErrorHandler(ignoreError);
-    const Window root = DefaultRootWindow(display);
-    const int width = DisplayWidth(display, DefaultScreen(display));
-    const int height = DisplayHeight(display, DefaultScreen(display));
     Window rootOut = 0, parent = 0, *children = nullptr;
     unsigned int count = 0;
-    bool covered = false;
-    if (XQueryTree(display, root, &rootOut, &parent, &children, &count) && children) {
-        for (unsigned int i = 0; i < count && !covered; ++i) {
+    if (XQueryTree(display, DefaultRootWindow(display), &rootOut, &parent, &children, &count) && children) {
+        for (unsigned int i = 0; i < count; ++i) {
             XWindowAttributes attributes{};
-            covered = !isOwn(children[i]) && XGetWindowAttributes(display, children[i], &attributes)
-                && attributes.map_state == IsViewable && attributes.c_class == InputOutput && attributes.override_redirect
-                && attributes.x <= 0 && attributes.y <= 0 && attributes.x + attributes.width >= width
-                && attributes.y + attributes.height >= height;
+            if (!XGetWindowAttributes(display, children[i], &attributes))
+                continue;
+            TopLevel window;
+            window.window = children[i];
+            window.overrideRedirect = attributes.override_redirect;
+            window.inputOnly = attributes.c_class == InputOnly;
+            window.mapped = attributes.map_state != IsUnmapped;
+            window.geometry = QRect(attributes.x, attributes.y, attributes.width, attributes.height);
+            // What an unmapped window holds is read when it maps.
+            if (window.mapped) {
+                window.client = X11WindowTree::clientWithin(display, window.window, wmState);
+                window.examined = true;
+            }
+            read.push_back(window);
         }
         XFree(children);
     }
     XSetErrorHandler(previous);
-    return covered;
+    return read;
+}
+
+void X11FrontKeeper::examinePending() const
+{
+    if (!m_listening)
+        return;
+    Display *display = m_connection->display();
+    if (m_stale) {
+        m_stale = false;
+        rereadOrder();
+    }
+    std::vector<unsigned long> pending;
+    for (const TopLevel &window : m_order.windows())
+        if (window.mapped && !window.examined)
+            pending.push_back(window.window);
+    XErrorHandler previous = XSetErrorHandler(ignoreError);
+    for (const unsigned long id : pending) {
+        XWindowAttributes attributes{};
+        const bool exists = XGetWindowAttributes(display, id, &attributes);
+        TopLevel *window = m_order.find(id);
+        if (!window)
+            continue;
+        if (!exists) {
+            m_order.remove(id);
+            continue;
+        }
+        window->overrideRedirect = attributes.override_redirect;
+        window->inputOnly = attributes.c_class == InputOnly;
+        window->mapped = attributes.map_state != IsUnmapped;
+        window->geometry = QRect(attributes.x, attributes.y, attributes.width, attributes.height);
+        window->client = X11WindowTree::clientWithin(display, id, m_wmStateAtom);
+        window->examined = true;
+        if (window->mapped && !window->client && window->overrideRedirect && !isOwn(id) && m_rechecked.insert(id).second) {
+            m_toRecheck.push_back(id);
+            const_cast<QTimer &>(m_recheck).start();
+        }
+    }
+    XSetErrorHandler(previous);
+    takeQueuedEventsLater();
+}
+
+void X11FrontKeeper::takeQueuedEventsLater() const
+{
+    // Events read with the answers to requests wait in the connection's queue, where the socket
+    // no longer announces them.
+    if (XQLength(m_connection->display()) > 0)
+        QTimer::singleShot(0, m_events.get(), [this] { const_cast<X11FrontKeeper *>(this)->takeEvents(); });
+}
+
+bool X11FrontKeeper::isCovering(const TopLevel &window) const
+{
+    Display *display = m_connection ? m_connection->display() : x11Display();
+    const int width = DisplayWidth(display, DefaultScreen(display));
+    const int height = DisplayHeight(display, DefaultScreen(display));
+    const QRect &at = window.geometry;
+    return window.mapped && !window.inputOnly && !window.isManaged() && !isOwn(window.window) && at.x() <= 0
+        && at.y() <= 0 && at.x() + at.width() >= width && at.y() + at.height() >= height;
+}
+
+std::vector<unsigned long> X11FrontKeeper::keptWindows() const
+{
+    std::vector<unsigned long> kept;
+    for (const QPointer<QWidget> &window : m_kept)
+        if (window && window->isVisible() && window->testAttribute(Qt::WA_WState_Created))
+            kept.push_back(window->winId());
+    return kept;
+}
+
+bool X11FrontKeeper::follow(const XEvent &event)
+{
+    switch (event.type) {
+    case CreateNotify: {
+        const XCreateWindowEvent &created = event.xcreatewindow;
+        if (created.parent != m_root)
+            return false;
+        TopLevel window;
+        window.window = created.window;
+        window.overrideRedirect = created.override_redirect;
+        window.geometry = QRect(created.x, created.y, created.width, created.height);
+        m_order.add(window);
+        return false;
+    }
+    case DestroyNotify: {
+        const XDestroyWindowEvent &destroyed = event.xdestroywindow;
+        const TopLevel *known = m_order.find(destroyed.window);
+        const bool seen = known && known->mapped;
+        m_order.remove(destroyed.window);
+        m_raises.release(destroyed.window);
+        m_rechecked.erase(destroyed.window);
+        return seen;
+    }
+    case MapNotify: {
+        TopLevel *known = m_order.find(event.xmap.window);
+        if (!known) {
+            m_stale = true;
+            return true;
+        }
+        known->mapped = true;
+        known->examined = false;
+        known->overrideRedirect = event.xmap.override_redirect;
+        return true;
+    }
+    case UnmapNotify: {
+        if (TopLevel *known = m_order.find(event.xunmap.window)) {
+            known->mapped = false;
+            known->examined = false;
+        }
+        m_raises.release(event.xunmap.window);
+        m_rechecked.erase(event.xunmap.window);
+        return true;
+    }
+    case ConfigureNotify: {
+        const XConfigureEvent &configured = event.xconfigure;
+        TopLevel *known = m_order.find(configured.window);
+        if (!known || (configured.above != 0 && m_order.indexOf(configured.above) < 0)) {
+            m_stale = true;
+            return true;
+        }
+        // Only a move over or under the whole screen changes what a bypassing window is.
+        const bool wasCovering = isCovering(*known);
+        known->geometry = QRect(configured.x, configured.y, configured.width, configured.height);
+        const bool coveringChanged = isCovering(*known) != wasCovering;
+        const bool wasUnder = isUnderKept(configured.window);
+        if (!m_order.restack(configured.window, configured.above))
+            return coveringChanged;
+        noteRaise(configured.window, wasUnder);
+        return true;
+    }
+    case ReparentNotify: {
+        const XReparentEvent &reparented = event.xreparent;
+        if (reparented.parent == m_root) {
+            TopLevel window;
+            window.window = reparented.window;
+            window.overrideRedirect = reparented.override_redirect;
+            // Its map state and size are read with the rest of what it is.
+            window.mapped = true;
+            m_order.add(window);
+            return true;
+        }
+        // A client went into a frame: what the frame holds is read again.
+        const TopLevel *known = m_order.find(reparented.window);
+        const bool seen = known && known->mapped;
+        m_order.remove(reparented.window);
+        if (TopLevel *frame = m_order.find(reparented.parent); frame && frame->mapped) {
+            frame->examined = false;
+            return true;
+        }
+        return seen;
+    }
+    case CirculateNotify: {
+        const bool wasUnder = isUnderKept(event.xcirculate.window);
+        if (!m_order.circulate(event.xcirculate.window, event.xcirculate.place == PlaceOnTop))
+            return false;
+        noteRaise(event.xcirculate.window, wasUnder);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool X11FrontKeeper::isUnderKept(unsigned long window) const
+{
+    const int at = m_order.indexOf(window);
+    const std::vector<unsigned long> kept = keptWindows();
+    return at >= 0 && std::any_of(kept.begin(), kept.end(), [&](unsigned long id) { return at < m_order.indexOf(id); });
+}
+
+void X11FrontKeeper::noteRaise(unsigned long window, bool wasUnderKept)
+{
+    const TopLevel *known = m_order.find(window);
+    if (!wasUnderKept || !known || !known->mapped || !known->isManaged() || isOwn(window))
+        return;
+    // It rose from under a kept window to over every one.
+    const int at = m_order.indexOf(window);
+    const std::vector<unsigned long> kept = keptWindows();
+    const bool overKept = std::all_of(kept.begin(), kept.end(), [&](unsigned long id) { return at > m_order.indexOf(id); });
+    if (!overKept || !m_raises.raised(window, X11SelfRaiseGuard::Clock::now()))
+        return;
+    if (m_loggedRaisers.insert(window).second)
+        qCInfo(lcPlatform).nospace() << "Front keeper: window 0x" << Qt::hex << window
+                                     << " raises itself over the panel again and again; the panel stays under it while it is on top";
+}
+
+bool X11FrontKeeper::isScreenCovered() const
+{
+    if (!m_listening) {
+        const std::vector<TopLevel> windows = readTopLevels();
+        return std::any_of(windows.begin(), windows.end(), [this](const TopLevel &window) { return isCovering(window); });
+    }
+    // What happened until now (a lock screen that just went), then what mapped meanwhile.
+    const_cast<X11FrontKeeper *>(this)->takeEvents();
+    examinePending();
+    const std::vector<TopLevel> &windows = m_order.windows();
+    return std::any_of(windows.begin(), windows.end(), [this](const TopLevel &window) { return isCovering(window); });
 }
 
 void X11FrontKeeper::placeNow()
 {
-    Display *display = x11Display();
-    if (!display)
+    if (!m_listening)
         return;
-    std::vector<Window> kept;
-    for (const QPointer<QWidget> &window : m_kept)
-        if (window && window->isVisible() && window->testAttribute(Qt::WA_WState_Created))
-            kept.push_back(Window(window->winId()));
+    Display *display = m_connection->display();
+    // What happened until now, some of it perhaps read with the answers to other requests.
+    takeEvents();
+    const std::vector<unsigned long> kept = keptWindows();
     if (kept.empty())
         return;
-    // Windows vanish while they are read.
+    examinePending();
+    // Windows vanish while they are moved.
     XErrorHandler previous = XSetErrorHandler(ignoreError);
 
     // The program's own shown windows by the root child that holds them: those the panel stands
@@ -217,41 +420,50 @@ void X11FrontKeeper::placeNow()
             });
         };
         const bool under = named(m_under) && !named(m_lifted);
-        if (const Window stacked = stackedAncestor(display, id))
+        Window stacked = m_order.holderOf(id);
+        if (stacked == 0) {
+            // Framed before the manager marked it: found by a walk up, and known from then on.
+            const X11WindowTree::Ancestry ancestry = X11WindowTree::ancestry(display, id, m_wmStateAtom);
+            stacked = ancestry.topLevel;
+            if (TopLevel *frame = m_order.find(stacked); frame && frame->client == 0)
+                frame->client = ancestry.client;
+        }
+        if (stacked != 0)
             own[stacked] = under ? Kind::Managed : Kind::OverPanel;
     }
 
-    const Window root = DefaultRootWindow(display);
-    const int width = DisplayWidth(display, DefaultScreen(display));
-    const int height = DisplayHeight(display, DefaultScreen(display));
+    bool moved = false;
     std::vector<Child> order;
-    {
-        Window rootOut = 0, parent = 0, *children = nullptr;
-        unsigned int count = 0;
-        if (XQueryTree(display, root, &rootOut, &parent, &children, &count) && children) {
-            for (unsigned int i = 0; i < count; ++i) {
-                Child child{children[i], Kind::Hidden};
-                XWindowAttributes attributes{};
-                if (std::find(kept.begin(), kept.end(), child.window) != kept.end()) {
-                    child.kind = Kind::Kept;
-                } else if (XGetWindowAttributes(display, child.window, &attributes) && attributes.map_state == IsViewable
-                           && attributes.c_class == InputOutput) {
-                    if (const auto found = own.find(child.window); found != own.end())
-                        child.kind = found->second;
-                    else if (attributes.override_redirect && isOwn(child.window))
-                        child.kind = Kind::OverPanel;
-                    else if (!attributes.override_redirect)
-                        child.kind = Kind::Managed;
-                    else if (attributes.x <= 0 && attributes.y <= 0 && attributes.x + attributes.width >= width
-                             && attributes.y + attributes.height >= height)
-                        child.kind = Kind::Covering;
-                    else
-                        child.kind = Kind::Bypassing;
-                }
-                order.push_back(child);
-            }
-            XFree(children);
-        }
+    Window topManaged = 0;
+    for (const TopLevel &window : m_order.windows()) {
+        Child child{window.window, Kind::Hidden};
+        if (std::find(kept.begin(), kept.end(), child.window) != kept.end())
+            child.kind = Kind::Kept;
+        else if (!window.mapped || window.inputOnly)
+            child.kind = Kind::Hidden;
+        else if (const auto found = own.find(child.window); found != own.end())
+            child.kind = found->second;
+        else if (window.overrideRedirect && isOwn(child.window))
+            child.kind = Kind::OverPanel;
+        else if (window.isManaged())
+            child.kind = Kind::Managed;
+        else if (isCovering(window))
+            child.kind = Kind::Covering;
+        else
+            child.kind = Kind::Bypassing;
+        if (child.kind == Kind::Managed && !own.count(child.window))
+            topManaged = child.window;
+        order.push_back(child);
+    }
+    // A window given way stays so while it is the topmost of the manager's; once another comes
+    // over it or it goes, the panel stands over it again.
+    for (Child &child : order) {
+        if (!m_raises.isGivenWay(child.window))
+            continue;
+        if (child.window == topManaged && child.kind == Kind::Managed)
+            child.kind = Kind::OverPanel;
+        else
+            m_raises.release(child.window);
     }
 
     // A lock screen or screen saver: what lies over its lowest one is not the panel's to cover.
@@ -259,28 +471,36 @@ void X11FrontKeeper::placeNow()
     // The program's own windows that came over it (a window mapped meanwhile) go under it.
     if (cover != order.end()) {
         for (auto it = cover + 1; it != order.end(); ++it) {
-            if (it->kind != Kind::OverPanel && !own.count(it->window))
+            if ((it->kind != Kind::OverPanel || !isOwn(it->window)) && !own.count(it->window))
                 continue;
             XWindowChanges under{};
             under.sibling = cover->window;
             under.stack_mode = Below;
             XConfigureWindow(display, it->window, CWSibling | CWStackMode, &under);
+            moved = true;
         }
     }
-    // The topmost window the panel stands above.
+    // The topmost window the panel stands above, and under every window of the program's that
+    // the manager stacks and that stands over the panel, also one the manager keeps under its
+    // own panels (icewm's taskbar) or another window (i3).
+    const auto limit = std::find_if(order.begin(), cover, [&](const Child &child) {
+        const TopLevel *known = m_order.find(child.window);
+        return child.kind == Kind::OverPanel && own.count(child.window) && known && known->isManaged();
+    });
     Window anchor = 0;
-    for (auto it = order.begin(); it != cover; ++it)
+    for (auto it = order.begin(); it != limit; ++it)
         if (it->kind == Kind::Managed)
             anchor = it->window;
     for (const Window window : kept) {
         const auto at = std::find_if(order.begin(), order.end(), [window](const Child &child) { return child.window == window; });
         const auto from = std::find_if(order.begin(), order.end(), [anchor](const Child &child) { return child.window == anchor; });
         // In place: above the anchor, with nothing seen between the two.
-        bool inPlace = at != order.end() && at < cover && (anchor == 0 || from < at);
+        bool inPlace = at != order.end() && at < limit && (anchor == 0 || from < at);
         for (auto it = (anchor == 0 ? order.begin() : from + 1); inPlace && it < at; ++it)
             inPlace = it->kind == Kind::Hidden || it->kind == Kind::Kept;
         if (inPlace)
             continue;
+        moved = true;
         if (anchor == 0) {
             XLowerWindow(display, window);
         } else {
@@ -290,6 +510,9 @@ void X11FrontKeeper::placeNow()
             XConfigureWindow(display, window, CWSibling | CWStackMode, &above);
         }
     }
-    XSync(display, False);
+    // Errors of a move (a window that went meanwhile) are taken while they are ignored.
+    if (moved)
+        XSync(display, False);
     XSetErrorHandler(previous);
+    takeQueuedEventsLater();
 }

@@ -1,28 +1,42 @@
 #pragma once
 
-#include <QAbstractNativeEventFilter>
+#include "platform/x11/X11SelfRaiseGuard.h"
+#include "platform/x11/X11StackingOrder.h"
+
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
+#include <set>
 #include <vector>
+
+class X11Connection;
+union _XEvent;
+using XEvent = _XEvent;
 
 // Keeps a window that bypasses the window manager (the notch panel) at its place in the real
 // stacking order, the root's children as the server holds them: directly above the topmost
 // window the manager stacks (full-screen ones included), under every window the program opened
 // from or over it, and never over another program's window that bypasses the manager (its
-// menus, tooltips, a lock screen or a screen saver). The program's own windows are told apart
-// by who created them, not by a process id a window may lack; those the panel stands above
-// (the settings, the guide) are named, all others of the program stand above the panel; a named
-// one the user just opened stands over it until the panel is brought to the front again. The
-// order is followed through the root's map, unmap and configure events and read back from the
-// server; the panel is moved only when it stands elsewhere, so the manager is never answered
-// with a move of its own. While another program's window covers the screen, a window of the
-// program that maps over it is put under it.
-class X11FrontKeeper : public QAbstractNativeEventFilter {
+// menus, tooltips, a lock screen or a screen saver). The manager's frames are told from those by
+// the managed client (WM_STATE) they hold, not by override-redirect, which some managers set on
+// every frame. The program's own windows are told apart by who created them, not by a process
+// id a window may lack; those the panel stands above (the settings, the guide) are named, all
+// others of the program stand above the panel; a named one the user just opened stands over it
+// until the panel is brought to the front again. The order is followed through the root's
+// create, map, unmap, restack, reparent and circulate events without reading the windows back;
+// only a window that maps is read, once. They come on a connection of the keeper's own: Qt's
+// merges the configure events sent to one window (the root), which would lose restacks, and
+// takes each for a change of the screens. The panel is moved only when it stands elsewhere, so the
+// manager is never answered with a move of its own, and a window that raises itself over it
+// again and again is given way. While another program's window covers the screen, a window of
+// the program that maps over it is put under it.
+class X11FrontKeeper {
 public:
     X11FrontKeeper();
-    ~X11FrontKeeper() override;
+    ~X11FrontKeeper();
     X11FrontKeeper(const X11FrontKeeper &) = delete;
     X11FrontKeeper &operator=(const X11FrontKeeper &) = delete;
 
@@ -37,19 +51,52 @@ public:
     void bringToFront();
     // Whether another program's window that bypasses the manager covers the whole screen.
     bool isScreenCovered() const;
-    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
+    // The requests sent on the keeper's own connection so far: what following the order costs
+    // the server.
+    unsigned long requestsSent() const;
 
 private:
+    using TopLevel = X11StackingOrder::TopLevel;
+
     void listen();
     bool isOwn(unsigned long window) const;
+    std::vector<TopLevel> readTopLevels() const;
+    // Reads the whole order anew; events sent before the read are then passed over.
+    void rereadOrder() const;
+    // Follows the events that came meanwhile; places the kept windows when what is seen changed.
+    void takeEvents();
+    // Reads the windows that mapped since they were last read.
+    void examinePending() const;
+    void takeQueuedEventsLater() const;
+    bool isCovering(const TopLevel &window) const;
+    std::vector<unsigned long> keptWindows() const;
+    // Follows one event of the root's children; whether what is seen may have changed.
+    bool follow(const XEvent &event);
+    bool isUnderKept(unsigned long window) const;
+    // Counts a window that rose over the kept windows, to give way to one that does so again and again.
+    void noteRaise(unsigned long window, bool wasUnderKept);
 
     std::vector<QPointer<QWidget>> m_kept;
     std::vector<QPointer<QWidget>> m_under;
     std::vector<QPointer<QWidget>> m_lifted;
     QTimer m_placing;
+    QTimer m_recheck;
     bool m_listening = false;
-    unsigned long m_stackingAtom = 0;
-    unsigned long m_activeAtom = 0;
+    std::unique_ptr<X11Connection> m_connection;
+    std::unique_ptr<QSocketNotifier> m_events;
+    // Events older than the last whole read are already in it.
+    mutable unsigned long m_readSerial = 0;
+    unsigned long m_root = 0;
+    unsigned long m_wmStateAtom = 0;
     unsigned int m_idBase = 0;
     unsigned int m_idMask = 0;
+    mutable X11StackingOrder m_order;
+    // Read again anew once: an order the events no longer explain.
+    mutable bool m_stale = false;
+    // Windows found bypassing when they mapped, read once more a little later: a manager may
+    // mark the client it frames only after the frame maps.
+    mutable std::vector<unsigned long> m_toRecheck;
+    mutable std::set<unsigned long> m_rechecked;
+    X11SelfRaiseGuard m_raises;
+    std::set<unsigned long> m_loggedRaisers;
 };
