@@ -54,6 +54,14 @@ void NotchPanelController::presentWindow(QWidget *window)
 
 void NotchPanelController::openSettingsWindow()
 {
+    // Opened from Quick Access, the settings take the keyboard from it: handed back to the
+    // application first, the keyboard would be moved there directly, and a manager that then
+    // focuses the new settings window with an older time of its own (i3) is refused by the
+    // server and leaves the keyboard with that application.
+    if (m_isAtCursor && !m_isMenuBarQuickAccess) {
+        m_keyboardBeforePanel.reset();
+        m_model.setPasteTargetApplication(std::nullopt);
+    }
     dismissQuickAccess();
     if (m_settingsWindow) {
         presentWindow(m_settingsWindow);
