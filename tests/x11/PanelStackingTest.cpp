@@ -435,8 +435,10 @@ TEST(PanelStacking, QuickAccessByItsShortcutOverAnActiveFullScreenXtermPastesInt
     // manager (i3) keeps the xterm itself a whole number of character cells wide, a few pixels
     // short of the screen, its frame's background filling the rest.
     ASSERT_TRUE(QTest::qWaitFor([&] { return hasAtom(*window, "_NET_WM_STATE", "_NET_WM_STATE_FULLSCREEN"); }));
-    ASSERT_TRUE(coversScreen(stackedWindowOf(*window))) << "the xterm's frame is " << geometry(stackedWindowOf(*window)).width()
-                                                        << "x" << geometry(stackedWindowOf(*window)).height();
+    // The manager may set the state before it has resized the frame.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return coversScreen(stackedWindowOf(*window)); }))
+        << "the xterm's frame is " << geometry(stackedWindowOf(*window)).width() << "x"
+        << geometry(stackedWindowOf(*window)).height();
     ASSERT_TRUE(waitForKeyboard(*window));
 
     xdotool({"key", "shift+super+v"});
