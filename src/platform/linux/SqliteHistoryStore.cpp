@@ -254,6 +254,24 @@ std::optional<bool> SqliteHistoryStore::isBlank(QString *error)
     return *mark == 0 && *version == 0 && *objects == 0;
 }
 
+bool SqliteHistoryStore::isWhole(QString *problem)
+{
+    sqlite3_stmt *query = nullptr;
+    if (sqlite3_prepare_v2(m_db, "PRAGMA quick_check(1)", -1, &query, nullptr) != SQLITE_OK) {
+        *problem = errorText();
+        return false;
+    }
+    const int code = sqlite3_step(query);
+    const QString answer = code == SQLITE_ROW
+        ? QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(query, 0)))
+        : errorText();
+    sqlite3_finalize(query);
+    if (answer == QStringLiteral("ok"))
+        return true;
+    *problem = answer;
+    return false;
+}
+
 bool SqliteHistoryStore::checkIdentity(QString *error)
 {
     const std::optional<qint64> mark = queryInteger("PRAGMA application_id", error);
@@ -410,8 +428,14 @@ StoredHistory SqliteHistoryStore::readRows()
         return stored;
     }
     QSet<QString> seen;
-    if (scan("SELECT id, position, record FROM history ORDER BY position DESC", stored, seen, &problem))
-        return stored;
+    if (scan("SELECT id, position, record FROM history ORDER BY position DESC", stored, seen, &problem)) {
+        // Every row read whole does not make the file whole: a damaged page the rows never
+        // touch (the free list, an index's inner page) refuses the first write, and the copies
+        // of the run would then wait for a file that never takes them.
+        if (isWhole(&problem))
+            return stored;
+        return startAfresh(std::move(stored), problem);
+    }
     // Damage in the position index or in a page: whatever the table itself still yields is
     // kept, in its order.
     QString second;

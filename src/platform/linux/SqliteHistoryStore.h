@@ -65,6 +65,7 @@ private:
     Opened open(QString *error);
     Opened failedOpen(QString *error);
     // False, with the reason, when the open file is not a Tarnel history that may be written.
+    bool isWhole(QString *problem);
     bool checkIdentity(QString *error);
     // Whether the open file holds nothing at all; nothing when it cannot be read.
     std::optional<bool> isBlank(QString *error);
