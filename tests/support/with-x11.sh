@@ -21,8 +21,9 @@ done
 if [ -z "${num:-}" ]; then echo "with-x11: Xvfb did not start" >&2; cat "$tmp/xvfb.log" >&2; kill $xvfb; exit 1; fi
 export DISPLAY=":$num"
 
-# The window manager: openbox, or the one TARNEL_X11_WM names (metacity, xfwm4, and fluxbox,
-# icewm and i3, whose frames bypass the manager themselves). One that is missing or never comes up
+# The window manager: openbox, or the one TARNEL_X11_WM names (metacity, xfwm4, fluxbox, icewm
+# and i3, whose frames bypass the manager themselves, jwm, wmaker, marco with its compositor and
+# twm). One that is missing or never comes up
 # fails the run: a test meant for it must not pass without it.
 wm=""
 if [ "${TARNEL_NO_WM:-0}" != "1" ]; then
@@ -38,6 +39,17 @@ if [ "${TARNEL_NO_WM:-0}" != "1" ]; then
     icewm) mkdir -p "$HOME/.icewm"; echo "Win95Keys=0" >"$HOME/.icewm/preferences"; command=(icewm) ;;
     # i3 with its defaults but without a bar or the programs its packaged config starts.
     i3) printf 'font pango:monospace 8\n' >"$tmp/i3.conf"; command=(i3 -c "$tmp/i3.conf") ;;
+    # jwm with its packaged configuration: a tray at the bottom and four desktops.
+    jwm) command=(jwm) ;;
+    # Window Maker with its defaults, laid into the temporary home on its first start: the dock
+    # and the clip at the screen's right edge.
+    wmaker) command=(wmaker --no-autolaunch) ;;
+    # marco as MATE runs it, with its compositor; its settings come from memory.
+    marco) export GSETTINGS_BACKEND=memory; command=(marco --composite --sm-disable) ;;
+    # twm publishes no EWMH: no active window, no stacking list, no state requests. Its packaged
+    # configuration, but windows without a position of their own are placed at once rather than
+    # by a drag of the user's.
+    twm) { cat /etc/X11/twm/system.twmrc 2>/dev/null; echo RandomPlacement; } >"$tmp/twmrc"; command=(twm -f "$tmp/twmrc") ;;
     *) echo "with-x11: unknown window manager $manager" >&2; kill $xvfb; rm -rf "$tmp"; exit 1 ;;
   esac
   if ! command -v "${command[0]}" >/dev/null || { [ "$manager" = xfwm4 ] && ! command -v dbus-daemon >/dev/null; }; then
@@ -53,7 +65,12 @@ if [ "${TARNEL_NO_WM:-0}" != "1" ]; then
   wm=$!
   up=0
   for _ in $(seq 1 200); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && { up=1; break; }
+    if [ "$manager" = twm ]; then
+      # Made once it holds the root's redirection.
+      xwininfo -root -tree 2>/dev/null | grep -q '"TWM Icon Manager"' && { up=1; break; }
+    else
+      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && { up=1; break; }
+    fi
     sleep 0.05
   done
   if [ $up -ne 1 ]; then
