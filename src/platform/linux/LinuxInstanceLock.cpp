@@ -1,5 +1,7 @@
 #include "platform/linux/LinuxInstanceLock.h"
 
+#include "platform/linux/HistoryFolderHold.h"
+
 #include "core/Logging.h"
 #include "core/PrivateFiles.h"
 #include "core/XdgFolders.h"
@@ -8,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
@@ -34,9 +35,6 @@ const QByteArray kQuitAnswer = QByteArrayLiteral("quitting\n");
 // A quit request is one short line; anything longer is not ours.
 constexpr qint64 kMaxMessageBytes = 64;
 const QString kDeletedSuffix = QStringLiteral(" (deleted)");
-
-// The history lock's content, at most: a process number and a socket path.
-constexpr qsizetype kMaxHolderBytes = 4096;
 
 // The runtime folder the environment names, when it is what the desktop makes it: the user's
 // own, closed to everyone else. Another user's folder, or one that others may enter, could hold
@@ -117,6 +115,12 @@ LinuxInstanceLock::LinuxInstanceLock(Options options, QObject *parent)
                                                 : identityOfFile(m_options.executable);
     if (!m_identity)
         qCWarning(lcPlatform) << "own executable could not be identified; other instances are only asked to quit";
+    if (!m_options.historyLockFilePath.isEmpty()) {
+        m_hold = new HistoryFolderHold(
+            m_options.historyLockFilePath, [this](pid_t pid) { return isOurs(pid); }, this);
+        connect(m_hold, &HistoryFolderHold::taken, this, &InstanceLock::historyFolderTaken);
+        connect(m_hold, &HistoryFolderHold::gaveWay, this, &InstanceLock::quitRequested);
+    }
 }
 
 LinuxInstanceLock::~LinuxInstanceLock()
@@ -129,12 +133,6 @@ LinuxInstanceLock::~LinuxInstanceLock()
     }
     if (m_lockFd >= 0)
         ::close(m_lockFd);
-    if (m_historyLockFd >= 0)
-        ::close(m_historyLockFd);
-    if (m_historyFolderFd >= 0)
-        ::close(m_historyFolderFd);
-    if (m_previousFolderFd >= 0)
-        ::close(m_previousFolderFd);
 }
 
 QString LinuxInstanceLock::defaultServerName()
@@ -202,35 +200,6 @@ pid_t LinuxInstanceLock::flockHolder(int fd)
     return 0;
 }
 
-QByteArray LinuxInstanceLock::noteHeldBy(pid_t pid, const QString &notePath)
-{
-    if (pid <= 0 || notePath.isEmpty())
-        return {};
-    // The holder keeps its note open: deleted or replaced at its path, it is still there, and
-    // the kernel names it after the path it had.
-    const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
-    const QByteArray path = QFile::encodeName(notePath);
-    const QByteArray deleted = path + " (deleted)";
-    for (const QString &name : QDir(fds).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
-        const QByteArray link = QFile::encodeName(fds + u'/' + name);
-        char target[4096];
-        const ssize_t n = ::readlink(link.constData(), target, sizeof target);
-        const QByteArray points(target, n > 0 ? qsizetype(n) : 0);
-        if (points != path && points != deleted)
-            continue;
-        const int fd = ::open(link.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0)
-            continue;
-        QByteArray note(kMaxHolderBytes, Qt::Uninitialized);
-        const ssize_t read = ::pread(fd, note.data(), size_t(note.size()), 0);
-        ::close(fd);
-        note.truncate(read > 0 ? qsizetype(read) : 0);
-        if (note.startsWith(QByteArray::number(pid) + '\n'))
-            return note;
-    }
-    return {};
-}
-
 bool LinuxInstanceLock::runsExecutable(pid_t pid, const ExecutableIdentity &executable)
 {
     if (executable.path.isEmpty())
@@ -244,9 +213,8 @@ bool LinuxInstanceLock::runsExecutable(pid_t pid, const ExecutableIdentity &exec
     return identity->path.endsWith(kDeletedSuffix) && identity->path.chopped(kDeletedSuffix.size()) == executable.path;
 }
 
-std::optional<LinuxInstanceLock::Answer> LinuxInstanceLock::askToQuit(const QString &serverName) const
+std::optional<pid_t> LinuxInstanceLock::connectTo(QLocalSocket &socket, const QString &serverName)
 {
-    QLocalSocket socket;
     socket.connectToServer(serverName);
     if (!socket.waitForConnected(int(kAskTimeout.count())))
         return std::nullopt;
@@ -255,6 +223,15 @@ std::optional<LinuxInstanceLock::Answer> LinuxInstanceLock::askToQuit(const QStr
     socklen_t length = sizeof peer;
     const bool known = ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0
         && peer.pid > 0 && peer.uid == ::getuid();
+    return known ? peer.pid : 0;
+}
+
+std::optional<LinuxInstanceLock::Answer> LinuxInstanceLock::askToQuit(const QString &serverName) const
+{
+    QLocalSocket socket;
+    const std::optional<pid_t> peer = connectTo(socket, serverName);
+    if (!peer)
+        return std::nullopt;
     socket.write(kQuitMessage);
     socket.waitForBytesWritten(int(kAskTimeout.count()));
     QElapsedTimer clock;
@@ -264,21 +241,15 @@ std::optional<LinuxInstanceLock::Answer> LinuxInstanceLock::askToQuit(const QStr
     }
     const bool answered = socket.canReadLine() && socket.readLine(kMaxMessageBytes) == kQuitAnswer;
     socket.abort();
-    return Answer{known ? peer.pid : 0, answered};
+    return Answer{*peer, answered};
 }
 
 std::optional<pid_t> LinuxInstanceLock::listenerOf(const QString &serverName) const
 {
     QLocalSocket socket;
-    socket.connectToServer(serverName);
-    if (!socket.waitForConnected(int(kAskTimeout.count())))
-        return std::nullopt;
-    ucred peer{};
-    socklen_t length = sizeof peer;
-    const bool known = ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0
-        && peer.pid > 0 && peer.uid == ::getuid();
+    const std::optional<pid_t> peer = connectTo(socket, serverName);
     socket.abort();
-    return known ? peer.pid : 0;
+    return peer;
 }
 
 bool LinuxInstanceLock::isOurs(pid_t pid) const
@@ -303,7 +274,8 @@ void LinuxInstanceLock::start(std::function<void()> onReady)
         qCWarning(lcPlatform) << "instance lock file could not be opened; two starts at once may both run:"
                               << lockPath << std::strerror(errno);
 
-    openHistoryLock();
+    if (m_hold)
+        m_hold->open();
 
     const Clock::time_point now = Clock::now();
     m_askedNames = QStringList{m_options.serverName} + m_options.otherServerNames;
@@ -322,317 +294,32 @@ void LinuxInstanceLock::start(std::function<void()> onReady)
     waitStep();
 }
 
-void LinuxInstanceLock::openHistoryLock()
-{
-    const QString path = m_options.historyLockFilePath;
-    if (path.isEmpty())
-        return;
-    const QString folder = QFileInfo(path).absolutePath();
-    PrivateFiles::makeFolder(folder);
-    // The folder is what is locked: a file in it can be deleted, replaced, made a folder or a
-    // link, or left behind by another user, and a lock on it is then one on nothing that the
-    // next start sees. (A link to the folder is followed: the lock is on the folder itself.)
-    m_historyFolderFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_historyFolderFd < 0)
-        noteHistoryLockError(folderProblem(errno));
-    openHistoryNote();
-}
-
-void LinuxInstanceLock::openHistoryNote()
-{
-    const QByteArray name = QFile::encodeName(m_options.historyLockFilePath);
-    m_historyLockFd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    m_historyNoteWritable = m_historyLockFd >= 0;
-    // Read only (another user's, or a disk mounted read-only), the note still says who holds it.
-    if (m_historyLockFd < 0)
-        m_historyLockFd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    struct stat st { };
-    if (m_historyLockFd >= 0 && (::fstat(m_historyLockFd, &st) != 0 || !S_ISREG(st.st_mode))) {
-        ::close(m_historyLockFd);
-        m_historyLockFd = -1;
-        m_historyNoteWritable = false;
-    }
-    // A file of this user's own that only reads (a disk mounted read-only) is kept as it is.
-    m_historyNoteOwn = m_historyLockFd >= 0 && st.st_uid == ::geteuid();
-}
-
-int LinuxInstanceLock::folderProblem(int error) const
-{
-    if (error != ENOENT && error != EACCES)
-        return error;
-    // The folder was not made: the first folder above it that is there says why.
-    QString above = QFileInfo(m_options.historyLockFilePath).absolutePath();
-    struct stat st { };
-    while (::stat(QFile::encodeName(above).constData(), &st) != 0) {
-        if (errno == ENOTDIR)
-            return ENOTDIR;
-        const QString up = QFileInfo(above).path();
-        if (up == above)
-            return error;
-        above = up;
-    }
-    if (!S_ISDIR(st.st_mode))
-        return ENOTDIR;
-    if (::access(QFile::encodeName(above).constData(), W_OK | X_OK) != 0)
-        return errno;
-    return error;
-}
-
-void LinuxInstanceLock::noteHistoryLockError(int error)
-{
-    const bool first = m_historyLockError != error;
-    m_historyLockError = error;
-    if (first)
-        qCWarning(lcPlatform).noquote() << "the history folder" << QFileInfo(m_options.historyLockFilePath).absolutePath()
-                                        << "could not be opened or locked (" << std::strerror(error)
-                                        << "): this run keeps its copies in memory and writes no history until it can";
-}
-
-HistoryLockReason LinuxInstanceLock::reasonFor(int error)
-{
-    switch (error) {
-    case 0:
-        return HistoryLockReason::None;
-    case ENOLCK:
-    case EOPNOTSUPP:
-    case EINVAL:
-        return HistoryLockReason::NoLocks;
-    case EROFS:
-    case EACCES:
-    case EPERM:
-    case ENOENT:
-    case ENOSPC:
-    case EDQUOT:
-        return HistoryLockReason::NotWritable;
-    case ENOTDIR:
-    case EEXIST:
-        return HistoryLockReason::NotAFolder;
-    default:
-        return HistoryLockReason::Other;
-    }
-}
-
 HistoryLockReason LinuxInstanceLock::historyLockReason() const
 {
-    std::lock_guard lock(m_historyMutex);
-    return reasonFor(m_historyLockError);
+    return m_hold ? m_hold->reason() : HistoryLockReason::None;
 }
 
 bool LinuxInstanceLock::holdsHistory() const
 {
-    std::lock_guard lock(m_historyMutex);
-    return m_historyLockError == 0;
-}
-
-bool LinuxInstanceLock::pathNamesHeldFolder() const
-{
-    struct stat held { };
-    struct stat atPath { };
-    const QString folder = QFileInfo(m_options.historyLockFilePath).absolutePath();
-    return m_historyFolderFd >= 0 && ::fstat(m_historyFolderFd, &held) == 0
-        && ::stat(QFile::encodeName(folder).constData(), &atPath) == 0 && held.st_dev == atPath.st_dev
-        && held.st_ino == atPath.st_ino;
+    return !m_hold || m_hold->holdsHistory();
 }
 
 HistoryFolderCheck LinuxInstanceLock::checkHistoryFolder()
 {
-    std::lock_guard lock(m_historyMutex);
-    if (m_options.historyLockFilePath.isEmpty() || !m_ready)
-        return {};
-    const bool wasHeld = m_historyLockError == 0 && m_historyFolderFd >= 0;
-    if (!(wasHeld && pathNamesHeldFolder())) {
-        if (wasHeld)
-            qCWarning(lcPlatform).noquote() << "the history folder" << QFileInfo(m_options.historyLockFilePath).absolutePath()
-                                            << "is no longer the folder this instance holds (deleted, renamed or replaced);"
-                                            << "the folder at that path is taken and the history written there whole";
-        if (takeHistoryFolderAtPath())
-            QMetaObject::invokeMethod(
-                this, [this] { Q_EMIT historyFolderTaken(); }, Qt::QueuedConnection);
-        else if (!m_gaveWayToNewHolder)
-            // Tried again now and then, also when the writer was the one that found it gone.
-            QMetaObject::invokeMethod(
-                this, [this] {
-                    if (m_historyRetry && !m_historyRetry->isActive())
-                        m_historyRetry->start(kHistoryRetakeInterval);
-                },
-                Qt::QueuedConnection);
-    }
-    HistoryFolderCheck check;
-    check.held = m_historyLockError == 0 && m_historyFolderFd >= 0;
-    check.generation = m_historyGeneration;
-    struct stat previous { };
-    // A folder deleted by hand has no link left, and nothing can be read from it.
-    if (m_previousFolderFd >= 0 && ::fstat(m_previousFolderFd, &previous) == 0 && previous.st_nlink > 0)
-        check.previousFolder = QStringLiteral("/proc/self/fd/%1").arg(m_previousFolderFd);
-    return check;
-}
-
-bool LinuxInstanceLock::takeHistoryFolderAtPath()
-{
-    const QString folder = QFileInfo(m_options.historyLockFilePath).absolutePath();
-    PrivateFiles::makeFolder(folder);
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        noteHistoryLockError(folderProblem(errno));
-        return false;
-    }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        const pid_t holder = error == EWOULDBLOCK ? flockHolder(fd) : 0;
-        ::close(fd);
-        if (error != EWOULDBLOCK) {
-            noteHistoryLockError(error);
-            return false;
-        }
-        // A newer start took the history at its path: the usual handover, this one ends.
-        m_historyLockError = EWOULDBLOCK;
-        if (!std::exchange(m_gaveWayToNewHolder, true)) {
-            qCWarning(lcPlatform).noquote() << "the history in" << folder << "is now held by another Tarnel instance (process"
-                                            << holder << "); this one quits";
-            QMetaObject::invokeMethod(
-                this, [this] { Q_EMIT quitRequested(); }, Qt::QueuedConnection);
-        }
-        return false;
-    }
-    // The folder held before is let go; it stays open while its image files may be read.
-    if (m_previousFolderFd >= 0)
-        ::close(m_previousFolderFd);
-    m_previousFolderFd = m_historyFolderFd;
-    if (m_previousFolderFd >= 0)
-        ::flock(m_previousFolderFd, LOCK_UN);
-    m_historyFolderFd = fd;
-    m_historyLockError = 0;
-    m_gaveWayToNewHolder = false;
-    if (m_historyLockFd >= 0)
-        ::close(m_historyLockFd);
-    openHistoryNote();
-    if (m_historyLockFd >= 0)
-        (void)::flock(m_historyLockFd, LOCK_EX | LOCK_NB);
-    writeHistoryHolder();
-    ++m_historyGeneration;
-    qCInfo(lcPlatform).noquote() << "took the history folder" << folder;
-    return true;
-}
-
-void LinuxInstanceLock::watchHistoryFolder()
-{
-    if (m_options.historyLockFilePath.isEmpty())
-        return;
-    // The folder around the data folder: a deletion, a rename or a replacement of the data
-    // folder shows there.
-    const QString around = QFileInfo(QFileInfo(m_options.historyLockFilePath).absolutePath()).absolutePath();
-    if (!m_historyWatch) {
-        m_historyWatch = new QFileSystemWatcher(this);
-        m_historyRetry = new QTimer(this);
-        m_historyRetry->setSingleShot(true);
-        // A change is looked at once it has settled: a folder moved aside is often followed at
-        // once by the one that replaces it.
-        connect(m_historyWatch, &QFileSystemWatcher::directoryChanged, this,
-                [this] { m_historyRetry->start(kHistoryFolderSettle); });
-        connect(m_historyRetry, &QTimer::timeout, this, [this] { reviewHistoryFolder(); });
-    }
-    if (!m_historyWatch->directories().contains(around) && QFileInfo(around).isDir())
-        m_historyWatch->addPath(around);
-}
-
-void LinuxInstanceLock::reviewHistoryFolder()
-{
-    const HistoryFolderCheck check = checkHistoryFolder();
-    // The folder around may have been made only now.
-    watchHistoryFolder();
-    bool gaveWay = false;
-    {
-        std::lock_guard lock(m_historyMutex);
-        gaveWay = m_gaveWayToNewHolder;
-    }
-    // A run that holds no folder keeps trying; one that holds it waits for the watch.
-    if (!check.held && !gaveWay && !m_historyRetry->isActive())
-        m_historyRetry->start(kHistoryRetakeInterval);
-}
-
-void LinuxInstanceLock::takeBackHistoryNote()
-{
-    if (m_historyNoteWritable || m_historyFolderFd < 0)
-        return;
-    if (m_historyNoteOwn) {
-        makeOwnNoteWritable();
-        return;
-    }
-    // Only in a folder of this user's own, which nobody else may write into.
-    struct stat folder { };
-    if (::fstat(m_historyFolderFd, &folder) != 0 || folder.st_uid != ::geteuid() || (folder.st_mode & (S_IWGRP | S_IWOTH)))
-        return;
-    const QString path = m_options.historyLockFilePath;
-    const QByteArray name = QFile::encodeName(path);
-    struct stat st { };
-    if (::lstat(name.constData(), &st) == 0) {
-        const bool removed = S_ISDIR(st.st_mode) ? ::rmdir(name.constData()) == 0 : ::unlink(name.constData()) == 0;
-        const QByteArray aside = name + ".unusable-" + QByteArray::number(::getpid());
-        if (!removed && ::rename(name.constData(), aside.constData()) != 0) {
-            qCWarning(lcPlatform) << "the history lock file" << path << "is not this user's own and could not be replaced:"
-                                  << std::strerror(errno);
-            return;
-        }
-        qCWarning(lcPlatform).noquote() << "the history lock file" << path
-                                        << (removed ? "was not a file this user could write; it was replaced"
-                                                    : "was not a file this user could write; it was moved to")
-                                        << (removed ? QString() : QFile::decodeName(aside));
-    }
-    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
-        qCWarning(lcPlatform) << "the history lock file" << path << "could not be made:" << std::strerror(errno);
-        return;
-    }
-    if (m_historyLockFd >= 0)
-        ::close(m_historyLockFd);
-    m_historyLockFd = fd;
-    m_historyNoteWritable = true;
-    m_historyNoteOwn = true;
-    // As builds that locked the file alone expect it.
-    (void)::flock(m_historyLockFd, LOCK_EX | LOCK_NB);
-}
-
-// A note of this user's own made read-only (chmod 0400) would leave a later start from another
-// environment nobody to ask. It is this user's, so it is made writable again; on a disk mounted
-// read-only it stays as it is.
-void LinuxInstanceLock::makeOwnNoteWritable()
-{
-    if (m_historyLockFd < 0 || ::fchmod(m_historyLockFd, S_IRUSR | S_IWUSR) != 0)
-        return;
-    const int fd = ::open(QFile::encodeName(m_options.historyLockFilePath).constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
-    struct stat held { };
-    struct stat opened { };
-    if (fd < 0 || ::fstat(m_historyLockFd, &held) != 0 || ::fstat(fd, &opened) != 0 || held.st_dev != opened.st_dev
-        || held.st_ino != opened.st_ino) {
-        if (fd >= 0)
-            ::close(fd);
-        return;
-    }
-    ::close(m_historyLockFd);
-    m_historyLockFd = fd;
-    m_historyNoteWritable = true;
-    // As builds that locked the file alone expect it.
-    (void)::flock(m_historyLockFd, LOCK_EX | LOCK_NB);
-    qCInfo(lcPlatform) << "the history lock file" << m_options.historyLockFilePath << "was read-only; it was made writable";
+    return m_hold ? m_hold->check() : HistoryFolderCheck{};
 }
 
 QString LinuxInstanceLock::historyLockProblem() const
 {
-    std::lock_guard lock(m_historyMutex);
-    if (m_historyLockError == 0)
-        return {};
-    return QFileInfo(m_options.historyLockFilePath).absolutePath() + QStringLiteral(": ")
-        + QString::fromLocal8Bit(std::strerror(m_historyLockError));
+    return m_hold ? m_hold->problem() : QString();
 }
 
 void LinuxInstanceLock::askHistoryHolder()
 {
-    QByteArray holder(kMaxHolderBytes, Qt::Uninitialized);
-    const ssize_t n = m_historyLockFd >= 0 ? ::pread(m_historyLockFd, holder.data(), size_t(holder.size()), 0) : 0;
-    holder.truncate(n > 0 ? qsizetype(n) : 0);
+    QByteArray holder = m_hold->note();
     // The note may be gone or stale (a file deleted or replaced while its writer ran): the kernel
     // names the folder's holder all the same, and that process names the socket it listens on.
-    const pid_t listed = flockHolder(m_historyFolderFd);
+    const pid_t listed = m_hold->folderHolder();
     if (listed > 0)
         m_historyHolder = listed;
     const QList<QByteArray> lines = holder.split('\n');
@@ -640,7 +327,7 @@ void LinuxInstanceLock::askHistoryHolder()
     pid_t pid = lines.size() >= 2 ? pid_t(lines.at(0).toLong(&isNumber)) : 0;
     QString serverName = lines.size() >= 2 ? QFile::decodeName(lines.at(1)) : QString();
     if (!isNumber || pid <= 0 || (listed > 0 && pid != listed)) {
-        holder = noteHeldBy(listed, m_options.historyLockFilePath);
+        holder = HistoryFolderHold::noteHeldBy(listed, m_hold->notePath());
         const QList<QByteArray> held = holder.split('\n');
         pid = listed;
         serverName = held.size() >= 2 ? QFile::decodeName(held.at(1)) : QString();
@@ -708,20 +395,6 @@ void LinuxInstanceLock::askWhoListensNow()
     waitFor(m_options.serverName, *answer, Clock::now());
 }
 
-// After the socket listens: a later start that finds the history held asks here.
-void LinuxInstanceLock::writeHistoryHolder()
-{
-    if (m_historyLockError != 0 || m_historyFolderFd < 0)
-        return;
-    takeBackHistoryNote();
-    if (m_historyLockFd < 0 || !m_historyNoteWritable || m_listeningName.isEmpty())
-        return;
-    const QByteArray holder = QByteArray::number(::getpid()) + '\n' + QFile::encodeName(m_listeningName) + '\n';
-    if (::ftruncate(m_historyLockFd, 0) != 0
-        || ::pwrite(m_historyLockFd, holder.constData(), size_t(holder.size()), 0) != ssize_t(holder.size()))
-        qCWarning(lcPlatform) << "history lock file could not note this instance:" << std::strerror(errno);
-}
-
 void LinuxInstanceLock::waitStep()
 {
     if (tryLock()) {
@@ -776,7 +449,7 @@ void LinuxInstanceLock::waitStep()
         const std::optional<ExecutableIdentity> executable = identityOfProcess(other);
         const QString path = executable ? executable->path : QString();
         if (m_waitingForHistory)
-            qCWarning(lcPlatform).noquote() << "the history in" << QFileInfo(m_options.historyLockFilePath).absolutePath()
+            qCWarning(lcPlatform).noquote() << "the history in" << m_hold->folderPath()
                                             << "is kept by another Tarnel instance that did not quit (process" << other
                                             << (path.isEmpty() ? QStringLiteral("unknown program") : path) << "); this one ends";
         else
@@ -792,11 +465,11 @@ pid_t LinuxInstanceLock::blockingInstance() const
 {
     if (m_waitingForHistory && m_historyHolder > 0)
         return m_historyHolder;
-    const pid_t holder = m_waitingForHistory ? flockHolder(m_historyFolderFd) : flockHolder(m_lockFd);
+    const pid_t holder = m_waitingForHistory ? m_hold->folderHolder() : flockHolder(m_lockFd);
     if (holder > 0)
         return holder;
     // One of a build that locked the history's file alone.
-    if (const pid_t fileHolder = m_waitingForHistory ? flockHolder(m_historyLockFd) : 0)
+    if (const pid_t fileHolder = m_waitingForHistory ? m_hold->noteHolder() : 0)
         return fileHolder;
     for (const Asked &asked : m_asked) {
         if (asked.pid > 0 && asked.pid != ::getpid() && ::kill(asked.pid, 0) == 0)
@@ -818,60 +491,15 @@ bool LinuxInstanceLock::tryLock()
     }
     // Only together with the runtime folder's, and after it: two starts that share both never
     // hold one each.
-    m_waitingForHistory = false;
-    if (m_historyFolderFd >= 0 && m_historyLockError == 0 && ::flock(m_historyFolderFd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EWOULDBLOCK) {
-            m_waitingForHistory = true;
-            return false;
-        }
-        // No lock at all (ENOLCK on a network file system without a lock manager): held by
-        // nobody known, which rules out no other writer either.
-        noteHistoryLockError(errno);
-        return true;
-    }
-    // The note's own lock, as builds that locked the file alone take it.
-    if (m_historyFolderFd >= 0 && m_historyLockError == 0 && m_historyLockFd >= 0
-        && ::flock(m_historyLockFd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-        m_waitingForHistory = true;
-        return false;
-    }
-    // The lock is free, yet the note may name a Tarnel that runs on: the folder was replaced
-    // under it (a backup restored). It is asked to quit, and first takes this folder back to
-    // write its copies here; the lock is let go meanwhile.
-    if (m_historyFolderFd >= 0 && m_historyLockError == 0 && notedWriterRunsElsewhere()) {
-        ::flock(m_historyFolderFd, LOCK_UN);
-        if (m_historyLockFd >= 0)
-            ::flock(m_historyLockFd, LOCK_UN);
-        m_waitingForHistory = true;
-        return false;
-    }
-    return true;
-}
-
-bool LinuxInstanceLock::notedWriterRunsElsewhere() const
-{
-    if (m_historyLockFd < 0)
-        return false;
-    QByteArray note(kMaxHolderBytes, Qt::Uninitialized);
-    const ssize_t n = ::pread(m_historyLockFd, note.data(), size_t(note.size()), 0);
-    note.truncate(n > 0 ? qsizetype(n) : 0);
-    const QList<QByteArray> lines = note.split('\n');
-    bool isNumber = false;
-    const pid_t pid = lines.size() >= 2 ? pid_t(lines.at(0).toLong(&isNumber)) : 0;
-    return isNumber && pid > 0 && pid != ::getpid() && isOurs(pid);
+    m_waitingForHistory = m_hold && !m_hold->tryTake();
+    return !m_waitingForHistory;
 }
 
 void LinuxInstanceLock::becomeReady()
 {
     listen();
-    writeHistoryHolder();
-    {
-        std::lock_guard lock(m_historyMutex);
-        m_ready = true;
-    }
-    watchHistoryFolder();
-    if (!holdsHistory() && m_historyRetry)
-        m_historyRetry->start(kHistoryRetakeInterval);
+    if (m_hold)
+        m_hold->becomeReady(m_listeningName);
     if (const std::function<void()> onReady = std::exchange(m_onReady, nullptr))
         onReady();
 }

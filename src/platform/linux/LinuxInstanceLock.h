@@ -1,20 +1,18 @@
 #pragma once
 
 #include "platform/InstanceLock.h"
+#include "platform/linux/HistoryFolderHold.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <chrono>
-#include <mutex>
 #include <optional>
 #include <sys/types.h>
 
-class QFileSystemWatcher;
 class QLocalSocket;
 class QThread;
-class QTimer;
 
 // One running Tarnel per user, through a local socket in the user's runtime folder.
 //
@@ -34,23 +32,13 @@ class QTimer;
 // (the holder neither quit nor could be made to) gives way through gaveWay(), naming the holder.
 //
 // Where the socket lives depends on the environment of each start (a shell of the same user may
-// name no runtime folder), so the history has a lock of its own: the history's folder itself,
-// opened and locked, which no state of any file in it can sidestep. An instance runs only while
-// it holds that one too. Its holder notes its process and the socket it listens on in a file
-// beside the history (taken back when something else of that name is there), and a start that
-// finds the history held asks it there; when the note names nobody, it asks the process that the
-// kernel lists as the folder's holder, on the socket that process listens on. A holder that
-// cannot be asked at all is never run beside: the new start ends, and names it.
-//
-// Where the folder cannot be locked at all (a file system without locks, a read-only disk on which
-// it cannot be made), the instance still runs, but as no writer of the history: holdsHistory() says
-// so. It keeps trying, when the data folder changes and now and then, and once it holds the folder
-// it says so through historyFolderTaken().
-//
-// The history lives at its path, not in the folder first opened: deleted, renamed away or replaced
-// while the instance runs, the folder at the path is taken (made afresh when gone) before the next
-// write, and the history is written there whole. A start that takes the lock and finds the note of
-// a running Tarnel (a folder restored from a backup while it ran) asks it to quit before it runs.
+// name no runtime folder), so the history has a hold of its own (HistoryFolderHold): the history's
+// folder, locked, with a note of who holds it. An instance runs only while it holds that one too.
+// A start that finds the history held asks its holder as the note names it; when the note names
+// nobody, it asks the process that the kernel lists as the folder's holder, on the socket that
+// process listens on. A holder that cannot be asked at all is never run beside: the new start
+// ends, and names it. A start that takes the lock and finds the note of a running Tarnel (a folder
+// restored from a backup while it ran) asks it to quit before it runs.
 class LinuxInstanceLock : public InstanceLock
 {
     Q_OBJECT
@@ -71,9 +59,7 @@ public:
     static constexpr std::chrono::milliseconds kLockWait{2000};
     static constexpr std::chrono::milliseconds kLockPollInterval{20};
     // How often a run that holds no history folder tries again to take it.
-    static constexpr std::chrono::milliseconds kHistoryRetakeInterval{2000};
-    // How long a change seen around the data folder is left to settle before it is looked at.
-    static constexpr std::chrono::milliseconds kHistoryFolderSettle{200};
+    static constexpr std::chrono::milliseconds kHistoryRetakeInterval = HistoryFolderHold::kRetakeInterval;
 
     struct Options {
         // The name this instance listens on.
@@ -107,9 +93,6 @@ public:
     QString historyLockProblem() const override;
     HistoryLockReason historyLockReason() const override;
     HistoryFolderCheck checkHistoryFolder() override;
-    // The reason a folder could not be opened or locked with this error, looking at what stands
-    // on the way to it.
-    static HistoryLockReason reasonFor(int error);
 
     // In the runtime folder; without one, in a folder of the user's own (0700).
     static QString defaultServerName();
@@ -124,9 +107,6 @@ public:
     // The process, other than this one, that the kernel lists as holding a flock on the file or
     // folder open at fd; 0 when none.
     static pid_t flockHolder(int fd);
-    // The note of the history's holder as that process keeps it open, also when its file was
-    // deleted or replaced at the path; empty when it keeps none.
-    static QByteArray noteHeldBy(pid_t pid, const QString &notePath);
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -145,6 +125,9 @@ private:
         Clock::time_point nextCheck;
         bool done = false;
     };
+    // Connects the socket to the name: the process that listens there, 0 when the kernel would
+    // not say, nothing when nobody listens.
+    static std::optional<pid_t> connectTo(QLocalSocket &socket, const QString &serverName);
     // Nothing when nobody listens on the name.
     std::optional<Answer> askToQuit(const QString &serverName) const;
     // The process that listens on the name, without asking it anything; 0 when the kernel would
@@ -157,28 +140,6 @@ private:
     // Waits for one that listens on the name and was asked, as its answer allows.
     void waitFor(const QString &serverName, const Answer &answer, Clock::time_point now);
     void askWhoListensNow();
-    void openHistoryLock();
-    // The note file in the folder held, opened as openHistoryLock() does.
-    void openHistoryNote();
-    // Why the folder could not be opened or locked: the error of the step that failed on the way
-    // to it (a read-only or closed folder above it, a file in its place), else the one given.
-    int folderProblem(int error) const;
-    void noteHistoryLockError(int error);
-    // Holding the folder's lock: whether the note names another Tarnel that still runs, and so
-    // writes a folder that was replaced at this path.
-    bool notedWriterRunsElsewhere() const;
-    // Under m_historyMutex, once ready: whether the path still names the folder held.
-    bool pathNamesHeldFolder() const;
-    // Under m_historyMutex: takes the folder at the path, made afresh when gone.
-    bool takeHistoryFolderAtPath();
-    // Main thread: the data folder changed or the retry timer ran.
-    void reviewHistoryFolder();
-    void watchHistoryFolder();
-    // Holding the folder's lock: a note file that cannot be written (another user's, a folder, a
-    // link, not writable) is replaced by one of this user's own.
-    void takeBackHistoryNote();
-    void makeOwnNoteWritable();
-    void writeHistoryHolder();
     // The instance this start gives way to, as far as it can be told.
     pid_t blockingInstance() const;
     bool tryLock();
@@ -195,24 +156,8 @@ private:
     QThread *m_serverThread = nullptr;
     QObject *m_serverContext = nullptr;
     int m_lockFd = -1;
-    int m_historyLockFd = -1;
-    bool m_historyNoteWritable = false;
-    bool m_historyNoteOwn = false;
-    // The history's folder, locked for the whole run.
-    int m_historyFolderFd = -1;
-    // Set when the folder could not be locked for another reason than another holder.
-    int m_historyLockError = 0;
-    // The folder held before the folder at the path was taken anew, unlocked and kept open to
-    // read the image files that are not at the path.
-    int m_previousFolderFd = -1;
-    quint64 m_historyGeneration = 0;
-    // Another instance holds the folder now at the path: this one gave way, once.
-    bool m_gaveWayToNewHolder = false;
-    // Once ready, the folder's state is read and changed from the history's writer thread too.
-    mutable std::mutex m_historyMutex;
-    bool m_ready = false;
-    QFileSystemWatcher *m_historyWatch = nullptr;
-    QTimer *m_historyRetry = nullptr;
+    // The hold on the history's folder; none without a note path.
+    HistoryFolderHold *m_hold = nullptr;
     // The holder of the history, as the kernel lists it, once known.
     pid_t m_historyHolder = 0;
     // Holding the runtime folder's lock, this instance waits for the history's.
