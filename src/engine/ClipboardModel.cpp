@@ -347,6 +347,10 @@ void ClipboardModel::setSelectedEntryID(const std::optional<QString> &value)
 
 void ClipboardModel::setIsQuickAccessPresented(bool value)
 {
+    // What the user types next lands after whatever Quick Access did: a trigger typed half
+    // before it opened must not complete across it.
+    if (value)
+        m_typedBuffer.clear();
     assign(this, m_isQuickAccessPresented, value, &ClipboardModel::isQuickAccessPresentedChanged);
 }
 

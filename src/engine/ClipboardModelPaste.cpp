@@ -207,6 +207,9 @@ void ClipboardModel::postPasteKeyEvents(std::optional<qint64> targetPID, const s
         token = m_nextPasteToken++;
         m_pendingPasteEffects.insert(token, *effect);
     }
+    // The pasted text now stands after a trigger typed half before it; the key tap never sees
+    // Tarnel's own chord, so the paste itself forgets what was typed.
+    m_typedBuffer.clear();
     if (!m_keySender || !m_keySender->post({KeyChord::Paste, targetPID, HeldKeys::All, token, targetWindow})) {
         m_pendingPasteEffects.remove(token);
         failPaste(ShortcutNotice::staleTrust());
@@ -236,6 +239,7 @@ void ClipboardModel::pasteTextIntoFrontApplication(const QString &text)
         setShortcutNotice(ShortcutNotice::staleTrust());
         return;
     }
+    m_typedBuffer.clear();
     // The user may type on right after a trigger; the paste waits for held modifiers only.
     if (!m_keySender || !m_keySender->post({KeyChord::Paste, std::nullopt, HeldKeys::Modifiers, 0}))
         failPaste(ShortcutNotice::staleTrust());
@@ -278,6 +282,8 @@ void ClipboardModel::copyUsingShortcut(bool privately, qint64 targetPID)
     m_captureNextForPasteStack = !privately;
     const QUuid request = QUuid::createUuid();
     m_pendingCopyRequest = request;
+    // A copy chord ends typing as the user's own would.
+    m_typedBuffer.clear();
     if (m_keySender)
         m_keySender->sendCopy(targetPID);
     m_clock->singleShot(kCopyFollowUpInterval, this, [this, request] { followUpCopyRequest(request, 0); });
