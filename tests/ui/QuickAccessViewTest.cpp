@@ -851,5 +851,44 @@ TEST_F(QuickAccessViewTest, UpFromTheSecondItemSelectsTheFirstAndOnlyTheNextUpRe
     EXPECT_EQ(model->quickAccessKeyboardFocus(), QuickAccessKeyboardFocus::Tabs);
 }
 
+// Quick Access opens at the screen's centre, where the pointer often rests: the rows that the
+// keys scroll under a still pointer are not chosen by it, only a pointer that moves chooses.
+TEST_F(QuickAccessViewTest, OnlyAPointerThatMovesChoosesARow)
+{
+    monitor->requestAccessAndStart(false);
+    QWidget *viewport = view->list()->viewport();
+    const auto rowCentre = [this](int row) { return view->list()->visualRect(view->listModel()->index(row)).center(); };
+    struct Case {
+        const char *name;
+        int moveOntoRow; // the pointer moves from where it rests onto this row first; -1: it stays
+        bool tabsHoldTheKeyboard;
+        int downs;
+        std::optional<QString> selected;
+    };
+    const Case cases[] = {
+        {"twelve Downs under a resting pointer", -1, false, 12, QStringLiteral("img")},
+        {"five Downs under a resting pointer", -1, false, 5, QStringLiteral("e5")},
+        {"the pointer moves onto the second row, then one Down", 1, false, 1, QStringLiteral("e3")},
+        {"the pointer moves while the tabs hold the keyboard", 1, true, 0, std::nullopt},
+    };
+    for (const Case &c : cases) {
+        openQuickAccess(ClipboardPanelTab::History);
+        QCoreApplication::processEvents();
+        // The pointer rests over the middle of the list, as Quick Access opens under it.
+        QTest::mouseMove(viewport, viewport->rect().center());
+        model->setSelectedEntryID(std::nullopt);
+        model->setQuickAccessKeyboardFocus(c.tabsHoldTheKeyboard ? QuickAccessKeyboardFocus::Tabs
+                                                                 : QuickAccessKeyboardFocus::Search);
+        if (c.moveOntoRow >= 0)
+            QTest::mouseMove(viewport, rowCentre(c.moveOntoRow));
+        for (int i = 0; i < c.downs; ++i) {
+            pressOnWindow(Qt::Key_Down);
+            QCoreApplication::processEvents();
+        }
+        EXPECT_EQ(model->selectedEntryID(), c.selected) << c.name;
+        model->setIsQuickAccessPresented(false);
+    }
+}
+
 } // namespace
 } // namespace monitortest

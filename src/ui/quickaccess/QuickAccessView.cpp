@@ -21,6 +21,7 @@
 #include "ui/style/PanelScrollArea.h"
 #include "ui/style/PanelStyle.h"
 
+#include <QCursor>
 #include <QLabel>
 #include <QListView>
 #include <QMouseEvent>
@@ -269,7 +270,6 @@ QWidget *QuickAccessView::buildListsPage()
     m_list->viewport()->setAutoFillBackground(false);
     m_list->setAutoFillBackground(false);
     m_list->viewport()->installEventFilter(this);
-    connect(m_list, &QListView::entered, this, &QuickAccessView::hoverRow);
     connect(m_list, &QuickAccessListView::rowPressed, this, &QuickAccessView::activateRow);
     m_empty = new PanelEmptyState(QString(), QString(), QString(), m_content);
     // The Jars before one is chosen: the same cards as the library's Jars screen.
@@ -290,6 +290,8 @@ QWidget *QuickAccessView::buildListsPage()
 void QuickAccessView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    // Quick Access opens where the pointer may rest; only moving it from there chooses a row.
+    m_pointerAt = QPointF(QCursor::pos());
     if (m_rowsStale)
         reloadRows();
 }
@@ -312,6 +314,14 @@ bool QuickAccessView::eventFilter(QObject *watched, QEvent *event)
                 m_model.setQuickAccessKeyboardFocus(QuickAccessKeyboardFocus::Search);
         } else if (event->type() == QEvent::FocusOut) {
             m_model.setSearchFieldFocused(false);
+        }
+    } else if (watched == m_list->viewport() && event->type() == QEvent::MouseMove) {
+        // Not the list's own hover signal: it also fires for rows that scroll under a pointer
+        // that did not move, and the arrow keys would then paste the row under the pointer.
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->globalPosition() != m_pointerAt) {
+            m_pointerAt = mouse->globalPosition();
+            hoverRow(m_list->indexAt(mouse->position().toPoint()));
         }
     } else if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonRelease) {
         auto *mouse = static_cast<QMouseEvent *>(event);

@@ -3,7 +3,10 @@
 #include "engine/QuickImageActionRequest.h"
 #include "ui/quickaccess/QuickAccessListView.h"
 
+#include <QPointF>
 #include <QWidget>
+
+#include <optional>
 
 class ClipboardEntry;
 class ClipboardModel;
@@ -119,4 +122,7 @@ private:
     EntryThumbnails *m_thumbnails = nullptr;
     QuickAccessItemDelegate *m_delegate = nullptr;
     bool m_rowsStale = true;
+    // Where on the screen the pointer was last seen over the list: a move reported at the same
+    // place is the rows scrolling under a still pointer, which chooses nothing.
+    std::optional<QPointF> m_pointerAt;
 };
