@@ -18,6 +18,7 @@
 #include "ui/panel/ClipboardPanelView.h"
 #include "ui/panel/DetailsSearchField.h"
 #include "ui/panel/EntryOverflowButton.h"
+#include "ui/panel/NotchSummary.h"
 #include "ui/panel/PanelSheetHost.h"
 #include "ui/panel/SectionStrip.h"
 #include "ui/style/PanelButton.h"
@@ -25,6 +26,7 @@
 #include "ui/style/PanelStyle.h"
 #include "ui/style/ShortcutBadge.h"
 
+#include <QImage>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QTest>
@@ -35,6 +37,10 @@
 #include <QListView>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -73,6 +79,51 @@ TEST(NotchSummaryText, CountPhraseTakesItsNounFromTheWholeCount)
                  {5, "5 položiek"}, {22, "22 položiek"}, {101, "101 položiek"}};
     for (const auto &c : cases)
         EXPECT_EQ(NotchSummary::countPhrase(c.count), QString::fromUtf8(c.phrase)) << c.count;
+}
+
+// A copy that was not kept must not look like one that was: the refusals carry the warning
+// symbol in the desktop's orange, the copied notice the accent's check mark.
+TEST_F(NotchPanelViewTest, ARefusedCopyIsMarkedAsAWarningNotAsDone)
+{
+    NotchSummary &summary = *view->summary();
+    QWidget *layer = summary.findChild<QWidget *>(QStringLiteral("noticeLayer"));
+    ASSERT_NE(layer, nullptr);
+    const PanelStyle::Colors &colors = PanelStyle::colors(layer);
+    // Pixels of the layer in the colour's hue, bright enough to be seen: the mark's edge blends
+    // into the dark notch behind it, which keeps the hue.
+    const auto pixelsIn = [layer](const QColor &colour) {
+        const QImage picture = layer->grab().toImage();
+        constexpr int kHueTolerance = 12;
+        constexpr int kLeast = 110; // saturation and value, of 255
+        int count = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                const QColor pixel = picture.pixelColor(x, y).toHsv();
+                const int apart = std::abs(pixel.hsvHue() - colour.toHsv().hsvHue());
+                if (pixel.hsvSaturation() >= kLeast && pixel.value() >= kLeast && std::min(apart, 360 - apart) <= kHueTolerance)
+                    ++count;
+            }
+        }
+        return count;
+    };
+    constexpr int kMarkPixels = 10;
+    struct Case {
+        const char *name;
+        std::function<void()> show;
+        bool refusal;
+    };
+    const Case cases[] = {
+        {"copied", [this] { model().showCopiedNotice(); }, false},
+        {"image not kept", [this] { model().showImageNotKeptNotice(); }, true},
+        {"text not kept", [this] { model().showTextNotKeptNotice(); }, true},
+    };
+    for (const Case &c : cases) {
+        c.show();
+        settle();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return summary.noticeProgress() == 1.0; })) << c.name;
+        EXPECT_EQ(pixelsIn(colors.systemOrange) > kMarkPixels, c.refusal) << c.name;
+        EXPECT_EQ(pixelsIn(colors.accent) > kMarkPixels, !c.refusal) << c.name;
+    }
 }
 
 TEST_F(NotchPanelViewTest, SummaryShowsTheCountAndTheNoticesAndFollowsTheModelOnceItsCallReturned)

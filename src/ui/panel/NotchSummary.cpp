@@ -114,6 +114,8 @@ protected:
         const bool wide = m_summary.m_controller.isWidthExpanded();
         const bool screenshot = m_summary.showsScreenshotNotice();
         const QString text = m_summary.noticeText().isEmpty() ? m_lastText : m_summary.noticeText();
+        if (!m_summary.noticeText().isEmpty())
+            m_lastRefusal = m_summary.showsRefusal();
         m_lastText = text;
         const qreal checkSize = screenshot ? NotchSummary::kCheckSizeNarrow
                                            : (wide ? NotchSummary::kCheckSizeWide : NotchSummary::kCheckSizeNarrow);
@@ -130,14 +132,19 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setOpacity(progress);
+        // A copy that was not kept must not look like one that was: the warning sign, as the
+        // other problems of the panel show it, instead of the check mark.
         PanelIcons::paint(painter, QRectF(x, y + (height() - checkSide) / 2, checkSide, checkSide),
-                          QStringLiteral("checkmark.circle.fill"), checkSize, colors.accent);
+                          m_lastRefusal ? QStringLiteral("exclamationmark.triangle") : QStringLiteral("checkmark.circle.fill"),
+                          checkSize, m_lastRefusal ? colors.systemOrange : colors.accent);
         m_text.draw(painter, QRectF(x + checkSide + spacing, y, textWidth, height()), face, text, colors.primary);
     }
 
 private:
     NotchSummary &m_summary;
+    // What the notice said while it showed, kept while it leaves.
     QString m_lastText;
+    bool m_lastRefusal = false;
     TextPicture m_text;
 };
 
@@ -169,6 +176,7 @@ NotchSummary::NotchSummary(PanelModelLink &model, PanelController &controller, Q
     connect(m_quit, &QAbstractButton::clicked, &controller, [this] { m_controller.quitApplication(); });
 
     m_noticeLayer = new NotchNoticeLayer(*this);
+    m_noticeLayer->setObjectName(QStringLiteral("noticeLayer"));
     m_noticeShown = showsNotice();
     m_noticeProgress = m_noticeShown ? 1 : 0;
 
@@ -206,6 +214,12 @@ bool NotchSummary::showsNotice() const
 {
     // A screenshot comes with the copied notice; where the toast shows it, the row keeps its label.
     return m_model.copiedNoticeVisible() && (!m_model.screenshotNotice() || showsScreenshotNotice());
+}
+
+bool NotchSummary::showsRefusal() const
+{
+    return !m_model.screenshotNotice() && m_model.copiedNoticeVisible()
+        && (m_model.imageNotKeptNotice() || m_model.textNotKeptNotice());
 }
 
 QString NotchSummary::noticeText() const

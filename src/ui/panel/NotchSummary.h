@@ -70,6 +70,8 @@ private:
     bool showsScreenshotNotice() const;
     // A notice shows in the row: the copied one, or a screenshot's where the notch shows it.
     bool showsNotice() const;
+    // The notice says that a copy was not kept.
+    bool showsRefusal() const;
 
     PanelModelLink &m_model;
     PanelController &m_controller;
