@@ -272,6 +272,10 @@ TEST_F(KeyboardMonitorX11, ShortcutsPastesAndTriggersFollowEveryKeyboardMap)
         int group;
         // Typed in the fixture after the paste: a trigger this layout types.
         QString typed;
+        // The variants of the last change's layouts.
+        QString variants = {};
+        // The key that types V in the active group after the last change (the US layout's V).
+        const char *vKey = "AB04";
     } rows[] = {
         {"sk", {"sk"}, 0, {}},
         {"de", {"de"}, 0, {}},
@@ -279,18 +283,31 @@ TEST_F(KeyboardMonitorX11, ShortcutsPastesAndTriggersFollowEveryKeyboardMap)
         {"ru", {"ru"}, 0, QStringLiteral(" сиг")},
         {"us, then ru, then us", {"us", "ru", "us"}, 0, {}},
         {"us,ru with ru active", {"us,ru"}, 1, QStringLiteral(" сиг")},
+        // Two Latin groups: V sits on the US layout's period key in the active one, so a
+        // shortcut on the first group's V, or a chord typed there, would be K.
+        {"us,us(dvorak) with dvorak active", {"us,us"}, 1, {}, QStringLiteral(",dvorak"), "AB09"},
     };
     QString expected;
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         for (qsizetype i = 0; i < row.layouts.size(); ++i) {
             const std::string layout = row.layouts.at(i).toStdString();
-            ASSERT_EQ(run(QStringLiteral("setxkbmap"), {"-layout", row.layouts.at(i)}), 0);
-            if (i == row.layouts.size() - 1 && row.group != 0) {
+            const bool last = i == row.layouts.size() - 1;
+            QStringList arguments{"-layout", row.layouts.at(i)};
+            if (last && !row.variants.isEmpty())
+                arguments << QStringLiteral("-variant") << row.variants;
+            ASSERT_EQ(run(QStringLiteral("setxkbmap"), arguments), 0);
+            if (last && row.group != 0) {
+                // The group switches once the registry has followed the new map in the first
+                // group, as a user's switch comes, so that it is the switch that the registry
+                // must follow.
+                XkbLockGroup(display(), XkbUseCoreKbd, 0);
+                XSync(display(), False);
+                ASSERT_TRUE(QTest::qWaitFor([&] { return grabbedElsewhere(keyNamed("AB04"), ShiftMask | Mod4Mask); }, 3000));
                 XkbLockGroup(display(), XkbUseCoreKbd, unsigned(row.group));
                 XSync(display(), False);
             }
-            const unsigned v = keyNamed("AB04");
+            const unsigned v = keyNamed(last ? row.vKey : "AB04");
             ASSERT_NE(v, 0u);
             // The registry has followed the change once the combination is held.
             EXPECT_TRUE(QTest::qWaitFor([&] { return grabbedElsewhere(v, ShiftMask | Mod4Mask); }, 3000))

@@ -469,6 +469,14 @@ TEST_F(X11PasteboardTest, AnOversizedCopyIsPassedOverAndReported)
          X11Pasteboard::kMaxImageBytes, 50'000'000, false},
         {"an image one byte over a small image cap", "image/png", X11Pasteboard::kMaxRepresentationBytes, 4000, 4001,
          true},
+        // A copy exactly at its cap is kept, in one property or in pieces.
+        {"one property exactly at a small cap", "UTF8_STRING", 4000, X11Pasteboard::kMaxImageBytes, 4000, false},
+        {"an image exactly at a small image cap", "image/png", X11Pasteboard::kMaxRepresentationBytes, 4000, 4000,
+         false},
+        {"a text of exactly 32 MiB", "UTF8_STRING", X11Pasteboard::kMaxRepresentationBytes,
+         X11Pasteboard::kMaxImageBytes, X11Pasteboard::kMaxRepresentationBytes, false},
+        {"an image of exactly 100,000,000 bytes", "image/png", X11Pasteboard::kMaxRepresentationBytes,
+         X11Pasteboard::kMaxImageBytes, X11Pasteboard::kMaxImageBytes, false},
     };
     for (const auto &c : cases) {
         X11Pasteboard::Limits limits;
