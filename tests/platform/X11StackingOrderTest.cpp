@@ -104,4 +104,40 @@ TEST(X11SelfRaiseGuard, GivesWayAtTheFifthRaiseWithinASecondAndCountsAgainOnceRe
     EXPECT_FALSE(guard.raised(7, burst + 80ms)) << "released, it counts from nothing";
 }
 
+TEST(X11SelfRaiseGuard, AfterATryAWindowThatRisesAgainAtOnceIsGivenWayAtItsFirstRaise)
+{
+    const auto start = X11SelfRaiseGuard::Clock::time_point{} + 100s;
+    // Whether the window is given way at its first raise this long after the try.
+    const struct {
+        const char *name;
+        std::chrono::milliseconds after;
+        bool givenWay;
+    } rows[] = {
+        {"rises right after the try", 10ms, true},
+        {"rises just within the time", X11SelfRaiseGuard::kWithin - 1ms, true},
+        {"stopped raising itself", X11SelfRaiseGuard::kWithin, false},
+    };
+    for (const auto &row : rows) {
+        X11SelfRaiseGuard guard;
+        for (int i = 0; i < X11SelfRaiseGuard::kRaises; ++i)
+            guard.raised(7, start + i * 10ms);
+        ASSERT_TRUE(guard.isGivenWay(7)) << row.name;
+        ASSERT_TRUE(guard.givesWay()) << row.name;
+        const auto tried = start + 2s;
+        guard.tryAgain(tried);
+        EXPECT_FALSE(guard.isGivenWay(7)) << row.name << ": the try keeps it under again";
+        EXPECT_EQ(guard.raised(7, tried + row.after), row.givenWay) << row.name;
+        EXPECT_EQ(guard.isGivenWay(7), row.givenWay) << row.name;
+    }
+
+    // The user asked for the panel: every window given way is kept under again, and counts anew.
+    X11SelfRaiseGuard guard;
+    for (const unsigned long window : {7ul, 8ul})
+        for (int i = 0; i < X11SelfRaiseGuard::kRaises; ++i)
+            guard.raised(window, start + i * 10ms);
+    guard.releaseAll();
+    EXPECT_FALSE(guard.givesWay());
+    EXPECT_FALSE(guard.raised(7, start + 60ms)) << "asked for, the panel counts a window's raises from nothing";
+}
+
 } // namespace

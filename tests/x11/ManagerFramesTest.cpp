@@ -5,15 +5,19 @@
 #include <gtest/gtest.h>
 
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/X11FrontKeeper.h"
 #include "platform/x11/X11WindowTree.h"
 
 #include <QTest>
+#include <QWidget>
 
 #include <ostream>
 #include <vector>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace {
 
@@ -33,6 +37,7 @@ const FocusCase kCases[] = {
     {"the frame of icewm itself, its client two down", 2, 2, 0, false, 0},
     {"a field inside a client framed by fluxbox", 2, 1, 2, false, 1},
     {"a client marked by itself at the root", 0, 0, 0, false, 0},
+    {"a client a frame, a container and a wrapper down", 3, 3, 3, false, 3},
 };
 
 void PrintTo(const FocusCase &row, std::ostream *out)
@@ -89,5 +94,141 @@ TEST_P(ManagerFrames, TheKeyboardIsBesideTheManagerOnlyInAWindowWithNoManagedCli
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, ManagerFrames, ::testing::ValuesIn(kCases));
+
+// What comes before each raise of another program's window over the kept panel.
+enum class Before { Nothing,
+                    Click,
+                    Key,
+                    UserAskedForThePanel };
+
+struct RaiseCase {
+    const char *name;
+    int raises;
+    Before before;
+    bool givenWay; // expected: the panel gave way to the window
+    // Then another window comes over it and it rises once more; expected: the panel over it again.
+    bool riseAgain;
+};
+
+const RaiseCase kRaises[] = {
+    {"four raises within a second", X11SelfRaiseGuard::kRaises - 1, Before::Nothing, false, false},
+    {"five raises within a second", X11SelfRaiseGuard::kRaises, Before::Nothing, true, false},
+    {"six raises, each right after a click into the window", X11SelfRaiseGuard::kRaises + 1, Before::Click, false, false},
+    {"six raises, each right after a key typed into the window", X11SelfRaiseGuard::kRaises + 1, Before::Key, false, false},
+    {"six raises while the user asks for the panel", X11SelfRaiseGuard::kRaises + 1, Before::UserAskedForThePanel, false, false},
+    {"given way, covered by another window, then one raise", X11SelfRaiseGuard::kRaises, Before::Nothing, true, true},
+};
+
+void PrintTo(const RaiseCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+// The keeper's log lines, read by the test.
+QStringList &keeperLog()
+{
+    static QStringList lines;
+    return lines;
+}
+
+void keepLog(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    keeperLog().append(message);
+}
+
+// A window of another program that the manager would stack (it carries WM_STATE), at the top.
+Window managedWindow(Display *display, QRect at)
+{
+    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), at.x(), at.y(), unsigned(at.width()),
+                                              unsigned(at.height()), 0, 0, 0x808080);
+    const Atom wmState = XInternAtom(display, "WM_STATE", False);
+    const long state[2] = {1, 0};
+    XChangeProperty(display, window, wmState, wmState, 32, PropModeReplace, reinterpret_cast<const unsigned char *>(state), 2);
+    XMapRaised(display, window);
+    XSync(display, False);
+    return window;
+}
+
+bool standsAbove(Display *display, Window upper, Window lower)
+{
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    int upperAt = -1, lowerAt = -1;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) && children) {
+        for (unsigned int i = 0; i < count; ++i) {
+            upperAt = children[i] == upper ? int(i) : upperAt;
+            lowerAt = children[i] == lower ? int(i) : lowerAt;
+        }
+        XFree(children);
+    }
+    return upperAt >= 0 && lowerAt >= 0 && upperAt > lowerAt;
+}
+
+class RaisedWindows : public ::testing::TestWithParam<RaiseCase> { };
+
+// A window raised over the kept panel again and again is given way only when it raises itself:
+// not when each raise answers the user's press in it (openbox raises a window at each click),
+// and not while the user asks for the panel. Given way, it is stood over again once another
+// window came over it.
+TEST_P(RaisedWindows, ThePanelGivesWayOnlyToAWindowThatRaisesItself)
+{
+    const RaiseCase &row = GetParam();
+    keeperLog().clear();
+    const QtMessageHandler previous = qInstallMessageHandler(keepLog);
+    Display *display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const QRect place(300, 0, 1200, 700);
+    const Window window = managedWindow(display, place);
+    QWidget panel(nullptr, Qt::BypassWindowManagerHint | Qt::FramelessWindowHint);
+    panel.setGeometry(735, 0, 450, 460);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    X11FrontKeeper keeper;
+    keeper.keep(panel);
+    keeper.placeNow();
+    const Window kept = Window(panel.winId());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return standsAbove(display, kept, window); }));
+    // A hover or the shortcut asks for the panel; a start does too, long enough ago here.
+    if (row.before == Before::UserAskedForThePanel)
+        keeper.bringToFront();
+    XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, 960, 600);
+    XSetInputFocus(display, window, RevertToParent, CurrentTime);
+    const KeyCode shift = XKeysymToKeycode(display, XK_Shift_L);
+    const auto givenWay = [] { return keeperLog().join('\n').contains(QStringLiteral("raises itself")); };
+
+    for (int raise = 0; raise < row.raises; ++raise) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return standsAbove(display, kept, window); })) << "raise " << raise;
+        if (row.before == Before::Click) {
+            XTestFakeButtonEvent(display, 1, True, CurrentTime);
+            XTestFakeButtonEvent(display, 1, False, CurrentTime);
+        } else if (row.before == Before::Key) {
+            XTestFakeKeyEvent(display, shift, True, CurrentTime);
+            XTestFakeKeyEvent(display, shift, False, CurrentTime);
+        }
+        XRaiseWindow(display, window);
+        XSync(display, False);
+    }
+    if (row.givenWay) {
+        EXPECT_TRUE(QTest::qWaitFor(givenWay)) << "the panel never gave way";
+    }
+    // Another window on top: once the keeper stands over it, it followed every raise before.
+    const Window other = managedWindow(display, QRect(100, 100, 400, 300));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return standsAbove(display, kept, other); })) << "the panel is not over a new window";
+    EXPECT_EQ(givenWay(), row.givenWay) << keeperLog().join('\n').toStdString();
+    if (row.riseAgain) {
+        XRaiseWindow(display, window);
+        XSync(display, False);
+        // Before the keeper would try standing over a window given way anyway.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return standsAbove(display, kept, window); },
+                                    int(X11SelfRaiseGuard::kTryAgainAfter.count() / 2)))
+            << "the panel stays under a window it gave way to before another came over it";
+    }
+    XDestroyWindow(display, other);
+    XDestroyWindow(display, window);
+    XCloseDisplay(display);
+    qInstallMessageHandler(previous);
+}
+
+INSTANTIATE_TEST_SUITE_P(Raises, RaisedWindows, ::testing::ValuesIn(kRaises));
 
 } // namespace

@@ -70,6 +70,12 @@ X11FrontKeeper::X11FrontKeeper()
         m_toRecheck.clear();
         placeNow();
     });
+    m_tryAgain.setSingleShot(true);
+    m_tryAgain.setInterval(X11SelfRaiseGuard::kTryAgainAfter);
+    QObject::connect(&m_tryAgain, &QTimer::timeout, [this] {
+        m_raises.tryAgain(X11SelfRaiseGuard::Clock::now());
+        placeNow();
+    });
 }
 
 X11FrontKeeper::~X11FrontKeeper() = default;
@@ -99,6 +105,9 @@ void X11FrontKeeper::liftOver(QWidget &window)
 void X11FrontKeeper::bringToFront()
 {
     m_lifted.clear();
+    m_raises.releaseAll();
+    m_tryAgain.stop();
+    m_askedAt = X11SelfRaiseGuard::Clock::now();
     placeNow();
 }
 
@@ -122,6 +131,8 @@ void X11FrontKeeper::listen()
     }
     // Selected before the first read, so that nothing happens unseen between the two.
     XSelectInput(display, m_root, SubstructureNotifyMask);
+    if (!m_presses.listen(display))
+        qCInfo(lcPlatform) << "Front keeper: no XInput2; a window raised at each click on it may be given way";
     rereadOrder();
     m_events = std::make_unique<QSocketNotifier>(m_connection->fileDescriptor(), QSocketNotifier::Read);
     QObject::connect(m_events.get(), &QSocketNotifier::activated, m_events.get(), [this] { takeEvents(); });
@@ -142,6 +153,8 @@ void X11FrontKeeper::takeEvents()
     while (XPending(display) > 0) {
         XEvent event;
         XNextEvent(display, &event);
+        if (m_presses.take(display, event, X11SelfRaiseGuard::Clock::now()))
+            continue;
         // Already in the last whole read.
         if (event.xany.serial < m_readSerial)
             continue;
@@ -371,11 +384,22 @@ void X11FrontKeeper::noteRaise(unsigned long window, bool wasUnderKept)
     const int at = m_order.indexOf(window);
     const std::vector<unsigned long> kept = keptWindows();
     const bool overKept = std::all_of(kept.begin(), kept.end(), [&](unsigned long id) { return at > m_order.indexOf(id); });
-    if (!overKept || !m_raises.raised(window, X11SelfRaiseGuard::Clock::now()))
+    const auto now = X11SelfRaiseGuard::Clock::now();
+    if (!overKept || m_presses.answersUser(window, now) || userAsks() || !m_raises.raised(window, now))
         return;
+    m_tryAgain.start();
     if (m_loggedRaisers.insert(window).second)
         qCInfo(lcPlatform).nospace() << "Front keeper: window 0x" << Qt::hex << window
                                      << " raises itself over the panel again and again; the panel stays under it while it is on top";
+}
+
+bool X11FrontKeeper::userAsks() const
+{
+    if (X11SelfRaiseGuard::Clock::now() - m_askedAt < kUserAsked)
+        return true;
+    return std::any_of(m_kept.begin(), m_kept.end(), [](const QPointer<QWidget> &window) {
+        return window && window->isVisible() && (window->underMouse() || window->isActiveWindow());
+    });
 }
 
 bool X11FrontKeeper::isScreenCovered() const

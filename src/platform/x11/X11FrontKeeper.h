@@ -2,6 +2,7 @@
 
 #include "platform/x11/X11SelfRaiseGuard.h"
 #include "platform/x11/X11StackingOrder.h"
+#include "platform/x11/X11UserPresses.h"
 
 #include <QPointer>
 #include <QSocketNotifier>
@@ -31,10 +32,17 @@ using XEvent = _XEvent;
 // merges the configure events sent to one window (the root), which would lose restacks, and
 // takes each for a change of the screens. The panel is moved only when it stands elsewhere, so the
 // manager is never answered with a move of its own, and a window that raises itself over it
-// again and again is given way. While another program's window covers the screen, a window of
+// again and again is given way, but never while the user asks for the panel (a hover, the
+// shortcut, a notice), and never for a raise that follows the user's own press in that window:
+// that is the manager answering the user (openbox raises a window at each click). While another program's window covers the screen, a window of
 // the program that maps over it is put under it.
 class X11FrontKeeper {
 public:
+    // How long after the user asked for the kept windows none is given way to another: the
+    // longest notice shows for four seconds. The pointer over a kept window or the keyboard in
+    // one holds it longer.
+    static constexpr std::chrono::milliseconds kUserAsked{5000};
+
     X11FrontKeeper();
     ~X11FrontKeeper();
     X11FrontKeeper(const X11FrontKeeper &) = delete;
@@ -47,7 +55,8 @@ public:
     void liftOver(QWidget &window);
     // Puts the kept windows at their places now.
     void placeNow();
-    // Brings the kept windows over every window named by keepUnder again, and places them.
+    // The user asked for the kept windows: brings them over every window named by keepUnder and
+    // every window given way again, and places them.
     void bringToFront();
     // Whether another program's window that bypasses the manager covers the whole screen.
     bool isScreenCovered() const;
@@ -75,12 +84,15 @@ private:
     bool isUnderKept(unsigned long window) const;
     // Counts a window that rose over the kept windows, to give way to one that does so again and again.
     void noteRaise(unsigned long window, bool wasUnderKept);
+    // Whether the user asks for the kept windows now.
+    bool userAsks() const;
 
     std::vector<QPointer<QWidget>> m_kept;
     std::vector<QPointer<QWidget>> m_under;
     std::vector<QPointer<QWidget>> m_lifted;
     QTimer m_placing;
     QTimer m_recheck;
+    QTimer m_tryAgain;
     bool m_listening = false;
     std::unique_ptr<X11Connection> m_connection;
     std::unique_ptr<QSocketNotifier> m_events;
@@ -98,5 +110,7 @@ private:
     mutable std::vector<unsigned long> m_toRecheck;
     mutable std::set<unsigned long> m_rechecked;
     X11SelfRaiseGuard m_raises;
+    X11UserPresses m_presses;
+    X11SelfRaiseGuard::Clock::time_point m_askedAt{};
     std::set<unsigned long> m_loggedRaisers;
 };

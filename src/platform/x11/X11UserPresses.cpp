@@ -1,0 +1,78 @@
+#include "platform/x11/X11UserPresses.h"
+
+#include "platform/x11/X11WindowTree.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
+
+namespace {
+
+int ignoreError(Display *, XErrorEvent *)
+{
+    return 0;
+}
+
+} // namespace
+
+bool X11UserPresses::listen(Display *display)
+{
+    m_wmState = XInternAtom(display, "WM_STATE", False);
+    int event = 0, error = 0;
+    if (!XQueryExtension(display, "XInputExtension", &m_opcode, &event, &error))
+        return false;
+    // 2.2: raw events keep coming while another client grabs the pointer, as a manager does
+    // for the click it raises a window on.
+    int major = 2, minor = 2;
+    if (XIQueryVersion(display, &major, &minor) != Success || major < 2 || (major == 2 && minor < 1)) {
+        m_opcode = -1;
+        return false;
+    }
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XIEventMask mask{XIAllMasterDevices, int(sizeof(bits)), bits};
+    XISetMask(bits, XI_RawButtonPress);
+    XISetMask(bits, XI_RawKeyPress);
+    XISelectEvents(display, DefaultRootWindow(display), &mask, 1);
+    return true;
+}
+
+bool X11UserPresses::take(Display *display, XEvent &event, Clock::time_point now)
+{
+    if (m_opcode < 0 || event.type != GenericEvent || event.xcookie.extension != m_opcode)
+        return false;
+    const int type = event.xcookie.evtype;
+    if (type != XI_RawButtonPress && type != XI_RawKeyPress)
+        return true;
+    const Window root = DefaultRootWindow(display);
+    Window topLevel = 0;
+    // The window pressed in may be gone already.
+    XErrorHandler previous = XSetErrorHandler(ignoreError);
+    if (type == XI_RawButtonPress) {
+        Window rootOut = 0, child = 0;
+        int rootX = 0, rootY = 0, x = 0, y = 0;
+        unsigned int buttons = 0;
+        if (XQueryPointer(display, root, &rootOut, &child, &rootX, &rootY, &x, &y, &buttons))
+            topLevel = child;
+    } else {
+        Window focus = 0;
+        int revert = 0;
+        XGetInputFocus(display, &focus, &revert);
+        if (focus != None && focus != PointerRoot)
+            topLevel = X11WindowTree::ancestry(display, focus, m_wmState).topLevel;
+    }
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    if (topLevel != 0)
+        pressed(topLevel, now);
+    return true;
+}
+
+bool X11UserPresses::answersUser(unsigned long topLevel, Clock::time_point now) const
+{
+    return topLevel != 0 && topLevel == m_lastWindow && now - m_lastPress < kAnswerWithin;
+}
+
+void X11UserPresses::pressed(unsigned long topLevel, Clock::time_point now)
+{
+    m_lastWindow = topLevel;
+    m_lastPress = now;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <chrono>
+
+union _XEvent;
+using XEvent = _XEvent;
+struct _XDisplay;
+using Display = _XDisplay;
+
+// The user's own button and key presses, as XInput2 raw events on the root of a connection,
+// each paired with the top-level window it went to: the one under the pointer for a button, the
+// one holding the keyboard for a key. Some managers (openbox) raise a window at each click on it;
+// a raise of that window right after the press is the manager answering the user.
+class X11UserPresses {
+public:
+    using Clock = std::chrono::steady_clock;
+    // How soon after a press a manager raises the window pressed in.
+    static constexpr std::chrono::milliseconds kAnswerWithin{1000};
+
+    // Asks the server for the raw presses on the display's root; false where XInput2 is missing.
+    bool listen(Display *display);
+    // Takes the event when it is a raw press; whether it was one.
+    bool take(Display *display, XEvent &event, Clock::time_point now);
+    // Whether the user pressed in the top-level window within kAnswerWithin before `now`.
+    bool answersUser(unsigned long topLevel, Clock::time_point now) const;
+    // A press in the top-level window, as take() notes one.
+    void pressed(unsigned long topLevel, Clock::time_point now);
+
+private:
+    int m_opcode = -1;
+    unsigned long m_wmState = 0;
+    unsigned long m_lastWindow = 0;
+    Clock::time_point m_lastPress{};
+};

@@ -1,0 +1,263 @@
+// The notch, the open panel and Quick Access where the user sees them, whatever the window under
+// them does, under the window manager the run was given: quick clicks into that window (openbox
+// raises a window at each click) are the user's own, never the window raising itself; a window
+// that really raises itself 100 times a second gives way to a hover and to the shortcut; and
+// Quick Access pastes into the window that had the keyboard also where the manager names no
+// active window (twm).
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <iostream>
+#include <ostream>
+
+#include <unistd.h>
+
+#include "ScreenReading.h"
+
+using namespace x11test;
+
+namespace {
+
+constexpr QPoint kNotch{960, 8};
+// Inside the window under the notch: managers that hand the keyboard to the window under the
+// pointer (twm) leave it there.
+constexpr QPoint kInside{960, 600};
+const QRect kCollapsedNotch(912, 0, 96, 40);
+const QRect kOpenPanel(735, 0, 450, 460);
+// A compositing manager (marco) gives the shaped window a pixel more round its outline.
+constexpr int kOutlineMargin = 2;
+const QString kUnderNotch = QStringLiteral("1200x800+360+0");
+constexpr int kQuickAccessWidth = 350;
+// Reads of the stacking order while a window raises itself against the panel: the panel is in
+// front in most of them (the window comes over it for the moment until the panel answers).
+constexpr int kReads = 20;
+constexpr int kReadsInFront = 15;
+
+const QByteArray &windowManager()
+{
+    static const QByteArray name = qgetenv("TARNEL_X11_WM").isEmpty() ? QByteArray("openbox") : qgetenv("TARNEL_X11_WM");
+    return name;
+}
+
+// twm publishes no EWMH: no active window, no full screen.
+bool managerHasEwmh() { return windowManager() != "twm"; }
+
+void setFullScreen(Window window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display(), "_NET_WM_STATE", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 1;
+    event.xclient.data.l[1] = long(XInternAtom(display(), "_NET_WM_STATE_FULLSCREEN", False));
+    event.xclient.data.l[3] = 1;
+    XSendEvent(display(), DefaultRootWindow(display()), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(display());
+}
+
+// The fixture's window once its text field has the keyboard, told without the manager's hints.
+std::optional<Window> windowWithKeyboard(const Fixture &fixture)
+{
+    std::optional<Window> window;
+    if (!QTest::qWaitFor([&] { return (window = fixture.shownWindow()) && hasKeyboard(*window); }, 10000))
+        return std::nullopt;
+    return window;
+}
+
+bool isSized(Window panel, QRect expected)
+{
+    const QRect at = geometry(panel);
+    return at.adjusted(-kOutlineMargin, -kOutlineMargin, kOutlineMargin, kOutlineMargin).contains(expected)
+        && expected.adjusted(-kOutlineMargin, -kOutlineMargin, kOutlineMargin, kOutlineMargin).contains(at);
+}
+
+bool quickAccessInFront(Window panel, Window under)
+{
+    return geometry(panel).width() == kQuickAccessWidth && hasKeyboard(panel) && standsAbove(panel, under);
+}
+
+// How many of kReads reads of the stacking order show the panel over the window.
+int readsInFront(Window panel, Window under)
+{
+    int inFront = 0;
+    for (int read = 0; read < kReads; ++read) {
+        inFront += standsAbove(panel, under);
+        XSync(display(), False);
+    }
+    return inFront;
+}
+
+// The processor time the process has taken so far, in clock ticks.
+long processorTicks(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray stat = file.readAll();
+    // The fields after the command's name, which may hold spaces: utime and stime are 14 and 15.
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    return fields.size() > 12 ? fields.at(11).toLong() + fields.at(12).toLong() : -1;
+}
+
+struct WindowCase {
+    const char *name;
+    bool fullScreen;
+};
+
+const WindowCase kWindows[] = {
+    {"an active window under the notch", false},
+    {"an active full-screen window", true},
+};
+
+void PrintTo(const WindowCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class UsersOwnClicks : public ::testing::TestWithParam<WindowCase> { };
+
+} // namespace
+
+// Select text with a triple and a double click and more: six clicks within a second. A manager
+// that raises the window at each click answers the user; the notch stays over the window, and a
+// hover, the shortcut and Return work as before.
+TEST_P(UsersOwnClicks, SixQuickClicksIntoTheWindowUnderTheNotchLeaveTheNotchThePanelAndQuickAccessInFront)
+{
+    const WindowCase &row = GetParam();
+    std::cout << "[ desktop  ] " << windowManager().constData() << ", " << row.name << "\n";
+    if (row.fullScreen && !managerHasEwmh())
+        GTEST_SKIP() << windowManager().constData() << " knows no full screen";
+    writeSettings(settingsWithHistory(3));
+    movePointer(kInside);
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    Fixture under("Under", QString(), kUnderNotch);
+    std::optional<Window> window = windowWithKeyboard(under);
+    ASSERT_TRUE(window) << "the window under the notch never had the keyboard";
+    if (row.fullScreen) {
+        setFullScreen(*window);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return geometry(stackedWindowOf(*window)) == QRect(0, 0, 1920, 1080); }))
+            << "the window did not go full screen";
+        ASSERT_TRUE(waitForKeyboard(*window));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return standsAbove(*panel, *window); })) << "the notch is not in front to begin with";
+
+    xdotool({"mousemove", QString::number(kInside.x()), QString::number(kInside.y() - 100), "click", "--repeat", "6",
+             "--delay", "150", "1"});
+    // The window got the presses: the manager answered each before it let the press on.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return under.clicks().count('\n') >= 6; }))
+        << "the window got " << under.clicks().count('\n') << " clicks";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return standsAbove(*panel, *window); }))
+        << "the notch went under the clicked window; " << tarnel.errorOutput().constData();
+
+    movePointer(kNotch);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return isSized(*panel, kOpenPanel) && standsAbove(*panel, *window); }, 6000))
+        << "a hover did not open the panel in front";
+    movePointer(kInside);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return isSized(*panel, kCollapsedNotch); }, 6000));
+    ASSERT_TRUE(waitForKeyboard(*window));
+
+    xdotool({"key", "shift+super+v"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return quickAccessInFront(*panel, *window); }))
+        << "Quick Access is not in front with the keyboard; " << tarnel.errorOutput().constData();
+    xdotool({"key", "Return"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return under.text() == QStringLiteral("záznam 0"); }, 8000))
+        << "[" << under.text().toStdString() << "] " << tarnel.errorOutput().constData();
+    // Long after the last raise of the clicks.
+    EXPECT_FALSE(tarnel.errorOutput().contains("raises itself")) << "the user's clicks counted as the window raising itself";
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, UsersOwnClicks, ::testing::ValuesIn(kWindows));
+
+// A window that raises itself 100 times a second, under the notch from before Tarnel starts:
+// the resting notch may give way to it, but a hover opens the panel in front of it and the
+// shortcut brings Quick Access in front with the keyboard, and Return pastes into it. What
+// Tarnel's process spends meanwhile is reported.
+TEST(SelfRaisingWindow, AWindowRaisingItselfAHundredTimesASecondLeavesThePanelAndQuickAccessInReach)
+{
+    std::cout << "[ desktop  ] " << windowManager().constData() << "\n";
+    writeSettings(settingsWithHistory(3));
+    movePointer(kInside);
+    Fixture raising("Raising", QString(), kUnderNotch, {"--raise-every", "10"});
+    const std::optional<Window> window = windowWithKeyboard(raising);
+    ASSERT_TRUE(window) << "the raising window never had the keyboard";
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    const long ticksBefore = processorTicks(tarnel.pid());
+    QElapsedTimer clock;
+    clock.start();
+
+    movePointer(kNotch);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return isSized(*panel, kOpenPanel); }, 6000)) << "a hover did not open the panel";
+    const int overWhileOpen = readsInFront(*panel, *window);
+    EXPECT_GE(overWhileOpen, kReadsInFront) << "the open panel is under the raising window in "
+                                            << kReads - overWhileOpen << " of " << kReads << " reads";
+    movePointer(kInside);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return isSized(*panel, kCollapsedNotch); }, 6000));
+    ASSERT_TRUE(waitForKeyboard(*window));
+    if (windowManager() == "fluxbox")
+        GTEST_SKIP() << "fluxbox hands the keyboard to a window at each raise it asks for, Quick Access's taken with it";
+
+    xdotool({"key", "shift+super+v"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return geometry(*panel).width() == kQuickAccessWidth && hasKeyboard(*panel); }))
+        << "Quick Access has no keyboard; " << tarnel.errorOutput().constData();
+    const int overQuickAccess = readsInFront(*panel, *window);
+    EXPECT_GE(overQuickAccess, kReadsInFront) << "Quick Access is under the raising window in "
+                                              << kReads - overQuickAccess << " of " << kReads << " reads";
+    xdotool({"key", "Return"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return raising.text() == QStringLiteral("záznam 0"); }, 8000))
+        << "[" << raising.text().toStdString() << "] " << tarnel.errorOutput().constData();
+
+    const double seconds = double(clock.elapsed()) / 1000;
+    const double percent = 100.0 * double(processorTicks(tarnel.pid()) - ticksBefore) / double(sysconf(_SC_CLK_TCK)) / seconds;
+    std::cout << "[ cost     ] " << windowManager().constData() << ": Tarnel took " << percent << " % of a processor over "
+              << seconds << " s of a hover, the shortcut and a paste beside a window raising itself 100 times a second\n";
+    RecordProperty("tarnelCpuPercent", QString::number(percent, 'f', 2).toStdString());
+}
+
+// Quick Access by its shortcut pastes into an xterm three times in a row. Where the manager
+// names no active window (twm), the target is the window that had the keyboard.
+TEST(PasteTarget, QuickAccessPastesIntoAnXtermThreeTimesInARow)
+{
+    std::cout << "[ desktop  ] " << windowManager().constData() << "\n";
+    writeSettings(settingsWithHistory(3));
+    movePointer(kInside);
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+    // Raw: every byte the terminal is given reaches the file as it is.
+    QTemporaryDir folder;
+    const QString received = folder.filePath(QStringLiteral("received"));
+    Program xterm(QStringLiteral("env"), {"LC_ALL=C.UTF-8", "xterm", "-geometry", "100x30+400+300", "-e", "sh", "-c", QStringLiteral("stty raw -echo; exec cat > %1").arg(received)});
+    std::optional<Window> window;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        const std::vector<Window> shown = shownWithClass("XTerm");
+        window = shown.size() == 1 ? std::optional<Window>(shown.front()) : std::nullopt;
+        return window && hasKeyboard(*window) && QFile::exists(received);
+    },
+                                10000))
+        << "the xterm never had the keyboard";
+    const auto bytes = [&] {
+        QFile file(received);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    QString expected;
+    for (int time = 1; time <= 3; ++time) {
+        SCOPED_TRACE(time);
+        ASSERT_TRUE(waitForKeyboard(*window)) << "the xterm has not the keyboard back";
+        xdotool({"key", "shift+super+v"});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return geometry(*panel).width() == kQuickAccessWidth && hasKeyboard(*panel); }))
+            << "Quick Access has no keyboard; " << tarnel.errorOutput().constData();
+        xdotool({"key", "Return"});
+        expected += QStringLiteral("záznam 0");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return bytes() == expected; }, 8000))
+            << "received [" << bytes().toStdString() << "]; " << tarnel.errorOutput().constData();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return isSized(*panel, kCollapsedNotch); })) << "Quick Access stayed open";
+    }
+}
