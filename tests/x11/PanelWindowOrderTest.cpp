@@ -80,6 +80,30 @@ bool wholeAbove(QWidget *window, QWidget *panel, const char *what)
     return above;
 }
 
+// Asks the window manager to make the window full screen.
+void makeFullScreen(Window window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display(), "_NET_WM_STATE", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 1;
+    event.xclient.data.l[1] = long(XInternAtom(display(), "_NET_WM_STATE_FULLSCREEN", False));
+    event.xclient.data.l[3] = 1;
+    XSendEvent(display(), DefaultRootWindow(display()), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(display());
+}
+
+// The top-level window that holds the keyboard, in the stacking order's terms.
+Window keyboardHolder()
+{
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display(), &focus, &revert);
+    return focus == 0 || focus == PointerRoot || focus == DefaultRootWindow(display()) ? 0 : stackedWindowOf(focus);
+}
+
 struct Desk {
     Desk()
     {
@@ -170,7 +194,8 @@ QImage smallPicture()
 // The open panel with a text and an image in its history, another program's window beneath, the
 // sheets it opens and the details view that Quick Access saves images through.
 struct OpenPanel {
-    OpenPanel()
+    explicit OpenPanel(bool overFullScreen)
+        : fullScreen(overFullScreen)
     {
         text.id = QStringLiteral("T1");
         text.text = QStringLiteral("Ahoj");
@@ -201,6 +226,14 @@ struct OpenPanel {
     {
         if (!other.waitForKeyboard())
             return false;
+        if (fullScreen) {
+            // Active over the whole screen, as a film or a terminal made full screen is.
+            const Window window = *other.shownWindow();
+            makeFullScreen(window);
+            if (!QTest::qWaitFor([&] { return geometry(stackedWindowOf(window)) == QRect(0, 0, 1920, 1080); })
+                || !waitForKeyboard(window))
+                return false;
+        }
         movePointer(kAway);
         controller.show();
         if (!waitOnScreen(controller.panel()))
@@ -222,6 +255,7 @@ struct OpenPanel {
         return new ClipboardPanelView(link, &model, controller, false, controller.panel());
     }
 
+    bool fullScreen = false;
     Desk desk;
     ClipboardModel model{servicesOf(desk)};
     ClipboardEntry text;
@@ -276,7 +310,10 @@ std::ostream &operator<<(std::ostream &out, const OpenedWindow &row)
     return out << row.name;
 }
 
-class PanelOpensWindows : public testing::TestWithParam<OpenedWindow> { };
+// Each window over the open panel, and over it with another program's window active in full
+// screen beneath: managers keep a full-screen window in a layer of its own, some (jwm, wmaker)
+// over every window mapped after it.
+class PanelOpensWindows : public testing::TestWithParam<std::tuple<OpenedWindow, bool>> { };
 
 const OpenedWindow kOpenedWindows[] = {
     {"EditSheet", [](OpenPanel &s) { s.host.editEntry(s.text); return std::pair{s.host.sheet(), nullptr}; }},
@@ -315,6 +352,16 @@ const OpenedWindow kOpenedWindows[] = {
      true},
     {"Settings", [](OpenPanel &s) { s.controller.openSettingsWindow(); return std::pair{s.controller.settingsWindow(), nullptr}; }},
     {"Guide", [](OpenPanel &s) { s.controller.showOnboarding(); return std::pair{s.controller.onboardingWindow(), nullptr}; }},
+    {"ScreenshotEditor",
+     [](OpenPanel &s) {
+         s.controller.openScreenshotAction(s.image, false);
+         return std::pair<QWidget *, QWidget *>{s.controller.screenshotActionWindow(), nullptr};
+     }},
+    {"ScreenshotTextSheet",
+     [](OpenPanel &s) {
+         s.controller.openScreenshotAction(s.image, true);
+         return std::pair<QWidget *, QWidget *>{s.controller.screenshotActionWindow(), nullptr};
+     }},
     {"ScreenshotFolderDialog",
      [](OpenPanel &s) {
          s.controller.chooseScreenshotFolder();
@@ -349,12 +396,13 @@ const OpenedWindow kOpenedWindows[] = {
 // then reach it.
 TEST_P(PanelOpensWindows, StandsWholeOverThePanelWithTheKeyboard)
 {
-    const OpenedWindow &row = GetParam();
-    OpenPanel scene;
+    const auto &[row, overFullScreen] = GetParam();
+    OpenPanel scene(overFullScreen);
     ASSERT_TRUE(scene.open());
     const auto [window, opener] = row.open(scene);
     ASSERT_TRUE(window) << row.name << " did not open";
     ASSERT_TRUE(waitOnScreen(window));
+    // Seen on the screen whole: under a full-screen window the screen shows that window instead.
     EXPECT_TRUE(wholeAbove(window, scene.controller.panel(), row.name));
     if (opener) {
         EXPECT_TRUE(standsAbove(windowOf(window), windowOf(opener)))
@@ -368,7 +416,23 @@ TEST_P(PanelOpensWindows, StandsWholeOverThePanelWithTheKeyboard)
     } else {
         EXPECT_TRUE(waitForKeyboard(window, 3000)) << row.name << " has not the keyboard";
     }
+    if (row.grabsKeyboard || !overFullScreen)
+        return;
+    // Closed, it hands the keyboard back: to the window of this program it was opened from (a
+    // window beside the manager stands over the panel or Quick Access), else to the full-screen
+    // window the user was in.
+    QWidget *from = opener ? opener : bypassesWindowManager(windowOf(window)) ? scene.controller.panel()
+                                                                              : nullptr;
+    const Window back = from ? stackedWindowOf(windowOf(from)) : stackedWindowOf(*scene.other.shownWindow());
+    QPointer<QWidget> closing(window);
+    window->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !closing || !closing->isVisible(); }, 3000));
+    Window holder = 0;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return (holder = keyboardHolder()) == back; }, 3000))
+        << row.name << " closed: the keyboard is in " << holder << ", not in " << back;
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryWindow, PanelOpensWindows, testing::ValuesIn(kOpenedWindows),
-                         [](const testing::TestParamInfo<OpenedWindow> &opened) { return std::string(opened.param.name); });
+INSTANTIATE_TEST_SUITE_P(EveryWindow, PanelOpensWindows, testing::Combine(testing::ValuesIn(kOpenedWindows), testing::Values(false, true)),
+                         [](const testing::TestParamInfo<std::tuple<OpenedWindow, bool>> &opened) {
+                             return std::string(std::get<0>(opened.param).name) + (std::get<1>(opened.param) ? "OverFullScreen" : "");
+                         });

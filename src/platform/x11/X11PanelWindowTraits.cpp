@@ -138,11 +138,14 @@ void X11PanelWindowTraits::keepInFront(QWidget &window)
     m_frontKeeper.keep(window);
     // What is opened from the kept window and its sheets opens beside the manager as well.
     m_dialogs.start();
+    // What opens on its own is seen over a full-screen window as well.
+    m_overFullScreen.start();
 }
 
 void X11PanelWindowTraits::keepUnderPanel(QWidget &window)
 {
     m_frontKeeper.keepUnder(window);
+    m_overFullScreen.start();
 }
 
 void X11PanelWindowTraits::liftOverPanel(QWidget &window)

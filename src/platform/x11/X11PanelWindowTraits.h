@@ -3,6 +3,7 @@
 #include "platform/PanelWindowTraits.h"
 #include "platform/x11/X11BypassingDialogs.h"
 #include "platform/x11/X11FrontKeeper.h"
+#include "platform/x11/X11OverFullScreen.h"
 
 // X11: the pointer passes through by an empty input shape (XFixes), the drawn shape stays;
 // taskbar, pager and desktop hints go to the window manager as _NET_WM_STATE requests; the
@@ -24,4 +25,5 @@ public:
 private:
     X11FrontKeeper m_frontKeeper;
     X11BypassingDialogs m_dialogs;
+    X11OverFullScreen m_overFullScreen;
 };

@@ -1,0 +1,230 @@
+#include "platform/x11/X11OverFullScreen.h"
+
+#include "core/Logging.h"
+#include "platform/x11/X11WindowTree.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include <chrono>
+
+#include <xcb/xcb.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace {
+
+Display *x11Display()
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->display() : nullptr;
+}
+
+// How often, and how far apart, a new window is looked at until the manager has mapped it, and
+// for how many of those looks a manager may still raise it over the full-screen window.
+constexpr std::chrono::milliseconds kMapLook{20};
+constexpr int kMapLooks = 50;
+constexpr int kSettleLooks = 5;
+
+// Whether the root child `lower` stands under the root child `upper`.
+bool isBelow(Display *display, Window lower, Window upper)
+{
+    Window rootOut = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &rootOut, &parent, &children, &count) || !children)
+        return false;
+    int lowerAt = -1, upperAt = -1;
+    for (unsigned int i = 0; i < count; ++i) {
+        if (children[i] == lower)
+            lowerAt = int(i);
+        if (children[i] == upper)
+            upperAt = int(i);
+    }
+    XFree(children);
+    return lowerAt >= 0 && upperAt >= 0 && lowerAt < upperAt;
+}
+
+int ignoreError(Display *, XErrorEvent *)
+{
+    return 0;
+}
+
+// Whether the window was created by this program: its id is from the block the server gave Qt.
+bool isOwn(Window window)
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !x11->connection())
+        return false;
+    const xcb_setup_t *setup = xcb_get_setup(x11->connection());
+    return (window & ~Window(setup->resource_id_mask)) == setup->resource_id_base;
+}
+
+bool isFullScreen(Display *display, Window client)
+{
+    const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
+    const Atom fullScreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(display, client, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after, &data) == Success
+        && data) {
+        const auto *atoms = reinterpret_cast<const Atom *>(data);
+        for (unsigned long i = 0; i < count && !found; ++i)
+            found = atoms[i] == fullScreen;
+    }
+    if (data)
+        XFree(data);
+    return found;
+}
+
+// The client of the topmost window the manager stacks that is another program's, when it is full
+// screen; 0 otherwise. Read from the root's children as the server holds them.
+Window fullScreenOnTop(Display *display)
+{
+    const Atom wmState = XInternAtom(display, "WM_STATE", False);
+    Window rootOut = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    Window found = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &rootOut, &parent, &children, &count) || !children)
+        return 0;
+    for (unsigned int i = count; i-- > 0;) {
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable
+            || attributes.c_class == InputOnly)
+            continue;
+        const Window client = X11WindowTree::clientWithin(display, children[i], wmState);
+        // Menus, tooltips and what bypasses the manager, this program's panel among them.
+        if (client == 0 || isOwn(client))
+            continue;
+        found = isFullScreen(display, client) ? client : 0;
+        break;
+    }
+    XFree(children);
+    return found;
+}
+
+// A window of its own that the manager stacks, which no other window of the program holds.
+bool standsOnItsOwn(const QWidget *widget)
+{
+    if (!widget->isWindow() || widget->windowFlags().testFlag(Qt::BypassWindowManagerHint))
+        return false;
+    const Qt::WindowType type = widget->windowType();
+    if (type != Qt::Window && type != Qt::Dialog && type != Qt::Tool)
+        return false;
+    const QWindow *handle = widget->windowHandle();
+    return handle && !handle->transientParent();
+}
+
+} // namespace
+
+X11OverFullScreen::X11OverFullScreen() = default;
+
+X11OverFullScreen::~X11OverFullScreen()
+{
+    if (m_started && qApp)
+        qApp->removeEventFilter(this);
+}
+
+void X11OverFullScreen::start()
+{
+    if (m_started || !qApp || !x11Display())
+        return;
+    m_started = true;
+    qApp->installEventFilter(this);
+}
+
+bool X11OverFullScreen::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::Show || !watched->isWidgetType() || !static_cast<QWidget *>(watched)->isWindow())
+        return false;
+    // The show event comes before Qt maps the window, with WM_TRANSIENT_FOR written anew: what the
+    // manager made of the map is looked at once it was sent (and after the dialogs beside the
+    // manager took theirs).
+    QTimer::singleShot(0, watched, [this, window = QPointer<QWidget>(static_cast<QWidget *>(watched))] {
+        if (window && window->isVisible() && standsOnItsOwn(window))
+            standOverFullScreen(*window);
+    });
+    return false;
+}
+
+void X11OverFullScreen::standOverFullScreen(QWidget &window)
+{
+    Display *display = x11Display();
+    if (!display)
+        return;
+    const auto id = Window(window.windowHandle()->winId());
+    XErrorHandler previous = XSetErrorHandler(ignoreError);
+    const Window fullScreen = fullScreenOnTop(display);
+    XSetErrorHandler(previous);
+    if (fullScreen == 0)
+        return;
+    // The layer over full screen where the manager has one (jwm): "above", as the windows that
+    // stay on top ask from the start.
+    if (!window.windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = id;
+        event.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = 1; // add
+        event.xclient.data.l[1] = long(XInternAtom(display, "_NET_WM_STATE_ABOVE", False));
+        event.xclient.data.l[3] = 1; // from an application
+        XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+        XFlush(display);
+    }
+    followOnceMapped(window, fullScreen, 0, false);
+}
+
+void X11OverFullScreen::followOnceMapped(QWidget &window, unsigned long fullScreen, int looks, bool remapped)
+{
+    Display *display = x11Display();
+    if (!display || !window.windowHandle())
+        return;
+    const auto id = Window(window.windowHandle()->winId());
+    XErrorHandler previous = XSetErrorHandler(ignoreError);
+    XWindowAttributes attributes{};
+    const bool mapped = XGetWindowAttributes(display, id, &attributes) && attributes.map_state == IsViewable;
+    const Atom wmState = XInternAtom(display, "WM_STATE", False);
+    const unsigned long own = mapped ? X11WindowTree::ancestry(display, id, wmState).topLevel : 0;
+    const unsigned long other = mapped ? X11WindowTree::ancestry(display, fullScreen, wmState).topLevel : 0;
+    const bool under = own != 0 && other != 0 && own != other && isBelow(display, own, other);
+    XSetErrorHandler(previous);
+    if (!mapped || (under && !remapped && looks < kSettleLooks)) {
+        // Not mapped yet, or the manager may still be raising it.
+        if (looks >= kMapLooks)
+            return;
+        QTimer::singleShot(kMapLook, &window, [this, target = QPointer<QWidget>(&window), fullScreen, looks, remapped] {
+            if (target && target->isVisible())
+                followOnceMapped(*target, fullScreen, looks + 1, remapped);
+        });
+        return;
+    }
+    if (under && !remapped) {
+        // Still under the full-screen layer (wmaker): mapped anew as transient for that window,
+        // which every manager stacks over it. Withdrawn first (ICCCM 4.1.4): the manager reads
+        // the hint only when it takes the window.
+        qCInfo(lcPlatform).nospace() << "A full-screen window 0x" << Qt::hex << fullScreen
+                                     << " stays over a new window; it is mapped again as its transient";
+        previous = XSetErrorHandler(ignoreError);
+        XWithdrawWindow(display, id, DefaultScreen(display));
+        XSetTransientForHint(display, id, fullScreen);
+        XMapWindow(display, id);
+        XSync(display, False);
+        XSetErrorHandler(previous);
+        QTimer::singleShot(kMapLook, &window, [this, target = QPointer<QWidget>(&window), fullScreen] {
+            if (target && target->isVisible())
+                followOnceMapped(*target, fullScreen, 0, true);
+        });
+        return;
+    }
+    if (!window.isActiveWindow())
+        window.activateWindow();
+}
