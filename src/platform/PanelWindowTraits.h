@@ -1,5 +1,6 @@
 #pragma once
 
+class QRegion;
 class QWidget;
 
 // What the panel and its side windows need from the window system beyond Qt: taking or
@@ -16,6 +17,10 @@ public:
     // false lets every pointer event fall through to the windows below; true takes the
     // pointer again wherever the window is drawn.
     virtual void setAcceptsPointer(QWidget &window, bool accepts) = 0;
+    // Where the window takes the pointer while it does, in its own coordinates: a window whose
+    // outline moves inside a larger shape (see TarnelPanel) takes it within the outline only.
+    // Empty: wherever the window is drawn.
+    virtual void setPointerRegion(QWidget &window, const QRegion &region) = 0;
 
     // What the window shows stays where it is on the screen when the window is moved and
     // resized, until the window paints anew: a window that grows or shrinks around what it

@@ -16,11 +16,14 @@ void NotchPanelController::followDesktop(TarnelPanel &window)
     m_services.windowTraits.setCastsShadow(window, false);
     // Each is moved and resized around what it draws, and keeps showing it meanwhile.
     m_services.windowTraits.keepPictureInPlace(window);
+    connect(&window, &TarnelPanel::pointerRegionChanged, this,
+            [this, &window](const QRegion &region) { m_services.windowTraits.setPointerRegion(window, region); });
     // A window made anew is a new window to the window system: it must hear again that this
     // one is an accessory, whether it casts a shadow, and whether the pointer passes through it.
     connect(&window, &TarnelPanel::remade, this, [this, &window] {
         m_services.windowTraits.setCastsShadow(window, &window == m_panel && m_isAtCursor);
         m_services.windowTraits.keepPictureInPlace(window);
+        m_services.windowTraits.setPointerRegion(window, window.pointerRegion());
         if (!window.isVisible())
             return;
         m_services.windowTraits.keepOffTaskbar(window);

@@ -10,8 +10,7 @@
 #include <QVBoxLayout>
 
 TarnelPanel::TarnelPanel(Qt::WindowFlags extraFlags, QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                          | Qt::NoDropShadowWindowHint | extraFlags)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint | extraFlags)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -151,10 +150,26 @@ void TarnelPanel::applyShape()
     }
     // An input shape alone would not do: the window manager's frame around the window takes
     // the clicks that the window lets through, and only the bounding shape is passed on to it.
+    // Some compositors (marco's) read a window's shape only when the window is configured, and
+    // draw nothing of a window that bypasses the manager beyond the shape they read then: an
+    // outline that grew inside an unchanged window would stay cut to an earlier frame for as
+    // long as it shows. So while a translucent window's outline moves inside its extent, the
+    // whole window is the shape, transparent where the outline leaves it, and the pointer is
+    // taken within the outline only; at rest the outline is the shape again, never larger than
+    // the one such a compositor holds.
+    const bool moving = isTranslucent() && !m_extent.isNull() && !drawn.isEmpty();
+    const QRegion outline = drawn.translated(-m_offset) & rect();
     if (drawn.isEmpty())
         clearMask();
+    else if (moving)
+        setMask(QRegion(rect()));
     else
-        setMask(drawn.translated(-m_offset) & rect());
+        setMask(outline);
+    const QRegion pointer = moving ? outline : QRegion();
+    if (pointer != m_pointerRegion) {
+        m_pointerRegion = pointer;
+        Q_EMIT pointerRegionChanged(m_pointerRegion);
+    }
 }
 
 void TarnelPanel::paintEvent(QPaintEvent *event)

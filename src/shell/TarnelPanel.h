@@ -63,6 +63,10 @@ public:
     void setSurface(const QBrush &surface);
     QBrush surface() const { return m_surface; }
 
+    // Where the window takes the pointer, in its own coordinates, when that is less than its
+    // shape (an outline moving inside a translucent window's extent); empty: all of its shape.
+    QRegion pointerRegion() const { return m_pointerRegion; }
+
     // The panel's child widget that fills it (the hosted view).
     void setContent(QWidget *content);
     QWidget *content() const { return m_content; }
@@ -70,6 +74,8 @@ public:
 Q_SIGNALS:
     // The window was made anew for the other kind of desktop (and shown again if it was).
     void remade();
+    // The region where the window takes the pointer changed (see pointerRegion()).
+    void pointerRegionChanged(const QRegion &region);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -82,6 +88,7 @@ private:
     QRect shownPart() const;
 
     QRegion m_drawnRegion;
+    QRegion m_pointerRegion;
     QRect m_extent;
     QRect m_frame;
     // Where the window lies in the frame; nothing without one.

@@ -91,8 +91,7 @@ TEST(ShapedWindow, FollowsTheCompositorWithTheWindowOfTheRightKindInPlace)
     window.resize(kWindow.width(), 2 * kWindow.height());
     window.show();
     EXPECT_EQ(window.windowHandle()->requestedFormat().alphaBufferSize(), 8);
-    EXPECT_EQ(window.mask(), withSoftEdge(roundedRegion(QRect(0, 0, kWindow.width(), 2 * kWindow.height()), kRadius))
-                                 & QRect(0, 0, kWindow.width(), 2 * kWindow.height()))
+    EXPECT_EQ(window.mask(), withSoftEdge(roundedRegion(QRect(0, 0, kWindow.width(), 2 * kWindow.height()), kRadius)) & QRect(0, 0, kWindow.width(), 2 * kWindow.height()))
         << "the rounded outline follows the size";
 }
 
@@ -267,4 +266,30 @@ TEST(ShapedWindow, WhileTheNotchUnfoldsOrFoldsItsWindowKeepsTheLargerEndAndFitsT
     ASSERT_TRUE(QTest::qWaitFor([&] { return drawn() == QSize(96, 40); }));
     EXPECT_TRUE(QTest::qWaitFor([&] { return h.panel().geometry() == notch.translated(h.frame().topLeft()); }, 1000))
         << "back to the notch";
+}
+
+TEST(ShapedWindow, UnderACompositorTheMovingOutlineKeepsTheWholeWindowAsShapeAndTakesThePointerWithinItself)
+{
+    // A compositor that reads a window's shape only when the window is configured holds the
+    // shape of the moment the window took its extent: the whole window, never a smaller one.
+    PanelMotion::ScopedFactor motion(1);
+    PanelHarness h(QJsonObject{{QStringLiteral("tarnel.onboardingComplete"), true}}, shortHoverTimings());
+    h.compositor.setRunning(true);
+    h.controller->show();
+    ASSERT_TRUE(h.panel().isTranslucent());
+    const auto pointerRegion = [&h]() -> QRegion {
+        for (const auto &[window, region] : h.traits.pointerRegions)
+            if (window == &h.panel())
+                return region;
+        return {};
+    };
+
+    h.controller->toggleExpanded();
+    const QRect whole(QPoint(), h.frame().size());
+    EXPECT_EQ(h.panel().mask(), QRegion(whole)) << "while the outline unfolds";
+    EXPECT_FALSE(pointerRegion().isEmpty());
+    EXPECT_NE(pointerRegion(), QRegion(whole)) << "the pointer is taken within the outline only";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return h.panel().mask() != QRegion(whole); })) << "at rest";
+    EXPECT_EQ(h.panel().mask(), withSoftEdge(NotchPanelGeometry::notchRegion(PanelMetrics::expandedSize, whole.width())) & whole);
+    EXPECT_TRUE(pointerRegion().isEmpty()) << "the shape takes the pointer again";
 }

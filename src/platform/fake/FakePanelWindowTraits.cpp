@@ -72,3 +72,14 @@ void FakePanelWindowTraits::bringToFront(QWidget &)
     ++broughtToFront;
     liftedOverPanel.clear();
 }
+
+void FakePanelWindowTraits::setPointerRegion(QWidget &window, const QRegion &region)
+{
+    for (auto &entry : pointerRegions) {
+        if (entry.first == &window) {
+            entry.second = region;
+            return;
+        }
+    }
+    pointerRegions.append({&window, region});
+}

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QPointer>
+#include <QRegion>
 #include <QWidget>
 
 // Records what the controller asked of the window system, so tests can see when the
@@ -11,6 +12,7 @@
 class FakePanelWindowTraits : public PanelWindowTraits {
 public:
     void setAcceptsPointer(QWidget &window, bool accepts) override;
+    void setPointerRegion(QWidget &window, const QRegion &region) override;
     void keepPictureInPlace(QWidget &window) override;
     void keepOffTaskbar(QWidget &window) override;
     void setKeptAbove(QWidget &window, bool above) override;
@@ -25,6 +27,8 @@ public:
     // The last answer given for a window; a window never asked accepts the pointer.
     bool acceptsPointer(const QWidget *window) const;
     int pointerChanges = 0;
+    // The last region given for each window that takes the pointer within a part of it.
+    QList<QPair<const QWidget *, QRegion>> pointerRegions;
     QList<QPointer<QWidget>> offTaskbar;
     // The windows whose picture stays in place, once per window the window system made.
     QList<QPointer<QWidget>> pictureInPlace;

@@ -3,9 +3,11 @@
 #include "core/Logging.h"
 
 #include <QGuiApplication>
+#include <QRegion>
 #include <QWidget>
 
 #include <utility>
+#include <vector>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -48,9 +50,12 @@ void sendWmState(Display *display, Window window, const char *first, const char 
                SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
-} // namespace
+// What the window was told about the pointer, kept on the window itself: whether it lets the
+// pointer pass, and the part of it that takes the pointer otherwise.
+constexpr char kPassesPointer[] = "tarnelPassesPointer";
+constexpr char kPointerRegion[] = "tarnelPointerRegion";
 
-void X11PanelWindowTraits::setAcceptsPointer(QWidget &window, bool accepts)
+void applyPointerShape(QWidget &window)
 {
     Display *display = x11Display();
     if (!display)
@@ -62,15 +67,36 @@ void X11PanelWindowTraits::setAcceptsPointer(QWidget &window, bool accepts)
         return;
     }
     const auto id = static_cast<Window>(window.winId());
-    if (accepts) {
+    const QRegion region = window.property(kPointerRegion).value<QRegion>();
+    if (!window.property(kPassesPointer).toBool() && region.isEmpty()) {
         // No input shape of our own: input follows the drawn (bounding) shape again.
         XFixesSetWindowShapeRegion(display, id, ShapeInput, 0, 0, None);
     } else {
-        const XserverRegion empty = XFixesCreateRegion(display, nullptr, 0);
-        XFixesSetWindowShapeRegion(display, id, ShapeInput, 0, 0, empty);
-        XFixesDestroyRegion(display, empty);
+        std::vector<XRectangle> rectangles;
+        if (!window.property(kPassesPointer).toBool()) {
+            for (const QRect &rect : region)
+                rectangles.push_back({static_cast<short>(rect.x()), static_cast<short>(rect.y()),
+                                      static_cast<unsigned short>(rect.width()), static_cast<unsigned short>(rect.height())});
+        }
+        const XserverRegion shape = XFixesCreateRegion(display, rectangles.data(), static_cast<int>(rectangles.size()));
+        XFixesSetWindowShapeRegion(display, id, ShapeInput, 0, 0, shape);
+        XFixesDestroyRegion(display, shape);
     }
     XFlush(display);
+}
+
+} // namespace
+
+void X11PanelWindowTraits::setAcceptsPointer(QWidget &window, bool accepts)
+{
+    window.setProperty(kPassesPointer, !accepts);
+    applyPointerShape(window);
+}
+
+void X11PanelWindowTraits::setPointerRegion(QWidget &window, const QRegion &region)
+{
+    window.setProperty(kPointerRegion, QVariant::fromValue(region));
+    applyPointerShape(window);
 }
 
 void X11PanelWindowTraits::keepPictureInPlace(QWidget &window)
