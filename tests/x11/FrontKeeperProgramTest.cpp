@@ -201,8 +201,10 @@ TEST(SelfRaisingWindow, AWindowRaisingItselfAHundredTimesASecondLeavesThePanelAn
     movePointer(kInside);
     ASSERT_TRUE(QTest::qWaitFor([&] { return isSized(*panel, kCollapsedNotch); }, 6000));
     ASSERT_TRUE(waitForKeyboard(*window));
-    if (windowManager() == "fluxbox")
-        GTEST_SKIP() << "fluxbox hands the keyboard to a window at each raise it asks for, Quick Access's taken with it";
+    // These managers hand the keyboard to the raising window, Quick Access's taken with it:
+    // fluxbox at each raise it asks for, twm as it comes up under the pointer.
+    if (windowManager() == "fluxbox" || windowManager() == "twm")
+        GTEST_SKIP() << windowManager().constData() << " hands the keyboard to a window that raises itself";
 
     xdotool({"key", "shift+super+v"});
     ASSERT_TRUE(QTest::qWaitFor([&] { return geometry(*panel).width() == kQuickAccessWidth && hasKeyboard(*panel); }))

@@ -119,12 +119,24 @@ std::optional<qint64> X11Connection::windowPid(unsigned long window) const
     return qint64(values.first());
 }
 
+bool X11Connection::managerSupports(const char *hint) const
+{
+    return cardinalProperty(rootWindow(), "_NET_SUPPORTED").contains(atom(hint));
+}
+
 std::optional<unsigned long> X11Connection::activeWindow() const
 {
     const QList<unsigned long> values = cardinalProperty(rootWindow(), "_NET_ACTIVE_WINDOW");
-    if (values.isEmpty() || values.first() == 0)
+    if (!values.isEmpty() && values.first() != 0)
+        return values.first();
+    if (managerSupports("_NET_ACTIVE_WINDOW"))
         return std::nullopt;
-    return values.first();
+    // No manager names the active window: the window the user works in is the one with the
+    // keyboard, never one beside the manager (Tarnel's panel).
+    const FocusHolder holder = focusHolder();
+    if (holder.client == 0)
+        return std::nullopt;
+    return holder.client;
 }
 
 X11Connection::FocusHolder X11Connection::focusHolder() const
@@ -189,6 +201,25 @@ QList<unsigned long> X11Connection::clientWindows() const
     QList<unsigned long> windows = cardinalProperty(rootWindow(), "_NET_CLIENT_LIST_STACKING");
     if (windows.isEmpty())
         windows = cardinalProperty(rootWindow(), "_NET_CLIENT_LIST");
+    if (!windows.isEmpty() || !m_display || managerSupports("_NET_CLIENT_LIST"))
+        return windows;
+    // A manager without the lists (twm) still marks each window it manages with WM_STATE.
+    const Atom wmState = atom("WM_STATE");
+    quietly(m_display, [&] {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(m_display, rootWindow(), &root, &parent, &children, &count) || !children)
+            return 0;
+        for (unsigned int i = 0; i < count; ++i) {
+            XWindowAttributes attributes{};
+            if (!XGetWindowAttributes(m_display, children[i], &attributes) || attributes.map_state != IsViewable)
+                continue;
+            if (const unsigned long client = X11WindowTree::clientWithin(m_display, children[i], wmState))
+                windows.append(client);
+        }
+        XFree(children);
+        return 0;
+    });
     return windows;
 }
 

@@ -33,7 +33,10 @@ public:
     // renamed its class (xterm -class Foo is still the instance "xterm").
     std::optional<QString> windowInstance(unsigned long window) const;
     std::optional<qint64> windowPid(unsigned long window) const;
-    // The window that _NET_ACTIVE_WINDOW names; none when no window is active.
+    // Whether the window manager says it keeps the EWMH root property or message (_NET_SUPPORTED).
+    bool managerSupports(const char *hint) const;
+    // The window that _NET_ACTIVE_WINDOW names; none when no window is active. Under a manager
+    // that keeps no such property (twm), the managed window that holds the keyboard.
     std::optional<unsigned long> activeWindow() const;
     // The top-level window that holds the keyboard when the window manager does not manage it
     // (it bypasses the manager and took the keyboard itself, and no window in it carries
@@ -46,7 +49,8 @@ public:
     std::optional<unsigned long> focusedTopLevel() const;
     // Hands the keyboard to a viewable window directly; false when it could not.
     bool setInputFocus(unsigned long window) const;
-    // The managed windows, bottom-most first (_NET_CLIENT_LIST_STACKING, else _NET_CLIENT_LIST).
+    // The managed windows, bottom-most first (_NET_CLIENT_LIST_STACKING, else _NET_CLIENT_LIST;
+    // under a manager that keeps neither, the mapped windows that carry WM_STATE).
     QList<unsigned long> clientWindows() const;
     // Whether the window still exists.
     bool windowExists(unsigned long window) const;

@@ -94,8 +94,13 @@ bool X11Workspace::activate(const RunningApplication &application)
                                      SubstructureRedirectMask | SubstructureNotifyMask, &event);
     // The keyboard went past the window manager to a window it does not manage, or the manager
     // gave it to a window of its own when such a window closed: the manager may still count the
-    // window as active and do nothing, so the keyboard is handed back here.
-    if (m_connection.unmanagedFocusWindow()
+    // window as active and do nothing, so the keyboard is handed back here. A manager without
+    // EWMH (twm) does not hear the message at all: the window is raised through it and given the
+    // keyboard here.
+    const bool heard = m_connection.managerSupports("_NET_ACTIVE_WINDOW");
+    if (!heard)
+        XRaiseWindow(display, window);
+    if (!heard || m_connection.unmanagedFocusWindow()
         || (m_connection.activeWindow() == window && m_connection.focusedTopLevel() != window))
         m_connection.setInputFocus(window);
     XFlush(display);
