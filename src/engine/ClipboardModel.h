@@ -174,6 +174,9 @@ public:
     bool imageNotKeptNotice() const { return m_notKeptNotice == NotKept::Image; }
     // The copied notice is telling that a copied text (or list of files) was too long to keep.
     bool textNotKeptNotice() const { return m_notKeptNotice == NotKept::Text; }
+    // The copied notice is telling that the copying program stopped sending its copy, or went
+    // away, before any of it arrived whole: nothing of it was kept.
+    bool copyNotKeptNotice() const { return m_notKeptNotice == NotKept::Copy; }
     bool pasteMonitoringEnabled() const { return m_pasteMonitoringEnabled; }
     void setPasteMonitoringEnabled(bool value);
     bool accessibilityPermissionEnabled() const { return m_accessibilityPermissionEnabled; }
@@ -348,6 +351,7 @@ public:
     void showScreenshotNotice(const ClipboardEntry &entry);
     void showImageNotKeptNotice();
     void showTextNotKeptNotice();
+    void showCopyNotKeptNotice();
     void dismissScreenshotNotice();
 
     // ---- removal ----
@@ -565,6 +569,8 @@ private:
         bool imageNotKept = false;
         // The copy offered only a text too long to keep: the notice says so.
         bool textNotKept = false;
+        // Its owner stopped or went away before anything of it arrived whole: the notice says so.
+        bool copyNotKept = false;
         // The screenshot chord window as it was before the image was read; a copy that ends up
         // with nothing recordable leaves the window as it found it.
         std::optional<QDateTime> chordWindowBefore;
@@ -659,7 +665,8 @@ private:
     // What the copied notice tells was not kept.
     enum class NotKept { Nothing,
                          Image,
-                         Text };
+                         Text,
+                         Copy };
     void showNotKeptNotice(NotKept what);
     void setNotKeptNotice(NotKept value);
     QDateTime now() const { return m_clock->now(); }

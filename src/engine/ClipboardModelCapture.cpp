@@ -209,6 +209,10 @@ void ClipboardModel::capturePasteboard(const PasteboardContent &content, bool fo
             // The text was too long to read: saying nothing would look like a recorded copy.
             capture.textNotKept = true;
             capture.ready = true;
+        } else if (content.incomplete) {
+            // The owner stopped sending, or went away, before any of its copy arrived whole.
+            capture.copyNotKept = true;
+            capture.ready = true;
         } else {
             return; // nothing recordable; the chord window stays as it was
         }
@@ -324,6 +328,8 @@ void ClipboardModel::publishCapture(PendingCapture capture)
             showImageNotKeptNotice();
         else if (capture.textNotKept)
             showTextNotKeptNotice();
+        else if (capture.copyNotKept)
+            showCopyNotKeptNotice();
         return;
     }
     ClipboardEntry entry = std::move(*capture.entry);

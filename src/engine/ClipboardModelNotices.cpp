@@ -30,6 +30,11 @@ void ClipboardModel::showTextNotKeptNotice()
     showNotKeptNotice(NotKept::Text);
 }
 
+void ClipboardModel::showCopyNotKeptNotice()
+{
+    showNotKeptNotice(NotKept::Copy);
+}
+
 void ClipboardModel::showNotKeptNotice(NotKept what)
 {
     // A copy lost in silence would look recorded; the notice replaces the copied one for as long.

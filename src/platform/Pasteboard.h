@@ -26,7 +26,8 @@ struct PasteboardContent {
     // The image as offered: "image/png" when the owner has it, else its first other image
     // type that could be fetched. Empty when there is no image.
     QList<PasteboardImage> images;
-    // Plain text decoded as UTF-8; absent when none was offered or it was not valid UTF-8.
+    // Plain text, decoded as its type names (UTF-8, or Latin-1 for STRING); bytes offered as
+    // UTF-8 that are not are read as Latin-1. Absent when none was offered.
     std::optional<QString> text;
     // Types passed over because they were larger than the fetch cap of their kind.
     QStringList oversizedTypes;

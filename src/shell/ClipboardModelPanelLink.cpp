@@ -23,6 +23,7 @@ std::optional<ClipboardEntry> ClipboardModelPanelLink::screenshotNotice() const 
 bool ClipboardModelPanelLink::copiedNoticeVisible() const { return m_model.copiedNoticeVisible(); }
 bool ClipboardModelPanelLink::imageNotKeptNotice() const { return m_model.imageNotKeptNotice(); }
 bool ClipboardModelPanelLink::textNotKeptNotice() const { return m_model.textNotKeptNotice(); }
+bool ClipboardModelPanelLink::copyNotKeptNotice() const { return m_model.copyNotKeptNotice(); }
 void ClipboardModelPanelLink::dismissScreenshotNotice() { m_model.dismissScreenshotNotice(); }
 void ClipboardModelPanelLink::showScreenshotNotice(const ClipboardEntry &entry) { m_model.showScreenshotNotice(entry); }
 ClipboardAppearance ClipboardModelPanelLink::appearance() const { return m_model.appearance(); }

@@ -16,6 +16,7 @@ public:
     bool copiedNoticeVisible() const override;
     bool imageNotKeptNotice() const override;
     bool textNotKeptNotice() const override;
+    bool copyNotKeptNotice() const override;
     void dismissScreenshotNotice() override;
     void showScreenshotNotice(const ClipboardEntry &entry) override;
     ClipboardAppearance appearance() const override;

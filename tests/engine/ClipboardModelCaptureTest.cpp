@@ -229,27 +229,35 @@ TEST(ClipboardModelCapture, ACopyThatCannotBeKeptIsNeverDroppedInSilence)
 {
     enum class Notice { Copied,
                         ImageNotKept,
-                        TextNotKept };
+                        TextNotKept,
+                        CopyNotKept };
     struct Case {
         const char *name;
         QByteArray image;
         std::optional<QString> text;
         // Types the clipboard passed over for their size.
         QStringList passedOver;
+        // The owner stopped sending, or went away, before it had sent everything.
+        bool incomplete;
         qsizetype entries;
         Notice notice;
     };
     const Case cases[] = {
-        {"bomb with a caption keeps the caption", pngDeclaring(30'000, 30'000), QStringLiteral("caption"), {}, 1, Notice::ImageNotKept},
-        {"bomb alone", pngDeclaring(30'000, 30'000), std::nullopt, {}, 0, Notice::ImageNotKept},
-        {"image cut off", pngBytes(40, 30).chopped(20), std::nullopt, {}, 0, Notice::ImageNotKept},
-        {"image kept", pngBytes(4, 4), std::nullopt, {}, 1, Notice::Copied},
-        {"image too large to read", {}, std::nullopt, {QStringLiteral("image/png")}, 0, Notice::ImageNotKept},
-        {"image too large to read, its caption kept", {}, QStringLiteral("caption"), {QStringLiteral("image/png")}, 1, Notice::ImageNotKept},
-        {"one image type too large, another kept", pngBytes(4, 4), std::nullopt, {QStringLiteral("image/png")}, 1, Notice::Copied},
-        {"text too long to read", {}, std::nullopt, {QStringLiteral("UTF8_STRING"), QStringLiteral("STRING")}, 0, Notice::TextNotKept},
-        {"list of files too long to read, its text kept", {}, QStringLiteral("/a\n/b"), {QStringLiteral("text/uri-list")}, 1, Notice::Copied},
-        {"image and text both too large", {}, std::nullopt, {QStringLiteral("image/png"), QStringLiteral("UTF8_STRING")}, 0, Notice::ImageNotKept},
+        {"bomb with a caption keeps the caption", pngDeclaring(30'000, 30'000), QStringLiteral("caption"), {}, false, 1, Notice::ImageNotKept},
+        {"bomb alone", pngDeclaring(30'000, 30'000), std::nullopt, {}, false, 0, Notice::ImageNotKept},
+        {"image cut off", pngBytes(40, 30).chopped(20), std::nullopt, {}, false, 0, Notice::ImageNotKept},
+        {"image kept", pngBytes(4, 4), std::nullopt, {}, false, 1, Notice::Copied},
+        {"image too large to read", {}, std::nullopt, {QStringLiteral("image/png")}, false, 0, Notice::ImageNotKept},
+        {"image too large to read, its caption kept", {}, QStringLiteral("caption"), {QStringLiteral("image/png")}, false, 1, Notice::ImageNotKept},
+        {"one image type too large, another kept", pngBytes(4, 4), std::nullopt, {QStringLiteral("image/png")}, false, 1, Notice::Copied},
+        {"text too long to read", {}, std::nullopt, {QStringLiteral("UTF8_STRING"), QStringLiteral("STRING")}, false, 0, Notice::TextNotKept},
+        {"list of files too long to read, its text kept", {}, QStringLiteral("/a\n/b"), {QStringLiteral("text/uri-list")}, false, 1, Notice::Copied},
+        {"image and text both too large", {}, std::nullopt, {QStringLiteral("image/png"), QStringLiteral("UTF8_STRING")}, false, 0, Notice::ImageNotKept},
+        {"owner stopped before anything arrived whole", {}, std::nullopt, {}, true, 0, Notice::CopyNotKept},
+        {"owner stopped after its image arrived whole", pngBytes(4, 4), std::nullopt, {}, true, 1, Notice::Copied},
+        {"owner stopped after its text arrived whole", {}, QStringLiteral("caption"), {}, true, 1, Notice::Copied},
+        {"owner stopped after a cut-off image", pngBytes(40, 30).chopped(20), std::nullopt, {}, true, 0, Notice::ImageNotKept},
+        {"owner stopped after passing over a long text", {}, std::nullopt, {QStringLiteral("UTF8_STRING")}, true, 0, Notice::TextNotKept},
     };
     for (const Case &c : cases) {
         ModelHarness h;
@@ -259,6 +267,7 @@ TEST(ClipboardModelCapture, ACopyThatCannotBeKeptIsNeverDroppedInSilence)
             content.images = {{QStringLiteral("image/png"), c.image}};
         content.text = c.text;
         content.oversizedTypes = c.passedOver;
+        content.incomplete = c.incomplete;
         h.pasteboard.copyContent(content);
         model.readClipboardIfChanged();
         ASSERT_TRUE(h.waitForCaptures()) << c.name;
@@ -266,11 +275,20 @@ TEST(ClipboardModelCapture, ACopyThatCannotBeKeptIsNeverDroppedInSilence)
         EXPECT_TRUE(model.copiedNoticeVisible()) << c.name;
         EXPECT_EQ(model.imageNotKeptNotice(), c.notice == Notice::ImageNotKept) << c.name;
         EXPECT_EQ(model.textNotKeptNotice(), c.notice == Notice::TextNotKept) << c.name;
+        EXPECT_EQ(model.copyNotKeptNotice(), c.notice == Notice::CopyNotKept) << c.name;
         // The next ordinary copy says "copied" again.
         h.copyText(QStringLiteral("next"));
         EXPECT_FALSE(model.imageNotKeptNotice()) << c.name;
         EXPECT_FALSE(model.textNotKeptNotice()) << c.name;
+        EXPECT_FALSE(model.copyNotKeptNotice()) << c.name;
     }
+    // An owner that went away (or gave the clipboard up) leaving it empty copied nothing.
+    ModelHarness h;
+    ClipboardModel &model = h.make();
+    h.pasteboard.copyContent(PasteboardContent{});
+    model.readClipboardIfChanged();
+    ASSERT_TRUE(h.waitForCaptures());
+    EXPECT_FALSE(model.copiedNoticeVisible());
 }
 
 // A classifier that holds each long text on its worker until the test lets that text through,

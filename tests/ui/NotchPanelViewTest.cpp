@@ -116,6 +116,7 @@ TEST_F(NotchPanelViewTest, ARefusedCopyIsMarkedAsAWarningNotAsDone)
         {"copied", [this] { model().showCopiedNotice(); }, false},
         {"image not kept", [this] { model().showImageNotKeptNotice(); }, true},
         {"text not kept", [this] { model().showTextNotKeptNotice(); }, true},
+        {"copy not kept", [this] { model().showCopyNotKeptNotice(); }, true},
     };
     for (const Case &c : cases) {
         c.show();
@@ -156,6 +157,9 @@ TEST_F(NotchPanelViewTest, SummaryShowsTheCountAndTheNoticesAndFollowsTheModelOn
     model().showTextNotKeptNotice();
     settle();
     EXPECT_EQ(summary.noticeText(), QStringLiteral("Text je príliš dlhý"));
+    model().showCopyNotKeptNotice();
+    settle();
+    EXPECT_EQ(summary.noticeText(), QStringLiteral("Kópia sa neuložila"));
     model().showCopiedNotice();
     settle();
     EXPECT_EQ(summary.noticeText(), QStringLiteral("Skopírované"));

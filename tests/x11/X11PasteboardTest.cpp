@@ -186,7 +186,7 @@ TEST_F(X11PasteboardTest, AForeignCopyRaisesTheCountAndReadsBackByKind)
         PasteboardContent expected;
     } cases[] = {
         {"text", "Ahoj, svet ✓ žluťoučký kôň", {}, content("Ahoj, svet ✓ žluťoučký kôň")},
-        {"invalid UTF-8 is skipped", "\xff\xfe bad", "UTF8_STRING", {}},
+        {"invalid UTF-8 is read as Latin-1", "\xff\xfe bad", "UTF8_STRING", content(QString::fromLatin1("\xff\xfe bad"))},
         {"PNG image", image, "image/png", content(std::nullopt, {{"image/png", image}})},
         {"file URLs", "file:///tmp/a%20b.txt\r\nfile:///tmp/%C5%BE.png\r\n", "text/uri-list",
          content(std::nullopt, {}, {"/tmp/a b.txt", "/tmp/ž.png"})},

@@ -135,7 +135,7 @@ X11Pasteboard::X11Pasteboard(Limits limits, QObject *parent)
     m_state->pasteboard = this;
     m_state->wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     m_state->reader = std::make_unique<X11SelectionReader>(
-        qgetenv("DISPLAY"), X11SelectionReader::Limits{limits.maxBytes, limits.maxImageBytes, limits.replyTimeout, limits.fetchDeadline},
+        qgetenv("DISPLAY"), X11SelectionReader::Limits{limits.maxBytes, limits.maxImageBytes, limits.replyTimeout, limits.fetchDeadline, limits.transferLimit},
         m_state->wakeFd);
     if (auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
         const xcb_setup_t *setup = xcb_get_setup(x11->connection());
@@ -152,7 +152,8 @@ X11Pasteboard::X11Pasteboard(Limits limits, QObject *parent)
     if (m_state->watching && reoffersContent()) {
         X11SelectionReader startReader(
             qgetenv("DISPLAY"),
-            {limits.maxBytes, limits.maxImageBytes, std::min(limits.replyTimeout, kStartReadDeadline), kStartReadDeadline});
+            {limits.maxBytes, limits.maxImageBytes, std::min(limits.replyTimeout, kStartReadDeadline), kStartReadDeadline,
+             kStartReadDeadline});
         if (const std::optional<X11SelectionReader::OwnerChange> owner = startReader.currentOwner(); owner && owner->owner) {
             const auto never = [] { return false; };
             if (std::optional<PasteboardContent> held = startReader.fetch(*owner, never); held && !held->incomplete)
@@ -362,7 +363,7 @@ QFuture<std::optional<QString>> X11Pasteboard::primarySelectionText()
     // Over a connection of its own on a worker: the owner may be slow, and the interface waits
     // for no program.
     return QtConcurrent::run([display = qgetenv("DISPLAY")]() -> std::optional<QString> {
-        X11SelectionReader reader(display, {kMaxRepresentationBytes, kMaxRepresentationBytes, kPrimaryReplyTimeout, kPrimaryReadDeadline}, -1,
+        X11SelectionReader reader(display, {kMaxRepresentationBytes, kMaxRepresentationBytes, kPrimaryReplyTimeout, kPrimaryReadDeadline, kPrimaryReadDeadline}, -1,
                                   QByteArrayLiteral("PRIMARY"));
         const std::optional<X11SelectionReader::OwnerChange> owner = reader.currentOwner();
         if (!owner || owner->owner == 0)

@@ -47,8 +47,11 @@ public:
     static constexpr qint64 kMaxImageBytes = ImageSizeRule::kCeilingBytes;
     // How long an owner may take to answer one request (or deliver one piece of a transfer).
     static constexpr std::chrono::milliseconds kOwnerReplyTimeout{2000};
-    // How long one change's whole fetch may take.
+    // How long one change's whole fetch may take, unless its owner is still sending pieces.
     static constexpr std::chrono::milliseconds kFetchDeadline{8000};
+    // How long a fetch may go on at most while the owner keeps sending the pieces of a large
+    // copy, each within the reply timeout of the one before (a slow or busy program).
+    static constexpr std::chrono::milliseconds kTransferLimit{60000};
     // How long the start may wait for what a re-offering clipboard holds already.
     static constexpr std::chrono::milliseconds kStartReadDeadline{1000};
     // How long the primary selection's owner (a terminal, on the user's copy shortcut) may take
@@ -70,6 +73,7 @@ public:
         qint64 maxImageBytes = kMaxImageBytes;
         std::chrono::milliseconds replyTimeout = kOwnerReplyTimeout;
         std::chrono::milliseconds fetchDeadline = kFetchDeadline;
+        std::chrono::milliseconds transferLimit = kTransferLimit;
         std::chrono::milliseconds primaryLoanLimit = kPrimaryLoanLimit;
     };
 

@@ -1,11 +1,10 @@
 #include "platform/x11/X11SelectionReader.h"
 
 #include "core/Logging.h"
+#include "platform/x11/X11UriList.h"
 
-#include <QHostInfo>
 #include <QSet>
 #include <QStringDecoder>
-#include <QUrl>
 
 #include <xcb/xcb.h>
 #include <xcb/xcbext.h>
@@ -26,26 +25,6 @@ constexpr std::chrono::milliseconds kWakeInterval{20};
 
 const QByteArray kPng = QByteArrayLiteral("image/png");
 const QByteArray kUriList = QByteArrayLiteral("text/uri-list");
-
-// The bytes above 0x7F percent-encoded, every other byte as it is: spaces and controls still
-// make the URI invalid, as they do when a program sends them.
-QByteArray withEightBitBytesEncoded(const QByteArray &uri)
-{
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    QByteArray encoded;
-    encoded.reserve(uri.size());
-    for (const char c : uri) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            encoded.append(c);
-            continue;
-        }
-        encoded.append('%');
-        encoded.append(kHex[byte >> 4]);
-        encoded.append(kHex[byte & 0xf]);
-    }
-    return encoded;
-}
 
 // Text targets in order of preference; STRING is Latin-1 by definition.
 const QByteArray kUtf8Targets[] = {QByteArrayLiteral("UTF8_STRING"), QByteArrayLiteral("text/plain;charset=utf-8"),
@@ -231,34 +210,7 @@ QByteArray X11SelectionReader::atomName(quint32 value)
 
 QStringList X11SelectionReader::filePathsFromUriList(const QByteArray &uriList)
 {
-    QStringList paths;
-    const QString localHost = QHostInfo::localHostName();
-    for (QByteArray line : uriList.split('\n')) {
-        line = line.trimmed();
-        if (line.isEmpty() || line.startsWith('#'))
-            continue;
-        // Some programs send a name's bytes above 0x7F raw, not percent-encoded. QUrl would read
-        // them as UTF-8 and put U+FFFD in place of a Latin-1 letter, naming no file; encoded
-        // first, they take the road of the percent-encoded ones and keep naming the file.
-        const QUrl url = QUrl::fromEncoded(withEightBitBytesEncoded(line), QUrl::StrictMode);
-        const QString host = url.host();
-        // "file:a.txt" is a local file URL too, but a relative path names nothing once the
-        // entry is pasted from another folder.
-        if (!url.isValid() || !url.isLocalFile() || !url.path().startsWith(u'/')
-            || !(host.isEmpty() || host == u"localhost" || host == localHost))
-            return {};
-        QByteArray name = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-        // "//a" is the file "/a", but a URL made from it would name the host "a".
-        while (name.startsWith("//"))
-            name.remove(0, 1);
-        // A name that is not UTF-8 has no text form that leads back to it: it is kept as the
-        // percent-encoded URL, which holds its very bytes.
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString decoded = utf8(name);
-        paths.append(utf8.hasError() ? QLatin1String("file://") + QString::fromLatin1(name.toPercentEncoding("/"))
-                                     : decoded);
-    }
-    return paths;
+    return X11UriList::filePaths(uriList);
 }
 
 // One fetch: a fresh window of its own, the selection's answers to it, and what was read so far.
@@ -272,7 +224,9 @@ public:
         , m_connection(reader.m_connection)
         , m_time(change.time)
         , m_stopping(stopping)
-        , m_deadline(Clock::now() + reader.m_limits.fetchDeadline)
+        , m_start(Clock::now())
+        , m_deadline(m_start + reader.m_limits.fetchDeadline)
+        , m_transferEnd(m_start + std::max(reader.m_limits.fetchDeadline, reader.m_limits.transferLimit))
         , m_clipboard(reader.atom(reader.m_selection))
         , m_property(reader.atom("TARNEL_SELECTION"))
         , m_incr(reader.atom("INCR"))
@@ -442,9 +396,11 @@ private:
         return true;
     }
 
+    // The first text type that decodes as what it names; else the bytes read as Latin-1, as
+    // STRING's are: an owner that labels 8-bit text UTF8_STRING still copied it.
     bool readText(const QList<QByteArray> &targets)
     {
-        bool sawInvalidUtf8 = false;
+        std::optional<QByteArray> notUtf8;
         for (const QByteArray &type : kUtf8Targets) {
             if (!targets.contains(type))
                 continue;
@@ -457,18 +413,30 @@ private:
                 m_content.text = std::move(text);
                 return true;
             }
-            sawInvalidUtf8 = true;
+            if (!notUtf8)
+                notUtf8 = t.data;
         }
         if (targets.contains(kLatin1Target)) {
             const Transfer t = convert(kLatin1Target);
-            if (!settle(t, kLatin1Target))
-                return false;
-            if (t.outcome == Outcome::Delivered)
+            if (t.outcome == Outcome::Delivered) {
                 m_content.text = QString::fromLatin1(t.data);
+                return true;
+            }
+            if (!settle(t, kLatin1Target)) {
+                keepAsLatin1(notUtf8); // arrived whole before the owner stopped
+                return false;
+            }
         }
-        if (sawInvalidUtf8 && !m_content.text)
-            qCWarning(lcPlatform) << "clipboard text is not valid UTF-8; skipped";
+        keepAsLatin1(notUtf8);
         return true;
+    }
+
+    void keepAsLatin1(const std::optional<QByteArray> &notUtf8)
+    {
+        if (!notUtf8)
+            return;
+        qCInfo(lcPlatform) << "clipboard text is not valid UTF-8; read as Latin-1";
+        m_content.text = QString::fromLatin1(*notUtf8);
     }
 
     // Ends the fetch when the owner stopped answering; true when it should go on.
@@ -478,13 +446,23 @@ private:
         case Outcome::Superseded:
             if (!m_stopped) {
                 m_content.incomplete = true;
-                qCWarning(lcPlatform).noquote() << "clipboard owner was replaced before it delivered" << type;
+                const bool gone = m_reader.hasNewerOwnerChange() && m_reader.m_ownerChanges.front().owner == XCB_NONE;
+                qCWarning(lcPlatform).noquote() << (gone ? "clipboard owner went away before it delivered"
+                                                         : "clipboard owner was replaced before it delivered")
+                                                << type;
             }
             return false;
         case Outcome::NoAnswer:
         case Outcome::Failed:
             m_content.incomplete = true;
-            qCWarning(lcPlatform).noquote() << "clipboard owner did not deliver" << type << "in time; gave up";
+            if (m_overTransferLimit) {
+                qCWarning(lcPlatform).noquote()
+                    << "clipboard owner was still sending" << type << "after"
+                    << std::chrono::duration_cast<std::chrono::milliseconds>(m_transferEnd - m_start).count()
+                    << "ms; gave up";
+            } else {
+                qCWarning(lcPlatform).noquote() << "clipboard owner did not deliver" << type << "in time; gave up";
+            }
             return false;
         case Outcome::Oversized:
             m_content.oversizedTypes.append(QString::fromLatin1(type));
@@ -572,6 +550,7 @@ private:
         bool oversized = announced > quint64(maxBytes);
         xcb_delete_property(m_connection, m_window, m_property); // asks for the first piece
         xcb_flush(m_connection);
+        keepAlive();
         Transfer t;
         // Room for the size announced, taken at once: grown piece by piece, a large image would
         // be copied again and again, and held twice for a moment each time.
@@ -583,8 +562,10 @@ private:
             if (!piece) {
                 if (oversized && !m_stopped)
                     return failed(Outcome::Oversized);
+                m_overTransferLimit = !m_stopped && !m_superseded && Clock::now() >= m_transferEnd;
                 return failed(m_stopped || m_superseded ? Outcome::Superseded : Outcome::NoAnswer);
             }
+            keepAlive();
             Reply<xcb_get_property_reply_t> chunk(xcb_get_property_reply(
                 m_connection, xcb_get_property(m_connection, 1, m_window, m_property, XCB_GET_PROPERTY_TYPE_ANY, 0, UINT32_MAX / 4),
                 nullptr));
@@ -606,6 +587,13 @@ private:
             if (!oversized)
                 t.data.append(static_cast<const char *>(xcb_get_property_value(chunk.reply)), length);
         }
+    }
+
+    // A piece came: the owner is alive, and the next one gets its whole reply timeout, however
+    // long the transfer has taken so far, up to the transfer limit.
+    void keepAlive()
+    {
+        m_deadline = std::max(m_deadline, std::min(Clock::now() + m_reader.m_limits.replyTimeout, m_transferEnd));
     }
 
     bool isNewPiece(xcb_generic_event_t *e) const
@@ -656,13 +644,17 @@ private:
     xcb_connection_t *m_connection;
     const quint32 m_time;
     const std::function<bool()> &m_stopping;
-    const Clock::time_point m_deadline;
+    const Clock::time_point m_start;
+    // Moved on by each piece of a transfer, never past m_transferEnd.
+    Clock::time_point m_deadline;
+    const Clock::time_point m_transferEnd;
     const quint32 m_clipboard;
     const quint32 m_property;
     const quint32 m_incr;
     const xcb_window_t m_window;
     bool m_stopped = false;
     bool m_superseded = false;
+    bool m_overTransferLimit = false;
     std::optional<Clock::time_point> m_replacedAt;
     PasteboardContent m_content;
 };

@@ -20,7 +20,11 @@ struct xcb_connection_t;
 // names: the conversion carries the change's own timestamp, so an owner that follows the
 // conventions refuses a request meant for its predecessor. Each wait is bounded: an owner that
 // does not answer a request within the reply timeout is given up, and a whole fetch ends by its
-// deadline, or shortly after a newer owner took over. Representations larger than the size cap
+// deadline, or shortly after a newer owner took over or the owner went away. An owner that sends
+// its content in pieces is alive as long as the pieces come: each piece gives the fetch another
+// reply timeout past its deadline, up to the transfer limit counted from the fetch's start.
+// What an owner that stopped or went away leaves unsent is missing, and the content says it is
+// incomplete; only representations that arrived whole are kept. Representations larger than the size cap
 // of their kind (images have their own) are passed over without being kept; only their type is
 // reported. A copy that its owner
 // marks as a password manager's secret is not read at all: only its types are reported.
@@ -32,6 +36,9 @@ public:
         qint64 maxImageBytes; // image/* types
         std::chrono::milliseconds replyTimeout;
         std::chrono::milliseconds fetchDeadline;
+        // How long a fetch may go on while its owner keeps sending pieces (never less than the
+        // deadline).
+        std::chrono::milliseconds transferLimit;
     };
     // One change of the selection's owner as the display reported it.
     struct OwnerChange {

@@ -219,7 +219,7 @@ bool NotchSummary::showsNotice() const
 bool NotchSummary::showsRefusal() const
 {
     return !m_model.screenshotNotice() && m_model.copiedNoticeVisible()
-        && (m_model.imageNotKeptNotice() || m_model.textNotKeptNotice());
+        && (m_model.imageNotKeptNotice() || m_model.textNotKeptNotice() || m_model.copyNotKeptNotice());
 }
 
 QString NotchSummary::noticeText() const
@@ -230,6 +230,8 @@ QString NotchSummary::noticeText() const
         return L10n::text(QStringLiteral("Obrázok sa nedá uložiť"));
     if (m_model.copiedNoticeVisible() && m_model.textNotKeptNotice())
         return L10n::text(QStringLiteral("Text je príliš dlhý"));
+    if (m_model.copiedNoticeVisible() && m_model.copyNotKeptNotice())
+        return L10n::text(QStringLiteral("Kópia sa neuložila"));
     if (m_model.copiedNoticeVisible())
         return L10n::text(QStringLiteral("Skopírované"));
     return QString();
