@@ -197,20 +197,22 @@ void X11OverFullScreen::followOnceMapped(QWidget &window, unsigned long fullScre
     const unsigned long other = mapped ? X11WindowTree::ancestry(display, fullScreen, wmState).topLevel : 0;
     const bool under = own != 0 && other != 0 && own != other && isBelow(display, own, other);
     XSetErrorHandler(previous);
-    if (!mapped || (under && !remapped && looks < kSettleLooks)) {
-        // Not mapped yet, or the manager may still be raising it.
-        if (looks >= kMapLooks)
-            return;
-        QTimer::singleShot(kMapLook, &window, [this, target = QPointer<QWidget>(&window), fullScreen, looks, remapped] {
+    const auto lookAgain = [&](int next, bool again) {
+        QTimer::singleShot(kMapLook, &window, [this, target = QPointer<QWidget>(&window), fullScreen, next, again] {
             if (target && target->isVisible())
-                followOnceMapped(*target, fullScreen, looks + 1, remapped);
+                followOnceMapped(*target, fullScreen, next, again);
         });
+    };
+    if (!remapped && looks < kSettleLooks) {
+        // The manager may still be mapping, placing or raising it, or giving the keyboard back to
+        // the full-screen window and that window its place on top (jwm).
+        lookAgain(looks + 1, false);
         return;
     }
-    if (under && !remapped) {
-        // Still under the full-screen layer (wmaker): mapped anew as transient for that window,
-        // which every manager stacks over it. Withdrawn first (ICCCM 4.1.4): the manager reads
-        // the hint only when it takes the window.
+    if (!remapped && (!mapped || under)) {
+        // Still under the full-screen layer (wmaker, jwm), or kept unmapped behind it (i3): mapped
+        // anew as transient for that window, which managers stack over it and show beside it.
+        // Withdrawn first (ICCCM 4.1.4): the manager reads the hint only when it takes the window.
         qCInfo(lcPlatform).nospace() << "A full-screen window 0x" << Qt::hex << fullScreen
                                      << " stays over a new window; it is mapped again as its transient";
         previous = XSetErrorHandler(ignoreError);
@@ -219,12 +221,22 @@ void X11OverFullScreen::followOnceMapped(QWidget &window, unsigned long fullScre
         XMapWindow(display, id);
         XSync(display, False);
         XSetErrorHandler(previous);
-        QTimer::singleShot(kMapLook, &window, [this, target = QPointer<QWidget>(&window), fullScreen] {
-            if (target && target->isVisible())
-                followOnceMapped(*target, fullScreen, 0, true);
-        });
+        lookAgain(0, true);
         return;
     }
-    if (!window.isActiveWindow())
+    if (!mapped) {
+        if (looks < kMapLooks)
+            lookAgain(looks + 1, true);
+        return;
+    }
+    // Mapped anew, it asks for the keyboard until the manager has settled: a manager that focuses
+    // the window under the pointer (jwm's sloppy focus) may hand it to the full-screen window
+    // while the windows are restacked around the new one, before Qt hears of it.
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    if (focus != id || !window.isActiveWindow())
         window.activateWindow();
+    if (remapped && looks < kSettleLooks)
+        lookAgain(looks + 1, true);
 }

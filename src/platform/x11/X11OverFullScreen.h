@@ -6,11 +6,12 @@ class QWidget;
 
 // Opens every window of the program that the window manager stacks and that stands on its own
 // (the settings, the guide, the screenshot editor and text sheet, a dialog without an opener) in
-// front of another program's window that is full screen on top. Managers keep full screen in a
-// layer of their own, and some (jwm, wmaker) keep it over every window mapped after it and over
-// any "above" state; every manager stacks a window over the window it is transient for, in that
-// window's layer. So such a window, shown while the topmost managed window is full screen, is
-// mapped anew as transient for that window, which the manager reads only when a window maps.
+// front of another program's window that is full screen on top, with the keyboard. Managers keep
+// full screen in a layer of their own: the window asks for the layer above, and where the manager
+// still keeps the full-screen window over it (jwm, wmaker) or does not show it at all beside that
+// window (i3), it is mapped anew as transient for that window, which managers stack over it and
+// show with it; they read that hint only when a window maps. Decided from the root's children as
+// the server holds them, a little after the map, when the manager has placed the window.
 class X11OverFullScreen : public QObject {
 public:
     X11OverFullScreen();
