@@ -91,17 +91,42 @@ int readsInFront(Window panel, Window under)
     return inFront;
 }
 
-// The processor time the process has taken so far, in clock ticks.
-long processorTicks(qint64 pid)
-{
-    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray stat = file.readAll();
-    // The fields after the command's name, which may hold spaces: utime and stime are 14 and 15.
-    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    return fields.size() > 12 ? fields.at(11).toLong() + fields.at(12).toLong() : -1;
-}
+// The share of a processor a process takes from a start on, read from /proc.
+class CpuShare {
+public:
+    explicit CpuShare(qint64 pid)
+        : m_pid(pid)
+    {
+        restart();
+    }
+    void restart()
+    {
+        m_ticks = ticks();
+        m_clock.start();
+    }
+    double percent() const
+    {
+        const double seconds = double(m_clock.elapsed()) / 1000;
+        return seconds > 0 ? 100.0 * double(ticks() - m_ticks) / double(sysconf(_SC_CLK_TCK)) / seconds : 0;
+    }
+
+private:
+    // The processor time the process has taken so far, in clock ticks.
+    long ticks() const
+    {
+        QFile file(QStringLiteral("/proc/%1/stat").arg(m_pid));
+        if (!file.open(QIODevice::ReadOnly))
+            return 0;
+        const QByteArray stat = file.readAll();
+        // The fields after the command's name, which may hold spaces: utime and stime are 14 and 15.
+        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        return fields.size() > 12 ? fields.at(11).toLong() + fields.at(12).toLong() : 0;
+    }
+
+    qint64 m_pid;
+    long m_ticks = 0;
+    QElapsedTimer m_clock;
+};
 
 struct WindowCase {
     const char *name;
@@ -174,10 +199,11 @@ TEST_P(UsersOwnClicks, SixQuickClicksIntoTheWindowUnderTheNotchLeaveTheNotchTheP
 
 INSTANTIATE_TEST_SUITE_P(Windows, UsersOwnClicks, ::testing::ValuesIn(kWindows));
 
-// A window that raises itself 100 times a second, under the notch from before Tarnel starts:
-// the resting notch may give way to it, but a hover opens the panel in front of it and the
-// shortcut brings Quick Access in front with the keyboard, and Return pastes into it. What
-// Tarnel's process spends meanwhile is reported.
+// A window that asks the manager to raise it 100 times a second, under the notch from before
+// Tarnel starts (most managers pass none of those raises over a window beside them; fluxbox
+// passes every one): a copy's notice shows the notch in front of it, a hover opens the panel in
+// front of it, the shortcut brings Quick Access in front with the keyboard, and Return pastes
+// into it. What Tarnel's process spends meanwhile is reported.
 TEST(SelfRaisingWindow, AWindowRaisingItselfAHundredTimesASecondLeavesThePanelAndQuickAccessInReach)
 {
     std::cout << "[ desktop  ] " << windowManager().constData() << "\n";
@@ -189,10 +215,14 @@ TEST(SelfRaisingWindow, AWindowRaisingItselfAHundredTimesASecondLeavesThePanelAn
     Program tarnel(tarnelBinary());
     const std::optional<Window> panel = waitForPanel();
     ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
-    const long ticksBefore = processorTicks(tarnel.pid());
-    QElapsedTimer clock;
-    clock.start();
+    CpuShare cost(tarnel.pid());
 
+    {
+        ClipboardOwner copy(QStringLiteral("kópia nad oknom"));
+        ASSERT_TRUE(copy.isReady());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return readsInFront(*panel, *window) >= kReadsInFront; }))
+            << "the copy's notice is under the raising window";
+    }
     movePointer(kNotch);
     ASSERT_TRUE(QTest::qWaitFor([&] { return isSized(*panel, kOpenPanel); }, 6000)) << "a hover did not open the panel";
     const int overWhileOpen = readsInFront(*panel, *window);
@@ -213,14 +243,12 @@ TEST(SelfRaisingWindow, AWindowRaisingItselfAHundredTimesASecondLeavesThePanelAn
     EXPECT_GE(overQuickAccess, kReadsInFront) << "Quick Access is under the raising window in "
                                               << kReads - overQuickAccess << " of " << kReads << " reads";
     xdotool({"key", "Return"});
-    EXPECT_TRUE(QTest::qWaitFor([&] { return raising.text() == QStringLiteral("záznam 0"); }, 8000))
+    // The copy heads the history now.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return raising.text() == QStringLiteral("kópia nad oknom"); }, 8000))
         << "[" << raising.text().toStdString() << "] " << tarnel.errorOutput().constData();
-
-    const double seconds = double(clock.elapsed()) / 1000;
-    const double percent = 100.0 * double(processorTicks(tarnel.pid()) - ticksBefore) / double(sysconf(_SC_CLK_TCK)) / seconds;
-    std::cout << "[ cost     ] " << windowManager().constData() << ": Tarnel took " << percent << " % of a processor over "
-              << seconds << " s of a hover, the shortcut and a paste beside a window raising itself 100 times a second\n";
-    RecordProperty("tarnelCpuPercent", QString::number(percent, 'f', 2).toStdString());
+    std::cout << "[ cost     ] " << windowManager().constData() << ": " << cost.percent()
+              << " % of a processor over a copy, a hover, the shortcut and a paste\n";
+    RecordProperty("tarnelCpuPercentWhileAsked", QString::number(cost.percent(), 'f', 2).toStdString());
 }
 
 // Quick Access by its shortcut pastes into an xterm three times in a row. Where the manager

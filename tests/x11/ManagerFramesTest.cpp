@@ -11,7 +11,10 @@
 #include <QTest>
 #include <QWidget>
 
+#include <atomic>
+#include <chrono>
 #include <ostream>
+#include <thread>
 #include <vector>
 
 #include <X11/Xatom.h>
@@ -230,5 +233,67 @@ TEST_P(RaisedWindows, ThePanelGivesWayOnlyToAWindowThatRaisesItself)
 }
 
 INSTANTIATE_TEST_SUITE_P(Raises, RaisedWindows, ::testing::ValuesIn(kRaises));
+
+constexpr std::chrono::milliseconds kRaisePeriod{10};
+// Reads of the order while the window raises itself against the panel: the panel is in front in
+// most of them (the window is over it for the moment until the panel answers).
+constexpr int kReads = 20;
+constexpr int kReadsInFront = 15;
+
+// A window that raises itself 100 times a second, as no manager stands between: the resting panel
+// gives way to it, the user's asking brings the panel in front of it for as long as that lasts,
+// and then the panel gives way again (bench/front_keeper.cpp measures what that costs).
+TEST(RaisedWindows, AWindowRaisingItselfAHundredTimesASecondLeavesThePanelInReachWhenAskedFor)
+{
+    keeperLog().clear();
+    const QtMessageHandler previous = qInstallMessageHandler(keepLog);
+    Display *display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const Window window = managedWindow(display, QRect(300, 0, 1200, 700));
+    QWidget panel(nullptr, Qt::BypassWindowManagerHint | Qt::FramelessWindowHint);
+    panel.setGeometry(735, 0, 450, 460);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    X11FrontKeeper keeper;
+    keeper.keep(panel);
+    keeper.placeNow();
+    const Window kept = Window(panel.winId());
+    // Each read after the keeper took what the server sent it until then.
+    const auto readsInFront = [&] {
+        int inFront = 0;
+        for (int read = 0; read < kReads; ++read) {
+            XSync(display, False);
+            QCoreApplication::processEvents();
+            inFront += standsAbove(display, kept, window);
+        }
+        return inFront;
+    };
+    std::atomic<bool> stop = false;
+    std::thread raiser([&stop, window] {
+        Display *own = XOpenDisplay(nullptr);
+        while (!stop) {
+            XRaiseWindow(own, window);
+            XFlush(own);
+            std::this_thread::sleep_for(kRaisePeriod);
+        }
+        XCloseDisplay(own);
+    });
+
+    EXPECT_TRUE(QTest::qWaitFor([] { return keeperLog().join('\n').contains(QStringLiteral("raises itself")); }))
+        << "the resting panel never gave way";
+    // A hover, the shortcut or a notice.
+    keeper.bringToFront();
+    int inFront = 0;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return (inFront = readsInFront()) >= kReadsInFront; }))
+        << "asked for, the panel is under the window in " << kReads - inFront << " of " << kReads << " reads";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return readsInFront() == 0; }, int(X11FrontKeeper::kUserAsked.count()) * 2))
+        << "the panel never gave way again once the user no longer asked for it";
+
+    stop = true;
+    raiser.join();
+    XDestroyWindow(display, window);
+    XCloseDisplay(display);
+    qInstallMessageHandler(previous);
+}
 
 } // namespace
