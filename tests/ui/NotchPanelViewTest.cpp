@@ -46,7 +46,8 @@ namespace {
 
 class NotchPanelViewTest : public ::testing::Test {
 protected:
-    NotchPanelViewTest() : link(seed.model(), settings)
+    NotchPanelViewTest()
+        : link(seed.model(), settings)
     {
         model().setAccessibilityPermissionEnabled(true);
         view = std::make_unique<ClipboardPanelView>(link, &model(), controller, false);
@@ -58,7 +59,11 @@ protected:
     ClipboardModel &model() { return seed.model(); }
     DetailsPanel &details() { return *view->detailsPanel(); }
     QLineEdit &searchField() { return *details().searchField()->field(); }
-    static void settle() { QCoreApplication::processEvents(); QCoreApplication::processEvents(); }
+    static void settle()
+    {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
     QString pasted() { return model().pasteboard()->content().text.value_or(QString()); }
 
     testsupport::SeededModel seed;
@@ -75,8 +80,7 @@ TEST(NotchSummaryText, CountPhraseTakesItsNounFromTheWholeCount)
     const struct {
         int count;
         const char *phrase;
-    } cases[] = {{0, "0 položiek"}, {1, "1 položka"}, {2, "2 položky"}, {4, "4 položky"},
-                 {5, "5 položiek"}, {22, "22 položiek"}, {101, "101 položiek"}};
+    } cases[] = {{0, "0 položiek"}, {1, "1 položka"}, {2, "2 položky"}, {4, "4 položky"}, {5, "5 položiek"}, {22, "22 položiek"}, {101, "101 položiek"}};
     for (const auto &c : cases)
         EXPECT_EQ(NotchSummary::countPhrase(c.count), QString::fromUtf8(c.phrase)) << c.count;
 }
@@ -680,7 +684,8 @@ TEST_F(NotchPanelViewTest, TypedSearchTextIsDrawnInTheSchemesTextColour)
         for (int y = textArea.top(); y <= textArea.bottom(); ++y) {
             for (int x = textArea.left(); x <= textArea.right(); ++x) {
                 const qreal lightness = qreal(shot.pixelColor(x * shot.width() / details().searchField()->width(),
-                                                              y * shot.height() / details().searchField()->height()).lightnessF());
+                                                              y * shot.height() / details().searchField()->height())
+                                                  .lightnessF());
                 extreme = appearance == ClipboardAppearance::Dark ? std::max(extreme, lightness) : std::min(extreme, lightness);
             }
         }
@@ -716,10 +721,14 @@ TEST(LibraryFooterAction, APasteThatGoesNowhereSaysWhyInTheFooter)
     EXPECT_TRUE(testsupport::waitFor([&] { return footer.tipText() == ShortcutNotice::nothingToPasteHere(); }))
         << footer.tipText().toStdString();
     EXPECT_TRUE(footer.shortcutText().isEmpty()) << "the notice takes the shortcut's room too";
+    const QWidget *capsule = footer.findChild<QWidget *>(QStringLiteral("footerShortcut"));
+    ASSERT_TRUE(capsule);
+    EXPECT_FALSE(capsule->isVisible()) << "no empty capsule beside the notice";
 
     seed.keys().setDropsChords(false);
     testsupport::click(footer.actionButton());
     EXPECT_TRUE(testsupport::waitFor([&] { return footer.tipText() == tip; })) << footer.tipText().toStdString();
+    EXPECT_TRUE(capsule->isVisible() && !footer.shortcutText().isEmpty()) << "the tip's shortcut is back";
 }
 
 TEST(LibraryFooterAction, PasteNextPressedTwicePastesTheStackInOrder)

@@ -16,6 +16,8 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -320,8 +322,7 @@ TEST(JarEditorSheet, ItsEdgeStandsOutFromThePanelBehindIt)
         const int middleX = w / 2, middleY = h / 2;
         const struct {
             QPoint edge, inside;
-        } sides[] = {{{0, middleY}, {3, middleY}}, {{w - 1, middleY}, {w - 4, middleY}},
-                     {{middleX, 0}, {middleX, 3}}, {{middleX, h - 1}, {middleX, h - 4}}};
+        } sides[] = {{{0, middleY}, {3, middleY}}, {{w - 1, middleY}, {w - 4, middleY}}, {{middleX, 0}, {middleX, 3}}, {{middleX, h - 1}, {middleX, h - 4}}};
         for (const auto &side : sides) {
             const int edge = qGray(picture.pixel(side.edge)), inside = qGray(picture.pixel(side.inside));
             const int apart = appearance == ClipboardAppearance::Dark ? edge - inside : inside - edge;
@@ -343,8 +344,7 @@ TEST(ClearSectionAlert, SaysWhatGoesAndClearsOnlyOnItsRedButton)
         alert.show();
         EXPECT_EQ(child<ToolText>(&alert, "title")->text(), ClearSectionTexts::title(section));
         PanelButton *confirm = child<PanelButton>(&alert, "confirm");
-        EXPECT_EQ(confirm->look().title, section == ClearSection::DeleteJar ? QStringLiteral("Vymazať Jar")
-                                                                            : QStringLiteral("Vymazať všetko"));
+        EXPECT_EQ(confirm->look().title, section == ClearSection::DeleteJar ? QStringLiteral("Vymazať Jar") : QStringLiteral("Vymazať všetko"));
         EXPECT_TRUE(confirm->look().destructive);
         key(&alert, Qt::Key_Return);
         EXPECT_EQ(confirmed, 0) << "Return does not delete";
@@ -357,3 +357,50 @@ TEST(ClearSectionAlert, SaysWhatGoesAndClearsOnlyOnItsRedButton)
 }
 
 } // namespace
+
+TEST(SheetTextBox, ItsScrollBarIsDrawnInTheSheetsLookNeverNearWhiteInTheDark)
+{
+    // A long text scrolls in the edit and the snippet sheets alike: the bar shows where the user
+    // is, in the kit's colours, and in the dark look nothing of it glares.
+    constexpr int kLines = 200;
+    constexpr int kNearWhite = 200;
+    QStringList lines;
+    for (int i = 0; i < kLines; ++i)
+        lines << QStringLiteral("riadok %1").arg(i);
+    const QString longText = lines.join(u'\n');
+    for (const ClipboardAppearance appearance : {ClipboardAppearance::Dark, ClipboardAppearance::Light}) {
+        EditTextSheet edit(textEntry(longText), longText, appearance, [](const QString &) { return true; });
+        SnippetEditorSheet snippet(std::nullopt, longText, appearance,
+                                   [](const QString &, const QString &, const QString &) { return true; });
+        const struct {
+            const char *name;
+            QWidget *sheet;
+            const char *box;
+        } sheets[] = {{"edit", &edit, "editor"}, {"snippet", &snippet, "content"}};
+        for (const auto &row : sheets) {
+            SCOPED_TRACE(std::string(row.name) + " sheet, " + rawValue(appearance).toStdString());
+            row.sheet->resize(row.sheet->sizeHint());
+            row.sheet->show();
+            SheetTextBox *box = child<SheetTextBox>(row.sheet, row.box);
+            ASSERT_TRUE(box);
+            if (row.sheet == &snippet)
+                testsupport::click(child<PanelButton>(row.sheet, "useLatestCopy"));
+            QPlainTextEdit *editor = box->editor();
+            ASSERT_EQ(editor->toPlainText(), longText);
+            QWidget *bar = editor->verticalScrollBar();
+            ASSERT_TRUE(QTest::qWaitFor([bar] { return bar->isVisible(); })) << "a long text scrolls";
+            const QImage picture = row.sheet->grab().toImage();
+            const QRect area(bar->mapTo(row.sheet, QPoint()), bar->size());
+            int lightest = 0, darkest = 255;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x) {
+                    lightest = std::max(lightest, qGray(picture.pixel(x, y)));
+                    darkest = std::min(darkest, qGray(picture.pixel(x, y)));
+                }
+            if (appearance == ClipboardAppearance::Dark) {
+                EXPECT_LT(lightest, kNearWhite) << "the bar glares";
+            }
+            EXPECT_GT(lightest - darkest, 8) << "the bar shows where the text is";
+        }
+    }
+}

@@ -18,7 +18,8 @@ namespace {
 // The capsule of the tip's shortcut: never wider than the room it gets, cut in the middle.
 class ShortcutCapsule : public QWidget {
 public:
-    explicit ShortcutCapsule(QWidget *parent) : QWidget(parent)
+    explicit ShortcutCapsule(QWidget *parent)
+        : QWidget(parent)
     {
         setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     }
@@ -62,7 +63,8 @@ private:
 // place is read whole: it wraps over the footer's height, in the text colour.
 class FooterTip : public QWidget {
 public:
-    explicit FooterTip(QWidget *parent) : QWidget(parent)
+    explicit FooterTip(QWidget *parent)
+        : QWidget(parent)
     {
         setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     }
@@ -111,7 +113,9 @@ bool tabPastesSelection(ClipboardPanelTab tab)
 } // namespace
 
 LibraryFooter::LibraryFooter(ClipboardModel &model, PanelSheets &sheets, QWidget *parent)
-    : QWidget(parent), m_model(model), m_sheets(sheets)
+    : QWidget(parent)
+    , m_model(model)
+    , m_sheets(sheets)
 {
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -119,6 +123,7 @@ LibraryFooter::LibraryFooter(ClipboardModel &model, PanelSheets &sheets, QWidget
     m_tip = new FooterTip(this);
     auto *capsule = new ShortcutCapsule(this);
     capsule->setFont(PanelStyle::font(kShortcutSize, QFont::Medium));
+    capsule->setObjectName(QStringLiteral("footerShortcut"));
     m_shortcut = capsule;
     m_action = new PanelButton(QString(), true, kButtonHeight, kButtonPadding, this);
     // The label has the 100-point frame; the button adds its padding on both sides.
@@ -243,9 +248,10 @@ void LibraryFooter::refresh()
     const Content now = content(m_model);
     static_cast<FooterTip *>(m_tip)->setText(now.tip, now.tipIsNotice);
     static_cast<ShortcutCapsule *>(m_shortcut)->setText(now.shortcut);
+    // A notice or a snippet without a trigger has no shortcut to show: no empty capsule.
+    m_shortcut->setVisible(!now.shortcut.isEmpty());
     m_action->setTitle(now.actionTitle);
     m_action->setSymbol(now.actionSymbol);
     m_action->setEnabled(!now.actionDisabled);
     m_action->setAccessibleName(now.actionTitle);
 }
-

@@ -1,5 +1,6 @@
 #include "ui/panel/SheetTextBox.h"
 
+#include "ui/style/PanelScrollBar.h"
 #include "ui/style/PanelStyle.h"
 
 #include <QPainter>
@@ -15,6 +16,9 @@ SheetTextBox::SheetTextBox(qreal fontSize, qreal cornerRadius, int padding, QWid
     layout->setContentsMargins(padding, padding, padding, padding);
     layout->addWidget(m_editor);
     m_editor->setFrameShape(QFrame::NoFrame);
+    // The desktop style's bar is light whatever the sheet's look.
+    m_editor->setVerticalScrollBar(new PanelScrollBar(Qt::Vertical));
+    m_editor->setHorizontalScrollBar(new PanelScrollBar(Qt::Horizontal));
     // The box takes the height its sheet leaves it; the editor's own wish (a dozen lines) would
     // make a fixed-size sheet ask for more than its frame.
     m_editor->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
