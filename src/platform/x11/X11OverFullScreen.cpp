@@ -31,6 +31,8 @@ Display *x11Display()
 constexpr std::chrono::milliseconds kMapLook{20};
 constexpr int kMapLooks = 50;
 constexpr int kSettleLooks = 5;
+// A window mapped anew is watched longer: the windows around it are restacked meanwhile.
+constexpr int kRemapSettleLooks = 15;
 
 // Whether the root child `lower` stands under the root child `upper`.
 bool isBelow(Display *display, Window lower, Window upper)
@@ -229,14 +231,20 @@ void X11OverFullScreen::followOnceMapped(QWidget &window, unsigned long fullScre
             lookAgain(looks + 1, true);
         return;
     }
-    // Mapped anew, it asks for the keyboard until the manager has settled: a manager that focuses
-    // the window under the pointer (jwm's sloppy focus) may hand it to the full-screen window
-    // while the windows are restacked around the new one, before Qt hears of it.
+    // It asks for the keyboard until the manager has settled, and takes it itself where the manager
+    // answers with a request dated before the full-screen window last took it (fluxbox's take-focus
+    // message), which the server ignores, or hands it to the window under the pointer while the
+    // windows are restacked around the new one (jwm's sloppy focus), before Qt hears of either.
     Window focus = 0;
     int revert = 0;
     XGetInputFocus(display, &focus, &revert);
-    if (focus != id || !window.isActiveWindow())
+    if (focus != id) {
         window.activateWindow();
-    if (remapped && looks < kSettleLooks)
+        previous = XSetErrorHandler(ignoreError);
+        XSetInputFocus(display, id, RevertToParent, CurrentTime);
+        XSync(display, False);
+        XSetErrorHandler(previous);
+    }
+    if (remapped && looks < kRemapSettleLooks)
         lookAgain(looks + 1, true);
 }

@@ -11,7 +11,8 @@ class QWidget;
 // still keeps the full-screen window over it (jwm, wmaker) or does not show it at all beside that
 // window (i3), it is mapped anew as transient for that window, which managers stack over it and
 // show with it; they read that hint only when a window maps. Decided from the root's children as
-// the server holds them, a little after the map, when the manager has placed the window.
+// the server holds them, a little after the map, when the manager has placed the window. Until the
+// manager has settled, the window takes the keyboard itself wherever the server shows it elsewhere.
 class X11OverFullScreen : public QObject {
 public:
     X11OverFullScreen();
