@@ -1,5 +1,6 @@
 #include "core/ClipboardImageStore.h"
 
+#include "core/ImageSizeRule.h"
 #include "core/Logging.h"
 #include "core/PrivateFiles.h"
 #include "core/XdgFolders.h"
@@ -180,8 +181,17 @@ std::optional<QByteArray> ClipboardImageStore::load(const QString &path) const
     QFile file(standardized(path));
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    // No image the history keeps is larger: a larger file is damage (or another program's), and
+    // read whole it would take its size in memory however little of it is real.
+    if (file.size() > ImageSizeRule::kCeilingBytes) {
+        qCWarning(lcCore).noquote() << "image file" << path << "is larger than any image the history keeps;"
+                                    << "it is taken as damaged";
+        return std::nullopt;
+    }
+    // One byte beyond its size tells a file that grew while it was read, past the bound perhaps.
+    const qint64 size = file.size();
+    QByteArray bytes = file.read(size + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > size)
         return std::nullopt;
     return bytes;
 }

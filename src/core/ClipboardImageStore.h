@@ -43,7 +43,8 @@ public:
     // On failure the previous file at the target is left exactly as it was.
     SaveResult save(const QByteArray &data, const QString &reusing = {}) const;
 
-    // The bytes of a managed regular file; nothing for an empty, foreign or unreadable path.
+    // The bytes of a managed regular file; nothing for an empty, foreign or unreadable path, and
+    // for a file larger than any image the history keeps (ImageSizeRule::kCeilingBytes).
     std::optional<QByteArray> load(const QString &path) const;
 
     // Folders that may hold copies of stored data set aside as "<name>.unreadable-<time>"; the

@@ -1,4 +1,5 @@
 #include "core/ClipboardImageStore.h"
+#include "core/ImageSizeRule.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -270,3 +271,32 @@ TEST_F(ClipboardImageStoreTest, TrimmedImagesGoOnlyWhereTheSweepWouldDeleteThem)
 }
 
 } // namespace
+
+// A file is read only up to the largest image the history keeps; anything larger is damage and
+// gives nothing, however little of it is on the disk (sparse files cost no room).
+TEST_F(ClipboardImageStoreTest, LoadReadsNoFileLargerThanTheHistorysBoundForAnImage)
+{
+    const ClipboardImageStore store(storePath());
+    const auto saved = store.save("image");
+    ASSERT_TRUE(saved.ok());
+    struct Case {
+        const char *name;
+        qint64 size;
+        bool loads;
+    };
+    const Case cases[] = {
+        {"empty", 0, true},
+        {"at the bound", ImageSizeRule::kCeilingBytes, true},
+        {"one byte over the bound", ImageSizeRule::kCeilingBytes + 1, false},
+        {"a gigabyte", 1'000'000'000, false},
+    };
+    for (const Case &c : cases) {
+        QFile file(saved.path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite)) << c.name;
+        ASSERT_TRUE(file.resize(c.size)) << c.name;
+        file.close();
+        const std::optional<QByteArray> loaded = store.load(saved.path);
+        EXPECT_EQ(loaded.has_value(), c.loads) << c.name;
+        EXPECT_EQ(loaded.value_or(QByteArray()).size(), c.loads ? c.size : 0) << c.name;
+    }
+}
