@@ -124,6 +124,15 @@ public:
     inline static const QString storedFilesSetAsideNotice =
         QStringLiteral("Tarnel nevedel prečítať uložené údaje. Odložil ich bokom, nič z nich nezmazal, a pokračuje s "
                        "novými:\n%@");
+    // Follows the notice above when the history itself was set aside: the number of entries
+    // kept from it in place of the first %@, of those lost in place of the second.
+    inline static const QString damagedHistoryRowsNotice =
+        QStringLiteral("Z odloženej histórie Tarnel zachránil položky: %@. Stratené položky: %@.");
+    // The same when the file could not tell how many entries it held: the second %@ is the least lost.
+    inline static const QString damagedHistoryLeastRowsNotice =
+        QStringLiteral("Z odloženej histórie Tarnel zachránil položky: %@. Stratené položky: aspoň %@.");
+    inline static const QString damagedHistoryNothingReadNotice =
+        QStringLiteral("Z odloženej histórie Tarnel nevedel prečítať žiadnu položku.");
     // Follows the notice above: the files it names keep images on disk.
     inline static const QString setAsideFilesKeepImagesNotice =
         QStringLiteral("Kým ich neodstrániš, obrázky zmazaných položiek zostávajú na disku.");
@@ -202,6 +211,15 @@ public:
     // Files set aside by an earlier run that were still there at this start: each keeps the
     // image files of deleted entries on disk until it is removed, so every start names them.
     QStringList earlierSetAsideFiles() const { return m_earlierSetAsideFiles; }
+    // What a history that was set aside at this start as damaged still gave.
+    struct HistoryRescue {
+        qint64 keptEntries = 0;
+        qint64 lostEntries = 0;
+        // False when the file could not tell how many entries it held: lostEntries is the least.
+        bool lostCountExact = true;
+        bool operator==(const HistoryRescue &) const = default;
+    };
+    std::optional<HistoryRescue> historyRescue() const { return m_historyRescue; }
     bool automaticScreenshotCapture() const { return m_automaticScreenshotCapture; }
     void setAutomaticScreenshotCaptureField(bool value);
     bool isRecording() const { return m_isRecording; }
@@ -711,6 +729,7 @@ private:
     std::optional<QString> m_historyStorageIssue;
     QStringList m_setAsideFiles;
     QStringList m_earlierSetAsideFiles;
+    std::optional<HistoryRescue> m_historyRescue;
     bool m_automaticScreenshotCapture = false;
     bool m_isRecording = true;
     bool m_isPrivateMode = false;

@@ -215,6 +215,15 @@ QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
         row.record = QByteArray();
     }
     const bool databaseHeldRows = !stored.rows.isEmpty();
+    if (!stored.setAsidePath.isEmpty()) {
+        // A row read from the file set aside that this build cannot read stays only there.
+        m_historyRescue = HistoryRescue{entries.size(), stored.lostRows + stored.rows.size() - entries.size(),
+                                        stored.lostCountExact};
+        qCWarning(lcEngine).noquote() << "The history set aside gave" << m_historyRescue->keptEntries << "entries;"
+                                      << (stored.lostCountExact ? "" : "at least ")
+                + QString::number(m_historyRescue->lostEntries)
+                                      << "were lost";
+    }
 
     HistoryDiffer committed;
     // The rows of the database that hold entries of this build, the only ones a change takes out.

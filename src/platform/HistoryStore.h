@@ -31,6 +31,11 @@ struct StoredHistory {
     // Where the unreadable file was moved, for the user; empty when nothing was set aside (the
     // file could not be opened at all, and stays where it is).
     QString setAsidePath;
+    // Rows the file set aside is known to have held that could not be read.
+    qint64 lostRows = 0;
+    // False when the file could not tell how many rows it held: lostRows is then the least that
+    // was lost.
+    bool lostCountExact = true;
 };
 
 // One transaction: every row written or moved, and every row removed, or nothing at all.

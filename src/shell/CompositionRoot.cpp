@@ -298,6 +298,16 @@ void CompositionRoot::showSetAsideFiles()
     if (!files.isEmpty()) {
         paragraphs.append(
             FormattedText::substitute(L10n::text(ClipboardModel::storedFilesSetAsideNotice), {files.join(u'\n')}));
+        if (const std::optional<ClipboardModel::HistoryRescue> rescue = m_model->historyRescue()) {
+            if (rescue->keptEntries == 0 && !rescue->lostCountExact && rescue->lostEntries == 0) {
+                paragraphs.append(L10n::text(ClipboardModel::damagedHistoryNothingReadNotice));
+            } else {
+                const QString &notice = rescue->lostCountExact ? ClipboardModel::damagedHistoryRowsNotice
+                                                               : ClipboardModel::damagedHistoryLeastRowsNotice;
+                paragraphs.append(FormattedText::substitute(
+                    L10n::text(notice), {QString::number(rescue->keptEntries), QString::number(rescue->lostEntries)}));
+            }
+        }
         paragraphs.append(L10n::text(ClipboardModel::setAsideFilesKeepImagesNotice));
     }
     if (!earlier.isEmpty()) {

@@ -299,6 +299,45 @@ TEST(CompositionRoot, StoredFilesSetAsideAtStartAreNamedInAnAlert)
     shownAlerts().first()->close();
 }
 
+// A damaged history set aside at start: the alert says how many of its entries are kept and how
+// many were lost, a row this build cannot read among them.
+TEST(CompositionRoot, ADamagedHistorySetAsideAtStartSaysHowManyEntriesWereSavedAndLost)
+{
+    ClipboardEntry text;
+    text.id = QStringLiteral("T");
+    text.text = QStringLiteral("kept");
+    QList<StoredHistoryRow> rows = HistoryRows::rowsFor({text});
+    rows.append({QStringLiteral("BAD"), 1, R"({"id":"BAD","kind":"bogus"})"});
+    struct Case {
+        const char *name;
+        QList<StoredHistoryRow> readable;
+        qint64 lostRows;
+        bool lostCountExact;
+        QString expected;
+    };
+    const Case cases[] = {
+        {"counted", rows, 5, true,
+         FormattedText::substitute(L10n::text(ClipboardModel::damagedHistoryRowsNotice), {"1", "6"})},
+        {"counted in part", rows, 5, false,
+         FormattedText::substitute(L10n::text(ClipboardModel::damagedHistoryLeastRowsNotice), {"1", "6"})},
+        {"every row read, damage elsewhere", rows.mid(0, 1), 0, true,
+         FormattedText::substitute(L10n::text(ClipboardModel::damagedHistoryRowsNotice), {"1", "0"})},
+        {"nothing read", {}, 0, false, L10n::text(ClipboardModel::damagedHistoryNothingReadNotice)},
+    };
+    for (const Case &c : cases) {
+        FakeDesktop desktop;
+        desktop.history.seedDamage(c.readable, QStringLiteral("database disk image is malformed"), c.lostRows,
+                                   c.lostCountExact);
+        CompositionRoot root(desktop.services());
+        root.start();
+        ASSERT_TRUE(QTest::qWaitFor([] { return shownAlerts().size() == 1; })) << c.name;
+        const QString shown = shownAlerts().first()->text();
+        EXPECT_TRUE(shown.contains(QStringLiteral("history.sqlite3.unreadable-1"))) << c.name;
+        EXPECT_TRUE(shown.contains(c.expected)) << c.name << ": " << shown.toStdString();
+        shownAlerts().first()->close();
+    }
+}
+
 // A copy set aside in an earlier run keeps the images of deleted entries on disk for as long as
 // it lies there; every start says so and names it, until the user removes it.
 TEST(CompositionRoot, AFileSetAsideInAnEarlierRunIsNamedAtEveryStartWhileItStays)

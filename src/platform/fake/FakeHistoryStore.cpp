@@ -15,10 +15,12 @@ void FakeHistoryStore::seedRows(const QList<StoredHistoryRow> &rows)
         m_state->rows.insert(row.id, row);
 }
 
-void FakeHistoryStore::seedDamage(const QList<StoredHistoryRow> &readable, const QString &problem)
+void FakeHistoryStore::seedDamage(const QList<StoredHistoryRow> &readable, const QString &problem, qint64 lostRows,
+                                  bool lostCountExact)
 {
     QMutexLocker lock(&m_state->mutex);
-    m_state->damage = StoredHistory{readable, false, problem, QStringLiteral("history.sqlite3.unreadable-1")};
+    m_state->damage = StoredHistory{readable, false, problem, QStringLiteral("history.sqlite3.unreadable-1"), lostRows,
+                                    lostCountExact};
 }
 
 void FakeHistoryStore::setFailsWrites(bool fails, bool diskFull)

@@ -24,9 +24,11 @@ public:
 
     // ---- what tests set up ----
     void seedRows(const QList<StoredHistoryRow> &rows);
-    // The next read finds the stored file damaged: these rows are all it yields, the file is
-    // set aside and the store starts afresh.
-    void seedDamage(const QList<StoredHistoryRow> &readable, const QString &problem);
+    // The next read finds the stored file damaged: these rows are all it yields, lostRows more
+    // (or at least that many) could not be read, the file is set aside and the store starts
+    // afresh.
+    void seedDamage(const QList<StoredHistoryRow> &readable, const QString &problem, qint64 lostRows = 0,
+                    bool lostCountExact = true);
     void setFailsWrites(bool fails, bool diskFull = true);
     void setAvailableBytes(std::optional<qint64> bytes);
     // The next write that fails does so on a full disk, and room comes back while it fails:

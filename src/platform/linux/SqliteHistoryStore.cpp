@@ -3,6 +3,7 @@
 #include "core/Logging.h"
 #include "core/PrivateFiles.h"
 #include "core/XdgFolders.h"
+#include "platform/linux/DamagedHistoryReader.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -418,7 +419,8 @@ StoredHistory SqliteHistoryStore::readRows()
     case Opened::Yes:
         break;
     case Opened::Unreadable:
-        return startAfresh(std::move(stored), problem);
+        // A file whose header or first pages are damaged may still hold rows past them.
+        return salvage(std::move(stored), problem);
     case Opened::Unavailable:
         // Nothing was read and nothing is set aside: the writer opens the file again when it
         // next writes, and what it holds is read whole at the next start.
@@ -436,12 +438,43 @@ StoredHistory SqliteHistoryStore::readRows()
             return stored;
         return startAfresh(std::move(stored), problem);
     }
-    // Damage in the position index or in a page: whatever the table itself still yields is
-    // kept, in its order.
-    QString second;
-    scan("SELECT id, position, record FROM history", stored, seen, &second);
-    std::stable_sort(stored.rows.begin(), stored.rows.end(),
-                     [](const StoredHistoryRow &a, const StoredHistoryRow &b) { return a.position > b.position; });
+    // Damage in the position index or in a page: every row the table still yields is kept, the
+    // rows past a bad page too, in their order.
+    stored.rows.clear();
+    return salvage(std::move(stored), problem);
+}
+
+StoredHistory SqliteHistoryStore::salvage(StoredHistory stored, const QString &problem)
+{
+    // Read on a connection of its own, which never folds the log into the file.
+    if (m_db)
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    close();
+    const QString resolvedFolder = QFileInfo(QFileInfo(m_filePath).absolutePath()).canonicalFilePath();
+    std::optional<DamagedHistoryReader::Result> recovered;
+    // Only a regular file, with a log and an index that are regular files or absent: a link
+    // could lead to another user's file, a pipe would hold the start.
+    const auto isPlainOrAbsent = [](const QString &path) {
+        struct stat st { };
+        return ::lstat(encoded(path).constData(), &st) != 0 ? errno == ENOENT : S_ISREG(st.st_mode);
+    };
+    const QString path = resolvedFolder + u'/' + QFileInfo(m_filePath).fileName();
+    if (!resolvedFolder.isEmpty() && QFileInfo(path).isFile() && isPlainOrAbsent(path)
+        && isPlainOrAbsent(path + kLogSuffix) && isPlainOrAbsent(path + kIndexSuffix)) {
+        recovered = DamagedHistoryReader::readFile(path, kApplicationId);
+    }
+    if (recovered) {
+        stored.rows = std::move(recovered->rows);
+        stored.lostRows = recovered->lostRows;
+        stored.lostCountExact = recovered->lostCountExact;
+        qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "is damaged:" << stored.rows.size()
+                                        << "rows read,"
+                                        << (stored.lostCountExact ? "" : "at least ") + QString::number(stored.lostRows)
+                                        << "rows lost";
+    } else {
+        // Nothing in it told how many rows it held.
+        stored.lostCountExact = false;
+    }
     return startAfresh(std::move(stored), problem);
 }
 

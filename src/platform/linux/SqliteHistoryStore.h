@@ -82,6 +82,9 @@ private:
     sqlite3_stmt *statement(sqlite3_stmt *&cached, const char *sql);
     // Scans the rows in the given order, adding those not seen yet; false on the first error.
     bool scan(const char *sql, StoredHistory &into, QSet<QString> &seen, QString *error);
+    // Every row the damaged file still gives, counted against those it held, and then
+    // startAfresh().
+    StoredHistory salvage(StoredHistory stored, const QString &problem);
     StoredHistory startAfresh(StoredHistory stored, const QString &problem);
     // Where the file went; empty when it could not be moved.
     QString setAside(const QString &reason);
