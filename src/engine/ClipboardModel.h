@@ -620,6 +620,8 @@ private:
     // The selection stays while the list shows it; otherwise the first listed row is chosen.
     void keepListedSelection();
     bool hasStoreFile(const ClipboardEntry &entry) const;
+    // Whether path names a file of the image store that is not there at all.
+    bool isGoneStoreFile(const QString &path) const;
     // False when no copy could be kept.
     bool backUpUnreadable(const QString &key, const QByteArray &bytes, bool nothingRead);
     void noteSetAsideFile(const QString &path);

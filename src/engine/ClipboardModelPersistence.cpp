@@ -22,7 +22,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <numeric>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -112,6 +115,16 @@ void ClipboardModel::loadHistory()
         if (entry.imageData || !entry.screenshotFileURL || hasStoreFile(entry))
             continue;
         entry.imageData = EntryImageBytes::readScreenshotFile(*entry.screenshotFileURL);
+    }
+    // An image whose store file is gone (deleted with its folder, say) and that nothing gave back
+    // stays in the history as an image that cannot be shown; its row stops naming the file, so
+    // that no later start looks for it again and no file of that name is ever taken for it.
+    for (ClipboardEntry &entry : m_entries) {
+        if (entry.imageData || !entry.imageFilePath || !isGoneStoreFile(*entry.imageFilePath))
+            continue;
+        qCWarning(lcEngine) << "An image file of the history is gone; its entry is kept without it";
+        entry.imageFilePath.reset();
+        m_historyNeedsRewrite = true;
     }
 }
 
@@ -371,6 +384,14 @@ bool ClipboardModel::hasStoreFile(const ClipboardEntry &entry) const
 {
     return entry.imageFilePath && m_clipboardImageStore.isManagedPath(*entry.imageFilePath)
         && QFileInfo(*entry.imageFilePath).isFile();
+}
+
+bool ClipboardModel::isGoneStoreFile(const QString &path) const
+{
+    // Only a file that is not there: one behind a folder that cannot be read now may come back.
+    struct stat info { };
+    return m_clipboardImageStore.isManagedPath(path) && ::stat(QFile::encodeName(path).constData(), &info) != 0
+        && errno == ENOENT;
 }
 
 void ClipboardModel::loadSnippets()

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 // The bytes each image entry of the model reads back, newest first.
@@ -163,3 +165,58 @@ TEST(ClipboardModelImageFiles, ImageWritesCutOffByAnEarlierRunAreDeletedAtStart)
 }
 
 } // namespace
+
+// An image whose file is gone is an image entry that cannot be shown: it stays in the history
+// through writes and restarts, and its row no longer names the missing file. A file that is only
+// out of reach for now keeps its row's name.
+TEST(ClipboardModelImageFiles, AnImageWhoseFileIsGoneStaysInTheHistoryAndItsRowNamesNoMissingFile)
+{
+    struct Case {
+        const char *name;
+        // Done to the files while the first run goes on.
+        std::function<void(ModelHarness &)> loss;
+        // Images that show as none, and rows that stop naming their file.
+        int unshown;
+        int unnamed;
+    };
+    const Case cases[] = {
+        {"the images folder deleted", [](ModelHarness &h) { ASSERT_TRUE(QDir(h.imageFolder()).removeRecursively()); }, 2, 2},
+        {"one image file deleted",
+         [](ModelHarness &h) { ASSERT_TRUE(QFile::remove(h.imageFolder() + u'/' + h.imageFiles().first())); }, 1, 1},
+        {"the images folder replaced by a file",
+         [](ModelHarness &h) {
+             ASSERT_TRUE(QDir().rename(h.imageFolder(), h.imageFolder() + QStringLiteral(".away")));
+             ASSERT_TRUE(writeFile(h.imageFolder(), "not a folder"));
+         },
+         2, 0},
+    };
+    for (const Case &c : cases) {
+        ModelHarness h;
+        h.make();
+        copyImage(h, pngBytes(3, 3, Qt::red));
+        copyImage(h, pngBytes(4, 4, Qt::blue));
+        ASSERT_EQ(h.imageFiles().size(), 2) << c.name;
+        c.loss(h);
+        h.copyText(QStringLiteral("after the loss"));
+        ASSERT_TRUE(h.model->flushHistory(5s)) << c.name;
+
+        for (int restart = 1; restart <= 2; ++restart) {
+            ClipboardModel &model = h.make();
+            ASSERT_TRUE(model.flushHistory(5s)) << c.name;
+            EXPECT_EQ(model.entries().size(), 3) << c.name << ", restart " << restart;
+            const QList<QByteArray> shown = shownImages(model);
+            EXPECT_EQ(shown.count(QByteArray()), c.unshown) << c.name << ", restart " << restart;
+            int named = 0;
+            for (const ClipboardEntry &entry : h.storedHistory()) {
+                if (!entry.imageFilePath)
+                    continue;
+                ++named;
+                if (c.unnamed > 0) {
+                    EXPECT_TRUE(QFileInfo::exists(*entry.imageFilePath)) << c.name << ", restart " << restart;
+                }
+            }
+            EXPECT_EQ(named, 2 - c.unnamed) << c.name << ", restart " << restart;
+            EXPECT_EQ(h.storedHistory().size(), 3) << c.name << ", restart " << restart;
+        }
+    }
+}
