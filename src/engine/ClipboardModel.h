@@ -654,7 +654,9 @@ private:
     // and published after it goes below it.
     quint64 noteAddedOnTop(const QString &entryID);
     void publishCapture(PendingCapture capture);
-    QString frontApplicationName() const;
+    // The program a copy came from: the one whose window owned the clipboard, else the last
+    // one in front that was neither Tarnel nor the window manager.
+    QString sourceApplicationName(quint64 clipboardOwner) const;
 
     // Screenshot import: one task per file path, checked every kScreenshotCheckDelay until
     // its size holds still, then read, reduced and decoded off the main thread.

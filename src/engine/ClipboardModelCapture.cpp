@@ -104,7 +104,7 @@ void ClipboardModel::takeChange(qint64 count, const PasteboardContent &content)
     capturePasteboard(content, forPasteStack, m_temporaryMinutes);
 }
 
-QString ClipboardModel::frontApplicationName() const
+QString ClipboardModel::sourceApplicationName(quint64 clipboardOwner) const
 {
     if (!m_workspace)
         return {};
@@ -112,9 +112,12 @@ QString ClipboardModel::frontApplicationName() const
     // Tarnel is in front only because its panel took the keyboard (a selection copied from an
     // unfolded row): the copy belongs with the application the panel was opened over, whose
     // copies the Clipboard section ranks first, so it shows there at the top like any other.
-    if (front && m_workspace->isOwn(*front) && !m_currentContext.isEmpty())
+    if (clipboardOwner == 0 && front && m_workspace->isOwn(*front) && !m_currentContext.isEmpty())
         return m_currentContext;
-    return front ? front->name : QString();
+    // Whichever window is in front, the program that owns the clipboard made the copy; a copy
+    // is never Tarnel's or the window manager's.
+    const std::optional<RunningApplication> source = m_workspace->copySource(clipboardOwner);
+    return source && !m_workspace->isOwn(*source) ? source->name : QString();
 }
 
 ClipboardEntry ClipboardModel::newEntry(const QString &sourceApp) const
@@ -128,7 +131,7 @@ ClipboardEntry ClipboardModel::newEntry(const QString &sourceApp) const
 
 void ClipboardModel::capturePasteboard(const PasteboardContent &content, bool forPasteStack, int temporaryMinutes)
 {
-    const QString sourceApp = frontApplicationName();
+    const QString sourceApp = sourceApplicationName(content.ownerWindow);
 
     PendingCapture capture;
     capture.serial = m_nextCaptureSerial++;

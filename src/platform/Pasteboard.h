@@ -36,6 +36,9 @@ struct PasteboardContent {
     // Every type the owner offered, in its order (empty when unknown, as for our own writes):
     // a re-offer of the same content repeats them exactly.
     QStringList targets;
+    // The window that owned the clipboard when the copy was made: it names the program that
+    // copied. 0 when unknown, as for our own writes.
+    quint64 ownerWindow = 0;
 
     // Whether an image ("image/..." types), or a text or list of files (any other type), was
     // offered but passed over for its size.
@@ -50,7 +53,13 @@ struct PasteboardContent {
                            [](const QString &type) { return !type.startsWith(QLatin1String("image/")); });
     }
 
-    bool operator==(const PasteboardContent &) const = default;
+    // The same content whoever offers it: a program that answers for its predecessor, or a
+    // bridge that offers the content again, hands over the same copy.
+    bool operator==(const PasteboardContent &other) const
+    {
+        return filePaths == other.filePaths && images == other.images && text == other.text
+            && oversizedTypes == other.oversizedTypes && incomplete == other.incomplete && targets == other.targets;
+    }
 };
 
 // The system clipboard (CLIPBOARD selection; PRIMARY is never recorded, only offered and read

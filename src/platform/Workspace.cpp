@@ -14,3 +14,11 @@ std::optional<RunningApplication> Workspace::keyboardHolder(quint64 besides) con
         front.reset();
     return front;
 }
+
+std::optional<RunningApplication> Workspace::copySource(quint64) const
+{
+    std::optional<RunningApplication> front = frontmostApplication();
+    if (front && isOwn(*front))
+        front.reset();
+    return front;
+}

@@ -34,6 +34,10 @@ public:
     virtual std::optional<RunningApplication> keyboardHolder(quint64 besides) const;
     // Our own process id.
     virtual qint64 ownPid() const;
+    // The program a copy came from: the one whose window `clipboardOwner` (0 when unknown) owned
+    // the clipboard, else the last application in front that was neither ours nor the window
+    // manager's. None when neither is known.
+    virtual std::optional<RunningApplication> copySource(quint64 clipboardOwner) const;
 
     bool isOwn(const RunningApplication &application) const { return application.pid == ownPid(); }
 };

@@ -107,6 +107,7 @@ void X11Pasteboard::readChanges(const std::shared_ptr<ReaderState> &state)
         std::optional<PasteboardContent> content = reader.fetch(*change, stopping);
         if (!content)
             return;
+        content->ownerWindow = change->owner;
         if (holding && held == *content) {
             holding = false;
             held = {};

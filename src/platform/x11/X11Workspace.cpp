@@ -3,14 +3,100 @@
 #include "core/Logging.h"
 #include "platform/x11/X11Session.h"
 
+#include <QGuiApplication>
+#include <QSocketNotifier>
+#include <QtGui/qguiapplication_platform.h>
+
 #include <X11/Xlib.h>
+#include <xcb/xcb.h>
 
 X11Workspace::X11Workspace(QObject *parent)
     : Workspace(parent)
 {
     m_usable = m_connection.isOpen() && X11Session::isUsable();
-    if (!m_usable)
+    if (!m_usable) {
         qCWarning(lcPlatform) << "Workspace: no X11 session; the front application is unknown";
+        return;
+    }
+    // Every change of the active window is followed as it comes, so that the last other
+    // program in front is known when Tarnel's own window or the manager's has come in front since.
+    // The server gives every client the same mask over its resource ids, each its own base.
+    if (auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
+        m_resourceMask = xcb_get_setup(x11->connection())->resource_id_mask;
+    m_activeWindowAtom = m_connection.atom("_NET_ACTIVE_WINDOW");
+    XSelectInput(m_connection.display(), m_connection.rootWindow(), PropertyChangeMask);
+    XFlush(m_connection.display());
+    auto *notifier = new QSocketNotifier(m_connection.fileDescriptor(), QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] { followEvents(); });
+    noteActiveWindow();
+}
+
+void X11Workspace::followEvents() const
+{
+    Display *display = m_connection.display();
+    bool activeChanged = false;
+    while (XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type == MappingNotify)
+            XRefreshKeyboardMapping(&event.xmapping);
+        else if (event.type == PropertyNotify && event.xproperty.atom == m_activeWindowAtom)
+            activeChanged = true;
+    }
+    if (activeChanged)
+        noteActiveWindow();
+}
+
+void X11Workspace::noteActiveWindow() const
+{
+    const std::optional<unsigned long> window = m_connection.activeWindow();
+    if (!window || !m_connection.windowExists(*window) || isManagers(*window))
+        return;
+    const RunningApplication application = applicationFor(*window);
+    if (!isOwn(application) && !application.name.isEmpty())
+        m_lastOtherFront = application;
+}
+
+bool X11Workspace::isManagers(unsigned long window) const
+{
+    const QList<unsigned long> check = m_connection.cardinalProperty(m_connection.rootWindow(), "_NET_SUPPORTING_WM_CHECK");
+    if (m_resourceMask == 0 || check.isEmpty() || check.first() == 0)
+        return false;
+    return (window & ~m_resourceMask) == (check.first() & ~m_resourceMask);
+}
+
+std::optional<RunningApplication> X11Workspace::applicationOfClient(unsigned long window) const
+{
+    if (window == 0 || !m_connection.windowExists(window))
+        return std::nullopt;
+    // Windows made by one connection share the resource base the server gave it.
+    const QList<unsigned long> clients = m_resourceMask != 0 ? m_connection.clientWindows() : QList<unsigned long>{};
+    // Topmost first: the one the user saw last.
+    for (auto it = clients.crbegin(); it != clients.crend(); ++it) {
+        if ((*it & ~m_resourceMask) == (window & ~m_resourceMask))
+            return applicationFor(*it);
+    }
+    if (const std::optional<qint64> pid = m_connection.windowPid(window)) {
+        if (std::optional<RunningApplication> application = applicationWithPid(*pid))
+            return application;
+    }
+    if (const std::optional<QString> name = m_connection.windowClass(window); name && !name->isEmpty())
+        return applicationFor(window);
+    return std::nullopt;
+}
+
+std::optional<RunningApplication> X11Workspace::copySource(quint64 clipboardOwner) const
+{
+    if (!m_usable)
+        return std::nullopt;
+    followEvents();
+    if (std::optional<RunningApplication> owner = applicationOfClient(clipboardOwner); owner && !isManagers(owner->window))
+        return owner;
+    // A program without a window of its own (xclip) copied: the program the user was in.
+    if (const std::optional<RunningApplication> front = frontmostApplication();
+        front && !isOwn(*front) && !isManagers(front->window) && !front->name.isEmpty())
+        return front;
+    return m_lastOtherFront;
 }
 
 RunningApplication X11Workspace::applicationFor(unsigned long window) const
@@ -26,7 +112,7 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication() const
 {
     if (!m_usable)
         return std::nullopt;
-    m_connection.drainEvents();
+    followEvents();
     // A window that took the keyboard past the window manager (the notch panel does) is in
     // front although the manager still names the window the keyboard came from.
     if (const std::optional<unsigned long> unmanaged = m_connection.unmanagedFocusWindow();
@@ -42,7 +128,7 @@ std::optional<RunningApplication> X11Workspace::keyboardHolder(quint64 besides) 
 {
     if (!m_usable)
         return std::nullopt;
-    m_connection.drainEvents();
+    followEvents();
     std::optional<unsigned long> window = m_connection.focusedTopLevel();
     if (!window || *window == besides)
         window = m_connection.activeWindow();

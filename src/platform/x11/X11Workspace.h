@@ -15,10 +15,26 @@ public:
     std::optional<RunningApplication> applicationWithPid(qint64 pid) const override;
     bool activate(const RunningApplication &application) override;
     std::optional<RunningApplication> keyboardHolder(quint64 besides) const override;
+    std::optional<RunningApplication> copySource(quint64 clipboardOwner) const override;
 
 private:
     RunningApplication applicationFor(unsigned long window) const;
+    // The application of the program that created the window: its managed window, else what
+    // the window itself says. A program owns the clipboard through a hidden window of its own.
+    std::optional<RunningApplication> applicationOfClient(unsigned long window) const;
+    // Whether the window is the window manager's own (made by the client that names itself
+    // the manager on the root window).
+    bool isManagers(unsigned long window) const;
+    // Takes the events the server sent (changes of the active window among them) off the queue.
+    void followEvents() const;
+    // Notes the active window when it is another program's.
+    void noteActiveWindow() const;
 
     X11Connection m_connection;
     bool m_usable = false;
+    unsigned long m_activeWindowAtom = 0;
+    // The part of a resource id that tells it apart within its client; 0 when unknown.
+    unsigned long m_resourceMask = 0;
+    // The last window in front that was neither ours nor the manager's.
+    mutable std::optional<RunningApplication> m_lastOtherFront;
 };
