@@ -20,6 +20,7 @@ PACKAGES=(
   metacity xfwm4 fluxbox icewm i3-wm dbus-x11 dbus-daemon i3lock
   jwm wmaker marco mate-settings-daemon-common twm
   konsole terminator emacs-gtk libreoffice-writer
+  vim-gtk3
   gnome-terminal
   desktop-file-utils appstream
   sway xwayland wl-clipboard

@@ -133,9 +133,14 @@ TEST_F(X11KeySenderTest, DeletesWaitOnlyForModifiersAndAPasteBurstWaitsOnce)
     ASSERT_EQ(xdotool({"key", "End"}), 0);
     ASSERT_EQ(xdotool({"keydown", "F8"}), 0);
 
+    // Paced: the first goes at once, the others one pace apart, all while the key is down.
+    QElapsedTimer paced;
+    paced.start();
     for (int i = 0; i < 3; ++i)
         ASSERT_TRUE(sender.sendDelete());
-    EXPECT_EQ(sent.size(), 3) << "deletes go out while the typed key is still down";
+    EXPECT_EQ(sent.size(), 1) << "deletes went out in one burst";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return sent.size() == 3; })) << "deletes go out while the typed key is still down";
+    EXPECT_GE(paced.elapsed(), 2 * X11KeySender::kDeletePace.count());
     EXPECT_TRUE(QTest::qWaitFor([&] { return fixture.text() == QStringLiteral("abc"); })) << fixture.text().toStdString();
 
     ASSERT_TRUE(sender.sendPaste());

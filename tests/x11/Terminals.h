@@ -21,6 +21,8 @@ struct TerminalKind {
     QByteArray windowClass;
     // Options before the command: the place, a class of the user's choosing.
     QStringList options;
+    // The option whose arguments are the command and its own arguments.
+    const char *commandOption = "-e";
 };
 
 inline const TerminalKind kXterm{"xterm", "XTerm", {"-geometry", "80x10+100+100"}};
@@ -29,6 +31,10 @@ inline const TerminalKind kSt{"st", "st-256color", {"-g", "80x10+100+100"}};
 // Its windows belong to gnome-terminal-server, which the session bus starts; the program started
 // here only asks it for a window and (with --wait) ends with the command.
 inline const TerminalKind kGnomeTerminal{"gnome-terminal", "Gnome-terminal", {"--wait", "--geometry", "80x10+100+100"}};
+// Qt's terminal; without --nofork it may hand its window to a konsole already running.
+inline const TerminalKind kKonsole{"konsole", "konsole", {"--nofork", "--hide-menubar", "--hide-tabbar"}};
+// A VTE terminal written in Python; its -e takes the command as one string, -x the words after it.
+inline const TerminalKind kTerminator{"terminator", "Terminator", {"--geometry", "640x200+100+100"}, "-x"};
 
 // A terminal running `command`, and its window once it has the keyboard. gnome-terminal gets a
 // session bus of its own, which ends with it. The command's shell is killed on the way out, so
@@ -69,7 +75,7 @@ private:
         if (gnome)
             list << QStringLiteral("dbus-run-session") << QStringLiteral("--");
         list << QString::fromLatin1(kind.program) << kind.options;
-        list << (gnome ? QStringLiteral("--") : QStringLiteral("-e"));
+        list << (gnome ? QStringLiteral("--") : QString::fromLatin1(kind.commandOption));
         // The shell's process id goes to the file "pid" (Program puts "@pid" in its folder).
         list << QStringLiteral("sh") << QStringLiteral("-c") << QStringLiteral("echo $$ > \"$1\"; exec sh -c \"$2\"")
              << QStringLiteral("sh") << QStringLiteral("@pid") << command;

@@ -4,6 +4,7 @@
 #include "core/Logging.h"
 #include "core/ShellQuoting.h"
 #include "platform/linux/PseudoTerminalHolder.h"
+#include "platform/x11/ProgramRoads.h"
 #include "platform/x11/SyntheticKeyJournal.h"
 #include "platform/x11/X11KeyLookup.h"
 #include "platform/x11/X11Keysyms.h"
@@ -19,63 +20,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-struct TerminalFamily {
-    const char *windowClass;
-    X11KeySender::Route route;
-};
-
-constexpr auto kShifted = X11KeySender::Route::ShiftedChords;
-constexpr auto kPrimary = X11KeySender::Route::PrimarySelection;
-
-// WM_CLASS classes of terminal emulators, compared without case, with the chords each binds
-// out of the box. xterm (and uxterm, its UTF-8 class) binds Shift+Insert to paste the primary
-// selection and no Ctrl+Shift chord; rxvt and rxvt-unicode paste the primary selection on
-// Shift+Insert too, and the Ctrl+Meta chords of newer rxvt-unicode reach older ones as Escape
-// and ^C; Eterm comes from rxvt. "terminal" names more than one program, so it gets the route
-// that types nothing any terminal reads as an interrupt.
-constexpr std::array kTerminals{
-    TerminalFamily{"xterm", kPrimary},
-    TerminalFamily{"uxterm", kPrimary},
-    TerminalFamily{"urxvt", kPrimary},
-    TerminalFamily{"rxvt", kPrimary},
-    TerminalFamily{"eterm", kPrimary},
-    TerminalFamily{"terminal", kPrimary},
-    TerminalFamily{"gnome-terminal", kShifted},
-    TerminalFamily{"gnome-terminal-server", kShifted},
-    TerminalFamily{"konsole", kShifted},
-    TerminalFamily{"kitty", kShifted},
-    TerminalFamily{"alacritty", kShifted},
-    TerminalFamily{"xfce4-terminal", kShifted},
-    TerminalFamily{"terminator", kShifted},
-    TerminalFamily{"tilix", kShifted},
-    TerminalFamily{"lxterminal", kShifted},
-    TerminalFamily{"mate-terminal", kShifted},
-    TerminalFamily{"qterminal", kShifted},
-    TerminalFamily{"terminology", kShifted},
-    TerminalFamily{"st", kShifted},
-    TerminalFamily{"st-256color", kShifted},
-    TerminalFamily{"wezterm", kShifted},
-    TerminalFamily{"org.wezfurlong.wezterm", kShifted},
-    TerminalFamily{"foot", kShifted},
-    TerminalFamily{"footclient", kShifted},
-    TerminalFamily{"guake", kShifted},
-    TerminalFamily{"tilda", kShifted},
-    TerminalFamily{"sakura", kShifted},
-    TerminalFamily{"yakuake", kShifted},
-    TerminalFamily{"cool-retro-term", kShifted},
-    TerminalFamily{"deepin-terminal", kShifted},
-    TerminalFamily{"kgx", kShifted},
-    TerminalFamily{"org.gnome.console", kShifted},
-    TerminalFamily{"ptyxis", kShifted},
-    TerminalFamily{"org.gnome.ptyxis", kShifted},
-    TerminalFamily{"blackbox", kShifted},
-    TerminalFamily{"com.raggesilver.blackbox", kShifted},
-    TerminalFamily{"contour", kShifted},
-    TerminalFamily{"ghostty", kShifted},
-    TerminalFamily{"com.mitchellh.ghostty", kShifted},
-    TerminalFamily{"rio", kShifted},
-};
 
 const char *chordName(KeyChord chord)
 {
@@ -107,23 +51,14 @@ X11KeySender::X11KeySender(Workspace *workspace, Pasteboard *pasteboard, QObject
     connect(&m_timer, &QTimer::timeout, this, &X11KeySender::step);
 }
 
-X11KeySender::Route X11KeySender::namedRoute(const QString &name)
-{
-    for (const TerminalFamily &family : kTerminals) {
-        if (name.compare(QLatin1String(family.windowClass), Qt::CaseInsensitive) == 0)
-            return family.route;
-    }
-    return Route::Ordinary;
-}
-
 X11KeySender::Route X11KeySender::namedRoute(unsigned long window) const
 {
-    const Route byClass = namedRoute(m_connection.windowClass(window).value_or(QString()));
+    const Route byClass = ProgramRoads::named(m_connection.windowClass(window).value_or(QString()));
     if (byClass != Route::Ordinary)
         return byClass;
     // xterm -class Foo keeps the instance "xterm": what tells the terminal where its window
     // carries no process id to look into.
-    return namedRoute(m_connection.windowInstance(window).value_or(QString()));
+    return ProgramRoads::named(m_connection.windowInstance(window).value_or(QString()));
 }
 
 X11KeySender::Route X11KeySender::routeOf(unsigned long window) const
@@ -170,9 +105,10 @@ void X11KeySender::step()
         // A later chord is a new wait: keys outlasted in this burst count again.
         if (m_queue.isEmpty())
             m_outlastedKeycodes.clear();
-        if (outcome == Outcome::Sent)
+        if (outcome == Outcome::Sent) {
+            qCDebug(lcPlatform) << "KeySender:" << chordName(request.chord) << "sent";
             Q_EMIT sent(request.chord, request.token);
-        else
+        } else
             Q_EMIT dropped(request.chord, request.token, job.dropReason);
     }
     m_timer.stop();
@@ -289,15 +225,19 @@ void X11KeySender::startWaitingForKeys(Job &job, std::chrono::steady_clock::time
 X11KeySender::Outcome X11KeySender::deliver(Job &job)
 {
     const KeyChord chord = job.request.chord;
+    // Paced on the timer's steps, so the main thread never waits for it.
+    if (m_lastDeleteSent && Clock::now() < *m_lastDeleteSent + kDeletePace)
+        return Outcome::Waiting;
     Route route = Route::Ordinary;
     const std::optional<unsigned long> window = m_connection.activeWindow();
     if (chord != KeyChord::Delete && window)
         route = routeOf(*window);
-    if (route == Route::PrimarySelection && chord == KeyChord::Copy) {
-        // The terminal put what the user selected in the primary selection already; a chord
-        // would only interrupt the program running in it.
-        if (!m_pasteboard || !m_connection.ownsSelectionWithin("PRIMARY", *window)) {
-            qCInfo(lcPlatform) << "KeySender: the terminal holds no selection; copy not sent";
+    if (chord == KeyChord::Copy && ProgramRoads::copiesItsSelection(route)) {
+        // The program put what the user selected in the primary selection already; its copy
+        // chord would interrupt the program running in a terminal where nothing is selected, or
+        // begin a command in an editor.
+        if (!m_pasteboard || !m_connection.clientOwnsSelection("PRIMARY", *window)) {
+            qCInfo(lcPlatform) << "KeySender: the program in front holds no selection; copy not sent";
             job.dropReason = KeyDropReason::NothingToType;
             return Outcome::Dropped;
         }
@@ -306,7 +246,8 @@ X11KeySender::Outcome X11KeySender::deliver(Job &job)
         job.deadline = Clock::now() + kSelectionReadTimeout;
         return Outcome::Waiting;
     }
-    if (route != Route::Ordinary && chord == KeyChord::Paste) {
+    const bool terminalRoute = route == Route::ShiftedChords || route == Route::PrimarySelection;
+    if (terminalRoute && chord == KeyChord::Paste) {
         const PasteboardContent content = m_pasteboard ? m_pasteboard->content() : PasteboardContent();
         // Copied files go into a terminal as their paths, as a dropped file does; its own paste
         // chord would bring their URLs, or nothing.
@@ -463,7 +404,7 @@ bool X11KeySender::sendChord(KeyChord chord, Route route)
     const X11KeyLookup lookup(display);
     QList<unsigned> modifiers;
     KeySym key = XK_BackSpace;
-    if (chord != KeyChord::Delete && route == Route::PrimarySelection) {
+    if (chord != KeyChord::Delete && (route == Route::PrimarySelection || route == Route::ClipboardOnShiftInsert)) {
         modifiers.append(lookup.typingKeycode(XK_Shift_L));
         key = XK_Insert;
     } else if (chord != KeyChord::Delete) {
@@ -486,5 +427,9 @@ bool X11KeySender::sendChord(KeyChord chord, Route route)
     for (auto it = modifiers.crbegin(); it != modifiers.crend(); ++it)
         fakeKey(*it, false);
     XSync(display, False);
+    if (chord == KeyChord::Delete)
+        m_lastDeleteSent = Clock::now();
+    else
+        m_lastDeleteSent.reset();
     return true;
 }

@@ -3,6 +3,7 @@
 #include "platform/KeySender.h"
 #include "platform/Pasteboard.h"
 #include "platform/Workspace.h"
+#include "platform/x11/ProgramRoads.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11SpareKey.h"
 
@@ -13,6 +14,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <optional>
 
 // Types chords through the XTest extension.
 class X11KeySender : public KeySender {
@@ -44,18 +46,11 @@ public:
     // every change of owner do so at once; one that never asks gets its chord after this.
     static constexpr std::chrono::milliseconds kClipboardAnswerWait{150};
 
-    // How a window takes the paste and copy chords.
-    enum class Route {
-        // Ctrl+V and Ctrl+C.
-        Ordinary,
-        // Terminals that bind Ctrl+Shift+V and Ctrl+Shift+C.
-        ShiftedChords,
-        // Terminals that bind neither (xterm, rxvt), and every terminal the class table does not
-        // know: Ctrl+Shift+C may reach the running program as an interrupt and Ctrl+Shift+V as a
-        // control character. Terminals paste the primary selection on Shift+Insert, and put
-        // what the user selects there.
-        PrimarySelection,
-    };
+    // Backspaces go out this far apart, and the chord after the last of them no sooner: a program
+    // on LibreOffice's own X11 toolkit takes one of three Backspaces sent in one burst.
+    static constexpr std::chrono::milliseconds kDeletePace{40};
+
+    using Route = KeyRoute;
 
     // The workspace activates target windows; the pasteboard offers and reads the primary
     // selection for the terminals that need it. Both must outlive the sender.
@@ -67,12 +62,12 @@ public:
     // Chords posted but not yet sent or given up.
     int pendingCount() const { return int(m_queue.size()); }
 
-    // The route of a window: the terminal table's where its WM_CLASS class, or else its
-    // instance (the program's own name, kept when the user renames the class), names a terminal
-    // it knows; for any other window whose process holds a pseudo-terminal's master (a terminal
-    // by what it is, whatever its name), the primary selection. Terminals never get a plain
-    // Ctrl+V or Ctrl+C: the first would insert a control character, the second interrupt the
-    // running program.
+    // The route of a window: the program table's where its WM_CLASS class, or else its instance
+    // (the program's own name, kept when the user renames the class), names a terminal or an
+    // editor it knows; for any other window whose process holds a pseudo-terminal's master (a
+    // terminal by what it is, whatever its name), the primary selection. Terminals never get a
+    // plain Ctrl+V or Ctrl+C: the first would insert a control character, the second interrupt
+    // the running program.
     Route routeOf(unsigned long window) const;
 
 private:
@@ -108,7 +103,9 @@ private:
         KeyDropReason dropReason = KeyDropReason::NoTarget;
     };
 
-    enum class Outcome { Waiting, Sent, Dropped };
+    enum class Outcome { Waiting,
+                         Sent,
+                         Dropped };
 
     void step();
     Outcome advance(Job &job);
@@ -123,9 +120,7 @@ private:
     Outcome deliver(Job &job);
     Outcome finishSelectionCopy(Job &job);
     Outcome pasteThroughPrimarySelection(Job &job);
-    // The route the terminal table gives a name, compared without case; Ordinary for a name
-    // it does not know.
-    static Route namedRoute(const QString &name);
+    // The route the program table gives the window's class or instance.
     Route namedRoute(unsigned long window) const;
     bool sendChord(KeyChord chord, Route route);
     void fakeKey(unsigned keycode, bool press);
@@ -142,4 +137,6 @@ private:
     // Keys the user kept holding through the wait of an earlier chord of the same burst; never
     // the key of a global shortcut, and forgotten once the queue is empty.
     QList<unsigned> m_outlastedKeycodes;
+    // When the last Backspace went out, until a chord of another kind follows it.
+    std::optional<std::chrono::steady_clock::time_point> m_lastDeleteSent;
 };
