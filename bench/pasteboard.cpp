@@ -1,12 +1,17 @@
 // Clipboard road: how soon another program's copy is readable (the poll step's own cost is
 // in engine_capture), and what keeping a 99.5 MB PNG copy costs, from the copy to its entry in
-// the history: time, and this process's resident memory before, at its peak and after.
+// the history: time, and this process's resident memory before, at its peak and after. A camera
+// photo copied as a PNG of some 93 MiB (8688 × 5792), whose PNG re-encoding cannot fit the
+// history's target, from the copy to its entry, against the floor of that road: its transfer,
+// one decode, one JPEG encode and one write of the JPEG (BM_XclipPhotoPngKeptAgainstFloor).
 // Needs an X display; run it on a private one:
 //   xvfb-run -a build/bench/bench_pasteboard
 // or tests/support/with-x11.sh build/bench/bench_pasteboard
 
 #include "BenchMain.h"
+#include "core/ClipboardImageStore.h"
 #include "core/HeapRelease.h"
+#include "core/ImageSizeRule.h"
 #include "engine/ClipboardModel.h"
 #include "platform/fake/FakeKeySender.h"
 #include "platform/fake/FakePermissions.h"
@@ -20,12 +25,16 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -181,6 +190,126 @@ void BM_XclipPngOf99MBKept(benchmark::State &state)
     state.counters["keptBytes"] = keptBytes;
 }
 BENCHMARK(BM_XclipPngOf99MBKept)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A camera photo saved as PNG: a smooth gradient under grain of its own in each channel, which
+// sets the file's size as a sensor's noise does (PNG keeps it, JPEG smooths it away).
+bool writePhotoPng(const QString &path, QSize size, int grainLevels)
+{
+    QImage photo(size, QImage::Format_RGB32);
+    quint32 grain = 12345;
+    const int width = size.width();
+    const int height = size.height();
+    const auto levels = quint32(grainLevels);
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(photo.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            grain = grain * 1664525u + 1013904223u;
+            line[x] = qRgb(std::min(255, x * 200 / width + int((grain >> 8) % levels)),
+                           std::min(255, y * 200 / height + int((grain >> 16) % levels)),
+                           std::min(255, 40 + (x + y) * 100 / (width + height) + int((grain >> 24) % levels)));
+        }
+    }
+    return photo.save(path, "PNG");
+}
+
+// The photo's PNG as the user's camera road makes it: 8688 × 5792, about 93 MiB, whose JPEG at
+// the rule's quality is a few megabytes.
+constexpr QSize kPhotoSize(8688, 5792);
+constexpr int kPhotoGrainLevels = 24;
+
+// From the copy of the photo's PNG to its entry in the history (the user's road), against the
+// floor: the transfer (from the copy until the clipboard has its bytes, in the same round), one
+// decode, one JPEG encode at the rule's quality and one write of that JPEG into an image store.
+// Counters: the PNG's size, the parts of the floor, the floor and the ratio of the road to it.
+void BM_XclipPhotoPngKeptAgainstFloor(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("photo.png"));
+    if (!writePhotoPng(path, kPhotoSize, kPhotoGrainLevels)) {
+        state.SkipWithError("the PNG could not be written");
+        return;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        state.SkipWithError("the PNG could not be read");
+        return;
+    }
+    const QByteArray png = file.readAll();
+    if (!ImageSizeRule::needsReencoding(png)) {
+        state.SkipWithError("the PNG is not between the target and the ceiling");
+        return;
+    }
+    X11Pasteboard pasteboard;
+    FakeSettingsStore settings;
+    FakeWorkspace workspace;
+    FakePermissions permissions;
+    FakeKeySender keys;
+    ClipboardModel model(testsupport::pasteServices(pasteboard, settings, workspace, permissions, keys, dir));
+    model.startMonitoring();
+    ClipboardImageStore store(dir.filePath(QStringLiteral("floor")));
+    double roadMs = 0;
+    double transferMs = 0;
+    double decodeMs = 0;
+    double jpegMs = 0;
+    double writeMs = 0;
+    for (auto _ : state) {
+        const qsizetype entries = model.entries().size();
+        const qint64 count = pasteboard.changeCount();
+        QElapsedTimer timer;
+        std::optional<qint64> transferred;
+        QObject listener;
+        QObject::connect(&pasteboard, &Pasteboard::changeCountChanged, &listener, [&] {
+            if (!transferred && !pasteboard.content().images.isEmpty())
+                transferred = timer.nsecsElapsed();
+        });
+        QProcess xclip;
+        timer.start();
+        xclip.start("xclip", {"-quiet", "-selection", "clipboard", "-t", "image/png", "-i", path});
+        while (model.entries().size() == entries && timer.elapsed() < 120'000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        const qint64 road = timer.nsecsElapsed();
+        state.SetIterationTime(double(road) / 1e9);
+        if (model.entries().size() == entries || !transferred || pasteboard.changeCount() == count) {
+            state.SkipWithError("the copy was not kept");
+            break;
+        }
+        roadMs += double(road) / 1e6;
+        transferMs += double(*transferred) / 1e6;
+
+        QElapsedTimer part;
+        part.start();
+        const QImage picture = ImageSizeRule::decoded(png);
+        decodeMs += double(part.nsecsElapsed()) / 1e6;
+        part.start();
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "JPEG", ImageSizeRule::kJpegQuality);
+        jpegMs += double(part.nsecsElapsed()) / 1e6;
+        part.start();
+        if (!store.save(jpeg).ok())
+            state.SkipWithError("the JPEG could not be written");
+        writeMs += double(part.nsecsElapsed()) / 1e6;
+
+        xclip.kill();
+        xclip.waitForFinished();
+        QElapsedTimer settle;
+        settle.start();
+        while (settle.elapsed() < 200 || pasteboard.isFetching())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    const double rounds = double(std::max<qint64>(1, state.iterations()));
+    const double floorMs = (transferMs + decodeMs + jpegMs + writeMs) / rounds;
+    state.counters["pngBytes"] = double(png.size());
+    state.counters["transferMs"] = transferMs / rounds;
+    state.counters["decodeMs"] = decodeMs / rounds;
+    state.counters["jpegMs"] = jpegMs / rounds;
+    state.counters["writeMs"] = writeMs / rounds;
+    state.counters["floorMs"] = floorMs;
+    state.counters["roadMs"] = roadMs / rounds;
+    state.counters["roadToFloor"] = floorMs > 0 ? roadMs / rounds / floorMs : 0;
+}
+BENCHMARK(BM_XclipPhotoPngKeptAgainstFloor)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

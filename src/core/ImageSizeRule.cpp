@@ -1,5 +1,6 @@
 #include "core/ImageSizeRule.h"
 
+#include "core/CappedBuffer.h"
 #include "core/Logging.h"
 
 #include <QBuffer>
@@ -11,13 +12,22 @@ namespace ImageSizeRule {
 
 namespace {
 
-std::optional<QByteArray> encoded(const QImage &image, const char *format, int quality)
+// The image in the format, or nothing when it cannot be encoded or comes out larger than the
+// target: the encoder stops at the first byte past it rather than finishing a result that
+// is thrown away (a camera photo's PNG takes seconds).
+std::optional<QByteArray> encodedWithinTarget(const QImage &image, const char *format, int quality)
 {
-    QByteArray out;
-    QBuffer buffer(&out);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, format, quality))
+    CappedBuffer buffer(kTargetBytes);
+    if (!buffer.open(QIODevice::WriteOnly))
         return std::nullopt;
-    return out;
+    const bool written = image.save(&buffer, format, quality);
+    if (buffer.overflowed()) {
+        qCInfo(lcCore).noquote() << "Image's" << format << "re-encoding passed" << kTargetBytes << "bytes; stopped there";
+        return std::nullopt;
+    }
+    if (!written)
+        return std::nullopt;
+    return buffer.takeData();
 }
 
 qint64 pixels(QSize size)
@@ -166,11 +176,9 @@ std::optional<QByteArray> optimized(const QByteArray &bytes)
     const QImage image = decoded(bytes);
     if (image.isNull())
         return std::nullopt;
-    if (auto png = encoded(image, "PNG", -1); png && png->size() <= kTargetBytes)
+    if (std::optional<QByteArray> png = encodedWithinTarget(image, "PNG", -1))
         return png;
-    if (auto jpeg = encoded(image, "JPEG", kJpegQuality); jpeg && jpeg->size() <= kTargetBytes)
-        return jpeg;
-    return std::nullopt;
+    return encodedWithinTarget(image, "JPEG", kJpegQuality);
 }
 
 } // namespace ImageSizeRule

@@ -70,7 +70,8 @@ QImage decoded(const QByteArray &bytes);
 bool needsReencoding(const QByteArray &bytes);
 
 // The bytes to keep for an image, or nothing when the image cannot be kept: above the ceiling,
-// a bomb, or too large and not reducible within the target.
+// a bomb, or too large and not reducible within the target. A re-encoding is given up at the
+// first byte past the target, so a photo whose PNG cannot fit costs a fraction of its PNG.
 std::optional<QByteArray> optimized(const QByteArray &bytes);
 
 } // namespace ImageSizeRule

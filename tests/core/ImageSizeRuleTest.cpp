@@ -1,5 +1,8 @@
 #include "core/ImageSizeRule.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include "support/TestImages.h"
@@ -63,6 +66,99 @@ TEST(ImageSizeRule, ReencodesAnImageAboveTheTargetUntilItFits)
     EXPECT_LE(result->size(), ImageSizeRule::kTargetBytes);
     // The noise does not shrink as PNG, so the JPEG form is what fits.
     EXPECT_TRUE(result->startsWith("\xff\xd8"));
+}
+
+// Noise, which neither PNG nor JPEG shrinks much.
+QImage noise(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    quint32 state = 4242;
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            state = state * 1664525u + 1013904223u;
+            line[x] = state | 0xff000000u;
+        }
+    }
+    return image;
+}
+
+// The core's log lines while it lives.
+class CoreLog {
+public:
+    CoreLog()
+    {
+        lines().clear();
+        m_previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &context, const QString &message) {
+            if (context.category && qstrcmp(context.category, "tarnel.core") == 0)
+                lines().append(message);
+        });
+    }
+    ~CoreLog() { qInstallMessageHandler(m_previous); }
+    CoreLog(const CoreLog &) = delete;
+    CoreLog &operator=(const CoreLog &) = delete;
+    static QStringList &lines()
+    {
+        static QStringList captured;
+        return captured;
+    }
+    static bool stoppedAtTarget(const char *format)
+    {
+        return lines().contains(QStringLiteral("Image's %1 re-encoding passed %2 bytes; stopped there")
+                                    .arg(QLatin1String(format))
+                                    .arg(ImageSizeRule::kTargetBytes));
+    }
+
+private:
+    QtMessageHandler m_previous;
+};
+
+// An image above the target gives the first of its re-encodings that fits, exactly as the
+// encoder makes it whole (PNG at its default level, else JPEG at the rule's quality), or nothing;
+// an encoding that passes the target is stopped there, not finished and thrown away.
+TEST(ImageSizeRule, AnImageAboveTheTargetGivesItsFirstReencodingThatFits)
+{
+    enum class Kept { Png,
+                      Jpeg,
+                      Nothing };
+    QTemporaryDir dir;
+    const QString stored = dir.filePath(QStringLiteral("stored.png"));
+    ASSERT_TRUE(writeUncompressedPng(stored, 3000, 2000));
+    QFile storedFile(stored);
+    ASSERT_TRUE(storedFile.open(QIODevice::ReadOnly));
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        Kept kept;
+    };
+    const Case cases[] = {
+        {"a page stored uncompressed, whose PNG fits", storedFile.readAll(), Kept::Png},
+        {"noise whose PNG passes the target", noisyPngAboveTarget(), Kept::Jpeg},
+        {"noise whose JPEG passes the target too", encodedImage(noise(5200, 4800), "PNG", 100), Kept::Nothing},
+    };
+    for (const Case &c : cases) {
+        ASSERT_TRUE(ImageSizeRule::needsReencoding(c.bytes)) << c.name << " " << c.bytes.size();
+        const QImage picture = ImageSizeRule::decoded(c.bytes);
+        const QByteArray png = encodedImage(picture, "PNG");
+        const QByteArray jpeg = encodedImage(picture, "JPEG", ImageSizeRule::kJpegQuality);
+        // The case is what its name says.
+        ASSERT_EQ(png.size() <= ImageSizeRule::kTargetBytes, c.kept == Kept::Png) << c.name << " " << png.size();
+        if (c.kept != Kept::Png) {
+            ASSERT_EQ(jpeg.size() <= ImageSizeRule::kTargetBytes, c.kept == Kept::Jpeg) << c.name << " " << jpeg.size();
+        }
+
+        const CoreLog log;
+        const std::optional<QByteArray> result = ImageSizeRule::optimized(c.bytes);
+        EXPECT_EQ(result.has_value(), c.kept != Kept::Nothing) << c.name;
+        EXPECT_EQ(CoreLog::stoppedAtTarget("PNG"), c.kept != Kept::Png) << c.name;
+        EXPECT_EQ(CoreLog::stoppedAtTarget("JPEG"), c.kept == Kept::Nothing) << c.name;
+        if (c.kept == Kept::Png) {
+            EXPECT_TRUE(result == png) << c.name;
+        }
+        if (c.kept == Kept::Jpeg) {
+            EXPECT_TRUE(result == jpeg) << c.name;
+        }
+    }
 }
 
 TEST(ImageSizeRule, DecodesWithinTheMemoryBoundAndRefusesOnlyBombs)
