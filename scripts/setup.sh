@@ -11,6 +11,7 @@ PACKAGES=(
   libtesseract-dev tesseract-ocr-eng tesseract-ocr-slk
   libzxing-dev
   libsqlite3-dev zlib1g-dev
+  sqlite3
   fonts-inter
   breeze-icon-theme
   googletest libgtest-dev libgmock-dev libbenchmark-dev
