@@ -178,7 +178,25 @@ inline Window activeWindow()
     if (const Window unmanaged = unmanagedFocusWindow())
         return unmanaged;
     const std::vector<unsigned long> active = longProperty(DefaultRootWindow(display()), "_NET_ACTIVE_WINDOW");
-    return active.empty() ? 0 : Window(active.front());
+    if (!active.empty())
+        return Window(active.front());
+    // A manager without EWMH (twm) names none: the managed window that holds the input focus.
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display(), &focus, &revert);
+    const Window root = DefaultRootWindow(display());
+    for (Window window = focus; window != 0 && window != PointerRoot && window != root;) {
+        if (!longProperty(window, "WM_STATE").empty())
+            return window;
+        Window rootOut = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display(), window, &rootOut, &parent, &children, &count))
+            return 0;
+        if (children)
+            XFree(children);
+        window = parent;
+    }
+    return 0;
 }
 
 // The process that owns the active window.
