@@ -13,6 +13,10 @@ TarnelPanel::TarnelPanel(Qt::WindowFlags extraFlags, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint | extraFlags)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Shown without taking the keyboard, the window is rarely the active one, and Qt shows
+    // tooltips in the active window only: the buttons that show a symbol alone would never
+    // say their names.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("Tarnel"));
     auto *layout = new QVBoxLayout(this);

@@ -1,9 +1,15 @@
 #include "shell/PanelHarness.h"
+#include "support/ScopedLanguage.h"
+#include "ui/panel/EntryOverflowButton.h"
+#include "ui/panel/NotchSummary.h"
+#include "ui/panel/SectionStrip.h"
 #include "ui/style/PanelMotion.h"
 
 #include <QEnterEvent>
 #include <QJsonObject>
 #include <QSignalSpy>
+#include <QTest>
+#include <QToolTip>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -76,7 +82,8 @@ TEST(NotchPanelHover, EachDelayEndsNeitherSoonerNorLater)
         {"and out just before the content would show", [&] {
              wait(content - 1ms);
              h.moveTo(kOutside);
-         }, true, false},
+         },
+         true, false},
         {"the content never came", [&] { wait(1ms); }, true, false},
         {"the width follows the collapse delay", [&] { wait(collapse - 2ms); }, true, false},
         {"after the pointer left", [&] { wait(1ms); }, false, false},
@@ -86,7 +93,8 @@ TEST(NotchPanelHover, EachDelayEndsNeitherSoonerNorLater)
         {"back a millisecond before the width goes", [&] {
              wait(collapse - 1ms);
              h.moveTo(h.notchCentre());
-         }, true, false},
+         },
+         true, false},
         {"the width stays past its delay", [&] { wait(content - 1ms); }, true, false},
         {"the content after its whole delay again", [&] { wait(1ms); }, true, true},
     };
@@ -343,5 +351,39 @@ TEST(NotchPanelHover, TheOutlineNeverFlashesTheEndItMovesTo)
         ASSERT_GE(harness.waitForLook(false, false), 0);
         ASSERT_TRUE(settled(notch));
         EXPECT_TRUE(movedOneWay(mark, open, notch));
+    }
+}
+
+TEST(NotchPanelHover, ThePanelOpenedByHoverShowsTheNamesOfItsIconButtons)
+{
+    // The section strip and the summary's buttons are symbols only: their tooltips are their
+    // names, and a panel opened by hover never becomes the active window.
+    ScopedLanguage slovak{std::nullopt};
+    PanelHarness h(QJsonObject{{QStringLiteral("tarnel.onboardingComplete"), true}});
+    h.controller->show();
+    h.moveTo(h.notchCentre());
+    ASSERT_GE(h.waitForLook(true, true), 0);
+    // The application the user works in stays the active one.
+    QWidget application;
+    application.show();
+    application.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return application.isActiveWindow() && !h.panel().isActiveWindow(); }));
+    auto *strip = h.panel().findChild<SectionStrip *>();
+    auto *summary = h.panel().findChild<NotchSummary *>();
+    ASSERT_TRUE(strip && summary);
+    const struct {
+        QWidget *button;
+        const char *name;
+    } buttons[] = {{strip->button(ClipboardPanelTab::Snippets), "Skratky"},
+                   {strip->button(ClipboardPanelTab::Pins), "Pripnuté"},
+                   {summary->settingsButton(), "Nastavenia"}};
+    for (const auto &row : buttons) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return row.button->isVisible(); }));
+        // Through the window system, as the pointer moves: nothing asks for the window to be active.
+        QTest::mouseMove(h.panel().windowHandle(), row.button->mapTo(&h.panel(), row.button->rect().center()));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QToolTip::isVisible() && QToolTip::text() == QString::fromUtf8(row.name); }))
+            << QToolTip::text().toStdString();
+        QToolTip::hideText();
     }
 }
