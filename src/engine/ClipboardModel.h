@@ -119,7 +119,8 @@ public:
 
     inline static const QString historyDiskFullIssue = QStringLiteral("Na disku nie je miesto: história sa neukladá.");
     inline static const QString historyWriteFailedIssue =
-        QStringLiteral("História sa nedá uložiť na disk: nové kópie sa neukladajú.");
+        QStringLiteral("História sa teraz nedá uložiť na disk: nové kópie zostávajú v pamäti a Tarnel ich zapíše, "
+                       "hneď ako to pôjde.");
     // Shown with the set-aside files' paths, one a line, in place of %@.
     inline static const QString storedFilesSetAsideNotice =
         QStringLiteral("Tarnel nevedel prečítať uložené údaje. Odložil ich bokom, nič z nich nezmazal, a pokračuje s "

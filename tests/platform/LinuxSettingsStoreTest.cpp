@@ -13,6 +13,7 @@
 #include <csignal>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -371,3 +372,49 @@ TEST(LinuxSettingsStore, ItsFolderIsMadeAndKeptPrivate)
 }
 
 } // namespace
+
+// A writer killed between making its temporary file and renaming it leaves the file behind. The
+// next store that writes takes it away once no writer holds the lock (a temporary a live writer
+// holds is still being written), and leaves every other file in the folder alone.
+TEST(LinuxSettingsStore, TemporariesLeftByAKilledWriterAreRemovedOnlyWhenNoWriterIsAtWork)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Tarnel/defaults.json");
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("Tarnel")));
+    const QString left = dir.filePath("Tarnel/.defaults.json.Ab3xYz");
+    const QString lock = dir.filePath("Tarnel/.defaults.json.lock");
+    const struct {
+        const char *name;
+        // A writer holds the lock while the store starts.
+        bool writerAtWork;
+        // A file of the store's, or another program's, that only looks alike.
+        const char *other;
+        bool leftRemoved;
+    } cases[] = {
+        {"a writer killed earlier", false, ".defaults.json.bak", true},
+        {"a writer at work now", true, ".defaults.json.lock", false},
+        {"a file of the user's own beside it", false, "defaults.json.Ab3xYz", true},
+    };
+    for (const auto &c : cases) {
+        ASSERT_TRUE(writeFile(path, R"({"kept":true})")) << c.name;
+        ASSERT_TRUE(writeFile(left, R"({"half)")) << c.name;
+        const QString other = dir.filePath(QStringLiteral("Tarnel/") + QString::fromLatin1(c.other));
+        if (!QFileInfo::exists(other)) {
+            ASSERT_TRUE(writeFile(other, "other")) << c.name;
+        }
+        const int held = ::open(QFile::encodeName(lock).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        ASSERT_GE(held, 0) << c.name;
+        if (c.writerAtWork) {
+            ASSERT_EQ(::flock(held, LOCK_EX), 0) << c.name;
+        }
+        {
+            LinuxSettingsStore store(path);
+            EXPECT_EQ(store.boolValue("kept"), true) << c.name;
+        }
+        ::close(held);
+        EXPECT_EQ(!QFileInfo::exists(left), c.leftRemoved) << c.name;
+        EXPECT_TRUE(QFileInfo::exists(other)) << c.name;
+        EXPECT_EQ(readFile(path), QByteArray(R"({"kept":true})")) << c.name;
+        QFile::remove(left);
+    }
+}

@@ -110,6 +110,8 @@ LinuxSettingsStore::LinuxSettingsStore(QString filePath, Access access, qint64 m
     , m_access(access)
     , m_maxFileBytes(maxFileBytes)
 {
+    if (m_access == Access::ReadWrite)
+        removeLeftTemporaries();
 }
 
 LinuxSettingsStore::~LinuxSettingsStore()
@@ -149,10 +151,44 @@ void LinuxSettingsStore::holdFile(int fd) const
                          static_cast<qint64>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
 
+QString LinuxSettingsStore::lockPath() const
+{
+    const QFileInfo info(m_filePath);
+    return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".lock");
+}
+
+// A writer killed between making its temporary file and renaming it leaves the file behind. Every
+// writer makes and renames its temporary under the lock: while nobody holds it, a temporary is
+// left by one that ended. One at work now keeps it, and a later start takes it away.
+void LinuxSettingsStore::removeLeftTemporaries() const
+{
+    const QFileInfo info(m_filePath);
+    const QDir folder(info.absolutePath());
+    // The name mkstemp gives: the file's own hidden name and six characters of its own.
+    const QString pattern = QStringLiteral(".") + info.fileName() + QStringLiteral(".??????");
+    QStringList left = folder.entryList({pattern}, QDir::Files | QDir::Hidden | QDir::System);
+    left.removeAll(QFileInfo(lockPath()).fileName());
+    if (left.isEmpty())
+        return;
+    const int fd = ::open(QFile::encodeName(lockPath()).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        for (const QString &name : std::as_const(left)) {
+            const QByteArray path = QFile::encodeName(folder.filePath(name));
+            struct stat st { };
+            if (::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()
+                && ::unlink(path.constData()) == 0)
+                qCInfo(lcPlatform) << "removed a settings file a writer that ended left half written:" << name;
+        }
+    }
+    ::close(fd);
+}
+
 int LinuxSettingsStore::lockForWriting() const
 {
     const QFileInfo info(m_filePath);
-    const QString path = info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".lock");
+    const QString path = lockPath();
     // The first write makes the folder; the lock file is in it.
     PrivateFiles::makeFolder(info.absolutePath());
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);

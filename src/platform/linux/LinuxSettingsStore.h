@@ -68,6 +68,8 @@ private:
     void holdFile(int fd) const;
     // -1 when the lock file cannot be had; the write then goes ahead alone.
     int lockForWriting() const;
+    QString lockPath() const;
+    void removeLeftTemporaries() const;
     void reloadIfChanged() const;
     void load() const;
     void removeStaleTemporaries() const;
