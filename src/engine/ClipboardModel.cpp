@@ -160,6 +160,11 @@ void ClipboardModel::setLaunchAtLogin(bool enabled)
 
 // ---- plain published fields ----
 
+void ClipboardModel::setLayoutSwitchShortcuts(const QStringList &value)
+{
+    assign(this, m_layoutSwitchShortcuts, value, &ClipboardModel::layoutSwitchShortcutsChanged);
+}
+
 void ClipboardModel::setUnavailableShortcuts(const QStringList &value)
 {
     assign(this, m_unavailableShortcuts, value, &ClipboardModel::unavailableShortcutsChanged);

@@ -167,6 +167,9 @@ public:
     // ---- published state ----
     QStringList unavailableShortcuts() const { return m_unavailableShortcuts; }
     void setUnavailableShortcuts(const QStringList &value);
+    // Labels of the shortcuts that the keyboard's layout switch takes before Tarnel sees them.
+    QStringList layoutSwitchShortcuts() const { return m_layoutSwitchShortcuts; }
+    void setLayoutSwitchShortcuts(const QStringList &value);
     std::optional<QString> shortcutNotice() const { return m_shortcutNotice; }
     void setShortcutNotice(const std::optional<QString> &value);
     const QList<ClipboardEntry> &entries() const { return m_entries; }
@@ -520,6 +523,7 @@ public:
 
 Q_SIGNALS:
     void unavailableShortcutsChanged();
+    void layoutSwitchShortcutsChanged();
     void shortcutNoticeChanged();
     void entriesChanged();
     void copiedNoticeVisibleChanged();
@@ -705,6 +709,7 @@ private:
     QString m_backupFolder;
 
     QStringList m_unavailableShortcuts;
+    QStringList m_layoutSwitchShortcuts;
     std::optional<QString> m_shortcutNotice;
     QList<ClipboardEntry> m_entries;
     // The row edits of the latest changes of the history, each with the change it belongs to;

@@ -26,6 +26,7 @@ PreferencesLink::PreferencesLink(ClipboardModel &model)
     relay(&ClipboardModel::inputMonitoringPermissionEnabledChanged,
           &PreferencesLink::inputMonitoringPermissionEnabledChanged);
     relay(&ClipboardModel::unavailableShortcutsChanged, &PreferencesLink::unavailableShortcutsChanged);
+    relay(&ClipboardModel::layoutSwitchShortcutsChanged, &PreferencesLink::layoutSwitchShortcutsChanged);
     relay(&ClipboardModel::shortcutNoticeChanged, &PreferencesLink::shortcutNoticeChanged);
 }
 
@@ -58,5 +59,6 @@ bool PreferencesLink::pasteMonitoringEnabled() const { return m_model.pasteMonit
 bool PreferencesLink::accessibilityPermissionEnabled() const { return m_model.accessibilityPermissionEnabled(); }
 bool PreferencesLink::inputMonitoringPermissionEnabled() const { return m_model.inputMonitoringPermissionEnabled(); }
 QStringList PreferencesLink::unavailableShortcuts() const { return m_model.unavailableShortcuts(); }
+QStringList PreferencesLink::layoutSwitchShortcuts() const { return m_model.layoutSwitchShortcuts(); }
 std::optional<QString> PreferencesLink::shortcutNotice() const { return m_model.shortcutNotice(); }
 QString PreferencesLink::sessionLimitsNotice() const { return m_model.sessionLimitsNotice(); }

@@ -50,6 +50,7 @@ public:
     bool accessibilityPermissionEnabled() const;
     bool inputMonitoringPermissionEnabled() const;
     QStringList unavailableShortcuts() const;
+    QStringList layoutSwitchShortcuts() const;
     std::optional<QString> shortcutNotice() const;
     QString sessionLimitsNotice() const;
 
@@ -70,6 +71,7 @@ Q_SIGNALS:
     void accessibilityPermissionEnabledChanged();
     void inputMonitoringPermissionEnabledChanged();
     void unavailableShortcutsChanged();
+    void layoutSwitchShortcutsChanged();
     void shortcutNoticeChanged();
 
 private:

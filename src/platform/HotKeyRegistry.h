@@ -21,8 +21,13 @@ public:
     virtual bool isStarted() const = 0;
     // The shortcuts that failed at the last start.
     virtual QList<AppShortcut> failures() const = 0;
+    // The shortcuts that the keyboard's own options take before any grab sees them (a layout
+    // switch on the same modifier keys), in table order.
+    virtual QList<AppShortcut> takenByLayoutSwitch() const { return {}; }
 
 Q_SIGNALS:
     // On the main thread, once per press.
     void shortcutPressed(AppShortcut shortcut);
+    // The keyboard map changed which shortcuts its layout switch takes.
+    void takenByLayoutSwitchChanged();
 };

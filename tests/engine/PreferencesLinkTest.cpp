@@ -30,7 +30,7 @@ TEST(PreferencesLink, RelaysEveryChangeItAnnouncesFromTheModel)
         EXPECT_EQ(spy.size(), 1) << name.constData() << " is not relayed";
         ++relayed;
     }
-    EXPECT_EQ(relayed, 17);
+    EXPECT_EQ(relayed, 18);
 }
 
 TEST(PreferencesLink, ChoicesMadeThroughItAreTheModelsAndAreAnnounced)

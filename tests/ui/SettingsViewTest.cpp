@@ -331,6 +331,36 @@ TEST(SettingsView, ShortcutPageShowsWhatThisSessionAllows)
     }
 }
 
+// Shortcuts that the keyboard's layout switch takes never reach Tarnel: the page names them and
+// says where that switch is set, beside the shortcuts that another application holds.
+TEST(SettingsView, ShortcutPageNamesWhatTheLayoutSwitchTakesAndWhereItIsSet)
+{
+    const QString refused = QStringLiteral("Tieto skratky sa nepodarilo zaregistrovať: Shift+Super+V. Môže ich používať iná aplikácia.");
+    const QString switched = QStringLiteral(
+        "Skratky Shift+Alt+Super+V zachytí prepínanie rozloženia klávesnice skôr, než sa dostanú k Tarnelu. "
+        "Prepínanie sa nastavuje v nastaveniach klávesnice systému (voľby XKB, napríklad grp:alt_shift_toggle).");
+    const struct {
+        QStringList unavailable, layoutSwitch;
+        QString warning;
+    } rows[] = {
+        {{}, {}, QString()},
+        {{}, {QStringLiteral("Shift+Alt+Super+V")}, switched},
+        {{QStringLiteral("Shift+Super+V")}, {QStringLiteral("Shift+Alt+Super+V")}, refused + u' ' + switched},
+        {{QStringLiteral("Shift+Super+V")}, {}, refused},
+    };
+    SeededModel seed;
+    ClipboardModel &model = seed.model();
+    FakePanelController controller;
+    ShortcutSettingsPage page(model.preferences(), controller);
+    for (const auto &row : rows) {
+        // The page follows the model while it is open.
+        model.setUnavailableShortcuts(row.unavailable);
+        model.setLayoutSwitchShortcuts(row.layoutSwitch);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(page.warningText(), row.warning) << row.layoutSwitch.join(u',').toStdString();
+    }
+}
+
 TEST(SettingsView, AWaylandSessionSaysWhereShortcutsPasteAndCopiesReach)
 {
     SeededModel seed;

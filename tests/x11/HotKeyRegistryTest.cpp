@@ -114,6 +114,36 @@ TEST_F(X11HotKeyRegistryTest, SecondStartRegistersNothingTwiceAndStopReleasesEve
         EXPECT_TRUE(other.grab(key, modifiers)) << modifiers;
 }
 
+// Keyboard options that put the layout switch on the modifiers of a shortcut take it before any
+// grab sees it: the registry names the shortcuts so taken and follows every change of options.
+TEST_F(X11HotKeyRegistryTest, ShortcutsTheLayoutSwitchTakesAreNamed)
+{
+    struct OptionsGuard {
+        ~OptionsGuard() { run(QStringLiteral("setxkbmap"), {"-layout", "us", "-option", ""}); }
+    } guard;
+    ASSERT_TRUE(registry.start().isEmpty());
+    const struct {
+        const char *layouts;
+        const char *option;
+        List taken;
+    } rows[] = {
+        {"us,ua", "grp:alt_shift_toggle", {AppShortcut::pasteNextFromStack}},
+        {"us", "", {}},
+        {"us,ru", "grp:ctrl_alt_toggle", {AppShortcut::privateCopy}},
+        {"us,ua", "grp:win_space_toggle", {}},
+        {"us,ru", "grp:alt_shift_toggle", {AppShortcut::pasteNextFromStack}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string(row.layouts) + " " + row.option);
+        QStringList arguments{"-layout", row.layouts, "-option", ""};
+        if (*row.option)
+            arguments << QStringLiteral("-option") << row.option;
+        ASSERT_EQ(run(QStringLiteral("setxkbmap"), arguments), 0);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return registry.takenByLayoutSwitch() == row.taken; }, 3000))
+            << AppShortcut::labels(registry.takenByLayoutSwitch()).join(u',').toStdString();
+    }
+}
+
 TEST(X11HotKeyRegistryRules, ShortcutFlagsBecomeXModifiersWithTheLockVariants)
 {
     const X11HotKeyRegistry::ModifierBits bits{Mod1Mask, Mod4Mask, Mod2Mask};

@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "platform/x11/X11KeyLookup.h"
+#include "platform/x11/X11LayoutSwitchKeys.h"
 #include "platform/x11/X11Keysyms.h"
 #include "platform/x11/X11Session.h"
 
@@ -118,6 +119,7 @@ QList<AppShortcut> X11HotKeyRegistry::start()
     m_started = true;
     if (!m_failures.isEmpty())
         qCInfo(lcPlatform) << "HotKeyRegistry: taken by another application:" << AppShortcut::labels(m_failures);
+    followLayoutSwitch();
 
     if (!m_notifier) {
         m_notifier = std::make_unique<QSocketNotifier>(m_connection.fileDescriptor(), QSocketNotifier::Read);
@@ -170,8 +172,20 @@ bool X11HotKeyRegistry::grab(AppShortcut shortcut, const X11KeyLookup &lookup)
     return !refused;
 }
 
+void X11HotKeyRegistry::followLayoutSwitch()
+{
+    const QList<AppShortcut> taken = X11LayoutSwitchKeys::takenShortcuts();
+    if (taken == m_takenByLayoutSwitch)
+        return;
+    m_takenByLayoutSwitch = taken;
+    if (!taken.isEmpty())
+        qCInfo(lcPlatform) << "HotKeyRegistry: the keyboard's layout switch takes" << AppShortcut::labels(taken);
+    Q_EMIT takenByLayoutSwitchChanged();
+}
+
 void X11HotKeyRegistry::followKeyboardMap()
 {
+    followLayoutSwitch();
     if (!(readModifierBits() == m_bits)) {
         ungrabAll();
         m_pressedKeycodes.clear();

@@ -31,6 +31,7 @@ public:
     void stop() override;
     bool isStarted() const override { return m_started; }
     QList<AppShortcut> failures() const override { return m_failures; }
+    QList<AppShortcut> takenByLayoutSwitch() const override { return m_takenByLayoutSwitch; }
     // Key combinations currently grabbed (one per lock variant of each registered shortcut).
     int grabCount() const { return int(m_grabs.size()); }
 
@@ -56,6 +57,8 @@ private:
     void ungrab(AppShortcut shortcut);
     // After a change of keyboard map or group: every shortcut on the key that now types it.
     void followKeyboardMap();
+    // Finds the shortcuts that the map's layout switch takes; announces a change.
+    void followLayoutSwitch();
     void readEvents();
     void ungrabAll();
 
@@ -64,6 +67,7 @@ private:
     ModifierBits m_bits;
     QList<Grab> m_grabs;
     QList<AppShortcut> m_failures;
+    QList<AppShortcut> m_takenByLayoutSwitch;
     QSet<unsigned> m_pressedKeycodes;
     bool m_started = false;
     // The first event code of the XKB extension; -1 without it.

@@ -104,7 +104,8 @@ ShortcutSettingsPage::ShortcutSettingsPage(PreferencesLink &preferences, PanelCo
 
     for (auto signal : {&PreferencesLink::pasteMonitoringEnabledChanged, &PreferencesLink::accessibilityPermissionEnabledChanged,
                         &PreferencesLink::inputMonitoringPermissionEnabledChanged,
-                        &PreferencesLink::unavailableShortcutsChanged, &PreferencesLink::shortcutNoticeChanged})
+                        &PreferencesLink::unavailableShortcutsChanged, &PreferencesLink::layoutSwitchShortcutsChanged,
+                        &PreferencesLink::shortcutNoticeChanged})
         connect(&preferences, signal, this, &ShortcutSettingsPage::refresh, Qt::QueuedConnection);
     refresh();
 }
@@ -144,11 +145,22 @@ void ShortcutSettingsPage::refresh()
     m_keyWatch->setVisible(!canWatch);
 
     const QStringList unavailable = m_preferences.unavailableShortcuts();
+    const QStringList layoutSwitch = m_preferences.layoutSwitchShortcuts();
+    QStringList warnings;
     // Only the placeholder is replaced: a shortcut text with "%" in it stays as it is.
-    QString warning = L10n::text(QStringLiteral("Tieto skratky sa nepodarilo zaregistrovať: %@. Môže ich používať iná aplikácia."));
-    warning.replace(QStringLiteral("%@"), unavailable.join(QStringLiteral(", ")));
-    m_warning->setText(warning);
-    m_warning->setVisible(!unavailable.isEmpty());
+    if (!unavailable.isEmpty()) {
+        QString warning = L10n::text(QStringLiteral("Tieto skratky sa nepodarilo zaregistrovať: %@. Môže ich používať iná aplikácia."));
+        warnings.append(warning.replace(QStringLiteral("%@"), unavailable.join(QStringLiteral(", "))));
+    }
+    // The keys never reach Tarnel: the user is told where the switch that takes them is set.
+    if (!layoutSwitch.isEmpty()) {
+        QString warning = L10n::text(QStringLiteral(
+            "Skratky %@ zachytí prepínanie rozloženia klávesnice skôr, než sa dostanú k Tarnelu. Prepínanie "
+            "sa nastavuje v nastaveniach klávesnice systému (voľby XKB, napríklad grp:alt_shift_toggle)."));
+        warnings.append(warning.replace(QStringLiteral("%@"), layoutSwitch.join(QStringLiteral(", "))));
+    }
+    m_warning->setText(warnings.join(QLatin1Char(' ')));
+    m_warning->setVisible(!warnings.isEmpty());
 
     m_status->setText(ready ? L10n::text(QStringLiteral("Automatické vkladanie a textové skratky sú aktívne"))
                             : L10n::text(QStringLiteral("Automatické vkladanie čaká na povolenie.")));
