@@ -408,6 +408,21 @@ const OpenedWindow kOpenedWindows[] = {
              view->performQuickImageAction(QuickImageAction::Edit, s.image);
          return std::pair<QWidget *, QWidget *>{view ? view->imageSheet() : nullptr, nullptr};
      }},
+    {"QuickAccessComposerSaveDialog",
+     [](OpenPanel &s) {
+         ClipboardPanelView *view = s.openQuickAccess();
+         if (!view)
+             return std::pair<QWidget *, QWidget *>{nullptr, nullptr};
+         view->performQuickImageAction(QuickImageAction::Edit, s.image);
+         QWidget *sheet = view->imageSheet();
+         auto *composer = sheet ? sheet->findChild<ImageCanvasComposerSheet *>() : nullptr;
+         if (sheet && !composer)
+             composer = qobject_cast<ImageCanvasComposerSheet *>(sheet);
+         if (!composer || !waitForKeyboard(sheet) || !QTest::qWaitFor([composer] { return composer->hasImage(); })
+             || !clickSave(composer))
+             return std::pair<QWidget *, QWidget *>{nullptr, sheet};
+         return std::pair<QWidget *, QWidget *>{shown<QFileDialog>(), sheet};
+     }},
 };
 
 } // namespace
