@@ -17,16 +17,15 @@ GlobalShortcuts::GlobalShortcuts(ClipboardModel &model, HotKeyRegistry &registry
     , m_permissions(permissions)
     , m_clock(clock)
 {
+    // The user learns which shortcuts the keyboard's own layout switch takes, and where that is
+    // set, whenever the keyboard map changes.
+    connect(&m_registry, &HotKeyRegistry::takenByLayoutSwitchChanged, this,
+            [this] { m_model.setLayoutSwitchShortcuts(AppShortcut::labels(m_registry.takenByLayoutSwitch())); });
 }
 
 void GlobalShortcuts::start()
 {
     connect(&m_registry, &HotKeyRegistry::shortcutPressed, this, &GlobalShortcuts::handle, Qt::UniqueConnection);
-    // The user learns which shortcuts the keyboard's own layout switch takes, and where that is set.
-    connect(
-        &m_registry, &HotKeyRegistry::takenByLayoutSwitchChanged, this,
-        [this] { m_model.setLayoutSwitchShortcuts(AppShortcut::labels(m_registry.takenByLayoutSwitch())); },
-        Qt::UniqueConnection);
     const QList<AppShortcut> refused = m_registry.start();
     m_model.setUnavailableShortcuts(AppShortcut::labels(refused));
     m_model.setLayoutSwitchShortcuts(AppShortcut::labels(m_registry.takenByLayoutSwitch()));

@@ -50,5 +50,28 @@ TEST_F(MonitorTest, EachShortcutPressIsDispatchedOnce)
     }
 }
 
+// The shortcuts another application holds, and those the keyboard's layout switch takes, reach
+// the model at start; the layout switch's as the keyboard map changes too.
+TEST_F(MonitorTest, TheModelLearnsWhichShortcutsAreRefusedOrTakenByTheLayoutSwitch)
+{
+    createModel();
+    hotKeys.setRefused({AppShortcut::pasteStack});
+    hotKeys.setTakenByLayoutSwitch({AppShortcut::pasteNextFromStack});
+    createMonitor().requestAccessAndStart(false);
+    EXPECT_EQ(model->unavailableShortcuts(), AppShortcut::labels({AppShortcut::pasteStack}));
+    EXPECT_EQ(model->layoutSwitchShortcuts(), AppShortcut::labels({AppShortcut::pasteNextFromStack}));
+    const struct {
+        const char *name;
+        QList<AppShortcut> taken;
+    } rows[] = {
+        {"the switch moved to Ctrl+Alt", {AppShortcut::privateCopy}},
+        {"no switch on the modifiers", {}},
+    };
+    for (const auto &row : rows) {
+        hotKeys.setTakenByLayoutSwitch(row.taken);
+        EXPECT_EQ(model->layoutSwitchShortcuts(), AppShortcut::labels(row.taken)) << row.name;
+    }
+}
+
 } // namespace
 } // namespace monitortest
