@@ -31,8 +31,9 @@ Display *x11Display()
 constexpr std::chrono::milliseconds kMapLook{20};
 constexpr int kMapLooks = 50;
 constexpr int kSettleLooks = 5;
-// A window mapped anew is watched longer: the windows around it are restacked meanwhile.
-constexpr int kRemapSettleLooks = 15;
+// How long a window is watched for its place and the keyboard: the windows around it are
+// restacked meanwhile, and a manager may raise the full-screen window again after the map.
+constexpr int kKeyboardLooks = 15;
 
 // Whether the root child `lower` stands under the root child `upper`.
 bool isBelow(Display *display, Window lower, Window upper)
@@ -245,6 +246,6 @@ void X11OverFullScreen::followOnceMapped(QWidget &window, unsigned long fullScre
         XSync(display, False);
         XSetErrorHandler(previous);
     }
-    if (remapped && looks < kRemapSettleLooks)
-        lookAgain(looks + 1, true);
+    if (looks < kKeyboardLooks)
+        lookAgain(looks + 1, remapped);
 }
