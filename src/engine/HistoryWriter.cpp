@@ -154,7 +154,7 @@ void HistoryWriter::run()
                 m_pending = m_failed;
         } else if (m_checkOwed) {
             lock.unlock();
-            const bool renewed = renewedFiles();
+            const bool renewed = renewedFiles() || lostSavedImage();
             lock.lock();
             if (renewed && m_lastCommitted && !m_pending)
                 m_pending = Snapshot{*m_lastCommitted, false, ++m_submitted, {}, {}};
@@ -271,6 +271,15 @@ bool HistoryWriter::renewedFiles()
     return true;
 }
 
+bool HistoryWriter::lostSavedImage() const
+{
+    for (const SavedImage &image : m_savedImages) {
+        if (!QFileInfo::exists(image.path))
+            return true;
+    }
+    return false;
+}
+
 std::optional<QByteArray> HistoryWriter::previousImage(const QString &path) const
 {
     if (m_previousFolder.isEmpty())
@@ -333,8 +342,9 @@ bool HistoryWriter::write(const Snapshot &snapshot)
         const QByteArray &bytes = *entry.imageData;
         const auto known = m_savedImages.constFind(entry.id);
         QString path;
+        // A file deleted or moved away since it was saved is saved again from the bytes held.
         if (known != m_savedImages.constEnd() && known->bytes.size() == bytes.size()
-            && (known->bytes.constData() == bytes.constData() || known->bytes == bytes)) {
+            && (known->bytes.constData() == bytes.constData() || known->bytes == bytes) && QFileInfo::exists(known->path)) {
             path = known->path;
         } else {
             const ClipboardImageStore::SaveResult result = m_images.save(bytes, entry.imageFilePath.value_or(QString()));

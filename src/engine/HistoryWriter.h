@@ -111,6 +111,9 @@ private:
     // Writer thread: whether the store let go of files that were no longer the ones it held; the
     // whole list is then written at the next write.
     bool renewedFiles();
+    // Writer thread: whether a file an image held in memory was saved to is gone (deleted, or its
+    // folder with it); the next write saves it again.
+    bool lostSavedImage() const;
     // The bytes of an image file of the folder held before, by the file's name.
     std::optional<QByteArray> previousImage(const QString &path) const;
 

@@ -238,3 +238,42 @@ TEST(HistoryFilesUnderTheModel, EveryCopyIsInTheHistoryAtItsPathWhateverHappensT
 }
 
 } // namespace
+
+// An image's file, or the whole images folder, deleted while the model holds the image: the file
+// its row names is written again from the bytes held, before the end can leave the row naming
+// nothing.
+TEST(HistoryFilesUnderTheModel, AnImageFileDeletedWhileHeldIsWrittenAgain)
+{
+    const struct {
+        const char *name;
+        bool wholeFolder;
+    } cases[] = {{"the image's file deleted", false}, {"the images folder deleted", true}};
+    for (const auto &c : cases) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Tarnel/history.sqlite3"));
+        ModelHarness h;
+        SqliteHistoryStore store(path);
+        h.historyStore = &store;
+        ClipboardModel &model = h.make();
+        const QByteArray png = pngBytes(12, 12, Qt::red);
+        h.pasteboard.copyImage(png);
+        model.readClipboardIfChanged();
+        ASSERT_TRUE(h.waitForCaptures()) << c.name;
+        ASSERT_TRUE(model.flushHistory(5s)) << c.name;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return model.entries().value(0).imageFilePath.has_value(); }, 5000)) << c.name;
+        const QString file = *model.entries().first().imageFilePath;
+        const QByteArray saved = readFile(file);
+        ASSERT_FALSE(saved.isEmpty()) << c.name;
+
+        ASSERT_TRUE(c.wholeFolder ? QDir(h.imageFolder()).removeRecursively() : QFile::remove(file)) << c.name;
+        model.checkHistoryFiles();
+        ASSERT_TRUE(model.flushHistory(5s)) << c.name;
+        h.model.reset();
+
+        const StoredHistory stored = SqliteHistoryStore(path).read();
+        ASSERT_EQ(stored.rows.size(), 1) << c.name;
+        const std::optional<ClipboardEntry> entry = HistoryRows::decodeRow(stored.rows.first());
+        ASSERT_TRUE(entry && entry->imageFilePath) << c.name;
+        EXPECT_EQ(readFile(*entry->imageFilePath), saved) << c.name;
+    }
+}
