@@ -74,6 +74,12 @@ bool X11BypassingDialogs::eventFilter(QObject *watched, QEvent *event)
     if (type == QEvent::Hide) {
         // The keyboard of a closed window beside the manager goes nowhere: its opener takes it back.
         QWidget *opener = widget->isWindow() ? openerOf(widget) : nullptr;
+        if (opener && widget->property("tarnelBesideManager").toBool() && opener->isVisible()
+            && QGuiApplication::focusWindow() == widget->windowHandle()) {
+            // Handed on with the unmap, before a manager (marco) gives the keyboard the server
+            // let go of to the topmost window it manages, a full-screen one under the opener.
+            takeKeyboard(*opener);
+        }
         if (opener && widget->property("tarnelBesideManager").toBool()) {
             QTimer::singleShot(0, opener, [this, opener, closed = QPointer<QWidget>(widget)] {
                 const QWindow *focus = QGuiApplication::focusWindow();
