@@ -152,6 +152,7 @@ std::unique_ptr<NotchPanelController> CompositionRoot::createController()
         .compositor = m_services.compositor,
         .clock = nullptr,
         .clipboardModel = m_model.get(),
+        .pointerPresses = m_services.pointerPresses,
     };
     auto controller = std::make_unique<NotchPanelController>(*m_panelModel, panelServices);
     NotchPanelController *panelController = controller.get();

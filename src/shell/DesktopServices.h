@@ -16,6 +16,7 @@ class KeyTap;
 class LoginItem;
 class PanelWindowTraits;
 class Pasteboard;
+class PointerPresses;
 class Permissions;
 class QrDetector;
 class ScreenTextCapture;
@@ -47,6 +48,7 @@ struct DesktopServices {
     // The optional ones: without them the panel offers less (see PanelServices).
     DesktopCompositor *compositor = nullptr;
     TrayHostMonitor *trayHostMonitor = nullptr;
+    PointerPresses *pointerPresses = nullptr;
     TextRecognizer *textRecognizer = nullptr;
     QrDetector *qrDetector = nullptr;
     ScreenTextCapture *screenTextCapture = nullptr;

@@ -2,6 +2,7 @@
 
 #include "ui/quickaccess/QuickAccessView.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -58,6 +59,14 @@ bool MenuBarPopover::event(QEvent *event)
         hide();
     }
     return TarnelPanel::event(event);
+}
+
+void MenuBarPopover::closeOnPressAt(QPoint globalPosition)
+{
+    if (!isVisible() || frameGeometry().contains(globalPosition) || QApplication::activePopupWidget())
+        return;
+    m_closedOnItsOwn.start();
+    hide();
 }
 
 bool MenuBarPopover::closedOnItsOwnWithin(std::chrono::milliseconds time) const

@@ -7,6 +7,7 @@
 #include "shell/TarnelPanel.h"
 #include "platform/Permissions.h"
 #include "platform/PanelWindowTraits.h"
+#include "platform/PointerPresses.h"
 #include "platform/SettingsStore.h"
 #include "platform/TrayHostMonitor.h"
 #include "ui/panel/ClipboardPanelView.h"
@@ -148,6 +149,8 @@ void NotchPanelController::buildPopover()
             finishMenuBarQuickAccess(false);
         }
     });
+    if (m_services.pointerPresses)
+        connect(m_services.pointerPresses, &PointerPresses::pressed, m_popover, &MenuBarPopover::closeOnPressAt);
 }
 
 namespace {

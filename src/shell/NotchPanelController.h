@@ -36,6 +36,7 @@ class QrDetector;
 class TarnelUpdater;
 class TextRecognizer;
 class TrayHostMonitor;
+class PointerPresses;
 class ScreenTextCapture;
 struct ScreenTextResult;
 class SettingsStore;
@@ -77,6 +78,10 @@ struct PanelServices {
     // controller's face (the settings, the guide, the details panel, the screenshot text sheet);
     // none where the controller runs alone, which then offers only what the face gives.
     ClipboardModel *clipboardModel = nullptr;
+    // The user's pointer presses anywhere on the desktop: one outside the menu-bar popup closes
+    // it also where the manager leaves the keyboard with it. Without it only losing the
+    // keyboard closes the popup.
+    PointerPresses *pointerPresses = nullptr;
 };
 
 // The clocks of hover; tests shorten them, the program keeps the defaults.

@@ -6,6 +6,7 @@
 #include "shell/NotchPanelGeometry.h"
 #include "shell/TarnelPanel.h"
 #include "platform/PanelWindowTraits.h"
+#include "platform/PointerPresses.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -52,6 +53,9 @@ void NotchPanelController::openMenuBarQuickAccess(bool pasteAs)
             const QRect frame = NotchPanelGeometry::panelFrame(screen->geometry());
             anchor = QRect(frame.center().x() - 1, frame.top(), 2, qRound(PanelMetrics::compactSize.height()));
         }
+        // The press that opened the popup (on the tray icon) is behind it, not outside it.
+        if (m_services.pointerPresses)
+            m_services.pointerPresses->catchUp();
         m_popover->showBelow(anchor, size);
         m_services.windowTraits.keepOffTaskbar(*m_popover);
         // The shortcut came on another connection than the popup's: the request is dated now.

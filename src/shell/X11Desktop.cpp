@@ -52,6 +52,7 @@ DesktopServices X11Desktop::services()
         .screenshotLocation = m_screenshotLocation,
         .compositor = &m_compositor,
         .trayHostMonitor = &m_trayHost,
+        .pointerPresses = &m_pointerPresses,
         .textRecognizer = &m_textRecognizer,
         .qrDetector = &m_qrDetector,
         .screenTextCapture = &m_screenText,

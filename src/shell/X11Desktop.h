@@ -15,6 +15,7 @@
 #include "platform/x11/X11PanelWindowTraits.h"
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/X11Permissions.h"
+#include "platform/x11/X11PointerPresses.h"
 #include "platform/x11/X11RegionCapture.h"
 #include "platform/x11/X11ScreenColormap.h"
 #include "platform/x11/X11TrayHostMonitor.h"
@@ -49,6 +50,7 @@ private:
     X11PanelWindowTraits m_windowTraits;
     X11DesktopCompositor m_compositor;
     X11TrayHostMonitor m_trayHost;
+    X11PointerPresses m_pointerPresses;
     LinuxLoginItem m_loginItem;
     LinuxScreenshotLocation m_screenshotLocation;
     LinuxTextRecognizer m_textRecognizer;

@@ -2,6 +2,7 @@
 #include "shell/PanelHarness.h"
 
 #include <QJsonObject>
+#include <QMenu>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -118,6 +119,70 @@ TEST(NotchPanelMode, PopupClosingOnItsOwnEndsQuickAccess)
     EXPECT_TRUE(h.workspace.activations().isEmpty());
 }
 
+// The user's pointer presses on the desktop against the open popup: where each lands and what
+// else is open then.
+struct PressRow {
+    const char *name;
+    enum class Where { FarOutside,
+                       JustOutside,
+                       Inside,
+                       BeforeItOpened,
+                       OutsideWhileItsMenuIsOpen } where;
+    bool closes;
+};
+
+TEST(NotchPanelMode, APressOutsideThePopupClosesItAsLosingTheKeyboardWould)
+{
+    using Where = PressRow::Where;
+    const PressRow rows[] = {
+        {"on the bare desktop far away", Where::FarOutside, true},
+        {"a pixel beside its frame", Where::JustOutside, true},
+        {"on the popup itself", Where::Inside, false},
+        {"the press on the tray icon that opened it", Where::BeforeItOpened, false},
+        {"on the popup's own menu, which takes its presses", Where::OutsideWhileItsMenuIsOpen, false},
+    };
+    for (const PressRow &row : rows) {
+        SCOPED_TRACE(row.name);
+        PanelHarness h(savedMode("menuBar"));
+        h.workspace.setFrontmostApplication(RunningApplication{11, 100, QStringLiteral("Editor")});
+        h.controller->show();
+        MenuBarPopover &popover = *h.controller->menuBarPopover();
+        if (row.where == Where::BeforeItOpened)
+            h.pointerPresses.pressLater(QPoint(0, 0));
+        h.controller->statusItemClicked();
+        ASSERT_TRUE(popover.isShown());
+        const QRect frame = popover.frameGeometry();
+        QMenu menu(&popover);
+        menu.addAction(QStringLiteral("-"));
+        switch (row.where) {
+        case Where::FarOutside:
+            h.pointerPresses.press(frame.bottomRight() + QPoint(300, 300));
+            break;
+        case Where::JustOutside:
+            h.pointerPresses.press(QPoint(frame.left() - 1, frame.center().y()));
+            break;
+        case Where::Inside:
+            h.pointerPresses.press(frame.topLeft());
+            h.pointerPresses.press(frame.bottomRight());
+            break;
+        case Where::BeforeItOpened:
+            // The desktop's late news of it, after the popup is open.
+            h.pointerPresses.catchUp();
+            break;
+        case Where::OutsideWhileItsMenuIsOpen:
+            menu.popup(frame.bottomRight() + QPoint(10, 10));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return menu.isVisible(); }));
+            h.pointerPresses.press(menu.geometry().center());
+            break;
+        }
+        EXPECT_EQ(!popover.isShown(), row.closes);
+        EXPECT_EQ(!h.controller->isMenuBarQuickAccess(), row.closes) << "Quick Access ends with the popup";
+        if (row.closes) {
+            h.controller->statusItemClicked();
+            EXPECT_FALSE(popover.isShown()) << "the tray icon's click that closed it does not open it again";
+        }
+    }
+}
 
 TEST(NotchPanelMode, TheNotchPanelStandsInForTheTrayUntilAHostIsAnnounced)
 {

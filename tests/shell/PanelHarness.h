@@ -7,6 +7,7 @@
 #include "shell/TarnelPanel.h"
 #include "platform/fake/FakeDesktopCompositor.h"
 #include "platform/fake/FakePanelWindowTraits.h"
+#include "platform/fake/FakePointerPresses.h"
 #include "platform/ScreenTextCapture.h"
 #include "platform/TrayHostMonitor.h"
 #include "platform/fake/FakePermissions.h"
@@ -63,6 +64,7 @@ struct PanelHarness {
                                },
                                nullptr, &trayHost};
         services.compositor = &compositor;
+        services.pointerPresses = &pointerPresses;
         services.clock = &clock;
         services.clipboardModel = wholeModel.get();
         controller = std::make_unique<NotchPanelController>(model, services, timings);
@@ -117,6 +119,7 @@ struct PanelHarness {
     bool trayAvailable = true;
     // Announces that trayAvailable may have changed.
     TrayHostMonitor trayHost;
+    FakePointerPresses pointerPresses;
     std::unique_ptr<ClipboardModel> wholeModel;
     std::unique_ptr<NotchPanelController> controller;
 };

@@ -22,8 +22,7 @@ const QByteArray kMenuBarMode = R"({"tarnel.onboardingComplete": true, "tarnel.p
 // A tray host at the bottom right, started and ready to embed icons.
 struct Tray : Program {
     Tray()
-        : Program(QStringLiteral("trayer"), {"--edge", "bottom", "--align", "right", "--widthtype", "request", "--height",
-                                             "32", "--SetDockType", "true"})
+        : Program(QStringLiteral("trayer"), {"--edge", "bottom", "--align", "right", "--widthtype", "request", "--height", "32", "--SetDockType", "true"})
     {
     }
     static bool isReady()
@@ -32,6 +31,14 @@ struct Tray : Program {
         return XGetSelectionOwner(display(), selection) != 0;
     }
 };
+
+// A point of the root window that no window covers: the tray sits at the bottom right.
+constexpr int kBareDesktopX = 200;
+constexpr int kBareDesktopY = 300;
+constexpr int kPopupWithin = 3000;
+constexpr int kIntoThePopup = 12;
+// How long a popup that should stay open is watched.
+constexpr int kStaysOpenFor = 1000;
 
 bool popupShown() { return !shownWithRole("tarnel-popover").empty(); }
 
@@ -68,7 +75,35 @@ TEST(MenuBarMode, TrayIconOpensAndClosesThePopup)
     EXPECT_TRUE(QTest::qWaitFor([&] {
         clickAt(iconCentre);
         return QTest::qWaitFor(popupShown, 300);
-    }, 3000)) << "and a third opens it again";
+    },
+                                3000))
+        << "and a third opens it again";
+}
+
+// A press anywhere outside the popup closes it, also on the bare desktop, where a manager that
+// keeps the keyboard with the popup (metacity) never takes it away; a press inside keeps it open.
+TEST(MenuBarMode, APressOutsideThePopupClosesItAlsoOnTheBareDesktop)
+{
+    writeSettings(kMenuBarMode);
+    Tray tray;
+    ASSERT_TRUE(QTest::qWaitFor(Tray::isReady));
+    Program tarnel(tarnelBinary());
+    const std::optional<Window> icon = waitForTrayIcon();
+    ASSERT_TRUE(icon) << tarnel.errorOutput().constData();
+    const QPoint inIcon = geometry(*icon).center() - geometry(*icon).topLeft();
+    const QPoint bareDesktop(kBareDesktopX, kBareDesktopY);
+    ASSERT_TRUE(clickIn(*icon, inIcon));
+    ASSERT_TRUE(QTest::qWaitFor(popupShown, kPopupWithin)) << tarnel.errorOutput().constData();
+
+    const QRect popupFrame = geometry(shownWithRole("tarnel-popover").front());
+    ASSERT_FALSE(popupFrame.contains(bareDesktop));
+    // A press at the popup's top, on its search field: nothing that closes it by itself.
+    clickAt(QPoint(popupFrame.center().x(), popupFrame.top() + kIntoThePopup));
+    EXPECT_FALSE(QTest::qWaitFor([] { return !popupShown(); }, kStaysOpenFor)) << "a press inside keeps it open";
+
+    clickAt(bareDesktop);
+    EXPECT_TRUE(QTest::qWaitFor([] { return !popupShown(); }, kPopupWithin))
+        << "a press on the bare desktop closes it";
 }
 
 TEST(MenuBarMode, WithoutATrayHostThePanelStaysReachableAndTheProgramSaysWhy)
