@@ -56,8 +56,8 @@ void HistoryWriter::submit(const QList<ClipboardEntry> &entries, bool sweepsImag
 bool HistoryWriter::flush(std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(m_mutex);
-    // A look at the files owed comes first: what it finds renewed is written whole after it.
-    return m_wake.wait_for(lock, timeout, [&] { return !m_checkOwed && m_settled >= m_submitted; });
+    const quint64 target = m_submitted;
+    return m_wake.wait_for(lock, timeout, [&] { return m_settled >= target; });
 }
 
 bool HistoryWriter::writeNow(std::chrono::milliseconds timeout)
@@ -70,26 +70,15 @@ bool HistoryWriter::writeNow(std::chrono::milliseconds timeout)
         m_pending = m_failed;
         m_pending->serial = ++m_submitted;
     }
-    // A file deleted or replaced since the last write would take this run's copies with it.
-    m_checkOwed = true;
+    const quint64 target = m_submitted;
     m_wake.notify_all();
-    // Files found renewed are written whole, a list that comes after the one waited for.
-    const bool settled = m_wake.wait_for(lock, timeout, [&] { return !m_checkOwed && m_settled >= m_submitted; });
+    const bool settled = m_wake.wait_for(lock, timeout, [&] { return m_settled >= target; });
     m_hurried = false;
     const bool written = settled && !m_failed && !m_pending;
     // This was the quit's last try: the end does not wait for the same write once more.
     if (!written)
         m_triedWhileStopping = true;
     return written;
-}
-
-void HistoryWriter::checkFiles()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_checkOwed = true;
-    }
-    m_wake.notify_all();
 }
 
 std::chrono::milliseconds HistoryWriter::retryDelay(std::chrono::milliseconds first, int retry)
@@ -152,16 +141,6 @@ void HistoryWriter::run()
             }
             if (!m_pending)
                 m_pending = m_failed;
-        } else if (m_checkOwed) {
-            lock.unlock();
-            const bool renewed = renewedFiles() || lostSavedImage();
-            lock.lock();
-            if (renewed && m_lastCommitted && !m_pending)
-                m_pending = Snapshot{*m_lastCommitted, false, ++m_submitted, {}, {}};
-            // Settled only now: a flush waits for the whole write that follows a renewal.
-            m_checkOwed = false;
-            m_wake.notify_all();
-            continue;
         } else if (m_stopping) {
             return;
         } else {
@@ -183,7 +162,6 @@ void HistoryWriter::run()
             m_triedWhileStopping = true;
         if (ok) {
             ++m_commits;
-            m_lastCommitted = snapshot.entries;
             m_failed.reset();
             m_failedInARow = 0;
         } else {
@@ -212,28 +190,20 @@ void HistoryWriter::run()
 
 bool HistoryWriter::prepareFolder()
 {
-    {
-        // The look at the files owed, if any, is this write's: the write under way settles it.
-        std::lock_guard lock(m_mutex);
-        m_checkOwed = false;
+    if (!m_folderCheck)
+        return true;
+    const HistoryFolderCheck folder = m_folderCheck();
+    if (!folder.held) {
+        const QString error = QStringLiteral("the history's folder is not held by this run");
+        qCWarning(lcEngine).noquote() << "History could not be written:" << error;
+        Q_EMIT writeFailed(false, error);
+        return false;
     }
-    if (m_folderCheck) {
-        const HistoryFolderCheck folder = m_folderCheck();
-        if (!folder.held) {
-            const QString error = QStringLiteral("the history's folder is not held by this run");
-            qCWarning(lcEngine).noquote() << "History could not be written:" << error;
-            Q_EMIT writeFailed(false, error);
-            return false;
-        }
-        if (folder.generation != m_folderGeneration) {
-            m_folderGeneration = folder.generation;
-            m_writesWhole = true;
-            m_previousFolder = folder.previousFolder;
-        }
+    if (folder.generation != m_folderGeneration) {
+        m_folderGeneration = folder.generation;
+        m_writesWhole = true;
+        m_previousFolder = folder.previousFolder;
     }
-    // In the folder held, each file is looked at too; a folder taken anew is taken as it is.
-    if (!m_writesWhole)
-        renewedFiles();
     if (!m_writesWhole)
         return true;
     // The file at the path is another one now: what it holds is the committed state.
@@ -258,26 +228,6 @@ bool HistoryWriter::prepareFolder()
     m_savedImages.clear();
     m_sweepOwed = true;
     return true;
-}
-
-bool HistoryWriter::renewedFiles()
-{
-    const HistoryFilesCheck files = m_connection->checkFiles();
-    if (!files.renewed)
-        return false;
-    m_writesWhole = true;
-    if (!files.setAside.isEmpty())
-        Q_EMIT filesSetAside(files.setAside);
-    return true;
-}
-
-bool HistoryWriter::lostSavedImage() const
-{
-    for (const SavedImage &image : m_savedImages) {
-        if (!QFileInfo::exists(image.path))
-            return true;
-    }
-    return false;
 }
 
 std::optional<QByteArray> HistoryWriter::previousImage(const QString &path) const
@@ -342,9 +292,8 @@ bool HistoryWriter::write(const Snapshot &snapshot)
         const QByteArray &bytes = *entry.imageData;
         const auto known = m_savedImages.constFind(entry.id);
         QString path;
-        // A file deleted or moved away since it was saved is saved again from the bytes held.
         if (known != m_savedImages.constEnd() && known->bytes.size() == bytes.size()
-            && (known->bytes.constData() == bytes.constData() || known->bytes == bytes) && QFileInfo::exists(known->path)) {
+            && (known->bytes.constData() == bytes.constData() || known->bytes == bytes)) {
             path = known->path;
         } else {
             const ClipboardImageStore::SaveResult result = m_images.save(bytes, entry.imageFilePath.value_or(QString()));

@@ -63,16 +63,11 @@ public:
     // since the list handed over before, when that is all that changed; then only those rows
     // are looked at.
     void submit(const QList<ClipboardEntry> &entries, bool sweepsImages, HistoryDiffer::Edits edits = std::nullopt);
-    // Until every list handed over was committed or its write failed, and the files were looked at
-    // when that was asked; false on timeout.
+    // Until every list handed over was committed or its write failed; false on timeout.
     bool flush(std::chrono::milliseconds timeout);
     // Before quitting: like flush, but a write that failed is tried again at once, its rest cut
     // short. False while a list is still not committed; the end then makes no other try of it.
     bool writeNow(std::chrono::milliseconds timeout);
-    // Main thread: something changed where the history's files are. They are looked at once the
-    // writer is free, and written anew from the list committed last if they are no longer the
-    // ones held (see HistoryStore::checkFiles).
-    void checkFiles();
     // Transactions committed and writes failed so far (any thread).
     int commitCount() const;
     // The rest before the given try after a spell of failures began (the first retry is 1):
@@ -89,8 +84,6 @@ Q_SIGNALS:
     // Entries (by id) whose image file was in neither the folder at the path nor the one held
     // before: their rows were written without it.
     void imagesLost(const QStringList &ids);
-    // Files found at the history's path that were not the history held, set aside whole there.
-    void filesSetAside(const QStringList &paths);
 
 private:
     struct Snapshot {
@@ -108,12 +101,6 @@ private:
     // Writer thread: false, with the failure announced, when the folder at the path may not be
     // written now. A folder taken anew has its rows read in as the committed state.
     bool prepareFolder();
-    // Writer thread: whether the store let go of files that were no longer the ones it held; the
-    // whole list is then written at the next write.
-    bool renewedFiles();
-    // Writer thread: whether a file an image held in memory was saved to is gone (deleted, or its
-    // folder with it); the next write saves it again.
-    bool lostSavedImage() const;
     // The bytes of an image file of the folder held before, by the file's name.
     std::optional<QByteArray> previousImage(const QString &path) const;
 
@@ -153,9 +140,6 @@ private:
     // A quit is waiting for the last write: a write that fails meanwhile gets no rest before
     // its next try.
     bool m_hurried = false;
-    // A look at the history's files is owed; the list committed last is what they get if renewed.
-    bool m_checkOwed = false;
-    std::optional<QList<ClipboardEntry>> m_lastCommitted;
     bool m_stopping = false;
     // A write was tried after quitting began: the last try is spent.
     bool m_triedWhileStopping = false;

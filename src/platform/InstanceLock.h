@@ -68,8 +68,4 @@ Q_SIGNALS:
     // Main thread: the folder of the history was taken anew at its path (see checkHistoryFolder),
     // also by a run that held none before: the whole history is to be written there.
     void historyFolderTaken();
-    // Main thread: something changed in the history's folder or to its files (one deleted, moved,
-    // replaced, written or made unreadable by another program, or by this one): they are to be
-    // looked at before the copies held are trusted to them.
-    void historyFilesChanged();
 };

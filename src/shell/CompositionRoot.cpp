@@ -128,8 +128,6 @@ std::unique_ptr<NotchPanelController> CompositionRoot::createController()
     showHistoryNotLocked();
     // Taken anew at its path, or at last: the copies go there, and the notice that they could
     // not is no longer true.
-    connect(&m_services.instanceLock, &InstanceLock::historyFilesChanged, m_model.get(),
-            &ClipboardModel::checkHistoryFiles);
     connect(&m_services.instanceLock, &InstanceLock::historyFolderTaken, m_model.get(), [this] {
         m_model->writeHistoryToTakenFolder();
         if (m_historyNotLockedAlert && m_services.instanceLock.holdsHistory())

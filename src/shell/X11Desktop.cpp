@@ -23,8 +23,6 @@ LinuxInstanceLock::Options lockOptions()
     // whose environment names another runtime folder finds the instance that writes it all the same.
     options.historyLockFilePath =
         QFileInfo(SqliteHistoryStore::defaultPath()).absolutePath() + QStringLiteral("/instance.lock");
-    // Written into by another program, they are looked at before the next copy is trusted to them.
-    options.historyFiles = {SqliteHistoryStore::defaultPath(), SqliteHistoryStore::defaultPath() + QStringLiteral("-wal")};
     return options;
 }
 

@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -787,53 +786,6 @@ TEST_F(InstanceFixture, AHistoryFolderChangedWhileHeldIsTakenAnewAtItsPath)
         const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         EXPECT_NE(::flock(fd, LOCK_EX | LOCK_NB), 0) << c.name;
         ::close(fd);
-    }
-}
-
-// Whatever another program does to a file of the history in the folder held, the instance says
-// so soon, without a write of its own, so that the copies it holds are written anew before a
-// kill could leave them in a file that is no longer at the path.
-TEST_F(InstanceFixture, EveryChangeToAFileOfTheHistoryIsAnnounced)
-{
-    const QString folder = m_dir.filePath("data/Tarnel");
-    const QString history = folder + "/history.sqlite3";
-    const QString log = history + "-wal";
-    const struct {
-        const char *name;
-        std::function<bool()> change;
-    } cases[] = {
-        {"the database deleted", [&] { return QFile::remove(history); }},
-        {"the log renamed away", [&] { return QFile::rename(log, log + ".moved"); }},
-        {"another file moved over the database", [&] {
-             const QByteArray other = QFile::encodeName(folder + "/other");
-             return writeFile(folder + "/other", "other") && std::rename(other.constData(), QFile::encodeName(history).constData()) == 0;
-         }},
-        {"the database written into", [&] {
-             QFile file(history);
-             return file.open(QIODevice::WriteOnly | QIODevice::Append) && file.write("x") == 1;
-         }},
-        {"the log cut short", [&] { return ::truncate(QFile::encodeName(log).constData(), 0) == 0; }},
-        {"the database made unreadable", [&] { return ::chmod(QFile::encodeName(history).constData(), 0) == 0; }},
-    };
-    for (const auto &c : cases) {
-        QDir(m_dir.filePath("data")).removeRecursively();
-        ASSERT_TRUE(QDir().mkpath(folder));
-        ASSERT_TRUE(writeFile(history, "history") && writeFile(log, "log")) << c.name;
-        LinuxInstanceLock::Options o = options(m_helper);
-        o.historyLockFilePath = folder + "/instance.lock";
-        o.historyFiles = {history, log};
-        LinuxInstanceLock lock(o);
-        bool ready = false;
-        lock.start([&] { ready = true; });
-        ASSERT_TRUE(ready) << c.name;
-        QSignalSpy changed(&lock, &InstanceLock::historyFilesChanged);
-        QElapsedTimer sinceChange;
-        sinceChange.start();
-        ASSERT_TRUE(c.change()) << c.name;
-        EXPECT_TRUE(changed.wait(5000)) << c.name;
-        EXPECT_LT(sinceChange.elapsed(), kFolderTakenWithin.count()) << c.name;
-        // Still the same folder: nothing is taken anew for a file.
-        EXPECT_TRUE(lock.checkHistoryFolder().held) << c.name;
     }
 }
 

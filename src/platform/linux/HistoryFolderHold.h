@@ -63,8 +63,6 @@ public:
     // deleted or replaced at the path; empty when it keeps none.
     static QByteArray noteHeldBy(pid_t pid, const QString &notePath);
 
-    // Before becomeReady: the history's files in the folder, watched for what is written into them.
-    void watchFiles(const QStringList &paths) { m_files = paths; }
     // Once the run is ready and listens on listeningName: notes it, and watches the folder.
     void becomeReady(const QString &listeningName);
 
@@ -81,9 +79,6 @@ Q_SIGNALS:
     void taken();
     // Another instance now holds the folder at the path: this run gives way.
     void gaveWay();
-    // Something changed in the folder held, or in one of the files watched (see
-    // InstanceLock::historyFilesChanged), and has settled.
-    void filesChanged();
 
 private:
     void openNote();
@@ -110,7 +105,6 @@ private:
     QString m_notePath;
     std::function<bool(pid_t)> m_isOurs;
     QString m_listeningName;
-    QStringList m_files;
     int m_noteFd = -1;
     bool m_noteWritable = false;
     bool m_noteOwn = false;

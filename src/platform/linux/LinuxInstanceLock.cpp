@@ -118,10 +118,8 @@ LinuxInstanceLock::LinuxInstanceLock(Options options, QObject *parent)
     if (!m_options.historyLockFilePath.isEmpty()) {
         m_hold = new HistoryFolderHold(
             m_options.historyLockFilePath, [this](pid_t pid) { return isOurs(pid); }, this);
-        m_hold->watchFiles(m_options.historyFiles);
         connect(m_hold, &HistoryFolderHold::taken, this, &InstanceLock::historyFolderTaken);
         connect(m_hold, &HistoryFolderHold::gaveWay, this, &InstanceLock::quitRequested);
-        connect(m_hold, &HistoryFolderHold::filesChanged, this, &InstanceLock::historyFilesChanged);
     }
 }
 

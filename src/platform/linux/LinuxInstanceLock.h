@@ -75,8 +75,6 @@ public:
         QString lockFilePath;
         // The note file beside the history, in the folder that is locked; no history lock when empty.
         QString historyLockFilePath;
-        // The history's own files in that folder, watched for changes written into them.
-        QStringList historyFiles;
     };
 
     struct ExecutableIdentity {

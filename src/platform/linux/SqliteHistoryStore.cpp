@@ -4,7 +4,6 @@
 #include "core/PrivateFiles.h"
 #include "core/XdgFolders.h"
 #include "platform/linux/DamagedHistoryReader.h"
-#include "platform/linux/HeldHistoryFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -56,18 +55,12 @@ bool isDiskFull(int code)
 } // namespace
 
 struct SqliteHistoryStore::Connections {
-    explicit Connections(const QString &path)
-        : files(path)
-    {
-    }
     std::mutex turn;
     QList<SqliteHistoryStore *> members;
-    // The files every connection of the store writes, as the store left them last.
-    HeldHistoryFiles files;
 };
 
 SqliteHistoryStore::SqliteHistoryStore(QString filePath, std::chrono::milliseconds busyTimeout)
-    : SqliteHistoryStore(filePath, busyTimeout, std::make_shared<Connections>(filePath))
+    : SqliteHistoryStore(std::move(filePath), busyTimeout, std::make_shared<Connections>())
 {
 }
 
@@ -193,7 +186,6 @@ SqliteHistoryStore::Opened SqliteHistoryStore::open(QString *error)
     if (!execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;", error))
         return failedOpen(error);
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
-    m_connections->files.noteOwnState();
     return Opened::Yes;
 }
 
@@ -341,43 +333,17 @@ void SqliteHistoryStore::close()
         sqlite3_finalize(*cached);
         *cached = nullptr;
     }
-    if (!m_db)
-        return;
-    // The last connection to close folds the log back into the file and removes it, unless the
-    // file at the path is no longer the one this store holds: its log is then no part of it.
-    const bool held = m_connections->files.change().isEmpty();
-    if (!held)
-        sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-    sqlite3_close_v2(m_db);
-    m_db = nullptr;
-    if (held)
-        m_connections->files.noteOwnState();
+    if (m_db) {
+        // The last connection to close folds the log back into the file and removes it.
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
 }
 
 void SqliteHistoryStore::reopen()
 {
     std::lock_guard turn(m_connections->turn);
     closeEveryConnection();
-    // Another folder: its files are taken as they are.
-    m_connections->files.forget();
-}
-
-HistoryFilesCheck SqliteHistoryStore::checkFiles()
-{
-    std::lock_guard turn(m_connections->turn);
-    HistoryFilesCheck check;
-    check.change = m_connections->files.change();
-    if (check.change.isEmpty())
-        return check;
-    qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "is no longer the file this run holds ("
-                                    << check.change << "); a fresh one takes its place and the whole history is written there";
-    for (SqliteHistoryStore *connection : std::as_const(m_connections->members))
-        connection->close();
-    check.setAside = m_connections->files.letGo(stampedName(m_filePath));
-    for (const QString &aside : std::as_const(check.setAside))
-        qCWarning(lcPlatform).noquote() << "a file found at the history's path was set aside whole:" << aside;
-    check.renewed = true;
-    return check;
 }
 
 bool SqliteHistoryStore::closeEveryConnection()
@@ -671,7 +637,6 @@ HistoryWriteResult SqliteHistoryStore::write(const HistoryChange &change, bool *
     code = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
     if (code != SQLITE_OK)
         return fail(code);
-    m_connections->files.noteOwnState();
     return result;
 }
 

@@ -49,7 +49,6 @@ public:
     std::optional<qint64> availableBytes() const override;
     std::unique_ptr<HistoryStore> openConnection() const override;
     void reopen() override;
-    HistoryFilesCheck checkFiles() override;
 
 private:
     struct Connections;
