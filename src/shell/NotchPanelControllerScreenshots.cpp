@@ -236,10 +236,19 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
         layout->addWidget(content);
     }
     window->resize(size);
+    // The sheet has no frame of the manager's around it: opened over the open panel, which the
+    // manager does not stack, it maps beside the manager too, in front of the panel, and takes
+    // the keyboard itself. Left to a manager that holds every window beside it over its own
+    // (metacity), it would stay under the panel however often the panel is put under it.
+    const bool besidePanel = extractText && (m_isWidthExpanded || m_isContentExpanded) && m_panel;
+    if (besidePanel)
+        window->setProperty(PanelWindowTraits::openedFromProperty, QVariant::fromValue<QWidget *>(m_panel));
     m_screenshotActionWindow = window;
     if (screen) {
         const QRect area = screen->availableGeometry();
         window->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
     }
     presentWindow(window);
+    if (besidePanel)
+        m_services.windowTraits.takeKeyboard(*window);
 }
