@@ -58,6 +58,11 @@ public:
     // when what asks for it reached the program on another road than the window's own (a global
     // shortcut): a request dated before the last change of the keyboard's owner is ignored.
     virtual void takeKeyboard(QWidget &window) = 0;
+    // While held, a kept window the user asked the keyboard into (Quick Access) takes it back from
+    // another window that took it without the user's click there or a key binding, as some
+    // managers give it to a window that raises itself. Let go before the program hands the
+    // keyboard on itself.
+    virtual void holdKeyboard(QWidget &window, bool hold) = 0;
     // Whether the screen is locked or a screen saver runs: nothing of the program may show.
     virtual bool isScreenCovered() const = 0;
 };

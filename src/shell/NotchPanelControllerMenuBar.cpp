@@ -111,6 +111,8 @@ void NotchPanelController::dismissQuickAccess()
     }
     const bool wasAtCursor = m_isAtCursor;
     m_windowOverQuickAccessChanged.invalidate();
+    // Tarnel hands the keyboard on from here.
+    m_services.windowTraits.holdKeyboard(*m_panel, false);
     if (wasAtCursor) {
         m_isAtCursor = false;
         m_isCollapsing = false;

@@ -92,6 +92,8 @@ void NotchPanelController::takeKeyboardForQuickAccess()
 {
     noteKeyboardBeforePanel();
     m_services.windowTraits.bringToFront(*m_panel);
+    // Held while Quick Access is open: a window that raises itself is given it by some managers.
+    m_services.windowTraits.holdKeyboard(*m_panel, true);
     m_panel->activateWindow();
     // The shortcut came on another connection than the panel's: the request is dated now.
     m_services.windowTraits.takeKeyboard(*m_panel);

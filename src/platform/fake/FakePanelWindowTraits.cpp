@@ -67,6 +67,14 @@ void FakePanelWindowTraits::takeKeyboard(QWidget &)
     ++keyboardTaken;
 }
 
+void FakePanelWindowTraits::holdKeyboard(QWidget &window, bool hold)
+{
+    if (hold)
+        keyboardHeld = &window;
+    else if (keyboardHeld == &window)
+        keyboardHeld = nullptr;
+}
+
 void FakePanelWindowTraits::bringToFront(QWidget &)
 {
     ++broughtToFront;

@@ -22,6 +22,7 @@ public:
     void liftOverPanel(QWidget &window) override;
     void bringToFront(QWidget &window) override;
     void takeKeyboard(QWidget &window) override;
+    void holdKeyboard(QWidget &window, bool hold) override;
     bool isScreenCovered() const override { return screenCovered; }
 
     // The last answer given for a window; a window never asked accepts the pointer.
@@ -46,6 +47,8 @@ public:
     int broughtToFront = 0;
     // How often a window was given the keyboard.
     int keyboardTaken = 0;
+    // The window that holds the keyboard now.
+    const QWidget *keyboardHeld = nullptr;
     // Whether the screen is locked, as a test says.
     bool screenCovered = false;
 

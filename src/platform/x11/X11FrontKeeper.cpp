@@ -111,6 +111,17 @@ void X11FrontKeeper::bringToFront()
     placeNow();
 }
 
+void X11FrontKeeper::holdKeyboard(QWidget &window, bool hold)
+{
+    if (hold)
+        m_held = &window;
+    else if (m_held == &window)
+        m_held = nullptr;
+    // The focus events of a window shown for the first time are heard from now on.
+    if (hold && m_listening)
+        watchFocus(keptWindows());
+}
+
 void X11FrontKeeper::listen()
 {
     if (m_listening || !x11Display())
@@ -155,6 +166,10 @@ void X11FrontKeeper::takeEvents()
         XNextEvent(display, &event);
         if (m_presses.take(display, event, X11SelfRaiseGuard::Clock::now()))
             continue;
+        if (event.type == FocusIn || event.type == FocusOut) {
+            followFocus(event);
+            continue;
+        }
         // Already in the last whole read.
         if (event.xany.serial < m_readSerial)
             continue;
@@ -296,6 +311,8 @@ bool X11FrontKeeper::follow(const XEvent &event)
         m_order.remove(destroyed.window);
         m_raises.release(destroyed.window);
         m_rechecked.erase(destroyed.window);
+        m_focusWatched.erase(destroyed.window);
+        m_keyboard.erase(destroyed.window);
         return seen;
     }
     case MapNotify: {
@@ -402,6 +419,54 @@ bool X11FrontKeeper::userAsks() const
     });
 }
 
+void X11FrontKeeper::watchFocus(const std::vector<unsigned long> &kept)
+{
+    for (const unsigned long window : kept) {
+        if (!m_focusWatched.insert(window).second)
+            continue;
+        XErrorHandler previous = XSetErrorHandler(ignoreError);
+        XSelectInput(m_connection->display(), window, FocusChangeMask);
+        XSync(m_connection->display(), False);
+        XSetErrorHandler(previous);
+    }
+}
+
+void X11FrontKeeper::followFocus(const XEvent &event)
+{
+    const XFocusChangeEvent &focus = event.xfocus;
+    X11KeyboardHold &hold = m_keyboard[focus.window];
+    if (event.type == FocusIn) {
+        hold.focusIn(focus.mode, focus.detail);
+        return;
+    }
+    if (!hold.focusOut(focus.mode, focus.detail) || !m_held || !m_held->isVisible()
+        || !m_held->testAttribute(Qt::WA_WState_Created) || Window(m_held->winId()) != focus.window)
+        return;
+    Display *display = m_connection->display();
+    Window holder = 0;
+    int revert = 0;
+    XGetInputFocus(display, &holder, &revert);
+    // The keyboard went to another window of the program's (a dialog opened from Quick Access).
+    if (holder == focus.window || isOwn(holder))
+        return;
+    Window taker = holder == None || holder == PointerRoot ? 0 : m_order.holderOf(holder);
+    if (taker == 0 && holder != None && holder != PointerRoot) {
+        XErrorHandler previous = XSetErrorHandler(ignoreError);
+        taker = X11WindowTree::ancestry(display, holder, m_wmStateAtom).topLevel;
+        XSetErrorHandler(previous);
+    }
+    // The user clicked in that window: it is theirs to type in now.
+    if (m_presses.clickedIn(taker, X11SelfRaiseGuard::Clock::now()))
+        return;
+    XErrorHandler previous = XSetErrorHandler(ignoreError);
+    XSetInputFocus(display, focus.window, RevertToParent, CurrentTime);
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    if (m_loggedTakers.insert(taker).second)
+        qCInfo(lcPlatform).nospace() << "Front keeper: window 0x" << Qt::hex << taker
+                                     << " took the keyboard the user asked Tarnel for without the user; taken back";
+}
+
 bool X11FrontKeeper::isScreenCovered() const
 {
     if (!m_listening) {
@@ -425,6 +490,7 @@ void X11FrontKeeper::placeNow()
     const std::vector<unsigned long> kept = keptWindows();
     if (kept.empty())
         return;
+    watchFocus(kept);
     examinePending();
     // Windows vanish while they are moved.
     XErrorHandler previous = XSetErrorHandler(ignoreError);

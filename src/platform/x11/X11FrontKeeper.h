@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/x11/X11KeyboardHold.h"
 #include "platform/x11/X11SelfRaiseGuard.h"
 #include "platform/x11/X11StackingOrder.h"
 #include "platform/x11/X11UserPresses.h"
@@ -9,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <map>
 #include <memory>
 #include <set>
 #include <vector>
@@ -58,6 +60,11 @@ public:
     // The user asked for the kept windows: brings them over every window named by keepUnder and
     // every window given way again, and places them.
     void bringToFront();
+    // While held, a kept window the user asked the keyboard into takes it back from another window
+    // that took it without the user's click there or a key binding's grab: some managers hand it
+    // to a window that raises itself at each raise (fluxbox) or as it comes up under the pointer
+    // (twm).
+    void holdKeyboard(QWidget &window, bool hold);
     // Whether another program's window that bypasses the manager covers the whole screen.
     bool isScreenCovered() const;
     // The requests sent on the keeper's own connection so far: what following the order costs
@@ -86,6 +93,11 @@ private:
     void noteRaise(unsigned long window, bool wasUnderKept);
     // Whether the user asks for the kept windows now.
     bool userAsks() const;
+    // Hears the focus events of the kept windows, made anew when a window is.
+    void watchFocus(const std::vector<unsigned long> &kept);
+    // Follows a focus event of a kept window; takes the keyboard back when it was taken from the
+    // held window.
+    void followFocus(const XEvent &event);
 
     std::vector<QPointer<QWidget>> m_kept;
     std::vector<QPointer<QWidget>> m_under;
@@ -113,4 +125,8 @@ private:
     X11UserPresses m_presses;
     X11SelfRaiseGuard::Clock::time_point m_askedAt{};
     std::set<unsigned long> m_loggedRaisers;
+    std::set<unsigned long> m_focusWatched;
+    std::map<unsigned long, X11KeyboardHold> m_keyboard;
+    QPointer<QWidget> m_held;
+    std::set<unsigned long> m_loggedTakers;
 };

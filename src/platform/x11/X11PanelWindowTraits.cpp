@@ -189,6 +189,11 @@ void X11PanelWindowTraits::takeKeyboard(QWidget &window)
     m_dialogs.takeKeyboard(window);
 }
 
+void X11PanelWindowTraits::holdKeyboard(QWidget &window, bool hold)
+{
+    m_frontKeeper.holdKeyboard(window, hold);
+}
+
 bool X11PanelWindowTraits::isScreenCovered() const
 {
     if (m_frontKeeper.isScreenCovered())

@@ -23,6 +23,7 @@ public:
     void liftOverPanel(QWidget &window) override;
     void bringToFront(QWidget &window) override;
     void takeKeyboard(QWidget &window) override;
+    void holdKeyboard(QWidget &window, bool hold) override;
     bool isScreenCovered() const override;
 
 private:

@@ -62,7 +62,7 @@ bool X11UserPresses::take(Display *display, XEvent &event, Clock::time_point now
     XSync(display, False);
     XSetErrorHandler(previous);
     if (topLevel != 0)
-        pressed(topLevel, now);
+        pressed(topLevel, now, type == XI_RawButtonPress);
     return true;
 }
 
@@ -71,8 +71,17 @@ bool X11UserPresses::answersUser(unsigned long topLevel, Clock::time_point now) 
     return topLevel != 0 && topLevel == m_lastWindow && now - m_lastPress < kAnswerWithin;
 }
 
-void X11UserPresses::pressed(unsigned long topLevel, Clock::time_point now)
+bool X11UserPresses::clickedIn(unsigned long topLevel, Clock::time_point now) const
+{
+    return topLevel != 0 && topLevel == m_lastClickWindow && now - m_lastClick < kAnswerWithin;
+}
+
+void X11UserPresses::pressed(unsigned long topLevel, Clock::time_point now, bool button)
 {
     m_lastWindow = topLevel;
     m_lastPress = now;
+    if (button) {
+        m_lastClickWindow = topLevel;
+        m_lastClick = now;
+    }
 }

@@ -23,12 +23,17 @@ public:
     bool take(Display *display, XEvent &event, Clock::time_point now);
     // Whether the user pressed in the top-level window within kAnswerWithin before `now`.
     bool answersUser(unsigned long topLevel, Clock::time_point now) const;
-    // A press in the top-level window, as take() notes one.
-    void pressed(unsigned long topLevel, Clock::time_point now);
+    // Whether the user pressed a pointer button in the top-level window within kAnswerWithin
+    // before `now`: a click that gives that window the keyboard.
+    bool clickedIn(unsigned long topLevel, Clock::time_point now) const;
+    // A press in the top-level window, as take() notes one; a button's is a click as well.
+    void pressed(unsigned long topLevel, Clock::time_point now, bool button = false);
 
 private:
     int m_opcode = -1;
     unsigned long m_wmState = 0;
     unsigned long m_lastWindow = 0;
     Clock::time_point m_lastPress{};
+    unsigned long m_lastClickWindow = 0;
+    Clock::time_point m_lastClick{};
 };
