@@ -334,6 +334,9 @@ public:
     // hold it at start: the whole history kept in memory is written there, and from then on
     // every change.
     void writeHistoryToTakenFolder();
+    // Something changed where the history's files are: they are looked at, and written anew from
+    // what the model holds where they are no longer the ones it holds.
+    void checkHistoryFiles();
     // The history's writer; none when the history is kept in memory only.
     HistoryWriter *historyWriter() const { return m_historyWriter.get(); }
     // The folder used when no screenshot folder is stored.

@@ -308,6 +308,17 @@ void ClipboardModel::startHistoryWriter(HistoryDiffer committed)
             [this] { setHistoryStorageIssue(std::nullopt); });
     connect(m_historyWriter.get(), &HistoryWriter::imagesStored, this, &ClipboardModel::onImagesStored);
     connect(m_historyWriter.get(), &HistoryWriter::imagesLost, this, &ClipboardModel::onImagesLost);
+    // Another history found at the path is kept beside it, and the user is told where.
+    connect(m_historyWriter.get(), &HistoryWriter::filesSetAside, this, [this](const QStringList &paths) {
+        for (const QString &path : paths)
+            noteSetAsideFile(path);
+    });
+}
+
+void ClipboardModel::checkHistoryFiles()
+{
+    if (m_historyWriter)
+        m_historyWriter->lookAtFiles();
 }
 
 void ClipboardModel::writeHistoryToTakenFolder()

@@ -70,6 +70,8 @@ bool HistoryWriter::writeNow(std::chrono::milliseconds timeout)
         m_pending = m_failed;
         m_pending->serial = ++m_submitted;
     }
+    // A file deleted or replaced since the last write would end the run with its copies.
+    resubmitCommitted();
     const quint64 target = m_submitted;
     m_wake.notify_all();
     const bool settled = m_wake.wait_for(lock, timeout, [&] { return m_settled >= target; });
@@ -79,6 +81,29 @@ bool HistoryWriter::writeNow(std::chrono::milliseconds timeout)
     if (!written)
         m_triedWhileStopping = true;
     return written;
+}
+
+void HistoryWriter::lookAtFiles()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        resubmitCommitted();
+    }
+    m_wake.notify_all();
+}
+
+void HistoryWriter::resubmitCommitted()
+{
+    // A write under way may have looked before the change: the list it commits is handed over
+    // again once it is done. Never an older one, which would stand for the newest state.
+    if (m_busy) {
+        m_lookOwed = true;
+        return;
+    }
+    if (m_pending || m_failed || !m_lastCommitted)
+        return;
+    // One step with no edits: the plan is empty unless the files are renewed, and then whole.
+    m_pending = Snapshot{*m_lastCommitted, false, ++m_submitted, {}, {HistoryDiffer::Edits(QList<HistoryRowEdit>{})}};
 }
 
 std::chrono::milliseconds HistoryWriter::retryDelay(std::chrono::milliseconds first, int retry)
@@ -162,11 +187,16 @@ void HistoryWriter::run()
             m_triedWhileStopping = true;
         if (ok) {
             ++m_commits;
+            m_lastCommitted = snapshot.entries;
             m_failed.reset();
             m_failedInARow = 0;
+            if (std::exchange(m_lookOwed, false))
+                resubmitCommitted();
         } else {
             ++m_failures;
             ++m_failedInARow;
+            // The retry looks at the files before it writes.
+            m_lookOwed = false;
             // A list handed over while this one was being written follows it, not the list
             // committed last: it takes this one in as a skipped state.
             if (m_pending) {
@@ -190,19 +220,28 @@ void HistoryWriter::run()
 
 bool HistoryWriter::prepareFolder()
 {
-    if (!m_folderCheck)
-        return true;
-    const HistoryFolderCheck folder = m_folderCheck();
-    if (!folder.held) {
-        const QString error = QStringLiteral("the history's folder is not held by this run");
-        qCWarning(lcEngine).noquote() << "History could not be written:" << error;
-        Q_EMIT writeFailed(false, error);
-        return false;
+    if (m_folderCheck) {
+        const HistoryFolderCheck folder = m_folderCheck();
+        if (!folder.held) {
+            const QString error = QStringLiteral("the history's folder is not held by this run");
+            qCWarning(lcEngine).noquote() << "History could not be written:" << error;
+            Q_EMIT writeFailed(false, error);
+            return false;
+        }
+        if (folder.generation != m_folderGeneration) {
+            m_folderGeneration = folder.generation;
+            m_writesWhole = true;
+            m_previousFolder = folder.previousFolder;
+        }
     }
-    if (folder.generation != m_folderGeneration) {
-        m_folderGeneration = folder.generation;
-        m_writesWhole = true;
-        m_previousFolder = folder.previousFolder;
+    // In the folder held, each file is looked at too; a folder taken anew is taken as it is.
+    if (!m_writesWhole) {
+        const HistoryFilesCheck files = m_connection->checkFiles();
+        if (files.renewed) {
+            m_writesWhole = true;
+            if (!files.setAside.isEmpty())
+                Q_EMIT filesSetAside(files.setAside);
+        }
     }
     if (!m_writesWhole)
         return true;
@@ -292,8 +331,9 @@ bool HistoryWriter::write(const Snapshot &snapshot)
         const QByteArray &bytes = *entry.imageData;
         const auto known = m_savedImages.constFind(entry.id);
         QString path;
+        // A file deleted since it was saved (or its folder with it) is saved again from the bytes.
         if (known != m_savedImages.constEnd() && known->bytes.size() == bytes.size()
-            && (known->bytes.constData() == bytes.constData() || known->bytes == bytes)) {
+            && (known->bytes.constData() == bytes.constData() || known->bytes == bytes) && QFileInfo::exists(known->path)) {
             path = known->path;
         } else {
             const ClipboardImageStore::SaveResult result = m_images.save(bytes, entry.imageFilePath.value_or(QString()));
@@ -321,7 +361,9 @@ bool HistoryWriter::write(const Snapshot &snapshot)
     // Only entries that still carry their bytes need them remembered.
     m_savedImages = std::move(saved);
 
-    HistoryDiffer::Planned planned = m_committed.plan(entries, snapshot.skipped, snapshot.edits, savedNow);
+    // Rows written whole are compared whole: the edits led from rows that are not at the path.
+    HistoryDiffer::Planned planned =
+        m_committed.plan(entries, snapshot.skipped, m_writesWhole ? QList<HistoryDiffer::Edits>{} : snapshot.edits, savedNow);
     const HistoryWriteResult result = m_connection->apply(planned.change);
     if (!result.ok) {
         qCWarning(lcEngine).noquote() << "History could not be written:" << result.error;

@@ -33,11 +33,14 @@
 // An image whose file cannot be written whole for lack of room fails the write like a row, so
 // no row ever names a file that does not hold its image.
 //
-// The history lives at its path: before each write the folder there is looked at. While this
+// The history lives at its path: before each write the folder there is looked at, and so are the
+// files in it (the database, its log and their index), by their identity on disk. While this
 // run does not hold it, nothing is written (no row, no image file) and the write fails like any
 // other. Once the folder at the path is a new one (the old one deleted, renamed away or replaced),
 // the whole list is written there, rows and image files, the files taken from the folder held
-// before where they are not at the path.
+// before where they are not at the path. A file that was deleted, moved away, replaced or cut
+// short under the run gets the whole list written at the path as well: the copies never go into
+// a file that is gone, nor into another history.
 class HistoryWriter : public QObject
 {
     Q_OBJECT
@@ -68,6 +71,10 @@ public:
     // Before quitting: like flush, but a write that failed is tried again at once, its rest cut
     // short. False while a list is still not committed; the end then makes no other try of it.
     bool writeNow(std::chrono::milliseconds timeout);
+    // Main thread: something changed where the history's files are. Once the writer is free they
+    // are looked at, and written anew from the list committed last where they are no longer the
+    // ones held (see HistoryStore::checkFiles). A write waiting or under way looks at them anyway.
+    void lookAtFiles();
     // Transactions committed and writes failed so far (any thread).
     int commitCount() const;
     // The rest before the given try after a spell of failures began (the first retry is 1):
@@ -84,6 +91,8 @@ Q_SIGNALS:
     // Entries (by id) whose image file was in neither the folder at the path nor the one held
     // before: their rows were written without it.
     void imagesLost(const QStringList &ids);
+    // Files found at the history's path that were not the history held, set aside whole there.
+    void filesSetAside(const QStringList &paths);
 
 private:
     struct Snapshot {
@@ -101,6 +110,9 @@ private:
     // Writer thread: false, with the failure announced, when the folder at the path may not be
     // written now. A folder taken anew has its rows read in as the committed state.
     bool prepareFolder();
+    // Under m_mutex: the list committed last handed over again, when nothing else waits; its
+    // write looks at the files first and costs nothing more while they are held.
+    void resubmitCommitted();
     // The bytes of an image file of the folder held before, by the file's name.
     std::optional<QByteArray> previousImage(const QString &path) const;
 
@@ -140,6 +152,10 @@ private:
     // A quit is waiting for the last write: a write that fails meanwhile gets no rest before
     // its next try.
     bool m_hurried = false;
+    // The list committed last, which files found no longer held get written whole.
+    std::optional<QList<ClipboardEntry>> m_lastCommitted;
+    // The files were to be looked at while a write was under way.
+    bool m_lookOwed = false;
     bool m_stopping = false;
     // A write was tried after quitting began: the last try is spent.
     bool m_triedWhileStopping = false;

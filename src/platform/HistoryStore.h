@@ -57,6 +57,17 @@ struct HistoryWriteResult {
     QString error;
 };
 
+// What a look at the history's files found, before a write.
+struct HistoryFilesCheck {
+    // A file of the history was no longer the one held (deleted, moved away, replaced or cut
+    // short): every connection let go of it, and the whole history is to be written at the path.
+    bool renewed = false;
+    // Where what was found at the path and was not the history held went, for the user.
+    QStringList setAside;
+    // What happened, for the log.
+    QString change;
+};
+
 // The history's durable home, one connection to it. A connection is used by one thread at a
 // time; the writer thread opens its own.
 class HistoryStore
@@ -84,4 +95,9 @@ public:
     // connection opened from this store lets go of the file it had, and the next use opens the
     // one at the path.
     virtual void reopen() { }
+    // Any connection, before a write: whether the files at the path are still the ones this store
+    // holds. When one is not, every connection lets go of them without folding a log into anything
+    // that is not its own, what is not the store's own is set aside whole, and the next use opens
+    // what is at the path, made afresh when gone.
+    virtual HistoryFilesCheck checkFiles() { return {}; }
 };

@@ -68,4 +68,8 @@ Q_SIGNALS:
     // Main thread: the folder of the history was taken anew at its path (see checkHistoryFolder),
     // also by a run that held none before: the whole history is to be written there.
     void historyFolderTaken();
+    // Main thread: something changed in the history's folder or was written into its database
+    // (a file deleted, moved, replaced or made unreadable, by another program or by this one):
+    // the files are to be looked at before the copies held are trusted to them.
+    void historyFilesChanged();
 };

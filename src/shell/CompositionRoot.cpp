@@ -128,6 +128,9 @@ std::unique_ptr<NotchPanelController> CompositionRoot::createController()
     showHistoryNotLocked();
     // Taken anew at its path, or at last: the copies go there, and the notice that they could
     // not is no longer true.
+    // Changed under the run: the files are looked at before the next copy is trusted to them.
+    connect(&m_services.instanceLock, &InstanceLock::historyFilesChanged, m_model.get(),
+            &ClipboardModel::checkHistoryFiles);
     connect(&m_services.instanceLock, &InstanceLock::historyFolderTaken, m_model.get(), [this] {
         m_model->writeHistoryToTakenFolder();
         if (m_historyNotLockedAlert && m_services.instanceLock.holdsHistory())

@@ -23,6 +23,7 @@ LinuxInstanceLock::Options lockOptions()
     // whose environment names another runtime folder finds the instance that writes it all the same.
     options.historyLockFilePath =
         QFileInfo(SqliteHistoryStore::defaultPath()).absolutePath() + QStringLiteral("/instance.lock");
+    options.historyDatabase = SqliteHistoryStore::defaultPath();
     return options;
 }
 

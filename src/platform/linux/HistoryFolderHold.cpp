@@ -351,10 +351,19 @@ void HistoryFolderHold::watch()
         // A change is looked at once it has settled: a folder moved aside is often followed at
         // once by the one that replaces it.
         connect(m_watch, &QFileSystemWatcher::directoryChanged, this, [this] { m_retry->start(kFolderSettle); });
+        connect(m_watch, &QFileSystemWatcher::fileChanged, this, [this] { m_retry->start(kFolderSettle); });
         connect(m_retry, &QTimer::timeout, this, [this] { review(); });
     }
     if (!m_watch->directories().contains(around) && QFileInfo(around).isDir())
         m_watch->addPath(around);
+    // The folder itself shows a file of the history deleted, moved in or out, or made unreadable;
+    // the database shows what is written into it, which the run itself does only as it folds its
+    // log in. Either is watched again once it is back at the path.
+    for (const QString &path : {folderPath(), m_database}) {
+        if (!path.isEmpty() && QFileInfo::exists(path) && !m_watch->directories().contains(path)
+            && !m_watch->files().contains(path))
+            m_watch->addPath(path);
+    }
 }
 
 void HistoryFolderHold::review()
@@ -370,6 +379,8 @@ void HistoryFolderHold::review()
     // A run that holds no folder keeps trying; one that holds it waits for the watch.
     if (!now.held && !gaveWay && !m_retry->isActive())
         m_retry->start(kRetakeInterval);
+    if (now.held)
+        Q_EMIT filesChanged();
 }
 
 // After the socket listens: a later start that finds the history held asks here.

@@ -63,6 +63,8 @@ public:
     // deleted or replaced at the path; empty when it keeps none.
     static QByteArray noteHeldBy(pid_t pid, const QString &notePath);
 
+    // Before becomeReady: the history's database in the folder, watched for what is written into it.
+    void watchDatabase(const QString &path) { m_database = path; }
     // Once the run is ready and listens on listeningName: notes it, and watches the folder.
     void becomeReady(const QString &listeningName);
 
@@ -79,6 +81,9 @@ Q_SIGNALS:
     void taken();
     // Another instance now holds the folder at the path: this run gives way.
     void gaveWay();
+    // Something changed in the folder held or was written into its database, and has settled
+    // (see InstanceLock::historyFilesChanged).
+    void filesChanged();
 
 private:
     void openNote();
@@ -105,6 +110,7 @@ private:
     QString m_notePath;
     std::function<bool(pid_t)> m_isOurs;
     QString m_listeningName;
+    QString m_database;
     int m_noteFd = -1;
     bool m_noteWritable = false;
     bool m_noteOwn = false;

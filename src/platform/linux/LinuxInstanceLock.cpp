@@ -118,7 +118,9 @@ LinuxInstanceLock::LinuxInstanceLock(Options options, QObject *parent)
     if (!m_options.historyLockFilePath.isEmpty()) {
         m_hold = new HistoryFolderHold(
             m_options.historyLockFilePath, [this](pid_t pid) { return isOurs(pid); }, this);
+        m_hold->watchDatabase(m_options.historyDatabase);
         connect(m_hold, &HistoryFolderHold::taken, this, &InstanceLock::historyFolderTaken);
+        connect(m_hold, &HistoryFolderHold::filesChanged, this, &InstanceLock::historyFilesChanged);
         connect(m_hold, &HistoryFolderHold::gaveWay, this, &InstanceLock::quitRequested);
     }
 }

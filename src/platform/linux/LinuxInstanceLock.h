@@ -75,6 +75,8 @@ public:
         QString lockFilePath;
         // The note file beside the history, in the folder that is locked; no history lock when empty.
         QString historyLockFilePath;
+        // The history's database in that folder, watched for what other programs write into it.
+        QString historyDatabase;
     };
 
     struct ExecutableIdentity {

@@ -4,6 +4,7 @@
 #include "core/PrivateFiles.h"
 #include "core/XdgFolders.h"
 #include "platform/linux/DamagedHistoryReader.h"
+#include "platform/linux/HeldHistoryFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -14,6 +15,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -55,12 +57,18 @@ bool isDiskFull(int code)
 } // namespace
 
 struct SqliteHistoryStore::Connections {
+    explicit Connections(const QString &path)
+        : files(path)
+    {
+    }
     std::mutex turn;
     QList<SqliteHistoryStore *> members;
+    // The files every connection of the store writes, as the store left them last.
+    HeldHistoryFiles files;
 };
 
 SqliteHistoryStore::SqliteHistoryStore(QString filePath, std::chrono::milliseconds busyTimeout)
-    : SqliteHistoryStore(std::move(filePath), busyTimeout, std::make_shared<Connections>())
+    : SqliteHistoryStore(filePath, busyTimeout, std::make_shared<Connections>(filePath))
 {
 }
 
@@ -186,6 +194,7 @@ SqliteHistoryStore::Opened SqliteHistoryStore::open(QString *error)
     if (!execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;", error))
         return failedOpen(error);
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+    m_connections->files.noteOwnState();
     return Opened::Yes;
 }
 
@@ -321,6 +330,8 @@ void SqliteHistoryStore::setAsideLogBesideAFreshFile()
     if (::lstat(encoded(log).constData(), &st) != 0)
         return;
     const QString aside = stampedName(m_filePath);
+    // The fresh file is the store's own from now on, whatever was noted of the one before.
+    m_connections->files.forget();
     ::rename(encoded(log).constData(), encoded(aside + kLogSuffix).constData());
     ::rename(encoded(m_filePath + kIndexSuffix).constData(), encoded(aside + kIndexSuffix).constData());
     qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "is empty but had a log beside it; the log"
@@ -333,17 +344,66 @@ void SqliteHistoryStore::close()
         sqlite3_finalize(*cached);
         *cached = nullptr;
     }
-    if (m_db) {
-        // The last connection to close folds the log back into the file and removes it.
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-    }
+    if (!m_db)
+        return;
+    // The last connection to close folds the log back into the file and removes both by their
+    // names. Where the database at the path is no longer this store's own, those names are
+    // another file's (or a folder's that took this one's place): the log stays where it is.
+    HeldHistoryFiles &files = m_connections->files;
+    const bool held = files.stateOf(HeldHistoryFiles::File::Database) == HeldHistoryFiles::State::Held;
+    if (!held)
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    const bool last = std::none_of(m_connections->members.cbegin(), m_connections->members.cend(),
+                                   [](const SqliteHistoryStore *member) { return member->m_db != nullptr; });
+    if (held)
+        files.noteOwnState(last);
 }
 
 void SqliteHistoryStore::reopen()
 {
     std::lock_guard turn(m_connections->turn);
     closeEveryConnection();
+    // Another folder at the path: its files are taken as they are.
+    m_connections->files.forget();
+}
+
+HistoryFilesCheck SqliteHistoryStore::checkFiles()
+{
+    std::lock_guard turn(m_connections->turn);
+    HistoryFilesCheck check;
+    HeldHistoryFiles &files = m_connections->files;
+    if (!files.noted() || files.restoreOwnModes())
+        return check;
+    check.change = files.change();
+    qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "is no longer the file this run holds ("
+                                    << check.change << "); the whole history is written at its path";
+    using File = HeldHistoryFiles::File;
+    using State = HeldHistoryFiles::State;
+    // The database still at the path keeps what the run's own log holds, which an open connection
+    // still reads when the log was deleted or moved over: folded in before the connections let go.
+    const State log = files.stateOf(File::Log);
+    if (files.stateOf(File::Database) == State::Held && (log == State::Missing || log == State::Replaced)) {
+        for (SqliteHistoryStore *connection : std::as_const(m_connections->members)) {
+            if (connection->m_db) {
+                QString error;
+                if (!connection->execute("PRAGMA wal_checkpoint(FULL)", &error))
+                    qCWarning(lcPlatform).noquote() << "the history's own log could not be folded in:" << error;
+                break;
+            }
+        }
+    }
+    for (SqliteHistoryStore *connection : std::as_const(m_connections->members)) {
+        if (connection->m_db)
+            sqlite3_db_config(connection->m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        connection->close();
+    }
+    check.setAside = files.letGo(stampedName(m_filePath));
+    for (const QString &aside : std::as_const(check.setAside))
+        qCWarning(lcPlatform).noquote() << "a file found at the history's path was set aside whole:" << aside;
+    check.renewed = true;
+    return check;
 }
 
 bool SqliteHistoryStore::closeEveryConnection()
@@ -508,6 +568,7 @@ QString SqliteHistoryStore::setAside(const QString &reason)
         return {};
     }
     PrivateFiles::restrictToOwner(aside);
+    m_connections->files.forget();
     // An empty log holds nothing, and its index is always rebuilt from the log.
     struct stat log {};
     const bool hasLog = ::lstat(encoded(m_filePath + kLogSuffix).constData(), &log) == 0 && log.st_size > 0;
@@ -583,6 +644,9 @@ HistoryWriteResult SqliteHistoryStore::write(const HistoryChange &change, bool *
         result.diskFull = isDiskFull(code);
         result.error = errorText();
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        // What the try wrote into the log (a large row spills there before its commit) is the
+        // store's own.
+        m_connections->files.noteOwnState();
         // Another program holding the file leaves this connection as good as it was. Any other
         // failure may have come from the connection itself: one that SQLite opened read-only
         // (the disk was then mounted so) stays read-only, so the next try opens the file anew.
@@ -637,6 +701,7 @@ HistoryWriteResult SqliteHistoryStore::write(const HistoryChange &change, bool *
     code = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
     if (code != SQLITE_OK)
         return fail(code);
+    m_connections->files.noteOwnState();
     return result;
 }
 

@@ -49,6 +49,7 @@ public:
     std::optional<qint64> availableBytes() const override;
     std::unique_ptr<HistoryStore> openConnection() const override;
     void reopen() override;
+    HistoryFilesCheck checkFiles() override;
 
 private:
     struct Connections;
