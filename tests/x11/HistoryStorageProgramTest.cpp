@@ -55,8 +55,7 @@ QStringList imageFiles()
 }
 
 // Copies like another program does: xclip owns the clipboard until the next copy takes it.
-class Copier
-{
+class Copier {
 public:
     ~Copier()
     {
@@ -86,7 +85,8 @@ public:
         return QTest::qWaitFor([&] {
             const Window owner = XGetSelectionOwner(display(), clipboard);
             return owner != before && owner != 0;
-        }, 10000);
+        },
+                               10000);
     }
 
 private:
@@ -495,6 +495,98 @@ TEST(HistoryStorageProgram, EveryCopyEndsUpInTheHistoryAtItsPathWhateverHappensT
         for (const QString &name : QDir(data).entryList({"Tarnel*"}, QDir::Dirs | QDir::NoDotAndDotDot))
             QDir(data + u'/' + name).removeRecursively();
     }
+}
+
+// The history's own files changed under the running program, each seen on the folder's watch
+// alone (no copy made after it) or followed by copies, then the program killed: every copy it took
+// is in the history at its path, and another history moved over the database is kept beside it.
+TEST(HistoryStorageProgram, EveryCopyIsAtThePathWhateverHappensToTheHistorysFilesBeforeAKill)
+{
+    writeStartSettings();
+    const QString path = historyPath();
+    const QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    const QString folder = QFileInfo(path).absolutePath();
+    QTemporaryDir temporary;
+    const auto otherHistory = [&] {
+        const QString other = temporary.filePath(QStringLiteral("other.sqlite3"));
+        ClipboardEntry entry;
+        entry.id = QStringLiteral("F1");
+        entry.text = QStringLiteral("another history's row");
+        entry.copiedAt = QDateTime::currentDateTimeUtc();
+        entry.kind = ClipboardKind::Text;
+        HistoryChange change;
+        change.writes = HistoryRows::rowsFor({entry});
+        return SqliteHistoryStore(other).apply(change).ok ? other : QString();
+    };
+    const auto renamed = [](const QString &from, const QString &to) {
+        return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    };
+    const struct {
+        const char *name;
+        std::function<bool()> happen;
+        bool setsAnotherHistoryAside = false;
+    } events[] = {
+        {"the database deleted", [&] { return QFile::remove(path); }},
+        {"the database and its log deleted", [&] { return QFile::remove(path) && QFile::remove(path + QStringLiteral("-wal")); }},
+        {"the database renamed away", [&] { return renamed(path, path + QStringLiteral(".moved")); }},
+        {"another history moved over the database", [&] {
+             const QString other = otherHistory();
+             return !other.isEmpty() && renamed(other, path);
+         },
+         true},
+        {"the log deleted", [&] { return QFile::remove(path + QStringLiteral("-wal")); }},
+    };
+    for (const auto &event : events) {
+        for (const bool copiesAfter : {false, true}) {
+            const std::string row = std::string(event.name) + (copiesAfter ? ", copies after" : ", no copy after");
+            SCOPED_TRACE(row);
+            removeHistory();
+            QDir(folder).removeRecursively();
+            QStringList copied;
+            Program tarnel(tarnelBinary());
+            ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+            Copier copier;
+            for (const char *text : {"copied before one", "copied before two", "copied before three"}) {
+                ASSERT_TRUE(copier.copy(text));
+                copied.append(QString::fromLatin1(text));
+                ASSERT_TRUE(QTest::qWaitFor([&] { return historyAt(data).texts.size() == copied.size(); }, 10000));
+            }
+            ASSERT_TRUE(QFileInfo::exists(path + QStringLiteral("-wal")));
+            ASSERT_TRUE(event.happen());
+            if (copiesAfter) {
+                for (const char *text : {"copied after one", "copied after two"}) {
+                    ASSERT_TRUE(copier.copy(text));
+                    copied.append(QString::fromLatin1(text));
+                }
+            }
+            // Nothing reads the files at the path until the program has let go of them: any
+            // SQLite reader opening a database moved over its log would fold that log into it.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return tarnel.errorOutput().contains("is no longer the file this run holds"); }, 10000))
+                << tarnel.errorOutput().constData();
+            // What the user may do any time later, once the program has seen the change.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return historyAt(data).texts.size() == copied.size(); }, 10000))
+                << historyAt(data).texts.size() << " rows at the path\n"
+                << tarnel.errorOutput().constData();
+            ::kill(pid_t(tarnel.pid()), SIGKILL);
+            tarnel.process().waitForFinished(5000);
+
+            const HistoryAtPath after = historyAt(data);
+            for (const QString &text : std::as_const(copied))
+                EXPECT_TRUE(after.texts.contains(text)) << text.toStdString() << " is lost";
+            EXPECT_FALSE(after.texts.contains(QStringLiteral("another history's row")));
+            if (event.setsAnotherHistoryAside) {
+                bool keptBeside = false;
+                for (const QString &name : QDir(folder).entryList({"history.sqlite3.unreadable-*"}, QDir::Files)) {
+                    if (name.endsWith(QStringLiteral("-wal")) || name.endsWith(QStringLiteral("-shm")))
+                        continue;
+                    for (const StoredHistoryRow &stored : SqliteHistoryStore(folder + u'/' + name).read().rows)
+                        keptBeside = keptBeside || HistoryRows::decodeRow(stored).value_or(ClipboardEntry()).text == "another history's row";
+                }
+                EXPECT_TRUE(keptBeside) << QDir(folder).entryList().join(u' ').toStdString();
+            }
+        }
+    }
+    removeHistory();
 }
 
 } // namespace

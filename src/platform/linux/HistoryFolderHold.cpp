@@ -350,8 +350,14 @@ void HistoryFolderHold::watch()
         m_retry->setSingleShot(true);
         // A change is looked at once it has settled: a folder moved aside is often followed at
         // once by the one that replaces it.
-        connect(m_watch, &QFileSystemWatcher::directoryChanged, this, [this] { m_retry->start(kFolderSettle); });
-        connect(m_watch, &QFileSystemWatcher::fileChanged, this, [this] { m_retry->start(kFolderSettle); });
+        // Settled counts from the first change, not the last: a program that keeps touching the
+        // files (a reader beside the run) never puts the look off for longer.
+        const auto settle = [this] {
+            if (!m_retry->isActive() || m_retry->remainingTime() > int(kFolderSettle.count()))
+                m_retry->start(kFolderSettle);
+        };
+        connect(m_watch, &QFileSystemWatcher::directoryChanged, this, settle);
+        connect(m_watch, &QFileSystemWatcher::fileChanged, this, settle);
         connect(m_retry, &QTimer::timeout, this, [this] { review(); });
     }
     if (!m_watch->directories().contains(around) && QFileInfo(around).isDir())
