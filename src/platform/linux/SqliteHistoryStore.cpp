@@ -5,6 +5,7 @@
 #include "core/XdgFolders.h"
 #include "platform/linux/DamagedHistoryReader.h"
 #include "platform/linux/HeldHistoryFiles.h"
+#include "platform/linux/HistoryFileForm.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -127,7 +128,7 @@ SqliteHistoryStore::Opened SqliteHistoryStore::open(QString *error)
     }
     const QString path = resolvedFolder + u'/' + QFileInfo(m_filePath).fileName();
     bool fresh = false;
-    struct stat st {};
+    struct stat st { };
     if (::lstat(encoded(path).constData(), &st) == 0) {
         // A pipe would block the start, a link could lead to another user's file.
         if (!S_ISREG(st.st_mode)) {
@@ -167,7 +168,7 @@ SqliteHistoryStore::Opened SqliteHistoryStore::open(QString *error)
     // a log of another database would overwrite the rows for good.
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     if (!fresh) {
-        const std::optional<bool> blank = isBlank(error);
+        const std::optional<bool> blank = HistoryFileForm::isBlank(m_db, error);
         if (!blank)
             return failedOpen(error);
         if (*blank)
@@ -187,7 +188,7 @@ SqliteHistoryStore::Opened SqliteHistoryStore::open(QString *error)
             execute("ROLLBACK", nullptr);
             return failedOpen(error);
         }
-    } else if (!checkIdentity(error)) {
+    } else if (!HistoryFileForm::isTarnelHistory(m_db, m_filePath, error)) {
         return failedOpen(error);
     }
     // Every commit is synced: what the user was told is kept survives a power cut too.
@@ -235,98 +236,12 @@ SqliteHistoryStore::Opened SqliteHistoryStore::failedOpen(QString *error)
     return result;
 }
 
-std::optional<qint64> SqliteHistoryStore::queryInteger(const char *sql, QString *error)
-{
-    sqlite3_stmt *query = nullptr;
-    std::optional<qint64> value;
-    if (sqlite3_prepare_v2(m_db, sql, -1, &query, nullptr) == SQLITE_OK) {
-        const int code = sqlite3_step(query);
-        if (code == SQLITE_ROW)
-            value = sqlite3_column_int64(query, 0);
-        else if (code == SQLITE_DONE)
-            value = 0;
-    }
-    if (!value)
-        *error = errorText();
-    sqlite3_finalize(query);
-    return value;
-}
-
-// Nothing in it at all, no mark and no table: what a creation that was cut off leaves (SQLite
-// rolls the unfinished one back on opening). Nothing can be lost by making it the history.
-std::optional<bool> SqliteHistoryStore::isBlank(QString *error)
-{
-    const std::optional<qint64> mark = queryInteger("PRAGMA application_id", error);
-    const std::optional<qint64> version = mark ? queryInteger("PRAGMA user_version", error) : std::nullopt;
-    const std::optional<qint64> objects = version ? queryInteger("SELECT count(*) FROM sqlite_master", error) : std::nullopt;
-    if (!objects)
-        return std::nullopt;
-    return *mark == 0 && *version == 0 && *objects == 0;
-}
-
-bool SqliteHistoryStore::isWhole(QString *problem)
-{
-    sqlite3_stmt *query = nullptr;
-    if (sqlite3_prepare_v2(m_db, "PRAGMA quick_check(1)", -1, &query, nullptr) != SQLITE_OK) {
-        *problem = errorText();
-        return false;
-    }
-    const int code = sqlite3_step(query);
-    const QString answer = code == SQLITE_ROW
-        ? QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(query, 0)))
-        : errorText();
-    sqlite3_finalize(query);
-    if (answer == QStringLiteral("ok"))
-        return true;
-    *problem = answer;
-    return false;
-}
-
-bool SqliteHistoryStore::checkIdentity(QString *error)
-{
-    const std::optional<qint64> mark = queryInteger("PRAGMA application_id", error);
-    if (!mark)
-        return false;
-    if (*mark != 0 && *mark != kApplicationId) {
-        *error = QStringLiteral("not a Tarnel history (it is marked as another program's)");
-        return false;
-    }
-    // Exactly the columns this store writes; a table of another form under the same name is
-    // another program's.
-    const std::optional<qint64> columns = queryInteger(
-        "SELECT count(*) FROM pragma_table_info('history') WHERE name IN ('id', 'position', 'record')", error);
-    const std::optional<qint64> allColumns =
-        columns ? queryInteger("SELECT count(*) FROM pragma_table_info('history')", error) : std::nullopt;
-    if (!allColumns)
-        return false;
-    if (*columns != 3 || *allColumns != 3) {
-        *error = *mark == kApplicationId ? QStringLiteral("its history table is missing")
-                                         : QStringLiteral("not a Tarnel history");
-        return false;
-    }
-    if (*mark == 0) {
-        // Written before files were marked: the table says it is ours. Marked now, so that
-        // a file that later loses the table is told from a foreign one. A busy file is marked
-        // on a later start.
-        const QByteArray adopt = QStringLiteral("PRAGMA application_id=%1; PRAGMA user_version=%2;")
-                                     .arg(kApplicationId)
-                                     .arg(kSchemaVersion)
-                                     .toUtf8();
-        QString failure;
-        if (execute(adopt.constData(), &failure))
-            qCInfo(lcPlatform).noquote() << "history database" << m_filePath << "was marked as a Tarnel history";
-        else
-            qCWarning(lcPlatform).noquote() << "history database could not be marked yet:" << failure;
-    }
-    return true;
-}
-
 // A log beside an empty or new file belongs to no history in it: SQLite would apply it (making
 // the file another database) or delete it. It is kept aside instead, with its index.
 void SqliteHistoryStore::setAsideLogBesideAFreshFile()
 {
     const QString log = m_filePath + kLogSuffix;
-    struct stat st {};
+    struct stat st { };
     if (::lstat(encoded(log).constData(), &st) != 0)
         return;
     const QString aside = stampedName(m_filePath);
@@ -494,7 +409,7 @@ StoredHistory SqliteHistoryStore::readRows()
         // Every row read whole does not make the file whole: a damaged page the rows never
         // touch (the free list, an index's inner page) refuses the first write, and the copies
         // of the run would then wait for a file that never takes them.
-        if (isWhole(&problem))
+        if (HistoryFileForm::isWhole(m_db, &problem))
             return stored;
         return startAfresh(std::move(stored), problem);
     }
@@ -570,7 +485,7 @@ QString SqliteHistoryStore::setAside(const QString &reason)
     PrivateFiles::restrictToOwner(aside);
     m_connections->files.forget();
     // An empty log holds nothing, and its index is always rebuilt from the log.
-    struct stat log {};
+    struct stat log { };
     const bool hasLog = ::lstat(encoded(m_filePath + kLogSuffix).constData(), &log) == 0 && log.st_size > 0;
     for (const QString &suffix : {kLogSuffix, kIndexSuffix}) {
         if (!hasLog)
@@ -707,7 +622,7 @@ HistoryWriteResult SqliteHistoryStore::write(const HistoryChange &change, bool *
 
 std::optional<qint64> SqliteHistoryStore::availableBytes() const
 {
-    struct statvfs fs {};
+    struct statvfs fs { };
     if (::statvfs(encoded(QFileInfo(m_filePath).absolutePath()).constData(), &fs) != 0)
         return std::nullopt;
     return qint64(fs.f_bavail) * qint64(fs.f_frsize);

@@ -20,8 +20,7 @@ struct sqlite3_stmt;
 // read-only for every connection of the process to that file, so a write refused as read-only
 // closes all of them, and the file is opened anew, for writing if the disk now allows it. A read
 // closes its connection once the rows are in memory.
-class SqliteHistoryStore : public HistoryStore
-{
+class SqliteHistoryStore : public HistoryStore {
 public:
     // Another connection (another program, or a second start) may hold the write lock for one
     // transaction; a 31 MB row takes well under this long. A write still waiting then fails and
@@ -65,12 +64,6 @@ private:
     };
     Opened open(QString *error);
     Opened failedOpen(QString *error);
-    // False, with the reason, when the open file is not a Tarnel history that may be written.
-    bool isWhole(QString *problem);
-    bool checkIdentity(QString *error);
-    // Whether the open file holds nothing at all; nothing when it cannot be read.
-    std::optional<bool> isBlank(QString *error);
-    std::optional<qint64> queryInteger(const char *sql, QString *error);
     void setAsideLogBesideAFreshFile();
     void close();
     // This connection and every other one opened from the same store; true when another one
