@@ -4,7 +4,9 @@
 // unmapped top-level windows, as a desktop with many programs has (range 1), and of the window
 // raising itself while the user asks for the panel, which then stands over it after each raise
 // (range 2); range(1) 0 runs the same without the panel kept, for what Qt's own connection spends
-// meanwhile. Run on a display
+// meanwhile. Per event of the other window it counts the requests of both connections and of the
+// keeper's alone, and how often the main thread went to sleep (woken for an event or waiting for
+// a reply): each wake costs more than the work it wakes for. Run on a display
 // with a window manager: tests/support/with-x11.sh build-test/bench/bench_front_keeper.
 #include "BenchMain.h"
 #include "platform/x11/X11FrontKeeper.h"
@@ -12,6 +14,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QTest>
 #include <QWidget>
@@ -39,6 +42,19 @@ double threadCpuSeconds()
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// How often the calling thread has gone to sleep so far: each time it waited for the server or
+// for the next event.
+long threadSleeps()
+{
+    QFile status(QStringLiteral("/proc/thread-self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("voluntary_ctxt_switches:"))
+            return line.mid(line.indexOf(':') + 1).trimmed().toLong();
+    return 0;
 }
 
 // Counts the root's configure events (moves and restacks) of other windows, and the panel's own
@@ -112,15 +128,21 @@ void keeperCost(benchmark::State &state)
 
     double cpu = 0;
     unsigned long requests = 0;
+    unsigned long keeperRequests = 0;
+    long sleeps = 0;
     for (auto _ : state) {
         // A hover or the shortcut: the panel gives way to nothing for a while.
         if (asking)
             keeper.bringToFront();
         const double cpuBefore = threadCpuSeconds();
         const unsigned long requestsBefore = XNextRequest(qtDisplay) + keeper.requestsSent();
+        const unsigned long keeperBefore = keeper.requestsSent();
+        const long sleepsBefore = threadSleeps();
         QTest::qWait(int(kMeasured.count()));
         cpu += threadCpuSeconds() - cpuBefore;
         requests += XNextRequest(qtDisplay) + keeper.requestsSent() - requestsBefore;
+        keeperRequests += keeper.requestsSent() - keeperBefore;
+        sleeps += threadSleeps() - sleepsBefore;
         events.take();
     }
     stop = true;
@@ -134,6 +156,8 @@ void keeperCost(benchmark::State &state)
     state.counters["keeperCpuPercent"] = 100 * cpu / seconds;
     state.counters["otherEvents"] = events.others;
     state.counters["requestsPerEvent"] = events.others ? double(requests) / events.others : 0;
+    state.counters["keeperRequestsPerEvent"] = events.others ? double(keeperRequests) / events.others : 0;
+    state.counters["sleepsPerEvent"] = events.others ? double(sleeps) / events.others : 0;
     state.counters["panelRestacksPerSecond"] = events.panelRestacks / seconds;
     for (const Window window : idle)
         XDestroyWindow(other, window);

@@ -152,16 +152,30 @@ void X11FrontKeeper::listen()
 void X11FrontKeeper::rereadOrder() const
 {
     Display *display = m_connection->display();
+    XErrorHandler previous = XSetErrorHandler(ignoreError);
     XSync(display, False);
+    XSetErrorHandler(previous);
     m_readSerial = NextRequest(display);
     m_order.reset(readTopLevels());
 }
 
 void X11FrontKeeper::takeEvents()
 {
+    // Placed at once: every event that came is followed by now.
+    if (followEvents(true))
+        place(false);
+}
+
+bool X11FrontKeeper::followEvents(bool readSocket)
+{
     Display *display = m_connection->display();
     bool changed = false;
-    while (XPending(display) > 0) {
+    // Errors of requests sent before (a move of a window that went meanwhile) come with the events.
+    XErrorHandler previous = XSetErrorHandler(ignoreError);
+    // One read takes what the socket holds; what comes later announces itself on the socket.
+    if (readSocket)
+        XEventsQueued(display, QueuedAfterFlush);
+    while (XQLength(display) > 0) {
         XEvent event;
         XNextEvent(display, &event);
         if (m_presses.take(display, event, X11SelfRaiseGuard::Clock::now()))
@@ -175,8 +189,8 @@ void X11FrontKeeper::takeEvents()
             continue;
         changed = follow(event) || changed;
     }
-    if (changed)
-        m_placing.start();
+    XSetErrorHandler(previous);
+    return changed;
 }
 
 unsigned long X11FrontKeeper::requestsSent() const
@@ -347,7 +361,14 @@ bool X11FrontKeeper::follow(const XEvent &event)
         known->geometry = QRect(configured.x, configured.y, configured.width, configured.height);
         const bool coveringChanged = isCovering(*known) != wasCovering;
         const bool wasUnder = isUnderKept(configured.window);
+        // A kept window's restack to where it was just put asks for nothing more.
+        const auto moved = m_movedAbove.find(configured.window);
+        const bool asPut = moved != m_movedAbove.end() && moved->second == configured.above;
+        if (moved != m_movedAbove.end())
+            m_movedAbove.erase(moved);
         if (!m_order.restack(configured.window, configured.above))
+            return coveringChanged;
+        if (asPut)
             return coveringChanged;
         noteRaise(configured.window, wasUnder);
         return true;
@@ -482,11 +503,18 @@ bool X11FrontKeeper::isScreenCovered() const
 
 void X11FrontKeeper::placeNow()
 {
+    place(true);
+}
+
+void X11FrontKeeper::place(bool followFirst)
+{
     if (!m_listening)
         return;
     Display *display = m_connection->display();
-    // What happened until now, some of it perhaps read with the answers to other requests.
-    takeEvents();
+    // What happened until now, some of it perhaps read with the answers to other requests; it is
+    // all placed now.
+    if (followFirst)
+        followEvents(true);
     const std::vector<unsigned long> kept = keptWindows();
     if (kept.empty())
         return;
@@ -591,6 +619,7 @@ void X11FrontKeeper::placeNow()
         if (inPlace)
             continue;
         moved = true;
+        m_movedAbove[window] = anchor;
         if (anchor == 0) {
             XLowerWindow(display, window);
         } else {
@@ -600,9 +629,11 @@ void X11FrontKeeper::placeNow()
             XConfigureWindow(display, window, CWSibling | CWStackMode, &above);
         }
     }
-    // Errors of a move (a window that went meanwhile) are taken while they are ignored.
+    // Sent without waiting: the moves' own restacks come with the next events, and an error of a
+    // move (a window that went meanwhile) with them, read while errors are ignored.
     if (moved)
-        XSync(display, False);
+        XFlush(display);
     XSetErrorHandler(previous);
-    takeQueuedEventsLater();
+    if (followEvents(false))
+        m_placing.start();
 }

@@ -81,6 +81,11 @@ private:
     void rereadOrder() const;
     // Follows the events that came meanwhile; places the kept windows when what is seen changed.
     void takeEvents();
+    // Follows the events that came meanwhile, those read already or also those on the socket;
+    // whether what is seen may have changed.
+    bool followEvents(bool readSocket);
+    // Places the kept windows, after following what came meanwhile or not.
+    void place(bool followFirst);
     // Reads the windows that mapped since they were last read.
     void examinePending() const;
     void takeQueuedEventsLater() const;
@@ -125,6 +130,9 @@ private:
     X11UserPresses m_presses;
     X11SelfRaiseGuard::Clock::time_point m_askedAt{};
     std::set<unsigned long> m_loggedRaisers;
+    // Kept windows just moved, by the window each was put above (0: the bottom), until the
+    // server reports the restack.
+    std::map<unsigned long, unsigned long> m_movedAbove;
     std::set<unsigned long> m_focusWatched;
     std::map<unsigned long, X11KeyboardHold> m_keyboard;
     QPointer<QWidget> m_held;
