@@ -324,6 +324,8 @@ struct OpenedWindow {
     std::function<std::pair<QWidget *, QWidget *>(OpenPanel &)> open;
     // Keys go to a menu through its grab, not the input focus: Escape must close it.
     bool grabsKeyboard = false;
+    // Opened with the pointer on the open panel, which stays open meanwhile.
+    bool panelStaysOpen = false;
 };
 
 std::ostream &operator<<(std::ostream &out, const OpenedWindow &row)
@@ -372,6 +374,16 @@ const OpenedWindow kOpenedWindows[] = {
      },
      true},
     {"Settings", [](OpenPanel &s) { s.controller.openSettingsWindow(); return std::pair{s.controller.settingsWindow(), nullptr}; }},
+    // The panel's gear clicked as the user clicks it: the pointer stays on the panel, which stays
+    // open under the settings (metacity put it back over them until the pointer left).
+    {"SettingsFromTheGear",
+     [](OpenPanel &s) {
+         if (!clickOn(s.controller.panel()->findChild<QAbstractButton *>(QStringLiteral("settings"))))
+             return std::pair<QWidget *, QWidget *>{nullptr, nullptr};
+         (void)QTest::qWaitFor([&s] { return s.controller.settingsWindow() && s.controller.settingsWindow()->isVisible(); });
+         return std::pair<QWidget *, QWidget *>{s.controller.settingsWindow(), nullptr};
+     },
+     false, true},
     {"Guide", [](OpenPanel &s) { s.controller.showOnboarding(); return std::pair{s.controller.onboardingWindow(), nullptr}; }},
     {"ScreenshotEditor",
      [](OpenPanel &s) {
@@ -442,6 +454,9 @@ TEST_P(PanelOpensWindows, StandsWholeOverThePanelWithTheKeyboard)
     ASSERT_TRUE(waitOnScreen(window));
     // Seen on the screen whole: under a full-screen window the screen shows that window instead.
     EXPECT_TRUE(wholeAbove(window, scene.controller.panel(), row.name));
+    if (row.panelStaysOpen) {
+        EXPECT_TRUE(scene.controller.isContentExpanded()) << "the panel closed under " << row.name;
+    }
     if (opener) {
         EXPECT_TRUE(standsAbove(windowOf(window), windowOf(opener)))
             << row.name << " (" << stackedWindowOf(windowOf(window)) << ") stands under what it was opened from ("
