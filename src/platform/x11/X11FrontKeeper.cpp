@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Session.h"
 #include "platform/x11/X11WindowTree.h"
 
 #include <QCoreApplication>
@@ -113,6 +114,12 @@ void X11FrontKeeper::bringToFront()
 
 void X11FrontKeeper::holdKeyboard(QWidget &window, bool hold)
 {
+    // Inside a Wayland session the compositor gives the keyboard to the window its seat has
+    // focused and puts back whatever an X client asks instead (the XWAYLAND extension says the
+    // server is its bridge): taken back against it, the keyboard would go to and fro and Quick
+    // Access stand open without it, where let go Quick Access closes as it loses the keyboard.
+    if (hold && X11Session::isXWaylandInWayland())
+        return;
     if (hold)
         m_held = &window;
     else if (m_held == &window)
