@@ -16,7 +16,6 @@
 #include <vector>
 
 class X11Connection;
-class X11RestackFilter;
 union _XEvent;
 using XEvent = _XEvent;
 
@@ -138,6 +137,4 @@ private:
     std::map<unsigned long, X11KeyboardHold> m_keyboard;
     QPointer<QWidget> m_held;
     std::set<unsigned long> m_loggedTakers;
-    // Keeps the kept windows' own restacks from Qt, which would wait for the server at each.
-    std::unique_ptr<X11RestackFilter> m_restacks;
 };
