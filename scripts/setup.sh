@@ -20,7 +20,7 @@ PACKAGES=(
   python3-gi gir1.2-gtk-3.0
   gir1.2-gtk-4.0
   metacity xfwm4 fluxbox icewm i3-wm dbus-x11 dbus-daemon i3lock
-  jwm wmaker marco mate-settings-daemon-common twm
+  jwm wmaker marco mate-settings-daemon-common twm fvwm kwin-x11
   konsole terminator emacs-gtk libreoffice-writer
   vim-gtk3
   gnome-terminal

@@ -22,7 +22,8 @@ if [ -z "${num:-}" ]; then echo "with-x11: Xvfb did not start" >&2; cat "$tmp/xv
 export DISPLAY=":$num"
 
 # The window manager: openbox, or the one TARNEL_X11_WM names (metacity, xfwm4, fluxbox, icewm
-# and i3, whose frames bypass the manager themselves, jwm, wmaker, marco with its compositor and
+# and i3, whose frames bypass the manager themselves, jwm, wmaker, marco with its compositor, fvwm,
+# kwin with its compositor and
 # twm). One that is missing or never comes up
 # fails the run: a test meant for it must not pass without it.
 wm=""
@@ -50,13 +51,18 @@ if [ "${TARNEL_NO_WM:-0}" != "1" ]; then
     # configuration, but windows without a position of their own are placed at once rather than
     # by a drag of the user's.
     twm) { cat /etc/X11/twm/system.twmrc 2>/dev/null; echo RandomPlacement; } >"$tmp/twmrc"; command=(twm -f "$tmp/twmrc") ;;
+    # kwin as KDE runs it, compositing; its settings in the temporary home.
+    kwin) command=(kwin_x11 --replace) ;;
+    # fvwm with its packaged configuration (the keyboard follows the pointer, a click raises), but
+    # windows are placed where they ask rather than where they overlap least.
+    fvwm) { cat /usr/share/fvwm2/default-config/config 2>/dev/null; echo 'Style * UsePPosition'; } >"$tmp/fvwm.conf"; command=(fvwm -f "$tmp/fvwm.conf") ;;
     *) echo "with-x11: unknown window manager $manager" >&2; kill $xvfb; rm -rf "$tmp"; exit 1 ;;
   esac
-  if ! command -v "${command[0]}" >/dev/null || { [ "$manager" = xfwm4 ] && ! command -v dbus-daemon >/dev/null; }; then
+  if ! command -v "${command[0]}" >/dev/null || { { [ "$manager" = xfwm4 ] || [ "$manager" = kwin ]; } && ! command -v dbus-daemon >/dev/null; }; then
     echo "with-x11: window manager $manager is not installed (scripts/setup.sh installs it)" >&2
     kill $xvfb; rm -rf "$tmp"; exit 1
   fi
-  if [ "$manager" = xfwm4 ]; then
+  if [ "$manager" = xfwm4 ] || [ "$manager" = kwin ]; then
     bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1) || { echo "with-x11: no session bus" >&2; kill $xvfb; rm -rf "$tmp"; exit 1; }
     export DBUS_SESSION_BUS_ADDRESS=$(echo "$bus" | sed -n 1p)
     buspid=$(echo "$bus" | sed -n 2p)

@@ -28,6 +28,8 @@ constexpr int kEdgeMargin = 3;
 constexpr int kGridStep = 6;
 // How long a manager takes to come up and own the compositing selection.
 constexpr int kManagerStartMs = 10000;
+// How long the screen must show one picture to count as settled: longer than a frame of a fade.
+constexpr qint64 kSettledForMs = 200;
 // How long an outline may take to be drawn whole once the panel rests at its size.
 constexpr int kDrawnWithinMs = 4000;
 
@@ -123,16 +125,20 @@ std::string beneathShowsInside(const char *state, const QRegion &outline, const 
         .toStdString();
 }
 
-// Waits until reads of the screen agree three times in a row, and gives that picture.
+// Waits until reads of the screen agree three times in a row and over kSettledForMs, and gives
+// that picture: a compositor that fades a window in (kwin) draws the same frame for a while.
 QImage settledScreen()
 {
     QImage previous, read;
     int agreeing = 0;
+    QElapsedTimer same;
     (void)QTest::qWaitFor([&] {
         read = framebufferImage();
         agreeing = !read.isNull() && read == previous ? agreeing + 1 : 0;
+        if (agreeing == 0)
+            same.start();
         previous = read;
-        return agreeing >= 2;
+        return agreeing >= 2 && same.hasExpired(kSettledForMs);
     });
     return read;
 }
@@ -167,8 +173,12 @@ TEST_P(CompositedPanel, EveryRestingSizeIsDrawnWhole)
 
     writeSettings(settingsWithHistory(3));
     movePointer(kAway);
+    // What the screen shows before the window beneath is drawn: a compositor may draw a window
+    // only a while after it has the keyboard (kwin starts compositing then).
+    const QImage bare = settledScreen();
     Fixture below(QStringLiteral("Below"), QString(), QStringLiteral("1920x1080+0+0"));
     ASSERT_TRUE(below.waitForKeyboard());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return framebufferImage() != bare; }, kManagerStartMs)) << "the window beneath is never drawn";
     const QImage beneath = settledScreen();
 
     Program tarnel(tarnelBinary());

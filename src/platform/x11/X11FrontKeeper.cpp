@@ -120,9 +120,12 @@ void X11FrontKeeper::holdKeyboard(QWidget &window, bool hold)
     // Access stand open without it, where let go Quick Access closes as it loses the keyboard.
     if (hold && X11Session::isXWaylandInWayland())
         return;
-    if (hold)
+    if (hold) {
+        // Held anew: asked again while held, the hold keeps the moment the user first asked.
+        if (m_held != &window)
+            m_heldSince = X11SelfRaiseGuard::Clock::now();
         m_held = &window;
-    else if (m_held == &window)
+    } else if (m_held == &window)
         m_held = nullptr;
     // The focus events of a window shown for the first time are heard from now on.
     if (hold && m_listening)
@@ -483,8 +486,8 @@ void X11FrontKeeper::followFocus(const XEvent &event)
         taker = X11WindowTree::ancestry(display, holder, m_wmStateAtom).topLevel;
         XSetErrorHandler(previous);
     }
-    // The user clicked in that window: it is theirs to type in now.
-    if (m_presses.clickedIn(taker, X11SelfRaiseGuard::Clock::now()))
+    // The user clicked in that window since asking for the held one: it is theirs to type in now.
+    if (m_presses.clickedIn(taker, m_heldSince, X11SelfRaiseGuard::Clock::now()))
         return;
     XErrorHandler previous = XSetErrorHandler(ignoreError);
     XSetInputFocus(display, focus.window, RevertToParent, CurrentTime);

@@ -136,5 +136,7 @@ private:
     std::set<unsigned long> m_focusWatched;
     std::map<unsigned long, X11KeyboardHold> m_keyboard;
     QPointer<QWidget> m_held;
+    // When the user last asked the keyboard into the held window.
+    X11SelfRaiseGuard::Clock::time_point m_heldSince{};
     std::set<unsigned long> m_loggedTakers;
 };

@@ -71,9 +71,9 @@ bool X11UserPresses::answersUser(unsigned long topLevel, Clock::time_point now) 
     return topLevel != 0 && topLevel == m_lastWindow && now - m_lastPress < kAnswerWithin;
 }
 
-bool X11UserPresses::clickedIn(unsigned long topLevel, Clock::time_point now) const
+bool X11UserPresses::clickedIn(unsigned long topLevel, Clock::time_point since, Clock::time_point now) const
 {
-    return topLevel != 0 && topLevel == m_lastClickWindow && now - m_lastClick < kAnswerWithin;
+    return topLevel != 0 && topLevel == m_lastClickWindow && m_lastClick >= since && now - m_lastClick < kAnswerWithin;
 }
 
 void X11UserPresses::pressed(unsigned long topLevel, Clock::time_point now, bool button)

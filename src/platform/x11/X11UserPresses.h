@@ -24,8 +24,9 @@ public:
     // Whether the user pressed in the top-level window within kAnswerWithin before `now`.
     bool answersUser(unsigned long topLevel, Clock::time_point now) const;
     // Whether the user pressed a pointer button in the top-level window within kAnswerWithin
-    // before `now`: a click that gives that window the keyboard.
-    bool clickedIn(unsigned long topLevel, Clock::time_point now) const;
+    // before `now`, and not before `since`: a click that gives that window the keyboard after
+    // the user asked for another (a click that came first was answered before the user asked).
+    bool clickedIn(unsigned long topLevel, Clock::time_point since, Clock::time_point now) const;
     // A press in the top-level window, as take() notes one; a button's is a click as well.
     void pressed(unsigned long topLevel, Clock::time_point now, bool button = false);
 
