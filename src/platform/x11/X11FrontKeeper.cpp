@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/X11RestackFilter.h"
 #include "platform/x11/X11Session.h"
 #include "platform/x11/X11WindowTree.h"
 
@@ -141,6 +142,11 @@ void X11FrontKeeper::listen()
         return;
     m_connection = std::move(connection);
     m_listening = true;
+    m_restacks = std::make_unique<X11RestackFilter>([this](unsigned long id) {
+        return std::any_of(m_kept.begin(), m_kept.end(), [id](const QPointer<QWidget> &window) {
+            return window && window->testAttribute(Qt::WA_WState_Created) && window->winId() == id;
+        });
+    });
     Display *display = m_connection->display();
     m_root = DefaultRootWindow(display);
     m_wmStateAtom = XInternAtom(display, "WM_STATE", False);

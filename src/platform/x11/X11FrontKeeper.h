@@ -16,6 +16,7 @@
 #include <vector>
 
 class X11Connection;
+class X11RestackFilter;
 union _XEvent;
 using XEvent = _XEvent;
 
@@ -139,4 +140,6 @@ private:
     // When the user last asked the keyboard into the held window.
     X11SelfRaiseGuard::Clock::time_point m_heldSince{};
     std::set<unsigned long> m_loggedTakers;
+    // Keeps the kept windows' own restacks from Qt, which would wait for the server at each.
+    std::unique_ptr<X11RestackFilter> m_restacks;
 };
