@@ -34,6 +34,9 @@ constexpr int kSettleLooks = 5;
 // How long a window is watched for its place and the keyboard: the windows around it are
 // restacked meanwhile, and a manager may raise the full-screen window again after the map.
 constexpr int kKeyboardLooks = 15;
+// For how many looks a window closed over a full-screen window asks the manager to give that
+// window the keyboard left nowhere, before giving it itself.
+constexpr int kCloseAsks = 3;
 
 // Whether the root child `lower` stands under the root child `upper`.
 bool isBelow(Display *display, Window lower, Window upper)
@@ -146,7 +149,18 @@ void X11OverFullScreen::start()
 
 bool X11OverFullScreen::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() != QEvent::Show || !watched->isWidgetType() || !static_cast<QWidget *>(watched)->isWindow())
+    if (!watched->isWidgetType() || !static_cast<QWidget *>(watched)->isWindow())
+        return false;
+    if (event->type() == QEvent::Hide) {
+        const auto stood = m_overFullScreen.find(static_cast<QWidget *>(watched));
+        if (stood != m_overFullScreen.end()) {
+            const std::pair<unsigned long, unsigned long> windows = stood->second;
+            m_overFullScreen.erase(stood);
+            followClose(windows.first, windows.second, 0);
+        }
+        return false;
+    }
+    if (event->type() != QEvent::Show)
         return false;
     // The show event comes before Qt maps the window, with WM_TRANSIENT_FOR written anew: what the
     // manager made of the map is looked at once it was sent (and after the dialogs beside the
@@ -183,7 +197,47 @@ void X11OverFullScreen::standOverFullScreen(QWidget &window)
         XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
         XFlush(display);
     }
+    m_overFullScreen[&window] = {id, fullScreen};
+    QObject::connect(&window, &QObject::destroyed, this, [this, gone = &window] { m_overFullScreen.erase(gone); });
     followOnceMapped(window, fullScreen, 0, false);
+}
+
+void X11OverFullScreen::followClose(unsigned long closed, unsigned long fullScreen, int looks)
+{
+    Display *display = x11Display();
+    if (!display)
+        return;
+    XErrorHandler previous = XSetErrorHandler(ignoreError);
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    XWindowAttributes attributes{};
+    const bool there = XGetWindowAttributes(display, fullScreen, &attributes) && attributes.map_state == IsViewable;
+    // No window, or one of the manager's own (a frame it is taking down) that holds no client.
+    const bool nowhere = focus == None || focus == PointerRoot || focus == DefaultRootWindow(display)
+        || (focus != closed && !isOwn(focus) && X11WindowTree::ancestry(display, focus, XInternAtom(display, "WM_STATE", False)).client == 0);
+    if (there && nowhere) {
+        if (looks < kCloseAsks) {
+            // Asked of the manager first, as a pager asks, so that it counts the window active.
+            XEvent event{};
+            event.xclient.type = ClientMessage;
+            event.xclient.window = fullScreen;
+            event.xclient.message_type = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+            event.xclient.format = 32;
+            event.xclient.data.l[0] = 2;
+            event.xclient.data.l[1] = CurrentTime;
+            XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+        } else {
+            XSetInputFocus(display, fullScreen, RevertToParent, CurrentTime);
+        }
+    }
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    // Followed until the keyboard is in a window other than the one closed: the manager's choice,
+    // or the user's.
+    if (!there || (!nowhere && focus != closed) || looks >= kKeyboardLooks)
+        return;
+    QTimer::singleShot(kMapLook, this, [this, closed, fullScreen, looks] { followClose(closed, fullScreen, looks + 1); });
 }
 
 void X11OverFullScreen::followOnceMapped(QWidget &window, unsigned long fullScreen, int looks, bool remapped)

@@ -2,6 +2,9 @@
 
 #include <QObject>
 
+#include <map>
+#include <utility>
+
 class QWidget;
 
 // Opens every window of the program that the window manager stacks and that stands on its own
@@ -13,6 +16,7 @@ class QWidget;
 // show with it; they read that hint only when a window maps. Decided from the root's children as
 // the server holds them, a little after the map, when the manager has placed the window. Until the
 // manager has settled, the window takes the keyboard itself wherever the server shows it elsewhere.
+// Once it closes, the full-screen window has the keyboard back where the manager left it with none.
 class X11OverFullScreen : public QObject {
 public:
     X11OverFullScreen();
@@ -30,5 +34,12 @@ private:
     // window when that still stands over it, then makes sure it is active.
     void followOnceMapped(QWidget &window, unsigned long fullScreen, int looks, bool remapped);
 
+    // Once a window that stood over a full-screen window closed: gives that window the keyboard
+    // wherever the manager left it with no window (jwm, now and then, after the closed window was
+    // mapped as its transient).
+    void followClose(unsigned long closed, unsigned long fullScreen, int looks);
+
     bool m_started = false;
+    // The windows shown over a full-screen window: their own ids and that window's client.
+    std::map<QWidget *, std::pair<unsigned long, unsigned long>> m_overFullScreen;
 };
