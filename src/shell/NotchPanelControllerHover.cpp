@@ -193,6 +193,8 @@ void NotchPanelController::collapseForPointerExit()
     m_isCollapsing = true;
     stopTimer(m_expansionTimer);
     stopTimer(m_collapseTimer);
+    // Tarnel hands the keyboard on from here.
+    m_services.windowTraits.holdKeyboard(*m_panel, false);
     if (m_isContentExpanded)
         setContentExpanded(false);
     // The open panel took the keyboard for its search field: closing gives it back to the
@@ -383,6 +385,12 @@ void NotchPanelController::menuDidClose(QMenu *menu)
 
 void NotchPanelController::setEditorOpen(bool isOpen)
 {
+    // A sheet or alert closed over the open panel handed it the keyboard: some managers (fvwm)
+    // give the keyboard back to the window the panel first took it from as soon as a window beside
+    // them loses it, though the panel took it back. Held until the panel closes or the program
+    // hands the keyboard on itself.
+    if (m_hasOpenEditor && !isOpen && !m_isAtCursor && m_isContentExpanded && m_panel->isVisible())
+        m_services.windowTraits.holdKeyboard(*m_panel, true);
     m_hasOpenEditor = isOpen;
     m_model.setPanelOverlayPresented(m_hasOpenEditor || m_hasOpenActionMenu);
     if (isOpen)

@@ -477,12 +477,27 @@ TEST_P(PanelOpensWindows, StandsWholeOverThePanelWithTheKeyboard)
     QWidget *from = opener ? opener : bypassesWindowManager(windowOf(window)) ? scene.controller.panel()
                                                                               : nullptr;
     const Window back = from ? stackedWindowOf(windowOf(from)) : stackedWindowOf(*scene.other.shownWindow());
+    const bool panelSheet = window == scene.host.sheet() || window == scene.host.clearAlert();
     QPointer<QWidget> closing(window);
     window->close();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !closing || !closing->isVisible(); }, 3000));
     Window holder = 0;
     EXPECT_TRUE(QTest::qWaitFor([&] { return (holder = keyboardHolder()) == back; }, 3000))
         << row.name << " closed: the keyboard is in " << holder << ", not in " << back;
+    if (!panelSheet)
+        return;
+    // The panel holds the keyboard its sheet or alert handed back (fvwm gives it to the window the
+    // panel first took it from) until the program hands it on itself, as a paste from the panel
+    // does: the panel lets it go then, and what the user types lands in that window.
+    RunningApplication user;
+    user.window = *scene.other.shownWindow();
+    user.pid = scene.other.pid();
+    ASSERT_TRUE(scene.desk.workspace.activate(user));
+    ASSERT_TRUE(scene.other.waitForKeyboard()) << "the keyboard is in " << keyboardHolder();
+    xdotool({"type", "--delay", "20", "ok"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return scene.other.text().endsWith(QStringLiteral("ok")); }, 3000))
+        << row.name << " closed, the keyboard handed on: typed into " << keyboardHolder() << ", the window has ["
+        << scene.other.text().toStdString() << "]";
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWindow, PanelOpensWindows, testing::Combine(testing::ValuesIn(kOpenedWindows), testing::Values(false, true)),

@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/X11KeyboardHandoffs.h"
 #include "platform/x11/X11RestackFilter.h"
 #include "platform/x11/X11Session.h"
 #include "platform/x11/X11WindowTree.h"
@@ -491,6 +492,21 @@ void X11FrontKeeper::followFocus(const XEvent &event)
         XErrorHandler previous = XSetErrorHandler(ignoreError);
         taker = X11WindowTree::ancestry(display, holder, m_wmStateAtom).topLevel;
         XSetErrorHandler(previous);
+    }
+    // The program itself handed the keyboard on since the hold began (a paste into the application
+    // in front): that window is where the user works now, and the hold ends.
+    Window client = 0;
+    if (holder != None && holder != PointerRoot) {
+        XErrorHandler previous = XSetErrorHandler(ignoreError);
+        client = X11WindowTree::ancestry(display, holder, m_wmStateAtom).client;
+        // A manager that keeps the keyboard in its frame: the client the frame holds.
+        if (client == 0 && taker != 0)
+            client = X11WindowTree::clientWithin(display, taker, m_wmStateAtom);
+        XSetErrorHandler(previous);
+    }
+    if (client != 0 && X11KeyboardHandoffs::shared().handedToSince(client, m_heldSince)) {
+        m_held = nullptr;
+        return;
     }
     // The user clicked in that window since asking for the held one: it is theirs to type in now.
     if (m_presses.clickedIn(taker, m_heldSince, X11SelfRaiseGuard::Clock::now()))

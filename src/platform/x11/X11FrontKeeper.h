@@ -64,7 +64,8 @@ public:
     // While held, a kept window the user asked the keyboard into takes it back from another window
     // that took it without the user's click there or a key binding's grab: some managers hand it
     // to a window that raises itself at each raise (fluxbox) or as it comes up under the pointer
-    // (twm).
+    // (twm), or back to the window a window beside them took it from (fvwm). The hold ends once
+    // the program itself hands the keyboard to another program's window (X11KeyboardHandoffs).
     void holdKeyboard(QWidget &window, bool hold);
     // Whether another program's window that bypasses the manager covers the whole screen.
     bool isScreenCovered() const;

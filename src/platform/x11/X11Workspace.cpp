@@ -1,6 +1,7 @@
 #include "platform/x11/X11Workspace.h"
 
 #include "core/Logging.h"
+#include "platform/x11/X11KeyboardHandoffs.h"
 #include "platform/x11/X11Session.h"
 
 #include <QGuiApplication>
@@ -162,6 +163,8 @@ bool X11Workspace::activate(const RunningApplication &application)
             return false;
         window = other->window;
     }
+    // Noted before it is asked: a window of this program that holds the keyboard lets it go there.
+    X11KeyboardHandoffs::shared().handedTo(window);
     Display *display = m_connection.display();
     XEvent event{};
     event.xclient.type = ClientMessage;
