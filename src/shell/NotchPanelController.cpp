@@ -228,7 +228,7 @@ void NotchPanelController::checkTrayAvailability()
     } else {
         positionPanel();
         m_panel->show();
-        m_services.windowTraits.bringToFront(*m_panel);
+        bringPanelToFront();
         m_services.windowTraits.keepOffTaskbar(*m_panel);
     }
 }
@@ -266,7 +266,7 @@ void NotchPanelController::show()
         return;
     }
     m_panel->show();
-    m_services.windowTraits.bringToFront(*m_panel);
+    bringPanelToFront();
     m_services.windowTraits.keepOffTaskbar(*m_panel);
     // A freshly mapped window takes the pointer until the first tick decides.
     m_ignoresMouseEvents = false;
@@ -324,7 +324,7 @@ void NotchPanelController::setPresentationMode(ClipboardPresentationMode mode)
         stopTimer(m_expansionTimer);
         positionPanel();
         m_panel->show();
-        m_services.windowTraits.bringToFront(*m_panel);
+        bringPanelToFront();
         m_services.windowTraits.keepOffTaskbar(*m_panel);
         keepExpandedUntilPointerVisits();
     } else {
@@ -365,6 +365,9 @@ bool NotchPanelController::isOpenedOverQuickAccess(const QObject *object) const
 bool NotchPanelController::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+    if ((type == QEvent::Show || type == QEvent::Hide || type == QEvent::Move || type == QEvent::Resize)
+        && watched->isWidgetType() && watched != m_panel && static_cast<QWidget *>(watched)->isWindow())
+        queuePanelCoverage();
     if ((type == QEvent::Enter || type == QEvent::Leave) && watched == m_panel->windowHandle()) {
         // The window system's word that the pointer crossed the notch, as the panel's native
         // window receives it; the crossings that Qt makes up for widgets shown or hidden under
@@ -390,7 +393,7 @@ bool NotchPanelController::eventFilter(QObject *watched, QEvent *event)
         // stands in front, over the settings or guide opened from it before.
         noteKeyboardBeforePanel();
         if (type == QEvent::MouseButtonPress)
-            m_services.windowTraits.bringToFront(*m_panel);
+            bringPanelToFront();
     } else if (type == QEvent::MouseButtonPress && m_isAtCursor && watched == static_cast<QObject *>(m_panel->windowHandle())
                && QGuiApplication::focusWindow() != m_panel->windowHandle()) {
         // A click into Quick Access that somehow lost the keyboard gives it back.

@@ -250,6 +250,13 @@ private:
     void finishOnboarding(bool completed, ClipboardPresentationMode mode);
     void windowWillClose(QWidget *window);
     void presentWindow(QWidget *window);
+    // Puts the panel over the settings and guide opened from it before, as the user asked.
+    void bringPanelToFront();
+    // Cuts the program's managed windows that stand over the panel out of what it draws, once
+    // the events of the moment are through.
+    void queuePanelCoverage();
+    void updatePanelCoverage();
+    bool standsOverPanel(const QWidget &window) const;
     QPoint pointerLocation() const;
     bool onboardingComplete() const;
     void watchClose(QWidget *window);
@@ -305,6 +312,9 @@ private:
 
     QPointer<QWidget> m_onboardingWindow;
     QPointer<QWidget> m_settingsWindow;
+    // The settings or guide opened from the open panel, over it until it is brought to the front.
+    QList<QPointer<QWidget>> m_liftedOverPanel;
+    bool m_coverageQueued = false;
     QPointer<QWidget> m_screenshotToastPanel;
     QPointer<QWidget> m_screenshotActionWindow;
     // A screenshot's notice (in the notch or its toast) that came while the screen was covered,

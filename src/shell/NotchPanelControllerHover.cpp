@@ -260,7 +260,7 @@ void NotchPanelController::setWidthExpanded(bool expanded, std::chrono::millisec
         // The panel opens in front of whatever was raised over the resting notch meanwhile, and
         // the notch it narrows to stays in reach over the settings or guide opened from it.
         if (!m_isAtCursor)
-            m_services.windowTraits.bringToFront(*m_panel);
+            bringPanelToFront();
     }
     const qreal target = expanded ? PanelMetrics::expandedSize.width() : compactWidth();
     m_widthAnimation->stop();

@@ -91,7 +91,7 @@ void NotchPanelController::beginQuickAccessOnModel(const std::optional<RunningAp
 void NotchPanelController::takeKeyboardForQuickAccess()
 {
     noteKeyboardBeforePanel();
-    m_services.windowTraits.bringToFront(*m_panel);
+    bringPanelToFront();
     // Held while Quick Access is open: a window that raises itself is given it by some managers.
     m_services.windowTraits.holdKeyboard(*m_panel, true);
     m_panel->activateWindow();

@@ -11,11 +11,15 @@
 #include "shell/TarnelPanel.h"
 #include "ui/onboarding/OnboardingView.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
+
+#include <utility>
 
 namespace {
 
@@ -47,9 +51,55 @@ void NotchPanelController::presentWindow(QWidget *window)
     window->raise();
     // Opened from the open panel: in front of it until the panel closes or is opened again. The
     // resting notch stays over it, always in reach.
-    if (m_isWidthExpanded || m_isContentExpanded)
+    if (m_isWidthExpanded || m_isContentExpanded) {
         m_services.windowTraits.liftOverPanel(*window);
+        if (!m_liftedOverPanel.contains(window))
+            m_liftedOverPanel.append(window);
+        queuePanelCoverage();
+    }
     window->activateWindow();
+}
+
+void NotchPanelController::bringPanelToFront()
+{
+    m_liftedOverPanel.clear();
+    m_services.windowTraits.bringToFront(*m_panel);
+    queuePanelCoverage();
+}
+
+void NotchPanelController::queuePanelCoverage()
+{
+    if (std::exchange(m_coverageQueued, true))
+        return;
+    QTimer::singleShot(0, this, [this] {
+        m_coverageQueued = false;
+        updatePanelCoverage();
+    });
+}
+
+bool NotchPanelController::standsOverPanel(const QWidget &window) const
+{
+    // What bypasses the manager (sheets, menus, notices) stands in the server's order with the
+    // panel, which every compositor keeps; the settings and guide stand under the panel unless
+    // opened from it since it was last brought to the front.
+    if (&window == m_panel || !window.isWindow() || !window.isVisible()
+        || window.windowFlags().testFlag(Qt::BypassWindowManagerHint))
+        return false;
+    const Qt::WindowType type = window.windowType();
+    if (type != Qt::Window && type != Qt::Dialog && type != Qt::Sheet && type != Qt::Tool)
+        return false;
+    if (&window == m_settingsWindow || &window == m_onboardingWindow)
+        return m_liftedOverPanel.contains(&window);
+    return true;
+}
+
+void NotchPanelController::updatePanelCoverage()
+{
+    QRegion covered;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (standsOverPanel(*window))
+            covered += window->frameGeometry();
+    m_panel->setCoveredRegion(covered);
 }
 
 void NotchPanelController::openSettingsWindow()

@@ -34,6 +34,14 @@ void TarnelPanel::setDrawnRegion(const QRegion &region, const QRect &extent)
     applyShape();
 }
 
+void TarnelPanel::setCoveredRegion(const QRegion &screenRegion)
+{
+    if (screenRegion == m_covered)
+        return;
+    m_covered = screenRegion;
+    applyShape();
+}
+
 void TarnelPanel::setRoundedOutline(qreal radius)
 {
     m_roundedRadius = radius;
@@ -161,14 +169,20 @@ void TarnelPanel::applyShape()
     // whole window is the shape, transparent where the outline leaves it, and the pointer is
     // taken within the outline only; at rest the outline is the shape again, never larger than
     // the one such a compositor holds.
+    // The program's own windows over this one are cut out of both.
     const bool moving = isTranslucent() && !m_extent.isNull() && !drawn.isEmpty();
-    const QRegion outline = drawn.translated(-m_offset) & rect();
-    if (drawn.isEmpty())
+    const QRegion covered = m_covered.translated(-geometry().topLeft()) & rect();
+    const QRegion outline = (drawn.translated(-m_offset) & rect()) - covered;
+    if (drawn.isEmpty() && covered.isEmpty()) {
         clearMask();
-    else if (moving)
-        setMask(QRegion(rect()));
-    else
-        setMask(outline);
+    } else {
+        QRegion shape = drawn.isEmpty() || moving ? QRegion(rect()) - covered : outline;
+        // An empty mask is no mask at all, the whole window: wholly covered, one corner pixel
+        // stays, which a translucent window leaves clear and another window covers.
+        if (shape.isEmpty())
+            shape = QRegion(0, 0, 1, 1);
+        setMask(shape);
+    }
     const QRegion pointer = moving ? outline : QRegion();
     if (pointer != m_pointerRegion) {
         m_pointerRegion = pointer;

@@ -63,6 +63,12 @@ public:
     void setSurface(const QBrush &surface);
     QBrush surface() const { return m_surface; }
 
+    // The parts of the screen where the program's own windows stand over this one: nothing of it
+    // is drawn or takes the pointer there. A compositor that draws every window beside the
+    // manager over every window it manages (kwin's) would otherwise show this window over the
+    // settings or a dialog the server stacks above it.
+    void setCoveredRegion(const QRegion &screenRegion);
+
     // Where the window takes the pointer, in its own coordinates, when that is less than its
     // shape (an outline moving inside a translucent window's extent); empty: all of its shape.
     QRegion pointerRegion() const { return m_pointerRegion; }
@@ -89,6 +95,8 @@ private:
 
     QRegion m_drawnRegion;
     QRegion m_pointerRegion;
+    // In screen coordinates.
+    QRegion m_covered;
     QRect m_extent;
     QRect m_frame;
     // Where the window lies in the frame; nothing without one.

@@ -363,8 +363,10 @@ TEST(NotchPanelHover, ThePanelOpenedByHoverShowsTheNamesOfItsIconButtons)
     h.controller->show();
     h.moveTo(h.notchCentre());
     ASSERT_GE(h.waitForLook(true, true), 0);
-    // The application the user works in stays the active one.
+    // The application the user works in stays the active one. It stands for another program's
+    // window, clear of the panel: a window of this program over the panel is cut out of it.
     QWidget application;
+    application.setGeometry(QRect(h.frame().bottomLeft() + QPoint(0, 20), QSize(200, 100)));
     application.show();
     application.activateWindow();
     ASSERT_TRUE(QTest::qWaitFor([&] { return application.isActiveWindow() && !h.panel().isActiveWindow(); }));

@@ -6,6 +6,7 @@
 #include "shell/MenuBarPopover.h"
 
 #include <QJsonObject>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -108,4 +109,43 @@ TEST(NotchPanelStacking, AScreenshotsNoticeInTheNotchWaitsWhileTheScreenIsCovere
     ASSERT_TRUE(QTest::qWaitFor([&] { return h.model.notice.has_value(); }, 5000)) << "the notice comes once the screen shows";
     EXPECT_EQ(h.model.notice->id, shot.id);
     EXPECT_GT(h.controller->compactWidth(), resting) << "the notch widens for it";
+}
+
+// What the program's managed windows stand over is not drawn by the panel: the settings opened
+// from the open panel, wherever the user moves them, until the notch it narrows to stands over
+// them again, and any other window of the program (a dialog) always.
+TEST(NotchPanelStacking, TheProgramsWindowsInFrontOfThePanelAreCutOutOfIt)
+{
+    PanelHarness h(completedGuide());
+    h.controller->show();
+    h.controller->toggleExpanded();
+    ASSERT_TRUE(h.controller->isContentExpanded());
+    const auto drawnAt = [&h](QPoint screen) {
+        return h.panel().mask().contains(screen - h.panel().geometry().topLeft());
+    };
+    const QPoint middle = h.frame().center();
+    const QPoint notch(h.frame().center().x(), h.frame().top() + 10);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return drawnAt(middle); }));
+
+    h.controller->openSettingsWindow();
+    QWidget *settings = h.controller->settingsWindow();
+    ASSERT_TRUE(settings);
+    settings->move(middle - QPoint(20, 20));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !drawnAt(middle); })) << "the settings over the open panel";
+    settings->move(middle + QPoint(0, 600));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return drawnAt(middle); })) << "the settings moved off the panel";
+
+    settings->move(notch - QPoint(20, 5));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !drawnAt(notch); }));
+    h.controller->toggleExpanded();
+    h.clock.advance(std::chrono::seconds(1));
+    ASSERT_FALSE(h.controller->isWidthExpanded());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return drawnAt(notch); })) << "the resting notch stands over the settings";
+
+    QWidget dialog(nullptr, Qt::Dialog);
+    dialog.setGeometry(QRect(notch - QPoint(20, 5), QSize(200, 100)));
+    dialog.show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !drawnAt(notch); })) << "a dialog of the program over the notch";
+    dialog.hide();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return drawnAt(notch); }));
 }

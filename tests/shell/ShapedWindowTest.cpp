@@ -293,3 +293,36 @@ TEST(ShapedWindow, UnderACompositorTheMovingOutlineKeepsTheWholeWindowAsShapeAnd
     EXPECT_EQ(h.panel().mask(), withSoftEdge(NotchPanelGeometry::notchRegion(PanelMetrics::expandedSize, whole.width())) & whole);
     EXPECT_TRUE(pointerRegion().isEmpty()) << "the shape takes the pointer again";
 }
+
+// A window of the program standing over this one is cut out of it, on a bare desktop and under a
+// compositor alike (kwin's draws every window beside the manager over every window it manages);
+// wholly covered, the window keeps a shape that is not the whole window, and it is whole again
+// once nothing covers it.
+TEST(ShapedWindow, WhatStandsOverTheWindowIsCutOutOfItUntilItGoes)
+{
+    for (const bool composited : {false, true}) {
+        SCOPED_TRACE(composited ? "under a compositor" : "on a bare desktop");
+        FakeDesktopCompositor compositor(composited);
+        TarnelPanel window;
+        window.setGeometry(kWindow);
+        window.setRoundedOutline(kRadius);
+        window.followDesktop(&compositor);
+        window.show();
+        ASSERT_TRUE(shownOnScreen(window));
+        const QRegion uncovered = window.mask();
+        const QPoint left(50, 50), right(150, 50);
+        ASSERT_TRUE(uncovered.contains(left) && uncovered.contains(right));
+
+        // Over its right half, in the screen's coordinates.
+        window.setCoveredRegion(QRect(kWindow.left() + 100, 0, 500, 1000));
+        EXPECT_FALSE(window.mask().contains(right));
+        EXPECT_TRUE(window.mask().contains(left));
+
+        window.setCoveredRegion(QRect(0, 0, 2000, 2000));
+        EXPECT_FALSE(window.mask().isEmpty()) << "an empty mask would show the whole window";
+        EXPECT_FALSE(window.mask().contains(left));
+
+        window.setCoveredRegion({});
+        EXPECT_EQ(window.mask(), uncovered);
+    }
+}
