@@ -195,8 +195,13 @@ bool X11FrontKeeper::followEvents(bool readSocket)
     while (XQLength(display) > 0) {
         XEvent event;
         XNextEvent(display, &event);
-        if (m_presses.take(display, event, X11SelfRaiseGuard::Clock::now()))
+        if (m_presses.take(display, event, X11SelfRaiseGuard::Clock::now())) {
+            if (m_presses.lastClick() != m_clickFollowed) {
+                m_clickFollowed = m_presses.lastClick();
+                followClick(m_presses.lastClickWindow());
+            }
             continue;
+        }
         if (event.type == FocusIn || event.type == FocusOut) {
             followFocus(event);
             continue;
@@ -518,6 +523,38 @@ void X11FrontKeeper::followFocus(const XEvent &event)
     if (m_loggedTakers.insert(taker).second)
         qCInfo(lcPlatform).nospace() << "Front keeper: window 0x" << Qt::hex << taker
                                      << " took the keyboard the user asked Tarnel for without the user; taken back";
+}
+
+void X11FrontKeeper::followClick(unsigned long topLevel)
+{
+    if (!m_held || !m_held->isVisible() || !m_held->testAttribute(Qt::WA_WState_Created) || topLevel == 0
+        || isOwn(topLevel))
+        return;
+    Display *display = m_connection->display();
+    const auto held = Window(m_held->winId());
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    const std::optional<unsigned long> active = m_connection->activeWindow();
+    if (focus != held || !active || *active == 0)
+        return;
+    XErrorHandler previous = XSetErrorHandler(ignoreError);
+    Window activeTopLevel = m_order.holderOf(*active);
+    if (activeTopLevel == 0)
+        activeTopLevel = X11WindowTree::ancestry(display, *active, m_wmStateAtom).topLevel;
+    // The manager still counts active the window the held one took the keyboard from past it, and
+    // a manager that gives the keyboard on a click (fluxbox) does nothing for a click in the window
+    // it counts focused: the keyboard would stay with the held window, which the user clicked out
+    // of. It goes where the user clicked, as the manager would give it; in any other window the
+    // manager answers the click itself.
+    if (activeTopLevel == topLevel) {
+        XSetInputFocus(display, *active, RevertToParent, CurrentTime);
+        if (m_loggedClicks.insert(topLevel).second)
+            qCInfo(lcPlatform).nospace() << "Front keeper: the user clicked in window 0x" << Qt::hex << topLevel
+                                         << ", which the manager counts active already; it has the keyboard";
+    }
+    XSync(display, False);
+    XSetErrorHandler(previous);
 }
 
 bool X11FrontKeeper::isScreenCovered() const

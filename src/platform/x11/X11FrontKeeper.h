@@ -105,6 +105,9 @@ private:
     // Follows a focus event of a kept window; takes the keyboard back when it was taken from the
     // held window.
     void followFocus(const XEvent &event);
+    // The user clicked in another program's top-level window while the held window has the
+    // keyboard: gives it to that window where the manager will not (see the definition).
+    void followClick(unsigned long topLevel);
 
     std::vector<QPointer<QWidget>> m_kept;
     std::vector<QPointer<QWidget>> m_under;
@@ -130,6 +133,8 @@ private:
     mutable std::set<unsigned long> m_rechecked;
     X11SelfRaiseGuard m_raises;
     X11UserPresses m_presses;
+    // The last click followed.
+    X11UserPresses::Clock::time_point m_clickFollowed{};
     X11SelfRaiseGuard::Clock::time_point m_askedAt{};
     std::set<unsigned long> m_loggedRaisers;
     // Kept windows just moved, by the window each was put above (0: the bottom), until the
@@ -141,6 +146,7 @@ private:
     // When the user last asked the keyboard into the held window.
     X11SelfRaiseGuard::Clock::time_point m_heldSince{};
     std::set<unsigned long> m_loggedTakers;
+    std::set<unsigned long> m_loggedClicks;
     // Keeps the kept windows' own restacks from Qt, which would wait for the server at each.
     std::unique_ptr<X11RestackFilter> m_restacks;
 };

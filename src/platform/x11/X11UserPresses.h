@@ -27,6 +27,9 @@ public:
     // before `now`, and not before `since`: a click that gives that window the keyboard after
     // the user asked for another (a click that came first was answered before the user asked).
     bool clickedIn(unsigned long topLevel, Clock::time_point since, Clock::time_point now) const;
+    // The top-level window of the user's last click and when it came; 0 before the first.
+    unsigned long lastClickWindow() const { return m_lastClickWindow; }
+    Clock::time_point lastClick() const { return m_lastClick; }
     // A press in the top-level window, as take() notes one; a button's is a click as well.
     void pressed(unsigned long topLevel, Clock::time_point now, bool button = false);
 
