@@ -124,8 +124,11 @@ void X11FrontKeeper::holdKeyboard(QWidget &window, bool hold)
         return;
     if (hold) {
         // Held anew: asked again while held, the hold keeps the moment the user first asked.
-        if (m_held != &window)
+        if (m_held != &window) {
             m_heldSince = X11SelfRaiseGuard::Clock::now();
+            m_takenFromTopLevel = 0;
+            m_takenFrom = 0;
+        }
         m_held = &window;
     } else if (m_held == &window)
         m_held = nullptr;
@@ -520,6 +523,8 @@ void X11FrontKeeper::followFocus(const XEvent &event)
     XSetInputFocus(display, focus.window, RevertToParent, CurrentTime);
     XSync(display, False);
     XSetErrorHandler(previous);
+    m_takenFromTopLevel = taker;
+    m_takenFrom = holder == None || holder == PointerRoot ? 0 : holder;
     if (m_loggedTakers.insert(taker).second)
         qCInfo(lcPlatform).nospace() << "Front keeper: window 0x" << Qt::hex << taker
                                      << " took the keyboard the user asked Tarnel for without the user; taken back";
@@ -535,23 +540,32 @@ void X11FrontKeeper::followClick(unsigned long topLevel)
     Window focus = 0;
     int revert = 0;
     XGetInputFocus(display, &focus, &revert);
-    const std::optional<unsigned long> active = m_connection->activeWindow();
-    if (focus != held || !active || *active == 0)
+    if (focus != held)
         return;
     XErrorHandler previous = XSetErrorHandler(ignoreError);
-    Window activeTopLevel = m_order.holderOf(*active);
-    if (activeTopLevel == 0)
-        activeTopLevel = X11WindowTree::ancestry(display, *active, m_wmStateAtom).topLevel;
-    // The manager still counts active the window the held one took the keyboard from past it, and
-    // a manager that gives the keyboard on a click (fluxbox) does nothing for a click in the window
-    // it counts focused: the keyboard would stay with the held window, which the user clicked out
-    // of. It goes where the user clicked, as the manager would give it; in any other window the
-    // manager answers the click itself.
-    if (activeTopLevel == topLevel) {
-        XSetInputFocus(display, *active, RevertToParent, CurrentTime);
+    Window giveTo = 0;
+    if (m_takenFrom != 0 && topLevel == m_takenFromTopLevel) {
+        // The keyboard was taken back from this window, which took it before the user's press
+        // was heard (a manager whose keyboard follows the pointer gave it as the pointer came in,
+        // and does nothing for the click): the click shows the user wanted it there.
+        giveTo = m_takenFrom;
+    } else if (const std::optional<unsigned long> active = m_connection->activeWindow(); active && *active != 0) {
+        Window activeTopLevel = m_order.holderOf(*active);
+        if (activeTopLevel == 0)
+            activeTopLevel = X11WindowTree::ancestry(display, *active, m_wmStateAtom).topLevel;
+        // The manager still counts active the window the held one took the keyboard from past
+        // it, and a manager that gives the keyboard on a click (fluxbox) does nothing for a click
+        // in the window it counts focused: the keyboard would stay with the held window, which
+        // the user clicked out of. It goes where the user clicked, as the manager would give it;
+        // in any other window the manager answers the click itself.
+        if (activeTopLevel == topLevel)
+            giveTo = *active;
+    }
+    if (giveTo != 0) {
+        XSetInputFocus(display, giveTo, RevertToParent, CurrentTime);
         if (m_loggedClicks.insert(topLevel).second)
             qCInfo(lcPlatform).nospace() << "Front keeper: the user clicked in window 0x" << Qt::hex << topLevel
-                                         << ", which the manager counts active already; it has the keyboard";
+                                         << ", which had the keyboard or is counted active; it has the keyboard";
     }
     XSync(display, False);
     XSetErrorHandler(previous);

@@ -145,6 +145,10 @@ private:
     QPointer<QWidget> m_held;
     // When the user last asked the keyboard into the held window.
     X11SelfRaiseGuard::Clock::time_point m_heldSince{};
+    // The window the keyboard was last taken back from while held (its top level and the window
+    // that had it): a click of the user's there afterwards shows they wanted it there.
+    unsigned long m_takenFromTopLevel = 0;
+    unsigned long m_takenFrom = 0;
     std::set<unsigned long> m_loggedTakers;
     std::set<unsigned long> m_loggedClicks;
     // Keeps the kept windows' own restacks from Qt, which would wait for the server at each.
