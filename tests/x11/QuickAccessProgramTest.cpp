@@ -390,7 +390,9 @@ TEST(QuickAccessProgram, MemoryTakenByPhotoPastesIsGivenBackOnceATextTakesTheCli
 TEST(QuickAccessProgram, TheShortcutPastesIntoATerminalEachTimeAlsoOnceItIsFullScreen)
 {
     writeSettings(settingsWithHistory({QStringLiteral("prvý riadok"), QStringLiteral("druhý riadok")}));
-    movePointer(QPoint(960, 700));
+    // Over where the terminal comes: a manager whose keyboard follows the pointer (twm) gives it
+    // the keyboard there.
+    movePointer(QPoint(300, 650));
     Program tarnel(tarnelBinary());
     const std::optional<Window> panel = waitForPanel();
     ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
@@ -416,6 +418,9 @@ TEST(QuickAccessProgram, TheShortcutPastesIntoATerminalEachTimeAlsoOnceItIsFullS
     for (int time = 1; time <= 3; ++time) {
         SCOPED_TRACE(time);
         if (time == 3) {
+            // A manager without EWMH (twm) has no full screen to ask for.
+            if (!hasAtom(DefaultRootWindow(display()), "_NET_SUPPORTED", "_NET_WM_STATE_FULLSCREEN"))
+                GTEST_SKIP() << "the window manager knows no full screen; pasted twice";
             // Full screen, as the window manager is asked by the terminal's own menu or a pager.
             XEvent event{};
             event.xclient.type = ClientMessage;

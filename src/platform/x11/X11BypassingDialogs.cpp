@@ -9,7 +9,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 namespace {
@@ -117,25 +116,6 @@ bool X11BypassingDialogs::eventFilter(QObject *watched, QEvent *event)
     return false;
 }
 
-std::optional<unsigned long> X11BypassingDialogs::serverTime()
-{
-    Display *display = m_clock.display();
-    if (!display)
-        return std::nullopt;
-    if (m_clockWindow == 0) {
-        // Never mapped: it only hears its own property change.
-        XSetWindowAttributes attributes{};
-        attributes.event_mask = PropertyChangeMask;
-        m_clockWindow = XCreateWindow(display, DefaultRootWindow(display), -1, -1, 1, 1, 0, CopyFromParent, InputOnly,
-                                      CopyFromParent, CWEventMask, &attributes);
-    }
-    XChangeProperty(display, m_clockWindow, m_clock.atom("_TARNEL_SERVER_TIME"), XA_STRING, 8, PropModeAppend, nullptr, 0);
-    XEvent event{};
-    XWindowEvent(display, m_clockWindow, PropertyChangeMask, &event);
-    m_clock.drainEvents();
-    return event.xproperty.time;
-}
-
 void X11BypassingDialogs::takeKeyboard(QWidget &window)
 {
     window.activateWindow();
@@ -143,12 +123,14 @@ void X11BypassingDialogs::takeKeyboard(QWidget &window)
     Display *display = x11Display();
     if (!display || !window.windowHandle() || !bypassesManager(&window))
         return;
-    const std::optional<unsigned long> now = serverTime();
     const auto id = Window(window.windowHandle()->winId());
     // A round trip: the window's map, still on its way with Qt's requests, is done by then.
     XWindowAttributes attributes{};
-    if (!now || !XGetWindowAttributes(display, id, &attributes) || attributes.map_state != IsViewable)
+    if (!XGetWindowAttributes(display, id, &attributes) || attributes.map_state != IsViewable)
         return;
-    XSetInputFocus(display, id, RevertToParent, *now);
+    // Dated by the server as it takes the request. A time read from a property change is no
+    // substitute: the server stamps that with the time its last input or focus request left, which
+    // may lie before the keyboard last changed hands, and the request would be ignored.
+    XSetInputFocus(display, id, RevertToParent, CurrentTime);
     XFlush(display);
 }

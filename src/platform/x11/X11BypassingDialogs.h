@@ -1,11 +1,7 @@
 #pragma once
 
-#include "platform/x11/X11Connection.h"
-
 #include <QObject>
 #include <QWidget>
-
-#include <optional>
 
 // Opens every window of the program that is opened from a window beside the window manager (a
 // sheet or an alert over the notch panel: a file dialog, a message box, and what those open in
@@ -22,18 +18,15 @@ public:
     // Starts following the program's windows as they are shown.
     void start();
     // Gives a shown window that bypasses the manager the keyboard, dated with the server's time
-    // now: Qt dates its request with the last event its own connection saw, and a request dated
-    // before the keyboard last changed hands (a paste or the manager gave it to another program
-    // since, or what asked came on another connection, as a global shortcut does) is ignored.
+    // as it takes the request: Qt dates its request with the last event its own connection saw,
+    // and a request dated before the keyboard last changed hands (a paste or the manager gave it
+    // to another program since, or what asked came on another connection, as a global shortcut
+    // does) is ignored.
     void takeKeyboard(QWidget &window);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    std::optional<unsigned long> serverTime();
-
-    X11Connection m_clock;
-    unsigned long m_clockWindow = 0;
     bool m_started = false;
 };
