@@ -155,6 +155,12 @@ void TarnelPanel::applyShape()
         // screen shows what it showed until the new outline alone is the shape.
         if (place.topLeft() != geometry().topLeft() && isVisible() && !drawn.isEmpty() && !mask().isEmpty())
             setMask(mask() | (drawn.translated(-part.topLeft()) & QRect(QPoint(), part.size())));
+        // A compositor that reads the shape as the window is configured (marco) may read it
+        // before a shape sent after the move reaches the server, and keep the old outline for as
+        // long as the outline moves: the whole window the outline moves in is its shape before it
+        // is configured (see below).
+        if (isTranslucent() && !m_extent.isNull() && !drawn.isEmpty() && isVisible() && place != geometry())
+            setMask(QRegion(QRect(QPoint(), place.size()) | rect()));
         m_offset = part.topLeft();
         setGeometry(place);
         if (m_content)
