@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
@@ -168,6 +169,64 @@ bool otherHistoryKeptBeside(const QString &folder)
     return false;
 }
 
+// The history's connections, each taking the files at the path as a kill would leave them at the
+// first write begun once armed: after the run looked at its files and let go of what changed, and
+// before it wrote the history at the path again.
+class KillPoint {
+public:
+    explicit KillPoint(QString into)
+        : m_into(std::move(into))
+    {
+    }
+    void arm() { m_armed = true; }
+    // The files a kill at that moment left, or empty when no write began.
+    QString leftAtTheWrite() const { return m_left; }
+    void beforeWrite(const QString &path)
+    {
+        if (m_armed.exchange(false))
+            m_left = filesAsAKillLeavesThem(path, m_into);
+    }
+
+private:
+    QString m_into;
+    std::atomic<bool> m_armed = false;
+    QString m_left;
+};
+
+class KilledAtAWrite : public HistoryStore {
+public:
+    KilledAtAWrite(std::unique_ptr<HistoryStore> real, KillPoint *point)
+        : m_real(std::move(real))
+        , m_point(point)
+    {
+    }
+    StoredHistory read() override { return m_real->read(); }
+    HistoryWriteResult apply(const HistoryChange &change) override
+    {
+        m_point->beforeWrite(m_real->filePath());
+        return m_real->apply(change);
+    }
+    QString keepCopy(const QString &reason) override { return m_real->keepCopy(reason); }
+    std::optional<qint64> availableBytes() const override { return m_real->availableBytes(); }
+    std::unique_ptr<HistoryStore> openConnection() const override
+    {
+        return std::make_unique<KilledAtAWrite>(m_real->openConnection(), m_point);
+    }
+    QString filePath() const override { return m_real->filePath(); }
+    void reopen() override { m_real->reopen(); }
+    HistoryFilesCheck checkFiles() override { return m_real->checkFiles(); }
+
+private:
+    std::unique_ptr<HistoryStore> m_real;
+    KillPoint *m_point;
+};
+
+ino_t inodeOf(const QString &path)
+{
+    struct stat st { };
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
 TEST(HistoryFilesUnderTheModel, EveryCopyIsInTheHistoryAtItsPathWhateverHappensToItsFiles)
 {
     int rows = 0;
@@ -190,7 +249,8 @@ TEST(HistoryFilesUnderTheModel, EveryCopyIsInTheHistoryAtItsPathWhateverHappensT
                     const QString folder = dir.filePath(QStringLiteral("Tarnel"));
                     const QString path = folder + QStringLiteral("/history.sqlite3");
                     ModelHarness h;
-                    SqliteHistoryStore store(path);
+                    KillPoint killPoint(dir.filePath(QStringLiteral("killed-at-the-write")));
+                    KilledAtAWrite store(std::make_unique<SqliteHistoryStore>(path), &killPoint);
                     h.historyStore = &store;
                     ClipboardModel &model = h.make();
 
@@ -205,7 +265,14 @@ TEST(HistoryFilesUnderTheModel, EveryCopyIsInTheHistoryAtItsPathWhateverHappensT
                     const QString file = path + suffixOf(target);
                     ASSERT_TRUE(QFileInfo::exists(file));
                     const bool replaced = event == Event::ReplacedByMove || event == Event::ReplacedByCopy;
+                    // The run's database stays at the path with every row committed before, also
+                    // where its log went: the connection still has that log open and folds it in.
+                    // Only a log written into or cut short at the path took rows with it.
+                    const bool ownDatabaseStays = target != Target::Database
+                        && !(target == Target::Log && (event == Event::ReplacedByCopy || event == Event::Truncated));
+                    const ino_t database = inodeOf(path);
                     ASSERT_TRUE(happen(event, file, dir.filePath(QStringLiteral("other"))));
+                    killPoint.arm();
                     // What the folder's watch does on a change seen there.
                     model.checkHistoryFiles();
                     if (copiesAfter) {
@@ -229,6 +296,21 @@ TEST(HistoryFilesUnderTheModel, EveryCopyIsInTheHistoryAtItsPathWhateverHappensT
                                                          << kept.join(u',').toStdString();
                     // Never two histories mixed: the other one's rows are not at the path.
                     EXPECT_FALSE(kept.contains(QStringLiteral("foreign one")));
+                    if (ownDatabaseStays) {
+                        // Nothing of the run's own is taken for another history, and at no moment
+                        // is the path without what it held: a kill between letting go and writing
+                        // again keeps every row committed before the change.
+                        EXPECT_EQ(inodeOf(path), database);
+                        for (const QString &aside : setAsideByTheRun)
+                            EXPECT_TRUE(aside.endsWith(QStringLiteral("-wal")) || aside.endsWith(QStringLiteral("-shm")))
+                                << aside.toStdString() << " was set aside as another history";
+                        if (!killPoint.leftAtTheWrite().isEmpty()) {
+                            const QStringList atTheWrite = textsIn(killPoint.leftAtTheWrite());
+                            for (const char *text : {"before one", "before two", "before three"})
+                                EXPECT_TRUE(atTheWrite.contains(QString::fromLatin1(text)))
+                                    << text << " is lost by a kill at the write; kept: " << atTheWrite.join(u',').toStdString();
+                        }
+                    }
                     if (replaced && target == Target::Database) {
                         EXPECT_TRUE(otherHistoryKeptBeside(folder)) << QDir(folder).entryList().join(u' ').toStdString();
                         // The user is told where it went.

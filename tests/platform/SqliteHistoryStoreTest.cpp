@@ -467,6 +467,19 @@ TEST(SqliteHistoryStore, AFileThatCannotBeOpenedNowStaysWhereItIsAndIsReadWholeL
     }
     EXPECT_EQ(idsOf(SqliteHistoryStore(path).read().rows), (QStringList{"C", "B", "A"}));
 
+    {
+        // The program writing it still holds its log, deleted at the path: the log's index tells
+        // of commits a reader cannot find, which says nothing of the file.
+        SqliteHistoryStore writer(path);
+        ASSERT_TRUE(writer.apply(HistoryChange{{{QStringLiteral("D"), 4096, R"({"id":"D","text":"d"})"}}, {}, {}}).ok);
+        ASSERT_TRUE(QFile::remove(path + QStringLiteral("-wal")));
+        const StoredHistory stored = SqliteHistoryStore(path).read();
+        EXPECT_TRUE(stored.setAsidePath.isEmpty()) << stored.problem.toStdString();
+        EXPECT_TRUE(setAside(path).isEmpty()) << "a log held elsewhere is no damage";
+        EXPECT_TRUE(writer.checkFiles().renewed);
+    }
+    EXPECT_EQ(idsOf(SqliteHistoryStore(path).read().rows), (QStringList{"D", "C", "B", "A"}));
+
     // A folder that cannot be made sets nothing aside either.
     const QString blocked = dir.filePath(QStringLiteral("file"));
     ASSERT_TRUE(writeFile(blocked, "x"));

@@ -525,6 +525,8 @@ TEST(HistoryStorageProgram, EveryCopyIsAtThePathWhateverHappensToTheHistorysFile
         const char *name;
         std::function<bool()> happen;
         bool setsAnotherHistoryAside = false;
+        // The run's own database is still at the path: nothing of it is set aside.
+        bool databaseStays = false;
     } events[] = {
         {"the database deleted", [&] { return QFile::remove(path); }},
         {"the database and its log deleted", [&] { return QFile::remove(path) && QFile::remove(path + QStringLiteral("-wal")); }},
@@ -534,7 +536,7 @@ TEST(HistoryStorageProgram, EveryCopyIsAtThePathWhateverHappensToTheHistorysFile
              return !other.isEmpty() && renamed(other, path);
          },
          true},
-        {"the log deleted", [&] { return QFile::remove(path + QStringLiteral("-wal")); }},
+        {"the log deleted", [&] { return QFile::remove(path + QStringLiteral("-wal")); }, false, true},
     };
     for (const auto &event : events) {
         for (const bool copiesAfter : {false, true}) {
@@ -574,9 +576,14 @@ TEST(HistoryStorageProgram, EveryCopyIsAtThePathWhateverHappensToTheHistorysFile
             for (const QString &text : std::as_const(copied))
                 EXPECT_TRUE(after.texts.contains(text)) << text.toStdString() << " is lost";
             EXPECT_FALSE(after.texts.contains(QStringLiteral("another history's row")));
+            const QStringList setAside = QDir(folder).entryList({"history.sqlite3.unreadable-*"}, QDir::Files);
+            if (event.databaseStays) {
+                EXPECT_TRUE(setAside.isEmpty()) << setAside.join(u' ').toStdString() << '\n'
+                                                << tarnel.errorOutput().constData();
+            }
             if (event.setsAnotherHistoryAside) {
                 bool keptBeside = false;
-                for (const QString &name : QDir(folder).entryList({"history.sqlite3.unreadable-*"}, QDir::Files)) {
+                for (const QString &name : setAside) {
                     if (name.endsWith(QStringLiteral("-wal")) || name.endsWith(QStringLiteral("-shm")))
                         continue;
                     for (const StoredHistoryRow &stored : SqliteHistoryStore(folder + u'/' + name).read().rows)

@@ -208,25 +208,8 @@ SqliteHistoryStore::Opened SqliteHistoryStore::failedOpen(QString *error)
     if (m_db) {
         if (error->isEmpty())
             *error = errorText();
-        switch (sqlite3_extended_errcode(m_db) & 0xff) {
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-        case SQLITE_IOERR:
-        case SQLITE_READONLY:
-        case SQLITE_FULL:
-        case SQLITE_NOMEM:
-        case SQLITE_PERM:
-        case SQLITE_INTERRUPT:
+        if (failureSaysNothingOfTheFile())
             result = Opened::Unavailable;
-            break;
-        case SQLITE_CANTOPEN:
-            // Refused by the no-follow open: the file became a link since it was looked at.
-            result = sqlite3_extended_errcode(m_db) == SQLITE_CANTOPEN_SYMLINK ? Opened::Unreadable
-                                                                               : Opened::Unavailable;
-            break;
-        default:
-            break;
-        }
     } else {
         result = Opened::Unavailable;
     }
@@ -234,6 +217,26 @@ SqliteHistoryStore::Opened SqliteHistoryStore::failedOpen(QString *error)
         sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     close();
     return result;
+}
+
+bool SqliteHistoryStore::failureSaysNothingOfTheFile() const
+{
+    switch (sqlite3_extended_errcode(m_db) & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_IOERR:
+    case SQLITE_READONLY:
+    case SQLITE_FULL:
+    case SQLITE_NOMEM:
+    case SQLITE_PERM:
+    case SQLITE_INTERRUPT:
+        return true;
+    case SQLITE_CANTOPEN:
+        // Refused by the no-follow open: the file became a link since it was looked at.
+        return sqlite3_extended_errcode(m_db) != SQLITE_CANTOPEN_SYMLINK;
+    default:
+        return false;
+    }
 }
 
 // A log beside an empty or new file belongs to no history in it: SQLite would apply it (making
@@ -292,8 +295,6 @@ HistoryFilesCheck SqliteHistoryStore::checkFiles()
     if (!files.noted() || files.restoreOwnModes())
         return check;
     check.change = files.change();
-    qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "is no longer the file this run holds ("
-                                    << check.change << "); the whole history is written at its path";
     using File = HeldHistoryFiles::File;
     using State = HeldHistoryFiles::State;
     // The database still at the path keeps what the run's own log holds, which an open connection
@@ -308,6 +309,10 @@ HistoryFilesCheck SqliteHistoryStore::checkFiles()
                 break;
             }
         }
+        // The fold is the run's own write into its own database, which stays at the path holding
+        // every row: taken for another program's write, the database would be set aside and the
+        // path left with nothing until the history is written again, all of it lost to a kill then.
+        files.noteOwnState();
     }
     for (SqliteHistoryStore *connection : std::as_const(m_connections->members)) {
         if (connection->m_db)
@@ -315,6 +320,10 @@ HistoryFilesCheck SqliteHistoryStore::checkFiles()
         connection->close();
     }
     check.setAside = files.letGo(stampedName(m_filePath));
+    // Said once the run let go: from then on a reader at the path finds no log of this run's
+    // that it could fold into another file.
+    qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "is no longer the file this run holds ("
+                                    << check.change << "); the whole history is written at its path";
     for (const QString &aside : std::as_const(check.setAside))
         qCWarning(lcPlatform).noquote() << "a file found at the history's path was set aside whole:" << aside;
     check.renewed = true;
@@ -404,6 +413,18 @@ StoredHistory SqliteHistoryStore::readRows()
         stored.problem = problem;
         return stored;
     }
+    // A read cut off by the disk or by another program says nothing of the file either: among
+    // others, a log deleted under the program still writing it leaves its index telling of
+    // commits no reader finds. The file stays where it is and is read whole later.
+    const auto unavailable = [&] {
+        qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "could not be read now:" << problem;
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        close();
+        StoredHistory none;
+        none.complete = false;
+        none.problem = problem;
+        return none;
+    };
     QSet<QString> seen;
     if (scan("SELECT id, position, record FROM history ORDER BY position DESC", stored, seen, &problem)) {
         // Every row read whole does not make the file whole: a damaged page the rows never
@@ -411,8 +432,12 @@ StoredHistory SqliteHistoryStore::readRows()
         // of the run would then wait for a file that never takes them.
         if (HistoryFileForm::isWhole(m_db, &problem))
             return stored;
+        if (failureSaysNothingOfTheFile())
+            return unavailable();
         return startAfresh(std::move(stored), problem);
     }
+    if (failureSaysNothingOfTheFile())
+        return unavailable();
     // Damage in the position index or in a page: every row the table still yields is kept, the
     // rows past a bad page too, in their order.
     stored.rows.clear();

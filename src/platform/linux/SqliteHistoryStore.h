@@ -64,6 +64,9 @@ private:
     };
     Opened open(QString *error);
     Opened failedOpen(QString *error);
+    // Whether the last failure came from the disk, a lock or memory rather than from what the
+    // file holds.
+    bool failureSaysNothingOfTheFile() const;
     void setAsideLogBesideAFreshFile();
     void close();
     // This connection and every other one opened from the same store; true when another one
