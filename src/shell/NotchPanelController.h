@@ -3,6 +3,7 @@
 #include "core/ClipboardPresentationMode.h"
 #include "engine/PanelModelLink.h"
 #include "ui/PanelController.h"
+#include "ui/settings/SettingsView.h"
 #include "shell/PanelTimings.h"
 
 #include <QElapsedTimer>
@@ -312,6 +313,8 @@ private:
 
     QPointer<QWidget> m_onboardingWindow;
     QPointer<QWidget> m_settingsWindow;
+    // The page last chosen in the settings: a window opened again after a close starts there.
+    SettingsView::Tab m_settingsTab = SettingsView::Tab::General;
     // The settings or guide opened from the open panel, over it until it is brought to the front.
     QList<QPointer<QWidget>> m_liftedOverPanel;
     bool m_coverageQueued = false;

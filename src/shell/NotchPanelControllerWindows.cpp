@@ -120,6 +120,11 @@ void NotchPanelController::openSettingsWindow()
     constexpr Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
         | Qt::WindowMinimizeButtonHint;
     QWidget *window = makeHostWindow(makePanelView(true), L10n::text(QStringLiteral("Nastavenia Tarnel")), flags);
+    // A closed window is made anew when opened again; the page chosen in the last one is kept here.
+    if (auto *settings = window->findChild<SettingsView *>()) {
+        settings->setTab(m_settingsTab);
+        connect(settings, &SettingsView::tabChanged, this, [this](SettingsView::Tab tab) { m_settingsTab = tab; });
+    }
     // The title is the window's part of the interface: it follows the language with the rest.
     connect(&m_model, &PanelModelLink::languageChanged, window,
             [window] { window->setWindowTitle(L10n::text(QStringLiteral("Nastavenia Tarnel"))); });

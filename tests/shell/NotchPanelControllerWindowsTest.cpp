@@ -2,6 +2,7 @@
 #include "shell/PanelHarness.h"
 #include "core/L10n.h"
 #include "ui/onboarding/OnboardingView.h"
+#include "ui/settings/SettingsView.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
 #include "ui/tools/ScreenshotAddedToast.h"
 #include "shell/TarnelPanel.h"
@@ -11,6 +12,8 @@
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -242,4 +245,45 @@ TEST(NotchPanelWindows, TheComposerFromTheToastTriesEveryImageSource)
     ASSERT_TRUE(testsupport::waitFor([composer] { return !composer->isLoading(); }));
     EXPECT_TRUE(composer->hasImage());
     window->close();
+}
+
+TEST(NotchPanelWindows, TheSettingsOpenAgainOnThePageLastChosen)
+{
+    // Closed with the page shown, the settings come back on it when the gear opens them again;
+    // a page chosen and then left for another is not what returns.
+    const struct {
+        const char *what;
+        std::vector<SettingsView::Tab> chosen;
+        SettingsView::Tab reopened;
+    } cases[] = {
+        {"nothing chosen", {}, SettingsView::Tab::General},
+        {"the shortcuts", {SettingsView::Tab::Shortcuts}, SettingsView::Tab::Shortcuts},
+        {"the screenshots, then the clipboard", {SettingsView::Tab::Screenshots, SettingsView::Tab::Clipboard}, SettingsView::Tab::Clipboard},
+        {"away and back to the general page", {SettingsView::Tab::Shortcuts, SettingsView::Tab::General}, SettingsView::Tab::General},
+    };
+    for (const auto &c : cases) {
+        PanelHarness h;
+        h.controller->show();
+        auto *gear = h.panel().findChild<QAbstractButton *>(QStringLiteral("settings"));
+        ASSERT_TRUE(gear) << c.what;
+        const auto openedView = [&] {
+            gear->click();
+            QWidget *window = h.controller->settingsWindow();
+            return window ? window->findChild<SettingsView *>() : nullptr;
+        };
+        SettingsView *view = openedView();
+        ASSERT_TRUE(view) << c.what;
+        EXPECT_EQ(view->tab(), SettingsView::Tab::General) << c.what << ": the first opening";
+        for (SettingsView::Tab tab : c.chosen)
+            view->tabButton(tab)->click();
+        h.controller->settingsWindow()->close();
+        settle();
+        ASSERT_EQ(h.controller->settingsWindow(), nullptr) << c.what;
+        view = openedView();
+        ASSERT_TRUE(view) << c.what;
+        EXPECT_EQ(view->tab(), c.reopened) << c.what;
+        EXPECT_TRUE(view->tabButton(c.reopened)->isChecked()) << c.what << ": the page's tab is the one marked";
+        h.controller->settingsWindow()->close();
+        settle();
+    }
 }

@@ -152,6 +152,7 @@ void SettingsView::setTab(Tab tab)
 {
     if (tab == m_tab && m_page)
         return;
+    const bool changed = tab != m_tab;
     m_tab = tab;
     for (int i = 0; i < m_tabButtons.size(); ++i)
         m_tabButtons[i]->setChecked(kTabs[std::size_t(i)].tab == tab);
@@ -160,6 +161,8 @@ void SettingsView::setTab(Tab tab)
     page->setAutoFillBackground(false);
     m_page = page;
     m_scroll->verticalScrollBar()->setValue(0);
+    if (changed)
+        Q_EMIT tabChanged(tab);
 }
 
 QAbstractButton *SettingsView::tabButton(Tab tab) const

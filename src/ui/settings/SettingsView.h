@@ -11,8 +11,8 @@ class ScreenshotSettingsPage;
 class TarnelUpdater;
 
 // The settings window's content: the heading, a bar of the four pages, and the chosen page in
-// a scrolling area. The page is view state only: a new window starts on the general page, and
-// switching pages shows the new one from its top.
+// a scrolling area. The page is view state only, announced as it is chosen so that whoever
+// opens the window again can start it there; switching pages shows the new one from its top.
 class SettingsView : public QWidget {
     Q_OBJECT
 public:
@@ -39,6 +39,9 @@ public:
     QAbstractButton *tabButton(Tab tab) const;
     QWidget *page() const { return m_page; }
     QSize sizeHint() const override { return kWindowSize; }
+
+Q_SIGNALS:
+    void tabChanged(SettingsView::Tab tab);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
