@@ -4,6 +4,7 @@
 
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
+#include "shell/ScreenFit.h"
 #include "shell/TarnelPanel.h"
 #include "platform/PanelWindowTraits.h"
 #include "ui/tools/EntryImageLoader.h"
@@ -192,7 +193,7 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
     m_model.dismissScreenshotNotice();
 
     QWidget *window = nullptr;
-    const QSize size = (extractText ? PanelMetrics::textSheetSize : PanelMetrics::composerSize).toSize();
+    const QSize size = sizeWithinScreen((extractText ? PanelMetrics::textSheetSize : PanelMetrics::composerSize).toSize(), screen);
     if (extractText) {
         auto *sheet = new DraggableSheetWindow();
         sheet->setWindowRole(QString::fromLatin1(TarnelPanel::textSheetRole));
@@ -235,7 +236,13 @@ void NotchPanelController::openScreenshotAction(const ClipboardEntry &entry, boo
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(content);
     }
-    window->resize(size);
+    // The image editor's window is not resizable, which a tiling manager takes as a window to
+    // float at its size; on a screen that holds less, the editor shrinks with it.
+    content->setMinimumSize(content->minimumSize().boundedTo(size));
+    if (extractText)
+        window->resize(size);
+    else
+        window->setFixedSize(size);
     // The sheet has no frame of the manager's around it: opened over the open panel, which the
     // manager does not stack, it maps beside the manager too, in front of the panel, and takes
     // the keyboard itself. Left to a manager that holds every window beside it over its own

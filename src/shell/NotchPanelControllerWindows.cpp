@@ -8,6 +8,7 @@
 #include "platform/PanelWindowTraits.h"
 #include "platform/Permissions.h"
 #include "platform/SettingsStore.h"
+#include "shell/ScreenFit.h"
 #include "shell/TarnelPanel.h"
 #include "ui/onboarding/OnboardingView.h"
 
@@ -128,9 +129,10 @@ void NotchPanelController::openSettingsWindow()
     // The title is the window's part of the interface: it follows the language with the rest.
     connect(&m_model, &PanelModelLink::languageChanged, window,
             [window] { window->setWindowTitle(L10n::text(QStringLiteral("Nastavenia Tarnel"))); });
-    window->setMinimumSize(PanelMetrics::settingsMinimumSize.toSize());
     window->setWindowRole(QString::fromLatin1(TarnelPanel::settingsRole));
-    window->resize(PanelMetrics::settingsSize.toSize());
+    // Not resizable, which is also what tells a tiling manager to float it at this size rather
+    // than stretch it over the screen; its pages scroll where the screen holds less.
+    window->setFixedSize(sizeWithinScreen(PanelMetrics::settingsSize.toSize(), window->screen()));
     centreOnScreen(window);
     m_settingsWindow = window;
     // A window of its own beside the panel, which stands over it while it is open.
@@ -157,8 +159,10 @@ void NotchPanelController::showOnboarding()
     connect(view, &OnboardingView::finished, this, &NotchPanelController::finishOnboarding);
     constexpr Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
     QWidget *window = makeHostWindow(view, QStringLiteral("Tarnel"), flags);
-    // The guide's pages are laid out for this one size: the window cannot be resized.
-    window->setFixedSize(PanelMetrics::onboardingSize.toSize());
+    // The guide's pages are laid out for this one size: the window cannot be resized (and a
+    // tiling manager floats it), and it is smaller only where the screen holds less, its page
+    // scrolling between the steps and the buttons.
+    window->setFixedSize(sizeWithinScreen(PanelMetrics::onboardingSize.toSize(), window->screen()));
     window->setWindowRole(QString::fromLatin1(TarnelPanel::onboardingRole));
     centreOnScreen(window);
     m_onboardingWindow = window;

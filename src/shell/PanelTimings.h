@@ -68,7 +68,6 @@ constexpr qreal toastScreenInset = 20;
 constexpr QSizeF textSheetSize{500, 400};
 constexpr QSizeF composerSize{860, 640};
 constexpr QSizeF settingsSize{560, 700};
-constexpr QSizeF settingsMinimumSize{560, 600};
 constexpr QSizeF onboardingSize{760, 560};
 constexpr qreal quickAccessWidth = 350;
 

@@ -1,6 +1,7 @@
 // Tarnel's entry: reads the command line, then runs the program over the X11 desktop's backends.
 #include "core/HeapRelease.h"
 #include "platform/linux/TerminationRequest.h"
+#include "platform/x11/X11ScreenScale.h"
 #include "platform/x11/X11Session.h"
 #include "shell/CompositionRoot.h"
 #include "shell/X11Desktop.h"
@@ -8,6 +9,8 @@
 
 #include <QApplication>
 #include <QThreadPool>
+
+#include <optional>
 
 #include <chrono>
 #include <vector>
@@ -32,7 +35,10 @@ int main(int argc, char *argv[])
         argumentPointers.push_back(argument.data());
     argumentPointers.push_back(nullptr);
     int qtArgc = int(arguments.size());
+    const std::optional<QByteArray> askedScale = X11ScreenScale::settleScaleFactor();
     QApplication app(qtArgc, argumentPointers.data());
+    if (askedScale)
+        qputenv("QT_SCALE_FACTOR", *askedScale);
     QApplication::setApplicationName(QStringLiteral("Tarnel"));
     QApplication::setApplicationVersion(QStringLiteral(TARNEL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("tarnel"));

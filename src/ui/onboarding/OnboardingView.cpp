@@ -45,7 +45,8 @@ OnboardingView::OnboardingView(PreferencesLink &preferences, ClipboardPresentati
     , m_preferences(preferences)
     , m_selectedMode(initialMode)
 {
-    setFixedSize(kSize);
+    // Laid out for kSize; a window on a smaller screen shrinks it, its page scrolling.
+    setMaximumSize(kSize);
     setFont(PanelStyle::font(kBaseFontSize));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
