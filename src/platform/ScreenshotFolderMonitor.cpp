@@ -1,5 +1,6 @@
 #include "platform/ScreenshotFolderMonitor.h"
 
+#include "core/Logging.h"
 #include "core/ScreenshotNames.h"
 
 #include <QDir>
@@ -38,19 +39,23 @@ bool ScreenshotFolderMonitor::start(const QString &folder)
     if (folder.isEmpty() || !QDir::isAbsolutePath(folder))
         return false;
     const QString path = QDir::cleanPath(folder);
-    // Watched before it is listed, so that a file saved in between is heard of.
-    if (!m_watcher->watch(path))
-        return false;
+    // Watched before it is listed, so that a file saved in between is heard of. A folder the
+    // system gives no events for (other programs have used up the user's inotify instances) is
+    // polled instead, and watched at the first poll that can.
+    const bool watched = m_watcher->watch(path);
     const std::optional<QList<ListedFile>> present = screenshotFiles(path);
     if (!present) {
         m_watcher->unwatch();
         return false;
     }
     m_folder = path;
-    m_isWatched = true;
+    m_isWatched = watched;
     for (const ListedFile &file : *present)
         m_knownPaths.insert(file.path);
     m_isFolderAccessible = true;
+    if (!watched)
+        qCWarning(lcPlatform) << "the screenshot folder is polled: its events are unavailable";
+    pollOnlyWhileEventsCannotTell();
     return true;
 }
 

@@ -41,7 +41,8 @@ public:
     ~ScreenshotFolderMonitor() override;
 
     // Begins watching `folder` (an absolute path); the files already there are never reported.
-    // False (and stopped) when the path is not absolute or the folder cannot be listed or watched.
+    // False (and stopped) when the path is not absolute or the folder cannot be listed. A folder
+    // that can be listed but not watched is polled until it can be.
     bool start(const QString &folder);
     // Ends watching and forgets the folder and its known files. Reports nothing.
     void stop();

@@ -20,6 +20,9 @@ TEST(ClipboardModelMonitoring, StartingMonitoringMatchesTheScreenshotWatchToTheS
         {"automatic capture off", false, true, true, false, false, std::nullopt},
         {"no folder chosen", true, true, true, true, false, ClipboardModel::screenshotFolderMissingIssue},
         {"folder missing", true, false, true, false, false, ClipboardModel::screenshotFolderNotOpenedIssue},
+        // Other programs have used up the user's inotify instances: the folder is polled.
+        {"folder events unavailable", true, true, false, false, true, std::nullopt},
+        {"folder missing, no events", true, false, false, false, false, ClipboardModel::screenshotFolderNotOpenedIssue},
     };
     for (const Case &c : cases) {
         ModelHarness h;

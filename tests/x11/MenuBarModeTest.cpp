@@ -134,41 +134,60 @@ TEST(MenuBarMode, WithoutATrayHostThePanelStaysReachableAndTheProgramSaysWhy)
     EXPECT_TRUE(QTest::qWaitFor([&] { return !isViewable(*panel); }, 5000)) << "and the panel makes way again";
 }
 
+// With folder events, and without them (other programs have used up the user's inotify
+// instances), where the folder's poll finds the screenshot.
 TEST(MenuBarMode, WithoutATrayHostANewScreenshotShowsTheToastAloneAndTheNotchStaysAsItWas)
 {
-    QTemporaryDir shots;
-    QJsonObject settings = QJsonDocument::fromJson(kMenuBarMode).object();
-    settings.insert(QStringLiteral("tarnel.screenshotFolderPath"), shots.path());
-    writeSettings(QJsonDocument(settings).toJson(QJsonDocument::Compact));
-    movePointer({300, 900});
-    Program tarnel(tarnelBinary());
-    const std::optional<Window> panel = waitForPanel();
-    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
-    const QRect notch(912, 0, 96, 40);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) == notch; }));
-
-    QImage image(400, 300, QImage::Format_RGB32);
-    image.fill(qRgb(40, 120, 200));
-    QSaveFile file(shots.filePath(QStringLiteral("Screenshot from 2026-12-08 07-00-00.png")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(image.save(&file, "PNG"));
-    ASSERT_TRUE(file.commit());
-    const auto toastShown = [] {
-        const std::vector<Window> shown = shownWithRole("tarnel-toast");
-        return shown.size() == 1 && geometry(shown.front()) == QRect(1580, 20, 320, 124);
+    const struct {
+        const char *name;
+        const char *preload;
+    } cases[] = {
+        {"folder events", nullptr},
+        {"no folder events", TARNEL_NO_INOTIFY_LIBRARY},
     };
-    ASSERT_TRUE(QTest::qWaitFor(toastShown, 15000)) << "the toast at the top right " << tarnel.errorOutput().constData();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir shots;
+        QJsonObject settings = QJsonDocument::fromJson(kMenuBarMode).object();
+        settings.insert(QStringLiteral("tarnel.screenshotFolderPath"), shots.path());
+        writeSettings(QJsonDocument(settings).toJson(QJsonDocument::Compact));
+        movePointer({300, 900});
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (c.preload)
+            environment.insert(QStringLiteral("LD_PRELOAD"), QString::fromLatin1(c.preload));
+        Program tarnel(tarnelBinary(), {}, environment);
+        const std::optional<Window> panel = waitForPanel();
+        ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+        const QRect notch(912, 0, 96, 40);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return geometry(*panel) == notch; }));
 
-    // For as long as the toast shows, the notch neither grows into the screenshot's notice nor
-    // draws anything of it.
-    QRect grown;
-    (void)QTest::qWaitFor([&] {
-        if (geometry(*panel) != notch || drawnExtents(*panel).size() != notch.size())
-            grown = QRect(geometry(*panel).topLeft(), drawnExtents(*panel).size());
-        return !grown.isNull() || !toastShown();
-    },
-                          10000);
-    EXPECT_TRUE(grown.isNull()) << "the notch showed the notice as well, drawn " << grown.width() << "x" << grown.height();
+        QImage image(400, 300, QImage::Format_RGB32);
+        image.fill(qRgb(40, 120, 200));
+        QSaveFile file(shots.filePath(QStringLiteral("Screenshot from 2026-12-08 07-00-00.png")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(image.save(&file, "PNG"));
+        ASSERT_TRUE(file.commit());
+        const auto toastShown = [] {
+            const std::vector<Window> shown = shownWithRole("tarnel-toast");
+            return shown.size() == 1 && geometry(shown.front()) == QRect(1580, 20, 320, 124);
+        };
+        ASSERT_TRUE(QTest::qWaitFor(toastShown, 15000)) << "the toast at the top right " << tarnel.errorOutput().constData();
+        EXPECT_EQ(tarnel.errorOutput().contains("folder events are unavailable"), c.preload != nullptr)
+            << tarnel.errorOutput().constData();
+
+        // For as long as the toast shows, the notch neither grows into the screenshot's notice nor
+        // draws anything of it.
+        QRect grown;
+        (void)QTest::qWaitFor([&] {
+            if (geometry(*panel) != notch || drawnExtents(*panel).size() != notch.size())
+                grown = QRect(geometry(*panel).topLeft(), drawnExtents(*panel).size());
+            return !grown.isNull() || !toastShown();
+        },
+                              10000);
+        EXPECT_TRUE(grown.isNull()) << "the notch showed the notice as well, drawn " << grown.width() << "x" << grown.height();
+        tarnel.close();
+        EXPECT_TRUE(QTest::qWaitFor([] { return shownWithRole("tarnel-panel").empty(); }));
+    }
 }
 
 TEST(MenuBarMode, InNotchModeTheTrayIconOpensThePanelUntilItIsClickedAgain)

@@ -25,13 +25,27 @@ constexpr uint32_t kGoneEvents = kSelfEvents | IN_UNMOUNT | IN_IGNORED;
 
 LinuxFolderWatcher::LinuxFolderWatcher(QObject *parent) : FolderWatcher(parent)
 {
+    openEvents();
+}
+
+bool LinuxFolderWatcher::openEvents()
+{
+    if (m_fd >= 0)
+        return true;
     m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (m_fd < 0) {
-        qCWarning(lcPlatform) << "folder events are unavailable:" << std::strerror(errno);
-        return;
+        // Asked again at every watch, which the listener's poll repeats: said once.
+        if (!m_unavailableReported)
+            qCWarning(lcPlatform) << "folder events are unavailable:" << std::strerror(errno);
+        m_unavailableReported = true;
+        return false;
     }
+    if (m_unavailableReported)
+        qCInfo(lcPlatform) << "folder events are available again";
+    m_unavailableReported = false;
     m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &LinuxFolderWatcher::readEvents);
+    return true;
 }
 
 LinuxFolderWatcher::~LinuxFolderWatcher()
@@ -44,7 +58,9 @@ LinuxFolderWatcher::~LinuxFolderWatcher()
 bool LinuxFolderWatcher::watch(const QString &folder)
 {
     unwatch();
-    if (m_fd < 0 || folder.isEmpty())
+    // The user's inotify instances may have been used up by other programs when this watcher
+    // was made, and freed since.
+    if (folder.isEmpty() || !openEvents())
         return false;
     const QString path = QDir::cleanPath(folder);
     m_folderWatch = ::inotify_add_watch(m_fd, QFile::encodeName(path).constData(), kFolderEvents | kSelfEvents | IN_ONLYDIR);

@@ -21,9 +21,12 @@ public:
     void unwatch() override;
 
 private:
+    // The kernel's event queue, made if there is none yet; false when the system gives none.
+    bool openEvents();
     void readEvents();
 
     int m_fd = -1;
+    bool m_unavailableReported = false;
     std::unique_ptr<QSocketNotifier> m_notifier;
     int m_folderWatch = -1;
     QList<int> m_pathWatches; // the folders above the watched one
