@@ -63,6 +63,12 @@ public:
     // managers give it to a window that raises itself. Let go before the program hands the
     // keyboard on itself.
     virtual void holdKeyboard(QWidget &window, bool hold) = 0;
+    // While held, the window takes the pointer's events where the pointer is on it but the server
+    // names another window there: a desktop shell that keeps the pointer's events at the top edge
+    // from every window under its own (gnome-shell's, cinnamon's) would otherwise take the clicks on
+    // what the window shows there. Asked on every look at the pointer while it is wanted, as a menu
+    // or drag of the program's own takes the pointer over while it runs.
+    virtual void holdPointer(QWidget &window, bool hold) = 0;
     // Whether the screen is locked or a screen saver runs: nothing of the program may show.
     virtual bool isScreenCovered() const = 0;
 };

@@ -154,6 +154,8 @@ std::unique_ptr<NotchPanelController> CompositionRoot::createController()
         .clock = nullptr,
         .clipboardModel = m_model.get(),
         .pointerPresses = m_services.pointerPresses,
+        .pointerMotion = m_services.pointerMotion,
+        .desktopBars = m_services.desktopBars,
     };
     auto controller = std::make_unique<NotchPanelController>(*m_panelModel, panelServices);
     NotchPanelController *panelController = controller.get();

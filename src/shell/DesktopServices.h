@@ -16,7 +16,9 @@ class KeyTap;
 class LoginItem;
 class PanelWindowTraits;
 class Pasteboard;
+class PointerMotion;
 class PointerPresses;
+class DesktopBars;
 class Permissions;
 class QrDetector;
 class ScreenTextCapture;
@@ -49,6 +51,8 @@ struct DesktopServices {
     DesktopCompositor *compositor = nullptr;
     TrayHostMonitor *trayHostMonitor = nullptr;
     PointerPresses *pointerPresses = nullptr;
+    PointerMotion *pointerMotion = nullptr;
+    DesktopBars *desktopBars = nullptr;
     TextRecognizer *textRecognizer = nullptr;
     QrDetector *qrDetector = nullptr;
     ScreenTextCapture *screenTextCapture = nullptr;

@@ -5,7 +5,9 @@
 #include "shell/MenuBarPopover.h"
 #include "shell/NotchPanelGeometry.h"
 #include "shell/TarnelPanel.h"
+#include "platform/DesktopBars.h"
 #include "platform/Permissions.h"
+#include "platform/PointerMotion.h"
 #include "platform/PanelWindowTraits.h"
 #include "platform/PointerPresses.h"
 #include "platform/SettingsStore.h"
@@ -40,8 +42,8 @@ NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices 
     m_animatedWidth = compactWidth();
 
     // While the panel is open or on its way, the pointer is looked at on a fixed beat that only
-    // reads and acts on changes; a resting panel learns of the pointer from its window's enter
-    // and leave events instead.
+    // reads and acts on changes; a resting panel learns of the pointer from the desktop's word on
+    // the pointer itself, and from its window's enter and leave events, instead.
     m_pointerMonitor = new QTimer(this);
     m_pointerMonitor->setInterval(m_timings.pointerTick);
     m_pointerMonitor->setTimerType(Qt::CoarseTimer);
@@ -83,6 +85,20 @@ NotchPanelController::NotchPanelController(PanelModelLink &model, PanelServices 
 
     installStatusItem();
     positionPanel();
+
+    // Queued: the word may come while the controller itself asks where to watch.
+    if (m_services.pointerMotion)
+        connect(m_services.pointerMotion, &PointerMotion::moved, this, &NotchPanelController::updatePointerPassthrough,
+                Qt::QueuedConnection);
+    // The open panel stays where the user is working in it (the desktop may take the keyboard's
+    // leaving a full-screen window for a change of what covers the bar); it moves once at rest.
+    if (m_services.desktopBars)
+        connect(m_services.desktopBars, &DesktopBars::changed, this, [this] {
+            if (needsPointerBeat())
+                m_barsChangedWhileOpen = true;
+            else
+                screenChanged();
+        });
 
     connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &NotchPanelController::screenChanged);
     connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen *screen) {
@@ -245,8 +261,20 @@ void NotchPanelController::positionPanel()
         screen = QGuiApplication::screens().first();
     if (!screen)
         return;
-    // The whole screen, not its available part: the panel's top edge is the screen's top edge.
-    m_panel->setFrame(NotchPanelGeometry::panelFrame(screen->geometry()));
+    m_panel->setFrame(notchFrame(screen->geometry()));
+    followPointerWhileNeeded();
+}
+
+QRect NotchPanelController::notchFrame(const QRect &screenGeometry) const
+{
+    // The whole screen, not its available part: the panel's top edge is the screen's top edge,
+    // unless the desktop's own bar holds the top centre. The panel then hangs from the bar's lower
+    // edge, so that the bar (a clock, a panel's own buttons) stays whole and usable.
+    const QRect atTop = NotchPanelGeometry::panelFrame(screenGeometry, screenGeometry.top());
+    if (!m_services.desktopBars)
+        return atTop;
+    return NotchPanelGeometry::panelFrame(screenGeometry,
+                                          m_services.desktopBars->freeTop(screenGeometry, atTop.left(), atTop.right()));
 }
 
 void NotchPanelController::screenChanged()

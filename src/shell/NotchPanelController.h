@@ -37,6 +37,8 @@ class QrDetector;
 class TarnelUpdater;
 class TextRecognizer;
 class TrayHostMonitor;
+class DesktopBars;
+class PointerMotion;
 class PointerPresses;
 class ScreenTextCapture;
 struct ScreenTextResult;
@@ -83,6 +85,13 @@ struct PanelServices {
     // it also where the manager leaves the keyboard with it. Without it only losing the
     // keyboard closes the popup.
     PointerPresses *pointerPresses = nullptr;
+    // Where the pointer goes, told by the desktop about the pointer itself: a shell may keep the
+    // crossing events at the top edge from the notch's own window. Without it the notch learns
+    // of the pointer from its window's crossings alone.
+    PointerMotion *pointerMotion = nullptr;
+    // What the desktop's own bars hold at the top of the screen: the notch hangs from their lower
+    // edge. Without it the notch stands at the top of the screen.
+    DesktopBars *desktopBars = nullptr;
 };
 
 // The clocks of hover; tests shorten them, the program keeps the defaults.
@@ -196,6 +205,8 @@ private:
     void installStatusItem();
     bool trayAvailable() const;
     void positionPanel();
+    // Where the panel stands at the top of a screen: centred, hanging from the desktop's bar there.
+    QRect notchFrame(const QRect &screenGeometry) const;
     void screenChanged();
     QWidget *makePanelView(bool isStandaloneSettings);
 
@@ -246,6 +257,12 @@ private:
     // Starts the pointer beat when the panel needs it and stops it when the panel rests.
     void followPointerWhileNeeded();
     bool needsPointerBeat() const;
+    // Where the resting notch takes the pointer, in global coordinates.
+    QRect restingHitArea() const;
+    // Holds the pointer while it is on the open panel, and lets it go otherwise.
+    void holdPointerWhileOpen(const QPoint &pointer, bool inside);
+    // Whether another window of the program stands at the point (a menu, a sheet, the settings).
+    bool ownWindowOverPanelAt(const QPoint &pointer) const;
 
     // windows
     void finishOnboarding(bool completed, ClipboardPresentationMode mode);
@@ -299,6 +316,9 @@ private:
     bool m_suppressHoverUntilExit = false;
     bool m_isOpenUntilPointerVisits = false;
     bool m_ignoresMouseEvents = false;
+    bool m_holdsPointer = false;
+    // The desktop's bars changed while the panel was open: it moves to its new place at rest.
+    bool m_barsChangedWhileOpen = false;
     bool m_servicesStarted = false;
     std::optional<ClipboardPanelTab> m_tabBeforeQuickAccess;
     // The window of Tarnel's own that had the keyboard when the popup took it.

@@ -7,14 +7,18 @@
 #include "shell/NotchPanelGeometry.h"
 #include "shell/TarnelPanel.h"
 #include "platform/PanelWindowTraits.h"
+#include "platform/PointerMotion.h"
 #include "platform/Workspace.h"
 #include "ui/quickaccess/QuickAccessView.h"
 #include "ui/style/PanelMotion.h"
 
+#include <QApplication>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QTimer>
 #include <QVariantAnimation>
 
+#include <algorithm>
 #include <utility>
 
 bool NotchPanelController::showsScreenshotNotice() const
@@ -78,6 +82,10 @@ void NotchPanelController::updatePointerPassthrough()
 {
     if (!m_panel->isVisible()) {
         m_pointerMonitor->stop();
+        if (m_services.pointerMotion)
+            m_services.pointerMotion->watch({});
+        // The window system lets a grab go with its window.
+        m_holdsPointer = false;
         return;
     }
     const QPoint pointer = pointerLocation();
@@ -104,7 +112,7 @@ void NotchPanelController::updatePointerPassthrough()
 
     // While the beat runs, the window takes the pointer exactly where the hit region is. A
     // resting panel takes it within its drawn notch, which is then the hit region itself, so
-    // that the pointer arriving there is reported by the window's own enter event. Quick
+    // that a click there reaches it as soon as the pointer has arrived. Quick
     // Access at the centre fills its whole window and takes every click on it: a click that
     // follows the pointer into it before the next tick must not fall through to the desktop
     // (which would take the keyboard and leave Quick Access open without it). Written only on
@@ -115,6 +123,43 @@ void NotchPanelController::updatePointerPassthrough()
         m_ignoresMouseEvents = !accepts;
         m_services.windowTraits.setAcceptsPointer(*m_panel, accepts);
     }
+    holdPointerWhileOpen(pointer, inside);
+}
+
+void NotchPanelController::holdPointerWhileOpen(const QPoint &pointer, bool inside)
+{
+    // A desktop shell may keep the pointer's events at the top edge from every window under its
+    // own (gnome-shell and cinnamon do), and the open panel's own controls lie there: while the
+    // pointer is on the open panel, the panel holds it, so that every click there reaches them.
+    // Never while a menu, a sheet or another window of the program is open over it (they take
+    // their own clicks) nor for Quick Access, and never before a press under way has ended: the
+    // window it went to keeps it until the release. A menu or drag of the program's own takes
+    // the pointer over while it runs.
+    if (QApplication::activePopupWidget() || QWidget::mouseGrabber()) {
+        m_holdsPointer = false;
+        return;
+    }
+    const bool hold = inside && !m_isAtCursor && m_isContentExpanded && !m_isCollapsing && m_trackedMenus.isEmpty()
+        && !m_hasOpenEditor && !m_hasOpenActionMenu && !ownWindowOverPanelAt(pointer);
+    if ((!hold && !m_holdsPointer) || QGuiApplication::mouseButtons() != Qt::NoButton)
+        return;
+    m_holdsPointer = hold;
+    m_services.windowTraits.holdPointer(*m_panel, hold);
+}
+
+bool NotchPanelController::ownWindowOverPanelAt(const QPoint &pointer) const
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.cbegin(), windows.cend(), [this, &pointer](const QWidget *window) {
+        return window != m_panel && window->isVisible() && window->windowType() != Qt::ToolTip
+            && window->frameGeometry().contains(pointer);
+    });
+}
+
+QRect NotchPanelController::restingHitArea() const
+{
+    const QRect frame = m_panel->frame();
+    return NotchPanelGeometry::notchRegion(hitRegionSize(), frame.width()).boundingRect().translated(frame.topLeft());
 }
 
 bool NotchPanelController::needsPointerBeat() const
@@ -134,9 +179,18 @@ void NotchPanelController::followPointerWhileNeeded()
     if (needsPointerBeat()) {
         if (!m_pointerMonitor->isActive())
             m_pointerMonitor->start();
+        if (m_services.pointerMotion)
+            m_services.pointerMotion->watch({});
         return;
     }
     m_pointerMonitor->stop();
+    if (std::exchange(m_barsChangedWhileOpen, false))
+        QTimer::singleShot(0, this, &NotchPanelController::screenChanged);
+    // At rest, the desktop tells of the pointer arriving at the notch, whatever window it names
+    // under the pointer: a shell may keep the crossing events at the top edge from the notch's
+    // own window although the notch stands over everything there.
+    if (m_services.pointerMotion)
+        m_services.pointerMotion->watch(m_panel->isVisible() ? restingHitArea() : QRect());
     if (m_ignoresMouseEvents && m_panel->isVisible()) {
         m_ignoresMouseEvents = false;
         m_services.windowTraits.setAcceptsPointer(*m_panel, true);

@@ -3,7 +3,6 @@
 #include "shell/NotchPanelController.h"
 
 #include "shell/MenuBarPopover.h"
-#include "shell/NotchPanelGeometry.h"
 #include "shell/TarnelPanel.h"
 #include "platform/PanelWindowTraits.h"
 #include "platform/PointerPresses.h"
@@ -50,7 +49,7 @@ void NotchPanelController::openMenuBarQuickAccess(bool pasteAs)
             anchor = m_statusItem->geometry();
         } else if (QScreen *screen = QGuiApplication::primaryScreen()) {
             // Without a tray icon to hang from, the popup hangs from the notch's place.
-            const QRect frame = NotchPanelGeometry::panelFrame(screen->geometry());
+            const QRect frame = notchFrame(screen->geometry());
             anchor = QRect(frame.center().x() - 1, frame.top(), 2, qRound(PanelMetrics::compactSize.height()));
         }
         // The press that opened the popup (on the tray icon) is behind it, not outside it.

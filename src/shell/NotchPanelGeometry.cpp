@@ -10,11 +10,11 @@
 
 namespace NotchPanelGeometry {
 
-QRect panelFrame(const QRect &screenGeometry)
+QRect panelFrame(const QRect &screenGeometry, int top)
 {
     const QSize size = PanelMetrics::expandedSize.toSize();
     const int x = screenGeometry.x() + static_cast<int>(std::lround(screenGeometry.width() / 2.0 - size.width() / 2.0));
-    return QRect(QPoint(x, screenGeometry.y()), size);
+    return QRect(QPoint(x, top), size);
 }
 
 QRegion notchRegion(const QSizeF &visibleSize, int panelWidth)

@@ -9,9 +9,10 @@
 // TarnelNotchShape and NotchHitRegion; this only places them in the window system.
 namespace NotchPanelGeometry {
 
-// The panel's frame, where its view is laid out: expanded size, centred on the screen, top
-// edge on its top edge. The window itself covers only the part of it that is drawn.
-QRect panelFrame(const QRect &screenGeometry);
+// The panel's frame, where its view is laid out: expanded size, centred on the screen, its top
+// edge at the given row (the screen's top, or the lower edge of the desktop's bar there). The
+// window itself covers only the part of it that is drawn.
+QRect panelFrame(const QRect &screenGeometry, int top);
 
 // The notch outline of the given visible size, centred in a panel of the given width and
 // hanging from its top edge, as a region of the frame's pixels.

@@ -52,6 +52,8 @@ DesktopServices X11Desktop::services()
         .compositor = &m_compositor,
         .trayHostMonitor = &m_trayHost,
         .pointerPresses = &m_pointerPresses,
+        .pointerMotion = &m_pointerMotion,
+        .desktopBars = &m_desktopBars,
         .textRecognizer = &m_textRecognizer,
         .qrDetector = &m_qrDetector,
         .screenTextCapture = &m_screenText,

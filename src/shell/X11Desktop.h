@@ -8,6 +8,7 @@
 #include "platform/linux/LinuxSettingsStore.h"
 #include "platform/linux/LinuxTextRecognizer.h"
 #include "platform/linux/SqliteHistoryStore.h"
+#include "platform/x11/X11DesktopBars.h"
 #include "platform/x11/X11DesktopCompositor.h"
 #include "platform/x11/X11HotKeyRegistry.h"
 #include "platform/x11/X11KeySender.h"
@@ -15,6 +16,7 @@
 #include "platform/x11/X11PanelWindowTraits.h"
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/X11Permissions.h"
+#include "platform/x11/X11PointerMotion.h"
 #include "platform/x11/X11PointerPresses.h"
 #include "platform/x11/X11RegionCapture.h"
 #include "platform/x11/X11ScreenColormap.h"
@@ -51,6 +53,8 @@ private:
     X11DesktopCompositor m_compositor;
     X11TrayHostMonitor m_trayHost;
     X11PointerPresses m_pointerPresses;
+    X11PointerMotion m_pointerMotion;
+    X11DesktopBars m_desktopBars;
     LinuxLoginItem m_loginItem;
     LinuxScreenshotLocation m_screenshotLocation;
     LinuxTextRecognizer m_textRecognizer;

@@ -158,6 +158,95 @@ TEST(NotchPanelHover, OnlyAnOpenOrMovingPanelFollowsThePointer)
     EXPECT_EQ(h.traits.pointerChanges, changes);
 }
 
+// A desktop shell may keep the crossing events at the top edge from the notch's own window, though
+// the notch stands over everything there: the desktop's word on the pointer itself opens it, and the
+// open panel holds the pointer, so that the controls along its top edge take their clicks.
+TEST(NotchPanelHover, ThePointersOwnWordOpensTheNotchAndTheOpenPanelHoldsThePointer)
+{
+    PanelHarness h;
+    h.controller->show();
+    // Told by the desktop alone: the panel's window hears of no crossing, and no beat looks.
+    const auto arriveUnseen = [&h](QPoint point) {
+        h.pointer = point;
+        h.pointerMotion.moveTo(point);
+        QCoreApplication::processEvents();
+    };
+    const struct {
+        const char *step;
+        std::function<void()> act;
+        bool watchesNotch; // else the beat follows the pointer and nothing is watched
+        bool held;
+        bool width;
+        bool content;
+    } steps[] = {
+        {"resting: the notch's own place is watched", [] {}, true, false, false, false},
+        {"a move beside the notch is not its business", [&] { arriveUnseen(h.besideNotch()); }, true,
+         false, false, false},
+        {"the pointer arrives unseen by the window", [&] { arriveUnseen(h.notchCentre()); }, false, false,
+         true, false},
+        {"stays: the panel opens and holds the pointer", [&] { h.waitForLook(true, true); }, false, true, true,
+         true},
+        {"a sheet opens over it: the sheet takes its own clicks", [&] { h.controller->setEditorOpen(true); h.moveTo(h.notchCentre()); },
+         false, false, true, true},
+        {"the sheet closes: held again", [&] { h.controller->setEditorOpen(false); }, false, true, true, true},
+        {"the pointer leaves: let go", [&] { h.moveTo(kOutside); }, false, false, true, false},
+        {"closed: resting, its place watched again", [&] { h.waitForLook(false, false); }, true, false,
+         false, false},
+    };
+    for (const auto &s : steps) {
+        s.act();
+        const QRect watched = h.pointerMotion.watchedArea();
+        if (s.watchesNotch) {
+            EXPECT_TRUE(watched.contains(h.notchCentre())) << s.step;
+            EXPECT_FALSE(watched.contains(h.besideNotch())) << s.step;
+        } else {
+            EXPECT_TRUE(watched.isEmpty()) << s.step << ": the beat follows the pointer now";
+        }
+        EXPECT_EQ(h.traits.pointerHeld == &h.panel(), s.held) << s.step;
+        EXPECT_EQ(h.controller->isWidthExpanded(), s.width) << s.step;
+        EXPECT_EQ(h.controller->isContentExpanded(), s.content) << s.step;
+    }
+}
+
+// Where the desktop's own bar holds the top centre, the notch hangs from its lower edge, and an open
+// panel stays where the user works in it until it rests.
+TEST(NotchPanelHover, TheNotchHangsFromTheBarOverTheTopCentreAndMovesOnlyAtRest)
+{
+    PanelHarness h;
+    h.controller->show();
+    const int screenTop = h.frame().top();
+    const int centre = h.frame().center().x();
+    const struct {
+        const char *step;
+        std::function<void()> act;
+        int top;
+    } steps[] = {
+        {"no bar: the top of the screen", [] {}, 0},
+        {"a bar over the top centre", [&] { h.bars.setBar(32); }, 32},
+        {"a bar in the left corner only", [&] { h.bars.setBar(32, 0, centre - 300); }, 0},
+        {"the bar widens while the panel is open",
+         [&] {
+             h.moveTo(h.notchCentre());
+             h.waitForLook(true, true);
+             h.bars.setBar(32);
+             QCoreApplication::processEvents();
+         },
+         0},
+        {"closed: under the bar",
+         [&] {
+             h.moveTo(kOutside);
+             h.waitForLook(false, false);
+             QCoreApplication::processEvents();
+         },
+         32},
+    };
+    for (const auto &s : steps) {
+        s.act();
+        EXPECT_EQ(h.frame().top() - screenTop, s.top) << s.step;
+        EXPECT_EQ(h.frame().center().x(), centre) << s.step;
+    }
+}
+
 TEST(NotchPanelHover, EntryRecordsTheOtherApplicationAsPasteTarget)
 {
     const RunningApplication editor{11, 100, QStringLiteral("Editor")};

@@ -7,6 +7,8 @@
 #include "shell/TarnelPanel.h"
 #include "platform/fake/FakeDesktopCompositor.h"
 #include "platform/fake/FakePanelWindowTraits.h"
+#include "platform/fake/FakeDesktopBars.h"
+#include "platform/fake/FakePointerMotion.h"
 #include "platform/fake/FakePointerPresses.h"
 #include "platform/ScreenTextCapture.h"
 #include "platform/TrayHostMonitor.h"
@@ -65,6 +67,8 @@ struct PanelHarness {
                                nullptr, &trayHost};
         services.compositor = &compositor;
         services.pointerPresses = &pointerPresses;
+        services.pointerMotion = &pointerMotion;
+        services.desktopBars = &bars;
         services.clock = &clock;
         services.clipboardModel = wholeModel.get();
         controller = std::make_unique<NotchPanelController>(model, services, timings);
@@ -120,6 +124,9 @@ struct PanelHarness {
     // Announces that trayAvailable may have changed.
     TrayHostMonitor trayHost;
     FakePointerPresses pointerPresses;
+    // The desktop's word on the pointer, which the test gives with moveTo as it likes.
+    FakePointerMotion pointerMotion;
+    FakeDesktopBars bars;
     std::unique_ptr<ClipboardModel> wholeModel;
     std::unique_ptr<NotchPanelController> controller;
 };

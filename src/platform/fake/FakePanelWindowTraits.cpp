@@ -91,3 +91,11 @@ void FakePanelWindowTraits::setPointerRegion(QWidget &window, const QRegion &reg
     }
     pointerRegions.append({&window, region});
 }
+
+void FakePanelWindowTraits::holdPointer(QWidget &window, bool hold)
+{
+    if (hold)
+        pointerHeld = &window;
+    else if (pointerHeld == &window)
+        pointerHeld = nullptr;
+}

@@ -23,6 +23,7 @@ public:
     void bringToFront(QWidget &window) override;
     void takeKeyboard(QWidget &window) override;
     void holdKeyboard(QWidget &window, bool hold) override;
+    void holdPointer(QWidget &window, bool hold) override;
     bool isScreenCovered() const override { return screenCovered; }
 
     // The last answer given for a window; a window never asked accepts the pointer.
@@ -49,6 +50,8 @@ public:
     int keyboardTaken = 0;
     // The window that holds the keyboard now.
     const QWidget *keyboardHeld = nullptr;
+    // The window that holds the pointer now.
+    const QWidget *pointerHeld = nullptr;
     // Whether the screen is locked, as a test says.
     bool screenCovered = false;
 

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QRegion>
 #include <QWidget>
+#include <QWindow>
 
 #include <utility>
 #include <vector>
@@ -192,6 +193,36 @@ void X11PanelWindowTraits::takeKeyboard(QWidget &window)
 void X11PanelWindowTraits::holdKeyboard(QWidget &window, bool hold)
 {
     m_frontKeeper.holdKeyboard(window, hold);
+}
+
+void X11PanelWindowTraits::holdPointer(QWidget &window, bool hold)
+{
+    QWindow *handle = window.windowHandle();
+    Display *display = x11Display();
+    if (!handle || !display)
+        return;
+    // Held only where the server names another window under the pointer: elsewhere the window takes
+    // the pointer's events as it is, and a click the user makes just after leaving it goes where
+    // it lands rather than to a window that held the pointer until it saw it leave.
+    bool elsewhere = false;
+    if (hold && window.isVisible()) {
+        Window root = 0, child = 0;
+        int rootX = 0, rootY = 0, x = 0, y = 0;
+        unsigned int buttons = 0;
+        elsewhere = XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y, &buttons)
+            && child != Window(window.winId());
+    }
+    if (elsewhere) {
+        // Asked again on every look: a menu or drag of the program that took the pointer over since
+        // let it go as it ended. Qt's own grab, so that what it delivers reaches the widget under
+        // the pointer as any event of the window's would.
+        if (!handle->setMouseGrabEnabled(true) && m_pointerHolder != &window)
+            qCInfo(lcPlatform) << "The panel could not hold the pointer: another program holds it";
+        m_pointerHolder = &window;
+    } else if (m_pointerHolder == &window) {
+        handle->setMouseGrabEnabled(false);
+        m_pointerHolder = nullptr;
+    }
 }
 
 bool X11PanelWindowTraits::isScreenCovered() const

@@ -5,6 +5,9 @@
 #include "platform/x11/X11FrontKeeper.h"
 #include "platform/x11/X11OverFullScreen.h"
 
+#include <QPointer>
+#include <QWidget>
+
 // X11: the pointer passes through by an empty input shape (XFixes), the drawn shape stays, and
 // a window takes it within a part of it by an input shape of that part (kept on the window, so
 // that what the pointer is given follows the window wherever it passes);
@@ -24,10 +27,13 @@ public:
     void bringToFront(QWidget &window) override;
     void takeKeyboard(QWidget &window) override;
     void holdKeyboard(QWidget &window, bool hold) override;
+    void holdPointer(QWidget &window, bool hold) override;
     bool isScreenCovered() const override;
 
 private:
     X11FrontKeeper m_frontKeeper;
     X11BypassingDialogs m_dialogs;
     X11OverFullScreen m_overFullScreen;
+    // The window that holds the pointer now.
+    QPointer<QWidget> m_pointerHolder;
 };

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/PointerMotion.h"
+
+#include <QElapsedTimer>
+#include <QPoint>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <chrono>
+#include <memory>
+
+class X11Connection;
+
+// The pointer's moves as XInput2 raw motion on the root of a private connection: they come
+// wherever the pointer is, over any window and during any grab, and no window's own event
+// selection changes; a pointer at rest sends nothing. A raw event says nothing of where the
+// pointer is, so the server is asked then: at once near the watched area, and far from it at
+// most once a pace, the last position after the moves stop always looked at.
+class X11PointerMotion : public PointerMotion {
+    Q_OBJECT
+public:
+    // Within this distance of the watched area, every move is looked at; beyond it the pointer
+    // needs a while to arrive, and a look a pace is enough.
+    static constexpr int kNearDistance = 160;
+    static constexpr std::chrono::milliseconds kFarLookPace{40};
+
+    explicit X11PointerMotion(QObject *parent = nullptr);
+    ~X11PointerMotion() override;
+
+    // False without a display or without XInput2 2.2: nothing is announced then.
+    bool isListening() const { return m_events != nullptr; }
+    void watch(const QRect &area) override;
+
+private:
+    void takeEvents();
+    void look();
+
+    std::unique_ptr<X11Connection> m_connection;
+    std::unique_ptr<QSocketNotifier> m_events;
+    int m_opcode = -1;
+    QTimer m_lateLook;
+    QElapsedTimer m_sinceLook;
+    QPoint m_last{-1, -1};
+    bool m_wasInside = false;
+};
