@@ -1,6 +1,7 @@
 #include "core/EntrySearchIndex.h"
 
 #include "core/ClipboardKind.h"
+#include "core/L10n.h"
 
 #include <QSet>
 
@@ -267,6 +268,9 @@ QList<ClipboardEntry> EntrySearchIndex::filtered(const QList<ClipboardEntry> &en
     if (searchText.isEmpty())
         return entries;
     const QString needle = foldedNeedle(searchText);
+    // The labels of kinds and sources are in the saved language, which would otherwise be read
+    // from the settings for every entry that gets as far as its labels.
+    const L10n::SteadyLanguage language;
     QList<ClipboardEntry> result;
     for (const ClipboardEntry &entry : entries) {
         if (matches(entry, needle))

@@ -24,6 +24,9 @@ LanguageReader &installedReader()
     return reader;
 }
 
+// The language a SteadyLanguage on this thread holds.
+thread_local std::optional<AppLanguage> heldLanguage;
+
 std::optional<QHash<QString, QString>> &testTable()
 {
     static std::optional<QHash<QString, QString>> table;
@@ -50,8 +53,21 @@ void setLanguageReader(LanguageReader reader)
 
 AppLanguage language()
 {
+    if (heldLanguage)
+        return *heldLanguage;
     const LanguageReader &reader = installedReader();
     return savedLanguage(reader ? reader() : std::nullopt);
+}
+
+SteadyLanguage::SteadyLanguage()
+    : m_outer(heldLanguage)
+{
+    heldLanguage = language();
+}
+
+SteadyLanguage::~SteadyLanguage()
+{
+    heldLanguage = m_outer;
 }
 
 const QHash<QString, QString> &english()

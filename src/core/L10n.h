@@ -17,8 +17,24 @@ namespace L10n {
 using LanguageReader = std::function<std::optional<QString>()>;
 void setLanguageReader(LanguageReader reader);
 
-// The saved interface language, read afresh on every call.
+// The saved interface language, read afresh on every call (but see SteadyLanguage).
 AppLanguage language();
+
+// Holds the saved language, read once as it is made, for the life of one pass over many texts
+// on this thread (a search over the whole history): the reader asks the settings file whether
+// it changed, and a pass over thousands of entries would ask it thousands of times. The pass
+// runs to its end before anything can change the language; the next pass reads it afresh.
+// Holds nest; other threads keep reading on every call.
+class SteadyLanguage {
+public:
+    SteadyLanguage();
+    ~SteadyLanguage();
+    SteadyLanguage(const SteadyLanguage &) = delete;
+    SteadyLanguage &operator=(const SteadyLanguage &) = delete;
+
+private:
+    std::optional<AppLanguage> m_outer;
+};
 
 // The base text itself in Slovak; its English translation in English when the table has one.
 QString text(const QString &slovakBase);

@@ -76,6 +76,57 @@ TEST(EntrySearchIndex, MatchesEachOfTheFiveFieldsWithoutCaseButWithAccents)
     }
 }
 
+// The labels an entry is searched by are in the saved language, which the program reads from
+// its settings file: read for every entry, a search over a long history asked the disk thousands
+// of times a keystroke. One read a search, and the next search follows a change of language.
+TEST(EntrySearchIndex, ASearchReadsTheSavedLanguageOnceAndTheNextFollowsItsChange)
+{
+    QString stored = QStringLiteral("sk");
+    int reads = 0;
+    L10n::setLanguageReader([&] {
+        ++reads;
+        return std::optional<QString>(stored);
+    });
+    L10n::setTranslationsForTesting(QHash<QString, QString>{{QStringLiteral("Odkaz"), QStringLiteral("Link")},
+                                                            {QStringLiteral("Schránka"), QStringLiteral("Clipboard")}});
+    QList<ClipboardEntry> history;
+    for (int i = 0; i < 300; ++i) {
+        const ClipboardKind kinds[] = {ClipboardKind::Url, ClipboardKind::Image, ClipboardKind::Text};
+        const ClipboardKind kind = kinds[i % 3];
+        history.append(entry(QStringLiteral("e%1").arg(i), QStringLiteral("copied %1").arg(i), kind,
+                             i % 2 ? QStringLiteral("Editor") : QString()));
+    }
+
+    struct Pass {
+        const char *name;
+        QString language;
+        QString search;
+        qsizetype found;
+    };
+    const Pass passes[] = {
+        {"kind label in Slovak", QStringLiteral("sk"), QStringLiteral("odkaz"), 100},
+        {"the same label after a switch to English", QStringLiteral("en"), QStringLiteral("odkaz"), 0},
+        {"kind label in English", QStringLiteral("en"), QStringLiteral("link"), 100},
+        {"source label in English", QStringLiteral("en"), QStringLiteral("clipboard"), 150},
+        {"back in Slovak", QStringLiteral("sk"), QStringLiteral("schránka"), 150},
+        {"nothing found reads no more", QStringLiteral("sk"), QStringLiteral("zebra"), 0},
+    };
+    EntrySearchIndex index;
+    for (const Pass &pass : passes) {
+        stored = pass.language;
+        reads = 0;
+        EXPECT_EQ(index.filtered(history, pass.search).size(), pass.found) << pass.name;
+        EXPECT_LE(reads, 1) << pass.name;
+    }
+    // Nothing of the search's hold stays behind it.
+    stored = QStringLiteral("en");
+    EXPECT_EQ(L10n::text(QStringLiteral("Odkaz")), QStringLiteral("Link"));
+    stored = QStringLiteral("sk");
+    EXPECT_EQ(L10n::text(QStringLiteral("Odkaz")), QStringLiteral("Odkaz"));
+    L10n::setLanguageReader({});
+    L10n::setTranslationsForTesting(std::nullopt);
+}
+
 TEST(QuickAccessRanking, FrontApplicationsCopiesFirstThenNewestFirstOnEachSide)
 {
     const auto at = [](int hour) { return QDateTime(QDate(2026, 1, 1), QTime(hour, 0), QTimeZone::utc()); };
