@@ -5,7 +5,10 @@
 
 #include <ZXing/ReadBarcode.h>
 
-QStringList LinuxQrDetector::detectNow(const QImage &image)
+namespace {
+
+// The codes that read, each with its payload and position.
+std::vector<ZXing::Result> readCodes(const QImage &image)
 {
     if (image.isNull())
         return {};
@@ -16,15 +19,37 @@ QStringList LinuxQrDetector::detectNow(const QImage &image)
     hints.setFormats(ZXing::BarcodeFormat::QRCode);
     hints.setTryHarder(true);
     hints.setTryRotate(true);
+    std::vector<ZXing::Result> found;
+    for (ZXing::Result &result : ZXing::ReadBarcodes(view, hints)) {
+        if (result.isValid())
+            found.push_back(std::move(result));
+    }
+    return found;
+}
+
+} // namespace
+
+QStringList LinuxQrDetector::detectNow(const QImage &image)
+{
     QStringList codes;
-    for (const ZXing::Result &result : ZXing::ReadBarcodes(view, hints)) {
-        if (!result.isValid())
-            continue;
+    for (const ZXing::Result &result : readCodes(image)) {
         const QString payload = QString::fromStdString(result.text());
         if (!payload.isEmpty() && !codes.contains(payload))
             codes << payload;
     }
     return codes;
+}
+
+QList<QPolygon> LinuxQrDetector::codeAreasNow(const QImage &image)
+{
+    QList<QPolygon> areas;
+    for (const ZXing::Result &result : readCodes(image)) {
+        QPolygon area;
+        for (const ZXing::PointI &corner : result.position())
+            area << QPoint(corner.x, corner.y);
+        areas << area;
+    }
+    return areas;
 }
 
 QFuture<QStringList> LinuxQrDetector::detect(const QImage &image)

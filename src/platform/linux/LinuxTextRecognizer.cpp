@@ -1,9 +1,11 @@
 #include "platform/linux/LinuxTextRecognizer.h"
 
 #include "core/Logging.h"
+#include "platform/linux/LinuxQrDetector.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPainter>
 #include <QtConcurrent>
 
 #include <tesseract/baseapi.h>
@@ -11,6 +13,8 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
+#include <cmath>
 #include <mutex>
 #include <vector>
 
@@ -24,6 +28,69 @@ constexpr std::size_t kMaxIdleEngines = 2;
 // Screen text is small; Tesseract reads letters best at some 20 to 40 pixels of height.
 constexpr int kUpscaleBelowPixels = 2'000'000;
 constexpr int kScreenResolution = 144;
+
+// The corners zxing gives are the outer edges of a code's finder patterns; a code on a scaled
+// screenshot blurs past them, so its area is grown by this share of its size on every side
+// before it is painted over: some two modules of a small code, within the four-module quiet zone
+// around it.
+constexpr double kCodeAreaGrowth = 1.0 / 14;
+// The grey the area is painted with is read this far outside it, where it meets what stays.
+constexpr double kSurroundingSamplePixels = 3;
+constexpr int kSurroundingSamplesPerSide = 32;
+
+QPolygonF grownFromCentre(const QPolygon &area, double share, double pixels = 0)
+{
+    const QPointF centre = QPolygonF(area).boundingRect().center();
+    QPolygonF grown;
+    for (const QPoint &corner : area) {
+        const QPointF out = QPointF(corner) - centre;
+        const double length = std::hypot(out.x(), out.y());
+        grown << centre + out * (1.0 + 2.0 * share) + (length > 0 ? out * (pixels / length) : QPointF());
+    }
+    return grown;
+}
+
+// The grey just outside a code's grown area (its quiet zone, light for a dark code), the median
+// of a ring of samples, so that the painted area blends into what is around it.
+int surroundingGray(const QImage &gray, const QPolygon &area)
+{
+    const QPolygonF ring = grownFromCentre(area, kCodeAreaGrowth, kSurroundingSamplePixels);
+    std::vector<int> samples;
+    for (qsizetype side = 0; side < ring.size(); ++side) {
+        const QPointF from = ring.at(side);
+        const QPointF to = ring.at((side + 1) % ring.size());
+        for (int i = 0; i < kSurroundingSamplesPerSide; ++i) {
+            const QPoint at = (from + (to - from) * (double(i) / kSurroundingSamplesPerSide)).toPoint();
+            if (gray.rect().contains(at))
+                samples.push_back(gray.constScanLine(at.y())[at.x()]);
+        }
+    }
+    if (samples.empty())
+        return 255;
+    std::nth_element(samples.begin(), samples.begin() + qsizetype(samples.size() / 2), samples.end());
+    return samples[samples.size() / 2];
+}
+
+// Tesseract reads a QR code's modules as short lines of letters ("s s", "ope bj") among the
+// real text. The codes are read apart, as codes, so their areas are painted over with the grey
+// around them before the text is read.
+void leaveOutQrCodes(QImage &gray)
+{
+    const QList<QPolygon> areas = LinuxQrDetector::codeAreasNow(gray);
+    if (areas.isEmpty())
+        return;
+    // Every fill is chosen before any is painted, so that one code's fill is not taken for the
+    // light around the next.
+    std::vector<int> fills;
+    for (const QPolygon &area : areas)
+        fills.push_back(surroundingGray(gray, area));
+    QPainter painter(&gray);
+    painter.setPen(Qt::NoPen);
+    for (qsizetype i = 0; i < areas.size(); ++i) {
+        painter.setBrush(QColor(fills[std::size_t(i)], fills[std::size_t(i)], fills[std::size_t(i)]));
+        painter.drawPolygon(grownFromCentre(areas.at(i), kCodeAreaGrowth));
+    }
+}
 
 QStringList dataPathCandidates()
 {
@@ -113,6 +180,7 @@ TextRecognitionResult recognizeWith(LinuxTextRecognizer::Engines &engines, const
         return {std::nullopt, error};
 
     QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
+    leaveOutQrCodes(gray);
     int resolution = kScreenResolution / 2;
     if (qint64(gray.width()) * gray.height() < kUpscaleBelowPixels) {
         gray = gray.scaled(gray.size() * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

@@ -7,7 +7,8 @@
 #include <memory>
 
 // Text recognition with Tesseract, in Slovak and English (as far as their language data is
-// installed), on the shared thread pool.
+// installed), on the shared thread pool. The areas of the QR codes LinuxQrDetector reads are
+// left out: a code is read as a code, not as lines of letters.
 class LinuxTextRecognizer : public TextRecognizer
 {
 public:
