@@ -731,6 +731,63 @@ TEST(LibraryFooterAction, APasteThatGoesNowhereSaysWhyInTheFooter)
     EXPECT_TRUE(capsule->isVisible() && !footer.shortcutText().isEmpty()) << "the tip's shortcut is back";
 }
 
+// A shortcut longer than the capsule's room keeps its beginning and its end, cut in its middle:
+// a trigger differs from its neighbours at either end. Read from the capsule as drawn: a
+// column that holds ink only low in the line is the ellipsis, every other inked column a letter.
+TEST(LibraryFooterShortcut, ALongShortcutIsCutInItsMiddleAndKeepsBothEnds)
+{
+    testsupport::SeededModel seed;
+    ClipboardModel &model = seed.model();
+    const QString trigger = QStringLiteral("HHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHH");
+    model.setSnippets({ClipboardSnippet{QStringLiteral("SN-LONG"), QStringLiteral("Dlhý"), trigger, QStringLiteral("text")}});
+    model.setSelectedQuickAccessSnippetID(QStringLiteral("SN-LONG"));
+    testsupport::FakePanelSheets sheets;
+    LibraryFooter footer(model, sheets);
+    footer.resize(DetailsPanel::kWidth - 2 * DetailsPanel::kSidePadding, LibraryFooter::kButtonHeight);
+    footer.show();
+    model.setSelectedTab(ClipboardPanelTab::Snippets);
+    ASSERT_TRUE(testsupport::waitFor([&] { return footer.shortcutText() == trigger; }));
+    QWidget *capsule = footer.shortcutCapsule();
+    ASSERT_TRUE(capsule->isVisible());
+    ASSERT_LT(capsule->width(), capsule->sizeHint().width()) << "the trigger must not fit its room";
+
+    const QImage shot = capsule->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const QRgb surface = shot.pixel(shot.width() / 2, 1);
+    const auto inked = [&](int x, int y) {
+        const QRgb p = shot.pixel(x, y);
+        return std::abs(qRed(p) - qRed(surface)) + std::abs(qGreen(p) - qGreen(surface)) + std::abs(qBlue(p) - qBlue(surface)) > 90;
+    };
+    int top = shot.height(), bottom = -1, left = shot.width(), right = -1;
+    std::vector<int> columnTop(std::size_t(shot.width()), -1);
+    for (int x = 0; x < shot.width(); ++x) {
+        for (int y = 0; y < shot.height(); ++y) {
+            if (!inked(x, y))
+                continue;
+            if (columnTop[std::size_t(x)] < 0)
+                columnTop[std::size_t(x)] = y;
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+            left = std::min(left, x);
+            right = std::max(right, x);
+        }
+    }
+    ASSERT_GE(right, left) << "nothing drawn";
+    const auto lowOnly = [&](int x) { return columnTop[std::size_t(x)] >= 0 && columnTop[std::size_t(x)] > top + (bottom - top) * 2 / 3; };
+    EXPECT_GE(left, LibraryFooter::kShortcutPadding - 1) << "drawn past its room on the left";
+    EXPECT_LE(right, shot.width() - LibraryFooter::kShortcutPadding) << "drawn past its room on the right";
+    EXPECT_FALSE(lowOnly(left)) << "the beginning was cut";
+    EXPECT_FALSE(lowOnly(right)) << "the end was cut";
+    std::vector<int> ellipsis;
+    for (int x = left; x <= right; ++x) {
+        if (lowOnly(x))
+            ellipsis.push_back(x);
+    }
+    ASSERT_FALSE(ellipsis.empty()) << "not cut at all";
+    const int span = right - left;
+    EXPECT_GT(ellipsis.front(), left + span / 4) << "cut nearer its beginning than its middle";
+    EXPECT_LT(ellipsis.back(), right - span / 4) << "cut nearer its end than its middle";
+}
+
 TEST(LibraryFooterAction, PasteNextPressedTwicePastesTheStackInOrder)
 {
     testsupport::SeedCounts counts;
