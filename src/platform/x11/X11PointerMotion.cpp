@@ -15,7 +15,8 @@ X11PointerMotion::X11PointerMotion(QObject *parent)
     , m_connection(std::make_unique<X11Connection>())
 {
     m_lateLook.setSingleShot(true);
-    connect(&m_lateLook, &QTimer::timeout, this, &X11PointerMotion::look);
+    m_lateLook.setInterval(kFarLookPace);
+    connect(&m_lateLook, &QTimer::timeout, this, &X11PointerMotion::lookAgain);
     if (!m_connection->isOpen())
         return;
     Display *display = m_connection->display();
@@ -27,11 +28,6 @@ X11PointerMotion::X11PointerMotion(QObject *parent)
         m_opcode = -1;
         return;
     }
-    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
-    XIEventMask mask{XIAllMasterDevices, int(sizeof(bits)), bits};
-    XISetMask(bits, XI_RawMotion);
-    XISelectEvents(display, DefaultRootWindow(display), &mask, 1);
-    XFlush(display);
     m_events = std::make_unique<QSocketNotifier>(m_connection->fileDescriptor(), QSocketNotifier::Read);
     connect(m_events.get(), &QSocketNotifier::activated, this, [this] { takeEvents(); });
 }
@@ -43,9 +39,28 @@ void X11PointerMotion::watch(const QRect &area)
     if (area == watchedArea())
         return;
     PointerMotion::watch(area);
+    if (!m_events)
+        return;
+    // Nothing watched, nothing heard: the moves would only wake the program.
+    m_lateLook.stop();
+    listen(!area.isEmpty());
     // A pointer already inside a new area is told of at once, not at its next move.
-    if (m_events && !area.isEmpty())
-        look();
+    if (!area.isEmpty())
+        lookAndPace();
+}
+
+void X11PointerMotion::listen(bool on)
+{
+    if (on == m_listening)
+        return;
+    m_listening = on;
+    Display *display = m_connection->display();
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XIEventMask mask{XIAllMasterDevices, int(sizeof(bits)), bits};
+    if (on)
+        XISetMask(bits, XI_RawMotion);
+    XISelectEvents(display, DefaultRootWindow(display), &mask, 1);
+    XFlush(display);
 }
 
 void X11PointerMotion::takeEvents()
@@ -58,16 +73,38 @@ void X11PointerMotion::takeEvents()
         moved = moved
             || (event.type == GenericEvent && event.xcookie.extension == m_opcode && event.xcookie.evtype == XI_RawMotion);
     }
-    if (!moved || watchedArea().isEmpty() || m_lateLook.isActive())
-        return;
+    if (moved && m_listening && !watchedArea().isEmpty())
+        lookAndPace();
+}
+
+void X11PointerMotion::lookAndPace()
+{
+    look();
+    pace();
+}
+
+void X11PointerMotion::pace()
+{
+    // Far from the area the pointer needs a while to arrive: its moves are not heard meanwhile,
+    // and it is looked at again after the pace, until it rests or comes near.
     const QRect near = watchedArea().adjusted(-kNearDistance, -kNearDistance, kNearDistance, kNearDistance);
-    if (near.contains(m_last) || m_wasInside || !m_sinceLook.isValid()
-        || m_sinceLook.elapsed() >= kFarLookPace.count()) {
-        look();
-        return;
+    if (!near.contains(m_last) && !m_wasInside) {
+        listen(false);
+        m_lateLook.start();
     }
-    // Far away and looked at a moment ago: the look after the pace takes every move until then.
-    m_lateLook.start(kFarLookPace - std::chrono::milliseconds(m_sinceLook.elapsed()));
+}
+
+void X11PointerMotion::lookAgain()
+{
+    if (watchedArea().isEmpty())
+        return;
+    // Heard again before the look, so that no move after it goes unheard.
+    listen(true);
+    const QPoint before = m_last;
+    look();
+    // At rest, the next move is heard as it comes; still moving far away, it is looked at again.
+    if (m_last != before)
+        pace();
 }
 
 void X11PointerMotion::look()
@@ -78,7 +115,6 @@ void X11PointerMotion::look()
     Window root = 0, child = 0;
     int rootX = 0, rootY = 0, x = 0, y = 0;
     unsigned int buttons = 0;
-    m_sinceLook.start();
     const bool answered =
         XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y, &buttons);
     // The moves read off the socket while waiting for the answer came before it: the answer holds

@@ -2,7 +2,6 @@
 
 #include "platform/PointerMotion.h"
 
-#include <QElapsedTimer>
 #include <QPoint>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -15,12 +14,13 @@ class X11Connection;
 // The pointer's moves as XInput2 raw motion on the root of a private connection: they come
 // wherever the pointer is, over any window and during any grab, and no window's own event
 // selection changes; a pointer at rest sends nothing. A raw event says nothing of where the
-// pointer is, so the server is asked then: at once near the watched area, and far from it at
-// most once a pace, the last position after the moves stop always looked at.
+// pointer is, so the server is asked then. Near the watched area every move is looked at; far
+// from it the moves are not heard, and the pointer is looked at once a pace until it rests (the
+// next move is heard then) or comes near. Nothing watched, nothing is heard.
 class X11PointerMotion : public PointerMotion {
     Q_OBJECT
 public:
-    // Within this distance of the watched area, every move is looked at; beyond it the pointer
+    // Within this distance of the watched area every move is looked at; beyond it the pointer
     // needs a while to arrive, and a look a pace is enough.
     static constexpr int kNearDistance = 160;
     static constexpr std::chrono::milliseconds kFarLookPace{40};
@@ -34,13 +34,19 @@ public:
 
 private:
     void takeEvents();
+    // Hears the pointer's moves from now on, or not.
+    void listen(bool on);
     void look();
+    void lookAndPace();
+    // Stops hearing the moves for a pace when the pointer is far from the area.
+    void pace();
+    void lookAgain();
 
     std::unique_ptr<X11Connection> m_connection;
     std::unique_ptr<QSocketNotifier> m_events;
     int m_opcode = -1;
     QTimer m_lateLook;
-    QElapsedTimer m_sinceLook;
+    bool m_listening = false;
     QPoint m_last{-1, -1};
     bool m_wasInside = false;
 };
