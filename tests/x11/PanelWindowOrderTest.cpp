@@ -504,3 +504,177 @@ INSTANTIATE_TEST_SUITE_P(EveryWindow, PanelOpensWindows, testing::Combine(testin
                          [](const testing::TestParamInfo<std::tuple<OpenedWindow, bool>> &opened) {
                              return std::string(std::get<0>(opened.param).name) + (std::get<1>(opened.param) ? "OverFullScreen" : "");
                          });
+
+// ---- the keyboard as a window of the program closes over a full-screen window ------------------
+
+namespace {
+
+// What the title bar's close button does: the window manager asks the window to close.
+void askToClose(const QWidget *window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = windowOf(window);
+    event.xclient.message_type = XInternAtom(display(), "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(display(), "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display(), windowOf(window), False, NoEventMask, &event);
+    XFlush(display());
+}
+
+// The settings from the panel, once they hold the keyboard.
+QWidget *openSettings(OpenPanel &s)
+{
+    s.controller.openSettingsWindow();
+    QWidget *settings = s.controller.settingsWindow();
+    return settings && waitForKeyboard(settings) ? settings : nullptr;
+}
+
+// The composer's save dialog, and the composer under it.
+std::pair<QWidget *, QWidget *> openSaveDialog(ImageCanvasComposerSheet *composer)
+{
+    if (!composer || !clickSave(composer))
+        return {nullptr, composer};
+    return {shown<QFileDialog>(), composer};
+}
+
+struct ClosingWindow {
+    const char *name;
+    // Opens the window to be closed over the one of the program it must hand the keyboard to.
+    std::function<std::pair<QWidget *, QWidget *>(OpenPanel &)> open;
+    // Closes it as the user does.
+    std::function<void(QWidget *)> close;
+    // What it leaves behind, once closed: a saved picture, say.
+    std::function<bool()> done = [] { return true; };
+    // The window under it is one the manager stacks, in sight over the full-screen window.
+    bool managedUnder = true;
+};
+
+std::ostream &operator<<(std::ostream &out, const ClosingWindow &row)
+{
+    return out << row.name;
+}
+
+// The pictures the composer saved where it proposes, in the test's own home.
+QStringList savedPictures()
+{
+    return QDir(QDir::home().filePath(QStringLiteral("Pictures"))).entryList({QStringLiteral("*.png")}, QDir::Files);
+}
+
+const ClosingWindow kClosingWindows[] = {
+    {"GuideOverTheSettings",
+     [](OpenPanel &s) {
+         QWidget *settings = openSettings(s);
+         if (!settings)
+             return std::pair<QWidget *, QWidget *>{nullptr, nullptr};
+         s.controller.showOnboarding();
+         return std::pair<QWidget *, QWidget *>{s.controller.onboardingWindow(), settings};
+     },
+     [](QWidget *guide) { askToClose(guide); }},
+    // Deleted without a close, as a window the program lets go of while shown.
+    {"GuideDeletedOverTheSettings",
+     [](OpenPanel &s) {
+         QWidget *settings = openSettings(s);
+         if (!settings)
+             return std::pair<QWidget *, QWidget *>{nullptr, nullptr};
+         s.controller.showOnboarding();
+         return std::pair<QWidget *, QWidget *>{s.controller.onboardingWindow(), settings};
+     },
+     [](QWidget *guide) { guide->deleteLater(); }},
+    {"GuideFromTheSettings",
+     [](OpenPanel &s) {
+         QWidget *settings = openSettings(s);
+         if (!settings || !clickOn(settings->findChild<QAbstractButton *>(QStringLiteral("openGuide"))))
+             return std::pair<QWidget *, QWidget *>{nullptr, settings};
+         (void)QTest::qWaitFor([&s] { return s.controller.onboardingWindow() && s.controller.onboardingWindow()->isVisible(); });
+         return std::pair<QWidget *, QWidget *>{s.controller.onboardingWindow(), settings};
+     },
+     [](QWidget *guide) { askToClose(guide); }},
+    {"ComposerSaveDialogCancelled", [](OpenPanel &s) { return openSaveDialog(openComposer(s)); },
+     [](QWidget *) { xdotool({"key", "Escape"}); }, [] { return true; }, false},
+    {"ComposerSaveDialogConfirmed",
+     [](OpenPanel &s) {
+         QDir pictures(QDir::home().filePath(QStringLiteral("Pictures")));
+         for (const QString &name : savedPictures())
+             pictures.remove(name);
+         return openSaveDialog(openComposer(s));
+     },
+     // Return takes the name the dialog proposes.
+     [](QWidget *) { xdotool({"key", "Return"}); }, [] { return QTest::qWaitFor([] { return !savedPictures().isEmpty(); }); },
+     false},
+    {"QuickAccessComposerSaveDialogCancelled",
+     [](OpenPanel &s) {
+         ClipboardPanelView *view = s.openQuickAccess();
+         if (!view)
+             return std::pair<QWidget *, QWidget *>{nullptr, nullptr};
+         view->performQuickImageAction(QuickImageAction::Edit, s.image);
+         QWidget *sheet = view->imageSheet();
+         auto *composer = sheet ? sheet->findChild<ImageCanvasComposerSheet *>() : nullptr;
+         if (sheet && !composer)
+             composer = qobject_cast<ImageCanvasComposerSheet *>(sheet);
+         if (!composer || !waitForKeyboard(sheet) || !QTest::qWaitFor([composer] { return composer->hasImage(); }))
+             return std::pair<QWidget *, QWidget *>{nullptr, sheet};
+         return std::pair<QWidget *, QWidget *>{openSaveDialog(composer).first, sheet};
+     },
+     [](QWidget *) { xdotool({"key", "Escape"}); }, [] { return true; }, false},
+};
+
+// Each window opened over another of the program's, over another program's full-screen window.
+class KeyboardAfterClose : public testing::TestWithParam<ClosingWindow> { };
+
+} // namespace
+
+// Closed, a window hands the keyboard to the window of the program still open under it, which
+// stays in sight over the full-screen window (Escape then closes it), and only once that one
+// closes too does the full-screen window have the keyboard again.
+TEST_P(KeyboardAfterClose, GoesToTheWindowOfTheProgramStillOpenUnderIt)
+{
+    const ClosingWindow &row = GetParam();
+    if (!hasFullScreen())
+        GTEST_SKIP() << windowManager() << " makes no window full screen";
+    OpenPanel scene(true);
+    ASSERT_TRUE(scene.open());
+    const auto [window, under] = row.open(scene);
+    ASSERT_TRUE(under) << row.name << ": what it opens over did not open";
+    ASSERT_TRUE(window) << row.name << " did not open";
+    const Window fullScreen = stackedWindowOf(*scene.other.shownWindow());
+    const bool inFront = waitForKeyboard(window, 5000)
+        && QTest::qWaitFor([&] { return standsAbove(stackedWindowOf(windowOf(window)), fullScreen); }, 3000);
+    // Where the second window of the program does not always come up over the full-screen window
+    // with the keyboard (i3 leaves the keyboard with the first; jwm and wmaker now and then put
+    // the guide under the full-screen window), what its close hands on is looked at only when it did.
+    const std::string_view manager = windowManager();
+    if (!inFront && row.managedUnder && (manager == "i3" || manager == "jwm" || manager == "wmaker"))
+        GTEST_SKIP() << windowManager() << " did not bring " << row.name << " over the full-screen window with the keyboard";
+    ASSERT_TRUE(inFront) << row.name << " is not over the full-screen window with the keyboard, which is in " << keyboardHolder();
+
+    QPointer<QWidget> closing(window);
+    row.close(window);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !closing || !closing->isVisible(); }, 5000)) << row.name << " did not close";
+    EXPECT_TRUE(row.done()) << row.name;
+    const Window back = stackedWindowOf(windowOf(under));
+    Window holder = 0;
+    bool inSight = true;
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        inSight = !row.managedUnder || standsAbove(stackedWindowOf(windowOf(under)), fullScreen);
+        return (holder = keyboardHolder()) == stackedWindowOf(windowOf(under)) && under->isActiveWindow() && inSight;
+    },
+                                3000))
+        << row.name << " closed: the keyboard is in " << holder << ", not in " << back << " under it" << (inSight ? "" : ", which dropped under the full-screen window");
+    // What the user presses next reaches it.
+    QPointer<QWidget> next(under);
+    xdotool({"key", "Escape"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !next || !next->isVisible(); }, 3000))
+        << row.name << " closed: Escape did not close the window under it; the keyboard is in " << keyboardHolder();
+    if (!row.managedUnder)
+        return;
+    // The last of them closed: the full-screen window, which the user was in.
+    ASSERT_TRUE(scene.other.waitForKeyboard()) << "the keyboard is in " << keyboardHolder();
+    xdotool({"type", "--delay", "20", "ok"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return scene.other.text().endsWith(QStringLiteral("ok")); }, 3000))
+        << "typed into " << keyboardHolder() << ", the window has [" << scene.other.text().toStdString() << "]";
+}
+
+INSTANTIATE_TEST_SUITE_P(OverFullScreen, KeyboardAfterClose, testing::ValuesIn(kClosingWindows),
+                         [](const testing::TestParamInfo<ClosingWindow> &row) { return std::string(row.param.name); });

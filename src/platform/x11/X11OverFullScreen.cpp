@@ -117,6 +117,30 @@ Window fullScreenOnTop(Display *display)
     return found;
 }
 
+// Asks the manager to activate the window as a pager asks, which it honours as the user's own
+// choice and raises the window with.
+void askToActivate(Display *display, Window window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 2;
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+}
+
+// Maps the window anew as transient for the full-screen window, which managers stack over it and
+// show beside it. Withdrawn first (ICCCM 4.1.4): the manager reads the hint only when it takes the
+// window.
+void mapAsTransient(Display *display, Window window, Window fullScreen)
+{
+    XWithdrawWindow(display, window, DefaultScreen(display));
+    XSetTransientForHint(display, window, fullScreen);
+    XMapWindow(display, window);
+}
+
 // A window of its own that the manager stacks, which no other window of the program holds.
 bool standsOnItsOwn(const QWidget *widget)
 {
@@ -197,9 +221,78 @@ void X11OverFullScreen::standOverFullScreen(QWidget &window)
         XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
         XFlush(display);
     }
+    const bool known = m_overFullScreen.count(&window) > 0;
     m_overFullScreen[&window] = {id, fullScreen};
-    QObject::connect(&window, &QObject::destroyed, this, [this, gone = &window] { m_overFullScreen.erase(gone); });
+    // A window deleted while still on the list goes from it as a closed one does, handing the
+    // keyboard on: the list never holds a window that is gone.
+    if (!known)
+        QObject::connect(&window, &QObject::destroyed, this, [this, gone = &window] {
+            const auto stood = m_overFullScreen.find(gone);
+            if (stood == m_overFullScreen.end())
+                return;
+            const std::pair<unsigned long, unsigned long> windows = stood->second;
+            m_overFullScreen.erase(stood);
+            followClose(windows.first, windows.second, 0);
+        });
     followOnceMapped(window, fullScreen, 0, false);
+}
+
+QWidget *X11OverFullScreen::standingOver(unsigned long fullScreen) const
+{
+    Display *display = x11Display();
+    if (!display)
+        return nullptr;
+    Window rootOut = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    XErrorHandler previous = XSetErrorHandler(ignoreError);
+    const bool read = XQueryTree(display, DefaultRootWindow(display), &rootOut, &parent, &children, &count) && children;
+    const Atom wmState = XInternAtom(display, "WM_STATE", False);
+    QWidget *topmost = nullptr;
+    long topmostAt = -1;
+    for (const auto &[widget, windows] : m_overFullScreen) {
+        if (!read || windows.second != fullScreen || !widget->isVisible())
+            continue;
+        const unsigned long frame = X11WindowTree::ancestry(display, windows.first, wmState).topLevel;
+        for (unsigned int i = 0; i < count; ++i)
+            if (children[i] == frame && long(i) > topmostAt) {
+                topmost = widget;
+                topmostAt = long(i);
+            }
+    }
+    if (children)
+        XFree(children);
+    XSetErrorHandler(previous);
+    return topmost;
+}
+
+void X11OverFullScreen::handBack(QWidget &window, unsigned long fullScreen, int looks)
+{
+    Display *display = x11Display();
+    if (!display || !window.windowHandle())
+        return;
+    const auto id = Window(window.windowHandle()->winId());
+    XErrorHandler previous = XSetErrorHandler(ignoreError);
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    const Atom wmState = XInternAtom(display, "WM_STATE", False);
+    const unsigned long own = X11WindowTree::ancestry(display, id, wmState).topLevel;
+    const unsigned long other = X11WindowTree::ancestry(display, fullScreen, wmState).topLevel;
+    const bool under = own != 0 && other != 0 && own != other && isBelow(display, own, other);
+    const bool needed = focus != id || under;
+    if (needed && under && looks == kCloseAsks) {
+        // The manager keeps the full-screen window over it whatever it is asked (wmaker raises the
+        // full-screen window as a transient of its closes): mapped anew as its transient.
+        mapAsTransient(display, id, fullScreen);
+    } else if (needed) {
+        if (looks < kCloseAsks || under) {
+            askToActivate(display, id);
+        } else {
+            XSetInputFocus(display, id, RevertToParent, CurrentTime);
+        }
+    }
+    XSync(display, False);
+    XSetErrorHandler(previous);
 }
 
 void X11OverFullScreen::followClose(unsigned long closed, unsigned long fullScreen, int looks)
@@ -207,6 +300,15 @@ void X11OverFullScreen::followClose(unsigned long closed, unsigned long fullScre
     Display *display = x11Display();
     if (!display)
         return;
+    // A window of the program still over the full-screen window has the keyboard back, in sight;
+    // the full-screen window is never activated over it. Followed for a while, as a manager may
+    // give the keyboard to the full-screen window, or raise it, after the closed window went.
+    if (QWidget *standing = standingOver(fullScreen)) {
+        handBack(*standing, fullScreen, looks);
+        if (looks < kKeyboardLooks)
+            QTimer::singleShot(kMapLook, this, [this, closed, fullScreen, looks] { followClose(closed, fullScreen, looks + 1); });
+        return;
+    }
     XErrorHandler previous = XSetErrorHandler(ignoreError);
     Window focus = 0;
     int revert = 0;
@@ -218,15 +320,8 @@ void X11OverFullScreen::followClose(unsigned long closed, unsigned long fullScre
         || (focus != closed && !isOwn(focus) && X11WindowTree::ancestry(display, focus, XInternAtom(display, "WM_STATE", False)).client == 0);
     if (there && nowhere) {
         if (looks < kCloseAsks) {
-            // Asked of the manager first, as a pager asks, so that it counts the window active.
-            XEvent event{};
-            event.xclient.type = ClientMessage;
-            event.xclient.window = fullScreen;
-            event.xclient.message_type = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
-            event.xclient.format = 32;
-            event.xclient.data.l[0] = 2;
-            event.xclient.data.l[1] = CurrentTime;
-            XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+            // Asked of the manager first, so that it counts the window active.
+            askToActivate(display, fullScreen);
         } else {
             XSetInputFocus(display, fullScreen, RevertToParent, CurrentTime);
         }
@@ -268,14 +363,11 @@ void X11OverFullScreen::followOnceMapped(QWidget &window, unsigned long fullScre
     }
     if (!remapped && (!mapped || under)) {
         // Still under the full-screen layer (wmaker, jwm), or kept unmapped behind it (i3): mapped
-        // anew as transient for that window, which managers stack over it and show beside it.
-        // Withdrawn first (ICCCM 4.1.4): the manager reads the hint only when it takes the window.
+        // anew as transient for that window.
         qCInfo(lcPlatform).nospace() << "A full-screen window 0x" << Qt::hex << fullScreen
                                      << " stays over a new window; it is mapped again as its transient";
         previous = XSetErrorHandler(ignoreError);
-        XWithdrawWindow(display, id, DefaultScreen(display));
-        XSetTransientForHint(display, id, fullScreen);
-        XMapWindow(display, id);
+        mapAsTransient(display, id, fullScreen);
         XSync(display, False);
         XSetErrorHandler(previous);
         lookAgain(0, true);
@@ -297,6 +389,18 @@ void X11OverFullScreen::followOnceMapped(QWidget &window, unsigned long fullScre
         window.activateWindow();
         previous = XSetErrorHandler(ignoreError);
         XSetInputFocus(display, id, RevertToParent, CurrentTime);
+        XSync(display, False);
+        XSetErrorHandler(previous);
+    }
+    // Put back under the full-screen window once mapped as its transient, as wmaker does when the
+    // user's click that opened it raises another transient of that window: mapped anew once more
+    // once the manager has settled, else asked up again.
+    if (remapped && under) {
+        previous = XSetErrorHandler(ignoreError);
+        if (looks == kSettleLooks)
+            mapAsTransient(display, id, fullScreen);
+        else
+            askToActivate(display, id);
         XSync(display, False);
         XSetErrorHandler(previous);
     }
