@@ -145,6 +145,35 @@ QImage decoded(const QByteArray &bytes)
     return image;
 }
 
+std::optional<qint64> estimatedPngBytes(const QImage &image)
+{
+    const int height = image.height();
+    const int bandRows = image.isNull() ? 0 : height / (kPngEstimateBands * kPngEstimateShare);
+    if (bandRows < 2)
+        return std::nullopt;
+    const auto pngBytes = [&image](int top, int rows) -> std::optional<qint64> {
+        QByteArray piece;
+        QBuffer buffer(&piece);
+        if (!buffer.open(QIODevice::WriteOnly) || !image.copy(0, top, image.width(), rows).save(&buffer, "PNG"))
+            return std::nullopt;
+        return piece.size();
+    };
+    // A band's first row carries what the whole file pays once (its header, a first row with
+    // nothing above it to predict from); the rows after it are what each further row costs.
+    qint64 firstRows = 0;
+    qint64 furtherRows = 0;
+    for (int band = 0; band < kPngEstimateBands; ++band) {
+        const int top = int(qint64(height - bandRows) * band / (kPngEstimateBands - 1));
+        const std::optional<qint64> first = pngBytes(top, 1);
+        const std::optional<qint64> whole = pngBytes(top, bandRows);
+        if (!first || !whole)
+            return std::nullopt;
+        firstRows += *first;
+        furtherRows += std::max<qint64>(0, *whole - *first);
+    }
+    return firstRows / kPngEstimateBands + furtherRows * (height - 1) / (qint64(bandRows - 1) * kPngEstimateBands);
+}
+
 bool needsReencoding(const QByteArray &bytes)
 {
     return bytes.size() > kTargetBytes && bytes.size() <= kCeilingBytes;
@@ -176,8 +205,14 @@ std::optional<QByteArray> optimized(const QByteArray &bytes)
     const QImage image = decoded(bytes);
     if (image.isNull())
         return std::nullopt;
-    if (std::optional<QByteArray> png = encodedWithinTarget(image, "PNG", -1))
+    // A photo's PNG is several times the target, and even one stopped at the target costs more
+    // than the JPEG after it; a few bands of it say so for a small share of that.
+    const std::optional<qint64> estimate = estimatedPngBytes(image);
+    if (estimate && double(*estimate) > double(kTargetBytes) * kPngEstimateSlack) {
+        qCInfo(lcCore) << "Image's PNG re-encoding would take about" << *estimate << "bytes; not tried";
+    } else if (std::optional<QByteArray> png = encodedWithinTarget(image, "PNG", -1)) {
         return png;
+    }
     return encodedWithinTarget(image, "JPEG", kJpegQuality);
 }
 

@@ -7,11 +7,11 @@
 #include <optional>
 
 // The size rule for images that enter the history: nothing above the ceiling is ever kept,
-// images up to the target are kept byte for byte, larger ones are re-encoded (PNG first, then
-// JPEG) and kept only if the result fits the target. Decoding is bounded in memory: JPEG and
-// PNG decode reduced while they read (JPEG by its own scaling, PNG row by row), other formats
-// decode whole only up to kMaxDecodedPixels. Every function is thread-safe, so the slow path can
-// run on a worker thread.
+// images up to the target are kept byte for byte, larger ones are re-encoded (PNG first unless
+// its estimate is far past the target, then JPEG) and kept only if the result fits the target.
+// Decoding is bounded in memory: JPEG and PNG decode reduced while they read (JPEG by its own
+// scaling, PNG row by row), other formats decode whole only up to kMaxDecodedPixels. Every
+// function is thread-safe, so the slow path can run on a worker thread.
 namespace ImageSizeRule {
 
 inline constexpr qint64 kCeilingBytes = 100'000'000;
@@ -66,12 +66,23 @@ QSize decodeSize(const Header &header);
 // file gives nothing, as do bytes that are no image and a bomb (refused from its header).
 QImage decoded(const QByteArray &bytes);
 
+// What the image's PNG (Qt's writer at its default level) would take, from a few bands of rows
+// spread over its height, encoded the same way and scaled to the whole: some 1/kPngEstimateShare
+// of the encode's work. Nothing for an image too short for bands of two rows.
+inline constexpr int kPngEstimateBands = 8;
+inline constexpr int kPngEstimateShare = 32;
+std::optional<qint64> estimatedPngBytes(const QImage &image);
+// A PNG estimated beyond the target by more than this factor is not tried: bands of an image
+// that is not alike all over may miss by a good share, and a PNG tried in vain only costs time.
+inline constexpr double kPngEstimateSlack = 1.5;
+
 // Whether optimized() must decode and re-encode (the slow path worth a worker thread).
 bool needsReencoding(const QByteArray &bytes);
 
 // The bytes to keep for an image, or nothing when the image cannot be kept: above the ceiling,
-// a bomb, or too large and not reducible within the target. A re-encoding is given up at the
-// first byte past the target, so a photo whose PNG cannot fit costs a fraction of its PNG.
+// a bomb, or too large and not reducible within the target. A PNG whose estimate is well past
+// the target is not made at all, and a re-encoding is given up at the first byte past the
+// target, so a photo whose PNG cannot fit costs its decode and its JPEG.
 std::optional<QByteArray> optimized(const QByteArray &bytes);
 
 } // namespace ImageSizeRule

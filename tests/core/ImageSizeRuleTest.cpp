@@ -115,12 +115,16 @@ private:
 
 // An image above the target gives the first of its re-encodings that fits, exactly as the
 // encoder makes it whole (PNG at its default level, else JPEG at the rule's quality), or nothing;
-// an encoding that passes the target is stopped there, not finished and thrown away.
+// an encoding that passes the target is stopped there, not finished and thrown away, and a PNG
+// whose estimate is far past the target is not begun.
 TEST(ImageSizeRule, AnImageAboveTheTargetGivesItsFirstReencodingThatFits)
 {
     enum class Kept { Png,
                       Jpeg,
                       Nothing };
+    enum class Png { Made,
+                     StoppedAtTarget,
+                     NotTried };
     QTemporaryDir dir;
     const QString stored = dir.filePath(QStringLiteral("stored.png"));
     ASSERT_TRUE(writeUncompressedPng(stored, 3000, 2000));
@@ -130,11 +134,13 @@ TEST(ImageSizeRule, AnImageAboveTheTargetGivesItsFirstReencodingThatFits)
         const char *name;
         QByteArray bytes;
         Kept kept;
+        Png png;
     };
     const Case cases[] = {
-        {"a page stored uncompressed, whose PNG fits", storedFile.readAll(), Kept::Png},
-        {"noise whose PNG passes the target", noisyPngAboveTarget(), Kept::Jpeg},
-        {"noise whose JPEG passes the target too", encodedImage(noise(5200, 4800), "PNG", 100), Kept::Nothing},
+        {"a page stored uncompressed, whose PNG fits", storedFile.readAll(), Kept::Png, Png::Made},
+        {"noise whose PNG passes the target a little", noisyPngAboveTarget(), Kept::Jpeg, Png::StoppedAtTarget},
+        {"noise whose PNG is five times the target, and its JPEG past it too",
+         encodedImage(noise(5200, 4800), "PNG", 100), Kept::Nothing, Png::NotTried},
     };
     for (const Case &c : cases) {
         ASSERT_TRUE(ImageSizeRule::needsReencoding(c.bytes)) << c.name << " " << c.bytes.size();
@@ -150,7 +156,8 @@ TEST(ImageSizeRule, AnImageAboveTheTargetGivesItsFirstReencodingThatFits)
         const CoreLog log;
         const std::optional<QByteArray> result = ImageSizeRule::optimized(c.bytes);
         EXPECT_EQ(result.has_value(), c.kept != Kept::Nothing) << c.name;
-        EXPECT_EQ(CoreLog::stoppedAtTarget("PNG"), c.kept != Kept::Png) << c.name;
+        EXPECT_EQ(CoreLog::stoppedAtTarget("PNG"), c.png == Png::StoppedAtTarget) << c.name;
+        EXPECT_EQ(CoreLog::lines().filter(QStringLiteral("not tried")).size(), c.png == Png::NotTried ? 1 : 0) << c.name;
         EXPECT_EQ(CoreLog::stoppedAtTarget("JPEG"), c.kept == Kept::Nothing) << c.name;
         if (c.kept == Kept::Png) {
             EXPECT_TRUE(result == png) << c.name;
@@ -159,6 +166,45 @@ TEST(ImageSizeRule, AnImageAboveTheTargetGivesItsFirstReencodingThatFits)
             EXPECT_TRUE(result == jpeg) << c.name;
         }
     }
+}
+
+// The estimate that decides whether a PNG is worth trying lands near the PNG itself, for
+// pictures that are alike all over and for ones that are not.
+TEST(ImageSizeRule, APngEstimateFromBandsLandsNearTheWholePng)
+{
+    QImage page(1600, 1200, QImage::Format_RGB32);
+    page.fill(qRgb(0xf0, 0xf0, 0xf0));
+    QImage halves = noise(1600, 1200);
+    for (int y = 0; y < halves.height() / 2; ++y)
+        std::fill_n(reinterpret_cast<QRgb *>(halves.scanLine(y)), halves.width(), qRgb(0x20, 0x40, 0x60));
+    QImage gradient(1600, 1200, QImage::Format_RGB32);
+    for (int y = 0; y < gradient.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(gradient.scanLine(y));
+        for (int x = 0; x < gradient.width(); ++x)
+            line[x] = qRgb(x * 255 / gradient.width(), y * 255 / gradient.height(), (x ^ y) & 0x0f);
+    }
+    const QImage text = ImageSizeRule::decoded(screenshotPng(1600, 1200));
+    struct Case {
+        const char *name;
+        QImage image;
+    };
+    const Case cases[] = {
+        {"noise", noise(1600, 1200)},
+        {"a flat page", page},
+        {"a flat top over a noisy bottom", halves},
+        {"a gradient with fine detail", gradient},
+        {"a page banded like text", text},
+    };
+    for (const Case &c : cases) {
+        const qint64 whole = encodedImage(c.image, "PNG").size();
+        const std::optional<qint64> estimate = ImageSizeRule::estimatedPngBytes(c.image);
+        ASSERT_TRUE(estimate.has_value()) << c.name;
+        const double ratio = double(*estimate) / double(whole);
+        EXPECT_GE(ratio, 0.75) << c.name << " " << *estimate << " of " << whole;
+        EXPECT_LE(ratio, ImageSizeRule::kPngEstimateSlack) << c.name << " " << *estimate << " of " << whole;
+    }
+    // Too short for its bands: no estimate, so the PNG is tried.
+    EXPECT_FALSE(ImageSizeRule::estimatedPngBytes(noise(4000, 2 * ImageSizeRule::kPngEstimateBands * ImageSizeRule::kPngEstimateShare - 1)));
 }
 
 TEST(ImageSizeRule, DecodesWithinTheMemoryBoundAndRefusesOnlyBombs)
