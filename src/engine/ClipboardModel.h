@@ -417,7 +417,8 @@ public:
     // ClipboardModelSnippets.cpp, ClipboardModelSelection.cpp)
     // =========================================================================================
 
-    // A copy shortcut is followed up by reading the clipboard this often, at most this many times.
+    // A copy shortcut is followed up by reading the clipboard this often, at most this many times
+    // besides the reads made while a change is still being read from its owner.
     static constexpr std::chrono::milliseconds kCopyFollowUpInterval{150};
     static constexpr int kCopyFollowUpReads = 20;
 

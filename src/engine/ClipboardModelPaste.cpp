@@ -295,9 +295,13 @@ void ClipboardModel::followUpCopyRequest(const QUuid &request, int readsDone)
     if (m_pendingCopyRequest != request)
         return;
     readClipboardIfChanged();
-    if (readsDone + 1 < kCopyFollowUpReads) {
+    // A change still being read is likely the application's answer, from an owner slow to hand it
+    // over on a busy machine: its read is bounded by the clipboard's own deadline, so the reads
+    // made meanwhile do not count against the request.
+    const int counted = m_pasteboard && m_pasteboard->isFetching() ? readsDone : readsDone + 1;
+    if (counted < kCopyFollowUpReads) {
         m_clock->singleShot(kCopyFollowUpInterval, this,
-                            [this, request, readsDone] { followUpCopyRequest(request, readsDone + 1); });
+                            [this, request, counted] { followUpCopyRequest(request, counted); });
         return;
     }
     if (m_pendingCopyRequest == request) {

@@ -378,6 +378,33 @@ TEST_F(PasteModelTest, CopyShortcutFeedsThePasteStackOrSkipsAPrivateCopy)
     EXPECT_EQ(model->pasteStackEntryIDs().size(), 1);
 }
 
+// On a busy machine the application takes the clipboard at once but hands its content over
+// seconds later: the copy still goes into the Paste Stack, and a request whose change never
+// delivers ends once the reading is over.
+TEST_F(PasteModelTest, ACopyShortcutWaitsForACopyStillBeingReadFromItsOwner)
+{
+    createModel();
+    model->copyUsingShortcut(false, kFrontPid);
+    clock.advance(ClipboardModel::kCopyFollowUpInterval * 2);
+    pasteboard.setFetching(true);
+    clock.advance(ClipboardModel::kCopyFollowUpInterval * (ClipboardModel::kCopyFollowUpReads + 10));
+    EXPECT_TRUE(model->isAwaitingCopy()) << "gave up while the copy was still being read";
+    pasteboard.setFetching(false);
+    pasteboard.copyText("for the stack");
+    clock.advance(ClipboardModel::kCopyFollowUpInterval);
+    ASSERT_EQ(model->entries().size(), 1);
+    EXPECT_EQ(model->pasteStackEntryIDs(), QStringList{model->entries().first().id});
+
+    model->copyUsingShortcut(false, kFrontPid);
+    pasteboard.setFetching(true);
+    clock.advance(ClipboardModel::kCopyFollowUpInterval * 5);
+    pasteboard.setFetching(false);
+    clock.advance(ClipboardModel::kCopyFollowUpInterval * (ClipboardModel::kCopyFollowUpReads - 1));
+    EXPECT_TRUE(model->isAwaitingCopy());
+    clock.advance(ClipboardModel::kCopyFollowUpInterval);
+    EXPECT_FALSE(model->isAwaitingCopy()) << "waited on after the reading ended";
+}
+
 TEST_F(PasteModelTest, ACopyShortcutThatCannotBeTypedEndsItsRequestAndSaysSo)
 {
     createModel();

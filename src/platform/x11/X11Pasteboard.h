@@ -45,8 +45,11 @@ public:
     // An image is read up to the size the history takes an image at (it is then re-encoded to
     // fit); a larger one is passed over and reported.
     static constexpr qint64 kMaxImageBytes = ImageSizeRule::kCeilingBytes;
-    // How long an owner may take to answer one request (or deliver one piece of a transfer).
-    static constexpr std::chrono::milliseconds kOwnerReplyTimeout{2000};
+    // How long an owner may take to answer one request (or deliver one piece of a transfer). A
+    // program that has just copied may be busy for seconds on a loaded machine before it answers
+    // the first request (LibreOffice took more than two); an owner that hangs is still given up
+    // well within the fetch's deadline, and a newer copy does not wait for it.
+    static constexpr std::chrono::milliseconds kOwnerReplyTimeout{5000};
     // How long one change's whole fetch may take, unless its owner is still sending pieces.
     static constexpr std::chrono::milliseconds kFetchDeadline{8000};
     // How long a fetch may go on at most while the owner keeps sending the pieces of a large
