@@ -185,8 +185,24 @@ void HistoryDiffer::adoptStored(const QList<StoredHistoryRow> &rows, const QList
     m_writtenIDs.reset();
     m_imageRefs.clear();
     m_planned.reset();
-    for (qsizetype i = 0; i < rows.size(); ++i)
+    for (qsizetype i = 0; i < rows.size(); ++i) {
         m_written.insert(rows.at(i).id, Written{rows.at(i).position, i < decoded.size() ? decoded.at(i) : std::nullopt});
+        if (i < decoded.size() && decoded.at(i))
+            m_known.insert(rows.at(i).id);
+    }
+}
+
+void HistoryDiffer::adoptFound(const QList<StoredHistoryRow> &rows, const QList<std::optional<ClipboardEntry>> &decoded)
+{
+    QList<std::optional<ClipboardEntry>> readable(rows.size());
+    for (qsizetype i = 0; i < rows.size() && i < decoded.size(); ++i) {
+        const std::optional<ClipboardEntry> &entry = decoded.at(i);
+        if (entry && m_known.contains(rows.at(i).id))
+            readable[i] = entry;
+        else if (entry && entry->imageFilePath)
+            m_heldImages.insert(QFileInfo(*entry->imageFilePath).fileName());
+    }
+    adoptStored(rows, readable);
 }
 
 HistoryDiffer::Planned HistoryDiffer::plan(const QList<ClipboardEntry> &entries,
@@ -431,6 +447,8 @@ void HistoryDiffer::commit()
             m_imageRefs.remove(*entry->imageFilePath);
     };
     if (state.whole) {
+        for (auto it = state.next.cbegin(); it != state.next.cend(); ++it)
+            m_known.insert(it.key());
         m_written = std::move(state.next);
         m_imageRefs.clear();
         if (state.ids) {
@@ -446,6 +464,7 @@ void HistoryDiffer::commit()
             }
         }
         for (auto it = state.added.begin(); it != state.added.end(); ++it) {
+            m_known.insert(it.key());
             countImage(it->entry, 1);
             m_written.insert(it.key(), std::move(*it));
         }

@@ -56,6 +56,11 @@ public:
     // damage) is no entry: it takes part in no comparison, and no plan removes it, so it stays
     // on disk as it was for a build that can read it.
     void adoptStored(const QList<StoredHistoryRow> &rows, const QList<std::optional<ClipboardEntry>> &decoded);
+    // The rows found at the path once the file there was taken anew (another file, another
+    // folder). A row of an id that this run never read nor wrote is one the user never saw here:
+    // like a row that could not be read, no plan removes it and its images stay, however the
+    // history in memory differs from the file.
+    void adoptFound(const QList<StoredHistoryRow> &rows, const QList<std::optional<ClipboardEntry>> &decoded);
     // The image file names that rows which could not be read may name; no plan releases them.
     void holdImages(const QSet<QString> &fileNames) { m_heldImages = fileNames; }
     const QSet<QString> &heldImages() const { return m_heldImages; }
@@ -114,6 +119,8 @@ private:
     // How many committed rows name each image file (kept while m_writtenIDs is).
     QHash<QString, int> m_imageRefs;
     QSet<QString> m_heldImages;
+    // Every id this run read from the history or committed to it: only such rows may be removed.
+    QSet<QString> m_known;
     // The state that plan() worked out, until commit() or the next plan().
     std::optional<PlannedState> m_planned;
     bool m_lastPlanIncremental = false;

@@ -253,16 +253,15 @@ bool HistoryWriter::prepareFolder()
         Q_EMIT writeFailed(false, stored.problem);
         return false;
     }
-    HistoryDiffer committed;
+    // Rows this run never read stay on disk whatever the list in memory holds: the start may not
+    // have read the file (another program held it), or this is another history found at the path.
+    QList<std::optional<ClipboardEntry>> decoded;
     if (stored.complete) {
-        QList<std::optional<ClipboardEntry>> decoded;
         decoded.reserve(stored.rows.size());
         for (const StoredHistoryRow &row : stored.rows)
             decoded.append(HistoryRows::decodeRow(row));
-        committed.adoptStored(stored.rows, decoded);
     }
-    committed.holdImages(m_committed.heldImages());
-    m_committed = std::move(committed);
+    m_committed.adoptFound(stored.complete ? stored.rows : QList<StoredHistoryRow>{}, decoded);
     // Every image is saved again into the folder at the path.
     m_savedImages.clear();
     m_sweepOwed = true;

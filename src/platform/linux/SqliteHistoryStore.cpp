@@ -256,7 +256,7 @@ void SqliteHistoryStore::setAsideLogBesideAFreshFile()
                                     << "was moved to" << aside + kLogSuffix;
 }
 
-void SqliteHistoryStore::close()
+void SqliteHistoryStore::close(bool noteState)
 {
     for (sqlite3_stmt **cached : {&m_upsert, &m_move, &m_remove}) {
         sqlite3_finalize(*cached);
@@ -275,7 +275,7 @@ void SqliteHistoryStore::close()
     m_db = nullptr;
     const bool last = std::none_of(m_connections->members.cbegin(), m_connections->members.cend(),
                                    [](const SqliteHistoryStore *member) { return member->m_db != nullptr; });
-    if (held)
+    if (held && noteState)
         files.noteOwnState(last);
 }
 
@@ -317,7 +317,7 @@ HistoryFilesCheck SqliteHistoryStore::checkFiles()
     for (SqliteHistoryStore *connection : std::as_const(m_connections->members)) {
         if (connection->m_db)
             sqlite3_db_config(connection->m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-        connection->close();
+        connection->close(false);
     }
     check.setAside = files.letGo(stampedName(m_filePath));
     // Said once the run let go: from then on a reader at the path finds no log of this run's

@@ -68,7 +68,10 @@ private:
     // file holds.
     bool failureSaysNothingOfTheFile() const;
     void setAsideLogBesideAFreshFile();
-    void close();
+    // noteState: what is at the path and still the store's own is taken as its own state after
+    // the close; not while the store lets go of files another program changed, which would then
+    // pass for its own.
+    void close(bool noteState = true);
     // This connection and every other one opened from the same store; true when another one
     // was open. The caller takes its turn first.
     bool closeEveryConnection();

@@ -1,0 +1,174 @@
+// What other programs do to the history's database while Tarnel starts and runs: hold it locked
+// across the start, commit into it, delete its log. Whatever the start could not read stays on disk
+// through every later write, and after a restart every row that was on disk before is there,
+// beside the copies of the run.
+#include "EngineTestSupport.h"
+#include "platform/linux/SqliteHistoryStore.h"
+#include "support/RawDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+
+namespace {
+
+// The start waits only a moment for a lock before it gives up reading.
+constexpr std::chrono::milliseconds kShortBusyWait{50};
+constexpr std::chrono::milliseconds kQuickRetry{100};
+constexpr int kOlderRows = 300;
+
+QSet<QString> storedIDs(const QString &path)
+{
+    QSet<QString> ids;
+    for (const StoredHistoryRow &row : SqliteHistoryStore(path).read().rows)
+        ids.insert(row.id);
+    return ids;
+}
+
+// A run of Tarnel over a database that already holds kOlderRows rows, and another program that
+// opens the same file.
+struct Scene {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("history.sqlite3"));
+    std::unique_ptr<SqliteHistoryStore> store;
+    std::unique_ptr<RawDatabase> other;
+    ModelHarness h;
+    QSet<QString> before;
+
+    Scene()
+    {
+        QList<ClipboardEntry> older;
+        for (int i = 0; i < kOlderRows; ++i)
+            older.append(makeEntry(QStringLiteral("OLD%1").arg(i)));
+        {
+            SqliteHistoryStore seed(path);
+            HistoryChange change;
+            change.writes = HistoryRows::rowsFor(older);
+            EXPECT_TRUE(seed.apply(change).ok);
+        }
+        before = storedIDs(path);
+        store = std::make_unique<SqliteHistoryStore>(path, kShortBusyWait);
+        h.historyStore = store.get();
+        h.historyRetryInterval = kQuickRetry;
+        h.settings.setInteger(ClipboardModel::historyLimitKey, 1000);
+    }
+    // Another program holds the whole file, as a sync or maintenance tool does; with write, it
+    // holds the write lock too.
+    void lockExclusively(bool write)
+    {
+        other = std::make_unique<RawDatabase>(path);
+        EXPECT_TRUE(other->exec("PRAGMA locking_mode=EXCLUSIVE"));
+        EXPECT_TRUE(write ? other->exec("BEGIN EXCLUSIVE") : other->integer("SELECT count(*) FROM history") == kOlderRows);
+    }
+    void letGo()
+    {
+        if (other)
+            other->exec("COMMIT");
+        other.reset();
+    }
+    // A copy of the run, waited for until it is on disk.
+    void copyAndWaitForDisk(const QString &text)
+    {
+        h.copyText(text);
+        const QString id = h.model->entries().first().id;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return storedIDs(path).contains(id); }, 10000)) << text.toStdString();
+    }
+    // Another program's transaction that changes no row's content.
+    void commitByAnotherProgram()
+    {
+        RawDatabase writer(path);
+        EXPECT_TRUE(writer.exec("UPDATE history SET position = position WHERE id = 'OLD0'"));
+    }
+};
+
+TEST(HistoryNotReadWhole, EveryRowOnDiskBeforeIsOnDiskAfterARestart)
+{
+    const struct {
+        const char *name;
+        std::function<void(Scene &)> beforeStart;
+        std::function<void(Scene &)> whileRunning;
+    } cases[] = {
+        {"a lock held across the start, released with no commit",
+         [](Scene &s) { s.lockExclusively(true); },
+         [](Scene &s) {
+             s.h.copyText(QStringLiteral("during the lock"));
+             s.letGo();
+             s.copyAndWaitForDisk(QStringLiteral("after the lock"));
+         }},
+        {"a lock held across the start, then another program's commit",
+         [](Scene &s) { s.lockExclusively(true); },
+         [](Scene &s) {
+             s.h.copyText(QStringLiteral("during the lock"));
+             s.letGo();
+             s.copyAndWaitForDisk(QStringLiteral("after the lock"));
+             s.commitByAnotherProgram();
+             s.copyAndWaitForDisk(QStringLiteral("after the other program's commit"));
+         }},
+        {"a lock held across the start, then a deletion and a cleared history",
+         [](Scene &s) { s.lockExclusively(true); },
+         [](Scene &s) {
+             s.letGo();
+             s.copyAndWaitForDisk(QStringLiteral("one"));
+             s.copyAndWaitForDisk(QStringLiteral("two"));
+             s.commitByAnotherProgram();
+             s.h.model->deleteEntry(s.h.model->entries().first());
+             s.h.model->clearHistoryEntries();
+             s.copyAndWaitForDisk(QStringLiteral("three"));
+         }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Scene s;
+        c.beforeStart(s);
+        s.h.make();
+        c.whileRunning(s);
+        const QStringList copies = idsOf(s.h.model->entries());
+        s.letGo();
+        s.h.model.reset();
+        s.store.reset();
+
+        const QSet<QString> after = storedIDs(s.path);
+        const QSet<QString> lost = s.before - after;
+        EXPECT_TRUE(lost.isEmpty()) << lost.size() << " of " << s.before.size() << " older rows gone";
+        for (const QString &id : copies)
+            EXPECT_TRUE(after.contains(id)) << "a copy of the run is not on disk";
+    }
+}
+
+// The rows at the path after the file there was taken anew: only those this run read at its start
+// or committed since may go; any other stays, with the image it names, whatever the list holds.
+TEST(HistoryNotReadWhole, RowsFoundAtThePathGoOnlyWhenThisRunReadOrWroteThem)
+{
+    const auto decoded = [](const QList<StoredHistoryRow> &rows) {
+        QList<std::optional<ClipboardEntry>> entries;
+        for (const StoredHistoryRow &row : rows)
+            entries.append(HistoryRows::decodeRow(row));
+        return entries;
+    };
+    ClipboardEntry unread = makeEntry(QStringLiteral("UNREAD"));
+    unread.kind = ClipboardKind::Image;
+    unread.imageFilePath = QStringLiteral("/images/unread.image");
+    const QList<StoredHistoryRow> atStart =
+        HistoryRows::rowsFor({makeEntry(QStringLiteral("READ")), makeEntry(QStringLiteral("DELETED"))});
+    HistoryDiffer differ;
+    differ.adoptStored(atStart, decoded(atStart));
+    // The run's own copy, committed; the user deleted a row read at the start.
+    const QList<ClipboardEntry> list{makeEntry(QStringLiteral("OWN")), makeEntry(QStringLiteral("READ"))};
+    differ.plan(list);
+    differ.commit();
+
+    const QList<StoredHistoryRow> found = HistoryRows::rowsFor(
+        {makeEntry(QStringLiteral("OWN")), unread, makeEntry(QStringLiteral("READ")), makeEntry(QStringLiteral("DELETED"))});
+    differ.adoptFound(found, decoded(found));
+    const HistoryDiffer::Planned planned = differ.plan(QList<ClipboardEntry>{makeEntry(QStringLiteral("OWN"))});
+    QStringList removed = planned.change.removals;
+    removed.sort();
+    // READ was read at the start (taken as the whole history read, UNREAD would go too); DELETED
+    // too; OWN was committed and stays in the list.
+    EXPECT_EQ(removed, (QStringList{QStringLiteral("DELETED"), QStringLiteral("READ")}));
+    EXPECT_FALSE(planned.releasedImages.contains(QStringLiteral("/images/unread.image")));
+    EXPECT_TRUE(differ.heldImages().contains(QStringLiteral("unread.image")));
+}
+
+} // namespace
