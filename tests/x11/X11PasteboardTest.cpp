@@ -575,23 +575,30 @@ TEST_F(X11PasteboardTest, QuittingWhileAnOwnersTypesAreReadWaitsAtMostASecond)
 TEST_F(X11PasteboardTest, ACopyMarkedSecretByItsOwnerIsNeverRead)
 {
     const QByteArray image = png(9, 9);
+    const QString kde = QStringLiteral("x-kde-passwordManagerHint");
+    const QString concealed = QStringLiteral("org.nspasteboard.ConcealedType");
+    const QString transient = QStringLiteral("org.nspasteboard.TransientType");
     const struct {
         const char *name;
+        QString marking;
         QByteArray hint;
         QStringList more;
         PasteboardContent expected;
     } cases[] = {
-        {"a password", "secret", {"UTF8_STRING", file("password.txt", "hunter2 correct horse")}, {}},
-        {"an image", "secret", {"image/png", file("secret.png", image)}, {}},
-        {"another marking", "public", {"UTF8_STRING", file("shown.txt", "not a secret")}, content("not a secret")},
+        {"a password", kde, "secret", {"UTF8_STRING", file("password.txt", "hunter2 correct horse")}, {}},
+        {"an image", kde, "secret", {"image/png", file("secret.png", image)}, {}},
+        {"another marking", kde, "public", {"UTF8_STRING", file("shown.txt", "not a secret")}, content("not a secret")},
+        // The concealed and transient markings keep a copy out whatever they hold.
+        {"a concealed password", concealed, "", {"UTF8_STRING", file("concealed.txt", "tr0ub4dor&3")}, {}},
+        {"a concealed image", concealed, "1", {"image/png", file("concealed.png", image)}, {}},
+        {"a transient password", transient, "", {"UTF8_STRING", file("transient.txt", "s3cr3t one-time")}, {}},
     };
     for (const auto &c : cases) {
         const qint64 before = m_pasteboard->changeCount();
         auto *owner = new QProcess;
         m_processes.append(owner);
         owner->start(QStringLiteral(TARNEL_PLATFORM_HELPER),
-                     QStringList{"offer", "x-kde-passwordManagerHint", file(QStringLiteral("hint-%1").arg(c.name), c.hint)}
-                         + c.more);
+                     QStringList{"offer", c.marking, file(QStringLiteral("hint-%1").arg(c.name), c.hint)} + c.more);
         ASSERT_TRUE(owner->waitForStarted()) << c.name;
         ASSERT_EQ(waitForCount(before + 1), before + 1) << c.name;
         EXPECT_EQ(withoutTargets(m_pasteboard->content()), c.expected) << c.name;

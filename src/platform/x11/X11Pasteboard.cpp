@@ -378,7 +378,9 @@ PasteboardContent X11Pasteboard::contentOf(const QMimeData &mime)
 {
     PasteboardContent content;
     content.targets = mime.formats();
-    if (mime.data(QString::fromLatin1(X11SelectionReader::kPasswordManagerHint)).trimmed() == "secret")
+    if (mime.data(QString::fromLatin1(X11SelectionReader::kPasswordManagerHint)).trimmed() == "secret"
+        || mime.hasFormat(QString::fromLatin1(X11SelectionReader::kConcealedType))
+        || mime.hasFormat(QString::fromLatin1(X11SelectionReader::kTransientType)))
         return content;
     // The files as another program's copy of them would be read.
     if (mime.hasUrls()) {

@@ -352,6 +352,8 @@ private:
     // Whether the owner marks its copy as a secret; nothing when the fetch ends.
     std::optional<bool> isMarkedSecret(const QList<QByteArray> &targets)
     {
+        if (targets.contains(QByteArray(kConcealedType)) || targets.contains(QByteArray(kTransientType)))
+            return true;
         const QByteArray hint(kPasswordManagerHint);
         if (!targets.contains(hint))
             return false;

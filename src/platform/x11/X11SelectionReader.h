@@ -52,6 +52,10 @@ public:
     static constexpr qsizetype kMaxTargets = 4096;
     // Password managers offer this type, holding "secret", beside the secret they copy.
     static constexpr char kPasswordManagerHint[] = "x-kde-passwordManagerHint";
+    // Cross-platform password managers offer one of these instead, whatever it holds: a copy
+    // meant to be pasted and forgotten, never kept.
+    static constexpr char kConcealedType[] = "org.nspasteboard.ConcealedType";
+    static constexpr char kTransientType[] = "org.nspasteboard.TransientType";
 
     // wakeFd, when given, ends every wait as soon as it becomes readable (to stop the reader).
     // The selection is CLIPBOARD unless another one (PRIMARY) is named.
