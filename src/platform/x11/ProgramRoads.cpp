@@ -12,6 +12,7 @@ struct ProgramFamily {
 constexpr auto kShifted = KeyRoute::ShiftedChords;
 constexpr auto kPrimary = KeyRoute::PrimarySelection;
 constexpr auto kShiftInsert = KeyRoute::ClipboardOnShiftInsert;
+constexpr auto kRegister = KeyRoute::ClipboardRegister;
 
 // WM_CLASS classes of terminal emulators, compared without case, with the chords each binds
 // out of the box. xterm (and uxterm, its UTF-8 class) binds Shift+Insert to paste the primary
@@ -64,14 +65,11 @@ constexpr std::array kTerminals{
 
 // Editors whose Ctrl+V is not a paste, by class and instance. Emacs (GTK, Lucid and Athena
 // builds alike, and emacsclient's frames) scrolls on Ctrl+V, and Ctrl+C begins a command that
-// takes the next key; its Shift+Insert yanks the clipboard. gvim (GTK) reads Ctrl+V as a visual
-// block or the next key typed literally, Ctrl+C leaves Insert mode, and Shift+Insert pastes the
-// primary selection in every mode.
+// takes the next key; its Shift+Insert yanks the clipboard. gvim puts the clipboard register.
 constexpr std::array kEditors{
     ProgramFamily{"emacs", kShiftInsert},
-    ProgramFamily{"gvim", kPrimary},
+    ProgramFamily{"gvim", kRegister},
 };
-
 
 template <typename Table>
 bool find(const Table &table, const QString &name, KeyRoute &route)
@@ -93,4 +91,14 @@ KeyRoute ProgramRoads::named(const QString &name)
     if (!name.isEmpty() && !find(kTerminals, name, route))
         find(kEditors, name, route);
     return route;
+}
+
+QStringList ProgramRoads::knownNames()
+{
+    QStringList names;
+    for (const ProgramFamily &family : kTerminals)
+        names.append(QLatin1String(family.name));
+    for (const ProgramFamily &family : kEditors)
+        names.append(QLatin1String(family.name));
+    return names;
 }

@@ -66,8 +66,10 @@ X11KeyLookup::X11KeyLookup(Display *display)
         m_keyboard = nullptr;
     }
     XkbStateRec state;
-    if (m_keyboard && XkbGetState(m_display, XkbUseCoreKbd, &state) == Success)
+    if (m_keyboard && XkbGetState(m_display, XkbUseCoreKbd, &state) == Success) {
         m_group = state.group;
+        m_lockedModifiers = state.locked_mods;
+    }
 }
 
 X11KeyLookup::~X11KeyLookup()
@@ -104,6 +106,30 @@ unsigned X11KeyLookup::typingKeycode(quint32 keysym) const
             return found;
     }
     return 0;
+}
+
+std::optional<X11KeyLookup::Typing> X11KeyLookup::typingInActiveGroup(quint32 keysym) const
+{
+    if (!m_keyboard || !m_keyboard->map)
+        return std::nullopt;
+    const unsigned thirdLevelMask = XkbKeysymToModifiers(m_display, XK_ISO_Level3_Shift);
+    for (const bool thirdLevel : {false, true}) {
+        if (thirdLevel && thirdLevelMask == 0)
+            break;
+        for (const bool shifted : {false, true}) {
+            const unsigned modifiers = m_lockedModifiers | (shifted ? ShiftMask : 0) | (thirdLevel ? thirdLevelMask : 0);
+            for (unsigned code = m_keyboard->min_key_code; code <= m_keyboard->max_key_code; ++code) {
+                if (code == g_borrowedKeycode || XkbKeyNumGroups(m_keyboard, code) == 0)
+                    continue;
+                unsigned consumed = 0;
+                KeySym typed = NoSymbol;
+                if (XkbTranslateKeyCode(m_keyboard, KeyCode(code), XkbBuildCoreState(modifiers, m_group), &consumed, &typed)
+                    && typed == keysym)
+                    return Typing{code, shifted, thirdLevel};
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 unsigned X11KeyLookup::spareKeycode() const

@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+#include <optional>
+
 struct _XDisplay;
 using Display = _XDisplay;
 struct _XkbDesc;
@@ -29,6 +31,17 @@ public:
     // of another layout's letter as Ctrl and that letter only where some group of the map has
     // the letter.
     unsigned typingKeycode(quint32 keysym) const;
+    // The key that types the keysym in the active group as the keyboard is locked now (Caps
+    // Lock turns a letter's level), with the level keys held for it (Shift, and the third
+    // level's AltGr where the group puts a backslash there); none when no key of the active
+    // group types it on its first four levels. Text typed for a program needs it: a letter of
+    // another group would type the active group's letter.
+    struct Typing {
+        unsigned keycode = 0;
+        bool shifted = false;
+        bool thirdLevel = false;
+    };
+    std::optional<Typing> typingInActiveGroup(quint32 keysym) const;
     // A key that types nothing in any group, free to be bound for a moment; 0 when none is.
     unsigned spareKeycode() const;
     // What the key types in its first group without modifiers; 0 for nothing.
@@ -46,4 +59,5 @@ private:
     Display *m_display;
     _XkbDesc *m_keyboard = nullptr;
     int m_group = 0;
+    unsigned m_lockedModifiers = 0;
 };

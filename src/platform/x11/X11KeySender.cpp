@@ -399,6 +399,8 @@ bool X11KeySender::sendChord(KeyChord chord, Route route)
     // looked up: the sync brings its notice in, the drain applies it.
     XSync(display, False);
     m_connection.drainEvents();
+    if (chord == KeyChord::Paste && route == Route::ClipboardRegister)
+        return typeRegisterPut();
     // Keys as the program in front reads them: V is the key that types it in the active group,
     // else in another group; a map without it at all gets it on a spare key for a moment.
     const X11KeyLookup lookup(display);
@@ -431,5 +433,52 @@ bool X11KeySender::sendChord(KeyChord chord, Route route)
         m_lastDeleteSent = Clock::now();
     else
         m_lastDeleteSent.reset();
+    return true;
+}
+
+bool X11KeySender::typeRegisterPut()
+{
+    Display *display = m_connection.display();
+    const X11KeyLookup lookup(display);
+    // Ctrl with the key the active group types the character on, as the user would press it.
+    constexpr std::array<std::pair<KeySym, bool>, 6> kKeys{{{XK_backslash, true},
+                                                            {XK_o, true},
+                                                            {XK_quotedbl, false},
+                                                            {XK_plus, false},
+                                                            {XK_g, false},
+                                                            {XK_P, false}}};
+    const unsigned control = lookup.typingKeycode(XK_Control_L);
+    const unsigned shift = lookup.typingKeycode(XK_Shift_L);
+    const unsigned thirdLevel = lookup.typingKeycode(XK_ISO_Level3_Shift);
+    std::array<X11KeyLookup::Typing, kKeys.size()> typing{};
+    for (std::size_t i = 0; i < kKeys.size(); ++i) {
+        const std::optional<X11KeyLookup::Typing> found = lookup.typingInActiveGroup(kKeys.at(i).first);
+        // A Cyrillic group types Cyrillic letters on the Latin ones' keys: typed there, the
+        // command would be another one, so nothing is typed.
+        if (!found || control == 0 || (found->shifted && shift == 0) || (found->thirdLevel && thirdLevel == 0)) {
+            qCInfo(lcPlatform) << "KeySender: the active keyboard group cannot type the editor's paste; paste not sent";
+            return false;
+        }
+        typing.at(i) = *found;
+    }
+    for (std::size_t i = 0; i < kKeys.size(); ++i) {
+        const bool withControl = kKeys.at(i).second;
+        if (withControl)
+            fakeKey(control, true);
+        if (typing.at(i).thirdLevel)
+            fakeKey(thirdLevel, true);
+        if (typing.at(i).shifted)
+            fakeKey(shift, true);
+        fakeKey(typing.at(i).keycode, true);
+        fakeKey(typing.at(i).keycode, false);
+        if (typing.at(i).shifted)
+            fakeKey(shift, false);
+        if (typing.at(i).thirdLevel)
+            fakeKey(thirdLevel, false);
+        if (withControl)
+            fakeKey(control, false);
+    }
+    XSync(display, False);
+    m_lastDeleteSent.reset();
     return true;
 }

@@ -123,6 +123,9 @@ private:
     // The route the program table gives the window's class or instance.
     Route namedRoute(unsigned long window) const;
     bool sendChord(KeyChord chord, Route route);
+    // Ctrl+\ Ctrl+O "+gP for Vim, each character on the key that types it in the active group;
+    // false, with nothing typed, when the group lacks one of them.
+    bool typeRegisterPut();
     void fakeKey(unsigned keycode, bool press);
 
     QPointer<Workspace> m_workspace;
