@@ -17,7 +17,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libfuzzer-14-dev clang-format
   xvfb xauth xclip xdotool openbox x11-utils x11-apps trayer xcompmgr picom xterm rxvt-unicode stterm
-  python3-gi gir1.2-gtk-3.0
+  python3-gi gir1.2-gtk-3.0 python3-tk
   gir1.2-gtk-4.0
   metacity xfwm4 fluxbox icewm i3-wm dbus-x11 dbus-daemon i3lock
   jwm wmaker marco mate-settings-daemon-common twm fvwm kwin-x11

@@ -423,10 +423,11 @@ public:
     static constexpr int kCopyFollowUpReads = 20;
 
     // ---- paste road ----
-    // Pastes a history entry (as the history holds it now) into the target application; a
-    // Paste Stack paste (advancesStack) then moves the stack on.
+    // Pastes a history entry (as the history holds it now) into the target application (into
+    // its window targetWindow, when known); a Paste Stack paste (advancesStack) then moves the
+    // stack on.
     void pasteEntryFromPanel(const ClipboardEntry &entry, bool consumesHistory, std::optional<qint64> targetPID,
-                             bool advancesStack);
+                             bool advancesStack, quint64 targetWindow = 0);
     // Ctrl+V after the trust check; whether it was sent (a delayed send counts).
     bool sendPasteShortcutIfPermitted(std::optional<qint64> targetPID);
     // Pastes a text that is not a history entry (transformed texts, colours, JSON keys).
@@ -837,8 +838,10 @@ private:
         bool consumesHistory = false;
         bool advancesStack = false;
     };
-    bool sendPasteShortcutIfPermitted(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect);
-    void sendPasteShortcut(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect);
+    bool sendPasteShortcutIfPermitted(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect,
+                                      quint64 targetWindow);
+    void sendPasteShortcut(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect,
+                           quint64 targetWindow);
     // With a process, its window (when known) is the one the keys wait for.
     void postPasteKeyEvents(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect,
                             quint64 targetWindow = 0);

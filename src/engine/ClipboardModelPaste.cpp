@@ -66,7 +66,7 @@ void ClipboardModel::writeOwnText(const QString &text)
 }
 
 void ClipboardModel::pasteEntryFromPanel(const ClipboardEntry &entry, bool consumesHistory,
-                                         std::optional<qint64> targetPID, bool advancesStack)
+                                         std::optional<qint64> targetPID, bool advancesStack, quint64 targetWindow)
 {
     const std::optional<qsizetype> index = historyIndex(entry.id);
     if (!index)
@@ -85,7 +85,7 @@ void ClipboardModel::pasteEntryFromPanel(const ClipboardEntry &entry, bool consu
     std::optional<PasteEffect> effect;
     if (consumesHistory || advancesStack)
         effect = PasteEffect{pasted.id, consumesHistory, advancesStack};
-    sendPasteShortcutIfPermitted(targetPID, effect);
+    sendPasteShortcutIfPermitted(targetPID, effect, targetWindow);
 }
 
 void ClipboardModel::applyPasteEffect(const PasteEffect &effect)
@@ -152,35 +152,38 @@ void ClipboardModel::watchKeySender()
 
 bool ClipboardModel::sendPasteShortcutIfPermitted(std::optional<qint64> targetPID)
 {
-    return sendPasteShortcutIfPermitted(targetPID, std::nullopt);
+    return sendPasteShortcutIfPermitted(targetPID, std::nullopt, 0);
 }
 
 bool ClipboardModel::sendPasteShortcutIfPermitted(std::optional<qint64> targetPID,
-                                                  const std::optional<PasteEffect> &effect)
+                                                  const std::optional<PasteEffect> &effect, quint64 targetWindow)
 {
     const bool trusted = m_permissions && m_permissions->accessibilityTrusted();
     setAccessibilityPermissionEnabled(trusted);
     if (!trusted)
         return false;
-    sendPasteShortcut(targetPID, effect);
+    sendPasteShortcut(targetPID, effect, targetWindow);
     return true;
 }
 
-void ClipboardModel::sendPasteShortcut(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect)
+void ClipboardModel::sendPasteShortcut(std::optional<qint64> targetPID, const std::optional<PasteEffect> &effect,
+                                       quint64 targetWindow)
 {
     if (targetPID || !m_workspace) {
-        postPasteKeyEvents(targetPID, effect);
+        postPasteKeyEvents(targetPID, effect, targetWindow);
         return;
     }
     if (m_pasteTargetApplication && !m_workspace->isOwn(*m_pasteTargetApplication)) {
-        if (m_workspace->applicationWithPid(m_pasteTargetApplication->pid)) {
-            // A click in the panel gave it the keyboard: the keys wait until the application the
-            // user came from has it back, so they never land in the panel, and the user types on
+        // The window itself, not its process: many windows say nothing of their process (Tk's,
+        // Athena's), and one process may show several windows.
+        if (const std::optional<RunningApplication> target = m_workspace->stillShown(*m_pasteTargetApplication)) {
+            // A click in the panel gave it the keyboard: the keys wait until the window the user
+            // came from has it back, so they never land in the panel, and the user types on
             // there. The target stays for the next paste from the same open panel.
-            postPasteKeyEvents(m_pasteTargetApplication->pid, effect, m_pasteTargetApplication->window);
+            postPasteKeyEvents(target->pid, effect, target->window);
             return;
         }
-        // The application has quit; whatever is in front now is where the user works.
+        // The window and its application are gone; whatever is in front now is where the user works.
         m_pasteTargetApplication.reset();
     }
     const std::optional<RunningApplication> front = m_workspace->frontmostApplication();

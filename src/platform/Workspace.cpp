@@ -15,6 +15,11 @@ std::optional<RunningApplication> Workspace::keyboardHolder(quint64 besides) con
     return front;
 }
 
+std::optional<RunningApplication> Workspace::stillShown(const RunningApplication &application) const
+{
+    return applicationWithPid(application.pid);
+}
+
 std::optional<RunningApplication> Workspace::copySource(quint64) const
 {
     std::optional<RunningApplication> front = frontmostApplication();

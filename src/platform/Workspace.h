@@ -25,6 +25,10 @@ public:
     virtual std::optional<RunningApplication> frontmostApplication() const = 0;
     // The topmost window of a process, if it still has one.
     virtual std::optional<RunningApplication> applicationWithPid(qint64 pid) const = 0;
+    // Where a paste recorded for the application goes now: its own window while that exists,
+    // whether or not the window says which process made it, else the topmost window of its
+    // process; none when neither is left.
+    virtual std::optional<RunningApplication> stillShown(const RunningApplication &application) const;
     // Asks the desktop to bring the application's window to the front and give it the keyboard.
     // Returns false when the request could not be made (the window and the process are gone).
     virtual bool activate(const RunningApplication &application) = 0;

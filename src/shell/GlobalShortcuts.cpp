@@ -67,7 +67,7 @@ void GlobalShortcuts::handle(AppShortcut shortcut)
         const QList<ClipboardEntry> stack = m_model.pasteStackEntries();
         if (stack.isEmpty())
             return;
-        m_model.pasteEntryFromPanel(stack.first(), false, front->pid, true);
+        m_model.pasteEntryFromPanel(stack.first(), false, front->pid, true, front->window);
         return;
     }
     case AppShortcut::pasteStack:

@@ -96,7 +96,11 @@ TEST_F(PasteModelTest, WithoutTrustTheContentWaitsOnTheClipboardAndNoKeyIsSent)
 TEST_F(PasteModelTest, CtrlVGoesToTheGivenProcessOrBackToTheRememberedApplication)
 {
     seedHistory({textEntry("a")});
-    workspace.setApplications({kEditor});
+    // A Tk or Athena window says nothing of its process; an editor may show two windows.
+    const RunningApplication withoutPid{15, 0, "Tk"};
+    const RunningApplication closedWithoutPid{17, 0, "Tk"};
+    const RunningApplication secondWindow{16, kEditor.pid, kEditor.name};
+    workspace.setApplications({kEditor, withoutPid, secondWindow});
     createModel();
     const RunningApplication self{12, workspace.ownPid(), "Tarnel"};
     const RunningApplication quit{13, 913, "Closed"};
@@ -118,6 +122,13 @@ TEST_F(PasteModelTest, CtrlVGoesToTheGivenProcessOrBackToTheRememberedApplicatio
         // have it back, and the editor stays the target of the open panel.
         {"remembered application", std::nullopt, kEditor, panel,
          FakeKeySender::Sent{KeyChord::Paste, kEditor.pid, kEditor.window}, kEditor},
+        // Known by the window, not by a process it may not name or may share.
+        {"remembered window says no process", std::nullopt, withoutPid, panel,
+         FakeKeySender::Sent{KeyChord::Paste, 0, withoutPid.window}, withoutPid},
+        {"remembered window is the process's other one", std::nullopt, secondWindow, panel,
+         FakeKeySender::Sent{KeyChord::Paste, kEditor.pid, secondWindow.window}, secondWindow},
+        {"remembered window without a process is closed, Tarnel in front", std::nullopt, closedWithoutPid, panel,
+         std::nullopt, std::nullopt},
         {"remembered is Tarnel itself", std::nullopt, self, kEditor, FakeKeySender::Sent{KeyChord::Paste, std::nullopt}, self},
         {"remembered has quit", std::nullopt, quit, kEditor, FakeKeySender::Sent{KeyChord::Paste, std::nullopt}, std::nullopt},
         // Keys into Tarnel's own panel would land in its search field.

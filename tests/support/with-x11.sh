@@ -23,8 +23,8 @@ export DISPLAY=":$num"
 
 # The window manager: openbox, or the one TARNEL_X11_WM names (metacity, xfwm4, fluxbox, icewm
 # and i3, whose frames bypass the manager themselves, jwm, wmaker, marco with its compositor, fvwm,
-# kwin with its compositor and
-# twm). One that is missing or never comes up
+# kwin with its compositor,
+# twm, and twm-pointerroot, under which the keyboard follows the pointer). One that is missing or never comes up
 # fails the run: a test meant for it must not pass without it.
 wm=""
 if [ "${TARNEL_NO_WM:-0}" != "1" ]; then
@@ -51,6 +51,9 @@ if [ "${TARNEL_NO_WM:-0}" != "1" ]; then
     # configuration, but windows without a position of their own are placed at once rather than
     # by a drag of the user's.
     twm) { cat /etc/X11/twm/system.twmrc 2>/dev/null; echo RandomPlacement; } >"$tmp/twmrc"; command=(twm -f "$tmp/twmrc") ;;
+    # twm that never gives a window the keyboard: the server's focus stays PointerRoot, and keys
+    # go to the window under the pointer.
+    twm-pointerroot) { cat /etc/X11/twm/system.twmrc 2>/dev/null; echo RandomPlacement; echo NoTitleFocus; } >"$tmp/twmrc"; command=(twm -f "$tmp/twmrc") ;;
     # kwin as KDE runs it, compositing; its settings in the temporary home.
     kwin) command=(kwin_x11 --replace) ;;
     # fvwm with its packaged configuration (the keyboard follows the pointer, a click raises), but
@@ -71,7 +74,7 @@ if [ "${TARNEL_NO_WM:-0}" != "1" ]; then
   wm=$!
   up=0
   for _ in $(seq 1 200); do
-    if [ "$manager" = twm ]; then
+    if [ "$manager" = twm ] || [ "$manager" = twm-pointerroot ]; then
       # Made once it holds the root's redirection.
       xwininfo -root -tree 2>/dev/null | grep -q '"TWM Icon Manager"' && { up=1; break; }
     else

@@ -2,8 +2,9 @@
 // they are: terminals that paste the primary selection on Shift+Insert (xterm), terminals that
 // bind Ctrl+Shift+V and turn Ctrl+Shift+C into ^C when nothing is selected (gnome-terminal,
 // konsole, terminator), editors whose Ctrl+V is no paste (Emacs scrolls, gvim starts a visual
-// block or a literal key), and LibreOffice Writer on its own X11 toolkit, which takes only some of
-// the Backspaces sent in one burst. Each row reads back what the program holds, byte for byte: no
+// block or a literal key; with Vim's own defaults no key pastes at all), a Tk field, whose window
+// says nothing of its process, and LibreOffice Writer on its own X11 toolkit, which takes only
+// some of the Backspaces sent in one burst. Each row reads back what the program holds, byte for byte: no
 // ^C or ^V ever reaches it, and the user's primary selection is theirs again after each paste.
 #include <gtest/gtest.h>
 
@@ -47,6 +48,8 @@ constexpr int kShownLines = 60;
 
 enum class Family { Terminal,
                     Editor,
+                    // A toolkit's own text field that pastes on Ctrl+V and copies on Ctrl+C.
+                    Field,
                     Writer };
 
 // A program as the user starts it: `folder` holds the file it writes what it received to.
@@ -92,13 +95,38 @@ std::shared_ptr<Program> emacs(const QString &folder)
                                      QStringList{"-Q", "--no-splash", "--geometry", "80x10+100+100", "--eval", watch});
 }
 
-// gvim, with the user's defaults, in Insert mode, writes its buffer to the file at every change.
-std::shared_ptr<Program> gvim(const QString &folder)
+// gvim, in Insert mode, writes its buffer to the file at every change: with the distribution's
+// vimrc (Debian's maps Shift+Insert to a paste), or with Vim's own defaults, which map no key
+// to a paste at all.
+std::shared_ptr<Program> gvim(const QString &folder, bool clean)
 {
     const QString watch =
         QStringLiteral("autocmd TextChanged,TextChangedI * call writefile(getline(1, '$'), '%1', 'b')").arg(receivedPath(folder));
-    return std::make_shared<Program>(QStringLiteral("gvim"),
-                                     QStringList{"-f", "-geometry", "80x10+100+100", "-c", watch, "-c", "startinsert"});
+    QStringList arguments{"-f", "-geometry", "80x10+100+100", "-c", watch, "-c", "startinsert"};
+    if (clean)
+        arguments.prepend(QStringLiteral("--clean"));
+    return std::make_shared<Program>(QStringLiteral("gvim"), arguments);
+}
+
+// A Tk text field (gitk, git gui and IDLE are made of them): its window says nothing of its
+// process. It writes what it holds to the file at every change.
+std::shared_ptr<Program> tkField(const QString &folder)
+{
+    const QString script = QStringLiteral(R"(import sys, tkinter
+root = tkinter.Tk()
+root.geometry('500x200+100+100')
+text = tkinter.Text(root)
+text.pack(fill='both', expand=True)
+def changed(event):
+    if text.edit_modified():
+        with open(sys.argv[1], 'wb') as out:
+            out.write(text.get('1.0', 'end-1c').encode())
+        text.edit_modified(False)
+text.bind('<<Modified>>', changed)
+text.focus_set()
+root.mainloop()
+)");
+    return std::make_shared<Program>(QStringLiteral("/usr/bin/python3"), QStringList{"-c", script, receivedPath(folder)});
 }
 
 // Writer on LibreOffice's own X11 toolkit, in a profile of its own that shows no first-start tip.
@@ -128,7 +156,9 @@ const ProgramRow kRows[] = {
     {"terminator", "terminator", Family::Terminal, kTerminator.windowClass,
      [](const QString &f) { return terminal(kTerminator, f); }},
     {"emacs", "emacs", Family::Editor, "Emacs", emacs},
-    {"gvim", "gvim", Family::Editor, "Gvim", gvim},
+    {"gvim", "gvim", Family::Editor, "Gvim", [](const QString &f) { return gvim(f, false); }},
+    {"gvim-clean", "gvim", Family::Editor, "Gvim", [](const QString &f) { return gvim(f, true); }},
+    {"tk", "/usr/bin/python3", Family::Field, "Tk", tkField},
     {"writer", "soffice", Family::Writer, "libreoffice-writer", writer},
 };
 
@@ -159,6 +189,9 @@ std::optional<Window> windowWithKeyboard(const QByteArray &windowClass)
         [&] {
             const std::vector<Window> shown = shownWithClass(windowClass);
             window = shown.size() == 1 ? std::optional<Window>(shown.front()) : std::nullopt;
+            // Where the keyboard follows the pointer, the user's pointer rests on the window.
+            if (window && keyboardFollowsPointer())
+                movePointer(geometry(*window).center());
             return window && hasKeyboard(*window);
         },
         30000);
@@ -179,6 +212,8 @@ TEST_P(ProgramRoads, EveryRoadPastesExactlyAndNoCopyInterrupts)
     const ProgramRow &row = GetParam();
     if (QStandardPaths::findExecutable(QString::fromLatin1(row.executable)).isEmpty())
         GTEST_SKIP() << row.executable << " is not installed (scripts/setup.sh installs it)";
+    if (row.family == Family::Field && run(QStringLiteral("/usr/bin/python3"), {"-c", "import tkinter"}) != 0)
+        GTEST_SKIP() << "Python's Tk (python3-tk) is missing; scripts/setup.sh installs it";
 
     forgetHistory();
     const QList<ClipboardEntry> entries{textEntry(QStringLiteral("alfa prvý"), 0), textEntry(QStringLiteral("beta druhý"), 1),
@@ -261,9 +296,13 @@ TEST_P(ProgramRoads, EveryRoadPastesExactlyAndNoCopyInterrupts)
 
     road(
         "paste-next", "paste", [] { xdotool({"key", "shift+alt+super+v"}); }, entries.last().text);
-    road("panel click", "paste", openPanelAndClickFirstRow, entries.first().text);
-    movePointer(kAway);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return drawnExtents(*panel).size() != kOpenPanelSize; }, 6000));
+    // Where the keyboard follows the pointer, the pointer on the notch takes it from the window.
+    const bool followsPointer = keyboardFollowsPointer();
+    if (!followsPointer) {
+        road("panel click", "paste", openPanelAndClickFirstRow, entries.first().text);
+        movePointer(kAway);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return drawnExtents(*panel).size() != kOpenPanelSize; }, 6000));
+    }
     road(
         "Quick Access, Ctrl+2", "paste",
         [&] {
@@ -273,6 +312,9 @@ TEST_P(ProgramRoads, EveryRoadPastesExactlyAndNoCopyInterrupts)
             xdotool({"key", "ctrl+2"});
         },
         entries.at(1).text);
+    // Quick Access took the keyboard from the pointer: it follows the pointer again, or the user
+    // moving on to another window would type into this one still.
+    EXPECT_TRUE(!followsPointer || QTest::qWaitFor(keyboardFollowsPointer)) << "the keyboard stays in the window";
     road(
         "snippet", "paste", [&] { xdotool({"type", "--delay", "40", snippet.trigger}); }, snippet.text);
     // Lent to a terminal that pastes it, or never touched: the user's own either way. (Writer's
@@ -282,7 +324,7 @@ TEST_P(ProgramRoads, EveryRoadPastesExactlyAndNoCopyInterrupts)
             << "primary [" << readSelection("primary").toStdString() << "]";
     }
 
-    if (row.family != Family::Writer) {
+    if (row.family == Family::Terminal || row.family == Family::Editor) {
         // Nothing selected in the program (another one holds the primary selection): each copy
         // shortcut copies nothing, types nothing and says so.
         SCOPED_TRACE("copies with nothing selected");
@@ -298,6 +340,9 @@ TEST_P(ProgramRoads, EveryRoadPastesExactlyAndNoCopyInterrupts)
         EXPECT_FALSE(interrupted()) << "a copy shortcut interrupted the program in the terminal";
     }
 
+    // A toolkit's field copies on its own Ctrl+C: its rows are about where the pastes go.
+    if (row.family == Family::Field)
+        return;
     // Something selected: the private copy puts it on the clipboard alone, the Paste Stack's
     // copy records it as well.
     SCOPED_TRACE("copies of a selection");
@@ -307,7 +352,7 @@ TEST_P(ProgramRoads, EveryRoadPastesExactlyAndNoCopyInterrupts)
         xdotool({"mousemove", QString::number(middle.x()), QString::number(middle.y()), "click", "--repeat", "3", "--delay", "60", "1"});
     } else if (qstrcmp(row.name, "emacs") == 0) {
         xdotool({"key", "--delay", "60", "End", "shift+Home"});
-    } else if (qstrcmp(row.name, "gvim") == 0) {
+    } else if (QByteArray(row.name).startsWith("gvim")) {
         xdotool({"key", "--delay", "60", "Escape", "shift+v"});
     } else {
         xdotool({"key", "ctrl+a"});

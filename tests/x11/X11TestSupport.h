@@ -373,13 +373,36 @@ inline Window windowAt(QPoint p)
     }
 }
 
-// Whether keys typed now go to the window: the server's input focus is in it.
+// Whether the keyboard follows the pointer: the server's input focus is PointerRoot (twm with
+// NoTitleFocus, a session without a manager), and keys go to the window under the pointer.
+inline bool keyboardFollowsPointer()
+{
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display(), &focus, &revert);
+    return focus == PointerRoot;
+}
+
+// Where the pointer is on the screen.
+inline QPoint pointerPosition()
+{
+    Window root = 0, child = 0;
+    int x = 0, y = 0, local = 0;
+    unsigned int buttons = 0;
+    XQueryPointer(display(), DefaultRootWindow(display()), &root, &child, &x, &y, &local, &local, &buttons);
+    return {x, y};
+}
+
+// Whether keys typed now go to the window: the server's input focus is in it, or the focus
+// follows the pointer and the pointer is over the window.
 inline bool hasKeyboard(Window window)
 {
     Window focus = 0;
     int revert = 0;
     XGetInputFocus(display(), &focus, &revert);
-    return focus != 0 && focus != PointerRoot && isWithin(focus, window);
+    if (focus == PointerRoot)
+        return isWithin(windowAt(pointerPosition()), window);
+    return focus != 0 && isWithin(focus, window);
 }
 
 // Waits until the window is on the screen as the user sees it: mapped and viewable, at the place

@@ -12,6 +12,7 @@ public:
 
     std::optional<RunningApplication> frontmostApplication() const override { return m_front; }
     std::optional<RunningApplication> applicationWithPid(qint64 pid) const override;
+    std::optional<RunningApplication> stillShown(const RunningApplication &application) const override;
     // Brings a known application to the front; an unknown one (closed) fails.
     bool activate(const RunningApplication &application) override;
     qint64 ownPid() const override { return m_ownPid; }

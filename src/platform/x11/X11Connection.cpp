@@ -28,6 +28,18 @@ auto quietly(Display *display, F &&request)
     return result;
 }
 
+// The root child under the pointer and the managed window in it; errors about windows that
+// vanish meanwhile are the caller's to swallow.
+X11WindowTree::Ancestry underPointer(Display *display, unsigned long wmState)
+{
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned int buttons = 0;
+    if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y, &buttons) || child == 0)
+        return {};
+    return {child, X11WindowTree::clientWithin(display, child, wmState)};
+}
+
 } // namespace
 
 X11Connection::X11Connection()
@@ -149,10 +161,17 @@ X11Connection::FocusHolder X11Connection::focusHolder() const
         Window focus = 0;
         int revert = 0;
         XGetInputFocus(m_display, &focus, &revert);
-        if (focus == None || focus == PointerRoot)
+        if (focus == None)
             return {};
-        // The focused window may be a child of the top-level window the server stacks.
-        const X11WindowTree::Ancestry ancestry = X11WindowTree::ancestry(m_display, focus, wmState);
+        X11WindowTree::Ancestry ancestry;
+        if (focus == PointerRoot) {
+            // The keyboard follows the pointer (twm with NoTitleFocus, a session with no
+            // manager): keys go to the window under it, whatever it says about itself.
+            ancestry = underPointer(m_display, wmState);
+        } else {
+            // The focused window may be a child of the top-level window the server stacks.
+            ancestry = X11WindowTree::ancestry(m_display, focus, wmState);
+        }
         if (ancestry.topLevel == 0)
             return {};
         FocusHolder holder{ancestry.topLevel, ancestry.client, false};
@@ -182,6 +201,33 @@ std::optional<unsigned long> X11Connection::focusedTopLevel() const
     if (holder.topLevel == 0)
         return std::nullopt;
     return holder.client != 0 ? holder.client : holder.topLevel;
+}
+
+bool X11Connection::keyboardFollowsPointer() const
+{
+    if (!m_display)
+        return false;
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(m_display, &focus, &revert);
+    return focus == PointerRoot;
+}
+
+std::optional<unsigned long> X11Connection::clientUnderPointer() const
+{
+    if (!m_display)
+        return std::nullopt;
+    const Atom wmState = atom("WM_STATE");
+    const unsigned long client = quietly(m_display, [&] { return underPointer(m_display, wmState).client; });
+    if (client == 0)
+        return std::nullopt;
+    return client;
+}
+
+void X11Connection::letKeyboardFollowPointer() const
+{
+    if (m_display)
+        XSetInputFocus(m_display, PointerRoot, RevertToPointerRoot, CurrentTime);
 }
 
 bool X11Connection::setInputFocus(unsigned long window) const

@@ -45,8 +45,15 @@ public:
     std::optional<unsigned long> unmanagedFocusWindow() const;
     // The top-level window that holds the keyboard (XGetInputFocus): the managed window (the one
     // with WM_STATE) the focus lies in, or the window beside the manager that took it; none when
-    // no window has it.
+    // no window has it. Where the keyboard follows the pointer (the focus is PointerRoot), the
+    // window under the pointer, which the keys reach.
     std::optional<unsigned long> focusedTopLevel() const;
+    // Whether the keyboard follows the pointer (the focus is PointerRoot).
+    bool keyboardFollowsPointer() const;
+    // The managed window under the pointer; none over the bare desktop or a window beside the manager.
+    std::optional<unsigned long> clientUnderPointer() const;
+    // Lets the keyboard follow the pointer again, as it did before a window took it.
+    void letKeyboardFollowPointer() const;
     // Hands the keyboard to a viewable window directly; false when it could not.
     bool setInputFocus(unsigned long window) const;
     // The managed windows, bottom-most first (_NET_CLIENT_LIST_STACKING, else _NET_CLIENT_LIST;

@@ -125,6 +125,12 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
             // A window that is gone gives way to the process's topmost one.
             if (job.request.targetWindow != 0 && m_connection.windowExists(job.request.targetWindow))
                 job.window = job.request.targetWindow;
+            // A window that said nothing of its process is known by itself alone: gone, it has
+            // no other window to give way to, and the window in front is another program's.
+            if (job.request.targetWindow != 0 && job.window == 0 && pid <= 0) {
+                qCInfo(lcPlatform) << "KeySender: target window is gone;" << chordName(job.request.chord) << "not sent";
+                return Outcome::Dropped;
+            }
             const auto front = m_workspace ? m_workspace->frontmostApplication() : std::nullopt;
             if (!isTargetInFront(job, front)) {
                 const auto target = !m_workspace ? std::nullopt

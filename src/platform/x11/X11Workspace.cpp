@@ -122,7 +122,13 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication() const
     const std::optional<unsigned long> window = m_connection.activeWindow();
     if (!window || !m_connection.windowExists(*window))
         return std::nullopt;
+    noteKeyboardFollowingPointer(*window);
     return applicationFor(*window);
+}
+
+void X11Workspace::noteKeyboardFollowingPointer(unsigned long window) const
+{
+    m_followedByKeyboard = m_connection.keyboardFollowsPointer() ? window : 0;
 }
 
 std::optional<RunningApplication> X11Workspace::keyboardHolder(quint64 besides) const
@@ -135,6 +141,7 @@ std::optional<RunningApplication> X11Workspace::keyboardHolder(quint64 besides) 
         window = m_connection.activeWindow();
     if (!window || *window == besides || !m_connection.windowExists(*window))
         return std::nullopt;
+    noteKeyboardFollowingPointer(*window);
     return applicationFor(*window);
 }
 
@@ -149,6 +156,15 @@ std::optional<RunningApplication> X11Workspace::applicationWithPid(qint64 pid) c
             return applicationFor(*it);
     }
     return std::nullopt;
+}
+
+std::optional<RunningApplication> X11Workspace::stillShown(const RunningApplication &application) const
+{
+    if (!m_usable)
+        return std::nullopt;
+    if (m_connection.windowExists(application.window))
+        return application;
+    return applicationWithPid(application.pid);
 }
 
 bool X11Workspace::activate(const RunningApplication &application)
@@ -190,8 +206,14 @@ bool X11Workspace::activate(const RunningApplication &application)
     if (!heard)
         XRaiseWindow(display, window);
     if (!heard || m_connection.unmanagedFocusWindow()
-        || (m_connection.activeWindow() == window && m_connection.focusedTopLevel() != window))
-        m_connection.setInputFocus(window);
+        || (m_connection.activeWindow() == window && m_connection.focusedTopLevel() != window)) {
+        // The keyboard followed the pointer into the window before Tarnel took it: it follows the
+        // pointer again, or it would stay in the window wherever the user moves the pointer next.
+        if (window == m_followedByKeyboard && m_connection.clientUnderPointer() == window)
+            m_connection.letKeyboardFollowPointer();
+        else
+            m_connection.setInputFocus(window);
+    }
     XFlush(display);
     return status != 0;
 }

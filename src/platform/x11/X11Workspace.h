@@ -13,6 +13,7 @@ public:
 
     std::optional<RunningApplication> frontmostApplication() const override;
     std::optional<RunningApplication> applicationWithPid(qint64 pid) const override;
+    std::optional<RunningApplication> stillShown(const RunningApplication &application) const override;
     bool activate(const RunningApplication &application) override;
     std::optional<RunningApplication> keyboardHolder(quint64 besides) const override;
     std::optional<RunningApplication> copySource(quint64 clipboardOwner) const override;
@@ -35,6 +36,11 @@ private:
     unsigned long m_activeWindowAtom = 0;
     // The part of a resource id that tells it apart within its client; 0 when unknown.
     unsigned long m_resourceMask = 0;
+    // Notes the window when the keyboard reaches it by following the pointer.
+    void noteKeyboardFollowingPointer(unsigned long window) const;
+
     // The last window in front that was neither ours nor the manager's.
     mutable std::optional<RunningApplication> m_lastOtherFront;
+    // The last window the keyboard reached by following the pointer, not given to it; 0 when none.
+    mutable unsigned long m_followedByKeyboard = 0;
 };
