@@ -11,6 +11,9 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QProcess>
+#include <QSocketNotifier>
+
+#include <poll.h>
 
 #include <gtest/gtest.h>
 
@@ -104,6 +107,49 @@ TEST_F(CopySourceX11, ACopyIsRecordedWithTheProgramThatMadeItNeverWithTarnelOrTh
     if (copier) {
         copier->kill();
         copier->waitForFinished();
+    }
+}
+
+// The program last in front is followed as the news of the active window comes, not only read
+// when a copy asks for it: a copy by a program without a window while Tarnel's window is in front
+// is credited to the window the user left last, not to the one before it. The keyboard moves by
+// focus alone, no window raised, and nothing asks the workspace between the moves, so that the
+// change of the active window is the only news the workspace hears of each.
+TEST_F(CopySourceX11, TheProgramLastInFrontIsTheWindowTheUserLeftLast)
+{
+    const auto *news = workspace.findChild<QSocketNotifier *>();
+    ASSERT_NE(news, nullptr);
+    // The workspace has taken in what the server sent it.
+    const auto heard = [news] {
+        pollfd connection{int(news->socket()), POLLIN, 0};
+        return ::poll(&connection, 1, 0) == 0;
+    };
+    Fixture first("first", {}, QStringLiteral("300x120+100+300"));
+    ASSERT_TRUE(first.waitForKeyboard());
+    Fixture second("second", {}, QStringLiteral("300x120+500+300"));
+    ASSERT_TRUE(second.waitForKeyboard());
+    QLineEdit own;
+    own.setWindowTitle(QStringLiteral("Tarnel's window"));
+    own.setGeometry(100, 600, 400, 60);
+    own.show();
+    ASSERT_TRUE(waitForActive(QCoreApplication::applicationPid()));
+    const std::optional<Window> firstWindow = first.shownWindow();
+    const std::optional<Window> secondWindow = second.shownWindow();
+    ASSERT_TRUE(firstWindow && secondWindow);
+    const auto focus = [&](Window window) {
+        ASSERT_EQ(xdotool({"windowfocus", "--sync", QString::number(window)}), 0);
+        // The news is on the workspace's connection once the manager names the window active.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return activeWindow() == window; }));
+        ASSERT_TRUE(QTest::qWaitFor(heard));
+    };
+    for (const auto &[before, left] : {std::pair{*secondWindow, *firstWindow}, std::pair{*firstWindow, *secondWindow}}) {
+        SCOPED_TRACE(left == *firstWindow ? "the first window left last" : "the second window left last");
+        focus(before);
+        focus(left);
+        focus(windowOf(&own));
+        const std::optional<RunningApplication> source = workspace.copySource(0);
+        ASSERT_TRUE(source);
+        EXPECT_EQ(source->window, left);
     }
 }
 
