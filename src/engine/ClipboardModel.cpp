@@ -82,6 +82,8 @@ ClipboardModel::ClipboardModel(ClipboardModelServices services, QObject *parent)
     if (holdsInlineImages || m_historyNeedsRewrite)
         persistHistory();
     prepareSearchFolds();
+    if (m_historyReading == HistoryReading::NotReadYet)
+        scheduleHistoryReread();
 }
 
 ClipboardModel::~ClipboardModel()

@@ -103,6 +103,12 @@ public:
     static constexpr std::chrono::milliseconds kLongestExpiryWait{60'000};
     static constexpr std::chrono::milliseconds kCopiedNoticeDuration{2000};
     static constexpr std::chrono::milliseconds kScreenshotNoticeDuration{4000};
+    // A history the start could not read is read again after a rest that doubles from the first
+    // to the longest; a change of its files brings the next try at once.
+    static constexpr std::chrono::milliseconds kHistoryRereadFirstRest{2000};
+    static constexpr std::chrono::milliseconds kHistoryRereadLongestRest{120'000};
+    // How long the panel says that the history was read after all.
+    static constexpr std::chrono::milliseconds kHistoryReadNoticeDuration{10'000};
     static constexpr std::chrono::seconds kTemporaryMinuteLength{60};
     static constexpr int kDefaultHistoryLimit = 100;
 
@@ -142,6 +148,14 @@ public:
     inline static const QString earlierSetAsideFilesNotice =
         QStringLiteral("Tarnel má bokom odložené uložené údaje, ktoré nevedel prečítať. Kým ich neodstrániš, obrázky "
                        "zmazaných položiek zostávajú na disku:\n%@");
+    // Shown in the panel where the history's list would be, while the history on disk could not be
+    // read yet (another program holds it, the disk fails).
+    inline static const QString historyNotReadTitle = QStringLiteral("História sa zatiaľ nenačítala");
+    inline static const QString historyNotReadMessage =
+        QStringLiteral("Súbor histórie sa teraz nedá prečítať. Tarnel ho skúsi načítať znova a nič z neho nezmaže; "
+                       "nové kópie sa ukladajú.");
+    // Shown in its place once the history was read after all, with the number of entries it gave.
+    inline static const QString historyReadAfterAllNotice = QStringLiteral("História je načítaná: položky z disku: %@.");
     // Shown at quit with the history file's path in place of %@.
     inline static const QString historyUnsavedAtQuitNotice =
         QStringLiteral("Tarnel sa ukončuje, ale históriu sa nedarí uložiť do súboru %@: posledné kópie sa stratia.");
@@ -224,6 +238,14 @@ public:
         bool operator==(const HistoryRescue &) const = default;
     };
     std::optional<HistoryRescue> historyRescue() const { return m_historyRescue; }
+    // Whether the history on disk is all in memory. NotReadYet: the start could not read it; only
+    // the run's own copies are shown and written, nothing on disk is removed, and it is read again.
+    // ReadAfterAll: it was, a moment ago (the count of entries it gave in historyReadAfterAllCount).
+    enum class HistoryReading { Whole,
+                                NotReadYet,
+                                ReadAfterAll };
+    HistoryReading historyReading() const { return m_historyReading; }
+    qsizetype historyReadAfterAllCount() const { return m_historyReadAfterAllCount; }
     bool automaticScreenshotCapture() const { return m_automaticScreenshotCapture; }
     void setAutomaticScreenshotCaptureField(bool value);
     bool isRecording() const { return m_isRecording; }
@@ -543,6 +565,7 @@ Q_SIGNALS:
     void launchAtLoginIssueChanged();
     void historyStorageIssueChanged();
     void setAsideFilesChanged();
+    void historyReadingChanged();
     void automaticScreenshotCaptureChanged();
     void isRecordingChanged();
     void isPrivateModeChanged();
@@ -617,6 +640,12 @@ private:
     void onImagesStored(const QHash<QString, QString> &pathsByID);
     void onImagesLost(const QStringList &ids);
     void startHistoryWriter(HistoryDiffer committed);
+    // A history the start could not read: read again off the main thread, after the rest, and
+    // what it gives merged below the run's own copies.
+    void scheduleHistoryReread();
+    void rereadHistory();
+    void mergeRereadHistory(const StoredHistory &stored, const QList<ClipboardEntry> &read);
+    void setHistoryReading(HistoryReading value);
     void loadSnippets();
     void loadJars();
     void loadIdLists();
@@ -809,6 +838,11 @@ private:
     std::unique_ptr<HistoryWriter> m_historyWriter;
     // Rows recovered from a damaged file are written to the fresh one at the end of loading.
     bool m_historyNeedsRewrite = false;
+    HistoryReading m_historyReading = HistoryReading::Whole;
+    qsizetype m_historyReadAfterAllCount = 0;
+    std::chrono::milliseconds m_historyRereadRest{0};
+    quint64 m_historyRereadSerial = 0;
+    QFutureWatcher<std::pair<StoredHistory, QList<ClipboardEntry>>> *m_historyReread = nullptr;
     // Keys whose stored list could not be read at all and has not been written since.
     QSet<QString> m_unreadableKeys;
     // Ids of expired entries left out while loading; the first trim also takes them out of

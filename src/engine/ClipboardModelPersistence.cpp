@@ -19,6 +19,7 @@
 #include <QStandardPaths>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <atomic>
@@ -202,6 +203,10 @@ QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
                                       << stored.rows.size() << "entries recovered";
         m_sweepsUnreferencedImages = false;
         m_historyNeedsRewrite = !stored.rows.isEmpty();
+        // Nothing was read and the file stays where it is, its rows still in it: the run holds
+        // its own copies only until it reads them, and never takes them for the whole history.
+        if (stored.setAsidePath.isEmpty())
+            m_historyReading = HistoryReading::NotReadYet;
     }
     QList<ClipboardEntry> entries;
     QList<std::optional<ClipboardEntry>> decoded(stored.rows.size());
@@ -319,6 +324,98 @@ void ClipboardModel::checkHistoryFiles()
 {
     if (m_historyWriter)
         m_historyWriter->lookAtFiles();
+    // The other program may have let go of the file.
+    if (m_historyReading == HistoryReading::NotReadYet && !m_historyReread)
+        rereadHistory();
+}
+
+void ClipboardModel::scheduleHistoryReread()
+{
+    m_historyRereadRest = m_historyRereadRest.count() == 0
+        ? kHistoryRereadFirstRest
+        : std::min(m_historyRereadRest * 2, kHistoryRereadLongestRest);
+    const quint64 serial = ++m_historyRereadSerial;
+    m_clock->singleShot(m_historyRereadRest, this, [this, serial] {
+        // A try that a change of the files brought since replaced this one.
+        if (serial == m_historyRereadSerial && !m_historyReread)
+            rereadHistory();
+    });
+}
+
+void ClipboardModel::rereadHistory()
+{
+    if (!m_historyStore || m_historyReading != HistoryReading::NotReadYet)
+        return;
+    ++m_historyRereadSerial;
+    // A connection of its own: the file may keep the read waiting for the lock's whole timeout.
+    std::shared_ptr<HistoryStore> connection = m_historyStore->openConnection();
+    m_historyReread = new QFutureWatcher<std::pair<StoredHistory, QList<ClipboardEntry>>>(this);
+    connect(m_historyReread, &QFutureWatcherBase::finished, this, [this] {
+        const auto [stored, read] = m_historyReread->result();
+        m_historyReread->deleteLater();
+        m_historyReread = nullptr;
+        mergeRereadHistory(stored, read);
+    });
+    m_historyReread->setFuture(QtConcurrent::run([connection] {
+        StoredHistory stored = connection->read();
+        QList<std::optional<ClipboardEntry>> decoded(stored.rows.size());
+        QStringList errors(stored.rows.size());
+        decodeRows(stored.rows, decoded, errors);
+        QList<ClipboardEntry> read;
+        for (const std::optional<ClipboardEntry> &entry : std::as_const(decoded)) {
+            if (entry)
+                read.append(*entry);
+        }
+        stored.rows.clear();
+        return std::pair(stored, read);
+    }));
+}
+
+void ClipboardModel::mergeRereadHistory(const StoredHistory &stored, const QList<ClipboardEntry> &read)
+{
+    if (m_historyReading != HistoryReading::NotReadYet)
+        return;
+    noteSetAsideFile(stored.setAsidePath);
+    if (!stored.complete && stored.setAsidePath.isEmpty()) {
+        qCInfo(lcEngine).noquote() << "The history still cannot be read (" << stored.problem << "); it is tried again later";
+        scheduleHistoryReread();
+        return;
+    }
+    // The rows on disk are older than any copy of this run: they follow them, in their order.
+    QSet<QString> held;
+    for (const ClipboardEntry &entry : std::as_const(m_entries))
+        held.insert(entry.id);
+    const QDateTime present = now();
+    QList<ClipboardEntry> merged = m_entries;
+    qsizetype added = 0;
+    for (const ClipboardEntry &entry : read) {
+        if (held.contains(entry.id) || (entry.temporaryUntil && *entry.temporaryUntil <= present))
+            continue;
+        merged.append(entry);
+        ++added;
+    }
+    qCInfo(lcEngine) << "The history could be read after all:" << added << "entries from disk";
+    m_historyReadAfterAllCount = added;
+    setHistoryReading(HistoryReading::ReadAfterAll);
+    if (added > 0) {
+        setEntries(merged);
+        trimHistory();
+        // Compared whole: the rows read are written with the run's own from now on.
+        m_historyChangeAtLastWrite.reset();
+        persistHistory();
+    }
+    m_clock->singleShot(kHistoryReadNoticeDuration, this, [this] {
+        if (m_historyReading == HistoryReading::ReadAfterAll)
+            setHistoryReading(HistoryReading::Whole);
+    });
+}
+
+void ClipboardModel::setHistoryReading(HistoryReading value)
+{
+    if (m_historyReading == value)
+        return;
+    m_historyReading = value;
+    Q_EMIT historyReadingChanged();
 }
 
 void ClipboardModel::writeHistoryToTakenFolder()

@@ -19,11 +19,13 @@
 #include <QContextMenuEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListView>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStackedLayout>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QToolTip>
 
 #include <cmath>
@@ -169,10 +171,20 @@ EntryList::EntryList(ClipboardModel &model, PanelSheets &sheets, bool inPasteSta
     watchSecondaryClicks(m_view->viewport());
 
     m_empty = new PanelEmptyState(QString(), QString(), QString(), this);
-    m_stack = new QStackedLayout(this);
+    m_readingNote = new QLabel(this);
+    m_readingNote->setWordWrap(true);
+    m_readingNote->setAlignment(Qt::AlignCenter);
+    m_readingNote->setContentsMargins(8, 4, 8, 4);
+    m_readingNote->hide();
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(m_readingNote);
+    m_stack = new QStackedLayout;
     m_stack->setContentsMargins(0, 0, 0, 0);
     m_stack->addWidget(m_view);
     m_stack->addWidget(m_empty);
+    column->addLayout(m_stack, 1);
 
     connect(m_thumbnails, &EntryThumbnails::ready, this, [this](const QString &id) {
         const int row = m_entries->rowOf(id);
@@ -182,7 +194,8 @@ EntryList::EntryList(ClipboardModel &model, PanelSheets &sheets, bool inPasteSta
     for (auto signal : {&ClipboardModel::entriesChanged, &ClipboardModel::selectedTabChanged,
                         &ClipboardModel::searchTextChanged, &ClipboardModel::pasteStackEntryIDsChanged,
                         &ClipboardModel::jarsChanged, &ClipboardModel::selectedJarIDChanged,
-                        &ClipboardModel::consumedEntryIDsChanged, &ClipboardModel::currentContextChanged})
+                        &ClipboardModel::consumedEntryIDsChanged, &ClipboardModel::currentContextChanged,
+                        &ClipboardModel::historyReadingChanged})
         connect(&model, signal, this, &EntryList::refresh, Qt::QueuedConnection);
     connect(&model, &ClipboardModel::selectedEntryIDChanged, this, &EntryList::scrollToSelection, Qt::QueuedConnection);
     setFocusProxy(m_view);
@@ -199,6 +212,11 @@ int EntryList::dragTarget(int startIndex, qreal translation, int count)
 
 bool EntryList::isShowingEmptyState() const { return m_stack->currentWidget() == m_empty; }
 
+QString EntryList::readingNote() const
+{
+    return m_readingNote->isHidden() ? QString() : m_readingNote->text();
+}
+
 void EntryList::refresh()
 {
     const QList<ClipboardEntry> entries = m_model.quickAccessEntries();
@@ -213,6 +231,18 @@ void EntryList::refresh()
     m_mirroredHistoryChange = wholeHistory ? std::optional(m_model.historyChangeCount()) : std::nullopt;
     syncRowWidgets();
     startSlide();
+    // The lists of the history say when it is not all there, never as though it were empty.
+    const bool listsHistory = !m_inPasteStack && m_model.searchText().isEmpty()
+        && (m_model.selectedTab() == ClipboardPanelTab::History || m_model.selectedTab() == ClipboardPanelTab::Clipboard);
+    const ClipboardModel::HistoryReading reading = m_model.historyReading();
+    QString note;
+    if (listsHistory && reading == ClipboardModel::HistoryReading::NotReadYet)
+        note = L10n::text(ClipboardModel::historyNotReadMessage);
+    else if (listsHistory && reading == ClipboardModel::HistoryReading::ReadAfterAll)
+        note = FormattedText::substitute(L10n::text(ClipboardModel::historyReadAfterAllNotice),
+                                         {QString::number(m_model.historyReadAfterAllCount())});
+    m_readingNote->setText(note);
+    m_readingNote->setVisible(!note.isEmpty() && !m_entries->entries().isEmpty());
     if (!m_entries->entries().isEmpty()) {
         m_stack->setCurrentWidget(m_view);
         m_view->viewport()->update();
@@ -224,6 +254,9 @@ void EntryList::refresh()
                             L10n::text(QStringLiteral("Nič sa nenašlo")),
                             L10n::text(m_inPasteStack ? QStringLiteral("Skús iný výraz vyhľadávania.")
                                                       : QStringLiteral("Skús iné slovo, názov aplikácie alebo typ obsahu.")));
+    } else if (listsHistory && reading == ClipboardModel::HistoryReading::NotReadYet) {
+        m_empty->setContent(SectionSymbols::symbol(m_model.selectedTab()), L10n::text(ClipboardModel::historyNotReadTitle),
+                            note);
     } else {
         const EmptyTexts texts = emptyTexts(m_model.selectedTab(), m_model.entries().isEmpty());
         m_empty->setContent(m_inPasteStack ? texts.symbol : SectionSymbols::symbol(m_model.selectedTab()),

@@ -17,6 +17,7 @@ class QKeyEvent;
 class EntryListModel;
 class EntryThumbnails;
 class PanelEmptyState;
+class QLabel;
 class PanelSheets;
 class QListView;
 class QStackedLayout;
@@ -74,6 +75,8 @@ public:
     EntryListModel *listModel() const { return m_entries; }
     EntryThumbnails *thumbnails() const { return m_thumbnails; }
     bool isShowingEmptyState() const;
+    // What the list says above its rows of how much of the history it holds; empty when nothing.
+    QString readingNote() const;
 
 Q_SIGNALS:
     // A row's text reading was asked for: the screenshot action window reads the image.
@@ -121,6 +124,7 @@ private:
     QListView *m_view = nullptr;
     PanelEmptyState *m_empty = nullptr;
     QStackedLayout *m_stack = nullptr;
+    QLabel *m_readingNote = nullptr;
     // The handle being dragged: its entry, where the drag began, and the entry's index then.
     std::optional<QString> m_draggedID;
     std::optional<int> m_dragStartIndex;
