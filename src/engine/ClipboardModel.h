@@ -204,6 +204,9 @@ public:
     // The copied notice is telling that the copying program stopped sending its copy, or went
     // away, before any of it arrived whole: nothing of it was kept.
     bool copyNotKeptNotice() const { return m_notKeptNotice == NotKept::Copy; }
+    // The copied notice is telling that a copy shortcut found nothing selected in the program
+    // in front: nothing was copied.
+    bool nothingSelectedNotice() const { return m_notKeptNotice == NotKept::Selection; }
     bool pasteMonitoringEnabled() const { return m_pasteMonitoringEnabled; }
     void setPasteMonitoringEnabled(bool value);
     bool accessibilityPermissionEnabled() const { return m_accessibilityPermissionEnabled; }
@@ -399,6 +402,7 @@ public:
     void showImageNotKeptNotice();
     void showTextNotKeptNotice();
     void showCopyNotKeptNotice();
+    void showNothingSelectedNotice();
     void dismissScreenshotNotice();
 
     // ---- removal ----
@@ -727,7 +731,8 @@ private:
     enum class NotKept { Nothing,
                          Image,
                          Text,
-                         Copy };
+                         Copy,
+                         Selection };
     void showNotKeptNotice(NotKept what);
     void setNotKeptNotice(NotKept value);
     QDateTime now() const { return m_clock->now(); }

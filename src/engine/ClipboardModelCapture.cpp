@@ -77,6 +77,12 @@ void ClipboardModel::takeChange(qint64 count, const PasteboardContent &content)
         m_offeredContent.reset();
         return;
     }
+    if (content.keptAfterOwnerLeft) {
+        // The program that copied it went away and the desktop keeps its copy: one copy, already
+        // recorded under that program's name.
+        qCDebug(lcEngine) << "the clipboard's keeper took over a copy of a program that went away; not a copy";
+        return;
+    }
     if (m_pasteboard->reoffersContent()) {
         if (isReoffer(content)) {
             qCDebug(lcEngine) << "the clipboard was offered again unchanged; not a copy";

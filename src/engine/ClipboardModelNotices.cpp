@@ -35,6 +35,11 @@ void ClipboardModel::showCopyNotKeptNotice()
     showNotKeptNotice(NotKept::Copy);
 }
 
+void ClipboardModel::showNothingSelectedNotice()
+{
+    showNotKeptNotice(NotKept::Selection);
+}
+
 void ClipboardModel::showNotKeptNotice(NotKept what)
 {
     // A copy lost in silence would look recorded; the notice replaces the copied one for as long.

@@ -146,6 +146,9 @@ void ClipboardModel::watchKeySender()
             m_captureNextForPasteStack = false;
             m_pendingCopyRequest.reset();
             setShortcutNotice(ShortcutNotice::nothingCopied());
+            // The notch is what the user sees after a shortcut pressed over another program.
+            if (reason == KeyDropReason::NothingToType)
+                showNothingSelectedNotice();
         }
     });
 }

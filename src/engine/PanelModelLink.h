@@ -32,6 +32,8 @@ public:
     virtual bool textNotKeptNotice() const { return false; }
     // ... or that the copying program stopped or went away before its copy arrived.
     virtual bool copyNotKeptNotice() const { return false; }
+    // ... or that a copy shortcut found nothing selected, and copied nothing.
+    virtual bool nothingSelectedNotice() const { return false; }
     virtual void dismissScreenshotNotice() = 0;
     // Shows a screenshot's notice anew, for its whole time (one that waited for the screen).
     virtual void showScreenshotNotice(const ClipboardEntry &entry) = 0;

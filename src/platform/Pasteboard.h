@@ -39,6 +39,10 @@ struct PasteboardContent {
     // The window that owned the clipboard when the copy was made: it names the program that
     // copied. 0 when unknown, as for our own writes.
     quint64 ownerWindow = 0;
+    // The program that owned the clipboard went away (its window destroyed or its connection
+    // closed) and another took the clipboard over at once offering nothing it had not: a
+    // desktop's clipboard keeper holding the same copy alive, which is no copy of its own.
+    bool keptAfterOwnerLeft = false;
 
     // Whether an image ("image/..." types), or a text or list of files (any other type), was
     // offered but passed over for its size.
@@ -46,6 +50,19 @@ struct PasteboardContent {
     {
         return std::any_of(oversizedTypes.cbegin(), oversizedTypes.cend(),
                            [](const QString &type) { return type.startsWith(QLatin1String("image/")); });
+    }
+    // Whether every representation offered here was offered, byte for byte, in the other
+    // content too, and something was: a keeper may offer only the text of a richer copy.
+    bool offersNothingBeyond(const PasteboardContent &other) const
+    {
+        if (incomplete || (!text && images.isEmpty() && filePaths.isEmpty()))
+            return false;
+        if (text && text != other.text)
+            return false;
+        if (!filePaths.isEmpty() && filePaths != other.filePaths)
+            return false;
+        return std::all_of(images.cbegin(), images.cend(),
+                           [&other](const PasteboardImage &image) { return other.images.contains(image); });
     }
     bool passedOverText() const
     {

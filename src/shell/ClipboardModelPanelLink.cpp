@@ -24,6 +24,7 @@ bool ClipboardModelPanelLink::copiedNoticeVisible() const { return m_model.copie
 bool ClipboardModelPanelLink::imageNotKeptNotice() const { return m_model.imageNotKeptNotice(); }
 bool ClipboardModelPanelLink::textNotKeptNotice() const { return m_model.textNotKeptNotice(); }
 bool ClipboardModelPanelLink::copyNotKeptNotice() const { return m_model.copyNotKeptNotice(); }
+bool ClipboardModelPanelLink::nothingSelectedNotice() const { return m_model.nothingSelectedNotice(); }
 void ClipboardModelPanelLink::dismissScreenshotNotice() { m_model.dismissScreenshotNotice(); }
 void ClipboardModelPanelLink::showScreenshotNotice(const ClipboardEntry &entry) { m_model.showScreenshotNotice(entry); }
 ClipboardAppearance ClipboardModelPanelLink::appearance() const { return m_model.appearance(); }

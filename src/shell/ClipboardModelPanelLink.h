@@ -17,6 +17,7 @@ public:
     bool imageNotKeptNotice() const override;
     bool textNotKeptNotice() const override;
     bool copyNotKeptNotice() const override;
+    bool nothingSelectedNotice() const override;
     void dismissScreenshotNotice() override;
     void showScreenshotNotice(const ClipboardEntry &entry) override;
     ClipboardAppearance appearance() const override;

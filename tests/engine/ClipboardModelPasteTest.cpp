@@ -418,16 +418,31 @@ TEST_F(PasteModelTest, ACopyShortcutWaitsForACopyStillBeingReadFromItsOwner)
 
 TEST_F(PasteModelTest, ACopyShortcutThatCannotBeTypedEndsItsRequestAndSaysSo)
 {
+    // Nothing selected in the program in front is told in the notch as well, where the user
+    // looks after a shortcut pressed over another program; a window that could not be reached
+    // is told where the paste notices are.
+    const struct {
+        KeyDropReason reason;
+        bool nothingSelected;
+    } cases[] = {{KeyDropReason::NothingToType, true}, {KeyDropReason::NoTarget, false}};
     createModel();
-    keys.setDropsChords(true);
-    model->copyUsingShortcut(false, kFrontPid);
-    EXPECT_FALSE(model->isAwaitingCopy());
-    EXPECT_EQ(model->shortcutNotice(), ShortcutNotice::nothingCopied());
-    // The next copy is an ordinary one, not one for the Paste Stack.
-    pasteboard.copyText("ordinary");
-    model->readClipboardIfChanged();
-    ASSERT_EQ(model->entries().size(), 1);
-    EXPECT_TRUE(model->pasteStackEntryIDs().isEmpty());
+    qsizetype copies = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(int(c.reason));
+        // The copied notice of the row before has ended.
+        clock.advance(ClipboardModel::kCopiedNoticeDuration);
+        keys.setDropsChords(true, c.reason);
+        model->copyUsingShortcut(false, kFrontPid);
+        EXPECT_FALSE(model->isAwaitingCopy());
+        EXPECT_EQ(model->shortcutNotice(), ShortcutNotice::nothingCopied());
+        EXPECT_EQ(model->nothingSelectedNotice(), c.nothingSelected);
+        EXPECT_EQ(model->copiedNoticeVisible(), c.nothingSelected);
+        // The next copy is an ordinary one, not one for the Paste Stack.
+        pasteboard.copyText(QStringLiteral("ordinary %1").arg(int(c.reason)));
+        model->readClipboardIfChanged();
+        ASSERT_EQ(model->entries().size(), ++copies);
+        EXPECT_TRUE(model->pasteStackEntryIDs().isEmpty());
+    }
 }
 
 } // namespace

@@ -164,6 +164,9 @@ TEST_F(NotchPanelViewTest, SummaryShowsTheCountAndTheNoticesAndFollowsTheModelOn
     model().showCopyNotKeptNotice();
     settle();
     EXPECT_EQ(summary.noticeText(), QStringLiteral("Kópia sa neuložila"));
+    model().showNothingSelectedNotice();
+    settle();
+    EXPECT_EQ(summary.noticeText(), QStringLiteral("Nič nie je označené"));
     model().showCopiedNotice();
     settle();
     EXPECT_EQ(summary.noticeText(), QStringLiteral("Skopírované"));

@@ -5,7 +5,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <xcb/xcb.h>
 
 namespace {
 
@@ -290,40 +289,4 @@ void X11Connection::drainEvents() const
         if (event.type == MappingNotify)
             XRefreshKeyboardMapping(&event.xmapping);
     }
-}
-
-bool X11Connection::clientOwnsSelection(const char *selection, unsigned long window) const
-{
-    if (!m_display || window == 0)
-        return false;
-    const Window owner = quietly(m_display, [&] { return XGetSelectionOwner(m_display, atom(selection)); });
-    if (owner == 0)
-        return false;
-    // The server hands every client its window ids from one range, the same size for each: the
-    // bits outside the range's mask name the client. Qt and GTK own their selections through a
-    // hidden window of their own, never through the window the user sees.
-    static const unsigned long resourceMask = [] {
-        xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
-        const unsigned long mask = xcb_connection_has_error(connection) ? 0 : xcb_get_setup(connection)->resource_id_mask;
-        xcb_disconnect(connection);
-        return mask;
-    }();
-    if (resourceMask != 0)
-        return (owner & ~resourceMask) == (window & ~resourceMask);
-    return quietly(m_display, [&] {
-        for (Window inner = owner; inner != 0;) {
-            if (inner == window)
-                return true;
-            Window root = 0, parent = 0, *children = nullptr;
-            unsigned int count = 0;
-            if (!XQueryTree(m_display, inner, &root, &parent, &children, &count))
-                return false;
-            if (children)
-                XFree(children);
-            if (parent == root)
-                return false;
-            inner = parent;
-        }
-        return false;
-    });
 }

@@ -61,9 +61,6 @@ public:
     QList<unsigned long> clientWindows() const;
     // Whether the window still exists.
     bool windowExists(unsigned long window) const;
-    // Whether the selection's owner is a window of the program that made the window (the same X
-    // client): programs own their selections through inner or hidden windows of their own.
-    bool clientOwnsSelection(const char *selection, unsigned long window) const;
     // For connections that select no events: takes what the server sends anyway (keyboard map
     // changes) off the queue, so that the queue does not grow for the life of the program.
     void drainEvents() const;

@@ -76,6 +76,10 @@ bool X11KeySender::post(const KeyPost &request)
 {
     if (!m_usable)
         return false;
+    // The key of the shortcut that asked for this chord went to its grab, not to the window in
+    // front, and ended nothing selected there.
+    if (request.chord != KeyChord::Delete)
+        m_selectionTakes.forgetShortcutPress(shortcutKeycodes());
     Job job;
     job.request = request;
     job.posted = Clock::now();
@@ -241,8 +245,9 @@ X11KeySender::Outcome X11KeySender::deliver(Job &job)
     if (chord == KeyChord::Copy && ProgramRoads::copiesItsSelection(route)) {
         // The program put what the user selected in the primary selection already; its copy
         // chord would interrupt the program running in a terminal where nothing is selected, or
-        // begin a command in an editor.
-        if (!m_pasteboard || !m_connection.clientOwnsSelection("PRIMARY", *window)) {
+        // begin a command in an editor. Which of its connections owns the selection tells
+        // nothing, nor that it still owns one it selected before: the user's presses there do.
+        if (!m_pasteboard || !m_selectionTakes.selectedIn(*window)) {
             qCInfo(lcPlatform) << "KeySender: the program in front holds no selection; copy not sent";
             job.dropReason = KeyDropReason::NothingToType;
             return Outcome::Dropped;

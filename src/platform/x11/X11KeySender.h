@@ -5,6 +5,7 @@
 #include "platform/Workspace.h"
 #include "platform/x11/ProgramRoads.h"
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/X11SelectionTakes.h"
 #include "platform/x11/X11SpareKey.h"
 
 #include <QFuture>
@@ -131,6 +132,8 @@ private:
     QPointer<Workspace> m_workspace;
     QPointer<Pasteboard> m_pasteboard;
     X11Connection m_connection;
+    // Tells whether the program in front holds what the user selected there, for its copy.
+    X11SelectionTakes m_selectionTakes;
     // Types the chord's letter where no group of the keyboard map has it.
     X11SpareKey m_spareKey{m_connection.display()};
     bool m_usable = false;

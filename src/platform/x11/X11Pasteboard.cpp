@@ -96,11 +96,19 @@ void X11Pasteboard::readChanges(const std::shared_ptr<ReaderState> &state)
             deliver(std::exchange(held, {}));
         holding = false;
     };
+    // What the last program to copy offered, and when it went away if it did: a desktop's
+    // clipboard keeper that takes the clipboard over from it at once, offering nothing it did
+    // not, holds that copy alive.
+    std::optional<PasteboardContent> lastCopy;
+    bool lastCopyLeft = false;
+    quint32 lastCopyLeftAt = 0;
     while (const std::optional<X11SelectionReader::OwnerChange> change = reader.nextOwnerChange(stopping)) {
         if (state->isOwn(change->owner)) {
             // Qt's own: our write, or a copy in one of Tarnel's windows, each counted on the main
             // thread when it was made.
             deliverHeld();
+            lastCopy.reset();
+            lastCopyLeft = false;
             continue;
         }
         ++unpublished;
@@ -108,6 +116,14 @@ void X11Pasteboard::readChanges(const std::shared_ptr<ReaderState> &state)
         if (!content)
             return;
         content->ownerWindow = change->owner;
+        // Unsigned: the server's clock wraps.
+        const bool takenOverAtOnce = change->owner != 0 && lastCopyLeft
+            && change->serverTime - lastCopyLeftAt <= quint32(kKeeperTakeover.count());
+        content->keptAfterOwnerLeft = takenOverAtOnce && lastCopy && content->offersNothingBeyond(*lastCopy);
+        lastCopyLeft = change->ownerLeft;
+        lastCopyLeftAt = change->serverTime;
+        if (!change->ownerLeft && !content->keptAfterOwnerLeft)
+            lastCopy = change->owner != 0 ? content : std::nullopt;
         if (holding && held == *content) {
             holding = false;
             held = {};

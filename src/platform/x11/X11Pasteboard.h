@@ -55,6 +55,10 @@ public:
     // How long a fetch may go on at most while the owner keeps sending the pieces of a large
     // copy, each within the reply timeout of the one before (a slow or busy program).
     static constexpr std::chrono::milliseconds kTransferLimit{60000};
+    // How soon, on the server's clock, a desktop's clipboard keeper (mutter's, Cinnamon's,
+    // Klipper) takes the clipboard over after the program that owned it went away. The keeper
+    // holds the content already and takes it at once; the user copying anew takes longer.
+    static constexpr std::chrono::milliseconds kKeeperTakeover{2000};
     // How long the start may wait for what a re-offering clipboard holds already.
     static constexpr std::chrono::milliseconds kStartReadDeadline{1000};
     // How long the primary selection's owner (a terminal, on the user's copy shortcut) may take

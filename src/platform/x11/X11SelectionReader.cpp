@@ -144,7 +144,8 @@ bool X11SelectionReader::keepOwnerChange(const void *raw)
         return true;
     // A destroyed owner window or a closed owner leaves the clipboard empty.
     const bool taken = notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER;
-    m_ownerChanges.push_back({taken ? quint32(notify->owner) : quint32(XCB_NONE), notify->selection_timestamp});
+    m_ownerChanges.push_back(
+        {taken ? quint32(notify->owner) : quint32(XCB_NONE), notify->selection_timestamp, !taken, notify->timestamp});
     return true;
 }
 

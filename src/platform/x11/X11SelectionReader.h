@@ -44,6 +44,10 @@ public:
     struct OwnerChange {
         quint32 owner = 0; // none when the owner went away without a successor
         quint32 time = 0;
+        // The owner's window was destroyed or its connection closed (not given up by request).
+        bool ownerLeft = false;
+        // When the server made the change, on its own clock (milliseconds).
+        quint32 serverTime = 0;
     };
     // A fetch still waiting on an owner that has been replaced gives up after this long.
     static constexpr std::chrono::milliseconds kReplacedOwnerGrace{250};

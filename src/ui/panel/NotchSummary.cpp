@@ -219,7 +219,8 @@ bool NotchSummary::showsNotice() const
 bool NotchSummary::showsRefusal() const
 {
     return !m_model.screenshotNotice() && m_model.copiedNoticeVisible()
-        && (m_model.imageNotKeptNotice() || m_model.textNotKeptNotice() || m_model.copyNotKeptNotice());
+        && (m_model.imageNotKeptNotice() || m_model.textNotKeptNotice() || m_model.copyNotKeptNotice()
+            || m_model.nothingSelectedNotice());
 }
 
 QString NotchSummary::noticeText() const
@@ -232,6 +233,8 @@ QString NotchSummary::noticeText() const
         return L10n::text(QStringLiteral("Text je príliš dlhý"));
     if (m_model.copiedNoticeVisible() && m_model.copyNotKeptNotice())
         return L10n::text(QStringLiteral("Kópia sa neuložila"));
+    if (m_model.copiedNoticeVisible() && m_model.nothingSelectedNotice())
+        return L10n::text(QStringLiteral("Nič nie je označené"));
     if (m_model.copiedNoticeVisible())
         return L10n::text(QStringLiteral("Skopírované"));
     return QString();
