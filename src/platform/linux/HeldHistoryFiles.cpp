@@ -3,13 +3,11 @@
 #include "core/Logging.h"
 #include "core/PrivateFiles.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,12 +16,6 @@ namespace {
 // The owner's read and write bits, which the history's files always carry: a file that lost them
 // was made unreadable by hand (root reads it all the same, so the bits are what tells).
 constexpr mode_t kOwnerReadWrite = S_IRUSR | S_IWUSR;
-
-// A database's header and first pages: its page size, its counters, its schema and, in a history
-// of any size, the root of the history table. Another history copied over the file differs there.
-constexpr qsizetype kDatabaseContentBytes = 16 * 1024;
-// A log's header: its salts change only when a connection of the database starts it anew.
-constexpr qsizetype kLogHeaderBytes = 32;
 
 constexpr std::array kAllFiles{HeldHistoryFiles::File::Database, HeldHistoryFiles::File::Log,
                                HeldHistoryFiles::File::Index};
@@ -48,35 +40,19 @@ QString HeldHistoryFiles::pathOf(File file) const
     return m_databasePath;
 }
 
-HeldHistoryFiles::Noted HeldHistoryFiles::look(const QString &path, File file)
+HeldHistoryFiles::Noted HeldHistoryFiles::look(const QString &path)
 {
     struct stat st { };
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
         return {};
-    Noted noted{true, st.st_dev, st.st_ino, st.st_size, {}, (st.st_mode & kOwnerReadWrite) == kOwnerReadWrite};
-    if (file == File::Index || !S_ISREG(st.st_mode))
-        return noted;
-    // Opened without following a link and without waiting on a pipe; a file that cannot be read
-    // now is known by its identity and size alone.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0)
-        return noted;
-    const qsizetype length = file == File::Database ? kDatabaseContentBytes : kLogHeaderBytes;
-    QByteArray bytes(length, Qt::Uninitialized);
-    const ssize_t got = ::pread(fd, bytes.data(), size_t(length), 0);
-    ::close(fd);
-    if (got > 0) {
-        bytes.truncate(got);
-        noted.content = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-    }
-    return noted;
+    return Noted{true, st.st_dev, st.st_ino, st.st_size, st.st_mtim, (st.st_mode & kOwnerReadWrite) == kOwnerReadWrite};
 }
 
 void HeldHistoryFiles::noteOwnState(bool closedLast)
 {
     if (!m_noted) {
         for (File file : kAllFiles)
-            m_files[size_t(file)] = look(pathOf(file), file);
+            m_files[size_t(file)] = look(pathOf(file));
         m_noted = m_files[size_t(File::Database)].present;
         return;
     }
@@ -85,7 +61,7 @@ void HeldHistoryFiles::noteOwnState(bool closedLast)
     // is SQLite's, made for the run's own connection.
     for (File file : kAllFiles) {
         Noted &noted = m_files[size_t(file)];
-        const Noted now = look(pathOf(file), file);
+        const Noted now = look(pathOf(file));
         const bool same = noted.present && now.present && now.device == noted.device && now.inode == noted.inode;
         if (same || (!noted.present && file != File::Database))
             noted = now;
@@ -107,7 +83,7 @@ HeldHistoryFiles::State HeldHistoryFiles::stateOf(File file) const
     const Noted &noted = m_files[size_t(file)];
     if (!m_noted || !noted.present)
         return State::Held;
-    const Noted now = look(pathOf(file), file);
+    const Noted now = look(pathOf(file));
     if (!now.present)
         return State::Missing;
     if (now.device != noted.device || now.inode != noted.inode)
@@ -115,11 +91,11 @@ HeldHistoryFiles::State HeldHistoryFiles::stateOf(File file) const
     // SQLite never makes its files shorter than its own last commit or close left them.
     if (now.size < noted.size)
         return State::CutShort;
-    // Its bits taken, the file may not even be read: its content is looked at once they are back.
+    if (file != File::Index
+        && (now.modified.tv_sec != noted.modified.tv_sec || now.modified.tv_nsec != noted.modified.tv_nsec))
+        return State::Overwritten;
     if (!now.ownerMayReadWrite)
         return State::Unreadable;
-    if (now.content != noted.content)
-        return State::Overwritten;
     return State::Held;
 }
 
@@ -184,7 +160,7 @@ QStringList HeldHistoryFiles::letGo(const QString &asideBase)
     };
     const bool keepsDatabase = stateOf(File::Database) == State::Held;
     for (File file : {File::Log, File::Index}) {
-        const Noted now = look(pathOf(file), file);
+        const Noted now = look(pathOf(file));
         if (!now.present)
             continue;
         const bool own = m_files[size_t(file)].present && stateOf(file) == State::Held;
@@ -201,7 +177,7 @@ QStringList HeldHistoryFiles::letGo(const QString &asideBase)
         setAside(file);
     }
     // Another database at the path, or the run's own cut short, is kept whole, never written into.
-    if (!keepsDatabase && look(pathOf(File::Database), File::Database).present)
+    if (!keepsDatabase && look(pathOf(File::Database)).present)
         setAside(File::Database);
     forget();
     return aside;

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <array>
+#include <ctime>
 #include <sys/types.h>
 
 // The files of the history as this run left them: the database, its log and the log's index, each
@@ -14,11 +14,9 @@
 // A path says nothing by itself: a file deleted, renamed away or moved over is another file under
 // the same name, and SQLite goes on writing the one it has open. What tells is the identity, and,
 // for the same file, what no SQLite connection of another program does to it: cut it shorter than
-// the run's last commit left it, rewrite what the database's first pages or the log's header hold
-// (another history copied over it, as cp does), or take its owner's read and write bits. Another
-// program's commit only adds to the log, and a file's times say nothing (a backup or sync tool sets
-// them back): neither counts as a change. Readers beside the run write into the index, so that what
-// is written into it tells nothing: an index is known by its identity alone.
+// the run's last commit left it, write into the database or its log (another history copied over
+// it, as cp does), or take its owner's read and write bits. Readers beside the run write into the
+// index, so that what is written into it tells nothing: an index is known by its identity alone.
 class HeldHistoryFiles {
 public:
     enum class File { Database,
@@ -61,12 +59,10 @@ private:
         dev_t device = 0;
         ino_t inode = 0;
         off_t size = 0;
-        // The database's first pages (its header, the schema and the history table's root) or the
-        // log's header, which only the database's own connections rewrite.
-        QByteArray content;
+        timespec modified{};
         bool ownerMayReadWrite = true;
     };
-    static Noted look(const QString &path, File file);
+    static Noted look(const QString &path);
 
     QString m_databasePath;
     bool m_noted = false;
