@@ -111,6 +111,9 @@ struct RaiseCase {
     bool givenWay; // expected: the panel gave way to the window
     // Then another window comes over it and it rises once more; expected: the panel over it again.
     bool riseAgain;
+    // Given way, it then raises itself no more; expected: the panel tries standing over it again
+    // and stays there.
+    bool goesStill = false;
 };
 
 const RaiseCase kRaises[] = {
@@ -120,6 +123,7 @@ const RaiseCase kRaises[] = {
     {"six raises, each right after a key typed into the window", X11SelfRaiseGuard::kRaises + 1, Before::Key, false, false},
     {"six raises while the user asks for the panel", X11SelfRaiseGuard::kRaises + 1, Before::UserAskedForThePanel, false, false},
     {"given way, covered by another window, then one raise", X11SelfRaiseGuard::kRaises, Before::Nothing, true, true},
+    {"given way, then still", X11SelfRaiseGuard::kRaises, Before::Nothing, true, false, true},
 };
 
 void PrintTo(const RaiseCase &row, std::ostream *out)
@@ -213,6 +217,13 @@ TEST_P(RaisedWindows, ThePanelGivesWayOnlyToAWindowThatRaisesItself)
     }
     if (row.givenWay) {
         EXPECT_TRUE(QTest::qWaitFor(givenWay)) << "the panel never gave way";
+    }
+    if (row.goesStill) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return standsAbove(display, window, kept); })) << "the panel stands over it still";
+        // A window that stopped raising itself is no reason to leave the panel under it for good.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return standsAbove(display, kept, window); },
+                                    int(X11SelfRaiseGuard::kTryAgainAfter.count()) * 4))
+            << "the panel stays under a window that no longer raises itself";
     }
     // Another window on top: once the keeper stands over it, it followed every raise before.
     const Window other = managedWindow(display, QRect(100, 100, 400, 300));
