@@ -1,6 +1,7 @@
 #include "platform/x11/X11SelectionTakes.h"
 
 #include "core/Logging.h"
+#include "platform/x11/X11UserPresses.h"
 #include "platform/x11/X11WindowTree.h"
 
 #include <QGuiApplication>
@@ -133,26 +134,7 @@ void X11SelectionTakes::readEvents()
 
 void X11SelectionTakes::notePress(bool key, unsigned detail)
 {
-    Display *display = m_connection.display();
-    const Window root = m_connection.rootWindow();
-    unsigned long topLevel = 0;
-    // The window pressed in may be gone already.
-    XErrorHandler previous = XSetErrorHandler(ignoreError);
-    if (!key) {
-        Window rootOut = 0, child = 0;
-        int rootX = 0, rootY = 0, x = 0, y = 0;
-        unsigned int buttons = 0;
-        if (XQueryPointer(display, root, &rootOut, &child, &rootX, &rootY, &x, &y, &buttons))
-            topLevel = child;
-    } else {
-        Window focus = 0;
-        int revert = 0;
-        XGetInputFocus(display, &focus, &revert);
-        if (focus != None && focus != PointerRoot)
-            topLevel = X11WindowTree::ancestry(display, focus, m_wmState).topLevel;
-    }
-    XSync(display, False);
-    XSetErrorHandler(previous);
+    const unsigned long topLevel = X11UserPresses::pressedTopLevel(m_connection.display(), !key, m_wmState);
     m_lastPressWindow = topLevel;
     if (m_pressesSinceTake.size() >= kMaxPressesKept) {
         m_pressesOverflowed = true;

@@ -42,28 +42,33 @@ bool X11UserPresses::take(Display *display, XEvent &event, Clock::time_point now
     const int type = event.xcookie.evtype;
     if (type != XI_RawButtonPress && type != XI_RawKeyPress)
         return true;
-    const Window root = DefaultRootWindow(display);
+    const unsigned long topLevel = pressedTopLevel(display, type == XI_RawButtonPress, m_wmState);
+    if (topLevel != 0)
+        pressed(topLevel, now, type == XI_RawButtonPress);
+    return true;
+}
+
+unsigned long X11UserPresses::pressedTopLevel(Display *display, bool button, unsigned long wmStateAtom)
+{
     Window topLevel = 0;
     // The window pressed in may be gone already.
     XErrorHandler previous = XSetErrorHandler(ignoreError);
-    if (type == XI_RawButtonPress) {
+    if (button) {
         Window rootOut = 0, child = 0;
         int rootX = 0, rootY = 0, x = 0, y = 0;
         unsigned int buttons = 0;
-        if (XQueryPointer(display, root, &rootOut, &child, &rootX, &rootY, &x, &y, &buttons))
+        if (XQueryPointer(display, DefaultRootWindow(display), &rootOut, &child, &rootX, &rootY, &x, &y, &buttons))
             topLevel = child;
     } else {
         Window focus = 0;
         int revert = 0;
         XGetInputFocus(display, &focus, &revert);
         if (focus != None && focus != PointerRoot)
-            topLevel = X11WindowTree::ancestry(display, focus, m_wmState).topLevel;
+            topLevel = X11WindowTree::ancestry(display, focus, wmStateAtom).topLevel;
     }
     XSync(display, False);
     XSetErrorHandler(previous);
-    if (topLevel != 0)
-        pressed(topLevel, now, type == XI_RawButtonPress);
-    return true;
+    return topLevel;
 }
 
 bool X11UserPresses::answersUser(unsigned long topLevel, Clock::time_point now) const

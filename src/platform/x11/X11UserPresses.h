@@ -32,6 +32,10 @@ public:
     Clock::time_point lastClick() const { return m_lastClick; }
     // A press in the top-level window, as take() notes one; a button's is a click as well.
     void pressed(unsigned long topLevel, Clock::time_point now, bool button = false);
+    // The top-level window a press the server just reported went to, read on the connection that
+    // heard it: for a button the root child under the pointer, for a key the one holding the
+    // keyboard; 0 when the keyboard follows the pointer or the window is gone already.
+    static unsigned long pressedTopLevel(Display *display, bool button, unsigned long wmStateAtom);
 
 private:
     int m_opcode = -1;
