@@ -340,9 +340,22 @@ TEST_P(ProgramRoads, EveryRoadPastesExactlyAndNoCopyInterrupts)
         EXPECT_FALSE(interrupted()) << "a copy shortcut interrupted the program in the terminal";
     }
 
-    // A toolkit's field copies on its own Ctrl+C: its rows are about where the pastes go.
-    if (row.family == Family::Field)
+    // A toolkit's field copies on its own Ctrl+C: its rows are about where the pastes go, also
+    // that of Quick Access's paste-as form, whose options paste a text of their own, into a
+    // window that names no process.
+    if (row.family == Family::Field) {
+        road(
+            "paste-as, Veľké písmená", "paste",
+            [&] {
+                xdotool({"key", "alt+super+v"});
+                ASSERT_TRUE(waitForActive(tarnel.pid())) << tarnel.errorOutput().constData();
+                ASSERT_TRUE(waitForKeyboard(*panel));
+                // The first entry is chosen; Right opens its options, the first of which is capitals.
+                xdotool({"key", "--delay", "60", "Down", "Right", "Return"});
+            },
+            entries.first().text.toUpper());
         return;
+    }
     // Something selected: the private copy puts it on the clipboard alone, the Paste Stack's
     // copy records it as well.
     SCOPED_TRACE("copies of a selection");
