@@ -4,6 +4,7 @@
 #include "platform/fake/FakeFolderWatcher.h"
 #include "platform/linux/LinuxFolderWatcher.h"
 #include "support/FakeModelClock.h"
+#include "support/FolderEvents.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/inotify.h>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -23,20 +23,8 @@ namespace {
 
 constexpr auto kNeverPoll = std::chrono::hours(1);
 
-// Whether this process can have folder events: other programs may have used up the user's
-// inotify instances.
-bool systemGivesFolderEvents()
-{
-    const int fd = ::inotify_init1(IN_CLOEXEC);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
-}
-
-constexpr const char *kNoFolderEvents =
-    "the system gives this process no inotify instance (other programs have used up fs.inotify.max_user_instances); "
-    "the poll without events is tested with a fake watcher";
+using folderevents::kNoFolderEvents;
+using folderevents::systemGivesFolderEvents;
 
 // A monitor on a fake event source over a real temporary folder, recording every callback.
 struct MonitorRig {

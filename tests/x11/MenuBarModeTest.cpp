@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "X11TestSupport.h"
+#include "support/FolderEvents.h"
 
 using namespace x11test;
 
@@ -142,11 +143,15 @@ TEST(MenuBarMode, WithoutATrayHostANewScreenshotShowsTheToastAloneAndTheNotchSta
         const char *name;
         const char *preload;
     } cases[] = {
-        {"folder events", nullptr},
         {"no folder events", TARNEL_NO_INOTIFY_LIBRARY},
+        {"folder events", nullptr},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
+        // The program's own folder events come from the instances the user has left, as this
+        // process's do; the row without them has run by then.
+        if (!c.preload && !folderevents::systemGivesFolderEvents())
+            GTEST_SKIP() << folderevents::kNoFolderEvents;
         QTemporaryDir shots;
         QJsonObject settings = QJsonDocument::fromJson(kMenuBarMode).object();
         settings.insert(QStringLiteral("tarnel.screenshotFolderPath"), shots.path());
