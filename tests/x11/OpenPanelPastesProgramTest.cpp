@@ -61,16 +61,6 @@ QByteArray settings()
 
 bool panelOpen(Window panel) { return drawnExtents(panel).size() == kOpenSize; }
 
-// Tarnel's viewable top-level windows other than the panel: the actions menu while it is open.
-std::vector<Window> menusOf(qint64 pid, Window panel)
-{
-    return windowsWhere([&](Window window) {
-        return window != panel && isViewable(window)
-            && longProperty(window, "_NET_WM_PID") == std::vector<unsigned long>{ulong(pid)}
-            && textProperty(window, "WM_WINDOW_ROLE").isEmpty() && geometry(window).width() > 100;
-    });
-}
-
 // Clicks a point of a window once a click there reaches it, and waits until the fixture holds
 // the text; the time from the click to the text, or nothing when it never came.
 std::optional<qint64> clickAndTime(Window window, QPoint offset, const Fixture &fixture, const QString &expected)

@@ -2,11 +2,17 @@
 // scale factor or by both, as a user who follows each piece of advice sets them: the guide and
 // the settings open at twice their size (never four times), whole within the screen's available
 // area, and a tiling manager floats them at that size rather than stretching them over the screen.
+// A program Tarnel starts for the user (the opener of a copied file) is scaled as the user asked,
+// whatever Tarnel set for itself.
 #include <gtest/gtest.h>
 
+#include "core/ClipboardEntry.h"
 #include "ui/quickaccess/QuickAccessView.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
 
 #include <X11/Xatom.h>
 
@@ -121,6 +127,38 @@ std::optional<Window> openSettings()
     return waitForRole("tarnel-settings");
 }
 
+// Places at the panel's own size: the open panel, its first row (on its text, clear of its
+// controls), and the last row of an entry's actions menu, this far above the menu's bottom.
+const QSize kOpenPanelSize(450, 460);
+constexpr QPoint kFirstRow{120, 206};
+constexpr int kLastMenuRowFromBottom = 25;
+
+// A history of one copied file.
+QByteArray settingsWithCopiedFile(const QString &path)
+{
+    ClipboardEntry entry;
+    entry.id = ClipboardEntry::newID();
+    entry.kind = ClipboardKind::File;
+    entry.text = path;
+    entry.fileURLs = {path};
+    entry.copiedAt = QDateTime::currentDateTimeUtc();
+    const QJsonObject values{{"tarnel.onboardingComplete", true},
+                             {"tarnel.history", QJsonObject{{"data", QString::fromLatin1(ClipboardEntry::encodeList({entry}).toBase64())}}}};
+    return QJsonDocument(values).toJson(QJsonDocument::Compact);
+}
+
+// The desktop's opener as Tarnel finds it on the PATH: it notes the scale factor it was given.
+void writeOpener(const QString &folder)
+{
+    QFile opener(folder + QStringLiteral("/xdg-open"));
+    ASSERT_TRUE(opener.open(QIODevice::WriteOnly));
+    opener.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"${QT_SCALE_FACTOR-none}\" > '%1/seen.part' && mv '%1/seen.part' '%1/seen'\n")
+                     .arg(folder)
+                     .toUtf8());
+    opener.close();
+    ASSERT_TRUE(opener.setPermissions(opener.permissions() | QFileDevice::ExeOwner));
+}
+
 class WindowScale : public testing::TestWithParam<Scaling> {
 protected:
     void TearDown() override { setResources({}); }
@@ -146,6 +184,46 @@ TEST_P(WindowScale, TheGuideAndTheSettingsOpenAtTwiceTheirSizeWithinTheScreen)
     const std::optional<Window> settings = openSettings();
     ASSERT_TRUE(settings) << row.name << ": the settings did not open; " << tarnel.errorOutput().constData();
     EXPECT_TRUE(fits(*settings, expectedSize(QSize(560, 700)), "the settings")) << row.name;
+}
+
+// Tarnel takes a factor of its own where the desktop's resolution scales already; a program it
+// starts scales by the resolution too and must get the user's factor, not Tarnel's.
+TEST_P(WindowScale, AProgramTarnelStartsGetsTheUsersScaleFactor)
+{
+    const Scaling &row = GetParam();
+    setResources(row.resources);
+    movePointer(QPoint(960, 900));
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    writeOpener(folder.path());
+    const QString copied = folder.filePath(QStringLiteral("zoznam.txt"));
+    QFile file(copied);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    writeSettings(settingsWithCopiedFile(copied));
+    QProcessEnvironment environment = environmentOf(row);
+    environment.insert(QStringLiteral("PATH"), folder.path() + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
+    Program tarnel(tarnelBinary(), {}, environment);
+    const std::optional<Window> panel = waitForPanel();
+    ASSERT_TRUE(panel) << tarnel.errorOutput().constData();
+
+    // The panel opened over the notch, the copied file's actions menu, and its last row, which
+    // opens the file.
+    movePointer(QPoint(960, 8));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return drawnExtents(*panel).size() == kOpenPanelSize * kScale; }, 6000))
+        << tarnel.errorOutput().constData();
+    ASSERT_TRUE(clickIn(*panel, kFirstRow * kScale, 3));
+    std::vector<Window> menus;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (menus = menusOf(tarnel.pid(), *panel)).size() == 1; })) << "no actions menu";
+    const std::optional<QRect> menu = waitOnScreen(menus.front());
+    ASSERT_TRUE(menu);
+    ASSERT_TRUE(clickIn(menus.front(), QPoint(menu->width() / 2, menu->height() - kLastMenuRowFromBottom * kScale)));
+
+    const QString seen = folder.filePath(QStringLiteral("seen"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(seen); })) << "the file was never opened; " << tarnel.errorOutput().constData();
+    QFile noted(seen);
+    ASSERT_TRUE(noted.open(QIODevice::ReadOnly));
+    EXPECT_EQ(noted.readAll(), row.qtScaleFactor.isEmpty() ? QByteArray("none") : row.qtScaleFactor) << row.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(TwiceTheSize, WindowScale, testing::ValuesIn(kScalings),

@@ -687,6 +687,16 @@ inline QString tarnelBinary()
 
 inline std::optional<Window> waitForPanel() { return waitForRole("tarnel-panel"); }
 
+// Tarnel's viewable top-level windows other than the panel: an entry's actions menu while it is open.
+inline std::vector<Window> menusOf(qint64 pid, Window panel)
+{
+    return windowsWhere([&](Window window) {
+        return window != panel && isViewable(window)
+            && longProperty(window, "_NET_WM_PID") == std::vector<unsigned long>{ulong(pid)}
+        && textProperty(window, "WM_WINDOW_ROLE").isEmpty() && geometry(window).width() > 100;
+    });
+}
+
 // Tarnel's icon in a tray host: its small window embedded there.
 inline std::optional<Window> waitForTrayIcon()
 {
