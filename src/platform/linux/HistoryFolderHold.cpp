@@ -2,13 +2,13 @@
 
 #include "core/Logging.h"
 #include "core/PrivateFiles.h"
+#include "platform/linux/HistoryFolderLook.h"
 #include "platform/linux/LinuxInstanceLock.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
-#include <QTimer>
+#include <QThread>
 
 #include <cerrno>
 #include <cstring>
@@ -33,6 +33,11 @@ HistoryFolderHold::HistoryFolderHold(QString notePath, std::function<bool(pid_t)
 
 HistoryFolderHold::~HistoryFolderHold()
 {
+    // The look reviews through this object until its thread ends.
+    if (m_lookThread) {
+        m_lookThread->quit();
+        m_lookThread->wait();
+    }
     if (m_noteFd >= 0)
         ::close(m_noteFd);
     if (m_folderFd >= 0)
@@ -135,22 +140,20 @@ HistoryLockReason HistoryFolderHold::reasonFor(int error)
 
 HistoryLockReason HistoryFolderHold::reason() const
 {
-    std::lock_guard lock(m_mutex);
     return reasonFor(m_lockError);
 }
 
 bool HistoryFolderHold::holdsHistory() const
 {
-    std::lock_guard lock(m_mutex);
     return m_lockError == 0;
 }
 
 QString HistoryFolderHold::problem() const
 {
-    std::lock_guard lock(m_mutex);
-    if (m_lockError == 0)
+    const int error = m_lockError;
+    if (error == 0)
         return {};
-    return folderPath() + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(m_lockError));
+    return folderPath() + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
 }
 
 bool HistoryFolderHold::tryTake()
@@ -239,15 +242,40 @@ QByteArray HistoryFolderHold::noteHeldBy(pid_t pid, const QString &notePath)
 
 void HistoryFolderHold::becomeReady(const QString &listeningName)
 {
+    if (m_lookThread)
+        return;
     m_listeningName = listeningName;
     writeNote();
+    m_lookThread = new QThread(this);
+    m_lookThread->setObjectName(QStringLiteral("HistoryFolderLook"));
+    m_look = new HistoryFolderLook(folderPath(), m_database, kFolderSettle);
+    m_look->moveToThread(m_lookThread);
+    connect(m_lookThread, &QThread::finished, m_look, &QObject::deleteLater);
+    // Reviewed where the change was seen: the review looks at the disk, and may take the folder.
+    connect(m_look, &HistoryFolderLook::due, this, &HistoryFolderHold::review, Qt::DirectConnection);
+    // The look begins on its thread, after the run became ready: a folder replaced meanwhile
+    // is taken anew all the same.
+    connect(
+        m_look, &HistoryFolderLook::watching, this,
+        [this] {
+            (void)check();
+            QMetaObject::invokeMethod(
+                this, [this] { Q_EMIT watching(); }, Qt::QueuedConnection);
+        },
+        Qt::DirectConnection);
     {
         std::lock_guard lock(m_mutex);
         m_ready = true;
     }
-    watch();
-    if (!holdsHistory())
-        m_retry->start(kRetakeInterval);
+    m_lookThread->start();
+    QMetaObject::invokeMethod(
+        m_look,
+        [look = m_look, retry = !holdsHistory()] {
+            look->start();
+            if (retry)
+                look->lookWithin(kRetakeInterval);
+        },
+        Qt::QueuedConnection);
 }
 
 bool HistoryFolderHold::pathNamesHeldFolder() const
@@ -276,11 +304,7 @@ HistoryFolderCheck HistoryFolderHold::check()
         else if (!m_gaveWayToNewHolder)
             // Tried again now and then, also when the writer was the one that found it gone.
             QMetaObject::invokeMethod(
-                this, [this] {
-                    if (m_retry && !m_retry->isActive())
-                        m_retry->start(kRetakeInterval);
-                },
-                Qt::QueuedConnection);
+                m_look, [look = m_look] { look->lookWithin(kRetakeInterval); }, Qt::QueuedConnection);
     }
     HistoryFolderCheck check;
     check.held = m_lockError == 0 && m_folderFd >= 0;
@@ -339,54 +363,20 @@ bool HistoryFolderHold::takeFolderAtPath()
     return true;
 }
 
-void HistoryFolderHold::watch()
-{
-    // The folder around the data folder: a deletion, a rename or a replacement of the data
-    // folder shows there.
-    const QString around = QFileInfo(folderPath()).absolutePath();
-    if (!m_watch) {
-        m_watch = new QFileSystemWatcher(this);
-        m_retry = new QTimer(this);
-        m_retry->setSingleShot(true);
-        // A change is looked at once it has settled: a folder moved aside is often followed at
-        // once by the one that replaces it.
-        // Settled counts from the first change, not the last: a program that keeps touching the
-        // files (a reader beside the run) never puts the look off for longer.
-        const auto settle = [this] {
-            if (!m_retry->isActive() || m_retry->remainingTime() > int(kFolderSettle.count()))
-                m_retry->start(kFolderSettle);
-        };
-        connect(m_watch, &QFileSystemWatcher::directoryChanged, this, settle);
-        connect(m_watch, &QFileSystemWatcher::fileChanged, this, settle);
-        connect(m_retry, &QTimer::timeout, this, [this] { review(); });
-    }
-    if (!m_watch->directories().contains(around) && QFileInfo(around).isDir())
-        m_watch->addPath(around);
-    // The folder itself shows a file of the history deleted, moved in or out, or made unreadable;
-    // the database shows what is written into it, which the run itself does only as it folds its
-    // log in. Either is watched again once it is back at the path.
-    for (const QString &path : {folderPath(), m_database}) {
-        if (!path.isEmpty() && QFileInfo::exists(path) && !m_watch->directories().contains(path)
-            && !m_watch->files().contains(path))
-            m_watch->addPath(path);
-    }
-}
-
 void HistoryFolderHold::review()
 {
     const HistoryFolderCheck now = check();
-    // The folder around may have been made only now.
-    watch();
     bool gaveWay = false;
     {
         std::lock_guard lock(m_mutex);
         gaveWay = m_gaveWayToNewHolder;
     }
     // A run that holds no folder keeps trying; one that holds it waits for the watch.
-    if (!now.held && !gaveWay && !m_retry->isActive())
-        m_retry->start(kRetakeInterval);
+    if (!now.held && !gaveWay)
+        m_look->lookWithin(kRetakeInterval);
     if (now.held)
-        Q_EMIT filesChanged();
+        QMetaObject::invokeMethod(
+            this, [this] { Q_EMIT filesChanged(); }, Qt::QueuedConnection);
 }
 
 // After the socket listens: a later start that finds the history held asks here.

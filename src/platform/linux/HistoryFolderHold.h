@@ -6,13 +6,14 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <mutex>
 #include <sys/types.h>
 
-class QFileSystemWatcher;
-class QTimer;
+class HistoryFolderLook;
+class QThread;
 
 // The hold of one running Tarnel on the history's files, whatever the environment of each start.
 //
@@ -28,7 +29,8 @@ class QTimer;
 //
 // The history lives at its path, not in the folder first opened: deleted, renamed away or replaced
 // while the run holds it, the folder at the path is taken (made afresh when gone) before the next
-// write, and the history is written there whole.
+// write, and the history is written there whole. The folder is looked at on a thread of its own
+// (HistoryFolderLook), which also takes it anew: a disk that hangs never holds the interface.
 class HistoryFolderHold : public QObject {
     Q_OBJECT
 
@@ -84,6 +86,9 @@ Q_SIGNALS:
     // Something changed in the folder held or was written into its database, and has settled
     // (see InstanceLock::historyFilesChanged).
     void filesChanged();
+    // The folder is looked at from now on: some time after becomeReady, once the look's own
+    // thread watches it and has taken anew a folder replaced meanwhile.
+    void watching();
 
 private:
     void openNote();
@@ -98,9 +103,8 @@ private:
     bool pathNamesHeldFolder() const;
     // Under m_mutex: takes the folder at the path, made afresh when gone.
     bool takeFolderAtPath();
-    // Main thread: the data folder changed or the retry timer ran.
+    // On the look's thread: the data folder changed or a retry is due.
     void review();
-    void watch();
     // Holding the folder's lock: a note file that cannot be written (another user's, a folder, a
     // link, not writable) is replaced by one of this user's own.
     void takeBackNote();
@@ -116,8 +120,10 @@ private:
     bool m_noteOwn = false;
     // The history's folder, locked for the whole run.
     int m_folderFd = -1;
-    // Set when the folder could not be locked for another reason than another holder.
-    int m_lockError = 0;
+    // Set when the folder could not be locked for another reason than another holder. Written
+    // under m_mutex once ready, and read without it: the interface asks, and a check may hold the
+    // mutex for as long as a disk that hangs takes to answer.
+    std::atomic<int> m_lockError = 0;
     // The folder held before the folder at the path was taken anew, unlocked and kept open to
     // read the image files that are not at the path.
     int m_previousFolderFd = -1;
@@ -127,6 +133,7 @@ private:
     // Once ready, the folder's state is read and changed from the history's writer thread too.
     mutable std::mutex m_mutex;
     bool m_ready = false;
-    QFileSystemWatcher *m_watch = nullptr;
-    QTimer *m_retry = nullptr;
+    QThread *m_lookThread = nullptr;
+    // Lives on m_lookThread.
+    HistoryFolderLook *m_look = nullptr;
 };
