@@ -4,11 +4,11 @@
 
 #include "core/L10n.h"
 #include "engine/ClipboardModel.h"
-#include "shell/ScreenFit.h"
 #include "shell/TarnelPanel.h"
 #include "platform/PanelWindowTraits.h"
 #include "ui/tools/EntryImageLoader.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
+#include "ui/tools/ScreenFit.h"
 #include "ui/tools/ScreenshotAddedToast.h"
 #include "ui/style/PanelStyle.h"
 #include "ui/tools/ScreenshotTextSheet.h"

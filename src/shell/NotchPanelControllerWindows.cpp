@@ -8,9 +8,9 @@
 #include "platform/PanelWindowTraits.h"
 #include "platform/Permissions.h"
 #include "platform/SettingsStore.h"
-#include "shell/ScreenFit.h"
 #include "shell/TarnelPanel.h"
 #include "ui/onboarding/OnboardingView.h"
+#include "ui/tools/ScreenFit.h"
 
 #include <QApplication>
 #include <QFileDialog>

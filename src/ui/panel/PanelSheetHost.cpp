@@ -11,6 +11,7 @@
 #include "ui/style/PanelStyle.h"
 #include "ui/tools/ImageCanvasComposerSheet.h"
 #include "ui/tools/ImagePreviewSheet.h"
+#include "ui/tools/ScreenFit.h"
 #include "ui/tools/SheetPlacement.h"
 
 #include <QEvent>
@@ -419,6 +420,10 @@ void PanelSheetHost::place(QWidget *window) const
     QScreen *screen = m_overlayParent->screen();
     if (!screen)
         return;
+    // Each sheet is laid out for one size and opens smaller only where the screen's available
+    // area holds less, so that its buttons at the foot stay on a small or scaled-up screen; fixed,
+    // so that a tiling manager floats it at that size rather than stretching it.
+    window->setFixedSize(sizeWithinScreen(window->size(), screen));
     // Centred over the panel view and kept whole on its screen, as every sheet opens.
     const QRect over(m_overlayParent->mapToGlobal(QPoint(0, 0)), m_overlayParent->size());
     window->setScreen(screen);

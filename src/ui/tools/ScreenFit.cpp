@@ -1,4 +1,4 @@
-#include "shell/ScreenFit.h"
+#include "ui/tools/ScreenFit.h"
 
 #include <QScreen>
 
