@@ -82,7 +82,8 @@ ClipboardModel::ClipboardModel(ClipboardModelServices services, QObject *parent)
     if (holdsInlineImages || m_historyNeedsRewrite)
         persistHistory();
     prepareSearchFolds();
-    if (m_historyReading == HistoryReading::NotReadYet)
+    // A read still under way is taken in when it comes, and tried again after a rest only if it fails.
+    if (m_historyReading == HistoryReading::NotReadYet && !m_historyReread)
         scheduleHistoryReread();
 }
 

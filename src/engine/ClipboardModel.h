@@ -107,6 +107,13 @@ public:
     // to the longest; a change of its files brings the next try at once.
     static constexpr std::chrono::milliseconds kHistoryRereadFirstRest{2000};
     static constexpr std::chrono::milliseconds kHistoryRereadLongestRest{120'000};
+    // How long the start waits for the history's read, which runs on a worker. A history of
+    // thousands of entries reads in tens of milliseconds from an ordinary disk, and a second
+    // before the first copy can be taken goes unnoticed at login; a lock held by another program
+    // (the store's busy timeout is ten seconds), a disk that answers slowly or not at all would
+    // keep the start from answering for as long. Past it, the start goes on as one that could not
+    // read the history, and takes in what the read gives when it comes.
+    static constexpr std::chrono::milliseconds kStartReadWait{1000};
     // How long the panel says that the history was read after all.
     static constexpr std::chrono::milliseconds kHistoryReadNoticeDuration{10'000};
     static constexpr std::chrono::seconds kTemporaryMinuteLength{60};
@@ -640,6 +647,20 @@ private:
     // Each row's entry, or why it could not be read; the records of the entries read are let go.
     static void decodeRows(QList<StoredHistoryRow> &rows, QList<std::optional<ClipboardEntry>> &decoded,
                            QStringList &errors);
+    // What one read of the history gave: its rows (their records let go), each row's entry, and
+    // the store files that the rows this build cannot read may name.
+    struct HistoryRead {
+        StoredHistory stored;
+        QList<std::optional<ClipboardEntry>> decoded;
+        QSet<QString> heldImages;
+    };
+    // Any thread, on a connection of its own.
+    static HistoryRead readHistory(HistoryStore &connection, const ClipboardImageStore &images);
+    // The start's read, on a worker: none when it did not come within kStartReadWait; it is then
+    // taken in as a read made again is.
+    std::optional<HistoryRead> readHistoryAtStart();
+    // What a read of a damaged file set aside still gave, for the user.
+    void noteHistoryRescue(const HistoryRead &read);
     void onHistoryWriteFailed(bool diskFull);
     void onImagesStored(const QHash<QString, QString> &pathsByID);
     void onImagesLost(const QStringList &ids);
@@ -648,7 +669,7 @@ private:
     // what it gives merged below the run's own copies.
     void scheduleHistoryReread();
     void rereadHistory();
-    void mergeRereadHistory(const StoredHistory &stored, const QList<ClipboardEntry> &read);
+    void mergeRereadHistory(const HistoryRead &read);
     void setHistoryReading(HistoryReading value);
     void loadSnippets();
     void loadJars();
@@ -847,7 +868,10 @@ private:
     qsizetype m_historyReadAfterAllCount = 0;
     std::chrono::milliseconds m_historyRereadRest{0};
     quint64 m_historyRereadSerial = 0;
-    QFutureWatcher<std::pair<StoredHistory, QList<ClipboardEntry>>> *m_historyReread = nullptr;
+    QFutureWatcher<HistoryRead> *m_historyReread = nullptr;
+    // A history found under historyKey that the start took in before its read of the database
+    // came: it stays under the key until the writer committed it.
+    bool m_historyKeyLeavesOnCommit = false;
     // Keys whose stored list could not be read at all and has not been written since.
     QSet<QString> m_unreadableKeys;
     // Ids of expired entries left out while loading; the first trim also takes them out of

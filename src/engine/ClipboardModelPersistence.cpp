@@ -16,6 +16,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSaveFile>
+#include <QSemaphore>
 #include <QStandardPaths>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
@@ -190,13 +191,103 @@ void ClipboardModel::decodeRows(QList<StoredHistoryRow> &rows, QList<std::option
     });
 }
 
+ClipboardModel::HistoryRead ClipboardModel::readHistory(HistoryStore &connection, const ClipboardImageStore &images)
+{
+    HistoryRead read;
+    read.stored = connection.read();
+    QList<StoredHistoryRow> &rows = read.stored.rows;
+    read.decoded.resize(rows.size());
+    QStringList errors(rows.size());
+    decodeRows(rows, read.decoded, errors);
+    // A row this build cannot read (a kind a later build wrote, or damage) stays on disk as it
+    // is, for a build that can; the image files whose names it holds stay with it.
+    std::optional<QSet<QString>> storeFiles;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        StoredHistoryRow &row = rows[i];
+        if (!read.decoded.at(i)) {
+            qCWarning(lcEngine).noquote() << "History entry skipped:" << errors.at(i);
+            if (!storeFiles)
+                storeFiles = images.imageFileNames();
+            for (const QString &name : std::as_const(*storeFiles)) {
+                if (row.record.contains(name.toUtf8()))
+                    read.heldImages.insert(name);
+            }
+        }
+        row.record = QByteArray();
+    }
+    return read;
+}
+
+std::optional<ClipboardModel::HistoryRead> ClipboardModel::readHistoryAtStart()
+{
+    // A connection of its own, which the worker keeps for as long as the disk holds the read.
+    std::shared_ptr<HistoryStore> connection = m_historyStore->openConnection();
+    auto done = std::make_shared<QSemaphore>();
+    QFuture<HistoryRead> reading =
+        QtConcurrent::run([connection, images = m_clipboardImageStore, done]() -> HistoryRead {
+            HistoryRead read = readHistory(*connection, images);
+            done->release();
+            return read;
+        });
+    if (done->tryAcquire(1, int(kStartReadWait.count())))
+        return reading.result();
+    qCWarning(lcEngine) << "The history is still being read after" << kStartReadWait.count()
+                        << "ms; the start goes on with the copies of this run and takes the history in once it is read";
+    m_historyReread = new QFutureWatcher<HistoryRead>(this);
+    connect(m_historyReread, &QFutureWatcherBase::finished, this, [this] {
+        const HistoryRead read = m_historyReread->result();
+        m_historyReread->deleteLater();
+        m_historyReread = nullptr;
+        mergeRereadHistory(read);
+    });
+    m_historyReread->setFuture(reading);
+    return std::nullopt;
+}
+
+void ClipboardModel::noteHistoryRescue(const HistoryRead &read)
+{
+    const StoredHistory &stored = read.stored;
+    if (stored.setAsidePath.isEmpty())
+        return;
+    // A row read from the file set aside that this build cannot read stays only there.
+    const qsizetype kept = std::count_if(read.decoded.cbegin(), read.decoded.cend(),
+                                         [](const std::optional<ClipboardEntry> &entry) { return entry.has_value(); });
+    m_historyRescue = HistoryRescue{kept, stored.lostRows + stored.rows.size() - kept, stored.lostCountExact};
+    qCWarning(lcEngine).noquote() << "The history set aside gave" << m_historyRescue->keptEntries << "entries;"
+                                  << (stored.lostCountExact ? "" : "at least ")
+            + QString::number(m_historyRescue->lostEntries)
+                                  << "were lost";
+}
+
 QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
 {
     const std::optional<QList<ClipboardEntry>> fromKey = takeStoredHistoryKey();
     if (!m_historyStore)
         return fromKey.value_or(QList<ClipboardEntry>());
 
-    StoredHistory stored = m_historyStore->read();
+    std::optional<HistoryRead> read = readHistoryAtStart();
+    if (!read) {
+        // As a start that could not read the history: the run holds its own copies, and nothing
+        // on disk is removed or taken for the whole history until the read came.
+        m_sweepsUnreferencedImages = false;
+        m_historyReading = HistoryReading::NotReadYet;
+        if (!m_writesHistory)
+            return fromKey.value_or(QList<ClipboardEntry>());
+        if (fromKey && !fromKey->isEmpty()) {
+            // Newer than the database's rows (see below), so the run starts from it; the rows
+            // come below it with the read. It leaves the settings once the database holds it.
+            m_historyKeyLeavesOnCommit = true;
+            m_historyNeedsRewrite = true;
+        } else if (fromKey) {
+            // An empty list holds nothing the database could lack.
+            m_settings->remove(historyKey);
+        }
+        startHistoryWriter(HistoryDiffer());
+        return fromKey.value_or(QList<ClipboardEntry>());
+    }
+    StoredHistory &stored = read->stored;
+    QList<std::optional<ClipboardEntry>> &decoded = read->decoded;
+    noteHistoryRescue(*read);
     noteSetAsideFile(stored.setAsidePath);
     if (!stored.complete) {
         qCWarning(lcEngine).noquote() << "History database could not be read whole (" << stored.problem << "):"
@@ -209,39 +300,12 @@ QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
             m_historyReading = HistoryReading::NotReadYet;
     }
     QList<ClipboardEntry> entries;
-    QList<std::optional<ClipboardEntry>> decoded(stored.rows.size());
-    QStringList errors(stored.rows.size());
     entries.reserve(stored.rows.size());
-    decodeRows(stored.rows, decoded, errors);
-    // A row this build cannot read (a kind a later build wrote, or damage) stays on disk as it
-    // is, for a build that can; the image files whose names it holds stay with it.
-    QSet<QString> heldImages;
-    std::optional<QSet<QString>> storeFiles;
-    for (qsizetype i = 0; i < stored.rows.size(); ++i) {
-        StoredHistoryRow &row = stored.rows[i];
-        if (decoded.at(i)) {
-            entries.append(*decoded.at(i));
-        } else {
-            qCWarning(lcEngine).noquote() << "History entry skipped:" << errors.at(i);
-            if (!storeFiles)
-                storeFiles = m_clipboardImageStore.imageFileNames();
-            for (const QString &name : std::as_const(*storeFiles)) {
-                if (row.record.contains(name.toUtf8()))
-                    heldImages.insert(name);
-            }
-        }
-        row.record = QByteArray();
+    for (const std::optional<ClipboardEntry> &entry : std::as_const(decoded)) {
+        if (entry)
+            entries.append(*entry);
     }
     const bool databaseHeldRows = !stored.rows.isEmpty();
-    if (!stored.setAsidePath.isEmpty()) {
-        // A row read from the file set aside that this build cannot read stays only there.
-        m_historyRescue = HistoryRescue{entries.size(), stored.lostRows + stored.rows.size() - entries.size(),
-                                        stored.lostCountExact};
-        qCWarning(lcEngine).noquote() << "The history set aside gave" << m_historyRescue->keptEntries << "entries;"
-                                      << (stored.lostCountExact ? "" : "at least ")
-                + QString::number(m_historyRescue->lostEntries)
-                                      << "were lost";
-    }
 
     HistoryDiffer committed;
     // The rows of the database that hold entries of this build, the only ones a change takes out.
@@ -296,7 +360,7 @@ QList<ClipboardEntry> ClipboardModel::loadStoredHistory()
         entries = *fromKey;
     }
 
-    committed.holdImages(heldImages);
+    committed.holdImages(read->heldImages);
     startHistoryWriter(std::move(committed));
     return entries;
 }
@@ -309,8 +373,14 @@ void ClipboardModel::startHistoryWriter(HistoryDiffer committed)
         m_historyWriter->setFolderCheck(m_historyFolder);
     connect(m_historyWriter.get(), &HistoryWriter::writeFailed, this,
             [this](bool diskFull) { onHistoryWriteFailed(diskFull); });
-    connect(m_historyWriter.get(), &HistoryWriter::writeSucceeded, this,
-            [this] { setHistoryStorageIssue(std::nullopt); });
+    connect(m_historyWriter.get(), &HistoryWriter::writeSucceeded, this, [this] {
+        setHistoryStorageIssue(std::nullopt);
+        // Every list handed over since the start holds the entries found under the key.
+        if (std::exchange(m_historyKeyLeavesOnCommit, false)) {
+            m_settings->remove(historyKey);
+            qCInfo(lcEngine) << "History moved from the settings into the database";
+        }
+    });
     connect(m_historyWriter.get(), &HistoryWriter::imagesStored, this, &ClipboardModel::onImagesStored);
     connect(m_historyWriter.get(), &HistoryWriter::imagesLost, this, &ClipboardModel::onImagesLost);
     // Another history found at the path is kept beside it, and the user is told where.
@@ -349,38 +419,29 @@ void ClipboardModel::rereadHistory()
     ++m_historyRereadSerial;
     // A connection of its own: the file may keep the read waiting for the lock's whole timeout.
     std::shared_ptr<HistoryStore> connection = m_historyStore->openConnection();
-    m_historyReread = new QFutureWatcher<std::pair<StoredHistory, QList<ClipboardEntry>>>(this);
+    m_historyReread = new QFutureWatcher<HistoryRead>(this);
     connect(m_historyReread, &QFutureWatcherBase::finished, this, [this] {
-        const auto [stored, read] = m_historyReread->result();
+        const HistoryRead read = m_historyReread->result();
         m_historyReread->deleteLater();
         m_historyReread = nullptr;
-        mergeRereadHistory(stored, read);
+        mergeRereadHistory(read);
     });
-    m_historyReread->setFuture(QtConcurrent::run([connection] {
-        StoredHistory stored = connection->read();
-        QList<std::optional<ClipboardEntry>> decoded(stored.rows.size());
-        QStringList errors(stored.rows.size());
-        decodeRows(stored.rows, decoded, errors);
-        QList<ClipboardEntry> read;
-        for (const std::optional<ClipboardEntry> &entry : std::as_const(decoded)) {
-            if (entry)
-                read.append(*entry);
-        }
-        stored.rows.clear();
-        return std::pair(stored, read);
-    }));
+    m_historyReread->setFuture(QtConcurrent::run(
+        [connection, images = m_clipboardImageStore] { return readHistory(*connection, images); }));
 }
 
-void ClipboardModel::mergeRereadHistory(const StoredHistory &stored, const QList<ClipboardEntry> &read)
+void ClipboardModel::mergeRereadHistory(const HistoryRead &read)
 {
     if (m_historyReading != HistoryReading::NotReadYet)
         return;
-    noteSetAsideFile(stored.setAsidePath);
+    const StoredHistory &stored = read.stored;
     if (!stored.complete && stored.setAsidePath.isEmpty()) {
         qCInfo(lcEngine).noquote() << "The history still cannot be read (" << stored.problem << "); it is tried again later";
         scheduleHistoryReread();
         return;
     }
+    noteHistoryRescue(read);
+    noteSetAsideFile(stored.setAsidePath);
     // The rows on disk are older than any copy of this run: they follow them, in their order.
     QSet<QString> held;
     for (const ClipboardEntry &entry : std::as_const(m_entries))
@@ -388,10 +449,10 @@ void ClipboardModel::mergeRereadHistory(const StoredHistory &stored, const QList
     const QDateTime present = now();
     QList<ClipboardEntry> merged = m_entries;
     qsizetype added = 0;
-    for (const ClipboardEntry &entry : read) {
-        if (held.contains(entry.id) || (entry.temporaryUntil && *entry.temporaryUntil <= present))
+    for (const std::optional<ClipboardEntry> &entry : read.decoded) {
+        if (!entry || held.contains(entry->id) || (entry->temporaryUntil && *entry->temporaryUntil <= present))
             continue;
-        merged.append(entry);
+        merged.append(*entry);
         ++added;
     }
     qCInfo(lcEngine) << "The history could be read after all:" << added << "entries from disk";

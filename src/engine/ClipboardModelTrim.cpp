@@ -63,8 +63,11 @@ void ClipboardModel::trimHistory()
     }
 
     // Ids that name no entry any more leave the Paste Stack and the consumed set, also ids that
-    // were stale before this call. Untouched lists are only read, never written.
-    if (m_pasteStackEntryIDs.isEmpty() && m_consumedEntryIDs.isEmpty()) {
+    // were stale before this call. Untouched lists are only read, never written. While the
+    // history on disk is not read, an id that names no entry in memory may name one of its rows:
+    // the lists wait for the read, after which the first trim takes out what is stale.
+    if ((m_pasteStackEntryIDs.isEmpty() && m_consumedEntryIDs.isEmpty())
+        || m_historyReading == HistoryReading::NotReadYet) {
         if (!removedIDs.isEmpty())
             removeEntriesFromJars(removedIDs);
         return;

@@ -4,6 +4,7 @@
 // beside the copies of the run.
 #include "EngineTestSupport.h"
 #include "platform/linux/SqliteHistoryStore.h"
+#include "support/FaultyDisk.h"
 #include "support/RawDatabase.h"
 
 #include <gtest/gtest.h>
@@ -133,6 +134,70 @@ TEST(HistoryNotReadWhole, EveryRowOnDiskBeforeIsOnDiskAfterARestart)
         EXPECT_TRUE(lost.isEmpty()) << lost.size() << " of " << s.before.size() << " older rows gone";
         for (const QString &id : copies)
             EXPECT_TRUE(after.contains(id)) << "a copy of the run is not on disk";
+    }
+}
+
+// A disk under the history's files that hangs, fails or crawls as the start reads them: the start
+// does not wait for it, every row on disk comes back below the run's copies once the disk gives
+// it, and a restart finds every row that was on disk before and every copy of the run.
+TEST(HistoryNotReadWhole, AStartOverAHangingFailingOrSlowDiskLosesNoRow)
+{
+    using Reading = ClipboardModel::HistoryReading;
+    const struct {
+        const char *name;
+        std::function<void(FaultyDisk &)> beforeStart;
+        // Right after the start, with the disk as it was then.
+        std::function<void(Scene &, FaultyDisk &)> afterStart;
+    } cases[] = {
+        {"a disk that hangs through the start", [](FaultyDisk &disk) { disk.hangReads(); },
+         [](Scene &s, FaultyDisk &disk) {
+             EXPECT_GT(disk.hungReads(), 0) << "the start waited for the disk";
+             EXPECT_EQ(s.h.model->historyReading(), Reading::NotReadYet);
+             s.h.copyText(QStringLiteral("during the hang"));
+             disk.release();
+         }},
+        {"a disk error on the first reads", [](FaultyDisk &disk) { disk.failReads(true); },
+         [](Scene &s, FaultyDisk &disk) {
+             EXPECT_EQ(s.h.model->historyReading(), Reading::NotReadYet);
+             s.h.copyText(QStringLiteral("during the errors"));
+             disk.failReads(false);
+             s.h.clock.advance(ClipboardModel::kHistoryRereadFirstRest);
+         }},
+        {"200 ms per operation", [](FaultyDisk &disk) { disk.delayEachOperation(200ms); },
+         [](Scene &s, FaultyDisk &) { s.h.copyText(QStringLiteral("on the slow disk")); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Scene s;
+        // Older entries the Paste Stack holds and a paste consumed: they are among the rows read.
+        const QStringList stack{QStringLiteral("OLD5"), QStringLiteral("OLD9")};
+        s.h.settings.setTextList(ClipboardModel::pasteStackKey, stack);
+        s.h.settings.setTextList(ClipboardModel::consumedEntriesKey, {QStringLiteral("OLD7")});
+        QStringList copies;
+        {
+            FaultyDisk disk(s.dir.path());
+            c.beforeStart(disk);
+            s.h.make();
+            c.afterStart(s, disk);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return s.h.model->historyReading() != Reading::NotReadYet; }, 60000));
+            EXPECT_EQ(s.h.model->entries().size(), kOlderRows + 1);
+            EXPECT_TRUE(s.h.model->flushHistory(60s));
+            copies = idsOf(s.h.model->entries());
+            s.h.model.reset();
+            EXPECT_EQ(disk.safetyReleases(), 0) << "a read was still hung when the test let go of it";
+        }
+        s.store = std::make_unique<SqliteHistoryStore>(s.path);
+        s.h.historyStore = s.store.get();
+        s.h.make();
+        EXPECT_EQ(s.h.model->historyReading(), Reading::Whole);
+        const QStringList restarted = idsOf(s.h.model->entries());
+        const QSet<QString> after(restarted.cbegin(), restarted.cend());
+        const QSet<QString> lost = s.before - after;
+        EXPECT_TRUE(lost.isEmpty()) << lost.size() << " of " << s.before.size() << " older rows gone";
+        EXPECT_EQ(restarted, copies);
+        EXPECT_EQ(s.h.model->pasteStackEntryIDs(), stack);
+        EXPECT_EQ(s.h.model->consumedEntryIDs(), QSet<QString>{QStringLiteral("OLD7")});
+        s.h.model.reset();
     }
 }
 

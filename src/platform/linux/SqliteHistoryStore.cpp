@@ -62,8 +62,20 @@ struct SqliteHistoryStore::Connections {
         : files(path)
     {
     }
+    // Held for every call that opens, uses or closes a connection.
     std::mutex turn;
+    // Held only to list, join or leave the members, never while waiting for anything: a
+    // connection is made on the main thread while another one may keep its turn for as long as
+    // the disk holds its read. A member leaves under its turn too, so a list taken under the turn
+    // names no connection that is gone; one that joined since has nothing open.
+    std::mutex membership;
     QList<SqliteHistoryStore *> members;
+
+    QList<SqliteHistoryStore *> listed()
+    {
+        std::lock_guard lock(membership);
+        return members;
+    }
     // The files every connection of the store writes, as the store left them last.
     HeldHistoryFiles files;
 };
@@ -79,7 +91,7 @@ SqliteHistoryStore::SqliteHistoryStore(QString filePath, std::chrono::millisecon
     , m_busyTimeout(busyTimeout)
     , m_connections(std::move(connections))
 {
-    std::lock_guard turn(m_connections->turn);
+    std::lock_guard lock(m_connections->membership);
     m_connections->members.append(this);
 }
 
@@ -87,6 +99,7 @@ SqliteHistoryStore::~SqliteHistoryStore()
 {
     std::lock_guard turn(m_connections->turn);
     close();
+    std::lock_guard lock(m_connections->membership);
     m_connections->members.removeOne(this);
 }
 
@@ -273,7 +286,8 @@ void SqliteHistoryStore::close(bool noteState)
         sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     sqlite3_close_v2(m_db);
     m_db = nullptr;
-    const bool last = std::none_of(m_connections->members.cbegin(), m_connections->members.cend(),
+    const QList<SqliteHistoryStore *> members = m_connections->listed();
+    const bool last = std::none_of(members.cbegin(), members.cend(),
                                    [](const SqliteHistoryStore *member) { return member->m_db != nullptr; });
     if (held && noteState)
         files.noteOwnState(last);
@@ -301,7 +315,7 @@ HistoryFilesCheck SqliteHistoryStore::checkFiles()
     // still reads when the log was deleted or moved over: folded in before the connections let go.
     const State log = files.stateOf(File::Log);
     if (files.stateOf(File::Database) == State::Held && (log == State::Missing || log == State::Replaced)) {
-        for (SqliteHistoryStore *connection : std::as_const(m_connections->members)) {
+        for (SqliteHistoryStore *connection : m_connections->listed()) {
             if (connection->m_db) {
                 QString error;
                 if (!connection->execute("PRAGMA wal_checkpoint(FULL)", &error))
@@ -314,7 +328,7 @@ HistoryFilesCheck SqliteHistoryStore::checkFiles()
         // path left with nothing until the history is written again, all of it lost to a kill then.
         files.noteOwnState();
     }
-    for (SqliteHistoryStore *connection : std::as_const(m_connections->members)) {
+    for (SqliteHistoryStore *connection : m_connections->listed()) {
         if (connection->m_db)
             sqlite3_db_config(connection->m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
         connection->close(false);
@@ -333,7 +347,7 @@ HistoryFilesCheck SqliteHistoryStore::checkFiles()
 bool SqliteHistoryStore::closeEveryConnection()
 {
     bool closedAnother = false;
-    for (SqliteHistoryStore *connection : std::as_const(m_connections->members)) {
+    for (SqliteHistoryStore *connection : m_connections->listed()) {
         closedAnother = closedAnother || (connection != this && connection->m_db);
         connection->close();
     }
