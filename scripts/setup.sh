@@ -10,7 +10,7 @@ PACKAGES=(
   libx11-dev libxcb1-dev libxcb-xfixes0-dev libxtst-dev libxi-dev libxfixes-dev libxext-dev libxss-dev libxkbcommon-dev libxkbcommon-x11-dev
   libtesseract-dev tesseract-ocr-eng tesseract-ocr-slk
   libzxing-dev
-  libsqlite3-dev zlib1g-dev
+  libsqlite3-dev zlib1g-dev libxxhash-dev
   sqlite3
   fonts-inter
   breeze-icon-theme

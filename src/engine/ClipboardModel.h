@@ -138,6 +138,11 @@ public:
     inline static const QString storedFilesSetAsideNotice =
         QStringLiteral("Tarnel nevedel prečítať uložené údaje. Odložil ich bokom, nič z nich nezmazal, a pokračuje s "
                        "novými:\n%@");
+    // Shown with the paths of another history found at the history's path while Tarnel held it (a
+    // backup restored over it, say) and set aside whole, one a line, in place of %@.
+    inline static const QString otherHistorySetAsideNotice =
+        QStringLiteral("Na mieste histórie Tarnel našiel inú históriu. Odložil ju bokom, nič z nej nezmazal, a "
+                       "pokračuje so svojou:\n%@");
     // Follows the notice above when the history itself was set aside: the number of entries
     // kept from it in place of the first %@, of those lost in place of the second.
     inline static const QString damagedHistoryRowsNotice =
@@ -234,8 +239,12 @@ public:
     // Why the history is not reaching the disk (its Slovak base text); none while it is.
     std::optional<QString> historyStorageIssue() const { return m_historyStorageIssue; }
     void setHistoryStorageIssue(const std::optional<QString> &value);
-    // Stored files found unreadable in this run and kept under another name, where they now are.
+    // Stored files set aside in this run under another name (found unreadable, or not the history
+    // the run held), where they now are.
     QStringList setAsideFiles() const { return m_setAsideFiles; }
+    // Those of them that were another history, one that can be read, found at the history's path
+    // in place of the one this run held (with the log and index set aside with it).
+    QStringList setAsideHistories() const { return m_setAsideHistories; }
     // Files set aside by an earlier run that were still there at this start: each keeps the
     // image files of deleted entries on disk until it is removed, so every start names them.
     QStringList earlierSetAsideFiles() const { return m_earlierSetAsideFiles; }
@@ -688,7 +697,7 @@ private:
     bool isGoneStoreFile(const QString &path) const;
     // False when no copy could be kept.
     bool backUpUnreadable(const QString &key, const QByteArray &bytes, bool nothingRead);
-    void noteSetAsideFile(const QString &path);
+    void noteSetAsideFile(const QString &path, bool anotherHistory = false);
     // Whether a list may be written under the key: an empty list never replaces stored data
     // that could not be read, so nothing is lost before the user adds something new.
     bool mayWriteList(const QString &key, bool isEmpty);
@@ -798,6 +807,7 @@ private:
     std::optional<QString> m_launchAtLoginIssue;
     std::optional<QString> m_historyStorageIssue;
     QStringList m_setAsideFiles;
+    QStringList m_setAsideHistories;
     QStringList m_earlierSetAsideFiles;
     std::optional<HistoryRescue> m_historyRescue;
     bool m_automaticScreenshotCapture = false;

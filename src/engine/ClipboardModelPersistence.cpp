@@ -384,10 +384,11 @@ void ClipboardModel::startHistoryWriter(HistoryDiffer committed)
     connect(m_historyWriter.get(), &HistoryWriter::imagesStored, this, &ClipboardModel::onImagesStored);
     connect(m_historyWriter.get(), &HistoryWriter::imagesLost, this, &ClipboardModel::onImagesLost);
     // Another history found at the path is kept beside it, and the user is told where.
-    connect(m_historyWriter.get(), &HistoryWriter::filesSetAside, this, [this](const QStringList &paths) {
-        for (const QString &path : paths)
-            noteSetAsideFile(path);
-    });
+    connect(m_historyWriter.get(), &HistoryWriter::filesSetAside, this,
+            [this](const QStringList &paths, const QStringList &histories) {
+                for (const QString &path : paths)
+                    noteSetAsideFile(path, histories.contains(path));
+            });
 }
 
 void ClipboardModel::checkHistoryFiles()
@@ -541,11 +542,13 @@ QString ClipboardModel::historyFilePath() const
     return m_historyStore ? m_historyStore->filePath() : QString();
 }
 
-void ClipboardModel::noteSetAsideFile(const QString &path)
+void ClipboardModel::noteSetAsideFile(const QString &path, bool anotherHistory)
 {
     if (path.isEmpty() || m_setAsideFiles.contains(path))
         return;
     m_setAsideFiles.append(path);
+    if (anotherHistory)
+        m_setAsideHistories.append(path);
     Q_EMIT setAsideFilesChanged();
 }
 

@@ -240,7 +240,7 @@ bool HistoryWriter::prepareFolder()
         if (files.renewed) {
             m_writesWhole = true;
             if (!files.setAside.isEmpty())
-                Q_EMIT filesSetAside(files.setAside);
+                Q_EMIT filesSetAside(files.setAside, files.histories);
         }
     }
     if (!m_writesWhole)

@@ -91,8 +91,9 @@ Q_SIGNALS:
     // Entries (by id) whose image file was in neither the folder at the path nor the one held
     // before: their rows were written without it.
     void imagesLost(const QStringList &ids);
-    // Files found at the history's path that were not the history held, set aside whole there.
-    void filesSetAside(const QStringList &paths);
+    // Files found at the history's path that were not the history held, set aside whole there;
+    // histories names those among them that hold another history that can be read.
+    void filesSetAside(const QStringList &paths, const QStringList &histories);
 
 private:
     struct Snapshot {

@@ -64,6 +64,9 @@ struct HistoryFilesCheck {
     bool renewed = false;
     // Where what was found at the path and was not the history held went, for the user.
     QStringList setAside;
+    // Those of them that hold another history, one that can be read (with the log and index set
+    // aside with it), rather than something unreadable.
+    QStringList histories;
     // What happened, for the log.
     QString change;
 };

@@ -296,14 +296,21 @@ void CompositionRoot::quitOnceHistoryIsWritten()
 
 void CompositionRoot::showSetAsideFiles()
 {
-    const QStringList files = m_model->setAsideFiles();
+    const QStringList histories = m_model->setAsideHistories();
+    QStringList unreadable = m_model->setAsideFiles();
+    unreadable.removeIf([&](const QString &path) { return histories.contains(path); });
     const QStringList earlier = m_model->earlierSetAsideFiles();
-    if (files.isEmpty() && earlier.isEmpty())
+    if (unreadable.isEmpty() && histories.isEmpty() && earlier.isEmpty())
         return;
     QStringList paragraphs;
-    if (!files.isEmpty()) {
+    if (!histories.isEmpty()) {
         paragraphs.append(
-            FormattedText::substitute(L10n::text(ClipboardModel::storedFilesSetAsideNotice), {files.join(u'\n')}));
+            FormattedText::substitute(L10n::text(ClipboardModel::otherHistorySetAsideNotice), {histories.join(u'\n')}));
+    }
+    if (!unreadable.isEmpty()) {
+        paragraphs.append(
+            FormattedText::substitute(L10n::text(ClipboardModel::storedFilesSetAsideNotice), {unreadable.join(u'\n')}));
+        // A history is rescued from only when it could not be read whole at the start.
         if (const std::optional<ClipboardModel::HistoryRescue> rescue = m_model->historyRescue()) {
             if (rescue->keptEntries == 0 && !rescue->lostCountExact && rescue->lostEntries == 0) {
                 paragraphs.append(L10n::text(ClipboardModel::damagedHistoryNothingReadNotice));
@@ -314,8 +321,9 @@ void CompositionRoot::showSetAsideFiles()
                     L10n::text(notice), {QString::number(rescue->keptEntries), QString::number(rescue->lostEntries)}));
             }
         }
-        paragraphs.append(L10n::text(ClipboardModel::setAsideFilesKeepImagesNotice));
     }
+    if (!unreadable.isEmpty() || !histories.isEmpty())
+        paragraphs.append(L10n::text(ClipboardModel::setAsideFilesKeepImagesNotice));
     if (!earlier.isEmpty()) {
         paragraphs.append(
             FormattedText::substitute(L10n::text(ClipboardModel::earlierSetAsideFilesNotice), {earlier.join(u'\n')}));

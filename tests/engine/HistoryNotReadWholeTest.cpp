@@ -1,16 +1,22 @@
 // What other programs do to the history's database while Tarnel starts and runs: hold it locked
-// across the start, commit into it, delete its log. Whatever the start could not read stays on disk
-// through every later write, and after a restart every row that was on disk before is there,
-// beside the copies of the run.
+// across the start, commit into it, touch it, copy another history or garbage over it. Whatever the
+// start could not read stays on disk through every later write, and after a restart every row that
+// was on disk before is there, beside the copies of the run; only a file that is no longer the
+// run's own is set aside, and the user is told what it was.
 #include "EngineTestSupport.h"
 #include "platform/linux/SqliteHistoryStore.h"
 #include "support/FaultyDisk.h"
 #include "support/RawDatabase.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -36,6 +42,8 @@ struct Scene {
     std::unique_ptr<RawDatabase> other;
     ModelHarness h;
     QSet<QString> before;
+    // What another program wrote over the database.
+    QByteArray writtenOver;
 
     Scene()
     {
@@ -75,12 +83,67 @@ struct Scene {
         const QString id = h.model->entries().first().id;
         EXPECT_TRUE(QTest::qWaitFor([&] { return storedIDs(path).contains(id); }, 10000)) << text.toStdString();
     }
+    // A copy of the run, waited for until the writer is through with it: a reader of the test's own
+    // would take the file at the path as a start does, and set aside what it could not read.
+    void copyAndFlush(const QString &text)
+    {
+        h.copyText(text);
+        EXPECT_TRUE(h.model->flushHistory(std::chrono::seconds(10))) << text.toStdString();
+    }
     // Another program's transaction that changes no row's content.
     void commitByAnotherProgram()
     {
         RawDatabase writer(path);
         EXPECT_TRUE(writer.exec("UPDATE history SET position = position WHERE id = 'OLD0'"));
     }
+    // A backup or sync tool setting the times of the files it restored: no byte changes.
+    void touch()
+    {
+        const timespec times[2] = {{0, UTIME_NOW}, {0, UTIME_NOW}};
+        for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+            ::utimensat(AT_FDCWD, QFile::encodeName(path + suffix).constData(), times, 0);
+    }
+    // Written into the very file at the path, as cp does: another history of two rows, closed so
+    // that its rows are in its database file.
+    void copyAnotherHistoryOver()
+    {
+        const QString another = dir.filePath(QStringLiteral("other.sqlite3"));
+        {
+            SqliteHistoryStore writer(another);
+            HistoryChange change;
+            change.writes = HistoryRows::rowsFor({makeEntry(QStringLiteral("F1")), makeEntry(QStringLiteral("F2"))});
+            EXPECT_TRUE(writer.apply(change).ok);
+        }
+        writtenOver = readFile(another);
+        EXPECT_TRUE(writeFile(path, writtenOver));
+    }
+    // Bytes of no database at all, as many as the file holds, so that only what they are tells.
+    void writeGarbageOver()
+    {
+        QByteArray garbage(QFileInfo(path).size(), Qt::Uninitialized);
+        QRandomGenerator generator(7);
+        for (char &byte : garbage)
+            byte = char(generator.bounded(256));
+        writtenOver = garbage;
+        EXPECT_TRUE(writeFile(path, garbage));
+    }
+    // Whatever lies beside the history under a set-aside name.
+    QStringList filesAside() const
+    {
+        return QDir(dir.path()).entryList({QStringLiteral("history.sqlite3.unreadable-*")}, QDir::Files);
+    }
+};
+
+// What the user is told was set aside while Tarnel ran.
+enum class Aside {
+    // Nothing set aside, and nothing to say.
+    Nothing,
+    // At most a log or index another program's connection left; the history stays at the path.
+    NoDatabase,
+    // The database found at the path, a history that can be read, named as another history.
+    AnotherHistory,
+    // The database found at the path, which is no history, named as unreadable.
+    Unreadable,
 };
 
 TEST(HistoryNotReadWhole, EveryRowOnDiskBeforeIsOnDiskAfterARestart)
@@ -89,6 +152,7 @@ TEST(HistoryNotReadWhole, EveryRowOnDiskBeforeIsOnDiskAfterARestart)
         const char *name;
         std::function<void(Scene &)> beforeStart;
         std::function<void(Scene &)> whileRunning;
+        Aside aside;
     } cases[] = {
         {"a lock held across the start, released with no commit",
          [](Scene &s) { s.lockExclusively(true); },
@@ -96,7 +160,8 @@ TEST(HistoryNotReadWhole, EveryRowOnDiskBeforeIsOnDiskAfterARestart)
              s.h.copyText(QStringLiteral("during the lock"));
              s.letGo();
              s.copyAndWaitForDisk(QStringLiteral("after the lock"));
-         }},
+         },
+         Aside::NoDatabase},
         {"a lock held across the start, then another program's commit",
          [](Scene &s) { s.lockExclusively(true); },
          [](Scene &s) {
@@ -105,7 +170,8 @@ TEST(HistoryNotReadWhole, EveryRowOnDiskBeforeIsOnDiskAfterARestart)
              s.copyAndWaitForDisk(QStringLiteral("after the lock"));
              s.commitByAnotherProgram();
              s.copyAndWaitForDisk(QStringLiteral("after the other program's commit"));
-         }},
+         },
+         Aside::NoDatabase},
         {"a lock held across the start, then a deletion and a cleared history",
          [](Scene &s) { s.lockExclusively(true); },
          [](Scene &s) {
@@ -116,7 +182,44 @@ TEST(HistoryNotReadWhole, EveryRowOnDiskBeforeIsOnDiskAfterARestart)
              s.h.model->deleteEntry(s.h.model->entries().first());
              s.h.model->clearHistoryEntries();
              s.copyAndWaitForDisk(QStringLiteral("three"));
-         }},
+         },
+         Aside::NoDatabase},
+        {"a touch alone",
+         [](Scene &) {},
+         [](Scene &s) {
+             s.copyAndWaitForDisk(QStringLiteral("before the touch"));
+             s.touch();
+             s.copyAndWaitForDisk(QStringLiteral("after the touch"));
+             s.touch();
+             s.copyAndWaitForDisk(QStringLiteral("after the second touch"));
+         },
+         Aside::Nothing},
+        {"a touch after a read lock",
+         [](Scene &s) { s.lockExclusively(false); },
+         [](Scene &s) {
+             s.h.copyText(QStringLiteral("during the lock"));
+             s.letGo();
+             s.copyAndWaitForDisk(QStringLiteral("after the lock"));
+             s.touch();
+             s.copyAndWaitForDisk(QStringLiteral("after the touch"));
+         },
+         Aside::Nothing},
+        {"a valid history copied over the running one",
+         [](Scene &) {},
+         [](Scene &s) {
+             s.copyAndWaitForDisk(QStringLiteral("before the copy"));
+             s.copyAnotherHistoryOver();
+             s.copyAndFlush(QStringLiteral("after the copy"));
+         },
+         Aside::AnotherHistory},
+        {"garbage written over it",
+         [](Scene &) {},
+         [](Scene &s) {
+             s.copyAndWaitForDisk(QStringLiteral("before the garbage"));
+             s.writeGarbageOver();
+             s.copyAndFlush(QStringLiteral("after the garbage"));
+         },
+         Aside::Unreadable},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -125,6 +228,8 @@ TEST(HistoryNotReadWhole, EveryRowOnDiskBeforeIsOnDiskAfterARestart)
         s.h.make();
         c.whileRunning(s);
         const QStringList copies = idsOf(s.h.model->entries());
+        const QStringList setAside = s.h.model->setAsideFiles();
+        const QStringList histories = s.h.model->setAsideHistories();
         s.letGo();
         s.h.model.reset();
         s.store.reset();
@@ -134,6 +239,31 @@ TEST(HistoryNotReadWhole, EveryRowOnDiskBeforeIsOnDiskAfterARestart)
         EXPECT_TRUE(lost.isEmpty()) << lost.size() << " of " << s.before.size() << " older rows gone";
         for (const QString &id : copies)
             EXPECT_TRUE(after.contains(id)) << "a copy of the run is not on disk";
+
+        const auto isDatabase = [](const QString &file) {
+            return !file.endsWith(QStringLiteral("-wal")) && !file.endsWith(QStringLiteral("-shm"));
+        };
+        QStringList databasesAside;
+        std::copy_if(setAside.cbegin(), setAside.cend(), std::back_inserter(databasesAside), isDatabase);
+        switch (c.aside) {
+        case Aside::Nothing:
+            EXPECT_TRUE(setAside.isEmpty()) << setAside.join(u' ').toStdString();
+            EXPECT_TRUE(s.filesAside().isEmpty()) << s.filesAside().join(u' ').toStdString();
+            break;
+        case Aside::NoDatabase:
+            EXPECT_TRUE(std::none_of(setAside.cbegin(), setAside.cend(), isDatabase)) << setAside.join(u' ').toStdString();
+            EXPECT_TRUE(histories.isEmpty());
+            break;
+        case Aside::AnotherHistory:
+        case Aside::Unreadable: {
+            ASSERT_EQ(databasesAside.size(), 1) << setAside.join(u' ').toStdString();
+            const bool named = histories.contains(databasesAside.first());
+            EXPECT_EQ(named, c.aside == Aside::AnotherHistory) << databasesAside.first().toStdString();
+            // What was found at the path is kept whole.
+            EXPECT_EQ(readFile(databasesAside.first()), s.writtenOver);
+            break;
+        }
+        }
     }
 }
 

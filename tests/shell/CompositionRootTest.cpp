@@ -299,6 +299,43 @@ TEST(CompositionRoot, StoredFilesSetAsideAtStartAreNamedInAnAlert)
     shownAlerts().first()->close();
 }
 
+// What was found at the history's path while Tarnel held it is named for what it was: another
+// history (a backup restored over it) as a history, anything else as data that could not be read.
+TEST(CompositionRoot, FilesSetAsideWhileRunningAreNamedForWhatTheyWere)
+{
+    const QString database = QStringLiteral("/data/Tarnel/history.sqlite3.unreadable-2");
+    const QString log = database + QStringLiteral("-wal");
+    const auto paragraph = [](const QString &notice, const QStringList &paths) {
+        return FormattedText::substitute(L10n::text(notice), {paths.join(u'\n')});
+    };
+    const QString images = L10n::text(ClipboardModel::setAsideFilesKeepImagesNotice);
+    struct Case {
+        const char *name;
+        QStringList setAside;
+        QStringList histories;
+        QStringList paragraphs;
+    };
+    const Case cases[] = {
+        {"another history with its log", {database, log}, {database, log}, {paragraph(ClipboardModel::otherHistorySetAsideNotice, {database, log}), images}},
+        {"a file no history can be read from", {database}, {}, {paragraph(ClipboardModel::storedFilesSetAsideNotice, {database}), images}},
+        {"another program's log beside the history kept", {log}, {}, {paragraph(ClipboardModel::storedFilesSetAsideNotice, {log}), images}},
+    };
+    for (const Case &c : cases) {
+        FakeDesktop desktop;
+        CompositionRoot root(desktop.services());
+        root.start();
+        ASSERT_NE(root.model(), nullptr);
+        desktop.pasteboard.copyText(QStringLiteral("before"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.history.rows().size() == 1; })) << c.name;
+        EXPECT_TRUE(shownAlerts().isEmpty()) << c.name;
+        desktop.history.seedFilesChange({true, c.setAside, c.histories, QStringLiteral("replaced")});
+        desktop.pasteboard.copyText(QStringLiteral("after"));
+        ASSERT_TRUE(QTest::qWaitFor([] { return shownAlerts().size() == 1; })) << c.name;
+        EXPECT_EQ(shownAlerts().first()->text(), c.paragraphs.join(QStringLiteral("\n\n"))) << c.name;
+        shownAlerts().first()->close();
+    }
+}
+
 // A damaged history set aside at start: the alert says how many of its entries are kept and how
 // many were lost, a row this build cannot read among them.
 TEST(CompositionRoot, ADamagedHistorySetAsideAtStartSaysHowManyEntriesWereSavedAndLost)

@@ -23,6 +23,18 @@ void FakeHistoryStore::seedDamage(const QList<StoredHistoryRow> &readable, const
                                     lostCountExact};
 }
 
+void FakeHistoryStore::seedFilesChange(const HistoryFilesCheck &check)
+{
+    QMutexLocker lock(&m_state->mutex);
+    m_state->filesChange = check;
+}
+
+HistoryFilesCheck FakeHistoryStore::checkFiles()
+{
+    QMutexLocker lock(&m_state->mutex);
+    return std::exchange(m_state->filesChange, std::nullopt).value_or(HistoryFilesCheck{});
+}
+
 void FakeHistoryStore::setFailsWrites(bool fails, bool diskFull)
 {
     QMutexLocker lock(&m_state->mutex);

@@ -21,6 +21,7 @@ public:
     QString keepCopy(const QString &reason) override;
     std::optional<qint64> availableBytes() const override;
     std::unique_ptr<HistoryStore> openConnection() const override;
+    HistoryFilesCheck checkFiles() override;
 
     // ---- what tests set up ----
     void seedRows(const QList<StoredHistoryRow> &rows);
@@ -29,6 +30,8 @@ public:
     // afresh.
     void seedDamage(const QList<StoredHistoryRow> &readable, const QString &problem, qint64 lostRows = 0,
                     bool lostCountExact = true);
+    // The next look at the files finds them changed as check says (set aside where it names).
+    void seedFilesChange(const HistoryFilesCheck &check);
     void setFailsWrites(bool fails, bool diskFull = true);
     void setAvailableBytes(std::optional<qint64> bytes);
     // The next write that fails does so on a full disk, and room comes back while it fails:
@@ -53,6 +56,7 @@ private:
         mutable QMutex mutex;
         QHash<QString, StoredHistoryRow> rows;
         std::optional<StoredHistory> damage;
+        std::optional<HistoryFilesCheck> filesChange;
         bool failsWrites = false;
         bool diskFull = true;
         std::optional<qint64> availableBytes;

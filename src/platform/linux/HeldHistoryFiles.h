@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -15,8 +16,11 @@
 // the same name, and SQLite goes on writing the one it has open. What tells is the identity, and,
 // for the same file, what no SQLite connection of another program does to it: cut it shorter than
 // the run's last commit left it, write into the database or its log (another history copied over
-// it, as cp does), or take its owner's read and write bits. Readers beside the run write into the
-// index, so that what is written into it tells nothing: an index is known by its identity alone.
+// it, as cp does), or take its owner's read and write bits. A new modification time alone tells
+// nothing (a backup or sync tool sets the times of what it restored): a write is told by the bytes,
+// against a digest of them noted whenever the run's own open, commit or close left the file at a
+// new size or time. Readers beside the run write into the index, so that what is written into it
+// tells nothing: an index is known by its identity alone.
 class HeldHistoryFiles {
 public:
     enum class File { Database,
@@ -39,7 +43,8 @@ public:
     void forget();
     bool noted() const { return m_noted; }
     // Held while the file at the path is the one noted (or nothing was noted of it: a log or
-    // index made since by a reader beside the run is taken as it is).
+    // index made since by a reader beside the run is taken as it is). A file that only got a new
+    // time is held at that time from then on, so that its bytes are read once for it.
     State stateOf(File file) const;
     // Empty while every file is held; else what happened to which, for the log.
     QString change() const;
@@ -61,10 +66,20 @@ private:
         off_t size = 0;
         timespec modified{};
         bool ownerMayReadWrite = true;
+        // The digest of the bytes at that size and time; empty for an index, or a file that
+        // could not be read then.
+        QByteArray content;
     };
     static Noted look(const QString &path);
+    // The digest of what the file holds, read without following a link or waiting on a pipe;
+    // empty when it cannot be read.
+    QByteArray contentOf(File file) const;
+    // now, as looked at, with the digest of its bytes: the one noted while its size and time are
+    // the noted ones, read anew otherwise.
+    Noted withContent(File file, Noted now, const Noted &noted) const;
 
     QString m_databasePath;
     bool m_noted = false;
-    std::array<Noted, 3> m_files{};
+    // A touch found while looking is taken in at once (see stateOf).
+    mutable std::array<Noted, 3> m_files{};
 };

@@ -3,6 +3,8 @@
 #include "core/Logging.h"
 #include "platform/linux/SqliteHistoryStore.h"
 
+#include <QUrl>
+
 #include <sqlite3.h>
 
 namespace {
@@ -97,4 +99,25 @@ bool HistoryFileForm::isTarnelHistory(sqlite3 *db, const QString &path, QString 
             qCWarning(lcPlatform).noquote() << "history database could not be marked yet:" << errorOf(db);
     }
     return true;
+}
+
+bool HistoryFileForm::holdsReadableHistory(const QString &path)
+{
+    // Immutable: SQLite takes no lock, makes no index, folds no log in and reads the database
+    // file alone, whose first commit (the table and the mark) never goes through the log.
+    const QByteArray uri = "file:" + QUrl::toPercentEncoding(path, "/") + "?immutable=1";
+    sqlite3 *db = nullptr;
+    bool readable = sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOFOLLOW,
+                                    nullptr)
+        == SQLITE_OK;
+    QString error;
+    if (readable) {
+        const std::optional<qint64> mark = queryInteger(db, "PRAGMA application_id", &error);
+        const std::optional<qint64> columns = queryInteger(
+            db, "SELECT count(*) FROM pragma_table_info('history') WHERE name IN ('id', 'position', 'record')", &error);
+        readable = mark && (*mark == 0 || *mark == SqliteHistoryStore::kApplicationId) && columns == 3
+            && queryInteger(db, "SELECT count(*) FROM history", &error).has_value();
+    }
+    sqlite3_close_v2(db);
+    return readable;
 }

@@ -20,4 +20,7 @@ public:
     static bool isTarnelHistory(sqlite3 *db, const QString &path, QString *error);
     // False, with SQLite's answer, when a page of the file is damaged.
     static bool isWhole(sqlite3 *db, QString *problem);
+    // Whether the file at the path (never followed if a link) is a Tarnel history whose rows can
+    // be read, asked without writing a byte into it or beside it, whatever log lies beside it.
+    static bool holdsReadableHistory(const QString &path);
 };

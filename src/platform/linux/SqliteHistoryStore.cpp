@@ -334,12 +334,25 @@ HistoryFilesCheck SqliteHistoryStore::checkFiles()
         connection->close(false);
     }
     check.setAside = files.letGo(stampedName(m_filePath));
+    // The user is told whether what was found there was another history (a restored backup, a
+    // sync) or something no history can be read from; its log and index went aside with it.
+    for (const QString &aside : std::as_const(check.setAside)) {
+        if (aside.endsWith(kLogSuffix) || aside.endsWith(kIndexSuffix))
+            continue;
+        if (HistoryFileForm::holdsReadableHistory(aside)) {
+            for (const QString &suffix : {QString(), kLogSuffix, kIndexSuffix}) {
+                if (check.setAside.contains(aside + suffix))
+                    check.histories.append(aside + suffix);
+            }
+        }
+    }
     // Said once the run let go: from then on a reader at the path finds no log of this run's
     // that it could fold into another file.
     qCWarning(lcPlatform).noquote() << "history database" << m_filePath << "is no longer the file this run holds ("
                                     << check.change << "); the whole history is written at its path";
     for (const QString &aside : std::as_const(check.setAside))
-        qCWarning(lcPlatform).noquote() << "a file found at the history's path was set aside whole:" << aside;
+        qCWarning(lcPlatform).noquote() << (check.histories.contains(aside) ? "another history" : "a file")
+                                        << "found at the history's path was set aside whole:" << aside;
     check.renewed = true;
     return check;
 }

@@ -1,13 +1,12 @@
 #include "platform/x11/X11ClipboardAskers.h"
 
-#include "platform/x11/XcbAtoms.h"
-
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
 
+#include <cstdlib>
 
 X11ClipboardAskers::X11ClipboardAskers()
 {
@@ -16,9 +15,13 @@ X11ClipboardAskers::X11ClipboardAskers()
         return;
     xcb_connection_t *connection = x11->connection();
     m_idMask = xcb_get_setup(connection)->resource_id_mask;
-    m_clipboardAtom = XcbAtoms::intern(connection, QByteArrayLiteral("CLIPBOARD"));
-    if (m_clipboardAtom == XCB_ATOM_NONE)
+    const QByteArray name = QByteArrayLiteral("CLIPBOARD");
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, quint16(name.size()), name.constData()), nullptr);
+    if (!reply)
         return;
+    m_clipboardAtom = reply->atom;
+    std::free(reply);
     QCoreApplication::instance()->installNativeEventFilter(this);
     m_installed = true;
 }
