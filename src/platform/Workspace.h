@@ -23,6 +23,9 @@ public:
 
     // The application that owns the active window; none when no window is active.
     virtual std::optional<RunningApplication> frontmostApplication() const = 0;
+    // The window the user works in: the front application, or, where the keyboard follows the
+    // pointer and the pointer is on a window of ours, the one it came from.
+    virtual std::optional<RunningApplication> windowUserWorksIn() const { return frontmostApplication(); }
     // The topmost window of a process, if it still has one.
     virtual std::optional<RunningApplication> applicationWithPid(qint64 pid) const = 0;
     // Where a paste recorded for the application goes now: its own window while that exists,
@@ -36,6 +39,13 @@ public:
     // (a window that took the keyboard past the window manager), the window the manager still
     // calls active, where the keyboard came from.
     virtual std::optional<RunningApplication> keyboardHolder(quint64 besides) const;
+    // Whether the keyboard reached the window by following the pointer (focus follows the
+    // pointer there) before Tarnel gave it to the window past a pointer resting on Tarnel's own.
+    virtual bool keyboardFollowedPointerInto(quint64 window) const
+    {
+        Q_UNUSED(window);
+        return false;
+    }
     // Our own process id.
     virtual qint64 ownPid() const;
     // The program a copy came from: the one whose window `clipboardOwner` (0 when unknown) owned

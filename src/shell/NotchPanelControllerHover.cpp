@@ -213,7 +213,7 @@ void NotchPanelController::stopTimer(QPointer<QObject> &timer)
 
 void NotchPanelController::recordFrontApplication()
 {
-    const std::optional<RunningApplication> front = m_services.workspace.frontmostApplication();
+    const std::optional<RunningApplication> front = m_services.workspace.windowUserWorksIn();
     // A paste never goes back into Tarnel itself; the last other application stays the target.
     if (front && !m_services.workspace.isOwn(*front))
         m_model.setPasteTargetApplication(front);

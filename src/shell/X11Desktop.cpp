@@ -32,6 +32,9 @@ LinuxInstanceLock::Options lockOptions()
 X11Desktop::X11Desktop()
     : m_lock(lockOptions())
 {
+    // Where the keyboard follows the pointer, the window the pointer came from before the notch
+    // is the one the user worked in.
+    m_workspace.followPointerWith(&m_pointerMotion);
 }
 
 DesktopServices X11Desktop::services()

@@ -99,20 +99,6 @@ private:
     Window m_window = 0;
 };
 
-// Moves the pointer as a hand on a mouse does, through the input devices in a few steps: a warp
-// (xdotool's mousemove) moves it without any device's motion, as no user can.
-void moveByHand(QPoint to)
-{
-    Window root = 0, child = 0;
-    int x = 0, y = 0, local = 0;
-    unsigned int buttons = 0;
-    XQueryPointer(display(), DefaultRootWindow(display()), &root, &child, &x, &y, &local, &local, &buttons);
-    constexpr int kSteps = 8;
-    for (int step = 1; step <= kSteps; ++step)
-        XTestFakeMotionEvent(display(), -1, x + (to.x() - x) * step / kSteps, y + (to.y() - y) * step / kSteps, CurrentTime);
-    XSync(display(), False);
-}
-
 void setFullScreen(Window window)
 {
     XEvent event{};

@@ -18,19 +18,6 @@ namespace {
 
 const QRect kWatched(900, 0, 120, 40);
 
-// Moves the pointer through the input devices in a few steps, as a hand on a mouse does.
-void moveByHand(QPoint to)
-{
-    Window root = 0, child = 0;
-    int x = 0, y = 0, local = 0;
-    unsigned int buttons = 0;
-    XQueryPointer(display(), DefaultRootWindow(display()), &root, &child, &x, &y, &local, &local, &buttons);
-    constexpr int kSteps = 8;
-    for (int step = 1; step <= kSteps; ++step)
-        XTestFakeMotionEvent(display(), -1, x + (to.x() - x) * step / kSteps, y + (to.y() - y) * step / kSteps, CurrentTime);
-    XSync(display(), False);
-}
-
 // An input-only window of another client over the whole screen that takes every pointer event.
 class EventKeeper {
 public:

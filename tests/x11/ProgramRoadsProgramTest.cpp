@@ -31,6 +31,9 @@ namespace {
 
 // How long a road's text may take to arrive, and the user's primary selection to come back.
 constexpr int kArriveMs = 8000;
+// How long a megabyte may take: it crosses the clipboard in pieces, and the program then takes
+// it in as the user's own paste.
+constexpr int kLargeArriveMs = 30000;
 constexpr int kPrimaryBackMs = 2000;
 // How long Writer may take to answer a copy of what it holds.
 constexpr int kReadBackMs = 4000;
@@ -71,6 +74,26 @@ QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A text of about a megabyte in lines of a hundred characters, each numbered, so that a piece
+// lost or repeated on the way shows.
+QString largeText()
+{
+    QString text;
+    for (int line = 0; text.size() < 1'000'000; ++line)
+        text += QStringLiteral("riadok %1 ").arg(line, 5, 10, QLatin1Char('0')).leftJustified(99, QLatin1Char('x')) + QLatin1Char('\n');
+    return text;
+}
+
+// What a program holds, as a failed row shows it: a megabyte only by its size and its ends.
+std::string shown(const QByteArray &held)
+{
+    constexpr qsizetype kShownBytes = 400;
+    if (held.size() <= kShownBytes)
+        return held.toStdString();
+    return (held.left(kShownBytes / 2) + "[...]" + held.right(kShownBytes / 2)).toStdString() + " ("
+        + std::to_string(held.size()) + " bytes)";
 }
 
 // A shell that survives ^C and notes each one, shows a line to select, and keeps every byte
@@ -191,7 +214,7 @@ std::optional<Window> windowWithKeyboard(const QByteArray &windowClass)
             window = shown.size() == 1 ? std::optional<Window>(shown.front()) : std::nullopt;
             // Where the keyboard follows the pointer, the user's pointer rests on the window.
             if (window && keyboardFollowsPointer())
-                movePointer(geometry(*window).center());
+                moveByHand(geometry(*window).center());
             return window && hasKeyboard(*window);
         },
         30000);
@@ -220,7 +243,10 @@ TEST_P(ProgramRoads, EveryRoadPastesExactlyAndNoCopyInterrupts)
                                         textEntry(QStringLiteral("gama tretí"), 2)};
     const ClipboardSnippet snippet{QStringLiteral("s1"), QStringLiteral("Podpis"), QStringLiteral(";sig"),
                                    QStringLiteral("S pozdravom, Ján")};
-    writeSettings(settings(entries, {entries.last().id}, {snippet}));
+    // The fourth in Quick Access, under Ctrl+4, for the field's megabyte road.
+    const ClipboardEntry large = textEntry(largeText(), 3);
+    writeSettings(settings(row.family == Family::Field ? entries + QList<ClipboardEntry>{large} : entries,
+                           {entries.last().id}, {snippet}));
     movePointer(kAway);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // Each chord that went out is logged, so a road is read back once its keys are sent.
@@ -261,7 +287,8 @@ TEST_P(ProgramRoads, EveryRoadPastesExactlyAndNoCopyInterrupts)
     };
 
     QByteArray all;
-    const auto road = [&](const char *name, const char *chord, const std::function<void()> &take, const QString &text) {
+    const auto road = [&](const char *name, const char *chord, const std::function<void()> &take, const QString &text,
+                          int arriveMs = kArriveMs) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(waitForKeyboard(*window)) << "the keyboard is not with " << row.name;
         const int before = sentCount(chord);
@@ -280,14 +307,15 @@ TEST_P(ProgramRoads, EveryRoadPastesExactlyAndNoCopyInterrupts)
             return;
         }
         all += brought;
-        const bool arrived = QTest::qWaitFor([&] { return readBack() == all; }, row.family == Family::Writer ? 1 : kArriveMs);
-        EXPECT_TRUE(arrived) << "holds [" << readBack().toStdString() << "], expected [" << all.toStdString() << "]; "
+        const bool arrived = QTest::qWaitFor([&] { return readBack() == all; }, row.family == Family::Writer ? 1 : arriveMs);
+        EXPECT_TRUE(arrived) << "holds [" << shown(readBack()) << "], expected [" << shown(all) << "]; "
                              << tarnel.errorOutput().constData();
         if (!arrived)
             all = readBack();
     };
     const auto openPanelAndClickFirstRow = [&] {
-        movePointer(kNotch);
+        // By hand, from the window up to the notch, as the user goes.
+        moveByHand(kNotch);
         ASSERT_TRUE(QTest::qWaitFor([&] { return drawnExtents(*panel).size() == kOpenPanelSize; }, 6000));
         ASSERT_TRUE(waitOnScreen(*panel, [&](QRect at) { return isWithin(windowAt(at.topLeft() + kFirstRow), *panel); }));
         const QPoint first = geometry(*panel).topLeft() + kFirstRow;
@@ -296,13 +324,17 @@ TEST_P(ProgramRoads, EveryRoadPastesExactlyAndNoCopyInterrupts)
 
     road(
         "paste-next", "paste", [] { xdotool({"key", "shift+alt+super+v"}); }, entries.last().text);
-    // Where the keyboard follows the pointer, the pointer on the notch takes it from the window.
+    // Where the keyboard follows the pointer, the pointer on the notch takes it from the window:
+    // the paste goes to the window the pointer came from, and the keyboard follows the pointer
+    // again afterwards, back into the window.
     const bool followsPointer = keyboardFollowsPointer();
-    if (!followsPointer) {
-        road("panel click", "paste", openPanelAndClickFirstRow, entries.first().text);
+    road("panel click", "paste", openPanelAndClickFirstRow, entries.first().text);
+    EXPECT_TRUE(!followsPointer || QTest::qWaitFor(keyboardFollowsPointer)) << "the keyboard stays in the window";
+    if (followsPointer)
+        moveByHand(geometry(*window).center());
+    else
         movePointer(kAway);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return drawnExtents(*panel).size() != kOpenPanelSize; }, 6000));
-    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return drawnExtents(*panel).size() != kOpenPanelSize; }, 6000));
     road(
         "Quick Access, Ctrl+2", "paste",
         [&] {
@@ -341,8 +373,8 @@ TEST_P(ProgramRoads, EveryRoadPastesExactlyAndNoCopyInterrupts)
     }
 
     // A toolkit's field copies on its own Ctrl+C: its rows are about where the pastes go, also
-    // that of Quick Access's paste-as form, whose options paste a text of their own, into a
-    // window that names no process.
+    // those of Quick Access that paste a text of their own (its paste-as form's options) or a
+    // megabyte, into a window that names no process.
     if (row.family == Family::Field) {
         road(
             "paste-as, Veľké písmená", "paste",
@@ -354,6 +386,15 @@ TEST_P(ProgramRoads, EveryRoadPastesExactlyAndNoCopyInterrupts)
                 xdotool({"key", "--delay", "60", "Down", "Right", "Return"});
             },
             entries.first().text.toUpper());
+        road(
+            "Quick Access, a megabyte on Ctrl+4", "paste",
+            [&] {
+                xdotool({"key", "shift+super+v"});
+                ASSERT_TRUE(waitForActive(tarnel.pid())) << tarnel.errorOutput().constData();
+                ASSERT_TRUE(waitForKeyboard(*panel));
+                xdotool({"key", "ctrl+4"});
+            },
+            large.text, kLargeArriveMs);
         return;
     }
     // Something selected: the private copy puts it on the clipboard alone, the Paste Stack's

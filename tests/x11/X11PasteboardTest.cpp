@@ -2,6 +2,7 @@
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/X11PasteboardImageOffer.h"
 #include "platform/x11/X11SelectionReader.h"
+#include "platform/x11/X11TextInSteps.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QBuffer>
@@ -898,4 +899,68 @@ TEST_F(X11PasteboardTest, MemoryTakenByPhotoPastesIsGivenBackOnceATextTakesTheCl
     const qint64 after = residentMegabytes();
     RecordProperty("residentMegabytes", QStringLiteral("%1 before, %2 at most, %3 after").arg(before).arg(peak).arg(after).toStdString());
     EXPECT_LE(after - before, kLeftOverMegabytes) << before << " MB before the pastes, " << peak << " MB at most, " << after << " MB after";
+}
+
+// Who reads a text Tarnel put on the clipboard: Tk takes at most 400,000 bytes of one answer
+// and gives up on a longer one, xclip takes any.
+enum class TextReader { Tk,
+                        Xclip };
+
+// What comes onto the clipboard after the text, before it is read.
+enum class Then { Nothing,
+                  APicture,
+                  ACopyInTarnelsWindow };
+
+// A long text written to the clipboard reaches a program whole whatever it reads an answer of,
+// and only while it is still what the clipboard holds.
+TEST_F(X11PasteboardTest, ALongTextReachesEveryProgramWhole)
+{
+    if (x11test::run(QStringLiteral("/usr/bin/python3"), {"-c", "import tkinter"}) != 0)
+        GTEST_SKIP() << "Python's Tk (python3-tk) is missing; scripts/setup.sh installs it";
+    const QString megabyte = QString(1'000'000, QLatin1Char('a'));
+    const QString ownCopy = QStringLiteral("vybraný text ✓");
+    struct Row {
+        const char *name;
+        QString written;
+        Then then;
+        TextReader reader;
+        QString expected;
+    };
+    const Row rows[] = {
+        {"a short text, Tk", QStringLiteral("vložený text ✓"), Then::Nothing, TextReader::Tk, QStringLiteral("vložený text ✓")},
+        {"a megabyte, Tk", megabyte, Then::Nothing, TextReader::Tk, megabyte},
+        // Counted in characters, a step or the whole would come out short.
+        {"two-byte letters, Tk", QString(600'000, QChar(0x010D)), Then::Nothing, TextReader::Tk, QString(600'000, QChar(0x010D))},
+        {"one byte over a step, xclip", QString(X11TextInSteps::kStepBytes + 1, QLatin1Char('b')), Then::Nothing,
+         TextReader::Xclip, QString(X11TextInSteps::kStepBytes + 1, QLatin1Char('b'))},
+        {"a megabyte, then a picture, xclip", megabyte, Then::APicture, TextReader::Xclip, QString()},
+        {"a megabyte, then a copy in Tarnel's window, xclip", megabyte, Then::ACopyInTarnelsWindow, TextReader::Xclip, ownCopy},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const qint64 written = m_pasteboard->writeText(row.written);
+        if (row.then == Then::APicture)
+            m_pasteboard->writeImage(png(17, 9));
+        // Refused by the server until Qt has heard of its own write before (see above).
+        if (row.then == Then::ACopyInTarnelsWindow) {
+            ASSERT_TRUE(QTest::qWaitFor([&] {
+                QGuiApplication::clipboard()->setText(ownCopy);
+                return m_pasteboard->changeCount() > written;
+            }));
+        }
+        QProcess reader;
+        if (row.reader == TextReader::Tk) {
+            reader.start(QStringLiteral("/usr/bin/python3"),
+                         {"-c", "import sys, tkinter\nroot = tkinter.Tk()\nsys.stdout.buffer.write(root.clipboard_get().encode())"});
+        } else {
+            reader.start(QStringLiteral("xclip"), {"-o", "-selection", "clipboard", "-t", "UTF8_STRING"});
+        }
+        ASSERT_TRUE(reader.waitForStarted());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return reader.state() == QProcess::NotRunning; }, 30000));
+        const QString read = QString::fromUtf8(reader.readAllStandardOutput());
+        EXPECT_TRUE(read == row.expected) << read.size() << " characters read of " << row.expected.size() << ", from ["
+                                          << read.left(40).toStdString() << "]; "
+                                          << reader.readAllStandardError().left(400).toStdString();
+    }
+    countOnceTextArrives("after");
 }

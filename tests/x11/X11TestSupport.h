@@ -22,6 +22,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 #include <X11/extensions/shape.h>
 
 #include <algorithm>
@@ -63,6 +64,19 @@ inline int run(const QString &program, const QStringList &arguments, QByteArray 
 
 inline int xdotool(const QStringList &arguments) { return run(QStringLiteral("xdotool"), arguments); }
 inline void movePointer(QPoint p) { xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())}); }
+// Moves the pointer as a hand on a mouse does, through the input devices in a few steps: a warp
+// (xdotool's mousemove) moves it without any device's motion, as no user can.
+inline void moveByHand(QPoint to)
+{
+    Window root = 0, child = 0;
+    int x = 0, y = 0, local = 0;
+    unsigned int buttons = 0;
+    XQueryPointer(display(), DefaultRootWindow(display()), &root, &child, &x, &y, &local, &local, &buttons);
+    constexpr int kSteps = 8;
+    for (int step = 1; step <= kSteps; ++step)
+        XTestFakeMotionEvent(display(), -1, x + (to.x() - x) * step / kSteps, y + (to.y() - y) * step / kSteps, CurrentTime);
+    XSync(display(), False);
+}
 inline void clickAt(QPoint p, int button = 1)
 {
     xdotool({"mousemove", QString::number(p.x()), QString::number(p.y()), "click", QString::number(button)});

@@ -1,12 +1,13 @@
 #include "platform/x11/X11ClipboardAskers.h"
 
+#include "platform/x11/XcbAtoms.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
 
-#include <cstdlib>
 
 X11ClipboardAskers::X11ClipboardAskers()
 {
@@ -15,13 +16,9 @@ X11ClipboardAskers::X11ClipboardAskers()
         return;
     xcb_connection_t *connection = x11->connection();
     m_idMask = xcb_get_setup(connection)->resource_id_mask;
-    const QByteArray name = QByteArrayLiteral("CLIPBOARD");
-    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, quint16(name.size()), name.constData()), nullptr);
-    if (!reply)
+    m_clipboardAtom = XcbAtoms::intern(connection, QByteArrayLiteral("CLIPBOARD"));
+    if (m_clipboardAtom == XCB_ATOM_NONE)
         return;
-    m_clipboardAtom = reply->atom;
-    std::free(reply);
     QCoreApplication::instance()->installNativeEventFilter(this);
     m_installed = true;
 }

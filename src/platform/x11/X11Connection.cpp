@@ -223,6 +223,14 @@ std::optional<unsigned long> X11Connection::clientUnderPointer() const
     return client;
 }
 
+unsigned long X11Connection::clientWithin(unsigned long rootChild) const
+{
+    if (!m_display || rootChild == 0)
+        return 0;
+    const Atom wmState = atom("WM_STATE");
+    return quietly(m_display, [&] { return X11WindowTree::clientWithin(m_display, rootChild, wmState); });
+}
+
 void X11Connection::letKeyboardFollowPointer() const
 {
     if (m_display)

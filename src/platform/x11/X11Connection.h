@@ -52,6 +52,8 @@ public:
     bool keyboardFollowsPointer() const;
     // The managed window under the pointer; none over the bare desktop or a window beside the manager.
     std::optional<unsigned long> clientUnderPointer() const;
+    // The managed window within a child of the root (its frame, or itself); 0 when none or gone.
+    unsigned long clientWithin(unsigned long rootChild) const;
     // Lets the keyboard follow the pointer again, as it did before a window took it.
     void letKeyboardFollowPointer() const;
     // Hands the keyboard to a viewable window directly; false when it could not.

@@ -3,6 +3,7 @@
 #include "core/HeapRelease.h"
 #include "core/Logging.h"
 #include "platform/x11/X11PasteboardImageOffer.h"
+#include "platform/x11/XcbAtoms.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -11,23 +12,7 @@
 
 #include <xcb/xcb.h>
 
-#include <cstdlib>
 #include <cstring>
-
-namespace {
-
-xcb_atom_t internAtom(xcb_connection_t *connection, const QByteArray &name)
-{
-    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, quint16(name.size()), name.constData()), nullptr);
-    if (!reply)
-        return XCB_ATOM_NONE;
-    const xcb_atom_t atom = reply->atom;
-    std::free(reply);
-    return atom;
-}
-
-} // namespace
 
 X11DeferredPngRequests::X11DeferredPngRequests(QObject *parent)
     : QObject(parent)
@@ -37,9 +22,9 @@ X11DeferredPngRequests::X11DeferredPngRequests(QObject *parent)
         return;
     auto *connection = x11->connection();
     m_connection = connection;
-    m_clipboardAtom = internAtom(connection, QByteArrayLiteral("CLIPBOARD"));
-    m_pngAtom = internAtom(connection, QByteArrayLiteral("image/png"));
-    m_multipleAtom = internAtom(connection, QByteArrayLiteral("MULTIPLE"));
+    m_clipboardAtom = XcbAtoms::intern(connection, QByteArrayLiteral("CLIPBOARD"));
+    m_pngAtom = XcbAtoms::intern(connection, QByteArrayLiteral("image/png"));
+    m_multipleAtom = XcbAtoms::intern(connection, QByteArrayLiteral("MULTIPLE"));
     connect(&m_watcher, &QFutureWatcher<QByteArray>::finished, this, &X11DeferredPngRequests::release);
     QCoreApplication::instance()->installNativeEventFilter(this);
 }

@@ -106,6 +106,12 @@ void X11KeySender::step()
         }
         const Job job = m_queue.takeFirst();
         const KeyPost &request = job.request;
+        // Given to the window past a pointer on Tarnel's panel, the keyboard would stay there
+        // wherever the user moves the pointer next; the keys already typed went there.
+        if (job.tookKeyboardFromPointer) {
+            m_connection.letKeyboardFollowPointer();
+            XFlush(m_connection.display());
+        }
         // A later chord is a new wait: keys outlasted in this burst count again.
         if (m_queue.isEmpty())
             m_outlastedKeycodes.clear();
@@ -142,6 +148,8 @@ X11KeySender::Outcome X11KeySender::advance(Job &job)
                                                  : m_workspace->applicationWithPid(pid);
                 if (target)
                     job.target = *target;
+                job.tookKeyboardFromPointer = job.tookKeyboardFromPointer
+                    || (target && m_connection.keyboardFollowsPointer() && m_workspace->keyboardFollowedPointerInto(target->window));
                 if (!target || !m_workspace->activate(*target)) {
                     qCInfo(lcPlatform) << "KeySender: target process has no window;" << chordName(job.request.chord)
                                        << "not sent";

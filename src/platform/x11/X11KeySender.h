@@ -95,6 +95,9 @@ private:
         std::optional<RunningApplication> target;
         std::chrono::steady_clock::time_point nextActivation;
         int reactivations = 0;
+        // The keyboard followed the pointer until the window was asked for: it follows it again
+        // once the chord is done.
+        bool tookKeyboardFromPointer = false;
         // A terminal's selection on its way to the clipboard, or the user's on its way to be
         // given back after a paste.
         QFuture<std::optional<QString>> selection;

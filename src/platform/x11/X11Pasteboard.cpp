@@ -6,6 +6,8 @@
 #include "platform/x11/X11PasteboardImageOffer.h"
 #include "platform/x11/X11PrimaryOffer.h"
 #include "platform/x11/X11SelectionReader.h"
+#include "platform/x11/X11TextInSteps.h"
+#include "platform/x11/XcbAtoms.h"
 #include "platform/x11/X11Session.h"
 
 #include <QGuiApplication>
@@ -146,6 +148,7 @@ X11Pasteboard::X11Pasteboard(Limits limits, QObject *parent)
     : Pasteboard(parent)
     , m_clipboard(QGuiApplication::clipboard())
     , m_pngRequests(new X11DeferredPngRequests(this))
+    , m_textSteps(new X11TextInSteps(this))
     , m_primaryLoanLimit(limits.primaryLoanLimit)
     , m_state(std::make_shared<ReaderState>())
 {
@@ -240,6 +243,7 @@ qint64 X11Pasteboard::write(QMimeData *mime, PasteboardContent content)
     // Counted above, once: Qt's report of this write is not another copy.
     const QScopedValueRollback writing(m_writing, true);
     m_askers.forget();
+    m_textSteps->offer(QString());
     m_clipboard->setMimeData(mime, QClipboard::Clipboard);
     return count;
 }
@@ -250,7 +254,10 @@ qint64 X11Pasteboard::writeText(const QString &text)
     mime->setText(text);
     PasteboardContent content;
     content.text = text;
-    return write(mime, std::move(content));
+    const qint64 count = write(mime, std::move(content));
+    if (m_clipboard)
+        m_textSteps->offer(text);
+    return count;
 }
 
 qint64 X11Pasteboard::writeFilePaths(const QStringList &paths)
@@ -289,6 +296,10 @@ void X11Pasteboard::clipboardChanged(QClipboard::Mode mode)
     // report while Qt owns the clipboard and no write of ours is under way is a copy made in one
     // of Tarnel's own windows (text selected and Ctrl+C): the reader thread passes over the owner
     // such a copy gives, so it is counted here, from what Qt holds, without asking the server.
+    // Whatever the clipboard holds now (another program's copy, a copy in one of Tarnel's
+    // windows), it is no longer the text last written.
+    if (mode == QClipboard::Clipboard && !m_writing)
+        m_textSteps->offer(QString());
     if (mode != QClipboard::Clipboard || m_writing || !m_clipboard || !m_clipboard->ownsClipboard())
         return;
     // Qt believes it owns the clipboard even when the server refused it the ownership (another
@@ -308,12 +319,9 @@ bool X11Pasteboard::holdsSelection(const QByteArray &selection)
     xcb_connection_t *connection = x11->connection();
     quint32 &atom = m_selectionAtoms[selection];
     if (!atom) {
-        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 0, quint16(selection.size()), selection.constData()), nullptr);
-        if (!reply)
+        atom = XcbAtoms::intern(connection, selection);
+        if (!atom)
             return false;
-        atom = reply->atom;
-        std::free(reply);
     }
     xcb_get_selection_owner_reply_t *owner =
         xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom), nullptr);

@@ -17,6 +17,7 @@
 class QMimeData;
 class X11DeferredPngRequests;
 class X11SelectionReader;
+class X11TextInSteps;
 
 // The CLIPBOARD selection of the X display.
 //
@@ -28,7 +29,8 @@ class X11SelectionReader;
 // delay a fetch until the owner has already been replaced.
 //
 // Writes go through QClipboard, which then serves the content to other programs (a request for
-// the PNG of a written image is held back until a worker has made it); the count
+// the PNG of a written image is held back until a worker has made it, a long text is handed
+// over in steps every program can take); the count
 // for a write is raised and published before the write returns. A copy made in one of Tarnel's
 // own windows goes through QClipboard too, and is counted when Qt reports it, like any other
 // program's copy. The reader passes over every ownership that Qt takes (recognised by the owner
@@ -118,6 +120,7 @@ private:
 
     QPointer<QClipboard> m_clipboard;
     X11DeferredPngRequests *m_pngRequests = nullptr;
+    X11TextInSteps *m_textSteps = nullptr;
     X11ClipboardAskers m_askers;
     qint64 m_changeCount = 0;
     bool m_writing = false;

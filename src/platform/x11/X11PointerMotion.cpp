@@ -130,6 +130,8 @@ void X11PointerMotion::look()
     m_last = QPointF(rootX / ratio, rootY / ratio).toPoint();
     const bool inside = watchedArea().contains(m_last);
     const bool announce = inside || m_wasInside;
+    if (!inside)
+        m_overOutside = child;
     m_wasInside = inside;
     if (announce)
         Q_EMIT moved(m_last);

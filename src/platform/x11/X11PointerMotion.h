@@ -31,6 +31,10 @@ public:
     // False without a display or without XInput2 2.2: nothing is announced then.
     bool isListening() const { return m_events != nullptr; }
     void watch(const QRect &area) override;
+    // The root's child the pointer was over at the last look outside the watched area (0: over
+    // the root itself, or never looked at): where it came from when it is inside now. The moves
+    // near the area are all looked at, so it is the window beside the area the pointer crossed.
+    unsigned long lastOverOutside() const { return m_overOutside; }
 
 private:
     void takeEvents();
@@ -49,4 +53,6 @@ private:
     bool m_listening = false;
     QPoint m_last{-1, -1};
     bool m_wasInside = false;
+    // The root's child under the pointer at the last look outside the area.
+    unsigned long m_overOutside = 0;
 };

@@ -126,6 +126,24 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication() const
     return applicationFor(*window);
 }
 
+std::optional<RunningApplication> X11Workspace::windowUserWorksIn() const
+{
+    const std::optional<RunningApplication> front = frontmostApplication();
+    if (!m_usable || (front && !isOwn(*front)) || !m_pointerMotion || !m_connection.keyboardFollowsPointer())
+        return front;
+    // The keyboard follows the pointer, which is on Tarnel's notch now: keys typed there would
+    // reach the notch, but the user worked in the window the pointer came from, whatever that
+    // window says of itself.
+    const unsigned long client = m_connection.clientWithin(m_pointerMotion->lastOverOutside());
+    if (client == 0 || isManagers(client))
+        return front;
+    const RunningApplication application = applicationFor(client);
+    if (isOwn(application))
+        return front;
+    m_followedByKeyboard = client;
+    return application;
+}
+
 void X11Workspace::noteKeyboardFollowingPointer(unsigned long window) const
 {
     m_followedByKeyboard = m_connection.keyboardFollowsPointer() ? window : 0;

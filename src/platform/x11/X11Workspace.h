@@ -2,6 +2,7 @@
 
 #include "platform/Workspace.h"
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/X11PointerMotion.h"
 
 // The front application and activation through the window manager's EWMH properties.
 class X11Workspace : public Workspace {
@@ -12,11 +13,19 @@ public:
     bool isUsable() const { return m_usable; }
 
     std::optional<RunningApplication> frontmostApplication() const override;
+    std::optional<RunningApplication> windowUserWorksIn() const override;
     std::optional<RunningApplication> applicationWithPid(qint64 pid) const override;
     std::optional<RunningApplication> stillShown(const RunningApplication &application) const override;
     bool activate(const RunningApplication &application) override;
     std::optional<RunningApplication> keyboardHolder(quint64 besides) const override;
     std::optional<RunningApplication> copySource(quint64 clipboardOwner) const override;
+    bool keyboardFollowedPointerInto(quint64 window) const override
+    {
+        return window != 0 && window == m_followedByKeyboard;
+    }
+
+    // Where the pointer came from onto the notch is asked of it.
+    void followPointerWith(const X11PointerMotion *motion) { m_pointerMotion = motion; }
 
 private:
     RunningApplication applicationFor(unsigned long window) const;
@@ -43,4 +52,5 @@ private:
     mutable std::optional<RunningApplication> m_lastOtherFront;
     // The last window the keyboard reached by following the pointer, not given to it; 0 when none.
     mutable unsigned long m_followedByKeyboard = 0;
+    const X11PointerMotion *m_pointerMotion = nullptr;
 };
