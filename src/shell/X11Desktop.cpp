@@ -4,16 +4,17 @@
 #include "platform/linux/LinuxFolderWatcher.h"
 #include "platform/linux/LinuxUpdater.h"
 #include "shell/CompositionRoot.h"
+#include "shell/EndLimit.h"
 
 #include <QFileInfo>
 
 namespace {
 
 // How long an instance asked to quit by a newer one may take: the copy the reader is still
-// fetching, its classification, the history's last write, and the reader's stop.
+// fetching, its classification, the history's last write, the reader's stop, and the end.
 constexpr std::chrono::milliseconds kAskedInstanceQuitWait = X11Pasteboard::kFetchDeadline
     + CompositionRoot::kCopyFinishAllowance + HistoryWriter::kQuitFlushLimit + X11Pasteboard::kReaderStopLimit
-    + std::chrono::seconds(2);
+    + EndLimit::kLimit + std::chrono::seconds(2);
 
 LinuxInstanceLock::Options lockOptions()
 {

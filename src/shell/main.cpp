@@ -4,6 +4,7 @@
 #include "platform/x11/X11ScreenScale.h"
 #include "platform/x11/X11Session.h"
 #include "shell/CompositionRoot.h"
+#include "shell/EndLimit.h"
 #include "shell/X11Desktop.h"
 #include "ui/style/PanelStyle.h"
 
@@ -55,5 +56,8 @@ int main(int argc, char *argv[])
     TerminationRequest termination;
     QObject::connect(&termination, &TerminationRequest::requested, &root, &CompositionRoot::quitOnceCopiesAreIn);
     root.start();
-    return app.exec();
+    const int status = app.exec();
+    // The model, the store and the workers go after this, each waiting for its threads.
+    EndLimit::start(status);
+    return status;
 }

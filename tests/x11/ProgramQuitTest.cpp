@@ -570,4 +570,48 @@ TEST(ProgramQuit, AQuitOnAFullDiskWritesWithinASecondOfRoomComingBack)
     expectOrderlyEnd(tarnel.process(), "the quit on a full disk");
 }
 
+// The disk under the history stops answering while the program runs, as a network home does whose
+// server went away: asked to end, the program says that its last copy is not on disk and ends all
+// the same, with what it committed before the disk stopped still in the history.
+TEST(ProgramQuit, AQuitOnADiskThatStoppedAnsweringEndsKeepingWhatWasCommitted)
+{
+    freshStart();
+    const QString folder = QFileInfo(historyPath()).absolutePath();
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QTemporaryDir dir;
+    const QString trigger = dir.filePath(QStringLiteral("the disk hangs"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(TARNEL_HANGING_DISK_LIBRARY));
+    environment.insert(QStringLiteral("TARNEL_HANGING_DISK"), QFileInfo(folder).canonicalFilePath() + u'/');
+    environment.insert(QStringLiteral("TARNEL_HANGING_DISK_TRIGGER"), trigger);
+    Program tarnel(tarnelBinary(), {}, environment);
+    ASSERT_TRUE(waitForPanel()) << tarnel.errorOutput().constData();
+    ASSERT_TRUE(waitForDatabase());
+    const QString committed = QStringLiteral("committed before the disk stopped answering");
+    {
+        TextOwner owner(committed.toUtf8());
+        ASSERT_TRUE(owner.waitUntilServed());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return storedTexts().contains(committed); }, 10000));
+    }
+    {
+        QFile hang(trigger);
+        ASSERT_TRUE(hang.open(QIODevice::WriteOnly));
+    }
+    {
+        TextOwner owner("copied once the disk stopped answering");
+        ASSERT_TRUE(owner.waitUntilServed());
+    }
+    tarnel.process().terminate();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tarnel.errorOutput().contains("Quitting while the history cannot be written"); },
+                                60000))
+        << tarnel.errorOutput().constData();
+    // The quit's alert, then the end; a thread still inside the disk does not hold it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !tarnel.isRunning(); }, 90000)) << tarnel.errorOutput().constData();
+    EXPECT_EQ(tarnel.process().exitCode(), 0);
+    EXPECT_TRUE(tarnel.errorOutput().contains("for a disk that does not answer")) << tarnel.errorOutput().constData();
+    QFile::remove(trigger);
+    EXPECT_TRUE(storedTexts().contains(committed));
+    forgetHistory(historyPath());
+}
+
 } // namespace
