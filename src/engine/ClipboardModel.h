@@ -160,6 +160,11 @@ public:
     inline static const QString earlierSetAsideFilesNotice =
         QStringLiteral("Tarnel má bokom odložené uložené údaje, ktoré nevedel prečítať. Kým ich neodstrániš, obrázky "
                        "zmazaných položiek zostávajú na disku:\n%@");
+    // Shown at each start with the paths of another history set aside by an earlier run (found in
+    // place of the history), one a line, in place of %@.
+    inline static const QString earlierOtherHistorySetAsideNotice =
+        QStringLiteral("Tarnel má bokom odloženú inú históriu, ktorú našiel na mieste svojej. Kým ju neodstrániš, "
+                       "obrázky zmazaných položiek zostávajú na disku:\n%@");
     // Shown in the panel where the history's list would be, while the history on disk could not be
     // read yet (another program holds it, the disk fails).
     inline static const QString historyNotReadTitle = QStringLiteral("História sa zatiaľ nenačítala");
@@ -248,6 +253,9 @@ public:
     // Files set aside by an earlier run that were still there at this start: each keeps the
     // image files of deleted entries on disk until it is removed, so every start names them.
     QStringList earlierSetAsideFiles() const { return m_earlierSetAsideFiles; }
+    // Those of them found to be another history that can be read (with the log and index set
+    // aside with it); told a moment after the start, with setAsideFilesChanged.
+    QStringList earlierSetAsideHistories() const { return m_earlierSetAsideHistories; }
     // What a history that was set aside at this start as damaged still gave.
     struct HistoryRescue {
         qint64 keptEntries = 0;
@@ -679,6 +687,7 @@ private:
     void scheduleHistoryReread();
     void rereadHistory();
     void mergeRereadHistory(const HistoryRead &read);
+    void lookAtEarlierSetAsideFiles();
     void setHistoryReading(HistoryReading value);
     void loadSnippets();
     void loadJars();
@@ -809,6 +818,7 @@ private:
     QStringList m_setAsideFiles;
     QStringList m_setAsideHistories;
     QStringList m_earlierSetAsideFiles;
+    QStringList m_earlierSetAsideHistories;
     std::optional<HistoryRescue> m_historyRescue;
     bool m_automaticScreenshotCapture = false;
     bool m_isRecording = true;

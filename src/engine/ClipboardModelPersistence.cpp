@@ -84,6 +84,7 @@ void ClipboardModel::loadHistory()
         if (!setAsideNow.contains(QFileInfo(path).canonicalFilePath()))
             m_earlierSetAsideFiles.append(path);
     }
+    lookAtEarlierSetAsideFiles();
     const QDateTime present = now();
     m_entries.reserve(decoded.size());
     for (const ClipboardEntry &entry : decoded) {
@@ -242,6 +243,37 @@ std::optional<ClipboardModel::HistoryRead> ClipboardModel::readHistoryAtStart()
     });
     m_historyReread->setFuture(reading);
     return std::nullopt;
+}
+
+// Each file is opened to tell another history from data that cannot be read: on a worker, so
+// that a slow or hanging disk never holds the start.
+void ClipboardModel::lookAtEarlierSetAsideFiles()
+{
+    if (!m_historyStore || m_earlierSetAsideFiles.isEmpty())
+        return;
+    std::shared_ptr<HistoryStore> connection = m_historyStore->openConnection();
+    auto *look = new QFutureWatcher<QStringList>(this);
+    connect(look, &QFutureWatcherBase::finished, this, [this, look] {
+        const QStringList histories = look->result();
+        look->deleteLater();
+        if (histories.isEmpty())
+            return;
+        m_earlierSetAsideHistories = histories;
+        Q_EMIT setAsideFilesChanged();
+    });
+    look->setFuture(QtConcurrent::run([connection, paths = m_earlierSetAsideFiles] {
+        QStringList histories;
+        for (const QString &path : paths) {
+            if (path.endsWith(QStringLiteral("-wal")) || path.endsWith(QStringLiteral("-shm"))
+                || !connection->holdsHistory(path))
+                continue;
+            for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+                if (paths.contains(path + suffix))
+                    histories.append(path + suffix);
+            }
+        }
+        return histories;
+    }));
 }
 
 void ClipboardModel::noteHistoryRescue(const HistoryRead &read)

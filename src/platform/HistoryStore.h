@@ -103,4 +103,11 @@ public:
     // that is not its own, what is not the store's own is set aside whole, and the next use opens
     // what is at the path, made afresh when gone.
     virtual HistoryFilesCheck checkFiles() { return {}; }
+    // Whether the file at path, one set aside beside the history, is another history that can be
+    // read rather than data no history can be read from. Opens the file: not on the main thread.
+    virtual bool holdsHistory(const QString &path) const
+    {
+        Q_UNUSED(path);
+        return false;
+    }
 };

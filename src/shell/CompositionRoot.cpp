@@ -299,8 +299,10 @@ void CompositionRoot::showSetAsideFiles()
     const QStringList histories = m_model->setAsideHistories();
     QStringList unreadable = m_model->setAsideFiles();
     unreadable.removeIf([&](const QString &path) { return histories.contains(path); });
-    const QStringList earlier = m_model->earlierSetAsideFiles();
-    if (unreadable.isEmpty() && histories.isEmpty() && earlier.isEmpty())
+    const QStringList earlierHistories = m_model->earlierSetAsideHistories();
+    QStringList earlier = m_model->earlierSetAsideFiles();
+    earlier.removeIf([&](const QString &path) { return earlierHistories.contains(path); });
+    if (unreadable.isEmpty() && histories.isEmpty() && earlier.isEmpty() && earlierHistories.isEmpty())
         return;
     QStringList paragraphs;
     if (!histories.isEmpty()) {
@@ -324,6 +326,10 @@ void CompositionRoot::showSetAsideFiles()
     }
     if (!unreadable.isEmpty() || !histories.isEmpty())
         paragraphs.append(L10n::text(ClipboardModel::setAsideFilesKeepImagesNotice));
+    if (!earlierHistories.isEmpty()) {
+        paragraphs.append(FormattedText::substitute(L10n::text(ClipboardModel::earlierOtherHistorySetAsideNotice),
+                                                    {earlierHistories.join(u'\n')}));
+    }
     if (!earlier.isEmpty()) {
         paragraphs.append(
             FormattedText::substitute(L10n::text(ClipboardModel::earlierSetAsideFilesNotice), {earlier.join(u'\n')}));

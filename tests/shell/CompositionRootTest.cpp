@@ -400,6 +400,51 @@ TEST(CompositionRoot, AFileSetAsideInAnEarlierRunIsNamedAtEveryStartWhileItStays
     EXPECT_TRUE(shownAlerts().isEmpty());
 }
 
+// What an earlier run set aside is named at each start for what it is: another history found in
+// place of the history, with its log, as a history; anything else as data that could not be read.
+TEST(CompositionRoot, FilesSetAsideInAnEarlierRunAreNamedForWhatTheyWere)
+{
+    const QString history = QStringLiteral("Tarnel/history.sqlite3.unreadable-20261201-101010-000");
+    const QString log = history + QStringLiteral("-wal");
+    const QString garbage = QStringLiteral("Tarnel/history.sqlite3.unreadable-20261202-101010-000");
+    struct Case {
+        const char *name;
+        QStringList files;
+        QStringList histories;
+        // Each notice with the files it names.
+        QList<std::pair<QString, QStringList>> paragraphs;
+    };
+    const Case cases[] = {
+        {"another history with its log", {history, log}, {history}, {{ClipboardModel::earlierOtherHistorySetAsideNotice, {history, log}}}},
+        {"data that could not be read", {garbage}, {}, {{ClipboardModel::earlierSetAsideFilesNotice, {garbage}}}},
+        {"both", {history, garbage}, {history}, {{ClipboardModel::earlierOtherHistorySetAsideNotice, {history}}, {ClipboardModel::earlierSetAsideFilesNotice, {garbage}}}},
+    };
+    for (const Case &c : cases) {
+        FakeDesktop desktop;
+        QDir().mkpath(desktop.dataFolder.filePath(QStringLiteral("Tarnel")));
+        QStringList histories;
+        for (const QString &file : c.files)
+            ASSERT_TRUE(writeFile(desktop.dataFolder.filePath(file), "set aside by an earlier run")) << c.name;
+        for (const QString &file : c.histories)
+            histories.append(desktop.dataFolder.filePath(file));
+        desktop.history.seedHistoriesAside(histories);
+        QStringList expected;
+        for (const auto &[notice, files] : c.paragraphs) {
+            QStringList paths;
+            for (const QString &file : files)
+                paths.append(desktop.dataFolder.filePath(file));
+            expected.append(FormattedText::substitute(L10n::text(notice), {paths.join(u'\n')}));
+        }
+        CompositionRoot root(desktop.services());
+        root.start();
+        ASSERT_TRUE(QTest::qWaitFor([] { return shownAlerts().size() == 1; })) << c.name;
+        // The files are told apart a moment after the alert first shows.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return shownAlerts().first()->text() == expected.join(QStringLiteral("\n\n")); }))
+            << c.name << ": " << shownAlerts().first()->text().toStdString();
+        shownAlerts().first()->close();
+    }
+}
+
 TEST(CompositionRoot, AQuitWhileTheHistoryCannotBeWrittenSaysSoBeforeTheEnd)
 {
     // The user reads the alert and closes it; or the disk takes the writes again meanwhile; or

@@ -29,6 +29,18 @@ void FakeHistoryStore::seedFilesChange(const HistoryFilesCheck &check)
     m_state->filesChange = check;
 }
 
+void FakeHistoryStore::seedHistoriesAside(const QStringList &paths)
+{
+    QMutexLocker lock(&m_state->mutex);
+    m_state->historiesAside = paths;
+}
+
+bool FakeHistoryStore::holdsHistory(const QString &path) const
+{
+    QMutexLocker lock(&m_state->mutex);
+    return m_state->historiesAside.contains(path);
+}
+
 HistoryFilesCheck FakeHistoryStore::checkFiles()
 {
     QMutexLocker lock(&m_state->mutex);

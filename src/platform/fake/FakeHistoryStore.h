@@ -22,6 +22,7 @@ public:
     std::optional<qint64> availableBytes() const override;
     std::unique_ptr<HistoryStore> openConnection() const override;
     HistoryFilesCheck checkFiles() override;
+    bool holdsHistory(const QString &path) const override;
 
     // ---- what tests set up ----
     void seedRows(const QList<StoredHistoryRow> &rows);
@@ -32,6 +33,8 @@ public:
                     bool lostCountExact = true);
     // The next look at the files finds them changed as check says (set aside where it names).
     void seedFilesChange(const HistoryFilesCheck &check);
+    // Files set aside beside the history that hold another history.
+    void seedHistoriesAside(const QStringList &paths);
     void setFailsWrites(bool fails, bool diskFull = true);
     void setAvailableBytes(std::optional<qint64> bytes);
     // The next write that fails does so on a full disk, and room comes back while it fails:
@@ -57,6 +60,7 @@ private:
         QHash<QString, StoredHistoryRow> rows;
         std::optional<StoredHistory> damage;
         std::optional<HistoryFilesCheck> filesChange;
+        QStringList historiesAside;
         bool failsWrites = false;
         bool diskFull = true;
         std::optional<qint64> availableBytes;

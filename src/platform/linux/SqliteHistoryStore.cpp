@@ -672,6 +672,11 @@ HistoryWriteResult SqliteHistoryStore::write(const HistoryChange &change, bool *
     return result;
 }
 
+bool SqliteHistoryStore::holdsHistory(const QString &path) const
+{
+    return HistoryFileForm::holdsReadableHistory(path);
+}
+
 std::optional<qint64> SqliteHistoryStore::availableBytes() const
 {
     struct statvfs fs { };

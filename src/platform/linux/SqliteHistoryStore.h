@@ -49,6 +49,7 @@ public:
     std::unique_ptr<HistoryStore> openConnection() const override;
     void reopen() override;
     HistoryFilesCheck checkFiles() override;
+    bool holdsHistory(const QString &path) const override;
 
 private:
     struct Connections;
