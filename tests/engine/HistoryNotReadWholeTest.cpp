@@ -273,28 +273,37 @@ TEST(HistoryNotReadWhole, EveryRowOnDiskBeforeIsOnDiskAfterARestart)
 TEST(HistoryNotReadWhole, AStartOverAHangingFailingOrSlowDiskLosesNoRow)
 {
     using Reading = ClipboardModel::HistoryReading;
+    const auto hangThroughTheStart = [](Scene &s, FaultyDisk &disk) {
+        EXPECT_GT(disk.hungReads(), 0) << "the start waited for the disk";
+        EXPECT_EQ(s.h.model->historyReading(), Reading::NotReadYet);
+        s.h.copyText(QStringLiteral("during the hang"));
+        disk.release();
+    };
     const struct {
         const char *name;
-        std::function<void(FaultyDisk &)> beforeStart;
+        std::function<void(Scene &, FaultyDisk &)> beforeStart;
         // Right after the start, with the disk as it was then.
         std::function<void(Scene &, FaultyDisk &)> afterStart;
+        // Entries an earlier build left under the settings key, which the start takes in.
+        qsizetype fromKey;
     } cases[] = {
-        {"a disk that hangs through the start", [](FaultyDisk &disk) { disk.hangReads(); },
+        {"a disk that hangs through the start", [](Scene &, FaultyDisk &disk) { disk.hangReads(); }, hangThroughTheStart, 0},
+        {"a disk that hangs through the start of a history still under the settings key",
          [](Scene &s, FaultyDisk &disk) {
-             EXPECT_GT(disk.hungReads(), 0) << "the start waited for the disk";
-             EXPECT_EQ(s.h.model->historyReading(), Reading::NotReadYet);
-             s.h.copyText(QStringLiteral("during the hang"));
-             disk.release();
-         }},
-        {"a disk error on the first reads", [](FaultyDisk &disk) { disk.failReads(true); },
+             s.h.seedHistoryKey({makeEntry(QStringLiteral("KEY0")), makeEntry(QStringLiteral("KEY1"))});
+             disk.hangReads();
+         },
+         hangThroughTheStart, 2},
+        {"a disk error on the first reads", [](Scene &, FaultyDisk &disk) { disk.failReads(true); },
          [](Scene &s, FaultyDisk &disk) {
              EXPECT_EQ(s.h.model->historyReading(), Reading::NotReadYet);
              s.h.copyText(QStringLiteral("during the errors"));
              disk.failReads(false);
              s.h.clock.advance(ClipboardModel::kHistoryRereadFirstRest);
-         }},
-        {"200 ms per operation", [](FaultyDisk &disk) { disk.delayEachOperation(200ms); },
-         [](Scene &s, FaultyDisk &) { s.h.copyText(QStringLiteral("on the slow disk")); }},
+         },
+         0},
+        {"200 ms per operation", [](Scene &, FaultyDisk &disk) { disk.delayEachOperation(200ms); },
+         [](Scene &s, FaultyDisk &) { s.h.copyText(QStringLiteral("on the slow disk")); }, 0},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -306,12 +315,14 @@ TEST(HistoryNotReadWhole, AStartOverAHangingFailingOrSlowDiskLosesNoRow)
         QStringList copies;
         {
             FaultyDisk disk(s.dir.path());
-            c.beforeStart(disk);
+            c.beforeStart(s, disk);
             s.h.make();
             c.afterStart(s, disk);
             EXPECT_TRUE(QTest::qWaitFor([&] { return s.h.model->historyReading() != Reading::NotReadYet; }, 60000));
-            EXPECT_EQ(s.h.model->entries().size(), kOlderRows + 1);
+            EXPECT_EQ(s.h.model->entries().size(), kOlderRows + 1 + c.fromKey);
             EXPECT_TRUE(s.h.model->flushHistory(60s));
+            // Once the database holds them, never again taken for a newer history than its own.
+            EXPECT_FALSE(s.h.settings.contains(ClipboardModel::historyKey));
             copies = idsOf(s.h.model->entries());
             s.h.model.reset();
             EXPECT_EQ(disk.safetyReleases(), 0) << "a read was still hung when the test let go of it";
