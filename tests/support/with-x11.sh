@@ -87,6 +87,8 @@ if [ "${TARNEL_NO_WM:-0}" != "1" ]; then
     kill $wm $xvfb ${buspid:-} 2>/dev/null; wait 2>/dev/null; rm -rf "$tmp"; exit 1
   fi
   export TARNEL_X11_WM="$manager"
+  # A test may pause the manager, as a loaded machine runs it late.
+  export TARNEL_X11_WM_PID="$wm"
 fi
 
 "$@"

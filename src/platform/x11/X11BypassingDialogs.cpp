@@ -75,6 +75,9 @@ bool X11BypassingDialogs::eventFilter(QObject *watched, QEvent *event)
         QWidget *opener = widget->isWindow() ? openerOf(widget) : nullptr;
         if (opener && widget->property("tarnelBesideManager").toBool() && opener->isVisible()
             && QGuiApplication::focusWindow() == widget->windowHandle()) {
+            // Announced before the keyboard moves, so that the opener's focus events are heard
+            // from its first one on.
+            Q_EMIT keyboardHandedBack(opener);
             // Handed on with the unmap, before a manager (marco) gives the keyboard the server
             // let go of to the topmost window it manages, a full-screen one under the opener.
             takeKeyboard(*opener);

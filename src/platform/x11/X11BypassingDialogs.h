@@ -11,6 +11,7 @@
 // straight back under it. Such windows get the keyboard from the server directly, which the
 // manager would otherwise give on a click; their requests are dated now (see takeKeyboard).
 class X11BypassingDialogs : public QObject {
+    Q_OBJECT
 public:
     X11BypassingDialogs();
     ~X11BypassingDialogs() override;
@@ -23,6 +24,12 @@ public:
     // to another program since, or what asked came on another connection, as a global shortcut
     // does) is ignored.
     void takeKeyboard(QWidget &window);
+
+Q_SIGNALS:
+    // A window beside the manager closed with the keyboard, which its opener is about to take
+    // back: a manager may still give it to the window it last focused itself once it hears of the
+    // close, however late, which the opener's keeper of the keyboard answers.
+    void keyboardHandedBack(QWidget *opener);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

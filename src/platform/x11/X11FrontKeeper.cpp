@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <map>
+#include <utility>
 
 #include <xcb/xcb.h>
 #include <X11/Xatom.h>
@@ -128,13 +129,33 @@ void X11FrontKeeper::holdKeyboard(QWidget &window, bool hold)
             m_heldSince = X11SelfRaiseGuard::Clock::now();
             m_takenFromTopLevel = 0;
             m_takenFrom = 0;
+            // A window opened over the held one (a sheet over Quick Access) is held while it is
+            // shown; the one under it is held again once it has the keyboard back.
+            if (m_held && m_held->isVisible())
+                m_heldUnder = m_held;
         }
         m_held = &window;
-    } else if (m_held == &window)
-        m_held = nullptr;
-    // The focus events of a window shown for the first time are heard from now on.
-    if (hold && m_listening)
-        watchFocus(keptWindows());
+    } else if (m_held == &window) {
+        m_held = std::exchange(m_heldUnder, nullptr);
+    } else if (m_heldUnder == &window) {
+        m_heldUnder = nullptr;
+    }
+    // The focus events of a window shown for the first time are heard from now on, the held one's
+    // too where it is not kept itself (a sheet over the panel).
+    if (hold && m_listening) {
+        std::vector<unsigned long> watched = keptWindows();
+        if (window.isVisible() && window.testAttribute(Qt::WA_WState_Created))
+            watched.push_back(window.winId());
+        watchFocus(watched);
+    }
+}
+
+QWidget *X11FrontKeeper::heldWindow(unsigned long window) const
+{
+    for (const QPointer<QWidget> &held : {m_held, m_heldUnder})
+        if (held && held->isVisible() && held->testAttribute(Qt::WA_WState_Created) && Window(held->winId()) == window)
+            return held;
+    return nullptr;
 }
 
 void X11FrontKeeper::listen()
@@ -485,8 +506,7 @@ void X11FrontKeeper::followFocus(const XEvent &event)
         hold.focusIn(focus.mode, focus.detail);
         return;
     }
-    if (!hold.focusOut(focus.mode, focus.detail) || !m_held || !m_held->isVisible()
-        || !m_held->testAttribute(Qt::WA_WState_Created) || Window(m_held->winId()) != focus.window)
+    if (!hold.focusOut(focus.mode, focus.detail) || !heldWindow(focus.window))
         return;
     Display *display = m_connection->display();
     Window holder = 0;
@@ -514,6 +534,7 @@ void X11FrontKeeper::followFocus(const XEvent &event)
     }
     if (client != 0 && X11KeyboardHandoffs::shared().handedToSince(client, m_heldSince)) {
         m_held = nullptr;
+        m_heldUnder = nullptr;
         return;
     }
     // The user clicked in that window since asking for the held one: it is theirs to type in now.
@@ -532,15 +553,13 @@ void X11FrontKeeper::followFocus(const XEvent &event)
 
 void X11FrontKeeper::followClick(unsigned long topLevel)
 {
-    if (!m_held || !m_held->isVisible() || !m_held->testAttribute(Qt::WA_WState_Created) || topLevel == 0
-        || isOwn(topLevel))
+    if (!m_held || topLevel == 0 || isOwn(topLevel))
         return;
     Display *display = m_connection->display();
-    const auto held = Window(m_held->winId());
     Window focus = 0;
     int revert = 0;
     XGetInputFocus(display, &focus, &revert);
-    if (focus != held)
+    if (!heldWindow(focus))
         return;
     XErrorHandler previous = XSetErrorHandler(ignoreError);
     Window giveTo = 0;

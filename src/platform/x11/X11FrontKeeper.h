@@ -66,6 +66,8 @@ public:
     // to a window that raises itself at each raise (fluxbox) or as it comes up under the pointer
     // (twm), or back to the window a window beside them took it from (fvwm). The hold ends once
     // the program itself hands the keyboard to another program's window (X11KeyboardHandoffs).
+    // Any window of the program may be held; one held over another (a sheet's opener over Quick
+    // Access) leaves the one under it held again once that one has the keyboard back.
     void holdKeyboard(QWidget &window, bool hold);
     // Whether another program's window that bypasses the manager covers the whole screen.
     bool isScreenCovered() const;
@@ -102,6 +104,8 @@ private:
     bool userAsks() const;
     // Hears the focus events of the kept windows, made anew when a window is.
     void watchFocus(const std::vector<unsigned long> &kept);
+    // The held window, or the one held under it, that is shown as the window; null when neither is.
+    QWidget *heldWindow(unsigned long window) const;
     // Follows a focus event of a kept window; takes the keyboard back when it was taken from the
     // held window.
     void followFocus(const XEvent &event);
@@ -143,6 +147,9 @@ private:
     std::set<unsigned long> m_focusWatched;
     std::map<unsigned long, X11KeyboardHold> m_keyboard;
     QPointer<QWidget> m_held;
+    // The window held before the one held now was opened over it, held again once it is the one
+    // with the keyboard.
+    QPointer<QWidget> m_heldUnder;
     // When the user last asked the keyboard into the held window.
     X11SelfRaiseGuard::Clock::time_point m_heldSince{};
     // The window the keyboard was last taken back from while held (its top level and the window

@@ -88,6 +88,14 @@ void applyPointerShape(QWidget &window)
 
 } // namespace
 
+X11PanelWindowTraits::X11PanelWindowTraits()
+{
+    // The opener of a closed dialog beside the manager keeps the keyboard it takes back, as the
+    // panel keeps the one its sheets hand back.
+    QObject::connect(&m_dialogs, &X11BypassingDialogs::keyboardHandedBack, &m_dialogs,
+                     [this](QWidget *opener) { m_frontKeeper.holdKeyboard(*opener, true); });
+}
+
 void X11PanelWindowTraits::setAcceptsPointer(QWidget &window, bool accepts)
 {
     window.setProperty(kPassesPointer, !accepts);

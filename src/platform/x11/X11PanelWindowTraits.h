@@ -15,6 +15,8 @@
 // shadow is refused the way picom and compton read it (_COMPTON_SHADOW = 0).
 class X11PanelWindowTraits : public PanelWindowTraits {
 public:
+    X11PanelWindowTraits();
+
     void setAcceptsPointer(QWidget &window, bool accepts) override;
     void setPointerRegion(QWidget &window, const QRegion &region) override;
     void keepPictureInPlace(QWidget &window) override;
