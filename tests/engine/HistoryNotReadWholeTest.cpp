@@ -203,7 +203,9 @@ TEST(HistoryNotReadWhole, EveryRowOnDiskBeforeIsOnDiskAfterARestart)
              s.touch();
              s.copyAndWaitForDisk(QStringLiteral("after the touch"));
          },
-         Aside::Nothing},
+         // As in the rows of a lock above: the reader's log may go with its last connection and
+         // come back as another file, which is set aside; the touch sets nothing else aside.
+         Aside::NoDatabase},
         {"a valid history copied over the running one",
          [](Scene &) {},
          [](Scene &s) {
